@@ -1,0 +1,340 @@
+#include "nodes/GraphLoader.h"
+
+#include "nodes/Node.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeGraph.h"
+#include "params/Base64.h"
+#include "params/XmlNumbers.h"
+
+#include <QDebug>
+#include <QDomElement>
+
+namespace KelNodes {
+
+namespace {
+
+QString const GraphTag = QStringLiteral("graph");
+QString const NodesTag = QStringLiteral("nodes");
+QString const ConnectionsTag = QStringLiteral("connections");
+QString const ConnectionTag = QStringLiteral("connection");
+
+QString const ConnectionAttributes[4] = {
+    QStringLiteral("node_uid1"), QStringLiteral("node_uid2"),
+    QStringLiteral("terminal1"), QStringLiteral("terminal2")};
+
+// Text that is not a number reads as 0, as everywhere in graph documents.
+int readUid(QString const& text)
+{
+    return KelUtils::parseXmlInt(text);
+}
+
+} // namespace
+
+GraphLoader::GraphLoader(NodeGraph* graph, bool keepUid, QList<Node*>* loaded,
+                         QMap<int, int>* uidMap)
+    : m_graph(graph)
+    , m_keepUid(keepUid)
+    , m_loaded(loaded ? loaded : &m_localLoaded)
+    , m_uidMap(uidMap ? uidMap : &m_localMap)
+{
+}
+
+int GraphLoader::storedUid(QDomElement const& section)
+{
+    return section.hasAttribute(QStringLiteral("uid"))
+        ? readUid(section.attribute(QStringLiteral("uid"))) : -1;
+}
+
+// --- checking the structure before anything changes ------------------------------------------
+
+bool GraphLoader::validateSection(QDomElement const& section, int depth, QSet<int>& uids)
+{
+    uids.insert(storedUid(section));
+    if (section.tagName() == GraphTag)
+        return validateGraph(section, depth + 1, true, uids);
+    if (section.attribute(QStringLiteral("uuid")).isEmpty()) {
+        qDebug() << "Graph loading error: node section without uuid" << section.tagName();
+        return false;
+    }
+    return true;
+}
+
+bool GraphLoader::validateGraph(QDomElement const& element, int depth, bool withConnections,
+                                QSet<int>& uids)
+{
+    if (depth > MaxNesting) {
+        qDebug() << "Graph loading error: sub-graphs nested too deep";
+        return false;
+    }
+    const QDomElement nodes = element.firstChildElement(NodesTag);
+    if (nodes.isNull())
+        return true; // nothing below is read
+    QSet<int> own;
+    for (QDomElement child = nodes.firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement()) {
+        if (!validateSection(child, depth, own))
+            return false;
+    }
+    uids += own;
+    // A nested graph looks its links up among its own nodes only.
+    if (withConnections && depth > 0 && !validateConnections(element, own, nullptr))
+        return false;
+    return true;
+}
+
+bool GraphLoader::validateConnections(QDomElement const& element, QSet<int> const& documentUids,
+                                      NodeGraph const* existing)
+{
+    const QDomElement connections = element.firstChildElement(ConnectionsTag);
+    for (QDomElement c = connections.firstChildElement(ConnectionTag); !c.isNull();
+         c = c.nextSiblingElement(ConnectionTag)) {
+        for (QString const& name : ConnectionAttributes) {
+            if (c.attribute(name).isEmpty()) {
+                qDebug() << "Graph loading error: connection without" << name;
+                return false;
+            }
+        }
+        const int uids[2] = {readUid(c.attribute(ConnectionAttributes[0])),
+                             readUid(c.attribute(ConnectionAttributes[1]))};
+        if (uids[0] == uids[1]) {
+            qDebug() << "Graph loading error: connection of node" << uids[0] << "with itself";
+            return false;
+        }
+        for (int uid : uids) {
+            if (documentUids.contains(uid))
+                continue;
+            const int mapped = m_uidMap->value(uid, uid);
+            Node const* found = existing ? existing->findNode(mapped, true) : nullptr;
+            if (!found || found == existing) {
+                qDebug() << "Graph loading error: connection to unknown node" << uid;
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// --- loading ---------------------------------------------------------------------------------
+
+void GraphLoader::begin()
+{
+    m_loadedSize = m_loaded->size();
+    m_counter = m_graph->uidCounter();
+    m_name = m_graph->name();
+}
+
+int GraphLoader::load(QDomElement const& graphElement, loadConnFlag flag)
+{
+    QSet<int> uids;
+    const bool connections = flag != LoadNoConnections;
+    if (!validateGraph(graphElement, 0, connections, uids)
+        || (connections && !graphElement.firstChildElement(NodesTag).isNull()
+            && !validateConnections(graphElement, uids, m_graph)))
+        return -1;
+
+    begin();
+    const Result result = loadInto(m_graph, graphElement, flag, 0);
+    if (result == Result::Malformed) {
+        rollback();
+        return -1;
+    }
+    return result == Result::Ok ? 0 : -1;
+}
+
+Node* GraphLoader::addNode(QDomElement const& section)
+{
+    QSet<int> uids;
+    if (!validateSection(section, 0, uids))
+        return nullptr;
+    begin();
+    Result result = Result::Ok;
+    Node* node = makeNode(m_graph, section, 0, result);
+    if (result == Result::Malformed) {
+        rollback();
+        return nullptr;
+    }
+    return node;
+}
+
+GraphLoader::Result GraphLoader::loadInto(NodeGraph* graph, QDomElement const& element,
+                                          loadConnFlag flag, int depth)
+{
+    const QString name = element.attribute(QStringLiteral("name"));
+    if (!name.isEmpty())
+        graph->setName(KelUtils::fromBase64(name));
+    graph->callLoadHooks(nullptr, element);
+    graph->paramContainer()->loadState(element);
+
+    const QDomElement nodes = element.firstChildElement(NodesTag);
+    if (nodes.isNull())
+        return Result::Ok;
+
+    Result result = Result::Ok;
+    // Text and comments between the sections are not sections.
+    for (QDomElement section = nodes.firstChildElement(); !section.isNull();
+         section = section.nextSiblingElement()) {
+        Result sectionResult = Result::Ok;
+        Node* node = makeNode(graph, section, depth, sectionResult);
+        if (sectionResult == Result::Malformed)
+            return Result::Malformed;
+        if (sectionResult == Result::Skipped || !node)
+            result = Result::Skipped;
+        if (!node)
+            continue;
+        m_loaded->append(node);
+        node->update();
+    }
+
+    if (flag != LoadNoConnections) {
+        const Result links = loadConnections(graph, element, flag);
+        if (links == Result::Malformed)
+            return Result::Malformed;
+    }
+    graph->update();
+    return result;
+}
+
+GraphLoader::Result GraphLoader::loadConnections(NodeGraph* graph, QDomElement const& element,
+                                                 loadConnFlag flag)
+{
+    const QDomElement connections = element.firstChildElement(ConnectionsTag);
+    for (QDomElement c = connections.firstChildElement(ConnectionTag); !c.isNull();
+         c = c.nextSiblingElement(ConnectionTag)) {
+        QString values[4];
+        for (int i = 0; i < 4; ++i) {
+            values[i] = c.attribute(ConnectionAttributes[i]);
+            if (values[i].isEmpty())
+                return Result::Malformed;
+        }
+        int uid1 = readUid(values[0]);
+        int uid2 = readUid(values[1]);
+        // Links of a skipped section are skipped with it.
+        if ((m_skippedUids.contains(uid1) && !m_mappedKeys.contains(uid1))
+            || (m_skippedUids.contains(uid2) && !m_mappedKeys.contains(uid2)))
+            continue;
+        uid1 = m_uidMap->value(uid1, uid1);
+        uid2 = m_uidMap->value(uid2, uid2);
+        Node* node1 = nullptr;
+        Node* node2 = nullptr;
+        if (!graph->findNodes(uid1, uid2, &node1, &node2, true))
+            return Result::Malformed;
+        if (flag == LoadConnectionsOfLoaded
+            && !(m_loaded->contains(node1) && m_loaded->contains(node2)))
+            continue;
+        // A link the node refuses (unknown terminal, incompatible, a cycle) is reported by it.
+        node1->loadConnection(node2, values[2], values[3]);
+    }
+    return Result::Ok;
+}
+
+Node* GraphLoader::makeNode(NodeGraph* graph, QDomElement const& section, int depth,
+                            Result& result)
+{
+    const int stored = storedUid(section);
+    Node* node = nullptr;
+
+    if (section.tagName() == GraphTag) {
+        NodeDescriptor const* type = graph->descriptor();
+        Node* made = (type && type->create) ? type->create(0) : nullptr;
+        NodeGraph* sub = made ? made->toNodeGraph() : nullptr;
+        if (!sub || !graph->addNode(sub, assignUid(graph, stored))) {
+            delete made;
+            qDebug() << "Graph loading error: cannot create a sub-graph";
+            skipSection(section);
+            result = Result::Skipped;
+            return nullptr;
+        }
+        if (graph == m_graph)
+            m_addedToGraph.append(sub);
+        result = loadInto(sub, section, LoadAllConnections, depth + 1);
+        if (result == Result::Malformed)
+            return nullptr;
+        node = sub;
+    } else {
+        const QString uuid = section.attribute(QStringLiteral("uuid"));
+        if (uuid.isEmpty()) {
+            qDebug() << "Graph loading error: node section without uuid" << section.tagName();
+            result = Result::Malformed;
+            return nullptr;
+        }
+        node = graph->addNode(uuid, assignUid(graph, stored));
+        if (!node) {
+            qDebug().noquote() << QStringLiteral("Graph loading error: unknown node \"%1\"")
+                                      .arg(section.tagName());
+            skipSection(section);
+            result = Result::Skipped;
+            return nullptr;
+        }
+        if (graph == m_graph)
+            m_addedToGraph.append(node);
+        node->loadState(section);
+        graph->callLoadHooks(node, section);
+    }
+
+    node->setName(KelUtils::fromBase64(section.attribute(QStringLiteral("name"))));
+    recordUid(stored, node->uid());
+    NodeGraph* top = graph->topLevelGraph();
+    if (top->uidCounter() <= node->uid())
+        top->setUid(node->uid() + 1);
+    return node;
+}
+
+int GraphLoader::assignUid(NodeGraph* graph, int stored)
+{
+    NodeGraph* top = graph->topLevelGraph();
+    const bool valid = stored >= 1 && stored <= MaxUid;
+    if (m_keepUid && valid && !top->findNode(stored, true))
+        return stored;
+    // A new number that no node of the tree uses yet.
+    int uid = top->getUid();
+    while (uid == 0 || top->findNode(uid, true))
+        uid = top->getUid();
+    return uid;
+}
+
+void GraphLoader::recordUid(int stored, int uid)
+{
+    // With repeated stored uids the first section keeps the links.
+    if (m_mappedKeys.contains(stored))
+        return;
+    if (!m_mapBackup.contains(stored)) {
+        auto it = m_uidMap->constFind(stored);
+        m_mapBackup.insert(stored, it != m_uidMap->constEnd() ? std::optional<int>(it.value())
+                                                               : std::nullopt);
+    }
+    m_uidMap->insert(stored, uid);
+    m_mappedKeys.insert(stored);
+}
+
+void GraphLoader::skipSection(QDomElement const& section)
+{
+    m_skippedUids.insert(storedUid(section));
+    const QDomElement nodes = section.firstChildElement(NodesTag);
+    for (QDomElement child = nodes.firstChildElement(); !child.isNull();
+         child = child.nextSiblingElement())
+        skipSection(child);
+}
+
+void GraphLoader::rollback()
+{
+    // Nested nodes go with the sub-graph that holds them.
+    for (auto it = m_addedToGraph.crbegin(); it != m_addedToGraph.crend(); ++it) {
+        if (m_graph->nodes().contains(*it))
+            m_graph->removeNode(*it);
+    }
+    m_addedToGraph.clear();
+    if (m_loaded->size() > m_loadedSize)
+        m_loaded->resize(m_loadedSize);
+    for (auto it = m_mapBackup.cbegin(); it != m_mapBackup.cend(); ++it) {
+        if (it.value())
+            m_uidMap->insert(it.key(), *it.value());
+        else
+            m_uidMap->remove(it.key());
+    }
+    m_mapBackup.clear();
+    m_mappedKeys.clear();
+    m_graph->setUid(m_counter);
+    m_graph->setName(m_name);
+}
+
+} // namespace KelNodes

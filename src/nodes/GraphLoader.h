@@ -1,0 +1,78 @@
+#pragma once
+
+#include "nodes/GraphHooks.h"
+
+#include <QList>
+#include <QMap>
+#include <QSet>
+#include <QString>
+
+#include <optional>
+
+class QDomElement;
+
+namespace KelNodes {
+
+class Node;
+class NodeGraph;
+
+// Reads a "MarrowindGraphNode" graph element (or one section) into a graph for one call of
+// NodeGraph::load or NodeGraph::addNode, nested sub-graphs included.
+//
+// The document's structure is checked before anything changes: a section without "uuid", a
+// "connection" lacking an attribute or naming a node that is neither in the document nor in
+// the graph, and sub-graphs nested absurdly deep make the whole call fail with nothing added.
+// A section of an unknown node type is skipped with its links and the rest is loaded; the call
+// then reports -1. Stored uids outside 1..2^30, or already taken when uids are kept, get a new
+// free number, recorded in the uid map so that links still land on the right nodes.
+class GraphLoader
+{
+public:
+    GraphLoader(NodeGraph* graph, bool keepUid, QList<Node*>* loaded, QMap<int, int>* uidMap);
+
+    int load(QDomElement const& graphElement, loadConnFlag flag);
+    Node* addNode(QDomElement const& section);
+
+    static constexpr int MaxUid = 1 << 30;
+    static constexpr int MaxNesting = 64;
+
+private:
+    enum class Result { Ok, Skipped, Malformed };
+
+    Result loadInto(NodeGraph* graph, QDomElement const& element, loadConnFlag flag, int depth);
+    Node* makeNode(NodeGraph* graph, QDomElement const& section, int depth, Result& result);
+    Result loadConnections(NodeGraph* graph, QDomElement const& element, loadConnFlag flag);
+
+    bool validateGraph(QDomElement const& element, int depth, bool withConnections,
+                       QSet<int>& uids);
+    bool validateSection(QDomElement const& section, int depth, QSet<int>& uids);
+    bool validateConnections(QDomElement const& element, QSet<int> const& documentUids,
+                             NodeGraph const* existing);
+
+    int assignUid(NodeGraph* graph, int stored);
+    void recordUid(int stored, int uid);
+    void skipSection(QDomElement const& section);
+    void begin();
+    void rollback();
+
+    static int storedUid(QDomElement const& section);
+
+    NodeGraph* m_graph;
+    bool m_keepUid;
+    QList<Node*> m_localLoaded;
+    QMap<int, int> m_localMap;
+    QList<Node*>* m_loaded;
+    QMap<int, int>* m_uidMap;
+
+    // For taking a failed call back.
+    qsizetype m_loadedSize = 0;
+    QMap<int, std::optional<int>> m_mapBackup;
+    QSet<int> m_mappedKeys;
+    QList<Node*> m_addedToGraph;
+    int m_counter = 1;
+    QString m_name;
+
+    QSet<int> m_skippedUids;
+};
+
+} // namespace KelNodes

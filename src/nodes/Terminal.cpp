@@ -1,0 +1,124 @@
+#include "nodes/Terminal.h"
+
+#include "nodes/Node.h"
+#include "nodes/NodeDependencies.h"
+#include "nodes/NodeGraph.h"
+
+namespace KelNodes {
+
+Terminal::Terminal(Node* host, QString const& name, unsigned int inputMask,
+                   unsigned int outputMask, KelUtils::HelpItem const& help)
+    : m_name(name)
+    , m_help(help)
+    , m_host(host)
+    , m_inputMask(inputMask)
+    , m_outputMask(outputMask)
+{
+}
+
+Terminal::~Terminal() = default;
+
+bool Terminal::isConnectedTo(Terminal const* peer) const
+{
+    return m_connections.contains(const_cast<Terminal*>(peer));
+}
+
+int Terminal::connect(Terminal* peer)
+{
+    if (!peer || peer == this)
+        return -1;
+    if ((peer->m_inputMask & m_outputMask) == 0 && (peer->m_outputMask & m_inputMask) == 0)
+        return -1;
+    if (m_connections.contains(peer))
+        return -1;
+    // Checked before anything is dropped, so a refused link changes nothing.
+    if (NodeDependencies::linkWouldCycle(m_host, m_inputMask != 0, peer->m_host,
+                                         peer->m_inputMask != 0))
+        return -1;
+
+    if (!m_connections.isEmpty() && !allowsManyLinks())
+        disconnectAll();
+    if (!peer->m_connections.isEmpty() && !peer->allowsManyLinks())
+        peer->disconnectAll();
+
+    if (m_host && m_host->onConnect(this, peer) < 0)
+        return -1;
+    if (peer->m_host && peer->m_host->onConnect(peer, this) < 0)
+        return -1;
+
+    if (m_host && m_host->parentGraph())
+        m_host->parentGraph()->setDirty();
+    if (peer->m_host && peer->m_host->parentGraph())
+        peer->m_host->parentGraph()->setDirty();
+
+    m_connections.append(peer);
+    peer->m_connections.append(this);
+
+    if (m_host)
+        m_host->sendNotification(NodeSubscriber::Connected);
+    if (peer->m_host)
+        peer->m_host->sendNotification(NodeSubscriber::Connected);
+    return 0;
+}
+
+int Terminal::connect(Node* node, QString const& name)
+{
+    if (!node)
+        return -1;
+    Terminal* found = node->getTerminal(name);
+    if (!found)
+        return -1;
+    return found->connect(this);
+}
+
+void Terminal::disconnect(Terminal* peer)
+{
+    if (!peer)
+        return;
+    bool own = false;
+    bool theirs = false;
+    if (m_connections.contains(peer)) {
+        if (m_host)
+            m_host->onDisconnect(this, peer);
+        m_connections.removeOne(peer);
+        own = true;
+    }
+    if (peer->m_connections.contains(this)) {
+        if (peer->m_host)
+            peer->m_host->onDisconnect(peer, this);
+        peer->m_connections.removeOne(this);
+        theirs = true;
+    }
+    if (own && m_host)
+        m_host->sendNotification(NodeSubscriber::Disconnected);
+    if (theirs && peer->m_host)
+        peer->m_host->sendNotification(NodeSubscriber::Disconnected);
+}
+
+void Terminal::disconnectAll()
+{
+    const QList<Terminal*> peers = m_connections;
+    for (Terminal* peer : peers)
+        disconnect(peer);
+}
+
+Node* Terminal::hostNode() const
+{
+    return m_host;
+}
+
+Node* Terminal::connectedToHost(int index) const
+{
+    if (index < 0 || index >= m_connections.size())
+        return nullptr;
+    return m_connections.at(index)->hostNode();
+}
+
+Terminal* Terminal::connectedTo(int index) const
+{
+    if (index < 0 || index >= m_connections.size())
+        return nullptr;
+    return m_connections.at(index);
+}
+
+} // namespace KelNodes
