@@ -1,0 +1,613 @@
+#include "effects/ClassicColor.h"
+
+#include "params/Rounding.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace KelVyxNodes {
+
+namespace {
+
+constexpr unsigned short kMaxWord = 0xFFFF;
+constexpr unsigned short kNoHue = 0xFFFF;
+constexpr double kMaxWordF = 65535.0;
+
+bool inUnit(double x)
+{
+    return x >= 0.0 && x <= 1.0; // false for NaN
+}
+
+bool inByte(int x)
+{
+    return x >= 0 && x <= 255;
+}
+
+double clampUnit(double x)
+{
+    if (!(x > 0.0))
+        return 0.0; // NaN too
+    return x < 1.0 ? x : 1.0;
+}
+
+// The classic class wrote hues with exact floating compares guarded by a tolerance of 1e-12;
+// 16-bit channels differ by at least 1/65535, so exact compares pick the same branch.
+double hueOf(double r, double g, double b, double max, double delta)
+{
+    double hue = 0.0;
+    if (r == max)
+        hue = (g - b) / delta;
+    else if (g == max)
+        hue = 2.0 + (b - r) / delta;
+    else
+        hue = 4.0 + (r - g) / delta;
+    hue *= 60.0;
+    if (hue < 0.0)
+        hue += 360.0;
+    return hue;
+}
+
+} // namespace
+
+unsigned short ClassicColor::word(double fraction)
+{
+    const double w = KelUtils::roundHalfUp(fraction * kMaxWordF);
+    // The conversions keep fractions within 0..1; the bounds only guard against drift.
+    if (!(w > 0.0))
+        return 0;
+    return w >= kMaxWordF ? kMaxWord : static_cast<unsigned short>(w);
+}
+
+double ClassicColor::fraction(unsigned short word)
+{
+    return word / kMaxWordF;
+}
+
+ClassicColor::ClassicColor() = default;
+
+ClassicColor::ClassicColor(unsigned int rgb)
+{
+    setRgb(rgb);
+}
+
+ClassicColor::ClassicColor(int r, int g, int b, int a)
+{
+    setRgb(r, g, b, a);
+}
+
+ClassicColor ClassicColor::fromRgb(unsigned int rgb)
+{
+    return ClassicColor(rgb);
+}
+
+ClassicColor ClassicColor::fromRgba(unsigned int rgba)
+{
+    ClassicColor c;
+    c.setRgba(rgba);
+    return c;
+}
+
+ClassicColor ClassicColor::fromRgbF(double r, double g, double b, double a)
+{
+    ClassicColor c;
+    c.setRgbF(r, g, b, a);
+    return c;
+}
+
+ClassicColor ClassicColor::fromHsv(int h, int s, int v, int a)
+{
+    ClassicColor c;
+    c.setHsv(h, s, v, a);
+    return c;
+}
+
+ClassicColor ClassicColor::fromHsvF(double h, double s, double v, double a)
+{
+    ClassicColor c;
+    c.setHsvF(h, s, v, a);
+    return c;
+}
+
+ClassicColor ClassicColor::fromHsl(int h, int s, int l, int a)
+{
+    ClassicColor c;
+    c.setHsl(h, s, l, a);
+    return c;
+}
+
+ClassicColor ClassicColor::fromHslF(double h, double s, double l, double a)
+{
+    ClassicColor c;
+    c.setHslF(h, s, l, a);
+    return c;
+}
+
+ClassicColor ClassicColor::fromCmyk(int c, int m, int y, int k, int a)
+{
+    ClassicColor color;
+    color.setCmyk(c, m, y, k, a);
+    return color;
+}
+
+ClassicColor ClassicColor::fromCmykF(double c, double m, double y, double k, double a)
+{
+    ClassicColor color;
+    color.setCmykF(c, m, y, k, a);
+    return color;
+}
+
+void ClassicColor::invalidate()
+{
+    m_spec = Invalid;
+    m_alpha = kMaxWord;
+    std::fill(std::begin(m_words), std::end(m_words), 0);
+}
+
+// ---------------------------------------------------------------- conversions
+
+ClassicColor ClassicColor::toRgb() const
+{
+    if (!isValid() || m_spec == Rgb)
+        return *this;
+
+    ClassicColor color;
+    color.m_spec = Rgb;
+    color.m_alpha = m_alpha;
+    unsigned short* rgb = color.m_words;
+
+    switch (m_spec) {
+    case Hsv: {
+        const unsigned short hueWord = m_words[0];
+        if (m_words[1] == 0 || hueWord == kNoHue) {
+            rgb[0] = rgb[1] = rgb[2] = m_words[2];
+            break;
+        }
+        const double h = hueWord == 36000 ? 0.0 : hueWord / 6000.0;
+        const double s = fraction(m_words[1]);
+        const double v = fraction(m_words[2]);
+        const int i = static_cast<int>(h);
+        const double f = h - i;
+        const double p = v * (1.0 - s);
+        if (i & 1) {
+            const double q = v * (1.0 - s * f);
+            switch (i) {
+            case 1: rgb[0] = word(q); rgb[1] = word(v); rgb[2] = word(p); break;
+            case 3: rgb[0] = word(p); rgb[1] = word(q); rgb[2] = word(v); break;
+            default: rgb[0] = word(v); rgb[1] = word(p); rgb[2] = word(q); break; // 5
+            }
+        } else {
+            const double t = v * (1.0 - s * (1.0 - f));
+            switch (i) {
+            case 0: rgb[0] = word(v); rgb[1] = word(t); rgb[2] = word(p); break;
+            case 2: rgb[0] = word(p); rgb[1] = word(v); rgb[2] = word(t); break;
+            default: rgb[0] = word(t); rgb[1] = word(p); rgb[2] = word(v); break; // 4
+            }
+        }
+        break;
+    }
+    case Hsl: {
+        const unsigned short hueWord = m_words[0];
+        if (m_words[1] == 0 || hueWord == kNoHue) {
+            rgb[0] = rgb[1] = rgb[2] = m_words[2];
+            break;
+        }
+        if (m_words[2] == 0) {
+            rgb[0] = rgb[1] = rgb[2] = 0;
+            break;
+        }
+        const double h = hueWord == 36000 ? 0.0 : hueWord / 36000.0;
+        const double s = fraction(m_words[1]);
+        const double l = fraction(m_words[2]);
+        const double temp2 = l < 0.5 ? l * (1.0 + s) : l + s - l * s;
+        const double temp1 = 2.0 * l - temp2;
+        double temp3[3] = {h + 1.0 / 3.0, h, h - 1.0 / 3.0};
+        for (int i = 0; i != 3; ++i) {
+            if (temp3[i] < 0.0)
+                temp3[i] += 1.0;
+            else if (temp3[i] > 1.0)
+                temp3[i] -= 1.0;
+            const double sixTemp3 = temp3[i] * 6.0;
+            if (sixTemp3 < 1.0)
+                rgb[i] = word(temp1 + (temp2 - temp1) * sixTemp3);
+            else if (temp3[i] * 2.0 < 1.0)
+                rgb[i] = word(temp2);
+            else if (temp3[i] * 3.0 < 2.0)
+                rgb[i] = word(temp1 + (temp2 - temp1) * (2.0 / 3.0 - temp3[i]) * 6.0);
+            else
+                rgb[i] = word(temp1);
+        }
+        // The classic conversion drops a lone lowest step to 0.
+        for (int i = 0; i != 3; ++i) {
+            if (rgb[i] == 1)
+                rgb[i] = 0;
+        }
+        break;
+    }
+    case Cmyk: {
+        const double c = fraction(m_words[0]);
+        const double m = fraction(m_words[1]);
+        const double y = fraction(m_words[2]);
+        const double k = fraction(m_words[3]);
+        rgb[0] = word(1.0 - (c * (1.0 - k) + k));
+        rgb[1] = word(1.0 - (m * (1.0 - k) + k));
+        rgb[2] = word(1.0 - (y * (1.0 - k) + k));
+        break;
+    }
+    default:
+        break;
+    }
+    return color;
+}
+
+ClassicColor ClassicColor::toHsv() const
+{
+    if (!isValid() || m_spec == Hsv)
+        return *this;
+    if (m_spec != Rgb)
+        return toRgb().toHsv();
+
+    ClassicColor color;
+    color.m_spec = Hsv;
+    color.m_alpha = m_alpha;
+
+    const double r = fraction(m_words[0]);
+    const double g = fraction(m_words[1]);
+    const double b = fraction(m_words[2]);
+    const double max = std::max(r, std::max(g, b));
+    const double min = std::min(r, std::min(g, b));
+    const double delta = max - min;
+    color.m_words[2] = word(max);
+    if (delta == 0.0) {
+        color.m_words[0] = kNoHue;
+        color.m_words[1] = 0;
+    } else {
+        color.m_words[1] = word(delta / max);
+        color.m_words[0] = static_cast<unsigned short>(
+            KelUtils::roundHalfUpToInt(hueOf(r, g, b, max, delta) * 100.0));
+    }
+    return color;
+}
+
+ClassicColor ClassicColor::toHsl() const
+{
+    if (!isValid() || m_spec == Hsl)
+        return *this;
+    if (m_spec != Rgb)
+        return toRgb().toHsl();
+
+    ClassicColor color;
+    color.m_spec = Hsl;
+    color.m_alpha = m_alpha;
+
+    const double r = fraction(m_words[0]);
+    const double g = fraction(m_words[1]);
+    const double b = fraction(m_words[2]);
+    const double max = std::max(r, std::max(g, b));
+    const double min = std::min(r, std::min(g, b));
+    const double delta = max - min;
+    const double delta2 = max + min;
+    const double lightness = 0.5 * delta2;
+    color.m_words[2] = word(lightness);
+    if (delta == 0.0) {
+        color.m_words[0] = kNoHue;
+        color.m_words[1] = 0;
+    } else {
+        if (lightness < 0.5)
+            color.m_words[1] = word(delta / delta2);
+        else
+            color.m_words[1] = word(delta / (2.0 - delta2));
+        color.m_words[0] = static_cast<unsigned short>(
+            KelUtils::roundHalfUpToInt(hueOf(r, g, b, max, delta) * 100.0));
+    }
+    return color;
+}
+
+ClassicColor ClassicColor::toCmyk() const
+{
+    if (!isValid() || m_spec == Cmyk)
+        return *this;
+    if (m_spec != Rgb)
+        return toRgb().toCmyk();
+
+    ClassicColor color;
+    color.m_spec = Cmyk;
+    color.m_alpha = m_alpha;
+
+    double c = 1.0 - fraction(m_words[0]);
+    double m = 1.0 - fraction(m_words[1]);
+    double y = 1.0 - fraction(m_words[2]);
+    const double k = std::min(c, std::min(m, y));
+    if (k != 1.0) {
+        c = (c - k) / (1.0 - k);
+        m = (m - k) / (1.0 - k);
+        y = (y - k) / (1.0 - k);
+    }
+    color.m_words[0] = word(c);
+    color.m_words[1] = word(m);
+    color.m_words[2] = word(y);
+    color.m_words[3] = word(k);
+    return color;
+}
+
+ClassicColor ClassicColor::convertTo(Spec spec) const
+{
+    if (spec == m_spec)
+        return *this;
+    switch (spec) {
+    case Rgb: return toRgb();
+    case Hsv: return toHsv();
+    case Hsl: return toHsl();
+    case Cmyk: return toCmyk();
+    case Invalid: break;
+    }
+    return ClassicColor();
+}
+
+ClassicColor ClassicColor::in(Spec spec) const
+{
+    if (m_spec == Invalid || m_spec == spec)
+        return *this;
+    return convertTo(spec);
+}
+
+// ---------------------------------------------------------------- alpha
+
+double ClassicColor::alphaF() const
+{
+    return fraction(m_alpha);
+}
+
+void ClassicColor::setAlpha(int alpha)
+{
+    m_alpha = static_cast<unsigned short>(std::clamp(alpha, 0, 255) * 0x101);
+}
+
+void ClassicColor::setAlphaF(double alpha)
+{
+    m_alpha = word(clampUnit(alpha));
+}
+
+// ---------------------------------------------------------------- RGB
+
+int ClassicColor::red() const { return in(Rgb).m_words[0] >> 8; }
+int ClassicColor::green() const { return in(Rgb).m_words[1] >> 8; }
+int ClassicColor::blue() const { return in(Rgb).m_words[2] >> 8; }
+double ClassicColor::redF() const { return fraction(in(Rgb).m_words[0]); }
+double ClassicColor::greenF() const { return fraction(in(Rgb).m_words[1]); }
+double ClassicColor::blueF() const { return fraction(in(Rgb).m_words[2]); }
+
+void ClassicColor::setRed(int red)
+{
+    red = std::clamp(red, 0, 255);
+    if (m_spec != Rgb)
+        setRgb(red, green(), blue(), alpha());
+    else
+        m_words[0] = static_cast<unsigned short>(red * 0x101);
+}
+
+void ClassicColor::setGreen(int green)
+{
+    green = std::clamp(green, 0, 255);
+    if (m_spec != Rgb)
+        setRgb(red(), green, blue(), alpha());
+    else
+        m_words[1] = static_cast<unsigned short>(green * 0x101);
+}
+
+void ClassicColor::setBlue(int blue)
+{
+    blue = std::clamp(blue, 0, 255);
+    if (m_spec != Rgb)
+        setRgb(red(), green(), blue, alpha());
+    else
+        m_words[2] = static_cast<unsigned short>(blue * 0x101);
+}
+
+void ClassicColor::setChannelF(int index, double value)
+{
+    value = clampUnit(value);
+    if (m_spec != Rgb) {
+        double channels[3] = {redF(), greenF(), blueF()};
+        channels[index] = value;
+        setRgbF(channels[0], channels[1], channels[2], alphaF());
+    } else {
+        m_words[index] = word(value);
+    }
+}
+
+void ClassicColor::setRedF(double red) { setChannelF(0, red); }
+void ClassicColor::setGreenF(double green) { setChannelF(1, green); }
+void ClassicColor::setBlueF(double blue) { setChannelF(2, blue); }
+
+void ClassicColor::setRgb(int r, int g, int b, int a)
+{
+    if (!inByte(r) || !inByte(g) || !inByte(b) || !inByte(a)) {
+        invalidate();
+        return;
+    }
+    m_spec = Rgb;
+    m_alpha = static_cast<unsigned short>(a * 0x101);
+    m_words[0] = static_cast<unsigned short>(r * 0x101);
+    m_words[1] = static_cast<unsigned short>(g * 0x101);
+    m_words[2] = static_cast<unsigned short>(b * 0x101);
+    m_words[3] = 0;
+}
+
+void ClassicColor::setRgb(unsigned int rgb)
+{
+    setRgb((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF, 255);
+}
+
+void ClassicColor::setRgba(unsigned int rgba)
+{
+    setRgb((rgba >> 16) & 0xFF, (rgba >> 8) & 0xFF, rgba & 0xFF, (rgba >> 24) & 0xFF);
+}
+
+void ClassicColor::setRgbF(double r, double g, double b, double a)
+{
+    if (!inUnit(r) || !inUnit(g) || !inUnit(b) || !inUnit(a)) {
+        invalidate();
+        return;
+    }
+    m_spec = Rgb;
+    m_alpha = word(a);
+    m_words[0] = word(r);
+    m_words[1] = word(g);
+    m_words[2] = word(b);
+    m_words[3] = 0;
+}
+
+unsigned int ClassicColor::rgb() const
+{
+    return rgba() | 0xFF000000u;
+}
+
+unsigned int ClassicColor::rgba() const
+{
+    if (m_spec == Invalid)
+        return 0xFF000000u;
+    const ClassicColor c = in(Rgb);
+    return (static_cast<unsigned int>(m_alpha >> 8) << 24)
+           | (static_cast<unsigned int>(c.m_words[0] >> 8) << 16)
+           | (static_cast<unsigned int>(c.m_words[1] >> 8) << 8)
+           | static_cast<unsigned int>(c.m_words[2] >> 8);
+}
+
+// ---------------------------------------------------------------- HSV
+
+int ClassicColor::hsvHue() const
+{
+    const unsigned short h = in(Hsv).m_words[0];
+    return h == kNoHue ? -1 : h / 100;
+}
+
+int ClassicColor::hsvSaturation() const { return in(Hsv).m_words[1] >> 8; }
+int ClassicColor::value() const { return in(Hsv).m_words[2] >> 8; }
+
+double ClassicColor::hsvHueF() const
+{
+    const unsigned short h = in(Hsv).m_words[0];
+    return h == kNoHue ? -1.0 : h / 36000.0;
+}
+
+double ClassicColor::hsvSaturationF() const { return fraction(in(Hsv).m_words[1]); }
+double ClassicColor::valueF() const { return fraction(in(Hsv).m_words[2]); }
+
+void ClassicColor::setHsv(int h, int s, int v, int a)
+{
+    if (h < -1 || !inByte(s) || !inByte(v) || !inByte(a)) {
+        invalidate();
+        return;
+    }
+    m_spec = Hsv;
+    m_alpha = static_cast<unsigned short>(a * 0x101);
+    m_words[0] = h == -1 ? kNoHue : static_cast<unsigned short>((h % 360) * 100);
+    m_words[1] = static_cast<unsigned short>(s * 0x101);
+    m_words[2] = static_cast<unsigned short>(v * 0x101);
+    m_words[3] = 0;
+}
+
+void ClassicColor::setHsvF(double h, double s, double v, double a)
+{
+    if ((!inUnit(h) && h != -1.0) || !inUnit(s) || !inUnit(v) || !inUnit(a))
+        return;
+    m_spec = Hsv;
+    m_alpha = word(a);
+    m_words[0] = h == -1.0 ? kNoHue
+                           : static_cast<unsigned short>(KelUtils::roundHalfUpToInt(h * 36000.0));
+    m_words[1] = word(s);
+    m_words[2] = word(v);
+    m_words[3] = 0;
+}
+
+// ---------------------------------------------------------------- HSL
+
+int ClassicColor::hslHue() const
+{
+    const unsigned short h = in(Hsl).m_words[0];
+    return h == kNoHue ? -1 : h / 100;
+}
+
+int ClassicColor::hslSaturation() const { return in(Hsl).m_words[1] >> 8; }
+int ClassicColor::lightness() const { return in(Hsl).m_words[2] >> 8; }
+
+double ClassicColor::hslHueF() const
+{
+    const unsigned short h = in(Hsl).m_words[0];
+    return h == kNoHue ? -1.0 : h / 36000.0;
+}
+
+double ClassicColor::hslSaturationF() const { return fraction(in(Hsl).m_words[1]); }
+double ClassicColor::lightnessF() const { return fraction(in(Hsl).m_words[2]); }
+
+void ClassicColor::setHsl(int h, int s, int l, int a)
+{
+    if (h < -1 || !inByte(s) || !inByte(l) || !inByte(a)) {
+        invalidate();
+        return;
+    }
+    m_spec = Hsl;
+    m_alpha = static_cast<unsigned short>(a * 0x101);
+    m_words[0] = h == -1 ? kNoHue : static_cast<unsigned short>((h % 360) * 100);
+    m_words[1] = static_cast<unsigned short>(s * 0x101);
+    m_words[2] = static_cast<unsigned short>(l * 0x101);
+    m_words[3] = 0;
+}
+
+void ClassicColor::setHslF(double h, double s, double l, double a)
+{
+    if ((!inUnit(h) && h != -1.0) || !inUnit(s) || !inUnit(l) || !inUnit(a))
+        return;
+    m_spec = Hsl;
+    m_alpha = word(a);
+    m_words[0] = h == -1.0 ? kNoHue
+                           : static_cast<unsigned short>(KelUtils::roundHalfUpToInt(h * 36000.0));
+    m_words[1] = word(s);
+    m_words[2] = word(l);
+    m_words[3] = 0;
+}
+
+// ---------------------------------------------------------------- CMYK
+
+int ClassicColor::cyan() const { return in(Cmyk).m_words[0] >> 8; }
+int ClassicColor::magenta() const { return in(Cmyk).m_words[1] >> 8; }
+int ClassicColor::yellow() const { return in(Cmyk).m_words[2] >> 8; }
+int ClassicColor::black() const { return in(Cmyk).m_words[3] >> 8; }
+double ClassicColor::cyanF() const { return fraction(in(Cmyk).m_words[0]); }
+double ClassicColor::magentaF() const { return fraction(in(Cmyk).m_words[1]); }
+double ClassicColor::yellowF() const { return fraction(in(Cmyk).m_words[2]); }
+double ClassicColor::blackF() const { return fraction(in(Cmyk).m_words[3]); }
+
+void ClassicColor::setCmyk(int c, int m, int y, int k, int a)
+{
+    if (!inByte(c) || !inByte(m) || !inByte(y) || !inByte(k) || !inByte(a)) {
+        invalidate();
+        return;
+    }
+    m_spec = Cmyk;
+    m_alpha = static_cast<unsigned short>(a * 0x101);
+    m_words[0] = static_cast<unsigned short>(c * 0x101);
+    m_words[1] = static_cast<unsigned short>(m * 0x101);
+    m_words[2] = static_cast<unsigned short>(y * 0x101);
+    m_words[3] = static_cast<unsigned short>(k * 0x101);
+}
+
+void ClassicColor::setCmykF(double c, double m, double y, double k, double a)
+{
+    if (!inUnit(c) || !inUnit(m) || !inUnit(y) || !inUnit(k) || !inUnit(a))
+        return;
+    m_spec = Cmyk;
+    m_alpha = word(a);
+    m_words[0] = word(c);
+    m_words[1] = word(m);
+    m_words[2] = word(y);
+    m_words[3] = word(k);
+}
+
+bool ClassicColor::operator==(ClassicColor const& other) const
+{
+    return m_spec == other.m_spec && m_alpha == other.m_alpha
+           && std::equal(std::begin(m_words), std::end(m_words), std::begin(other.m_words));
+}
+
+} // namespace KelVyxNodes

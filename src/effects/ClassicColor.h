@@ -1,0 +1,135 @@
+#pragma once
+
+namespace KelVyxNodes {
+
+// A colour value with the arithmetic of the classic toolkit colour class, bit for bit.
+//
+// Pixel code must not use Qt 6's QColor for arithmetic: it converts in float and takes a
+// 16-bit channel back to 8 bits by rounding, so HSV, HSL, CMYK and fraction round trips give
+// other bytes than the ones stored effects were made with. Here, as in the classic class:
+// - every channel is a 16-bit word; an 8-bit value v is stored as v * 257 and read back as
+//   the high byte (word >> 8);
+// - a fraction x is stored as roundHalfUp(x * 65535); hues are words in hundredths of a
+//   degree (0..36000), with 65535 meaning "no hue" (greys), reported as -1;
+// - conversions between the models run in double;
+// - the colour keeps the model it was last set in and converts on every read of another one.
+//
+// Out-of-range arguments behave as in the classic class, without its console warnings:
+// the whole-colour integer setters and setRgbF make the colour invalid, setHsvF, setHslF and
+// setCmykF leave it unchanged, and the single-channel setters clamp. A NaN counts as out of
+// range everywhere (a single-channel setter takes it as 0).
+class ClassicColor
+{
+public:
+    enum Spec { Invalid, Rgb, Hsv, Cmyk, Hsl };
+
+    // An invalid colour: reads as opaque black.
+    ClassicColor();
+    // Opaque colour from 0x??RRGGBB; the top byte is ignored.
+    explicit ClassicColor(unsigned int rgb);
+    ClassicColor(int r, int g, int b, int a = 255);
+
+    static ClassicColor fromRgb(unsigned int rgb);
+    static ClassicColor fromRgba(unsigned int rgba);
+    static ClassicColor fromRgbF(double r, double g, double b, double a = 1.0);
+    static ClassicColor fromHsv(int h, int s, int v, int a = 255);
+    static ClassicColor fromHsvF(double h, double s, double v, double a = 1.0);
+    static ClassicColor fromHsl(int h, int s, int l, int a = 255);
+    static ClassicColor fromHslF(double h, double s, double l, double a = 1.0);
+    static ClassicColor fromCmyk(int c, int m, int y, int k, int a = 255);
+    static ClassicColor fromCmykF(double c, double m, double y, double k, double a = 1.0);
+
+    Spec spec() const { return m_spec; }
+    bool isValid() const { return m_spec != Invalid; }
+    void invalidate();
+
+    ClassicColor toRgb() const;
+    ClassicColor toHsv() const;
+    ClassicColor toHsl() const;
+    ClassicColor toCmyk() const;
+    ClassicColor convertTo(Spec spec) const;
+
+    // Alpha is kept in every model.
+    int alpha() const { return m_alpha >> 8; }
+    double alphaF() const;
+    void setAlpha(int alpha);
+    void setAlphaF(double alpha);
+
+    // RGB
+    int red() const;
+    int green() const;
+    int blue() const;
+    double redF() const;
+    double greenF() const;
+    double blueF() const;
+    void setRed(int red);
+    void setGreen(int green);
+    void setBlue(int blue);
+    void setRedF(double red);
+    void setGreenF(double green);
+    void setBlueF(double blue);
+    void setRgb(int r, int g, int b, int a = 255);
+    void setRgb(unsigned int rgb);
+    void setRgba(unsigned int rgba);
+    void setRgbF(double r, double g, double b, double a = 1.0);
+    // 0xFFRRGGBB and 0xAARRGGBB; an invalid colour gives 0xFF000000 for both.
+    unsigned int rgb() const;
+    unsigned int rgba() const;
+
+    // HSV: hue in whole degrees 0..359 (-1 without hue), saturation and value 0..255.
+    int hue() const { return hsvHue(); }
+    int saturation() const { return hsvSaturation(); }
+    int value() const;
+    int hsvHue() const;
+    int hsvSaturation() const;
+    double hueF() const { return hsvHueF(); }
+    double saturationF() const { return hsvSaturationF(); }
+    double valueF() const;
+    double hsvHueF() const;
+    double hsvSaturationF() const;
+    void setHsv(int h, int s, int v, int a = 255);
+    void setHsvF(double h, double s, double v, double a = 1.0);
+
+    // HSL
+    int hslHue() const;
+    int hslSaturation() const;
+    int lightness() const;
+    double hslHueF() const;
+    double hslSaturationF() const;
+    double lightnessF() const;
+    void setHsl(int h, int s, int l, int a = 255);
+    void setHslF(double h, double s, double l, double a = 1.0);
+
+    // CMYK
+    int cyan() const;
+    int magenta() const;
+    int yellow() const;
+    int black() const;
+    double cyanF() const;
+    double magentaF() const;
+    double yellowF() const;
+    double blackF() const;
+    void setCmyk(int c, int m, int y, int k, int a = 255);
+    void setCmykF(double c, double m, double y, double k, double a = 1.0);
+
+    // Exact equality of the model and the stored words.
+    bool operator==(ClassicColor const& other) const;
+    bool operator!=(ClassicColor const& other) const { return !(*this == other); }
+
+private:
+    // Word of a fraction in 0..1, as the classic class stores it.
+    static unsigned short word(double fraction);
+    static double fraction(unsigned short word);
+    // The words as the given model holds them (this colour's own words when it is in that
+    // model or invalid, as the classic class read them).
+    ClassicColor in(Spec spec) const;
+    void setChannelF(int index, double value);
+
+    Spec m_spec = Invalid;
+    unsigned short m_alpha = 0xFFFF;
+    // Rgb: red, green, blue, 0. Hsv: hue, saturation, value, 0. Hsl: hue, saturation,
+    // lightness, 0. Cmyk: cyan, magenta, yellow, black.
+    unsigned short m_words[4] = {0, 0, 0, 0};
+};
+
+} // namespace KelVyxNodes

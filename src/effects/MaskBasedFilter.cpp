@@ -1,0 +1,84 @@
+#include "effects/MaskBasedFilter.h"
+
+#include "effects/Base1DGenerator.h"
+#include "effects/Base3DGenerator.h"
+#include "effects/ByteClamp.h"
+
+#include <QPoint>
+
+#include <cstdint>
+
+namespace KelVyxNodes {
+
+namespace {
+
+// Always in 0..size-1, also for coordinates far outside the image (64-bit, so no overflow).
+int wrap(std::int64_t coordinate, int size)
+{
+    std::int64_t r = coordinate % size;
+    if (r < 0)
+        r += size;
+    return static_cast<int>(r);
+}
+
+// Truncation toward zero held to 0..255; clamping first keeps the conversion defined.
+unsigned int toByte(float sum, float factor, float bias)
+{
+    const float v = sum * factor + bias;
+    return static_cast<unsigned int>(byteClamp(static_cast<double>(v)));
+}
+
+} // namespace
+
+unsigned int MaskBasedFilter::filter1(Base1DGenerator const* source, int width, int height,
+                                      QPoint const& point, int kernelWidth, int kernelHeight,
+                                      float const* kernel, float factor, float bias)
+{
+    if (width <= 0 || height <= 0 || kernelWidth <= 0 || kernelHeight <= 0 || !kernel)
+        return source->getSample(point);
+
+    const int halfW = kernelWidth / 2;
+    const int halfH = kernelHeight / 2;
+    const int count = kernelWidth * kernelHeight;
+    float sum = 0.0f;
+    for (int i = 0; i < count; ++i) {
+        const int row = i / kernelWidth;
+        const int column = i % kernelWidth;
+        const int x = wrap(std::int64_t(point.x()) - halfW + column, width);
+        const int y = wrap(std::int64_t(point.y()) - halfH + row, height);
+        const unsigned int value = source->getSample(QPoint(x, y)) & 0xFFu;
+        sum += static_cast<float>(value) * kernel[i];
+    }
+    return toByte(sum, factor, bias);
+}
+
+unsigned int MaskBasedFilter::filter3(Base3DGenerator const* source, int width, int height,
+                                      QPoint const& point, int kernelWidth, int kernelHeight,
+                                      float const* kernel, float factor, float bias)
+{
+    if (width <= 0 || height <= 0 || kernelWidth <= 0 || kernelHeight <= 0 || !kernel)
+        return source->getSample3(point);
+
+    const int halfW = kernelWidth / 2;
+    const int halfH = kernelHeight / 2;
+    const int count = kernelWidth * kernelHeight;
+    float blue = 0.0f;
+    float green = 0.0f;
+    float red = 0.0f;
+    for (int i = 0; i < count; ++i) {
+        const int row = i / kernelWidth;
+        const int column = i % kernelWidth;
+        const std::int64_t x = std::int64_t(point.x()) - halfW + column;
+        const std::int64_t y = std::int64_t(point.y()) - halfH + row;
+        if (x < 0 || y < 0 || x >= width || y >= height)
+            continue;
+        const unsigned int c = source->getSample3(QPoint(int(x), int(y)));
+        blue += static_cast<float>(c & 0xFFu) * kernel[i];
+        green += static_cast<float>((c >> 8) & 0xFFu) * kernel[i];
+        red += static_cast<float>((c >> 16) & 0xFFu) * kernel[i];
+    }
+    return (toByte(red, factor, bias) << 16) | (toByte(green, factor, bias) << 8)
+           | toByte(blue, factor, bias);
+}
+
+} // namespace KelVyxNodes

@@ -1,0 +1,30 @@
+#pragma once
+
+class QPoint;
+
+namespace KelVyxNodes {
+
+class Base1DGenerator;
+class Base3DGenerator;
+
+// The kernel sums of the convolution filters (sharpen, emboss, edge detection). A kernel is
+// kernelWidth x kernelHeight floats, row-major, centred on the point (halves by integer
+// division). Sums run in single precision; the weighted sum times factor plus bias is truncated
+// and held to 0..255. Width and height are the image's; the point may lie anywhere.
+class MaskBasedFilter
+{
+public:
+    MaskBasedFilter() = delete;
+
+    // One channel: neighbours beyond an edge wrap around to the opposite edge. With an empty
+    // image there is nothing to wrap into: the source's value at the point, unfiltered.
+    static unsigned int filter1(Base1DGenerator const* source, int width, int height,
+                                QPoint const& point, int kernelWidth, int kernelHeight,
+                                float const* kernel, float factor, float bias);
+    // Colour: neighbours outside the image add nothing (the kernel is not renormalised).
+    static unsigned int filter3(Base3DGenerator const* source, int width, int height,
+                                QPoint const& point, int kernelWidth, int kernelHeight,
+                                float const* kernel, float factor, float bias);
+};
+
+} // namespace KelVyxNodes

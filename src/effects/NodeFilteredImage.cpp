@@ -1,0 +1,290 @@
+#include "effects/NodeFilteredImage.h"
+
+#include "effects/ClassicColor.h"
+#include "effects/GeneratorLookup.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/NodeValueUtils.h"
+#include "effects/VyxNodeGraph.h"
+#include "nodes/Terminal.h"
+#include "params/StatusObserver.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QObject>
+#include <QPoint>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace KelVyxNodes {
+
+KelNodes::NodeDescriptor NodeFilteredImage::m_descriptor{
+    QStringLiteral("filtimage"), QUuid(QStringLiteral("01be3c9a-497b-4146-9198-810f0e4e0d0e")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Filtered Image")), QString(),
+    &NodeFilteredImage::create};
+
+namespace {
+
+const QString kRgb = QStringLiteral("rgb");
+
+enum BlendMode {
+    Normal = 0,
+    Multiply = 2,
+    ColorBurn = 3,
+    LinearBurn = 4,
+    Screen = 6,
+    ColorDodge = 7,
+    LinearDodge = 8,
+    Difference = 14
+};
+
+unsigned int channel(unsigned int colour, int shift)
+{
+    return (colour >> shift) & 0xFFu;
+}
+
+} // namespace
+
+NodeFilteredImage::NodeFilteredImage(int id)
+    : VyxNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    addTerminal(kRgb, 4, 0);
+    addTerminal(QStringLiteral("alpha"), 2, 0);
+    m_container.helpItem()->title = QCoreApplication::translate("QObject", "Filtered Image");
+    m_container.helpItem()->text = QObject::tr(
+        "The node represents the resulting image or the input of the next filter or effect (if any).");
+}
+
+NodeFilteredImage::~NodeFilteredImage() = default;
+
+KelNodes::Node* NodeFilteredImage::create(int id)
+{
+    return new NodeFilteredImage(id);
+}
+
+int NodeFilteredImage::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (KelNodes::Node::onConnect(own, peer) < 0)
+        return -1;
+    if (!own)
+        return 0;
+    if (own->name() == kRgb) {
+        getGeneratorInterface(&m_inputColour, peer);
+        m_activeColour = m_inputColour;
+    } else {
+        getGeneratorInterface(&m_inputAlpha, peer);
+        m_activeAlpha = m_inputAlpha;
+    }
+    return 0;
+}
+
+void NodeFilteredImage::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own && own->name() == kRgb) {
+        m_inputColour = nullptr;
+        m_activeColour = nullptr;
+    } else if (own) {
+        m_inputAlpha = nullptr;
+        m_activeAlpha = nullptr;
+    }
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeFilteredImage::resolveInputs()
+{
+    m_inputColour = linkedGenerator3D(terminal(0));
+    m_inputAlpha = linkedGenerator1D(terminal(1));
+}
+
+int NodeFilteredImage::onFilterStart(KelUtils::StatusObserver* /*observer*/)
+{
+    KelNodes::Terminal const* rgb = terminal(0);
+    if (!rgb || rgb->numConnections() == 0) {
+        qDebug() << "NodeFilteredImage error: the input RGB terminal is not connected, therefore "
+                    "the filtered image cannot be produced";
+        return -1;
+    }
+    NodeOriginalImage* source = m_graph ? m_graph->sourceNode() : nullptr;
+    m_originalColour = source ? source->toBase3DGenerator() : nullptr;
+    m_originalAlpha = source ? source->toBase1DGenerator() : nullptr;
+
+    const bool disabled = m_graph && m_graph->disableSetting() != 0;
+    m_activeColour = disabled ? m_originalColour : m_inputColour;
+    m_activeAlpha = disabled ? m_originalAlpha : m_inputAlpha;
+    // A stored opacity outside its range would carry into the neighbouring channel.
+    m_opacityValue = m_graph ? std::clamp(m_graph->opacitySetting(), 0, 100) : 100;
+    m_blendModeValue = m_graph ? m_graph->blendModeSetting() : 0;
+    return 0;
+}
+
+unsigned int NodeFilteredImage::blendColour(int mode, unsigned int f, unsigned int o, int opacity)
+{
+    const unsigned int op = unsigned(std::clamp(opacity, 0, 100));
+    unsigned int product = 0; // Multiply / Screen: whole-colour result of the colour class
+    switch (mode) {
+    case Normal:
+    case ColorBurn:
+    case LinearBurn:
+    case ColorDodge:
+    case LinearDodge:
+    case Difference:
+        break;
+    case Multiply: {
+        const ClassicColor fc(f);
+        const ClassicColor oc(o);
+        ClassicColor m;
+        m.setRgbF(fc.redF() * oc.redF(), fc.greenF() * oc.greenF(), fc.blueF() * oc.blueF(), 1.0);
+        product = m.rgb();
+        break;
+    }
+    case Screen: {
+        const ClassicColor fc(f);
+        const ClassicColor oc(o);
+        ClassicColor m;
+        m.setRedF(1.0 - (1.0 - fc.redF()) * (1.0 - oc.redF()));
+        m.setGreenF(1.0 - (1.0 - fc.greenF()) * (1.0 - oc.greenF()));
+        m.setBlueF(1.0 - (1.0 - fc.blueF()) * (1.0 - oc.blueF()));
+        product = m.rgb();
+        break;
+    }
+    default:
+        return f & 0xFFFFFFu;
+    }
+
+    unsigned int result = 0;
+    for (int shift = 16; shift >= 0; shift -= 8) {
+        const unsigned int fv = channel(f, shift);
+        const unsigned int ov = channel(o, shift);
+        unsigned int m = 0;
+        switch (mode) {
+        case Normal:
+            m = fv;
+            break;
+        case Multiply:
+        case Screen:
+            m = channel(product, shift);
+            break;
+        case ColorBurn:
+            m = linearCorrectionOneChannel((unsigned char)ov, 255, (unsigned char)(255 - fv));
+            break;
+        case LinearBurn: {
+            const int sum = int(ov) + int(fv) - 255;
+            m = sum > 0 ? unsigned(sum) : 0u;
+            break;
+        }
+        case ColorDodge: {
+            const unsigned char d = fv == 255 ? 1 : (unsigned char)(255 - fv);
+            m = linearCorrectionOneChannel((unsigned char)ov, d, 0);
+            break;
+        }
+        case LinearDodge:
+            m = ov + fv < 255 ? ov + fv : 255u;
+            break;
+        case Difference:
+            m = unsigned(std::abs(int(ov) - int(fv)));
+            break;
+        default:
+            break;
+        }
+        result |= ((ov * (100 - op) + m * op + 50) / 100) << shift;
+    }
+    return result;
+}
+
+unsigned int NodeFilteredImage::getSample3(QPoint const& point) const
+{
+    if (!m_originalColour)
+        return 0x808080u;
+    const unsigned int f = m_activeColour ? m_activeColour->getSample3(point) : 0u;
+    const unsigned int o = m_originalColour->getSample3(point);
+    return blendColour(m_blendModeValue, f, o, m_opacityValue);
+}
+
+unsigned int NodeFilteredImage::getSample(QPoint const& point) const
+{
+    // An effect without an alpha link keeps the alpha of its input rather than turning it
+    // transparent (the row loop likewise treats a missing alpha as opaque).
+    unsigned int a = 255;
+    if (m_activeAlpha)
+        a = m_activeAlpha->getSample(point) & 0xFFu;
+    else if (m_originalAlpha)
+        a = m_originalAlpha->getSample(point) & 0xFFu;
+    if (m_opacityValue >= 100 || !m_originalAlpha)
+        return a;
+    const unsigned int op = unsigned(std::max(m_opacityValue, 0));
+    const unsigned int oa = m_originalAlpha->getSample(point) & 0xFFu;
+    return (a * op + oa * (100 - op) + 50) / 100;
+}
+
+int NodeFilteredImage::filter(KelUtils::StatusObserver* observer)
+{
+    if (!m_graph) {
+        qDebug() << "NodeFilteredImage error: the node does not belong to an effect graph";
+        return -1;
+    }
+    const QRect rect = m_graph->renderRect();
+    const int width = rect.right() - rect.left() + 1;
+    const int height = rect.bottom() - rect.top() + 1;
+    if (width <= 0 || height <= 0) {
+        qDebug() << "NodeFilteredImage error: the render rectangle is empty, nothing to filter";
+        return -1;
+    }
+    if (m_image.width() != width || m_image.height() != height
+        || m_image.format() != QImage::Format_ARGB32) {
+        m_image = QImage();
+        m_image = QImage(width, height, QImage::Format_ARGB32);
+        if (m_image.isNull()) {
+            qDebug() << "NodeFilteredImage error: failed to allocate destination image of resolution"
+                     << width << "x" << height;
+            return -1;
+        }
+    }
+    if (!m_activeColour) {
+        KelNodes::Terminal const* rgb = terminal(0);
+        KelNodes::Node const* linked = rgb ? rgb->connectedToHost(0) : nullptr;
+        const QString name = linked ? linked->displayName() : QString();
+        qDebug() << "NodeFilteredImage error:" << name << "failed to provide generation interface";
+        return -1;
+    }
+
+    if (observer)
+        observer->operationStarted(1.0);
+    QImage const* original = m_graph->originalImage();
+    // The mask covers the whole image; without an image its size is unknown, so it is ignored.
+    unsigned char const* mask = original ? m_graph->selectionMask() : nullptr;
+    const qsizetype maskStride = original ? original->width() : 0;
+    const float step = 1.0f / float(height);
+    float fraction = 0.0f;
+    QPoint point;
+    for (int r = 0; r < height; ++r) {
+        auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(r));
+        const int y = rect.top() + r;
+        point.setY(y);
+        if (observer && observer->cancelationRequested())
+            return -1;
+        unsigned char const* maskRow = mask ? mask + qsizetype(y) * maskStride : nullptr;
+        for (int c = 0; c < width; ++c) {
+            const int x = rect.left() + c;
+            if (maskRow && maskRow[x] == 0) {
+                line[c] = 0x00808080u;
+                continue;
+            }
+            point.setX(x);
+            // The top byte of a colour sample is not ours to trust (plug-ins): keep alpha clean.
+            const unsigned int colour = m_activeColour->getSample3(point) & 0x00FFFFFFu;
+            const unsigned int alpha =
+                m_activeAlpha ? (m_activeAlpha->getSample(point) & 0xFFu) << 24 : 0xFF000000u;
+            line[c] = alpha | colour;
+        }
+        if (observer) {
+            fraction += step;
+            observer->completePercentChanged(double(fraction), double(fraction));
+        }
+    }
+    if (observer)
+        observer->completed();
+    return 0;
+}
+
+} // namespace KelVyxNodes

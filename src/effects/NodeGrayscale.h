@@ -1,0 +1,68 @@
+#pragma once
+
+#include "effects/Base1DGenerator.h"
+#include "effects/Base3DGenerator.h"
+#include "effects/VyxNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeParameterContainer.h"
+
+namespace KelUtils {
+class ListParameter;
+template <typename T> class NumGroupParameter;
+}
+
+namespace KelVyxNodes {
+
+class VyxTerminal;
+
+// Turns the colour of "rgb" into one grey value by the "conversion" mode, offered as one
+// channel ("out") and as a grey colour ("out3d"); 128 while "rgb" is unlinked.
+class NodeGrayscale : public VyxNode, public Base1DGenerator, public Base3DGenerator
+{
+public:
+    // Ids of the "conversion" items.
+    enum Conversion {
+        RgbAverage = 0,
+        Luminance709 = 1,
+        RedChannel = 2,
+        GreenChannel = 3,
+        BlueChannel = 4,
+        MaxComponent = 5,
+        BlackWhiteNegative = 6,
+        Custom = 7
+    };
+
+    explicit NodeGrayscale(int id);
+    ~NodeGrayscale() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int uid);
+
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+    void* objectPtr() override { return this; }
+    KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
+    KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
+
+    Base1DGenerator const* toBase1DGenerator() const override { return this; }
+    Base3DGenerator const* toBase3DGenerator() const override { return this; }
+
+    unsigned int getSample(QPoint const& point) const override;
+    unsigned int getSample3(QPoint const& point) const override;
+
+    // The weights are editable exactly while "conversion" is Custom.
+    void paramChanged(KelUtils::Parameter* changed) override;
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void resolveInputs() override;
+
+private:
+    KelNodes::NodeParameterContainer m_container;
+    VyxTerminal* m_rgbTerminal = nullptr;
+    Base3DGenerator const* m_colourInput = nullptr;
+    int m_conversion = RgbAverage;
+    float m_weight[3] = {0.2126f, 0.7152f, 0.0722f};
+    KelUtils::NumGroupParameter<float>* m_weightParam[3] = {nullptr, nullptr, nullptr};
+    KelUtils::ListParameter* m_conversionParam = nullptr;
+};
+
+} // namespace KelVyxNodes

@@ -1,0 +1,71 @@
+#include "effects/NodeOriginalImage.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QImage>
+#include <QObject>
+#include <QPoint>
+
+#include <algorithm>
+
+namespace KelVyxNodes {
+
+KelNodes::NodeDescriptor NodeOriginalImage::m_descriptor{
+    QStringLiteral("orgimage"), QUuid(QStringLiteral("015c44e2-0c3a-46fa-9e92-c472d43bc65b")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Original Image")), QString(),
+    &NodeOriginalImage::create};
+
+NodeOriginalImage::NodeOriginalImage(int id)
+    : VyxNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    addTerminal(QStringLiteral("rgb"), 0, 5);
+    addTerminal(QStringLiteral("alpha"), 0, 3);
+    m_container.helpItem()->title = QCoreApplication::translate("QObject", "Original Image");
+    m_container.helpItem()->text = QObject::tr(
+        "The node represents the original image or the output of the previous filter or effect (if any).");
+}
+
+NodeOriginalImage::~NodeOriginalImage() = default;
+
+KelNodes::Node* NodeOriginalImage::create(int id)
+{
+    return new NodeOriginalImage(id);
+}
+
+int NodeOriginalImage::onFilterStart(KelUtils::StatusObserver* /*observer*/)
+{
+    if (m_image || m_upstream3D)
+        return 0;
+    qDebug() << "NodeOriginalImage error: neither original image was set nor external connection "
+                "was provided, therefore the filtered image cannot be produced";
+    return -1;
+}
+
+unsigned int NodeOriginalImage::getSample3(QPoint const& point) const
+{
+    if (m_upstream3D)
+        return m_upstream3D->getSample3(point);
+    if (!m_image || m_image->width() <= 0 || m_image->height() <= 0)
+        return 0x808080u;
+    // Points come from the render rectangle, but a neighbourhood filter may reach past the
+    // picture's edge: read the nearest pixel instead of memory outside the image.
+    const int x = std::clamp(point.x(), 0, m_image->width() - 1);
+    const int y = std::clamp(point.y(), 0, m_image->height() - 1);
+    auto const* row = reinterpret_cast<QRgb const*>(m_image->constScanLine(y));
+    return row[x] & 0xFFFFFFu;
+}
+
+unsigned int NodeOriginalImage::getSample(QPoint const& point) const
+{
+    if (m_upstream1D)
+        return m_upstream1D->getSample(point);
+    if (!m_image || !m_image->hasAlphaChannel() || m_image->width() <= 0 || m_image->height() <= 0)
+        return 255u;
+    const int x = std::clamp(point.x(), 0, m_image->width() - 1);
+    const int y = std::clamp(point.y(), 0, m_image->height() - 1);
+    auto const* row = reinterpret_cast<QRgb const*>(m_image->constScanLine(y));
+    return row[x] >> 24;
+}
+
+} // namespace KelVyxNodes

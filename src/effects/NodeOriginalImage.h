@@ -1,0 +1,56 @@
+#pragma once
+
+#include "effects/Base1DGenerator.h"
+#include "effects/Base3DGenerator.h"
+#include "effects/VyxNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeParameterContainer.h"
+
+class QImage;
+
+namespace KelVyxNodes {
+
+// The source node: the picture that enters the effect. Reads the graph's original image, or,
+// inside a compound node, whatever the parent feeds into "rgbIn" / "alphaIn" (the upstream
+// generators, set by the graph).
+class NodeOriginalImage : public VyxNode, public Base1DGenerator, public Base3DGenerator
+{
+public:
+    explicit NodeOriginalImage(int id);
+    ~NodeOriginalImage() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int id);
+
+    KelNodes::NodeParameterContainer* paramContainer() override { return &m_container; }
+    KelNodes::NodeParameterContainer const* paramContainer() const override { return &m_container; }
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+    void* objectPtr() override { return this; }
+    bool isStatic() const override { return true; }
+
+    Base1DGenerator const* toBase1DGenerator() const override { return this; }
+    Base3DGenerator const* toBase3DGenerator() const override { return this; }
+    Base1DGenerator const* grayscaleGenerator() const override { return nullptr; }
+    Base1DGenerator const* alphaGenerator() const override { return this; }
+
+    int onFilterStart(KelUtils::StatusObserver* observer) override;
+    // Image pixel without its alpha byte; points are clamped into the image.
+    unsigned int getSample3(QPoint const& point) const override;
+    // Image alpha (255 for an image without alpha channel).
+    unsigned int getSample(QPoint const& point) const override;
+
+    QImage const* image() const { return m_image; }
+    void setImage(QImage const* image) { m_image = image; }
+    Base3DGenerator const* upstream3D() const { return m_upstream3D; }
+    Base1DGenerator const* upstream1D() const { return m_upstream1D; }
+    void setUpstream3D(Base3DGenerator const* generator) { m_upstream3D = generator; }
+    void setUpstream1D(Base1DGenerator const* generator) { m_upstream1D = generator; }
+
+private:
+    KelNodes::NodeParameterContainer m_container;
+    QImage const* m_image = nullptr;
+    Base3DGenerator const* m_upstream3D = nullptr;
+    Base1DGenerator const* m_upstream1D = nullptr;
+};
+
+} // namespace KelVyxNodes

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "effects/BaseGeneratorNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeParameterContainer.h"
+
+namespace KelUtils {
+template <typename T> class NumGroupParameter;
+}
+
+namespace KelVyxNodes {
+
+// A pulse wave along the image's x or y axis: each period holds the one level for the "duty"
+// fraction of its length, then the zero level. Read as colour it is grey.
+class NodePulse : public BaseGeneratorNode
+{
+public:
+    explicit NodePulse(int id);
+    ~NodePulse() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int uid);
+
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+    void* objectPtr() override { return this; }
+    KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
+    KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
+
+    // -1 when the graph has no picture to measure the period against.
+    int onFilterStart(KelUtils::StatusObserver* observer) override;
+    unsigned int getSample(QPoint const& point) const override;
+    unsigned int getSample3(QPoint const& point) const override;
+    void paramChanged(KelUtils::Parameter* changed) override;
+
+private:
+    // The step from the picture size; false (step unchanged) without a picture.
+    bool updateStep();
+
+    KelNodes::NodeParameterContainer m_container;
+    int m_dirAxis = 0;
+    float m_freq = 1.0f;
+    float m_duty = 0.5f;
+    float m_phase = 0.0f;
+    float m_phasePeriods = 0.0f;
+    float m_step = 0.0f; // periods per pixel
+    float m_zeroLevel = 0.0f;
+    float m_oneLevel = 1.0f;
+    KelUtils::NumGroupParameter<float>* m_zeroLevelParam = nullptr;
+    KelUtils::NumGroupParameter<float>* m_oneLevelParam = nullptr;
+};
+
+} // namespace KelVyxNodes

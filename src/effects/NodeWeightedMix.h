@@ -1,0 +1,39 @@
+#pragma once
+
+#include "effects/BaseMixNode.h"
+#include "nodes/NodeDescriptor.h"
+
+namespace KelVyxNodes {
+
+// Blends two operands by a weight 0..1 (of operand 1), by weighted addition or weighted
+// multiplication; the weight comes from the "weight" parameter or, per point, from the
+// "weight" input (0..255 read as 0..1). One node mixes colours for "out" and, independently,
+// one-channel values for "out 1d".
+class NodeWeightedMix : public BaseMixNode
+{
+public:
+    explicit NodeWeightedMix(int id);
+    ~NodeWeightedMix() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int uid);
+
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+
+    unsigned int getSample(QPoint const& point) const override;
+    unsigned int getSample3(QPoint const& point) const override;
+
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void resolveInputs() override;
+
+private:
+    float weightAt(QPoint const& point) const;
+
+    VyxTerminal* m_weightTerminal = nullptr;
+    Base1DGenerator const* m_weightInput = nullptr;
+    float m_weight = 0.5f;
+    KelUtils::NumGroupParameter<float>* m_weightParam = nullptr;
+};
+
+} // namespace KelVyxNodes

@@ -1,0 +1,96 @@
+#pragma once
+
+// Per-render, per-thread running state of a node, without a lock while sampling.
+//   mutable PerRenderThreadState<RunningSums> m_running;     // a member of the node
+//   onFilterStart():  m_running.init(RunningSums{...});        // starts a render
+//   getSample3():     RunningSums& s = m_running.local();      // this thread's own copy
+// Every thread gets a fresh copy of the initial value the first time it samples in a render;
+// a pooled thread never sees the previous render's state. Freed with the node.
+
+#include <QMutex>
+
+#include <atomic>
+#include <thread>
+
+namespace KelVyxNodes {
+
+template<class T>
+class PerRenderThreadState
+{
+public:
+    PerRenderThreadState() = default;
+    ~PerRenderThreadState()
+    {
+        Slot* slot = m_head.load(std::memory_order_acquire);
+        while (slot) {
+            Slot* next = slot->next;
+            delete slot;
+            slot = next;
+        }
+    }
+    PerRenderThreadState(PerRenderThreadState const&) = delete;
+    PerRenderThreadState& operator=(PerRenderThreadState const&) = delete;
+
+    // Starts a render: call from onFilterStart, before any sampling thread runs.
+    void init(T const& initial)
+    {
+        m_initial = initial;
+        startRender();
+    }
+    // Starts a render without a new initial value (local(reset) callers).
+    void startRender() { m_generation.fetch_add(1, std::memory_order_acq_rel); }
+
+    // The calling thread's state for the current render, a copy of the initial value on the
+    // thread's first call in this render.
+    T& local() const
+    {
+        return local([this](T& state) { state = m_initial; });
+    }
+    // The same, with `reset(T&)` making a thread's state fresh for the render.
+    template<class Reset>
+    T& local(Reset&& reset) const
+    {
+        Slot* slot = slotOfThisThread();
+        const unsigned long long current = m_generation.load(std::memory_order_acquire);
+        if (slot->generation != current) {
+            reset(slot->state);
+            slot->generation = current;
+        }
+        return slot->state;
+    }
+
+    unsigned long long generation() const { return m_generation.load(std::memory_order_acquire); }
+
+private:
+    struct Slot
+    {
+        std::thread::id thread;
+        Slot* next = nullptr;
+        unsigned long long generation = ~0ull;
+        T state{};
+    };
+
+    // Slots are only ever prepended and live until the owner dies, so readers walk the list
+    // without a lock; a thread creates its slot under the lock once.
+    Slot* slotOfThisThread() const
+    {
+        const std::thread::id me = std::this_thread::get_id();
+        for (Slot* s = m_head.load(std::memory_order_acquire); s; s = s->next) {
+            if (s->thread == me)
+                return s;
+        }
+        QMutexLocker locker(&m_createLock);
+        auto* slot = new Slot;
+        slot->thread = me;
+        slot->next = m_head.load(std::memory_order_acquire);
+        m_head.store(slot, std::memory_order_release);
+        return slot;
+    }
+
+    T m_initial{};
+    std::atomic<unsigned long long> m_generation{0};
+    mutable std::atomic<Slot*> m_head{nullptr};
+    mutable QMutex m_createLock;
+};
+
+} // namespace KelVyxNodes

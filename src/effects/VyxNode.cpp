@@ -1,0 +1,155 @@
+#include "effects/VyxNode.h"
+
+#include "effects/Base1DGenerator.h"
+#include "effects/Base3DGenerator.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/VyxNodeGraph.h"
+#include "effects/VyxTerminal.h"
+
+#include <QImage>
+#include <QPoint>
+
+#include <algorithm>
+
+namespace KelVyxNodes {
+
+VyxNode::VyxNode(int id, QString const& name, VyxNodeGraph* graph)
+    : m_graph(graph)
+{
+    // Node is a virtual base built by the most derived class; set its fields here so that node
+    // classes need not name it.
+    m_uid = id;
+    m_name = name;
+    m_parentGraph = graph;
+}
+
+VyxNode::~VyxNode() = default;
+
+Base1DGenerator const* VyxNode::toBase1DGenerator() const
+{
+    return nullptr;
+}
+
+Base3DGenerator const* VyxNode::toBase3DGenerator() const
+{
+    return nullptr;
+}
+
+int VyxNode::onFilterStart(KelUtils::StatusObserver* /*observer*/)
+{
+    return 0;
+}
+
+void VyxNode::onFilterStop(KelUtils::StatusObserver* /*observer*/)
+{
+}
+
+void VyxNode::resolveInputs()
+{
+}
+
+void VyxNode::setParentGraph(KelNodes::NodeGraph* graph)
+{
+    KelNodes::Node::setParentGraph(graph);
+    m_graph = graph ? dynamic_cast<VyxNodeGraph*>(graph) : nullptr;
+}
+
+Base3DGenerator const* VyxNode::rgbGenerator() const
+{
+    return toBase3DGenerator();
+}
+
+Base1DGenerator const* VyxNode::grayscaleGenerator() const
+{
+    return toBase1DGenerator();
+}
+
+Base1DGenerator const* VyxNode::alphaGenerator() const
+{
+    if (!m_parentGraph)
+        return nullptr;
+    KelNodes::Node* source = m_parentGraph->findFirstNode(NodeOriginalImage::m_descriptor.typeUuid, true);
+    auto* effect = dynamic_cast<VyxNode*>(source);
+    return effect ? effect->toBase1DGenerator() : nullptr;
+}
+
+VyxTerminal* VyxNode::addTerminal(QString const& name, unsigned int inputMask,
+                                  unsigned int outputMask, KelUtils::HelpItem const& help)
+{
+    auto* terminal = new VyxTerminal(this, name, inputMask, outputMask, help);
+    KelNodes::Node::addTerminal(terminal);
+    return terminal;
+}
+
+int VyxNode::getPreview(QImage* image) const
+{
+    if (!m_graph || !m_graph->originalImage())
+        return -1;
+    const QRect rect = m_graph->renderRect();
+    if (rect.left() > rect.right() || rect.top() > rect.bottom())
+        return -1;
+
+    Base3DGenerator const* rgb = rgbGenerator();
+    Base1DGenerator const* gray = grayscaleGenerator();
+    Base1DGenerator const* alpha = alphaGenerator();
+    if (!rgb && !gray && !alpha)
+        return -1;
+    if (!image)
+        return 0;
+    if (!rgb && !gray)
+        gray = alpha;
+
+    const int w = rect.width();
+    const int h = rect.height();
+    int pw = std::min(w, image->width());
+    int ph = std::min(h, image->height());
+    // Keep the rectangle's aspect ratio (64-bit products: big pictures must not overflow).
+    if (qint64(ph) * w > qint64(pw) * h)
+        ph = int(qint64(pw) * h / w);
+    else if (qint64(pw) * h > qint64(ph) * w)
+        pw = int(qint64(ph) * w / h);
+    if (pw <= 0 || ph <= 0)
+        return -1;
+    if (image->width() != pw || image->height() != ph) {
+        QImage::Format format = image->format();
+        if (format == QImage::Format_Invalid)
+            format = QImage::Format_ARGB32;
+        *image = QImage(pw, ph, format);
+        if (image->isNull())
+            return -1;
+    }
+
+    QImage const* original = m_graph->originalImage();
+    unsigned char const* mask = m_graph->selectionMask();
+    const int imageWidth = original->width();
+    const float stepY = float(h) / float(ph);
+    const float stepX = float(w) / float(pw);
+    QPoint point;
+    for (int r = 0; r < ph; ++r) {
+        int sy = int((float(r) + 0.5f) * stepY + 0.5f);
+        sy = std::clamp(sy, 0, h - 1);
+        point.setY(rect.top() + sy);
+        for (int c = 0; c < pw; ++c) {
+            int sx = int((float(c) + 0.5f) * stepX + 0.5f);
+            sx = std::clamp(sx, 0, w - 1);
+            point.setX(rect.left() + sx);
+            unsigned int colour = rgb ? (rgb->getSample3(point) & 0xFFFFFFu)
+                                      : (gray->getSample(point) & 0xFFu) * 0x010101u;
+            const unsigned int a = alpha ? (alpha->getSample(point) & 0xFFu) : 255u;
+            if (mask) {
+                const unsigned int m = mask[qsizetype(point.y()) * imageWidth + point.x()];
+                const unsigned int bg = ((c / 4) % 2 == (r / 4) % 2) ? 128u : 255u;
+                unsigned int blended = 0;
+                for (int shift = 0; shift <= 16; shift += 8) {
+                    const unsigned int ch = (colour >> shift) & 0xFFu;
+                    blended |= ((ch * m + bg * (255u - m) + 128u) / 255u) << shift;
+                }
+                colour = blended;
+            }
+            image->setPixel(c, r, (a << 24) | colour);
+        }
+    }
+    return 0;
+}
+
+} // namespace KelVyxNodes

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "effects/VyxTerminal.h"
+#include "nodes/Node.h"
+#include "params/HelpItem.h"
+
+#include <QString>
+
+class QImage;
+
+namespace KelUtils {
+class StatusObserver;
+}
+
+namespace KelVyxNodes {
+
+class Base1DGenerator;
+class Base3DGenerator;
+class VyxNodeGraph;
+
+// Base of every effect node. A render (see VyxNodeGraph::filter) runs, per node and in level
+// order: resolveInputs() (re-read cached upstream pointers from the links), onFilterStart()
+// (read parameters and image facts once, set up per-render state; -1 aborts), then samples
+// pulled through the generator interfaces from any number of rows and threads, then
+// onFilterStop().
+//
+// Node is a virtual base; this constructor sets the node's uid, name and parent itself, so
+// node classes need not initialise KelNodes::Node.
+class VyxNode : public virtual KelNodes::Node
+{
+public:
+    explicit VyxNode(int id, QString const& name = QString(), VyxNodeGraph* graph = nullptr);
+    ~VyxNode() override;
+
+    // Node-level outputs; null here (the node offers none).
+    virtual Base1DGenerator const* toBase1DGenerator() const;
+    virtual Base3DGenerator const* toBase3DGenerator() const;
+
+    // Called once per render before any sample; 0 to go on, negative to abort the render.
+    virtual int onFilterStart(KelUtils::StatusObserver* observer);
+    virtual void onFilterStop(KelUtils::StatusObserver* observer);
+    // Called by the graph right before onFilterStart of every render: a node that caches
+    // upstream interfaces in onConnect re-reads them here from its links (see linkedGenerator3D
+    // and linkedGenerator1D), so links made before the upstream was ready still work. Only the
+    // pointers: no display flag, mask or parameter may change here (render thread). Default:
+    // nothing.
+    virtual void resolveInputs();
+
+    // The node thumbnail over the graph's render rectangle; -1 when there is nothing to show.
+    int getPreview(QImage* image) const override;
+    // Publishes event 3 when the node had a parent, then stores the new parent and the
+    // effect-graph back pointer.
+    void setParentGraph(KelNodes::NodeGraph* graph) override;
+
+    // Preview generators. rgb: toBase3DGenerator(); grayscale: toBase1DGenerator(); alpha: the
+    // alpha of the source node of the parent graph (searched depth first), null without one.
+    virtual Base3DGenerator const* rgbGenerator() const;
+    virtual Base1DGenerator const* grayscaleGenerator() const;
+    virtual Base1DGenerator const* alphaGenerator() const;
+
+    // Creates a plain effect terminal hosted (and owned) by this node.
+    VyxTerminal* addTerminal(QString const& name, unsigned int inputMask, unsigned int outputMask,
+                             KelUtils::HelpItem const& help = KelUtils::HelpItem());
+    using KelNodes::Node::addTerminal;
+
+    // The owning effect graph (image, mask, rectangle, settings); null outside one.
+    VyxNodeGraph* effectGraph() const { return m_graph; }
+
+protected:
+    VyxNodeGraph* m_graph = nullptr;
+};
+
+} // namespace KelVyxNodes

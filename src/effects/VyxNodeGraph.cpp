@@ -1,0 +1,419 @@
+#include "effects/VyxNodeGraph.h"
+
+#include "effects/GeneratorLookup.h"
+#include "effects/NodeFilteredImage.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/NodeTypeRegistry.h"
+#include "effects/VyxTerminal.h"
+#include "nodes/GraphUtils.h"
+#include "nodes/Terminal.h"
+#include "params/GroupBoxParameter.h"
+#include "params/ListParameter.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParameterList.h"
+#include "params/StatusObserver.h"
+
+#include <QDebug>
+#include <QObject>
+#include <QPoint>
+
+namespace KelVyxNodes {
+
+KelNodes::NodeDescriptor VyxNodeGraph::m_descriptor{
+    QStringLiteral("vyxgraph"), QUuid(QStringLiteral("01b64c9b-6640-4fce-a581-2fb008bb9e6c")),
+    QString(), QString(), &VyxNodeGraph::create};
+
+namespace {
+
+const QString kRgbIn = QStringLiteral("rgbIn");
+const QString kAlphaIn = QStringLiteral("alphaIn");
+const QString kRgbOut = QStringLiteral("rgbOut");
+const QString kAlphaOut = QStringLiteral("alphaOut");
+
+QString nodeName(KelNodes::Node const* node)
+{
+    return node ? node->displayName() : QString();
+}
+
+} // namespace
+
+unsigned int VyxNodeGraph::ResultColour::getSample3(QPoint const& point) const
+{
+    Base3DGenerator const* result = m_graph->m_result3D;
+    return result ? result->getSample3(point) : 0x808080u;
+}
+
+unsigned int VyxNodeGraph::ResultAlpha::getSample(QPoint const& point) const
+{
+    Base1DGenerator const* result = m_graph->m_result1D;
+    return result ? result->getSample(point) : 255u;
+}
+
+VyxNodeGraph::VyxNodeGraph(VyxNodeGraph* parent)
+    : VyxNode(0, QStringLiteral("Graph"), parent)
+    , KelNodes::NodeGraph(parent)
+{
+    m_graph = parent;
+    buildSettings();
+    // One registry per process, shared by every graph of every tree.
+    setNodeTypes(NodeTypeRegistry::list());
+}
+
+VyxNodeGraph::~VyxNodeGraph()
+{
+    // Unlink the compound terminals while the whole object is alive, so that every hook (ours
+    // and the peers') sees a complete graph and peers drop their pointers to our outputs.
+    removeAllTerminals();
+}
+
+void VyxNodeGraph::buildSettings()
+{
+    using namespace KelUtils;
+    auto* box = new GroupBoxParameter(QStringLiteral("graphBox"), QObject::tr("Node Graph Settings"),
+                                      &m_container, 1);
+    auto* disable = new NumGroupParameter<int>(QStringLiteral("disable"), QObject::tr("Disable Effect"),
+                                               &m_container, &m_disable, 1, 0, 1, 0, false, 5);
+    auto* opacity = new NumGroupParameter<int>(QStringLiteral("opacity"), QObject::tr("Opacity"),
+                                               &m_container, &m_opacity, 1, 0, 100, 100, true, 5);
+    const ListItem modes[] = {{0, QStringLiteral("Normal")},       {2, QStringLiteral("Multiply")},
+                              {3, QStringLiteral("Color Burn")},   {4, QStringLiteral("Linear Burn")},
+                              {6, QStringLiteral("Screen")},       {7, QStringLiteral("Color Dodge")},
+                              {8, QStringLiteral("Linear Dodge")}, {14, QStringLiteral("Difference")}};
+    auto* blend = new ListParameter(QStringLiteral("blendMode"), QObject::tr("Blend Mode:"),
+                                    &m_container, &m_blendMode, modes, 8, 0, 5);
+    m_container.paramLists().append(
+        ParameterList{QStringLiteral("NodeGraph"), true, {box, disable, opacity, blend}});
+}
+
+KelNodes::Node* VyxNodeGraph::create(int /*id*/)
+{
+    return new VyxNodeGraph(nullptr);
+}
+
+KelNodes::NodeDescriptor const* VyxNodeGraph::descriptor() const
+{
+    return &m_descriptor;
+}
+
+void* VyxNodeGraph::objectPtr()
+{
+    return this;
+}
+
+VyxNodeGraph* VyxNodeGraph::topLevelGraph() const
+{
+    return dynamic_cast<VyxNodeGraph*>(KelNodes::NodeGraph::topLevelGraph());
+}
+
+VyxNodeGraph* VyxNodeGraph::parentEffectGraph() const
+{
+    return dynamic_cast<VyxNodeGraph*>(m_parentGraph);
+}
+
+int VyxNodeGraph::enumerateNodes(QString const& path)
+{
+    if (m_parentGraph) {
+        qDebug() << "Node enumeration can be called from root graph only.";
+        return -1;
+    }
+    return NodeTypeRegistry::enumerateNodes(path);
+}
+
+VyxNodeGraph* VyxNodeGraph::addSubGraph(int id)
+{
+    auto* graph = new VyxNodeGraph(nullptr);
+    if (!addNode(graph, id)) {
+        delete graph;
+        return nullptr;
+    }
+    return graph;
+}
+
+void VyxNodeGraph::setParentGraph(KelNodes::NodeGraph* graph)
+{
+    VyxNode::setParentGraph(graph);
+    // The compound terminals exist only under a parent: list them at the next renewal.
+    setDirty();
+}
+
+void VyxNodeGraph::fillTerminals() const
+{
+    if (m_parentGraph) {
+        bool hasOwn = false;
+        for (KelNodes::Terminal const* t : std::as_const(m_terminals))
+            hasOwn = hasOwn || (t && t->hostNode() == this);
+        if (!hasOwn) {
+            auto* self = const_cast<VyxNodeGraph*>(this);
+            // Own terminals go first, in table order, ahead of any boundary terminal.
+            const QList<KelNodes::Terminal*> boundary = m_terminals;
+            m_terminals.clear();
+            self->addTerminal(kRgbIn, 4, 0);
+            self->addTerminal(kAlphaIn, 2, 0);
+            self->addTerminal(kRgbOut, 0, 4);
+            self->addTerminal(kAlphaOut, 0, 2);
+            m_terminals.append(boundary);
+        }
+    }
+    KelNodes::NodeGraph::fillTerminals();
+}
+
+NodeOriginalImage* VyxNodeGraph::sourceNode() const
+{
+    return dynamic_cast<NodeOriginalImage*>(findFirstNode(NodeOriginalImage::m_descriptor.typeUuid, false));
+}
+
+NodeFilteredImage* VyxNodeGraph::destinationNode() const
+{
+    return dynamic_cast<NodeFilteredImage*>(findFirstNode(NodeFilteredImage::m_descriptor.typeUuid, false));
+}
+
+unsigned long long VyxNodeGraph::renderSerial() const
+{
+    VyxNodeGraph const* top = topLevelGraph();
+    return (top ? top : this)->m_renderSerial.load();
+}
+
+Base1DGenerator const* VyxNodeGraph::toBase1DGenerator() const
+{
+    return &m_resultAlpha;
+}
+
+Base3DGenerator const* VyxNodeGraph::toBase3DGenerator() const
+{
+    return &m_resultColour;
+}
+
+void VyxNodeGraph::takeResultGenerators()
+{
+    NodeFilteredImage* destination = destinationNode();
+    m_result3D = destination ? destination->toBase3DGenerator() : nullptr;
+    m_result1D = destination ? destination->toBase1DGenerator() : nullptr;
+}
+
+// --- compound node links ---------------------------------------------------------------------
+
+void VyxNodeGraph::setSourceUpstream(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    NodeOriginalImage* source = sourceNode();
+    if (!source || !own)
+        return;
+    if (own->name() == kRgbIn) {
+        Base3DGenerator const* g3 = nullptr;
+        getGeneratorInterface(&g3, peer);
+        source->setUpstream3D(g3);
+        if (!g3)
+            qDebug() << "VyxNodeGraph::onConnect() error: failed to get 3D interface from"
+                     << (peer ? peer->name() : QString()) << "of"
+                     << nodeName(peer ? peer->hostNode() : nullptr);
+    } else if (own->name() == kAlphaIn) {
+        Base1DGenerator const* g1 = nullptr;
+        getGeneratorInterface(&g1, peer);
+        source->setUpstream1D(g1);
+        if (!g1)
+            qDebug() << "VyxNodeGraph::onConnect() error: failed to get 1D interface from"
+                     << (peer ? peer->name() : QString()) << "of"
+                     << nodeName(peer ? peer->hostNode() : nullptr);
+    }
+}
+
+int VyxNodeGraph::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (KelNodes::Node::onConnect(own, peer) < 0)
+        return -1;
+    if (!own || (own->name() != kRgbIn && own->name() != kAlphaIn) || own->hostNode() != this)
+        return 0;
+    if (!sourceNode())
+        setUp(nullptr, nullptr, nullptr, false);
+    setSourceUpstream(own, peer);
+    return 0;
+}
+
+void VyxNodeGraph::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    KelNodes::Node::onDisconnect(own, peer);
+    if (!own || own->hostNode() != this)
+        return;
+    NodeOriginalImage* source = sourceNode();
+    if (!source)
+        return;
+    if (own->name() == kRgbIn)
+        source->setUpstream3D(nullptr);
+    else if (own->name() == kAlphaIn)
+        source->setUpstream1D(nullptr);
+}
+
+void VyxNodeGraph::resolveInputs()
+{
+    NodeOriginalImage* source = sourceNode();
+    if (!source)
+        return;
+    source->setUpstream3D(linkedGenerator3D(getTerminal(kRgbIn)));
+    source->setUpstream1D(linkedGenerator1D(getTerminal(kAlphaIn)));
+}
+
+// --- set-up and render -----------------------------------------------------------------------
+
+int VyxNodeGraph::setUp(QImage const* image, unsigned char const* mask, QRect const* rect,
+                        bool notify)
+{
+    if (image && image->format() != QImage::Format_RGB32
+        && image->format() != QImage::Format_ARGB32) {
+        qDebug() << "VyxNodeGraph error: original picture has illegal format (has to be RGB32 or "
+                    "ARGB32)";
+        return -1;
+    }
+    m_originalImage = image;
+    m_mask = mask;
+    if (rect)
+        m_rect = image ? rect->intersected(image->rect()) : *rect; // never read outside the image
+    else if (image)
+        m_rect = image->rect();
+    else
+        m_rect = QRect();
+    if (m_rect.isEmpty())
+        m_rect = QRect();
+
+    NodeOriginalImage* source = sourceNode();
+    NodeFilteredImage* destination = destinationNode();
+    if (!source || !destination) {
+        if (!source) {
+            source = new NodeOriginalImage(-1);
+            addNode(source, -1);
+        }
+        if (!destination) {
+            destination = new NodeFilteredImage(-1);
+            addNode(destination, -1);
+            m_result3D = destination->toBase3DGenerator();
+            m_result1D = destination->toBase1DGenerator();
+        }
+        KelNodes::GraphUtils::connectNodes(source, destination, false);
+        KelNodes::GraphUtils::connectNodes(source, destination, false);
+    }
+    source->setImage(image);
+    if (!m_result3D || !m_result1D)
+        takeResultGenerators();
+
+    const QList<KelNodes::Node*> members = m_nodes;
+    for (KelNodes::Node* member : members) {
+        if (auto* sub = dynamic_cast<VyxNodeGraph*>(member))
+            sub->setUp(image, mask, rect, false);
+    }
+    if (notify)
+        sendNotification(KelNodes::NodeSubscriber::SetUp);
+    return 0;
+}
+
+void VyxNodeGraph::sortForRender() const
+{
+    renew();
+    bool sorted = true;
+    int previous = 0;
+    for (KelNodes::Node const* member : std::as_const(m_nodes)) {
+        const int level = member->getLevel(true);
+        sorted = sorted && level >= previous;
+        previous = level;
+    }
+    // Only a list out of order is rewritten, so a graph sorted beforehand is merely read here.
+    if (!sorted)
+        sortNodes();
+    for (KelNodes::Node const* member : std::as_const(m_nodes)) {
+        if (auto const* sub = dynamic_cast<VyxNodeGraph const*>(member))
+            sub->sortForRender();
+    }
+}
+
+namespace {
+
+void resolveTree(KelNodes::NodeGraph const* graph)
+{
+    for (KelNodes::Node* member : graph->nodes()) {
+        if (auto* node = dynamic_cast<VyxNode*>(member))
+            node->resolveInputs();
+        if (KelNodes::NodeGraph const* sub = member->toNodeGraph())
+            resolveTree(sub);
+    }
+}
+
+} // namespace
+
+int VyxNodeGraph::onFilterStart(KelUtils::StatusObserver* observer)
+{
+    takeResultGenerators();
+    const QList<KelNodes::Node*> members = m_nodes;
+    for (KelNodes::Node* member : members) {
+        auto* node = dynamic_cast<VyxNode*>(member);
+        if (node && node->onFilterStart(observer) < 0)
+            return -1;
+        if (observer && observer->cancelationRequested())
+            return -1;
+    }
+    return 0;
+}
+
+void VyxNodeGraph::onFilterStop(KelUtils::StatusObserver* observer)
+{
+    const QList<KelNodes::Node*> members = m_nodes;
+    for (KelNodes::Node* member : members) {
+        if (auto* node = dynamic_cast<VyxNode*>(member))
+            node->onFilterStop(observer);
+    }
+}
+
+int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
+{
+    // A failed render leaves no result behind, rather than one that may no longer exist.
+    m_resultImage = QImage();
+    if (VyxNodeGraph* top = topLevelGraph())
+        top->m_renderSerial.fetch_add(1);
+    else
+        m_renderSerial.fetch_add(1);
+
+    NodeOriginalImage* source = sourceNode();
+    if (!source) {
+        qDebug() << "VyxNodeGraph error: cannot find the original image node (NodeOriginalImage) "
+                    "in the node graph, filtering aborted";
+        return -1;
+    }
+    Base3DGenerator const* saved3D = source->upstream3D();
+    Base1DGenerator const* saved1D = source->upstream1D();
+    source->setUpstream3D(nullptr);
+    source->setUpstream1D(nullptr);
+    auto restore = [&]() {
+        source->setUpstream3D(saved3D);
+        source->setUpstream1D(saved1D);
+    };
+
+    NodeFilteredImage* destination = destinationNode();
+    if (!destination) {
+        qDebug() << "VyxNodeGraph error: cannot find the destination node (NodeFilteredImage) in "
+                    "the node graph, filtering aborted";
+        restore();
+        return -1;
+    }
+
+    // Upstream first in every graph, then every cached upstream pointer read afresh, so that
+    // links made before their upstream was ready work and statistics see prepared inputs.
+    sortForRender();
+    resolveTree(this);
+
+    if (observer)
+        observer->started();
+    if (onFilterStart(observer) < 0 || (observer && observer->cancelationRequested())) {
+        qDebug() << "VyxNodeGraph error: one of the nodes onFilterStart() failed, filtering aborted";
+        restore();
+        return -1;
+    }
+    if (destination->filter(observer) < 0) {
+        qDebug() << "VyxNodeGraph error: filtering failed";
+        restore();
+        return -1;
+    }
+    m_resultImage = destination->destinationImage();
+    onFilterStop(observer);
+    restore();
+    if (observer)
+        observer->completed();
+    return 0;
+}
+
+} // namespace KelVyxNodes

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "effects/Base1DGenerator.h"
+#include "effects/Base3DGenerator.h"
+#include "effects/VyxNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeGraph.h"
+
+#include <QImage>
+#include <QRect>
+
+#include <atomic>
+
+namespace KelVyxNodes {
+
+class NodeFilteredImage;
+class NodeOriginalImage;
+
+// The effect graph: a node graph of effect nodes that renders its original image pixel by pixel
+// from its source node (NodeOriginalImage) to its destination node (NodeFilteredImage), and at
+// the same time an effect node, so that an effect sits inside the root graph as a compound node
+// with the terminals "rgbIn", "alphaIn", "rgbOut" and "alphaOut". The effect's own settings
+// "disable", "opacity" and "blendMode" blend its result over its input when it is read as a
+// compound node.
+//
+// A render: setUp(image) binds the tree to the picture, filter(observer) prepares every node
+// (level order), runs the destination node's row loop and keeps the result image.
+class VyxNodeGraph : public VyxNode, public KelNodes::NodeGraph
+{
+public:
+    explicit VyxNodeGraph(VyxNodeGraph* parent = nullptr);
+    ~VyxNodeGraph() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int id);
+
+    KelNodes::NodeDescriptor const* descriptor() const override;
+    void* objectPtr() override;
+    VyxNodeGraph* topLevelGraph() const override;
+    // The parent graph as an effect graph, or null.
+    VyxNodeGraph* parentEffectGraph() const;
+    // Node plug-ins come from the process-wide registry; -1 on a graph that has a parent.
+    int enumerateNodes(QString const& path) override;
+    VyxNodeGraph* addSubGraph(int id) override;
+    void fillTerminals() const override;
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void setParentGraph(KelNodes::NodeGraph* graph) override;
+
+    // The compound node's outputs: the inner destination node's blended colour and alpha. Never
+    // null, so links made before the graph is set up stay good (0x808080 / 255 until then).
+    Base1DGenerator const* toBase1DGenerator() const override;
+    Base3DGenerator const* toBase3DGenerator() const override;
+    // Prepares every member in list order (recursing into sub-graphs), polling cancellation.
+    int onFilterStart(KelUtils::StatusObserver* observer) override;
+    void onFilterStop(KelUtils::StatusObserver* observer) override;
+    void resolveInputs() override;
+
+    // Binds image (RGB32 or ARGB32, else -1 and nothing changes), selection mask and render
+    // rectangle to this graph and every sub-graph; creates and links missing source and
+    // destination nodes. The mask, when given, has one byte per image pixel (y * image width +
+    // x, 0 = not selected); the rectangle (default: the whole image) is clipped to the image.
+    // Image and mask must stay alive until the next setUp.
+    int setUp(QImage const* image, unsigned char const* mask = nullptr, QRect const* rect = nullptr,
+              bool notify = false);
+    // 0 on success (resultImage() holds the picture), -1 on failure or cancellation (then
+    // resultImage() is null). The observer may be null.
+    int filter(KelUtils::StatusObserver* observer);
+
+    // Sorts the node list of this graph and of every sub-graph by evaluation level where it is
+    // not sorted yet. filter() does this first; the application may call it before it hands the
+    // graph to the render thread.
+    void sortForRender() const;
+
+    // Render context.
+    QImage const* originalImage() const { return m_originalImage; }
+    unsigned char const* selectionMask() const { return m_mask; }
+    QRect const& renderRect() const { return m_rect; }
+    QImage const& resultImage() const { return m_resultImage; }
+    // Advanced by every filter() on the top-level graph.
+    unsigned long long renderSerial() const;
+
+    // First source / destination node of this graph (not in sub-graphs), or null.
+    NodeOriginalImage* sourceNode() const;
+    NodeFilteredImage* destinationNode() const;
+
+    // Settings, as bound to the parameters "disable", "opacity" and "blendMode".
+    int disableSetting() const { return m_disable; }
+    int opacitySetting() const { return m_opacity; }
+    int blendModeSetting() const { return m_blendMode; }
+
+private:
+    class ResultColour : public Base3DGenerator
+    {
+    public:
+        explicit ResultColour(VyxNodeGraph const* graph) : m_graph(graph) {}
+        unsigned int getSample3(QPoint const& point) const override;
+    private:
+        VyxNodeGraph const* m_graph;
+    };
+    class ResultAlpha : public Base1DGenerator
+    {
+    public:
+        explicit ResultAlpha(VyxNodeGraph const* graph) : m_graph(graph) {}
+        unsigned int getSample(QPoint const& point) const override;
+    private:
+        VyxNodeGraph const* m_graph;
+    };
+
+    void buildSettings();
+    void takeResultGenerators();
+    void setSourceUpstream(KelNodes::Terminal const* own, KelNodes::Terminal const* peer);
+
+    QImage const* m_originalImage = nullptr;
+    unsigned char const* m_mask = nullptr;
+    QRect m_rect;
+    QImage m_resultImage;
+    Base3DGenerator const* m_result3D = nullptr;
+    Base1DGenerator const* m_result1D = nullptr;
+    ResultColour m_resultColour{this};
+    ResultAlpha m_resultAlpha{this};
+    int m_disable = 0;
+    int m_opacity = 100;
+    int m_blendMode = 0;
+    std::atomic<unsigned long long> m_renderSerial{0};
+};
+
+} // namespace KelVyxNodes

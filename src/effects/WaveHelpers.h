@@ -1,0 +1,71 @@
+#pragma once
+
+#include "effects/ByteClamp.h"
+#include "effects/VyxNode.h"
+#include "effects/VyxNodeGraph.h"
+#include "params/ListItem.h"
+#include "params/NumGroupParameter.h"
+
+#include <QImage>
+#include <QPoint>
+
+#include <cmath>
+
+// Small pieces the periodic wave generators share: which image side a period is measured
+// against, the position along the wave, the fraction of a period and the ordering of the
+// two levels.
+namespace KelVyxNodes::WaveHelpers {
+
+inline constexpr int AxisX = 0;
+inline constexpr int AxisY = 1;
+
+// Choices of the "dirAxis" lists.
+inline KelUtils::ListItem const axisItems[] = {{AxisX, QStringLiteral("X")}, {AxisY, QStringLiteral("Y")}};
+
+// Width (X) or height (Y) of the picture of the node's graph; 0 when there is none, so that
+// callers can refuse to divide by it.
+inline float imageSize(VyxNode const* node, int axis)
+{
+    VyxNodeGraph const* graph = node->effectGraph();
+    QImage const* image = graph ? graph->originalImage() : nullptr;
+    if (!image || image->isNull())
+        return 0.0f;
+    return static_cast<float>(axis == AxisY ? image->height() : image->width());
+}
+
+inline float coordinate(QPoint const& point, int axis)
+{
+    return static_cast<float>(axis == AxisY ? point.y() : point.x());
+}
+
+// t minus its integer part taken toward zero, one less for negative t: t - floor(t) for every
+// t the waves meet.
+inline float periodFraction(float t)
+{
+    float whole = std::trunc(t);
+    if (t < 0.0f)
+        whole -= 1.0f;
+    return t - whole;
+}
+
+// A level in 0..1 as a channel byte, rounded half up in single precision.
+inline unsigned int levelByte(float level)
+{
+    return static_cast<unsigned int>(byteClamp(level * 255.0f + 0.5f));
+}
+
+// Keeps zero level <= one level by moving the level the user did not touch. Setting it
+// notifies again; by then the levels are ordered, so the nested change stops there.
+inline void keepLevelsOrdered(KelUtils::Parameter const* changed,
+                              KelUtils::NumGroupParameter<float>* zeroParam, float zeroLevel,
+                              KelUtils::NumGroupParameter<float>* oneParam, float oneLevel)
+{
+    if (zeroLevel <= oneLevel)
+        return;
+    if (changed == zeroParam)
+        oneParam->setValue(zeroLevel, 0);
+    else if (changed == oneParam)
+        zeroParam->setValue(oneLevel, 0);
+}
+
+} // namespace KelVyxNodes::WaveHelpers

@@ -1,0 +1,315 @@
+#include "effects/CellularNoise.h"
+#include "effects/NoiseHelpers.h"
+#include "effects/NoiseTables.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <utility>
+#include <vector>
+
+using namespace KelUtils;
+
+namespace {
+
+enum class Kind { Worley, Manhattan, Voronoi };
+
+struct Nearest
+{
+    float f1 = 1000000.0f;
+    float f2 = 1000000.0f;
+    std::uint32_t identity = 0;
+};
+
+std::uint32_t hash2D(int i, int j, std::uint32_t base)
+{
+    return static_cast<std::uint32_t>(i) * 702395077u + static_cast<std::uint32_t>(j) * 915488749u + base;
+}
+
+std::uint32_t hash3D(int i, int j, int k, std::uint32_t base)
+{
+    return hash2D(i, j, base) + static_cast<std::uint32_t>(k) * 2120969693u;
+}
+
+std::uint32_t baseOf(Kind kind, unsigned seed)
+{
+    return kind == Kind::Voronoi ? seed << 5 : seed;
+}
+
+Nearest nearestOf(std::vector<std::pair<float, std::uint32_t>> found)
+{
+    std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    Nearest n;
+    if (!found.empty()) {
+        n.f1 = found[0].first;
+        n.identity = found[0].second;
+    }
+    if (found.size() > 1)
+        n.f2 = found[1].first;
+    return n;
+}
+
+// Every point of the 3 x 3 block of cells around the sample, without pruning.
+Nearest bruteForce2D(float x, float y, unsigned seed, Kind kind)
+{
+    const int count = poisson_count[seed >> 24];
+    const int i0 = fastFloor(x);
+    const int j0 = fastFloor(y);
+    std::vector<std::pair<float, std::uint32_t>> found;
+    for (int dj = -1; dj <= 1; ++dj) {
+        for (int di = -1; di <= 1; ++di) {
+            const int i = i0 + di;
+            const int j = j0 + dj;
+            const std::uint32_t h = hash2D(i, j, baseOf(kind, seed));
+            const float dx = (static_cast<float>(i) + unitRandom(h)) - x;
+            const float dy = (static_cast<float>(j) + unitRandom(h + 1u)) - y;
+            const float d = kind == Kind::Manhattan ? std::fabs(dx) + std::fabs(dy) : dx * dx + dy * dy;
+            for (int m = 0; m < count; ++m)
+                found.emplace_back(d, h + static_cast<std::uint32_t>(m));
+        }
+    }
+    return nearestOf(std::move(found));
+}
+
+// Every point of the 9 x 9 x 9 block of cells around the sample.
+Nearest bruteForce3D(float x, float y, float z, unsigned seed, Kind kind)
+{
+    const int count = poisson_count[seed >> 24];
+    const int i0 = fastFloor(x);
+    const int j0 = fastFloor(y);
+    const int k0 = fastFloor(z);
+    std::vector<std::pair<float, std::uint32_t>> found;
+    for (int dj = -4; dj <= 4; ++dj) {
+        for (int dk = -4; dk <= 4; ++dk) {
+            for (int di = -4; di <= 4; ++di) {
+                const int i = i0 + di;
+                const int j = j0 + dj;
+                const int k = k0 + dk;
+                const std::uint32_t h = hash3D(i, j, k, baseOf(kind, seed));
+                const float dx = (static_cast<float>(i) + unitRandom(h)) - x;
+                const float dy = (static_cast<float>(j) + unitRandom(h + 1u)) - y;
+                const float dz = (static_cast<float>(k) + unitRandom(h + 2u)) - z;
+                const float d = kind == Kind::Manhattan ? std::fabs(dx) + std::fabs(dy) + std::fabs(dz)
+                                                        : dx * dx + dy * dy + dz * dz;
+                for (int m = 0; m < count; ++m)
+                    found.emplace_back(d, h + static_cast<std::uint32_t>(m));
+            }
+        }
+    }
+    return nearestOf(std::move(found));
+}
+
+constexpr unsigned kNoPoints = 1u << 24;   // poisson_count[1] = 0
+constexpr unsigned kTwoPoints = 2u << 24;  // poisson_count[2] = 2
+constexpr unsigned kFivePoints = 3u << 24; // poisson_count[3] = 5
+
+} // namespace
+
+TEST(CellularNoise, SampleOnAFeaturePoint)
+{
+    // Cell (0, 0), seed 0: hash 0, point (unitRandom(0), unitRandom(1)).
+    const float px = unitRandom(0);
+    const float py = unitRandom(1);
+    EXPECT_EQ(worleyF1Noise2D(px, py, 0), -0.4f);
+    EXPECT_EQ(manhattanF1Noise2D(px, py, 0), -0.7f);
+    EXPECT_EQ(voronoiCracksNoise2D(px, py, 0), 0.5f);
+
+    // Cell (-3, 5), seed 9.
+    const std::uint32_t h = static_cast<std::uint32_t>(-3) * 702395077u + 5u * 915488749u + 9u;
+    const float qx = -3.0f + unitRandom(h);
+    const float qy = 5.0f + unitRandom(h + 1u);
+    EXPECT_EQ(worleyF1Noise2D(qx, qy, 9), -0.4f);
+    EXPECT_EQ(manhattanF1Noise2D(qx, qy, 9), -0.7f);
+
+    // Worley hashes step by one per seed, so seed 1's point of cell (0, 0) is (unitRandom(1), unitRandom(2));
+    // Voronoi hashes step by 32 per seed: (unitRandom(32), unitRandom(33)), whose identity is 32.
+    EXPECT_EQ(worleyF1Noise2D(unitRandom(1), unitRandom(2), 1), -0.4f);
+    const float vx = unitRandom(32);
+    const float vy = unitRandom(33);
+    EXPECT_EQ(voronoiNoise2D(vx, vy, 1), unitRandom(32) - 0.5f);
+    DistancePair pair;
+    std::uint32_t identity = 7;
+    baseVoronoiNoise2D(vx, vy, 1, 1, pair, identity);
+    EXPECT_EQ(pair.f1, 0.0f);
+    EXPECT_EQ(identity, 32u);
+    EXPECT_EQ(voronoiF1F2Noise2D(vx, vy, 1), 2.0f * pair.f2 - 0.5f);
+}
+
+TEST(CellularNoise, ReferenceValues)
+{
+    struct Case
+    {
+        float x, y;
+        unsigned seed;
+        float worleyF1, worleyF2, manhattanF1, manhattanF2, voronoi, voronoiF1F2, cracks;
+    };
+    // Worked out independently from the formulas in single precision.
+    const Case cases[] = {
+        {0.3f, 0.7f, 0u, -0x1.8eb038p-3f, -0x1.39ff82p-2f, -0x1.3e0be8p-3f, -0x1.c01268p-2f, 0x1.6f79c8p-2f,
+         -0x1.4bb53p-2f, 0.5f},
+        {1.25f, -2.5f, 3u, -0x1.76e27ap-3f, -0x1.d1ac8p-5f, -0x1.8024c8p-3f, -0x1.6e359p-3f, -0x1.ad1e7p-2f,
+         0x1.0efa9p-2f, 0.5f},
+        {10.1f, 4.2f, 77u, -0x1.a5ce3cp-3f, -0x1.5af0fp-2f, -0x1.8bead8p-3f, -0x1.d98708p-2f, -0x1.d4446p-3f,
+         0x1.22129p-1f, 0.5f},
+        {-7.6f, 3.3f, 4000000000u, -0x1.5c068cp-2f, -0x1.1469acp-1f, -0x1.cd645cp-2f, -0x1.b37efcp-1f,
+         0x1.5524ap-4f, -0.5f, -0.5f},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(worleyF1Noise2D(c.x, c.y, c.seed), c.worleyF1) << c.x;
+        EXPECT_EQ(worleyF2Noise2D(c.x, c.y, c.seed), c.worleyF2) << c.x;
+        EXPECT_EQ(manhattanF1Noise2D(c.x, c.y, c.seed), c.manhattanF1) << c.x;
+        EXPECT_EQ(manhattanF2Noise2D(c.x, c.y, c.seed), c.manhattanF2) << c.x;
+        EXPECT_EQ(voronoiNoise2D(c.x, c.y, c.seed), c.voronoi) << c.x;
+        EXPECT_EQ(voronoiF1F2Noise2D(c.x, c.y, c.seed), c.voronoiF1F2) << c.x;
+        EXPECT_EQ(voronoiCracksNoise2D(c.x, c.y, c.seed), c.cracks) << c.x;
+    }
+}
+
+TEST(CellularNoise, PrunedSearchFindsTheNearestPointsOfTheBlock)
+{
+    bool sawCrack = false;
+    bool sawPlateau = false;
+    for (unsigned seed : {0u, 5u, 123456u, kTwoPoints + 3u, kFivePoints + 1u}) {
+        for (float y = -3.1f; y < 3.0f; y += 0.173f) {
+            for (float x = -3.05f; x < 3.0f; x += 0.131f) {
+                const Nearest w = bruteForce2D(x, y, seed, Kind::Worley);
+                const Nearest m = bruteForce2D(x, y, seed, Kind::Manhattan);
+                const Nearest v = bruteForce2D(x, y, seed, Kind::Voronoi);
+                ASSERT_EQ(worleyF1Noise2D(x, y, seed), w.f1 - 0.4f) << x << ", " << y << " seed " << seed;
+                ASSERT_EQ(worleyF2Noise2D(x, y, seed), w.f2 - 0.6f) << x << ", " << y << " seed " << seed;
+                ASSERT_EQ(manhattanF1Noise2D(x, y, seed), m.f1 - 0.7f) << x << ", " << y << " seed " << seed;
+                ASSERT_EQ(manhattanF2Noise2D(x, y, seed), m.f2 - 1.1f) << x << ", " << y << " seed " << seed;
+                ASSERT_EQ(voronoiNoise2D(x, y, seed), unitRandom(v.identity) - 0.5f) << x << ", " << y;
+                ASSERT_EQ(voronoiF1F2Noise2D(x, y, seed), 2.0f * (v.f2 - v.f1) - 0.5f) << x << ", " << y;
+                const bool crack = !(v.f2 > 1.1f * v.f1);
+                ASSERT_EQ(voronoiCracksNoise2D(x, y, seed), crack ? -0.5f : 0.5f) << x << ", " << y;
+                sawCrack = sawCrack || crack;
+                sawPlateau = sawPlateau || !crack;
+            }
+        }
+    }
+    EXPECT_TRUE(sawCrack);
+    EXPECT_TRUE(sawPlateau);
+}
+
+TEST(CellularNoise, ShellSearchFindsTheNearestPointsIn3D)
+{
+    for (unsigned seed : {0u, 42u, kTwoPoints + 1u}) {
+        for (float t = -2.3f; t < 2.3f; t += 0.23f) {
+            const float x = t;
+            const float y = 0.61f * t + 0.37f;
+            const float z = -1.3f * t + 0.11f;
+            const Nearest w = bruteForce3D(x, y, z, seed, Kind::Worley);
+            const Nearest m = bruteForce3D(x, y, z, seed, Kind::Manhattan);
+            const Nearest v = bruteForce3D(x, y, z, seed, Kind::Voronoi);
+            EXPECT_EQ(worleyF1Noise3D(x, y, z, seed), w.f1 - 0.4f) << t;
+            EXPECT_EQ(worleyF2Noise3D(x, y, z, seed), w.f2 - 0.6f) << t;
+            EXPECT_EQ(manhattanF1Noise3D(x, y, z, seed), m.f1 - 0.7f) << t;
+            EXPECT_EQ(manhattanF2Noise3D(x, y, z, seed), m.f2 - 1.1f) << t;
+            EXPECT_EQ(voronoiNoise3D(x, y, z, seed), unitRandom(v.identity) - 0.5f) << t;
+            EXPECT_EQ(voronoiF1F2Noise3D(x, y, z, seed), 2.0f * (v.f2 - v.f1) - 0.5f) << t;
+            EXPECT_EQ(voronoiCracksNoise3D(x, y, z, seed), v.f2 > 1.1f * v.f1 ? 0.5f : -0.5f) << t;
+        }
+    }
+}
+
+TEST(CellularNoise, VoronoiIsPiecewiseConstantInRange)
+{
+    float low = 1.0f;
+    float high = -1.0f;
+    for (float y = -4.0f; y < 4.0f; y += 0.05f) {
+        for (float x = -4.0f; x < 4.0f; x += 0.05f) {
+            const float v = voronoiNoise2D(x, y, 17);
+            ASSERT_GE(v, -0.5f);
+            ASSERT_LT(v, 0.5f);
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    }
+    EXPECT_LT(low, -0.3f);
+    EXPECT_GT(high, 0.3f);
+    // Points right next to a feature point share its value.
+    const std::uint32_t h = hash2D(2, -1, 17u << 5);
+    const float px = 2.0f + unitRandom(h);
+    const float py = -1.0f + unitRandom(h + 1u);
+    EXPECT_EQ(voronoiNoise2D(px + 0.001f, py - 0.001f, 17), unitRandom(h) - 0.5f);
+    EXPECT_EQ(voronoiNoise2D(px - 0.002f, py, 17), unitRandom(h) - 0.5f);
+}
+
+TEST(CellularNoise, NoFeaturePointLeavesFarDistancesAndIdentityZero)
+{
+    ASSERT_EQ(poisson_count[kNoPoints >> 24], 0);
+    const float far = 1000000.0f;
+    for (float x : {0.25f, -3.5f, 17.75f}) {
+        const float y = x * 0.5f + 0.125f;
+        EXPECT_EQ(worleyF1Noise2D(x, y, kNoPoints), far - 0.4f);
+        EXPECT_EQ(worleyF2Noise2D(x, y, kNoPoints), far - 0.6f);
+        EXPECT_EQ(manhattanF1Noise2D(x, y, kNoPoints), far - 0.7f);
+        EXPECT_EQ(manhattanF2Noise2D(x, y, kNoPoints), far - 1.1f);
+        EXPECT_EQ(voronoiNoise2D(x, y, kNoPoints), unitRandom(0) - 0.5f);
+        EXPECT_EQ(voronoiF1F2Noise2D(x, y, kNoPoints), -0.5f);
+        EXPECT_EQ(voronoiCracksNoise2D(x, y, kNoPoints), -0.5f);
+        // Three dimensions end at once instead of walking shell after empty shell.
+        EXPECT_EQ(worleyF1Noise3D(x, y, x, kNoPoints), far - 0.4f);
+        EXPECT_EQ(manhattanF2Noise3D(x, y, x, kNoPoints), far - 1.1f);
+        EXPECT_EQ(voronoiNoise3D(x, y, x, kNoPoints), unitRandom(0) - 0.5f);
+
+        DistancePair pair{1.0f, 2.0f};
+        std::uint32_t identity = 0xdeadbeef;
+        baseVoronoiNoise2D(x, y, kNoPoints, 0, pair, identity);
+        EXPECT_EQ(identity, 0u);
+        EXPECT_EQ(pair.f1, far);
+        EXPECT_EQ(pair.f2, far);
+        identity = 0xdeadbeef;
+        baseVoronoiNoise3D(x, y, x, kNoPoints, 1, pair, identity);
+        EXPECT_EQ(identity, 0u);
+    }
+}
+
+TEST(CellularNoise, RepeatedPointsMakeF2EqualF1)
+{
+    for (float x = -2.0f; x < 2.0f; x += 0.31f) {
+        const float y = 1.7f - x;
+        EXPECT_EQ(voronoiF1F2Noise2D(x, y, kTwoPoints), -0.5f);
+        EXPECT_EQ(voronoiCracksNoise2D(x, y, kTwoPoints), -0.5f);
+        EXPECT_EQ(worleyF2Noise2D(x, y, kTwoPoints), bruteForce2D(x, y, kTwoPoints, Kind::Worley).f1 - 0.6f);
+        EXPECT_EQ(voronoiF1F2Noise3D(x, y, 0.5f, kFivePoints), -0.5f);
+    }
+}
+
+TEST(CellularNoise, PointHelpersInsertOneCell)
+{
+    DistancePair pair;
+    EXPECT_EQ(worleyF2AddPoints2D(pair, 0, 0, 0.0f, 0.0f, 0), 1);
+    const float d = unitRandom(0) * unitRandom(0) + unitRandom(1) * unitRandom(1);
+    EXPECT_EQ(pair.f1, d);
+    EXPECT_EQ(pair.f2, DistancePair::far);
+    float f1 = 5.0f;
+    EXPECT_EQ(manhattanF1AddPoints3D(f1, 0, 0, 0, 0.0f, 0.0f, 0.0f, kFivePoints), 5);
+    EXPECT_LT(f1, 3.0f);
+    EXPECT_EQ(worleyF1AddPoints3D(f1, 0, 0, 0, 0.0f, 0.0f, 0.0f, kNoPoints), 0);
+    std::uint32_t identity = 0;
+    DistancePair voronoi;
+    voronoiAddPoints3D(voronoi, identity, 1, 2, 3, 1.5f, 2.5f, 3.5f, 4);
+    EXPECT_EQ(identity, hash3D(1, 2, 3, 4u << 5));
+}
+
+TEST(CellularNoise, HugeAndNonFiniteCoordinatesReturnAtOnce)
+{
+    const float far = 1000000.0f;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (float c : {1e20f, -1e20f, 3e9f, inf, -inf, nan}) {
+        EXPECT_EQ(worleyF1Noise2D(c, 0.5f, 3), far - 0.4f);
+        EXPECT_EQ(manhattanF2Noise2D(0.5f, c, 3), far - 1.1f);
+        EXPECT_EQ(voronoiNoise2D(c, c, 3), unitRandom(0) - 0.5f);
+        EXPECT_EQ(worleyF2Noise3D(0.5f, 0.5f, c, 3), far - 0.6f);
+        EXPECT_EQ(voronoiCracksNoise3D(c, 0.5f, 0.5f, 3), -0.5f);
+    }
+    // Large but representable coordinates still find their points.
+    EXPECT_LT(worleyF1Noise2D(2e9f, -2e9f, 3), 3.0f);
+    EXPECT_LT(manhattanF2Noise3D(1e9f, 5e8f, -7e8f, 3), 10.0f);
+}

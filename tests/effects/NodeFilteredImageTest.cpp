@@ -1,0 +1,95 @@
+#include "EffectTestSupport.h"
+#include "EngineTestNodes.h"
+
+#include "effects/NodeFilteredImage.h"
+#include "effects/NodeOriginalImage.h"
+
+#include <gtest/gtest.h>
+
+using namespace KelVyxNodes;
+using namespace EffectTest;
+
+TEST(NodeFilteredImage, DescriptorTerminalsAndHelp)
+{
+    NodeFilteredImage node(7);
+    EXPECT_EQ(node.uid(), 7);
+    EXPECT_TRUE(node.isStatic());
+    EXPECT_EQ(node.descriptor(), &NodeFilteredImage::m_descriptor);
+    EXPECT_EQ(NodeFilteredImage::m_descriptor.typeId, QStringLiteral("filtimage"));
+    EXPECT_EQ(NodeFilteredImage::m_descriptor.typeUuid,
+              QUuid(QStringLiteral("01be3c9a-497b-4146-9198-810f0e4e0d0e")));
+    EXPECT_TRUE(NodeFilteredImage::m_descriptor.further.isEmpty());
+    EXPECT_EQ(node.paramContainer()->name(), QStringLiteral("filtimage"));
+    EXPECT_TRUE(node.paramContainer()->paramLists().isEmpty());
+    EXPECT_EQ(node.paramContainer()->helpItem()->title, QStringLiteral("Filtered Image"));
+    ASSERT_EQ(node.numTerminals(), 2);
+    EXPECT_EQ(node.terminal(0)->name(), QStringLiteral("rgb"));
+    EXPECT_EQ(node.terminal(0)->inputMask(), 4u);
+    EXPECT_EQ(node.terminal(1)->name(), QStringLiteral("alpha"));
+    EXPECT_EQ(node.terminal(1)->inputMask(), 2u);
+    EXPECT_EQ(node.grayscaleGenerator(), nullptr);
+    EXPECT_EQ(node.alphaGenerator(), nullptr);
+    // Never prepared: reads mid grey.
+    EXPECT_EQ(node.getSample3(QPoint(0, 0)), 0x808080u);
+
+    std::unique_ptr<KelNodes::Node> made(NodeFilteredImage::m_descriptor.create(3));
+    EXPECT_EQ(made->descriptor(), &NodeFilteredImage::m_descriptor);
+    EXPECT_EQ(made->uid(), 3);
+}
+
+TEST(NodeFilteredImage, BlendEdgeCases)
+{
+    const unsigned int o = 0xC8641Eu;
+    // Opacity 0 gives the original in every mode; unknown ids give f whatever the opacity.
+    for (int mode : {0, 2, 3, 4, 6, 7, 8, 14})
+        EXPECT_EQ(NodeFilteredImage::blendColour(mode, 0x123456u, o, 0), o) << mode;
+    for (int mode : {1, 5, 9, 13, 20, -1}) {
+        EXPECT_EQ(NodeFilteredImage::blendColour(mode, 0x123456u, o, 0), 0x123456u) << mode;
+        EXPECT_EQ(NodeFilteredImage::blendColour(mode, 0xFF123456u, o, 40), 0x123456u) << mode;
+    }
+    // Multiply with white and Screen with black leave the original.
+    EXPECT_EQ(NodeFilteredImage::blendColour(2, 0xFFFFFFu, o, 100), o);
+    EXPECT_EQ(NodeFilteredImage::blendColour(6, 0x000000u, o, 100), o);
+    // Color Burn with f = 0 gives 0; Color Dodge with f = 255 gives 255 above 0 and 0 at 0.
+    EXPECT_EQ(NodeFilteredImage::blendColour(3, 0x000000u, o, 100), 0u);
+    EXPECT_EQ(NodeFilteredImage::blendColour(7, 0xFFFFFFu, 0x640001u, 100), 0xFF00FFu);
+    // Linear Burn 100 + 100 -> 0; Linear Dodge 200 + 100 -> 255.
+    EXPECT_EQ(NodeFilteredImage::blendColour(4, 0x646464u, 0x646464u, 100), 0u);
+    EXPECT_EQ(NodeFilteredImage::blendColour(8, 0x646464u, 0xC8C8C8u, 100), 0xFFFFFFu);
+    // Half-way rounds up: (1 * 50 + 0 * 50 + 50) / 100 = 1, (1 * 49 + 50) / 100 = 0.
+    EXPECT_EQ(NodeFilteredImage::blendColour(0, 0x010101u, 0u, 50), 0x010101u);
+    EXPECT_EQ(NodeFilteredImage::blendColour(0, 0x010101u, 0u, 49), 0u);
+}
+
+TEST(NodeFilteredImage, OpacityOutOfRangeIsClamped)
+{
+    const unsigned int f = 0xFFFFFFu;
+    const unsigned int o = 0x000000u;
+    // Unclamped, 255 * 150 would carry into the next channel.
+    EXPECT_EQ(NodeFilteredImage::blendColour(0, f, o, 150), 0xFFFFFFu);
+    EXPECT_EQ(NodeFilteredImage::blendColour(8, f, o, 1000), 0xFFFFFFu);
+    EXPECT_EQ(NodeFilteredImage::blendColour(0, f, o, -20), 0u);
+    EXPECT_EQ(NodeFilteredImage::blendColour(14, f, 0x808080u, -5), 0x808080u);
+}
+
+TEST(NodeFilteredImage, PluginColourTopByteDoesNotLeakIntoAlpha)
+{
+    EffectHarness h(makeImage(2, 2, 0x40000000u));
+    auto* solid = h.add<SolidNode>();
+    solid->colour = 0xAB102030u;
+    h.output(solid, "out");
+    ASSERT_EQ(h.render(), 0);
+    EXPECT_EQ(h.pixel(1, 1), 0x40102030u);
+    h.destination()->terminal(1)->disconnectAll();
+    ASSERT_EQ(h.render(), 0);
+    EXPECT_EQ(h.pixel(1, 1), 0xFF102030u);
+}
+
+TEST(NodeFilteredImage, DisconnectClearsTheSources)
+{
+    EffectHarness h;
+    NodeFilteredImage* dest = h.destination();
+    ASSERT_NE(dest->alphaGenerator(), nullptr);
+    dest->terminal(1)->disconnectAll();
+    EXPECT_EQ(dest->alphaGenerator(), nullptr);
+}
