@@ -16,6 +16,47 @@
 #include "effects/NodeSplit.h"
 #include "effects/NodeTriangle.h"
 #include "effects/NodeWeightedMix.h"
+#include "effects/color/NodeAutocontrast.h"
+#include "effects/color/NodeAutolevels.h"
+#include "effects/color/NodeBlend.h"
+#include "effects/color/NodeBrightnessContrast.h"
+#include "effects/color/NodeConvert1Dto3D.h"
+#include "effects/color/NodeConvert3Dto1D.h"
+#include "effects/color/NodeEqualize.h"
+#include "effects/color/NodeGammaCurve.h"
+#include "effects/color/NodeHSV.h"
+#include "effects/color/NodeHSY.h"
+#include "effects/color/NodeInversion.h"
+#include "effects/color/NodeJoinCMYKtoRGB.h"
+#include "effects/color/NodeJoinHSVtoRGB.h"
+#include "effects/color/NodeJoinHSY.h"
+#include "effects/color/NodeLevels.h"
+#include "effects/color/NodeLogarithmicCorrection.h"
+#include "effects/color/NodeNormalize.h"
+#include "effects/color/NodeRGBA.h"
+#include "effects/color/NodeSplitHSY.h"
+#include "effects/color/NodeSplitRGBtoCMYK.h"
+#include "effects/color/NodeSplitRGBtoHSV.h"
+#include "effects/color/NodeThreshold.h"
+#include "effects/math/NodeCeil.h"
+#include "effects/math/NodeChecker.h"
+#include "effects/math/NodeChromaticAberration.h"
+#include "effects/math/NodeFlip.h"
+#include "effects/math/NodeFloor.h"
+#include "effects/math/NodeFrame.h"
+#include "effects/math/NodeGradient3Color.h"
+#include "effects/math/NodeGradient5Color.h"
+#include "effects/math/NodeIf.h"
+#include "effects/math/NodeLogarithm.h"
+#include "effects/math/NodeLookup.h"
+#include "effects/math/NodeMax.h"
+#include "effects/math/NodeMin.h"
+#include "effects/math/NodeNoiseReduction.h"
+#include "effects/math/NodePower.h"
+#include "effects/math/NodeRoot.h"
+#include "effects/math/NodeRotate.h"
+#include "effects/math/NodeRound.h"
+#include "effects/math/NodeTrigonometric.h"
 #include "nodes/NodeDescriptor.h"
 
 #include <QCoreApplication>
@@ -51,47 +92,47 @@ KelNodes::NodeDescriptor const* const kBuiltInTypes[] = {
     &NodeSharpen::m_descriptor,
     &NodeEmboss::m_descriptor,
     &NodeEdgeDetection::m_descriptor,
-    // NodeRGBA
-    // NodeHSV
-    // NodeInversion
-    // NodeLevels
-    // NodeSplitRGBtoHSV
-    // NodeJoinHSVtoRGB
-    // NodeSplitRGBtoCMYK
-    // NodeJoinCMYKtoRGB
-    // NodeConvert1Dto3D
-    // NodeConvert3Dto1D
-    // NodeThreshold
-    // NodeGradient3Color
-    // NodeBlend
-    // NodeHSY
-    // NodeJoinHSY
-    // NodeSplitHSY
-    // NodeFlip
-    // NodeGradient5Color
-    // NodeLookup
-    // NodeChromaticAberration
-    // NodeGammaCurve
-    // NodeTrigonometric
-    // NodeMax
-    // NodeMin
-    // NodeCeil
-    // NodeFloor
-    // NodeRound
-    // NodeLogarithm
-    // NodeIf
-    // NodePower
-    // NodeRoot
-    // NodeNoiseReduction
-    // NodeLogarithmicCorrection
-    // NodeAutocontrast
-    // NodeRotate
-    // NodeAutolevels
-    // NodeNormalize
-    // NodeEqualize
-    // NodeBrightnessContrast
-    // NodeFrame
-    // NodeChecker
+    &NodeRGBA::m_descriptor,
+    &NodeHSV::m_descriptor,
+    &NodeInversion::m_descriptor,
+    &NodeLevels::m_descriptor,
+    &NodeSplitRGBtoHSV::m_descriptor,
+    &NodeJoinHSVtoRGB::m_descriptor,
+    &NodeSplitRGBtoCMYK::m_descriptor,
+    &NodeJoinCMYKtoRGB::m_descriptor,
+    &NodeConvert1Dto3D::m_descriptor,
+    &NodeConvert3Dto1D::m_descriptor,
+    &NodeThreshold::m_descriptor,
+    &NodeGradient3Color::m_descriptor,
+    &NodeBlend::m_descriptor,
+    &NodeHSY::m_descriptor,
+    &NodeJoinHSY::m_descriptor,
+    &NodeSplitHSY::m_descriptor,
+    &NodeFlip::m_descriptor,
+    &NodeGradient5Color::m_descriptor,
+    &NodeLookup::m_descriptor,
+    &NodeChromaticAberration::m_descriptor,
+    &NodeGammaCurve::m_descriptor,
+    &NodeTrigonometric::m_descriptor,
+    &NodeMax::m_descriptor,
+    &NodeMin::m_descriptor,
+    &NodeCeil::m_descriptor,
+    &NodeFloor::m_descriptor,
+    &NodeRound::m_descriptor,
+    &NodeLogarithm::m_descriptor,
+    &NodeIf::m_descriptor,
+    &NodePower::m_descriptor,
+    &NodeRoot::m_descriptor,
+    &NodeNoiseReduction::m_descriptor,
+    &NodeLogarithmicCorrection::m_descriptor,
+    &NodeAutocontrast::m_descriptor,
+    &NodeRotate::m_descriptor,
+    &NodeAutolevels::m_descriptor,
+    &NodeNormalize::m_descriptor,
+    &NodeEqualize::m_descriptor,
+    &NodeBrightnessContrast::m_descriptor,
+    &NodeFrame::m_descriptor,
+    &NodeChecker::m_descriptor,
 };
 
 using InitNodesFn = void (*)();

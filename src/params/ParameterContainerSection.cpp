@@ -9,10 +9,53 @@
 
 namespace KelUtils {
 
+namespace {
+
+// XML 1.0 NameStartChar, as code points.
+bool isNameStartChar(char32_t c)
+{
+    return c == U':' || (c >= U'A' && c <= U'Z') || c == U'_' || (c >= U'a' && c <= U'z')
+           || (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF)
+           || (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF)
+           || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F)
+           || (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF)
+           || (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD)
+           || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool isNameChar(char32_t c)
+{
+    return isNameStartChar(c) || c == U'-' || c == U'.' || (c >= U'0' && c <= U'9') || c == 0xB7
+           || (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+// The container name as an element name: every character an XML name cannot hold becomes "_"
+// (a type id such as "operator.brightness/contrast" holds one). Readers find node sections by
+// their "uuid", so the element name only has to be well formed.
+QString xmlElementName(QString const& name)
+{
+    if (name.isEmpty())
+        return QStringLiteral("_");
+    QString result;
+    result.reserve(name.size());
+    bool first = true;
+    for (char32_t c : name.toUcs4()) {
+        const bool allowed = first ? isNameStartChar(c) : isNameChar(c);
+        if (allowed)
+            result.append(QString::fromUcs4(&c, 1));
+        else
+            result.append(QLatin1Char('_'));
+        first = false;
+    }
+    return result;
+}
+
+} // namespace
+
 QDomElement ParameterContainer::createXmlSection(QDomDocument& document, bool /*callHooks*/,
                                                  bool /*embed*/) const
 {
-    return document.createElement(m_name);
+    return document.createElement(xmlElementName(m_name));
 }
 
 int ParameterContainer::storeState(QDomDocument& document, QDomElement& parent, bool callHooks,

@@ -1,0 +1,175 @@
+#include "effects/color/HSYColor.h"
+
+#include "params/Rounding.h"
+
+#include <cmath>
+
+namespace KelVyxNodes {
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+constexpr double kSqrt3 = 1.7320508075688772;
+
+struct Matrix3
+{
+    double m[3][3];
+};
+
+constexpr Matrix3 kToHsy = {{
+    {0.2125, 0.7154, 0.0721},
+    {1.0, -0.5, -0.5},
+    {0.0, -0.8660254037844386, 0.8660254037844386},
+}};
+
+// Adjugate times the reciprocal determinant, in the order that yields the stored matrix: its
+// first column is the double just below 1, which decides some byte results (a grey of luma 0.5
+// gives 127, not 128).
+constexpr Matrix3 invert(const Matrix3 &a)
+{
+    const double a11 = a.m[0][0], a12 = a.m[0][1], a13 = a.m[0][2];
+    const double a21 = a.m[1][0], a22 = a.m[1][1], a23 = a.m[1][2];
+    const double a31 = a.m[2][0], a32 = a.m[2][1], a33 = a.m[2][2];
+    const double det = a11 * (a33 * a22 - a32 * a23) - a21 * (a33 * a12 - a32 * a13)
+                       + a31 * (a23 * a12 - a22 * a13);
+    const double q = 1.0 / det;
+    return Matrix3{{
+        {(a22 * a33 - a23 * a32) * q, (a13 * a32 - a12 * a33) * q, (a12 * a23 - a13 * a22) * q},
+        {(a23 * a31 - a21 * a33) * q, (a11 * a33 - a13 * a31) * q, (a13 * a21 - a11 * a23) * q},
+        {(a21 * a32 - a22 * a31) * q, (a12 * a31 - a11 * a32) * q, (a11 * a22 - a12 * a21) * q},
+    }};
+}
+
+constexpr Matrix3 kToRgb = invert(kToHsy);
+
+// Clamps to 0..1 (NaN gives 0) and keeps the high byte of the rounded 16-bit channel, as the
+// classic 16-bit colour storage does.
+unsigned int channelByte(double x)
+{
+    x = 1.0 < x ? 1.0 : x;
+    x = x > 0.0 ? x : 0.0;
+    return static_cast<unsigned int>(KelUtils::roundHalfUp(x * 65535.0)) >> 8;
+}
+
+// Scales a 0..1 value to a whole number 0..upper; NaN, negatives and results below 1 give 0.
+int scaledView(double value, double upper)
+{
+    const double x = 1.0 < value ? 1.0 : value;
+    const double d = x > 0.0 ? x * upper : 0.0;
+    double v = KelUtils::roundHalfUp(d);
+    v = v < upper ? v : upper;
+    return v < 1.0 ? 0 : static_cast<int>(v);
+}
+
+} // namespace
+
+HSYColor::HSYColor(double hue, double saturation, double brightness)
+    : m_hue(hue)
+    , m_saturation(saturation)
+    , m_brightness(brightness)
+{
+}
+
+HSYColor::HSYColor(unsigned int rgb)
+    : HSYColor(fromRgb(rgb))
+{
+}
+
+const double (&HSYColor::toHsyMatrix())[3][3]
+{
+    return kToHsy.m;
+}
+
+const double (&HSYColor::toRgbMatrix())[3][3]
+{
+    return kToRgb.m;
+}
+
+HSYColor HSYColor::fromRgb(unsigned int rgb)
+{
+    const double r = ((rgb >> 16) & 0xFF) / 255.0;
+    const double g = ((rgb >> 8) & 0xFF) / 255.0;
+    const double b = (rgb & 0xFF) / 255.0;
+    const auto &t = kToHsy.m;
+
+    const double y = (t[0][0] * r + t[0][1] * g) + t[0][2] * b;
+    const double c1 = (t[1][0] * r + t[1][1] * g) + t[1][2] * b;
+    const double c2 = (t[2][0] * r + t[2][1] * g) + t[2][2] * b;
+    const double chroma = std::sqrt(c1 * c1 + c2 * c2);
+
+    double h = 0.0;
+    double hSector = 0.0;
+    if (chroma != 0.0) {
+        h = std::acos(c1 / chroma) * 180.0 / kPi;
+        if (c2 > 0.0)
+            h = 360.0 - h;
+        hSector = h;
+        while (hSector > 60.0)
+            hSector -= 60.0;
+    }
+
+    // Whole degrees by truncation: pure yellow lands on 59, which stored results rely on.
+    double hueDegrees = std::trunc(h);
+    hueDegrees = hueDegrees < 360.0 ? hueDegrees : 360.0;
+    if (hueDegrees < 1.0)
+        hueDegrees = 0.0;
+
+    const double saturation = (chroma + chroma) * std::sin((120.0 - hSector) * kPi / 180.0) / kSqrt3;
+    return HSYColor(hueDegrees / 360.0, saturation, y);
+}
+
+unsigned int HSYColor::fromHSYNormalizedToOne(double hue, double saturation, double brightness)
+{
+    const int hueDegrees = scaledView(hue, 360.0);
+    int hSector = hueDegrees;
+    while (hSector > 60)
+        hSector -= 60;
+
+    const double k = std::cos(hueDegrees * kPi / 180.0);
+    const double chroma = saturation * kSqrt3 / (2.0 * std::sin((120 - hSector) * kPi / 180.0));
+    const double c1 = k * chroma;
+    double c2 = std::sqrt(chroma * chroma - c1 * c1);
+    if (hueDegrees < 181)
+        c2 = -c2;
+
+    const auto &t = kToRgb.m;
+    const double y = brightness;
+    const double r = (t[0][0] * y + t[0][1] * c1) + t[0][2] * c2;
+    const double g = (t[1][0] * y + t[1][1] * c1) + t[1][2] * c2;
+    const double b = (t[2][0] * y + t[2][1] * c1) + t[2][2] * c2;
+
+    return 0xFF000000u | channelByte(r) << 16 | channelByte(g) << 8 | channelByte(b);
+}
+
+unsigned int HSYColor::fromHSYint(unsigned short hue, unsigned char saturation, unsigned char brightness)
+{
+    const double h = hue > 360 ? 360.0 : static_cast<double>(hue);
+    return fromHSYNormalizedToOne(h / 360.0, saturation / 255.0, brightness / 255.0);
+}
+
+unsigned int HSYColor::toRgb() const
+{
+    return fromHSYNormalizedToOne(m_hue, m_saturation, m_brightness);
+}
+
+unsigned short HSYColor::hue() const
+{
+    return static_cast<unsigned short>(scaledView(m_hue, 360.0));
+}
+
+unsigned char HSYColor::saturation() const
+{
+    return static_cast<unsigned char>(scaledView(m_saturation, 255.0));
+}
+
+unsigned char HSYColor::brightness() const
+{
+    return static_cast<unsigned char>(scaledView(m_brightness, 255.0));
+}
+
+bool HSYColor::operator==(const HSYColor &other) const
+{
+    return m_hue == other.m_hue && m_saturation == other.m_saturation && m_brightness == other.m_brightness;
+}
+
+} // namespace KelVyxNodes

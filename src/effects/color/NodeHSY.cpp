@@ -1,0 +1,116 @@
+#include "effects/color/NodeHSY.h"
+
+#include "effects/GeneratorLookup.h"
+#include "effects/NodeValueUtils.h"
+#include "effects/VyxTerminal.h"
+#include "effects/color/HSYColor.h"
+#include "params/GroupBoxParameter.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParameterList.h"
+
+#include <QCoreApplication>
+#include <QPoint>
+
+#include <algorithm>
+
+namespace KelVyxNodes {
+
+using namespace KelUtils;
+
+KelNodes::NodeDescriptor NodeHSY::m_descriptor{
+    QStringLiteral("operator.hsy"), QUuid(QStringLiteral("4fec0da3-06f4-428f-96ca-60c0dc9620eb")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "HSY")), QString(), &NodeHSY::create};
+
+namespace {
+
+QString tr(char const* text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+// Held to 0..1 upper bound first, so a NaN ends at 0.
+double unitClamp(double x)
+{
+    x = 1.0 < x ? 1.0 : x;
+    return x > 0.0 ? x : 0.0;
+}
+
+} // namespace
+
+NodeHSY::NodeHSY(int id)
+    : VyxNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
+    m_alphaTerminal = addTerminal(QStringLiteral("alpha"), 2u, 0u);
+    addTerminal(QStringLiteral("out rgb"), 0u, 4u);
+    addTerminal(QStringLiteral("out alpha"), 0u, 2u);
+
+    auto* c = &m_container;
+    c->paramLists().append(ParameterList{"basic", true, {
+        new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),
+        new NumGroupParameter<int>("Hue", tr("Hue:"), c, &m_hueShift, 1, -360, 360, 0, true, 5),
+        new NumGroupParameter<float>("Saturation", tr("Saturation:"), c, &m_saturationShift, 1, -1.0f, 1.0f, 0.0f, true, 5),
+        new NumGroupParameter<float>("Brightness", tr("Brightness:"), c, &m_brightnessShift, 1, -1.0f, 1.0f, 0.0f, true, 5),
+        new NumGroupParameter<int>("Alpha", tr("Alpha:"), c, &m_alphaOffset, 1, -255, 255, 255, true, 5),
+    }});
+    *c->helpItem() = HelpItem(
+        tr(QT_TRANSLATE_NOOP("QObject", "HSY")),
+        tr("Allows to adjust colors in image in HSY color model. Each value of settings will be "
+           "added to corresponding value of channel in HSY color model"));
+}
+
+NodeHSY::~NodeHSY() = default;
+
+KelNodes::Node* NodeHSY::create(int uid)
+{
+    return new NodeHSY(uid);
+}
+
+unsigned int NodeHSY::getSample3(QPoint const& point) const
+{
+    if (!m_colourInput)
+        return 0x808080u;
+    const HSYColor hsy(m_colourInput->getSample3(point));
+    const int hueShift = std::clamp(m_hueShift, -360, 360);
+    const double shift = transformToRealOne(hueShift < 0 ? -hueShift : hueShift, 0, 360)
+                         * (hueShift < 0 ? -1.0 : 1.0);
+    const double h = unitClamp(hsy.hueF() + shift);
+    const double s = unitClamp(double(m_saturationShift) + hsy.saturationF());
+    const double y = unitClamp(double(m_brightnessShift) + hsy.brightnessF());
+    return HSYColor::fromHSYNormalizedToOne(h, s, y) & 0xFFFFFFu;
+}
+
+unsigned int NodeHSY::getSample(QPoint const& point) const
+{
+    if (!m_alphaInput)
+        return 128u;
+    const int v = int(m_alphaInput->getSample(point) & 0xFFu) + std::clamp(m_alphaOffset, -255, 255);
+    return static_cast<unsigned int>(std::clamp(v, 0, 255));
+}
+
+int NodeHSY::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own->name() == QLatin1String("rgb"))
+        getGeneratorInterface(&m_colourInput, peer);
+    else if (own->name() == QLatin1String("alpha"))
+        getGeneratorInterface(&m_alphaInput, peer);
+    return KelNodes::Node::onConnect(own, peer);
+}
+
+void NodeHSY::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own->name() == QLatin1String("rgb"))
+        m_colourInput = nullptr;
+    else if (own->name() == QLatin1String("alpha"))
+        m_alphaInput = nullptr;
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeHSY::resolveInputs()
+{
+    m_colourInput = linkedGenerator3D(m_rgbTerminal);
+    m_alphaInput = linkedGenerator1D(m_alphaTerminal);
+}
+
+} // namespace KelVyxNodes

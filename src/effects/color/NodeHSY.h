@@ -1,0 +1,54 @@
+#pragma once
+
+#include "effects/Base1DGenerator.h"
+#include "effects/Base3DGenerator.h"
+#include "effects/VyxNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeParameterContainer.h"
+
+namespace KelVyxNodes {
+
+class VyxTerminal;
+
+// Adds "Hue" (degrees), "Saturation" and "Brightness" (luma) to the colour of "rgb" in the HSY
+// model, each result held to its range (the hue does not wrap), and adds "Alpha" to the
+// channel of "alpha". Unlinked inputs give mid grey and 128.
+class NodeHSY : public VyxNode, public Base1DGenerator, public Base3DGenerator
+{
+public:
+    explicit NodeHSY(int id);
+    ~NodeHSY() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int uid);
+
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+    void* objectPtr() override { return this; }
+    KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
+    KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
+
+    Base1DGenerator const* toBase1DGenerator() const override { return this; }
+    Base3DGenerator const* toBase3DGenerator() const override { return this; }
+
+    // The adjusted colour 0x00RRGGBB.
+    unsigned int getSample3(QPoint const& point) const override;
+    // The offset alpha 0..255.
+    unsigned int getSample(QPoint const& point) const override;
+
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void resolveInputs() override;
+
+private:
+    KelNodes::NodeParameterContainer m_container;
+    VyxTerminal* m_rgbTerminal = nullptr;
+    VyxTerminal* m_alphaTerminal = nullptr;
+    Base1DGenerator const* m_alphaInput = nullptr;
+    Base3DGenerator const* m_colourInput = nullptr;
+    int m_hueShift = 0;
+    float m_saturationShift = 0.0f;
+    float m_brightnessShift = 0.0f;
+    int m_alphaOffset = 255;
+};
+
+} // namespace KelVyxNodes

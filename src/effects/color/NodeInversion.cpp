@@ -1,0 +1,84 @@
+#include "effects/color/NodeInversion.h"
+
+#include "effects/GeneratorLookup.h"
+#include "effects/VyxTerminal.h"
+
+#include <QCoreApplication>
+#include <QPoint>
+
+namespace KelVyxNodes {
+
+using namespace KelUtils;
+
+KelNodes::NodeDescriptor NodeInversion::m_descriptor{
+    QStringLiteral("operator.inversion"), QUuid(QStringLiteral("21051af5-3c09-487b-ab7b-e4a35fdff084")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Inversion")), QString(), &NodeInversion::create};
+
+namespace {
+
+QString tr(char const* text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+} // namespace
+
+NodeInversion::NodeInversion(int id)
+    : VyxNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    m_rgbTerminal = addTerminal(QStringLiteral("inRgb"), 4u, 0u);
+    m_channelTerminal = addTerminal(QStringLiteral("in"), 2u, 0u);
+    addTerminal(QStringLiteral("outRgb"), 0u, 5u);
+    addTerminal(QStringLiteral("out"), 0u, 3u);
+
+    *m_container.helpItem() = HelpItem(tr(QT_TRANSLATE_NOOP("QObject", "Inversion")),
+                                       tr("The node inverts image colors."));
+}
+
+NodeInversion::~NodeInversion() = default;
+
+KelNodes::Node* NodeInversion::create(int uid)
+{
+    return new NodeInversion(uid);
+}
+
+unsigned int NodeInversion::getSample(QPoint const& point) const
+{
+    if (!m_channelInput)
+        return 128u;
+    return 255u - (m_channelInput->getSample(point) & 0xFFu);
+}
+
+unsigned int NodeInversion::getSample3(QPoint const& point) const
+{
+    if (m_colourInput)
+        return (m_colourInput->getSample3(point) & 0xFFFFFFu) ^ 0xFFFFFFu;
+    return getSample(point) * 0x010101u;
+}
+
+int NodeInversion::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own->name() == QLatin1String("inRgb"))
+        getGeneratorInterface(&m_colourInput, peer);
+    else if (own->name() == QLatin1String("in"))
+        getGeneratorInterface(&m_channelInput, peer);
+    return KelNodes::Node::onConnect(own, peer);
+}
+
+void NodeInversion::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own->name() == QLatin1String("inRgb"))
+        m_colourInput = nullptr;
+    else if (own->name() == QLatin1String("in"))
+        m_channelInput = nullptr;
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeInversion::resolveInputs()
+{
+    m_colourInput = linkedGenerator3D(m_rgbTerminal);
+    m_channelInput = linkedGenerator1D(m_channelTerminal);
+}
+
+} // namespace KelVyxNodes

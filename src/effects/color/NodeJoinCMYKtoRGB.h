@@ -1,0 +1,45 @@
+#pragma once
+
+#include "effects/Base3DGeneratorNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeParameterContainer.h"
+
+namespace KelVyxNodes {
+
+class Base1DGenerator;
+class VyxTerminal;
+
+// Joins the one-channel inputs "c", "m", "y" and "k" into the colour they describe (the classic
+// colour class's conversion); an unlinked input counts as 0, so nothing linked gives white. The
+// output "rgb" holds one link, as stored graphs expect.
+class NodeJoinCMYKtoRGB : public Base3DGeneratorNode
+{
+public:
+    explicit NodeJoinCMYKtoRGB(int id);
+    ~NodeJoinCMYKtoRGB() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int uid);
+
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+    void* objectPtr() override { return this; }
+    KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
+    KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
+
+    unsigned int getSample3(QPoint const& point) const override;
+
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void resolveInputs() override;
+
+private:
+    enum Input { Cyan, Magenta, Yellow, Black, InputCount };
+
+    static int inputIndex(QString const& terminalName);
+
+    KelNodes::NodeParameterContainer m_container;
+    VyxTerminal* m_terminal[InputCount] = {nullptr, nullptr, nullptr, nullptr};
+    Base1DGenerator const* m_input[InputCount] = {nullptr, nullptr, nullptr, nullptr};
+};
+
+} // namespace KelVyxNodes

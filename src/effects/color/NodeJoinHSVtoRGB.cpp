@@ -1,0 +1,90 @@
+#include "effects/color/NodeJoinHSVtoRGB.h"
+
+#include "effects/Base1DGenerator.h"
+#include "effects/ClassicColor.h"
+#include "effects/GeneratorLookup.h"
+#include "effects/VyxTerminal.h"
+#include "effects/color/HueByte.h"
+#include "params/ParameterList.h"
+
+#include <QCoreApplication>
+#include <QPoint>
+
+namespace KelVyxNodes {
+
+KelNodes::NodeDescriptor NodeJoinHSVtoRGB::m_descriptor{
+    QStringLiteral("operator.joinHSVtoRGB"),
+    QUuid(QStringLiteral("283b1005-6df0-45eb-ba94-b31a525a3efc")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Join HSV to RGB")), QString(),
+    &NodeJoinHSVtoRGB::create};
+
+namespace {
+
+char const* const inputNames[] = {"h", "s", "v"};
+
+} // namespace
+
+NodeJoinHSVtoRGB::NodeJoinHSVtoRGB(int id)
+    : Base3DGeneratorNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    for (int i = 0; i < InputCount; ++i)
+        m_terminal[i] = addTerminal(QString::fromLatin1(inputNames[i]), 2u, 0u);
+    addTerminal(QStringLiteral("rgb"), 0u, 4u);
+
+    m_container.paramLists().append(KelUtils::ParameterList{QStringLiteral("basic"), true, {}});
+    *m_container.helpItem() = KelUtils::HelpItem(
+        QCoreApplication::translate("QObject", QT_TRANSLATE_NOOP("QObject", "Join HSV to RGB")),
+        QCoreApplication::translate(
+            "QObject", "The node combines up to three 1D inputs (H,S,V) to 3D output (RGB color)"));
+}
+
+NodeJoinHSVtoRGB::~NodeJoinHSVtoRGB() = default;
+
+KelNodes::Node* NodeJoinHSVtoRGB::create(int uid)
+{
+    return new NodeJoinHSVtoRGB(uid);
+}
+
+unsigned int NodeJoinHSVtoRGB::getSample3(QPoint const& point) const
+{
+    auto byteOf = [&](Input input) {
+        return m_input[input] ? static_cast<int>(m_input[input]->getSample(point) & 0xFFu) : 0;
+    };
+    const int hue = m_input[Hue] ? byteToHue(byteOf(Hue)) : 0;
+    // Alpha 0: the packed colour has a zero top byte.
+    return ClassicColor::fromHsv(hue, byteOf(Saturation), byteOf(Value), 0).rgba();
+}
+
+int NodeJoinHSVtoRGB::inputIndex(QString const& terminalName)
+{
+    for (int i = 0; i < InputCount; ++i) {
+        if (terminalName == QLatin1String(inputNames[i]))
+            return i;
+    }
+    return -1;
+}
+
+int NodeJoinHSVtoRGB::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    const int input = inputIndex(own->name());
+    if (input >= 0)
+        getGeneratorInterface(&m_input[input], peer);
+    return KelNodes::Node::onConnect(own, peer);
+}
+
+void NodeJoinHSVtoRGB::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    const int input = inputIndex(own->name());
+    if (input >= 0)
+        m_input[input] = nullptr;
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeJoinHSVtoRGB::resolveInputs()
+{
+    for (int i = 0; i < InputCount; ++i)
+        m_input[i] = linkedGenerator1D(m_terminal[i]);
+}
+
+} // namespace KelVyxNodes

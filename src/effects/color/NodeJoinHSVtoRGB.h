@@ -1,0 +1,45 @@
+#pragma once
+
+#include "effects/Base3DGeneratorNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeParameterContainer.h"
+
+namespace KelVyxNodes {
+
+class Base1DGenerator;
+class VyxTerminal;
+
+// Joins the one-channel inputs "h" (a hue byte), "s" and "v" into the colour they describe;
+// an unlinked input counts as 0, so nothing linked gives black. The output "rgb" holds one
+// link, as stored graphs expect.
+class NodeJoinHSVtoRGB : public Base3DGeneratorNode
+{
+public:
+    explicit NodeJoinHSVtoRGB(int id);
+    ~NodeJoinHSVtoRGB() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int uid);
+
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+    void* objectPtr() override { return this; }
+    KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
+    KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
+
+    unsigned int getSample3(QPoint const& point) const override;
+
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void resolveInputs() override;
+
+private:
+    enum Input { Hue, Saturation, Value, InputCount };
+
+    static int inputIndex(QString const& terminalName);
+
+    KelNodes::NodeParameterContainer m_container;
+    VyxTerminal* m_terminal[InputCount] = {nullptr, nullptr, nullptr};
+    Base1DGenerator const* m_input[InputCount] = {nullptr, nullptr, nullptr};
+};
+
+} // namespace KelVyxNodes

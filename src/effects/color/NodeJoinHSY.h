@@ -1,0 +1,44 @@
+#pragma once
+
+#include "effects/Base3DGeneratorNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeParameterContainer.h"
+
+namespace KelVyxNodes {
+
+class Base1DGenerator;
+class VyxTerminal;
+
+// Joins the one-channel inputs "h" (a hue byte), "s" and "y" into the colour they describe in
+// the HSY model; an unlinked input counts as 0.
+class NodeJoinHSY : public Base3DGeneratorNode
+{
+public:
+    explicit NodeJoinHSY(int id);
+    ~NodeJoinHSY() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int uid);
+
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+    void* objectPtr() override { return this; }
+    KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
+    KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
+
+    unsigned int getSample3(QPoint const& point) const override;
+
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void resolveInputs() override;
+
+private:
+    enum Input { Hue, Saturation, Luma, InputCount };
+
+    static int inputIndex(QString const& terminalName);
+
+    KelNodes::NodeParameterContainer m_container;
+    VyxTerminal* m_terminal[InputCount] = {nullptr, nullptr, nullptr};
+    Base1DGenerator const* m_input[InputCount] = {nullptr, nullptr, nullptr};
+};
+
+} // namespace KelVyxNodes

@@ -1,0 +1,188 @@
+#include "effects/color/NodeLevels.h"
+
+#include "effects/Base1DGenerator.h"
+#include "effects/ClassicColor.h"
+#include "effects/GeneratorLookup.h"
+#include "effects/NodeValueUtils.h"
+#include "effects/VyxTerminal.h"
+#include "params/GroupBoxParameter.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParameterCallback.h"
+#include "params/ParameterList.h"
+
+#include <QCoreApplication>
+#include <QPoint>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace KelVyxNodes {
+
+using namespace KelUtils;
+
+KelNodes::NodeDescriptor NodeLevels::m_descriptor{
+    QStringLiteral("operator.levels"), QUuid(QStringLiteral("262aed10-f3a4-4e4a-b535-de2ed9d10c3d")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Levels")), QString(), &NodeLevels::create};
+
+namespace {
+
+QString tr(char const* text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+char const* const inputNames[] = {"black point", "white point", "gamma"};
+
+// The table's rule, per pixel: gamma clamped to -100..100; negative darkens, positive
+// brightens, 0 gives 1; -100 gives infinity.
+double gammaExponent(int gamma)
+{
+    const int g = std::clamp(gamma, -100, 100);
+    if (g < 0)
+        return 100.0 / (100.0 - std::abs(g));
+    if (g > 0)
+        return 5.0 / (g + 5.0);
+    return 1.0;
+}
+
+} // namespace
+
+NodeLevels::NodeLevels(int id)
+    : Base3DGeneratorNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    m_sourceTerminal = addTerminal(QStringLiteral("source"), 6u, 0u);
+    m_inputTerminal[BlackPoint] = addTerminal(QStringLiteral("black point"), 2u, 0u);
+    m_inputTerminal[WhitePoint] = addTerminal(QStringLiteral("white point"), 2u, 0u);
+    m_inputTerminal[Gamma] = addTerminal(QStringLiteral("gamma"), 2u, 0u);
+    addTerminal(QStringLiteral("out"), 0u, 7u);
+
+    auto* c = &m_container;
+    c->paramLists().append(ParameterList{"basic", true, {
+        new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),
+        m_param[BlackPoint] = new NumGroupParameter<int>("Black point", tr("Black Level:"), c, &m_blackPoint, 1, 0, 254, 0, true, 5),
+        m_param[WhitePoint] = new NumGroupParameter<int>("White point", tr("White Level:"), c, &m_whitePoint, 1, 1, 255, 255, true, 5),
+        m_param[Gamma] = new NumGroupParameter<int>("Gamma", tr("Gamma:"), c, &m_gamma, 1, -100, 100, 0, true, 5),
+    }});
+    *c->helpItem() = HelpItem(
+        tr(QT_TRANSLATE_NOOP("QObject", "Levels")),
+        tr("The node performs image color curve correction by means of dynamic range compression "
+           "and gamma adjustment.<br>Pixels darker than <b>Black Level</b> become black, and pixels "
+           "brighter than <b>White Level</b> become white. Pixels having brightness between those "
+           "two are scaled to fit the new range and then gamma corrected."));
+
+    // Previews may sample before the first render: start from the table of the defaults,
+    // which is the identity.
+    buildTable();
+    c->paramCallbacks().append(ParameterCallback{&paramChangeCallback<NodeLevels>, this});
+}
+
+NodeLevels::~NodeLevels() = default;
+
+KelNodes::Node* NodeLevels::create(int uid)
+{
+    return new NodeLevels(uid);
+}
+
+void NodeLevels::buildTable()
+{
+    GammaLUT fresh;
+    initGammaLUT(std::max(m_blackPoint, m_whitePoint), std::min(m_blackPoint, m_whitePoint), m_gamma, fresh);
+    // Only changed entries are written: a preview may be reading the table.
+    m_table.exponent = fresh.exponent;
+    for (int i = 0; i < 256; ++i) {
+        if (m_table.table[i] != fresh.table[i])
+            m_table.table[i] = fresh.table[i];
+    }
+}
+
+int NodeLevels::onFilterStart(KelUtils::StatusObserver* /*observer*/)
+{
+    buildTable();
+    return 0;
+}
+
+unsigned int NodeLevels::getSample3(QPoint const& point) const
+{
+    if (!m_source)
+        return 0x808080u;
+    const unsigned int c = m_source->getSample3(point);
+    if (!m_input[BlackPoint] && !m_input[WhitePoint] && !m_input[Gamma]) {
+        unsigned char const* t = m_table.table;
+        return unsigned(t[(c >> 16) & 0xFFu]) << 16 | unsigned(t[(c >> 8) & 0xFFu]) << 8 | t[c & 0xFFu];
+    }
+    return computeDirect(c, point);
+}
+
+unsigned int NodeLevels::computeDirect(unsigned int colour, QPoint const& point) const
+{
+    const int white = m_input[WhitePoint] ? int(m_input[WhitePoint]->getSample(point) & 0xFFu) : m_whitePoint;
+    const int black = m_input[BlackPoint] ? int(m_input[BlackPoint]->getSample(point) & 0xFFu) : m_blackPoint;
+    // An input byte is taken as a gamma value as it is, so it brightens only.
+    const int g = m_input[Gamma] ? int(m_input[Gamma]->getSample(point) & 0xFFu) : m_gamma;
+    const double exponent = gammaExponent(g);
+
+    const unsigned int stretched = linearCorrection(colour, unsigned(std::max(white, black)),
+                                                    unsigned(std::min(white, black)));
+    const ClassicColor in(stretched);
+    ClassicColor out;
+    out.setRedF(std::pow(in.redF(), exponent));
+    out.setGreenF(std::pow(in.greenF(), exponent));
+    out.setBlueF(std::pow(in.blueF(), exponent));
+    return out.rgb() & 0xFFFFFFu;
+}
+
+void NodeLevels::paramChanged(Parameter* changed)
+{
+    if (!changed)
+        return;
+    if (changed == m_param[BlackPoint]) {
+        if (m_blackPoint >= m_whitePoint)
+            m_param[WhitePoint]->setValue(m_blackPoint + 1, 0);
+    } else if (changed == m_param[WhitePoint]) {
+        if (m_whitePoint <= m_blackPoint)
+            m_param[BlackPoint]->setValue(m_whitePoint - 1, 0);
+    }
+}
+
+int NodeLevels::inputIndex(QString const& terminalName)
+{
+    for (int i = 0; i < InputCount; ++i) {
+        if (terminalName == QLatin1String(inputNames[i]))
+            return i;
+    }
+    return -1;
+}
+
+int NodeLevels::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own->name() == QLatin1String("source")) {
+        getGeneratorInterface(&m_source, peer);
+    } else if (const int input = inputIndex(own->name()); input >= 0) {
+        getGeneratorInterface(&m_input[input], peer);
+        // Disabled even when the peer offers nothing: the link still stands for the setting.
+        m_param[input]->setDisplayFlagZero(Parameter::DisplayEnabled);
+    }
+    return KelNodes::Node::onConnect(own, peer);
+}
+
+void NodeLevels::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own->name() == QLatin1String("source")) {
+        m_source = nullptr;
+    } else if (const int input = inputIndex(own->name()); input >= 0) {
+        m_input[input] = nullptr;
+        m_param[input]->setDisplayFlagOne(Parameter::DisplayEnabled);
+    }
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeLevels::resolveInputs()
+{
+    m_source = linkedGenerator3D(m_sourceTerminal);
+    for (int i = 0; i < InputCount; ++i)
+        m_input[i] = linkedGenerator1D(m_inputTerminal[i]);
+}
+
+} // namespace KelVyxNodes

@@ -1,0 +1,102 @@
+#include "effects/color/NodeLogarithmicCorrection.h"
+
+#include "effects/ClassicColor.h"
+#include "effects/GeneratorLookup.h"
+#include "effects/NodeValueUtils.h"
+#include "effects/VyxTerminal.h"
+#include "params/GroupBoxParameter.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParameterList.h"
+
+#include <QCoreApplication>
+#include <QPoint>
+
+#include <algorithm>
+
+namespace KelVyxNodes {
+
+using namespace KelUtils;
+
+KelNodes::NodeDescriptor NodeLogarithmicCorrection::m_descriptor{
+    QStringLiteral("operator.logarithmicCorrection"),
+    QUuid(QStringLiteral("00ac9fc2-78dd-457a-8d1a-00d1b77c43fa")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Logarithmic Correction")), QString(),
+    &NodeLogarithmicCorrection::create};
+
+namespace {
+
+QString tr(char const* text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+} // namespace
+
+NodeLogarithmicCorrection::NodeLogarithmicCorrection(int id, QString const& name, VyxNodeGraph* graph)
+    : VyxNode(id, name, graph)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    m_inTerminal = addTerminal(QStringLiteral("rgbIn"), 4u, 0u);
+    addTerminal(QStringLiteral("rgbOut"), 0u, 5u);
+
+    auto* c = &m_container;
+    c->paramLists().append(ParameterList{"basic", true, {
+        new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),
+        new NumGroupParameter<int>("Filter Value", tr("Value:"), c, &m_filterValue, 1, 1, 100, 10, true, 5),
+    }});
+    *c->helpItem() = HelpItem(tr(QT_TRANSLATE_NOOP("QObject", "Logarithmic Correction")),
+                              tr("The node performs logarithmic image correction."));
+}
+
+NodeLogarithmicCorrection::~NodeLogarithmicCorrection() = default;
+
+KelNodes::Node* NodeLogarithmicCorrection::create(int uid)
+{
+    return new NodeLogarithmicCorrection(uid);
+}
+
+int NodeLogarithmicCorrection::onFilterStart(StatusObserver* /*observer*/)
+{
+    return 0;
+}
+
+unsigned int NodeLogarithmicCorrection::correct(unsigned int rgb, int filterValue)
+{
+    ClassicColor colour(rgb);
+    const double factor = filterValue / 10.0;
+    double lightness = log(colour.lightnessF() + 1.0, 10.0) * factor;
+    lightness = std::min(1.0, lightness);
+    lightness = std::max(0.0, lightness);
+    const double saturation = colour.hslSaturationF();
+    const double hue = colour.hslHueF();
+    colour.setHslF(hue, saturation, lightness);
+    return (unsigned(colour.red()) << 16) | (unsigned(colour.green()) << 8) | unsigned(colour.blue());
+}
+
+unsigned int NodeLogarithmicCorrection::getSample3(QPoint const& point) const
+{
+    if (!m_input)
+        return 0x808080u;
+    return correct(m_input->getSample3(point), m_filterValue);
+}
+
+int NodeLogarithmicCorrection::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own->name() == QLatin1String("rgbIn"))
+        getGeneratorInterface(&m_input, peer);
+    return KelNodes::Node::onConnect(own, peer);
+}
+
+void NodeLogarithmicCorrection::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own->name() == QLatin1String("rgbIn"))
+        m_input = nullptr;
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeLogarithmicCorrection::resolveInputs()
+{
+    m_input = linkedGenerator3D(m_inTerminal);
+}
+
+} // namespace KelVyxNodes

@@ -1,0 +1,140 @@
+#include "effects/color/NodeNormalize.h"
+
+#include "effects/GeneratorLookup.h"
+#include "effects/VyxNodeGraph.h"
+#include "effects/VyxTerminal.h"
+#include "params/ParameterList.h"
+#include "params/StatusObserver.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QPoint>
+
+#include <algorithm>
+
+namespace KelVyxNodes {
+
+using namespace KelUtils;
+
+KelNodes::NodeDescriptor NodeNormalize::m_descriptor{
+    QStringLiteral("operator.normalize"), QUuid(QStringLiteral("d806d9e3-e4f0-433e-a3a4-133351a103c4")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Normalize")), QString(), &NodeNormalize::create};
+
+namespace {
+
+QString tr(char const* text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+} // namespace
+
+NodeNormalize::NodeNormalize(int id)
+    : VyxNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    m_inTerminal = addTerminal(QStringLiteral("rgbIn"), 4u, 0u);
+    addTerminal(QStringLiteral("rgbOut"), 0u, 5u);
+    m_container.paramLists().append(ParameterList{"basic", true, {}});
+    *m_container.helpItem() = HelpItem(
+        tr(QT_TRANSLATE_NOOP("QObject", "Normalize")),
+        tr("The node normalizes every color channel by means of increasing its dynamic range. "
+           "This usually results in more contrast image."));
+}
+
+NodeNormalize::~NodeNormalize() = default;
+
+KelNodes::Node* NodeNormalize::create(int uid)
+{
+    return new NodeNormalize(uid);
+}
+
+int NodeNormalize::samplingStep(int size)
+{
+    if (size <= 255)
+        return 1;
+    if (size < 2304)
+        return size / 256;
+    return 8;
+}
+
+int NodeNormalize::onFilterStart(StatusObserver* observer)
+{
+    if (!m_input)
+        return 0;
+    QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
+    if (!image)
+        return -1;
+    const int width = image->width();
+    const int height = image->height();
+
+    // Scanned into a local copy: a cancelled scan leaves the last complete statistics whole.
+    Statistics scan;
+    std::fill(std::begin(scan.minimum), std::end(scan.minimum), 256);
+    std::fill(std::begin(scan.maximum), std::end(scan.maximum), 0);
+    const int stepX = samplingStep(width);
+    const int stepY = samplingStep(height);
+    for (int y = 0; y < height; y += stepY) {
+        if (observer && observer->cancelationRequested())
+            return -1;
+        // The start column moves along with the row: the samples form a diagonal lattice.
+        for (int x = y % stepX; x < width; x += stepX) {
+            const unsigned int c = m_input->getSample3(QPoint(x, y));
+            for (int channel = 0; channel < 3; ++channel) {
+                const int v = static_cast<int>((c >> (16 - 8 * channel)) & 0xFFu);
+                scan.maximum[channel] = std::max(scan.maximum[channel], v);
+                scan.minimum[channel] = std::min(scan.minimum[channel], v);
+            }
+        }
+    }
+    for (int channel = 0; channel < 3; ++channel) {
+        const int range = scan.maximum[channel] - scan.minimum[channel];
+        scan.factor[channel] = range > 0 ? 255.0f / static_cast<float>(range) : 0.0f;
+    }
+    m_statistics = scan;
+    return 0;
+}
+
+unsigned int NodeNormalize::stretch(unsigned int rgb, Statistics const& statistics)
+{
+    unsigned int result = 0;
+    for (int channel = 0; channel < 3; ++channel) {
+        const int shift = 16 - 8 * channel;
+        int v = static_cast<int>((rgb >> shift) & 0xFFu);
+        const float factor = statistics.factor[channel];
+        if (factor > 0.0f) {
+            v = static_cast<int>(static_cast<float>(v - statistics.minimum[channel]) * factor + 0.5f);
+            v = std::clamp(v, 0, 255);
+        }
+        result |= static_cast<unsigned int>(v) << shift;
+    }
+    return result;
+}
+
+unsigned int NodeNormalize::getSample3(QPoint const& point) const
+{
+    if (!m_input)
+        return 0x808080u;
+    return stretch(m_input->getSample3(point), m_statistics);
+}
+
+int NodeNormalize::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own->name() == QLatin1String("rgbIn"))
+        getGeneratorInterface(&m_input, peer);
+    return KelNodes::Node::onConnect(own, peer);
+}
+
+void NodeNormalize::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own->name() == QLatin1String("rgbIn"))
+        m_input = nullptr;
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeNormalize::resolveInputs()
+{
+    m_input = linkedGenerator3D(m_inTerminal);
+}
+
+} // namespace KelVyxNodes

@@ -1,0 +1,103 @@
+#include "effects/color/NodeRGBA.h"
+
+#include "effects/GeneratorLookup.h"
+#include "effects/VyxTerminal.h"
+#include "params/GroupBoxParameter.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParameterList.h"
+
+#include <QCoreApplication>
+#include <QPoint>
+
+#include <algorithm>
+
+namespace KelVyxNodes {
+
+using namespace KelUtils;
+
+KelNodes::NodeDescriptor NodeRGBA::m_descriptor{
+    QStringLiteral("operator.rgba"), QUuid(QStringLiteral("054b2fdc-02c0-42ed-abf7-9a782d18dfd7")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "RGBA")), QString(), &NodeRGBA::create};
+
+namespace {
+
+QString tr(char const* text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+unsigned int offsetByte(unsigned int value, int offset)
+{
+    return static_cast<unsigned int>(std::clamp(static_cast<int>(value & 0xFFu) + offset, 0, 255));
+}
+
+} // namespace
+
+NodeRGBA::NodeRGBA(int id)
+    : VyxNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
+    m_alphaTerminal = addTerminal(QStringLiteral("alpha"), 2u, 0u);
+    // Without the many-links bit: a second downstream link replaces the first.
+    addTerminal(QStringLiteral("out rgb"), 0u, 4u);
+    addTerminal(QStringLiteral("out alpha"), 0u, 2u);
+
+    auto* c = &m_container;
+    c->paramLists().append(ParameterList{"basic", true, {
+        new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),
+        new NumGroupParameter<int>("Red", tr("Red:"), c, &m_red, 1, -255, 255, 0, true, 5),
+        new NumGroupParameter<int>("Green", tr("Green:"), c, &m_green, 1, -255, 255, 0, true, 5),
+        new NumGroupParameter<int>("Blue", tr("Blue:"), c, &m_blue, 1, -255, 255, 0, true, 5),
+        new NumGroupParameter<int>("Alpha", tr("Alpha:"), c, &m_alpha, 1, -255, 255, 255, true, 5),
+    }});
+    *c->helpItem() = HelpItem(tr(QT_TRANSLATE_NOOP("QObject", "RGBA")),
+                              tr("Allows to adjust each channel in RGB color model"));
+}
+
+NodeRGBA::~NodeRGBA() = default;
+
+KelNodes::Node* NodeRGBA::create(int uid)
+{
+    return new NodeRGBA(uid);
+}
+
+unsigned int NodeRGBA::getSample(QPoint const& point) const
+{
+    if (!m_alphaInput)
+        return 255u;
+    return offsetByte(m_alphaInput->getSample(point), m_alpha);
+}
+
+unsigned int NodeRGBA::getSample3(QPoint const& point) const
+{
+    // Unlinked, the offsets apply to black.
+    const unsigned int c = m_colourInput ? m_colourInput->getSample3(point) : 0u;
+    return offsetByte(c >> 16, m_red) << 16 | offsetByte(c >> 8, m_green) << 8 | offsetByte(c, m_blue);
+}
+
+int NodeRGBA::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own->name() == QLatin1String("rgb"))
+        getGeneratorInterface(&m_colourInput, peer);
+    else if (own->name() == QLatin1String("alpha"))
+        getGeneratorInterface(&m_alphaInput, peer);
+    return KelNodes::Node::onConnect(own, peer);
+}
+
+void NodeRGBA::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own->name() == QLatin1String("rgb"))
+        m_colourInput = nullptr;
+    else if (own->name() == QLatin1String("alpha"))
+        m_alphaInput = nullptr;
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeRGBA::resolveInputs()
+{
+    m_colourInput = linkedGenerator3D(m_rgbTerminal);
+    m_alphaInput = linkedGenerator1D(m_alphaTerminal);
+}
+
+} // namespace KelVyxNodes

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "effects/Base1DGeneratorNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeParameterContainer.h"
+
+namespace KelVyxNodes {
+
+class Base3DGenerator;
+class VyxTerminal;
+
+// Splits the colour of "rgb" into its HSY channels, offered by the outputs "h" (the hue as a
+// hue byte), "s" and "y" (each its own one-channel source). The node as a whole reads as the
+// largest of red, green and blue, for its preview.
+class NodeSplitHSY : public Base1DGeneratorNode
+{
+public:
+    explicit NodeSplitHSY(int id);
+    ~NodeSplitHSY() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int uid);
+
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+    void* objectPtr() override { return this; }
+    KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
+    KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
+
+    // 0 while "rgb" is unlinked.
+    unsigned int getSample(QPoint const& point) const override;
+
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void resolveInputs() override;
+
+    // The upstream colour of "rgb", null while unlinked.
+    Base3DGenerator const* colourInput() const { return m_colourInput; }
+
+private:
+    KelNodes::NodeParameterContainer m_container;
+    VyxTerminal* m_rgbTerminal = nullptr;
+    Base3DGenerator const* m_colourInput = nullptr;
+};
+
+} // namespace KelVyxNodes

@@ -1,0 +1,41 @@
+#include "effects/color/NodeSplitHSYTerminal1D.h"
+
+#include "effects/Base3DGenerator.h"
+#include "effects/color/HSYColor.h"
+#include "effects/color/HueByte.h"
+#include "effects/color/NodeSplitHSY.h"
+
+#include <QPoint>
+
+namespace KelVyxNodes {
+
+NodeSplitHSYTerminal1D::NodeSplitHSYTerminal1D(NodeSplitHSY* node, QString const& name,
+                                               unsigned int inputMask, unsigned int outputMask,
+                                               KelUtils::HelpItem const& help, int channel)
+    : Terminal1D(node, name, inputMask, outputMask, help)
+    , m_node(node)
+    , m_channel(channel)
+{
+}
+
+NodeSplitHSYTerminal1D::~NodeSplitHSYTerminal1D() = default;
+
+unsigned int NodeSplitHSYTerminal1D::getSample(QPoint const& point) const
+{
+    Base3DGenerator const* input = m_node->colourInput();
+    if (!input)
+        return 0u;
+    const HSYColor hsy(input->getSample3(point));
+    switch (m_channel) {
+    case 0:
+        return static_cast<unsigned int>(hueToByte(hsy.hue()));
+    case 1:
+        return hsy.saturation();
+    case 2:
+        return hsy.brightness();
+    default:
+        return 0u;
+    }
+}
+
+} // namespace KelVyxNodes

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "effects/math/ColorOperandNode.h"
+
+namespace KelVyxNodes {
+
+// The per-channel larger or smaller of two colours, "rgbIn1" and "rgbIn2", each replaced by its
+// mid-grey colour parameter ("color1", "color2", greyed out while linked) when unlinked.
+class ChannelExtremumNode : public ColorOperandNode
+{
+public:
+    enum Extremum { Smaller, Larger };
+
+    ~ChannelExtremumNode() override;
+
+    unsigned int getSample3(QPoint const& point) const override;
+
+protected:
+    ChannelExtremumNode(int id, KelNodes::NodeDescriptor const& descriptor, Extremum extremum,
+                        QString const& helpText);
+
+private:
+    const Extremum m_extremum;
+};
+
+} // namespace KelVyxNodes

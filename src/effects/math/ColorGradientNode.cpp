@@ -1,0 +1,214 @@
+#include "effects/math/ColorGradientNode.h"
+
+#include "effects/GeneratorLookup.h"
+#include "effects/NodeValueUtils.h"
+#include "effects/VyxNodeGraph.h"
+#include "effects/VyxTerminal.h"
+#include "effects/color/VyxGradient.h"
+#include "params/ColorParameter.h"
+#include "params/GroupBoxParameter.h"
+#include "params/ListItem.h"
+#include "params/ListParameter.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParameterList.h"
+
+#include <QCoreApplication>
+#include <QPoint>
+
+#include <algorithm>
+
+namespace KelVyxNodes {
+
+using namespace KelUtils;
+
+namespace {
+
+QString tr(char const* text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+const ListItem rotateItems[] = {
+    {0, QStringLiteral("0")},
+    {90, QStringLiteral("90")},
+    {180, QStringLiteral("180")},
+    {270, QStringLiteral("270")},
+};
+
+// A source colour as a linear stop colour: channels (k / 255)^2.2, alpha k / 255 without power.
+Color linearFromSample(unsigned int c)
+{
+    return Color(Color::decodeChannel(static_cast<unsigned char>((c >> 16) & 0xFFu), Color::Gamma),
+                 Color::decodeChannel(static_cast<unsigned char>((c >> 8) & 0xFFu), Color::Gamma),
+                 Color::decodeChannel(static_cast<unsigned char>(c & 0xFFu), Color::Gamma),
+                 Color::decodeAlpha(static_cast<unsigned char>(c >> 24)));
+}
+
+} // namespace
+
+template <int N>
+ColorGradientNode<N>::ColorGradientNode(int id, QString const& typeId, char const* displayName,
+                                        char const* helpText,
+                                        std::array<Color, N> const& startColours)
+    : VyxNode(id)
+    , m_container(typeId, QString(), this)
+{
+    for (int i = 0; i < N; ++i)
+        m_colourTerminal[i] = addTerminal(QStringLiteral("Color %1").arg(i + 1), 4u, 0u);
+    for (int i = 0; i < N; ++i)
+        m_positionTerminal[i] = addTerminal(QStringLiteral("Position %1").arg(i + 1), 2u, 0u);
+    // One link at a time: linking "out" to a further input drops the present link.
+    addTerminal(QStringLiteral("out"), 0u, 4u);
+
+    auto* c = &m_container;
+    ParameterList basic{QStringLiteral("basic"), true, {new GroupBoxParameter("basicsBox", tr("Basics"), c, 1)}};
+    for (int i = 0; i < N; ++i) {
+        m_colourParam[i] = new ColorParameter(QStringLiteral("Color %1").arg(i + 1),
+                                              tr("Color %1:").arg(i + 1), c, &m_colour[i], 5);
+        m_positionParam[i] = new NumGroupParameter<int>(QStringLiteral("Position %1").arg(i + 1),
+                                                        tr("Position %1:").arg(i + 1), c,
+                                                        &m_position[i], 1, 0, 100, 0, true, 5);
+        basic.parameters << m_colourParam[i] << m_positionParam[i];
+    }
+    basic.parameters << new NumGroupParameter<int>("Repeat", tr("Repeat:"), c, &m_repeat, 1, 1, 100, 1, true, 5)
+                     << new NumGroupParameter<int>("Proportional", tr("Proportional:"), c, &m_proportional, 1, 0, 1, 0, true, 5)
+                     << new ListParameter("Rotate", tr("Rotate:"), c, &m_rotate, rotateItems, 4, 0, 5);
+    c->paramLists().append(basic);
+    *c->helpItem() = HelpItem(tr(displayName), tr(helpText));
+
+    // The colour parameters edit the members in place and keep no default of their own.
+    m_colour = startColours;
+    m_colourSource.fill(nullptr);
+    m_positionSource.fill(nullptr);
+    m_position.fill(0);
+}
+
+template <int N>
+ColorGradientNode<N>::~ColorGradientNode() = default;
+
+template <int N>
+int ColorGradientNode<N>::cast1dValueToAngle(unsigned char value)
+{
+    return std::min(value / 90, 2) * 90;
+}
+
+template <int N>
+int ColorGradientNode<N>::onFilterStart(StatusObserver* /*observer*/)
+{
+    QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
+    if (image && !image->isNull()) {
+        m_imageWidth = image->width();
+        m_imageHeight = image->height();
+    } else {
+        m_imageWidth = 0;
+        m_imageHeight = 0;
+    }
+    return 0;
+}
+
+template <int N>
+unsigned int ColorGradientNode<N>::getSample(QPoint const& /*point*/) const
+{
+    return 0u;
+}
+
+template <int N>
+unsigned int ColorGradientNode<N>::getSample3(QPoint const& point) const
+{
+    return gradientAtPoint(point) & 0xFFFFFFu;
+}
+
+template <int N>
+unsigned int ColorGradientNode<N>::gradientAtPoint(QPoint const& point) const
+{
+    const int side = std::min(m_imageWidth, m_imageHeight);
+    if (side <= 0)
+        return 0u;
+    const int repeat = std::clamp(m_repeat, 1, 100);
+
+    // A repeat above the side would make tiles of no pixels: they keep at least one.
+    int u = point.x();
+    int v = point.y();
+    int tileWidth;
+    int tileHeight;
+    if (m_proportional == 0) {
+        tileWidth = std::max(1, m_imageWidth / repeat);
+        tileHeight = std::max(1, m_imageHeight / repeat);
+    } else {
+        u %= side;
+        v %= side;
+        tileWidth = tileHeight = std::max(1, side / repeat);
+    }
+    const int a = u % tileWidth;
+    const int b = v % tileHeight;
+
+    const bool alongY = m_rotate == 90 || m_rotate == 270;
+    const bool reversed = m_rotate == 180 || m_rotate == 270;
+    const double t = alongY ? transformToRealOne(b, 0, tileHeight) : transformToRealOne(a, 0, tileWidth);
+    // Divided first, then scaled: x = 29 of 100 lies just below 29.
+    const double pos = t * 100.0;
+
+    VyxGradient gradient;
+    for (int i = 0; i < N; ++i) {
+        const Color colour = m_colourSource[i] ? linearFromSample(m_colourSource[i]->getSample3(point))
+                                               : m_colour[i];
+        // Reversed, a stop keeps its colour and takes the mirrored stop's position.
+        const int j = reversed ? N - 1 - i : i;
+        const int position = m_positionSource[j]
+                                 ? transformToNewBounds(int(m_positionSource[j]->getSample(point) & 0xFFu), 0, 255, 0, 100)
+                                 : m_position[j];
+        gradient.addPoint(VyxGradientPoint(colour, position, i));
+    }
+    return gradient.colorForPos(pos);
+}
+
+template <int N>
+int ColorGradientNode<N>::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    for (int i = 0; i < N; ++i) {
+        if (own == m_colourTerminal[i])
+            getGeneratorInterface(&m_colourSource[i], peer);
+        else if (own == m_positionTerminal[i])
+            getGeneratorInterface(&m_positionSource[i], peer);
+    }
+    // Only linked stops change here; the others keep whatever state they have.
+    for (int i = 0; i < N; ++i) {
+        if (m_colourSource[i])
+            m_colourParam[i]->setDisplayFlagZero(Parameter::DisplayEnabled);
+        if (m_positionSource[i])
+            m_positionParam[i]->setDisplayFlagZero(Parameter::DisplayEnabled);
+    }
+    return KelNodes::Node::onConnect(own, peer);
+}
+
+template <int N>
+void ColorGradientNode<N>::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    for (int i = 0; i < N; ++i) {
+        if (own == m_colourTerminal[i])
+            m_colourSource[i] = nullptr;
+        else if (own == m_positionTerminal[i])
+            m_positionSource[i] = nullptr;
+    }
+    for (int i = 0; i < N; ++i) {
+        if (!m_colourSource[i])
+            m_colourParam[i]->setDisplayFlagOne(Parameter::DisplayEnabled);
+        if (!m_positionSource[i])
+            m_positionParam[i]->setDisplayFlagOne(Parameter::DisplayEnabled);
+    }
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+template <int N>
+void ColorGradientNode<N>::resolveInputs()
+{
+    for (int i = 0; i < N; ++i) {
+        m_colourSource[i] = linkedGenerator3D(m_colourTerminal[i]);
+        m_positionSource[i] = linkedGenerator1D(m_positionTerminal[i]);
+    }
+}
+
+template class ColorGradientNode<3>;
+template class ColorGradientNode<5>;
+
+} // namespace KelVyxNodes

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "effects/Base1DGenerator.h"
+#include "effects/Base3DGenerator.h"
+#include "effects/VyxNode.h"
+#include "nodes/NodeParameterContainer.h"
+#include "params/Color.h"
+
+#include <QString>
+
+#include <array>
+
+namespace KelUtils {
+class ColorParameter;
+template <typename T> class NumGroupParameter;
+}
+
+namespace KelVyxNodes {
+
+class VyxTerminal;
+
+// A gradient generator of N colour stops, tiled over the image along x or y. Every stop's
+// colour ("Color i") and position ("Position i") can be driven by an input of the same name;
+// the matching parameter's editor is disabled exactly while that input is linked.
+// Instantiated for 3 and 5 stops only (NodeGradient3Color, NodeGradient5Color).
+template <int N>
+class ColorGradientNode : public VyxNode, public Base1DGenerator, public Base3DGenerator
+{
+public:
+    static constexpr int StopCount = N;
+
+    ~ColorGradientNode() override;
+
+    KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
+    KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
+
+    Base1DGenerator const* toBase1DGenerator() const override { return this; }
+    Base3DGenerator const* toBase3DGenerator() const override { return this; }
+
+    // Records the image size; without an image the node stays black.
+    int onFilterStart(KelUtils::StatusObserver* observer) override;
+    // The output is colour only: 0 everywhere.
+    unsigned int getSample(QPoint const& point) const override;
+    // gradientAtPoint without its top byte.
+    unsigned int getSample3(QPoint const& point) const override;
+    // 0xFFRRGGBB of the gradient at an image point; 0 while no image size is known.
+    unsigned int gradientAtPoint(QPoint const& point) const;
+
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void resolveInputs() override;
+
+    // A byte as an orientation: the multiple of 90 below it (0, 90 or 180).
+    static int cast1dValueToAngle(unsigned char value);
+
+protected:
+    // `displayName` and `helpText` are untranslated source texts.
+    ColorGradientNode(int id, QString const& typeId, char const* displayName, char const* helpText,
+                      std::array<KelUtils::Color, N> const& startColours);
+
+private:
+    KelNodes::NodeParameterContainer m_container;
+    std::array<Base3DGenerator const*, N> m_colourSource{};
+    std::array<Base1DGenerator const*, N> m_positionSource{};
+    std::array<KelUtils::Color, N> m_colour{};
+    std::array<int, N> m_position{};
+    int m_rotate = 0;
+    int m_repeat = 1;
+    int m_imageWidth = 0;
+    int m_imageHeight = 0;
+    int m_proportional = 0;
+    std::array<KelUtils::ColorParameter*, N> m_colourParam{};
+    std::array<KelUtils::NumGroupParameter<int>*, N> m_positionParam{};
+    std::array<VyxTerminal*, N> m_colourTerminal{};
+    std::array<VyxTerminal*, N> m_positionTerminal{};
+};
+
+} // namespace KelVyxNodes

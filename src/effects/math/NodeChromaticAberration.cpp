@@ -1,0 +1,173 @@
+#include "effects/math/NodeChromaticAberration.h"
+
+#include "effects/GeneratorLookup.h"
+#include "effects/VyxNodeGraph.h"
+#include "effects/VyxTerminal.h"
+#include "nodes/NodeSubscriber.h"
+#include "params/GroupBoxParameter.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParameterCallback.h"
+#include "params/ParameterList.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QPoint>
+
+#include <algorithm>
+
+namespace KelVyxNodes {
+
+using namespace KelUtils;
+
+// Differs from the Deform node's UUID only in its first two digits: stored graphs know it so.
+KelNodes::NodeDescriptor NodeChromaticAberration::m_descriptor{
+    QStringLiteral("operator.chromaaber"), QUuid(QStringLiteral("05f97532-8980-41db-bc88-e5710b12768e")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Chromatic Aberration")), QString(),
+    &NodeChromaticAberration::create};
+
+namespace {
+
+QString tr(char const* text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+// A single-precision coordinate truncated towards zero and held inside 0..side - 1; held
+// before the conversion, which is undefined outside the int range.
+int clampTruncated(float v, int side)
+{
+    if (!(v >= 1.0f))
+        return 0;
+    if (static_cast<double>(v) >= static_cast<double>(side))
+        return side - 1;
+    return static_cast<int>(v);
+}
+
+int clampWhole(long long v, int side)
+{
+    return static_cast<int>(std::clamp<long long>(v, 0, side - 1LL));
+}
+
+} // namespace
+
+NodeChromaticAberration::NodeChromaticAberration(int id)
+    : Base3DGeneratorNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    m_inTerminal = addTerminal(QStringLiteral("in"), 4u, 0u);
+    m_aberTerminal = addTerminal(QStringLiteral("aber"), 4u, 0u);
+    addTerminal(QStringLiteral("out"), 0u, 5u);
+
+    auto* c = &m_container;
+    c->paramLists().append(ParameterList{"basic", true, {
+        new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),
+        m_strengthParam = new NumGroupParameter<int>("strength", tr("Aberration Strength:"), c, &m_strength, 1, 0, 100, 20, true, 5),
+    }});
+    *c->helpItem() = HelpItem(tr(QT_TRANSLATE_NOOP("QObject", "Chromatic Aberration")),
+                              tr("The node imitates the color fringes of a lens: green and blue are taken "
+                                 "from points moved diagonally in opposite directions. Connect <b>aber</b> "
+                                 "to vary the shift over the image by its brightness."));
+
+    c->paramCallbacks().append(ParameterCallback{&paramChangeCallback<NodeChromaticAberration>, this});
+    paramChanged(nullptr);
+}
+
+NodeChromaticAberration::~NodeChromaticAberration() = default;
+
+KelNodes::Node* NodeChromaticAberration::create(int uid)
+{
+    return new NodeChromaticAberration(uid);
+}
+
+void NodeChromaticAberration::paramChanged(Parameter* changed)
+{
+    if (!changed) {
+        QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
+        if (image && !image->isNull()) {
+            m_imageWidth = image->width();
+            m_imageHeight = image->height();
+        }
+    }
+    if (!changed || changed == m_strengthParam) {
+        m_factor = static_cast<float>(m_strength) * 0.05f;
+        m_offset = static_cast<int>(m_factor + 0.5f);
+    }
+    if (changed)
+        sendNotification(KelNodes::NodeSubscriber::SetUp);
+}
+
+int NodeChromaticAberration::onFilterStart(StatusObserver* /*observer*/)
+{
+    QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
+    if (!image || image->isNull()) {
+        qDebug() << "NodeChromaticAberration error: no image";
+        m_imageWidth = -1;
+        m_imageHeight = -1;
+        return 0;
+    }
+    m_imageWidth = image->width();
+    m_imageHeight = image->height();
+    return 0;
+}
+
+unsigned int NodeChromaticAberration::getSample3(QPoint const& point) const
+{
+    if (!m_input)
+        return 0x808080u;
+    const unsigned int c0 = m_input->getSample3(point);
+    // Before any image size is known no offset point can be held inside it.
+    if (m_imageWidth < 1 || m_imageHeight < 1)
+        return c0 & 0xFFFFFFu;
+
+    const int x = point.x();
+    const int y = point.y();
+    QPoint plus;
+    QPoint minus;
+    if (m_aber) {
+        const unsigned int a = m_aber->getSample3(point);
+        const unsigned int sum = ((a >> 16) & 0xFFu) + ((a >> 8) & 0xFFu) + (a & 0xFFu);
+        const float o = (static_cast<float>(sum) * m_factor) * 0.002f;
+        const float fx = static_cast<float>(x);
+        const float fy = static_cast<float>(y);
+        plus = QPoint(clampTruncated(fx + o, m_imageWidth), clampTruncated(fy + o, m_imageHeight));
+        minus = QPoint(clampTruncated(fx - o, m_imageWidth), clampTruncated(fy - o, m_imageHeight));
+    } else {
+        plus = QPoint(clampWhole(static_cast<long long>(x) + m_offset, m_imageWidth),
+                      clampWhole(static_cast<long long>(y) + m_offset, m_imageHeight));
+        minus = QPoint(clampWhole(static_cast<long long>(x) - m_offset, m_imageWidth),
+                       clampWhole(static_cast<long long>(y) - m_offset, m_imageHeight));
+    }
+    // A point clamped back onto p reuses the first sample.
+    const unsigned int g = plus == point ? c0 : m_input->getSample3(plus);
+    const unsigned int b = minus == point ? c0 : m_input->getSample3(minus);
+    return (c0 & 0xFF0000u) | (g & 0x00FF00u) | (b & 0x0000FFu);
+}
+
+int NodeChromaticAberration::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    const int result = KelNodes::Node::onConnect(own, peer);
+    if (result < 0)
+        return result;
+    if (own == m_inTerminal)
+        getGeneratorInterface(&m_input, peer);
+    else if (own == m_aberTerminal)
+        getGeneratorInterface(&m_aber, peer);
+    return result;
+}
+
+void NodeChromaticAberration::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    KelNodes::Node::onDisconnect(own, peer);
+    if (own == m_inTerminal)
+        m_input = nullptr;
+    else if (own == m_aberTerminal)
+        m_aber = nullptr;
+}
+
+void NodeChromaticAberration::resolveInputs()
+{
+    m_input = linkedGenerator3D(m_inTerminal);
+    m_aber = linkedGenerator3D(m_aberTerminal);
+}
+
+} // namespace KelVyxNodes

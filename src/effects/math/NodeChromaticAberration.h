@@ -1,0 +1,62 @@
+#pragma once
+
+#include "effects/Base3DGeneratorNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeParameterContainer.h"
+
+namespace KelUtils {
+template <typename T> class NumGroupParameter;
+}
+
+namespace KelVyxNodes {
+
+class VyxTerminal;
+
+// Colour fringes of a lens: red stays, green comes from a point down and to the right, blue
+// from one up and to the left. The offset is fixed by "strength", or scaled per pixel by the
+// brightness of the "aber" map when that is linked.
+class NodeChromaticAberration : public Base3DGeneratorNode
+{
+public:
+    explicit NodeChromaticAberration(int id);
+    ~NodeChromaticAberration() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int uid);
+
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+    void* objectPtr() override { return this; }
+    KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
+    KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
+
+    // Records the image size; without an image the node passes "in" through until a render
+    // has one.
+    int onFilterStart(KelUtils::StatusObserver* observer) override;
+    // 0x808080 while "in" is unlinked.
+    unsigned int getSample3(QPoint const& point) const override;
+
+    // Null: take the image size when the graph has an image; both recompute the offsets.
+    void paramChanged(KelUtils::Parameter* changed) override;
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void resolveInputs() override;
+
+    // strength x 0.05, and that rounded to whole pixels.
+    float offsetFactor() const { return m_factor; }
+    int fixedOffset() const { return m_offset; }
+
+private:
+    KelNodes::NodeParameterContainer m_container;
+    VyxTerminal* m_inTerminal = nullptr;
+    VyxTerminal* m_aberTerminal = nullptr;
+    Base3DGenerator const* m_input = nullptr;
+    Base3DGenerator const* m_aber = nullptr;
+    int m_strength = 20;
+    KelUtils::NumGroupParameter<int>* m_strengthParam = nullptr;
+    float m_factor = 1.0f;
+    int m_offset = 1;
+    int m_imageWidth = -1;
+    int m_imageHeight = -1;
+};
+
+} // namespace KelVyxNodes

@@ -1,0 +1,134 @@
+#include "effects/math/NodeFlip.h"
+
+#include "effects/GeneratorLookup.h"
+#include "effects/VyxNodeGraph.h"
+#include "effects/VyxTerminal.h"
+#include "params/GroupBoxParameter.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParameterList.h"
+#include "params/Rounding.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QPoint>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace KelVyxNodes {
+
+using namespace KelUtils;
+
+KelNodes::NodeDescriptor NodeFlip::m_descriptor{
+    QStringLiteral("operator.flip"), QUuid(QStringLiteral("9fdc9bc2-78b4-487a-8d1a-32d0b55c539f")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Flip")), QString(), &NodeFlip::create};
+
+namespace {
+
+QString tr(char const* text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+// (side - 1) x |percent| / 100 in single precision; the quotient first.
+float scaledSide(int side, int percent)
+{
+    const float fraction = static_cast<float>(std::abs(static_cast<long long>(percent))) / 100.0f;
+    return static_cast<float>(side - 1) * fraction;
+}
+
+} // namespace
+
+NodeFlip::NodeFlip(int id)
+    : VyxNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    m_inTerminal = addTerminal(QStringLiteral("rgbIn"), 4u, 0u);
+    addTerminal(QStringLiteral("rgbOut"), 0u, 5u);
+
+    auto* c = &m_container;
+    c->paramLists().append(ParameterList{"basic", true, {
+        new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),
+        new NumGroupParameter<int>("flipHor", tr("Flip Horizontally:"), c, &m_flipHor, 1, 0, 1, 1, false, 5),
+        new NumGroupParameter<int>("flipVert", tr("Flip Vertically:"), c, &m_flipVert, 1, 0, 1, 1, false, 5),
+        new NumGroupParameter<int>("shiftHor", tr("Horizontal Shift:"), c, &m_shiftHor, 1, 0, 100, 0, true, 1),
+        new NumGroupParameter<int>("shiftVer", tr("Vertical Shift:"), c, &m_shiftVer, 1, 0, 100, 0, true, 1),
+    }});
+    *c->helpItem() = HelpItem(tr(QT_TRANSLATE_NOOP("QObject", "Flip")),
+                              tr("The node flips the image horizontally or/and vertically."));
+}
+
+NodeFlip::~NodeFlip() = default;
+
+KelNodes::Node* NodeFlip::create(int uid)
+{
+    return new NodeFlip(uid);
+}
+
+int NodeFlip::horizontalShift(int side, int percent)
+{
+    return static_cast<int>(roundHalfUp(static_cast<double>(scaledSide(side, percent))));
+}
+
+int NodeFlip::verticalShift(int side, int percent)
+{
+    return static_cast<int>(std::floor(scaledSide(side, percent)));
+}
+
+int NodeFlip::sourceCoordinate(int c, int side, int shift, bool flip)
+{
+    // Sums in 64 bits: side + c must not wrap for the widest images.
+    const long long x = c;
+    if (flip)
+        return static_cast<int>(x < shift ? side + x - shift : side - 1LL - x + shift);
+    return static_cast<int>(x > shift ? x - shift : shift - x);
+}
+
+int NodeFlip::onFilterStart(StatusObserver* /*observer*/)
+{
+    QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
+    if (!image || image->isNull()) {
+        qDebug() << "NodeFlip error: no image";
+        m_imageWidth = -1;
+        m_imageHeight = -1;
+        return 0;
+    }
+    m_imageWidth = image->width();
+    m_imageHeight = image->height();
+    m_shiftX = horizontalShift(m_imageWidth, m_shiftHor);
+    m_shiftY = verticalShift(m_imageHeight, m_shiftVer);
+    return 0;
+}
+
+unsigned int NodeFlip::getSample3(QPoint const& point) const
+{
+    if (!m_input)
+        return 0x808080u;
+    // Before any image size is known there is no mirror axis: the input passes unchanged.
+    if (m_imageWidth < 1 || m_imageHeight < 1)
+        return m_input->getSample3(point);
+    const int x = sourceCoordinate(point.x(), m_imageWidth, m_shiftX, m_flipHor != 0);
+    const int y = sourceCoordinate(point.y(), m_imageHeight, m_shiftY, m_flipVert != 0);
+    return m_input->getSample3(QPoint(x, y));
+}
+
+int NodeFlip::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own == m_inTerminal)
+        getGeneratorInterface(&m_input, peer);
+    return KelNodes::Node::onConnect(own, peer);
+}
+
+void NodeFlip::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own == m_inTerminal)
+        m_input = nullptr;
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeFlip::resolveInputs()
+{
+    m_input = linkedGenerator3D(m_inTerminal);
+}
+
+} // namespace KelVyxNodes

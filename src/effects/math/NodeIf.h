@@ -1,0 +1,33 @@
+#pragma once
+
+#include "effects/math/ColorOperandNode.h"
+
+namespace KelVyxNodes {
+
+// "If": channel by channel, compares "rgbIn1" with "rgbIn2" by the chosen relation and takes the
+// channel of "rgbInThen" where it holds, of "rgbInElse" where it does not. Unlinked inputs read
+// "color1", "color2", "then" and "else", which are greyed out while their input is linked.
+class NodeIf : public ColorOperandNode
+{
+public:
+    // Ids of the "operation" items.
+    enum Operation { Less = 0, Greater = 1, LessOrEqual = 2, GreaterOrEqual = 3, Equal = 4, NotEqual = 5 };
+
+    explicit NodeIf(int id);
+    ~NodeIf() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int uid);
+
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+
+    unsigned int getSample3(QPoint const& point) const override;
+
+    // Whether relation `operation` holds between the bytes x and y.
+    static bool holds(int operation, int x, int y);
+
+private:
+    int m_operation = Less;
+};
+
+} // namespace KelVyxNodes

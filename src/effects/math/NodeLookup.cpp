@@ -1,0 +1,141 @@
+#include "effects/math/NodeLookup.h"
+
+#include "effects/GeneratorLookup.h"
+#include "effects/VyxNodeGraph.h"
+#include "effects/VyxTerminal.h"
+#include "params/GroupBoxParameter.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParameterList.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QPoint>
+
+namespace KelVyxNodes {
+
+using namespace KelUtils;
+
+KelNodes::NodeDescriptor NodeLookup::m_descriptor{
+    QStringLiteral("operator.deform"), QUuid(QStringLiteral("aef97532-8980-41db-bc88-e5710b12768e")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Deform")), QString(), &NodeLookup::create};
+
+namespace {
+
+QString tr(char const* text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+unsigned int channelSum(unsigned int c)
+{
+    return ((c >> 16) & 0xFFu) + ((c >> 8) & 0xFFu) + (c & 0xFFu);
+}
+
+} // namespace
+
+NodeLookup::NodeLookup(int id)
+    : VyxNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    m_inTerminal = addTerminal(QStringLiteral("in"), 4u, 0u);
+    m_xTerminal = addTerminal(QStringLiteral("x"), 4u, 0u);
+    m_yTerminal = addTerminal(QStringLiteral("y"), 4u, 0u);
+    addTerminal(QStringLiteral("out"), 0u, 5u);
+
+    auto* c = &m_container;
+    c->paramLists().append(ParameterList{"basic", true, {
+        new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),
+        m_strengthParam = new NumGroupParameter<float>("deformStrength", tr("Deformation Strength:"), c, &m_strength, 1, 0.0f, 100.0f, 0.1f, true, 5),
+    }});
+    *c->helpItem() = HelpItem(tr(QT_TRANSLATE_NOOP("QObject", "Deform")),
+                              tr("The node distorts the image producing ripple-like effects when <b>x</b> "
+                                 "and <b>y</b> terminals are connected to a noise generator."));
+}
+
+NodeLookup::~NodeLookup() = default;
+
+KelNodes::Node* NodeLookup::create(int uid)
+{
+    return new NodeLookup(uid);
+}
+
+int NodeLookup::displaced(int c, int side, float strength, unsigned int sum)
+{
+    // 0.0013072 is a little above 1 / 765: mid grey (sum 384) nudges towards larger coordinates.
+    const float d = ((strength * 0.1f) * static_cast<float>(side))
+                    * (static_cast<float>(sum) * 0.0013072f - 0.5f);
+    const float moved = static_cast<float>(c) + d + 0.5f;
+    // Held inside before the conversion, which is undefined outside the int range; truncation
+    // towards zero takes everything below 1 to 0 as the clamp does.
+    if (!(moved >= 1.0f))
+        return 0;
+    if (static_cast<double>(moved) >= static_cast<double>(side))
+        return side - 1;
+    return static_cast<int>(moved);
+}
+
+int NodeLookup::onFilterStart(StatusObserver* /*observer*/)
+{
+    QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
+    if (!image || image->isNull()) {
+        qDebug() << "NodeLookup error: no image";
+        m_imageWidth = -1;
+        m_imageHeight = -1;
+        return 0;
+    }
+    m_imageWidth = image->width();
+    m_imageHeight = image->height();
+    return 0;
+}
+
+unsigned int NodeLookup::getSample3(QPoint const& point) const
+{
+    if (!m_input)
+        return 0x808080u;
+    // Before any image size is known nothing can be held inside it: no displacement.
+    if (m_imageWidth < 1 || m_imageHeight < 1)
+        return m_input->getSample3(point);
+    int x = point.x();
+    int y = point.y();
+    // Both maps are read at the output point.
+    if (m_xMap)
+        x = displaced(point.x(), m_imageWidth, m_strength, channelSum(m_xMap->getSample3(point)));
+    if (m_yMap)
+        y = displaced(point.y(), m_imageHeight, m_strength, channelSum(m_yMap->getSample3(point)));
+    return m_input->getSample3(QPoint(x, y));
+}
+
+int NodeLookup::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own == m_inTerminal)
+        getGeneratorInterface(&m_input, peer);
+    else if (own == m_xTerminal)
+        getGeneratorInterface(&m_xMap, peer);
+    else if (own == m_yTerminal)
+        getGeneratorInterface(&m_yMap, peer);
+    if (m_xMap || m_yMap)
+        m_strengthParam->setDisplayFlagOne(Parameter::DisplayEnabled);
+    return KelNodes::Node::onConnect(own, peer);
+}
+
+void NodeLookup::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own == m_inTerminal)
+        m_input = nullptr;
+    else if (own == m_xTerminal)
+        m_xMap = nullptr;
+    else if (own == m_yTerminal)
+        m_yMap = nullptr;
+    if (!m_xMap && !m_yMap)
+        m_strengthParam->setDisplayFlagZero(Parameter::DisplayEnabled);
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeLookup::resolveInputs()
+{
+    m_input = linkedGenerator3D(m_inTerminal);
+    m_xMap = linkedGenerator3D(m_xTerminal);
+    m_yMap = linkedGenerator3D(m_yTerminal);
+}
+
+} // namespace KelVyxNodes

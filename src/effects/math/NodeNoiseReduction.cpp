@@ -1,0 +1,212 @@
+#include "effects/math/NodeNoiseReduction.h"
+
+#include "effects/GeneratorLookup.h"
+#include "effects/VyxNodeGraph.h"
+#include "effects/VyxTerminal.h"
+#include "effects/math/ClassicQuickSort.h"
+#include "params/GroupBoxParameter.h"
+#include "params/ListParameter.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParameterList.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QUrl>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+
+namespace KelVyxNodes {
+
+using namespace KelUtils;
+
+KelNodes::NodeDescriptor NodeNoiseReduction::m_descriptor{
+    QStringLiteral("operator.noiseReduction"),
+    QUuid(QStringLiteral("9fac9fc2-78b4-457a-8d1a-32d0b77c537f")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Noise Reduction")), QString(),
+    &NodeNoiseReduction::create};
+
+// An entry of the median list: the colour as sampled and its brightness key.
+struct ColorY
+{
+    unsigned int color;
+    int y;
+};
+
+namespace {
+
+constexpr int kMaxRadius = 4;
+constexpr int kMaxWindow = (2 * kMaxRadius + 1) * (2 * kMaxRadius + 1);
+
+QString tr(char const* text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+const ListItem modeItems[] = {
+    {NodeNoiseReduction::Mean, QStringLiteral("Bilateral Smoothing")},
+    {NodeNoiseReduction::Median, QStringLiteral("Median Filter")},
+};
+
+ColorY withBrightness(unsigned int color)
+{
+    const int sum = int((color >> 16) & 0xFFu) + int((color >> 8) & 0xFFu) + int(color & 0xFFu);
+    return ColorY{color, (sum * 341) >> 10};
+}
+
+bool minByBrightness(ColorY a, ColorY const& b)
+{
+    return a.y < b.y;
+}
+
+} // namespace
+
+NodeNoiseReduction::NodeNoiseReduction(int id)
+    : VyxNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    m_inTerminal = addTerminal(QStringLiteral("in"), 4u, 0u);
+    addTerminal(QStringLiteral("out"), 0u, 4u);
+
+    auto* c = &m_container;
+    c->paramLists().append(ParameterList{"basic", true, {
+        new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),
+        new ListParameter("mode", tr("Denoise Mode:"), c, &m_mode, modeItems, 2, Mean, 5),
+        new NumGroupParameter<int>("strength", tr("Strength:"), c, &m_strength, 1, 0, 10, 3, true, 5),
+    }});
+    *c->helpItem() = HelpItem(
+        tr(QT_TRANSLATE_NOOP("QObject", "Noise Reduction")),
+        tr("The node can be used for reducing image noise / film grain or removing high frequency "
+           "image details in order to get \"plasticine\" look."),
+        {HelpLink(tr("Image noise"), QUrl(QStringLiteral("https://en.wikipedia.org/wiki/Image_noise"))),
+         HelpLink(tr("Bilateral smoothing"),
+                  QUrl(QStringLiteral("https://en.wikipedia.org/wiki/Bilateral_filter"))),
+         HelpLink(tr("Median filter"), QUrl(QStringLiteral("https://en.wikipedia.org/wiki/Median_filter")))});
+}
+
+NodeNoiseReduction::~NodeNoiseReduction() = default;
+
+KelNodes::Node* NodeNoiseReduction::create(int uid)
+{
+    return new NodeNoiseReduction(uid);
+}
+
+int NodeNoiseReduction::onFilterStart(StatusObserver* /*observer*/)
+{
+    QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
+    if (!image || image->isNull()) {
+        qDebug() << "NodeNoiseReduction error: no image";
+        m_imageWidth = -1;
+        m_imageHeight = -1;
+        return 0;
+    }
+    m_imageWidth = image->width();
+    m_imageHeight = image->height();
+    m_threshold = int(std::int64_t(m_strength) * 255 / 20);
+    m_radius = m_strength < 1 ? 0 : std::clamp((m_strength + 2) / 3, 1, kMaxRadius);
+    return 0;
+}
+
+bool NodeNoiseReduction::sampleAvailable(long long x, long long y) const
+{
+    return x >= 0 && x < m_imageWidth && y >= 0 && y < m_imageHeight;
+}
+
+bool NodeNoiseReduction::testNeighbor(QPoint const& q, unsigned int centre, unsigned int* sample) const
+{
+    const unsigned int s = m_input->getSample3(q);
+    *sample = s;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int a = int((s >> shift) & 0xFFu);
+        const int b = int((centre >> shift) & 0xFFu);
+        if (std::abs(a - b) >= m_threshold)
+            return false;
+    }
+    return true;
+}
+
+unsigned int NodeNoiseReduction::getSample3(QPoint const& point) const
+{
+    if (!m_input)
+        return 0x808080u;
+    const unsigned int c = m_input->getSample3(point);
+    if (m_radius <= 0 || m_imageWidth < 1 || m_imageHeight < 1)
+        return c;
+    switch (m_mode) {
+    case Mean:
+        return meanOfWindow(point, c);
+    case Median:
+        return medianOfWindow(point, c);
+    default:
+        return c;
+    }
+}
+
+unsigned int NodeNoiseReduction::meanOfWindow(QPoint const& p, unsigned int centre) const
+{
+    int sum[3] = {int((centre >> 16) & 0xFFu), int((centre >> 8) & 0xFFu), int(centre & 0xFFu)};
+    int n = 1;
+    const int r = m_radius;
+    for (int dy = -r; dy <= r; ++dy) {
+        for (int dx = -r; dx <= r; ++dx) {
+            const long long x = (long long)p.x() + dx;
+            const long long y = (long long)p.y() + dy;
+            if ((dx == 0 && dy == 0) || !sampleAvailable(x, y))
+                continue;
+            unsigned int s = 0;
+            if (!testNeighbor(QPoint(int(x), int(y)), centre, &s))
+                continue;
+            sum[0] += int((s >> 16) & 0xFFu);
+            sum[1] += int((s >> 8) & 0xFFu);
+            sum[2] += int(s & 0xFFu);
+            ++n;
+        }
+    }
+    const auto channel = [n](int total) { return unsigned((total + n / 2) / n); };
+    return (channel(sum[0]) << 16) | (channel(sum[1]) << 8) | channel(sum[2]);
+}
+
+unsigned int NodeNoiseReduction::medianOfWindow(QPoint const& p, unsigned int centre) const
+{
+    // On the stack: a sample allocates nothing and threads share nothing.
+    std::array<ColorY, kMaxWindow> list;
+    int n = 0;
+    list[n++] = withBrightness(centre);
+    const int r = m_radius;
+    for (int dy = -r; dy <= r; ++dy) {
+        for (int dx = -r; dx <= r; ++dx) {
+            const long long x = (long long)p.x() + dx;
+            const long long y = (long long)p.y() + dy;
+            if ((dx == 0 && dy == 0) || !sampleAvailable(x, y))
+                continue;
+            unsigned int s = 0;
+            if (testNeighbor(QPoint(int(x), int(y)), centre, &s))
+                list[n++] = withBrightness(s);
+        }
+    }
+    classicQuickSort(list.begin(), list.begin() + n, minByBrightness);
+    return list[n / 2].color;
+}
+
+int NodeNoiseReduction::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own == m_inTerminal)
+        getGeneratorInterface(&m_input, peer);
+    return KelNodes::Node::onConnect(own, peer);
+}
+
+void NodeNoiseReduction::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own == m_inTerminal)
+        m_input = nullptr;
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeNoiseReduction::resolveInputs()
+{
+    m_input = linkedGenerator3D(m_inTerminal);
+}
+
+} // namespace KelVyxNodes

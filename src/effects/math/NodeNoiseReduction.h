@@ -1,0 +1,67 @@
+#pragma once
+
+#include "effects/Base3DGenerator.h"
+#include "effects/VyxNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeParameterContainer.h"
+
+#include <QPoint>
+
+namespace KelVyxNodes {
+
+class VyxTerminal;
+
+// Edge-keeping noise reduction: every neighbour in the square window around the point whose
+// red, green and blue each differ from the centre by less than the threshold is kept, and the
+// point becomes the mean of the kept colours ("Bilateral Smoothing") or the colour of their
+// median by brightness ("Median Filter"). "strength" sets the threshold and the window radius.
+class NodeNoiseReduction : public VyxNode, public Base3DGenerator
+{
+public:
+    enum Mode { Mean = 0, Median = 1 };
+
+    explicit NodeNoiseReduction(int id);
+    ~NodeNoiseReduction() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int uid);
+
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+    void* objectPtr() override { return this; }
+    KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
+    KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
+
+    Base3DGenerator const* toBase3DGenerator() const override { return this; }
+
+    // Image size, threshold and radius of this render. Without an image the node passes its
+    // input through until a render has one.
+    int onFilterStart(KelUtils::StatusObserver* observer) override;
+    // 0x808080 while "in" is unlinked.
+    unsigned int getSample3(QPoint const& point) const override;
+
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void resolveInputs() override;
+
+    int threshold() const { return m_threshold; }
+    int radius() const { return m_radius; }
+
+private:
+    bool sampleAvailable(long long x, long long y) const;
+    // Samples q into *sample and tells whether every channel lies within the threshold of centre.
+    bool testNeighbor(QPoint const& q, unsigned int centre, unsigned int* sample) const;
+    unsigned int meanOfWindow(QPoint const& p, unsigned int centre) const;
+    unsigned int medianOfWindow(QPoint const& p, unsigned int centre) const;
+
+    KelNodes::NodeParameterContainer m_container;
+    VyxTerminal* m_inTerminal = nullptr;
+    int m_mode = Mean;
+    int m_strength = 3;
+    int m_threshold = 0;
+    int m_radius = 0;
+    Base3DGenerator const* m_input = nullptr;
+    int m_imageWidth = -1;
+    int m_imageHeight = -1;
+};
+
+} // namespace KelVyxNodes

@@ -1,0 +1,127 @@
+#include "effects/math/NodeRotate.h"
+
+#include "effects/GeneratorLookup.h"
+#include "effects/VyxNodeGraph.h"
+#include "effects/VyxTerminal.h"
+#include "params/GroupBoxParameter.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParameterList.h"
+#include "params/Rounding.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+
+#include <cstdint>
+
+namespace KelVyxNodes {
+
+using namespace KelUtils;
+
+KelNodes::NodeDescriptor NodeRotate::m_descriptor{
+    QStringLiteral("operator.rotate"), QUuid(QStringLiteral("df0ed41c-9890-4b95-a5e1-0f35e19999ec")),
+    QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Rotate")), QString(), &NodeRotate::create};
+
+namespace {
+
+QString tr(char const* text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+} // namespace
+
+NodeRotate::NodeRotate(int id)
+    : VyxNode(id)
+    , m_container(m_descriptor.typeId, QString(), this)
+{
+    m_inTerminal = addTerminal(QStringLiteral("rgbIn"), 4u, 0u);
+    addTerminal(QStringLiteral("rgbOut"), 0u, 5u);
+
+    auto* c = &m_container;
+    c->paramLists().append(ParameterList{"basic", true, {
+        new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),
+        new NumGroupParameter<int>("x", tr("Rotation Point X:"), c, &m_pointX, 1, 0, 100, 50, true, 1),
+        new NumGroupParameter<int>("y", tr("Rotation Point Y:"), c, &m_pointY, 1, 0, 100, 50, true, 1),
+        new NumGroupParameter<int>("rotateAngle", tr("Rotate angle:"), c, &m_angle, 1, -180, 180, 0, true, 5),
+    }});
+    *c->helpItem() = HelpItem(tr(QT_TRANSLATE_NOOP("QObject", "Rotate")),
+                              tr("The node rotates the image around the specified point."));
+}
+
+NodeRotate::~NodeRotate() = default;
+
+KelNodes::Node* NodeRotate::create(int uid)
+{
+    return new NodeRotate(uid);
+}
+
+int NodeRotate::pivot(int side, int percent)
+{
+    // The product in 64 bits (it overflows int for huge sides); the rest in single precision.
+    const float product = static_cast<float>(std::int64_t(side - 1) * percent);
+    return static_cast<int>(product * 0.01f + 0.5f);
+}
+
+int NodeRotate::reflect(long long coordinate, int side)
+{
+    if (side <= 1)
+        return 0;
+    // The closed form of "x >= W: 2W - 2 - x; x < 0: -x" repeated until inside: the pattern
+    // has the period 2 (W - 1).
+    const long long period = 2 * (static_cast<long long>(side) - 1);
+    const long long m = (coordinate < 0 ? -coordinate : coordinate) % period;
+    return static_cast<int>(m < side ? m : period - m);
+}
+
+int NodeRotate::onFilterStart(StatusObserver* /*observer*/)
+{
+    QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
+    if (!image || image->isNull()) {
+        qDebug() << "NodeRotate error: no image";
+        m_imageWidth = -1;
+        m_imageHeight = -1;
+        return 0;
+    }
+    m_imageWidth = image->width();
+    m_imageHeight = image->height();
+    const int cy = pivot(m_imageHeight, m_pointY);
+    const int cx = pivot(m_imageWidth, m_pointX);
+    QTransform rotation;
+    rotation.rotate(-m_angle, Qt::ZAxis);
+    m_transform = QTransform::fromTranslate(-cx, -cy) * rotation * QTransform::fromTranslate(cx, cy);
+    return 0;
+}
+
+unsigned int NodeRotate::getSample3(QPoint const& point) const
+{
+    if (!m_input || m_imageWidth < 1 || m_imageHeight < 1)
+        return 0x808080u;
+    qreal mx = 0.0;
+    qreal my = 0.0;
+    m_transform.map(qreal(point.x()), qreal(point.y()), &mx, &my);
+    // Mapped points of an int point stay far inside 64 bits.
+    const long long x = static_cast<long long>(roundHalfUp(mx));
+    const long long y = static_cast<long long>(roundHalfUp(my));
+    return m_input->getSample3(QPoint(reflect(x, m_imageWidth), reflect(y, m_imageHeight)));
+}
+
+int NodeRotate::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own == m_inTerminal)
+        getGeneratorInterface(&m_input, peer);
+    return KelNodes::Node::onConnect(own, peer);
+}
+
+void NodeRotate::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    if (own == m_inTerminal)
+        m_input = nullptr;
+    KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeRotate::resolveInputs()
+{
+    m_input = linkedGenerator3D(m_inTerminal);
+}
+
+} // namespace KelVyxNodes

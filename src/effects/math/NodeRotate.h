@@ -1,0 +1,65 @@
+#pragma once
+
+#include "effects/Base3DGenerator.h"
+#include "effects/VyxNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeParameterContainer.h"
+
+#include <QPoint>
+#include <QTransform>
+
+namespace KelVyxNodes {
+
+class VyxTerminal;
+
+// Rotates the colour input by whole degrees about a point given in percent of the image's
+// width and height; positions that fall outside the image are folded back by reflection at
+// its first and last column and row.
+class NodeRotate : public VyxNode, public Base3DGenerator
+{
+public:
+    explicit NodeRotate(int id);
+    ~NodeRotate() override;
+
+    static KelNodes::NodeDescriptor m_descriptor;
+    static KelNodes::Node* create(int uid);
+
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+    void* objectPtr() override { return this; }
+    KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
+    KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
+
+    Base3DGenerator const* toBase3DGenerator() const override { return this; }
+
+    // Image size and sampling transform of this render; without an image the node answers mid
+    // grey until a render has one.
+    int onFilterStart(KelUtils::StatusObserver* observer) override;
+    // 0x808080 while "rgbIn" is unlinked or no image size is known.
+    unsigned int getSample3(QPoint const& point) const override;
+
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+    void resolveInputs() override;
+
+    // The coordinate folded into 0..side - 1 by reflection at both ends (the end pixels are
+    // not repeated); 0 for a side of 1 or less.
+    static int reflect(long long coordinate, int side);
+    // The rotation point's pixel on a side for a percentage: (side - 1) x percent / 100,
+    // halves up, in single precision.
+    static int pivot(int side, int percent);
+
+    QTransform const& transform() const { return m_transform; }
+
+private:
+    KelNodes::NodeParameterContainer m_container;
+    VyxTerminal* m_inTerminal = nullptr;
+    Base3DGenerator const* m_input = nullptr;
+    int m_imageWidth = -1;
+    int m_imageHeight = -1;
+    int m_pointX = 50;
+    int m_pointY = 50;
+    int m_angle = 0;
+    QTransform m_transform;
+};
+
+} // namespace KelVyxNodes

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "effects/math/ColorOperandNode.h"
+
+namespace KelVyxNodes {
+
+// Brings each channel of "source" to a whole multiple of the same channel of "granularity"
+// (a zero step counts as 1), by the concrete node's rounding of the quotient; products above
+// 255 saturate. Unlinked inputs read the "Source" and "Granularity" colours, which stay editable.
+class PosterizeNode : public ColorOperandNode
+{
+public:
+    // The quotient (>= 0) rounded to a whole number of steps.
+    using Rounding = int (*)(double quotient);
+
+    ~PosterizeNode() override;
+
+    unsigned int getSample3(QPoint const& point) const override;
+
+    // One channel: source s and granularity g, both 0..255.
+    static int posterize(int s, int g, Rounding rounding);
+
+protected:
+    PosterizeNode(int id, KelNodes::NodeDescriptor const& descriptor, Rounding rounding,
+                  QString const& helpText);
+
+private:
+    const Rounding m_rounding;
+};
+
+} // namespace KelVyxNodes
