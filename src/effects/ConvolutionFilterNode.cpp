@@ -1,6 +1,5 @@
 #include "effects/ConvolutionFilterNode.h"
 
-#include "effects/MaskBasedFilter.h"
 #include "effects/VyxNodeGraph.h"
 #include "params/GroupBoxParameter.h"
 #include "params/ParameterList.h"
@@ -44,46 +43,57 @@ void ConvolutionFilterNode::startRender()
     m_imageHeight = image ? image->height() : 0;
     m_renderFactor = m_factor;
     m_renderBias = m_bias;
-    m_cache1D.init(m_imageWidth, m_imageHeight);
-    m_cache3D.init(m_imageWidth, m_imageHeight);
+    m_rows1D.startRender();
+    m_rows3D.startRender();
+}
+
+KernelRows& ConvolutionFilterNode::rows(PerRenderThreadState<KernelRows> const& state,
+                                        bool colour) const
+{
+    auto setup = [&]() {
+        KernelRows::Setup s;
+        s.width = m_imageWidth;
+        s.height = m_imageHeight;
+        s.kernel = m_kernel;
+        s.kernelWidth = m_kernelWidth;
+        s.kernelHeight = m_kernelHeight;
+        s.factor = m_renderFactor;
+        s.bias = m_renderBias;
+        if (colour)
+            s.colour = m_upstream3D;
+        else
+            s.channel = m_upstream1D;
+        return s;
+    };
+    KernelRows& k = state.local([&](KernelRows& fresh) { fresh.reset(setup()); });
+    // A link changed after the render (a preview reads on): start over from the new input.
+    if (!k.sameInput(colour ? nullptr : m_upstream1D, colour ? m_upstream3D : nullptr))
+        k.reset(setup());
+    return k;
+}
+
+bool ConvolutionFilterNode::filtering() const
+{
+    return m_kernel && m_kernelWidth > 0 && m_kernelHeight > 0 && m_imageWidth > 0
+           && m_imageHeight > 0;
 }
 
 unsigned int ConvolutionFilterNode::getSample(QPoint const& point) const
 {
     if (!m_upstream1D)
         return 128;
-    NodeCache<unsigned char>& cache = m_cache1D.local();
-    unsigned char cached = 0;
-    if (cache.lookup(point.x(), point.y(), cached))
-        return cached;
-    if (!m_kernel || m_kernelWidth <= 0 || m_kernelHeight <= 0 || m_imageWidth <= 0
-        || m_imageHeight <= 0)
+    if (!filtering())
         return m_upstream1D->getSample(point);
-
-    const unsigned int v = MaskBasedFilter::filter1(m_upstream1D, m_imageWidth, m_imageHeight, point,
-                                                    m_kernelWidth, m_kernelHeight, m_kernel,
-                                                    m_renderFactor, m_renderBias);
-    cache.store(point.x(), point.y(), static_cast<unsigned char>(v));
-    return v;
+    return rows(m_rows1D, false).sample(point.x(), point.y());
 }
 
 unsigned int ConvolutionFilterNode::getSample3(QPoint const& point) const
 {
     if (!m_upstream3D)
         return m_unlinkedColour;
-    NodeCache<unsigned int>& cache = m_cache3D.local();
-    unsigned int cached = 0;
-    if (cache.lookup(point.x(), point.y(), cached))
-        return cached;
-    if (!m_kernel || m_kernelWidth <= 0 || m_kernelHeight <= 0 || m_imageWidth <= 0
-        || m_imageHeight <= 0)
+    if (!filtering())
         return m_upstream3D->getSample3(point);
-
-    const unsigned int v = MaskBasedFilter::filter3(m_upstream3D, m_imageWidth, m_imageHeight, point,
-                                                    m_kernelWidth, m_kernelHeight, m_kernel,
-                                                    m_renderFactor, m_renderBias);
-    cache.store(point.x(), point.y(), v);
-    return v;
+    return rows(m_rows3D, true).sample(point.x(), point.y());
 }
 
 } // namespace KelVyxNodes

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "effects/BaseGeneratorNode.h"
-#include "effects/ThreadPixelsCache.h"
+#include "effects/PerRenderThreadState.h"
+#include "effects/KernelRows.h"
 #include "nodes/NodeParameterContainer.h"
 
 namespace KelUtils {
@@ -12,9 +13,10 @@ namespace KelVyxNodes {
 
 // What sharpen, emboss and edge detection share: one input "in" and one output "out" whose
 // kind follows the link, the parameters "factor" and "bias", and sampling through a kernel
-// chosen for each render. A kernel node asks each upstream point up to 9 or 25 times, so every
-// point of the image is computed once per render and thread and memoised (one-channel and
-// colour memos apart). Sampling takes no lock and reads only what onFilterStart prepared.
+// chosen for each render. Each sampling thread has its own KernelRows per kind (one channel,
+// colour), fresh for every render: the input rows it read and the values it computed last
+// (a kernel node downstream asks each point up to 9 or 25 times). Sampling takes no lock and
+// reads only what onFilterStart prepared.
 class ConvolutionFilterNode : public BaseGeneratorNode
 {
 public:
@@ -59,8 +61,11 @@ private:
     int m_kernelHeight = 0;
     float m_renderFactor = 1.0f;
     float m_renderBias = 0.0f;
-    ThreadPixelsCache<unsigned char> m_cache1D;
-    ThreadPixelsCache<unsigned int> m_cache3D;
+    bool filtering() const;
+    KernelRows& rows(PerRenderThreadState<KernelRows> const& state, bool colour) const;
+
+    PerRenderThreadState<KernelRows> m_rows1D;
+    PerRenderThreadState<KernelRows> m_rows3D;
 };
 
 } // namespace KelVyxNodes

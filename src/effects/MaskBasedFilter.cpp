@@ -6,6 +6,7 @@
 
 #include <QPoint>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace KelVyxNodes {
@@ -76,6 +77,55 @@ unsigned int MaskBasedFilter::filter3(Base3DGenerator const* source, int width, 
         blue += static_cast<float>(c & 0xFFu) * kernel[i];
         green += static_cast<float>((c >> 8) & 0xFFu) * kernel[i];
         red += static_cast<float>((c >> 16) & 0xFFu) * kernel[i];
+    }
+    return (toByte(red, factor, bias) << 16) | (toByte(green, factor, bias) << 8)
+           | toByte(blue, factor, bias);
+}
+
+// Kernel entries are visited row by row as i runs over the array, so the sums see the same
+// additions in the same order as filter1 / filter3.
+unsigned int MaskBasedFilter::filter1Rows(unsigned int const* const* rows, int width, int x,
+                                          int kernelWidth, int kernelHeight, float const* kernel,
+                                          float factor, float bias)
+{
+    const int halfW = kernelWidth / 2;
+    const int first = wrap(std::int64_t(x) - halfW, width);
+    float sum = 0.0f;
+    for (int row = 0; row < kernelHeight; ++row) {
+        unsigned int const* values = rows[row];
+        float const* weights = kernel + row * kernelWidth;
+        int cx = first;
+        for (int column = 0; column < kernelWidth; ++column) {
+            sum += static_cast<float>(values[cx] & 0xFFu) * weights[column];
+            if (++cx == width)
+                cx = 0;
+        }
+    }
+    return toByte(sum, factor, bias);
+}
+
+unsigned int MaskBasedFilter::filter3Rows(unsigned int const* const* rows, int width, int x,
+                                          int kernelWidth, int kernelHeight, float const* kernel,
+                                          float factor, float bias)
+{
+    const int halfW = kernelWidth / 2;
+    // Columns of the kernel that fall inside the image.
+    const int firstColumn = std::max(0, halfW - x);
+    const int endColumn = std::min(kernelWidth, width - x + halfW);
+    float blue = 0.0f;
+    float green = 0.0f;
+    float red = 0.0f;
+    for (int row = 0; row < kernelHeight; ++row) {
+        unsigned int const* values = rows[row];
+        if (!values)
+            continue;
+        float const* weights = kernel + row * kernelWidth;
+        for (int column = firstColumn; column < endColumn; ++column) {
+            const unsigned int c = values[x - halfW + column];
+            blue += static_cast<float>(c & 0xFFu) * weights[column];
+            green += static_cast<float>((c >> 8) & 0xFFu) * weights[column];
+            red += static_cast<float>((c >> 16) & 0xFFu) * weights[column];
+        }
     }
     return (toByte(red, factor, bias) << 16) | (toByte(green, factor, bias) << 8)
            | toByte(blue, factor, bias);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "effects/BaseGeneratorNode.h"
+#include "effects/BoxBlurRows.h"
 #include "effects/PerRenderThreadState.h"
-#include "effects/ThreadPixelsCache.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -11,10 +11,9 @@
 namespace KelVyxNodes {
 
 // Box blur of one channel or a colour: the rounded mean of the input over the square of side
-// 2 x radius + 1 around the point, clipped to the image and to the selection mask. Every image
-// point is computed once per render and thread (memo), and the colour sums slide along the
-// rows instead of being recomputed. Sampling takes no lock: the memos and the running sums are
-// per thread and fresh for every render.
+// 2 x radius + 1 around the point, clipped to the image and to the selection mask. Each sampling
+// thread has its own running column sums and last rows (BoxBlurRows), fresh for every render,
+// so sampling takes no lock and the cost per pixel does not grow with the radius.
 class NodeBlur : public BaseGeneratorNode
 {
 public:
@@ -38,30 +37,9 @@ public:
     unsigned int getSample3(QPoint const& point) const override;
 
 private:
-    // Sums of the colour window of the last computed point and of the first point of its row run.
-    struct RunningSums
-    {
-        int sum[3];
-        int rowStartSum[3];
-        QPoint last;
-        QPoint rowStart;
-        int rowStartCount;
-        int count;
-    };
-    // Channel sums (red, green, blue) and pixel count of a window.
-    struct Window
-    {
-        int sum[3] = {0, 0, 0};
-        int count = 0;
-    };
-
-    bool inImage(int x, int y) const;
-    bool counted(int x, int y) const;
-    // Adds (sign 1) or takes away (sign -1) the counted pixels of a column / row segment.
-    void addColumn(Window& w, int x, int yFrom, int yTo, int sign) const;
-    void addRow(Window& w, int y, int xFrom, int xTo, int sign) const;
-    Window fullWindow(QPoint const& p) const;
-    unsigned int packedMean(Window const& w) const;
+    BoxBlurRows::Setup setup(bool colour) const;
+    // This thread's blur of the render, made afresh when the input changed since.
+    BoxBlurRows& rows(PerRenderThreadState<BoxBlurRows> const& state, bool colour) const;
 
     KelNodes::NodeParameterContainer m_container;
     int m_radius = 4;
@@ -72,9 +50,8 @@ private:
     int m_imageHeight = 0;
     unsigned char const* m_mask = nullptr;
 
-    PerRenderThreadState<RunningSums> m_running;
-    ThreadPixelsCache<unsigned char> m_cache1D;
-    ThreadPixelsCache<unsigned int> m_cache3D;
+    PerRenderThreadState<BoxBlurRows> m_rows1D;
+    PerRenderThreadState<BoxBlurRows> m_rows3D;
 };
 
 } // namespace KelVyxNodes

@@ -4,6 +4,8 @@
 #include "effects/GeneratorLookup.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/NodeValueUtils.h"
+#include "effects/ParallelRows.h"
+#include "effects/RowSweepHint.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/Terminal.h"
 #include "params/StatusObserver.h"
@@ -15,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace KelVyxNodes {
 
@@ -254,16 +257,42 @@ int NodeFilteredImage::filter(KelUtils::StatusObserver* observer)
     // The mask covers the whole image; without an image its size is unknown, so it is ignored.
     unsigned char const* mask = original ? m_graph->selectionMask() : nullptr;
     const qsizetype maskStride = original ? original->width() : 0;
-    const float step = 1.0f / float(height);
-    float fraction = 0.0f;
-    QPoint point;
-    for (int r = 0; r < height; ++r) {
-        auto* line = reinterpret_cast<QRgb*>(m_image.scanLine(r));
+    // Row pointers come from one detach here, never from scanLine() on the workers (an image
+    // shared with an earlier result would be copied under their feet).
+    uchar* bits = m_image.bits();
+    const qsizetype bytesPerLine = m_image.bytesPerLine();
+    Base3DGenerator const* colourSource = m_activeColour;
+    Base1DGenerator const* alphaSource = m_activeAlpha;
+
+    // The source's picture itself, unchanged: rows are copied instead of asked pixel by pixel
+    // (the bytes are the same).
+    NodeOriginalImage const* source = m_graph->sourceNode();
+    const bool copyRows = source && colourSource == source->toBase3DGenerator()
+                          && source->imageRow(rect.top()) && rect.right() < source->imageWidth()
+                          && (!alphaSource
+                              || (alphaSource == source->toBase1DGenerator() && !source->upstream1D()));
+    const bool copyAlpha = copyRows && alphaSource && source->readsImageAlpha();
+
+    auto renderRow = [&](int r, int /*worker*/) {
+        auto* line = reinterpret_cast<QRgb*>(bits + qsizetype(r) * bytesPerLine);
         const int y = rect.top() + r;
-        point.setY(y);
-        if (observer && observer->cancelationRequested())
-            return -1;
         unsigned char const* maskRow = mask ? mask + qsizetype(y) * maskStride : nullptr;
+        if (copyRows) {
+            unsigned int const* from = source->imageRow(y) + rect.left();
+            if (copyAlpha && !maskRow) {
+                std::memcpy(line, from, std::size_t(width) * sizeof(QRgb));
+                return;
+            }
+            for (int c = 0; c < width; ++c) {
+                if (maskRow && maskRow[rect.left() + c] == 0)
+                    line[c] = 0x00808080u;
+                else
+                    line[c] = copyAlpha ? from[c] : 0xFF000000u | (from[c] & 0x00FFFFFFu);
+            }
+            return;
+        }
+        RowSweepHint::begin(y);
+        QPoint point(rect.left(), y);
         for (int c = 0; c < width; ++c) {
             const int x = rect.left() + c;
             if (maskRow && maskRow[x] == 0) {
@@ -272,16 +301,15 @@ int NodeFilteredImage::filter(KelUtils::StatusObserver* observer)
             }
             point.setX(x);
             // The top byte of a colour sample is not ours to trust (plug-ins): keep alpha clean.
-            const unsigned int colour = m_activeColour->getSample3(point) & 0x00FFFFFFu;
+            const unsigned int colour = colourSource->getSample3(point) & 0x00FFFFFFu;
             const unsigned int alpha =
-                m_activeAlpha ? (m_activeAlpha->getSample(point) & 0xFFu) << 24 : 0xFF000000u;
+                alphaSource ? (alphaSource->getSample(point) & 0xFFu) << 24 : 0xFF000000u;
             line[c] = alpha | colour;
         }
-        if (observer) {
-            fraction += step;
-            observer->completePercentChanged(double(fraction), double(fraction));
-        }
-    }
+        RowSweepHint::end();
+    };
+    if (ParallelRows::run(height, m_graph->renderThreads(), renderRow, observer, true) < 0)
+        return -1;
     if (observer)
         observer->completed();
     return 0;

@@ -33,8 +33,26 @@ KelNodes::Node* NodeOriginalImage::create(int id)
     return new NodeOriginalImage(id);
 }
 
+void NodeOriginalImage::setImage(QImage const* image)
+{
+    m_image = image;
+    takePixels();
+}
+
+void NodeOriginalImage::takePixels()
+{
+    const bool usable = m_image && m_image->width() > 0 && m_image->height() > 0
+                        && m_image->depth() == 32;
+    m_pixels = usable ? reinterpret_cast<unsigned int const*>(m_image->constBits()) : nullptr;
+    m_stride = usable ? m_image->bytesPerLine() / 4 : 0;
+    m_width = usable ? m_image->width() : 0;
+    m_height = usable ? m_image->height() : 0;
+    m_hasAlpha = usable && m_image->hasAlphaChannel();
+}
+
 int NodeOriginalImage::onFilterStart(KelUtils::StatusObserver* /*observer*/)
 {
+    takePixels();
     if (m_image || m_upstream3D)
         return 0;
     qDebug() << "NodeOriginalImage error: neither original image was set nor external connection "
@@ -46,26 +64,24 @@ unsigned int NodeOriginalImage::getSample3(QPoint const& point) const
 {
     if (m_upstream3D)
         return m_upstream3D->getSample3(point);
-    if (!m_image || m_image->width() <= 0 || m_image->height() <= 0)
+    if (!m_pixels)
         return 0x808080u;
     // Points come from the render rectangle, but a neighbourhood filter may reach past the
     // picture's edge: read the nearest pixel instead of memory outside the image.
-    const int x = std::clamp(point.x(), 0, m_image->width() - 1);
-    const int y = std::clamp(point.y(), 0, m_image->height() - 1);
-    auto const* row = reinterpret_cast<QRgb const*>(m_image->constScanLine(y));
-    return row[x] & 0xFFFFFFu;
+    const int x = std::clamp(point.x(), 0, m_width - 1);
+    const int y = std::clamp(point.y(), 0, m_height - 1);
+    return m_pixels[qsizetype(y) * m_stride + x] & 0xFFFFFFu;
 }
 
 unsigned int NodeOriginalImage::getSample(QPoint const& point) const
 {
     if (m_upstream1D)
         return m_upstream1D->getSample(point);
-    if (!m_image || !m_image->hasAlphaChannel() || m_image->width() <= 0 || m_image->height() <= 0)
+    if (!m_pixels || !m_hasAlpha)
         return 255u;
-    const int x = std::clamp(point.x(), 0, m_image->width() - 1);
-    const int y = std::clamp(point.y(), 0, m_image->height() - 1);
-    auto const* row = reinterpret_cast<QRgb const*>(m_image->constScanLine(y));
-    return row[x] >> 24;
+    const int x = std::clamp(point.x(), 0, m_width - 1);
+    const int y = std::clamp(point.y(), 0, m_height - 1);
+    return m_pixels[qsizetype(y) * m_stride + x] >> 24;
 }
 
 } // namespace KelVyxNodes

@@ -40,7 +40,20 @@ public:
     unsigned int getSample(QPoint const& point) const override;
 
     QImage const* image() const { return m_image; }
-    void setImage(QImage const* image) { m_image = image; }
+    // Row y of the picture as 32-bit pixels when the node reads its own picture (no upstream
+    // colour) and y lies in it; else null. For copying whole rows.
+    unsigned int const* imageRow(int y) const
+    {
+        if (m_upstream3D || !m_pixels || y < 0 || y >= m_height)
+            return nullptr;
+        return m_pixels + qsizetype(y) * m_stride;
+    }
+    int imageWidth() const { return m_width; }
+    // Whether getSample reads the picture's alpha (else it gives 255 or an upstream's value).
+    bool readsImageAlpha() const { return !m_upstream1D && m_pixels && m_hasAlpha; }
+    // The image must stay alive and unchanged until the next setImage (the graph's setUp);
+    // its pixel block is looked up here and at every render start, not at every sample.
+    void setImage(QImage const* image);
     Base3DGenerator const* upstream3D() const { return m_upstream3D; }
     Base1DGenerator const* upstream1D() const { return m_upstream1D; }
     void setUpstream3D(Base3DGenerator const* generator) { m_upstream3D = generator; }
@@ -48,7 +61,15 @@ public:
 
 private:
     KelNodes::NodeParameterContainer m_container;
+    void takePixels();
+
     QImage const* m_image = nullptr;
+    // Of m_image, read while sampling: null without pixels.
+    unsigned int const* m_pixels = nullptr;
+    qsizetype m_stride = 0; // in pixels
+    int m_width = 0;
+    int m_height = 0;
+    bool m_hasAlpha = false;
     Base3DGenerator const* m_upstream3D = nullptr;
     Base1DGenerator const* m_upstream1D = nullptr;
 };

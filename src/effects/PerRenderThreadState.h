@@ -7,6 +7,8 @@
 // Every thread gets a fresh copy of the initial value the first time it samples in a render;
 // a pooled thread never sees the previous render's state. Freed with the node.
 
+#include "effects/ThreadStateLookup.h"
+
 #include <QMutex>
 
 #include <atomic>
@@ -74,19 +76,26 @@ private:
     // without a lock; a thread creates its slot under the lock once.
     Slot* slotOfThisThread() const
     {
+        if (void* known = ThreadStateLookup::find(m_id))
+            return static_cast<Slot*>(known);
         const std::thread::id me = std::this_thread::get_id();
-        for (Slot* s = m_head.load(std::memory_order_acquire); s; s = s->next) {
+        Slot* found = nullptr;
+        for (Slot* s = m_head.load(std::memory_order_acquire); s && !found; s = s->next) {
             if (s->thread == me)
-                return s;
+                found = s;
         }
-        QMutexLocker locker(&m_createLock);
-        auto* slot = new Slot;
-        slot->thread = me;
-        slot->next = m_head.load(std::memory_order_acquire);
-        m_head.store(slot, std::memory_order_release);
-        return slot;
+        if (!found) {
+            QMutexLocker locker(&m_createLock);
+            found = new Slot;
+            found->thread = me;
+            found->next = m_head.load(std::memory_order_acquire);
+            m_head.store(found, std::memory_order_release);
+        }
+        ThreadStateLookup::remember(m_id, found);
+        return found;
     }
 
+    const std::uint64_t m_id = ThreadStateLookup::newOwnerId();
     T m_initial{};
     std::atomic<unsigned long long> m_generation{0};
     mutable std::atomic<Slot*> m_head{nullptr};

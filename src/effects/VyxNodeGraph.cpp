@@ -4,6 +4,7 @@
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/NodeTypeRegistry.h"
+#include "effects/RenderThreadPool.h"
 #include "effects/VyxTerminal.h"
 #include "nodes/GraphUtils.h"
 #include "nodes/Terminal.h"
@@ -16,6 +17,8 @@
 #include <QDebug>
 #include <QObject>
 #include <QPoint>
+
+#include <algorithm>
 
 namespace KelVyxNodes {
 
@@ -171,6 +174,19 @@ unsigned long long VyxNodeGraph::renderSerial() const
 {
     VyxNodeGraph const* top = topLevelGraph();
     return (top ? top : this)->m_renderSerial.load();
+}
+
+void VyxNodeGraph::setRenderThreadCount(int count)
+{
+    m_renderThreads.store(std::clamp(count, 0, RenderThreadPool::maxThreads()),
+                          std::memory_order_relaxed);
+}
+
+int VyxNodeGraph::renderThreads() const
+{
+    VyxNodeGraph const* top = topLevelGraph();
+    const int count = (top ? top : this)->renderThreadCount();
+    return count > 0 ? count : RenderThreadPool::coreCount();
 }
 
 Base1DGenerator const* VyxNodeGraph::toBase1DGenerator() const

@@ -80,6 +80,14 @@ public:
     // Advanced by every filter() on the top-level graph.
     unsigned long long renderSerial() const;
 
+    // Threads a render of this tree uses: 0 (the default) for every core of the machine, 1 to
+    // render on the calling thread alone. The top-level graph's setting counts. The bytes of
+    // the result do not depend on it.
+    void setRenderThreadCount(int count);
+    int renderThreadCount() const { return m_renderThreads.load(std::memory_order_relaxed); }
+    // The number of threads a render of this tree will use (the top-level setting resolved).
+    int renderThreads() const;
+
     // First source / destination node of this graph (not in sub-graphs), or null.
     NodeOriginalImage* sourceNode() const;
     NodeFilteredImage* destinationNode() const;
@@ -123,6 +131,7 @@ private:
     int m_opacity = 100;
     int m_blendMode = 0;
     std::atomic<unsigned long long> m_renderSerial{0};
+    std::atomic<int> m_renderThreads{0};
 };
 
 } // namespace KelVyxNodes

@@ -9,6 +9,7 @@
 class QDomDocument;
 class QDomElement;
 class QImage;
+class QObject;
 
 namespace KelUtils {
 class Parameter;
@@ -136,9 +137,10 @@ public:
     QString displayName() const;
     NodeGraph* parentGraph() const { return m_parentGraph; }
 
-    // Slot for the node's item in the node-graph view; the core never reads it.
-    void* viewItem() const { return m_viewItem; }
-    void setViewItem(void* item) { m_viewItem = item; }
+    // Slot for the node's item in the node-graph view (a widget); whoever deletes the item
+    // clears the slot. The node never owns or reads it.
+    QObject* viewItem() const { return m_viewItem; }
+    void setViewItem(QObject* item) { m_viewItem = item; }
 
 protected:
     friend class NodeGraph; // takes members out without the parent-set event
@@ -156,7 +158,7 @@ protected:
     QString m_name;
 
 private:
-    void* m_viewItem = nullptr;
+    QObject* m_viewItem = nullptr;
 };
 
 } // namespace KelNodes

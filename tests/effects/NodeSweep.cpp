@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace KelVyxTest {
 
@@ -58,8 +59,9 @@ bool groupIsFinite(KelUtils::NumGroupParameter<T> const* group)
 
 } // namespace
 
-NodeSweep::NodeSweep(KelNodes::NodeDescriptor const* type, Wiring wiring, Settings settings)
-    : m_harness(testImage())
+NodeSweep::NodeSweep(KelNodes::NodeDescriptor const* type, Wiring wiring, Settings settings,
+                     QImage image)
+    : m_harness(std::move(image))
 {
     // The source and destination types are in every graph: sweep the ones already there.
     if (type->typeUuid == KelVyxNodes::NodeOriginalImage::m_descriptor.typeUuid) {
@@ -90,6 +92,26 @@ QImage NodeSweep::testImage()
             unsigned int const g = 255u - (i * 53u) % 256u;
             unsigned int const b = (x * 255u) / 6u;
             unsigned int const a = i == 0 ? 0u : (i == 1 ? 255u : (i * 91u) % 256u);
+            image.setPixel(x, y, (a << 24) | (r << 16) | (g << 8) | b);
+        }
+    }
+    return image;
+}
+
+QImage NodeSweep::largeTestImage(int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    unsigned int state = 2463534242u;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            state ^= state << 13;
+            state ^= state >> 17;
+            state ^= state << 5;
+            // Smooth ramps under a little noise, with saturated and black pixels in between.
+            unsigned int const r = (unsigned(x * 255 / std::max(1, width - 1)) + (state & 15u)) & 0xFFu;
+            unsigned int const g = (unsigned(y * 255 / std::max(1, height - 1)) ^ ((state >> 4) & 31u)) & 0xFFu;
+            unsigned int const b = (x + y) % 9 == 0 ? 255u : (state >> 9) & 0xFFu;
+            unsigned int const a = (x * 7 + y) % 5 == 0 ? 255u : (state >> 17) & 0xFFu;
             image.setPixel(x, y, (a << 24) | (r << 16) | (g << 8) | b);
         }
     }

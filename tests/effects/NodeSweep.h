@@ -31,7 +31,8 @@ public:
     // black and transparent / far over-bright.
     enum class Settings { Defaults, Minimum, Maximum };
 
-    NodeSweep(KelNodes::NodeDescriptor const* type, Wiring wiring, Settings settings);
+    NodeSweep(KelNodes::NodeDescriptor const* type, Wiring wiring, Settings settings,
+              QImage image = testImage());
     ~NodeSweep();
 
     NodeSweep(NodeSweep const&) = delete;
@@ -39,6 +40,8 @@ public:
 
     // 7 x 5 ARGB32 with every channel varied, 0 and 255 among the values.
     static QImage testImage();
+    // A bigger picture of the same kind, with rows enough for several render threads.
+    static QImage largeTestImage(int width, int height);
     static QString describe(Wiring wiring, Settings settings);
 
     KelVyxNodes::VyxNodeGraph& graph() { return *m_harness.graph(); }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QDomDocument>
+#include <QRect>
 
 #include <cctype>
 #include <memory>
@@ -71,8 +72,9 @@ TEST_P(EveryNodeType, RendersRepeatablyWithAnySettings)
             SCOPED_TRACE(NodeSweep::describe(wiring, settings).toStdString());
             NodeSweep sweep(GetParam(), wiring, settings);
             ASSERT_NE(sweep.node(), nullptr);
-            if (offersPixels(sweep.node()))
+            if (offersPixels(sweep.node())) {
                 EXPECT_TRUE(sweep.outputLinked());
+            }
 
             if (wiring == NodeSweep::Wiring::Unlinked && needsLinkedInput(GetParam())) {
                 EXPECT_EQ(sweep.render(), -1);
@@ -152,6 +154,38 @@ TEST_P(EveryNodeType, RendersTheSameAfterStoreAndReload)
         ASSERT_EQ(loaded.setUp(&image), 0);
         ASSERT_EQ(loaded.filter(nullptr), 0);
         EXPECT_TRUE(loaded.resultImage() == expected) << "the reloaded graph renders differently";
+    }
+}
+
+// One thread and four give the same bytes: every way of feeding the node, its defaults and both
+// extremes, the whole picture and a selection inside a rectangle, a first render and a second
+// one on the same graph (pooled threads that sampled the node before).
+TEST_P(EveryNodeType, RendersTheSameBytesOnOneAndFourThreads)
+{
+    QImage const input = NodeSweep::largeTestImage(37, 26);
+    std::vector<unsigned char> mask(size_t(input.width() * input.height()));
+    for (size_t i = 0; i < mask.size(); ++i)
+        mask[i] = i % 7 == 3 ? 0 : 1;
+    QRect const rect(QPoint(2, 3), QPoint(33, 24));
+    for (auto wiring : {NodeSweep::Wiring::Colour, NodeSweep::Wiring::Channel}) {
+        for (auto settings : {NodeSweep::Settings::Defaults, NodeSweep::Settings::Minimum,
+                              NodeSweep::Settings::Maximum}) {
+            SCOPED_TRACE(NodeSweep::describe(wiring, settings).toStdString());
+            NodeSweep one(GetParam(), wiring, settings, input);
+            NodeSweep four(GetParam(), wiring, settings, input);
+            ASSERT_NE(one.node(), nullptr);
+            one.graph().setRenderThreadCount(1);
+            four.graph().setRenderThreadCount(4);
+            ASSERT_EQ(one.render(), 0);
+            ASSERT_EQ(four.render(), 0);
+            EXPECT_TRUE(four.result() == one.result()) << "four threads differ from one";
+            ASSERT_EQ(four.render(), 0);
+            EXPECT_TRUE(four.result() == one.result()) << "a second render on four threads differs";
+
+            ASSERT_EQ(one.render(mask.data(), &rect), 0);
+            ASSERT_EQ(four.render(mask.data(), &rect), 0);
+            EXPECT_TRUE(four.result() == one.result()) << "a selection on four threads differs";
+        }
     }
 }
 

@@ -1,6 +1,8 @@
 #include "effects/color/NodeAutocontrast.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/ParallelRows.h"
+#include "effects/RowSweepHint.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
 #include "params/StatusObserver.h"
@@ -10,6 +12,7 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <vector>
 
 namespace KelVyxNodes {
 
@@ -54,15 +57,16 @@ std::pair<int, int> NodeAutocontrast::rgbMinAndMax(int width, int height, Status
         *cancelled = false;
     if (!m_input)
         return {0, 0};
-    int brightest = 0;
-    int darkest = 256;
-    for (int x = 0; x < width; ++x) {
-        if (observer && observer->cancelationRequested()) {
-            if (cancelled)
-                *cancelled = true;
-            return {0, 0};
-        }
-        for (int y = 0; y < height; ++y) {
+    // Rows in parallel, each worker keeping its own extremes: minimum and maximum do not
+    // depend on the order, so the result is the one of a single scan.
+    const int threads = m_graph ? m_graph->renderThreads() : 1;
+    std::vector<std::pair<int, int>> parts(std::size_t(ParallelRows::workerCount(height, threads)),
+                                           {256, 0});
+    auto scanRow = [&](int y, int worker) {
+        RowSweepHint::begin(y);
+        int darkest = parts[std::size_t(worker)].first;
+        int brightest = parts[std::size_t(worker)].second;
+        for (int x = 0; x < width; ++x) {
             const unsigned int c = m_input->getSample3(QPoint(x, y));
             const int r = static_cast<int>((c >> 16) & 0xFFu);
             const int g = static_cast<int>((c >> 8) & 0xFFu);
@@ -70,6 +74,19 @@ std::pair<int, int> NodeAutocontrast::rgbMinAndMax(int width, int height, Status
             brightest = std::max(brightest, std::max({r, g, b}));
             darkest = std::min(darkest, std::min({r, g, b}));
         }
+        parts[std::size_t(worker)] = {darkest, brightest};
+        RowSweepHint::end();
+    };
+    if (width > 0 && ParallelRows::run(height, threads, scanRow, observer, false) < 0) {
+        if (cancelled)
+            *cancelled = true;
+        return {0, 0};
+    }
+    int brightest = 0;
+    int darkest = 256;
+    for (auto const& part : parts) {
+        darkest = std::min(darkest, part.first);
+        brightest = std::max(brightest, part.second);
     }
     return {darkest, brightest};
 }

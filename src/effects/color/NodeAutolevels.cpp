@@ -1,6 +1,8 @@
 #include "effects/color/NodeAutolevels.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/ParallelRows.h"
+#include "effects/RowSweepHint.h"
 #include "effects/Histogram.h"
 #include "effects/NodeValueUtils.h"
 #include "effects/VyxNodeGraph.h"
@@ -135,18 +137,32 @@ NodeAutolevels::Levels NodeAutolevels::rgbMinAndMax(int width, int height, Statu
         }
         return none;
     }
-    Histogram histogram;
-    for (int x = 0; x < width; ++x) {
-        if (observer && observer->cancelationRequested()) {
-            if (cancelled)
-                *cancelled = true;
-            return Levels();
-        }
-        for (int y = 0; y < height; ++y) {
+    // Rows in parallel, one histogram per worker, added up afterwards: counts do not depend on
+    // the order, so the levels are those of a single scan.
+    const int threads = m_graph ? m_graph->renderThreads() : 1;
+    std::vector<Histogram> parts(std::size_t(ParallelRows::workerCount(height, threads)));
+    auto scanRow = [&](int y, int worker) {
+        RowSweepHint::begin(y);
+        Histogram& part = parts[std::size_t(worker)];
+        for (int x = 0; x < width; ++x) {
             const unsigned int c = m_input->getSample3(QPoint(x, y));
-            ++histogram.red[(c >> 16) & 0xFFu];
-            ++histogram.green[(c >> 8) & 0xFFu];
-            ++histogram.blue[c & 0xFFu];
+            ++part.red[(c >> 16) & 0xFFu];
+            ++part.green[(c >> 8) & 0xFFu];
+            ++part.blue[c & 0xFFu];
+        }
+        RowSweepHint::end();
+    };
+    if (width > 0 && ParallelRows::run(height, threads, scanRow, observer, false) < 0) {
+        if (cancelled)
+            *cancelled = true;
+        return Levels();
+    }
+    Histogram histogram;
+    for (Histogram const& part : parts) {
+        for (int level = 0; level < 256; ++level) {
+            histogram.red[level] += part.red[level];
+            histogram.green[level] += part.green[level];
+            histogram.blue[level] += part.blue[level];
         }
     }
     return levelsOf(histogram, discardCount(m_threshold, width, height));

@@ -2,6 +2,8 @@
 
 #include "effects/GeneratorLookup.h"
 #include "effects/Histogram.h"
+#include "effects/ParallelRows.h"
+#include "effects/RowSweepHint.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
 #include "params/StatusObserver.h"
@@ -13,6 +15,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace KelVyxNodes {
 
@@ -74,15 +77,29 @@ void NodeEqualize::buildTables(Histogram const& counts, int width, int height, T
 
 bool NodeEqualize::prepare(int width, int height, StatusObserver* observer)
 {
-    Histogram counts;
-    for (int x = 0; x < width; ++x) {
-        if (observer && observer->cancelationRequested())
-            return false;
-        for (int y = 0; y < height; ++y) {
+    // Rows in parallel, one histogram per worker, added up afterwards: the tables are built
+    // from whole counts, bin by bin in a fixed order, so they are those of a single scan.
+    const int threads = m_graph ? m_graph->renderThreads() : 1;
+    std::vector<Histogram> parts(std::size_t(ParallelRows::workerCount(height, threads)));
+    auto scanRow = [&](int y, int worker) {
+        RowSweepHint::begin(y);
+        Histogram& part = parts[std::size_t(worker)];
+        for (int x = 0; x < width; ++x) {
             const unsigned int c = m_input ? m_input->getSample3(QPoint(x, y)) : 0x808080u;
-            ++counts.red[(c >> 16) & 0xFFu];
-            ++counts.green[(c >> 8) & 0xFFu];
-            ++counts.blue[c & 0xFFu];
+            ++part.red[(c >> 16) & 0xFFu];
+            ++part.green[(c >> 8) & 0xFFu];
+            ++part.blue[c & 0xFFu];
+        }
+        RowSweepHint::end();
+    };
+    if (width > 0 && ParallelRows::run(height, threads, scanRow, observer, false) < 0)
+        return false;
+    Histogram counts;
+    for (Histogram const& part : parts) {
+        for (int level = 0; level < 256; ++level) {
+            counts.red[level] += part.red[level];
+            counts.green[level] += part.green[level];
+            counts.blue[level] += part.blue[level];
         }
     }
     Tables tables;

@@ -1,6 +1,8 @@
 #include "effects/color/NodeNormalize.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/ParallelRows.h"
+#include "effects/RowSweepHint.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
 #include "params/ParameterList.h"
@@ -11,6 +13,7 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <vector>
 
 namespace KelVyxNodes {
 
@@ -74,17 +77,37 @@ int NodeNormalize::onFilterStart(StatusObserver* observer)
     std::fill(std::begin(scan.maximum), std::end(scan.maximum), 0);
     const int stepX = samplingStep(width);
     const int stepY = samplingStep(height);
-    for (int y = 0; y < height; y += stepY) {
-        if (observer && observer->cancelationRequested())
-            return -1;
+    // Lattice rows in parallel, each worker keeping its own extremes: minimum and maximum do not
+    // depend on the order, so the statistics are those of a single scan.
+    struct Extremes
+    {
+        int minimum[3] = {256, 256, 256};
+        int maximum[3] = {0, 0, 0};
+    };
+    const int rows = height > 0 ? (height - 1) / stepY + 1 : 0;
+    const int threads = m_graph->renderThreads();
+    std::vector<Extremes> parts(std::size_t(ParallelRows::workerCount(rows, threads)));
+    auto scanRow = [&](int row, int worker) {
+        const int y = row * stepY;
+        RowSweepHint::begin(y);
+        Extremes& part = parts[std::size_t(worker)];
         // The start column moves along with the row: the samples form a diagonal lattice.
         for (int x = y % stepX; x < width; x += stepX) {
             const unsigned int c = m_input->getSample3(QPoint(x, y));
             for (int channel = 0; channel < 3; ++channel) {
                 const int v = static_cast<int>((c >> (16 - 8 * channel)) & 0xFFu);
-                scan.maximum[channel] = std::max(scan.maximum[channel], v);
-                scan.minimum[channel] = std::min(scan.minimum[channel], v);
+                part.maximum[channel] = std::max(part.maximum[channel], v);
+                part.minimum[channel] = std::min(part.minimum[channel], v);
             }
+        }
+        RowSweepHint::end();
+    };
+    if (ParallelRows::run(rows, threads, scanRow, observer, false) < 0)
+        return -1;
+    for (Extremes const& part : parts) {
+        for (int channel = 0; channel < 3; ++channel) {
+            scan.maximum[channel] = std::max(scan.maximum[channel], part.maximum[channel]);
+            scan.minimum[channel] = std::min(scan.minimum[channel], part.minimum[channel]);
         }
     }
     for (int channel = 0; channel < 3; ++channel) {

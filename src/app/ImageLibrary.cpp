@@ -1,0 +1,503 @@
+#include "app/ImageLibrary.h"
+
+#include "app/PhotoshopFileCheck.h"
+
+#include "params/Rounding.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHash>
+#include <QList>
+#include <QMutex>
+#include <QMutexLocker>
+
+#include <OpenImageIO/imageio.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace {
+
+struct FormatEntry {
+    QByteArray name;
+    QByteArray suffix;
+    QByteArray description;
+    bool readable = false;
+    bool writable = false;
+};
+
+// Readers that are not still-image file formats (a video would come out as thousands of
+// layers, the others make images out of nothing or write to a terminal), and Maya IFF,
+// whose reader overruns its buffers on damaged files.
+const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff"};
+
+QByteArray describe(const QByteArray& name)
+{
+    static const QHash<QByteArray, QByteArray> texts = {
+        {"png", "Portable Network Graphics"},
+        {"jpeg", "JPEG / JFIF"},
+        {"tiff", "Tagged Image File Format"},
+        {"gif", "CompuServe GIF"},
+        {"bmp", "Windows Bitmap"},
+        {"psd", "Photoshop Document"},
+        {"openexr", "OpenEXR"},
+        {"cineon", "Kodak Cineon"},
+        {"dds", "DirectDraw Surface"},
+        {"dicom", "DICOM medical image"},
+        {"dpx", "Digital Picture Exchange"},
+        {"fits", "Flexible Image Transport System"},
+        {"heif", "HEIF / AVIF"},
+        {"hdr", "Radiance HDR"},
+        {"ico", "Windows Icon"},
+        {"iff", "Maya IFF"},
+        {"jpeg2000", "JPEG 2000"},
+        {"pnm", "Portable Any Map"},
+        {"raw", "Camera RAW"},
+        {"rla", "Wavefront RLA"},
+        {"sgi", "Silicon Graphics Image"},
+        {"softimage", "Softimage PIC"},
+        {"targa", "Truevision Targa"},
+        {"webp", "WebP"},
+        {"zfile", "Pixar Z depth"},
+    };
+    return texts.value(name, name.toUpper());
+}
+
+QList<QByteArray> splitList(const std::string& text, char separator)
+{
+    QList<QByteArray> parts;
+    for (const QByteArray& part : QByteArray::fromStdString(text).split(separator)) {
+        if (!part.isEmpty())
+            parts.append(part);
+    }
+    return parts;
+}
+
+// Built once: OpenImageIO's own order, minus the excluded readers.
+const std::vector<FormatEntry>& formatTable()
+{
+    static const std::vector<FormatEntry> table = [] {
+        std::vector<FormatEntry> entries;
+        std::string text;
+        OIIO::getattribute("format_list", text);
+        const QList<QByteArray> names = splitList(text, ',');
+        OIIO::getattribute("input_format_list", text);
+        const QList<QByteArray> inputs = splitList(text, ',');
+        OIIO::getattribute("output_format_list", text);
+        const QList<QByteArray> outputs = splitList(text, ',');
+        OIIO::getattribute("extension_list", text);
+        QHash<QByteArray, QByteArray> firstSuffix;
+        for (const QByteArray& item : splitList(text, ';')) {
+            const int colon = item.indexOf(':');
+            if (colon > 0)
+                firstSuffix.insert(item.left(colon), item.mid(colon + 1).split(',').value(0));
+        }
+        for (const QByteArray& name : names) {
+            if (std::any_of(std::begin(excludedFormats), std::end(excludedFormats),
+                            [&](const char* excluded) { return name == excluded; }))
+                continue;
+            FormatEntry entry;
+            entry.name = name;
+            entry.suffix = firstSuffix.value(name, name);
+            entry.description = describe(name);
+            entry.readable = inputs.contains(name);
+            entry.writable = outputs.contains(name);
+            entries.push_back(entry);
+        }
+        return entries;
+    }();
+    return table;
+}
+
+// The file last opened stays open, so that loading image after image of one file does not
+// parse (or, for animations, decode) everything before the wanted image again.
+struct OpenFile {
+    QString path;
+    int requestedFormat = -1;
+    qint64 size = -1;
+    QDateTime modified;
+    std::unique_ptr<OIIO::ImageInput> input;
+    int formatIndex = -1;
+    std::vector<int> subimages; // the non-empty 2D images, in file order
+};
+
+QMutex libraryMutex;
+int initCount = 0;
+OpenFile openFile;
+
+bool started()
+{
+    return initCount > 0;
+}
+
+int indexOfName(const QByteArray& name)
+{
+    const std::vector<FormatEntry>& formats = formatTable();
+    for (size_t i = 0; i < formats.size(); ++i) {
+        if (formats[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void closeFile()
+{
+    openFile = OpenFile();
+}
+
+void setMessage(QString* message, const QString& text)
+{
+    if (message)
+        *message = text;
+}
+
+// Opens the file (or reuses it); the caller holds libraryMutex.
+ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString* message)
+{
+    if (!started()) {
+        setMessage(message, ImageLibrary::errorText(ImageLibrary::NotInitialised));
+        return ImageLibrary::NotInitialised;
+    }
+    const std::vector<FormatEntry>& formats = formatTable();
+    if (formatIndex >= static_cast<int>(formats.size()) || formatIndex < -1) {
+        setMessage(message, ImageLibrary::errorText(ImageLibrary::BadFormatIndex));
+        return ImageLibrary::BadFormatIndex;
+    }
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile()) {
+        closeFile();
+        setMessage(message, QStringLiteral("No such file: \"%1\"").arg(path));
+        return ImageLibrary::FileOpenError;
+    }
+    if (openFile.input && openFile.path == path && openFile.requestedFormat == formatIndex
+        && openFile.size == info.size() && openFile.modified == info.lastModified())
+        return ImageLibrary::NoError;
+
+    closeFile();
+    QString damage;
+    if (PhotoshopFileCheck::isPhotoshopFile(path) && !PhotoshopFileCheck::check(path, &damage)) {
+        setMessage(message, damage);
+        return ImageLibrary::FileReadError;
+    }
+    OIIO::ImageSpec config;
+    // Qt images hold straight alpha; most readers premultiply unless told otherwise.
+    config.attribute("oiio:UnassociatedAlpha", 1);
+    const std::string fileName = path.toStdString();
+    std::unique_ptr<OIIO::ImageInput> input;
+    if (formatIndex >= 0) {
+        input = OIIO::ImageInput::create(formats[formatIndex].name.toStdString());
+        OIIO::ImageSpec spec;
+        if (input && !input->open(fileName, spec, config)) {
+            setMessage(message, QString::fromStdString(input->geterror()));
+            return ImageLibrary::FileReadError;
+        }
+    } else {
+        input = OIIO::ImageInput::open(fileName, &config);
+    }
+    if (!input) {
+        setMessage(message, QString::fromStdString(OIIO::geterror()));
+        return ImageLibrary::FileReadError;
+    }
+    const int index = indexOfName(QByteArray(input->format_name()));
+    if (index < 0) {
+        setMessage(message, ImageLibrary::errorText(ImageLibrary::UnknownFormat));
+        return ImageLibrary::UnknownFormat;
+    }
+    std::vector<int> subimages;
+    for (int s = 0; s < 65536 && input->seek_subimage(s, 0); ++s) {
+        const OIIO::ImageSpec& spec = input->spec();
+        if (spec.width > 0 && spec.height > 0 && spec.depth <= 1 && !spec.deep && spec.nchannels > 0)
+            subimages.push_back(s);
+    }
+    (void)input->geterror(); // the failed seek past the last image is no error
+    if (subimages.empty()) {
+        setMessage(message, QStringLiteral("The file holds no image"));
+        return ImageLibrary::FileReadError;
+    }
+    openFile.path = path;
+    openFile.requestedFormat = formatIndex;
+    openFile.size = info.size();
+    openFile.modified = info.lastModified();
+    openFile.input = std::move(input);
+    openFile.formatIndex = index;
+    openFile.subimages = std::move(subimages);
+    return ImageLibrary::NoError;
+}
+
+int resolutionToDpi(const OIIO::ImageSpec& spec, const char* name)
+{
+    const float value = spec.get_float_attribute(name, 0.0f);
+    const std::string unit = spec.get_string_attribute("ResolutionUnit", "in");
+    if (!(value > 0.0f) || unit == "none")
+        return 72;
+    const double dpi = (unit == "cm") ? value * 2.54 : value;
+    return std::clamp(KelUtils::roundHalfUpToInt(dpi), 1, 1000000);
+}
+
+void fillInformation(const OIIO::ImageSpec& spec, ImageLibrary::FileInformation* information)
+{
+    if (!information)
+        return;
+    information->numberOfImages = static_cast<int>(openFile.subimages.size());
+    information->formatName = formatTable()[openFile.formatIndex].name;
+    information->width = spec.width;
+    information->height = spec.height;
+    information->xDpi = resolutionToDpi(spec, "XResolution");
+    information->yDpi = resolutionToDpi(spec, "YResolution");
+}
+
+// Packs the channels OpenImageIO read into one of the adapter's pixel layouts.
+ImageLibrary::Bitmap* packPixels(const OIIO::ImageSpec& spec, int channels, const std::vector<unsigned char>& pixels,
+                                 bool straightAlpha)
+{
+    const int alpha = spec.alpha_channel < channels ? spec.alpha_channel : -1;
+    const bool colour = channels >= 3 && alpha != 0 && alpha != 1 && alpha != 2;
+    const bool hasAlpha = colour ? alpha >= 3 : alpha == 1;
+    const int type = colour ? (hasAlpha ? ImageLibrary::RGBA : ImageLibrary::RGB)
+                            : (hasAlpha ? ImageLibrary::RGBA : ImageLibrary::Grey);
+    ImageLibrary::Bitmap* bitmap = ImageLibrary::allocBitmap(type, spec.width, spec.height, 4);
+    if (!bitmap)
+        return nullptr;
+    bitmap->xOffset = spec.x - spec.full_x;
+    bitmap->yOffset = spec.y - spec.full_y;
+    for (int y = 0; y < spec.height; ++y) {
+        const unsigned char* in = pixels.data() + static_cast<size_t>(y) * spec.width * channels;
+        unsigned char* out = bitmap->data + static_cast<size_t>(y) * bitmap->bytesPerLine;
+        for (int x = 0; x < spec.width; ++x, in += channels, out += bitmap->bytesPerPixel) {
+            const unsigned char r = in[0];
+            const unsigned char g = colour ? in[1] : r;
+            const unsigned char b = colour ? in[2] : r;
+            if (type == ImageLibrary::Grey) {
+                out[0] = r;
+                continue;
+            }
+            out[0] = r;
+            out[1] = g;
+            out[2] = b;
+            if (type != ImageLibrary::RGBA)
+                continue;
+            const unsigned char a = in[alpha];
+            out[3] = a;
+            if (!straightAlpha && a > 0 && a < 255) {
+                for (int c = 0; c < 3; ++c)
+                    out[c] = static_cast<unsigned char>(
+                        std::min(255, KelUtils::roundHalfUpToInt(out[c] * 255.0 / a)));
+            }
+        }
+    }
+    return bitmap;
+}
+
+} // namespace
+
+void ImageLibrary::initialise()
+{
+    QMutexLocker lock(&libraryMutex);
+    if (initCount++ == 0)
+        formatTable();
+}
+
+void ImageLibrary::exit()
+{
+    QMutexLocker lock(&libraryMutex);
+    if (initCount == 0)
+        return;
+    if (--initCount == 0)
+        closeFile();
+}
+
+bool ImageLibrary::isInitialised()
+{
+    QMutexLocker lock(&libraryMutex);
+    return started();
+}
+
+int ImageLibrary::numberOfFormats()
+{
+    return isInitialised() ? static_cast<int>(formatTable().size()) : 0;
+}
+
+QByteArray ImageLibrary::formatName(int index)
+{
+    return index >= 0 && index < numberOfFormats() ? formatTable()[index].name : QByteArray();
+}
+
+QByteArray ImageLibrary::formatDefaultSuffix(int index)
+{
+    return index >= 0 && index < numberOfFormats() ? formatTable()[index].suffix : QByteArray();
+}
+
+QByteArray ImageLibrary::formatDescription(int index)
+{
+    return index >= 0 && index < numberOfFormats() ? formatTable()[index].description : QByteArray();
+}
+
+bool ImageLibrary::formatIsWritable(int index)
+{
+    return index >= 0 && index < numberOfFormats() && formatTable()[index].writable;
+}
+
+bool ImageLibrary::formatIsReadable(int index)
+{
+    return index >= 0 && index < numberOfFormats() && formatTable()[index].readable;
+}
+
+int ImageLibrary::formatIndexByName(const QByteArray& name)
+{
+    return isInitialised() ? indexOfName(name) : -1;
+}
+
+ImageLibrary::LoadParams ImageLibrary::defaultLoadParams()
+{
+    return LoadParams();
+}
+
+ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitmap, const LoadParams& params,
+                                             FileInformation* information, QString* message)
+{
+    if (bitmap)
+        *bitmap = nullptr;
+    QMutexLocker lock(&libraryMutex);
+    try {
+        const Error opened = openImageFile(path, params.formatIndex, message);
+        if (opened != NoError)
+            return opened;
+        OIIO::ImageInput& input = *openFile.input;
+        if (params.imageWanted < 0 || params.imageWanted >= static_cast<int>(openFile.subimages.size())) {
+            if (information && input.seek_subimage(openFile.subimages.front(), 0))
+                fillInformation(input.spec(), information);
+            setMessage(message, errorText(BadImageIndex));
+            return BadImageIndex;
+        }
+        const int subimage = openFile.subimages[params.imageWanted];
+        if (!input.seek_subimage(subimage, 0)) {
+            setMessage(message, QString::fromStdString(input.geterror()));
+            closeFile();
+            return FileReadError;
+        }
+        const OIIO::ImageSpec spec = input.spec();
+        fillInformation(spec, information);
+        if (!bitmap)
+            return NoError;
+        // Only the channels the bitmap takes: colour, and alpha wherever it sits.
+        const int channels = std::min(spec.nchannels, std::max(3, spec.alpha_channel + 1));
+        const qint64 pixelCount = qint64(spec.width) * spec.height;
+        if (pixelCount > maxPixels || pixelCount * channels > maxPixels * 4) {
+            setMessage(message, QStringLiteral("Image too large: %1 x %2").arg(spec.width).arg(spec.height));
+            return BadBitmap;
+        }
+        std::vector<unsigned char> pixels(static_cast<size_t>(pixelCount * channels));
+        if (!input.read_image(subimage, 0, 0, channels, OIIO::TypeDesc::UINT8, pixels.data())) {
+            setMessage(message, QString::fromStdString(input.geterror()));
+            closeFile();
+            return FileReadError;
+        }
+        const bool straight = openFile.formatIndex == indexOfName("psd")
+                              || spec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0;
+        *bitmap = packPixels(spec, channels, pixels, straight);
+        if (!*bitmap) {
+            setMessage(message, errorText(NoMemory));
+            return NoMemory;
+        }
+        return NoError;
+    } catch (const std::bad_alloc&) {
+        closeFile();
+        setMessage(message, errorText(NoMemory));
+        return NoMemory;
+    } catch (const std::exception& e) {
+        closeFile();
+        setMessage(message, QString::fromUtf8(e.what()));
+        return FileReadError;
+    }
+}
+
+ImageLibrary::Error ImageLibrary::fileInformation(const QString& path, int formatIndex,
+                                                  FileInformation* information, QString* message)
+{
+    LoadParams params = defaultLoadParams();
+    params.formatIndex = formatIndex;
+    return loadBitmap(path, nullptr, params, information, message);
+}
+
+int ImageLibrary::bytesPerPixelOf(int type)
+{
+    switch (type) {
+    case Grey:
+    case Colors:
+        return 1;
+    case RGB:
+    case BGR:
+        return 3;
+    case RGBA:
+    case ABGR:
+    case BGRA:
+    case ARGB:
+    case CMYK:
+        return 4;
+    default:
+        return 0; // packed bits, or a type without a layout
+    }
+}
+
+ImageLibrary::Bitmap* ImageLibrary::allocBitmap(int type, int width, int height, int linePadding)
+{
+    if (width <= 0 || height <= 0 || qint64(width) * height > maxPixels || linePadding <= 0)
+        return nullptr;
+    const int bytesPerPixel = bytesPerPixelOf(type);
+    qint64 lineBytes = type == Binary ? (qint64(width) + 7) / 8 : qint64(width) * bytesPerPixel;
+    if (lineBytes == 0)
+        return nullptr;
+    lineBytes = (lineBytes + linePadding - 1) / linePadding * linePadding;
+    auto* bitmap = new (std::nothrow) Bitmap;
+    if (!bitmap)
+        return nullptr;
+    bitmap->data = new (std::nothrow) unsigned char[static_cast<size_t>(lineBytes * height)]();
+    bitmap->colorMap = type == Colors ? new (std::nothrow) ColorMap() : nullptr;
+    if (!bitmap->data || (type == Colors && !bitmap->colorMap)) {
+        freeBitmap(bitmap);
+        return nullptr;
+    }
+    bitmap->type = type;
+    bitmap->width = width;
+    bitmap->height = height;
+    bitmap->bytesPerLine = static_cast<int>(lineBytes);
+    bitmap->bytesPerPixel = bytesPerPixel;
+    return bitmap;
+}
+
+void ImageLibrary::freeBitmap(Bitmap* bitmap)
+{
+    if (!bitmap)
+        return;
+    delete[] bitmap->data;
+    delete bitmap->colorMap;
+    delete bitmap;
+}
+
+QString ImageLibrary::errorText(Error error)
+{
+    switch (error) {
+    case NoError:
+        return QStringLiteral("No error");
+    case FileOpenError:
+        return QStringLiteral("The file cannot be opened");
+    case FileReadError:
+        return QStringLiteral("The file cannot be read");
+    case NoMemory:
+        return QStringLiteral("Not enough memory");
+    case UnknownFormat:
+        return QStringLiteral("Unknown image format");
+    case BadBitmap:
+        return QStringLiteral("Unsupported image");
+    case BadFormatIndex:
+        return QStringLiteral("No format of that index");
+    case BadImageIndex:
+        return QStringLiteral("No image of that index in the file");
+    case NotInitialised:
+        return QStringLiteral("The image library is not started");
+    }
+    return QString();
+}

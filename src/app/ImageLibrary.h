@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The image library the adapter talks to: a small C-like interface (start and stop,
+// a numbered list of formats, bitmaps loaded by image index and freed by the caller)
+// that reads files through OpenImageIO. Pixel formats stay those the adapter converts
+// from, so the adapter does not depend on OpenImageIO.
+class ImageLibrary
+{
+public:
+    // Pixel layouts of a bitmap; the byte order of one pixel is the order of the letters.
+    enum BitmapType {
+        Binary = 1, // one bit per pixel, the leftmost pixel in the highest bit
+        Grey = 2,
+        Colors = 4, // one palette index per pixel
+        RGB = 16,
+        RGBA = 32,
+        BGR = 64,
+        ABGR = 128,
+        BGRA = 256,
+        ARGB = 512,
+        CMYK = 1024
+    };
+
+    enum Error {
+        NoError = 0,
+        FileOpenError,
+        FileReadError,
+        NoMemory,
+        UnknownFormat,
+        BadBitmap,
+        BadFormatIndex,
+        BadImageIndex,
+        NotInitialised
+    };
+
+    struct ColorMap {
+        unsigned char red[256];
+        unsigned char green[256];
+        unsigned char blue[256];
+    };
+
+    // Owned by whoever allocated or loaded it; released with freeBitmap().
+    struct Bitmap {
+        int type = 0;
+        int width = 0;
+        int height = 0;
+        int bytesPerLine = 0;
+        int bytesPerPixel = 0;
+        ColorMap* colorMap = nullptr;
+        unsigned char* data = nullptr;
+        int xOffset = 0;
+        int yOffset = 0;
+    };
+
+    struct FileInformation {
+        int numberOfImages = 0;
+        int xDpi = 72;
+        int yDpi = 72;
+        QByteArray formatName;
+        int width = 0;
+        int height = 0;
+    };
+
+    struct LoadParams {
+        int formatIndex = -1; // -1: detect the format from the file
+        int imageWanted = 0;
+    };
+
+    // Reference counted: every initialise() needs its exit().
+    static void initialise();
+    static void exit();
+    static bool isInitialised();
+
+    // Formats are numbered from 0; every query answers empty/false/-1 while the library
+    // is not started or for an index outside the list.
+    static int numberOfFormats();
+    static QByteArray formatName(int index);
+    static QByteArray formatDefaultSuffix(int index);
+    static QByteArray formatDescription(int index);
+    static bool formatIsWritable(int index);
+    static bool formatIsReadable(int index);
+    static int formatIndexByName(const QByteArray& name);
+
+    static LoadParams defaultLoadParams();
+
+    // Loads one image of a file. On success *bitmap is a new bitmap; on any failure it is
+    // null and *message (when given) says why. The information, when given, holds the
+    // file's image count and format after every call that could open the file.
+    static Error loadBitmap(const QString& path, Bitmap** bitmap, const LoadParams& params,
+                            FileInformation* information = nullptr, QString* message = nullptr);
+    // Information about the file and its first image, without reading pixels.
+    static Error fileInformation(const QString& path, int formatIndex, FileInformation* information,
+                                 QString* message = nullptr);
+
+    // Lines are padded to a multiple of linePadding bytes; the pixels start as zeros.
+    static Bitmap* allocBitmap(int type, int width, int height, int linePadding = 1);
+    static void freeBitmap(Bitmap* bitmap);
+    static int bytesPerPixelOf(int type);
+
+    static QString errorText(Error error);
+
+    // Limit on the pixels of one image, so that a forged header cannot ask for gigabytes.
+    static constexpr qint64 maxPixels = qint64(1) << 28;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// Walks the structure of a Photoshop file (header, layer records, channel list) before
+// OpenImageIO sees it. Its reader trusts these records: a layer without one of its colour
+// channels, a composite with too few channels or a layer billions of rows high make it
+// crash or exhaust memory. Files that fail the walk are refused as damaged.
+class PhotoshopFileCheck
+{
+public:
+    // True when the file starts with the Photoshop signature.
+    static bool isPhotoshopFile(const QString& path);
+    // True when the structure is sound; otherwise *reason says what is wrong.
+    static bool check(const QString& path, QString* reason);
+
+    static constexpr qint64 maxSide = 300000;
+};

@@ -1,0 +1,105 @@
+#include "app/Renderer.h"
+
+#include "effects/VyxNodeGraph.h"
+
+#include <QMutexLocker>
+
+Renderer::Renderer(QObject* parent)
+    : QThread(parent)
+{
+    connect(&m_status, &RenderStatus::percentCompleted, this, &Renderer::progress);
+    // Queued even when emitted on this thread: a refused hand-over reports after render() returns,
+    // as a render that ran would.
+    connect(this, &Renderer::renderEnded, this, &Renderer::onRenderEnded, Qt::QueuedConnection);
+}
+
+Renderer::~Renderer()
+{
+    cancel();
+    wait();
+}
+
+quint64 Renderer::render(QImage* source, QImage* result, KelVyxNodes::VyxNodeGraph* graph)
+{
+    cancel();
+
+    const quint64 generation = m_generation.fetch_add(1) + 1;
+    m_success.store(false);
+    m_status.clearCancel();
+
+    // Set-up and sorting change node lists and may create nodes, whose events subscribers on this
+    // thread receive; the render thread only filters.
+    bool accepted = source && result;
+    if (accepted && graph) {
+        accepted = graph->setUp(source, nullptr, nullptr, false) == 0;
+        if (accepted)
+            graph->sortForRender();
+    }
+    if (!accepted) {
+        emit renderEnded(generation, QPrivateSignal());
+        return generation;
+    }
+
+    {
+        QMutexLocker lock(&m_mutex);
+        m_graph = graph;
+        m_source = source;
+        m_result = result;
+        m_runGeneration = generation;
+    }
+    start(QThread::InheritPriority);
+    return generation;
+}
+
+bool Renderer::cancel()
+{
+    if (!isRunning())
+        return false;
+    m_status.cancel();
+    wait();
+    return true;
+}
+
+bool Renderer::completedSucceeded() const
+{
+    return m_success.load();
+}
+
+void Renderer::setCompletedSucceeded(bool success)
+{
+    m_success.store(success);
+}
+
+quint64 Renderer::generation() const
+{
+    return m_generation.load();
+}
+
+quint64 Renderer::advanceGeneration()
+{
+    return m_generation.fetch_add(1) + 1;
+}
+
+void Renderer::run()
+{
+    QMutexLocker lock(&m_mutex);
+    const quint64 generation = m_runGeneration;
+    bool success = false;
+    if (!m_graph) {
+        *m_result = *m_source;
+        success = true;
+    } else if (m_graph->filter(&m_status) >= 0) {
+        *m_result = m_graph->resultImage();
+        success = true;
+    }
+    // The result is written before the flag, so whoever sees success sees the picture.
+    m_success.store(success);
+    lock.unlock();
+    emit renderEnded(generation, QPrivateSignal());
+}
+
+void Renderer::onRenderEnded(quint64 generation)
+{
+    if (generation == m_generation.load())
+        emit renderFinished();
+}

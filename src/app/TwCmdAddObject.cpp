@@ -1,0 +1,58 @@
+#include "app/TwCmdAddObject.h"
+
+#include "app/KelNGObject.h"
+#include "app/TwCore.h"
+#include "app/TwNodeSnapshot.h"
+#include "app/TwUtilities.h"
+#include "effects/VyxNodeGraph.h"
+#include "nodes/NodeGraph.h"
+
+#include <QObject>
+
+TwCmdAddObject::TwCmdAddObject(TwCore* core, KelNGObject* object)
+    : m_core(core)
+    , m_objectUid(object && object->graph() ? object->graph()->uid() : -1)
+{
+    const QString name = object && object->graph() ? object->graph()->displayName() : QString();
+    setText(QObject::tr("Insert") + QLatin1Char(' ') + name);
+}
+
+TwCmdAddObject::~TwCmdAddObject() = default;
+
+void TwCmdAddObject::redo()
+{
+    if (!m_core)
+        return;
+    if (m_firstRedo) {
+        // Pushed after the core inserted the object.
+        m_firstRedo = false;
+    } else {
+        m_core->cancelRender();
+        m_core->setInsertionIndexFor(m_objectUid, m_objectIndex);
+        // A neighbour linked when the snapshot was taken may be gone by now.
+        QBuffer snapshot;
+        snapshot.setData(
+            TwNodeSnapshot::withoutDanglingLinks(m_snapshot.data(), m_core->rootGraph()));
+        TwUtilities::loadObjectFromBuffer(m_core, m_core->rootGraph(), &snapshot, true);
+    }
+    m_core->start();
+}
+
+void TwCmdAddObject::undo()
+{
+    if (!m_core)
+        return;
+    m_core->cancelRender();
+    KelNodes::Node* node = m_core->rootGraph() && m_objectUid > 0
+        ? m_core->rootGraph()->findNode(m_objectUid, true) : nullptr;
+    KelNGObject* object = node ? m_core->findObjectOfNode(node) : nullptr;
+    if (object && static_cast<KelNodes::Node*>(object->graph()) == node) {
+        TwUtilities::storeObjectToXML(m_core, object, &m_snapshot);
+        m_objectIndex = m_core->indexOfObject(object);
+        m_core->queueObjectToBeRemoved(object);
+        m_core->updateAfterChangingGraph(nullptr);
+        m_core->updateAndSync();
+        m_core->sortFilters();
+    }
+    m_core->start();
+}

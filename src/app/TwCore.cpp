@@ -1,0 +1,732 @@
+#include "app/TwCore.h"
+
+#include "app/GflAdapter.h"
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/Renderer.h"
+#include "app/TwCmdAddObject.h"
+#include "app/TwCmdDeleteObject.h"
+#include "app/TwMainWindowInterface.h"
+#include "app/TwNodeGraphIOCallbacks.h"
+#include "app/TwTemplateContainer.h"
+#include "app/TwUtilities.h"
+#include "effects/NodeFilteredImage.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/VyxNodeGraph.h"
+#include "nodes/NodeGraph.h"
+
+#include <QDebug>
+#include <QSet>
+#include <QTimer>
+#include <QUndoStack>
+
+TwCore::TwCore(TwMainWindowInterface* window)
+    : m_window(window), m_renderer(new Renderer(this)), m_projectName(tr("Untitled"))
+{
+    m_rootGraph = new KelVyxNodes::VyxNodeGraph(nullptr);
+    m_currentGraph = m_rootGraph;
+
+    m_templateStore = new TwTemplateContainer(m_window ? m_window->widget() : nullptr, this);
+
+    m_resultImage = new QImage(m_width, m_height, QImage::Format_ARGB32);
+    m_resultImage->fill(0);
+    m_sourceImage = new QImage(m_width, m_height, QImage::Format_ARGB32);
+    m_sourceImage->fill(0);
+    m_rootGraph->setUp(m_sourceImage, nullptr, nullptr, true);
+
+    m_undoStack = new QUndoStack(this);
+    m_rootGraph->setUndoStack(m_undoStack);
+
+    subscribe(m_rootGraph);
+
+    connect(this, &TwCore::showTemporaryMessageSignal, this, &TwCore::showTemporaryMessage);
+    connect(m_renderer, &Renderer::renderFinished, this, &TwCore::finished);
+    connect(m_renderer, &Renderer::progress, this, &TwCore::onRenderProgress);
+
+    // The window's slots for the core's signals.
+    connect(this, &TwCore::objectAdded, this, &TwCore::onObjectAdded);
+    connect(this, &TwCore::objectQueuedToBeRemoved, this, &TwCore::onObjectQueuedToBeRemoved);
+    if (m_window) {
+        connect(this, &TwCore::finished, this, [this] { m_window->renderingFinished(); });
+        connect(this, &TwCore::modifiedStateChanged, this,
+                [this] { m_window->modifiedStateChanged(); });
+        connect(this, &TwCore::selectedObjectChanged, this,
+                [this](KelNGObject* object) { m_window->selectedObjectChanged(object); });
+        connect(m_templateStore, &TwTemplateContainer::templateHasBeenAddedOrUpdated, this,
+                [this](bool added, KelTemplate* objectTemplate) {
+                    m_window->templateHasBeenAddedOrUpdated(added, objectTemplate);
+                });
+    }
+}
+
+TwCore::~TwCore()
+{
+    m_renderBlocked = true;
+    m_renderer->cancel();
+    disconnect(m_renderer, nullptr, this, nullptr);
+    for (KelNodes::NodePublisher* publisher : publishers().keys())
+        unsubscribe(publisher);
+
+    m_rootGraph->setUndoStack(nullptr);
+    delete m_undoStack;
+    m_undoStack = nullptr;
+    delete m_templateStore.data();
+    // Objects the owner left in the project still use the root graph: then it stays.
+    if (m_objects.isEmpty()) {
+        delete m_rootGraph;
+        m_rootGraph = nullptr;
+    }
+    m_currentGraph = nullptr;
+    delete m_renderer;
+    m_renderer = nullptr;
+    delete m_resultImage;
+    delete m_sourceImage;
+}
+
+TwTemplateContainer* TwCore::templateStore() const
+{
+    return m_templateStore.data();
+}
+
+// --- rendering ---------------------------------------------------------------------------------
+
+void TwCore::start()
+{
+    if (m_renderBlocked)
+        return;
+    ++m_startCount;
+    if (!m_effectsOn) {
+        m_renderer->cancel();
+        // An earlier run's end must not follow this one.
+        m_renderer->advanceGeneration();
+        *m_resultImage = *m_sourceImage;
+        m_renderer->setCompletedSucceeded(true);
+        emit finished();
+        return;
+    }
+    if (m_window)
+        m_window->imageViewSetMessage(tr("Rendering in Progress: 0%"));
+    m_renderer->render(m_sourceImage, m_resultImage, m_currentGraph);
+}
+
+void TwCore::cancelRender()
+{
+    if (!m_renderer->cancel())
+        return;
+    // The stopped run is outdated at once: its end is never announced.
+    m_renderer->advanceGeneration();
+    m_restartToken = m_startCount;
+    if (!m_restartPosted) {
+        m_restartPosted = true;
+        QTimer::singleShot(0, this, &TwCore::restartAfterCancel);
+    }
+}
+
+void TwCore::restartAfterCancel()
+{
+    m_restartPosted = false;
+    // A render started since the cancel has taken the stopped one's place.
+    if (m_startCount == m_restartToken)
+        start();
+}
+
+void TwCore::effectsOn(bool on)
+{
+    m_effectsOn = on;
+    cancelRender();
+    start();
+}
+
+void TwCore::onRenderProgress(int progress)
+{
+    if (m_window)
+        m_window->imageViewSetMessage(tr("Rendering in Progress: %1%").arg(progress));
+}
+
+void TwCore::currentFrameChanged()
+{
+    start();
+}
+
+void TwCore::graphEdited()
+{
+    cancelRender();
+    setModified(true);
+    start();
+}
+
+void TwCore::setCurrentGraph(KelVyxNodes::VyxNodeGraph* graph)
+{
+    cancelRender();
+    m_currentGraph = graph;
+}
+
+bool TwCore::setSourceImage(QString const& path)
+{
+    cancelRender();
+    QList<GflAdapter::Layer> layers;
+    {
+        GflAdapter adapter;
+        layers = adapter.readImage(path);
+    }
+    if (layers.isEmpty())
+        return false;
+    QImage image = layers.first().second;
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                              : QImage::Format_RGB32);
+    *m_sourceImage = image;
+    for (KelNGObject* object : std::as_const(m_objects)) {
+        if (KelVyxNodes::VyxNodeGraph* graph = object->effectGraph())
+            graph->setUp(m_sourceImage, nullptr, nullptr, true);
+    }
+    return true;
+}
+
+// --- node events -------------------------------------------------------------------------------
+
+void TwCore::notify(KelNodes::Node* node, KelNodes::NodeSubscriber::Event event)
+{
+    cancelRender();
+    switch (event) {
+    case KelNodes::NodeSubscriber::SetUp:
+        if (m_window && m_window->isNodeGraphViewMode())
+            redrawObjectEditorNodes();
+        break;
+    case KelNodes::NodeSubscriber::Destroyed:
+        forgetCurrentGraphIn(node);
+        break;
+    case KelNodes::NodeSubscriber::Removed:
+    case KelNodes::NodeSubscriber::ParentSet: {
+        if (!node)
+            break;
+        if (event == KelNodes::NodeSubscriber::Removed)
+            forgetCurrentGraphIn(node);
+        if (m_window)
+            m_window->nodeAboutToBeDeleted(node);
+        // A node that has left its graph's list is not found here: nothing is deleted.
+        m_rootGraph->removeNode(node);
+        if (m_currentGraph && m_currentGraph != m_rootGraph)
+            m_currentGraph->removeNode(node);
+        if (QObject* item = node->viewItem()) {
+            node->setViewItem(nullptr);
+            delete item;
+        }
+        if (KelNGObject* object = KelNGObject::objectOf(node->toNodeGraph())) {
+            m_selection.removeOne(object);
+            m_objects.removeOne(object);
+            m_hasProjectFile = false;
+            setModified(true);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void TwCore::forgetCurrentGraphIn(KelNodes::Node* node)
+{
+    if (!m_currentGraph || !node)
+        return;
+    // A destroyed node is no graph any more by now: only its address is compared.
+    KelNodes::NodeGraph* graph = node->toNodeGraph();
+    if (static_cast<KelNodes::Node*>(m_currentGraph) == node
+        || (graph && m_currentGraph->howDeepIn(graph) >= 0))
+        m_currentGraph = nullptr;
+}
+
+// --- selection ---------------------------------------------------------------------------------
+
+KelNGObject* TwCore::selectedObject()
+{
+    return m_selection.isEmpty() ? nullptr : m_selection.first();
+}
+
+QList<KelNGObject*> TwCore::selectedObjects()
+{
+    return m_selection;
+}
+
+void TwCore::setSelectedObject(KelNGObject* object)
+{
+    if (!m_selection.isEmpty()) {
+        if (!object && m_window)
+            m_window->nodeGraphViewSetObject(nullptr);
+        m_selection.clear();
+    }
+    addToSelectedObjects(object);
+}
+
+void TwCore::addToSelectedObjects(KelNGObject* object)
+{
+    if (object)
+        m_selection.append(object);
+    emit selectedObjectChanged(object);
+}
+
+void TwCore::unselectObject(KelNGObject* object)
+{
+    if (!object || !m_selection.contains(object))
+        return;
+    if (m_selection.size() == 1)
+        setSelectedObject(nullptr);
+    else
+        m_selection.removeOne(object);
+}
+
+bool TwCore::selectedObjectsCanBeDeleted()
+{
+    for (KelNGObject* object : std::as_const(m_selection)) {
+        if (!object->isDeletable())
+            return false;
+    }
+    return true;
+}
+
+// --- objects -----------------------------------------------------------------------------------
+
+QList<KelNGObject*> TwCore::objectList()
+{
+    cancelRender();
+    return m_objects;
+}
+
+int TwCore::indexOfObject(KelNGObject* object) const
+{
+    return int(m_objects.indexOf(object));
+}
+
+int TwCore::insertionIndexFor(KelNGObject* object) const
+{
+    if (!object || !object->graph())
+        return -1;
+    return m_insertionIndexes.value(object->graph()->uid(), -1);
+}
+
+void TwCore::setInsertionIndexFor(int graphUid, int index)
+{
+    if (index < 0)
+        m_insertionIndexes.remove(graphUid);
+    else
+        m_insertionIndexes.insert(graphUid, index);
+}
+
+void TwCore::setModified(bool modified)
+{
+    m_modified = modified;
+    emit modifiedStateChanged();
+}
+
+void TwCore::objectAddedToGraph(KelNGObject* object)
+{
+    cancelRender();
+    // The receiver of objectAdded puts the object into the list.
+    emit objectAdded(object);
+    setModified(true);
+}
+
+void TwCore::onObjectAdded(KelNGObject* object)
+{
+    if (m_window)
+        m_window->initObject(object);
+    else
+        initObject(object);
+}
+
+void TwCore::onObjectQueuedToBeRemoved(KelNGObject* object)
+{
+    if (m_window)
+        m_window->deinitObject(object);
+    else
+        deinitObject(object);
+}
+
+void TwCore::initObject(KelNGObject* object)
+{
+    if (!object)
+        return;
+    KelVyxNodes::VyxNodeGraph* graph = object->effectGraph();
+    if (graph)
+        graph->setUp(m_sourceImage, nullptr, nullptr, true);
+    cancelRender();
+    // The root graph relays the events of everything inside it; only a graph elsewhere needs
+    // its own subscription.
+    if (graph && graph->topLevelGraph() != m_rootGraph)
+        subscribe(graph);
+
+    cancelRender();
+    if (!m_objects.contains(object)) {
+        const int index = insertionIndexFor(object);
+        if (index >= 0 && index < m_objects.size())
+            m_objects.insert(index, object);
+        else
+            m_objects.append(object);
+        if (object->graph())
+            m_insertionIndexes.remove(object->graph()->uid());
+    }
+    setSelectedObject(object);
+
+    sortFilters();
+    setModified(true);
+    start();
+}
+
+void TwCore::deinitObject(KelNGObject* object)
+{
+    if (!object)
+        return;
+    removeAndDeleteObject(object);
+    sortFilters();
+}
+
+void TwCore::removeObject(KelNGObject* object)
+{
+    cancelRender();
+    m_objects.removeOne(object);
+    m_hasProjectFile = false;
+    setModified(true);
+}
+
+void TwCore::removeAndDeleteObject(KelNGObject* object)
+{
+    cancelRender();
+    if (!object)
+        return;
+    m_objects.removeOne(object);
+    // The selection must not keep a deleted object.
+    if (m_selection.contains(object)) {
+        if (m_selection.size() == 1)
+            setSelectedObject(nullptr);
+        else
+            m_selection.removeAll(object);
+    }
+    delete object;
+    m_hasProjectFile = false;
+    setModified(true);
+}
+
+void TwCore::clear()
+{
+    cancelRender();
+    while (!m_objects.isEmpty())
+        removeAndDeleteObject(m_objects.first());
+    sortFilters();
+}
+
+void TwCore::queueObjectToBeRemoved(KelNGObject* object)
+{
+    emit objectQueuedToBeRemoved(object);
+}
+
+KelNGObject* TwCore::addObjectFromNodeGraph(KelVyxNodes::VyxNodeGraph* graph)
+{
+    cancelRender();
+    if (!graph)
+        return nullptr;
+    auto* object = new KelNGObject(graph);
+    emit objectAdded(object);
+    setSelectedObject(object);
+    return object;
+}
+
+KelNGObject* TwCore::addTemplateObject(QString templateUuid)
+{
+    cancelRender();
+    KelTemplate* stored =
+        m_templateStore ? m_templateStore->getObjectTemplateFromUuid(templateUuid) : nullptr;
+    if (!stored) {
+        setModified(true);
+        return nullptr;
+    }
+    auto* copy = new KelTemplate(*stored);
+
+    QList<KelNodes::Node*> const before = m_rootGraph->nodes();
+    KelNodes::NodeGraph* loaded = nullptr;
+    int result = 0;
+    {
+        TwNodeGraphIOCallbacks callbacks(this, false);
+        TwNodeGraphIOCallbacks::Scope hooks(m_rootGraph, &callbacks, false, true);
+        loaded = copy->loadNodeGraphFromFile(m_rootGraph, false, true, false, &result);
+    }
+    auto* graph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(loaded);
+    // Nothing but the template's sub-graph may stay: a stray node would become a phantom effect
+    // of the saved project.
+    QSet<KelNodes::Node*> const kept(before.cbegin(), before.cend());
+    QList<KelNodes::Node*> const after = m_rootGraph->nodes();
+    for (KelNodes::Node* node : after) {
+        if (!kept.contains(node) && node != static_cast<KelNodes::Node*>(graph))
+            m_rootGraph->removeNode(node);
+    }
+    if (!graph) {
+        delete copy;
+        return nullptr;
+    }
+    if (result < 0)
+        qDebug().noquote() << QStringLiteral("TwCore: template file %1 loaded in part")
+                                  .arg(copy->filePath());
+
+    auto* object = new KelNGObject(graph);
+    object->setObjectTemplate(copy);
+    copy->setObjectInstance(object);
+    graph->setName(copy->name());
+    object->setBasedOnTemplateUuid(templateUuid);
+    object->setGraphChanged(true);
+
+    emit objectAdded(object);
+    m_undoStack->push(new TwCmdAddObject(this, object));
+    setSelectedObject(object);
+
+    setModified(true);
+    return object;
+}
+
+void TwCore::deleteSelectedObjects()
+{
+    QList<KelNGObject*> const selection = m_selection;
+    for (KelNGObject* object : selection) {
+        // An earlier deletion may have taken this one with it.
+        if (!m_selection.contains(object))
+            continue;
+        if (object->isTemplateInstance()) {
+            if (m_templateStore)
+                m_templateStore->deleteTemplate(object->getValidTemplate(), true);
+        } else {
+            m_undoStack->push(new TwCmdDeleteObject(this, m_rootGraph, {object}));
+        }
+    }
+}
+
+// --- look-ups ----------------------------------------------------------------------------------
+
+KelTemplateContainer* TwCore::templateContainer()
+{
+    cancelRender();
+    return m_templateStore.data();
+}
+
+bool TwCore::blockFocusOutEvents()
+{
+    return m_focusOutBlocked;
+}
+
+KelNGObject* TwCore::findObjectOfNode(KelNodes::Node* node)
+{
+    cancelRender();
+    if (!node)
+        return nullptr;
+    if (KelNodes::NodeGraph* graph = node->toNodeGraph())
+        return KelNGObject::objectOf(graph);
+    return KelNGObject::objectOf(node->parentGraph());
+}
+
+KelNGObject* TwCore::findObjectOfUuid(QString const& uuid)
+{
+    cancelRender();
+    for (KelNGObject* object : std::as_const(m_objects)) {
+        for (KelNGObject* child : object->getChildObjectList(true)) {
+            if (child->uuid() == uuid)
+                return child;
+        }
+        if (object->uuid() == uuid)
+            return object;
+    }
+    return nullptr;
+}
+
+KelNGObject* TwCore::findObjectTemplateInstanceOfNode(KelNodes::Node* node)
+{
+    cancelRender();
+    if (!m_templateStore)
+        return nullptr;
+    for (KelTemplate* objectTemplate : std::as_const(m_templateStore->objectTemplateList)) {
+        KelNGObject* instance = objectTemplate ? objectTemplate->objectInstance() : nullptr;
+        if (instance && instance->containsNode(node, true))
+            return instance;
+    }
+    return nullptr;
+}
+
+KelNodes::Node* TwCore::findNode(int id)
+{
+    cancelRender();
+    return m_rootGraph->findNode(id, true);
+}
+
+KelNodes::Node* TwCore::findNodeInCurrentGraph(int id)
+{
+    return m_currentGraph ? m_currentGraph->findNode(id, true) : nullptr;
+}
+
+// --- panels ------------------------------------------------------------------------------------
+
+void TwCore::notifyChange(QUndoCommand* command)
+{
+    if (command) {
+        m_undoStack->push(command);
+        return;
+    }
+    updateAfterChangingGraph(nullptr);
+    updateAndSync();
+}
+
+int TwCore::hideDialog(int)
+{
+    return -1;
+}
+
+QObject* TwCore::getProgressDialog(QString const&)
+{
+    return nullptr;
+}
+
+void TwCore::adjustWindowUndoStack()
+{
+    if (m_window)
+        m_window->adjustUI(selectedObject());
+}
+
+void TwCore::update()
+{
+    if (m_window)
+        m_window->nodeGraphViewUpdateGraph();
+    adjustWindowUndoStack();
+}
+
+void TwCore::updateAndSync()
+{
+    cancelRender();
+    if (!selectedObject())
+        setSelectedObject(nullptr);
+    KelNGObject* selected = selectedObject();
+    if (m_window) {
+        m_window->projectBrowserDynamicObjectSettingsFor(selected);
+        m_window->objectEditorAdjustUI(selected);
+        m_window->nodeGraphViewUpdateGraph();
+    }
+    adjustWindowUndoStack();
+}
+
+void TwCore::updateAfterChangingGraph(QList<KelNGObject*>*)
+{
+    cancelRender();
+    for (KelNGObject* object : std::as_const(m_objects)) {
+        if (!object->graphChanged())
+            continue;
+        if (m_window)
+            m_window->objectEditorUpdateObject(object);
+        object->setGraphChanged(false);
+    }
+    setModified(true);
+}
+
+void TwCore::updateUIAfterGraphOfNodeChanged(KelNodes::Node* node)
+{
+    cancelRender();
+    KelNGObject* object = findObjectOfNode(node);
+    if (!object)
+        return;
+    KelNGObject* root = object->getRootObject();
+    if (!root->isTemplateInstance()) {
+        updateAfterChangingGraph(nullptr);
+    } else if (KelTemplate* objectTemplate = root->getValidTemplate()) {
+        objectTemplate->setModified(true);
+        if (objectTemplate->objectInstance() && m_window)
+            m_window->objectEditorTemplateHasBeenAddedOrUpdated(objectTemplate);
+    }
+    if (m_window)
+        m_window->nodeGraphViewUpdateGraph();
+    adjustWindowUndoStack();
+}
+
+void TwCore::redrawObjectEditorNodes()
+{
+    if (!m_window || !m_window->isNodeGraphViewMode())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (m_window)
+            m_window->nodeGraphViewRedrawNodes();
+    });
+}
+
+void TwCore::sortFilters()
+{
+    cancelRender();
+    rechainRootGraph();
+    if (m_window)
+        m_window->projectBrowserSortFilters();
+}
+
+void TwCore::rechainRootGraph()
+{
+    QList<KelNodes::Node*> const members = m_rootGraph->nodes();
+    for (KelNodes::Node* member : members) {
+        QList<KelNodes::Node*> const peers = member->connectedNodes(~0u, ~0u);
+        for (KelNodes::Node* peer : peers)
+            member->disconnect(peer);
+    }
+
+    KelNodes::Node* source = m_rootGraph->sourceNode();
+    KelNodes::Node* sink = m_rootGraph->destinationNode();
+    KelNodes::Node* previous = nullptr;
+    QList<KelNodes::Node*> chain;
+    for (KelNGObject* object : std::as_const(m_objects)) {
+        KelNodes::NodeGraph* graph = object->graph();
+        if (graph && graph->parentGraph() == m_rootGraph)
+            chain.append(graph);
+    }
+    for (int i = 0; i < chain.size(); ++i) {
+        KelNodes::Node* graph = chain.at(i);
+        if (i == 0) {
+            if (source) {
+                source->connect(QStringLiteral("rgb"), graph, QStringLiteral("rgbIn"));
+                source->connect(QStringLiteral("alpha"), graph, QStringLiteral("alphaIn"));
+            }
+        } else if (previous) {
+            previous->connect(QStringLiteral("rgbOut"), graph, QStringLiteral("rgbIn"));
+            previous->connect(QStringLiteral("alphaOut"), graph, QStringLiteral("alphaIn"));
+        }
+        if (i == chain.size() - 1 && sink) {
+            graph->connect(QStringLiteral("rgbOut"), sink, QStringLiteral("rgb"));
+            graph->connect(QStringLiteral("alphaOut"), sink, QStringLiteral("alpha"));
+        }
+        previous = graph;
+    }
+    if (chain.isEmpty() && source && sink) {
+        source->connect(QStringLiteral("rgb"), sink, QStringLiteral("rgb"));
+        source->connect(QStringLiteral("alpha"), sink, QStringLiteral("alpha"));
+    }
+}
+
+void TwCore::nodeAboutToBeDeleted(KelNodes::Node* node)
+{
+    cancelRender();
+    if (!m_window)
+        return;
+    m_window->projectBrowserNodeAboutToBeDeleted(node);
+    if (m_window->nodeDockObjectPanelEditsNode(node))
+        m_window->nodeDockCrucialObjectSettingsFor(nullptr);
+    if (m_window->nodeDockSubGraphPanelEditsNode(node))
+        m_window->nodeDockDeleteSubGraphPanel();
+}
+
+// --- messages ----------------------------------------------------------------------------------
+
+void TwCore::showTemporaryMessage(QString text)
+{
+    if (m_window)
+        m_window->statusBarShowMessage(text);
+}
+
+void TwCore::addDebugText(QString text)
+{
+    if (m_window)
+        m_window->debugWindowAppend(text);
+}
+
+QString TwCore::getStorageLocation()
+{
+    return TwUtilities::getStorageLocation();
+}
+
+void TwCore::showSplashScreenMessage(QString const&) {}

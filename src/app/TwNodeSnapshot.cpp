@@ -1,0 +1,305 @@
+#include "app/TwNodeSnapshot.h"
+
+#include "app/KelNGObject.h"
+#include "app/TwCore.h"
+#include "app/TwNodeGraphIOCallbacks.h"
+#include "effects/VyxNodeGraph.h"
+#include "nodes/NodeGraph.h"
+#include "nodes/Terminal.h"
+#include "params/ParameterContainer.h"
+#include "params/XmlNumbers.h"
+
+#include <QBuffer>
+#include <QDebug>
+#include <QDomDocument>
+#include <QDomElement>
+#include <QSet>
+#include <QTextStream>
+
+namespace {
+
+// The graph-level hook calls describe the graph the store or load runs on: the owner of the
+// snapshot node, whose own attributes are none of the snapshot's business.
+void storeNodeAttributes(KelNodes::NodeGraph const* graph, KelNodes::Node const* node,
+                         QDomDocument& document, QDomElement& element, void* data)
+{
+    if (node && data)
+        static_cast<TwNodeGraphIOCallbacks*>(data)->xmlStoreCallback(document, element, graph, node);
+}
+
+void loadNodeAttributes(KelNodes::NodeGraph* graph, KelNodes::Node* node,
+                        QDomElement const& element, void* data)
+{
+    if (node && data)
+        static_cast<TwNodeGraphIOCallbacks*>(data)->xmlLoadCallback(graph, node, element);
+}
+
+// Installs the node-level hooks on a graph for one store or load and puts back what it held.
+class NodeHookScope
+{
+public:
+    NodeHookScope(KelNodes::NodeGraph* graph, TwNodeGraphIOCallbacks* callbacks)
+        : m_graph(graph)
+        , m_storeHook(graph->storeHook())
+        , m_storeData(graph->storeHookData())
+        , m_loadHook(graph->loadHook())
+        , m_loadData(graph->loadHookData())
+    {
+        graph->setStoreHook(&storeNodeAttributes, callbacks);
+        graph->setLoadHook(&loadNodeAttributes, callbacks);
+    }
+    ~NodeHookScope()
+    {
+        m_graph->setStoreHook(m_storeHook, m_storeData);
+        m_graph->setLoadHook(m_loadHook, m_loadData);
+    }
+    NodeHookScope(NodeHookScope const&) = delete;
+    NodeHookScope& operator=(NodeHookScope const&) = delete;
+
+private:
+    KelNodes::NodeGraph* m_graph;
+    KelNodes::GraphStoreHook m_storeHook;
+    void* m_storeData;
+    KelNodes::GraphLoadHook m_loadHook;
+    void* m_loadData;
+};
+
+// A load reads the document's root element as the loading graph's own state. The snapshot's
+// root holds none, which would reset the owner's graph keyframes and current frame: hand it
+// the owner's present ones instead.
+void keepOwnerFrames(QDomDocument& document, QDomElement& root, KelNodes::NodeGraph* owner)
+{
+    for (QDomElement old = root.firstChildElement(QStringLiteral("keyframes")); !old.isNull();
+         old = root.firstChildElement(QStringLiteral("keyframes")))
+        root.removeChild(old);
+    KelUtils::ParameterContainer const* container = owner->paramContainer();
+    if (!container)
+        return;
+    QDomElement keys = document.createElement(QStringLiteral("keyframes"));
+    keys.setAttribute(QStringLiteral("curr_frame"),
+                      KelUtils::formatXmlInt(container->currentFrame()));
+    const QList<int> frames = container->keyframes();
+    for (int i = 0; i < frames.size(); ++i)
+        keys.setAttribute(QStringLiteral("f") + QString::number(i),
+                          KelUtils::formatXmlInt(frames.at(i)));
+    root.insertBefore(keys, root.firstChild());
+}
+
+void collectUids(QDomElement const& graph, QSet<int>& uids)
+{
+    const QDomElement nodes = graph.firstChildElement(QStringLiteral("nodes"));
+    for (QDomElement section = nodes.firstChildElement(); !section.isNull();
+         section = section.nextSiblingElement()) {
+        if (section.hasAttribute(QStringLiteral("uid")))
+            uids.insert(KelUtils::parseXmlInt(section.attribute(QStringLiteral("uid"))));
+        if (section.tagName() == QLatin1String("graph"))
+            collectUids(section, uids);
+    }
+}
+
+// Links among the document's own nodes stay (nested graphs keep theirs anyway); a link to a
+// node outside stays only while that node exists below `target`.
+void dropDanglingLinks(QDomElement& root, KelNodes::NodeGraph const* target)
+{
+    QSet<int> uids;
+    collectUids(root, uids);
+    QDomElement connections = root.firstChildElement(QStringLiteral("connections"));
+    QList<QDomElement> dangling;
+    for (QDomElement link = connections.firstChildElement(QStringLiteral("connection"));
+         !link.isNull(); link = link.nextSiblingElement(QStringLiteral("connection"))) {
+        for (const char* end : {"node_uid1", "node_uid2"}) {
+            const int uid = KelUtils::parseXmlInt(link.attribute(QLatin1String(end)));
+            if (uids.contains(uid))
+                continue;
+            KelNodes::Node const* found = target ? target->findNode(uid, true) : nullptr;
+            if (!found || found == target) {
+                dangling.append(link);
+                break;
+            }
+        }
+    }
+    for (QDomElement& link : dangling)
+        connections.removeChild(link);
+}
+
+bool hasLink(QDomElement const& connections, int uid1, int uid2, QString const& terminal1,
+             QString const& terminal2)
+{
+    for (QDomElement link = connections.firstChildElement(QStringLiteral("connection"));
+         !link.isNull(); link = link.nextSiblingElement(QStringLiteral("connection"))) {
+        if (KelUtils::parseXmlInt(link.attribute(QStringLiteral("node_uid1"))) == uid1
+            && KelUtils::parseXmlInt(link.attribute(QStringLiteral("node_uid2"))) == uid2
+            && link.attribute(QStringLiteral("terminal1")) == terminal1
+            && link.attribute(QStringLiteral("terminal2")) == terminal2)
+            return true;
+    }
+    return false;
+}
+
+// A graph's store writes the links of its members, and a link of the graph's own terminals only
+// from a peer with the lower uid: add the ones the graph itself would have had to write.
+void addOwnGraphLinks(QDomDocument& document, QDomElement& root, KelNodes::Node const* node)
+{
+    KelNodes::NodeGraph const* graph = node ? node->toNodeGraph() : nullptr;
+    QDomElement connections = root.firstChildElement(QStringLiteral("connections"));
+    if (!graph || connections.isNull())
+        return;
+    for (KelNodes::Terminal const* own : graph->terminalList()) {
+        if (!own || own->hostNode() != node)
+            continue;
+        for (KelNodes::Terminal const* peer : own->connections()) {
+            KelNodes::Node const* host = peer ? peer->hostNode() : nullptr;
+            if (!host || graph->uid() >= host->uid()
+                || hasLink(connections, graph->uid(), host->uid(), own->name(), peer->name()))
+                continue;
+            QDomElement link = document.createElement(QStringLiteral("connection"));
+            link.setAttribute(QStringLiteral("node_uid1"), KelUtils::formatXmlInt(graph->uid()));
+            link.setAttribute(QStringLiteral("node_uid2"), KelUtils::formatXmlInt(host->uid()));
+            link.setAttribute(QStringLiteral("terminal1"), own->name());
+            link.setAttribute(QStringLiteral("terminal2"), peer->name());
+            connections.appendChild(link);
+        }
+    }
+}
+
+bool isTopLevel(KelNodes::NodeGraph const* graph)
+{
+    return graph && !graph->parentGraph();
+}
+
+} // namespace
+
+int TwNodeSnapshot::ownerUid(KelNodes::Node const* node)
+{
+    KelNodes::NodeGraph const* parent = node ? node->parentGraph() : nullptr;
+    if (!parent)
+        return -1;
+    return isTopLevel(parent) ? 0 : parent->uid();
+}
+
+KelNodes::NodeGraph* TwNodeSnapshot::findGraph(KelNodes::NodeGraph* top, int uid)
+{
+    if (!top || uid < 0)
+        return nullptr;
+    KelNodes::Node* node = top->findNode(uid, true);
+    return node ? node->toNodeGraph() : nullptr;
+}
+
+void TwNodeSnapshot::store(TwCore* core, KelNodes::NodeGraph* owner, KelNodes::Node* node,
+                           QBuffer& buffer, KelNodes::storeConnFlag connections)
+{
+    QDomDocument document(QStringLiteral("MarrowindGraphNode"));
+    QDomElement root = document.createElement(QStringLiteral("graph"));
+    document.appendChild(root);
+    if (owner && node) {
+        TwNodeGraphIOCallbacks callbacks(core, false);
+        NodeHookScope hooks(owner, &callbacks);
+        owner->store({node}, document, root, connections, true, true);
+        if (connections == KelNodes::StoreConnectionsAnyEnd)
+            addOwnGraphLinks(document, root, node);
+    }
+
+    if (buffer.isOpen())
+        buffer.close();
+    if (!buffer.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qDebug() << "Undo error: cannot open the node snapshot buffer for writing";
+        return;
+    }
+    QTextStream stream(&buffer);
+    document.save(stream, 4);
+    stream.flush();
+    buffer.close();
+}
+
+QList<KelNodes::Node*> TwNodeSnapshot::load(TwCore* core, KelNodes::NodeGraph* owner,
+                                            QBuffer& buffer, KelNodes::loadConnFlag connections)
+{
+    QList<KelNodes::Node*> created;
+    if (!owner)
+        return created;
+    QDomDocument document;
+    if (!document.setContent(buffer.data(), false)) {
+        qDebug() << "Undo error: the node snapshot is not a graph document";
+        return created;
+    }
+    QDomElement root = document.documentElement();
+    keepOwnerFrames(document, root, owner);
+    dropDanglingLinks(root, owner);
+
+    QList<KelNodes::Node*> loaded;
+    {
+        TwNodeGraphIOCallbacks callbacks(core, false);
+        NodeHookScope hooks(owner, &callbacks);
+        if (owner->load(root, true, connections, &loaded) < 0)
+            qDebug() << "Undo: a node snapshot loaded with skipped parts";
+    }
+    for (KelNodes::Node* node : std::as_const(loaded)) {
+        if (node->parentGraph() == owner)
+            created.append(node);
+    }
+    return created;
+}
+
+QByteArray TwNodeSnapshot::withoutDanglingLinks(QByteArray const& snapshot,
+                                                KelNodes::NodeGraph const* target)
+{
+    QDomDocument document;
+    if (!document.setContent(snapshot, false))
+        return snapshot;
+    QDomElement root = document.documentElement();
+    dropDanglingLinks(root, target);
+    return document.toByteArray(4);
+}
+
+bool TwNodeSnapshot::carriesObject(KelNodes::Node* node)
+{
+    return node && KelNGObject::objectOf(node->toNodeGraph());
+}
+
+void TwNodeSnapshot::remove(TwCore* core, KelNodes::Node* node)
+{
+    KelNodes::NodeGraph* parent = node ? node->parentGraph() : nullptr;
+    if (!parent)
+        return;
+    KelNGObject* parentObject = KelNGObject::objectOf(parent);
+    if (parentObject)
+        parentObject->getRootObject()->setGraphChanged(true);
+
+    if (KelNGObject* object = KelNGObject::objectOf(node->toNodeGraph())) {
+        if (parentObject) {
+            parentObject->deleteNode(node);
+        } else if (core && isTopLevel(parent) && core->indexOfObject(object) >= 0) {
+            core->queueObjectToBeRemoved(object);
+        } else {
+            // Its destructor takes the graph out of the parent and deletes it.
+            delete object;
+        }
+        return;
+    }
+    // Also without an object: left in place, the node would meet its own copy (same uid) when
+    // the command is undone.
+    if (parentObject)
+        parentObject->deleteNode(node);
+    else
+        parent->removeNode(node);
+}
+
+void TwNodeSnapshot::restoreObject(TwCore* core, KelNodes::Node* node, int objectIndex)
+{
+    KelNodes::NodeGraph* graph = node ? node->toNodeGraph() : nullptr;
+    if (!graph || KelNGObject::objectOf(graph))
+        return;
+    KelNodes::NodeGraph* parent = graph->parentGraph();
+    if (KelNGObject* parentObject = KelNGObject::objectOf(parent)) {
+        new KelNGObject(graph);
+        parentObject->getRootObject()->setGraphChanged(true);
+        return;
+    }
+    auto* effectGraph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(graph);
+    if (core && isTopLevel(parent) && effectGraph) {
+        core->setInsertionIndexFor(graph->uid(), objectIndex);
+        core->addObjectFromNodeGraph(effectGraph);
+    } else {
+        new KelNGObject(graph);
+    }
+}

@@ -1,0 +1,189 @@
+#include "effects/KernelRows.h"
+
+#include "effects/Base1DGenerator.h"
+#include "effects/Base3DGenerator.h"
+#include "effects/MaskBasedFilter.h"
+#include "effects/RowSweepHint.h"
+
+#include <QPoint>
+
+#include <cstdlib>
+#include <new>
+
+namespace KelVyxNodes {
+
+void KernelRows::reset(Setup const& setup)
+{
+    const bool sameShape = setup.width == m_setup.width && setup.kernelHeight == m_setup.kernelHeight;
+    m_setup = setup;
+    m_memo.reset(setup.width, setup.height);
+    if (!sameShape)
+        m_ringTried = false;
+    for (InputRow& row : m_ring) {
+        row.y = kNoRow;
+        row.used = 0;
+    }
+    m_clock = 0;
+    for (Miss& miss : m_misses)
+        miss = Miss();
+    m_nextMiss = 0;
+}
+
+unsigned int KernelRows::direct(int x, int y) const
+{
+    if (m_setup.colour)
+        return MaskBasedFilter::filter3(m_setup.colour, m_setup.width, m_setup.height, QPoint(x, y),
+                                        m_setup.kernelWidth, m_setup.kernelHeight, m_setup.kernel,
+                                        m_setup.factor, m_setup.bias);
+    return MaskBasedFilter::filter1(m_setup.channel, m_setup.width, m_setup.height, QPoint(x, y),
+                                    m_setup.kernelWidth, m_setup.kernelHeight, m_setup.kernel,
+                                    m_setup.factor, m_setup.bias);
+}
+
+int KernelRows::sourceRow(int y, int r) const
+{
+    const long long row = (long long)y - m_setup.kernelHeight / 2 + r;
+    if (m_setup.colour)
+        return row < 0 || row >= m_setup.height ? kNoRow : int(row);
+    // One channel wraps round the image edge, as MaskBasedFilter::filter1 does.
+    long long wrapped = row % m_setup.height;
+    if (wrapped < 0)
+        wrapped += m_setup.height;
+    return int(wrapped);
+}
+
+bool KernelRows::ensureRing()
+{
+    if (m_ringTried)
+        return m_ringUsable;
+    m_ringTried = true;
+    m_ringUsable = false;
+    if (m_setup.kernelHeight <= 0 || m_setup.kernelHeight > kMaxKernelHeight || m_setup.width <= 0)
+        return false;
+    try {
+        m_ring.resize(std::size_t(m_setup.kernelHeight) + 2);
+        for (InputRow& row : m_ring) {
+            row.values.resize(std::size_t(m_setup.width));
+            row.y = kNoRow;
+            row.used = 0;
+        }
+    } catch (std::bad_alloc const&) {
+        m_ring.clear();
+        return false;
+    }
+    m_ringUsable = true;
+    return true;
+}
+
+int KernelRows::gather(int y, unsigned int const** rows)
+{
+    int missing = 0;
+    const unsigned long long now = ++m_clock;
+    for (int r = 0; r < m_setup.kernelHeight; ++r) {
+        const int wanted = sourceRow(y, r);
+        rows[r] = nullptr;
+        if (wanted == kNoRow)
+            continue;
+        bool found = false;
+        for (InputRow& row : m_ring) {
+            if (row.y == wanted) {
+                row.used = now;
+                rows[r] = row.values.data();
+                found = true;
+                break;
+            }
+        }
+        if (!found)
+            ++missing;
+    }
+    return missing;
+}
+
+bool KernelRows::worthReading(int y, int missing)
+{
+    const int hint = RowSweepHint::current();
+    if (hint != RowSweepHint::kNone && std::abs((long long)y - hint) <= 8)
+        return true;
+    // Otherwise once this row's direct sums have cost what reading the rows costs.
+    Miss* miss = nullptr;
+    for (Miss& m : m_misses) {
+        if (m.y == y)
+            miss = &m;
+    }
+    if (!miss) {
+        miss = &m_misses[m_nextMiss];
+        m_nextMiss = (m_nextMiss + 1) % kRecentMisses;
+        *miss = Miss{y, 0};
+    }
+    miss->cost += (long long)m_setup.kernelWidth * m_setup.kernelHeight;
+    if (miss->cost < (long long)missing * m_setup.width)
+        return false;
+    miss->y = kNoRow;
+    return true;
+}
+
+void KernelRows::readRows(int y)
+{
+    const unsigned long long now = m_clock; // rows gathered for y carry this stamp
+    for (int r = 0; r < m_setup.kernelHeight; ++r) {
+        const int wanted = sourceRow(y, r);
+        if (wanted == kNoRow)
+            continue;
+        bool present = false;
+        for (InputRow const& row : m_ring)
+            present = present || row.y == wanted;
+        if (present)
+            continue;
+        // The ring holds two rows more than a kernel: the oldest is never one gathered now.
+        InputRow* oldest = &m_ring.front();
+        for (InputRow& row : m_ring) {
+            if (row.used < oldest->used)
+                oldest = &row;
+        }
+        unsigned int* values = oldest->values.data();
+        const int width = m_setup.width;
+        if (m_setup.colour) {
+            for (int x = 0; x < width; ++x)
+                values[x] = m_setup.colour->getSample3(QPoint(x, wanted));
+        } else {
+            for (int x = 0; x < width; ++x)
+                values[x] = m_setup.channel->getSample(QPoint(x, wanted));
+        }
+        oldest->y = wanted;
+        oldest->used = now;
+    }
+}
+
+unsigned int KernelRows::sample(int x, int y)
+{
+    unsigned int value = 0;
+    if (m_memo.lookup(x, y, value))
+        return value;
+    if (x < 0 || y < 0 || x >= m_setup.width || y >= m_setup.height)
+        return direct(x, y); // outside the image: not kept
+    unsigned int const* rows[kMaxKernelHeight];
+    bool fromRows = false;
+    if (ensureRing()) {
+        const int missing = gather(y, rows);
+        fromRows = missing == 0;
+        if (!fromRows && worthReading(y, missing)) {
+            readRows(y);
+            fromRows = gather(y, rows) == 0;
+        }
+    }
+    if (fromRows) {
+        value = m_setup.colour
+                    ? MaskBasedFilter::filter3Rows(rows, m_setup.width, x, m_setup.kernelWidth,
+                                                   m_setup.kernelHeight, m_setup.kernel,
+                                                   m_setup.factor, m_setup.bias)
+                    : MaskBasedFilter::filter1Rows(rows, m_setup.width, x, m_setup.kernelWidth,
+                                                   m_setup.kernelHeight, m_setup.kernel,
+                                                   m_setup.factor, m_setup.bias);
+    } else {
+        value = direct(x, y);
+    }
+    m_memo.store(x, y, value);
+    return value;
+}
+
+} // namespace KelVyxNodes

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <climits>
+
+namespace KelVyxNodes {
+
+// What the calling thread is doing right now: walking image row y from left to right (the row
+// loop, a statistics scan), or nothing (kNone). Nodes with running state over whole rows (the
+// blur) use it to prepare a row at once instead of guessing from the first samples; it never
+// changes a result, only how fast it comes.
+class RowSweepHint
+{
+public:
+    static constexpr int kNone = INT_MIN;
+
+    RowSweepHint() = delete;
+
+    static void begin(int y);
+    static void end();
+    static int current();
+};
+
+} // namespace KelVyxNodes

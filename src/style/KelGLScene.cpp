@@ -1,0 +1,3 @@
+#include "style/KelGLScene.h"
+
+KelGLScene::~KelGLScene() = default;

@@ -1,0 +1,8 @@
+#include "style/KelRollOut.h"
+
+KelRollOut::KelRollOut(QWidget* parent)
+    : QWidget(parent)
+{
+}
+
+KelRollOut::~KelRollOut() = default;

@@ -1,0 +1,3 @@
+#include "style/KelTagParser.h"
+
+KelTagParser::~KelTagParser() = default;

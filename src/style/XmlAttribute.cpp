@@ -1,0 +1,7 @@
+#include "style/XmlAttribute.h"
+
+XmlAttribute::XmlAttribute(QString const& name, QString const& value)
+    : name(name)
+    , value(value)
+{
+}

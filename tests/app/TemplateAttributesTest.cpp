@@ -1,0 +1,217 @@
+#include "AppTestSupport.h"
+#include "TemplateTestSupport.h"
+
+#include "app/KelAdjective.h"
+#include "app/KelAttribute.h"
+#include "app/KelPlainAtomHolder.h"
+#include "params/StringParameter.h"
+
+#include <QUuid>
+
+#include <limits>
+
+#include <gtest/gtest.h>
+
+using TemplateTest::CountingAtom;
+using TemplateTest::CountingFactoryScope;
+
+namespace {
+
+KelUtils::Parameter* textParameter()
+{
+    return new KelUtils::StringParameter(QStringLiteral("caption"), QStringLiteral("Caption"),
+                                         nullptr, nullptr, false, 1);
+}
+
+KelAttribute attributeWithAtom(KelAtomHolder* atom)
+{
+    KelAttribute attribute;
+    attribute.setAtom(atom);
+    return attribute;
+}
+
+} // namespace
+
+TEST(KelAttribute, NewAttributeHoldsExactlyIndexNameTypeAndAFreshBracedUuid)
+{
+    KelAttribute attribute(KelAttribute::TransformScript);
+    EXPECT_EQ(attribute.values.keys(),
+              QStringList({"index", "name", "type", "uuid"}));
+    EXPECT_EQ(attribute.value("index").toInt(), 0);
+    EXPECT_EQ(attribute.value("name").toString(), QStringLiteral("Transform Script"));
+    EXPECT_EQ(attribute.type(), KelAttribute::TransformScript);
+    QString const uuid = attribute.uuid();
+    EXPECT_EQ(uuid.size(), 38);
+    EXPECT_TRUE(uuid.startsWith('{'));
+    EXPECT_FALSE(QUuid::fromString(uuid).isNull());
+
+    EXPECT_NE(KelAttribute().uuid(), KelAttribute().uuid());
+    EXPECT_EQ(KelAttribute().value("name").toString(), QStringLiteral("Node Parameter Attribute"));
+}
+
+TEST(KelAttribute, SetTypeKeepsUuidAndIndexAndDropsEverythingElse)
+{
+    KelAttribute attribute;
+    QString const uuid = attribute.uuid();
+    attribute.setValue("index", 5);
+    attribute.setValue("extra", QStringLiteral("x"));
+    KelPlainAtomHolder atom(textParameter());
+    attribute.setAtom(&atom);
+    ASSERT_EQ(attribute.atom(), &atom);
+    ASSERT_EQ(attribute.atomParameter(), atom.parameter());
+
+    attribute.setType(7);
+    EXPECT_EQ(attribute.values.keys(), QStringList({"index", "type", "uuid"}));
+    EXPECT_EQ(attribute.uuid(), uuid);
+    EXPECT_EQ(attribute.value("index").toInt(), 5);
+    EXPECT_EQ(int(attribute.type()), 7);
+    EXPECT_EQ(attribute.atom(), nullptr);
+    EXPECT_EQ(attribute.atomParameter(), nullptr);
+
+    attribute.setType(KelAttribute::Variable);
+    EXPECT_EQ(attribute.value("name").toString(), QStringLiteral("Variable"));
+}
+
+TEST(KelAttribute, CopyAndAssignmentAreTheSameAttribute)
+{
+    KelAttribute source(KelAttribute::NodeDeleteAttribute);
+    source.setValue("note", QStringLiteral("kept"));
+
+    KelAttribute const copy(source);
+    EXPECT_EQ(copy.uuid(), source.uuid());
+    EXPECT_EQ(copy.values, source.values);
+
+    KelAttribute target(KelAttribute::Variable);
+    target.setValue("stale", 1);
+    target = source;
+    EXPECT_EQ(target.values, source.values);
+    EXPECT_FALSE(target.contains("stale"));
+}
+
+TEST(KelAttribute, TypeReadsLoadedDoublesAndRejectsWhatIsNoNumber)
+{
+    KelAttribute attribute;
+    attribute.setValue("type", 3.0);
+    EXPECT_EQ(attribute.type(), KelAttribute::TransformScript);
+    attribute.setValue("type", 0.0);
+    EXPECT_EQ(attribute.type(), KelAttribute::NodeParameterAttribute);
+    attribute.setValue("type", 1e300);
+    EXPECT_EQ(int(attribute.type()), 0);
+    attribute.setValue("type", std::numeric_limits<double>::quiet_NaN());
+    EXPECT_EQ(int(attribute.type()), 0);
+    attribute.setValue("type", QStringLiteral("two"));
+    EXPECT_EQ(int(attribute.type()), 0);
+    attribute.values.remove("type");
+    EXPECT_EQ(int(attribute.type()), 0);
+    EXPECT_EQ(attribute.value("missing", 42).toInt(), 42);
+}
+
+TEST(KelAttribute, OnlyAPointerTheProgramStoredCountsAsEditor)
+{
+    KelAttribute attribute;
+    attribute.setValue("atom", 1234.0);
+    attribute.setValue("atom_parameter", QStringLiteral("0x1234"));
+    EXPECT_EQ(attribute.atom(), nullptr);
+    EXPECT_EQ(attribute.atomParameter(), nullptr);
+}
+
+TEST(KelAtomHolder, WithoutFactoryTheHolderHasNoWidgetsAndOwnsItsParameter)
+{
+    EXPECT_EQ(KelAtomHolder::create(nullptr), nullptr);
+    KelUtils::Parameter* parameter = textParameter();
+    KelAtomHolder* atom = KelAtomHolder::create(parameter);
+    ASSERT_NE(atom, nullptr);
+    EXPECT_NE(dynamic_cast<KelPlainAtomHolder*>(atom), nullptr);
+    EXPECT_EQ(atom->parameter(), parameter);
+    atom->createUI();
+    EXPECT_EQ(atom->widget(), nullptr);
+    delete atom; // deletes the parameter too (checked by the sanitizer build)
+
+    CountingFactoryScope factory;
+    KelAtomHolder* counted = KelAtomHolder::create(textParameter());
+    EXPECT_NE(dynamic_cast<CountingAtom*>(counted), nullptr);
+    delete counted;
+    EXPECT_EQ(CountingAtom::destroyed, 1);
+}
+
+TEST(KelAdjective, StartsWithTheDefaultNameAndNoAttributes)
+{
+    KelAdjective adjective;
+    EXPECT_EQ(adjective.name(), QStringLiteral("New Adjective - Click to Change Name"));
+    EXPECT_TRUE(adjective.groupName().isEmpty());
+    EXPECT_TRUE(adjective.alternativeNames().isEmpty());
+    EXPECT_TRUE(adjective.attributes().isEmpty());
+    EXPECT_EQ(adjective.parent(), nullptr);
+}
+
+TEST(KelAdjective, SameUuidKeepsTheSecondAndDeletesTheReplacedEditor)
+{
+    CountingFactoryScope factory;
+    {
+        KelAdjective adjective;
+        KelAttribute first = attributeWithAtom(KelAtomHolder::create(textParameter()));
+        KelAttribute second(first);
+        second.setAtom(KelAtomHolder::create(textParameter()));
+        second.setValue("marker", 2);
+        adjective.setAttribute(first);
+        adjective.setAttribute(second);
+        ASSERT_EQ(adjective.attributes().size(), 1);
+        EXPECT_EQ(adjective.attributeValue(first.uuid(), "marker").toInt(), 2);
+        EXPECT_EQ(CountingAtom::destroyed, 1);
+
+        // Storing the same attribute again must not delete its own editor.
+        adjective.setAttribute(second);
+        EXPECT_EQ(CountingAtom::destroyed, 1);
+    }
+    EXPECT_EQ(CountingAtom::created, 2);
+    EXPECT_EQ(CountingAtom::destroyed, 2);
+}
+
+TEST(KelAdjective, DestructionDeletesEachEditorOnceAndSkipsAttributesWithout)
+{
+    CountingFactoryScope factory;
+    {
+        KelAdjective adjective;
+        KelAttribute withAtom = attributeWithAtom(KelAtomHolder::create(textParameter()));
+        adjective.setAttribute(withAtom);
+        adjective.setAttribute(KelAttribute(KelAttribute::Variable));
+        // A copy moved to another uuid shares the editor.
+        adjective.setAttributeValue(withAtom.uuid(), "uuid", QUuid::createUuid().toString());
+        EXPECT_EQ(adjective.attributes().size(), 3);
+    }
+    EXPECT_EQ(CountingAtom::created, 1);
+    EXPECT_EQ(CountingAtom::destroyed, 1);
+}
+
+TEST(KelAdjective, AbsentUuidIsAnsweredByADefaultAttribute)
+{
+    KelAdjective adjective;
+    QString const absent = QUuid::createUuid().toString();
+    EXPECT_EQ(adjective.attributeValue(absent, "type").toInt(), 0);
+    EXPECT_EQ(adjective.attributeValue(absent, "name").toString(),
+              QStringLiteral("Node Parameter Attribute"));
+    EXPECT_FALSE(adjective.attributeValue(absent, "nothing").isValid());
+    EXPECT_TRUE(adjective.attributes().isEmpty());
+}
+
+TEST(KelAdjective, RemovingOrRetypingAnAttributeDeletesItsEditor)
+{
+    CountingFactoryScope factory;
+    KelAdjective adjective;
+    KelAttribute removed = attributeWithAtom(KelAtomHolder::create(textParameter()));
+    KelAttribute retyped = attributeWithAtom(KelAtomHolder::create(textParameter()));
+    adjective.setAttribute(removed);
+    adjective.setAttribute(retyped);
+
+    adjective.removeAttribute(removed.uuid());
+    EXPECT_EQ(CountingAtom::destroyed, 1);
+    EXPECT_EQ(adjective.attributes().size(), 1);
+    adjective.removeAttribute(removed.uuid());
+    EXPECT_EQ(CountingAtom::destroyed, 1);
+
+    adjective.setAttributeType(retyped.uuid(), KelAttribute::NodeDisconnectAttribute);
+    EXPECT_EQ(CountingAtom::destroyed, 2);
+    EXPECT_EQ(adjective.attributeValue(retyped.uuid(), "name").toString(),
+              QStringLiteral("Node Disconnect Attribute"));
+    EXPECT_EQ(adjective.attributes().value(retyped.uuid()).atom(), nullptr);
+}

@@ -1,0 +1,118 @@
+#pragma once
+
+// Template files, the icon sample and file listings for the template store tests.
+
+#include "app/KelTemplate.h"
+#include "effects/NodeFilteredImage.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/VyxNodeGraph.h"
+#include "style/KelStyleConfig.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QDomDocument>
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+namespace StoreTest {
+
+inline constexpr QRgb kSampleColour = 0xFF2060A0u;
+
+inline QRgb inverted(QRgb argb)
+{
+    return (argb & 0xFF000000u) | (~argb & 0x00FFFFFFu);
+}
+
+struct TemplateContent
+{
+    QString uuid;
+    QString name;
+    QString type = QStringLiteral("Filter");
+    // The effect node is of a type nobody registered (the load skips it and reports -1).
+    bool unknownNode = false;
+};
+
+// A template file as the store writes one: the sub-graph (source -> inversion -> destination)
+// as the only top-level node, the "template" element inside it.
+inline QByteArray templateDocument(TemplateContent const& content)
+{
+    KelVyxNodes::VyxNodeGraph root(nullptr);
+    KelVyxNodes::VyxNodeGraph* effect = root.addSubGraph(-1);
+    QImage bootstrap(1, 1, QImage::Format_ARGB32);
+    bootstrap.fill(0);
+    effect->setUp(&bootstrap);
+    KelNodes::Node* inversion = effect->addNode(QStringLiteral("operator.inversion"), -1);
+    effect->sourceNode()->connect(QStringLiteral("rgb"), inversion, QStringLiteral("inRgb"));
+    inversion->connect(QStringLiteral("outRgb"), effect->destinationNode(), QStringLiteral("rgb"));
+    effect->setUp(nullptr);
+    effect->setName(content.name);
+    QString const inversionUuid = inversion->descriptor()->typeUuid.toString();
+
+    std::unique_ptr<QDomDocument> document(root.store({effect}, false, false, true));
+    QDomElement graph = document->documentElement().firstChildElement(QStringLiteral("nodes"))
+                            .firstChildElement();
+    KelTemplate record;
+    record.setUuid(content.uuid);
+    record.setName(content.name);
+    record.setType(content.type);
+    record.store(*document, graph, 0);
+    QString text = document->toString(4);
+    if (content.unknownNode) {
+        text.replace(QStringLiteral("operator.inversion"), QStringLiteral("operator.nosuchnode"));
+        text.replace(inversionUuid, QStringLiteral("{5e5e5e5e-0000-4000-8000-000000000000}"));
+    }
+    return text.toUtf8();
+}
+
+inline bool writeFile(QString const& path, QByteArray const& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray readFile(QString const& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Every file and symbolic link below the folder (hidden ones too), relative and sorted.
+inline QStringList filesBelow(QString const& folder)
+{
+    QStringList files;
+    QDir const base(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << base.relativeFilePath(it.next());
+    files.sort();
+    return files;
+}
+
+// The icon sample while it lives; the old value comes back after (no pixmap may outlive the
+// application in the process-wide store).
+class PreviewScope
+{
+public:
+    PreviewScope()
+    {
+        m_saved = KelStyleConfig::instance()->value<QVariant>(kPreview());
+        QImage sample(6, 4, QImage::Format_ARGB32);
+        sample.fill(kSampleColour);
+        KelStyleConfig::instance()->add(kPreview(), QPixmap::fromImage(sample));
+    }
+    ~PreviewScope() { KelStyleConfig::instance()->add(kPreview(), m_saved); }
+    PreviewScope(PreviewScope const&) = delete;
+    PreviewScope& operator=(PreviewScope const&) = delete;
+
+private:
+    static QString kPreview() { return QStringLiteral("preview"); }
+    QVariant m_saved;
+};
+
+} // namespace StoreTest

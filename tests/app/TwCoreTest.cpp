@@ -1,0 +1,535 @@
+#include "AppTestSupport.h"
+#include "CoreTestGraphs.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/TwCore.h"
+#include "app/TwUtilities.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUndoStack>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace CoreTest;
+using KelVyxNodes::VyxNodeGraph;
+
+namespace {
+
+class TwCoreTest : public ::testing::Test
+{
+protected:
+    TwCoreTest()
+    {
+        core = std::make_unique<TwCore>(&window);
+        window.setCore(core.get());
+    }
+    ~TwCoreTest() override
+    {
+        core->clear();
+        core.reset();
+    }
+
+    KelNGObject* addObject(QString const& type = QStringLiteral("operator.inversion"))
+    {
+        VyxNodeGraph* effect = addEffect(core->rootGraph(), type);
+        return core->addObjectFromNodeGraph(effect);
+    }
+
+    AppTest::RecordingMainWindow window;
+    std::unique_ptr<TwCore> core;
+};
+
+TEST_F(TwCoreTest, StartsWithAnEmptyProjectAndTransparentImages)
+{
+    EXPECT_FALSE(core->isModified());
+    EXPECT_FALSE(core->hasProjectFile());
+    EXPECT_FALSE(core->blockFocusOutEvents());
+    EXPECT_FALSE(core->renderBlocked());
+    EXPECT_TRUE(core->areEffectsOn());
+    EXPECT_EQ(core->projectName(), QStringLiteral("Untitled"));
+    EXPECT_EQ(core->property("width").toInt(), 600);
+    EXPECT_EQ(core->property("height").toInt(), 400);
+    for (QImage* image : {core->sourceImage(), core->resultImage()}) {
+        ASSERT_EQ(image->size(), QSize(600, 400));
+        EXPECT_EQ(image->format(), QImage::Format_ARGB32);
+        EXPECT_EQ(image->pixel(10, 10), 0u);
+        EXPECT_EQ(image->pixel(599, 399), 0u);
+    }
+    EXPECT_EQ(core->currentGraph(), core->rootGraph());
+    EXPECT_EQ(core->rootGraph()->undoStack(), core->undoStack());
+    EXPECT_NE(core->templateStore(), nullptr);
+    EXPECT_TRUE(core->objectList().isEmpty());
+}
+
+TEST_F(TwCoreTest, EffectsOffCopiesTheSourceBeforeStartReturns)
+{
+    *core->sourceImage() = ramp(7, 5);
+    QSignalSpy finished(core.get(), &TwCore::finished);
+    core->effectsOn(false);
+    ASSERT_EQ(finished.count(), 1);
+    EXPECT_EQ(*core->resultImage(), *core->sourceImage());
+    EXPECT_TRUE(core->renderer()->completedSucceeded());
+    EXPECT_FALSE(core->isModified());
+    core->start();
+    EXPECT_EQ(finished.count(), 2);
+    EXPECT_EQ(window.renderingFinishedCount, 2);
+    EXPECT_EQ(window.count(QStringLiteral("imageViewSetMessage")), 0);
+}
+
+TEST_F(TwCoreTest, BlockedRenderStartsNothing)
+{
+    core->setRenderBlocked(true);
+    QSignalSpy finished(core.get(), &TwCore::finished);
+    core->start();
+    core->effectsOn(false);
+    EXPECT_FALSE(core->renderer()->isRunning());
+    EXPECT_EQ(finished.count(), 0);
+    EXPECT_EQ(window.count(QStringLiteral("imageViewSetMessage")), 0);
+}
+
+TEST_F(TwCoreTest, RenderShowsProgressMessageAndFiltersTheObjects)
+{
+    *core->sourceImage() = ramp(9, 6);
+    KelNGObject* first = addObject();
+    ASSERT_NE(first, nullptr);
+    EXPECT_GE(waitForRenders(*core), 1);
+    EXPECT_TRUE(core->renderer()->completedSucceeded());
+    EXPECT_TRUE(window.calls.contains(QStringLiteral("imageViewSetMessage Rendering in Progress: 0%")));
+    EXPECT_EQ(core->resultImage()->pixel(4, 3), inverted(core->sourceImage()->pixel(4, 3)));
+
+    // Two inversions in a row give the source back.
+    addObject();
+    EXPECT_GE(waitForRenders(*core), 1);
+    EXPECT_TRUE(core->renderer()->completedSucceeded());
+    for (int x = 0; x < 9; ++x)
+        EXPECT_EQ(core->resultImage()->pixel(x, 2), core->sourceImage()->pixel(x, 2)) << x;
+
+    core->onRenderProgress(42);
+    EXPECT_EQ(window.lastImageViewMessage, QStringLiteral("Rendering in Progress: 42%"));
+}
+
+TEST_F(TwCoreTest, RenderDuringRenderGivesOneFinishedWithoutBlocking)
+{
+    auto delay = slowDown(*core, 0);
+    addObject();
+    waitForRenders(*core);
+    delay->store(2);
+
+    QSignalSpy finished(core.get(), &TwCore::finished);
+    core->start();
+    ASSERT_TRUE(core->renderer()->isRunning());
+    // The event loop keeps running while the render thread works.
+    bool loopRan = false;
+    QTimer::singleShot(0, [&] { loopRan = core->renderer()->isRunning(); });
+    QTest::qWait(30);
+    EXPECT_TRUE(loopRan);
+
+    core->start();
+    delay->store(0);
+    ASSERT_TRUE(finished.wait(20000));
+    QTest::qWait(200);
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_TRUE(core->renderer()->completedSucceeded());
+    EXPECT_EQ(window.lastImageViewMessage.startsWith(QStringLiteral("Rendering in Progress")), true);
+}
+
+TEST_F(TwCoreTest, CancelRestartsTheStoppedRenderWithoutAnnouncingIt)
+{
+    auto delay = slowDown(*core, 0);
+    addObject();
+    waitForRenders(*core);
+    delay->store(2);
+
+    QSignalSpy finished(core.get(), &TwCore::finished);
+    core->start();
+    ASSERT_TRUE(core->renderer()->isRunning());
+    core->cancelRender();
+    EXPECT_FALSE(core->renderer()->isRunning());
+    // Several look-ups in a row still give one restart.
+    core->findObjectOfNode(core->rootGraph());
+    core->objectList();
+    delay->store(0);
+    ASSERT_TRUE(finished.wait(20000));
+    QTest::qWait(200);
+    EXPECT_EQ(finished.count(), 1);
+    // The one finished() that came is the restarted render's, which succeeded.
+    EXPECT_TRUE(core->renderer()->completedSucceeded());
+    EXPECT_EQ(window.count(QStringLiteral("renderingFinished")), window.renderingFinishedCount);
+}
+
+TEST_F(TwCoreTest, RestartIsDroppedWhenARenderStartedMeanwhile)
+{
+    auto delay = slowDown(*core, 0);
+    addObject();
+    waitForRenders(*core);
+    delay->store(2);
+    const int messagesBefore = window.count(QStringLiteral("imageViewSetMessage Rendering in Progress: 0%"));
+
+    QSignalSpy finished(core.get(), &TwCore::finished);
+    core->start();
+    core->cancelRender();
+    delay->store(0);
+    core->start();
+    ASSERT_TRUE(finished.wait(20000));
+    QTest::qWait(200);
+    EXPECT_EQ(finished.count(), 1);
+    // Two starts of ours, no third from the dropped restart.
+    EXPECT_EQ(window.count(QStringLiteral("imageViewSetMessage Rendering in Progress: 0%")),
+              messagesBefore + 2);
+}
+
+TEST_F(TwCoreTest, CancelOnAnIdleRendererPostsNothing)
+{
+    addObject();
+    waitForRenders(*core);
+    QSignalSpy finished(core.get(), &TwCore::finished);
+    core->cancelRender();
+    core->findNode(1);
+    QTest::qWait(100);
+    EXPECT_EQ(finished.count(), 0);
+}
+
+TEST_F(TwCoreTest, SnapshotDuringRenderRestartsIt)
+{
+    auto delay = slowDown(*core, 0);
+    KelNGObject* object = addObject();
+    waitForRenders(*core);
+    delay->store(2);
+
+    QSignalSpy finished(core.get(), &TwCore::finished);
+    core->start();
+    ASSERT_TRUE(core->renderer()->isRunning());
+    std::unique_ptr<QBuffer> copy(TwUtilities::storeObjectsToXML(core.get(), {object}));
+    EXPECT_FALSE(copy->data().isEmpty());
+    delay->store(0);
+    ASSERT_TRUE(finished.wait(20000));
+    QTest::qWait(150);
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_TRUE(core->renderer()->completedSucceeded());
+}
+
+TEST_F(TwCoreTest, SelectionRules)
+{
+    QSignalSpy changed(core.get(), &TwCore::selectedObjectChanged);
+    core->setSelectedObject(nullptr);
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.last().at(0).value<KelNGObject*>(), nullptr);
+    EXPECT_EQ(window.count(QStringLiteral("nodeGraphViewSetObject")), 0);
+
+    KelNGObject* a = addObject();
+    KelNGObject* b = addObject();
+    KelNGObject* c = addObject();
+    core->setSelectedObject(a);
+    core->addToSelectedObjects(b);
+    core->addToSelectedObjects(c);
+    EXPECT_EQ(core->selectedObject(), a);
+    EXPECT_EQ(core->selectedObjects(), (QList<KelNGObject*>{a, b, c}));
+
+    changed.clear();
+    core->unselectObject(b);
+    EXPECT_EQ(changed.count(), 0);
+    EXPECT_EQ(core->selectedObjects(), (QList<KelNGObject*>{a, c}));
+    core->unselectObject(b);
+    core->unselectObject(nullptr);
+    EXPECT_EQ(core->selectedObjects().size(), 2);
+
+    window.calls.clear();
+    core->setSelectedObject(nullptr);
+    EXPECT_TRUE(core->selectedObjects().isEmpty());
+    EXPECT_EQ(window.count(QStringLiteral("nodeGraphViewSetObject null")), 1);
+    EXPECT_EQ(window.count(QStringLiteral("selectedObjectChanged")), 1);
+
+    core->setSelectedObject(c);
+    changed.clear();
+    core->unselectObject(c);
+    EXPECT_TRUE(core->selectedObjects().isEmpty());
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.last().at(0).value<KelNGObject*>(), nullptr);
+
+    EXPECT_TRUE(core->selectedObjectsCanBeDeleted());
+    core->setSelectedObject(a);
+    core->addToSelectedObjects(b);
+    b->setDeletable(false);
+    EXPECT_FALSE(core->selectedObjectsCanBeDeleted());
+}
+
+TEST_F(TwCoreTest, ObjectsAreListedInInsertionOrderAndChained)
+{
+    KelNGObject* a = addObject();
+    KelNGObject* b = addObject();
+    ASSERT_EQ(core->objectList(), (QList<KelNGObject*>{a, b}));
+    EXPECT_EQ(core->selectedObject(), b);
+    EXPECT_TRUE(core->isModified());
+
+    KelNodes::Node* source = core->rootGraph()->sourceNode();
+    KelNodes::Node* sink = core->rootGraph()->destinationNode();
+    EXPECT_TRUE(source->isConnectedTo(a->graph()));
+    EXPECT_TRUE(a->graph()->isConnectedTo(b->graph()));
+    EXPECT_TRUE(b->graph()->isConnectedTo(sink));
+    EXPECT_FALSE(source->isConnectedTo(sink));
+    EXPECT_FALSE(source->isConnectedTo(b->graph()));
+    EXPECT_FALSE(a->graph()->isConnectedTo(sink));
+    EXPECT_GE(window.count(QStringLiteral("projectBrowserSortFilters")), 2);
+
+    // A recorded index puts a returning object back in its place.
+    VyxNodeGraph* effect = addEffect(core->rootGraph());
+    core->setInsertionIndexFor(effect->uid(), 0);
+    KelNGObject* c = core->addObjectFromNodeGraph(effect);
+    EXPECT_EQ(core->objectList(), (QList<KelNGObject*>{c, a, b}));
+    EXPECT_EQ(core->insertionIndexFor(c), -1);
+    EXPECT_TRUE(source->isConnectedTo(c->graph()));
+    EXPECT_TRUE(c->graph()->isConnectedTo(a->graph()));
+    EXPECT_FALSE(source->isConnectedTo(a->graph()));
+
+    core->clear();
+    EXPECT_TRUE(core->objectList().isEmpty());
+    EXPECT_TRUE(core->selectedObjects().isEmpty());
+    EXPECT_TRUE(source->isConnectedTo(sink));
+    EXPECT_EQ(core->rootGraph()->numNodes(), 2);
+}
+
+TEST_F(TwCoreTest, RemovingAnObjectGraphDropsTheObject)
+{
+    KelNGObject* a = addObject();
+    KelNGObject* b = addObject();
+    core->setSelectedObject(a);
+    core->addToSelectedObjects(b);
+    core->setHasProjectFile(true);
+    core->setModified(false);
+    window.calls.clear();
+
+    // The graph goes through its parent; the object record itself is left behind.
+    ASSERT_EQ(core->rootGraph()->removeNode(a->graph()), 0);
+    EXPECT_EQ(core->objectList(), (QList<KelNGObject*>{b}));
+    EXPECT_EQ(core->selectedObjects(), (QList<KelNGObject*>{b}));
+    EXPECT_FALSE(core->hasProjectFile());
+    EXPECT_TRUE(core->isModified());
+    EXPECT_GE(window.count(QStringLiteral("nodeAboutToBeDeleted")), 1);
+}
+
+TEST_F(TwCoreTest, NodeRemovalDeletesItsViewItem)
+{
+    KelNGObject* object = addObject();
+    KelNodes::Node* node = object->graph()->addNode(QStringLiteral("operator.grayscale"), -1);
+    ASSERT_NE(node, nullptr);
+    QPointer<QObject> item = new QObject;
+    node->setViewItem(item);
+    ASSERT_EQ(object->deleteNode(node), 0);
+    EXPECT_TRUE(item.isNull());
+}
+
+TEST_F(TwCoreTest, FindsObjectsByUuidAtAnyDepth)
+{
+    KelNGObject* top = addObject();
+    VyxNodeGraph* inner = dynamic_cast<VyxNodeGraph*>(top->graph())->addSubGraph(-1);
+    VyxNodeGraph* innermost = inner->addSubGraph(-1);
+    auto* innerObject = new KelNGObject(inner);
+    KelNGObject* innermostObject = KelNGObject::objectOf(innermost);
+    ASSERT_NE(innermostObject, nullptr);
+
+    EXPECT_EQ(core->findObjectOfUuid(top->uuid()), top);
+    EXPECT_EQ(core->findObjectOfUuid(innerObject->uuid()), innerObject);
+    EXPECT_EQ(core->findObjectOfUuid(innermostObject->uuid()), innermostObject);
+    EXPECT_EQ(core->findObjectOfUuid(QStringLiteral("{00000000-0000-0000-0000-000000000001}")), nullptr);
+
+    KelNodes::Node* plain = innermost->addNode(QStringLiteral("generator.const"), -1);
+    EXPECT_EQ(core->findObjectOfNode(plain), innermostObject);
+    EXPECT_EQ(core->findObjectOfNode(inner), innerObject);
+    EXPECT_EQ(core->findObjectOfNode(core->rootGraph()), nullptr);
+    EXPECT_EQ(core->findObjectOfNode(nullptr), nullptr);
+    EXPECT_EQ(core->findNode(plain->uid()), plain);
+    EXPECT_EQ(core->findNode(0), core->rootGraph());
+    EXPECT_EQ(core->findNodeInCurrentGraph(plain->uid()), plain);
+}
+
+TEST_F(TwCoreTest, UnknownTemplateGivesNullButMarksTheProject)
+{
+    QSignalSpy modified(core.get(), &TwCore::modifiedStateChanged);
+    EXPECT_EQ(core->addTemplateObject(QStringLiteral("{11111111-2222-3333-4444-555555555555}")),
+              nullptr);
+    EXPECT_TRUE(core->isModified());
+    EXPECT_EQ(modified.count(), 1);
+    EXPECT_TRUE(core->objectList().isEmpty());
+    EXPECT_EQ(core->rootGraph()->numNodes(), 2);
+}
+
+TEST_F(TwCoreTest, DeletingTwoSelectedObjectsPushesTwoCommands)
+{
+    KelNGObject* a = addObject();
+    KelNGObject* b = addObject();
+    addObject();
+    core->setSelectedObject(a);
+    core->addToSelectedObjects(b);
+    const int before = core->undoStack()->count();
+    core->deleteSelectedObjects();
+    EXPECT_EQ(core->undoStack()->count(), before + 2);
+    EXPECT_EQ(core->objectList().size(), 1);
+    EXPECT_TRUE(core->undoStack()->text(before).startsWith(QStringLiteral("Delete ")));
+    EXPECT_TRUE(core->undoStack()->text(before + 1).startsWith(QStringLiteral("Delete ")));
+    waitForRenders(*core);
+}
+
+TEST_F(TwCoreTest, GraphChangesRefreshFlaggedRowsAndTemplateInstancesMarkTheirTemplate)
+{
+    KelNGObject* a = addObject();
+    KelNGObject* b = addObject();
+    a->setGraphChanged(true);
+    core->setModified(false);
+    window.calls.clear();
+    core->updateAfterChangingGraph(nullptr);
+    EXPECT_EQ(window.count(QStringLiteral("objectEditorUpdateObject")), 1);
+    EXPECT_FALSE(a->graphChanged());
+    EXPECT_FALSE(b->graphChanged());
+    EXPECT_TRUE(core->isModified());
+
+    // A store template's instance: the template is marked, the project is not.
+    VyxNodeGraph templateRoot;
+    VyxNodeGraph* effect = addEffect(&templateRoot);
+    KelNGObject instance(effect);
+    KelTemplate record;
+    instance.setObjectTemplate(&record);
+    instance.setTemplateInstance(true);
+    record.setObjectInstance(&instance);
+    core->setModified(false);
+    window.calls.clear();
+    core->updateUIAfterGraphOfNodeChanged(effect->destinationNode());
+    EXPECT_TRUE(record.modified());
+    EXPECT_FALSE(core->isModified());
+    EXPECT_EQ(window.count(QStringLiteral("objectEditorTemplateHasBeenAddedOrUpdated")), 1);
+    EXPECT_EQ(window.count(QStringLiteral("nodeGraphViewUpdateGraph")), 1);
+    EXPECT_EQ(window.count(QStringLiteral("adjustUI")), 1);
+    instance.setObjectTemplate(nullptr);
+    record.setObjectInstance(nullptr);
+}
+
+TEST_F(TwCoreTest, SetUpEventsRedrawTheNodeViewOnlyInNodeGraphMode)
+{
+    KelNGObject* object = addObject();
+    waitForRenders(*core);
+    window.calls.clear();
+    object->effectGraph()->setUp(core->sourceImage(), nullptr, nullptr, true);
+    QTest::qWait(20);
+    EXPECT_EQ(window.count(QStringLiteral("nodeGraphViewRedrawNodes")), 0);
+
+    window.nodeGraphViewMode = true;
+    object->effectGraph()->setUp(core->sourceImage(), nullptr, nullptr, true);
+    EXPECT_EQ(window.count(QStringLiteral("nodeGraphViewRedrawNodes")), 0);
+    QTest::qWait(20);
+    EXPECT_EQ(window.count(QStringLiteral("nodeGraphViewRedrawNodes")), 1);
+    waitForRenders(*core);
+}
+
+TEST_F(TwCoreTest, NodeAboutToBeDeletedClearsTheDockPanelsThatEditIt)
+{
+    KelNGObject* object = addObject();
+    window.calls.clear();
+    core->nodeAboutToBeDeleted(object->graph());
+    EXPECT_EQ(window.count(QStringLiteral("projectBrowserNodeAboutToBeDeleted")), 1);
+    EXPECT_EQ(window.count(QStringLiteral("nodeDockCrucialObjectSettingsFor")), 0);
+    EXPECT_EQ(window.count(QStringLiteral("nodeDockDeleteSubGraphPanel")), 0);
+    window.objectPanelEditsNodes = true;
+    window.subGraphPanelEditsNodes = true;
+    core->nodeAboutToBeDeleted(object->graph());
+    EXPECT_EQ(window.count(QStringLiteral("nodeDockCrucialObjectSettingsFor null")), 1);
+    EXPECT_EQ(window.count(QStringLiteral("nodeDockDeleteSubGraphPanel")), 1);
+}
+
+TEST_F(TwCoreTest, MessagesReachTheWindow)
+{
+    emit core->showTemporaryMessageSignal(QStringLiteral("hello"));
+    core->addDebugText(QStringLiteral("line"));
+    EXPECT_TRUE(window.calls.contains(QStringLiteral("statusBarShowMessage hello")));
+    EXPECT_TRUE(window.calls.contains(QStringLiteral("debugWindowAppend line")));
+    EXPECT_TRUE(core->getStorageLocation().endsWith(QStringLiteral("/Vyx-Solenne")));
+}
+
+TEST_F(TwCoreTest, SourceImageTakesTheFirstLayerAndStartsNoRender)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("source.png"));
+    QImage rgb(5, 4, QImage::Format_RGB888);
+    rgb.fill(QColor(10, 200, 30));
+    ASSERT_TRUE(QImageWriter(path).write(rgb));
+    KelNGObject* object = addObject();
+    waitForRenders(*core);
+
+    window.calls.clear();
+    ASSERT_TRUE(core->setSourceImage(path));
+    EXPECT_EQ(core->sourceImage()->size(), QSize(5, 4));
+    EXPECT_TRUE(core->sourceImage()->format() == QImage::Format_RGB32
+                || core->sourceImage()->format() == QImage::Format_ARGB32);
+    EXPECT_EQ(qRed(core->sourceImage()->pixel(2, 2)), 10);
+    EXPECT_EQ(object->effectGraph()->originalImage(), core->sourceImage());
+    EXPECT_EQ(window.count(QStringLiteral("imageViewSetMessage")), 0);
+    QTest::qWait(50);
+    EXPECT_FALSE(core->renderer()->isRunning());
+
+    const QImage before = *core->sourceImage();
+    EXPECT_FALSE(core->setSourceImage(dir.filePath(QStringLiteral("missing.png"))));
+    EXPECT_EQ(*core->sourceImage(), before);
+}
+
+TEST_F(TwCoreTest, CurrentGraphThatGoesAwayRendersTheSource)
+{
+    *core->sourceImage() = ramp(6, 5);
+    KelNGObject* outer = addObject();
+    VyxNodeGraph* inner = addEffect(dynamic_cast<VyxNodeGraph*>(outer->graph()));
+    core->setCurrentGraph(inner);
+    core->removeAndDeleteObject(outer);
+    EXPECT_EQ(core->currentGraph(), nullptr);
+
+    core->start();
+    waitForRenders(*core);
+    EXPECT_TRUE(core->renderer()->completedSucceeded());
+    EXPECT_EQ(*core->resultImage(), *core->sourceImage());
+    core->setCurrentGraph(core->rootGraph());
+}
+
+TEST_F(TwCoreTest, LayeredPhotoshopFileGivesItsFirstLayer)
+{
+    ASSERT_TRUE(core->setSourceImage(AppTest::testDataDir() + QStringLiteral("/layered.psd")));
+    EXPECT_EQ(core->sourceImage()->size(), QSize(6, 4));
+    EXPECT_EQ(core->sourceImage()->format(), QImage::Format_ARGB32);
+    EXPECT_EQ(core->sourceImage()->pixel(5, 3), qRgba(255, 0, 0, 255));
+
+    ASSERT_TRUE(core->setSourceImage(AppTest::testDataDir() + QStringLiteral("/flat.psd")));
+    EXPECT_EQ(core->sourceImage()->size(), QSize(8, 6));
+    EXPECT_EQ(qRgb(10, 20, 30) & 0xFFFFFF, core->sourceImage()->pixel(7, 5) & 0xFFFFFF);
+}
+
+TEST_F(TwCoreTest, DestroyedWhileRendering)
+{
+    auto delay = slowDown(*core);
+    addObject();
+    core->clear();
+    core->start();
+    ASSERT_TRUE(core->renderer()->isRunning());
+    core.reset();
+    delay->store(0);
+    core = std::make_unique<TwCore>(nullptr);
+}
+
+TEST(TwCoreWithoutWindow, RunsTheObjectStepsItself)
+{
+    TwCore core(nullptr);
+    VyxNodeGraph* effect = addEffect(core.rootGraph());
+    KelNGObject* object = core.addObjectFromNodeGraph(effect);
+    EXPECT_EQ(core.objectList(), (QList<KelNGObject*>{object}));
+    EXPECT_EQ(core.selectedObject(), object);
+    core.queueObjectToBeRemoved(object);
+    EXPECT_TRUE(core.objectList().isEmpty());
+    EXPECT_TRUE(core.selectedObjects().isEmpty());
+    EXPECT_EQ(core.rootGraph()->numNodes(), 2);
+    waitForRenders(core);
+}
+
+} // namespace

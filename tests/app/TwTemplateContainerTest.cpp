@@ -1,0 +1,291 @@
+#include "AppTestSupport.h"
+#include "TemplateStoreTestSupport.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/TwCore.h"
+#include "app/TwTemplateContainer.h"
+#include "effects/VyxNodeGraph.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QPointer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+
+using namespace StoreTest;
+
+namespace {
+
+QString const kUuidB = QStringLiteral("{B0000000-0000-4000-8000-000000000001}");
+QString const kUuidA = QStringLiteral("{a0000000-0000-4000-8000-000000000002}");
+QString const kUuidC = QStringLiteral("{c0000000-0000-4000-8000-000000000003}");
+QString const kUuidD = QStringLiteral("{d0000000-0000-4000-8000-000000000004}");
+
+class TwTemplateContainerTest : public ::testing::Test
+{
+protected:
+    TwTemplateContainerTest()
+    {
+        EXPECT_TRUE(home.makeTemplateFolders());
+        filterTree.setColumnCount(2);
+        specialFXTree.setColumnCount(2);
+    }
+
+    QString lumora() const { return home.storageRoot() + QStringLiteral("/templates/lumora"); }
+    QString templatePath(QString const& uuid) const { return lumora() + QLatin1Char('/') + uuid; }
+    QString iconPath(QString const& uuid) const
+    {
+        return lumora() + QStringLiteral("/icons/") + uuid + QStringLiteral(".png");
+    }
+    void writeTemplate(TemplateContent const& content, QString fileName = QString())
+    {
+        if (fileName.isEmpty())
+            fileName = content.uuid;
+        ASSERT_TRUE(writeFile(lumora() + QLatin1Char('/') + fileName, templateDocument(content)));
+    }
+    void loadInto(TwTemplateContainer& store)
+    {
+        store.loadObjectTemplates();
+        store.setFilterBrowserTreeWidget(&filterTree);
+        store.setSpecialFXBrowserTreeWidget(&specialFXTree);
+    }
+    static QStringList uuidsOf(TwTemplateContainer const& store)
+    {
+        QStringList uuids;
+        for (KelTemplate* record : store.objectTemplateList)
+            uuids << record->uuid();
+        return uuids;
+    }
+    static QStringList itemUuids(QTreeWidget const& tree)
+    {
+        QStringList uuids;
+        for (int i = 0; i < tree.topLevelItemCount(); ++i)
+            uuids << tree.topLevelItem(i)->data(0, Qt::UserRole + 1).toString();
+        return uuids;
+    }
+
+    AppTest::ScopedDataHome home;
+    PreviewScope preview;
+    QTreeWidget filterTree;
+    QTreeWidget specialFXTree;
+};
+
+TEST_F(TwTemplateContainerTest, LoadsFilesInNameOrderIgnoringCaseAndSkipsEverythingElse)
+{
+    writeTemplate({kUuidB, QStringLiteral("Bee")});
+    writeTemplate({kUuidC, QStringLiteral("Sea")});
+    writeTemplate({kUuidA, QStringLiteral("Ant")});
+    // A hidden file, a sub-folder and a symbolic link are not template files of the folder.
+    writeTemplate({kUuidD, QStringLiteral("Hidden")}, QStringLiteral(".") + kUuidD);
+    ASSERT_TRUE(QDir(lumora()).mkdir(QStringLiteral("sub")));
+    ASSERT_TRUE(writeFile(lumora() + QStringLiteral("/sub/") + kUuidD,
+                          templateDocument({kUuidD, QStringLiteral("Nested")})));
+    ASSERT_TRUE(QFile::link(templatePath(kUuidA), lumora() + QStringLiteral("/link")));
+
+    TwTemplateContainer store(nullptr, nullptr);
+    loadInto(store);
+
+    EXPECT_EQ(uuidsOf(store), (QStringList{kUuidA, kUuidB, kUuidC}));
+    EXPECT_EQ(itemUuids(filterTree), (QStringList{kUuidA, kUuidB, kUuidC}));
+    ASSERT_EQ(store.objectTemplateList.size(), 3);
+    KelTemplate* ant = store.objectTemplateList.first();
+    EXPECT_EQ(ant->name(), QStringLiteral("Ant"));
+    EXPECT_EQ(ant->filePath(), QFileInfo(templatePath(kUuidA)).absoluteFilePath());
+    // Each template is a live, editable instance of its own.
+    ASSERT_NE(ant->objectInstance(), nullptr);
+    EXPECT_TRUE(ant->objectInstance()->isTemplateInstance());
+    EXPECT_EQ(ant->objectInstance()->objectTemplate(), ant);
+    KelNodes::NodeGraph* root = ant->objectInstance()->graph()->parentGraph();
+    ASSERT_NE(root, nullptr);
+    EXPECT_NE(root->undoStack(), nullptr);
+    EXPECT_EQ(root->numNodes(), 1);
+    EXPECT_FALSE(ant->modified());
+}
+
+TEST_F(TwTemplateContainerTest, MissingFolderGivesAnEmptyStoreAndNoFolderIsMade)
+{
+    ASSERT_TRUE(QDir(home.storageRoot()).removeRecursively());
+    TwTemplateContainer store(nullptr, nullptr);
+    loadInto(store);
+    EXPECT_TRUE(store.objectTemplateList.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(home.storageRoot()));
+}
+
+TEST_F(TwTemplateContainerTest, BrowsersListTheirTypeWithTheDragRoles)
+{
+    writeTemplate({kUuidA, QStringLiteral("Ant"), QStringLiteral("Filter")});
+    writeTemplate({kUuidB, QStringLiteral("Bee"), QStringLiteral("Special FX")});
+    writeTemplate({kUuidC, QStringLiteral("Sea"), QStringLiteral("Material")});
+
+    TwTemplateContainer store(nullptr, nullptr);
+    loadInto(store);
+
+    EXPECT_FALSE(filterTree.rootIsDecorated());
+    EXPECT_FALSE(specialFXTree.rootIsDecorated());
+    EXPECT_EQ(filterTree.columnWidth(0), 220);
+    EXPECT_EQ(itemUuids(filterTree), QStringList{kUuidA});
+    EXPECT_EQ(itemUuids(specialFXTree), QStringList{kUuidB});
+    // Another type is in the store, found by UUID in any letter case, but in no browser.
+    KelTemplate* other = store.getObjectTemplateFromUuid(kUuidC.toUpper());
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(other->type(), QStringLiteral("Material"));
+    EXPECT_EQ(store.filterBrowserItem(other), nullptr);
+    EXPECT_EQ(store.specialFXBrowserItem(other), nullptr);
+
+    for (QTreeWidget* tree : {&filterTree, &specialFXTree}) {
+        QTreeWidgetItem* item = tree->topLevelItem(0);
+        KelTemplate* record = store.getObjectTemplateFromUuid(item->data(0, Qt::UserRole + 1).toString());
+        ASSERT_NE(record, nullptr);
+        EXPECT_EQ(item->type(), 0);
+        EXPECT_EQ(item->text(0), record->name());
+        EXPECT_EQ(item->data(0, Qt::UserRole).toString(), QStringLiteral("Insert:TemplateObject"));
+        EXPECT_EQ(item->data(0, Qt::UserRole + 1).toString(), record->uuid());
+        EXPECT_FALSE(item->icon(0).isNull());
+        EXPECT_TRUE(item->text(1).isEmpty());
+    }
+    EXPECT_EQ(store.filterBrowserItem(store.getObjectTemplateFromUuid(kUuidA)),
+              filterTree.topLevelItem(0));
+    EXPECT_EQ(store.specialFXBrowserItem(store.getObjectTemplateFromUuid(kUuidB)),
+              specialFXTree.topLevelItem(0));
+}
+
+TEST_F(TwTemplateContainerTest, MissingIconIsRenderedAndWrittenAnExistingOneIsRead)
+{
+    writeTemplate({kUuidA, QStringLiteral("Ant")});
+    writeTemplate({kUuidB, QStringLiteral("Bee")});
+    QImage kept(3, 3, QImage::Format_ARGB32);
+    kept.fill(0xFF00FF00u);
+    ASSERT_TRUE(kept.save(iconPath(kUuidB), "PNG"));
+
+    TwTemplateContainer store(nullptr, nullptr);
+    store.loadObjectTemplates();
+
+    // The rendered icon is the effect (an inversion) on the sample picture, also on disk.
+    QImage const rendered = store.getObjectTemplateFromUuid(kUuidA)->objectIcon().toImage();
+    ASSERT_EQ(rendered.size(), QSize(6, 4));
+    EXPECT_EQ(rendered.pixel(2, 2), inverted(kSampleColour));
+    QImage const written(iconPath(kUuidA));
+    ASSERT_FALSE(written.isNull());
+    EXPECT_EQ(written.pixel(2, 2), inverted(kSampleColour));
+
+    QImage const read = store.getObjectTemplateFromUuid(kUuidB)->objectIcon().toImage();
+    ASSERT_EQ(read.size(), QSize(3, 3));
+    EXPECT_EQ(read.pixel(1, 1), 0xFF00FF00u);
+}
+
+TEST_F(TwTemplateContainerTest, FilesThatHoldNoUsableTemplateAreSkipped)
+{
+    writeTemplate({kUuidA, QStringLiteral("Ant")});
+    ASSERT_TRUE(writeFile(templatePath(kUuidB), "<graph><nodes>"));
+    // A graph document whose only node is no graph.
+    ASSERT_TRUE(writeFile(templatePath(kUuidC),
+                          "<!DOCTYPE MarrowindGraphNode><graph><nodes>"
+                          "<operator.inversion uid=\"1\" uuid=\"{21051af5-3c09-487b-ab7b-e4a35fdff084}\"/>"
+                          "</nodes></graph>"));
+    // UUIDs that must never name a file.
+    writeTemplate({QStringLiteral("../../../../escaped"), QStringLiteral("Escape")},
+                  QStringLiteral("escape1"));
+    writeTemplate({QStringLiteral("{../../../../../../../../../../escape}"), QStringLiteral("Braced")},
+                  QStringLiteral("escape2"));
+    writeTemplate({QString(), QStringLiteral("Empty")}, QStringLiteral("escape3"));
+    QStringList const before = filesBelow(home.path());
+
+    TwTemplateContainer store(nullptr, nullptr);
+    loadInto(store);
+
+    EXPECT_EQ(uuidsOf(store), QStringList{kUuidA});
+    EXPECT_EQ(filterTree.topLevelItemCount(), 1);
+    // Only the one valid template got its icon; nothing else was written anywhere.
+    QStringList expected = before;
+    expected << QStringLiteral("Vyx-Solenne/templates/lumora/icons/") + kUuidA + QStringLiteral(".png");
+    expected.sort();
+    EXPECT_EQ(filesBelow(home.path()), expected);
+}
+
+TEST_F(TwTemplateContainerTest, PartlyLoadedTemplateStillLoadsAtStartUpWithADebugLine)
+{
+    writeTemplate({kUuidA, QStringLiteral("Partial"), QStringLiteral("Filter"), true});
+    AppTest::RecordingMainWindow window;
+    TwCore core(&window);
+    TwTemplateContainer* store = core.templateStore();
+    ASSERT_NE(store, nullptr);
+    store->loadObjectTemplates();
+
+    KelTemplate* record = store->getObjectTemplateFromUuid(kUuidA);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->name(), QStringLiteral("Partial"));
+    bool reported = false;
+    for (QString const& call : window.calls)
+        reported = reported || (call.startsWith(QStringLiteral("debugWindowAppend"))
+                                && call.contains(templatePath(kUuidA)));
+    EXPECT_TRUE(reported) << window.calls.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(TwTemplateContainerTest, GeneratedNamesCountOnlyTheFilterBrowser)
+{
+    writeTemplate({kUuidA, QStringLiteral("New template")});
+    writeTemplate({kUuidB, QStringLiteral("New template 1")});
+    writeTemplate({kUuidC, QStringLiteral("Special"), QStringLiteral("Special FX")});
+
+    TwTemplateContainer store(nullptr, nullptr);
+    loadInto(store);
+    EXPECT_TRUE(store.existsTemplateWithName(QStringLiteral("New template")));
+    EXPECT_FALSE(store.existsTemplateWithName(QStringLiteral("new template")));
+    EXPECT_FALSE(store.existsTemplateWithName(QStringLiteral("Special")));
+    EXPECT_EQ(store.generatedName(), QStringLiteral("New template 2"));
+
+}
+
+TEST_F(TwTemplateContainerTest, GeneratedNameTakesThePlainNameWhenOnlyANumberedOneIsTaken)
+{
+    writeTemplate({kUuidB, QStringLiteral("New template 1")});
+    TwTemplateContainer store(nullptr, nullptr);
+    loadInto(store);
+    EXPECT_EQ(store.generatedName(), QStringLiteral("New template"));
+}
+
+TEST_F(TwTemplateContainerTest, RemovedNodeLosesItsViewItem)
+{
+    writeTemplate({kUuidA, QStringLiteral("Ant")});
+    TwTemplateContainer store(nullptr, nullptr);
+    store.loadObjectTemplates();
+    KelNodes::NodeGraph* graph = store.getObjectTemplateFromUuid(kUuidA)->objectInstance()->graph();
+    ASSERT_GE(graph->numNodes(), 1);
+    KelNodes::Node* node = graph->nodes().last();
+    QPointer<QObject> item = new QObject;
+    node->setViewItem(item);
+    EXPECT_EQ(graph->removeNode(node), 0);
+    EXPECT_TRUE(item.isNull());
+}
+
+TEST_F(TwTemplateContainerTest, ClearingDeletesEveryInstanceOnce)
+{
+    writeTemplate({kUuidA, QStringLiteral("Ant")});
+    writeTemplate({kUuidB, QStringLiteral("Bee")});
+    TwTemplateContainer store(nullptr, nullptr);
+    loadInto(store);
+    QPointer<KelNGObject> first = store.objectTemplateList.at(0)->objectInstance();
+    QPointer<KelNGObject> second = store.objectTemplateList.at(1)->objectInstance();
+    store.clear();
+    EXPECT_TRUE(first.isNull());
+    EXPECT_TRUE(second.isNull());
+    EXPECT_TRUE(store.objectTemplateList.isEmpty());
+}
+
+TEST_F(TwTemplateContainerTest, UnknownUuidGivesNoObjectButMarksTheProjectModified)
+{
+    writeTemplate({kUuidA, QStringLiteral("Ant")});
+    AppTest::RecordingMainWindow window;
+    TwCore core(&window);
+    core.templateStore()->loadObjectTemplates();
+    ASSERT_FALSE(core.isModified());
+    EXPECT_EQ(core.addTemplateObject(kUuidB), nullptr);
+    EXPECT_TRUE(core.isModified());
+    EXPECT_TRUE(core.objectList().isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,99 @@
+#include "style/KelHelpButton.h"
+#include "style/KelRollOut.h"
+#include "style/KelToolBar.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+const QString NORMAL = QStringLiteral(":/images/title_bar_button_normal.png");
+const QString HOVER = QStringLiteral(":/images/title_bar_button_hover.png");
+const QString PRESSED = QStringLiteral(":/images/title_bar_button_pressed.png");
+const QString SYMBOL = QStringLiteral(":/images/title_bar_help.png");
+
+// The two layers as the button should show them at the given size.
+QImage expectedFace(const QString& background, QSize size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    for (const QString& name : {background, SYMBOL}) {
+        painter.drawPixmap(QRect(QPoint(0, 0), size),
+                           QPixmap(name).scaled(size, Qt::IgnoreAspectRatio,
+                                                Qt::SmoothTransformation));
+    }
+    return image;
+}
+
+QImage face(KelHelpButton& button)
+{
+    QImage image(button.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    button.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image;
+}
+
+TEST(HelpButtonTest, PicturesAreCompiledIn)
+{
+    for (const QString& name : {NORMAL, HOVER, PRESSED, SYMBOL})
+        EXPECT_FALSE(QPixmap(name).isNull()) << name.toStdString();
+}
+
+TEST(HelpButtonTest, StyleChangeFixesTheSizeToTheNormalPicture)
+{
+    KelHelpButton button;
+    EXPECT_TRUE(button.text().isEmpty());
+    EXPECT_EQ(button.sizeHint(), QPixmap(NORMAL).size());
+    EXPECT_EQ(button.minimumSize(), QSize(0, 0));
+    EXPECT_EQ(button.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+
+    QEvent change(QEvent::StyleChange);
+    EXPECT_TRUE(QApplication::sendEvent(&button, &change));
+    EXPECT_EQ(button.minimumSize(), QPixmap(NORMAL).size());
+    EXPECT_EQ(button.maximumSize(), QPixmap(NORMAL).size());
+}
+
+TEST(HelpButtonTest, EveryPointOfTheWidgetPressesIt)
+{
+    KelHelpButton button;
+    button.resize(40, 30);
+    button.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
+    QSignalSpy clicked(&button, &QAbstractButton::clicked);
+    QTest::mousePress(&button, Qt::LeftButton, Qt::NoModifier, QPoint(0, 0));
+    EXPECT_TRUE(button.isDown());
+    QTest::mouseRelease(&button, Qt::LeftButton, Qt::NoModifier, QPoint(39, 29));
+    EXPECT_EQ(clicked.count(), 1);
+}
+
+TEST(HelpButtonTest, FaceFollowsTheButtonState)
+{
+    KelHelpButton button;
+    button.resize(32, 24);
+    const QImage normal = face(button);
+    EXPECT_EQ(normal, expectedFace(NORMAL, button.size()));
+
+    button.setAttribute(Qt::WA_UnderMouse, true);
+    EXPECT_EQ(face(button), expectedFace(HOVER, button.size()));
+
+    button.setDown(true);
+    const QImage pressed = face(button);
+    EXPECT_EQ(pressed, expectedFace(PRESSED, button.size()));
+    EXPECT_NE(pressed, normal);
+}
+
+TEST(HelpButtonTest, ShellsAreMetaObjectClasses)
+{
+    KelRollOut rollOut;
+    KelToolBar toolBar;
+    EXPECT_STREQ(rollOut.metaObject()->className(), "KelRollOut");
+    EXPECT_STREQ(toolBar.metaObject()->className(), "KelToolBar");
+    EXPECT_NE(qobject_cast<QToolBar*>(&toolBar), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,329 @@
+#include "style/KelStyle.h"
+#include "style/KelToolBox.h"
+#include "style/KelToolBoxButton.h"
+
+#include "KelStyleTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDockWidget>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListView>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QSplashScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+#include <QTreeView>
+
+using namespace KelStyleTest;
+
+namespace {
+
+const QColor kWindow(10, 11, 12);
+const QColor kScrollChildWindow(13, 14, 15);
+const QColor kWindowText(200, 201, 202);
+const QColor kDisabledWindowText(100, 101, 102);
+const QColor kScrollBase(20, 21, 22);
+const QColor kScrollText(220, 221, 222);
+const QColor kItemBase(30, 31, 32);
+const QColor kItemText(230, 231, 232);
+const QColor kLabelText(180, 181, 182);
+const QColor kFrameText(170, 171, 172);
+
+class KelStylePolishTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        store()->clear();
+        store()->add(QStringLiteral("AppPalette.active.windowColor"), kWindow);
+        store()->add(QStringLiteral("AppPalette.scrollareaChild.windowColor"), kScrollChildWindow);
+        store()->add(QStringLiteral("AppPalette.active.windowTextColor"), kWindowText);
+        store()->add(QStringLiteral("AppPalette.disabled.windowTextColor"), kDisabledWindowText);
+        store()->add(QStringLiteral("AppPalette.active.highlightedColor"), QColor(40, 90, 160));
+        store()->add(QStringLiteral("AppPalette.ScrollArea.baseColor"), kScrollBase);
+        store()->add(QStringLiteral("AppPalette.ScrollArea.textColor"), kScrollText);
+        store()->add(QStringLiteral("AppPalette.ItemView.baseColor"), kItemBase);
+        store()->add(QStringLiteral("AppPalette.ItemView.textColor"), kItemText);
+        store()->add(QStringLiteral("AppPalette.Label.windowTextColor"), kLabelText);
+        store()->add(QStringLiteral("AppPalette.Frame.windowTextColor"), kFrameText);
+        store()->add(QStringLiteral("AppPalette.SpinBox.textColor"), QColor(1, 2, 3));
+        store()->add(QStringLiteral("AppPalette.MenuBar.buttonTextColor"), QColor(4, 5, 6));
+        store()->add(QStringLiteral("AppPalette.MenuBar.buttonColor"), QColor(7, 8, 9));
+        store()->add(QStringLiteral("AppPalette.ToolBarButton.buttonTextColor"), QColor(50, 51, 52));
+        store()->add(QStringLiteral("AppPalette.ToolButton.buttonTextColor"), QColor(60, 61, 62));
+        store()->add(QStringLiteral("AppPalette.ToolTip.textColor"), QColor(70, 71, 72));
+    }
+    void TearDown() override { store()->clear(); }
+
+    static QColor role(const QWidget& w, QPalette::ColorRole r,
+                       QPalette::ColorGroup g = QPalette::Active)
+    {
+        return w.palette().color(g, r);
+    }
+
+    KelStyle style;
+};
+
+TEST_F(KelStylePolishTest, CommonPaletteAndFont)
+{
+    QWidget plain;
+    style.polish(&plain);
+    EXPECT_EQ(role(plain, QPalette::Window), kWindow);
+    EXPECT_EQ(role(plain, QPalette::Window, QPalette::Inactive), kWindow);
+    EXPECT_EQ(role(plain, QPalette::WindowText), kWindowText);
+    EXPECT_EQ(role(plain, QPalette::WindowText, QPalette::Disabled), kDisabledWindowText);
+    EXPECT_EQ(role(plain, QPalette::Highlight), QColor(40, 90, 160));
+    EXPECT_EQ(plain.font().family(), QStringLiteral("Geneva"));
+    EXPECT_EQ(plain.font().pixelSize(), 11);
+    EXPECT_EQ(plain.font().weight(), QFont::Normal);
+    EXPECT_NEAR(plain.font().letterSpacing(), 1.33, 0.01);
+    EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipText), QColor(70, 71, 72));
+}
+
+TEST_F(KelStylePolishTest, SplashScreenKeepsItsWindowColour)
+{
+    QSplashScreen splash;
+    const QColor before = role(splash, QPalette::Window);
+    style.polish(&splash);
+    EXPECT_EQ(role(splash, QPalette::Window), before);
+    EXPECT_EQ(role(splash, QPalette::WindowText), kWindowText);
+}
+
+TEST_F(KelStylePolishTest, ChildOfAScrollAreaViewportGetsItsOwnWindowColour)
+{
+    QScrollArea area;
+    auto* child = new QWidget(area.viewport());
+    style.polish(child);
+    EXPECT_EQ(role(*child, QPalette::Window), kScrollChildWindow);
+}
+
+TEST_F(KelStylePolishTest, LineEditsInsideSpinBoxesKeepTheCommonPalette)
+{
+    QLineEdit standalone;
+    style.polish(&standalone);
+    EXPECT_EQ(role(standalone, QPalette::Base), kScrollBase);
+    EXPECT_EQ(role(standalone, QPalette::Text), kScrollText);
+
+    QSpinBox spin;
+    auto* inner = spin.findChild<QLineEdit*>();
+    ASSERT_NE(inner, nullptr);
+    const QColor baseBefore = role(*inner, QPalette::Base);
+    style.polish(inner);
+    EXPECT_EQ(role(*inner, QPalette::Base), baseBefore);
+    EXPECT_NE(role(*inner, QPalette::Base), kScrollBase);
+    EXPECT_EQ(role(*inner, QPalette::Window), kWindow);
+
+    style.polish(&spin);
+    EXPECT_EQ(role(spin, QPalette::Text), QColor(1, 2, 3));
+}
+
+TEST_F(KelStylePolishTest, FirstMatchingClassDecides)
+{
+    QLabel label;
+    style.polish(&label);
+    EXPECT_EQ(role(label, QPalette::WindowText), kLabelText);
+
+    QFrame frame;
+    style.polish(&frame);
+    EXPECT_EQ(role(frame, QPalette::WindowText), kFrameText);
+
+    QTreeView view;
+    style.polish(&view);
+    EXPECT_EQ(role(view, QPalette::Base), kItemBase);
+    EXPECT_EQ(role(view, QPalette::Text), kItemText);
+
+    QScrollArea area;
+    style.polish(&area);
+    EXPECT_EQ(role(area, QPalette::Base), kScrollBase);
+}
+
+TEST_F(KelStylePolishTest, MenuBarTabBarAndToolButtons)
+{
+    QMenuBar bar;
+    style.polish(&bar);
+    EXPECT_TRUE(bar.testAttribute(Qt::WA_NoSystemBackground));
+    EXPECT_TRUE(bar.hasMouseTracking());
+    EXPECT_EQ(bar.font().pixelSize(), 12);
+    EXPECT_DOUBLE_EQ(bar.font().letterSpacing(), 1.0);
+    EXPECT_EQ(role(bar, QPalette::ButtonText), QColor(4, 5, 6));
+    EXPECT_EQ(role(bar, QPalette::Button), QColor(7, 8, 9));
+
+    QTabBar tabs;
+    style.polish(&tabs);
+    EXPECT_EQ(tabs.font().pixelSize(), 12);
+    EXPECT_EQ(tabs.font().weight(), QFont::Bold);
+    EXPECT_TRUE(tabs.hasMouseTracking());
+
+    QToolBar toolBar;
+    auto* inBar = new QToolButton(&toolBar);
+    style.polish(inBar);
+    EXPECT_EQ(role(*inBar, QPalette::ButtonText), QColor(50, 51, 52));
+    QToolButton loose;
+    style.polish(&loose);
+    EXPECT_EQ(role(loose, QPalette::ButtonText), QColor(60, 61, 62));
+    EXPECT_TRUE(loose.hasMouseTracking());
+}
+
+TEST_F(KelStylePolishTest, ToolBoxSectionsAreBold)
+{
+    KelToolBox toolBox;
+    auto* page = new QWidget;
+    toolBox.addItem(page, QStringLiteral("Section"));
+    auto* header = toolBox.findChild<KelToolBoxButton*>();
+    ASSERT_NE(header, nullptr);
+
+    style.polish(page);
+    style.polish(header);
+    EXPECT_EQ(page->font().weight(), QFont::Bold);
+    EXPECT_EQ(page->font().pixelSize(), 11);
+    EXPECT_EQ(header->font().weight(), QFont::Bold);
+    EXPECT_EQ(header->font().pixelSize(), 12);
+}
+
+TEST_F(KelStylePolishTest, DockWidgetsShowNoNativeTitleBar)
+{
+    QDockWidget dock;
+    style.polish(&dock);
+    QWidget* title = dock.titleBarWidget();
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->metaObject(), &QWidget::staticMetaObject);
+    EXPECT_EQ(title->parentWidget(), &dock);
+}
+
+TEST_F(KelStylePolishTest, MainWindowGetsATopToolBarWithASpacerPerPolish)
+{
+    style.setCornerPixmap(solidPixmap(40, 20, Qt::blue));
+    QMainWindow window;
+    EXPECT_TRUE(window.findChildren<QToolBar*>().isEmpty());
+
+    style.polish(&window);
+    const QList<QToolBar*> toolBars = window.findChildren<QToolBar*>();
+    ASSERT_EQ(toolBars.size(), 1);
+    QToolBar* top = toolBars.first();
+    EXPECT_EQ(window.toolBarArea(top), Qt::TopToolBarArea);
+    EXPECT_FALSE(top->isMovable());
+    EXPECT_EQ(top->toolButtonStyle(), Qt::ToolButtonIconOnly);
+    EXPECT_EQ(top->minimumHeight(), 44);
+    EXPECT_EQ(top->maximumHeight(), 44);
+    ASSERT_EQ(top->actions().size(), 1);
+    QWidget* first = top->widgetForAction(top->actions().first());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->minimumSize(), QSize(50, 30));
+
+    // A new corner pixmap does not resize what was polished before; each polish adds a spacer.
+    style.setCornerPixmap(solidPixmap(80, 40, Qt::blue));
+    EXPECT_EQ(first->minimumSize(), QSize(50, 30));
+    style.polish(&window);
+    EXPECT_EQ(window.findChildren<QToolBar*>().size(), 1);
+    ASSERT_EQ(top->actions().size(), 2);
+    EXPECT_EQ(top->widgetForAction(top->actions().first())->minimumSize(), QSize(90, 50));
+}
+
+TEST_F(KelStylePolishTest, ExistingTopToolBarGetsTheSpacerFirst)
+{
+    QMainWindow window;
+    auto* left = new QToolBar;
+    window.addToolBar(Qt::LeftToolBarArea, left);
+    auto* top = new QToolBar;
+    window.addToolBar(Qt::TopToolBarArea, top);
+    QAction* existing = top->addAction(QStringLiteral("Open"));
+
+    style.polish(&window);
+    ASSERT_EQ(top->actions().size(), 2);
+    EXPECT_EQ(top->actions().at(1), existing);
+    EXPECT_TRUE(left->actions().isEmpty());
+}
+
+TEST_F(KelStylePolishTest, LeftToolBarGetsMarginsAndASpacer)
+{
+    QMainWindow window;
+    auto* left = new QToolBar;
+    window.addToolBar(Qt::LeftToolBarArea, left);
+    QAction* tool = left->addAction(QStringLiteral("Brush"));
+
+    style.polish(left);
+    EXPECT_EQ(left->layout()->contentsMargins(), QMargins(9, 9, 9, 9));
+    ASSERT_EQ(left->actions().size(), 2);
+    EXPECT_EQ(left->actions().at(1), tool);
+    EXPECT_EQ(left->widgetForAction(left->actions().first())->minimumSize(), QSize(10, 22));
+
+    auto* bottom = new QToolBar;
+    window.addToolBar(Qt::BottomToolBarArea, bottom);
+    style.polish(bottom);
+    EXPECT_TRUE(bottom->actions().isEmpty());
+}
+
+TEST_F(KelStylePolishTest, ActionFollowedBySeparator)
+{
+    EXPECT_FALSE(actionFollowedBySeparator(nullptr, QStringLiteral("File")));
+    QMenuBar bar;
+    bar.addAction(QStringLiteral("File"));
+    bar.addSeparator();
+    bar.addAction(QStringLiteral("Edit"));
+    bar.addAction(QStringLiteral("File"));
+    EXPECT_TRUE(actionFollowedBySeparator(&bar, QStringLiteral("File")));
+    EXPECT_FALSE(actionFollowedBySeparator(&bar, QStringLiteral("Edit")));
+    EXPECT_FALSE(actionFollowedBySeparator(&bar, QStringLiteral("View")));
+
+    QMenuBar last;
+    last.addAction(QStringLiteral("Help"));
+    EXPECT_FALSE(actionFollowedBySeparator(&last, QStringLiteral("Help")));
+}
+
+TEST_F(KelStylePolishTest, AddTabButtonRect)
+{
+    QWidget host;
+    host.resize(600, 40);
+    auto* tabBar = new QTabBar(&host);
+    tabBar->addTab(QStringLiteral("One"));
+    tabBar->addTab(QStringLiteral("Two"));
+    tabBar->resize(500, 30);
+    EXPECT_TRUE(addTabButtonRect(tabBar).isNull());
+    EXPECT_TRUE(addTabButtonRect(nullptr).isNull());
+    EXPECT_TRUE(addTabButtonRect(&host).isNull());
+
+    host.setProperty("addTabButtonVisible", true);
+    const QRect last = tabBar->tabRect(1);
+    const QRect strip = addTabButtonRect(tabBar);
+    EXPECT_EQ(strip, QRect(QPoint(last.right() - 23, last.top()), last.bottomRight()));
+    EXPECT_EQ(strip.width(), 24);
+}
+
+TEST_F(KelStylePolishTest, AddTabButtonRectStopsAtTheScrollButtons)
+{
+    QWidget host;
+    host.setProperty("addTabButtonVisible", true);
+    auto* tabBar = new QTabBar(&host);
+    tabBar->setUsesScrollButtons(true);
+    tabBar->setElideMode(Qt::ElideNone);
+    for (int i = 0; i < 12; ++i)
+        tabBar->addTab(QStringLiteral("A rather wide tab %1").arg(i));
+    tabBar->setGeometry(0, 0, 300, 30);
+    host.resize(300, 30);
+    host.show();
+
+    int leftmost = tabBar->tabRect(tabBar->count() - 1).right() + 2;
+    int visibleButtons = 0;
+    for (QToolButton* button : tabBar->findChildren<QToolButton*>()) {
+        if (button->arrowType() != Qt::NoArrow && !button->isHidden()) {
+            leftmost = qMin(leftmost, button->x());
+            ++visibleButtons;
+        }
+    }
+    ASSERT_EQ(visibleButtons, 2);
+    const QRect strip = addTabButtonRect(tabBar);
+    EXPECT_EQ(strip.right(), leftmost);
+    EXPECT_EQ(strip.width(), 24);
+    EXPECT_LT(strip.right(), tabBar->width());
+}
+
+} // namespace
