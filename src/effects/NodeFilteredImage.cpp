@@ -268,7 +268,8 @@ int NodeFilteredImage::filter(KelUtils::StatusObserver* observer)
     // (the bytes are the same).
     NodeOriginalImage const* source = m_graph->sourceNode();
     const bool copyRows = source && colourSource == source->toBase3DGenerator()
-                          && source->imageRow(rect.top()) && rect.right() < source->imageWidth()
+                          && source->imageRow(rect.top()) && source->imageRow(rect.bottom())
+                          && rect.left() >= 0 && rect.right() < source->imageWidth()
                           && (!alphaSource
                               || (alphaSource == source->toBase1DGenerator() && !source->upstream1D()));
     const bool copyAlpha = copyRows && alphaSource && source->readsImageAlpha();

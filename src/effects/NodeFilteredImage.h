@@ -43,7 +43,8 @@ public:
     // The effect's alpha (the source node's when the effect has none) mixed by the opacity.
     unsigned int getSample(QPoint const& point) const override;
 
-    // The row loop of a render over the graph's rectangle; 0, or -1 on failure/cancellation.
+    // The row loop of a render over the graph's rectangle, on the graph's render threads
+    // (ParallelRows); 0, or -1 on failure/cancellation.
     int filter(KelUtils::StatusObserver* observer);
 
     QImage const& destinationImage() const { return m_image; }

@@ -45,6 +45,20 @@ int GraphLoader::storedUid(QDomElement const& section)
         ? readUid(section.attribute(QStringLiteral("uid"))) : -1;
 }
 
+bool GraphLoader::carriesOwnSection(QDomElement const& element)
+{
+    // A stored graph's section has a uid; a document's root has none and holds the graph's
+    // own state only when someone put a frame or parameters there.
+    if (element.hasAttribute(QStringLiteral("uid")))
+        return true;
+    for (QString const& tag : {QStringLiteral("keyframes"), QStringLiteral("paramset"),
+                               QStringLiteral("data")}) {
+        if (!element.firstChildElement(tag).isNull())
+            return true;
+    }
+    return false;
+}
+
 // --- checking the structure before anything changes ------------------------------------------
 
 bool GraphLoader::validateSection(QDomElement const& section, int depth, QSet<int>& uids)
@@ -163,7 +177,10 @@ GraphLoader::Result GraphLoader::loadInto(NodeGraph* graph, QDomElement const& e
     if (!name.isEmpty())
         graph->setName(KelUtils::fromBase64(name));
     graph->callLoadHooks(nullptr, element);
-    graph->paramContainer()->loadState(element);
+    // Loading members into a graph that is already there must not reset its frame, graph
+    // keyframes or settings: only a graph section of its own replaces them.
+    if (graph != m_graph || carriesOwnSection(element))
+        graph->paramContainer()->loadState(element);
 
     const QDomElement nodes = element.firstChildElement(NodesTag);
     if (nodes.isNull())

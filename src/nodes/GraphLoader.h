@@ -24,7 +24,8 @@ class NodeGraph;
 // the graph, and sub-graphs nested absurdly deep make the whole call fail with nothing added.
 // A section of an unknown node type is skipped with its links and the rest is loaded; the call
 // then reports -1. Stored uids outside 1..2^30, or already taken when uids are kept, get a new
-// free number, recorded in the uid map so that links still land on the right nodes.
+// free number, recorded in the uid map so that links still land on the right nodes. The loading
+// graph's own settings, frame and keyframes change only when the element carries them.
 class GraphLoader
 {
 public:
@@ -56,6 +57,9 @@ private:
     void rollback();
 
     static int storedUid(QDomElement const& section);
+    // Whether a graph element holds the loading graph's own section (settings, frame,
+    // keyframes) and not only members.
+    static bool carriesOwnSection(QDomElement const& element);
 
     NodeGraph* m_graph;
     bool m_keepUid;

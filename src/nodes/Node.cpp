@@ -519,29 +519,37 @@ int Node::loadStateSpecific(QDomElement const& /*section*/)
 int Node::storeConnections(QDomDocument& document, QDomElement& parent, QList<Node*> const& nodes,
                            bool bothEnds) const
 {
+    storeOwnConnections(document, parent, nodes, bothEnds);
+    return 0;
+}
+
+void Node::storeOwnConnections(QDomDocument& document, QDomElement& parent,
+                               QList<Node*> const& nodes, bool bothEnds) const
+{
     const bool thisStored = isInList(nodes);
-    for (int i = 0; i < numTerminals(); ++i) {
-        Terminal const* own = terminal(i);
-        if (!own)
+    for (Terminal const* own : std::as_const(m_terminals)) {
+        if (!own || own->hostNode() != this)
             continue;
         for (Terminal const* peer : own->connections()) {
             Node const* host = peer ? peer->hostNode() : nullptr;
-            if (!host)
-                continue;
-            const bool peerStored = host->isInList(nodes);
-            const bool qualifies = bothEnds ? (thisStored && peerStored) : (thisStored || peerStored);
             // Written once, by the end with the lower uid.
-            if (!qualifies || !(m_uid < host->uid()))
+            if (!host || !(m_uid < host->uid())
+                || !linkIsStored(thisStored, host->isInList(nodes), bothEnds))
                 continue;
-            QDomElement connection = document.createElement(QStringLiteral("connection"));
-            connection.setAttribute(QStringLiteral("node_uid1"), KelUtils::formatXmlInt(m_uid));
-            connection.setAttribute(QStringLiteral("node_uid2"), KelUtils::formatXmlInt(host->uid()));
-            connection.setAttribute(QStringLiteral("terminal1"), own->name());
-            connection.setAttribute(QStringLiteral("terminal2"), peer->name());
-            parent.appendChild(connection);
+            appendConnection(document, parent, own, peer);
         }
     }
-    return 0;
+}
+
+void Node::appendConnection(QDomDocument& document, QDomElement& parent, Terminal const* own,
+                            Terminal const* peer)
+{
+    QDomElement connection = document.createElement(QStringLiteral("connection"));
+    connection.setAttribute(QStringLiteral("node_uid1"), KelUtils::formatXmlInt(own->hostNode()->uid()));
+    connection.setAttribute(QStringLiteral("node_uid2"), KelUtils::formatXmlInt(peer->hostNode()->uid()));
+    connection.setAttribute(QStringLiteral("terminal1"), own->name());
+    connection.setAttribute(QStringLiteral("terminal2"), peer->name());
+    parent.appendChild(connection);
 }
 
 int Node::loadConnection(Node* other, QString const& ownTerminal, QString const& otherTerminal)

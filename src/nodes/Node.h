@@ -147,6 +147,18 @@ protected:
 
     // For graphs, whose terminal list is rebuilt from their members' terminals.
     QList<Terminal*>& terminalListRef() const { return m_terminals; }
+    // The links of the terminals this node hosts itself (a graph's list also holds its
+    // members'), each written by the end with the lower uid.
+    void storeOwnConnections(QDomDocument& document, QDomElement& parent,
+                             QList<Node*> const& nodes, bool bothEnds) const;
+    // Whether a link belongs to what is stored, by which ends are among the stored nodes.
+    static bool linkIsStored(bool oneStored, bool otherStored, bool bothEnds)
+    {
+        return bothEnds ? (oneStored && otherStored) : (oneStored || otherStored);
+    }
+    // One "connection" element, written by the host of `own`.
+    static void appendConnection(QDomDocument& document, QDomElement& parent, Terminal const* own,
+                                 Terminal const* peer);
     void setLevelCache(bool withOuter, int level) const;
     int levelCache(bool withOuter) const { return withOuter ? m_levelOuter : m_levelInner; }
 

@@ -255,6 +255,11 @@ void NodeGraph::unload()
         delete m_nodes.takeFirst();
     setDirty();
     m_uidCounter = 1;
+    // Loading members leaves the graph's own frame and keyframes alone, so a graph emptied
+    // for the next project drops the last one's here.
+    for (int frame : m_container.keyframes())
+        m_container.removeGraphKeyframe(frame);
+    m_container.setCurrentFrame(0);
 }
 
 // --- evaluation order ------------------------------------------------------------------------
@@ -668,16 +673,44 @@ int NodeGraph::storeConnections(QList<Node*> const& list, QDomDocument& document
     parent.appendChild(connections);
     for (Node const* member : std::as_const(m_nodes))
         member->storeConnections(document, connections, list, bothEnds);
+    storeLeavingConnections(this, document, connections, list, bothEnds);
     return 0;
 }
 
 int NodeGraph::storeConnections(QDomDocument& document, QDomElement& parent,
                                 QList<Node*> const& nodes, bool bothEnds) const
 {
-    // The graph's terminal list belongs to its members; they write their own links.
+    // The links of the graph's own terminals (a compound node's inputs and outputs) are its
+    // own to write; the rest of its terminal list belongs to its members, which write theirs.
+    storeOwnConnections(document, parent, nodes, bothEnds);
     for (Node const* member : std::as_const(m_nodes))
         member->storeConnections(document, parent, nodes, bothEnds);
     return 0;
+}
+
+void NodeGraph::storeLeavingConnections(NodeGraph const* storing, QDomDocument& document,
+                                        QDomElement& parent, QList<Node*> const& nodes,
+                                        bool bothEnds) const
+{
+    // The far end of a link that leaves the storing graph, or reaches its own terminals, is
+    // never asked to write: the inside end writes it, also when the far end's uid is lower.
+    for (Node const* member : std::as_const(m_nodes)) {
+        const bool memberStored = member->isInList(nodes);
+        for (Terminal const* own : member->terminalList()) {
+            if (!own || own->hostNode() != member)
+                continue;
+            for (Terminal const* peer : own->connections()) {
+                Node const* host = peer ? peer->hostNode() : nullptr;
+                if (!host || (host != storing && host->isInsideOf(storing))
+                    || !(host->uid() < member->uid())
+                    || !linkIsStored(memberStored, host->isInList(nodes), bothEnds))
+                    continue;
+                appendConnection(document, parent, own, peer);
+            }
+        }
+        if (NodeGraph const* sub = member->toNodeGraph())
+            sub->storeLeavingConnections(storing, document, parent, nodes, bothEnds);
+    }
 }
 
 // --- graph document: loading ----------------------------------------------------------------

@@ -71,6 +71,7 @@ public:
     // Every member's container moves to `frame`; the first refusal stops the walk with -1.
     int setCurrentFrame(int frame);
 
+    // The links of the graph's own terminals, then those of every member at any depth.
     int storeConnections(QDomDocument& document, QDomElement& parent, QList<Node*> const& nodes,
                          bool bothEnds) const override;
     // Rebuilds the terminal list: the graph's own terminals, then the members' terminals that
@@ -102,7 +103,8 @@ public:
     int expand(NodeGraph* sub);
     // Wraps a member into a new sub-graph made by addSubGraph; null for a non-member.
     NodeGraph* collapse(Node* node, int uid);
-    // Deletes every member without event 1 and restarts the uid counter at 1.
+    // Deletes every member without event 1, restarts the uid counter at 1 and puts the graph
+    // back at frame 0 without graph keyframes.
     void unload();
 
     void setDirty();
@@ -128,9 +130,13 @@ public:
     QDomDocument* store(QList<Node*> const& list, bool callHooks, bool embed, bool bothEnds) const;
     int store(QList<Node*> const& list, QDomDocument& document, QDomElement& parent,
               storeConnFlag flag, bool callHooks, bool embed) const;
+    // Every link of the stored set once: by its lower-uid end when both ends lie inside this
+    // graph, otherwise by the end inside it.
     int storeConnections(QList<Node*> const& list, QDomDocument& document, QDomElement& parent,
                          bool bothEnds) const;
-    // Loads a "graph" element into this graph (see GraphLoader). 0 on success. -1 when a
+    // Loads a "graph" element into this graph (see GraphLoader). 0 on success. The graph's own
+    // settings, frame and keyframes are read only from an element that carries them (a stored
+    // graph's section); a document's root, which holds members only, leaves them alone. -1 when a
     // section of an unknown node type was skipped with its links (everything else is loaded),
     // or when the document is malformed: then nothing of this call stays (no node, no entry
     // in `loaded` or `uidMap`). `loaded` and `uidMap` are filled, not cleared; every node
@@ -169,6 +175,10 @@ protected:
     // Node keyframe helpers for the graph-wide operations.
     enum class KeyOp { Set, Delete, Move };
     void applyKeyOp(KeyOp op, int frame, int to);
+    // The links from members (at any depth) to `storing` itself or to nodes outside it.
+    void storeLeavingConnections(NodeGraph const* storing, QDomDocument& document,
+                                 QDomElement& parent, QList<Node*> const& nodes,
+                                 bool bothEnds) const;
 
     NodeGraphParameterContainer m_container;
     mutable QList<Node*> m_nodes;

@@ -167,7 +167,10 @@ KelScriptEditor::KelScriptEditor(QWidget* parent)
 
 KelScriptEditor::~KelScriptEditor()
 {
+    // The plain-text editor's own teardown may still signal; the private object is gone by then.
+    disconnect(this, nullptr, this, nullptr);
     delete d;
+    d = nullptr;
 }
 
 KelScriptHighlighter* KelScriptEditor::highlighter() const

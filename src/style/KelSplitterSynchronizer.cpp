@@ -152,7 +152,7 @@ bool KelSplitterSynchronizer::eventFilter(QObject* watched, QEvent* event)
         type == QEvent::MouseButtonRelease && mouse->button() == Qt::LeftButton;
 
     if (leftPress && crossing) {
-        // Only an existing, visible-side handle of the first splitter can be pressed.
+        // Past the last section the first splitter has no handle: nothing is pressed there.
         QSplitter* const first = m_splitters.first();
         const int index = handleAtPos(alongFirst(pos)) + 1;
         if (index < first->count()) {

@@ -400,6 +400,18 @@ void KelStyle::drawControl(ControlElement element, const QStyleOption* option, Q
         if (const auto* o = qstyleoption_cast<const QStyleOptionToolButton*>(option))
             return drawToolButtonLabel(o, painter, widget);
         break;
+    case CE_ComboBoxLabel:
+        if (const auto* o = qstyleoption_cast<const QStyleOptionComboBox*>(option)) {
+            // The base paints the label of a combo box that is not editable in the palette's
+            // Text role rather than in the pen its frame painting leaves set: give the role the
+            // same colour.
+            const QString key = o->editable ? QStringLiteral("ComboBox.textColor")
+                                            : QStringLiteral("ComboBox.notEditable.textColor");
+            QStyleOptionComboBox label(*o);
+            label.palette.setBrush(QPalette::All, QPalette::Text, QBrush(styleColor(key)));
+            return QProxyStyle::drawControl(element, &label, painter, widget);
+        }
+        break;
     case CE_HeaderSection:
         if (const auto* o = qstyleoption_cast<const QStyleOptionHeader*>(option))
             return drawHeaderSection(o, painter, widget);

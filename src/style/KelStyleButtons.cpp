@@ -191,6 +191,9 @@ void KelStyle::drawTabLabel(const QStyleOptionTab* option, QPainter* painter,
                             const QWidget* widget) const
 {
     QStyleOptionTab label(*option);
+    // The base draws its dotted focus rectangle around a focused tab's text itself, past this
+    // style's empty focus-rectangle primitive.
+    label.state &= ~State_HasFocus;
     label.palette.setBrush(QPalette::All, QPalette::WindowText,
                            QBrush(styleColor(option->state & State_Selected
                                                  ? QStringLiteral("TabBarTabLabel.selected.textColor")

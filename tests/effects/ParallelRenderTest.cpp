@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QRect>
 
 #include <atomic>
 #include <chrono>
@@ -386,4 +387,41 @@ TEST(ParallelRender, ProgressOfTheRowLoopMatchesOneThread)
     EXPECT_TRUE(four.render(4, &cancelled).isNull());
     EXPECT_EQ(cancelled.fractions.size(), 5);
     EXPECT_EQ(cancelled.completedCalls, 0);
+}
+
+// Source straight into destination: rows are copied, with the bytes the per-pixel loop gives
+// (alpha from the picture, opaque without an alpha link or channel, grey outside a selection).
+TEST(ParallelRender, PlainGraphCopiesRowsWithTheLoopsBytes)
+{
+    const QImage argb = picture(31, 19);
+    const QRect rect(QPoint(3, 2), QPoint(27, 17));
+    std::vector<unsigned char> mask(size_t(31 * 19));
+    for (size_t i = 0; i < mask.size(); ++i)
+        mask[i] = i % 5 == 1 ? 0 : 1;
+    for (QImage::Format format : {QImage::Format_ARGB32, QImage::Format_RGB32}) {
+        for (bool alphaLinked : {true, false}) {
+            for (bool selected : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "format " << int(format) << " alpha " << alphaLinked
+                                                << " selection " << selected);
+                EffectHarness h(argb.convertToFormat(format));
+                if (!alphaLinked)
+                    h.destination()->terminal(1)->disconnectAll();
+                h.graph()->setRenderThreadCount(4);
+                ASSERT_EQ(h.graph()->setUp(&h.image(), selected ? mask.data() : nullptr, selected ? &rect : nullptr), 0);
+                ASSERT_EQ(h.graph()->filter(nullptr), 0);
+                const QRect area = selected ? rect : h.image().rect();
+                ASSERT_EQ(h.result().size(), area.size());
+                for (int y = area.top(); y <= area.bottom(); ++y) {
+                    for (int x = area.left(); x <= area.right(); ++x) {
+                        const unsigned int in = h.image().pixel(x, y);
+                        const bool hasAlpha = format == QImage::Format_ARGB32 && alphaLinked;
+                        unsigned int expected = (hasAlpha ? in & 0xFF000000u : 0xFF000000u) | (in & 0xFFFFFFu);
+                        if (selected && mask[size_t(y * 31 + x)] == 0)
+                            expected = 0x00808080u;
+                        ASSERT_EQ(h.result().pixel(x - area.left(), y - area.top()), expected) << x << "," << y;
+                    }
+                }
+            }
+        }
+    }
 }

@@ -296,8 +296,9 @@ TEST_F(DocumentFixture, GraphKeyframesAreTheSectionsOwn)
     graph.paramContainer()->setKeyframeAt(50);
     QDomDocument doc;
     ASSERT_EQ(graph.load(parse(doc, graphXml(nested)), true, LoadAllConnections), 0);
-    // The root element has no keyframes of its own; the sub-graph's are not taken for them.
-    EXPECT_TRUE(graph.paramContainer()->keyframes().isEmpty());
+    // The root element has no keyframes of its own: the graph keeps its own, and the
+    // sub-graph's are not taken for them.
+    EXPECT_EQ(graph.paramContainer()->keyframes(), (QList<int>{50}));
     NodeGraph* sub = graph.findNode(3, false)->toNodeGraph();
     ASSERT_NE(sub, nullptr);
     EXPECT_EQ(sub->paramContainer()->keyframes(), (QList<int>{5, 12, 30}));

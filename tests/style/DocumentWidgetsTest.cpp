@@ -237,13 +237,6 @@ TEST_F(DocumentWidgetsTest, TitleBarPaintsLinesAndGradientFromTheStore)
     EXPECT_EQ(pixel(image, 200, 26), QColor(Qt::blue));
 }
 
-TEST_F(DocumentWidgetsTest, EditorSizesComeFromTheStore)
-{
-    KelDocumentEditor editor;
-    EXPECT_EQ(editor.sizeHint(), QSize(320, 240));
-    EXPECT_EQ(editor.minimumSizeHint(), QSize(64, 48));
-}
-
 TEST_F(DocumentWidgetsTest, ResizeHandsTheDocumentItsAreaAndMarksAFirstSize)
 {
     auto* document = new RecordingDocument(KelDocument::Pixmap, nullptr);

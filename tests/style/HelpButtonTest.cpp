@@ -1,6 +1,4 @@
 #include "style/KelHelpButton.h"
-#include "style/KelRollOut.h"
-#include "style/KelToolBar.h"
 
 #include <gtest/gtest.h>
 
@@ -85,15 +83,6 @@ TEST(HelpButtonTest, FaceFollowsTheButtonState)
     const QImage pressed = face(button);
     EXPECT_EQ(pressed, expectedFace(PRESSED, button.size()));
     EXPECT_NE(pressed, normal);
-}
-
-TEST(HelpButtonTest, ShellsAreMetaObjectClasses)
-{
-    KelRollOut rollOut;
-    KelToolBar toolBar;
-    EXPECT_STREQ(rollOut.metaObject()->className(), "KelRollOut");
-    EXPECT_STREQ(toolBar.metaObject()->className(), "KelToolBar");
-    EXPECT_NE(qobject_cast<QToolBar*>(&toolBar), nullptr);
 }
 
 } // namespace

@@ -88,22 +88,14 @@ protected:
     KelScriptEditor* editor = nullptr;
 };
 
-TEST_F(ScriptEditorTest, StartsWithItsDefaults)
+TEST_F(ScriptEditorTest, GutterColoursAndLineHighlightComeFromTheStore)
 {
-    EXPECT_EQ(editor->name(), QStringLiteral("Untitled.js"));
-    EXPECT_EQ(editor->indentationWidth(), 4);
-    EXPECT_TRUE(editor->isAutoIndentationEnabled());
-    EXPECT_TRUE(editor->isCurrentLineHighlighted());
     EXPECT_EQ(editor->lineHighlightColor(), QColor(40, 40, 40));
-    EXPECT_EQ(editor->tabStopDistance(), 20.0);
-    ASSERT_NE(editor->highlighter(), nullptr);
-    EXPECT_EQ(editor->highlighter()->document(), editor->document());
     const QPalette palette = editor->lineNumberAreaPalette();
     EXPECT_EQ(palette.color(QPalette::Inactive, QPalette::Window), QColor(0, 0, 0));
     EXPECT_EQ(palette.color(QPalette::Disabled, QPalette::Text), QColor(0, 0, 255));
     EXPECT_EQ(palette.color(QPalette::Active, QPalette::HighlightedText), QColor(255, 0, 0));
-    EXPECT_EQ(editor->cursorLineNumber(), 1);
-    EXPECT_EQ(editor->cursorColumnNumber(), 1);
+    EXPECT_EQ(editor->highlighter()->document(), editor->document());
 }
 
 TEST_F(ScriptEditorTest, OpeningBracketsAreClosedWithoutOvertyping)

@@ -118,6 +118,31 @@ HSYColor HSYColor::fromRgb(unsigned int rgb)
     return HSYColor(hueDegrees / 360.0, saturation, y);
 }
 
+namespace {
+
+// The cosine of whole degrees 0..360 and the sine of 120 - s for sectors s = 0..60, made by the
+// very expressions used below, so a table value is the computed one to the bit.
+struct DegreeTables
+{
+    double cosine[361];
+    double sectorSine[61];
+};
+
+DegreeTables const& degreeTables()
+{
+    static const DegreeTables tables = [] {
+        DegreeTables t;
+        for (int degrees = 0; degrees <= 360; ++degrees)
+            t.cosine[degrees] = std::cos(degrees * kPi / 180.0);
+        for (int sector = 0; sector <= 60; ++sector)
+            t.sectorSine[sector] = std::sin((120 - sector) * kPi / 180.0);
+        return t;
+    }();
+    return tables;
+}
+
+} // namespace
+
 unsigned int HSYColor::fromHSYNormalizedToOne(double hue, double saturation, double brightness)
 {
     const int hueDegrees = scaledView(hue, 360.0);
@@ -125,8 +150,12 @@ unsigned int HSYColor::fromHSYNormalizedToOne(double hue, double saturation, dou
     while (hSector > 60)
         hSector -= 60;
 
-    const double k = std::cos(hueDegrees * kPi / 180.0);
-    const double chroma = saturation * kSqrt3 / (2.0 * std::sin((120 - hSector) * kPi / 180.0));
+    // Sampling converts every pixel: whole degrees come from tables instead of sin and cos.
+    const bool tabled = hueDegrees >= 0 && hueDegrees <= 360 && hSector >= 0;
+    DegreeTables const& tables = degreeTables();
+    const double k = tabled ? tables.cosine[hueDegrees] : std::cos(hueDegrees * kPi / 180.0);
+    const double sine = tabled ? tables.sectorSine[hSector] : std::sin((120 - hSector) * kPi / 180.0);
+    const double chroma = saturation * kSqrt3 / (2.0 * sine);
     const double c1 = k * chroma;
     double c2 = std::sqrt(chroma * chroma - c1 * c1);
     if (hueDegrees < 181)
