@@ -96,6 +96,12 @@ void applyTables(Bitmap* bitmap, const LookupTable (&tables)[3])
     forEachColourByte(bitmap, [&](unsigned char& value, int, int, int c) { value = tables[c][value]; });
 }
 
+// One table for every colour channel.
+void applyTable(Bitmap* bitmap, const LookupTable& table)
+{
+    forEachColourByte(bitmap, [&](unsigned char& value, int, int, int) { value = table[value]; });
+}
+
 // Linear map of lo..hi onto 0..255; identity when the range is empty.
 LookupTable stretch(int lo, int hi)
 {
@@ -132,6 +138,39 @@ int highest(const std::array<qint64, 256>& count)
     while (v > 0 && count[v] == 0)
         --v;
     return v;
+}
+
+// The fixed 3 x 3 filters: kernel in rows, divisor and offset.
+struct Kernel
+{
+    int weights[9];
+    int divisor;
+    int offset;
+};
+
+constexpr Kernel MeanKernel{{1, 1, 1, 1, 1, 1, 1, 1, 1}, 9, 0};
+constexpr Kernel BinomialKernel{{1, 2, 1, 2, 4, 2, 1, 2, 1}, 16, 0};
+constexpr Kernel EmbossKernel{{-1, -1, 0, -1, 0, 1, 0, 1, 1}, 1, 128};
+constexpr Kernel EmbossMoreKernel{{-2, -2, 0, -2, 0, 2, 0, 2, 2}, 1, 128};
+constexpr Kernel EdgeHeavyKernel{{-1, -1, -1, -1, 8, -1, -1, -1, -1}, 1, 0};
+constexpr Kernel EdgeMediumKernel{{0, -1, 0, -1, 4, -1, 0, -1, 0}, 1, 0};
+constexpr Kernel EdgeLightKernel{{0, -1, 0, -1, 4, -1, 0, -1, 0}, 2, 0};
+constexpr Kernel FocusRestorationKernel{{0, -1, 0, -1, 5, -1, 0, -1, 0}, 1, 0};
+constexpr Kernel EnhanceFocusKernel{{-1, -1, -1, -1, 9, -1, -1, -1, -1}, 1, 0};
+constexpr Kernel EnhanceDetailKernel{{0, -1, 0, -1, 8, -1, 0, -1, 0}, 4, 0};
+
+// The kernel's result mixed with the original by `percentage`; from 100 on that is the result
+// alone, which needs no copy of the original.
+ImageLibrary::Error applyKernel(Bitmap* bitmap, const Kernel& kernel, int percentage = 100)
+{
+    if (percentage >= 100)
+        return ImageLibraryFilters::convolve3x3(bitmap, kernel.weights, kernel.divisor, kernel.offset);
+    if (!usable(bitmap))
+        return ImageLibrary::BadBitmap;
+    const std::vector<unsigned char> original = snapshot(bitmap);
+    ImageLibraryFilters::convolve3x3(bitmap, kernel.weights, kernel.divisor, kernel.offset);
+    mixWithOriginal(bitmap, original, percentage);
+    return ImageLibrary::NoError;
 }
 
 } // namespace
@@ -179,22 +218,12 @@ ImageLibrary::Error ImageLibraryFilters::average(Bitmap* bitmap, int size)
 
 ImageLibrary::Error ImageLibraryFilters::blur(Bitmap* bitmap, int percentage)
 {
-    if (!usable(bitmap))
-        return ImageLibrary::BadBitmap;
-    const std::vector<unsigned char> original = snapshot(bitmap);
-    convolve3x3(bitmap, {1, 1, 1, 1, 1, 1, 1, 1, 1}, 9, 0);
-    mixWithOriginal(bitmap, original, percentage);
-    return ImageLibrary::NoError;
+    return applyKernel(bitmap, MeanKernel, percentage);
 }
 
 ImageLibrary::Error ImageLibraryFilters::soften(Bitmap* bitmap, int percentage)
 {
-    if (!usable(bitmap))
-        return ImageLibrary::BadBitmap;
-    const std::vector<unsigned char> original = snapshot(bitmap);
-    convolve3x3(bitmap, {1, 2, 1, 2, 4, 2, 1, 2, 1}, 16, 0);
-    mixWithOriginal(bitmap, original, percentage);
-    return ImageLibrary::NoError;
+    return applyKernel(bitmap, BinomialKernel, percentage);
 }
 
 ImageLibrary::Error ImageLibraryFilters::reduceNoise(Bitmap* bitmap)
@@ -214,42 +243,42 @@ ImageLibrary::Error ImageLibraryFilters::reduceNoise(Bitmap* bitmap)
 
 ImageLibrary::Error ImageLibraryFilters::emboss(Bitmap* bitmap)
 {
-    return convolve3x3(bitmap, {-1, -1, 0, -1, 0, 1, 0, 1, 1}, 1, 128);
+    return applyKernel(bitmap, EmbossKernel);
 }
 
 ImageLibrary::Error ImageLibraryFilters::embossMore(Bitmap* bitmap)
 {
-    return convolve3x3(bitmap, {-2, -2, 0, -2, 0, 2, 0, 2, 2}, 1, 128);
+    return applyKernel(bitmap, EmbossMoreKernel);
 }
 
 ImageLibrary::Error ImageLibraryFilters::edgeDetectHeavy(Bitmap* bitmap)
 {
-    return convolve3x3(bitmap, {-1, -1, -1, -1, 8, -1, -1, -1, -1}, 1, 0);
+    return applyKernel(bitmap, EdgeHeavyKernel);
 }
 
 ImageLibrary::Error ImageLibraryFilters::edgeDetectMedium(Bitmap* bitmap)
 {
-    return convolve3x3(bitmap, {0, -1, 0, -1, 4, -1, 0, -1, 0}, 1, 0);
+    return applyKernel(bitmap, EdgeMediumKernel);
 }
 
 ImageLibrary::Error ImageLibraryFilters::edgeDetectLight(Bitmap* bitmap)
 {
-    return convolve3x3(bitmap, {0, -1, 0, -1, 4, -1, 0, -1, 0}, 2, 0);
+    return applyKernel(bitmap, EdgeLightKernel);
 }
 
 ImageLibrary::Error ImageLibraryFilters::focusRestoration(Bitmap* bitmap)
 {
-    return convolve3x3(bitmap, {0, -1, 0, -1, 5, -1, 0, -1, 0}, 1, 0);
+    return applyKernel(bitmap, FocusRestorationKernel);
 }
 
 ImageLibrary::Error ImageLibraryFilters::enhanceFocus(Bitmap* bitmap)
 {
-    return convolve3x3(bitmap, {-1, -1, -1, -1, 9, -1, -1, -1, -1}, 1, 0);
+    return applyKernel(bitmap, EnhanceFocusKernel);
 }
 
 ImageLibrary::Error ImageLibraryFilters::enhanceDetail(Bitmap* bitmap)
 {
-    return convolve3x3(bitmap, {0, -1, 0, -1, 8, -1, 0, -1, 0}, 4, 0);
+    return applyKernel(bitmap, EnhanceDetailKernel);
 }
 
 ImageLibrary::Error ImageLibraryFilters::automaticLevels(Bitmap* bitmap)
@@ -278,8 +307,7 @@ ImageLibrary::Error ImageLibraryFilters::normalize(Bitmap* bitmap)
         hi = std::max(hi, highest(count));
     }
     const LookupTable table = stretch(lo, hi);
-    const LookupTable tables[3] = {table, table, table};
-    applyTables(bitmap, tables);
+    applyTable(bitmap, table);
     return ImageLibrary::NoError;
 }
 
@@ -311,8 +339,7 @@ ImageLibrary::Error ImageLibraryFilters::logCorrection(Bitmap* bitmap)
     LookupTable table;
     for (int v = 0; v < 256; ++v)
         table[v] = clampByte(255.0 * std::log1p(double(v)) / std::log(256.0));
-    const LookupTable tables[3] = {table, table, table};
-    applyTables(bitmap, tables);
+    applyTable(bitmap, table);
     return ImageLibrary::NoError;
 }
 
@@ -335,7 +362,6 @@ ImageLibrary::Error ImageLibraryFilters::automaticContrast(Bitmap* bitmap)
     for (qint64 seen = means[255]; hi > 0 && seen <= cut; seen += means[--hi]) {
     }
     const LookupTable table = stretch(lo, hi);
-    const LookupTable tables[3] = {table, table, table};
-    applyTables(bitmap, tables);
+    applyTable(bitmap, table);
     return ImageLibrary::NoError;
 }

@@ -1,6 +1,5 @@
 #include "app/KelCmdAddNode.h"
 
-#include "app/KelNGObject.h"
 #include "app/TwCore.h"
 #include "app/TwNodeSnapshot.h"
 #include "nodes/NodeGraph.h"
@@ -8,57 +7,29 @@
 #include <QObject>
 
 KelCmdAddNode::KelCmdAddNode(TwCore* core, KelNodes::NodeGraph* graph, KelNodes::Node* node)
-    : m_graph(graph)
-    , m_nodeUid(node ? node->uid() : -1)
-    , m_ownerUid(TwNodeSnapshot::ownerUid(node))
-    , m_core(core)
+    : KelCmdNodeEdit(core, graph, node, QObject::tr("Insert"))
 {
-    setText(QObject::tr("Insert") + QLatin1Char(' ') + (node ? node->displayName() : QString()));
 }
 
 KelCmdAddNode::~KelCmdAddNode() = default;
 
 void KelCmdAddNode::redo()
 {
+    if (!m_firstRedo) {
+        putBack(KelNodes::LoadConnectionsOfLoaded);
+        return;
+    }
     if (!m_core)
         return;
+    // The view made the node already: only the panels and the render catch up.
+    m_firstRedo = false;
     m_core->cancelRender();
-    KelNodes::NodeGraph* owner = TwNodeSnapshot::findGraph(m_graph, m_ownerUid);
-    if (m_firstRedo) {
-        m_firstRedo = false;
-        if (owner)
-            m_core->updateUIAfterGraphOfNodeChanged(owner);
-    } else if (owner && m_hasSnapshot) {
-        const QList<KelNodes::Node*> created =
-            TwNodeSnapshot::load(m_core, owner, m_snapshot, KelNodes::LoadConnectionsOfLoaded);
-        if (m_carriesObject) {
-            for (KelNodes::Node* node : created)
-                TwNodeSnapshot::restoreObject(m_core, node, m_objectIndex);
-        }
-        KelNGObject* object = m_core->findObjectOfNode(owner);
-        if (object && !created.isEmpty())
-            object->getRootObject()->setGraphChanged(true);
+    if (KelNodes::NodeGraph* owner = TwNodeSnapshot::findGraph(m_graph, m_ownerUid))
         m_core->updateUIAfterGraphOfNodeChanged(owner);
-    }
     m_core->start();
 }
 
 void KelCmdAddNode::undo()
 {
-    if (!m_core)
-        return;
-    m_core->cancelRender();
-    KelNodes::Node* node = m_graph && m_nodeUid >= 0 ? m_graph->findNode(m_nodeUid, true) : nullptr;
-    KelNodes::NodeGraph* owner = node ? node->parentGraph() : nullptr;
-    if (owner) {
-        m_ownerUid = TwNodeSnapshot::ownerUid(node);
-        TwNodeSnapshot::store(m_core, owner, node, m_snapshot, KelNodes::StoreConnectionsAnyEnd);
-        m_hasSnapshot = true;
-        m_carriesObject = TwNodeSnapshot::carriesObject(node);
-        m_objectIndex =
-            m_carriesObject ? m_core->indexOfObject(KelNGObject::objectOf(node->toNodeGraph())) : -1;
-        TwNodeSnapshot::remove(m_core, node);
-        m_core->updateUIAfterGraphOfNodeChanged(owner);
-    }
-    m_core->start();
+    takeOut();
 }

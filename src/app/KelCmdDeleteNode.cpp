@@ -1,61 +1,20 @@
 #include "app/KelCmdDeleteNode.h"
 
-#include "app/KelNGObject.h"
-#include "app/TwCore.h"
-#include "app/TwNodeSnapshot.h"
-#include "nodes/NodeGraph.h"
-
 #include <QObject>
 
 KelCmdDeleteNode::KelCmdDeleteNode(TwCore* core, KelNodes::NodeGraph* graph, KelNodes::Node* node)
-    : m_graph(graph)
-    , m_nodeUid(node ? node->uid() : -1)
-    , m_ownerUid(TwNodeSnapshot::ownerUid(node))
-    , m_core(core)
+    : KelCmdNodeEdit(core, graph, node, QObject::tr("Delete"))
 {
-    setText(QObject::tr("Delete") + QLatin1Char(' ') + (node ? node->displayName() : QString()));
 }
 
 KelCmdDeleteNode::~KelCmdDeleteNode() = default;
 
 void KelCmdDeleteNode::redo()
 {
-    if (!m_core)
-        return;
-    m_core->cancelRender();
-    m_hasSnapshot = false;
-    KelNodes::Node* node = m_graph && m_nodeUid >= 0 ? m_graph->findNode(m_nodeUid, true) : nullptr;
-    KelNodes::NodeGraph* owner = node ? node->parentGraph() : nullptr;
-    if (owner) {
-        m_ownerUid = TwNodeSnapshot::ownerUid(node);
-        TwNodeSnapshot::store(m_core, owner, node, m_snapshot, KelNodes::StoreConnectionsAnyEnd);
-        m_hasSnapshot = true;
-        m_carriesObject = TwNodeSnapshot::carriesObject(node);
-        m_objectIndex =
-            m_carriesObject ? m_core->indexOfObject(KelNGObject::objectOf(node->toNodeGraph())) : -1;
-        TwNodeSnapshot::remove(m_core, node);
-        m_core->updateUIAfterGraphOfNodeChanged(owner);
-    }
-    m_core->start();
+    takeOut();
 }
 
 void KelCmdDeleteNode::undo()
 {
-    if (!m_core)
-        return;
-    m_core->cancelRender();
-    KelNodes::NodeGraph* owner = TwNodeSnapshot::findGraph(m_graph, m_ownerUid);
-    if (owner && m_hasSnapshot) {
-        const QList<KelNodes::Node*> created =
-            TwNodeSnapshot::load(m_core, owner, m_snapshot, KelNodes::LoadAllConnections);
-        if (m_carriesObject) {
-            for (KelNodes::Node* node : created)
-                TwNodeSnapshot::restoreObject(m_core, node, m_objectIndex);
-        }
-        KelNGObject* object = m_core->findObjectOfNode(owner);
-        if (object && !created.isEmpty())
-            object->getRootObject()->setGraphChanged(true);
-        m_core->updateUIAfterGraphOfNodeChanged(owner);
-    }
-    m_core->start();
+    putBack(KelNodes::LoadAllConnections);
 }

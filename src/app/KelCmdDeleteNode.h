@@ -1,20 +1,11 @@
 #pragma once
 
-#include <QBuffer>
-#include <QUndoCommand>
-
-class TwCore;
-
-namespace KelNodes {
-class Node;
-class NodeGraph;
-}
+#include "app/KelCmdNodeEdit.h"
 
 // Undoable deletion of a node in the node-graph view; the node still exists when the command is
-// pushed. Redo snapshots the node (uid, parameters, embedded data, editor attributes, nested
-// graphs, connections) and removes it; undo loads it back into the graph that held it with every
-// connection it had. The node and the graph holding it are kept by uid.
-class KelCmdDeleteNode : public QUndoCommand
+// pushed. Redo snapshots the node and removes it; undo loads it back into the graph that held it
+// with every connection it had.
+class KelCmdDeleteNode : public KelCmdNodeEdit
 {
 public:
     // `graph` is the top-level graph of `node`.
@@ -23,18 +14,4 @@ public:
 
     void undo() override;
     void redo() override;
-
-    int nodeUid() const { return m_nodeUid; }
-    int ownerUid() const { return m_ownerUid; }
-
-private:
-    KelNodes::NodeGraph* m_graph;
-    QBuffer m_snapshot;
-    int m_nodeUid;
-    int m_ownerUid;
-    TwCore* m_core;
-    // What the last redo took out (see KelCmdAddNode).
-    bool m_hasSnapshot = false;
-    bool m_carriesObject = false;
-    int m_objectIndex = -1;
 };

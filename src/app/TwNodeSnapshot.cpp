@@ -5,8 +5,6 @@
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeGraph.h"
-#include "nodes/Terminal.h"
-#include "params/ParameterContainer.h"
 #include "params/XmlNumbers.h"
 
 #include <QBuffer>
@@ -64,27 +62,6 @@ private:
     void* m_loadData;
 };
 
-// A load reads the document's root element as the loading graph's own state. The snapshot's
-// root holds none, which would reset the owner's graph keyframes and current frame: hand it
-// the owner's present ones instead.
-void keepOwnerFrames(QDomDocument& document, QDomElement& root, KelNodes::NodeGraph* owner)
-{
-    for (QDomElement old = root.firstChildElement(QStringLiteral("keyframes")); !old.isNull();
-         old = root.firstChildElement(QStringLiteral("keyframes")))
-        root.removeChild(old);
-    KelUtils::ParameterContainer const* container = owner->paramContainer();
-    if (!container)
-        return;
-    QDomElement keys = document.createElement(QStringLiteral("keyframes"));
-    keys.setAttribute(QStringLiteral("curr_frame"),
-                      KelUtils::formatXmlInt(container->currentFrame()));
-    const QList<int> frames = container->keyframes();
-    for (int i = 0; i < frames.size(); ++i)
-        keys.setAttribute(QStringLiteral("f") + QString::number(i),
-                          KelUtils::formatXmlInt(frames.at(i)));
-    root.insertBefore(keys, root.firstChild());
-}
-
 void collectUids(QDomElement const& graph, QSet<int>& uids)
 {
     const QDomElement nodes = graph.firstChildElement(QStringLiteral("nodes"));
@@ -122,46 +99,6 @@ void dropDanglingLinks(QDomElement& root, KelNodes::NodeGraph const* target)
         connections.removeChild(link);
 }
 
-bool hasLink(QDomElement const& connections, int uid1, int uid2, QString const& terminal1,
-             QString const& terminal2)
-{
-    for (QDomElement link = connections.firstChildElement(QStringLiteral("connection"));
-         !link.isNull(); link = link.nextSiblingElement(QStringLiteral("connection"))) {
-        if (KelUtils::parseXmlInt(link.attribute(QStringLiteral("node_uid1"))) == uid1
-            && KelUtils::parseXmlInt(link.attribute(QStringLiteral("node_uid2"))) == uid2
-            && link.attribute(QStringLiteral("terminal1")) == terminal1
-            && link.attribute(QStringLiteral("terminal2")) == terminal2)
-            return true;
-    }
-    return false;
-}
-
-// A graph's store writes the links of its members, and a link of the graph's own terminals only
-// from a peer with the lower uid: add the ones the graph itself would have had to write.
-void addOwnGraphLinks(QDomDocument& document, QDomElement& root, KelNodes::Node const* node)
-{
-    KelNodes::NodeGraph const* graph = node ? node->toNodeGraph() : nullptr;
-    QDomElement connections = root.firstChildElement(QStringLiteral("connections"));
-    if (!graph || connections.isNull())
-        return;
-    for (KelNodes::Terminal const* own : graph->terminalList()) {
-        if (!own || own->hostNode() != node)
-            continue;
-        for (KelNodes::Terminal const* peer : own->connections()) {
-            KelNodes::Node const* host = peer ? peer->hostNode() : nullptr;
-            if (!host || graph->uid() >= host->uid()
-                || hasLink(connections, graph->uid(), host->uid(), own->name(), peer->name()))
-                continue;
-            QDomElement link = document.createElement(QStringLiteral("connection"));
-            link.setAttribute(QStringLiteral("node_uid1"), KelUtils::formatXmlInt(graph->uid()));
-            link.setAttribute(QStringLiteral("node_uid2"), KelUtils::formatXmlInt(host->uid()));
-            link.setAttribute(QStringLiteral("terminal1"), own->name());
-            link.setAttribute(QStringLiteral("terminal2"), peer->name());
-            connections.appendChild(link);
-        }
-    }
-}
-
 bool isTopLevel(KelNodes::NodeGraph const* graph)
 {
     return graph && !graph->parentGraph();
@@ -195,8 +132,6 @@ void TwNodeSnapshot::store(TwCore* core, KelNodes::NodeGraph* owner, KelNodes::N
         TwNodeGraphIOCallbacks callbacks(core, false);
         NodeHookScope hooks(owner, &callbacks);
         owner->store({node}, document, root, connections, true, true);
-        if (connections == KelNodes::StoreConnectionsAnyEnd)
-            addOwnGraphLinks(document, root, node);
     }
 
     if (buffer.isOpen())
@@ -223,7 +158,6 @@ QList<KelNodes::Node*> TwNodeSnapshot::load(TwCore* core, KelNodes::NodeGraph* o
         return created;
     }
     QDomElement root = document.documentElement();
-    keepOwnerFrames(document, root, owner);
     dropDanglingLinks(root, owner);
 
     QList<KelNodes::Node*> loaded;

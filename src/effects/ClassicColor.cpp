@@ -473,99 +473,74 @@ unsigned int ClassicColor::rgba() const
            | static_cast<unsigned int>(c.m_words[2] >> 8);
 }
 
-// ---------------------------------------------------------------- HSV
+// ---------------------------------------------------------------- HSV and HSL
 
-int ClassicColor::hsvHue() const
+// Both models keep hue, saturation and a third word (value or lightness) and check them alike.
+
+int ClassicColor::hueIn(Spec spec) const
 {
-    const unsigned short h = in(Hsv).m_words[0];
+    const unsigned short h = in(spec).m_words[0];
     return h == kNoHue ? -1 : h / 100;
 }
 
+double ClassicColor::hueFIn(Spec spec) const
+{
+    const unsigned short h = in(spec).m_words[0];
+    return h == kNoHue ? -1.0 : h / 36000.0;
+}
+
+void ClassicColor::setHueModel(Spec spec, int h, int s, int third, int a)
+{
+    if (h < -1 || !inByte(s) || !inByte(third) || !inByte(a)) {
+        invalidate();
+        return;
+    }
+    m_spec = spec;
+    m_alpha = static_cast<unsigned short>(a * 0x101);
+    m_words[0] = h == -1 ? kNoHue : static_cast<unsigned short>((h % 360) * 100);
+    m_words[1] = static_cast<unsigned short>(s * 0x101);
+    m_words[2] = static_cast<unsigned short>(third * 0x101);
+    m_words[3] = 0;
+}
+
+void ClassicColor::setHueModelF(Spec spec, double h, double s, double third, double a)
+{
+    if ((!inUnit(h) && h != -1.0) || !inUnit(s) || !inUnit(third) || !inUnit(a))
+        return;
+    m_spec = spec;
+    m_alpha = word(a);
+    m_words[0] = h == -1.0 ? kNoHue
+                           : static_cast<unsigned short>(KelUtils::roundHalfUpToInt(h * 36000.0));
+    m_words[1] = word(s);
+    m_words[2] = word(third);
+    m_words[3] = 0;
+}
+
+// ---------------------------------------------------------------- HSV
+
+int ClassicColor::hsvHue() const { return hueIn(Hsv); }
 int ClassicColor::hsvSaturation() const { return in(Hsv).m_words[1] >> 8; }
 int ClassicColor::value() const { return in(Hsv).m_words[2] >> 8; }
 
-double ClassicColor::hsvHueF() const
-{
-    const unsigned short h = in(Hsv).m_words[0];
-    return h == kNoHue ? -1.0 : h / 36000.0;
-}
-
+double ClassicColor::hsvHueF() const { return hueFIn(Hsv); }
 double ClassicColor::hsvSaturationF() const { return fraction(in(Hsv).m_words[1]); }
 double ClassicColor::valueF() const { return fraction(in(Hsv).m_words[2]); }
 
-void ClassicColor::setHsv(int h, int s, int v, int a)
-{
-    if (h < -1 || !inByte(s) || !inByte(v) || !inByte(a)) {
-        invalidate();
-        return;
-    }
-    m_spec = Hsv;
-    m_alpha = static_cast<unsigned short>(a * 0x101);
-    m_words[0] = h == -1 ? kNoHue : static_cast<unsigned short>((h % 360) * 100);
-    m_words[1] = static_cast<unsigned short>(s * 0x101);
-    m_words[2] = static_cast<unsigned short>(v * 0x101);
-    m_words[3] = 0;
-}
-
-void ClassicColor::setHsvF(double h, double s, double v, double a)
-{
-    if ((!inUnit(h) && h != -1.0) || !inUnit(s) || !inUnit(v) || !inUnit(a))
-        return;
-    m_spec = Hsv;
-    m_alpha = word(a);
-    m_words[0] = h == -1.0 ? kNoHue
-                           : static_cast<unsigned short>(KelUtils::roundHalfUpToInt(h * 36000.0));
-    m_words[1] = word(s);
-    m_words[2] = word(v);
-    m_words[3] = 0;
-}
+void ClassicColor::setHsv(int h, int s, int v, int a) { setHueModel(Hsv, h, s, v, a); }
+void ClassicColor::setHsvF(double h, double s, double v, double a) { setHueModelF(Hsv, h, s, v, a); }
 
 // ---------------------------------------------------------------- HSL
 
-int ClassicColor::hslHue() const
-{
-    const unsigned short h = in(Hsl).m_words[0];
-    return h == kNoHue ? -1 : h / 100;
-}
-
+int ClassicColor::hslHue() const { return hueIn(Hsl); }
 int ClassicColor::hslSaturation() const { return in(Hsl).m_words[1] >> 8; }
 int ClassicColor::lightness() const { return in(Hsl).m_words[2] >> 8; }
 
-double ClassicColor::hslHueF() const
-{
-    const unsigned short h = in(Hsl).m_words[0];
-    return h == kNoHue ? -1.0 : h / 36000.0;
-}
-
+double ClassicColor::hslHueF() const { return hueFIn(Hsl); }
 double ClassicColor::hslSaturationF() const { return fraction(in(Hsl).m_words[1]); }
 double ClassicColor::lightnessF() const { return fraction(in(Hsl).m_words[2]); }
 
-void ClassicColor::setHsl(int h, int s, int l, int a)
-{
-    if (h < -1 || !inByte(s) || !inByte(l) || !inByte(a)) {
-        invalidate();
-        return;
-    }
-    m_spec = Hsl;
-    m_alpha = static_cast<unsigned short>(a * 0x101);
-    m_words[0] = h == -1 ? kNoHue : static_cast<unsigned short>((h % 360) * 100);
-    m_words[1] = static_cast<unsigned short>(s * 0x101);
-    m_words[2] = static_cast<unsigned short>(l * 0x101);
-    m_words[3] = 0;
-}
-
-void ClassicColor::setHslF(double h, double s, double l, double a)
-{
-    if ((!inUnit(h) && h != -1.0) || !inUnit(s) || !inUnit(l) || !inUnit(a))
-        return;
-    m_spec = Hsl;
-    m_alpha = word(a);
-    m_words[0] = h == -1.0 ? kNoHue
-                           : static_cast<unsigned short>(KelUtils::roundHalfUpToInt(h * 36000.0));
-    m_words[1] = word(s);
-    m_words[2] = word(l);
-    m_words[3] = 0;
-}
+void ClassicColor::setHsl(int h, int s, int l, int a) { setHueModel(Hsl, h, s, l, a); }
+void ClassicColor::setHslF(double h, double s, double l, double a) { setHueModelF(Hsl, h, s, l, a); }
 
 // ---------------------------------------------------------------- CMYK
 

@@ -124,6 +124,12 @@ private:
     // model or invalid, as the classic class read them).
     ClassicColor in(Spec spec) const;
     void setChannelF(int index, double value);
+    // The hue models (Hsv, Hsl): hue in degrees or as a fraction of 360, -1 without hue, and
+    // the whole-colour setters, with `third` the value or the lightness.
+    int hueIn(Spec spec) const;
+    double hueFIn(Spec spec) const;
+    void setHueModel(Spec spec, int h, int s, int third, int a);
+    void setHueModelF(Spec spec, double h, double s, double third, double a);
 
     Spec m_spec = Invalid;
     unsigned short m_alpha = 0xFFFF;

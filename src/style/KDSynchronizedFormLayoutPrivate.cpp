@@ -147,6 +147,29 @@ int spacingHelper(QWidget* parent, QStyle* style, int userVSpacing, bool recalcu
     return spacing;
 }
 
+// Calls f(label, field) for each row that holds an item, top to bottom.
+template<typename Function>
+void forEachRow(FixedColumnMatrix<Item*, 2>& matrix, Function f)
+{
+    const int rows = matrix.rowCount();
+    for (int i = 0; i < rows; ++i) {
+        Item* label = matrix(i, 0);
+        Item* field = matrix(i, 1);
+        if (label || field)
+            f(label, field);
+    }
+}
+
+bool checkField(const void* field, const QLayout* layout)
+{
+    if (!field) {
+        qWarning("KDSynchronizedFormLayout: Cannot add null field to %s",
+                 layout->objectName().toLocal8Bit().constData());
+        return false;
+    }
+    return true;
+}
+
 // A fixed alignment has no AlignAbsolute; in right-to-left it swaps left and right instead.
 Qt::Alignment fixedAlignment(Qt::Alignment alignment, Qt::LayoutDirection direction)
 {
@@ -264,22 +287,12 @@ void KDSynchronizedFormLayout::Private::setLayout(int row, ItemRole role, QLayou
 
 bool KDSynchronizedFormLayout::Private::checkWidget(const QWidget* widget) const
 {
-    if (!widget) {
-        qWarning("KDSynchronizedFormLayout: Cannot add null field to %s",
-                 q->objectName().toLocal8Bit().constData());
-        return false;
-    }
-    return true;
+    return checkField(widget, q);
 }
 
 bool KDSynchronizedFormLayout::Private::checkLayout(const QLayout* layout) const
 {
-    if (!layout) {
-        qWarning("KDSynchronizedFormLayout: Cannot add null field to %s",
-                 q->objectName().toLocal8Bit().constData());
-        return false;
-    }
-    return true;
+    return checkField(layout, q);
 }
 
 void KDSynchronizedFormLayout::Private::updateSizes()
@@ -309,28 +322,22 @@ void KDSynchronizedFormLayout::Private::updateSizes()
         GroupView view(this);
         const Item* prevLbl = nullptr;
         const Item* prevFld = nullptr;
-        const int rows = matrix.rowCount();
-        for (int i = 0; i < rows; ++i) {
-            Item* label = matrix(i, 0);
-            Item* field = matrix(i, 1);
-            if (!label && !field)
-                continue;
-
+        auto noteGrowth = [&](const Item* item) {
+            hfw = hfw || item->isHfw;
+            const Qt::Orientations o = item->expandingDirections();
+            expandV = expandV || (o & Qt::Vertical);
+            expandH = expandH || (o & Qt::Horizontal);
+        };
+        forEachRow(matrix, [&](Item* label, Item* field) {
             if (label) {
                 updateFormLayoutItem(label, userVSpacing, growth, false, true);
-                hfw = hfw || label->isHfw;
-                const Qt::Orientations o = label->expandingDirections();
-                expandV = expandV || (o & Qt::Vertical);
-                expandH = expandH || (o & Qt::Horizontal);
+                noteGrowth(label);
             }
             if (field) {
                 const bool spansAlone = !label && field->fullRow;
                 updateFormLayoutItem(field, userVSpacing, growth, spansAlone, false);
                 field->sbsHSpace = spansAlone ? 0 : userHSpacing;
-                hfw = hfw || field->isHfw;
-                const Qt::Orientations o = field->expandingDirections();
-                expandV = expandV || (o & Qt::Vertical);
-                expandH = expandH || (o & Qt::Horizontal);
+                noteGrowth(field);
             }
 
             if ((userHSpacing < 0 || userVSpacing < 0) && style) {
@@ -346,20 +353,16 @@ void KDSynchronizedFormLayout::Private::updateSizes()
                         // Side by side: compare lone cells with both cells above.
                         const Item* lblTop = prevLbl ? prevLbl : prevFld;
                         const Item* fldTop = prevFld;
-                        if (label) {
-                            if (!field)
-                                label->vSpace = qMax(combinedVerticalSpacing(style, lblTop, label, parent),
-                                                     combinedVerticalSpacing(style, fldTop, label, parent));
-                            else
-                                label->vSpace = combinedVerticalSpacing(style, lblTop, label, parent);
-                        }
-                        if (field) {
-                            if (!label)
-                                field->vSpace = qMax(combinedVerticalSpacing(style, lblTop, field, parent),
-                                                     combinedVerticalSpacing(style, fldTop, field, parent));
-                            else
-                                field->vSpace = combinedVerticalSpacing(style, fldTop, field, parent);
-                        }
+                        auto spaceAbove = [&](Item* item, bool alone, const Item* top) {
+                            item->vSpace = alone
+                                ? qMax(combinedVerticalSpacing(style, lblTop, item, parent),
+                                       combinedVerticalSpacing(style, fldTop, item, parent))
+                                : combinedVerticalSpacing(style, top, item, parent);
+                        };
+                        if (label)
+                            spaceAbove(label, !field, lblTop);
+                        if (field)
+                            spaceAbove(field, !label, fldTop);
                     }
                 }
                 // One fixed pair of control types, so every row's fields start alike.
@@ -381,7 +384,7 @@ void KDSynchronizedFormLayout::Private::updateSizes()
             }
             prevLbl = label;
             prevFld = field;
-        }
+        });
     }
 
     if (wrapAllRows) {
@@ -433,13 +436,10 @@ void KDSynchronizedFormLayout::Private::setupVerticalLayoutData(int width)
     maxLabelWidth = 0;
     if (!wrapAllRows) {
         GroupView view(this);
-        const int rows = matrix.rowCount();
-        for (int i = 0; i < rows; ++i) {
-            const Item* label = matrix(i, 0);
-            const Item* field = matrix(i, 1);
+        forEachRow(matrix, [&](const Item* label, const Item* field) {
             if (label && label->sizeHint.width() + (field ? field->minSize.width() : 0) <= width)
                 maxLabelWidth = qMax(maxLabelWidth, label->sizeHint.width());
-        }
+        });
     } else {
         maxLabelWidth = width;
     }
@@ -450,13 +450,7 @@ void KDSynchronizedFormLayout::Private::setupVerticalLayoutData(int width)
     const Item* prevItem1 = nullptr;
     const Item* prevItem2 = nullptr;
     bool prevRowSplit = false;
-    const int rows = matrix.rowCount();
-    for (int i = 0; i < rows; ++i) {
-        Item* label = matrix(i, 0);
-        Item* field = matrix(i, 1);
-        if (!label && !field)
-            continue;
-
+    forEachRow(matrix, [&](Item* label, Item* field) {
         const QSize min1 = label ? label->minSize : QSize();
         const QSize sh1 = label ? label->sizeHint : QSize();
         const QSize min2 = field ? field->minSize : QSize();
@@ -524,7 +518,7 @@ void KDSynchronizedFormLayout::Private::setupVerticalLayoutData(int width)
             prevRowSplit = false;
             ++vidx;
         }
-    }
+    });
 
     if (addTopBottomStretch) {
         const Qt::Alignment alignment = q->formAlignment();
@@ -552,12 +546,7 @@ void KDSynchronizedFormLayout::Private::setupHorizontalLayoutData(int width)
     int fieldMaxWidth = 0;
     {
         GroupView view(this);
-        const int rows = matrix.rowCount();
-        for (int i = 0; i < rows; ++i) {
-            Item* label = matrix(i, 0);
-            Item* field = matrix(i, 1);
-            if (!label && !field)
-                continue;
+        forEachRow(matrix, [&](Item* label, Item* field) {
             if (label) {
                 label->layoutWidth = (field && label->sideBySide) ? maxLabelWidth : label->sizeHint.width();
                 label->layoutPos = 0;
@@ -575,7 +564,7 @@ void KDSynchronizedFormLayout::Private::setupHorizontalLayoutData(int width)
                 }
                 fieldMaxWidth = qMax(fieldMaxWidth, field->maxSize.width());
             }
-        }
+        });
     }
     formMaxWidth = maxLabelWidth + fieldMaxWidth;
 }
@@ -585,10 +574,7 @@ void KDSynchronizedFormLayout::Private::setupHfwLayoutData()
     hfwLayouts = vLayouts.mid(0, vLayoutCount);
     hfwLayouts.resize(vLayoutCount);
 
-    const int rows = matrix.rowCount();
-    for (int i = 0; i < rows; ++i) {
-        const Item* label = matrix(i, 0);
-        const Item* field = matrix(i, 1);
+    forEachRow(matrix, [&](const Item* label, const Item* field) {
         if (label) {
             KDLayoutStruct& entry = hfwLayouts[label->vLayoutIndex];
             if (label->isHfw) {
@@ -614,7 +600,7 @@ void KDSynchronizedFormLayout::Private::setupHfwLayoutData()
                 entry.minimumSize = mh;
             }
         }
-    }
+    });
 }
 
 void KDSynchronizedFormLayout::Private::recalcHFW(int width)
@@ -674,10 +660,7 @@ void KDSynchronizedFormLayout::Private::arrangeWidgets(const QVector<KDLayoutStr
             leftOffset >>= 1;
     }
 
-    const int rows = matrix.rowCount();
-    for (int i = 0; i < rows; ++i) {
-        Item* label = matrix(i, 0);
-        Item* field = matrix(i, 1);
+    forEachRow(matrix, [&](Item* label, Item* field) {
         if (label) {
             const KDLayoutStruct& entry = layouts.at(label->vLayoutIndex);
             int height = entry.size;
@@ -699,5 +682,5 @@ void KDSynchronizedFormLayout::Private::arrangeWidgets(const QVector<KDLayoutStr
             const QPoint p(field->layoutPos + leftOffset + rect.x(), entry.pos);
             field->setGeometry(QStyle::visualRect(direction, rect, QRect(p, size)));
         }
-    }
+    });
 }

@@ -2,7 +2,6 @@
 
 #include "effects/GeneratorLookup.h"
 #include "effects/VyxNodeGraph.h"
-#include "effects/VyxTerminal.h"
 #include "nodes/NodeSubscriber.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
@@ -10,7 +9,6 @@
 #include "params/ParameterList.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QPoint>
 
 #include <algorithm>
@@ -51,10 +49,9 @@ int clampWhole(long long v, int side)
 } // namespace
 
 NodeChromaticAberration::NodeChromaticAberration(int id)
-    : Base3DGeneratorNode(id)
+    : ImageGeometryNode(id, QStringLiteral("in"), "NodeChromaticAberration")
     , m_container(m_descriptor.typeId, QString(), this)
 {
-    m_inTerminal = addTerminal(QStringLiteral("in"), 4u, 0u);
     m_aberTerminal = addTerminal(QStringLiteral("aber"), 4u, 0u);
     addTerminal(QStringLiteral("out"), 0u, 5u);
 
@@ -96,27 +93,13 @@ void NodeChromaticAberration::paramChanged(Parameter* changed)
         sendNotification(KelNodes::NodeSubscriber::SetUp);
 }
 
-int NodeChromaticAberration::onFilterStart(StatusObserver* /*observer*/)
-{
-    QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
-    if (!image || image->isNull()) {
-        qDebug() << "NodeChromaticAberration error: no image";
-        m_imageWidth = -1;
-        m_imageHeight = -1;
-        return 0;
-    }
-    m_imageWidth = image->width();
-    m_imageHeight = image->height();
-    return 0;
-}
-
 unsigned int NodeChromaticAberration::getSample3(QPoint const& point) const
 {
     if (!m_input)
         return 0x808080u;
     const unsigned int c0 = m_input->getSample3(point);
     // Before any image size is known no offset point can be held inside it.
-    if (m_imageWidth < 1 || m_imageHeight < 1)
+    if (!hasImageSize())
         return c0 & 0xFFFFFFu;
 
     const int x = point.x();
@@ -145,28 +128,22 @@ unsigned int NodeChromaticAberration::getSample3(QPoint const& point) const
 
 int NodeChromaticAberration::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    const int result = KelNodes::Node::onConnect(own, peer);
-    if (result < 0)
-        return result;
-    if (own == m_inTerminal)
-        getGeneratorInterface(&m_input, peer);
-    else if (own == m_aberTerminal)
+    const int result = ImageGeometryNode::onConnect(own, peer);
+    if (result >= 0 && own == m_aberTerminal)
         getGeneratorInterface(&m_aber, peer);
     return result;
 }
 
 void NodeChromaticAberration::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    KelNodes::Node::onDisconnect(own, peer);
-    if (own == m_inTerminal)
-        m_input = nullptr;
-    else if (own == m_aberTerminal)
+    ImageGeometryNode::onDisconnect(own, peer);
+    if (own == m_aberTerminal)
         m_aber = nullptr;
 }
 
 void NodeChromaticAberration::resolveInputs()
 {
-    m_input = linkedGenerator3D(m_inTerminal);
+    ImageGeometryNode::resolveInputs();
     m_aber = linkedGenerator3D(m_aberTerminal);
 }
 

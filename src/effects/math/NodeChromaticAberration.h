@@ -1,6 +1,6 @@
 #pragma once
 
-#include "effects/Base3DGeneratorNode.h"
+#include "effects/math/ImageGeometryNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -15,7 +15,7 @@ class VyxTerminal;
 // Colour fringes of a lens: red stays, green comes from a point down and to the right, blue
 // from one up and to the left. The offset is fixed by "strength", or scaled per pixel by the
 // brightness of the "aber" map when that is linked.
-class NodeChromaticAberration : public Base3DGeneratorNode
+class NodeChromaticAberration : public ImageGeometryNode
 {
 public:
     explicit NodeChromaticAberration(int id);
@@ -29,10 +29,7 @@ public:
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
-    // Records the image size; without an image the node passes "in" through until a render
-    // has one.
-    int onFilterStart(KelUtils::StatusObserver* observer) override;
-    // 0x808080 while "in" is unlinked.
+    // 0x808080 while "in" is unlinked; "in" unchanged until a render had an image.
     unsigned int getSample3(QPoint const& point) const override;
 
     // Null: take the image size when the graph has an image; both recompute the offsets.
@@ -47,16 +44,12 @@ public:
 
 private:
     KelNodes::NodeParameterContainer m_container;
-    VyxTerminal* m_inTerminal = nullptr;
     VyxTerminal* m_aberTerminal = nullptr;
-    Base3DGenerator const* m_input = nullptr;
     Base3DGenerator const* m_aber = nullptr;
     int m_strength = 20;
     KelUtils::NumGroupParameter<int>* m_strengthParam = nullptr;
     float m_factor = 1.0f;
     int m_offset = 1;
-    int m_imageWidth = -1;
-    int m_imageHeight = -1;
 };
 
 } // namespace KelVyxNodes

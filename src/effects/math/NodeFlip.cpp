@@ -1,15 +1,11 @@
 #include "effects/math/NodeFlip.h"
 
-#include "effects/GeneratorLookup.h"
-#include "effects/VyxNodeGraph.h"
-#include "effects/VyxTerminal.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParameterList.h"
 #include "params/Rounding.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QPoint>
 
 #include <cmath>
@@ -40,10 +36,9 @@ float scaledSide(int side, int percent)
 } // namespace
 
 NodeFlip::NodeFlip(int id)
-    : VyxNode(id)
+    : ImageGeometryNode(id, QStringLiteral("rgbIn"), "NodeFlip")
     , m_container(m_descriptor.typeId, QString(), this)
 {
-    m_inTerminal = addTerminal(QStringLiteral("rgbIn"), 4u, 0u);
     addTerminal(QStringLiteral("rgbOut"), 0u, 5u);
 
     auto* c = &m_container;
@@ -84,20 +79,10 @@ int NodeFlip::sourceCoordinate(int c, int side, int shift, bool flip)
     return static_cast<int>(x > shift ? x - shift : shift - x);
 }
 
-int NodeFlip::onFilterStart(StatusObserver* /*observer*/)
+void NodeFlip::onImageSize()
 {
-    QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
-    if (!image || image->isNull()) {
-        qDebug() << "NodeFlip error: no image";
-        m_imageWidth = -1;
-        m_imageHeight = -1;
-        return 0;
-    }
-    m_imageWidth = image->width();
-    m_imageHeight = image->height();
     m_shiftX = horizontalShift(m_imageWidth, m_shiftHor);
     m_shiftY = verticalShift(m_imageHeight, m_shiftVer);
-    return 0;
 }
 
 unsigned int NodeFlip::getSample3(QPoint const& point) const
@@ -105,30 +90,11 @@ unsigned int NodeFlip::getSample3(QPoint const& point) const
     if (!m_input)
         return 0x808080u;
     // Before any image size is known there is no mirror axis: the input passes unchanged.
-    if (m_imageWidth < 1 || m_imageHeight < 1)
+    if (!hasImageSize())
         return m_input->getSample3(point);
     const int x = sourceCoordinate(point.x(), m_imageWidth, m_shiftX, m_flipHor != 0);
     const int y = sourceCoordinate(point.y(), m_imageHeight, m_shiftY, m_flipVert != 0);
     return m_input->getSample3(QPoint(x, y));
-}
-
-int NodeFlip::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
-{
-    if (own == m_inTerminal)
-        getGeneratorInterface(&m_input, peer);
-    return KelNodes::Node::onConnect(own, peer);
-}
-
-void NodeFlip::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
-{
-    if (own == m_inTerminal)
-        m_input = nullptr;
-    KelNodes::Node::onDisconnect(own, peer);
-}
-
-void NodeFlip::resolveInputs()
-{
-    m_input = linkedGenerator3D(m_inTerminal);
 }
 
 } // namespace KelVyxNodes

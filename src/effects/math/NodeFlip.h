@@ -1,17 +1,14 @@
 #pragma once
 
-#include "effects/Base3DGenerator.h"
-#include "effects/VyxNode.h"
+#include "effects/math/ImageGeometryNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
 namespace KelVyxNodes {
 
-class VyxTerminal;
-
 // Mirrors the colour input horizontally and/or vertically and shifts it by a percentage of the
 // image size; the strip the shift uncovers shows the moved image mirrored about the seam.
-class NodeFlip : public VyxNode, public Base3DGenerator
+class NodeFlip : public ImageGeometryNode
 {
 public:
     explicit NodeFlip(int id);
@@ -25,17 +22,8 @@ public:
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
-    Base3DGenerator const* toBase3DGenerator() const override { return this; }
-
-    // Image size and the shifts in pixels; without an image the node passes its input through
-    // until a render has one.
-    int onFilterStart(KelUtils::StatusObserver* observer) override;
-    // 0x808080 while "rgbIn" is unlinked.
+    // 0x808080 while "rgbIn" is unlinked; the input unchanged until a render had an image.
     unsigned int getSample3(QPoint const& point) const override;
-
-    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
-    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
-    void resolveInputs() override;
 
     // Shifts in pixels for a side and a percentage: horizontal halves up, vertical rounded down.
     static int horizontalShift(int side, int percent);
@@ -46,16 +34,16 @@ public:
     int shiftX() const { return m_shiftX; }
     int shiftY() const { return m_shiftY; }
 
+protected:
+    // The shifts in pixels.
+    void onImageSize() override;
+
 private:
     KelNodes::NodeParameterContainer m_container;
-    VyxTerminal* m_inTerminal = nullptr;
-    Base3DGenerator const* m_input = nullptr;
     int m_flipHor = 1;
     int m_flipVert = 1;
     int m_shiftHor = 0;
     int m_shiftVer = 0;
-    int m_imageWidth = -1;
-    int m_imageHeight = -1;
     int m_shiftX = 0;
     int m_shiftY = 0;
 };

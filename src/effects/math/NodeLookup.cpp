@@ -1,14 +1,12 @@
 #include "effects/math/NodeLookup.h"
 
 #include "effects/GeneratorLookup.h"
-#include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParameterList.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QPoint>
 
 namespace KelVyxNodes {
@@ -34,10 +32,9 @@ unsigned int channelSum(unsigned int c)
 } // namespace
 
 NodeLookup::NodeLookup(int id)
-    : VyxNode(id)
+    : ImageGeometryNode(id, QStringLiteral("in"), "NodeLookup")
     , m_container(m_descriptor.typeId, QString(), this)
 {
-    m_inTerminal = addTerminal(QStringLiteral("in"), 4u, 0u);
     m_xTerminal = addTerminal(QStringLiteral("x"), 4u, 0u);
     m_yTerminal = addTerminal(QStringLiteral("y"), 4u, 0u);
     addTerminal(QStringLiteral("out"), 0u, 5u);
@@ -74,26 +71,12 @@ int NodeLookup::displaced(int c, int side, float strength, unsigned int sum)
     return static_cast<int>(moved);
 }
 
-int NodeLookup::onFilterStart(StatusObserver* /*observer*/)
-{
-    QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
-    if (!image || image->isNull()) {
-        qDebug() << "NodeLookup error: no image";
-        m_imageWidth = -1;
-        m_imageHeight = -1;
-        return 0;
-    }
-    m_imageWidth = image->width();
-    m_imageHeight = image->height();
-    return 0;
-}
-
 unsigned int NodeLookup::getSample3(QPoint const& point) const
 {
     if (!m_input)
         return 0x808080u;
     // Before any image size is known nothing can be held inside it: no displacement.
-    if (m_imageWidth < 1 || m_imageHeight < 1)
+    if (!hasImageSize())
         return m_input->getSample3(point);
     int x = point.x();
     int y = point.y();
@@ -107,33 +90,29 @@ unsigned int NodeLookup::getSample3(QPoint const& point) const
 
 int NodeLookup::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    if (own == m_inTerminal)
-        getGeneratorInterface(&m_input, peer);
-    else if (own == m_xTerminal)
+    if (own == m_xTerminal)
         getGeneratorInterface(&m_xMap, peer);
     else if (own == m_yTerminal)
         getGeneratorInterface(&m_yMap, peer);
     if (m_xMap || m_yMap)
         m_strengthParam->setDisplayFlagOne(Parameter::DisplayEnabled);
-    return KelNodes::Node::onConnect(own, peer);
+    return ImageGeometryNode::onConnect(own, peer);
 }
 
 void NodeLookup::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    if (own == m_inTerminal)
-        m_input = nullptr;
-    else if (own == m_xTerminal)
+    if (own == m_xTerminal)
         m_xMap = nullptr;
     else if (own == m_yTerminal)
         m_yMap = nullptr;
     if (!m_xMap && !m_yMap)
         m_strengthParam->setDisplayFlagZero(Parameter::DisplayEnabled);
-    KelNodes::Node::onDisconnect(own, peer);
+    ImageGeometryNode::onDisconnect(own, peer);
 }
 
 void NodeLookup::resolveInputs()
 {
-    m_input = linkedGenerator3D(m_inTerminal);
+    ImageGeometryNode::resolveInputs();
     m_xMap = linkedGenerator3D(m_xTerminal);
     m_yMap = linkedGenerator3D(m_yTerminal);
 }

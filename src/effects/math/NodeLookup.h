@@ -1,7 +1,6 @@
 #pragma once
 
-#include "effects/Base3DGenerator.h"
-#include "effects/VyxNode.h"
+#include "effects/math/ImageGeometryNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -15,7 +14,7 @@ class VyxTerminal;
 
 // "Deform": reads "in" at a point moved along x and y by the brightness of the "x" and "y"
 // maps, scaled by the deformation strength. Points pushed past an edge read the edge pixel.
-class NodeLookup : public VyxNode, public Base3DGenerator
+class NodeLookup : public ImageGeometryNode
 {
 public:
     explicit NodeLookup(int id);
@@ -29,12 +28,7 @@ public:
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
-    Base3DGenerator const* toBase3DGenerator() const override { return this; }
-
-    // Records the image size; without an image the node passes "in" through until a render
-    // has one.
-    int onFilterStart(KelUtils::StatusObserver* observer) override;
-    // 0x808080 while "in" is unlinked.
+    // 0x808080 while "in" is unlinked; "in" unchanged until a render had an image.
     unsigned int getSample3(QPoint const& point) const override;
 
     // The strength is editable while a displacement map is linked.
@@ -48,16 +42,12 @@ public:
 
 private:
     KelNodes::NodeParameterContainer m_container;
-    VyxTerminal* m_inTerminal = nullptr;
     VyxTerminal* m_xTerminal = nullptr;
     VyxTerminal* m_yTerminal = nullptr;
-    Base3DGenerator const* m_input = nullptr;
     Base3DGenerator const* m_xMap = nullptr;
     Base3DGenerator const* m_yMap = nullptr;
     float m_strength = 0.1f;
     KelUtils::NumGroupParameter<float>* m_strengthParam = nullptr;
-    int m_imageWidth = -1;
-    int m_imageHeight = -1;
 };
 
 } // namespace KelVyxNodes

@@ -1,15 +1,11 @@
 #include "effects/math/NodeRotate.h"
 
-#include "effects/GeneratorLookup.h"
-#include "effects/VyxNodeGraph.h"
-#include "effects/VyxTerminal.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParameterList.h"
 #include "params/Rounding.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 
 #include <cstdint>
 
@@ -31,10 +27,9 @@ QString tr(char const* text)
 } // namespace
 
 NodeRotate::NodeRotate(int id)
-    : VyxNode(id)
+    : ImageGeometryNode(id, QStringLiteral("rgbIn"), "NodeRotate")
     , m_container(m_descriptor.typeId, QString(), this)
 {
-    m_inTerminal = addTerminal(QStringLiteral("rgbIn"), 4u, 0u);
     addTerminal(QStringLiteral("rgbOut"), 0u, 5u);
 
     auto* c = &m_container;
@@ -73,28 +68,18 @@ int NodeRotate::reflect(long long coordinate, int side)
     return static_cast<int>(m < side ? m : period - m);
 }
 
-int NodeRotate::onFilterStart(StatusObserver* /*observer*/)
+void NodeRotate::onImageSize()
 {
-    QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
-    if (!image || image->isNull()) {
-        qDebug() << "NodeRotate error: no image";
-        m_imageWidth = -1;
-        m_imageHeight = -1;
-        return 0;
-    }
-    m_imageWidth = image->width();
-    m_imageHeight = image->height();
     const int cy = pivot(m_imageHeight, m_pointY);
     const int cx = pivot(m_imageWidth, m_pointX);
     QTransform rotation;
     rotation.rotate(-m_angle, Qt::ZAxis);
     m_transform = QTransform::fromTranslate(-cx, -cy) * rotation * QTransform::fromTranslate(cx, cy);
-    return 0;
 }
 
 unsigned int NodeRotate::getSample3(QPoint const& point) const
 {
-    if (!m_input || m_imageWidth < 1 || m_imageHeight < 1)
+    if (!m_input || !hasImageSize())
         return 0x808080u;
     qreal mx = 0.0;
     qreal my = 0.0;
@@ -103,25 +88,6 @@ unsigned int NodeRotate::getSample3(QPoint const& point) const
     const long long x = static_cast<long long>(roundHalfUp(mx));
     const long long y = static_cast<long long>(roundHalfUp(my));
     return m_input->getSample3(QPoint(reflect(x, m_imageWidth), reflect(y, m_imageHeight)));
-}
-
-int NodeRotate::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
-{
-    if (own == m_inTerminal)
-        getGeneratorInterface(&m_input, peer);
-    return KelNodes::Node::onConnect(own, peer);
-}
-
-void NodeRotate::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
-{
-    if (own == m_inTerminal)
-        m_input = nullptr;
-    KelNodes::Node::onDisconnect(own, peer);
-}
-
-void NodeRotate::resolveInputs()
-{
-    m_input = linkedGenerator3D(m_inTerminal);
 }
 
 } // namespace KelVyxNodes

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "effects/Base3DGenerator.h"
-#include "effects/VyxNode.h"
+#include "effects/math/ImageGeometryNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -10,12 +9,10 @@
 
 namespace KelVyxNodes {
 
-class VyxTerminal;
-
 // Rotates the colour input by whole degrees about a point given in percent of the image's
 // width and height; positions that fall outside the image are folded back by reflection at
 // its first and last column and row.
-class NodeRotate : public VyxNode, public Base3DGenerator
+class NodeRotate : public ImageGeometryNode
 {
 public:
     explicit NodeRotate(int id);
@@ -29,17 +26,8 @@ public:
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
-    Base3DGenerator const* toBase3DGenerator() const override { return this; }
-
-    // Image size and sampling transform of this render; without an image the node answers mid
-    // grey until a render has one.
-    int onFilterStart(KelUtils::StatusObserver* observer) override;
     // 0x808080 while "rgbIn" is unlinked or no image size is known.
     unsigned int getSample3(QPoint const& point) const override;
-
-    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
-    void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
-    void resolveInputs() override;
 
     // The coordinate folded into 0..side - 1 by reflection at both ends (the end pixels are
     // not repeated); 0 for a side of 1 or less.
@@ -50,12 +38,12 @@ public:
 
     QTransform const& transform() const { return m_transform; }
 
+protected:
+    // The sampling transform of this render.
+    void onImageSize() override;
+
 private:
     KelNodes::NodeParameterContainer m_container;
-    VyxTerminal* m_inTerminal = nullptr;
-    Base3DGenerator const* m_input = nullptr;
-    int m_imageWidth = -1;
-    int m_imageHeight = -1;
     int m_pointX = 50;
     int m_pointY = 50;
     int m_angle = 0;
