@@ -16,52 +16,46 @@ TestNode* addTestNode(NodeGraph* graph, int uid = -1)
     return node->withIo();
 }
 
+QList<TestNode*> chain(NodeGraph* graph, int length)
+{
+    QList<TestNode*> nodes{addTestNode(graph)};
+    while (nodes.size() < length) {
+        nodes.append(addTestNode(graph));
+        EXPECT_EQ(nodes.at(nodes.size() - 2)->connect("out", nodes.last(), "in"), 0);
+    }
+    return nodes;
+}
+
 } // namespace
 
 TEST(NodeGraphLevels, FollowTheLongestPathUpstream)
 {
     TestGraph graph;
-    TestNode* a = addTestNode(&graph);
-    TestNode* b = addTestNode(&graph);
-    TestNode* c = addTestNode(&graph);
-    TestNode* d = addTestNode(&graph);
-    Terminal* in2 = d->add("in2", 4, 0);
-    ASSERT_EQ(a->connect("out", b, "in"), 0);
-    ASSERT_EQ(b->connect("out", c, "in"), 0);
-    ASSERT_EQ(c->connect("out", d, "in"), 0);
-    ASSERT_EQ(a->getTerminal("out")->connect(in2), 0);
-    EXPECT_EQ(a->getLevel(true), 0);
-    EXPECT_EQ(b->getLevel(true), 1);
-    EXPECT_EQ(c->getLevel(true), 2);
-    EXPECT_EQ(d->getLevel(true), 3);
+    const QList<TestNode*> n = chain(&graph, 4);
+    ASSERT_EQ(n[0]->getTerminal("out")->connect(n[3]->add("in2", 4, 0)), 0);
+    EXPECT_EQ(QList<int>({n[0]->getLevel(true), n[1]->getLevel(true), n[2]->getLevel(true), n[3]->getLevel(true)}),
+              QList<int>({0, 1, 2, 3}));
 
     // Levels follow link changes.
-    c->disconnect(d);
-    EXPECT_EQ(d->getLevel(true), 1);
-
+    n[2]->disconnect(n[3]);
+    EXPECT_EQ(n[3]->getLevel(true), 1);
     graph.sortNodes();
     for (int i = 1; i < graph.numNodes(); ++i)
         EXPECT_LE(graph.nodes().at(i - 1)->getLevel(true), graph.nodes().at(i)->getLevel(true));
-    EXPECT_EQ(graph.nodes().first(), a);
+    EXPECT_EQ(graph.nodes().first(), n[0]);
 }
 
 TEST(NodeGraphLevels, SubGraphsStandByWhatFeedsThem)
 {
     TestGraph graph;
-    QList<TestNode*> chain;
-    for (int i = 0; i < 4; ++i)
-        chain.append(addTestNode(&graph));
-    for (int i = 0; i < 3; ++i)
-        ASSERT_EQ(chain[i]->connect("out", chain[i + 1], "in"), 0);
+    const QList<TestNode*> outside = chain(&graph, 4);
     NodeGraph* sub = graph.addSubGraph(-1);
-    TestNode* inner = addTestNode(sub);
-    TestNode* inner2 = addTestNode(sub);
-    ASSERT_EQ(inner->connect("out", inner2, "in"), 0);
-    ASSERT_EQ(chain[3]->connect("out", inner, "in"), 0);
+    const QList<TestNode*> inside = chain(sub, 2);
+    ASSERT_EQ(outside[3]->connect("out", inside[0], "in"), 0);
 
-    EXPECT_EQ(inner->getLevel(false), 0); // its only input comes from outside
-    EXPECT_EQ(inner->getLevel(true), 4);
-    EXPECT_EQ(inner2->getLevel(false), 1);
+    EXPECT_EQ(inside[0]->getLevel(false), 0); // its only input comes from outside
+    EXPECT_EQ(inside[0]->getLevel(true), 4);
+    EXPECT_EQ(inside[1]->getLevel(false), 1);
     EXPECT_EQ(sub->getLevel(true), 4);
     EXPECT_EQ(TestGraph().getLevel(true), 0); // no members
 
@@ -69,25 +63,8 @@ TEST(NodeGraphLevels, SubGraphsStandByWhatFeedsThem)
     EXPECT_EQ(graph.nodes().last(), sub);
     // The graph lists its members' terminals that lead outside.
     EXPECT_EQ(sub->numTerminals(), 1);
-    EXPECT_EQ(sub->terminal(0), inner->getTerminal("in"));
+    EXPECT_EQ(sub->terminal(0), inside[0]->getTerminal("in"));
     EXPECT_EQ(sub->terminal(1), nullptr);
-}
-
-TEST(NodeGraphNesting, HowDeepIn)
-{
-    TestGraph graph;
-    NodeGraph* sub = graph.addSubGraph(-1);
-    TestNode* node = addTestNode(sub);
-    TestGraph unrelated;
-    EXPECT_EQ(node->howDeepIn(sub), 1);
-    EXPECT_EQ(node->howDeepIn(&graph), 2);
-    EXPECT_EQ(node->howDeepIn(&unrelated), -1);
-    EXPECT_EQ(node->howDeepIn(nullptr), -1);
-    EXPECT_EQ(sub->howDeepIn(sub), 0);
-    EXPECT_TRUE(node->isInsideOf(&graph));
-    EXPECT_EQ(node->topLevelGraph(), &graph);
-    EXPECT_EQ(sub->topLevelGraph(), &graph);
-    EXPECT_EQ(TestNode().topLevelGraph(), nullptr);
 }
 
 TEST(NodeGraphUids, CounterBelongsToTheTopLevelGraph)
@@ -98,10 +75,8 @@ TEST(NodeGraphUids, CounterBelongsToTheTopLevelGraph)
     EXPECT_EQ(sub->getUid(), 2);
     EXPECT_EQ(graph.getUid(), 3);
 
-    TestNode* seven = addTestNode(&graph, 7);
-    TestNode* again = addTestNode(&graph, 7);
-    EXPECT_EQ(seven->uid(), 7);
-    EXPECT_EQ(again->uid(), 7); // taken as given
+    EXPECT_EQ(addTestNode(&graph, 7)->uid(), 7);
+    EXPECT_EQ(addTestNode(&graph, 7)->uid(), 7); // taken as given
     EXPECT_EQ(graph.uidCounter(), 4);
 
     EXPECT_EQ(graph.addNode(QStringLiteral("no.such.type"), -1), nullptr);
@@ -116,41 +91,36 @@ TEST(NodeGraphUids, CounterBelongsToTheTopLevelGraph)
     EXPECT_EQ(graph.getUid(), 1);
 }
 
-TEST(NodeGraphQueries, FindByUidAndType)
+TEST(NodeGraphQueries, FindByUidTypeAndDepth)
 {
     TestGraph graph;
     NodeGraph* sub = graph.addSubGraph(-1);
     TestNode* a = addTestNode(&graph);
     TestNode* inner = addTestNode(sub);
     Node* other = sub->addNode(new OtherNode, -1);
-    // Member order: sub, a.
     ASSERT_EQ(graph.nodes(), (QList<Node*>{sub, a}));
 
     EXPECT_EQ(graph.findNode(0, false), &graph);
-    EXPECT_EQ(sub->findNode(0, false), nullptr);
     EXPECT_EQ(graph.findNode(inner->uid(), false), nullptr);
     EXPECT_EQ(graph.findNode(inner->uid(), true), inner);
-
-    Node* out1 = nullptr;
-    Node* out2 = nullptr;
-    EXPECT_FALSE(graph.findNodes(a->uid(), a->uid(), &out1, &out2, true));
-    EXPECT_EQ(out1, a);
-    EXPECT_EQ(out2, nullptr);
-    out1 = nullptr;
-    EXPECT_TRUE(graph.findNodes(a->uid(), inner->uid(), &out1, &out2, true));
-    EXPECT_EQ(out2, inner);
-
     EXPECT_EQ(graph.findFirstNode(OtherNode::m_descriptor.typeUuid, true), other);
     EXPECT_EQ(graph.findFirstNode(OtherNode::m_descriptor.typeUuid, false), nullptr);
     QList<Node*> found;
     EXPECT_EQ(graph.findNode(TestNode::m_descriptor.typeUuid.toString(), &found, true), 2);
     EXPECT_EQ(found, (QList<Node*>{inner, a}));
-    EXPECT_EQ(graph.totalNumNodes(), 4);
-    EXPECT_TRUE(graph.containsNode(other, true));
     EXPECT_FALSE(graph.containsNode(other, false));
     EXPECT_EQ(graph.availableNode(1), &OtherNode::m_descriptor);
     EXPECT_EQ(graph.availableNode(2), nullptr);
     EXPECT_EQ(graph.availableNode(-1), nullptr);
+
+    TestGraph unrelated;
+    EXPECT_EQ(inner->howDeepIn(&graph), 2);
+    EXPECT_EQ(inner->howDeepIn(&unrelated), -1);
+    EXPECT_EQ(inner->howDeepIn(nullptr), -1);
+    EXPECT_EQ(inner->topLevelGraph(), &graph);
+
+    NodeGraph::setNodesPath(QStringLiteral("/no/such/folder/anywhere"));
+    EXPECT_TRUE(NodeGraph::m_nodes_path.isEmpty());
 }
 
 TEST(NodeGraphMembership, RemoveNodesKeepsStaticNodesAndTheirGraphs)
@@ -161,8 +131,7 @@ TEST(NodeGraphMembership, RemoveNodesKeepsStaticNodesAndTheirGraphs)
     TestNode* keep = addTestNode(sub);
     keep->staticNode = true;
     addTestNode(sub);
-    NodeGraph* empty = graph.addSubGraph(-1);
-    addTestNode(empty);
+    addTestNode(graph.addSubGraph(-1));
     Recorder rec;
     rec.subscribe(&graph);
 
@@ -170,12 +139,11 @@ TEST(NodeGraphMembership, RemoveNodesKeepsStaticNodesAndTheirGraphs)
     EXPECT_EQ(graph.nodes(), QList<Node*>{sub});
     EXPECT_EQ(sub->nodes(), QList<Node*>{keep});
     EXPECT_EQ(rec.eventsOf(plain), (QList<Ev>{Ev::Removed, Ev::Destroyed}));
-
     graph.removeNodes(true);
     EXPECT_EQ(graph.numNodes(), 0);
 }
 
-TEST(NodeGraphMembership, AttachExpandCollapse)
+TEST(NodeGraphMembership, AttachExpandCollapseAndTheirRefusals)
 {
     TestGraph graph;
     TestNode* a = addTestNode(&graph);
@@ -200,6 +168,15 @@ TEST(NodeGraphMembership, AttachExpandCollapse)
     EXPECT_EQ(graph.addNode(&graph, -1), nullptr);
     EXPECT_EQ(inner->addNode(sub, -1), nullptr);
 
+    // x depends on the sub-graph; inside it the sub-graph would depend on x.
+    TestNode* x = addTestNode(&graph);
+    Terminal* subOut = new Terminal(sub, "gout", 0, 5);
+    sub->addTerminal(subOut);
+    ASSERT_EQ(subOut->connect(x->getTerminal("in")), 0);
+    EXPECT_EQ(graph.attach(x, sub), -1);
+    EXPECT_EQ(x->move(sub, true), -1);
+    EXPECT_EQ(x->parentGraph(), &graph);
+
     TestGraph stranger;
     EXPECT_EQ(graph.expand(static_cast<NodeGraph*>(&stranger)), -1);
     const int before = graph.totalNumNodes();
@@ -217,28 +194,13 @@ TEST(NodeGraphMembership, AttachExpandCollapse)
     EXPECT_EQ(a->uid(), uid);
 }
 
-TEST(NodeGraphMembership, MoveThatWouldCloseACycleIsRefused)
-{
-    TestGraph graph;
-    NodeGraph* sub = graph.addSubGraph(-1);
-    TestNode* x = addTestNode(&graph);
-    Terminal* subOut = new Terminal(sub, "gout", 0, 5);
-    sub->addTerminal(subOut);
-    ASSERT_EQ(subOut->connect(x->getTerminal("in")), 0);
-    // x depends on the sub-graph; inside it the sub-graph would depend on x.
-    EXPECT_EQ(graph.attach(x, sub), -1);
-    EXPECT_EQ(x->move(sub, true), -1);
-    EXPECT_EQ(x->parentGraph(), &graph);
-}
-
 TEST(NodeGraphMembership, NodeDeletedBehindTheGraphsBackLeavesIt)
 {
     TestGraph graph;
     TestNode* a = addTestNode(&graph);
     TestNode* b = addTestNode(&graph);
     NodeGraph* sub = graph.addSubGraph(-1);
-    TestNode* inner = addTestNode(sub);
-    ASSERT_EQ(b->connect("out", inner, "in"), 0);
+    ASSERT_EQ(b->connect("out", addTestNode(sub), "in"), 0);
     EXPECT_EQ(sub->numTerminals(), 1);
     delete b;
     EXPECT_EQ(graph.nodes(), (QList<Node*>{a, sub}));
@@ -246,50 +208,38 @@ TEST(NodeGraphMembership, NodeDeletedBehindTheGraphsBackLeavesIt)
     graph.update();
 }
 
-TEST(NodeEvents, GraphsRelayTheirMembersEvents)
+TEST(NodeEvents, GraphsRelayMembersEventsAndMovesReportParentSet)
 {
     TestGraph graph;
     NodeGraph* sub = graph.addSubGraph(-1);
     Recorder rec;
     rec.subscribe(&graph);
-    TestNode* a = addTestNode(sub);
-    TestNode* b = addTestNode(sub);
-    ASSERT_EQ(a->connect("out", b, "in"), 0);
-    EXPECT_EQ(rec.eventsOf(a), (QList<Ev>{Ev::Added, Ev::Connected}));
-    EXPECT_EQ(rec.eventsOf(b), (QList<Ev>{Ev::Added, Ev::Connected}));
+    const QList<TestNode*> n = chain(sub, 2);
+    EXPECT_EQ(rec.eventsOf(n[0]), (QList<Ev>{Ev::Added, Ev::Connected}));
+    EXPECT_EQ(rec.eventsOf(n[1]), (QList<Ev>{Ev::Added, Ev::Connected}));
 
     // Subscribing twice doubles every event; one unsubscribe ends both.
     Recorder direct;
-    direct.subscribe(a);
-    direct.subscribe(a);
-    a->disconnect(b);
-    EXPECT_EQ(direct.eventsOf(a), (QList<Ev>{Ev::Disconnected, Ev::Disconnected}));
-    direct.unsubscribe(a);
-    ASSERT_EQ(a->connect("out", b, "in"), 0);
+    direct.subscribe(n[0]);
+    direct.subscribe(n[0]);
+    n[0]->disconnect(n[1]);
+    EXPECT_EQ(direct.eventsOf(n[0]), (QList<Ev>{Ev::Disconnected, Ev::Disconnected}));
+    direct.unsubscribe(n[0]);
+    ASSERT_EQ(n[0]->connect("out", n[1], "in"), 0);
     EXPECT_EQ(direct.events.size(), 2);
-}
 
-TEST(NodeEvents, ParentSetOnlyWhenTheNodeHadAParent)
-{
-    TestGraph graph;
-    NodeGraph* sub = graph.addSubGraph(-1);
-    TestNode* node = new TestNode;
-    Recorder rec;
-    rec.subscribe(node);
-    sub->addNode(node, -1);
-    EXPECT_TRUE(rec.events.isEmpty());
     // attach takes the node out first, so only a move that keeps the parent reports it.
+    Recorder own;
+    own.subscribe(n[0]);
     EXPECT_EQ(graph.expand(sub), 0);
-    EXPECT_EQ(rec.eventsOf(node), QList<Ev>{Ev::ParentSet});
-    EXPECT_EQ(node->parentGraph(), &graph);
-    NodeGraph* other = graph.addSubGraph(-1);
-    EXPECT_EQ(graph.attach(node, other), 0);
-    EXPECT_EQ(node->move(&graph, true), 0);
-    EXPECT_EQ(rec.events.size(), 1);
-    EXPECT_EQ(node->parentGraph(), &graph);
+    EXPECT_EQ(own.eventsOf(n[0]), QList<Ev>{Ev::ParentSet});
+    EXPECT_EQ(graph.attach(n[0], graph.addSubGraph(-1)), 0);
+    EXPECT_EQ(n[0]->move(&graph, true), 0);
+    EXPECT_EQ(own.events.size(), 1);
+    EXPECT_EQ(n[0]->parentGraph(), &graph);
 }
 
-TEST(NodeEvents, SubscriberAndPublisherMayDieInEitherOrder)
+TEST(NodeEvents, SubscriptionsSurviveDeathsAndChangesDuringDelivery)
 {
     auto* node = new TestNode;
     auto* early = new Recorder;
@@ -301,28 +251,23 @@ TEST(NodeEvents, SubscriberAndPublisherMayDieInEitherOrder)
     delete node;
     EXPECT_EQ(late.eventsOf(node), QList<Ev>{Ev::Destroyed});
     EXPECT_TRUE(late.publishers().isEmpty());
-}
 
-TEST(NodeEvents, HandlerMayUnsubscribeAnotherDuringDelivery)
-{
     struct Dropper : KelNodes::NodeSubscriber
     {
         Recorder* victim = nullptr;
-        Node* watched = nullptr;
-        void notify(Node*, Event) override { victim->unsubscribe(watched); }
+        void notify(Node* watched, Event) override { victim->unsubscribe(watched); }
     };
-    TestNode node;
-    Dropper dropper;
+    TestNode watched;
     Recorder victim;
+    Dropper dropper;
     dropper.victim = &victim;
-    dropper.watched = &node;
-    dropper.subscribe(&node);
-    victim.subscribe(&node);
-    node.sendNotification(Ev::SetUp);
+    dropper.subscribe(&watched);
+    victim.subscribe(&watched);
+    watched.sendNotification(Ev::SetUp);
     EXPECT_TRUE(victim.events.isEmpty());
 }
 
-TEST(NodeGraphUtils, ConnectNodesRespectsOccupiedTerminalsUnlessForced)
+TEST(NodeGraphUtils, ConnectDeleteInFrontAndUpstreamSearch)
 {
     TestGraph graph;
     auto* a = new TestNode;
@@ -331,53 +276,29 @@ TEST(NodeGraphUtils, ConnectNodesRespectsOccupiedTerminalsUnlessForced)
     TestNode* b = addTestNode(&graph);
     TestNode* c = addTestNode(&graph);
     ASSERT_EQ(GraphUtils::connectNodes(a, b, false), 0);
-    EXPECT_EQ(GraphUtils::connectNodes(a, c, false), -1);
+    EXPECT_EQ(GraphUtils::connectNodes(a, c, false), -1); // occupied unless forced
     EXPECT_EQ(GraphUtils::connectNodes(a, c, true), 0);
     EXPECT_FALSE(a->isConnectedTo(b));
     EXPECT_TRUE(a->isConnectedTo(c));
-}
 
-TEST(NodeGraphUtils, DeleteNodeInFrontOfKeepsSharedNodes)
-{
-    TestGraph graph;
+    // feeder -> other -> target, shared -> target and b: shared is kept.
     TestNode* feeder = addTestNode(&graph);
-    TestNode* direct = addTestNode(&graph);
-    TestNode* shared = addTestNode(&graph);
-    TestNode* target = addTestNode(&graph);
-    TestNode* elsewhere = addTestNode(&graph);
-    target->add("in2", 4, 0);
-    ASSERT_EQ(feeder->connect("out", direct, "in"), 0);
-    ASSERT_EQ(direct->connect("out", target, "in"), 0);
-    ASSERT_EQ(shared->connect("out", target, "in2"), 0);
-    ASSERT_EQ(shared->connect("out", elsewhere, "in"), 0);
-    EXPECT_EQ(target->getSubTree(), (QList<Node*>{direct, feeder}));
-    EXPECT_EQ(GraphUtils::deleteNodeInFrontOf(target, true), 0);
-    EXPECT_EQ(graph.nodes(), (QList<Node*>{shared, target, elsewhere}));
-}
-
-TEST(NodeGraphUpstream, NearestNodesByTypeAndKind)
-{
-    TestGraph graph;
-    TestNode* a = addTestNode(&graph);
     auto* other = new OtherNode;
     graph.addNode(other, -1);
     other->withIo();
-    TestNode* c = addTestNode(&graph);
-    ASSERT_EQ(a->connect("out", other, "in"), 0);
-    ASSERT_EQ(other->connect("out", c, "in"), 0);
-    EXPECT_EQ(c->getNearestNode(QStringLiteral("test.other")), QList<Node*>{other});
-    EXPECT_EQ(c->getNearestNode(TestNode::m_descriptor.typeUuid.toString()), QList<Node*>{a});
-    EXPECT_EQ(c->getNearestNode(4), QList<Node*>{other});
-    EXPECT_EQ(c->getSubNodes(true), (QList<Node*>{other, a}));
-}
-
-TEST(NodeGraphPaths, NodesPathNeedsAnExistingFolder)
-{
-    NodeGraph::setNodesPath(QStringLiteral("/no/such/folder/anywhere"));
-    EXPECT_TRUE(NodeGraph::m_nodes_path.isEmpty());
-    NodeGraph::setNodesPath(QStringLiteral("/tmp"));
-    EXPECT_EQ(NodeGraph::m_nodes_path, QStringLiteral("/tmp"));
-    NodeGraph::setNodesPath(QString());
+    TestNode* shared = addTestNode(&graph);
+    TestNode* target = addTestNode(&graph);
+    target->add("in2", 4, 0);
+    ASSERT_EQ(feeder->connect("out", other, "in"), 0);
+    ASSERT_EQ(other->connect("out", target, "in"), 0);
+    ASSERT_EQ(shared->connect("out", target, "in2"), 0);
+    ASSERT_EQ(shared->connect("out", b, "in"), 0);
+    EXPECT_EQ(target->getNearestNode(QStringLiteral("test.other")), QList<Node*>{other});
+    EXPECT_EQ(target->getNearestNode(TestNode::m_descriptor.typeUuid.toString()), (QList<Node*>{feeder, shared}));
+    EXPECT_EQ(other->getNearestNode(4), QList<Node*>{feeder});
+    EXPECT_EQ(target->getSubTree(), (QList<Node*>{other, feeder}));
+    EXPECT_EQ(GraphUtils::deleteNodeInFrontOf(target, true), 0);
+    EXPECT_EQ(graph.nodes(), (QList<Node*>{a, b, c, shared, target}));
 }
 
 // --- keyframes across a graph ----------------------------------------------------------------
@@ -392,36 +313,40 @@ float amountAt(TestNode* node, int frame)
 
 } // namespace
 
-TEST(NodeGraphKeyframes, GraphListStaysSortedAndInsideTheFrames)
-{
-    TestGraph graph;
-    NodeGraphParameterContainer* keys = graph.paramContainer();
-    EXPECT_EQ(keys->setKeyframeAt(keys->numFrames()), -1);
-    EXPECT_EQ(keys->setKeyframeAt(-1), -1);
-    EXPECT_EQ(keys->setKeyframeAt(5), 0);
-    EXPECT_EQ(keys->setKeyframeAt(2), 0);
-    EXPECT_EQ(keys->setKeyframeAt(9), 0);
-    EXPECT_EQ(keys->keyframes(), (QList<int>{2, 5, 9}));
-    EXPECT_EQ(keys->setKeyframeAt(5), -1);
-    EXPECT_EQ(keys->deleteKeyframe(7), -1);
-    EXPECT_EQ(keys->deleteKeyframe(5), 0);
-    EXPECT_TRUE(keys->isKeyframe(9));
-    EXPECT_FALSE(keys->isKeyframe(5));
-}
-
-TEST(NodeGraphKeyframes, SettingAKeyReachesEveryParameterThatCanTakeOne)
+TEST(NodeGraphKeyframes, GraphKeysReachEveryMemberThatCanTakeOne)
 {
     TestGraph graph;
     TestNode* a = addTestNode(&graph);
     TestNode* b = addTestNode(&graph);
+    NodeGraphParameterContainer* keys = graph.paramContainer();
+    EXPECT_EQ(keys->setKeyframeAt(keys->numFrames()), -1);
+    EXPECT_EQ(keys->setKeyframeAt(-1), -1);
+
     const float six = 6.f;
     ASSERT_EQ(a->amount->setKeyframeAt(5, &six), 0);
-    EXPECT_EQ(graph.paramContainer()->setKeyframeAt(5), 0);
+    EXPECT_EQ(keys->setKeyframeAt(5), 0);
     // The amount already had a key there; the count after it still gets one.
     EXPECT_EQ(a->count->keyframes(), QList<int>{5});
     EXPECT_EQ(amountAt(a, 5), 6.f);
     EXPECT_EQ(b->amount->keyframes(), QList<int>{5});
     EXPECT_EQ(b->count->keyframes(), QList<int>{5});
+
+    EXPECT_EQ(keys->setKeyframeAt(9), 0);
+    EXPECT_EQ(keys->setKeyframeAt(2), 0);
+    EXPECT_EQ(keys->keyframes(), (QList<int>{2, 5, 9}));
+    EXPECT_EQ(keys->setKeyframeAt(5), -1);
+    EXPECT_EQ(keys->deleteKeyframe(7), -1);
+    EXPECT_EQ(keys->deleteKeyframe(5), 0);
+    EXPECT_FALSE(keys->isKeyframe(5));
+
+    TestNode* c = addTestNode(&graph);
+    const float one = 1.f;
+    const float three = 3.f;
+    ASSERT_EQ(c->amount->setKeyframeAt(0, &one), 0);
+    ASSERT_EQ(c->amount->setKeyframeAt(10, &three), 0);
+    EXPECT_EQ(keys->setCurrentFrame(5), 0);
+    EXPECT_EQ(c->paramContainer()->currentFrame(), 5);
+    EXPECT_EQ(c->amount->value(), 2.f);
 }
 
 TEST(NodeGraphKeyframes, MovingAKeyCarriesEveryMembersValues)
@@ -434,11 +359,10 @@ TEST(NodeGraphKeyframes, MovingAKeyCarriesEveryMembersValues)
     const int fortyTwo = 42;
     const float three = 3.f;
     const float nine = 9.f;
-    const float five = 5.f;
     ASSERT_EQ(a->count->setKeyframeAt(10, &fortyTwo), 0); // a's amount has no key to move
     ASSERT_EQ(b->amount->setKeyframeAt(10, &three), 0);
     ASSERT_EQ(b->amount->setKeyframeAt(30, &nine), 0);
-    ASSERT_EQ(inner->amount->setKeyframeAt(10, &five), 0);
+    ASSERT_EQ(inner->amount->setKeyframeAt(10, &three), 0);
     NodeGraphParameterContainer* keys = graph.paramContainer();
     ASSERT_TRUE(keys->addGraphKeyframe(10));
     ASSERT_TRUE(sub->paramContainer()->addGraphKeyframe(10));
@@ -463,85 +387,4 @@ TEST(NodeGraphKeyframes, MovingAKeyCarriesEveryMembersValues)
     EXPECT_EQ(keys->keyframes(), (QList<int>{20, 50}));
     EXPECT_EQ(b->amount->keyframes(), (QList<int>{20, 30}));
     EXPECT_EQ(a->count->keyframes(), QList<int>{20});
-}
-
-TEST(NodeGraphKeyframes, CurrentFrameReachesTheMembers)
-{
-    TestGraph graph;
-    TestNode* a = addTestNode(&graph);
-    const float one = 1.f;
-    const float three = 3.f;
-    ASSERT_EQ(a->amount->setKeyframeAt(0, &one), 0);
-    ASSERT_EQ(a->amount->setKeyframeAt(10, &three), 0);
-    EXPECT_EQ(graph.paramContainer()->setCurrentFrame(5), 0);
-    EXPECT_EQ(a->paramContainer()->currentFrame(), 5);
-    EXPECT_EQ(a->amount->value(), 2.f);
-}
-
-// --- a graph class that is also an effect-style node ------------------------------------------
-
-namespace {
-
-// Shaped like the effect engine's classes: a node base that derives virtually from Node, and a
-// graph that derives from it and from NodeGraph.
-class EffectStyleNode : public virtual KelNodes::Node
-{
-public:
-    explicit EffectStyleNode(int uid)
-        : Node(uid)
-    {
-    }
-    int getPreview(QImage*) const override { return 0; }
-};
-
-class EffectStyleGraph : public EffectStyleNode, public KelNodes::NodeGraph
-{
-public:
-    EffectStyleGraph()
-        : Node(0)
-        , EffectStyleNode(0)
-        , NodeGraph(nullptr)
-    {
-    }
-    static KelNodes::NodeDescriptor m_descriptor;
-    static Node* create(int) { return new EffectStyleGraph; }
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void fillTerminals() const override
-    {
-        // Own terminals, as a compound node has them.
-        if (parentGraph() && numOwn() == 0)
-            terminalListRef().append(new Terminal(const_cast<EffectStyleGraph*>(this), "rgbIn", 4, 0));
-    }
-    int numOwn() const
-    {
-        int n = 0;
-        for (Terminal* t : terminalList())
-            n += t->hostNode() == this ? 1 : 0;
-        return n;
-    }
-};
-
-KelNodes::NodeDescriptor EffectStyleGraph::m_descriptor{
-    QStringLiteral("effect.graph"), QUuid(), QString(), QString(), &EffectStyleGraph::create};
-
-} // namespace
-
-TEST(NodeGraphDerived, EffectStyleGraphsKeepTheirOwnTerminals)
-{
-    EffectStyleGraph root;
-    EXPECT_EQ(root.uid(), 0);
-    EXPECT_EQ(root.name(), QStringLiteral("Graph"));
-    EXPECT_EQ(root.getPreview(nullptr), 0);
-    NodeGraph* sub = root.addSubGraph(-1);
-    ASSERT_NE(sub, nullptr);
-    ASSERT_NE(sub->getTerminal("rgbIn"), nullptr);
-    TestNode* feeder = addTestNode(&root);
-    ASSERT_EQ(feeder->connect("out", sub, "rgbIn"), 0);
-    TestNode* inner = addTestNode(sub);
-    // The compound node's input feeds its members: they cannot feed it back.
-    EXPECT_EQ(inner->connect("out", feeder, "in"), -1);
-    root.update();
-    EXPECT_EQ(sub->getLevel(true), 1); // after what feeds its own input
-    EXPECT_EQ(root.nodes().last(), sub);
-    EXPECT_EQ(sub->getTerminal("rgbIn")->numConnections(), 1);
 }

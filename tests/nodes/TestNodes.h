@@ -8,26 +8,26 @@
 #include "nodes/Terminal.h"
 #include "params/NumGroupParameter.h"
 
+#include <QDomDocument>
+#include <QDomElement>
 #include <QList>
 #include <QPair>
-#include <QString>
 
-// A small node type for the tests: a container named by its type id with one float and one
-// int parameter, and terminals added on demand.
+// A small node type: a container named by its type id with a keyframable float and an int.
 class TestNode : public KelNodes::Node
 {
 public:
     explicit TestNode(int uid = 0);
-
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
     KelNodes::NodeParameterContainer* paramContainer() override { return &m_container; }
     KelNodes::NodeParameterContainer const* paramContainer() const override { return &m_container; }
     void* objectPtr() override { return this; }
     KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
-    void paramChanged(KelUtils::Parameter* parameter) override;
+    int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override
+    {
+        return Node::onConnect(own, peer) < 0 || refuseConnect ? -1 : 0;
+    }
     bool isStatic() const override { return staticNode; }
 
     KelNodes::Terminal* add(QString const& name, unsigned int in, unsigned int out);
@@ -41,28 +41,24 @@ public:
     KelUtils::NumGroupParameter<int>* count = nullptr;
     bool refuseConnect = false;
     bool staticNode = false;
-    int paramChangedCalls = 0;
 };
 
 // A second type, so that documents can hold a type the graph does not know.
 class OtherNode : public TestNode
 {
 public:
-    explicit OtherNode(int uid = 0);
+    explicit OtherNode(int uid = 0) : TestNode(uid) { m_container.setNode(this); }
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
     KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
 };
 
-// The concrete graph of the tests: its create function makes more of it (sharing the node
-// types of the graph they join); a graph made directly offers TestNode and OtherNode.
+// Its sub-graphs share the node types of the graph they join; a graph made directly offers
+// TestNode and OtherNode.
 class TestGraph : public KelNodes::NodeGraph
 {
 public:
     explicit TestGraph(TestGraph* parent = nullptr, bool ownTypes = true);
-
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
     KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
 
     QList<KelNodes::NodeDescriptor const*> types;
@@ -74,7 +70,13 @@ class Recorder : public KelNodes::NodeSubscriber
 public:
     void notify(KelNodes::Node* node, Event event) override { events.append({node, event}); }
     QList<Event> eventsOf(KelNodes::Node const* node) const;
-    int count(Event event) const;
 
     QList<QPair<KelNodes::Node*, Event>> events;
 };
+
+// The load hook of the document tests: nodes made from documents get "in", "out" and a
+// second input "side".
+void giveTerminals(KelNodes::NodeGraph*, KelNodes::Node* node, QDomElement const&, void*);
+
+// Reads a stored document back through text, as files and undo buffers do.
+QDomDocument reparsed(QDomDocument const& stored);

@@ -36,12 +36,6 @@ QImage pattern(int w, int h, QImage::Format format)
     return img;
 }
 
-QDomElement parseImage(QDomDocument& doc, QString const& xml)
-{
-    EXPECT_TRUE(bool(doc.setContent(xml)));
-    return doc.documentElement();
-}
-
 QDomDocument storeSection(ParameterContainer const& container, bool embed)
 {
     QDomDocument doc;
@@ -53,65 +47,43 @@ QDomDocument storeSection(ParameterContainer const& container, bool embed)
     return reread;
 }
 
-} // namespace
-
-TEST(ImageParameter, KindAndFlags)
+QByteArray bytesOf(QImage const& image)
 {
-    ImageFixture f;
-    EXPECT_EQ(f.param->type(), ParamImage);
-    EXPECT_EQ(f.param->displayFlags(), 1);
-    Parameter* base = f.param;
-    EXPECT_EQ(static_cast<ImageParameter*>(*base), f.param);
-    EXPECT_EQ(static_cast<StringParameter*>(*base), nullptr);
-    EXPECT_FALSE(f.param->supportsKeyframes());
+    return QByteArray(reinterpret_cast<char const*>(image.constBits()), image.sizeInBytes());
 }
+
+} // namespace
 
 TEST(ImageParameter, PixelsRoundTripThroughASection)
 {
     // RGB888 rows of width 5 are padded: the padding travels too.
     for (QImage::Format format : {QImage::Format_ARGB32, QImage::Format_RGB888, QImage::Format_Grayscale8}) {
-        ImageFixture f;
+        ImageFixture f, g;
         f.image = pattern(5, 3, format);
         QDomDocument doc = storeSection(f.container, true);
-        QDomElement param = doc.elementsByTagName(QStringLiteral("param")).at(0).toElement();
-        EXPECT_EQ(param.attribute(QStringLiteral("width")), QStringLiteral("5"));
-        EXPECT_EQ(param.attribute(QStringLiteral("height")), QStringLiteral("3"));
-        EXPECT_EQ(param.attribute(QStringLiteral("format")), QString::number(int(format)));
-
-        ImageFixture g;
         g.container.loadState(doc.documentElement().firstChildElement());
         ASSERT_EQ(g.image.size(), QSize(5, 3));
         ASSERT_EQ(g.image.format(), format);
-        EXPECT_EQ(QByteArray(reinterpret_cast<char const*>(g.image.constBits()), g.image.sizeInBytes()),
-                  QByteArray(reinterpret_cast<char const*>(f.image.constBits()), f.image.sizeInBytes()));
+        EXPECT_EQ(bytesOf(g.image), bytesOf(f.image));
     }
-}
 
-TEST(ImageParameter, WithoutEmbeddingOnlyTheSizeTravels)
-{
-    ImageFixture f;
+    // Without embedding only the size travels: same size and format keep the pixels.
+    ImageFixture f, g;
     f.image = pattern(4, 4, QImage::Format_ARGB32);
     QDomDocument doc = storeSection(f.container, false);
     EXPECT_EQ(doc.elementsByTagName(QStringLiteral("data")).size(), 0);
-
-    ImageFixture g;
     g.image = pattern(4, 4, QImage::Format_ARGB32);
     g.image.setPixel(0, 0, 0x12345678);
     g.container.loadState(doc.documentElement().firstChildElement());
-    EXPECT_EQ(g.image.pixel(0, 0), 0x12345678u); // same size and format: pixels kept
-}
+    EXPECT_EQ(g.image.pixel(0, 0), 0x12345678u);
 
-TEST(ImageParameter, NullImagesEmbedNothing)
-{
-    ImageFixture f;
-    QDomDocument doc;
+    // Null or unbound images embed nothing.
     QDomElement parent = doc.createElement(QStringLiteral("section"));
-    EXPECT_EQ(f.param->embedData(parent, doc), 0);
-    EXPECT_FALSE(parent.hasChildNodes());
-
+    ImageFixture empty;
+    EXPECT_EQ(empty.param->embedData(parent, doc), 0);
     ImageParameter unbound(QStringLiteral("none"), QString(), nullptr, nullptr);
     EXPECT_EQ(unbound.embedData(parent, doc), 0);
-    EXPECT_EQ(unbound.load(parseImage(doc, QStringLiteral("<param width='2' height='2' format='5'/>"))), -1);
+    EXPECT_FALSE(parent.hasChildNodes());
 }
 
 TEST(ImageParameter, RefusesBadSizesAndFormats)
@@ -120,21 +92,18 @@ TEST(ImageParameter, RefusesBadSizesAndFormats)
     f.image = pattern(2, 2, QImage::Format_ARGB32);
     const QImage before = f.image.copy();
     QDomDocument doc;
-    const QString bad[] = {
-        QStringLiteral("<param/>"),
-        QStringLiteral("<param width='0' height='2' format='5'/>"),
-        QStringLiteral("<param width='2' height='-2' format='5'/>"),
-        QStringLiteral("<param width='2' height='2' format='-1'/>"),
-        QStringLiteral("<param width='2' height='2' format='0'/>"),
-        QStringLiteral("<param width='2' height='2' format='9999'/>"),
-        QStringLiteral("<param width='2' height='2'/>"),
-        QStringLiteral("<param width='nan' height='2' format='5'/>"),
-        QStringLiteral("<param width='99999999999' height='2' format='5'/>"),
-        QStringLiteral("<param width='100000' height='100000' format='5'/>"),
-        QStringLiteral("<param width='2147483647' height='2147483647' format='1'/>"),
+    const char* bad[][3] = {
+        {nullptr, nullptr, nullptr}, {"0", "2", "5"}, {"2", "-2", "5"}, {"2", "2", "-1"},
+        {"2", "2", "0"}, {"2", "2", "9999"}, {"2", "2", nullptr}, {"nan", "2", "5"},
+        {"99999999999", "2", "5"}, {"100000", "100000", "5"}, {"2147483647", "2147483647", "1"},
     };
-    for (QString const& xml : bad) {
-        EXPECT_EQ(f.param->load(parseImage(doc, xml)), -1) << qPrintable(xml);
+    for (auto const& attrs : bad) {
+        QDomElement e = doc.createElement(QStringLiteral("param"));
+        const char* names[] = {"width", "height", "format"};
+        for (int i = 0; i < 3; ++i)
+            if (attrs[i])
+                e.setAttribute(QLatin1String(names[i]), QLatin1String(attrs[i]));
+        EXPECT_EQ(f.param->load(e), -1) << (attrs[0] ? attrs[0] : "-") << " " << (attrs[1] ? attrs[1] : "-");
         EXPECT_EQ(f.image, before);
     }
     // 256 MiB of pixels is the most a document may ask for.
@@ -142,9 +111,15 @@ TEST(ImageParameter, RefusesBadSizesAndFormats)
     EXPECT_FALSE(ImageParameter::isAcceptableImage(8192, 8193, QImage::Format_ARGB32));
     EXPECT_TRUE(ImageParameter::isAcceptableImage(65536, 32768, QImage::Format_Mono));
 
-    EXPECT_EQ(f.param->load(parseImage(doc, QStringLiteral("<param width='3' height='1' format='4'/>"))), 0);
+    QDomElement good = doc.createElement(QStringLiteral("param"));
+    good.setAttribute(QStringLiteral("width"), 3);
+    good.setAttribute(QStringLiteral("height"), 1);
+    good.setAttribute(QStringLiteral("format"), 4);
+    EXPECT_EQ(f.param->load(good), 0);
     EXPECT_EQ(f.image.size(), QSize(3, 1));
     EXPECT_EQ(f.image.format(), QImage::Format_RGB32);
+    ImageParameter unbound(QStringLiteral("none"), QString(), nullptr, nullptr);
+    EXPECT_EQ(unbound.load(good), -1);
 }
 
 TEST(ImageParameter, RefusesPayloadsThatDoNotFit)
@@ -157,7 +132,6 @@ TEST(ImageParameter, RefusesPayloadsThatDoNotFit)
     QDomElement shortData = doc.createElement(QStringLiteral("data"));
     storeBinaryData(doc, shortData, QByteArray(35, 'x'), true);
     EXPECT_EQ(f.param->parseEmbeddedData(shortData), -1);
-
     QDomElement garbage = doc.createElement(QStringLiteral("data"));
     garbage.appendChild(doc.createTextNode(QStringLiteral("not base64 at all ###")));
     EXPECT_EQ(f.param->parseEmbeddedData(garbage), -1);
@@ -168,7 +142,6 @@ TEST(ImageParameter, RefusesPayloadsThatDoNotFit)
     storeBinaryData(doc, fits, QByteArray(36, '\x7f'), true);
     EXPECT_EQ(f.param->parseEmbeddedData(fits), 0);
     EXPECT_EQ(f.image.pixel(2, 2), 0x7f7f7f7fu);
-
     ImageFixture empty;
     EXPECT_EQ(empty.param->parseEmbeddedData(fits), -1); // not sized yet
 }

@@ -8,55 +8,11 @@
 
 using namespace KelUtils;
 
-namespace {
-
-// Stores a container named `name` holding one int "level" = 42, as text.
-QString storedText(QString const& name)
+// Element names may not hold every character a container name does; the container keeps its own name.
+TEST(SectionElementName, ForbiddenCharactersAreWrittenAsUnderscoreAndTheSectionReadsBack)
 {
-    ParameterContainer container(name, QString());
-    int level = 0;
-    auto* parameter = new NumGroupParameter<int>(QStringLiteral("level"), QString(), &container,
-                                                 &level, 1, 0, 100, 1, true, 5);
-    container.paramLists().append(ParameterList{QStringLiteral("basic"), true, {parameter}});
-    EXPECT_EQ(container.setIntParam(QStringLiteral("level"), 42), 0);
-
-    QDomDocument document;
-    QDomElement root = document.createElement(QStringLiteral("root"));
-    document.appendChild(root);
-    EXPECT_EQ(container.storeState(document, root, false, false), 0);
-    return document.toString();
-}
-
-} // namespace
-
-TEST(SectionElementName, ASlashInTheNameIsWrittenAsUnderscoreAndTheSectionReadsBack)
-{
-    const QString text = storedText(QStringLiteral("operator.brightness/contrast"));
-    QDomDocument reread;
-    ASSERT_TRUE(bool(reread.setContent(text))) << qPrintable(text);
-    const QDomElement section = reread.documentElement().firstChildElement();
-    EXPECT_EQ(section.tagName(), QLatin1String("operator.brightness_contrast"));
-
-    // The container keeps its own name; only the element is spelt differently.
-    ParameterContainer loaded(QStringLiteral("operator.brightness/contrast"), QString());
-    int level = 0;
-    auto* parameter = new NumGroupParameter<int>(QStringLiteral("level"), QString(), &loaded,
-                                                 &level, 1, 0, 100, 1, true, 5);
-    loaded.paramLists().append(ParameterList{QStringLiteral("basic"), true, {parameter}});
-    ASSERT_EQ(loaded.loadState(section), 0);
-    EXPECT_EQ(level, 42);
-    EXPECT_EQ(loaded.name(), QLatin1String("operator.brightness/contrast"));
-}
-
-TEST(SectionElementName, OnlyCharactersThatNamesForbidAreReplaced)
-{
-    struct Case
-    {
-        QString name;
-        QString element;
-    };
-    const Case cases[] = {
-        {QStringLiteral("operator.Maths.max"), QStringLiteral("operator.Maths.max")},
+    const std::pair<QString, QString> cases[] = {
+        {QStringLiteral("operator.brightness/contrast"), QStringLiteral("operator.brightness_contrast")},
         {QStringLiteral("a-b_c:d.9"), QStringLiteral("a-b_c:d.9")},
         {QStringLiteral("9lives"), QStringLiteral("_lives")},
         {QStringLiteral(".dot"), QStringLiteral("_dot")},
@@ -65,11 +21,25 @@ TEST(SectionElementName, OnlyCharactersThatNamesForbidAreReplaced)
         {QString::fromUtf8("\u00b7start"), QStringLiteral("_start")},
         {QString(), QStringLiteral("_")},
     };
-    for (Case const& c : cases) {
-        const QString text = storedText(c.name);
+    for (auto const& [name, element] : cases) {
+        int level = 0;
+        ParameterContainer source(name, QString()), target(name, QString());
+        for (ParameterContainer* c : {&source, &target})
+            c->paramLists().append(ParameterList{QStringLiteral("basic"), true,
+                                                 {new NumGroupParameter<int>(QStringLiteral("level"), QString(), c,
+                                                                             c == &target ? &level : nullptr,
+                                                                             1, 0, 100, 1, true, 5)}});
+        source.setIntParam(QStringLiteral("level"), 42);
+
+        QDomDocument document;
+        QDomElement root = document.createElement(QStringLiteral("root"));
+        document.appendChild(root);
+        EXPECT_EQ(source.storeState(document, root, false, false), 0);
         QDomDocument reread;
-        ASSERT_TRUE(bool(reread.setContent(text))) << qPrintable(text);
-        EXPECT_EQ(reread.documentElement().firstChildElement().tagName(), c.element)
-            << qPrintable(c.name);
+        ASSERT_TRUE(bool(reread.setContent(document.toString()))) << qPrintable(name);
+        const QDomElement section = reread.documentElement().firstChildElement();
+        EXPECT_EQ(section.tagName(), element) << qPrintable(name);
+        ASSERT_EQ(target.loadState(section), 0);
+        EXPECT_EQ(level, 42) << qPrintable(name);
     }
 }

@@ -4,67 +4,54 @@
 
 #include <QDomDocument>
 
+#include <optional>
+
 using namespace KelUtils;
 
 TEST(XmlNumbersTest, FloatsUseGeneralNotationWithSixSignificantDigits)
 {
-    EXPECT_EQ(formatXmlFloat(0.1f), QStringLiteral("0.1"));
-    EXPECT_EQ(formatXmlFloat(100.f), QStringLiteral("100"));
-    EXPECT_EQ(formatXmlFloat(1234567.f), QStringLiteral("1.23457e+06"));
-    EXPECT_EQ(formatXmlFloat(0.0000001f), QStringLiteral("1e-07"));
-    EXPECT_EQ(formatXmlFloat(0.0001), QStringLiteral("0.0001"));
-    EXPECT_EQ(formatXmlFloat(123456.0), QStringLiteral("123456"));
-    EXPECT_EQ(formatXmlFloat(1e6), QStringLiteral("1e+06"));
-    EXPECT_EQ(formatXmlFloat(-2.5), QStringLiteral("-2.5"));
-    EXPECT_EQ(formatXmlFloat(0.0), QStringLiteral("0"));
-    EXPECT_EQ(formatXmlFloat(1e100), QStringLiteral("1e+100"));
-    EXPECT_EQ(formatXmlInt(-1), QStringLiteral("-1"));
+    const std::pair<double, char const*> cases[] = {{0.1f, "0.1"}, {1234567.f, "1.23457e+06"}, {0.0000001f, "1e-07"},
+                                                    {0.0001, "0.0001"}, {123456.0, "123456"}, {1e6, "1e+06"},
+                                                    {-2.5, "-2.5"}, {0.0, "0"}, {1e100, "1e+100"}};
+    for (auto const& [value, text] : cases)
+        EXPECT_EQ(formatXmlFloat(value), QLatin1String(text));
     EXPECT_EQ(formatXmlUnsigned(4294967295u), QStringLiteral("4294967295"));
 }
 
-TEST(XmlNumbersTest, AttributeReadingRules)
+namespace {
+
+// The value read from an attribute holding `value`, or nothing when it counts as absent.
+template <typename T>
+std::optional<T> read(QString const& value)
 {
     QDomDocument doc;
-    ASSERT_TRUE(doc.setContent(QStringLiteral(
-        "<e empty='' word='abc' n='-12' f='2.5e1' comma='1,5' nan='nan' inf='-inf' big='1e999' "
-        "flt='1e39' hex='0x10' u='4294967295' dec='1.5'/>")));
-    const QDomElement e = doc.documentElement();
+    QDomElement e = doc.createElement(QStringLiteral("e"));
+    if (!value.isNull())
+        e.setAttribute(QStringLiteral("a"), value);
+    T out = T(7);
+    if (!readXmlAttribute(e, QStringLiteral("a"), out))
+        return std::nullopt;
+    return out;
+}
 
-    int i = 7;
-    EXPECT_FALSE(readXmlAttribute(e, QStringLiteral("absent"), i));
-    EXPECT_FALSE(readXmlAttribute(e, QStringLiteral("empty"), i));
-    EXPECT_EQ(i, 7);
-    EXPECT_TRUE(readXmlAttribute(e, QStringLiteral("word"), i));
-    EXPECT_EQ(i, 0);
-    EXPECT_TRUE(readXmlAttribute(e, QStringLiteral("n"), i));
-    EXPECT_EQ(i, -12);
-    EXPECT_TRUE(readXmlAttribute(e, QStringLiteral("hex"), i));
-    EXPECT_EQ(i, 0);
-    EXPECT_TRUE(readXmlAttribute(e, QStringLiteral("dec"), i));
-    EXPECT_EQ(i, 0);
-    i = 7;
-    EXPECT_FALSE(readXmlAttribute(e, QStringLiteral("nan"), i));
-    EXPECT_FALSE(readXmlAttribute(e, QStringLiteral("inf"), i));
-    EXPECT_EQ(i, 7);
+} // namespace
 
-    unsigned u = 0;
-    EXPECT_TRUE(readXmlAttribute(e, QStringLiteral("u"), u));
-    EXPECT_EQ(u, 4294967295u);
-
-    float f = 3.f;
-    EXPECT_TRUE(readXmlAttribute(e, QStringLiteral("f"), f));
-    EXPECT_EQ(f, 25.f);
-    EXPECT_TRUE(readXmlAttribute(e, QStringLiteral("comma"), f)); // a point only, whatever the locale
-    EXPECT_EQ(f, 0.f);
-    f = 3.f;
-    EXPECT_FALSE(readXmlAttribute(e, QStringLiteral("nan"), f));
-    EXPECT_FALSE(readXmlAttribute(e, QStringLiteral("inf"), f));
-    EXPECT_FALSE(readXmlAttribute(e, QStringLiteral("big"), f));
-    EXPECT_FALSE(readXmlAttribute(e, QStringLiteral("flt"), f));
-    EXPECT_EQ(f, 3.f);
-
-    double d = 0.0;
-    EXPECT_TRUE(readXmlAttribute(e, QStringLiteral("flt"), d));
-    EXPECT_EQ(d, 1e39);
-    EXPECT_FALSE(readXmlAttribute(e, QStringLiteral("big"), d));
+TEST(XmlNumbersTest, AttributeReadingRules)
+{
+    // Absent, empty and non-finite count as absent; other non-numbers read as 0.
+    for (QString const& absent : {QString(), QStringLiteral(""), QStringLiteral("nan"), QStringLiteral("-inf")}) {
+        EXPECT_FALSE(read<int>(absent)) << qPrintable(absent);
+        EXPECT_FALSE(read<float>(absent)) << qPrintable(absent);
+    }
+    EXPECT_EQ(read<int>(QStringLiteral("abc")), 0);
+    EXPECT_EQ(read<int>(QStringLiteral("-12")), -12);
+    EXPECT_EQ(read<int>(QStringLiteral("0x10")), 0);
+    EXPECT_EQ(read<int>(QStringLiteral("1.5")), 0);
+    EXPECT_EQ(read<unsigned>(QStringLiteral("4294967295")), 4294967295u);
+    EXPECT_EQ(read<float>(QStringLiteral("2.5e1")), 25.f);
+    EXPECT_EQ(read<float>(QStringLiteral("1,5")), 0.f); // a point only, whatever the locale
+    // Beyond float range is absent for floats, not for doubles.
+    EXPECT_FALSE(read<float>(QStringLiteral("1e39")));
+    EXPECT_EQ(read<double>(QStringLiteral("1e39")), 1e39);
+    EXPECT_FALSE(read<double>(QStringLiteral("1e999")));
 }

@@ -68,47 +68,6 @@ protected:
 
 } // namespace
 
-TEST_F(ColorFieldTest, StartsBlackFixedAndFocusable)
-{
-    EXPECT_EQ(field->color(), QColor(Qt::black));
-    EXPECT_EQ(field->sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
-    EXPECT_EQ(field->sizePolicy().verticalPolicy(), QSizePolicy::Fixed);
-    EXPECT_EQ(field->focusPolicy(), Qt::StrongFocus);
-    EXPECT_EQ(field->sizeHint(), QSize(40, 20));
-    EXPECT_EQ(field->property("color").value<QColor>(), QColor(Qt::black));
-
-    store()->clear();
-    EXPECT_FALSE(field->sizeHint().isValid());
-}
-
-TEST_F(ColorFieldTest, SetColorSignalsOnlyAChange)
-{
-    QSignalSpy spy(field, &KelColorField::colorChanged);
-    field->setColor(Qt::black);
-    EXPECT_EQ(spy.count(), 0);
-    field->setColor(QColor(1, 2, 3));
-    ASSERT_EQ(spy.count(), 1);
-    EXPECT_EQ(spy.at(0).at(0).value<QColor>(), QColor(1, 2, 3));
-    field->setColor(QColor(1, 2, 3));
-    EXPECT_EQ(spy.count(), 1);
-    EXPECT_TRUE(field->setProperty("color", QColor(4, 5, 6)));
-    EXPECT_EQ(spy.count(), 2);
-}
-
-TEST_F(ColorFieldTest, OtherButtonsOpenNoDialogAndReachTheParent)
-{
-    for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
-        bool dialogSeen = false;
-        clickWithDialog([&](QColorDialog* dialog) {
-            dialogSeen = dialog != nullptr;
-            if (dialog)
-                dialog->reject();
-        }, button);
-        EXPECT_FALSE(dialogSeen) << button;
-    }
-    EXPECT_EQ(parent.presses, 2);
-}
-
 TEST_F(ColorFieldTest, DisabledFieldOpensNoDialog)
 {
     field->setEnabled(false);
@@ -186,16 +145,4 @@ TEST_F(ColorFieldTest, TransparentColourShowsWhatLiesBeneath)
     field->setColor(QColor(255, 255, 255, 0));
     const QImage image = renderWidget(*field);
     EXPECT_EQ(pixel(image, 20, 10).alpha(), 0);
-}
-
-TEST_F(ColorFieldTest, NarrowFieldPaintsOnlyFrames)
-{
-    field->setColor(QColor(255, 255, 0));
-    field->resize(6, 20);
-    const QImage image = renderWidget(*field);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x)
-            EXPECT_NE(pixel(image, x, y), QColor(255, 255, 0)) << x << "," << y;
-    }
-    EXPECT_EQ(pixel(image, 1, 1), ENABLED);
 }

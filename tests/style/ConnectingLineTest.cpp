@@ -7,7 +7,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QPainterPathStroker>
-#include <QVariant>
 
 namespace {
 
@@ -53,31 +52,6 @@ protected:
 
 } // namespace
 
-TEST_F(ConnectingLineTest, ConstructionBuildsNothingAndReadsTheAntialiasingKey)
-{
-    ConnectingLine::setAntialiasing(true);
-    const ConnectingLine line(QPointF(0, 0), QPointF(100, 50), false, false);
-    EXPECT_TRUE(line.linePath().isEmpty());
-    EXPECT_TRUE(line.arrowPath().isEmpty());
-    EXPECT_FALSE(ConnectingLine::getAntialiasing());
-
-    KelStyleConfig::instance()->add(ConnectingLine::ID_TAG_ANTIALIASING, true);
-    const ConnectingLine other;
-    EXPECT_TRUE(ConnectingLine::getAntialiasing());
-    EXPECT_EQ(other.begin(), QPointF(0, 0));
-    EXPECT_EQ(other.arcRadius(), 20.0);
-    EXPECT_EQ(other.arrowLength(), 15.0);
-    EXPECT_FALSE(other.isTopBottom());
-
-    // A copy carries the paths as they are.
-    ConnectingLine built = curve(QPointF(0, 0), QPointF(100, 50));
-    const ConnectingLine copy = built;
-    EXPECT_EQ(copy.linePath(), built.linePath());
-    EXPECT_EQ(copy.arrowPath(), built.arrowPath());
-    const QVariant stored = QVariant::fromValue(built);
-    EXPECT_EQ(stored.value<ConnectingLine>().linePath(), built.linePath());
-}
-
 TEST_F(ConnectingLineTest, LeftRightRouteTurnsOnALegBesideTheRightPoint)
 {
     const ConnectingLine down = curve(QPointF(0, 0), QPointF(100, 50));
@@ -107,51 +81,6 @@ TEST_F(ConnectingLineTest, LeftRightRouteTurnsOnALegBesideTheRightPoint)
     // Level points: radius 0, a plain segment.
     const ConnectingLine level = curve(QPointF(0, 30), QPointF(100, 30));
     EXPECT_EQ(level.linePath().boundingRect(), QRectF(0, 30, 100, 0));
-}
-
-TEST_F(ConnectingLineTest, LeftRightFromTheRightGivesTheSamePathButAReversedArrow)
-{
-    const ConnectingLine forward = curve(QPointF(0, 0), QPointF(200, 20));
-    const ConnectingLine backward = curve(QPointF(200, 20), QPointF(0, 0));
-    EXPECT_EQ(forward.linePath(), backward.linePath());
-
-    // dx > dy and dx > 4r: horizontal, on the first run at the middle x.
-    expectArrow(forward, QPointF(100 + D, 0), QPointF(100 - D, 7.5), QPointF(100 - D, -7.5));
-    expectArrow(backward, QPointF(100 - D, 0), QPointF(100 + D, 7.5), QPointF(100 + D, -7.5));
-}
-
-TEST_F(ConnectingLineTest, LeftRightArrowSitsOnTheLegWhenTheWireIsSteep)
-{
-    // dy >= dx: centre on the leg (right.x - r), vertical, pointing down.
-    const ConnectingLine steep = curve(QPointF(0, 0), QPointF(40, 200));
-    expectArrow(steep, QPointF(20, 100 + D), QPointF(12.5, 100 - D), QPointF(27.5, 100 - D));
-
-    const ConnectingLine steepUp = curve(QPointF(40, 200), QPointF(0, 0));
-    expectArrow(steepUp, QPointF(20, 100 - D), QPointF(12.5, 100 + D), QPointF(27.5, 100 + D));
-
-    // Close to level (A >= dy): horizontal even on the leg.
-    const ConnectingLine flat = curve(QPointF(0, 0), QPointF(10, 10));
-    EXPECT_EQ(flat.arrowPath().elementAt(0).y, flat.arrowPath().elementAt(2).y);
-}
-
-TEST_F(ConnectingLineTest, TopBottomLevelRouteDipsOrArches)
-{
-    const ConnectingLine dip = curve(QPointF(0, 0), QPointF(100, 0), true, false);
-    EXPECT_EQ(dip.linePath().boundingRect(), QRectF(0, 0, 100, 20));
-    EXPECT_TRUE(onPath(dip.linePath(), QPointF(50, 20)));
-    EXPECT_TRUE(onPath(dip.linePath(), QPointF(20 - 14.142, 14.142)));
-    EXPECT_EQ(dip.linePath().currentPosition(), QPointF(100, 0));
-    expectArrow(dip, QPointF(50 + D, 20), QPointF(50 - D, 27.5), QPointF(50 - D, 12.5));
-
-    ConnectingLine arch = curve(QPointF(100, 0), QPointF(0, 0), true, true);
-    EXPECT_EQ(arch.linePath().boundingRect(), QRectF(0, -20, 100, 20));
-    EXPECT_TRUE(onPath(arch.linePath(), QPointF(50, -20)));
-    expectArrow(arch, QPointF(50 - D, -20), QPointF(50 + D, -12.5), QPointF(50 + D, -27.5));
-
-    // Slightly uneven points: the radii are R and R - dy.
-    const ConnectingLine uneven = curve(QPointF(0, 0), QPointF(100, 5), true, false);
-    EXPECT_TRUE(onPath(uneven.linePath(), QPointF(50, 20)));
-    EXPECT_TRUE(onPath(uneven.linePath(), QPointF(100 - 15 + 10.607, 5 + 10.607)));
 }
 
 TEST_F(ConnectingLineTest, TopBottomZRouteCrossesAtMidHeight)
@@ -204,64 +133,6 @@ TEST_F(ConnectingLineTest, DegenerateAndStraightCurves)
     EXPECT_EQ(odd.arcRadius(), 0.0);
     EXPECT_EQ(odd.arrowLength(), 0.0);
     EXPECT_EQ(odd.linePath().boundingRect(), QRectF(0, 0, 100, 50));
-}
-
-TEST_F(ConnectingLineTest, DrawPaintsTheTwoPensWithoutFillAndRestoresThePainter)
-{
-    ConnectingLine line = curve(QPointF(10, 10), QPointF(110, 70));
-    line.setPenLine(QPen(QColor(255, 0, 0), 3));
-    line.setPenArrow(QPen(QColor(0, 0, 255), 3));
-    ConnectingLine::setAntialiasing(false);
-
-    QImage image(130, 90, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    const QPen pen(QColor(1, 2, 3), 7);
-    painter.setPen(pen);
-    painter.setBrush(Qt::green);
-    line.draw(painter);
-    EXPECT_EQ(painter.pen(), pen);
-    EXPECT_EQ(painter.brush(), QBrush(Qt::green));
-    EXPECT_TRUE(painter.testRenderHint(QPainter::Antialiasing));
-    painter.end();
-
-    const QRgb red = qRgb(255, 0, 0);
-    const QRgb blue = qRgb(0, 0, 255);
-    EXPECT_EQ(image.pixel(30, 10), red);  // first run
-    EXPECT_EQ(image.pixel(90, 40), red);  // leg at 110 - 20
-    EXPECT_EQ(image.pixel(110, 69), red); // into the end point
-    // Arrowhead centred on the first run at x 60, pointing right.
-    EXPECT_EQ(image.pixel(60, 14), blue);
-    EXPECT_EQ(image.pixel(60, 6), blue);
-    EXPECT_EQ(image.pixel(63, 10), blue);
-    // No fill between the curve and its chord, nothing off the wire.
-    EXPECT_EQ(image.pixel(85, 35), qRgb(255, 255, 255));
-    EXPECT_EQ(image.pixel(40, 50), qRgb(255, 255, 255));
-}
-
-TEST_F(ConnectingLineTest, AntialiasingFlagDecidesEdgePixels)
-{
-    auto render = [](bool antialiased) {
-        ConnectingLine line(QPointF(0, 0), QPointF(0, 0), false, true);
-        line.setLinePosition(QPointF(2, 3), QPointF(60, 40));
-        line.setPenLine(QPen(Qt::black, 2));
-        ConnectingLine::setAntialiasing(antialiased);
-        QImage image(64, 44, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        line.draw(painter);
-        painter.end();
-        int greys = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                const QRgb p = image.pixel(x, y);
-                greys += (p != qRgb(0, 0, 0) && p != qRgb(255, 255, 255)) ? 1 : 0;
-            }
-        return greys;
-    };
-    EXPECT_EQ(render(false), 0);
-    EXPECT_GT(render(true), 20);
 }
 
 TEST_F(ConnectingLineTest, ItemBoundsAndPaintsItsCurve)

@@ -6,13 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QContextMenuEvent>
-#include <QDialog>
 #include <QDockWidget>
 #include <QMainWindow>
-#include <QMenu>
 #include <QMouseEvent>
-#include <QTimer>
-#include <QToolBar>
 
 using namespace WidgetTestHelpers;
 
@@ -74,26 +70,6 @@ TEST_F(DockTitleBarTest, SlotGeometryFollowsPixmapSizeFromTheRightEdge)
     EXPECT_EQ(titleBarButtonRectFromPos(bar, 0).top(), -2);
 }
 
-TEST_F(DockTitleBarTest, RightToLeftMirrorsTheSlots)
-{
-    QWidget window;
-    QWidget* bar = barOf(&window);
-    bar->setLayoutDirection(Qt::RightToLeft);
-    EXPECT_EQ(titleBarButtonRectFromPos(bar, 0), QRect(5, 5, 16, 16));
-    EXPECT_EQ(titleBarButtonRectFromPos(bar, 1), QRect(27, 5, 16, 16));
-}
-
-TEST_F(DockTitleBarTest, WindowWithDefaultFlagsHasCloseMaximiseMinimise)
-{
-    QWidget window;
-    QWidget* bar = barOf(&window);
-    EXPECT_EQ(slotOf(bar, CLOSE), 0);
-    EXPECT_EQ(slotOf(bar, MAXIMIZE), 1);
-    EXPECT_EQ(slotOf(bar, MINIMIZE), 2);
-    EXPECT_EQ(slotOf(bar, HELP), -1);
-    EXPECT_EQ(titleBarButtonRect(bar, CLOSE), QRect(79, 5, 16, 16));
-}
-
 TEST_F(DockTitleBarTest, DockWidgetHasCloseAndMaximiseOnlyDockedOrFloating)
 {
     QDockWidget dock;
@@ -107,37 +83,6 @@ TEST_F(DockTitleBarTest, DockWidgetHasCloseAndMaximiseOnlyDockedOrFloating)
     }
 }
 
-TEST_F(DockTitleBarTest, DialogLikeWindowHasCloseOnly)
-{
-    QDialog dialog;
-    QWidget* bar = barOf(&dialog);
-    EXPECT_EQ(slotOf(bar, CLOSE), 0);
-    EXPECT_EQ(slotOf(bar, MAXIMIZE), -1);
-    EXPECT_EQ(slotOf(bar, MINIMIZE), -1);
-
-    QWidget tool(nullptr, Qt::Tool);
-    QWidget* toolBar = barOf(&tool);
-    EXPECT_EQ(slotOf(toolBar, CLOSE), 0);
-    EXPECT_EQ(slotOf(toolBar, MINIMIZE), -1);
-}
-
-TEST_F(DockTitleBarTest, CustomizedFlagsAreTakenAsTheyAre)
-{
-    QWidget window(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint
-                                | Qt::WindowContextHelpButtonHint);
-    QWidget* bar = barOf(&window);
-    EXPECT_EQ(slotOf(bar, CLOSE), 0);
-    EXPECT_EQ(slotOf(bar, MAXIMIZE), -1);
-    EXPECT_EQ(slotOf(bar, MINIMIZE), -1);
-    EXPECT_EQ(slotOf(bar, HELP), 1);
-
-    // A customised dock widget still keeps its maximise (float) slot.
-    QDockWidget dock;
-    dock.setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint);
-    QWidget* dockBar = barOf(&dock);
-    EXPECT_EQ(slotOf(dockBar, MAXIMIZE), 0);
-}
-
 TEST_F(DockTitleBarTest, TitleBarWithoutParentHasNoButtons)
 {
     QWidget bar;
@@ -145,106 +90,6 @@ TEST_F(DockTitleBarTest, TitleBarWithoutParentHasNoButtons)
     for (int button : {CLOSE, MAXIMIZE, MINIMIZE, HELP})
         EXPECT_TRUE(titleBarButtonRect(&bar, button).isNull()) << button;
     EXPECT_TRUE(titleBarButtonRect(nullptr, CLOSE).isNull());
-}
-
-TEST_F(DockTitleBarTest, ButtonsArePlacedOnResize)
-{
-    QWidget window;
-    auto* bar = new DockWidgetTitleBar(&window);
-    bar->resize(100, 25);
-    window.show();
-    EXPECT_EQ(bar->buttonClose()->geometry(), QRect(79, 5, 16, 16));
-    EXPECT_EQ(bar->buttonRestore()->geometry(), QRect(57, 5, 16, 16));
-    EXPECT_EQ(bar->buttonMinimize()->geometry(), QRect(35, 5, 16, 16));
-    EXPECT_TRUE(bar->buttonHelp()->geometry().isEmpty());
-    EXPECT_FALSE(bar->buttonClose()->isHidden());
-    EXPECT_FALSE(bar->buttonRestore()->isHidden());
-    EXPECT_EQ(bar->buttonClose()->pixmapName(), QStringLiteral("titleBarClose"));
-    EXPECT_EQ(bar->buttonRestore()->pixmapName(), QStringLiteral("titleBarMaximize"));
-    EXPECT_EQ(bar->buttonMinimize()->pixmapName(), QStringLiteral("titleBarMinimize"));
-    EXPECT_EQ(bar->buttonHelp()->pixmapName(), QStringLiteral("titleBarHelp"));
-}
-
-TEST_F(DockTitleBarTest, DockedDockWidgetHidesCloseAndRestoreButShowsThemFloating)
-{
-    QMainWindow main;
-    auto* dock = new QDockWidget(&main);
-    main.addDockWidget(Qt::LeftDockWidgetArea, dock);
-    auto* bar = new DockWidgetTitleBar(dock);
-    bar->resize(120, 20);
-    main.show();
-    EXPECT_TRUE(bar->buttonClose()->isHidden());
-    EXPECT_TRUE(bar->buttonRestore()->isHidden());
-    EXPECT_EQ(bar->sizeHint(), QSize(75, 20));
-
-    dock->setFloating(true);
-    bar->resize(121, 25);
-    EXPECT_FALSE(bar->buttonClose()->isHidden());
-    EXPECT_EQ(bar->sizeHint(), QSize(75, 25));
-
-    dock->setFeatures(dock->features() | QDockWidget::DockWidgetVerticalTitleBar);
-    EXPECT_EQ(bar->sizeHint(), QSize(25, 75));
-    EXPECT_EQ(bar->minimumSizeHint(), bar->sizeHint());
-}
-
-TEST_F(DockTitleBarTest, ButtonsActOnTheParent)
-{
-    QWidget window;
-    auto* bar = new DockWidgetTitleBar(&window);
-    bar->resize(100, 25);
-    window.show();
-
-    bar->buttonRestore()->click();
-    EXPECT_TRUE(window.windowState() & Qt::WindowMaximized);
-    bar->buttonRestore()->click();
-    EXPECT_FALSE(window.windowState() & Qt::WindowMaximized);
-
-    bar->buttonClose()->click();
-    EXPECT_FALSE(window.isVisible());
-
-    QMainWindow main;
-    auto* dock = new QDockWidget(&main);
-    main.addDockWidget(Qt::RightDockWidgetArea, dock);
-    auto* dockBar = new DockWidgetTitleBar(dock);
-    ASSERT_FALSE(dock->isFloating());
-    dockBar->buttonRestore()->click();
-    EXPECT_TRUE(dock->isFloating());
-    dockBar->buttonRestore()->click();
-    EXPECT_FALSE(dock->isFloating());
-}
-
-TEST_F(DockTitleBarTest, DraggingTheTitleMovesAWindowButNotADockWidget)
-{
-    QWidget window;
-    window.move(100, 100);
-    auto* bar = new DockWidgetTitleBar(&window);
-    bar->resize(200, 25);
-
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(10, 5), QPointF(110, 105), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(bar, &press);
-    EXPECT_TRUE(press.isAccepted());
-    QMouseEvent move(QEvent::MouseMove, QPointF(60, 45), QPointF(160, 145), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(bar, &move);
-    EXPECT_EQ(window.pos(), QPoint(150, 140));
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(60, 45), QPointF(160, 145),
-                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(bar, &release);
-    // After the release a move drags nothing.
-    QMouseEvent after(QEvent::MouseMove, QPointF(80, 45), QPointF(300, 300), Qt::NoButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(bar, &after);
-    EXPECT_EQ(window.pos(), QPoint(150, 140));
-
-    QDockWidget dock;
-    dock.setFloating(true);
-    dock.move(100, 100);
-    auto* dockBar = new DockWidgetTitleBar(&dock);
-    const QPoint before = dock.pos();
-    QApplication::sendEvent(dockBar, &press);
-    QApplication::sendEvent(dockBar, &move);
-    EXPECT_EQ(dock.pos(), before);
 }
 
 TEST_F(DockTitleBarTest, BarWithoutParentHasNoButtonsNoTitleAndNoDrag)
@@ -288,28 +133,6 @@ TEST_F(DockTitleBarTest, BarWithoutParentHasNoButtonsNoTitleAndNoDrag)
     EXPECT_FALSE(menuEvent.isAccepted());
 }
 
-TEST_F(DockTitleBarTest, FloatingTitleIsPaintedInTheFloatingFontColour)
-{
-    const QColor font(255, 0, 0);
-    store()->add(QStringLiteral("DockWidgetTitleBar.floating.fontColor"), font);
-    store()->add(QStringLiteral("DockWidgetTitleBar.floating.backgroundGradient"),
-                 gradient(QColor(40, 40, 40), QColor(40, 40, 40)));
-
-    QWidget window;
-    window.setWindowTitle(QStringLiteral("WWWWWWWWWW"));
-    auto* bar = new DockWidgetTitleBar(&window);
-    bar->resize(300, 25);
-    const QImage image = renderWidget(*bar);
-    int fontPixels = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < 25; ++x)
-            EXPECT_NE(pixel(image, x, y).red(), 255) << x << "," << y;
-        for (int x = 25; x < 200; ++x)
-            fontPixels += pixel(image, x, y).red() > 150 ? 1 : 0;
-    }
-    EXPECT_GT(fontPixels, 20);
-}
-
 TEST_F(DockTitleBarTest, DockedLookPaintsBordersArrowAndTitle)
 {
     store()->add(QStringLiteral("DockWidgetTitleBar.backgroundColor"), QColor(50, 50, 50));
@@ -349,41 +172,4 @@ TEST_F(DockTitleBarTest, DockedLookPaintsBordersArrowAndTitle)
     image = renderWidget(*bar);
     EXPECT_EQ(pixel(image, 200 - 1 - 9, 5), QColor(255, 0, 255));
     EXPECT_NE(pixel(image, 9, 5), QColor(0, 0, 255));
-}
-
-TEST_F(DockTitleBarTest, DockWidgetShowsNoWindowMenu)
-{
-    QDockWidget dock;
-    auto* bar = new DockWidgetTitleBar(&dock);
-    for (bool floating : {false, true}) {
-        dock.setFloating(floating);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), QPoint(5, 5));
-        QApplication::sendEvent(bar, &event);
-        EXPECT_FALSE(event.isAccepted()) << floating;
-    }
-}
-
-TEST_F(DockTitleBarTest, WindowMenuOffersTheWindowsButtons)
-{
-    QWidget window;
-    auto* bar = new DockWidgetTitleBar(&window);
-    bar->resize(100, 25);
-    window.show();
-
-    QStringList texts;
-    QList<bool> enabled;
-    QTimer::singleShot(0, [&] {
-        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            for (QAction* action : menu->actions()) {
-                texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-                enabled << action->isEnabled();
-            }
-            menu->close();
-        }
-    });
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), bar->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(bar, &event);
-    EXPECT_TRUE(event.isAccepted());
-    EXPECT_EQ(texts, (QStringList{"Restore", "Minimize", "Maximize", "-", "Close"}));
-    EXPECT_EQ(enabled, (QList<bool>{false, true, true, true, true}));
 }

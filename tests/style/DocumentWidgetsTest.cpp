@@ -7,16 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QComboBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPen>
-#include <QPointer>
 #include <QResizeEvent>
 #include <QSignalSpy>
-#include <QTest>
 
 using KelStyleTest::pixel;
 using KelStyleTest::store;
@@ -106,21 +101,6 @@ TEST_F(DocumentWidgetsTest, TypeChangesAreSignalledOnceAndForgetTheWidget)
     EXPECT_EQ(field->parentWidget(), &editor);
 }
 
-TEST_F(DocumentWidgetsTest, WidgetDocumentFollowsTheDocumentArea)
-{
-    KelDocumentEditor editor;
-    editor.resize(300, 200);
-    auto* field = new QLineEdit;
-    editor.document()->setWidget(field);
-    EXPECT_EQ(editor.documentRect(), QRect(2, 29, 296, 169));
-    EXPECT_EQ(field->geometry(), editor.documentRect());
-
-    // Every repaint places the widget again.
-    field->setGeometry(0, 0, 10, 10);
-    editor.grab();
-    EXPECT_EQ(field->geometry(), editor.documentRect());
-}
-
 TEST_F(DocumentWidgetsTest, DeletedWidgetIsForgotten)
 {
     KelDocumentEditor editor;
@@ -132,87 +112,6 @@ TEST_F(DocumentWidgetsTest, DeletedWidgetIsForgotten)
     editor.grab();
     QResizeEvent event(QSize(10, 10), QSize(5, 5));
     editor.document()->resizeEvent(&event);
-}
-
-TEST_F(DocumentWidgetsTest, DocumentMovedToAnotherEditorTakesItsWidgetAlong)
-{
-    KelDocumentEditor first;
-    KelDocumentEditor second;
-    second.resize(400, 300);
-    auto* document = new KelDocument(KelDocument::Widget, &first);
-    auto* field = new QLineEdit;
-    document->setWidget(field);
-    EXPECT_EQ(field->parentWidget(), &first);
-
-    document->setEditor(&second);
-    EXPECT_EQ(document->editor(), &second);
-    EXPECT_EQ(field->parentWidget(), &second);
-    EXPECT_FALSE(field->isHidden());
-    EXPECT_EQ(field->geometry(), second.documentRect());
-}
-
-TEST_F(DocumentWidgetsTest, TitleBarOnlyRequestsTypeChanges)
-{
-    KelDocumentEditor editor;
-    QSignalSpy requested(&editor, &KelDocumentEditor::typeChangeRequested);
-    QSignalSpy changed(editor.document(), &KelDocument::typeChanged);
-    QComboBox* selector = editor.titleBar()->typeSelector();
-    ASSERT_EQ(selector->count(), 2);
-    EXPECT_EQ(selector->itemText(0), QStringLiteral("Pixmap"));
-    EXPECT_EQ(selector->itemText(1), QStringLiteral("Widget"));
-
-    selector->setCurrentIndex(1);
-    emit selector->activated(1);
-    ASSERT_EQ(requested.count(), 1);
-    EXPECT_EQ(requested.at(0).at(0).value<KelDocument::Type>(), KelDocument::Widget);
-    EXPECT_EQ(changed.count(), 0);
-    EXPECT_EQ(editor.document()->type(), KelDocument::Pixmap);
-
-    selector->setCurrentIndex(0);
-    emit selector->activated(0);
-    ASSERT_EQ(requested.count(), 2);
-    EXPECT_EQ(requested.at(1).at(0).value<KelDocument::Type>(), KelDocument::Pixmap);
-}
-
-TEST_F(DocumentWidgetsTest, TitleBarButtonsSitOutsideTheLayoutAtTheRightEnd)
-{
-    KelDocumentEditor editor;
-    KelDocumentEditorTitleBar* bar = editor.titleBar();
-    EXPECT_EQ(bar->height(), 27);
-    EXPECT_EQ(bar->sizeHint(), QSize(200, 27));
-    EXPECT_EQ(bar->minimumSizeHint(), QSize(200, 27));
-    editor.resize(300, 100);
-    editor.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
-    ASSERT_EQ(bar->width(), 300);
-    EXPECT_EQ(bar->closeButton()->geometry(), QRect(280, 5, 16, 16));
-    EXPECT_EQ(bar->maximizeButton()->geometry(), QRect(258, 5, 16, 16));
-    EXPECT_EQ(bar->maximizeButton()->pixmapName(), QStringLiteral("titleBarMaximize"));
-    EXPECT_EQ(bar->closeButton()->pixmapName(), QStringLiteral("titleBarClose"));
-
-    const QMargins margins = bar->layout()->contentsMargins();
-    EXPECT_EQ(margins.top(), 1);
-    EXPECT_EQ(margins.right(), 16 + 16 + 16);
-    EXPECT_EQ(margins.bottom(), 2);
-
-    QSignalSpy maximize(&editor, &KelDocumentEditor::maximizeRequested);
-    QSignalSpy close(&editor, &KelDocumentEditor::closeRequested);
-    bar->maximizeButton()->click();
-    bar->closeButton()->click();
-    EXPECT_EQ(maximize.count(), 1);
-    EXPECT_EQ(close.count(), 1);
-
-    editor.setMaximized(true);
-    EXPECT_EQ(bar->maximizeButton()->pixmapName(), QStringLiteral("titleBarMinimize"));
-    EXPECT_EQ(bar->maximizeButton()->geometry(), QRect(258, 5, 16, 16));
-    bar->maximizeButton()->click();
-    EXPECT_EQ(maximize.count(), 2);
-    editor.setMaximized(false);
-    EXPECT_EQ(bar->maximizeButton()->pixmapName(), QStringLiteral("titleBarMaximize"));
-
-    QFrame* separator = bar->addSeparator();
-    EXPECT_EQ(separator->frameStyle(), 0x35);
-    EXPECT_GE(bar->layout()->indexOf(separator), 0);
 }
 
 TEST_F(DocumentWidgetsTest, TitleBarPaintsLinesAndGradientFromTheStore)
@@ -235,59 +134,6 @@ TEST_F(DocumentWidgetsTest, TitleBarPaintsLinesAndGradientFromTheStore)
     EXPECT_EQ(pixel(image, 200, 24), QColor(0, 200, 0));
     EXPECT_EQ(pixel(image, 200, 25), QColor(Qt::blue));
     EXPECT_EQ(pixel(image, 200, 26), QColor(Qt::blue));
-}
-
-TEST_F(DocumentWidgetsTest, ResizeHandsTheDocumentItsAreaAndMarksAFirstSize)
-{
-    auto* document = new RecordingDocument(KelDocument::Pixmap, nullptr);
-    KelDocumentEditor editor(document);
-    EXPECT_EQ(document->editor(), &editor);
-
-    QResizeEvent fromNothing(QSize(200, 100), QSize(0, 0));
-    QApplication::sendEvent(&editor, &fromNothing);
-    EXPECT_EQ(document->lastSize, QSize(196, 69));
-    EXPECT_EQ(document->lastOldSize, QSize(-1, -1));
-
-    QResizeEvent grown(QSize(300, 150), QSize(200, 100));
-    QApplication::sendEvent(&editor, &grown);
-    EXPECT_EQ(document->lastSize, QSize(296, 119));
-    EXPECT_EQ(document->lastOldSize, QSize(196, 69));
-}
-
-TEST_F(DocumentWidgetsTest, FocusFrameOnlyWhileFocusIsInsideAnActiveEditor)
-{
-    QWidget window;
-    auto* layout = new QHBoxLayout(&window);
-    auto* editor = new KelDocumentEditor;
-    auto* outside = new QLineEdit;
-    layout->addWidget(editor);
-    layout->addWidget(outside);
-    auto* field = new QLineEdit;
-    editor->document()->setWidget(field);
-    window.resize(500, 200);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-
-    const auto frameAt = [editor](int x) {
-        const QImage image = editor->grab().toImage();
-        return pixel(image, x, editor->documentRect().center().y());
-    };
-
-    outside->setFocus();
-    QApplication::processEvents();
-    EXPECT_NE(frameAt(0), QColor(255, 0, 255));
-
-    field->setFocus();
-    QApplication::processEvents();
-    EXPECT_EQ(frameAt(0), QColor(255, 0, 255));
-    EXPECT_EQ(frameAt(1), QColor(0, 255, 255));
-
-    // Focus on the editor itself does not count.
-    editor->setFocusPolicy(Qt::StrongFocus);
-    editor->setFocus();
-    QApplication::processEvents();
-    EXPECT_NE(frameAt(0), QColor(255, 0, 255));
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QMouseEvent>
-#include <QSignalSpy>
 
 #include <climits>
 
@@ -59,31 +58,6 @@ TEST(GLViewTest, AnglesAreNormalisedToOneTurnInclusive)
         EXPECT_EQ(KelGLWidget::normalizedAngle(angle), stepwise(angle)) << angle;
 }
 
-TEST(GLViewTest, SettersStoreNormalisedAnglesAndSignalOnlyChanges)
-{
-    KelGLWidget widget(nullptr);
-    QSignalSpy x(&widget, &KelGLWidget::xRotationChanged);
-    widget.setXRotation(-16);
-    EXPECT_EQ(widget.xRotation(), 5744);
-    ASSERT_EQ(x.count(), 1);
-    EXPECT_EQ(x.at(0).at(0).toInt(), 5744);
-
-    // 5744 again, written differently: nothing happens.
-    widget.setXRotation(5744 + 5760);
-    EXPECT_EQ(x.count(), 1);
-
-    QSignalSpy y(&widget, &KelGLWidget::yRotationChanged);
-    QSignalSpy z(&widget, &KelGLWidget::zRotationChanged);
-    widget.setYRotation(5760);
-    widget.setZRotation(5761);
-    EXPECT_EQ(widget.yRotation(), 5760);
-    EXPECT_EQ(widget.zRotation(), 1);
-    EXPECT_EQ(y.count(), 1);
-    EXPECT_EQ(z.count(), 1);
-    widget.setZRotation(1);
-    EXPECT_EQ(z.count(), 1);
-}
-
 TEST(GLViewTest, LeftDragTurnsAboutXAndYRightDragAboutXAndZ)
 {
     KelGLWidget widget(nullptr);
@@ -112,20 +86,6 @@ TEST(GLViewTest, ViewportIsTheCentredSquare)
     EXPECT_EQ(KelGLWidget::viewportRect(300, 200), QRect(50, 0, 200, 200));
     EXPECT_EQ(KelGLWidget::viewportRect(200, 301), QRect(0, 50, 200, 200));
     EXPECT_EQ(KelGLWidget::viewportRect(64, 64), QRect(0, 0, 64, 64));
-}
-
-TEST(GLViewTest, AsksForAMultisampledCompatibilityContextAndOwnsItsScene)
-{
-    bool destroyed = false;
-    {
-        KelGLWidget widget(new CountingScene(&destroyed));
-        EXPECT_EQ(widget.format().samples(), 4);
-        EXPECT_EQ(widget.format().profile(), QSurfaceFormat::CompatibilityProfile);
-        EXPECT_EQ(widget.sizeHint(), QSize(400, 400));
-        EXPECT_EQ(widget.minimumSizeHint(), QSize(50, 50));
-        EXPECT_FALSE(destroyed);
-    }
-    EXPECT_TRUE(destroyed);
 }
 
 } // namespace

@@ -4,8 +4,6 @@
 
 #include <QApplication>
 #include <QPainter>
-#include <QSignalSpy>
-#include <QTest>
 
 namespace {
 
@@ -36,12 +34,6 @@ QImage face(KelHelpButton& button)
     return image;
 }
 
-TEST(HelpButtonTest, PicturesAreCompiledIn)
-{
-    for (const QString& name : {NORMAL, HOVER, PRESSED, SYMBOL})
-        EXPECT_FALSE(QPixmap(name).isNull()) << name.toStdString();
-}
-
 TEST(HelpButtonTest, StyleChangeFixesTheSizeToTheNormalPicture)
 {
     KelHelpButton button;
@@ -54,19 +46,6 @@ TEST(HelpButtonTest, StyleChangeFixesTheSizeToTheNormalPicture)
     EXPECT_TRUE(QApplication::sendEvent(&button, &change));
     EXPECT_EQ(button.minimumSize(), QPixmap(NORMAL).size());
     EXPECT_EQ(button.maximumSize(), QPixmap(NORMAL).size());
-}
-
-TEST(HelpButtonTest, EveryPointOfTheWidgetPressesIt)
-{
-    KelHelpButton button;
-    button.resize(40, 30);
-    button.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
-    QSignalSpy clicked(&button, &QAbstractButton::clicked);
-    QTest::mousePress(&button, Qt::LeftButton, Qt::NoModifier, QPoint(0, 0));
-    EXPECT_TRUE(button.isDown());
-    QTest::mouseRelease(&button, Qt::LeftButton, Qt::NoModifier, QPoint(39, 29));
-    EXPECT_EQ(clicked.count(), 1);
 }
 
 TEST(HelpButtonTest, FaceFollowsTheButtonState)

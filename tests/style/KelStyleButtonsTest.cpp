@@ -4,7 +4,6 @@
 
 #include <QCursor>
 #include <QFontMetrics>
-#include <QPushButton>
 #include <QTabBar>
 #include <QToolButton>
 
@@ -69,52 +68,11 @@ TEST_F(KelStyleButtonsTest, BevelGradientFollowsDefaultAndSunken)
     EXPECT_EQ(pixel(bevel(button(on | QStyle::State_Sunken, true)), 20, 10), kPressedDefault);
 }
 
-TEST_F(KelStyleButtonsTest, BevelBorderLeavesTheCornersOpen)
-{
-    const QImage image = bevel(button(QStyle::State_Enabled));
-    // The four edges, one pixel inside the rectangle.
-    EXPECT_EQ(pixel(image, 1, 10), kBorder);
-    EXPECT_EQ(pixel(image, 20, 1), kBorder);
-    EXPECT_EQ(pixel(image, 20, 18), kBorder);
-    EXPECT_EQ(pixel(image, 38, 10), kBorder);
-    // Their corners, and the outermost ring without focus, stay untouched.
-    EXPECT_TRUE(isTransparent(image, 1, 1));
-    EXPECT_TRUE(isTransparent(image, 38, 1));
-    EXPECT_TRUE(isTransparent(image, 1, 18));
-    EXPECT_TRUE(isTransparent(image, 38, 18));
-    EXPECT_TRUE(isTransparent(image, 0, 10));
-    EXPECT_TRUE(isTransparent(image, 20, 0));
-
-    EXPECT_EQ(pixel(bevel(button(QStyle::State_Enabled, true)), 1, 10), kDefaultBorder);
-}
-
-TEST_F(KelStyleButtonsTest, BevelFocusRingOnlyWithFocus)
-{
-    const QImage focused = bevel(button(QStyle::State_Enabled | QStyle::State_HasFocus));
-    EXPECT_TRUE(containsColor(focused, QRect(0, 0, 40, 1), kFocus));
-    EXPECT_TRUE(containsColor(focused, QRect(0, 5, 1, 10), kFocus));
-    const QImage plain = bevel(button(QStyle::State_Enabled));
-    EXPECT_FALSE(containsColor(plain, plain.rect(), kFocus));
-}
-
 TEST_F(KelStyleButtonsTest, DisabledBevelPaintsAtHalfOpacity)
 {
     const QImage image = bevel(button(QStyle::State_None));
     EXPECT_NEAR(qAlpha(image.pixel(20, 10)), 128, 1);
     EXPECT_EQ(qAlpha(bevel(button(QStyle::State_Enabled)).pixel(20, 10)), 255);
-}
-
-TEST_F(KelStyleButtonsTest, BevelPutsTheTextColourIntoTheWidgetPalette)
-{
-    QPushButton plain;
-    bevel(button(QStyle::State_Enabled), &plain);
-    EXPECT_EQ(plain.palette().color(QPalette::Active, QPalette::ButtonText), QColor(1, 2, 3));
-    EXPECT_EQ(plain.palette().color(QPalette::Disabled, QPalette::ButtonText), QColor(1, 2, 3));
-
-    QPushButton preferred;
-    bevel(button(QStyle::State_Enabled, true), &preferred);
-    EXPECT_EQ(preferred.palette().color(QPalette::Inactive, QPalette::ButtonText),
-              QColor(4, 5, 6));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -143,18 +101,6 @@ protected:
         });
     }
 };
-
-TEST_F(KelStyleToolButtonLabelTest, WithoutAToolButtonNothingIsPainted)
-{
-    QToolButton button;
-    button.setText(QStringLiteral("Mmmmmm"));
-    const QStyleOptionToolButton option =
-        label(button, 10, QStyle::State_Enabled | QStyle::State_MouseOver);
-    QWidget other;
-    const QImage image = draw(option, &other);
-    EXPECT_EQ(image, canvas(200, 20));
-    EXPECT_EQ(draw(option, nullptr), canvas(200, 20));
-}
 
 TEST_F(KelStyleToolButtonLabelTest, TextAsWideAsTheButtonIsElidedInTheStateOnColour)
 {
@@ -274,39 +220,6 @@ TEST_F(KelStyleTabsTest, SelectedTabShape)
     EXPECT_TRUE(isTransparent(image, r.right() + 1, midY));
 }
 
-TEST_F(KelStyleTabsTest, UnselectedTabShapeAndItsStates)
-{
-    QStyleOptionTab option = tab(0, QStyle::State_Enabled);
-    const QRect r = option.rect.adjusted(0, 0, -2, 0);
-    const int midY = (r.top() + r.bottom()) / 2;
-
-    QImage image = shape(option);
-    EXPECT_EQ(pixel(image, r.left(), midY), kTabBorder);
-    EXPECT_EQ(pixel(image, r.center().x(), midY), kTabFill);
-    EXPECT_EQ(pixel(image, r.center().x(), r.bottom() - 1), kTabBottom1);
-    EXPECT_EQ(pixel(image, r.center().x(), r.bottom()), kTabBottom2);
-
-    QCursor::setPos(tabBar->mapToGlobal(r.center()));
-    EXPECT_EQ(pixel(shape(option), r.center().x(), midY), kTabHover);
-    option.state |= QStyle::State_Sunken;
-    EXPECT_EQ(pixel(shape(option), r.center().x(), midY), kTabPressed);
-    // A disabled tab under the pointer is not lit.
-    option.state = QStyle::State_None;
-    const QImage disabledHovered = shape(option);
-    QCursor::setPos(tabBar->mapToGlobal(QPoint(1000, 1000)));
-    EXPECT_EQ(disabledHovered, shape(option));
-}
-
-TEST_F(KelStyleTabsTest, WithoutTheAddButtonTheLastTabKeepsItsWidth)
-{
-    const QStyleOptionTab option = tab(1, QStyle::State_Enabled);
-    const QRect r = option.rect;
-    const QImage image = shape(option);
-    EXPECT_EQ(pixel(image, r.right() - 2, r.center().y()), kTabBorder);
-    EXPECT_FALSE(containsColor(image, image.rect(), kPlus));
-    EXPECT_FALSE(containsColor(image, image.rect(), kPlusRegion));
-}
-
 TEST_F(KelStyleTabsTest, AddButtonInsideTheLastTab)
 {
     holder.setProperty("addTabButtonVisible", true);
@@ -331,38 +244,6 @@ TEST_F(KelStyleTabsTest, AddButtonInsideTheLastTab)
     const QImage hovered = shape(option);
     EXPECT_EQ(pixel(hovered, r.right() - 27, r.center().y()), kTabFill);
     EXPECT_EQ(pixel(hovered, a.left() + 2, a.top() + 3), kTabHover);
-}
-
-TEST_F(KelStyleTabsTest, SelectedLabelColourAndAddButtonClip)
-{
-    const QColor label(255, 0, 0);
-    const QColor selected(0, 0, 255);
-    addColor(QStringLiteral("TabBarTabLabel.textColor"), label);
-    addColor(QStringLiteral("TabBarTabLabel.selected.textColor"), selected);
-
-    const auto draw = [&](const QStyleOptionTab& option) {
-        return paint(tabBar->width(), tabBar->height(), [&](QPainter* p) {
-            style.drawControl(QStyle::CE_TabBarTabLabel, &option, p, tabBar);
-        });
-    };
-    QStyleOptionTab option = tab(0, QStyle::State_Enabled | QStyle::State_Selected);
-    QImage image = draw(option);
-    EXPECT_TRUE(containsInk(image, image.rect(), selected));
-    EXPECT_FALSE(containsInk(image, image.rect(), label));
-    option.state = QStyle::State_Enabled;
-    image = draw(option);
-    EXPECT_TRUE(containsInk(image, image.rect(), label));
-
-    // A label as wide as the last tab is cut off before the add button, 2 pixels early.
-    holder.setProperty("addTabButtonVisible", true);
-    const QRect a = addTabButtonRect(tabBar);
-    QStyleOptionTab last = tab(1, QStyle::State_Enabled);
-    last.position = QStyleOptionTab::Middle;
-    last.text = QStringLiteral("MMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMMM");
-    last.rect = QRect(0, a.top(), a.right() + 1, a.height());
-    image = draw(last);
-    EXPECT_TRUE(containsInk(image, QRect(a.left() - 20, 0, 18, 30), label));
-    EXPECT_FALSE(anyPainted(image, QRect(a.left() - 2, 0, 26, 30)));
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractSpinBox>
-#include <QToolBar>
 #include <QToolButton>
 
 using namespace KelStyleTest;
@@ -77,50 +76,6 @@ TEST_F(KelStyleSpinBoxTest, FrameFieldAndButtonColumn)
     EXPECT_TRUE(containsColor(draw(spinBox(QStyle::State_HasFocus)), QRect(0, 0, 80, 1), kFocus));
 }
 
-TEST_F(KelStyleSpinBoxTest, WithoutButtonsTheWholeFieldIsText)
-{
-    QStyleOptionSpinBox option = spinBox(QStyle::State_None);
-    option.buttonSymbols = QAbstractSpinBox::NoButtons;
-    const QImage image = draw(option);
-    EXPECT_EQ(pixel(image, 10, 12), kField);
-    EXPECT_EQ(pixel(image, 77, 12), kField);
-    EXPECT_EQ(pixel(image, 77, 2), kField);
-    EXPECT_FALSE(containsColor(image, image.rect(), kBorder2));
-    EXPECT_FALSE(containsColor(image, image.rect(), kButtons));
-    EXPECT_EQ(style.primitive(QStyle::PE_IndicatorArrowUp), nullptr);
-    EXPECT_EQ(style.primitive(QStyle::PE_IndicatorArrowDown), nullptr);
-}
-
-TEST_F(KelStyleSpinBoxTest, ArrowsShowWhichButtonIsHeld)
-{
-    QStyleOptionSpinBox option = spinBox(QStyle::State_Sunken | QStyle::State_On);
-    option.activeSubControls = QStyle::SC_SpinBoxDown;
-    draw(option);
-    const Call* up = style.primitive(QStyle::PE_IndicatorArrowUp);
-    const Call* down = style.primitive(QStyle::PE_IndicatorArrowDown);
-    ASSERT_NE(up, nullptr);
-    ASSERT_NE(down, nullptr);
-    EXPECT_TRUE(down->state & QStyle::State_Sunken);
-    EXPECT_TRUE(down->state & QStyle::State_On);
-    EXPECT_TRUE(up->state & QStyle::State_Raised);
-    EXPECT_FALSE(up->state & (QStyle::State_Sunken | QStyle::State_On));
-
-    const QRect u = style.subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, nullptr);
-    const QRect d = style.subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxDown, nullptr);
-    EXPECT_EQ(up->rect, QRect(QPoint(u.left() + 4, u.top() + 3), QPoint(u.right() + 1, u.bottom() + 2)));
-    EXPECT_EQ(down->rect, QRect(QPoint(d.left() + 4, d.top()), QPoint(d.right() + 1, d.bottom() - 1)));
-    EXPECT_EQ(up->palette.color(QPalette::Active, QPalette::ButtonText), QColor(1, 1, 1));
-    EXPECT_EQ(up->palette.color(QPalette::Disabled, QPalette::ButtonText), QColor(2, 2, 2));
-    EXPECT_EQ(down->palette.color(QPalette::Inactive, QPalette::ButtonText), QColor(3, 3, 3));
-
-    // Only the sub-controls asked for get an arrow.
-    style.primitives.clear();
-    option.subControls = QStyle::SC_SpinBoxDown;
-    draw(option);
-    EXPECT_EQ(style.primitive(QStyle::PE_IndicatorArrowUp), nullptr);
-    EXPECT_NE(style.primitive(QStyle::PE_IndicatorArrowDown), nullptr);
-}
-
 // ---------------------------------------------------------------------------------------------
 
 const QColor kComboField(70, 70, 0);
@@ -180,32 +135,6 @@ TEST_F(KelStyleComboBoxTest, EditableFieldIsAFixedDarkGrey)
     EXPECT_EQ(pixel(image, a.left() + 1, 12), kBorder2);
     EXPECT_EQ(pixel(image, a.left() + 3, 3), kComboField);
     EXPECT_EQ(pen, kText);
-}
-
-TEST_F(KelStyleComboBoxTest, NotEditableKeepsTheGradientAndBothLines)
-{
-    const QStyleOptionComboBox option = combo(false);
-    const QRect a = style.subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, nullptr);
-    QColor pen;
-    const QImage image = draw(option, &pen);
-    EXPECT_EQ(pixel(image, 10, 12), kComboField);
-    EXPECT_EQ(pixel(image, a.left(), 12), kBorder);
-    EXPECT_EQ(pixel(image, a.left() + 1, 12), kBorder2);
-    EXPECT_EQ(pixel(image, 1, 12), kBorder);
-    EXPECT_EQ(pen, kNotEditableText);
-    EXPECT_EQ(pixel(draw(combo(false, QStyle::State_On)), 10, 12), kButtonsOn);
-
-    const Call* arrow = style.primitive(QStyle::PE_IndicatorArrowDown);
-    ASSERT_NE(arrow, nullptr);
-    EXPECT_EQ(arrow->rect, QRect(QPoint(a.left() + 4, a.top() + 3), QPoint(a.right(), a.bottom() - 1)));
-    EXPECT_FALSE(arrow->state & QStyle::State_On);
-    EXPECT_EQ(arrow->palette.color(QPalette::Active, QPalette::ButtonText), QColor(1, 1, 1));
-}
-
-TEST_F(KelStyleComboBoxTest, FocusRingIsFilled)
-{
-    const QImage image = draw(combo(false, QStyle::State_HasFocus));
-    EXPECT_TRUE(containsColor(image, QRect(0, 0, 120, 1), kFocus));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -276,43 +205,6 @@ TEST_F(KelStyleSliderTest, GrooveLinesAndHandle)
     EXPECT_EQ(pixel(image, hx + 9, h.top() + 11), QColor(1, 1, 1));
 }
 
-TEST_F(KelStyleSliderTest, HoverAndFocusLooks)
-{
-    QStyleOptionSlider option = slider(Qt::Horizontal, QStyle::State_MouseOver);
-    const QRect g = style.subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, nullptr);
-    const QRect h = style.subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, nullptr);
-    const int t2 = style.pixelMetric(QStyle::PM_SliderControlThickness) / 2;
-    const int hx = h.left() + (h.width() - 10) / 2;
-    QImage image = draw(option);
-    EXPECT_EQ(pixel(image, g.left() + 20, g.top() + t2), QColor(0, 30, 0));
-    EXPECT_EQ(pixel(image, hx, h.top()), QColor(2, 2, 2));
-
-    option = slider(Qt::Horizontal, QStyle::State_HasFocus | QStyle::State_MouseOver);
-    image = draw(option);
-    EXPECT_EQ(pixel(image, g.left() + 20, g.top() + t2), QColor(0, 30, 0));
-    EXPECT_EQ(pixel(image, hx, h.top()), QColor(3, 3, 3));
-}
-
-TEST_F(KelStyleSliderTest, NoGrooveWhenNotAskedFor)
-{
-    const QImage image = draw(slider(Qt::Horizontal, QStyle::State_None, QStyle::SC_SliderHandle));
-    for (int i = 1; i <= 4; ++i)
-        EXPECT_FALSE(containsColor(image, image.rect(), QColor(10 * i, 0, 0)));
-    EXPECT_TRUE(containsColor(image, image.rect(), QColor(1, 1, 1)));
-}
-
-TEST_F(KelStyleSliderTest, VerticalHandleSitsAtTheRight)
-{
-    const QStyleOptionSlider option = slider(Qt::Vertical, QStyle::State_None);
-    const QRect h = style.subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, nullptr);
-    const QImage image = draw(option);
-    const int y = h.top() + (h.height() - 10) / 2;
-    // Its right edge one pixel inside the handle's.
-    EXPECT_EQ(pixel(image, h.right() - 12, y), QColor(4, 4, 4));
-    EXPECT_EQ(pixel(image, h.right() - 1, y + 9), QColor(4, 4, 4));
-    EXPECT_FALSE(pixel(image, h.right(), y + 9) == QColor(4, 4, 4));
-}
-
 // ---------------------------------------------------------------------------------------------
 
 class KelStyleToolButtonTest : public ::testing::Test
@@ -370,53 +262,6 @@ TEST_F(KelStyleToolButtonTest, TextToolButtonLook)
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->pen, QColor(148, 148, 148));
     EXPECT_EQ(style.primitive(QStyle::PE_PanelButtonTool), nullptr);
-}
-
-TEST_F(KelStyleToolButtonTest, RollOutButtonPaintsAsAMenuBarItemOfItsParent)
-{
-    QWidget parent;
-    QToolBar toolBar;
-    auto* inBar = new QToolButton(&toolBar);
-    auto* loose = new QToolButton(&parent);
-
-    draw(button(QStringLiteral("{Looks}"), QStyle::State_None), inBar);
-    const Call* item = style.control(QStyle::CE_MenuBarItem);
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->text, QStringLiteral("{Looks}"));
-    EXPECT_EQ(item->widget, &toolBar);
-    EXPECT_EQ(item->palette.color(QPalette::Disabled, QPalette::Button), QColor(Qt::transparent));
-    EXPECT_EQ(style.primitive(QStyle::PE_PanelButtonTool), nullptr);
-
-    // An icon-less auto-raise button outside the bars keeps the text tool-button look.
-    style.controls.clear();
-    draw(button(QStringLiteral("{Looks}"), QStyle::State_AutoRaise), loose);
-    EXPECT_EQ(style.control(QStyle::CE_MenuBarItem), nullptr);
-    EXPECT_NE(style.control(QStyle::CE_ToolButtonLabel), nullptr);
-}
-
-TEST_F(KelStyleToolButtonTest, CheckedToolButtonLooksHovered)
-{
-    QToolBar toolBar;
-    auto* widget = new QToolButton(&toolBar);
-    QStyleOptionToolButton option = button(QStringLiteral("Pin"), QStyle::State_On | QStyle::State_AutoRaise);
-    option.palette.setColor(QPalette::ButtonText, QColor(0, 0, 250));
-    draw(option, widget);
-    const Call* panel = style.primitive(QStyle::PE_PanelButtonTool);
-    ASSERT_NE(panel, nullptr);
-    EXPECT_TRUE(panel->state & QStyle::State_MouseOver);
-    EXPECT_FALSE(panel->state & QStyle::State_On);
-    const Call* label = style.control(QStyle::CE_ToolButtonLabel);
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->palette.color(QPalette::Active, QPalette::ButtonText), QColor(0, 250, 0));
-
-    // At rest: no panel, and the palette's own text colour.
-    style.primitives.clear();
-    style.controls.clear();
-    draw(button(QStringLiteral("Pin"), QStyle::State_AutoRaise), widget);
-    EXPECT_EQ(style.primitive(QStyle::PE_PanelButtonTool), nullptr);
-    label = style.control(QStyle::CE_ToolButtonLabel);
-    ASSERT_NE(label, nullptr);
-    EXPECT_NE(label->palette.color(QPalette::Active, QPalette::ButtonText), QColor(0, 250, 0));
 }
 
 } // namespace

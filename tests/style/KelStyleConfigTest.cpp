@@ -41,14 +41,6 @@ protected:
 
 } // namespace
 
-TEST_F(KelStyleConfigTest, InstanceIsOneStoreForTheProcess)
-{
-    ASSERT_NE(KelStyleConfig::instance(), nullptr);
-    EXPECT_EQ(KelStyleConfig::instance(), KelStyleConfig::instance());
-    store()->add(QStringLiteral("a.b"), QColor(Qt::blue));
-    EXPECT_EQ(KelStyleConfig::instance()->value<QColor>(QStringLiteral("a.b")), QColor(Qt::blue));
-}
-
 TEST_F(KelStyleConfigTest, AbsentKeyGivesEachTypesDefault)
 {
     const QString key = QStringLiteral("Nowhere.borderPen");
@@ -76,34 +68,6 @@ TEST_F(KelStyleConfigTest, AbsentKeyGivesEachTypesDefault)
 
     // An empty key is just another absent key.
     EXPECT_FALSE(store()->value<QSize>(QString()).isValid());
-}
-
-TEST_F(KelStyleConfigTest, StoredValueOfTheAskedTypeComesBackUnchanged)
-{
-    const QPen pen(QColor(1, 2, 3, 4), 2.5, Qt::DashLine, Qt::RoundCap, Qt::BevelJoin);
-    QFont font(QStringLiteral("DejaVu Sans"), 13);
-    font.setBold(true);
-    const QPixmap pixmap = samplePixmap();
-
-    store()->add(QStringLiteral("K.textColor"), QColor(12, 34, 56, 78));
-    store()->add(QStringLiteral("K.borderPen"), pen);
-    store()->add(QStringLiteral("K.nameFont"), font);
-    store()->add(QStringLiteral("K.sizeHint"), QSize(27, 19));
-    store()->add(QStringLiteral("titleBarButtonNormal"), pixmap);
-    store()->add(QStringLiteral("K.prefix"), QStringLiteral("HeaderSection."));
-    store()->add(QStringLiteral("ConnectingLineAntialiasingFlag"), true);
-
-    EXPECT_EQ(store()->value<QColor>(QStringLiteral("K.textColor")), QColor(12, 34, 56, 78));
-    EXPECT_EQ(store()->value<QPen>(QStringLiteral("K.borderPen")), pen);
-    EXPECT_EQ(store()->value<QFont>(QStringLiteral("K.nameFont")), font);
-    EXPECT_EQ(store()->value<QSize>(QStringLiteral("K.sizeHint")), QSize(27, 19));
-    EXPECT_EQ(store()->value<QString>(QStringLiteral("K.prefix")), QStringLiteral("HeaderSection."));
-    EXPECT_TRUE(store()->value<bool>(QStringLiteral("ConnectingLineAntialiasingFlag")));
-
-    // Shared, not reloaded or deep-copied.
-    const QPixmap found = store()->value<QPixmap>(QStringLiteral("titleBarButtonNormal"));
-    EXPECT_EQ(found.cacheKey(), pixmap.cacheKey());
-    EXPECT_EQ(found.size(), QSize(7, 5));
 }
 
 TEST_F(KelStyleConfigTest, EmptyValuesAreStoredValuesNotAbsentOnes)
@@ -135,23 +99,6 @@ TEST_F(KelStyleConfigTest, KeysAreExactAndCaseSensitive)
     EXPECT_EQ(store()->value<QPen>(QStringLiteral("ComboBox.borderPen")).width(), 3);
 }
 
-TEST_F(KelStyleConfigTest, WrongKindGivesTheAskedTypesDefault)
-{
-    store()->add(QStringLiteral("aSize"), QSize(3, 4));
-    store()->add(QStringLiteral("aColor"), QColor(Qt::green));
-    store()->add(QStringLiteral("aPen"), QPen(Qt::blue, 2));
-    store()->add(QStringLiteral("aWord"), QStringLiteral("Tahoma"));
-
-    EXPECT_FALSE(store()->value<QColor>(QStringLiteral("aSize")).isValid());
-    EXPECT_FALSE(store()->value<QSize>(QStringLiteral("aColor")).isValid());
-    EXPECT_FALSE(store()->value<QSize>(QStringLiteral("aWord")).isValid());
-    EXPECT_TRUE(store()->value<QPixmap>(QStringLiteral("aColor")).isNull());
-    EXPECT_TRUE(store()->value<QPixmap>(QStringLiteral("aPen")).isNull());
-    EXPECT_TRUE(store()->value<QString>(QStringLiteral("aSize")).isNull());
-    EXPECT_FALSE(store()->value<QColor>(QStringLiteral("aWord")).isValid());
-    EXPECT_FALSE(store()->value<bool>(QStringLiteral("aSize")));
-}
-
 TEST_F(KelStyleConfigTest, StandardConversionsApply)
 {
     store()->add(QStringLiteral("named"), QStringLiteral("red"));
@@ -173,36 +120,6 @@ TEST_F(KelStyleConfigTest, StandardConversionsApply)
     EXPECT_EQ(pixmap.toImage().pixel(3, 2), qRgba(0, 0, 255, 255));
 }
 
-TEST_F(KelStyleConfigTest, GradientTypeIsRegisteredUnderItsOwnName)
-{
-    const QMetaType type = KelStyleConfig::gradientMetaType();
-    ASSERT_TRUE(type.isValid());
-    EXPECT_STREQ(type.name(), "QLinearGradient");
-    EXPECT_EQ(QMetaType::fromName("QLinearGradient"), type);
-    EXPECT_EQ(KelStyleConfig::gradientMetaType(), type);
-    EXPECT_EQ(QVariant::fromValue(sampleGradient()).metaType(), type);
-}
-
-TEST_F(KelStyleConfigTest, StoredGradientComesBackWithStopsSpreadAndCoordinates)
-{
-    const QLinearGradient gradient = sampleGradient();
-    store()->add(QStringLiteral("ToolBox.backgroundGradient"), QVariant::fromValue(gradient));
-
-    QLinearGradient found = store()->value<QLinearGradient>(QStringLiteral("ToolBox.backgroundGradient"));
-    EXPECT_EQ(found.stops(), gradient.stops());
-    EXPECT_EQ(found.spread(), QGradient::ReflectSpread);
-    EXPECT_EQ(found.coordinateMode(), QGradient::ObjectMode);
-    EXPECT_EQ(found.start(), QPointF(1, 2));
-    EXPECT_EQ(found.finalStop(), QPointF(3, 40));
-
-    // Callers place their own copy; the stored one keeps its points.
-    found.setStart(100, 200);
-    found.setColorAt(0.5, Qt::black);
-    const QLinearGradient again = store()->value<QLinearGradient>(QStringLiteral("ToolBox.backgroundGradient"));
-    EXPECT_EQ(again.start(), QPointF(1, 2));
-    EXPECT_EQ(again.stops(), gradient.stops());
-}
-
 TEST_F(KelStyleConfigTest, OnlyAStoredGradientGivesAGradient)
 {
     store()->add(QStringLiteral("aPen"), QPen(Qt::red, 2));
@@ -214,32 +131,6 @@ TEST_F(KelStyleConfigTest, OnlyAStoredGradientGivesAGradient)
         const QLinearGradient found = store()->value<QLinearGradient>(QString::fromLatin1(key));
         EXPECT_EQ(found, QLinearGradient()) << key;
     }
-}
-
-TEST_F(KelStyleConfigTest, ReturnedCopiesDoNotChangeTheStore)
-{
-    store()->add(QStringLiteral("K.borderPen"), QPen(Qt::red, 2));
-
-    QPen pen = store()->value<QPen>(QStringLiteral("K.borderPen"));
-    pen.setWidth(9);
-    pen.setColor(Qt::green);
-
-    const QPen first = store()->value<QPen>(QStringLiteral("K.borderPen"));
-    const QPen second = store()->value<QPen>(QStringLiteral("K.borderPen"));
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(first.width(), 2);
-    EXPECT_EQ(first.color(), QColor(Qt::red));
-}
-
-TEST_F(KelStyleConfigTest, AddingAgainReplacesEvenWithAnotherKind)
-{
-    store()->add(QStringLiteral("K.value"), QColor(Qt::red));
-    store()->add(QStringLiteral("K.value"), QColor(Qt::blue));
-    EXPECT_EQ(store()->value<QColor>(QStringLiteral("K.value")), QColor(Qt::blue));
-
-    store()->add(QStringLiteral("K.value"), QSize(5, 6));
-    EXPECT_FALSE(store()->value<QColor>(QStringLiteral("K.value")).isValid());
-    EXPECT_EQ(store()->value<QSize>(QStringLiteral("K.value")), QSize(5, 6));
 }
 
 TEST_F(KelStyleConfigTest, CopyTakesTheCurrentValueOnlyWhenTheSourceExists)

@@ -1,6 +1,4 @@
 #include "style/KelStyle.h"
-#include "style/DockWidgetTitleBar.h"
-#include "style/KelToolBox.h"
 #include "style/TitleBarButtonRect.h"
 
 #include "KelStyleTestSupport.h"
@@ -10,26 +8,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
-#include <QDialog>
-#include <QDockWidget>
 #include <QGuiApplication>
 #include <QHeaderView>
-#include <QHelpEvent>
-#include <QLinearGradient>
-#include <QListView>
-#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QPen>
-#include <QScreen>
 #include <QStandardItemModel>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QToolButton>
-#include <QToolTip>
 
 #include <memory>
 
@@ -143,42 +131,6 @@ TEST_F(KelStyleEventFilterTest, ClickOnTheAddTabButtonRequestsATabOnce)
     EXPECT_EQ(f.host.requests, 1);
 }
 
-TEST_F(KelStyleEventFilterTest, PressInTheButtonThenReleaseOutsideRequestsNothing)
-{
-    TabFixture f(style);
-    const QPoint centre = f.strip.center();
-    f.pointAt(centre);
-    sendMouse(f.tabBar, QEvent::MouseButtonPress, centre);
-
-    const QPoint outside = f.tabBar->tabRect(0).center();
-    f.pointAt(outside);
-    sendMouse(f.tabBar, QEvent::MouseButtonRelease, outside);
-    // The release elsewhere ended the gesture: a later release over the button does nothing.
-    f.pointAt(centre);
-    sendMouse(f.tabBar, QEvent::MouseButtonRelease, centre);
-    EXPECT_EQ(f.host.requests, 0);
-}
-
-TEST_F(KelStyleEventFilterTest, RightClickOnTheAddTabButtonIsSwallowed)
-{
-    TabFixture f(style);
-    const QPoint centre = f.strip.center();
-    f.pointAt(centre);
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(centre),
-                      QPointF(f.tabBar->mapToGlobal(centre)), Qt::RightButton, Qt::RightButton,
-                      Qt::NoModifier);
-    EXPECT_TRUE(style.eventFilter(f.tabBar, &press));
-    sendMouse(f.tabBar, QEvent::MouseButtonRelease, centre, Qt::RightButton);
-    EXPECT_EQ(f.host.requests, 0);
-
-    // Without the property the strip is an ordinary part of the tab.
-    f.host.setProperty("addTabButtonVisible", false);
-    QMouseEvent again(QEvent::MouseButtonPress, QPointF(centre),
-                      QPointF(f.tabBar->mapToGlobal(centre)), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    EXPECT_FALSE(style.eventFilter(f.tabBar, &again));
-}
-
 struct HeaderFixture
 {
     QStandardItemModel model{2, 3};
@@ -224,26 +176,6 @@ TEST_F(KelStyleEventFilterTest, ColumnMenuListsAllButTheFirstColumnAndToggles)
     EXPECT_EQ(texts, QStringList({QStringLiteral("Size"), QStringLiteral("Date")}));
     EXPECT_TRUE(header->isSectionHidden(2));
     EXPECT_FALSE(header->isSectionHidden(1));
-}
-
-TEST_F(KelStyleEventFilterTest, ColumnMenuNeedsTheLast20PixelsOfAHorizontalSection)
-{
-    HeaderFixture f(style);
-    QHeaderView* header = f.header();
-    closePopupsSoon();
-
-    const QPoint early(header->sectionViewportPosition(1) + header->sectionSize(1) - 25,
-                       header->height() / 2);
-    QMouseEvent pressEarly(QEvent::MouseButtonPress, QPointF(early), QPointF(early),
-                           Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    EXPECT_FALSE(style.eventFilter(header->viewport(), &pressEarly));
-
-    QHeaderView* vertical = f.view.verticalHeader();
-    const QPoint bottom(vertical->width() / 2,
-                        vertical->sectionViewportPosition(0) + vertical->sectionSize(0) - 3);
-    QMouseEvent pressVertical(QEvent::MouseButtonPress, QPointF(bottom), QPointF(bottom),
-                              Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    EXPECT_FALSE(style.eventFilter(vertical->viewport(), &pressVertical));
 }
 
 TEST_F(KelStyleEventFilterTest, RollOutMenuOpensUnderTheRightEndOfItsItem)
@@ -292,41 +224,6 @@ TEST_F(KelStyleEventFilterTest, RollOutMenuNeverLeavesTheScreenOnTheRight)
     rollOut->close();
 }
 
-TEST_F(KelStyleEventFilterTest, RollOutToolButtonPlacesItsMenuAndShowsItsTooltip)
-{
-    QWidget panel;
-    panel.setGeometry(50, 50, 300, 200);
-    auto* button = new QToolButton(&panel);
-    button->setText(QStringLiteral("{Tools}"));
-    button->setGeometry(100, 40, 60, 24);
-    auto* menu = new QMenu(&panel);
-    menu->addAction(QStringLiteral("Brush"));
-    button->setMenu(menu);
-    button->setPopupMode(QToolButton::InstantPopup);
-    button->installEventFilter(&style);
-    menu->installEventFilter(&style);
-    panel.show();
-
-    QPoint shownAt(-1, -1);
-    QTimer::singleShot(0, [&] {
-        shownAt = menu->pos();
-        menu->close();
-    });
-    closePopupsSoon();
-    sendMouse(button, QEvent::MouseButtonPress, QPoint(10, 10));
-
-    const QRect rect = button->geometry().adjusted(0, 0, 6, 0);
-    EXPECT_EQ(shownAt, panel.mapToGlobal(QPoint(rect.right() - 25, rect.bottom())));
-
-    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), button->mapToGlobal(QPoint(5, 5)));
-    EXPECT_TRUE(style.eventFilter(button, &help));
-    EXPECT_EQ(QToolTip::text(), QStringLiteral("Tools"));
-    QToolTip::hideText();
-
-    button->setText(QStringLiteral("Tools"));
-    EXPECT_FALSE(style.eventFilter(button, &help));
-}
-
 struct TitleBarFixture
 {
     ClosingWindow window;
@@ -372,42 +269,6 @@ TEST_F(KelStyleEventFilterTest, TitleBarButtonsActOnReleaseOverThePressedButton)
     EXPECT_FALSE(f.window.isVisible());
 }
 
-TEST_F(KelStyleEventFilterTest, DraggingTheMenuBarMovesItsWindow)
-{
-    TitleBarFixture f(style);
-    const QPoint start(200, 12);
-    ASSERT_EQ(f.bar->actionAt(start), nullptr);
-    sendMouse(f.bar, QEvent::MouseButtonPress, start);
-
-    const QPoint to(230, 20);
-    QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(f.bar->mapToGlobal(to)),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    const QPoint global = f.bar->mapToGlobal(to);
-    EXPECT_TRUE(style.eventFilter(f.bar, &move));
-    EXPECT_EQ(f.window.pos(), global - start);
-
-    // After the release moves no longer drag.
-    sendMouse(f.bar, QEvent::MouseButtonRelease, to);
-    const QPoint before = f.window.pos();
-    QMouseEvent later(QEvent::MouseMove, QPointF(start), QPointF(f.bar->mapToGlobal(start)),
-                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    EXPECT_FALSE(style.eventFilter(f.bar, &later));
-    EXPECT_EQ(f.window.pos(), before);
-}
-
-TEST_F(KelStyleEventFilterTest, PressOnATitleBarButtonDoesNotDrag)
-{
-    TitleBarFixture f(style);
-    const QPoint minimize = f.centreOf(Qt::WindowMinimizeButtonHint);
-    sendMouse(f.bar, QEvent::MouseButtonPress, minimize);
-    const QPoint before = f.window.pos();
-    QMouseEvent move(QEvent::MouseMove, QPointF(minimize + QPoint(-40, 3)),
-                     QPointF(f.bar->mapToGlobal(minimize + QPoint(-40, 3))), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    EXPECT_FALSE(style.eventFilter(f.bar, &move));
-    EXPECT_EQ(f.window.pos(), before);
-}
-
 TEST_F(KelStyleEventFilterTest, MenuBarWithoutParentNeitherDragsNorCrashes)
 {
     addPixmap(QStringLiteral("titleBarButtonNormal"), 16, 16);
@@ -425,106 +286,6 @@ TEST_F(KelStyleEventFilterTest, MenuBarWithoutParentNeitherDragsNorCrashes)
                         QPointF(bar.mapToGlobal(corner)), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
     EXPECT_FALSE(style.eventFilter(&bar, &release));
-}
-
-QVariant solidGradient(const QColor& color)
-{
-    QLinearGradient gradient;
-    gradient.setColorAt(0.0, color);
-    gradient.setColorAt(1.0, color);
-    return QVariant::fromValue(gradient);
-}
-
-QColor at(const QPixmap& grabbed, int x, int y)
-{
-    return grabbed.toImage().pixelColor(x, y);
-}
-
-TEST_F(KelStyleEventFilterTest, DialogFrameAndTitleBarPlacement)
-{
-    store()->add(QStringLiteral("Dialog.borderColor"), QColor(255, 0, 0));
-    store()->add(QStringLiteral("Dialog.borderColor2"), QColor(0, 255, 0));
-    QDialog dialog;
-    QPalette palette = dialog.palette();
-    palette.setColor(QPalette::Window, QColor(0, 0, 255));
-    dialog.setPalette(palette);
-    auto* titleBar = new DockWidgetTitleBar(&dialog);
-    dialog.installEventFilter(&style);
-    dialog.resize(60, 50);
-    QResizeEvent resize(QSize(60, 50), QSize(10, 10));
-    QApplication::sendEvent(&dialog, &resize);
-    EXPECT_EQ(titleBar->geometry(), QRect(3, 3, 54, 25));
-
-    titleBar->hide();
-    const QPixmap grabbed = dialog.grab();
-    EXPECT_EQ(at(grabbed, 0, 0), QColor(255, 0, 0));
-    EXPECT_EQ(at(grabbed, 59, 49), QColor(255, 0, 0));
-    EXPECT_EQ(at(grabbed, 1, 1), QColor(0, 255, 0));
-    EXPECT_EQ(at(grabbed, 3, 27), QColor(0, 255, 0));
-    EXPECT_EQ(at(grabbed, 3, 28), QColor(0, 0, 255));
-    EXPECT_EQ(at(grabbed, 56, 46), QColor(0, 0, 255));
-    EXPECT_EQ(at(grabbed, 57, 46), QColor(0, 255, 0));
-}
-
-TEST_F(KelStyleEventFilterTest, DockedDockWidgetFrame)
-{
-    store()->add(QStringLiteral("DockWidget.borderColor"), QColor(255, 0, 0));
-    store()->add(QStringLiteral("DockWidget.backgroundGradient"), solidGradient(QColor(0, 255, 0)));
-    QMainWindow window;
-    auto* dock = new QDockWidget(&window);
-    auto* title = new QWidget;
-    title->setFixedHeight(12);
-    dock->setTitleBarWidget(title);
-    window.addDockWidget(Qt::LeftDockWidgetArea, dock);
-    dock->installEventFilter(&style);
-    window.resize(300, 200);
-    window.show();
-    title->hide();
-
-    const QPixmap grabbed = dock->grab();
-    const int top = title->height();
-    EXPECT_EQ(at(grabbed, 5, top), QColor(0, 255, 0));
-    EXPECT_EQ(at(grabbed, 5, top + 7), QColor(0, 255, 0));
-    EXPECT_EQ(at(grabbed, 5, top + 8), QColor(255, 0, 0));
-}
-
-TEST_F(KelStyleEventFilterTest, ToolBoxPagesGetABorderAndAShadeOnTop)
-{
-    store()->add(QStringLiteral("ToolBox.borderPen"), QPen(QColor(255, 0, 0)));
-    store()->add(QStringLiteral("ToolBox.borderPen2"), QPen(QColor(0, 255, 0)));
-    store()->add(QStringLiteral("ToolBox.backgroundGradient"), solidGradient(QColor(0, 0, 255)));
-    KelToolBox toolBox;
-    auto* page = new QWidget;
-    toolBox.addItem(page, QStringLiteral("Section"));
-    toolBox.setExpanded(0, true);
-    style.polish(page);
-    page->setMinimumHeight(30);
-    toolBox.resize(80, 120);
-    toolBox.show();
-
-    const QPixmap grabbed = page->grab();
-    EXPECT_EQ(at(grabbed, 10, 0), QColor(255, 0, 0));
-    EXPECT_EQ(at(grabbed, 10, 1), QColor(0, 255, 0));
-    EXPECT_EQ(at(grabbed, 10, 2), QColor(0, 0, 255));
-    EXPECT_EQ(at(grabbed, 10, 9), QColor(0, 0, 255));
-    EXPECT_NE(at(grabbed, 10, 10), QColor(0, 0, 255));
-}
-
-TEST_F(KelStyleEventFilterTest, IconModeListsGetABandBehindTheIcons)
-{
-    store()->add(QStringLiteral("ListView.backgroundGradient"), solidGradient(QColor(255, 0, 0)));
-    QListView list;
-    list.setViewMode(QListView::IconMode);
-    list.setIconSize(QSize(20, 20));
-    list.resize(100, 80);
-    style.polish(&list);
-
-    const QPoint origin = list.viewport()->geometry().topLeft();
-    const QPixmap grabbed = list.grab();
-    EXPECT_EQ(at(grabbed, origin.x() + 10, origin.y() + 5), QColor(255, 0, 0));
-    EXPECT_EQ(at(grabbed, origin.x() + 10, origin.y() + 22), QColor(255, 0, 0));
-    EXPECT_NE(at(grabbed, origin.x() + 10, origin.y() + 23), QColor(255, 0, 0));
-    EXPECT_NE(at(grabbed, origin.x() + 10, origin.y() + 4), QColor(255, 0, 0));
 }
 
 TEST_F(KelStyleEventFilterTest, ForgetsADestroyedTabBar)

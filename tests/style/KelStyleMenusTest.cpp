@@ -4,12 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
 #include <QCursor>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QStyleFactory>
 #include <QToolBar>
 
 #include <memory>
@@ -92,19 +90,6 @@ TEST_F(KelStyleMenuItemTest, CheckPixmapFollowsCheckedAndHighlighted)
     EXPECT_FALSE(containsColor(image, image.rect(), kCheckedDefault));
 }
 
-TEST_F(KelStyleMenuItemTest, BackgroundAndPaletteHandedToTheBase)
-{
-    QImage image = draw(item(QStyle::State_Enabled, false), &menu);
-    // The base fills all but the last column from the palette we gave it.
-    EXPECT_EQ(pixel(image, 119, 10), kItemBackground);
-    EXPECT_EQ(pixel(image, 60, 1), kPaletteButton);
-    EXPECT_TRUE(containsInk(image, image.rect(), kItemText));
-
-    image = draw(item(QStyle::State_Enabled | QStyle::State_Selected, false), &menu);
-    EXPECT_EQ(pixel(image, 119, 10), kItemSelected);
-    EXPECT_EQ(pixel(image, 60, 1), kPaletteHighlight);
-}
-
 TEST_F(KelStyleMenuItemTest, DisabledItemOfAMenuPaintsOpaque)
 {
     const QImage inMenu = draw(item(QStyle::State_None, false), &menu);
@@ -112,42 +97,6 @@ TEST_F(KelStyleMenuItemTest, DisabledItemOfAMenuPaintsOpaque)
     QWidget other;
     const QImage elsewhere = draw(item(QStyle::State_None, false), &other);
     EXPECT_NEAR(qAlpha(elsewhere.pixel(119, 10)), 128, 1);
-}
-
-TEST_F(KelStyleMenuItemTest, SeparatorIsOneLine)
-{
-    QStyleOptionMenuItem option = item(QStyle::State_Enabled, false);
-    option.menuItemType = QStyleOptionMenuItem::Separator;
-    option.rect = QRect(0, 0, 100, 10);
-    const QImage image = draw(option, &menu);
-    // y = top + height / 2 - 1, from left + 2 to right - 4.
-    EXPECT_EQ(pixel(image, 2, 4), kSeparator);
-    EXPECT_EQ(pixel(image, 95, 4), kSeparator);
-    EXPECT_TRUE(isTransparent(image, 1, 4));
-    EXPECT_TRUE(isTransparent(image, 96, 4));
-    EXPECT_TRUE(isTransparent(image, 50, 3));
-    EXPECT_TRUE(isTransparent(image, 50, 5));
-}
-
-TEST_F(KelStyleMenuItemTest, ComboPopupItemsHaveNoCheckAndStartFurtherLeft)
-{
-    QComboBox combo;
-    QStyleOptionMenuItem option = item(QStyle::State_Enabled, true);
-    option.menuHasCheckableItems = false;
-    option.rect = QRect(30, 0, 90, 20);
-    const QImage inCombo = draw(option, &combo);
-    EXPECT_FALSE(containsColor(inCombo, inCombo.rect(), kCheckedDefault));
-
-    const auto firstInkColumn = [](const QImage& image) {
-        for (int x = 0; x < image.width(); ++x)
-            if (containsInk(image, QRect(x, 0, 1, 20), kItemText))
-                return x;
-        return -1;
-    };
-    option.checked = false;
-    const QImage inMenu = draw(option, &menu);
-    ASSERT_GE(firstInkColumn(inMenu), 0);
-    EXPECT_EQ(firstInkColumn(inCombo), firstInkColumn(inMenu) - 16);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -201,32 +150,6 @@ protected:
     KelStyle style;
 };
 
-TEST_F(KelStyleMenuBarTest, TitleFollowedByASeparatorGetsStepLines)
-{
-    QMenuBar bar;
-    bar.addAction(QStringLiteral("File"));
-    bar.addSeparator();
-    bar.addAction(QStringLiteral("Edit"));
-
-    // Painted at the opacity the bar's background left behind, over that nearly black
-    // background: only the hue is certain.
-    addGradient(QStringLiteral("MenuBarEmptyArea.backgroundGradient"), QColor(1, 1, 1));
-    QImage image = draw(item(QStringLiteral("File"), QRect(0, 0, 60, 24), QStyle::State_Enabled), &bar);
-    const auto dominant = [&](int x, int y, int channel) {
-        const QColor c = image.pixelColor(x, y);
-        const int values[3] = {c.red(), c.green(), c.blue()};
-        return values[channel] > 10 * (values[(channel + 1) % 3] + values[(channel + 2) % 3]);
-    };
-    EXPECT_TRUE(dominant(59, 12, 0));
-    EXPECT_TRUE(dominant(59, 0, 0));
-    EXPECT_TRUE(dominant(58, 12, 1));
-    EXPECT_FALSE(dominant(57, 12, 1));
-
-    image = draw(item(QStringLiteral("Edit"), QRect(0, 0, 60, 24), QStyle::State_Enabled), &bar);
-    EXPECT_FALSE(dominant(59, 12, 0));
-    EXPECT_FALSE(dominant(58, 12, 1));
-}
-
 TEST_F(KelStyleMenuBarTest, HighlightAndPressLooks)
 {
     const QRect rect(0, 0, 60, 24);
@@ -238,38 +161,6 @@ TEST_F(KelStyleMenuBarTest, HighlightAndPressLooks)
     EXPECT_EQ(pixel(image, 3, 12), kPressed);
     image = draw(item(QStringLiteral("File"), rect, QStyle::State_Enabled), nullptr);
     EXPECT_TRUE(isTransparent(image, 3, 12));
-}
-
-TEST_F(KelStyleMenuBarTest, RollOutTitleLosesItsBracesAndGetsABox)
-{
-    RecordingStyle recording;
-    const QRect rect(0, 0, 100, 24);
-    const QImage rollOut =
-        draw(item(QStringLiteral("{Effects}"), rect, QStyle::State_Enabled), nullptr, &recording);
-    // The box: R = 99 - 20 = 79, s = 18, from y0 = 4 to y1 = 21, 15 wide.
-    EXPECT_EQ(pixel(rollOut, 80, 12), kRollOut);
-    EXPECT_EQ(pixel(rollOut, 93, 12), kRollOut);
-    EXPECT_TRUE(isTransparent(rollOut, 80, 2));
-    const Call* arrow = recording.primitive(QStyle::PE_IndicatorArrowDown);
-    ASSERT_NE(arrow, nullptr);
-    EXPECT_EQ(arrow->rect, QRect(QPoint(82, 7), QPoint(91, 18)));
-    EXPECT_TRUE(arrow->state & QStyle::State_Sunken);
-
-    // The label is the text between the braces, in the 80 pixels left of the box.
-    const QImage plain =
-        draw(item(QStringLiteral("Effects"), QRect(0, 0, 80, 24), QStyle::State_Enabled), nullptr);
-    EXPECT_TRUE(containsInk(plain, plain.rect(), kBarText));
-    EXPECT_EQ(rollOut.copy(0, 0, 79, 24), plain.copy(0, 0, 79, 24));
-
-    const QImage pressed = draw(
-        item(QStringLiteral("{Effects}"), rect, QStyle::State_Enabled | QStyle::State_Sunken), nullptr);
-    EXPECT_EQ(pixel(pressed, 80, 12), kRollOutPressed);
-
-    // One brace only: an ordinary title.
-    const QImage halfOpen = draw(
-        item(QStringLiteral("{Effects"), rect, QStyle::State_Enabled | QStyle::State_Selected), nullptr);
-    EXPECT_FALSE(containsColor(halfOpen, halfOpen.rect(), kRollOut));
-    EXPECT_EQ(pixel(halfOpen, 95, 12), kSelected);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -404,68 +295,6 @@ TEST_F(KelStyleTitleBarTest, ButtonsAndTitle)
     const int firstButton = button(Qt::WindowMinimizeButtonHint).left();
     EXPECT_TRUE(containsInk(image, QRect(20, 0, firstButton - 20, 30), kTitle));
     EXPECT_FALSE(containsInk(image, QRect(firstButton, 0, 300, 30), kTitle));
-}
-
-TEST_F(KelStyleTitleBarTest, GlyphsGoOverTheFace)
-{
-    addPixmap(QStringLiteral("titleBarClose"), 4, 4, QColor(1, 2, 3));
-    const QImage image = draw(bar);
-    // Scaled into the whole button.
-    EXPECT_EQ(face(image, Qt::WindowCloseButtonHint), QColor(1, 2, 3));
-    EXPECT_EQ(face(image, Qt::WindowMinimizeButtonHint), kNormal);
-}
-
-TEST_F(KelStyleTitleBarTest, HoverAndPressedFaces)
-{
-    QCursor::setPos(bar->mapToGlobal(button(Qt::WindowCloseButtonHint).center()));
-    QImage image = draw(bar);
-    EXPECT_EQ(face(image, Qt::WindowCloseButtonHint), kHover);
-    EXPECT_EQ(face(image, Qt::WindowMaximizeButtonHint), kNormal);
-
-    press(Qt::WindowCloseButtonHint);
-    image = draw(bar);
-    EXPECT_EQ(face(image, Qt::WindowCloseButtonHint), kPressedButton);
-
-    // Pressed elsewhere: no hover anywhere, and the pressed button away from the pointer is
-    // normal.
-    QCursor::setPos(bar->mapToGlobal(button(Qt::WindowMinimizeButtonHint).center()));
-    image = draw(bar);
-    EXPECT_EQ(face(image, Qt::WindowMinimizeButtonHint), kNormal);
-    EXPECT_EQ(face(image, Qt::WindowCloseButtonHint), kNormal);
-
-    // The press state belongs to that menu bar only.
-    QWidget otherWindow;
-    auto* other = new QMenuBar(&otherWindow);
-    other->setGeometry(0, 0, 300, 30);
-    QCursor::setPos(other->mapToGlobal(button(Qt::WindowCloseButtonHint).center()));
-    image = draw(other);
-    EXPECT_EQ(face(image, Qt::WindowCloseButtonHint), kHover);
-}
-
-TEST_F(KelStyleTitleBarTest, WindowModifiedPlaceholder)
-{
-    const auto titleImage = [&](const QString& title, bool modified) {
-        window.setWindowTitle(title);
-        window.setWindowModified(modified);
-        return draw(bar);
-    };
-    window.setStyle(style.get());
-    const QImage bare = titleImage(QStringLiteral("Doc"), false);
-    EXPECT_EQ(titleImage(QStringLiteral("Doc[*]"), false), bare);
-    // This style's own hint hides the mark even on a modified window.
-    EXPECT_EQ(titleImage(QStringLiteral("Doc[*]"), true), bare);
-    EXPECT_NE(titleImage(QStringLiteral("Doc[*][*]"), false), bare);
-    EXPECT_EQ(titleImage(QStringLiteral("Doc[*][*]"), false),
-              titleImage(QStringLiteral("Doc[*][*][*]"), true));
-
-    // A window whose style shows the mark.
-    std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
-    window.setStyle(fusion.get());
-    const QImage star = titleImage(QStringLiteral("Doc*"), false);
-    EXPECT_NE(star, bare);
-    EXPECT_EQ(titleImage(QStringLiteral("Doc[*]"), true), star);
-    EXPECT_EQ(titleImage(QStringLiteral("Doc[*]"), false), bare);
-    window.setStyle(nullptr);
 }
 
 } // namespace

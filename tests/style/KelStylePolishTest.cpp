@@ -8,15 +8,9 @@
 
 #include <QDockWidget>
 #include <QLabel>
-#include <QLayout>
-#include <QLineEdit>
-#include <QListView>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScrollArea>
-#include <QSpinBox>
-#include <QSplashScreen>
-#include <QStatusBar>
 #include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
@@ -89,43 +83,6 @@ TEST_F(KelStylePolishTest, CommonPaletteAndFont)
     EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipText), QColor(70, 71, 72));
 }
 
-TEST_F(KelStylePolishTest, SplashScreenKeepsItsWindowColour)
-{
-    QSplashScreen splash;
-    const QColor before = role(splash, QPalette::Window);
-    style.polish(&splash);
-    EXPECT_EQ(role(splash, QPalette::Window), before);
-    EXPECT_EQ(role(splash, QPalette::WindowText), kWindowText);
-}
-
-TEST_F(KelStylePolishTest, ChildOfAScrollAreaViewportGetsItsOwnWindowColour)
-{
-    QScrollArea area;
-    auto* child = new QWidget(area.viewport());
-    style.polish(child);
-    EXPECT_EQ(role(*child, QPalette::Window), kScrollChildWindow);
-}
-
-TEST_F(KelStylePolishTest, LineEditsInsideSpinBoxesKeepTheCommonPalette)
-{
-    QLineEdit standalone;
-    style.polish(&standalone);
-    EXPECT_EQ(role(standalone, QPalette::Base), kScrollBase);
-    EXPECT_EQ(role(standalone, QPalette::Text), kScrollText);
-
-    QSpinBox spin;
-    auto* inner = spin.findChild<QLineEdit*>();
-    ASSERT_NE(inner, nullptr);
-    const QColor baseBefore = role(*inner, QPalette::Base);
-    style.polish(inner);
-    EXPECT_EQ(role(*inner, QPalette::Base), baseBefore);
-    EXPECT_NE(role(*inner, QPalette::Base), kScrollBase);
-    EXPECT_EQ(role(*inner, QPalette::Window), kWindow);
-
-    style.polish(&spin);
-    EXPECT_EQ(role(spin, QPalette::Text), QColor(1, 2, 3));
-}
-
 TEST_F(KelStylePolishTest, FirstMatchingClassDecides)
 {
     QLabel label;
@@ -173,22 +130,6 @@ TEST_F(KelStylePolishTest, MenuBarTabBarAndToolButtons)
     EXPECT_TRUE(loose.hasMouseTracking());
 }
 
-TEST_F(KelStylePolishTest, ToolBoxSectionsAreBold)
-{
-    KelToolBox toolBox;
-    auto* page = new QWidget;
-    toolBox.addItem(page, QStringLiteral("Section"));
-    auto* header = toolBox.findChild<KelToolBoxButton*>();
-    ASSERT_NE(header, nullptr);
-
-    style.polish(page);
-    style.polish(header);
-    EXPECT_EQ(page->font().weight(), QFont::Bold);
-    EXPECT_EQ(page->font().pixelSize(), 11);
-    EXPECT_EQ(header->font().weight(), QFont::Bold);
-    EXPECT_EQ(header->font().pixelSize(), 12);
-}
-
 TEST_F(KelStylePolishTest, DockWidgetsShowNoNativeTitleBar)
 {
     QDockWidget dock;
@@ -226,104 +167,6 @@ TEST_F(KelStylePolishTest, MainWindowGetsATopToolBarWithASpacerPerPolish)
     EXPECT_EQ(window.findChildren<QToolBar*>().size(), 1);
     ASSERT_EQ(top->actions().size(), 2);
     EXPECT_EQ(top->widgetForAction(top->actions().first())->minimumSize(), QSize(90, 50));
-}
-
-TEST_F(KelStylePolishTest, ExistingTopToolBarGetsTheSpacerFirst)
-{
-    QMainWindow window;
-    auto* left = new QToolBar;
-    window.addToolBar(Qt::LeftToolBarArea, left);
-    auto* top = new QToolBar;
-    window.addToolBar(Qt::TopToolBarArea, top);
-    QAction* existing = top->addAction(QStringLiteral("Open"));
-
-    style.polish(&window);
-    ASSERT_EQ(top->actions().size(), 2);
-    EXPECT_EQ(top->actions().at(1), existing);
-    EXPECT_TRUE(left->actions().isEmpty());
-}
-
-TEST_F(KelStylePolishTest, LeftToolBarGetsMarginsAndASpacer)
-{
-    QMainWindow window;
-    auto* left = new QToolBar;
-    window.addToolBar(Qt::LeftToolBarArea, left);
-    QAction* tool = left->addAction(QStringLiteral("Brush"));
-
-    style.polish(left);
-    EXPECT_EQ(left->layout()->contentsMargins(), QMargins(9, 9, 9, 9));
-    ASSERT_EQ(left->actions().size(), 2);
-    EXPECT_EQ(left->actions().at(1), tool);
-    EXPECT_EQ(left->widgetForAction(left->actions().first())->minimumSize(), QSize(10, 22));
-
-    auto* bottom = new QToolBar;
-    window.addToolBar(Qt::BottomToolBarArea, bottom);
-    style.polish(bottom);
-    EXPECT_TRUE(bottom->actions().isEmpty());
-}
-
-TEST_F(KelStylePolishTest, ActionFollowedBySeparator)
-{
-    EXPECT_FALSE(actionFollowedBySeparator(nullptr, QStringLiteral("File")));
-    QMenuBar bar;
-    bar.addAction(QStringLiteral("File"));
-    bar.addSeparator();
-    bar.addAction(QStringLiteral("Edit"));
-    bar.addAction(QStringLiteral("File"));
-    EXPECT_TRUE(actionFollowedBySeparator(&bar, QStringLiteral("File")));
-    EXPECT_FALSE(actionFollowedBySeparator(&bar, QStringLiteral("Edit")));
-    EXPECT_FALSE(actionFollowedBySeparator(&bar, QStringLiteral("View")));
-
-    QMenuBar last;
-    last.addAction(QStringLiteral("Help"));
-    EXPECT_FALSE(actionFollowedBySeparator(&last, QStringLiteral("Help")));
-}
-
-TEST_F(KelStylePolishTest, AddTabButtonRect)
-{
-    QWidget host;
-    host.resize(600, 40);
-    auto* tabBar = new QTabBar(&host);
-    tabBar->addTab(QStringLiteral("One"));
-    tabBar->addTab(QStringLiteral("Two"));
-    tabBar->resize(500, 30);
-    EXPECT_TRUE(addTabButtonRect(tabBar).isNull());
-    EXPECT_TRUE(addTabButtonRect(nullptr).isNull());
-    EXPECT_TRUE(addTabButtonRect(&host).isNull());
-
-    host.setProperty("addTabButtonVisible", true);
-    const QRect last = tabBar->tabRect(1);
-    const QRect strip = addTabButtonRect(tabBar);
-    EXPECT_EQ(strip, QRect(QPoint(last.right() - 23, last.top()), last.bottomRight()));
-    EXPECT_EQ(strip.width(), 24);
-}
-
-TEST_F(KelStylePolishTest, AddTabButtonRectStopsAtTheScrollButtons)
-{
-    QWidget host;
-    host.setProperty("addTabButtonVisible", true);
-    auto* tabBar = new QTabBar(&host);
-    tabBar->setUsesScrollButtons(true);
-    tabBar->setElideMode(Qt::ElideNone);
-    for (int i = 0; i < 12; ++i)
-        tabBar->addTab(QStringLiteral("A rather wide tab %1").arg(i));
-    tabBar->setGeometry(0, 0, 300, 30);
-    host.resize(300, 30);
-    host.show();
-
-    int leftmost = tabBar->tabRect(tabBar->count() - 1).right() + 2;
-    int visibleButtons = 0;
-    for (QToolButton* button : tabBar->findChildren<QToolButton*>()) {
-        if (button->arrowType() != Qt::NoArrow && !button->isHidden()) {
-            leftmost = qMin(leftmost, button->x());
-            ++visibleButtons;
-        }
-    }
-    ASSERT_EQ(visibleButtons, 2);
-    const QRect strip = addTabButtonRect(tabBar);
-    EXPECT_EQ(strip.right(), leftmost);
-    EXPECT_EQ(strip.width(), 24);
-    EXPECT_LT(strip.right(), tabBar->width());
 }
 
 } // namespace

@@ -4,19 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
-#include <QCursor>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLinearGradient>
-#include <QListView>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollArea>
-#include <QSpinBox>
-#include <QStandardItemModel>
-#include <QTabBar>
-#include <QTreeView>
 
 using namespace KelStyleTest;
 
@@ -26,15 +17,6 @@ const QColor kRed(255, 0, 0);
 const QColor kGreen(0, 255, 0);
 const QColor kBlue(0, 0, 255);
 const QColor kYellow(255, 255, 0);
-
-// A stored gradient of one colour, as the style file gives gradients.
-QVariant solidGradient(const QColor& color)
-{
-    QLinearGradient gradient;
-    gradient.setColorAt(0.0, color);
-    gradient.setColorAt(1.0, color);
-    return QVariant::fromValue(gradient);
-}
 
 bool isClear(const QImage& image)
 {
@@ -118,49 +100,11 @@ TEST_F(KelStylePrimitivesTest, CheckBoxPixmapFollowsTheState)
     EXPECT_TRUE(isClear(paint(S::PE_IndicatorCheckBox, option(rect, S::State_Off | S::State_Enabled))));
 }
 
-TEST_F(KelStylePrimitivesTest, RadioPixmapSitsLowerThanACheckBox)
-{
-    addPixmap(QStringLiteral("checkboxCheckedDefault"), 13, 13, kRed);
-    addPixmap(QStringLiteral("radiobuttonCheckedDefault"), 13, 13, kRed);
-    const QStyleOption o = option(QRect(0, 0, 21, 21), QStyle::State_On | QStyle::State_Enabled);
-
-    const QImage check = paint(QStyle::PE_IndicatorCheckBox, o);
-    EXPECT_EQ(qAlpha(check.pixel(2, 3)), 0);
-    EXPECT_EQ(pixel(check, 3, 3), kRed);
-    EXPECT_EQ(pixel(check, 15, 15), kRed);
-    EXPECT_EQ(qAlpha(check.pixel(15, 16)), 0);
-
-    const QImage radio = paint(QStyle::PE_IndicatorRadioButton, o);
-    EXPECT_EQ(qAlpha(radio.pixel(3, 4)), 0);
-    EXPECT_EQ(pixel(radio, 3, 5), kRed);
-    EXPECT_EQ(pixel(radio, 3, 17), kRed);
-    EXPECT_EQ(qAlpha(radio.pixel(3, 18)), 0);
-}
-
 TEST_F(KelStylePrimitivesTest, NoFocusRectangles)
 {
     EXPECT_TRUE(isClear(paint(QStyle::PE_FrameFocusRect,
                               option(QRect(0, 0, 20, 20), QStyle::State_Enabled | QStyle::State_HasFocus),
                               nullptr, Qt::white)));
-}
-
-TEST_F(KelStylePrimitivesTest, BranchShowsPlusOrMinusOnlyWithChildren)
-{
-    const QRect rect(0, 0, 11, 11);
-    using S = QStyle;
-    const QImage plus = paint(S::PE_IndicatorBranch, option(rect, S::State_Enabled | S::State_Children),
-                              nullptr, Qt::white);
-    const QImage minus = paint(S::PE_IndicatorBranch,
-                               option(rect, S::State_Enabled | S::State_Children | S::State_Open),
-                               nullptr, Qt::white);
-    const QImage none = paint(S::PE_IndicatorBranch, option(rect), nullptr, Qt::white);
-
-    EXPECT_GT(qAlpha(plus.pixel(5, 3)), 0);
-    EXPECT_GT(qAlpha(plus.pixel(3, 5)), 0);
-    EXPECT_EQ(qAlpha(minus.pixel(5, 3)), 0);
-    EXPECT_GT(qAlpha(minus.pixel(3, 5)), 0);
-    EXPECT_EQ(qAlpha(minus.pixel(1, 5)), 0);
-    EXPECT_TRUE(isClear(none));
 }
 
 TEST_F(KelStylePrimitivesTest, HeaderArrowIsABlackTriangle)
@@ -219,31 +163,6 @@ TEST_F(LineEditPanel, FrameWithOpenCornersAroundAnInnerOutline)
     EXPECT_EQ(qAlpha(image.pixel(0, 7)), 0);
 }
 
-TEST_F(LineEditPanel, FocusAddsARoundedRing)
-{
-    QStyleOptionFrame frame;
-    frame.rect = QRect(0, 0, 20, 16);
-    frame.state = QStyle::State_Enabled | QStyle::State_HasFocus;
-    const QImage image = paint(QStyle::PE_PanelLineEdit, frame);
-    const QColor ring = pixel(image, 0, 7);
-    EXPECT_GT(ring.alpha(), 0);
-    EXPECT_GT(ring.red(), 0);
-    EXPECT_GT(ring.green(), 0);
-    EXPECT_EQ(ring.blue(), 0);
-}
-
-TEST_F(LineEditPanel, SpinBoxAndComboBoxEditorsPaintNoPanel)
-{
-    QStyleOptionFrame frame;
-    frame.rect = QRect(0, 0, 20, 16);
-    frame.state = QStyle::State_Enabled;
-    QSpinBox spin;
-    EXPECT_TRUE(isClear(paint(QStyle::PE_PanelLineEdit, frame, spin.findChild<QLineEdit*>())));
-    QComboBox combo;
-    combo.setEditable(true);
-    EXPECT_TRUE(isClear(paint(QStyle::PE_PanelLineEdit, frame, combo.lineEdit())));
-}
-
 TEST_F(LineEditPanel, StyledPanelFramesLookLikeLineEdits)
 {
     QScrollArea area;
@@ -255,29 +174,6 @@ TEST_F(LineEditPanel, StyledPanelFramesLookLikeLineEdits)
     const QImage asLineEdit = paint(QStyle::PE_PanelLineEdit, frame, &area);
     EXPECT_EQ(asFrame, asLineEdit);
     EXPECT_FALSE(isClear(asFrame));
-}
-
-TEST_F(KelStylePrimitivesTest, ComboBoxPopupFrame)
-{
-    store()->add(QStringLiteral("Frame.backgroundColor"), kBlue);
-    store()->add(QStringLiteral("Frame.borderPen"), QPen(kRed));
-    QComboBox combo;
-    combo.addItem(QStringLiteral("One"));
-    QWidget* container = combo.view()->parentWidget();
-    ASSERT_NE(container, nullptr);
-    ASSERT_STREQ(container->metaObject()->className(), "QComboBoxPrivateContainer");
-
-    QStyleOptionFrame frame;
-    frame.rect = QRect(0, 0, 20, 20);
-    frame.state = QStyle::State_Enabled;
-    frame.frameShape = QFrame::StyledPanel;
-    const QImage image = paint(QStyle::PE_Frame, frame, container);
-    EXPECT_EQ(pixel(image, 10, 10), kBlue);
-    EXPECT_EQ(pixel(image, 0, 10), kRed);
-    EXPECT_EQ(pixel(image, 19, 10), kRed);
-    // The outline sits a row above and below the rectangle: only the sides show.
-    EXPECT_EQ(pixel(image, 10, 0), kBlue);
-    EXPECT_EQ(pixel(image, 10, 19), kBlue);
 }
 
 TEST_F(KelStylePrimitivesTest, CheckedToolButtonUnderThePointerShowsTheHoverPanel)
@@ -324,159 +220,6 @@ TEST_F(KelStylePrimitivesTest, SimpleFillsAndLines)
     EXPECT_EQ(pixel(status, 0, 0), kYellow);
     EXPECT_EQ(pixel(status, 9, 0), kYellow);
     EXPECT_EQ(qAlpha(status.pixel(5, 1)), 0);
-}
-
-TEST_F(KelStylePrimitivesTest, ToolBarSeparatorIsTwoVerticalLines)
-{
-    store()->add(QStringLiteral("IndicatorToolBarSeparator.pen1"), QPen(kRed));
-    store()->add(QStringLiteral("IndicatorToolBarSeparator.pen2"), QPen(kGreen));
-    const QImage image = paint(QStyle::PE_IndicatorToolBarSeparator, option(QRect(0, 0, 10, 30)));
-    EXPECT_EQ(pixel(image, 5, 7), kRed);
-    EXPECT_EQ(pixel(image, 5, 21), kRed);
-    EXPECT_EQ(qAlpha(image.pixel(5, 6)), 0);
-    EXPECT_EQ(qAlpha(image.pixel(5, 22)), 0);
-    EXPECT_EQ(pixel(image, 4, 14), kGreen);
-    EXPECT_EQ(qAlpha(image.pixel(6, 14)), 0);
-}
-
-TEST_F(KelStylePrimitivesTest, TabWidgetFrame)
-{
-    store()->add(QStringLiteral("FrameTabWidget.backgroundColor"), QColor(1, 1, 1));
-    store()->add(QStringLiteral("FrameTabWidget.borderLeftColor"), QColor(2, 2, 2));
-    store()->add(QStringLiteral("FrameTabWidget.borderTopColor"), QColor(3, 3, 3));
-    store()->add(QStringLiteral("FrameTabWidget.borderBottomColor"), QColor(4, 4, 4));
-    store()->add(QStringLiteral("FrameTabWidget.borderRightColor"), QColor(5, 5, 5));
-    store()->add(QStringLiteral("FrameTabWidget.topBackgroundColor"), QColor(6, 6, 6));
-    store()->add(QStringLiteral("FrameTabWidget.borderTopColor2"), QColor(7, 7, 7));
-    store()->add(QStringLiteral("FrameTabWidget.topBackgroundGradient"), solidGradient(QColor(8, 8, 8)));
-    const QImage image = paint(QStyle::PE_FrameTabWidget, option(QRect(0, 0, 40, 30)));
-
-    EXPECT_EQ(pixel(image, 0, 20), QColor(2, 2, 2));
-    EXPECT_EQ(pixel(image, 20, 0), QColor(3, 3, 3));
-    EXPECT_EQ(pixel(image, 20, 29), QColor(4, 4, 4));
-    EXPECT_EQ(pixel(image, 39, 20), QColor(5, 5, 5));
-    EXPECT_EQ(pixel(image, 20, 1), QColor(5, 5, 5));
-    EXPECT_EQ(pixel(image, 1, 3), QColor(5, 5, 5));
-    EXPECT_EQ(pixel(image, 20, 3), QColor(6, 6, 6));
-    EXPECT_EQ(pixel(image, 20, 5), QColor(7, 7, 7));
-    EXPECT_EQ(pixel(image, 20, 10), QColor(8, 8, 8));
-    EXPECT_EQ(pixel(image, 20, 20), QColor(1, 1, 1));
-}
-
-TEST_F(KelStylePrimitivesTest, DockSeparatorShowsItsBorderAlongTheLongSides)
-{
-    store()->add(QStringLiteral("IndicatorDockWidgetResizeHandle.borderPen"), QPen(kRed));
-    store()->add(QStringLiteral("IndicatorDockWidgetResizeHandle.backgroundColor"), kBlue);
-    const QImage image = paint(QStyle::PE_IndicatorDockWidgetResizeHandle, option(QRect(0, 0, 40, 6)));
-    EXPECT_EQ(pixel(image, 10, 0), kRed);
-    EXPECT_EQ(pixel(image, 10, 5), kRed);
-    EXPECT_EQ(pixel(image, 10, 3), kBlue);
-    EXPECT_EQ(pixel(image, 0, 3), kBlue);
-    EXPECT_EQ(pixel(image, 39, 3), kBlue);
-}
-
-class ItemViewPanel : public KelStylePrimitivesTest
-{
-protected:
-    void SetUp() override
-    {
-        KelStylePrimitivesTest::SetUp();
-        store()->add(QStringLiteral("PanelItemViewItem.notSelectedAndSorted.borderPen"), QPen(kRed));
-        store()->add(QStringLiteral("PanelItemViewItem.notSelectedAndSorted.backgroundGradient"),
-                     solidGradient(kBlue));
-        store()->add(QStringLiteral("PanelItemViewItem.selectedAndSorted.borderPen"), QPen(kYellow));
-        store()->add(QStringLiteral("PanelItemViewItem.selectedAndSorted.backgroundGradient"),
-                     solidGradient(kGreen));
-    }
-
-    static QStyleOptionViewItem item(QStyleOptionViewItem::ViewItemPosition position,
-                                     bool selected = false)
-    {
-        QStyleOptionViewItem o;
-        o.rect = QRect(0, 0, 30, 20);
-        o.state = QStyle::State_Enabled;
-        if (selected)
-            o.state |= QStyle::State_Selected;
-        o.viewItemPosition = position;
-        return o;
-    }
-};
-
-TEST_F(ItemViewPanel, CellsJoinIntoOneBand)
-{
-    const QImage only = paint(QStyle::PE_PanelItemViewItem, item(QStyleOptionViewItem::OnlyOne));
-    EXPECT_EQ(pixel(only, 15, 10), kBlue);
-    EXPECT_EQ(pixel(only, 2, 10), kBlue);
-
-    const QImage selected = paint(QStyle::PE_PanelItemViewItem, item(QStyleOptionViewItem::OnlyOne, true));
-    EXPECT_EQ(pixel(selected, 15, 10), kGreen);
-
-    // The joining lines show above and below the band, which covers them in between.
-    const QImage beginning = paint(QStyle::PE_PanelItemViewItem, item(QStyleOptionViewItem::Beginning));
-    EXPECT_EQ(pixel(beginning, 28, 1), kRed);
-    EXPECT_EQ(pixel(beginning, 28, 10), kBlue);
-    EXPECT_EQ(pixel(beginning, 2, 10), kBlue);
-    EXPECT_EQ(qAlpha(beginning.pixel(1, 10)), 255);
-    EXPECT_EQ(qAlpha(beginning.pixel(0, 10)), 0);
-
-    QStyleOptionViewItem end = item(QStyleOptionViewItem::End);
-    const QImage endImage = paint(QStyle::PE_PanelItemViewItem, end);
-    EXPECT_EQ(pixel(endImage, 0, 1), kRed);
-    EXPECT_EQ(pixel(endImage, 1, 1), kRed);
-    EXPECT_EQ(pixel(endImage, 0, 10), kBlue);
-    EXPECT_EQ(pixel(endImage, 27, 10), kBlue);
-    EXPECT_EQ(qAlpha(endImage.pixel(29, 10)), 0);
-
-    // Right to left, the beginning of a row sits at the right: it is painted as an end.
-    QStyleOptionViewItem rtl = item(QStyleOptionViewItem::Beginning);
-    rtl.direction = Qt::RightToLeft;
-    EXPECT_EQ(paint(QStyle::PE_PanelItemViewItem, rtl), endImage);
-
-    EXPECT_TRUE(isClear(paint(QStyle::PE_PanelItemViewItem, item(QStyleOptionViewItem::Invalid))
-                            .copy(3, 3, 24, 14)));
-}
-
-TEST_F(ItemViewPanel, CellWithAnIndexWidgetGetsNoBackground)
-{
-    QStandardItemModel model(1, 1);
-    QTreeView view;
-    view.setModel(&model);
-    const QModelIndex index = model.index(0, 0);
-    view.setIndexWidget(index, new QLabel(QStringLiteral("widget")));
-
-    QStyleOptionViewItem o = item(QStyleOptionViewItem::OnlyOne, true);
-    o.index = index;
-    EXPECT_TRUE(isClear(paint(QStyle::PE_PanelItemViewItem, o, &view)));
-}
-
-TEST_F(ItemViewPanel, IconModeBackgroundOnlyForSelectedItems)
-{
-    QListView list;
-    list.setViewMode(QListView::IconMode);
-    EXPECT_TRUE(isClear(paint(QStyle::PE_PanelItemViewItem, item(QStyleOptionViewItem::OnlyOne), &list)));
-}
-
-TEST_F(KelStylePrimitivesTest, TabCloseButtonLooksPressedOnlyUnderThePointer)
-{
-    addPixmap(QStringLiteral("titleBarButtonNormal"), 16, 16, kRed);
-    addPixmap(QStringLiteral("titleBarButtonHover"), 16, 16, kGreen);
-    addPixmap(QStringLiteral("titleBarButtonPressed"), 16, 16, kBlue);
-
-    QTabBar tabBar;
-    tabBar.setTabsClosable(true);
-    tabBar.addTab(QStringLiteral("Tab"));
-    QWidget* button = tabBar.tabButton(0, QTabBar::RightSide);
-    ASSERT_NE(button, nullptr);
-    button->setGeometry(0, 0, 14, 14);
-
-    const QStyleOption pressed = option(QRect(0, 0, 14, 14),
-                                        QStyle::State_Enabled | QStyle::State_Sunken | QStyle::State_Raised);
-    QCursor::setPos(button->mapToGlobal(QPoint(7, 7)));
-    EXPECT_EQ(pixel(paint(QStyle::PE_IndicatorTabClose, pressed, button), 7, 7), kBlue);
-
-    QCursor::setPos(button->mapToGlobal(QPoint(40, 40)));
-    EXPECT_EQ(pixel(paint(QStyle::PE_IndicatorTabClose, pressed, button), 7, 7), kRed);
-    QCursor::setPos(QPoint(0, 0));
 }
 
 } // namespace

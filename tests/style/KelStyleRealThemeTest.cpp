@@ -9,9 +9,6 @@
 
 #include <QComboBox>
 #include <QImage>
-#include <QPainter>
-#include <QStyleOption>
-#include <QTabBar>
 
 namespace {
 
@@ -80,47 +77,6 @@ TEST_F(KelStyleRealThemeTest, ComboBoxLabelUsesTheThemeTextColour)
     const InkCount ink = countInk(image, field, text);
     EXPECT_GT(ink.near, 20) << "label not painted in the theme colour";
     EXPECT_EQ(ink.dark, 0) << "dark label ink on the field";
-}
-
-// The base painting drew a dotted focus rectangle around a focused tab's text.
-TEST_F(KelStyleRealThemeTest, FocusedTabLabelHasNoFocusRectangle)
-{
-    KelStyle style;
-    QStyleOptionTab tab;
-    tab.rect = QRect(0, 0, 100, 24);
-    tab.text = QStringLiteral("Tab");
-    tab.shape = QTabBar::RoundedNorth;
-    tab.position = QStyleOptionTab::OnlyOneTab;
-
-    auto paintLabel = [&](QStyle::State state) {
-        tab.state = state;
-        QImage image(tab.rect.size(), QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter painter(&image);
-        style.drawControl(QStyle::CE_TabBarTabLabel, &tab, &painter, nullptr);
-        painter.end();
-        return image;
-    };
-
-    for (QStyle::State selected : {QStyle::State(), QStyle::State(QStyle::State_Selected)}) {
-        const QStyle::State state = QStyle::State_Enabled | selected;
-        const QImage focused = paintLabel(state | QStyle::State_HasFocus);
-        EXPECT_EQ(focused, paintLabel(state)) << "focus changed the label";
-
-        // The dotted frame ran along the rows and columns near the tab's edges; the text sits
-        // in the middle.
-        int edgeInk = 0;
-        for (int x = 0; x < focused.width(); ++x)
-            for (int y : {0, 1, 2, 3, 4, focused.height() - 5, focused.height() - 4,
-                          focused.height() - 3, focused.height() - 2, focused.height() - 1})
-                edgeInk += qAlpha(focused.pixel(x, y)) != 0;
-        for (int y = 0; y < focused.height(); ++y)
-            for (int x : {0, 1, 2, 3, 4, 5, focused.width() - 6, focused.width() - 5,
-                          focused.width() - 4, focused.width() - 3, focused.width() - 2,
-                          focused.width() - 1})
-                edgeInk += qAlpha(focused.pixel(x, y)) != 0;
-        EXPECT_EQ(edgeInk, 0);
-    }
 }
 
 } // namespace

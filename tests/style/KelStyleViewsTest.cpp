@@ -4,14 +4,9 @@
 
 #include <QCursor>
 #include <QHeaderView>
-#include <QLayout>
 #include <QListView>
-#include <QMenu>
 #include <QMenuBar>
-#include <QSplitter>
 #include <QToolBar>
-#include <QToolButton>
-#include <QTreeView>
 
 using namespace KelStyleTest;
 using namespace KelStylePaint;
@@ -84,12 +79,6 @@ TEST_F(KelStyleHeaderTest, SectionFillOutlineAndOverlap)
     EXPECT_EQ(pixel(draw(sorted), 140, 10), kSorted);
 }
 
-TEST_F(KelStyleHeaderTest, DisabledSectionStillOpaque)
-{
-    const QImage image = draw(section(QStyleOptionHeader::Middle, QStyle::State_None));
-    EXPECT_EQ(pixel(image, 140, 10), kSection);
-}
-
 TEST_F(KelStyleHeaderTest, ColumnMenuArrowUnderThePointer)
 {
     const QStyle::State live = QStyle::State_Enabled | QStyle::State_Active;
@@ -122,30 +111,6 @@ TEST_F(KelStyleHeaderTest, ColumnMenuArrowUnderThePointer)
     EXPECT_FALSE(containsColor(draw(first, &header), image.rect(), kArrowLine));
     first.text = QStringLiteral("Name");
     EXPECT_TRUE(containsColor(draw(first, &header), image.rect(), kArrowLine));
-}
-
-TEST_F(KelStyleHeaderTest, OpenColumnMenuInvertsTheArrowArea)
-{
-    const QColor top(0, 0, 255);
-    const QColor bottom(255, 255, 0);
-    addGradient(QStringLiteral("HeaderSection.backgroundGradient"),
-                QGradientStops{{0, top}, {1, bottom}});
-    const QStyleOptionHeader option =
-        section(QStyleOptionHeader::Middle, QStyle::State_Enabled | QStyle::State_Active);
-    QCursor::setPos(header.mapToGlobal(QPoint(140, 10)));
-
-    auto* menu = new QMenu(&header);
-    // Open under another section: no arrow here.
-    menu->move(header.mapToGlobal(QPoint(20, header.height())));
-    EXPECT_FALSE(containsColor(draw(option, &header), QRect(0, 0, 300, 24), kArrowLine));
-
-    menu->move(header.mapToGlobal(QPoint(179 - 19, header.height())));
-    const QImage image = draw(option, &header);
-    EXPECT_EQ(pixel(image, 160, 10), kArrowLine);
-    // The section keeps its gradient; the arrow area runs the other way.
-    EXPECT_GT(pixel(image, 140, 3).blue(), 200);
-    EXPECT_LT(pixel(image, 170, 3).blue(), 60);
-    EXPECT_GT(pixel(image, 170, 3).red(), 200);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -204,22 +169,6 @@ TEST_F(KelStyleToolBoxTabTest, FrameFillAndText)
     EXPECT_TRUE(containsInk(image, image.rect(), QColor(0, 255, 255)));
 }
 
-TEST_F(KelStyleToolBoxTabTest, ArrowFollowsOpenStateAndDirection)
-{
-    // At x = 10, centred: (30 - 8) / 2 = 11.
-    EXPECT_EQ(pixel(draw(QStyle::State_Selected), 10, 11), QColor(1, 1, 1));
-    EXPECT_EQ(pixel(draw(QStyle::State_None), 10, 11), QColor(2, 2, 2));
-    EXPECT_EQ(pixel(draw(QStyle::State_None), 17, 18), QColor(2, 2, 2));
-    EXPECT_EQ(pixel(draw(QStyle::State_None), 9, 11), QColor(30, 30, 30));
-    // Right to left: "Left", at the tab's other end, and the text left of it.
-    const QImage mirrored = draw(QStyle::State_None, Qt::RightToLeft);
-    EXPECT_EQ(pixel(mirrored, 199 - 17, 11), QColor(3, 3, 3));
-    EXPECT_EQ(pixel(mirrored, 199 - 10, 18), QColor(3, 3, 3));
-    EXPECT_FALSE(containsColor(mirrored, QRect(0, 0, 42, 30), QColor(3, 3, 3)));
-    EXPECT_TRUE(containsInk(mirrored, QRect(0, 0, 158, 30), QColor(255, 255, 0)));
-    EXPECT_FALSE(containsInk(mirrored, QRect(158, 0, 42, 30), QColor(255, 255, 0)));
-}
-
 // ---------------------------------------------------------------------------------------------
 
 class KelStyleToolBarTest : public ::testing::Test
@@ -257,19 +206,6 @@ protected:
 
     KelStyle style;
 };
-
-TEST_F(KelStyleToolBarTest, TopToolBarPaintsLikeTheMenuBar)
-{
-    QToolBar bar;
-    bar.resize(200, 40);
-    const QStyleOptionToolBar top = option(Qt::TopToolBarArea, QRect(0, 0, 200, 40));
-    const QImage image = draw(top, &bar, 200, 40);
-    const QImage area = paint(200, 40, [&](QPainter* p) {
-        style.drawControl(QStyle::CE_MenuBarEmptyArea, &top, p, &bar);
-    });
-    EXPECT_EQ(image, area);
-    EXPECT_EQ(pixel(image, 100, 20), QColor(40, 40, 40));
-}
 
 TEST_F(KelStyleToolBarTest, LeftToolBarHeaderStripAndBody)
 {
@@ -314,19 +250,6 @@ TEST_F(KelStyleToolBarTest, GradientStopsStayInRangeOnANarrowBar)
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
 }
 
-TEST_F(KelStyleToolBarTest, LeftToolBarCentresItsContents)
-{
-    QToolBar bar;
-    bar.resize(60, 200);
-    auto* button = new QToolButton(&bar);
-    button->setGeometry(3, 50, 20, 20);
-    bar.layout()->setSpacing(2);
-    draw(option(Qt::LeftToolBarArea, QRect(0, 0, 60, 200)), &bar, 60, 200);
-    // 0.5 * (60 - 5) - 0.5 * 20 = 17.5, truncated.
-    EXPECT_EQ(button->pos(), QPoint(17, 50));
-    EXPECT_EQ(bar.layout()->spacing(), 6);
-}
-
 // ---------------------------------------------------------------------------------------------
 
 const QColor kSplitBorder(200, 0, 0);
@@ -369,38 +292,6 @@ TEST_F(KelStyleSplitterTest, HandleShowsLinesOnlyAlongItsLongSides)
     EXPECT_EQ(pixel(image, 30, 10), kSplitBorder);
     EXPECT_EQ(pixel(image, 30, 13), kSplitBack);
     EXPECT_EQ(pixel(image, 9, 13), kSplitBack);
-}
-
-TEST_F(KelStyleSplitterTest, NestedSeparatorsRunAcrossTheHandle)
-{
-    QSplitter outer(Qt::Vertical);
-    outer.setStyle(&style);
-    outer.addWidget(new QWidget);
-    auto* inner = new QSplitter(Qt::Horizontal);
-    inner->addWidget(new QWidget);
-    inner->addWidget(new QWidget);
-    outer.addWidget(inner);
-    outer.resize(200, 200);
-    outer.show();
-    inner->setSizes({80, 114});
-    outer.setSizes({97, 97});
-
-    const int innerHandle = inner->handleWidth();
-    const int x = inner->sizes().at(0);
-    ASSERT_EQ(inner->handle(1)->x(), x);
-    ASSERT_GE(innerHandle, 3);
-    const QImage image = outer.handle(1)->grab().toImage();
-    // The handle's bottom border, which meets the inner splitter, opens where the inner handle
-    // meets it, one pixel in from each side.
-    const int bottom = image.height() - 1;
-    EXPECT_EQ(pixel(image, x / 2, bottom), kSplitBorder);
-    EXPECT_EQ(pixel(image, x, bottom), kSplitBorder);
-    EXPECT_EQ(pixel(image, x + 1, bottom), kHorizontalSeparator);
-    EXPECT_EQ(pixel(image, x + innerHandle - 2, bottom), kHorizontalSeparator);
-    EXPECT_EQ(pixel(image, x + innerHandle - 1, bottom), kSplitBorder);
-    EXPECT_EQ(pixel(image, x + 1, 0), kSplitBorder);
-    EXPECT_EQ(pixel(image, x + 1, image.height() / 2), kSplitBack);
-    outer.setStyle(nullptr);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -465,49 +356,6 @@ TEST_F(KelStyleScrollBarTest, EachPartReadsItsOwnKeys)
     EXPECT_EQ(pixel(image, 0, 15), QColor(4, 5, 6));
 }
 
-TEST_F(KelStyleScrollBarTest, SliderFrameIsShorterAlongItsOrientation)
-{
-    // A line button's inside starts 1 pixel in; the slider's 3 pixels in along its length.
-    QImage image = draw(QStyle::CE_ScrollBarAddLine, QStyle::State_Horizontal, QRect(0, 0, 40, 16));
-    EXPECT_EQ(pixel(image, 1, 8), QColor(0, 0, 10));
-
-    image = draw(QStyle::CE_ScrollBarSlider, QStyle::State_Horizontal, QRect(0, 0, 40, 16));
-    EXPECT_EQ(pixel(image, 1, 8), QColor(110, 0, 0));
-    EXPECT_EQ(pixel(image, 3, 8), QColor(0, 0, 110));
-    EXPECT_EQ(pixel(image, 38, 8), QColor(110, 0, 0));
-    EXPECT_EQ(pixel(image, 20, 1), QColor(0, 0, 110));
-
-    image = draw(QStyle::CE_ScrollBarSlider, QStyle::State_None, QRect(0, 0, 16, 40));
-    EXPECT_EQ(pixel(image, 8, 1), QColor(110, 0, 0));
-    EXPECT_EQ(pixel(image, 8, 3), QColor(0, 0, 110));
-    EXPECT_EQ(pixel(image, 1, 20), QColor(0, 0, 110));
-}
-
-TEST_F(KelStyleScrollBarTest, ArrowPixmapsByDirection)
-{
-    addPixmap(QStringLiteral("scrollbarArrowRight"), 4, 4, QColor(1, 1, 1));
-    addPixmap(QStringLiteral("scrollbarArrowLeft"), 4, 4, QColor(2, 2, 2));
-    addPixmap(QStringLiteral("scrollbarArrowUp"), 4, 4, QColor(3, 3, 3));
-    addPixmap(QStringLiteral("scrollbarArrowDown"), 4, 4, QColor(4, 4, 4));
-    const QRect rect(0, 0, 16, 16);
-    const auto centre = [](const QImage& image) { return pixel(image, 8, 8); };
-    const QStyle::State horizontal = QStyle::State_Horizontal;
-
-    EXPECT_EQ(centre(draw(QStyle::CE_ScrollBarAddLine, horizontal, rect)), QColor(1, 1, 1));
-    EXPECT_EQ(centre(draw(QStyle::CE_ScrollBarSubLine, horizontal, rect)), QColor(2, 2, 2));
-    EXPECT_EQ(centre(draw(QStyle::CE_ScrollBarAddLine, horizontal, rect, Qt::RightToLeft)),
-              QColor(2, 2, 2));
-    EXPECT_EQ(centre(draw(QStyle::CE_ScrollBarSubLine, horizontal, rect, Qt::RightToLeft)),
-              QColor(1, 1, 1));
-    EXPECT_EQ(centre(draw(QStyle::CE_ScrollBarAddLine, QStyle::State_None, rect)), QColor(4, 4, 4));
-    EXPECT_EQ(centre(draw(QStyle::CE_ScrollBarSubLine, QStyle::State_None, rect)), QColor(3, 3, 3));
-    // Scaled into the whole button.
-    EXPECT_EQ(pixel(draw(QStyle::CE_ScrollBarAddLine, QStyle::State_None, rect), 0, 0),
-              QColor(4, 4, 4));
-    // The slider has no arrow.
-    EXPECT_EQ(centre(draw(QStyle::CE_ScrollBarSlider, QStyle::State_None, rect)), QColor(0, 0, 110));
-}
-
 // ---------------------------------------------------------------------------------------------
 
 class KelStyleItemViewTest : public ::testing::Test
@@ -570,46 +418,6 @@ TEST_F(KelStyleItemViewTest, ListModeFillsTheInsetBackgroundAndPutsThePanelOnTop
     EXPECT_EQ(style.primitives.back().element, QStyle::PE_PanelItemViewItem);
     EXPECT_TRUE(style.primitives.back().state & QStyle::State_Selected);
     EXPECT_FALSE(style.primitives.front().state & QStyle::State_Selected);
-}
-
-TEST_F(KelStyleItemViewTest, SelectedIconTakesTheItemTextColour)
-{
-    addColor(QStringLiteral("ItemViewItem.textColor"), QColor(0, 255, 0));
-    QListView list;
-    list.setViewMode(QListView::IconMode);
-    const QImage image = draw(item(QStyle::State_Selected, QRect(0, 0, 100, 40)), &list);
-    EXPECT_TRUE(containsInk(image, image.rect(), QColor(0, 255, 0)));
-    EXPECT_FALSE(containsInk(image, image.rect(), QColor(0, 0, 255)));
-    ASSERT_FALSE(style.primitives.empty());
-    EXPECT_TRUE(style.primitives.front().state & QStyle::State_Selected);
-
-    // Unselected icons are the base's alone.
-    style.primitives.clear();
-    const QImage plain = draw(item(QStyle::State_None, QRect(0, 0, 100, 40)), &list);
-    EXPECT_TRUE(containsInk(plain, plain.rect(), QColor(255, 0, 0)));
-}
-
-TEST_F(KelStyleItemViewTest, TreeRowsMoveDownAndBoldTheirSelectedFirstCell)
-{
-    QTreeView tree;
-    const auto lastInkColumn = [](const QImage& image) {
-        for (int x = image.width() - 1; x >= 0; --x)
-            if (anyPainted(image, QRect(x, 0, 1, image.height())))
-                return x;
-        return -1;
-    };
-    QStyleOptionViewItem first = item(QStyle::State_Selected, QRect(0, 10, 200, 20));
-    first.viewItemPosition = QStyleOptionViewItem::Beginning;
-    QStyleOptionViewItem middle = first;
-    middle.viewItemPosition = QStyleOptionViewItem::Middle;
-    const int boldEnd = lastInkColumn(draw(first, &tree));
-    const int plainEnd = lastInkColumn(draw(middle, &tree));
-    EXPECT_GT(boldEnd, plainEnd);
-
-    style.primitives.clear();
-    draw(middle, &tree);
-    ASSERT_FALSE(style.primitives.empty());
-    EXPECT_EQ(style.primitives.front().rect.top(), 11);
 }
 
 } // namespace

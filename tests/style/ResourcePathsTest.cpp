@@ -18,13 +18,3 @@ TEST(ResourcePathsTest, FolderIsShareVyxSolenneBesideTheExecutablesFolder)
     EXPECT_FALSE(folder.contains(QStringLiteral("..")));
     EXPECT_FALSE(folder.endsWith(QLatin1Char('/')));
 }
-
-TEST(ResourcePathsTest, FolderDoesNotDependOnTheWorkingDirectory)
-{
-    const QString before = ResourcePaths::resourcesFolder();
-    const QString saved = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QDir::tempPath()));
-    const QString after = ResourcePaths::resourcesFolder();
-    QDir::setCurrent(saved);
-    EXPECT_EQ(after, before);
-}

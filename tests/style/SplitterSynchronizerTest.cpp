@@ -126,27 +126,6 @@ TEST(SplitterSynchronizerTest, DeletesItselfWithTheLastSplitter)
     EXPECT_TRUE(synchronizer.isNull());
 }
 
-TEST(SplitterSynchronizerTest, SplittersGoneBeforeSetUpLeaveNothingToDo)
-{
-    auto* first = new TestSplitter(Qt::Vertical);
-    QPointer<KelSplitterSynchronizer> synchronizer =
-        new KelSplitterSynchronizer(first, new TestSplitter(Qt::Vertical, first));
-    delete first;
-    QApplication::processEvents();
-    deliverDeferredDeletes();
-    EXPECT_TRUE(synchronizer.isNull());
-}
-
-TEST(SplitterSynchronizerTest, NoCrossingWithoutAParentSplitter)
-{
-    TestSplitter first(Qt::Vertical);
-    TestSplitter second(Qt::Vertical);
-    first.resize(100, 155);
-    first.setSizes({100, 50});
-    KelSplitterSynchronizer synchronizer(&first, &second);
-    EXPECT_EQ(synchronizer.handleAtPos(102), -1);
-}
-
 TEST_F(CrossingTest, HandleAtPosFindsTheHandleAfterEachSection)
 {
     for (int pos = 100; pos <= 104; ++pos)
@@ -156,24 +135,6 @@ TEST_F(CrossingTest, HandleAtPosFindsTheHandleAfterEachSection)
         EXPECT_EQ(synchronizer->handleAtPos(pos), 1) << pos;
     for (int pos : {-1, 0, 50, 99, 105, 154, 160, 1000})
         EXPECT_EQ(synchronizer->handleAtPos(pos), -1) << pos;
-}
-
-TEST_F(CrossingTest, CursorShowsTheCrossing)
-{
-    QSplitterHandle* handle = parent->handle(1);
-    ASSERT_TRUE(handle->testAttribute(Qt::WA_MouseTracking));
-
-    mouse(QEvent::MouseMove, 102, Qt::NoButton, Qt::NoButton);
-    EXPECT_EQ(handle->cursor().shape(), Qt::BitmapCursor);
-    EXPECT_EQ(handle->cursor().hotSpot(), QPoint(8, 8));
-
-    mouse(QEvent::MouseMove, 50, Qt::NoButton, Qt::NoButton);
-    EXPECT_EQ(handle->cursor().shape(), Qt::SplitHCursor);
-
-    // Without its picture the crossing still shows a four-way cursor, not an invisible one.
-    store()->add(QStringLiteral("cursorSizeAll"), QPixmap());
-    mouse(QEvent::MouseMove, 102, Qt::NoButton, Qt::NoButton);
-    EXPECT_EQ(handle->cursor().shape(), Qt::SizeAllCursor);
 }
 
 TEST_F(CrossingTest, DragAtTheCrossingMovesTheChildrensHandle)

@@ -13,8 +13,6 @@
 #include <QRegularExpression>
 #include <QSize>
 #include <QTemporaryDir>
-#include <QXmlStreamAttributes>
-#include <QXmlStreamWriter>
 
 namespace {
 
@@ -79,48 +77,6 @@ TEST_F(StyleFileReaderTest, KeysJoinTheIdsAroundAnElementVerbatim)
     // Exact keys only.
     EXPECT_FALSE(store().contains(QStringLiteral("combobox.hasFocus.borderPen")));
     EXPECT_FALSE(store().contains(QStringLiteral("ComboBox.hasFocus.borderPen ")));
-}
-
-TEST_F(StyleFileReaderTest, RootOfAnyNameAndCaseDifferentTagsAreGroups)
-{
-    const QString file = files.write(QStringLiteral("root.xml"), QStringLiteral(R"(<?xml version="1.0"?>
-        <somethingElse id="ignored" defined="alsoIgnored">
-            <Color id="A"><color id="b" rgb="#ff0000"/></Color>
-            <Include id="B" filepath="nowhere.xml"><bool id="c" value="yes"/></Include>
-        </somethingElse>)"));
-    ASSERT_TRUE(load(file)) << parser.errorText().toStdString();
-    EXPECT_EQ(store().value<QColor>(QStringLiteral("A.b")), QColor(Qt::red));
-    EXPECT_TRUE(store().value<bool>(QStringLiteral("B.c")));
-    EXPECT_FALSE(store().contains(QStringLiteral("A")));
-    EXPECT_EQ(parser.root().tag().name(), QStringLiteral("somethingElse"));
-    EXPECT_EQ(parser.root().childCount(), 2);
-}
-
-TEST_F(StyleFileReaderTest, TreeHoldsQualifiedNamesAndNamespaceUris)
-{
-    const QString file = files.write(QStringLiteral("ns.xml"), QStringLiteral(R"(<k:kelstyle xmlns:k="urn:k">
-        <k:color id="a" k:rgb="#ffffff"/><color id="b" rgb="#ffffff"/></k:kelstyle>)"));
-    ASSERT_TRUE(load(file)) << parser.errorText().toStdString();
-    XmlStanza const& root = parser.root();
-    EXPECT_EQ(root.tag().name(), QStringLiteral("k:kelstyle"));
-    EXPECT_EQ(root.tag().uri(), QStringLiteral("urn:k"));
-    ASSERT_EQ(root.childCount(), 2);
-    EXPECT_EQ(root.child(0).tag().name(), QStringLiteral("k:color"));
-    EXPECT_TRUE(root.child(0).tag().attrs().has(QStringLiteral("k:rgb")));
-    // Namespace declarations are not attributes, and a prefixed name is no registered tag.
-    EXPECT_EQ(root.tag().attrs().size(), 0);
-    EXPECT_FALSE(store().contains(QStringLiteral("a")));
-    EXPECT_TRUE(store().contains(QStringLiteral("b")));
-
-    XmlTag tag;
-    QXmlStreamAttributes attributes;
-    attributes.append(QStringLiteral("urn:k"), QStringLiteral("rgb"), QStringLiteral("#000000"));
-    attributes.append(QStringLiteral("id"), QStringLiteral("x"));
-    tag.addAttribute(QStringLiteral("old"), QStringLiteral("gone"));
-    tag.setAtts(attributes);
-    ASSERT_EQ(tag.attrs().size(), 2);
-    EXPECT_EQ(tag.attrs().list().at(0).name, QStringLiteral("rgb"));
-    EXPECT_EQ(tag.attrs().value(QStringLiteral("id")), QStringLiteral("x"));
 }
 
 TEST_F(StyleFileReaderTest, DefinedCopiesOnlyEarlierKeys)
@@ -188,42 +144,6 @@ TEST_F(StyleFileReaderTest, IncludeWithDirectoryPartMovesAndRestoresTheCurrentDi
     EXPECT_FALSE(store().contains(QStringLiteral("Prefix.fromInner")));
     EXPECT_EQ(store().value<QColor>(QStringLiteral("Prefix.after")), QColor(0x12, 0x34, 0x56));
     EXPECT_EQ(store().value<QPixmap>(QStringLiteral("dot")).size(), QSize(3, 2));
-}
-
-TEST_F(StyleFileReaderTest, FailingIncludeRestoresTheDirectoryAndFailsInBothModes)
-{
-    files.write(QStringLiteral("broken.xml"), QStringLiteral("<kelstyle><color id=\"x\" type=\"dec\" rgb=\"1 2 3\"></kelstyle>"));
-    const QString outer = styleFile(QStringLiteral("outer.xml"),
-                                    QStringLiteral("<color id=\"a\" rgb=\"#000001\"/><include filepath=\"sub/%Pbroken.xml\"/><color id=\"b\" rgb=\"#000002\"/>"));
-    const QString missing = styleFile(QStringLiteral("missing.xml"),
-                                      QStringLiteral("<include filepath=\"%Pnot-there.xml\"/>"));
-    const QString before = QDir::currentPath();
-    for (bool lenient : {false, true}) {
-        KelStyleParser reader;
-        EXPECT_FALSE(reader.load(outer, store(), lenient));
-        EXPECT_TRUE(reader.errorText().startsWith(QStringLiteral("Fatal error [line 1, column ")))
-            << reader.errorText().toStdString();
-        EXPECT_EQ(QDir::currentPath(), before);
-        EXPECT_TRUE(store().contains(QStringLiteral("a")));
-        EXPECT_FALSE(store().contains(QStringLiteral("b")));
-
-        KelStyleParser other;
-        EXPECT_FALSE(other.load(missing, store(), lenient));
-        EXPECT_FALSE(other.errorText().isEmpty());
-        EXPECT_EQ(QDir::currentPath(), before);
-    }
-}
-
-TEST_F(StyleFileReaderTest, IncludeWithoutFilePathFailsStrictAndIsSkippedLenient)
-{
-    const QString file = styleFile(QStringLiteral("nopath.xml"),
-                                   QStringLiteral("<include/><include filepath=\"\"/><color id=\"after\" rgb=\"#000003\"/>"));
-    EXPECT_FALSE(load(file, false));
-    EXPECT_EQ(parser.errorText(), QStringLiteral("Tag 'include' required an attribute 'filepath'."));
-    EXPECT_FALSE(store().contains(QStringLiteral("after")));
-
-    EXPECT_TRUE(load(file, true));
-    EXPECT_EQ(store().value<QColor>(QStringLiteral("after")), QColor(0, 0, 3));
 }
 
 TEST_F(StyleFileReaderTest, IncludeCyclesFailWithTheFileThatClosesThem)
@@ -350,79 +270,6 @@ TEST_F(StyleFileReaderTest, MalformedFilesFailWithPositionAndNothingHalfLoaded)
     KelStyleParser reader;
     EXPECT_FALSE(reader.load(files.write(QStringLiteral("deep.xml"), deep), store(), true));
     EXPECT_TRUE(reader.errorText().startsWith(QStringLiteral("Elements nested deeper than"))) << reader.errorText().toStdString();
-}
-
-TEST_F(StyleFileReaderTest, UnopenableFileFailsAndKeepsThePreviousErrorText)
-{
-    const QString bad = styleFile(QStringLiteral("bad.xml"), QStringLiteral("<color type=\"x\" rgb=\"#000000\"/>"));
-    EXPECT_FALSE(load(bad));
-    EXPECT_EQ(parser.errorText(), QStringLiteral("Error parsing tag 'color'"));
-    EXPECT_FALSE(load(files.name(QStringLiteral("absent.xml"))));
-    EXPECT_EQ(parser.errorText(), QStringLiteral("Error parsing tag 'color'"));
-    // A folder is not a style file.
-    EXPECT_FALSE(load(QString()));
-}
-
-TEST_F(StyleFileReaderTest, InitializeLoadsIntoTheProcessWideStoreAndMayBeRetried)
-{
-    KelStyleParser startUp;
-    EXPECT_FALSE(store().initialize(files.name(QStringLiteral("later.xml")), &startUp, false));
-    EXPECT_FALSE(store().initialize(files.name(QStringLiteral("later.xml")), nullptr, false));
-
-    const QString first = styleFile(QStringLiteral("first.xml"), QStringLiteral(
-        "<color id=\"kept\" rgb=\"#010101\"/><color id=\"both\" rgb=\"#020202\"/><color type=\"HEX\" rgb=\"#000000\"/>"));
-    EXPECT_FALSE(store().initialize(first, &startUp, false));
-    const QString second = styleFile(QStringLiteral("second.xml"), QStringLiteral(
-        "<color id=\"both\" rgb=\"#030303\"/><color id=\"new\" rgb=\"#040404\"/>"));
-    EXPECT_TRUE(store().initialize(second, &startUp, false)) << startUp.errorText().toStdString();
-    // No rollback: the union of both attempts, later values winning.
-    EXPECT_EQ(store().value<QColor>(QStringLiteral("kept")), QColor(1, 1, 1));
-    EXPECT_EQ(store().value<QColor>(QStringLiteral("both")), QColor(3, 3, 3));
-    EXPECT_EQ(store().value<QColor>(QStringLiteral("new")), QColor(4, 4, 4));
-}
-
-TEST(XmlStanzaTest, TreeKeepsChildAddressesAndWritesItselfBack)
-{
-    XmlStanza root(XmlTag(QStringLiteral("kelstyle"), QString(), XmlAttributes()));
-    XmlStanza* first = root.addChild(XmlStanza());
-    first->tag().setName(QStringLiteral("group"));
-    first->tag().addAttribute(QStringLiteral("id"), QStringLiteral("A"));
-    for (int i = 0; i < 100; ++i)
-        root.addChild(XmlStanza(XmlTag(QStringLiteral("color"), QString(), XmlAttributes())));
-    EXPECT_EQ(&root.child(0), first);
-    first->addChild(XmlStanza(XmlTag(QStringLiteral("bool"), QStringLiteral("t"), XmlAttributes())))
-        ->tag().addAttribute(QStringLiteral("value"), QStringLiteral("on"));
-    root.tag().setUri(QStringLiteral("urn:x"));
-
-    QString out;
-    QXmlStreamWriter writer(&out);
-    XmlStanza small(root.tag());
-    small.addChild(*first);
-    small.toXml(&writer);
-    EXPECT_EQ(out, QStringLiteral(R"(<kelstyle xmlns="urn:x"><group id="A"><bool value="on">t</bool></group></kelstyle>)"));
-
-    root.clear();
-    EXPECT_EQ(root.childCount(), 0);
-    EXPECT_TRUE(root.tag().name().isEmpty());
-    EXPECT_TRUE(root.tag().uri().isEmpty());
-}
-
-TEST(XmlStanzaTest, AttributeMissesGiveAnEmptyStandInThatDoesNotLast)
-{
-    XmlAttributes attrs;
-    attrs.append(XmlAttribute(QStringLiteral("id"), QStringLiteral("x")));
-    attrs.append(XmlAttribute(QStringLiteral("id"), QStringLiteral("y")));
-    EXPECT_TRUE(attrs.has(QStringLiteral("id")));
-    EXPECT_FALSE(attrs.has(QStringLiteral("ID")));
-    EXPECT_EQ(attrs.attr(QStringLiteral("id")).value, QStringLiteral("x"));
-
-    XmlAttribute& missing = attrs.attr(QStringLiteral("nope"));
-    EXPECT_FALSE(missing.value.isNull());
-    EXPECT_TRUE(missing.value.isEmpty());
-    missing.value = QStringLiteral("written");
-    EXPECT_FALSE(attrs.has(QStringLiteral("nope")));
-    EXPECT_TRUE(attrs.attr(QStringLiteral("other")).value.isEmpty());
-    EXPECT_EQ(attrs.size(), 2);
 }
 
 TEST(KelStyleParserNoValueTest, EmptyStringZeroSizeAndNullPixmapCountAsNoValue)

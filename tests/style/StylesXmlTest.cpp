@@ -9,9 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QFont>
 #include <QFontInfo>
 #include <QImage>
@@ -20,7 +17,6 @@
 #include <QPixmap>
 #include <QSet>
 #include <QSize>
-#include <QXmlStreamReader>
 
 #include <algorithm>
 #include <array>
@@ -127,47 +123,6 @@ TEST_F(StylesXmlTest, EveryKeyTheProgramReadsIsPresentWithItsKind)
     EXPECT_TRUE(problems.isEmpty()) << qPrintable(problems.join(QLatin1Char('\n')));
 }
 
-TEST_F(StylesXmlTest, KeysAreExactAndTheCornerLogoKeepsItsOldSpelling)
-{
-    auto* store = KelStyleConfig::instance();
-    EXPECT_FALSE(store->value<QPixmap>(QStringLiteral("drummetMenubar")).isNull());
-    EXPECT_FALSE(store->contains(QStringLiteral("drummetMenuBar")));
-    EXPECT_FALSE(store->contains(QStringLiteral("comboBox.borderPen")));
-    // Copies ("defined") are values of their own kind, not links.
-    EXPECT_EQ(store->value<QColor>(QStringLiteral("AppPalette.active.windowColor")),
-              store->value<QColor>(QStringLiteral("Theme.window")));
-    EXPECT_EQ(store->value<QPen>(QStringLiteral("PanelLineEdit.hasFocus.borderPen")).color(),
-              store->value<QColor>(QStringLiteral("Theme.accentLight")));
-    EXPECT_TRUE(store->value<bool>(QStringLiteral("ConnectingLineAntialiasingFlag")));
-}
-
-TEST_F(StylesXmlTest, GradientsHaveTheStopsTheirPaintingExpects)
-{
-    auto* store = KelStyleConfig::instance();
-    // The left tool bar moves the middle stop of exactly three.
-    EXPECT_EQ(store->value<QLinearGradient>(QStringLiteral("ToolBar.backgroundGradient2")).stops().size(), 3);
-    // The header's open column menu swaps the first two stops.
-    for (QString const& key : {QStringLiteral("HeaderSection.backgroundGradient"),
-                               QStringLiteral("HeaderSection.backgroundGradient2")}) {
-        const QGradientStops stops = store->value<QLinearGradient>(key).stops();
-        ASSERT_EQ(stops.size(), 2) << qPrintable(key);
-        EXPECT_DOUBLE_EQ(stops.first().first, 0.0);
-        EXPECT_DOUBLE_EQ(stops.last().first, 1.0);
-    }
-}
-
-TEST_F(StylesXmlTest, FontsAreTheInstalledFamiliesAtPixelSizes)
-{
-    auto* store = KelStyleConfig::instance();
-    const QFont name = store->value<QFont>(QStringLiteral("KelNode.nameFont"));
-    EXPECT_EQ(name.pixelSize(), 11);
-    EXPECT_EQ(name.weight(), QFont::Bold);
-    EXPECT_EQ(QFontInfo(name).family(), QStringLiteral("DejaVu Sans"));
-    const QFont ruler = store->value<QFont>(QStringLiteral("KelTimeline.timelineFont"));
-    EXPECT_EQ(ruler.pixelSize(), 9);
-    EXPECT_EQ(QFontInfo(ruler).family(), QStringLiteral("DejaVu Sans"));
-}
-
 TEST_F(StylesXmlTest, EveryPictureIsDrawnAndNotBlank)
 {
     QStringList blank;
@@ -190,39 +145,6 @@ TEST_F(StylesXmlTest, EveryPictureIsDrawnAndNotBlank)
             blank.append(entry.key);
     }
     EXPECT_TRUE(blank.isEmpty()) << qPrintable(blank.join(QStringLiteral(", ")));
-}
-
-TEST_F(StylesXmlTest, EveryDrawnPictureIsNamedByAKeyTheProgramReads)
-{
-    QSet<QString> keys;
-    for (Entry const& entry : StyleKeyList::entries()) {
-        if (entry.kind == Kind::Pixmap)
-            keys.insert(entry.key);
-    }
-    QSet<QString> files;
-    const QDir images(resourcesPath(QStringLiteral("images")));
-    for (QFileInfo const& info : images.entryInfoList({QStringLiteral("*.png")}, QDir::Files))
-        files.insert(info.completeBaseName());
-    files.insert(QStringLiteral("splash"));
-    files.insert(QStringLiteral("preview"));
-    EXPECT_EQ(files, keys);
-}
-
-TEST_F(StylesXmlTest, StylesXmlIncludesEveryStyleFileOfTheFolder)
-{
-    QFile file(resourcesPath(QStringLiteral("styles.xml")));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    QStringList included;
-    QXmlStreamReader xml(&file);
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("include"))
-            included.append(xml.attributes().value(QLatin1String("filepath")).toString());
-    }
-    ASSERT_FALSE(xml.hasError()) << qPrintable(xml.errorString());
-    QStringList present = QDir(ResourcePaths::resourcesFolder())
-                              .entryList({QStringLiteral("styles-*.xml")}, QDir::Files, QDir::Name);
-    std::sort(included.begin(), included.end());
-    EXPECT_EQ(included, present);
 }
 
 TEST_F(StylesXmlTest, HelpButtonPicturesAreCompiledIntoTheStyleLibrary)
@@ -270,45 +192,6 @@ TEST_F(StylesXmlTest, DefaultSourceImageIsLargeColourfulAndHasFullTonalRange)
     }
     EXPECT_LT(darkest, 40);
     EXPECT_GT(brightest, 225);
-}
-
-TEST_F(StylesXmlTest, TemplateIconSampleIsTheDefaultImageInSmall)
-{
-    const QImage sample = KelStyleConfig::instance()->value<QPixmap>(QStringLiteral("preview")).toImage();
-    const QImage big(resourcesPath(QStringLiteral("tw/preview_big.png")));
-    ASSERT_FALSE(sample.isNull());
-    ASSERT_FALSE(big.isNull());
-    EXPECT_EQ(sample.convertToFormat(QImage::Format_ARGB32).format(), QImage::Format_ARGB32);
-    // Same picture: the mean colour of each quarter agrees within a few levels.
-    auto mean = [](QImage const& image, int qx, int qy) {
-        const int w = image.width() / 2;
-        const int h = image.height() / 2;
-        long sum[3] = {};
-        for (int y = qy * h; y < (qy + 1) * h; ++y) {
-            for (int x = qx * w; x < (qx + 1) * w; ++x) {
-                const QRgb p = image.pixel(x, y);
-                sum[0] += qRed(p);
-                sum[1] += qGreen(p);
-                sum[2] += qBlue(p);
-            }
-        }
-        return std::array<long, 3>{sum[0] / (w * h), sum[1] / (w * h), sum[2] / (w * h)};
-    };
-    for (int q = 0; q < 4; ++q) {
-        const auto small = mean(sample, q % 2, q / 2);
-        const auto large = mean(big, q % 2, q / 2);
-        for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(small[c], large[c], 8) << "quarter " << q << " channel " << c;
-    }
-}
-
-TEST_F(StylesXmlTest, SplashIsRoundedWithTransparentCorners)
-{
-    const QImage splash = KelStyleConfig::instance()->value<QPixmap>(QStringLiteral("splash")).toImage();
-    ASSERT_FALSE(splash.isNull());
-    EXPECT_EQ(qAlpha(splash.pixel(0, 0)), 0);
-    EXPECT_EQ(qAlpha(splash.pixel(splash.width() - 1, splash.height() - 1)), 0);
-    EXPECT_EQ(qAlpha(splash.pixel(splash.width() / 2, splash.height() / 2)), 255);
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QWidget>
 
 #include <vector>
@@ -87,18 +86,6 @@ TEST(KdGeomCalcTest, BelowMinimumSharesTheDeficitWithTheRemainderCarried)
     EXPECT_EQ(positionsOf(chain), (std::vector<int>{0, 7, 14}));
 }
 
-TEST(KdGeomCalcTest, BelowPreferredTakesTheOverdraftEvenlyButNeverBelowAMinimum)
-{
-    QVector<KDLayoutStruct> even = chainOf(2, 10, 30);
-    kdGeomCalc(even, 0, 2, 0, 40, -1);
-    EXPECT_EQ(sizesOf(even), (std::vector<int>{20, 20}));
-
-    QVector<KDLayoutStruct> uneven = chainOf(2, 0, 30);
-    uneven[0].minimumSize = 25;
-    kdGeomCalc(uneven, 0, 2, 0, 40, -1);
-    EXPECT_EQ(sizesOf(uneven), (std::vector<int>{25, 15}));
-}
-
 TEST(KdGeomCalcTest, ExtraSpaceFollowsStretchInFixedPoint)
 {
     QVector<KDLayoutStruct> chain = chainOf(2, 0, 0);
@@ -138,15 +125,6 @@ TEST(KdGeomCalcTest, FixedEntriesSpreadSpareSpaceAsGapsAndSkipGapsAfterZeroHeigh
     // Spare 100 - 20 - 10 = 70 (the hidden row's spacing still counts in the sums): gaps of 17.
     EXPECT_EQ(sizesOf(hidden), (std::vector<int>{10, 0, 10}));
     EXPECT_EQ(positionsOf(hidden), (std::vector<int>{17, 49, 49}));
-}
-
-TEST(KdGeomCalcTest, UniformSpacerOverridesEntrySpacing)
-{
-    QVector<KDLayoutStruct> chain = chainOf(2, 10, 10, 50);
-    for (KDLayoutStruct& entry : chain)
-        entry.maximumSize = 10;
-    kdGeomCalc(chain, 0, 2, 0, 22, 2);
-    EXPECT_EQ(positionsOf(chain), (std::vector<int>{0, 12}));
 }
 
 TEST(SynchronizedFormGeometryTest, RowsStackWithSpacingAndLabelsAlignRight)
@@ -195,34 +173,6 @@ TEST(SynchronizedFormGeometryTest, GroupSharesTheWidestLabelColumn)
     EXPECT_EQ(a.form->count(), 2);
 }
 
-TEST(SynchronizedFormGeometryTest, GroupIsMeasuredOnlyByTheLayoutThatListsIt)
-{
-    Host a;
-    Host b;
-    QWidget* fieldA = field();
-    QWidget* fieldB = field();
-    a.form->addRow(fixedWidget(100), fieldA);
-    b.form->addRow(fixedWidget(70), fieldB);
-    a.form->setSynchronizedLayout(b.form);
-    a.layOut();
-    b.layOut();
-    EXPECT_EQ(fieldA->x(), 106);
-    EXPECT_EQ(fieldB->x(), 76);
-}
-
-TEST(SynchronizedFormGeometryTest, NarrowWidthLeavesALabelOutOfTheSharedColumn)
-{
-    Host a;
-    Host b;
-    QWidget* fieldA = field();
-    a.form->addRow(fixedWidget(40), fieldA);
-    b.form->addRow(fixedWidget(250), field(100));
-    a.form->setSynchronizedLayout(b.form);
-    // 250 + 100 does not fit into 300: that label does not widen the column.
-    a.layOut(300);
-    EXPECT_EQ(fieldA->x(), 46);
-}
-
 TEST(SynchronizedFormGeometryTest, HiddenLabelKeepsItsWidthButTakesNoHeight)
 {
     Host host;
@@ -260,114 +210,4 @@ TEST(SynchronizedFormGeometryTest, HiddenLabelWidensTheColumnOfTheWholeGroup)
     b.form->setSynchronizedLayout(a.form);
     b.layOut();
     EXPECT_EQ(fieldB->x(), 96);
-}
-
-TEST(SynchronizedFormGeometryTest, FullyHiddenRowTakesNoHeightAndNoSpacing)
-{
-    Host host;
-    QWidget* f0 = field();
-    QWidget* hiddenLabel = fixedWidget(40);
-    QWidget* hiddenField = field();
-    QWidget* f2 = field();
-    host.form->addRow(fixedWidget(40), f0);
-    host.form->addRow(hiddenLabel, hiddenField);
-    host.form->addRow(fixedWidget(40), f2);
-    hiddenLabel->hide();
-    hiddenField->hide();
-    host.layOut();
-    EXPECT_EQ(f0->y(), 0);
-    EXPECT_EQ(f2->y(), 24);
-}
-
-TEST(SynchronizedFormGeometryTest, EmptyFormHintsOnlyItsMargins)
-{
-    Host host;
-    host.form->setContentsMargins(3, 4, 5, 6);
-    EXPECT_EQ(host.form->sizeHint(), QSize(8, 10));
-    EXPECT_EQ(host.form->minimumSize(), QSize(8, 10));
-    EXPECT_EQ(host.form->heightForWidth(100), -1);
-    host.layOut();
-}
-
-TEST(SynchronizedFormGeometryTest, WrapLongRowsPutsTheFieldBelowWhenNarrow)
-{
-    Host host;
-    host.form->setRowWrapPolicy(Form::WrapLongRows);
-    QWidget* label = fixedWidget(70);
-    QWidget* f = field(100);
-    host.form->addRow(label, f);
-
-    EXPECT_TRUE(host.form->hasHeightForWidth());
-    EXPECT_EQ(host.form->heightForWidth(400), 20);
-    EXPECT_EQ(host.form->heightForWidth(150), 44);
-
-    host.layOut(150, 200);
-    EXPECT_EQ(label->pos(), QPoint(0, 0));
-    // Split, but still lined up with the (empty) label column where it fits.
-    EXPECT_EQ(f->geometry(), QRect(6, 24, 144, 20));
-
-    host.layOut(400, 200);
-    EXPECT_EQ(f->geometry(), QRect(76, 0, 324, 20));
-    EXPECT_EQ(host.form->minimumSize().width(), 106);
-}
-
-TEST(SynchronizedFormGeometryTest, WrapAllRowsStacksLabelsAboveFields)
-{
-    Host host;
-    host.form->setRowWrapPolicy(Form::WrapAllRows);
-    QWidget* label = fixedWidget(70);
-    QWidget* f = field();
-    host.form->addRow(label, f);
-    host.layOut(200, 200);
-    EXPECT_EQ(label->pos(), QPoint(0, 0));
-    EXPECT_EQ(f->geometry(), QRect(0, 24, 200, 20));
-    EXPECT_EQ(host.form->sizeHint(), QSize(70, 44));
-}
-
-TEST(SynchronizedFormGeometryTest, WithoutHeightForWidthItemsThereIsNoHeightForWidth)
-{
-    Host host;
-    host.form->addRow(fixedWidget(40), field());
-    EXPECT_FALSE(host.form->hasHeightForWidth());
-    EXPECT_EQ(host.form->heightForWidth(200), -1);
-
-    // A word-wrapping label has height for width, and so does the form.
-    auto* wrapping = new QLabel(QStringLiteral("Some words that wrap onto more lines when narrow"));
-    wrapping->setWordWrap(true);
-    host.form->addRow(wrapping);
-    EXPECT_TRUE(host.form->hasHeightForWidth());
-    EXPECT_GT(host.form->heightForWidth(60), host.form->heightForWidth(600));
-}
-
-TEST(SynchronizedFormGeometryTest, GrowthPolicyAndAlignmentPlaceFields)
-{
-    Host host;
-    host.form->setFieldGrowthPolicy(Form::FieldsStayAtSizeHint);
-    host.form->setFormAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    QWidget* f = field(50);
-    host.form->addRow(fixedWidget(40), f);
-    host.layOut(200, 100);
-    // The form's widest extent is label column + widest field, 40 + 50; centred in 200 it is
-    // moved right by 55.
-    EXPECT_EQ(f->geometry(), QRect(55 + 46, 0, 50, 20));
-
-    host.form->setFormAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    host.layOut(200, 100);
-    EXPECT_EQ(f->y(), 80);
-}
-
-TEST(SynchronizedFormGeometryTest, VerticalStretchAndExpansionReachTheForm)
-{
-    Host host;
-    QWidget* f = field();
-    f->setMaximumHeight(QWIDGETSIZE_MAX);
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-    policy.setVerticalStretch(1);
-    f->setSizePolicy(policy);
-    // A row is no taller than its lower maximum: the label may grow too.
-    host.form->addRow(new QLabel(QStringLiteral("grows")), f);
-    host.form->addRow(fixedWidget(40), field());
-    EXPECT_TRUE(host.form->expandingDirections() & Qt::Vertical);
-    host.layOut(200, 100);
-    EXPECT_EQ(f->height(), 100 - 4 - 20);
 }

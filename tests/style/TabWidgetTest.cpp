@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
-#include <QPointer>
 #include <QSignalSpy>
 #include <QStyle>
 
@@ -50,14 +48,6 @@ protected:
     KelTabWidget tabs;
 };
 
-TEST_F(TabWidgetTest, AllTabsAreClosableWhileTheWidgetSaysSo)
-{
-    EXPECT_FALSE(tabs.isTabClosable(1));
-    tabs.setTabsClosable(true);
-    EXPECT_TRUE(tabs.isTabClosable(1));
-    EXPECT_TRUE(tabs.isTabClosable(7));
-}
-
 TEST_F(TabWidgetTest, ClosableTabGetsATitleBarCloseButton)
 {
     tabs.setTabClosable(1, true);
@@ -72,29 +62,6 @@ TEST_F(TabWidgetTest, ClosableTabGetsATitleBarCloseButton)
                     tabs.style()->pixelMetric(QStyle::PM_TabCloseIndicatorHeight, nullptr,
                                               button)));
     EXPECT_EQ(closeButton(0), nullptr);
-}
-
-TEST_F(TabWidgetTest, SecondCloseButtonReplacesTheFirst)
-{
-    tabs.setTabClosable(1, true);
-    QPointer<KelTitleBarButton> first = closeButton(1);
-    tabs.setTabClosable(1, true);
-    KelTitleBarButton* second = closeButton(1);
-    ASSERT_NE(second, nullptr);
-    EXPECT_NE(second, first.data());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(first.isNull());
-}
-
-TEST_F(TabWidgetTest, NotClosableRemovesTheButton)
-{
-    tabs.setTabClosable(2, true);
-    QPointer<KelTitleBarButton> button = closeButton(2);
-    tabs.setTabClosable(2, false);
-    EXPECT_FALSE(tabs.isTabClosable(2));
-    EXPECT_EQ(tabs.tabBar()->tabButton(2, side()), nullptr);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(button.isNull());
 }
 
 TEST_F(TabWidgetTest, ClosabilityStaysWithTheGivenIndex)
@@ -114,16 +81,6 @@ TEST_F(TabWidgetTest, CloseButtonRequestsClosingAndRemovesNothing)
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toInt(), 2);
     EXPECT_EQ(tabs.count(), 3);
-}
-
-TEST_F(TabWidgetTest, CloseButtonOfATabNoLongerClosableByIndexStaysSilent)
-{
-    tabs.setTabClosable(1, true);
-    KelTitleBarButton* button = closeButton(1);
-    tabs.removeTab(0);
-    QSignalSpy spy(&tabs, &QTabWidget::tabCloseRequested);
-    button->click();
-    EXPECT_EQ(spy.count(), 0);
 }
 
 TEST_F(TabWidgetTest, IndexWithoutATabMakesNoButton)
@@ -156,13 +113,6 @@ TEST_F(TabWidgetTest, AddTabButtonVisibilityIsAPropertyAndRelaysTheBarOut)
     tabs.setAddTabButtonVisible(false);
     EXPECT_FALSE(tabs.isAddTabButtonVisible());
     EXPECT_EQ(counter.count, 2);
-}
-
-TEST_F(TabWidgetTest, AddTabRequestIsInvokableByName)
-{
-    QSignalSpy spy(&tabs, &KelTabWidget::addTabRequested);
-    ASSERT_TRUE(QMetaObject::invokeMethod(tabs.tabBar()->parentWidget(), "addTabRequested"));
-    EXPECT_EQ(spy.count(), 1);
 }
 
 } // namespace

@@ -5,12 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QHBoxLayout>
+#include <QLayout>
 #include <QLabel>
 #include <QSignalSpy>
-#include <QSpacerItem>
 #include <QTest>
-#include <QToolButton>
 
 using namespace WidgetTestHelpers;
 
@@ -47,53 +45,6 @@ TEST_F(TitleBarTest, BarIsAlways27HighAndHintsTheStoredSize)
     EXPECT_EQ(margins, QMargins(0, 0, 0, 2));
 }
 
-TEST_F(TitleBarTest, MissingSizeHintKeyGivesInvalidHints)
-{
-    KelTitleBar bar(nullptr);
-    EXPECT_FALSE(bar.sizeHint().isValid());
-    EXPECT_FALSE(bar.minimumSizeHint().isValid());
-}
-
-TEST_F(TitleBarTest, ControlsKeepTheirOrderAndASpacerPushesTheRestRight)
-{
-    QWidget window;
-    auto* outer = new QHBoxLayout(&window);
-    outer->setContentsMargins(0, 0, 0, 0);
-    auto* bar = new KelTitleBar(&window);
-    outer->addWidget(bar);
-
-    auto* tool = new QToolButton;
-    tool->setFixedSize(20, 20);
-    auto* titleButton = new KelTitleBarButton(QStringLiteral("titleBarClose"));
-    auto* plain = new QWidget;
-    plain->setFixedSize(20, 20);
-    bar->addToolButton(tool);
-    bar->addSeparator();
-    bar->addSpacerItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
-    bar->addTitleBarButton(titleButton);
-    bar->addWidget(plain);
-
-    auto* row = static_cast<QHBoxLayout*>(bar->layout());
-    ASSERT_EQ(row->count(), 5);
-    EXPECT_EQ(row->itemAt(0)->widget(), tool);
-    auto* separator = qobject_cast<QFrame*>(row->itemAt(1)->widget());
-    ASSERT_NE(separator, nullptr);
-    EXPECT_EQ(separator->parentWidget(), bar);
-    EXPECT_EQ(separator->frameStyle(), QFrame::VLine | QFrame::Sunken);
-    EXPECT_NE(row->itemAt(2)->spacerItem(), nullptr);
-    EXPECT_EQ(row->itemAt(3)->widget(), titleButton);
-    EXPECT_EQ(row->itemAt(4)->widget(), plain);
-    EXPECT_EQ(titleButton->parentWidget(), bar);
-
-    window.resize(400, 27);
-    window.show();
-    window.layout()->activate();
-    bar->layout()->activate();
-    EXPECT_EQ(tool->x(), 0);
-    EXPECT_EQ(plain->geometry().right(), 399);
-    EXPECT_GT(titleButton->x(), 300);
-}
-
 TEST_F(TitleBarTest, BarPaintsTopBorderGradientBodyAndDoubleBottomBorder)
 {
     const QColor top(200, 0, 0);
@@ -121,66 +72,6 @@ TEST_F(TitleBarTest, BarPaintsTopBorderGradientBodyAndDoubleBottomBorder)
     EXPECT_LE(std::abs(last.blue() - to.blue()), 6);
     EXPECT_GT(pixel(image, 50, 12).blue(), 30);
     EXPECT_GT(pixel(image, 50, 12).green(), 30);
-}
-
-TEST_F(TitleBarTest, ButtonHintsTheNormalPixmapSizeAndNeverTakesFocus)
-{
-    store()->add(QStringLiteral("titleBarClose"), solidPixmap(40, 40, Qt::white));
-    KelTitleBarButton button(QStringLiteral("titleBarClose"));
-    EXPECT_EQ(button.sizeHint(), QSize(16, 16));
-    EXPECT_EQ(button.focusPolicy(), Qt::NoFocus);
-    EXPECT_EQ(button.pixmapName(), QStringLiteral("titleBarClose"));
-
-    store()->clear();
-    EXPECT_EQ(button.sizeHint(), QSize(0, 0));
-}
-
-TEST_F(TitleBarTest, ButtonStretchesBackgroundAndSymbolOverItsWholeSize)
-{
-    // A square symbol, transparent on the left half, opaque on the right.
-    QPixmap symbol(16, 16);
-    symbol.fill(Qt::transparent);
-    {
-        QPainter painter(&symbol);
-        painter.fillRect(8, 0, 8, 16, QColor(250, 250, 0));
-    }
-    store()->add(QStringLiteral("titleBarHelp"), symbol);
-
-    QWidget parent;
-    KelTitleBarButton button(QStringLiteral("titleBarHelp"), &parent);
-    button.resize(30, 20);
-    QImage image = renderWidget(button);
-    EXPECT_EQ(pixel(image, 2, 2), QColor(10, 10, 10));
-    EXPECT_EQ(pixel(image, 2, 18), QColor(10, 10, 10));
-    EXPECT_EQ(pixel(image, 20, 2), QColor(250, 250, 0));
-    EXPECT_EQ(pixel(image, 29, 19), QColor(250, 250, 0));
-
-    button.setDown(true);
-    image = renderWidget(button);
-    EXPECT_EQ(pixel(image, 2, 10), QColor(30, 30, 30));
-
-    button.setDown(false);
-    button.setAttribute(Qt::WA_UnderMouse, true);
-    image = renderWidget(button);
-    EXPECT_EQ(pixel(image, 2, 10), QColor(20, 20, 20));
-
-    // Another symbol by name.
-    store()->add(QStringLiteral("titleBarClose"), solidPixmap(4, 4, QColor(0, 250, 250)));
-    button.setPixmapName(QStringLiteral("titleBarClose"));
-    image = renderWidget(button);
-    EXPECT_EQ(pixel(image, 2, 10), QColor(0, 250, 250));
-}
-
-TEST_F(TitleBarTest, ButtonWithAnUnknownSymbolShowsOnlyItsBackground)
-{
-    QWidget parent;
-    KelTitleBarButton button(QStringLiteral("noSuchPixmap"), &parent);
-    button.resize(16, 16);
-    const QImage image = renderWidget(button);
-    for (int y = 0; y < 16; y += 5) {
-        for (int x = 0; x < 16; x += 5)
-            EXPECT_EQ(pixel(image, x, y), QColor(10, 10, 10));
-    }
 }
 
 TEST_F(TitleBarTest, ReleaseFarOutsideAfterPressStillClicks)
