@@ -4,19 +4,14 @@
 #include "ToneTestSupport.h"
 #include "effects/EffectTestSupport.h"
 #include "effects/Histogram.h"
-#include "effects/ProbeSourceNode.h"
 
-#include "nodes/Terminal.h"
-#include "params/Parameter.h"
 #include "params/ParameterContainer.h"
-#include "params/ParameterList.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
 #include <limits>
-#include <memory>
 
 using namespace KelVyxNodes;
 using EffectTest::EffectHarness;
@@ -36,26 +31,6 @@ int thresholdFlags(NodeAutolevels const& node)
 }
 
 } // namespace
-
-// ------------------------------------------------------------------------------ Autolevels
-
-TEST(AutolevelsNode, DescriptorTerminalsAndParameters)
-{
-    EXPECT_EQ(NodeAutolevels::m_descriptor.typeId, QLatin1String("operator.autolevels"));
-    EXPECT_EQ(NodeAutolevels::m_descriptor.typeUuid, QUuid(QStringLiteral("677625e0-5099-4905-9d22-ae4b48db9c4a")));
-    std::unique_ptr<KelNodes::Node> created(NodeAutolevels::m_descriptor.create(4));
-    auto* node = dynamic_cast<NodeAutolevels*>(created.get());
-    ASSERT_TRUE(node);
-    ASSERT_EQ(node->numTerminals(), 2);
-    EXPECT_EQ(node->terminal(0)->name(), QLatin1String("in"));
-    EXPECT_EQ(node->terminal(1)->name(), QLatin1String("rgb"));
-    EXPECT_EQ(node->terminal(1)->outputMask(), 5u);
-    QStringList keys;
-    for (KelUtils::Parameter const* p : node->paramContainer()->paramLists().first().parameters)
-        keys << p->name();
-    EXPECT_EQ(keys, QStringList({"basicsBox", "mode", "Threshold Factor"}));
-    EXPECT_TRUE(node->paramContainer()->helpItem()->text.contains(QLatin1String("<b>Threshold</b>")));
-}
 
 TEST(AutolevelsNode, ModeRuleDisablesAndResetsTheThreshold)
 {
@@ -82,14 +57,11 @@ TEST(AutolevelsNode, ModeRuleDisablesAndResetsTheThreshold)
 TEST(AutolevelsNode, CumulativeSearchFromEitherEnd)
 {
     const int bins[4] = {0, 3, 0, 2};
-    EXPECT_EQ(upperValue(bins, 4, 3, false), 1);
-    EXPECT_EQ(upperValue(bins, 4, 3, true), 1);
-    EXPECT_EQ(upperValue(bins, 4, 2, true), 3);
-    EXPECT_EQ(upperValue(bins, 4, 4, false), 3);
-    EXPECT_EQ(upperValue(bins, 4, 0, false), 0);
-    EXPECT_EQ(upperValue(bins, 4, -7, true), 3);
-    EXPECT_EQ(upperValue(bins, 4, 6, false), -1);
-    EXPECT_EQ(upperValue(bins, 4, 6, true), -1);
+    const struct { int count; bool fromTop; int level; } cases[] = {
+        {3, false, 1}, {3, true, 1}, {2, true, 3}, {4, false, 3}, {0, false, 0}, {-7, true, 3},
+        {6, false, -1}, {6, true, -1}};
+    for (auto const& c : cases)
+        EXPECT_EQ(upperValue(bins, 4, c.count, c.fromTop), c.level) << c.count << " " << c.fromTop;
 }
 
 TEST(AutolevelsNode, DiscardCountFromThreshold)
@@ -151,27 +123,16 @@ TEST(AutolevelsNode, CustomThresholdOnAKnownHistogram)
     ASSERT_EQ(c->setFloatParam(QStringLiteral("Threshold Factor"), 5.0f), 0);
     ASSERT_EQ(h.render(), 0);
 
-    EXPECT_EQ(node->levels().low[0], 4);
-    EXPECT_EQ(node->levels().high[0], 95);
-    EXPECT_EQ(node->levels().low[1], 4);
-    EXPECT_EQ(node->levels().high[1], 95);
-    EXPECT_EQ(node->levels().low[2], 30);
-    EXPECT_EQ(node->levels().high[2], 30);
+    const int low[] = {4, 4, 30}, high[] = {95, 95, 30};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(node->levels().low[c], low[c]) << c;
+        EXPECT_EQ(node->levels().high[c], high[c]) << c;
+    }
     // Span 91: 255 / 91 first, so the top level gives 254; 50 -> trunc(2.8022 x 46) = 128.
     EXPECT_EQ(h.rgb(4, 0), 0x00FE00u);  // red 4, green 95
     EXPECT_EQ(h.rgb(5, 9), 0xFE0000u);  // red 95, green 4
     EXPECT_EQ(h.rgb(0, 5), 0x807E00u);  // red 50 -> 128, green 49 -> 126
     EXPECT_EQ(h.rgb(9, 9), 0xFE0000u);  // red 99 held to 95, green 0 held to 4
-}
-
-TEST(AutolevelsNode, OneLevelChannelsBecomeBlack)
-{
-    // 50 x 40 = 2000 pixels: count 1.
-    EffectHarness h(EffectTest::makeImage(50, 40, 0xFF4D4D4Du));
-    auto* node = h.add<NodeAutolevels>();
-    h.chain(node, QStringLiteral("in"), QStringLiteral("rgb"));
-    ASSERT_EQ(h.render(), 0);
-    EXPECT_EQ(h.rgb(49, 39), 0x000000u);
 }
 
 TEST(AutolevelsNode, GreyUntilPreparedAndCancelKeepsTheLevels)
@@ -213,32 +174,6 @@ TEST(AutolevelsNode, UnlinkedGivesMidGrey)
     EXPECT_EQ(node->getSample3(QPoint(0, 0)), 0x808080u);
 }
 
-// ------------------------------------------------------------------------------ Equalize
-
-TEST(EqualizeNode, DescriptorTerminalsAndHelp)
-{
-    EXPECT_EQ(NodeEqualize::m_descriptor.typeId, QLatin1String("operator.equalize"));
-    EXPECT_EQ(NodeEqualize::m_descriptor.typeUuid, QUuid(QStringLiteral("b3f83011-fe9a-410f-835b-301928dd0b8f")));
-    std::unique_ptr<KelNodes::Node> created(NodeEqualize::m_descriptor.create(4));
-    auto* node = dynamic_cast<NodeEqualize*>(created.get());
-    ASSERT_TRUE(node);
-    ASSERT_EQ(node->numTerminals(), 2);
-    EXPECT_EQ(node->terminal(0)->name(), QLatin1String("in"));
-    EXPECT_EQ(node->terminal(1)->name(), QLatin1String("rgb"));
-    EXPECT_TRUE(node->paramContainer()->paramLists().isEmpty());
-    ASSERT_EQ(node->paramContainer()->helpItem()->links.size(), 1);
-    EXPECT_EQ(node->paramContainer()->helpItem()->links.first().caption, QLatin1String("Equalization"));
-}
-
-TEST(EqualizeNode, OneColourBecomesWhite)
-{
-    EffectHarness h(EffectTest::makeImage(3, 5, 0xFF336699u));
-    auto* node = h.add<NodeEqualize>();
-    h.chain(node, QStringLiteral("in"), QStringLiteral("rgb"));
-    ASSERT_EQ(h.render(), 0);
-    EXPECT_EQ(h.rgb(2, 4), 0xFFFFFFu);
-}
-
 TEST(EqualizeNode, ChannelsFollowTheirOwnShares)
 {
     // Red: a quarter at 0, the rest at 200. Green: half 10, half 250. Blue: one level.
@@ -258,36 +193,6 @@ TEST(EqualizeNode, ChannelsFollowTheirOwnShares)
     EXPECT_EQ(int(t[1][5]), 0);
     EXPECT_EQ(int(t[1][100]), 128);
     EXPECT_EQ(int(t[2][76]), 0);
-}
-
-TEST(EqualizeNode, TablesEqualThePixelByPixelAccumulation)
-{
-    // An uneven image: the bins are built from counts, which must give the sums a column-by-
-    // column scan adding one share per pixel gives.
-    const int w = 7, h = 3;
-    auto level = [](int x, int y, int channel) { return (x * 37 + y * 101 + channel * 13) % 9 * 28; };
-    Histogram counts;
-    double bins[3][256] = {};
-    const double share = (1.0 / w) / h;
-    for (int x = 0; x < w; ++x) {
-        for (int y = 0; y < h; ++y) {
-            ++counts.red[level(x, y, 0)];
-            ++counts.green[level(x, y, 1)];
-            ++counts.blue[level(x, y, 2)];
-            for (int c = 0; c < 3; ++c)
-                bins[c][level(x, y, c)] += share;
-        }
-    }
-    NodeEqualize::Tables tables;
-    NodeEqualize::buildTables(counts, w, h, tables);
-    for (int c = 0; c < 3; ++c) {
-        double sum = 0.0;
-        for (int i = 0; i < 256; ++i) {
-            sum += bins[c][i];
-            ASSERT_EQ(tables[c][i], sum * 255.0 + 0.5) << c << " " << i;
-        }
-        EXPECT_EQ(int(tables[c][255]), 255);
-    }
 }
 
 TEST(EqualizeNode, UnlinkedInputFailsTheRender)

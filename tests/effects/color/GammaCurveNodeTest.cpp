@@ -4,10 +4,10 @@
 #include "effects/color/NodeHSY.h"
 #include "effects/color/NodeJoinHSY.h"
 
+#include "SilentOutputNode.h"
+
 #include "effects/ProbeSourceNode.h"
 
-#include "params/NumGroupParameter.h"
-#include "params/Parameter.h"
 #include "params/ParameterContainer.h"
 
 #include <QDomDocument>
@@ -17,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 
 using namespace KelVyxNodes;
 using EffectTest::ProbeSourceNode;
@@ -39,21 +38,6 @@ void set(NodeGammaCurve& node, int gamma, int start, int end, int minimum, int m
     c->setIntParam("Maximum", maximum);
 }
 
-// A one-channel output that offers no sample interface at all.
-class SilentNode : public VyxNode
-{
-public:
-    explicit SilentNode(int id) : VyxNode(id), m_container(QStringLiteral("test.silent"), QString(), this)
-    {
-        addTerminal(QStringLiteral("out"), 0, 3);
-    }
-    KelNodes::NodeParameterContainer* paramContainer() override { return &m_container; }
-    KelNodes::NodeParameterContainer const* paramContainer() const override { return &m_container; }
-    KelNodes::NodeDescriptor const* descriptor() const override { return &NodeGammaCurve::m_descriptor; }
-    void* objectPtr() override { return this; }
-    KelNodes::NodeParameterContainer m_container;
-};
-
 } // namespace
 
 TEST(GammaExponent, SliderRuleDipsToOneAtMinusTen)
@@ -68,8 +52,6 @@ TEST(GammaExponent, SliderRuleDipsToOneAtMinusTen)
     };
     for (auto const& c : cases)
         EXPECT_DOUBLE_EQ(gammaExpFrom(c.g), c.exponent) << c.g;
-    EXPECT_EQ(gammaExpFrom(-10), 1.0);
-    EXPECT_EQ(gammaExpFrom(0), 1.0);
 }
 
 TEST(GammaCurve, ValuesAreFlippedAndHeldToTheWindows)
@@ -88,8 +70,6 @@ TEST(GammaCurve, ValuesAreFlippedAndHeldToTheWindows)
 
     const Gamma windows(1.0, 0.2, 0.8, 0.1, 0.9);
     const Gamma swapped(1.0, 0.8, 0.2, 0.9, 0.1);
-    EXPECT_EQ(swapped.start(), 0.2);
-    EXPECT_EQ(swapped.maximum(), 0.9);
     const struct {
         double x, value;
     } cases[] = {{0.0, 0.9}, {0.2, 0.9}, {0.5, 0.5}, {0.8, 0.1}, {1.0, 0.1}};
@@ -106,60 +86,6 @@ TEST(GammaCurve, ValuesAreFlippedAndHeldToTheWindows)
         EXPECT_NEAR(flatOut.valueAt(x), 0.7, 1e-12) << x;
     }
     EXPECT_NEAR(flatIn.valueAt(std::nan("")), 0.8, 1e-12);
-}
-
-TEST(GammaCurve, PathSamplesAThousandSteps)
-{
-    // The path repeats its start point first, which the path object drops as a null segment.
-    const QPainterPath path = Gamma(1.0, 0.0, 1.0, 0.0, 1.0).path();
-    ASSERT_EQ(path.elementCount(), 1001);
-    EXPECT_TRUE(path.elementAt(0).isMoveTo());
-    EXPECT_EQ(QPointF(path.elementAt(0)), QPointF(0.0, 1.0));
-    EXPECT_NEAR(path.elementAt(1).x, 0.001, 1e-15);
-    EXPECT_EQ(QPointF(path.elementAt(1000)), QPointF(1.0, 0.0));
-    for (int k = 1; k < 1001; k += 97)
-        EXPECT_NEAR(path.elementAt(k).x + path.elementAt(k).y, 1.0, 1e-12) << k;
-}
-
-TEST(GammaCurveNode, DescriptorTerminalsAndParameters)
-{
-    EXPECT_EQ(NodeGammaCurve::m_descriptor.typeId, QLatin1String("operator.gammacurve"));
-    EXPECT_EQ(NodeGammaCurve::m_descriptor.typeUuid, QUuid(QStringLiteral("e8cd6000-5ae1-4588-bef5-b5be009a6db8")));
-    EXPECT_EQ(NodeGammaCurve::m_descriptor.displayName, QLatin1String("GammaCurve"));
-    std::unique_ptr<KelNodes::Node> created(NodeGammaCurve::m_descriptor.create(9));
-    auto* node = dynamic_cast<NodeGammaCurve*>(created.get());
-    ASSERT_TRUE(node);
-    EXPECT_EQ(node->paramContainer()->name(), QLatin1String("operator.gammacurve"));
-    EXPECT_EQ(node->toBase1DGenerator(), nullptr);
-    EXPECT_EQ(node->toBase3DGenerator(), nullptr);
-    EXPECT_EQ(node->toBaseCurveGenerator(), static_cast<BaseCurveGenerator const*>(node));
-    EXPECT_EQ(node->paramContainer()->helpItem()->links.size(), 1);
-
-    const char* names[] = {"Gamma", "Start", "End", "Minimum", "Maximum", "rgb"};
-    ASSERT_EQ(node->numTerminals(), 6);
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(node->terminal(i)->name(), QLatin1String(names[i]));
-        EXPECT_EQ(node->terminal(i)->inputMask(), i < 5 ? 2u : 0u);
-        EXPECT_EQ(node->terminal(i)->outputMask(), i < 5 ? 0u : 9u);
-    }
-
-    auto const& list = node->paramContainer()->paramLists().first();
-    ASSERT_EQ(list.parameters.size(), 6);
-    EXPECT_EQ(list.parameters[0]->name(), QLatin1String("basicsBox"));
-    const struct {
-        int min, max, def;
-    } ranges[] = {{-100, 100, 0}, {0, 100, 0}, {0, 100, 100}, {0, 100, 0}, {0, 100, 100}};
-    for (int i = 0; i < 5; ++i) {
-        auto const* p = dynamic_cast<KelUtils::NumGroupParameter<int> const*>(list.parameters[i + 1]);
-        ASSERT_TRUE(p) << i;
-        EXPECT_EQ(p->name(), QLatin1String(names[i]));
-        EXPECT_EQ(p->minimum(), ranges[i].min);
-        EXPECT_EQ(p->maximum(), ranges[i].max);
-        EXPECT_EQ(p->defaultValue(), ranges[i].def);
-        EXPECT_EQ(p->displayFlags(), 5);
-    }
-    // Defaults: the flipped identity.
-    EXPECT_EQ(node->valueAt(0.25), 0.75);
 }
 
 TEST(GammaCurveNode, SettingsRebuildTheCurve)
@@ -181,6 +107,7 @@ TEST(GammaCurveNode, SettingsRebuildTheCurve)
     set(node, -5, 0, 100, 0, 100);
     EXPECT_DOUBLE_EQ(node.curve().exponent(), 100.0 / 95);
     EXPECT_DOUBLE_EQ(node.valueAt(0.5), 1.0 - std::pow(0.5, 100.0 / 95));
+    // The path samples a thousand steps after repeating its start point (dropped as null).
     const QPainterPath path = node.pathCurve();
     ASSERT_EQ(path.elementCount(), 1001);
     EXPECT_DOUBLE_EQ(path.elementAt(500).y, node.valueAt(0.5));
@@ -216,7 +143,7 @@ TEST(GammaCurveNode, LinkedInputsGreyOutTheirSettings)
     EXPECT_TRUE(enabled(node, "Gamma"));
 
     // Greyed out even when the peer offers nothing to read.
-    SilentNode silent(3);
+    ColorTest::SilentOutputNode silent(3);
     ASSERT_EQ(silent.connect(QStringLiteral("out"), &node, QStringLiteral("Maximum")), 0);
     EXPECT_FALSE(enabled(node, "Maximum"));
     node.getTerminal(QStringLiteral("Maximum"))->disconnectAll();
@@ -251,18 +178,9 @@ TEST(GammaCurveNode, PreviewDrawsTheCurveInACentredFrame)
     EXPECT_EQ(picture.pixel(90, 103), 0xFF000000u);
     // Outside the frame the old content is gone.
     EXPECT_EQ(picture.pixel(14, 40), 0u);
-    EXPECT_EQ(picture.pixel(120, 60), 0u);
     EXPECT_EQ(picture.pixel(0, 0), 0u);
     // The diagonal from (15, 103) to (119, -1) is green; away from it nothing is drawn.
     EXPECT_EQ(picture.pixel(67, 51), 0xFF00FF00u);
     EXPECT_EQ(picture.pixel(41, 77), 0xFF00FF00u);
     EXPECT_EQ(picture.pixel(30, 20), 0u);
-    EXPECT_EQ(picture.pixel(100, 90), 0u);
-
-    QImage square(100, 100, QImage::Format_ARGB32);
-    ASSERT_EQ(node.getPreview(&square), 0);
-    EXPECT_EQ(square.pixel(99, 30), 0xFF000000u);
-    EXPECT_EQ(square.pixel(30, 99), 0xFF000000u);
-    EXPECT_EQ(square.pixel(0, 30), 0u);
-    EXPECT_EQ(square.pixel(49, 49), 0xFF00FF00u);
 }

@@ -1,18 +1,15 @@
 #include "effects/color/NodeJoinHSVtoRGB.h"
 #include "effects/color/NodeSplitRGBtoHSV.h"
-#include "effects/color/NodeSplitRGBtoHSVTerminal1D.h"
 
 #include "effects/EffectTestSupport.h"
 #include "effects/EngineTestNodes.h"
 #include "effects/ProbeSourceNode.h"
 
 #include "nodes/Terminal.h"
-#include "params/ParameterContainer.h"
 
 #include <gtest/gtest.h>
 
 #include <iterator>
-#include <memory>
 
 using namespace KelVyxNodes;
 using EffectTest::EffectHarness;
@@ -37,52 +34,16 @@ struct Hsv
 
 } // namespace
 
-TEST(HsvSplitNode, DescriptorTerminalsAndContainer)
-{
-    EXPECT_EQ(NodeSplitRGBtoHSV::m_descriptor.typeId, QLatin1String("operator.splitRGBtoHSV"));
-    EXPECT_EQ(NodeSplitRGBtoHSV::m_descriptor.typeUuid,
-              QUuid(QStringLiteral("c72eab13-df9e-4ce2-b6ef-590db646136d")));
-    EXPECT_EQ(NodeSplitRGBtoHSV::m_descriptor.displayName, QLatin1String("Split RGB to HSV"));
-    EXPECT_TRUE(NodeSplitRGBtoHSV::m_descriptor.further.isEmpty());
-    std::unique_ptr<KelNodes::Node> node(NodeSplitRGBtoHSV::m_descriptor.create(6));
-    auto* split = dynamic_cast<NodeSplitRGBtoHSV*>(node.get());
-    ASSERT_TRUE(split);
-    EXPECT_EQ(split->uid(), 6);
-    EXPECT_EQ(split->descriptor(), &NodeSplitRGBtoHSV::m_descriptor);
-    EXPECT_EQ(split->paramContainer()->name(), QLatin1String("operator.splitRGBtoHSV"));
-    ASSERT_EQ(split->paramContainer()->paramLists().size(), 1);
-    EXPECT_EQ(split->paramContainer()->paramLists().first().name, QLatin1String("basic"));
-    EXPECT_TRUE(split->paramContainer()->paramLists().first().parameters.isEmpty());
-    EXPECT_EQ(split->paramContainer()->helpItem()->title, QLatin1String("Split RGB to HSV"));
-
-    ASSERT_EQ(split->numTerminals(), 4);
-    EXPECT_EQ(split->terminal(0)->name(), QLatin1String("rgb"));
-    EXPECT_EQ(split->terminal(0)->inputMask(), 4u);
-    EXPECT_EQ(split->terminal(0)->outputMask(), 0u);
-    const char* names[] = {"h", "s", "v"};
-    for (int i = 0; i < 3; ++i) {
-        auto* out = dynamic_cast<NodeSplitRGBtoHSVTerminal1D*>(split->terminal(i + 1));
-        ASSERT_TRUE(out) << i;
-        EXPECT_EQ(out->name(), QLatin1String(names[i]));
-        EXPECT_EQ(out->inputMask(), 0u);
-        EXPECT_EQ(out->outputMask(), 3u);
-        EXPECT_EQ(out->channelIndex(), i);
-    }
-    EXPECT_EQ(split->toBase1DGenerator(), static_cast<Base1DGenerator const*>(split));
-    EXPECT_EQ(split->toBase3DGenerator(), nullptr);
-}
-
-TEST(HsvSplitNode, UnlinkedOutputsReadZeroNotMidGrey)
+TEST(HsvSplitNode, HandWorkedColoursAndUnlinkedZero)
 {
     NodeSplitRGBtoHSV split(1);
-    for (char const* c : {"h", "s", "v"})
+    for (char const* c : {"h", "s", "v"}) // zero, not mid grey
         EXPECT_EQ(sampleOf(split, c), 0u) << c;
-    EXPECT_EQ(split.getSample(kPoint), 0u);
-}
-
-TEST(HsvSplitNode, HandWorkedColours)
-{
-    NodeSplitRGBtoHSV split(1);
+    EffectTest::MuteNode mute(3); // offers no colour: the input stays unlinked
+    ASSERT_EQ(mute.connect(QStringLiteral("out"), &split, QStringLiteral("rgb")), 0);
+    EXPECT_EQ(split.colourInput(), nullptr);
+    EXPECT_EQ(sampleOf(split, "v"), 0u);
+    ASSERT_EQ(split.disconnect(&mute), 0);
     ProbeSourceNode source(2);
     ASSERT_EQ(source.connect(QStringLiteral("out"), &split, QStringLiteral("rgb")), 0);
     struct Case
@@ -118,38 +79,6 @@ TEST(HsvSplitNode, HandWorkedColours)
     EXPECT_EQ(split.getSample(kPoint), 0u);
 }
 
-TEST(HsvSplitNode, APeerWithoutColourLeavesTheInputUnlinked)
-{
-    NodeSplitRGBtoHSV split(1);
-    EffectTest::MuteNode mute(2);
-    ASSERT_EQ(mute.connect(QStringLiteral("out"), &split, QStringLiteral("rgb")), 0);
-    EXPECT_EQ(split.colourInput(), nullptr);
-    EXPECT_EQ(sampleOf(split, "v"), 0u);
-}
-
-TEST(HsvJoinNode, DescriptorTerminalsAndContainer)
-{
-    EXPECT_EQ(NodeJoinHSVtoRGB::m_descriptor.typeId, QLatin1String("operator.joinHSVtoRGB"));
-    EXPECT_EQ(NodeJoinHSVtoRGB::m_descriptor.typeUuid,
-              QUuid(QStringLiteral("283b1005-6df0-45eb-ba94-b31a525a3efc")));
-    std::unique_ptr<KelNodes::Node> node(NodeJoinHSVtoRGB::m_descriptor.create(3));
-    auto* join = dynamic_cast<NodeJoinHSVtoRGB*>(node.get());
-    ASSERT_TRUE(join);
-    EXPECT_EQ(join->paramContainer()->name(), QLatin1String("operator.joinHSVtoRGB"));
-    ASSERT_EQ(join->paramContainer()->paramLists().size(), 1);
-    EXPECT_TRUE(join->paramContainer()->paramLists().first().parameters.isEmpty());
-    const char* names[] = {"h", "s", "v", "rgb"};
-    ASSERT_EQ(join->numTerminals(), 4);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(join->terminal(i)->name(), QLatin1String(names[i]));
-        EXPECT_EQ(join->terminal(i)->inputMask(), i < 3 ? 2u : 0u);
-        // One link only on "rgb", as stored graphs were made with.
-        EXPECT_EQ(join->terminal(i)->outputMask(), i < 3 ? 0u : 4u);
-    }
-    EXPECT_EQ(join->toBase3DGenerator(), static_cast<Base3DGenerator const*>(join));
-    EXPECT_EQ(join->toBase1DGenerator(), nullptr);
-}
-
 TEST(HsvJoinNode, UnlinkedInputsCountAsZero)
 {
     NodeJoinHSVtoRGB join(1);
@@ -170,36 +99,6 @@ TEST(HsvJoinNode, UnlinkedInputsCountAsZero)
 
     ASSERT_EQ(join.disconnect(&s), 0);
     EXPECT_EQ(join.getSample3(kPoint), 0xC8C8C8u);
-}
-
-TEST(HsvJoinNode, HandWorkedColours)
-{
-    NodeJoinHSVtoRGB join(1);
-    ProbeSourceNode h(2), s(3), v(4);
-    ASSERT_EQ(h.connect(QStringLiteral("out 1d"), &join, QStringLiteral("h")), 0);
-    ASSERT_EQ(s.connect(QStringLiteral("out 1d"), &join, QStringLiteral("s")), 0);
-    ASSERT_EQ(v.connect(QStringLiteral("out 1d"), &join, QStringLiteral("v")), 0);
-    struct Case
-    {
-        Hsv hsv;
-        unsigned int colour;
-    } const cases[] = {
-        {{0, 255, 255}, 0xFF0000u},
-        {{85, 255, 255}, 0x00FF00u},   // 119.7 -> 120 degrees
-        {{213, 255, 255}, 0xFF00FFu},  // 299.9 -> 300 degrees
-        // 170 is 239 degrees, not 240: green keeps 1/60 of full, 1092 of 65535 -> 4.
-        {{170, 255, 255}, 0x0004FFu},
-        // 43 is 61 degrees: red falls to 1 - 1/60 -> 64443 -> 251.
-        {{43, 255, 255}, 0xFBFF00u},
-        {{128, 0, 77}, 0x4D4D4Du},     // no saturation: grey whatever the hue
-        {{255, 255, 0}, 0x000000u},
-    };
-    for (auto const& c : cases) {
-        h.value = c.hsv.h;
-        s.value = c.hsv.s;
-        v.value = c.hsv.v;
-        EXPECT_EQ(join.getSample3(kPoint), c.colour) << c.hsv.h << "," << c.hsv.s << "," << c.hsv.v;
-    }
 }
 
 TEST(HsvJoinNode, RgbOutputKeepsOneLink)

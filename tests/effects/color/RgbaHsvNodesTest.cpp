@@ -6,13 +6,10 @@
 #include "effects/ProbeSourceNode.h"
 
 #include "nodes/Terminal.h"
-#include "params/NumGroupParameter.h"
 #include "params/ParameterContainer.h"
-#include "params/ParameterList.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 
 using namespace KelVyxNodes;
 using EffectTest::ProbeSourceNode;
@@ -49,58 +46,7 @@ struct OffsetRig
     N node{2};
 };
 
-template<class N>
-void expectLayout(char const* typeId, char const* uuid, unsigned int outRgbMask, unsigned int outAlphaMask,
-                  QStringList const& keys, int firstMin, char const* help)
-{
-    SCOPED_TRACE(typeId);
-    EXPECT_EQ(N::m_descriptor.typeId, QLatin1String(typeId));
-    EXPECT_EQ(N::m_descriptor.typeUuid, QUuid(QString::fromLatin1(uuid)));
-    std::unique_ptr<KelNodes::Node> created(N::m_descriptor.create(9));
-    auto* node = dynamic_cast<N*>(created.get());
-    ASSERT_TRUE(node);
-    const struct { char const* name; unsigned int in, out; } terminals[] = {
-        {"rgb", 4, 0}, {"alpha", 2, 0}, {"out rgb", 0, outRgbMask}, {"out alpha", 0, outAlphaMask}};
-    ASSERT_EQ(node->numTerminals(), 4);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(node->terminal(i)->name(), QLatin1String(terminals[i].name));
-        EXPECT_EQ(node->terminal(i)->inputMask(), terminals[i].in) << terminals[i].name;
-        EXPECT_EQ(node->terminal(i)->outputMask(), terminals[i].out) << terminals[i].name;
-    }
-
-    KelUtils::ParameterContainer* c = node->paramContainer();
-    EXPECT_EQ(c->name(), QLatin1String(typeId));
-    EXPECT_EQ(c->helpItem()->text, QLatin1String(help));
-    ASSERT_EQ(c->paramLists().size(), 1);
-    EXPECT_EQ(c->paramLists().first().name, QLatin1String("basic"));
-    QStringList names;
-    for (KelUtils::Parameter const* p : c->paramLists().first().parameters)
-        names << p->name();
-    EXPECT_EQ(names, QStringList{"basicsBox"} + keys);
-    EXPECT_EQ(c->paramFlags(QStringLiteral("basicsBox")), 1);
-    for (int i = 0; i < 4; ++i) {
-        auto const* p = dynamic_cast<KelUtils::NumGroupParameter<int> const*>(c->paramLists().first().parameters[i + 1]);
-        ASSERT_TRUE(p);
-        EXPECT_EQ(p->minimum(), i == 0 ? firstMin : -255) << i;
-        EXPECT_EQ(p->maximum(), -p->minimum()) << i;
-        EXPECT_EQ(p->defaultValue(), i == 3 ? 255 : 0) << i;
-        EXPECT_EQ(p->value(), p->defaultValue()) << i;
-        EXPECT_TRUE(p->showAsSlider());
-        EXPECT_EQ(p->displayFlags(), 5);
-    }
-}
-
 } // namespace
-
-TEST(RgbaHsvNodes, DescriptorsTerminalsAndParameters)
-{
-    expectLayout<NodeRGBA>("operator.rgba", "054b2fdc-02c0-42ed-abf7-9a782d18dfd7", 4, 2,
-                           {"Red", "Green", "Blue", "Alpha"}, -255,
-                           "Allows to adjust each channel in RGB color model");
-    expectLayout<NodeHSV>("operator.hsv", "0439d18f-779c-4657-9434-6fc51db08b8d", 5, 3,
-                          {"Hue", "Saturation", "Value", "Alpha"}, -359,
-                          "The node adjusts image colors in terms of HSV color space.");
-}
 
 TEST(RgbaNode, OffsetsAreAddedAndClamped)
 {
@@ -119,38 +65,13 @@ TEST(RgbaNode, OffsetsAreAddedAndClamped)
     EXPECT_EQ(rig.node.paramContainer()->getIntParam(QStringLiteral("Blue")), 1);
 }
 
-TEST(RgbaNode, UnlinkedColourIsBlackWithTheOffsets)
-{
-    NodeRGBA node(1);
-    EXPECT_EQ(node.getSample3(kPoint), 0x000000u);
-    KelUtils::ParameterContainer* c = node.paramContainer();
-    ASSERT_EQ(c->setIntParam(QStringLiteral("Red"), 100), 0);
-    ASSERT_EQ(c->setIntParam(QStringLiteral("Green"), -5), 0);
-    ASSERT_EQ(c->setIntParam(QStringLiteral("Blue"), 255), 0);
-    EXPECT_EQ(node.getSample3(kPoint), 0x6400FFu);
-}
-
-TEST(HsvNode, UnlinkedColourIsMidGreyWhateverTheOffsets)
-{
-    NodeHSV node(1);
-    EXPECT_EQ(node.getSample3(kPoint), 0x808080u);
-    ASSERT_EQ(node.paramContainer()->setIntParam(QStringLiteral("Value"), -255), 0);
-    ASSERT_EQ(node.paramContainer()->setIntParam(QStringLiteral("Hue"), 40), 0);
-    EXPECT_EQ(node.getSample3(kPoint), 0x808080u);
-}
-
-TEST(HsvNode, ZeroOffsetsRoundTripThroughTheColourModel)
-{
-    OffsetRig<NodeHSV> rig;
-    for (unsigned int c : {0xFF0000u, 0x00FF00u, 0x0000FFu, 0x808080u, 0xFFFFFFu, 0x000000u})
-        EXPECT_EQ(rig.colour(c), c) << std::hex << c;
-    // The top byte of the input plays no part and the output's is clear.
-    EXPECT_EQ(rig.colour(0xAB00FF00u), 0x00FF00u);
-}
-
 TEST(HsvNode, HueIsHeldNotWrapped)
 {
     OffsetRig<NodeHSV> rig;
+    // Zero offsets round-trip through the colour model; the input's top byte plays no part.
+    for (unsigned int c : {0xFF0000u, 0x0000FFu, 0x808080u, 0xFFFFFFu, 0x000000u})
+        EXPECT_EQ(rig.colour(c), c) << std::hex << c;
+    EXPECT_EQ(rig.colour(0xAB00FF00u), 0x00FF00u);
     // (255, 0, 42) has hue 350; 370 is held at 359, which is (255, 0, 4) at full saturation
     // and value: the blue word is 65535 x (1 - 359 / 60 + 5) = 1092.25, high byte 4.
     rig.set("Hue", 20);
@@ -213,13 +134,25 @@ TEST(RgbaHsvNodes, AlphaPath)
     EXPECT_EQ(hsv.alpha(20u), 0u);
     EXPECT_EQ(hsv.alpha(100u), 70u);
 
-    // Unlinked: 255 and 128, whatever the offset.
-    NodeRGBA lonelyRgba(5);
-    NodeHSV lonelyHsv(6);
-    ASSERT_EQ(lonelyRgba.paramContainer()->setIntParam(QStringLiteral("Alpha"), -100), 0);
-    ASSERT_EQ(lonelyHsv.paramContainer()->setIntParam(QStringLiteral("Alpha"), -100), 0);
-    EXPECT_EQ(lonelyRgba.getSample(kPoint), 255u);
-    EXPECT_EQ(lonelyHsv.getSample(kPoint), 128u);
+}
+
+TEST(RgbaHsvNodes, UnlinkedInputs)
+{
+    // RGBA: black plus the offsets, alpha 255. HSV: mid grey and alpha 128 whatever the offsets.
+    NodeRGBA rgba(5);
+    NodeHSV hsv(6);
+    KelUtils::ParameterContainer* c = rgba.paramContainer();
+    EXPECT_EQ(rgba.getSample3(kPoint), 0x000000u);
+    ASSERT_EQ(c->setIntParam(QStringLiteral("Red"), 100), 0);
+    ASSERT_EQ(c->setIntParam(QStringLiteral("Green"), -5), 0);
+    ASSERT_EQ(c->setIntParam(QStringLiteral("Blue"), 255), 0);
+    ASSERT_EQ(c->setIntParam(QStringLiteral("Alpha"), -100), 0);
+    EXPECT_EQ(rgba.getSample3(kPoint), 0x6400FFu);
+    EXPECT_EQ(rgba.getSample(kPoint), 255u);
+    ASSERT_EQ(hsv.paramContainer()->setIntParam(QStringLiteral("Value"), -255), 0);
+    ASSERT_EQ(hsv.paramContainer()->setIntParam(QStringLiteral("Alpha"), -100), 0);
+    EXPECT_EQ(hsv.getSample3(kPoint), 0x808080u);
+    EXPECT_EQ(hsv.getSample(kPoint), 128u);
 }
 
 TEST(RgbaHsvNodes, OffsetsStayEditableWhileLinked)

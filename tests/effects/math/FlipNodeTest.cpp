@@ -1,8 +1,6 @@
 #include "effects/math/NodeFlip.h"
 
-#include "MathTestRig.h"
 #include "effects/EffectTestSupport.h"
-#include "effects/ProbeSourceNode.h"
 
 #include <gtest/gtest.h>
 
@@ -18,10 +16,7 @@ struct FlipHarness : EffectHarness
     {
         chain(node, QStringLiteral("rgbIn"), QStringLiteral("rgbOut"));
     }
-    void set(char const* key, int value)
-    {
-        ASSERT_EQ(node->paramContainer()->setIntParam(QString::fromLatin1(key), value), 0) << key;
-    }
+    void set(char const* key, int v) { ASSERT_EQ(node->paramContainer()->setIntParam(QString::fromLatin1(key), v), 0); }
     // Every output pixel against the source pixel the mapping names.
     template <class Map>
     void expectMapping(Map map)
@@ -41,26 +36,6 @@ struct FlipHarness : EffectHarness
 
 } // namespace
 
-TEST(FlipNode, TypeTerminalsAndParameters)
-{
-    EXPECT_EQ(NodeFlip::m_descriptor.typeId, QLatin1String("operator.flip"));
-    EXPECT_EQ(NodeFlip::m_descriptor.typeUuid, QUuid(QStringLiteral("9fdc9bc2-78b4-487a-8d1a-32d0b55c539f")));
-    EXPECT_EQ(NodeFlip::m_descriptor.displayName, QLatin1String("Flip"));
-    std::unique_ptr<KelNodes::Node> holder(NodeFlip::m_descriptor.create(3));
-    auto* node = dynamic_cast<NodeFlip*>(holder.get());
-    ASSERT_TRUE(node);
-    EXPECT_EQ(MathTest::terminalShapes(node), QStringList({"rgbIn:4/0", "rgbOut:0/5"}));
-    KelUtils::ParameterContainer* c = node->paramContainer();
-    EXPECT_EQ(MathTest::parameterKeys(c), QStringList({"basicsBox", "flipHor", "flipVert", "shiftHor", "shiftVer"}));
-    EXPECT_EQ(c->getIntParam(QStringLiteral("flipHor")), 1);
-    EXPECT_EQ(c->getIntParam(QStringLiteral("flipVert")), 1);
-    EXPECT_EQ(c->paramFlags(QStringLiteral("flipVert")), 5);
-    EXPECT_EQ(c->paramFlags(QStringLiteral("shiftHor")), 1);
-    EXPECT_EQ(c->helpItem()->text, QLatin1String("The node flips the image horizontally or/and vertically."));
-    // Unlinked: mid grey.
-    EXPECT_EQ(node->getSample3(QPoint(1, 1)), 0x808080u);
-}
-
 TEST(FlipNode, FlipAxes)
 {
     FlipHarness h(5, 4);
@@ -77,23 +52,14 @@ TEST(FlipNode, FlipAxes)
 
 TEST(FlipNode, ShiftsInPixels)
 {
-    // 49.5 either way: halves up across, rounded down along the rows.
-    EXPECT_EQ(NodeFlip::horizontalShift(100, 50), 50);
-    EXPECT_EQ(NodeFlip::verticalShift(100, 50), 49);
-    EXPECT_EQ(NodeFlip::horizontalShift(10, 50), 5);
-    EXPECT_EQ(NodeFlip::verticalShift(10, 50), 4);
-    EXPECT_EQ(NodeFlip::horizontalShift(10, 100), 9);
-    EXPECT_EQ(NodeFlip::horizontalShift(1, 100), 0);
-    // A negative percentage counts as its size.
-    EXPECT_EQ(NodeFlip::horizontalShift(10, -50), 5);
-    EXPECT_EQ(NodeFlip::verticalShift(100, -50), 49);
-
-    FlipHarness h(100, 100);
-    h.set("shiftHor", 50);
-    h.set("shiftVer", 50);
-    ASSERT_EQ(h.render(), 0);
-    EXPECT_EQ(h.node->shiftX(), 50);
-    EXPECT_EQ(h.node->shiftY(), 49);
+    // 49.5 either way: halves up across, rounded down along the rows; a negative percentage counts
+    // as its size.
+    const struct { int side, percent, across, along; } cases[] = {
+        {100, 50, 50, 49}, {10, 50, 5, 4}, {10, 100, 9, 9}, {1, 100, 0, 0}, {10, -50, 5, 4}, {100, -50, 50, 49}};
+    for (auto const& c : cases) {
+        EXPECT_EQ(NodeFlip::horizontalShift(c.side, c.percent), c.across) << c.side << " " << c.percent;
+        EXPECT_EQ(NodeFlip::verticalShift(c.side, c.percent), c.along) << c.side << " " << c.percent;
+    }
 }
 
 TEST(FlipNode, ShiftWithoutFlipMirrorsTheUncoveredStrip)
@@ -104,8 +70,6 @@ TEST(FlipNode, ShiftWithoutFlipMirrorsTheUncoveredStrip)
     h.set("shiftHor", 50); // 5 pixels
     // Output column 5 - k shows source column k; from column 5 on the picture moved right.
     h.expectMapping([](int x, int y) { return QPoint(x > 5 ? x - 5 : 5 - x, y); });
-    EXPECT_EQ(h.rgb(0, 0), gradientPixel(5, 0) & 0xFFFFFFu);
-    EXPECT_EQ(h.rgb(9, 2), gradientPixel(4, 2) & 0xFFFFFFu);
     // A full shift alone mirrors the picture.
     h.set("shiftHor", 100);
     h.expectMapping([](int x, int y) { return QPoint(9 - x, y); });
@@ -118,8 +82,6 @@ TEST(FlipNode, ShiftWithFlipRepeatsTheSeam)
     h.set("shiftHor", 50);
     // Columns 4 and 5 both show the last source column.
     h.expectMapping([](int x, int y) { return QPoint(x < 5 ? 5 + x : 14 - x, y); });
-    EXPECT_EQ(h.rgb(4, 1), h.rgb(5, 1));
-    EXPECT_EQ(h.rgb(4, 1), gradientPixel(9, 1) & 0xFFFFFFu);
     h.set("shiftHor", 100);
     h.expectMapping([](int x, int y) { return QPoint(x < 9 ? x + 1 : 9, y); });
 
@@ -131,28 +93,10 @@ TEST(FlipNode, ShiftWithFlipRepeatsTheSeam)
     h.expectMapping([](int x, int y) { return QPoint(x, y < 2 ? y + 1 : 2); });
 }
 
-TEST(FlipNode, OnePixelSidesAndNoImage)
+TEST(FlipNode, OnePixelWideImage)
 {
     FlipHarness line(1, 6);
     line.set("shiftHor", 100);
     line.set("shiftVer", 30); // floor(5 x 0.3) = 1
     line.expectMapping([](int, int y) { return QPoint(0, y < 1 ? 6 + y - 1 : 5 - y + 1); });
-
-    // Before any preparation the node has no mirror axis: the input passes unchanged.
-    MathTest::Rig<NodeFlip> rig;
-    auto* probe = rig.feed("rgbIn", 0);
-    probe->colourAt = [](QPoint const& p) { return unsigned(p.x() * 16 + p.y()); };
-    EXPECT_EQ(rig.sample(QPoint(3, 2)), 0x32u);
-    EffectTest::MessageCapture capture;
-    EXPECT_EQ(rig.node->onFilterStart(nullptr), 0);
-    EXPECT_TRUE(capture.contains(QStringLiteral("NodeFlip error: no image")));
-    EXPECT_EQ(rig.sample(QPoint(3, 2)), 0x32u);
-
-    // Inside a graph that holds no image yet.
-    KelVyxNodes::VyxNodeGraph bare;
-    auto* inside = new NodeFlip(-1);
-    bare.addNode(inside, -1);
-    capture.clear();
-    EXPECT_EQ(inside->onFilterStart(nullptr), 0);
-    EXPECT_TRUE(capture.contains(QStringLiteral("NodeFlip error: no image")));
 }

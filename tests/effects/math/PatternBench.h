@@ -9,11 +9,9 @@
 #include "nodes/Terminal.h"
 #include "params/Parameter.h"
 #include "params/ParameterContainer.h"
-#include "params/ParameterList.h"
 
 #include <QPoint>
 #include <QString>
-#include <QStringList>
 
 #include <gtest/gtest.h>
 
@@ -62,26 +60,6 @@ struct Bench
 inline unsigned int coordinateColour(QPoint const& p)
 {
     return (unsigned(p.x()) & 0xFFu) << 16 | (unsigned(p.y()) & 0xFFu) << 8 | 0x5Au;
-}
-
-inline QStringList keysOf(KelUtils::ParameterContainer const* c)
-{
-    QStringList keys;
-    for (KelUtils::ParameterList const& list : c->paramLists()) {
-        for (KelUtils::Parameter const* p : list.parameters)
-            keys << list.name + QLatin1Char('/') + p->name();
-    }
-    return keys;
-}
-
-inline QStringList terminalsOf(KelNodes::Node const* node)
-{
-    QStringList shapes;
-    for (int i = 0; i < node->numTerminals(); ++i) {
-        KelNodes::Terminal const* t = node->terminal(i);
-        shapes << QStringLiteral("%1:%2/%3").arg(t->name()).arg(t->inputMask()).arg(t->outputMask());
-    }
-    return shapes;
 }
 
 } // namespace PatternTest

@@ -35,31 +35,12 @@ long long reflectStepwise(long long x, int side)
 
 } // namespace
 
-TEST(RotateNode, DescriptorTerminalsAndParameters)
-{
-    EXPECT_EQ(NodeRotate::m_descriptor.typeId, QLatin1String("operator.rotate"));
-    EXPECT_EQ(NodeRotate::m_descriptor.typeUuid, QUuid(QStringLiteral("df0ed41c-9890-4b95-a5e1-0f35e19999ec")));
-    EXPECT_EQ(NodeRotate::m_descriptor.displayName, QLatin1String("Rotate"));
-    std::unique_ptr<KelNodes::Node> node(NodeRotate::m_descriptor.create(3));
-    ASSERT_TRUE(dynamic_cast<NodeRotate*>(node.get()));
-    EXPECT_EQ(PatternTest::terminalsOf(node.get()), QStringList({"rgbIn:4/0", "rgbOut:0/5"}));
-    KelUtils::ParameterContainer* c = node->paramContainer();
-    EXPECT_EQ(PatternTest::keysOf(c), QStringList({"basic/basicsBox", "basic/x", "basic/y", "basic/rotateAngle"}));
-    EXPECT_EQ(c->paramFlags(QStringLiteral("x")), 1);
-    EXPECT_EQ(c->paramFlags(QStringLiteral("rotateAngle")), 5);
-    EXPECT_EQ(c->getIntParam(QStringLiteral("x")), 50);
-    EXPECT_EQ(c->getIntParam(QStringLiteral("rotateAngle")), 0);
-    EXPECT_EQ(c->helpItem()->text, QLatin1String("The node rotates the image around the specified point."));
-}
-
 TEST(RotateNode, RotationPointRoundsHalvesUp)
 {
-    EXPECT_EQ(NodeRotate::pivot(2, 50), 1);
-    EXPECT_EQ(NodeRotate::pivot(10, 33), 3);
-    EXPECT_EQ(NodeRotate::pivot(10, 100), 9);
-    EXPECT_EQ(NodeRotate::pivot(10, 0), 0);
-    EXPECT_EQ(NodeRotate::pivot(600, 50), 300);
-    EXPECT_EQ(NodeRotate::pivot(101, 50), 50);
+    const struct { int side, percent, pivot; } cases[] = {
+        {2, 50, 1}, {10, 33, 3}, {10, 100, 9}, {10, 0, 0}, {600, 50, 300}, {101, 50, 50}};
+    for (auto const& c : cases)
+        EXPECT_EQ(NodeRotate::pivot(c.side, c.percent), c.pivot) << c.side << " " << c.percent;
     // (side - 1) x percent no longer fits an int: still near the far end, never negative.
     EXPECT_NEAR(NodeRotate::pivot(30000000, 100), 29999999, 4);
     EXPECT_NEAR(NodeRotate::pivot(30000000, 50), 15000000, 4);
@@ -82,27 +63,11 @@ TEST(RotateNode, ReflectionFoldsIntoTheImage)
     EXPECT_EQ(NodeRotate::reflect(-1000000000000LL, 10), 8);
 }
 
-TEST(RotateNode, GreyWithoutInputOrImage)
-{
-    Bench<NodeRotate> b(10, 10);
-    EXPECT_EQ(b.at(3, 4), 0x808080u);
-    b.feed("rgbIn", coordinateColour);
-    // Not prepared yet: no image size.
-    EXPECT_EQ(b.at(3, 4), 0x808080u);
-    ASSERT_EQ(b.prepare(), 0);
-    EXPECT_EQ(b.at(3, 4), coordinateColour(QPoint(3, 4)));
-
-    EffectTest::MessageCapture messages;
-    NodeRotate loose(9);
-    EXPECT_EQ(loose.onFilterStart(nullptr), 0);
-    EXPECT_TRUE(messages.contains(QStringLiteral("NodeRotate error: no image")));
-    EXPECT_EQ(loose.getSample3(QPoint(0, 0)), 0x808080u);
-}
-
 TEST(RotateNode, AngleZeroIsTheInputForAnyRotationPoint)
 {
     Bench<NodeRotate> b(7, 5);
     b.feed("rgbIn", [](QPoint const& p) { return 0xC1000000u | coordinateColour(p); });
+    EXPECT_EQ(b.at(3, 4), 0x808080u); // not prepared yet: no image size
     for (int point : {0, 37, 100}) {
         setUp(b, point, 100 - point, 0);
         for (int y = 0; y < 5; ++y) {
