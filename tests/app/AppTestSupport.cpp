@@ -92,17 +92,6 @@ int RecordingMainWindow::count(QString const& call) const
     return n;
 }
 
-void RecordingMainWindow::renderingFinished()
-{
-    ++renderingFinishedCount;
-    calls << QStringLiteral("renderingFinished");
-}
-
-void RecordingMainWindow::modifiedStateChanged()
-{
-    calls << QStringLiteral("modifiedStateChanged");
-}
-
 void RecordingMainWindow::initObject(KelNGObject* object)
 {
     calls << QStringLiteral("initObject");
@@ -115,112 +104,6 @@ void RecordingMainWindow::deinitObject(KelNGObject* object)
     calls << QStringLiteral("deinitObject");
     if (m_core)
         m_core->deinitObject(object);
-}
-
-void RecordingMainWindow::selectedObjectChanged(KelNGObject*)
-{
-    calls << QStringLiteral("selectedObjectChanged");
-}
-
-void RecordingMainWindow::templateHasBeenAddedOrUpdated(bool added, KelTemplate*)
-{
-    calls << QStringLiteral("templateHasBeenAddedOrUpdated %1").arg(added ? 1 : 0);
-}
-
-void RecordingMainWindow::nodeAboutToBeDeleted(KelNodes::Node*)
-{
-    calls << QStringLiteral("nodeAboutToBeDeleted");
-}
-
-void RecordingMainWindow::adjustUI(KelNGObject*)
-{
-    calls << QStringLiteral("adjustUI");
-}
-
-void RecordingMainWindow::statusBarShowMessage(QString const& text)
-{
-    calls << QStringLiteral("statusBarShowMessage ") + text;
-}
-
-void RecordingMainWindow::imageViewSetMessage(QString const& text)
-{
-    lastImageViewMessage = text;
-    calls << QStringLiteral("imageViewSetMessage ") + text;
-}
-
-void RecordingMainWindow::debugWindowAppend(QString const& text)
-{
-    calls << QStringLiteral("debugWindowAppend ") + text;
-}
-
-void RecordingMainWindow::nodeGraphViewSetObject(KelNodes::NodeGraph* graph)
-{
-    calls << (graph ? QStringLiteral("nodeGraphViewSetObject graph")
-                    : QStringLiteral("nodeGraphViewSetObject null"));
-}
-
-void RecordingMainWindow::nodeGraphViewUpdateGraph()
-{
-    calls << QStringLiteral("nodeGraphViewUpdateGraph");
-}
-
-void RecordingMainWindow::nodeGraphViewRedrawNodes()
-{
-    calls << QStringLiteral("nodeGraphViewRedrawNodes");
-}
-
-bool RecordingMainWindow::nodeDockObjectPanelEditsNode(KelNodes::Node*)
-{
-    calls << QStringLiteral("nodeDockObjectPanelEditsNode");
-    return objectPanelEditsNodes;
-}
-
-void RecordingMainWindow::nodeDockCrucialObjectSettingsFor(KelNGObject* object)
-{
-    calls << (object ? QStringLiteral("nodeDockCrucialObjectSettingsFor object")
-                     : QStringLiteral("nodeDockCrucialObjectSettingsFor null"));
-}
-
-bool RecordingMainWindow::nodeDockSubGraphPanelEditsNode(KelNodes::Node*)
-{
-    calls << QStringLiteral("nodeDockSubGraphPanelEditsNode");
-    return subGraphPanelEditsNodes;
-}
-
-void RecordingMainWindow::nodeDockDeleteSubGraphPanel()
-{
-    calls << QStringLiteral("nodeDockDeleteSubGraphPanel");
-}
-
-void RecordingMainWindow::projectBrowserSortFilters()
-{
-    calls << QStringLiteral("projectBrowserSortFilters");
-}
-
-void RecordingMainWindow::projectBrowserDynamicObjectSettingsFor(KelNGObject* object)
-{
-    calls << (object ? QStringLiteral("projectBrowserDynamicObjectSettingsFor object")
-                     : QStringLiteral("projectBrowserDynamicObjectSettingsFor null"));
-}
-
-void RecordingMainWindow::projectBrowserNodeAboutToBeDeleted(KelNodes::Node*)
-{
-    calls << QStringLiteral("projectBrowserNodeAboutToBeDeleted");
-}
-
-void RecordingMainWindow::objectEditorAdjustUI(KelNGObject*)
-{
-    calls << QStringLiteral("objectEditorAdjustUI");
-}
-
-void RecordingMainWindow::objectEditorUpdateObject(KelNGObject*)
-{
-    calls << QStringLiteral("objectEditorUpdateObject");
-}
-
-void RecordingMainWindow::objectEditorTemplateHasBeenAddedOrUpdated(KelTemplate*)
-{
-    calls << QStringLiteral("objectEditorTemplateHasBeenAddedOrUpdated");
 }
 
 MessageBoxAnswerer::MessageBoxAnswerer(QMessageBox::StandardButton button) : m_button(button)

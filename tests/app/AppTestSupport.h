@@ -64,36 +64,46 @@ public:
     // The last text given to imageViewSetMessage.
     QString lastImageViewMessage;
     int renderingFinishedCount = 0;
-    bool nodeGraphViewMode = false;
-    bool objectPanelEditsNodes = false;
-    bool subGraphPanelEditsNodes = false;
 
     QWidget* widget() override { return nullptr; }
-    void renderingFinished() override;
-    void modifiedStateChanged() override;
+    void renderingFinished() override { ++renderingFinishedCount; calls << QStringLiteral("renderingFinished"); }
+    void modifiedStateChanged() override { calls << QStringLiteral("modifiedStateChanged"); }
     void initObject(KelNGObject* object) override;
     void deinitObject(KelNGObject* object) override;
-    void selectedObjectChanged(KelNGObject* object) override;
-    void templateHasBeenAddedOrUpdated(bool added, KelTemplate* objectTemplate) override;
-    void nodeAboutToBeDeleted(KelNodes::Node* node) override;
-    void adjustUI(KelNGObject* object) override;
-    bool isNodeGraphViewMode() const override { return nodeGraphViewMode; }
-    void statusBarShowMessage(QString const& text) override;
-    void imageViewSetMessage(QString const& text) override;
-    void debugWindowAppend(QString const& text) override;
-    void nodeGraphViewSetObject(KelNodes::NodeGraph* graph) override;
-    void nodeGraphViewUpdateGraph() override;
-    void nodeGraphViewRedrawNodes() override;
-    bool nodeDockObjectPanelEditsNode(KelNodes::Node* node) override;
-    void nodeDockCrucialObjectSettingsFor(KelNGObject* object) override;
-    bool nodeDockSubGraphPanelEditsNode(KelNodes::Node* node) override;
-    void nodeDockDeleteSubGraphPanel() override;
-    void projectBrowserSortFilters() override;
-    void projectBrowserDynamicObjectSettingsFor(KelNGObject* object) override;
-    void projectBrowserNodeAboutToBeDeleted(KelNodes::Node* node) override;
-    void objectEditorAdjustUI(KelNGObject* object) override;
-    void objectEditorUpdateObject(KelNGObject* object) override;
-    void objectEditorTemplateHasBeenAddedOrUpdated(KelTemplate* objectTemplate) override;
+    void selectedObjectChanged(KelNGObject*) override { calls << QStringLiteral("selectedObjectChanged"); }
+    void templateHasBeenAddedOrUpdated(bool added, KelTemplate*) override
+    {
+        calls << QStringLiteral("templateHasBeenAddedOrUpdated %1").arg(added ? 1 : 0);
+    }
+    void nodeAboutToBeDeleted(KelNodes::Node*) override { calls << QStringLiteral("nodeAboutToBeDeleted"); }
+    void adjustUI(KelNGObject*) override { calls << QStringLiteral("adjustUI"); }
+    bool isNodeGraphViewMode() const override { return false; }
+    void statusBarShowMessage(QString const& text) override { calls << QStringLiteral("statusBarShowMessage ") + text; }
+    void imageViewSetMessage(QString const& text) override
+    {
+        lastImageViewMessage = text;
+        calls << QStringLiteral("imageViewSetMessage ") + text;
+    }
+    void debugWindowAppend(QString const& text) override { calls << QStringLiteral("debugWindowAppend ") + text; }
+    void nodeGraphViewSetObject(KelNodes::NodeGraph* graph) override
+    {
+        calls << QStringLiteral("nodeGraphViewSetObject ") + (graph ? "graph" : "null");
+    }
+    void nodeGraphViewUpdateGraph() override { calls << QStringLiteral("nodeGraphViewUpdateGraph"); }
+    void nodeGraphViewRedrawNodes() override { calls << QStringLiteral("nodeGraphViewRedrawNodes"); }
+    bool nodeDockObjectPanelEditsNode(KelNodes::Node*) override { return false; }
+    void nodeDockCrucialObjectSettingsFor(KelNGObject*) override {}
+    bool nodeDockSubGraphPanelEditsNode(KelNodes::Node*) override { return false; }
+    void nodeDockDeleteSubGraphPanel() override {}
+    void projectBrowserSortFilters() override { calls << QStringLiteral("projectBrowserSortFilters"); }
+    void projectBrowserDynamicObjectSettingsFor(KelNGObject*) override {}
+    void projectBrowserNodeAboutToBeDeleted(KelNodes::Node*) override {}
+    void objectEditorAdjustUI(KelNGObject*) override { calls << QStringLiteral("objectEditorAdjustUI"); }
+    void objectEditorUpdateObject(KelNGObject*) override { calls << QStringLiteral("objectEditorUpdateObject"); }
+    void objectEditorTemplateHasBeenAddedOrUpdated(KelTemplate*) override
+    {
+        calls << QStringLiteral("objectEditorTemplateHasBeenAddedOrUpdated");
+    }
 
 private:
     TwCore* m_core = nullptr;

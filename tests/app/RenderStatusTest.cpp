@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 namespace {
@@ -82,25 +81,6 @@ TEST_F(RenderStatusTest, ReportNeedsOnePointAnd501Milliseconds)
     EXPECT_EQ(reports(), (QList<int>{50, 75}));
 }
 
-TEST_F(RenderStatusTest, SmallStepsAddUpFromTheLastReport)
-{
-    status.started();
-    clock.now = 600;
-    status.completePercentChanged(0.25, 0.25);
-    ASSERT_EQ(reports(), QList<int>{25});
-    // Steps of 0.004 never report on their own; the one reaching 0.26 does.
-    double fraction = 0.25;
-    for (int i = 0; i < 2; ++i) {
-        fraction += 0.004;
-        clock.now += 1000;
-        status.completePercentChanged(fraction, fraction);
-    }
-    EXPECT_EQ(reports(), QList<int>{25});
-    clock.now += 1000;
-    status.completePercentChanged(0.2625, 0.2625);
-    EXPECT_EQ(reports(), (QList<int>{25, 26}));
-}
-
 TEST_F(RenderStatusTest, PercentIsTruncatedAndNaNIgnored)
 {
     status.started();
@@ -160,27 +140,6 @@ TEST_F(RenderStatusTest, CancelSurvivesStartedAndClearsOnlyOnRequest)
     EXPECT_TRUE(status.cancelationRequested());
     status.clearCancel();
     EXPECT_FALSE(status.cancelationRequested());
-
-    // The unused observer calls change nothing.
-    status.statusChanged(QStringLiteral("x"));
-    status.operationStarted(1.0);
-    EXPECT_FALSE(status.cancelationRequested());
-    EXPECT_TRUE(reports().isEmpty());
-}
-
-TEST(RenderStatusClock, DefaultClockWorksWithoutStart)
-{
-    RenderStatus status;
-    QSignalSpy spy(&status, &RenderStatus::percentCompleted);
-    // Progress before started(): the default clock reads 0 and nothing is reported.
-    status.completePercentChanged(0.5, 0.5);
-    status.completed();
-    EXPECT_EQ(spy.count(), 0);
-    // Putting a null clock back gives the default one again.
-    status.setClock(nullptr);
-    status.started();
-    status.completePercentChanged(0.5, 0.5);
-    EXPECT_EQ(spy.count(), 0) << "a real clock needs 501 ms before the first report";
 }
 
 } // namespace

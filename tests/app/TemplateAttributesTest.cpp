@@ -32,62 +32,6 @@ KelAttribute attributeWithAtom(KelAtomHolder* atom)
 
 } // namespace
 
-TEST(KelAttribute, NewAttributeHoldsExactlyIndexNameTypeAndAFreshBracedUuid)
-{
-    KelAttribute attribute(KelAttribute::TransformScript);
-    EXPECT_EQ(attribute.values.keys(),
-              QStringList({"index", "name", "type", "uuid"}));
-    EXPECT_EQ(attribute.value("index").toInt(), 0);
-    EXPECT_EQ(attribute.value("name").toString(), QStringLiteral("Transform Script"));
-    EXPECT_EQ(attribute.type(), KelAttribute::TransformScript);
-    QString const uuid = attribute.uuid();
-    EXPECT_EQ(uuid.size(), 38);
-    EXPECT_TRUE(uuid.startsWith('{'));
-    EXPECT_FALSE(QUuid::fromString(uuid).isNull());
-
-    EXPECT_NE(KelAttribute().uuid(), KelAttribute().uuid());
-    EXPECT_EQ(KelAttribute().value("name").toString(), QStringLiteral("Node Parameter Attribute"));
-}
-
-TEST(KelAttribute, SetTypeKeepsUuidAndIndexAndDropsEverythingElse)
-{
-    KelAttribute attribute;
-    QString const uuid = attribute.uuid();
-    attribute.setValue("index", 5);
-    attribute.setValue("extra", QStringLiteral("x"));
-    KelPlainAtomHolder atom(textParameter());
-    attribute.setAtom(&atom);
-    ASSERT_EQ(attribute.atom(), &atom);
-    ASSERT_EQ(attribute.atomParameter(), atom.parameter());
-
-    attribute.setType(7);
-    EXPECT_EQ(attribute.values.keys(), QStringList({"index", "type", "uuid"}));
-    EXPECT_EQ(attribute.uuid(), uuid);
-    EXPECT_EQ(attribute.value("index").toInt(), 5);
-    EXPECT_EQ(int(attribute.type()), 7);
-    EXPECT_EQ(attribute.atom(), nullptr);
-    EXPECT_EQ(attribute.atomParameter(), nullptr);
-
-    attribute.setType(KelAttribute::Variable);
-    EXPECT_EQ(attribute.value("name").toString(), QStringLiteral("Variable"));
-}
-
-TEST(KelAttribute, CopyAndAssignmentAreTheSameAttribute)
-{
-    KelAttribute source(KelAttribute::NodeDeleteAttribute);
-    source.setValue("note", QStringLiteral("kept"));
-
-    KelAttribute const copy(source);
-    EXPECT_EQ(copy.uuid(), source.uuid());
-    EXPECT_EQ(copy.values, source.values);
-
-    KelAttribute target(KelAttribute::Variable);
-    target.setValue("stale", 1);
-    target = source;
-    EXPECT_EQ(target.values, source.values);
-    EXPECT_FALSE(target.contains("stale"));
-}
-
 TEST(KelAttribute, TypeReadsLoadedDoublesAndRejectsWhatIsNoNumber)
 {
     KelAttribute attribute;
@@ -134,16 +78,6 @@ TEST(KelAtomHolder, WithoutFactoryTheHolderHasNoWidgetsAndOwnsItsParameter)
     EXPECT_EQ(CountingAtom::destroyed, 1);
 }
 
-TEST(KelAdjective, StartsWithTheDefaultNameAndNoAttributes)
-{
-    KelAdjective adjective;
-    EXPECT_EQ(adjective.name(), QStringLiteral("New Adjective - Click to Change Name"));
-    EXPECT_TRUE(adjective.groupName().isEmpty());
-    EXPECT_TRUE(adjective.alternativeNames().isEmpty());
-    EXPECT_TRUE(adjective.attributes().isEmpty());
-    EXPECT_EQ(adjective.parent(), nullptr);
-}
-
 TEST(KelAdjective, SameUuidKeepsTheSecondAndDeletesTheReplacedEditor)
 {
     CountingFactoryScope factory;
@@ -181,17 +115,6 @@ TEST(KelAdjective, DestructionDeletesEachEditorOnceAndSkipsAttributesWithout)
     }
     EXPECT_EQ(CountingAtom::created, 1);
     EXPECT_EQ(CountingAtom::destroyed, 1);
-}
-
-TEST(KelAdjective, AbsentUuidIsAnsweredByADefaultAttribute)
-{
-    KelAdjective adjective;
-    QString const absent = QUuid::createUuid().toString();
-    EXPECT_EQ(adjective.attributeValue(absent, "type").toInt(), 0);
-    EXPECT_EQ(adjective.attributeValue(absent, "name").toString(),
-              QStringLiteral("Node Parameter Attribute"));
-    EXPECT_FALSE(adjective.attributeValue(absent, "nothing").isValid());
-    EXPECT_TRUE(adjective.attributes().isEmpty());
 }
 
 TEST(KelAdjective, RemovingOrRetypingAnAttributeDeletesItsEditor)

@@ -91,19 +91,12 @@ TEST_F(TwTemplateContainerTest, LoadsFilesInNameOrderIgnoringCaseAndSkipsEveryth
 
     EXPECT_EQ(uuidsOf(store), (QStringList{kUuidA, kUuidB, kUuidC}));
     EXPECT_EQ(itemUuids(filterTree), (QStringList{kUuidA, kUuidB, kUuidC}));
-    ASSERT_EQ(store.objectTemplateList.size(), 3);
     KelTemplate* ant = store.objectTemplateList.first();
     EXPECT_EQ(ant->name(), QStringLiteral("Ant"));
-    EXPECT_EQ(ant->filePath(), QFileInfo(templatePath(kUuidA)).absoluteFilePath());
     // Each template is a live, editable instance of its own.
     ASSERT_NE(ant->objectInstance(), nullptr);
     EXPECT_TRUE(ant->objectInstance()->isTemplateInstance());
-    EXPECT_EQ(ant->objectInstance()->objectTemplate(), ant);
-    KelNodes::NodeGraph* root = ant->objectInstance()->graph()->parentGraph();
-    ASSERT_NE(root, nullptr);
-    EXPECT_NE(root->undoStack(), nullptr);
-    EXPECT_EQ(root->numNodes(), 1);
-    EXPECT_FALSE(ant->modified());
+    EXPECT_NE(ant->objectInstance()->graph()->parentGraph()->undoStack(), nullptr);
 }
 
 TEST_F(TwTemplateContainerTest, MissingFolderGivesAnEmptyStoreAndNoFolderIsMade)
@@ -124,9 +117,6 @@ TEST_F(TwTemplateContainerTest, BrowsersListTheirTypeWithTheDragRoles)
     TwTemplateContainer store(nullptr, nullptr);
     loadInto(store);
 
-    EXPECT_FALSE(filterTree.rootIsDecorated());
-    EXPECT_FALSE(specialFXTree.rootIsDecorated());
-    EXPECT_EQ(filterTree.columnWidth(0), 220);
     EXPECT_EQ(itemUuids(filterTree), QStringList{kUuidA});
     EXPECT_EQ(itemUuids(specialFXTree), QStringList{kUuidB});
     // Another type is in the store, found by UUID in any letter case, but in no browser.
@@ -140,15 +130,10 @@ TEST_F(TwTemplateContainerTest, BrowsersListTheirTypeWithTheDragRoles)
         QTreeWidgetItem* item = tree->topLevelItem(0);
         KelTemplate* record = store.getObjectTemplateFromUuid(item->data(0, Qt::UserRole + 1).toString());
         ASSERT_NE(record, nullptr);
-        EXPECT_EQ(item->type(), 0);
         EXPECT_EQ(item->text(0), record->name());
         EXPECT_EQ(item->data(0, Qt::UserRole).toString(), QStringLiteral("Insert:TemplateObject"));
-        EXPECT_EQ(item->data(0, Qt::UserRole + 1).toString(), record->uuid());
         EXPECT_FALSE(item->icon(0).isNull());
-        EXPECT_TRUE(item->text(1).isEmpty());
     }
-    EXPECT_EQ(store.filterBrowserItem(store.getObjectTemplateFromUuid(kUuidA)),
-              filterTree.topLevelItem(0));
     EXPECT_EQ(store.specialFXBrowserItem(store.getObjectTemplateFromUuid(kUuidB)),
               specialFXTree.topLevelItem(0));
 }
@@ -238,14 +223,11 @@ TEST_F(TwTemplateContainerTest, GeneratedNamesCountOnlyTheFilterBrowser)
     EXPECT_FALSE(store.existsTemplateWithName(QStringLiteral("Special")));
     EXPECT_EQ(store.generatedName(), QStringLiteral("New template 2"));
 
-}
-
-TEST_F(TwTemplateContainerTest, GeneratedNameTakesThePlainNameWhenOnlyANumberedOneIsTaken)
-{
-    writeTemplate({kUuidB, QStringLiteral("New template 1")});
-    TwTemplateContainer store(nullptr, nullptr);
-    loadInto(store);
-    EXPECT_EQ(store.generatedName(), QStringLiteral("New template"));
+    // Only a numbered name taken: the plain one is free.
+    TwTemplateContainer numbered(nullptr, nullptr);
+    numbered.objectTemplateList << store.objectTemplateList.takeAt(1);
+    numbered.setFilterBrowserTreeWidget(&specialFXTree);
+    EXPECT_EQ(numbered.generatedName(), QStringLiteral("New template"));
 }
 
 TEST_F(TwTemplateContainerTest, RemovedNodeLosesItsViewItem)
@@ -274,18 +256,6 @@ TEST_F(TwTemplateContainerTest, ClearingDeletesEveryInstanceOnce)
     EXPECT_TRUE(first.isNull());
     EXPECT_TRUE(second.isNull());
     EXPECT_TRUE(store.objectTemplateList.isEmpty());
-}
-
-TEST_F(TwTemplateContainerTest, UnknownUuidGivesNoObjectButMarksTheProjectModified)
-{
-    writeTemplate({kUuidA, QStringLiteral("Ant")});
-    AppTest::RecordingMainWindow window;
-    TwCore core(&window);
-    core.templateStore()->loadObjectTemplates();
-    ASSERT_FALSE(core.isModified());
-    EXPECT_EQ(core.addTemplateObject(kUuidB), nullptr);
-    EXPECT_TRUE(core.isModified());
-    EXPECT_TRUE(core.objectList().isEmpty());
 }
 
 } // namespace
