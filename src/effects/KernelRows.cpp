@@ -14,7 +14,8 @@ namespace KelVyxNodes {
 
 void KernelRows::reset(Setup const& setup)
 {
-    const bool sameShape = setup.width == m_setup.width && setup.kernelHeight == m_setup.kernelHeight;
+    const bool sameShape = setup.width == m_setup.width && setup.kernelHeight == m_setup.kernelHeight
+                           && !setup.colour == !m_setup.colour;
     m_setup = setup;
     m_memo.reset(setup.width, setup.height);
     if (!sameShape)
@@ -63,7 +64,7 @@ bool KernelRows::ensureRing()
     try {
         m_ring.resize(std::size_t(m_setup.kernelHeight) + 2);
         for (InputRow& row : m_ring) {
-            row.values.resize(std::size_t(m_setup.width));
+            row.values.resize(std::size_t(m_setup.width) * (m_setup.colour ? 3 : 1));
             row.y = kNoRow;
             row.used = 0;
         }
@@ -75,7 +76,7 @@ bool KernelRows::ensureRing()
     return true;
 }
 
-int KernelRows::gather(int y, unsigned int const** rows)
+int KernelRows::gather(int y, float const** rows)
 {
     int missing = 0;
     const unsigned long long now = ++m_clock;
@@ -140,14 +141,18 @@ void KernelRows::readRows(int y)
             if (row.used < oldest->used)
                 oldest = &row;
         }
-        unsigned int* values = oldest->values.data();
+        float* values = oldest->values.data();
         const int width = m_setup.width;
         if (m_setup.colour) {
-            for (int x = 0; x < width; ++x)
-                values[x] = m_setup.colour->getSample3(QPoint(x, wanted));
+            for (int x = 0; x < width; ++x, values += 3) {
+                const unsigned int c = m_setup.colour->getSample3(QPoint(x, wanted));
+                values[0] = static_cast<float>(c & 0xFFu);
+                values[1] = static_cast<float>((c >> 8) & 0xFFu);
+                values[2] = static_cast<float>((c >> 16) & 0xFFu);
+            }
         } else {
             for (int x = 0; x < width; ++x)
-                values[x] = m_setup.channel->getSample(QPoint(x, wanted));
+                values[x] = static_cast<float>(m_setup.channel->getSample(QPoint(x, wanted)) & 0xFFu);
         }
         oldest->y = wanted;
         oldest->used = now;
@@ -161,7 +166,7 @@ unsigned int KernelRows::sample(int x, int y)
         return value;
     if (x < 0 || y < 0 || x >= m_setup.width || y >= m_setup.height)
         return direct(x, y); // outside the image: not kept
-    unsigned int const* rows[kMaxKernelHeight];
+    float const* rows[kMaxKernelHeight];
     bool fromRows = false;
     if (ensureRing()) {
         const int missing = gather(y, rows);

@@ -55,7 +55,7 @@ private:
     {
         int y = kNoRow;
         unsigned long long used = 0;
-        std::vector<unsigned int> values;
+        std::vector<float> values; // channel values, or blue, green, red per pixel
     };
     struct Miss
     {
@@ -67,7 +67,7 @@ private:
     // The image row kernel row r falls on for a point in row y, or kNoRow (colour, outside).
     int sourceRow(int y, int r) const;
     // Points rows[] at the ring's rows for row y; the number of rows not in the ring.
-    int gather(int y, unsigned int const** rows);
+    int gather(int y, float const** rows);
     bool worthReading(int y, int missing);
     bool ensureRing();
     void readRows(int y);

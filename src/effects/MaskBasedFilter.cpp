@@ -84,7 +84,7 @@ unsigned int MaskBasedFilter::filter3(Base3DGenerator const* source, int width, 
 
 // Kernel entries are visited row by row as i runs over the array, so the sums see the same
 // additions in the same order as filter1 / filter3.
-unsigned int MaskBasedFilter::filter1Rows(unsigned int const* const* rows, int width, int x,
+unsigned int MaskBasedFilter::filter1Rows(float const* const* rows, int width, int x,
                                           int kernelWidth, int kernelHeight, float const* kernel,
                                           float factor, float bias)
 {
@@ -92,11 +92,11 @@ unsigned int MaskBasedFilter::filter1Rows(unsigned int const* const* rows, int w
     const int first = wrap(std::int64_t(x) - halfW, width);
     float sum = 0.0f;
     for (int row = 0; row < kernelHeight; ++row) {
-        unsigned int const* values = rows[row];
+        float const* values = rows[row];
         float const* weights = kernel + row * kernelWidth;
         int cx = first;
         for (int column = 0; column < kernelWidth; ++column) {
-            sum += static_cast<float>(values[cx] & 0xFFu) * weights[column];
+            sum += values[cx] * weights[column];
             if (++cx == width)
                 cx = 0;
         }
@@ -104,7 +104,7 @@ unsigned int MaskBasedFilter::filter1Rows(unsigned int const* const* rows, int w
     return toByte(sum, factor, bias);
 }
 
-unsigned int MaskBasedFilter::filter3Rows(unsigned int const* const* rows, int width, int x,
+unsigned int MaskBasedFilter::filter3Rows(float const* const* rows, int width, int x,
                                           int kernelWidth, int kernelHeight, float const* kernel,
                                           float factor, float bias)
 {
@@ -116,15 +116,15 @@ unsigned int MaskBasedFilter::filter3Rows(unsigned int const* const* rows, int w
     float green = 0.0f;
     float red = 0.0f;
     for (int row = 0; row < kernelHeight; ++row) {
-        unsigned int const* values = rows[row];
+        float const* values = rows[row];
         if (!values)
             continue;
         float const* weights = kernel + row * kernelWidth;
         for (int column = firstColumn; column < endColumn; ++column) {
-            const unsigned int c = values[x - halfW + column];
-            blue += static_cast<float>(c & 0xFFu) * weights[column];
-            green += static_cast<float>((c >> 8) & 0xFFu) * weights[column];
-            red += static_cast<float>((c >> 16) & 0xFFu) * weights[column];
+            float const* c = values + 3 * (x - halfW + column);
+            blue += c[0] * weights[column];
+            green += c[1] * weights[column];
+            red += c[2] * weights[column];
         }
     }
     return (toByte(red, factor, bias) << 16) | (toByte(green, factor, bias) << 8)

@@ -165,6 +165,20 @@ int ParallelRows::run(int rowCount, int threads, RowFunction const& function,
     pool.submit(&job, 1, workers - 1);
     RowJob const* outer = t_job; // a run inside a row function of another run
     t_job = &job;
+    // However this thread leaves (an exception from a row or the observer), the helpers stop
+    // and are waited for before the job goes away.
+    struct Join
+    {
+        RenderThreadPool& pool;
+        RowJob& job;
+        RowJob const* outer;
+        ~Join()
+        {
+            t_job = outer;
+            job.cancel();
+            pool.finish(&job);
+        }
+    } join{pool, job, outer};
 
     // Reports rows finished so far, one by one, each followed by the question the row loop
     // asks before its next row; false once cancelled.
@@ -204,8 +218,6 @@ int ParallelRows::run(int rowCount, int threads, RowFunction const& function,
             job.waitForMoreThan(reported);
         cancelled = !catchUp();
     }
-    t_job = outer;
-    pool.finish(&job);
     return cancelled ? -1 : 0;
 }
 

@@ -4,13 +4,11 @@
 #include "EffectTestSupport.h"
 #include "ProbeSourceNode.h"
 
-#include "nodes/Terminal.h"
-#include "params/Parameter.h"
 #include "params/ParameterContainer.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
 
 using namespace KelVyxNodes;
 using EffectTest::ProbeSourceNode;
@@ -18,15 +16,6 @@ using EffectTest::ProbeSourceNode;
 namespace {
 
 const QPoint kPoint(0, 3);
-
-bool weightsEnabled(NodeGrayscale const& node)
-{
-    int enabledCount = 0;
-    for (char const* w : {"r", "g", "b"})
-        enabledCount += node.paramContainer()->paramFlags(QString::fromLatin1(w)) & 1;
-    EXPECT_TRUE(enabledCount == 0 || enabledCount == 3);
-    return enabledCount == 3;
-}
 
 struct GreyRig
 {
@@ -54,38 +43,6 @@ struct GreyRig
 };
 
 } // namespace
-
-TEST(GrayscaleNode, DescriptorTerminalsParametersAndHelp)
-{
-    EXPECT_EQ(NodeGrayscale::m_descriptor.typeId, QLatin1String("operator.grayscale"));
-    EXPECT_EQ(NodeGrayscale::m_descriptor.typeUuid, QUuid(QStringLiteral("01c0434d-8c0d-427d-b561-d5fe5c2765d1")));
-    std::unique_ptr<KelNodes::Node> created(NodeGrayscale::m_descriptor.create(6));
-    auto* node = dynamic_cast<NodeGrayscale*>(created.get());
-    ASSERT_TRUE(node);
-    ASSERT_EQ(node->numTerminals(), 3);
-    EXPECT_EQ(node->terminal(0)->name(), QLatin1String("rgb"));
-    EXPECT_EQ(node->terminal(0)->inputMask(), 4u);
-    EXPECT_EQ(node->terminal(1)->name(), QLatin1String("out"));
-    EXPECT_EQ(node->terminal(1)->outputMask(), 3u);
-    EXPECT_EQ(node->terminal(2)->name(), QLatin1String("out3d"));
-    EXPECT_EQ(node->terminal(2)->outputMask(), 5u);
-
-    KelUtils::ParameterContainer* c = node->paramContainer();
-    EXPECT_EQ(c->name(), QLatin1String("operator.grayscale"));
-    QStringList names;
-    for (KelUtils::Parameter const* p : c->paramLists().first().parameters)
-        names << p->name();
-    EXPECT_EQ(names, QStringList({"basicsBox", "conversion", "r", "g", "b"}));
-    EXPECT_EQ(c->paramFlags(QStringLiteral("conversion")), 5);
-    // Important, but their editors start disabled.
-    EXPECT_EQ(c->paramFlags(QStringLiteral("r")), 4);
-    EXPECT_FLOAT_EQ(c->getFloatParam(QStringLiteral("r")), 0.2126f);
-    EXPECT_FLOAT_EQ(c->getFloatParam(QStringLiteral("g")), 0.7152f);
-    EXPECT_FLOAT_EQ(c->getFloatParam(QStringLiteral("b")), 0.0722f);
-    ASSERT_EQ(c->helpItem()->links.size(), 2);
-    EXPECT_EQ(c->helpItem()->links[0].caption, QLatin1String("YUV color space"));
-    EXPECT_EQ(c->helpItem()->links[1].caption, QLatin1String("HSV color space"));
-}
 
 TEST(GrayscaleNode, UnlinkedInputGivesMidGrey)
 {
@@ -134,22 +91,6 @@ TEST(GrayscaleNode, CustomWeightsAreClampedAndOthersIgnoreThem)
     rig.setWeights(-5.0f, -5.0f, -5.0f);
     for (unsigned int colour : {0x000000u, 0x010203u, 0xFFFFFFu})
         EXPECT_EQ(rig.grey(colour, Custom), 0u) << colour;
-}
-
-TEST(GrayscaleNode, WeightsAreEditableExactlyWhileCustom)
-{
-    GreyRig rig;
-    KelUtils::ParameterContainer* c = rig.node.paramContainer();
-    EXPECT_FALSE(weightsEnabled(rig.node));
-    // Edited while disabled, the value is kept and applies once Custom is chosen.
-    ASSERT_EQ(c->setFloatParam(QStringLiteral("g"), 0.0f), 0);
-    EXPECT_EQ(rig.grey(0x0AC81Eu, 0), 80u);
-    EXPECT_FALSE(weightsEnabled(rig.node));
-    EXPECT_EQ(rig.grey(0x0AC81Eu, 7), 4u); // 2.126 + 0 + 2.166 + 0.5
-    EXPECT_TRUE(weightsEnabled(rig.node));
-    EXPECT_EQ(rig.grey(0x0AC81Eu, 2), 10u);
-    EXPECT_FALSE(weightsEnabled(rig.node));
-    EXPECT_FLOAT_EQ(c->getFloatParam(QStringLiteral("g")), 0.0f);
 }
 
 TEST(GrayscaleNodeRender, PictureToGreyAsColourAndAsOneChannel)

@@ -9,32 +9,10 @@
 using namespace KelVyxNodes;
 using namespace EffectTest;
 
-TEST(NodeFilteredImage, DescriptorTerminalsAndHelp)
+TEST(NodeFilteredImage, NeverPreparedReadsMidGrey)
 {
     NodeFilteredImage node(7);
-    EXPECT_EQ(node.uid(), 7);
-    EXPECT_TRUE(node.isStatic());
-    EXPECT_EQ(node.descriptor(), &NodeFilteredImage::m_descriptor);
-    EXPECT_EQ(NodeFilteredImage::m_descriptor.typeId, QStringLiteral("filtimage"));
-    EXPECT_EQ(NodeFilteredImage::m_descriptor.typeUuid,
-              QUuid(QStringLiteral("01be3c9a-497b-4146-9198-810f0e4e0d0e")));
-    EXPECT_TRUE(NodeFilteredImage::m_descriptor.further.isEmpty());
-    EXPECT_EQ(node.paramContainer()->name(), QStringLiteral("filtimage"));
-    EXPECT_TRUE(node.paramContainer()->paramLists().isEmpty());
-    EXPECT_EQ(node.paramContainer()->helpItem()->title, QStringLiteral("Filtered Image"));
-    ASSERT_EQ(node.numTerminals(), 2);
-    EXPECT_EQ(node.terminal(0)->name(), QStringLiteral("rgb"));
-    EXPECT_EQ(node.terminal(0)->inputMask(), 4u);
-    EXPECT_EQ(node.terminal(1)->name(), QStringLiteral("alpha"));
-    EXPECT_EQ(node.terminal(1)->inputMask(), 2u);
-    EXPECT_EQ(node.grayscaleGenerator(), nullptr);
-    EXPECT_EQ(node.alphaGenerator(), nullptr);
-    // Never prepared: reads mid grey.
     EXPECT_EQ(node.getSample3(QPoint(0, 0)), 0x808080u);
-
-    std::unique_ptr<KelNodes::Node> made(NodeFilteredImage::m_descriptor.create(3));
-    EXPECT_EQ(made->descriptor(), &NodeFilteredImage::m_descriptor);
-    EXPECT_EQ(made->uid(), 3);
 }
 
 TEST(NodeFilteredImage, BlendEdgeCases)
@@ -83,13 +61,4 @@ TEST(NodeFilteredImage, PluginColourTopByteDoesNotLeakIntoAlpha)
     h.destination()->terminal(1)->disconnectAll();
     ASSERT_EQ(h.render(), 0);
     EXPECT_EQ(h.pixel(1, 1), 0xFF102030u);
-}
-
-TEST(NodeFilteredImage, DisconnectClearsTheSources)
-{
-    EffectHarness h;
-    NodeFilteredImage* dest = h.destination();
-    ASSERT_NE(dest->alphaGenerator(), nullptr);
-    dest->terminal(1)->disconnectAll();
-    EXPECT_EQ(dest->alphaGenerator(), nullptr);
 }

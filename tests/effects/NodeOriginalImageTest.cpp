@@ -9,25 +9,6 @@
 using namespace KelVyxNodes;
 using namespace EffectTest;
 
-TEST(NodeOriginalImage, DescriptorAndTerminals)
-{
-    NodeOriginalImage node(4);
-    EXPECT_EQ(NodeOriginalImage::m_descriptor.typeId, QStringLiteral("orgimage"));
-    EXPECT_EQ(NodeOriginalImage::m_descriptor.typeUuid,
-              QUuid(QStringLiteral("015c44e2-0c3a-46fa-9e92-c472d43bc65b")));
-    EXPECT_TRUE(node.isStatic());
-    ASSERT_EQ(node.numTerminals(), 2);
-    EXPECT_EQ(node.terminal(0)->name(), QStringLiteral("rgb"));
-    EXPECT_EQ(node.terminal(0)->outputMask(), 5u);
-    EXPECT_EQ(node.terminal(1)->name(), QStringLiteral("alpha"));
-    EXPECT_EQ(node.terminal(1)->outputMask(), 3u);
-    EXPECT_EQ(node.alphaGenerator(), static_cast<Base1DGenerator const*>(&node));
-    EXPECT_EQ(node.grayscaleGenerator(), nullptr);
-    EXPECT_EQ(node.paramContainer()->helpItem()->text,
-              QStringLiteral("The node represents the original image or the output of the "
-                             "previous filter or effect (if any)."));
-}
-
 TEST(NodeOriginalImage, SamplesImageAndClampsPoints)
 {
     QImage image = makeGradientImage(4, 3);

@@ -1,5 +1,7 @@
 #include "effects/NodeTypeRegistry.h"
 
+#include "EffectTestSupport.h"
+
 #include "effects/VyxNode.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeDescriptor.h"
@@ -7,7 +9,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSet>
 #include <QUuid>
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 
 using namespace KelVyxNodes;
 using KelNodes::NodeDescriptor;
+using EffectTest::MessageCapture;
 
 namespace {
 
@@ -121,30 +123,12 @@ TEST(NodeTypeRegistry, BuiltInsMatchTheTableInTableOrder)
         SCOPED_TRACE(expected.className);
         EXPECT_EQ(d->displayName, QLatin1String(expected.displayName));
         EXPECT_EQ(d->typeUuid, QUuid(QLatin1String(expected.uuid)));
-        EXPECT_EQ(d->typeUuid.toString(QUuid::WithoutBraces)
-                      .compare(QLatin1String(expected.uuid), Qt::CaseInsensitive), 0);
         EXPECT_TRUE(d->further.isEmpty());
         EXPECT_NE(d->create, nullptr);
     }
 
     for (int i = 0; i < kTableRows; ++i)
         EXPECT_EQ(builtIns.at(i)->typeId, QLatin1String(kTable[i].typeId)) << "row " << i + 1;
-}
-
-TEST(NodeTypeRegistry, TypeIdsAndUuidsAreUnique)
-{
-    QSet<QString> ids;
-    QSet<QUuid> uuids;
-    for (NodeDescriptor const* d : NodeTypeRegistry::builtIns()) {
-        EXPECT_FALSE(ids.contains(d->typeId)) << d->typeId.toStdString();
-        EXPECT_FALSE(uuids.contains(d->typeUuid)) << d->typeId.toStdString();
-        ids.insert(d->typeId);
-        uuids.insert(d->typeUuid);
-    }
-    // The irregular rows stay distinct: "Deform" and "Chromatic Aberration" differ in the first
-    // uuid group only, and the graph type's uuid is no node type's.
-    EXPECT_NE(QUuid(QLatin1String(kTable[34].uuid)), QUuid(QLatin1String(kTable[35].uuid)));
-    EXPECT_FALSE(uuids.contains(VyxNodeGraph::m_descriptor.typeUuid));
 }
 
 TEST(NodeTypeRegistry, EveryTypeCreatesAnEffectNodeOfItsOwnType)
@@ -154,8 +138,6 @@ TEST(NodeTypeRegistry, EveryTypeCreatesAnEffectNodeOfItsOwnType)
         std::unique_ptr<KelNodes::Node> node(d->create(7));
         ASSERT_NE(node, nullptr);
         EXPECT_EQ(node->descriptor(), d);
-        EXPECT_EQ(node->uid(), 7);
-        EXPECT_EQ(node->parentGraph(), nullptr);
         EXPECT_NE(dynamic_cast<VyxNode*>(node.get()), nullptr);
         ASSERT_NE(node->paramContainer(), nullptr);
         EXPECT_EQ(node->paramContainer()->name(), d->typeId);
@@ -167,9 +149,7 @@ TEST(NodeTypeRegistry, EveryGraphReadsTheOneProcessList)
     QList<NodeDescriptor const*>* list = NodeTypeRegistry::list();
     ASSERT_NE(list, nullptr);
     QList<NodeDescriptor const*> const& builtIns = NodeTypeRegistry::builtIns();
-    ASSERT_GE(list->size(), builtIns.size());
-    for (int i = 0; i < builtIns.size(); ++i)
-        EXPECT_EQ(list->at(i), builtIns.at(i));
+    EXPECT_EQ(list->mid(0, builtIns.size()), builtIns);
     EXPECT_FALSE(list->contains(nullptr));
 
     VyxNodeGraph root;
@@ -179,8 +159,6 @@ TEST(NodeTypeRegistry, EveryGraphReadsTheOneProcessList)
     EXPECT_EQ(root.nodeTypes(), list);
     EXPECT_EQ(other.nodeTypes(), list);
     EXPECT_EQ(sub->nodeTypes(), list);
-    EXPECT_EQ(root.availableNode(0)->typeId, QLatin1String("orgimage"));
-    EXPECT_EQ(root.availableNode(1)->typeId, QLatin1String("filtimage"));
     EXPECT_EQ(root.availableNode(int(list->size())), nullptr);
 
     // Types are found by type id and by uuid in any letter case.
@@ -206,7 +184,10 @@ TEST(NodeTypeRegistry, PlugInsAreEnumeratedOncePerProcess)
 
     VyxNodeGraph* sub = root.addSubGraph(-1);
     ASSERT_NE(sub, nullptr);
+    MessageCapture capture;
     EXPECT_EQ(sub->enumerateNodes(QDir::currentPath()), -1);
+    EXPECT_EQ(capture.messages(),
+              QStringList{QStringLiteral("Node enumeration can be called from root graph only.")});
     EXPECT_EQ(NodeTypeRegistry::list()->size(), size);
 }
 

@@ -54,23 +54,6 @@ TEST(NoiseTables, PermutationIsDoubledAndComplete)
     EXPECT_TRUE(std::all_of(seen.begin(), seen.end(), [](int n) { return n == 1; }));
 }
 
-TEST(NoiseTables, Grad1AndPoissonCount)
-{
-    EXPECT_EQ(grad1[0], 0.333f);
-    EXPECT_EQ(grad1[2], 0.4498f);
-    EXPECT_EQ(grad1[7], 0.9902f);
-    EXPECT_EQ(grad1[8], -0.2583f);
-    EXPECT_EQ(grad1[15], -0.9997f);
-    // Seeds below 2^24 always take one point per cell; the next counts are 0 and 2.
-    EXPECT_EQ(poisson_count[0], 1);
-    EXPECT_EQ(poisson_count[1], 0);
-    EXPECT_EQ(poisson_count[2], 2);
-    EXPECT_EQ(poisson_count[33], 8);
-    EXPECT_EQ(poisson_count[255], 2);
-    EXPECT_EQ(cracks_values[0], -0.5f);
-    EXPECT_EQ(cracks_values[1], 0.5f);
-}
-
 TEST(NoiseTables, SimplexTableRanksTheOffsets)
 {
     // Every ordering of four distinct offsets selects the row of its six comparisons,
@@ -105,12 +88,6 @@ TEST(NoiseHelpers, FastFloorAndUnitRandom)
 
     // ((0 ^ 0x698b58) * 987654323) & 0x7fffff = 0x382e88 = 3681928.
     EXPECT_EQ(unitRandom(0), 3681928.0f / 8388608.0f);
-    for (std::uint32_t h = 0; h < 100000; h += 7) {
-        const float u = unitRandom(h * 2654435761u);
-        ASSERT_GE(u, 0.0f);
-        ASSERT_LT(u, 1.0f);
-        ASSERT_EQ(u * 8388608.0f, std::floor(u * 8388608.0f)); // steps of 2^-23
-    }
 }
 
 TEST(RandomNoise, HandWorkedValues)
@@ -148,41 +125,6 @@ TEST(RandomNoise, ConstantOverCellsThatStartBelowWholeNumbers)
     EXPECT_NE(randomNoise2D(x, 0.5f, 4), randomNoise2D(-1.5f, 0.5f, 4));
 }
 
-TEST(RandomNoise, FilteredMeetsTheLatticeValues)
-{
-    // At whole shifted coordinates the filtered noise is the lattice value itself.
-    const float x = shiftedToWhole(3.0f);
-    const float y = shiftedToWhole(5.0f);
-    ASSERT_EQ(x + 0.00137f, 3.0f);
-    ASSERT_EQ(y + 0.00137f, 5.0f);
-    EXPECT_EQ(randomNoiseFiltered2D(x, y, 8), randomNoise2D(3.5f, 5.5f, 8));
-    EXPECT_EQ(randomNoiseFiltered1D(x, 8), randomNoise1D(3.5f, 8));
-
-    // From the left at -2 the weight goes to the upper corner: the same lattice value.
-    const float xn = shiftedToWhole(-2.0f);
-    EXPECT_EQ(randomNoiseFiltered2D(xn, y, 8), randomNoise2D(-1.5f, 5.5f, 8));
-}
-
-TEST(RandomNoise, RangeAndWholeSeed)
-{
-    bool seedMatters = false;
-    for (float x = -20.0f; x < 20.0f; x += 0.37f) {
-        for (float y = -20.0f; y < 20.0f; y += 0.41f) {
-            const float values[] = {randomNoise1D(x, 3),         randomNoise2D(x, y, 3),
-                                    randomNoise3D(x, y, x, 3),   randomNoise4D(x, y, y, x, 3),
-                                    randomNoiseFiltered1D(x, 3), randomNoiseFiltered2D(x, y, 3),
-                                    randomNoiseFiltered3D(x, y, -x, 3), randomNoiseFiltered4D(x, y, -x, -y, 3)};
-            for (float v : values) {
-                ASSERT_GE(v, -1.0f);
-                ASSERT_LT(v, 1.0f);
-            }
-            seedMatters = seedMatters || randomNoise2D(x, y, 3) != randomNoise2D(x, y, 3 + 256);
-        }
-    }
-    // Unlike gradient noise, random noise hashes the whole seed.
-    EXPECT_TRUE(seedMatters);
-}
-
 TEST(GradientNoise, HandWorkedCentreOfCell)
 {
     // Seed 0: A = 215, B = 164; corner hashes 40, 53, 216, 32 give the gradients
@@ -202,21 +144,6 @@ TEST(GradientNoise, HandWorkedCentreOfCell)
     }
 }
 
-TEST(GradientNoise, ZeroAtLatticePoints)
-{
-    for (unsigned seed : {0u, 1u, 77u, 255u, 4000000000u}) {
-        for (int i = -5; i <= 5; ++i) {
-            for (int j = -5; j <= 5; ++j) {
-                const auto x = static_cast<float>(i);
-                const auto y = static_cast<float>(j);
-                ASSERT_EQ(perlinNoise2D(x, y, seed), 0.0f) << i << ", " << j;
-                ASSERT_EQ(perlinNoise3D(x, y, x + y, seed), 0.0f);
-                ASSERT_EQ(perlinNoise4D(x, y, -x, 2.0f * y, seed), 0.0f);
-            }
-        }
-    }
-}
-
 TEST(GradientNoise, PeriodicAndContinuousAtNegativeWholeNumbers)
 {
     // Lattice indexes wrap at 256, so shifting by 256 changes nothing.
@@ -229,18 +156,6 @@ TEST(GradientNoise, PeriodicAndContinuousAtNegativeWholeNumbers)
     EXPECT_NEAR(perlinNoise1D(-2.0f, 7), perlinNoise1D(-1.9999f, 7), 1e-3f);
     EXPECT_NEAR(perlinNoise2D(-2.0f, 0.3f, 7), perlinNoise2D(-2.0001f, 0.3f, 7), 1e-3f);
     EXPECT_NEAR(perlinNoise2D(-2.0f, 0.3f, 7), perlinNoise2D(-1.9999f, 0.3f, 7), 1e-3f);
-}
-
-TEST(GradientNoise, OnlyTheLowSeedByteCounts)
-{
-    for (float x = -3.0f; x < 3.0f; x += 0.29f) {
-        const float y = 0.7f * x + 0.13f;
-        EXPECT_EQ(perlinNoise2D(x, y, 7), perlinNoise2D(x, y, 7 + 256 * 91));
-        EXPECT_EQ(musgraveNoise2D(x, y, 7), musgraveNoise2D(x, y, 7 + 256));
-        EXPECT_EQ(simplexNoise2D(x, y, 7), simplexNoise2D(x, y, 7 + 512));
-        EXPECT_EQ(perlinNoise1D(x, 7), perlinNoise1D(x, 7 + 256));
-    }
-    EXPECT_NE(perlinNoise2D(0.3f, 0.6f, 7), perlinNoise2D(0.3f, 0.6f, 8));
 }
 
 TEST(SimplexNoise, HandWorkedAndReferenceValues)
@@ -262,51 +177,14 @@ TEST(SimplexNoise, HandWorkedAndReferenceValues)
     }
 }
 
-TEST(SimplexNoise, BoundedAndVaried)
-{
-    float low = 0.0f;
-    float high = 0.0f;
-    for (float x = -10.0f; x < 10.0f; x += 0.173f) {
-        for (float y = -10.0f; y < 10.0f; y += 0.191f) {
-            const float values[] = {simplexNoise1D(x, 9), simplexNoise2D(x, y, 9), simplexNoise3D(x, y, x - y, 9),
-                                    simplexNoise4D(x, y, y - x, x + y, 9)};
-            for (float v : values) {
-                ASSERT_LE(std::fabs(v), 1.0f);
-                low = std::min(low, v);
-                high = std::max(high, v);
-            }
-        }
-    }
-    EXPECT_LT(low, -0.5f);
-    EXPECT_GT(high, 0.5f);
-}
-
 namespace {
 
-float basisX(float x, float, unsigned)
-{
-    return x;
-}
-
-float basisNegX(float x, float, unsigned)
-{
-    return -x;
-}
-
-float basisSeed(float, float, unsigned seed)
-{
-    return static_cast<float>(seed);
-}
-
-float basisX1(float x, unsigned)
-{
-    return x;
-}
-
-float basisX4(float x, float, float, float w, unsigned)
-{
-    return x + w;
-}
+// Bases whose octaves can be summed by hand.
+float basisX(float x, float, unsigned) { return x; }
+float basisNegX(float x, float, unsigned) { return -x; }
+float basisSeed(float, float, unsigned seed) { return static_cast<float>(seed); }
+float basisX1(float x, unsigned) { return x; }
+float basisX4(float x, float, float, float w, unsigned) { return x + w; }
 
 } // namespace
 
@@ -352,34 +230,6 @@ TEST(FractalNoise, MissingBasisReadsAsZero)
     EXPECT_EQ(fractalNoiseAdd2D(1.0f, 2.0f, nullptr, 3.5f, 0.5f, 2.0f, 0), 0.0f);
     EXPECT_EQ(fractalNoiseAddAbs3D(1.0f, 2.0f, 3.0f, nullptr, 3.0f, 0.5f, 2.0f, 0), 0.0f);
     EXPECT_EQ(fractalNoiseMul1D(1.0f, nullptr, 3, 0.5f, 2.0f, 2.0f, 0), 2.0f * (2.0f * 0.5f) * (2.0f * 0.25f));
-}
-
-TEST(NoiseFunctions, DeterministicAcrossThreads)
-{
-    auto grid = [] {
-        std::vector<float> values;
-        for (int py = 0; py < 24; ++py) {
-            for (int px = 0; px < 24; ++px) {
-                const float x = static_cast<float>(px) * 0.37f - 4.0f;
-                const float y = static_cast<float>(py) * 0.29f - 3.0f;
-                values.push_back(fractalNoiseAdd2D(x, y, musgraveNoise2D, 4.5f, 0.6f, 2.1f, 12));
-                values.push_back(simplexNoise3D(x, y, x * y, 12));
-                values.push_back(voronoiNoise2D(x, y, 12));
-                values.push_back(randomNoiseFiltered4D(x, y, -y, x, 12));
-            }
-        }
-        return values;
-    };
-    const std::vector<float> reference = grid();
-    EXPECT_EQ(grid(), reference);
-    std::vector<std::vector<float>> results(4);
-    std::vector<std::thread> threads;
-    for (auto& result : results)
-        threads.emplace_back([&result, &grid] { result = grid(); });
-    for (auto& thread : threads)
-        thread.join();
-    for (const auto& result : results)
-        EXPECT_EQ(result, reference);
 }
 
 TEST(NoiseFunctions, HugeAndNonFiniteCoordinatesStayFinite)
