@@ -60,11 +60,7 @@ KelNodes::Node* NodePulse::create(int uid)
 
 bool NodePulse::updateStep()
 {
-    const float size = WaveHelpers::imageSize(this, m_dirAxis);
-    if (size <= 0.0f)
-        return false;
-    m_step = m_freq / size;
-    return true;
+    return WaveHelpers::periodStep(this, m_dirAxis, m_freq, m_step);
 }
 
 int NodePulse::onFilterStart(KelUtils::StatusObserver* /*observer*/)
@@ -74,8 +70,7 @@ int NodePulse::onFilterStart(KelUtils::StatusObserver* /*observer*/)
 
 unsigned int NodePulse::getSample(QPoint const& point) const
 {
-    const float t = WaveHelpers::coordinate(point, m_dirAxis) * m_step + m_phasePeriods;
-    const float frac = WaveHelpers::periodFraction(t);
+    const float frac = WaveHelpers::periodFractionAt(point, m_dirAxis, m_step, m_phasePeriods);
     return WaveHelpers::levelByte(frac > m_duty ? m_zeroLevel : m_oneLevel);
 }
 

@@ -61,11 +61,7 @@ KelNodes::Node* NodeTriangle::create(int uid)
 
 bool NodeTriangle::updateStep()
 {
-    const float size = WaveHelpers::imageSize(this, m_dirAxis);
-    if (size <= 0.0f)
-        return false;
-    m_step = m_freq / size;
-    return true;
+    return WaveHelpers::periodStep(this, m_dirAxis, m_freq, m_step);
 }
 
 int NodeTriangle::onFilterStart(KelUtils::StatusObserver* /*observer*/)
@@ -75,8 +71,7 @@ int NodeTriangle::onFilterStart(KelUtils::StatusObserver* /*observer*/)
 
 unsigned int NodeTriangle::getSample(QPoint const& point) const
 {
-    const float t = WaveHelpers::coordinate(point, m_dirAxis) * m_step + m_phasePeriods;
-    const float frac = WaveHelpers::periodFraction(t);
+    const float frac = WaveHelpers::periodFractionAt(point, m_dirAxis, m_step, m_phasePeriods);
     float level;
     if (frac > m_peak)
         level = (frac - m_peak) * m_fallingSlope + m_oneLevel;

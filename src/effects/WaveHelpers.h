@@ -48,6 +48,22 @@ inline float periodFraction(float t)
     return t - whole;
 }
 
+// Periods per pixel along axis for freq periods across the picture; false without a picture.
+inline bool periodStep(VyxNode const* node, int axis, float freq, float& step)
+{
+    const float size = imageSize(node, axis);
+    if (size <= 0.0f)
+        return false;
+    step = freq / size;
+    return true;
+}
+
+// The fraction of its period that point is at.
+inline float periodFractionAt(QPoint const& point, int axis, float step, float phasePeriods)
+{
+    return periodFraction(coordinate(point, axis) * step + phasePeriods);
+}
+
 // A level in 0..1 as a channel byte, rounded half up in single precision.
 inline unsigned int levelByte(float level)
 {

@@ -8,31 +8,6 @@
 using namespace KelVyxNodes;
 using namespace EffectTest;
 
-TEST(BaseGeneratorNode, TerminalKindsFollowTheLinks)
-{
-    VyxNodeGraph graph;
-    auto* solid = new SolidNode(-1);
-    auto* node = new InvertNode(-1);
-    auto* downstream = new InvertNode(-1);
-    graph.addNode(solid, -1);
-    graph.addNode(node, -1);
-    graph.addNode(downstream, -1);
-    EXPECT_NE(node->toBase1DGenerator(), nullptr);
-    ASSERT_EQ(solid->connect(QStringLiteral("out"), node, QStringLiteral("in")), 0);
-    EXPECT_EQ(node->outputTerminal()->outputMask(), 5u);
-    EXPECT_EQ(node->toBase1DGenerator(), nullptr);
-    node->inputTerminal()->disconnectAll();
-    EXPECT_EQ(node->outputTerminal()->outputMask(), 7u);
-    // Output linked first to a one-channel input narrows the input: a colour peer no longer fits.
-    downstream->inputTerminal()->setInputMask(2);
-    ASSERT_EQ(node->connect(QStringLiteral("out"), downstream, QStringLiteral("in")), 0);
-    EXPECT_EQ(node->inputTerminal()->inputMask(), 2u);
-    EXPECT_EQ(solid->connect(QStringLiteral("out"), node, QStringLiteral("in")), -1);
-    node->outputTerminal()->disconnectAll();
-    EXPECT_EQ(node->inputTerminal()->inputMask(), 6u);
-    EXPECT_EQ(node->outputTerminal()->outputMask(), 7u);
-}
-
 TEST(BaseGeneratorNode, RefusesAnInputWithoutGenerator)
 {
     VyxNodeGraph graph;

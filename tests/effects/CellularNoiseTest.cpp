@@ -175,27 +175,6 @@ TEST(CellularNoise, PrunedSearchFindsTheNearestPointsOfTheBlock)
     EXPECT_TRUE(sawPlateau);
 }
 
-TEST(CellularNoise, ShellSearchFindsTheNearestPointsIn3D)
-{
-    for (unsigned seed : {0u, 42u, kTwoPoints + 1u}) {
-        for (float t = -2.3f; t < 2.3f; t += 0.23f) {
-            const float x = t;
-            const float y = 0.61f * t + 0.37f;
-            const float z = -1.3f * t + 0.11f;
-            const Nearest w = bruteForce(x, y, z, seed, Kind::Worley);
-            const Nearest m = bruteForce(x, y, z, seed, Kind::Manhattan);
-            const Nearest v = bruteForce(x, y, z, seed, Kind::Voronoi);
-            EXPECT_EQ(worleyF1Noise3D(x, y, z, seed), w.f1 - 0.4f) << t;
-            EXPECT_EQ(worleyF2Noise3D(x, y, z, seed), w.f2 - 0.6f) << t;
-            EXPECT_EQ(manhattanF1Noise3D(x, y, z, seed), m.f1 - 0.7f) << t;
-            EXPECT_EQ(manhattanF2Noise3D(x, y, z, seed), m.f2 - 1.1f) << t;
-            EXPECT_EQ(voronoiNoise3D(x, y, z, seed), unitRandom(v.identity) - 0.5f) << t;
-            EXPECT_EQ(voronoiF1F2Noise3D(x, y, z, seed), 2.0f * (v.f2 - v.f1) - 0.5f) << t;
-            EXPECT_EQ(voronoiCracksNoise3D(x, y, z, seed), v.f2 > 1.1f * v.f1 ? 0.5f : -0.5f) << t;
-        }
-    }
-}
-
 TEST(CellularNoise, NoFeaturePointLeavesFarDistancesAndIdentityZero)
 {
     ASSERT_EQ(poisson_count[kNoPoints >> 24], 0);
@@ -220,17 +199,6 @@ TEST(CellularNoise, NoFeaturePointLeavesFarDistancesAndIdentityZero)
         identity = 0xdeadbeef;
         baseVoronoiNoise3D(x, y, x, kNoPoints, 1, pair, identity);
         EXPECT_EQ(identity, 0u);
-    }
-}
-
-TEST(CellularNoise, RepeatedPointsMakeF2EqualF1)
-{
-    for (float x = -2.0f; x < 2.0f; x += 0.31f) {
-        const float y = 1.7f - x;
-        EXPECT_EQ(voronoiF1F2Noise2D(x, y, kTwoPoints), -0.5f);
-        EXPECT_EQ(voronoiCracksNoise2D(x, y, kTwoPoints), -0.5f);
-        EXPECT_EQ(worleyF2Noise2D(x, y, kTwoPoints), bruteForce2D(x, y, kTwoPoints, Kind::Worley).f1 - 0.6f);
-        EXPECT_EQ(voronoiF1F2Noise3D(x, y, 0.5f, kFivePoints), -0.5f);
     }
 }
 

@@ -48,15 +48,6 @@ public:
 
 } // namespace
 
-TEST(ConstNode, UnlinkedNodeGivesMidGrey)
-{
-    NodeConst node(1);
-    EXPECT_EQ(node.getSample(QPoint(5, 7)), 128u);
-    EXPECT_EQ(node.getSample3(QPoint(5, 7)), 0x808080u);
-    const KelUtils::Color colour = node.paramContainer()->getColorParam("value3d");
-    EXPECT_FLOAT_EQ(colour.red, 0.21951973f);
-}
-
 TEST(ConstNode, RendersColourAndValue)
 {
     EffectHarness h(makeImage(3, 2, 0xFF102030u));
@@ -102,19 +93,6 @@ TEST(SineNode, AlongXWithSaturationAndPhase)
     h.expectColumns({{0, 127}, {50, 0}});
 }
 
-TEST(SineNode, AlongYThePeriodIsTheHeightOverTheFrequency)
-{
-    WaveHarness<NodeSine> h(3, 100);
-    h.params()->setListParam("dirAxis", 1);
-    h.params()->setFloatParam("freq", 2.0f);
-    ASSERT_EQ(h.render(), 0);
-    const std::pair<int, unsigned int> rows[] = {{0, 255}, {12, 136}, {25, 0}, {37, 119}, {50, 255}, {99, 254}};
-    for (auto const& [y, value] : rows) {
-        for (int x = 0; x < 3; ++x)
-            EXPECT_EQ(h.pixel(x, y), grey(value)) << x << "," << y;
-    }
-}
-
 TEST(PulseNode, PhaseShiftsAQuarterPeriodAndLevelsScale)
 {
     WaveHarness<NodePulse> h;
@@ -133,17 +111,6 @@ TEST(TriangleNode, SymmetricAndSawtoothShapes)
     h.expectColumns({{0, 0}, {50, 128}, {100, 255}, {150, 128}, {199, 3}});
     h.params()->setFloatParam("peak", 1.0f); // rising sawtooth
     h.expectColumns({{0, 0}, {50, 64}, {100, 128}, {150, 191}, {199, 254}});
-}
-
-TEST(TriangleNode, PeakAtZeroStartsEachPeriodAtTheOneLevel)
-{
-    WaveHarness<NodeTriangle> h;
-    h.params()->setFloatParam("peak", 0.0f); // falling sawtooth, no rising edge
-    h.expectColumns({{0, 255}, {50, 191}, {100, 128}, {150, 64}, {199, 1}});
-    // Equal levels make both slopes 0 / 0 as well.
-    h.params()->setFloatParam("zeroLevel", 0.5f);
-    h.params()->setFloatParam("oneLevel", 0.5f);
-    h.expectColumns({{0, 128}, {1, 128}, {150, 128}});
 }
 
 TEST(WaveNodes, WithoutAPictureThePreparationAbortsTheRender)

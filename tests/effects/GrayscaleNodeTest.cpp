@@ -44,13 +44,6 @@ struct GreyRig
 
 } // namespace
 
-TEST(GrayscaleNode, UnlinkedInputGivesMidGrey)
-{
-    NodeGrayscale node(1);
-    EXPECT_EQ(node.getSample(kPoint), 128u);
-    EXPECT_EQ(node.getSample3(kPoint), 0x808080u);
-}
-
 TEST(GrayscaleNode, EveryConversionByHand)
 {
     GreyRig rig;

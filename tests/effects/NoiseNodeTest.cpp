@@ -53,20 +53,6 @@ const QPoint points[] = {{0, 0}, {3, 2}, {7, 5}, {123, 45}, {618, 977}};
 
 } // namespace
 
-TEST(NoiseNode, NewNodeRendersPerlinInRgbFromThreeSeeds)
-{
-    EffectHarness h(makeImage(8, 6));
-    auto* noise = h.add<NodeNoise>();
-    h.output(noise, "out");
-    ASSERT_EQ(h.render(), 0);
-    for (int y = 0; y < 6; ++y) {
-        for (int x = 0; x < 8; ++x)
-            EXPECT_EQ(h.pixel(x, y), 0xFF000000u | expectedRgb(&KelUtils::perlinNoise2D, QPoint(x, y), 0)) << x << "," << y;
-    }
-    // Gradient noise vanishes at whole coordinates: 0.5 x 255 + 0.5 = 128 in every channel.
-    EXPECT_EQ(h.pixel(0, 0), 0xFF808080u);
-}
-
 TEST(NoiseNode, EveryTypeSamplesItsBasisFunction)
 {
     const KelUtils::NoiseFunction2D bases[] = {

@@ -38,58 +38,6 @@ constexpr Sample kSamples[] = {{0.3f, 0.7f, 0u}, {1.25f, -2.5f, 3u}, {10.1f, 4.2
 
 } // namespace
 
-TEST(NoiseTables, PermutationIsDoubledAndComplete)
-{
-    EXPECT_EQ(noise_perm[0], 215u);
-    EXPECT_EQ(noise_perm[1], 164u);
-    EXPECT_EQ(noise_perm[117], 130u);
-    EXPECT_EQ(noise_perm[215], 117u);
-    EXPECT_EQ(noise_perm[255], 104u);
-    std::array<int, 256> seen{};
-    for (int i = 0; i < 256; ++i) {
-        EXPECT_EQ(noise_perm[i + 256], noise_perm[i]) << i;
-        ASSERT_LT(noise_perm[i], 256u);
-        ++seen[noise_perm[i]];
-    }
-    EXPECT_TRUE(std::all_of(seen.begin(), seen.end(), [](int n) { return n == 1; }));
-}
-
-TEST(NoiseTables, SimplexTableRanksTheOffsets)
-{
-    // Every ordering of four distinct offsets selects the row of its six comparisons,
-    // and that row holds each axis's rank; rows no ordering reaches are zero.
-    std::array<std::array<std::uint8_t, 4>, 64> expected{};
-    std::array<int, 4> v = {0, 1, 2, 3};
-    do {
-        const unsigned row = (v[0] > v[1] ? 32u : 0u) + (v[0] > v[2] ? 16u : 0u) + (v[1] > v[2] ? 8u : 0u)
-                             + (v[0] > v[3] ? 4u : 0u) + (v[1] > v[3] ? 2u : 0u) + (v[2] > v[3] ? 1u : 0u);
-        for (int a = 0; a < 4; ++a)
-            expected[row][a] = static_cast<std::uint8_t>(v[a]);
-    } while (std::next_permutation(v.begin(), v.end()));
-    for (int row = 0; row < 64; ++row)
-        for (int a = 0; a < 4; ++a)
-            EXPECT_EQ(simplex[row][a], expected[row][a]) << "row " << row << " axis " << a;
-}
-
-TEST(NoiseHelpers, FastFloorAndUnitRandom)
-{
-    EXPECT_EQ(fastFloor(1.5f), 1);
-    EXPECT_EQ(fastFloor(3.0f), 3);
-    EXPECT_EQ(fastFloor(0.0f), 0);
-    EXPECT_EQ(fastFloor(-0.5f), -1);
-    // Negative whole numbers land at the far end of the cell to their left.
-    EXPECT_EQ(fastFloor(-2.0f), -3);
-    EXPECT_EQ(latticeFraction(-2.0f, fastFloor(-2.0f)), 1.0f);
-    // Out of 32-bit range and non-finite values stay defined.
-    EXPECT_EQ(fastFloor(std::numeric_limits<float>::quiet_NaN()), 0);
-    EXPECT_EQ(fastFloor(std::numeric_limits<float>::infinity()), 0);
-    EXPECT_EQ(latticeFraction(-1e20f, fastFloor(-1e20f)), 1.0f);
-    EXPECT_EQ(latticeFraction(1e20f, fastFloor(1e20f)), 0.0f);
-
-    // ((0 ^ 0x698b58) * 987654323) & 0x7fffff = 0x382e88 = 3681928.
-    EXPECT_EQ(unitRandom(0), 3681928.0f / 8388608.0f);
-}
-
 TEST(RandomNoise, HandWorkedValues)
 {
     // Cell (0, 0), seed 0: hash 0, so 2 * unitRandom(0) - 1.

@@ -82,30 +82,6 @@ TEST(JoinNode, ChannelsFromOwnInputsThenGreyThenDefault)
     EXPECT_EQ(join.getSample3(kPoint), 0x123456u);
 }
 
-TEST(JoinNode, DefaultColourBytesFollowEveryChange)
-{
-    NodeJoin join(1);
-    KelUtils::ParameterContainer* c = join.paramContainer();
-    ASSERT_EQ(c->setColorParam(QStringLiteral("defColor"), KelUtils::Color(1.0f, 1.0f, 1.0f, 0.0f)), 0);
-    EXPECT_EQ(join.getSample3(kPoint), 0xFFFFFFu);
-    // Over-bright is held at 255.
-    ASSERT_EQ(c->setColorParam(QStringLiteral("defColor"), KelUtils::Color(5.0f, 0.0f, 1e30f, 1.0f)), 0);
-    EXPECT_EQ(join.getSample3(kPoint), 0xFF00FFu);
-
-    // A loaded document: stored negative channels become 0.
-    QDomDocument document;
-    QDomElement root = document.createElement(QStringLiteral("root"));
-    ASSERT_EQ(c->storeState(document, root, false, false), 0);
-    QDomElement section = root.firstChildElement();
-    QDomElement param = section.firstChildElement(QStringLiteral("paramset")).firstChildElement();
-    while (!param.isNull() && param.attribute(QStringLiteral("name")) != QLatin1String("defColor"))
-        param = param.nextSiblingElement();
-    ASSERT_FALSE(param.isNull());
-    param.setAttribute(QStringLiteral("r"), QStringLiteral("-3"));
-    ASSERT_EQ(c->loadState(section), 0);
-    EXPECT_EQ(join.getSample3(kPoint) >> 16, 0u);
-}
-
 TEST(SplitJoinRender, SplitChannelsRejoinedInAnotherOrder)
 {
     EffectTest::EffectHarness h(EffectTest::makeGradientImage(4, 3));

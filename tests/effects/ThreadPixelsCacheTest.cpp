@@ -52,20 +52,6 @@ TEST(NodeCache, ImpossibleSizesLeaveItInvalid)
     EXPECT_TRUE(cache.valid);
 }
 
-TEST(ThreadPixelsCache, FreshForEveryRender)
-{
-    ThreadPixelsCache<unsigned int> cache;
-    cache.init(4, 3);
-    cache.local().store(1, 1, 99u);
-    unsigned int v = 0;
-    EXPECT_TRUE(cache.local().lookup(1, 1, v));
-    cache.init(4, 3); // same size, next render
-    EXPECT_FALSE(cache.local().lookup(1, 1, v));
-    cache.init(8, 8);
-    EXPECT_EQ(cache.local().width, 8);
-    EXPECT_TRUE(cache.local().valid);
-}
-
 TEST(ThreadPixelsCache, EveryThreadHasItsOwnMemo)
 {
     ThreadPixelsCache<unsigned char> cache;

@@ -139,10 +139,3 @@ TEST_F(ColorFieldTest, PaintsBorderAndSwatchButNoFocusFrameWhenUnfocused)
     image = renderWidget(*field);
     EXPECT_EQ(pixel(image, 1, 1), DISABLED);
 }
-
-TEST_F(ColorFieldTest, TransparentColourShowsWhatLiesBeneath)
-{
-    field->setColor(QColor(255, 255, 255, 0));
-    const QImage image = renderWidget(*field);
-    EXPECT_EQ(pixel(image, 20, 10).alpha(), 0);
-}

@@ -83,15 +83,6 @@ TEST_F(DockTitleBarTest, DockWidgetHasCloseAndMaximiseOnlyDockedOrFloating)
     }
 }
 
-TEST_F(DockTitleBarTest, TitleBarWithoutParentHasNoButtons)
-{
-    QWidget bar;
-    bar.resize(100, 25);
-    for (int button : {CLOSE, MAXIMIZE, MINIMIZE, HELP})
-        EXPECT_TRUE(titleBarButtonRect(&bar, button).isNull()) << button;
-    EXPECT_TRUE(titleBarButtonRect(nullptr, CLOSE).isNull());
-}
-
 TEST_F(DockTitleBarTest, BarWithoutParentHasNoButtonsNoTitleAndNoDrag)
 {
     const QColor font(255, 0, 0);

@@ -81,11 +81,4 @@ TEST(GLViewTest, LeftDragTurnsAboutXAndYRightDragAboutXAndZ)
     EXPECT_EQ(widget.yRotation(), 88);
 }
 
-TEST(GLViewTest, ViewportIsTheCentredSquare)
-{
-    EXPECT_EQ(KelGLWidget::viewportRect(300, 200), QRect(50, 0, 200, 200));
-    EXPECT_EQ(KelGLWidget::viewportRect(200, 301), QRect(0, 50, 200, 200));
-    EXPECT_EQ(KelGLWidget::viewportRect(64, 64), QRect(0, 0, 64, 64));
-}
-
 } // namespace

@@ -34,20 +34,6 @@ QImage face(KelHelpButton& button)
     return image;
 }
 
-TEST(HelpButtonTest, StyleChangeFixesTheSizeToTheNormalPicture)
-{
-    KelHelpButton button;
-    EXPECT_TRUE(button.text().isEmpty());
-    EXPECT_EQ(button.sizeHint(), QPixmap(NORMAL).size());
-    EXPECT_EQ(button.minimumSize(), QSize(0, 0));
-    EXPECT_EQ(button.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
-
-    QEvent change(QEvent::StyleChange);
-    EXPECT_TRUE(QApplication::sendEvent(&button, &change));
-    EXPECT_EQ(button.minimumSize(), QPixmap(NORMAL).size());
-    EXPECT_EQ(button.maximumSize(), QPixmap(NORMAL).size());
-}
-
 TEST(HelpButtonTest, FaceFollowsTheButtonState)
 {
     KelHelpButton button;

@@ -59,22 +59,6 @@ protected:
     KelStyle style;
 };
 
-TEST_F(KelStyleButtonsTest, BevelGradientFollowsDefaultAndSunken)
-{
-    const QStyle::State on = QStyle::State_Enabled;
-    EXPECT_EQ(pixel(bevel(button(on)), 20, 10), kPlain);
-    EXPECT_EQ(pixel(bevel(button(on, true)), 20, 10), kDefault);
-    EXPECT_EQ(pixel(bevel(button(on | QStyle::State_Sunken)), 20, 10), kPressed);
-    EXPECT_EQ(pixel(bevel(button(on | QStyle::State_Sunken, true)), 20, 10), kPressedDefault);
-}
-
-TEST_F(KelStyleButtonsTest, DisabledBevelPaintsAtHalfOpacity)
-{
-    const QImage image = bevel(button(QStyle::State_None));
-    EXPECT_NEAR(qAlpha(image.pixel(20, 10)), 128, 1);
-    EXPECT_EQ(qAlpha(bevel(button(QStyle::State_Enabled)).pixel(20, 10)), 255);
-}
-
 // ---------------------------------------------------------------------------------------------
 
 class KelStyleToolButtonLabelTest : public KelStyleButtonsTest
@@ -198,27 +182,6 @@ protected:
     QTabBar* tabBar = nullptr;
     KelStyle style;
 };
-
-TEST_F(KelStyleTabsTest, SelectedTabShape)
-{
-    const QStyleOptionTab option = tab(0, QStyle::State_Enabled | QStyle::State_Selected);
-    const QRect r = option.rect.adjusted(0, 0, -2, 0);
-    const QImage image = shape(option);
-    const int midY = (r.top() + r.bottom()) / 2;
-    EXPECT_EQ(pixel(image, r.left(), midY), kSelBorder);
-    EXPECT_EQ(pixel(image, r.right(), midY), kSelBorder);
-    EXPECT_EQ(pixel(image, r.left() + 1, midY), kSelSides);
-    EXPECT_EQ(pixel(image, r.right() - 1, midY), kSelSides);
-    EXPECT_EQ(pixel(image, r.center().x(), midY), kSelFill);
-    EXPECT_EQ(pixel(image, r.center().x(), r.top() + 1), kSelTop);
-    EXPECT_EQ(pixel(image, r.left() + 1, r.top() + 1), kSelCorner);
-    EXPECT_EQ(pixel(image, r.right() - 1, r.top() + 1), kSelCorner);
-    // The selected tab opens downwards into the page: no border on its last rows.
-    EXPECT_EQ(pixel(image, r.left() + 1, r.bottom()), kSelSides);
-    EXPECT_FALSE(containsColor(image, QRect(r.left(), r.bottom() - 1, r.width(), 2), kSelBorder));
-    // The two columns at the right end stay free for the neighbour.
-    EXPECT_TRUE(isTransparent(image, r.right() + 1, midY));
-}
 
 TEST_F(KelStyleTabsTest, AddButtonInsideTheLastTab)
 {

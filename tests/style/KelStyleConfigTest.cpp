@@ -89,50 +89,6 @@ TEST_F(KelStyleConfigTest, EmptyValuesAreStoredValuesNotAbsentOnes)
     EXPECT_TRUE(store()->value<QPixmap>(QStringLiteral("nullPixmap")).isNull());
 }
 
-TEST_F(KelStyleConfigTest, KeysAreExactAndCaseSensitive)
-{
-    store()->add(QStringLiteral("ComboBox.borderPen"), QPen(Qt::red, 3));
-
-    EXPECT_EQ(store()->value<QPen>(QStringLiteral("combobox.borderpen")), QPen());
-    EXPECT_EQ(store()->value<QPen>(QStringLiteral("ComboBox.borderPen ")), QPen());
-    EXPECT_EQ(store()->value<QPen>(QStringLiteral("ComboBox")), QPen());
-    EXPECT_EQ(store()->value<QPen>(QStringLiteral("ComboBox.borderPen")).width(), 3);
-}
-
-TEST_F(KelStyleConfigTest, StandardConversionsApply)
-{
-    store()->add(QStringLiteral("named"), QStringLiteral("red"));
-    store()->add(QStringLiteral("hex"), QStringLiteral("#102030"));
-    store()->add(QStringLiteral("yes"), QStringLiteral("true"));
-    store()->add(QStringLiteral("no"), QStringLiteral("false"));
-    QImage image(9, 4, QImage::Format_ARGB32);
-    image.fill(qRgba(0, 0, 255, 255));
-    store()->add(QStringLiteral("picture"), image);
-
-    EXPECT_EQ(store()->value<QColor>(QStringLiteral("named")), QColor(Qt::red));
-    EXPECT_EQ(store()->value<QColor>(QStringLiteral("hex")), QColor(0x10, 0x20, 0x30));
-    EXPECT_TRUE(store()->value<bool>(QStringLiteral("yes")));
-    EXPECT_FALSE(store()->value<bool>(QStringLiteral("no")));
-
-    const QPixmap pixmap = store()->value<QPixmap>(QStringLiteral("picture"));
-    ASSERT_FALSE(pixmap.isNull());
-    EXPECT_EQ(pixmap.size(), QSize(9, 4));
-    EXPECT_EQ(pixmap.toImage().pixel(3, 2), qRgba(0, 0, 255, 255));
-}
-
-TEST_F(KelStyleConfigTest, OnlyAStoredGradientGivesAGradient)
-{
-    store()->add(QStringLiteral("aPen"), QPen(Qt::red, 2));
-    store()->add(QStringLiteral("aBrush"), QBrush(sampleGradient()));
-    store()->add(QStringLiteral("aColor"), QColor(Qt::red));
-    store()->add(QStringLiteral("aWord"), QStringLiteral("QLinearGradient"));
-
-    for (const char* key : {"aPen", "aBrush", "aColor", "aWord", "absent"}) {
-        const QLinearGradient found = store()->value<QLinearGradient>(QString::fromLatin1(key));
-        EXPECT_EQ(found, QLinearGradient()) << key;
-    }
-}
-
 TEST_F(KelStyleConfigTest, CopyTakesTheCurrentValueOnlyWhenTheSourceExists)
 {
     EXPECT_FALSE(store()->copy(QStringLiteral("absent"), QStringLiteral("target")));
@@ -155,23 +111,4 @@ TEST_F(KelStyleConfigTest, CopyTakesTheCurrentValueOnlyWhenTheSourceExists)
         ASSERT_TRUE(store()->copy(QStringLiteral("from"), QStringLiteral("copy%1").arg(i)));
     EXPECT_EQ(store()->value<QColor>(QStringLiteral("copy199")), QColor(Qt::blue));
     EXPECT_EQ(store()->value<QColor>(QStringLiteral("from")), QColor(Qt::blue));
-}
-
-TEST_F(KelStyleConfigTest, ClearDropsEveryValueIncludingPixmaps)
-{
-    QPixmap pixmap = samplePixmap();
-    store()->add(QStringLiteral("splash"), pixmap);
-    store()->add(QStringLiteral("K.sizeHint"), QSize(3, 3));
-
-    store()->clear();
-
-    EXPECT_FALSE(store()->contains(QStringLiteral("splash")));
-    EXPECT_TRUE(store()->value<QPixmap>(QStringLiteral("splash")).isNull());
-    EXPECT_FALSE(store()->value<QSize>(QStringLiteral("K.sizeHint")).isValid());
-    // The store no longer shares the pixmap's data.
-    EXPECT_TRUE(pixmap.isDetached());
-
-    // The store stays usable.
-    store()->add(QStringLiteral("splash"), pixmap);
-    EXPECT_EQ(store()->value<QPixmap>(QStringLiteral("splash")).cacheKey(), pixmap.cacheKey());
 }

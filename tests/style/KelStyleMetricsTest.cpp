@@ -163,15 +163,4 @@ TEST_F(KelStyleMetricsTest, StyleHints)
     EXPECT_EQ(style.styleHint(QStyle::SH_TabBar_CloseButtonPosition), int(QTabBar::RightSide));
 }
 
-TEST_F(KelStyleMetricsTest, FormLayoutAdoptsTheHints)
-{
-    QWidget form;
-    form.setStyle(&style);
-    auto* layout = new QFormLayout(&form);
-    EXPECT_EQ(layout->labelAlignment(), Qt::AlignRight);
-    EXPECT_EQ(layout->rowWrapPolicy(), QFormLayout::DontWrapRows);
-    EXPECT_EQ(layout->fieldGrowthPolicy(), QFormLayout::AllNonFixedFieldsGrow);
-    EXPECT_EQ(layout->formAlignment(), Qt::AlignLeft | Qt::AlignTop);
-}
-
 } // namespace

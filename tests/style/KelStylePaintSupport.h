@@ -77,16 +77,6 @@ inline bool containsInk(const QImage& image, const QRect& area, const QColor& co
     return false;
 }
 
-inline bool anyPainted(const QImage& image, const QRect& area)
-{
-    const QRect inside = area.intersected(image.rect());
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        for (int x = inside.left(); x <= inside.right(); ++x)
-            if (qAlpha(image.pixel(x, y)) > 0)
-                return true;
-    return false;
-}
-
 inline bool isTransparent(const QImage& image, int x, int y)
 {
     return qAlpha(image.pixel(x, y)) == 0;

@@ -67,22 +67,6 @@ protected:
     KelStyle style;
 };
 
-TEST_F(KelStylePolishTest, CommonPaletteAndFont)
-{
-    QWidget plain;
-    style.polish(&plain);
-    EXPECT_EQ(role(plain, QPalette::Window), kWindow);
-    EXPECT_EQ(role(plain, QPalette::Window, QPalette::Inactive), kWindow);
-    EXPECT_EQ(role(plain, QPalette::WindowText), kWindowText);
-    EXPECT_EQ(role(plain, QPalette::WindowText, QPalette::Disabled), kDisabledWindowText);
-    EXPECT_EQ(role(plain, QPalette::Highlight), QColor(40, 90, 160));
-    EXPECT_EQ(plain.font().family(), QStringLiteral("Geneva"));
-    EXPECT_EQ(plain.font().pixelSize(), 11);
-    EXPECT_EQ(plain.font().weight(), QFont::Normal);
-    EXPECT_NEAR(plain.font().letterSpacing(), 1.33, 0.01);
-    EXPECT_EQ(QToolTip::palette().color(QPalette::ToolTipText), QColor(70, 71, 72));
-}
-
 TEST_F(KelStylePolishTest, FirstMatchingClassDecides)
 {
     QLabel label;
@@ -128,16 +112,6 @@ TEST_F(KelStylePolishTest, MenuBarTabBarAndToolButtons)
     style.polish(&loose);
     EXPECT_EQ(role(loose, QPalette::ButtonText), QColor(60, 61, 62));
     EXPECT_TRUE(loose.hasMouseTracking());
-}
-
-TEST_F(KelStylePolishTest, DockWidgetsShowNoNativeTitleBar)
-{
-    QDockWidget dock;
-    style.polish(&dock);
-    QWidget* title = dock.titleBarWidget();
-    ASSERT_NE(title, nullptr);
-    EXPECT_EQ(title->metaObject(), &QWidget::staticMetaObject);
-    EXPECT_EQ(title->parentWidget(), &dock);
 }
 
 TEST_F(KelStylePolishTest, MainWindowGetsATopToolBarWithASpacerPerPolish)

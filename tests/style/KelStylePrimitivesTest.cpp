@@ -100,13 +100,6 @@ TEST_F(KelStylePrimitivesTest, CheckBoxPixmapFollowsTheState)
     EXPECT_TRUE(isClear(paint(S::PE_IndicatorCheckBox, option(rect, S::State_Off | S::State_Enabled))));
 }
 
-TEST_F(KelStylePrimitivesTest, NoFocusRectangles)
-{
-    EXPECT_TRUE(isClear(paint(QStyle::PE_FrameFocusRect,
-                              option(QRect(0, 0, 20, 20), QStyle::State_Enabled | QStyle::State_HasFocus),
-                              nullptr, Qt::white)));
-}
-
 TEST_F(KelStylePrimitivesTest, HeaderArrowIsABlackTriangle)
 {
     QStyleOptionHeader header;
@@ -161,19 +154,6 @@ TEST_F(LineEditPanel, FrameWithOpenCornersAroundAnInnerOutline)
     EXPECT_EQ(pixel(image, 16, 12), kBlue);
     // No focus ring without focus.
     EXPECT_EQ(qAlpha(image.pixel(0, 7)), 0);
-}
-
-TEST_F(LineEditPanel, StyledPanelFramesLookLikeLineEdits)
-{
-    QScrollArea area;
-    QStyleOptionFrame frame;
-    frame.rect = QRect(0, 0, 30, 20);
-    frame.state = QStyle::State_Enabled;
-    frame.frameShape = QFrame::StyledPanel;
-    const QImage asFrame = paint(QStyle::PE_Frame, frame, &area);
-    const QImage asLineEdit = paint(QStyle::PE_PanelLineEdit, frame, &area);
-    EXPECT_EQ(asFrame, asLineEdit);
-    EXPECT_FALSE(isClear(asFrame));
 }
 
 TEST_F(KelStylePrimitivesTest, CheckedToolButtonUnderThePointerShowsTheHoverPanel)

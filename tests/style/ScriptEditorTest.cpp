@@ -86,16 +86,6 @@ protected:
     KelScriptEditor* editor = nullptr;
 };
 
-TEST_F(ScriptEditorTest, GutterColoursAndLineHighlightComeFromTheStore)
-{
-    EXPECT_EQ(editor->lineHighlightColor(), QColor(40, 40, 40));
-    const QPalette palette = editor->lineNumberAreaPalette();
-    EXPECT_EQ(palette.color(QPalette::Inactive, QPalette::Window), QColor(0, 0, 0));
-    EXPECT_EQ(palette.color(QPalette::Disabled, QPalette::Text), QColor(0, 0, 255));
-    EXPECT_EQ(palette.color(QPalette::Active, QPalette::HighlightedText), QColor(255, 0, 0));
-    EXPECT_EQ(editor->highlighter()->document(), editor->document());
-}
-
 TEST_F(ScriptEditorTest, OpeningBracketsAreClosedWithoutOvertyping)
 {
     show();
@@ -110,17 +100,6 @@ TEST_F(ScriptEditorTest, OpeningBracketsAreClosedWithoutOvertyping)
     type("[{");
     EXPECT_EQ(editor->toPlainText(), QStringLiteral("[{}]"));
     EXPECT_EQ(column(), 2);
-}
-
-TEST_F(ScriptEditorTest, TabFillsToTheNextIndentationStop)
-{
-    show();
-    press(Qt::Key_Tab);
-    EXPECT_EQ(editor->toPlainText(), QStringLiteral("    "));
-    setText(QStringLiteral("abcdef"), 0, 6);
-    press(Qt::Key_Tab);
-    EXPECT_EQ(editor->toPlainText(), QStringLiteral("abcdef  "));
-    EXPECT_EQ(column(), 8);
 }
 
 TEST_F(ScriptEditorTest, IndentationWidthBelowOneCountsAsOne)

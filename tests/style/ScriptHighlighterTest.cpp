@@ -73,20 +73,6 @@ TEST_F(ScriptHighlighterTest, BlockCommentSpansLinesUpToItsEndDelimiter)
     EXPECT_EQ(document.findBlockByNumber(2).userState(), 0);
 }
 
-TEST_F(ScriptHighlighterTest, RuleListKeepsItsOrderWithPrivateTwice)
-{
-    highlighted(QString());
-    const auto rules = highlighter->highlightingRules();
-    ASSERT_EQ(rules.size(), 39);
-    EXPECT_EQ(rules.at(0).pattern.pattern(), QStringLiteral("\".*\""));
-    EXPECT_EQ(rules.at(5).pattern.pattern(), QStringLiteral("\\bchar\\b"));
-    EXPECT_EQ(rules.at(17).pattern.pattern(), QStringLiteral("\\bprivate\\b"));
-    EXPECT_EQ(rules.at(29).pattern.pattern(), QStringLiteral("\\bprivate\\b"));
-    EXPECT_EQ(rules.at(38).pattern.pattern(), QStringLiteral("\\bfalse\\b"));
-    for (const auto& rule : rules)
-        EXPECT_TRUE(rule.pattern.isValid()) << rule.pattern.pattern().toStdString();
-}
-
 TEST_F(ScriptHighlighterTest, OnlyTheFontStoredLeavesFormatsWithoutColours)
 {
     QSettings().setValue(QStringLiteral("KelScriptHighlighter::font"),

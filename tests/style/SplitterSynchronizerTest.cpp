@@ -126,17 +126,6 @@ TEST(SplitterSynchronizerTest, DeletesItselfWithTheLastSplitter)
     EXPECT_TRUE(synchronizer.isNull());
 }
 
-TEST_F(CrossingTest, HandleAtPosFindsTheHandleAfterEachSection)
-{
-    for (int pos = 100; pos <= 104; ++pos)
-        EXPECT_EQ(synchronizer->handleAtPos(pos), 0) << pos;
-    // Past the last section, where the splitter has no handle.
-    for (int pos = 155; pos <= 159; ++pos)
-        EXPECT_EQ(synchronizer->handleAtPos(pos), 1) << pos;
-    for (int pos : {-1, 0, 50, 99, 105, 154, 160, 1000})
-        EXPECT_EQ(synchronizer->handleAtPos(pos), -1) << pos;
-}
-
 TEST_F(CrossingTest, DragAtTheCrossingMovesTheChildrensHandle)
 {
     mouse(QEvent::MouseButtonPress, 102, Qt::LeftButton, Qt::LeftButton);

@@ -197,17 +197,3 @@ TEST(SynchronizedFormGeometryTest, HiddenLabelKeepsItsWidthButTakesNoHeight)
     host.layOut();
     EXPECT_EQ(f2->y(), 34); // 30 high, then the spacing
 }
-
-TEST(SynchronizedFormGeometryTest, HiddenLabelWidensTheColumnOfTheWholeGroup)
-{
-    Host a;
-    Host b;
-    QWidget* hiddenLabel = fixedWidget(90);
-    a.form->addRow(hiddenLabel, field());
-    QWidget* fieldB = field();
-    b.form->addRow(fixedWidget(40), fieldB);
-    hiddenLabel->hide();
-    b.form->setSynchronizedLayout(a.form);
-    b.layOut();
-    EXPECT_EQ(fieldB->x(), 96);
-}

@@ -117,19 +117,6 @@ TEST(SynchronizedFormLayoutTest, MisuseIsReportedWithTheFourWarnings)
     }
 }
 
-TEST(SynchronizedFormLayoutTest, ApplicationStyleGivesTheFormDefaults)
-{
-    KelStyle style;
-    QWidget host;
-    host.setStyle(&style);
-    auto* form = new Form(&host);
-    EXPECT_EQ(form->rowWrapPolicy(), Form::DontWrapRows);
-    EXPECT_EQ(form->fieldGrowthPolicy(), Form::AllNonFixedFieldsGrow);
-    EXPECT_EQ(form->formAlignment(), Qt::AlignLeft | Qt::AlignTop);
-    EXPECT_EQ(form->labelAlignment(), Qt::AlignRight);
-    host.setStyle(nullptr);
-}
-
 TEST(SynchronizedFormLayoutTest, GroupIsOneDirectionalAndSetOnlyOnChange)
 {
     QWidget hostA;

@@ -64,15 +64,6 @@ TEST_F(TabWidgetTest, ClosableTabGetsATitleBarCloseButton)
     EXPECT_EQ(closeButton(0), nullptr);
 }
 
-TEST_F(TabWidgetTest, ClosabilityStaysWithTheGivenIndex)
-{
-    tabs.setTabClosable(1, true);
-    tabs.removeTab(0);
-    // The tab that had index 1 is now tab 0; the entry stays at 1.
-    EXPECT_TRUE(tabs.isTabClosable(1));
-    EXPECT_FALSE(tabs.isTabClosable(0));
-}
-
 TEST_F(TabWidgetTest, CloseButtonRequestsClosingAndRemovesNothing)
 {
     tabs.setTabClosable(2, true);

@@ -29,22 +29,6 @@ protected:
 
 } // namespace
 
-TEST_F(TitleBarTest, BarIsAlways27HighAndHintsTheStoredSize)
-{
-    store()->add(QStringLiteral("KelTitleBar.sizeHint"), QSize(120, 27));
-    QWidget parent;
-    KelTitleBar bar(&parent);
-    bar.addWidget(new QLabel(QStringLiteral("A rather tall label\nwith two lines")));
-    EXPECT_EQ(bar.height(), 27);
-    EXPECT_EQ(bar.minimumHeight(), 27);
-    EXPECT_EQ(bar.maximumHeight(), 27);
-    EXPECT_EQ(bar.sizeHint(), QSize(120, 27));
-    EXPECT_EQ(bar.minimumSizeHint(), QSize(120, 27));
-
-    const QMargins margins = bar.layout()->contentsMargins();
-    EXPECT_EQ(margins, QMargins(0, 0, 0, 2));
-}
-
 TEST_F(TitleBarTest, BarPaintsTopBorderGradientBodyAndDoubleBottomBorder)
 {
     const QColor top(200, 0, 0);

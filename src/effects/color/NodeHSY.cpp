@@ -1,8 +1,6 @@
 #include "effects/color/NodeHSY.h"
 
-#include "effects/GeneratorLookup.h"
 #include "effects/NodeValueUtils.h"
-#include "effects/VyxTerminal.h"
 #include "effects/color/HSYColor.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
@@ -41,8 +39,7 @@ NodeHSY::NodeHSY(int id)
     : VyxNode(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
-    m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
-    m_alphaTerminal = addTerminal(QStringLiteral("alpha"), 2u, 0u);
+    m_inputs.addTerminals(this);
     addTerminal(QStringLiteral("out rgb"), 0u, 4u);
     addTerminal(QStringLiteral("out alpha"), 0u, 2u);
 
@@ -69,9 +66,9 @@ KelNodes::Node* NodeHSY::create(int uid)
 
 unsigned int NodeHSY::getSample3(QPoint const& point) const
 {
-    if (!m_colourInput)
+    if (!m_inputs.colour())
         return 0x808080u;
-    const HSYColor hsy(m_colourInput->getSample3(point));
+    const HSYColor hsy(m_inputs.colour()->getSample3(point));
     const int hueShift = std::clamp(m_hueShift, -360, 360);
     const double shift = transformToRealOne(hueShift < 0 ? -hueShift : hueShift, 0, 360)
                          * (hueShift < 0 ? -1.0 : 1.0);
@@ -83,34 +80,27 @@ unsigned int NodeHSY::getSample3(QPoint const& point) const
 
 unsigned int NodeHSY::getSample(QPoint const& point) const
 {
-    if (!m_alphaInput)
+    if (!m_inputs.alpha())
         return 128u;
-    const int v = int(m_alphaInput->getSample(point) & 0xFFu) + std::clamp(m_alphaOffset, -255, 255);
+    const int v = int(m_inputs.alpha()->getSample(point) & 0xFFu) + std::clamp(m_alphaOffset, -255, 255);
     return static_cast<unsigned int>(std::clamp(v, 0, 255));
 }
 
 int NodeHSY::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    if (own->name() == QLatin1String("rgb"))
-        getGeneratorInterface(&m_colourInput, peer);
-    else if (own->name() == QLatin1String("alpha"))
-        getGeneratorInterface(&m_alphaInput, peer);
+    m_inputs.connect(own, peer);
     return KelNodes::Node::onConnect(own, peer);
 }
 
 void NodeHSY::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    if (own->name() == QLatin1String("rgb"))
-        m_colourInput = nullptr;
-    else if (own->name() == QLatin1String("alpha"))
-        m_alphaInput = nullptr;
+    m_inputs.disconnect(own);
     KelNodes::Node::onDisconnect(own, peer);
 }
 
 void NodeHSY::resolveInputs()
 {
-    m_colourInput = linkedGenerator3D(m_rgbTerminal);
-    m_alphaInput = linkedGenerator1D(m_alphaTerminal);
+    m_inputs.resolve();
 }
 
 } // namespace KelVyxNodes

@@ -3,6 +3,7 @@
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
 #include "effects/VyxNode.h"
+#include "effects/color/ColourAlphaInputs.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -41,10 +42,7 @@ public:
 
 private:
     KelNodes::NodeParameterContainer m_container;
-    VyxTerminal* m_rgbTerminal = nullptr;
-    VyxTerminal* m_alphaTerminal = nullptr;
-    Base1DGenerator const* m_alphaInput = nullptr;
-    Base3DGenerator const* m_colourInput = nullptr;
+    ColourAlphaInputs m_inputs;
     int m_hueShift = 0;
     float m_saturationShift = 0.0f;
     float m_brightnessShift = 0.0f;

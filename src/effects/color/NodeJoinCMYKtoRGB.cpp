@@ -2,8 +2,6 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/ClassicColor.h"
-#include "effects/GeneratorLookup.h"
-#include "effects/VyxTerminal.h"
 #include "params/ParameterList.h"
 
 #include <QCoreApplication>
@@ -26,9 +24,9 @@ char const* const inputNames[] = {"c", "m", "y", "k"};
 NodeJoinCMYKtoRGB::NodeJoinCMYKtoRGB(int id)
     : Base3DGeneratorNode(id)
     , m_container(m_descriptor.typeId, QString(), this)
+    , m_inputs(inputNames, InputCount)
 {
-    for (int i = 0; i < InputCount; ++i)
-        m_terminal[i] = addTerminal(QString::fromLatin1(inputNames[i]), 2u, 0u);
+    m_inputs.addTerminals(this);
     addTerminal(QStringLiteral("rgb"), 0u, 4u);
 
     m_container.paramLists().append(KelUtils::ParameterList{QStringLiteral("basic"), true, {}});
@@ -49,40 +47,26 @@ unsigned int NodeJoinCMYKtoRGB::getSample3(QPoint const& point) const
 {
     int bytes[InputCount];
     for (int i = 0; i < InputCount; ++i)
-        bytes[i] = m_input[i] ? static_cast<int>(m_input[i]->getSample(point) & 0xFFu) : 0;
+        bytes[i] = m_inputs[i] ? static_cast<int>(m_inputs[i]->getSample(point) & 0xFFu) : 0;
     // Alpha 0: the packed colour has a zero top byte.
     return ClassicColor::fromCmyk(bytes[Cyan], bytes[Magenta], bytes[Yellow], bytes[Black], 0).rgba();
 }
 
-int NodeJoinCMYKtoRGB::inputIndex(QString const& terminalName)
-{
-    for (int i = 0; i < InputCount; ++i) {
-        if (terminalName == QLatin1String(inputNames[i]))
-            return i;
-    }
-    return -1;
-}
-
 int NodeJoinCMYKtoRGB::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    const int input = inputIndex(own->name());
-    if (input >= 0)
-        getGeneratorInterface(&m_input[input], peer);
+    m_inputs.connect(own, peer);
     return KelNodes::Node::onConnect(own, peer);
 }
 
 void NodeJoinCMYKtoRGB::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    const int input = inputIndex(own->name());
-    if (input >= 0)
-        m_input[input] = nullptr;
+    m_inputs.disconnect(own);
     KelNodes::Node::onDisconnect(own, peer);
 }
 
 void NodeJoinCMYKtoRGB::resolveInputs()
 {
-    for (int i = 0; i < InputCount; ++i)
-        m_input[i] = linkedGenerator1D(m_terminal[i]);
+    m_inputs.resolve();
 }
 
 } // namespace KelVyxNodes

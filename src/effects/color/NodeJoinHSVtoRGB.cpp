@@ -2,8 +2,6 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/ClassicColor.h"
-#include "effects/GeneratorLookup.h"
-#include "effects/VyxTerminal.h"
 #include "effects/color/HueByte.h"
 #include "params/ParameterList.h"
 
@@ -27,9 +25,9 @@ char const* const inputNames[] = {"h", "s", "v"};
 NodeJoinHSVtoRGB::NodeJoinHSVtoRGB(int id)
     : Base3DGeneratorNode(id)
     , m_container(m_descriptor.typeId, QString(), this)
+    , m_inputs(inputNames, InputCount)
 {
-    for (int i = 0; i < InputCount; ++i)
-        m_terminal[i] = addTerminal(QString::fromLatin1(inputNames[i]), 2u, 0u);
+    m_inputs.addTerminals(this);
     addTerminal(QStringLiteral("rgb"), 0u, 4u);
 
     m_container.paramLists().append(KelUtils::ParameterList{QStringLiteral("basic"), true, {}});
@@ -49,42 +47,28 @@ KelNodes::Node* NodeJoinHSVtoRGB::create(int uid)
 unsigned int NodeJoinHSVtoRGB::getSample3(QPoint const& point) const
 {
     auto byteOf = [&](Input input) {
-        return m_input[input] ? static_cast<int>(m_input[input]->getSample(point) & 0xFFu) : 0;
+        return m_inputs[input] ? static_cast<int>(m_inputs[input]->getSample(point) & 0xFFu) : 0;
     };
-    const int hue = m_input[Hue] ? byteToHue(byteOf(Hue)) : 0;
+    const int hue = m_inputs[Hue] ? byteToHue(byteOf(Hue)) : 0;
     // Alpha 0: the packed colour has a zero top byte.
     return ClassicColor::fromHsv(hue, byteOf(Saturation), byteOf(Value), 0).rgba();
 }
 
-int NodeJoinHSVtoRGB::inputIndex(QString const& terminalName)
-{
-    for (int i = 0; i < InputCount; ++i) {
-        if (terminalName == QLatin1String(inputNames[i]))
-            return i;
-    }
-    return -1;
-}
-
 int NodeJoinHSVtoRGB::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    const int input = inputIndex(own->name());
-    if (input >= 0)
-        getGeneratorInterface(&m_input[input], peer);
+    m_inputs.connect(own, peer);
     return KelNodes::Node::onConnect(own, peer);
 }
 
 void NodeJoinHSVtoRGB::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    const int input = inputIndex(own->name());
-    if (input >= 0)
-        m_input[input] = nullptr;
+    m_inputs.disconnect(own);
     KelNodes::Node::onDisconnect(own, peer);
 }
 
 void NodeJoinHSVtoRGB::resolveInputs()
 {
-    for (int i = 0; i < InputCount; ++i)
-        m_input[i] = linkedGenerator1D(m_terminal[i]);
+    m_inputs.resolve();
 }
 
 } // namespace KelVyxNodes

@@ -1,8 +1,6 @@
 #include "effects/color/NodeJoinHSY.h"
 
 #include "effects/Base1DGenerator.h"
-#include "effects/GeneratorLookup.h"
-#include "effects/VyxTerminal.h"
 #include "effects/color/HSYColor.h"
 #include "effects/color/HueByte.h"
 #include "params/ParameterList.h"
@@ -25,9 +23,9 @@ char const* const inputNames[] = {"h", "s", "y"};
 NodeJoinHSY::NodeJoinHSY(int id)
     : Base3DGeneratorNode(id)
     , m_container(m_descriptor.typeId, QString(), this)
+    , m_inputs(inputNames, InputCount)
 {
-    for (int i = 0; i < InputCount; ++i)
-        m_terminal[i] = addTerminal(QString::fromLatin1(inputNames[i]), 2u, 0u);
+    m_inputs.addTerminals(this);
     addTerminal(QStringLiteral("rgb"), 0u, 4u);
 
     m_container.paramLists().append(KelUtils::ParameterList{"basic", true, {}});
@@ -46,43 +44,29 @@ KelNodes::Node* NodeJoinHSY::create(int uid)
 
 unsigned int NodeJoinHSY::getSample3(QPoint const& point) const
 {
-    const int degrees = m_input[Hue] ? byteToHue(int(m_input[Hue]->getSample(point) & 0xFFu)) : 0;
-    const unsigned int s = m_input[Saturation] ? m_input[Saturation]->getSample(point) & 0xFFu : 0u;
-    const unsigned int y = m_input[Luma] ? m_input[Luma]->getSample(point) & 0xFFu : 0u;
+    const int degrees = m_inputs[Hue] ? byteToHue(int(m_inputs[Hue]->getSample(point) & 0xFFu)) : 0;
+    const unsigned int s = m_inputs[Saturation] ? m_inputs[Saturation]->getSample(point) & 0xFFu : 0u;
+    const unsigned int y = m_inputs[Luma] ? m_inputs[Luma]->getSample(point) & 0xFFu : 0u;
     return HSYColor::fromHSYint(static_cast<unsigned short>(degrees), static_cast<unsigned char>(s),
                                 static_cast<unsigned char>(y))
            & 0xFFFFFFu;
 }
 
-int NodeJoinHSY::inputIndex(QString const& terminalName)
-{
-    for (int i = 0; i < InputCount; ++i) {
-        if (terminalName == QLatin1String(inputNames[i]))
-            return i;
-    }
-    return -1;
-}
-
 int NodeJoinHSY::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    const int input = inputIndex(own->name());
-    if (input >= 0)
-        getGeneratorInterface(&m_input[input], peer);
+    m_inputs.connect(own, peer);
     return KelNodes::Node::onConnect(own, peer);
 }
 
 void NodeJoinHSY::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    const int input = inputIndex(own->name());
-    if (input >= 0)
-        m_input[input] = nullptr;
+    m_inputs.disconnect(own);
     KelNodes::Node::onDisconnect(own, peer);
 }
 
 void NodeJoinHSY::resolveInputs()
 {
-    for (int i = 0; i < InputCount; ++i)
-        m_input[i] = linkedGenerator1D(m_terminal[i]);
+    m_inputs.resolve();
 }
 
 } // namespace KelVyxNodes

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/color/JoinChannelInputs.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -34,11 +35,8 @@ public:
 private:
     enum Input { Hue, Saturation, Luma, InputCount };
 
-    static int inputIndex(QString const& terminalName);
-
     KelNodes::NodeParameterContainer m_container;
-    VyxTerminal* m_terminal[InputCount] = {nullptr, nullptr, nullptr};
-    Base1DGenerator const* m_input[InputCount] = {nullptr, nullptr, nullptr};
+    JoinChannelInputs m_inputs;
 };
 
 } // namespace KelVyxNodes

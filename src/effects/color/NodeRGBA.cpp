@@ -1,7 +1,5 @@
 #include "effects/color/NodeRGBA.h"
 
-#include "effects/GeneratorLookup.h"
-#include "effects/VyxTerminal.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParameterList.h"
@@ -37,8 +35,7 @@ NodeRGBA::NodeRGBA(int id)
     : VyxNode(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
-    m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
-    m_alphaTerminal = addTerminal(QStringLiteral("alpha"), 2u, 0u);
+    m_inputs.addTerminals(this);
     // Without the many-links bit: a second downstream link replaces the first.
     addTerminal(QStringLiteral("out rgb"), 0u, 4u);
     addTerminal(QStringLiteral("out alpha"), 0u, 2u);
@@ -64,40 +61,33 @@ KelNodes::Node* NodeRGBA::create(int uid)
 
 unsigned int NodeRGBA::getSample(QPoint const& point) const
 {
-    if (!m_alphaInput)
+    if (!m_inputs.alpha())
         return 255u;
-    return offsetByte(m_alphaInput->getSample(point), m_alpha);
+    return offsetByte(m_inputs.alpha()->getSample(point), m_alpha);
 }
 
 unsigned int NodeRGBA::getSample3(QPoint const& point) const
 {
     // Unlinked, the offsets apply to black.
-    const unsigned int c = m_colourInput ? m_colourInput->getSample3(point) : 0u;
+    const unsigned int c = m_inputs.colour() ? m_inputs.colour()->getSample3(point) : 0u;
     return offsetByte(c >> 16, m_red) << 16 | offsetByte(c >> 8, m_green) << 8 | offsetByte(c, m_blue);
 }
 
 int NodeRGBA::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    if (own->name() == QLatin1String("rgb"))
-        getGeneratorInterface(&m_colourInput, peer);
-    else if (own->name() == QLatin1String("alpha"))
-        getGeneratorInterface(&m_alphaInput, peer);
+    m_inputs.connect(own, peer);
     return KelNodes::Node::onConnect(own, peer);
 }
 
 void NodeRGBA::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    if (own->name() == QLatin1String("rgb"))
-        m_colourInput = nullptr;
-    else if (own->name() == QLatin1String("alpha"))
-        m_alphaInput = nullptr;
+    m_inputs.disconnect(own);
     KelNodes::Node::onDisconnect(own, peer);
 }
 
 void NodeRGBA::resolveInputs()
 {
-    m_colourInput = linkedGenerator3D(m_rgbTerminal);
-    m_alphaInput = linkedGenerator1D(m_alphaTerminal);
+    m_inputs.resolve();
 }
 
 } // namespace KelVyxNodes

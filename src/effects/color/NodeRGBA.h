@@ -3,6 +3,7 @@
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
 #include "effects/VyxNode.h"
+#include "effects/color/ColourAlphaInputs.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -39,10 +40,7 @@ public:
 
 private:
     KelNodes::NodeParameterContainer m_container;
-    VyxTerminal* m_rgbTerminal = nullptr;
-    VyxTerminal* m_alphaTerminal = nullptr;
-    Base1DGenerator const* m_alphaInput = nullptr;
-    Base3DGenerator const* m_colourInput = nullptr;
+    ColourAlphaInputs m_inputs;
     int m_red = 0;
     int m_green = 0;
     int m_blue = 0;

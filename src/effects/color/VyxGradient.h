@@ -8,7 +8,7 @@ namespace KelVyxNodes {
 
 // A colour gradient over the scale 0..100 through sorted stops. The scale is a circle: after
 // the last stop the gradient runs on through 100 (the same place as 0) to the first stop.
-// A value for one query: the gradient nodes build one per sample.
+// A value type for one set of stops; the gradient nodes mirror its arithmetic on cached stop bytes.
 class VyxGradient
 {
 public:

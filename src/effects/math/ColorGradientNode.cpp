@@ -1,10 +1,10 @@
 #include "effects/math/ColorGradientNode.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/LinearColorBytes.h"
 #include "effects/NodeValueUtils.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
-#include "effects/color/VyxGradient.h"
 #include "params/ColorParameter.h"
 #include "params/GroupBoxParameter.h"
 #include "params/ListItem.h"
@@ -16,6 +16,7 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <cmath>
 
 namespace KelVyxNodes {
 
@@ -42,6 +43,48 @@ Color linearFromSample(unsigned int c)
                  Color::decodeChannel(static_cast<unsigned char>((c >> 8) & 0xFFu), Color::Gamma),
                  Color::decodeChannel(static_cast<unsigned char>(c & 0xFFu), Color::Gamma),
                  Color::decodeAlpha(static_cast<unsigned char>(c >> 24)));
+}
+
+// One stop of a sample: sorted by position, then by its index, as a gradient keeps them.
+struct Stop
+{
+    int pos;
+    int key;
+    unsigned int rgb;
+
+    bool operator<(Stop const& other) const
+    {
+        return pos < other.pos || (pos == other.pos && key < other.key);
+    }
+};
+
+// The colour at `position` between sorted stops: the neighbours come from the whole part,
+// the weight from the full position, and after the last stop the scale runs on through 100
+// to the first. Same arithmetic as VyxGradient::colorForPos, over stop bytes on the stack.
+template <int N>
+unsigned int colourBetweenStops(std::array<Stop, N> const& stops, double position)
+{
+    const double whole = std::trunc(position);
+    int next = 0;
+    while (next < N && !(double(stops[next].pos) > whole))
+        ++next;
+
+    Stop const* before;
+    Stop const* after;
+    double t;
+    if (next > 0 && next < N) {
+        before = &stops[next - 1];
+        after = &stops[next];
+        t = (position - before->pos) / double(after->pos - before->pos);
+    } else {
+        before = &stops[N - 1];
+        after = &stops[0];
+        const double p = position >= before->pos ? position : position + 100.0;
+        const long long span = 100LL - before->pos + after->pos;
+        // A last stop at 100 and a first at 0 leave nothing to cross: the last stop holds.
+        t = span == 0 ? 0.0 : (p - before->pos) / double(span);
+    }
+    return blend(before->rgb, after->rgb, t);
 }
 
 } // namespace
@@ -81,6 +124,7 @@ ColorGradientNode<N>::ColorGradientNode(int id, QString const& typeId, char cons
     m_colourSource.fill(nullptr);
     m_positionSource.fill(nullptr);
     m_position.fill(0);
+    refreshStopColours();
 }
 
 template <int N>
@@ -103,7 +147,26 @@ int ColorGradientNode<N>::onFilterStart(StatusObserver* /*observer*/)
         m_imageWidth = 0;
         m_imageHeight = 0;
     }
+    // Changes made while the container's signals were blocked reach paramChanged only later.
+    refreshStopColours();
     return 0;
+}
+
+template <int N>
+void ColorGradientNode<N>::paramChanged(Parameter* /*parameter*/)
+{
+    refreshStopColours();
+}
+
+template <int N>
+void ColorGradientNode<N>::refreshStopColours()
+{
+    for (int i = 0; i < N; ++i) {
+        // Written only when different: a preview may be sampling meanwhile.
+        const unsigned int rgb = linearColorToRgb(m_colour[i]);
+        if (m_stopRgb[i] != rgb)
+            m_stopRgb[i] = rgb;
+    }
 }
 
 template <int N>
@@ -148,18 +211,27 @@ unsigned int ColorGradientNode<N>::gradientAtPoint(QPoint const& point) const
     // Divided first, then scaled: x = 29 of 100 lies just below 29.
     const double pos = t * 100.0;
 
-    VyxGradient gradient;
+    std::array<Stop, N> stops;
     for (int i = 0; i < N; ++i) {
-        const Color colour = m_colourSource[i] ? linearFromSample(m_colourSource[i]->getSample3(point))
-                                               : m_colour[i];
+        // Only a linked colour is converted per sample; the stop's alpha plays no part.
+        const unsigned int rgb = m_colourSource[i]
+                                     ? linearColorToRgb(linearFromSample(m_colourSource[i]->getSample3(point)))
+                                     : m_stopRgb[i];
         // Reversed, a stop keeps its colour and takes the mirrored stop's position.
         const int j = reversed ? N - 1 - i : i;
         const int position = m_positionSource[j]
                                  ? transformToNewBounds(int(m_positionSource[j]->getSample(point) & 0xFFu), 0, 255, 0, 100)
                                  : m_position[j];
-        gradient.addPoint(VyxGradientPoint(colour, position, i));
+        // Insertion sort: a handful of stops, on the stack.
+        int k = i;
+        const Stop stop{position, i, rgb};
+        while (k > 0 && stop < stops[k - 1]) {
+            stops[k] = stops[k - 1];
+            --k;
+        }
+        stops[k] = stop;
     }
-    return gradient.colorForPos(pos);
+    return colourBetweenStops<N>(stops, pos);
 }
 
 template <int N>

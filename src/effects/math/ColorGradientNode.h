@@ -49,6 +49,8 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
+    // Refreshes the cached stop colours.
+    void paramChanged(KelUtils::Parameter* parameter) override;
 
     // A byte as an orientation: the multiple of 90 below it (0, 90 or 180).
     static int cast1dValueToAngle(unsigned char value);
@@ -59,11 +61,15 @@ protected:
                       std::array<KelUtils::Color, N> const& startColours);
 
 private:
+    // The own stop colours as 0x00RRGGBB, so that sampling needs no power per pixel.
+    void refreshStopColours();
+
     KelNodes::NodeParameterContainer m_container;
     std::array<Base3DGenerator const*, N> m_colourSource{};
     std::array<Base1DGenerator const*, N> m_positionSource{};
     std::array<KelUtils::Color, N> m_colour{};
     std::array<int, N> m_position{};
+    std::array<unsigned int, N> m_stopRgb{};
     int m_rotate = 0;
     int m_repeat = 1;
     int m_imageWidth = 0;

@@ -3,7 +3,9 @@
 
 #include "MathTestRig.h"
 #include "effects/EffectTestSupport.h"
+#include "effects/NodeValueUtils.h"
 #include "effects/ProbeSourceNode.h"
+#include "effects/color/VyxGradient.h"
 
 #include <gtest/gtest.h>
 
@@ -199,5 +201,43 @@ TEST(GradientNodes, AngleFromAByte)
     for (auto const& [v, angle] : cases) {
         EXPECT_EQ(NodeGradient3Color::cast1dValueToAngle(v), angle) << int(v);
         EXPECT_EQ(NodeGradient5Color::cast1dValueToAngle(v), angle) << int(v);
+    }
+}
+
+// The node keeps its stop bytes between samples: every pixel must still match a gradient
+// built afresh from the same stops, with per-pixel inputs and colours that are not byte-exact.
+TEST(GradientNodes, MatchesAFreshGradientPerPixel)
+{
+    using KelUtils::Color;
+    GradientHarness<NodeGradient5Color> h(100, 4);
+    h.setPositions({30, 30, 70, 0, 100});
+    const Color own[] = {Color(0.3f, 0.01f, 0.77f, 1.0f), Color(0.0f, 0.5f, 0.2f, 0.4f),
+                         Color(1.0f, 0.123f, 0.9f, 1.0f), Color(0.6f, 0.6f, 0.0f, 1.0f),
+                         Color(0.05f, 0.9f, 0.45f, 1.0f)};
+    for (int i = 0; i < 5; ++i)
+        ASSERT_EQ(h.params()->setColorParam(QStringLiteral("Color %1").arg(i + 1), own[i]), 0);
+    ProbeSourceNode* colour = h.feed("out", "Color 3");
+    colour->colourAt = [](QPoint const& p) { return 0x9Au << 24 | unsigned(p.x() * 2) << 16 | unsigned(255 - p.x()) << 8 | 77u; };
+    ProbeSourceNode* position = h.feed("out 1d", "Position 4");
+    position->valueAt = [](QPoint const& p) { return unsigned(p.x() * 5 % 256); };
+
+    for (int rotate : {0, 180}) {
+        h.setRotate(rotate);
+        ASSERT_EQ(h.render(), 0);
+        for (int x = 0; x < 100; ++x) {
+            const QPoint p(x, 1);
+            const unsigned int c = colour->colourAt(p);
+            const Color linked(Color::decodeChannel((c >> 16) & 0xFFu, Color::Gamma),
+                               Color::decodeChannel((c >> 8) & 0xFFu, Color::Gamma),
+                               Color::decodeChannel(c & 0xFFu, Color::Gamma), Color::decodeAlpha(c >> 24));
+            const int positions[] = {30, 30, 70, transformToNewBounds(int(position->valueAt(p)), 0, 255, 0, 100), 100};
+            VyxGradient reference;
+            for (int i = 0; i < 5; ++i) {
+                const int j = rotate == 180 ? 4 - i : i;
+                reference.addPoint(VyxGradientPoint(i == 2 ? linked : own[i], positions[j], i));
+            }
+            EXPECT_EQ(h.node->gradientAtPoint(p), reference.colorForPos(transformToRealOne(x, 0, 100) * 100.0))
+                << "x " << x << " rotate " << rotate;
+        }
     }
 }
