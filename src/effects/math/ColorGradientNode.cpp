@@ -5,6 +5,7 @@
 #include "effects/NodeValueUtils.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
+#include "effects/color/VyxGradient.h"
 #include "params/ColorParameter.h"
 #include "params/GroupBoxParameter.h"
 #include "params/ListItem.h"
@@ -46,46 +47,7 @@ Color linearFromSample(unsigned int c)
 }
 
 // One stop of a sample: sorted by position, then by its index, as a gradient keeps them.
-struct Stop
-{
-    int pos;
-    int key;
-    unsigned int rgb;
-
-    bool operator<(Stop const& other) const
-    {
-        return pos < other.pos || (pos == other.pos && key < other.key);
-    }
-};
-
-// The colour at `position` between sorted stops: the neighbours come from the whole part,
-// the weight from the full position, and after the last stop the scale runs on through 100
-// to the first. Same arithmetic as VyxGradient::colorForPos, over stop bytes on the stack.
-template <int N>
-unsigned int colourBetweenStops(std::array<Stop, N> const& stops, double position)
-{
-    const double whole = std::trunc(position);
-    int next = 0;
-    while (next < N && !(double(stops[next].pos) > whole))
-        ++next;
-
-    Stop const* before;
-    Stop const* after;
-    double t;
-    if (next > 0 && next < N) {
-        before = &stops[next - 1];
-        after = &stops[next];
-        t = (position - before->pos) / double(after->pos - before->pos);
-    } else {
-        before = &stops[N - 1];
-        after = &stops[0];
-        const double p = position >= before->pos ? position : position + 100.0;
-        const long long span = 100LL - before->pos + after->pos;
-        // A last stop at 100 and a first at 0 leave nothing to cross: the last stop holds.
-        t = span == 0 ? 0.0 : (p - before->pos) / double(span);
-    }
-    return blend(before->rgb, after->rgb, t);
-}
+using Stop = VyxGradient::Stop;
 
 } // namespace
 
@@ -231,7 +193,7 @@ unsigned int ColorGradientNode<N>::gradientAtPoint(QPoint const& point) const
         }
         stops[k] = stop;
     }
-    return colourBetweenStops<N>(stops, pos);
+    return VyxGradient::colorBetweenStops(stops.data(), stops.size(), pos);
 }
 
 template <int N>
