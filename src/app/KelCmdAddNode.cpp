@@ -7,7 +7,7 @@
 #include <QObject>
 
 KelCmdAddNode::KelCmdAddNode(TwCore* core, KelNodes::NodeGraph* graph, KelNodes::Node* node)
-    : KelCmdNodeEdit(core, graph, node, QObject::tr("Insert"))
+    : KelCmdNodeSnapshot(core, graph, node, QObject::tr("Insert"))
 {
 }
 

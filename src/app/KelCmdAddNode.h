@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/KelCmdNodeEdit.h"
+#include "app/KelCmdNodeSnapshot.h"
 
 // Undoable insertion of a node in the node-graph view, which has already made the node when the
 // command is pushed. Undo snapshots the node and takes it out; redo puts it back from the
 // snapshot with its uid, attributes and data, without connections (a new node has none).
-class KelCmdAddNode : public KelCmdNodeEdit
+class KelCmdAddNode : public KelCmdNodeSnapshot
 {
 public:
     // `graph` is the top-level graph of `node`.

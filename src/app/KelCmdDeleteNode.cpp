@@ -3,7 +3,7 @@
 #include <QObject>
 
 KelCmdDeleteNode::KelCmdDeleteNode(TwCore* core, KelNodes::NodeGraph* graph, KelNodes::Node* node)
-    : KelCmdNodeEdit(core, graph, node, QObject::tr("Delete"))
+    : KelCmdNodeSnapshot(core, graph, node, QObject::tr("Delete"))
 {
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/KelCmdNodeEdit.h"
+#include "app/KelCmdNodeSnapshot.h"
 
 // Undoable deletion of a node in the node-graph view; the node still exists when the command is
 // pushed. Redo snapshots the node and removes it; undo loads it back into the graph that held it
 // with every connection it had.
-class KelCmdDeleteNode : public KelCmdNodeEdit
+class KelCmdDeleteNode : public KelCmdNodeSnapshot
 {
 public:
     // `graph` is the top-level graph of `node`.

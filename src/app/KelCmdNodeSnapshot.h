@@ -16,17 +16,17 @@ class NodeGraph;
 // parameters, embedded data, editor attributes, nested graphs, connections) and loading it back
 // into the graph that held it, with the project object it carried. The node and that graph are
 // kept by uid, so the command outlives any particular node object.
-class KelCmdNodeEdit : public QUndoCommand
+class KelCmdNodeSnapshot : public QUndoCommand
 {
 public:
-    ~KelCmdNodeEdit() override;
+    ~KelCmdNodeSnapshot() override;
 
     int nodeUid() const { return m_nodeUid; }
     int ownerUid() const { return m_ownerUid; }
 
 protected:
     // `graph` is the top-level graph of `node`; `verb` and the node's name make the text.
-    KelCmdNodeEdit(TwCore* core, KelNodes::NodeGraph* graph, KelNodes::Node* node,
+    KelCmdNodeSnapshot(TwCore* core, KelNodes::NodeGraph* graph, KelNodes::Node* node,
                    QString const& verb);
 
     // Snapshots the node and removes it; a node that is gone leaves no snapshot.

@@ -1,4 +1,4 @@
-#include "app/KelCmdNodeEdit.h"
+#include "app/KelCmdNodeSnapshot.h"
 
 #include "app/KelNGObject.h"
 #include "app/TwCore.h"
@@ -7,7 +7,7 @@
 
 #include <QObject>
 
-KelCmdNodeEdit::KelCmdNodeEdit(TwCore* core, KelNodes::NodeGraph* graph, KelNodes::Node* node,
+KelCmdNodeSnapshot::KelCmdNodeSnapshot(TwCore* core, KelNodes::NodeGraph* graph, KelNodes::Node* node,
                                QString const& verb)
     : m_core(core)
     , m_graph(graph)
@@ -17,9 +17,9 @@ KelCmdNodeEdit::KelCmdNodeEdit(TwCore* core, KelNodes::NodeGraph* graph, KelNode
     setText(verb + QLatin1Char(' ') + (node ? node->displayName() : QString()));
 }
 
-KelCmdNodeEdit::~KelCmdNodeEdit() = default;
+KelCmdNodeSnapshot::~KelCmdNodeSnapshot() = default;
 
-void KelCmdNodeEdit::takeOut()
+void KelCmdNodeSnapshot::takeOut()
 {
     if (!m_core)
         return;
@@ -41,7 +41,7 @@ void KelCmdNodeEdit::takeOut()
     m_core->start();
 }
 
-void KelCmdNodeEdit::putBack(KelNodes::loadConnFlag connections)
+void KelCmdNodeSnapshot::putBack(KelNodes::loadConnFlag connections)
 {
     if (!m_core)
         return;
