@@ -199,6 +199,13 @@ QByteArray ReferenceServer::upload(QString const& kind, RecordedRequest const& r
         errors.append({QStringLiteral("version"),
                        {QStringLiteral("must be greater than %1").arg(items.at(existing).version)}});
 
+    // One key per field: a repeated key would hide the earlier messages.
+    for (qsizetype i = 0; i < errors.size(); ++i) {
+        for (qsizetype j = errors.size() - 1; j > i; --j) {
+            if (errors.at(j).first == errors.at(i).first)
+                errors[i].second += errors.takeAt(j).second;
+        }
+    }
     QString const key = kind == QLatin1String("lumora") ? QStringLiteral("lumora") : kind;
     if (!errors.isEmpty()) {
         *status = 422;
