@@ -9,13 +9,19 @@
 
 namespace {
 char const* const kFailedProperty = "vyxCallFailed";
+int g_defaultTimeoutMs = WebServiceConfig::defaultTransferTimeoutMs;
+} // namespace
+
+void ApiInteractor::setDefaultTransferTimeout(int milliseconds)
+{
+    g_defaultTimeoutMs = milliseconds > 0 ? milliseconds : WebServiceConfig::defaultTransferTimeoutMs;
 }
 
 ApiInteractor::ApiInteractor(QString const& baseUrl, QObject* parent)
     : QObject(parent),
       m_baseUrl(baseUrl),
       m_usable(WebServiceConfig::isUsableBaseUrl(baseUrl)),
-      m_timeoutMs(WebServiceConfig::defaultTransferTimeoutMs),
+      m_timeoutMs(g_defaultTimeoutMs),
       m_maxReplyBytes(WebServiceConfig::maxReplyBytes)
 {
     m_manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);

@@ -36,6 +36,8 @@ public:
     void executeMethod(AbstractApiMethod* method);
 
     void setTransferTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
+    // The timeout new clients start with (tests shorten it); <= 0 restores the default.
+    static void setDefaultTransferTimeout(int milliseconds);
     int transferTimeout() const { return m_timeoutMs; }
     void setMaxReplySize(qint64 bytes) { m_maxReplyBytes = bytes; }
     qint64 maxReplySize() const { return m_maxReplyBytes; }

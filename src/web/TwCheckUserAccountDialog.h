@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+class TwKeyring;
+
+namespace Ui {
+class CheckUserAccountDialog;
+}
+
+// Asks for the web-service account. Its widgets are read and written by the caller; unchecking
+// "Remember account details" forgets the stored account at once (login setting and keyring
+// entry), whichever button then closes the dialog.
+class TwCheckUserAccountDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // keyring may be null (nothing to forget there).
+    explicit TwCheckUserAccountDialog(QWidget* parent, TwKeyring* keyring = nullptr);
+    ~TwCheckUserAccountDialog() override;
+
+    // No keyring to remember the password in: the box is unchecked and disabled, with the reason.
+    void setRememberUnavailable(QString const& reason);
+
+    std::unique_ptr<Ui::CheckUserAccountDialog> ui;
+
+protected slots:
+    void on_rememberAccountCheckBox_toggled(bool checked);
+
+private:
+    TwKeyring* m_keyring;
+};
