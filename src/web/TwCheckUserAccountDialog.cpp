@@ -15,6 +15,21 @@ TwCheckUserAccountDialog::TwCheckUserAccountDialog(QWidget* parent, TwKeyring* k
 
 TwCheckUserAccountDialog::~TwCheckUserAccountDialog() = default;
 
+QLineEdit* TwCheckUserAccountDialog::userEdit() const
+{
+    return ui->userEdit;
+}
+
+QLineEdit* TwCheckUserAccountDialog::passwordEdit() const
+{
+    return ui->passwordEdit;
+}
+
+QCheckBox* TwCheckUserAccountDialog::rememberAccountCheckBox() const
+{
+    return ui->rememberAccountCheckBox;
+}
+
 void TwCheckUserAccountDialog::setRememberUnavailable(QString const& reason)
 {
     QSignalBlocker const blocker(ui->rememberAccountCheckBox);

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class QCheckBox;
+class QLineEdit;
 class TwKeyring;
 
 namespace Ui {
@@ -25,11 +27,15 @@ public:
     // No keyring to remember the password in: the box is unchecked and disabled, with the reason.
     void setRememberUnavailable(QString const& reason);
 
-    std::unique_ptr<Ui::CheckUserAccountDialog> ui;
+    // The form's fields, which the caller fills before and reads after exec().
+    QLineEdit* userEdit() const;
+    QLineEdit* passwordEdit() const;
+    QCheckBox* rememberAccountCheckBox() const;
 
 protected slots:
     void on_rememberAccountCheckBox_toggled(bool checked);
 
 private:
+    std::unique_ptr<Ui::CheckUserAccountDialog> ui;
     TwKeyring* m_keyring;
 };

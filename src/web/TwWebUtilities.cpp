@@ -1,7 +1,5 @@
 #include "web/TwWebUtilities.h"
 
-#include "ui_TwCheckUserAccountDialog.h"
-
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
 #include "app/TwCore.h"
@@ -14,6 +12,8 @@
 #include "web/WebServiceConfig.h"
 
 #include <QBuffer>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QEventLoop>
 #include <QFile>
 #include <QMessageBox>
@@ -132,12 +132,12 @@ void TwWebUtilities::uploadTemplateToDatabase(KelNGObject* object)
         dialog.setRememberUnavailable(read->reason);
     QSettings settings;
     if (settings.contains(loginKey())) {
-        dialog.ui->userEdit->setText(settings.value(loginKey()).toString());
+        dialog.userEdit()->setText(settings.value(loginKey()).toString());
         if (canRemember)
-            dialog.ui->rememberAccountCheckBox->setChecked(true);
+            dialog.rememberAccountCheckBox()->setChecked(true);
     }
     if (read->status == TwKeyring::ReadStatus::Found)
-        dialog.ui->passwordEdit->setText(read->password);
+        dialog.passwordEdit()->setText(read->password);
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (!guardedObject || !guardedTemplate || guardedObject->objectTemplate() != guardedTemplate)
@@ -145,11 +145,11 @@ void TwWebUtilities::uploadTemplateToDatabase(KelNGObject* object)
 
     m_object = guardedObject;
     m_template = guardedTemplate;
-    QString const login = dialog.ui->userEdit->text();
-    QString const password = dialog.ui->passwordEdit->text();
+    QString const login = dialog.userEdit()->text();
+    QString const password = dialog.passwordEdit()->text();
     m_login.setLogin(login);
     m_login.setPassword(password);
-    if (canRemember && dialog.ui->rememberAccountCheckBox->isChecked()) {
+    if (canRemember && dialog.rememberAccountCheckBox()->isChecked()) {
         settings.setValue(loginKey(), login);
         m_keyring->writePassword(password, {});
     }
@@ -223,9 +223,9 @@ void TwWebUtilities::searchFinished()
         return;
     }
     QString const path = m_template->filePath();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        QString const reason = file.errorString();
+    QByteArray xml;
+    QString reason;
+    if (!readTemplateFile(path, &xml, &reason)) {
         endUpload();
         QMessageBox::warning(nullptr, tr("Template Upload"),
                              tr("The template file \"%1\" could not be read (%2).\n\n"
@@ -235,8 +235,6 @@ void TwWebUtilities::searchFinished()
         emit uploadEnded();
         return;
     }
-    QByteArray const xml = file.readAll();
-    file.close();
 
     m_progress->showStatus(tr("Generating icon..."));
     if (!m_progress || !stillThere()) {
@@ -269,6 +267,17 @@ void TwWebUtilities::searchFinished()
     m_upload.setIcon(icon);
     m_upload.setUserID(QStringLiteral("%1").arg(m_userId));
     m_client.executeMethod(&m_upload);
+}
+
+bool TwWebUtilities::readTemplateFile(QString const& path, QByteArray* content, QString* reason)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
+        return false;
+    }
+    *content = file.readAll();
+    return true;
 }
 
 void TwWebUtilities::uploadFinished()

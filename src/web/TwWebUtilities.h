@@ -53,6 +53,10 @@ signals:
     // The running upload ended, in any way (after its message box, if it showed one).
     void uploadEnded();
 
+protected:
+    // The saved template file's bytes; false with a reason when it cannot be read.
+    virtual bool readTemplateFile(QString const& path, QByteArray* content, QString* reason);
+
 private:
     QWidget* dialogParent() const;
     // The object still carries the template the upload started with.

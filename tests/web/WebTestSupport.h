@@ -5,10 +5,14 @@
 
 #include "web/AbstractApiMethod.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QString>
 #include <QVariant>
+
+#include <functional>
 
 namespace WebTest {
 
@@ -21,6 +25,18 @@ inline bool waitForCount(QSignalSpy& spy, int count, int timeoutMs = kWaitMs)
     while (spy.count() < count) {
         if (!spy.wait(timeoutMs))
             return spy.count() >= count;
+    }
+    return true;
+}
+
+// Lets events through until the condition holds; false when it never did.
+inline bool waitUntil(std::function<bool()> const& condition, int timeoutMs = kWaitMs)
+{
+    QDeadlineTimer const deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     return true;
 }
