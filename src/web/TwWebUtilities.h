@@ -4,6 +4,7 @@
 #include "web/ApiInteractor.h"
 #include "web/LoginMethod.h"
 #include "web/SearchLumoraMethod.h"
+#include "web/TwProgressDialog.h"
 #include "web/UploadLumoraMethod.h"
 
 #include <QObject>
@@ -14,7 +15,7 @@ class KelTemplate;
 class QWidget;
 class TwCore;
 class TwKeyring;
-class TwProgressDialog;
+
 
 // The core's web-service flows: uploads one effect template under the user's account (account
 // dialog, login, version check on the service, save, upload with the template's XML and icon)
