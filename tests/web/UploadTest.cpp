@@ -26,6 +26,7 @@ protected:
         QSettings().remove(QStringLiteral("UserAccount::Login"));
         QSettings().remove(QStringLiteral("UserAccount::Password"));
         ASSERT_TRUE(server.start());
+        url.reset();
         url = std::make_unique<WebTest::ScopedBaseUrl>(server.baseUrl());
         core = fixture.start();
         objectTemplate = core->templateStore()->createObjectTemplate();
@@ -186,6 +187,7 @@ TEST_F(UploadTest, RefusalsShowTheirBoxesAndSendNoMore)
 
 TEST_F(UploadTest, AFailedConnectionShowsTheWrongAccountBox)
 {
+    url.reset();
     url = std::make_unique<WebTest::ScopedBaseUrl>(QStringLiteral("http://127.0.0.1:1/api/"));
     TwWebUtilities web(core, keyring);
     AccountAnswerer account(QStringLiteral("devs"), QStringLiteral("key"), true);
@@ -241,6 +243,27 @@ TEST_F(UploadTest, ASecondUploadWhileOneRunsIsRefused)
     EXPECT_EQ(account.shown.size(), 1);
     EXPECT_EQ(server.calls().count(QStringLiteral("upload_lumora")), 1);
     EXPECT_EQ(boxes.titles, QStringList{QStringLiteral("Upload Successful")});
+}
+
+TEST_F(UploadTest, DestroyingTheUtilitiesMidUploadIsSafe)
+{
+    HostileServer silent;
+    ASSERT_TRUE(silent.start());
+    silent.setHandler([](RecordedRequest const&) { return HostileServer::Reply{{}, true, true}; });
+    QSignalSpy recorded(&silent, &HostileServer::requestRecorded);
+    url.reset();
+    url = std::make_unique<WebTest::ScopedBaseUrl>(silent.baseUrl());
+    auto web = std::make_unique<TwWebUtilities>(core, keyring);
+    AccountAnswerer account(QStringLiteral("devs"), QStringLiteral("key"), false);
+    AppTest::MessageBoxAnswerer boxes;
+    web->uploadTemplateToDatabase(object);
+    ASSERT_TRUE(WebTest::waitForCount(recorded, 1));
+    QPointer<TwProgressDialog> progress = web->progressDialog();
+    ASSERT_FALSE(progress.isNull());
+    web.reset();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(progress.isNull());
+    EXPECT_TRUE(boxes.titles.isEmpty());
 }
 
 // A file system where the saved template cannot be read back.
