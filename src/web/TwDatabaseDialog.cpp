@@ -252,6 +252,7 @@ bool TwDatabaseDialog::installDownloadedTemplate(bool isLumora, QByteArray& cont
 
     // Checked with the store's own reading before it replaces anything.
     int code = -2;
+    QString name;
     {
         KelTemplate probe(file.fileName());
         KelVyxNodes::VyxNodeGraph root(nullptr);
@@ -265,6 +266,7 @@ bool TwDatabaseDialog::installDownloadedTemplate(bool isLumora, QByteArray& cont
                           .arg(uuid, probe.uuid()));
             return false;
         }
+        name = probe.name();
     }
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
                         | QFileDevice::ReadOther);
@@ -281,10 +283,10 @@ bool TwDatabaseDialog::installDownloadedTemplate(bool isLumora, QByteArray& cont
     if (code < 0) {
         // The store takes complete loads only: the template comes with the next start.
         QFile::remove(StoragePaths::objectIconPath(uuid));
-        debugLine(tr("The template %1 was installed, but not every part of it could be read "
-                     "(for example a node type this program lacks); it appears after the next "
-                     "start.")
-                      .arg(uuid));
+        debugLine(tr("The template \"%1\" (%2) was installed, but not every part of it could be "
+                     "read (for example a node type this program lacks); it appears after the "
+                     "next start.")
+                      .arg(name, uuid));
     }
     if (m_core && m_core->templateStore())
         m_core->templateStore()->addUpdatedTemplate(isLumora, uuid, path);
