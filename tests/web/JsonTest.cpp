@@ -61,8 +61,9 @@ TEST(JsonTest, LenientFormsReadAsTheStrictOnes)
         EXPECT_TRUE(ok);
         EXPECT_EQ(map.value(QStringLiteral("a")).toString(), QString::fromLatin1(c.a));
         EXPECT_EQ(map.contains(QStringLiteral("b")), c.b != nullptr);
-        if (c.b)
+        if (c.b) {
             EXPECT_EQ(map.value(QStringLiteral("b")).toString(), QString::fromLatin1(c.b));
+        }
     }
     QVariantList const list = parsed(QStringLiteral("[1 2 3]")).toList();
     EXPECT_EQ(list, (QVariantList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")}));

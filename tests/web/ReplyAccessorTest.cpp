@@ -149,7 +149,7 @@ TEST(ReplyAccessorTest, LoginReadsTheAccountUnderUser)
     EXPECT_EQ(login.country(), QStringLiteral("F"));
     EXPECT_EQ(login.postalCode(), QStringLiteral("69000"));
 
-    for (QByteArray const body : {QByteArray("{\"user\": null}"), QByteArray("{}"), QByteArray(),
+    for (QByteArray const& body : {QByteArray("{\"user\": null}"), QByteArray("{}"), QByteArray(),
                                   QByteArray("{\"user\": \"\"}")}) {
         replyWith(login, body);
         EXPECT_FALSE(login.hasUser()) << body.constData();

@@ -48,7 +48,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(server.start());
-        for (QString const kind : {QStringLiteral("lumora"), QStringLiteral("material"),
+        for (QString const& kind : {QStringLiteral("lumora"), QStringLiteral("material"),
                                    QStringLiteral("object")}) {
             ReferenceServer::Item item;
             item.id = kind.size();

@@ -47,8 +47,9 @@ protected:
     {
         QSignalSpy ended(&web, &TwWebUtilities::uploadEnded);
         web.uploadTemplateToDatabase(object);
-        if (web.isUploading())
+        if (web.isUploading()) {
             ASSERT_TRUE(WebTest::waitForCount(ended, 1));
+        }
         EXPECT_FALSE(web.isUploading());
         EXPECT_EQ(web.progressDialog(), nullptr);
     }
@@ -180,8 +181,9 @@ TEST_F(UploadTest, RefusalsShowTheirBoxesAndSendNoMore)
         upload(web);
         EXPECT_EQ(server.calls(), c.calls);
         EXPECT_EQ(boxes.titles, QStringList{c.title});
-        if (!c.text.isEmpty())
+        if (!c.text.isEmpty()) {
             EXPECT_EQ(boxes.texts.value(0), c.text);
+        }
     }
 }
 
