@@ -327,6 +327,7 @@ TEST_F(HostileDatabaseTest, BadListRepliesEndTheWalk)
         SCOPED_TRACE(what);
         HostileServer::Reply const answer = reply;
         server.setHandler([answer](RecordedRequest const&) { return answer; });
+        WebTest::CoreFixture::expectSilence(answer.silent);
         TwDatabaseDialog dialog(nullptr, core);
         ASSERT_TRUE(waitIdle(dialog));
         EXPECT_EQ(treeOf(dialog)->topLevelItemCount(), 0);
@@ -363,6 +364,7 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
     for (Case const& c : cases) {
         SCOPED_TRACE(c.what);
         HostileServer::Reply const reply = c.reply;
+        WebTest::CoreFixture::expectSilence(reply.silent);
         QList<ListedItem> const items{{"1", kA, QStringLiteral("Updated"), QStringLiteral("2.0"), {}},
                                       {"2", kC, QStringLiteral("Later"), QStringLiteral("1.0"), {}}};
         server.setHandler(WebTest::lumoraList([items] { return items; },
@@ -380,6 +382,7 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
     }
 
     // And a good one replaces it.
+    WebTest::CoreFixture::expectSilence(false);
     server.setHandler(WebTest::lumoraList(
         [] { return QList<ListedItem>{{"1", kA, QStringLiteral("Updated"), QStringLiteral("2.0"), {}}}; },
         [&](RecordedRequest const&) { return content(good); }));
