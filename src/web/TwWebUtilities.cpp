@@ -17,6 +17,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QMessageBox>
+#include <QScopedValueRollback>
 #include <QSettings>
 
 #include <memory>
@@ -109,8 +110,9 @@ void TwWebUtilities::uploadTemplateToDatabase(KelNGObject* object)
         m_progress->activateWindow();
         return;
     }
-    if (!object || !object->objectTemplate())
+    if (m_starting || !object || !object->objectTemplate())
         return;
+    QScopedValueRollback<bool> const starting(m_starting, true);
     QPointer<KelNGObject> guardedObject(object);
     QPointer<KelTemplate> guardedTemplate(object->objectTemplate());
 

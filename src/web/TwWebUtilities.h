@@ -75,4 +75,6 @@ private:
     ApiInteractor m_client;
     QPointer<TwProgressDialog> m_progress;
     TwKeyring* m_keyring;
+    // The account dialog of a starting upload is open (or its keyring read runs).
+    bool m_starting = false;
 };
