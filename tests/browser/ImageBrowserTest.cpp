@@ -1,4 +1,4 @@
-#include "BrowserTestEnvironment.h"
+#include "browser/TestHome.h"
 
 #include "browser/ImageBrowser.h"
 #include "browser/VyxBrowserFileSystemModel.h"
@@ -28,7 +28,7 @@ protected:
     void SetUp() override
     {
         QSettings().remove(QStringLiteral("BrowserLocation"));
-        pictures = BrowserTest::picturesFolder();
+        pictures = TestHome::picturesFolder();
         album = pictures + QStringLiteral("/album");
         sub = album + QStringLiteral("/sub");
         ASSERT_TRUE(QDir().mkpath(sub));

@@ -1,4 +1,4 @@
-#include "BrowserTestEnvironment.h"
+#include "browser/TestHome.h"
 
 #include "browser/DeviceBrowserModel.h"
 #include "browser/DriveInfo.h"
@@ -88,7 +88,7 @@ TEST_F(PlacesTest, StandardFoldersComeFirst)
 {
     DeviceBrowserModel model(nullptr, writeTable(QString()), sys);
     ASSERT_EQ(model.rowCount(), 4);
-    const QString home = BrowserTest::homeFolder();
+    const QString home = TestHome::homeFolder();
     const QStringList names{"Home", "Images", "Desktop", "Documents"};
     const QStringList paths{home, home + "/Pictures", home + "/Desktop", home + "/Documents"};
     const QStringList icons{"home_folder_icon", "folder_icon", "desktop_icon", "documents_icon"};

@@ -3,12 +3,9 @@
 #include "ui_DebugWindow.h"
 
 #include "app/TwCore.h"
-#include "app/TwMainWindowInterface.h"
 #include "dialogs/TwDebugWindow.h"
 #include "effects/NodeTypeRegistry.h"
 #include "nodes/NodeDescriptor.h"
-
-#include <QTextEdit>
 
 #include <gtest/gtest.h>
 
@@ -17,44 +14,6 @@
 using namespace CoreTest;
 
 namespace {
-
-// Only the debug window's part of a main window.
-class DebugOnlyWindow : public TwMainWindowInterface
-{
-public:
-    TwDebugWindow* debugWindow = nullptr;
-
-    QWidget* widget() override { return nullptr; }
-    void renderingFinished() override {}
-    void modifiedStateChanged() override {}
-    void initObject(KelNGObject*) override {}
-    void deinitObject(KelNGObject*) override {}
-    void selectedObjectChanged(KelNGObject*) override {}
-    void templateHasBeenAddedOrUpdated(bool, KelTemplate*) override {}
-    void nodeAboutToBeDeleted(KelNodes::Node*) override {}
-    void adjustUI(KelNGObject*) override {}
-    bool isNodeGraphViewMode() const override { return false; }
-    void statusBarShowMessage(QString const&) override {}
-    void imageViewSetMessage(QString const&) override {}
-    void debugWindowAppend(QString const& text) override
-    {
-        if (debugWindow)
-            debugWindow->debugEdit()->append(text);
-    }
-    void nodeGraphViewSetObject(KelNodes::NodeGraph*) override {}
-    void nodeGraphViewUpdateGraph() override {}
-    void nodeGraphViewRedrawNodes() override {}
-    bool nodeDockObjectPanelEditsNode(KelNodes::Node*) override { return false; }
-    void nodeDockCrucialObjectSettingsFor(KelNGObject*) override {}
-    bool nodeDockSubGraphPanelEditsNode(KelNodes::Node*) override { return false; }
-    void nodeDockDeleteSubGraphPanel() override {}
-    void projectBrowserSortFilters() override {}
-    void projectBrowserDynamicObjectSettingsFor(KelNGObject*) override {}
-    void projectBrowserNodeAboutToBeDeleted(KelNodes::Node*) override {}
-    void objectEditorAdjustUI(KelNGObject*) override {}
-    void objectEditorUpdateObject(KelNGObject*) override {}
-    void objectEditorTemplateHasBeenAddedOrUpdated(KelTemplate*) override {}
-};
 
 class DebugWindowTest : public ::testing::Test
 {
@@ -75,21 +34,6 @@ protected:
     std::unique_ptr<TwCore> core;
     std::unique_ptr<TwDebugWindow> window;
 };
-
-TEST_F(DebugWindowTest, FormStartsEmpty)
-{
-    EXPECT_EQ(ui()->tabWidget->currentIndex(), 0);
-    EXPECT_EQ(ui()->tabWidget->tabText(0), "NodeGraph Hierarchy");
-    EXPECT_EQ(ui()->tabWidget->tabText(1), "Available Nodes");
-    QTreeWidgetItem* header = ui()->nodeGraphTreeWidget->headerItem();
-    EXPECT_EQ(header->text(0), "Node");
-    EXPECT_EQ(header->text(1), "Address");
-    EXPECT_EQ(header->text(2), "UID");
-    EXPECT_EQ(ui()->nodeGraphTreeWidget->columnWidth(0), 200);
-    EXPECT_EQ(ui()->nodeGraphTreeWidget->topLevelItemCount(), 0);
-    EXPECT_EQ(ui()->availableNodesListWidget->count(), 0);
-    EXPECT_EQ(window->debugEdit(), ui()->textEdit);
-}
 
 TEST_F(DebugWindowTest, HierarchyFollowsTheNestedGraphsOnRefresh)
 {
@@ -159,21 +103,6 @@ TEST_F(DebugWindowTest, AvailableNodesListEveryTypeOnce)
         noise = noise || list->item(i)->text().startsWith(QStringLiteral("generator.noise -> {"));
     EXPECT_TRUE(noise);
     EXPECT_EQ(ui()->nodeGraphTreeWidget->topLevelItemCount(), 0);
-}
-
-TEST(DebugLogTest, CoreTextsReachTheLogOnlyThroughTheWindow)
-{
-    DebugOnlyWindow mainWindow;
-    TwCore core(&mainWindow);
-    core.addDebugText(QStringLiteral("before the window"));
-    TwDebugWindow debug(nullptr, &core);
-    mainWindow.debugWindow = &debug;
-    core.addDebugText(QStringLiteral("Startup Completed."));
-    core.addDebugText(QStringLiteral("second"));
-    EXPECT_EQ(debug.debugEdit()->toPlainText(), "Startup Completed.\nsecond");
-    EXPECT_EQ(debug.debugEdit()->document()->blockCount(), 2);
-    mainWindow.debugWindow = nullptr;
-    core.clear();
 }
 
 } // namespace

@@ -53,11 +53,7 @@ protected:
 TEST_F(PreferencesTest, EmptySettingsShowTheDefaults)
 {
     open();
-    EXPECT_EQ(dialog->windowTitle(), "Preferences");
-    ASSERT_EQ(ui()->listWidget->count(), 1);
-    EXPECT_EQ(ui()->listWidget->item(0)->text(), "General");
     EXPECT_EQ(ui()->stackedWidget->currentWidget(), ui()->generalWidget);
-    EXPECT_EQ(ui()->imageFormatComboBox->count(), QImageWriter::supportedImageFormats().size());
     EXPECT_EQ(ui()->imageFormatComboBox->currentIndex(), writerIndex("jpeg"));
     EXPECT_EQ(ui()->imageFormatComboBox->currentText(), "JPEG");
     EXPECT_TRUE(ui()->imageFormatQualitySpinBox->isEnabled());
@@ -142,13 +138,9 @@ TEST_F(PreferencesTest, CancelStoresNothing)
         EXPECT_FALSE(settings.contains(key)) << key.toStdString();
 }
 
-TEST_F(PreferencesTest, InertPagesKeepTheirControls)
+TEST_F(PreferencesTest, AntiAliasingBoxEnablesTheSampleBuffers)
 {
     open();
-    EXPECT_EQ(ui()->stackedWidget->count(), 4);
-    EXPECT_FALSE(ui()->openGLView_EnableAACheckbox->isChecked());
-    EXPECT_EQ(ui()->openGLView_AAComboBox->count(), 4);
-    EXPECT_EQ(ui()->openGLView_AAComboBox->itemText(0), "16");
     ui()->openGLView_EnableAACheckbox->setChecked(true);
     EXPECT_TRUE(ui()->openGLView_AAComboBox->isEnabled());
     ui()->openGLView_EnableAACheckbox->setChecked(false);

@@ -14,8 +14,6 @@ const QString pageRoot = QStringLiteral("qthelp://org.marrowind.vyx-solenne/doc/
 TEST(KelHelpTest, OpensWithoutHistory)
 {
     KelHelp help(nullptr, QStringLiteral("Toolkit Help"), QLatin1String("vyx-solenne_en.qhc"), QStringLiteral("Introduction"));
-    EXPECT_EQ(help.windowTitle(), "Toolkit Help");
-    EXPECT_EQ(help.size(), QSize(1257, 689));
     EXPECT_TRUE(help.pageBytes().contains("<h1>Introduction</h1>"));
     EXPECT_TRUE(help.history().isEmpty());
     EXPECT_FALSE(help.ui()->backButton->isEnabled());
