@@ -30,7 +30,7 @@ TEST(HelpReplyTest, SmallChunksThenFinishedAfterTheLastByte)
     EXPECT_EQ(meta.count(), 1);
     EXPECT_EQ(ready.count(), 1);
 
-    for (QByteArray const chunk : {QByteArray("012"), QByteArray("345"), QByteArray("678")}) {
+    for (char const* chunk : {"012", "345", "678"}) {
         EXPECT_EQ(reply.read(3), chunk);
         QTest::qWait(5);
         EXPECT_EQ(finished.count(), 0);
