@@ -10,6 +10,7 @@
 #include "params/ListParameter.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParameterContainer.h"
+#include "params/ImageParameter.h"
 #include "params/StringParameter.h"
 
 #include <QApplication>
@@ -156,7 +157,7 @@ inline void answerFileDialog(QString const& path, QString* startFolder = nullptr
             return;
         }
         dialog->selectFile(path);
-        dialog->accept();
+        QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
     });
 }
 
