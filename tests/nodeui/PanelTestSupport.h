@@ -168,3 +168,58 @@ inline void finishEditing(QLineEdit* line)
 }
 
 } // namespace PanelTest
+
+#include "effects/VyxNodeGraph.h"
+#include "nodes/Node.h"
+
+namespace PanelTest {
+
+// A real node in a top-level effect graph, with a list of test parameters appended to its
+// container (which owns them).
+class NodeFixture
+{
+public:
+    explicit NodeFixture(QString const& type = QStringLiteral("operator.blur"))
+        : graph(nullptr)
+    {
+        node = graph.addNode(type, -1);
+        container = node->paramContainer();
+        listIndex = int(container->paramLists().size());
+        KelUtils::ParameterList list;
+        list.name = QStringLiteral("test");
+        container->paramLists().append(list);
+    }
+
+    KelVyxNodes::VyxNodeGraph graph;
+    KelNodes::Node* node = nullptr;
+    KelUtils::ParameterContainer* container = nullptr;
+    int listIndex = 0;
+
+    template<class P>
+    P* add(P* parameter)
+    {
+        container->paramLists()[listIndex].parameters.append(parameter);
+        return parameter;
+    }
+    KelUtils::NumGroupParameter<float>* floats(QString const& name, int count = 1, float def = 0.0f,
+                                               bool slider = false)
+    {
+        return add(new KelUtils::NumGroupParameter<float>(name, name, container, nullptr, count, 0.0f,
+                                                          10.0f, def, slider, 1));
+    }
+};
+
+// A string parameter that counts its deletions.
+class CountedParameter : public KelUtils::StringParameter
+{
+public:
+    explicit CountedParameter(int* deletions)
+        : StringParameter(QStringLiteral("counted"), QStringLiteral("Counted"), nullptr, nullptr, false, 1)
+        , m_deletions(deletions) {}
+    ~CountedParameter() override { ++*m_deletions; }
+
+private:
+    int* m_deletions;
+};
+
+} // namespace PanelTest
