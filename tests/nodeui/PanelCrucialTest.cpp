@@ -162,3 +162,72 @@ TEST(PanelCrucialRows, RowsNeverDeleteTheNodesParameters)
     }
     EXPECT_EQ(deletions, 1);
 }
+
+#include "nodeui/KelParam.h"
+#include "nodeui/KelParamSnapshot.h"
+
+TEST(PanelLocking, EditsWithEveryEditorOpenFinish)
+{
+    ObjectFixture f;
+    KelNodes::Node* blur = f.node(QStringLiteral("operator.blur"), nullptr, 0);
+    KelUtils::ParameterContainer* container = blur->paramContainer();
+    KelUtils::ParameterList list;
+    list.name = QStringLiteral("extra");
+    auto* important = new KelUtils::NumGroupParameter<float>(QStringLiteral("amount"), QStringLiteral("Amount"),
+                                                             container, nullptr, 1, 0.0f, 8.0f, 1.0f, true, 5);
+    list.parameters << important;
+    container->paramLists().append(list);
+    f.marked << important;
+    f.makeObject();
+
+    KelParam panel(container);
+    KelParamAtom atom(important);
+    atom.setOwnsParameter(false);
+    atom.setNode(blur);
+    atom.createUI();
+    KelParamCrucial crucial(f.object, nullptr, true);
+    ASSERT_EQ(crucial.atoms().size(), 1);
+    int steps = 0;
+    auto count = [&](auto*, QBuffer* before) {
+        ++steps;
+        delete before;
+    };
+    QObject::connect(&panel, &KelParam::addParamUndo, count);
+    QObject::connect(&atom, &KelParamAtom::addParamUndo, count);
+    QObject::connect(&crucial, &KelParamCrucial::addParamUndo, count);
+
+    float minimum = 0.0f, maximum = 0.0f;
+    important->getRange(&minimum, &maximum, nullptr);
+    const float a = minimum + (maximum - minimum) * 0.25f;
+    const float b = minimum + (maximum - minimum) * 0.5f;
+    auto editBox = [&](QWidget* editor, float value) {
+        auto* spin = qobject_cast<QDoubleSpinBox*>(editor);
+        ASSERT_NE(spin, nullptr);
+        spin->setValue(value);
+        emit spin->editingFinished();
+    };
+    // Through each editor.
+    editBox(panel.editorFor(important), a);
+    editBox(atom.editorFor(0), b);
+    editBox(crucial.atoms().first()->editorFor(0), a);
+    EXPECT_EQ(steps, 3);
+
+    // Through the container, whose locked operations call the callbacks under its lock.
+    std::unique_ptr<QBuffer> snapshot(KelParamSnapshot::store(container));
+    container->setKeyframeAt(0);
+    container->setCurrentFrame(10);
+    important->setValue(b);
+    container->setKeyframeAt(10);
+    container->moveKeyframe(10, 20);
+    container->setCurrentFrame(15);
+    container->deleteKeyframe(20);
+    container->setNumFrames(50);
+    KelParamSnapshot::load(container, snapshot.get());
+    container->undoBlockBegin(QString(), -1);
+    important->setValue(a);
+    container->undoBlockEnd(false);
+    EXPECT_DOUBLE_EQ(qobject_cast<QDoubleSpinBox*>(panel.editorFor(important))->value(),
+                     qobject_cast<QDoubleSpinBox*>(crucial.atoms().first()->editorFor(0))->value());
+    crucial.setInDestruction();
+    atom.setInDestruction(true);
+}
