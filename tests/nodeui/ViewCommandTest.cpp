@@ -198,3 +198,37 @@ TEST_F(ViewCoreCommand, FirstRedoOfABrokenWireMarksTheProjectAndKeepsTheView)
     core->undoStack()->redo();
     EXPECT_FALSE(a->terminal(1)->isConnectedTo(b->terminal(0)));
 }
+
+TEST(ViewNodeEdit, PanelEditOfAShownNodeBecomesOneStepOnItsGraphsStack)
+{
+    ViewHarness h;
+    QUndoStack stack;
+    h.graph.setUndoStack(&stack);
+    KelNodes::Node* node = h.graph.addNode(QStringLiteral("generator.const"), -1);
+    ASSERT_NE(node, nullptr);
+    h.view.setObject(&h.graph);
+    KelNGNode* item = h.item(node);
+    QStringList announced;
+    QObject::connect(&h.view, &KelNGNodeGraphView::nodeParameterChanged,
+                     [&](KelNGNodeGraphView*, KelNodes::Node* changed) { announced << changed->displayName(); });
+    auto* container = node->paramContainer();
+    // What a panel editor does: snapshot, write, hand the snapshot over.
+    QBuffer* before = h.view.storeParamState(container);
+    ASSERT_EQ(container->setIntParam(QStringLiteral("value1d"), 40), 0);
+    emit item->addParamUndo(item, before);
+    ASSERT_EQ(stack.count(), 1);
+    EXPECT_EQ(stack.text(0), QStringLiteral("Const edit"));
+    stack.undo();
+    EXPECT_EQ(container->getIntParam(QStringLiteral("value1d")), 128);
+    stack.redo();
+    EXPECT_EQ(container->getIntParam(QStringLiteral("value1d")), 40);
+    EXPECT_EQ(announced.size(), 3);
+    // After a rebuild the item is connected once, not twice.
+    h.view.updateGraph();
+    h.view.updateGraph();
+    emit item->addParamUndo(item, h.view.storeParamState(container));
+    EXPECT_EQ(stack.count(), 2);
+    h.view.setObject(nullptr);
+    ViewHarness::deleteItems(&h.graph);
+    h.graph.setUndoStack(nullptr);
+}
