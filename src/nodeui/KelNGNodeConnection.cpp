@@ -41,7 +41,8 @@ bool KelNGNodeConnection::canConnect(KelNodes::Terminal* other) const
 
 void KelNGNodeConnection::setDestination(KelNGNode* node, KelNodes::Terminal* terminal)
 {
-    if (!node && m_destinationNode) {
+    // The node the loose end leaves shows no highlight any more.
+    if (m_destinationNode && m_destinationNode != node) {
         m_destinationNode->setHighlightedTerminal(nullptr);
         m_destinationNode->updatePixmap();
     }

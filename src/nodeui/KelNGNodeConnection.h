@@ -1,12 +1,13 @@
 #pragma once
 
+#include "nodeui/KelNGNode.h"
+
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
 #include <QRectF>
 
 class ConnectingLineItem;
-#include "nodeui/KelNGNode.h"
 class QGraphicsScene;
 
 namespace KelNodes {
