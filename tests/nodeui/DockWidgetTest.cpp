@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QDoubleSpinBox>
+#include <QSpinBox>
 #include <QPointer>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -119,6 +120,18 @@ TEST(DockModes, ImportantParametersFollowObjectAndDeletions)
     EXPECT_TRUE(f.dock.isVisible());
     ASSERT_NE(f.dock.objectCrucialWidget(), nullptr);
     EXPECT_TRUE(f.dock.objectCrucialWidget()->containsNodeParameter(f.blur));
+
+    // Row edits become node-edit commands on the node's top-level stack, through the view.
+    QUndoStack stack;
+    f.objects.root.setUndoStack(&stack);
+    KelParamAtom* row = f.dock.objectCrucialWidget()->atoms().first();
+    ASSERT_EQ(row->node(), f.blur);
+    auto* spin = qobject_cast<QAbstractSpinBox*>(row->editorFor(0));
+    spin->stepUp();
+    emit spin->editingFinished();
+    ASSERT_EQ(stack.count(), 1);
+    EXPECT_EQ(stack.text(0), f.blur->displayName() + QStringLiteral(" edit"));
+    f.objects.root.setUndoStack(nullptr);
 
     f.dock.nodeParameterChanged(f.blur);
 
