@@ -306,3 +306,23 @@ TEST_F(ViewMouse, ReorderActionStoresThePlacesAndTellsSo)
     h.view.updateGraph();
     EXPECT_EQ(moved.count(), 1);
 }
+
+TEST_F(ViewMouse, ItemsDeletedDuringAWireDragAreLetGo)
+{
+    h.view.setObject(&h.graph);
+    for (bool deleteTarget : {true, false}) {
+        ProbeNode* from = deleteTarget ? a : b;
+        ProbeNode* to = deleteTarget ? b : a;
+        h.view.updateGraph();
+        h.press(h.atTerminal(from, 0, deleteTarget));
+        h.drag(h.atTerminal(to, 0, !deleteTarget));
+        const QPoint end = h.atTerminal(to, 0, !deleteTarget);
+        // The core deletes a node's item when the node leaves its graph.
+        delete h.item(deleteTarget ? to : from);
+        h.drag(end);
+        h.release(end);
+        EXPECT_FALSE(linked());
+        EXPECT_TRUE(log.endsWith("changed"));
+        EXPECT_TRUE(h.view.connections().isEmpty());
+    }
+}
