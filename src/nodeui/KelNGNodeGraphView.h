@@ -1,5 +1,7 @@
 #pragma once
 
+#include "nodeui/KelNGNode.h"
+
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QList>
@@ -9,7 +11,6 @@
 #include <QPointF>
 #include <QString>
 
-#include "nodeui/KelNGNode.h"
 class KelNGNodeConnection;
 class KelParam;
 class KelParamAtom;

@@ -147,17 +147,3 @@ TEST(ViewDrop, EntryRules)
         EXPECT_EQ(h.graph.numNodes(), before + c.created) << c.name;
     }
 }
-
-TEST(ViewDrop, BaseViewReadsItemModelDataDirectly)
-{
-    ViewHarness h;
-    KelNGNodeGraphView base;
-    base.resize(400, 300);
-    base.setObject(&h.graph);
-    auto data = dockDrag(QStringLiteral("generator.const"), ItemModelFormat);
-    DropResult result = dragAndDrop(base, data.get(), QPoint(50, 60));
-    EXPECT_TRUE(result.enterAccepted);
-    ASSERT_EQ(result.added.size(), 1);
-    EXPECT_EQ(base.dragNodePath(), QStringLiteral("generator.const"));
-    base.setObject(nullptr);
-}
