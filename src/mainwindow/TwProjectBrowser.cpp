@@ -332,6 +332,8 @@ void TwProjectBrowser::on_effectsOn_clicked()
 
 void TwProjectBrowser::on_addNewEmptyFilter_clicked()
 {
+    // The receiver adds a graph to the root graph the render may be reading.
+    m_core->cancelRender();
     emit addNewEmptyFilter();
 }
 
