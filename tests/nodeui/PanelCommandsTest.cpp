@@ -17,7 +17,7 @@ TEST(PanelCoreParamEdit, TextUndoRedoMarkAndRender)
     TwCore core(nullptr);
     Container c;
     c.group(QStringLiteral("G"));
-    auto* f = c.floats(QStringLiteral("f"), 1, 0.0f, 10.0f, 1.0f);
+    auto* f = c.floats(QStringLiteral("f"), 1.0f);
     KelParam panel(&c.container);
     QUndoStack stack;
     QObject::connect(&panel, &KelParam::addParamUndo, [&](KelParam* from, QBuffer* before) {
@@ -58,7 +58,7 @@ TEST(PanelCoreParamEdit, DoesNothingOnceThePanelIsGone)
     TwCore core(nullptr);
     Container c;
     c.group(QStringLiteral("G"));
-    auto* f = c.floats(QStringLiteral("f"), 1, 0.0f, 10.0f, 1.0f);
+    auto* f = c.floats(QStringLiteral("f"), 1.0f);
     auto* panel = new KelParam(&c.container);
     QUndoStack stack;
     stack.push(new KelCmdParamEdit(&core, panel, panel->storeParamState()));
