@@ -46,7 +46,8 @@ QPixmap stylePixmap(QString const& key)
 } // namespace
 
 TwObjectEditor::TwObjectEditor(QWidget* parent, TwCore* core)
-    : QWidget(parent), m_core(core), m_ui(new Ui::ObjectEditor), m_nodePanel(new Ui::KelNodePanel)
+    : QWidget(parent), m_core(core), m_coreAlive(core), m_ui(new Ui::ObjectEditor),
+      m_nodePanel(new Ui::KelNodePanel)
 {
     m_ui->setupUi(this);
     m_ui->templateEditorWidget->m_core = core;
@@ -71,12 +72,13 @@ TwObjectEditor::TwObjectEditor(QWidget* parent, TwCore* core)
 TwObjectEditor::~TwObjectEditor()
 {
     // The trees delete their rows now: objects that outlive the panel must not delete them again.
-    for (KelNGObject* object : m_core->objectList()) {
+    QList<KelNGObject*> const objects = m_coreAlive ? m_core->objectList() : QList<KelNGObject*>();
+    for (KelNGObject* object : objects) {
         object->objectEditorItem = nullptr;
         for (KelNGObject* child : object->getChildObjectList(true))
             child->objectEditorItem = nullptr;
     }
-    if (TwTemplateContainer* store = m_core->templateStore()) {
+    if (TwTemplateContainer* store = m_coreAlive ? m_core->templateStore() : nullptr) {
         for (KelTemplate* objectTemplate : std::as_const(store->objectTemplateList)) {
             KelNGObject* root = objectTemplate->objectInstance();
             if (!root)

@@ -46,7 +46,7 @@ void connectNodeUndo(KelParamCrucial* panel, View* view)
 } // namespace
 
 TwProjectBrowser::TwProjectBrowser(QWidget* parent, TwCore* core)
-    : QWidget(parent), m_ui(new Ui::ProjectBrowser), m_core(core)
+    : QWidget(parent), m_ui(new Ui::ProjectBrowser), m_core(core), m_coreAlive(core)
 {
     m_ui->setupUi(this);
     QTreeWidget* tree = m_ui->treeWidget;
@@ -87,8 +87,10 @@ TwProjectBrowser::~TwProjectBrowser()
 {
     dynamicObjectSettingsFor(nullptr);
     // The tree deletes its rows now: objects that outlive the panel must not delete them again.
-    for (KelNGObject* object : m_core->objectList())
-        object->projectBrowserItem = nullptr;
+    if (m_coreAlive) {
+        for (KelNGObject* object : m_core->objectList())
+            object->projectBrowserItem = nullptr;
+    }
     delete m_ui;
 }
 
