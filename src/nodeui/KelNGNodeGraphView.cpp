@@ -4,8 +4,11 @@
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
 #include "nodes/Terminal.h"
+#include "nodeui/KelCmdNodeEdit.h"
 #include "nodeui/KelNGNode.h"
 #include "nodeui/KelNGNodeConnection.h"
+#include "nodeui/KelParamAtom.h"
+#include "nodeui/KelParamSnapshot.h"
 #include "nodeui/NodeEditHooks.h"
 #include "params/ParameterContainer.h"
 #include "style/ConnectingLineItem.h"
@@ -14,14 +17,13 @@
 #include <QAction>
 #include <QBuffer>
 #include <QDataStream>
-#include <QDomDocument>
 #include <QDragEnterEvent>
 #include <QGraphicsPixmapItem>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QTextStream>
+#include <QUndoStack>
 #include <QUuid>
 
 #include <algorithm>
@@ -98,8 +100,11 @@ void KelNGNodeGraphView::updateGraph()
 {
     const QList<QGraphicsItem*> items = m_scene.items();
     for (QGraphicsItem* item : items) {
-        if (KelNGNode* node = KelNGNode::fromSceneItem(item))
+        if (KelNGNode* node = KelNGNode::fromSceneItem(item)) {
             node->storePixmapSettingsInNode();
+            disconnect(node, &KelParam::addParamUndo, this,
+                       qOverload<KelParam*, QBuffer*>(&KelNGNodeGraphView::addNodeUndo));
+        }
         if (item->scene() == &m_scene)
             m_scene.removeItem(item);
     }
@@ -115,6 +120,9 @@ void KelNGNodeGraphView::updateGraph()
         KelNGNode* item = KelNGNode::itemOf(node);
         if (!item)
             item = new KelNGNode(node);
+        connect(item, &KelParam::addParamUndo, this,
+                qOverload<KelParam*, QBuffer*>(&KelNGNodeGraphView::addNodeUndo),
+                Qt::UniqueConnection);
         item->calculateUI();
         if (!item->pixmapItem())
             item->allocatePixmapItem();
@@ -283,29 +291,38 @@ void KelNGNodeGraphView::resizeEvent(QResizeEvent*)
 
 QBuffer* KelNGNodeGraphView::storeParamState(KelUtils::IParameterContainer* container)
 {
-    QDomDocument document(QStringLiteral("MarrowindGraphNode"));
-    QDomElement root = document.createElement(QStringLiteral("nodes"));
-    document.appendChild(root);
-    container->storeState(document, root, false, false);
-    auto* buffer = new QBuffer;
-    buffer->open(QIODevice::WriteOnly);
-    QTextStream stream(buffer);
-    document.save(stream, 4);
-    stream.flush();
-    buffer->close();
-    return buffer;
+    return KelParamSnapshot::store(container);
 }
 
 void KelNGNodeGraphView::loadParamState(KelUtils::IParameterContainer* container, QBuffer* state)
 {
-    QDomDocument document;
-    document.setContent(state->data());
-    const QDomElement section = document.elementsByTagName(QStringLiteral("nodes"))
-                                    .item(0)
-                                    .firstChild()
-                                    .toElement();
+    if (!container || !state)
+        return;
     NodeEditHooks::beforeWrite();
-    container->loadState(section);
+    KelParamSnapshot::load(container, state);
+}
+
+void KelNGNodeGraphView::addNodeUndo(KelParam* panel, QBuffer* before)
+{
+    auto* item = qobject_cast<KelNGNode*>(panel);
+    pushNodeEdit(item ? item->node() : nullptr, before);
+}
+
+void KelNGNodeGraphView::addNodeUndo(KelParamAtom* atom, QBuffer* before)
+{
+    pushNodeEdit(atom ? atom->node() : nullptr, before);
+}
+
+void KelNGNodeGraphView::pushNodeEdit(KelNodes::Node* node, QBuffer* before)
+{
+    KelNodes::NodeGraph* top = node ? node->topLevelGraph() : nullptr;
+    auto* stack = top ? qobject_cast<QUndoStack*>(top->undoStack()) : nullptr;
+    if (!stack) {
+        // Nowhere to record the edit: the snapshot is dropped.
+        delete before;
+        return;
+    }
+    stack->push(new KelCmdNodeEdit(this, top, node, before));
 }
 
 // --- queries --------------------------------------------------------------------------------

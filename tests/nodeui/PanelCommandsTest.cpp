@@ -70,3 +70,63 @@ TEST(PanelCoreParamEdit, DoesNothingOnceThePanelIsGone)
     EXPECT_FLOAT_EQ(f->value(), 3.0f);
     EXPECT_FALSE(core.isModified());
 }
+
+#include "nodes/NodeDescriptor.h"
+#include "nodeui/KelCmdNodeEdit.h"
+#include "nodeui/KelNGNodeGraphView.h"
+#include "nodeui/KelParamSnapshot.h"
+
+TEST(PanelNodeEdit, UndoRedoRestoreAndAnnounce)
+{
+    KelNGNodeGraphView view;
+    KelVyxNodes::VyxNodeGraph top(nullptr);
+    KelVyxNodes::VyxNodeGraph* group = top.addSubGraph(-1);
+    KelNodes::Node* node = group->addNode(QStringLiteral("operator.levels"), -1);
+    PanelTest::Lists lists(node->paramContainer());
+    lists.addList(QStringLiteral("test"));
+    auto* f = lists.floats(QStringLiteral("f"), 1.0f);
+    auto panel = std::make_unique<KelParam>(node->paramContainer());
+    node->setViewItem(panel.get());
+    QUndoStack stack;
+    QList<KelNodes::Node*> announced;
+    QObject::connect(&view, &KelNGNodeGraphView::nodeParameterChanged,
+                     [&](KelNGNodeGraphView* from, KelNodes::Node* changed) {
+                         EXPECT_EQ(from, &view);
+                         announced << changed;
+                     });
+    PanelTest::HookRecorder hook;
+
+    QBuffer* before = KelParamSnapshot::store(node->paramContainer());
+    f->setValue(6.0f);
+    stack.push(new KelCmdNodeEdit(&view, &top, node, before));
+    EXPECT_EQ(stack.text(0), node->descriptor()->displayName + QStringLiteral(" edit"));
+    EXPECT_EQ(announced.count(), 1);
+    EXPECT_EQ(hook.calls, 0);
+
+    const struct {
+        bool undo;
+        float value;
+    } steps[] = {{true, 1.0f}, {false, 6.0f}, {true, 1.0f}};
+    for (auto const& step : steps) {
+        step.undo ? stack.undo() : stack.redo();
+        EXPECT_FLOAT_EQ(f->value(), step.value);
+        EXPECT_DOUBLE_EQ(qobject_cast<QDoubleSpinBox*>(panel->editorFor(f))->value(), double(step.value));
+    }
+    EXPECT_EQ(announced, QList<KelNodes::Node*>(4, node));
+    EXPECT_EQ(hook.calls, 3);
+
+    // Without an item only the model follows; a node gone makes the steps do nothing.
+    node->setViewItem(nullptr);
+    panel.reset();
+    stack.redo();
+    EXPECT_FLOAT_EQ(f->value(), 6.0f);
+    node->setName(QStringLiteral("Blur"));
+    stack.push(new KelCmdNodeEdit(&view, &top, node, KelParamSnapshot::store(node->paramContainer())));
+    EXPECT_EQ(stack.text(1), QStringLiteral("Blur edit"));
+    group->removeNode(node);
+    announced.clear();
+    stack.undo();
+    stack.undo();
+    stack.redo();
+    EXPECT_EQ(announced.count(), 0);
+}
