@@ -4,32 +4,22 @@
 #include "app/KelTemplate.h"
 #include "app/TemplateEditor.h"
 #include "app/TwCore.h"
-#include "app/TwIconRender.h"
 #include "app/TwTemplateContainer.h"
-#include "effects/VyxNodeGraph.h"
-#include "mainwindow/KelNodePanelBorder.h"
 #include "mainwindow/TwCmdObjectName.h"
-#include "mainwindow/TwCmdObjectTemplateName.h"
-#include "mainwindow/TwCmdRenameNode.h"
 #include "mainwindow/TwObjectEditorDock.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "mainwindow/VyxCmdOEBlendModeChange.h"
 #include "mainwindow/VyxCmdOEOpacityChange.h"
 #include "nodes/NodeGraph.h"
+#include "nodeui/VyxNodeGraphView.h"
 #include "style/KelStyleConfig.h"
 #include "ui_KelNodePanel.h"
 #include "ui_ObjectEditor.h"
 
-#include "nodeui/KelNGNode.h"
-#include "nodeui/VyxNodeGraphView.h"
-
 #include <QComboBox>
-#include <QEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QSignalBlocker>
 #include <QUndoStack>
-#include <QVBoxLayout>
 
 namespace {
 
