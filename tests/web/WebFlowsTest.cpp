@@ -6,12 +6,14 @@
 #include "DialogTestSupport.h"
 
 #include "app/KelNGObject.h"
+#include "app/TemplateEditor.h"
 #include "app/TwWebFlows.h"
 #include "web/TwDatabaseDialog.h"
 #include "web/TwWebUtilities.h"
 
 #include <QApplication>
 #include <QPushButton>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -60,6 +62,15 @@ TEST_F(WebFlowsTest, TheStoreSlotsReachTheInstalledFlowsAndDoNothingWithout)
     core->templateStore()->uploadTemplateToDatabase(created->objectInstance());
     EXPECT_EQ(calls, (QStringList{QStringLiteral("check 0"), QStringLiteral("check 1"),
                                   QStringLiteral("upload 1")}));
+
+    // The template editor's upload button hands over the object that owns the template.
+    calls.clear();
+    TemplateEditor editor(nullptr);
+    editor.m_core = core;
+    editor.adjustUI(created->objectInstance());
+    ASSERT_TRUE(editor.uploadButton()->isEnabled());
+    editor.uploadButton()->click();
+    EXPECT_EQ(calls, QStringList{QStringLiteral("upload 1")});
 }
 
 TEST_F(WebFlowsTest, TheUpdateCheckRunsTheDatabaseDialogModally)
