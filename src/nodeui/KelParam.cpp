@@ -32,7 +32,7 @@ QHash<KelUtils::IParameterContainer*, KelParam*>& undoBlockOwners()
 } // namespace
 
 KelParam::KelParam(KelUtils::IParameterContainer* container, int firstList, int endList)
-    : QWidget(nullptr)
+    : KelParamEditing(nullptr)
     , m_container(container)
     , m_firstList(firstList)
     , m_endList(endList)
