@@ -98,8 +98,8 @@ protected:
     // is touched afterwards, the destructor included.
     void forgetContainer() { m_container = nullptr; }
 
-    bool editTarget(QObject* widget, KelUtils::Parameter*& parameter, int& index) const override;
-    QSlider* sliderOf(KelUtils::Parameter const* parameter, int index) const override;
+    KelParamUIRef editTarget(QObject* widget) const override;
+    QSlider* sliderOf(KelParamUIRef const& target) const override;
     // Snapshot, pre-write hook, write; a refused write refreshes the row and drops the snapshot,
     // a successful one emits the snapshot and parameterChanged.
     void writeEdit(KelUtils::Parameter* parameter, Write const& write, bool quiet) override;

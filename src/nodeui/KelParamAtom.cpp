@@ -163,22 +163,21 @@ void KelParamAtom::updateVisibilityStatus()
     }
 }
 
-bool KelParamAtom::editTarget(QObject* widget, KelUtils::Parameter*& parameter, int& index) const
+KelParamUIRef KelParamAtom::editTarget(QObject* widget) const
 {
     if (m_inDestruction || !m_param)
-        return false;
-    parameter = m_param;
-    index = m_editors.value(widget, 0);
+        return {};
+    KelParamUIRef target{m_param, m_editors.value(widget, 0)};
     for (auto const& entry : m_sliders) {
         if (entry.first == widget)
-            index = entry.second;
+            target.index = entry.second;
     }
-    return true;
+    return target;
 }
 
-QSlider* KelParamAtom::sliderOf(KelUtils::Parameter const*, int index) const
+QSlider* KelParamAtom::sliderOf(KelParamUIRef const& target) const
 {
-    return sliderFor(index);
+    return sliderFor(target.index);
 }
 
 void KelParamAtom::writeEdit(KelUtils::Parameter*, Write const& write, bool quiet)

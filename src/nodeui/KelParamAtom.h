@@ -69,8 +69,8 @@ signals:
     void updateStatusForDependencies(KelNodes::Node* node, int paramListIndex);
 
 protected:
-    bool editTarget(QObject* widget, KelUtils::Parameter*& parameter, int& index) const override;
-    QSlider* sliderOf(KelUtils::Parameter const* parameter, int index) const override;
+    KelParamUIRef editTarget(QObject* widget) const override;
+    QSlider* sliderOf(KelParamUIRef const& target) const override;
     // Bound: snapshot, pre-write hook, write, addParamUndo; unbound: only the write. A refused
     // write refreshes the row and drops the snapshot.
     void writeEdit(KelUtils::Parameter* parameter, Write const& write, bool quiet) override;

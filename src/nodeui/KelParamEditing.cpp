@@ -47,125 +47,107 @@ void KelParamEditing::connectEditor(QWidget* editor)
         connect(line, &QLineEdit::editingFinished, this, &KelParamEditing::stringEdit_editingFinished);
 }
 
+namespace {
+
+// The parameter of a target as one kind; null when there is none or it is of another kind.
+template<class Kind>
+Kind* as(KelParamUIRef const& target)
+{
+    return target.param ? static_cast<Kind*>(*target.param) : nullptr;
+}
+
+} // namespace
+
 void KelParamEditing::doubleSpinBox_editingFinished()
 {
-    KelUtils::Parameter* parameter = nullptr;
-    int index = 0;
     auto* spin = qobject_cast<QDoubleSpinBox*>(sender());
-    if (!spin || !editTarget(spin, parameter, index))
-        return;
-    auto* group = static_cast<KelUtils::NumGroupParameter<float>*>(*parameter);
+    const KelParamUIRef target = editTarget(spin);
+    auto* group = as<KelUtils::NumGroupParameter<float>>(target);
     // A box still showing the stored value was only left, not edited.
-    if (!group || KelParamEditorValues::floatBoxShowsValue(group->value(index), spin->value()))
+    if (!spin || !group || KelParamEditorValues::floatBoxShowsValue(group->value(target.index), spin->value()))
         return;
-    if (QSlider* slider = sliderOf(parameter, index)) {
+    if (QSlider* slider = sliderOf(target)) {
         const QSignalBlocker blocker(slider);
         slider->setValue(KelParamEditorValues::floatSliderPositionOfBox(spin->value()));
     }
-    const double value = spin->value();
-    writeEdit(parameter, [group, value, index] { return group->setValue(static_cast<float>(value), index); }, true);
+    const float value = static_cast<float>(spin->value());
+    writeEdit(target.param, [=] { return group->setValue(value, target.index); }, true);
 }
 
 void KelParamEditing::spinBox_editingFinished()
 {
-    KelUtils::Parameter* parameter = nullptr;
-    int index = 0;
     auto* spin = qobject_cast<QSpinBox*>(sender());
-    if (!spin || !editTarget(spin, parameter, index))
+    const KelParamUIRef target = editTarget(spin);
+    auto* group = as<KelUtils::NumGroupParameter<int>>(target);
+    if (!spin || !group)
         return;
-    auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
-    if (!group)
-        return;
-    if (QSlider* slider = sliderOf(parameter, index)) {
+    if (QSlider* slider = sliderOf(target)) {
         const QSignalBlocker blocker(slider);
         slider->setValue(spin->value());
     }
     const int value = spin->value();
-    writeEdit(parameter, [group, value, index] { return group->setValue(value, index); }, false);
+    writeEdit(target.param, [=] { return group->setValue(value, target.index); }, false);
 }
 
 void KelParamEditing::floatSlider_valueChanged(int value)
 {
-    KelUtils::Parameter* parameter = nullptr;
-    int index = 0;
-    if (!editTarget(sender(), parameter, index))
-        return;
-    if (auto* group = static_cast<KelUtils::NumGroupParameter<float>*>(*parameter))
-        writeEdit(parameter, [=] { return group->setValue(static_cast<float>(value) / 100.0f, index); }, false);
+    const KelParamUIRef target = editTarget(sender());
+    if (auto* group = as<KelUtils::NumGroupParameter<float>>(target))
+        writeEdit(target.param, [=] { return group->setValue(static_cast<float>(value) / 100.0f, target.index); },
+                  false);
 }
 
 void KelParamEditing::slider_valueChanged(int value)
 {
-    KelUtils::Parameter* parameter = nullptr;
-    int index = 0;
-    if (!editTarget(sender(), parameter, index))
-        return;
-    if (auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter))
-        writeEdit(parameter, [=] { return group->setValue(value, index); }, false);
+    const KelParamUIRef target = editTarget(sender());
+    if (auto* group = as<KelUtils::NumGroupParameter<int>>(target))
+        writeEdit(target.param, [=] { return group->setValue(value, target.index); }, false);
 }
 
 void KelParamEditing::checkBox_valueChanged(bool on)
 {
-    KelUtils::Parameter* parameter = nullptr;
-    int index = 0;
-    if (!editTarget(sender(), parameter, index))
-        return;
-    if (auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter))
-        writeEdit(parameter, [=] { return group->setValue(on ? 1 : 0, 0); }, false);
+    const KelParamUIRef target = editTarget(sender());
+    if (auto* group = as<KelUtils::NumGroupParameter<int>>(target))
+        writeEdit(target.param, [=] { return group->setValue(on ? 1 : 0, 0); }, false);
 }
 
 void KelParamEditing::comboBox_currentIndexChanged(int row)
 {
-    KelUtils::Parameter* parameter = nullptr;
-    int index = 0;
-    if (!editTarget(sender(), parameter, index))
-        return;
-    auto* choice = static_cast<KelUtils::ListParameter*>(*parameter);
+    const KelParamUIRef target = editTarget(sender());
+    auto* choice = as<KelUtils::ListParameter>(target);
     KelUtils::ListItem const* item = choice ? choice->itemAt(row) : nullptr;
     if (!item)
         return;
     const int id = item->id;
-    writeEdit(parameter, [=] { return choice->setValue(id); }, false);
+    writeEdit(target.param, [=] { return choice->setValue(id); }, false);
 }
 
 void KelParamEditing::colorField_colorChanged(QColor color)
 {
-    KelUtils::Parameter* parameter = nullptr;
-    int index = 0;
-    if (!editTarget(sender(), parameter, index))
-        return;
-    auto* colour = static_cast<KelUtils::ColorParameter*>(*parameter);
+    const KelParamUIRef target = editTarget(sender());
+    auto* colour = as<KelUtils::ColorParameter>(target);
     if (!colour)
         return;
-    writeEdit(
-        parameter,
-        [colour, color] {
-            const unsigned char rgba[4] = {static_cast<unsigned char>(color.red()),
-                                           static_cast<unsigned char>(color.green()),
-                                           static_cast<unsigned char>(color.blue()),
-                                           static_cast<unsigned char>(color.alpha())};
-            return colour->setValue(rgba, KelUtils::Color::Gamma, KelUtils::Color::InverseGamma);
-        },
-        false);
+    const unsigned char rgba[4] = {static_cast<unsigned char>(color.red()), static_cast<unsigned char>(color.green()),
+                                   static_cast<unsigned char>(color.blue()), static_cast<unsigned char>(color.alpha())};
+    writeEdit(target.param,
+              [=] { return colour->setValue(rgba, KelUtils::Color::Gamma, KelUtils::Color::InverseGamma); }, false);
 }
 
 void KelParamEditing::stringEdit_editingFinished()
 {
-    KelUtils::Parameter* parameter = nullptr;
-    int index = 0;
     auto* line = qobject_cast<QLineEdit*>(sender());
-    if (!line || !editTarget(line, parameter, index))
+    const KelParamUIRef target = editTarget(line);
+    auto* string = as<KelUtils::StringParameter>(target);
+    if (!line || !string)
         return;
-    if (auto* string = static_cast<KelUtils::StringParameter*>(*parameter)) {
-        const QString text = line->text();
-        writeEdit(parameter, [string, text] { return string->setValue(text); }, false);
-    }
+    const QString text = line->text();
+    writeEdit(target.param, [=] { return string->setValue(text); }, false);
 }
 
 void KelParamEditing::fileName_clicked()
 {
-    KelUtils::Parameter* parameter = nullptr;
-    int index = 0;
-    if (editTarget(sender(), parameter, index))
-        chooseFile(parameter);
+    const KelParamUIRef target = editTarget(sender());
+    if (target.param)
+        chooseFile(target.param);
 }

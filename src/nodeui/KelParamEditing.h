@@ -1,5 +1,7 @@
 #pragma once
 
+#include "nodeui/KelParamUIRef.h"
+
 #include <QWidget>
 
 #include <functional>
@@ -29,9 +31,9 @@ protected:
     // Connects the row's editors, sliders and file button to the edit slots.
     void connectRow(KelParamRow const& row, KelUtils::Parameter const* parameter);
 
-    // The parameter and value index `widget` edits; false when no edit may be written.
-    virtual bool editTarget(QObject* widget, KelUtils::Parameter*& parameter, int& index) const = 0;
-    virtual QSlider* sliderOf(KelUtils::Parameter const* parameter, int index) const = 0;
+    // The parameter and value index `widget` edits; a null parameter when no edit may be written.
+    virtual KelParamUIRef editTarget(QObject* widget) const = 0;
+    virtual QSlider* sliderOf(KelParamUIRef const& target) const = 0;
     // Runs `write` as one user edit. A quiet write runs with the container's change callbacks
     // blocked.
     virtual void writeEdit(KelUtils::Parameter* parameter, Write const& write, bool quiet) = 0;

@@ -56,25 +56,20 @@ bool KelParam::buildRow(KDSynchronizedFormLayout* layout, int list, KelUtils::Pa
     return true;
 }
 
-bool KelParam::editTarget(QObject* widget, KelUtils::Parameter*& parameter, int& index) const
+KelParamUIRef KelParam::editTarget(QObject* widget) const
 {
     if (m_inDestruction || !m_container)
-        return false;
-    KelParamUIRef* ref = m_editors.value(widget);
-    if (!ref)
-        ref = m_sliders.value(widget);
-    if (!ref)
-        ref = m_fileButtons.value(widget);
-    if (!ref || !ref->param)
-        return false;
-    parameter = ref->param;
-    index = ref->index;
-    return true;
+        return {};
+    for (auto const* map : {&m_editors, &m_sliders, &m_fileButtons}) {
+        if (KelParamUIRef const* ref = map->value(widget))
+            return *ref;
+    }
+    return {};
 }
 
-QSlider* KelParam::sliderOf(KelUtils::Parameter const* parameter, int index) const
+QSlider* KelParam::sliderOf(KelParamUIRef const& target) const
 {
-    return sliderFor(parameter, index);
+    return sliderFor(target.param, target.index);
 }
 
 void KelParam::writeEdit(KelUtils::Parameter* parameter, Write const& write, bool quiet)
