@@ -3,6 +3,7 @@
 // Shared pieces of the panel and dock tests: containers and nodes with test parameters,
 // project objects, a recording pre-write hook and answers to file dialogs.
 
+#include "app/KelCore.h"
 #include "app/KelNGObject.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/Node.h"
@@ -180,6 +181,38 @@ private:
                 clearUnmarked(member);
         }
     }
+};
+
+// An application core that records frame changes and graph edits; the object of a sub-graph
+// node is the sub-graph's.
+class FakeCore : public KelCore
+{
+public:
+    KelNGObject* selectedObject() override { return nullptr; }
+    QList<KelNGObject*> selectedObjects() override { return {}; }
+    void setSelectedObject(KelNGObject*) override {}
+    void addToSelectedObjects(KelNGObject*) override {}
+    void unselectObject(KelNGObject*) override {}
+    QList<KelNGObject*> objectList() override { return {}; }
+
+    bool blockFocusOutEvents() override { return blockFocusOut; }
+    void currentFrameChanged() override
+    {
+        ++frameChanges;
+        if (onFrameChanged)
+            onFrameChanged();
+    }
+    void graphEdited() override { ++edits; }
+    KelNGObject* findObjectOfNode(KelNodes::Node* node) override
+    {
+        KelNodes::NodeGraph* graph = node ? node->toNodeGraph() : nullptr;
+        return graph ? KelNGObject::objectOf(graph) : nullptr;
+    }
+
+    bool blockFocusOut = false;
+    int frameChanges = 0;
+    int edits = 0;
+    std::function<void()> onFrameChanged;
 };
 
 // Counts pre-write calls, running an optional probe at each (to see the state before the
