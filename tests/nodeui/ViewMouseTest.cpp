@@ -143,7 +143,7 @@ TEST_F(ViewMouse, ClickFlipsAToggleAndMovesItsWires)
     EXPECT_EQ(wire->destinationRect().y(), 20 + h.item(b)->pixmapHeight() - 16);
 }
 
-TEST_F(ViewMouse, DraggedNodeStopsAtTheEdgesAndItsPlaceIsStored)
+TEST_F(ViewMouse, DraggedNodeStopsAtTheEdgesAndDragsAndReorderingStoreThePlaces)
 {
     ASSERT_EQ(a->connect(QStringLiteral("out"), b, QStringLiteral("in")), 0);
     h.view.setObject(&h.graph);
@@ -165,6 +165,14 @@ TEST_F(ViewMouse, DraggedNodeStopsAtTheEdgesAndItsPlaceIsStored)
     auto const& settings = b->paramContainer()->auxData();
     EXPECT_EQ(settings.value(QStringLiteral("posX")).toDouble(), 220.0);
     EXPECT_EQ(settings.value(QStringLiteral("posY")).toDouble(), 0.0);
+
+    // "Reorder Nodes" stores and reports; the layout of a rebuild does not report.
+    h.view.action(QStringLiteral("reorder"))->trigger();
+    ASSERT_EQ(moved.count(), 2);
+    EXPECT_EQ(settings.value(QStringLiteral("posX")).toDouble(), 20.0 + 194);
+    a->paramContainer()->auxData().remove(QStringLiteral("posX"));
+    h.view.updateGraph();
+    EXPECT_EQ(moved.count(), 2);
 }
 
 TEST_F(ViewMouse, NodeDroppedOntoAGroupAsksToMoveIntoIt)
@@ -288,20 +296,6 @@ TEST_F(ViewMouse, DeleteKeysAndTheDeleteAction)
     order.clear();
     h.view.action(QStringLiteral("delete"))->trigger();
     EXPECT_TRUE(order.isEmpty());
-}
-
-TEST_F(ViewMouse, ReorderActionStoresThePlacesAndTellsSo)
-{
-    ASSERT_EQ(a->connect(QStringLiteral("out"), b, QStringLiteral("in")), 0);
-    h.view.setObject(&h.graph);
-    QSignalSpy moved(&h.view, &KelNGNodeGraphView::nodePositionsChanged);
-    h.view.action(QStringLiteral("reorder"))->trigger();
-    ASSERT_EQ(moved.count(), 1);
-    EXPECT_EQ(b->paramContainer()->auxData().value(QStringLiteral("posX")).toDouble(), 20.0 + 194);
-    // The layout of a rebuild is not reported.
-    a->paramContainer()->auxData().remove(QStringLiteral("posX"));
-    h.view.updateGraph();
-    EXPECT_EQ(moved.count(), 1);
 }
 
 TEST_F(ViewMouse, ItemsDeletedDuringAWireDragAreLetGo)
