@@ -36,6 +36,16 @@ QSlider* newSlider(int minimum, int maximum, int value, bool enabled)
     return slider;
 }
 
+// A number group's slider takes its box's position, with its signals blocked.
+void followBox(QSlider* slider, int position, bool enabled)
+{
+    if (!slider)
+        return;
+    const QSignalBlocker blocker(slider);
+    slider->setValue(position);
+    slider->setEnabled(enabled);
+}
+
 // One value of a number group: its box, followed by a slider when the group shows one.
 void addNumberEditor(KelParamRow& row, QHBoxLayout* box, QAbstractSpinBox* spin, int index, bool enabled,
                      QSlider* slider)
@@ -169,11 +179,8 @@ bool KelParamRow::refresh(QWidget* editor, QSlider* slider, KelUtils::Parameter*
         if (!spin)
             return false;
         spin->setValue(group->value(index));
-        if (slider && group->showAsSlider()) {
-            const QSignalBlocker sliderBlocker(slider);
-            slider->setValue(KelParamEditorValues::floatSliderPositionOfBox(spin->value()));
-            slider->setEnabled(enabled);
-        }
+        if (group->showAsSlider())
+            followBox(slider, KelParamEditorValues::floatSliderPositionOfBox(spin->value()), enabled);
         break;
     }
     case KelUtils::ParamIntGroup: {
@@ -182,11 +189,8 @@ bool KelParamRow::refresh(QWidget* editor, QSlider* slider, KelUtils::Parameter*
         if (!spin)
             return false;
         spin->setValue(group->value(index));
-        if (slider && group->showAsSlider()) {
-            const QSignalBlocker sliderBlocker(slider);
-            slider->setValue(spin->value());
-            slider->setEnabled(enabled);
-        }
+        if (group->showAsSlider())
+            followBox(slider, spin->value(), enabled);
         break;
     }
     case KelUtils::ParamBool: {
