@@ -24,21 +24,9 @@
 
 using PanelTest::Container;
 using PanelTest::HookRecorder;
+using PanelTest::UndoCounter;
 
 namespace {
-
-// Counts the panel's undo steps, deleting the snapshots.
-struct UndoCounter
-{
-    explicit UndoCounter(KelParam* panel)
-    {
-        QObject::connect(panel, &KelParam::addParamUndo, [this](KelParam*, QBuffer* before) {
-            ++steps;
-            delete before;
-        });
-    }
-    int steps = 0;
-};
 
 void typeInto(QWidget* box, QString const& text)
 {

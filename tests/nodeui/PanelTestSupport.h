@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDomDocument>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QTimer>
 
@@ -250,6 +251,29 @@ inline void answerFileDialog(QString const& path, QString* startFolder = nullptr
         dialog->selectFile(path);
         QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
     });
+}
+
+// Counts the undo steps a panel, atom or important-parameter panel emits, deleting the snapshots.
+struct UndoCounter
+{
+    template<class Panel>
+    explicit UndoCounter(Panel* panel)
+    {
+        QObject::connect(panel, &Panel::addParamUndo, [this](auto*, QBuffer* before) {
+            ++steps;
+            delete before;
+        });
+    }
+    int steps = 0;
+};
+
+// What a user's typing into a float box ends in; returns the box.
+inline QDoubleSpinBox* editBox(QWidget* editor, double value)
+{
+    auto* spin = qobject_cast<QDoubleSpinBox*>(editor);
+    spin->setValue(value);
+    emit spin->editingFinished();
+    return spin;
 }
 
 // Loads a snapshot buffer into a container.

@@ -66,13 +66,6 @@ DropResult dragAndDrop(KelNGNodeGraphView& view, QMimeData* data, QPoint point)
     return result;
 }
 
-QPointF storedPlace(KelNodes::Node* node)
-{
-    auto const& settings = node->paramContainer()->auxData();
-    return {settings.value(QStringLiteral("posX")).toDouble(),
-            settings.value(QStringLiteral("posY")).toDouble()};
-}
-
 } // namespace
 
 TEST(ViewDrop, DockDragCreatesTheNodeAtTheScenePointUnderTheCursorAfterTheHook)

@@ -162,14 +162,12 @@ TEST_F(ViewMouse, DraggedNodeStopsAtTheEdgesAndDragsAndReorderingStoreThePlaces)
     h.release(body + QPoint(-100, -1000));
     ASSERT_EQ(moved.count(), 1);
     EXPECT_EQ(moved.first().at(0).value<KelNGNodeGraphView*>(), &h.view);
-    auto const& settings = b->paramContainer()->auxData();
-    EXPECT_EQ(settings.value(QStringLiteral("posX")).toDouble(), 220.0);
-    EXPECT_EQ(settings.value(QStringLiteral("posY")).toDouble(), 0.0);
+    EXPECT_EQ(storedPlace(b), QPointF(220, 0));
 
     // "Reorder Nodes" stores and reports; the layout of a rebuild does not report.
     h.view.action(QStringLiteral("reorder"))->trigger();
     ASSERT_EQ(moved.count(), 2);
-    EXPECT_EQ(settings.value(QStringLiteral("posX")).toDouble(), 20.0 + 194);
+    EXPECT_EQ(storedPlace(b).x(), 20.0 + 194);
     a->paramContainer()->auxData().remove(QStringLiteral("posX"));
     h.view.updateGraph();
     EXPECT_EQ(moved.count(), 2);
@@ -178,8 +176,7 @@ TEST_F(ViewMouse, DraggedNodeStopsAtTheEdgesAndDragsAndReorderingStoreThePlaces)
 TEST_F(ViewMouse, NodeDroppedOntoAGroupAsksToMoveIntoIt)
 {
     KelVyxNodes::VyxNodeGraph* group = h.graph.addSubGraph(-1);
-    group->paramContainer()->auxData().insert(QStringLiteral("posX"), 20.0);
-    group->paramContainer()->auxData().insert(QStringLiteral("posY"), 300.0);
+    place(group, QPointF(20, 300));
     h.view.setObject(&h.graph);
     QList<QPair<KelNodes::Node*, KelNodes::Node*>> dropped;
     QObject::connect(&h.view, &KelNGNodeGraphView::nodeDragAndDrop,
