@@ -1,0 +1,255 @@
+// The node-graph page of the object editor and the node panel under the view.
+
+#include "mainwindow/TwObjectEditor.h"
+
+#include "app/KelNGObject.h"
+#include "app/TemplateEditor.h"
+#include "app/TwCore.h"
+#include "mainwindow/KelNodePanelBorder.h"
+#include "mainwindow/TwCmdRenameNode.h"
+#include "mainwindow/TwObjectSettings.h"
+#include "nodes/NodeGraph.h"
+#include "style/KelColorField.h"
+#include "style/KelStyleConfig.h"
+#include "ui_KelNodePanel.h"
+#include "ui_ObjectEditor.h"
+
+#if __has_include("nodeui/VyxNodeGraphView.h")
+#include "nodeui/KelNGNode.h"
+#include "nodeui/VyxNodeGraphView.h"
+#define VYX_HAVE_NODEUI 1
+#endif
+
+#include <QEvent>
+#include <QPalette>
+#include <QSignalBlocker>
+#include <QUndoStack>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+QColor styleNodeColor()
+{
+    return KelStyleConfig::instance()->value<QColor>(QStringLiteral("KelNode.backgroundColor"));
+}
+
+QColor const PresetColors[5] = {QColor(164, 4, 13), QColor(0, 87, 168), QColor(171, 155, 0),
+                                QColor(84, 41, 133), QColor(34, 144, 25)};
+
+} // namespace
+
+void TwObjectEditor::buildNodeGraphPage()
+{
+    m_nodeGraphPage = new QWidget(this);
+    auto* layout = new QVBoxLayout(m_nodeGraphPage);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_nodePanelWidget = new QWidget(m_nodeGraphPage);
+    m_nodePanel->setupUi(m_nodePanelWidget);
+    m_nodePanelWidget->setEnabled(false);
+    m_nodePanel->nodeColorCloseButton->setIcon(QIcon(
+        KelStyleConfig::instance()->value<QPixmap>(QStringLiteral("nodeColorClose"))));
+    QToolButton* presets[5] = {m_nodePanel->nodeColor1Button, m_nodePanel->nodeColor2Button,
+                               m_nodePanel->nodeColor3Button, m_nodePanel->nodeColor4Button,
+                               m_nodePanel->nodeColor5Button};
+    for (int i = 0; i < 5; ++i)
+        presets[i]->setIcon(QIcon(KelStyleConfig::instance()->value<QPixmap>(
+            QStringLiteral("nodeColor%1").arg(i + 1))));
+    m_nodePanel->nodeColorField->setColor(styleNodeColor());
+    connect(m_nodePanel->nodeNameEdit, &QLineEdit::editingFinished, this,
+            &TwObjectEditor::nodeNameEditingFinished);
+    connect(m_nodePanel->nodeColorCloseButton, &QToolButton::clicked, this,
+            &TwObjectEditor::nodeColorCrossButton_clicked);
+    connect(presets[0], &QToolButton::clicked, this, &TwObjectEditor::nodeColor1Button_clicked);
+    connect(presets[1], &QToolButton::clicked, this, &TwObjectEditor::nodeColor2Button_clicked);
+    connect(presets[2], &QToolButton::clicked, this, &TwObjectEditor::nodeColor3Button_clicked);
+    connect(presets[3], &QToolButton::clicked, this, &TwObjectEditor::nodeColor4Button_clicked);
+    connect(presets[4], &QToolButton::clicked, this, &TwObjectEditor::nodeColor5Button_clicked);
+    connect(m_nodePanel->nodeColorField, &KelColorField::colorChanged, this,
+            &TwObjectEditor::nodeColorChanged);
+    m_nodePanel->scaleLabel->hide();
+    m_nodePanel->scaleSlider->hide();
+
+#ifdef VYX_HAVE_NODEUI
+    m_graphView = new VyxNodeGraphView(this);
+    m_graphView->setViewMode(1);
+    m_graphView->setMinimumWidth(600);
+    m_graphView->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing
+                                | QPainter::SmoothPixmapTransform);
+    connect(m_graphView, &KelNGNodeGraphView::selectedNodeChanged, this,
+            &TwObjectEditor::selectedNodeChanged);
+    layout->addWidget(m_graphView);
+#endif
+    layout->addWidget(new KelNodePanelBorder);
+    layout->addWidget(m_nodePanelWidget);
+    m_nodePanelWidget->installEventFilter(this);
+}
+
+bool TwObjectEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_nodePanelWidget && event->type() == QEvent::Show) {
+        QPalette palette = m_nodePanelWidget->palette();
+        palette.setBrush(QPalette::All, QPalette::Window, QBrush(QColor(0, 0, 3)));
+        m_nodePanelWidget->setPalette(palette);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// --- node panel --------------------------------------------------------------------------------
+
+void TwObjectEditor::selectedNodeChanged(KelNGNode* item)
+{
+#ifdef VYX_HAVE_NODEUI
+    m_panelNode = item;
+    if (!item || !item->node()) {
+        m_nodePanel->nodeNameEdit->setText(QString());
+        m_nodePanelWidget->setEnabled(false);
+        m_nodePanel->nodeColorField->setColor(styleNodeColor());
+        return;
+    }
+    m_nodePanel->nodeNameEdit->setText(item->node()->displayName());
+    m_nodePanelWidget->setEnabled(true);
+    m_nodePanel->nodeColorField->setColor(item->hasCustomColor() ? item->customColor()
+                                                                 : styleNodeColor());
+#else
+    Q_UNUSED(item);
+    m_panelNode = nullptr;
+    m_nodePanel->nodeNameEdit->setText(QString());
+    m_nodePanelWidget->setEnabled(false);
+    m_nodePanel->nodeColorField->setColor(styleNodeColor());
+#endif
+}
+
+void TwObjectEditor::nodeNameEditingFinished()
+{
+#ifdef VYX_HAVE_NODEUI
+    KelNGNode* item = panelNode();
+    if (m_core->blockFocusOutEvents() || !item || !item->node())
+        return;
+    KelNodes::Node* node = item->node();
+    QString const text = m_nodePanel->nodeNameEdit->text();
+    QString const current = node->displayName();
+    if (text == current || text.trimmed().isEmpty())
+        return;
+    TwObjectSettings::push(node->topLevelGraph(),
+                           new TwCmdRenameNode(m_core, this, item, text, current));
+    setSaveButtonsEnabled(true);
+#endif
+}
+
+void TwObjectEditor::setNodeName(KelNGNode* item, QString const& name)
+{
+    if (!item || item != panelNode())
+        return;
+    QSignalBlocker blocker(m_nodePanel->nodeNameEdit);
+    m_nodePanel->nodeNameEdit->setText(name);
+}
+
+void TwObjectEditor::nodeColorChanged(QColor const& color)
+{
+#ifdef VYX_HAVE_NODEUI
+    KelNGNode* item = panelNode();
+    if (!item)
+        return;
+    // Showing a node's colour in the field is no pick.
+    if (item->hasCustomColor() ? item->customColor() == color : color == styleNodeColor())
+        return;
+    item->setCustomColor(true, color);
+    item->updatePixmap();
+    item->storePixmapSettingsInNode();
+    TwObjectSettings::markEdited(m_core, item->node());
+#else
+    Q_UNUSED(color);
+#endif
+}
+
+void TwObjectEditor::setPresetColor(int preset)
+{
+#ifdef VYX_HAVE_NODEUI
+    KelNGNode* item = panelNode();
+    if (!item)
+        return;
+    QColor const color = preset < 0 ? styleNodeColor() : PresetColors[preset];
+    item->setCustomColor(preset >= 0, color);
+    {
+        QSignalBlocker blocker(m_nodePanel->nodeColorField);
+        m_nodePanel->nodeColorField->setColor(color);
+    }
+    item->updatePixmap();
+    item->storePixmapSettingsInNode();
+    TwObjectSettings::markEdited(m_core, item->node());
+#else
+    Q_UNUSED(preset);
+#endif
+}
+
+void TwObjectEditor::nodeColorCrossButton_clicked()
+{
+    setPresetColor(-1);
+}
+
+void TwObjectEditor::nodeColor1Button_clicked()
+{
+    setPresetColor(0);
+}
+
+void TwObjectEditor::nodeColor2Button_clicked()
+{
+    setPresetColor(1);
+}
+
+void TwObjectEditor::nodeColor3Button_clicked()
+{
+    setPresetColor(2);
+}
+
+void TwObjectEditor::nodeColor4Button_clicked()
+{
+    setPresetColor(3);
+}
+
+void TwObjectEditor::nodeColor5Button_clicked()
+{
+    setPresetColor(4);
+}
+
+// --- zoom --------------------------------------------------------------------------------------
+
+void TwObjectEditor::scaleView(qreal factor)
+{
+#ifdef VYX_HAVE_NODEUI
+    if (!m_graphView)
+        return;
+    const qreal zoom = m_graphView->transform().m11();
+    if ((zoom == 0.1 && factor < 1) || (zoom == 1.0 && factor > 1))
+        return;
+    if (zoom * factor < 0.1 && factor < 1)
+        factor = 0.1 / zoom;
+    else if (zoom * factor > 1.0 && factor > 1)
+        factor = 1.0 / zoom;
+    m_graphView->scale(factor, factor);
+#else
+    Q_UNUSED(factor);
+#endif
+}
+
+void TwObjectEditor::scaleBy(qreal factor)
+{
+    scaleView(factor);
+}
+
+void TwObjectEditor::scaleChanged(int value)
+{
+#ifdef VYX_HAVE_NODEUI
+    if (!m_graphView)
+        return;
+    const qreal target = value == 0 ? 1.0 : 1.0 - value / 100.0;
+    scaleView(target / m_graphView->transform().m11());
+#else
+    Q_UNUSED(value);
+#endif
+}
