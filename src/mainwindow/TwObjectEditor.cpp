@@ -73,6 +73,22 @@ TwObjectEditor::TwObjectEditor(QWidget* parent, TwCore* core)
 
 TwObjectEditor::~TwObjectEditor()
 {
+    // The trees delete their rows now: objects that outlive the panel must not delete them again.
+    for (KelNGObject* object : m_core->objectList()) {
+        object->objectEditorItem = nullptr;
+        for (KelNGObject* child : object->getChildObjectList(true))
+            child->objectEditorItem = nullptr;
+    }
+    if (TwTemplateContainer* store = m_core->templateStore()) {
+        for (KelTemplate* objectTemplate : std::as_const(store->objectTemplateList)) {
+            KelNGObject* root = objectTemplate->objectInstance();
+            if (!root)
+                continue;
+            root->templateTreeItem = nullptr;
+            for (KelNGObject* child : root->getChildObjectList(true))
+                child->templateTreeItem = nullptr;
+        }
+    }
     delete m_nodePanel;
     delete m_ui;
 }

@@ -81,6 +81,9 @@ TwProjectBrowser::TwProjectBrowser(QWidget* parent, TwCore* core)
 TwProjectBrowser::~TwProjectBrowser()
 {
     dynamicObjectSettingsFor(nullptr);
+    // The tree deletes its rows now: objects that outlive the panel must not delete them again.
+    for (KelNGObject* object : m_core->objectList())
+        object->projectBrowserItem = nullptr;
     delete m_ui;
 }
 
