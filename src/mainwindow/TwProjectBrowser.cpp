@@ -10,7 +10,7 @@
 #include "style/KelStyleConfig.h"
 #include "ui_ProjectBrowser.h"
 
-#if __has_include("nodeui/KelParamCrucial.h")
+#if __has_include("nodeui/KelParamCrucial.h") && __has_include("nodeui/VyxNodeGraphView.h")
 #include "nodeui/KelParamCrucial.h"
 #include "nodeui/VyxNodeGraphView.h"
 #define VYX_HAVE_NODEUI 1

@@ -1,6 +1,7 @@
 #include "mainwindow/PseudoDockWidget.h"
 #include "mainwindow/PseudoDockWidgetArea.h"
 #include "style/KelStyleConfig.h"
+#include "style/RealStyleFile.h"
 
 #include <QLabel>
 #include <QMainWindow>
@@ -64,7 +65,7 @@ TEST(PseudoDockTest, AreaAppendsDocksInCallOrderAndRemovesThemUnparented)
     EXPECT_EQ(PseudoDockWidgetArea(nullptr).splitter()->orientation(), Qt::Horizontal);
 }
 
-TEST(PseudoDockTest, StripStartsOnePixelHigherRightBelowATooolBar)
+TEST(PseudoDockTest, StripStartsOnePixelHigherRightBelowAToolBar)
 {
     KelStyleConfig* style = KelStyleConfig::instance();
     style->add(QStringLiteral("TwPseudoDockWidget.backgroundColor"), QColor(Qt::red));
@@ -91,7 +92,7 @@ TEST(PseudoDockTest, StripStartsOnePixelHigherRightBelowATooolBar)
     EXPECT_EQ(underBar->grab().toImage().pixel(5, 0), QColor(Qt::blue).rgb());
     EXPECT_EQ(lower->grab().toImage().pixel(5, 0), QColor(Qt::red).rgb());
     EXPECT_EQ(lower->grab().toImage().pixel(5, 1), QColor(Qt::blue).rgb());
-    style->clear();
+    RealStyleFile::load();
 }
 
 } // namespace
