@@ -1,0 +1,331 @@
+// The end-to-end road: the application as start-up builds it, driven step by step through its
+// own widgets, dialogs and drag data under a real (virtual) X server. The steps depend on each
+// other and run in the order written.
+
+#include "RoadSupport.h"
+
+#include "app/TemplateStoreTestSupport.h"
+
+#include "app/KelNGObject.h"
+#include "app/Renderer.h"
+#include "app/TwCore.h"
+#include "browser/ImageBrowser.h"
+#include "browser/ImageView.h"
+#include "effects/VyxNodeGraph.h"
+#include "mainwindow/TwMainWindow.h"
+#include "mainwindow/TwProjectBrowser.h"
+#include "mainwindow/VyxApplication.h"
+#include "mainwindow/VyxStartup.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodeui/KelTimeline.h"
+#include "ui_MainWindow.h"
+#include "ui_ProjectBrowser.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUndoStack>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QTemporaryDir* g_work = nullptr;
+QString g_imagePath;
+QString g_templateUuid;
+QImage g_inverted;
+
+QString workPath(QString const& name)
+{
+    return g_work->filePath(name);
+}
+
+TwMainWindow* window()
+{
+    return Road::window();
+}
+
+TwCore* core()
+{
+    return window()->core();
+}
+
+// A horizontal red ramp over constant green and blue.
+QImage testImage()
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 4, 100, 200));
+    }
+    return image;
+}
+
+bool near(int a, int b, int tolerance)
+{
+    return std::abs(a - b) <= tolerance;
+}
+
+void expectInverted(char const* step)
+{
+    QImage const source = core()->sourceImage()->convertToFormat(QImage::Format_RGB32);
+    QImage const result = core()->resultImage()->convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(result.size(), source.size()) << step;
+    QString failure;
+    EXPECT_TRUE(Road::allPixels(result, [&](QRgb pixel, int x, int y) {
+        const QRgb original = source.pixel(x, y);
+        return qRed(pixel) == 255 - qRed(original) && qGreen(pixel) == 255 - qGreen(original)
+               && qBlue(pixel) == 255 - qBlue(original);
+    }, &failure)) << step << ": " << failure.toStdString();
+}
+
+void expectGrey(char const* step)
+{
+    QString failure;
+    EXPECT_TRUE(Road::allPixels(core()->resultImage()->convertToFormat(QImage::Format_RGB32),
+                                [](QRgb pixel, int, int) {
+                                    return qRed(pixel) == 128 && qGreen(pixel) == 128 && qBlue(pixel) == 128;
+                                },
+                                &failure))
+        << step << ": " << failure.toStdString();
+}
+
+TEST(Road, Step01PickTheImageInTheBrowser)
+{
+    ASSERT_TRUE(Road::waitForRender([] { emit window()->imageBrowser()->currentImageChanged(g_imagePath); }));
+    EXPECT_EQ(core()->sourceImage()->size(), QSize(64, 48));
+    EXPECT_EQ(core()->sourceImage()->pixel(10, 10), qRgb(40, 100, 200));
+}
+
+TEST(Road, Step02And03DropTheTemplateAndSeeItInverted)
+{
+    QTreeWidget* filters = window()->filtersTree();
+    QTreeWidgetItem* item = nullptr;
+    for (int i = 0; i < filters->topLevelItemCount(); ++i) {
+        if (filters->topLevelItem(i)->data(0, Qt::UserRole + 1).toString().compare(g_templateUuid, Qt::CaseInsensitive) == 0)
+            item = filters->topLevelItem(i);
+    }
+    ASSERT_NE(item, nullptr) << "the installed template is listed under Filters";
+    QModelIndex const index = filters->model()->index(filters->indexOfTopLevelItem(item), 0);
+    std::unique_ptr<QMimeData> data(filters->model()->mimeData({index}));
+    ASSERT_TRUE(data);
+
+    ImageView* view = window()->imageView();
+    const QPoint at = view->rect().center();
+    const bool rendered = Road::waitForRender([&] {
+        QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &drop);
+    });
+    ASSERT_TRUE(rendered);
+    ASSERT_EQ(core()->objectList().size(), 1);
+    expectInverted("after the drop");
+    g_inverted = core()->resultImage()->convertToFormat(QImage::Format_RGB32);
+
+    const QImage picture = Road::screenshot(QStringLiteral("road-inverted"));
+    const QRgb shown = Road::imageViewCentre(picture);
+    const QRgb expected = g_inverted.pixel(g_inverted.width() / 2, g_inverted.height() / 2);
+    EXPECT_TRUE(near(qRed(shown), qRed(expected), 8) && near(qGreen(shown), qGreen(expected), 2)
+                && near(qBlue(shown), qBlue(expected), 2))
+        << qRed(shown) << "," << qGreen(shown) << "," << qBlue(shown);
+}
+
+TEST(Road, Step04SaveImageThroughTheDialog)
+{
+    const QString path = workPath(QStringLiteral("result.png"));
+    Road::answerFileDialog(path);
+    window()->form()->actionSaveImage->trigger();
+    const QImage written = QImage(path).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(written.isNull());
+    EXPECT_EQ(written, g_inverted);
+}
+
+TEST(Road, Step05SaveAsNamesTheWindow)
+{
+    Road::answerFileDialog(workPath(QStringLiteral("road.vyxsg")));
+    window()->form()->actionSaveAs->trigger();
+    EXPECT_TRUE(QFile::exists(workPath(QStringLiteral("road.vyxsg"))));
+    EXPECT_EQ(window()->windowTitle(), "Vyx-Solenne - road[*]");
+    EXPECT_FALSE(window()->isWindowModified());
+}
+
+TEST(Road, Step06NewThenOpenGivesTheSameResult)
+{
+    ASSERT_TRUE(Road::waitForRender([] { window()->form()->actionNew->trigger(); }));
+    EXPECT_TRUE(core()->objectList().isEmpty());
+    Road::answerFileDialog(workPath(QStringLiteral("road.vyxsg")));
+    ASSERT_TRUE(Road::waitForRender([] { window()->form()->actionOpen->trigger(); }));
+    ASSERT_EQ(core()->objectList().size(), 1);
+    EXPECT_EQ(core()->resultImage()->convertToFormat(QImage::Format_RGB32), g_inverted);
+    EXPECT_EQ(window()->windowTitle(), "Vyx-Solenne - road[*]");
+}
+
+TEST(Road, Step07OpacityHalfThenUndoRedoUndo)
+{
+    QTreeWidget* rows = window()->projectBrowser()->form()->treeWidget;
+    ASSERT_EQ(rows->topLevelItemCount(), 1);
+    QComboBox* opacity = nullptr;
+    for (int column = 0; column < rows->columnCount() && !opacity; ++column)
+        opacity = qobject_cast<QComboBox*>(rows->itemWidget(rows->topLevelItem(0), column));
+    ASSERT_NE(opacity, nullptr);
+    QUndoStack* stack = core()->undoStack();
+    const int before = stack->count();
+
+    ASSERT_TRUE(Road::waitForRender([&] { opacity->setCurrentIndex(opacity->findText(QStringLiteral("50%"))); }));
+    ASSERT_EQ(stack->count(), before + 1);
+    EXPECT_EQ(stack->command(stack->count() - 1)->text(), "Opacity Change");
+    EXPECT_TRUE(window()->isWindowModified());
+    EXPECT_TRUE(window()->windowTitle().endsWith("[*]"));
+    expectGrey("at 50%");
+
+    ASSERT_TRUE(Road::waitForRender([] { window()->undoAction()->trigger(); }));
+    expectInverted("after undo");
+    ASSERT_TRUE(Road::waitForRender([] { window()->redoAction()->trigger(); }));
+    expectGrey("after redo");
+    ASSERT_TRUE(Road::waitForRender([] { window()->undoAction()->trigger(); }));
+    expectInverted("after the second undo");
+}
+
+TEST(Road, Step12TimelinePlaysTwoFramesAndStops)
+{
+    window()->activateWindow();
+    (void)QTest::qWaitForWindowActive(window(), 5000);
+    QTest::keySequence(window(), QKeySequence(QStringLiteral("Ctrl+B")));
+    ASSERT_FALSE(window()->form()->actionToggleBrowser->isChecked()) << "Ctrl+B shows the timeline";
+    ASSERT_EQ(window()->form()->bottomStack->currentIndex(), 1);
+
+    KelTimeline* timeline = window()->timeline();
+    auto* length = timeline->findChild<QSpinBox*>(QStringLiteral("endFrameSB"));
+    ASSERT_NE(length, nullptr);
+    length->setFocus();
+    length->selectAll();
+    QTest::keyClicks(length, QStringLiteral("2"));
+    QTest::keyClick(length, Qt::Key_Return);
+    emit length->editingFinished();
+    ASSERT_EQ(length->value(), 2);
+
+    if (auto* once = timeline->findChild<QToolButton*>(QStringLiteral("playOnceTB")))
+        once->click();
+    auto* play = timeline->findChild<QToolButton*>(QStringLiteral("playForwardTB"));
+    ASSERT_NE(play, nullptr);
+    QSignalSpy frames(timeline, &KelTimeline::setCurrentFrameSignal);
+    QTest::mouseClick(play, Qt::LeftButton);
+    for (int i = 0; i < 600 && (timeline->player()->isPlaying() || timeline->player()->isRunning()); ++i)
+        QTest::qWait(50);
+    ASSERT_FALSE(timeline->player()->isPlaying()) << "the player stops by itself";
+    QList<int> played;
+    for (QList<QVariant> const& frame : frames)
+        played << frame.at(0).toInt();
+    EXPECT_EQ(played, QList<int>({0, 1, 2}));
+    Road::settle();
+    EXPECT_TRUE(core()->renderer()->completedSucceeded());
+}
+
+TEST(Road, NodePluginsOfTheProgramFolderAreLoaded)
+{
+    QList<KelNodes::NodeDescriptor const*>* types = core()->rootGraph()->nodeTypes();
+    ASSERT_NE(types, nullptr);
+    bool found = false;
+    for (KelNodes::NodeDescriptor const* type : *types)
+        found = found || (type && type->typeId == QLatin1String("plugin.invert"));
+    EXPECT_TRUE(found) << "the test plug-in in ../lib/vyx-solenne/nodes";
+}
+
+TEST(Road, AProjectNamedOnTheCommandLineIsOpened)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString configFile = home.filePath("config/Marrowind/Vyx-Solenne.conf");
+    {
+        QSettings settings(configFile, QSettings::IniFormat);
+        settings.setValue("DontShowWelcomeScreen", true);
+    }
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    environment.insert("XDG_DATA_HOME", home.filePath("data"));
+    program.setProcessEnvironment(environment);
+    const QString project = workPath(QStringLiteral("road.vyxsg"));
+    program.start(QStringLiteral(VYX_PROGRAM), {QStringLiteral("--nosplash"), project});
+    ASSERT_TRUE(program.waitForStarted(30000));
+    // Opening a project puts it at the head of the recent files.
+    bool opened = false;
+    for (int i = 0; i < 600 && !opened && program.state() == QProcess::Running; ++i) {
+        QTest::qWait(100);
+        QSettings settings(configFile, QSettings::IniFormat);
+        opened = settings.value("recentFileList").toStringList().value(0) == project;
+    }
+    program.kill();
+    program.waitForFinished(10000);
+    EXPECT_TRUE(opened) << program.readAllStandardError().toStdString();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    g_work = new QTemporaryDir;
+    QTemporaryDir data;
+    QTemporaryDir config;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    ::testing::InitGoogleTest(&argc, argv);
+
+    int applicationArgc = 2;
+    char noSplash[] = "--nosplash";
+    char* applicationArgv[] = {argv[0], noSplash, nullptr};
+    VyxApplication application(applicationArgc, applicationArgv);
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QCoreApplication::setOrganizationName(QStringLiteral("Marrowind"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vyx-Solenne"));
+    {
+        QSettings settings;
+        settings.setValue(QStringLiteral("DontShowWelcomeScreen"), true);
+        settings.setValue(QStringLiteral("General::DefaultImageFormat"), QStringLiteral("png"));
+    }
+
+    g_templateUuid = QUuid::createUuid().toString();
+    const QString templates = data.path() + QStringLiteral("/Vyx-Solenne/templates/lumora");
+    QDir().mkpath(templates + QStringLiteral("/icons"));
+    StoreTest::writeFile(templates + QLatin1Char('/') + g_templateUuid,
+                         StoreTest::templateDocument({g_templateUuid, QStringLiteral("Inversion")}));
+    g_imagePath = g_work->filePath(QStringLiteral("source.png"));
+    testImage().save(g_imagePath);
+
+    int exitCode = 0;
+    QString errorText;
+    TwMainWindow* mainWindow = VyxStartup::start(application, &exitCode, &errorText);
+    if (!mainWindow) {
+        std::fprintf(stderr, "start-up failed: %s\n", qPrintable(errorText));
+        return 1;
+    }
+    VyxStartup::showMainWindow(mainWindow);
+    Road::setWindow(mainWindow);
+    (void)QTest::qWaitForWindowExposed(mainWindow, 10000);
+    Road::settle();
+
+    const int result = RUN_ALL_TESTS();
+
+    Road::settle();
+    mainWindow->core()->setModified(false);
+    application.setMainWindow(nullptr);
+    delete mainWindow;
+    delete g_work;
+    return result;
+}
