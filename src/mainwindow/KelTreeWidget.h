@@ -14,6 +14,8 @@ class KelTreeWidget : public QTreeWidget
 public:
     explicit KelTreeWidget(QWidget* parent = nullptr);
 
+    using QTreeWidget::edit;
+
     // Without a core every drag is refused.
     TwCore* core = nullptr;
 

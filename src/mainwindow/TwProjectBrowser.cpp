@@ -10,10 +10,10 @@
 #include "style/KelStyleConfig.h"
 #include "ui_ProjectBrowser.h"
 
-#if __has_include("nodeui/KelParamCrucial.h") && __has_include("nodeui/VyxNodeGraphView.h")
 #include "nodeui/KelParamCrucial.h"
+#if __has_include("nodeui/VyxNodeGraphView.h")
 #include "nodeui/VyxNodeGraphView.h"
-#define VYX_HAVE_NODEUI 1
+#define VYX_HAVE_GRAPH_VIEW 1
 #endif
 
 #include <QComboBox>
@@ -332,6 +332,8 @@ void TwProjectBrowser::on_effectsOn_clicked()
 
 void TwProjectBrowser::on_addNewEmptyFilter_clicked()
 {
+    // The receiver adds a graph to the root graph the render may be reading.
+    m_core->cancelRender();
     emit addNewEmptyFilter();
 }
 
@@ -349,7 +351,6 @@ void TwProjectBrowser::on_downloadTemplates_clicked()
 
 void TwProjectBrowser::dynamicObjectSettingsFor(KelNGObject* object)
 {
-#ifdef VYX_HAVE_NODEUI
     if (m_crucial) {
         m_parameterLayout->removeWidget(m_crucial);
         m_crucial->setInDestruction();
@@ -361,32 +362,23 @@ void TwProjectBrowser::dynamicObjectSettingsFor(KelNGObject* object)
         return;
     }
     m_crucial = new KelParamCrucial(object, nullptr, true);
+#ifdef VYX_HAVE_GRAPH_VIEW
     if (m_objectEditor && m_objectEditor->graphView())
         connect(m_crucial, &KelParamCrucial::addParamUndo, m_objectEditor->graphView(),
                 &KelNGNodeGraphView::addNodeUndo);
+#endif
     m_parameterLayout->addWidget(m_crucial);
     m_ui->deleteFilter->setEnabled(true);
-#else
-    m_ui->deleteFilter->setEnabled(object != nullptr);
-#endif
 }
 
 void TwProjectBrowser::checkUpdateNodeParameters(KelNodes::Node* node)
 {
-#ifdef VYX_HAVE_NODEUI
     if (m_crucial)
         m_crucial->checkUpdateNodeParameters(node);
-#else
-    Q_UNUSED(node);
-#endif
 }
 
 void TwProjectBrowser::nodeAboutToBeDeleted(KelNodes::Node* node)
 {
-#ifdef VYX_HAVE_NODEUI
     if (m_crucial && m_crucial->containsNodeParameter(node))
         dynamicObjectSettingsFor(nullptr);
-#else
-    Q_UNUSED(node);
-#endif
 }

@@ -199,10 +199,12 @@ TEST_F(ProjectBrowserTest, EffectsButtonAndRemoveFilterState)
     EXPECT_FALSE(window.browser->form()->deleteFilter->isEnabled());
     KelNGObject* object = addObject("A");
     EXPECT_TRUE(window.browser->form()->deleteFilter->isEnabled());
+    EXPECT_NE(window.browser->crucialPanel(), nullptr);
     window.browser->setSelectedObject(nullptr);
     EXPECT_EQ(tree()->currentItem(), object->projectBrowserItem);
     core->setSelectedObject(nullptr);
     EXPECT_FALSE(window.browser->form()->deleteFilter->isEnabled());
+    EXPECT_EQ(window.browser->crucialPanel(), nullptr);
 }
 
 TEST_F(ProjectBrowserTest, UndoneDeletionComesBackAtItsIndexInBothPanelsAndTheChain)

@@ -10,6 +10,7 @@
 #include "params/ListParameter.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParameterContainer.h"
+#include "params/ImageParameter.h"
 #include "params/StringParameter.h"
 
 #include <QApplication>
@@ -156,7 +157,7 @@ inline void answerFileDialog(QString const& path, QString* startFolder = nullptr
             return;
         }
         dialog->selectFile(path);
-        dialog->accept();
+        QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
     });
 }
 
@@ -165,5 +166,60 @@ inline void finishEditing(QLineEdit* line)
 {
     emit line->editingFinished();
 }
+
+} // namespace PanelTest
+
+#include "effects/VyxNodeGraph.h"
+#include "nodes/Node.h"
+
+namespace PanelTest {
+
+// A real node in a top-level effect graph, with a list of test parameters appended to its
+// container (which owns them).
+class NodeFixture
+{
+public:
+    explicit NodeFixture(QString const& type = QStringLiteral("operator.blur"))
+        : graph(nullptr)
+    {
+        node = graph.addNode(type, -1);
+        container = node->paramContainer();
+        listIndex = int(container->paramLists().size());
+        KelUtils::ParameterList list;
+        list.name = QStringLiteral("test");
+        container->paramLists().append(list);
+    }
+
+    KelVyxNodes::VyxNodeGraph graph;
+    KelNodes::Node* node = nullptr;
+    KelUtils::ParameterContainer* container = nullptr;
+    int listIndex = 0;
+
+    template<class P>
+    P* add(P* parameter)
+    {
+        container->paramLists()[listIndex].parameters.append(parameter);
+        return parameter;
+    }
+    KelUtils::NumGroupParameter<float>* floats(QString const& name, int count = 1, float def = 0.0f,
+                                               bool slider = false)
+    {
+        return add(new KelUtils::NumGroupParameter<float>(name, name, container, nullptr, count, 0.0f,
+                                                          10.0f, def, slider, 1));
+    }
+};
+
+// A string parameter that counts its deletions.
+class CountedParameter : public KelUtils::StringParameter
+{
+public:
+    explicit CountedParameter(int* deletions)
+        : StringParameter(QStringLiteral("counted"), QStringLiteral("Counted"), nullptr, nullptr, false, 1)
+        , m_deletions(deletions) {}
+    ~CountedParameter() override { ++*m_deletions; }
+
+private:
+    int* m_deletions;
+};
 
 } // namespace PanelTest
