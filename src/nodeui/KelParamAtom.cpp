@@ -49,6 +49,9 @@ KelParamAtom::KelParamAtom(KelUtils::Parameter* param, QWidget* parent)
 
 KelParamAtom::~KelParamAtom()
 {
+    // An atom deleted while bound must not stay among its container's callbacks.
+    if (m_node)
+        setInDestruction(true);
     if (m_ownsParameter)
         delete m_param;
     m_param = nullptr;

@@ -31,7 +31,8 @@ class KelParamAtom : public QWidget
 public:
     // Builds no widgets; the atom owns the parameter until setOwnsParameter(false).
     explicit KelParamAtom(KelUtils::Parameter* param, QWidget* parent = nullptr);
-    // Deletes the parameter when it owns it. Whoever bound the atom calls setInDestruction first.
+    // Deletes the parameter when it owns it; unbinds first if still bound (the node must still
+    // exist then).
     ~KelParamAtom() override;
 
     // Binds the atom and registers its change callback; before createUI().

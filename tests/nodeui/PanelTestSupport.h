@@ -223,3 +223,75 @@ private:
 };
 
 } // namespace PanelTest
+
+#include "app/KelNGObject.h"
+
+namespace PanelTest {
+
+// Marks the first `count` number parameters of the node important; returns them.
+inline QList<KelUtils::Parameter*> markImportant(KelNodes::Node* node, int count = 1)
+{
+    QList<KelUtils::Parameter*> marked;
+    for (KelUtils::ParameterList const& list : node->paramContainer()->paramLists()) {
+        for (KelUtils::Parameter* parameter : list.parameters) {
+            const int type = parameter->type();
+            if (marked.size() < count
+                && (type == KelUtils::ParamFloatGroup || type == KelUtils::ParamIntGroup)) {
+                parameter->setDisplayFlags(parameter->displayFlags() | KelUtils::Parameter::DisplayImportant);
+                marked << parameter;
+            }
+        }
+    }
+    return marked;
+}
+
+// A project object's graph inside a top-level effect graph; the object is made on demand (after
+// the nodes, so that it finds its sub-graphs) and deleted first.
+class ObjectFixture
+{
+public:
+    ObjectFixture() : root(nullptr) { graph = root.addSubGraph(-1); }
+    ~ObjectFixture() { delete object; }
+    ObjectFixture(ObjectFixture const&) = delete;
+    ObjectFixture& operator=(ObjectFixture const&) = delete;
+
+    KelVyxNodes::VyxNodeGraph root;
+    KelVyxNodes::VyxNodeGraph* graph = nullptr;
+    KelNGObject* object = nullptr;
+
+    // Only what the tests mark is important: the built-in types mark parameters of their own.
+    QList<KelUtils::Parameter*> marked;
+
+    KelNodes::Node* node(QString const& type, KelVyxNodes::VyxNodeGraph* into = nullptr, int important = 1)
+    {
+        KelNodes::Node* made = (into ? into : graph)->addNode(type, -1);
+        if (made && important > 0) {
+            clearImportant(made);
+            marked << markImportant(made, important);
+        }
+        return made;
+    }
+    void clearImportant(KelNodes::Node* node)
+    {
+        for (KelUtils::ParameterList const& list : node->paramContainer()->paramLists()) {
+            for (KelUtils::Parameter* parameter : list.parameters) {
+                if (!marked.contains(parameter))
+                    parameter->setDisplayFlags(parameter->displayFlags() & ~KelUtils::Parameter::DisplayImportant);
+            }
+        }
+        if (KelNodes::NodeGraph* sub = node->toNodeGraph()) {
+            for (KelNodes::Node* member : sub->nodes())
+                clearImportant(member);
+        }
+    }
+    KelNGObject* makeObject()
+    {
+        if (!object) {
+            clearImportant(graph);
+            object = new KelNGObject(graph);
+        }
+        return object;
+    }
+};
+
+} // namespace PanelTest
