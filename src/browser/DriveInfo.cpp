@@ -69,7 +69,8 @@ bool driveTypeIs(QString const& device, char const* className, QString const& sy
     if (kind == QLatin1String("IOCDMedia") || kind == QLatin1String("IODVDMedia"))
         return name.startsWith(QLatin1String("sr"));
     if (kind == QLatin1String("IOUSBDevice")) {
-        const QString path = sysfsDevicePath(deviceName(device), sysRoot);
+        // Kernel device names are lower case; the comparison ignores case.
+        const QString path = sysfsDevicePath(name, sysRoot);
         static const QRegularExpression usb(QStringLiteral("^usb\\d*$"));
         for (QString const& element : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
             if (usb.match(element).hasMatch())

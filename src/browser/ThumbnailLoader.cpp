@@ -9,11 +9,11 @@ namespace {
 constexpr int thumbWidth = 120;
 constexpr int thumbHeight = 80;
 
-// GUI thread only.
+// GUI thread only. Never freed: a pixmap must not outlive the application object.
 QPixmap& placeholder()
 {
-    static QPixmap pixmap(thumbWidth, thumbHeight);
-    return pixmap;
+    static QPixmap* pixmap = new QPixmap(thumbWidth, thumbHeight);
+    return *pixmap;
 }
 
 } // namespace

@@ -31,9 +31,11 @@ KelHelp::KelHelp(QWidget* parent, QString title, QLatin1String collectionFileNam
     const QString name(collectionFileName);
     const QString collectionFile =
         QDir::isAbsolutePath(name) ? name : ResourcePaths::resourcesFolder() + QLatin1Char('/') + name;
-    m_engine = new QHelpEngine(collectionFile);
+    // Given a missing file, the engine would create an empty collection in its place.
+    const bool exists = QFileInfo::exists(collectionFile);
+    m_engine = new QHelpEngine(exists ? collectionFile : QString());
     m_engine->setReadOnly(true);
-    if (!QFileInfo::exists(collectionFile))
+    if (!exists)
         qDebug().noquote() << QStringLiteral("Help collection not found: %1").arg(collectionFile);
     else if (!m_engine->setupData())
         qDebug().noquote() << QStringLiteral("Help collection %1 not read: %2").arg(collectionFile, m_engine->error());

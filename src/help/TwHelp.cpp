@@ -42,10 +42,11 @@ QString TwHelp::defaultCollectionFile()
 
 void TwHelp::init(QString const& identifier, QString const& collectionFile)
 {
-    m_engine = new QHelpEngine(collectionFile);
-    // The engine would otherwise create an empty collection in its place.
+    // Given a missing file, the engine would create an empty collection in its place.
+    const bool exists = QFileInfo::exists(collectionFile);
+    m_engine = new QHelpEngine(exists ? collectionFile : QString());
     m_engine->setReadOnly(true);
-    if (!QFileInfo::exists(collectionFile))
+    if (!exists)
         qDebug().noquote() << QStringLiteral("Help collection not found: %1").arg(collectionFile);
     else if (!m_engine->setupData())
         qDebug().noquote() << QStringLiteral("Help collection %1 not read: %2").arg(collectionFile, m_engine->error());
