@@ -16,7 +16,10 @@
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "nodes/NodeGraph.h"
+#include "nodeui/KelParam.h"
+#include "params/IParameterContainer.h"
 
+#include <QBuffer>
 #include <QDockWidget>
 #include <QFile>
 #include <QMenu>
@@ -451,6 +454,29 @@ TEST_F(Objects, TheWindowGoesWhileATemplateGraphIsRenderedAndObjectsRemain)
     core()->setModified(false);
     window.reset();
     SUCCEED();
+}
+
+TEST_F(Objects, AParameterPanelEditIsOneUndoStepOnTheCoresStack)
+{
+    KelNGObject* object = addInversion("Panel");
+    KelUtils::IParameterContainer* container = object->graph()->paramContainer();
+    auto panel = std::make_unique<KelParam>(container);
+    core()->setModified(false);
+    QBuffer* before = panel->storeParamState();
+    ASSERT_EQ(container->getIntParam("opacity"), 100);
+    container->setIntParam("opacity", 40);
+    const int steps = core()->undoStack()->count();
+    window->addParamUndo(panel.get(), before);
+    ASSERT_EQ(core()->undoStack()->count(), steps + 1);
+    EXPECT_TRUE(core()->undoStack()->command(steps)->text().endsWith(" edit"));
+    EXPECT_TRUE(core()->isModified());
+    core()->undoStack()->undo();
+    settle();
+    EXPECT_EQ(container->getIntParam("opacity"), 100);
+    core()->undoStack()->redo();
+    settle();
+    EXPECT_EQ(container->getIntParam("opacity"), 40);
+    core()->undoStack()->clear();
 }
 
 using ViewModes = MainWindowFixture;

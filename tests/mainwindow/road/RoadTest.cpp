@@ -25,6 +25,8 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileOpenEvent>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QSettings>
@@ -274,6 +276,20 @@ TEST(Road, AProjectNamedOnTheCommandLineIsOpened)
     program.kill();
     program.waitForFinished(10000);
     EXPECT_TRUE(opened) << program.readAllStandardError().toStdString();
+}
+
+TEST(Road, AFileOpenEventOpensTheProject)
+{
+    if (core()->isModified())
+        Road::answerMessageBox(QMessageBox::Discard);
+    const QString project = workPath(QStringLiteral("road.vyxsg"));
+    ASSERT_TRUE(Road::waitForRender([&] {
+        QFileOpenEvent event(project);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &event);
+    }));
+    EXPECT_EQ(core()->objectList().size(), 1);
+    EXPECT_EQ(core()->projectName(), project);
+    EXPECT_FALSE(core()->isModified());
 }
 
 } // namespace
