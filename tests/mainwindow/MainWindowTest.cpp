@@ -15,6 +15,7 @@
 #include "mainwindow/PseudoDockWidgetArea.h"
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
+#include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelParam.h"
 #include "params/IParameterContainer.h"
@@ -477,6 +478,37 @@ TEST_F(Objects, AParameterPanelEditIsOneUndoStepOnTheCoresStack)
     settle();
     EXPECT_EQ(container->getIntParam("opacity"), 40);
     core()->undoStack()->clear();
+}
+
+TEST_F(Objects, EditsArrivingDuringARenderStopItFirstAndTheLastRenderHoldsThemAll)
+{
+    QImage large(1600, 1200, QImage::Format_RGB32);
+    large.fill(qRgb(10, 20, 30));
+    const QString path = dir.filePath("large.png");
+    ASSERT_TRUE(large.save(path));
+    window->imageChangedInBrowser(path);
+    KelNGObject* first = addInversion("First");
+    KelNodes::Node* inversion = first->graph()->nodes().value(0);
+    for (KelNodes::Node* node : first->graph()->nodes()) {
+        if (node->descriptor() && node->descriptor()->typeId == QLatin1String("operator.inversion"))
+            inversion = node;
+    }
+    ASSERT_NE(inversion, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        core()->start();
+        window->addNewEmptyFilter();
+        core()->start();
+        window->nodeParameterChanged(nullptr, inversion);
+    }
+    EXPECT_TRUE(core()->isModified());
+    ASSERT_TRUE(waitForRender() || core()->renderer()->completedSucceeded());
+    settle();
+    core()->start();
+    ASSERT_TRUE(waitForRender());
+    EXPECT_TRUE(core()->renderer()->completedSucceeded());
+    // One inversion and three empty filters.
+    EXPECT_EQ(core()->resultImage()->pixel(800, 600), qRgb(245, 235, 225));
+    EXPECT_EQ(objectNames(), QStringList({"First", "New Filter", "New Filter", "New Filter"}));
 }
 
 using ViewModes = MainWindowFixture;
