@@ -623,9 +623,19 @@ void TwCore::updateAfterChangingGraph(QList<KelNGObject*>*)
 void TwCore::updateUIAfterGraphOfNodeChanged(KelNodes::Node* node)
 {
     cancelRender();
+    if (!markGraphOfNodeChanged(node))
+        return;
+    if (m_window)
+        m_window->nodeGraphViewUpdateGraph();
+    adjustWindowUndoStack();
+}
+
+bool TwCore::markGraphOfNodeChanged(KelNodes::Node* node)
+{
+    cancelRender();
     KelNGObject* object = findObjectOfNode(node);
     if (!object)
-        return;
+        return false;
     KelNGObject* root = object->getRootObject();
     if (!root->isTemplateInstance()) {
         updateAfterChangingGraph(nullptr);
@@ -634,9 +644,7 @@ void TwCore::updateUIAfterGraphOfNodeChanged(KelNodes::Node* node)
         if (objectTemplate->objectInstance() && m_window)
             m_window->objectEditorTemplateHasBeenAddedOrUpdated(objectTemplate);
     }
-    if (m_window)
-        m_window->nodeGraphViewUpdateGraph();
-    adjustWindowUndoStack();
+    return true;
 }
 
 void TwCore::redrawObjectEditorNodes()

@@ -88,6 +88,10 @@ public:
     // No cancel.
     KelNodes::Node* findNodeInCurrentGraph(int id);
     void updateUIAfterGraphOfNodeChanged(KelNodes::Node* node);
+    // Its first half: marks the change of the node's graph (its template when the object is a
+    // template instance, else the project) without rebuilding the view. False when the node
+    // belongs to no object.
+    bool markGraphOfNodeChanged(KelNodes::Node* node);
     void update();
     // Re-chains the root graph: source node, the objects in list order, filtered-image node.
     // The caller cancels before and starts a render after.

@@ -95,6 +95,9 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    // For a panel whose container went with its node (the node item): nothing of the container
+    // is touched afterwards, the destructor included.
+    void forgetContainer() { m_container = nullptr; }
 
 private slots:
     void doubleSpinBox_editingFinished();
