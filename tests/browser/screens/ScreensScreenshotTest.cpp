@@ -116,8 +116,9 @@ TEST_F(ScreensTest, SplashWindowHasItsPixmapsSize)
     EXPECT_EQ(splash.frameGeometry().size(), pixmap.size());
     const QImage picture = pixmap.toImage();
     const QPoint middle(picture.width() / 2, picture.height() / 2);
-    if (qAlpha(picture.pixel(middle)) == 255)
+    if (qAlpha(picture.pixel(middle)) == 255) {
         EXPECT_EQ(shot.pixel(splash.mapToGlobal(middle)), picture.pixel(middle) | 0xff000000u);
+    }
 }
 
 } // namespace
