@@ -63,9 +63,14 @@ KelParam::~KelParam()
 {
     m_inDestruction = true;
     removeFromCallbacks();
-    if (m_container && undoBlockOwners().value(m_container) == this) {
+    if (m_container && undoBlockOwners().value(m_container) == this)
         m_container->setUndoBlockCallback(nullptr);
-        undoBlockOwners().remove(m_container);
+    // Also an entry whose container went before the panel.
+    for (auto it = undoBlockOwners().begin(); it != undoBlockOwners().end();) {
+        if (it.value() == this)
+            it = undoBlockOwners().erase(it);
+        else
+            ++it;
     }
     delete m_undoSnapshot;
     m_undoSnapshot = nullptr;
@@ -192,7 +197,7 @@ void KelParam::rethinkUI()
 
 void KelParam::paramChanged(KelUtils::Parameter*)
 {
-    if (m_inDestruction)
+    if (m_inDestruction || !m_container)
         return;
     rethinkUI();
     applyParamStateToUI();
@@ -200,7 +205,7 @@ void KelParam::paramChanged(KelUtils::Parameter*)
 
 void KelParam::applyParamStateToUI()
 {
-    if (m_inDestruction)
+    if (m_inDestruction || !m_container)
         return;
     for (auto it = m_editors.cbegin(); it != m_editors.cend(); ++it)
         refreshEditor(it.key(), it.value());
@@ -312,6 +317,8 @@ void KelParam::refreshEditor(QObject* widget, KelParamUIRef const* ref)
 
 void KelParam::updateGroupBoxHeaders()
 {
+    if (!m_container)
+        return;
     for (auto it = m_groupNames.cbegin(); it != m_groupNames.cend(); ++it)
         m_toolBox->setItemText(it.key(), computeGroupBoxHeader(it.value()));
 }
@@ -385,7 +392,7 @@ void KelParam::undoBlockBegin(KelUtils::IParameterContainer*, QString const& nam
 
 void KelParam::undoBlockEnd(KelUtils::IParameterContainer*, bool commit)
 {
-    if (!m_undoBlockOpen)
+    if (!m_undoBlockOpen || !m_container)
         return;
     m_undoBlockOpen = false;
     if (m_undoId >= 0) {
@@ -446,7 +453,7 @@ bool KelParam::event(QEvent* event)
 {
     if (event->type() != QEvent::ToolTip)
         return QWidget::event(event);
-    if (m_inDestruction || !m_description)
+    if (m_inDestruction || !m_description || !m_container)
         return false;
     auto* help = static_cast<QHelpEvent*>(event);
     QWidget* hovered = QApplication::widgetAt(help->globalPos());

@@ -212,7 +212,7 @@ void KelParam::finishEdit(QBuffer* before)
 
 void KelParam::doubleSpinBox_editingFinished()
 {
-    if (m_inDestruction)
+    if (m_inDestruction || !m_container)
         return;
     KelParamUIRef* ref = editedBy(m_editors);
     auto* spin = qobject_cast<QDoubleSpinBox*>(sender());
@@ -245,7 +245,7 @@ void KelParam::doubleSpinBox_editingFinished()
 
 void KelParam::spinBox_editingFinished()
 {
-    if (m_inDestruction)
+    if (m_inDestruction || !m_container)
         return;
     KelParamUIRef* ref = editedBy(m_editors);
     auto* spin = qobject_cast<QSpinBox*>(sender());
@@ -273,7 +273,7 @@ void KelParam::spinBox_editingFinished()
 
 void KelParam::floatSlider_valueChanged(int value)
 {
-    if (m_inDestruction)
+    if (m_inDestruction || !m_container)
         return;
     KelParamUIRef* ref = editedBy(m_sliders);
     if (!ref)
@@ -293,7 +293,7 @@ void KelParam::floatSlider_valueChanged(int value)
 
 void KelParam::slider_valueChanged(int value)
 {
-    if (m_inDestruction)
+    if (m_inDestruction || !m_container)
         return;
     KelParamUIRef* ref = editedBy(m_sliders);
     if (!ref)
@@ -313,7 +313,7 @@ void KelParam::slider_valueChanged(int value)
 
 void KelParam::checkBox_valueChanged(bool on)
 {
-    if (m_inDestruction)
+    if (m_inDestruction || !m_container)
         return;
     KelParamUIRef* ref = editedBy(m_editors);
     if (!ref)
@@ -333,7 +333,7 @@ void KelParam::checkBox_valueChanged(bool on)
 
 void KelParam::comboBox_currentIndexChanged(int index)
 {
-    if (m_inDestruction)
+    if (m_inDestruction || !m_container)
         return;
     KelParamUIRef* ref = editedBy(m_editors);
     if (!ref)
@@ -354,7 +354,7 @@ void KelParam::comboBox_currentIndexChanged(int index)
 
 void KelParam::colorField_colorChanged(QColor color)
 {
-    if (m_inDestruction)
+    if (m_inDestruction || !m_container)
         return;
     KelParamUIRef* ref = editedBy(m_editors);
     if (!ref)
@@ -378,7 +378,7 @@ void KelParam::colorField_colorChanged(QColor color)
 
 void KelParam::stringEdit_editingFinished()
 {
-    if (m_inDestruction)
+    if (m_inDestruction || !m_container)
         return;
     KelParamUIRef* ref = editedBy(m_editors);
     auto* line = qobject_cast<QLineEdit*>(sender());
@@ -395,7 +395,7 @@ void KelParam::stringEdit_editingFinished()
 
 void KelParam::fileName_clicked()
 {
-    if (m_inDestruction)
+    if (m_inDestruction || !m_container)
         return;
     KelParamUIRef* ref = editedBy(m_fileButtons);
     if (!ref)

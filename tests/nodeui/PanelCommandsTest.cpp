@@ -17,7 +17,7 @@ TEST(PanelCoreParamEdit, TextUndoRedoMarkAndRender)
     TwCore core(nullptr);
     Container c;
     c.group(QStringLiteral("G"));
-    auto* f = c.floats(QStringLiteral("f"), 1, 0.0f, 10.0f, 1.0f);
+    auto* f = c.floats(QStringLiteral("f"), 1.0f);
     KelParam panel(&c.container);
     QUndoStack stack;
     QObject::connect(&panel, &KelParam::addParamUndo, [&](KelParam* from, QBuffer* before) {
@@ -58,7 +58,7 @@ TEST(PanelCoreParamEdit, DoesNothingOnceThePanelIsGone)
     TwCore core(nullptr);
     Container c;
     c.group(QStringLiteral("G"));
-    auto* f = c.floats(QStringLiteral("f"), 1, 0.0f, 10.0f, 1.0f);
+    auto* f = c.floats(QStringLiteral("f"), 1.0f);
     auto* panel = new KelParam(&c.container);
     QUndoStack stack;
     stack.push(new KelCmdParamEdit(&core, panel, panel->storeParamState()));
@@ -69,4 +69,64 @@ TEST(PanelCoreParamEdit, DoesNothingOnceThePanelIsGone)
     stack.redo();
     EXPECT_FLOAT_EQ(f->value(), 3.0f);
     EXPECT_FALSE(core.isModified());
+}
+
+#include "nodes/NodeDescriptor.h"
+#include "nodeui/KelCmdNodeEdit.h"
+#include "nodeui/KelNGNodeGraphView.h"
+#include "nodeui/KelParamSnapshot.h"
+
+TEST(PanelNodeEdit, UndoRedoRestoreAndAnnounce)
+{
+    KelNGNodeGraphView view;
+    KelVyxNodes::VyxNodeGraph top(nullptr);
+    KelVyxNodes::VyxNodeGraph* group = top.addSubGraph(-1);
+    KelNodes::Node* node = group->addNode(QStringLiteral("operator.levels"), -1);
+    PanelTest::Lists lists(node->paramContainer());
+    lists.addList(QStringLiteral("test"));
+    auto* f = lists.floats(QStringLiteral("f"), 1.0f);
+    auto panel = std::make_unique<KelParam>(node->paramContainer());
+    node->setViewItem(panel.get());
+    QUndoStack stack;
+    QList<KelNodes::Node*> announced;
+    QObject::connect(&view, &KelNGNodeGraphView::nodeParameterChanged,
+                     [&](KelNGNodeGraphView* from, KelNodes::Node* changed) {
+                         EXPECT_EQ(from, &view);
+                         announced << changed;
+                     });
+    PanelTest::HookRecorder hook;
+
+    QBuffer* before = KelParamSnapshot::store(node->paramContainer());
+    f->setValue(6.0f);
+    stack.push(new KelCmdNodeEdit(&view, &top, node, before));
+    EXPECT_EQ(stack.text(0), node->descriptor()->displayName + QStringLiteral(" edit"));
+    EXPECT_EQ(announced.count(), 1);
+    EXPECT_EQ(hook.calls, 0);
+
+    const struct {
+        bool undo;
+        float value;
+    } steps[] = {{true, 1.0f}, {false, 6.0f}, {true, 1.0f}};
+    for (auto const& step : steps) {
+        step.undo ? stack.undo() : stack.redo();
+        EXPECT_FLOAT_EQ(f->value(), step.value);
+        EXPECT_DOUBLE_EQ(qobject_cast<QDoubleSpinBox*>(panel->editorFor(f))->value(), double(step.value));
+    }
+    EXPECT_EQ(announced, QList<KelNodes::Node*>(4, node));
+    EXPECT_EQ(hook.calls, 3);
+
+    // Without an item only the model follows; a node gone makes the steps do nothing.
+    node->setViewItem(nullptr);
+    panel.reset();
+    stack.redo();
+    EXPECT_FLOAT_EQ(f->value(), 6.0f);
+    node->setName(QStringLiteral("Blur"));
+    stack.push(new KelCmdNodeEdit(&view, &top, node, KelParamSnapshot::store(node->paramContainer())));
+    EXPECT_EQ(stack.text(1), QStringLiteral("Blur edit"));
+    group->removeNode(node);
+    announced.clear();
+    stack.undo();
+    stack.undo();
+    stack.redo();
+    EXPECT_EQ(announced.count(), 0);
 }

@@ -1,23 +1,24 @@
 #pragma once
 
-// Shared pieces of the parameter-panel tests: a container built parameter by parameter, a
-// recording pre-write hook, and answers to modal file dialogs.
+// Shared pieces of the panel and dock tests: containers and nodes with test parameters,
+// project objects, a recording pre-write hook and answers to file dialogs.
 
+#include "app/KelNGObject.h"
+#include "effects/VyxNodeGraph.h"
+#include "nodes/Node.h"
 #include "nodeui/NodeEditHooks.h"
-#include "params/Color.h"
 #include "params/ColorParameter.h"
 #include "params/GroupBoxParameter.h"
+#include "params/ImageParameter.h"
 #include "params/ListParameter.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParameterContainer.h"
-#include "params/ImageParameter.h"
 #include "params/StringParameter.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QDomDocument>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QTimer>
 
 #include <functional>
@@ -25,93 +26,163 @@
 
 namespace PanelTest {
 
-// A parameter of the kind code that names no kind (4), or of any other code.
+using Floats = KelUtils::NumGroupParameter<float>;
+using Ints = KelUtils::NumGroupParameter<int>;
+
+// A parameter of kind code 4, which names no kind.
 class OddParameter : public KelUtils::Parameter
 {
 public:
-    OddParameter(QString const& name, KelUtils::IParameterContainer* container, int code = 4)
-        : Parameter(name, name, container, 1), m_code(code) {}
-    KelUtils::ParamType type() const override { return KelUtils::ParamType(m_code); }
-
-private:
-    int m_code;
+    OddParameter(QString const& name, KelUtils::IParameterContainer* container) : Parameter(name, name, container, 1) {}
+    KelUtils::ParamType type() const override { return KelUtils::ParamUnused; }
 };
 
-// A container whose lists are filled in order; parameters go into the last list.
-class Container
+// A string parameter that counts its deletions.
+class CountedParameter : public KelUtils::StringParameter
 {
 public:
-    Container() : container(QStringLiteral("testnode"), QStringLiteral("Test Node"))
-    {
-        addList(QStringLiteral("main"));
-    }
+    explicit CountedParameter(int* deletions)
+        : StringParameter(QStringLiteral("counted"), QStringLiteral("Counted"), nullptr, nullptr, false, 5)
+        , m_deletions(deletions) {}
+    ~CountedParameter() override { ++*m_deletions; }
 
-    KelUtils::ParameterContainer container;
+private:
+    int* m_deletions;
+};
 
-    void addList(QString const& name, bool active = true)
+// Parameters appended to the last list of a container, which owns them. Texts are the name
+// followed by " text".
+class Lists
+{
+public:
+    explicit Lists(KelUtils::IParameterContainer* container) : c(container) {}
+
+    KelUtils::IParameterContainer* c;
+
+    void addList(QString const& name)
     {
         KelUtils::ParameterList list;
         list.name = name;
-        list.active = active;
-        container.paramLists().append(list);
+        c->paramLists().append(list);
     }
-
+    int lastList() const { return int(c->paramLists().size()) - 1; }
     template<class P>
     P* add(P* parameter)
     {
-        container.paramLists().last().parameters.append(parameter);
+        c->paramLists().last().parameters.append(parameter);
         return parameter;
     }
+    static QString text(QString const& name) { return name + QStringLiteral(" text"); }
 
     KelUtils::GroupBoxParameter* group(QString const& text)
     {
-        return add(new KelUtils::GroupBoxParameter(QStringLiteral("g_") + text, text, &container, 1));
+        return add(new KelUtils::GroupBoxParameter(QStringLiteral("g_") + text, text, c, 1));
     }
-    KelUtils::NumGroupParameter<float>* floats(QString const& name, int count = 1, float min = 0.0f,
-                                               float max = 10.0f, float def = 0.0f,
-                                               bool slider = false, int flags = 1)
+    Floats* floats(QString const& name, float def = 0.0f, bool slider = false, int count = 1, float min = 0.0f,
+                   float max = 10.0f, int flags = 1)
     {
-        return add(new KelUtils::NumGroupParameter<float>(name, name + QStringLiteral(" text"), &container,
-                                                          nullptr, count, min, max, def, slider, flags));
+        return add(new Floats(name, text(name), c, nullptr, count, min, max, def, slider, flags));
     }
-    KelUtils::NumGroupParameter<int>* ints(QString const& name, int count = 1, int min = 0,
-                                           int max = 100, int def = 0, bool slider = false,
-                                           int flags = 1)
+    Ints* ints(QString const& name, int def = 0, bool slider = false, int min = 0, int max = 100)
     {
-        return add(new KelUtils::NumGroupParameter<int>(name, name + QStringLiteral(" text"), &container,
-                                                        nullptr, count, min, max, def, slider, flags));
+        return add(new Ints(name, text(name), c, nullptr, 1, min, max, def, slider, 1));
     }
-    KelUtils::NumGroupParameter<int>* boolean(QString const& name, bool on = false)
-    {
-        return add(new KelUtils::NumGroupParameter<int>(name, name + QStringLiteral(" text"), &container,
-                                                        nullptr, 1, 0, 1, on ? 1 : 0, false, 1));
-    }
+    Ints* boolean(QString const& name) { return add(new Ints(name, text(name), c, nullptr, 1, 0, 1, 0, false, 1)); }
     KelUtils::ColorParameter* colour(QString const& name, KelUtils::Color const& value)
     {
-        auto* parameter = add(new KelUtils::ColorParameter(name, name + QStringLiteral(" text"), &container,
-                                                           nullptr, 1));
-        parameter->setValue(value);
-        return parameter;
+        auto* p = add(new KelUtils::ColorParameter(name, text(name), c, nullptr, 1));
+        p->setValue(value);
+        return p;
     }
     KelUtils::ListParameter* list(QString const& name, QList<KelUtils::ListItem> const& items, int defaultId)
     {
-        return add(new KelUtils::ListParameter(name, name + QStringLiteral(" text"), &container, nullptr,
-                                               items.constData(), int(items.size()), defaultId, 1));
+        return add(new KelUtils::ListParameter(name, text(name), c, nullptr, items.constData(), int(items.size()),
+                                               defaultId, 1));
     }
     KelUtils::StringParameter* string(QString const& name, QString const& value, bool isFile = false)
     {
-        auto* parameter = add(new KelUtils::StringParameter(name, name + QStringLiteral(" text"), &container,
-                                                            nullptr, isFile, 1));
-        parameter->setValue(value);
-        return parameter;
-    }
-    OddParameter* odd(QString const& name, int code = 4)
-    {
-        return add(new OddParameter(name, &container, code));
+        auto* p = add(new KelUtils::StringParameter(name, text(name), c, nullptr, isFile, 1));
+        p->setValue(value);
+        return p;
     }
 };
 
-// Counts pre-write calls and runs an optional probe at each (to see the state before the
+// A stand-alone container named "Test Node" whose first list is "main".
+class Container : public Lists
+{
+public:
+    Container() : Lists(&container), container(QStringLiteral("testnode"), QStringLiteral("Test Node"))
+    {
+        addList(QStringLiteral("main"));
+    }
+    KelUtils::ParameterContainer container;
+};
+
+// A real node of a top-level effect graph with an extra list "test" for test parameters.
+class NodeFixture : public Lists
+{
+public:
+    NodeFixture() : Lists(nullptr), graph(nullptr)
+    {
+        node = graph.addNode(QStringLiteral("operator.blur"), -1);
+        c = node->paramContainer();
+        addList(QStringLiteral("test"));
+    }
+    KelVyxNodes::VyxNodeGraph graph;
+    KelNodes::Node* node = nullptr;
+};
+
+// A project object's graph inside a top-level effect graph. Only parameters the tests mark are
+// important (built-in types mark some of their own); the object is made after the nodes, so
+// that it finds its sub-graphs, and is deleted first.
+class ObjectFixture
+{
+public:
+    ObjectFixture() : root(nullptr) { graph = root.addSubGraph(-1); }
+    ~ObjectFixture() { delete object; }
+
+    KelVyxNodes::VyxNodeGraph root;
+    KelVyxNodes::VyxNodeGraph* graph = nullptr;
+    KelNGObject* object = nullptr;
+    QList<KelUtils::Parameter*> marked;
+
+    // Marks the node's first number parameter important unless `important` is false.
+    KelNodes::Node* node(QString const& type, KelVyxNodes::VyxNodeGraph* into = nullptr, bool important = true)
+    {
+        KelNodes::Node* made = (into ? into : graph)->addNode(type, -1);
+        for (KelUtils::ParameterList const& list : made->paramContainer()->paramLists()) {
+            for (KelUtils::Parameter* p : list.parameters) {
+                const int type = p->type();
+                if (important && (type == KelUtils::ParamFloatGroup || type == KelUtils::ParamIntGroup)) {
+                    marked << p;
+                    important = false;
+                }
+            }
+        }
+        return made;
+    }
+    KelNGObject* makeObject()
+    {
+        clearUnmarked(graph);
+        object = new KelNGObject(graph);
+        return object;
+    }
+
+private:
+    void clearUnmarked(KelNodes::Node* node)
+    {
+        for (KelUtils::ParameterList const& list : node->paramContainer()->paramLists()) {
+            for (KelUtils::Parameter* p : list.parameters)
+                p->setDisplayFlags(marked.contains(p) ? 5 : (p->displayFlags() & ~KelUtils::Parameter::DisplayImportant));
+        }
+        if (KelNodes::NodeGraph* sub = node->toNodeGraph()) {
+            for (KelNodes::Node* member : sub->nodes())
+                clearUnmarked(member);
+        }
+    }
+};
+
+// Counts pre-write calls, running an optional probe at each (to see the state before the
 // write); restores the default hook when it goes.
 class HookRecorder
 {
@@ -125,8 +196,6 @@ public:
         });
     }
     ~HookRecorder() { NodeEditHooks::setPreWriteHook({}); }
-    HookRecorder(HookRecorder const&) = delete;
-    HookRecorder& operator=(HookRecorder const&) = delete;
 
     int calls = 0;
 
@@ -134,164 +203,28 @@ private:
     std::function<void()> m_probe;
 };
 
-// The text of a snapshot buffer.
-inline QString snapshotText(QBuffer const* buffer)
-{
-    return buffer ? QString::fromUtf8(buffer->data()) : QString();
-}
-
 // Answers the next modal file dialog from a timer: selects `path`, or cancels when it is empty.
 inline void answerFileDialog(QString const& path, QString* startFolder = nullptr)
 {
     QTimer::singleShot(0, [path, startFolder] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            // The dialog may not be up yet: try again.
-            answerFileDialog(path, startFolder);
-            return;
-        }
+        if (!dialog)
+            return answerFileDialog(path, startFolder);
         if (startFolder)
             *startFolder = dialog->directory().absolutePath();
-        if (path.isEmpty()) {
-            dialog->reject();
-            return;
-        }
+        if (path.isEmpty())
+            return dialog->reject();
         dialog->selectFile(path);
         QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
     });
 }
 
-// Leaves a line edit as the user would: editing finished.
-inline void finishEditing(QLineEdit* line)
+// Loads a snapshot buffer into a container.
+inline void loadSnapshot(KelUtils::IParameterContainer* container, QBuffer const* buffer)
 {
-    emit line->editingFinished();
+    QDomDocument document;
+    document.setContent(buffer->data());
+    container->loadState(document.documentElement().firstChildElement());
 }
-
-} // namespace PanelTest
-
-#include "effects/VyxNodeGraph.h"
-#include "nodes/Node.h"
-
-namespace PanelTest {
-
-// A real node in a top-level effect graph, with a list of test parameters appended to its
-// container (which owns them).
-class NodeFixture
-{
-public:
-    explicit NodeFixture(QString const& type = QStringLiteral("operator.blur"))
-        : graph(nullptr)
-    {
-        node = graph.addNode(type, -1);
-        container = node->paramContainer();
-        listIndex = int(container->paramLists().size());
-        KelUtils::ParameterList list;
-        list.name = QStringLiteral("test");
-        container->paramLists().append(list);
-    }
-
-    KelVyxNodes::VyxNodeGraph graph;
-    KelNodes::Node* node = nullptr;
-    KelUtils::ParameterContainer* container = nullptr;
-    int listIndex = 0;
-
-    template<class P>
-    P* add(P* parameter)
-    {
-        container->paramLists()[listIndex].parameters.append(parameter);
-        return parameter;
-    }
-    KelUtils::NumGroupParameter<float>* floats(QString const& name, int count = 1, float def = 0.0f,
-                                               bool slider = false)
-    {
-        return add(new KelUtils::NumGroupParameter<float>(name, name, container, nullptr, count, 0.0f,
-                                                          10.0f, def, slider, 1));
-    }
-};
-
-// A string parameter that counts its deletions.
-class CountedParameter : public KelUtils::StringParameter
-{
-public:
-    explicit CountedParameter(int* deletions)
-        : StringParameter(QStringLiteral("counted"), QStringLiteral("Counted"), nullptr, nullptr, false, 1)
-        , m_deletions(deletions) {}
-    ~CountedParameter() override { ++*m_deletions; }
-
-private:
-    int* m_deletions;
-};
-
-} // namespace PanelTest
-
-#include "app/KelNGObject.h"
-
-namespace PanelTest {
-
-// Marks the first `count` number parameters of the node important; returns them.
-inline QList<KelUtils::Parameter*> markImportant(KelNodes::Node* node, int count = 1)
-{
-    QList<KelUtils::Parameter*> marked;
-    for (KelUtils::ParameterList const& list : node->paramContainer()->paramLists()) {
-        for (KelUtils::Parameter* parameter : list.parameters) {
-            const int type = parameter->type();
-            if (marked.size() < count
-                && (type == KelUtils::ParamFloatGroup || type == KelUtils::ParamIntGroup)) {
-                parameter->setDisplayFlags(parameter->displayFlags() | KelUtils::Parameter::DisplayImportant);
-                marked << parameter;
-            }
-        }
-    }
-    return marked;
-}
-
-// A project object's graph inside a top-level effect graph; the object is made on demand (after
-// the nodes, so that it finds its sub-graphs) and deleted first.
-class ObjectFixture
-{
-public:
-    ObjectFixture() : root(nullptr) { graph = root.addSubGraph(-1); }
-    ~ObjectFixture() { delete object; }
-    ObjectFixture(ObjectFixture const&) = delete;
-    ObjectFixture& operator=(ObjectFixture const&) = delete;
-
-    KelVyxNodes::VyxNodeGraph root;
-    KelVyxNodes::VyxNodeGraph* graph = nullptr;
-    KelNGObject* object = nullptr;
-
-    // Only what the tests mark is important: the built-in types mark parameters of their own.
-    QList<KelUtils::Parameter*> marked;
-
-    KelNodes::Node* node(QString const& type, KelVyxNodes::VyxNodeGraph* into = nullptr, int important = 1)
-    {
-        KelNodes::Node* made = (into ? into : graph)->addNode(type, -1);
-        if (made && important > 0) {
-            clearImportant(made);
-            marked << markImportant(made, important);
-        }
-        return made;
-    }
-    void clearImportant(KelNodes::Node* node)
-    {
-        for (KelUtils::ParameterList const& list : node->paramContainer()->paramLists()) {
-            for (KelUtils::Parameter* parameter : list.parameters) {
-                if (!marked.contains(parameter))
-                    parameter->setDisplayFlags(parameter->displayFlags() & ~KelUtils::Parameter::DisplayImportant);
-            }
-        }
-        if (KelNodes::NodeGraph* sub = node->toNodeGraph()) {
-            for (KelNodes::Node* member : sub->nodes())
-                clearImportant(member);
-        }
-    }
-    KelNGObject* makeObject()
-    {
-        if (!object) {
-            clearImportant(graph);
-            object = new KelNGObject(graph);
-        }
-        return object;
-    }
-};
 
 } // namespace PanelTest
