@@ -4,21 +4,13 @@
 #include "mainwindow/TwObjectSettings.h"
 #include "nodes/NodeGraph.h"
 
-#if __has_include("nodeui/KelNGNode.h")
 #include "nodeui/KelNGNode.h"
-#define VYX_HAVE_NODEUI 1
-#endif
 
 namespace {
 
 KelNodes::Node* modelNodeOf(KelNGNode* viewNode)
 {
-#ifdef VYX_HAVE_NODEUI
     return viewNode ? viewNode->node() : nullptr;
-#else
-    Q_UNUSED(viewNode);
-    return nullptr;
-#endif
 }
 
 } // namespace
@@ -54,12 +46,10 @@ void TwCmdRenameNode::apply(QString const& name)
         return;
     // The name is the node's whether or not the view shows it now.
     node->setName(name);
-#ifdef VYX_HAVE_NODEUI
     if (auto* item = qobject_cast<KelNGNode*>(node->viewItem())) {
         item->updatePixmap();
         if (m_editor)
             m_editor->setNodeName(item, name);
     }
-#endif
     TwObjectSettings::markEdited(m_core, node);
 }

@@ -20,11 +20,8 @@
 #include "ui_KelNodePanel.h"
 #include "ui_ObjectEditor.h"
 
-#if __has_include("nodeui/VyxNodeGraphView.h")
 #include "nodeui/KelNGNode.h"
 #include "nodeui/VyxNodeGraphView.h"
-#define VYX_HAVE_NODEUI 1
-#endif
 
 #include <QComboBox>
 #include <QEvent>
@@ -105,11 +102,7 @@ VyxNodeGraphView* TwObjectEditor::graphView() const
 
 KelNGNode* TwObjectEditor::panelNode() const
 {
-#ifdef VYX_HAVE_NODEUI
     return qobject_cast<KelNGNode*>(m_panelNode.data());
-#else
-    return nullptr;
-#endif
 }
 
 void TwObjectEditor::setObjectEditorDock(TwObjectEditorDock* dock)
@@ -391,10 +384,8 @@ void TwObjectEditor::adjustUI(KelNGObject* object)
     }
     if (m_dock)
         m_dock->adjustUI(object);
-#ifdef VYX_HAVE_NODEUI
     if (m_graphView)
         m_graphView->setObject(object ? object->graph() : nullptr);
-#endif
     m_ui->templateEditorWidget->adjustUI(object);
 }
 

@@ -14,11 +14,8 @@
 #include "ui_KelNodePanel.h"
 #include "ui_ObjectEditor.h"
 
-#if __has_include("nodeui/VyxNodeGraphView.h")
 #include "nodeui/KelNGNode.h"
 #include "nodeui/VyxNodeGraphView.h"
-#define VYX_HAVE_NODEUI 1
-#endif
 
 #include <QEvent>
 #include <QPalette>
@@ -73,16 +70,14 @@ void TwObjectEditor::buildNodeGraphPage()
     m_nodePanel->scaleLabel->hide();
     m_nodePanel->scaleSlider->hide();
 
-#ifdef VYX_HAVE_NODEUI
     m_graphView = new VyxNodeGraphView(this);
-    m_graphView->setViewMode(1);
+    m_graphView->viewKind = 1;
     m_graphView->setMinimumWidth(600);
     m_graphView->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing
                                 | QPainter::SmoothPixmapTransform);
     connect(m_graphView, &KelNGNodeGraphView::selectedNodeChanged, this,
             &TwObjectEditor::selectedNodeChanged);
     layout->addWidget(m_graphView);
-#endif
     layout->addWidget(new KelNodePanelBorder);
     layout->addWidget(m_nodePanelWidget);
     m_nodePanelWidget->installEventFilter(this);
@@ -103,7 +98,6 @@ bool TwObjectEditor::eventFilter(QObject* watched, QEvent* event)
 
 void TwObjectEditor::selectedNodeChanged(KelNGNode* item)
 {
-#ifdef VYX_HAVE_NODEUI
     m_panelNode = item;
     if (!item || !item->node()) {
         m_nodePanel->nodeNameEdit->setText(QString());
@@ -113,20 +107,12 @@ void TwObjectEditor::selectedNodeChanged(KelNGNode* item)
     }
     m_nodePanel->nodeNameEdit->setText(item->node()->displayName());
     m_nodePanelWidget->setEnabled(true);
-    m_nodePanel->nodeColorField->setColor(item->hasCustomColor() ? item->customColor()
+    m_nodePanel->nodeColorField->setColor(item->hasCustomNodeColor() ? item->customNodeColor()
                                                                  : styleNodeColor());
-#else
-    Q_UNUSED(item);
-    m_panelNode = nullptr;
-    m_nodePanel->nodeNameEdit->setText(QString());
-    m_nodePanelWidget->setEnabled(false);
-    m_nodePanel->nodeColorField->setColor(styleNodeColor());
-#endif
 }
 
 void TwObjectEditor::nodeNameEditingFinished()
 {
-#ifdef VYX_HAVE_NODEUI
     KelNGNode* item = panelNode();
     if (m_core->blockFocusOutEvents() || !item || !item->node())
         return;
@@ -138,7 +124,6 @@ void TwObjectEditor::nodeNameEditingFinished()
     TwObjectSettings::push(node->topLevelGraph(),
                            new TwCmdRenameNode(m_core, this, item, text, current));
     setSaveButtonsEnabled(true);
-#endif
 }
 
 void TwObjectEditor::setNodeName(KelNGNode* item, QString const& name)
@@ -151,30 +136,28 @@ void TwObjectEditor::setNodeName(KelNGNode* item, QString const& name)
 
 void TwObjectEditor::nodeColorChanged(QColor const& color)
 {
-#ifdef VYX_HAVE_NODEUI
     KelNGNode* item = panelNode();
     if (!item)
         return;
     // Showing a node's colour in the field is no pick.
-    if (item->hasCustomColor() ? item->customColor() == color : color == styleNodeColor())
+    if (item->hasCustomNodeColor() ? item->customNodeColor() == color : color == styleNodeColor())
         return;
-    item->setCustomColor(true, color);
+    item->setHasCustomNodeColor(true);
+    item->setCustomNodeColor(color);
     item->updatePixmap();
     item->storePixmapSettingsInNode();
     TwObjectSettings::markEdited(m_core, item->node());
-#else
-    Q_UNUSED(color);
-#endif
 }
 
 void TwObjectEditor::setPresetColor(int preset)
 {
-#ifdef VYX_HAVE_NODEUI
     KelNGNode* item = panelNode();
     if (!item)
         return;
     QColor const color = preset < 0 ? styleNodeColor() : PresetColors[preset];
-    item->setCustomColor(preset >= 0, color);
+    item->setHasCustomNodeColor(preset >= 0);
+    if (preset >= 0)
+        item->setCustomNodeColor(color);
     {
         QSignalBlocker blocker(m_nodePanel->nodeColorField);
         m_nodePanel->nodeColorField->setColor(color);
@@ -182,9 +165,6 @@ void TwObjectEditor::setPresetColor(int preset)
     item->updatePixmap();
     item->storePixmapSettingsInNode();
     TwObjectSettings::markEdited(m_core, item->node());
-#else
-    Q_UNUSED(preset);
-#endif
 }
 
 void TwObjectEditor::nodeColorCrossButton_clicked()
@@ -221,7 +201,6 @@ void TwObjectEditor::nodeColor5Button_clicked()
 
 void TwObjectEditor::scaleView(qreal factor)
 {
-#ifdef VYX_HAVE_NODEUI
     if (!m_graphView)
         return;
     const qreal zoom = m_graphView->transform().m11();
@@ -232,9 +211,6 @@ void TwObjectEditor::scaleView(qreal factor)
     else if (zoom * factor > 1.0 && factor > 1)
         factor = 1.0 / zoom;
     m_graphView->scale(factor, factor);
-#else
-    Q_UNUSED(factor);
-#endif
 }
 
 void TwObjectEditor::scaleBy(qreal factor)
@@ -244,12 +220,8 @@ void TwObjectEditor::scaleBy(qreal factor)
 
 void TwObjectEditor::scaleChanged(int value)
 {
-#ifdef VYX_HAVE_NODEUI
     if (!m_graphView)
         return;
     const qreal target = value == 0 ? 1.0 : 1.0 - value / 100.0;
     scaleView(target / m_graphView->transform().m11());
-#else
-    Q_UNUSED(value);
-#endif
 }

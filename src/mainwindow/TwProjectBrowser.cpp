@@ -11,10 +11,7 @@
 #include "ui_ProjectBrowser.h"
 
 #include "nodeui/KelParamCrucial.h"
-#if __has_include("nodeui/VyxNodeGraphView.h")
 #include "nodeui/VyxNodeGraphView.h"
-#define VYX_HAVE_GRAPH_VIEW 1
-#endif
 
 #include <QComboBox>
 #include <QScrollArea>
@@ -36,6 +33,14 @@ QIcon stylePixmap(char const* key)
 QIcon visibilityIcon(KelNGObject* object)
 {
     return stylePixmap(TwObjectSettings::isDisabled(object->graph()) ? "invisible" : "visible");
+}
+
+// Parameter edits in the panel become node edits of the view (when the view offers them).
+template<typename View>
+void connectNodeUndo(KelParamCrucial* panel, View* view)
+{
+    if constexpr (requires { &View::addNodeUndo; })
+        QObject::connect(panel, &KelParamCrucial::addParamUndo, view, &View::addNodeUndo);
 }
 
 } // namespace
@@ -362,11 +367,8 @@ void TwProjectBrowser::dynamicObjectSettingsFor(KelNGObject* object)
         return;
     }
     m_crucial = new KelParamCrucial(object, nullptr, true);
-#ifdef VYX_HAVE_GRAPH_VIEW
     if (m_objectEditor && m_objectEditor->graphView())
-        connect(m_crucial, &KelParamCrucial::addParamUndo, m_objectEditor->graphView(),
-                &KelNGNodeGraphView::addNodeUndo);
-#endif
+        connectNodeUndo(m_crucial, m_objectEditor->graphView());
     m_parameterLayout->addWidget(m_crucial);
     m_ui->deleteFilter->setEnabled(true);
 }
