@@ -33,7 +33,13 @@
 #include "nodeui/KelDescriptionLabel.h"
 #include "nodeui/KelTimeline.h"
 #include "nodeui/NodeEditHooks.h"
-#include "mainwindow/NodeUiParts.h"
+#include "nodeui/KelCmdConnection.h"
+#include "nodeui/KelCmdParamEdit.h"
+#include "nodeui/KelNGNode.h"
+#include "nodeui/KelNGNodeConnection.h"
+#include "nodeui/KelParamCrucial.h"
+#include "nodeui/NodeDockTabWidget.h"
+#include "nodeui/VyxNodeGraphView.h"
 #include "params/HelpItem.h"
 #include "style/KelStyleConfig.h"
 
@@ -247,7 +253,6 @@ void TwMainWindow::buildPanels()
 
 void TwMainWindow::connectGraphView()
 {
-#if VYX_HAVE_NODE_VIEW
     KelNGNodeGraphView* view = objectEditorGraphView();
     connect(view, &KelNGNodeGraphView::addNodeToGraphView, this, &TwMainWindow::addNodeToGraphView);
     connect(view, &KelNGNodeGraphView::deleteNodeFromGraphView, this,
@@ -259,7 +264,6 @@ void TwMainWindow::connectGraphView()
     connect(view, &KelNGNodeGraphView::selectedNodeChanged, this, &TwMainWindow::selectedNodeChanged);
     connect(view, &KelNGNodeGraphView::objectGraphChanged, this, &TwMainWindow::objectGraphChanged);
     connect(view, &KelNGNodeGraphView::nodePositionsChanged, this, &TwMainWindow::nodePositionsChanged);
-#endif
 }
 
 void TwMainWindow::setupStorageLocations()
@@ -408,58 +412,36 @@ KelDescriptionLabel* TwMainWindow::effectsDescription() const
 
 KelNGNodeGraphView* TwMainWindow::objectEditorGraphView() const
 {
-#if VYX_HAVE_NODE_VIEW
     return m_objectEditor ? m_objectEditor->graphView() : nullptr;
-#else
-    return nullptr;
-#endif
 }
 
 NodeDockTabWidget* TwMainWindow::nodeDock() const
 {
-#if VYX_HAVE_NODE_DOCK
     return m_objectEditorDock ? m_objectEditorDock->nodeDockTabWidget() : nullptr;
-#else
-    return nullptr;
-#endif
 }
 
 void TwMainWindow::dockDeleteCrucialWidgets()
 {
-#if VYX_HAVE_NODE_DOCK
     if (NodeDockTabWidget* dock = nodeDock())
         dock->deleteCrucialWidgets();
-#endif
 }
 
 void TwMainWindow::dockNodeParameterChanged(KelNodes::Node* node)
 {
-#if VYX_HAVE_NODE_DOCK
     if (NodeDockTabWidget* dock = nodeDock())
         dock->nodeParameterChanged(node);
-#else
-    Q_UNUSED(node);
-#endif
 }
 
 void TwMainWindow::dockSelectedNodeChanged(KelNGNode* item)
 {
-#if VYX_HAVE_NODE_DOCK
     if (NodeDockTabWidget* dock = nodeDock())
         dock->selectedNodeChanged(item);
-#else
-    Q_UNUSED(item);
-#endif
 }
 
 void TwMainWindow::setGraphViewLayoutFrozen(bool frozen)
 {
-#if VYX_HAVE_NODE_VIEW
     if (KelNGNodeGraphView* view = objectEditorGraphView())
         view->layoutFrozen = frozen;
-#else
-    Q_UNUSED(frozen);
-#endif
 }
 
 // --- interface for the core --------------------------------------------------------------------
@@ -468,10 +450,8 @@ void TwMainWindow::nodeAboutToBeDeleted(KelNodes::Node* node)
 {
     if (m_projectBrowser)
         m_projectBrowser->nodeAboutToBeDeleted(node);
-#if VYX_HAVE_NODE_DOCK
     if (NodeDockTabWidget* dock = nodeDock())
         dock->nodeAboutToBeDeleted(node);
-#endif
 }
 
 void TwMainWindow::adjustUI(KelNGObject* object)
@@ -509,62 +489,46 @@ void TwMainWindow::debugWindowAppend(QString const& text)
 
 void TwMainWindow::nodeGraphViewSetObject(KelNodes::NodeGraph* graph)
 {
-#if VYX_HAVE_NODE_VIEW
     if (KelNGNodeGraphView* view = objectEditorGraphView())
         view->setObject(graph);
-#endif
 }
 
 void TwMainWindow::nodeGraphViewUpdateGraph()
 {
-#if VYX_HAVE_NODE_VIEW
     if (KelNGNodeGraphView* view = objectEditorGraphView())
         view->updateGraph();
-#endif
 }
 
 void TwMainWindow::nodeGraphViewRedrawNodes()
 {
-#if VYX_HAVE_NODE_VIEW
     if (KelNGNodeGraphView* view = objectEditorGraphView())
         view->redrawNodes();
-#endif
 }
 
 bool TwMainWindow::nodeDockObjectPanelEditsNode(KelNodes::Node* node)
 {
-#if VYX_HAVE_NODE_DOCK
     NodeDockTabWidget* dock = nodeDock();
-    return dock && dock->objectPanelEditsNode(node);
-#else
-    return false;
-#endif
+    KelParamCrucial* panel = dock ? dock->objectCrucialWidget() : nullptr;
+    return panel && panel->containsNodeParameter(node);
 }
 
 void TwMainWindow::nodeDockCrucialObjectSettingsFor(KelNGObject* object)
 {
-#if VYX_HAVE_NODE_DOCK
     if (NodeDockTabWidget* dock = nodeDock())
         dock->crucialObjectSettingsFor(object);
-#endif
 }
 
 bool TwMainWindow::nodeDockSubGraphPanelEditsNode(KelNodes::Node* node)
 {
-#if VYX_HAVE_NODE_DOCK
     NodeDockTabWidget* dock = nodeDock();
-    return dock && dock->subGraphPanelEditsNode(node);
-#else
-    return false;
-#endif
+    KelParamCrucial* panel = dock ? dock->nodeGraphCrucialWidget() : nullptr;
+    return panel && panel->containsNodeParameter(node);
 }
 
 void TwMainWindow::nodeDockDeleteSubGraphPanel()
 {
-#if VYX_HAVE_NODE_DOCK
     if (NodeDockTabWidget* dock = nodeDock())
-        dock->deleteSubGraphPanel();
-#endif
+        dock->crucialNodeGraphSettingsFor(nullptr);
 }
 
 void TwMainWindow::projectBrowserSortFilters()
@@ -776,9 +740,7 @@ void TwMainWindow::moveObject(KelNGObject*, KelNGObject*) {}
 
 void TwMainWindow::addParamUndo(KelParam* panel, QBuffer* before)
 {
-#if VYX_HAVE_PARAM_EDIT
     m_core->undoStack()->push(new KelCmdParamEdit(m_core, panel, before));
-#endif
 }
 
 // --- node-graph view ---------------------------------------------------------------------------
@@ -804,14 +766,11 @@ static KelNodes::NodeGraph* topLevelGraphOf(KelNodes::Node* node)
 
 void TwMainWindow::addNodeToGraphView(KelNGNodeGraphView*, KelNodes::Node* node)
 {
-#if VYX_HAVE_NODE_VIEW
     undoStackOf(node)->push(new KelCmdAddNode(m_core, topLevelGraphOf(node), node));
-#endif
 }
 
 void TwMainWindow::deleteNodeFromGraphView(KelNGNodeGraphView*, KelNodes::Node* node)
 {
-#if VYX_HAVE_NODE_VIEW
     if (KelNodes::NodeGraph* graph = node->toNodeGraph()) {
         KelNGObject* object = m_core->findObjectOfNode(graph);
         if (object) {
@@ -821,23 +780,20 @@ void TwMainWindow::deleteNodeFromGraphView(KelNGNodeGraphView*, KelNodes::Node* 
     }
     nodeAboutToBeDeleted(node);
     undoStackOf(node)->push(new KelCmdDeleteNode(m_core, topLevelGraphOf(node), node));
-#endif
 }
 
 void TwMainWindow::nodeConnectionChangedInGraphView(KelNGNodeGraphView* view,
                                                     KelNGNodeConnection* connection, bool connect)
 {
-#if VYX_HAVE_NODE_VIEW
-    KelNodes::Node* first = connection->firstNode();
+    KelNodes::Node* first = connection->sourceNode() ? connection->sourceNode()->node() : nullptr;
+    if (!first)
+        return;
     undoStackOf(first)->push(new KelCmdConnection(m_core, view, topLevelGraphOf(first), connection, connect));
-#endif
 }
 
 void TwMainWindow::nodeDragAndDrop(KelNGNodeGraphView*, KelNodes::Node* dragged, KelNodes::Node* target)
 {
-#if VYX_HAVE_NODE_VIEW
     undoStackOf(dragged)->push(new TwCmdNodeDragAndDrop(m_core, topLevelGraphOf(dragged), dragged, target));
-#endif
 }
 
 void TwMainWindow::nodeParameterChanged(KelNGNodeGraphView* view, KelNodes::Node* node)
@@ -867,14 +823,10 @@ void TwMainWindow::selectedNodeChanged(KelNGNode* item)
     if (!m_currentViewAction || m_currentViewAction == m_ui->actionImageView)
         return;
     KelUtils::IParameterContainer* container = nullptr;
-#if VYX_HAVE_NODE_VIEW
     if (item) {
         dockSelectedNodeChanged(item);
         container = item->node() ? item->node()->paramContainer() : nullptr;
     }
-#else
-    Q_UNUSED(item);
-#endif
     m_ui->timeline->setMasterContainer(container);
     m_ui->timeline->selectedContainerChanged(container);
 }
