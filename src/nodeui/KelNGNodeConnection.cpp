@@ -24,6 +24,16 @@ KelNGNodeConnection::KelNGNodeConnection(QGraphicsScene* scene, KelNGNode* node,
     }
 }
 
+KelNodes::Terminal* KelNGNodeConnection::sourceTerminal() const
+{
+    return m_sourceNode && m_sourceNode->node() ? m_sourceTerminal : nullptr;
+}
+
+KelNodes::Terminal* KelNGNodeConnection::destinationTerminal() const
+{
+    return m_destinationNode && m_destinationNode->node() ? m_destinationTerminal : nullptr;
+}
+
 KelNGNodeConnection::~KelNGNodeConnection()
 {
     if (QGraphicsScene* scene = m_lineItem->scene())
@@ -33,15 +43,17 @@ KelNGNodeConnection::~KelNGNodeConnection()
 
 bool KelNGNodeConnection::canConnect(KelNodes::Terminal* other) const
 {
-    if (!other || !m_sourceTerminal)
+    KelNodes::Terminal* source = sourceTerminal();
+    if (!other || !source)
         return false;
-    return (other->inputMask() & m_sourceTerminal->outputMask()) != 0
-           || (other->outputMask() & m_sourceTerminal->inputMask()) != 0;
+    return (other->inputMask() & source->outputMask()) != 0
+           || (other->outputMask() & source->inputMask()) != 0;
 }
 
 void KelNGNodeConnection::setDestination(KelNGNode* node, KelNodes::Terminal* terminal)
 {
-    if (!node && m_destinationNode) {
+    // The node the loose end leaves shows no highlight any more.
+    if (m_destinationNode && m_destinationNode != node) {
         m_destinationNode->setHighlightedTerminal(nullptr);
         m_destinationNode->updatePixmap();
     }
@@ -73,11 +85,12 @@ void KelNGNodeConnection::setConnectedDestination(KelNGNode* node, KelNodes::Ter
 
 void KelNGNodeConnection::previewTo(QPointF point)
 {
-    const bool fromOutput = m_sourceTerminal && m_sourceTerminal->inputMask() == 0;
+    KelNodes::Terminal* source = sourceTerminal();
+    const bool fromOutput = source && source->inputMask() == 0;
     const QRectF s = m_sourceRect;
     const QPointF begin(fromOutput ? s.x() + s.width() + 4 : s.x() - 6, s.y() + s.height() / 2);
     QPointF end = point;
-    if (m_destinationNode && m_destinationTerminal) {
+    if (destinationTerminal()) {
         const QRectF d = m_destinationRect;
         end = QPointF(fromOutput ? d.x() - 6 : d.x() + d.width() + 4, d.y() + d.height() / 2);
     }
@@ -95,9 +108,9 @@ void KelNGNodeConnection::previewTo(QPointF point)
 
 void KelNGNodeConnection::update()
 {
-    if (m_sourceNode)
+    if (sourceTerminal())
         m_sourceRect = m_sourceNode->rectForTerminal(m_sourceTerminal);
-    if (m_destinationNode)
+    if (destinationTerminal())
         m_destinationRect = m_destinationNode->rectForTerminal(m_destinationTerminal);
     previewTo(QPointF(0, 0));
 }
@@ -114,17 +127,19 @@ void KelNGNodeConnection::clearHighlights()
 
 bool KelNGNodeConnection::connect()
 {
-    const bool swap = m_sourceTerminal && m_sourceTerminal->outputMask() == 0;
+    const bool swap = sourceTerminal() && m_sourceTerminal->outputMask() == 0;
     if (swap) {
         std::swap(m_sourceNode, m_destinationNode);
         std::swap(m_sourceTerminal, m_destinationTerminal);
     }
     bool linked = false;
-    if (m_sourceTerminal && m_destinationTerminal) {
-        linked = m_sourceTerminal->isConnectedTo(m_destinationTerminal);
+    KelNodes::Terminal* source = sourceTerminal();
+    KelNodes::Terminal* destination = destinationTerminal();
+    if (source && destination) {
+        linked = source->isConnectedTo(destination);
         if (!linked) {
             NodeEditHooks::beforeWrite();
-            linked = m_sourceTerminal->connect(m_destinationTerminal) == 0;
+            linked = source->connect(destination) == 0;
         }
     }
     m_connected = linked;
@@ -136,10 +151,11 @@ bool KelNGNodeConnection::connect()
 
 void KelNGNodeConnection::disconnect()
 {
-    if (m_sourceTerminal && m_destinationTerminal
-        && m_sourceTerminal->isConnectedTo(m_destinationTerminal)) {
+    KelNodes::Terminal* source = sourceTerminal();
+    KelNodes::Terminal* destination = destinationTerminal();
+    if (source && destination && source->isConnectedTo(destination)) {
         NodeEditHooks::beforeWrite();
-        m_sourceTerminal->disconnect(m_destinationTerminal);
+        source->disconnect(destination);
     }
     m_connected = false;
     clearHighlights();

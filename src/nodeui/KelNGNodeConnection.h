@@ -1,12 +1,13 @@
 #pragma once
 
+#include "nodeui/KelNGNode.h"
+
 #include <QObject>
 #include <QPointF>
 #include <QPointer>
 #include <QRectF>
 
 class ConnectingLineItem;
-#include "nodeui/KelNGNode.h"
 class QGraphicsScene;
 
 namespace KelNodes {
@@ -46,8 +47,9 @@ public:
 
     KelNGNode* sourceNode() const { return m_sourceNode; }
     KelNGNode* destinationNode() const { return m_destinationNode; }
-    KelNodes::Terminal* sourceTerminal() const { return m_sourceTerminal; }
-    KelNodes::Terminal* destinationTerminal() const { return m_destinationTerminal; }
+    // Null once the terminal's node (or its item) is gone.
+    KelNodes::Terminal* sourceTerminal() const;
+    KelNodes::Terminal* destinationTerminal() const;
     bool isConnected() const { return m_connected; }
     QRectF sourceRect() const { return m_sourceRect; }
     QRectF destinationRect() const { return m_destinationRect; }

@@ -4,8 +4,12 @@
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
 #include "nodes/Terminal.h"
+#include "nodeui/KelCmdNodeEdit.h"
 #include "nodeui/KelNGNode.h"
 #include "nodeui/KelNGNodeConnection.h"
+#include "nodeui/KelNGNodeLayout.h"
+#include "nodeui/KelParamAtom.h"
+#include "nodeui/KelParamSnapshot.h"
 #include "nodeui/NodeEditHooks.h"
 #include "params/ParameterContainer.h"
 #include "style/ConnectingLineItem.h"
@@ -14,14 +18,13 @@
 #include <QAction>
 #include <QBuffer>
 #include <QDataStream>
-#include <QDomDocument>
 #include <QDragEnterEvent>
 #include <QGraphicsPixmapItem>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QTextStream>
+#include <QUndoStack>
 #include <QUuid>
 
 #include <algorithm>
@@ -98,8 +101,11 @@ void KelNGNodeGraphView::updateGraph()
 {
     const QList<QGraphicsItem*> items = m_scene.items();
     for (QGraphicsItem* item : items) {
-        if (KelNGNode* node = KelNGNode::fromSceneItem(item))
+        if (KelNGNode* node = KelNGNode::fromSceneItem(item)) {
             node->storePixmapSettingsInNode();
+            disconnect(node, &KelParam::addParamUndo, this,
+                       qOverload<KelParam*, QBuffer*>(&KelNGNodeGraphView::addNodeUndo));
+        }
         if (item->scene() == &m_scene)
             m_scene.removeItem(item);
     }
@@ -115,6 +121,9 @@ void KelNGNodeGraphView::updateGraph()
         KelNGNode* item = KelNGNode::itemOf(node);
         if (!item)
             item = new KelNGNode(node);
+        connect(item, &KelParam::addParamUndo, this,
+                qOverload<KelParam*, QBuffer*>(&KelNGNodeGraphView::addNodeUndo),
+                Qt::UniqueConnection);
         item->calculateUI();
         if (!item->pixmapItem())
             item->allocatePixmapItem();
@@ -283,29 +292,38 @@ void KelNGNodeGraphView::resizeEvent(QResizeEvent*)
 
 QBuffer* KelNGNodeGraphView::storeParamState(KelUtils::IParameterContainer* container)
 {
-    QDomDocument document(QStringLiteral("MarrowindGraphNode"));
-    QDomElement root = document.createElement(QStringLiteral("nodes"));
-    document.appendChild(root);
-    container->storeState(document, root, false, false);
-    auto* buffer = new QBuffer;
-    buffer->open(QIODevice::WriteOnly);
-    QTextStream stream(buffer);
-    document.save(stream, 4);
-    stream.flush();
-    buffer->close();
-    return buffer;
+    return KelParamSnapshot::store(container);
 }
 
 void KelNGNodeGraphView::loadParamState(KelUtils::IParameterContainer* container, QBuffer* state)
 {
-    QDomDocument document;
-    document.setContent(state->data());
-    const QDomElement section = document.elementsByTagName(QStringLiteral("nodes"))
-                                    .item(0)
-                                    .firstChild()
-                                    .toElement();
+    if (!container || !state)
+        return;
     NodeEditHooks::beforeWrite();
-    container->loadState(section);
+    KelParamSnapshot::load(container, state);
+}
+
+void KelNGNodeGraphView::addNodeUndo(KelParam* panel, QBuffer* before)
+{
+    auto* item = qobject_cast<KelNGNode*>(panel);
+    pushNodeEdit(item ? item->node() : nullptr, before);
+}
+
+void KelNGNodeGraphView::addNodeUndo(KelParamAtom* atom, QBuffer* before)
+{
+    pushNodeEdit(atom ? atom->node() : nullptr, before);
+}
+
+void KelNGNodeGraphView::pushNodeEdit(KelNodes::Node* node, QBuffer* before)
+{
+    KelNodes::NodeGraph* top = node ? node->topLevelGraph() : nullptr;
+    auto* stack = top ? qobject_cast<QUndoStack*>(top->undoStack()) : nullptr;
+    if (!stack) {
+        // Nowhere to record the edit: the snapshot is dropped.
+        delete before;
+        return;
+    }
+    stack->push(new KelCmdNodeEdit(this, top, node, before));
 }
 
 // --- queries --------------------------------------------------------------------------------
@@ -754,112 +772,26 @@ KelNGNode* KelNGNodeGraphView::createNode(QString path, QPoint point)
 
 int KelNGNodeGraphView::smallestNodeLevelForRightConnectedNode(KelNodes::Node* node, int level) const
 {
-    int result = level;
-    for (KelNodes::Terminal* terminal : terminalsOf(node)) {
-        if (terminal->outputMask() == 0)
-            continue;
-        for (int j = 0;; ++j) {
-            KelNodes::Node* host = terminal->connectedToHost(j);
-            if (!host)
-                break;
-            result = std::min(result, host->getLevel(true));
-        }
-    }
-    return result;
+    return KelNGNodeLayout::smallestLevelFed(node, level);
 }
 
 int KelNGNodeGraphView::indexForConnectionToNodeOfLevel(KelNodes::Node* node, int level) const
 {
-    for (KelNodes::Terminal* terminal : terminalsOf(node)) {
-        if (terminal->outputMask() == 0)
-            continue;
-        for (int j = 0;; ++j) {
-            KelNodes::Node* host = terminal->connectedToHost(j);
-            if (!host)
-                break;
-            if (host->getLevel(true) != level)
-                continue;
-            const QList<KelNodes::Terminal*> hostTerminals = terminalsOf(host);
-            for (int k = 0; k < hostTerminals.size(); ++k) {
-                KelNodes::Terminal* input = hostTerminals.at(k);
-                if (input->inputMask() == 0)
-                    continue;
-                for (int m = 0;; ++m) {
-                    KelNodes::Node* holder = input->connectedToHost(m);
-                    if (!holder)
-                        break;
-                    if (holder == node)
-                        return k + 1;
-                }
-            }
-        }
-    }
-    return 0;
+    return KelNGNodeLayout::inputIndexAtLevel(node, level);
 }
 
 void KelNGNodeGraphView::reorderNodes()
 {
     if (!m_graph)
         return;
-    m_graph->sortNodes();
-    QList<KelNodes::Node*> const list = m_graph->nodes();
-    const int maxLevel = list.isEmpty() ? -1 : list.last()->getLevel(true);
-    int level = list.isEmpty() ? 0 : list.first()->getLevel(true);
-    int columnX = 20;
-    QList<KelNodes::Node*> previous;
-    while (level <= maxLevel) {
-        QList<KelNodes::Node*> column;
-        for (KelNodes::Node* node : list) {
-            if (node->getLevel(true) == level)
-                column.append(node);
-        }
-        QList<KelNodes::Node*> ordered;
-        if (previous.isEmpty()) {
-            QList<int> keys;
-            for (KelNodes::Node* node : column)
-                keys.append(smallestNodeLevelForRightConnectedNode(node, maxLevel));
-            for (int key = 0; key <= maxLevel; ++key) {
-                QList<KelNodes::Node*> withKey;
-                for (int i = 0; i < column.size(); ++i) {
-                    if (keys.at(i) == key)
-                        withKey.append(column.at(i));
-                }
-                std::stable_sort(withKey.begin(), withKey.end(), [&](KelNodes::Node* a, KelNodes::Node* b) {
-                    return indexForConnectionToNodeOfLevel(a, key) < indexForConnectionToNodeOfLevel(b, key);
-                });
-                ordered += withKey;
-            }
-        } else {
-            for (KelNodes::Node* upper : std::as_const(previous)) {
-                for (KelNodes::Node* node : column) {
-                    if (upper->isConnectedTo(node) && !ordered.contains(node))
-                        ordered.append(node);
-                }
-            }
-            for (KelNodes::Node* node : column) {
-                if (!ordered.contains(node))
-                    ordered.append(node);
-            }
-        }
-        double y = 20.0;
-        bool first = true;
-        const int x = columnX;
-        for (KelNodes::Node* node : std::as_const(ordered)) {
-            KelNGNode* item = KelNGNode::itemOf(node);
-            if (!item || !item->pixmapItem())
-                continue;
-            item->pixmapItem()->setPos(x, y);
-            const QRectF bounds = item->pixmapItem()->boundingRect();
-            if (first) {
-                columnX = int(columnX + bounds.width() + 40);
-                first = false;
-            }
-            updateConnectionsFor(item);
-            y = int(y + bounds.height() + 20);
-        }
-        previous = ordered;
-        ++level;
-    }
+    KelNGNodeLayout::arrange(m_graph, [this](KelNodes::Node* node, QPointF position) {
+        KelNGNode* item = KelNGNode::itemOf(node);
+        if (!item || !item->pixmapItem())
+            return QSizeF();
+        item->pixmapItem()->setPos(position);
+        updateConnectionsFor(item);
+        return item->pixmapItem()->boundingRect().size();
+    });
 }
 
 void KelNGNodeGraphView::reorderAction_triggered()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "nodeui/KelNGNode.h"
+
 #include <QGraphicsScene>
 #include <QGraphicsView>
 #include <QList>
@@ -9,9 +11,9 @@
 #include <QPointF>
 #include <QString>
 
-#include "nodeui/KelNGNode.h"
 class KelNGNodeConnection;
 class KelParam;
+class KelParamAtom;
 class QAction;
 class QBuffer;
 class QMenu;
@@ -108,6 +110,10 @@ signals:
     void nodePositionsChanged(KelNGNodeGraphView* view);
 
 protected slots:
+    // A finished edit in a node's panel or in an atom bound to a node becomes one node-edit
+    // command on the node's top-level graph's undo stack (which takes `before`).
+    void addNodeUndo(KelParam* panel, QBuffer* before);
+    void addNodeUndo(KelParamAtom* atom, QBuffer* before);
     void reorderNodes();
     void collapseAction_triggered();
     void expandAction_triggered();
@@ -135,6 +141,7 @@ private:
     void leftPress(QMouseEvent* event);
     KelNGNode* nodeAtExcept(QPoint viewPoint, KelNGNode* except) const;
     KelNodes::Terminal* terminalUnder(KelNGNode* node, QPointF scenePoint) const;
+    void pushNodeEdit(KelNodes::Node* node, QBuffer* before);
 
     KelNodes::NodeGraph* m_graph = nullptr;
     QGraphicsScene m_scene;

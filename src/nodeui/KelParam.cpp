@@ -1,33 +1,23 @@
 #include "nodeui/KelParam.h"
 
 #include "nodeui/KelNodeDescription.h"
-#include "nodeui/KelParamEditorValues.h"
+#include "nodeui/KelParamRow.h"
 #include "nodeui/KelParamSnapshot.h"
 #include "nodeui/NodeEditHooks.h"
-#include "params/ColorParameter.h"
 #include "params/IParameterContainer.h"
-#include "params/ListParameter.h"
 #include "params/NumGroupParameter.h"
 #include "params/Parameter.h"
-#include "params/StringParameter.h"
 #include "style/KDSynchronizedFormLayout.h"
-#include "style/KelColorField.h"
 #include "style/KelToolBox.h"
 
 #include <QApplication>
 #include <QBoxLayout>
 #include <QBuffer>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QHash>
 #include <QHelpEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QSlider>
-#include <QSpinBox>
 
 namespace {
 
@@ -223,96 +213,11 @@ void KelParam::refreshRowsOf(KelUtils::Parameter const* parameter)
 
 void KelParam::refreshEditor(QObject* widget, KelParamUIRef const* ref)
 {
-    KelUtils::Parameter* parameter = ref->param;
-    const int index = ref->index;
-    const bool enabled = (parameter->displayFlags() & KelUtils::Parameter::DisplayEnabled) != 0;
-    auto* editor = qobject_cast<QWidget*>(widget);
-    if (!editor)
+    if (!KelParamRow::refresh(qobject_cast<QWidget*>(widget), sliderFor(ref->param, ref->index), ref->param,
+                              ref->index))
         return;
-
-    switch (parameter->type()) {
-    case KelUtils::ParamFloatGroup: {
-        auto* group = static_cast<KelUtils::NumGroupParameter<float>*>(*parameter);
-        auto* spin = qobject_cast<QDoubleSpinBox*>(editor);
-        if (!group || !spin)
-            return;
-        {
-            const QSignalBlocker blocker(spin);
-            spin->setValue(group->value(index));
-        }
-        if (group->showAsSlider()) {
-            if (QSlider* slider = sliderFor(parameter, index)) {
-                const QSignalBlocker blocker(slider);
-                slider->setValue(KelParamEditorValues::floatSliderPositionOfBox(spin->value()));
-                slider->setEnabled(enabled);
-            }
-        }
-        break;
-    }
-    case KelUtils::ParamIntGroup: {
-        auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
-        auto* spin = qobject_cast<QSpinBox*>(editor);
-        if (!group || !spin)
-            return;
-        {
-            const QSignalBlocker blocker(spin);
-            spin->setValue(group->value(index));
-        }
-        if (group->showAsSlider()) {
-            if (QSlider* slider = sliderFor(parameter, index)) {
-                const QSignalBlocker blocker(slider);
-                slider->setValue(spin->value());
-                slider->setEnabled(enabled);
-            }
-        }
-        break;
-    }
-    case KelUtils::ParamBool: {
-        auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
-        auto* check = qobject_cast<QCheckBox*>(editor);
-        if (!group || !check)
-            return;
-        const QSignalBlocker blocker(check);
-        check->setChecked(group->value(index) != 0);
-        break;
-    }
-    case KelUtils::ParamColor: {
-        auto* colour = static_cast<KelUtils::ColorParameter*>(*parameter);
-        auto* field = qobject_cast<KelColorField*>(editor);
-        if (!colour || !field)
-            return;
-        const QSignalBlocker blocker(field);
-        field->setColor(KelParamEditorValues::toQColor(colour->value()));
-        break;
-    }
-    case KelUtils::ParamList: {
-        auto* list = static_cast<KelUtils::ListParameter*>(*parameter);
-        auto* combo = qobject_cast<QComboBox*>(editor);
-        if (!list || !combo)
-            return;
-        KelUtils::ListItem const* current = list->currentItem();
-        const QSignalBlocker blocker(combo);
-        combo->setCurrentIndex(current ? combo->findData(QVariant(current->name), Qt::DisplayRole,
-                                                         Qt::MatchExactly | Qt::MatchCaseSensitive)
-                                       : -1);
-        break;
-    }
-    case KelUtils::ParamString:
-    case KelUtils::ParamFileName: {
-        auto* string = static_cast<KelUtils::StringParameter*>(*parameter);
-        auto* line = qobject_cast<QLineEdit*>(editor);
-        if (!string || !line)
-            return;
-        const QSignalBlocker blocker(line);
-        line->setText(string->value());
-        break;
-    }
-    default:
-        return;
-    }
-    editor->setEnabled(enabled);
-    if (QLabel* label = labelFor(parameter))
-        label->setEnabled(enabled);
+    if (QLabel* label = labelFor(ref->param))
+        label->setEnabled((ref->param->displayFlags() & KelUtils::Parameter::DisplayEnabled) != 0);
 }
 
 void KelParam::updateGroupBoxHeaders()

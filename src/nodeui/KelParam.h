@@ -114,6 +114,7 @@ private:
     int resolvedEnd() const;
     // Builds the row of one parameter into the layout; false when the kind has no row.
     bool buildRow(KDSynchronizedFormLayout* layout, int list, KelUtils::Parameter* parameter);
+    void connectEditor(QWidget* editor);
     void refreshEditor(QObject* widget, KelParamUIRef const* ref);
     // After a refused write: the row shows the stored value again.
     void refreshRowsOf(KelUtils::Parameter const* parameter);

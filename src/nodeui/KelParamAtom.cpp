@@ -1,6 +1,7 @@
 #include "nodeui/KelParamAtom.h"
 
 #include "nodeui/KelParamEditorValues.h"
+#include "nodeui/KelParamRow.h"
 #include "nodeui/KelParamSnapshot.h"
 #include "nodeui/NodeEditHooks.h"
 #include "nodes/Node.h"
@@ -19,13 +20,11 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QSettings>
-#include <QSignalBlocker>
 #include <QSlider>
 #include <QSpinBox>
 #include <QStandardPaths>
@@ -33,11 +32,6 @@
 namespace {
 
 const QString kLastLocation = QStringLiteral("LastSavedTextureLocation");
-
-bool displayEnabled(KelUtils::Parameter const* parameter)
-{
-    return (parameter->displayFlags() & KelUtils::Parameter::DisplayEnabled) != 0;
-}
 
 } // namespace
 
@@ -127,144 +121,29 @@ void KelParamAtom::createUI()
         setLayout(form);
     }
 
-    KelUtils::Parameter* parameter = m_param;
-    const bool enabled = displayEnabled(parameter);
-    const int type = parameter->type();
-    auto* label = new QLabel(parameter->text());
-
-    switch (type) {
-    case KelUtils::ParamFloatGroup: {
+    KelParamRow row = KelParamRow::build(m_param, 80);
+    // Kinds without editor (images among them): label and an inert line edit.
+    if (!row.field && !row.fieldLayout)
+        row.field = new QLineEdit;
+    auto* label = new QLabel(m_param->text());
+    if (!row.editors.isEmpty())
         m_label = label;
-        auto* group = static_cast<KelUtils::NumGroupParameter<float>*>(*parameter);
-        float minimum = 0.0f, maximum = 0.0f;
-        group->getRange(&minimum, &maximum, nullptr);
-        auto* row = new QHBoxLayout;
-        for (int i = 0; i < group->numValues(); ++i) {
-            auto* spin = new QDoubleSpinBox;
-            // Decimals first: a value set at the default 2 decimals would be rounded.
-            spin->setDecimals(KelParamEditorValues::FloatDecimals);
-            spin->setMinimum(minimum);
-            spin->setMaximum(maximum);
-            spin->setValue(group->value(i));
-            spin->setSingleStep(0.1);
-            spin->setMaximumWidth(80);
-            spin->setEnabled(enabled);
-            m_editors.insert(spin, i);
-            row->addWidget(spin);
-            connect(spin, &QDoubleSpinBox::editingFinished, this, &KelParamAtom::doubleSpinBox_editingFinished);
-            if (group->showAsSlider()) {
-                spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
-                auto* slider = new QSlider(Qt::Horizontal);
-                slider->setRange(KelParamEditorValues::floatSliderPosition(minimum),
-                                 KelParamEditorValues::floatSliderPosition(maximum));
-                slider->setValue(KelParamEditorValues::floatSliderPosition(group->value(i)));
-                slider->setMinimumWidth(100);
-                slider->setEnabled(enabled);
-                m_sliders.append({slider, i});
-                row->addWidget(slider);
-                connect(slider, &QSlider::valueChanged, this, &KelParamAtom::floatSlider_valueChanged);
-            }
-        }
-        form->addRow(label, row);
-        break;
+    for (auto const& [editor, index] : std::as_const(row.editors)) {
+        m_editors.insert(editor, index);
+        connectEditor(editor);
     }
-    case KelUtils::ParamIntGroup: {
-        m_label = label;
-        auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
-        int minimum = 0, maximum = 0;
-        group->getRange(&minimum, &maximum, nullptr);
-        auto* row = new QHBoxLayout;
-        for (int i = 0; i < group->numValues(); ++i) {
-            auto* spin = new QSpinBox;
-            spin->setMinimum(minimum);
-            spin->setMaximum(maximum);
-            spin->setValue(group->value(i));
-            spin->setMaximumWidth(80);
-            spin->setEnabled(enabled);
-            m_editors.insert(spin, i);
-            row->addWidget(spin);
-            connect(spin, &QSpinBox::editingFinished, this, &KelParamAtom::spinBox_editingFinished);
-            if (group->showAsSlider()) {
-                spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
-                auto* slider = new QSlider(Qt::Horizontal);
-                slider->setRange(minimum, maximum);
-                slider->setValue(group->value(i));
-                slider->setMinimumWidth(100);
-                slider->setEnabled(enabled);
-                m_sliders.append({slider, i});
-                row->addWidget(slider);
-                connect(slider, &QSlider::valueChanged, this, &KelParamAtom::slider_valueChanged);
-            }
-        }
-        form->addRow(label, row);
-        break;
+    const bool floats = m_param->type() == KelUtils::ParamFloatGroup;
+    for (auto const& entry : std::as_const(row.sliders)) {
+        m_sliders.append(entry);
+        connect(entry.first, &QSlider::valueChanged, this,
+                floats ? &KelParamAtom::floatSlider_valueChanged : &KelParamAtom::slider_valueChanged);
     }
-    case KelUtils::ParamBool: {
-        m_label = label;
-        auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
-        auto* check = new QCheckBox;
-        check->setChecked(group->value(0) != 0);
-        check->setEnabled(enabled);
-        m_editors.insert(check, 0);
-        connect(check, &QCheckBox::clicked, this, &KelParamAtom::checkBox_valueChanged);
-        form->addRow(label, check);
-        break;
-    }
-    case KelUtils::ParamColor: {
-        m_label = label;
-        auto* colour = static_cast<KelUtils::ColorParameter*>(*parameter);
-        auto* field = new KelColorField;
-        field->setColor(KelParamEditorValues::toQColor(colour->value()));
-        field->setEnabled(enabled);
-        m_editors.insert(field, 0);
-        connect(field, &KelColorField::colorChanged, this, &KelParamAtom::colorField_colorChanged);
-        form->addRow(label, field);
-        break;
-    }
-    case KelUtils::ParamList: {
-        m_label = label;
-        auto* choice = static_cast<KelUtils::ListParameter*>(*parameter);
-        auto* combo = new QComboBox;
-        const QList<KelUtils::ListItem> items = choice->items();
-        KelUtils::ListItem const* current = choice->currentItem();
-        int currentIndex = -1;
-        for (int i = 0; i < items.size(); ++i) {
-            combo->addItem(items.at(i).name);
-            if (current && items.at(i).name == current->name)
-                currentIndex = i;
-        }
-        combo->setCurrentIndex(currentIndex);
-        combo->setEnabled(enabled);
-        combo->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-        m_editors.insert(combo, 0);
-        connect(combo, &QComboBox::currentIndexChanged, this, &KelParamAtom::comboBox_currentIndexChanged);
-        form->addRow(label, combo);
-        break;
-    }
-    case KelUtils::ParamString:
-    case KelUtils::ParamFileName: {
-        m_label = label;
-        auto* string = static_cast<KelUtils::StringParameter*>(*parameter);
-        auto* line = new QLineEdit(string->value());
-        m_editors.insert(line, 0);
-        connect(line, &QLineEdit::editingFinished, this, &KelParamAtom::stringEdit_editingFinished);
-        if (type == KelUtils::ParamString) {
-            form->addRow(label, line);
-            break;
-        }
-        auto* row = new QHBoxLayout;
-        row->addWidget(line);
-        auto* button = new QPushButton(tr("Select..."));
-        connect(button, &QPushButton::clicked, this, &KelParamAtom::fileName_clicked);
-        row->addWidget(button);
-        form->addRow(label, row);
-        break;
-    }
-    default:
-        // A kind without editor: label and an inert line edit, never refreshed or hidden.
-        form->addRow(label, new QLineEdit);
-        break;
-    }
+    if (row.fileButton)
+        connect(row.fileButton, &QPushButton::clicked, this, &KelParamAtom::fileName_clicked);
+    if (row.fieldLayout)
+        form->addRow(label, row.fieldLayout);
+    else
+        form->addRow(label, row.field);
 
     if (m_node && !m_inDestruction) {
         updateVisibilityStatus();
@@ -272,102 +151,32 @@ void KelParamAtom::createUI()
     }
 }
 
+void KelParamAtom::connectEditor(QWidget* editor)
+{
+    if (auto* spin = qobject_cast<QDoubleSpinBox*>(editor))
+        connect(spin, &QDoubleSpinBox::editingFinished, this, &KelParamAtom::doubleSpinBox_editingFinished);
+    else if (auto* box = qobject_cast<QSpinBox*>(editor))
+        connect(box, &QSpinBox::editingFinished, this, &KelParamAtom::spinBox_editingFinished);
+    else if (auto* check = qobject_cast<QCheckBox*>(editor))
+        connect(check, &QCheckBox::clicked, this, &KelParamAtom::checkBox_valueChanged);
+    else if (auto* field = qobject_cast<KelColorField*>(editor))
+        connect(field, &KelColorField::colorChanged, this, &KelParamAtom::colorField_colorChanged);
+    else if (auto* combo = qobject_cast<QComboBox*>(editor))
+        connect(combo, &QComboBox::currentIndexChanged, this, &KelParamAtom::comboBox_currentIndexChanged);
+    else if (auto* line = qobject_cast<QLineEdit*>(editor))
+        connect(line, &QLineEdit::editingFinished, this, &KelParamAtom::stringEdit_editingFinished);
+}
+
 void KelParamAtom::applyParamStateToUI()
 {
     if (m_inDestruction || !m_param)
         return;
-    KelUtils::Parameter* parameter = m_param;
-    const bool enabled = displayEnabled(parameter);
     for (auto it = m_editors.cbegin(); it != m_editors.cend(); ++it) {
-        auto* editor = qobject_cast<QWidget*>(it.key());
-        const int index = it.value();
-        if (!editor)
-            continue;
-        switch (parameter->type()) {
-        case KelUtils::ParamFloatGroup: {
-            auto* group = static_cast<KelUtils::NumGroupParameter<float>*>(*parameter);
-            auto* spin = qobject_cast<QDoubleSpinBox*>(editor);
-            if (!spin)
-                continue;
-            {
-                const QSignalBlocker blocker(spin);
-                spin->setValue(group->value(index));
-            }
-            if (group->showAsSlider()) {
-                if (QSlider* slider = sliderFor(index)) {
-                    const QSignalBlocker blocker(slider);
-                    slider->setValue(KelParamEditorValues::floatSliderPositionOfBox(spin->value()));
-                    slider->setEnabled(enabled);
-                }
-            }
-            break;
-        }
-        case KelUtils::ParamIntGroup: {
-            auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
-            auto* spin = qobject_cast<QSpinBox*>(editor);
-            if (!spin)
-                continue;
-            {
-                const QSignalBlocker blocker(spin);
-                spin->setValue(group->value(index));
-            }
-            if (group->showAsSlider()) {
-                if (QSlider* slider = sliderFor(index)) {
-                    const QSignalBlocker blocker(slider);
-                    slider->setValue(spin->value());
-                    slider->setEnabled(enabled);
-                }
-            }
-            break;
-        }
-        case KelUtils::ParamBool: {
-            auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
-            auto* check = qobject_cast<QCheckBox*>(editor);
-            if (!check)
-                continue;
-            const QSignalBlocker blocker(check);
-            check->setChecked(group->value(index) != 0);
-            break;
-        }
-        case KelUtils::ParamColor: {
-            auto* colour = static_cast<KelUtils::ColorParameter*>(*parameter);
-            auto* field = qobject_cast<KelColorField*>(editor);
-            if (!field)
-                continue;
-            const QSignalBlocker blocker(field);
-            field->setColor(KelParamEditorValues::toQColor(colour->value()));
-            break;
-        }
-        case KelUtils::ParamList: {
-            auto* choice = static_cast<KelUtils::ListParameter*>(*parameter);
-            auto* combo = qobject_cast<QComboBox*>(editor);
-            if (!combo)
-                continue;
-            KelUtils::ListItem const* current = choice->currentItem();
-            {
-                const QSignalBlocker blocker(combo);
-                combo->setCurrentIndex(current ? combo->findData(QVariant(current->name), Qt::DisplayRole,
-                                                                 Qt::MatchExactly | Qt::MatchCaseSensitive)
-                                               : -1);
-            }
-            if (m_node)
-                emit updateStatusForDependencies(m_node, m_paramListIndex);
-            break;
-        }
-        case KelUtils::ParamString:
-        case KelUtils::ParamFileName: {
-            auto* string = static_cast<KelUtils::StringParameter*>(*parameter);
-            auto* line = qobject_cast<QLineEdit*>(editor);
-            if (!line)
-                continue;
-            const QSignalBlocker blocker(line);
-            line->setText(string->value());
-            break;
-        }
-        default:
-            continue;
-        }
-        editor->setEnabled(enabled);
+        const bool refreshed = KelParamRow::refresh(qobject_cast<QWidget*>(it.key()), sliderFor(it.value()), m_param,
+                                                    it.value());
+        // Other rows of the node may depend on a choice.
+        if (refreshed && m_node && m_param->type() == KelUtils::ParamList)
+            emit updateStatusForDependencies(m_node, m_paramListIndex);
     }
 }
 

@@ -80,6 +80,7 @@ private slots:
     void slider_valueChanged(int value);
 
 private:
+    void connectEditor(QWidget* editor);
     int indexOfSender() const;
     // Bound: the snapshot before a write (null while unbound).
     QBuffer* beginEdit();

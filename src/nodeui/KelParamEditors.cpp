@@ -2,6 +2,7 @@
 #include "nodeui/KelParam.h"
 
 #include "nodeui/KelParamEditorValues.h"
+#include "nodeui/KelParamRow.h"
 #include "nodeui/NodeEditHooks.h"
 #include "params/Color.h"
 #include "params/ColorParameter.h"
@@ -18,7 +19,6 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -37,166 +37,56 @@ const QString kLastLocation = QStringLiteral("LastSavedTextureLocation");
 
 bool KelParam::buildRow(KDSynchronizedFormLayout* layout, int list, KelUtils::Parameter* parameter)
 {
-    const int type = parameter->type();
-    if (type == KelUtils::ParamImage)
+    KelParamRow row = KelParamRow::build(parameter, 100);
+    if (!row.field && !row.fieldLayout)
         return false;
-
     auto* label = new QLabel(parameter->text());
     m_widgetsByList.insert(list, label);
-    const bool enabled = (parameter->displayFlags() & KelUtils::Parameter::DisplayEnabled) != 0;
-    auto entered = [&] {
+    // A kind without editor: an inert row, its label left alone.
+    const bool inert = row.editors.isEmpty();
+    if (!inert) {
         label->setEnabled(true);
         m_labels.insert(label, parameter);
-    };
+    } else {
+        m_widgetsByList.insert(list, row.field);
+    }
+    for (auto const& [editor, index] : std::as_const(row.editors)) {
+        m_editors.insert(editor, new KelParamUIRef{parameter, index});
+        m_widgetsByList.insert(list, editor);
+        connectEditor(editor);
+    }
+    const bool floats = parameter->type() == KelUtils::ParamFloatGroup;
+    for (auto const& [slider, index] : std::as_const(row.sliders)) {
+        m_sliders.insert(slider, new KelParamUIRef{parameter, index});
+        connect(slider, &QSlider::valueChanged, this,
+                floats ? &KelParam::floatSlider_valueChanged : &KelParam::slider_valueChanged);
+    }
+    if (row.fileButton) {
+        m_fileButtons.insert(row.fileButton, new KelParamUIRef{parameter, 0});
+        m_widgetsByList.insert(list, row.fileButton);
+        connect(row.fileButton, &QPushButton::clicked, this, &KelParam::fileName_clicked);
+    }
+    if (row.fieldLayout)
+        layout->addRow(label, row.fieldLayout);
+    else
+        layout->addRow(label, row.field);
+    return true;
+}
 
-    switch (type) {
-    case KelUtils::ParamFloatGroup: {
-        entered();
-        auto* group = static_cast<KelUtils::NumGroupParameter<float>*>(*parameter);
-        float minimum = 0.0f, maximum = 0.0f;
-        group->getRange(&minimum, &maximum, nullptr);
-        const bool withSlider = group->showAsSlider();
-        auto* row = new QHBoxLayout;
-        const int count = group->numValues();
-        for (int i = 0; i < count; ++i) {
-            auto* spin = new QDoubleSpinBox;
-            // Decimals first: a value set at the default 2 decimals would be rounded.
-            spin->setDecimals(KelParamEditorValues::FloatDecimals);
-            spin->setMinimum(minimum);
-            spin->setMaximum(maximum);
-            spin->setValue(group->value(i));
-            spin->setSingleStep(0.1);
-            spin->setMaximumWidth(80);
-            spin->setEnabled(enabled);
-            m_editors.insert(spin, new KelParamUIRef{parameter, i});
-            m_widgetsByList.insert(list, spin);
-            row->addWidget(spin);
-            connect(spin, &QDoubleSpinBox::editingFinished, this, &KelParam::doubleSpinBox_editingFinished);
-            if (withSlider) {
-                spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
-                auto* slider = new QSlider(Qt::Horizontal);
-                slider->setRange(KelParamEditorValues::floatSliderPosition(minimum),
-                                 KelParamEditorValues::floatSliderPosition(maximum));
-                slider->setValue(KelParamEditorValues::floatSliderPosition(group->value(i)));
-                slider->setMinimumWidth(100);
-                slider->setEnabled(enabled);
-                m_sliders.insert(slider, new KelParamUIRef{parameter, i});
-                row->addWidget(slider);
-                connect(slider, &QSlider::valueChanged, this, &KelParam::floatSlider_valueChanged);
-            }
-        }
-        layout->addRow(label, row);
-        return true;
-    }
-    case KelUtils::ParamIntGroup: {
-        entered();
-        auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
-        int minimum = 0, maximum = 0;
-        group->getRange(&minimum, &maximum, nullptr);
-        const bool withSlider = group->showAsSlider();
-        auto* row = new QHBoxLayout;
-        const int count = group->numValues();
-        for (int i = 0; i < count; ++i) {
-            auto* spin = new QSpinBox;
-            spin->setMinimum(minimum);
-            spin->setMaximum(maximum);
-            spin->setValue(group->value(i));
-            spin->setMaximumWidth(100);
-            spin->setEnabled(enabled);
-            m_editors.insert(spin, new KelParamUIRef{parameter, i});
-            m_widgetsByList.insert(list, spin);
-            row->addWidget(spin);
-            connect(spin, &QSpinBox::editingFinished, this, &KelParam::spinBox_editingFinished);
-            if (withSlider) {
-                spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
-                auto* slider = new QSlider(Qt::Horizontal);
-                slider->setRange(minimum, maximum);
-                slider->setValue(group->value(i));
-                slider->setMinimumWidth(100);
-                slider->setEnabled(enabled);
-                m_sliders.insert(slider, new KelParamUIRef{parameter, i});
-                row->addWidget(slider);
-                connect(slider, &QSlider::valueChanged, this, &KelParam::slider_valueChanged);
-            }
-        }
-        layout->addRow(label, row);
-        return true;
-    }
-    case KelUtils::ParamBool: {
-        entered();
-        auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
-        auto* check = new QCheckBox;
-        check->setChecked(group->value(0) != 0);
-        check->setEnabled(enabled);
-        m_editors.insert(check, new KelParamUIRef{parameter, 0});
-        m_widgetsByList.insert(list, check);
+void KelParam::connectEditor(QWidget* editor)
+{
+    if (auto* spin = qobject_cast<QDoubleSpinBox*>(editor))
+        connect(spin, &QDoubleSpinBox::editingFinished, this, &KelParam::doubleSpinBox_editingFinished);
+    else if (auto* box = qobject_cast<QSpinBox*>(editor))
+        connect(box, &QSpinBox::editingFinished, this, &KelParam::spinBox_editingFinished);
+    else if (auto* check = qobject_cast<QCheckBox*>(editor))
         connect(check, &QCheckBox::clicked, this, &KelParam::checkBox_valueChanged);
-        layout->addRow(label, check);
-        return true;
-    }
-    case KelUtils::ParamColor: {
-        entered();
-        auto* colour = static_cast<KelUtils::ColorParameter*>(*parameter);
-        auto* field = new KelColorField;
-        field->setColor(KelParamEditorValues::toQColor(colour->value()));
-        field->setEnabled(enabled);
-        m_editors.insert(field, new KelParamUIRef{parameter, 0});
-        m_widgetsByList.insert(list, field);
+    else if (auto* field = qobject_cast<KelColorField*>(editor))
         connect(field, &KelColorField::colorChanged, this, &KelParam::colorField_colorChanged);
-        layout->addRow(label, field);
-        return true;
-    }
-    case KelUtils::ParamList: {
-        entered();
-        auto* choice = static_cast<KelUtils::ListParameter*>(*parameter);
-        auto* combo = new QComboBox;
-        const QList<KelUtils::ListItem> items = choice->items();
-        KelUtils::ListItem const* current = choice->currentItem();
-        int currentIndex = -1;
-        for (int i = 0; i < items.size(); ++i) {
-            combo->addItem(items.at(i).name);
-            if (current && items.at(i).name == current->name)
-                currentIndex = i;
-        }
-        combo->setCurrentIndex(currentIndex);
-        combo->setEnabled(enabled);
-        combo->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-        m_editors.insert(combo, new KelParamUIRef{parameter, 0});
-        m_widgetsByList.insert(list, combo);
+    else if (auto* combo = qobject_cast<QComboBox*>(editor))
         connect(combo, &QComboBox::currentIndexChanged, this, &KelParam::comboBox_currentIndexChanged);
-        layout->addRow(label, combo);
-        return true;
-    }
-    case KelUtils::ParamString:
-    case KelUtils::ParamFileName: {
-        entered();
-        auto* string = static_cast<KelUtils::StringParameter*>(*parameter);
-        auto* line = new QLineEdit(string->value());
-        m_editors.insert(line, new KelParamUIRef{parameter, 0});
-        m_widgetsByList.insert(list, line);
+    else if (auto* line = qobject_cast<QLineEdit*>(editor))
         connect(line, &QLineEdit::editingFinished, this, &KelParam::stringEdit_editingFinished);
-        if (type == KelUtils::ParamString) {
-            layout->addRow(label, line);
-            return true;
-        }
-        auto* row = new QHBoxLayout;
-        row->addWidget(line);
-        auto* button = new QPushButton(tr("Select..."));
-        m_fileButtons.insert(button, new KelParamUIRef{parameter, 0});
-        m_widgetsByList.insert(list, button);
-        connect(button, &QPushButton::clicked, this, &KelParam::fileName_clicked);
-        row->addWidget(button);
-        layout->addRow(label, row);
-        return true;
-    }
-    default: {
-        // A kind without editor: an inert row.
-        auto* line = new QLineEdit;
-        m_widgetsByList.insert(list, line);
-        layout->addRow(label, line);
-        return true;
-    }
-    }
 }
 
 KelParamUIRef* KelParam::editedBy(QMap<QObject*, KelParamUIRef*> const& map) const

@@ -202,6 +202,7 @@ void NodeDockTabWidget::connectToView(KelParamCrucial* panel)
 {
     if (!m_view)
         return;
+    // The view's slot is not public: connected by signature.
     connect(panel, SIGNAL(addParamUndo(KelParamAtom*,QBuffer*)), m_view.data(),
             SLOT(addNodeUndo(KelParamAtom*,QBuffer*)));
 }

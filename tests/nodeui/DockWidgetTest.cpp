@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QDoubleSpinBox>
+#include <QSpinBox>
 #include <QPointer>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -120,8 +121,18 @@ TEST(DockModes, ImportantParametersFollowObjectAndDeletions)
     ASSERT_NE(f.dock.objectCrucialWidget(), nullptr);
     EXPECT_TRUE(f.dock.objectCrucialWidget()->containsNodeParameter(f.blur));
 
-    // Parameter changes elsewhere reach the rows.
+    // Row edits become node-edit commands on the node's top-level stack, through the view.
+    QUndoStack stack;
+    f.objects.root.setUndoStack(&stack);
     KelParamAtom* row = f.dock.objectCrucialWidget()->atoms().first();
+    ASSERT_EQ(row->node(), f.blur);
+    auto* spin = qobject_cast<QAbstractSpinBox*>(row->editorFor(0));
+    spin->stepUp();
+    emit spin->editingFinished();
+    ASSERT_EQ(stack.count(), 1);
+    EXPECT_EQ(stack.text(0), f.blur->displayName() + QStringLiteral(" edit"));
+    f.objects.root.setUndoStack(nullptr);
+
     f.dock.nodeParameterChanged(f.blur);
 
     // The node goes: the panel with it; the page builds a fresh one when chosen again.
@@ -130,7 +141,6 @@ TEST(DockModes, ImportantParametersFollowObjectAndDeletions)
     f.dock.importantParametersButton()->click();
     ASSERT_NE(f.dock.objectCrucialWidget(), nullptr);
     EXPECT_EQ(f.dock.objectCrucialWidget()->object(), f.objects.object);
-    (void)row;
 
     f.dock.adjustUI(nullptr);
     EXPECT_EQ(f.dock.objectCrucialWidget(), nullptr);

@@ -246,25 +246,3 @@ TEST(PanelHoverHelp, ShowsTheHoveredParameterOrTheNode)
     EXPECT_EQ(hover(panel.labelFor(f)), QStringLiteral("NodeHelp"));
     EXPECT_EQ(hover(panel.editorFor(quiet)->findChild<QLineEdit*>()), QStringLiteral("NodeHelp"));
 }
-
-TEST(PanelLifecycle, AFocusedBoxLeftDuringDestructionWritesNothing)
-{
-    Container c;
-    c.group(QStringLiteral("G"));
-    auto* f = c.floats(QStringLiteral("f"), 1.0f);
-    auto* panel = new KelParam(&c.container);
-    panel->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel));
-    auto* spin = qobject_cast<QDoubleSpinBox*>(panel->editorFor(f));
-    spin->setFocus();
-    spin->selectAll();
-    QTest::keyClicks(spin, QStringLiteral("7"));
-    int steps = 0;
-    QObject::connect(panel, &KelParam::addParamUndo, [&](KelParam*, QBuffer* before) {
-        ++steps;
-        delete before;
-    });
-    delete panel;
-    EXPECT_EQ(steps, 0);
-    EXPECT_FLOAT_EQ(f->value(), 1.0f);
-}

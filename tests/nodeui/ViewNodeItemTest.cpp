@@ -42,7 +42,6 @@ TEST(ViewNodeItem, GeometryFollowsTerminalRowsAndToggles)
         EXPECT_EQ(item.pixmapWidth(), 154) << c.name;
         EXPECT_EQ(item.terminalAreaHeight(), c.terminalArea) << c.name;
         EXPECT_EQ(item.pixmapHeight(), c.height) << c.name;
-        node->setViewItem(nullptr);
     }
     ViewHarness h;
     ProbeNode* node = h.add({{"a", 4, 0}, {"b", 4, 0}, {"c", 2, 0}, {"out", 0, 4}});
@@ -126,18 +125,6 @@ TEST(ViewNodeItem, SettingsSurviveARebuildAndAFreshNodeIsLaidOut)
     EXPECT_EQ(again->customNodeColor(), QColor(0x12, 0x34, 0x56));
     EXPECT_FALSE(again->terminalsExpanded());
     EXPECT_TRUE(again->positionKnown());
-}
-
-TEST(ViewNodeItem, TitleFallsBackToTheTypeName)
-{
-    ViewHarness h;
-    ProbeNode* named = h.add(ColourInOut, QStringLiteral("Blur"), QPointF(0, 0));
-    ProbeNode* unnamed = h.add(ColourInOut, QString(), QPointF(200, 0));
-    EXPECT_EQ(named->displayName(), QStringLiteral("Blur"));
-    EXPECT_EQ(unnamed->displayName(), QStringLiteral("Probe"));
-    h.view.setObject(&h.graph);
-    // Both pictures paint; the text itself is the node's display name.
-    EXPECT_FALSE(h.item(unnamed)->pixmapItem()->pixmap().isNull());
 }
 
 TEST(ViewNodeItem, PreviewIsSampledOnlyWhileTheRenderIsIdle)

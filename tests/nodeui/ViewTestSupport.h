@@ -74,80 +74,42 @@ private:
     bool m_static;
 };
 
-// A graph and its view; nodes placed by their stored settings.
-class ViewHarness
+// Mouse input to a view's viewport, in view coordinates; points over node pictures.
+struct ViewInput
 {
-public:
-    ViewHarness()
-    {
-        view.resize(800, 600);
-        view.viewKind = 1;
-        view.show();
-    }
-    ~ViewHarness()
-    {
-        // The view goes first, then the items (before their nodes, as the core does).
-        view.setObject(nullptr);
-        deleteItems(&graph);
-    }
-    static void deleteItems(KelNodes::NodeGraph* graph)
-    {
-        for (KelNodes::Node* node : graph->nodes()) {
-            if (KelNodes::NodeGraph* sub = node->toNodeGraph())
-                deleteItems(sub);
-            delete KelNGNode::itemOf(node);
-        }
-    }
-
-    ProbeNode* add(QList<TerminalSpec> const& terminals, QString const& name = QString(),
-                   QPointF at = QPointF(-1, -1), bool preview = false, bool isStatic = false,
-                   KelVyxNodes::VyxNodeGraph* into = nullptr)
-    {
-        auto* node = new ProbeNode(terminals, preview, isStatic);
-        node->setName(name);
-        (into ? into : &graph)->addNode(node, -1);
-        if (at.x() >= 0) {
-            node->paramContainer()->auxData().insert(QStringLiteral("posX"), at.x());
-            node->paramContainer()->auxData().insert(QStringLiteral("posY"), at.y());
-        }
-        return node;
-    }
-
-    static KelNGNode* item(KelNodes::Node* node) { return KelNGNode::itemOf(node); }
+    KelNGNodeGraphView& view;
 
     // A view point over a pixmap-local point of a node's picture.
     QPoint at(KelNodes::Node* node, QPointF local) const
     {
-        return view.mapFromScene(item(node)->pixmapItem()->mapToScene(local));
+        return view.mapFromScene(KelNGNode::itemOf(node)->pixmapItem()->mapToScene(local));
     }
     // The middle of a terminal's box in the expanded layout.
     QPoint atTerminal(KelNodes::Node* node, int index, bool output) const
     {
         return at(node, QPointF(output ? 143 : 11, 31 + 14 * index));
     }
-
-    void mouse(QEvent::Type type, QPoint point, Qt::MouseButton button, Qt::MouseButtons buttons)
+    void send(QEvent::Type type, QPoint point, Qt::MouseButton button, Qt::MouseButtons buttons)
     {
         QWidget* viewport = view.viewport();
         QMouseEvent event(type, QPointF(point), viewport->mapToGlobal(QPointF(point)), button,
                           buttons, Qt::NoModifier);
         QCoreApplication::sendEvent(viewport, &event);
     }
-    void hover(QPoint point) { mouse(QEvent::MouseMove, point, Qt::NoButton, Qt::NoButton); }
+    void hover(QPoint point) { send(QEvent::MouseMove, point, Qt::NoButton, Qt::NoButton); }
     // A right press runs the context menu modally: it is closed from a timer.
     void press(QPoint point, Qt::MouseButton button = Qt::LeftButton)
     {
         if (button == Qt::RightButton)
             closeMenuWhenShown();
         hover(point);
-        mouse(QEvent::MouseButtonPress, point, button, button);
+        send(QEvent::MouseButtonPress, point, button, button);
     }
-    void drag(QPoint point) { mouse(QEvent::MouseMove, point, Qt::NoButton, Qt::LeftButton); }
+    void drag(QPoint point) { send(QEvent::MouseMove, point, Qt::NoButton, Qt::LeftButton); }
     void release(QPoint point, Qt::MouseButton button = Qt::LeftButton)
     {
-        mouse(QEvent::MouseButtonRelease, point, button, Qt::NoButton);
+        send(QEvent::MouseButtonRelease, point, button, Qt::NoButton);
     }
-
     static void closeMenuWhenShown(int tries = 200)
     {
         QTimer::singleShot(10, [tries] {
@@ -157,6 +119,53 @@ public:
                 closeMenuWhenShown(tries - 1);
         });
     }
+};
+
+inline void place(KelNodes::Node* node, QPointF at)
+{
+    node->paramContainer()->auxData().insert(QStringLiteral("posX"), at.x());
+    node->paramContainer()->auxData().insert(QStringLiteral("posY"), at.y());
+}
+
+// Items belong to their nodes and go before them, as the core deletes them.
+inline void deleteItems(KelNodes::NodeGraph* graph)
+{
+    for (KelNodes::Node* node : graph->nodes()) {
+        if (KelNodes::NodeGraph* sub = node->toNodeGraph())
+            deleteItems(sub);
+        delete KelNGNode::itemOf(node);
+    }
+}
+
+// A graph of probe nodes and its object view (kind 1), shown.
+class ViewHarness : public ViewInput
+{
+public:
+    ViewHarness()
+        : ViewInput{view}
+    {
+        view.resize(800, 600);
+        view.viewKind = 1;
+        view.show();
+    }
+    ~ViewHarness()
+    {
+        view.setObject(nullptr);
+        deleteItems(&graph);
+    }
+
+    // Placed at `at` unless it is negative (the layout places it then).
+    ProbeNode* add(QList<TerminalSpec> const& terminals, QString const& name = QString(),
+                   QPointF at = QPointF(-1, -1), bool preview = false, bool isStatic = false)
+    {
+        auto* node = new ProbeNode(terminals, preview, isStatic);
+        node->setName(name);
+        graph.addNode(node, -1);
+        if (at.x() >= 0)
+            place(node, at);
+        return node;
+    }
+    static KelNGNode* item(KelNodes::Node* node) { return KelNGNode::itemOf(node); }
 
     KelVyxNodes::VyxNodeGraph graph;
     VyxNodeGraphView view;
