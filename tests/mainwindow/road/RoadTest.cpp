@@ -17,11 +17,20 @@
 #include "mainwindow/VyxApplication.h"
 #include "mainwindow/VyxStartup.h"
 #include "nodes/NodeDescriptor.h"
+#include "nodeui/KelNGNode.h"
+#include "nodeui/KelParam.h"
 #include "nodeui/KelTimeline.h"
+#include "nodeui/NodeDockTabWidget.h"
+#include "nodeui/TreeWidgetByMimeType.h"
+#include "nodeui/VyxNodeGraphView.h"
+#include "nodes/Node.h"
+#include "params/IParameterContainer.h"
 #include "ui_MainWindow.h"
 #include "ui_ProjectBrowser.h"
 
 #include <QComboBox>
+#include <QGraphicsPixmapItem>
+#include <QLabel>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -36,6 +45,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUndoGroup>
 #include <QUndoStack>
 #include <QUuid>
 
@@ -202,6 +212,177 @@ TEST(Road, Step07OpacityHalfThenUndoRedoUndo)
     expectGrey("after redo");
     ASSERT_TRUE(Road::waitForRender([] { window()->undoAction()->trigger(); }));
     expectInverted("after the second undo");
+}
+
+
+// --- node-graph steps --------------------------------------------------------------------------
+
+KelNGNodeGraphView* graphView()
+{
+    return window()->objectEditorGraphView();
+}
+
+KelNodes::Node* nodeOfType(KelNodes::NodeGraph* graph, QString const& typeId)
+{
+    for (KelNodes::Node* node : graph->nodes()) {
+        if (node->descriptor() && node->descriptor()->typeId == typeId)
+            return node;
+    }
+    return nullptr;
+}
+
+// The terminal's wire end on the view's viewport.
+QPoint terminalPoint(KelNodes::Node* node, QString const& terminal)
+{
+    KelNGNode* item = KelNGNode::itemOf(node);
+    KelNodes::Terminal* handle = node ? node->getTerminal(terminal) : nullptr;
+    if (!item || !handle)
+        return QPoint(-1, -1);
+    return graphView()->mapFromScene(item->rectForTerminal(handle).center());
+}
+
+// Drags a wire from one terminal to another with the mouse, as a user does.
+void dragWire(QPoint from, QPoint to)
+{
+    QWidget* viewport = graphView()->viewport();
+    QTest::mouseMove(viewport, from);
+    QTest::qWait(20);
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
+    const QPoint middle = (from + to) / 2;
+    QTest::mouseMove(viewport, middle);
+    QTest::mouseMove(viewport, to);
+    QTest::qWait(20);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
+    QCoreApplication::processEvents();
+}
+
+KelNodes::NodeGraph* objectGraph()
+{
+    return core()->objectList().value(0) ? core()->objectList().value(0)->graph() : nullptr;
+}
+
+TEST(Road, Step08NodeGraphViewShowsTheInversionGraph)
+{
+    window()->activateWindow();
+    (void)QTest::qWaitForWindowActive(window(), 5000);
+    QTest::keySequence(window(), QKeySequence(QStringLiteral("Ctrl+2")));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(window()->isNodeGraphViewMode());
+    ASSERT_NE(graphView(), nullptr);
+    ASSERT_NE(objectGraph(), nullptr);
+    EXPECT_EQ(graphView()->graph(), objectGraph());
+    KelNodes::Node* inversion = nodeOfType(objectGraph(), QStringLiteral("operator.inversion"));
+    ASSERT_NE(inversion, nullptr);
+    KelNGNode* item = KelNGNode::itemOf(inversion);
+    ASSERT_NE(item, nullptr);
+    EXPECT_NE(item->pixmapItem(), nullptr);
+    Road::screenshot(QStringLiteral("road-node-graph"));
+}
+
+TEST(Road, Step09InsertRgbaAndWireItInWithTheMouse)
+{
+    NodeDockTabWidget* dock = window()->nodeDock();
+    ASSERT_NE(dock, nullptr);
+    dock->availableNodesButton()->click();
+    QTreeWidget* types = dock->availableNodesTree();
+    QModelIndexList const found = types->model()->match(types->model()->index(0, 0), Qt::UserRole + 1,
+                                                        QStringLiteral("operator.rgba"), 1,
+                                                        Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    QModelIndex const index = found.first();
+    EXPECT_EQ(index.data().toString(), "RGBA");
+    std::unique_ptr<QMimeData> data(types->model()->mimeData({index}));
+    ASSERT_TRUE(data);
+
+    QUndoStack* stack = core()->undoStack();
+    // Undone steps ahead of the index are dropped by the next push.
+    const int before = stack->index();
+    QWidget* viewport = graphView()->viewport();
+    // Left and below the chain, wholly inside the viewport.
+    const QPoint at(30, viewport->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    Road::settle();
+    ASSERT_EQ(stack->index(), before + 1);
+    ASSERT_EQ(stack->count(), before + 1);
+    EXPECT_EQ(stack->command(before)->text(), "Insert RGBA");
+
+    KelNodes::Node* inversion = nodeOfType(objectGraph(), QStringLiteral("operator.inversion"));
+    KelNodes::Node* rgba = nodeOfType(objectGraph(), QStringLiteral("operator.rgba"));
+    auto* graph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(objectGraph());
+    ASSERT_TRUE(inversion && rgba && graph);
+    KelNodes::Node* output = graph->destinationNode();
+
+    dragWire(terminalPoint(inversion, QStringLiteral("outRgb")), terminalPoint(rgba, QStringLiteral("rgb")));
+    dragWire(terminalPoint(rgba, QStringLiteral("out rgb")), terminalPoint(output, QStringLiteral("rgb")));
+    EXPECT_TRUE(inversion->isConnectedTo(rgba));
+    EXPECT_TRUE(rgba->isConnectedTo(output));
+    EXPECT_FALSE(inversion->isConnectedTo(output)) << "the output's input keeps one link";
+    ASSERT_TRUE(Road::waitForRender([] { core()->start(); }));
+    EXPECT_EQ(core()->resultImage()->convertToFormat(QImage::Format_RGB32), g_inverted);
+}
+
+TEST(Road, Step10RedMinus55OnTheCurrentNodePage)
+{
+    KelNodes::Node* rgba = nodeOfType(objectGraph(), QStringLiteral("operator.rgba"));
+    ASSERT_NE(rgba, nullptr);
+    KelNGNode* item = KelNGNode::itemOf(rgba);
+    ASSERT_TRUE(item && item->pixmapItem());
+    const QRectF body = item->pixmapItem()->sceneBoundingRect();
+    const QPoint title = graphView()->mapFromScene(body.topLeft() + QPointF(body.width() / 2, 8));
+    QTest::mouseClick(graphView()->viewport(), Qt::LeftButton, Qt::NoModifier, title);
+    QCoreApplication::processEvents();
+
+    NodeDockTabWidget* dock = window()->nodeDock();
+    dock->currentNodeButton()->click();
+    KelUtils::Parameter* red = rgba->paramContainer()->getParamByName(QStringLiteral("Red"));
+    ASSERT_NE(red, nullptr);
+    KelParam* panel = nullptr;
+    for (KelParam* candidate : dock->findChildren<KelParam*>()) {
+        if (candidate->isVisible() && candidate->editorFor(red))
+            panel = candidate;
+    }
+    ASSERT_NE(panel, nullptr) << "the current node page shows the RGBA panel";
+    auto* field = qobject_cast<QSpinBox*>(panel->editorFor(red));
+    ASSERT_NE(field, nullptr);
+    QLabel* label = panel->labelFor(red);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), "Red:");
+
+    QUndoStack* stack = core()->undoStack();
+    const int before = stack->index();
+    const bool rendered = Road::waitForRender([&] {
+        window()->activateWindow();
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("-55"));
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+    ASSERT_TRUE(rendered);
+    ASSERT_EQ(stack->index(), before + 1);
+    EXPECT_EQ(stack->command(before)->text(), "RGBA edit");
+    QString failure;
+    EXPECT_TRUE(Road::allPixels(core()->resultImage()->convertToFormat(QImage::Format_RGB32), [](QRgb pixel, int x, int y) {
+        const QRgb inverted = g_inverted.pixel(x, y);
+        return qRed(pixel) == std::max(0, qRed(inverted) - 55) && qGreen(pixel) == qGreen(inverted)
+               && qBlue(pixel) == qBlue(inverted);
+    }, &failure)) << failure.toStdString();
+
+    const QImage picture = Road::screenshot(QStringLiteral("road-rgba"));
+    const QRgb shown = Road::imageViewCentre(picture);
+    const QRgb expected = core()->resultImage()->pixel(32, 24);
+    EXPECT_TRUE(near(qRed(shown), qRed(expected), 8) && near(qGreen(shown), qGreen(expected), 2))
+        << qRed(shown) << "," << qGreen(shown) << "," << qBlue(shown);
+}
+
+TEST(Road, Step11UndoBringsTheInvertedImageBack)
+{
+    ASSERT_TRUE(Road::waitForRender([] { window()->undoAction()->trigger(); }));
+    EXPECT_EQ(core()->resultImage()->convertToFormat(QImage::Format_RGB32), g_inverted);
 }
 
 TEST(Road, Step12TimelinePlaysTwoFramesAndStops)
