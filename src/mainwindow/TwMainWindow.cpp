@@ -4,13 +4,9 @@
 #include "ui_MainWindow.h"
 #include "ui_ObjectBrowser.h"
 
-#include "app/KelCmdAddNode.h"
-#include "app/KelCmdDeleteNode.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
 #include "app/Renderer.h"
-#include "app/TwCmdDeleteObject.h"
-#include "app/TwCmdNodeDragAndDrop.h"
 #include "app/TemplateEditor.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
@@ -31,14 +27,10 @@
 #include "mainwindow/VyxApplication.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelDescriptionLabel.h"
-#include "nodeui/KelTimeline.h"
-#include "nodeui/NodeEditHooks.h"
-#include "nodeui/KelCmdConnection.h"
-#include "nodeui/KelCmdParamEdit.h"
 #include "nodeui/KelNGNode.h"
 #include "nodeui/KelNGNodeConnection.h"
-#include "nodeui/KelParamCrucial.h"
-#include "nodeui/NodeDockTabWidget.h"
+#include "nodeui/KelTimeline.h"
+#include "nodeui/NodeEditHooks.h"
 #include "nodeui/VyxNodeGraphView.h"
 #include "params/HelpItem.h"
 #include "style/KelStyleConfig.h"
@@ -52,7 +44,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -373,200 +364,6 @@ void TwMainWindow::stopTimelinePlayer()
     player->wait();
 }
 
-// --- accessors ---------------------------------------------------------------------------------
-
-ImageView* TwMainWindow::imageView() const
-{
-    return m_ui->imageView;
-}
-
-ImageBrowser* TwMainWindow::imageBrowser() const
-{
-    return m_ui->imageBrowser;
-}
-
-KelTimeline* TwMainWindow::timeline() const
-{
-    return m_ui->timeline;
-}
-
-QTreeWidget* TwMainWindow::filtersTree() const
-{
-    return m_filtersUi->objectTemplates;
-}
-
-QTreeWidget* TwMainWindow::effectsTree() const
-{
-    return m_effectsUi->objectTemplates;
-}
-
-KelDescriptionLabel* TwMainWindow::filtersDescription() const
-{
-    return m_filtersUi->descriptionWidget;
-}
-
-KelDescriptionLabel* TwMainWindow::effectsDescription() const
-{
-    return m_effectsUi->descriptionWidget;
-}
-
-KelNGNodeGraphView* TwMainWindow::objectEditorGraphView() const
-{
-    return m_objectEditor ? m_objectEditor->graphView() : nullptr;
-}
-
-NodeDockTabWidget* TwMainWindow::nodeDock() const
-{
-    return m_objectEditorDock ? m_objectEditorDock->nodeDockTabWidget() : nullptr;
-}
-
-void TwMainWindow::dockDeleteCrucialWidgets()
-{
-    if (NodeDockTabWidget* dock = nodeDock())
-        dock->deleteCrucialWidgets();
-}
-
-void TwMainWindow::dockNodeParameterChanged(KelNodes::Node* node)
-{
-    if (NodeDockTabWidget* dock = nodeDock())
-        dock->nodeParameterChanged(node);
-}
-
-void TwMainWindow::dockSelectedNodeChanged(KelNGNode* item)
-{
-    if (NodeDockTabWidget* dock = nodeDock())
-        dock->selectedNodeChanged(item);
-}
-
-void TwMainWindow::setGraphViewLayoutFrozen(bool frozen)
-{
-    if (KelNGNodeGraphView* view = objectEditorGraphView())
-        view->layoutFrozen = frozen;
-}
-
-// --- interface for the core --------------------------------------------------------------------
-
-void TwMainWindow::nodeAboutToBeDeleted(KelNodes::Node* node)
-{
-    if (m_projectBrowser)
-        m_projectBrowser->nodeAboutToBeDeleted(node);
-    if (NodeDockTabWidget* dock = nodeDock())
-        dock->nodeAboutToBeDeleted(node);
-}
-
-void TwMainWindow::adjustUI(KelNGObject* object)
-{
-    QUndoStack* stack = nullptr;
-    if (object && object->graph())
-        stack = qobject_cast<QUndoStack*>(object->graph()->topLevelGraph()->undoStack());
-    if (!stack)
-        stack = m_core->undoStack();
-    if (!m_undoGroup->stacks().contains(stack))
-        m_undoGroup->addStack(stack);
-    m_undoGroup->setActiveStack(stack);
-}
-
-bool TwMainWindow::isNodeGraphViewMode() const
-{
-    return m_currentViewAction && m_currentViewAction == m_ui->actionNodeGraphView;
-}
-
-void TwMainWindow::statusBarShowMessage(QString const& text)
-{
-    statusBar()->showMessage(text, 3000);
-}
-
-void TwMainWindow::imageViewSetMessage(QString const& text)
-{
-    m_ui->imageView->setMessage(text);
-}
-
-void TwMainWindow::debugWindowAppend(QString const& text)
-{
-    if (m_debugWindow)
-        m_debugWindow->debugEdit()->append(text);
-}
-
-void TwMainWindow::nodeGraphViewSetObject(KelNodes::NodeGraph* graph)
-{
-    if (KelNGNodeGraphView* view = objectEditorGraphView())
-        view->setObject(graph);
-}
-
-void TwMainWindow::nodeGraphViewUpdateGraph()
-{
-    if (KelNGNodeGraphView* view = objectEditorGraphView())
-        view->updateGraph();
-}
-
-void TwMainWindow::nodeGraphViewRedrawNodes()
-{
-    if (KelNGNodeGraphView* view = objectEditorGraphView())
-        view->redrawNodes();
-}
-
-bool TwMainWindow::nodeDockObjectPanelEditsNode(KelNodes::Node* node)
-{
-    NodeDockTabWidget* dock = nodeDock();
-    KelParamCrucial* panel = dock ? dock->objectCrucialWidget() : nullptr;
-    return panel && panel->containsNodeParameter(node);
-}
-
-void TwMainWindow::nodeDockCrucialObjectSettingsFor(KelNGObject* object)
-{
-    if (NodeDockTabWidget* dock = nodeDock())
-        dock->crucialObjectSettingsFor(object);
-}
-
-bool TwMainWindow::nodeDockSubGraphPanelEditsNode(KelNodes::Node* node)
-{
-    NodeDockTabWidget* dock = nodeDock();
-    KelParamCrucial* panel = dock ? dock->nodeGraphCrucialWidget() : nullptr;
-    return panel && panel->containsNodeParameter(node);
-}
-
-void TwMainWindow::nodeDockDeleteSubGraphPanel()
-{
-    if (NodeDockTabWidget* dock = nodeDock())
-        dock->crucialNodeGraphSettingsFor(nullptr);
-}
-
-void TwMainWindow::projectBrowserSortFilters()
-{
-    if (m_projectBrowser)
-        m_projectBrowser->sortFilters();
-}
-
-void TwMainWindow::projectBrowserDynamicObjectSettingsFor(KelNGObject* object)
-{
-    if (m_projectBrowser)
-        m_projectBrowser->dynamicObjectSettingsFor(object);
-}
-
-void TwMainWindow::projectBrowserNodeAboutToBeDeleted(KelNodes::Node* node)
-{
-    if (m_projectBrowser)
-        m_projectBrowser->nodeAboutToBeDeleted(node);
-}
-
-void TwMainWindow::objectEditorAdjustUI(KelNGObject* object)
-{
-    if (m_objectEditor)
-        m_objectEditor->adjustUI(object);
-}
-
-void TwMainWindow::objectEditorUpdateObject(KelNGObject* object)
-{
-    if (m_objectEditor)
-        m_objectEditor->updateObject(object);
-}
-
-void TwMainWindow::objectEditorTemplateHasBeenAddedOrUpdated(KelTemplate* objectTemplate)
-{
-    if (m_objectEditor)
-        m_objectEditor->objectTemplateHasBeenAddedOrUpdated(objectTemplate);
-}
-
 // --- state of actions and title ----------------------------------------------------------------
 
 bool TwMainWindow::isEditingProject() const
@@ -707,158 +504,6 @@ void TwMainWindow::displayTemplateDescription(QString const& uuid, KelDescriptio
     const KelUtils::HelpItem help(objectTemplate->name(), objectTemplate->description());
     label->displayHelpItem(&help);
     label->setImage(&shown);
-}
-
-// --- edits from the panels ---------------------------------------------------------------------
-
-void TwMainWindow::markEdited(KelNGObject* object)
-{
-    KelNGObject* root = object ? object->getRootObject() : nullptr;
-    if (root && root->isTemplateInstance()) {
-        if (KelTemplate* objectTemplate = root->getValidTemplate()) {
-            objectTemplate->setModified(true);
-            m_objectEditor->updateTemplateObject(root);
-        }
-        return;
-    }
-    m_core->setModified(true);
-}
-
-void TwMainWindow::vyxGraphSettingChanged(KelNGObject* object, bool fromProjectBrowser)
-{
-    m_core->cancelRender();
-    if (fromProjectBrowser)
-        m_objectEditor->updateObject(object);
-    else
-        m_projectBrowser->updateObject(object);
-    // Visibility, blend mode and opacity are saved with the project.
-    markEdited(object);
-    QTimer::singleShot(100, this, &TwMainWindow::startRender);
-}
-
-void TwMainWindow::moveObject(KelNGObject*, KelNGObject*) {}
-
-void TwMainWindow::addParamUndo(KelParam* panel, QBuffer* before)
-{
-    m_core->undoStack()->push(new KelCmdParamEdit(m_core, panel, before));
-}
-
-// --- node-graph view ---------------------------------------------------------------------------
-
-QUndoStack* TwMainWindow::undoStackOf(KelNodes::Node* node) const
-{
-    KelNodes::NodeGraph* top = nullptr;
-    if (node)
-        top = node->toNodeGraph() ? node->toNodeGraph()->topLevelGraph()
-                                  : (node->parentGraph() ? node->parentGraph()->topLevelGraph() : nullptr);
-    QUndoStack* stack = top ? qobject_cast<QUndoStack*>(top->undoStack()) : nullptr;
-    return stack ? stack : m_core->undoStack();
-}
-
-static KelNodes::NodeGraph* topLevelGraphOf(KelNodes::Node* node)
-{
-    if (!node)
-        return nullptr;
-    if (KelNodes::NodeGraph* graph = node->toNodeGraph())
-        return graph->topLevelGraph();
-    return node->parentGraph() ? node->parentGraph()->topLevelGraph() : nullptr;
-}
-
-void TwMainWindow::addNodeToGraphView(KelNGNodeGraphView*, KelNodes::Node* node)
-{
-    undoStackOf(node)->push(new KelCmdAddNode(m_core, topLevelGraphOf(node), node));
-}
-
-void TwMainWindow::deleteNodeFromGraphView(KelNGNodeGraphView*, KelNodes::Node* node)
-{
-    if (KelNodes::NodeGraph* graph = node->toNodeGraph()) {
-        KelNGObject* object = m_core->findObjectOfNode(graph);
-        if (object) {
-            undoStackOf(node)->push(new TwCmdDeleteObject(m_core, topLevelGraphOf(node), {object}));
-            return;
-        }
-    }
-    nodeAboutToBeDeleted(node);
-    undoStackOf(node)->push(new KelCmdDeleteNode(m_core, topLevelGraphOf(node), node));
-}
-
-void TwMainWindow::nodeConnectionChangedInGraphView(KelNGNodeGraphView* view,
-                                                    KelNGNodeConnection* connection, bool connect)
-{
-    KelNodes::Node* first = connection->sourceNode() ? connection->sourceNode()->node() : nullptr;
-    if (!first)
-        return;
-    undoStackOf(first)->push(new KelCmdConnection(m_core, view, topLevelGraphOf(first), connection, connect));
-}
-
-void TwMainWindow::nodeDragAndDrop(KelNGNodeGraphView*, KelNodes::Node* dragged, KelNodes::Node* target)
-{
-    undoStackOf(dragged)->push(new TwCmdNodeDragAndDrop(m_core, topLevelGraphOf(dragged), dragged, target));
-}
-
-void TwMainWindow::nodeParameterChanged(KelNGNodeGraphView* view, KelNodes::Node* node)
-{
-    // The render reads the graph without a lock: stop it before the update writes.
-    m_core->cancelRender();
-    if (node->parentGraph())
-        node->parentGraph()->update();
-    KelNGObject* templateObject = view == objectEditorGraphView()
-                                      ? m_core->findObjectTemplateInstanceOfNode(node)
-                                      : nullptr;
-    if (templateObject) {
-        if (KelTemplate* objectTemplate = templateObject->getValidTemplate())
-            objectTemplate->setModified(true);
-        m_objectEditor->updateTemplateObject(templateObject);
-    }
-    m_projectBrowser->checkUpdateNodeParameters(node);
-    dockNodeParameterChanged(node);
-    m_core->cancelRender();
-    if (!templateObject)
-        m_core->setModified(true);
-    m_core->start();
-}
-
-void TwMainWindow::selectedNodeChanged(KelNGNode* item)
-{
-    if (!m_currentViewAction || m_currentViewAction == m_ui->actionImageView)
-        return;
-    KelUtils::IParameterContainer* container = nullptr;
-    if (item) {
-        dockSelectedNodeChanged(item);
-        container = item->node() ? item->node()->paramContainer() : nullptr;
-    }
-    m_ui->timeline->setMasterContainer(container);
-    m_ui->timeline->selectedContainerChanged(container);
-}
-
-void TwMainWindow::objectGraphChanged()
-{
-    KelNGObject* object = m_objectEditor->currentObject();
-    if (object)
-        object->setGraphChanged(true);
-    if (object && object->getRootObject()->isTemplateInstance()) {
-        if (KelTemplate* objectTemplate = object->getValidTemplate())
-            objectTemplate->setModified(true);
-        m_objectEditor->updateTemplateObject(object->getRootObject());
-        nodeGraphViewUpdateGraph();
-        m_projectBrowser->dynamicObjectSettingsFor(object);
-        m_core->cancelRender();
-        m_core->start();
-        return;
-    }
-    nodeGraphViewUpdateGraph();
-    m_projectBrowser->dynamicObjectSettingsFor(object);
-    m_core->cancelRender();
-    m_core->updateAfterChangingGraph(nullptr);
-    m_core->setModified(true);
-    m_core->start();
-}
-
-void TwMainWindow::nodePositionsChanged()
-{
-    // Positions are saved with the project (or the template) but need no render.
-    if (KelNGObject* object = m_objectEditor->currentObject())
-        markEdited(object);
 }
 
 // --- simple actions ----------------------------------------------------------------------------

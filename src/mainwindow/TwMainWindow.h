@@ -48,7 +48,9 @@ class NodeGraph;
 // The application's one window: owns the core and every panel, turns menu commands, shortcuts,
 // drops and panel edits into calls on the core under the change rule (cancel the render,
 // apply, mark modified, render again), and keeps its actions and title in step with the
-// project. File commands are in TwMainWindowFiles.cpp, view modes in TwMainWindowViews.cpp.
+// project. File commands are in TwMainWindowFiles.cpp, view modes in TwMainWindowViews.cpp,
+// panel and graph-view edits in TwMainWindowEdits.cpp, what the core asks of the panels in
+// TwMainWindowPanels.cpp.
 class TwMainWindow : public QMainWindow, public TwMainWindowInterface
 {
     Q_OBJECT
