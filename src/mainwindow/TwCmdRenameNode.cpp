@@ -3,7 +3,6 @@
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "nodes/NodeGraph.h"
-
 #include "nodeui/KelNGNode.h"
 
 namespace {

@@ -4,32 +4,22 @@
 #include "app/KelTemplate.h"
 #include "app/TemplateEditor.h"
 #include "app/TwCore.h"
-#include "app/TwIconRender.h"
 #include "app/TwTemplateContainer.h"
-#include "effects/VyxNodeGraph.h"
-#include "mainwindow/KelNodePanelBorder.h"
 #include "mainwindow/TwCmdObjectName.h"
-#include "mainwindow/TwCmdObjectTemplateName.h"
-#include "mainwindow/TwCmdRenameNode.h"
 #include "mainwindow/TwObjectEditorDock.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "mainwindow/VyxCmdOEBlendModeChange.h"
 #include "mainwindow/VyxCmdOEOpacityChange.h"
 #include "nodes/NodeGraph.h"
+#include "nodeui/VyxNodeGraphView.h"
 #include "style/KelStyleConfig.h"
 #include "ui_KelNodePanel.h"
 #include "ui_ObjectEditor.h"
 
-#include "nodeui/KelNGNode.h"
-#include "nodeui/VyxNodeGraphView.h"
-
 #include <QComboBox>
-#include <QEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QSignalBlocker>
 #include <QUndoStack>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -46,7 +36,8 @@ QPixmap stylePixmap(QString const& key)
 } // namespace
 
 TwObjectEditor::TwObjectEditor(QWidget* parent, TwCore* core)
-    : QWidget(parent), m_core(core), m_ui(new Ui::ObjectEditor), m_nodePanel(new Ui::KelNodePanel)
+    : QWidget(parent), m_core(core), m_coreAlive(core), m_ui(new Ui::ObjectEditor),
+      m_nodePanel(new Ui::KelNodePanel)
 {
     m_ui->setupUi(this);
     m_ui->templateEditorWidget->m_core = core;
@@ -71,12 +62,13 @@ TwObjectEditor::TwObjectEditor(QWidget* parent, TwCore* core)
 TwObjectEditor::~TwObjectEditor()
 {
     // The trees delete their rows now: objects that outlive the panel must not delete them again.
-    for (KelNGObject* object : m_core->objectList()) {
+    QList<KelNGObject*> const objects = m_coreAlive ? m_core->objectList() : QList<KelNGObject*>();
+    for (KelNGObject* object : objects) {
         object->objectEditorItem = nullptr;
         for (KelNGObject* child : object->getChildObjectList(true))
             child->objectEditorItem = nullptr;
     }
-    if (TwTemplateContainer* store = m_core->templateStore()) {
+    if (TwTemplateContainer* store = m_coreAlive ? m_core->templateStore() : nullptr) {
         for (KelTemplate* objectTemplate : std::as_const(store->objectTemplateList)) {
             KelNGObject* root = objectTemplate->objectInstance();
             if (!root)

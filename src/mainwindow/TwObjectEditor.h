@@ -117,6 +117,8 @@ private:
     void scaleView(qreal factor);
 
     TwCore* m_core;
+    // The panel may outlive the core at teardown.
+    QPointer<TwCore> m_coreAlive;
     Ui::ObjectEditor* m_ui;
     Ui::KelNodePanel* m_nodePanel;
     QWidget* m_nodeGraphPage = nullptr;

@@ -2,15 +2,13 @@
 
 #include "app/TwCore.h"
 #include "mainwindow/TwObjectEditor.h"
-
 #include "nodeui/NodeDockTabWidget.h"
 #include "nodeui/VyxNodeGraphView.h"
 #include "ui_ObjectEditorDock.h"
 
 TwObjectEditorDock::TwObjectEditorDock(QWidget* parent, TwCore* core)
-    : QWidget(parent), m_core(core)
+    : QWidget(parent), m_ui(new Ui::ObjectEditorDock), m_core(core)
 {
-    m_ui = new Ui::ObjectEditorDock;
     m_ui->setupUi(this);
     m_ui->nodeDockTabWidget->setCore(core);
 }

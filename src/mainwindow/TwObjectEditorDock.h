@@ -31,7 +31,7 @@ public:
     KelNGObject* currentObject() const { return m_object; }
 
 private:
-    Ui::ObjectEditorDock* m_ui = nullptr;
+    Ui::ObjectEditorDock* m_ui;
     TwCore* m_core;
     TwObjectEditor* m_objectEditor = nullptr;
     KelNGObject* m_object = nullptr;

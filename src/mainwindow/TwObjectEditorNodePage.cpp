@@ -2,28 +2,21 @@
 
 #include "mainwindow/TwObjectEditor.h"
 
-#include "app/KelNGObject.h"
-#include "app/TemplateEditor.h"
 #include "app/TwCore.h"
 #include "mainwindow/KelNodePanelBorder.h"
 #include "mainwindow/TwCmdRenameNode.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "nodes/NodeGraph.h"
+#include "nodeui/KelNGNode.h"
+#include "nodeui/VyxNodeGraphView.h"
 #include "style/KelColorField.h"
 #include "style/KelStyleConfig.h"
 #include "ui_KelNodePanel.h"
-#include "ui_ObjectEditor.h"
-
-#include "nodeui/KelNGNode.h"
-#include "nodeui/VyxNodeGraphView.h"
 
 #include <QEvent>
 #include <QPalette>
 #include <QSignalBlocker>
-#include <QUndoStack>
 #include <QVBoxLayout>
-
-#include <cmath>
 
 namespace {
 

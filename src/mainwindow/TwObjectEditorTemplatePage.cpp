@@ -4,11 +4,9 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
-#include "app/TemplateEditor.h"
 #include "app/TwCore.h"
 #include "app/TwIconRender.h"
 #include "app/TwTemplateContainer.h"
-#include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwCmdObjectName.h"
 #include "mainwindow/TwCmdObjectTemplateName.h"
 #include "mainwindow/TwObjectSettings.h"

@@ -35,18 +35,10 @@ QIcon visibilityIcon(KelNGObject* object)
     return stylePixmap(TwObjectSettings::isDisabled(object->graph()) ? "invisible" : "visible");
 }
 
-// Parameter edits in the panel become node edits of the view (when the view offers them).
-template<typename View>
-void connectNodeUndo(KelParamCrucial* panel, View* view)
-{
-    if constexpr (requires { &View::addNodeUndo; })
-        QObject::connect(panel, &KelParamCrucial::addParamUndo, view, &View::addNodeUndo);
-}
-
 } // namespace
 
 TwProjectBrowser::TwProjectBrowser(QWidget* parent, TwCore* core)
-    : QWidget(parent), m_ui(new Ui::ProjectBrowser), m_core(core)
+    : QWidget(parent), m_ui(new Ui::ProjectBrowser), m_core(core), m_coreAlive(core)
 {
     m_ui->setupUi(this);
     QTreeWidget* tree = m_ui->treeWidget;
@@ -87,8 +79,10 @@ TwProjectBrowser::~TwProjectBrowser()
 {
     dynamicObjectSettingsFor(nullptr);
     // The tree deletes its rows now: objects that outlive the panel must not delete them again.
-    for (KelNGObject* object : m_core->objectList())
-        object->projectBrowserItem = nullptr;
+    if (m_coreAlive) {
+        for (KelNGObject* object : m_core->objectList())
+            object->projectBrowserItem = nullptr;
+    }
     delete m_ui;
 }
 
@@ -367,8 +361,10 @@ void TwProjectBrowser::dynamicObjectSettingsFor(KelNGObject* object)
         return;
     }
     m_crucial = new KelParamCrucial(object, nullptr, true);
+    // Parameter edits in the panel become node edits of the editor's view.
     if (m_objectEditor && m_objectEditor->graphView())
-        connectNodeUndo(m_crucial, m_objectEditor->graphView());
+        connect(m_crucial, SIGNAL(addParamUndo(KelParamAtom*,QBuffer*)), m_objectEditor->graphView(),
+                SLOT(addNodeUndo(KelParamAtom*,QBuffer*)));
     m_parameterLayout->addWidget(m_crucial);
     m_ui->deleteFilter->setEnabled(true);
 }

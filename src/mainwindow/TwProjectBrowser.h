@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class KelNGObject;
@@ -78,6 +79,8 @@ private:
 
     Ui::ProjectBrowser* m_ui;
     TwCore* m_core;
+    // The panel may outlive the core at teardown.
+    QPointer<TwCore> m_coreAlive;
     QScrollArea* m_parameterArea;
     QVBoxLayout* m_parameterLayout;
     KelParamCrucial* m_crucial = nullptr;

@@ -103,12 +103,14 @@ TEST_F(CommandTest, GraphSettingCommandsSetRefreshAnnounceAndMarkEachWay)
         expectMarkedEachWay([&](bool redone) {
             if (blend) {
                 EXPECT_EQ(TwObjectSettings::blendModeId(graph), redone ? 6 : 0) << c.text;
-                if (!redone)
+                if (!redone) {
                     EXPECT_EQ(shownBlend(issuing, row), 0);
+                }
             } else {
                 EXPECT_EQ(TwObjectSettings::opacity(graph), redone ? 40 : 100) << c.text;
-                if (!redone)
+                if (!redone) {
                     EXPECT_EQ(shownOpacity(issuing, row), "100%");
+                }
             }
         });
         // The second redo refreshes the issuing row as well.

@@ -8,6 +8,8 @@
 #include "mainwindow/TwObjectSettings.h"
 #include "mainwindow/TwProjectBrowser.h"
 #include "nodes/NodeGraph.h"
+#include "nodeui/KelParamCrucial.h"
+#include "nodeui/VyxNodeGraphView.h"
 #include "style/KelStyleConfig.h"
 #include "ui_ObjectEditor.h"
 #include "ui_ProjectBrowser.h"
@@ -199,7 +201,12 @@ TEST_F(ProjectBrowserTest, EffectsButtonAndRemoveFilterState)
     EXPECT_FALSE(window.browser->form()->deleteFilter->isEnabled());
     KelNGObject* object = addObject("A");
     EXPECT_TRUE(window.browser->form()->deleteFilter->isEnabled());
-    EXPECT_NE(window.browser->crucialPanel(), nullptr);
+    ASSERT_NE(window.browser->crucialPanel(), nullptr);
+    // Panel edits become node edits of the editor's view (true: such a link existed).
+    EXPECT_TRUE(QObject::disconnect(window.browser->crucialPanel(),
+                                    SIGNAL(addParamUndo(KelParamAtom*,QBuffer*)),
+                                    window.editor->graphView(),
+                                    SLOT(addNodeUndo(KelParamAtom*,QBuffer*))));
     window.browser->setSelectedObject(nullptr);
     EXPECT_EQ(tree()->currentItem(), object->projectBrowserItem);
     core->setSelectedObject(nullptr);
