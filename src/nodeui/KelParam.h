@@ -2,6 +2,7 @@
 
 #include "nodeui/KelParamUIRef.h"
 
+#include <QBuffer>
 #include <QMap>
 #include <QMultiMap>
 #include <QString>
@@ -10,7 +11,6 @@
 class KDSynchronizedFormLayout;
 class KelNodeDescription;
 class KelToolBox;
-#include <QBuffer>
 class QColor;
 class QLabel;
 class QPushButton;

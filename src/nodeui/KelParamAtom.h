@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QBuffer>
 #include <QList>
 #include <QMap>
 #include <QPair>
 #include <QWidget>
 
 class KDSynchronizedFormLayout;
-#include <QBuffer>
 class QColor;
 class QLabel;
 class QSlider;

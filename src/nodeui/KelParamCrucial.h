@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QBuffer>
 #include <QList>
 #include <QStringList>
 #include <QWidget>
 
 class KelNGObject;
 class KelParamAtom;
-#include <QBuffer>
 
 namespace KelNodes {
 class Node;

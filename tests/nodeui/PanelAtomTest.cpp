@@ -48,29 +48,6 @@ struct Bound
 
 } // namespace
 
-TEST(PanelAtoms, UnboundAtomsOnlyWrite)
-{
-    Container c;
-    auto* f = c.floats(QStringLiteral("f"), 1.0f, true);
-    KelParamAtom atom(f);
-    atom.setOwnsParameter(false);
-    atom.createUI();
-    HookRecorder hook;
-    int steps = 0;
-    QObject::connect(&atom, &KelParamAtom::addParamUndo, [&] { ++steps; });
-
-    auto* spin = qobject_cast<QDoubleSpinBox*>(atom.editorFor(0));
-    EXPECT_EQ(atom.label()->text(), QStringLiteral("f text"));
-    atom.sliderFor(0)->setValue(250);
-    EXPECT_FLOAT_EQ(f->value(), 2.5f);
-    EXPECT_DOUBLE_EQ(spin->value(), 1.0);
-    spin->setValue(4.0);
-    emit spin->editingFinished();
-    EXPECT_FLOAT_EQ(f->value(), 4.0f);
-    EXPECT_EQ(atom.sliderFor(0)->value(), 250);
-    EXPECT_EQ(steps + hook.calls, 0);
-}
-
 TEST(PanelAtoms, BoundAtomsSnapshotAndFollowTheirParameter)
 {
     NodeFixture f;
@@ -127,7 +104,21 @@ TEST(PanelAtoms, ListsColoursInertKindsAndRefusals)
     KelParamAtom unbound(twins);
     unbound.setOwnsParameter(false);
     unbound.createUI();
-    EXPECT_EQ(qobject_cast<QComboBox*>(unbound.editorFor(0))->currentIndex(), 2);
+    auto* unboundCombo = qobject_cast<QComboBox*>(unbound.editorFor(0));
+    EXPECT_EQ(unboundCombo->currentIndex(), 2);
+    // Unbound, an atom only writes: no undo step, no pre-write call, no refresh of itself.
+    {
+        HookRecorder hook;
+        int steps = 0;
+        QObject::connect(&unbound, &KelParamAtom::addParamUndo, [&] { ++steps; });
+        unboundCombo->setCurrentIndex(1);
+        twins->setValue(3);
+        EXPECT_EQ(twins->value(), 3);
+        EXPECT_EQ(unboundCombo->currentIndex(), 1);
+        EXPECT_EQ(steps + hook.calls, 0);
+        EXPECT_EQ(twinsRow.steps, 0);
+        twins->setValue(1);
+    }
     int dependencies = 0;
     QObject::connect(&twinsRow.atom, &KelParamAtom::updateStatusForDependencies, [&](KelNodes::Node* node, int list) {
         EXPECT_EQ(node, f.node);
