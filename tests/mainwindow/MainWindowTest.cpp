@@ -15,6 +15,8 @@
 #include "mainwindow/PseudoDockWidgetArea.h"
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwProjectBrowser.h"
+#include "ui_ProjectBrowser.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelParam.h"
@@ -31,6 +33,7 @@
 #include <QTest>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QUndoStack>
 
 namespace MainWindowTest {
@@ -405,7 +408,14 @@ TEST_F(Objects, SettingChangesMarkTheProjectOrTheTemplateAndRenderOnceLater)
     core()->setModified(false);
     ASSERT_FALSE(core()->isModified());
     QSignalSpy finished(core(), &TwCore::finished);
-    window->vyxGraphSettingChanged(object, true);
+    // A click on the status icon in the project browser switches the effect off.
+    QTreeWidget* rows = window->projectBrowser()->form()->treeWidget;
+    ASSERT_EQ(rows->topLevelItemCount(), 1);
+    const QRect icon = rows->visualItemRect(rows->topLevelItem(0));
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(rows->columnViewportPosition(0) + 5, icon.center().y()));
+    EXPECT_EQ(object->graph()->paramContainer()->getIntParam("disable"), 1);
+    EXPECT_EQ(core()->undoStack()->count(), 0) << "visibility is no undo step";
     EXPECT_TRUE(core()->isModified()) << "visibility, blend mode and opacity are saved";
     EXPECT_EQ(finished.count(), 0) << "the render starts 100 ms later";
     ASSERT_TRUE(finished.wait(5000));
