@@ -144,6 +144,15 @@ void answerFileDialog(QString const& fileName, std::function<void(QFileDialog*)>
     });
 }
 
+void rejectNextDialog(QString* className)
+{
+    answerNext<QDialog>([className](QDialog* dialog) {
+        if (className)
+            *className = QString::fromLatin1(dialog->metaObject()->className());
+        dialog->reject();
+    });
+}
+
 void answerMessageBox(int button, QString* text)
 {
     answerNext<QMessageBox>([button, text](QMessageBox* box) {

@@ -43,6 +43,8 @@ protected:
 // Runs `answer` with the next file dialog that shows up, from a timer; the dialog is then
 // accepted with `fileName` (empty: rejected).
 void answerFileDialog(QString const& fileName, std::function<void(QFileDialog*)> inspect = {});
+// Rejects the next modal dialog of any kind; its class name goes to *className when given.
+void rejectNextDialog(QString* className = nullptr);
 // Clicks `button` on the next message box; its text goes to *text when given.
 void answerMessageBox(int button, QString* text = nullptr);
 

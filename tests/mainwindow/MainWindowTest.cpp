@@ -16,6 +16,7 @@
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwProjectBrowser.h"
+#include "mainwindow/VyxStartup.h"
 #include "ui_ProjectBrowser.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
@@ -126,6 +127,21 @@ TEST(MainWindowArguments, TheFirstArgumentThatIsNoOptionNamesTheProject)
     };
     for (Case const& c : cases)
         EXPECT_EQ(TwMainWindow::startupProjectArgument(c.arguments), c.project) << c.arguments.join(' ').toStdString();
+}
+
+TEST_F(MainWindowStart, TheWelcomeScreenComesUnlessTurnedOff)
+{
+    QSettings().remove("DontShowWelcomeScreen");
+    QString shown;
+    rejectNextDialog(&shown);
+    VyxStartup::showMainWindow(window.get());
+    EXPECT_EQ(shown, "WelcomeScreen");
+    EXPECT_TRUE(window->isVisible());
+
+    QSettings().setValue("DontShowWelcomeScreen", true);
+    VyxStartup::showMainWindow(window.get());
+    EXPECT_TRUE(window->isVisible());
+    QSettings().remove("DontShowWelcomeScreen");
 }
 
 using RecentFiles = MainWindowFixture;
