@@ -23,7 +23,7 @@ bool waitForRender(std::function<void()> trigger);
 // Lets queued work run until no render is running.
 void settle();
 
-// Accepts the next file dialog with `path` (after `inspect`, when given).
+// Accepts the next file dialog with `path`.
 void answerFileDialog(QString const& path);
 // Clicks `button` on the next message box.
 void answerMessageBox(int button);
