@@ -48,32 +48,29 @@ protected:
 
 } // namespace
 
-TEST_F(ViewMouse, WireFromOutputToACompatibleInputIsMadeOnce)
+TEST_F(ViewMouse, WireToACompatibleTerminalIsMadeOnceFromTheOutputEnd)
 {
     h.view.setObject(&h.graph);
-    h.press(h.atTerminal(a, 0, true));
-    h.drag(h.atTerminal(b, 0, false));
-    EXPECT_EQ(h.item(b)->highlightedTerminal(), b->terminal(0));
-    h.release(h.atTerminal(b, 0, false));
-    EXPECT_EQ(log, (QStringList{"make", "changed"}));
-    EXPECT_TRUE(linked());
-    ASSERT_EQ(h.view.connections().size(), 1);
-    EXPECT_EQ(h.view.connections().first()->sourceNode(), h.item(a));
-    EXPECT_EQ(h.item(a)->highlightedTerminal(), nullptr);
-}
-
-TEST_F(ViewMouse, WireDraggedFromAnInputIsTurnedAround)
-{
-    h.view.setObject(&h.graph);
-    h.press(h.atTerminal(b, 0, false));
-    h.drag(h.atTerminal(a, 0, true));
-    h.release(h.atTerminal(a, 0, true));
-    EXPECT_TRUE(linked());
-    ASSERT_EQ(h.view.connections().size(), 1);
-    KelNGNodeConnection* wire = h.view.connections().first();
-    EXPECT_EQ(wire->sourceNode(), h.item(a));
-    EXPECT_EQ(wire->sourceTerminal(), a->terminal(1));
-    EXPECT_EQ(wire->lineItem()->connectingLine().begin().x(), 20 + 148 + 4);
+    // From the output to the input, and turned around when dragged from the input.
+    for (bool fromOutput : {true, false}) {
+        const QPoint start = fromOutput ? h.atTerminal(a, 0, true) : h.atTerminal(b, 0, false);
+        const QPoint end = fromOutput ? h.atTerminal(b, 0, false) : h.atTerminal(a, 0, true);
+        log.clear();
+        h.press(start);
+        h.drag(end);
+        EXPECT_EQ(h.item(fromOutput ? b : a)->highlightedTerminal(), fromOutput ? b->terminal(0) : a->terminal(1));
+        h.release(end);
+        EXPECT_EQ(log, (QStringList{"make", "changed"}));
+        EXPECT_TRUE(linked());
+        ASSERT_EQ(h.view.connections().size(), 1);
+        KelNGNodeConnection* wire = h.view.connections().first();
+        EXPECT_EQ(wire->sourceTerminal(), a->terminal(1));
+        EXPECT_EQ(wire->lineItem()->connectingLine().begin().x(), 20 + 148 + 4);
+        EXPECT_EQ(h.item(a)->highlightedTerminal(), nullptr);
+        EXPECT_EQ(h.item(b)->highlightedTerminal(), nullptr);
+        a->disconnect(b);
+        h.view.updateGraph();
+    }
 }
 
 TEST_F(ViewMouse, WireReleasedAnywhereElseIsDiscardedWithAGraphChange)

@@ -33,11 +33,6 @@ bool near(QColor const& a, QColor const& b, int tolerance)
            && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
-std::string describe(QColor const& color)
-{
-    return color.isValid() ? color.name().toStdString() : std::string("(invalid)");
-}
-
 class ViewScreenshot : public ::testing::Test
 {
 protected:
@@ -64,7 +59,7 @@ protected:
         const QColor seen = at(view, scenePoint);
         EXPECT_TRUE(near(seen, expected, tolerance))
             << what << " at " << scenePoint.x() << "," << scenePoint.y() << ": screen "
-            << describe(seen) << ", store " << describe(expected);
+            << seen.name().toStdString() << ", store " << expected.name().toStdString();
     }
 
     static inline bool loaded = false;
