@@ -28,6 +28,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QMessageBox>
+#include <QRadioButton>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -408,6 +409,24 @@ TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedWithoutUndo)
     window->form()->actionPaste->trigger();
     settle();
     EXPECT_EQ(objectNames(), QStringList({"Copied", "Copied", "Copied"}));
+
+    // The Templates page edits no project: Copy, Delete and Paste are off.
+    auto* templatesPage = window->objectEditor()->findChild<QRadioButton*>("templatesRadioButton");
+    auto* projectPage = window->objectEditor()->findChild<QRadioButton*>("projectRadioButton");
+    ASSERT_TRUE(templatesPage && projectPage);
+    templatesPage->click();
+    core()->setSelectedObject(core()->objectList().first());
+    EXPECT_FALSE(window->form()->actionCopy->isEnabled());
+    EXPECT_FALSE(window->form()->actionDelete->isEnabled());
+    EXPECT_FALSE(window->form()->actionPaste->isEnabled());
+    projectPage->click();
+    // A selection the core may not delete leaves Copy and Delete off when the menu opens.
+    core()->setSelectedObject(core()->objectList().first());
+    core()->selectedObject()->setDeletable(false);
+    window->on_menuEdit_aboutToShow();
+    EXPECT_FALSE(window->form()->actionCopy->isEnabled());
+    EXPECT_FALSE(window->form()->actionDelete->isEnabled());
+    core()->selectedObject()->setDeletable(true);
 
     const int steps = core()->undoStack()->count();
     window->addNewEmptyFilter();
