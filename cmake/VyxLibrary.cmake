@@ -2,8 +2,10 @@
 # Sources are listed by glob so that adding a class is adding its file pair.
 function(vyx_add_library name)
   cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
+  # Forms are listed too, so that a new form is seen by the form compiler in an existing build.
   file(GLOB _sources CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.ui)
   add_library(${name} STATIC ${_sources})
   if(NOT _sources)
     # A folder whose first classes are still to come.
