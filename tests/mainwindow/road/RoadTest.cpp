@@ -430,33 +430,75 @@ TEST(Road, NodePluginsOfTheProgramFolderAreLoaded)
     EXPECT_TRUE(found) << "the test plug-in in ../lib/vyx-solenne/nodes";
 }
 
-TEST(Road, AProjectNamedOnTheCommandLineIsOpened)
+// Runs the program with its own settings and data homes, the given arguments and installation,
+// until it has opened `project` (the project heads its recent files) or gives up; its error
+// output goes to *errors.
+bool programOpens(QString const& program, QString const& project, QString* errors)
 {
     QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
+    if (!home.isValid())
+        return false;
     const QString configFile = home.filePath("config/Marrowind/Vyx-Solenne.conf");
     {
         QSettings settings(configFile, QSettings::IniFormat);
         settings.setValue("DontShowWelcomeScreen", true);
     }
-    QProcess program;
+    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
     environment.insert("XDG_DATA_HOME", home.filePath("data"));
-    program.setProcessEnvironment(environment);
-    const QString project = workPath(QStringLiteral("road.vyxsg"));
-    program.start(QStringLiteral(VYX_PROGRAM), {QStringLiteral("--nosplash"), project});
-    ASSERT_TRUE(program.waitForStarted(30000));
-    // Opening a project puts it at the head of the recent files.
+    process.setProcessEnvironment(environment);
+    process.start(program, {QStringLiteral("--nosplash"), project});
+    if (!process.waitForStarted(30000))
+        return false;
     bool opened = false;
-    for (int i = 0; i < 600 && !opened && program.state() == QProcess::Running; ++i) {
+    for (int i = 0; i < 600 && !opened && process.state() == QProcess::Running; ++i) {
         QTest::qWait(100);
         QSettings settings(configFile, QSettings::IniFormat);
         opened = settings.value("recentFileList").toStringList().value(0) == project;
     }
-    program.kill();
-    program.waitForFinished(10000);
-    EXPECT_TRUE(opened) << program.readAllStandardError().toStdString();
+    process.kill();
+    process.waitForFinished(10000);
+    if (errors)
+        *errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return opened;
+}
+
+TEST(Road, AProjectNamedOnTheCommandLineIsOpened)
+{
+    QString errors;
+    EXPECT_TRUE(programOpens(QStringLiteral(VYX_PROGRAM), workPath(QStringLiteral("road.vyxsg")), &errors))
+        << errors.toStdString();
+}
+
+// A copy of the program in an installation of its own: with the test plug-in in
+// ../lib/vyx-solenne/nodes/ a project using the plug-in's node type opens whole; without it
+// the loader reports the unknown node.
+TEST(Road, ACopyOfTheProgramLoadsANodePlugInBesideIt)
+{
+    KelNodes::NodeGraph* graph = objectGraph();
+    ASSERT_NE(graph, nullptr);
+    core()->cancelRender();
+    ASSERT_NE(graph->addNode(QStringLiteral("plugin.invert"), -1), nullptr);
+    QString project = workPath(QStringLiteral("plug-in.vyxsg"));
+    ASSERT_TRUE(window()->saveNodeGraph(core()->rootGraph(), project));
+
+    for (bool withPlugin : {true, false}) {
+        QTemporaryDir install;
+        ASSERT_TRUE(QDir(install.path()).mkpath("bin"));
+        ASSERT_TRUE(QDir(install.path()).mkpath("lib/vyx-solenne/nodes"));
+        ASSERT_TRUE(QFile::link(QDir(QStringLiteral(VYX_BUILD_SHARE)).absolutePath(), install.filePath("share")));
+        const QString program = install.filePath("bin/vyx-solenne");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VYX_PROGRAM), program));
+        if (withPlugin) {
+            ASSERT_TRUE(QFile::copy(QStringLiteral(VYX_TEST_NODES_PLUGIN),
+                                    install.filePath("lib/vyx-solenne/nodes/")
+                                        + QFileInfo(QStringLiteral(VYX_TEST_NODES_PLUGIN)).fileName()));
+        }
+        QString errors;
+        EXPECT_TRUE(programOpens(program, project, &errors)) << errors.toStdString();
+        EXPECT_EQ(errors.contains("unknown node"), !withPlugin) << errors.toStdString();
+    }
 }
 
 TEST(Road, AFileOpenEventOpensTheProject)
