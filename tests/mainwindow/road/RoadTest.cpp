@@ -32,6 +32,7 @@
 #include <QGraphicsPixmapItem>
 #include <QLabel>
 #include <QDir>
+#include <QDomDocument>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileOpenEvent>
@@ -114,6 +115,20 @@ void expectGrey(char const* step)
                                 },
                                 &failure))
         << step << ": " << failure.toStdString();
+}
+
+QString g_earlyProject;
+QString g_pendingBeforeStart;
+
+TEST(Road, Step00AnEarlyFileOpenWaitsForTheWindowAndOnlyTheLastCounts)
+{
+    EXPECT_EQ(g_pendingBeforeStart, g_earlyProject);
+    EXPECT_EQ(core()->projectName(), g_earlyProject);
+    EXPECT_TRUE(core()->hasProjectFile());
+    auto* application = qobject_cast<VyxApplication*>(QCoreApplication::instance());
+    ASSERT_NE(application, nullptr);
+    EXPECT_TRUE(application->pendingProjectPath().isEmpty());
+    EXPECT_EQ(application->mainWindow(), window());
 }
 
 TEST(Road, Step01PickTheImageInTheBrowser)
@@ -546,6 +561,19 @@ int main(int argc, char** argv)
                          StoreTest::templateDocument({g_templateUuid, QStringLiteral("Inversion")}));
     g_imagePath = g_work->filePath(QStringLiteral("source.png"));
     testImage().save(g_imagePath);
+
+    // A project opened with the program before its window exists: only the last one waits.
+    g_earlyProject = g_work->filePath(QStringLiteral("early.vyxsg"));
+    {
+        KelVyxNodes::VyxNodeGraph empty(nullptr);
+        std::unique_ptr<QDomDocument> document(empty.store(empty.nodes(), false, true, false));
+        StoreTest::writeFile(g_earlyProject, document->toByteArray(4));
+    }
+    for (QString const& path : {g_work->filePath(QStringLiteral("missing.vyxsg")), g_earlyProject}) {
+        QFileOpenEvent event(path);
+        QCoreApplication::sendEvent(&application, &event);
+    }
+    g_pendingBeforeStart = application.pendingProjectPath();
 
     int exitCode = 0;
     QString errorText;
