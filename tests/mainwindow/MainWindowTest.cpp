@@ -112,6 +112,27 @@ TEST_F(MainWindowStart, ActionsCarryTheirTextsShortcutsAndMenus)
     EXPECT_EQ(window->viewModeMenu()->title(), "{Image View}");
 }
 
+TEST_F(MainWindowStart, AnImageThatCannotBeReadIsReportedAndTheSourceStays)
+{
+    // A layered Photoshop file whose composite is cut short.
+    QFile psd(QStringLiteral(VYX_TEST_DATA_DIR) + "/layered.psd");
+    ASSERT_TRUE(psd.open(QIODevice::ReadOnly));
+    const QByteArray bytes = psd.readAll();
+    const QString path = dir.filePath("composite-cut.psd");
+    QFile cut(path);
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(bytes.size() - 20));
+    cut.close();
+
+    const QImage before = *core()->sourceImage();
+    QString warning;
+    answerMessageBox(QMessageBox::Ok, &warning);
+    window->imageChangedInBrowser(path);
+    settle();
+    EXPECT_TRUE(warning.contains("composite-cut.psd")) << warning.toStdString();
+    EXPECT_EQ(*core()->sourceImage(), before);
+}
+
 TEST(MainWindowArguments, TheFirstArgumentThatIsNoOptionNamesTheProject)
 {
     struct Case {
