@@ -518,6 +518,7 @@ void TwMainWindow::on_actionExit_triggered()
 void TwMainWindow::on_actionHelp_triggered()
 {
     auto* help = new TwHelp(this, QStringLiteral("Introduction"));
+    help->setAttribute(Qt::WA_DeleteOnClose);
     help->show();
 }
 

@@ -322,6 +322,8 @@ void TwMainWindow::saveImage()
 
 void TwMainWindow::saveSequence()
 {
+    // Playback would go on stepping the frame under the modal dialog: frames from the wrong time.
+    stopTimelinePlayer();
     auto* dialog = new TwSaveSequence(this, m_core);
     dialog->exec();
     delete dialog;

@@ -13,6 +13,7 @@
 #include "web/TwWebUtilities.h"
 
 #include <QDir>
+#include <QImageReader>
 #include <QSettings>
 
 namespace VyxStartup {
@@ -58,6 +59,8 @@ TwMainWindow* start(VyxApplication& application, int* exitCode, QString* errorTe
     QCoreApplication::addLibraryPath(
         QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/vyx-solenne/plugins")));
     KelAtomHolder::setFactory(KelParamAtomHolder::factory());
+    // Qt's reader refuses images above 256 MB by default (about 67 megapixels).
+    QImageReader::setAllocationLimit(2048);
     // The core the main window makes gets the web-service flows (update check, upload).
     TwWebUtilities::installAsWebFlows();
 
