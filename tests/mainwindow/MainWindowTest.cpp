@@ -41,11 +41,6 @@
 namespace MainWindowTest {
 namespace {
 
-QRgb pixelOf(QImage const* image)
-{
-    return image->pixel(image->width() / 2, image->height() / 2);
-}
-
 using MainWindowStart = MainWindowFixture;
 
 TEST_F(MainWindowStart, StartsUntitledWithSaveDisabledAndShowsTheFilteredPreview)
@@ -382,41 +377,7 @@ TEST_F(ProjectFiles, SaveImageProposesThePreferredFormatAndWritesTheResult)
 
 using Objects = MainWindowFixture;
 
-TEST_F(Objects, ChainFollowsTheObjectsForNoneOneAndThree)
-{
-    EXPECT_TRUE(core()->rootGraph()->sourceNode()->isConnectedTo(core()->rootGraph()->destinationNode()));
-    KelNGObject* first = addInversion("A");
-    EXPECT_TRUE(core()->rootGraph()->sourceNode()->isConnectedTo(first->graph()));
-    EXPECT_TRUE(first->graph()->isConnectedTo(core()->rootGraph()->destinationNode()));
-    addInversion("B");
-    addInversion("C");
-    EXPECT_EQ(objectNames(), QStringList({"A", "B", "C"}));
-    // Three inversions: the result is the inverted source.
-    core()->start();
-    ASSERT_TRUE(waitForRender());
-    const QRgb source = pixelOf(core()->sourceImage());
-    const QRgb result = pixelOf(core()->resultImage());
-    EXPECT_EQ(qRed(result), 255 - qRed(source));
-    EXPECT_EQ(qBlue(result), 255 - qBlue(source));
-}
 
-TEST_F(Objects, AnUndoneDeletionComesBackAtItsPlaceEverywhere)
-{
-    addInversion("A");
-    KelNGObject* middle = addInversion("B");
-    addInversion("C");
-    core()->setSelectedObject(middle);
-    window->form()->actionDelete->trigger();
-    settle();
-    EXPECT_EQ(objectNames(), QStringList({"A", "C"}));
-    window->undoAction()->trigger();
-    settle();
-    EXPECT_EQ(objectNames(), QStringList({"A", "B", "C"}));
-    KelNGObject* back = core()->objectList().at(1);
-    ASSERT_TRUE(core()->rootGraph()->sourceNode()->isConnectedTo(core()->objectList().at(0)->graph()));
-    EXPECT_TRUE(core()->objectList().at(0)->graph()->isConnectedTo(back->graph()));
-    EXPECT_TRUE(back->graph()->isConnectedTo(core()->objectList().at(2)->graph()));
-}
 
 TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedWithoutUndo)
 {
@@ -618,17 +579,6 @@ TEST_F(ViewModes, NodeGraphViewSplitsOneThirdAndEachModeKeepsItsDivision)
     EXPECT_FALSE(core()->blockFocusOutEvents());
 }
 
-TEST_F(ViewModes, ToggleBrowserSwitchesTheBottomStrip)
-{
-    Ui::MainWindow* ui = window->form();
-    ui->actionToggleBrowser->trigger();
-    EXPECT_EQ(ui->bottomStack->currentIndex(), 1);
-    EXPECT_EQ(ui->bottomStack->maximumHeight(), 60);
-    EXPECT_EQ(ui->bottomStack->minimumHeight(), 60);
-    ui->actionToggleBrowser->trigger();
-    EXPECT_EQ(ui->bottomStack->currentIndex(), 0);
-    EXPECT_EQ(ui->bottomStack->maximumHeight(), 200);
-}
 
 } // namespace
 } // namespace MainWindowTest

@@ -68,16 +68,6 @@ protected:
 
 } // namespace
 
-TEST_F(ObjectEditorNodePanelTest, ViewShowsTheSelectedObjectsGraph)
-{
-    EXPECT_EQ(editor()->graphView()->graph(), object->graph());
-    ASSERT_EQ(items.size(), 3);
-    for (KelNGNode* item : items)
-        ASSERT_NE(item, nullptr);
-    form()->treeWidget->setCurrentItem(nullptr);
-    EXPECT_EQ(editor()->graphView()->graph(), nullptr);
-    EXPECT_FALSE(editor()->nodePanelWidget()->isEnabled());
-}
 
 TEST_F(ObjectEditorNodePanelTest, BindingShowsNameAndColourWithoutChangingTheNode)
 {
