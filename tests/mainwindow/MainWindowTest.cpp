@@ -12,11 +12,9 @@
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
-#include "mainwindow/PseudoDockWidgetArea.h"
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwProjectBrowser.h"
-#include "mainwindow/VyxStartup.h"
 #include "ui_ProjectBrowser.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
@@ -146,20 +144,6 @@ TEST(MainWindowArguments, TheFirstArgumentThatIsNoOptionNamesTheProject)
         EXPECT_EQ(TwMainWindow::startupProjectArgument(c.arguments), c.project) << c.arguments.join(' ').toStdString();
 }
 
-TEST_F(MainWindowStart, TheWelcomeScreenComesUnlessTurnedOff)
-{
-    QSettings().remove("DontShowWelcomeScreen");
-    QString shown;
-    rejectNextDialog(&shown);
-    VyxStartup::showMainWindow(window.get());
-    EXPECT_EQ(shown, "WelcomeScreen");
-    EXPECT_TRUE(window->isVisible());
-
-    QSettings().setValue("DontShowWelcomeScreen", true);
-    VyxStartup::showMainWindow(window.get());
-    EXPECT_TRUE(window->isVisible());
-    QSettings().remove("DontShowWelcomeScreen");
-}
 
 using RecentFiles = MainWindowFixture;
 
@@ -402,13 +386,6 @@ TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedWithoutUndo)
     EXPECT_FALSE(window->form()->actionDelete->isEnabled());
     EXPECT_FALSE(window->form()->actionPaste->isEnabled());
     projectPage->click();
-    // A selection the core may not delete leaves Copy and Delete off when the menu opens.
-    core()->setSelectedObject(core()->objectList().first());
-    core()->selectedObject()->setDeletable(false);
-    window->on_menuEdit_aboutToShow();
-    EXPECT_FALSE(window->form()->actionCopy->isEnabled());
-    EXPECT_FALSE(window->form()->actionDelete->isEnabled());
-    core()->selectedObject()->setDeletable(true);
 
     const int steps = core()->undoStack()->count();
     window->addNewEmptyFilter();
