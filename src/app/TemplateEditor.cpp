@@ -48,8 +48,6 @@ TemplateEditor::TemplateEditor(QWidget* parent) : QWidget(parent), ui(new Ui::Te
     m_uploadButton->setToolTip(tr("Upload / Share Template"));
     m_uploadButton->setIconSize(QSize(24, 24));
     m_uploadButton->setIcon(QIcon(KelStyleConfig::instance()->value<QPixmap>(QStringLiteral("upload"))));
-    // The template web service is not available yet.
-    m_uploadButton->setEnabled(false);
     connect(m_uploadButton, &QToolButton::clicked, this, &TemplateEditor::uploadTemplateButton_pressed);
 
     ui->titleBar->addToolButton(m_saveButton);
@@ -207,7 +205,12 @@ void TemplateEditor::addUpdateTemplateButton_pressed()
 
 void TemplateEditor::uploadTemplateButton_pressed()
 {
-    // Uploading belongs to the template web service, which is not available yet.
+    if (!m_object || !m_core)
+        return;
+    KelNGObject* owner = m_object->getValidTemplateObject();
+    if (TwTemplateContainer* store = m_core->templateStore())
+        store->uploadTemplateToDatabase(owner);
+    emit templateHasBeenAddedOrUpdated(true, m_object->getValidTemplate());
 }
 
 void TemplateEditor::showDescriptionButton_clicked()

@@ -10,6 +10,7 @@
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwTemplateContainer.h"
 #include "app/TwUtilities.h"
+#include "app/TwWebFlows.h"
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
@@ -38,6 +39,7 @@ TwCore::TwCore(TwMainWindowInterface* window)
     m_rootGraph->setUndoStack(m_undoStack);
 
     subscribe(m_rootGraph);
+    m_webFlows = TwWebFlows::create(this);
 
     connect(this, &TwCore::showTemporaryMessageSignal, this, &TwCore::showTemporaryMessage);
     connect(m_renderer, &Renderer::renderFinished, this, &TwCore::finished);
@@ -66,6 +68,9 @@ TwCore::~TwCore()
     disconnect(m_renderer, nullptr, this, nullptr);
     for (KelNodes::NodePublisher* publisher : publishers().keys())
         unsubscribe(publisher);
+    // Calls in flight end before the store and the graphs they use go.
+    delete m_webFlows;
+    m_webFlows = nullptr;
 
     m_rootGraph->setUndoStack(nullptr);
     delete m_undoStack;

@@ -17,6 +17,7 @@ class QUndoStack;
 class Renderer;
 class TwMainWindowInterface;
 class TwTemplateContainer;
+class TwWebFlows;
 
 namespace KelNodes {
 class Node;
@@ -126,6 +127,8 @@ public:
     void setCurrentGraph(KelVyxNodes::VyxNodeGraph* graph);
     QUndoStack* undoStack() const { return m_undoStack; }
     TwTemplateContainer* templateStore() const;
+    // The web-service flows made by the installed factory; null without one.
+    TwWebFlows* webFlows() const { return m_webFlows; }
     QImage* sourceImage() const { return m_sourceImage; }
     QImage* resultImage() const { return m_resultImage; }
     int width() const { return m_width; }
@@ -193,6 +196,7 @@ private:
     QUndoStack* m_undoStack = nullptr;
     // The store may be a child of the window widget as well.
     QPointer<TwTemplateContainer> m_templateStore;
+    TwWebFlows* m_webFlows = nullptr;
     bool m_focusOutBlocked = false;
     QList<KelNGObject*> m_selection;
     QList<KelNGObject*> m_objects;

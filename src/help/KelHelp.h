@@ -1,21 +1,18 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDialog>
+#include "help/HelpViewer.h"
+
 #include <QList>
-#include <QModelIndex>
 #include <QString>
 #include <QUrl>
 
 class KelHelpBrowser;
-class QHelpContentWidget;
-class QHelpEngine;
 namespace Ui {
 class KelHelp;
 }
 
 // A help window with back and forward over the last 20 followed links.
-class KelHelp : public QDialog
+class KelHelp : public HelpViewer
 {
     Q_OBJECT
 
@@ -28,16 +25,14 @@ public:
 
     QList<QUrl> const& history() const { return m_history; }
     int backSteps() const { return m_backSteps; }
-    QByteArray const& pageBytes() const { return m_pageBytes; }
-    KelHelpBrowser* browser() const { return m_browser; }
-    QHelpEngine* engine() const { return m_engine; }
-    QHelpContentWidget* contentWidget() const { return m_contentWidget; }
+    KelHelpBrowser* browser() const;
     Ui::KelHelp* ui() const { return m_ui; }
 
+    using HelpViewer::linkActivated;
+
 public slots:
-    void linkActivated(QUrl const& link);
-    void linkActivated(QModelIndex const& index);
-    void setupFinished();
+    // Shows the page and makes it the newest history entry.
+    void linkActivated(QUrl const& link) override;
     void on_backButton_clicked();
     void on_forwardButton_clicked();
 
@@ -45,14 +40,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void showPage(QUrl const& url);
-
     Ui::KelHelp* m_ui;
-    QByteArray m_pageBytes;
-    QHelpEngine* m_engine = nullptr;
-    QHelpContentWidget* m_contentWidget = nullptr;
-    KelHelpBrowser* m_browser = nullptr;
     QList<QUrl> m_history;
     int m_backSteps = 0;
-    bool m_expanded = false;
 };

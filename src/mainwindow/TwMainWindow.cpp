@@ -69,10 +69,6 @@ TwMainWindow::TwMainWindow(CSplashScreen* splash)
     setCentralWidget(m_ui->mainSplitter);
     delete m_ui->centralwidget;
     m_ui->centralwidget = nullptr;
-    // The web service's update check belongs to another part of the program: until it exists
-    // the entry stays visible but disabled.
-    m_ui->actionCheckForTemplates->setEnabled(false);
-
     NodeEditHooks::setPreWriteHook([this] {
         if (m_core)
             m_core->cancelRender();
@@ -195,7 +191,8 @@ void TwMainWindow::buildPanels()
     connect(m_projectBrowser, &TwProjectBrowser::addNewEmptyFilter, this, &TwMainWindow::addNewEmptyFilter);
     connect(m_projectBrowser, &TwProjectBrowser::deleteCurrentFilter, this,
             &TwMainWindow::on_actionDelete_triggered);
-    // The download button waits for the web service like "Update Templates...".
+    connect(m_projectBrowser, &TwProjectBrowser::downloadTemplates, this,
+            &TwMainWindow::on_actionCheckForTemplates_triggered);
     connect(m_projectBrowser, &TwProjectBrowser::effectsOn, m_core, &TwCore::effectsOn);
     connect(m_projectBrowser, &TwProjectBrowser::selectedObjectChanged, m_core, &TwCore::setSelectedObject);
 
@@ -538,7 +535,8 @@ void TwMainWindow::on_actionPreferences_triggered()
 
 void TwMainWindow::on_actionCheckForTemplates_triggered()
 {
-    // The web service is not part of this program yet: the action stays disabled.
+    if (m_core && m_core->templateStore())
+        m_core->templateStore()->checkForTemplateUpdatesInDatabase();
 }
 
 void TwMainWindow::on_actionToggleBrowser_toggled(bool checked)

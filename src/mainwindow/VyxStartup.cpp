@@ -10,6 +10,7 @@
 #include "style/KelStyle.h"
 #include "style/KelStyleConfig.h"
 #include "style/KelStyleParser.h"
+#include "web/TwWebUtilities.h"
 
 #include <QDir>
 #include <QSettings>
@@ -57,6 +58,8 @@ TwMainWindow* start(VyxApplication& application, int* exitCode, QString* errorTe
     QCoreApplication::addLibraryPath(
         QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/vyx-solenne/plugins")));
     KelAtomHolder::setFactory(KelParamAtomHolder::factory());
+    // The core the main window makes gets the web-service flows (update check, upload).
+    TwWebUtilities::installAsWebFlows();
 
     const bool noSplash = application.arguments().contains(QStringLiteral("--nosplash"));
     CSplashScreen* splash = nullptr;

@@ -3,6 +3,7 @@
 #include "nodes/Node.h"
 #include "params/ParameterContainer.h"
 #include "nodes/Terminal.h"
+#include "nodeui/KelNodeTerminals.h"
 #include "nodeui/NodeEditHooks.h"
 #include "style/KelStyleConfig.h"
 
@@ -45,17 +46,7 @@ constexpr int kItemDataKey = 0;
 
 QList<KelNodes::Terminal*> terminalsOf(KelNodes::Node const* node, bool outputs)
 {
-    QList<KelNodes::Terminal*> list;
-    if (!node)
-        return list;
-    for (int i = 0;; ++i) {
-        KelNodes::Terminal* terminal = node->terminal(i);
-        if (!terminal)
-            break;
-        if (outputs ? terminal->outputMask() != 0 : terminal->inputMask() != 0)
-            list.append(terminal);
-    }
-    return list;
+    return outputs ? KelNodeTerminals::outputs(node) : KelNodeTerminals::inputs(node);
 }
 
 } // namespace

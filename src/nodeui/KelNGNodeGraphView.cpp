@@ -8,6 +8,7 @@
 #include "nodeui/KelNGNode.h"
 #include "nodeui/KelNGNodeConnection.h"
 #include "nodeui/KelNGNodeLayout.h"
+#include "nodeui/KelNodeTerminals.h"
 #include "nodeui/KelParamAtom.h"
 #include "nodeui/KelParamSnapshot.h"
 #include "nodeui/NodeEditHooks.h"
@@ -34,18 +35,6 @@ namespace {
 const QString kItemModelFormat = QStringLiteral("application/x-qabstractitemmodeldatalist");
 const QString kInsertNodePath = QStringLiteral("Insert:NodePath");
 constexpr int kGridStep = 46;
-
-QList<KelNodes::Terminal*> terminalsOf(KelNodes::Node const* node)
-{
-    QList<KelNodes::Terminal*> list;
-    for (int i = 0; node; ++i) {
-        KelNodes::Terminal* terminal = node->terminal(i);
-        if (!terminal)
-            break;
-        list.append(terminal);
-    }
-    return list;
-}
 
 } // namespace
 
@@ -141,9 +130,7 @@ void KelNGNodeGraphView::updateGraph()
     QList<KelNodes::Node*> const nodes = m_graph->nodes();
     for (KelNodes::Node* node : nodes) {
         KelNGNode* source = KelNGNode::itemOf(node);
-        for (KelNodes::Terminal* terminal : terminalsOf(node)) {
-            if (terminal->outputMask() == 0)
-                continue;
+        for (KelNodes::Terminal* terminal : KelNodeTerminals::outputs(node)) {
             for (int k = 0;; ++k) {
                 KelNodes::Terminal* other = terminal->connectedTo(k);
                 if (!other)
@@ -333,7 +320,7 @@ KelNGNode* KelNGNodeGraphView::nodeOfTerminal(KelNodes::Terminal* terminal) cons
     if (!m_graph || !terminal)
         return nullptr;
     for (KelNodes::Node* node : m_graph->nodes()) {
-        if (terminalsOf(node).contains(terminal))
+        if (KelNodeTerminals::all(node).contains(terminal))
             return KelNGNode::itemOf(node);
     }
     return nullptr;
@@ -356,10 +343,8 @@ bool KelNGNodeGraphView::isValidSourceTerminal(KelNodes::Terminal* terminal) con
 int KelNGNodeGraphView::numberOfConnectedOutputTerminals(KelNodes::Node* node) const
 {
     int count = 0;
-    for (KelNodes::Terminal* terminal : terminalsOf(node)) {
-        if (terminal->outputMask() != 0)
-            count += terminal->numConnections();
-    }
+    for (KelNodes::Terminal* terminal : KelNodeTerminals::outputs(node))
+        count += terminal->numConnections();
     return count;
 }
 

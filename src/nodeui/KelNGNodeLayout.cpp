@@ -3,66 +3,33 @@
 #include "nodes/Node.h"
 #include "nodes/NodeGraph.h"
 #include "nodes/Terminal.h"
+#include "nodeui/KelNodeTerminals.h"
 
 #include <QList>
 
 #include <algorithm>
 
-namespace {
-
-QList<KelNodes::Terminal*> terminalsOf(KelNodes::Node const* node)
-{
-    QList<KelNodes::Terminal*> list;
-    for (int i = 0; node; ++i) {
-        KelNodes::Terminal* terminal = node->terminal(i);
-        if (!terminal)
-            break;
-        list.append(terminal);
-    }
-    return list;
-}
-
-} // namespace
-
 int KelNGNodeLayout::smallestLevelFed(KelNodes::Node* node, int level)
 {
     int result = level;
-    for (KelNodes::Terminal* terminal : terminalsOf(node)) {
-        if (terminal->outputMask() == 0)
-            continue;
-        for (int j = 0;; ++j) {
-            KelNodes::Node* host = terminal->connectedToHost(j);
-            if (!host)
-                break;
+    for (KelNodes::Terminal* terminal : KelNodeTerminals::outputs(node)) {
+        for (KelNodes::Node* host : KelNodeTerminals::linkedHosts(terminal))
             result = std::min(result, host->getLevel(true));
-        }
     }
     return result;
 }
 
 int KelNGNodeLayout::inputIndexAtLevel(KelNodes::Node* node, int level)
 {
-    for (KelNodes::Terminal* terminal : terminalsOf(node)) {
-        if (terminal->outputMask() == 0)
-            continue;
-        for (int j = 0;; ++j) {
-            KelNodes::Node* host = terminal->connectedToHost(j);
-            if (!host)
-                break;
+    for (KelNodes::Terminal* terminal : KelNodeTerminals::outputs(node)) {
+        for (KelNodes::Node* host : KelNodeTerminals::linkedHosts(terminal)) {
             if (host->getLevel(true) != level)
                 continue;
-            const QList<KelNodes::Terminal*> hostTerminals = terminalsOf(host);
+            const QList<KelNodes::Terminal*> hostTerminals = KelNodeTerminals::all(host);
             for (int k = 0; k < hostTerminals.size(); ++k) {
                 KelNodes::Terminal* input = hostTerminals.at(k);
-                if (input->inputMask() == 0)
-                    continue;
-                for (int m = 0;; ++m) {
-                    KelNodes::Node* holder = input->connectedToHost(m);
-                    if (!holder)
-                        break;
-                    if (holder == node)
-                        return k + 1;
-                }
+                if (input->isInput() && KelNodeTerminals::linkedHosts(input).contains(node))
+                    return k + 1;
             }
         }
     }

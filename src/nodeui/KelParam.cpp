@@ -29,10 +29,19 @@ QHash<KelUtils::IParameterContainer*, KelParam*>& undoBlockOwners()
     return owners;
 }
 
+QObject* widgetOf(QMap<QObject*, KelParamUIRef*> const& map, KelUtils::Parameter const* parameter, int index)
+{
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        if (it.value()->param == parameter && it.value()->index == index)
+            return it.key();
+    }
+    return nullptr;
+}
+
 } // namespace
 
 KelParam::KelParam(KelUtils::IParameterContainer* container, int firstList, int endList)
-    : QWidget(nullptr)
+    : KelParamEditing(nullptr)
     , m_container(container)
     , m_firstList(firstList)
     , m_endList(endList)
@@ -320,29 +329,17 @@ void KelParam::undoBlockEnd(KelUtils::IParameterContainer*, bool commit)
 
 QWidget* KelParam::editorFor(KelUtils::Parameter const* parameter, int index) const
 {
-    for (auto it = m_editors.cbegin(); it != m_editors.cend(); ++it) {
-        if (it.value()->param == parameter && it.value()->index == index)
-            return qobject_cast<QWidget*>(it.key());
-    }
-    return nullptr;
+    return qobject_cast<QWidget*>(widgetOf(m_editors, parameter, index));
 }
 
 QSlider* KelParam::sliderFor(KelUtils::Parameter const* parameter, int index) const
 {
-    for (auto it = m_sliders.cbegin(); it != m_sliders.cend(); ++it) {
-        if (it.value()->param == parameter && it.value()->index == index)
-            return qobject_cast<QSlider*>(it.key());
-    }
-    return nullptr;
+    return qobject_cast<QSlider*>(widgetOf(m_sliders, parameter, index));
 }
 
 QPushButton* KelParam::fileButtonFor(KelUtils::Parameter const* parameter) const
 {
-    for (auto it = m_fileButtons.cbegin(); it != m_fileButtons.cend(); ++it) {
-        if (it.value()->param == parameter)
-            return qobject_cast<QPushButton*>(it.key());
-    }
-    return nullptr;
+    return qobject_cast<QPushButton*>(widgetOf(m_fileButtons, parameter, 0));
 }
 
 QLabel* KelParam::labelFor(KelUtils::Parameter const* parameter) const

@@ -1,17 +1,16 @@
 #pragma once
 
+#include "nodeui/KelParamEditing.h"
 #include "nodeui/KelParamUIRef.h"
 
 #include <QBuffer>
 #include <QMap>
 #include <QMultiMap>
 #include <QString>
-#include <QWidget>
 
 class KDSynchronizedFormLayout;
 class KelNodeDescription;
 class KelToolBox;
-class QColor;
 class QLabel;
 class QPushButton;
 class QSlider;
@@ -44,7 +43,7 @@ void undoBlockEndCallback(IParameterContainer* container, bool commit, void* use
 // every editor through the change callback the panel registers. That callback may run while the
 // container's lock is held, so the refresh only reads parameters and never calls a container
 // operation that locks.
-class KelParam : public QWidget
+class KelParam : public KelParamEditing
 {
     Q_OBJECT
 
@@ -99,28 +98,20 @@ protected:
     // is touched afterwards, the destructor included.
     void forgetContainer() { m_container = nullptr; }
 
-private slots:
-    void doubleSpinBox_editingFinished();
-    void spinBox_editingFinished();
-    void comboBox_currentIndexChanged(int index);
-    void colorField_colorChanged(QColor color);
-    void checkBox_valueChanged(bool on);
-    void stringEdit_editingFinished();
-    void fileName_clicked();
-    void floatSlider_valueChanged(int value);
-    void slider_valueChanged(int value);
+    KelParamUIRef editTarget(QObject* widget) const override;
+    QSlider* sliderOf(KelParamUIRef const& target) const override;
+    // Snapshot, pre-write hook, write; a refused write refreshes the row and drops the snapshot,
+    // a successful one emits the snapshot and parameterChanged.
+    void writeEdit(KelUtils::Parameter* parameter, Write const& write, bool quiet) override;
+    void chooseFile(KelUtils::Parameter* parameter) override;
 
 private:
     int resolvedEnd() const;
     // Builds the row of one parameter into the layout; false when the kind has no row.
     bool buildRow(KDSynchronizedFormLayout* layout, int list, KelUtils::Parameter* parameter);
-    void connectEditor(QWidget* editor);
     void refreshEditor(QObject* widget, KelParamUIRef const* ref);
     // After a refused write: the row shows the stored value again.
     void refreshRowsOf(KelUtils::Parameter const* parameter);
-    KelParamUIRef* editedBy(QMap<QObject*, KelParamUIRef*> const& map) const;
-    // The end of every successful edit.
-    void finishEdit(QBuffer* before);
 
     KelUtils::IParameterContainer* m_container;
     int m_firstList;

@@ -1,32 +1,21 @@
 #include "nodeui/KelParamAtom.h"
 
-#include "nodeui/KelParamEditorValues.h"
 #include "nodeui/KelParamRow.h"
 #include "nodeui/KelParamSnapshot.h"
 #include "nodeui/NodeEditHooks.h"
 #include "nodes/Node.h"
-#include "params/Color.h"
-#include "params/ColorParameter.h"
-#include "params/ListParameter.h"
-#include "params/NumGroupParameter.h"
 #include "params/Parameter.h"
 #include "params/ParameterContainer.h"
 #include "params/StringParameter.h"
 #include "style/KDSynchronizedFormLayout.h"
-#include "style/KelColorField.h"
 
 #include <QBuffer>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <QSettings>
 #include <QSlider>
-#include <QSpinBox>
 #include <QStandardPaths>
 
 namespace {
@@ -36,7 +25,7 @@ const QString kLastLocation = QStringLiteral("LastSavedTextureLocation");
 } // namespace
 
 KelParamAtom::KelParamAtom(KelUtils::Parameter* param, QWidget* parent)
-    : QWidget(parent)
+    : KelParamEditing(parent)
     , m_param(param)
 {
 }
@@ -128,18 +117,10 @@ void KelParamAtom::createUI()
     auto* label = new QLabel(m_param->text());
     if (!row.editors.isEmpty())
         m_label = label;
-    for (auto const& [editor, index] : std::as_const(row.editors)) {
+    for (auto const& [editor, index] : std::as_const(row.editors))
         m_editors.insert(editor, index);
-        connectEditor(editor);
-    }
-    const bool floats = m_param->type() == KelUtils::ParamFloatGroup;
-    for (auto const& entry : std::as_const(row.sliders)) {
-        m_sliders.append(entry);
-        connect(entry.first, &QSlider::valueChanged, this,
-                floats ? &KelParamAtom::floatSlider_valueChanged : &KelParamAtom::slider_valueChanged);
-    }
-    if (row.fileButton)
-        connect(row.fileButton, &QPushButton::clicked, this, &KelParamAtom::fileName_clicked);
+    m_sliders = row.sliders;
+    connectRow(row, m_param);
     if (row.fieldLayout)
         form->addRow(label, row.fieldLayout);
     else
@@ -149,22 +130,6 @@ void KelParamAtom::createUI()
         updateVisibilityStatus();
         applyParamStateToUI();
     }
-}
-
-void KelParamAtom::connectEditor(QWidget* editor)
-{
-    if (auto* spin = qobject_cast<QDoubleSpinBox*>(editor))
-        connect(spin, &QDoubleSpinBox::editingFinished, this, &KelParamAtom::doubleSpinBox_editingFinished);
-    else if (auto* box = qobject_cast<QSpinBox*>(editor))
-        connect(box, &QSpinBox::editingFinished, this, &KelParamAtom::spinBox_editingFinished);
-    else if (auto* check = qobject_cast<QCheckBox*>(editor))
-        connect(check, &QCheckBox::clicked, this, &KelParamAtom::checkBox_valueChanged);
-    else if (auto* field = qobject_cast<KelColorField*>(editor))
-        connect(field, &KelColorField::colorChanged, this, &KelParamAtom::colorField_colorChanged);
-    else if (auto* combo = qobject_cast<QComboBox*>(editor))
-        connect(combo, &QComboBox::currentIndexChanged, this, &KelParamAtom::comboBox_currentIndexChanged);
-    else if (auto* line = qobject_cast<QLineEdit*>(editor))
-        connect(line, &QLineEdit::editingFinished, this, &KelParamAtom::stringEdit_editingFinished);
 }
 
 void KelParamAtom::applyParamStateToUI()
@@ -198,155 +163,45 @@ void KelParamAtom::updateVisibilityStatus()
     }
 }
 
-int KelParamAtom::indexOfSender() const
+KelParamUIRef KelParamAtom::editTarget(QObject* widget) const
 {
-    QObject* from = sender();
-    if (m_editors.contains(from))
-        return m_editors.value(from);
+    if (m_inDestruction || !m_param)
+        return {};
+    KelParamUIRef target{m_param, m_editors.value(widget, 0)};
     for (auto const& entry : m_sliders) {
-        if (entry.first == from)
-            return entry.second;
+        if (entry.first == widget)
+            target.index = entry.second;
     }
-    return 0;
+    return target;
 }
 
-QBuffer* KelParamAtom::beginEdit()
+QSlider* KelParamAtom::sliderOf(KelParamUIRef const& target) const
 {
-    QBuffer* before = m_node ? storeParamState() : nullptr;
+    return sliderFor(target.index);
+}
+
+void KelParamAtom::writeEdit(KelUtils::Parameter*, Write const& write, bool quiet)
+{
+    KelNodes::Node* bound = m_node;
+    QBuffer* before = bound ? storeParamState() : nullptr;
     // The render never reads a template's own parameters.
-    if (m_node)
+    if (bound)
         NodeEditHooks::beforeWrite();
-    return before;
-}
-
-bool KelParamAtom::endEdit(QBuffer* before, int writeResult)
-{
-    if (writeResult < 0) {
+    if (bound && quiet)
+        bound->paramContainer()->blockSignals(true);
+    const int result = write();
+    if (bound && quiet)
+        bound->paramContainer()->blockSignals(false);
+    if (result < 0) {
         delete before;
         applyParamStateToUI();
-        return false;
-    }
-    if (m_node)
+    } else if (bound) {
         emit addParamUndo(this, before);
-    else
-        delete before;
-    return true;
+    }
 }
 
-void KelParamAtom::doubleSpinBox_editingFinished()
+void KelParamAtom::chooseFile(KelUtils::Parameter*)
 {
-    if (m_inDestruction || !m_param)
-        return;
-    auto* spin = qobject_cast<QDoubleSpinBox*>(sender());
-    auto* group = static_cast<KelUtils::NumGroupParameter<float>*>(*m_param);
-    if (!spin || !group)
-        return;
-    const int index = indexOfSender();
-    // A box still showing the stored value was only left, not edited.
-    if (KelParamEditorValues::floatBoxShowsValue(group->value(index), spin->value()))
-        return;
-    QBuffer* before = beginEdit();
-    KelNodes::Node* bound = m_node;
-    if (bound)
-        bound->paramContainer()->blockSignals(true);
-    const int result = group->setValue(static_cast<float>(spin->value()), index);
-    if (bound)
-        bound->paramContainer()->blockSignals(false);
-    endEdit(before, result);
-}
-
-void KelParamAtom::spinBox_editingFinished()
-{
-    if (m_inDestruction || !m_param)
-        return;
-    auto* spin = qobject_cast<QSpinBox*>(sender());
-    auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*m_param);
-    if (!spin || !group)
-        return;
-    const int index = indexOfSender();
-    QBuffer* before = beginEdit();
-    endEdit(before, group->setValue(spin->value(), index));
-}
-
-void KelParamAtom::floatSlider_valueChanged(int value)
-{
-    if (m_inDestruction || !m_param)
-        return;
-    auto* group = static_cast<KelUtils::NumGroupParameter<float>*>(*m_param);
-    if (!group)
-        return;
-    const int index = indexOfSender();
-    QBuffer* before = beginEdit();
-    endEdit(before, group->setValue(static_cast<float>(value) / 100.0f, index));
-}
-
-void KelParamAtom::slider_valueChanged(int value)
-{
-    if (m_inDestruction || !m_param)
-        return;
-    auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*m_param);
-    if (!group)
-        return;
-    const int index = indexOfSender();
-    QBuffer* before = beginEdit();
-    endEdit(before, group->setValue(value, index));
-}
-
-void KelParamAtom::checkBox_valueChanged(bool on)
-{
-    if (m_inDestruction || !m_param)
-        return;
-    auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*m_param);
-    if (!group)
-        return;
-    QBuffer* before = beginEdit();
-    endEdit(before, group->setValue(on ? 1 : 0, 0));
-}
-
-void KelParamAtom::colorField_colorChanged(QColor color)
-{
-    if (m_inDestruction || !m_param)
-        return;
-    auto* colour = static_cast<KelUtils::ColorParameter*>(*m_param);
-    if (!colour)
-        return;
-    const unsigned char rgba[4] = {static_cast<unsigned char>(color.red()),
-                                   static_cast<unsigned char>(color.green()),
-                                   static_cast<unsigned char>(color.blue()),
-                                   static_cast<unsigned char>(color.alpha())};
-    QBuffer* before = beginEdit();
-    endEdit(before, colour->setValue(rgba, KelUtils::Color::Gamma, KelUtils::Color::InverseGamma));
-}
-
-void KelParamAtom::comboBox_currentIndexChanged(int index)
-{
-    if (m_inDestruction || !m_param)
-        return;
-    auto* choice = static_cast<KelUtils::ListParameter*>(*m_param);
-    KelUtils::ListItem const* item = choice ? choice->itemAt(index) : nullptr;
-    if (!item)
-        return;
-    const int id = item->id;
-    QBuffer* before = beginEdit();
-    endEdit(before, choice->setValue(id));
-}
-
-void KelParamAtom::stringEdit_editingFinished()
-{
-    if (m_inDestruction || !m_param)
-        return;
-    auto* line = qobject_cast<QLineEdit*>(sender());
-    auto* string = static_cast<KelUtils::StringParameter*>(*m_param);
-    if (!line || !string)
-        return;
-    QBuffer* before = beginEdit();
-    endEdit(before, string->setValue(line->text()));
-}
-
-void KelParamAtom::fileName_clicked()
-{
-    if (m_inDestruction || !m_param)
-        return;
     auto* string = static_cast<KelUtils::StringParameter*>(*m_param);
     if (!string)
         return;

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "nodeui/KelParamEditing.h"
+
 #include <QBuffer>
 #include <QList>
 #include <QMap>
 #include <QPair>
-#include <QWidget>
 
 class KDSynchronizedFormLayout;
-class QColor;
 class QLabel;
 class QSlider;
 
@@ -24,7 +24,7 @@ class Parameter;
 //
 // The change callback may run while the container's lock is held: the refresh only reads the
 // parameter and never calls a container operation that locks.
-class KelParamAtom : public QWidget
+class KelParamAtom : public KelParamEditing
 {
     Q_OBJECT
 
@@ -68,25 +68,16 @@ signals:
     void addParamUndo(KelParamAtom* atom, QBuffer* before);
     void updateStatusForDependencies(KelNodes::Node* node, int paramListIndex);
 
-private slots:
-    void doubleSpinBox_editingFinished();
-    void spinBox_editingFinished();
-    void comboBox_currentIndexChanged(int index);
-    void colorField_colorChanged(QColor color);
-    void checkBox_valueChanged(bool on);
-    void stringEdit_editingFinished();
-    void fileName_clicked();
-    void floatSlider_valueChanged(int value);
-    void slider_valueChanged(int value);
+protected:
+    KelParamUIRef editTarget(QObject* widget) const override;
+    QSlider* sliderOf(KelParamUIRef const& target) const override;
+    // Bound: snapshot, pre-write hook, write, addParamUndo; unbound: only the write. A refused
+    // write refreshes the row and drops the snapshot.
+    void writeEdit(KelUtils::Parameter* parameter, Write const& write, bool quiet) override;
+    // A cancelled dialog still emits addParamUndo.
+    void chooseFile(KelUtils::Parameter* parameter) override;
 
 private:
-    void connectEditor(QWidget* editor);
-    int indexOfSender() const;
-    // Bound: the snapshot before a write (null while unbound).
-    QBuffer* beginEdit();
-    // Returns whether the edit stands; a refused one refreshes the row and drops the snapshot.
-    bool endEdit(QBuffer* before, int writeResult);
-
     QMap<QObject*, int> m_editors;
     int m_paramListIndex = 0;
     KelUtils::Parameter* m_param;

@@ -36,6 +36,30 @@ QSlider* newSlider(int minimum, int maximum, int value, bool enabled)
     return slider;
 }
 
+// A number group's slider takes its box's position, with its signals blocked.
+void followBox(QSlider* slider, int position, bool enabled)
+{
+    if (!slider)
+        return;
+    const QSignalBlocker blocker(slider);
+    slider->setValue(position);
+    slider->setEnabled(enabled);
+}
+
+// One value of a number group: its box, followed by a slider when the group shows one.
+void addNumberEditor(KelParamRow& row, QHBoxLayout* box, QAbstractSpinBox* spin, int index, bool enabled,
+                     QSlider* slider)
+{
+    spin->setEnabled(enabled);
+    box->addWidget(spin);
+    row.editors.append({spin, index});
+    if (slider) {
+        spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        box->addWidget(slider);
+        row.sliders.append({slider, index});
+    }
+}
+
 } // namespace
 
 KelParamRow KelParamRow::build(KelUtils::Parameter* parameter, int intBoxWidth)
@@ -57,17 +81,12 @@ KelParamRow KelParamRow::build(KelUtils::Parameter* parameter, int intBoxWidth)
             spin->setValue(group->value(i));
             spin->setSingleStep(0.1);
             spin->setMaximumWidth(80);
-            spin->setEnabled(enabled);
-            box->addWidget(spin);
-            row.editors.append({spin, i});
-            if (group->showAsSlider()) {
-                spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
-                QSlider* slider = newSlider(KelParamEditorValues::floatSliderPosition(minimum),
+            addNumberEditor(row, box, spin, i, enabled,
+                            group->showAsSlider()
+                                ? newSlider(KelParamEditorValues::floatSliderPosition(minimum),
                                             KelParamEditorValues::floatSliderPosition(maximum),
-                                            KelParamEditorValues::floatSliderPosition(group->value(i)), enabled);
-                box->addWidget(slider);
-                row.sliders.append({slider, i});
-            }
+                                            KelParamEditorValues::floatSliderPosition(group->value(i)), enabled)
+                                : nullptr);
         }
         row.fieldLayout = box;
         return row;
@@ -83,15 +102,8 @@ KelParamRow KelParamRow::build(KelUtils::Parameter* parameter, int intBoxWidth)
             spin->setMaximum(maximum);
             spin->setValue(group->value(i));
             spin->setMaximumWidth(intBoxWidth);
-            spin->setEnabled(enabled);
-            box->addWidget(spin);
-            row.editors.append({spin, i});
-            if (group->showAsSlider()) {
-                spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
-                QSlider* slider = newSlider(minimum, maximum, group->value(i), enabled);
-                box->addWidget(slider);
-                row.sliders.append({slider, i});
-            }
+            addNumberEditor(row, box, spin, i, enabled,
+                            group->showAsSlider() ? newSlider(minimum, maximum, group->value(i), enabled) : nullptr);
         }
         row.fieldLayout = box;
         return row;
@@ -167,11 +179,8 @@ bool KelParamRow::refresh(QWidget* editor, QSlider* slider, KelUtils::Parameter*
         if (!spin)
             return false;
         spin->setValue(group->value(index));
-        if (slider && group->showAsSlider()) {
-            const QSignalBlocker sliderBlocker(slider);
-            slider->setValue(KelParamEditorValues::floatSliderPositionOfBox(spin->value()));
-            slider->setEnabled(enabled);
-        }
+        if (group->showAsSlider())
+            followBox(slider, KelParamEditorValues::floatSliderPositionOfBox(spin->value()), enabled);
         break;
     }
     case KelUtils::ParamIntGroup: {
@@ -180,11 +189,8 @@ bool KelParamRow::refresh(QWidget* editor, QSlider* slider, KelUtils::Parameter*
         if (!spin)
             return false;
         spin->setValue(group->value(index));
-        if (slider && group->showAsSlider()) {
-            const QSignalBlocker sliderBlocker(slider);
-            slider->setValue(spin->value());
-            slider->setEnabled(enabled);
-        }
+        if (group->showAsSlider())
+            followBox(slider, spin->value(), enabled);
         break;
     }
     case KelUtils::ParamBool: {

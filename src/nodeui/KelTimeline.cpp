@@ -191,26 +191,22 @@ void KelTimeline::markEdited()
 
 void KelTimeline::on_addKeyframeTB_clicked()
 {
-    if (!m_selected)
-        return;
-    const int frame = m_form->currentFrameSB->value();
-    if (!m_selected->isKeyframe(frame)) {
-        NodeEditHooks::beforeWrite();
-        if (m_selected->setKeyframeAt(frame) == 0)
-            markEdited();
-    }
-    m_form->timeline->update();
-    adjustUI();
+    setKeyAtCurrentFrame(true);
 }
 
 void KelTimeline::on_removeKeyframeTB_clicked()
 {
+    setKeyAtCurrentFrame(false);
+}
+
+void KelTimeline::setKeyAtCurrentFrame(bool keyed)
+{
     if (!m_selected)
         return;
     const int frame = m_form->currentFrameSB->value();
-    if (m_selected->isKeyframe(frame)) {
+    if (m_selected->isKeyframe(frame) != keyed) {
         NodeEditHooks::beforeWrite();
-        if (m_selected->deleteKeyframe(frame) == 0)
+        if ((keyed ? m_selected->setKeyframeAt(frame) : m_selected->deleteKeyframe(frame)) == 0)
             markEdited();
     }
     m_form->timeline->update();

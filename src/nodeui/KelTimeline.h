@@ -73,6 +73,8 @@ protected slots:
 private:
     void play(bool forwards);
     void markEdited();
+    // Adds or removes the key at the current frame (only a write that changes something).
+    void setKeyAtCurrentFrame(bool keyed);
 
     Ui_KelTimeline* m_form;
     KelCore* m_core = nullptr;

@@ -50,33 +50,17 @@ bool KelTimelinePlayer::playNextFrame(bool first)
     if (first) {
         m_ticks = 0;
         m_frame = s.first;
-    } else if (s.forwards) {
-        if (m_frame < s.end) {
-            ++m_frame;
-        } else {
-            switch (s.mode) {
-            case Mode::Loop:
-                m_frame = s.first;
-                break;
-            case Mode::PingPong:
-                s.forwards = false;
-                break;
-            case Mode::Once:
-                return false;
-            case Mode::None:
-                break;
-            }
-        }
     } else {
-        if (m_frame > s.first) {
-            --m_frame;
+        const bool forwards = s.forwards;
+        if (forwards ? m_frame < s.end : m_frame > s.first) {
+            m_frame += forwards ? 1 : -1;
         } else {
             switch (s.mode) {
             case Mode::Loop:
-                m_frame = s.end;
+                m_frame = forwards ? s.first : s.end;
                 break;
             case Mode::PingPong:
-                s.forwards = true;
+                s.forwards = !forwards;
                 break;
             case Mode::Once:
                 return false;

@@ -49,7 +49,7 @@ TEST_F(MainWindowStart, StartsUntitledWithSaveDisabledAndShowsTheFilteredPreview
     EXPECT_FALSE(window->form()->actionSaveAs->isEnabled());
     EXPECT_FALSE(window->form()->actionCopy->isEnabled());
     EXPECT_FALSE(window->form()->actionPaste->isEnabled());
-    EXPECT_FALSE(window->form()->actionCheckForTemplates->isEnabled());
+    EXPECT_TRUE(window->form()->actionCheckForTemplates->isEnabled());
     // The default preview image is the source, and without objects the result equals it.
     ASSERT_FALSE(window->imageView()->image().isNull());
     EXPECT_EQ(window->imageView()->image().size(), core()->sourceImage()->size());

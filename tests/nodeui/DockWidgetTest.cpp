@@ -24,23 +24,6 @@ using PanelTest::ObjectFixture;
 
 namespace {
 
-// The core as the dock sees it: the object of a sub-graph node.
-class DockCore : public KelCore
-{
-public:
-    KelNGObject* selectedObject() override { return nullptr; }
-    QList<KelNGObject*> selectedObjects() override { return {}; }
-    void setSelectedObject(KelNGObject*) override {}
-    void addToSelectedObjects(KelNGObject*) override {}
-    void unselectObject(KelNGObject*) override {}
-    QList<KelNGObject*> objectList() override { return {}; }
-    KelNGObject* findObjectOfNode(KelNodes::Node* node) override
-    {
-        KelNodes::NodeGraph* graph = node ? node->toNodeGraph() : nullptr;
-        return graph ? KelNGObject::objectOf(graph) : nullptr;
-    }
-};
-
 struct DockFixture
 {
     DockFixture()
@@ -58,7 +41,7 @@ struct DockFixture
     KelNodes::Node* blur = nullptr;
     KelVyxNodes::VyxNodeGraph* sub = nullptr;
     KelNodes::Node* subLevels = nullptr;
-    DockCore core;
+    PanelTest::FakeCore core;
     KelNGNodeGraphView view;
     NodeDockTabWidget dock;
 };

@@ -26,9 +26,7 @@ TEST(PanelCoreParamEdit, TextUndoRedoMarkAndRender)
     QSignalSpy modified(&core, &TwCore::modifiedStateChanged);
     QSignalSpy rendered(&core, &TwCore::finished);
 
-    auto* spin = qobject_cast<QDoubleSpinBox*>(panel.editorFor(f));
-    spin->setValue(6.0);
-    emit spin->editingFinished();
+    QDoubleSpinBox* spin = PanelTest::editBox(panel.editorFor(f), 6.0);
     ASSERT_EQ(stack.count(), 1);
     EXPECT_EQ(stack.text(0), QStringLiteral("Test Node edit"));
     EXPECT_TRUE(core.isModified());

@@ -92,9 +92,7 @@ TEST(PanelCrucial, RowsEditRefreshAndFollowDependencies)
         ++steps;
         delete before;
     });
-    auto* spin = qobject_cast<QDoubleSpinBox*>(row->editorFor(0));
-    spin->setValue(4.0);
-    emit spin->editingFinished();
+    QDoubleSpinBox* spin = PanelTest::editBox(row->editorFor(0), 4.0);
     EXPECT_FLOAT_EQ(extra->value(), 4.0f);
     EXPECT_EQ(steps, 1);
 
@@ -156,23 +154,13 @@ TEST(PanelLocking, EditsWithEveryEditorOpenFinish)
     atom.setNode(blur);
     atom.createUI();
     KelParamCrucial crucial(f.object, nullptr, true);
-    int steps = 0;
-    auto count = [&](auto*, QBuffer* before) {
-        ++steps;
-        delete before;
-    };
-    QObject::connect(&panel, &KelParam::addParamUndo, count);
-    QObject::connect(&atom, &KelParamAtom::addParamUndo, count);
-    QObject::connect(&crucial, &KelParamCrucial::addParamUndo, count);
-    auto editBox = [](QWidget* editor, double value) {
-        auto* spin = qobject_cast<QDoubleSpinBox*>(editor);
-        spin->setValue(value);
-        emit spin->editingFinished();
-    };
-    editBox(panel.editorFor(important), 2.0);
-    editBox(atom.editorFor(0), 3.0);
-    editBox(crucial.atoms().first()->editorFor(0), 4.0);
-    EXPECT_EQ(steps, 3);
+    const PanelTest::UndoCounter counters[] = {PanelTest::UndoCounter(&panel), PanelTest::UndoCounter(&atom),
+                                               PanelTest::UndoCounter(&crucial)};
+    PanelTest::editBox(panel.editorFor(important), 2.0);
+    PanelTest::editBox(atom.editorFor(0), 3.0);
+    PanelTest::editBox(crucial.atoms().first()->editorFor(0), 4.0);
+    for (PanelTest::UndoCounter const& counter : counters)
+        EXPECT_EQ(counter.steps, 1);
 
     // The container's locked operations call the callbacks under its lock.
     std::unique_ptr<QBuffer> snapshot(KelParamSnapshot::store(container));

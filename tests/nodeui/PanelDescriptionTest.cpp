@@ -1,5 +1,4 @@
 #include "effects/VyxNodeGraph.h"
-#include "nodeui/KelDescriptionLabel.h"
 #include "nodeui/KelNodeDescription.h"
 #include "nodeui/KelNodeDescriptionEdit.h"
 #include "nodeui/KelNodeDescriptionTitle.h"
@@ -105,19 +104,8 @@ TEST(PanelHelpHtml, BuiltAsDescribedWithTitleAndCaptionsEscaped)
     EXPECT_EQ(description.textEdit()->toPlainText(), QStringLiteral("T\nx"));
 }
 
-TEST(PanelDescriptionPanels, FormsTitleBarAndImage)
+TEST(PanelDescriptionPanels, TitleBarBorderMovesOutOfAToolBarAbove)
 {
-    KelDescriptionLabel label;
-    EXPECT_EQ(label.titleBar()->title, QStringLiteral("Description"));
-    QImage icon(30, 20, QImage::Format_ARGB32);
-    label.setImage(&icon);
-    EXPECT_EQ(label.imageLabel()->pixmap().size(), QSize(30, 20));
-    const HelpItem item(QStringLiteral("Title"), QStringLiteral("Text"));
-    label.displayHelpItem(&item);
-    EXPECT_TRUE(label.textEdit()->toPlainText().contains(QStringLiteral("Text")));
-    label.clear();
-    EXPECT_TRUE(label.textEdit()->toPlainText().isEmpty());
-
     // Alone, row 0 is the border; under a tool bar the border moves up out of the bar.
     const QColor border = KelStyleConfig::instance()->value<QColor>(QStringLiteral("KelParamTitle.borderColor"));
     const QImage alone = titleBarPicture(false);

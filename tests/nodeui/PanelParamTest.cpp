@@ -102,9 +102,7 @@ TEST(PanelSections, HeaderSubstitutionFollowsValues)
     EXPECT_EQ(sectionText(panel.toolBox(), 0), QStringLiteral("Radius 1.5"));
     c.container.setFloatParam(QStringLiteral("w"), 4.0f);
     EXPECT_EQ(sectionText(panel.toolBox(), 0), QStringLiteral("Radius 4"));
-    auto* spin = qobject_cast<QDoubleSpinBox*>(panel.editorFor(w));
-    spin->setValue(7.25);
-    emit spin->editingFinished();
+    PanelTest::editBox(panel.editorFor(w), 7.25);
     EXPECT_EQ(sectionText(panel.toolBox(), 0), QStringLiteral("Radius 7.25"));
 }
 

@@ -3,6 +3,7 @@
 // Shared pieces of the panel and dock tests: containers and nodes with test parameters,
 // project objects, a recording pre-write hook and answers to file dialogs.
 
+#include "app/KelCore.h"
 #include "app/KelNGObject.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/Node.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDomDocument>
+#include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QTimer>
 
@@ -182,6 +184,38 @@ private:
     }
 };
 
+// An application core that records frame changes and graph edits; the object of a sub-graph
+// node is the sub-graph's.
+class FakeCore : public KelCore
+{
+public:
+    KelNGObject* selectedObject() override { return nullptr; }
+    QList<KelNGObject*> selectedObjects() override { return {}; }
+    void setSelectedObject(KelNGObject*) override {}
+    void addToSelectedObjects(KelNGObject*) override {}
+    void unselectObject(KelNGObject*) override {}
+    QList<KelNGObject*> objectList() override { return {}; }
+
+    bool blockFocusOutEvents() override { return blockFocusOut; }
+    void currentFrameChanged() override
+    {
+        ++frameChanges;
+        if (onFrameChanged)
+            onFrameChanged();
+    }
+    void graphEdited() override { ++edits; }
+    KelNGObject* findObjectOfNode(KelNodes::Node* node) override
+    {
+        KelNodes::NodeGraph* graph = node ? node->toNodeGraph() : nullptr;
+        return graph ? KelNGObject::objectOf(graph) : nullptr;
+    }
+
+    bool blockFocusOut = false;
+    int frameChanges = 0;
+    int edits = 0;
+    std::function<void()> onFrameChanged;
+};
+
 // Counts pre-write calls, running an optional probe at each (to see the state before the
 // write); restores the default hook when it goes.
 class HookRecorder
@@ -217,6 +251,29 @@ inline void answerFileDialog(QString const& path, QString* startFolder = nullptr
         dialog->selectFile(path);
         QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
     });
+}
+
+// Counts the undo steps a panel, atom or important-parameter panel emits, deleting the snapshots.
+struct UndoCounter
+{
+    template<class Panel>
+    explicit UndoCounter(Panel* panel)
+    {
+        QObject::connect(panel, &Panel::addParamUndo, [this](auto*, QBuffer* before) {
+            ++steps;
+            delete before;
+        });
+    }
+    int steps = 0;
+};
+
+// What a user's typing into a float box ends in; returns the box.
+inline QDoubleSpinBox* editBox(QWidget* editor, double value)
+{
+    auto* spin = qobject_cast<QDoubleSpinBox*>(editor);
+    spin->setValue(value);
+    emit spin->editingFinished();
+    return spin;
 }
 
 // Loads a snapshot buffer into a container.

@@ -54,13 +54,25 @@ protected:
 
 } // namespace
 
-TEST_F(TimelineRuler, ScaleOfAHundredFramesAtHalfVisible)
+TEST_F(TimelineRuler, ScaleClicksAndFramesBeyondTheVisibleRange)
 {
     EXPECT_NEAR(ruler->pixelsPerFrame(), 500.0 / 101 * 2, 1e-9);
     EXPECT_EQ(ruler->moveBarLength(), 250);
     EXPECT_EQ(ruler->firstVisibleFrame(), 0);
     // (504 - 9) / 9.9 frames fit: 0..49.
     EXPECT_EQ(ruler->lastVisibleFrame(), 49);
+
+    // A click in the scale sets the frame under it.
+    QTest::mouseClick(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(xOf(12) + 2, 5));
+    EXPECT_EQ(keyed.container.currentFrame(), 12);
+    EXPECT_EQ(core.frameChanges, 1);
+
+    // A current frame beyond the visible range still paints; an invisible key is not hovered.
+    keyed.keys({90});
+    timeline.setCurrentFrame(80);
+    paint();
+    moveTo(xOf(49), 5, Qt::NoButton);
+    EXPECT_EQ(ruler->hoveredKey(), -1);
 }
 
 TEST_F(TimelineRuler, DegenerateSizesPaintOnlyTheFrameAndIgnoreTheMouse)
@@ -80,13 +92,6 @@ TEST_F(TimelineRuler, DegenerateSizesPaintOnlyTheFrameAndIgnoreTheMouse)
     fresh.resize(300, 44);
     (void)fresh.grab();
     EXPECT_FALSE(fresh.scaleIsUsable());
-}
-
-TEST_F(TimelineRuler, ClickInTheScaleSetsTheFrameUnderIt)
-{
-    QTest::mouseClick(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(xOf(12) + 2, 5));
-    EXPECT_EQ(keyed.container.currentFrame(), 12);
-    EXPECT_EQ(core.frameChanges, 1);
 }
 
 TEST_F(TimelineRuler, BarDragScrollsWithinTheTrackAndTheLeftCapZooms)
@@ -139,15 +144,4 @@ TEST_F(TimelineRuler, DraggingAKeyAcrossAnotherKeepsBoth)
     EXPECT_EQ(keys, (QList<int>{12, 14}));
     EXPECT_EQ(core.edits, successful);
     EXPECT_EQ(hook.calls, successful);
-}
-
-TEST_F(TimelineRuler, CurrentFrameBeyondTheVisibleRangeStillPaints)
-{
-    keyed.keys({90});
-    timeline.setCurrentFrame(80);
-    paint();
-    EXPECT_LT(ruler->lastVisibleFrame(), 80);
-    // Moving over an invisible key hovers nothing.
-    moveTo(xOf(49), 5, Qt::NoButton);
-    EXPECT_EQ(ruler->hoveredKey(), -1);
 }

@@ -1,41 +1,14 @@
 #pragma once
 
-// A recording application core and a container with one keyframable parameter for the
-// timeline tests, and a counter of the editors' pre-write hook.
+// A container with one keyframable parameter for the timeline tests.
 
-#include "app/KelCore.h"
-#include "nodeui/NodeEditHooks.h"
+#include "PanelTestSupport.h"
+
 #include "params/NumGroupParameter.h"
 #include "params/ParameterContainer.h"
 
-#include <functional>
 
 namespace TimelineTest {
-
-class FakeCore : public KelCore
-{
-public:
-    KelNGObject* selectedObject() override { return nullptr; }
-    QList<KelNGObject*> selectedObjects() override { return {}; }
-    void setSelectedObject(KelNGObject*) override {}
-    void addToSelectedObjects(KelNGObject*) override {}
-    void unselectObject(KelNGObject*) override {}
-    QList<KelNGObject*> objectList() override { return {}; }
-
-    bool blockFocusOutEvents() override { return blockFocusOut; }
-    void currentFrameChanged() override
-    {
-        ++frameChanges;
-        if (onFrameChanged)
-            onFrameChanged();
-    }
-    void graphEdited() override { ++edits; }
-
-    bool blockFocusOut = false;
-    int frameChanges = 0;
-    int edits = 0;
-    std::function<void()> onFrameChanged;
-};
 
 // One float parameter that takes keys; `frames` frames.
 struct KeyedContainer
@@ -60,15 +33,7 @@ struct KeyedContainer
     KelUtils::NumGroupParameter<float>* amount = nullptr;
 };
 
-// Counts the pre-write hook for its lifetime.
-struct HookCounter
-{
-    HookCounter()
-    {
-        NodeEditHooks::setPreWriteHook([this] { ++calls; });
-    }
-    ~HookCounter() { NodeEditHooks::setPreWriteHook({}); }
-    int calls = 0;
-};
+using FakeCore = PanelTest::FakeCore;
+using HookCounter = PanelTest::HookRecorder;
 
 } // namespace TimelineTest

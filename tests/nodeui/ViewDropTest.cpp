@@ -66,50 +66,33 @@ DropResult dragAndDrop(KelNGNodeGraphView& view, QMimeData* data, QPoint point)
     return result;
 }
 
-QPointF storedPlace(KelNodes::Node* node)
-{
-    auto const& settings = node->paramContainer()->auxData();
-    return {settings.value(QStringLiteral("posX")).toDouble(),
-            settings.value(QStringLiteral("posY")).toDouble()};
-}
-
 } // namespace
 
-TEST(ViewDrop, DockDragCreatesTheNodeUnderTheCursorAfterTheHook)
-{
-    ViewHarness h;
-    h.view.setObject(&h.graph);
-    int hooks = 0;
-    NodeEditHooks::setPreWriteHook([&] { ++hooks; });
-    auto data = dockDrag(QStringLiteral("generator.const"));
-    DropResult result = dragAndDrop(h.view, data.get(), QPoint(120, 80));
-    EXPECT_TRUE(result.enterAccepted);
-    EXPECT_TRUE(result.dropAccepted);
-    ASSERT_EQ(result.added.size(), 1);
-    EXPECT_EQ(result.added.first()->parentGraph(), &h.graph);
-    EXPECT_EQ(storedPlace(result.added.first()), QPointF(120, 80));
-    EXPECT_EQ(hooks, 1);
-    NodeEditHooks::setPreWriteHook({});
-    // On an axis: the default place.
-    result = dragAndDrop(h.view, data.get(), QPoint(0, 150));
-    ASSERT_EQ(result.added.size(), 1);
-    EXPECT_EQ(storedPlace(result.added.first()), QPointF(300, 300));
-}
-
-TEST(ViewDrop, ScrolledViewDropsAtTheSceneUnderTheCursor)
+TEST(ViewDrop, DockDragCreatesTheNodeAtTheScenePointUnderTheCursorAfterTheHook)
 {
     ViewHarness h;
     h.add(ColourInOut, QString(), QPointF(2000, 1500));
     h.view.setObject(&h.graph);
+    auto data = dockDrag(QStringLiteral("generator.const"));
+    // On an axis: the default place.
+    ASSERT_EQ(h.view.mapToScene(QPoint(0, 150)), QPointF(0, 150));
+    DropResult result = dragAndDrop(h.view, data.get(), QPoint(0, 150));
+    ASSERT_EQ(result.added.size(), 1);
+    EXPECT_EQ(storedPlace(result.added.first()), QPointF(300, 300));
+
     h.view.horizontalScrollBar()->setValue(500);
     h.view.verticalScrollBar()->setValue(300);
-    ASSERT_GT(h.view.horizontalScrollBar()->value(), 0);
     const QPointF expected = h.view.mapToScene(QPoint(120, 80));
-    auto data = dockDrag(QStringLiteral("generator.const"));
-    DropResult result = dragAndDrop(h.view, data.get(), QPoint(120, 80));
+    ASSERT_NE(expected.toPoint(), QPoint(120, 80));
+    int hooks = 0;
+    NodeEditHooks::setPreWriteHook([&] { ++hooks; });
+    result = dragAndDrop(h.view, data.get(), QPoint(120, 80));
+    NodeEditHooks::setPreWriteHook({});
+    EXPECT_TRUE(result.dropAccepted);
     ASSERT_EQ(result.added.size(), 1);
+    EXPECT_EQ(result.added.first()->parentGraph(), &h.graph);
     EXPECT_EQ(storedPlace(result.added.first()), expected.toPoint());
-    EXPECT_NE(expected.toPoint(), QPoint(120, 80));
+    EXPECT_EQ(hooks, 1);
 }
 
 TEST(ViewDrop, EntryRules)

@@ -143,7 +143,7 @@ TEST_F(ViewMouse, ClickFlipsAToggleAndMovesItsWires)
     EXPECT_EQ(wire->destinationRect().y(), 20 + h.item(b)->pixmapHeight() - 16);
 }
 
-TEST_F(ViewMouse, DraggedNodeStopsAtTheEdgesAndItsPlaceIsStored)
+TEST_F(ViewMouse, DraggedNodeStopsAtTheEdgesAndDragsAndReorderingStoreThePlaces)
 {
     ASSERT_EQ(a->connect(QStringLiteral("out"), b, QStringLiteral("in")), 0);
     h.view.setObject(&h.graph);
@@ -162,16 +162,21 @@ TEST_F(ViewMouse, DraggedNodeStopsAtTheEdgesAndItsPlaceIsStored)
     h.release(body + QPoint(-100, -1000));
     ASSERT_EQ(moved.count(), 1);
     EXPECT_EQ(moved.first().at(0).value<KelNGNodeGraphView*>(), &h.view);
-    auto const& settings = b->paramContainer()->auxData();
-    EXPECT_EQ(settings.value(QStringLiteral("posX")).toDouble(), 220.0);
-    EXPECT_EQ(settings.value(QStringLiteral("posY")).toDouble(), 0.0);
+    EXPECT_EQ(storedPlace(b), QPointF(220, 0));
+
+    // "Reorder Nodes" stores and reports; the layout of a rebuild does not report.
+    h.view.action(QStringLiteral("reorder"))->trigger();
+    ASSERT_EQ(moved.count(), 2);
+    EXPECT_EQ(storedPlace(b).x(), 20.0 + 194);
+    a->paramContainer()->auxData().remove(QStringLiteral("posX"));
+    h.view.updateGraph();
+    EXPECT_EQ(moved.count(), 2);
 }
 
 TEST_F(ViewMouse, NodeDroppedOntoAGroupAsksToMoveIntoIt)
 {
     KelVyxNodes::VyxNodeGraph* group = h.graph.addSubGraph(-1);
-    group->paramContainer()->auxData().insert(QStringLiteral("posX"), 20.0);
-    group->paramContainer()->auxData().insert(QStringLiteral("posY"), 300.0);
+    place(group, QPointF(20, 300));
     h.view.setObject(&h.graph);
     QList<QPair<KelNodes::Node*, KelNodes::Node*>> dropped;
     QObject::connect(&h.view, &KelNGNodeGraphView::nodeDragAndDrop,
@@ -288,20 +293,6 @@ TEST_F(ViewMouse, DeleteKeysAndTheDeleteAction)
     order.clear();
     h.view.action(QStringLiteral("delete"))->trigger();
     EXPECT_TRUE(order.isEmpty());
-}
-
-TEST_F(ViewMouse, ReorderActionStoresThePlacesAndTellsSo)
-{
-    ASSERT_EQ(a->connect(QStringLiteral("out"), b, QStringLiteral("in")), 0);
-    h.view.setObject(&h.graph);
-    QSignalSpy moved(&h.view, &KelNGNodeGraphView::nodePositionsChanged);
-    h.view.action(QStringLiteral("reorder"))->trigger();
-    ASSERT_EQ(moved.count(), 1);
-    EXPECT_EQ(b->paramContainer()->auxData().value(QStringLiteral("posX")).toDouble(), 20.0 + 194);
-    // The layout of a rebuild is not reported.
-    a->paramContainer()->auxData().remove(QStringLiteral("posX"));
-    h.view.updateGraph();
-    EXPECT_EQ(moved.count(), 1);
 }
 
 TEST_F(ViewMouse, ItemsDeletedDuringAWireDragAreLetGo)

@@ -111,8 +111,7 @@ TEST(ViewNodeItem, SettingsSurviveARebuildAndAFreshNodeIsLaidOut)
     h.view.setObject(nullptr);
     delete item;
     auto& settings = node->paramContainer()->auxData();
-    EXPECT_EQ(settings.value(QStringLiteral("posX")).toDouble(), 90.0);
-    EXPECT_EQ(settings.value(QStringLiteral("posY")).toDouble(), 110.0);
+    EXPECT_EQ(storedPlace(node), QPointF(90, 110));
     EXPECT_EQ(settings.value(QStringLiteral("customNodeColor")).toString(), QStringLiteral("#123456"));
     EXPECT_TRUE(settings.value(QStringLiteral("hasCustomNodeColor")).toBool());
     EXPECT_FALSE(settings.value(QStringLiteral("terminalsAreExpanded")).toBool());
@@ -169,7 +168,7 @@ TEST(ViewNodeItem, TeardownInEitherOrder)
         ASSERT_NE(item->pixmapItem()->scene(), nullptr);
         delete view;
         EXPECT_EQ(item->pixmapItem()->scene(), nullptr);
-        EXPECT_EQ(node->paramContainer()->auxData().value(QStringLiteral("posX")).toDouble(), 0.0);
+        EXPECT_EQ(storedPlace(node), QPointF(0, 0));
     }
     // An item deleted by the core (its node leaving the graph) leaves the view's scene and its
     // node; the view's next clicks do not reach it.

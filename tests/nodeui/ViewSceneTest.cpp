@@ -189,9 +189,7 @@ TEST(ViewScene, CreateNodeStoresItsPlaceAndAsksTheRegistryBeforeTheHook)
                    Case{QPoint(0, 150), {300, 300}}, Case{QPoint(5, 7), {5, 7}}}) {
         KelNGNode* item = h.view.createNode(QStringLiteral("generator.const"), c.point);
         ASSERT_NE(item, nullptr);
-        auto const& settings = item->node()->paramContainer()->auxData();
-        EXPECT_EQ(settings.value(QStringLiteral("posX")).toDouble(), c.stored.x());
-        EXPECT_EQ(settings.value(QStringLiteral("posY")).toDouble(), c.stored.y());
+        EXPECT_EQ(storedPlace(item->node()), c.stored);
         EXPECT_EQ(item->pixmapItem(), nullptr) << "shown at the next rebuild";
     }
     EXPECT_EQ(hooks, 4);

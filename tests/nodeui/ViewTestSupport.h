@@ -127,6 +127,12 @@ inline void place(KelNodes::Node* node, QPointF at)
     node->paramContainer()->auxData().insert(QStringLiteral("posY"), at.y());
 }
 
+inline QPointF storedPlace(KelNodes::Node* node)
+{
+    auto const& settings = node->paramContainer()->auxData();
+    return {settings.value(QStringLiteral("posX")).toDouble(), settings.value(QStringLiteral("posY")).toDouble()};
+}
+
 // Items belong to their nodes and go before them, as the core deletes them.
 inline void deleteItems(KelNodes::NodeGraph* graph)
 {
