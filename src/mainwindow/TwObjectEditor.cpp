@@ -7,39 +7,28 @@
 #include "app/TwTemplateContainer.h"
 #include "mainwindow/TwCmdObjectName.h"
 #include "mainwindow/TwObjectEditorDock.h"
+#include "mainwindow/TwObjectRows.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "mainwindow/VyxCmdOEBlendModeChange.h"
 #include "mainwindow/VyxCmdOEOpacityChange.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/VyxNodeGraphView.h"
-#include "style/KelStyleConfig.h"
 #include "ui_KelNodePanel.h"
 #include "ui_ObjectEditor.h"
 
-#include <QComboBox>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QUndoStack>
 
-namespace {
-
-constexpr int OpacityColumn = 3;
-constexpr int BlendColumn = 4;
-constexpr Qt::ItemFlags RowFlags = Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled;
-
-QPixmap stylePixmap(QString const& key)
-{
-    return KelStyleConfig::instance()->value<QPixmap>(key);
-}
-
-
-} // namespace
 
 TwObjectEditor::TwObjectEditor(QWidget* parent, TwCore* core)
     : QWidget(parent), m_core(core), m_coreAlive(core), m_ui(new Ui::ObjectEditor),
       m_nodePanel(new Ui::KelNodePanel)
 {
     m_ui->setupUi(this);
+    m_rows = std::make_unique<TwObjectRows>(core, m_ui->treeWidget, &KelNGObject::objectEditorItem);
+    m_rows->connectBoxesTo(this, &TwObjectEditor::opacityComboBoxChanged,
+                           &TwObjectEditor::blendModeComboBoxChanged);
     m_ui->templateEditorWidget->m_core = core;
     buildNodeGraphPage();
     adjustUI(nullptr);
@@ -116,59 +105,11 @@ void TwObjectEditor::setSaveButtonsEnabled(bool enabled)
 
 // --- project rows ------------------------------------------------------------------------------
 
-KelNGObject* TwObjectEditor::objectOfRow(QTreeWidgetItem* item)
-{
-    if (!item)
-        return nullptr;
-    return m_core->findObjectOfUuid(item->data(0, Qt::UserRole).toString());
-}
-
-QTreeWidgetItem* TwObjectEditor::rowOfWidget(QObject* widget, int column) const
-{
-    if (!widget)
-        return nullptr;
-    QTreeWidget* tree = m_ui->treeWidget;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        if (tree->itemWidget(tree->topLevelItem(i), column) == widget)
-            return tree->topLevelItem(i);
-    }
-    return nullptr;
-}
-
-void TwObjectEditor::addRowWidgets(QTreeWidgetItem* row, KelNGObject* object)
-{
-    auto* opacity = new QComboBox;
-    opacity->setEditable(true);
-    for (int percent = 0; percent <= 100; percent += 10)
-        opacity->addItem(QStringLiteral("%1%").arg(percent));
-    connect(opacity, &QComboBox::currentTextChanged, this, &TwObjectEditor::opacityComboBoxChanged);
-    connect(opacity, &QComboBox::editTextChanged, this, &TwObjectEditor::opacityComboBoxChanged);
-    m_ui->treeWidget->setItemWidget(row, OpacityColumn, opacity);
-
-    auto* blend = new QComboBox;
-    blend->setAutoFillBackground(false);
-    blend->addItems(TwObjectSettings::blendModeNames(object->graph()));
-    connect(blend, &QComboBox::currentIndexChanged, this, &TwObjectEditor::blendModeComboBoxChanged);
-    m_ui->treeWidget->setItemWidget(row, BlendColumn, blend);
-}
-
 void TwObjectEditor::addObject(KelNGObject* object)
 {
     if (!object || !object->graph())
         return;
-    QTreeWidget* tree = m_ui->treeWidget;
-    if (!object->objectEditorItem) {
-        QSignalBlocker blocker(tree);
-        auto* row = new QTreeWidgetItem;
-        row->setFlags(RowFlags);
-        row->setData(0, Qt::UserRole, object->uuid());
-        const int index = m_core->insertionIndexFor(object);
-        if (index >= 0 && index <= tree->topLevelItemCount())
-            tree->insertTopLevelItem(index, row);
-        else
-            tree->addTopLevelItem(row);
-        object->objectEditorItem = row;
-    }
+    m_rows->ensureRow(object, true);
     updateObject(object);
     object->objectEditorItem->setHidden(m_showMode == 0
                                         && filterHides(TwObjectSettings::displayName(object)));
@@ -176,41 +117,13 @@ void TwObjectEditor::addObject(KelNGObject* object)
 
 void TwObjectEditor::updateObject(KelNGObject* object)
 {
-    if (!object || !object->graph())
+    QTreeWidgetItem* row = m_rows->update(object);
+    if (!row || object->basedOnTemplateUuid().isEmpty())
         return;
-    QTreeWidget* tree = m_ui->treeWidget;
-    if (!object->objectEditorItem) {
-        QSignalBlocker blocker(tree);
-        auto* row = new QTreeWidgetItem(tree);
-        row->setFlags(RowFlags);
-        row->setData(0, Qt::UserRole, object->uuid());
-        object->objectEditorItem = row;
-    }
-    QTreeWidgetItem* row = object->objectEditorItem;
-    if (tree->indexOfTopLevelItem(row) >= 0 && !tree->itemWidget(row, OpacityColumn))
-        addRowWidgets(row, object);
-
-    QSignalBlocker blocker(tree);
-    KelNodes::NodeGraph* graph = object->graph();
-    row->setIcon(0, QIcon(stylePixmap(TwObjectSettings::isDisabled(graph)
-                                          ? QStringLiteral("invisible")
-                                          : QStringLiteral("visible"))));
-    row->setText(1, TwObjectSettings::displayName(object));
-    row->setText(2, TwObjectSettings::nodeCountText(object));
-    row->setTextAlignment(2, Qt::AlignHCenter | Qt::AlignVCenter);
-    if (auto* opacity = qobject_cast<QComboBox*>(tree->itemWidget(row, OpacityColumn))) {
-        QSignalBlocker comboBlocker(opacity);
-        opacity->setEditText(QStringLiteral("%1%").arg(TwObjectSettings::opacity(graph)));
-    }
-    if (auto* blend = qobject_cast<QComboBox*>(tree->itemWidget(row, BlendColumn))) {
-        QSignalBlocker comboBlocker(blend);
-        blend->setCurrentIndex(
-            TwObjectSettings::blendModePositionOf(graph, TwObjectSettings::blendModeId(graph)));
-    }
-    if (!object->basedOnTemplateUuid().isEmpty()) {
-        TwTemplateContainer* store = m_core->templateStore();
-        if (KelTemplate* based = store ? store->getObjectTemplateFromUuid(object->basedOnTemplateUuid()) : nullptr)
-            row->setText(5, based->name());
+    TwTemplateContainer* store = m_core->templateStore();
+    if (KelTemplate* based = store ? store->getObjectTemplateFromUuid(object->basedOnTemplateUuid()) : nullptr) {
+        QSignalBlocker blocker(m_ui->treeWidget);
+        row->setText(5, based->name());
     }
 }
 
@@ -237,61 +150,27 @@ void TwObjectEditor::on_treeWidget_itemClicked(QTreeWidgetItem* item, int column
 {
     if (column != 0)
         return;
-    KelNGObject* object = objectOfRow(item);
-    if (!object)
-        return;
-    const bool disable = !TwObjectSettings::isDisabled(object->graph());
-    {
-        QSignalBlocker blocker(m_ui->treeWidget);
-        item->setIcon(0, QIcon(stylePixmap(disable ? QStringLiteral("invisible")
-                                                   : QStringLiteral("visible"))));
-    }
-    TwObjectSettings::setDisabled(object->graph(), disable);
-    TwObjectSettings::markEdited(m_core, object);
-    emit vyxGraphSettingChanged(object, false);
+    if (KelNGObject* object = m_rows->toggleVisibility(item))
+        emit vyxGraphSettingChanged(object, false);
 }
 
 void TwObjectEditor::blendModeComboBoxChanged(int index)
 {
-    KelNGObject* object = objectOfRow(rowOfWidget(sender(), BlendColumn));
-    if (!object)
-        return;
-    KelNodes::NodeGraph* graph = object->graph();
-    const int current = TwObjectSettings::blendModeId(graph);
-    const int chosen = TwObjectSettings::blendModeIdAt(graph, index);
-    if (chosen < 0 || chosen == current)
-        return;
-    m_core->undoStack()->push(new VyxCmdOEBlendModeChange(m_core, this, graph, chosen, current));
+    if (auto change = m_rows->blendModeChange(sender(), index))
+        m_core->undoStack()->push(new VyxCmdOEBlendModeChange(m_core, this, change->graph,
+                                                              change->newValue, change->oldValue));
 }
 
 void TwObjectEditor::opacityComboBoxChanged(QString const& text)
 {
-    QTreeWidgetItem* row = rowOfWidget(sender(), OpacityColumn);
-    if (!row)
-        return;
-    QString number = text;
-    number.remove(QLatin1Char('%'));
-    bool ok = false;
-    const int value = number.toInt(&ok, 10);
-    if (!ok)
-        return;
-    KelNGObject* object = objectOfRow(row);
-    if (!object)
-        return;
-    KelNodes::NodeGraph* graph = object->graph();
-    if (value < 0 || value > 100) {
-        // The parameter would refuse it: show the value the object keeps.
-        updateObject(object);
-        return;
-    }
-    const int current = TwObjectSettings::opacity(graph);
-    if (value != current)
-        m_core->undoStack()->push(new VyxCmdOEOpacityChange(m_core, this, graph, value, current));
+    if (auto change = m_rows->opacityChange(sender(), text))
+        m_core->undoStack()->push(new VyxCmdOEOpacityChange(m_core, this, change->graph,
+                                                            change->newValue, change->oldValue));
 }
 
 void TwObjectEditor::on_treeWidget_itemChanged(QTreeWidgetItem* item, int)
 {
-    KelNGObject* object = objectOfRow(item);
+    KelNGObject* object = m_rows->objectOfRow(item);
     if (!object)
         return;
     QString const current = TwObjectSettings::displayName(object);
@@ -322,7 +201,7 @@ void TwObjectEditor::setObjectName(KelNGObject* object)
 void TwObjectEditor::on_treeWidget_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem*)
 {
     if (current) {
-        KelNGObject* object = objectOfRow(current);
+        KelNGObject* object = m_rows->objectOfRow(current);
         adjustUI(object);
         emit selectedObjectChanged(object);
         return;
@@ -347,7 +226,7 @@ void TwObjectEditor::on_actionDelete_triggered()
 
 void TwObjectEditor::on_actionAddToTemplates_triggered()
 {
-    KelNGObject* object = objectOfRow(m_ui->treeWidget->currentItem());
+    KelNGObject* object = m_rows->objectOfRow(m_ui->treeWidget->currentItem());
     if (object && m_core->templateStore())
         m_core->templateStore()->saveTemplate(object, true);
 }

@@ -3,6 +3,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class KelNGNode;
 class KelNGObject;
 class KelTemplate;
@@ -11,6 +13,7 @@ class QTreeWidgetItem;
 class TemplateEditor;
 class TwCore;
 class TwObjectEditorDock;
+class TwObjectRows;
 class VyxNodeGraphView;
 
 namespace Ui {
@@ -105,9 +108,6 @@ private:
     void prepareTemplatePage();
     void updateFilterItems();
     bool filterHides(QString const& name) const;
-    KelNGObject* objectOfRow(QTreeWidgetItem* item);
-    QTreeWidgetItem* rowOfWidget(QObject* widget, int column) const;
-    void addRowWidgets(QTreeWidgetItem* row, KelNGObject* object);
     void updateTemplateChildObjects(KelNGObject* object);
     // The object of a template row: the template's root object or one of its descendants.
     KelNGObject* templateObjectOfRow(QTreeWidgetItem* item, KelTemplate** objectTemplate);
@@ -120,6 +120,7 @@ private:
     // The panel may outlive the core at teardown.
     QPointer<TwCore> m_coreAlive;
     Ui::ObjectEditor* m_ui;
+    std::unique_ptr<TwObjectRows> m_rows;
     Ui::KelNodePanel* m_nodePanel;
     QWidget* m_nodeGraphPage = nullptr;
     QWidget* m_nodePanelWidget = nullptr;

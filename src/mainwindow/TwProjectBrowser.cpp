@@ -3,6 +3,7 @@
 #include "app/KelNGObject.h"
 #include "app/TwCore.h"
 #include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwObjectRows.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "mainwindow/VyxCmdPBBlendModeChange.h"
 #include "mainwindow/VyxCmdPBOpacityChange.h"
@@ -13,7 +14,6 @@
 #include "nodeui/KelParamCrucial.h"
 #include "nodeui/VyxNodeGraphView.h"
 
-#include <QComboBox>
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QUndoStack>
@@ -21,18 +21,11 @@
 
 namespace {
 
-constexpr int ObjectRowRole = Qt::UserRole + 1;
-constexpr int OpacityColumn = 3;
-constexpr int BlendColumn = 4;
+constexpr int ObjectRowRole = TwObjectRows::ObjectRowRole;
 
 QIcon stylePixmap(char const* key)
 {
     return QIcon(KelStyleConfig::instance()->value<QPixmap>(QString::fromLatin1(key)));
-}
-
-QIcon visibilityIcon(KelNGObject* object)
-{
-    return stylePixmap(TwObjectSettings::isDisabled(object->graph()) ? "invisible" : "visible");
 }
 
 } // namespace
@@ -42,6 +35,9 @@ TwProjectBrowser::TwProjectBrowser(QWidget* parent, TwCore* core)
 {
     m_ui->setupUi(this);
     QTreeWidget* tree = m_ui->treeWidget;
+    m_rows = std::make_unique<TwObjectRows>(core, tree, &KelNGObject::projectBrowserItem);
+    m_rows->connectBoxesTo(this, &TwProjectBrowser::opacityComboBoxChanged,
+                           &TwProjectBrowser::blendModeComboBoxChanged);
     const int widths[] = {24, 138, 54, 75};
     for (int column = 0; column < 4; ++column)
         tree->setColumnWidth(column, widths[column]);
@@ -93,104 +89,16 @@ void TwProjectBrowser::setObjectEditor(TwObjectEditor* editor)
 
 // --- rows --------------------------------------------------------------------------------------
 
-KelNGObject* TwProjectBrowser::objectOfRow(QTreeWidgetItem* item)
-{
-    if (!item)
-        return nullptr;
-    return m_core->findObjectOfUuid(item->data(0, Qt::UserRole).toString());
-}
-
-QTreeWidgetItem* TwProjectBrowser::rowOfWidget(QObject* widget, int column) const
-{
-    if (!widget)
-        return nullptr;
-    QTreeWidget* tree = m_ui->treeWidget;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* row = tree->topLevelItem(i);
-        if (tree->itemWidget(row, column) == widget)
-            return row;
-    }
-    return nullptr;
-}
-
-void TwProjectBrowser::addRowWidgets(QTreeWidgetItem* row, KelNGObject* object)
-{
-    auto* opacity = new QComboBox;
-    opacity->setAutoFillBackground(false);
-    opacity->setEditable(true);
-    for (int percent = 0; percent <= 100; percent += 10)
-        opacity->addItem(QStringLiteral("%1%").arg(percent));
-    connect(opacity, &QComboBox::currentTextChanged, this,
-            &TwProjectBrowser::opacityComboBoxChanged);
-    connect(opacity, &QComboBox::editTextChanged, this, &TwProjectBrowser::opacityComboBoxChanged);
-    m_ui->treeWidget->setItemWidget(row, OpacityColumn, opacity);
-
-    auto* blend = new QComboBox;
-    blend->setAutoFillBackground(false);
-    blend->addItems(TwObjectSettings::blendModeNames(object->graph()));
-    connect(blend, &QComboBox::currentIndexChanged, this,
-            &TwProjectBrowser::blendModeComboBoxChanged);
-    m_ui->treeWidget->setItemWidget(row, BlendColumn, blend);
-}
-
 void TwProjectBrowser::addObject(KelNGObject* object)
 {
-    if (!object || object->projectBrowserItem) {
-        updateObject(object);
-        return;
-    }
-    QTreeWidget* tree = m_ui->treeWidget;
-    {
-        QSignalBlocker blocker(tree);
-        auto* row = new QTreeWidgetItem;
-        row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled);
-        row->setData(0, Qt::UserRole, object->uuid());
-        row->setData(0, ObjectRowRole, 1);
-        const int index = m_core->insertionIndexFor(object);
-        if (index >= 0 && index <= tree->topLevelItemCount())
-            tree->insertTopLevelItem(index, row);
-        else
-            tree->addTopLevelItem(row);
-        object->projectBrowserItem = row;
-    }
+    if (object)
+        m_rows->ensureRow(object, true);
     updateObject(object);
 }
 
 void TwProjectBrowser::updateObject(KelNGObject* object)
 {
-    if (!object || !object->graph())
-        return;
-    QTreeWidget* tree = m_ui->treeWidget;
-    if (!object->projectBrowserItem) {
-        {
-            QSignalBlocker blocker(tree);
-            auto* row = new QTreeWidgetItem(tree);
-            row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled);
-            row->setData(0, Qt::UserRole, object->uuid());
-            row->setData(0, ObjectRowRole, 1);
-            object->projectBrowserItem = row;
-        }
-    }
-    QTreeWidgetItem* row = object->projectBrowserItem;
-    // A row moved by the tree or by sortFilters lost its item widgets.
-    if (!tree->itemWidget(row, OpacityColumn))
-        addRowWidgets(row, object);
-
-    QSignalBlocker blocker(tree);
-    KelNodes::NodeGraph* graph = object->graph();
-    row->setIcon(0, visibilityIcon(object));
-    row->setText(1, TwObjectSettings::displayName(object));
-    row->setText(2, TwObjectSettings::nodeCountText(object));
-    row->setTextAlignment(2, Qt::AlignHCenter | Qt::AlignVCenter);
-    if (auto* opacity = qobject_cast<QComboBox*>(tree->itemWidget(row, OpacityColumn))) {
-        QSignalBlocker comboBlocker(opacity);
-        opacity->setEditText(QStringLiteral("%1%").arg(TwObjectSettings::opacity(graph)));
-    }
-    if (auto* blend = qobject_cast<QComboBox*>(tree->itemWidget(row, BlendColumn))) {
-        QSignalBlocker comboBlocker(blend);
-        blend->setCurrentIndex(
-            TwObjectSettings::blendModePositionOf(graph, TwObjectSettings::blendModeId(graph)));
-    }
+    m_rows->update(object);
 }
 
 void TwProjectBrowser::setObjectName(KelNGObject* object)
@@ -241,24 +149,15 @@ void TwProjectBrowser::on_treeWidget_itemClicked(QTreeWidgetItem* item, int colu
 {
     if (column != 0)
         return;
-    KelNGObject* object = objectOfRow(item);
-    if (!object)
-        return;
-    const bool disable = !TwObjectSettings::isDisabled(object->graph());
-    {
-        QSignalBlocker blocker(m_ui->treeWidget);
-        item->setIcon(0, stylePixmap(disable ? "invisible" : "visible"));
-    }
-    TwObjectSettings::setDisabled(object->graph(), disable);
-    TwObjectSettings::markEdited(m_core, object);
-    emit vyxGraphSettingChanged(object, true);
+    if (KelNGObject* object = m_rows->toggleVisibility(item))
+        emit vyxGraphSettingChanged(object, true);
 }
 
 void TwProjectBrowser::on_treeWidget_itemChanged(QTreeWidgetItem* item, int column)
 {
     if (!item || column != 1 || item->data(0, ObjectRowRole).toInt() != 1)
         return;
-    KelNGObject* object = objectOfRow(item);
+    KelNGObject* object = m_rows->objectOfRow(item);
     if (!object)
         return;
     QString const text = item->text(1);
@@ -279,47 +178,21 @@ void TwProjectBrowser::on_treeWidget_currentItemChanged(QTreeWidgetItem* current
 {
     if (!current || current == previous || current->data(0, ObjectRowRole).toInt() != 1)
         return;
-    emit selectedObjectChanged(objectOfRow(current));
+    emit selectedObjectChanged(m_rows->objectOfRow(current));
 }
 
 void TwProjectBrowser::blendModeComboBoxChanged(int index)
 {
-    QTreeWidgetItem* row = rowOfWidget(sender(), BlendColumn);
-    KelNGObject* object = objectOfRow(row);
-    if (!object)
-        return;
-    KelNodes::NodeGraph* graph = object->graph();
-    const int current = TwObjectSettings::blendModeId(graph);
-    const int chosen = TwObjectSettings::blendModeIdAt(graph, index);
-    if (chosen < 0 || chosen == current)
-        return;
-    m_core->undoStack()->push(new VyxCmdPBBlendModeChange(m_core, this, graph, chosen, current));
+    if (auto change = m_rows->blendModeChange(sender(), index))
+        m_core->undoStack()->push(new VyxCmdPBBlendModeChange(m_core, this, change->graph,
+                                                              change->newValue, change->oldValue));
 }
 
 void TwProjectBrowser::opacityComboBoxChanged(QString const& text)
 {
-    QTreeWidgetItem* row = rowOfWidget(sender(), OpacityColumn);
-    if (!row)
-        return;
-    QString number = text;
-    number.remove(QLatin1Char('%'));
-    bool ok = false;
-    const int value = number.toInt(&ok, 10);
-    if (!ok)
-        return;
-    KelNGObject* object = objectOfRow(row);
-    if (!object)
-        return;
-    KelNodes::NodeGraph* graph = object->graph();
-    if (value < 0 || value > 100) {
-        // The parameter would refuse it: show the value the object keeps.
-        updateObject(object);
-        return;
-    }
-    const int current = TwObjectSettings::opacity(graph);
-    if (value == current)
-        return;
-    m_core->undoStack()->push(new VyxCmdPBOpacityChange(m_core, this, graph, value, current));
+    if (auto change = m_rows->opacityChange(sender(), text))
+        m_core->undoStack()->push(new VyxCmdPBOpacityChange(m_core, this, change->graph,
+                                                            change->newValue, change->oldValue));
 }
 
 void TwProjectBrowser::on_effectsOn_clicked()

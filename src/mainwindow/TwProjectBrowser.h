@@ -3,14 +3,16 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class KelNGObject;
 class KelParamCrucial;
-class QComboBox;
 class QScrollArea;
 class QTreeWidgetItem;
 class QVBoxLayout;
 class TwCore;
 class TwObjectEditor;
+class TwObjectRows;
 
 namespace KelNodes {
 class Node;
@@ -73,11 +75,8 @@ private slots:
     void blendModeComboBoxChanged(int index);
 
 private:
-    KelNGObject* objectOfRow(QTreeWidgetItem* item);
-    QTreeWidgetItem* rowOfWidget(QObject* widget, int column) const;
-    void addRowWidgets(QTreeWidgetItem* row, KelNGObject* object);
-
     Ui::ProjectBrowser* m_ui;
+    std::unique_ptr<TwObjectRows> m_rows;
     TwCore* m_core;
     // The panel may outlive the core at teardown.
     QPointer<TwCore> m_coreAlive;

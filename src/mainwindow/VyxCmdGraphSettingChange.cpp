@@ -5,13 +5,15 @@
 #include "mainwindow/TwObjectSettings.h"
 #include "nodes/NodeGraph.h"
 
+#include <QObject>
+
 VyxCmdGraphSettingChange::VyxCmdGraphSettingChange(TwCore* core, KelNodes::NodeGraph* graph,
-                                                   Setting setting, int newValue, int oldValue,
-                                                   QString const& text)
+                                                   Setting setting, int newValue, int oldValue)
     : m_core(core), m_graphUid(graph ? graph->uid() : -1), m_setting(setting),
       m_newValue(newValue), m_oldValue(oldValue)
 {
-    setText(text);
+    setText(setting == Setting::BlendMode ? QObject::tr("Blendmode Change")
+                                          : QObject::tr("Opacity Change"));
 }
 
 void VyxCmdGraphSettingChange::redo()

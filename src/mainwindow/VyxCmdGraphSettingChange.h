@@ -21,7 +21,7 @@ public:
 
     // For BlendMode the values are blend-mode ids.
     VyxCmdGraphSettingChange(TwCore* core, KelNodes::NodeGraph* graph, Setting setting,
-                             int newValue, int oldValue, QString const& text);
+                             int newValue, int oldValue);
 
     void redo() override;
     void undo() override;

@@ -1,22 +1,13 @@
 #pragma once
 
-#include "mainwindow/VyxCmdGraphSettingChange.h"
-
-#include <QPointer>
+#include "mainwindow/VyxCmdPanelSettingChange.h"
 
 class TwObjectEditor;
 
 // An opacity change made in the object editor.
-class VyxCmdOEOpacityChange : public VyxCmdGraphSettingChange
+class VyxCmdOEOpacityChange
+    : public VyxCmdPanelSettingChange<TwObjectEditor, VyxCmdGraphSettingChange::Setting::Opacity, false>
 {
 public:
-    VyxCmdOEOpacityChange(TwCore* core, TwObjectEditor* panel, KelNodes::NodeGraph* graph, int newValue,
-          int oldValue);
-
-protected:
-    void refreshRow(KelNGObject* object) override;
-    void announce(KelNGObject* object) override;
-
-private:
-    QPointer<TwObjectEditor> m_panel;
+    using VyxCmdPanelSettingChange::VyxCmdPanelSettingChange;
 };

@@ -1,22 +1,13 @@
 #pragma once
 
-#include "mainwindow/VyxCmdGraphSettingChange.h"
-
-#include <QPointer>
+#include "mainwindow/VyxCmdPanelSettingChange.h"
 
 class TwProjectBrowser;
 
 // A blend-mode change made in the project browser (values are blend-mode ids).
-class VyxCmdPBBlendModeChange : public VyxCmdGraphSettingChange
+class VyxCmdPBBlendModeChange
+    : public VyxCmdPanelSettingChange<TwProjectBrowser, VyxCmdGraphSettingChange::Setting::BlendMode, true>
 {
 public:
-    VyxCmdPBBlendModeChange(TwCore* core, TwProjectBrowser* panel, KelNodes::NodeGraph* graph, int newValue,
-          int oldValue);
-
-protected:
-    void refreshRow(KelNGObject* object) override;
-    void announce(KelNGObject* object) override;
-
-private:
-    QPointer<TwProjectBrowser> m_panel;
+    using VyxCmdPanelSettingChange::VyxCmdPanelSettingChange;
 };

@@ -1,22 +1,13 @@
 #pragma once
 
-#include "mainwindow/VyxCmdGraphSettingChange.h"
-
-#include <QPointer>
+#include "mainwindow/VyxCmdPanelSettingChange.h"
 
 class TwProjectBrowser;
 
 // An opacity change made in the project browser.
-class VyxCmdPBOpacityChange : public VyxCmdGraphSettingChange
+class VyxCmdPBOpacityChange
+    : public VyxCmdPanelSettingChange<TwProjectBrowser, VyxCmdGraphSettingChange::Setting::Opacity, true>
 {
 public:
-    VyxCmdPBOpacityChange(TwCore* core, TwProjectBrowser* panel, KelNodes::NodeGraph* graph, int newValue,
-          int oldValue);
-
-protected:
-    void refreshRow(KelNGObject* object) override;
-    void announce(KelNGObject* object) override;
-
-private:
-    QPointer<TwProjectBrowser> m_panel;
+    using VyxCmdPanelSettingChange::VyxCmdPanelSettingChange;
 };

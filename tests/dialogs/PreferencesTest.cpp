@@ -138,13 +138,5 @@ TEST_F(PreferencesTest, CancelStoresNothing)
         EXPECT_FALSE(settings.contains(key)) << key.toStdString();
 }
 
-TEST_F(PreferencesTest, AntiAliasingBoxEnablesTheSampleBuffers)
-{
-    open();
-    ui()->openGLView_EnableAACheckbox->setChecked(true);
-    EXPECT_TRUE(ui()->openGLView_AAComboBox->isEnabled());
-    ui()->openGLView_EnableAACheckbox->setChecked(false);
-    EXPECT_FALSE(ui()->openGLView_AAComboBox->isEnabled());
-}
 
 } // namespace

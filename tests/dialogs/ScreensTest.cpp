@@ -18,8 +18,12 @@ namespace {
 
 const QString welcomeKey = QStringLiteral("DontShowWelcomeScreen");
 
-TEST(AboutTest, ShowsTheNamesVersionAndIcon)
+TEST(AboutTest, ShowsTheNamesVersionAndIconAndTheWelcomeScreenItsPicture)
 {
+    WelcomeScreen welcome;
+    ASSERT_FALSE(KelStyleConfig::instance()->value<QPixmap>(QStringLiteral("welcome_screen")).isNull());
+    EXPECT_FALSE(welcome.ui()->lbImage->pixmap().isNull());
+
     About about;
     EXPECT_EQ(about.ui()->versionLabel->text(), "Marrowind Vyx-Solenne v1.0");
     ASSERT_FALSE(KelStyleConfig::instance()->value<QPixmap>(QStringLiteral("icon")).isNull());
@@ -64,12 +68,6 @@ protected:
     void TearDown() override { QSettings().remove(welcomeKey); }
 };
 
-TEST_F(WelcomeScreenTest, ShowsThePicture)
-{
-    WelcomeScreen welcome;
-    ASSERT_FALSE(KelStyleConfig::instance()->value<QPixmap>(QStringLiteral("welcome_screen")).isNull());
-    EXPECT_FALSE(welcome.ui()->lbImage->pixmap().isNull());
-}
 
 TEST_F(WelcomeScreenTest, CloseRequestsTheCheckAndStoresTheChoice)
 {

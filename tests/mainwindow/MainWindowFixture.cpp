@@ -1,13 +1,10 @@
 #include "MainWindowFixture.h"
 
-#include "app/KelNGObject.h"
+#include "CoreSteps.h"
+
 #include "app/Renderer.h"
 #include "app/TwCore.h"
-#include "effects/NodeFilteredImage.h"
-#include "effects/NodeOriginalImage.h"
-#include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
-#include "nodes/NodeGraph.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -57,13 +54,7 @@ TwCore* MainWindowFixture::core() const
 
 void MainWindowFixture::settle()
 {
-    for (int i = 0; i < 50; ++i) {
-        core()->renderer()->wait(10000);
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-        if (!core()->renderer()->isRunning())
-            return;
-    }
+    CoreSteps::settle(core());
 }
 
 bool MainWindowFixture::waitForRender()
@@ -76,25 +67,12 @@ bool MainWindowFixture::waitForRender()
 
 KelNGObject* MainWindowFixture::addInversion(QString const& name)
 {
-    core()->cancelRender();
-    KelVyxNodes::VyxNodeGraph* graph = core()->rootGraph()->addSubGraph(-1);
-    graph->setName(name);
-    graph->setUp(core()->sourceImage(), nullptr, nullptr, false);
-    KelNodes::Node* inversion = graph->addNode(QStringLiteral("operator.inversion"), -1);
-    EXPECT_NE(inversion, nullptr);
-    graph->sourceNode()->connect(QStringLiteral("rgb"), inversion, QStringLiteral("inRgb"));
-    inversion->connect(QStringLiteral("outRgb"), graph->destinationNode(), QStringLiteral("rgb"));
-    KelNGObject* object = core()->addObjectFromNodeGraph(graph);
-    settle();
-    return object;
+    return CoreSteps::addInversion(core(), name);
 }
 
 QStringList MainWindowFixture::objectNames() const
 {
-    QStringList names;
-    for (KelNGObject* object : core()->objectList())
-        names << object->graph()->name();
-    return names;
+    return CoreSteps::objectNames(core());
 }
 
 void MainWindowFixture::discardProject()

@@ -12,11 +12,9 @@
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
-#include "mainwindow/PseudoDockWidgetArea.h"
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwProjectBrowser.h"
-#include "mainwindow/VyxStartup.h"
 #include "ui_ProjectBrowser.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
@@ -40,11 +38,6 @@
 
 namespace MainWindowTest {
 namespace {
-
-QRgb pixelOf(QImage const* image)
-{
-    return image->pixel(image->width() / 2, image->height() / 2);
-}
 
 using MainWindowStart = MainWindowFixture;
 
@@ -151,20 +144,6 @@ TEST(MainWindowArguments, TheFirstArgumentThatIsNoOptionNamesTheProject)
         EXPECT_EQ(TwMainWindow::startupProjectArgument(c.arguments), c.project) << c.arguments.join(' ').toStdString();
 }
 
-TEST_F(MainWindowStart, TheWelcomeScreenComesUnlessTurnedOff)
-{
-    QSettings().remove("DontShowWelcomeScreen");
-    QString shown;
-    rejectNextDialog(&shown);
-    VyxStartup::showMainWindow(window.get());
-    EXPECT_EQ(shown, "WelcomeScreen");
-    EXPECT_TRUE(window->isVisible());
-
-    QSettings().setValue("DontShowWelcomeScreen", true);
-    VyxStartup::showMainWindow(window.get());
-    EXPECT_TRUE(window->isVisible());
-    QSettings().remove("DontShowWelcomeScreen");
-}
 
 using RecentFiles = MainWindowFixture;
 
@@ -382,41 +361,7 @@ TEST_F(ProjectFiles, SaveImageProposesThePreferredFormatAndWritesTheResult)
 
 using Objects = MainWindowFixture;
 
-TEST_F(Objects, ChainFollowsTheObjectsForNoneOneAndThree)
-{
-    EXPECT_TRUE(core()->rootGraph()->sourceNode()->isConnectedTo(core()->rootGraph()->destinationNode()));
-    KelNGObject* first = addInversion("A");
-    EXPECT_TRUE(core()->rootGraph()->sourceNode()->isConnectedTo(first->graph()));
-    EXPECT_TRUE(first->graph()->isConnectedTo(core()->rootGraph()->destinationNode()));
-    addInversion("B");
-    addInversion("C");
-    EXPECT_EQ(objectNames(), QStringList({"A", "B", "C"}));
-    // Three inversions: the result is the inverted source.
-    core()->start();
-    ASSERT_TRUE(waitForRender());
-    const QRgb source = pixelOf(core()->sourceImage());
-    const QRgb result = pixelOf(core()->resultImage());
-    EXPECT_EQ(qRed(result), 255 - qRed(source));
-    EXPECT_EQ(qBlue(result), 255 - qBlue(source));
-}
 
-TEST_F(Objects, AnUndoneDeletionComesBackAtItsPlaceEverywhere)
-{
-    addInversion("A");
-    KelNGObject* middle = addInversion("B");
-    addInversion("C");
-    core()->setSelectedObject(middle);
-    window->form()->actionDelete->trigger();
-    settle();
-    EXPECT_EQ(objectNames(), QStringList({"A", "C"}));
-    window->undoAction()->trigger();
-    settle();
-    EXPECT_EQ(objectNames(), QStringList({"A", "B", "C"}));
-    KelNGObject* back = core()->objectList().at(1);
-    ASSERT_TRUE(core()->rootGraph()->sourceNode()->isConnectedTo(core()->objectList().at(0)->graph()));
-    EXPECT_TRUE(core()->objectList().at(0)->graph()->isConnectedTo(back->graph()));
-    EXPECT_TRUE(back->graph()->isConnectedTo(core()->objectList().at(2)->graph()));
-}
 
 TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedWithoutUndo)
 {
@@ -441,13 +386,6 @@ TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedWithoutUndo)
     EXPECT_FALSE(window->form()->actionDelete->isEnabled());
     EXPECT_FALSE(window->form()->actionPaste->isEnabled());
     projectPage->click();
-    // A selection the core may not delete leaves Copy and Delete off when the menu opens.
-    core()->setSelectedObject(core()->objectList().first());
-    core()->selectedObject()->setDeletable(false);
-    window->on_menuEdit_aboutToShow();
-    EXPECT_FALSE(window->form()->actionCopy->isEnabled());
-    EXPECT_FALSE(window->form()->actionDelete->isEnabled());
-    core()->selectedObject()->setDeletable(true);
 
     const int steps = core()->undoStack()->count();
     window->addNewEmptyFilter();
@@ -618,17 +556,6 @@ TEST_F(ViewModes, NodeGraphViewSplitsOneThirdAndEachModeKeepsItsDivision)
     EXPECT_FALSE(core()->blockFocusOutEvents());
 }
 
-TEST_F(ViewModes, ToggleBrowserSwitchesTheBottomStrip)
-{
-    Ui::MainWindow* ui = window->form();
-    ui->actionToggleBrowser->trigger();
-    EXPECT_EQ(ui->bottomStack->currentIndex(), 1);
-    EXPECT_EQ(ui->bottomStack->maximumHeight(), 60);
-    EXPECT_EQ(ui->bottomStack->minimumHeight(), 60);
-    ui->actionToggleBrowser->trigger();
-    EXPECT_EQ(ui->bottomStack->currentIndex(), 0);
-    EXPECT_EQ(ui->bottomStack->maximumHeight(), 200);
-}
 
 } // namespace
 } // namespace MainWindowTest

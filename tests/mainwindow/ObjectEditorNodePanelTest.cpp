@@ -5,8 +5,6 @@
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
 #include "mainwindow/TwObjectEditor.h"
-#include "mainwindow/TwObjectEditorDock.h"
-#include "nodeui/NodeDockTabWidget.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelNGNode.h"
 #include "nodeui/VyxNodeGraphView.h"
@@ -68,16 +66,6 @@ protected:
 
 } // namespace
 
-TEST_F(ObjectEditorNodePanelTest, ViewShowsTheSelectedObjectsGraph)
-{
-    EXPECT_EQ(editor()->graphView()->graph(), object->graph());
-    ASSERT_EQ(items.size(), 3);
-    for (KelNGNode* item : items)
-        ASSERT_NE(item, nullptr);
-    form()->treeWidget->setCurrentItem(nullptr);
-    EXPECT_EQ(editor()->graphView()->graph(), nullptr);
-    EXPECT_FALSE(editor()->nodePanelWidget()->isEnabled());
-}
 
 TEST_F(ObjectEditorNodePanelTest, BindingShowsNameAndColourWithoutChangingTheNode)
 {
@@ -219,22 +207,3 @@ TEST_F(ObjectEditorNodePanelTest, ZoomStaysBetweenATenthAndOne)
     }
 }
 
-TEST_F(ObjectEditorNodePanelTest, DockFollowsTheEditorsObject)
-{
-    TwObjectEditorDock dock(nullptr, core.get());
-    NodeDockTabWidget* nodes = dock.nodeDockTabWidget();
-    dock.setObjectEditor(editor());
-    EXPECT_EQ(nodes->nodeGraphView(), editor()->graphView());
-    EXPECT_NE(nodes->availableNodesTree(), nullptr) << "pages built with no object shown";
-    EXPECT_EQ(nodes->object(), nullptr);
-
-    editor()->setObjectEditorDock(&dock);
-    form()->treeWidget->setCurrentItem(nullptr);
-    form()->treeWidget->setCurrentItem(object->objectEditorItem);
-    EXPECT_EQ(dock.currentObject(), object);
-    EXPECT_EQ(nodes->object(), object);
-    editor()->adjustUI(nullptr);
-    EXPECT_EQ(nodes->object(), nullptr);
-    EXPECT_EQ(nodes->objectCrucialWidget(), nullptr);
-    editor()->setObjectEditorDock(nullptr);
-}

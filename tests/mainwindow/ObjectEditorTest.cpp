@@ -14,7 +14,6 @@
 #include "ui_KelNodePanel.h"
 #include "ui_ObjectEditor.h"
 
-#include <QComboBox>
 #include <QDataStream>
 #include <QDragEnterEvent>
 #include <QMessageBox>
@@ -56,10 +55,6 @@ class ObjectEditorTest : public PanelsFixture
 protected:
     TwObjectEditor* editor() const { return window.editor; }
     Ui::ObjectEditor* form() const { return window.editor->form(); }
-    QComboBox* box(KelNGObject* object, int column) const
-    {
-        return qobject_cast<QComboBox*>(form()->treeWidget->itemWidget(object->objectEditorItem, column));
-    }
     // A new template listed in a Filter browser, with its row on the Templates page.
     KelTemplate* newTemplate()
     {
@@ -80,77 +75,9 @@ protected:
 
 } // namespace
 
-TEST_F(ObjectEditorTest, StartsOnAnEmptyNodeGraphTabWithADisabledNodePanel)
-{
-    EXPECT_EQ(form()->tabWidget->currentIndex(), 0);
-    EXPECT_EQ(form()->tabWidget->tabText(0), "Node Graph");
-    EXPECT_EQ(form()->tabWidget->tabText(1), "Template");
-    EXPECT_FALSE(editor()->nodePanelWidget()->isEnabled());
-    editor()->show();
-    EXPECT_FALSE(editor()->nodePanelForm()->scaleLabel->isVisible());
-    EXPECT_FALSE(editor()->nodePanelForm()->scaleSlider->isVisible());
-    EXPECT_EQ(editor()->nodePanelWidget()->palette().color(QPalette::Window), QColor(0, 0, 3));
-    EXPECT_EQ(editor()->showMode(), 0);
-}
 
-TEST_F(ObjectEditorTest, NewRowListsOpacitiesAscendingAndShowsTheValue)
-{
-    KelNGObject* object = addObject("A");
-    QComboBox* opacity = box(object, 3);
-    ASSERT_NE(opacity, nullptr);
-    QStringList items;
-    for (int i = 0; i < opacity->count(); ++i)
-        items << opacity->itemText(i);
-    EXPECT_EQ(items, (QStringList{"0%", "10%", "20%", "30%", "40%", "50%", "60%", "70%", "80%",
-                                  "90%", "100%"}));
-    EXPECT_EQ(opacity->currentText(), "100%");
-    EXPECT_EQ(object->objectEditorItem->text(1), "A");
-    EXPECT_EQ(object->objectEditorItem->text(2), "3");
-    EXPECT_EQ(box(object, 4)->count(), 8);
-}
 
-TEST_F(ObjectEditorTest, StatusClickTogglesWithoutUndoStepAndMarksTheProject)
-{
-    KelNGObject* object = addObject("A");
-    stack()->clear();
-    core->setModified(false);
-    QSignalSpy changed(editor(), &TwObjectEditor::vyxGraphSettingChanged);
-    emit form()->treeWidget->itemClicked(object->objectEditorItem, 1);
-    EXPECT_EQ(changed.count(), 0);
-    emit form()->treeWidget->itemClicked(object->objectEditorItem, 0);
-    EXPECT_TRUE(TwObjectSettings::isDisabled(object->graph()));
-    EXPECT_TRUE(showsStyleIcon(object->objectEditorItem->icon(0), "invisible"));
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_FALSE(changed.at(0).at(1).toBool());
-    EXPECT_TRUE(showsStyleIcon(object->projectBrowserItem->icon(0), "invisible"));
-    EXPECT_EQ(stack()->count(), 0);
-    EXPECT_TRUE(core->isModified());
-}
 
-TEST_F(ObjectEditorTest, RowEditsPushOnlyRealChanges)
-{
-    KelNGObject* object = addObject("A");
-    stack()->clear();
-    object->objectEditorItem->setText(1, "   ");
-    EXPECT_EQ(object->objectEditorItem->text(1), "A");
-    object->objectEditorItem->setIcon(0, QIcon());
-    EXPECT_EQ(stack()->count(), 0);
-
-    box(object, 4)->setCurrentIndex(0);
-    EXPECT_EQ(stack()->count(), 0) << "the blend mode already current";
-    box(object, 4)->setCurrentIndex(1);
-    ASSERT_EQ(stack()->count(), 1);
-    EXPECT_EQ(stack()->text(0), "Blendmode Change");
-    EXPECT_EQ(TwObjectSettings::blendModeId(object->graph()), 2);
-
-    box(object, 3)->setCurrentIndex(5);
-    ASSERT_EQ(stack()->count(), 2);
-    EXPECT_EQ(stack()->text(1), "Opacity Change");
-    box(object, 3)->setEditText("abc");
-    box(object, 3)->setEditText("-5");
-    EXPECT_EQ(stack()->count(), 2);
-    EXPECT_EQ(box(object, 3)->currentText(), "50%") << "a refused number shows the kept value";
-}
 
 TEST_F(ObjectEditorTest, FilterIgnoresCaseAndAppliesToNewRows)
 {
@@ -166,17 +93,6 @@ TEST_F(ObjectEditorTest, FilterIgnoresCaseAndAppliesToNewRows)
         EXPECT_FALSE(object->objectEditorItem->isHidden());
 }
 
-TEST_F(ObjectEditorTest, TemplateTabFollowsTheDeletableFlag)
-{
-    KelNGObject* fixed = addObject("fixed");
-    KelNGObject* free = addObject("free");
-    fixed->setDeletable(false);
-    editor()->adjustUI(fixed);
-    EXPECT_EQ(form()->tabWidget->indexOf(form()->templateTab), -1);
-    EXPECT_NE(fixed->objectTemplate(), nullptr) << "an object gets an empty template";
-    editor()->adjustUI(free);
-    EXPECT_EQ(form()->tabWidget->indexOf(form()->templateTab), 1) << "after the Node Graph tab";
-}
 
 TEST_F(ObjectEditorTest, RenamingATemplateRowToATakenNameWarnsAndKeepsTheOldName)
 {

@@ -1,5 +1,7 @@
 #include "ObjectEditorTestSupport.h"
 
+#include "CoreSteps.h"
+
 #include "app/KelNGObject.h"
 #include "app/Renderer.h"
 #include "app/TwCore.h"
@@ -186,28 +188,12 @@ void PanelsFixture::TearDown()
 
 void PanelsFixture::settle()
 {
-    for (int i = 0; i < 50; ++i) {
-        core->renderer()->wait(10000);
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-        if (!core->renderer()->isRunning())
-            return;
-    }
+    CoreSteps::settle(core.get());
 }
 
 KelNGObject* PanelsFixture::addObject(QString const& name)
 {
-    KelVyxNodes::VyxNodeGraph* graph = core->rootGraph()->addSubGraph(-1);
-    graph->setName(name);
-    graph->setUp(core->sourceImage(), nullptr, nullptr, false);
-    KelNodes::Node* inversion = graph->addNode(QStringLiteral("operator.inversion"), -1);
-    if (inversion) {
-        graph->sourceNode()->connect(QStringLiteral("rgb"), inversion, QStringLiteral("inRgb"));
-        inversion->connect(QStringLiteral("outRgb"), graph->destinationNode(), QStringLiteral("rgb"));
-    }
-    KelNGObject* object = core->addObjectFromNodeGraph(graph);
-    settle();
-    return object;
+    return CoreSteps::addInversion(core.get(), name);
 }
 
 QUndoStack* PanelsFixture::stack() const
@@ -227,10 +213,7 @@ QStringList PanelsFixture::editorNames() const
 
 QStringList PanelsFixture::objectNames() const
 {
-    QStringList names;
-    for (KelNGObject* object : core->objectList())
-        names << object->graph()->name();
-    return names;
+    return CoreSteps::objectNames(core.get());
 }
 
 QStringList PanelsFixture::chainNames() const

@@ -15,20 +15,12 @@
 #include "ui_ProjectBrowser.h"
 
 #include <QComboBox>
-#include <QLineEdit>
 #include <QSignalSpy>
-#include <QTest>
 #include <QUndoStack>
 
 using PanelTest::PanelsFixture;
 
 namespace {
-
-QComboBox* comboOf(QTreeWidget* tree, KelNGObject* object, QTreeWidgetItem* row, int column)
-{
-    Q_UNUSED(object);
-    return qobject_cast<QComboBox*>(tree->itemWidget(row, column));
-}
 
 bool showsStyleIcon(QIcon const& icon, char const* key)
 {
@@ -40,13 +32,9 @@ class ProjectBrowserTest : public PanelsFixture
 {
 protected:
     QTreeWidget* tree() const { return window.browser->form()->treeWidget; }
-    QComboBox* opacityBox(KelNGObject* object) const
+    QComboBox* box(KelNGObject* object, int column) const
     {
-        return comboOf(tree(), object, object->projectBrowserItem, 3);
-    }
-    QComboBox* blendBox(KelNGObject* object) const
-    {
-        return comboOf(tree(), object, object->projectBrowserItem, 4);
+        return qobject_cast<QComboBox*>(tree()->itemWidget(object->projectBrowserItem, column));
     }
 };
 
@@ -83,110 +71,15 @@ TEST_F(ProjectBrowserTest, SortFiltersPutsMovedRowsBackWithTheirComboBoxes)
 
     window.browser->sortFilters();
     EXPECT_EQ(browserNames(), (QStringList{"A", "B", "C"}));
-    ASSERT_NE(opacityBox(c), nullptr);
-    ASSERT_NE(blendBox(c), nullptr);
-    EXPECT_EQ(opacityBox(c)->currentText(), "100%");
-    EXPECT_EQ(blendBox(c)->count(), 8);
+    ASSERT_NE(box(c, 3), nullptr);
+    ASSERT_NE(box(c, 4), nullptr);
+    EXPECT_EQ(box(c, 3)->currentText(), "100%");
+    EXPECT_EQ(box(c, 4)->count(), 8);
 }
 
-TEST_F(ProjectBrowserTest, OpacityBoxPushesOneStepPerKeystrokeThatChangesTheNumber)
-{
-    struct Case { char const* keys; QList<int> pushed; char const* shown; };
-    const Case cases[] = {
-        {"55%", {5, 55}, "55%"},
-        {"50", {5, 50}, "50"},
-        {"ab", {}, "ab"},
-        // 150 is out of range: nothing is pushed and the box shows the kept 15 again.
-        {"150", {1, 15}, "15%"},
-    };
-    for (Case const& c : cases) {
-        KelNGObject* object = addObject("A");
-        window.browser->show();
-        stack()->clear();
-        QLineEdit* edit = opacityBox(object)->lineEdit();
-        edit->selectAll();
-        QTest::keyClicks(edit, QString::fromLatin1(c.keys));
 
-        for (int i = 0; i < stack()->count(); ++i)
-            EXPECT_EQ(stack()->text(i), "Opacity Change");
-        EXPECT_EQ(stack()->count(), c.pushed.size()) << c.keys;
-        const int expected = c.pushed.isEmpty() ? 100 : c.pushed.last();
-        EXPECT_EQ(TwObjectSettings::opacity(object->graph()), expected) << c.keys;
-        EXPECT_EQ(opacityBox(object)->currentText(), QString::fromLatin1(c.shown)) << c.keys;
-        // Every step is undone on its own.
-        if (c.pushed.size() == 2) {
-            stack()->undo();
-            EXPECT_EQ(TwObjectSettings::opacity(object->graph()), c.pushed.first());
-        }
-        stack()->clear();
-        core->clear();
-        settle();
-    }
-}
 
-TEST_F(ProjectBrowserTest, ChoosingFiftyFromTheListPushesOneStep)
-{
-    KelNGObject* object = addObject("A");
-    stack()->clear();
-    opacityBox(object)->setCurrentIndex(5);
-    ASSERT_EQ(stack()->count(), 1);
-    EXPECT_EQ(TwObjectSettings::opacity(object->graph()), 50);
-    // The other panel's row follows.
-    auto* editorBox = qobject_cast<QComboBox*>(
-        window.editor->form()->treeWidget->itemWidget(object->objectEditorItem, 3));
-    EXPECT_EQ(editorBox->currentText(), "50%");
-    EXPECT_EQ(window.settingChanges, QList<bool>{true});
-}
 
-TEST_F(ProjectBrowserTest, VisibilityClickTogglesWithoutUndoStepAndMarksTheProject)
-{
-    KelNGObject* object = addObject("A");
-    window.browser->show();
-    stack()->clear();
-    core->setModified(false);
-    QTreeWidgetItem* row = object->projectBrowserItem;
-
-    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {},
-                      tree()->visualItemRect(row).center() + QPoint(60, 0));
-    EXPECT_FALSE(TwObjectSettings::isDisabled(object->graph())) << "a Name click toggles nothing";
-
-    QRect const cell = tree()->visualRect(tree()->model()->index(0, 0));
-    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, cell.center());
-    EXPECT_TRUE(TwObjectSettings::isDisabled(object->graph()));
-    EXPECT_TRUE(showsStyleIcon(row->icon(0), "invisible"));
-    EXPECT_TRUE(core->isModified());
-    EXPECT_EQ(stack()->count(), 0);
-    EXPECT_EQ(window.settingChanges, QList<bool>{true});
-    EXPECT_TRUE(showsStyleIcon(object->objectEditorItem->icon(0), "invisible"));
-
-    QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, cell.center());
-    EXPECT_FALSE(TwObjectSettings::isDisabled(object->graph()));
-    EXPECT_TRUE(showsStyleIcon(row->icon(0), "visible"));
-}
-
-TEST_F(ProjectBrowserTest, RenamingKeepsBlanksRefusesBlankNamesAndIsUndoable)
-{
-    KelNGObject* object = addObject("A");
-    stack()->clear();
-    core->setModified(false);
-    QTreeWidgetItem* row = object->projectBrowserItem;
-
-    row->setText(1, "   ");
-    EXPECT_EQ(row->text(1), "A");
-    EXPECT_EQ(stack()->count(), 0);
-
-    row->setText(1, " B ");
-    EXPECT_EQ(object->graph()->name(), " B ");
-    EXPECT_EQ(object->objectEditorItem->text(1), " B ");
-    EXPECT_TRUE(core->isModified());
-    ASSERT_EQ(stack()->count(), 1);
-    EXPECT_EQ(stack()->text(0), "Name Change");
-
-    stack()->undo();
-    EXPECT_EQ(object->graph()->name(), "A");
-    EXPECT_EQ(row->text(1), "A");
-    EXPECT_EQ(object->objectEditorItem->text(1), "A");
-}
 
 TEST_F(ProjectBrowserTest, EffectsButtonAndRemoveFilterState)
 {

@@ -1,11 +1,9 @@
 #include "mainwindow/PseudoDockWidget.h"
-#include "mainwindow/PseudoDockWidgetArea.h"
 #include "style/KelStyleConfig.h"
 #include "style/RealStyleFile.h"
 
 #include <QLabel>
 #include <QMainWindow>
-#include <QSplitter>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -46,24 +44,6 @@ TEST(PseudoDockTest, ContentSitsBelowTheTitleStripAndFollowsResizes)
     dock.setWidget(nullptr);
 }
 
-TEST(PseudoDockTest, AreaAppendsDocksInCallOrderAndRemovesThemUnparented)
-{
-    PseudoDockWidgetArea area(Qt::Vertical, nullptr);
-    EXPECT_EQ(area.splitter()->orientation(), Qt::Vertical);
-    auto* a = new PseudoDockWidget;
-    auto* b = new PseudoDockWidget;
-    area.addDockWidget(Qt::RightDockWidgetArea, a, Qt::Horizontal);
-    area.addDockWidget(Qt::LeftDockWidgetArea, b, Qt::Vertical);
-    ASSERT_EQ(area.splitter()->count(), 2);
-    EXPECT_EQ(area.splitter()->widget(0), a);
-    EXPECT_EQ(area.splitter()->widget(1), b);
-    area.removeDockWidget(a);
-    EXPECT_EQ(a->parentWidget(), nullptr);
-    EXPECT_TRUE(a->isHidden());
-    EXPECT_EQ(area.splitter()->count(), 1);
-    delete a;
-    EXPECT_EQ(PseudoDockWidgetArea(nullptr).splitter()->orientation(), Qt::Horizontal);
-}
 
 TEST(PseudoDockTest, StripStartsOnePixelHigherRightBelowAToolBar)
 {

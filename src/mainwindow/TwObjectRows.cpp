@@ -1,0 +1,158 @@
+#include "mainwindow/TwObjectRows.h"
+
+#include "app/KelNGObject.h"
+#include "app/TwCore.h"
+#include "mainwindow/TwObjectSettings.h"
+#include "nodes/NodeGraph.h"
+#include "style/KelStyleConfig.h"
+
+#include <QSignalBlocker>
+#include <QTreeWidget>
+
+namespace {
+
+QIcon visibilityIcon(bool disabled)
+{
+    return QIcon(KelStyleConfig::instance()->value<QPixmap>(
+        disabled ? QStringLiteral("invisible") : QStringLiteral("visible")));
+}
+
+} // namespace
+
+TwObjectRows::TwObjectRows(TwCore* core, QTreeWidget* tree, QTreeWidgetItem* KelNGObject::*rowOf)
+    : m_core(core), m_tree(tree), m_rowOf(rowOf)
+{
+}
+
+KelNGObject* TwObjectRows::objectOfRow(QTreeWidgetItem* row) const
+{
+    if (!row)
+        return nullptr;
+    return m_core->findObjectOfUuid(row->data(0, Qt::UserRole).toString());
+}
+
+QTreeWidgetItem* TwObjectRows::rowOfBox(QObject* box, int column) const
+{
+    if (!box)
+        return nullptr;
+    for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = m_tree->topLevelItem(i);
+        if (m_tree->itemWidget(row, column) == box)
+            return row;
+    }
+    return nullptr;
+}
+
+QTreeWidgetItem* TwObjectRows::ensureRow(KelNGObject* object, bool atInsertionIndex)
+{
+    QTreeWidgetItem*& row = object->*m_rowOf;
+    if (row)
+        return row;
+    QSignalBlocker blocker(m_tree);
+    row = new QTreeWidgetItem;
+    row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled);
+    row->setData(0, Qt::UserRole, object->uuid());
+    row->setData(0, ObjectRowRole, 1);
+    const int index = atInsertionIndex ? m_core->insertionIndexFor(object) : -1;
+    if (index >= 0 && index <= m_tree->topLevelItemCount())
+        m_tree->insertTopLevelItem(index, row);
+    else
+        m_tree->addTopLevelItem(row);
+    return row;
+}
+
+void TwObjectRows::addBoxes(QTreeWidgetItem* row, KelNGObject* object)
+{
+    auto* opacity = new QComboBox;
+    opacity->setAutoFillBackground(false);
+    opacity->setEditable(true);
+    for (int percent = 0; percent <= 100; percent += 10)
+        opacity->addItem(QStringLiteral("%1%").arg(percent));
+    auto* blend = new QComboBox;
+    blend->setAutoFillBackground(false);
+    blend->addItems(TwObjectSettings::blendModeNames(object->graph()));
+    if (m_connect)
+        m_connect(opacity, blend);
+    m_tree->setItemWidget(row, OpacityColumn, opacity);
+    m_tree->setItemWidget(row, BlendColumn, blend);
+}
+
+QTreeWidgetItem* TwObjectRows::update(KelNGObject* object)
+{
+    if (!object || !object->graph())
+        return nullptr;
+    QTreeWidgetItem* row = ensureRow(object, false);
+    if (m_tree->indexOfTopLevelItem(row) >= 0 && !m_tree->itemWidget(row, OpacityColumn))
+        addBoxes(row, object);
+
+    QSignalBlocker blocker(m_tree);
+    KelNodes::NodeGraph* graph = object->graph();
+    row->setIcon(0, visibilityIcon(TwObjectSettings::isDisabled(graph)));
+    row->setText(1, TwObjectSettings::displayName(object));
+    row->setText(2, TwObjectSettings::nodeCountText(object));
+    row->setTextAlignment(2, Qt::AlignHCenter | Qt::AlignVCenter);
+    if (auto* opacity = qobject_cast<QComboBox*>(m_tree->itemWidget(row, OpacityColumn))) {
+        QSignalBlocker boxBlocker(opacity);
+        opacity->setEditText(QStringLiteral("%1%").arg(TwObjectSettings::opacity(graph)));
+    }
+    if (auto* blend = qobject_cast<QComboBox*>(m_tree->itemWidget(row, BlendColumn))) {
+        QSignalBlocker boxBlocker(blend);
+        blend->setCurrentIndex(
+            TwObjectSettings::blendModePositionOf(graph, TwObjectSettings::blendModeId(graph)));
+    }
+    return row;
+}
+
+KelNGObject* TwObjectRows::toggleVisibility(QTreeWidgetItem* row)
+{
+    KelNGObject* object = objectOfRow(row);
+    if (!object)
+        return nullptr;
+    const bool disable = !TwObjectSettings::isDisabled(object->graph());
+    {
+        QSignalBlocker blocker(m_tree);
+        row->setIcon(0, visibilityIcon(disable));
+    }
+    TwObjectSettings::setDisabled(object->graph(), disable);
+    TwObjectSettings::markEdited(m_core, object);
+    return object;
+}
+
+std::optional<TwObjectRows::Change> TwObjectRows::opacityChange(QObject* box, QString const& text)
+{
+    QTreeWidgetItem* row = rowOfBox(box, OpacityColumn);
+    if (!row)
+        return std::nullopt;
+    QString number = text;
+    number.remove(QLatin1Char('%'));
+    bool ok = false;
+    const int value = number.toInt(&ok, 10);
+    if (!ok)
+        return std::nullopt;
+    KelNGObject* object = objectOfRow(row);
+    if (!object)
+        return std::nullopt;
+    KelNodes::NodeGraph* graph = object->graph();
+    if (value < 0 || value > 100) {
+        // The parameter would refuse it: show the value the object keeps.
+        update(object);
+        return std::nullopt;
+    }
+    const int current = TwObjectSettings::opacity(graph);
+    if (value == current)
+        return std::nullopt;
+    return Change{graph, value, current};
+}
+
+std::optional<TwObjectRows::Change> TwObjectRows::blendModeChange(QObject* box, int position)
+{
+    KelNGObject* object = objectOfRow(rowOfBox(box, BlendColumn));
+    if (!object)
+        return std::nullopt;
+    KelNodes::NodeGraph* graph = object->graph();
+    const int current = TwObjectSettings::blendModeId(graph);
+    const int chosen = TwObjectSettings::blendModeIdAt(graph, position);
+    if (chosen < 0 || chosen == current)
+        return std::nullopt;
+    return Change{graph, chosen, current};
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QComboBox>
+
+#include <functional>
+#include <optional>
+
+class KelNGObject;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TwCore;
+
+namespace KelNodes {
+class NodeGraph;
+}
+
+// The object rows both project panels list in their trees: a row finds its object by UUID and
+// shows visibility, name, node count, an editable opacity box and a blend-mode box. The panels
+// turn the boxes' edits into their own undo commands.
+class TwObjectRows
+{
+public:
+    static constexpr int ObjectRowRole = Qt::UserRole + 1;
+    static constexpr int OpacityColumn = 3;
+    static constexpr int BlendColumn = 4;
+
+    // A setting edit to push: values are percentages or blend-mode ids.
+    struct Change
+    {
+        KelNodes::NodeGraph* graph;
+        int newValue;
+        int oldValue;
+    };
+
+    // rowOf: the object's member that holds its row in this tree.
+    TwObjectRows(TwCore* core, QTreeWidget* tree, QTreeWidgetItem* KelNGObject::*rowOf);
+
+    // Connects the boxes of every row made from now on to the panel's slots.
+    template <class Panel>
+    void connectBoxesTo(Panel* panel, void (Panel::*opacityEdited)(QString const&),
+                        void (Panel::*blendModeChosen)(int))
+    {
+        m_connect = [=](QComboBox* opacity, QComboBox* blend) {
+            QObject::connect(opacity, &QComboBox::currentTextChanged, panel, opacityEdited);
+            QObject::connect(opacity, &QComboBox::editTextChanged, panel, opacityEdited);
+            QObject::connect(blend, &QComboBox::currentIndexChanged, panel, blendModeChosen);
+        };
+    }
+
+    KelNGObject* objectOfRow(QTreeWidgetItem* row) const;
+    // The object's row, made when missing: at TwCore::insertionIndexFor when asked (-1: at the
+    // end), else appended.
+    QTreeWidgetItem* ensureRow(KelNGObject* object, bool atInsertionIndex);
+    // Makes the row when missing, gives it boxes when it has none (a moved row loses them), then
+    // shows the object's values without emitting anything. Null for an object without graph.
+    QTreeWidgetItem* update(KelNGObject* object);
+    // Flips the visibility of the row's object and marks the edit; the object, or null.
+    KelNGObject* toggleVisibility(QTreeWidgetItem* row);
+
+    // What an edit of a box (the sender) asks for; nothing when it changes nothing. A number
+    // outside 0..100 is refused and the row shows the kept value again.
+    std::optional<Change> opacityChange(QObject* box, QString const& text);
+    std::optional<Change> blendModeChange(QObject* box, int position);
+
+private:
+    QTreeWidgetItem* rowOfBox(QObject* box, int column) const;
+    void addBoxes(QTreeWidgetItem* row, KelNGObject* object);
+
+    TwCore* m_core;
+    QTreeWidget* m_tree;
+    QTreeWidgetItem* KelNGObject::*m_rowOf;
+    std::function<void(QComboBox* opacity, QComboBox* blend)> m_connect;
+};
