@@ -1,11 +1,12 @@
 #include "browser/ImageView.h"
 
+#include "app/ItemModelDragData.h"
+
+
 #include <QApplication>
-#include <QDataStream>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QImageReader>
-#include <QMap>
 #include <QMimeData>
 #include <QPainter>
 #include <QStatusTipEvent>
@@ -13,7 +14,6 @@
 
 namespace {
 
-const QString itemModelMime = QStringLiteral("application/x-qabstractitemmodeldatalist");
 
 } // namespace
 
@@ -142,24 +142,10 @@ void ImageView::dragEnterEvent(QDragEnterEvent* event)
             m_dropAccepted = true;
         }
     }
-    if (!m_dropAccepted && data->hasFormat(itemModelMime)) {
-        QByteArray encoded = data->data(itemModelMime);
-        QDataStream stream(&encoded, QIODevice::ReadOnly);
+    if (!m_dropAccepted && data->hasFormat(ItemModelDragData::mimeType())) {
         // An earlier drag's texts must not judge this one.
-        m_dragTemplateUuid.clear();
-        m_dragMarker.clear();
-        while (!stream.atEnd()) {
-            int row = 0;
-            int column = 0;
-            QMap<int, QVariant> roles;
-            stream >> row >> column >> roles;
-            if (stream.status() != QDataStream::Ok)
-                break;
-            if (roles.contains(Qt::UserRole + 1))
-                m_dragTemplateUuid = roles.value(Qt::UserRole + 1).toString();
-            if (roles.contains(Qt::UserRole))
-                m_dragMarker = roles.value(Qt::UserRole).toString();
-        }
+        m_dragTemplateUuid = ItemModelDragData::lastValue(data, Qt::UserRole + 1);
+        m_dragMarker = ItemModelDragData::lastValue(data, Qt::UserRole);
         m_dropIsTemplate = m_dragMarker == QLatin1String("Insert:TemplateObject");
         m_dropAccepted = m_dropIsTemplate;
     }

@@ -1,38 +1,11 @@
 #include "mainwindow/KelTreeWidget.h"
 
+#include "app/ItemModelDragData.h"
 #include "app/KelNGObject.h"
 #include "app/TwCore.h"
 
-#include <QDataStream>
 #include <QDropEvent>
-#include <QMap>
 #include <QMimeData>
-
-namespace {
-
-QString const ItemModelMime = QStringLiteral("application/x-qabstractitemmodeldatalist");
-
-// The last user-role value of the standard item-model stream.
-QString lastUuidIn(QByteArray const& data)
-{
-    QString uuid;
-    QDataStream stream(data);
-    while (!stream.atEnd()) {
-        int row = 0;
-        int column = 0;
-        QMap<int, QVariant> roles;
-        stream >> row >> column >> roles;
-        if (stream.status() != QDataStream::Ok)
-            break;
-        for (auto it = roles.cbegin(); it != roles.cend(); ++it) {
-            if (it.key() == Qt::UserRole)
-                uuid = it.value().toString();
-        }
-    }
-    return uuid;
-}
-
-} // namespace
 
 KelTreeWidget::KelTreeWidget(QWidget* parent) : QTreeWidget(parent)
 {
@@ -50,11 +23,11 @@ bool KelTreeWidget::edit(QModelIndex const& index, QAbstractItemView::EditTrigge
 void KelTreeWidget::dragEnterEvent(QDragEnterEvent* event)
 {
     QMimeData const* mime = event->mimeData();
-    if (!core || !mime || !mime->hasFormat(ItemModelMime)) {
+    if (!core || !mime || !mime->hasFormat(ItemModelDragData::mimeType())) {
         event->ignore();
         return;
     }
-    QString const uuid = lastUuidIn(mime->data(ItemModelMime));
+    QString const uuid = ItemModelDragData::lastValue(mime, Qt::UserRole);
     if (uuid.isEmpty()) {
         event->ignore();
         return;

@@ -1,5 +1,6 @@
 #include "nodeui/KelNGNodeGraphView.h"
 
+#include "app/ItemModelDragData.h"
 #include "nodes/Node.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
@@ -18,7 +19,6 @@
 
 #include <QAction>
 #include <QBuffer>
-#include <QDataStream>
 #include <QDragEnterEvent>
 #include <QGraphicsPixmapItem>
 #include <QKeyEvent>
@@ -32,7 +32,6 @@
 
 namespace {
 
-const QString kItemModelFormat = QStringLiteral("application/x-qabstractitemmodeldatalist");
 const QString kInsertNodePath = QStringLiteral("Insert:NodePath");
 constexpr int kGridStep = 46;
 
@@ -675,26 +674,12 @@ void KelNGNodeGraphView::dragEnterEvent(QDragEnterEvent* event)
         return;
     }
     QMimeData const* data = event->mimeData();
-    if (!data || !data->hasFormat(kItemModelFormat)) {
+    if (!data || !data->hasFormat(ItemModelDragData::mimeType())) {
         event->ignore();
         return;
     }
-    QByteArray bytes = data->data(kItemModelFormat);
-    QDataStream stream(&bytes, QIODevice::ReadOnly);
-    QString kind;
-    QString path;
-    while (!stream.atEnd()) {
-        int row = 0;
-        int column = 0;
-        QMap<int, QVariant> roles;
-        stream >> row >> column >> roles;
-        if (stream.status() != QDataStream::Ok)
-            break;
-        if (roles.contains(Qt::UserRole))
-            kind = roles.value(Qt::UserRole).toString();
-        if (roles.contains(Qt::UserRole + 1))
-            path = roles.value(Qt::UserRole + 1).toString();
-    }
+    const QString kind = ItemModelDragData::lastValue(data, Qt::UserRole);
+    const QString path = ItemModelDragData::lastValue(data, Qt::UserRole + 1);
     if (kind == kInsertNodePath && !path.isEmpty()) {
         m_dragNodePath = path;
         event->acceptProposedAction();
