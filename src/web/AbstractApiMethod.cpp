@@ -172,3 +172,14 @@ QVariant AbstractApiMethod::itemField(QString const& itemKey, QString const& fie
 {
     return ApiValue::toMap(resultValue(itemKey)).value(field);
 }
+
+QStringList AbstractApiMethod::errorLines() const
+{
+    QStringList texts;
+    QVariantMap const errors = ApiValue::toMap(resultValue(QStringLiteral("errors")));
+    for (auto it = errors.cbegin(); it != errors.cend(); ++it) {
+        for (QVariant const& message : ApiValue::toList(it.value()))
+            texts << QStringLiteral("%1: %2").arg(it.key(), ApiValue::toText(message));
+    }
+    return texts;
+}

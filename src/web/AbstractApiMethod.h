@@ -69,6 +69,8 @@ protected:
     QVariant resultValue(QString const& key) const;
     // The named field of the item stored under itemKey.
     QVariant itemField(QString const& itemKey, QString const& field) const;
+    // The reply's "errors" object as "field: message" lines, in the order the service gave.
+    QStringList errorLines() const;
 
 private:
     QByteArray formBody() const;

@@ -65,13 +65,7 @@ QString AbstractUploadMethod::message() const
 
 QStringList AbstractUploadMethod::errors() const
 {
-    QStringList texts;
-    QVariantMap const errors = ApiValue::toMap(resultValue(QStringLiteral("errors")));
-    for (auto it = errors.cbegin(); it != errors.cend(); ++it) {
-        for (QVariant const& message : ApiValue::toList(it.value()))
-            texts << QStringLiteral("%1: %2").arg(it.key(), ApiValue::toText(message));
-    }
-    return texts;
+    return errorLines();
 }
 
 bool AbstractUploadMethod::isSuccess() const

@@ -90,6 +90,16 @@ bool TwWebUtilities::stillThere() const
     return m_object && m_template && m_object->objectTemplate() == m_template.data();
 }
 
+bool TwWebUtilities::endIfGone()
+{
+    // The dialog or the object and its template went while the service answered: end quietly.
+    if (m_progress && stillThere())
+        return false;
+    endUpload();
+    emit uploadEnded();
+    return true;
+}
+
 void TwWebUtilities::endUpload()
 {
     delete m_progress.data();
@@ -167,11 +177,8 @@ void TwWebUtilities::loginMethodFinished()
 {
     if (!m_progress)
         return;
-    if (!stillThere()) {
-        endUpload();
-        emit uploadEnded();
+    if (endIfGone())
         return;
-    }
     if (!m_login.hasUser()) {
         endUpload();
         QMessageBox::warning(nullptr, tr("Wrong user name or password."),
@@ -191,11 +198,8 @@ void TwWebUtilities::searchFinished()
 {
     if (!m_progress)
         return;
-    if (!stillThere()) {
-        endUpload();
-        emit uploadEnded();
+    if (endIfGone())
         return;
-    }
     // The last hit decides.
     bool hit = false;
     QString hitName;
@@ -239,11 +243,8 @@ void TwWebUtilities::searchFinished()
     }
 
     m_progress->showStatus(tr("Generating icon..."));
-    if (!m_progress || !stillThere()) {
-        endUpload();
-        emit uploadEnded();
+    if (endIfGone())
         return;
-    }
     QByteArray icon;
     auto* temporary = new KelTemplate(path);
     if (store->loadObjectTemplate(temporary, nullptr)) {
@@ -256,11 +257,8 @@ void TwWebUtilities::searchFinished()
     }
 
     m_progress->showStatus(tr("Uploading the template to the web service..."));
-    if (!m_progress || !stillThere()) {
-        endUpload();
-        emit uploadEnded();
+    if (endIfGone())
         return;
-    }
     m_upload.setName(m_template->name());
     m_upload.setCreator(m_template->createdBy());
     m_upload.setUUID(m_template->uuid());

@@ -62,6 +62,8 @@ private:
     QWidget* dialogParent() const;
     // The object still carries the template the upload started with.
     bool stillThere() const;
+    // Ends the upload quietly when stillThere() fails or the progress dialog went; true then.
+    bool endIfGone();
     void endUpload();
     void moveOldPassword();
 

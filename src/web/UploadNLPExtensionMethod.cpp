@@ -56,11 +56,5 @@ QString UploadNLPExtensionMethod::message() const
 
 QStringList UploadNLPExtensionMethod::errors() const
 {
-    QStringList texts;
-    QVariantMap const errors = ApiValue::toMap(resultValue(QStringLiteral("errors")));
-    for (auto it = errors.cbegin(); it != errors.cend(); ++it) {
-        for (QVariant const& message : ApiValue::toList(it.value()))
-            texts << QStringLiteral("%1: %2").arg(it.key(), ApiValue::toText(message));
-    }
-    return texts;
+    return errorLines();
 }
