@@ -10,6 +10,7 @@
 #include "style/KelStyleConfig.h"
 
 #include <QAction>
+#include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUndoStack>
@@ -34,8 +35,14 @@ ImageBrowser::ImageBrowser(QWidget* parent)
 
     QString startFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     QSettings settings;
-    if (settings.contains(locationKey))
-        startFolder = settings.value(locationKey).toString();
+    if (settings.contains(locationKey)) {
+        const QString remembered = settings.value(locationKey).toString();
+        if (QDir::isAbsolutePath(remembered))
+            startFolder = remembered;
+    }
+    // A folder that is gone (a stick unplugged, a folder deleted) would leave the file model in
+    // the process's working folder, and that would be remembered next.
+    startFolder = ChangePathCommand::existingFolder(startFolder.isEmpty() ? QDir::homePath() : startFolder);
 
     setButtonPixmap(m_ui->btForward, "forward_arrow");
     setButtonPixmap(m_ui->btBack, "back_arrow");
@@ -137,7 +144,8 @@ void ImageBrowser::onActionDown()
 void ImageBrowser::on_comboBox_currentIndexChanged(int index)
 {
     m_placePath = m_places->data(m_places->index(index), Qt::UserRole).toString();
-    navigateTo(m_model->index(m_placePath));
+    // A place removed since the list was made shows its nearest existing parent.
+    navigateTo(m_model->index(ChangePathCommand::existingFolder(m_placePath)));
 }
 
 void ImageBrowser::on_upButton_clicked()

@@ -225,6 +225,40 @@ TEST_F(ImageBrowserTest, HistoryFolderDeletedSinceFallsBackToItsParent)
     EXPECT_EQ(browser->currentPath(), pictures);
 }
 
+// A folder gone since it was remembered or listed shows its nearest existing parent, never the
+// process's working folder (which would then be remembered in its place).
+TEST_F(ImageBrowserTest, GoneStartFolderOrPlaceShowsItsNearestParent)
+{
+    struct Case {
+        QString remembered;
+        QString shown;
+    };
+    const QList<Case> cases{{album + QStringLiteral("/gone/deeper"), album},
+                            {QStringLiteral("."), pictures},
+                            {QString(), pictures}};
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.remembered.toStdString());
+        browser.reset();
+        QSettings().setValue(QStringLiteral("BrowserLocation"), c.remembered);
+        browser = std::make_unique<ImageBrowser>();
+        EXPECT_EQ(browser->currentPath(), c.shown);
+        EXPECT_EQ(strip()->rootIndex(), model()->index(c.shown));
+        browser.reset();
+        EXPECT_EQ(QSettings().value(QStringLiteral("BrowserLocation")).toString(), c.shown);
+        browser = std::make_unique<ImageBrowser>();
+    }
+
+    // The Desktop place vanishes after the list was made.
+    const QString home = TestHome::homeFolder();
+    auto* places = child<QComboBox>("comboBox");
+    ASSERT_EQ(places->itemText(2), QStringLiteral("Desktop"));
+    ASSERT_TRUE(QDir(home).rmdir(QStringLiteral("Desktop")));
+    places->setCurrentIndex(2);
+    EXPECT_EQ(browser->currentPath(), home);
+    EXPECT_EQ(strip()->rootIndex(), model()->index(home));
+    ASSERT_TRUE(QDir(home).mkdir(QStringLiteral("Desktop")));
+}
+
 TEST_F(ImageBrowserTest, KeysGoBackUpAndDown)
 {
     browser->show();
