@@ -135,6 +135,9 @@ QList<DriveInfo> listedVolumes(QString const& mountInfoPath, QString const& sysR
         const QFileInfo folder(mountPoint);
         if (!folder.exists() && !folder.isReadable())
             continue;
+        // A file bound over another (containers mount /etc/hosts so) is no folder to browse.
+        if (folder.exists() && !folder.isDir())
+            continue;
 
         DriveInfo drive;
         drive.path = folder.absoluteFilePath();

@@ -122,6 +122,10 @@ TEST_F(PlacesTest, VolumesInTableOrderWithTheirKinds)
     table += line(9, disc, QStringLiteral("iso9660"), QStringLiteral("/dev/sr0"));
     table += line(10, share, QStringLiteral("nfs4"), QStringLiteral("server:/export"));
     table += line(11, data, QStringLiteral("ext4"), QStringLiteral("/dev/nvme0n1p2"));
+    QFile boundFile(mounts + QStringLiteral("/hosts"));
+    ASSERT_TRUE(boundFile.open(QIODevice::WriteOnly));
+    boundFile.close();
+    table += line(12, boundFile.fileName(), QStringLiteral("ext4"), QStringLiteral("/dev/sda1"));
     DeviceBrowserModel model(nullptr, writeTable(table), sys);
 
     const auto listed = volumes(model);
