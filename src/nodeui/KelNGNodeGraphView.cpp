@@ -372,19 +372,29 @@ KelNodes::Terminal* KelNGNodeGraphView::terminalUnder(KelNGNode* node, QPointF s
     return node->terminalAtPos(scenePoint, true);
 }
 
+namespace {
+
+// A terminal is only good while its node item lives, still has its node and that node holds it:
+// an item may outlive its node (destroyed with its graph), and a node may renew its terminals.
+KelNodes::Terminal* liveTerminal(KelNGNode const* item, KelNodes::Terminal* terminal)
+{
+    if (!item || !terminal || !item->node())
+        return nullptr;
+    return KelNodeTerminals::all(item->node()).contains(terminal) ? terminal : nullptr;
+}
+
+} // namespace
+
 KelNodes::Terminal* KelNGNodeGraphView::hoverTerminal() const
 {
-    return m_hoverNode ? m_hoverTerminal : nullptr;
+    return liveTerminal(m_hoverNode, m_hoverTerminal);
 }
 
 void KelNGNodeGraphView::dropStaleTerminals()
 {
-    if (!m_hoverNode)
-        m_hoverTerminal = nullptr;
-    if (!m_targetNode)
-        m_targetTerminal = nullptr;
-    if (!m_menuNode)
-        m_menuTerminal = nullptr;
+    m_hoverTerminal = liveTerminal(m_hoverNode, m_hoverTerminal);
+    m_targetTerminal = liveTerminal(m_targetNode, m_targetTerminal);
+    m_menuTerminal = liveTerminal(m_menuNode, m_menuTerminal);
 }
 
 void KelNGNodeGraphView::storeNodePositions()

@@ -291,6 +291,10 @@ QBuffer* KelParam::storeParamState()
 
 void KelParam::loadParamState(QBuffer* buffer)
 {
+    // A snapshot load is a write of the whole container: the render must have stopped.
+    if (!m_container || !buffer)
+        return;
+    NodeEditHooks::beforeWrite();
     KelParamSnapshot::load(m_container, buffer);
 }
 
@@ -322,7 +326,6 @@ void KelParam::undoBlockEnd(KelUtils::IParameterContainer*, bool commit)
         emit addParamUndo(this, snapshot);
         return;
     }
-    NodeEditHooks::beforeWrite();
     loadParamState(snapshot);
     delete snapshot;
 }

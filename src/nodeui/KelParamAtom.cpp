@@ -47,6 +47,19 @@ void KelParamAtom::setNode(KelNodes::Node* node)
     m_node = node;
     node->paramContainer()->paramCallbacks().append(
         {KelUtils::paramChangeCallback<KelParamAtom>, this});
+    subscribe(node);
+}
+
+void KelParamAtom::notify(KelNodes::Node* node, KelNodes::NodeSubscriber::Event event)
+{
+    if (event != KelNodes::NodeSubscriber::Destroyed || !node || node != m_node)
+        return;
+    // The container, its callbacks and the node's parameters go with the node.
+    unsubscribe(node);
+    m_node = nullptr;
+    m_inDestruction = true;
+    if (!m_ownsParameter)
+        m_param = nullptr;
 }
 
 void KelParamAtom::setInDestruction(bool on)
@@ -61,6 +74,7 @@ void KelParamAtom::setInDestruction(bool on)
             break;
         }
     }
+    unsubscribe(m_node);
     m_node = nullptr;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "nodes/NodeSubscriber.h"
 #include "nodeui/KelParamEditing.h"
 
 #include <QBuffer>
@@ -24,7 +25,10 @@ class Parameter;
 //
 // The change callback may run while the container's lock is held: the refresh only reads the
 // parameter and never calls a container operation that locks.
-class KelParamAtom : public KelParamEditing
+//
+// A bound atom watches its node: should the node be destroyed before the atom was told (its
+// graph deleted with it), the atom lets go of node and parameter and edits nothing more.
+class KelParamAtom : public KelParamEditing, public KelNodes::NodeSubscriber
 {
     Q_OBJECT
 
@@ -63,6 +67,9 @@ public:
     QMap<QObject*, int> const& editors() const { return m_editors; }
     QSlider* sliderFor(int index) const;
     QWidget* editorFor(int index = 0) const;
+
+    // NodeSubscriber: the bound node's destruction.
+    void notify(KelNodes::Node* node, KelNodes::NodeSubscriber::Event event) override;
 
 signals:
     void addParamUndo(KelParamAtom* atom, QBuffer* before);

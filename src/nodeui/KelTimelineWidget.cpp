@@ -332,6 +332,9 @@ void KelTimelineWidget::mouseMoveEvent(QMouseEvent* event)
                 return;
             }
         }
+        // Only a press on a key drags a key: scrubbing or dragging the bar across one must not
+        // pick it up.
+        return;
     }
     updateHoveredKey(pos);
 }

@@ -33,6 +33,9 @@ TEST(PanelCoreParamEdit, TextUndoRedoMarkAndRender)
     EXPECT_EQ(modified.count(), 1);
     EXPECT_TRUE(rendered.count() > 0 || rendered.wait(20000));
 
+    // Each undo and redo loads a snapshot into the container: the pre-write hook runs first.
+    QList<float> seenBefore;
+    PanelTest::HookRecorder hook([&] { seenBefore << f->value(); });
     const struct {
         bool undo;
         float value;
@@ -49,6 +52,7 @@ TEST(PanelCoreParamEdit, TextUndoRedoMarkAndRender)
         EXPECT_TRUE(core.isModified());
         EXPECT_TRUE(rendered.count() > 0 || rendered.wait(20000));
     }
+    EXPECT_EQ(seenBefore, QList<float>({6.0f, 1.0f, 6.0f}));
 
     // The panel gone, the command does nothing.
     KelParam* gone = new KelParam(&c.container);

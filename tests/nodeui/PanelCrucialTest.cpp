@@ -12,6 +12,8 @@
 #include <QDoubleSpinBox>
 #include <QGroupBox>
 
+#include <memory>
+
 using PanelTest::ObjectFixture;
 
 namespace {
@@ -138,6 +140,33 @@ TEST(PanelCrucial, RowsNeverDeleteTheNodesParameters)
         EXPECT_TRUE(blur->paramContainer()->paramCallbacks().isEmpty());
     }
     EXPECT_EQ(deletions, 1);
+}
+
+TEST(PanelCrucial, RowsLetGoOfANodeDestroyedUntold)
+{
+    ObjectFixture f;
+    KelNodes::Node* blur = f.node(QStringLiteral("operator.blur"));
+    f.makeObject();
+    auto panel = std::make_unique<KelParamCrucial>(f.object, nullptr, true);
+    ASSERT_EQ(panel->atoms().size(), 1);
+    KelParamAtom* row = panel->atoms().first();
+    auto* box = qobject_cast<QAbstractSpinBox*>(row->editorFor(0));
+    ASSERT_NE(box, nullptr);
+    int steps = 0;
+    QObject::connect(panel.get(), &KelParamCrucial::addParamUndo, [&](KelParamAtom*, QBuffer* before) {
+        ++steps;
+        delete before;
+    });
+
+    // The node goes with no word to the panel (its graph deleted it).
+    f.graph->removeNode(blur);
+    EXPECT_EQ(row->node(), nullptr);
+    EXPECT_EQ(row->parameter(), nullptr);
+    EXPECT_FALSE(panel->containsNodeParameter(blur));
+    box->stepBy(1);
+    emit box->editingFinished();
+    EXPECT_EQ(steps, 0);
+    panel.reset();
 }
 
 TEST(PanelLocking, EditsWithEveryEditorOpenFinish)

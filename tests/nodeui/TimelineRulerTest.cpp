@@ -145,3 +145,21 @@ TEST_F(TimelineRuler, DraggingAKeyAcrossAnotherKeepsBoth)
     EXPECT_EQ(core.edits, successful);
     EXPECT_EQ(hook.calls, successful);
 }
+
+TEST_F(TimelineRuler, ScrubbingAcrossAKeyLeavesIt)
+{
+    keyed.keys({10});
+    paint();
+    moveTo(xOf(4) + 3, 5, Qt::NoButton);
+    ASSERT_EQ(ruler->hoveredKey(), -1);
+    QTest::mousePress(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(xOf(4) + 3, 5));
+    for (int frame = 5; frame <= 15; ++frame)
+        moveTo(xOf(frame) + 3, 5, Qt::LeftButton);
+    QTest::mouseRelease(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(xOf(15) + 3, 5));
+    EXPECT_EQ(keyed.container.keyframes(), QList<int>{10});
+    EXPECT_EQ(keyed.container.currentFrame(), 15);
+    EXPECT_EQ(core.edits, 0);
+    // Hover follows the mouse again once no button is held.
+    moveTo(xOf(10) + 3, 5, Qt::NoButton);
+    EXPECT_EQ(ruler->hoveredKey(), 10);
+}

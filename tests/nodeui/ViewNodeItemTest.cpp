@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QMenu>
+
+#include <memory>
+
 using namespace ViewTest;
 
 namespace {
@@ -191,6 +195,26 @@ TEST(ViewNodeItem, TeardownInEitherOrder)
         h.release(onB);
         h.press(onB, Qt::RightButton);
         SUCCEED();
+    }
+    // A node destroyed while its item lives on (its graph deleted it): the terminal under the
+    // cursor goes with it, and a right click elsewhere does not read it.
+    {
+        ViewHarness h;
+        ProbeNode* a = h.add(ColourInOut, QString(), QPointF(0, 0));
+        ProbeNode* b = h.add(ColourInOut, QString(), QPointF(300, 0));
+        ASSERT_EQ(a->connect(QStringLiteral("out"), b, QStringLiteral("in")), 0);
+        h.view.setObject(&h.graph);
+        KelNGNode* itemB = h.item(b);
+        const QPoint onA = h.at(a, QPointF(60, 10));
+        h.hover(h.atTerminal(b, 0, false));
+        ASSERT_NE(h.view.hoverTerminal(), nullptr);
+        h.graph.removeNode(b);
+        ASSERT_EQ(itemB->node(), nullptr);
+        EXPECT_EQ(h.view.hoverTerminal(), nullptr);
+        std::unique_ptr<QMenu> menu(h.view.createContextMenu(onA));
+        EXPECT_FALSE(menu->actions().contains(h.view.action(QStringLiteral("breakConnections"))));
+        EXPECT_TRUE(menu->actions().contains(h.view.action(QStringLiteral("delete"))));
+        delete itemB;
     }
     // A node destroyed before its item: the item lets go of it.
     {
