@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QSettings>
 #include <QUndoStack>
@@ -201,6 +202,14 @@ bool TwMainWindow::maybeSaveNodeGraph()
                     tr("The current scene \"%1\" has been modified.\n\nDo you want to save your changes ?").arg(name),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
     box.setDefaultButton(QMessageBox::NoButton);
+    // Return goes to the focused button; in the Mac button order Discard comes first, and a
+    // reflexive Return must not throw the changes away.
+    if (QAbstractButton* discard = box.button(QMessageBox::Discard)) {
+        if (auto* push = qobject_cast<QPushButton*>(discard))
+            push->setAutoDefault(false);
+    }
+    if (QAbstractButton* cancel = box.button(QMessageBox::Cancel))
+        cancel->setFocus();
     const int answer = box.exec();
     if (answer == QMessageBox::Cancel)
         return false;

@@ -29,6 +29,9 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTimer>
+#include <QApplication>
+#include <QFileDialog>
 #include <QSplitter>
 #include <QTest>
 #include <QStackedWidget>
@@ -315,6 +318,40 @@ TEST_F(ProjectFiles, TheSaveQuestionDecidesWhetherTheWindowCloses)
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(core()->objectList().isEmpty());
     window.reset();
+}
+
+TEST_F(ProjectFiles, ReturnInTheSaveQuestionNeverDiscardsTheChanges)
+{
+    addInversion("Edited");
+    // Return on the button that has the focus when the question opens, then on Discard itself.
+    for (bool onDiscard : {false, true}) {
+        QTimer answer;
+        answer.setInterval(10);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            // Return may save; a save dialog is cancelled, which keeps the question's answer "stay".
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                dialog->reject();
+                return;
+            }
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box || !box->isVisible() || !answer.isActive())
+                return;
+            answer.setInterval(50);
+            QWidget* target = QApplication::focusWidget();
+            if (onDiscard) {
+                target = box->button(QMessageBox::Discard);
+                target->setFocus();
+            }
+            QTest::keyClick(target ? target : box, Qt::Key_Return);
+            if (box->isVisible())
+                box->reject();
+        });
+        answer.start();
+        EXPECT_FALSE(window->maybeSaveNodeGraph()) << "on Discard: " << onDiscard;
+        EXPECT_TRUE(core()->isModified());
+        EXPECT_EQ(objectNames(), QStringList({"Edited"}));
+    }
 }
 
 TEST_F(ProjectFiles, SaveImageProposesThePreferredFormatAndWritesTheResult)
