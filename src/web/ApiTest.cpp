@@ -160,7 +160,7 @@ void ApiTest::runTest(int number)
         if (!readIcon(QStringLiteral("test_icon.png"), &icon))
             return;
         m_uploadObject.setName(QStringLiteral("qwerty"));
-        m_uploadObject.setCreator(QStringLiteral("tester"));
+        m_uploadObject.setCreator(QStringLiteral("maker"));
         m_uploadObject.setUUID(QStringLiteral("4444-2222-22222222223"));
         m_uploadObject.setVersion(QStringLiteral("1.9999"));
         m_uploadObject.setXMLContent(sampleXml());
@@ -257,7 +257,7 @@ void ApiTest::runTest(int number)
         if (!readIcon(QStringLiteral("../restapi/test_icon.png"), &icon))
             return;
         m_uploadLumora.setName(QStringLiteral("qwerty"));
-        m_uploadLumora.setCreator(QStringLiteral("tester"));
+        m_uploadLumora.setCreator(QStringLiteral("maker"));
         m_uploadLumora.setUUID(QStringLiteral("1111-1111-11111111111"));
         m_uploadLumora.setVersion(QStringLiteral("1.0"));
         m_uploadLumora.setXMLContent(sampleXml());

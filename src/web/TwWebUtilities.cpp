@@ -74,9 +74,20 @@ void TwWebUtilities::moveOldPassword()
     if (!settings.contains(oldPasswordKey()))
         return;
     QString const password = settings.value(oldPasswordKey()).toString();
-    // Whether the keyring took it or there is none: the plain-text copy goes.
-    m_keyring->writePassword(password, [](bool, QString) {
-        QSettings().remove(QStringLiteral("UserAccount::Password"));
+    // The plain-text copy goes once the keyring holds the password, or at once without a
+    // keyring; a reachable keyring that refuses it leaves it where it is, so nothing is lost.
+    QPointer<TwKeyring> keyring(m_keyring);
+    m_keyring->readPassword([keyring, password](TwKeyring::ReadStatus status, QString, QString) {
+        if (status == TwKeyring::ReadStatus::Unavailable) {
+            QSettings().remove(oldPasswordKey());
+            return;
+        }
+        if (!keyring)
+            return;
+        keyring->writePassword(password, [](bool stored, QString) {
+            if (stored)
+                QSettings().remove(oldPasswordKey());
+        });
     });
 }
 

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -79,6 +81,14 @@ TEST(ApiTestRunTest, AllTwentyFourCallsRunAndEndTheLoopWithZero)
               server.items(QStringLiteral("nlp_extension")).first().idText.toUtf8());
     EXPECT_EQ(field(QStringLiteral("upload_nlp_extension"), QStringLiteral("xml_content")),
               "<nlp>junk</nlp>");
+    // The fixed test values: the creator of the object and lumora uploads is five letters.
+    for (QString const call : {QStringLiteral("upload_object"), QStringLiteral("upload_lumora")}) {
+        QByteArray const creator = field(call, QStringLiteral("created_by"));
+        EXPECT_EQ(creator.size(), 5) << call.toStdString();
+        EXPECT_TRUE(std::all_of(creator.cbegin(), creator.cend(),
+                                [](char c) { return QChar::isLetter(char16_t(c)); }));
+    }
+    EXPECT_EQ(field(QStringLiteral("upload_material"), QStringLiteral("created_by")), "somebody");
     EXPECT_TRUE(static_cast<DownloadLumoraMethod*>(exerciser.method(19))->isSuccess());
     EXPECT_TRUE(static_cast<DownloadLumoraXMLContentMethod*>(exerciser.method(20))->isSuccess());
     EXPECT_EQ(static_cast<DownloadLumoraXMLContentMethod*>(exerciser.method(20))->xmlContent(),

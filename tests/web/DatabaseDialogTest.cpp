@@ -394,6 +394,44 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
     EXPECT_EQ(core->templateStore()->getObjectTemplateFromUuid(kA)->name(), QStringLiteral("Updated"));
 }
 
+TEST_F(HostileDatabaseTest, FetchAndInstallAreDisabledWhileACallRuns)
+{
+    // The list is answered; every content download hangs, so the installation stays busy.
+    QList<ListedItem> const items{{"1", kB, QStringLiteral("Good"), QStringLiteral("1"), {}}};
+    server.setHandler(WebTest::lumoraList([items] { return items; }, [](RecordedRequest const&) {
+        return HostileServer::Reply{{}, true, true};
+    }));
+    QSignalSpy recorded(&server, &HostileServer::requestRecorded);
+    TwDatabaseDialog dialog(nullptr, core);
+    auto* fetch = dialog.findChild<QPushButton*>(QStringLiteral("fetchLumoraList"));
+    auto* install = dialog.findChild<QPushButton*>(QStringLiteral("updateButton"));
+    auto* box = dialog.findChild<QDialogButtonBox*>();
+
+    // Fetching: the walk's first call is out.
+    EXPECT_TRUE(dialog.isBusy());
+    for (QWidget* widget : {static_cast<QWidget*>(fetch), static_cast<QWidget*>(install),
+                            static_cast<QWidget*>(box)})
+        EXPECT_FALSE(widget->isEnabled()) << widget->objectName().toStdString();
+    ASSERT_TRUE(waitIdle(dialog));
+    EXPECT_TRUE(fetch->isEnabled());
+    EXPECT_TRUE(install->isEnabled());
+    ASSERT_EQ(treeOf(dialog)->topLevelItemCount(), 1);
+
+    // Installing: the download hangs; neither button can send its call again.
+    install->click();
+    ASSERT_TRUE(WebTest::waitForCount(recorded, 3));
+    EXPECT_TRUE(dialog.isBusy());
+    EXPECT_FALSE(fetch->isEnabled());
+    EXPECT_FALSE(install->isEnabled());
+    EXPECT_FALSE(box->isEnabled());
+    dialog.on_fetchLumoraList_clicked();
+    dialog.on_updateButton_clicked();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(treeOf(dialog)->topLevelItemCount(), 1);
+    EXPECT_EQ(server.requests().size(), 3);
+    EXPECT_EQ(server.requests().last().call, QStringLiteral("download_lumora_xml_content"));
+}
+
 TEST_F(HostileDatabaseTest, ClosingMidFetchIsSafe)
 {
     server.setHandler([](RecordedRequest const&) { return HostileServer::Reply{{}, true, true}; });

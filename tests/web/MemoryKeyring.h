@@ -17,8 +17,11 @@ public:
 
     bool available = true;
     QString reason = QStringLiteral("no keyring on this desktop");
+    // A reachable keyring that refuses to store (the user denied access, say).
+    bool refuseWrites = false;
     std::optional<QString> stored;
     int removals = 0;
+    int writesAnswered = 0;
 
     void readPassword(ReadDone done) override
     {
@@ -35,10 +38,12 @@ public:
     void writePassword(QString const& password, WriteDone done) override
     {
         QTimer::singleShot(0, this, [this, password, done] {
-            if (available)
+            ++writesAnswered;
+            bool const kept = available && !refuseWrites;
+            if (kept)
                 stored = password;
             if (done)
-                done(available, available ? QString() : reason);
+                done(kept, kept ? QString() : reason);
         });
     }
 

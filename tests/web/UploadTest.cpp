@@ -314,6 +314,17 @@ TEST_F(UploadTest, PasswordsLiveInTheKeyringOnly)
         EXPECT_EQ(account.shown.first().password, QStringLiteral("old secret"));
     }
 
+    // A reachable keyring that refuses the password: the old one stays in the settings.
+    settings.setValue(QStringLiteral("UserAccount::Password"), QStringLiteral("old secret"));
+    {
+        auto* refusing = new MemoryKeyring;
+        refusing->refuseWrites = true;
+        TwWebUtilities web(core, refusing);
+        ASSERT_TRUE(WebTest::waitUntil([refusing] { return refusing->writesAnswered == 1; }));
+        EXPECT_EQ(settings.value(QStringLiteral("UserAccount::Password")).toString(),
+                  QStringLiteral("old secret"));
+    }
+
     // Without a keyring: the old password goes at once, nothing is remembered.
     settings.setValue(QStringLiteral("UserAccount::Password"), QStringLiteral("old secret"));
     settings.setValue(QStringLiteral("UserAccount::Login"), QStringLiteral("devs"));
