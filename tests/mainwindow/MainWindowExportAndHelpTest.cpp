@@ -9,6 +9,9 @@
 #include "nodeui/KelTimelinePlayer.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QHelpContentWidget>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -57,7 +60,17 @@ TEST_F(MainWindowExportAndHelp, HelpOpensAtTheIntroduction)
     EXPECT_TRUE(help->isVisible());
     EXPECT_TRUE(help->pageBytes().contains("<h1>Introduction</h1>"));
     EXPECT_TRUE(help->testAttribute(Qt::WA_DeleteOnClose));
+    // The help engine fills its contents on a thread of its own: let it finish before the window
+    // goes, and let the window go within the test.
+    QElapsedTimer clock;
+    clock.start();
+    while (help->contentWidget()->model()->rowCount() == 0 && clock.elapsed() < 20000)
+        QTest::qWait(10);
+    EXPECT_GT(help->contentWidget()->model()->rowCount(), 0);
+    QPointer<TwHelp> watched(help);
     help->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watched.isNull());
 }
 
 } // namespace

@@ -82,7 +82,7 @@ TEST(ApiTestRunTest, AllTwentyFourCallsRunAndEndTheLoopWithZero)
     EXPECT_EQ(field(QStringLiteral("upload_nlp_extension"), QStringLiteral("xml_content")),
               "<nlp>junk</nlp>");
     // The fixed test values: the creator of the object and lumora uploads is five letters.
-    for (QString const call : {QStringLiteral("upload_object"), QStringLiteral("upload_lumora")}) {
+    for (QString const& call : {QStringLiteral("upload_object"), QStringLiteral("upload_lumora")}) {
         QByteArray const creator = field(call, QStringLiteral("created_by"));
         EXPECT_EQ(creator.size(), 5) << call.toStdString();
         EXPECT_TRUE(std::all_of(creator.cbegin(), creator.cend(),
