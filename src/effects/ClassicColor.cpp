@@ -49,20 +49,6 @@ double hueOf(double r, double g, double b, double max, double delta)
 
 } // namespace
 
-unsigned short ClassicColor::word(double fraction)
-{
-    const double w = KelUtils::roundHalfUp(fraction * kMaxWordF);
-    // The conversions keep fractions within 0..1; the bounds only guard against drift.
-    if (!(w > 0.0))
-        return 0;
-    return w >= kMaxWordF ? kMaxWord : static_cast<unsigned short>(w);
-}
-
-double ClassicColor::fraction(unsigned short word)
-{
-    return word / kMaxWordF;
-}
-
 ClassicColor::ClassicColor() = default;
 
 ClassicColor::ClassicColor(unsigned int rgb)
@@ -262,8 +248,9 @@ ClassicColor ClassicColor::toHsv() const
         color.m_words[1] = 0;
     } else {
         color.m_words[1] = word(delta / max);
+        // The hue is never negative here: truncation is the floor.
         color.m_words[0] = static_cast<unsigned short>(
-            KelUtils::roundHalfUpToInt(hueOf(r, g, b, max, delta) * 100.0));
+            static_cast<int>(hueOf(r, g, b, max, delta) * 100.0 + 0.5));
     }
     return color;
 }
@@ -296,8 +283,9 @@ ClassicColor ClassicColor::toHsl() const
             color.m_words[1] = word(delta / delta2);
         else
             color.m_words[1] = word(delta / (2.0 - delta2));
+        // The hue is never negative here: truncation is the floor.
         color.m_words[0] = static_cast<unsigned short>(
-            KelUtils::roundHalfUpToInt(hueOf(r, g, b, max, delta) * 100.0));
+            static_cast<int>(hueOf(r, g, b, max, delta) * 100.0 + 0.5));
     }
     return color;
 }

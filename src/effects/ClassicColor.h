@@ -118,8 +118,16 @@ public:
 
 private:
     // Word of a fraction in 0..1, as the classic class stores it.
-    static unsigned short word(double fraction);
-    static double fraction(unsigned short word);
+    // Inline, with floor(t) for t = x * 65535 + 0.5 taken as a truncation where t is known to
+    // be positive (floor costs about ten instructions on the x86-64 baseline): the same words.
+    static unsigned short word(double fraction)
+    {
+        const double t = fraction * 65535.0 + 0.5;
+        if (!(t >= 1.0))
+            return 0; // floor below 1, or NaN
+        return t >= 65535.0 ? 0xFFFF : static_cast<unsigned short>(t);
+    }
+    static double fraction(unsigned short word) { return word / 65535.0; }
     // The words as the given model holds them (this colour's own words when it is in that
     // model or invalid, as the classic class read them).
     ClassicColor in(Spec spec) const;

@@ -69,6 +69,11 @@ KelNodes::Node* NodeArithmeticMix::create(int uid)
     return new NodeArithmeticMix(uid);
 }
 
+int NodeArithmeticMix::pairResult(bool /*colour*/, int x, int y) const
+{
+    return combine(m_mode, x, y);
+}
+
 unsigned int NodeArithmeticMix::getSample(QPoint const& point) const
 {
     return static_cast<unsigned int>(mixResult(combine(m_mode, operand1D(0, point), operand1D(1, point))));

@@ -24,6 +24,11 @@ public:
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
+
+protected:
+    bool pairTablesApply() const override { return true; }
+    long long pairTableKey() const override { return m_mode; }
+    int pairResult(bool colour, int x, int y) const override;
 };
 
 } // namespace KelVyxNodes

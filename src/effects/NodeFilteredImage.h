@@ -42,6 +42,8 @@ public:
     unsigned int getSample3(QPoint const& point) const override;
     // The effect's alpha (the source node's when the effect has none) mixed by the opacity.
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
 
     // The row loop of a render over the graph's rectangle, on the graph's render threads
     // (ParallelRows); 0, or -1 on failure/cancellation.

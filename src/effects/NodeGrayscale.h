@@ -48,6 +48,9 @@ public:
 
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
+    int onFilterStart(KelUtils::StatusObserver* observer) override;
 
     // The weights are editable exactly while "conversion" is Custom.
     void paramChanged(KelUtils::Parameter* changed) override;
@@ -56,7 +59,11 @@ public:
     void resolveInputs() override;
 
 private:
+    unsigned int grey(unsigned int colour) const;
+
     KelNodes::NodeParameterContainer m_container;
+    // Weight times channel value, per channel, for the weighted conversions (onFilterStart).
+    float m_products[3][256] = {};
     VyxTerminal* m_rgbTerminal = nullptr;
     Base3DGenerator const* m_colourInput = nullptr;
     int m_conversion = RgbAverage;

@@ -84,4 +84,34 @@ unsigned int NodeOriginalImage::getSample(QPoint const& point) const
     return m_pixels[qsizetype(y) * m_stride + x] >> 24;
 }
 
+void NodeOriginalImage::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (m_upstream3D) {
+        m_upstream3D->getSpan3(y, x, count, out);
+        return;
+    }
+    if (!m_pixels) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    unsigned int const* row = m_pixels + qsizetype(std::clamp(y, 0, m_height - 1)) * m_stride;
+    for (int i = 0; i < count; ++i)
+        out[i] = row[std::clamp(x + i, 0, m_width - 1)] & 0xFFFFFFu;
+}
+
+void NodeOriginalImage::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (m_upstream1D) {
+        m_upstream1D->getSpan(y, x, count, out);
+        return;
+    }
+    if (!m_pixels || !m_hasAlpha) {
+        std::fill(out, out + count, 255u);
+        return;
+    }
+    unsigned int const* row = m_pixels + qsizetype(std::clamp(y, 0, m_height - 1)) * m_stride;
+    for (int i = 0; i < count; ++i)
+        out[i] = row[std::clamp(x + i, 0, m_width - 1)] >> 24;
+}
+
 } // namespace KelVyxNodes

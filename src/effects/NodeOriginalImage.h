@@ -38,6 +38,8 @@ public:
     unsigned int getSample3(QPoint const& point) const override;
     // Image alpha (255 for an image without alpha channel).
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
 
     QImage const* image() const { return m_image; }
     // Row y of the picture as 32-bit pixels when the node reads its own picture (no upstream

@@ -27,6 +27,11 @@ public:
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
 
+protected:
+    bool pairTablesApply() const override { return !m_weightInput; }
+    long long pairTableKey() const override;
+    int pairResult(bool colour, int x, int y) const override;
+
 private:
     float weightAt(QPoint const& point) const;
 

@@ -12,6 +12,8 @@ class Parameter;
 template <typename T> class NumGroupParameter;
 }
 
+#include <vector>
+
 namespace KelVyxNodes {
 
 class Base1DGenerator;
@@ -37,6 +39,7 @@ public:
     Base3DGenerator const* toBase3DGenerator() const override { return this; }
 
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // Keeps the open inputs' bytes current; sampling reads only those.
     void paramChanged(KelUtils::Parameter* changed) override;
@@ -70,6 +73,14 @@ private:
     unsigned int m_foregroundRgb = 0u;
     unsigned int m_backgroundRgb = 0u;
     unsigned char m_opacityByte = 254;
+
+    // Result byte of a background and a foreground byte (index background * 256 + foreground)
+    // at the open opacity, for the modes that work channel by channel; built in onFilterStart
+    // when mode or opacity changed, empty where it does not apply.
+    std::vector<unsigned char> m_table;
+    int m_tableMode = -1;
+    int m_tableOpacity = -1;
+    bool m_useTable = false;
 };
 
 } // namespace KelVyxNodes

@@ -69,7 +69,13 @@ unsigned int NodeHSV::getSample3(QPoint const& point) const
 {
     if (!m_colourInput)
         return 0x808080u;
-    ClassicColor colour(m_colourInput->getSample3(point));
+    return shifted(m_colourInput->getSample3(point));
+}
+
+unsigned int NodeHSV::shifted(unsigned int rgb) const
+{
+    // One conversion serves all three components.
+    ClassicColor colour = ClassicColor(rgb).toHsv();
     // A grey reports hue -1 and is offset like any other hue; the hue is held, not wrapped,
     // as stored effects expect.
     const int h = std::clamp(colour.hue() + m_hue, 0, 359);
@@ -78,6 +84,28 @@ unsigned int NodeHSV::getSample3(QPoint const& point) const
     // Alpha 0 leaves the top byte clear.
     colour.setHsv(h, s, v, 0);
     return colour.rgba();
+}
+
+void NodeHSV::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_alphaInput) {
+        std::fill(out, out + count, 128u);
+        return;
+    }
+    m_alphaInput->getSpan(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = static_cast<unsigned int>(std::clamp(static_cast<int>(out[i] & 0xFFu) + m_alpha, 0, 255));
+}
+
+void NodeHSV::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_colourInput) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    m_colourInput->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = shifted(out[i]);
 }
 
 int NodeHSV::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

@@ -115,6 +115,20 @@ unsigned int NodeLevels::getSample3(QPoint const& point) const
     return computeDirect(c, point);
 }
 
+void NodeLevels::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_source || m_input[BlackPoint] || m_input[WhitePoint] || m_input[Gamma]) {
+        Base3DGenerator::getSpan3(y, x, count, out);
+        return;
+    }
+    m_source->getSpan3(y, x, count, out);
+    unsigned char const* t = m_table.table;
+    for (int i = 0; i < count; ++i) {
+        const unsigned int c = out[i];
+        out[i] = unsigned(t[(c >> 16) & 0xFFu]) << 16 | unsigned(t[(c >> 8) & 0xFFu]) << 8 | t[c & 0xFFu];
+    }
+}
+
 unsigned int NodeLevels::computeDirect(unsigned int colour, QPoint const& point) const
 {
     const int white = m_input[WhitePoint] ? int(m_input[WhitePoint]->getSample(point) & 0xFFu) : m_whitePoint;

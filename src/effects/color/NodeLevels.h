@@ -32,6 +32,7 @@ public:
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // Keeps the black point below the white point by moving the other one.
     void paramChanged(KelUtils::Parameter* changed) override;
