@@ -103,4 +103,22 @@ unsigned int NodeBlur::getSample3(QPoint const& point) const
     return rows(m_rows3D, true).sample(point.x(), point.y());
 }
 
+void NodeBlur::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_upstream1D || m_renderRadius <= 0 || m_imageWidth <= 0 || m_imageHeight <= 0) {
+        BaseGeneratorNode::getSpan(y, x, count, out);
+        return;
+    }
+    rows(m_rows1D, false).sampleSpan(y, x, count, out);
+}
+
+void NodeBlur::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_upstream3D || m_renderRadius <= 0 || m_imageWidth <= 0 || m_imageHeight <= 0) {
+        BaseGeneratorNode::getSpan3(y, x, count, out);
+        return;
+    }
+    rows(m_rows3D, true).sampleSpan(y, x, count, out);
+}
+
 } // namespace KelVyxNodes

@@ -35,6 +35,8 @@ public:
     // passes through.
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
 private:
     BoxBlurRows::Setup setup(bool colour) const;
