@@ -19,23 +19,6 @@ namespace VyxBench {
 
 namespace {
 
-Node* add(VyxNodeGraph* graph, char const* type)
-{
-    Node* node = graph->addNode(QString::fromLatin1(type), -1);
-    if (!node)
-        std::fprintf(stderr, "bench: no node type %s\n", type);
-    return node;
-}
-
-bool link(Node* a, char const* from, Node* b, char const* to)
-{
-    if (!a || !b || a->connect(QString::fromLatin1(from), b, QString::fromLatin1(to)) != 0) {
-        std::fprintf(stderr, "bench: cannot link %s to %s\n", from, to);
-        return false;
-    }
-    return true;
-}
-
 bool identity(VyxNodeGraph*)
 {
     return true;
@@ -44,7 +27,7 @@ bool identity(VyxNodeGraph*)
 // Perlin noise, fractal sum of 6 octaves.
 bool noise(VyxNodeGraph* g)
 {
-    Node* n = add(g, "generator.noise");
+    Node* n = addNode(g, "generator.noise");
     if (!n)
         return false;
     auto* c = n->paramContainer();
@@ -52,26 +35,15 @@ bool noise(VyxNodeGraph* g)
     c->setIntParam(QStringLiteral("enableFrac"), 1);
     c->setFloatParam(QStringLiteral("octaves"), 6.0f);
     c->setFloatParam(QStringLiteral("scaleGlobal"), 0.05f);
-    return link(n, "out", g->destinationNode(), "rgb");
-}
-
-Builder blur(int radius)
-{
-    return [radius](VyxNodeGraph* g) {
-        Node* b = add(g, "operator.blur");
-        if (!b)
-            return false;
-        b->paramContainer()->setIntParam(QStringLiteral("radius"), radius);
-        return link(g->sourceNode(), "rgb", b, "in") && link(b, "out", g->destinationNode(), "rgb");
-    };
+    return linkNodes(n, "out", g->destinationNode(), "rgb");
 }
 
 // HSV offset, levels, Overlay blend with the source.
 bool colourChain(VyxNodeGraph* g)
 {
-    Node* hsv = add(g, "operator.hsv");
-    Node* levels = add(g, "operator.levels");
-    Node* blend = add(g, "operator.blend");
+    Node* hsv = addNode(g, "operator.hsv");
+    Node* levels = addNode(g, "operator.levels");
+    Node* blend = addNode(g, "operator.blend");
     if (!hsv || !levels || !blend)
         return false;
     hsv->paramContainer()->setIntParam(QStringLiteral("Hue"), 40);
@@ -79,9 +51,9 @@ bool colourChain(VyxNodeGraph* g)
     levels->paramContainer()->setIntParam(QStringLiteral("Black point"), 20);
     levels->paramContainer()->setIntParam(QStringLiteral("Gamma"), 30);
     blend->paramContainer()->setListParam(QStringLiteral("mode"), 9); // Overlay
-    return link(g->sourceNode(), "rgb", hsv, "rgb") && link(hsv, "out rgb", levels, "source")
-           && link(levels, "out", blend, "foreground") && link(g->sourceNode(), "rgb", blend, "background")
-           && link(blend, "rgb", g->destinationNode(), "rgb");
+    return linkNodes(g->sourceNode(), "rgb", hsv, "rgb") && linkNodes(hsv, "out rgb", levels, "source")
+           && linkNodes(levels, "out", blend, "foreground") && linkNodes(g->sourceNode(), "rgb", blend, "background")
+           && linkNodes(blend, "rgb", g->destinationNode(), "rgb");
 }
 
 QList<Terminal*> terminalsOf(Node const* node, bool outputs)
@@ -96,6 +68,34 @@ QList<Terminal*> terminalsOf(Node const* node, bool outputs)
 }
 
 } // namespace
+
+Node* addNode(VyxNodeGraph* graph, char const* type)
+{
+    Node* node = graph->addNode(QString::fromLatin1(type), -1);
+    if (!node)
+        std::fprintf(stderr, "bench: no node type %s\n", type);
+    return node;
+}
+
+bool linkNodes(Node* a, char const* from, Node* b, char const* to)
+{
+    if (!a || !b || a->connect(QString::fromLatin1(from), b, QString::fromLatin1(to)) != 0) {
+        std::fprintf(stderr, "bench: cannot link %s to %s\n", from, to);
+        return false;
+    }
+    return true;
+}
+
+Builder blur(int radius)
+{
+    return [radius](VyxNodeGraph* g) {
+        Node* b = addNode(g, "operator.blur");
+        if (!b)
+            return false;
+        b->paramContainer()->setIntParam(QStringLiteral("radius"), radius);
+        return linkNodes(g->sourceNode(), "rgb", b, "in") && linkNodes(b, "out", g->destinationNode(), "rgb");
+    };
+}
 
 QImage makePicture(int width, int height)
 {
@@ -120,20 +120,20 @@ QImage makePicture(int width, int height)
 bool effectObject(VyxNodeGraph* g)
 {
     VyxNodeGraph* effect = g->addSubGraph(-1);
-    if (!effect || !link(g->sourceNode(), "rgb", effect, "rgbIn")
-        || !link(effect, "rgbOut", g->destinationNode(), "rgb"))
+    if (!effect || !linkNodes(g->sourceNode(), "rgb", effect, "rgbIn")
+        || !linkNodes(effect, "rgbOut", g->destinationNode(), "rgb"))
         return false;
     effect->paramContainer()->setIntParam(QStringLiteral("opacity"), 70);
     Node* in = effect->sourceNode();
     Node* out = effect->destinationNode();
-    Node* blurNode = add(effect, "operator.blur");
-    Node* sharpen = add(effect, "operator.sharpen");
-    Node* hsy = add(effect, "operator.hsy");
-    Node* gradient = add(effect, "operator.gradient3color");
-    Node* blend = add(effect, "operator.blend");
-    Node* grey = add(effect, "operator.grayscale");
-    Node* levels = add(effect, "operator.levels");
-    Node* mix = add(effect, "operator.weightmix");
+    Node* blurNode = addNode(effect, "operator.blur");
+    Node* sharpen = addNode(effect, "operator.sharpen");
+    Node* hsy = addNode(effect, "operator.hsy");
+    Node* gradient = addNode(effect, "operator.gradient3color");
+    Node* blend = addNode(effect, "operator.blend");
+    Node* grey = addNode(effect, "operator.grayscale");
+    Node* levels = addNode(effect, "operator.levels");
+    Node* mix = addNode(effect, "operator.weightmix");
     if (!in || !out || !blurNode || !sharpen || !hsy || !gradient || !blend || !grey || !levels || !mix)
         return false;
     blurNode->paramContainer()->setIntParam(QStringLiteral("radius"), 3);
@@ -145,11 +145,11 @@ bool effectObject(VyxNodeGraph* g)
     levels->paramContainer()->setIntParam(QStringLiteral("White point"), 230);
     levels->paramContainer()->setIntParam(QStringLiteral("Gamma"), -20);
     mix->paramContainer()->setFloatParam(QStringLiteral("weight"), 0.35f);
-    return link(in, "rgb", blurNode, "in") && link(blurNode, "out", sharpen, "in")
-           && link(sharpen, "out", hsy, "rgb") && link(hsy, "out rgb", blend, "foreground")
-           && link(gradient, "out", blend, "background") && link(blend, "rgb", levels, "source")
-           && link(in, "rgb", grey, "rgb") && link(levels, "out", mix, "in1")
-           && link(grey, "out3d", mix, "in2") && link(mix, "out", out, "rgb");
+    return linkNodes(in, "rgb", blurNode, "in") && linkNodes(blurNode, "out", sharpen, "in")
+           && linkNodes(sharpen, "out", hsy, "rgb") && linkNodes(hsy, "out rgb", blend, "foreground")
+           && linkNodes(gradient, "out", blend, "background") && linkNodes(blend, "rgb", levels, "source")
+           && linkNodes(in, "rgb", grey, "rgb") && linkNodes(levels, "out", mix, "in1")
+           && linkNodes(grey, "out3d", mix, "in2") && linkNodes(mix, "out", out, "rgb");
 }
 
 bool everyNode(VyxNodeGraph* g)

@@ -8,6 +8,9 @@
 #include <functional>
 #include <vector>
 
+namespace KelNodes {
+class Node;
+}
 namespace KelVyxNodes {
 class VyxNodeGraph;
 }
@@ -25,6 +28,13 @@ struct BenchGraph
 // A picture with detail everywhere: smooth ramps, a fine pattern and hashed noise (ARGB32,
 // opaque).
 QImage makePicture(int width, int height);
+
+// A node of a registered type added to the graph (a message and null when there is no such
+// type), and a link between two nodes' terminals (a message and false when it fails).
+KelNodes::Node* addNode(KelVyxNodes::VyxNodeGraph* graph, char const* type);
+bool linkNodes(KelNodes::Node* a, char const* from, KelNodes::Node* b, char const* to);
+// Source, colour blur of the radius, destination.
+Builder blur(int radius);
 
 // identity, noise, blur r = 5 and 50, colour chain, effect object and the every-node graph.
 std::vector<BenchGraph> const& benchGraphs();
