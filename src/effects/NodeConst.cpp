@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 using namespace KelUtils;
@@ -97,6 +99,16 @@ void NodeConst::updateParamStates()
     };
     follow(m_value1dParam, (mask & 2u) != 0);
     follow(m_value3dParam, (mask & 4u) != 0);
+}
+
+void NodeConst::getSpan(int /*y*/, int /*x*/, int count, unsigned int* out) const
+{
+    std::fill(out, out + count, static_cast<unsigned int>(m_value1d) & 0xFFu);
+}
+
+void NodeConst::getSpan3(int /*y*/, int /*x*/, int count, unsigned int* out) const
+{
+    std::fill(out, out + count, m_packedColor);
 }
 
 } // namespace KelVyxNodes

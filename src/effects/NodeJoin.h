@@ -31,6 +31,7 @@ public:
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // Rebuilds the default channels and publishes the set-up event, whatever changed.
     void paramChanged(KelUtils::Parameter* changed) override;

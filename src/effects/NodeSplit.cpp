@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QPoint>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 KelNodes::NodeDescriptor NodeSplit::m_descriptor{
@@ -61,6 +63,17 @@ void NodeSplit::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal c
 void NodeSplit::resolveInputs()
 {
     m_colourInput = linkedGenerator3D(m_rgbTerminal);
+}
+
+void NodeSplit::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_colourInput) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    m_colourInput->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = (out[i] >> 16) & 0xFFu;
 }
 
 } // namespace KelVyxNodes

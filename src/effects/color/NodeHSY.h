@@ -35,12 +35,15 @@ public:
     unsigned int getSample3(QPoint const& point) const override;
     // The offset alpha 0..255.
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
 
 private:
+    unsigned int adjusted(unsigned int rgb) const;
     KelNodes::NodeParameterContainer m_container;
     ColourAlphaInputs m_inputs;
     int m_hueShift = 0;
