@@ -27,7 +27,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeBlur::NodeBlur(int id)
-    : BaseGeneratorNode(id, QStringLiteral("in"), QStringLiteral("out"))
+    : NodeOf(id, QStringLiteral("in"), QStringLiteral("out"))
     , m_container(m_descriptor.typeId, QString(), this)
 {
     auto* c = &m_container;
@@ -42,11 +42,6 @@ NodeBlur::NodeBlur(int id)
 }
 
 NodeBlur::~NodeBlur() = default;
-
-KelNodes::Node* NodeBlur::create(int uid)
-{
-    return new NodeBlur(uid);
-}
 
 int NodeBlur::onFilterStart(StatusObserver* /*observer*/)
 {

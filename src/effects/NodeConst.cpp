@@ -31,7 +31,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeConst::NodeConst(int id)
-    : BaseGeneratorNode(id, QString(), QStringLiteral("out"))
+    : NodeOf(id, QString(), QStringLiteral("out"))
     , m_container(m_descriptor.typeId, QString(), this)
 {
     auto* c = &m_container;
@@ -49,11 +49,6 @@ NodeConst::NodeConst(int id)
 }
 
 NodeConst::~NodeConst() = default;
-
-KelNodes::Node* NodeConst::create(int uid)
-{
-    return new NodeConst(uid);
-}
 
 unsigned int NodeConst::getSample(QPoint const& /*point*/) const
 {

@@ -50,7 +50,7 @@ unsigned int channel(unsigned int colour, int shift)
 } // namespace
 
 NodeFilteredImage::NodeFilteredImage(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     addTerminal(kRgb, 4, 0);
@@ -61,11 +61,6 @@ NodeFilteredImage::NodeFilteredImage(int id)
 }
 
 NodeFilteredImage::~NodeFilteredImage() = default;
-
-KelNodes::Node* NodeFilteredImage::create(int id)
-{
-    return new NodeFilteredImage(id);
-}
 
 int NodeFilteredImage::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {

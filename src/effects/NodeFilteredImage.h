@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -13,19 +14,16 @@ namespace KelVyxNodes {
 // The destination node: what leaves the effect. Its row loop (filter) renders the graph into
 // the destination image; read as a generator (the compound node's outputs, previews) it blends
 // the effect's result over the source node by the graph's "opacity" and "blendMode".
-class NodeFilteredImage : public VyxNode, public Base1DGenerator, public Base3DGenerator
+class NodeFilteredImage : public NodeOf<NodeFilteredImage, VyxNode>, public Base1DGenerator, public Base3DGenerator
 {
 public:
     explicit NodeFilteredImage(int id);
     ~NodeFilteredImage() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int id);
 
     KelNodes::NodeParameterContainer* paramContainer() override { return &m_container; }
     KelNodes::NodeParameterContainer const* paramContainer() const override { return &m_container; }
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     bool isStatic() const override { return true; }
 
     Base1DGenerator const* toBase1DGenerator() const override { return this; }

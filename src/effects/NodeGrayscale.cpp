@@ -50,7 +50,7 @@ float weightedGrey(int r, int g, int b, float wr, float wg, float wb)
 } // namespace
 
 NodeGrayscale::NodeGrayscale(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
@@ -79,11 +79,6 @@ NodeGrayscale::NodeGrayscale(int id)
 }
 
 NodeGrayscale::~NodeGrayscale() = default;
-
-KelNodes::Node* NodeGrayscale::create(int uid)
-{
-    return new NodeGrayscale(uid);
-}
 
 unsigned int NodeGrayscale::grey(unsigned int c) const
 {

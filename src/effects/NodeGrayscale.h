@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -17,7 +18,7 @@ class VyxTerminal;
 
 // Turns the colour of "rgb" into one grey value by the "conversion" mode, offered as one
 // channel ("out") and as a grey colour ("out3d"); 128 while "rgb" is unlinked.
-class NodeGrayscale : public VyxNode, public Base1DGenerator, public Base3DGenerator
+class NodeGrayscale : public NodeOf<NodeGrayscale, VyxNode>, public Base1DGenerator, public Base3DGenerator
 {
 public:
     // Ids of the "conversion" items.
@@ -36,10 +37,7 @@ public:
     ~NodeGrayscale() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

@@ -37,7 +37,7 @@ char const* const inputNames[] = {"r", "g", "b", "gray"};
 } // namespace
 
 NodeJoin::NodeJoin(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     for (int i = 0; i < InputCount; ++i)
@@ -58,11 +58,6 @@ NodeJoin::NodeJoin(int id)
 }
 
 NodeJoin::~NodeJoin() = default;
-
-KelNodes::Node* NodeJoin::create(int uid)
-{
-    return new NodeJoin(uid);
-}
 
 unsigned int NodeJoin::getSample3(QPoint const& point) const
 {

@@ -16,7 +16,7 @@ KelNodes::NodeDescriptor NodeOriginalImage::m_descriptor{
     &NodeOriginalImage::create};
 
 NodeOriginalImage::NodeOriginalImage(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     addTerminal(QStringLiteral("rgb"), 0, 5);
@@ -27,11 +27,6 @@ NodeOriginalImage::NodeOriginalImage(int id)
 }
 
 NodeOriginalImage::~NodeOriginalImage() = default;
-
-KelNodes::Node* NodeOriginalImage::create(int id)
-{
-    return new NodeOriginalImage(id);
-}
 
 void NodeOriginalImage::setImage(QImage const* image)
 {

@@ -17,7 +17,7 @@ KelNodes::NodeDescriptor NodeSplit::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Split")), QString(), &NodeSplit::create};
 
 NodeSplit::NodeSplit(int id)
-    : Base1DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
@@ -33,11 +33,6 @@ NodeSplit::NodeSplit(int id)
 }
 
 NodeSplit::~NodeSplit() = default;
-
-KelNodes::Node* NodeSplit::create(int uid)
-{
-    return new NodeSplit(uid);
-}
 
 unsigned int NodeSplit::getSample(QPoint const& point) const
 {

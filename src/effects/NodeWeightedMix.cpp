@@ -36,7 +36,7 @@ const ListItem modeItems[] = {{Addition, QStringLiteral("Addition")},
 } // namespace
 
 NodeWeightedMix::NodeWeightedMix(int id)
-    : BaseMixNode(id, m_descriptor.typeId)
+    : NodeOf(id, m_descriptor.typeId)
 {
     addOperandTerminal(0);
     addOperandTerminal(1);
@@ -70,11 +70,6 @@ NodeWeightedMix::NodeWeightedMix(int id)
 }
 
 NodeWeightedMix::~NodeWeightedMix() = default;
-
-KelNodes::Node* NodeWeightedMix::create(int uid)
-{
-    return new NodeWeightedMix(uid);
-}
 
 float NodeWeightedMix::weightAt(QPoint const& point) const
 {

@@ -45,7 +45,7 @@ QList<ListItem> modeItems()
 } // namespace
 
 NodeBlend::NodeBlend(int uid)
-    : VyxNode(uid)
+    : NodeOf(uid)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_foregroundTerminal = addTerminal(QStringLiteral("foreground"), 4u, 0u);
@@ -76,11 +76,6 @@ NodeBlend::NodeBlend(int uid)
 }
 
 NodeBlend::~NodeBlend() = default;
-
-KelNodes::Node* NodeBlend::create(int uid)
-{
-    return new NodeBlend(uid);
-}
 
 unsigned int NodeBlend::getSample3(QPoint const& point) const
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -21,17 +22,14 @@ class Base1DGenerator;
 // Blends a foreground over a background colour by one of nineteen modes and an opacity. Each
 // input may be linked or left open: an open "foreground" or "background" reads its colour
 // parameter, an open "opacity" the "Opacity" percentage.
-class NodeBlend : public VyxNode, public Base3DGenerator
+class NodeBlend : public NodeOf<NodeBlend, VyxNode>, public Base3DGenerator
 {
 public:
     explicit NodeBlend(int uid);
     ~NodeBlend() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

@@ -30,7 +30,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeHSV::NodeHSV(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
@@ -51,11 +51,6 @@ NodeHSV::NodeHSV(int id)
 }
 
 NodeHSV::~NodeHSV() = default;
-
-KelNodes::Node* NodeHSV::create(int uid)
-{
-    return new NodeHSV(uid);
-}
 
 unsigned int NodeHSV::getSample(QPoint const& point) const
 {

@@ -36,7 +36,7 @@ double unitClamp(double x)
 } // namespace
 
 NodeHSY::NodeHSY(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_inputs.addTerminals(this);
@@ -58,11 +58,6 @@ NodeHSY::NodeHSY(int id)
 }
 
 NodeHSY::~NodeHSY() = default;
-
-KelNodes::Node* NodeHSY::create(int uid)
-{
-    return new NodeHSY(uid);
-}
 
 unsigned int NodeHSY::getSample3(QPoint const& point) const
 {

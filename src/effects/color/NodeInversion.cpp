@@ -26,7 +26,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeInversion::NodeInversion(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_rgbTerminal = addTerminal(QStringLiteral("inRgb"), 4u, 0u);
@@ -39,11 +39,6 @@ NodeInversion::NodeInversion(int id)
 }
 
 NodeInversion::~NodeInversion() = default;
-
-KelNodes::Node* NodeInversion::create(int uid)
-{
-    return new NodeInversion(uid);
-}
 
 unsigned int NodeInversion::getSample(QPoint const& point) const
 {

@@ -49,7 +49,7 @@ double gammaExponent(int gamma)
 } // namespace
 
 NodeLevels::NodeLevels(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_sourceTerminal = addTerminal(QStringLiteral("source"), 6u, 0u);
@@ -79,11 +79,6 @@ NodeLevels::NodeLevels(int id)
 }
 
 NodeLevels::~NodeLevels() = default;
-
-KelNodes::Node* NodeLevels::create(int uid)
-{
-    return new NodeLevels(uid);
-}
 
 void NodeLevels::buildTable()
 {

@@ -32,7 +32,7 @@ unsigned int offsetByte(unsigned int value, int offset)
 } // namespace
 
 NodeRGBA::NodeRGBA(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_inputs.addTerminals(this);
@@ -53,11 +53,6 @@ NodeRGBA::NodeRGBA(int id)
 }
 
 NodeRGBA::~NodeRGBA() = default;
-
-KelNodes::Node* NodeRGBA::create(int uid)
-{
-    return new NodeRGBA(uid);
-}
 
 unsigned int NodeRGBA::getSample(QPoint const& point) const
 {
