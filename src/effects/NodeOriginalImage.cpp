@@ -90,6 +90,12 @@ void NodeOriginalImage::getSpan3(int y, int x, int count, unsigned int* out) con
         return;
     }
     unsigned int const* row = m_pixels + qsizetype(std::clamp(y, 0, m_height - 1)) * m_stride;
+    if (x >= 0 && x + count <= m_width) {
+        row += x;
+        for (int i = 0; i < count; ++i)
+            out[i] = row[i] & 0xFFFFFFu;
+        return;
+    }
     for (int i = 0; i < count; ++i)
         out[i] = row[std::clamp(x + i, 0, m_width - 1)] & 0xFFFFFFu;
 }
@@ -105,6 +111,12 @@ void NodeOriginalImage::getSpan(int y, int x, int count, unsigned int* out) cons
         return;
     }
     unsigned int const* row = m_pixels + qsizetype(std::clamp(y, 0, m_height - 1)) * m_stride;
+    if (x >= 0 && x + count <= m_width) {
+        row += x;
+        for (int i = 0; i < count; ++i)
+            out[i] = row[i] >> 24;
+        return;
+    }
     for (int i = 0; i < count; ++i)
         out[i] = row[std::clamp(x + i, 0, m_width - 1)] >> 24;
 }
