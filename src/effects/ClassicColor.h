@@ -112,6 +112,13 @@ public:
     void setCmyk(int c, int m, int y, int k, int a = 255);
     void setCmykF(double c, double m, double y, double k, double a = 1.0);
 
+    // Byte-level HSV for pixel loops, one conversion each way and no colour object:
+    // hsvOfRgb gives what hue(), saturation() and value() of ClassicColor(rgb) report (hue -1
+    // for a grey); rgbOfHsv gives rgba() of a colour set by setHsv(h, s, v, 0), for h in
+    // -1..359 and s, v in 0..255.
+    static void hsvOfRgb(unsigned int rgb, int& h, int& s, int& v);
+    static unsigned int rgbOfHsv(int h, int s, int v);
+
     // Exact equality of the model and the stored words.
     bool operator==(ClassicColor const& other) const;
     bool operator!=(ClassicColor const& other) const { return !(*this == other); }

@@ -70,15 +70,14 @@ unsigned int NodeHSV::getSample3(QPoint const& point) const
 unsigned int NodeHSV::shifted(unsigned int rgb) const
 {
     // One conversion serves all three components.
-    ClassicColor colour = ClassicColor(rgb).toHsv();
+    int hue = 0, saturation = 0, value = 0;
+    ClassicColor::hsvOfRgb(rgb, hue, saturation, value);
     // A grey reports hue -1 and is offset like any other hue; the hue is held, not wrapped,
     // as stored effects expect.
-    const int h = std::clamp(colour.hue() + m_hue, 0, 359);
-    const int s = std::clamp(colour.saturation() + m_saturation, 0, 255);
-    const int v = std::clamp(colour.value() + m_value, 0, 255);
-    // Alpha 0 leaves the top byte clear.
-    colour.setHsv(h, s, v, 0);
-    return colour.rgba();
+    const int h = std::clamp(hue + m_hue, 0, 359);
+    const int s = std::clamp(saturation + m_saturation, 0, 255);
+    const int v = std::clamp(value + m_value, 0, 255);
+    return ClassicColor::rgbOfHsv(h, s, v);
 }
 
 void NodeHSV::getSpan(int y, int x, int count, unsigned int* out) const
