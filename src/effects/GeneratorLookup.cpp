@@ -105,7 +105,7 @@ VyxNode const* sharingHost(KelNodes::Terminal const* own, KelNodes::Terminal con
     if (!host || dynamic_cast<NodeOriginalImage const*>(host))
         return nullptr;
     VyxNode const* reader = effectHost(own);
-    const bool shared = peer->numConnections() > 1 || (reader && reader->samplesAround());
+    const bool shared = peer->numConnections() > 1 || (reader && reader->readsInputsRepeatedly());
     return shared ? host : nullptr;
 }
 

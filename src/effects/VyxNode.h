@@ -70,9 +70,10 @@ public:
     // The owning effect graph (image, mask, rectangle, settings); null outside one.
     VyxNodeGraph* effectGraph() const { return m_graph; }
 
-    // Whether the node samples its inputs around each point it is asked for (more than one
-    // tap per point): its inputs then read through a memo (SharedOutputMemo).
-    virtual bool samplesAround() const { return false; }
+    // Whether the node reads an input more than once per point it is asked for (taps around
+    // the point, or several outputs each reading the same input): its inputs then read
+    // through a memo (SharedOutputMemo).
+    virtual bool readsInputsRepeatedly() const { return false; }
     // The memo in front of `generator` (one kind, behind `output`, one of this node's
     // terminals), made on first use and kept while the node lives; started for the render.
     // Called while inputs are resolved, before any sampling.

@@ -30,6 +30,8 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
+    // Each output reads the input again.
+    bool readsInputsRepeatedly() const override { return true; }
 
     // The upstream colour of "rgb", null while unlinked.
     Base3DGenerator const* colourInput() const { return m_colourInput; }

@@ -35,7 +35,7 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
-    bool samplesAround() const override { return true; }
+    bool readsInputsRepeatedly() const override { return true; }
 
     // strength x 0.05, and that rounded to whole pixels.
     float offsetFactor() const { return m_factor; }

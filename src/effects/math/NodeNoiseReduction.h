@@ -40,7 +40,7 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
-    bool samplesAround() const override { return true; }
+    bool readsInputsRepeatedly() const override { return true; }
 
     int threshold() const { return m_threshold; }
     int radius() const { return m_radius; }
