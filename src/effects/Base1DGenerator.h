@@ -1,6 +1,6 @@
 #pragma once
 
-class QPoint;
+#include <QPoint>
 
 namespace KelVyxNodes {
 
@@ -12,7 +12,20 @@ class Base1DGenerator
 public:
     virtual ~Base1DGenerator() = default;
 
+    // The reference path: one point.
     virtual unsigned int getSample(QPoint const& point) const = 0;
+
+    // Points (x .. x + count - 1, y) into out[0 .. count - 1], the same values getSample gives
+    // (one virtual call for a run of a row instead of one per point). The default loops
+    // getSample; a node overrides it where a row loop is cheaper.
+    virtual void getSpan(int y, int x, int count, unsigned int* out) const
+    {
+        QPoint point(x, y);
+        for (int i = 0; i < count; ++i) {
+            point.setX(x + i);
+            out[i] = getSample(point);
+        }
+    }
 };
 
 } // namespace KelVyxNodes

@@ -1,5 +1,7 @@
 #include "effects/BaseMixNode.h"
 
+#include "effects/SpanBuffer.h"
+
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
 #include "effects/VyxTerminal.h"
@@ -149,7 +151,68 @@ int BaseMixNode::onFilterStart(KelUtils::StatusObserver* /*observer*/)
     // Normally a no-op: changes made while the container's signals were blocked reach
     // paramChanged only later.
     refreshDefaults();
+    m_pairTablesOn = pairTablesApply();
+    if (m_pairTablesOn && (m_pairKey != pairTableKey() || m_pairTable[0].empty())) {
+        for (int kind = 0; kind < 2; ++kind) {
+            m_pairTable[kind].resize(256 * 256);
+            for (int a = 0; a < 256; ++a) {
+                for (int b = 0; b < 256; ++b)
+                    m_pairTable[kind][size_t(a * 256 + b)] =
+                        static_cast<unsigned char>(MixFormulas::mixResult(pairResult(kind == 1, a, b)));
+            }
+        }
+        m_pairKey = pairTableKey();
+    }
     return 0;
+}
+
+void BaseMixNode::operandSpan(int which, int y, int x, int count, unsigned int* out) const
+{
+    if (m_input1D[which])
+        m_input1D[which]->getSpan(y, x, count, out);
+    else
+        std::fill(out, out + count, unsigned(m_defByte[which]));
+}
+
+void BaseMixNode::operandSpan3(int which, int y, int x, int count, unsigned int* out) const
+{
+    if (m_input3D[which])
+        m_input3D[which]->getSpan3(y, x, count, out);
+    else
+        std::fill(out, out + count, m_defRgb[which]);
+}
+
+void BaseMixNode::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_pairTablesOn) {
+        Base1DGenerator::getSpan(y, x, count, out);
+        return;
+    }
+    SpanBuffer second(count);
+    operandSpan(0, y, x, count, out);
+    operandSpan(1, y, x, count, second.data());
+    unsigned char const* t = m_pairTable[0].data();
+    for (int i = 0; i < count; ++i)
+        out[i] = t[((out[i] & 0xFFu) << 8) | (second[i] & 0xFFu)];
+}
+
+void BaseMixNode::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_pairTablesOn) {
+        Base3DGenerator::getSpan3(y, x, count, out);
+        return;
+    }
+    SpanBuffer second(count);
+    operandSpan3(0, y, x, count, out);
+    operandSpan3(1, y, x, count, second.data());
+    unsigned char const* t = m_pairTable[1].data();
+    for (int i = 0; i < count; ++i) {
+        const unsigned int a = out[i];
+        const unsigned int b = second[i];
+        out[i] = unsigned(t[((a >> 8) & 0xFF00u) | ((b >> 16) & 0xFFu)]) << 16
+                 | unsigned(t[(a & 0xFF00u) | ((b >> 8) & 0xFFu)]) << 8
+                 | t[((a << 8) & 0xFF00u) | (b & 0xFFu)];
+    }
 }
 
 void BaseMixNode::refreshDefaults()

@@ -9,6 +9,8 @@
 
 #include <QList>
 
+#include <vector>
+
 class QPoint;
 
 namespace KelUtils {
@@ -37,6 +39,10 @@ public:
 
     Base1DGenerator const* toBase1DGenerator() const override { return this; }
     Base3DGenerator const* toBase3DGenerator() const override { return this; }
+
+    // Through the tables of byte pairs where the mixer's formula allows, else point by point.
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // Keeps the defaults' bytes current; sampling reads only those.
     void paramChanged(KelUtils::Parameter* changed) override;
@@ -71,11 +77,31 @@ protected:
     template <class Formula>
     static unsigned int mixChannels(unsigned int first, unsigned int second, Formula formula);
 
+    // Whether each result byte depends only on the two operand bytes of its channel and the
+    // settings (then onFilterStart tables pairResult), and a key of the settings it depends on.
+    virtual bool pairTablesApply() const { return false; }
+    virtual long long pairTableKey() const { return 0; }
+    // The result byte of operand bytes x and y, one-channel or colour formula.
+    virtual int pairResult(bool colour, int x, int y) const
+    {
+        (void)colour;
+        (void)x;
+        (void)y;
+        return 0;
+    }
+
     KelNodes::NodeParameterContainer m_container;
     int m_mode = 0;
 
 private:
     void refreshDefaults();
+    void operandSpan(int which, int y, int x, int count, unsigned int* out) const;
+    void operandSpan3(int which, int y, int x, int count, unsigned int* out) const;
+
+    // Index x * 256 + y; [0] one channel, [1] colour.
+    std::vector<unsigned char> m_pairTable[2];
+    long long m_pairKey = -1;
+    bool m_pairTablesOn = false;
 
     KelUtils::Color m_defColor[2];
     KelUtils::ColorParameter* m_defColorParam[2] = {nullptr, nullptr};

@@ -177,11 +177,10 @@ void BoxBlurRows::loadRow(int y)
     std::uint32_t* ring = m_ring.data() + std::size_t(y % m_span) * std::size_t(width);
     int* columns = m_columns.data();
     if (m_channels == 3 && !m_setup.mask) {
-        Base3DGenerator const* colour = m_setup.colour;
-        QPoint point(0, y);
+        static_assert(sizeof(std::uint32_t) == sizeof(unsigned int));
+        m_setup.colour->getSpan3(y, 0, width, reinterpret_cast<unsigned int*>(ring));
         for (int x = 0; x < width; ++x, columns += 4) {
-            point.setX(x);
-            const std::uint32_t v = colour->getSample3(point) & 0xFFFFFFu;
+            const std::uint32_t v = ring[x] & 0xFFFFFFu;
             ring[x] = v;
             columns[0] += int(v >> 16);
             columns[1] += int((v >> 8) & 0xFFu);
@@ -198,6 +197,14 @@ void BoxBlurRows::loadRow(int y)
             columns[1] += int((v >> 8) & 0xFFu);
             columns[2] += int(v & 0xFFu);
             columns[3] += 1;
+        }
+    } else if (!m_setup.mask) {
+        m_setup.channel->getSpan(y, 0, width, reinterpret_cast<unsigned int*>(ring));
+        for (int x = 0; x < width; ++x, columns += 2) {
+            const std::uint32_t v = ring[x] & 0xFFu;
+            ring[x] = v;
+            columns[0] += int(v);
+            columns[1] += 1;
         }
     } else {
         for (int x = 0; x < width; ++x, columns += 2) {
@@ -377,6 +384,27 @@ unsigned int BoxBlurRows::directMean(Setup const& setup, int x, int y)
     windowSums(setup, x, y, sums, count);
     RoundedMean mean;
     return packed(sums, count, channelsOf(setup), mean);
+}
+
+void BoxBlurRows::sampleSpan(int y, int x, int count, unsigned int* out)
+{
+    if (y < 0 || y >= m_setup.height || x < 0 || x + count > m_setup.width || count < 8 || !ensureMemory()) {
+        for (int i = 0; i < count; ++i)
+            out[i] = sample(x + i, y);
+        return;
+    }
+    Row* row = nullptr;
+    for (int i = 0; i < kRowsKept && !row; ++i) {
+        if (m_rows[i].y == y) {
+            m_lastRow = i;
+            m_rows[i].used = ++m_clock;
+            row = &m_rows[i];
+        }
+    }
+    // A run of a row is asked for by a row loop: the whole row pays.
+    if (!row)
+        row = &makeRow(y);
+    std::copy(row->values.begin() + x, row->values.begin() + x + count, out);
 }
 
 unsigned int BoxBlurRows::sample(int x, int y)

@@ -41,6 +41,8 @@ public:
     // The blurred value at (x, y): 0..255 for one channel, 0x00RRGGBB for colour. Points
     // outside the image are computed directly (an empty window gives 0).
     unsigned int sample(int x, int y);
+    // sample() for (x .. x + count - 1, y), through a whole row where the run lies in the image.
+    void sampleSpan(int y, int x, int count, unsigned int* out);
 
     // Whether reset() was given these inputs (the one for the kind in use).
     bool sameInput(Base1DGenerator const* channel, Base3DGenerator const* colour, bool isColour) const

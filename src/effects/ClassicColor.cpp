@@ -47,20 +47,76 @@ double hueOf(double r, double g, double b, double max, double delta)
     return hue;
 }
 
-} // namespace
-
-unsigned short ClassicColor::word(double fraction)
+// fraction(byte * 0x101) for every byte, and hue words / 6000 for every whole degree: the same
+// quotients without a division per pixel.
+struct ByteQuotients
 {
-    const double w = KelUtils::roundHalfUp(fraction * kMaxWordF);
-    // The conversions keep fractions within 0..1; the bounds only guard against drift.
-    if (!(w > 0.0))
-        return 0;
-    return w >= kMaxWordF ? kMaxWord : static_cast<unsigned short>(w);
+    double byteFraction[256];
+    double sector[360];
+};
+
+ByteQuotients const& quotients()
+{
+    static const ByteQuotients table = [] {
+        ByteQuotients t{};
+        for (int k = 0; k < 256; ++k)
+            t.byteFraction[k] = (k * 0x101) / kMaxWordF;
+        for (int h = 0; h < 360; ++h)
+            t.sector[h] = (h * 100) / 6000.0;
+        return t;
+    }();
+    return table;
 }
 
-double ClassicColor::fraction(unsigned short word)
+} // namespace
+
+void ClassicColor::hsvOfRgb(unsigned int rgb, int& h, int& s, int& v)
 {
-    return word / kMaxWordF;
+    ByteQuotients const& q = quotients();
+    const double r = q.byteFraction[(rgb >> 16) & 0xFFu];
+    const double g = q.byteFraction[(rgb >> 8) & 0xFFu];
+    const double b = q.byteFraction[rgb & 0xFFu];
+    const double max = std::max(r, std::max(g, b));
+    const double min = std::min(r, std::min(g, b));
+    const double delta = max - min;
+    v = word(max) >> 8;
+    if (delta == 0.0) {
+        h = -1;
+        s = 0;
+        return;
+    }
+    s = word(delta / max) >> 8;
+    h = static_cast<int>(hueOf(r, g, b, max, delta) * 100.0 + 0.5) / 100;
+}
+
+unsigned int ClassicColor::rgbOfHsv(int h, int s, int v)
+{
+    if (s == 0 || h < 0)
+        return static_cast<unsigned int>(v) * 0x010101u;
+    ByteQuotients const& q = quotients();
+    const double hh = q.sector[h % 360];
+    const double sf = q.byteFraction[s];
+    const double vf = q.byteFraction[v];
+    const int i = static_cast<int>(hh);
+    const double f = hh - i;
+    const double p = vf * (1.0 - sf);
+    unsigned int c[3];
+    if (i & 1) {
+        const double qq = vf * (1.0 - sf * f);
+        switch (i) {
+        case 1: c[0] = word(qq); c[1] = word(vf); c[2] = word(p); break;
+        case 3: c[0] = word(p); c[1] = word(qq); c[2] = word(vf); break;
+        default: c[0] = word(vf); c[1] = word(p); c[2] = word(qq); break;
+        }
+    } else {
+        const double t = vf * (1.0 - sf * (1.0 - f));
+        switch (i) {
+        case 0: c[0] = word(vf); c[1] = word(t); c[2] = word(p); break;
+        case 2: c[0] = word(p); c[1] = word(vf); c[2] = word(t); break;
+        default: c[0] = word(t); c[1] = word(p); c[2] = word(vf); break;
+        }
+    }
+    return (c[0] >> 8) << 16 | (c[1] >> 8) << 8 | (c[2] >> 8);
 }
 
 ClassicColor::ClassicColor() = default;
@@ -262,8 +318,9 @@ ClassicColor ClassicColor::toHsv() const
         color.m_words[1] = 0;
     } else {
         color.m_words[1] = word(delta / max);
+        // The hue is never negative here: truncation is the floor.
         color.m_words[0] = static_cast<unsigned short>(
-            KelUtils::roundHalfUpToInt(hueOf(r, g, b, max, delta) * 100.0));
+            static_cast<int>(hueOf(r, g, b, max, delta) * 100.0 + 0.5));
     }
     return color;
 }
@@ -296,8 +353,9 @@ ClassicColor ClassicColor::toHsl() const
             color.m_words[1] = word(delta / delta2);
         else
             color.m_words[1] = word(delta / (2.0 - delta2));
+        // The hue is never negative here: truncation is the floor.
         color.m_words[0] = static_cast<unsigned short>(
-            KelUtils::roundHalfUpToInt(hueOf(r, g, b, max, delta) * 100.0));
+            static_cast<int>(hueOf(r, g, b, max, delta) * 100.0 + 0.5));
     }
     return color;
 }

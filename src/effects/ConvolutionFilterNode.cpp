@@ -96,4 +96,29 @@ unsigned int ConvolutionFilterNode::getSample3(QPoint const& point) const
     return rows(m_rows3D, true).sample(point.x(), point.y());
 }
 
+void ConvolutionFilterNode::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_upstream1D || !filtering()) {
+        BaseGeneratorNode::getSpan(y, x, count, out);
+        return;
+    }
+    KernelRows& kernelRows = rows(m_rows1D, false);
+    for (int i = 0; i < count; ++i)
+        out[i] = kernelRows.sample(x + i, y);
+}
+
+void ConvolutionFilterNode::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_upstream3D || !filtering()) {
+        if (m_upstream3D)
+            m_upstream3D->getSpan3(y, x, count, out);
+        else
+            BaseGeneratorNode::getSpan3(y, x, count, out);
+        return;
+    }
+    KernelRows& kernelRows = rows(m_rows3D, true);
+    for (int i = 0; i < count; ++i)
+        out[i] = kernelRows.sample(x + i, y);
+}
+
 } // namespace KelVyxNodes

@@ -29,6 +29,8 @@ public:
     // kernel or with an empty image the input passes through unfiltered.
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int imageWidth() const { return m_imageWidth; }
     int imageHeight() const { return m_imageHeight; }

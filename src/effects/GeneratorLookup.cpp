@@ -1,5 +1,8 @@
 #include "effects/GeneratorLookup.h"
 
+#include "effects/NodeOriginalImage.h"
+#include "effects/SharedOutputMemo.h"
+
 #include "effects/VyxNode.h"
 #include "effects/VyxTerminal.h"
 #include "nodes/Terminal.h"
@@ -91,18 +94,47 @@ void getGeneratorInterface(Base1DGenerator const** out, KelNodes::Terminal const
         param->setDisplayFlagZero(1);
 }
 
+namespace {
+
+// The output behind `own`'s first link is read through a memo when several inputs read it or
+// the reading node samples around each point; the source node reading its own picture is
+// cheaper than any memo.
+VyxNode const* sharingHost(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+{
+    VyxNode const* host = effectHost(peer);
+    if (!host || dynamic_cast<NodeOriginalImage const*>(host))
+        return nullptr;
+    VyxNode const* reader = effectHost(own);
+    const bool shared = peer->numConnections() > 1 || (reader && reader->readsInputsRepeatedly());
+    return shared ? host : nullptr;
+}
+
+} // namespace
+
 Base3DGenerator const* linkedGenerator3D(KelNodes::Terminal const* own)
 {
     if (!own || own->numConnections() == 0)
         return nullptr;
-    return findGenerator3D(own->connections().first());
+    KelNodes::Terminal const* peer = own->connections().first();
+    Base3DGenerator const* found = findGenerator3D(peer);
+    if (!found)
+        return nullptr;
+    if (VyxNode const* host = sharingHost(own, peer))
+        return host->sharedOutput(peer, nullptr, found);
+    return found;
 }
 
 Base1DGenerator const* linkedGenerator1D(KelNodes::Terminal const* own)
 {
     if (!own || own->numConnections() == 0)
         return nullptr;
-    return findGenerator1D(own->connections().first());
+    KelNodes::Terminal const* peer = own->connections().first();
+    Base1DGenerator const* found = findGenerator1D(peer);
+    if (!found)
+        return nullptr;
+    if (VyxNode const* host = sharingHost(own, peer))
+        return host->sharedOutput(peer, found, nullptr);
+    return found;
 }
 
 } // namespace KelVyxNodes

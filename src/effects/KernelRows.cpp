@@ -4,6 +4,9 @@
 #include "effects/Base3DGenerator.h"
 #include "effects/MaskBasedFilter.h"
 #include "effects/RowSweepHint.h"
+#include "effects/SpanBuffer.h"
+
+#include <algorithm>
 
 #include <QPoint>
 
@@ -143,16 +146,23 @@ void KernelRows::readRows(int y)
         }
         float* values = oldest->values.data();
         const int width = m_setup.width;
-        if (m_setup.colour) {
-            for (int x = 0; x < width; ++x, values += 3) {
-                const unsigned int c = m_setup.colour->getSample3(QPoint(x, wanted));
-                values[0] = static_cast<float>(c & 0xFFu);
-                values[1] = static_cast<float>((c >> 8) & 0xFFu);
-                values[2] = static_cast<float>((c >> 16) & 0xFFu);
+        // The input row in spans, a run at a time.
+        unsigned int run[SpanBuffer::kInline];
+        for (int start = 0; start < width; start += SpanBuffer::kInline) {
+            const int n = std::min(SpanBuffer::kInline, width - start);
+            if (m_setup.colour) {
+                m_setup.colour->getSpan3(wanted, start, n, run);
+                for (int i = 0; i < n; ++i, values += 3) {
+                    const unsigned int c = run[i];
+                    values[0] = static_cast<float>(c & 0xFFu);
+                    values[1] = static_cast<float>((c >> 8) & 0xFFu);
+                    values[2] = static_cast<float>((c >> 16) & 0xFFu);
+                }
+            } else {
+                m_setup.channel->getSpan(wanted, start, n, run);
+                for (int i = 0; i < n; ++i)
+                    *values++ = static_cast<float>(run[i] & 0xFFu);
             }
-        } else {
-            for (int x = 0; x < width; ++x)
-                values[x] = static_cast<float>(m_setup.channel->getSample(QPoint(x, wanted)) & 0xFFu);
         }
         oldest->y = wanted;
         oldest->used = now;

@@ -36,7 +36,7 @@ const ListItem modeItems[] = {{Add, QStringLiteral("Addition")},
 } // namespace
 
 NodeArithmeticMix::NodeArithmeticMix(int id)
-    : BaseMixNode(id, m_descriptor.typeId)
+    : NodeOf(id, m_descriptor.typeId)
 {
     for (int input = 0; input < OperandInputs; ++input)
         addOperandTerminal(input);
@@ -64,9 +64,9 @@ NodeArithmeticMix::NodeArithmeticMix(int id)
 
 NodeArithmeticMix::~NodeArithmeticMix() = default;
 
-KelNodes::Node* NodeArithmeticMix::create(int uid)
+int NodeArithmeticMix::pairResult(bool /*colour*/, int x, int y) const
 {
-    return new NodeArithmeticMix(uid);
+    return combine(m_mode, x, y);
 }
 
 unsigned int NodeArithmeticMix::getSample(QPoint const& point) const

@@ -27,7 +27,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeBlur::NodeBlur(int id)
-    : BaseGeneratorNode(id, QStringLiteral("in"), QStringLiteral("out"))
+    : NodeOf(id, QStringLiteral("in"), QStringLiteral("out"))
     , m_container(m_descriptor.typeId, QString(), this)
 {
     auto* c = &m_container;
@@ -42,11 +42,6 @@ NodeBlur::NodeBlur(int id)
 }
 
 NodeBlur::~NodeBlur() = default;
-
-KelNodes::Node* NodeBlur::create(int uid)
-{
-    return new NodeBlur(uid);
-}
 
 int NodeBlur::onFilterStart(StatusObserver* /*observer*/)
 {
@@ -101,6 +96,24 @@ unsigned int NodeBlur::getSample3(QPoint const& point) const
     if (m_renderRadius <= 0 || m_imageWidth <= 0 || m_imageHeight <= 0)
         return m_upstream3D->getSample3(point);
     return rows(m_rows3D, true).sample(point.x(), point.y());
+}
+
+void NodeBlur::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_upstream1D || m_renderRadius <= 0 || m_imageWidth <= 0 || m_imageHeight <= 0) {
+        BaseGeneratorNode::getSpan(y, x, count, out);
+        return;
+    }
+    rows(m_rows1D, false).sampleSpan(y, x, count, out);
+}
+
+void NodeBlur::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_upstream3D || m_renderRadius <= 0 || m_imageWidth <= 0 || m_imageHeight <= 0) {
+        BaseGeneratorNode::getSpan3(y, x, count, out);
+        return;
+    }
+    rows(m_rows3D, true).sampleSpan(y, x, count, out);
 }
 
 } // namespace KelVyxNodes

@@ -2,6 +2,7 @@
 
 #include "effects/BaseGeneratorNode.h"
 #include "effects/BoxBlurRows.h"
+#include "effects/NodeOf.h"
 #include "effects/PerRenderThreadState.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -14,17 +15,14 @@ namespace KelVyxNodes {
 // 2 x radius + 1 around the point, clipped to the image and to the selection mask. Each sampling
 // thread has its own running column sums and last rows (BoxBlurRows), fresh for every render,
 // so sampling takes no lock and the cost per pixel does not grow with the radius.
-class NodeBlur : public BaseGeneratorNode
+class NodeBlur : public NodeOf<NodeBlur, BaseGeneratorNode>
 {
 public:
     explicit NodeBlur(int id);
     ~NodeBlur() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
@@ -35,6 +33,8 @@ public:
     // passes through.
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
 private:
     BoxBlurRows::Setup setup(bool colour) const;

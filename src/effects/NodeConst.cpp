@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 using namespace KelUtils;
@@ -29,7 +31,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeConst::NodeConst(int id)
-    : BaseGeneratorNode(id, QString(), QStringLiteral("out"))
+    : NodeOf(id, QString(), QStringLiteral("out"))
     , m_container(m_descriptor.typeId, QString(), this)
 {
     auto* c = &m_container;
@@ -47,11 +49,6 @@ NodeConst::NodeConst(int id)
 }
 
 NodeConst::~NodeConst() = default;
-
-KelNodes::Node* NodeConst::create(int uid)
-{
-    return new NodeConst(uid);
-}
 
 unsigned int NodeConst::getSample(QPoint const& /*point*/) const
 {
@@ -97,6 +94,16 @@ void NodeConst::updateParamStates()
     };
     follow(m_value1dParam, (mask & 2u) != 0);
     follow(m_value3dParam, (mask & 4u) != 0);
+}
+
+void NodeConst::getSpan(int /*y*/, int /*x*/, int count, unsigned int* out) const
+{
+    std::fill(out, out + count, static_cast<unsigned int>(m_value1d) & 0xFFu);
+}
+
+void NodeConst::getSpan3(int /*y*/, int /*x*/, int count, unsigned int* out) const
+{
+    std::fill(out, out + count, m_packedColor);
 }
 
 } // namespace KelVyxNodes

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/BaseGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 #include "params/Color.h"
@@ -14,22 +15,21 @@ namespace KelVyxNodes {
 
 // A constant: the same channel value and the same colour at every point. Which of the two
 // settings is editable follows what the output feeds.
-class NodeConst : public BaseGeneratorNode
+class NodeConst : public NodeOf<NodeConst, BaseGeneratorNode>
 {
 public:
     explicit NodeConst(int id);
     ~NodeConst() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     void paramChanged(KelUtils::Parameter* changed) override;
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;

@@ -58,7 +58,7 @@ constexpr float kAllDirections[25] = {
 } // namespace
 
 NodeEdgeDetection::NodeEdgeDetection(int id)
-    : ConvolutionFilterNode(id, m_descriptor.typeId, 0x808080u)
+    : NodeOf(id, m_descriptor.typeId, 0x808080u)
 {
     const KelUtils::ListItem directions[] = {
         {0, QStringLiteral("Horizontal")},
@@ -78,11 +78,6 @@ NodeEdgeDetection::NodeEdgeDetection(int id)
 }
 
 NodeEdgeDetection::~NodeEdgeDetection() = default;
-
-KelNodes::Node* NodeEdgeDetection::create(int uid)
-{
-    return new NodeEdgeDetection(uid);
-}
 
 float const* NodeEdgeDetection::kernelOf(int direction)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/ConvolutionFilterNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 
 namespace KelVyxNodes {
@@ -8,17 +9,13 @@ namespace KelVyxNodes {
 // Edges through a 5 x 5 kernel picked by "direction" (horizontal, vertical, diagonal, all).
 // The kernel is chosen at each render start and kept afterwards; before the first render the
 // input passes through. An unlinked colour input reads mid grey.
-class NodeEdgeDetection : public ConvolutionFilterNode
+class NodeEdgeDetection : public NodeOf<NodeEdgeDetection, ConvolutionFilterNode>
 {
 public:
     explicit NodeEdgeDetection(int id);
     ~NodeEdgeDetection() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
-
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
 
     int onFilterStart(KelUtils::StatusObserver* observer) override;
 

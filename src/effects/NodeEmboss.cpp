@@ -29,7 +29,7 @@ constexpr float kEmbossKernel[9] = {
 } // namespace
 
 NodeEmboss::NodeEmboss(int id)
-    : ConvolutionFilterNode(id, m_descriptor.typeId, 0x808080u)
+    : NodeOf(id, m_descriptor.typeId, 0x808080u)
 {
     auto* c = &m_container;
     addParameters({
@@ -46,11 +46,6 @@ NodeEmboss::NodeEmboss(int id)
 }
 
 NodeEmboss::~NodeEmboss() = default;
-
-KelNodes::Node* NodeEmboss::create(int uid)
-{
-    return new NodeEmboss(uid);
-}
 
 int NodeEmboss::onFilterStart(KelUtils::StatusObserver* /*observer*/)
 {

@@ -1,23 +1,20 @@
 #pragma once
 
 #include "effects/ConvolutionFilterNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 
 namespace KelVyxNodes {
 
 // Relief through a fixed 3 x 3 kernel rising from top-left to bottom-right, shifted by the main
 // tone (mid grey by default). An unlinked colour input reads mid grey.
-class NodeEmboss : public ConvolutionFilterNode
+class NodeEmboss : public NodeOf<NodeEmboss, ConvolutionFilterNode>
 {
 public:
     explicit NodeEmboss(int id);
     ~NodeEmboss() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
-
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
 
     int onFilterStart(KelUtils::StatusObserver* observer) override;
 };

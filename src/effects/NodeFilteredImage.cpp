@@ -3,6 +3,7 @@
 #include "effects/ClassicColor.h"
 #include "effects/GeneratorLookup.h"
 #include "effects/NodeOriginalImage.h"
+#include "effects/SpanBuffer.h"
 #include "effects/NodeValueUtils.h"
 #include "effects/ParallelRows.h"
 #include "effects/RowSweepHint.h"
@@ -49,7 +50,7 @@ unsigned int channel(unsigned int colour, int shift)
 } // namespace
 
 NodeFilteredImage::NodeFilteredImage(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     addTerminal(kRgb, 4, 0);
@@ -60,11 +61,6 @@ NodeFilteredImage::NodeFilteredImage(int id)
 }
 
 NodeFilteredImage::~NodeFilteredImage() = default;
-
-KelNodes::Node* NodeFilteredImage::create(int id)
-{
-    return new NodeFilteredImage(id);
-}
 
 int NodeFilteredImage::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
@@ -220,6 +216,47 @@ unsigned int NodeFilteredImage::getSample(QPoint const& point) const
     return (a * op + oa * (100 - op) + 50) / 100;
 }
 
+void NodeFilteredImage::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_originalColour) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    if (m_activeColour)
+        m_activeColour->getSpan3(y, x, count, out);
+    else
+        std::fill(out, out + count, 0u);
+    if (m_blendModeValue == Normal && m_opacityValue >= 100) {
+        for (int i = 0; i < count; ++i)
+            out[i] &= 0xFFFFFFu;
+        return;
+    }
+    SpanBuffer original(count);
+    m_originalColour->getSpan3(y, x, count, original.data());
+    for (int i = 0; i < count; ++i)
+        out[i] = blendColour(m_blendModeValue, out[i], original[i], m_opacityValue);
+}
+
+void NodeFilteredImage::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (m_activeAlpha)
+        m_activeAlpha->getSpan(y, x, count, out);
+    else if (m_originalAlpha)
+        m_originalAlpha->getSpan(y, x, count, out);
+    else
+        std::fill(out, out + count, 255u);
+    if (m_opacityValue >= 100 || !m_originalAlpha) {
+        for (int i = 0; i < count; ++i)
+            out[i] &= 0xFFu;
+        return;
+    }
+    const unsigned int op = unsigned(std::max(m_opacityValue, 0));
+    SpanBuffer original(count);
+    m_originalAlpha->getSpan(y, x, count, original.data());
+    for (int i = 0; i < count; ++i)
+        out[i] = ((out[i] & 0xFFu) * op + (original[i] & 0xFFu) * (100 - op) + 50) / 100;
+}
+
 int NodeFilteredImage::filter(KelUtils::StatusObserver* observer)
 {
     if (!m_graph) {
@@ -293,19 +330,31 @@ int NodeFilteredImage::filter(KelUtils::StatusObserver* observer)
             return;
         }
         RowSweepHint::begin(y);
-        QPoint point(rect.left(), y);
-        for (int c = 0; c < width; ++c) {
-            const int x = rect.left() + c;
-            if (maskRow && maskRow[x] == 0) {
-                line[c] = 0x00808080u;
+        SpanBuffer alpha(SpanBuffer::kInline);
+        // Runs of selected points, each asked for in one span of colour and one of alpha.
+        int c = 0;
+        while (c < width) {
+            if (maskRow && maskRow[rect.left() + c] == 0) {
+                line[c++] = 0x00808080u;
                 continue;
             }
-            point.setX(x);
-            // The top byte of a colour sample is not ours to trust (plug-ins): keep alpha clean.
-            const unsigned int colour = colourSource->getSample3(point) & 0x00FFFFFFu;
-            const unsigned int alpha =
-                alphaSource ? (alphaSource->getSample(point) & 0xFFu) << 24 : 0xFF000000u;
-            line[c] = alpha | colour;
+            int end = c + 1;
+            const int limit = std::min(width, c + SpanBuffer::kInline);
+            while (end < limit && !(maskRow && maskRow[rect.left() + end] == 0))
+                ++end;
+            const int x = rect.left() + c;
+            unsigned int* run = reinterpret_cast<unsigned int*>(line + c);
+            colourSource->getSpan3(y, x, end - c, run);
+            if (alphaSource) {
+                alphaSource->getSpan(y, x, end - c, alpha.data());
+                // The top byte of a colour sample is not ours to trust (plug-ins): keep alpha clean.
+                for (int i = c; i < end; ++i)
+                    line[i] = ((alpha[i - c] & 0xFFu) << 24) | (line[i] & 0x00FFFFFFu);
+            } else {
+                for (int i = c; i < end; ++i)
+                    line[i] = 0xFF000000u | (line[i] & 0x00FFFFFFu);
+            }
+            c = end;
         }
         RowSweepHint::end();
     };

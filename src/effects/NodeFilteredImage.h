@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -13,19 +14,16 @@ namespace KelVyxNodes {
 // The destination node: what leaves the effect. Its row loop (filter) renders the graph into
 // the destination image; read as a generator (the compound node's outputs, previews) it blends
 // the effect's result over the source node by the graph's "opacity" and "blendMode".
-class NodeFilteredImage : public VyxNode, public Base1DGenerator, public Base3DGenerator
+class NodeFilteredImage : public NodeOf<NodeFilteredImage, VyxNode>, public Base1DGenerator, public Base3DGenerator
 {
 public:
     explicit NodeFilteredImage(int id);
     ~NodeFilteredImage() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int id);
 
     KelNodes::NodeParameterContainer* paramContainer() override { return &m_container; }
     KelNodes::NodeParameterContainer const* paramContainer() const override { return &m_container; }
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     bool isStatic() const override { return true; }
 
     Base1DGenerator const* toBase1DGenerator() const override { return this; }
@@ -42,6 +40,8 @@ public:
     unsigned int getSample3(QPoint const& point) const override;
     // The effect's alpha (the source node's when the effect has none) mixed by the opacity.
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
 
     // The row loop of a render over the graph's rectangle, on the graph's render threads
     // (ParallelRows); 0, or -1 on failure/cancellation.

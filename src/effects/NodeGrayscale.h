@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -17,7 +18,7 @@ class VyxTerminal;
 
 // Turns the colour of "rgb" into one grey value by the "conversion" mode, offered as one
 // channel ("out") and as a grey colour ("out3d"); 128 while "rgb" is unlinked.
-class NodeGrayscale : public VyxNode, public Base1DGenerator, public Base3DGenerator
+class NodeGrayscale : public NodeOf<NodeGrayscale, VyxNode>, public Base1DGenerator, public Base3DGenerator
 {
 public:
     // Ids of the "conversion" items.
@@ -36,10 +37,7 @@ public:
     ~NodeGrayscale() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
@@ -48,6 +46,9 @@ public:
 
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
+    int onFilterStart(KelUtils::StatusObserver* observer) override;
 
     // The weights are editable exactly while "conversion" is Custom.
     void paramChanged(KelUtils::Parameter* changed) override;
@@ -56,7 +57,11 @@ public:
     void resolveInputs() override;
 
 private:
+    unsigned int grey(unsigned int colour) const;
+
     KelNodes::NodeParameterContainer m_container;
+    // Weight times channel value, per channel, for the weighted conversions (onFilterStart).
+    float m_products[3][256] = {};
     VyxTerminal* m_rgbTerminal = nullptr;
     Base3DGenerator const* m_colourInput = nullptr;
     int m_conversion = RgbAverage;

@@ -1,5 +1,7 @@
 #include "effects/NodeJoin.h"
 
+#include "effects/SpanBuffer.h"
+
 #include "effects/Base1DGenerator.h"
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
@@ -12,6 +14,8 @@
 
 #include <QCoreApplication>
 #include <QPoint>
+
+#include <algorithm>
 
 namespace KelVyxNodes {
 
@@ -33,7 +37,7 @@ char const* const inputNames[] = {"r", "g", "b", "gray"};
 } // namespace
 
 NodeJoin::NodeJoin(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     for (int i = 0; i < InputCount; ++i)
@@ -54,11 +58,6 @@ NodeJoin::NodeJoin(int id)
 }
 
 NodeJoin::~NodeJoin() = default;
-
-KelNodes::Node* NodeJoin::create(int uid)
-{
-    return new NodeJoin(uid);
-}
 
 unsigned int NodeJoin::getSample3(QPoint const& point) const
 {
@@ -143,6 +142,31 @@ void NodeJoin::resolveInputs()
 {
     for (int i = 0; i < InputCount; ++i)
         m_input[i] = linkedGenerator1D(m_terminal[i]);
+}
+
+void NodeJoin::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    SpanBuffer gray(count);
+    SpanBuffer value(count);
+    const bool hasGray = m_input[Gray] != nullptr;
+    if (hasGray)
+        m_input[Gray]->getSpan(y, x, count, gray.data());
+    std::fill(out, out + count, 0u);
+    for (int channel = Red; channel <= Blue; ++channel) {
+        const int shift = 16 - 8 * channel;
+        if (m_input[channel]) {
+            m_input[channel]->getSpan(y, x, count, value.data());
+            for (int i = 0; i < count; ++i)
+                out[i] |= (value[i] & 0xFFu) << shift;
+        } else if (hasGray) {
+            for (int i = 0; i < count; ++i)
+                out[i] |= (gray[i] & 0xFFu) << shift;
+        } else {
+            const unsigned int v = static_cast<unsigned int>(m_defChannel[channel]) << shift;
+            for (int i = 0; i < count; ++i)
+                out[i] |= v;
+        }
+    }
 }
 
 } // namespace KelVyxNodes

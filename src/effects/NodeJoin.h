@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 #include "params/Color.h"
@@ -16,21 +17,19 @@ class VyxTerminal;
 
 // Joins the one-channel inputs "r", "g" and "b" into a colour; a channel without its own link
 // takes the "gray" input, or else the channel of the "defColor" parameter.
-class NodeJoin : public Base3DGeneratorNode
+class NodeJoin : public NodeOf<NodeJoin, Base3DGeneratorNode>
 {
 public:
     explicit NodeJoin(int id);
     ~NodeJoin() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // Rebuilds the default channels and publishes the set-up event, whatever changed.
     void paramChanged(KelUtils::Parameter* changed) override;

@@ -82,7 +82,7 @@ void setEnabled(Parameter* parameter, bool enabled)
 } // namespace
 
 NodeNoise::NodeNoise(int id)
-    : BaseGeneratorNode(id, QString(), QStringLiteral("out"))
+    : NodeOf(id, QString(), QStringLiteral("out"))
     , m_container(m_descriptor.typeId, QString(), this)
 {
     auto* c = &m_container;
@@ -113,11 +113,6 @@ NodeNoise::NodeNoise(int id)
 }
 
 NodeNoise::~NodeNoise() = default;
-
-KelNodes::Node* NodeNoise::create(int uid)
-{
-    return new NodeNoise(uid);
-}
 
 NoiseFunction2D NodeNoise::basisFunction(int type)
 {

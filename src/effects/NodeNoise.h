@@ -2,6 +2,7 @@
 
 #include "effects/BaseGeneratorNode.h"
 #include "effects/FractalNoise.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -15,7 +16,7 @@ namespace KelVyxNodes {
 // Two-dimensional procedural noise, one of twelve basis functions, optionally summed as a
 // fractal: amplitude x noise(x * scale X, y * scale Y) + offset, as a channel, or as a colour
 // from three seeds, one grey value or one channel.
-class NodeNoise : public BaseGeneratorNode
+class NodeNoise : public NodeOf<NodeNoise, BaseGeneratorNode>
 {
 public:
     // Ids of the "type" list.
@@ -40,10 +41,7 @@ public:
     ~NodeNoise() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

@@ -16,7 +16,7 @@ KelNodes::NodeDescriptor NodeOriginalImage::m_descriptor{
     &NodeOriginalImage::create};
 
 NodeOriginalImage::NodeOriginalImage(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     addTerminal(QStringLiteral("rgb"), 0, 5);
@@ -27,11 +27,6 @@ NodeOriginalImage::NodeOriginalImage(int id)
 }
 
 NodeOriginalImage::~NodeOriginalImage() = default;
-
-KelNodes::Node* NodeOriginalImage::create(int id)
-{
-    return new NodeOriginalImage(id);
-}
 
 void NodeOriginalImage::setImage(QImage const* image)
 {
@@ -82,6 +77,48 @@ unsigned int NodeOriginalImage::getSample(QPoint const& point) const
     const int x = std::clamp(point.x(), 0, m_width - 1);
     const int y = std::clamp(point.y(), 0, m_height - 1);
     return m_pixels[qsizetype(y) * m_stride + x] >> 24;
+}
+
+void NodeOriginalImage::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (m_upstream3D) {
+        m_upstream3D->getSpan3(y, x, count, out);
+        return;
+    }
+    if (!m_pixels) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    unsigned int const* row = m_pixels + qsizetype(std::clamp(y, 0, m_height - 1)) * m_stride;
+    if (x >= 0 && x + count <= m_width) {
+        row += x;
+        for (int i = 0; i < count; ++i)
+            out[i] = row[i] & 0xFFFFFFu;
+        return;
+    }
+    for (int i = 0; i < count; ++i)
+        out[i] = row[std::clamp(x + i, 0, m_width - 1)] & 0xFFFFFFu;
+}
+
+void NodeOriginalImage::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (m_upstream1D) {
+        m_upstream1D->getSpan(y, x, count, out);
+        return;
+    }
+    if (!m_pixels || !m_hasAlpha) {
+        std::fill(out, out + count, 255u);
+        return;
+    }
+    unsigned int const* row = m_pixels + qsizetype(std::clamp(y, 0, m_height - 1)) * m_stride;
+    if (x >= 0 && x + count <= m_width) {
+        row += x;
+        for (int i = 0; i < count; ++i)
+            out[i] = row[i] >> 24;
+        return;
+    }
+    for (int i = 0; i < count; ++i)
+        out[i] = row[std::clamp(x + i, 0, m_width - 1)] >> 24;
 }
 
 } // namespace KelVyxNodes

@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -13,19 +14,16 @@ namespace KelVyxNodes {
 // The source node: the picture that enters the effect. Reads the graph's original image, or,
 // inside a compound node, whatever the parent feeds into "rgbIn" / "alphaIn" (the upstream
 // generators, set by the graph).
-class NodeOriginalImage : public VyxNode, public Base1DGenerator, public Base3DGenerator
+class NodeOriginalImage : public NodeOf<NodeOriginalImage, VyxNode>, public Base1DGenerator, public Base3DGenerator
 {
 public:
     explicit NodeOriginalImage(int id);
     ~NodeOriginalImage() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int id);
 
     KelNodes::NodeParameterContainer* paramContainer() override { return &m_container; }
     KelNodes::NodeParameterContainer const* paramContainer() const override { return &m_container; }
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     bool isStatic() const override { return true; }
 
     Base1DGenerator const* toBase1DGenerator() const override { return this; }
@@ -38,6 +36,8 @@ public:
     unsigned int getSample3(QPoint const& point) const override;
     // Image alpha (255 for an image without alpha channel).
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
 
     QImage const* image() const { return m_image; }
     // Row y of the picture as 32-bit pixels when the node reads its own picture (no upstream

@@ -30,7 +30,7 @@ QString tr(char const* text)
 } // namespace
 
 NodePulse::NodePulse(int id)
-    : BaseGeneratorNode(id, QString(), QStringLiteral("out"))
+    : NodeOf(id, QString(), QStringLiteral("out"))
     , m_container(m_descriptor.typeId, QString(), this)
 {
     auto* c = &m_container;
@@ -52,11 +52,6 @@ NodePulse::NodePulse(int id)
 }
 
 NodePulse::~NodePulse() = default;
-
-KelNodes::Node* NodePulse::create(int uid)
-{
-    return new NodePulse(uid);
-}
 
 bool NodePulse::updateStep()
 {

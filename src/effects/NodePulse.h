@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/BaseGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -12,17 +13,14 @@ namespace KelVyxNodes {
 
 // A pulse wave along the image's x or y axis: each period holds the one level for the "duty"
 // fraction of its length, then the zero level. Read as colour it is grey.
-class NodePulse : public BaseGeneratorNode
+class NodePulse : public NodeOf<NodePulse, BaseGeneratorNode>
 {
 public:
     explicit NodePulse(int id);
     ~NodePulse() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

@@ -22,7 +22,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeSharpen::NodeSharpen(int id)
-    : ConvolutionFilterNode(id, m_descriptor.typeId, 0x000000u)
+    : NodeOf(id, m_descriptor.typeId, 0x000000u)
 {
     auto* c = &m_container;
     addParameters({
@@ -39,11 +39,6 @@ NodeSharpen::NodeSharpen(int id)
 }
 
 NodeSharpen::~NodeSharpen() = default;
-
-KelNodes::Node* NodeSharpen::create(int uid)
-{
-    return new NodeSharpen(uid);
-}
 
 void NodeSharpen::buildKernel()
 {

@@ -1,23 +1,20 @@
 #pragma once
 
 #include "effects/ConvolutionFilterNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 
 namespace KelVyxNodes {
 
 // Sharpens through a 3 x 3 kernel: -base around, 8 x base + 1 in the centre (it sums to 1, so
 // flat areas keep their value). An unlinked colour input reads black.
-class NodeSharpen : public ConvolutionFilterNode
+class NodeSharpen : public NodeOf<NodeSharpen, ConvolutionFilterNode>
 {
 public:
     explicit NodeSharpen(int id);
     ~NodeSharpen() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
-
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
 
     int onFilterStart(KelUtils::StatusObserver* observer) override;
 

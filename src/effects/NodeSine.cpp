@@ -32,7 +32,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeSine::NodeSine(int id)
-    : BaseGeneratorNode(id, QString(), QStringLiteral("out"))
+    : NodeOf(id, QString(), QStringLiteral("out"))
     , m_container(m_descriptor.typeId, QString(), this)
 {
     auto* c = &m_container;
@@ -53,11 +53,6 @@ NodeSine::NodeSine(int id)
 }
 
 NodeSine::~NodeSine() = default;
-
-KelNodes::Node* NodeSine::create(int uid)
-{
-    return new NodeSine(uid);
-}
 
 bool NodeSine::updateStep()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/BaseGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -8,17 +9,14 @@ namespace KelVyxNodes {
 
 // A cosine wave along the image's x or y axis, offset + amplitude x cos(k x coord + phase),
 // with "freq" periods over the picture's width or height. Read as colour it is grey.
-class NodeSine : public BaseGeneratorNode
+class NodeSine : public NodeOf<NodeSine, BaseGeneratorNode>
 {
 public:
     explicit NodeSine(int id);
     ~NodeSine() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QPoint>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 KelNodes::NodeDescriptor NodeSplit::m_descriptor{
@@ -15,7 +17,7 @@ KelNodes::NodeDescriptor NodeSplit::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Split")), QString(), &NodeSplit::create};
 
 NodeSplit::NodeSplit(int id)
-    : Base1DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
@@ -31,11 +33,6 @@ NodeSplit::NodeSplit(int id)
 }
 
 NodeSplit::~NodeSplit() = default;
-
-KelNodes::Node* NodeSplit::create(int uid)
-{
-    return new NodeSplit(uid);
-}
 
 unsigned int NodeSplit::getSample(QPoint const& point) const
 {
@@ -61,6 +58,17 @@ void NodeSplit::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal c
 void NodeSplit::resolveInputs()
 {
     m_colourInput = linkedGenerator3D(m_rgbTerminal);
+}
+
+void NodeSplit::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_colourInput) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    m_colourInput->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = (out[i] >> 16) & 0xFFu;
 }
 
 } // namespace KelVyxNodes

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base1DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -12,26 +13,26 @@ class VyxTerminal;
 // Splits the colour of "rgb" into its red, green and blue channels, offered by the output
 // terminals "r", "g" and "b" (each its own one-channel source). The node as a whole reads as
 // the red channel, for its preview.
-class NodeSplit : public Base1DGeneratorNode
+class NodeSplit : public NodeOf<NodeSplit, Base1DGeneratorNode>
 {
 public:
     explicit NodeSplit(int id);
     ~NodeSplit() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
     // Red of the input; 0 while "rgb" is unlinked.
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
+    // Each output reads the input again.
+    bool readsInputsRepeatedly() const override { return true; }
 
     // The upstream colour of "rgb", null while unlinked.
     Base3DGenerator const* colourInput() const { return m_colourInput; }

@@ -28,4 +28,17 @@ unsigned int NodeSplitTerminal1D::getSample(QPoint const& point) const
     return (input->getSample3(point) >> (16 - 8 * m_index)) & 0xFFu;
 }
 
+void NodeSplitTerminal1D::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    Base3DGenerator const* input = m_node->colourInput();
+    if (!input) {
+        std::fill(out, out + count, 128u);
+        return;
+    }
+    input->getSpan3(y, x, count, out);
+    const int shift = 16 - 8 * m_index;
+    for (int i = 0; i < count; ++i)
+        out[i] = (out[i] >> shift) & 0xFFu;
+}
+
 } // namespace KelVyxNodes

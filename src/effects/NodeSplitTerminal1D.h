@@ -16,6 +16,7 @@ public:
     ~NodeSplitTerminal1D() override;
 
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
 
     int channelIndex() const { return m_index; }
 

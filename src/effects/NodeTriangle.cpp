@@ -30,7 +30,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeTriangle::NodeTriangle(int id)
-    : BaseGeneratorNode(id, QString(), QStringLiteral("out"))
+    : NodeOf(id, QString(), QStringLiteral("out"))
     , m_container(m_descriptor.typeId, QString(), this)
 {
     auto* c = &m_container;
@@ -53,11 +53,6 @@ NodeTriangle::NodeTriangle(int id)
 }
 
 NodeTriangle::~NodeTriangle() = default;
-
-KelNodes::Node* NodeTriangle::create(int uid)
-{
-    return new NodeTriangle(uid);
-}
 
 bool NodeTriangle::updateStep()
 {

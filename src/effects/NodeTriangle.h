@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/BaseGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -12,17 +13,14 @@ namespace KelVyxNodes {
 
 // A triangle or sawtooth wave along the image's x or y axis: each period rises from the zero
 // level to the one level at "peak" and falls back. Read as colour it is grey.
-class NodeTriangle : public BaseGeneratorNode
+class NodeTriangle : public NodeOf<NodeTriangle, BaseGeneratorNode>
 {
 public:
     explicit NodeTriangle(int id);
     ~NodeTriangle() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

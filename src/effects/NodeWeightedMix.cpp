@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QPoint>
 
+#include <cstring>
+
 namespace KelVyxNodes {
 
 using namespace KelUtils;
@@ -34,7 +36,7 @@ const ListItem modeItems[] = {{Addition, QStringLiteral("Addition")},
 } // namespace
 
 NodeWeightedMix::NodeWeightedMix(int id)
-    : BaseMixNode(id, m_descriptor.typeId)
+    : NodeOf(id, m_descriptor.typeId)
 {
     addOperandTerminal(0);
     addOperandTerminal(1);
@@ -69,16 +71,27 @@ NodeWeightedMix::NodeWeightedMix(int id)
 
 NodeWeightedMix::~NodeWeightedMix() = default;
 
-KelNodes::Node* NodeWeightedMix::create(int uid)
-{
-    return new NodeWeightedMix(uid);
-}
-
 float NodeWeightedMix::weightAt(QPoint const& point) const
 {
     if (m_weightInput)
         return static_cast<float>(m_weightInput->getSample(point) & 0xFFu) / 255.0f;
     return m_weight;
+}
+
+long long NodeWeightedMix::pairTableKey() const
+{
+    unsigned int bits = 0;
+    static_assert(sizeof bits == sizeof m_weight);
+    std::memcpy(&bits, &m_weight, sizeof bits);
+    return (static_cast<long long>(m_mode) << 32) | bits;
+}
+
+int NodeWeightedMix::pairResult(bool colour, int x, int y) const
+{
+    const float w = m_weight;
+    if (m_mode == Multiplication)
+        return colour ? MixFormulas::weightedProductColour(x, y, w) : MixFormulas::weightedProductOneChannel(x, y, w);
+    return MixFormulas::weightedSum(x, y, w);
 }
 
 unsigned int NodeWeightedMix::getSample(QPoint const& point) const

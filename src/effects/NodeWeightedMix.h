@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/BaseMixNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 
 namespace KelVyxNodes {
@@ -9,16 +10,13 @@ namespace KelVyxNodes {
 // multiplication; the weight comes from the "weight" parameter or, per point, from the
 // "weight" input (0..255 read as 0..1). One node mixes colours for "out" and, independently,
 // one-channel values for "out 1d".
-class NodeWeightedMix : public BaseMixNode
+class NodeWeightedMix : public NodeOf<NodeWeightedMix, BaseMixNode>
 {
 public:
     explicit NodeWeightedMix(int id);
     ~NodeWeightedMix() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
-
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
 
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
@@ -26,6 +24,11 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
+
+protected:
+    bool pairTablesApply() const override { return !m_weightInput; }
+    long long pairTableKey() const override;
+    int pairResult(bool colour, int x, int y) const override;
 
 private:
     float weightAt(QPoint const& point) const;

@@ -3,6 +3,7 @@
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
 #include "effects/NodeOriginalImage.h"
+#include "effects/SharedOutputMemo.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
 
@@ -24,6 +25,24 @@ VyxNode::VyxNode(int id, QString const& name, VyxNodeGraph* graph)
 }
 
 VyxNode::~VyxNode() = default;
+
+SharedOutputMemo const* VyxNode::sharedOutput(KelNodes::Terminal const* output, Base1DGenerator const* channel,
+                                              Base3DGenerator const* colour) const
+{
+    SharedOutputMemo* memo = nullptr;
+    for (SharedOutput const& shared : m_sharedOutputs) {
+        if (shared.output == output && shared.memo->channelSource() == channel
+            && shared.memo->colourSource() == colour)
+            memo = shared.memo.get();
+    }
+    if (!memo) {
+        m_sharedOutputs.push_back({output, std::make_unique<SharedOutputMemo>(channel, colour)});
+        memo = m_sharedOutputs.back().memo.get();
+    }
+    QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
+    memo->startRender(image ? image->width() : 0, image ? image->height() : 0);
+    return memo;
+}
 
 Base1DGenerator const* VyxNode::toBase1DGenerator() const
 {

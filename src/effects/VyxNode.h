@@ -6,6 +6,9 @@
 
 #include <QString>
 
+#include <memory>
+#include <vector>
+
 class QImage;
 
 namespace KelUtils {
@@ -16,6 +19,7 @@ namespace KelVyxNodes {
 
 class Base1DGenerator;
 class Base3DGenerator;
+class SharedOutputMemo;
 class VyxNodeGraph;
 
 // Base of every effect node. A render (see VyxNodeGraph::filter) runs, per node and in level
@@ -66,8 +70,26 @@ public:
     // The owning effect graph (image, mask, rectangle, settings); null outside one.
     VyxNodeGraph* effectGraph() const { return m_graph; }
 
+    // Whether the node reads an input more than once per point it is asked for (taps around
+    // the point, or several outputs each reading the same input): its inputs then read
+    // through a memo (SharedOutputMemo).
+    virtual bool readsInputsRepeatedly() const { return false; }
+    // The memo in front of `generator` (one kind, behind `output`, one of this node's
+    // terminals), made on first use and kept while the node lives; started for the render.
+    // Called while inputs are resolved, before any sampling.
+    SharedOutputMemo const* sharedOutput(KelNodes::Terminal const* output, Base1DGenerator const* channel,
+                                         Base3DGenerator const* colour) const;
+
 protected:
     VyxNodeGraph* m_graph = nullptr;
+
+private:
+    struct SharedOutput
+    {
+        KelNodes::Terminal const* output;
+        std::unique_ptr<SharedOutputMemo> memo;
+    };
+    mutable std::vector<SharedOutput> m_sharedOutputs;
 };
 
 } // namespace KelVyxNodes

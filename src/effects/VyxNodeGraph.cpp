@@ -52,6 +52,22 @@ unsigned int VyxNodeGraph::ResultAlpha::getSample(QPoint const& point) const
     return result ? result->getSample(point) : 255u;
 }
 
+void VyxNodeGraph::ResultColour::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (Base3DGenerator const* result = m_graph->m_result3D)
+        result->getSpan3(y, x, count, out);
+    else
+        std::fill(out, out + count, 0x808080u);
+}
+
+void VyxNodeGraph::ResultAlpha::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (Base1DGenerator const* result = m_graph->m_result1D)
+        result->getSpan(y, x, count, out);
+    else
+        std::fill(out, out + count, 255u);
+}
+
 VyxNodeGraph::VyxNodeGraph(VyxNodeGraph* parent)
     : VyxNode(0, QStringLiteral("Graph"), parent)
     , KelNodes::NodeGraph(parent)

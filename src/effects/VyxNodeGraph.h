@@ -111,6 +111,7 @@ private:
     public:
         explicit ResultColour(VyxNodeGraph const* graph) : m_graph(graph) {}
         unsigned int getSample3(QPoint const& point) const override;
+        void getSpan3(int y, int x, int count, unsigned int* out) const override;
     private:
         VyxNodeGraph const* m_graph;
     };
@@ -119,6 +120,7 @@ private:
     public:
         explicit ResultAlpha(VyxNodeGraph const* graph) : m_graph(graph) {}
         unsigned int getSample(QPoint const& point) const override;
+        void getSpan(int y, int x, int count, unsigned int* out) const override;
     private:
         VyxNodeGraph const* m_graph;
     };

@@ -191,3 +191,26 @@ TEST(ClassicColorTest, CmykConversions)
     EXPECT_EQ(ClassicColor::fromCmyk(c.cyan(), c.magenta(), c.yellow(), c.black()).rgb(),
               0xFF102030u);
 }
+
+// The byte-level HSV conversions of pixel loops against the colour object they stand in for:
+// every hue, saturation and value step, and colours spread over the whole cube.
+TEST(ClassicColorBytes, HsvConversionsMatchTheColourObject)
+{
+    for (unsigned int rgb = 0; rgb < 0x1000000u; rgb += 97u) {
+        const ClassicColor colour(rgb);
+        int h = 0, s = 0, v = 0;
+        ClassicColor::hsvOfRgb(rgb, h, s, v);
+        ASSERT_EQ(h, colour.hue()) << std::hex << rgb;
+        ASSERT_EQ(s, colour.saturation()) << std::hex << rgb;
+        ASSERT_EQ(v, colour.value()) << std::hex << rgb;
+    }
+    for (int h = -1; h < 360; ++h) {
+        for (int s = 0; s < 256; s += 3) {
+            for (int v : {0, 1, 77, 128, 200, 254, 255}) {
+                ClassicColor colour;
+                colour.setHsv(h, s, v, 0);
+                ASSERT_EQ(ClassicColor::rgbOfHsv(h, s, v), colour.rgba()) << h << " " << s << " " << v;
+            }
+        }
+    }
+}

@@ -251,6 +251,11 @@ unsigned int blend(int mode, unsigned int background, unsigned int foreground, u
                 mixEffect(channel(background, 0), channel(effect, 0), wb));
 }
 
+bool perChannel(int mode)
+{
+    return kModes[static_cast<unsigned int>(mode) < ModeCount ? mode : Normal].kind != Kind::Model;
+}
+
 unsigned char opacityByte(int percent)
 {
     // Only a loaded value can get this far out; the int conversion must not overflow.

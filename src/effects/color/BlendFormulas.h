@@ -36,6 +36,9 @@ char const* itemName(int mode);
 // Opacity 0 gives the background, 255 the mode's effect colour; ids outside the list blend as
 // Normal.
 unsigned int blend(int mode, unsigned int background, unsigned int foreground, unsigned char opacity);
+// Whether each result channel of the mode depends only on the same channel of background and
+// foreground (all but the colour-model modes), so that a table of byte pairs holds it.
+bool perChannel(int mode);
 
 // The 8-bit opacity of a percentage: trunc(percent x 2.55), so 100 gives 254, not 255. Values
 // outside 0..100 keep the low byte of that product; products beyond the int range saturate.

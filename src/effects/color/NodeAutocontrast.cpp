@@ -32,7 +32,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeAutocontrast::NodeAutocontrast(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_inTerminal = addTerminal(QStringLiteral("in"), 4u, 0u);
@@ -44,11 +44,6 @@ NodeAutocontrast::NodeAutocontrast(int id)
 }
 
 NodeAutocontrast::~NodeAutocontrast() = default;
-
-KelNodes::Node* NodeAutocontrast::create(int uid)
-{
-    return new NodeAutocontrast(uid);
-}
 
 std::pair<int, int> NodeAutocontrast::rgbMinAndMax(int width, int height, StatusObserver* observer,
                                                    bool* cancelled) const

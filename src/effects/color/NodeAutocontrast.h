@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -13,7 +14,7 @@ class VyxTerminal;
 // Stretches all three channels by one common range: the darkest channel value of the image
 // raised by 12 levels up to 95 % of the brightest one. The statistics come from a scan of the
 // whole image at every render; mid grey until the first completed scan or while "in" is unlinked.
-class NodeAutocontrast : public Base3DGeneratorNode
+class NodeAutocontrast : public NodeOf<NodeAutocontrast, Base3DGeneratorNode>
 {
 public:
     static constexpr double LEFT_THRESHOLD = 0.05;
@@ -23,10 +24,7 @@ public:
     ~NodeAutocontrast() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

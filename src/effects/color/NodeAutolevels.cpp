@@ -57,7 +57,7 @@ int upperValue(int const* histogram, int size, int count, bool fromTop)
 }
 
 NodeAutolevels::NodeAutolevels(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_inTerminal = addTerminal(QStringLiteral("in"), 4u, 0u);
@@ -81,11 +81,6 @@ NodeAutolevels::NodeAutolevels(int id)
 }
 
 NodeAutolevels::~NodeAutolevels() = default;
-
-KelNodes::Node* NodeAutolevels::create(int uid)
-{
-    return new NodeAutolevels(uid);
-}
 
 void NodeAutolevels::paramChanged(Parameter* /*changed*/)
 {

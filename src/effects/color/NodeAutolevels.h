@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -22,7 +23,7 @@ int upperValue(int const* histogram, int size, int count, bool fromTop);
 // share (percent of the pixels) of the darkest and of the brightest pixels, and stretches each
 // channel between them. The levels come from a scan of the whole image at every render; mid grey
 // until the first completed scan or while "in" is unlinked.
-class NodeAutolevels : public Base3DGeneratorNode
+class NodeAutolevels : public NodeOf<NodeAutolevels, Base3DGeneratorNode>
 {
 public:
     // Ids of the "mode" items.
@@ -41,10 +42,7 @@ public:
     ~NodeAutolevels() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

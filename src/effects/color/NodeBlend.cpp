@@ -4,6 +4,7 @@
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
 #include "effects/color/BlendFormulas.h"
+#include "effects/SpanBuffer.h"
 #include "params/ColorParameter.h"
 #include "params/GroupBoxParameter.h"
 #include "params/ListItem.h"
@@ -15,6 +16,8 @@
 #include <QCoreApplication>
 #include <QList>
 #include <QPoint>
+
+#include <algorithm>
 
 namespace KelVyxNodes {
 
@@ -42,7 +45,7 @@ QList<ListItem> modeItems()
 } // namespace
 
 NodeBlend::NodeBlend(int uid)
-    : VyxNode(uid)
+    : NodeOf(uid)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_foregroundTerminal = addTerminal(QStringLiteral("foreground"), 4u, 0u);
@@ -74,11 +77,6 @@ NodeBlend::NodeBlend(int uid)
 
 NodeBlend::~NodeBlend() = default;
 
-KelNodes::Node* NodeBlend::create(int uid)
-{
-    return new NodeBlend(uid);
-}
-
 unsigned int NodeBlend::getSample3(QPoint const& point) const
 {
     const unsigned int fg = m_foregroundSource ? m_foregroundSource->getSample3(point) : m_foregroundRgb;
@@ -98,7 +96,43 @@ int NodeBlend::onFilterStart(StatusObserver* /*observer*/)
     // Normally a no-op: changes made while the container's signals were blocked reach
     // paramChanged only later.
     refreshOpenInputs();
+    m_useTable = !m_opacitySource && BlendFormulas::perChannel(m_mode);
+    if (m_useTable && (m_tableMode != m_mode || m_tableOpacity != m_opacityByte || m_table.empty())) {
+        m_table.resize(256 * 256);
+        for (unsigned int b = 0; b < 256; ++b) {
+            for (unsigned int f = 0; f < 256; ++f)
+                m_table[b * 256 + f] = static_cast<unsigned char>(
+                    BlendFormulas::blend(m_mode, b * 0x010101u, f * 0x010101u, m_opacityByte) & 0xFFu);
+        }
+        m_tableMode = m_mode;
+        m_tableOpacity = m_opacityByte;
+    }
     return 0;
+}
+
+void NodeBlend::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_useTable) {
+        Base3DGenerator::getSpan3(y, x, count, out);
+        return;
+    }
+    SpanBuffer background(count);
+    if (m_foregroundSource)
+        m_foregroundSource->getSpan3(y, x, count, out);
+    else
+        std::fill(out, out + count, m_foregroundRgb);
+    if (m_backgroundSource)
+        m_backgroundSource->getSpan3(y, x, count, background.data());
+    else
+        std::fill(background.data(), background.data() + count, m_backgroundRgb);
+    unsigned char const* t = m_table.data();
+    for (int i = 0; i < count; ++i) {
+        const unsigned int f = out[i];
+        const unsigned int b = background[i];
+        out[i] = unsigned(t[((b >> 8) & 0xFF00u) | ((f >> 16) & 0xFFu)]) << 16
+                 | unsigned(t[(b & 0xFF00u) | ((f >> 8) & 0xFFu)]) << 8
+                 | t[((b << 8) & 0xFF00u) | (f & 0xFFu)];
+    }
 }
 
 void NodeBlend::refreshOpenInputs()

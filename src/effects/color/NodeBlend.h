@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -12,6 +13,8 @@ class Parameter;
 template <typename T> class NumGroupParameter;
 }
 
+#include <vector>
+
 namespace KelVyxNodes {
 
 class Base1DGenerator;
@@ -19,17 +22,14 @@ class Base1DGenerator;
 // Blends a foreground over a background colour by one of nineteen modes and an opacity. Each
 // input may be linked or left open: an open "foreground" or "background" reads its colour
 // parameter, an open "opacity" the "Opacity" percentage.
-class NodeBlend : public VyxNode, public Base3DGenerator
+class NodeBlend : public NodeOf<NodeBlend, VyxNode>, public Base3DGenerator
 {
 public:
     explicit NodeBlend(int uid);
     ~NodeBlend() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
@@ -37,6 +37,7 @@ public:
     Base3DGenerator const* toBase3DGenerator() const override { return this; }
 
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // Keeps the open inputs' bytes current; sampling reads only those.
     void paramChanged(KelUtils::Parameter* changed) override;
@@ -70,6 +71,14 @@ private:
     unsigned int m_foregroundRgb = 0u;
     unsigned int m_backgroundRgb = 0u;
     unsigned char m_opacityByte = 254;
+
+    // Result byte of a background and a foreground byte (index background * 256 + foreground)
+    // at the open opacity, for the modes that work channel by channel; built in onFilterStart
+    // when mode or opacity changed, empty where it does not apply.
+    std::vector<unsigned char> m_table;
+    int m_tableMode = -1;
+    int m_tableOpacity = -1;
+    bool m_useTable = false;
 };
 
 } // namespace KelVyxNodes

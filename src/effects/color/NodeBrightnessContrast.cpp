@@ -61,7 +61,7 @@ unsigned int brightness(unsigned int rgb, double factor)
 }
 
 NodeBrightnessContrast::NodeBrightnessContrast(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_inTerminal = addTerminal(QStringLiteral("in"), 4u, 0u);
@@ -80,11 +80,6 @@ NodeBrightnessContrast::NodeBrightnessContrast(int id)
 }
 
 NodeBrightnessContrast::~NodeBrightnessContrast() = default;
-
-KelNodes::Node* NodeBrightnessContrast::create(int uid)
-{
-    return new NodeBrightnessContrast(uid);
-}
 
 unsigned int NodeBrightnessContrast::getSample3(QPoint const& point) const
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -23,17 +24,14 @@ unsigned int brightness(unsigned int rgb, double factor);
 // Contrast about mid grey, then brightness as a scale of the HSV value. "contrast" (per channel)
 // and "brightness" inputs take the place of their parameters while linked; mid grey while "in"
 // is unlinked.
-class NodeBrightnessContrast : public Base3DGeneratorNode
+class NodeBrightnessContrast : public NodeOf<NodeBrightnessContrast, Base3DGeneratorNode>
 {
 public:
     explicit NodeBrightnessContrast(int id);
     ~NodeBrightnessContrast() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

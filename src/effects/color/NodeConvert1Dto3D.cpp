@@ -31,7 +31,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeConvert1Dto3D::NodeConvert1Dto3D(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_inTerminal = addTerminal(QStringLiteral("in"), 2u, 0u);
@@ -50,11 +50,6 @@ NodeConvert1Dto3D::NodeConvert1Dto3D(int id)
 }
 
 NodeConvert1Dto3D::~NodeConvert1Dto3D() = default;
-
-KelNodes::Node* NodeConvert1Dto3D::create(int uid)
-{
-    return new NodeConvert1Dto3D(uid);
-}
 
 unsigned int NodeConvert1Dto3D::getSample3(QPoint const& point) const
 {

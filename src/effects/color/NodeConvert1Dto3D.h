@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -12,17 +13,14 @@ class VyxTerminal;
 // Places the one-channel input "in" into the channel chosen by "input" (RGB, HSV or CMYK) of an
 // otherwise zero colour and offers the result on "rgb". "Hue" and "Saturation" give black
 // (their value is 0), as stored effects rely on. Black while "in" is unlinked.
-class NodeConvert1Dto3D : public Base3DGeneratorNode
+class NodeConvert1Dto3D : public NodeOf<NodeConvert1Dto3D, Base3DGeneratorNode>
 {
 public:
     explicit NodeConvert1Dto3D(int id);
     ~NodeConvert1Dto3D() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

@@ -30,7 +30,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeConvert3Dto1D::NodeConvert3Dto1D(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
@@ -49,11 +49,6 @@ NodeConvert3Dto1D::NodeConvert3Dto1D(int id)
 }
 
 NodeConvert3Dto1D::~NodeConvert3Dto1D() = default;
-
-KelNodes::Node* NodeConvert3Dto1D::create(int uid)
-{
-    return new NodeConvert3Dto1D(uid);
-}
 
 unsigned int NodeConvert3Dto1D::getSample(QPoint const& point) const
 {

@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -14,17 +15,14 @@ class VyxTerminal;
 // the colour of "rgb" and offers it on "out". The node also answers as a colour source, with
 // that byte placed back as Convert 1D to 3D places it, so callers that ask the node for colour
 // first (previews, inputs taking either kind) receive that colour. 0 while "rgb" is unlinked.
-class NodeConvert3Dto1D : public VyxNode, public Base1DGenerator, public Base3DGenerator
+class NodeConvert3Dto1D : public NodeOf<NodeConvert3Dto1D, VyxNode>, public Base1DGenerator, public Base3DGenerator
 {
 public:
     explicit NodeConvert3Dto1D(int id);
     ~NodeConvert3Dto1D() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

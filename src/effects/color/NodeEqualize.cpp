@@ -35,7 +35,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeEqualize::NodeEqualize(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_inTerminal = addTerminal(QStringLiteral("in"), 4u, 0u);
@@ -51,11 +51,6 @@ NodeEqualize::NodeEqualize(int id)
 }
 
 NodeEqualize::~NodeEqualize() = default;
-
-KelNodes::Node* NodeEqualize::create(int uid)
-{
-    return new NodeEqualize(uid);
-}
 
 void NodeEqualize::buildTables(Histogram const& counts, int width, int height, Tables& tables)
 {

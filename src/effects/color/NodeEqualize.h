@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -13,7 +14,7 @@ class VyxTerminal;
 // pixels at or below it in that channel, rounded. The tables come from a scan of the whole image
 // at every render; an unlinked "in" fails the render's preparation; mid grey until the first
 // completed scan or while "in" is unlinked.
-class NodeEqualize : public Base3DGeneratorNode
+class NodeEqualize : public NodeOf<NodeEqualize, Base3DGeneratorNode>
 {
 public:
     // Per channel (red, green, blue) and level: 255 x the share at or below it, plus one half.
@@ -23,10 +24,7 @@ public:
     ~NodeEqualize() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

@@ -31,7 +31,7 @@ char const* const inputNames[] = {"Gamma", "Start", "End", "Minimum", "Maximum"}
 } // namespace
 
 NodeGammaCurve::NodeGammaCurve(int id)
-    : VyxCurveNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
     , m_curve(1.0, 0.0, 1.0, 0.0, 1.0)
 {
@@ -59,11 +59,6 @@ NodeGammaCurve::NodeGammaCurve(int id)
 }
 
 NodeGammaCurve::~NodeGammaCurve() = default;
-
-KelNodes::Node* NodeGammaCurve::create(int uid)
-{
-    return new NodeGammaCurve(uid);
-}
 
 QPainterPath NodeGammaCurve::pathCurve() const
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/NodeOf.h"
 #include "effects/color/BaseCurveGenerator.h"
 #include "effects/color/Gamma.h"
 #include "effects/color/VyxCurveNode.h"
@@ -15,17 +16,14 @@ namespace KelVyxNodes {
 // A gamma tone curve from five integer settings: "Gamma" (-100..100) and the percent windows
 // "Start".."End" (input) and "Minimum".."Maximum" (output). It renders no pixels: its curve
 // output links to nothing, and what it gives is its preview and its curve interface.
-class NodeGammaCurve : public VyxCurveNode, public BaseCurveGenerator
+class NodeGammaCurve : public NodeOf<NodeGammaCurve, VyxCurveNode>, public BaseCurveGenerator
 {
 public:
     explicit NodeGammaCurve(int id);
     ~NodeGammaCurve() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

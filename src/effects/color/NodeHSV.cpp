@@ -30,7 +30,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeHSV::NodeHSV(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
@@ -52,11 +52,6 @@ NodeHSV::NodeHSV(int id)
 
 NodeHSV::~NodeHSV() = default;
 
-KelNodes::Node* NodeHSV::create(int uid)
-{
-    return new NodeHSV(uid);
-}
-
 unsigned int NodeHSV::getSample(QPoint const& point) const
 {
     if (!m_alphaInput)
@@ -69,15 +64,42 @@ unsigned int NodeHSV::getSample3(QPoint const& point) const
 {
     if (!m_colourInput)
         return 0x808080u;
-    ClassicColor colour(m_colourInput->getSample3(point));
+    return shifted(m_colourInput->getSample3(point));
+}
+
+unsigned int NodeHSV::shifted(unsigned int rgb) const
+{
+    // One conversion serves all three components.
+    int hue = 0, saturation = 0, value = 0;
+    ClassicColor::hsvOfRgb(rgb, hue, saturation, value);
     // A grey reports hue -1 and is offset like any other hue; the hue is held, not wrapped,
     // as stored effects expect.
-    const int h = std::clamp(colour.hue() + m_hue, 0, 359);
-    const int s = std::clamp(colour.saturation() + m_saturation, 0, 255);
-    const int v = std::clamp(colour.value() + m_value, 0, 255);
-    // Alpha 0 leaves the top byte clear.
-    colour.setHsv(h, s, v, 0);
-    return colour.rgba();
+    const int h = std::clamp(hue + m_hue, 0, 359);
+    const int s = std::clamp(saturation + m_saturation, 0, 255);
+    const int v = std::clamp(value + m_value, 0, 255);
+    return ClassicColor::rgbOfHsv(h, s, v);
+}
+
+void NodeHSV::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_alphaInput) {
+        std::fill(out, out + count, 128u);
+        return;
+    }
+    m_alphaInput->getSpan(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = static_cast<unsigned int>(std::clamp(static_cast<int>(out[i] & 0xFFu) + m_alpha, 0, 255));
+}
+
+void NodeHSV::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_colourInput) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    m_colourInput->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = shifted(out[i]);
 }
 
 int NodeHSV::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

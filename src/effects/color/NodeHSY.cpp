@@ -36,7 +36,7 @@ double unitClamp(double x)
 } // namespace
 
 NodeHSY::NodeHSY(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_inputs.addTerminals(this);
@@ -59,16 +59,16 @@ NodeHSY::NodeHSY(int id)
 
 NodeHSY::~NodeHSY() = default;
 
-KelNodes::Node* NodeHSY::create(int uid)
-{
-    return new NodeHSY(uid);
-}
-
 unsigned int NodeHSY::getSample3(QPoint const& point) const
 {
     if (!m_inputs.colour())
         return 0x808080u;
-    const HSYColor hsy(m_inputs.colour()->getSample3(point));
+    return adjusted(m_inputs.colour()->getSample3(point));
+}
+
+unsigned int NodeHSY::adjusted(unsigned int rgb) const
+{
+    const HSYColor hsy(rgb);
     const int hueShift = std::clamp(m_hueShift, -360, 360);
     const double shift = transformToRealOne(hueShift < 0 ? -hueShift : hueShift, 0, 360)
                          * (hueShift < 0 ? -1.0 : 1.0);
@@ -101,6 +101,29 @@ void NodeHSY::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal con
 void NodeHSY::resolveInputs()
 {
     m_inputs.resolve();
+}
+
+void NodeHSY::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_inputs.alpha()) {
+        std::fill(out, out + count, 128u);
+        return;
+    }
+    m_inputs.alpha()->getSpan(y, x, count, out);
+    const int offset = std::clamp(m_alphaOffset, -255, 255);
+    for (int i = 0; i < count; ++i)
+        out[i] = static_cast<unsigned int>(std::clamp(int(out[i] & 0xFFu) + offset, 0, 255));
+}
+
+void NodeHSY::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_inputs.colour()) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    m_inputs.colour()->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = adjusted(out[i]);
 }
 
 } // namespace KelVyxNodes

@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "effects/color/ColourAlphaInputs.h"
 #include "nodes/NodeDescriptor.h"
@@ -14,17 +15,14 @@ class VyxTerminal;
 // Adds "Hue" (degrees), "Saturation" and "Brightness" (luma) to the colour of "rgb" in the HSY
 // model, each result held to its range (the hue does not wrap), and adds "Alpha" to the
 // channel of "alpha". Unlinked inputs give mid grey and 128.
-class NodeHSY : public VyxNode, public Base1DGenerator, public Base3DGenerator
+class NodeHSY : public NodeOf<NodeHSY, VyxNode>, public Base1DGenerator, public Base3DGenerator
 {
 public:
     explicit NodeHSY(int id);
     ~NodeHSY() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
@@ -35,12 +33,15 @@ public:
     unsigned int getSample3(QPoint const& point) const override;
     // The offset alpha 0..255.
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
 
 private:
+    unsigned int adjusted(unsigned int rgb) const;
     KelNodes::NodeParameterContainer m_container;
     ColourAlphaInputs m_inputs;
     int m_hueShift = 0;

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QPoint>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 using namespace KelUtils;
@@ -24,7 +26,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeInversion::NodeInversion(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_rgbTerminal = addTerminal(QStringLiteral("inRgb"), 4u, 0u);
@@ -38,11 +40,6 @@ NodeInversion::NodeInversion(int id)
 
 NodeInversion::~NodeInversion() = default;
 
-KelNodes::Node* NodeInversion::create(int uid)
-{
-    return new NodeInversion(uid);
-}
-
 unsigned int NodeInversion::getSample(QPoint const& point) const
 {
     if (!m_channelInput)
@@ -55,6 +52,30 @@ unsigned int NodeInversion::getSample3(QPoint const& point) const
     if (m_colourInput)
         return (m_colourInput->getSample3(point) & 0xFFFFFFu) ^ 0xFFFFFFu;
     return getSample(point) * 0x010101u;
+}
+
+void NodeInversion::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_channelInput) {
+        std::fill(out, out + count, 128u);
+        return;
+    }
+    m_channelInput->getSpan(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = 255u - (out[i] & 0xFFu);
+}
+
+void NodeInversion::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_colourInput) {
+        getSpan(y, x, count, out);
+        for (int i = 0; i < count; ++i)
+            out[i] *= 0x010101u;
+        return;
+    }
+    m_colourInput->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = (out[i] & 0xFFFFFFu) ^ 0xFFFFFFu;
 }
 
 int NodeInversion::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

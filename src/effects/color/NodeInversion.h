@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -12,17 +13,14 @@ class VyxTerminal;
 
 // The negative of its inputs: "inRgb" channel by channel on "outRgb", "in" on "out". Both
 // paths read mid grey while unlinked; "outRgb" falls back to the channel path as a grey.
-class NodeInversion : public VyxNode, public Base1DGenerator, public Base3DGenerator
+class NodeInversion : public NodeOf<NodeInversion, VyxNode>, public Base1DGenerator, public Base3DGenerator
 {
 public:
     explicit NodeInversion(int id);
     ~NodeInversion() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
@@ -31,6 +29,8 @@ public:
 
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;

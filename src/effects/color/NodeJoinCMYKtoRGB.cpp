@@ -22,7 +22,7 @@ char const* const inputNames[] = {"c", "m", "y", "k"};
 } // namespace
 
 NodeJoinCMYKtoRGB::NodeJoinCMYKtoRGB(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
     , m_inputs(inputNames, InputCount)
 {
@@ -37,11 +37,6 @@ NodeJoinCMYKtoRGB::NodeJoinCMYKtoRGB(int id)
 }
 
 NodeJoinCMYKtoRGB::~NodeJoinCMYKtoRGB() = default;
-
-KelNodes::Node* NodeJoinCMYKtoRGB::create(int uid)
-{
-    return new NodeJoinCMYKtoRGB(uid);
-}
 
 unsigned int NodeJoinCMYKtoRGB::getSample3(QPoint const& point) const
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "effects/color/JoinChannelInputs.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -13,17 +14,14 @@ class VyxTerminal;
 // Joins the one-channel inputs "c", "m", "y" and "k" into the colour they describe (the classic
 // colour class's conversion); an unlinked input counts as 0, so nothing linked gives white. The
 // output "rgb" holds one link, as stored graphs expect.
-class NodeJoinCMYKtoRGB : public Base3DGeneratorNode
+class NodeJoinCMYKtoRGB : public NodeOf<NodeJoinCMYKtoRGB, Base3DGeneratorNode>
 {
 public:
     explicit NodeJoinCMYKtoRGB(int id);
     ~NodeJoinCMYKtoRGB() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

@@ -23,7 +23,7 @@ char const* const inputNames[] = {"h", "s", "v"};
 } // namespace
 
 NodeJoinHSVtoRGB::NodeJoinHSVtoRGB(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
     , m_inputs(inputNames, InputCount)
 {
@@ -38,11 +38,6 @@ NodeJoinHSVtoRGB::NodeJoinHSVtoRGB(int id)
 }
 
 NodeJoinHSVtoRGB::~NodeJoinHSVtoRGB() = default;
-
-KelNodes::Node* NodeJoinHSVtoRGB::create(int uid)
-{
-    return new NodeJoinHSVtoRGB(uid);
-}
 
 unsigned int NodeJoinHSVtoRGB::getSample3(QPoint const& point) const
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "effects/color/JoinChannelInputs.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -13,17 +14,14 @@ class VyxTerminal;
 // Joins the one-channel inputs "h" (a hue byte), "s" and "v" into the colour they describe;
 // an unlinked input counts as 0, so nothing linked gives black. The output "rgb" holds one
 // link, as stored graphs expect.
-class NodeJoinHSVtoRGB : public Base3DGeneratorNode
+class NodeJoinHSVtoRGB : public NodeOf<NodeJoinHSVtoRGB, Base3DGeneratorNode>
 {
 public:
     explicit NodeJoinHSVtoRGB(int id);
     ~NodeJoinHSVtoRGB() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

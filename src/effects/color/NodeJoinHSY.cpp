@@ -21,7 +21,7 @@ char const* const inputNames[] = {"h", "s", "y"};
 } // namespace
 
 NodeJoinHSY::NodeJoinHSY(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
     , m_inputs(inputNames, InputCount)
 {
@@ -36,11 +36,6 @@ NodeJoinHSY::NodeJoinHSY(int id)
 }
 
 NodeJoinHSY::~NodeJoinHSY() = default;
-
-KelNodes::Node* NodeJoinHSY::create(int uid)
-{
-    return new NodeJoinHSY(uid);
-}
 
 unsigned int NodeJoinHSY::getSample3(QPoint const& point) const
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "effects/color/JoinChannelInputs.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -12,17 +13,14 @@ class VyxTerminal;
 
 // Joins the one-channel inputs "h" (a hue byte), "s" and "y" into the colour they describe in
 // the HSY model; an unlinked input counts as 0.
-class NodeJoinHSY : public Base3DGeneratorNode
+class NodeJoinHSY : public NodeOf<NodeJoinHSY, Base3DGeneratorNode>
 {
 public:
     explicit NodeJoinHSY(int id);
     ~NodeJoinHSY() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

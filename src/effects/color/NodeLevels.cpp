@@ -49,7 +49,7 @@ double gammaExponent(int gamma)
 } // namespace
 
 NodeLevels::NodeLevels(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_sourceTerminal = addTerminal(QStringLiteral("source"), 6u, 0u);
@@ -80,11 +80,6 @@ NodeLevels::NodeLevels(int id)
 
 NodeLevels::~NodeLevels() = default;
 
-KelNodes::Node* NodeLevels::create(int uid)
-{
-    return new NodeLevels(uid);
-}
-
 void NodeLevels::buildTable()
 {
     GammaLUT fresh;
@@ -113,6 +108,20 @@ unsigned int NodeLevels::getSample3(QPoint const& point) const
         return unsigned(t[(c >> 16) & 0xFFu]) << 16 | unsigned(t[(c >> 8) & 0xFFu]) << 8 | t[c & 0xFFu];
     }
     return computeDirect(c, point);
+}
+
+void NodeLevels::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_source || m_input[BlackPoint] || m_input[WhitePoint] || m_input[Gamma]) {
+        Base3DGenerator::getSpan3(y, x, count, out);
+        return;
+    }
+    m_source->getSpan3(y, x, count, out);
+    unsigned char const* t = m_table.table;
+    for (int i = 0; i < count; ++i) {
+        const unsigned int c = out[i];
+        out[i] = unsigned(t[(c >> 16) & 0xFFu]) << 16 | unsigned(t[(c >> 8) & 0xFFu]) << 8 | t[c & 0xFFu];
+    }
 }
 
 unsigned int NodeLevels::computeDirect(unsigned int colour, QPoint const& point) const

@@ -2,6 +2,7 @@
 
 #include "effects/Base3DGeneratorNode.h"
 #include "effects/GammaLUT.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -17,21 +18,19 @@ class VyxTerminal;
 // Stretches every channel of "source" from the black point..white point onto 0..255 and
 // applies a gamma exponent. With none of the one-channel override inputs linked a sample is
 // three look-ups in a table built per render; otherwise each pixel is computed directly.
-class NodeLevels : public Base3DGeneratorNode
+class NodeLevels : public NodeOf<NodeLevels, Base3DGeneratorNode>
 {
 public:
     explicit NodeLevels(int id);
     ~NodeLevels() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // Keeps the black point below the white point by moving the other one.
     void paramChanged(KelUtils::Parameter* changed) override;

@@ -33,7 +33,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeLogarithmicCorrection::NodeLogarithmicCorrection(int id, QString const& name, VyxNodeGraph* graph)
-    : VyxNode(id, name, graph)
+    : NodeOf(id, name, graph)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_inTerminal = addTerminal(QStringLiteral("rgbIn"), 4u, 0u);
@@ -49,11 +49,6 @@ NodeLogarithmicCorrection::NodeLogarithmicCorrection(int id, QString const& name
 }
 
 NodeLogarithmicCorrection::~NodeLogarithmicCorrection() = default;
-
-KelNodes::Node* NodeLogarithmicCorrection::create(int uid)
-{
-    return new NodeLogarithmicCorrection(uid);
-}
 
 int NodeLogarithmicCorrection::onFilterStart(StatusObserver* /*observer*/)
 {

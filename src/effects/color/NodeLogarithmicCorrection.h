@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -11,7 +12,7 @@ class VyxNodeGraph;
 
 // Replaces the HSL lightness L of every pixel by log10(L + 1) x "Filter Value" / 10, keeping hue
 // and saturation; mid grey while "rgbIn" is unlinked.
-class NodeLogarithmicCorrection : public VyxNode, public Base3DGenerator
+class NodeLogarithmicCorrection : public NodeOf<NodeLogarithmicCorrection, VyxNode>, public Base3DGenerator
 {
 public:
     explicit NodeLogarithmicCorrection(int id, QString const& name = QString(),
@@ -19,10 +20,7 @@ public:
     ~NodeLogarithmicCorrection() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
     Base3DGenerator const* toBase3DGenerator() const override { return this; }

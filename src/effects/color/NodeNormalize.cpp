@@ -33,7 +33,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeNormalize::NodeNormalize(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_inTerminal = addTerminal(QStringLiteral("rgbIn"), 4u, 0u);
@@ -46,11 +46,6 @@ NodeNormalize::NodeNormalize(int id)
 }
 
 NodeNormalize::~NodeNormalize() = default;
-
-KelNodes::Node* NodeNormalize::create(int uid)
-{
-    return new NodeNormalize(uid);
-}
 
 int NodeNormalize::samplingStep(int size)
 {

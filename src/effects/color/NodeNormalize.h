@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -10,7 +11,7 @@ namespace KelVyxNodes {
 // Stretches every channel by its own range, found by a sub-sampled scan of the image at every
 // render. Until a scan completes every channel passes unchanged; mid grey while "rgbIn" is
 // unlinked.
-class NodeNormalize : public VyxNode, public Base3DGenerator
+class NodeNormalize : public NodeOf<NodeNormalize, VyxNode>, public Base3DGenerator
 {
 public:
     // Minimum, maximum and stretch factor of red, green and blue; a factor of 0 passes the
@@ -26,10 +27,7 @@ public:
     ~NodeNormalize() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
     Base3DGenerator const* toBase3DGenerator() const override { return this; }

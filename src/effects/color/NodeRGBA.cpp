@@ -32,7 +32,7 @@ unsigned int offsetByte(unsigned int value, int offset)
 } // namespace
 
 NodeRGBA::NodeRGBA(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_inputs.addTerminals(this);
@@ -53,11 +53,6 @@ NodeRGBA::NodeRGBA(int id)
 }
 
 NodeRGBA::~NodeRGBA() = default;
-
-KelNodes::Node* NodeRGBA::create(int uid)
-{
-    return new NodeRGBA(uid);
-}
 
 unsigned int NodeRGBA::getSample(QPoint const& point) const
 {
@@ -88,6 +83,29 @@ void NodeRGBA::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal co
 void NodeRGBA::resolveInputs()
 {
     m_inputs.resolve();
+}
+
+void NodeRGBA::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_inputs.alpha()) {
+        std::fill(out, out + count, 255u);
+        return;
+    }
+    m_inputs.alpha()->getSpan(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = offsetByte(out[i], m_alpha);
+}
+
+void NodeRGBA::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (m_inputs.colour())
+        m_inputs.colour()->getSpan3(y, x, count, out);
+    else
+        std::fill(out, out + count, 0u);
+    for (int i = 0; i < count; ++i) {
+        const unsigned int c = out[i];
+        out[i] = offsetByte(c >> 16, m_red) << 16 | offsetByte(c >> 8, m_green) << 8 | offsetByte(c, m_blue);
+    }
 }
 
 } // namespace KelVyxNodes

@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "effects/color/ColourAlphaInputs.h"
 #include "nodes/NodeDescriptor.h"
@@ -14,17 +15,14 @@ class VyxTerminal;
 // Adds signed offsets to red, green and blue of "rgb" (black while unlinked) and a fourth
 // offset to the one-channel "alpha" (255 while unlinked), clamping each sum to 0..255. Each
 // output keeps one link.
-class NodeRGBA : public VyxNode, public Base1DGenerator, public Base3DGenerator
+class NodeRGBA : public NodeOf<NodeRGBA, VyxNode>, public Base1DGenerator, public Base3DGenerator
 {
 public:
     explicit NodeRGBA(int id);
     ~NodeRGBA() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
@@ -33,6 +31,8 @@ public:
 
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;

@@ -19,7 +19,7 @@ KelNodes::NodeDescriptor NodeSplitHSY::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Split HSY")), QString(), &NodeSplitHSY::create};
 
 NodeSplitHSY::NodeSplitHSY(int id)
-    : Base1DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
@@ -36,11 +36,6 @@ NodeSplitHSY::NodeSplitHSY(int id)
 }
 
 NodeSplitHSY::~NodeSplitHSY() = default;
-
-KelNodes::Node* NodeSplitHSY::create(int uid)
-{
-    return new NodeSplitHSY(uid);
-}
 
 unsigned int NodeSplitHSY::getSample(QPoint const& point) const
 {

@@ -18,7 +18,7 @@ KelNodes::NodeDescriptor NodeSplitRGBtoCMYK::m_descriptor{
     &NodeSplitRGBtoCMYK::create};
 
 NodeSplitRGBtoCMYK::NodeSplitRGBtoCMYK(int id)
-    : Base1DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
@@ -36,11 +36,6 @@ NodeSplitRGBtoCMYK::NodeSplitRGBtoCMYK(int id)
 }
 
 NodeSplitRGBtoCMYK::~NodeSplitRGBtoCMYK() = default;
-
-KelNodes::Node* NodeSplitRGBtoCMYK::create(int uid)
-{
-    return new NodeSplitRGBtoCMYK(uid);
-}
 
 unsigned int NodeSplitRGBtoCMYK::getSample(QPoint const& point) const
 {

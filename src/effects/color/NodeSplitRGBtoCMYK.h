@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base1DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -13,17 +14,14 @@ class VyxTerminal;
 // conversion), offered by the output terminals "c", "m", "y" and "k" (each its own one-channel
 // source). The node as a whole reads as the red of its input, for its preview. Everything
 // reads 0 while "rgb" is unlinked.
-class NodeSplitRGBtoCMYK : public Base1DGeneratorNode
+class NodeSplitRGBtoCMYK : public NodeOf<NodeSplitRGBtoCMYK, Base1DGeneratorNode>
 {
 public:
     explicit NodeSplitRGBtoCMYK(int id);
     ~NodeSplitRGBtoCMYK() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
@@ -32,6 +30,8 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
+    // Each output reads the input again.
+    bool readsInputsRepeatedly() const override { return true; }
 
     // The upstream colour of "rgb", null while unlinked.
     Base3DGenerator const* colourInput() const { return m_colourInput; }

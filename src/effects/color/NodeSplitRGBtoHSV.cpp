@@ -19,7 +19,7 @@ KelNodes::NodeDescriptor NodeSplitRGBtoHSV::m_descriptor{
     &NodeSplitRGBtoHSV::create};
 
 NodeSplitRGBtoHSV::NodeSplitRGBtoHSV(int id)
-    : Base1DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
@@ -37,11 +37,6 @@ NodeSplitRGBtoHSV::NodeSplitRGBtoHSV(int id)
 }
 
 NodeSplitRGBtoHSV::~NodeSplitRGBtoHSV() = default;
-
-KelNodes::Node* NodeSplitRGBtoHSV::create(int uid)
-{
-    return new NodeSplitRGBtoHSV(uid);
-}
 
 unsigned int NodeSplitRGBtoHSV::getSample(QPoint const& point) const
 {

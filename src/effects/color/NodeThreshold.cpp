@@ -41,7 +41,7 @@ int percentOf(Base1DGenerator const* input, QPoint const& point)
 } // namespace
 
 NodeThreshold::NodeThreshold(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_sourceTerminal = addTerminal(QStringLiteral("source"), 4u, 0u);
@@ -68,11 +68,6 @@ NodeThreshold::NodeThreshold(int id)
 }
 
 NodeThreshold::~NodeThreshold() = default;
-
-KelNodes::Node* NodeThreshold::create(int uid)
-{
-    return new NodeThreshold(uid);
-}
 
 unsigned int NodeThreshold::getSample3(QPoint const& point) const
 {

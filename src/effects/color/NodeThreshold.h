@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 #include "params/Color.h"
@@ -18,17 +19,14 @@ class VyxTerminal;
 // at or above it the high colour, with a linear ramp between them as wide as the smoothing.
 // Threshold, smoothing and both colours can come per pixel from inputs, which disable the
 // settings they replace.
-class NodeThreshold : public Base3DGeneratorNode
+class NodeThreshold : public NodeOf<NodeThreshold, Base3DGeneratorNode>
 {
 public:
     explicit NodeThreshold(int id);
     ~NodeThreshold() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

@@ -17,6 +17,7 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace KelVyxNodes {
@@ -44,6 +45,19 @@ Color linearFromSample(unsigned int c)
                  Color::decodeChannel(static_cast<unsigned char>((c >> 8) & 0xFFu), Color::Gamma),
                  Color::decodeChannel(static_cast<unsigned char>(c & 0xFFu), Color::Gamma),
                  Color::decodeAlpha(static_cast<unsigned char>(c >> 24)));
+}
+
+// linearColorToRgb(linearFromSample(c)): each channel goes through the linear colour on its
+// own, so a table of the 256 bytes gives the same result without two powers per channel.
+unsigned int throughLinear(unsigned int c)
+{
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t{};
+        for (unsigned int k = 0; k < 256; ++k)
+            t[k] = static_cast<unsigned char>(linearColorToRgb(linearFromSample(k * 0x010101u)) & 0xFFu);
+        return t;
+    }();
+    return unsigned(table[(c >> 16) & 0xFFu]) << 16 | unsigned(table[(c >> 8) & 0xFFu]) << 8 | table[c & 0xFFu];
 }
 
 // One stop of a sample: sorted by position, then by its index, as a gradient keeps them.
@@ -177,7 +191,7 @@ unsigned int ColorGradientNode<N>::gradientAtPoint(QPoint const& point) const
     for (int i = 0; i < N; ++i) {
         // Only a linked colour is converted per sample; the stop's alpha plays no part.
         const unsigned int rgb = m_colourSource[i]
-                                     ? linearColorToRgb(linearFromSample(m_colourSource[i]->getSample3(point)))
+                                     ? throughLinear(m_colourSource[i]->getSample3(point))
                                      : m_stopRgb[i];
         // Reversed, a stop keeps its colour and takes the mirrored stop's position.
         const int j = reversed ? N - 1 - i : i;

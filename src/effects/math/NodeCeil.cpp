@@ -11,7 +11,7 @@ KelNodes::NodeDescriptor NodeCeil::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Ceil")), QString(), &NodeCeil::create};
 
 NodeCeil::NodeCeil(int id)
-    : PosterizeNode(id, m_descriptor, &NodeCeil::rounding,
+    : NodeOf(id, m_descriptor, &NodeCeil::rounding,
                     QCoreApplication::translate(
                         "QObject", "The node performs image posterization using up-rounding. "
                                    "<b>Granularity</b> defines the tone step - the brighter color you "
@@ -20,11 +20,6 @@ NodeCeil::NodeCeil(int id)
 }
 
 NodeCeil::~NodeCeil() = default;
-
-KelNodes::Node* NodeCeil::create(int uid)
-{
-    return new NodeCeil(uid);
-}
 
 int NodeCeil::rounding(double quotient)
 {

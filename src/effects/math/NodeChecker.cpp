@@ -40,7 +40,7 @@ int cellSize(int side, int count)
 } // namespace
 
 NodeChecker::NodeChecker(int id)
-    : Base3DGeneratorNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_color1Terminal = addTerminal(QStringLiteral("color1"), 4u, 0u);
@@ -71,11 +71,6 @@ NodeChecker::NodeChecker(int id)
 }
 
 NodeChecker::~NodeChecker() = default;
-
-KelNodes::Node* NodeChecker::create(int uid)
-{
-    return new NodeChecker(uid);
-}
 
 void NodeChecker::refreshPacked()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 #include "params/Color.h"
@@ -21,17 +22,14 @@ class VyxTerminal;
 // "color1" / "color2". The counts per line and column divide the image's sides ("Proportional")
 // or its shorter side into cells; a count of 0 leaves its axis undivided. With "Solid fill" a
 // linked input is sampled at its cell's centre, so one source on both inputs pixelates it.
-class NodeChecker : public Base3DGeneratorNode
+class NodeChecker : public NodeOf<NodeChecker, Base3DGeneratorNode>
 {
 public:
     explicit NodeChecker(int id);
     ~NodeChecker() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

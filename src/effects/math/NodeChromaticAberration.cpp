@@ -49,7 +49,7 @@ int clampWhole(long long v, int side)
 } // namespace
 
 NodeChromaticAberration::NodeChromaticAberration(int id)
-    : ImageGeometryNode(id, QStringLiteral("in"), "NodeChromaticAberration")
+    : NodeOf(id, QStringLiteral("in"), "NodeChromaticAberration")
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_aberTerminal = addTerminal(QStringLiteral("aber"), 4u, 0u);
@@ -70,11 +70,6 @@ NodeChromaticAberration::NodeChromaticAberration(int id)
 }
 
 NodeChromaticAberration::~NodeChromaticAberration() = default;
-
-KelNodes::Node* NodeChromaticAberration::create(int uid)
-{
-    return new NodeChromaticAberration(uid);
-}
 
 void NodeChromaticAberration::paramChanged(Parameter* changed)
 {

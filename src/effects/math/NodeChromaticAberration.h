@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/NodeOf.h"
 #include "effects/math/ImageGeometryNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -15,17 +16,14 @@ class VyxTerminal;
 // Colour fringes of a lens: red stays, green comes from a point down and to the right, blue
 // from one up and to the left. The offset is fixed by "strength", or scaled per pixel by the
 // brightness of the "aber" map when that is linked.
-class NodeChromaticAberration : public ImageGeometryNode
+class NodeChromaticAberration : public NodeOf<NodeChromaticAberration, ImageGeometryNode>
 {
 public:
     explicit NodeChromaticAberration(int id);
     ~NodeChromaticAberration() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
@@ -37,6 +35,7 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
+    bool readsInputsRepeatedly() const override { return true; }
 
     // strength x 0.05, and that rounded to whole pixels.
     float offsetFactor() const { return m_factor; }

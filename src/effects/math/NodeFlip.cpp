@@ -36,7 +36,7 @@ float scaledSide(int side, int percent)
 } // namespace
 
 NodeFlip::NodeFlip(int id)
-    : ImageGeometryNode(id, QStringLiteral("rgbIn"), "NodeFlip")
+    : NodeOf(id, QStringLiteral("rgbIn"), "NodeFlip")
     , m_container(m_descriptor.typeId, QString(), this)
 {
     addTerminal(QStringLiteral("rgbOut"), 0u, 5u);
@@ -54,11 +54,6 @@ NodeFlip::NodeFlip(int id)
 }
 
 NodeFlip::~NodeFlip() = default;
-
-KelNodes::Node* NodeFlip::create(int uid)
-{
-    return new NodeFlip(uid);
-}
 
 int NodeFlip::horizontalShift(int side, int percent)
 {

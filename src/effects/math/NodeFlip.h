@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/NodeOf.h"
 #include "effects/math/ImageGeometryNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -8,17 +9,14 @@ namespace KelVyxNodes {
 
 // Mirrors the colour input horizontally and/or vertically and shifts it by a percentage of the
 // image size; the strip the shift uncovers shows the moved image mirrored about the seam.
-class NodeFlip : public ImageGeometryNode
+class NodeFlip : public NodeOf<NodeFlip, ImageGeometryNode>
 {
 public:
     explicit NodeFlip(int id);
     ~NodeFlip() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

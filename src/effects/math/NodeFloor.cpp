@@ -11,7 +11,7 @@ KelNodes::NodeDescriptor NodeFloor::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Floor")), QString(), &NodeFloor::create};
 
 NodeFloor::NodeFloor(int id)
-    : PosterizeNode(id, m_descriptor, &NodeFloor::rounding,
+    : NodeOf(id, m_descriptor, &NodeFloor::rounding,
                     QCoreApplication::translate(
                         "QObject", "The node performs image posterization using down-rounding. "
                                    "<b>Granularity</b> defines the tone step - the brighter color you "
@@ -20,11 +20,6 @@ NodeFloor::NodeFloor(int id)
 }
 
 NodeFloor::~NodeFloor() = default;
-
-KelNodes::Node* NodeFloor::create(int uid)
-{
-    return new NodeFloor(uid);
-}
 
 int NodeFloor::rounding(double quotient)
 {

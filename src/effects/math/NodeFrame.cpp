@@ -34,7 +34,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeFrame::NodeFrame(int id)
-    : BaseGeneratorNode(id, QStringLiteral("in"), QStringLiteral("out"))
+    : NodeOf(id, QStringLiteral("in"), QStringLiteral("out"))
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_frameTerminal = addTerminal(QStringLiteral("frame"), 4u, 0u);
@@ -65,11 +65,6 @@ NodeFrame::NodeFrame(int id)
 }
 
 NodeFrame::~NodeFrame() = default;
-
-KelNodes::Node* NodeFrame::create(int uid)
-{
-    return new NodeFrame(uid);
-}
 
 int NodeFrame::onFilterStart(StatusObserver* /*observer*/)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/BaseGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 #include "params/Color.h"
@@ -19,17 +20,14 @@ namespace KelVyxNodes {
 // colours from "rim" / "frame" or the parameters, and with "transparent" on they are blended
 // over the content by (v - (1 - rim width))^(1/4). "distort" shifts v by its brightness;
 // "inner" and "outer" give the undistorted content area as masks.
-class NodeFrame : public BaseGeneratorNode
+class NodeFrame : public NodeOf<NodeFrame, BaseGeneratorNode>
 {
 public:
     explicit NodeFrame(int id);
     ~NodeFrame() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

@@ -11,7 +11,7 @@ KelNodes::NodeDescriptor NodeGradient3Color::m_descriptor{
 // Channels of 255 rather than 1 are how stored graphs hold the starting colours; they encode
 // to full bytes all the same.
 NodeGradient3Color::NodeGradient3Color(int id)
-    : ColorGradientNode<3>(
+    : NodeOf(
           id, m_descriptor.typeId, QT_TRANSLATE_NOOP("QObject", "Gradient3Color"),
           QT_TRANSLATE_NOOP("QObject", "The 3-Color Gradient component produces a gradient defined by three colors and their positions."),
           {Color(255.0f, 0.0f, 0.0f, 1.0f), Color(0.0f, 255.0f, 0.0f, 1.0f), Color(0.0f, 0.0f, 255.0f, 1.0f)})
@@ -19,10 +19,5 @@ NodeGradient3Color::NodeGradient3Color(int id)
 }
 
 NodeGradient3Color::~NodeGradient3Color() = default;
-
-KelNodes::Node* NodeGradient3Color::create(int uid)
-{
-    return new NodeGradient3Color(uid);
-}
 
 } // namespace KelVyxNodes

@@ -11,7 +11,7 @@ KelNodes::NodeDescriptor NodeGradient5Color::m_descriptor{
 // Channels of 255 rather than 1 are how stored graphs hold the starting colours; they encode
 // to full bytes all the same.
 NodeGradient5Color::NodeGradient5Color(int id)
-    : ColorGradientNode<5>(
+    : NodeOf(
           id, m_descriptor.typeId, QT_TRANSLATE_NOOP("QObject", "Gradient5Color"),
           QT_TRANSLATE_NOOP("QObject", "The 5-Color Gradient component produces a gradient defined by five colors and their positions."),
           {Color(255.0f, 0.0f, 0.0f, 1.0f), Color(0.0f, 255.0f, 0.0f, 1.0f), Color(0.0f, 0.0f, 255.0f, 1.0f),
@@ -20,10 +20,5 @@ NodeGradient5Color::NodeGradient5Color(int id)
 }
 
 NodeGradient5Color::~NodeGradient5Color() = default;
-
-KelNodes::Node* NodeGradient5Color::create(int uid)
-{
-    return new NodeGradient5Color(uid);
-}
 
 } // namespace KelVyxNodes

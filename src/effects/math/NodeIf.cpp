@@ -26,7 +26,7 @@ const ListItem operationItems[] = {
 } // namespace
 
 NodeIf::NodeIf(int id)
-    : ColorOperandNode(id, m_descriptor, ParameterGreysOut)
+    : NodeOf(id, m_descriptor, ParameterGreysOut)
 {
     addTerminals({{"rgbIn1", "color1", QT_TRANSLATE_NOOP("QObject", "Color 1:"), Color(0.0f, 0.0f, 1.0f, 1.0f)},
                   {"rgbIn2", "color2", QT_TRANSLATE_NOOP("QObject", "Color 2:"), Color(1.0f, 0.0f, 0.0f, 1.0f)},
@@ -42,11 +42,6 @@ NodeIf::NodeIf(int id)
 }
 
 NodeIf::~NodeIf() = default;
-
-KelNodes::Node* NodeIf::create(int uid)
-{
-    return new NodeIf(uid);
-}
 
 bool NodeIf::holds(int operation, int x, int y)
 {

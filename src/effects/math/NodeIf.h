@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/NodeOf.h"
 #include "effects/math/ColorOperandNode.h"
 
 namespace KelVyxNodes {
@@ -7,7 +8,7 @@ namespace KelVyxNodes {
 // "If": channel by channel, compares "rgbIn1" with "rgbIn2" by the chosen relation and takes the
 // channel of "rgbInThen" where it holds, of "rgbInElse" where it does not. Unlinked inputs read
 // "color1", "color2", "then" and "else", which are greyed out while their input is linked.
-class NodeIf : public ColorOperandNode
+class NodeIf : public NodeOf<NodeIf, ColorOperandNode>
 {
 public:
     // Ids of the "operation" items.
@@ -17,9 +18,6 @@ public:
     ~NodeIf() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
-
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
 
     unsigned int getSample3(QPoint const& point) const override;
 

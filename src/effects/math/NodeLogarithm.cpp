@@ -24,7 +24,7 @@ bool anyChannelIs(unsigned int rgb, unsigned int byte)
 } // namespace
 
 NodeLogarithm::NodeLogarithm(int id)
-    : ColorOperandNode(id, m_descriptor, ParameterStaysEnabled)
+    : NodeOf(id, m_descriptor, ParameterStaysEnabled)
 {
     // Grey to a grey base: a new node shows white (logarithm 1) instead of garbage.
     addTerminals({{"source", "Source", QT_TRANSLATE_NOOP("QObject", "Source:"), midGreyLinear()},
@@ -39,11 +39,6 @@ NodeLogarithm::NodeLogarithm(int id)
 }
 
 NodeLogarithm::~NodeLogarithm() = default;
-
-KelNodes::Node* NodeLogarithm::create(int uid)
-{
-    return new NodeLogarithm(uid);
-}
 
 unsigned int NodeLogarithm::getSample3(QPoint const& point) const
 {

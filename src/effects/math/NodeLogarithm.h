@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/NodeOf.h"
 #include "effects/math/ColorOperandNode.h"
 
 namespace KelVyxNodes {
@@ -8,16 +9,13 @@ namespace KelVyxNodes {
 // fractions, held to 0..1. Where a logarithm is undefined (a base channel of 0 or 255, a source
 // channel of 0) the node gives the "error" colour. Unlinked inputs read "Source", "Base" and
 // "Error", which stay editable.
-class NodeLogarithm : public ColorOperandNode
+class NodeLogarithm : public NodeOf<NodeLogarithm, ColorOperandNode>
 {
 public:
     explicit NodeLogarithm(int id);
     ~NodeLogarithm() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
-
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
 
     unsigned int getSample3(QPoint const& point) const override;
 };

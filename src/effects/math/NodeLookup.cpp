@@ -32,7 +32,7 @@ unsigned int channelSum(unsigned int c)
 } // namespace
 
 NodeLookup::NodeLookup(int id)
-    : ImageGeometryNode(id, QStringLiteral("in"), "NodeLookup")
+    : NodeOf(id, QStringLiteral("in"), "NodeLookup")
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_xTerminal = addTerminal(QStringLiteral("x"), 4u, 0u);
@@ -50,11 +50,6 @@ NodeLookup::NodeLookup(int id)
 }
 
 NodeLookup::~NodeLookup() = default;
-
-KelNodes::Node* NodeLookup::create(int uid)
-{
-    return new NodeLookup(uid);
-}
 
 int NodeLookup::displaced(int c, int side, float strength, unsigned int sum)
 {

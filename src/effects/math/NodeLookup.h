@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/NodeOf.h"
 #include "effects/math/ImageGeometryNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -14,17 +15,14 @@ class VyxTerminal;
 
 // "Deform": reads "in" at a point moved along x and y by the brightness of the "x" and "y"
 // maps, scaled by the deformation strength. Points pushed past an edge read the edge pixel.
-class NodeLookup : public ImageGeometryNode
+class NodeLookup : public NodeOf<NodeLookup, ImageGeometryNode>
 {
 public:
     explicit NodeLookup(int id);
     ~NodeLookup() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

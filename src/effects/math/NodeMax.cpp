@@ -9,7 +9,7 @@ KelNodes::NodeDescriptor NodeMax::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Max")), QString(), &NodeMax::create};
 
 NodeMax::NodeMax(int id)
-    : ChannelExtremumNode(id, m_descriptor, Larger,
+    : NodeOf(id, m_descriptor, Larger,
                           QCoreApplication::translate(
                               "QObject", "The node outputs maximum value of R,G,B channels from "
                                          "<b>rgbIn1</b> and <b>rgbIn2</b> inputs."))
@@ -17,10 +17,5 @@ NodeMax::NodeMax(int id)
 }
 
 NodeMax::~NodeMax() = default;
-
-KelNodes::Node* NodeMax::create(int uid)
-{
-    return new NodeMax(uid);
-}
 
 } // namespace KelVyxNodes

@@ -1,20 +1,19 @@
 #pragma once
 
+#include "effects/NodeOf.h"
 #include "effects/math/ChannelExtremumNode.h"
 
 namespace KelVyxNodes {
 
 // "Max": the per-channel maximum of two colours.
-class NodeMax : public ChannelExtremumNode
+class NodeMax : public NodeOf<NodeMax, ChannelExtremumNode>
 {
 public:
     explicit NodeMax(int id);
     ~NodeMax() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
 };
 
 } // namespace KelVyxNodes

@@ -9,7 +9,7 @@ KelNodes::NodeDescriptor NodeMin::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Min")), QString(), &NodeMin::create};
 
 NodeMin::NodeMin(int id)
-    : ChannelExtremumNode(id, m_descriptor, Smaller,
+    : NodeOf(id, m_descriptor, Smaller,
                           QCoreApplication::translate(
                               "QObject", "The node outputs minimum value of R,G,B channels from "
                                          "<b>rgbIn1</b> and <b>rgbIn2</b> inputs."))
@@ -17,10 +17,5 @@ NodeMin::NodeMin(int id)
 }
 
 NodeMin::~NodeMin() = default;
-
-KelNodes::Node* NodeMin::create(int uid)
-{
-    return new NodeMin(uid);
-}
 
 } // namespace KelVyxNodes

@@ -1,20 +1,19 @@
 #pragma once
 
+#include "effects/NodeOf.h"
 #include "effects/math/ChannelExtremumNode.h"
 
 namespace KelVyxNodes {
 
 // "Min": the per-channel minimum of two colours.
-class NodeMin : public ChannelExtremumNode
+class NodeMin : public NodeOf<NodeMin, ChannelExtremumNode>
 {
 public:
     explicit NodeMin(int id);
     ~NodeMin() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
 };
 
 } // namespace KelVyxNodes

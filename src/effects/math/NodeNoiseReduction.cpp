@@ -64,7 +64,7 @@ bool minByBrightness(ColorY a, ColorY const& b)
 } // namespace
 
 NodeNoiseReduction::NodeNoiseReduction(int id)
-    : VyxNode(id)
+    : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
 {
     m_inTerminal = addTerminal(QStringLiteral("in"), 4u, 0u);
@@ -87,11 +87,6 @@ NodeNoiseReduction::NodeNoiseReduction(int id)
 }
 
 NodeNoiseReduction::~NodeNoiseReduction() = default;
-
-KelNodes::Node* NodeNoiseReduction::create(int uid)
-{
-    return new NodeNoiseReduction(uid);
-}
 
 int NodeNoiseReduction::onFilterStart(StatusObserver* /*observer*/)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGenerator.h"
+#include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -15,7 +16,7 @@ class VyxTerminal;
 // red, green and blue each differ from the centre by less than the threshold is kept, and the
 // point becomes the mean of the kept colours ("Bilateral Smoothing") or the colour of their
 // median by brightness ("Median Filter"). "strength" sets the threshold and the window radius.
-class NodeNoiseReduction : public VyxNode, public Base3DGenerator
+class NodeNoiseReduction : public NodeOf<NodeNoiseReduction, VyxNode>, public Base3DGenerator
 {
 public:
     enum Mode { Mean = 0, Median = 1 };
@@ -24,10 +25,7 @@ public:
     ~NodeNoiseReduction() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
@@ -42,6 +40,7 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
+    bool readsInputsRepeatedly() const override { return true; }
 
     int threshold() const { return m_threshold; }
     int radius() const { return m_radius; }

@@ -15,7 +15,7 @@ KelNodes::NodeDescriptor NodePower::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Power")), QString(), &NodePower::create};
 
 NodePower::NodePower(int id)
-    : ColorOperandNode(id, m_descriptor, ParameterGreysOut)
+    : NodeOf(id, m_descriptor, ParameterGreysOut)
 {
     addTerminals({{"rgbInBase", "base", QT_TRANSLATE_NOOP("QObject", "Base:"), Color(0.0f, 0.0f, 1.0f, 1.0f)},
                   {"rgbInExponent", "exponent", QT_TRANSLATE_NOOP("QObject", "Exponent:"),
@@ -27,11 +27,6 @@ NodePower::NodePower(int id)
 }
 
 NodePower::~NodePower() = default;
-
-KelNodes::Node* NodePower::create(int uid)
-{
-    return new NodePower(uid);
-}
 
 int NodePower::powChannel(int base, int exponent) const
 {

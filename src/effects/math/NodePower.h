@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/NodeOf.h"
 #include "effects/math/ColorOperandNode.h"
 
 namespace KelVyxNodes {
@@ -7,16 +8,13 @@ namespace KelVyxNodes {
 // "Power": each channel of "rgbInBase" raised to the power of the same channel of
 // "rgbInExponent", both as fractions of 255. Unlinked inputs read "base" (blue) and "exponent"
 // (green), which are greyed out while their input is linked.
-class NodePower : public ColorOperandNode
+class NodePower : public NodeOf<NodePower, ColorOperandNode>
 {
 public:
     explicit NodePower(int id);
     ~NodePower() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
-
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
 
     unsigned int getSample3(QPoint const& point) const override;
 

@@ -15,7 +15,7 @@ KelNodes::NodeDescriptor NodeRoot::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Root")), QString(), &NodeRoot::create};
 
 NodeRoot::NodeRoot(int id)
-    : ColorOperandNode(id, m_descriptor, ParameterStaysEnabled)
+    : NodeOf(id, m_descriptor, ParameterStaysEnabled)
 {
     // Grey under a degree of white: a new node passes grey through instead of showing garbage.
     addTerminals({{"source", "Source", QT_TRANSLATE_NOOP("QObject", "Source:"), midGreyLinear()},
@@ -28,11 +28,6 @@ NodeRoot::NodeRoot(int id)
 }
 
 NodeRoot::~NodeRoot() = default;
-
-KelNodes::Node* NodeRoot::create(int uid)
-{
-    return new NodeRoot(uid);
-}
 
 unsigned int NodeRoot::getSample3(QPoint const& point) const
 {

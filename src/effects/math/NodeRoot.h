@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/NodeOf.h"
 #include "effects/math/ColorOperandNode.h"
 
 namespace KelVyxNodes {
@@ -7,16 +8,13 @@ namespace KelVyxNodes {
 // "Root": each channel of "source" raised to 1 / the same channel of "degree", both as
 // fractions. A degree with a zero channel has no root: the node then gives the "error" colour.
 // Unlinked inputs read "Source", "Degree" and "Error", which stay editable.
-class NodeRoot : public ColorOperandNode
+class NodeRoot : public NodeOf<NodeRoot, ColorOperandNode>
 {
 public:
     explicit NodeRoot(int id);
     ~NodeRoot() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
-
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
 
     unsigned int getSample3(QPoint const& point) const override;
 };

@@ -27,7 +27,7 @@ QString tr(char const* text)
 } // namespace
 
 NodeRotate::NodeRotate(int id)
-    : ImageGeometryNode(id, QStringLiteral("rgbIn"), "NodeRotate")
+    : NodeOf(id, QStringLiteral("rgbIn"), "NodeRotate")
     , m_container(m_descriptor.typeId, QString(), this)
 {
     addTerminal(QStringLiteral("rgbOut"), 0u, 5u);
@@ -44,11 +44,6 @@ NodeRotate::NodeRotate(int id)
 }
 
 NodeRotate::~NodeRotate() = default;
-
-KelNodes::Node* NodeRotate::create(int uid)
-{
-    return new NodeRotate(uid);
-}
 
 int NodeRotate::pivot(int side, int percent)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/NodeOf.h"
 #include "effects/math/ImageGeometryNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -12,17 +13,14 @@ namespace KelVyxNodes {
 // Rotates the colour input by whole degrees about a point given in percent of the image's
 // width and height; positions that fall outside the image are folded back by reflection at
 // its first and last column and row.
-class NodeRotate : public ImageGeometryNode
+class NodeRotate : public NodeOf<NodeRotate, ImageGeometryNode>
 {
 public:
     explicit NodeRotate(int id);
     ~NodeRotate() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 

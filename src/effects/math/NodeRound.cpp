@@ -11,7 +11,7 @@ KelNodes::NodeDescriptor NodeRound::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Round")), QString(), &NodeRound::create};
 
 NodeRound::NodeRound(int id)
-    : PosterizeNode(id, m_descriptor, &NodeRound::rounding,
+    : NodeOf(id, m_descriptor, &NodeRound::rounding,
                     QCoreApplication::translate(
                         "QObject", "The node performs image posterization using rounding to the nearest tone. "
                                    "<b>Granularity</b> defines the tone step - the brighter color you "
@@ -20,11 +20,6 @@ NodeRound::NodeRound(int id)
 }
 
 NodeRound::~NodeRound() = default;
-
-KelNodes::Node* NodeRound::create(int uid)
-{
-    return new NodeRound(uid);
-}
 
 int NodeRound::rounding(double quotient)
 {

@@ -61,7 +61,7 @@ float towardZero(float s)
 } // namespace
 
 NodeTrigonometric::NodeTrigonometric(int id)
-    : BaseGeneratorNode(id, QStringLiteral("in"), QStringLiteral("out"))
+    : NodeOf(id, QStringLiteral("in"), QStringLiteral("out"))
     , m_container(m_descriptor.typeId, QString(), this)
 {
     auto* c = &m_container;
@@ -86,11 +86,6 @@ NodeTrigonometric::NodeTrigonometric(int id)
 }
 
 NodeTrigonometric::~NodeTrigonometric() = default;
-
-KelNodes::Node* NodeTrigonometric::create(int uid)
-{
-    return new NodeTrigonometric(uid);
-}
 
 NodeTrigonometric::Curve NodeTrigonometric::buildCurve(int function, float frequency)
 {

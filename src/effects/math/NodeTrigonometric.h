@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/BaseGeneratorNode.h"
+#include "effects/NodeOf.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -12,7 +13,7 @@ namespace KelVyxNodes {
 // trigonometric functions at an adjustable frequency; with a colour input only the channels
 // whose switch is on. The curve is built at every preparation (and from the defaults at
 // construction, so that a preview before the first render shows a real curve).
-class NodeTrigonometric : public BaseGeneratorNode
+class NodeTrigonometric : public NodeOf<NodeTrigonometric, BaseGeneratorNode>
 {
 public:
     // Ids of the "function" items.
@@ -24,10 +25,7 @@ public:
     ~NodeTrigonometric() override;
 
     static KelNodes::NodeDescriptor m_descriptor;
-    static KelNodes::Node* create(int uid);
 
-    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
-    void* objectPtr() override { return this; }
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
