@@ -81,11 +81,29 @@ unsigned int NodeThreshold::getSample3(QPoint const& point) const
     return applySmooth(point, smooth, threshold, low, high) & 0xFFFFFFu;
 }
 
+void NodeThreshold::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_source || m_threshold1D || m_smooth1D || m_low3D || m_high3D) {
+        Base3DGenerator::getSpan3(y, x, count, out);
+        return;
+    }
+    const unsigned int low = linearColorToRgb(m_low);
+    const unsigned int high = linearColorToRgb(m_high);
+    m_source->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = mixByBrightness(out[i], m_smooth, m_threshold, low, high) & 0xFFFFFFu;
+}
+
 unsigned int NodeThreshold::applySmooth(QPoint const& point, int smooth, int threshold,
                                         unsigned int low, unsigned int high) const
 {
+    return mixByBrightness(m_source->getSample3(point), smooth, threshold, low, high);
+}
+
+unsigned int NodeThreshold::mixByBrightness(unsigned int c, int smooth, int threshold,
+                                            unsigned int low, unsigned int high)
+{
     const double t = transformToRealOne(threshold, 0, 100);
-    const unsigned int c = m_source->getSample3(point);
     const int brightness = int(((c >> 16) & 0xFFu) + ((c >> 8) & 0xFFu) + (c & 0xFFu)) / 3;
     const double b = transformToRealOne(brightness, 0, 255);
     double s = std::min(transformToRealOne(smooth, 0, 100) * 0.5, t);

@@ -31,6 +31,7 @@ public:
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
@@ -42,6 +43,10 @@ public:
                              unsigned int high) const;
 
 private:
+    // The mix of low and high for the colour c (0x??RRGGBB), opaque.
+    static unsigned int mixByBrightness(unsigned int c, int smooth, int threshold, unsigned int low,
+                                        unsigned int high);
+
     // Override inputs in terminal order; each stands for the setting of the same index.
     enum Input { ThresholdInput, SmoothInput, LowInput, HighInput, InputCount };
 
