@@ -30,9 +30,10 @@ struct FormatEntry {
 };
 
 // Readers that are not still-image file formats (a video would come out as thousands of
-// layers, the others make images out of nothing or write to a terminal), and Maya IFF,
-// whose reader overruns its buffers on damaged files.
-const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff"};
+// layers, the others make images out of nothing or write to a terminal), Maya IFF, whose
+// reader overruns its buffers on damaged files, and Windows icons, whose reader writes an
+// alpha byte a pixel past its buffer for every icon stored without alpha.
+const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff", "ico"};
 
 QByteArray describe(const QByteArray& name)
 {
@@ -234,7 +235,8 @@ int resolutionToDpi(const OIIO::ImageSpec& spec, const char* name)
     if (!(value > 0.0f) || unit == "none")
         return 72;
     const double dpi = (unit == "cm") ? value * 2.54 : value;
-    return std::clamp(KelUtils::roundHalfUpToInt(dpi), 1, 1000000);
+    // Clamped before rounding: a forged resolution may lie far outside int.
+    return KelUtils::roundHalfUpToInt(std::clamp(dpi, 1.0, 1000000.0));
 }
 
 void fillInformation(const OIIO::ImageSpec& spec, ImageLibrary::FileInformation* information)
@@ -249,46 +251,80 @@ void fillInformation(const OIIO::ImageSpec& spec, ImageLibrary::FileInformation*
     information->yDpi = resolutionToDpi(spec, "YResolution");
 }
 
-// Packs the channels OpenImageIO read into one of the adapter's pixel layouts.
-ImageLibrary::Bitmap* packPixels(const OIIO::ImageSpec& spec, int channels, const std::vector<unsigned char>& pixels,
-                                 bool straightAlpha)
+// The layout a file's pixels are packed into: `wanted` when it is BGRA, else the one closest
+// to the file.
+int layoutOf(const OIIO::ImageSpec& spec, int channels, int wanted)
 {
+    if (wanted == ImageLibrary::BGRA)
+        return wanted;
     const int alpha = spec.alpha_channel < channels ? spec.alpha_channel : -1;
     const bool colour = channels >= 3 && alpha != 0 && alpha != 1 && alpha != 2;
     const bool hasAlpha = colour ? alpha >= 3 : alpha == 1;
-    const int type = colour ? (hasAlpha ? ImageLibrary::RGBA : ImageLibrary::RGB)
-                            : (hasAlpha ? ImageLibrary::RGBA : ImageLibrary::Grey);
-    ImageLibrary::Bitmap* bitmap = ImageLibrary::allocBitmap(type, spec.width, spec.height, 4);
-    if (!bitmap)
-        return nullptr;
-    bitmap->xOffset = spec.x - spec.full_x;
-    bitmap->yOffset = spec.y - spec.full_y;
-    for (int y = 0; y < spec.height; ++y) {
-        const unsigned char* in = pixels.data() + static_cast<size_t>(y) * spec.width * channels;
-        unsigned char* out = bitmap->data + static_cast<size_t>(y) * bitmap->bytesPerLine;
-        for (int x = 0; x < spec.width; ++x, in += channels, out += bitmap->bytesPerPixel) {
-            const unsigned char r = in[0];
-            const unsigned char g = colour ? in[1] : r;
-            const unsigned char b = colour ? in[2] : r;
-            if (type == ImageLibrary::Grey) {
+    return hasAlpha ? ImageLibrary::RGBA : (colour ? ImageLibrary::RGB : ImageLibrary::Grey);
+}
+
+// Packs rows of channels as OpenImageIO read them into the bitmap from row `first` on.
+void packRows(const OIIO::ImageSpec& spec, int channels, const unsigned char* rows, int first,
+              int count, bool straightAlpha, ImageLibrary::Bitmap& bitmap)
+{
+    const int alpha = spec.alpha_channel < channels ? spec.alpha_channel : -1;
+    const bool colour = channels >= 3 && alpha != 0 && alpha != 1 && alpha != 2;
+    const bool hasAlpha = alpha >= 0 && (colour ? alpha >= 3 : alpha == 1);
+    const bool bgra = bitmap.type == ImageLibrary::BGRA;
+    for (int y = 0; y < count; ++y) {
+        const unsigned char* in = rows + static_cast<size_t>(y) * spec.width * channels;
+        unsigned char* out = bitmap.data + static_cast<size_t>(first + y) * bitmap.bytesPerLine;
+        for (int x = 0; x < spec.width; ++x, in += channels, out += bitmap.bytesPerPixel) {
+            unsigned char r = in[0];
+            unsigned char g = colour ? in[1] : r;
+            unsigned char b = colour ? in[2] : r;
+            if (bitmap.type == ImageLibrary::Grey) {
                 out[0] = r;
                 continue;
             }
-            out[0] = r;
-            out[1] = g;
-            out[2] = b;
-            if (type != ImageLibrary::RGBA)
-                continue;
-            const unsigned char a = in[alpha];
-            out[3] = a;
-            if (!straightAlpha && a > 0 && a < 255) {
-                for (int c = 0; c < 3; ++c)
-                    out[c] = static_cast<unsigned char>(
-                        std::min(255, KelUtils::roundHalfUpToInt(out[c] * 255.0 / a)));
+            const unsigned char a = hasAlpha ? in[alpha] : 255;
+            if (hasAlpha && !straightAlpha && a > 0 && a < 255) {
+                r = static_cast<unsigned char>(std::min(255, KelUtils::roundHalfUpToInt(r * 255.0 / a)));
+                g = static_cast<unsigned char>(std::min(255, KelUtils::roundHalfUpToInt(g * 255.0 / a)));
+                b = static_cast<unsigned char>(std::min(255, KelUtils::roundHalfUpToInt(b * 255.0 / a)));
             }
+            out[0] = bgra ? b : r;
+            out[1] = g;
+            out[2] = bgra ? r : b;
+            if (bitmap.bytesPerPixel == 4)
+                out[3] = a;
         }
     }
-    return bitmap;
+}
+
+// Bytes of one band of rows read at a time: the whole picture is never held twice.
+constexpr qint64 bandBytes = qint64(8) << 20;
+
+// Reads the image band by band straight into the bitmap.
+bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& spec, int channels,
+                bool straightAlpha, ImageLibrary::Bitmap& bitmap)
+{
+    const qint64 rowBytes = qint64(spec.width) * channels;
+    int band = static_cast<int>(std::clamp<qint64>(bandBytes / rowBytes, 1, spec.height));
+    const bool tiled = spec.tile_width > 0;
+    if (tiled) {
+        const int tileRows = std::max(1, spec.tile_height);
+        band = std::max(tileRows, band / tileRows * tileRows);
+    }
+    std::vector<unsigned char> rows(static_cast<size_t>(rowBytes * std::min(band, spec.height)));
+    for (int first = 0; first < spec.height; first += band) {
+        const int count = std::min(band, spec.height - first);
+        const int y = spec.y + first;
+        const bool read = tiled
+            ? input.read_tiles(subimage, 0, spec.x, spec.x + spec.width, y, y + count, spec.z,
+                               spec.z + 1, 0, channels, OIIO::TypeDesc::UINT8, rows.data())
+            : input.read_scanlines(subimage, 0, y, y + count, spec.z, 0, channels,
+                                   OIIO::TypeDesc::UINT8, rows.data());
+        if (!read)
+            return false;
+        packRows(spec, channels, rows.data(), first, count, straightAlpha, bitmap);
+    }
+    return true;
 }
 
 } // namespace
@@ -385,23 +421,27 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         // Only the channels the bitmap takes: colour, and alpha wherever it sits.
         const int channels = std::min(spec.nchannels, std::max(3, spec.alpha_channel + 1));
         const qint64 pixelCount = qint64(spec.width) * spec.height;
-        if (pixelCount > maxPixels || pixelCount * channels > maxPixels * 4) {
-            setMessage(message, QStringLiteral("Image too large: %1 x %2").arg(spec.width).arg(spec.height));
+        if (pixelCount > maxPixels) {
+            setMessage(message, QStringLiteral("Image too large: %1 x %2 pixels (at most %3 million)")
+                                    .arg(spec.width).arg(spec.height).arg(maxPixels / 1000000));
             return BadBitmap;
         }
-        std::vector<unsigned char> pixels(static_cast<size_t>(pixelCount * channels));
-        if (!input.read_image(subimage, 0, 0, channels, OIIO::TypeDesc::UINT8, pixels.data())) {
+        const bool straight = openFile.formatIndex == indexOfName("psd")
+                              || spec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0;
+        std::unique_ptr<Bitmap, void (*)(Bitmap*)> out(
+            allocBitmap(layoutOf(spec, channels, params.layout), spec.width, spec.height, 4), &freeBitmap);
+        if (!out) {
+            setMessage(message, errorText(NoMemory));
+            return NoMemory;
+        }
+        out->xOffset = spec.x - spec.full_x;
+        out->yOffset = spec.y - spec.full_y;
+        if (!readPixels(input, subimage, spec, channels, straight, *out)) {
             setMessage(message, QString::fromStdString(input.geterror()));
             closeFile();
             return FileReadError;
         }
-        const bool straight = openFile.formatIndex == indexOfName("psd")
-                              || spec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0;
-        *bitmap = packPixels(spec, channels, pixels, straight);
-        if (!*bitmap) {
-            setMessage(message, errorText(NoMemory));
-            return NoMemory;
-        }
+        *bitmap = out.release();
         return NoError;
     } catch (const std::bad_alloc&) {
         closeFile();

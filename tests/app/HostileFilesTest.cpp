@@ -1,0 +1,201 @@
+// Files made to hurt the loaders: documents nested far too deep, an image bomb, forged TIFF
+// resolutions and damaged PNG data are refused with their message and change nothing.
+
+#include "AppTestSupport.h"
+#include "CoreTestGraphs.h"
+#include "HostileFiles.h"
+#include "TemplateStoreTestSupport.h"
+
+#include "app/GflAdapter.h"
+#include "app/ImageLibrary.h"
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/TwCore.h"
+#include "app/TwTemplateContainer.h"
+#include "app/TwUtilities.h"
+#include "effects/VyxNodeGraph.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <OpenImageIO/imageio.h>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+
+namespace {
+
+constexpr int kDeep = 100000;
+
+QString const kGoodUuid = QStringLiteral("{a0000000-0000-4000-8000-000000000002}");
+QString const kDeepUuid = QStringLiteral("{b0000000-0000-4000-8000-000000000001}");
+
+} // namespace
+
+TEST(DeepDocuments, TemplateFileIsRefusedAtOnceAndTheStoreKeepsWhatItHad)
+{
+    AppTest::ScopedDataHome home;
+    ASSERT_TRUE(home.makeTemplateFolders());
+    StoreTest::PreviewScope preview;
+    const QString folder = home.storageRoot() + QStringLiteral("/templates/lumora/");
+    ASSERT_TRUE(StoreTest::writeFile(folder + kGoodUuid,
+                                     StoreTest::templateDocument({kGoodUuid, QStringLiteral("Ant")})));
+    const QByteArray deep = HostileFiles::deepGraphDocument(kDeep);
+    ASSERT_TRUE(StoreTest::writeFile(folder + kDeepUuid, deep));
+
+    TwTemplateContainer store(nullptr, nullptr);
+    QElapsedTimer timer;
+    timer.start();
+    store.loadObjectTemplates();
+    ASSERT_EQ(store.objectTemplateList.size(), 1);
+    EXPECT_EQ(store.objectTemplateList.first()->uuid(), kGoodUuid);
+
+    // Loading it again by hand: refused, the store as it was.
+    EXPECT_FALSE(store.loadObjectTemplate(new KelTemplate(folder + kDeepUuid), nullptr));
+    // Generous: the quadratic parse this replaces took over a minute for one file.
+    EXPECT_LT(timer.elapsed(), 10000);
+    ASSERT_EQ(store.objectTemplateList.size(), 1);
+    EXPECT_EQ(store.objectTemplateList.first()->name(), QStringLiteral("Ant"));
+
+    // Straight into a graph: nothing is added.
+    KelVyxNodes::VyxNodeGraph target(nullptr);
+    KelTemplate record(folder + kDeepUuid);
+    int code = 0;
+    EXPECT_EQ(record.loadNodeGraphFromFile(&target, true, false, true, &code), nullptr);
+    EXPECT_EQ(code, -2);
+    EXPECT_TRUE(target.nodes().isEmpty());
+}
+
+TEST(DeepDocuments, PastedGraphIsRefusedAndTheProjectStaysAsItWas)
+{
+    AppTest::RecordingMainWindow window;
+    TwCore core(&window);
+    window.setCore(&core);
+    KelNGObject* object = core.addObjectFromNodeGraph(CoreTest::addEffect(core.rootGraph()));
+    ASSERT_NE(object, nullptr);
+    const int nodes = core.rootGraph()->nodes().size();
+
+    QBuffer clipboard;
+    clipboard.setData(HostileFiles::deepGraphDocument(kDeep));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(TwUtilities::loadObjectFromBuffer(&core, core.rootGraph(), &clipboard, false), -2);
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(core.rootGraph()->nodes().size(), nodes);
+    EXPECT_EQ(core.objectList(), QList<KelNGObject*>{object});
+
+    core.clear();
+    CoreTest::waitForRenders(core, 50);
+}
+
+namespace {
+
+class HostileImages : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    QString path(QString const& name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+    GflAdapter m_adapter;
+};
+
+// The highest resident size the process has had, in bytes.
+qint64 peakResidentBytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
+}
+
+} // namespace
+
+TEST_F(HostileImages, BombIsRefusedOnItsHeaderWithTheSizeInTheMessage)
+{
+    struct Case {
+        quint32 width;
+        quint32 height;
+    };
+    // The old limit exactly, just above the new one, and a forged extreme.
+    for (Case c : {Case{16384, 16384}, Case{11586, 11586}, Case{1000000, 200}}) {
+        const QString file = path(QStringLiteral("bomb-%1x%2.png").arg(c.width).arg(c.height));
+        ASSERT_TRUE(StoreTest::writeFile(file, HostileFiles::pngBomb(c.width, c.height)));
+        EXPECT_TRUE(m_adapter.readImage(file).isEmpty());
+        EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("%1 x %2").arg(c.width).arg(c.height)))
+            << qPrintable(m_adapter.errorString());
+    }
+    static_assert(ImageLibrary::maxPixels * 4 <= (qint64(2048) << 20) / 2,
+                  "the final image alone must leave room for a reader's own full copy");
+}
+
+TEST_F(HostileImages, HundredMegapixelPhotoLoadsHeldOnce)
+{
+    const quint32 width = 12000;
+    const quint32 height = 8400;
+    const QString file = path(QStringLiteral("large.png"));
+    ASSERT_TRUE(HostileFiles::writeLargePng(file, width, height));
+    const qint64 imageBytes = qint64(width) * height * 4;
+
+    // In a process of its own, so that the peak is this load's alone.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const qint64 before = peakResidentBytes();
+            const QList<GflAdapter::Layer> layers = m_adapter.readImage(file);
+            const qint64 growth = peakResidentBytes() - before;
+            const bool loaded = layers.size() == 1 && layers.first().second.size() == QSize(width, height)
+                                && layers.first().second.pixel(width - 1, height - 1) == 0xff808080u;
+            fprintf(stderr, "loaded %d, peak growth %lld MB for a %lld MB image\n", int(loaded),
+                    growth >> 20, imageBytes >> 20);
+            // Held once, plus bands: not the three full copies a bomb could multiply.
+            std::exit(loaded && growth < imageBytes * 3 / 2 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(HostileImages, ForgedTiffResolutionReadsAsTheClamp)
+{
+    struct Case {
+        float resolution;
+        const char* unit;
+        int dpi;
+    };
+    // A TIFF resolution is a fraction of 32-bit integers: infinity cannot be written, the
+    // largest values can.
+    const Case cases[] = {
+        {300.0f, "in", 300},
+        {2147483648.0f, "in", 1000000},
+        {3.0e9f, "in", 1000000},
+        {1.0e9f, "cm", 1000000},
+    };
+    for (Case const& c : cases) {
+        auto out = OIIO::ImageOutput::create("tif");
+        OIIO::ImageSpec spec(2, 2, 3, OIIO::TypeDesc::UINT8);
+        spec.attribute("XResolution", c.resolution);
+        spec.attribute("YResolution", c.resolution);
+        spec.attribute("ResolutionUnit", c.unit);
+        const QString file = path(QStringLiteral("resolution-%1.tif").arg(double(c.resolution)));
+        ASSERT_TRUE(out->open(file.toStdString(), spec));
+        const unsigned char pixels[12] = {};
+        ASSERT_TRUE(out->write_image(OIIO::TypeDesc::UINT8, pixels));
+        ASSERT_TRUE(out->close());
+        EXPECT_EQ(m_adapter.dpi(file), c.dpi) << c.resolution << c.unit;
+    }
+}
+
+TEST_F(HostileImages, DamagedPngFailsWithTheReadersMessage)
+{
+    const QString file = path(QStringLiteral("damaged.png"));
+    ASSERT_TRUE(StoreTest::writeFile(file, HostileFiles::damagedPng()));
+    EXPECT_EQ(m_adapter.checkSize(file), QSize(16, 16));
+    EXPECT_TRUE(m_adapter.readImage(file).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().startsWith(QStringLiteral("Cannot read image")))
+        << qPrintable(m_adapter.errorString());
+    // The failure leaves the adapter usable.
+    const QString good = path(QStringLiteral("good.png"));
+    ASSERT_TRUE(m_adapter.writeImage(CoreTest::solid(3, 2, 0xff102030u), good));
+    ASSERT_EQ(m_adapter.readImage(good).size(), 1);
+}
