@@ -162,15 +162,18 @@ void writeStyleSeeds()
 // --- images ------------------------------------------------------------------------------
 
 bool writeWithImageLibrary(QString const& path, QByteArray const& format, int channels,
-                           float xResolution = 72.0f, float yResolution = 72.0f)
+                           float xResolution = 72.0f, float yResolution = 72.0f, int tile = 0)
 {
     auto output = OIIO::ImageOutput::create(format.toStdString());
     if (!output)
         return false;
     OIIO::ImageSpec spec(5, 4, channels, OIIO::TypeDesc::UINT8);
+    spec.tile_width = spec.tile_height = tile;
     spec.attribute("XResolution", xResolution);
     spec.attribute("YResolution", yResolution);
     spec.attribute("ResolutionUnit", "in");
+    // The same bytes on every run: no clock in the files.
+    spec.attribute("DateTime", "2026:01:01 00:00:00");
     if (!output->open(path.toStdString(), spec))
         return false;
     // Some writers read whole blocks past the last pixel: room to spare.
@@ -195,6 +198,14 @@ void writeImageSeeds()
                 put(QStringLiteral("image"), name, readAll(path));
             QFile::remove(path);
         }
+    }
+    // Tiled pictures are read a band of tiles at a time.
+    for (const char* format : {"tiff", "openexr"}) {
+        const QString name = QStringLiteral("tiled-%1.%2").arg(QLatin1String(format),
+                                                               format[0] == 't' ? "tif" : "exr");
+        const QString path = scratch + QLatin1Char('/') + name;
+        if (writeWithImageLibrary(path, format, 4, 72.0f, 72.0f, 16))
+            put(QStringLiteral("image"), name, readAll(path));
     }
     // Icons without alpha once overran the icon reader's buffer: they must be refused.
     for (int channels : {1, 3}) {
@@ -271,6 +282,8 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
         return 2;
     }
+    // The same bytes on every run: attributes in one order.
+    qputenv("QT_HASH_SEED", "0");
     FuzzSupport::start(&argc, &argv, true);
     KelVyxNodes::NodeTypeRegistry::setPluginFolder(QString());
     s_root = QString::fromLocal8Bit(argv[1]);

@@ -299,6 +299,8 @@ void packRows(const OIIO::ImageSpec& spec, int channels, const unsigned char* ro
 
 // Bytes of one band of rows read at a time: the whole picture is never held twice.
 constexpr qint64 bandBytes = qint64(8) << 20;
+// Largest band of tiles (as stored in the file) a tiled picture may need.
+constexpr qint64 maxTileBandBytes = qint64(256) << 20;
 
 // Reads the image band by band straight into the bitmap.
 bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& spec, int channels,
@@ -421,10 +423,22 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         // Only the channels the bitmap takes: colour, and alpha wherever it sits.
         const int channels = std::min(spec.nchannels, std::max(3, spec.alpha_channel + 1));
         const qint64 pixelCount = qint64(spec.width) * spec.height;
-        if (pixelCount > maxPixels) {
+        // The second bound keeps a band of many-channel rows within the same budget.
+        if (pixelCount > maxPixels || pixelCount * channels > maxPixels * 4) {
             setMessage(message, QStringLiteral("Image too large: %1 x %2 pixels (at most %3 million)")
                                     .arg(spec.width).arg(spec.height).arg(maxPixels / 1000000));
             return BadBitmap;
+        }
+        // A tiled file is read a band of whole tiles at a time, which the reader first holds
+        // in the file's own pixel format: forged giant tiles would hold the picture again.
+        if (spec.tile_width > 0) {
+            const qint64 tileRows = std::max(1, spec.tile_height);
+            const qint64 bandWidth = (qint64(spec.width) + spec.tile_width - 1) / spec.tile_width * spec.tile_width;
+            if (bandWidth * tileRows * qint64(spec.pixel_bytes(true)) > maxTileBandBytes) {
+                setMessage(message, QStringLiteral("Image tiles too large: %1 x %2 pixels")
+                                        .arg(spec.tile_width).arg(spec.tile_height));
+                return BadBitmap;
+            }
         }
         const bool straight = openFile.formatIndex == indexOfName("psd")
                               || spec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0;

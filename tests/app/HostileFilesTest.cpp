@@ -17,6 +17,7 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <OpenImageIO/imageio.h>
@@ -25,6 +26,9 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <vector>
+
 
 namespace {
 
@@ -32,6 +36,36 @@ constexpr int kDeep = 100000;
 
 QString const kGoodUuid = QStringLiteral("{a0000000-0000-4000-8000-000000000002}");
 QString const kDeepUuid = QStringLiteral("{b0000000-0000-4000-8000-000000000001}");
+
+QStringList* s_messages = nullptr;
+
+// Collects the debug messages (the loaders' reports) while it lives.
+class MessageCapture
+{
+public:
+    MessageCapture()
+    {
+        s_messages = &messages;
+        m_previous = qInstallMessageHandler([](QtMsgType, QMessageLogContext const&, QString const& text) {
+            s_messages->append(text);
+        });
+    }
+    ~MessageCapture()
+    {
+        qInstallMessageHandler(m_previous);
+        s_messages = nullptr;
+    }
+    bool any(QString const& part) const
+    {
+        return std::any_of(messages.begin(), messages.end(),
+                           [&](QString const& text) { return text.contains(part); });
+    }
+
+    QStringList messages;
+
+private:
+    QtMessageHandler m_previous = nullptr;
+};
 
 } // namespace
 
@@ -49,7 +83,16 @@ TEST(DeepDocuments, TemplateFileIsRefusedAtOnceAndTheStoreKeepsWhatItHad)
     TwTemplateContainer store(nullptr, nullptr);
     QElapsedTimer timer;
     timer.start();
-    store.loadObjectTemplates();
+    {
+        MessageCapture capture;
+        store.loadObjectTemplates();
+        // Refused as a template file that is not well-formed, with the usual consequence.
+        EXPECT_TRUE(capture.any(QStringLiteral("is not well-formed (line 1, column")))
+            << qPrintable(capture.messages.join(QLatin1Char('\n')));
+        EXPECT_TRUE(capture.any(QStringLiteral("nested deeper than")));
+        EXPECT_TRUE(capture.any(QStringLiteral("Template file %1 holds no template graph.")
+                                    .arg(folder + kDeepUuid)));
+    }
     ASSERT_EQ(store.objectTemplateList.size(), 1);
     EXPECT_EQ(store.objectTemplateList.first()->uuid(), kGoodUuid);
 
@@ -151,9 +194,44 @@ TEST_F(HostileImages, HundredMegapixelPhotoLoadsHeldOnce)
             fprintf(stderr, "loaded %d, peak growth %lld MB for a %lld MB image\n", int(loaded),
                     growth >> 20, imageBytes >> 20);
             // Held once, plus bands: not the three full copies a bomb could multiply.
-            std::exit(loaded && growth < imageBytes * 3 / 2 ? 0 : 1);
+            std::exit(loaded && growth < imageBytes * 3 / 2 && peakResidentBytes() < (qint64(2048) << 20) ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(HostileImages, TiledPicturesLoadTileBandByBandButGiantTilesAreRefused)
+{
+    auto write = [](QString const& file, int width, int height, int tile, OIIO::TypeDesc type) {
+        auto out = OIIO::ImageOutput::create("tif");
+        OIIO::ImageSpec spec(width, height, 4, type);
+        spec.tile_width = spec.tile_height = tile;
+        spec.attribute("compression", "zip");
+        if (!out->open(file.toStdString(), spec))
+            return false;
+        std::vector<unsigned char> pixels(size_t(width) * height * 4);
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = (i % 4 == 3) ? 255 : static_cast<unsigned char>(i / 4 * 7 + i % 4);
+        return out->write_image(OIIO::TypeDesc::UINT8, pixels.data()) && out->close();
+    };
+    // Edges that cut tiles on both sides.
+    const QString tiled = path(QStringLiteral("tiled.tif"));
+    ASSERT_TRUE(write(tiled, 100, 70, 32, OIIO::TypeDesc::UINT8));
+    const QList<GflAdapter::Layer> layers = m_adapter.readImage(tiled);
+    ASSERT_EQ(layers.size(), 1);
+    const QImage& image = layers.first().second;
+    ASSERT_EQ(image.size(), QSize(100, 70));
+    for (QPoint p : {QPoint(0, 0), QPoint(99, 0), QPoint(31, 32), QPoint(64, 63), QPoint(99, 69)}) {
+        const int i = p.y() * 100 + p.x();
+        EXPECT_EQ(image.pixel(p), qRgba((i * 7) & 255, (i * 7 + 1) & 255, (i * 7 + 2) & 255, 255))
+            << p.x() << "," << p.y();
+    }
+
+    // One tile of 4112 x 4112 float RGBA holds over 256 MB before a single pixel is converted.
+    const QString giant = path(QStringLiteral("giant-tiles.tif"));
+    ASSERT_TRUE(write(giant, 16, 16, 4112, OIIO::TypeDesc::FLOAT));
+    EXPECT_TRUE(m_adapter.readImage(giant).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("tiles too large: 4112 x 4112")))
+        << qPrintable(m_adapter.errorString());
 }
 
 TEST_F(HostileImages, ForgedTiffResolutionReadsAsTheClamp)
