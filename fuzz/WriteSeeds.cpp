@@ -162,12 +162,13 @@ void writeStyleSeeds()
 // --- images ------------------------------------------------------------------------------
 
 bool writeWithImageLibrary(QString const& path, QByteArray const& format, int channels,
-                           float xResolution = 72.0f, float yResolution = 72.0f, int tile = 0)
+                           float xResolution = 72.0f, float yResolution = 72.0f, int tile = 0,
+                           int width = 5, int height = 4)
 {
     auto output = OIIO::ImageOutput::create(format.toStdString());
     if (!output)
         return false;
-    OIIO::ImageSpec spec(5, 4, channels, OIIO::TypeDesc::UINT8);
+    OIIO::ImageSpec spec(width, height, channels, OIIO::TypeDesc::UINT8);
     spec.tile_width = spec.tile_height = tile;
     spec.attribute("XResolution", xResolution);
     spec.attribute("YResolution", yResolution);
@@ -177,7 +178,7 @@ bool writeWithImageLibrary(QString const& path, QByteArray const& format, int ch
     if (!output->open(path.toStdString(), spec))
         return false;
     // Some writers read whole blocks past the last pixel: room to spare.
-    std::vector<unsigned char> pixels(size_t(5 * 4 * channels) + 4096);
+    std::vector<unsigned char> pixels(size_t(width) * height * channels + 4096);
     for (size_t i = 0; i < pixels.size(); ++i)
         pixels[i] = static_cast<unsigned char>(i * 37);
     const bool ok = output->write_image(OIIO::TypeDesc::UINT8, pixels.data());
@@ -223,6 +224,11 @@ void writeImageSeeds()
     const QString tiff = scratch + QStringLiteral("/resolution.tif");
     if (writeWithImageLibrary(tiff, "tiff", 3, 3.0e9f, INFINITY))
         put(QStringLiteral("image"), QStringLiteral("fault-resolution.tif"), readAll(tiff));
+    // Rows of 16 MB, cut after the header: once read 256 rows at a time, 4 GB.
+    const QString wide = scratch + QStringLiteral("/wide.bmp");
+    if (writeWithImageLibrary(wide, "bmp", 4, 72.0f, 72.0f, 0, 4000000, 1))
+        put(QStringLiteral("image"), QStringLiteral("fault-wide-rows.bmp"), readAll(wide).left(256));
+    QFile::remove(wide);
     // Damaged pixel data (the reader's own error text once leaked).
     put(QStringLiteral("image"), QStringLiteral("fault-damaged.png"), HostileFiles::damagedPng());
 }

@@ -299,29 +299,58 @@ void packRows(const OIIO::ImageSpec& spec, int channels, const unsigned char* ro
 
 // Bytes of one band of rows read at a time: the whole picture is never held twice.
 constexpr qint64 bandBytes = qint64(8) << 20;
-// Largest band of tiles (as stored in the file) a tiled picture may need.
+// Largest band of tiles, or single row, (as stored in the file) a picture may need.
 constexpr qint64 maxTileBandBytes = qint64(256) << 20;
 
-// Reads the image band by band straight into the bitmap.
+// Converts `count` rows in the file's own format to 8-bit values of the first `channels`
+// channels.
+bool convertRows(const OIIO::ImageSpec& spec, int channels, const unsigned char* native, int count,
+                 unsigned char* out)
+{
+    const OIIO::stride_t pixelBytes = OIIO::stride_t(spec.pixel_bytes(true));
+    const OIIO::stride_t rowBytes = pixelBytes * spec.width;
+    const OIIO::stride_t outRowBytes = OIIO::stride_t(channels) * spec.width;
+    if (spec.channelformats.empty())
+        return OIIO::convert_image(channels, spec.width, count, 1, native, spec.format, pixelBytes,
+                                   rowBytes, OIIO::AutoStride, out, OIIO::TypeDesc::UINT8,
+                                   channels, outRowBytes, OIIO::AutoStride);
+    size_t offset = 0;
+    for (int c = 0; c < channels; ++c) {
+        const OIIO::TypeDesc format = spec.channelformats[size_t(c)];
+        if (!OIIO::convert_image(1, spec.width, count, 1, native + offset, format, pixelBytes,
+                                 rowBytes, OIIO::AutoStride, out + c, OIIO::TypeDesc::UINT8,
+                                 channels, outRowBytes, OIIO::AutoStride))
+            return false;
+        offset += format.size();
+    }
+    return true;
+}
+
+// Reads the image band by band straight into the bitmap. Scanline files are read in their own
+// format and converted here: OpenImageIO's converting reader would hold at least 256 rows (or
+// a whole forged strip) however few are asked for.
 bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& spec, int channels,
                 bool straightAlpha, ImageLibrary::Bitmap& bitmap)
 {
-    const qint64 rowBytes = qint64(spec.width) * channels;
-    int band = static_cast<int>(std::clamp<qint64>(bandBytes / rowBytes, 1, spec.height));
     const bool tiled = spec.tile_width > 0;
+    const qint64 rowBytes =
+        qint64(spec.width) * std::max<qint64>(1, tiled ? channels : qint64(spec.pixel_bytes(true)));
+    int band = static_cast<int>(std::clamp<qint64>(bandBytes / rowBytes, 1, spec.height));
     if (tiled) {
         const int tileRows = std::max(1, spec.tile_height);
         band = std::max(tileRows, band / tileRows * tileRows);
     }
-    std::vector<unsigned char> rows(static_cast<size_t>(rowBytes * std::min(band, spec.height)));
+    const size_t bandRows = size_t(std::min(band, spec.height));
+    std::vector<unsigned char> rows(size_t(spec.width) * channels * bandRows);
+    std::vector<unsigned char> native(tiled ? 0 : size_t(rowBytes) * bandRows);
     for (int first = 0; first < spec.height; first += band) {
         const int count = std::min(band, spec.height - first);
         const int y = spec.y + first;
         const bool read = tiled
             ? input.read_tiles(subimage, 0, spec.x, spec.x + spec.width, y, y + count, spec.z,
                                spec.z + 1, 0, channels, OIIO::TypeDesc::UINT8, rows.data())
-            : input.read_scanlines(subimage, 0, y, y + count, spec.z, 0, channels,
-                                   OIIO::TypeDesc::UINT8, rows.data());
+            : input.read_native_scanlines(subimage, 0, y, y + count, spec.z, native.data())
+                  && convertRows(spec, channels, native.data(), count, rows.data());
         if (!read)
             return false;
         packRows(spec, channels, rows.data(), first, count, straightAlpha, bitmap);
@@ -429,16 +458,21 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
                                     .arg(spec.width).arg(spec.height).arg(maxPixels / 1000000));
             return BadBitmap;
         }
-        // A tiled file is read a band of whole tiles at a time, which the reader first holds
-        // in the file's own pixel format: forged giant tiles would hold the picture again.
+        // A band of whole tiles, or one row, is held in the file's own pixel format before it
+        // is converted: forged giant tiles or rows of many channels would hold the picture again.
+        const qint64 nativePixel = qint64(spec.pixel_bytes(true));
         if (spec.tile_width > 0) {
             const qint64 tileRows = std::max(1, spec.tile_height);
             const qint64 bandWidth = (qint64(spec.width) + spec.tile_width - 1) / spec.tile_width * spec.tile_width;
-            if (bandWidth * tileRows * qint64(spec.pixel_bytes(true)) > maxTileBandBytes) {
+            if (bandWidth * tileRows * nativePixel > maxTileBandBytes) {
                 setMessage(message, QStringLiteral("Image tiles too large: %1 x %2 pixels")
                                         .arg(spec.tile_width).arg(spec.tile_height));
                 return BadBitmap;
             }
+        } else if (qint64(spec.width) * nativePixel > maxTileBandBytes) {
+            setMessage(message, QStringLiteral("Image rows too large: %1 pixels of %2 bytes")
+                                    .arg(spec.width).arg(nativePixel));
+            return BadBitmap;
         }
         const bool straight = openFile.formatIndex == indexOfName("psd")
                               || spec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0;

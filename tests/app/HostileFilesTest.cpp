@@ -17,6 +17,7 @@
 
 #include <QBuffer>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -25,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <vector>
@@ -154,6 +156,15 @@ qint64 peakResidentBytes()
     return qint64(usage.ru_maxrss) * 1024;
 }
 
+// The address space the process holds now, in bytes.
+qint64 addressSpaceBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(0).toLongLong() * getpagesize();
+}
+
 } // namespace
 
 TEST_F(HostileImages, BombIsRefusedOnItsHeaderWithTheSizeInTheMessage)
@@ -195,6 +206,37 @@ TEST_F(HostileImages, HundredMegapixelPhotoLoadsHeldOnce)
                     growth >> 20, imageBytes >> 20);
             // Held once, plus bands: not the three full copies a bomb could multiply.
             std::exit(loaded && growth < imageBytes * 3 / 2 && peakResidentBytes() < (qint64(2048) << 20) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(HostileImages, VeryWideRowsAreReadAFewAtATime)
+{
+    // 4 million pixels wide: a reader that converts 256 rows at a time needs 3 GB for it.
+    const int width = 4000000;
+    const QString file = path(QStringLiteral("wide.tif"));
+    {
+        auto out = OIIO::ImageOutput::create("tif");
+        OIIO::ImageSpec spec(width, 2, 3, OIIO::TypeDesc::UINT16);
+        spec.attribute("compression", "zip");
+        ASSERT_TRUE(out->open(file.toStdString(), spec));
+        std::vector<unsigned short> pixels(size_t(width) * 2 * 3, 0x8080);
+        ASSERT_TRUE(out->write_image(OIIO::TypeDesc::UINT16, pixels.data()));
+        ASSERT_TRUE(out->close());
+    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            // Room for the 32 MB picture and much more, not for 3 GB.
+            rlimit limit{};
+            getrlimit(RLIMIT_AS, &limit);
+            limit.rlim_cur = rlim_t(addressSpaceBytes() + (qint64(1) << 30));
+            setrlimit(RLIMIT_AS, &limit);
+            const QList<GflAdapter::Layer> layers = m_adapter.readImage(file);
+            const bool loaded = layers.size() == 1 && layers.first().second.width() == width
+                                && layers.first().second.pixel(width - 1, 1) == 0xff808080u;
+            fprintf(stderr, "loaded %d: %s\n", int(loaded), qPrintable(m_adapter.errorString()));
+            std::exit(loaded ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
 }
