@@ -229,6 +229,10 @@ void writeImageSeeds()
     if (writeWithImageLibrary(wide, "bmp", 4, 72.0f, 72.0f, 0, 4000000, 1))
         put(QStringLiteral("image"), QStringLiteral("fault-wide-rows.bmp"), readAll(wide).left(256));
     QFile::remove(wide);
+    // An attribute the file does not hold, made at its stated size by the OpenEXR library.
+    put(QStringLiteral("image"), QStringLiteral("fault-exr-attribute.exr"), HostileFiles::exrWithHugeAttribute());
+    // No pixel format the converter knows (it aborted the program).
+    put(QStringLiteral("image"), QStringLiteral("fault-unknown-format.fits"), HostileFiles::fitsWithoutPixelFormat());
     // Damaged pixel data (the reader's own error text once leaked).
     put(QStringLiteral("image"), QStringLiteral("fault-damaged.png"), HostileFiles::damagedPng());
 }

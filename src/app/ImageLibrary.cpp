@@ -1,5 +1,6 @@
 #include "app/ImageLibrary.h"
 
+#include "app/OpenExrFileCheck.h"
 #include "app/PhotoshopFileCheck.h"
 
 #include "params/Rounding.h"
@@ -179,7 +180,8 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
 
     closeFile();
     QString damage;
-    if (PhotoshopFileCheck::isPhotoshopFile(path) && !PhotoshopFileCheck::check(path, &damage)) {
+    if ((PhotoshopFileCheck::isPhotoshopFile(path) && !PhotoshopFileCheck::check(path, &damage))
+        || (OpenExrFileCheck::isOpenExrFile(path) && !OpenExrFileCheck::check(path, &damage))) {
         setMessage(message, damage);
         return ImageLibrary::FileReadError;
     }
@@ -301,6 +303,36 @@ void packRows(const OIIO::ImageSpec& spec, int channels, const unsigned char* ro
 constexpr qint64 bandBytes = qint64(8) << 20;
 // Largest band of tiles, or single row, (as stored in the file) a picture may need.
 constexpr qint64 maxTileBandBytes = qint64(256) << 20;
+
+// Whether rows stored in this type can be converted to 8 bits. A damaged header may leave
+// the type unknown, and the library's converter aborts the program on a type it lacks.
+bool convertible(const OIIO::TypeDesc& type)
+{
+    if (type.aggregate != OIIO::TypeDesc::SCALAR || type.arraylen != 0)
+        return false;
+    switch (type.basetype) {
+    case OIIO::TypeDesc::UINT8:
+    case OIIO::TypeDesc::INT8:
+    case OIIO::TypeDesc::UINT16:
+    case OIIO::TypeDesc::INT16:
+    case OIIO::TypeDesc::UINT32:
+    case OIIO::TypeDesc::INT32:
+    case OIIO::TypeDesc::HALF:
+    case OIIO::TypeDesc::FLOAT:
+    case OIIO::TypeDesc::DOUBLE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool convertible(const OIIO::ImageSpec& spec)
+{
+    if (spec.channelformats.empty())
+        return convertible(spec.format);
+    return std::all_of(spec.channelformats.begin(), spec.channelformats.end(),
+                       [](const OIIO::TypeDesc& type) { return convertible(type); });
+}
 
 // Converts `count` rows in the file's own format to 8-bit values of the first `channels`
 // channels.
@@ -456,6 +488,11 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         if (pixelCount > maxPixels || pixelCount * channels > maxPixels * 4) {
             setMessage(message, QStringLiteral("Image too large: %1 x %2 pixels (at most %3 million)")
                                     .arg(spec.width).arg(spec.height).arg(maxPixels / 1000000));
+            return BadBitmap;
+        }
+        if (!convertible(spec)) {
+            setMessage(message, QStringLiteral("Unsupported pixel format: %1")
+                                    .arg(QString::fromStdString(spec.format.c_str())));
             return BadBitmap;
         }
         // A band of whole tiles, or one row, is held in the file's own pixel format before it

@@ -129,4 +129,26 @@ inline QByteArray damagedPng()
     return file.left(file.size() - packed.size() / 2);
 }
 
+// A FITS picture of 5 x 4 whose header names no pixel format the readers know (BITPIX 9).
+inline QByteArray fitsWithoutPixelFormat()
+{
+    QByteArray header;
+    for (char const* card : {"SIMPLE  =                    T", "BITPIX  =                    9",
+                             "NAXIS   =                    2", "NAXIS1  =                    5",
+                             "NAXIS2  =                    4", "END"})
+        header += QByteArray(card).leftJustified(80, ' ');
+    return header.leftJustified(2880, ' ') + QByteArray(2880, '\x40');
+}
+
+// The header of an OpenEXR file announcing a text attribute of about 2 GB that the file does
+// not hold.
+inline QByteArray exrWithHugeAttribute()
+{
+    QByteArray file("\x76\x2f\x31\x01\x02\x00\x00\x00", 8);
+    file += QByteArray("comments\0string\0", 16);
+    file += QByteArray("\x00\x00\x00\x7f", 4);
+    file += "too short";
+    return file;
+}
+
 } // namespace HostileFiles

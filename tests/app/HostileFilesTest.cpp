@@ -10,6 +10,7 @@
 #include "app/ImageLibrary.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/OpenExrFileCheck.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
 #include "app/TwUtilities.h"
@@ -303,6 +304,60 @@ TEST_F(HostileImages, ForgedTiffResolutionReadsAsTheClamp)
         ASSERT_TRUE(out->write_image(OIIO::TypeDesc::UINT8, pixels));
         ASSERT_TRUE(out->close());
         EXPECT_EQ(m_adapter.dpi(file), c.dpi) << c.resolution << c.unit;
+    }
+}
+
+TEST_F(HostileImages, UnknownPixelFormatIsRefusedInsteadOfAbortingInTheConverter)
+{
+    const QString file = path(QStringLiteral("unknown-format.fits"));
+    ASSERT_TRUE(StoreTest::writeFile(file, HostileFiles::fitsWithoutPixelFormat()));
+    EXPECT_TRUE(m_adapter.readImage(file).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("Unsupported pixel format")))
+        << qPrintable(m_adapter.errorString());
+}
+
+TEST_F(HostileImages, OpenExrAttributesLargerThanTheFileAreRefusedBeforeTheLibraryMakesThem)
+{
+    const QString bomb = path(QStringLiteral("attribute.exr"));
+    ASSERT_TRUE(StoreTest::writeFile(bomb, HostileFiles::exrWithHugeAttribute()));
+    EXPECT_TRUE(m_adapter.readImage(bomb).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(
+        QStringLiteral("Damaged OpenEXR file: attribute \"comments\" of 2130706432 bytes")))
+        << qPrintable(m_adapter.errorString());
+    // The same under another suffix: the library would try its OpenEXR reader on it too.
+    const QString disguised = path(QStringLiteral("attribute.png"));
+    ASSERT_TRUE(QFile::copy(bomb, disguised));
+    EXPECT_TRUE(m_adapter.readImage(disguised).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("Damaged OpenEXR file")));
+
+    // Sound files pass the walk: scanlines, tiles, and two parts with long attribute lists.
+    struct Case {
+        const char* name;
+        int tile;
+        int parts;
+    };
+    for (Case c : {Case{"scanline.exr", 0, 1}, Case{"tiled.exr", 16, 1}, Case{"parts.exr", 0, 2}}) {
+        const QString file = path(QString::fromLatin1(c.name));
+        std::vector<OIIO::ImageSpec> specs;
+        for (int part = 0; part < c.parts; ++part) {
+            OIIO::ImageSpec spec(7, 5, 4, OIIO::TypeDesc::HALF);
+            spec.tile_width = spec.tile_height = c.tile;
+            spec.attribute("oiio:subimagename", part == 0 ? "first" : "second");
+            spec.attribute("ImageDescription", std::string(300, 'x'));
+            specs.push_back(spec);
+        }
+        auto out = OIIO::ImageOutput::create(file.toStdString());
+        ASSERT_TRUE(out->open(file.toStdString(), c.parts, specs.data())) << out->geterror();
+        const std::vector<float> pixels(7 * 5 * 4, 0.5f);
+        for (int part = 0; part < c.parts; ++part) {
+            if (part > 0)
+                ASSERT_TRUE(out->open(file.toStdString(), specs[part], OIIO::ImageOutput::AppendSubimage));
+            ASSERT_TRUE(out->write_image(OIIO::TypeDesc::FLOAT, pixels.data()));
+        }
+        ASSERT_TRUE(out->close());
+        QString reason;
+        EXPECT_TRUE(OpenExrFileCheck::check(file, &reason)) << c.name << qPrintable(reason);
+        EXPECT_EQ(m_adapter.readImage(file).size(), c.parts) << c.name << qPrintable(m_adapter.errorString());
     }
 }
 
