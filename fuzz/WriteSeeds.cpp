@@ -214,6 +214,14 @@ void writeImageSeeds()
         if (writeWithImageLibrary(path, "ico", channels))
             put(QStringLiteral("image"), QStringLiteral("fault-icon-%1.ico").arg(channels), readAll(path));
     }
+    // A Wavefront RLA picture with an unknown colour channel type aborted its reader.
+    const QString rla = scratch + QStringLiteral("/damaged.rla");
+    if (writeWithImageLibrary(rla, "rla", 3)) {
+        QByteArray bytes = readAll(rla);
+        bytes[18] = 0;
+        bytes[19] = 9;
+        put(QStringLiteral("image"), QStringLiteral("fault-rla-channel-type.rla"), bytes);
+    }
     for (const char* name : {"flat.psd", "layered.psd"})
         put(QStringLiteral("image"), QString::fromLatin1(name),
             readAll(QStringLiteral(VYX_TEST_DATA_DIR "/") + QString::fromLatin1(name)));
@@ -231,6 +239,9 @@ void writeImageSeeds()
     QFile::remove(wide);
     // An attribute the file does not hold, made at its stated size by the OpenEXR library.
     put(QStringLiteral("image"), QStringLiteral("fault-exr-attribute.exr"), HostileFiles::exrWithHugeAttribute());
+    // Tiles a library opening the file makes one buffer of per thread.
+    put(QStringLiteral("image"), QStringLiteral("fault-exr-tiles.exr"),
+        HostileFiles::exrWithGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr"))));
     // No pixel format the converter knows (it aborted the program).
     put(QStringLiteral("image"), QStringLiteral("fault-unknown-format.fits"), HostileFiles::fitsWithoutPixelFormat());
     // Damaged pixel data (the reader's own error text once leaked).

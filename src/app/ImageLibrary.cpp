@@ -25,6 +25,7 @@ namespace {
 struct FormatEntry {
     QByteArray name;
     QByteArray suffix;
+    QList<QByteArray> suffixes;
     QByteArray description;
     bool readable = false;
     bool writable = false;
@@ -32,9 +33,11 @@ struct FormatEntry {
 
 // Readers that are not still-image file formats (a video would come out as thousands of
 // layers, the others make images out of nothing or write to a terminal), Maya IFF, whose
-// reader overruns its buffers on damaged files, and Windows icons, whose reader writes an
-// alpha byte a pixel past its buffer for every icon stored without alpha.
-const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff", "ico"};
+// reader overruns its buffers on damaged files, Windows icons, whose reader writes an alpha
+// byte a pixel past its buffer for every icon stored without alpha, and Wavefront RLA, whose
+// reader aborts the program on a header with an unknown channel type. Files are only ever
+// offered to the readers of the list, so none of these sees one.
+const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff", "ico", "rla"};
 
 QByteArray describe(const QByteArray& name)
 {
@@ -91,11 +94,11 @@ const std::vector<FormatEntry>& formatTable()
         OIIO::getattribute("output_format_list", text);
         const QList<QByteArray> outputs = splitList(text, ',');
         OIIO::getattribute("extension_list", text);
-        QHash<QByteArray, QByteArray> firstSuffix;
+        QHash<QByteArray, QList<QByteArray>> suffixes;
         for (const QByteArray& item : splitList(text, ';')) {
             const int colon = item.indexOf(':');
             if (colon > 0)
-                firstSuffix.insert(item.left(colon), item.mid(colon + 1).split(',').value(0));
+                suffixes.insert(item.left(colon), item.mid(colon + 1).split(','));
         }
         for (const QByteArray& name : names) {
             if (std::any_of(std::begin(excludedFormats), std::end(excludedFormats),
@@ -103,7 +106,8 @@ const std::vector<FormatEntry>& formatTable()
                 continue;
             FormatEntry entry;
             entry.name = name;
-            entry.suffix = firstSuffix.value(name, name);
+            entry.suffixes = suffixes.value(name);
+            entry.suffix = entry.suffixes.isEmpty() ? name : entry.suffixes.first();
             entry.description = describe(name);
             entry.readable = inputs.contains(name);
             entry.writable = outputs.contains(name);
@@ -156,6 +160,44 @@ void setMessage(QString* message, const QString& text)
         *message = text;
 }
 
+// Offers the file to the readers of the format list only, the ones its suffix names first,
+// and opens it with the first that takes it. (The library's own search would try every reader
+// it has, the excluded ones too.)
+std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, const QByteArray& suffix,
+                                                const OIIO::ImageSpec& config, QString* message)
+{
+    const std::vector<FormatEntry>& formats = formatTable();
+    std::vector<size_t> order;
+    for (size_t i = 0; i < formats.size(); ++i) {
+        if (formats[i].suffixes.contains(suffix))
+            order.push_back(i);
+    }
+    for (size_t i = 0; i < formats.size(); ++i) {
+        if (!formats[i].suffixes.contains(suffix))
+            order.push_back(i);
+    }
+    std::string error;
+    for (size_t index : order) {
+        if (!formats[index].readable)
+            continue;
+        std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::create(formats[index].name.toStdString());
+        if (!input || !input->valid_file(fileName)) {
+            if (input)
+                (void)input->geterror();
+            continue;
+        }
+        OIIO::ImageSpec spec;
+        if (input->open(fileName, spec, config))
+            return input;
+        if (error.empty())
+            error = input->geterror();
+    }
+    (void)OIIO::geterror();
+    setMessage(message, error.empty() ? ImageLibrary::errorText(ImageLibrary::UnknownFormat)
+                                      : QString::fromStdString(error));
+    return nullptr;
+}
+
 // Opens the file (or reuses it); the caller holds libraryMutex.
 ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString* message)
 {
@@ -198,7 +240,9 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
             return ImageLibrary::FileReadError;
         }
     } else {
-        input = OIIO::ImageInput::open(fileName, &config);
+        input = openByContent(fileName, QFileInfo(path).suffix().toLower().toLatin1(), config, message);
+        if (!input)
+            return ImageLibrary::FileReadError;
     }
     if (!input) {
         setMessage(message, QString::fromStdString(OIIO::geterror()));

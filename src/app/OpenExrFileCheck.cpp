@@ -92,6 +92,19 @@ bool OpenExrFileCheck::check(const QString& path, QString* reason)
                                   .arg(size));
             return false;
         }
+        if (name == "tiles" && type == "tiledesc" && size >= 8) {
+            qint64 width = 0;
+            qint64 height = 0;
+            readInt32(file, &width);
+            readInt32(file, &height);
+            size -= 8;
+            width &= 0xffffffff;
+            height &= 0xffffffff;
+            if (width == 0 || height == 0 || width * height > OpenExrFileCheck::maxTilePixels) {
+                setReason(reason, QStringLiteral("tiles of %1 x %2 pixels").arg(width).arg(height));
+                return false;
+            }
+        }
         file.seek(file.pos() + size);
     }
 }

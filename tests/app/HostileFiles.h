@@ -151,4 +151,16 @@ inline QByteArray exrWithHugeAttribute()
     return file;
 }
 
+// An OpenEXR file whose header asks for tiles of 16 x 11272208 pixels.
+inline QByteArray exrWithGiantTiles(QByteArray const& sound)
+{
+    QByteArray file = sound;
+    const qsizetype tiles = file.indexOf(QByteArray("tiles\0tiledesc\0", 15));
+    if (tiles < 0)
+        return QByteArray();
+    const qsizetype value = tiles + 15 + 4;
+    file.replace(value + 4, 4, QByteArray("\x10\x00\xac\x00", 4));
+    return file;
+}
+
 } // namespace HostileFiles

@@ -359,6 +359,47 @@ TEST_F(HostileImages, OpenExrAttributesLargerThanTheFileAreRefusedBeforeTheLibra
         EXPECT_TRUE(OpenExrFileCheck::check(file, &reason)) << c.name << qPrintable(reason);
         EXPECT_EQ(m_adapter.readImage(file).size(), c.parts) << c.name << qPrintable(m_adapter.errorString());
     }
+
+    // Tiles of 16 x 11 million pixels: opening alone would make a buffer of 1.4 GB per thread.
+    const QByteArray giant = HostileFiles::exrWithGiantTiles(StoreTest::readFile(path(QStringLiteral("tiled.exr"))));
+    ASSERT_FALSE(giant.isEmpty());
+    ASSERT_TRUE(StoreTest::writeFile(path(QStringLiteral("giant.exr")), giant));
+    EXPECT_EQ(m_adapter.checkSize(path(QStringLiteral("giant.exr"))), QSize(-1, -1));
+    EXPECT_TRUE(m_adapter.readImage(path(QStringLiteral("giant.exr"))).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("tiles of 16 x 11272208 pixels")))
+        << qPrintable(m_adapter.errorString());
+}
+
+TEST_F(HostileImages, FilesAreOfferedToTheListedReadersOnly)
+{
+    // A Wavefront RLA picture with an unknown colour channel type: its reader aborts the
+    // program, under whatever suffix the file comes.
+    const QString written = path(QStringLiteral("written.rla"));
+    {
+        auto out = OIIO::ImageOutput::create("rla");
+        ASSERT_NE(out, nullptr);
+        OIIO::ImageSpec spec(4, 3, 3, OIIO::TypeDesc::UINT8);
+        ASSERT_TRUE(out->open(written.toStdString(), spec));
+        const unsigned char pixels[4 * 3 * 3] = {};
+        ASSERT_TRUE(out->write_image(OIIO::TypeDesc::UINT8, pixels));
+        ASSERT_TRUE(out->close());
+    }
+    QByteArray bytes = StoreTest::readFile(written);
+    ASSERT_GT(bytes.size(), 20);
+    bytes[18] = 0;
+    bytes[19] = 9; // colour channel type
+    for (const char* name : {"damaged.rla", "damaged.png", "damaged"}) {
+        const QString file = path(QString::fromLatin1(name));
+        ASSERT_TRUE(StoreTest::writeFile(file, bytes));
+        EXPECT_TRUE(m_adapter.readImage(file).isEmpty()) << name;
+        EXPECT_TRUE(m_adapter.errorString().startsWith(QStringLiteral("Cannot read image"))) << name;
+    }
+    // A listed format still opens whatever its suffix says.
+    const QString png = path(QStringLiteral("picture.tif"));
+    ASSERT_TRUE(m_adapter.writeImage(CoreTest::solid(3, 2, 0xff102030u), png, QStringLiteral("png")));
+    const QList<GflAdapter::Layer> layers = m_adapter.readImage(png);
+    ASSERT_EQ(layers.size(), 1);
+    EXPECT_EQ(layers.first().second.pixel(2, 1), 0xff102030u);
 }
 
 TEST_F(HostileImages, DamagedPngFailsWithTheReadersMessage)
