@@ -1,10 +1,28 @@
+# With Ninja, the moc and form step of an existing build only reruns for files it has parsed
+# before, so a newly added form or Q_OBJECT file would never be processed: forget the step's
+# time stamp whenever the folder's list of files changes.
+function(_vyx_rerun_autogen_on_new_files name sources)
+  set(_list_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_files.txt)
+  set(_old "")
+  if(EXISTS ${_list_file})
+    file(READ ${_list_file} _old)
+  endif()
+  if(NOT _old STREQUAL "${sources}")
+    file(WRITE ${_list_file} "${sources}")
+    file(REMOVE ${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/timestamp)
+  endif()
+endfunction()
+
 # One static library per source folder; every header and source of the folder belongs to it.
 # Sources are listed by glob so that adding a class is adding its file pair.
 function(vyx_add_library name)
   cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
+  # Forms are listed too, so that a new form is seen by the form compiler in an existing build.
   file(GLOB _sources CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+       ${CMAKE_CURRENT_SOURCE_DIR}/*.ui)
   add_library(${name} STATIC ${_sources})
+  _vyx_rerun_autogen_on_new_files(${name} "${_sources}")
   if(NOT _sources)
     # A folder whose first classes are still to come.
     target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
@@ -22,6 +40,7 @@ function(vyx_add_test name)
     return()
   endif()
   add_executable(${name} ${_sources})
+  _vyx_rerun_autogen_on_new_files(${name} "${_sources}")
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE VYX_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")

@@ -72,7 +72,8 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
         params.formatIndex = ImageLibrary::formatIndexByName(format);
 
     // A layered Photoshop file's composite is kept aside until a layer has been read, so
-    // that a file whose layers are all unreadable still shows its picture.
+    // that a file whose layers are all unreadable still shows its picture. A composite that
+    // cannot be read fails the whole file: its layers alone would open silently half-broken.
     QList<Layer> composite;
     int count = 1;
     for (int index = 0; index < count; ++index) {
@@ -81,11 +82,6 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
         ImageLibrary::FileInformation information;
         QString message;
         ImageLibrary::loadBitmap(path, &bitmap, params, &information, &message);
-        if (!bitmap && index == 0 && information.formatName == "psd" && information.numberOfImages > 1) {
-            // The composite is not used when there are layers: a damaged one costs nothing.
-            count = information.numberOfImages;
-            continue;
-        }
         if (!bitmap) {
             if (layers.isEmpty() && composite.isEmpty())
                 m_errorString = QStringLiteral("Cannot read image \"%1\": %2").arg(path, message);

@@ -10,6 +10,7 @@
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwTemplateContainer.h"
 #include "app/TwUtilities.h"
+#include "app/TwWebFlows.h"
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
@@ -38,6 +39,7 @@ TwCore::TwCore(TwMainWindowInterface* window)
     m_rootGraph->setUndoStack(m_undoStack);
 
     subscribe(m_rootGraph);
+    m_webFlows = TwWebFlows::create(this);
 
     connect(this, &TwCore::showTemporaryMessageSignal, this, &TwCore::showTemporaryMessage);
     connect(m_renderer, &Renderer::renderFinished, this, &TwCore::finished);
@@ -66,6 +68,9 @@ TwCore::~TwCore()
     disconnect(m_renderer, nullptr, this, nullptr);
     for (KelNodes::NodePublisher* publisher : publishers().keys())
         unsubscribe(publisher);
+    // Calls in flight end before the store and the graphs they use go.
+    delete m_webFlows;
+    m_webFlows = nullptr;
 
     m_rootGraph->setUndoStack(nullptr);
     delete m_undoStack;
@@ -623,9 +628,19 @@ void TwCore::updateAfterChangingGraph(QList<KelNGObject*>*)
 void TwCore::updateUIAfterGraphOfNodeChanged(KelNodes::Node* node)
 {
     cancelRender();
+    if (!markGraphOfNodeChanged(node))
+        return;
+    if (m_window)
+        m_window->nodeGraphViewUpdateGraph();
+    adjustWindowUndoStack();
+}
+
+bool TwCore::markGraphOfNodeChanged(KelNodes::Node* node)
+{
+    cancelRender();
     KelNGObject* object = findObjectOfNode(node);
     if (!object)
-        return;
+        return false;
     KelNGObject* root = object->getRootObject();
     if (!root->isTemplateInstance()) {
         updateAfterChangingGraph(nullptr);
@@ -634,9 +649,7 @@ void TwCore::updateUIAfterGraphOfNodeChanged(KelNodes::Node* node)
         if (objectTemplate->objectInstance() && m_window)
             m_window->objectEditorTemplateHasBeenAddedOrUpdated(objectTemplate);
     }
-    if (m_window)
-        m_window->nodeGraphViewUpdateGraph();
-    adjustWindowUndoStack();
+    return true;
 }
 
 void TwCore::redrawObjectEditorNodes()

@@ -17,6 +17,7 @@ class QUndoStack;
 class Renderer;
 class TwMainWindowInterface;
 class TwTemplateContainer;
+class TwWebFlows;
 
 namespace KelNodes {
 class Node;
@@ -88,6 +89,10 @@ public:
     // No cancel.
     KelNodes::Node* findNodeInCurrentGraph(int id);
     void updateUIAfterGraphOfNodeChanged(KelNodes::Node* node);
+    // Its first half: marks the change of the node's graph (its template when the object is a
+    // template instance, else the project) without rebuilding the view. False when the node
+    // belongs to no object.
+    bool markGraphOfNodeChanged(KelNodes::Node* node);
     void update();
     // Re-chains the root graph: source node, the objects in list order, filtered-image node.
     // The caller cancels before and starts a render after.
@@ -122,6 +127,8 @@ public:
     void setCurrentGraph(KelVyxNodes::VyxNodeGraph* graph);
     QUndoStack* undoStack() const { return m_undoStack; }
     TwTemplateContainer* templateStore() const;
+    // The web-service flows made by the installed factory; null without one.
+    TwWebFlows* webFlows() const { return m_webFlows; }
     QImage* sourceImage() const { return m_sourceImage; }
     QImage* resultImage() const { return m_resultImage; }
     int width() const { return m_width; }
@@ -189,6 +196,7 @@ private:
     QUndoStack* m_undoStack = nullptr;
     // The store may be a child of the window widget as well.
     QPointer<TwTemplateContainer> m_templateStore;
+    TwWebFlows* m_webFlows = nullptr;
     bool m_focusOutBlocked = false;
     QList<KelNGObject*> m_selection;
     QList<KelNGObject*> m_objects;

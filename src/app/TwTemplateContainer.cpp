@@ -6,6 +6,7 @@
 #include "app/TwCore.h"
 #include "app/TwIconRender.h"
 #include "app/TwNodeGraphIOCallbacks.h"
+#include "app/TwWebFlows.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeGraph.h"
 
@@ -463,6 +464,25 @@ void TwTemplateContainer::addUpdatedTemplate(bool objectTemplate, QString uuid, 
     QFile::remove(StoragePaths::objectIconPath(replacement->uuid()));
     listReplacement(replacement, oldFilterItem, oldSpecialFXItem);
     emit templateHasBeenAddedOrUpdated(objectTemplate, replacement);
+}
+
+// --- web service -----------------------------------------------------------------------------
+
+void TwTemplateContainer::checkForTemplateUpdatesInDatabase(bool quietMode)
+{
+    if (m_core && m_core->webFlows())
+        m_core->webFlows()->checkForTemplateUpdatesInDatabase(quietMode);
+}
+
+void TwTemplateContainer::checkForTemplateUpdatesInDatabase()
+{
+    checkForTemplateUpdatesInDatabase(false);
+}
+
+void TwTemplateContainer::uploadTemplateToDatabase(KelNGObject* object)
+{
+    if (m_core && m_core->webFlows())
+        m_core->webFlows()->uploadTemplateToDatabase(object);
 }
 
 // --- deleting --------------------------------------------------------------------------------

@@ -25,9 +25,9 @@ class TwIconRender;
 // creates folders; the main window makes them at start-up.
 //
 // The web-service flows (checking for new and updated templates, uploading one) belong to the
-// web utilities and the template database dialog. They reach the store through
-// saveTemplate(object, false), loadObjectTemplate(template, nullptr) and addUpdatedTemplate();
-// the window's actions for them are connected once those exist.
+// core's web flows object (TwCore::webFlows, made by a factory start-up installs). They reach
+// the store through saveTemplate(object, false), loadObjectTemplate(template, nullptr) and
+// addUpdatedTemplate().
 class TwTemplateContainer : public QObject, public KelTemplateContainer,
                             public KelNodes::NodeSubscriber
 {
@@ -91,6 +91,10 @@ public slots:
     // that UUID) does it replace the template the store had; otherwise the store is unchanged.
     // Effect templates only: objectTemplate false does nothing.
     void addUpdatedTemplate(bool objectTemplate, QString uuid, QString fileName);
+    // Run the core's web flows; nothing without them. quietMode has no effect.
+    void checkForTemplateUpdatesInDatabase(bool quietMode);
+    void checkForTemplateUpdatesInDatabase();
+    void uploadTemplateToDatabase(KelNGObject* object);
 
 signals:
     void templateHasBeenAddedOrUpdated(bool objectTemplate, KelTemplate* changed);

@@ -432,4 +432,18 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
     return 0;
 }
 
+VyxNode* VyxNodeGraph::addNode(QDomElement const& section, bool keepUid, QMap<int, int>* uidMap,
+                              QList<VyxNode*>* loaded)
+{
+    QList<KelNodes::Node*> made;
+    KelNodes::Node* node = KelNodes::NodeGraph::addNode(section, keepUid, uidMap, &made);
+    if (loaded) {
+        for (KelNodes::Node* each : std::as_const(made)) {
+            if (auto* effect = dynamic_cast<VyxNode*>(each))
+                loaded->append(effect);
+        }
+    }
+    return dynamic_cast<VyxNode*>(node);
+}
+
 } // namespace KelVyxNodes

@@ -47,6 +47,14 @@ public:
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void setParentGraph(KelNodes::NodeGraph* graph) override;
 
+    // The node-graph overloads stay reachable beside the one below.
+    using KelNodes::NodeGraph::addNode;
+    // Makes one node (or sub-graph) from a section as NodeGraph's section loader does and
+    // appends to `loaded` the effect nodes that loader lists (the members made inside a new
+    // sub-graph, at any depth). Null when nothing was made or the new node is no effect node.
+    VyxNode* addNode(QDomElement const& section, bool keepUid, QMap<int, int>* uidMap,
+                     QList<VyxNode*>* loaded);
+
     // The compound node's outputs: the inner destination node's blended colour and alpha. Never
     // null, so links made before the graph is set up stay good (0x808080 / 255 until then).
     Base1DGenerator const* toBase1DGenerator() const override;

@@ -43,11 +43,15 @@ KelStyleParser::~KelStyleParser()
 bool KelStyleParser::load(QString const& fileName, KelStyleConfig& config, bool lenient)
 {
     const QString folder = ResourcePaths::resourcesFolder();
-    if (folder.isEmpty())
+    if (folder.isEmpty()) {
+        m_errorText = QStringLiteral("No resources folder for ") + fileName;
         return false;
+    }
     QFile file(folder + QLatin1Char('/') + fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_errorText = QStringLiteral("Cannot open %1: %2").arg(file.fileName(), file.errorString());
         return false;
+    }
 
     // Every file is read from the one resources folder, so its path names it.
     const QString path = QFileInfo(file).canonicalFilePath();

@@ -162,9 +162,10 @@ TEST_F(GflAdapterTest, UnreadableFilesGiveNoLayersAndAClearError)
     EXPECT_EQ(m_adapter.checkSize(path("missing.png")), QSize(-1, -1));
     EXPECT_EQ(m_adapter.dpi(path("missing.png")), 72);
 
-    // Only the composite is damaged: the layers still come.
+    // Only the composite is cut short: the file fails as a whole, with a reason.
     ASSERT_TRUE(writeFile("composite-cut.psd", layered.left(layered.size() - 20)));
-    EXPECT_EQ(m_adapter.readImage(path("composite-cut.psd")).size(), 3);
+    EXPECT_TRUE(m_adapter.readImage(path("composite-cut.psd")).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains("composite-cut.psd"));
 }
 
 TEST_F(GflAdapterTest, FormatsComePngFirstThenThePreferredInLibraryOrder)

@@ -1,0 +1,232 @@
+#include "app/TemplateEditor.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/TwCore.h"
+#include "app/TwTemplateContainer.h"
+#include "style/KelStyleConfig.h"
+#include "ui_TemplateEditor.h"
+
+#include <QButtonGroup>
+#include <QSignalBlocker>
+#include <QSpacerItem>
+#include <QToolButton>
+#include <QUuid>
+
+TemplateEditor::TemplateEditor(QWidget* parent) : QWidget(parent), ui(new Ui::TemplateEditor)
+{
+    ui->setupUi(this);
+    ui->stackedWidget->setCurrentWidget(ui->descriptionWidget);
+    ui->titleBar->addSpacerItem(new QSpacerItem(10, 10, QSizePolicy::Fixed, QSizePolicy::Minimum));
+
+    m_pageButtons = new QButtonGroup(this);
+    m_descriptionToggle = new QToolButton(this);
+    m_descriptionToggle->setText(tr("Description"));
+    m_descriptionToggle->setCheckable(true);
+    m_descriptionToggle->setChecked(true);
+    m_iconToggle = new QToolButton(this);
+    m_iconToggle->setText(tr("Icon"));
+    m_iconToggle->setCheckable(true);
+    for (QToolButton* toggle : {m_descriptionToggle, m_iconToggle}) {
+        toggle->setHidden(true);
+        m_pageButtons->addButton(toggle);
+        ui->titleBar->addToolButton(toggle);
+        toggle->setHidden(true);
+    }
+    connect(m_descriptionToggle, &QToolButton::clicked, this,
+            &TemplateEditor::showDescriptionButton_clicked);
+    connect(m_iconToggle, &QToolButton::clicked, this, &TemplateEditor::showIconButton_clicked);
+
+    m_saveButton = new QToolButton(this);
+    m_saveButton->setToolTip(tr("Save Template"));
+    m_saveButton->setIcon(QIcon(KelStyleConfig::instance()->value<QPixmap>(QStringLiteral("temp_save"))));
+    m_saveButton->setIconSize(QSize(24, 24));
+    connect(m_saveButton, &QToolButton::clicked, this, &TemplateEditor::addUpdateTemplateButton_pressed);
+
+    m_uploadButton = new QToolButton(this);
+    m_uploadButton->setText(tr("Upload Template"));
+    m_uploadButton->setToolTip(tr("Upload / Share Template"));
+    m_uploadButton->setIconSize(QSize(24, 24));
+    m_uploadButton->setIcon(QIcon(KelStyleConfig::instance()->value<QPixmap>(QStringLiteral("upload"))));
+    connect(m_uploadButton, &QToolButton::clicked, this, &TemplateEditor::uploadTemplateButton_pressed);
+
+    ui->titleBar->addToolButton(m_saveButton);
+    ui->titleBar->addToolButton(m_uploadButton);
+    ui->titleBar->addSpacerItem(new QSpacerItem(10, 10, QSizePolicy::Expanding, QSizePolicy::Minimum));
+}
+
+TemplateEditor::~TemplateEditor()
+{
+    delete ui;
+}
+
+void TemplateEditor::updateStateSaveButton(bool enabled)
+{
+    m_saveButton->setEnabled(enabled);
+}
+
+void TemplateEditor::adjustUI(KelNGObject* object)
+{
+    bool enabled = false;
+    if (!object) {
+        QSignalBlocker blocker(ui->descriptionNameEdit);
+        ui->descriptionNameEdit->clear();
+        m_object = nullptr;
+    } else {
+        m_object = object;
+        enabled = object->isDeletable();
+        if (KelTemplate* objectTemplate = object->getValidTemplate()) {
+            {
+                QSignalBlocker blocker(ui->descriptionNameEdit);
+                ui->descriptionNameEdit->setText(objectTemplate->name());
+            }
+            ui->descriptionTypeComboBox->setCurrentIndex(ui->descriptionTypeComboBox->findData(
+                objectTemplate->type(), Qt::DisplayRole, Qt::MatchFixedString));
+            ui->descriptionAlternativeNamesEdit->setText(objectTemplate->alternativeNames());
+            ui->descriptionTagsEdit->setText(objectTemplate->tags());
+            ui->descriptionVersionEdit->setText(objectTemplate->version());
+            ui->descriptionCreatedByEdit->setText(objectTemplate->createdBy());
+            ui->descriptionUUIDLabel->setText(objectTemplate->uuid());
+            ui->descriptionEdit->setPlainText(objectTemplate->description());
+        }
+    }
+    ui->titleBar->setEnabled(enabled);
+    ui->descriptionWidget->setEnabled(enabled);
+    ui->iconWidget->setEnabled(enabled);
+}
+
+KelTemplate* TemplateEditor::currentTemplate() const
+{
+    return m_object ? m_object->getValidTemplate() : nullptr;
+}
+
+KelTemplate* TemplateEditor::editableTemplate() const
+{
+    if (!m_object || (m_core && m_core->blockFocusOutEvents()))
+        return nullptr;
+    return currentTemplate();
+}
+
+void TemplateEditor::announce(KelTemplate* objectTemplate)
+{
+    objectTemplate->setModified(true);
+    emit templateHasBeenAddedOrUpdated(true, objectTemplate);
+}
+
+void TemplateEditor::on_descriptionNameEdit_editingFinished()
+{
+    KelTemplate* objectTemplate = editableTemplate();
+    QString const text = ui->descriptionNameEdit->text();
+    if (!objectTemplate || text == objectTemplate->name())
+        return;
+    emit changeObjectNameTo(text);
+    announce(objectTemplate);
+}
+
+void TemplateEditor::on_descriptionAlternativeNamesEdit_editingFinished()
+{
+    KelTemplate* objectTemplate = editableTemplate();
+    QString const text = ui->descriptionAlternativeNamesEdit->text();
+    if (!objectTemplate || text == objectTemplate->alternativeNames())
+        return;
+    objectTemplate->setAlternativeNames(text);
+    announce(objectTemplate);
+}
+
+void TemplateEditor::on_descriptionTagsEdit_editingFinished()
+{
+    KelTemplate* objectTemplate = editableTemplate();
+    QString const text = ui->descriptionTagsEdit->text();
+    if (!objectTemplate || text == objectTemplate->tags())
+        return;
+    objectTemplate->setTags(text);
+    announce(objectTemplate);
+}
+
+void TemplateEditor::on_descriptionVersionEdit_editingFinished()
+{
+    KelTemplate* objectTemplate = editableTemplate();
+    QString const text = ui->descriptionVersionEdit->text();
+    if (!objectTemplate || text == objectTemplate->version())
+        return;
+    objectTemplate->setVersion(text);
+    announce(objectTemplate);
+}
+
+void TemplateEditor::on_descriptionCreatedByEdit_editingFinished()
+{
+    KelTemplate* objectTemplate = editableTemplate();
+    QString const text = ui->descriptionCreatedByEdit->text();
+    if (!objectTemplate || text == objectTemplate->createdBy())
+        return;
+    objectTemplate->setCreatedBy(text);
+    announce(objectTemplate);
+}
+
+void TemplateEditor::on_descriptionUUIDButton_pressed()
+{
+    KelTemplate* objectTemplate = currentTemplate();
+    if (!objectTemplate)
+        return;
+    QString const uuid = QUuid::createUuid().toString();
+    objectTemplate->setUuid(uuid);
+    ui->descriptionUUIDLabel->setText(uuid);
+    announce(objectTemplate);
+}
+
+void TemplateEditor::on_descriptionEdit_textChanged()
+{
+    KelTemplate* objectTemplate = currentTemplate();
+    QString const text = ui->descriptionEdit->toPlainText();
+    if (!objectTemplate || text == objectTemplate->description())
+        return;
+    objectTemplate->setDescription(text);
+    announce(objectTemplate);
+}
+
+void TemplateEditor::on_descriptionTypeComboBox_textActivated(QString const& text)
+{
+    KelTemplate* objectTemplate = currentTemplate();
+    if (!objectTemplate || text == objectTemplate->type())
+        return;
+    objectTemplate->setType(text);
+    announce(objectTemplate);
+}
+
+void TemplateEditor::addUpdateTemplateButton_pressed()
+{
+    if (!m_object || !m_core)
+        return;
+    KelNGObject* owner = m_object->getValidTemplateObject();
+    if (TwTemplateContainer* store = m_core->templateStore())
+        store->saveTemplate(owner, true);
+    emit templateHasBeenAddedOrUpdated(true, m_object->getValidTemplate());
+}
+
+void TemplateEditor::uploadTemplateButton_pressed()
+{
+    if (!m_object || !m_core)
+        return;
+    KelNGObject* owner = m_object->getValidTemplateObject();
+    if (TwTemplateContainer* store = m_core->templateStore())
+        store->uploadTemplateToDatabase(owner);
+    emit templateHasBeenAddedOrUpdated(true, m_object->getValidTemplate());
+}
+
+void TemplateEditor::showDescriptionButton_clicked()
+{
+    ui->stackedWidget->setCurrentWidget(ui->descriptionWidget);
+}
+
+void TemplateEditor::showIconButton_clicked()
+{
+    ui->stackedWidget->setCurrentWidget(ui->iconWidget);
+}
+
+void TemplateEditor::on_iconPreviewButton_pressed() {}
+
+void TemplateEditor::previewTemplateIconRendered(QImage* image)
+{
+    if (image)
+        ui->iconPreviewLabel->setPixmap(QPixmap::fromImage(*image));
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+// Details list: the Type column centred.
+class DetailsViewDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, QStyleOptionViewItem const& option, QModelIndex const& index) const override;
+};

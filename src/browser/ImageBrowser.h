@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QList>
+#include <QModelIndex>
+#include <QString>
+#include <QWidget>
+
+class DeviceBrowserModel;
+class QAbstractItemView;
+class QAction;
+class QUndoStack;
+class VyxBrowserFileSystemModel;
+namespace Ui {
+class ImageBrowser;
+}
+
+// The panel in which the user picks the picture to filter: one folder at a time, as a
+// thumbnail strip or a details list, with places, history, Up and a name filter.
+class ImageBrowser : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ImageBrowser(QWidget* parent = nullptr);
+    // Remembers the folder shown in "BrowserLocation".
+    ~ImageBrowser() override;
+
+    void displayCurrentPath();
+    // Re-applies the filter to the rows present; clearFilter first empties the filter field.
+    void updateFilterItems(bool clearFilter);
+
+    // For the history commands and tests.
+    QList<QAbstractItemView*> const& views() const { return m_views; }
+    VyxBrowserFileSystemModel* fileModel() const { return m_model; }
+    DeviceBrowserModel* placesModel() const { return m_places; }
+    QUndoStack* history() const { return m_history; }
+    QString placePath() const { return m_placePath; }
+    // The folder currently shown.
+    QString currentPath() const;
+    // Pushes a folder change onto the history (which runs it).
+    void navigateTo(QModelIndex const& index);
+
+signals:
+    void currentImageChanged(QString path);
+
+public slots:
+    void on_upButton_clicked();
+    void on_lineEdit_textChanged(QString text);
+    void viewDoubleClicked(QModelIndex index);
+    void viewCurrentChanged(QModelIndex cur, QModelIndex prev);
+    void on_comboBox_currentIndexChanged(int index);
+    void onPathChanged(QString path);
+    void onActionDown();
+
+private:
+    Ui::ImageBrowser* m_ui;
+    VyxBrowserFileSystemModel* m_model = nullptr;
+    DeviceBrowserModel* m_places = nullptr;
+    QUndoStack* m_history = nullptr;
+    QList<QAbstractItemView*> m_views;
+    QString m_placePath;
+};

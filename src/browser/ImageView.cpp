@@ -1,0 +1,190 @@
+#include "browser/ImageView.h"
+
+#include <QApplication>
+#include <QDataStream>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QImageReader>
+#include <QMap>
+#include <QMimeData>
+#include <QPainter>
+#include <QStatusTipEvent>
+#include <QUrl>
+
+namespace {
+
+const QString itemModelMime = QStringLiteral("application/x-qabstractitemmodeldatalist");
+
+} // namespace
+
+ImageView::ImageView(QWidget* parent) : QWidget(parent)
+{
+    setAcceptDrops(true);
+}
+
+void ImageView::setSourceImage(QString const& path)
+{
+    QImage loaded(path);
+    if (loaded.isNull())
+        return;
+    m_image = loaded;
+    m_sourcePath = path;
+    fit();
+    update();
+}
+
+void ImageView::setMessage(QString const& text)
+{
+    // A dropped file stays on show under the message until a result replaces it.
+    if (!m_sourcePath.isEmpty()) {
+        QImage reloaded(m_sourcePath);
+        if (!reloaded.isNull())
+            m_image = reloaded;
+    }
+    m_message = text;
+    sendStatusTip(text);
+    fit();
+    update();
+}
+
+void ImageView::setImage(QImage* image)
+{
+    m_image = image ? *image : QImage();
+    m_message.clear();
+    sendStatusTip(QString());
+    fit();
+    update();
+}
+
+void ImageView::sendStatusTip(QString const& text)
+{
+    QWidget* top = window();
+    if (!top)
+        return;
+    QStatusTipEvent tip(text);
+    QApplication::sendEvent(top, &tip);
+}
+
+void ImageView::fit()
+{
+    m_widgetWidth = float(width());
+    m_widgetHeight = float(height());
+    float w = float(m_image.width());
+    float h = float(m_image.height());
+    if (w == 0.0f || h == 0.0f) {
+        w = 1.0f;
+        h = 1.0f;
+    }
+    const float r = h / w;
+    float d = m_widgetWidth;
+    if (m_widgetHeight < m_widgetWidth * r)
+        d = m_widgetHeight / r;
+    if (w <= d)
+        d = w;
+    m_displayWidth = d;
+    m_displayHeight = r * d;
+}
+
+QRect ImageView::displayRect() const
+{
+    if (m_image.isNull())
+        return QRect();
+    const float dx = m_widgetWidth - m_displayWidth;
+    const float dy = m_widgetHeight - m_displayHeight;
+    return QRect(int(dx * 0.5f), int(dy * 0.5f), int(m_displayWidth), int(m_displayHeight));
+}
+
+void ImageView::resizeEvent(QResizeEvent* event)
+{
+    fit();
+    QWidget::resizeEvent(event);
+}
+
+void ImageView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), QColor(28, 28, 28));
+    painter.setPen(palette().color(QPalette::WindowText));
+    if (!m_image.isNull()) {
+        const float dx = m_widgetWidth - m_displayWidth;
+        const float dy = m_widgetHeight - m_displayHeight;
+        const int left = int(dx * 0.5f);
+        const int top = int(dy * 0.5f);
+        const float dw = m_displayWidth;
+        const float dh = m_displayHeight;
+        painter.setPen(QPen(QColor(76, 76, 76), 1));
+        if (dy > 2.0f) {
+            painter.drawLine(left - 1, top - 1, int(dw + left), top - 1);
+            painter.drawLine(left, int(top + dh), int(left + dw), int(top + dh));
+        }
+        if (dx > 2.0f) {
+            painter.drawLine(left - 1, top, left - 1, int(dh + top));
+            painter.drawLine(int(left + dw), top, int(left + dw), int(top + dh));
+        }
+        const QImage scaled = m_image.scaled(int(dw), int(dh), Qt::IgnoreAspectRatio,
+                                             Qt::SmoothTransformation);
+        painter.drawImage(QPoint(left, top), scaled);
+    }
+    painter.drawText(QPointF(20.0, 20.0), m_message);
+}
+
+void ImageView::dragEnterEvent(QDragEnterEvent* event)
+{
+    QWidget::dragEnterEvent(event);
+    m_dropAccepted = false;
+    QMimeData const* data = event->mimeData();
+    if (data->hasFormat(QStringLiteral("text/uri-list")) && !data->urls().isEmpty()) {
+        const QString path = data->urls().first().toLocalFile();
+        QImageReader reader(path);
+        if (!path.isEmpty() && reader.canRead()) {
+            m_dropPath = path;
+            m_dropIsTemplate = false;
+            m_dropAccepted = true;
+        }
+    }
+    if (!m_dropAccepted && data->hasFormat(itemModelMime)) {
+        QByteArray encoded = data->data(itemModelMime);
+        QDataStream stream(&encoded, QIODevice::ReadOnly);
+        // An earlier drag's texts must not judge this one.
+        m_dragTemplateUuid.clear();
+        m_dragMarker.clear();
+        while (!stream.atEnd()) {
+            int row = 0;
+            int column = 0;
+            QMap<int, QVariant> roles;
+            stream >> row >> column >> roles;
+            if (stream.status() != QDataStream::Ok)
+                break;
+            if (roles.contains(Qt::UserRole + 1))
+                m_dragTemplateUuid = roles.value(Qt::UserRole + 1).toString();
+            if (roles.contains(Qt::UserRole))
+                m_dragMarker = roles.value(Qt::UserRole).toString();
+        }
+        m_dropIsTemplate = m_dragMarker == QLatin1String("Insert:TemplateObject");
+        m_dropAccepted = m_dropIsTemplate;
+    }
+    event->setAccepted(m_dropAccepted);
+}
+
+void ImageView::dragMoveEvent(QDragMoveEvent* event)
+{
+    QWidget::dragMoveEvent(event);
+    event->setAccepted(m_dropAccepted);
+}
+
+void ImageView::dropEvent(QDropEvent* event)
+{
+    QWidget::dropEvent(event);
+    if (m_dropAccepted && !m_dropIsTemplate) {
+        QImage loaded(m_dropPath);
+        if (!loaded.isNull()) {
+            m_image = loaded;
+            m_sourcePath = m_dropPath;
+            fit();
+            update();
+        }
+    } else if (m_dropAccepted && m_dropIsTemplate) {
+        emit insertTemplate(m_dragTemplateUuid);
+    }
+    event->setAccepted(m_dropAccepted);
+}

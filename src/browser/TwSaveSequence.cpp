@@ -1,0 +1,196 @@
+#include "browser/TwSaveSequence.h"
+
+#include "ui_SaveSequence.h"
+
+#include "app/Renderer.h"
+#include "app/TwCore.h"
+#include "effects/VyxNodeGraph.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QImageWriter>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+
+const QString locationKey = QStringLiteral("lastSequenceLocation");
+const QString fileNameKey = QStringLiteral("lastSequenceFilename");
+
+} // namespace
+
+TwSaveSequence::TwSaveSequence(QWidget* parent, TwCore* core)
+    : QDialog(parent), m_ui(new Ui::SaveSequence), m_core(core)
+{
+    m_ui->setupUi(this);
+    QSettings settings;
+    m_ui->directoryEdit->setText(settings.value(locationKey).toString());
+    m_ui->fileNameEdit->setText(settings.contains(fileNameKey) ? settings.value(fileNameKey).toString()
+                                                               : tr("Sequence_"));
+
+    const int frames = m_core->rootGraph()->paramContainer()->numFrames();
+    m_ui->fromSpinBox->setRange(1, frames);
+    m_ui->fromSpinBox->setValue(1);
+    m_ui->toSpinBox->setRange(1, frames);
+    m_ui->toSpinBox->setValue(frames);
+
+    m_ui->listWidget->setViewMode(QListView::IconMode);
+    m_ui->listWidget->setIconSize(QSize(120, 80));
+    m_ui->listWidget->setSpacing(5);
+    m_ui->listWidget->setWrapping(false);
+
+    adjustUI();
+    connect(m_core, &TwCore::finished, this, &TwSaveSequence::renderingHasFinished);
+}
+
+TwSaveSequence::~TwSaveSequence()
+{
+    delete m_ui;
+}
+
+void TwSaveSequence::adjustUI()
+{
+    m_ui->renderButton->setEnabled(!m_rendering);
+    m_ui->renderingText->show();
+    m_ui->renderingLabel->setVisible(m_rendering);
+    for (QWidget* widget : {static_cast<QWidget*>(m_ui->directoryLabel), static_cast<QWidget*>(m_ui->directoryEdit),
+                            static_cast<QWidget*>(m_ui->directoryPushButton), static_cast<QWidget*>(m_ui->fileNameLabel),
+                            static_cast<QWidget*>(m_ui->fileNameEdit), static_cast<QWidget*>(m_ui->frameRangeLabel),
+                            static_cast<QWidget*>(m_ui->fromSpinBox), static_cast<QWidget*>(m_ui->toSpinBox)})
+        widget->setEnabled(!m_rendering);
+    m_ui->progressBar->setValue(0);
+}
+
+int TwSaveSequence::currentFrame() const
+{
+    return m_core->rootGraph()->paramContainer()->currentFrame();
+}
+
+void TwSaveSequence::setCurrentFrame(int frame)
+{
+    // The render thread reads the frame.
+    m_core->cancelRender();
+    m_core->rootGraph()->paramContainer()->setCurrentFrame(frame);
+}
+
+QString TwSaveSequence::framePath(int counter) const
+{
+    const QString folder = QDir(m_ui->directoryEdit->text()).absolutePath();
+    return QDir(folder).filePath(m_ui->fileNameEdit->text() + QStringLiteral("%1").arg(counter, 5, 10, QLatin1Char('0'))
+                                 + QStringLiteral(".png"));
+}
+
+void TwSaveSequence::on_renderButton_clicked()
+{
+    const int from = m_ui->fromSpinBox->value();
+    const int to = m_ui->toSpinBox->value();
+    if (from > to || m_rendering)
+        return;
+    m_rendering = true;
+    m_framesToRender = to - from + 1;
+    m_framesDone = 0;
+    m_ui->progressBar->setMaximum(m_framesToRender);
+    m_ui->listWidget->clear();
+    setCurrentFrame(from - 1);
+    adjustUI();
+    renderNextFrame();
+}
+
+void TwSaveSequence::renderNextFrame()
+{
+    // Cancelled while this start waited in the event loop.
+    if (!m_rendering) {
+        adjustUI();
+        return;
+    }
+    m_ui->renderingLabel->setText(QString::number(currentFrame() + 1));
+    m_core->start();
+}
+
+void TwSaveSequence::stopWithWarning(QString const& text)
+{
+    m_rendering = false;
+    adjustUI();
+    QMessageBox::warning(this, windowTitle(), text);
+}
+
+void TwSaveSequence::renderingHasFinished()
+{
+    if (!m_rendering) {
+        adjustUI();
+        return;
+    }
+    const QString path = framePath(m_framesDone + 1);
+    const int frame = currentFrame() + 1;
+    if (!m_core->renderer()->completedSucceeded()) {
+        stopWithWarning(tr("Frame %1 could not be rendered; %2 was not written.").arg(frame).arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    QImage const& result = *m_core->resultImage();
+
+    QSaveFile file(path);
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly)) {
+        reason = file.errorString();
+    } else {
+        QImageWriter writer(&file, "png");
+        if (!writer.write(result))
+            reason = writer.errorString();
+        else if (!file.commit())
+            reason = file.errorString();
+    }
+    if (!reason.isEmpty()) {
+        file.cancelWriting();
+        stopWithWarning(tr("Could not save %1: %2").arg(QDir::toNativeSeparators(path), reason));
+        return;
+    }
+
+    const QImage thumbnail = result.scaled(120, 80, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    auto* item = new QListWidgetItem(QIcon(QPixmap::fromImage(thumbnail)), tr("Frame") + QLatin1Char(' ') + QString::number(frame));
+    item->setTextAlignment(Qt::AlignCenter);
+    item->setFlags(Qt::ItemIsEnabled);
+    m_ui->listWidget->addItem(item);
+
+    ++m_framesDone;
+    m_ui->progressBar->setValue(m_framesDone);
+    if (m_framesDone < m_framesToRender) {
+        setCurrentFrame(currentFrame() + 1);
+        // With effects off start() announces the end before it returns: never recurse.
+        QTimer::singleShot(0, this, &TwSaveSequence::renderNextFrame);
+    } else {
+        m_rendering = false;
+        adjustUI();
+    }
+}
+
+void TwSaveSequence::on_cancelButton_clicked()
+{
+    if (m_rendering) {
+        m_rendering = false;
+        return;
+    }
+    close();
+}
+
+void TwSaveSequence::on_directoryEdit_textEdited(QString text)
+{
+    QSettings().setValue(locationKey, text);
+}
+
+void TwSaveSequence::on_fileNameEdit_textEdited(QString text)
+{
+    QSettings().setValue(fileNameKey, text);
+}
+
+void TwSaveSequence::on_directoryPushButton_clicked()
+{
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, tr("Choose Export Directory"), m_ui->directoryEdit->text(),
+        QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
+    if (folder.isEmpty())
+        return;
+    QSettings().setValue(locationKey, folder);
+    m_ui->directoryEdit->setText(folder);
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class TwCore;
+namespace Ui {
+class SaveSequence;
+}
+
+// Exports a range of animation frames as numbered PNG files: renders one frame at a time
+// through the core and saves each result under the stem and a five-digit counter.
+class TwSaveSequence : public QDialog
+{
+    Q_OBJECT
+
+public:
+    TwSaveSequence(QWidget* parent, TwCore* core);
+    ~TwSaveSequence() override;
+
+    bool isRendering() const { return m_rendering; }
+    // The path of the file the counter value is saved to.
+    QString framePath(int counter) const;
+    Ui::SaveSequence* ui() const { return m_ui; }
+
+public slots:
+    void on_renderButton_clicked();
+    void on_cancelButton_clicked();
+    void on_directoryPushButton_clicked();
+    void on_directoryEdit_textEdited(QString text);
+    void on_fileNameEdit_textEdited(QString text);
+    void renderingHasFinished();
+
+private:
+    void adjustUI();
+    void renderNextFrame();
+    int currentFrame() const;
+    void setCurrentFrame(int frame);
+    // Back to idle, then the warning.
+    void stopWithWarning(QString const& text);
+
+    Ui::SaveSequence* m_ui;
+    TwCore* m_core;
+    int m_framesToRender = 0;
+    int m_framesDone = 0;
+    bool m_rendering = false;
+};

@@ -1,0 +1,75 @@
+#include "browser/VyxBrowserFileSystemModel.h"
+
+#include "app/GflAdapter.h"
+
+VyxBrowserFileSystemModel::VyxBrowserFileSystemModel(QObject* parent)
+    : QFileSystemModel(parent)
+{
+    connect(loader(), &ThumbnailLoader::thumbnailReady, this, &VyxBrowserFileSystemModel::onThumbnailReady,
+            Qt::QueuedConnection);
+    QStringList filters;
+    {
+        GflAdapter adapter;
+        for (QString const& suffix : adapter.supportedFormatsSuffixes())
+            filters << QStringLiteral("*.") + suffix;
+    }
+    setNameFilters(filters);
+    setNameFilterDisables(false);
+}
+
+int VyxBrowserFileSystemModel::columnCount(QModelIndex const&) const
+{
+    return 3;
+}
+
+QVariant VyxBrowserFileSystemModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        switch (section) {
+        case 0:
+            return tr("Name");
+        case 1:
+            return tr("Type");
+        case 2:
+            return tr("Dimensions");
+        default:
+            break;
+        }
+    }
+    return QFileSystemModel::headerData(section, orientation, role);
+}
+
+bool VyxBrowserFileSystemModel::hasChildren(QModelIndex const& parent) const
+{
+    if (!parent.isValid())
+        return true;
+    return parent.column() == 0 && parent == index(rootPath());
+}
+
+QVariant VyxBrowserFileSystemModel::data(QModelIndex const& index, int role) const
+{
+    if (!index.isValid())
+        return QFileSystemModel::data(index, role);
+    if (role == Qt::DecorationRole && index.column() == 0)
+        return m_iconProvider.icon(fileInfo(index));
+    if (role == Qt::DisplayRole && index.column() == 2) {
+        if (isDir(index))
+            return QString();
+        // Read off the GUI thread with the thumbnail; empty until then.
+        const QSize size = loader()->imageSize(fileInfo(index).absoluteFilePath());
+        if (!size.isValid())
+            return QString();
+        return QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
+    }
+    if (role == Qt::DisplayRole && index.column() == 1 && isDir(index))
+        return tr("Folder");
+    return QFileSystemModel::data(index, role);
+}
+
+void VyxBrowserFileSystemModel::onThumbnailReady(QString path)
+{
+    const QModelIndex first = index(path, 0);
+    if (!first.isValid())
+        return;
+    emit dataChanged(first, first.siblingAtColumn(2));
+}

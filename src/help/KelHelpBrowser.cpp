@@ -1,0 +1,6 @@
+#include "help/KelHelpBrowser.h"
+
+KelHelpBrowser::KelHelpBrowser(QWidget* parent, QHelpEngine* engine)
+    : TwHelpBrowser(parent, engine)
+{
+}

@@ -1,0 +1,24 @@
+#include "help/TwHelpBrowser.h"
+
+#include <QHelpEngine>
+#include <QTextDocument>
+
+TwHelpBrowser::TwHelpBrowser(QWidget* parent, QHelpEngine* engine)
+    : QTextBrowser(parent), m_engine(engine)
+{
+    setOpenLinks(false);
+    connect(this, &QTextBrowser::anchorClicked, this, [this](QUrl const& url) {
+        emit linkClicked(url.isRelative() ? source().resolved(url) : url);
+    });
+}
+
+QVariant TwHelpBrowser::loadResource(int type, QUrl const& name)
+{
+    const QUrl url = name.isRelative() ? source().resolved(name) : name;
+    if (url.scheme() != QLatin1String("qthelp") || !m_engine)
+        return QTextBrowser::loadResource(type, name);
+    const QByteArray data = m_engine->fileData(url);
+    if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource)
+        return QString::fromUtf8(data);
+    return data;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QTreeWidget>
+
+// The project browser's tree: internal-move drag and drop that asks for a re-chain after an
+// accepted drop.
+class ProjectBrowserTreeWidget : public QTreeWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ProjectBrowserTreeWidget(QWidget* parent = nullptr);
+
+signals:
+    void sortFilters();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+};

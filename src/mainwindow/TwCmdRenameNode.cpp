@@ -1,0 +1,54 @@
+#include "mainwindow/TwCmdRenameNode.h"
+
+#include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwObjectSettings.h"
+#include "nodes/NodeGraph.h"
+#include "nodeui/KelNGNode.h"
+
+namespace {
+
+KelNodes::Node* modelNodeOf(KelNGNode* viewNode)
+{
+    return viewNode ? viewNode->node() : nullptr;
+}
+
+} // namespace
+
+TwCmdRenameNode::TwCmdRenameNode(TwCore* core, TwObjectEditor* editor, KelNGNode* viewNode,
+                                 QString const& newName, QString const& oldName)
+    : TwCmdRenameNode(core, editor, modelNodeOf(viewNode), newName, oldName)
+{
+}
+
+TwCmdRenameNode::TwCmdRenameNode(TwCore* core, TwObjectEditor* editor, KelNodes::Node* node,
+                                 QString const& newName, QString const& oldName)
+    : m_core(core), m_editor(editor), m_topLevel(node ? node->topLevelGraph() : nullptr),
+      m_uid(node ? node->uid() : -1), m_newName(newName), m_oldName(oldName)
+{
+    setText(QObject::tr("Rename Node"));
+}
+
+void TwCmdRenameNode::redo()
+{
+    apply(m_newName);
+}
+
+void TwCmdRenameNode::undo()
+{
+    apply(m_oldName);
+}
+
+void TwCmdRenameNode::apply(QString const& name)
+{
+    KelNodes::Node* node = TwObjectSettings::findNode(m_core, m_topLevel, m_uid);
+    if (!node)
+        return;
+    // The name is the node's whether or not the view shows it now.
+    node->setName(name);
+    if (auto* item = qobject_cast<KelNGNode*>(node->viewItem())) {
+        item->updatePixmap();
+        if (m_editor)
+            m_editor->setNodeName(item, name);
+    }
+    TwObjectSettings::markEdited(m_core, node);
+}

@@ -1,0 +1,239 @@
+#pragma once
+
+#include "app/TwMainWindowInterface.h"
+#include "mainwindow/PseudoDockWidget.h"
+#include "mainwindow/TwObjectEditorDock.h"
+
+#include <QBuffer>
+#include <QDockWidget>
+#include <QImage>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+
+class CSplashScreen;
+class ImageBrowser;
+class ImageView;
+class KelDescriptionLabel;
+class KelNGNode;
+class KelNGNodeConnection;
+class KelNGNodeGraphView;
+class KelParam;
+class KelTimeline;
+class NodeDockTabWidget;
+class PseudoDockWidget;
+class QDockWidget;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QUndoGroup;
+class QUndoStack;
+class TwCore;
+class TwDebugWindow;
+class TwObjectEditor;
+class TwObjectEditorDock;
+class TwProjectBrowser;
+
+namespace Ui {
+class MainWindow;
+class ImageDock;
+class ObjectBrowser;
+}
+
+namespace KelNodes {
+class Node;
+class NodeGraph;
+}
+
+// The application's one window: owns the core and every panel, turns menu commands, shortcuts,
+// drops and panel edits into calls on the core under the change rule (cancel the render,
+// apply, mark modified, render again), and keeps its actions and title in step with the
+// project. File commands are in TwMainWindowFiles.cpp, view modes in TwMainWindowViews.cpp,
+// panel and graph-view edits in TwMainWindowEdits.cpp, what the core asks of the panels in
+// TwMainWindowPanels.cpp.
+class TwMainWindow : public QMainWindow, public TwMainWindowInterface
+{
+    Q_OBJECT
+
+public:
+    // splash may be null. Opens the project named by the command line (and a held file-open
+    // path), loads the default preview image and starts the first render.
+    explicit TwMainWindow(CSplashScreen* splash);
+    ~TwMainWindow() override;
+
+    // TwMainWindowInterface
+    QWidget* widget() override { return this; }
+    void nodeAboutToBeDeleted(KelNodes::Node* node) override;
+    void adjustUI(KelNGObject* object) override;
+    bool isNodeGraphViewMode() const override;
+    void statusBarShowMessage(QString const& text) override;
+    void imageViewSetMessage(QString const& text) override;
+    void debugWindowAppend(QString const& text) override;
+    void nodeGraphViewSetObject(KelNodes::NodeGraph* graph) override;
+    void nodeGraphViewUpdateGraph() override;
+    void nodeGraphViewRedrawNodes() override;
+    bool nodeDockObjectPanelEditsNode(KelNodes::Node* node) override;
+    void nodeDockCrucialObjectSettingsFor(KelNGObject* object) override;
+    bool nodeDockSubGraphPanelEditsNode(KelNodes::Node* node) override;
+    void nodeDockDeleteSubGraphPanel() override;
+    void projectBrowserSortFilters() override;
+    void projectBrowserDynamicObjectSettingsFor(KelNGObject* object) override;
+    void projectBrowserNodeAboutToBeDeleted(KelNodes::Node* node) override;
+    void objectEditorAdjustUI(KelNGObject* object) override;
+    void objectEditorUpdateObject(KelNGObject* object) override;
+    void objectEditorTemplateHasBeenAddedOrUpdated(KelTemplate* objectTemplate) override;
+
+    // Opens the file into the core's root graph (a file-open request).
+    void openAndSetupProject(QString path);
+    // Asks for a file when path is empty (the choice is written back), then loads it.
+    void openNodeGraph(KelNodes::NodeGraph* graph, QString& path);
+    // Asks for a file when path is empty (the choice is written back); true when written.
+    bool saveNodeGraph(KelNodes::NodeGraph* graph, QString& path);
+    // The save question; false when the user cancels.
+    bool maybeSaveNodeGraph();
+    // Empties the project after the save question; false when the user cancels.
+    bool clear();
+    void addFileToRecentFileList(QString const& path);
+    void updateRecentFileActions();
+    void displayTemplateDescription(QString const& uuid, KelDescriptionLabel* label);
+    // The project a command line names: the first argument after the program's path that is
+    // not "--nosplash"; empty when there is none.
+    static QString startupProjectArgument(QStringList const& arguments);
+
+    // For the start-up code and the tests.
+    TwCore* core() const { return m_core; }
+    Ui::MainWindow* form() const { return m_ui; }
+    ImageView* imageView() const;
+    ImageBrowser* imageBrowser() const;
+    KelTimeline* timeline() const;
+    TwProjectBrowser* projectBrowser() const { return m_projectBrowser; }
+    TwObjectEditor* objectEditor() const { return m_objectEditor; }
+    TwObjectEditorDock* objectEditorDock() const { return m_objectEditorDock; }
+    TwDebugWindow* debugWindow() const { return m_debugWindow; }
+    QDockWidget* rightDock() const { return m_rightDock; }
+    QWidget* imageDockPage() const { return m_imageDockPage; }
+    QTreeWidget* filtersTree() const;
+    QTreeWidget* effectsTree() const;
+    KelDescriptionLabel* filtersDescription() const;
+    KelDescriptionLabel* effectsDescription() const;
+    QUndoGroup* undoGroup() const { return m_undoGroup; }
+    QAction* undoAction() const { return m_undoAction; }
+    QAction* redoAction() const { return m_redoAction; }
+    QMenu* viewModeMenu() const { return m_viewModeMenu; }
+    QAction* currentViewModeAction() const { return m_currentViewAction; }
+    QList<int> imageViewSizes() const { return m_imageViewSizes; }
+    QList<int> nodeGraphViewSizes() const { return m_nodeGraphViewSizes; }
+    QBuffer const& clipboardBuffer() const { return m_clipboard; }
+    // The small source copy the template previews filter; kept while the window lives because
+    // the preview graph stays set up on it.
+    QImage const& templatePreviewImage() const { return m_previewImage; }
+    KelNGNodeGraphView* objectEditorGraphView() const;
+    NodeDockTabWidget* nodeDock() const;
+
+public slots:
+    // Core signals (connected by the core).
+    void renderingFinished() override;
+    void modifiedStateChanged() override;
+    void initObject(KelNGObject* object) override;
+    void deinitObject(KelNGObject* object) override;
+    void selectedObjectChanged(KelNGObject* object) override;
+    void templateHasBeenAddedOrUpdated(bool added, KelTemplate* objectTemplate) override;
+
+    void startRender();
+    void viewModeChanged(QAction* action);
+    void vyxGraphSettingChanged(KelNGObject* object, bool fromProjectBrowser);
+    void imageChangedInBrowser(QString path);
+    void addNewEmptyFilter();
+    void saveImage();
+    void saveSequence();
+    void openRecentFile();
+    void finishSplashScreen();
+    // Never connected: records a parameter-panel edit on the core's stack.
+    void addParamUndo(KelParam* panel, QBuffer* before);
+    // Receives the object editor's object drops; the project stays as it is.
+    void moveObject(KelNGObject* moved, KelNGObject* target);
+
+    // Node-graph view.
+    void addNodeToGraphView(KelNGNodeGraphView* view, KelNodes::Node* node);
+    void deleteNodeFromGraphView(KelNGNodeGraphView* view, KelNodes::Node* node);
+    void nodeConnectionChangedInGraphView(KelNGNodeGraphView* view,
+                                          KelNGNodeConnection* connection, bool connect);
+    void nodeParameterChanged(KelNGNodeGraphView* view, KelNodes::Node* node);
+    void nodeDragAndDrop(KelNGNodeGraphView* view, KelNodes::Node* dragged,
+                         KelNodes::Node* target);
+    void selectedNodeChanged(KelNGNode* node);
+    void objectGraphChanged();
+    void nodePositionsChanged();
+
+    void filtersTreeWidget_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    void effectsTreeWidget_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+
+    // Actions, connected by name.
+    bool on_actionNew_triggered();
+    void on_actionOpen_triggered();
+    void on_actionSave_triggered();
+    void on_actionSaveAs_triggered();
+    void on_actionCopy_triggered();
+    void on_actionPaste_triggered();
+    void on_actionDelete_triggered();
+    void on_actionExit_triggered();
+    void on_actionHelp_triggered();
+    void on_actionAbout_triggered();
+    void on_actionPreferences_triggered();
+    void on_actionCheckForTemplates_triggered();
+    void on_actionToggleBrowser_toggled(bool checked);
+    void on_menuEdit_aboutToShow();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void buildActions();
+    void buildPanels();
+    void connectGraphView();
+    void setupStorageLocations();
+    void loadTemplates();
+    void openStartupProjects();
+    bool isEditingProject() const;
+    // A settings edit is saved with the project (or its template): mark it without rendering.
+    void markEdited(KelNGObject* object);
+    QUndoStack* undoStackOf(KelNodes::Node* node) const;
+    void stopTimelinePlayer();
+    // The node dock and graph view, as far as they are part of the build.
+    void dockDeleteCrucialWidgets();
+    void dockNodeParameterChanged(KelNodes::Node* node);
+    void dockSelectedNodeChanged(KelNGNode* item);
+    void setGraphViewLayoutFrozen(bool frozen);
+    void resetNodeEditHooks();
+    QString saveProposal() const;
+    void warn(QString const& text);
+
+    Ui::MainWindow* m_ui = nullptr;
+    TwCore* m_core = nullptr;
+    QUndoGroup* m_undoGroup = nullptr;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
+    QPointer<QDockWidget> m_rightDock;
+    QPointer<PseudoDockWidget> m_nodeGraphEditorDock;
+    QPointer<TwObjectEditorDock> m_objectEditorDock;
+    QPointer<PseudoDockWidget> m_debugDock;
+    TwDebugWindow* m_debugWindow = nullptr;
+    TwProjectBrowser* m_projectBrowser = nullptr;
+    TwObjectEditor* m_objectEditor = nullptr;
+    QPointer<QWidget> m_imageDockPage;
+    Ui::ImageDock* m_imageDockUi = nullptr;
+    QPointer<QWidget> m_filtersPage;
+    QPointer<QWidget> m_effectsPage;
+    Ui::ObjectBrowser* m_filtersUi = nullptr;
+    Ui::ObjectBrowser* m_effectsUi = nullptr;
+    QAction* m_currentViewAction = nullptr;
+    QList<int> m_imageViewSizes;
+    QList<int> m_nodeGraphViewSizes;
+    QMenu* m_viewModeMenu = nullptr;
+    QBuffer m_clipboard;
+    QList<QAction*> m_recentFileActions;
+    CSplashScreen* m_splash = nullptr;
+    bool m_pendingDescription = false;
+    QImage m_previewImage;
+};

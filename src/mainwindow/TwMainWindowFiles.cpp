@@ -1,0 +1,380 @@
+// The main window's file commands: new, open, save, the save question, recent files, the result
+// image, sequences, the object clipboard, and its share in adding and removing objects.
+
+#include "mainwindow/TwMainWindow.h"
+
+#include "ui_MainWindow.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/TwCore.h"
+#include "app/TwNodeGraphIOCallbacks.h"
+#include "app/TwUtilities.h"
+#include "browser/TwSaveSequence.h"
+#include "effects/VyxNodeGraph.h"
+#include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwObjectEditorDock.h"
+#include "mainwindow/TwProjectBrowser.h"
+#include "nodes/NodeGraph.h"
+#include "nodeui/KelTimeline.h"
+
+#include <QDomDocument>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QSettings>
+#include <QUndoStack>
+
+#include <memory>
+
+namespace {
+
+const QString projectFilter = QStringLiteral("Vyx-Solenne Graph (*.vyxsg)");
+const QString recentFilesKey = QStringLiteral("recentFileList");
+const QString lastProjectKey = QStringLiteral("lastProjectLocation");
+const QString lastImageKey = QStringLiteral("lastImageLocation");
+constexpr int maxRecentFiles = 5;
+
+} // namespace
+
+bool TwMainWindow::on_actionNew_triggered()
+{
+    if (!clear())
+        return false;
+    m_core->updateAfterChangingGraph(nullptr);
+    // A new project has no file: Save must not write it over the previous one.
+    m_core->setProjectName(tr("Untitled"));
+    m_core->setHasProjectFile(false);
+    m_core->setModified(false);
+    m_core->start();
+    return true;
+}
+
+void TwMainWindow::on_actionOpen_triggered()
+{
+    QString path;
+    openNodeGraph(m_core->rootGraph(), path);
+}
+
+void TwMainWindow::openRecentFile()
+{
+    auto* action = qobject_cast<QAction*>(sender());
+    if (!action)
+        return;
+    QString path = action->data().toString();
+    openNodeGraph(m_core->rootGraph(), path);
+}
+
+void TwMainWindow::openAndSetupProject(QString path)
+{
+    openNodeGraph(m_core->rootGraph(), path);
+}
+
+void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
+{
+    QSettings settings;
+    if (path.isEmpty()) {
+        path = QFileDialog::getOpenFileName(this, tr("Open Graph"), settings.value(lastProjectKey).toString(),
+                                            projectFilter);
+        if (!path.isEmpty())
+            settings.setValue(lastProjectKey, QFileInfo(path).absolutePath());
+    }
+    if (path.isEmpty())
+        return;
+
+    // Read and parse first: a file that cannot be used must not cost the open project.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        warn(tr("The project \"%1\" could not be opened:\n%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+    QDomDocument document;
+    QString parseError;
+    int line = 0;
+    int column = 0;
+    const bool parsed = document.setContent(&file, &parseError, &line, &column);
+    file.close();
+    if (!parsed || document.documentElement().tagName() != QLatin1String("graph")) {
+        if (parsed)
+            parseError = tr("it holds no graph");
+        warn(tr("The project \"%1\" could not be read: %2 (line %3, column %4).")
+                 .arg(QDir::toNativeSeparators(path), parseError)
+                 .arg(line)
+                 .arg(column));
+        return;
+    }
+
+    if (!clear())
+        return;
+
+    m_core->cancelRender();
+    const QDomElement element = document.documentElement();
+    graph->unload();
+    int result = 0;
+    {
+        TwNodeGraphIOCallbacks callbacks(m_core, false);
+        TwNodeGraphIOCallbacks::Scope hooks(graph, &callbacks, false, true);
+        result = graph->load(element, true, KelNodes::LoadAllConnections, nullptr, nullptr);
+    }
+    graph->setUndoStack(m_core->undoStack());
+
+    m_core->setProjectName(path);
+    // A partly loaded project must not be saved over its file without asking for a name.
+    m_core->setHasProjectFile(result >= 0);
+    m_core->setModified(false);
+    addFileToRecentFileList(path);
+
+    QList<KelNodes::Node*> const nodes = graph->nodes();
+    for (KelNodes::Node* node : nodes) {
+        if (KelNodes::NodeGraph* subGraph = node->toNodeGraph())
+            initObject(new KelNGObject(subGraph));
+    }
+    m_core->setHasProjectFile(result >= 0);
+    m_core->sortFilters();
+    m_core->updateAndSync();
+    m_core->setModified(false);
+    m_core->start();
+
+    if (result < 0)
+        warn(tr("Parts of the project \"%1\" could not be read and were left out.\n"
+                "Save it under a new name to keep what was loaded.")
+                 .arg(QDir::toNativeSeparators(path)));
+}
+
+QString TwMainWindow::saveProposal() const
+{
+    const QString folder = QSettings().value(lastProjectKey).toString();
+    const QString name = QFileInfo(m_core->projectName()).baseName() + QStringLiteral(".vyxsg");
+    return folder.isEmpty() ? name : QDir(folder).filePath(name);
+}
+
+void TwMainWindow::on_actionSave_triggered()
+{
+    QString path = m_core->projectName();
+    saveNodeGraph(m_core->rootGraph(), path);
+}
+
+void TwMainWindow::on_actionSaveAs_triggered()
+{
+    QString path;
+    saveNodeGraph(m_core->rootGraph(), path);
+}
+
+bool TwMainWindow::saveNodeGraph(KelNodes::NodeGraph* graph, QString& path)
+{
+    if (path.isEmpty())
+        path = QFileDialog::getSaveFileName(this, tr("Save Project"), saveProposal(), projectFilter);
+    if (path.isEmpty())
+        return false;
+
+    m_core->cancelRender();
+    QByteArray bytes;
+    {
+        TwNodeGraphIOCallbacks callbacks(m_core, false);
+        TwNodeGraphIOCallbacks::Scope hooks(graph, &callbacks, true, false);
+        std::unique_ptr<QDomDocument> document(graph->store(graph->nodes(), true, true, false));
+        if (document)
+            bytes = document->toByteArray(4);
+    }
+    // The old file stays whole until the new one is complete.
+    QSaveFile file(path);
+    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
+        || !file.commit()) {
+        const QString reason = bytes.isEmpty() ? tr("the project could not be stored") : file.errorString();
+        file.cancelWriting();
+        warn(tr("The project could not be saved to \"%1\":\n%2").arg(QDir::toNativeSeparators(path), reason));
+        return false;
+    }
+    m_core->setProjectName(path);
+    m_core->setHasProjectFile(true);
+    m_core->setModified(false);
+    return true;
+}
+
+bool TwMainWindow::maybeSaveNodeGraph()
+{
+    const QString name = QFileInfo(m_core->projectName()).baseName();
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vyx-Solenne"),
+                    tr("The current scene \"%1\" has been modified.\n\nDo you want to save your changes ?").arg(name),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::NoButton);
+    const int answer = box.exec();
+    if (answer == QMessageBox::Cancel)
+        return false;
+    if (answer == QMessageBox::Save) {
+        QString path = m_core->hasProjectFile() ? m_core->projectName() : QString();
+        return saveNodeGraph(m_core->rootGraph(), path);
+    }
+    return true;
+}
+
+bool TwMainWindow::clear()
+{
+    if (m_core->isModified() && !maybeSaveNodeGraph())
+        return false;
+
+    disconnect(m_projectBrowser, &TwProjectBrowser::selectedObjectChanged, m_core, &TwCore::setSelectedObject);
+    m_objectEditor->setBlockSignals(true);
+
+    m_ui->timeline->setMasterContainer(m_core->rootGraph()->paramContainer());
+    m_core->setSelectedObject(nullptr);
+    nodeGraphViewSetObject(nullptr);
+    dockDeleteCrucialWidgets();
+
+    QList<KelNGObject*> const objects = m_core->objectList();
+    for (KelNGObject* object : objects) {
+        m_core->removeObject(object);
+        m_projectBrowser->dynamicObjectSettingsFor(nullptr);
+        dockDeleteCrucialWidgets();
+        const bool blocked = m_objectEditor->blockSignals(true);
+        m_core->removeAndDeleteObject(object);
+        m_objectEditor->blockSignals(blocked);
+    }
+
+    m_core->sortFilters();
+    m_objectEditor->setBlockSignals(false);
+    connect(m_projectBrowser, &TwProjectBrowser::selectedObjectChanged, m_core, &TwCore::setSelectedObject);
+    return true;
+}
+
+// --- recent files ------------------------------------------------------------------------------
+
+void TwMainWindow::addFileToRecentFileList(QString const& path)
+{
+    QSettings settings;
+    QStringList files = settings.value(recentFilesKey).toStringList();
+    files.removeAll(path);
+    files.prepend(path);
+    while (files.size() > maxRecentFiles)
+        files.removeLast();
+    settings.setValue(recentFilesKey, files);
+    updateRecentFileActions();
+}
+
+void TwMainWindow::updateRecentFileActions()
+{
+    const QStringList files = QSettings().value(recentFilesKey).toStringList();
+    const int shown = int(qMin(files.size(), qsizetype(maxRecentFiles)));
+    for (int i = 0; i < m_recentFileActions.size(); ++i) {
+        QAction* action = m_recentFileActions.at(i);
+        if (i < shown) {
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files.at(i)).baseName()));
+            action->setData(files.at(i));
+            action->setVisible(true);
+        } else {
+            action->setVisible(false);
+        }
+    }
+}
+
+// --- result image and sequences ----------------------------------------------------------------
+
+void TwMainWindow::saveImage()
+{
+    QSettings settings;
+    const QString location = settings.value(lastImageKey).toString();
+    const QString format = settings.contains(QStringLiteral("General::DefaultImageFormat"))
+                               ? settings.value(QStringLiteral("General::DefaultImageFormat")).toString()
+                               : QStringLiteral("JPEG");
+    const QList<QByteArray> formats = QImageWriter::supportedImageFormats();
+    int chosen = 0;
+    for (int i = 0; i < formats.size(); ++i) {
+        if (QString::fromLatin1(formats.at(i)).compare(format, Qt::CaseInsensitive) == 0)
+            chosen = i;
+    }
+    const QByteArray writerFormat = formats.value(chosen);
+    const int quality = settings.contains(QStringLiteral("General::DefaultImageFormatQuality"))
+                            ? settings.value(QStringLiteral("General::DefaultImageFormatQuality")).toInt()
+                            : 100;
+
+    const QString lower = format.toLower();
+    const QString proposal = QStringLiteral("image.%1").arg(lower);
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("Save Image"), location.isEmpty() ? proposal : QDir(location).filePath(proposal),
+        QStringLiteral("%1 Image (*.%2)").arg(format.toUpper(), lower));
+    if (path.isEmpty())
+        return;
+
+    m_core->cancelRender();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        warn(tr("The image could not be saved to \"%1\":\n%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+    QImageWriter writer(&file, writerFormat);
+    if (writer.supportsOption(QImageIOHandler::Quality))
+        writer.setQuality(quality);
+    if (!writer.write(*m_core->resultImage())) {
+        const QString reason = writer.errorString();
+        file.cancelWriting();
+        warn(tr("The image could not be saved to \"%1\":\n%2").arg(QDir::toNativeSeparators(path), reason));
+        return;
+    }
+    if (!file.commit()) {
+        warn(tr("The image could not be saved to \"%1\":\n%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return;
+    }
+    settings.setValue(lastImageKey, QFileInfo(path).absolutePath());
+}
+
+void TwMainWindow::saveSequence()
+{
+    // Playback would go on stepping the frame under the modal dialog: frames from the wrong time.
+    stopTimelinePlayer();
+    auto* dialog = new TwSaveSequence(this, m_core);
+    dialog->exec();
+    delete dialog;
+}
+
+// --- clipboard and objects ---------------------------------------------------------------------
+
+void TwMainWindow::on_actionCopy_triggered()
+{
+    TwUtilities::storeObjectsToXML(m_core, m_core->selectedObjects(), &m_clipboard);
+    m_ui->actionPaste->setEnabled(true);
+}
+
+void TwMainWindow::on_actionPaste_triggered()
+{
+    if (m_clipboard.size() == 0)
+        return;
+    m_core->cancelRender();
+    TwUtilities::loadObjectFromBuffer(m_core, m_core->rootGraph(), &m_clipboard, false);
+}
+
+void TwMainWindow::addNewEmptyFilter()
+{
+    // The new sub-graph joins the graph the render thread reads.
+    m_core->cancelRender();
+    KelVyxNodes::VyxNodeGraph* graph = m_core->rootGraph()->addSubGraph(-1);
+    if (!graph)
+        return;
+    auto* object = new KelNGObject(graph);
+    graph->setName(tr("New Filter"));
+    object->setObjectTemplate(new KelTemplate(QString()));
+    initObject(object);
+}
+
+void TwMainWindow::initObject(KelNGObject* object)
+{
+    if (!object)
+        return;
+    // The core sets the graph up before its own cancel.
+    m_core->cancelRender();
+    m_projectBrowser->addObject(object);
+    m_objectEditor->addObject(object);
+    m_core->initObject(object);
+}
+
+void TwMainWindow::deinitObject(KelNGObject* object)
+{
+    m_core->cancelRender();
+    m_projectBrowser->dynamicObjectSettingsFor(nullptr);
+    dockDeleteCrucialWidgets();
+    const bool blocked = m_objectEditor->blockSignals(true);
+    m_core->deinitObject(object);
+    m_objectEditor->blockSignals(blocked);
+}

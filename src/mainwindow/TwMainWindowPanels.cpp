@@ -1,0 +1,219 @@
+// The main window's accessors and what the core asks of its panels: the image view, the debug
+// window, the node-graph view, the node dock, the project browser and the object editor.
+
+#include "mainwindow/TwMainWindow.h"
+
+#include "ui_MainWindow.h"
+#include "ui_ObjectBrowser.h"
+
+#include "app/KelNGObject.h"
+#include "app/TwCore.h"
+#include "browser/ImageView.h"
+#include "dialogs/TwDebugWindow.h"
+#include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwObjectEditorDock.h"
+#include "mainwindow/TwProjectBrowser.h"
+#include "nodes/NodeGraph.h"
+#include "nodeui/KelParamCrucial.h"
+#include "nodeui/NodeDockTabWidget.h"
+#include "nodeui/VyxNodeGraphView.h"
+
+#include <QStatusBar>
+#include <QTextEdit>
+#include <QUndoGroup>
+#include <QUndoStack>
+
+// --- accessors ---------------------------------------------------------------------------------
+
+ImageView* TwMainWindow::imageView() const
+{
+    return m_ui->imageView;
+}
+
+ImageBrowser* TwMainWindow::imageBrowser() const
+{
+    return m_ui->imageBrowser;
+}
+
+KelTimeline* TwMainWindow::timeline() const
+{
+    return m_ui->timeline;
+}
+
+QTreeWidget* TwMainWindow::filtersTree() const
+{
+    return m_filtersUi->objectTemplates;
+}
+
+QTreeWidget* TwMainWindow::effectsTree() const
+{
+    return m_effectsUi->objectTemplates;
+}
+
+KelDescriptionLabel* TwMainWindow::filtersDescription() const
+{
+    return m_filtersUi->descriptionWidget;
+}
+
+KelDescriptionLabel* TwMainWindow::effectsDescription() const
+{
+    return m_effectsUi->descriptionWidget;
+}
+
+KelNGNodeGraphView* TwMainWindow::objectEditorGraphView() const
+{
+    return m_objectEditor ? m_objectEditor->graphView() : nullptr;
+}
+
+NodeDockTabWidget* TwMainWindow::nodeDock() const
+{
+    return m_objectEditorDock ? m_objectEditorDock->nodeDockTabWidget() : nullptr;
+}
+
+void TwMainWindow::dockDeleteCrucialWidgets()
+{
+    if (NodeDockTabWidget* dock = nodeDock())
+        dock->deleteCrucialWidgets();
+}
+
+void TwMainWindow::dockNodeParameterChanged(KelNodes::Node* node)
+{
+    if (NodeDockTabWidget* dock = nodeDock())
+        dock->nodeParameterChanged(node);
+}
+
+void TwMainWindow::dockSelectedNodeChanged(KelNGNode* item)
+{
+    if (NodeDockTabWidget* dock = nodeDock())
+        dock->selectedNodeChanged(item);
+}
+
+void TwMainWindow::setGraphViewLayoutFrozen(bool frozen)
+{
+    if (KelNGNodeGraphView* view = objectEditorGraphView())
+        view->layoutFrozen = frozen;
+}
+
+// --- interface for the core --------------------------------------------------------------------
+
+void TwMainWindow::nodeAboutToBeDeleted(KelNodes::Node* node)
+{
+    if (m_projectBrowser)
+        m_projectBrowser->nodeAboutToBeDeleted(node);
+    if (NodeDockTabWidget* dock = nodeDock())
+        dock->nodeAboutToBeDeleted(node);
+}
+
+void TwMainWindow::adjustUI(KelNGObject* object)
+{
+    QUndoStack* stack = nullptr;
+    if (object && object->graph())
+        stack = qobject_cast<QUndoStack*>(object->graph()->topLevelGraph()->undoStack());
+    if (!stack)
+        stack = m_core->undoStack();
+    if (!m_undoGroup->stacks().contains(stack))
+        m_undoGroup->addStack(stack);
+    m_undoGroup->setActiveStack(stack);
+}
+
+bool TwMainWindow::isNodeGraphViewMode() const
+{
+    return m_currentViewAction && m_currentViewAction == m_ui->actionNodeGraphView;
+}
+
+void TwMainWindow::statusBarShowMessage(QString const& text)
+{
+    statusBar()->showMessage(text, 3000);
+}
+
+void TwMainWindow::imageViewSetMessage(QString const& text)
+{
+    m_ui->imageView->setMessage(text);
+}
+
+void TwMainWindow::debugWindowAppend(QString const& text)
+{
+    if (m_debugWindow)
+        m_debugWindow->debugEdit()->append(text);
+}
+
+void TwMainWindow::nodeGraphViewSetObject(KelNodes::NodeGraph* graph)
+{
+    if (KelNGNodeGraphView* view = objectEditorGraphView())
+        view->setObject(graph);
+}
+
+void TwMainWindow::nodeGraphViewUpdateGraph()
+{
+    if (KelNGNodeGraphView* view = objectEditorGraphView())
+        view->updateGraph();
+}
+
+void TwMainWindow::nodeGraphViewRedrawNodes()
+{
+    if (KelNGNodeGraphView* view = objectEditorGraphView())
+        view->redrawNodes();
+}
+
+bool TwMainWindow::nodeDockObjectPanelEditsNode(KelNodes::Node* node)
+{
+    NodeDockTabWidget* dock = nodeDock();
+    KelParamCrucial* panel = dock ? dock->objectCrucialWidget() : nullptr;
+    return panel && panel->containsNodeParameter(node);
+}
+
+void TwMainWindow::nodeDockCrucialObjectSettingsFor(KelNGObject* object)
+{
+    if (NodeDockTabWidget* dock = nodeDock())
+        dock->crucialObjectSettingsFor(object);
+}
+
+bool TwMainWindow::nodeDockSubGraphPanelEditsNode(KelNodes::Node* node)
+{
+    NodeDockTabWidget* dock = nodeDock();
+    KelParamCrucial* panel = dock ? dock->nodeGraphCrucialWidget() : nullptr;
+    return panel && panel->containsNodeParameter(node);
+}
+
+void TwMainWindow::nodeDockDeleteSubGraphPanel()
+{
+    if (NodeDockTabWidget* dock = nodeDock())
+        dock->crucialNodeGraphSettingsFor(nullptr);
+}
+
+void TwMainWindow::projectBrowserSortFilters()
+{
+    if (m_projectBrowser)
+        m_projectBrowser->sortFilters();
+}
+
+void TwMainWindow::projectBrowserDynamicObjectSettingsFor(KelNGObject* object)
+{
+    if (m_projectBrowser)
+        m_projectBrowser->dynamicObjectSettingsFor(object);
+}
+
+void TwMainWindow::projectBrowserNodeAboutToBeDeleted(KelNodes::Node* node)
+{
+    if (m_projectBrowser)
+        m_projectBrowser->nodeAboutToBeDeleted(node);
+}
+
+void TwMainWindow::objectEditorAdjustUI(KelNGObject* object)
+{
+    if (m_objectEditor)
+        m_objectEditor->adjustUI(object);
+}
+
+void TwMainWindow::objectEditorUpdateObject(KelNGObject* object)
+{
+    if (m_objectEditor)
+        m_objectEditor->updateObject(object);
+}
+
+void TwMainWindow::objectEditorTemplateHasBeenAddedOrUpdated(KelTemplate* objectTemplate)
+{
+    if (m_objectEditor)
+        m_objectEditor->objectTemplateHasBeenAddedOrUpdated(objectTemplate);
+}
+

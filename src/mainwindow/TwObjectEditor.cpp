@@ -1,0 +1,425 @@
+#include "mainwindow/TwObjectEditor.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/TemplateEditor.h"
+#include "app/TwCore.h"
+#include "app/TwTemplateContainer.h"
+#include "mainwindow/TwCmdObjectName.h"
+#include "mainwindow/TwObjectEditorDock.h"
+#include "mainwindow/TwObjectSettings.h"
+#include "mainwindow/VyxCmdOEBlendModeChange.h"
+#include "mainwindow/VyxCmdOEOpacityChange.h"
+#include "nodes/NodeGraph.h"
+#include "nodeui/VyxNodeGraphView.h"
+#include "style/KelStyleConfig.h"
+#include "ui_KelNodePanel.h"
+#include "ui_ObjectEditor.h"
+
+#include <QComboBox>
+#include <QMenu>
+#include <QSignalBlocker>
+#include <QUndoStack>
+
+namespace {
+
+constexpr int OpacityColumn = 3;
+constexpr int BlendColumn = 4;
+constexpr Qt::ItemFlags RowFlags = Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled;
+
+QPixmap stylePixmap(QString const& key)
+{
+    return KelStyleConfig::instance()->value<QPixmap>(key);
+}
+
+
+} // namespace
+
+TwObjectEditor::TwObjectEditor(QWidget* parent, TwCore* core)
+    : QWidget(parent), m_core(core), m_coreAlive(core), m_ui(new Ui::ObjectEditor),
+      m_nodePanel(new Ui::KelNodePanel)
+{
+    m_ui->setupUi(this);
+    m_ui->templateEditorWidget->m_core = core;
+    buildNodeGraphPage();
+    adjustUI(nullptr);
+    m_ui->tabWidget->insertTab(0, m_nodeGraphPage, tr("Node Graph"));
+    m_ui->tabWidget->setCurrentIndex(0);
+    prepareTemplatePage();
+    m_ui->stackedWidget->setCurrentIndex(0);
+    m_showMode = 0;
+    m_ui->splitter->setSizes({1000, 350});
+    const int widths[] = {26, 200, 100, 100, 120, 120};
+    for (int column = 0; column < 6; ++column)
+        m_ui->treeWidget->setColumnWidth(column, widths[column]);
+    m_ui->treeWidget->headerItem()->setText(0, QStringLiteral(" "));
+    m_ui->treeWidget->core = core;
+    connect(m_ui->treeWidget, &KelTreeWidget::moveObject, this, &TwObjectEditor::moveObject);
+    connect(m_ui->templateEditorWidget, &TemplateEditor::changeObjectNameTo, this,
+            &TwObjectEditor::changeObjectNameTo);
+}
+
+TwObjectEditor::~TwObjectEditor()
+{
+    // The trees delete their rows now: objects that outlive the panel must not delete them again.
+    QList<KelNGObject*> const objects = m_coreAlive ? m_core->objectList() : QList<KelNGObject*>();
+    for (KelNGObject* object : objects) {
+        object->objectEditorItem = nullptr;
+        for (KelNGObject* child : object->getChildObjectList(true))
+            child->objectEditorItem = nullptr;
+    }
+    if (TwTemplateContainer* store = m_coreAlive ? m_core->templateStore() : nullptr) {
+        for (KelTemplate* objectTemplate : std::as_const(store->objectTemplateList)) {
+            KelNGObject* root = objectTemplate->objectInstance();
+            if (!root)
+                continue;
+            root->templateTreeItem = nullptr;
+            for (KelNGObject* child : root->getChildObjectList(true))
+                child->templateTreeItem = nullptr;
+        }
+    }
+    delete m_nodePanel;
+    delete m_ui;
+}
+
+TemplateEditor* TwObjectEditor::templateEditor() const
+{
+    return m_ui->templateEditorWidget;
+}
+
+VyxNodeGraphView* TwObjectEditor::graphView() const
+{
+    return m_graphView;
+}
+
+KelNGNode* TwObjectEditor::panelNode() const
+{
+    return qobject_cast<KelNGNode*>(m_panelNode.data());
+}
+
+void TwObjectEditor::setObjectEditorDock(TwObjectEditorDock* dock)
+{
+    m_dock = dock;
+}
+
+void TwObjectEditor::setBlockSignals(bool block)
+{
+    m_ui->treeWidget->blockSignals(block);
+    m_ui->templatesTreeWidget->blockSignals(block);
+}
+
+void TwObjectEditor::setSaveButtonsEnabled(bool enabled)
+{
+    m_ui->saveTemplateButton->setEnabled(enabled);
+    m_ui->templateEditorWidget->updateStateSaveButton(enabled);
+}
+
+// --- project rows ------------------------------------------------------------------------------
+
+KelNGObject* TwObjectEditor::objectOfRow(QTreeWidgetItem* item)
+{
+    if (!item)
+        return nullptr;
+    return m_core->findObjectOfUuid(item->data(0, Qt::UserRole).toString());
+}
+
+QTreeWidgetItem* TwObjectEditor::rowOfWidget(QObject* widget, int column) const
+{
+    if (!widget)
+        return nullptr;
+    QTreeWidget* tree = m_ui->treeWidget;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        if (tree->itemWidget(tree->topLevelItem(i), column) == widget)
+            return tree->topLevelItem(i);
+    }
+    return nullptr;
+}
+
+void TwObjectEditor::addRowWidgets(QTreeWidgetItem* row, KelNGObject* object)
+{
+    auto* opacity = new QComboBox;
+    opacity->setEditable(true);
+    for (int percent = 0; percent <= 100; percent += 10)
+        opacity->addItem(QStringLiteral("%1%").arg(percent));
+    connect(opacity, &QComboBox::currentTextChanged, this, &TwObjectEditor::opacityComboBoxChanged);
+    connect(opacity, &QComboBox::editTextChanged, this, &TwObjectEditor::opacityComboBoxChanged);
+    m_ui->treeWidget->setItemWidget(row, OpacityColumn, opacity);
+
+    auto* blend = new QComboBox;
+    blend->setAutoFillBackground(false);
+    blend->addItems(TwObjectSettings::blendModeNames(object->graph()));
+    connect(blend, &QComboBox::currentIndexChanged, this, &TwObjectEditor::blendModeComboBoxChanged);
+    m_ui->treeWidget->setItemWidget(row, BlendColumn, blend);
+}
+
+void TwObjectEditor::addObject(KelNGObject* object)
+{
+    if (!object || !object->graph())
+        return;
+    QTreeWidget* tree = m_ui->treeWidget;
+    if (!object->objectEditorItem) {
+        QSignalBlocker blocker(tree);
+        auto* row = new QTreeWidgetItem;
+        row->setFlags(RowFlags);
+        row->setData(0, Qt::UserRole, object->uuid());
+        const int index = m_core->insertionIndexFor(object);
+        if (index >= 0 && index <= tree->topLevelItemCount())
+            tree->insertTopLevelItem(index, row);
+        else
+            tree->addTopLevelItem(row);
+        object->objectEditorItem = row;
+    }
+    updateObject(object);
+    object->objectEditorItem->setHidden(m_showMode == 0
+                                        && filterHides(TwObjectSettings::displayName(object)));
+}
+
+void TwObjectEditor::updateObject(KelNGObject* object)
+{
+    if (!object || !object->graph())
+        return;
+    QTreeWidget* tree = m_ui->treeWidget;
+    if (!object->objectEditorItem) {
+        QSignalBlocker blocker(tree);
+        auto* row = new QTreeWidgetItem(tree);
+        row->setFlags(RowFlags);
+        row->setData(0, Qt::UserRole, object->uuid());
+        object->objectEditorItem = row;
+    }
+    QTreeWidgetItem* row = object->objectEditorItem;
+    if (tree->indexOfTopLevelItem(row) >= 0 && !tree->itemWidget(row, OpacityColumn))
+        addRowWidgets(row, object);
+
+    QSignalBlocker blocker(tree);
+    KelNodes::NodeGraph* graph = object->graph();
+    row->setIcon(0, QIcon(stylePixmap(TwObjectSettings::isDisabled(graph)
+                                          ? QStringLiteral("invisible")
+                                          : QStringLiteral("visible"))));
+    row->setText(1, TwObjectSettings::displayName(object));
+    row->setText(2, TwObjectSettings::nodeCountText(object));
+    row->setTextAlignment(2, Qt::AlignHCenter | Qt::AlignVCenter);
+    if (auto* opacity = qobject_cast<QComboBox*>(tree->itemWidget(row, OpacityColumn))) {
+        QSignalBlocker comboBlocker(opacity);
+        opacity->setEditText(QStringLiteral("%1%").arg(TwObjectSettings::opacity(graph)));
+    }
+    if (auto* blend = qobject_cast<QComboBox*>(tree->itemWidget(row, BlendColumn))) {
+        QSignalBlocker comboBlocker(blend);
+        blend->setCurrentIndex(
+            TwObjectSettings::blendModePositionOf(graph, TwObjectSettings::blendModeId(graph)));
+    }
+    if (!object->basedOnTemplateUuid().isEmpty()) {
+        TwTemplateContainer* store = m_core->templateStore();
+        if (KelTemplate* based = store ? store->getObjectTemplateFromUuid(object->basedOnTemplateUuid()) : nullptr)
+            row->setText(5, based->name());
+    }
+}
+
+void TwObjectEditor::setSelectedObject(KelNGObject* object)
+{
+    if (m_showMode != 0 || !object || !object->objectEditorItem)
+        return;
+    m_ui->treeWidget->setCurrentItem(object->objectEditorItem);
+}
+
+void TwObjectEditor::viewGotActivated(KelNGObject* object)
+{
+    if (m_showMode == 0) {
+        setSelectedObject(object);
+        return;
+    }
+    KelTemplate* objectTemplate = nullptr;
+    templateObjectOfRow(m_ui->templatesTreeWidget->currentItem(), &objectTemplate);
+    if (objectTemplate)
+        renderTemplate(objectTemplate);
+}
+
+void TwObjectEditor::on_treeWidget_itemClicked(QTreeWidgetItem* item, int column)
+{
+    if (column != 0)
+        return;
+    KelNGObject* object = objectOfRow(item);
+    if (!object)
+        return;
+    const bool disable = !TwObjectSettings::isDisabled(object->graph());
+    {
+        QSignalBlocker blocker(m_ui->treeWidget);
+        item->setIcon(0, QIcon(stylePixmap(disable ? QStringLiteral("invisible")
+                                                   : QStringLiteral("visible"))));
+    }
+    TwObjectSettings::setDisabled(object->graph(), disable);
+    TwObjectSettings::markEdited(m_core, object);
+    emit vyxGraphSettingChanged(object, false);
+}
+
+void TwObjectEditor::blendModeComboBoxChanged(int index)
+{
+    KelNGObject* object = objectOfRow(rowOfWidget(sender(), BlendColumn));
+    if (!object)
+        return;
+    KelNodes::NodeGraph* graph = object->graph();
+    const int current = TwObjectSettings::blendModeId(graph);
+    const int chosen = TwObjectSettings::blendModeIdAt(graph, index);
+    if (chosen < 0 || chosen == current)
+        return;
+    m_core->undoStack()->push(new VyxCmdOEBlendModeChange(m_core, this, graph, chosen, current));
+}
+
+void TwObjectEditor::opacityComboBoxChanged(QString const& text)
+{
+    QTreeWidgetItem* row = rowOfWidget(sender(), OpacityColumn);
+    if (!row)
+        return;
+    QString number = text;
+    number.remove(QLatin1Char('%'));
+    bool ok = false;
+    const int value = number.toInt(&ok, 10);
+    if (!ok)
+        return;
+    KelNGObject* object = objectOfRow(row);
+    if (!object)
+        return;
+    KelNodes::NodeGraph* graph = object->graph();
+    if (value < 0 || value > 100) {
+        // The parameter would refuse it: show the value the object keeps.
+        updateObject(object);
+        return;
+    }
+    const int current = TwObjectSettings::opacity(graph);
+    if (value != current)
+        m_core->undoStack()->push(new VyxCmdOEOpacityChange(m_core, this, graph, value, current));
+}
+
+void TwObjectEditor::on_treeWidget_itemChanged(QTreeWidgetItem* item, int)
+{
+    KelNGObject* object = objectOfRow(item);
+    if (!object)
+        return;
+    QString const current = TwObjectSettings::displayName(object);
+    QString const text = item->text(1);
+    if (text.trimmed().isEmpty()) {
+        QSignalBlocker blocker(m_ui->treeWidget);
+        item->setText(1, current);
+        return;
+    }
+    if (text == current)
+        return;
+    m_core->undoStack()->push(new TwCmdObjectName(this, object, text, current));
+}
+
+void TwObjectEditor::setObjectName(KelNGObject* object)
+{
+    if (!object || !object->objectEditorItem)
+        return;
+    QString const shown = object->objectEditorItem->text(1);
+    if (shown.trimmed().isEmpty())
+        return;
+    QString const name = TwObjectSettings::displayName(object);
+    if (name == shown)
+        return;
+    m_core->undoStack()->push(new TwCmdObjectName(this, object, name, shown));
+}
+
+void TwObjectEditor::on_treeWidget_currentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem*)
+{
+    if (current) {
+        KelNGObject* object = objectOfRow(current);
+        adjustUI(object);
+        emit selectedObjectChanged(object);
+        return;
+    }
+    adjustUI(nullptr);
+    selectedNodeChanged(nullptr);
+}
+
+void TwObjectEditor::on_treeWidget_customContextMenuRequested(QPoint const& pos)
+{
+    if (!m_ui->treeWidget->itemAt(pos))
+        return;
+    QMenu menu(tr("Context menu"), this);
+    menu.addAction(m_ui->actionDelete);
+    menu.exec(m_ui->treeWidget->viewport()->mapToGlobal(pos));
+}
+
+void TwObjectEditor::on_actionDelete_triggered()
+{
+    m_core->deleteSelectedObjects();
+}
+
+void TwObjectEditor::on_actionAddToTemplates_triggered()
+{
+    KelNGObject* object = objectOfRow(m_ui->treeWidget->currentItem());
+    if (object && m_core->templateStore())
+        m_core->templateStore()->saveTemplate(object, true);
+}
+
+// --- current object ----------------------------------------------------------------------------
+
+void TwObjectEditor::adjustUI(KelNGObject* object)
+{
+    if (object) {
+        m_currentObject = object;
+        if (!object->getValidTemplate())
+            object->setObjectTemplate(new KelTemplate(QString()));
+        if (object->isTemplateInstance()) {
+            KelTemplate* objectTemplate = object->getValidTemplate();
+            setSaveButtonsEnabled(objectTemplate && objectTemplate->modified());
+        }
+        const int templateTab = m_ui->tabWidget->indexOf(m_ui->templateTab);
+        if (!object->isDeletable()) {
+            if (templateTab >= 0)
+                m_ui->tabWidget->removeTab(templateTab);
+        } else if (templateTab < 0) {
+            m_ui->tabWidget->insertTab(2, m_ui->templateTab, tr("Template"));
+        }
+    } else {
+        m_currentObject = nullptr;
+    }
+    if (m_dock)
+        m_dock->adjustUI(object);
+    if (m_graphView)
+        m_graphView->setObject(object ? object->graph() : nullptr);
+    m_ui->templateEditorWidget->adjustUI(object);
+}
+
+// --- filter and pages --------------------------------------------------------------------------
+
+bool TwObjectEditor::filterHides(QString const& name) const
+{
+    QString const filter = m_ui->lineEdit->text();
+    return !filter.isEmpty() && !name.contains(filter, Qt::CaseInsensitive);
+}
+
+void TwObjectEditor::updateFilterItems()
+{
+    const bool project = m_ui->stackedWidget->currentIndex() == 0;
+    QTreeWidget* tree = project ? m_ui->treeWidget : m_ui->templatesTreeWidget;
+    const int column = project ? 1 : 0;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = tree->topLevelItem(i);
+        row->setHidden(filterHides(row->text(column)));
+    }
+}
+
+void TwObjectEditor::on_lineEdit_textChanged(QString const&)
+{
+    updateFilterItems();
+}
+
+void TwObjectEditor::on_projectRadioButton_clicked()
+{
+    m_ui->stackedWidget->setCurrentIndex(0);
+    updateFilterItems();
+    m_showMode = 0;
+    on_treeWidget_currentItemChanged(m_ui->treeWidget->currentItem(), nullptr);
+    m_core->cancelRender();
+    m_core->setCurrentGraph(m_core->rootGraph());
+    m_core->start();
+}
+
+void TwObjectEditor::on_templatesRadioButton_clicked()
+{
+    m_ui->stackedWidget->setCurrentIndex(1);
+    updateFilterItems();
+    m_showMode = 1;
+    on_templatesTreeWidget_currentItemChanged(m_ui->templatesTreeWidget->currentItem(), nullptr);
+}

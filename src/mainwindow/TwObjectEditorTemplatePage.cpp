@@ -1,0 +1,258 @@
+// The Templates page of the object editor.
+
+#include "mainwindow/TwObjectEditor.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/TwCore.h"
+#include "app/TwIconRender.h"
+#include "app/TwTemplateContainer.h"
+#include "mainwindow/TwCmdObjectName.h"
+#include "mainwindow/TwCmdObjectTemplateName.h"
+#include "mainwindow/TwObjectSettings.h"
+#include "nodes/NodeGraph.h"
+#include "style/KelStyleConfig.h"
+#include "ui_ObjectEditor.h"
+
+#include <QMessageBox>
+#include <QSignalBlocker>
+#include <QUndoStack>
+
+namespace {
+
+constexpr int TemplateUuidRole = Qt::UserRole + 1;
+constexpr Qt::ItemFlags RowFlags = Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled;
+
+QPixmap stylePixmap(QString const& key)
+{
+    return KelStyleConfig::instance()->value<QPixmap>(key);
+}
+
+} // namespace
+
+void TwObjectEditor::prepareTemplatePage()
+{
+    m_ui->templatesTreeWidget->setIconSize(
+        KelStyleConfig::instance()->value<QSize>(QStringLiteral("KelMaterialBrowser.iconSize")));
+    m_ui->templatesTreeWidget->setColumnWidth(0, 260);
+    m_ui->addTemplateButton->setIcon(QIcon(stylePixmap(QStringLiteral("temp_add"))));
+    m_ui->addTemplateButton->setToolTip(tr("Add Empty Template"));
+    m_ui->saveTemplateButton->setIcon(QIcon(stylePixmap(QStringLiteral("temp_save"))));
+    m_ui->saveTemplateButton->setToolTip(tr("Save Template"));
+    m_ui->saveTemplateButton->setEnabled(false);
+    m_ui->deleteTemplateButton->setIcon(QIcon(stylePixmap(QStringLiteral("delete"))));
+    m_ui->deleteTemplateButton->setToolTip(tr("Delete Template"));
+    m_ui->deleteTemplateButton->setEnabled(false);
+}
+
+void TwObjectEditor::addObjectTemplatesToBrowser()
+{
+    TwTemplateContainer* store = m_core->templateStore();
+    if (!store)
+        return;
+    for (KelTemplate* objectTemplate : std::as_const(store->objectTemplateList)) {
+        if (objectTemplate->objectInstance())
+            updateTemplateObject(objectTemplate->objectInstance());
+    }
+    m_ui->templatesTreeWidget->sortItems(0, Qt::AscendingOrder);
+}
+
+void TwObjectEditor::objectTemplateHasBeenAddedOrUpdated(KelTemplate* objectTemplate)
+{
+    if (objectTemplate && objectTemplate->objectInstance())
+        updateTemplateObject(objectTemplate->objectInstance());
+}
+
+void TwObjectEditor::updateTemplateObject(KelNGObject* object)
+{
+    if (!object || !object->graph())
+        return;
+    KelTemplate* objectTemplate = object->getValidTemplate();
+    QTreeWidget* tree = m_ui->templatesTreeWidget;
+    if (!object->templateTreeItem) {
+        QSignalBlocker blocker(tree);
+        auto* row = new QTreeWidgetItem(tree);
+        row->setFlags(RowFlags);
+        row->setData(0, Qt::UserRole, object->uuid());
+        row->setData(0, TemplateUuidRole, objectTemplate ? objectTemplate->uuid() : QString());
+        object->templateTreeItem = row;
+    }
+    QTreeWidgetItem* row = object->templateTreeItem;
+    {
+        QSignalBlocker objects(m_ui->treeWidget);
+        QSignalBlocker templates(tree);
+        row->setText(0, TwObjectSettings::displayName(object));
+        row->setText(1, TwObjectSettings::nodeCountText(object));
+        if (objectTemplate) {
+            row->setText(2, objectTemplate->type());
+            if (objectTemplate->objectIcon().isNull()) {
+                TwIconRender renderer{QSize(), m_core};
+                renderer.renderIconFor(objectTemplate, true);
+            }
+            row->setIcon(0, QIcon(objectTemplate->objectIcon()));
+            const bool unsaved = objectTemplate->modified();
+            row->setIcon(3, QIcon(stylePixmap(unsaved ? QStringLiteral("templatenotsaved")
+                                                      : QStringLiteral("templatesaved"))));
+            setSaveButtonsEnabled(unsaved);
+        }
+    }
+    updateTemplateChildObjects(object);
+}
+
+void TwObjectEditor::updateTemplateChildObjects(KelNGObject* object)
+{
+    QTreeWidget* tree = m_ui->templatesTreeWidget;
+    for (KelNGObject* child : object->getChildObjectList(false)) {
+        if (!child->templateTreeItem && object->templateTreeItem) {
+            QSignalBlocker blocker(tree);
+            auto* row = new QTreeWidgetItem(object->templateTreeItem);
+            row->setFlags(RowFlags);
+            row->setData(0, Qt::UserRole, child->uuid());
+            KelTemplate* childTemplate = child->getValidTemplate();
+            row->setData(0, TemplateUuidRole, childTemplate ? childTemplate->uuid() : QString());
+            row->setSizeHint(0, QSize(-1, 30));
+            child->templateTreeItem = row;
+        }
+        if (child->templateTreeItem) {
+            QSignalBlocker blocker(tree);
+            child->templateTreeItem->setText(0, TwObjectSettings::displayName(child));
+            child->templateTreeItem->setText(1, TwObjectSettings::nodeCountText(child));
+        }
+        updateTemplateChildObjects(child);
+    }
+}
+
+KelNGObject* TwObjectEditor::templateObjectOfRow(QTreeWidgetItem* item, KelTemplate** found)
+{
+    *found = nullptr;
+    TwTemplateContainer* store = m_core->templateStore();
+    if (!item || !store)
+        return nullptr;
+    KelTemplate* objectTemplate =
+        store->getObjectTemplateFromUuid(item->data(0, TemplateUuidRole).toString());
+    *found = objectTemplate;
+    KelNGObject* root = objectTemplate ? objectTemplate->objectInstance() : nullptr;
+    if (!root)
+        return nullptr;
+    QString const uuid = item->data(0, Qt::UserRole).toString();
+    if (root->uuid() == uuid)
+        return root;
+    for (KelNGObject* child : root->getChildObjectList(true)) {
+        if (child->uuid() == uuid)
+            return child;
+    }
+    return nullptr;
+}
+
+void TwObjectEditor::renderTemplate(KelTemplate* objectTemplate)
+{
+    KelNGObject* root = objectTemplate->objectInstance();
+    m_core->cancelRender();
+    auto* graph = root ? root->effectGraph() : nullptr;
+    m_core->setCurrentGraph(graph ? graph : m_core->rootGraph());
+    m_core->start();
+}
+
+void TwObjectEditor::on_templatesTreeWidget_currentItemChanged(QTreeWidgetItem* current,
+                                                               QTreeWidgetItem*)
+{
+    if (!current) {
+        m_core->cancelRender();
+        m_core->setCurrentGraph(m_showMode != 1 ? m_core->rootGraph() : nullptr);
+        m_core->start();
+        m_ui->deleteTemplateButton->setEnabled(false);
+        adjustUI(nullptr);
+        emit selectedObjectChanged(nullptr);
+        return;
+    }
+    KelTemplate* objectTemplate = nullptr;
+    KelNGObject* object = templateObjectOfRow(current, &objectTemplate);
+    KelNGObject* root = objectTemplate ? objectTemplate->objectInstance() : nullptr;
+    if (!root) {
+        m_ui->deleteTemplateButton->setEnabled(false);
+        adjustUI(nullptr);
+        emit selectedObjectChanged(nullptr);
+        return;
+    }
+    m_ui->deleteTemplateButton->setEnabled(true);
+    renderTemplate(objectTemplate);
+    if (object)
+        adjustUI(object);
+    emit selectedObjectChanged(root);
+}
+
+void TwObjectEditor::on_templatesTreeWidget_itemChanged(QTreeWidgetItem* item, int column)
+{
+    if (!item || column != 0)
+        return;
+    KelTemplate* objectTemplate = nullptr;
+    KelNGObject* object = templateObjectOfRow(item, &objectTemplate);
+    if (!object || !objectTemplate)
+        return;
+    setSaveButtonsEnabled(true);
+    QString const name = item->text(0);
+    TwTemplateContainer* store = m_core->templateStore();
+    if (store && store->existsTemplateWithName(name)) {
+        QMessageBox::warning(nullptr, tr("Template Renaming"),
+                             tr("Template with name \"%1\" \nalready exists").arg(name),
+                             QMessageBox::Ok);
+    } else if (!name.trimmed().isEmpty()) {
+        TwObjectSettings::push(object->graph()->topLevelGraph(),
+                               new TwCmdObjectTemplateName(this, object, name,
+                                                           TwObjectSettings::displayName(object)));
+    }
+    objectTemplate->setModified(true);
+    updateTemplateObject(objectTemplate->objectInstance());
+}
+
+void TwObjectEditor::changeObjectNameTo(QString name)
+{
+    KelNGObject* object = m_currentObject;
+    if (!object || name.trimmed().isEmpty())
+        return;
+    QString const current = TwObjectSettings::displayName(object);
+    if (TwObjectSettings::inTemplateUnderEdit(object))
+        TwObjectSettings::push(object->graph()->topLevelGraph(),
+                               new TwCmdObjectTemplateName(this, object, name, current));
+    else
+        m_core->undoStack()->push(new TwCmdObjectName(this, object, name, current));
+}
+
+void TwObjectEditor::on_addTemplateButton_clicked()
+{
+    TwTemplateContainer* store = m_core->templateStore();
+    KelTemplate* objectTemplate = store ? store->createObjectTemplate() : nullptr;
+    if (objectTemplate && objectTemplate->objectInstance())
+        updateTemplateObject(objectTemplate->objectInstance());
+}
+
+void TwObjectEditor::on_saveTemplateButton_clicked()
+{
+    if (!m_currentObject) {
+        setSaveButtonsEnabled(true);
+        return;
+    }
+    KelNGObject* object = m_currentObject;
+    TwTemplateContainer* store = m_core->templateStore();
+    const bool saved = store && store->saveTemplate(object->getRootObject(), true);
+    KelTemplate* objectTemplate = object->getValidTemplate();
+    // A failed save keeps the template unsaved.
+    if (saved && objectTemplate)
+        objectTemplate->setModified(false);
+    updateTemplateObject(object->getRootObject());
+    setSaveButtonsEnabled(!saved);
+}
+
+void TwObjectEditor::on_deleteTemplateButton_clicked()
+{
+    if (!m_currentObject)
+        return;
+    KelTemplate* objectTemplate = m_currentObject->getValidTemplate();
+    TwTemplateContainer* store = m_core->templateStore();
+    if (!objectTemplate || !store)
+        return;
+    store->deleteTemplate(objectTemplate, true);
+    // The current object went with its template.
+    if (!store->objectTemplateList.contains(objectTemplate))
+        adjustUI(nullptr);
+}

@@ -1,0 +1,382 @@
+#include "mainwindow/TwProjectBrowser.h"
+
+#include "app/KelNGObject.h"
+#include "app/TwCore.h"
+#include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwObjectSettings.h"
+#include "mainwindow/VyxCmdPBBlendModeChange.h"
+#include "mainwindow/VyxCmdPBOpacityChange.h"
+#include "nodes/NodeGraph.h"
+#include "style/KelStyleConfig.h"
+#include "ui_ProjectBrowser.h"
+
+#include "nodeui/KelParamCrucial.h"
+#include "nodeui/VyxNodeGraphView.h"
+
+#include <QComboBox>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QUndoStack>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int ObjectRowRole = Qt::UserRole + 1;
+constexpr int OpacityColumn = 3;
+constexpr int BlendColumn = 4;
+
+QIcon stylePixmap(char const* key)
+{
+    return QIcon(KelStyleConfig::instance()->value<QPixmap>(QString::fromLatin1(key)));
+}
+
+QIcon visibilityIcon(KelNGObject* object)
+{
+    return stylePixmap(TwObjectSettings::isDisabled(object->graph()) ? "invisible" : "visible");
+}
+
+} // namespace
+
+TwProjectBrowser::TwProjectBrowser(QWidget* parent, TwCore* core)
+    : QWidget(parent), m_ui(new Ui::ProjectBrowser), m_core(core), m_coreAlive(core)
+{
+    m_ui->setupUi(this);
+    QTreeWidget* tree = m_ui->treeWidget;
+    const int widths[] = {24, 138, 54, 75};
+    for (int column = 0; column < 4; ++column)
+        tree->setColumnWidth(column, widths[column]);
+    tree->headerItem()->setText(0, QStringLiteral(" "));
+    connect(m_ui->treeWidget, &ProjectBrowserTreeWidget::sortFilters, this,
+            &TwProjectBrowser::sortFilters);
+
+    m_parameterArea = new QScrollArea;
+    m_parameterArea->setWidgetResizable(true);
+    auto* inner = new QWidget;
+    m_parameterLayout = new QVBoxLayout(inner);
+    m_parameterLayout->setContentsMargins(0, 0, 0, 0);
+    m_parameterLayout->setSpacing(0);
+    m_parameterArea->setWidget(inner);
+
+    struct Button { QToolButton* button; char const* icon; char const* tip; };
+    const Button buttons[] = {
+        {m_ui->effectsOn, "visible", QT_TR_NOOP("Effects On / Off")},
+        {m_ui->addNewEmptyFilter, "add", QT_TR_NOOP("Add New, Empty Filter")},
+        {m_ui->deleteFilter, "delete", QT_TR_NOOP("Remove Filter")},
+        {m_ui->downloadTemplates, "download", QT_TR_NOOP("Check Database for New Templates")},
+    };
+    for (Button const& entry : buttons) {
+        entry.button->setIcon(stylePixmap(entry.icon));
+        entry.button->setToolTip(tr(entry.tip));
+        entry.button->setIconSize(QSize(20, 20));
+    }
+
+    m_ui->stackedWidget->addWidget(m_parameterArea);
+    m_ui->stackedWidget->setCurrentWidget(m_parameterArea);
+    m_ui->splitter->setSizes({500, 1000});
+}
+
+TwProjectBrowser::~TwProjectBrowser()
+{
+    dynamicObjectSettingsFor(nullptr);
+    // The tree deletes its rows now: objects that outlive the panel must not delete them again.
+    if (m_coreAlive) {
+        for (KelNGObject* object : m_core->objectList())
+            object->projectBrowserItem = nullptr;
+    }
+    delete m_ui;
+}
+
+void TwProjectBrowser::setObjectEditor(TwObjectEditor* editor)
+{
+    m_objectEditor = editor;
+}
+
+// --- rows --------------------------------------------------------------------------------------
+
+KelNGObject* TwProjectBrowser::objectOfRow(QTreeWidgetItem* item)
+{
+    if (!item)
+        return nullptr;
+    return m_core->findObjectOfUuid(item->data(0, Qt::UserRole).toString());
+}
+
+QTreeWidgetItem* TwProjectBrowser::rowOfWidget(QObject* widget, int column) const
+{
+    if (!widget)
+        return nullptr;
+    QTreeWidget* tree = m_ui->treeWidget;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = tree->topLevelItem(i);
+        if (tree->itemWidget(row, column) == widget)
+            return row;
+    }
+    return nullptr;
+}
+
+void TwProjectBrowser::addRowWidgets(QTreeWidgetItem* row, KelNGObject* object)
+{
+    auto* opacity = new QComboBox;
+    opacity->setAutoFillBackground(false);
+    opacity->setEditable(true);
+    for (int percent = 0; percent <= 100; percent += 10)
+        opacity->addItem(QStringLiteral("%1%").arg(percent));
+    connect(opacity, &QComboBox::currentTextChanged, this,
+            &TwProjectBrowser::opacityComboBoxChanged);
+    connect(opacity, &QComboBox::editTextChanged, this, &TwProjectBrowser::opacityComboBoxChanged);
+    m_ui->treeWidget->setItemWidget(row, OpacityColumn, opacity);
+
+    auto* blend = new QComboBox;
+    blend->setAutoFillBackground(false);
+    blend->addItems(TwObjectSettings::blendModeNames(object->graph()));
+    connect(blend, &QComboBox::currentIndexChanged, this,
+            &TwProjectBrowser::blendModeComboBoxChanged);
+    m_ui->treeWidget->setItemWidget(row, BlendColumn, blend);
+}
+
+void TwProjectBrowser::addObject(KelNGObject* object)
+{
+    if (!object || object->projectBrowserItem) {
+        updateObject(object);
+        return;
+    }
+    QTreeWidget* tree = m_ui->treeWidget;
+    {
+        QSignalBlocker blocker(tree);
+        auto* row = new QTreeWidgetItem;
+        row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled);
+        row->setData(0, Qt::UserRole, object->uuid());
+        row->setData(0, ObjectRowRole, 1);
+        const int index = m_core->insertionIndexFor(object);
+        if (index >= 0 && index <= tree->topLevelItemCount())
+            tree->insertTopLevelItem(index, row);
+        else
+            tree->addTopLevelItem(row);
+        object->projectBrowserItem = row;
+    }
+    updateObject(object);
+}
+
+void TwProjectBrowser::updateObject(KelNGObject* object)
+{
+    if (!object || !object->graph())
+        return;
+    QTreeWidget* tree = m_ui->treeWidget;
+    if (!object->projectBrowserItem) {
+        {
+            QSignalBlocker blocker(tree);
+            auto* row = new QTreeWidgetItem(tree);
+            row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled);
+            row->setData(0, Qt::UserRole, object->uuid());
+            row->setData(0, ObjectRowRole, 1);
+            object->projectBrowserItem = row;
+        }
+    }
+    QTreeWidgetItem* row = object->projectBrowserItem;
+    // A row moved by the tree or by sortFilters lost its item widgets.
+    if (!tree->itemWidget(row, OpacityColumn))
+        addRowWidgets(row, object);
+
+    QSignalBlocker blocker(tree);
+    KelNodes::NodeGraph* graph = object->graph();
+    row->setIcon(0, visibilityIcon(object));
+    row->setText(1, TwObjectSettings::displayName(object));
+    row->setText(2, TwObjectSettings::nodeCountText(object));
+    row->setTextAlignment(2, Qt::AlignHCenter | Qt::AlignVCenter);
+    if (auto* opacity = qobject_cast<QComboBox*>(tree->itemWidget(row, OpacityColumn))) {
+        QSignalBlocker comboBlocker(opacity);
+        opacity->setEditText(QStringLiteral("%1%").arg(TwObjectSettings::opacity(graph)));
+    }
+    if (auto* blend = qobject_cast<QComboBox*>(tree->itemWidget(row, BlendColumn))) {
+        QSignalBlocker comboBlocker(blend);
+        blend->setCurrentIndex(
+            TwObjectSettings::blendModePositionOf(graph, TwObjectSettings::blendModeId(graph)));
+    }
+}
+
+void TwProjectBrowser::setObjectName(KelNGObject* object)
+{
+    if (!object || !object->projectBrowserItem)
+        return;
+    QSignalBlocker blocker(m_ui->treeWidget);
+    object->projectBrowserItem->setText(1, TwObjectSettings::displayName(object));
+}
+
+void TwProjectBrowser::setSelectedObject(KelNGObject* object)
+{
+    if (!object || !object->projectBrowserItem)
+        return;
+    QTreeWidget* tree = m_ui->treeWidget;
+    if (tree->indexOfTopLevelItem(object->projectBrowserItem) < 0)
+        return;
+    QSignalBlocker blocker(tree);
+    tree->setCurrentItem(object->projectBrowserItem);
+}
+
+void TwProjectBrowser::sortFilters()
+{
+    QTreeWidget* tree = m_ui->treeWidget;
+    QList<KelNGObject*> const objects = m_core->objectList();
+    int target = 0;
+    for (KelNGObject* object : objects) {
+        QTreeWidgetItem* row = object->projectBrowserItem;
+        const int at = row ? tree->indexOfTopLevelItem(row) : -1;
+        if (at < 0)
+            continue;
+        if (at != target) {
+            QSignalBlocker blocker(tree);
+            const bool wasCurrent = tree->currentItem() == row;
+            tree->takeTopLevelItem(at);
+            tree->insertTopLevelItem(target, row);
+            if (wasCurrent)
+                tree->setCurrentItem(row);
+        }
+        updateObject(object);
+        ++target;
+    }
+}
+
+// --- user edits --------------------------------------------------------------------------------
+
+void TwProjectBrowser::on_treeWidget_itemClicked(QTreeWidgetItem* item, int column)
+{
+    if (column != 0)
+        return;
+    KelNGObject* object = objectOfRow(item);
+    if (!object)
+        return;
+    const bool disable = !TwObjectSettings::isDisabled(object->graph());
+    {
+        QSignalBlocker blocker(m_ui->treeWidget);
+        item->setIcon(0, stylePixmap(disable ? "invisible" : "visible"));
+    }
+    TwObjectSettings::setDisabled(object->graph(), disable);
+    TwObjectSettings::markEdited(m_core, object);
+    emit vyxGraphSettingChanged(object, true);
+}
+
+void TwProjectBrowser::on_treeWidget_itemChanged(QTreeWidgetItem* item, int column)
+{
+    if (!item || column != 1 || item->data(0, ObjectRowRole).toInt() != 1)
+        return;
+    KelNGObject* object = objectOfRow(item);
+    if (!object)
+        return;
+    QString const text = item->text(1);
+    if (text.trimmed().isEmpty()) {
+        // Re-enters this slot with the current name, which is then stored as the node name.
+        item->setText(1, TwObjectSettings::displayName(object));
+        return;
+    }
+    if (object->graph()->name() == text)
+        return;
+    object->graph()->setName(text);
+    TwObjectSettings::markEdited(m_core, object);
+    emit objectNameChanged(object);
+}
+
+void TwProjectBrowser::on_treeWidget_currentItemChanged(QTreeWidgetItem* current,
+                                                        QTreeWidgetItem* previous)
+{
+    if (!current || current == previous || current->data(0, ObjectRowRole).toInt() != 1)
+        return;
+    emit selectedObjectChanged(objectOfRow(current));
+}
+
+void TwProjectBrowser::blendModeComboBoxChanged(int index)
+{
+    QTreeWidgetItem* row = rowOfWidget(sender(), BlendColumn);
+    KelNGObject* object = objectOfRow(row);
+    if (!object)
+        return;
+    KelNodes::NodeGraph* graph = object->graph();
+    const int current = TwObjectSettings::blendModeId(graph);
+    const int chosen = TwObjectSettings::blendModeIdAt(graph, index);
+    if (chosen < 0 || chosen == current)
+        return;
+    m_core->undoStack()->push(new VyxCmdPBBlendModeChange(m_core, this, graph, chosen, current));
+}
+
+void TwProjectBrowser::opacityComboBoxChanged(QString const& text)
+{
+    QTreeWidgetItem* row = rowOfWidget(sender(), OpacityColumn);
+    if (!row)
+        return;
+    QString number = text;
+    number.remove(QLatin1Char('%'));
+    bool ok = false;
+    const int value = number.toInt(&ok, 10);
+    if (!ok)
+        return;
+    KelNGObject* object = objectOfRow(row);
+    if (!object)
+        return;
+    KelNodes::NodeGraph* graph = object->graph();
+    if (value < 0 || value > 100) {
+        // The parameter would refuse it: show the value the object keeps.
+        updateObject(object);
+        return;
+    }
+    const int current = TwObjectSettings::opacity(graph);
+    if (value == current)
+        return;
+    m_core->undoStack()->push(new VyxCmdPBOpacityChange(m_core, this, graph, value, current));
+}
+
+void TwProjectBrowser::on_effectsOn_clicked()
+{
+    m_effectsOn = !m_effectsOn;
+    m_ui->effectsOn->setIcon(stylePixmap(m_effectsOn ? "visible" : "invisible"));
+    emit effectsOn(m_effectsOn);
+}
+
+void TwProjectBrowser::on_addNewEmptyFilter_clicked()
+{
+    // The receiver adds a graph to the root graph the render may be reading.
+    m_core->cancelRender();
+    emit addNewEmptyFilter();
+}
+
+void TwProjectBrowser::on_deleteFilter_clicked()
+{
+    emit deleteCurrentFilter();
+}
+
+void TwProjectBrowser::on_downloadTemplates_clicked()
+{
+    emit downloadTemplates();
+}
+
+// --- important parameters ----------------------------------------------------------------------
+
+void TwProjectBrowser::dynamicObjectSettingsFor(KelNGObject* object)
+{
+    if (m_crucial) {
+        m_parameterLayout->removeWidget(m_crucial);
+        m_crucial->setInDestruction();
+        delete m_crucial;
+        m_crucial = nullptr;
+    }
+    if (!object) {
+        m_ui->deleteFilter->setEnabled(false);
+        return;
+    }
+    m_crucial = new KelParamCrucial(object, nullptr, true);
+    // Parameter edits in the panel become node edits of the editor's view.
+    if (m_objectEditor && m_objectEditor->graphView())
+        connect(m_crucial, SIGNAL(addParamUndo(KelParamAtom*,QBuffer*)), m_objectEditor->graphView(),
+                SLOT(addNodeUndo(KelParamAtom*,QBuffer*)));
+    m_parameterLayout->addWidget(m_crucial);
+    m_ui->deleteFilter->setEnabled(true);
+}
+
+void TwProjectBrowser::checkUpdateNodeParameters(KelNodes::Node* node)
+{
+    if (m_crucial)
+        m_crucial->checkUpdateNodeParameters(node);
+}
+
+void TwProjectBrowser::nodeAboutToBeDeleted(KelNodes::Node* node)
+{
+    if (m_crucial && m_crucial->containsNodeParameter(node))
+        dynamicObjectSettingsFor(nullptr);
+}

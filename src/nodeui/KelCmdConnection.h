@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QUndoCommand>
+
+class KelNGNodeConnection;
+class KelNGNodeGraphView;
+class TwCore;
+
+namespace KelNodes {
+class NodeGraph;
+}
+
+// Undoable making or breaking of a wire in the node-graph view. The first redo works on the
+// view's wire (pushed inside the view's signal); later redos and undos find both nodes by uid
+// and their terminals by name, so the command outlives the view's items. Every step stops the
+// render first and starts it again last.
+class KelCmdConnection : public QUndoCommand
+{
+public:
+    // `graph` is the top-level graph of the wire's nodes; `make` false breaks the wire.
+    KelCmdConnection(TwCore* core, KelNGNodeGraphView* view, KelNodes::NodeGraph* graph,
+                     KelNGNodeConnection* wire, bool make);
+    ~KelCmdConnection() override;
+
+    void undo() override;
+    void redo() override;
+
+    int sourceUid() const { return m_sourceUid; }
+    int destinationUid() const { return m_destinationUid; }
+    QString const& sourceTerminalName() const { return m_sourceTerminal; }
+    QString const& destinationTerminalName() const { return m_destinationTerminal; }
+
+private:
+    void firstRedo();
+    // Links (true) or unlinks the two terminals found by uid and name; false when one is gone.
+    bool link(bool connect);
+
+    KelNGNodeGraphView* m_view;
+    KelNodes::NodeGraph* m_graph;
+    KelNGNodeConnection* m_wire;
+    bool m_firstRedo = true;
+    bool m_make;
+    int m_sourceUid = -1;
+    int m_destinationUid = -1;
+    QString m_sourceTerminal;
+    QString m_destinationTerminal;
+    TwCore* m_core;
+};

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QBuffer>
+#include <QList>
+#include <QStringList>
+#include <QWidget>
+
+class KelNGObject;
+class KelParamAtom;
+
+namespace KelNodes {
+class Node;
+}
+
+// The important parameters of a project object and its descendant objects: one KelParamAtom
+// row per parameter with the important display flag, grouped under a heading per node. Each node
+// type contributes once in the whole object tree (the first node of the type met: the object's
+// own nodes last to first, then each child object depth first).
+//
+// Holders call setInDestruction() before deleting the panel, while the nodes still exist.
+class KelParamCrucial : public QWidget
+{
+    Q_OBJECT
+
+public:
+    KelParamCrucial(KelNGObject* object, QWidget* parent = nullptr, bool showTitle = true);
+    ~KelParamCrucial() override;
+
+    void createUI();
+    void collectAtoms(KelNGObject* object);
+    bool containsNodeParameter(KelNodes::Node* node) const;
+    // Refreshes the rows that edit parameters of the node, in the node's parameter order.
+    void checkUpdateNodeParameters(KelNodes::Node* node);
+    void setInDestruction();
+
+    KelNGObject* object() const { return m_object; }
+    QList<KelParamAtom*> const& atoms() const { return m_atoms; }
+    QWidget* content() const { return m_content; }
+
+public slots:
+    void updateStatusForDependencies(KelNodes::Node* node, int paramListIndex);
+
+signals:
+    void addParamUndo(KelParamAtom* atom, QBuffer* before);
+
+private:
+    KelNGObject* m_object;
+    QList<KelParamAtom*> m_atoms;
+    QStringList m_collectedNodeTypes;
+    QWidget* m_content;
+    bool m_showTitle;
+    bool m_inDestruction = false;
+};

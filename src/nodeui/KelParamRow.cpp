@@ -1,0 +1,233 @@
+#include "nodeui/KelParamRow.h"
+
+#include "nodeui/KelParamEditorValues.h"
+#include "params/ColorParameter.h"
+#include "params/ListParameter.h"
+#include "params/NumGroupParameter.h"
+#include "params/Parameter.h"
+#include "params/StringParameter.h"
+#include "style/KelColorField.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDoubleSpinBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QSpinBox>
+
+namespace {
+
+bool displayEnabled(KelUtils::Parameter const* parameter)
+{
+    return (parameter->displayFlags() & KelUtils::Parameter::DisplayEnabled) != 0;
+}
+
+QSlider* newSlider(int minimum, int maximum, int value, bool enabled)
+{
+    auto* slider = new QSlider(Qt::Horizontal);
+    slider->setRange(minimum, maximum);
+    slider->setValue(value);
+    slider->setMinimumWidth(100);
+    slider->setEnabled(enabled);
+    return slider;
+}
+
+// A number group's slider takes its box's position, with its signals blocked.
+void followBox(QSlider* slider, int position, bool enabled)
+{
+    if (!slider)
+        return;
+    const QSignalBlocker blocker(slider);
+    slider->setValue(position);
+    slider->setEnabled(enabled);
+}
+
+// One value of a number group: its box, followed by a slider when the group shows one.
+void addNumberEditor(KelParamRow& row, QHBoxLayout* box, QAbstractSpinBox* spin, int index, bool enabled,
+                     QSlider* slider)
+{
+    spin->setEnabled(enabled);
+    box->addWidget(spin);
+    row.editors.append({spin, index});
+    if (slider) {
+        spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        box->addWidget(slider);
+        row.sliders.append({slider, index});
+    }
+}
+
+} // namespace
+
+KelParamRow KelParamRow::build(KelUtils::Parameter* parameter, int intBoxWidth)
+{
+    KelParamRow row;
+    const bool enabled = displayEnabled(parameter);
+    switch (parameter->type()) {
+    case KelUtils::ParamFloatGroup: {
+        auto* group = static_cast<KelUtils::NumGroupParameter<float>*>(*parameter);
+        float minimum = 0.0f, maximum = 0.0f;
+        group->getRange(&minimum, &maximum, nullptr);
+        auto* box = new QHBoxLayout;
+        for (int i = 0; i < group->numValues(); ++i) {
+            auto* spin = new QDoubleSpinBox;
+            // Decimals first: a value set at the default 2 decimals would be rounded.
+            spin->setDecimals(KelParamEditorValues::FloatDecimals);
+            spin->setMinimum(minimum);
+            spin->setMaximum(maximum);
+            spin->setValue(group->value(i));
+            spin->setSingleStep(0.1);
+            spin->setMaximumWidth(80);
+            addNumberEditor(row, box, spin, i, enabled,
+                            group->showAsSlider()
+                                ? newSlider(KelParamEditorValues::floatSliderPosition(minimum),
+                                            KelParamEditorValues::floatSliderPosition(maximum),
+                                            KelParamEditorValues::floatSliderPosition(group->value(i)), enabled)
+                                : nullptr);
+        }
+        row.fieldLayout = box;
+        return row;
+    }
+    case KelUtils::ParamIntGroup: {
+        auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
+        int minimum = 0, maximum = 0;
+        group->getRange(&minimum, &maximum, nullptr);
+        auto* box = new QHBoxLayout;
+        for (int i = 0; i < group->numValues(); ++i) {
+            auto* spin = new QSpinBox;
+            spin->setMinimum(minimum);
+            spin->setMaximum(maximum);
+            spin->setValue(group->value(i));
+            spin->setMaximumWidth(intBoxWidth);
+            addNumberEditor(row, box, spin, i, enabled,
+                            group->showAsSlider() ? newSlider(minimum, maximum, group->value(i), enabled) : nullptr);
+        }
+        row.fieldLayout = box;
+        return row;
+    }
+    case KelUtils::ParamBool: {
+        auto* check = new QCheckBox;
+        check->setChecked(static_cast<KelUtils::NumGroupParameter<int>*>(*parameter)->value(0) != 0);
+        check->setEnabled(enabled);
+        row.field = check;
+        row.editors.append({check, 0});
+        return row;
+    }
+    case KelUtils::ParamColor: {
+        auto* field = new KelColorField;
+        field->setColor(KelParamEditorValues::toQColor(static_cast<KelUtils::ColorParameter*>(*parameter)->value()));
+        field->setEnabled(enabled);
+        row.field = field;
+        row.editors.append({field, 0});
+        return row;
+    }
+    case KelUtils::ParamList: {
+        auto* choice = static_cast<KelUtils::ListParameter*>(*parameter);
+        auto* combo = new QComboBox;
+        KelUtils::ListItem const* current = choice->currentItem();
+        int currentIndex = -1;
+        const QList<KelUtils::ListItem> items = choice->items();
+        for (int i = 0; i < items.size(); ++i) {
+            combo->addItem(items.at(i).name);
+            // A new row selects the last item of the name, a refresh the first.
+            if (current && items.at(i).name == current->name)
+                currentIndex = i;
+        }
+        combo->setCurrentIndex(currentIndex);
+        combo->setEnabled(enabled);
+        combo->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+        row.field = combo;
+        row.editors.append({combo, 0});
+        return row;
+    }
+    case KelUtils::ParamString:
+    case KelUtils::ParamFileName: {
+        auto* line = new QLineEdit(static_cast<KelUtils::StringParameter*>(*parameter)->value());
+        row.editors.append({line, 0});
+        if (parameter->type() == KelUtils::ParamString) {
+            row.field = line;
+            return row;
+        }
+        auto* box = new QHBoxLayout;
+        box->addWidget(line);
+        row.fileButton = new QPushButton(QCoreApplication::translate("KelParam", "Select..."));
+        box->addWidget(row.fileButton);
+        row.fieldLayout = box;
+        return row;
+    }
+    case KelUtils::ParamImage:
+        return row;
+    default:
+        row.field = new QLineEdit;
+        return row;
+    }
+}
+
+bool KelParamRow::refresh(QWidget* editor, QSlider* slider, KelUtils::Parameter* parameter, int index)
+{
+    if (!editor)
+        return false;
+    const bool enabled = displayEnabled(parameter);
+    const QSignalBlocker blocker(editor);
+    switch (parameter->type()) {
+    case KelUtils::ParamFloatGroup: {
+        auto* group = static_cast<KelUtils::NumGroupParameter<float>*>(*parameter);
+        auto* spin = qobject_cast<QDoubleSpinBox*>(editor);
+        if (!spin)
+            return false;
+        spin->setValue(group->value(index));
+        if (group->showAsSlider())
+            followBox(slider, KelParamEditorValues::floatSliderPositionOfBox(spin->value()), enabled);
+        break;
+    }
+    case KelUtils::ParamIntGroup: {
+        auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
+        auto* spin = qobject_cast<QSpinBox*>(editor);
+        if (!spin)
+            return false;
+        spin->setValue(group->value(index));
+        if (group->showAsSlider())
+            followBox(slider, spin->value(), enabled);
+        break;
+    }
+    case KelUtils::ParamBool: {
+        auto* check = qobject_cast<QCheckBox*>(editor);
+        if (!check)
+            return false;
+        check->setChecked(static_cast<KelUtils::NumGroupParameter<int>*>(*parameter)->value(index) != 0);
+        break;
+    }
+    case KelUtils::ParamColor: {
+        auto* field = qobject_cast<KelColorField*>(editor);
+        if (!field)
+            return false;
+        field->setColor(KelParamEditorValues::toQColor(static_cast<KelUtils::ColorParameter*>(*parameter)->value()));
+        break;
+    }
+    case KelUtils::ParamList: {
+        auto* combo = qobject_cast<QComboBox*>(editor);
+        if (!combo)
+            return false;
+        KelUtils::ListItem const* current = static_cast<KelUtils::ListParameter*>(*parameter)->currentItem();
+        combo->setCurrentIndex(current ? combo->findData(QVariant(current->name), Qt::DisplayRole,
+                                                         Qt::MatchExactly | Qt::MatchCaseSensitive)
+                                       : -1);
+        break;
+    }
+    case KelUtils::ParamString:
+    case KelUtils::ParamFileName: {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        if (!line)
+            return false;
+        line->setText(static_cast<KelUtils::StringParameter*>(*parameter)->value());
+        break;
+    }
+    default:
+        return false;
+    }
+    editor->setEnabled(enabled);
+    return true;
+}

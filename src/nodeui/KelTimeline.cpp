@@ -1,0 +1,327 @@
+#include "nodeui/KelTimeline.h"
+
+#include "app/KelCore.h"
+#include "nodeui/KelTimelineWidget.h"
+#include "nodeui/NodeEditHooks.h"
+#include "params/IParameterContainer.h"
+#include "style/KelStyleConfig.h"
+#include "ui_KelTimeline.h"
+
+#include <QButtonGroup>
+#include <QEvent>
+#include <QPalette>
+#include <QPixmap>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kMaxEndFrame = 65565;
+constexpr int kDefaultDuration = 1000;
+
+QPixmap stylePixmap(const char* key)
+{
+    return KelStyleConfig::instance()->value<QPixmap>(QLatin1String(key));
+}
+
+void dressButton(QAbstractButton* button, const char* pixmapKey, QString const& toolTip)
+{
+    button->setIcon(QIcon(stylePixmap(pixmapKey)));
+    button->setToolTip(toolTip);
+}
+
+} // namespace
+
+KelTimeline::KelTimeline(QWidget* parent)
+    : QWidget(parent)
+    , m_form(new Ui_KelTimeline)
+    , m_player(this)
+{
+    m_form->setupUi(this);
+    m_form->timeline->setTimeline(this);
+
+    dressButton(m_form->autoAnimationTB, "timelineAutoAnimation", tr("Auto Animation"));
+    dressButton(m_form->addKeyframeTB, "timelineAddKeyframe", tr("Add Keyframe"));
+    dressButton(m_form->removeKeyframeTB, "timelineRemoveKeyframe", tr("Remove Keyframe"));
+    m_form->durationLabel->setPixmap(stylePixmap("timelineDuration"));
+    m_form->firstFrameSB->setToolTip(tr("First frame"));
+    m_form->currentFrameSB->setToolTip(tr("Current frame"));
+    m_form->endFrameSB->setToolTip(tr("End frame"));
+    m_form->durationSB->setToolTip(tr("Animation Length"));
+    dressButton(m_form->gotoFirstFrameTB, "timelineGotoStart", tr("Goto First Frame"));
+    dressButton(m_form->gotoPrevKeyframeTB, "timelineGotoPrevKey", tr("Goto Previous Keyframe"));
+    dressButton(m_form->playBackwardTB, "timelinePlayBackward", tr("Play Backward"));
+    dressButton(m_form->stopTB, "timelineStop", tr("Stop"));
+    dressButton(m_form->playForwardTB, "timelinePlayForward", tr("Play Forward"));
+    dressButton(m_form->gotoNextKeyframeTB, "timelineGotoNextKey", tr("Goto Next Keyframe"));
+    dressButton(m_form->gotoEndFrameTB, "timelineGotoEnd", tr("Goto End Frame"));
+    dressButton(m_form->playLoopTB, "timelinePlayLoop", tr("Play Loop"));
+    dressButton(m_form->playPingPongTB, "timelinePlayPingPong", tr("Play Ping Pong"));
+    dressButton(m_form->playOnceTB, "timelinePlayOnce", tr("Play Once"));
+
+    m_modeGroup = new QButtonGroup(this);
+    m_modeGroup->setExclusive(true);
+    for (QToolButton* button : {m_form->playLoopTB, m_form->playPingPongTB, m_form->playOnceTB}) {
+        button->setCheckable(true);
+        m_modeGroup->addButton(button);
+    }
+    m_form->playLoopTB->setChecked(true);
+
+    connect(&m_player, &QThread::finished, this, &KelTimeline::playbackFinished);
+    connect(this, &KelTimeline::setCurrentFrameSignal, this, &KelTimeline::setCurrentFrame);
+    m_form->currentFrameSB->installEventFilter(this);
+    adjustUI();
+}
+
+KelTimeline::~KelTimeline()
+{
+    m_player.stop();
+    m_player.wait();
+    delete m_form;
+}
+
+KelTimelineWidget* KelTimeline::ruler() const
+{
+    return m_form->timeline;
+}
+
+KelTimelinePlayer::Mode KelTimeline::playMode() const
+{
+    if (m_form->playLoopTB->isChecked())
+        return KelTimelinePlayer::Mode::Loop;
+    if (m_form->playPingPongTB->isChecked())
+        return KelTimelinePlayer::Mode::PingPong;
+    if (m_form->playOnceTB->isChecked())
+        return KelTimelinePlayer::Mode::Once;
+    return KelTimelinePlayer::Mode::None;
+}
+
+void KelTimeline::setMasterContainer(KelUtils::IParameterContainer* container)
+{
+    m_master = container;
+    if (container) {
+        const int frames = container->numFrames();
+        m_form->firstFrameSB->setRange(0, frames);
+        m_form->firstFrameSB->setValue(0);
+        m_form->currentFrameSB->setRange(0, frames);
+        m_form->currentFrameSB->setValue(container->currentFrame());
+        const bool endBlocked = m_form->endFrameSB->blockSignals(true);
+        m_form->endFrameSB->setRange(1, kMaxEndFrame);
+        m_form->endFrameSB->setValue(frames);
+        m_form->endFrameSB->blockSignals(endBlocked);
+        const bool durationBlocked = m_form->durationSB->blockSignals(true);
+        m_form->durationSB->setRange(1, kMaxEndFrame);
+        m_form->durationSB->setValue(kDefaultDuration);
+        m_form->durationSB->blockSignals(durationBlocked);
+    }
+    m_selected = container;
+    updateTimeline();
+    adjustUI();
+}
+
+void KelTimeline::selectedContainerChanged(KelUtils::IParameterContainer* container)
+{
+    m_selected = container ? container : m_master;
+    updateTimeline();
+    adjustUI();
+}
+
+void KelTimeline::setCurrentFrame(int frame)
+{
+    if (!m_master)
+        return;
+    frame = std::clamp(frame, 0, std::max(0, m_master->numFrames()));
+    const bool blocked = m_form->currentFrameSB->blockSignals(true);
+    m_form->currentFrameSB->setValue(frame);
+    m_form->currentFrameSB->blockSignals(blocked);
+    if (m_selected) {
+        NodeEditHooks::beforeWrite();
+        m_selected->setCurrentFrame(frame);
+    }
+    if (m_core)
+        m_core->currentFrameChanged();
+    m_form->timeline->update();
+    adjustUI();
+}
+
+void KelTimeline::updateTimeline()
+{
+    KelTimelineWidget* ruler = m_form->timeline;
+    ruler->reset();
+    ruler->applyScaleRule();
+    ruler->update();
+}
+
+void KelTimeline::adjustUI()
+{
+    const bool running = m_player.isRunning();
+    Ui_KelTimeline* f = m_form;
+    QList<QWidget*> const idleOnly = {f->gotoFirstFrameTB, f->playBackwardTB, f->playForwardTB,
+                                      f->gotoEndFrameTB,   f->playLoopTB,     f->playPingPongTB,
+                                      f->playOnceTB,       f->firstFrameSB,   f->endFrameSB,
+                                      f->currentFrameSB,   f->durationSB};
+    if (!m_selected) {
+        for (QWidget* widget : idleOnly)
+            widget->setEnabled(false);
+        for (QWidget* widget : {static_cast<QWidget*>(f->gotoPrevKeyframeTB), static_cast<QWidget*>(f->stopTB),
+                                static_cast<QWidget*>(f->gotoNextKeyframeTB), static_cast<QWidget*>(f->addKeyframeTB),
+                                static_cast<QWidget*>(f->removeKeyframeTB)})
+            widget->setEnabled(false);
+        return;
+    }
+    const int current = f->currentFrameSB->value();
+    const QList<int> keys = m_selected->keyframes();
+    const bool atKey = keys.contains(current);
+    const bool earlier = std::any_of(keys.begin(), keys.end(), [&](int k) { return k < current; });
+    const bool later = std::any_of(keys.begin(), keys.end(), [&](int k) { return k > current; });
+    f->addKeyframeTB->setEnabled(!running && !atKey);
+    f->removeKeyframeTB->setEnabled(!running && atKey);
+    f->gotoPrevKeyframeTB->setEnabled(!running && earlier);
+    f->gotoNextKeyframeTB->setEnabled(!running && later);
+    f->stopTB->setEnabled(running);
+    for (QWidget* widget : idleOnly)
+        widget->setEnabled(!running);
+}
+
+void KelTimeline::markEdited()
+{
+    if (m_core)
+        m_core->graphEdited();
+}
+
+void KelTimeline::on_addKeyframeTB_clicked()
+{
+    setKeyAtCurrentFrame(true);
+}
+
+void KelTimeline::on_removeKeyframeTB_clicked()
+{
+    setKeyAtCurrentFrame(false);
+}
+
+void KelTimeline::setKeyAtCurrentFrame(bool keyed)
+{
+    if (!m_selected)
+        return;
+    const int frame = m_form->currentFrameSB->value();
+    if (m_selected->isKeyframe(frame) != keyed) {
+        NodeEditHooks::beforeWrite();
+        if ((keyed ? m_selected->setKeyframeAt(frame) : m_selected->deleteKeyframe(frame)) == 0)
+            markEdited();
+    }
+    m_form->timeline->update();
+    adjustUI();
+}
+
+void KelTimeline::on_gotoFirstFrameTB_clicked()
+{
+    setCurrentFrame(m_form->firstFrameSB->value());
+}
+
+void KelTimeline::on_gotoEndFrameTB_clicked()
+{
+    setCurrentFrame(m_form->endFrameSB->value());
+}
+
+void KelTimeline::on_gotoNextKeyframeTB_clicked()
+{
+    if (!m_selected)
+        return;
+    const int current = m_form->currentFrameSB->value();
+    int next = 999999;
+    for (int key : m_selected->keyframes()) {
+        if (key > current && key < next)
+            next = key;
+    }
+    if (next != 999999)
+        setCurrentFrame(next);
+}
+
+void KelTimeline::on_gotoPrevKeyframeTB_clicked()
+{
+    if (!m_selected)
+        return;
+    const int current = m_form->currentFrameSB->value();
+    int previous = -1;
+    for (int key : m_selected->keyframes()) {
+        if (key < current && key > previous)
+            previous = key;
+    }
+    if (previous != -1)
+        setCurrentFrame(previous);
+}
+
+void KelTimeline::on_currentFrameSB_editingFinished()
+{
+    if (m_core && m_core->blockFocusOutEvents())
+        return;
+    // Through the one road that clamps, moves the selected container and tells the core.
+    setCurrentFrame(m_form->currentFrameSB->value());
+}
+
+void KelTimeline::on_endFrameSB_editingFinished()
+{
+    if (m_core && m_core->blockFocusOutEvents())
+        return;
+    if (!m_master)
+        return;
+    const int frames = m_form->endFrameSB->value();
+    if (frames != m_master->numFrames()) {
+        NodeEditHooks::beforeWrite();
+        m_master->setNumFrames(frames);
+        markEdited();
+    }
+    updateTimeline();
+    const int count = m_master->numFrames();
+    m_form->firstFrameSB->setRange(0, count);
+    m_form->currentFrameSB->setRange(0, count);
+}
+
+void KelTimeline::play(bool forwards)
+{
+    if (m_player.isRunning())
+        return;
+    KelTimelinePlayer::Settings settings;
+    settings.first = m_form->firstFrameSB->value();
+    settings.end = m_form->endFrameSB->value();
+    settings.duration = m_form->durationSB->value();
+    settings.mode = playMode();
+    settings.forwards = forwards;
+    m_player.play(settings);
+    adjustUI();
+}
+
+void KelTimeline::on_playForwardTB_clicked()
+{
+    play(true);
+}
+
+void KelTimeline::on_playBackwardTB_clicked()
+{
+    play(false);
+}
+
+void KelTimeline::on_stopTB_clicked()
+{
+    m_player.stop();
+    adjustUI();
+}
+
+void KelTimeline::playbackFinished()
+{
+    adjustUI();
+}
+
+bool KelTimeline::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* spinBox = qobject_cast<QAbstractSpinBox*>(watched);
+    if (spinBox && event->type() == QEvent::Show) {
+        QPalette palette = spinBox->palette();
+        palette.setColor(QPalette::Text,
+                         KelStyleConfig::instance()->value<QColor>(
+                             QStringLiteral("KelTimeline.currentFrameColor")));
+        spinBox->setPalette(palette);
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "nodeui/KelTimelinePlayer.h"
+
+#include <QWidget>
+
+class KelCore;
+class KelTimelineWidget;
+class QButtonGroup;
+class Ui_KelTimeline;
+
+namespace KelUtils {
+class IParameterContainer;
+}
+
+// The keyframe timeline panel: frame fields, the ruler, keyframe buttons and playback. The
+// master container gives the frame count; the selected one (the master unless another is
+// chosen) holds the keys that are shown and edited and takes the current frame.
+class KelTimeline : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit KelTimeline(QWidget* parent = nullptr);
+    // Stops the player and waits for its thread.
+    ~KelTimeline() override;
+
+    void setCore(KelCore* core) { m_core = core; }
+    KelCore* core() const { return m_core; }
+
+    // Null: nothing to show; the frame fields keep their last values.
+    void setMasterContainer(KelUtils::IParameterContainer* container);
+    KelUtils::IParameterContainer* masterContainer() const { return m_master; }
+    KelUtils::IParameterContainer* selectedContainer() const { return m_selected; }
+
+    // Resets the ruler's scroll and rescales it.
+    void updateTimeline();
+    // Enables the controls by container, keys and playback.
+    void adjustUI();
+
+    KelTimelinePlayer* player() { return &m_player; }
+    KelTimelineWidget* ruler() const;
+
+    // The play mode the mode buttons choose.
+    KelTimelinePlayer::Mode playMode() const;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+signals:
+    // The player's frames; reaches setCurrentFrame on the panel's thread.
+    void setCurrentFrameSignal(int frame);
+
+public slots:
+    // Clamps to 0..frame count, moves the selected container there and tells the core.
+    // Without a master nothing happens (frames queued by the player may arrive late).
+    void setCurrentFrame(int frame);
+    void selectedContainerChanged(KelUtils::IParameterContainer* container);
+
+protected slots:
+    void on_endFrameSB_editingFinished();
+    void on_currentFrameSB_editingFinished();
+    void on_addKeyframeTB_clicked();
+    void on_removeKeyframeTB_clicked();
+    void on_playBackwardTB_clicked();
+    void on_playForwardTB_clicked();
+    void on_stopTB_clicked();
+    void on_gotoFirstFrameTB_clicked();
+    void on_gotoPrevKeyframeTB_clicked();
+    void on_gotoNextKeyframeTB_clicked();
+    void on_gotoEndFrameTB_clicked();
+    void playbackFinished();
+
+private:
+    void play(bool forwards);
+    void markEdited();
+    // Adds or removes the key at the current frame (only a write that changes something).
+    void setKeyAtCurrentFrame(bool keyed);
+
+    Ui_KelTimeline* m_form;
+    KelCore* m_core = nullptr;
+    KelUtils::IParameterContainer* m_selected = nullptr;
+    KelUtils::IParameterContainer* m_master = nullptr;
+    QButtonGroup* m_modeGroup = nullptr;
+    KelTimelinePlayer m_player;
+};

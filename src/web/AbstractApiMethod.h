@@ -1,0 +1,84 @@
+#pragma once
+
+#include "web/ApiParam.h"
+
+#include <QBuffer>
+#include <QMap>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QVariant>
+
+
+
+// One call of the template web service: its request fields by name (always "secret_token"), the
+// body built from them (form-urlencoded or multipart), the reply of the running call and the
+// parsed reply of the last finished one, which the accessors of derived classes read.
+//
+// finished() is emitted for every call, failed or not. A failed call reads as a reply without
+// any item: the accessors never fail.
+class AbstractApiMethod : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit AbstractApiMethod(QObject* parent = nullptr);
+    ~AbstractApiMethod() override;
+
+    // The call's name on the wire, appended to the base URL.
+    virtual QString methodName() const = 0;
+
+    QNetworkRequest* request() { return &m_request; }
+    // The body for the current mode, built afresh.
+    QByteArray data() const;
+    // A fresh body in the method's buffer, opened read-only.
+    QIODevice* dataDevice();
+    void switchMultiPart(bool on);
+    bool isMultiPart() const { return m_multipart; }
+    QString const& boundary() const { return m_boundary; }
+
+    // Releases the previous reply (deferred) and forwards the new one's progress.
+    void setReply(QNetworkReply* reply);
+    QNetworkReply* reply() const { return m_reply; }
+    // Reads the held reply's body as the new result and emits finished().
+    void finish();
+    // Ends the call as failed (no connection, timeout, oversized reply): empty result, finished().
+    void finishFailed();
+    // The reply body up to its first zero byte, each byte one character, parsed as JSON.
+    void parseReplyBody(QByteArray const& body);
+
+    QMap<QString, ApiParam> const& params() const { return m_params; }
+    QVariant const& result() const { return m_result; }
+
+signals:
+    void finished();
+    void uploadProgress(qint64 bytesSent, qint64 bytesTotal);
+    void downloadProgress(qint64 bytesReceived, qint64 bytesTotal);
+
+protected:
+    void setParam(QString const& name, ApiParam const& param);
+    // A text field: its UTF-8 bytes, "text/plain".
+    void setTextParam(QString const& name, QString const& text);
+    // A file part with its own content type.
+    void setFileParam(QString const& name, QByteArray const& bytes, QString const& contentType);
+
+    // The reply taken as an object, and a value in it (invalid when absent).
+    QVariantMap resultMap() const;
+    QVariant resultValue(QString const& key) const;
+    // The named field of the item stored under itemKey.
+    QVariant itemField(QString const& itemKey, QString const& field) const;
+
+private:
+    QByteArray formBody() const;
+    QByteArray multipartBody() const;
+
+    QMap<QString, ApiParam> m_params;
+    QNetworkRequest m_request;
+    QPointer<QNetworkReply> m_reply;
+    QVariant m_result;
+    bool m_multipart = false;
+    QString m_boundary;
+    QBuffer m_buffer;
+};

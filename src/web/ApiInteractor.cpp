@@ -1,0 +1,119 @@
+#include "web/ApiInteractor.h"
+
+#include "web/AbstractApiMethod.h"
+#include "web/WebServiceConfig.h"
+
+#include <QNetworkReply>
+#include <QTimer>
+#include <QUrl>
+
+namespace {
+char const* const kFailedProperty = "vyxCallFailed";
+int g_defaultTimeoutMs = WebServiceConfig::defaultTransferTimeoutMs;
+} // namespace
+
+void ApiInteractor::setDefaultTransferTimeout(int milliseconds)
+{
+    g_defaultTimeoutMs = milliseconds > 0 ? milliseconds : WebServiceConfig::defaultTransferTimeoutMs;
+}
+
+ApiInteractor::ApiInteractor(QString const& baseUrl, QObject* parent)
+    : QObject(parent),
+      m_baseUrl(baseUrl),
+      m_usable(WebServiceConfig::isUsableBaseUrl(baseUrl)),
+      m_timeoutMs(g_defaultTimeoutMs),
+      m_maxReplyBytes(WebServiceConfig::maxReplyBytes)
+{
+    m_manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    connect(&m_manager, &QNetworkAccessManager::finished, this, &ApiInteractor::onCommandFinished);
+}
+
+ApiInteractor::~ApiInteractor()
+{
+    // Aborting emits finished(): nobody may hear it while the owner is being destroyed.
+    disconnect(&m_manager, nullptr, this, nullptr);
+    QList<QNetworkReply*> const replies = m_pending.keys();
+    m_pending.clear();
+    for (QNetworkReply* reply : replies) {
+        reply->disconnect();
+        reply->abort();
+    }
+}
+
+void ApiInteractor::executeMethod(AbstractApiMethod* method)
+{
+    if (!method)
+        return;
+    dropPendingOf(method);
+    if (!m_usable) {
+        QPointer<AbstractApiMethod> guarded(method);
+        QTimer::singleShot(0, this, [guarded] {
+            if (guarded)
+                guarded->finishFailed();
+        });
+        return;
+    }
+
+    QNetworkRequest* request = method->request();
+    request->setUrl(QUrl(m_baseUrl + method->methodName()));
+    QByteArray const body = method->data();
+    request->setRawHeader(QByteArrayLiteral("Connection"), QByteArrayLiteral("keep-alive"));
+    request->setHeader(QNetworkRequest::ContentLengthHeader, body.size());
+    request->setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                          QNetworkRequest::ManualRedirectPolicy);
+    request->setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
+    request->setTransferTimeout(m_timeoutMs);
+
+    QNetworkReply* reply = m_manager.post(*request, body);
+    watchSize(reply);
+    method->setReply(reply);
+    m_pending.insert(reply, QPointer<AbstractApiMethod>(method));
+}
+
+void ApiInteractor::watchSize(QNetworkReply* reply)
+{
+    auto check = [this, reply] {
+        if (reply->property(kFailedProperty).toBool())
+            return;
+        qint64 const announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (announced > m_maxReplyBytes || reply->bytesAvailable() > m_maxReplyBytes) {
+            reply->setProperty(kFailedProperty, true);
+            // Not from inside the reply's own signal.
+            QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+        }
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, this, check);
+    connect(reply, &QIODevice::readyRead, this, check);
+}
+
+void ApiInteractor::dropPendingOf(AbstractApiMethod* method)
+{
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        if (it.value() == method) {
+            QNetworkReply* reply = it.key();
+            it = m_pending.erase(it);
+            reply->disconnect(this);
+            reply->abort();
+        } else {
+            ++it;
+        }
+    }
+}
+
+void ApiInteractor::onCommandFinished(QNetworkReply* reply)
+{
+    auto it = m_pending.find(reply);
+    if (it == m_pending.end())
+        return;
+    QPointer<AbstractApiMethod> method = it.value();
+    m_pending.erase(it);
+    if (!method)
+        return;
+    bool const failed = reply->property(kFailedProperty).toBool()
+                        || reply->error() == QNetworkReply::OperationCanceledError
+                        || reply->error() == QNetworkReply::TimeoutError;
+    if (failed)
+        method->finishFailed();
+    else
+        method->finish();
+}

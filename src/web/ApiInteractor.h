@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QMap>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class AbstractApiMethod;
+class QNetworkReply;
+
+// Sends service calls: posts each method's body to the base URL followed by the method's name
+// and hands the finished reply back to the method that sent it. Owns neither the methods nor
+// (beyond its manager) the replies.
+//
+// Safety rules of this client:
+// - a base URL that is not usable (see WebServiceConfig::isUsableBaseUrl) sends nothing: every
+//   call finishes from the event loop as a failed connection;
+// - redirects are never followed (a 3xx reply is read like any other);
+// - a call that exceeds the transfer timeout, or whose reply grows beyond the size cap, fails;
+// - destroying the client aborts its running replies without finishing their methods, and a
+//   method destroyed while its call runs is simply forgotten.
+class ApiInteractor : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit ApiInteractor(QString const& baseUrl, QObject* parent = nullptr);
+    ~ApiInteractor() override;
+
+    QString const& baseUrl() const { return m_baseUrl; }
+    bool hasUsableBaseUrl() const { return m_usable; }
+
+    // Sends one call and returns at once; the method's finished() follows. A method whose
+    // previous call still runs has that call dropped first.
+    void executeMethod(AbstractApiMethod* method);
+
+    void setTransferTimeout(int milliseconds) { m_timeoutMs = milliseconds; }
+    // The timeout new clients start with (tests shorten it); <= 0 restores the default.
+    static void setDefaultTransferTimeout(int milliseconds);
+    int transferTimeout() const { return m_timeoutMs; }
+    void setMaxReplySize(qint64 bytes) { m_maxReplyBytes = bytes; }
+    qint64 maxReplySize() const { return m_maxReplyBytes; }
+    // Calls sent and not yet finished.
+    int pendingCount() const { return int(m_pending.size()); }
+
+    QNetworkAccessManager* manager() { return &m_manager; }
+
+public slots:
+    void onCommandFinished(QNetworkReply* reply);
+
+private:
+    void watchSize(QNetworkReply* reply);
+    void dropPendingOf(AbstractApiMethod* method);
+
+    QString m_baseUrl;
+    bool m_usable;
+    QNetworkAccessManager m_manager;
+    QMap<QNetworkReply*, QPointer<AbstractApiMethod>> m_pending;
+    int m_timeoutMs;
+    qint64 m_maxReplyBytes;
+};

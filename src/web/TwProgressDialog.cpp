@@ -1,0 +1,68 @@
+#include "web/TwProgressDialog.h"
+
+#include "ui_TwProgressDialog.h"
+
+#include <QCoreApplication>
+
+TwProgressDialog::TwProgressDialog(QWidget* parent, bool showProgressBar)
+    : QDialog(parent), ui(std::make_unique<Ui::ProgressDialog>())
+{
+    ui->setupUi(this);
+    if (!showProgressBar)
+        ui->progressBar->hide();
+}
+
+TwProgressDialog::~TwProgressDialog() = default;
+
+void TwProgressDialog::started()
+{
+    ui->progressBar->setRange(0, 100);
+    ui->progressBar->reset();
+    show();
+}
+
+void TwProgressDialog::statusChanged(QString const& text)
+{
+    ui->statusLabel->setText(text);
+}
+
+void TwProgressDialog::operationStarted(double) {}
+
+void TwProgressDialog::completePercentChanged(double, double fraction)
+{
+    ui->progressBar->setValue(int(fraction * 100.0));
+    repaint();
+    QCoreApplication::processEvents();
+}
+
+void TwProgressDialog::completed()
+{
+    ui->progressBar->setValue(100);
+}
+
+bool TwProgressDialog::cancelationRequested()
+{
+    return false;
+}
+
+void TwProgressDialog::showStatus(QString const& text)
+{
+    ui->statusLabel->setText(text);
+    repaint();
+    QCoreApplication::processEvents();
+}
+
+QString TwProgressDialog::statusText() const
+{
+    return ui->statusLabel->text();
+}
+
+int TwProgressDialog::progressValue() const
+{
+    return ui->progressBar->value();
+}
+
+bool TwProgressDialog::progressBarShown() const
+{
+    return !ui->progressBar->isHidden();
+}

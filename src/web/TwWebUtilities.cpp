@@ -1,0 +1,307 @@
+#include "web/TwWebUtilities.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/TwCore.h"
+#include "app/TwMainWindowInterface.h"
+#include "app/TwTemplateContainer.h"
+#include "web/TwCheckUserAccountDialog.h"
+#include "web/TwDatabaseDialog.h"
+#include "web/TwKeyring.h"
+#include "web/TwProgressDialog.h"
+#include "web/WebServiceConfig.h"
+
+#include <QBuffer>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QEventLoop>
+#include <QFile>
+#include <QMessageBox>
+#include <QScopedValueRollback>
+#include <QSettings>
+
+#include <memory>
+
+namespace {
+
+QString loginKey()
+{
+    return QStringLiteral("UserAccount::Login");
+}
+
+QString oldPasswordKey()
+{
+    return QStringLiteral("UserAccount::Password");
+}
+
+struct KeyringRead
+{
+    bool done = false;
+    TwKeyring::ReadStatus status = TwKeyring::ReadStatus::Unavailable;
+    QString password;
+    QString reason;
+    QEventLoop loop;
+};
+
+} // namespace
+
+TwWebUtilities::TwWebUtilities(TwCore* core, TwKeyring* keyring)
+    : m_core(core), m_client(WebServiceConfig::baseUrl()), m_keyring(keyring)
+{
+    if (!m_keyring)
+        m_keyring = TwKeyring::create(this);
+    else if (!m_keyring->parent())
+        m_keyring->setParent(this);
+    connect(&m_login, &AbstractApiMethod::finished, this, &TwWebUtilities::loginMethodFinished);
+    connect(&m_upload, &AbstractApiMethod::finished, this, &TwWebUtilities::uploadFinished);
+    connect(&m_search, &AbstractApiMethod::finished, this, &TwWebUtilities::searchFinished);
+    moveOldPassword();
+}
+
+TwWebUtilities::~TwWebUtilities()
+{
+    delete m_progress.data();
+}
+
+void TwWebUtilities::installAsWebFlows()
+{
+    TwWebFlows::setFactory([](TwCore* core) -> TwWebFlows* { return new TwWebUtilities(core); });
+}
+
+void TwWebUtilities::moveOldPassword()
+{
+    QSettings settings;
+    if (!settings.contains(oldPasswordKey()))
+        return;
+    QString const password = settings.value(oldPasswordKey()).toString();
+    // Whether the keyring took it or there is none: the plain-text copy goes.
+    m_keyring->writePassword(password, [](bool, QString) {
+        QSettings().remove(QStringLiteral("UserAccount::Password"));
+    });
+}
+
+QWidget* TwWebUtilities::dialogParent() const
+{
+    return m_core && m_core->mainWindow() ? m_core->mainWindow()->widget() : nullptr;
+}
+
+bool TwWebUtilities::stillThere() const
+{
+    return m_object && m_template && m_object->objectTemplate() == m_template.data();
+}
+
+void TwWebUtilities::endUpload()
+{
+    delete m_progress.data();
+    m_object = nullptr;
+    m_template = nullptr;
+}
+
+void TwWebUtilities::checkForTemplateUpdatesInDatabase(bool)
+{
+    TwDatabaseDialog dialog(dialogParent(), m_core);
+    dialog.exec();
+}
+
+void TwWebUtilities::uploadTemplateToDatabase(KelNGObject* object)
+{
+    if (m_progress) {
+        m_progress->raise();
+        m_progress->activateWindow();
+        return;
+    }
+    if (m_starting || !object || !object->objectTemplate())
+        return;
+    QScopedValueRollback<bool> const starting(m_starting, true);
+    QPointer<KelNGObject> guardedObject(object);
+    QPointer<KelTemplate> guardedTemplate(object->objectTemplate());
+
+    // The stored password first: the dialog shows it, or says why it cannot remember one.
+    auto read = std::make_shared<KeyringRead>();
+    m_keyring->readPassword([read](TwKeyring::ReadStatus status, QString password, QString reason) {
+        read->status = status;
+        read->password = password;
+        read->reason = reason;
+        read->done = true;
+        read->loop.quit();
+    });
+    if (!read->done)
+        read->loop.exec();
+
+    TwCheckUserAccountDialog dialog(dialogParent(), m_keyring);
+    bool const canRemember = read->status != TwKeyring::ReadStatus::Unavailable;
+    if (!canRemember)
+        dialog.setRememberUnavailable(read->reason);
+    QSettings settings;
+    if (settings.contains(loginKey())) {
+        dialog.userEdit()->setText(settings.value(loginKey()).toString());
+        if (canRemember)
+            dialog.rememberAccountCheckBox()->setChecked(true);
+    }
+    if (read->status == TwKeyring::ReadStatus::Found)
+        dialog.passwordEdit()->setText(read->password);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!guardedObject || !guardedTemplate || guardedObject->objectTemplate() != guardedTemplate)
+        return;
+
+    m_object = guardedObject;
+    m_template = guardedTemplate;
+    QString const login = dialog.userEdit()->text();
+    QString const password = dialog.passwordEdit()->text();
+    m_login.setLogin(login);
+    m_login.setPassword(password);
+    if (canRemember && dialog.rememberAccountCheckBox()->isChecked()) {
+        settings.setValue(loginKey(), login);
+        m_keyring->writePassword(password, {});
+    }
+
+    m_progress = new TwProgressDialog(dialogParent(), false);
+    m_progress->setWindowTitle(tr("Template Upload"));
+    m_progress->show();
+    m_progress->showStatus(tr("Verifying account..."));
+    m_client.executeMethod(&m_login);
+}
+
+void TwWebUtilities::loginMethodFinished()
+{
+    if (!m_progress)
+        return;
+    if (!stillThere()) {
+        endUpload();
+        emit uploadEnded();
+        return;
+    }
+    if (!m_login.hasUser()) {
+        endUpload();
+        QMessageBox::warning(nullptr, tr("Wrong user name or password."),
+                             tr("This combination of user name and password does not exist on "
+                                "the template web service, or the internet connection is not "
+                                "working."),
+                             QMessageBox::Ok);
+        emit uploadEnded();
+        return;
+    }
+    m_userId = m_login.userId();
+    m_search.setKeyWord(m_template->uuid());
+    m_client.executeMethod(&m_search);
+}
+
+void TwWebUtilities::searchFinished()
+{
+    if (!m_progress)
+        return;
+    if (!stillThere()) {
+        endUpload();
+        emit uploadEnded();
+        return;
+    }
+    // The last hit decides.
+    bool hit = false;
+    QString hitName;
+    QString hitVersion;
+    for (m_search.first(); !m_search.atEnd(); m_search.next()) {
+        hit = true;
+        hitName = m_search.name();
+        hitVersion = m_search.version();
+    }
+    if (hit && m_template->version().toDouble() <= hitVersion.toDouble()) {
+        QString const title = m_template->name() + QLatin1Char(' ') + tr("Template");
+        endUpload();
+        QMessageBox::warning(nullptr, title,
+                             tr("A template (\"%1\") with the same UUID already exists in the "
+                                "database with the same or higher version number (%2).\n\n"
+                                "Please increase the version of the template before uploading.")
+                                 .arg(hitName, hitVersion),
+                             QMessageBox::Ok);
+        emit uploadEnded();
+        return;
+    }
+
+    TwTemplateContainer* store = m_core ? m_core->templateStore() : nullptr;
+    if (!store || !store->saveTemplate(m_object, false) || !stillThere()) {
+        endUpload();
+        emit uploadEnded();
+        return;
+    }
+    QString const path = m_template->filePath();
+    QByteArray xml;
+    QString reason;
+    if (!readTemplateFile(path, &xml, &reason)) {
+        endUpload();
+        QMessageBox::warning(nullptr, tr("Template Upload"),
+                             tr("The template file \"%1\" could not be read (%2).\n\n"
+                                "Nothing was uploaded.")
+                                 .arg(path, reason),
+                             QMessageBox::Ok);
+        emit uploadEnded();
+        return;
+    }
+
+    m_progress->showStatus(tr("Generating icon..."));
+    if (!m_progress || !stillThere()) {
+        endUpload();
+        emit uploadEnded();
+        return;
+    }
+    QByteArray icon;
+    auto* temporary = new KelTemplate(path);
+    if (store->loadObjectTemplate(temporary, nullptr)) {
+        store->objectTemplateList.removeOne(temporary);
+        QBuffer buffer(&icon);
+        buffer.open(QIODevice::WriteOnly);
+        temporary->objectIcon().save(&buffer, "PNG");
+        temporary->deleteObjectInstance();
+        delete temporary;
+    }
+
+    m_progress->showStatus(tr("Uploading the template to the web service..."));
+    if (!m_progress || !stillThere()) {
+        endUpload();
+        emit uploadEnded();
+        return;
+    }
+    m_upload.setName(m_template->name());
+    m_upload.setCreator(m_template->createdBy());
+    m_upload.setUUID(m_template->uuid());
+    m_upload.setVersion(m_template->version());
+    m_upload.setXMLContent(xml);
+    m_upload.setIcon(icon);
+    m_upload.setUserID(QStringLiteral("%1").arg(m_userId));
+    m_client.executeMethod(&m_upload);
+}
+
+bool TwWebUtilities::readTemplateFile(QString const& path, QByteArray* content, QString* reason)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *reason = file.errorString();
+        return false;
+    }
+    *content = file.readAll();
+    return true;
+}
+
+void TwWebUtilities::uploadFinished()
+{
+    if (!m_progress)
+        return;
+    endUpload();
+    if (m_upload.isSuccess()) {
+        QMessageBox::information(
+            nullptr, tr("Upload Successful"),
+            tr("Thank you for uploading your template!\n\nIt will be reviewed and made available "
+               "on the template web service if it meets the service's requirements.\n\n"
+               "Questions are welcome at uploads@vyx-solenne.org."),
+            QMessageBox::Ok);
+    } else {
+        QStringList const errors = m_upload.errors();
+        QString detail = errors.isEmpty() ? m_upload.message() : errors.first();
+        if (detail.isEmpty())
+            detail = tr("The web service did not accept the upload, or it could not be reached.");
+        QMessageBox::warning(nullptr, tr("Error During upload"),
+                             tr("An error has occured during the upload process:\n\n%1").arg(detail),
+                             QMessageBox::Ok);
+    }
+    emit uploadEnded();
+}

@@ -1,0 +1,8 @@
+#include "web/UploadLumoraMethod.h"
+
+UploadLumoraMethod::UploadLumoraMethod(QObject* parent) : AbstractUploadMethod(QStringLiteral("lumora"), parent) {}
+
+QString UploadLumoraMethod::methodName() const
+{
+    return QStringLiteral("upload_lumora");
+}

@@ -1,0 +1,243 @@
+#include "browser/ThumbnailLoader.h"
+#include "browser/VyxBrowserFileSystemModel.h"
+#include "style/KelStyleConfig.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+QImage solid(int w, int h, QRgb colour)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+bool writeImage(QString const& path, QImage const& image, char const* format = nullptr)
+{
+    return image.save(path, format);
+}
+
+class FileModelTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+
+    QString path(QString const& name) const { return dir.filePath(name); }
+
+    // Sets the model's root to the folder and waits until it is listed.
+    void load(VyxBrowserFileSystemModel& model)
+    {
+        QSignalSpy loaded(&model, &QFileSystemModel::directoryLoaded);
+        root = model.setRootPath(dir.path());
+        ASSERT_TRUE(loaded.wait(10000));
+    }
+
+    QStringList names(VyxBrowserFileSystemModel& model) const
+    {
+        QStringList list;
+        for (int row = 0; row < model.rowCount(root); ++row)
+            list << model.index(row, 0, root).data().toString();
+        list.sort(Qt::CaseInsensitive);
+        return list;
+    }
+
+    // Asks for the row's icon and waits until its thumbnail has arrived.
+    void waitForThumbnail(VyxBrowserFileSystemModel& model, QString const& file)
+    {
+        const QModelIndex index = model.index(path(file));
+        ASSERT_TRUE(index.isValid()) << file.toStdString();
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        model.data(index, Qt::DecorationRole);
+        for (int i = 0; i < 100 && !model.loader()->hasThumbnail(path(file)); ++i)
+            changed.wait(200);
+        ASSERT_TRUE(model.loader()->hasThumbnail(path(file)));
+    }
+
+    QTemporaryDir dir;
+    QModelIndex root;
+};
+
+TEST_F(FileModelTest, ListsFoldersAndImageFilesRegardlessOfCase)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    ASSERT_TRUE(writeImage(path(QStringLiteral("a.jpg")), solid(4, 4, 0xff0000u), "JPG"));
+    ASSERT_TRUE(writeImage(path(QStringLiteral("B.JPG")), solid(4, 4, 0xff0000u), "JPG"));
+    ASSERT_TRUE(writeImage(path(QStringLiteral("c.png")), solid(4, 4, 0xff0000u)));
+    QFile text(path(QStringLiteral("d.txt")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a picture");
+    text.close();
+
+    VyxBrowserFileSystemModel model;
+    load(model);
+    EXPECT_EQ(names(model), (QStringList{"a.jpg", "B.JPG", "c.png", "sub"}));
+
+    // Only the root folder has children, so a tree shows one flat level.
+    const QModelIndex sub = model.index(path(QStringLiteral("sub")));
+    EXPECT_TRUE(model.hasChildren(QModelIndex()));
+    EXPECT_TRUE(model.hasChildren(root));
+    EXPECT_FALSE(model.hasChildren(sub));
+
+    EXPECT_EQ(sub.siblingAtColumn(1).data().toString(), "Folder");
+    EXPECT_EQ(sub.siblingAtColumn(2).data().toString(), "");
+    const QIcon folderIcon = sub.data(Qt::DecorationRole).value<QIcon>();
+    const QPixmap folderPixmap = KelStyleConfig::instance()->value<QPixmap>(QStringLiteral("folder_vyx"));
+    ASSERT_FALSE(folderPixmap.isNull());
+    EXPECT_EQ(folderIcon.availableSizes().value(0), folderPixmap.size());
+    EXPECT_NE(model.index(path(QStringLiteral("c.png")), 1).data().toString(), "Folder");
+}
+
+TEST_F(FileModelTest, BlackPlaceholderUntilTheThumbnailThenDimensions)
+{
+    ASSERT_TRUE(writeImage(path(QStringLiteral("photo.jpg")), solid(4000, 3000, 0xff3080c0u), "JPG"));
+    VyxBrowserFileSystemModel model;
+    load(model);
+    const QModelIndex index = model.index(path(QStringLiteral("photo.jpg")));
+
+    // The Dimensions cell is never read on the GUI thread: empty before the thumbnail.
+    EXPECT_EQ(index.siblingAtColumn(2).data().toString(), "");
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    const QImage placeholder =
+        index.data(Qt::DecorationRole).value<QIcon>().pixmap(QSize(120, 80)).toImage();
+    ASSERT_EQ(placeholder.size(), QSize(120, 80));
+    EXPECT_EQ(placeholder.pixel(60, 40), qRgb(0, 0, 0));
+    EXPECT_EQ(placeholder.pixel(1, 1), qRgb(0, 0, 0));
+
+    ASSERT_TRUE(changed.wait(20000));
+    const QModelIndex topLeft = changed.first().at(0).value<QModelIndex>();
+    const QModelIndex bottomRight = changed.first().at(1).value<QModelIndex>();
+    EXPECT_EQ(topLeft, index.siblingAtColumn(0));
+    EXPECT_EQ(bottomRight, index.siblingAtColumn(2));
+
+    EXPECT_EQ(index.siblingAtColumn(2).data().toString(), "4000 x 3000");
+    const QImage thumb = index.data(Qt::DecorationRole).value<QIcon>().pixmap(QSize(120, 80)).toImage();
+    ASSERT_EQ(thumb.size(), QSize(120, 80));
+    // 106 x 80 at (7, 0) on a transparent thumbnail.
+    EXPECT_EQ(qAlpha(thumb.pixel(6, 40)), 0);
+    EXPECT_EQ(qAlpha(thumb.pixel(7, 40)), 255);
+    EXPECT_EQ(qAlpha(thumb.pixel(112, 40)), 255);
+    EXPECT_EQ(qAlpha(thumb.pixel(113, 40)), 0);
+    EXPECT_NEAR(qBlue(thumb.pixel(60, 40)), 0xc0, 8);
+}
+
+TEST_F(FileModelTest, UnreadableFilesGetTheBlankThumbnailAndNoDimensions)
+{
+    QFile corrupt(path(QStringLiteral("broken.png")));
+    ASSERT_TRUE(corrupt.open(QIODevice::WriteOnly));
+    corrupt.write("\x89PNG garbage that is no picture");
+    corrupt.close();
+
+    VyxBrowserFileSystemModel model;
+    load(model);
+    waitForThumbnail(model, QStringLiteral("broken.png"));
+    const QModelIndex index = model.index(path(QStringLiteral("broken.png")));
+    const QImage thumb = index.data(Qt::DecorationRole).value<QIcon>().pixmap(QSize(120, 80)).toImage();
+    ASSERT_EQ(thumb.size(), QSize(120, 80));
+    for (QPoint p : {QPoint(0, 0), QPoint(60, 40), QPoint(119, 79)})
+        EXPECT_EQ(qAlpha(thumb.pixel(p)), 0);
+    EXPECT_EQ(index.siblingAtColumn(2).data().toString(), "");
+}
+
+TEST_F(FileModelTest, SeventyMegapixelImageIsMeasured)
+{
+    ASSERT_TRUE(writeImage(path(QStringLiteral("huge.png")), solid(10000, 7000, 0xff20c040u)));
+    VyxBrowserFileSystemModel model;
+    load(model);
+    waitForThumbnail(model, QStringLiteral("huge.png"));
+    EXPECT_EQ(model.index(path(QStringLiteral("huge.png")), 2).data().toString(), "10000 x 7000");
+    const QImage thumb = model.loader()->getThumbnail(path(QStringLiteral("huge.png"))).toImage();
+    EXPECT_EQ(qGreen(thumb.pixel(60, 40)), 0xc0);
+}
+
+struct Placement {
+    QSize image;
+    QRect expected;
+};
+
+class ThumbnailPlacement : public ::testing::TestWithParam<Placement>
+{
+};
+
+TEST_P(ThumbnailPlacement, CentredByIntegerHalves)
+{
+    const Placement p = GetParam();
+    QImage image(p.image, QImage::Format_ARGB32);
+    image.fill(0xff112233u);
+    const QImage thumb = ThumbnailLoader::makeThumbnail(image);
+    ASSERT_EQ(thumb.size(), QSize(120, 80));
+    QRect opaque;
+    for (int y = 0; y < thumb.height(); ++y) {
+        for (int x = 0; x < thumb.width(); ++x) {
+            if (qAlpha(thumb.pixel(x, y)) == 255)
+                opaque |= QRect(x, y, 1, 1);
+        }
+    }
+    EXPECT_EQ(opaque, p.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ThumbnailPlacement,
+                         ::testing::Values(Placement{{4000, 3000}, {7, 0, 106, 80}},
+                                           Placement{{120, 60}, {0, 10, 120, 60}},
+                                           Placement{{53, 80}, {33, 0, 53, 80}},
+                                           Placement{{240, 160}, {0, 0, 120, 80}}));
+
+class ThumbnailLoaderTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        for (int i = 0; i < 40; ++i) {
+            const QString file = dir.filePath(QStringLiteral("p%1.png").arg(i));
+            ASSERT_TRUE(solid(30 + i, 20, qRgb(i * 5, 0, 0)).save(file));
+            files << file;
+        }
+    }
+    QTemporaryDir dir;
+    QStringList files;
+};
+
+// Each request comes as the thread is ending its previous run; none may stay unserved.
+TEST_F(ThumbnailLoaderTest, NoRequestIsLostWhileTheThreadEnds)
+{
+    ThumbnailLoader loader;
+    QSignalSpy ready(&loader, &ThumbnailLoader::thumbnailReady);
+    for (int i = 0; i < files.size(); ++i) {
+        loader.getThumbnail(files.at(i));
+        ASSERT_TRUE(ready.count() > i || ready.wait(10000)) << "request " << i << " was not served";
+    }
+    for (QString const& file : std::as_const(files)) {
+        EXPECT_TRUE(loader.hasThumbnail(file));
+        EXPECT_EQ(loader.imageSize(file).height(), 20);
+    }
+    // A cached thumbnail is answered at once, without a new request.
+    const int before = int(ready.count());
+    const QImage cached = loader.getThumbnail(files.at(3)).toImage();
+    EXPECT_EQ(qRed(cached.pixel(60, 40)), 15);
+    QTest::qWait(50);
+    EXPECT_EQ(ready.count(), before);
+}
+
+TEST_F(ThumbnailLoaderTest, DestructorJoinsWithRequestsPending)
+{
+    auto loader = std::make_unique<ThumbnailLoader>();
+    for (int round = 0; round < 3; ++round) {
+        for (QString const& file : std::as_const(files))
+            loader->getThumbnail(file);
+    }
+    loader.reset();
+    SUCCEED();
+}
+
+} // namespace

@@ -1,0 +1,185 @@
+#include "browser/ImageView.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMainWindow>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+const QRgb background = qRgb(28, 28, 28);
+const QRgb frame = qRgb(76, 76, 76);
+
+class ImageViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        window.setCentralWidget(view);
+        window.statusBar();
+        view->setFixedSize(400, 400);
+        window.show();
+    }
+
+    QImage grab() { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+    QString writeImage(QString const& name, QSize size, QColor colour)
+    {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(colour);
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(image.save(path));
+        return path;
+    }
+
+    // Sends enter and drop as the platform would; true when the drop was accepted.
+    bool dragAndDrop(QMimeData* data)
+    {
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &enter);
+        QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+        if (move.isAccepted() != enter.isAccepted())
+            ADD_FAILURE() << "move verdict differs from enter verdict";
+        QDropEvent drop(QPointF(12, 12), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &drop);
+        return enter.isAccepted() && drop.isAccepted();
+    }
+
+    // Item-model drag data of one template-browser item.
+    std::unique_ptr<QMimeData> itemData(QString const& marker, QString const& uuid)
+    {
+        QStandardItemModel model;
+        auto* item = new QStandardItem(QStringLiteral("Sepia"));
+        item->setData(marker, Qt::UserRole);
+        item->setData(uuid, Qt::UserRole + 1);
+        model.appendRow(item);
+        return std::unique_ptr<QMimeData>(model.mimeData({model.index(0, 0)}));
+    }
+
+    QTemporaryDir dir;
+    QMainWindow window;
+    ImageView* view = new ImageView;
+};
+
+TEST_F(ImageViewTest, FitsWithoutEnlargingAndFramesOnlyWhereThereIsRoom)
+{
+    struct Case {
+        QSize image;
+        QRect expected;
+        bool horizontalLines;
+        bool verticalLines;
+    };
+    const Case cases[] = {
+        {{800, 600}, {0, 50, 400, 300}, true, false},
+        {{100, 50}, {150, 175, 100, 50}, true, true},
+        {{300, 900}, {133, 0, 133, 400}, false, true},
+    };
+    for (Case const& c : cases) {
+        QImage image(c.image, QImage::Format_RGB32);
+        image.fill(qRgb(200, 10, 10));
+        view->setImage(&image);
+        const QRect shown = view->displayRect();
+        EXPECT_EQ(shown, c.expected) << c.image.width() << "x" << c.image.height();
+        const QImage picture = grab();
+        const QPoint centre = shown.center();
+        EXPECT_EQ(picture.pixel(centre), qRgb(200, 10, 10));
+        // The frame lies one pixel outside the image, above and left of it.
+        if (c.horizontalLines) {
+            EXPECT_EQ(picture.pixel(centre.x(), shown.top() - 1), frame);
+        }
+        if (c.verticalLines) {
+            EXPECT_EQ(picture.pixel(shown.left() - 1, centre.y()), frame);
+        } else {
+            EXPECT_NE(picture.pixel(0, centre.y()), frame);
+        }
+    }
+}
+
+TEST_F(ImageViewTest, MessageAndStatusTipFollowTheRender)
+{
+    view->setMessage(QStringLiteral("Rendering in Progress: 40%"));
+    EXPECT_EQ(window.statusBar()->currentMessage(), "Rendering in Progress: 40%");
+    // No image: the background and the message only.
+    const QImage empty = grab();
+    EXPECT_EQ(empty.pixel(200, 200), background);
+    EXPECT_EQ(empty.pixel(399, 0), background);
+
+    QImage result(50, 50, QImage::Format_RGB32);
+    result.fill(Qt::blue);
+    view->setImage(&result);
+    EXPECT_TRUE(view->message().isEmpty());
+    EXPECT_TRUE(window.statusBar()->currentMessage().isEmpty());
+
+    view->setImage(nullptr);
+    EXPECT_TRUE(view->image().isNull());
+    EXPECT_EQ(grab().pixel(200, 200), background);
+}
+
+TEST_F(ImageViewTest, DroppedImageFileShowsUntilTheNextResult)
+{
+    const QString first = writeImage("first.png", {40, 40}, Qt::green);
+    const QString second = writeImage("second.png", {40, 40}, Qt::red);
+    auto data = std::make_unique<QMimeData>();
+    data->setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+    QSignalSpy inserted(view, &ImageView::insertTemplate);
+    ASSERT_TRUE(dragAndDrop(data.get()));
+    EXPECT_EQ(view->sourcePath(), first);
+    EXPECT_EQ(view->image().pixel(0, 0), QColor(Qt::green).rgb());
+    EXPECT_EQ(inserted.count(), 0);
+
+    // A progress message shows the dropped file again, a result replaces it.
+    QImage other(10, 10, QImage::Format_RGB32);
+    other.fill(Qt::blue);
+    view->setImage(&other);
+    view->setMessage(QStringLiteral("Rendering in Progress: 0%"));
+    EXPECT_EQ(view->image().pixel(0, 0), QColor(Qt::green).rgb());
+
+    // Files that are no image, and a missing file, are refused and change nothing.
+    QFile text(dir.filePath("notes.txt"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not an image");
+    text.close();
+    for (QString const& path : {text.fileName(), dir.filePath("missing.png")}) {
+        auto refused = std::make_unique<QMimeData>();
+        refused->setUrls({QUrl::fromLocalFile(path)});
+        EXPECT_FALSE(dragAndDrop(refused.get())) << path.toStdString();
+        EXPECT_EQ(view->sourcePath(), first);
+    }
+    view->setSourceImage(dir.filePath("missing.png"));
+    EXPECT_EQ(view->sourcePath(), first);
+}
+
+TEST_F(ImageViewTest, OnlyTemplateMarkedItemsAreInsertedOnDrop)
+{
+    QSignalSpy inserted(view, &ImageView::insertTemplate);
+    auto marked = itemData(QStringLiteral("Insert:TemplateObject"), QStringLiteral("{abc}"));
+    EXPECT_TRUE(dragAndDrop(marked.get()));
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted.at(0).at(0).toString(), "{abc}");
+
+    auto other = itemData(QStringLiteral("Insert:NodePath"), QStringLiteral("{def}"));
+    EXPECT_FALSE(dragAndDrop(other.get()));
+    // An item without a marker is not judged by the previous drag's marker.
+    QStandardItemModel model;
+    auto* bare = new QStandardItem(QStringLiteral("bare"));
+    bare->setData(QStringLiteral("{ghi}"), Qt::UserRole + 1);
+    model.appendRow(bare);
+    std::unique_ptr<QMimeData> unmarked(model.mimeData({model.index(0, 0)}));
+    auto again = itemData(QStringLiteral("Insert:TemplateObject"), QStringLiteral("{abc}"));
+    EXPECT_TRUE(dragAndDrop(again.get()));
+    EXPECT_FALSE(dragAndDrop(unmarked.get()));
+    EXPECT_EQ(inserted.count(), 2);
+}
+
+} // namespace

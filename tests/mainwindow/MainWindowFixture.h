@@ -1,0 +1,51 @@
+#pragma once
+
+// A real main window on the offscreen platform, built as start-up builds it (no splash, no
+// command-line project), with helpers to let renders end and to answer its dialogs.
+
+#include <QFileDialog>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class KelNGObject;
+class TwCore;
+class TwMainWindow;
+
+namespace MainWindowTest {
+
+class MainWindowFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Waits until no render runs and the queued ends and restarts have been delivered.
+    void settle();
+    // Waits for the next finished() of the core (true) or gives up after a generous time.
+    bool waitForRender();
+    // A new top-level object named `name` whose graph inverts the colours.
+    KelNGObject* addInversion(QString const& name);
+    // The project object names in chain order.
+    QStringList objectNames() const;
+    // Brings a modified project to a clean state without asking.
+    void discardProject();
+
+    TwCore* core() const;
+    std::unique_ptr<TwMainWindow> window;
+    QTemporaryDir dir;
+};
+
+// Runs `answer` with the next file dialog that shows up, from a timer; the dialog is then
+// accepted with `fileName` (empty: rejected).
+void answerFileDialog(QString const& fileName, std::function<void(QFileDialog*)> inspect = {});
+// Rejects the next modal dialog of any kind; its class name goes to *className when given.
+void rejectNextDialog(QString* className = nullptr);
+// Clicks `button` on the next message box; its text goes to *text when given.
+void answerMessageBox(int button, QString* text = nullptr);
+
+} // namespace MainWindowTest

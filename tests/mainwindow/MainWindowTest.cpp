@@ -1,0 +1,634 @@
+#include "MainWindowFixture.h"
+
+#include "ui_MainWindow.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/Renderer.h"
+#include "app/TwCore.h"
+#include "app/TwTemplateContainer.h"
+#include "app/TwUtilities.h"
+#include "browser/ImageView.h"
+#include "effects/NodeFilteredImage.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/VyxNodeGraph.h"
+#include "mainwindow/PseudoDockWidgetArea.h"
+#include "mainwindow/TwMainWindow.h"
+#include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwProjectBrowser.h"
+#include "mainwindow/VyxStartup.h"
+#include "ui_ProjectBrowser.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeGraph.h"
+#include "nodeui/KelParam.h"
+#include "params/IParameterContainer.h"
+
+#include <QBuffer>
+#include <QDockWidget>
+#include <QFile>
+#include <QMenu>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QTest>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QUndoStack>
+
+namespace MainWindowTest {
+namespace {
+
+QRgb pixelOf(QImage const* image)
+{
+    return image->pixel(image->width() / 2, image->height() / 2);
+}
+
+using MainWindowStart = MainWindowFixture;
+
+TEST_F(MainWindowStart, StartsUntitledWithSaveDisabledAndShowsTheFilteredPreview)
+{
+    EXPECT_EQ(window->windowTitle(), "Vyx-Solenne - Untitled[*]");
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_FALSE(window->form()->actionSave->isEnabled());
+    EXPECT_FALSE(window->form()->actionSaveAs->isEnabled());
+    EXPECT_FALSE(window->form()->actionCopy->isEnabled());
+    EXPECT_FALSE(window->form()->actionPaste->isEnabled());
+    EXPECT_TRUE(window->form()->actionCheckForTemplates->isEnabled());
+    // The default preview image is the source, and without objects the result equals it.
+    ASSERT_FALSE(window->imageView()->image().isNull());
+    EXPECT_EQ(window->imageView()->image().size(), core()->sourceImage()->size());
+    EXPECT_EQ(core()->sourceImage()->size(), QImage(TwUtilities::getResourcesDirectory() + "/tw/preview_big.png").size());
+    EXPECT_TRUE(window->debugWindow() != nullptr);
+}
+
+TEST_F(MainWindowStart, ActionsCarryTheirTextsShortcutsAndMenus)
+{
+    Ui::MainWindow* ui = window->form();
+    struct Row {
+        QAction* action;
+        const char* text;
+        const char* shortcut;
+        QMenu* menu;
+    };
+    const Row rows[] = {
+        {ui->actionNew, "New", "Ctrl+N", ui->menuFile},
+        {ui->actionOpen, "Open...", "Ctrl+O", ui->menuFile},
+        {ui->actionSave, "Save", "Ctrl+S", ui->menuFile},
+        {ui->actionSaveAs, "Save As...", "Ctrl+Alt+S", ui->menuFile},
+        {ui->actionExit, "Exit", "Ctrl+Q", ui->menuFile},
+        {ui->actionCopy, "Copy", "Ctrl+C", ui->menuEdit},
+        {ui->actionPaste, "Paste", "Ctrl+V", ui->menuEdit},
+        {ui->actionDelete, "Delete", "", ui->menuEdit},
+        {ui->actionSaveSequence, "Save Sequence...", "", ui->menuProject},
+        {ui->actionSaveImage, "Save Image...", "", ui->menuProject},
+        {ui->actionImageView, "Image View", "Ctrl+1", ui->menuView},
+        {ui->actionNodeGraphView, "NodeGraph View", "Ctrl+2", ui->menuView},
+        {ui->actionToggleBrowser, "Toggle Browser / Timeline", "Ctrl+B", ui->menuView},
+        {ui->actionHelp, "Vyx-Solenne Help", "", ui->menuHelp},
+        {ui->actionAbout, "About", "", ui->menuHelp},
+        {ui->actionCheckForTemplates, "Update Templates...", "", ui->menuHelp},
+        {ui->actionPreferences, "Preferences...", "Ctrl+,", ui->menuHelp},
+        {window->undoAction(), nullptr, "Ctrl+Z", ui->menuEdit},
+        {window->redoAction(), nullptr, "Ctrl+Shift+Z", ui->menuEdit},
+    };
+    for (Row const& row : rows) {
+        if (row.text) {
+            EXPECT_EQ(row.action->text(), row.text);
+        }
+        EXPECT_EQ(row.action->shortcut().toString(), row.shortcut) << row.action->text().toStdString();
+        EXPECT_TRUE(row.menu->actions().contains(row.action)) << row.action->text().toStdString();
+    }
+    // Undo and redo head the Edit menu, before a separator and Copy.
+    QList<QAction*> const edit = ui->menuEdit->actions();
+    ASSERT_GE(edit.size(), 4);
+    EXPECT_EQ(edit.at(0), window->undoAction());
+    EXPECT_EQ(edit.at(1), window->redoAction());
+    EXPECT_TRUE(edit.at(2)->isSeparator());
+    EXPECT_EQ(edit.at(3), ui->actionCopy);
+    EXPECT_TRUE(ui->actionToggleBrowser->isChecked());
+    EXPECT_EQ(window->viewModeMenu()->title(), "{Image View}");
+}
+
+TEST_F(MainWindowStart, AnImageThatCannotBeReadIsReportedAndTheSourceStays)
+{
+    // A layered Photoshop file whose composite is cut short.
+    QFile psd(QStringLiteral(VYX_TEST_DATA_DIR) + "/layered.psd");
+    ASSERT_TRUE(psd.open(QIODevice::ReadOnly));
+    const QByteArray bytes = psd.readAll();
+    const QString path = dir.filePath("composite-cut.psd");
+    QFile cut(path);
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(bytes.left(bytes.size() - 20));
+    cut.close();
+
+    const QImage before = *core()->sourceImage();
+    QString warning;
+    answerMessageBox(QMessageBox::Ok, &warning);
+    window->imageChangedInBrowser(path);
+    settle();
+    EXPECT_TRUE(warning.contains("composite-cut.psd")) << warning.toStdString();
+    EXPECT_EQ(*core()->sourceImage(), before);
+}
+
+TEST(MainWindowArguments, TheFirstArgumentThatIsNoOptionNamesTheProject)
+{
+    struct Case {
+        QStringList arguments;
+        QString project;
+    };
+    const Case cases[] = {
+        {{"vyx-solenne"}, ""},
+        {{"vyx-solenne", "a.vyxsg"}, "a.vyxsg"},
+        {{"vyx-solenne", "--nosplash", "p.vyxsg"}, "p.vyxsg"},
+        {{"vyx-solenne", "p.vyxsg", "--nosplash"}, "p.vyxsg"},
+        {{"vyx-solenne", "--nosplash"}, ""},
+        {{"vyx-solenne", "a.vyxsg", "b.vyxsg"}, "a.vyxsg"},
+    };
+    for (Case const& c : cases)
+        EXPECT_EQ(TwMainWindow::startupProjectArgument(c.arguments), c.project) << c.arguments.join(' ').toStdString();
+}
+
+TEST_F(MainWindowStart, TheWelcomeScreenComesUnlessTurnedOff)
+{
+    QSettings().remove("DontShowWelcomeScreen");
+    QString shown;
+    rejectNextDialog(&shown);
+    VyxStartup::showMainWindow(window.get());
+    EXPECT_EQ(shown, "WelcomeScreen");
+    EXPECT_TRUE(window->isVisible());
+
+    QSettings().setValue("DontShowWelcomeScreen", true);
+    VyxStartup::showMainWindow(window.get());
+    EXPECT_TRUE(window->isVisible());
+    QSettings().remove("DontShowWelcomeScreen");
+}
+
+using RecentFiles = MainWindowFixture;
+
+TEST_F(RecentFiles, NewestFirstWithoutDuplicatesAndAtMostFive)
+{
+    QSettings().remove("recentFileList");
+    window->updateRecentFileActions();
+    window->addFileToRecentFileList("/p/one.vyxsg");
+    window->addFileToRecentFileList("/p/two.vyxsg");
+    Ui::MainWindow* ui = window->form();
+    EXPECT_EQ(ui->actionRecentFile1->text(), "&1 two");
+    EXPECT_EQ(ui->actionRecentFile2->text(), "&2 one");
+    EXPECT_EQ(ui->actionRecentFile1->data().toString(), "/p/two.vyxsg");
+    EXPECT_TRUE(ui->actionRecentFile2->isVisible());
+    EXPECT_FALSE(ui->actionRecentFile3->isVisible());
+
+    window->addFileToRecentFileList("/p/one.vyxsg");
+    EXPECT_EQ(QSettings().value("recentFileList").toStringList(), QStringList({"/p/one.vyxsg", "/p/two.vyxsg"}));
+    for (const char* name : {"/p/3.vyxsg", "/p/4.vyxsg", "/p/5.vyxsg", "/p/6.vyxsg"})
+        window->addFileToRecentFileList(name);
+    const QStringList list = QSettings().value("recentFileList").toStringList();
+    EXPECT_EQ(list, QStringList({"/p/6.vyxsg", "/p/5.vyxsg", "/p/4.vyxsg", "/p/3.vyxsg", "/p/one.vyxsg"}));
+    EXPECT_TRUE(ui->actionRecentFile5->isVisible());
+    EXPECT_EQ(ui->actionRecentFile5->text(), "&5 one");
+    QSettings().remove("recentFileList");
+}
+
+using ProjectFiles = MainWindowFixture;
+
+TEST_F(ProjectFiles, SaveAsOpenAndNewKeepTitleFlagsAndUndoHistoryInStep)
+{
+    QSettings().setValue("lastProjectLocation", dir.path());
+    addInversion("Inversion");
+    EXPECT_TRUE(core()->isModified());
+    EXPECT_TRUE(window->form()->actionSaveAs->isEnabled());
+    EXPECT_FALSE(window->form()->actionSave->isEnabled()) << "no file yet";
+    EXPECT_EQ(window->windowTitle(), "Vyx-Solenne - Untitled[*]");
+    EXPECT_TRUE(window->isWindowModified());
+
+    const QString path = dir.filePath("scene.vyxsg");
+    QString proposed;
+    answerFileDialog(path, [&](QFileDialog* dialog) { proposed = dialog->selectedFiles().value(0); });
+    window->form()->actionSaveAs->trigger();
+    EXPECT_EQ(QFileInfo(proposed).fileName(), "Untitled.vyxsg");
+    ASSERT_TRUE(QFile::exists(path));
+    EXPECT_EQ(window->windowTitle(), "Vyx-Solenne - scene[*]");
+    EXPECT_FALSE(window->isWindowModified());
+    EXPECT_TRUE(core()->hasProjectFile());
+    EXPECT_EQ(core()->undoStack()->count(), 0);
+    EXPECT_FALSE(QSettings().value("recentFileList").toStringList().contains(path)) << "Save adds no recent file";
+
+    ASSERT_TRUE(window->on_actionNew_triggered());
+    settle();
+    EXPECT_TRUE(core()->objectList().isEmpty());
+    EXPECT_EQ(window->windowTitle(), "Vyx-Solenne - Untitled[*]");
+    EXPECT_FALSE(core()->hasProjectFile());
+
+    QString openPath = path;
+    window->openNodeGraph(core()->rootGraph(), openPath);
+    settle();
+    EXPECT_EQ(objectNames(), QStringList({"Inversion"}));
+    EXPECT_EQ(window->windowTitle(), "Vyx-Solenne - scene[*]");
+    EXPECT_FALSE(core()->isModified());
+    EXPECT_FALSE(window->undoAction()->isEnabled());
+    EXPECT_EQ(QSettings().value("recentFileList").toStringList().value(0), path);
+
+    // A removal clears the saved mark: Save stays off and the question asks for a name.
+    core()->deleteSelectedObjects();
+    settle();
+    EXPECT_TRUE(core()->isModified());
+    EXPECT_FALSE(window->form()->actionSave->isEnabled());
+}
+
+TEST_F(ProjectFiles, AFileThatCannotBeReadKeepsTheOpenProject)
+{
+    addInversion("Kept");
+    core()->setModified(false);
+    QFile garbage(dir.filePath("garbage.vyxsg"));
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write("<graph><node");
+    garbage.close();
+    QFile other(dir.filePath("other.vyxsg"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("<template/>");
+    other.close();
+
+    for (QString const& name : {QStringLiteral("garbage.vyxsg"), QStringLiteral("other.vyxsg"),
+                                QStringLiteral("missing.vyxsg")}) {
+        QString text;
+        answerMessageBox(QMessageBox::Ok, &text);
+        QString path = dir.filePath(name);
+        window->openNodeGraph(core()->rootGraph(), path);
+        settle();
+        EXPECT_TRUE(text.contains(name)) << text.toStdString();
+        EXPECT_EQ(objectNames(), QStringList({"Kept"})) << name.toStdString();
+    }
+}
+
+TEST_F(ProjectFiles, APartlyReadProjectIsKeptButNotSavedOverItsFile)
+{
+    addInversion("Whole");
+    const QString path = dir.filePath("partial.vyxsg");
+    QString savePath = path;
+    ASSERT_TRUE(window->saveNodeGraph(core()->rootGraph(), savePath));
+    // An unknown node type inside the object: that node is skipped, the rest loads.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray text = file.readAll();
+    file.close();
+    // The inversion's type UUID becomes one no registry knows.
+    ASSERT_TRUE(text.contains("21051af5-3c09-487b-ab7b-e4a35fdff084"));
+    text.replace("21051af5-3c09-487b-ab7b-e4a35fdff084", "21051af5-0000-4000-8000-000000000000");
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(text);
+    file.close();
+
+    QString warning;
+    answerMessageBox(QMessageBox::Ok, &warning);
+    QString openPath = path;
+    window->openNodeGraph(core()->rootGraph(), openPath);
+    settle();
+    EXPECT_FALSE(warning.isEmpty());
+    EXPECT_EQ(objectNames(), QStringList({"Whole"}));
+    EXPECT_FALSE(core()->hasProjectFile());
+    core()->setModified(true);
+    EXPECT_FALSE(window->form()->actionSave->isEnabled());
+}
+
+TEST_F(ProjectFiles, AFailedSaveIsReportedAndChangesNoFlag)
+{
+    addInversion("Unsaved");
+    QString warning;
+    answerMessageBox(QMessageBox::Ok, &warning);
+    QString path = dir.filePath("no-such-folder/scene.vyxsg");
+    EXPECT_FALSE(window->saveNodeGraph(core()->rootGraph(), path));
+    EXPECT_FALSE(warning.isEmpty());
+    EXPECT_TRUE(core()->isModified());
+    EXPECT_FALSE(core()->hasProjectFile());
+    EXPECT_EQ(core()->projectName(), "Untitled");
+
+    // A folder in the way of the file: reported the same way.
+    ASSERT_TRUE(QDir(dir.path()).mkpath("taken.vyxsg"));
+    warning.clear();
+    answerMessageBox(QMessageBox::Ok, &warning);
+    QString taken = dir.filePath("taken.vyxsg");
+    EXPECT_FALSE(window->saveNodeGraph(core()->rootGraph(), taken));
+    EXPECT_FALSE(warning.isEmpty());
+    EXPECT_TRUE(core()->isModified());
+}
+
+TEST_F(ProjectFiles, TheSaveQuestionDecidesWhetherTheWindowCloses)
+{
+    addInversion("Edited");
+    ASSERT_TRUE(core()->isModified());
+    QString question;
+    answerMessageBox(QMessageBox::Cancel, &question);
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(question.contains("\"Untitled\" has been modified"));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(objectNames(), QStringList({"Edited"}));
+    EXPECT_FALSE(core()->renderBlocked());
+
+    // Save on a never-saved project asks for a name; cancelling it keeps the window.
+    answerMessageBox(QMessageBox::Save);
+    answerFileDialog(QString());
+    EXPECT_FALSE(window->maybeSaveNodeGraph());
+
+    answerMessageBox(QMessageBox::Discard);
+    EXPECT_TRUE(window->close());
+    EXPECT_TRUE(core()->objectList().isEmpty());
+    window.reset();
+}
+
+TEST_F(ProjectFiles, SaveImageProposesThePreferredFormatAndWritesTheResult)
+{
+    struct Case {
+        QString setting;
+        QString proposal;
+        QString filter;
+    };
+    const Case cases[] = {
+        {QString(), "image.jpeg", "JPEG Image (*.jpeg)"},
+        {"png", "image.png", "PNG Image (*.png)"},
+    };
+    for (Case const& c : cases) {
+        QSettings settings;
+        if (c.setting.isEmpty())
+            settings.remove("General::DefaultImageFormat");
+        else
+            settings.setValue("General::DefaultImageFormat", c.setting);
+        settings.setValue("lastImageLocation", dir.path());
+        QString proposed;
+        QStringList filters;
+        const QString target = dir.filePath("saved-" + c.proposal);
+        answerFileDialog(target, [&](QFileDialog* dialog) {
+            proposed = dialog->selectedFiles().value(0);
+            filters = dialog->nameFilters();
+        });
+        window->saveImage();
+        EXPECT_EQ(QFileInfo(proposed).fileName(), c.proposal);
+        EXPECT_EQ(filters, QStringList({c.filter}));
+        QImage written(target);
+        ASSERT_FALSE(written.isNull()) << target.toStdString();
+        EXPECT_EQ(written.size(), core()->resultImage()->size());
+    }
+    // A folder that cannot take the file: a warning, no file.
+    QSettings().setValue("General::DefaultImageFormat", "png");
+    QString warning;
+    answerFileDialog(QStringLiteral("/proc/vyx-solenne-test.png"));
+    answerMessageBox(QMessageBox::Ok, &warning);
+    window->saveImage();
+    EXPECT_FALSE(warning.isEmpty());
+    QSettings().remove("General::DefaultImageFormat");
+}
+
+using Objects = MainWindowFixture;
+
+TEST_F(Objects, ChainFollowsTheObjectsForNoneOneAndThree)
+{
+    EXPECT_TRUE(core()->rootGraph()->sourceNode()->isConnectedTo(core()->rootGraph()->destinationNode()));
+    KelNGObject* first = addInversion("A");
+    EXPECT_TRUE(core()->rootGraph()->sourceNode()->isConnectedTo(first->graph()));
+    EXPECT_TRUE(first->graph()->isConnectedTo(core()->rootGraph()->destinationNode()));
+    addInversion("B");
+    addInversion("C");
+    EXPECT_EQ(objectNames(), QStringList({"A", "B", "C"}));
+    // Three inversions: the result is the inverted source.
+    core()->start();
+    ASSERT_TRUE(waitForRender());
+    const QRgb source = pixelOf(core()->sourceImage());
+    const QRgb result = pixelOf(core()->resultImage());
+    EXPECT_EQ(qRed(result), 255 - qRed(source));
+    EXPECT_EQ(qBlue(result), 255 - qBlue(source));
+}
+
+TEST_F(Objects, AnUndoneDeletionComesBackAtItsPlaceEverywhere)
+{
+    addInversion("A");
+    KelNGObject* middle = addInversion("B");
+    addInversion("C");
+    core()->setSelectedObject(middle);
+    window->form()->actionDelete->trigger();
+    settle();
+    EXPECT_EQ(objectNames(), QStringList({"A", "C"}));
+    window->undoAction()->trigger();
+    settle();
+    EXPECT_EQ(objectNames(), QStringList({"A", "B", "C"}));
+    KelNGObject* back = core()->objectList().at(1);
+    ASSERT_TRUE(core()->rootGraph()->sourceNode()->isConnectedTo(core()->objectList().at(0)->graph()));
+    EXPECT_TRUE(core()->objectList().at(0)->graph()->isConnectedTo(back->graph()));
+    EXPECT_TRUE(back->graph()->isConnectedTo(core()->objectList().at(2)->graph()));
+}
+
+TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedWithoutUndo)
+{
+    addInversion("Copied");
+    window->on_menuEdit_aboutToShow();
+    ASSERT_TRUE(window->form()->actionCopy->isEnabled());
+    window->form()->actionCopy->trigger();
+    EXPECT_TRUE(window->form()->actionPaste->isEnabled());
+    window->form()->actionPaste->trigger();
+    settle();
+    window->form()->actionPaste->trigger();
+    settle();
+    EXPECT_EQ(objectNames(), QStringList({"Copied", "Copied", "Copied"}));
+
+    // The Templates page edits no project: Copy, Delete and Paste are off.
+    auto* templatesPage = window->objectEditor()->findChild<QRadioButton*>("templatesRadioButton");
+    auto* projectPage = window->objectEditor()->findChild<QRadioButton*>("projectRadioButton");
+    ASSERT_TRUE(templatesPage && projectPage);
+    templatesPage->click();
+    core()->setSelectedObject(core()->objectList().first());
+    EXPECT_FALSE(window->form()->actionCopy->isEnabled());
+    EXPECT_FALSE(window->form()->actionDelete->isEnabled());
+    EXPECT_FALSE(window->form()->actionPaste->isEnabled());
+    projectPage->click();
+    // A selection the core may not delete leaves Copy and Delete off when the menu opens.
+    core()->setSelectedObject(core()->objectList().first());
+    core()->selectedObject()->setDeletable(false);
+    window->on_menuEdit_aboutToShow();
+    EXPECT_FALSE(window->form()->actionCopy->isEnabled());
+    EXPECT_FALSE(window->form()->actionDelete->isEnabled());
+    core()->selectedObject()->setDeletable(true);
+
+    const int steps = core()->undoStack()->count();
+    window->addNewEmptyFilter();
+    settle();
+    EXPECT_EQ(objectNames().last(), "New Filter");
+    EXPECT_EQ(core()->selectedObject(), core()->objectList().last());
+    EXPECT_TRUE(core()->isModified());
+    EXPECT_EQ(core()->undoStack()->count(), steps);
+}
+
+TEST_F(Objects, SettingChangesMarkTheProjectOrTheTemplateAndRenderOnceLater)
+{
+    KelNGObject* object = addInversion("Shown");
+    core()->setModified(false);
+    ASSERT_FALSE(core()->isModified());
+    QSignalSpy finished(core(), &TwCore::finished);
+    // A click on the status icon in the project browser switches the effect off.
+    QTreeWidget* rows = window->projectBrowser()->form()->treeWidget;
+    ASSERT_EQ(rows->topLevelItemCount(), 1);
+    const QRect icon = rows->visualItemRect(rows->topLevelItem(0));
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(rows->columnViewportPosition(0) + 5, icon.center().y()));
+    EXPECT_EQ(object->graph()->paramContainer()->getIntParam("disable"), 1);
+    EXPECT_EQ(core()->undoStack()->count(), 0) << "visibility is no undo step";
+    EXPECT_TRUE(core()->isModified()) << "visibility, blend mode and opacity are saved";
+    EXPECT_EQ(finished.count(), 0) << "the render starts 100 ms later";
+    ASSERT_TRUE(finished.wait(5000));
+    settle();
+    QTest::qWait(200);
+    EXPECT_EQ(finished.count(), 1);
+
+    // Node moves are saved too.
+    core()->setModified(false);
+    window->nodePositionsChanged();
+    EXPECT_EQ(core()->isModified(), window->objectEditor()->currentObject() != nullptr);
+
+    // A template's own object marks its template, not the project.
+    KelTemplate* objectTemplate = core()->templateStore()->createObjectTemplate();
+    ASSERT_NE(objectTemplate, nullptr);
+    KelNGObject* instance = objectTemplate->objectInstance();
+    ASSERT_NE(instance, nullptr);
+    objectTemplate->setModified(false);
+    core()->setModified(false);
+    window->vyxGraphSettingChanged(instance, false);
+    settle();
+    EXPECT_TRUE(objectTemplate->modified());
+    EXPECT_FALSE(core()->isModified());
+}
+
+TEST_F(Objects, TemplatePreviewsKeepTheirImageWhileTheWindowLives)
+{
+    KelTemplate* objectTemplate = core()->templateStore()->createObjectTemplate();
+    ASSERT_NE(objectTemplate, nullptr);
+    window->displayTemplateDescription(objectTemplate->uuid(), window->filtersDescription());
+    QImage const& preview = window->templatePreviewImage();
+    EXPECT_LE(preview.width(), 120);
+    EXPECT_LE(preview.height(), 80);
+    EXPECT_TRUE(preview.width() == 120 || preview.height() == 80);
+    EXPECT_EQ(preview.format(), QImage::Format_ARGB32);
+    // The template's graph stays set up on the window's copy, not on a temporary.
+    EXPECT_EQ(objectTemplate->objectInstance()->effectGraph()->originalImage(), &preview);
+}
+
+TEST_F(Objects, TheWindowGoesWhileATemplateGraphIsRenderedAndObjectsRemain)
+{
+    addInversion("Left");
+    KelTemplate* objectTemplate = core()->templateStore()->createObjectTemplate();
+    ASSERT_NE(objectTemplate, nullptr);
+    core()->setCurrentGraph(objectTemplate->objectInstance()->effectGraph());
+    core()->start();
+    core()->setModified(false);
+    window.reset();
+    SUCCEED();
+}
+
+TEST_F(Objects, AParameterPanelEditIsOneUndoStepOnTheCoresStack)
+{
+    KelNGObject* object = addInversion("Panel");
+    KelUtils::IParameterContainer* container = object->graph()->paramContainer();
+    auto panel = std::make_unique<KelParam>(container);
+    core()->setModified(false);
+    QBuffer* before = panel->storeParamState();
+    ASSERT_EQ(container->getIntParam("opacity"), 100);
+    container->setIntParam("opacity", 40);
+    const int steps = core()->undoStack()->count();
+    window->addParamUndo(panel.get(), before);
+    ASSERT_EQ(core()->undoStack()->count(), steps + 1);
+    EXPECT_TRUE(core()->undoStack()->command(steps)->text().endsWith(" edit"));
+    EXPECT_TRUE(core()->isModified());
+    core()->undoStack()->undo();
+    settle();
+    EXPECT_EQ(container->getIntParam("opacity"), 100);
+    core()->undoStack()->redo();
+    settle();
+    EXPECT_EQ(container->getIntParam("opacity"), 40);
+    core()->undoStack()->clear();
+}
+
+TEST_F(Objects, EditsArrivingDuringARenderStopItFirstAndTheLastRenderHoldsThemAll)
+{
+    QImage large(1600, 1200, QImage::Format_RGB32);
+    large.fill(qRgb(10, 20, 30));
+    const QString path = dir.filePath("large.png");
+    ASSERT_TRUE(large.save(path));
+    window->imageChangedInBrowser(path);
+    KelNGObject* first = addInversion("First");
+    KelNodes::Node* inversion = first->graph()->nodes().value(0);
+    for (KelNodes::Node* node : first->graph()->nodes()) {
+        if (node->descriptor() && node->descriptor()->typeId == QLatin1String("operator.inversion"))
+            inversion = node;
+    }
+    ASSERT_NE(inversion, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        core()->start();
+        window->addNewEmptyFilter();
+        core()->start();
+        window->nodeParameterChanged(nullptr, inversion);
+    }
+    EXPECT_TRUE(core()->isModified());
+    ASSERT_TRUE(waitForRender() || core()->renderer()->completedSucceeded());
+    settle();
+    core()->start();
+    ASSERT_TRUE(waitForRender());
+    EXPECT_TRUE(core()->renderer()->completedSucceeded());
+    // One inversion and three empty filters.
+    EXPECT_EQ(core()->resultImage()->pixel(800, 600), qRgb(245, 235, 225));
+    EXPECT_EQ(objectNames(), QStringList({"First", "New Filter", "New Filter", "New Filter"}));
+}
+
+using ViewModes = MainWindowFixture;
+
+TEST_F(ViewModes, NodeGraphViewSplitsOneThirdAndEachModeKeepsItsDivision)
+{
+    Ui::MainWindow* ui = window->form();
+    window->resize(1200, 800);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ui->pseudoDock->isHidden());
+    EXPECT_EQ(window->rightDock()->widget(), window->imageDockPage());
+    auto* tabs = window->imageDockPage()->findChild<QTabWidget*>("tabWidget");
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->tabText(0), "Project");
+    EXPECT_EQ(tabs->tabText(1), "Filters");
+    EXPECT_EQ(tabs->tabText(2), "Effects");
+
+    const QString before = window->viewModeMenu()->title();
+    window->viewModeChanged(ui->actionImageView);
+    EXPECT_EQ(window->viewModeMenu()->title(), before) << "the current mode changes nothing";
+
+    ui->actionNodeGraphView->trigger();
+    EXPECT_TRUE(window->isNodeGraphViewMode());
+    EXPECT_EQ(window->viewModeMenu()->title(), "{NodeGraph View}");
+    EXPECT_FALSE(ui->pseudoDock->isHidden());
+    EXPECT_EQ(window->rightDock()->widget(), static_cast<QWidget*>(window->objectEditorDock()));
+    QList<int> const sizes = window->nodeGraphViewSizes();
+    ASSERT_EQ(sizes.size(), 2);
+    const int width = ui->centralSplitter->width() - ui->centralSplitter->handleWidth();
+    EXPECT_EQ(sizes.at(0), int(double(width) / 3.0));
+    EXPECT_EQ(sizes.at(1), int(2.0 * (double(width) / 3.0)));
+
+    ui->centralSplitter->setSizes({500, 600});
+    QList<int> const chosen = ui->centralSplitter->sizes();
+    ui->actionImageView->trigger();
+    EXPECT_FALSE(window->isNodeGraphViewMode());
+    EXPECT_TRUE(ui->pseudoDock->isHidden());
+    EXPECT_EQ(window->rightDock()->widget(), window->imageDockPage());
+    ui->actionNodeGraphView->trigger();
+    EXPECT_EQ(ui->centralSplitter->sizes(), chosen);
+    EXPECT_FALSE(core()->blockFocusOutEvents());
+}
+
+TEST_F(ViewModes, ToggleBrowserSwitchesTheBottomStrip)
+{
+    Ui::MainWindow* ui = window->form();
+    ui->actionToggleBrowser->trigger();
+    EXPECT_EQ(ui->bottomStack->currentIndex(), 1);
+    EXPECT_EQ(ui->bottomStack->maximumHeight(), 60);
+    EXPECT_EQ(ui->bottomStack->minimumHeight(), 60);
+    ui->actionToggleBrowser->trigger();
+    EXPECT_EQ(ui->bottomStack->currentIndex(), 0);
+    EXPECT_EQ(ui->bottomStack->maximumHeight(), 200);
+}
+
+} // namespace
+} // namespace MainWindowTest

@@ -1,0 +1,598 @@
+// The end-to-end road: the application as start-up builds it, driven step by step through its
+// own widgets, dialogs and drag data under a real (virtual) X server. The steps depend on each
+// other and run in the order written.
+
+#include "RoadSupport.h"
+
+#include "app/TemplateStoreTestSupport.h"
+
+#include "app/KelNGObject.h"
+#include "app/Renderer.h"
+#include "app/TwCore.h"
+#include "browser/ImageBrowser.h"
+#include "browser/ImageView.h"
+#include "effects/VyxNodeGraph.h"
+#include "mainwindow/TwMainWindow.h"
+#include "mainwindow/TwProjectBrowser.h"
+#include "mainwindow/VyxApplication.h"
+#include "mainwindow/VyxStartup.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodeui/KelNGNode.h"
+#include "nodeui/KelParam.h"
+#include "nodeui/KelTimeline.h"
+#include "nodeui/NodeDockTabWidget.h"
+#include "nodeui/TreeWidgetByMimeType.h"
+#include "nodeui/VyxNodeGraphView.h"
+#include "nodes/Node.h"
+#include "params/IParameterContainer.h"
+#include "ui_MainWindow.h"
+#include "ui_ProjectBrowser.h"
+
+#include <QComboBox>
+#include <QGraphicsPixmapItem>
+#include <QLabel>
+#include <QDir>
+#include <QDomDocument>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileOpenEvent>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUndoGroup>
+#include <QUndoStack>
+#include <QUuid>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QTemporaryDir* g_work = nullptr;
+QString g_imagePath;
+QString g_templateUuid;
+QImage g_inverted;
+
+QString workPath(QString const& name)
+{
+    return g_work->filePath(name);
+}
+
+TwMainWindow* window()
+{
+    return Road::window();
+}
+
+TwCore* core()
+{
+    return window()->core();
+}
+
+// A horizontal red ramp over constant green and blue.
+QImage testImage()
+{
+    QImage image(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 4, 100, 200));
+    }
+    return image;
+}
+
+bool near(int a, int b, int tolerance)
+{
+    return std::abs(a - b) <= tolerance;
+}
+
+void expectInverted(char const* step)
+{
+    QImage const source = core()->sourceImage()->convertToFormat(QImage::Format_RGB32);
+    QImage const result = core()->resultImage()->convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(result.size(), source.size()) << step;
+    QString failure;
+    EXPECT_TRUE(Road::allPixels(result, [&](QRgb pixel, int x, int y) {
+        const QRgb original = source.pixel(x, y);
+        return qRed(pixel) == 255 - qRed(original) && qGreen(pixel) == 255 - qGreen(original)
+               && qBlue(pixel) == 255 - qBlue(original);
+    }, &failure)) << step << ": " << failure.toStdString();
+}
+
+void expectGrey(char const* step)
+{
+    QString failure;
+    EXPECT_TRUE(Road::allPixels(core()->resultImage()->convertToFormat(QImage::Format_RGB32),
+                                [](QRgb pixel, int, int) {
+                                    return qRed(pixel) == 128 && qGreen(pixel) == 128 && qBlue(pixel) == 128;
+                                },
+                                &failure))
+        << step << ": " << failure.toStdString();
+}
+
+QString g_earlyProject;
+QString g_pendingBeforeStart;
+
+TEST(Road, Step00AnEarlyFileOpenWaitsForTheWindowAndOnlyTheLastCounts)
+{
+    EXPECT_EQ(g_pendingBeforeStart, g_earlyProject);
+    EXPECT_EQ(core()->projectName(), g_earlyProject);
+    EXPECT_TRUE(core()->hasProjectFile());
+    auto* application = qobject_cast<VyxApplication*>(QCoreApplication::instance());
+    ASSERT_NE(application, nullptr);
+    EXPECT_TRUE(application->pendingProjectPath().isEmpty());
+    EXPECT_EQ(application->mainWindow(), window());
+}
+
+TEST(Road, Step01PickTheImageInTheBrowser)
+{
+    ASSERT_TRUE(Road::waitForRender([] { emit window()->imageBrowser()->currentImageChanged(g_imagePath); }));
+    EXPECT_EQ(core()->sourceImage()->size(), QSize(64, 48));
+    EXPECT_EQ(core()->sourceImage()->pixel(10, 10), qRgb(40, 100, 200));
+}
+
+TEST(Road, Step02And03DropTheTemplateAndSeeItInverted)
+{
+    QTreeWidget* filters = window()->filtersTree();
+    QTreeWidgetItem* item = nullptr;
+    for (int i = 0; i < filters->topLevelItemCount(); ++i) {
+        if (filters->topLevelItem(i)->data(0, Qt::UserRole + 1).toString().compare(g_templateUuid, Qt::CaseInsensitive) == 0)
+            item = filters->topLevelItem(i);
+    }
+    ASSERT_NE(item, nullptr) << "the installed template is listed under Filters";
+    QModelIndex const index = filters->model()->index(filters->indexOfTopLevelItem(item), 0);
+    std::unique_ptr<QMimeData> data(filters->model()->mimeData({index}));
+    ASSERT_TRUE(data);
+
+    ImageView* view = window()->imageView();
+    const QPoint at = view->rect().center();
+    const bool rendered = Road::waitForRender([&] {
+        QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &drop);
+    });
+    ASSERT_TRUE(rendered);
+    ASSERT_EQ(core()->objectList().size(), 1);
+    expectInverted("after the drop");
+    g_inverted = core()->resultImage()->convertToFormat(QImage::Format_RGB32);
+
+    const QImage picture = Road::screenshot(QStringLiteral("road-inverted"));
+    const QRgb shown = Road::imageViewCentre(picture);
+    const QRgb expected = g_inverted.pixel(g_inverted.width() / 2, g_inverted.height() / 2);
+    EXPECT_TRUE(near(qRed(shown), qRed(expected), 8) && near(qGreen(shown), qGreen(expected), 2)
+                && near(qBlue(shown), qBlue(expected), 2))
+        << qRed(shown) << "," << qGreen(shown) << "," << qBlue(shown);
+}
+
+TEST(Road, Step04SaveImageThroughTheDialog)
+{
+    const QString path = workPath(QStringLiteral("result.png"));
+    Road::answerFileDialog(path);
+    window()->form()->actionSaveImage->trigger();
+    const QImage written = QImage(path).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(written.isNull());
+    EXPECT_EQ(written, g_inverted);
+}
+
+TEST(Road, Step05SaveAsNamesTheWindow)
+{
+    Road::answerFileDialog(workPath(QStringLiteral("road.vyxsg")));
+    window()->form()->actionSaveAs->trigger();
+    EXPECT_TRUE(QFile::exists(workPath(QStringLiteral("road.vyxsg"))));
+    EXPECT_EQ(window()->windowTitle(), "Vyx-Solenne - road[*]");
+    EXPECT_FALSE(window()->isWindowModified());
+}
+
+TEST(Road, Step06NewThenOpenGivesTheSameResult)
+{
+    ASSERT_TRUE(Road::waitForRender([] { window()->form()->actionNew->trigger(); }));
+    EXPECT_TRUE(core()->objectList().isEmpty());
+    Road::answerFileDialog(workPath(QStringLiteral("road.vyxsg")));
+    ASSERT_TRUE(Road::waitForRender([] { window()->form()->actionOpen->trigger(); }));
+    ASSERT_EQ(core()->objectList().size(), 1);
+    EXPECT_EQ(core()->resultImage()->convertToFormat(QImage::Format_RGB32), g_inverted);
+    EXPECT_EQ(window()->windowTitle(), "Vyx-Solenne - road[*]");
+}
+
+TEST(Road, Step07OpacityHalfThenUndoRedoUndo)
+{
+    QTreeWidget* rows = window()->projectBrowser()->form()->treeWidget;
+    ASSERT_EQ(rows->topLevelItemCount(), 1);
+    QComboBox* opacity = nullptr;
+    for (int column = 0; column < rows->columnCount() && !opacity; ++column)
+        opacity = qobject_cast<QComboBox*>(rows->itemWidget(rows->topLevelItem(0), column));
+    ASSERT_NE(opacity, nullptr);
+    QUndoStack* stack = core()->undoStack();
+    const int before = stack->count();
+
+    ASSERT_TRUE(Road::waitForRender([&] { opacity->setCurrentIndex(opacity->findText(QStringLiteral("50%"))); }));
+    ASSERT_EQ(stack->count(), before + 1);
+    EXPECT_EQ(stack->command(stack->count() - 1)->text(), "Opacity Change");
+    EXPECT_TRUE(window()->isWindowModified());
+    EXPECT_TRUE(window()->windowTitle().endsWith("[*]"));
+    expectGrey("at 50%");
+
+    ASSERT_TRUE(Road::waitForRender([] { window()->undoAction()->trigger(); }));
+    expectInverted("after undo");
+    ASSERT_TRUE(Road::waitForRender([] { window()->redoAction()->trigger(); }));
+    expectGrey("after redo");
+    ASSERT_TRUE(Road::waitForRender([] { window()->undoAction()->trigger(); }));
+    expectInverted("after the second undo");
+}
+
+
+// --- node-graph steps --------------------------------------------------------------------------
+
+KelNGNodeGraphView* graphView()
+{
+    return window()->objectEditorGraphView();
+}
+
+KelNodes::Node* nodeOfType(KelNodes::NodeGraph* graph, QString const& typeId)
+{
+    for (KelNodes::Node* node : graph->nodes()) {
+        if (node->descriptor() && node->descriptor()->typeId == typeId)
+            return node;
+    }
+    return nullptr;
+}
+
+// The terminal's wire end on the view's viewport.
+QPoint terminalPoint(KelNodes::Node* node, QString const& terminal)
+{
+    KelNGNode* item = KelNGNode::itemOf(node);
+    KelNodes::Terminal* handle = node ? node->getTerminal(terminal) : nullptr;
+    if (!item || !handle)
+        return QPoint(-1, -1);
+    return graphView()->mapFromScene(item->rectForTerminal(handle).center());
+}
+
+// Drags a wire from one terminal to another with the mouse, as a user does.
+void dragWire(QPoint from, QPoint to)
+{
+    QWidget* viewport = graphView()->viewport();
+    QTest::mouseMove(viewport, from);
+    QTest::qWait(20);
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
+    const QPoint middle = (from + to) / 2;
+    QTest::mouseMove(viewport, middle);
+    QTest::mouseMove(viewport, to);
+    QTest::qWait(20);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
+    QCoreApplication::processEvents();
+}
+
+KelNodes::NodeGraph* objectGraph()
+{
+    return core()->objectList().value(0) ? core()->objectList().value(0)->graph() : nullptr;
+}
+
+TEST(Road, Step08NodeGraphViewShowsTheInversionGraph)
+{
+    window()->activateWindow();
+    (void)QTest::qWaitForWindowActive(window(), 5000);
+    QTest::keySequence(window(), QKeySequence(QStringLiteral("Ctrl+2")));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(window()->isNodeGraphViewMode());
+    ASSERT_NE(graphView(), nullptr);
+    ASSERT_NE(objectGraph(), nullptr);
+    EXPECT_EQ(graphView()->graph(), objectGraph());
+    KelNodes::Node* inversion = nodeOfType(objectGraph(), QStringLiteral("operator.inversion"));
+    ASSERT_NE(inversion, nullptr);
+    KelNGNode* item = KelNGNode::itemOf(inversion);
+    ASSERT_NE(item, nullptr);
+    EXPECT_NE(item->pixmapItem(), nullptr);
+    Road::screenshot(QStringLiteral("road-node-graph"));
+}
+
+TEST(Road, Step09InsertRgbaAndWireItInWithTheMouse)
+{
+    NodeDockTabWidget* dock = window()->nodeDock();
+    ASSERT_NE(dock, nullptr);
+    dock->availableNodesButton()->click();
+    QTreeWidget* types = dock->availableNodesTree();
+    QModelIndexList const found = types->model()->match(types->model()->index(0, 0), Qt::UserRole + 1,
+                                                        QStringLiteral("operator.rgba"), 1,
+                                                        Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    QModelIndex const index = found.first();
+    EXPECT_EQ(index.data().toString(), "RGBA");
+    std::unique_ptr<QMimeData> data(types->model()->mimeData({index}));
+    ASSERT_TRUE(data);
+
+    QUndoStack* stack = core()->undoStack();
+    // Undone steps ahead of the index are dropped by the next push.
+    const int before = stack->index();
+    QWidget* viewport = graphView()->viewport();
+    // Left and below the chain, wholly inside the viewport.
+    const QPoint at(30, viewport->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    Road::settle();
+    ASSERT_EQ(stack->index(), before + 1);
+    ASSERT_EQ(stack->count(), before + 1);
+    EXPECT_EQ(stack->command(before)->text(), "Insert RGBA");
+
+    KelNodes::Node* inversion = nodeOfType(objectGraph(), QStringLiteral("operator.inversion"));
+    KelNodes::Node* rgba = nodeOfType(objectGraph(), QStringLiteral("operator.rgba"));
+    auto* graph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(objectGraph());
+    ASSERT_TRUE(inversion && rgba && graph);
+    KelNodes::Node* output = graph->destinationNode();
+
+    dragWire(terminalPoint(inversion, QStringLiteral("outRgb")), terminalPoint(rgba, QStringLiteral("rgb")));
+    dragWire(terminalPoint(rgba, QStringLiteral("out rgb")), terminalPoint(output, QStringLiteral("rgb")));
+    EXPECT_TRUE(inversion->isConnectedTo(rgba));
+    EXPECT_TRUE(rgba->isConnectedTo(output));
+    EXPECT_FALSE(inversion->isConnectedTo(output)) << "the output's input keeps one link";
+    ASSERT_TRUE(Road::waitForRender([] { core()->start(); }));
+    EXPECT_EQ(core()->resultImage()->convertToFormat(QImage::Format_RGB32), g_inverted);
+}
+
+TEST(Road, Step10RedMinus55OnTheCurrentNodePage)
+{
+    KelNodes::Node* rgba = nodeOfType(objectGraph(), QStringLiteral("operator.rgba"));
+    ASSERT_NE(rgba, nullptr);
+    KelNGNode* item = KelNGNode::itemOf(rgba);
+    ASSERT_TRUE(item && item->pixmapItem());
+    const QRectF body = item->pixmapItem()->sceneBoundingRect();
+    const QPoint title = graphView()->mapFromScene(body.topLeft() + QPointF(body.width() / 2, 8));
+    QTest::mouseClick(graphView()->viewport(), Qt::LeftButton, Qt::NoModifier, title);
+    QCoreApplication::processEvents();
+
+    NodeDockTabWidget* dock = window()->nodeDock();
+    dock->currentNodeButton()->click();
+    KelUtils::Parameter* red = rgba->paramContainer()->getParamByName(QStringLiteral("Red"));
+    ASSERT_NE(red, nullptr);
+    KelParam* panel = nullptr;
+    for (KelParam* candidate : dock->findChildren<KelParam*>()) {
+        if (candidate->isVisible() && candidate->editorFor(red))
+            panel = candidate;
+    }
+    ASSERT_NE(panel, nullptr) << "the current node page shows the RGBA panel";
+    auto* field = qobject_cast<QSpinBox*>(panel->editorFor(red));
+    ASSERT_NE(field, nullptr);
+    QLabel* label = panel->labelFor(red);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), "Red:");
+
+    QUndoStack* stack = core()->undoStack();
+    const int before = stack->index();
+    const bool rendered = Road::waitForRender([&] {
+        window()->activateWindow();
+        field->setFocus();
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("-55"));
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+    ASSERT_TRUE(rendered);
+    ASSERT_EQ(stack->index(), before + 1);
+    EXPECT_EQ(stack->command(before)->text(), "RGBA edit");
+    QString failure;
+    EXPECT_TRUE(Road::allPixels(core()->resultImage()->convertToFormat(QImage::Format_RGB32), [](QRgb pixel, int x, int y) {
+        const QRgb inverted = g_inverted.pixel(x, y);
+        return qRed(pixel) == std::max(0, qRed(inverted) - 55) && qGreen(pixel) == qGreen(inverted)
+               && qBlue(pixel) == qBlue(inverted);
+    }, &failure)) << failure.toStdString();
+
+    const QImage picture = Road::screenshot(QStringLiteral("road-rgba"));
+    const QRgb shown = Road::imageViewCentre(picture);
+    const QRgb expected = core()->resultImage()->pixel(32, 24);
+    EXPECT_TRUE(near(qRed(shown), qRed(expected), 8) && near(qGreen(shown), qGreen(expected), 2))
+        << qRed(shown) << "," << qGreen(shown) << "," << qBlue(shown);
+}
+
+TEST(Road, Step11UndoBringsTheInvertedImageBack)
+{
+    ASSERT_TRUE(Road::waitForRender([] { window()->undoAction()->trigger(); }));
+    EXPECT_EQ(core()->resultImage()->convertToFormat(QImage::Format_RGB32), g_inverted);
+}
+
+TEST(Road, Step12TimelinePlaysTwoFramesAndStops)
+{
+    window()->activateWindow();
+    (void)QTest::qWaitForWindowActive(window(), 5000);
+    QTest::keySequence(window(), QKeySequence(QStringLiteral("Ctrl+B")));
+    ASSERT_FALSE(window()->form()->actionToggleBrowser->isChecked()) << "Ctrl+B shows the timeline";
+    ASSERT_EQ(window()->form()->bottomStack->currentIndex(), 1);
+
+    KelTimeline* timeline = window()->timeline();
+    auto* length = timeline->findChild<QSpinBox*>(QStringLiteral("endFrameSB"));
+    ASSERT_NE(length, nullptr);
+    length->setFocus();
+    length->selectAll();
+    QTest::keyClicks(length, QStringLiteral("2"));
+    QTest::keyClick(length, Qt::Key_Return);
+    emit length->editingFinished();
+    ASSERT_EQ(length->value(), 2);
+
+    if (auto* once = timeline->findChild<QToolButton*>(QStringLiteral("playOnceTB")))
+        once->click();
+    auto* play = timeline->findChild<QToolButton*>(QStringLiteral("playForwardTB"));
+    ASSERT_NE(play, nullptr);
+    QSignalSpy frames(timeline, &KelTimeline::setCurrentFrameSignal);
+    QTest::mouseClick(play, Qt::LeftButton);
+    for (int i = 0; i < 600 && (timeline->player()->isPlaying() || timeline->player()->isRunning()); ++i)
+        QTest::qWait(50);
+    ASSERT_FALSE(timeline->player()->isPlaying()) << "the player stops by itself";
+    QList<int> played;
+    for (QList<QVariant> const& frame : frames)
+        played << frame.at(0).toInt();
+    EXPECT_EQ(played, QList<int>({0, 1, 2}));
+    Road::settle();
+    EXPECT_TRUE(core()->renderer()->completedSucceeded());
+}
+
+TEST(Road, NodePluginsOfTheProgramFolderAreLoaded)
+{
+    QList<KelNodes::NodeDescriptor const*>* types = core()->rootGraph()->nodeTypes();
+    ASSERT_NE(types, nullptr);
+    bool found = false;
+    for (KelNodes::NodeDescriptor const* type : *types)
+        found = found || (type && type->typeId == QLatin1String("plugin.invert"));
+    EXPECT_TRUE(found) << "the test plug-in in ../lib/vyx-solenne/nodes";
+}
+
+// Runs the program with its own settings and data homes, the given arguments and installation,
+// until it has opened `project` (the project heads its recent files) or gives up; its error
+// output goes to *errors.
+bool programOpens(QString const& program, QString const& project, QString* errors)
+{
+    QTemporaryDir home;
+    if (!home.isValid())
+        return false;
+    const QString configFile = home.filePath("config/Marrowind/Vyx-Solenne.conf");
+    {
+        QSettings settings(configFile, QSettings::IniFormat);
+        settings.setValue("DontShowWelcomeScreen", true);
+    }
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    environment.insert("XDG_DATA_HOME", home.filePath("data"));
+    process.setProcessEnvironment(environment);
+    process.start(program, {QStringLiteral("--nosplash"), project});
+    if (!process.waitForStarted(30000))
+        return false;
+    bool opened = false;
+    for (int i = 0; i < 600 && !opened && process.state() == QProcess::Running; ++i) {
+        QTest::qWait(100);
+        QSettings settings(configFile, QSettings::IniFormat);
+        opened = settings.value("recentFileList").toStringList().value(0) == project;
+    }
+    process.kill();
+    process.waitForFinished(10000);
+    if (errors)
+        *errors = QString::fromLocal8Bit(process.readAllStandardError());
+    return opened;
+}
+
+TEST(Road, AProjectNamedOnTheCommandLineIsOpened)
+{
+    QString errors;
+    EXPECT_TRUE(programOpens(QStringLiteral(VYX_PROGRAM), workPath(QStringLiteral("road.vyxsg")), &errors))
+        << errors.toStdString();
+}
+
+// A copy of the program in an installation of its own: with the test plug-in in
+// ../lib/vyx-solenne/nodes/ a project using the plug-in's node type opens whole; without it
+// the loader reports the unknown node.
+TEST(Road, ACopyOfTheProgramLoadsANodePlugInBesideIt)
+{
+    KelNodes::NodeGraph* graph = objectGraph();
+    ASSERT_NE(graph, nullptr);
+    core()->cancelRender();
+    ASSERT_NE(graph->addNode(QStringLiteral("plugin.invert"), -1), nullptr);
+    QString project = workPath(QStringLiteral("plug-in.vyxsg"));
+    ASSERT_TRUE(window()->saveNodeGraph(core()->rootGraph(), project));
+
+    for (bool withPlugin : {true, false}) {
+        QTemporaryDir install;
+        ASSERT_TRUE(QDir(install.path()).mkpath("bin"));
+        ASSERT_TRUE(QDir(install.path()).mkpath("lib/vyx-solenne/nodes"));
+        ASSERT_TRUE(QFile::link(QDir(QStringLiteral(VYX_BUILD_SHARE)).absolutePath(), install.filePath("share")));
+        const QString program = install.filePath("bin/vyx-solenne");
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VYX_PROGRAM), program));
+        if (withPlugin) {
+            ASSERT_TRUE(QFile::copy(QStringLiteral(VYX_TEST_NODES_PLUGIN),
+                                    install.filePath("lib/vyx-solenne/nodes/")
+                                        + QFileInfo(QStringLiteral(VYX_TEST_NODES_PLUGIN)).fileName()));
+        }
+        QString errors;
+        EXPECT_TRUE(programOpens(program, project, &errors)) << errors.toStdString();
+        EXPECT_EQ(errors.contains("unknown node"), !withPlugin) << errors.toStdString();
+    }
+}
+
+TEST(Road, AFileOpenEventOpensTheProject)
+{
+    if (core()->isModified())
+        Road::answerMessageBox(QMessageBox::Discard);
+    const QString project = workPath(QStringLiteral("road.vyxsg"));
+    ASSERT_TRUE(Road::waitForRender([&] {
+        QFileOpenEvent event(project);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &event);
+    }));
+    EXPECT_EQ(core()->objectList().size(), 1);
+    EXPECT_EQ(core()->projectName(), project);
+    EXPECT_FALSE(core()->isModified());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    g_work = new QTemporaryDir;
+    QTemporaryDir data;
+    QTemporaryDir config;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    ::testing::InitGoogleTest(&argc, argv);
+
+    int applicationArgc = 2;
+    char noSplash[] = "--nosplash";
+    char* applicationArgv[] = {argv[0], noSplash, nullptr};
+    VyxApplication application(applicationArgc, applicationArgv);
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QCoreApplication::setOrganizationName(QStringLiteral("Marrowind"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vyx-Solenne"));
+    {
+        QSettings settings;
+        settings.setValue(QStringLiteral("DontShowWelcomeScreen"), true);
+        settings.setValue(QStringLiteral("General::DefaultImageFormat"), QStringLiteral("png"));
+    }
+
+    g_templateUuid = QUuid::createUuid().toString();
+    const QString templates = data.path() + QStringLiteral("/Vyx-Solenne/templates/lumora");
+    QDir().mkpath(templates + QStringLiteral("/icons"));
+    StoreTest::writeFile(templates + QLatin1Char('/') + g_templateUuid,
+                         StoreTest::templateDocument({g_templateUuid, QStringLiteral("Inversion")}));
+    g_imagePath = g_work->filePath(QStringLiteral("source.png"));
+    testImage().save(g_imagePath);
+
+    // A project opened with the program before its window exists: only the last one waits.
+    g_earlyProject = g_work->filePath(QStringLiteral("early.vyxsg"));
+    {
+        KelVyxNodes::VyxNodeGraph empty(nullptr);
+        std::unique_ptr<QDomDocument> document(empty.store(empty.nodes(), false, true, false));
+        StoreTest::writeFile(g_earlyProject, document->toByteArray(4));
+    }
+    for (QString const& path : {g_work->filePath(QStringLiteral("missing.vyxsg")), g_earlyProject}) {
+        QFileOpenEvent event(path);
+        QCoreApplication::sendEvent(&application, &event);
+    }
+    g_pendingBeforeStart = application.pendingProjectPath();
+
+    int exitCode = 0;
+    QString errorText;
+    TwMainWindow* mainWindow = VyxStartup::start(application, &exitCode, &errorText);
+    if (!mainWindow) {
+        std::fprintf(stderr, "start-up failed: %s\n", qPrintable(errorText));
+        return 1;
+    }
+    VyxStartup::showMainWindow(mainWindow);
+    Road::setWindow(mainWindow);
+    (void)QTest::qWaitForWindowExposed(mainWindow, 10000);
+    Road::settle();
+
+    const int result = RUN_ALL_TESTS();
+
+    Road::settle();
+    mainWindow->core()->setModified(false);
+    application.setMainWindow(nullptr);
+    delete mainWindow;
+    delete g_work;
+    return result;
+}

@@ -1,0 +1,3 @@
+#include "browser/TestHome.h"
+
+VYX_TEST_HOME_ENVIRONMENT("test_nodeui")

@@ -1,0 +1,157 @@
+#include "effects/VyxNodeGraph.h"
+#include "nodeui/KelNodeDescription.h"
+#include "nodeui/KelNodeDescriptionEdit.h"
+#include "nodeui/KelNodeDescriptionTitle.h"
+#include "params/HelpItem.h"
+#include "style/KelStyleConfig.h"
+
+#include <gtest/gtest.h>
+
+#include <QDesktopServices>
+#include <QImage>
+#include <QLabel>
+#include <QMainWindow>
+#include <QTest>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+using KelUtils::HelpItem;
+using KelUtils::HelpLink;
+
+namespace {
+
+// Catches what the desktop would open, for the schemes a help text might use.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    const QStringList schemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("mailto"),
+                              QStringLiteral("file"), QStringLiteral("javascript"), QStringLiteral("ftp")};
+    UrlCatcher()
+    {
+        for (QString const& scheme : schemes)
+            QDesktopServices::setUrlHandler(scheme, this, "open");
+    }
+    ~UrlCatcher() override
+    {
+        for (QString const& scheme : schemes)
+            QDesktopServices::unsetUrlHandler(scheme);
+    }
+    QList<QUrl> opened;
+
+public slots:
+    void open(QUrl const& url) { opened << url; }
+};
+
+// The viewport point in the middle of the first occurrence of `text`.
+QPoint pointOf(QTextEdit* edit, QString const& text)
+{
+    const QTextCursor found = edit->document()->find(text);
+    QTextCursor middle(edit->document());
+    middle.setPosition(found.selectionStart() + int(text.size()) / 2);
+    return edit->cursorRect(middle).center();
+}
+
+// A title bar's picture, in a main window with or without a tool bar right above it.
+QImage titleBarPicture(bool withToolBar)
+{
+    QMainWindow window;
+    if (withToolBar)
+        window.addToolBar(QStringLiteral("tools"))->addAction(QStringLiteral("Action"));
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* title = new KelNodeDescriptionTitle;
+    title->title = QString(200, QLatin1Char('W'));
+    title->setFixedHeight(19);
+    layout->addWidget(title);
+    layout->addStretch();
+    window.setCentralWidget(central);
+    window.resize(200, 120);
+    window.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+    return title->grab().toImage();
+}
+
+} // namespace
+
+TEST(PanelHelpHtml, BuiltAsDescribedWithTitleAndCaptionsEscaped)
+{
+    const QList<HelpLink> twoLinks{HelpLink(QStringLiteral("A"), QUrl(QStringLiteral("u1"))),
+                                   HelpLink(QStringLiteral("B"), QUrl(QStringLiteral("u2")))};
+    const struct {
+        HelpItem item;
+        QString html;
+    } cases[] = {
+        {HelpItem(QStringLiteral("Blur"), QStringLiteral("Softens."), twoLinks),
+         QStringLiteral("<h3>Blur</h3>Softens.<h4>Links<p><a href='u1'>A</a>, <a href='u2'>B</a></p></h4>")},
+        {HelpItem(QStringLiteral("T"), QStringLiteral("<b>x</b>")), QStringLiteral("<h3>T</h3><b>x</b>")},
+        {HelpItem(QStringLiteral("<i>T</i> & co"), QString(),
+                  {HelpLink(QStringLiteral("<img src=x>"), QUrl(QStringLiteral("https://e.org/a?b=1&c=2'on='x\"y")))}),
+         QStringLiteral("<h3>&lt;i&gt;T&lt;/i&gt; &amp; co</h3><h4>Links<p><a href='https://e.org/a?b=1&c=2%27on=%27x%22y'>"
+                        "&lt;img src=x&gt;</a></p></h4>")},
+    };
+    for (auto const& c : cases)
+        EXPECT_EQ(KelNodeDescription::helpHtml(c.item), c.html);
+
+    // Shown, markup of the text renders and an escaped caption reads as text.
+    KelNodeDescription description;
+    description.displayHelpItem(&cases[2].item);
+    EXPECT_TRUE(description.textEdit()->toPlainText().contains(QStringLiteral("<img src=x>")));
+    description.displayHelpItem(&cases[1].item);
+    description.displayHelpItem(nullptr);
+    EXPECT_EQ(description.textEdit()->toPlainText(), QStringLiteral("T\nx"));
+}
+
+TEST(PanelDescriptionPanels, TitleBarBorderMovesOutOfAToolBarAbove)
+{
+    // Alone, row 0 is the border; under a tool bar the border moves up out of the bar.
+    const QColor border = KelStyleConfig::instance()->value<QColor>(QStringLiteral("KelParamTitle.borderColor"));
+    const QImage alone = titleBarPicture(false);
+    ASSERT_EQ(alone.height(), 19);
+    EXPECT_EQ(QColor(alone.pixel(5, 0)).rgb(), border.rgb());
+    EXPECT_NE(QColor(titleBarPicture(true).pixel(5, 0)).rgb(), border.rgb());
+}
+
+TEST(PanelDescriptionPanels, OpensOnlyWebAndMailLinks)
+{
+    UrlCatcher catcher;
+    KelNodeDescription description;
+    description.resize(500, 300);
+    const QStringList urls{QStringLiteral("https://example.org/x"), QStringLiteral("http://example.org/y"),
+                           QStringLiteral("mailto:a@example.org"), QStringLiteral("file:///etc/passwd"),
+                           QStringLiteral("javascript:alert(1)"), QStringLiteral("ftp://example.org/z")};
+    HelpItem item(QStringLiteral("Links"), QStringLiteral("Plain words here."));
+    for (int i = 0; i < urls.size(); ++i)
+        item.links << HelpLink(QStringLiteral("Link%1").arg(i), QUrl(urls.at(i)));
+    description.displayHelpItem(&item);
+    description.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&description));
+    QTextEdit* edit = description.textEdit();
+
+    for (int i = 0; i < urls.size(); ++i)
+        QTest::mouseClick(edit->viewport(), Qt::LeftButton, {}, pointOf(edit, QStringLiteral("Link%1").arg(i)));
+    QTest::mouseClick(edit->viewport(), Qt::LeftButton, {}, pointOf(edit, QStringLiteral("words")));
+    EXPECT_EQ(catcher.opened, (QList<QUrl>{QUrl(urls.at(0)), QUrl(urls.at(1)), QUrl(urls.at(2))}));
+
+    QTest::mouseMove(edit->viewport(), pointOf(edit, QStringLiteral("Link0")));
+    EXPECT_EQ(edit->viewport()->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(edit->viewport(), pointOf(edit, QStringLiteral("words")));
+    EXPECT_NE(edit->viewport()->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST(PanelDescriptionPanels, HelpForNodeTypeUsesAScratchNode)
+{
+    KelVyxNodes::VyxNodeGraph graph(nullptr);
+    KelNodeDescription description;
+    const auto before = graph.nodes().size();
+    description.displayHelpForNodeName(QStringLiteral("operator.blur"), &graph);
+    EXPECT_EQ(graph.nodes().size(), before);
+    const QString shown = description.textEdit()->toPlainText();
+    EXPECT_FALSE(shown.isEmpty());
+    description.displayHelpForNodeName(QStringLiteral("no.such.type"), &graph);
+    EXPECT_EQ(description.textEdit()->toPlainText(), shown);
+}
+
+#include "PanelDescriptionTest.moc"

@@ -1,0 +1,207 @@
+// Node items: picture geometry, terminal boxes, toggles, settings, previews and teardown.
+
+#include "ViewTestSupport.h"
+
+#include "nodeui/NodeEditHooks.h"
+
+#include <gtest/gtest.h>
+
+using namespace ViewTest;
+
+namespace {
+
+struct GeometryCase
+{
+    const char* name;
+    QList<TerminalSpec> terminals;
+    bool terminalsExpanded;
+    bool preview;
+    int terminalArea;
+    int height;
+};
+
+} // namespace
+
+TEST(ViewNodeItem, GeometryFollowsTerminalRowsAndToggles)
+{
+    const QList<GeometryCase> cases = {
+        {"no terminals, collapsed", {}, false, false, 0, 38},
+        {"one row", {{"in", 4, 0}, {"out", 0, 4}}, true, false, 31, 69},
+        {"three inputs, one output", {{"a", 4, 0}, {"b", 4, 0}, {"c", 2, 0}, {"out", 0, 4}}, true,
+         false, 59, 97},
+        {"one row with preview", {{"in", 4, 0}, {"out", 0, 4}}, true, true, 31, 69 + 118},
+        {"collapsed with preview", {{"in", 4, 0}}, false, true, 0, 38 + 118},
+    };
+    for (GeometryCase const& c : cases) {
+        ViewHarness h;
+        ProbeNode* node = h.add(c.terminals, QString(), QPointF(10, 10), c.preview);
+        KelNGNode item(node);
+        item.setTerminalsExpanded(c.terminalsExpanded);
+        item.setPreviewExpanded(c.preview);
+        item.calculateUI();
+        EXPECT_EQ(item.pixmapWidth(), 154) << c.name;
+        EXPECT_EQ(item.terminalAreaHeight(), c.terminalArea) << c.name;
+        EXPECT_EQ(item.pixmapHeight(), c.height) << c.name;
+    }
+    ViewHarness h;
+    ProbeNode* node = h.add({{"a", 4, 0}, {"b", 4, 0}, {"c", 2, 0}, {"out", 0, 4}});
+    KelNGNode item(node);
+    item.calculateUI();
+    EXPECT_EQ(item.outputRects().value(0), QRectF(138, 26, 10, 10));
+    EXPECT_EQ(item.inputRects().value(2), QRectF(6, 54, 10, 10));
+}
+
+TEST(ViewNodeItem, TerminalHitsAndWireEndsAlsoWhenCollapsed)
+{
+    ViewHarness h;
+    ProbeNode* node = h.add({{"a", 4, 0}, {"b", 4, 0}, {"out", 0, 4}}, QString(), QPointF(100, 50));
+    h.view.setObject(&h.graph);
+    KelNGNode* item = h.item(node);
+    KelNodes::Terminal* b = node->terminal(1);
+    KelNodes::Terminal* out = node->terminal(2);
+    EXPECT_EQ(item->rectForTerminal(b), QRectF(106, 90, 10, 10));
+    EXPECT_EQ(item->terminalAtPos(QPointF(111, 95), false), b);
+    EXPECT_EQ(item->terminalAtPos(QPointF(111, 95), true), nullptr);
+    EXPECT_EQ(item->terminalAtPos(QPointF(243, 81), true), out);
+
+    // Collapsed: wires meet the bottom corners, hits still use the expanded boxes.
+    item->setTerminalsExpanded(false);
+    item->calculateUI();
+    item->updatePixmap();
+    const int height = item->pixmapHeight();
+    EXPECT_EQ(item->rectForTerminal(b), QRectF(105, 50 + height - 16, 10, 10));
+    EXPECT_EQ(item->rectForTerminal(out), QRectF(100 + 139, 50 + height - 16, 10, 10));
+    EXPECT_EQ(item->terminalAtPos(QPointF(111, 95), false), b);
+    // A terminal of another node is nowhere.
+    ProbeNode* other = h.add(ColourInOut);
+    EXPECT_EQ(item->rectForTerminal(other->terminal(0)), QRectF());
+}
+
+TEST(ViewNodeItem, TogglesFlipOnlyOnTheirAreas)
+{
+    ViewHarness h;
+    ProbeNode* plain = h.add(ColourInOut, QString(), QPointF(0, 0));
+    ProbeNode* previewing = h.add(ColourInOut, QString(), QPointF(300, 0), true);
+    h.view.setObject(&h.graph);
+    KelNGNode* item = h.item(plain);
+    const int height = item->pixmapHeight();
+    EXPECT_FALSE(item->checkForUIActionAtPos(QPointF(60, 10)));
+    EXPECT_FALSE(item->checkForUIActionAtPos(QPointF(25, height - 5))) << "no preview to show";
+    EXPECT_TRUE(item->checkForUIActionAtPos(QPointF(140, 10)));
+    EXPECT_FALSE(item->terminalsExpanded());
+
+    KelNGNode* withPreview = h.item(previewing);
+    EXPECT_FALSE(withPreview->previewExpanded()) << "a new item starts collapsed";
+    EXPECT_TRUE(withPreview->checkForUIActionAtPos(QPointF(325, withPreview->pixmapHeight() - 5)));
+    EXPECT_TRUE(withPreview->previewExpanded());
+    EXPECT_EQ(withPreview->pixmapHeight(), 69 + 118);
+}
+
+TEST(ViewNodeItem, SettingsSurviveARebuildAndAFreshNodeIsLaidOut)
+{
+    ViewHarness h;
+    ProbeNode* node = h.add(ColourInOut, QString(), QPointF(70, 80));
+    h.view.setObject(&h.graph);
+    KelNGNode* item = h.item(node);
+    item->setHasCustomNodeColor(true);
+    item->setCustomNodeColor(QColor(0x12, 0x34, 0x56));
+    item->setTerminalsExpanded(false);
+    item->pixmapItem()->setPos(90, 110);
+    // A second view over the same graph takes the items over; the first lets go.
+    h.view.setObject(nullptr);
+    delete item;
+    auto& settings = node->paramContainer()->auxData();
+    EXPECT_EQ(storedPlace(node), QPointF(90, 110));
+    EXPECT_EQ(settings.value(QStringLiteral("customNodeColor")).toString(), QStringLiteral("#123456"));
+    EXPECT_TRUE(settings.value(QStringLiteral("hasCustomNodeColor")).toBool());
+    EXPECT_FALSE(settings.value(QStringLiteral("terminalsAreExpanded")).toBool());
+    EXPECT_EQ(node->viewItem(), nullptr);
+
+    h.view.setObject(&h.graph);
+    KelNGNode* again = h.item(node);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->pixmapItem()->pos(), QPointF(90, 110));
+    EXPECT_EQ(again->customNodeColor(), QColor(0x12, 0x34, 0x56));
+    EXPECT_FALSE(again->terminalsExpanded());
+    EXPECT_TRUE(again->positionKnown());
+}
+
+TEST(ViewNodeItem, PreviewIsSampledOnlyWhileTheRenderIsIdle)
+{
+    ViewHarness h;
+    ProbeNode* node = h.add(ColourInOut, QString(), QPointF(0, 0), true);
+    node->paramContainer()->auxData().insert(QStringLiteral("previewIsExpanded"), true);
+    bool idle = true;
+    NodeEditHooks::setRenderIdleQuery([&] { return idle; });
+    h.view.setObject(&h.graph);
+    KelNGNode* item = h.item(node);
+    const int sampled = node->samples;
+    EXPECT_GE(sampled, 1);
+    EXPECT_EQ(item->lastPreview().pixelColor(5, 5), QColor(Qt::red));
+
+    idle = false;
+    node->previewColour = Qt::blue;
+    h.view.setObject(&h.graph);
+    h.view.redrawNodes();
+    EXPECT_EQ(node->samples, sampled);
+    EXPECT_EQ(item->lastPreview().pixelColor(5, 5), QColor(Qt::red)) << "the last preview stays";
+    // The kept preview is what the picture shows.
+    const QImage picture = item->pixmapItem()->pixmap().toImage();
+    const int top = item->terminalAreaHeight() + 19;
+    EXPECT_EQ(picture.pixelColor(77, top + 59), QColor(Qt::red));
+
+    idle = true;
+    h.view.redrawNodes();
+    EXPECT_EQ(item->lastPreview().pixelColor(5, 5), QColor(Qt::blue));
+    NodeEditHooks::setRenderIdleQuery({});
+}
+
+TEST(ViewNodeItem, TeardownInEitherOrder)
+{
+    // The view goes while its items live: they leave its scene, nothing is deleted twice.
+    {
+        ViewHarness h;
+        ProbeNode* node = h.add(ColourInOut, QString(), QPointF(0, 0));
+        auto* view = new KelNGNodeGraphView;
+        view->setObject(&h.graph);
+        KelNGNode* item = h.item(node);
+        ASSERT_NE(item->pixmapItem()->scene(), nullptr);
+        delete view;
+        EXPECT_EQ(item->pixmapItem()->scene(), nullptr);
+        EXPECT_EQ(storedPlace(node), QPointF(0, 0));
+    }
+    // An item deleted by the core (its node leaving the graph) leaves the view's scene and its
+    // node; the view's next clicks do not reach it.
+    {
+        ViewHarness h;
+        ProbeNode* a = h.add(ColourInOut, QString(), QPointF(0, 0));
+        ProbeNode* b = h.add(ColourInOut, QString(), QPointF(300, 0));
+        ASSERT_EQ(a->connect(QStringLiteral("out"), b, QStringLiteral("in")), 0);
+        h.view.setObject(&h.graph);
+        const QPoint onB = h.atTerminal(b, 0, false);
+        h.hover(onB);
+        h.press(h.at(b, QPointF(60, 10)));
+        h.release(h.at(b, QPointF(60, 10)));
+        ASSERT_EQ(h.view.selectedNode(), h.item(b));
+        delete h.item(b);
+        EXPECT_EQ(b->viewItem(), nullptr);
+        EXPECT_EQ(h.view.selectedNode(), nullptr);
+        EXPECT_EQ(h.view.hoverTerminal(), nullptr);
+        h.press(onB);
+        h.release(onB);
+        h.press(onB, Qt::RightButton);
+        SUCCEED();
+    }
+    // A node destroyed before its item: the item lets go of it.
+    {
+        ViewHarness h;
+        auto* node = new ProbeNode(ColourInOut);
+        h.graph.addNode(node, -1);
+        auto* item = new KelNGNode(node);
+        item->allocatePixmapItem();
+        h.graph.removeNode(node);
+        EXPECT_EQ(item->node(), nullptr);
+        EXPECT_EQ(item->pixmapItem(), nullptr);
+        delete item;
+    }
+}

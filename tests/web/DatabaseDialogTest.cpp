@@ -1,0 +1,413 @@
+// The template database dialog against the reference server and against hostile replies: what
+// it lists, what it installs and how, and that nothing a service sends can hurt the installed
+// templates or the dialog.
+
+#include "DialogTestSupport.h"
+
+#include "web/TwDatabaseDialog.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using WebTest::ListedItem;
+using WebTest::rowsOf;
+
+QString const kA = QStringLiteral("{aaaaaaaa-0000-4000-8000-000000000001}");
+QString const kB = QStringLiteral("{bbbbbbbb-0000-4000-8000-000000000002}");
+QString const kC = QStringLiteral("{cccccccc-0000-4000-8000-000000000003}");
+
+QTreeWidget* treeOf(TwDatabaseDialog& dialog)
+{
+    return dialog.findChild<QTreeWidget*>(QStringLiteral("treeWidget"));
+}
+
+// Waits until the dialog is idle again (the constructor's fetch or a run is over).
+bool waitIdle(TwDatabaseDialog& dialog)
+{
+    QSignalSpy idle(&dialog, &TwDatabaseDialog::idle);
+    while (dialog.isBusy()) {
+        if (!idle.wait(WebTest::kWaitMs))
+            return false;
+    }
+    return true;
+}
+
+ReferenceServer::Item serverItem(QString const& uuid, QString const& name, QString const& version,
+                                 bool unknownNodeType = false)
+{
+    ReferenceServer::Item item;
+    item.uuid = uuid;
+    item.name = name;
+    item.version = version;
+    item.createdBy = QStringLiteral("Ref");
+    item.xml = SampleTemplates::templateFile(uuid, name, version, unknownNodeType);
+    item.icon = SampleTemplates::pngIcon(Qt::red);
+    return item;
+}
+
+class DatabaseDialogTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(server.start()); }
+
+    WebTest::CoreFixture fixture;
+    ReferenceServer server;
+};
+
+TEST_F(DatabaseDialogTest, ListsNewAndNewerTemplatesOnlyAndInstallsTheCheckedOnesInOrder)
+{
+    fixture.installFile(kA, QStringLiteral("Same"), QStringLiteral("01.100"));
+    fixture.installFile(kB, QStringLiteral("Older"), QStringLiteral("01.200"));
+    TwCore* core = fixture.start();
+    server.addItem(QStringLiteral("lumora"), serverItem(kA, QStringLiteral("Same"), QStringLiteral("1.1")));
+    server.addItem(QStringLiteral("lumora"), serverItem(kB, QStringLiteral("Newer"), QStringLiteral("2.0")));
+    server.addItem(QStringLiteral("lumora"), serverItem(kC, QStringLiteral("N\u00e9w"), QStringLiteral("0.5")));
+    WebTest::ScopedBaseUrl url(server.baseUrl());
+
+    TwDatabaseDialog dialog(nullptr, core);
+    EXPECT_EQ(server.requests().size(), 0) << "the first request is sent from the event loop";
+    ASSERT_TRUE(waitIdle(dialog));
+    QTreeWidget* tree = treeOf(dialog);
+    EXPECT_EQ(rowsOf(tree), (QStringList{QStringLiteral("Newer|2.0|1.2|x"),
+                                         QStringLiteral("N\u00e9w|0.5|-|x")}));
+    EXPECT_EQ(dialog.statusText(), QStringLiteral("Click \"Install Templates\""));
+    EXPECT_TRUE(dialog.findChild<QDialogButtonBox*>()->isEnabled());
+    EXPECT_EQ(server.calls(), (QStringList{QStringLiteral("get_first_lumora"),
+                                           QStringLiteral("get_next_lumora"),
+                                           QStringLiteral("get_next_lumora"),
+                                           QStringLiteral("get_next_lumora")}));
+    QTreeWidgetItem* row = tree->topLevelItem(0);
+    EXPECT_EQ(row->data(0, Qt::UserRole).toString(), kB);
+    EXPECT_EQ(row->data(0, Qt::UserRole + 1), QVariant(true));
+    EXPECT_FALSE(row->data(0, Qt::UserRole + 2).value<QPixmap>().isNull());
+    EXPECT_EQ(tree->columnWidth(0), 180);
+
+    // The preview follows the current row.
+    tree->setCurrentItem(row);
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("iconLabel"))->pixmap().toImage().pixel(1, 1),
+              QColor(Qt::red).rgb());
+
+    // Each installed template is in the store and its browser before the next download starts.
+    QStringList storeAtEachDownload;
+    QObject::connect(&server, &ReferenceServer::requestRecorded, &dialog, [&](QString const& call) {
+        if (call == QLatin1String("download_lumora_xml_content"))
+            storeAtEachDownload << QString::number(core->templateStore()->objectTemplateList.size());
+    });
+    server.clearRequests();
+    dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
+    ASSERT_TRUE(waitIdle(dialog));
+    EXPECT_EQ(storeAtEachDownload, (QStringList{QStringLiteral("2"), QStringLiteral("2")}));
+    EXPECT_EQ(server.requests().at(0).field(QStringLiteral("uuid")), kB.toUtf8());
+    EXPECT_EQ(server.requests().at(0).field(QStringLiteral("version")), "2.0");
+    EXPECT_EQ(server.requests().at(1).field(QStringLiteral("uuid")), kC.toUtf8());
+    EXPECT_EQ(tree->topLevelItemCount(), 0);
+    EXPECT_TRUE(dialog.statusText().isEmpty());
+    for (ReferenceServer::Item const& item : server.items(QStringLiteral("lumora"))) {
+        if (item.uuid == kA)
+            continue;
+        EXPECT_EQ(StoreTest::readFile(StoragePaths::objectTemplatePath(item.uuid)), item.xml);
+        KelTemplate* installed = core->templateStore()->getObjectTemplateFromUuid(item.uuid);
+        ASSERT_NE(installed, nullptr);
+        EXPECT_EQ(installed->name(), item.name);
+    }
+    EXPECT_EQ(fixture.filterTree.topLevelItemCount(), 3);
+    EXPECT_EQ(fixture.window.count(QStringLiteral("templateHasBeenAddedOrUpdated")), 2);
+    // Nothing but template files and icons below the storage root.
+    for (QString const& file : StoreTest::filesBelow(fixture.storageRoot()))
+        EXPECT_TRUE(file.startsWith(QStringLiteral("templates/lumora/"))) << file.toStdString();
+
+    // Fetching again shows nothing new.
+    dialog.findChild<QPushButton*>(QStringLiteral("fetchLumoraList"))->click();
+    ASSERT_TRUE(waitIdle(dialog));
+    EXPECT_EQ(tree->topLevelItemCount(), 0);
+    EXPECT_TRUE(dialog.statusText().isEmpty());
+}
+
+TEST_F(DatabaseDialogTest, SelectionDecidesWhatIsInstalledAndTheListEmptiesAfterARun)
+{
+    TwCore* core = fixture.start();
+    for (QString const& uuid : {kA, kB, kC})
+        server.addItem(QStringLiteral("lumora"), serverItem(uuid, uuid.mid(1, 4), QStringLiteral("1.0")));
+    WebTest::ScopedBaseUrl url(server.baseUrl());
+    TwDatabaseDialog dialog(nullptr, core);
+    ASSERT_TRUE(waitIdle(dialog));
+    QTreeWidget* tree = treeOf(dialog);
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+
+    dialog.findChild<QPushButton*>(QStringLiteral("deselectAllButton"))->click();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(tree->topLevelItem(i)->checkState(3), Qt::Unchecked);
+    dialog.findChild<QPushButton*>(QStringLiteral("selectAllButton"))->click();
+    EXPECT_EQ(tree->topLevelItem(2)->checkState(3), Qt::Checked);
+    tree->topLevelItem(1)->setCheckState(3, Qt::Unchecked);
+
+    server.clearRequests();
+    dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
+    ASSERT_TRUE(waitIdle(dialog));
+    EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_TRUE(QFile::exists(StoragePaths::objectTemplatePath(kA)));
+    EXPECT_FALSE(QFile::exists(StoragePaths::objectTemplatePath(kB)));
+    EXPECT_TRUE(QFile::exists(StoragePaths::objectTemplatePath(kC)));
+    EXPECT_EQ(tree->topLevelItemCount(), 0);
+
+    // With every row unchecked the run ends at once.
+    dialog.findChild<QPushButton*>(QStringLiteral("fetchLumoraList"))->click();
+    ASSERT_TRUE(waitIdle(dialog));
+    ASSERT_EQ(rowsOf(tree).size(), 1);
+    dialog.findChild<QPushButton*>(QStringLiteral("deselectAllButton"))->click();
+    server.clearRequests();
+    dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
+    ASSERT_TRUE(waitIdle(dialog));
+    EXPECT_TRUE(server.requests().isEmpty());
+    EXPECT_EQ(tree->topLevelItemCount(), 0);
+    EXPECT_TRUE(dialog.statusText().isEmpty());
+}
+
+TEST_F(DatabaseDialogTest, AnEmptyServiceAndAMissingServiceEndQuietly)
+{
+    TwCore* core = fixture.start();
+    {
+        WebTest::ScopedBaseUrl url(server.baseUrl());
+        TwDatabaseDialog dialog(nullptr, core);
+        ASSERT_TRUE(waitIdle(dialog));
+        EXPECT_EQ(treeOf(dialog)->topLevelItemCount(), 0);
+        EXPECT_TRUE(dialog.statusText().isEmpty());
+        EXPECT_TRUE(dialog.findChild<QDialogButtonBox*>()->isEnabled());
+    }
+    server.clearRequests();
+    TwDatabaseDialog dialog(nullptr, core);
+    EXPECT_FALSE(dialog.isBusy());
+    EXPECT_TRUE(dialog.statusText().contains(QStringLiteral("\"WebService::BaseUrl\"")));
+    dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(server.requests().isEmpty());
+}
+
+TEST_F(DatabaseDialogTest, ATemplateWithAnUnknownNodeTypeIsInstalledAndListedAfterARestart)
+{
+    TwCore* core = fixture.start();
+    server.addItem(QStringLiteral("lumora"),
+                   serverItem(kA, QStringLiteral("Plug-in effect"), QStringLiteral("1.0"), true));
+    WebTest::ScopedBaseUrl url(server.baseUrl());
+    {
+        TwDatabaseDialog dialog(nullptr, core);
+        ASSERT_TRUE(waitIdle(dialog));
+        dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
+        ASSERT_TRUE(waitIdle(dialog));
+        EXPECT_TRUE(dialog.statusText().isEmpty());
+    }
+    EXPECT_EQ(StoreTest::readFile(StoragePaths::objectTemplatePath(kA)),
+              server.items(QStringLiteral("lumora")).first().xml);
+    EXPECT_EQ(core->templateStore()->getObjectTemplateFromUuid(kA), nullptr);
+    EXPECT_TRUE(fixture.window.calls.filter(QStringLiteral("next start")).size() >= 1);
+
+    fixture.stop();
+    core = fixture.start();
+    KelTemplate* loaded = core->templateStore()->getObjectTemplateFromUuid(kA);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->name(), QStringLiteral("Plug-in effect"));
+    EXPECT_EQ(fixture.filterTree.topLevelItemCount(), 1);
+}
+
+// Replies of a service that cannot be trusted. Each case lists, installs, and is checked for
+// what it must not do.
+class HostileDatabaseTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.start());
+        fixture.installFile(kA, QStringLiteral("Installed"), QStringLiteral("01.000"));
+        core = fixture.start();
+        installed = StoreTest::readFile(StoragePaths::objectTemplatePath(kA));
+        ASSERT_FALSE(installed.isEmpty());
+        url = std::make_unique<WebTest::ScopedBaseUrl>(server.baseUrl());
+    }
+
+    void expectInstalledIntact()
+    {
+        EXPECT_EQ(StoreTest::readFile(StoragePaths::objectTemplatePath(kA)), installed);
+        KelTemplate* kept = core->templateStore()->getObjectTemplateFromUuid(kA);
+        ASSERT_NE(kept, nullptr);
+        EXPECT_EQ(kept->name(), QStringLiteral("Installed"));
+        EXPECT_EQ(kept->version(), QStringLiteral("01.000"));
+        for (QString const& file : StoreTest::filesBelow(fixture.dataHome()))
+            EXPECT_TRUE(file.startsWith(QStringLiteral("Vyx-Solenne/templates/lumora/")))
+                << file.toStdString();
+    }
+
+    WebTest::CoreFixture fixture;
+    HostileServer server;
+    TwCore* core = nullptr;
+    QByteArray installed;
+    std::unique_ptr<WebTest::ScopedBaseUrl> url;
+};
+
+TEST_F(HostileDatabaseTest, HostileListsNeitherEscapeTheFolderNorLoopForever)
+{
+    QByteArray const red = SampleTemplates::pngIcon(Qt::red);
+    struct Case
+    {
+        char const* what;
+        QList<ListedItem> items;
+        QStringList rows;
+        char const* status;
+    };
+    std::vector<Case> const cases{
+        {"file names from the service",
+         {{"1", QStringLiteral("../../evil"), QStringLiteral("Evil"), QStringLiteral("9"), red},
+          {"2", QStringLiteral("{not-a-uuid}"), QStringLiteral("Odd"), QStringLiteral("9"), red},
+          {"3", kA.toUpper().replace(QLatin1Char('{'), QLatin1Char('/')), QStringLiteral("Slash"), QStringLiteral("9"), red},
+          {"4", kB, QStringLiteral("Good"), QStringLiteral("9"), red}},
+         {QStringLiteral("Good|9|-|x")},
+         "Click \"Install Templates\""},
+        {"an id repeated",
+         {{"5", kB, QStringLiteral("First"), QStringLiteral("1"), red},
+          {"\"5\"", kC, QStringLiteral("Again"), QStringLiteral("1"), red}},
+         {QStringLiteral("First|1|-|x")},
+         "Click \"Install Templates\""},
+        {"garbage icons",
+         {{"1", kB, QStringLiteral("No icon"), QStringLiteral("1"), QByteArray("\x89PNG garbage")},
+          {"2", kC, QStringLiteral("Empty icon"), QStringLiteral("1"), QByteArray()}},
+         {QStringLiteral("No icon|1|-|x"), QStringLiteral("Empty icon|1|-|x")},
+         "Click \"Install Templates\""},
+        {"version texts that are no numbers",
+         {{"1", kA, QStringLiteral("Installed"), QStringLiteral("newest"), red}},
+         {},
+         ""},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.what);
+        QList<ListedItem> const items = c.items;
+        server.setHandler(WebTest::lumoraList([items] { return items; }));
+        TwDatabaseDialog dialog(nullptr, core);
+        ASSERT_TRUE(waitIdle(dialog));
+        EXPECT_EQ(rowsOf(treeOf(dialog)), c.rows);
+        EXPECT_EQ(dialog.statusText(), QString::fromUtf8(c.status));
+        expectInstalledIntact();
+    }
+}
+
+TEST_F(HostileDatabaseTest, AnEndlessListIsCutShort)
+{
+    // Every reply names a new id: the list never ends by itself.
+    server.setHandler([](RecordedRequest const& request) {
+        int const id = request.field(QStringLiteral("id")).toInt() + 1;
+        QByteArray const key = request.call == QLatin1String("get_first_lumora") ? "lu_mora" : "lumora";
+        return HostileServer::json("{\"" + key + "\": {\"id\": " + QByteArray::number(id)
+                                   + ", \"uuid\": \"{bad}\", \"name\": \"x\"}}");
+    });
+    TwDatabaseDialog dialog(nullptr, core);
+    ASSERT_TRUE(waitIdle(dialog));
+    EXPECT_EQ(server.requests().size(), TwDatabaseDialog::maxListItems);
+    EXPECT_TRUE(dialog.statusText().contains(QStringLiteral("cut short"))) << dialog.statusText().toStdString();
+}
+
+TEST_F(HostileDatabaseTest, BadListRepliesEndTheWalk)
+{
+    HostileServer elsewhere;
+    ASSERT_TRUE(elsewhere.start());
+    std::vector<std::pair<char const*, HostileServer::Reply>> const cases{
+        {"HTML", {HostileServer::httpReply("<html>maintenance</html>", 503)}},
+        {"empty", {HostileServer::httpReply(QByteArray())}},
+        {"zero byte", {HostileServer::httpReply(QByteArray("\0{\"lu_mora\": {}}", 16))}},
+        {"nested", {HostileServer::httpReply(QByteArray(100000, '['))}},
+        {"cut short", {HostileServer::httpReply("{\"lu_mora\": {\"id\": 1, \"uuid\": \"{aaaa").replace("Content-Length: 33", "Content-Length: 99")}},
+        {"silent", {QByteArray(), true, true}},
+        {"redirect", {HostileServer::httpReply("{\"lu_mora\": {}}", 307,
+                                               "Location: " + elsewhere.baseUrl().toLatin1() + "get_first_lumora\r\n")}},
+    };
+    for (auto const& [what, reply] : cases) {
+        SCOPED_TRACE(what);
+        HostileServer::Reply const answer = reply;
+        server.setHandler([answer](RecordedRequest const&) { return answer; });
+        WebTest::CoreFixture::expectSilence(answer.silent);
+        TwDatabaseDialog dialog(nullptr, core);
+        ASSERT_TRUE(waitIdle(dialog));
+        EXPECT_EQ(treeOf(dialog)->topLevelItemCount(), 0);
+        EXPECT_TRUE(dialog.statusText().isEmpty());
+        EXPECT_TRUE(dialog.findChild<QDialogButtonBox*>()->isEnabled());
+        EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("fetchLumoraList"))->isEnabled());
+    }
+    EXPECT_TRUE(elsewhere.requests().isEmpty());
+    expectInstalledIntact();
+}
+
+TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemainingRows)
+{
+    QByteArray const good = SampleTemplates::templateFile(kA, QStringLiteral("Updated"), QStringLiteral("02.000"));
+    QByteArray const other = SampleTemplates::templateFile(kB, QStringLiteral("Other"), QStringLiteral("01.000"));
+    auto content = [](QByteArray const& xml) {
+        return HostileServer::json("{\"live_lumora\": {\"id\": 1, \"xml_content\": "
+                                   + ReferenceServer::jsonRawBytes(xml) + "}}");
+    };
+    struct Case
+    {
+        char const* what;
+        HostileServer::Reply reply;
+    };
+    std::vector<Case> const cases{
+        {"no template", content("<html>not a template</html>")},
+        {"another template", content(other)},
+        {"empty content", content(QByteArray())},
+        {"no item", HostileServer::json("{\"live_lumora\": null}")},
+        {"cut short", {HostileServer::httpReply("{\"live_lumora\": {\"xml_content\": \"<graph")
+                           .replace("Content-Length: 39", "Content-Length: 900")}},
+        {"silent", {QByteArray(), true, true}},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.what);
+        HostileServer::Reply const reply = c.reply;
+        WebTest::CoreFixture::expectSilence(reply.silent);
+        QList<ListedItem> const items{{"1", kA, QStringLiteral("Updated"), QStringLiteral("2.0"), {}},
+                                      {"2", kC, QStringLiteral("Later"), QStringLiteral("1.0"), {}}};
+        server.setHandler(WebTest::lumoraList([items] { return items; },
+                                              [reply](RecordedRequest const&) { return reply; }));
+        TwDatabaseDialog dialog(nullptr, core);
+        ASSERT_TRUE(waitIdle(dialog));
+        ASSERT_EQ(treeOf(dialog)->topLevelItemCount(), 2);
+        dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
+        ASSERT_TRUE(waitIdle(dialog));
+        EXPECT_EQ(treeOf(dialog)->topLevelItemCount(), 2);
+        EXPECT_TRUE(dialog.statusText().contains(QStringLiteral("\"Updated\""))) << dialog.statusText().toStdString();
+        EXPECT_TRUE(dialog.findChild<QDialogButtonBox*>()->isEnabled());
+        EXPECT_FALSE(QFile::exists(StoragePaths::objectTemplatePath(kC)));
+        expectInstalledIntact();
+    }
+
+    // And a good one replaces it.
+    WebTest::CoreFixture::expectSilence(false);
+    server.setHandler(WebTest::lumoraList(
+        [] { return QList<ListedItem>{{"1", kA, QStringLiteral("Updated"), QStringLiteral("2.0"), {}}}; },
+        [&](RecordedRequest const&) { return content(good); }));
+    TwDatabaseDialog dialog(nullptr, core);
+    ASSERT_TRUE(waitIdle(dialog));
+    dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
+    ASSERT_TRUE(waitIdle(dialog));
+    EXPECT_EQ(StoreTest::readFile(StoragePaths::objectTemplatePath(kA)), good);
+    EXPECT_EQ(core->templateStore()->getObjectTemplateFromUuid(kA)->name(), QStringLiteral("Updated"));
+}
+
+TEST_F(HostileDatabaseTest, ClosingMidFetchIsSafe)
+{
+    server.setHandler([](RecordedRequest const&) { return HostileServer::Reply{{}, true, true}; });
+    QSignalSpy recorded(&server, &HostileServer::requestRecorded);
+    auto dialog = std::make_unique<TwDatabaseDialog>(nullptr, core);
+    QTimer::singleShot(0, dialog.get(), [&] {
+        if (WebTest::waitForCount(recorded, 1))
+            dialog->reject();
+    });
+    dialog->exec();
+    EXPECT_TRUE(dialog->isBusy());
+    dialog.reset();
+    QCoreApplication::processEvents();
+    expectInstalledIntact();
+}
+
+} // namespace
