@@ -34,10 +34,11 @@ struct FormatEntry {
 // Readers that are not still-image file formats (a video would come out as thousands of
 // layers, the others make images out of nothing or write to a terminal), Maya IFF, whose
 // reader overruns its buffers on damaged files, Windows icons, whose reader writes an alpha
-// byte a pixel past its buffer for every icon stored without alpha, and Wavefront RLA, whose
-// reader aborts the program on a header with an unknown channel type. Files are only ever
-// offered to the readers of the list, so none of these sees one.
-const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff", "ico", "rla"};
+// byte a pixel past its buffer for every icon stored without alpha, Wavefront RLA, whose
+// reader aborts the program on a header with an unknown channel type, and HEIF, whose reader
+// reads rows past the decoded picture when that is smaller than the file's header says. Files
+// are only ever offered to the readers of the list, so none of these sees one.
+const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff", "ico", "rla", "heif"};
 
 QByteArray describe(const QByteArray& name)
 {
