@@ -208,10 +208,13 @@ void writeImageSeeds()
         if (writeWithImageLibrary(path, format, 4, 72.0f, 72.0f, 16))
             put(QStringLiteral("image"), name, readAll(path));
     }
-    // HEIF pictures, whose reader reads past its picture, must be refused.
-    const QString heif = scratch + QStringLiteral("/refused.heic");
-    if (writeWithImageLibrary(heif, "heif", 3))
-        put(QStringLiteral("image"), QStringLiteral("fault-heif.heic"), readAll(heif));
+    // HEIF and DPX pictures, whose readers read past a picture or ask for gigabytes, must be
+    // refused.
+    for (const char* format : {"heif", "dpx"}) {
+        const QString refused = scratch + QStringLiteral("/refused.") + QLatin1String(format);
+        if (writeWithImageLibrary(refused, format, 3))
+            put(QStringLiteral("image"), QStringLiteral("fault-%1.%1").arg(QLatin1String(format)), readAll(refused));
+    }
     // Icons without alpha once overran the icon reader's buffer: they must be refused.
     for (int channels : {1, 3}) {
         const QString path = scratch + QStringLiteral("/icon-%1.ico").arg(channels);

@@ -36,9 +36,10 @@ struct FormatEntry {
 // reader overruns its buffers on damaged files, Windows icons, whose reader writes an alpha
 // byte a pixel past its buffer for every icon stored without alpha, Wavefront RLA, whose
 // reader aborts the program on a header with an unknown channel type, and HEIF, whose reader
-// reads rows past the decoded picture when that is smaller than the file's header says. Files
-// are only ever offered to the readers of the list, so none of these sees one.
-const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff", "ico", "rla", "heif"};
+// reads rows past the decoded picture when that is smaller than the file's header says, and
+// DPX, whose reader asks for gigabytes on a forged header. Files are only ever offered to the
+// readers of the list, so none of these sees one.
+const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff", "ico", "rla", "heif", "dpx"};
 
 QByteArray describe(const QByteArray& name)
 {
