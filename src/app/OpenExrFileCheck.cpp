@@ -100,7 +100,9 @@ bool OpenExrFileCheck::check(const QString& path, QString* reason)
             size -= 8;
             width &= 0xffffffff;
             height &= 0xffffffff;
-            if (width == 0 || height == 0 || width * height > OpenExrFileCheck::maxTilePixels) {
+            // Each side checked first: the product of two forged sides overflows.
+            const qint64 limit = OpenExrFileCheck::maxTilePixels;
+            if (width == 0 || height == 0 || width > limit || height > limit || width * height > limit) {
                 setReason(reason, QStringLiteral("tiles of %1 x %2 pixels").arg(width).arg(height));
                 return false;
             }

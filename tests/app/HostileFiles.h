@@ -151,15 +151,19 @@ inline QByteArray exrWithHugeAttribute()
     return file;
 }
 
-// An OpenEXR file whose header asks for tiles of 16 x 11272208 pixels.
-inline QByteArray exrWithGiantTiles(QByteArray const& sound)
+// An OpenEXR file whose header asks for tiles of 16 x 11272208 pixels, or with `huge`, of
+// 4294901776 x 4294967295.
+inline QByteArray exrWithGiantTiles(QByteArray const& sound, bool huge = false)
 {
     QByteArray file = sound;
     const qsizetype tiles = file.indexOf(QByteArray("tiles\0tiledesc\0", 15));
     if (tiles < 0)
         return QByteArray();
     const qsizetype value = tiles + 15 + 4;
-    file.replace(value + 4, 4, QByteArray("\x10\x00\xac\x00", 4));
+    if (huge)
+        file.replace(value, 8, QByteArray("\x10\x00\xff\xff\xff\xff\xff\xff", 8));
+    else
+        file.replace(value + 4, 4, QByteArray("\x10\x00\xac\x00", 4));
     return file;
 }
 

@@ -368,6 +368,12 @@ TEST_F(HostileImages, OpenExrAttributesLargerThanTheFileAreRefusedBeforeTheLibra
     EXPECT_TRUE(m_adapter.readImage(path(QStringLiteral("giant.exr"))).isEmpty());
     EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("tiles of 16 x 11272208 pixels")))
         << qPrintable(m_adapter.errorString());
+    // Sides whose product overflows 64 bits.
+    ASSERT_TRUE(StoreTest::writeFile(path(QStringLiteral("huge.exr")),
+        HostileFiles::exrWithGiantTiles(StoreTest::readFile(path(QStringLiteral("tiled.exr"))), true)));
+    EXPECT_TRUE(m_adapter.readImage(path(QStringLiteral("huge.exr"))).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("tiles of 4294901776 x 4294967295 pixels")))
+        << qPrintable(m_adapter.errorString());
 }
 
 TEST_F(HostileImages, FilesAreOfferedToTheListedReadersOnly)
