@@ -6,6 +6,7 @@
 #include <QImageWriter>
 #include <QPainter>
 #include <QSaveFile>
+#include <QSysInfo>
 
 #include <algorithm>
 
@@ -17,6 +18,26 @@ int s_instanceCount = 0;
 int layoutBytes(int type)
 {
     return ImageLibrary::bytesPerPixelOf(type);
+}
+
+void freeBitmapOfImage(void* bitmap)
+{
+    ImageLibrary::freeBitmap(static_cast<ImageLibrary::Bitmap*>(bitmap));
+}
+
+// A BGRA bitmap already is an ARGB32 image: the image takes it over instead of copying it, so
+// that a large picture is held once. Takes the bitmap in every case.
+QImage wrapOrConvert(ImageLibrary::Bitmap* bitmap)
+{
+    if (bitmap->type == ImageLibrary::BGRA && QSysInfo::ByteOrder == QSysInfo::LittleEndian) {
+        QImage image(bitmap->data, bitmap->width, bitmap->height, bitmap->bytesPerLine,
+                     QImage::Format_ARGB32, &freeBitmapOfImage, bitmap);
+        if (!image.isNull())
+            return image;
+    }
+    QImage image = GflAdapter::bitmapToImage(*bitmap);
+    ImageLibrary::freeBitmap(bitmap);
+    return image;
 }
 
 } // namespace
@@ -45,6 +66,8 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
     m_errorString.clear();
     QList<Layer> layers;
     ImageLibrary::LoadParams params = ImageLibrary::defaultLoadParams();
+    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian)
+        params.layout = ImageLibrary::BGRA;
     if (!format.isEmpty())
         params.formatIndex = ImageLibrary::formatIndexByName(format);
 
@@ -65,9 +88,8 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
             break;
         }
         count = information.numberOfImages;
-        const QImage image = bitmapToImage(*bitmap);
         const QRect rect(bitmap->xOffset, bitmap->yOffset, bitmap->width, bitmap->height);
-        ImageLibrary::freeBitmap(bitmap);
+        const QImage image = wrapOrConvert(bitmap);
         if (image.isNull()) {
             if (layers.isEmpty() && composite.isEmpty())
                 m_errorString = QStringLiteral("Cannot read image \"%1\": %2")

@@ -1,5 +1,6 @@
 #include "app/ImageLibrary.h"
 
+#include "app/OpenExrFileCheck.h"
 #include "app/PhotoshopFileCheck.h"
 
 #include "params/Rounding.h"
@@ -24,15 +25,21 @@ namespace {
 struct FormatEntry {
     QByteArray name;
     QByteArray suffix;
+    QList<QByteArray> suffixes;
     QByteArray description;
     bool readable = false;
     bool writable = false;
 };
 
 // Readers that are not still-image file formats (a video would come out as thousands of
-// layers, the others make images out of nothing or write to a terminal), and Maya IFF,
-// whose reader overruns its buffers on damaged files.
-const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff"};
+// layers, the others make images out of nothing or write to a terminal), Maya IFF, whose
+// reader overruns its buffers on damaged files, Windows icons, whose reader writes an alpha
+// byte a pixel past its buffer for every icon stored without alpha, Wavefront RLA, whose
+// reader aborts the program on a header with an unknown channel type, and HEIF, whose reader
+// reads rows past the decoded picture when that is smaller than the file's header says, and
+// DPX, whose reader asks for gigabytes on a forged header. Files are only ever offered to the
+// readers of the list, so none of these sees one.
+const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff", "ico", "rla", "heif", "dpx"};
 
 QByteArray describe(const QByteArray& name)
 {
@@ -89,11 +96,11 @@ const std::vector<FormatEntry>& formatTable()
         OIIO::getattribute("output_format_list", text);
         const QList<QByteArray> outputs = splitList(text, ',');
         OIIO::getattribute("extension_list", text);
-        QHash<QByteArray, QByteArray> firstSuffix;
+        QHash<QByteArray, QList<QByteArray>> suffixes;
         for (const QByteArray& item : splitList(text, ';')) {
             const int colon = item.indexOf(':');
             if (colon > 0)
-                firstSuffix.insert(item.left(colon), item.mid(colon + 1).split(',').value(0));
+                suffixes.insert(item.left(colon), item.mid(colon + 1).split(','));
         }
         for (const QByteArray& name : names) {
             if (std::any_of(std::begin(excludedFormats), std::end(excludedFormats),
@@ -101,7 +108,8 @@ const std::vector<FormatEntry>& formatTable()
                 continue;
             FormatEntry entry;
             entry.name = name;
-            entry.suffix = firstSuffix.value(name, name);
+            entry.suffixes = suffixes.value(name);
+            entry.suffix = entry.suffixes.isEmpty() ? name : entry.suffixes.first();
             entry.description = describe(name);
             entry.readable = inputs.contains(name);
             entry.writable = outputs.contains(name);
@@ -154,6 +162,44 @@ void setMessage(QString* message, const QString& text)
         *message = text;
 }
 
+// Offers the file to the readers of the format list only, the ones its suffix names first,
+// and opens it with the first that takes it. (The library's own search would try every reader
+// it has, the excluded ones too.)
+std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, const QByteArray& suffix,
+                                                const OIIO::ImageSpec& config, QString* message)
+{
+    const std::vector<FormatEntry>& formats = formatTable();
+    std::vector<size_t> order;
+    for (size_t i = 0; i < formats.size(); ++i) {
+        if (formats[i].suffixes.contains(suffix))
+            order.push_back(i);
+    }
+    for (size_t i = 0; i < formats.size(); ++i) {
+        if (!formats[i].suffixes.contains(suffix))
+            order.push_back(i);
+    }
+    std::string error;
+    for (size_t index : order) {
+        if (!formats[index].readable)
+            continue;
+        std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::create(formats[index].name.toStdString());
+        if (!input || !input->valid_file(fileName)) {
+            if (input)
+                (void)input->geterror();
+            continue;
+        }
+        OIIO::ImageSpec spec;
+        if (input->open(fileName, spec, config))
+            return input;
+        if (error.empty())
+            error = input->geterror();
+    }
+    (void)OIIO::geterror();
+    setMessage(message, error.empty() ? ImageLibrary::errorText(ImageLibrary::UnknownFormat)
+                                      : QString::fromStdString(error));
+    return nullptr;
+}
+
 // Opens the file (or reuses it); the caller holds libraryMutex.
 ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString* message)
 {
@@ -178,7 +224,8 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
 
     closeFile();
     QString damage;
-    if (PhotoshopFileCheck::isPhotoshopFile(path) && !PhotoshopFileCheck::check(path, &damage)) {
+    if ((PhotoshopFileCheck::isPhotoshopFile(path) && !PhotoshopFileCheck::check(path, &damage))
+        || (OpenExrFileCheck::isOpenExrFile(path) && !OpenExrFileCheck::check(path, &damage))) {
         setMessage(message, damage);
         return ImageLibrary::FileReadError;
     }
@@ -195,7 +242,9 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
             return ImageLibrary::FileReadError;
         }
     } else {
-        input = OIIO::ImageInput::open(fileName, &config);
+        input = openByContent(fileName, QFileInfo(path).suffix().toLower().toLatin1(), config, message);
+        if (!input)
+            return ImageLibrary::FileReadError;
     }
     if (!input) {
         setMessage(message, QString::fromStdString(OIIO::geterror()));
@@ -234,7 +283,8 @@ int resolutionToDpi(const OIIO::ImageSpec& spec, const char* name)
     if (!(value > 0.0f) || unit == "none")
         return 72;
     const double dpi = (unit == "cm") ? value * 2.54 : value;
-    return std::clamp(KelUtils::roundHalfUpToInt(dpi), 1, 1000000);
+    // Clamped before rounding: a forged resolution may lie far outside int.
+    return KelUtils::roundHalfUpToInt(std::clamp(dpi, 1.0, 1000000.0));
 }
 
 void fillInformation(const OIIO::ImageSpec& spec, ImageLibrary::FileInformation* information)
@@ -249,46 +299,141 @@ void fillInformation(const OIIO::ImageSpec& spec, ImageLibrary::FileInformation*
     information->yDpi = resolutionToDpi(spec, "YResolution");
 }
 
-// Packs the channels OpenImageIO read into one of the adapter's pixel layouts.
-ImageLibrary::Bitmap* packPixels(const OIIO::ImageSpec& spec, int channels, const std::vector<unsigned char>& pixels,
-                                 bool straightAlpha)
+// The layout a file's pixels are packed into: `wanted` when it is BGRA, else the one closest
+// to the file.
+int layoutOf(const OIIO::ImageSpec& spec, int channels, int wanted)
 {
+    if (wanted == ImageLibrary::BGRA)
+        return wanted;
     const int alpha = spec.alpha_channel < channels ? spec.alpha_channel : -1;
     const bool colour = channels >= 3 && alpha != 0 && alpha != 1 && alpha != 2;
     const bool hasAlpha = colour ? alpha >= 3 : alpha == 1;
-    const int type = colour ? (hasAlpha ? ImageLibrary::RGBA : ImageLibrary::RGB)
-                            : (hasAlpha ? ImageLibrary::RGBA : ImageLibrary::Grey);
-    ImageLibrary::Bitmap* bitmap = ImageLibrary::allocBitmap(type, spec.width, spec.height, 4);
-    if (!bitmap)
-        return nullptr;
-    bitmap->xOffset = spec.x - spec.full_x;
-    bitmap->yOffset = spec.y - spec.full_y;
-    for (int y = 0; y < spec.height; ++y) {
-        const unsigned char* in = pixels.data() + static_cast<size_t>(y) * spec.width * channels;
-        unsigned char* out = bitmap->data + static_cast<size_t>(y) * bitmap->bytesPerLine;
-        for (int x = 0; x < spec.width; ++x, in += channels, out += bitmap->bytesPerPixel) {
-            const unsigned char r = in[0];
-            const unsigned char g = colour ? in[1] : r;
-            const unsigned char b = colour ? in[2] : r;
-            if (type == ImageLibrary::Grey) {
+    return hasAlpha ? ImageLibrary::RGBA : (colour ? ImageLibrary::RGB : ImageLibrary::Grey);
+}
+
+// Packs rows of channels as OpenImageIO read them into the bitmap from row `first` on.
+void packRows(const OIIO::ImageSpec& spec, int channels, const unsigned char* rows, int first,
+              int count, bool straightAlpha, ImageLibrary::Bitmap& bitmap)
+{
+    const int alpha = spec.alpha_channel < channels ? spec.alpha_channel : -1;
+    const bool colour = channels >= 3 && alpha != 0 && alpha != 1 && alpha != 2;
+    const bool hasAlpha = alpha >= 0 && (colour ? alpha >= 3 : alpha == 1);
+    const bool bgra = bitmap.type == ImageLibrary::BGRA;
+    for (int y = 0; y < count; ++y) {
+        const unsigned char* in = rows + static_cast<size_t>(y) * spec.width * channels;
+        unsigned char* out = bitmap.data + static_cast<size_t>(first + y) * bitmap.bytesPerLine;
+        for (int x = 0; x < spec.width; ++x, in += channels, out += bitmap.bytesPerPixel) {
+            unsigned char r = in[0];
+            unsigned char g = colour ? in[1] : r;
+            unsigned char b = colour ? in[2] : r;
+            if (bitmap.type == ImageLibrary::Grey) {
                 out[0] = r;
                 continue;
             }
-            out[0] = r;
-            out[1] = g;
-            out[2] = b;
-            if (type != ImageLibrary::RGBA)
-                continue;
-            const unsigned char a = in[alpha];
-            out[3] = a;
-            if (!straightAlpha && a > 0 && a < 255) {
-                for (int c = 0; c < 3; ++c)
-                    out[c] = static_cast<unsigned char>(
-                        std::min(255, KelUtils::roundHalfUpToInt(out[c] * 255.0 / a)));
+            const unsigned char a = hasAlpha ? in[alpha] : 255;
+            if (hasAlpha && !straightAlpha && a > 0 && a < 255) {
+                r = static_cast<unsigned char>(std::min(255, KelUtils::roundHalfUpToInt(r * 255.0 / a)));
+                g = static_cast<unsigned char>(std::min(255, KelUtils::roundHalfUpToInt(g * 255.0 / a)));
+                b = static_cast<unsigned char>(std::min(255, KelUtils::roundHalfUpToInt(b * 255.0 / a)));
             }
+            out[0] = bgra ? b : r;
+            out[1] = g;
+            out[2] = bgra ? r : b;
+            if (bitmap.bytesPerPixel == 4)
+                out[3] = a;
         }
     }
-    return bitmap;
+}
+
+// Bytes of one band of rows read at a time: the whole picture is never held twice.
+constexpr qint64 bandBytes = qint64(8) << 20;
+// Largest band of tiles, or single row, (as stored in the file) a picture may need.
+constexpr qint64 maxTileBandBytes = qint64(256) << 20;
+
+// Whether rows stored in this type can be converted to 8 bits. A damaged header may leave
+// the type unknown, and the library's converter aborts the program on a type it lacks.
+bool convertible(const OIIO::TypeDesc& type)
+{
+    if (type.aggregate != OIIO::TypeDesc::SCALAR || type.arraylen != 0)
+        return false;
+    switch (type.basetype) {
+    case OIIO::TypeDesc::UINT8:
+    case OIIO::TypeDesc::INT8:
+    case OIIO::TypeDesc::UINT16:
+    case OIIO::TypeDesc::INT16:
+    case OIIO::TypeDesc::UINT32:
+    case OIIO::TypeDesc::INT32:
+    case OIIO::TypeDesc::HALF:
+    case OIIO::TypeDesc::FLOAT:
+    case OIIO::TypeDesc::DOUBLE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool convertible(const OIIO::ImageSpec& spec)
+{
+    if (spec.channelformats.empty())
+        return convertible(spec.format);
+    return std::all_of(spec.channelformats.begin(), spec.channelformats.end(),
+                       [](const OIIO::TypeDesc& type) { return convertible(type); });
+}
+
+// Converts `count` rows in the file's own format to 8-bit values of the first `channels`
+// channels.
+bool convertRows(const OIIO::ImageSpec& spec, int channels, const unsigned char* native, int count,
+                 unsigned char* out)
+{
+    const OIIO::stride_t pixelBytes = OIIO::stride_t(spec.pixel_bytes(true));
+    const OIIO::stride_t rowBytes = pixelBytes * spec.width;
+    const OIIO::stride_t outRowBytes = OIIO::stride_t(channels) * spec.width;
+    if (spec.channelformats.empty())
+        return OIIO::convert_image(channels, spec.width, count, 1, native, spec.format, pixelBytes,
+                                   rowBytes, OIIO::AutoStride, out, OIIO::TypeDesc::UINT8,
+                                   channels, outRowBytes, OIIO::AutoStride);
+    size_t offset = 0;
+    for (int c = 0; c < channels; ++c) {
+        const OIIO::TypeDesc format = spec.channelformats[size_t(c)];
+        if (!OIIO::convert_image(1, spec.width, count, 1, native + offset, format, pixelBytes,
+                                 rowBytes, OIIO::AutoStride, out + c, OIIO::TypeDesc::UINT8,
+                                 channels, outRowBytes, OIIO::AutoStride))
+            return false;
+        offset += format.size();
+    }
+    return true;
+}
+
+// Reads the image band by band straight into the bitmap. Scanline files are read in their own
+// format and converted here: OpenImageIO's converting reader would hold at least 256 rows (or
+// a whole forged strip) however few are asked for.
+bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& spec, int channels,
+                bool straightAlpha, ImageLibrary::Bitmap& bitmap)
+{
+    const bool tiled = spec.tile_width > 0;
+    const qint64 rowBytes =
+        qint64(spec.width) * std::max<qint64>(1, tiled ? channels : qint64(spec.pixel_bytes(true)));
+    int band = static_cast<int>(std::clamp<qint64>(bandBytes / rowBytes, 1, spec.height));
+    if (tiled) {
+        const int tileRows = std::max(1, spec.tile_height);
+        band = std::max(tileRows, band / tileRows * tileRows);
+    }
+    const size_t bandRows = size_t(std::min(band, spec.height));
+    std::vector<unsigned char> rows(size_t(spec.width) * channels * bandRows);
+    std::vector<unsigned char> native(tiled ? 0 : size_t(rowBytes) * bandRows);
+    for (int first = 0; first < spec.height; first += band) {
+        const int count = std::min(band, spec.height - first);
+        const int y = spec.y + first;
+        const bool read = tiled
+            ? input.read_tiles(subimage, 0, spec.x, spec.x + spec.width, y, y + count, spec.z,
+                               spec.z + 1, 0, channels, OIIO::TypeDesc::UINT8, rows.data())
+            : input.read_native_scanlines(subimage, 0, y, y + count, spec.z, native.data())
+                  && convertRows(spec, channels, native.data(), count, rows.data());
+        if (!read)
+            return false;
+        packRows(spec, channels, rows.data(), first, count, straightAlpha, bitmap);
+    }
+    return true;
 }
 
 } // namespace
@@ -385,23 +530,49 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         // Only the channels the bitmap takes: colour, and alpha wherever it sits.
         const int channels = std::min(spec.nchannels, std::max(3, spec.alpha_channel + 1));
         const qint64 pixelCount = qint64(spec.width) * spec.height;
+        // The second bound keeps a band of many-channel rows within the same budget.
         if (pixelCount > maxPixels || pixelCount * channels > maxPixels * 4) {
-            setMessage(message, QStringLiteral("Image too large: %1 x %2").arg(spec.width).arg(spec.height));
+            setMessage(message, QStringLiteral("Image too large: %1 x %2 pixels (at most %3 million)")
+                                    .arg(spec.width).arg(spec.height).arg(maxPixels / 1000000));
             return BadBitmap;
         }
-        std::vector<unsigned char> pixels(static_cast<size_t>(pixelCount * channels));
-        if (!input.read_image(subimage, 0, 0, channels, OIIO::TypeDesc::UINT8, pixels.data())) {
+        if (!convertible(spec)) {
+            setMessage(message, QStringLiteral("Unsupported pixel format: %1")
+                                    .arg(QString::fromStdString(spec.format.c_str())));
+            return BadBitmap;
+        }
+        // A band of whole tiles, or one row, is held in the file's own pixel format before it
+        // is converted: forged giant tiles or rows of many channels would hold the picture again.
+        const qint64 nativePixel = qint64(spec.pixel_bytes(true));
+        if (spec.tile_width > 0) {
+            const qint64 tileRows = std::max(1, spec.tile_height);
+            const qint64 bandWidth = (qint64(spec.width) + spec.tile_width - 1) / spec.tile_width * spec.tile_width;
+            if (bandWidth * tileRows * nativePixel > maxTileBandBytes) {
+                setMessage(message, QStringLiteral("Image tiles too large: %1 x %2 pixels")
+                                        .arg(spec.tile_width).arg(spec.tile_height));
+                return BadBitmap;
+            }
+        } else if (qint64(spec.width) * nativePixel > maxTileBandBytes) {
+            setMessage(message, QStringLiteral("Image rows too large: %1 pixels of %2 bytes")
+                                    .arg(spec.width).arg(nativePixel));
+            return BadBitmap;
+        }
+        const bool straight = openFile.formatIndex == indexOfName("psd")
+                              || spec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0;
+        std::unique_ptr<Bitmap, void (*)(Bitmap*)> out(
+            allocBitmap(layoutOf(spec, channels, params.layout), spec.width, spec.height, 4), &freeBitmap);
+        if (!out) {
+            setMessage(message, errorText(NoMemory));
+            return NoMemory;
+        }
+        out->xOffset = spec.x - spec.full_x;
+        out->yOffset = spec.y - spec.full_y;
+        if (!readPixels(input, subimage, spec, channels, straight, *out)) {
             setMessage(message, QString::fromStdString(input.geterror()));
             closeFile();
             return FileReadError;
         }
-        const bool straight = openFile.formatIndex == indexOfName("psd")
-                              || spec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0;
-        *bitmap = packPixels(spec, channels, pixels, straight);
-        if (!*bitmap) {
-            setMessage(message, errorText(NoMemory));
-            return NoMemory;
-        }
+        *bitmap = out.release();
         return NoError;
     } catch (const std::bad_alloc&) {
         closeFile();

@@ -67,6 +67,9 @@ public:
     struct LoadParams {
         int formatIndex = -1; // -1: detect the format from the file
         int imageWanted = 0;
+        // 0: the layout closest to the file (Grey, RGB or RGBA). BGRA: four bytes a pixel in
+        // the order of a Qt ARGB32 image on a little-endian machine, rows padded to 4 bytes.
+        int layout = 0;
     };
 
     // Reference counted: every initialise() needs its exit().
@@ -102,6 +105,9 @@ public:
 
     static QString errorText(Error error);
 
-    // Limit on the pixels of one image, so that a forged header cannot ask for gigabytes.
-    static constexpr qint64 maxPixels = qint64(1) << 28;
+    // Limit on the pixels of one image, so that a forged header cannot ask for gigabytes. The
+    // pixels are read band by band into the final bitmap (4 bytes a pixel); with a reader that
+    // holds the whole picture itself (interlaced files, up to 8 bytes a pixel) the peak stays
+    // within the 2 GB the program allows Qt's image reader. A 100-megapixel photo loads.
+    static constexpr qint64 maxPixels = qint64(1) << 27;
 };

@@ -7,6 +7,7 @@
 #include "nodes/NodeGraph.h"
 #include "params/Parameter.h"
 #include "params/ParameterFactory.h"
+#include "params/XmlDocumentDepth.h"
 
 #include <QDebug>
 #include <QDomDocument>
@@ -251,7 +252,7 @@ KelNodes::NodeGraph* KelTemplateDocument::loadNodeGraphFromFile(KelTemplate& rec
         QString message;
         int line = 0;
         int column = 0;
-        if (!document.setContent(&file, &message, &line, &column)) {
+        if (!KelUtils::setXmlContent(document, file.readAll(), &message, &line, &column)) {
             qDebug().nospace() << "KelTemplate error: template file " << path
                                << " is not well-formed (line " << line << ", column " << column
                                << "): " << message;

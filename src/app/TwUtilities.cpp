@@ -6,6 +6,7 @@
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeGraph.h"
+#include "params/XmlDocumentDepth.h"
 #include "style/ResourcePaths.h"
 
 #include <QBuffer>
@@ -122,7 +123,7 @@ int TwUtilities::loadObjectFromBuffer(TwCore* core, KelNodes::NodeGraph* graph, 
 
     QDomDocument document;
     QDomElement element;
-    if (document.setContent(buffer->data(), false))
+    if (KelUtils::setXmlContent(document, buffer->data()))
         element = document.documentElement();
 
     int result = -2;

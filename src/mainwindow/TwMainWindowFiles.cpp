@@ -17,6 +17,7 @@
 #include "mainwindow/TwProjectBrowser.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelTimeline.h"
+#include "params/XmlDocumentDepth.h"
 
 #include <QDomDocument>
 #include <QFile>
@@ -96,7 +97,7 @@ void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
     QString parseError;
     int line = 0;
     int column = 0;
-    const bool parsed = document.setContent(&file, &parseError, &line, &column);
+    const bool parsed = KelUtils::setXmlContent(document, file.readAll(), &parseError, &line, &column);
     file.close();
     if (!parsed || document.documentElement().tagName() != QLatin1String("graph")) {
         if (parsed)

@@ -4,12 +4,16 @@
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
 #include "params/Base64.h"
+#include "params/XmlDocumentDepth.h"
 #include "params/XmlNumbers.h"
 
 #include <QDebug>
 #include <QDomElement>
 
 namespace KelNodes {
+
+// Documents are refused before parsing when nested deeper than the deepest graph this loader takes.
+static_assert(2 * (GraphLoader::MaxNesting + 1) + 32 <= KelUtils::MaxXmlDepth);
 
 namespace {
 

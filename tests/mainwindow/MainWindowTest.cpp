@@ -232,15 +232,23 @@ TEST_F(ProjectFiles, AFileThatCannotBeReadKeepsTheOpenProject)
     ASSERT_TRUE(other.open(QIODevice::WriteOnly));
     other.write("<template/>");
     other.close();
+    // Nested far deeper than any graph: refused before the parser, whose time grows with the
+    // square of the depth, would take over a minute.
+    QFile deep(dir.filePath("deep.vyxsg"));
+    ASSERT_TRUE(deep.open(QIODevice::WriteOnly));
+    deep.write(QByteArray("<graph><nodes>").repeated(50000) + QByteArray("</nodes></graph>").repeated(50000));
+    deep.close();
 
     for (QString const& name : {QStringLiteral("garbage.vyxsg"), QStringLiteral("other.vyxsg"),
-                                QStringLiteral("missing.vyxsg")}) {
+                                QStringLiteral("missing.vyxsg"), QStringLiteral("deep.vyxsg")}) {
         QString text;
         answerMessageBox(QMessageBox::Ok, &text);
         QString path = dir.filePath(name);
         window->openNodeGraph(core()->rootGraph(), path);
         settle();
         EXPECT_TRUE(text.contains(name)) << text.toStdString();
+        if (name == QStringLiteral("deep.vyxsg"))
+            EXPECT_TRUE(text.contains(QStringLiteral("nested deeper than"))) << text.toStdString();
         EXPECT_EQ(objectNames(), QStringList({"Kept"})) << name.toStdString();
     }
 }

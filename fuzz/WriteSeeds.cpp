@@ -1,0 +1,331 @@
+// Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/ (the folder given as
+// the only argument): small real files made by the program's own code and the tests'
+// fixtures, and the smallest forms of the faults the loaders were mended for.
+
+#include "FuzzSupport.h"
+#include "SampleContainer.h"
+
+#include "app/HostileFiles.h"
+#include "app/TemplateStoreTestSupport.h"
+
+#include "app/GflAdapter.h"
+#include "effects/NodeTypeRegistry.h"
+#include "effects/VyxNodeGraph.h"
+#include "nodes/NodeDescriptor.h"
+#include "params/BinaryData.h"
+#include "params/XmlDocumentDepth.h"
+
+#include <QDir>
+#include <QDomDocument>
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+#include <QSet>
+#include <QXmlStreamReader>
+
+#include <OpenImageIO/imageio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+QString s_root;
+int s_written = 0;
+
+void put(QString const& target, QString const& name, QByteArray const& bytes)
+{
+    const QString folder = s_root + QLatin1Char('/') + target;
+    QDir().mkpath(folder);
+    QFile file(folder + QLatin1Char('/') + name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
+        exit(1);
+    }
+    ++s_written;
+}
+
+QByteArray readAll(QString const& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString fileNameOf(QString text)
+{
+    return text.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]")), QStringLiteral("_"));
+}
+
+// --- graph documents ---------------------------------------------------------------------
+
+QByteArray storedRoot(KelVyxNodes::VyxNodeGraph& root)
+{
+    std::unique_ptr<QDomDocument> document(root.store(root.nodes(), false, true, false));
+    return document->toByteArray(1);
+}
+
+void writeGraphSeeds()
+{
+    QImage bootstrap(2, 2, QImage::Format_ARGB32);
+    bootstrap.fill(0xff808080u);
+    // One effect per built-in node type, the node between source and destination where the
+    // template chain's terminal names fit.
+    for (KelNodes::NodeDescriptor const* type : KelVyxNodes::NodeTypeRegistry::builtIns()) {
+        KelVyxNodes::VyxNodeGraph root;
+        KelVyxNodes::VyxNodeGraph* effect = root.addSubGraph(-1);
+        effect->setUp(&bootstrap);
+        KelNodes::Node* node = effect->addNode(type->typeId, -1);
+        if (node) {
+            effect->sourceNode()->connect(QStringLiteral("rgb"), node, QStringLiteral("inRgb"));
+            node->connect(QStringLiteral("outRgb"), effect->destinationNode(), QStringLiteral("rgb"));
+        }
+        effect->setUp(nullptr);
+        put(QStringLiteral("graph"), fileNameOf(type->typeId) + QStringLiteral(".xml"), storedRoot(root));
+    }
+    // Sub-graphs inside sub-graphs, with links at each level.
+    KelVyxNodes::VyxNodeGraph root;
+    KelVyxNodes::VyxNodeGraph* outer = root.addSubGraph(-1);
+    KelVyxNodes::VyxNodeGraph* inner = outer->addSubGraph(-1);
+    outer->setUp(&bootstrap);
+    KelNodes::Node* inversion = inner->addNode(QStringLiteral("operator.inversion"), -1);
+    if (inversion) {
+        inner->sourceNode()->connect(QStringLiteral("rgb"), inversion, QStringLiteral("inRgb"));
+        inversion->connect(QStringLiteral("outRgb"), inner->destinationNode(), QStringLiteral("rgb"));
+    }
+    outer->setUp(nullptr);
+    put(QStringLiteral("graph"), QStringLiteral("nested.xml"), storedRoot(root));
+    // Deeper than any document is accepted: refused before the parser sees it.
+    put(QStringLiteral("graph"), QStringLiteral("fault-deep-nesting.xml"),
+        HostileFiles::deepGraphDocument(KelUtils::MaxXmlDepth + 1));
+}
+
+// --- parameter sections and payloads -----------------------------------------------------
+
+void writeParameterSeeds()
+{
+    for (bool embed : {false, true}) {
+        FuzzSupport::SampleContainer sample;
+        QDomDocument document;
+        QDomElement root = document.createElement(QStringLiteral("nodes"));
+        document.appendChild(root);
+        sample.container.storeState(document, root, false, embed);
+        put(QStringLiteral("params"), embed ? QStringLiteral("section-embedded.xml")
+                                            : QStringLiteral("section.xml"),
+            document.toByteArray(1));
+    }
+    put(QStringLiteral("params"), QStringLiteral("payload.bin"),
+        KelUtils::compressBinaryData(QByteArray("payload bytes of a stored parameter")));
+    put(QStringLiteral("params"), QStringLiteral("fault-deep-nesting.xml"),
+        HostileFiles::deepGraphDocument(KelUtils::MaxXmlDepth + 1));
+}
+
+// --- template files ----------------------------------------------------------------------
+
+void writeTemplateSeeds()
+{
+    using StoreTest::TemplateContent;
+    const QString uuid = QStringLiteral("{a0000000-0000-4000-8000-000000000002}");
+    put(QStringLiteral("template"), QStringLiteral("filter.xml"),
+        StoreTest::templateDocument(TemplateContent{uuid, QStringLiteral("Ant")}));
+    put(QStringLiteral("template"), QStringLiteral("special-fx.xml"),
+        StoreTest::templateDocument(
+            TemplateContent{uuid, QStringLiteral("Bee"), QStringLiteral("Special FX")}));
+    put(QStringLiteral("template"), QStringLiteral("unknown-node.xml"),
+        StoreTest::templateDocument(
+            TemplateContent{uuid, QStringLiteral("Sea"), QStringLiteral("Filter"), true}));
+    put(QStringLiteral("template"), QStringLiteral("fault-deep-nesting.xml"),
+        HostileFiles::deepGraphDocument(KelUtils::MaxXmlDepth + 1));
+}
+
+// --- style files -------------------------------------------------------------------------
+
+void writeStyleSeeds()
+{
+    const QDir resources(QStringLiteral(VYX_SOURCE_DIR "/resources"));
+    for (const QString& name : resources.entryList({QStringLiteral("styles*.xml")}, QDir::Files))
+        put(QStringLiteral("style"), name, readAll(resources.filePath(name)));
+    // An include of a real file and copies of earlier keys.
+    put(QStringLiteral("style"), QStringLiteral("include-defined.xml"), QByteArray(R"(<kelstyle>
+<include file="styles-palette.xml"/>
+<group id="Sample">
+  <color id="ink" rgb="#102030"/>
+  <color id="copy" defined="Sample.ink"/>
+  <size id="hint" width="4" height="5"/>
+  <bool id="flat" value="true"/>
+</group>
+</kelstyle>
+)"));
+}
+
+// --- images ------------------------------------------------------------------------------
+
+bool writeWithImageLibrary(QString const& path, QByteArray const& format, int channels,
+                           float xResolution = 72.0f, float yResolution = 72.0f, int tile = 0,
+                           int width = 5, int height = 4)
+{
+    auto output = OIIO::ImageOutput::create(format.toStdString());
+    if (!output)
+        return false;
+    OIIO::ImageSpec spec(width, height, channels, OIIO::TypeDesc::UINT8);
+    spec.tile_width = spec.tile_height = tile;
+    spec.attribute("XResolution", xResolution);
+    spec.attribute("YResolution", yResolution);
+    spec.attribute("ResolutionUnit", "in");
+    // The same bytes on every run: no clock in the files.
+    spec.attribute("DateTime", "2026:01:01 00:00:00");
+    if (!output->open(path.toStdString(), spec))
+        return false;
+    // Some writers read whole blocks past the last pixel: room to spare.
+    std::vector<unsigned char> pixels(size_t(width) * height * channels + 4096);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<unsigned char>(i * 37);
+    const bool ok = output->write_image(OIIO::TypeDesc::UINT8, pixels.data());
+    return output->close() && ok;
+}
+
+void writeImageSeeds()
+{
+    const QString scratch = FuzzSupport::scratchFolder();
+    GflAdapter adapter;
+    for (const GflAdapter::Format& format : adapter.supportedFormats()) {
+        if (!format.writable)
+            continue;
+        for (int channels : {1, 3, 4}) {
+            const QString name = QStringLiteral("%1-%2.%3").arg(format.name).arg(channels).arg(format.defaultSuffix);
+            const QString path = scratch + QLatin1Char('/') + name;
+            if (writeWithImageLibrary(path, format.name.toLatin1(), channels))
+                put(QStringLiteral("image"), name, readAll(path));
+            QFile::remove(path);
+        }
+    }
+    // Tiled pictures are read a band of tiles at a time.
+    for (const char* format : {"tiff", "openexr"}) {
+        const QString name = QStringLiteral("tiled-%1.%2").arg(QLatin1String(format),
+                                                               format[0] == 't' ? "tif" : "exr");
+        const QString path = scratch + QLatin1Char('/') + name;
+        if (writeWithImageLibrary(path, format, 4, 72.0f, 72.0f, 16))
+            put(QStringLiteral("image"), name, readAll(path));
+    }
+    // HEIF and DPX pictures, whose readers read past a picture or ask for gigabytes, must be
+    // refused.
+    for (const char* format : {"heif", "dpx"}) {
+        const QString refused = scratch + QStringLiteral("/refused.") + QLatin1String(format);
+        if (writeWithImageLibrary(refused, format, 3))
+            put(QStringLiteral("image"), QStringLiteral("fault-%1.%1").arg(QLatin1String(format)), readAll(refused));
+    }
+    // Icons without alpha once overran the icon reader's buffer: they must be refused.
+    for (int channels : {1, 3}) {
+        const QString path = scratch + QStringLiteral("/icon-%1.ico").arg(channels);
+        if (writeWithImageLibrary(path, "ico", channels))
+            put(QStringLiteral("image"), QStringLiteral("fault-icon-%1.ico").arg(channels), readAll(path));
+    }
+    // A Wavefront RLA picture with an unknown colour channel type aborted its reader.
+    const QString rla = scratch + QStringLiteral("/damaged.rla");
+    if (writeWithImageLibrary(rla, "rla", 3)) {
+        QByteArray bytes = readAll(rla);
+        bytes[18] = 0;
+        bytes[19] = 9;
+        put(QStringLiteral("image"), QStringLiteral("fault-rla-channel-type.rla"), bytes);
+    }
+    for (const char* name : {"flat.psd", "layered.psd"})
+        put(QStringLiteral("image"), QString::fromLatin1(name),
+            readAll(QStringLiteral(VYX_TEST_DATA_DIR "/") + QString::fromLatin1(name)));
+
+    // Above the pixel limit, refused on its header.
+    put(QStringLiteral("image"), QStringLiteral("fault-bomb.png"), HostileFiles::pngBomb(16384, 16384));
+    // Resolutions beyond int and infinite.
+    const QString tiff = scratch + QStringLiteral("/resolution.tif");
+    if (writeWithImageLibrary(tiff, "tiff", 3, 3.0e9f, INFINITY))
+        put(QStringLiteral("image"), QStringLiteral("fault-resolution.tif"), readAll(tiff));
+    // Rows of 16 MB, cut after the header: once read 256 rows at a time, 4 GB.
+    const QString wide = scratch + QStringLiteral("/wide.bmp");
+    if (writeWithImageLibrary(wide, "bmp", 4, 72.0f, 72.0f, 0, 4000000, 1))
+        put(QStringLiteral("image"), QStringLiteral("fault-wide-rows.bmp"), readAll(wide).left(256));
+    QFile::remove(wide);
+    // An attribute the file does not hold, made at its stated size by the OpenEXR library.
+    put(QStringLiteral("image"), QStringLiteral("fault-exr-attribute.exr"), HostileFiles::exrWithHugeAttribute());
+    // Tiles a library opening the file makes one buffer of per thread.
+    put(QStringLiteral("image"), QStringLiteral("fault-exr-tiles.exr"),
+        HostileFiles::exrWithGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr"))));
+    put(QStringLiteral("image"), QStringLiteral("fault-exr-tile-sides.exr"),
+        HostileFiles::exrWithGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr")), true));
+    // No pixel format the converter knows (it aborted the program).
+    put(QStringLiteral("image"), QStringLiteral("fault-unknown-format.fits"), HostileFiles::fitsWithoutPixelFormat());
+    // Damaged pixel data (the reader's own error text once leaked).
+    put(QStringLiteral("image"), QStringLiteral("fault-damaged.png"), HostileFiles::damagedPng());
+}
+
+// A libFuzzer dictionary for an XML target: the markup, and every element name, attribute
+// name and short attribute value of the target's seeds.
+void writeDictionary(QString const& target)
+{
+    QSet<QByteArray> tokens = {"<", ">", "</", "/>", "=\"", "\"", "<?xml version=\"1.0\"?>",
+                               "<!DOCTYPE MarrowindGraphNode>", "<![CDATA[", "]]>", "<!--", "-->",
+                               "&amp;", "&#x", "nan", "inf", "-1", "1e39", "2147483648"};
+    const QDir folder(s_root + QLatin1Char('/') + target);
+    for (const QString& name : folder.entryList(QDir::Files)) {
+        QXmlStreamReader reader(readAll(folder.filePath(name)));
+        while (!reader.atEnd()) {
+            if (reader.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            tokens.insert("<" + reader.name().toUtf8());
+            for (const QXmlStreamAttribute& attribute : reader.attributes()) {
+                tokens.insert(" " + attribute.name().toUtf8() + "=\"");
+                if (attribute.value().size() <= 40)
+                    tokens.insert(attribute.value().toUtf8());
+            }
+        }
+    }
+    QList<QByteArray> sorted(tokens.begin(), tokens.end());
+    std::sort(sorted.begin(), sorted.end());
+    QByteArray text = "# Written by fuzz_seeds (scripts/fuzz seeds) from the seeds of " + target.toUtf8() + ".\n";
+    for (QByteArray token : std::as_const(sorted)) {
+        if (token.isEmpty())
+            continue;
+        QByteArray escaped;
+        for (char c : token) {
+            if (c == '"' || c == '\\')
+                escaped += '\\';
+            if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f)
+                escaped += QByteArray("\\x") + QByteArray::number(static_cast<unsigned char>(c), 16).rightJustified(2, '0');
+            else
+                escaped += c;
+        }
+        text += "\"" + escaped + "\"\n";
+    }
+    const QString dictionaries = s_root + QStringLiteral("/../dict");
+    QDir().mkpath(dictionaries);
+    QFile file(dictionaries + QLatin1Char('/') + target + QStringLiteral(".dict"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size()) {
+        fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
+        exit(1);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
+        return 2;
+    }
+    // The same bytes on every run: attributes in one order.
+    qputenv("QT_HASH_SEED", "0");
+    FuzzSupport::start(&argc, &argv, true);
+    KelVyxNodes::NodeTypeRegistry::setPluginFolder(QString());
+    s_root = QString::fromLocal8Bit(argv[1]);
+    for (const char* target : {"graph", "params", "template", "style", "image"})
+        QDir(s_root + QLatin1Char('/') + QLatin1String(target)).removeRecursively();
+    writeGraphSeeds();
+    writeParameterSeeds();
+    writeTemplateSeeds();
+    writeStyleSeeds();
+    writeImageSeeds();
+    for (const char* target : {"graph", "params", "template", "style"})
+        writeDictionary(QString::fromLatin1(target));
+    printf("%d seed files written to %s\n", s_written, qPrintable(s_root));
+    return 0;
+}

@@ -1,0 +1,112 @@
+#include "app/OpenExrFileCheck.h"
+
+#include <QFile>
+
+namespace {
+
+const char signature[4] = {'\x76', '\x2f', '\x31', '\x01'};
+constexpr quint32 longNamesFlag = 0x400;
+constexpr quint32 multiPartFlag = 0x1000;
+
+void setReason(QString* reason, const QString& text)
+{
+    if (reason)
+        *reason = QStringLiteral("Damaged OpenEXR file: %1").arg(text);
+}
+
+// A name ended by a zero byte, at most `limit` bytes long; empty when the zero comes first.
+bool readName(QFile& file, int limit, QByteArray* name)
+{
+    name->clear();
+    char c = 0;
+    while (file.getChar(&c)) {
+        if (c == '\0')
+            return true;
+        if (name->size() >= limit)
+            return false;
+        name->append(c);
+    }
+    return false;
+}
+
+bool readInt32(QFile& file, qint64* value)
+{
+    unsigned char bytes[4];
+    if (file.read(reinterpret_cast<char*>(bytes), 4) != 4)
+        return false;
+    *value = qint32(quint32(bytes[0]) | quint32(bytes[1]) << 8 | quint32(bytes[2]) << 16
+                    | quint32(bytes[3]) << 24);
+    return true;
+}
+
+} // namespace
+
+bool OpenExrFileCheck::isOpenExrFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray(signature, 4);
+}
+
+bool OpenExrFileCheck::check(const QString& path, QString* reason)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.read(4) != QByteArray(signature, 4)) {
+        setReason(reason, QStringLiteral("no signature"));
+        return false;
+    }
+    qint64 version = 0;
+    if (!readInt32(file, &version)) {
+        setReason(reason, QStringLiteral("no version"));
+        return false;
+    }
+    const int nameLimit = (version & longNamesFlag) ? 255 : 31;
+    const bool multiPart = version & multiPartFlag;
+    QByteArray name;
+    QByteArray type;
+    for (;;) {
+        if (!readName(file, nameLimit, &name)) {
+            setReason(reason, QStringLiteral("attribute name cut off or too long"));
+            return false;
+        }
+        if (name.isEmpty()) {
+            // The end of a header; a multi-part file ends its list of headers with an empty one.
+            if (!multiPart)
+                return true;
+            char next = 0;
+            if (!file.peek(&next, 1)) {
+                setReason(reason, QStringLiteral("headers cut off"));
+                return false;
+            }
+            if (next == '\0')
+                return true;
+            continue;
+        }
+        qint64 size = 0;
+        if (!readName(file, nameLimit, &type) || type.isEmpty() || !readInt32(file, &size)) {
+            setReason(reason, QStringLiteral("attribute \"%1\" cut off").arg(QString::fromLatin1(name)));
+            return false;
+        }
+        if (size < 0 || size > file.size() - file.pos()) {
+            setReason(reason, QStringLiteral("attribute \"%1\" of %2 bytes is larger than the file")
+                                  .arg(QString::fromLatin1(name))
+                                  .arg(size));
+            return false;
+        }
+        if (name == "tiles" && type == "tiledesc" && size >= 8) {
+            qint64 width = 0;
+            qint64 height = 0;
+            readInt32(file, &width);
+            readInt32(file, &height);
+            size -= 8;
+            width &= 0xffffffff;
+            height &= 0xffffffff;
+            // Each side checked first: the product of two forged sides overflows.
+            const qint64 limit = OpenExrFileCheck::maxTilePixels;
+            if (width == 0 || height == 0 || width > limit || height > limit || width * height > limit) {
+                setReason(reason, QStringLiteral("tiles of %1 x %2 pixels").arg(width).arg(height));
+                return false;
+            }
+        }
+        file.seek(file.pos() + size);
+    }
+}

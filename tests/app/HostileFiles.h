@@ -1,0 +1,170 @@
+#pragma once
+
+// Files made to hurt a loader, for the tests and the fuzz seed writer: deeply nested documents,
+// a picture whose header asks for far more pixels than its data holds, a large plain photo
+// written without holding it in memory, and a damaged PNG.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QtEndian>
+
+#include <zlib.h>
+
+#include <vector>
+
+namespace HostileFiles {
+
+// A graph document nested `levels` elements deep: "graph" and "nodes" alternating, as stored
+// sub-graphs nest.
+inline QByteArray deepGraphDocument(int levels)
+{
+    QByteArray text;
+    text.reserve(levels * 16);
+    for (int i = 0; i < levels; ++i)
+        text += (i % 2 == 0) ? "<graph>" : "<nodes>";
+    for (int i = levels - 1; i >= 0; --i)
+        text += (i % 2 == 0) ? "</graph>" : "</nodes>";
+    return text;
+}
+
+namespace Png {
+
+inline void appendChunk(QByteArray& file, char const* type, QByteArray const& payload)
+{
+    char length[4];
+    qToBigEndian<quint32>(quint32(payload.size()), length);
+    file.append(length, 4);
+    const QByteArray body = QByteArray(type, 4) + payload;
+    file += body;
+    char crc[4];
+    qToBigEndian<quint32>(quint32(crc32(0, reinterpret_cast<Bytef const*>(body.constData()),
+                                        uInt(body.size()))), crc);
+    file.append(crc, 4);
+}
+
+// colourType 2: RGB, 6: RGBA; 8 bits a channel, not interlaced.
+inline QByteArray header(quint32 width, quint32 height, char colourType)
+{
+    QByteArray file("\x89PNG\r\n\x1a\n", 8);
+    QByteArray ihdr(13, '\0');
+    qToBigEndian<quint32>(width, ihdr.data());
+    qToBigEndian<quint32>(height, ihdr.data() + 4);
+    ihdr[8] = 8;
+    ihdr[9] = colourType;
+    appendChunk(file, "IHDR", ihdr);
+    return file;
+}
+
+} // namespace Png
+
+// An RGBA PNG whose header claims width x height but whose data holds only the first row:
+// the smallest form of a decompression bomb, refused (or not) on its header alone.
+inline QByteArray pngBomb(quint32 width, quint32 height)
+{
+    QByteArray file = Png::header(width, height, 6);
+    const QByteArray row(1 + qsizetype(width) * 4, '\0');
+    uLongf size = compressBound(uLong(row.size()));
+    QByteArray packed(qsizetype(size), '\0');
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
+              reinterpret_cast<Bytef const*>(row.constData()), uLong(row.size()), 9);
+    packed.resize(qsizetype(size));
+    Png::appendChunk(file, "IDAT", packed);
+    Png::appendChunk(file, "IEND", QByteArray());
+    return file;
+}
+
+// A complete RGB PNG of width x height in one grey, streamed to `path` row by row, so that
+// a picture of hundreds of megapixels costs the writer no memory.
+inline bool writeLargePng(QString const& path, quint32 width, quint32 height)
+{
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray file = Png::header(width, height, 2);
+    z_stream stream{};
+    if (deflateInit(&stream, 1) != Z_OK)
+        return false;
+    std::vector<unsigned char> row(1 + size_t(width) * 3, 0x80);
+    row[0] = 0; // no filter
+    std::vector<unsigned char> buffer(1 << 20);
+    QByteArray idat;
+    bool ok = true;
+    for (quint32 y = 0; y < height && ok; ++y) {
+        stream.next_in = row.data();
+        stream.avail_in = uInt(row.size());
+        const int flush = y + 1 == height ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            stream.next_out = buffer.data();
+            stream.avail_out = uInt(buffer.size());
+            ok = deflate(&stream, flush) != Z_STREAM_ERROR;
+            idat.append(reinterpret_cast<char const*>(buffer.data()),
+                        qsizetype(buffer.size() - stream.avail_out));
+        } while (ok && stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    Png::appendChunk(file, "IDAT", idat);
+    Png::appendChunk(file, "IEND", QByteArray());
+    return ok && out.write(file) == file.size();
+}
+
+// A small RGBA PNG cut off in the middle of its pixel data: readers fail on it after the
+// header (OpenImageIO 2.4's PNG reader leaks its error text on it).
+inline QByteArray damagedPng()
+{
+    QByteArray file = Png::header(16, 16, 6);
+    QByteArray rows;
+    for (int y = 0; y < 16; ++y) {
+        rows += '\0';
+        for (int x = 0; x < 16; ++x)
+            rows += QByteArray::fromRawData("\x10\x80\xf0\xff", 4);
+    }
+    uLongf size = compressBound(uLong(rows.size()));
+    QByteArray packed(qsizetype(size), '\0');
+    compress2(reinterpret_cast<Bytef*>(packed.data()), &size,
+              reinterpret_cast<Bytef const*>(rows.constData()), uLong(rows.size()), 0);
+    packed.resize(qsizetype(size));
+    Png::appendChunk(file, "IDAT", packed);
+    Png::appendChunk(file, "IEND", QByteArray());
+    return file.left(file.size() - packed.size() / 2);
+}
+
+// A FITS picture of 5 x 4 whose header names no pixel format the readers know (BITPIX 9).
+inline QByteArray fitsWithoutPixelFormat()
+{
+    QByteArray header;
+    for (char const* card : {"SIMPLE  =                    T", "BITPIX  =                    9",
+                             "NAXIS   =                    2", "NAXIS1  =                    5",
+                             "NAXIS2  =                    4", "END"})
+        header += QByteArray(card).leftJustified(80, ' ');
+    return header.leftJustified(2880, ' ') + QByteArray(2880, '\x40');
+}
+
+// The header of an OpenEXR file announcing a text attribute of about 2 GB that the file does
+// not hold.
+inline QByteArray exrWithHugeAttribute()
+{
+    QByteArray file("\x76\x2f\x31\x01\x02\x00\x00\x00", 8);
+    file += QByteArray("comments\0string\0", 16);
+    file += QByteArray("\x00\x00\x00\x7f", 4);
+    file += "too short";
+    return file;
+}
+
+// An OpenEXR file whose header asks for tiles of 16 x 11272208 pixels, or with `huge`, of
+// 4294901776 x 4294967295.
+inline QByteArray exrWithGiantTiles(QByteArray const& sound, bool huge = false)
+{
+    QByteArray file = sound;
+    const qsizetype tiles = file.indexOf(QByteArray("tiles\0tiledesc\0", 15));
+    if (tiles < 0)
+        return QByteArray();
+    const qsizetype value = tiles + 15 + 4;
+    if (huge)
+        file.replace(value, 8, QByteArray("\x10\x00\xff\xff\xff\xff\xff\xff", 8));
+    else
+        file.replace(value + 4, 4, QByteArray("\x10\x00\xac\x00", 4));
+    return file;
+}
+
+} // namespace HostileFiles

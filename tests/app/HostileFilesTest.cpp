@@ -1,0 +1,423 @@
+// Files made to hurt the loaders: documents nested far too deep, an image bomb, forged TIFF
+// resolutions and damaged PNG data are refused with their message and change nothing.
+
+#include "AppTestSupport.h"
+#include "CoreTestGraphs.h"
+#include "HostileFiles.h"
+#include "TemplateStoreTestSupport.h"
+
+#include "app/GflAdapter.h"
+#include "app/ImageLibrary.h"
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/OpenExrFileCheck.h"
+#include "app/TwCore.h"
+#include "app/TwTemplateContainer.h"
+#include "app/TwUtilities.h"
+#include "effects/VyxNodeGraph.h"
+
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <OpenImageIO/imageio.h>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+
+
+namespace {
+
+constexpr int kDeep = 100000;
+
+QString const kGoodUuid = QStringLiteral("{a0000000-0000-4000-8000-000000000002}");
+QString const kDeepUuid = QStringLiteral("{b0000000-0000-4000-8000-000000000001}");
+
+QStringList* s_messages = nullptr;
+
+// Collects the debug messages (the loaders' reports) while it lives.
+class MessageCapture
+{
+public:
+    MessageCapture()
+    {
+        s_messages = &messages;
+        m_previous = qInstallMessageHandler([](QtMsgType, QMessageLogContext const&, QString const& text) {
+            s_messages->append(text);
+        });
+    }
+    ~MessageCapture()
+    {
+        qInstallMessageHandler(m_previous);
+        s_messages = nullptr;
+    }
+    bool any(QString const& part) const
+    {
+        return std::any_of(messages.begin(), messages.end(),
+                           [&](QString const& text) { return text.contains(part); });
+    }
+
+    QStringList messages;
+
+private:
+    QtMessageHandler m_previous = nullptr;
+};
+
+} // namespace
+
+TEST(DeepDocuments, TemplateFileIsRefusedAtOnceAndTheStoreKeepsWhatItHad)
+{
+    AppTest::ScopedDataHome home;
+    ASSERT_TRUE(home.makeTemplateFolders());
+    StoreTest::PreviewScope preview;
+    const QString folder = home.storageRoot() + QStringLiteral("/templates/lumora/");
+    ASSERT_TRUE(StoreTest::writeFile(folder + kGoodUuid,
+                                     StoreTest::templateDocument({kGoodUuid, QStringLiteral("Ant")})));
+    const QByteArray deep = HostileFiles::deepGraphDocument(kDeep);
+    ASSERT_TRUE(StoreTest::writeFile(folder + kDeepUuid, deep));
+
+    TwTemplateContainer store(nullptr, nullptr);
+    QElapsedTimer timer;
+    timer.start();
+    {
+        MessageCapture capture;
+        store.loadObjectTemplates();
+        // Refused as a template file that is not well-formed, with the usual consequence.
+        EXPECT_TRUE(capture.any(QStringLiteral("is not well-formed (line 1, column")))
+            << qPrintable(capture.messages.join(QLatin1Char('\n')));
+        EXPECT_TRUE(capture.any(QStringLiteral("nested deeper than")));
+        EXPECT_TRUE(capture.any(QStringLiteral("Template file %1 holds no template graph.")
+                                    .arg(folder + kDeepUuid)));
+    }
+    ASSERT_EQ(store.objectTemplateList.size(), 1);
+    EXPECT_EQ(store.objectTemplateList.first()->uuid(), kGoodUuid);
+
+    // Loading it again by hand: refused, the store as it was.
+    EXPECT_FALSE(store.loadObjectTemplate(new KelTemplate(folder + kDeepUuid), nullptr));
+    // Generous: the quadratic parse this replaces took over a minute for one file.
+    EXPECT_LT(timer.elapsed(), 10000);
+    ASSERT_EQ(store.objectTemplateList.size(), 1);
+    EXPECT_EQ(store.objectTemplateList.first()->name(), QStringLiteral("Ant"));
+
+    // Straight into a graph: nothing is added.
+    KelVyxNodes::VyxNodeGraph target(nullptr);
+    KelTemplate record(folder + kDeepUuid);
+    int code = 0;
+    EXPECT_EQ(record.loadNodeGraphFromFile(&target, true, false, true, &code), nullptr);
+    EXPECT_EQ(code, -2);
+    EXPECT_TRUE(target.nodes().isEmpty());
+}
+
+TEST(DeepDocuments, PastedGraphIsRefusedAndTheProjectStaysAsItWas)
+{
+    AppTest::RecordingMainWindow window;
+    TwCore core(&window);
+    window.setCore(&core);
+    KelNGObject* object = core.addObjectFromNodeGraph(CoreTest::addEffect(core.rootGraph()));
+    ASSERT_NE(object, nullptr);
+    const int nodes = core.rootGraph()->nodes().size();
+
+    QBuffer clipboard;
+    clipboard.setData(HostileFiles::deepGraphDocument(kDeep));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(TwUtilities::loadObjectFromBuffer(&core, core.rootGraph(), &clipboard, false), -2);
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(core.rootGraph()->nodes().size(), nodes);
+    EXPECT_EQ(core.objectList(), QList<KelNGObject*>{object});
+
+    core.clear();
+    CoreTest::waitForRenders(core, 50);
+}
+
+namespace {
+
+class HostileImages : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
+    QString path(QString const& name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_dir;
+    GflAdapter m_adapter;
+};
+
+// The highest resident size the process has had, in bytes.
+qint64 peakResidentBytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
+}
+
+// The address space the process holds now, in bytes.
+qint64 addressSpaceBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(0).toLongLong() * getpagesize();
+}
+
+} // namespace
+
+TEST_F(HostileImages, BombIsRefusedOnItsHeaderWithTheSizeInTheMessage)
+{
+    struct Case {
+        quint32 width;
+        quint32 height;
+    };
+    // The old limit exactly, just above the new one, and a forged extreme.
+    for (Case c : {Case{16384, 16384}, Case{11586, 11586}, Case{1000000, 200}}) {
+        const QString file = path(QStringLiteral("bomb-%1x%2.png").arg(c.width).arg(c.height));
+        ASSERT_TRUE(StoreTest::writeFile(file, HostileFiles::pngBomb(c.width, c.height)));
+        EXPECT_TRUE(m_adapter.readImage(file).isEmpty());
+        EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("%1 x %2").arg(c.width).arg(c.height)))
+            << qPrintable(m_adapter.errorString());
+    }
+    static_assert(ImageLibrary::maxPixels * 4 <= (qint64(2048) << 20) / 2,
+                  "the final image alone must leave room for a reader's own full copy");
+}
+
+TEST_F(HostileImages, HundredMegapixelPhotoLoadsHeldOnce)
+{
+    const quint32 width = 12000;
+    const quint32 height = 8400;
+    const QString file = path(QStringLiteral("large.png"));
+    ASSERT_TRUE(HostileFiles::writeLargePng(file, width, height));
+    const qint64 imageBytes = qint64(width) * height * 4;
+
+    // In a process of its own, so that the peak is this load's alone.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const qint64 before = peakResidentBytes();
+            const QList<GflAdapter::Layer> layers = m_adapter.readImage(file);
+            const qint64 growth = peakResidentBytes() - before;
+            const bool loaded = layers.size() == 1 && layers.first().second.size() == QSize(width, height)
+                                && layers.first().second.pixel(width - 1, height - 1) == 0xff808080u;
+            fprintf(stderr, "loaded %d, peak growth %lld MB for a %lld MB image\n", int(loaded),
+                    growth >> 20, imageBytes >> 20);
+            // Held once, plus bands: not the three full copies a bomb could multiply.
+            std::exit(loaded && growth < imageBytes * 3 / 2 && peakResidentBytes() < (qint64(2048) << 20) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(HostileImages, VeryWideRowsAreReadAFewAtATime)
+{
+    // 4 million pixels wide: a reader that converts 256 rows at a time needs 3 GB for it.
+    const int width = 4000000;
+    const QString file = path(QStringLiteral("wide.tif"));
+    {
+        auto out = OIIO::ImageOutput::create("tif");
+        OIIO::ImageSpec spec(width, 2, 3, OIIO::TypeDesc::UINT16);
+        spec.attribute("compression", "zip");
+        ASSERT_TRUE(out->open(file.toStdString(), spec));
+        std::vector<unsigned short> pixels(size_t(width) * 2 * 3, 0x8080);
+        ASSERT_TRUE(out->write_image(OIIO::TypeDesc::UINT16, pixels.data()));
+        ASSERT_TRUE(out->close());
+    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            // Room for the 32 MB picture and much more, not for 3 GB.
+            rlimit limit{};
+            getrlimit(RLIMIT_AS, &limit);
+            limit.rlim_cur = rlim_t(addressSpaceBytes() + (qint64(1) << 30));
+            setrlimit(RLIMIT_AS, &limit);
+            const QList<GflAdapter::Layer> layers = m_adapter.readImage(file);
+            const bool loaded = layers.size() == 1 && layers.first().second.width() == width
+                                && layers.first().second.pixel(width - 1, 1) == 0xff808080u;
+            fprintf(stderr, "loaded %d: %s\n", int(loaded), qPrintable(m_adapter.errorString()));
+            std::exit(loaded ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(HostileImages, TiledPicturesLoadTileBandByBandButGiantTilesAreRefused)
+{
+    auto write = [](QString const& file, int width, int height, int tile, OIIO::TypeDesc type) {
+        auto out = OIIO::ImageOutput::create("tif");
+        OIIO::ImageSpec spec(width, height, 4, type);
+        spec.tile_width = spec.tile_height = tile;
+        spec.attribute("compression", "zip");
+        if (!out->open(file.toStdString(), spec))
+            return false;
+        std::vector<unsigned char> pixels(size_t(width) * height * 4);
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = (i % 4 == 3) ? 255 : static_cast<unsigned char>(i / 4 * 7 + i % 4);
+        return out->write_image(OIIO::TypeDesc::UINT8, pixels.data()) && out->close();
+    };
+    // Edges that cut tiles on both sides.
+    const QString tiled = path(QStringLiteral("tiled.tif"));
+    ASSERT_TRUE(write(tiled, 100, 70, 32, OIIO::TypeDesc::UINT8));
+    const QList<GflAdapter::Layer> layers = m_adapter.readImage(tiled);
+    ASSERT_EQ(layers.size(), 1);
+    const QImage& image = layers.first().second;
+    ASSERT_EQ(image.size(), QSize(100, 70));
+    for (QPoint p : {QPoint(0, 0), QPoint(99, 0), QPoint(31, 32), QPoint(64, 63), QPoint(99, 69)}) {
+        const int i = p.y() * 100 + p.x();
+        EXPECT_EQ(image.pixel(p), qRgba((i * 7) & 255, (i * 7 + 1) & 255, (i * 7 + 2) & 255, 255))
+            << p.x() << "," << p.y();
+    }
+
+    // One tile of 4112 x 4112 float RGBA holds over 256 MB before a single pixel is converted.
+    const QString giant = path(QStringLiteral("giant-tiles.tif"));
+    ASSERT_TRUE(write(giant, 16, 16, 4112, OIIO::TypeDesc::FLOAT));
+    EXPECT_TRUE(m_adapter.readImage(giant).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("tiles too large: 4112 x 4112")))
+        << qPrintable(m_adapter.errorString());
+}
+
+TEST_F(HostileImages, ForgedTiffResolutionReadsAsTheClamp)
+{
+    struct Case {
+        float resolution;
+        const char* unit;
+        int dpi;
+    };
+    // A TIFF resolution is a fraction of 32-bit integers: infinity cannot be written, the
+    // largest values can.
+    const Case cases[] = {
+        {300.0f, "in", 300},
+        {2147483648.0f, "in", 1000000},
+        {3.0e9f, "in", 1000000},
+        {1.0e9f, "cm", 1000000},
+    };
+    for (Case const& c : cases) {
+        auto out = OIIO::ImageOutput::create("tif");
+        OIIO::ImageSpec spec(2, 2, 3, OIIO::TypeDesc::UINT8);
+        spec.attribute("XResolution", c.resolution);
+        spec.attribute("YResolution", c.resolution);
+        spec.attribute("ResolutionUnit", c.unit);
+        const QString file = path(QStringLiteral("resolution-%1.tif").arg(double(c.resolution)));
+        ASSERT_TRUE(out->open(file.toStdString(), spec));
+        const unsigned char pixels[12] = {};
+        ASSERT_TRUE(out->write_image(OIIO::TypeDesc::UINT8, pixels));
+        ASSERT_TRUE(out->close());
+        EXPECT_EQ(m_adapter.dpi(file), c.dpi) << c.resolution << c.unit;
+    }
+}
+
+TEST_F(HostileImages, UnknownPixelFormatIsRefusedInsteadOfAbortingInTheConverter)
+{
+    const QString file = path(QStringLiteral("unknown-format.fits"));
+    ASSERT_TRUE(StoreTest::writeFile(file, HostileFiles::fitsWithoutPixelFormat()));
+    EXPECT_TRUE(m_adapter.readImage(file).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("Unsupported pixel format")))
+        << qPrintable(m_adapter.errorString());
+}
+
+TEST_F(HostileImages, OpenExrAttributesLargerThanTheFileAreRefusedBeforeTheLibraryMakesThem)
+{
+    const QString bomb = path(QStringLiteral("attribute.exr"));
+    ASSERT_TRUE(StoreTest::writeFile(bomb, HostileFiles::exrWithHugeAttribute()));
+    EXPECT_TRUE(m_adapter.readImage(bomb).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(
+        QStringLiteral("Damaged OpenEXR file: attribute \"comments\" of 2130706432 bytes")))
+        << qPrintable(m_adapter.errorString());
+    // The same under another suffix: the library would try its OpenEXR reader on it too.
+    const QString disguised = path(QStringLiteral("attribute.png"));
+    ASSERT_TRUE(QFile::copy(bomb, disguised));
+    EXPECT_TRUE(m_adapter.readImage(disguised).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("Damaged OpenEXR file")));
+
+    // Sound files pass the walk: scanlines, tiles, and two parts with long attribute lists.
+    struct Case {
+        const char* name;
+        int tile;
+        int parts;
+    };
+    for (Case c : {Case{"scanline.exr", 0, 1}, Case{"tiled.exr", 16, 1}, Case{"parts.exr", 0, 2}}) {
+        const QString file = path(QString::fromLatin1(c.name));
+        std::vector<OIIO::ImageSpec> specs;
+        for (int part = 0; part < c.parts; ++part) {
+            OIIO::ImageSpec spec(7, 5, 4, OIIO::TypeDesc::HALF);
+            spec.tile_width = spec.tile_height = c.tile;
+            spec.attribute("oiio:subimagename", part == 0 ? "first" : "second");
+            spec.attribute("ImageDescription", std::string(300, 'x'));
+            specs.push_back(spec);
+        }
+        auto out = OIIO::ImageOutput::create(file.toStdString());
+        ASSERT_TRUE(out->open(file.toStdString(), c.parts, specs.data())) << out->geterror();
+        const std::vector<float> pixels(7 * 5 * 4, 0.5f);
+        for (int part = 0; part < c.parts; ++part) {
+            if (part > 0)
+                ASSERT_TRUE(out->open(file.toStdString(), specs[part], OIIO::ImageOutput::AppendSubimage));
+            ASSERT_TRUE(out->write_image(OIIO::TypeDesc::FLOAT, pixels.data()));
+        }
+        ASSERT_TRUE(out->close());
+        QString reason;
+        EXPECT_TRUE(OpenExrFileCheck::check(file, &reason)) << c.name << qPrintable(reason);
+        EXPECT_EQ(m_adapter.readImage(file).size(), c.parts) << c.name << qPrintable(m_adapter.errorString());
+    }
+
+    // Tiles of 16 x 11 million pixels: opening alone would make a buffer of 1.4 GB per thread.
+    const QByteArray giant = HostileFiles::exrWithGiantTiles(StoreTest::readFile(path(QStringLiteral("tiled.exr"))));
+    ASSERT_FALSE(giant.isEmpty());
+    ASSERT_TRUE(StoreTest::writeFile(path(QStringLiteral("giant.exr")), giant));
+    EXPECT_EQ(m_adapter.checkSize(path(QStringLiteral("giant.exr"))), QSize(-1, -1));
+    EXPECT_TRUE(m_adapter.readImage(path(QStringLiteral("giant.exr"))).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("tiles of 16 x 11272208 pixels")))
+        << qPrintable(m_adapter.errorString());
+    // Sides whose product overflows 64 bits.
+    ASSERT_TRUE(StoreTest::writeFile(path(QStringLiteral("huge.exr")),
+        HostileFiles::exrWithGiantTiles(StoreTest::readFile(path(QStringLiteral("tiled.exr"))), true)));
+    EXPECT_TRUE(m_adapter.readImage(path(QStringLiteral("huge.exr"))).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("tiles of 4294901776 x 4294967295 pixels")))
+        << qPrintable(m_adapter.errorString());
+}
+
+TEST_F(HostileImages, FilesAreOfferedToTheListedReadersOnly)
+{
+    // A Wavefront RLA picture with an unknown colour channel type: its reader aborts the
+    // program, under whatever suffix the file comes.
+    const QString written = path(QStringLiteral("written.rla"));
+    {
+        auto out = OIIO::ImageOutput::create("rla");
+        ASSERT_NE(out, nullptr);
+        OIIO::ImageSpec spec(4, 3, 3, OIIO::TypeDesc::UINT8);
+        ASSERT_TRUE(out->open(written.toStdString(), spec));
+        const unsigned char pixels[4 * 3 * 3] = {};
+        ASSERT_TRUE(out->write_image(OIIO::TypeDesc::UINT8, pixels));
+        ASSERT_TRUE(out->close());
+    }
+    QByteArray bytes = StoreTest::readFile(written);
+    ASSERT_GT(bytes.size(), 20);
+    bytes[18] = 0;
+    bytes[19] = 9; // colour channel type
+    for (const char* name : {"damaged.rla", "damaged.png", "damaged"}) {
+        const QString file = path(QString::fromLatin1(name));
+        ASSERT_TRUE(StoreTest::writeFile(file, bytes));
+        EXPECT_TRUE(m_adapter.readImage(file).isEmpty()) << name;
+        EXPECT_TRUE(m_adapter.errorString().startsWith(QStringLiteral("Cannot read image"))) << name;
+    }
+    // A listed format still opens whatever its suffix says.
+    const QString png = path(QStringLiteral("picture.tif"));
+    ASSERT_TRUE(m_adapter.writeImage(CoreTest::solid(3, 2, 0xff102030u), png, QStringLiteral("png")));
+    const QList<GflAdapter::Layer> layers = m_adapter.readImage(png);
+    ASSERT_EQ(layers.size(), 1);
+    EXPECT_EQ(layers.first().second.pixel(2, 1), 0xff102030u);
+}
+
+TEST_F(HostileImages, DamagedPngFailsWithTheReadersMessage)
+{
+    const QString file = path(QStringLiteral("damaged.png"));
+    ASSERT_TRUE(StoreTest::writeFile(file, HostileFiles::damagedPng()));
+    EXPECT_EQ(m_adapter.checkSize(file), QSize(16, 16));
+    EXPECT_TRUE(m_adapter.readImage(file).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().startsWith(QStringLiteral("Cannot read image")))
+        << qPrintable(m_adapter.errorString());
+    // The failure leaves the adapter usable.
+    const QString good = path(QStringLiteral("good.png"));
+    ASSERT_TRUE(m_adapter.writeImage(CoreTest::solid(3, 2, 0xff102030u), good));
+    ASSERT_EQ(m_adapter.readImage(good).size(), 1);
+}
