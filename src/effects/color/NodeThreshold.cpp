@@ -87,11 +87,21 @@ void NodeThreshold::getSpan3(int y, int x, int count, unsigned int* out) const
         Base3DGenerator::getSpan3(y, x, count, out);
         return;
     }
+    m_source->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i) {
+        const unsigned int c = out[i];
+        out[i] = m_byBrightness[(((c >> 16) & 0xFFu) + ((c >> 8) & 0xFFu) + (c & 0xFFu)) / 3];
+    }
+}
+
+int NodeThreshold::onFilterStart(KelUtils::StatusObserver* /*observer*/)
+{
+    // Without inputs feeding the settings, the result depends on the brightness alone.
     const unsigned int low = linearColorToRgb(m_low);
     const unsigned int high = linearColorToRgb(m_high);
-    m_source->getSpan3(y, x, count, out);
-    for (int i = 0; i < count; ++i)
-        out[i] = mixByBrightness(out[i], m_smooth, m_threshold, low, high) & 0xFFFFFFu;
+    for (unsigned int b = 0; b < 256; ++b)
+        m_byBrightness[b] = mixByBrightness(b * 0x010101u, m_smooth, m_threshold, low, high) & 0xFFFFFFu;
+    return 0;
 }
 
 unsigned int NodeThreshold::applySmooth(QPoint const& point, int smooth, int threshold,

@@ -8,6 +8,7 @@
 
 namespace KelUtils {
 class Parameter;
+class StatusObserver;
 }
 
 namespace KelVyxNodes {
@@ -32,6 +33,7 @@ public:
 
     unsigned int getSample3(QPoint const& point) const override;
     void getSpan3(int y, int x, int count, unsigned int* out) const override;
+    int onFilterStart(KelUtils::StatusObserver* observer) override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
@@ -65,6 +67,8 @@ private:
     KelUtils::Color m_low{0.0f, 0.0f, 0.0f, 1.0f};
     KelUtils::Color m_high{1.0f, 1.0f, 1.0f, 1.0f};
     KelUtils::Parameter* m_param[InputCount] = {nullptr, nullptr, nullptr, nullptr};
+    // The result for each brightness at the render's settings, built when it starts.
+    unsigned int m_byBrightness[256] = {};
 };
 
 } // namespace KelVyxNodes
