@@ -8,6 +8,7 @@
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpLink>
+#include <QItemSelectionModel>
 #include <QSplitter>
 
 #include <algorithm>
@@ -62,6 +63,22 @@ void HelpViewer::showPage(QUrl const& url)
 {
     m_pageBytes = m_engine->fileData(url);
     m_browser->setSource(url);
+    selectInContents(url);
+}
+
+void HelpViewer::selectInContents(QUrl const& url)
+{
+    // Before the contents exist there is nothing to select; setupFinished catches up.
+    if (!m_contentWidget)
+        return;
+    const QModelIndex index = m_contentWidget->indexOf(url);
+    if (!index.isValid()) {
+        if (m_contentWidget->selectionModel())
+            m_contentWidget->selectionModel()->clear();
+        return;
+    }
+    m_contentWidget->setCurrentIndex(index);
+    m_contentWidget->scrollTo(index);
 }
 
 void HelpViewer::setupFinished()
@@ -71,6 +88,7 @@ void HelpViewer::setupFinished()
     m_expanded = true;
     disconnect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, this, &HelpViewer::setupFinished);
     m_contentWidget->expandToDepth(1);
+    selectInContents(m_browser->source());
 }
 
 void HelpViewer::linkActivated(QModelIndex const& index)

@@ -39,11 +39,14 @@ protected:
     // With the engine open: takes the browser, shows the first of the identifier's pages by
     // title, and lays out contents and browser in `host`.
     QHBoxLayout* setUpViewer(TwHelpBrowser* browser, QString const& identifier, QWidget* host);
+    // Shows the page and selects its entry in the contents.
     void showPage(QUrl const& url);
 
     TwHelpBrowser* m_browser = nullptr;
 
 private:
+    void selectInContents(QUrl const& url);
+
     QByteArray m_pageBytes;
     QHelpEngine* m_engine = nullptr;
     QHelpContentWidget* m_contentWidget = nullptr;

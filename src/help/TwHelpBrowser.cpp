@@ -1,5 +1,7 @@
 #include "help/TwHelpBrowser.h"
 
+#include "style/KelStyleConfig.h"
+
 #include <QHelpEngine>
 #include <QTextDocument>
 
@@ -7,6 +9,11 @@ TwHelpBrowser::TwHelpBrowser(QWidget* parent, QHelpEngine* engine)
     : QTextBrowser(parent), m_engine(engine)
 {
     setOpenLinks(false);
+    // The rich-text reader colours links from the application palette, whose dark blue is
+    // unreadable on the style's dark page; a default style sheet reaches every page loaded.
+    const QColor link = KelStyleConfig::instance()->value<QColor>(linkColorKey());
+    if (link.isValid())
+        document()->setDefaultStyleSheet(QStringLiteral("a { color: %1; }").arg(link.name()));
     connect(this, &QTextBrowser::anchorClicked, this, [this](QUrl const& url) {
         emit linkClicked(url.isRelative() ? source().resolved(url) : url);
     });
@@ -21,4 +28,9 @@ QVariant TwHelpBrowser::loadResource(int type, QUrl const& name)
     if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource)
         return QString::fromUtf8(data);
     return data;
+}
+
+QString TwHelpBrowser::linkColorKey()
+{
+    return QStringLiteral("AppPalette.HelpBrowser.linkColor");
 }

@@ -18,6 +18,9 @@ public:
 
     QVariant loadResource(int type, QUrl const& name) override;
 
+    // The style key of the colour links are drawn in.
+    static QString linkColorKey();
+
 signals:
     void linkClicked(QUrl url);
 
