@@ -8,16 +8,14 @@
 
 namespace {
 
-// The rich-text reader does not decode entities in attributes, so the characters that could
-// end the attribute or the tag are percent-encoded instead.
-QString escapedUrl(QUrl const& url)
+// The attribute is double-quoted: the rich-text reader decodes entities there, so the address
+// needs only its ampersands and double quotes escaped to arrive as it was.
+QString quotedUrl(QUrl const& url)
 {
     QString text = url.toString();
-    text.replace(QLatin1Char('\''), QLatin1String("%27"));
-    text.replace(QLatin1Char('"'), QLatin1String("%22"));
-    text.replace(QLatin1Char('<'), QLatin1String("%3C"));
-    text.replace(QLatin1Char('>'), QLatin1String("%3E"));
-    return text;
+    text.replace(QLatin1Char('&'), QLatin1String("&amp;"));
+    text.replace(QLatin1Char('"'), QLatin1String("&quot;"));
+    return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
 } // namespace
@@ -55,8 +53,8 @@ QString KelNodeDescription::helpHtml(KelUtils::HelpItem const& item)
             if (i > 0)
                 html += QLatin1String(", ");
             KelUtils::HelpLink const& link = item.links.at(i);
-            html += QLatin1String("<a href='") + escapedUrl(link.url)
-                    + QLatin1String("'>") + link.caption.toHtmlEscaped() + QLatin1String("</a>");
+            html += QLatin1String("<a href=") + quotedUrl(link.url) + QLatin1String(">")
+                    + link.caption.toHtmlEscaped() + QLatin1String("</a>");
         }
         html += QLatin1String("</p></h4>");
     }

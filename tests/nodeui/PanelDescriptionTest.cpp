@@ -85,11 +85,11 @@ TEST(PanelHelpHtml, BuiltAsDescribedWithTitleAndCaptionsEscaped)
         QString html;
     } cases[] = {
         {HelpItem(QStringLiteral("Blur"), QStringLiteral("Softens."), twoLinks),
-         QStringLiteral("<h3>Blur</h3>Softens.<h4>Links<p><a href='u1'>A</a>, <a href='u2'>B</a></p></h4>")},
+         QStringLiteral("<h3>Blur</h3>Softens.<h4>Links<p><a href=\"u1\">A</a>, <a href=\"u2\">B</a></p></h4>")},
         {HelpItem(QStringLiteral("T"), QStringLiteral("<b>x</b>")), QStringLiteral("<h3>T</h3><b>x</b>")},
         {HelpItem(QStringLiteral("<i>T</i> & co"), QString(),
                   {HelpLink(QStringLiteral("<img src=x>"), QUrl(QStringLiteral("https://e.org/a?b=1&c=2'on='x\"y")))}),
-         QStringLiteral("<h3>&lt;i&gt;T&lt;/i&gt; &amp; co</h3><h4>Links<p><a href='https://e.org/a?b=1&c=2%27on=%27x%22y'>"
+         QStringLiteral("<h3>&lt;i&gt;T&lt;/i&gt; &amp; co</h3><h4>Links<p><a href=\"https://e.org/a?b=1&amp;c=2'on='x%22y\">"
                         "&lt;img src=x&gt;</a></p></h4>")},
     };
     for (auto const& c : cases)
@@ -102,6 +102,40 @@ TEST(PanelHelpHtml, BuiltAsDescribedWithTitleAndCaptionsEscaped)
     description.displayHelpItem(&cases[1].item);
     description.displayHelpItem(nullptr);
     EXPECT_EQ(description.textEdit()->toPlainText(), QStringLiteral("T\nx"));
+}
+
+TEST(PanelHelpHtml, ClickedLinksOpenTheirAddressUnchanged)
+{
+    // Quotes, ampersands, text that reads as an entity, a backslash before a quote, and
+    // characters the address itself percent-encodes.
+    const QStringList addresses{
+        QStringLiteral("http://example.org/x'y"),
+        QStringLiteral("https://example.org/it's?q='a'#'frag'"),
+        QStringLiteral("https://example.org/a?b=1&c=2"),
+        QStringLiteral("https://example.org/a?t=&amp;&lt;&#39;"),
+        QStringLiteral("https://example.org/x\\'y"),
+        QStringLiteral("https://example.org/x%27y%22z"),
+        QStringLiteral("https://example.org/a\"b<c>d e"),
+        QStringLiteral("https://example.org/caf\u00e9?n=\u00fc"),
+    };
+    for (QString const& address : addresses) {
+        const QUrl url(address);
+        UrlCatcher catcher;
+        KelNodeDescription description;
+        description.resize(500, 300);
+        HelpItem item(QStringLiteral("T"), QString(), {HelpLink(QStringLiteral("Follow"), url)});
+        description.displayHelpItem(&item);
+        description.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&description));
+        QTextEdit* edit = description.textEdit();
+        const std::string expected = url.toString(QUrl::FullyEncoded).toStdString();
+        EXPECT_EQ(QUrl(edit->anchorAt(pointOf(edit, QStringLiteral("Follow")))).toString(QUrl::FullyEncoded).toStdString(),
+                  expected);
+        QTest::mouseClick(edit->viewport(), Qt::LeftButton, {}, pointOf(edit, QStringLiteral("Follow")));
+        ASSERT_EQ(catcher.opened.size(), 1) << expected;
+        EXPECT_EQ(catcher.opened.first().toString(QUrl::FullyEncoded).toStdString(), expected);
+        EXPECT_TRUE(catcher.opened.first() == url) << expected;
+    }
 }
 
 TEST(PanelDescriptionPanels, TitleBarBorderMovesOutOfAToolBarAbove)
