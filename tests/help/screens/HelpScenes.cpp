@@ -1,0 +1,410 @@
+#include "HelpScenes.h"
+#include "HelpStage.h"
+
+#include "app/KelNGObject.h"
+#include "app/TwCore.h"
+#include "browser/ImageBrowser.h"
+#include "browser/ImageView.h"
+#include "browser/TwSaveSequence.h"
+#include "dialogs/TwPreferencesDialog.h"
+#include "effects/NodeFilteredImage.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/VyxNodeGraph.h"
+#include "mainwindow/TwMainWindow.h"
+#include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwProjectBrowser.h"
+#include "nodes/Node.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodeui/KelNGNode.h"
+#include "nodeui/KelTimeline.h"
+#include "nodeui/NodeDockTabWidget.h"
+#include "nodeui/TreeWidgetByMimeType.h"
+#include "nodeui/VyxNodeGraphView.h"
+#include "params/IParameterContainer.h"
+#include "params/Parameter.h"
+#include "ui_MainWindow.h"
+#include "ui_ObjectEditor.h"
+#include "ui_ProjectBrowser.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QGraphicsPixmapItem>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <cstdio>
+#include <memory>
+
+namespace HelpScenes {
+
+namespace {
+
+QString g_folder;
+bool g_ok = true;
+
+TwMainWindow* window()
+{
+    return HelpStage::window();
+}
+
+TwCore* core()
+{
+    return window()->core();
+}
+
+void fail(char const* what)
+{
+    std::fprintf(stderr, "scene failed: %s\n", what);
+    g_ok = false;
+}
+
+// Six bits a channel: photographs in a picture then compress to about two thirds.
+QImage posterised(QImage picture)
+{
+    for (int y = 0; y < picture.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < picture.width(); ++x)
+            line[x] = 0xFF000000u | (line[x] & 0x00FCFCFCu);
+    }
+    return picture;
+}
+
+// Saves a picture no wider than `width`, and under the size a help picture may have.
+void save(QImage picture, QString const& name, int width)
+{
+    constexpr qint64 largest = 140 * 1024;
+    picture = picture.convertToFormat(QImage::Format_RGB32);
+    if (picture.width() > width)
+        picture = picture.scaledToWidth(width, Qt::SmoothTransformation);
+    const QString path = g_folder + QLatin1Char('/') + name;
+    bool saved = picture.save(path, "PNG", 0);
+    if (saved && QFileInfo(path).size() > largest)
+        saved = posterised(picture).save(path, "PNG", 0);
+    if (!saved || QFileInfo(path).size() > largest)
+        fail(qPrintable(path));
+    std::printf("%s: %dx%d, %lld bytes\n", qPrintable(name), picture.width(), picture.height(),
+                QFileInfo(path).size());
+}
+
+QImage shotOf(QWidget* widget)
+{
+    QCoreApplication::processEvents();
+    QTest::qWait(200);
+    return widget->grab().toImage();
+}
+
+QTreeWidgetItem* templateItem(QTreeWidget* tree, QString const& name)
+{
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        if (tree->topLevelItem(i)->text(0) == name)
+            return tree->topLevelItem(i);
+    }
+    return nullptr;
+}
+
+// Drops a template of the Filters or Effects list onto the picture, as a drag does.
+bool dropTemplate(QTreeWidget* tree, QString const& name)
+{
+    QTreeWidgetItem* item = templateItem(tree, name);
+    if (!item)
+        return false;
+    tree->setCurrentItem(item);
+    const QModelIndex index = tree->model()->index(tree->indexOfTopLevelItem(item), 0);
+    std::unique_ptr<QMimeData> data(tree->model()->mimeData({index}));
+    ImageView* view = window()->imageView();
+    const QPoint at = view->rect().center();
+    return HelpStage::waitForRender([&] {
+        QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &enter);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &drop);
+    });
+}
+
+KelNodes::Node* nodeOfType(KelNodes::NodeGraph* graph, QString const& typeId)
+{
+    for (KelNodes::Node* node : graph->nodes()) {
+        if (node->descriptor() && node->descriptor()->typeId == typeId)
+            return node;
+    }
+    return nullptr;
+}
+
+QPoint terminalPoint(KelNodes::Node* node, QString const& terminal)
+{
+    KelNGNode* item = KelNGNode::itemOf(node);
+    KelNodes::Terminal* handle = node ? node->getTerminal(terminal) : nullptr;
+    if (!item || !handle)
+        return QPoint(-1, -1);
+    return window()->objectEditorGraphView()->mapFromScene(item->rectForTerminal(handle).center());
+}
+
+void dragWire(QPoint from, QPoint to)
+{
+    QWidget* viewport = window()->objectEditorGraphView()->viewport();
+    QTest::mouseMove(viewport, from);
+    QTest::qWait(20);
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(viewport, (from + to) / 2);
+    QTest::mouseMove(viewport, to);
+    QTest::qWait(20);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
+    QCoreApplication::processEvents();
+}
+
+// Drops a node type from the list of available nodes into the graph view at `at`.
+bool dropNode(QString const& typeId, QPoint at)
+{
+    NodeDockTabWidget* dock = window()->nodeDock();
+    dock->availableNodesButton()->click();
+    QTreeWidget* types = dock->availableNodesTree();
+    const QModelIndexList found = types->model()->match(types->model()->index(0, 0), Qt::UserRole + 1, typeId, 1,
+                                                        Qt::MatchExactly | Qt::MatchRecursive);
+    if (found.size() != 1)
+        return false;
+    types->setCurrentIndex(found.first());
+    std::unique_ptr<QMimeData> data(types->model()->mimeData({found.first()}));
+    QWidget* viewport = window()->objectEditorGraphView()->viewport();
+    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    HelpStage::settle();
+    return true;
+}
+
+void pressKeys(char const* keys)
+{
+    window()->activateWindow();
+    (void)QTest::qWaitForWindowActive(window(), 5000);
+    QTest::keySequence(window(), QKeySequence(QString::fromLatin1(keys)));
+    QCoreApplication::processEvents();
+}
+
+// Photographs the next modal dialog once it is shown, then closes it.
+void photographNextDialog(QString const& name, int width)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(50);
+    QObject::connect(timer, &QTimer::timeout, [timer, name, width] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        save(shotOf(dialog), name, width);
+        dialog->reject();
+    });
+    timer->start();
+}
+
+// --- the scenes, in the order a new user meets them ---------------------------------------
+
+void browseAndOpen()
+{
+    if (!HelpStage::waitForRender([] { emit window()->imageBrowser()->currentImageChanged(HelpStage::photoPath()); }))
+        fail("opening the photograph");
+    QTest::qWait(1500);
+    save(shotOf(window()->imageBrowser()), QStringLiteral("image-browser.png"), 760);
+}
+
+QTabWidget* rightTabs()
+{
+    return window()->rightDock()->findChild<QTabWidget*>();
+}
+
+void applyTemplates()
+{
+    QTreeWidget* filters = window()->filtersTree();
+    rightTabs()->setCurrentIndex(1);
+    filters->setCurrentItem(templateItem(filters, QStringLiteral("Colour Shift")));
+    const QImage dock = shotOf(window()->rightDock());
+    save(dock.copy(0, 0, dock.width(), std::min(dock.height(), 560)), QStringLiteral("templates.png"), 420);
+    if (!dropTemplate(filters, QStringLiteral("Colour Shift")))
+        fail("dropping a filter");
+    save(shotOf(window()), QStringLiteral("main-window.png"), 760);
+}
+
+void projectPanel()
+{
+    if (!dropTemplate(window()->filtersTree(), QStringLiteral("Black and White")))
+        fail("dropping a second filter");
+    QTreeWidget* rows = window()->projectBrowser()->form()->treeWidget;
+    QComboBox* opacity = nullptr;
+    QTreeWidgetItem* row = rows->topLevelItem(rows->topLevelItemCount() - 1);
+    for (int column = 0; column < rows->columnCount() && !opacity && row; ++column)
+        opacity = qobject_cast<QComboBox*>(rows->itemWidget(row, column));
+    if (opacity)
+        HelpStage::waitForRender([&] { opacity->setCurrentIndex(opacity->findText(QStringLiteral("50%"))); });
+    else
+        fail("finding the opacity field");
+    rightTabs()->setCurrentIndex(0);
+    const QImage dock = shotOf(window()->rightDock());
+    save(dock.copy(0, 0, dock.width(), std::min(dock.height(), 470)), QStringLiteral("project-panel.png"), 420);
+}
+
+// Moves a node of the graph view by dragging its title.
+void dragNode(KelNodes::Node* node, QPoint by)
+{
+    KelNGNode* item = KelNGNode::itemOf(node);
+    if (!item || !item->pixmapItem())
+        return;
+    const QRectF body = item->pixmapItem()->sceneBoundingRect();
+    KelNGNodeGraphView* view = window()->objectEditorGraphView();
+    const QPoint from = view->mapFromScene(body.topLeft() + QPointF(body.width() / 3, 8));
+    QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(view->viewport(), from + by / 2);
+    QTest::mouseMove(view->viewport(), from + by);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, from + by);
+    QCoreApplication::processEvents();
+}
+
+void buildAnEffect()
+{
+    QToolButton* add = window()->projectBrowser()->form()->addNewEmptyFilter;
+    HelpStage::waitForRender([&] { add->click(); });
+    pressKeys("Ctrl+2");
+    KelNGObject* object = core()->objectList().isEmpty() ? nullptr : core()->objectList().last();
+    auto* graph = object ? dynamic_cast<KelVyxNodes::VyxNodeGraph*>(object->graph()) : nullptr;
+    if (!graph || !window()->objectEditorGraphView()) {
+        fail("the new effect's graph");
+        return;
+    }
+    QWidget* viewport = window()->objectEditorGraphView()->viewport();
+    // Room between picture and result for the new node.
+    dragNode(graph->destinationNode(), QPoint(300, 0));
+    const QPoint source = terminalPoint(graph->sourceNode(), QStringLiteral("rgb"));
+    if (!dropNode(QStringLiteral("operator.hsv"), source + QPoint(60, 40)))
+        fail("dropping a node");
+    KelNodes::Node* hsv = nodeOfType(graph, QStringLiteral("operator.hsv"));
+    if (!hsv) {
+        fail("the dropped node");
+        return;
+    }
+    dragWire(terminalPoint(graph->sourceNode(), QStringLiteral("rgb")), terminalPoint(hsv, QStringLiteral("rgb")));
+    dragWire(terminalPoint(hsv, QStringLiteral("out rgb")),
+             terminalPoint(graph->destinationNode(), QStringLiteral("rgb")));
+    HelpStage::waitForRender([] { core()->start(); });
+    save(shotOf(window()), QStringLiteral("node-graph-view.png"), 760);
+    NodeDockTabWidget* dock = window()->nodeDock();
+    dock->availableNodesButton()->click();
+    QTreeWidget* types = dock->availableNodesTree();
+    const QModelIndexList found = types->model()->match(types->model()->index(0, 0), Qt::UserRole + 1,
+                                                        QStringLiteral("operator.hsv"), 1,
+                                                        Qt::MatchExactly | Qt::MatchRecursive);
+    if (!found.isEmpty()) {
+        types->setCurrentIndex(found.first());
+        types->scrollTo(found.first());
+    }
+    save(shotOf(dock), QStringLiteral("available-nodes.png"), 420);
+
+    // The node's parameters: a click on its title.
+    KelNGNode* item = KelNGNode::itemOf(hsv);
+    if (item && item->pixmapItem()) {
+        const QRectF body = item->pixmapItem()->sceneBoundingRect();
+        const QPoint title =
+            window()->objectEditorGraphView()->mapFromScene(body.topLeft() + QPointF(body.width() / 2, 8));
+        QTest::mouseClick(viewport, Qt::LeftButton, Qt::NoModifier, title);
+        QCoreApplication::processEvents();
+    }
+    window()->nodeDock()->currentNodeButton()->click();
+    save(shotOf(window()->nodeDock()), QStringLiteral("parameters.png"), 420);
+    save(shotOf(window()->objectEditorGraphView()), QStringLiteral("node-graph.png"), 640);
+}
+
+void timeline()
+{
+    pressKeys("Ctrl+B");
+    // The controls sit at the ends and in the middle; the duration field at the far right is left out.
+    const QImage bar = shotOf(window()->timeline());
+    save(bar.copy(0, 0, std::min(bar.width(), 860), bar.height()), QStringLiteral("timeline.png"), 760);
+    pressKeys("Ctrl+B");
+}
+
+void templateEditor()
+{
+    TwObjectEditor* editor = window()->objectEditor();
+    QTabWidget* tabs = editor->form()->tabWidget;
+    const int index = tabs->indexOf(editor->form()->templateTab);
+    if (index < 0) {
+        fail("the Template tab");
+        return;
+    }
+    tabs->setCurrentIndex(index);
+    save(shotOf(editor), QStringLiteral("template-editor.png"), 640);
+    tabs->setCurrentIndex(0);
+}
+
+// The Project menu opened from the menu bar, photographed from the screen with the bar.
+void projectMenu()
+{
+    QMenu* menu = window()->form()->menuProject;
+    QMenuBar* bar = window()->form()->menubar;
+    const QRect title = bar->actionGeometry(menu->menuAction());
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, title.center());
+    QTest::qWait(400);
+    if (!menu->isVisible()) {
+        fail("opening the Project menu");
+        return;
+    }
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    const QPoint barCorner = bar->mapToGlobal(QPoint(0, 0));
+    QRect area(barCorner, QSize(menu->geometry().right() - barCorner.x() + 40, menu->geometry().bottom() - barCorner.y() + 20));
+    save(screen.copy(area), QStringLiteral("project-menu.png"), 520);
+    menu->hide();
+    QCoreApplication::processEvents();
+}
+
+void dialogs()
+{
+    {
+        TwPreferencesDialog preferences(window());
+        preferences.show();
+        (void)QTest::qWaitForWindowExposed(&preferences);
+        save(shotOf(&preferences), QStringLiteral("preferences.png"), 520);
+    }
+    {
+        TwSaveSequence sequence(window(), core());
+        sequence.show();
+        (void)QTest::qWaitForWindowExposed(&sequence);
+        save(shotOf(&sequence), QStringLiteral("save-sequence.png"), 520);
+        sequence.reject();
+    }
+    photographNextDialog(QStringLiteral("update-templates.png"), 520);
+    window()->form()->actionCheckForTemplates->trigger();
+}
+
+} // namespace
+
+bool photograph(QString const& folder)
+{
+    g_folder = folder;
+    g_ok = true;
+    window()->activateWindow();
+    browseAndOpen();
+    applyTemplates();
+    projectPanel();
+    buildAnEffect();
+    timeline();
+    templateEditor();
+    pressKeys("Ctrl+1");
+    projectMenu();
+    dialogs();
+    return g_ok;
+}
+
+} // namespace HelpScenes

@@ -1,0 +1,30 @@
+#pragma once
+
+// The program as start-up builds it, in homes of its own, with a folder of photographs and a
+// few effect templates installed: the stage of the help's pictures and of the help-menu test.
+
+#include <QString>
+
+#include <functional>
+
+class TwMainWindow;
+class VyxApplication;
+
+namespace HelpStage {
+
+// Prepares homes, photographs, templates and settings, then starts the main window and shows
+// it. Null when start-up failed (the reason is printed).
+TwMainWindow* start(VyxApplication& application);
+TwMainWindow* window();
+// Removes the homes.
+void finish();
+
+// The folder of photographs the image browser shows, and its first photograph.
+QString photoFolder();
+QString photoPath();
+
+// Runs `trigger`, then waits until no render is running; true when the last render succeeded.
+bool waitForRender(std::function<void()> trigger);
+void settle();
+
+} // namespace HelpStage
