@@ -20,8 +20,6 @@
 #include "nodeui/NodeDockTabWidget.h"
 #include "nodeui/TreeWidgetByMimeType.h"
 #include "nodeui/VyxNodeGraphView.h"
-#include "params/IParameterContainer.h"
-#include "params/Parameter.h"
 #include "ui_MainWindow.h"
 #include "ui_ObjectEditor.h"
 #include "ui_ProjectBrowser.h"
@@ -37,7 +35,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
