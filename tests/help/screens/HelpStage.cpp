@@ -137,6 +137,8 @@ TwMainWindow* start(VyxApplication& application)
     g_home = new QTemporaryDir;
     const QString data = g_home->filePath(QStringLiteral("data"));
     const QString config = g_home->filePath(QStringLiteral("config"));
+    // A home of its own: the image browser shows folders relative to it.
+    qputenv("HOME", g_home->path().toLocal8Bit());
     qputenv("XDG_DATA_HOME", data.toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
