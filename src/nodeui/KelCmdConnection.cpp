@@ -11,8 +11,6 @@
 
 #include <QObject>
 
-#include <algorithm>
-
 KelCmdConnection::KelCmdConnection(TwCore* core, KelNGNodeGraphView* view,
                                    KelNodes::NodeGraph* graph, KelNGNodeConnection* wire, bool make)
     : m_view(view)
@@ -90,12 +88,7 @@ void KelCmdConnection::firstRedo()
         }
         const QList<Link> after = linksOf({wire->sourceTerminal(), wire->destinationTerminal()});
         for (Link const& old : before) {
-            const bool kept = std::any_of(after.begin(), after.end(), [&](Link const& now) {
-                return now.sourceUid == old.sourceUid && now.sourceTerminal == old.sourceTerminal
-                       && now.destinationUid == old.destinationUid
-                       && now.destinationTerminal == old.destinationTerminal;
-            });
-            if (!kept)
+            if (!after.contains(old))
                 m_displaced.append(old);
         }
         if (m_core)

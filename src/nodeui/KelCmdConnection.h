@@ -45,6 +45,8 @@ private:
         QString sourceTerminal;
         int destinationUid;
         QString destinationTerminal;
+
+        bool operator==(Link const&) const = default;
     };
 
     void firstRedo();
