@@ -304,6 +304,11 @@ struct BackspaceCase
     bool inBrowser;
 };
 
+void PrintTo(BackspaceCase const& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class ImageBrowserBackspace : public ImageBrowserTest, public ::testing::WithParamInterface<BackspaceCase>
 {
 };

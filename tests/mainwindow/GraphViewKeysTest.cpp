@@ -24,6 +24,11 @@ struct DeleteKey
     Qt::Key key;
 };
 
+void PrintTo(DeleteKey const& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class GraphViewKeys : public MainWindowFixture, public ::testing::WithParamInterface<DeleteKey>
 {
 };

@@ -85,6 +85,11 @@ struct DisplacingDrop
     QStringList after;
 };
 
+void PrintTo(DisplacingDrop const& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
 class ViewCommandDisplacing : public ::testing::TestWithParam<DisplacingDrop>
 {
 };
@@ -135,6 +140,11 @@ struct RefusedDrop
     char from;
     char to;
 };
+
+void PrintTo(RefusedDrop const& row, std::ostream* out)
+{
+    *out << row.name;
+}
 
 class ViewCommandRefused : public ::testing::TestWithParam<RefusedDrop>
 {
