@@ -74,7 +74,10 @@ ImageBrowser::ImageBrowser(QWidget* parent)
 
     auto* back = new QAction(tr("Back"), this);
     back->setShortcuts({QKeySequence(QKeySequence::Back), QKeySequence(Qt::Key_Backspace)});
-    back->setShortcutContext(Qt::WindowShortcut);
+    // Only while the browser has the focus: elsewhere in the window Backspace is another
+    // widget's key (the node-graph view deletes with it).
+    back->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(back);
     connect(back, &QAction::triggered, m_history, &QUndoStack::undo);
     auto* up = new QAction(tr("Up"), this);
     up->setShortcut(QKeySequence(Qt::Key_Up));
@@ -88,7 +91,6 @@ ImageBrowser::ImageBrowser(QWidget* parent)
     for (QAbstractItemView* view : std::as_const(m_views)) {
         view->setModel(m_model);
         view->setRootIndex(startIndex);
-        view->addAction(back);
         view->addAction(up);
         view->addAction(down);
         connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,

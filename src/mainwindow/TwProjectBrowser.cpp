@@ -107,6 +107,8 @@ void TwProjectBrowser::setObjectName(KelNGObject* object)
         return;
     QSignalBlocker blocker(m_ui->treeWidget);
     object->projectBrowserItem->setText(1, TwObjectSettings::displayName(object));
+    if (m_crucial)
+        m_crucial->updateTitle();
 }
 
 void TwProjectBrowser::setSelectedObject(KelNGObject* object)
@@ -169,6 +171,8 @@ void TwProjectBrowser::on_treeWidget_itemChanged(QTreeWidgetItem* item, int colu
     if (object->graph()->name() == text)
         return;
     object->graph()->setName(text);
+    if (m_crucial)
+        m_crucial->updateTitle();
     TwObjectSettings::markEdited(m_core, object);
     emit objectNameChanged(object);
 }

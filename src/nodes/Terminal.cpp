@@ -23,17 +23,22 @@ bool Terminal::isConnectedTo(Terminal const* peer) const
     return m_connections.contains(const_cast<Terminal*>(peer));
 }
 
-int Terminal::connect(Terminal* peer)
+bool Terminal::canConnect(Terminal const* peer) const
 {
     if (!peer || peer == this)
-        return -1;
+        return false;
     if ((peer->m_inputMask & m_outputMask) == 0 && (peer->m_outputMask & m_inputMask) == 0)
-        return -1;
-    if (m_connections.contains(peer))
-        return -1;
+        return false;
+    if (isConnectedTo(peer))
+        return false;
+    return !NodeDependencies::linkWouldCycle(m_host, m_inputMask != 0, peer->m_host,
+                                             peer->m_inputMask != 0);
+}
+
+int Terminal::connect(Terminal* peer)
+{
     // Checked before anything is dropped, so a refused link changes nothing.
-    if (NodeDependencies::linkWouldCycle(m_host, m_inputMask != 0, peer->m_host,
-                                         peer->m_inputMask != 0))
+    if (!canConnect(peer))
         return -1;
 
     if (!m_connections.isEmpty() && !allowsManyLinks())

@@ -28,9 +28,12 @@ public:
     Terminal(Terminal const&) = delete;
     Terminal& operator=(Terminal const&) = delete;
 
-    // 0, or -1 when refused: null or same terminal, incompatible masks, already linked, a link
-    // that would make a node depend on itself (also through graph membership), or a host's
-    // onConnect refusing. A single-link terminal drops its old link first.
+    // Whether connect() would take the link, a host's onConnect aside: false for a null or the
+    // same terminal, incompatible masks, a link already made, or a link that would make a node
+    // depend on itself (also through graph membership). Changes nothing.
+    bool canConnect(Terminal const* peer) const;
+    // 0, or -1 when refused: canConnect() false, or a host's onConnect refusing. A single-link
+    // terminal drops its old link first.
     virtual int connect(Terminal* peer);
     // Looks up `name` on `node` and lets that terminal connect to this one; -1 if none.
     virtual int connect(Node* node, QString const& name);

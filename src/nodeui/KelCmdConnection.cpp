@@ -43,8 +43,10 @@ void KelCmdConnection::redo()
         m_core->cancelRender();
     if (m_firstRedo) {
         firstRedo();
-    } else if (link(m_make)) {
-        if (m_core)
+    } else {
+        if (m_make)
+            linkDisplaced(false);
+        if (link(madeLink(), m_make) && m_core)
             m_core->updateUIAfterGraphOfNodeChanged(m_graph->findNode(m_sourceUid, true));
     }
     if (m_core)
@@ -55,8 +57,12 @@ void KelCmdConnection::undo()
 {
     if (m_core)
         m_core->cancelRender();
-    if (link(!m_make) && m_core)
-        m_core->updateUIAfterGraphOfNodeChanged(m_graph->findNode(m_sourceUid, true));
+    if (link(madeLink(), !m_make)) {
+        if (m_make)
+            linkDisplaced(true);
+        if (m_core)
+            m_core->updateUIAfterGraphOfNodeChanged(m_graph->findNode(m_sourceUid, true));
+    }
     if (m_core)
         m_core->start();
 }
@@ -70,6 +76,7 @@ void KelCmdConnection::firstRedo()
     if (!source || !wire)
         return;
     if (m_make) {
+        const QList<Link> before = linksOf({wire->sourceTerminal(), wire->destinationTerminal()});
         if (m_view)
             m_view->addConnection(wire);
         if (!wire->isConnected()) {
@@ -78,6 +85,11 @@ void KelCmdConnection::firstRedo()
             if (m_view)
                 m_view->updateGraph();
             return;
+        }
+        const QList<Link> after = linksOf({wire->sourceTerminal(), wire->destinationTerminal()});
+        for (Link const& old : before) {
+            if (!after.contains(old))
+                m_displaced.append(old);
         }
         if (m_core)
             m_core->updateUIAfterGraphOfNodeChanged(source);
@@ -89,14 +101,40 @@ void KelCmdConnection::firstRedo()
         m_core->markGraphOfNodeChanged(source);
 }
 
-bool KelCmdConnection::link(bool connect)
+KelCmdConnection::Link KelCmdConnection::madeLink() const
+{
+    return {m_sourceUid, m_sourceTerminal, m_destinationUid, m_destinationTerminal};
+}
+
+void KelCmdConnection::linkDisplaced(bool connect) const
+{
+    for (Link const& displaced : m_displaced)
+        link(displaced, connect);
+}
+
+QList<KelCmdConnection::Link> KelCmdConnection::linksOf(QList<KelNodes::Terminal*> const& terminals)
+{
+    QList<Link> links;
+    for (KelNodes::Terminal* terminal : terminals) {
+        if (!terminal || !terminal->hostNode())
+            continue;
+        for (KelNodes::Terminal* peer : terminal->connections()) {
+            if (peer && peer->hostNode())
+                links.append({terminal->hostNode()->uid(), terminal->name(), peer->hostNode()->uid(),
+                              peer->name()});
+        }
+    }
+    return links;
+}
+
+bool KelCmdConnection::link(Link const& ends, bool connect) const
 {
     if (!m_graph)
         return false;
-    KelNodes::Node* source = m_graph->findNode(m_sourceUid, true);
-    KelNodes::Node* destination = m_graph->findNode(m_destinationUid, true);
-    KelNodes::Terminal* from = source ? source->getTerminal(m_sourceTerminal) : nullptr;
-    KelNodes::Terminal* to = destination ? destination->getTerminal(m_destinationTerminal) : nullptr;
+    KelNodes::Node* source = m_graph->findNode(ends.sourceUid, true);
+    KelNodes::Node* destination = m_graph->findNode(ends.destinationUid, true);
+    KelNodes::Terminal* from = source ? source->getTerminal(ends.sourceTerminal) : nullptr;
+    KelNodes::Terminal* to = destination ? destination->getTerminal(ends.destinationTerminal) : nullptr;
     if (!from || !to)
         return false;
     NodeEditHooks::beforeWrite();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QUndoCommand>
 
@@ -9,12 +10,17 @@ class TwCore;
 
 namespace KelNodes {
 class NodeGraph;
+class Terminal;
 }
 
 // Undoable making or breaking of a wire in the node-graph view. The first redo works on the
 // view's wire (pushed inside the view's signal); later redos and undos find both nodes by uid
 // and their terminals by name, so the command outlives the view's items. Every step stops the
 // render first and starts it again last.
+//
+// A made link may displace others (a single-link terminal drops its old link): they are
+// recorded by the first redo, given back by undo and taken away again by later redos, so that
+// undo returns exactly the graph from before.
 class KelCmdConnection : public QUndoCommand
 {
 public:
@@ -32,9 +38,24 @@ public:
     QString const& destinationTerminalName() const { return m_destinationTerminal; }
 
 private:
+    // Both ends of a model link, by node uid and terminal name.
+    struct Link
+    {
+        int sourceUid;
+        QString sourceTerminal;
+        int destinationUid;
+        QString destinationTerminal;
+
+        bool operator==(Link const&) const = default;
+    };
+
     void firstRedo();
     // Links (true) or unlinks the two terminals found by uid and name; false when one is gone.
-    bool link(bool connect);
+    bool link(Link const& ends, bool connect) const;
+    Link madeLink() const;
+    // The links the made wire replaced: out (false) before the wire is linked, in after.
+    void linkDisplaced(bool connect) const;
+    static QList<Link> linksOf(QList<KelNodes::Terminal*> const& terminals);
 
     KelNGNodeGraphView* m_view;
     KelNodes::NodeGraph* m_graph;
@@ -46,4 +67,5 @@ private:
     QString m_sourceTerminal;
     QString m_destinationTerminal;
     TwCore* m_core;
+    QList<Link> m_displaced;
 };

@@ -3,6 +3,7 @@
 #include "nodes/Node.h"
 #include "params/ParameterContainer.h"
 #include "nodes/Terminal.h"
+#include "nodeui/ElidedTitle.h"
 #include "nodeui/KelNodeTerminals.h"
 #include "nodeui/NodeEditHooks.h"
 #include "style/KelStyleConfig.h"
@@ -179,6 +180,12 @@ QString KelNGNode::title() const
     return m_node ? m_node->displayName() : QString();
 }
 
+QString KelNGNode::shownTitle() const
+{
+    return ElidedTitle::fit(title(), styleStore()->value<QFont>(QStringLiteral("KelNode.nameFont")),
+                            kTitleWidth);
+}
+
 void KelNGNode::updatePixmap()
 {
     if (!m_pixmapItem)
@@ -203,7 +210,7 @@ void KelNGNode::updatePixmap()
 
         painter.setFont(styleStore()->value<QFont>(QStringLiteral("KelNode.nameFont")));
         painter.setPen(styleColor(QStringLiteral("KelNode.titleColor")));
-        painter.drawText(QRect(20, 1, 100, 19), Qt::AlignLeft | Qt::AlignVCenter, title());
+        painter.drawText(QRect(20, 1, kTitleWidth, 19), Qt::AlignLeft | Qt::AlignVCenter, shownTitle());
         painter.setPen(stylePen(QStringLiteral("KelNode.borderPen2")));
         painter.drawLine(2, 18, w - 3, 18);
 
@@ -319,10 +326,12 @@ void KelNGNode::paintPreview(QPainter& painter)
     const int ih = m_lastPreview.isNull() ? kPreviewImageHeight : m_lastPreview.height();
     const int ox = (w - iw) / 2;
     const int iy = top + (p - ih) / 2 - 1;
+    // A stroked QRect runs one pixel past right() and bottom(): the frames are sized, not
+    // spanned between corners, so that they lie right against the image.
     painter.setPen(stylePen(group + QStringLiteral(".innerBorderPen")));
-    painter.drawRect(QRect(QPoint(ox - 1, iy - 1), QPoint(ox + iw, iy + ih)));
+    painter.drawRect(QRect(ox - 1, iy - 1, iw + 1, ih + 1));
     painter.setPen(stylePen(group + QStringLiteral(".innerBorderPen2")));
-    painter.drawRect(QRect(QPoint(ox - 2, iy - 2), QPoint(ox + iw + 1, iy + ih + 1)));
+    painter.drawRect(QRect(ox - 2, iy - 2, iw + 3, ih + 3));
     if (!m_lastPreview.isNull())
         painter.drawImage(ox, iy, m_lastPreview);
 }

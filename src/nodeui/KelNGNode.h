@@ -29,6 +29,7 @@ public:
     static constexpr int kPreviewHeight = 118;
     static constexpr int kPreviewImageWidth = 136;
     static constexpr int kPreviewImageHeight = 104;
+    static constexpr int kTitleWidth = 100;
 
     explicit KelNGNode(KelNodes::Node* node);
     ~KelNGNode() override;
@@ -82,6 +83,8 @@ public:
     QList<QRectF> const& outputRects() const { return m_outputRects; }
     QRectF collapsedInputRect() const { return m_collapsedInputRect; }
     QRectF collapsedOutputRect() const { return m_collapsedOutputRect; }
+    // The title as the picture shows it: cut to the title box, ending in "…" when cut.
+    QString shownTitle() const;
     // The last preview sampled (null before the first).
     QImage const& lastPreview() const { return m_lastPreview; }
 

@@ -620,7 +620,10 @@ void KelNGNodeGraphView::mouseReleaseEvent(QMouseEvent* event)
     if (m_wireDrag) {
         KelNGNodeConnection* wire = m_draggedWire;
         m_draggedWire = nullptr;
-        if (wire && m_targetNode && m_targetTerminal && wire->canConnect(m_targetTerminal)) {
+        // A link the model would refuse becomes no step: pushing even an obsolete command cuts
+        // the redo history.
+        if (wire && m_targetNode && m_targetTerminal && wire->canConnect(m_targetTerminal)
+            && wire->sourceTerminal()->canConnect(m_targetTerminal)) {
             QPointer<KelNGNodeConnection> guard(wire);
             emit nodeConnectionChangedInGraphView(this, wire, true);
             // Nobody took the wire: it goes.

@@ -1,5 +1,6 @@
 #include "nodeui/KelNodeDescriptionTitle.h"
 
+#include "nodeui/ElidedTitle.h"
 #include "style/KelStyleConfig.h"
 
 #include <QColor>
@@ -14,6 +15,16 @@
 KelNodeDescriptionTitle::KelNodeDescriptionTitle(QWidget* parent)
     : QWidget(parent)
 {
+    // The title is measured with the widget's own font: that is the bold one it is painted in,
+    // or a cut title could still run past the bar's end without its "…".
+    QFont bold = font();
+    bold.setWeight(QFont::Bold);
+    setFont(bold);
+}
+
+QString KelNodeDescriptionTitle::shownTitle() const
+{
+    return ElidedTitle::fit(title, font(), layoutDirection() == Qt::LeftToRight ? width() - 16 : width() - 34);
 }
 
 void KelNodeDescriptionTitle::paintEvent(QPaintEvent*)
@@ -41,11 +52,8 @@ void KelNodeDescriptionTitle::paintEvent(QPaintEvent*)
     painter.fillRect(QRect(QPoint(1, top + 1), QPoint(w - 2, 17)), QBrush(gradient));
 
     painter.setPen(style->value<QColor>(QStringLiteral("KelParamTitle.fontColor")));
-    QFont font;
-    font.setWeight(QFont::Bold);
-    painter.setFont(font);
+    painter.setFont(font());
     const bool leftToRight = layoutDirection() == Qt::LeftToRight;
-    const QString shown = fontMetrics().elidedText(title, Qt::ElideRight, leftToRight ? w - 16 : w - 34);
     const QRect textRect(QPoint(8, top), QPoint(leftToRight ? w - 9 : w - 27, 19));
-    painter.drawText(textRect, Qt::AlignVCenter, shown);
+    painter.drawText(textRect, Qt::AlignVCenter, shownTitle());
 }

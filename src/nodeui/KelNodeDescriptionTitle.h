@@ -14,6 +14,9 @@ public:
     // Holders assign it before the bar is shown.
     QString title;
 
+    // The title as painted: cut to the bar's text width, ending in "…" when cut.
+    QString shownTitle() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 };

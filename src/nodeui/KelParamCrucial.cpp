@@ -93,13 +93,10 @@ void KelParamCrucial::createUI()
     m_content->setLayout(form);
 
     if (m_showTitle) {
-        auto* title = new KelNodeDescriptionTitle;
-        QString name;
-        if (m_object && m_object->graph())
-            name = m_object->graph()->displayName();
-        title->title = tr("Important Parameters of %1").arg(name);
-        title->setFixedHeight(19);
-        box->addWidget(title);
+        m_title = new KelNodeDescriptionTitle;
+        m_title->setFixedHeight(19);
+        updateTitle();
+        box->addWidget(m_title);
     }
     box->addWidget(m_content);
 
@@ -120,6 +117,17 @@ void KelParamCrucial::createUI()
         atom->setFormLayout(form);
         atom->createUI();
     }
+}
+
+void KelParamCrucial::updateTitle()
+{
+    if (!m_title)
+        return;
+    QString name;
+    if (m_object && m_object->graph())
+        name = m_object->graph()->displayName();
+    m_title->title = tr("Important Parameters of %1").arg(name);
+    m_title->update();
 }
 
 bool KelParamCrucial::containsNodeParameter(KelNodes::Node* node) const

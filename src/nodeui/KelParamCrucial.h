@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class KelNGObject;
+class KelNodeDescriptionTitle;
 class KelParamAtom;
 
 namespace KelNodes {
@@ -32,10 +33,14 @@ public:
     // Refreshes the rows that edit parameters of the node, in the node's parameter order.
     void checkUpdateNodeParameters(KelNodes::Node* node);
     void setInDestruction();
+    // Re-reads the object's name into the heading; holders call it after a rename.
+    void updateTitle();
 
     KelNGObject* object() const { return m_object; }
     QList<KelParamAtom*> const& atoms() const { return m_atoms; }
     QWidget* content() const { return m_content; }
+    // Null without a heading.
+    KelNodeDescriptionTitle* titleBar() const { return m_title; }
 
 public slots:
     void updateStatusForDependencies(KelNodes::Node* node, int paramListIndex);
@@ -48,6 +53,7 @@ private:
     QList<KelParamAtom*> m_atoms;
     QStringList m_collectedNodeTypes;
     QWidget* m_content;
+    KelNodeDescriptionTitle* m_title = nullptr;
     bool m_showTitle;
     bool m_inDestruction = false;
 };

@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHBoxLayout>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListView>
 #include <QSettings>
@@ -277,12 +279,66 @@ TEST_F(ImageBrowserTest, KeysGoBackUpAndDown)
     QTest::keyClick(details(), Qt::Key_Up);
     EXPECT_EQ(browser->currentPath(), album);
 
-    // Backspace goes back window-wide, but not while typing in a text field.
+    // Backspace goes back while the browser has the focus, but not while typing in a text field.
     QTest::keyClick(child<QLineEdit>("lineEdit"), Qt::Key_Backspace);
     EXPECT_EQ(browser->currentPath(), album);
     details()->setFocus();
     QTest::keyClick(details(), Qt::Key_Backspace);
     EXPECT_EQ(browser->currentPath(), sub);
 }
+
+// A focusable neighbour of the browser in the same window that keeps the keys it gets.
+class KeySink : public QWidget
+{
+public:
+    KeySink() { setFocusPolicy(Qt::StrongFocus); }
+    QList<int> keys;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { keys.append(event->key()); }
+};
+
+struct BackspaceCase
+{
+    const char* name;
+    bool inBrowser;
+};
+
+void PrintTo(BackspaceCase const& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class ImageBrowserBackspace : public ImageBrowserTest, public ::testing::WithParamInterface<BackspaceCase>
+{
+};
+
+TEST_P(ImageBrowserBackspace, GoesBackOnlyWhileTheBrowserHasTheFocus)
+{
+    QWidget window;
+    auto* layout = new QHBoxLayout(&window);
+    layout->addWidget(browser.get());
+    auto* sink = new KeySink;
+    layout->addWidget(sink);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    open(album);
+    waitForRows(album, 4);
+    open(sub);
+
+    QWidget* target = GetParam().inBrowser ? static_cast<QWidget*>(strip()) : sink;
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Backspace);
+    EXPECT_EQ(browser->currentPath(), GetParam().inBrowser ? album : sub);
+    EXPECT_EQ(sink->keys, GetParam().inBrowser ? QList<int>() : QList<int>{Qt::Key_Backspace});
+    // The fixture deletes the browser.
+    browser->setParent(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Focus, ImageBrowserBackspace,
+                         ::testing::Values(BackspaceCase{"InTheBrowser", true},
+                                           BackspaceCase{"BesideTheBrowser", false}),
+                         [](auto const& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "mainwindow/TwObjectSettings.h"
 #include "mainwindow/TwProjectBrowser.h"
 #include "nodes/NodeGraph.h"
+#include "nodeui/KelNodeDescriptionTitle.h"
 #include "nodeui/KelParamCrucial.h"
 #include "nodeui/VyxNodeGraphView.h"
 #include "style/KelStyleConfig.h"
@@ -105,6 +106,34 @@ TEST_F(ProjectBrowserTest, EffectsButtonAndRemoveFilterState)
     core->setSelectedObject(nullptr);
     EXPECT_FALSE(window.browser->form()->deleteFilter->isEnabled());
     EXPECT_EQ(window.browser->crucialPanel(), nullptr);
+}
+
+TEST_F(ProjectBrowserTest, ImportantParametersHeadingFollowsARenameAndItsUndo)
+{
+    struct Case
+    {
+        const char* where;
+        bool inBrowser;
+    };
+    for (Case const& c : {Case{"project browser", true}, Case{"object editor", false}}) {
+        SCOPED_TRACE(c.where);
+        KelNGObject* object = addObject("A");
+        auto heading = [&] {
+            KelParamCrucial* panel = window.browser->crucialPanel();
+            return panel && panel->titleBar() ? panel->titleBar()->title : QString();
+        };
+        ASSERT_EQ(heading(), "Important Parameters of A");
+        (c.inBrowser ? object->projectBrowserItem : object->objectEditorItem)->setText(1, "B");
+        EXPECT_EQ(heading(), "Important Parameters of B");
+        core->undoStack()->undo();
+        EXPECT_EQ(heading(), "Important Parameters of A");
+        core->undoStack()->redo();
+        EXPECT_EQ(heading(), "Important Parameters of B");
+        settle();
+        core->clear();
+        core->undoStack()->clear();
+        settle();
+    }
 }
 
 TEST_F(ProjectBrowserTest, UndoneDeletionComesBackAtItsIndexInBothPanelsAndTheChain)

@@ -32,7 +32,154 @@ bool linked(KelNodes::Node* from, KelNodes::Node* to)
     return from->getTerminal(QStringLiteral("out"))->isConnectedTo(to->getTerminal(QStringLiteral("in")));
 }
 
+// Every link of the graph as "A->B" (output host to input host), sorted.
+QStringList links(KelNodes::NodeGraph const& graph)
+{
+    QStringList all;
+    for (KelNodes::Node* from : graph.nodes()) {
+        for (KelNodes::Terminal* peer : from->getTerminal(QStringLiteral("out"))->connections())
+            all.append(from->name() + QStringLiteral("->") + peer->hostNode()->name());
+    }
+    all.sort();
+    return all;
+}
+
+// Three nodes A, B, C side by side; outputs hold several links unless `singleOutput`.
+struct ThreeNodes
+{
+    explicit ThreeNodes(ViewHarness& h, bool singleOutput = false)
+        : h(h)
+    {
+        const QList<TerminalSpec> terminals = {{"in", 4, 0}, {"out", 0, singleOutput ? 4u : 5u}};
+        a = h.add(terminals, QStringLiteral("A"), QPointF(20, 20));
+        b = h.add(terminals, QStringLiteral("B"), QPointF(320, 20));
+        c = h.add(terminals, QStringLiteral("C"), QPointF(600, 20));
+    }
+    KelNodes::Node* byName(char name) const { return name == 'A' ? a : name == 'B' ? b : c; }
+    void link(char from, char to) const
+    {
+        ASSERT_EQ(byName(from)->connect(QStringLiteral("out"), byName(to), QStringLiteral("in")), 0);
+    }
+    // A wire dragged from one node's output to another's input.
+    void drop(char from, char to) const
+    {
+        h.press(h.atTerminal(byName(from), 0, true));
+        h.drag(h.atTerminal(byName(to), 0, false));
+        h.release(h.atTerminal(byName(to), 0, false));
+    }
+
+    ViewHarness& h;
+    KelNodes::Node* a;
+    KelNodes::Node* b;
+    KelNodes::Node* c;
+};
+
 } // namespace
+
+struct DisplacingDrop
+{
+    const char* name;
+    bool singleOutput;
+    QList<QPair<char, char>> before;
+    QList<QPair<char, char>> drops;
+    QStringList after;
+};
+
+void PrintTo(DisplacingDrop const& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class ViewCommandDisplacing : public ::testing::TestWithParam<DisplacingDrop>
+{
+};
+
+TEST_P(ViewCommandDisplacing, UndoGivesBackTheDisplacedLinksAndRedoTakesThemAgain)
+{
+    DisplacingDrop const& row = GetParam();
+    ViewHarness h;
+    QUndoStack stack;
+    recordWires(h.view, stack, nullptr, &h.graph);
+    ThreeNodes nodes(h, row.singleOutput);
+    for (auto const& [from, to] : row.before)
+        nodes.link(from, to);
+    const QStringList start = links(h.graph);
+    h.view.setObject(&h.graph);
+    for (auto const& [from, to] : row.drops) {
+        nodes.drop(from, to);
+        h.view.updateGraph();
+    }
+    ASSERT_EQ(stack.count(), row.drops.size());
+    EXPECT_EQ(links(h.graph), row.after);
+    for (int round = 0; round < 2; ++round) {
+        while (stack.canUndo())
+            stack.undo();
+        EXPECT_EQ(links(h.graph), start) << round;
+        while (stack.canRedo())
+            stack.redo();
+        EXPECT_EQ(links(h.graph), row.after) << round;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drops, ViewCommandDisplacing,
+    ::testing::Values(
+        // A into B, then B into C's single-link input, which held A.
+        DisplacingDrop{"InputHeldAnotherLink", false, {{'A', 'C'}}, {{'A', 'B'}, {'B', 'C'}},
+                       {QStringLiteral("A->B"), QStringLiteral("B->C")}},
+        // A's single-link output leaves C for B.
+        DisplacingDrop{"OutputHeldAnotherLink", true, {{'A', 'C'}}, {{'A', 'B'}}, {QStringLiteral("A->B")}},
+        // Both ends held a link.
+        DisplacingDrop{"BothEndsHeldLinks", true, {{'A', 'B'}, {'C', 'A'}}, {{'C', 'B'}},
+                       {QStringLiteral("C->B")}}),
+    [](auto const& info) { return std::string(info.param.name); });
+
+struct RefusedDrop
+{
+    const char* name;
+    char from;
+    char to;
+};
+
+void PrintTo(RefusedDrop const& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class ViewCommandRefused : public ::testing::TestWithParam<RefusedDrop>
+{
+};
+
+TEST_P(ViewCommandRefused, ARefusedDropKeepsTheRedoHistory)
+{
+    RefusedDrop const& row = GetParam();
+    ViewHarness h;
+    QUndoStack stack;
+    recordWires(h.view, stack, nullptr, &h.graph);
+    ThreeNodes nodes(h);
+    nodes.link('B', 'C');
+    h.view.setObject(&h.graph);
+    nodes.drop('A', 'B');
+    ASSERT_EQ(stack.count(), 1);
+    stack.undo();
+    h.view.updateGraph();
+    const QStringList start = links(h.graph);
+
+    nodes.drop(row.from, row.to);
+    EXPECT_EQ(links(h.graph), start);
+    EXPECT_EQ(stack.count(), 1);
+    ASSERT_TRUE(stack.canRedo());
+    stack.redo();
+    EXPECT_TRUE(linked(nodes.a, nodes.b));
+}
+
+INSTANTIATE_TEST_SUITE_P(Drops, ViewCommandRefused,
+                         ::testing::Values(
+                             // B feeds C: C into B would close a cycle.
+                             RefusedDrop{"Cycle", 'C', 'B'},
+                             // The link is there already.
+                             RefusedDrop{"AlreadyLinked", 'B', 'C'}),
+                         [](auto const& info) { return std::string(info.param.name); });
 
 TEST(ViewCommand, WiresMadeAndBrokenUndoAndRedoByNameAndARefusedLinkIsNoStep)
 {

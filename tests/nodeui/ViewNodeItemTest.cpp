@@ -2,7 +2,9 @@
 
 #include "ViewTestSupport.h"
 
+#include "nodeui/KelNodeDescriptionTitle.h"
 #include "nodeui/NodeEditHooks.h"
+#include "style/KelStyleConfig.h"
 
 #include <gtest/gtest.h>
 
@@ -158,6 +160,82 @@ TEST(ViewNodeItem, PreviewIsSampledOnlyWhileTheRenderIsIdle)
     h.view.redrawNodes();
     EXPECT_EQ(item->lastPreview().pixelColor(5, 5), QColor(Qt::blue));
     NodeEditHooks::setRenderIdleQuery({});
+}
+
+TEST(ViewNodeItem, PreviewFramesLieRightAgainstTheImage)
+{
+    ViewHarness h;
+    ProbeNode* node = h.add(ColourInOut, QString(), QPointF(0, 0), true);
+    node->paramContainer()->auxData().insert(QStringLiteral("previewIsExpanded"), true);
+    h.view.setObject(&h.graph);
+    KelNGNode* item = h.item(node);
+    const QImage picture = item->pixmapItem()->pixmap().toImage();
+    const int iw = KelNGNode::kPreviewImageWidth;
+    const int ih = KelNGNode::kPreviewImageHeight;
+    const int ox = (item->pixmapWidth() - iw) / 2;
+    const int iy = item->terminalAreaHeight() + 19 + (KelNGNode::kPreviewHeight - ih) / 2 - 1;
+    const int midX = ox + iw / 2;
+    const int midY = iy + ih / 2;
+    auto penColour = [](const char* key) {
+        return KelStyleConfig::instance()->value<QPen>(QLatin1String(key)).color();
+    };
+    const QColor inner = penColour("KelNode.preview.innerBorderPen");
+    const QColor outer = penColour("KelNode.preview.innerBorderPen2");
+    ASSERT_NE(inner, outer);
+    struct Probe
+    {
+        const char* side;
+        QPoint at;
+        QColor colour;
+    };
+    const QList<Probe> probes = {
+        {"left", {ox - 1, midY}, inner},       {"left", {ox - 2, midY}, outer},
+        {"top", {midX, iy - 1}, inner},        {"top", {midX, iy - 2}, outer},
+        {"right", {ox + iw, midY}, inner},     {"right", {ox + iw + 1, midY}, outer},
+        {"bottom", {midX, iy + ih}, inner},    {"bottom", {midX, iy + ih + 1}, outer},
+        {"image", {ox + iw - 1, iy + ih - 1}, QColor(Qt::red)},
+    };
+    for (Probe const& probe : probes)
+        EXPECT_EQ(picture.pixelColor(probe.at), probe.colour) << probe.side << " " << probe.at.x() << "," << probe.at.y();
+}
+
+TEST(ViewNodeItem, TitlesThatDoNotFitEndInAnEllipsis)
+{
+    struct Case
+    {
+        const char* name;
+        bool cut;
+    };
+    const QList<Case> cases = {{"Blur", false}, {"A node name far too long for the title box", true}};
+    const QFont nameFont = KelStyleConfig::instance()->value<QFont>(QStringLiteral("KelNode.nameFont"));
+    for (Case const& c : cases) {
+        const QString name = QString::fromLatin1(c.name);
+        ViewHarness h;
+        KelNGNode item(h.add(ColourInOut, name));
+        KelNodeDescriptionTitle bar;
+        bar.resize(150, 19);
+        bar.title = name;
+        ASSERT_EQ(bar.font().weight(), QFont::Bold) << "measured in the font it is painted in";
+        const struct
+        {
+            const char* painter;
+            QString shown;
+            QFont font;
+            int width;
+        } shown[] = {{"node", item.shownTitle(), nameFont, KelNGNode::kTitleWidth},
+                     {"bar", bar.shownTitle(), bar.font(), 150 - 16}};
+        for (auto const& s : shown) {
+            SCOPED_TRACE(std::string(s.painter) + ": " + c.name);
+            EXPECT_LE(QFontMetrics(s.font).horizontalAdvance(s.shown), s.width);
+            if (!c.cut) {
+                EXPECT_EQ(s.shown, name);
+                continue;
+            }
+            ASSERT_TRUE(s.shown.endsWith(QChar(0x2026)));
+            EXPECT_GT(s.shown.size(), 1);
+            EXPECT_TRUE(name.startsWith(s.shown.chopped(1)));
+        }
+    }
 }
 
 TEST(ViewNodeItem, TeardownInEitherOrder)
