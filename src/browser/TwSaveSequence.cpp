@@ -95,10 +95,11 @@ void TwSaveSequence::on_renderButton_clicked()
     const int to = m_ui->toSpinBox->value();
     if (from > to || m_rendering || m_usersFrame >= 0)
         return;
-    const QString folder = m_ui->directoryEdit->text().trimmed();
-    if (folder.isEmpty() || !QDir::isAbsolutePath(folder)) {
+    // A relative folder would count from the program's working folder.
+    const QString folder = m_ui->directoryEdit->text();
+    if (folder.trimmed().isEmpty() || !QDir::isAbsolutePath(folder)) {
         QMessageBox::warning(this, windowTitle(),
-                             folder.isEmpty()
+                             folder.trimmed().isEmpty()
                                  ? tr("Choose the directory the frames are saved in.")
                                  : tr("The directory \"%1\" is not a full path. Choose the directory "
                                       "the frames are saved in.")
@@ -144,7 +145,7 @@ void TwSaveSequence::finishExport()
     adjustUI();
     if (!exported)
         return;
-    const QString folder = QDir::toNativeSeparators(QDir(m_ui->directoryEdit->text().trimmed()).absolutePath());
+    const QString folder = QDir::toNativeSeparators(QDir(m_ui->directoryEdit->text()).absolutePath());
     m_ui->summaryLabel->setText(m_framesDone == 1 ? tr("1 frame written to %1").arg(folder)
                                                   : tr("%1 frames written to %2").arg(m_framesDone).arg(folder));
     m_ui->cancelButton->setText(tr("Close"));

@@ -318,7 +318,7 @@ TEST_F(SaveSequenceTest, AnEmptyOrRelativeDirectoryIsRefusedBeforeAnythingIsRend
     addAnimatedInversion();
     QSignalSpy started(core.get(), &TwCore::finished);
     for (QString const& folder : {QString(), QStringLiteral("   "), QStringLiteral("frames"),
-                                 QStringLiteral("./frames")}) {
+                                  QStringLiteral("./frames"), QStringLiteral(" /frames")}) {
         SCOPED_TRACE(folder.toStdString());
         makeDialog(folder);
         WarningCatcher catcher;
