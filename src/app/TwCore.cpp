@@ -351,16 +351,18 @@ void TwCore::initObject(KelNGObject* object)
 {
     if (!object)
         return;
+    // Setting the graph up makes its end nodes, in a tree the render may be reading.
+    cancelRender();
     KelVyxNodes::VyxNodeGraph* graph = object->effectGraph();
     if (graph)
         graph->setUp(m_sourceImage, nullptr, nullptr, true);
-    cancelRender();
+    // The set-up may have made the graph's end nodes: the panels' rows count them.
+    showObjectInPanels(object);
     // The root graph relays the events of everything inside it; only a graph elsewhere needs
     // its own subscription.
     if (graph && graph->topLevelGraph() != m_rootGraph)
         subscribe(graph);
 
-    cancelRender();
     if (!m_objects.contains(object)) {
         const int index = insertionIndexFor(object);
         if (index >= 0 && index < m_objects.size())
@@ -618,11 +620,18 @@ void TwCore::updateAfterChangingGraph(QList<KelNGObject*>*)
     for (KelNGObject* object : std::as_const(m_objects)) {
         if (!object->graphChanged())
             continue;
-        if (m_window)
-            m_window->objectEditorUpdateObject(object);
+        showObjectInPanels(object);
         object->setGraphChanged(false);
     }
     setModified(true);
+}
+
+void TwCore::showObjectInPanels(KelNGObject* object)
+{
+    if (!m_window)
+        return;
+    m_window->projectBrowserUpdateObject(object);
+    m_window->objectEditorUpdateObject(object);
 }
 
 void TwCore::updateUIAfterGraphOfNodeChanged(KelNodes::Node* node)
@@ -643,6 +652,8 @@ bool TwCore::markGraphOfNodeChanged(KelNodes::Node* node)
         return false;
     KelNGObject* root = object->getRootObject();
     if (!root->isTemplateInstance()) {
+        // Its node count, among others, has to be shown anew.
+        root->setGraphChanged(true);
         updateAfterChangingGraph(nullptr);
     } else if (KelTemplate* objectTemplate = root->getValidTemplate()) {
         objectTemplate->setModified(true);

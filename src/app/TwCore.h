@@ -106,6 +106,8 @@ public:
     // the object at insertionIndexFor(object) in the list, selects it, re-chains, marks the
     // project modified and renders.
     void initObject(KelNGObject* object);
+    // Both project panels show the object's row anew (name, node count, settings).
+    void showObjectInPanels(KelNGObject* object);
     // Core side of removing an object (the window's deinitObject calls it): drops it from the
     // selection and the list, deletes it, re-chains and renders.
     void deinitObject(KelNGObject* object);

@@ -72,6 +72,7 @@ public:
     virtual void projectBrowserSortFilters() = 0;
     virtual void projectBrowserDynamicObjectSettingsFor(KelNGObject* object) = 0;
     virtual void projectBrowserNodeAboutToBeDeleted(KelNodes::Node* node) = 0;
+    virtual void projectBrowserUpdateObject(KelNGObject* object) = 0;
 
     // The object editor.
     virtual void objectEditorAdjustUI(KelNGObject* object) = 0;

@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace {
@@ -26,7 +27,11 @@ TwSaveSequence::TwSaveSequence(QWidget* parent, TwCore* core)
 {
     m_ui->setupUi(this);
     QSettings settings;
-    m_ui->directoryEdit->setText(settings.value(locationKey).toString());
+    // An empty field would write into the working folder: start from the pictures folder.
+    QString folder = settings.value(locationKey).toString();
+    if (folder.isEmpty())
+        folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    m_ui->directoryEdit->setText(folder);
     m_ui->fileNameEdit->setText(settings.contains(fileNameKey) ? settings.value(fileNameKey).toString()
                                                                : tr("Sequence_"));
 
@@ -47,6 +52,8 @@ TwSaveSequence::TwSaveSequence(QWidget* parent, TwCore* core)
 
 TwSaveSequence::~TwSaveSequence()
 {
+    // Closed in the middle of an export: the user's frame comes back all the same.
+    restoreUsersFrame();
     delete m_ui;
 }
 
@@ -86,8 +93,22 @@ void TwSaveSequence::on_renderButton_clicked()
 {
     const int from = m_ui->fromSpinBox->value();
     const int to = m_ui->toSpinBox->value();
-    if (from > to || m_rendering)
+    if (from > to || m_rendering || m_usersFrame >= 0)
         return;
+    // A relative folder would count from the program's working folder.
+    const QString folder = m_ui->directoryEdit->text();
+    if (folder.trimmed().isEmpty() || !QDir::isAbsolutePath(folder)) {
+        QMessageBox::warning(this, windowTitle(),
+                             folder.trimmed().isEmpty()
+                                 ? tr("Choose the directory the frames are saved in.")
+                                 : tr("The directory \"%1\" is not a full path. Choose the directory "
+                                      "the frames are saved in.")
+                                       .arg(folder));
+        return;
+    }
+    m_usersFrame = currentFrame();
+    m_ui->summaryLabel->clear();
+    m_ui->cancelButton->setText(tr("Cancel"));
     m_rendering = true;
     m_framesToRender = to - from + 1;
     m_framesDone = 0;
@@ -102,7 +123,7 @@ void TwSaveSequence::renderNextFrame()
 {
     // Cancelled while this start waited in the event loop.
     if (!m_rendering) {
-        adjustUI();
+        finishExport();
         return;
     }
     m_ui->renderingLabel->setText(QString::number(currentFrame() + 1));
@@ -112,14 +133,40 @@ void TwSaveSequence::renderNextFrame()
 void TwSaveSequence::stopWithWarning(QString const& text)
 {
     m_rendering = false;
-    adjustUI();
+    finishExport();
     QMessageBox::warning(this, windowTitle(), text);
+}
+
+void TwSaveSequence::finishExport()
+{
+    m_rendering = false;
+    const bool exported = m_usersFrame >= 0;
+    restoreUsersFrame();
+    adjustUI();
+    if (!exported)
+        return;
+    const QString folder = QDir::toNativeSeparators(QDir(m_ui->directoryEdit->text()).absolutePath());
+    m_ui->summaryLabel->setText(m_framesDone == 1 ? tr("1 frame written to %1").arg(folder)
+                                                  : tr("%1 frames written to %2").arg(m_framesDone).arg(folder));
+    m_ui->cancelButton->setText(tr("Close"));
+}
+
+void TwSaveSequence::restoreUsersFrame()
+{
+    if (m_usersFrame < 0)
+        return;
+    const int frame = m_usersFrame;
+    m_usersFrame = -1;
+    setCurrentFrame(frame);
+    // The result and the preview show the user's frame again (Save Image saves it).
+    m_core->start();
 }
 
 void TwSaveSequence::renderingHasFinished()
 {
     if (!m_rendering) {
-        adjustUI();
+        // A cancelled export ends with the frame that was still on its way.
+        finishExport();
         return;
     }
     const QString path = framePath(m_framesDone + 1);
@@ -160,8 +207,7 @@ void TwSaveSequence::renderingHasFinished()
         // With effects off start() announces the end before it returns: never recurse.
         QTimer::singleShot(0, this, &TwSaveSequence::renderNextFrame);
     } else {
-        m_rendering = false;
-        adjustUI();
+        finishExport();
     }
 }
 

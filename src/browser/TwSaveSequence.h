@@ -38,10 +38,16 @@ private:
     void setCurrentFrame(int frame);
     // Back to idle, then the warning.
     void stopWithWarning(QString const& text);
+    // Back to idle: the user's frame again, and what was written where.
+    void finishExport();
+    // The frame the user had before the export, and its render.
+    void restoreUsersFrame();
 
     Ui::SaveSequence* m_ui;
     TwCore* m_core;
     int m_framesToRender = 0;
     int m_framesDone = 0;
     bool m_rendering = false;
+    // The current frame when the export started; -1 while none is to be restored.
+    int m_usersFrame = -1;
 };

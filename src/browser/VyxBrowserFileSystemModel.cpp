@@ -61,8 +61,12 @@ QVariant VyxBrowserFileSystemModel::data(QModelIndex const& index, int role) con
             return QString();
         return QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());
     }
-    if (role == Qt::DisplayRole && index.column() == 1 && isDir(index))
-        return tr("Folder");
+    if (role == Qt::DisplayRole && index.column() == 1) {
+        // The base model's column 1 is the size; its type text lives in its column 2.
+        if (isDir(index))
+            return tr("Folder");
+        return type(index);
+    }
     return QFileSystemModel::data(index, role);
 }
 

@@ -108,9 +108,11 @@ int NodeFilteredImage::onFilterStart(KelUtils::StatusObserver* /*observer*/)
     m_originalColour = source ? source->toBase3DGenerator() : nullptr;
     m_originalAlpha = source ? source->toBase1DGenerator() : nullptr;
 
-    const bool disabled = m_graph && m_graph->disableSetting() != 0;
-    m_activeColour = disabled ? m_originalColour : m_inputColour;
-    m_activeAlpha = disabled ? m_originalAlpha : m_inputAlpha;
+    // A hidden effect is as if it were not there: its input passes unblended, whatever its blend
+    // mode and opacity (blending the input with itself would still change it).
+    m_bypassed = m_graph && m_graph->disableSetting() != 0;
+    m_activeColour = m_bypassed ? m_originalColour : m_inputColour;
+    m_activeAlpha = m_bypassed ? m_originalAlpha : m_inputAlpha;
     // A stored opacity outside its range would carry into the neighbouring channel.
     m_opacityValue = m_graph ? std::clamp(m_graph->opacitySetting(), 0, 100) : 100;
     m_blendModeValue = m_graph ? m_graph->blendModeSetting() : 0;
@@ -195,6 +197,8 @@ unsigned int NodeFilteredImage::getSample3(QPoint const& point) const
 {
     if (!m_originalColour)
         return 0x808080u;
+    if (m_bypassed)
+        return m_originalColour->getSample3(point) & 0xFFFFFFu;
     const unsigned int f = m_activeColour ? m_activeColour->getSample3(point) : 0u;
     const unsigned int o = m_originalColour->getSample3(point);
     return blendColour(m_blendModeValue, f, o, m_opacityValue);
@@ -209,7 +213,7 @@ unsigned int NodeFilteredImage::getSample(QPoint const& point) const
         a = m_activeAlpha->getSample(point) & 0xFFu;
     else if (m_originalAlpha)
         a = m_originalAlpha->getSample(point) & 0xFFu;
-    if (m_opacityValue >= 100 || !m_originalAlpha)
+    if (m_bypassed || m_opacityValue >= 100 || !m_originalAlpha)
         return a;
     const unsigned int op = unsigned(std::max(m_opacityValue, 0));
     const unsigned int oa = m_originalAlpha->getSample(point) & 0xFFu;
@@ -226,7 +230,7 @@ void NodeFilteredImage::getSpan3(int y, int x, int count, unsigned int* out) con
         m_activeColour->getSpan3(y, x, count, out);
     else
         std::fill(out, out + count, 0u);
-    if (m_blendModeValue == Normal && m_opacityValue >= 100) {
+    if (m_bypassed || (m_blendModeValue == Normal && m_opacityValue >= 100)) {
         for (int i = 0; i < count; ++i)
             out[i] &= 0xFFFFFFu;
         return;
@@ -245,7 +249,7 @@ void NodeFilteredImage::getSpan(int y, int x, int count, unsigned int* out) cons
         m_originalAlpha->getSpan(y, x, count, out);
     else
         std::fill(out, out + count, 255u);
-    if (m_opacityValue >= 100 || !m_originalAlpha) {
+    if (m_bypassed || m_opacityValue >= 100 || !m_originalAlpha) {
         for (int i = 0; i < count; ++i)
             out[i] &= 0xFFu;
         return;

@@ -13,7 +13,8 @@ namespace KelVyxNodes {
 
 // The destination node: what leaves the effect. Its row loop (filter) renders the graph into
 // the destination image; read as a generator (the compound node's outputs, previews) it blends
-// the effect's result over the source node by the graph's "opacity" and "blendMode".
+// the effect's result over the source node by the graph's "opacity" and "blendMode", or passes
+// the source through unchanged while the graph's "disable" is set.
 class NodeFilteredImage : public NodeOf<NodeFilteredImage, VyxNode>, public Base1DGenerator, public Base3DGenerator
 {
 public:
@@ -67,6 +68,8 @@ private:
     Base1DGenerator const* m_originalAlpha = nullptr;
     int m_opacityValue = 100;
     int m_blendModeValue = 0;
+    // The graph's "disable": the source passes through untouched.
+    bool m_bypassed = false;
 };
 
 } // namespace KelVyxNodes

@@ -20,8 +20,8 @@ class NodeOriginalImage;
 // from its source node (NodeOriginalImage) to its destination node (NodeFilteredImage), and at
 // the same time an effect node, so that an effect sits inside the root graph as a compound node
 // with the terminals "rgbIn", "alphaIn", "rgbOut" and "alphaOut". The effect's own settings
-// "disable", "opacity" and "blendMode" blend its result over its input when it is read as a
-// compound node.
+// "opacity" and "blendMode" blend its result over its input when it is read as a compound node;
+// while "disable" is set its input passes through unchanged.
 //
 // A render: setUp(image) binds the tree to the picture, filter(observer) prepares every node
 // (level order), runs the destination node's row loop and keeps the result image.

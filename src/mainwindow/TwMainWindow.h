@@ -79,6 +79,7 @@ public:
     void projectBrowserSortFilters() override;
     void projectBrowserDynamicObjectSettingsFor(KelNGObject* object) override;
     void projectBrowserNodeAboutToBeDeleted(KelNodes::Node* node) override;
+    void projectBrowserUpdateObject(KelNGObject* object) override;
     void objectEditorAdjustUI(KelNGObject* object) override;
     void objectEditorUpdateObject(KelNGObject* object) override;
     void objectEditorTemplateHasBeenAddedOrUpdated(KelTemplate* objectTemplate) override;

@@ -123,7 +123,8 @@ bool TwMainWindow::isNodeGraphViewMode() const
 
 void TwMainWindow::statusBarShowMessage(QString const& text)
 {
-    statusBar()->showMessage(text, 3000);
+    // Stays until the next message replaces it.
+    statusBar()->showMessage(text);
 }
 
 void TwMainWindow::imageViewSetMessage(QString const& text)
@@ -197,6 +198,12 @@ void TwMainWindow::projectBrowserNodeAboutToBeDeleted(KelNodes::Node* node)
 {
     if (m_projectBrowser)
         m_projectBrowser->nodeAboutToBeDeleted(node);
+}
+
+void TwMainWindow::projectBrowserUpdateObject(KelNGObject* object)
+{
+    if (m_projectBrowser)
+        m_projectBrowser->updateObject(object);
 }
 
 void TwMainWindow::objectEditorAdjustUI(KelNGObject* object)

@@ -3,9 +3,11 @@
 #include "app/KelNGObject.h"
 #include "app/TwCore.h"
 #include "mainwindow/TwObjectSettings.h"
+#include "mainwindow/TwUndoKeysPassThrough.h"
 #include "nodes/NodeGraph.h"
 #include "style/KelStyleConfig.h"
 
+#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
@@ -68,6 +70,14 @@ void TwObjectRows::addBoxes(QTreeWidgetItem* row, KelNGObject* object)
     opacity->setEditable(true);
     for (int percent = 0; percent <= 100; percent += 10)
         opacity->addItem(QStringLiteral("%1%").arg(percent));
+    // The window's undo keys reach the window's undo while the box has the focus, and a typed
+    // value given with Return hands the focus back to the tree.
+    auto* undoKeys = new TwUndoKeysPassThrough(opacity);
+    opacity->installEventFilter(undoKeys);
+    opacity->lineEdit()->installEventFilter(undoKeys);
+    QTreeWidget* tree = m_tree;
+    QObject::connect(opacity->lineEdit(), &QLineEdit::returnPressed, tree,
+                     [tree] { tree->setFocus(Qt::OtherFocusReason); });
     auto* blend = new QComboBox;
     blend->setAutoFillBackground(false);
     blend->addItems(TwObjectSettings::blendModeNames(object->graph()));

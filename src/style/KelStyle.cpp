@@ -279,6 +279,7 @@ void KelStyle::polish(QWidget* w)
         w->setPalette(palette);
     } else if (auto* window = qobject_cast<QMainWindow*>(w)) {
         setUpMainWindow(window);
+        window->installEventFilter(this);
     } else if (auto* splitter = qobject_cast<QSplitter*>(w)) {
         connect(splitter, &QSplitter::splitterMoved, this, &KelStyle::updateParentWidget,
                 Qt::UniqueConnection);

@@ -14,6 +14,8 @@
 #include <QHelpEvent>
 #include <QLinearGradient>
 #include <QListView>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -43,6 +45,15 @@ bool KelStyle::eventFilter(QObject* obj, QEvent* e)
 
     if (type == QEvent::ChildAdded)
         return base->eventFilter(obj, e);
+
+    // Watched only for its title, which its menu bar paints (the window's own title bar).
+    if (auto* window = qobject_cast<QMainWindow*>(obj)) {
+        if (type == QEvent::WindowTitleChange || type == QEvent::ModifiedChange) {
+            for (QMenuBar* bar : window->findChildren<QMenuBar*>(Qt::FindDirectChildrenOnly))
+                bar->update();
+        }
+        return false;
+    }
 
     if (type == QEvent::Show) {
         if (auto* menu = qobject_cast<QMenu*>(obj)) {

@@ -98,6 +98,7 @@ public:
     void projectBrowserSortFilters() override { calls << QStringLiteral("projectBrowserSortFilters"); }
     void projectBrowserDynamicObjectSettingsFor(KelNGObject*) override {}
     void projectBrowserNodeAboutToBeDeleted(KelNodes::Node*) override {}
+    void projectBrowserUpdateObject(KelNGObject*) override { calls << QStringLiteral("projectBrowserUpdateObject"); }
     void objectEditorAdjustUI(KelNGObject*) override { calls << QStringLiteral("objectEditorAdjustUI"); }
     void objectEditorUpdateObject(KelNGObject*) override { calls << QStringLiteral("objectEditorUpdateObject"); }
     void objectEditorTemplateHasBeenAddedOrUpdated(KelTemplate*) override

@@ -5,6 +5,7 @@
 #include "app/KelTemplate.h"
 #include "app/TwCore.h"
 #include "app/TwUtilities.h"
+#include "nodes/NodeSubscriber.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -329,6 +330,54 @@ TEST_F(TwCoreTest, CurrentGraphThatGoesAwayRendersTheSource)
     EXPECT_TRUE(core->renderer()->completedSucceeded());
     EXPECT_EQ(*core->resultImage(), *core->sourceImage());
     core->setCurrentGraph(core->rootGraph());
+}
+
+// Notes whether the core's render was running when the graph first told of a change.
+class FirstChangeWatcher : public KelNodes::NodeSubscriber
+{
+public:
+    explicit FirstChangeWatcher(TwCore* core) : m_core(core) {}
+    void notify(KelNodes::Node*, Event) override
+    {
+        if (heard)
+            return;
+        heard = true;
+        renderWasRunning = m_core->renderer()->isRunning();
+    }
+    bool heard = false;
+    bool renderWasRunning = false;
+
+private:
+    TwCore* m_core;
+};
+
+TEST_F(TwCoreTest, InitObjectStopsTheRenderBeforeItSetsTheGraphUp)
+{
+    auto delay = slowDown(*core, 0);
+    addObject();
+    waitForRenders(*core);
+
+    // A new filter graph, heard from before the root graph (and so the core) hears of it.
+    auto* fresh = new VyxNodeGraph(nullptr);
+    FirstChangeWatcher watcher(core.get());
+    watcher.subscribe(fresh);
+    ASSERT_NE(core->rootGraph()->addNode(fresh, -1), nullptr);
+    QImage bootstrap = solid(1, 1, 0);
+    ASSERT_EQ(fresh->setUp(&bootstrap), 0);
+    fresh->setUp(nullptr);
+    auto* object = new KelNGObject(fresh);
+    waitForRenders(*core);
+    watcher.heard = false;
+
+    delay->store(2);
+    core->start();
+    ASSERT_TRUE(core->renderer()->isRunning());
+    core->initObject(object);
+    EXPECT_TRUE(watcher.heard);
+    EXPECT_FALSE(watcher.renderWasRunning);
+    delay->store(0);
+    waitForRenders(*core);
+    watcher.unsubscribe(fresh);
 }
 
 TEST(TwCoreWithoutWindow, RunsTheObjectStepsItself)

@@ -98,6 +98,31 @@ TEST_F(FileModelTest, ListsFoldersAndImageFilesRegardlessOfCase)
     EXPECT_NE(model.index(path(QStringLiteral("c.png")), 1).data().toString(), "Folder");
 }
 
+TEST_F(FileModelTest, TypeColumnShowsTheFileSystemTypeTextNotTheSize)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    ASSERT_TRUE(writeImage(path(QStringLiteral("a.jpg")), solid(40, 40, 0xff0000u), "JPG"));
+    ASSERT_TRUE(writeImage(path(QStringLiteral("c.png")), solid(40, 40, 0xff0000u)));
+    VyxBrowserFileSystemModel model;
+    load(model);
+    const struct
+    {
+        const char* name;
+        bool folder;
+    } rows[] = {{"a.jpg", false}, {"c.png", false}, {"sub", true}};
+    for (auto const& row : rows) {
+        SCOPED_TRACE(row.name);
+        const QModelIndex index = model.index(path(QString::fromLatin1(row.name)));
+        ASSERT_TRUE(index.isValid());
+        const QString shown = index.siblingAtColumn(1).data().toString();
+        EXPECT_EQ(shown, row.folder ? QStringLiteral("Folder") : model.type(index));
+        EXPECT_FALSE(shown.isEmpty());
+        if (!row.folder) {
+            EXPECT_NE(shown, model.QFileSystemModel::data(index.siblingAtColumn(1)).toString());
+        }
+    }
+}
+
 TEST_F(FileModelTest, BlackPlaceholderUntilTheThumbnailThenDimensions)
 {
     ASSERT_TRUE(writeImage(path(QStringLiteral("photo.jpg")), solid(4000, 3000, 0xff3080c0u), "JPG"));

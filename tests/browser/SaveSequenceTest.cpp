@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -162,6 +163,7 @@ TEST_F(SaveSequenceTest, ExportsFramesAsNumberedFilesEqualToTheirRenders)
     const QString out = dir.filePath(QStringLiteral("out"));
     ASSERT_TRUE(QDir().mkpath(out));
     makeDialog(out);
+    const int usersFrame = root()->paramContainer()->currentFrame();
     exportRange(10, 12);
     EXPECT_TRUE(dialog->isRendering());
     EXPECT_FALSE(dialog->ui()->fileNameEdit->isEnabled());
@@ -173,8 +175,8 @@ TEST_F(SaveSequenceTest, ExportsFramesAsNumberedFilesEqualToTheirRenders)
     EXPECT_TRUE(dialog->ui()->renderButton->isEnabled());
     EXPECT_TRUE(dialog->ui()->fileNameEdit->isEnabled());
     EXPECT_FALSE(QFile::exists(file(4, out)));
-    // The current frame stays where the export stopped.
-    EXPECT_EQ(root()->paramContainer()->currentFrame(), 11);
+    // The current frame comes back to where the user left it.
+    EXPECT_EQ(root()->paramContainer()->currentFrame(), usersFrame);
 
     QList<QImage> saved;
     for (int counter = 1; counter <= 3; ++counter) {
@@ -309,6 +311,76 @@ TEST_F(SaveSequenceTest, EffectsOffExportsFromTheEventLoop)
         EXPECT_EQ(QImage(file(counter, dir.path())).convertToFormat(QImage::Format_ARGB32),
                   core->sourceImage()->convertToFormat(QImage::Format_ARGB32));
     EXPECT_EQ(listTexts(), (QStringList{"Frame 1", "Frame 2", "Frame 3"}));
+}
+
+TEST_F(SaveSequenceTest, AnEmptyOrRelativeDirectoryIsRefusedBeforeAnythingIsRendered)
+{
+    addAnimatedInversion();
+    QSignalSpy started(core.get(), &TwCore::finished);
+    for (QString const& folder : {QString(), QStringLiteral("   "), QStringLiteral("frames"),
+                                  QStringLiteral("./frames"), QStringLiteral(" /frames")}) {
+        SCOPED_TRACE(folder.toStdString());
+        makeDialog(folder);
+        WarningCatcher catcher;
+        exportRange(1, 2);
+        EXPECT_FALSE(dialog->isRendering());
+        ASSERT_EQ(catcher.texts.size(), 1);
+        EXPECT_EQ(dialog->ui()->listWidget->count(), 0);
+        EXPECT_TRUE(dialog->ui()->renderButton->isEnabled());
+        EXPECT_FALSE(QFile::exists(QDir::current().filePath(QStringLiteral("Sequence_00001.png"))));
+        EXPECT_FALSE(QFile::exists(QDir::current().filePath(QStringLiteral("frames/Sequence_00001.png"))));
+        dialog.reset();
+    }
+    waitForRenders(*core, 100);
+    EXPECT_EQ(started.count(), 0) << "a frame was rendered";
+}
+
+TEST_F(SaveSequenceTest, TheDirectoryStartsWithTheLastFolderElseThePicturesFolder)
+{
+    dialog = std::make_unique<TwSaveSequence>(nullptr, core.get());
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    ASSERT_FALSE(pictures.isEmpty());
+    EXPECT_EQ(dialog->ui()->directoryEdit->text(), pictures);
+    QSettings().setValue(QStringLiteral("lastSequenceLocation"), dir.path());
+    dialog = std::make_unique<TwSaveSequence>(nullptr, core.get());
+    EXPECT_EQ(dialog->ui()->directoryEdit->text(), dir.path());
+}
+
+TEST_F(SaveSequenceTest, AtTheEndTheDialogSaysWhatWasWrittenAndTheUsersFrameComesBack)
+{
+    const struct
+    {
+        const char* name;
+        int cancelAfter; // frames saved before Cancel; 0: none
+        const char* summary;
+    } cases[] = {{"whole range", 0, "3 frames written to %1"},
+                 {"cancelled", 1, "1 frame written to %1"}};
+    addAnimatedInversion();
+    // The user stands on frame 5, before the animation.
+    const QImage usersResult = directRender(5);
+    waitForRenders(*core, 100);
+    for (auto const& c : cases) {
+        SCOPED_TRACE(c.name);
+        makeDialog(dir.path());
+        EXPECT_EQ(dialog->ui()->cancelButton->text(), QStringLiteral("Cancel"));
+        int ends = 0;
+        if (c.cancelAfter > 0) {
+            QObject::connect(core.get(), &TwCore::finished, dialog.get(), [&] {
+                if (++ends == c.cancelAfter)
+                    QTimer::singleShot(0, dialog->ui()->cancelButton, &QPushButton::click);
+            });
+        }
+        exportRange(10, 12);
+        waitUntilIdle();
+        waitForRenders(*core, 100);
+        EXPECT_EQ(dialog->ui()->summaryLabel->text(),
+                  QString::fromLatin1(c.summary).arg(QDir::toNativeSeparators(dir.path())));
+        EXPECT_EQ(dialog->ui()->cancelButton->text(), QStringLiteral("Close"));
+        EXPECT_EQ(root()->paramContainer()->currentFrame(), 4);
+        EXPECT_TRUE(core->renderer()->completedSucceeded());
+        EXPECT_EQ(core->resultImage()->convertToFormat(QImage::Format_ARGB32), usersResult);
+        dialog.reset();
+    }
 }
 
 } // namespace

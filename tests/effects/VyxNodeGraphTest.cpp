@@ -300,18 +300,39 @@ TEST(VyxNodeGraph, SubGraphBlendsByEachModeAndOpacity)
     }
 }
 
-TEST(VyxNodeGraph, DisabledSubGraphBlendsItsInputWithItself)
+TEST(VyxNodeGraph, HiddenSubGraphLeavesThePictureAsIfItWereNotThere)
 {
+    // Colours and alphas that differ from pixel to pixel, through colour and alpha links.
+    QImage picture = makeGradientImage(5, 4);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(x, y, (unsigned(40 + 50 * x + 7 * y) << 24) | (picture.pixel(x, y) & 0xFFFFFFu));
+
+    // The set-up links the source's colour and alpha straight to the destination.
+    EffectHarness without(picture);
+    ASSERT_EQ(without.render(), 0);
+    const QImage expected = without.result();
+
     CompoundSetup s;
-    s.settings(1, 37, 0);
-    ASSERT_EQ(s.h.render(), 0);
-    EXPECT_EQ(s.h.pixel(0, 0), 0xFFC8641Eu);
-    EXPECT_EQ(s.solid->samples.load(), 0);
-    // Multiply with itself at full opacity: 200*200/255 -> 157, 100 -> 39, 30 -> 4 (classic
-    // colour words, high byte).
-    s.settings(1, 100, 2);
-    ASSERT_EQ(s.h.render(), 0);
-    EXPECT_EQ(s.h.pixel(0, 0), 0xFF9D2703u);
+    s.h.image() = picture;
+    ASSERT_EQ(EffectHarness::link(s.h.source(), "alpha", s.sub, "alphaIn"), 0);
+    ASSERT_EQ(EffectHarness::link(s.sub, "alphaOut", s.h.destination(), "alpha"), 0);
+    auto* flat = s.h.add<FlatAlphaNode>(s.sub);
+    ASSERT_EQ(EffectHarness::link(flat, "out", s.sub->destinationNode(), "alpha"), 0);
+    for (int mode : {0, 2, 3, 4, 6, 7, 8, 14}) {
+        for (int opacity : {0, 37, 50, 100}) {
+            s.settings(1, opacity, mode);
+            ASSERT_EQ(s.h.render(), 0);
+            EXPECT_EQ(s.h.result(), expected) << "mode " << mode << ", opacity " << opacity;
+            EXPECT_EQ(s.h.pixel(3, 2), expected.pixel(3, 2)) << "mode " << mode << ", opacity " << opacity;
+            // Shown again, the same settings change the picture.
+            if (opacity > 0) {
+                s.settings(0, opacity, mode);
+                ASSERT_EQ(s.h.render(), 0);
+                EXPECT_NE(s.h.result(), expected) << "mode " << mode << ", opacity " << opacity;
+            }
+        }
+    }
 }
 
 TEST(VyxNodeGraph, EffectWithoutColourSourceBlendsBlack)

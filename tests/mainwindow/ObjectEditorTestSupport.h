@@ -69,6 +69,7 @@ public:
     void projectBrowserSortFilters() override;
     void projectBrowserDynamicObjectSettingsFor(KelNGObject* object) override;
     void projectBrowserNodeAboutToBeDeleted(KelNodes::Node*) override {}
+    void projectBrowserUpdateObject(KelNGObject*) override {}
     void objectEditorAdjustUI(KelNGObject* object) override;
     void objectEditorUpdateObject(KelNGObject* object) override;
     void objectEditorTemplateHasBeenAddedOrUpdated(KelTemplate* objectTemplate) override;
