@@ -2,7 +2,6 @@
 
 #include "app/ItemModelDragData.h"
 
-
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -11,11 +10,6 @@
 #include <QPainter>
 #include <QStatusTipEvent>
 #include <QUrl>
-
-namespace {
-
-
-} // namespace
 
 ImageView::ImageView(QWidget* parent) : QWidget(parent)
 {
@@ -121,11 +115,23 @@ void ImageView::paintEvent(QPaintEvent*)
             painter.drawLine(left - 1, top, left - 1, int(dh + top));
             painter.drawLine(int(left + dw), top, int(left + dw), int(top + dh));
         }
-        const QImage scaled = m_image.scaled(int(dw), int(dh), Qt::IgnoreAspectRatio,
-                                             Qt::SmoothTransformation);
-        painter.drawImage(QPoint(left, top), scaled);
+        updateScaledPixmap(QSize(int(dw), int(dh)));
+        painter.drawPixmap(QPoint(left, top), m_scaled);
+    } else {
+        m_scaled = QPixmap();
+        m_scaledFrom = 0;
     }
     painter.drawText(QPointF(20.0, 20.0), m_message);
+}
+
+void ImageView::updateScaledPixmap(QSize size)
+{
+    // Smooth scaling of a photo-sized result takes tens of milliseconds: a repaint for a
+    // message or an uncovered area reuses the last one.
+    if (m_scaledFrom == m_image.cacheKey() && m_scaled.size() == size)
+        return;
+    m_scaled = QPixmap::fromImage(m_image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    m_scaledFrom = m_image.cacheKey();
 }
 
 void ImageView::dragEnterEvent(QDragEnterEvent* event)
