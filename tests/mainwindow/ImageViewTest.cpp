@@ -124,10 +124,18 @@ TEST_F(ImageViewTest, PaintsTheImageSmoothlyScaledToTheDisplayedSize)
     struct Case {
         QSize image;
         int alpha;
+        int cornerAlpha;
+        QImage::Format format;
     };
-    const Case cases[] = {{{1000, 667}, 255}, {{523, 911}, 255}, {{700, 500}, 128}, {{120, 90}, 255}};
+    const Case cases[] = {
+        {{1000, 667}, 255, 255, QImage::Format_ARGB32}, {{523, 911}, 255, 255, QImage::Format_ARGB32},
+        {{700, 500}, 128, 128, QImage::Format_ARGB32},  {{700, 500}, 255, 254, QImage::Format_ARGB32},
+        {{120, 90}, 255, 255, QImage::Format_ARGB32},   {{801, 533}, 255, 255, QImage::Format_RGB32},
+    };
     for (Case const& c : cases) {
         QImage image = detailed(c.image, c.alpha);
+        image.setPixel(0, 0, qRgba(90, 180, 30, c.cornerAlpha));
+        image = image.convertToFormat(c.format);
         view->setImage(&image);
         const QRect shown = view->displayRect();
         QImage expected(view->size(), QImage::Format_RGB32);
