@@ -168,9 +168,10 @@ void ImageView::updateScaledPixmap(QSize size)
     if (size != m_image.size() && m_image.format() == QImage::Format_ARGB32) {
         // Opaque, the same bytes read as RGB32 scale to the same picture several times faster
         // (no premultiplied copy of the whole image first). Results are nearly always opaque:
-        // that is checked beside the scaling, both at the speed of memory. Scaling to another
-        // size makes a picture of its own, so the borrowed bytes are not kept.
-        auto opaque = std::async(std::launch::async, [this] { return isOpaque(m_image); });
+        // that is checked beside the scaling (at get() when no thread can be started). Scaling
+        // to another size makes a picture of its own, so the borrowed bytes are not kept.
+        auto opaque = std::async(std::launch::async | std::launch::deferred,
+                                 [this] { return isOpaque(m_image); });
         const QImage asRgb32(m_image.constBits(), m_image.width(), m_image.height(),
                              m_image.bytesPerLine(), QImage::Format_RGB32);
         scaled = asRgb32.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
