@@ -164,6 +164,10 @@ void ImageView::updateScaledPixmap(QSize size)
     // message or an uncovered area reuses the last one.
     if (m_scaledFrom == m_image.cacheKey() && m_scaled.size() == size)
         return;
+    if (size.isEmpty()) {
+        m_scaled = QPixmap();
+        return;
+    }
     QImage scaled;
     if (size != m_image.size() && m_image.format() == QImage::Format_ARGB32) {
         // Opaque, the same bytes read as RGB32 scale to the same picture several times faster
