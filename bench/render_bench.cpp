@@ -114,7 +114,8 @@ void renderBenchmark(benchmark::State& state, Builder const& build, int width)
     // image sizes.
     state.counters["extraImages"] = (double(peak - before) / 1024.0 - imageMiB) / imageMiB;
     state.counters["threads"] = threads;
-    state.counters["ns/px"] = seconds * 1e3 / megapixels / double(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    const double renders = double(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    state.counters["ns/px"] = seconds * 1e3 / megapixels / renders;
 }
 
 void memcpyBenchmark(benchmark::State& state)
