@@ -152,6 +152,76 @@ bool effectObject(VyxNodeGraph* g)
            && linkNodes(grey, "out3d", mix, "in2") && linkNodes(mix, "out", out, "rgb");
 }
 
+bool photoObjects(VyxNodeGraph* g)
+{
+    struct Object
+    {
+        char const* type;
+        char const* in;
+        char const* out;
+    };
+    const Object objects[] = {{"operator.blur", "in", "out"},
+                              {"operator.inversion", "inRgb", "outRgb"},
+                              {"operator.brightness/contrast", "in", "rgb"}};
+    Node* previous = g->sourceNode();
+    QString colourOut = QStringLiteral("rgb");
+    QString alphaOut = QStringLiteral("alpha");
+    QList<Node*> effects;
+    QList<VyxNodeGraph*> graphs;
+    for (Object const& o : objects) {
+        // Linked into the chain first: the effect's source node takes its input from there.
+        VyxNodeGraph* effect = g->addSubGraph(-1);
+        if (!effect || previous->connect(colourOut, effect, QStringLiteral("rgbIn")) != 0
+            || previous->connect(alphaOut, effect, QStringLiteral("alphaIn")) != 0)
+            return false;
+        Node* node = addNode(effect, o.type);
+        if (!node || !linkNodes(effect->sourceNode(), "rgb", node, o.in)
+            || !linkNodes(node, o.out, effect->destinationNode(), "rgb"))
+            return false;
+        effects.append(node);
+        graphs.append(effect);
+        previous = effect;
+        colourOut = QStringLiteral("rgbOut");
+        alphaOut = QStringLiteral("alphaOut");
+    }
+    effects[0]->paramContainer()->setIntParam(QStringLiteral("radius"), 3);
+    graphs[1]->paramContainer()->setIntParam(QStringLiteral("opacity"), 50);
+    graphs[1]->paramContainer()->setListParam(QStringLiteral("blendMode"), 14); // Difference
+    effects[2]->paramContainer()->setIntParam(QStringLiteral("Brightness Factor"), 20);
+    effects[2]->paramContainer()->setIntParam(QStringLiteral("Contrast Factor"), 10);
+    return previous->connect(colourOut, g->destinationNode(), QStringLiteral("rgb")) == 0
+           && previous->connect(alphaOut, g->destinationNode(), QStringLiteral("alpha")) == 0;
+}
+
+Builder nodeAlone(QString const& typeId)
+{
+    return [typeId](VyxNodeGraph* g) {
+        Node* node = g->addNode(typeId, -1);
+        if (!node)
+            return false;
+        Node* source = g->sourceNode();
+        Node* destination = g->destinationNode();
+        for (Terminal* input : terminalsOf(node, false)) {
+            Terminal* from = source->getTerminal((input->inputMask() & 4u) ? QStringLiteral("rgb")
+                                                                          : QStringLiteral("alpha"));
+            if (!from || from->connect(input) != 0)
+                return false;
+        }
+        Terminal* colour = nullptr;
+        Terminal* alpha = nullptr;
+        for (Terminal* output : terminalsOf(node, true)) {
+            if (!colour && (output->outputMask() & 4u))
+                colour = output;
+            else if (!alpha && (output->outputMask() & 2u))
+                alpha = output;
+        }
+        // A new graph links the source's colour to the destination already.
+        if (colour)
+            return colour->connect(destination->getTerminal(QStringLiteral("rgb"))) == 0;
+        return alpha && alpha->connect(destination->getTerminal(QStringLiteral("alpha"))) == 0;
+    };
+}
+
 bool everyNode(VyxNodeGraph* g)
 {
     struct Output

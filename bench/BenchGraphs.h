@@ -4,6 +4,7 @@
 // always renders graphs whose bytes are pinned.
 
 #include <QImage>
+#include <QString>
 
 #include <functional>
 #include <vector>
@@ -44,5 +45,15 @@ bool effectObject(KelVyxNodes::VyxNodeGraph* graph);
 // there is one, else from the oldest output of its kind (the source's): a deep graph whose
 // nodes with several outputs feed several readers.
 bool everyNode(KelVyxNodes::VyxNodeGraph* graph);
+
+// The photo graph: three project objects chained as the application chains them (effect
+// sub-graphs, colour and alpha through each): colour blur of radius 3; inversion at opacity 50
+// in the Difference mode; brightness/contrast (brightness 20, contrast 10).
+bool photoObjects(KelVyxNodes::VyxNodeGraph* graph);
+// Source, one node of the type at its default settings, destination: each input fed from the
+// source's output of its kind, the node's first colour output to the destination's colour (a
+// node without one gives the alpha, the source the colour). False for a node with neither
+// output (a curve).
+Builder nodeAlone(QString const& typeId);
 
 } // namespace VyxBench

@@ -1,16 +1,23 @@
 // Render speed and memory of the effect engine on a generated 3840 x 2160 ARGB32 picture, at
-// one thread and at every core. See bench/README.md.
+// one thread and at every core; the three-object photo graph on 4000 x 2650; every node type
+// alone at one thread. See bench/README.md.
 
 #include "BenchGraphs.h"
 
+#include "effects/NodeFilteredImage.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/NodeTypeRegistry.h"
 #include "effects/ParallelRows.h"
 #include "effects/RenderThreadPool.h"
 #include "effects/VyxNodeGraph.h"
+#include "nodes/NodeDescriptor.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QImage>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <malloc.h>
 #include <cstring>
@@ -27,11 +34,19 @@ namespace {
 constexpr int kWidth = 3840;
 constexpr int kHeight = 2160;
 
+constexpr int kPhotoWidth = 4000;
+constexpr int kPhotoHeight = 2650;
+
 QImage const& picture(int width)
 {
     static const QImage big = VyxBench::makePicture(kWidth, kHeight);
     static const QImage preview = VyxBench::makePicture(600, 400);
     static const QImage tiny = VyxBench::makePicture(96, 64);
+    if (width == kPhotoWidth) {
+        // Made on first use only: the runs before it keep their resident sizes.
+        static const QImage photo = VyxBench::makePicture(kPhotoWidth, kPhotoHeight);
+        return photo;
+    }
     if (width == 600)
         return preview;
     return width == 96 ? tiny : big;
@@ -82,6 +97,7 @@ void renderBenchmark(benchmark::State& state, Builder const& build, int width)
     }
     const long long before = statusKiB("VmRSS");
     resetPeak();
+    const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         if (f.graph->filter(nullptr) != 0) {
             state.SkipWithError("render failed");
@@ -89,6 +105,7 @@ void renderBenchmark(benchmark::State& state, Builder const& build, int width)
         }
         benchmark::DoNotOptimize(f.graph->resultImage().constBits());
     }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const long long peak = statusKiB("VmHWM");
     const double imageMiB = double(source.sizeInBytes()) / 1048576.0;
     state.counters["Mpix/s"] = benchmark::Counter(megapixels, benchmark::Counter::kIsIterationInvariantRate);
@@ -97,6 +114,8 @@ void renderBenchmark(benchmark::State& state, Builder const& build, int width)
     // image sizes.
     state.counters["extraImages"] = (double(peak - before) / 1024.0 - imageMiB) / imageMiB;
     state.counters["threads"] = threads;
+    const double renders = double(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    state.counters["ns/px"] = seconds * 1e3 / megapixels / renders;
 }
 
 void memcpyBenchmark(benchmark::State& state)
@@ -153,6 +172,26 @@ void registerAll()
     }
     benchmark::RegisterBenchmark("6_memcpy", memcpyBenchmark)
         ->Arg(1)->Arg(all)->ArgName("threads")->UseRealTime()->Unit(benchmark::kMillisecond);
+
+    // After the others, so that the bigger picture does not count in their memory.
+    benchmark::RegisterBenchmark("8_photo_3_objects_4000x2650", [](benchmark::State& state) {
+        renderBenchmark(state, VyxBench::photoObjects, kPhotoWidth);
+    })->Arg(1)->Arg(all)->ArgName("threads")->UseRealTime()->Unit(benchmark::kMillisecond);
+
+    QString const source = KelVyxNodes::NodeOriginalImage::m_descriptor.typeId;
+    QString const destination = KelVyxNodes::NodeFilteredImage::m_descriptor.typeId;
+    for (KelNodes::NodeDescriptor const* type : KelVyxNodes::NodeTypeRegistry::builtIns()) {
+        if (type->typeId == source || type->typeId == destination)
+            continue;
+        Builder build = VyxBench::nodeAlone(type->typeId);
+        VyxNodeGraph probe;
+        if (probe.setUp(&picture(96)) != 0 || !build(&probe))
+            continue;
+        const std::string name = "9_node:" + type->typeId.toStdString();
+        benchmark::RegisterBenchmark(name.c_str(), [build](benchmark::State& state) {
+            renderBenchmark(state, build, kWidth);
+        })->Arg(1)->ArgName("threads")->UseRealTime()->Unit(benchmark::kMillisecond);
+    }
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "app/ItemModelDragData.h"
 
-
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -12,8 +11,37 @@
 #include <QStatusTipEvent>
 #include <QUrl>
 
+#include <cstdint>
+#include <cstring>
+#include <future>
+#include <utility>
+
 namespace {
 
+// A 32-bit image whose every alpha is 255; read two pixels a word, as the scan runs at the
+// speed of memory.
+bool isOpaque(QImage const& image)
+{
+    const int width = image.width();
+    const int height = image.height();
+    const qsizetype stride = image.bytesPerLine();
+    uchar const* bits = image.constBits();
+    for (int y = 0; y < height; ++y) {
+        auto const* line = reinterpret_cast<QRgb const*>(bits + y * stride);
+        std::uint64_t all = ~std::uint64_t(0);
+        int x = 0;
+        for (; x + 8 <= width; x += 8) {
+            std::uint64_t words[4];
+            std::memcpy(words, line + x, sizeof words);
+            all &= words[0] & words[1] & words[2] & words[3];
+        }
+        for (; x < width; ++x)
+            all &= 0xFFFFFFFF00000000u | line[x];
+        if ((all & 0xFF000000FF000000u) != 0xFF000000FF000000u)
+            return false;
+    }
+    return true;
+}
 
 } // namespace
 
@@ -121,11 +149,43 @@ void ImageView::paintEvent(QPaintEvent*)
             painter.drawLine(left - 1, top, left - 1, int(dh + top));
             painter.drawLine(int(left + dw), top, int(left + dw), int(top + dh));
         }
-        const QImage scaled = m_image.scaled(int(dw), int(dh), Qt::IgnoreAspectRatio,
-                                             Qt::SmoothTransformation);
-        painter.drawImage(QPoint(left, top), scaled);
+        updateScaledPixmap(QSize(int(dw), int(dh)));
+        painter.drawPixmap(QPoint(left, top), m_scaled);
+    } else {
+        m_scaled = QPixmap();
+        m_scaledFrom = 0;
     }
     painter.drawText(QPointF(20.0, 20.0), m_message);
+}
+
+void ImageView::updateScaledPixmap(QSize size)
+{
+    // Smooth scaling of a photo-sized result takes tens of milliseconds: a repaint for a
+    // message or an uncovered area reuses the last one.
+    if (m_scaledFrom == m_image.cacheKey() && m_scaled.size() == size)
+        return;
+    if (size.isEmpty()) {
+        m_scaled = QPixmap();
+        return;
+    }
+    QImage scaled;
+    if (size != m_image.size() && m_image.format() == QImage::Format_ARGB32) {
+        // Opaque, the same bytes read as RGB32 scale to the same picture several times faster
+        // (no premultiplied copy of the whole image first). Results are nearly always opaque:
+        // that is checked beside the scaling (at get() when no thread can be started). Scaling
+        // to another size makes a picture of its own, so the borrowed bytes are not kept.
+        auto opaque = std::async(std::launch::async | std::launch::deferred,
+                                 [this] { return isOpaque(m_image); });
+        const QImage asRgb32(m_image.constBits(), m_image.width(), m_image.height(),
+                             m_image.bytesPerLine(), QImage::Format_RGB32);
+        scaled = asRgb32.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (!opaque.get())
+            scaled = m_image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    } else {
+        scaled = m_image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    m_scaled = QPixmap::fromImage(std::move(scaled));
+    m_scaledFrom = m_image.cacheKey();
 }
 
 void ImageView::dragEnterEvent(QDragEnterEvent* event)

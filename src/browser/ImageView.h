@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
 #include <QString>
 #include <QWidget>
 
@@ -25,6 +26,9 @@ public:
     QString const& sourcePath() const { return m_sourcePath; }
     // Where the image is painted, in widget coordinates (empty without an image).
     QRect displayRect() const;
+    // The image as painted: scaled once per image and displayed size, by the first paint that
+    // needs it (null before).
+    QPixmap const& scaledPixmap() const { return m_scaled; }
 
 signals:
     void insertTemplate(QString uuid);
@@ -38,10 +42,13 @@ protected:
 
 private:
     void fit();
+    void updateScaledPixmap(QSize size);
     void sendStatusTip(QString const& text);
 
     QString m_sourcePath;
     QImage m_image;
+    QPixmap m_scaled;
+    qint64 m_scaledFrom = 0; // cacheKey() of the image m_scaled was made from
     float m_widgetWidth = 0.0f;
     float m_widgetHeight = 0.0f;
     float m_displayWidth = 0.0f;

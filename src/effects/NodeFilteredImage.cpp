@@ -274,7 +274,14 @@ int NodeFilteredImage::filter(KelUtils::StatusObserver* observer)
         qDebug() << "NodeFilteredImage error: the render rectangle is empty, nothing to filter";
         return -1;
     }
-    if (m_image.width() != width || m_image.height() != height
+    // The last result may still be held (on show): writing into it would copy all of it first,
+    // for pixels that are all written anew. It is set aside, and the render writes into the
+    // result before it, which its holders have let go of by now, or else into a new picture.
+    if (m_image.isDetached())
+        m_spare = QImage();
+    else
+        std::swap(m_image, m_spare);
+    if (!m_image.isDetached() || m_image.width() != width || m_image.height() != height
         || m_image.format() != QImage::Format_ARGB32) {
         m_image = QImage();
         m_image = QImage(width, height, QImage::Format_ARGB32);

@@ -60,6 +60,7 @@ public:
 private:
     KelNodes::NodeParameterContainer m_container;
     QImage m_image;
+    QImage m_spare; // the result before m_image while someone else holds m_image
     Base3DGenerator const* m_activeColour = nullptr;
     Base1DGenerator const* m_activeAlpha = nullptr;
     Base3DGenerator const* m_inputColour = nullptr;

@@ -62,3 +62,36 @@ TEST(NodeFilteredImage, PluginColourTopByteDoesNotLeakIntoAlpha)
     ASSERT_EQ(h.render(), 0);
     EXPECT_EQ(h.pixel(1, 1), 0xFF102030u);
 }
+
+// A caller keeps each result until the next one arrives, as the image view does: its picture
+// must not change, nor be copied for the next render, which writes into the result before it.
+TEST(NodeFilteredImage, RendersBesideAResultStillHeld)
+{
+    EffectHarness h(makeGradientImage(64, 48));
+    auto* invert = h.add<InvertNode>();
+    h.chain(invert, "in", "out");
+    ASSERT_EQ(h.render(), 0);
+    QImage held = h.result();
+    const QImage firstPicture = held.copy();
+    uchar const* const firstBits = held.constBits();
+
+    h.image().fill(0xFF204060u);
+    ASSERT_EQ(h.render(), 0);
+    EXPECT_EQ(held, firstPicture);
+    EXPECT_EQ(held.constBits(), firstBits);
+    EXPECT_NE(h.result().constBits(), firstBits);
+    held = h.result();
+    // Takes the first picture's memory if it was given back, so that it cannot return by chance.
+    QImage blocker(held.size(), held.format());
+    blocker.fill(0);
+
+    ASSERT_EQ(h.render(), 0);
+    EXPECT_EQ(h.result().constBits(), firstBits);
+    EXPECT_EQ(h.rgb(5, 5), 0xDFBF9Fu);
+    EXPECT_EQ(held.pixel(5, 5), 0xFFDFBF9Fu);
+
+    // Held by no one else: the same picture again.
+    held = QImage();
+    ASSERT_EQ(h.render(), 0);
+    EXPECT_EQ(h.result().constBits(), firstBits);
+}

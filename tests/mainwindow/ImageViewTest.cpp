@@ -5,6 +5,7 @@
 #include <QDropEvent>
 #include <QMainWindow>
 #include <QMimeData>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include <QStatusBar>
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -104,6 +106,84 @@ TEST_F(ImageViewTest, FitsWithoutEnlargingAndFramesOnlyWhereThereIsRoom)
             EXPECT_NE(picture.pixel(0, centre.y()), frame);
         }
     }
+}
+
+// Detail everywhere, so that any other scaling shows; `alpha` below 255 makes it translucent.
+QImage detailed(QSize size, int alpha)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y, qRgba((x * 7) & 255, (y * 13) & 255, (x * y) & 255, alpha));
+    }
+    return image;
+}
+
+TEST_F(ImageViewTest, PaintsTheImageSmoothlyScaledToTheDisplayedSize)
+{
+    struct Case {
+        QSize image;
+        int alpha;
+        int cornerAlpha;
+        QImage::Format format;
+    };
+    const Case cases[] = {
+        {{1000, 667}, 255, 255, QImage::Format_ARGB32}, {{523, 911}, 255, 255, QImage::Format_ARGB32},
+        {{700, 500}, 128, 128, QImage::Format_ARGB32},  {{700, 500}, 255, 254, QImage::Format_ARGB32},
+        {{120, 90}, 255, 255, QImage::Format_ARGB32},   {{801, 533}, 255, 255, QImage::Format_RGB32},
+    };
+    for (Case const& c : cases) {
+        QImage image = detailed(c.image, c.alpha);
+        image.setPixel(0, 0, qRgba(90, 180, 30, c.cornerAlpha));
+        image = image.convertToFormat(c.format);
+        view->setImage(&image);
+        const QRect shown = view->displayRect();
+        QImage expected(view->size(), QImage::Format_RGB32);
+        expected.fill(background);
+        QPainter painter(&expected);
+        painter.drawImage(shown.topLeft(), image.scaled(shown.size(), Qt::IgnoreAspectRatio,
+                                                        Qt::SmoothTransformation));
+        painter.end();
+        EXPECT_EQ(grab().copy(shown), expected.copy(shown)) << c.image.width() << "x" << c.image.height();
+    }
+}
+
+TEST_F(ImageViewTest, ScalesOnlyForANewImageOrDisplayedSize)
+{
+    QImage image = detailed({900, 600}, 255);
+    view->setImage(&image);
+    grab();
+    const qint64 first = view->scaledPixmap().cacheKey();
+    ASSERT_FALSE(view->scaledPixmap().isNull());
+    EXPECT_EQ(view->scaledPixmap().size(), view->displayRect().size());
+
+    // Repaints for messages, exposure and the same picture handed over again scale nothing.
+    const std::function<void()> repaints[] = {
+        [] {},
+        [this] { view->setMessage(QStringLiteral("Rendering in Progress: 40%")); },
+        [this] { view->repaint(); },
+        [&image, this] { view->setImage(&image); },
+    };
+    for (auto const& repaint : repaints) {
+        repaint();
+        grab();
+        EXPECT_EQ(view->scaledPixmap().cacheKey(), first);
+    }
+
+    view->setFixedSize(300, 300);
+    grab();
+    const qint64 resized = view->scaledPixmap().cacheKey();
+    EXPECT_NE(resized, first);
+    EXPECT_EQ(view->scaledPixmap().size(), QSize(300, 200));
+
+    QImage next = detailed({900, 600}, 255);
+    view->setImage(&next);
+    grab();
+    EXPECT_NE(view->scaledPixmap().cacheKey(), resized);
+
+    view->setImage(nullptr);
+    grab();
+    EXPECT_TRUE(view->scaledPixmap().isNull());
 }
 
 TEST_F(ImageViewTest, MessageAndStatusTipFollowTheRender)

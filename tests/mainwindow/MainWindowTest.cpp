@@ -560,6 +560,35 @@ TEST_F(Objects, EditsArrivingDuringARenderStopItFirstAndTheLastRenderHoldsThemAl
     EXPECT_EQ(objectNames(), QStringList({"First", "New Filter", "New Filter", "New Filter"}));
 }
 
+using Results = MainWindowFixture;
+
+// The core and the view share each result with the render; the next render writes beside the
+// result on show, into the one before it, which no one holds any more: nothing is copied.
+TEST_F(Results, EachRenderWritesIntoThePictureBeforeTheOneOnShow)
+{
+    addInversion("First");
+    ImageView* view = window->imageView();
+    auto render = [this] {
+        core()->start();
+        return waitForRender() && core()->renderer()->completedSucceeded();
+    };
+    ASSERT_TRUE(render());
+    uchar const* const first = core()->resultImage()->constBits();
+    EXPECT_EQ(view->image().constBits(), first);
+
+    ASSERT_TRUE(render());
+    uchar const* const second = core()->resultImage()->constBits();
+    EXPECT_EQ(view->image().constBits(), second);
+    EXPECT_NE(second, first);
+    // Takes the first picture's memory if it was given back, so that it cannot return by chance.
+    QImage blocker(view->image().size(), view->image().format());
+    blocker.fill(0);
+
+    ASSERT_TRUE(render());
+    EXPECT_EQ(core()->resultImage()->constBits(), first);
+    EXPECT_EQ(view->image().constBits(), first);
+}
+
 using ViewModes = MainWindowFixture;
 
 TEST_F(ViewModes, NodeGraphViewSplitsOneThirdAndEachModeKeepsItsDivision)
