@@ -119,6 +119,81 @@ unsigned int ClassicColor::rgbOfHsv(int h, int s, int v)
     return (c[0] >> 8) << 16 | (c[1] >> 8) << 8 | (c[2] >> 8);
 }
 
+unsigned int ClassicColor::rgbWithValueScaled(unsigned int rgb, double factor)
+{
+    // The value of each top byte as valueF() reads it, and whether setHsvF stores the very hue
+    // and saturation words that hueF() and saturationF() came from (checked once for every word).
+    struct ValueReads
+    {
+        double valueFraction[256];
+        bool wordsSurviveFractions;
+    };
+    static const ValueReads reads = [] {
+        ValueReads t{};
+        for (int k = 0; k < 256; ++k)
+            t.valueFraction[k] = fraction(word(quotients().byteFraction[k]));
+        bool same = true;
+        for (int w = 0; w <= 36000 && same; ++w)
+            same = KelUtils::roundHalfUpToInt((w / 36000.0) * 36000.0) == w;
+        for (int w = 0; w <= 0xFFFF && same; ++w)
+            same = word(fraction(static_cast<unsigned short>(w))) == w;
+        t.wordsSurviveFractions = same;
+        return t;
+    }();
+    ByteQuotients const& q = quotients();
+    const unsigned int bytes[3] = {(rgb >> 16) & 0xFFu, (rgb >> 8) & 0xFFu, rgb & 0xFFu};
+    const unsigned int top = std::max(bytes[0], std::max(bytes[1], bytes[2]));
+    const double r = q.byteFraction[bytes[0]];
+    const double g = q.byteFraction[bytes[1]];
+    const double b = q.byteFraction[bytes[2]];
+    const double max = q.byteFraction[top];
+    const double delta = max - std::min(r, std::min(g, b));
+
+    // The scaled value read back as setHsvF stores it.
+    double v = reads.valueFraction[top] * factor;
+    v = std::min(1.0, v);
+    v = std::max(0.0, v);
+    const unsigned short valueWord = word(v);
+    if (delta == 0.0)
+        return 0xFF000000u | (valueWord >> 8) * 0x010101u;
+    const unsigned short saturationWord = word(delta / max);
+    const auto hueWord = static_cast<unsigned short>(static_cast<int>(hueOf(r, g, b, max, delta) * 100.0 + 0.5));
+    if (!reads.wordsSurviveFractions) {
+        ClassicColor colour(rgb);
+        colour.setHsvF(hueWord / 36000.0, fraction(saturationWord), v, 1.0);
+        return colour.rgba();
+    }
+    // setHsvF gives back the same hue and saturation words: only the value changes.
+    if (saturationWord == 0)
+        return 0xFF000000u | (valueWord >> 8) * 0x010101u;
+    unsigned short out[3];
+    rgbWordsOfHsv(hueWord, fraction(saturationWord), fraction(valueWord), out);
+    return 0xFF000000u | unsigned(out[0] >> 8) << 16 | unsigned(out[1] >> 8) << 8 | unsigned(out[2] >> 8);
+}
+
+void ClassicColor::rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb)
+{
+    const double h = hueWord == 36000 ? 0.0 : hueWord / 6000.0;
+    const int i = static_cast<int>(h);
+    const double f = h - i;
+    const double p = v * (1.0 - s);
+    if (i & 1) {
+        const double q = v * (1.0 - s * f);
+        switch (i) {
+        case 1: rgb[0] = word(q); rgb[1] = word(v); rgb[2] = word(p); break;
+        case 3: rgb[0] = word(p); rgb[1] = word(q); rgb[2] = word(v); break;
+        default: rgb[0] = word(v); rgb[1] = word(p); rgb[2] = word(q); break; // 5
+        }
+    } else {
+        const double t = v * (1.0 - s * (1.0 - f));
+        switch (i) {
+        case 0: rgb[0] = word(v); rgb[1] = word(t); rgb[2] = word(p); break;
+        case 2: rgb[0] = word(p); rgb[1] = word(v); rgb[2] = word(t); break;
+        default: rgb[0] = word(t); rgb[1] = word(p); rgb[2] = word(v); break; // 4
+        }
+    }
+}
+
 ClassicColor::ClassicColor() = default;
 
 ClassicColor::ClassicColor(unsigned int rgb)
@@ -212,35 +287,12 @@ ClassicColor ClassicColor::toRgb() const
     unsigned short* rgb = color.m_words;
 
     switch (m_spec) {
-    case Hsv: {
-        const unsigned short hueWord = m_words[0];
-        if (m_words[1] == 0 || hueWord == kNoHue) {
+    case Hsv:
+        if (m_words[1] == 0 || m_words[0] == kNoHue)
             rgb[0] = rgb[1] = rgb[2] = m_words[2];
-            break;
-        }
-        const double h = hueWord == 36000 ? 0.0 : hueWord / 6000.0;
-        const double s = fraction(m_words[1]);
-        const double v = fraction(m_words[2]);
-        const int i = static_cast<int>(h);
-        const double f = h - i;
-        const double p = v * (1.0 - s);
-        if (i & 1) {
-            const double q = v * (1.0 - s * f);
-            switch (i) {
-            case 1: rgb[0] = word(q); rgb[1] = word(v); rgb[2] = word(p); break;
-            case 3: rgb[0] = word(p); rgb[1] = word(q); rgb[2] = word(v); break;
-            default: rgb[0] = word(v); rgb[1] = word(p); rgb[2] = word(q); break; // 5
-            }
-        } else {
-            const double t = v * (1.0 - s * (1.0 - f));
-            switch (i) {
-            case 0: rgb[0] = word(v); rgb[1] = word(t); rgb[2] = word(p); break;
-            case 2: rgb[0] = word(p); rgb[1] = word(v); rgb[2] = word(t); break;
-            default: rgb[0] = word(t); rgb[1] = word(p); rgb[2] = word(v); break; // 4
-            }
-        }
+        else
+            rgbWordsOfHsv(m_words[0], fraction(m_words[1]), fraction(m_words[2]), rgb);
         break;
-    }
     case Hsl: {
         const unsigned short hueWord = m_words[0];
         if (m_words[1] == 0 || hueWord == kNoHue) {

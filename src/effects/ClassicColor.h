@@ -118,6 +118,10 @@ public:
     // -1..359 and s, v in 0..255.
     static void hsvOfRgb(unsigned int rgb, int& h, int& s, int& v);
     static unsigned int rgbOfHsv(int h, int s, int v);
+    // rgba() of ClassicColor(rgb) after setHsvF(hueF(), saturationF(), v, 1.0), v its valueF()
+    // times factor held to 0..1 by std::min and std::max: one conversion each way instead of
+    // one per read.
+    static unsigned int rgbWithValueScaled(unsigned int rgb, double factor);
 
     // Exact equality of the model and the stored words.
     bool operator==(ClassicColor const& other) const;
@@ -135,6 +139,9 @@ private:
         return t >= 65535.0 ? 0xFFFF : static_cast<unsigned short>(t);
     }
     static double fraction(unsigned short word) { return word / 65535.0; }
+    // The RGB words of HSV words with a hue (word 0..36000) and a saturation above 0, the
+    // saturation and value given as their fractions.
+    static void rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb);
     // The words as the given model holds them (this colour's own words when it is in that
     // model or invalid, as the classic class read them).
     ClassicColor in(Spec spec) const;
