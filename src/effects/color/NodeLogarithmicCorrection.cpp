@@ -57,15 +57,16 @@ int NodeLogarithmicCorrection::onFilterStart(StatusObserver* /*observer*/)
 
 unsigned int NodeLogarithmicCorrection::correct(unsigned int rgb, int filterValue)
 {
+    // Converted once each way: every read of the colour in the other model converts it again.
     ClassicColor colour(rgb);
+    const ClassicColor hsl = colour.toHsl();
     const double factor = filterValue / 10.0;
-    double lightness = log(colour.lightnessF() + 1.0, 10.0) * factor;
+    double lightness = log(hsl.lightnessF() + 1.0, 10.0) * factor;
     lightness = std::min(1.0, lightness);
     lightness = std::max(0.0, lightness);
-    const double saturation = colour.hslSaturationF();
-    const double hue = colour.hslHueF();
-    colour.setHslF(hue, saturation, lightness);
-    return (unsigned(colour.red()) << 16) | (unsigned(colour.green()) << 8) | unsigned(colour.blue());
+    colour.setHslF(hsl.hslHueF(), hsl.hslSaturationF(), lightness);
+    const ClassicColor out = colour.toRgb();
+    return (unsigned(out.red()) << 16) | (unsigned(out.green()) << 8) | unsigned(out.blue());
 }
 
 unsigned int NodeLogarithmicCorrection::getSample3(QPoint const& point) const
@@ -73,6 +74,17 @@ unsigned int NodeLogarithmicCorrection::getSample3(QPoint const& point) const
     if (!m_input)
         return 0x808080u;
     return correct(m_input->getSample3(point), m_filterValue);
+}
+
+void NodeLogarithmicCorrection::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    m_input->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = correct(out[i], m_filterValue);
 }
 
 int NodeLogarithmicCorrection::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
