@@ -4,6 +4,8 @@
 #include "effects/color/HueByte.h"
 #include "params/ListItem.h"
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 namespace {
@@ -20,6 +22,25 @@ const KelUtils::ListItem channelItems[ColorChannelCount] = {
     {ChannelYellow, QStringLiteral("Yellow")},
     {ChannelBlack, QStringLiteral("Black")},
 };
+
+// colourFromChannel of every channel and byte.
+struct ChannelColours
+{
+    unsigned int colour[ColorChannelCount][256];
+};
+
+ChannelColours const& channelColours()
+{
+    static const ChannelColours table = [] {
+        ChannelColours t{};
+        for (int channel = 0; channel < ColorChannelCount; ++channel) {
+            for (unsigned int v = 0; v < 256; ++v)
+                t.colour[channel][v] = colourFromChannel(channel, v);
+        }
+        return t;
+    }();
+    return table;
+}
 
 } // namespace
 
@@ -74,6 +95,44 @@ unsigned int colourFromChannel(int channel, unsigned int value)
     }
     // Alpha 0: the packed colour has a zero top byte.
     return colour.rgba();
+}
+
+void channelsOfColours(int channel, unsigned int* values, int count)
+{
+    switch (channel) {
+    case ChannelRed:
+    case ChannelGreen:
+    case ChannelBlue: {
+        const int shift = 16 - 8 * channel;
+        for (int i = 0; i < count; ++i)
+            values[i] = (values[i] >> shift) & 0xFFu;
+        return;
+    }
+    case ChannelHue:
+    case ChannelSaturation:
+    case ChannelValue:
+        for (int i = 0; i < count; ++i) {
+            int hsv[3];
+            ClassicColor::hsvOfRgb(values[i], hsv[0], hsv[1], hsv[2]);
+            values[i] = static_cast<unsigned int>(channel == ChannelHue ? hueToByte(hsv[0]) : hsv[channel - ChannelHue]);
+        }
+        return;
+    default:
+        for (int i = 0; i < count; ++i)
+            values[i] = channelOfColour(channel, values[i]);
+        return;
+    }
+}
+
+void coloursFromChannel(int channel, unsigned int* values, int count)
+{
+    if (!isColorChannel(channel)) {
+        std::fill(values, values + count, 0u);
+        return;
+    }
+    unsigned int const* colour = channelColours().colour[channel];
+    for (int i = 0; i < count; ++i)
+        values[i] = colour[values[i] & 0xFFu];
 }
 
 } // namespace KelVyxNodes
