@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QPoint>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 KelNodes::NodeDescriptor NodeSplitRGBtoHSV::m_descriptor{
@@ -43,6 +45,16 @@ unsigned int NodeSplitRGBtoHSV::getSample(QPoint const& point) const
     if (!m_colourInput)
         return 0u;
     return channelOfColour(ChannelValue, m_colourInput->getSample3(point));
+}
+
+void NodeSplitRGBtoHSV::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_colourInput) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    m_colourInput->getSpan3(y, x, count, out);
+    channelsOfColours(ChannelValue, out, count);
 }
 
 int NodeSplitRGBtoHSV::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
