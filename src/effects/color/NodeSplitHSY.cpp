@@ -45,6 +45,17 @@ unsigned int NodeSplitHSY::getSample(QPoint const& point) const
     return std::max({(c >> 16) & 0xFFu, (c >> 8) & 0xFFu, c & 0xFFu});
 }
 
+void NodeSplitHSY::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_colourInput) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    m_colourInput->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = std::max({(out[i] >> 16) & 0xFFu, (out[i] >> 8) & 0xFFu, out[i] & 0xFFu});
+}
+
 int NodeSplitHSY::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
     if (own->name() == QLatin1String("rgb"))
