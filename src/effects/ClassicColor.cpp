@@ -119,15 +119,18 @@ unsigned int ClassicColor::rgbOfHsv(int h, int s, int v)
     return (c[0] >> 8) << 16 | (c[1] >> 8) << 8 | (c[2] >> 8);
 }
 
-unsigned int ClassicColor::rgbWithValueScaled(unsigned int rgb, double factor)
+ClassicColor::ValueScale::ValueScale(double factor)
+    : factor(factor)
 {
-    // The value of each top byte as valueF() reads it, and whether setHsvF stores the very hue
-    // and saturation words that hueF() and saturationF() came from (checked once for every word).
-    struct ValueReads
-    {
-        double valueFraction[256];
-        bool wordsSurviveFractions;
-    };
+    ValueReads const& reads = valueReads();
+    for (int k = 0; k < 256; ++k) {
+        valueWord[k] = scaledValueWord(reads.valueFraction[k], factor);
+        valueFraction[k] = fraction(valueWord[k]);
+    }
+}
+
+ClassicColor::ValueReads const& ClassicColor::valueReads()
+{
     static const ValueReads reads = [] {
         ValueReads t{};
         for (int k = 0; k < 256; ++k)
@@ -140,38 +143,131 @@ unsigned int ClassicColor::rgbWithValueScaled(unsigned int rgb, double factor)
         t.wordsSurviveFractions = same;
         return t;
     }();
-    ByteQuotients const& q = quotients();
-    const unsigned int bytes[3] = {(rgb >> 16) & 0xFFu, (rgb >> 8) & 0xFFu, rgb & 0xFFu};
-    const unsigned int top = std::max(bytes[0], std::max(bytes[1], bytes[2]));
-    const double r = q.byteFraction[bytes[0]];
-    const double g = q.byteFraction[bytes[1]];
-    const double b = q.byteFraction[bytes[2]];
-    const double max = q.byteFraction[top];
-    const double delta = max - std::min(r, std::min(g, b));
-
-    // The scaled value read back as setHsvF stores it.
-    double v = reads.valueFraction[top] * factor;
-    v = std::min(1.0, v);
-    v = std::max(0.0, v);
-    const unsigned short valueWord = word(v);
-    if (delta == 0.0)
-        return 0xFF000000u | (valueWord >> 8) * 0x010101u;
-    const unsigned short saturationWord = word(delta / max);
-    const auto hueWord = static_cast<unsigned short>(static_cast<int>(hueOf(r, g, b, max, delta) * 100.0 + 0.5));
-    if (!reads.wordsSurviveFractions) {
-        ClassicColor colour(rgb);
-        colour.setHsvF(hueWord / 36000.0, fraction(saturationWord), v, 1.0);
-        return colour.rgba();
-    }
-    // setHsvF gives back the same hue and saturation words: only the value changes.
-    if (saturationWord == 0)
-        return 0xFF000000u | (valueWord >> 8) * 0x010101u;
-    unsigned short out[3];
-    rgbWordsOfHsv(hueWord, fraction(saturationWord), fraction(valueWord), out);
-    return 0xFF000000u | unsigned(out[0] >> 8) << 16 | unsigned(out[1] >> 8) << 8 | unsigned(out[2] >> 8);
+    return reads;
 }
 
-void ClassicColor::rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb)
+unsigned short ClassicColor::scaledValueWord(double value, double factor)
+{
+    double v = value * factor;
+    v = std::min(1.0, v);
+    v = std::max(0.0, v);
+    return word(v);
+}
+
+namespace {
+
+// Maximum and minimum of two bytes without a branch to mispredict.
+inline int maxOfBytes(int a, int b)
+{
+    const int d = a - b;
+    return a - (d & (d >> 31));
+}
+
+inline int minOfBytes(int a, int b)
+{
+    const int d = a - b;
+    return b + (d & (d >> 31));
+}
+
+// word(x) and its high byte for x in 0..1, where its tests reduce to the truncation.
+inline unsigned int unitWord(double x)
+{
+    return static_cast<unsigned int>(static_cast<int>(x * 65535.0 + 0.5));
+}
+
+inline unsigned int unitByte(double x)
+{
+    return unitWord(x) >> 8;
+}
+
+// Where the value, middle and lowest bytes go in 0xRRGGBB for each hue sector, as toRgb
+// places v, q or t, and p.
+constexpr unsigned char kValueShift[6] = {16, 8, 8, 0, 0, 16};
+constexpr unsigned char kMiddleShift[6] = {8, 16, 0, 8, 16, 0};
+constexpr unsigned char kLowShift[6] = {0, 0, 16, 16, 8, 8};
+// hueOf by the channel holding the maximum (red, green, blue): base + (next - after next) / delta.
+constexpr double kSectorBase[3] = {0.0, 2.0, 4.0};
+constexpr int kNext[3] = {1, 2, 0};
+constexpr int kAfterNext[3] = {2, 0, 1};
+constexpr double kWrap[2] = {0.0, 360.0};
+
+} // namespace
+
+// The pixel of rgbWithValueScaled, given the scaled value's word and fraction for the colour's
+// top byte, when setHsvF keeps the hue and saturation words (ValueReads::wordsSurviveFractions):
+// toHsv, then toRgb of the hue and saturation words with the scaled value, in one pass; the
+// top byte is 0.
+// Inlined into the span loop: a call per pixel costs a fifth of the pixel.
+[[gnu::always_inline]] inline unsigned int ClassicColor::valueScaledPixel(unsigned int rgb, unsigned short valueWord,
+                                                                         double valueFraction)
+{
+    ByteQuotients const& q = quotients();
+    const int red = int((rgb >> 16) & 0xFFu);
+    const int green = int((rgb >> 8) & 0xFFu);
+    const int blue = int(rgb & 0xFFu);
+    const int top = maxOfBytes(red, maxOfBytes(green, blue));
+    const int bottom = minOfBytes(red, minOfBytes(green, blue));
+    const unsigned int valueByte = valueWord >> 8u;
+    // Equal bytes make equal fractions and a zero delta: a grey without hue.
+    if (top == bottom)
+        return valueByte * 0x010101u;
+    const double max = q.byteFraction[top];
+    const double delta = max - q.byteFraction[bottom];
+    const unsigned int saturationWord = unitWord(delta / max);
+    if (saturationWord == 0)
+        return valueByte * 0x010101u;
+    // hueOf, and toRgb's choices after it, without branches (noisy pictures would mispredict
+    // them): the compares are made on the bytes the fractions come from, choices are picked by
+    // index, and adding 0 leaves a sum as it is.
+    const int bytes[3] = {red, green, blue};
+    const int notRed = red != top;
+    const int sector = notRed + (notRed & int(green != top));
+    const double numerator = q.byteFraction[bytes[kNext[sector]]] - q.byteFraction[bytes[kAfterNext[sector]]];
+    double hue = (kSectorBase[sector] + numerator / delta) * 60.0;
+    hue += kWrap[hue < 0.0];
+    int hueWord = static_cast<int>(hue * 100.0 + 0.5);
+    hueWord -= 36000 * int(hueWord == 36000);
+
+    const double s = fraction(static_cast<unsigned short>(saturationWord));
+    const double v = valueFraction;
+    const double h = hueWord / 6000.0;
+    const int i = static_cast<int>(h);
+    const double f = h - i;
+    const double p = v * (1.0 - s);
+    const double sides[2] = {1.0 - f, f};
+    const double middle = v * (1.0 - s * sides[i & 1]);
+    return valueByte << kValueShift[i] | unitByte(middle) << kMiddleShift[i] | unitByte(p) << kLowShift[i];
+}
+
+unsigned int ClassicColor::rgbWithValueScaled(unsigned int rgb, double factor)
+{
+    ValueReads const& reads = valueReads();
+    if (!reads.wordsSurviveFractions) {
+        ClassicColor colour(rgb);
+        const ClassicColor hsv = colour.toHsv();
+        colour.setHsvF(hsv.hueF(), hsv.saturationF(), std::max(0.0, std::min(1.0, hsv.valueF() * factor)), 1.0);
+        return colour.rgba();
+    }
+    const unsigned int top = std::max((rgb >> 16) & 0xFFu, std::max((rgb >> 8) & 0xFFu, rgb & 0xFFu));
+    const unsigned short valueWord = scaledValueWord(reads.valueFraction[top], factor);
+    return 0xFF000000u | valueScaledPixel(rgb, valueWord, fraction(valueWord));
+}
+
+void ClassicColor::rgbWithValueScaled(ValueScale const& scale, unsigned int* values, int count)
+{
+    if (!valueReads().wordsSurviveFractions) {
+        for (int i = 0; i < count; ++i)
+            values[i] = rgbWithValueScaled(values[i], scale.factor) & 0xFFFFFFu;
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        const unsigned int rgb = values[i];
+        const int top = maxOfBytes(int((rgb >> 16) & 0xFFu), maxOfBytes(int((rgb >> 8) & 0xFFu), int(rgb & 0xFFu)));
+        values[i] = valueScaledPixel(rgb, scale.valueWord[top], scale.valueFraction[top]);
+    }
+}
+
+inline void ClassicColor::rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb)
 {
     const double h = hueWord == 36000 ? 0.0 : hueWord / 6000.0;
     const int i = static_cast<int>(h);

@@ -122,6 +122,17 @@ public:
     // times factor held to 0..1 by std::min and std::max: one conversion each way instead of
     // one per read.
     static unsigned int rgbWithValueScaled(unsigned int rgb, double factor);
+    // The same for one factor over values[0 .. count - 1] in place, with what depends on the
+    // factor alone made once; the top byte of each result is 0.
+    struct ValueScale
+    {
+        explicit ValueScale(double factor = 1.0);
+        double factor;
+        // By top byte of a colour: the word setHsvF stores for the scaled value, and its fraction.
+        unsigned short valueWord[256];
+        double valueFraction[256];
+    };
+    static void rgbWithValueScaled(ValueScale const& scale, unsigned int* values, int count);
 
     // Exact equality of the model and the stored words.
     bool operator==(ClassicColor const& other) const;
@@ -139,6 +150,17 @@ private:
         return t >= 65535.0 ? 0xFFFF : static_cast<unsigned short>(t);
     }
     static double fraction(unsigned short word) { return word / 65535.0; }
+    // What valueF() reads for each top byte, and whether setHsvF stores the very hue and
+    // saturation words that hueF() and saturationF() came from (checked once for every word).
+    struct ValueReads
+    {
+        double valueFraction[256];
+        bool wordsSurviveFractions;
+    };
+    static ValueReads const& valueReads();
+    // The word setHsvF stores for value times factor, held to 0..1 by std::min and std::max.
+    static unsigned short scaledValueWord(double value, double factor);
+    static unsigned int valueScaledPixel(unsigned int rgb, unsigned short valueWord, double valueFraction);
     // The RGB words of HSV words with a hue (word 0..36000) and a saturation above 0, the
     // saturation and value given as their fractions.
     static void rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb);

@@ -112,15 +112,14 @@ void NodeBrightnessContrast::getSpan3(int y, int x, int count, unsigned int* out
         for (int i = 0; i < count; ++i)
             out[i] = brightness(out[i], factorOf(value[i])) & 0xFFFFFFu;
     } else {
-        for (int i = 0; i < count; ++i)
-            out[i] = brightness(out[i], m_factor) & 0xFFFFFFu;
+        ClassicColor::rgbWithValueScaled(m_valueScale, out, count);
     }
 }
 
 int NodeBrightnessContrast::onFilterStart(KelUtils::StatusObserver* /*observer*/)
 {
     const double k = (m_contrast + 100.0) / 100.0;
-    m_factor = (m_brightness + 100.0) / 100.0;
+    m_valueScale = ClassicColor::ValueScale((m_brightness + 100.0) / 100.0);
     m_contrastTable.fill([k](int, int value) { return contrastChannel(value, k); });
     return 0;
 }

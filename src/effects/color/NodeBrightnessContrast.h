@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/ClassicColor.h"
 #include "effects/NodeOf.h"
 #include "effects/color/ChannelByteTables.h"
 #include "nodes/NodeDescriptor.h"
@@ -61,8 +62,8 @@ private:
     int m_brightness = 0;
     KelUtils::NumGroupParameter<int>* m_contrastParam = nullptr;
     KelUtils::NumGroupParameter<int>* m_brightnessParam = nullptr;
-    // The render's brightness factor and contrast of each byte, from the settings.
-    double m_factor = 1.0;
+    // The render's brightness scale and contrast of each byte, from the settings.
+    ClassicColor::ValueScale m_valueScale;
     ChannelByteTables m_contrastTable;
 };
 
