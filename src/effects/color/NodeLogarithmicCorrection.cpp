@@ -12,6 +12,7 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <cmath>
 
 namespace KelVyxNodes {
 
@@ -61,7 +62,13 @@ unsigned int NodeLogarithmicCorrection::correct(unsigned int rgb, int filterValu
     ClassicColor colour(rgb);
     const ClassicColor hsl = colour.toHsl();
     const double factor = filterValue / 10.0;
-    double lightness = log(hsl.lightnessF() + 1.0, 10.0) * factor;
+    // log(x, 10) with the logarithm of the base taken once: the same quotient. Taken at run
+    // time, as log(x, 10) takes it, not folded by the compiler.
+    static const double logOfTen = [] {
+        volatile double ten = 10.0;
+        return std::log(ten);
+    }();
+    double lightness = std::log(hsl.lightnessF() + 1.0) / logOfTen * factor;
     lightness = std::min(1.0, lightness);
     lightness = std::max(0.0, lightness);
     colour.setHslF(hsl.hslHueF(), hsl.hslSaturationF(), lightness);
