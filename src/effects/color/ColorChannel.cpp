@@ -42,6 +42,28 @@ ChannelColours const& channelColours()
     return table;
 }
 
+// A CMYK channel byte depends only on its RGB byte and on the largest RGB byte (which gives
+// the black): the bytes of every such pair, made by the colour's own conversion.
+struct CmykBytes
+{
+    unsigned char ofChannel[256][256]; // [largest byte][channel byte], channel byte <= largest
+    unsigned char black[256];
+};
+
+CmykBytes const& cmykBytes()
+{
+    static const CmykBytes* table = [] {
+        auto* t = new CmykBytes{};
+        for (int top = 0; top < 256; ++top) {
+            for (int v = 0; v <= top; ++v)
+                t->ofChannel[top][v] = static_cast<unsigned char>(ClassicColor(v, top, 0).cyan());
+            t->black[top] = static_cast<unsigned char>(ClassicColor(top, top, top).black());
+        }
+        return t;
+    }();
+    return *table;
+}
+
 } // namespace
 
 KelUtils::ListItem const* colorChannelItems()
@@ -117,9 +139,28 @@ void channelsOfColours(int channel, unsigned int* values, int count)
             values[i] = static_cast<unsigned int>(channel == ChannelHue ? hueToByte(hsv[0]) : hsv[channel - ChannelHue]);
         }
         return;
+    case ChannelCyan:
+    case ChannelMagenta:
+    case ChannelYellow: {
+        CmykBytes const& cmyk = cmykBytes();
+        const int shift = 16 - 8 * (channel - ChannelCyan);
+        for (int i = 0; i < count; ++i) {
+            const unsigned int c = values[i];
+            const unsigned int top = std::max({(c >> 16) & 0xFFu, (c >> 8) & 0xFFu, c & 0xFFu});
+            values[i] = cmyk.ofChannel[top][(c >> shift) & 0xFFu];
+        }
+        return;
+    }
+    case ChannelBlack: {
+        CmykBytes const& cmyk = cmykBytes();
+        for (int i = 0; i < count; ++i) {
+            const unsigned int c = values[i];
+            values[i] = cmyk.black[std::max({(c >> 16) & 0xFFu, (c >> 8) & 0xFFu, c & 0xFFu})];
+        }
+        return;
+    }
     default:
-        for (int i = 0; i < count; ++i)
-            values[i] = channelOfColour(channel, values[i]);
+        std::fill(values, values + count, 0u);
         return;
     }
 }

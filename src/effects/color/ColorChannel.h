@@ -38,8 +38,8 @@ unsigned int channelOfColour(int channel, unsigned int rgb);
 unsigned int colourFromChannel(int channel, unsigned int value);
 
 // channelOfColour and colourFromChannel over values[0 .. count - 1] in place, converting each
-// colour once (the hue, saturation and value bytes from one HSV conversion; colours from a
-// table of the 256 bytes of each channel).
+// colour once (the hue, saturation and value bytes from one HSV conversion, CMYK bytes from a
+// table of the conversion's results; colours from a table of the 256 bytes of each channel).
 void channelsOfColours(int channel, unsigned int* values, int count);
 void coloursFromChannel(int channel, unsigned int* values, int count);
 

@@ -79,6 +79,12 @@ ByteFractions const& byteFractions()
     return table;
 }
 
+double lumaOf(double r, double g, double b)
+{
+    const auto &t = kToHsy.m;
+    return (t[0][0] * r + t[0][1] * g) + t[0][2] * b;
+}
+
 } // namespace
 
 HSYColor::HSYColor(double hue, double saturation, double brightness)
@@ -111,7 +117,7 @@ HSYColor HSYColor::fromRgb(unsigned int rgb)
     const double b = unit[rgb & 0xFF];
     const auto &t = kToHsy.m;
 
-    const double y = (t[0][0] * r + t[0][1] * g) + t[0][2] * b;
+    const double y = lumaOf(r, g, b);
     const double c1 = (t[1][0] * r + t[1][1] * g) + t[1][2] * b;
     const double c2 = (t[2][0] * r + t[2][1] * g) + t[2][2] * b;
     const double chroma = std::sqrt(c1 * c1 + c2 * c2);
@@ -204,6 +210,13 @@ unsigned int HSYColor::fromHSYint(unsigned short hue, unsigned char saturation, 
 unsigned int HSYColor::toRgb() const
 {
     return fromHSYNormalizedToOne(m_hue, m_saturation, m_brightness);
+}
+
+unsigned char HSYColor::lumaByte(unsigned int rgb)
+{
+    double const* unit = byteFractions().unit;
+    const double y = lumaOf(unit[(rgb >> 16) & 0xFF], unit[(rgb >> 8) & 0xFF], unit[rgb & 0xFF]);
+    return static_cast<unsigned char>(scaledView(y, 255.0));
 }
 
 unsigned short HSYColor::hue() const

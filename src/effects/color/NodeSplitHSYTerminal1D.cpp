@@ -38,6 +38,12 @@ void NodeSplitHSYTerminal1D::getSpan(int y, int x, int count, unsigned int* out)
         return;
     }
     input->getSpan3(y, x, count, out);
+    if (m_channel == 2) {
+        // Luma needs neither hue nor saturation (an arc cosine and a sine each).
+        for (int i = 0; i < count; ++i)
+            out[i] = HSYColor::lumaByte(out[i]);
+        return;
+    }
     for (int i = 0; i < count; ++i)
         out[i] = channelOf(out[i]);
 }
