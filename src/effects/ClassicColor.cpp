@@ -193,13 +193,11 @@ constexpr double kWrap[2] = {0.0, 360.0};
 
 } // namespace
 
-// The pixel of rgbWithValueScaled, given the scaled value's word and fraction for the colour's
-// top byte, when setHsvF keeps the hue and saturation words (ValueReads::wordsSurviveFractions):
-// toHsv, then toRgb of the hue and saturation words with the scaled value, in one pass; the
-// top byte is 0.
-// Inlined into the span loop: a call per pixel costs a fifth of the pixel.
-[[gnu::always_inline]] inline unsigned int ClassicColor::valueScaledPixel(unsigned int rgb, unsigned short valueWord,
-                                                                         double valueFraction)
+// The HSV hue and saturation of rgb as rgbWithValueScaled uses them, when setHsvF keeps the
+// words (ValueReads::wordsSurviveFractions): the hue word (36000 taken as 0) and the
+// saturation word's fraction; a grey gives saturation 0 and hue 0, which toRgb's formulas
+// then turn into the grey of the value.
+[[gnu::always_inline]] inline void ClassicColor::hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation)
 {
     ByteQuotients const& q = quotients();
     const int red = int((rgb >> 16) & 0xFFu);
@@ -207,36 +205,43 @@ constexpr double kWrap[2] = {0.0, 360.0};
     const int blue = int(rgb & 0xFFu);
     const int top = maxOfBytes(red, maxOfBytes(green, blue));
     const int bottom = minOfBytes(red, minOfBytes(green, blue));
-    const unsigned int valueByte = valueWord >> 8u;
+    hueWord = 0;
+    saturation = 0.0;
     // Equal bytes make equal fractions and a zero delta: a grey without hue.
     if (top == bottom)
-        return valueByte * 0x010101u;
+        return;
     const double max = q.byteFraction[top];
     const double delta = max - q.byteFraction[bottom];
     const unsigned int saturationWord = unitWord(delta / max);
     if (saturationWord == 0)
-        return valueByte * 0x010101u;
-    // hueOf, and toRgb's choices after it, without branches (noisy pictures would mispredict
-    // them): the compares are made on the bytes the fractions come from, choices are picked by
-    // index, and adding 0 leaves a sum as it is.
+        return;
+    saturation = fraction(static_cast<unsigned short>(saturationWord));
+    // hueOf without branches (noisy pictures would mispredict them): the compares are made on
+    // the bytes the fractions come from, choices are picked by index, and adding 0 leaves a
+    // sum as it is.
     const int bytes[3] = {red, green, blue};
     const int notRed = red != top;
     const int sector = notRed + (notRed & int(green != top));
     const double numerator = q.byteFraction[bytes[kNext[sector]]] - q.byteFraction[bytes[kAfterNext[sector]]];
     double hue = (kSectorBase[sector] + numerator / delta) * 60.0;
     hue += kWrap[hue < 0.0];
-    int hueWord = static_cast<int>(hue * 100.0 + 0.5);
+    hueWord = static_cast<int>(hue * 100.0 + 0.5);
     hueWord -= 36000 * int(hueWord == 36000);
+}
 
-    const double s = fraction(static_cast<unsigned short>(saturationWord));
-    const double v = valueFraction;
+// toRgb of the hue word, the saturation and the scaled value (its word and fraction), the top
+// byte 0; toRgb's choices by sector are picked by index.
+[[gnu::always_inline]] inline unsigned int ClassicColor::rgbOfHsvWords(int hueWord, double s, unsigned short valueWord,
+                                                                      double v)
+{
     const double h = hueWord / 6000.0;
     const int i = static_cast<int>(h);
     const double f = h - i;
     const double p = v * (1.0 - s);
     const double sides[2] = {1.0 - f, f};
     const double middle = v * (1.0 - s * sides[i & 1]);
-    return valueByte << kValueShift[i] | unitByte(middle) << kMiddleShift[i] | unitByte(p) << kLowShift[i];
+    // word(v) is valueWord again (setHsvF's word survives the fraction).
+    return (valueWord >> 8u) << kValueShift[i] | unitByte(middle) << kMiddleShift[i] | unitByte(p) << kLowShift[i];
 }
 
 unsigned int ClassicColor::rgbWithValueScaled(unsigned int rgb, double factor)
@@ -250,7 +255,10 @@ unsigned int ClassicColor::rgbWithValueScaled(unsigned int rgb, double factor)
     }
     const unsigned int top = std::max((rgb >> 16) & 0xFFu, std::max((rgb >> 8) & 0xFFu, rgb & 0xFFu));
     const unsigned short valueWord = scaledValueWord(reads.valueFraction[top], factor);
-    return 0xFF000000u | valueScaledPixel(rgb, valueWord, fraction(valueWord));
+    int hueWord = 0;
+    double saturation = 0.0;
+    hueAndSaturation(rgb, hueWord, saturation);
+    return 0xFF000000u | rgbOfHsvWords(hueWord, saturation, valueWord, fraction(valueWord));
 }
 
 void ClassicColor::rgbWithValueScaled(ValueScale const& scale, unsigned int* values, int count)
@@ -260,10 +268,21 @@ void ClassicColor::rgbWithValueScaled(ValueScale const& scale, unsigned int* val
             values[i] = rgbWithValueScaled(values[i], scale.factor) & 0xFFFFFFu;
         return;
     }
-    for (int i = 0; i < count; ++i) {
-        const unsigned int rgb = values[i];
-        const int top = maxOfBytes(int((rgb >> 16) & 0xFFu), maxOfBytes(int((rgb >> 8) & 0xFFu), int(rgb & 0xFFu)));
-        values[i] = valueScaledPixel(rgb, scale.valueWord[top], scale.valueFraction[top]);
+    // Runs of pixels in two passes, to HSV and back: short loop bodies without dependencies
+    // between pixels let the processor overlap more pixels' divisions.
+    constexpr int kRun = 64;
+    int hueWords[kRun];
+    double saturations[kRun];
+    for (int start = 0; start < count; start += kRun) {
+        unsigned int* run = values + start;
+        const int n = std::min(kRun, count - start);
+        for (int i = 0; i < n; ++i)
+            hueAndSaturation(run[i], hueWords[i], saturations[i]);
+        for (int i = 0; i < n; ++i) {
+            const unsigned int rgb = run[i];
+            const int top = maxOfBytes(int((rgb >> 16) & 0xFFu), maxOfBytes(int((rgb >> 8) & 0xFFu), int(rgb & 0xFFu)));
+            run[i] = rgbOfHsvWords(hueWords[i], saturations[i], scale.valueWord[top], scale.valueFraction[top]);
+        }
     }
 }
 

@@ -160,7 +160,8 @@ private:
     static ValueReads const& valueReads();
     // The word setHsvF stores for value times factor, held to 0..1 by std::min and std::max.
     static unsigned short scaledValueWord(double value, double factor);
-    static unsigned int valueScaledPixel(unsigned int rgb, unsigned short valueWord, double valueFraction);
+    static void hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation);
+    static unsigned int rgbOfHsvWords(int hueWord, double s, unsigned short valueWord, double v);
     // The RGB words of HSV words with a hue (word 0..36000) and a saturation above 0, the
     // saturation and value given as their fractions.
     static void rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb);
