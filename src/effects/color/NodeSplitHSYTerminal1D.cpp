@@ -37,6 +37,11 @@ void NodeSplitHSYTerminal1D::getSpan(int y, int x, int count, unsigned int* out)
         std::fill(out, out + count, 0u);
         return;
     }
+    if (m_channel == 0 || m_channel == 1) {
+        // Hue and saturation from one conversion for both outputs.
+        m_node->channelSpan(m_channel, y, x, count, out);
+        return;
+    }
     input->getSpan3(y, x, count, out);
     if (m_channel == 2) {
         // Luma needs neither hue nor saturation (an arc cosine and a sine each).
@@ -44,8 +49,7 @@ void NodeSplitHSYTerminal1D::getSpan(int y, int x, int count, unsigned int* out)
             out[i] = HSYColor::lumaByte(out[i]);
         return;
     }
-    for (int i = 0; i < count; ++i)
-        out[i] = channelOf(out[i]);
+    std::fill(out, out + count, 0u);
 }
 
 unsigned int NodeSplitHSYTerminal1D::channelOf(unsigned int rgb) const

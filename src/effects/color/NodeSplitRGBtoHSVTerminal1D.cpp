@@ -38,8 +38,7 @@ void NodeSplitRGBtoHSVTerminal1D::getSpan(int y, int x, int count, unsigned int*
         std::fill(out, out + count, 0u);
         return;
     }
-    input->getSpan3(y, x, count, out);
-    channelsOfColours(ChannelHue + m_index, out, count);
+    m_node->channelSpan(m_index, y, x, count, out);
 }
 
 } // namespace KelVyxNodes
