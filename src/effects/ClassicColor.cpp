@@ -309,6 +309,64 @@ inline void ClassicColor::rgbWordsOfHsv(unsigned short hueWord, double s, double
     }
 }
 
+void ClassicColor::rgbWordsOfHsl(unsigned short hueWord, double s, double l, unsigned short* rgb)
+{
+    const double h = hueWord == 36000 ? 0.0 : hueWord / 36000.0;
+    const double temp2 = l < 0.5 ? l * (1.0 + s) : l + s - l * s;
+    const double temp1 = 2.0 * l - temp2;
+    double temp3[3] = {h + 1.0 / 3.0, h, h - 1.0 / 3.0};
+    for (int i = 0; i != 3; ++i) {
+        if (temp3[i] < 0.0)
+            temp3[i] += 1.0;
+        else if (temp3[i] > 1.0)
+            temp3[i] -= 1.0;
+        const double sixTemp3 = temp3[i] * 6.0;
+        if (sixTemp3 < 1.0)
+            rgb[i] = word(temp1 + (temp2 - temp1) * sixTemp3);
+        else if (temp3[i] * 2.0 < 1.0)
+            rgb[i] = word(temp2);
+        else if (temp3[i] * 3.0 < 2.0)
+            rgb[i] = word(temp1 + (temp2 - temp1) * (2.0 / 3.0 - temp3[i]) * 6.0);
+        else
+            rgb[i] = word(temp1);
+    }
+    // The classic conversion drops a lone lowest step to 0.
+    for (int i = 0; i != 3; ++i) {
+        if (rgb[i] == 1)
+            rgb[i] = 0;
+    }
+}
+
+ClassicColor::HslWords ClassicColor::hslWordsOf(unsigned int rgb)
+{
+    const ClassicColor hsl = ClassicColor(rgb).toHsl();
+    return HslWords{hsl.m_words[0], hsl.m_words[1], hsl.m_words[2]};
+}
+
+double ClassicColor::lightnessFOf(HslWords const& words)
+{
+    return fraction(words.lightness);
+}
+
+unsigned int ClassicColor::rgbWithHslLightness(unsigned int rgb, HslWords const& words, double lightness)
+{
+    if (!valueReads().wordsSurviveFractions || !inUnit(lightness)) {
+        ClassicColor colour(rgb);
+        colour.setHslF(words.hue == kNoHue ? -1.0 : words.hue / 36000.0, fraction(words.saturation), lightness);
+        return colour.rgba() & 0xFFFFFFu;
+    }
+    // setHslF keeps the hue and saturation words; toRgb of them with the new lightness word.
+    const unsigned short lightnessWord = word(lightness);
+    unsigned short out[3];
+    if (words.saturation == 0 || words.hue == kNoHue)
+        out[0] = out[1] = out[2] = lightnessWord;
+    else if (lightnessWord == 0)
+        out[0] = out[1] = out[2] = 0;
+    else
+        rgbWordsOfHsl(words.hue, fraction(words.saturation), fraction(lightnessWord), out);
+    return unsigned(out[0] >> 8) << 16 | unsigned(out[1] >> 8) << 8 | unsigned(out[2] >> 8);
+}
+
 ClassicColor::ClassicColor() = default;
 
 ClassicColor::ClassicColor(unsigned int rgb)
@@ -408,44 +466,14 @@ ClassicColor ClassicColor::toRgb() const
         else
             rgbWordsOfHsv(m_words[0], fraction(m_words[1]), fraction(m_words[2]), rgb);
         break;
-    case Hsl: {
-        const unsigned short hueWord = m_words[0];
-        if (m_words[1] == 0 || hueWord == kNoHue) {
+    case Hsl:
+        if (m_words[1] == 0 || m_words[0] == kNoHue)
             rgb[0] = rgb[1] = rgb[2] = m_words[2];
-            break;
-        }
-        if (m_words[2] == 0) {
+        else if (m_words[2] == 0)
             rgb[0] = rgb[1] = rgb[2] = 0;
-            break;
-        }
-        const double h = hueWord == 36000 ? 0.0 : hueWord / 36000.0;
-        const double s = fraction(m_words[1]);
-        const double l = fraction(m_words[2]);
-        const double temp2 = l < 0.5 ? l * (1.0 + s) : l + s - l * s;
-        const double temp1 = 2.0 * l - temp2;
-        double temp3[3] = {h + 1.0 / 3.0, h, h - 1.0 / 3.0};
-        for (int i = 0; i != 3; ++i) {
-            if (temp3[i] < 0.0)
-                temp3[i] += 1.0;
-            else if (temp3[i] > 1.0)
-                temp3[i] -= 1.0;
-            const double sixTemp3 = temp3[i] * 6.0;
-            if (sixTemp3 < 1.0)
-                rgb[i] = word(temp1 + (temp2 - temp1) * sixTemp3);
-            else if (temp3[i] * 2.0 < 1.0)
-                rgb[i] = word(temp2);
-            else if (temp3[i] * 3.0 < 2.0)
-                rgb[i] = word(temp1 + (temp2 - temp1) * (2.0 / 3.0 - temp3[i]) * 6.0);
-            else
-                rgb[i] = word(temp1);
-        }
-        // The classic conversion drops a lone lowest step to 0.
-        for (int i = 0; i != 3; ++i) {
-            if (rgb[i] == 1)
-                rgb[i] = 0;
-        }
+        else
+            rgbWordsOfHsl(m_words[0], fraction(m_words[1]), fraction(m_words[2]), rgb);
         break;
-    }
     case Cmyk: {
         const double c = fraction(m_words[0]);
         const double m = fraction(m_words[1]);

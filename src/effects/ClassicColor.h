@@ -134,6 +134,19 @@ public:
     };
     static void rgbWithValueScaled(ValueScale const& scale, unsigned int* values, int count);
 
+    // HSL for pixel loops: the words toHsl makes (hue 65535 for none), the lightnessF() they
+    // give, and rgba() & 0xFFFFFF of ClassicColor(rgb) after setHslF(hslHueF(),
+    // hslSaturationF(), lightness) for those words, converted once each way.
+    struct HslWords
+    {
+        unsigned short hue;
+        unsigned short saturation;
+        unsigned short lightness;
+    };
+    static HslWords hslWordsOf(unsigned int rgb);
+    static double lightnessFOf(HslWords const& words);
+    static unsigned int rgbWithHslLightness(unsigned int rgb, HslWords const& words, double lightness);
+
     // Exact equality of the model and the stored words.
     bool operator==(ClassicColor const& other) const;
     bool operator!=(ClassicColor const& other) const { return !(*this == other); }
@@ -162,6 +175,9 @@ private:
     static unsigned short scaledValueWord(double value, double factor);
     static void hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation);
     static unsigned int rgbOfHsvWords(int hueWord, double s, unsigned short valueWord, double v);
+    // The RGB words of HSL words with a hue (word 0..36000), a saturation above 0 and a
+    // lightness above 0, the saturation and lightness given as their fractions.
+    static void rgbWordsOfHsl(unsigned short hueWord, double s, double l, unsigned short* rgb);
     // The RGB words of HSV words with a hue (word 0..36000) and a saturation above 0, the
     // saturation and value given as their fractions.
     static void rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace KelVyxNodes {
 
@@ -53,14 +54,19 @@ NodeLogarithmicCorrection::~NodeLogarithmicCorrection() = default;
 
 int NodeLogarithmicCorrection::onFilterStart(StatusObserver* /*observer*/)
 {
+    m_memo.startRender();
     return 0;
 }
 
 unsigned int NodeLogarithmicCorrection::correct(unsigned int rgb, int filterValue)
 {
     // Converted once each way: every read of the colour in the other model converts it again.
-    ClassicColor colour(rgb);
-    const ClassicColor hsl = colour.toHsl();
+    const ClassicColor::HslWords words = ClassicColor::hslWordsOf(rgb);
+    return ClassicColor::rgbWithHslLightness(rgb, words, lightnessFor(ClassicColor::lightnessFOf(words), filterValue));
+}
+
+double NodeLogarithmicCorrection::lightnessFor(double lightness, int filterValue)
+{
     const double factor = filterValue / 10.0;
     // log(x, 10) with the logarithm of the base taken once: the same quotient. Taken at run
     // time, as log(x, 10) takes it, not folded by the compiler.
@@ -68,12 +74,10 @@ unsigned int NodeLogarithmicCorrection::correct(unsigned int rgb, int filterValu
         volatile double ten = 10.0;
         return std::log(ten);
     }();
-    double lightness = std::log(hsl.lightnessF() + 1.0) / logOfTen * factor;
-    lightness = std::min(1.0, lightness);
-    lightness = std::max(0.0, lightness);
-    colour.setHslF(hsl.hslHueF(), hsl.hslSaturationF(), lightness);
-    const ClassicColor out = colour.toRgb();
-    return (unsigned(out.red()) << 16) | (unsigned(out.green()) << 8) | unsigned(out.blue());
+    double corrected = std::log(lightness + 1.0) / logOfTen * factor;
+    corrected = std::min(1.0, corrected);
+    corrected = std::max(0.0, corrected);
+    return corrected;
 }
 
 unsigned int NodeLogarithmicCorrection::getSample3(QPoint const& point) const
@@ -90,8 +94,19 @@ void NodeLogarithmicCorrection::getSpan3(int y, int x, int count, unsigned int* 
         return;
     }
     m_input->getSpan3(y, x, count, out);
-    for (int i = 0; i < count; ++i)
-        out[i] = correct(out[i], m_filterValue);
+    const int filterValue = m_filterValue;
+    LightnessMemo& memo = m_memo.local([](LightnessMemo& m) { std::fill(std::begin(m.key), std::end(m.key), 0u); });
+    for (int i = 0; i < count; ++i) {
+        const ClassicColor::HslWords words = ClassicColor::hslWordsOf(out[i]);
+        // A picture's pixels have few lightness words (about one per sum of the largest and
+        // the smallest byte): each one's logarithm is taken once per thread and render.
+        const int slot = words.lightness >> 7;
+        if (memo.key[slot] != words.lightness + 1u) {
+            memo.key[slot] = words.lightness + 1u;
+            memo.value[slot] = lightnessFor(ClassicColor::lightnessFOf(words), filterValue);
+        }
+        out[i] = ClassicColor::rgbWithHslLightness(out[i], words, memo.value[slot]);
+    }
 }
 
 int NodeLogarithmicCorrection::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
