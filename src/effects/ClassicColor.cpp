@@ -191,6 +191,22 @@ constexpr int kNext[3] = {1, 2, 0};
 constexpr int kAfterNext[3] = {2, 0, 1};
 constexpr double kWrap[2] = {0.0, 360.0};
 
+// The hue word toHsv and toHsl make (0..36000) for bytes that are not all equal, top the
+// largest and delta the difference of the largest and smallest fractions: hueOf without
+// branches (noisy pictures would mispredict them). The compares are made on the bytes the
+// fractions come from, choices are picked by index, and adding 0 leaves a sum as it is.
+[[gnu::always_inline]] inline int hueWordOfBytes(int red, int green, int blue, int top, double delta)
+{
+    ByteQuotients const& q = quotients();
+    const int bytes[3] = {red, green, blue};
+    const int notRed = red != top;
+    const int sector = notRed + (notRed & int(green != top));
+    const double numerator = q.byteFraction[bytes[kNext[sector]]] - q.byteFraction[bytes[kAfterNext[sector]]];
+    double hue = (kSectorBase[sector] + numerator / delta) * 60.0;
+    hue += kWrap[hue < 0.0];
+    return static_cast<int>(hue * 100.0 + 0.5);
+}
+
 } // namespace
 
 // The HSV hue and saturation of rgb as rgbWithValueScaled uses them, when setHsvF keeps the
@@ -216,16 +232,7 @@ constexpr double kWrap[2] = {0.0, 360.0};
     if (saturationWord == 0)
         return;
     saturation = fraction(static_cast<unsigned short>(saturationWord));
-    // hueOf without branches (noisy pictures would mispredict them): the compares are made on
-    // the bytes the fractions come from, choices are picked by index, and adding 0 leaves a
-    // sum as it is.
-    const int bytes[3] = {red, green, blue};
-    const int notRed = red != top;
-    const int sector = notRed + (notRed & int(green != top));
-    const double numerator = q.byteFraction[bytes[kNext[sector]]] - q.byteFraction[bytes[kAfterNext[sector]]];
-    double hue = (kSectorBase[sector] + numerator / delta) * 60.0;
-    hue += kWrap[hue < 0.0];
-    hueWord = static_cast<int>(hue * 100.0 + 0.5);
+    hueWord = hueWordOfBytes(red, green, blue, top, delta);
     hueWord -= 36000 * int(hueWord == 36000);
 }
 
@@ -339,8 +346,24 @@ void ClassicColor::rgbWordsOfHsl(unsigned short hueWord, double s, double l, uns
 
 ClassicColor::HslWords ClassicColor::hslWordsOf(unsigned int rgb)
 {
-    const ClassicColor hsl = ClassicColor(rgb).toHsl();
-    return HslWords{hsl.m_words[0], hsl.m_words[1], hsl.m_words[2]};
+    // toHsl, from the bytes.
+    ByteQuotients const& q = quotients();
+    const int red = int((rgb >> 16) & 0xFFu);
+    const int green = int((rgb >> 8) & 0xFFu);
+    const int blue = int(rgb & 0xFFu);
+    const int top = maxOfBytes(red, maxOfBytes(green, blue));
+    const int bottom = minOfBytes(red, minOfBytes(green, blue));
+    const double max = q.byteFraction[top];
+    const double min = q.byteFraction[bottom];
+    const double delta = max - min;
+    const double delta2 = max + min;
+    const double lightness = 0.5 * delta2;
+    HslWords words{kNoHue, 0, word(lightness)};
+    if (top == bottom)
+        return words;
+    words.saturation = word(delta / (lightness < 0.5 ? delta2 : 2.0 - delta2));
+    words.hue = static_cast<unsigned short>(hueWordOfBytes(red, green, blue, top, delta));
+    return words;
 }
 
 double ClassicColor::lightnessFOf(HslWords const& words)

@@ -242,3 +242,17 @@ TEST(ClassicColorBytes, ValueScalingMatchesTheColourObject)
         }
     }
 }
+
+TEST(ClassicColorBytes, HslLightnessReplacementMatchesTheColourObject)
+{
+    for (double lightness : {0.0, 0.004, 0.25, 0.5, 0.77, 1.0}) {
+        for (unsigned int rgb = 0; rgb < 0x1000000u; rgb += 251u) {
+            ClassicColor colour(rgb);
+            ASSERT_EQ(ClassicColor::lightnessFOf(ClassicColor::hslWordsOf(rgb)), colour.lightnessF()) << std::hex << rgb;
+            colour.setHslF(colour.hslHueF(), colour.hslSaturationF(), lightness);
+            ASSERT_EQ(ClassicColor::rgbWithHslLightness(rgb, ClassicColor::hslWordsOf(rgb), lightness),
+                      colour.rgba() & 0xFFFFFFu)
+                << std::hex << rgb << " " << lightness;
+        }
+    }
+}
