@@ -119,6 +119,277 @@ unsigned int ClassicColor::rgbOfHsv(int h, int s, int v)
     return (c[0] >> 8) << 16 | (c[1] >> 8) << 8 | (c[2] >> 8);
 }
 
+ClassicColor::ValueScale::ValueScale(double factor)
+    : factor(factor)
+{
+    ValueReads const& reads = valueReads();
+    for (int k = 0; k < 256; ++k) {
+        valueWord[k] = scaledValueWord(reads.valueFraction[k], factor);
+        valueFraction[k] = fraction(valueWord[k]);
+    }
+}
+
+ClassicColor::ValueReads const& ClassicColor::valueReads()
+{
+    static const ValueReads reads = [] {
+        ValueReads t{};
+        for (int k = 0; k < 256; ++k)
+            t.valueFraction[k] = fraction(word(quotients().byteFraction[k]));
+        bool same = true;
+        for (int w = 0; w <= 36000 && same; ++w)
+            same = KelUtils::roundHalfUpToInt((w / 36000.0) * 36000.0) == w;
+        for (int w = 0; w <= 0xFFFF && same; ++w)
+            same = word(fraction(static_cast<unsigned short>(w))) == w;
+        t.wordsSurviveFractions = same;
+        return t;
+    }();
+    return reads;
+}
+
+unsigned short ClassicColor::scaledValueWord(double value, double factor)
+{
+    double v = value * factor;
+    v = std::min(1.0, v);
+    v = std::max(0.0, v);
+    return word(v);
+}
+
+namespace {
+
+// Maximum and minimum of two bytes without a branch to mispredict.
+inline int maxOfBytes(int a, int b)
+{
+    const int d = a - b;
+    return a - (d & (d >> 31));
+}
+
+inline int minOfBytes(int a, int b)
+{
+    const int d = a - b;
+    return b + (d & (d >> 31));
+}
+
+// word(x) and its high byte for x in 0..1, where its tests reduce to the truncation.
+inline unsigned int unitWord(double x)
+{
+    return static_cast<unsigned int>(static_cast<int>(x * 65535.0 + 0.5));
+}
+
+inline unsigned int unitByte(double x)
+{
+    return unitWord(x) >> 8;
+}
+
+// Where the value, middle and lowest bytes go in 0xRRGGBB for each hue sector, as toRgb
+// places v, q or t, and p.
+constexpr unsigned char kValueShift[6] = {16, 8, 8, 0, 0, 16};
+constexpr unsigned char kMiddleShift[6] = {8, 16, 0, 8, 16, 0};
+constexpr unsigned char kLowShift[6] = {0, 0, 16, 16, 8, 8};
+// hueOf by the channel holding the maximum (red, green, blue): base + (next - after next) / delta.
+constexpr double kSectorBase[3] = {0.0, 2.0, 4.0};
+constexpr int kNext[3] = {1, 2, 0};
+constexpr int kAfterNext[3] = {2, 0, 1};
+constexpr double kWrap[2] = {0.0, 360.0};
+
+// The hue word toHsv and toHsl make (0..36000) for bytes that are not all equal, top the
+// largest and delta the difference of the largest and smallest fractions: hueOf without
+// branches (noisy pictures would mispredict them). The compares are made on the bytes the
+// fractions come from, choices are picked by index, and adding 0 leaves a sum as it is.
+[[gnu::always_inline]] inline int hueWordOfBytes(int red, int green, int blue, int top, double delta)
+{
+    ByteQuotients const& q = quotients();
+    const int bytes[3] = {red, green, blue};
+    const int notRed = red != top;
+    const int sector = notRed + (notRed & int(green != top));
+    const double numerator = q.byteFraction[bytes[kNext[sector]]] - q.byteFraction[bytes[kAfterNext[sector]]];
+    double hue = (kSectorBase[sector] + numerator / delta) * 60.0;
+    hue += kWrap[hue < 0.0];
+    return static_cast<int>(hue * 100.0 + 0.5);
+}
+
+} // namespace
+
+// The HSV hue and saturation of rgb as rgbWithValueScaled uses them, when setHsvF keeps the
+// words (ValueReads::wordsSurviveFractions): the hue word (36000 taken as 0) and the
+// saturation word's fraction; a grey gives saturation 0 and hue 0, which toRgb's formulas
+// then turn into the grey of the value.
+[[gnu::always_inline]] inline void ClassicColor::hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation)
+{
+    ByteQuotients const& q = quotients();
+    const int red = int((rgb >> 16) & 0xFFu);
+    const int green = int((rgb >> 8) & 0xFFu);
+    const int blue = int(rgb & 0xFFu);
+    const int top = maxOfBytes(red, maxOfBytes(green, blue));
+    const int bottom = minOfBytes(red, minOfBytes(green, blue));
+    hueWord = 0;
+    saturation = 0.0;
+    // Equal bytes make equal fractions and a zero delta: a grey without hue.
+    if (top == bottom)
+        return;
+    const double max = q.byteFraction[top];
+    const double delta = max - q.byteFraction[bottom];
+    const unsigned int saturationWord = unitWord(delta / max);
+    if (saturationWord == 0)
+        return;
+    saturation = fraction(static_cast<unsigned short>(saturationWord));
+    hueWord = hueWordOfBytes(red, green, blue, top, delta);
+    hueWord -= 36000 * int(hueWord == 36000);
+}
+
+// toRgb of the hue word, the saturation and the scaled value (its word and fraction), the top
+// byte 0; toRgb's choices by sector are picked by index.
+[[gnu::always_inline]] inline unsigned int ClassicColor::rgbOfHsvWords(int hueWord, double s, unsigned short valueWord,
+                                                                      double v)
+{
+    const double h = hueWord / 6000.0;
+    const int i = static_cast<int>(h);
+    const double f = h - i;
+    const double p = v * (1.0 - s);
+    const double sides[2] = {1.0 - f, f};
+    const double middle = v * (1.0 - s * sides[i & 1]);
+    // word(v) is valueWord again (setHsvF's word survives the fraction).
+    return (valueWord >> 8u) << kValueShift[i] | unitByte(middle) << kMiddleShift[i] | unitByte(p) << kLowShift[i];
+}
+
+unsigned int ClassicColor::rgbWithValueScaled(unsigned int rgb, double factor)
+{
+    ValueReads const& reads = valueReads();
+    if (!reads.wordsSurviveFractions) {
+        ClassicColor colour(rgb);
+        const ClassicColor hsv = colour.toHsv();
+        colour.setHsvF(hsv.hueF(), hsv.saturationF(), std::max(0.0, std::min(1.0, hsv.valueF() * factor)), 1.0);
+        return colour.rgba();
+    }
+    const unsigned int top = std::max((rgb >> 16) & 0xFFu, std::max((rgb >> 8) & 0xFFu, rgb & 0xFFu));
+    const unsigned short valueWord = scaledValueWord(reads.valueFraction[top], factor);
+    int hueWord = 0;
+    double saturation = 0.0;
+    hueAndSaturation(rgb, hueWord, saturation);
+    return 0xFF000000u | rgbOfHsvWords(hueWord, saturation, valueWord, fraction(valueWord));
+}
+
+void ClassicColor::rgbWithValueScaled(ValueScale const& scale, unsigned int* values, int count)
+{
+    if (!valueReads().wordsSurviveFractions) {
+        for (int i = 0; i < count; ++i)
+            values[i] = rgbWithValueScaled(values[i], scale.factor) & 0xFFFFFFu;
+        return;
+    }
+    // Runs of pixels in two passes, to HSV and back: short loop bodies without dependencies
+    // between pixels let the processor overlap more pixels' divisions.
+    constexpr int kRun = 64;
+    int hueWords[kRun];
+    double saturations[kRun];
+    for (int start = 0; start < count; start += kRun) {
+        unsigned int* run = values + start;
+        const int n = std::min(kRun, count - start);
+        for (int i = 0; i < n; ++i)
+            hueAndSaturation(run[i], hueWords[i], saturations[i]);
+        for (int i = 0; i < n; ++i) {
+            const unsigned int rgb = run[i];
+            const int top = maxOfBytes(int((rgb >> 16) & 0xFFu), maxOfBytes(int((rgb >> 8) & 0xFFu), int(rgb & 0xFFu)));
+            run[i] = rgbOfHsvWords(hueWords[i], saturations[i], scale.valueWord[top], scale.valueFraction[top]);
+        }
+    }
+}
+
+inline void ClassicColor::rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb)
+{
+    const double h = hueWord == 36000 ? 0.0 : hueWord / 6000.0;
+    const int i = static_cast<int>(h);
+    const double f = h - i;
+    const double p = v * (1.0 - s);
+    if (i & 1) {
+        const double q = v * (1.0 - s * f);
+        switch (i) {
+        case 1: rgb[0] = word(q); rgb[1] = word(v); rgb[2] = word(p); break;
+        case 3: rgb[0] = word(p); rgb[1] = word(q); rgb[2] = word(v); break;
+        default: rgb[0] = word(v); rgb[1] = word(p); rgb[2] = word(q); break; // 5
+        }
+    } else {
+        const double t = v * (1.0 - s * (1.0 - f));
+        switch (i) {
+        case 0: rgb[0] = word(v); rgb[1] = word(t); rgb[2] = word(p); break;
+        case 2: rgb[0] = word(p); rgb[1] = word(v); rgb[2] = word(t); break;
+        default: rgb[0] = word(t); rgb[1] = word(p); rgb[2] = word(v); break; // 4
+        }
+    }
+}
+
+void ClassicColor::rgbWordsOfHsl(unsigned short hueWord, double s, double l, unsigned short* rgb)
+{
+    const double h = hueWord == 36000 ? 0.0 : hueWord / 36000.0;
+    const double temp2 = l < 0.5 ? l * (1.0 + s) : l + s - l * s;
+    const double temp1 = 2.0 * l - temp2;
+    double temp3[3] = {h + 1.0 / 3.0, h, h - 1.0 / 3.0};
+    for (int i = 0; i != 3; ++i) {
+        if (temp3[i] < 0.0)
+            temp3[i] += 1.0;
+        else if (temp3[i] > 1.0)
+            temp3[i] -= 1.0;
+        const double sixTemp3 = temp3[i] * 6.0;
+        if (sixTemp3 < 1.0)
+            rgb[i] = word(temp1 + (temp2 - temp1) * sixTemp3);
+        else if (temp3[i] * 2.0 < 1.0)
+            rgb[i] = word(temp2);
+        else if (temp3[i] * 3.0 < 2.0)
+            rgb[i] = word(temp1 + (temp2 - temp1) * (2.0 / 3.0 - temp3[i]) * 6.0);
+        else
+            rgb[i] = word(temp1);
+    }
+    // The classic conversion drops a lone lowest step to 0.
+    for (int i = 0; i != 3; ++i) {
+        if (rgb[i] == 1)
+            rgb[i] = 0;
+    }
+}
+
+ClassicColor::HslWords ClassicColor::hslWordsOf(unsigned int rgb)
+{
+    // toHsl, from the bytes.
+    ByteQuotients const& q = quotients();
+    const int red = int((rgb >> 16) & 0xFFu);
+    const int green = int((rgb >> 8) & 0xFFu);
+    const int blue = int(rgb & 0xFFu);
+    const int top = maxOfBytes(red, maxOfBytes(green, blue));
+    const int bottom = minOfBytes(red, minOfBytes(green, blue));
+    const double max = q.byteFraction[top];
+    const double min = q.byteFraction[bottom];
+    const double delta = max - min;
+    const double delta2 = max + min;
+    const double lightness = 0.5 * delta2;
+    HslWords words{kNoHue, 0, word(lightness)};
+    if (top == bottom)
+        return words;
+    words.saturation = word(delta / (lightness < 0.5 ? delta2 : 2.0 - delta2));
+    words.hue = static_cast<unsigned short>(hueWordOfBytes(red, green, blue, top, delta));
+    return words;
+}
+
+double ClassicColor::lightnessFOf(HslWords const& words)
+{
+    return fraction(words.lightness);
+}
+
+unsigned int ClassicColor::rgbWithHslLightness(unsigned int rgb, HslWords const& words, double lightness)
+{
+    if (!valueReads().wordsSurviveFractions || !inUnit(lightness)) {
+        ClassicColor colour(rgb);
+        colour.setHslF(words.hue == kNoHue ? -1.0 : words.hue / 36000.0, fraction(words.saturation), lightness);
+        return colour.rgba() & 0xFFFFFFu;
+    }
+    // setHslF keeps the hue and saturation words; toRgb of them with the new lightness word.
+    const unsigned short lightnessWord = word(lightness);
+    unsigned short out[3];
+    if (words.saturation == 0 || words.hue == kNoHue)
+        out[0] = out[1] = out[2] = lightnessWord;
+    else if (lightnessWord == 0)
+        out[0] = out[1] = out[2] = 0;
+    else
+        rgbWordsOfHsl(words.hue, fraction(words.saturation), fraction(lightnessWord), out);
+    return unsigned(out[0] >> 8) << 16 | unsigned(out[1] >> 8) << 8 | unsigned(out[2] >> 8);
+}
+
 ClassicColor::ClassicColor() = default;
 
 ClassicColor::ClassicColor(unsigned int rgb)
@@ -212,73 +483,20 @@ ClassicColor ClassicColor::toRgb() const
     unsigned short* rgb = color.m_words;
 
     switch (m_spec) {
-    case Hsv: {
-        const unsigned short hueWord = m_words[0];
-        if (m_words[1] == 0 || hueWord == kNoHue) {
+    case Hsv:
+        if (m_words[1] == 0 || m_words[0] == kNoHue)
             rgb[0] = rgb[1] = rgb[2] = m_words[2];
-            break;
-        }
-        const double h = hueWord == 36000 ? 0.0 : hueWord / 6000.0;
-        const double s = fraction(m_words[1]);
-        const double v = fraction(m_words[2]);
-        const int i = static_cast<int>(h);
-        const double f = h - i;
-        const double p = v * (1.0 - s);
-        if (i & 1) {
-            const double q = v * (1.0 - s * f);
-            switch (i) {
-            case 1: rgb[0] = word(q); rgb[1] = word(v); rgb[2] = word(p); break;
-            case 3: rgb[0] = word(p); rgb[1] = word(q); rgb[2] = word(v); break;
-            default: rgb[0] = word(v); rgb[1] = word(p); rgb[2] = word(q); break; // 5
-            }
-        } else {
-            const double t = v * (1.0 - s * (1.0 - f));
-            switch (i) {
-            case 0: rgb[0] = word(v); rgb[1] = word(t); rgb[2] = word(p); break;
-            case 2: rgb[0] = word(p); rgb[1] = word(v); rgb[2] = word(t); break;
-            default: rgb[0] = word(t); rgb[1] = word(p); rgb[2] = word(v); break; // 4
-            }
-        }
+        else
+            rgbWordsOfHsv(m_words[0], fraction(m_words[1]), fraction(m_words[2]), rgb);
         break;
-    }
-    case Hsl: {
-        const unsigned short hueWord = m_words[0];
-        if (m_words[1] == 0 || hueWord == kNoHue) {
+    case Hsl:
+        if (m_words[1] == 0 || m_words[0] == kNoHue)
             rgb[0] = rgb[1] = rgb[2] = m_words[2];
-            break;
-        }
-        if (m_words[2] == 0) {
+        else if (m_words[2] == 0)
             rgb[0] = rgb[1] = rgb[2] = 0;
-            break;
-        }
-        const double h = hueWord == 36000 ? 0.0 : hueWord / 36000.0;
-        const double s = fraction(m_words[1]);
-        const double l = fraction(m_words[2]);
-        const double temp2 = l < 0.5 ? l * (1.0 + s) : l + s - l * s;
-        const double temp1 = 2.0 * l - temp2;
-        double temp3[3] = {h + 1.0 / 3.0, h, h - 1.0 / 3.0};
-        for (int i = 0; i != 3; ++i) {
-            if (temp3[i] < 0.0)
-                temp3[i] += 1.0;
-            else if (temp3[i] > 1.0)
-                temp3[i] -= 1.0;
-            const double sixTemp3 = temp3[i] * 6.0;
-            if (sixTemp3 < 1.0)
-                rgb[i] = word(temp1 + (temp2 - temp1) * sixTemp3);
-            else if (temp3[i] * 2.0 < 1.0)
-                rgb[i] = word(temp2);
-            else if (temp3[i] * 3.0 < 2.0)
-                rgb[i] = word(temp1 + (temp2 - temp1) * (2.0 / 3.0 - temp3[i]) * 6.0);
-            else
-                rgb[i] = word(temp1);
-        }
-        // The classic conversion drops a lone lowest step to 0.
-        for (int i = 0; i != 3; ++i) {
-            if (rgb[i] == 1)
-                rgb[i] = 0;
-        }
+        else
+            rgbWordsOfHsl(m_words[0], fraction(m_words[1]), fraction(m_words[2]), rgb);
         break;
-    }
     case Cmyk: {
         const double c = fraction(m_words[0]);
         const double m = fraction(m_words[1]);

@@ -118,6 +118,34 @@ public:
     // -1..359 and s, v in 0..255.
     static void hsvOfRgb(unsigned int rgb, int& h, int& s, int& v);
     static unsigned int rgbOfHsv(int h, int s, int v);
+    // rgba() of ClassicColor(rgb) after setHsvF(hueF(), saturationF(), v, 1.0), v its valueF()
+    // times factor held to 0..1 by std::min and std::max: one conversion each way instead of
+    // one per read.
+    static unsigned int rgbWithValueScaled(unsigned int rgb, double factor);
+    // The same for one factor over values[0 .. count - 1] in place, with what depends on the
+    // factor alone made once; the top byte of each result is 0.
+    struct ValueScale
+    {
+        explicit ValueScale(double factor = 1.0);
+        double factor;
+        // By top byte of a colour: the word setHsvF stores for the scaled value, and its fraction.
+        unsigned short valueWord[256];
+        double valueFraction[256];
+    };
+    static void rgbWithValueScaled(ValueScale const& scale, unsigned int* values, int count);
+
+    // HSL for pixel loops: the words toHsl makes (hue 65535 for none), the lightnessF() they
+    // give, and rgba() & 0xFFFFFF of ClassicColor(rgb) after setHslF(hslHueF(),
+    // hslSaturationF(), lightness) for those words, converted once each way.
+    struct HslWords
+    {
+        unsigned short hue;
+        unsigned short saturation;
+        unsigned short lightness;
+    };
+    static HslWords hslWordsOf(unsigned int rgb);
+    static double lightnessFOf(HslWords const& words);
+    static unsigned int rgbWithHslLightness(unsigned int rgb, HslWords const& words, double lightness);
 
     // Exact equality of the model and the stored words.
     bool operator==(ClassicColor const& other) const;
@@ -135,6 +163,24 @@ private:
         return t >= 65535.0 ? 0xFFFF : static_cast<unsigned short>(t);
     }
     static double fraction(unsigned short word) { return word / 65535.0; }
+    // What valueF() reads for each top byte, and whether setHsvF stores the very hue and
+    // saturation words that hueF() and saturationF() came from (checked once for every word).
+    struct ValueReads
+    {
+        double valueFraction[256];
+        bool wordsSurviveFractions;
+    };
+    static ValueReads const& valueReads();
+    // The word setHsvF stores for value times factor, held to 0..1 by std::min and std::max.
+    static unsigned short scaledValueWord(double value, double factor);
+    static void hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation);
+    static unsigned int rgbOfHsvWords(int hueWord, double s, unsigned short valueWord, double v);
+    // The RGB words of HSL words with a hue (word 0..36000), a saturation above 0 and a
+    // lightness above 0, the saturation and lightness given as their fractions.
+    static void rgbWordsOfHsl(unsigned short hueWord, double s, double l, unsigned short* rgb);
+    // The RGB words of HSV words with a hue (word 0..36000) and a saturation above 0, the
+    // saturation and value given as their fractions.
+    static void rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb);
     // The words as the given model holds them (this colour's own words when it is in that
     // model or invalid, as the classic class read them).
     ClassicColor in(Spec spec) const;

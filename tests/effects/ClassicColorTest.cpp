@@ -214,3 +214,45 @@ TEST(ClassicColorBytes, HsvConversionsMatchTheColourObject)
         }
     }
 }
+
+TEST(ClassicColorBytes, ValueScalingMatchesTheColourObject)
+{
+    // The object path: three reads in HSV, then setHsvF and a read back in RGB.
+    auto byObject = [](unsigned int rgb, double factor) {
+        ClassicColor colour(rgb);
+        double v = colour.valueF() * factor;
+        v = std::min(1.0, v);
+        v = std::max(0.0, v);
+        colour.setHsvF(colour.hueF(), colour.saturationF(), v, 1.0);
+        return colour.rgba();
+    };
+    for (double factor : {0.0, 0.01, 0.37, 0.5, 1.0, 1.3, 2.0}) {
+        const ClassicColor::ValueScale scale(factor);
+        unsigned int span[256];
+        for (unsigned int start = 0; start < 0x1000000u; start += 256u * 251u) {
+            for (unsigned int i = 0; i < 256u; ++i)
+                span[i] = (start + i * 0x010203u) & 0xFFFFFFu;
+            ClassicColor::rgbWithValueScaled(scale, span, 256);
+            for (unsigned int i = 0; i < 256u; ++i) {
+                const unsigned int rgb = (start + i * 0x010203u) & 0xFFFFFFu;
+                const unsigned int expected = byObject(rgb, factor);
+                ASSERT_EQ(ClassicColor::rgbWithValueScaled(rgb, factor), expected) << std::hex << rgb << " " << factor;
+                ASSERT_EQ(span[i], expected & 0xFFFFFFu) << std::hex << rgb << " " << factor;
+            }
+        }
+    }
+}
+
+TEST(ClassicColorBytes, HslLightnessReplacementMatchesTheColourObject)
+{
+    for (double lightness : {0.0, 0.004, 0.25, 0.5, 0.77, 1.0}) {
+        for (unsigned int rgb = 0; rgb < 0x1000000u; rgb += 251u) {
+            ClassicColor colour(rgb);
+            ASSERT_EQ(ClassicColor::lightnessFOf(ClassicColor::hslWordsOf(rgb)), colour.lightnessF()) << std::hex << rgb;
+            colour.setHslF(colour.hslHueF(), colour.hslSaturationF(), lightness);
+            ASSERT_EQ(ClassicColor::rgbWithHslLightness(rgb, ClassicColor::hslWordsOf(rgb), lightness),
+                      colour.rgba() & 0xFFFFFFu)
+                << std::hex << rgb << " " << lightness;
+        }
+    }
+}

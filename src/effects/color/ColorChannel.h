@@ -37,4 +37,10 @@ unsigned int channelOfColour(int channel, unsigned int rgb);
 // channel, black for hue and saturation (their value is 0). 0 for an id that is not a channel.
 unsigned int colourFromChannel(int channel, unsigned int value);
 
+// channelOfColour and colourFromChannel over values[0 .. count - 1] in place, converting each
+// colour once (the hue, saturation and value bytes from one HSV conversion, CMYK bytes from a
+// table of the conversion's results; colours from a table of the 256 bytes of each channel).
+void channelsOfColours(int channel, unsigned int* values, int count);
+void coloursFromChannel(int channel, unsigned int* values, int count);
+
 } // namespace KelVyxNodes

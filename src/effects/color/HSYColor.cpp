@@ -1,6 +1,5 @@
 #include "effects/color/HSYColor.h"
 
-#include "params/Rounding.h"
 
 #include <cmath>
 
@@ -48,7 +47,8 @@ unsigned int channelByte(double x)
 {
     x = 1.0 < x ? 1.0 : x;
     x = x > 0.0 ? x : 0.0;
-    return static_cast<unsigned int>(KelUtils::roundHalfUp(x * 65535.0)) >> 8;
+    // roundHalfUp of a value that is not negative: the truncation is its floor.
+    return static_cast<unsigned int>(x * 65535.0 + 0.5) >> 8;
 }
 
 // Scales a 0..1 value to a whole number 0..upper; NaN, negatives and results below 1 give 0.
@@ -56,9 +56,33 @@ int scaledView(double value, double upper)
 {
     const double x = 1.0 < value ? 1.0 : value;
     const double d = x > 0.0 ? x * upper : 0.0;
-    double v = KelUtils::roundHalfUp(d);
+    // roundHalfUp of a value that is not negative (and at most upper): the truncation is its floor.
+    double v = static_cast<double>(static_cast<long long>(d + 0.5));
     v = v < upper ? v : upper;
     return v < 1.0 ? 0 : static_cast<int>(v);
+}
+
+// byte / 255.0 for every byte.
+struct ByteFractions
+{
+    double unit[256];
+};
+
+ByteFractions const& byteFractions()
+{
+    static const ByteFractions table = [] {
+        ByteFractions t{};
+        for (int k = 0; k < 256; ++k)
+            t.unit[k] = k / 255.0;
+        return t;
+    }();
+    return table;
+}
+
+double lumaOf(double r, double g, double b)
+{
+    const auto &t = kToHsy.m;
+    return (t[0][0] * r + t[0][1] * g) + t[0][2] * b;
 }
 
 } // namespace
@@ -87,12 +111,13 @@ const double (&HSYColor::toRgbMatrix())[3][3]
 
 HSYColor HSYColor::fromRgb(unsigned int rgb)
 {
-    const double r = ((rgb >> 16) & 0xFF) / 255.0;
-    const double g = ((rgb >> 8) & 0xFF) / 255.0;
-    const double b = (rgb & 0xFF) / 255.0;
+    double const* unit = byteFractions().unit;
+    const double r = unit[(rgb >> 16) & 0xFF];
+    const double g = unit[(rgb >> 8) & 0xFF];
+    const double b = unit[rgb & 0xFF];
     const auto &t = kToHsy.m;
 
-    const double y = (t[0][0] * r + t[0][1] * g) + t[0][2] * b;
+    const double y = lumaOf(r, g, b);
     const double c1 = (t[1][0] * r + t[1][1] * g) + t[1][2] * b;
     const double c2 = (t[2][0] * r + t[2][1] * g) + t[2][2] * b;
     const double chroma = std::sqrt(c1 * c1 + c2 * c2);
@@ -103,13 +128,15 @@ HSYColor HSYColor::fromRgb(unsigned int rgb)
         h = std::acos(c1 / chroma) * 180.0 / kPi;
         if (c2 > 0.0)
             h = 360.0 - h;
-        hSector = h;
-        while (hSector > 60.0)
-            hSector -= 60.0;
+        // The hue is at most 360. Each subtraction of 60 is exact (60 is a whole multiple of the
+        // unit in the last place of any hue above it), so subtracting them at once gives the same
+        // sector.
+        const int sixties = int(h > 60.0) + int(h > 120.0) + int(h > 180.0) + int(h > 240.0) + int(h > 300.0);
+        hSector = h - 60.0 * sixties;
     }
 
     // Whole degrees by truncation: pure yellow lands on 59, which stored results rely on.
-    double hueDegrees = std::trunc(h);
+    double hueDegrees = h >= 0.0 && h < 1e9 ? static_cast<double>(static_cast<long long>(h)) : std::trunc(h);
     hueDegrees = hueDegrees < 360.0 ? hueDegrees : 360.0;
     if (hueDegrees < 1.0)
         hueDegrees = 0.0;
@@ -126,6 +153,8 @@ struct DegreeTables
 {
     double cosine[361];
     double sectorSine[61];
+    // sectorSine of each whole degree's sector (the degree less 60 as long as it is above 60).
+    double sineOfSector[361];
 };
 
 DegreeTables const& degreeTables()
@@ -136,6 +165,12 @@ DegreeTables const& degreeTables()
             t.cosine[degrees] = std::cos(degrees * kPi / 180.0);
         for (int sector = 0; sector <= 60; ++sector)
             t.sectorSine[sector] = std::sin((120 - sector) * kPi / 180.0);
+        for (int degrees = 0; degrees <= 360; ++degrees) {
+            int sector = degrees;
+            while (sector > 60)
+                sector -= 60;
+            t.sineOfSector[degrees] = t.sectorSine[sector];
+        }
         return t;
     }();
     return tables;
@@ -145,16 +180,12 @@ DegreeTables const& degreeTables()
 
 unsigned int HSYColor::fromHSYNormalizedToOne(double hue, double saturation, double brightness)
 {
+    // 0..360 whatever the hue (a NaN gives 0).
     const int hueDegrees = scaledView(hue, 360.0);
-    int hSector = hueDegrees;
-    while (hSector > 60)
-        hSector -= 60;
-
     // Sampling converts every pixel: whole degrees come from tables instead of sin and cos.
-    const bool tabled = hueDegrees >= 0 && hueDegrees <= 360 && hSector >= 0;
     DegreeTables const& tables = degreeTables();
-    const double k = tabled ? tables.cosine[hueDegrees] : std::cos(hueDegrees * kPi / 180.0);
-    const double sine = tabled ? tables.sectorSine[hSector] : std::sin((120 - hSector) * kPi / 180.0);
+    const double k = tables.cosine[hueDegrees];
+    const double sine = tables.sineOfSector[hueDegrees];
     const double chroma = saturation * kSqrt3 / (2.0 * sine);
     const double c1 = k * chroma;
     double c2 = std::sqrt(chroma * chroma - c1 * c1);
@@ -179,6 +210,13 @@ unsigned int HSYColor::fromHSYint(unsigned short hue, unsigned char saturation, 
 unsigned int HSYColor::toRgb() const
 {
     return fromHSYNormalizedToOne(m_hue, m_saturation, m_brightness);
+}
+
+unsigned char HSYColor::lumaByte(unsigned int rgb)
+{
+    double const* unit = byteFractions().unit;
+    const double y = lumaOf(unit[(rgb >> 16) & 0xFF], unit[(rgb >> 8) & 0xFF], unit[rgb & 0xFF]);
+    return static_cast<unsigned char>(scaledView(y, 255.0));
 }
 
 unsigned short HSYColor::hue() const

@@ -19,6 +19,8 @@ public:
     static unsigned int fromHSYint(unsigned short hue, unsigned char saturation, unsigned char brightness);
 
     unsigned int toRgb() const;
+    // brightness() of fromRgb(rgb), without the hue and saturation.
+    static unsigned char lumaByte(unsigned int rgb);
 
     double hueF() const { return m_hue; }
     double saturationF() const { return m_saturation; }

@@ -1,8 +1,11 @@
 #include "effects/color/JoinChannelInputs.h"
 
+#include "effects/Base1DGenerator.h"
 #include "effects/GeneratorLookup.h"
 #include "effects/VyxNode.h"
 #include "effects/VyxTerminal.h"
+
+#include <algorithm>
 
 namespace KelVyxNodes {
 
@@ -39,6 +42,17 @@ void JoinChannelInputs::disconnect(KelNodes::Terminal const* own)
     const int input = indexOf(own->name());
     if (input >= 0)
         m_input[input] = nullptr;
+}
+
+void JoinChannelInputs::spanBytes(int index, int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input[index]) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    m_input[index]->getSpan(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] &= 0xFFu;
 }
 
 void JoinChannelInputs::resolve()

@@ -29,6 +29,8 @@ public:
     void resolve();
 
     Base1DGenerator const* operator[](int index) const { return m_input[index]; }
+    // The bytes of input index over a span (low 8 bits of each sample), 0 while unlinked.
+    void spanBytes(int index, int y, int x, int count, unsigned int* out) const;
 
 private:
     int indexOf(QString const& terminalName) const;

@@ -5,6 +5,7 @@
 #include "effects/RowSweepHint.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
+#include "effects/color/RowColours.h"
 #include "params/StatusObserver.h"
 
 #include <QCoreApplication>
@@ -61,14 +62,13 @@ std::pair<int, int> NodeAutocontrast::rgbMinAndMax(int width, int height, Status
         RowSweepHint::begin(y);
         int darkest = parts[std::size_t(worker)].first;
         int brightest = parts[std::size_t(worker)].second;
-        for (int x = 0; x < width; ++x) {
-            const unsigned int c = m_input->getSample3(QPoint(x, y));
+        visitRowColours(m_input, y, width, [&](unsigned int c) {
             const int r = static_cast<int>((c >> 16) & 0xFFu);
             const int g = static_cast<int>((c >> 8) & 0xFFu);
             const int b = static_cast<int>(c & 0xFFu);
             brightest = std::max(brightest, std::max({r, g, b}));
             darkest = std::min(darkest, std::min({r, g, b}));
-        }
+        });
         parts[std::size_t(worker)] = {darkest, brightest};
         RowSweepHint::end();
     };
@@ -102,6 +102,11 @@ int NodeAutocontrast::onFilterStart(StatusObserver* observer)
     m_darkest = static_cast<unsigned char>(std::clamp(range.first, 0, 255));
     m_brightest = static_cast<unsigned char>(std::clamp(range.second, 0, 255));
     m_prepared = true;
+    const int darkest = m_darkest;
+    const int brightest = m_brightest;
+    m_stretched.fill([darkest, brightest](int channel, int value) {
+        return stretch(unsigned(value) * 0x010101u, darkest, brightest) >> (16 - 8 * channel);
+    });
     return 0;
 }
 
@@ -126,6 +131,16 @@ unsigned int NodeAutocontrast::getSample3(QPoint const& point) const
     if (!m_input || !m_prepared)
         return 0x808080u;
     return stretch(m_input->getSample3(point), m_darkest, m_brightest);
+}
+
+void NodeAutocontrast::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input || !m_prepared) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    m_input->getSpan3(y, x, count, out);
+    m_stretched.mapSpan(out, count);
 }
 
 int NodeAutocontrast::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

@@ -2,6 +2,7 @@
 
 #include "effects/Base3DGeneratorNode.h"
 #include "effects/NodeOf.h"
+#include "effects/color/ChannelByteTables.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -30,6 +31,7 @@ public:
 
     int onFilterStart(KelUtils::StatusObserver* observer) override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
@@ -51,6 +53,8 @@ private:
     bool m_prepared = false;
     unsigned char m_darkest = 0;
     unsigned char m_brightest = 0;
+    // The stretch of each byte by the statistics above.
+    ChannelByteTables m_stretched;
 };
 
 } // namespace KelVyxNodes

@@ -7,6 +7,7 @@
 #include "effects/NodeValueUtils.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
+#include "effects/color/RowColours.h"
 #include "params/GroupBoxParameter.h"
 #include "params/ListParameter.h"
 #include "params/NumGroupParameter.h"
@@ -139,12 +140,11 @@ NodeAutolevels::Levels NodeAutolevels::rgbMinAndMax(int width, int height, Statu
     auto scanRow = [&](int y, int worker) {
         RowSweepHint::begin(y);
         Histogram& part = parts[std::size_t(worker)];
-        for (int x = 0; x < width; ++x) {
-            const unsigned int c = m_input->getSample3(QPoint(x, y));
+        visitRowColours(m_input, y, width, [&part](unsigned int c) {
             ++part.red[(c >> 16) & 0xFFu];
             ++part.green[(c >> 8) & 0xFFu];
             ++part.blue[c & 0xFFu];
-        }
+        });
         RowSweepHint::end();
     };
     if (width > 0 && ParallelRows::run(height, threads, scanRow, observer, false) < 0) {
@@ -177,6 +177,9 @@ int NodeAutolevels::onFilterStart(StatusObserver* observer)
         return -1;
     m_levels = levels;
     m_prepared = true;
+    m_stretched.fill([&levels](int channel, int value) {
+        return stretch(unsigned(value) * 0x010101u, levels) >> (16 - 8 * channel);
+    });
     return 0;
 }
 
@@ -212,6 +215,16 @@ void NodeAutolevels::onDisconnect(KelNodes::Terminal const* own, KelNodes::Termi
     if (own->name() == QLatin1String("in"))
         m_input = nullptr;
     KelNodes::Node::onDisconnect(own, peer);
+}
+
+void NodeAutolevels::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input || !m_prepared) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    m_input->getSpan3(y, x, count, out);
+    m_stretched.mapSpan(out, count);
 }
 
 void NodeAutolevels::resolveInputs()

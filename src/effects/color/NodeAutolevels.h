@@ -2,6 +2,7 @@
 
 #include "effects/Base3DGeneratorNode.h"
 #include "effects/NodeOf.h"
+#include "effects/color/ChannelByteTables.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -48,6 +49,7 @@ public:
 
     int onFilterStart(KelUtils::StatusObserver* observer) override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
@@ -80,6 +82,8 @@ private:
     int m_height = 0;
     bool m_prepared = false;
     Levels m_levels;
+    // The stretch of each byte by m_levels.
+    ChannelByteTables m_stretched;
     int m_mode = Default;
     float m_threshold = DEFAULT_THRESHOLD;
     KelUtils::NumGroupParameter<float>* m_thresholdParam = nullptr;

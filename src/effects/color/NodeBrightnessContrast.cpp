@@ -3,6 +3,7 @@
 #include "effects/ClassicColor.h"
 #include "effects/GeneratorLookup.h"
 #include "effects/NodeValueUtils.h"
+#include "effects/SpanBuffer.h"
 #include "effects/VyxTerminal.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
@@ -52,12 +53,7 @@ unsigned int contrast(unsigned int rgb, double kRed, double kGreen, double kBlue
 
 unsigned int brightness(unsigned int rgb, double factor)
 {
-    ClassicColor colour(rgb);
-    double v = colour.valueF() * factor;
-    v = std::min(1.0, v);
-    v = std::max(0.0, v);
-    colour.setHsvF(colour.hueF(), colour.saturationF(), v, 1.0);
-    return colour.rgba();
+    return ClassicColor::rgbWithValueScaled(rgb, factor);
 }
 
 NodeBrightnessContrast::NodeBrightnessContrast(int id)
@@ -87,23 +83,58 @@ unsigned int NodeBrightnessContrast::getSample3(QPoint const& point) const
         return 0x808080u;
     const unsigned int source = m_input->getSample3(point);
 
-    double kRed, kGreen, kBlue;
-    if (m_contrastSource) {
-        const unsigned int q = m_contrastSource->getSample3(point);
-        kRed = transformToRealOne(static_cast<int>((q >> 16) & 0xFFu), 0, 255) + 0.5;
-        kGreen = transformToRealOne(static_cast<int>((q >> 8) & 0xFFu), 0, 255) + 0.5;
-        kBlue = transformToRealOne(static_cast<int>(q & 0xFFu), 0, 255) + 0.5;
-    } else {
-        kRed = kGreen = kBlue = (m_contrast + 100.0) / 100.0;
+    const double k = (m_contrast + 100.0) / 100.0;
+    const unsigned int contrasted = m_contrastSource ? contrastBy(source, m_contrastSource->getSample3(point))
+                                                     : contrast(source, k, k, k);
+    const double factor = m_brightnessSource ? factorOf(m_brightnessSource->getSample3(point))
+                                             : (m_brightness + 100.0) / 100.0;
+    return brightness(contrasted, factor) & 0xFFFFFFu;
+}
+
+void NodeBrightnessContrast::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input) {
+        std::fill(out, out + count, 0x808080u);
+        return;
     }
+    m_input->getSpan3(y, x, count, out);
+    if (m_contrastSource) {
+        SpanBuffer k(count);
+        m_contrastSource->getSpan3(y, x, count, k.data());
+        for (int i = 0; i < count; ++i)
+            out[i] = contrastBy(out[i], k[i]);
+    } else {
+        m_contrastTable.mapSpan(out, count);
+    }
+    if (m_brightnessSource) {
+        SpanBuffer value(count);
+        m_brightnessSource->getSpan3(y, x, count, value.data());
+        for (int i = 0; i < count; ++i)
+            out[i] = brightness(out[i], factorOf(value[i])) & 0xFFFFFFu;
+    } else {
+        ClassicColor::rgbWithValueScaled(m_valueScale, out, count);
+    }
+}
 
-    double factor;
-    if (m_brightnessSource)
-        factor = ClassicColor(m_brightnessSource->getSample3(point)).valueF();
-    else
-        factor = (m_brightness + 100.0) / 100.0;
+int NodeBrightnessContrast::onFilterStart(KelUtils::StatusObserver* /*observer*/)
+{
+    const double k = (m_contrast + 100.0) / 100.0;
+    m_valueScale = ClassicColor::ValueScale((m_brightness + 100.0) / 100.0);
+    m_contrastTable.fill([k](int, int value) { return contrastChannel(value, k); });
+    return 0;
+}
 
-    return brightness(contrast(source, kRed, kGreen, kBlue), factor) & 0xFFFFFFu;
+unsigned int NodeBrightnessContrast::contrastBy(unsigned int rgb, unsigned int q)
+{
+    const double kRed = transformToRealOne(static_cast<int>((q >> 16) & 0xFFu), 0, 255) + 0.5;
+    const double kGreen = transformToRealOne(static_cast<int>((q >> 8) & 0xFFu), 0, 255) + 0.5;
+    const double kBlue = transformToRealOne(static_cast<int>(q & 0xFFu), 0, 255) + 0.5;
+    return contrast(rgb, kRed, kGreen, kBlue);
+}
+
+double NodeBrightnessContrast::factorOf(unsigned int rgb)
+{
+    return ClassicColor(rgb).valueF();
 }
 
 int NodeBrightnessContrast::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

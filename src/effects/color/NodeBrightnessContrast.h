@@ -1,7 +1,9 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/ClassicColor.h"
 #include "effects/NodeOf.h"
+#include "effects/color/ChannelByteTables.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -36,12 +38,19 @@ public:
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
+    int onFilterStart(KelUtils::StatusObserver* observer) override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
 
 private:
+    // The contrast of rgb by the factors of a "contrast" input colour q.
+    static unsigned int contrastBy(unsigned int rgb, unsigned int q);
+    // The brightness factor of a "brightness" input colour.
+    static double factorOf(unsigned int rgb);
+
     KelNodes::NodeParameterContainer m_container;
     VyxTerminal* m_inTerminal = nullptr;
     VyxTerminal* m_contrastTerminal = nullptr;
@@ -53,6 +62,9 @@ private:
     int m_brightness = 0;
     KelUtils::NumGroupParameter<int>* m_contrastParam = nullptr;
     KelUtils::NumGroupParameter<int>* m_brightnessParam = nullptr;
+    // The render's brightness scale and contrast of each byte, from the settings.
+    ClassicColor::ValueScale m_valueScale;
+    ChannelByteTables m_contrastTable;
 };
 
 } // namespace KelVyxNodes

@@ -11,6 +11,8 @@
 #include <QCoreApplication>
 #include <QPoint>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 using namespace KelUtils;
@@ -57,6 +59,17 @@ unsigned int NodeConvert1Dto3D::getSample3(QPoint const& point) const
     if (!m_input || !isColorChannel(channel))
         return 0u;
     return colourFromChannel(channel, m_input->getSample(point));
+}
+
+void NodeConvert1Dto3D::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    const int channel = m_channel;
+    if (!m_input || !isColorChannel(channel)) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    m_input->getSpan(y, x, count, out);
+    coloursFromChannel(channel, out, count);
 }
 
 int NodeConvert1Dto3D::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

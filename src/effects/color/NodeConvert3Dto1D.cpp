@@ -10,6 +10,8 @@
 #include <QCoreApplication>
 #include <QPoint>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 using namespace KelUtils;
@@ -67,6 +69,24 @@ unsigned int NodeConvert3Dto1D::getSample3(QPoint const& point) const
     if (!m_input || !isColorChannel(channel))
         return 0u;
     return colourFromChannel(channel, getSample(point));
+}
+
+void NodeConvert3Dto1D::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    const int channel = m_channel;
+    if (!m_input || !isColorChannel(channel)) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    m_input->getSpan3(y, x, count, out);
+    channelsOfColours(channel, out, count);
+}
+
+void NodeConvert3Dto1D::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    getSpan(y, x, count, out);
+    if (m_input && isColorChannel(m_channel))
+        coloursFromChannel(m_channel, out, count);
 }
 
 int NodeConvert3Dto1D::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

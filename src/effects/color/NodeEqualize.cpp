@@ -6,6 +6,7 @@
 #include "effects/RowSweepHint.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
+#include "effects/color/RowColours.h"
 #include "params/StatusObserver.h"
 
 #include <QCoreApplication>
@@ -79,11 +80,16 @@ bool NodeEqualize::prepare(int width, int height, StatusObserver* observer)
     auto scanRow = [&](int y, int worker) {
         RowSweepHint::begin(y);
         Histogram& part = parts[std::size_t(worker)];
-        for (int x = 0; x < width; ++x) {
-            const unsigned int c = m_input ? m_input->getSample3(QPoint(x, y)) : 0x808080u;
+        auto count = [&part](unsigned int c) {
             ++part.red[(c >> 16) & 0xFFu];
             ++part.green[(c >> 8) & 0xFFu];
             ++part.blue[c & 0xFFu];
+        };
+        if (m_input) {
+            visitRowColours(m_input, y, width, count);
+        } else {
+            for (int x = 0; x < width; ++x)
+                count(0x808080u);
         }
         RowSweepHint::end();
     };
@@ -100,6 +106,7 @@ bool NodeEqualize::prepare(int width, int height, StatusObserver* observer)
     Tables tables;
     buildTables(counts, width, height, tables);
     std::memcpy(m_tables, tables, sizeof(Tables));
+    m_levelBytes.fill([this](int channel, int level) { return static_cast<int>(m_tables[channel][level]); });
     return true;
 }
 
@@ -123,15 +130,17 @@ unsigned int NodeEqualize::getSample3(QPoint const& point) const
 {
     if (!m_input || !m_prepared)
         return 0x808080u;
-    const unsigned int c = m_input->getSample3(point);
-    unsigned int result = 0;
-    for (int channel = 0; channel < 3; ++channel) {
-        const int shift = 16 - 8 * channel;
-        const int level = static_cast<int>((c >> shift) & 0xFFu);
-        const unsigned int value = static_cast<unsigned int>(static_cast<int>(m_tables[channel][level])) & 0xFFu;
-        result |= value << shift;
+    return m_levelBytes.map(m_input->getSample3(point));
+}
+
+void NodeEqualize::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input || !m_prepared) {
+        std::fill(out, out + count, 0x808080u);
+        return;
     }
-    return result;
+    m_input->getSpan3(y, x, count, out);
+    m_levelBytes.mapSpan(out, count);
 }
 
 int NodeEqualize::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

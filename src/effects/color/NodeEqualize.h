@@ -2,6 +2,7 @@
 
 #include "effects/Base3DGeneratorNode.h"
 #include "effects/NodeOf.h"
+#include "effects/color/ChannelByteTables.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -30,6 +31,7 @@ public:
 
     int onFilterStart(KelUtils::StatusObserver* observer) override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
@@ -52,6 +54,8 @@ private:
     int m_height = 0;
     bool m_prepared = false;
     Tables m_tables = {};
+    // The bytes of m_tables.
+    ChannelByteTables m_levelBytes;
 };
 
 } // namespace KelVyxNodes

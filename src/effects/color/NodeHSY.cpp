@@ -63,18 +63,22 @@ unsigned int NodeHSY::getSample3(QPoint const& point) const
 {
     if (!m_inputs.colour())
         return 0x808080u;
-    return adjusted(m_inputs.colour()->getSample3(point));
+    return adjusted(m_inputs.colour()->getSample3(point), shifts());
 }
 
-unsigned int NodeHSY::adjusted(unsigned int rgb) const
+NodeHSY::Shifts NodeHSY::shifts() const
+{
+    const int hueShift = std::clamp(m_hueShift, -360, 360);
+    const double hue = transformToRealOne(hueShift < 0 ? -hueShift : hueShift, 0, 360) * (hueShift < 0 ? -1.0 : 1.0);
+    return Shifts{hue, double(m_saturationShift), double(m_brightnessShift)};
+}
+
+unsigned int NodeHSY::adjusted(unsigned int rgb, Shifts const& shifts)
 {
     const HSYColor hsy(rgb);
-    const int hueShift = std::clamp(m_hueShift, -360, 360);
-    const double shift = transformToRealOne(hueShift < 0 ? -hueShift : hueShift, 0, 360)
-                         * (hueShift < 0 ? -1.0 : 1.0);
-    const double h = unitClamp(hsy.hueF() + shift);
-    const double s = unitClamp(double(m_saturationShift) + hsy.saturationF());
-    const double y = unitClamp(double(m_brightnessShift) + hsy.brightnessF());
+    const double h = unitClamp(hsy.hueF() + shifts.hue);
+    const double s = unitClamp(shifts.saturation + hsy.saturationF());
+    const double y = unitClamp(shifts.brightness + hsy.brightnessF());
     return HSYColor::fromHSYNormalizedToOne(h, s, y) & 0xFFFFFFu;
 }
 
@@ -122,8 +126,9 @@ void NodeHSY::getSpan3(int y, int x, int count, unsigned int* out) const
         return;
     }
     m_inputs.colour()->getSpan3(y, x, count, out);
+    const Shifts sums = shifts();
     for (int i = 0; i < count; ++i)
-        out[i] = adjusted(out[i]);
+        out[i] = adjusted(out[i], sums);
 }
 
 } // namespace KelVyxNodes

@@ -41,7 +41,16 @@ public:
     void resolveInputs() override;
 
 private:
-    unsigned int adjusted(unsigned int rgb) const;
+    // The settings as the conversion adds them, read once per point or span.
+    struct Shifts
+    {
+        double hue;
+        double saturation;
+        double brightness;
+    };
+    Shifts shifts() const;
+    static unsigned int adjusted(unsigned int rgb, Shifts const& shifts);
+
     KelNodes::NodeParameterContainer m_container;
     ColourAlphaInputs m_inputs;
     int m_hueShift = 0;

@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/ClassicColor.h"
+#include "effects/SpanBuffer.h"
 #include "params/ParameterList.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,32 @@ KelNodes::NodeDescriptor NodeJoinCMYKtoRGB::m_descriptor{
 namespace {
 
 char const* const inputNames[] = {"c", "m", "y", "k"};
+
+// Each RGB byte of fromCmyk(c, m, y, k, 0).rgba() depends on its own CMY byte and on k alone:
+// the byte of every pair, made by that very conversion.
+struct PairBytes
+{
+    unsigned char byte[256][256]; // [k][c]
+};
+
+PairBytes const& pairBytes()
+{
+    static const PairBytes* table = [] {
+        auto* t = new PairBytes;
+        for (int k = 0; k < 256; ++k) {
+            for (int c = 0; c < 256; ++c)
+                t->byte[k][c] = static_cast<unsigned char>(ClassicColor::fromCmyk(c, 0, 0, k, 0).rgba() >> 16);
+        }
+        return t;
+    }();
+    return *table;
+}
+
+unsigned int rgbOfCmyk(unsigned int c, unsigned int m, unsigned int y, unsigned int k)
+{
+    unsigned char const* row = pairBytes().byte[k];
+    return unsigned(row[c]) << 16 | unsigned(row[m]) << 8 | row[y];
+}
 
 } // namespace
 
@@ -43,8 +70,16 @@ unsigned int NodeJoinCMYKtoRGB::getSample3(QPoint const& point) const
     int bytes[InputCount];
     for (int i = 0; i < InputCount; ++i)
         bytes[i] = m_inputs[i] ? static_cast<int>(m_inputs[i]->getSample(point) & 0xFFu) : 0;
-    // Alpha 0: the packed colour has a zero top byte.
-    return ClassicColor::fromCmyk(bytes[Cyan], bytes[Magenta], bytes[Yellow], bytes[Black], 0).rgba();
+    return rgbOfCmyk(unsigned(bytes[Cyan]), unsigned(bytes[Magenta]), unsigned(bytes[Yellow]), unsigned(bytes[Black]));
+}
+
+void NodeJoinCMYKtoRGB::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    SpanBuffer bytes[InputCount] = {SpanBuffer(count), SpanBuffer(count), SpanBuffer(count), SpanBuffer(count)};
+    for (int input = 0; input < InputCount; ++input)
+        m_inputs.spanBytes(input, y, x, count, bytes[input].data());
+    for (int i = 0; i < count; ++i)
+        out[i] = rgbOfCmyk(bytes[Cyan][i], bytes[Magenta][i], bytes[Yellow][i], bytes[Black][i]);
 }
 
 int NodeJoinCMYKtoRGB::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

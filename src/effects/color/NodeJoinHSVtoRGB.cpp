@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/ClassicColor.h"
+#include "effects/SpanBuffer.h"
 #include "effects/color/HueByte.h"
 #include "params/ParameterList.h"
 
@@ -47,6 +48,20 @@ unsigned int NodeJoinHSVtoRGB::getSample3(QPoint const& point) const
     const int hue = m_inputs[Hue] ? byteToHue(byteOf(Hue)) : 0;
     // Alpha 0: the packed colour has a zero top byte.
     return ClassicColor::fromHsv(hue, byteOf(Saturation), byteOf(Value), 0).rgba();
+}
+
+void NodeJoinHSVtoRGB::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    SpanBuffer saturation(count);
+    SpanBuffer value(count);
+    m_inputs.spanBytes(Hue, y, x, count, out);
+    m_inputs.spanBytes(Saturation, y, x, count, saturation.data());
+    m_inputs.spanBytes(Value, y, x, count, value.data());
+    // rgbOfHsv gives the bytes fromHsv(h, s, v, 0).rgba() gives.
+    for (int i = 0; i < count; ++i) {
+        const int hue = m_inputs[Hue] ? byteToHue(int(out[i])) : 0;
+        out[i] = ClassicColor::rgbOfHsv(hue, int(saturation[i]), int(value[i]));
+    }
 }
 
 int NodeJoinHSVtoRGB::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

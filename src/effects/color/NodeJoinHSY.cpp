@@ -1,6 +1,7 @@
 #include "effects/color/NodeJoinHSY.h"
 
 #include "effects/Base1DGenerator.h"
+#include "effects/SpanBuffer.h"
 #include "effects/color/HSYColor.h"
 #include "effects/color/HueByte.h"
 #include "params/ParameterList.h"
@@ -45,6 +46,21 @@ unsigned int NodeJoinHSY::getSample3(QPoint const& point) const
     return HSYColor::fromHSYint(static_cast<unsigned short>(degrees), static_cast<unsigned char>(s),
                                 static_cast<unsigned char>(y))
            & 0xFFFFFFu;
+}
+
+void NodeJoinHSY::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    SpanBuffer saturation(count);
+    SpanBuffer luma(count);
+    m_inputs.spanBytes(Hue, y, x, count, out);
+    m_inputs.spanBytes(Saturation, y, x, count, saturation.data());
+    m_inputs.spanBytes(Luma, y, x, count, luma.data());
+    for (int i = 0; i < count; ++i) {
+        const int degrees = m_inputs[Hue] ? byteToHue(int(out[i])) : 0;
+        out[i] = HSYColor::fromHSYint(static_cast<unsigned short>(degrees), static_cast<unsigned char>(saturation[i]),
+                                      static_cast<unsigned char>(luma[i]))
+                 & 0xFFFFFFu;
+    }
 }
 
 int NodeJoinHSY::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

@@ -12,6 +12,8 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <cmath>
+#include <iterator>
 
 namespace KelVyxNodes {
 
@@ -52,20 +54,30 @@ NodeLogarithmicCorrection::~NodeLogarithmicCorrection() = default;
 
 int NodeLogarithmicCorrection::onFilterStart(StatusObserver* /*observer*/)
 {
+    m_memo.startRender();
     return 0;
 }
 
 unsigned int NodeLogarithmicCorrection::correct(unsigned int rgb, int filterValue)
 {
-    ClassicColor colour(rgb);
+    // Converted once each way: every read of the colour in the other model converts it again.
+    const ClassicColor::HslWords words = ClassicColor::hslWordsOf(rgb);
+    return ClassicColor::rgbWithHslLightness(rgb, words, lightnessFor(ClassicColor::lightnessFOf(words), filterValue));
+}
+
+double NodeLogarithmicCorrection::lightnessFor(double lightness, int filterValue)
+{
     const double factor = filterValue / 10.0;
-    double lightness = log(colour.lightnessF() + 1.0, 10.0) * factor;
-    lightness = std::min(1.0, lightness);
-    lightness = std::max(0.0, lightness);
-    const double saturation = colour.hslSaturationF();
-    const double hue = colour.hslHueF();
-    colour.setHslF(hue, saturation, lightness);
-    return (unsigned(colour.red()) << 16) | (unsigned(colour.green()) << 8) | unsigned(colour.blue());
+    // log(x, 10) with the logarithm of the base taken once: the same quotient. Taken at run
+    // time, as log(x, 10) takes it, not folded by the compiler.
+    static const double logOfTen = [] {
+        volatile double ten = 10.0;
+        return std::log(ten);
+    }();
+    double corrected = std::log(lightness + 1.0) / logOfTen * factor;
+    corrected = std::min(1.0, corrected);
+    corrected = std::max(0.0, corrected);
+    return corrected;
 }
 
 unsigned int NodeLogarithmicCorrection::getSample3(QPoint const& point) const
@@ -73,6 +85,28 @@ unsigned int NodeLogarithmicCorrection::getSample3(QPoint const& point) const
     if (!m_input)
         return 0x808080u;
     return correct(m_input->getSample3(point), m_filterValue);
+}
+
+void NodeLogarithmicCorrection::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    m_input->getSpan3(y, x, count, out);
+    const int filterValue = m_filterValue;
+    LightnessMemo& memo = m_memo.local([](LightnessMemo& m) { std::fill(std::begin(m.key), std::end(m.key), 0u); });
+    for (int i = 0; i < count; ++i) {
+        const ClassicColor::HslWords words = ClassicColor::hslWordsOf(out[i]);
+        // A picture's pixels have few lightness words (about one per sum of the largest and
+        // the smallest byte): each one's logarithm is taken once per thread and render.
+        const int slot = words.lightness >> 7;
+        if (memo.key[slot] != words.lightness + 1u) {
+            memo.key[slot] = words.lightness + 1u;
+            memo.value[slot] = lightnessFor(ClassicColor::lightnessFOf(words), filterValue);
+        }
+        out[i] = ClassicColor::rgbWithHslLightness(out[i], words, memo.value[slot]);
+    }
 }
 
 int NodeLogarithmicCorrection::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

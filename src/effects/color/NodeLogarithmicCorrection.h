@@ -2,6 +2,7 @@
 
 #include "effects/Base3DGenerator.h"
 #include "effects/NodeOf.h"
+#include "effects/PerRenderThreadState.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -27,6 +28,7 @@ public:
 
     int onFilterStart(KelUtils::StatusObserver* observer) override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
@@ -34,12 +36,21 @@ public:
 
     // The correction of one colour (0x??RRGGBB) at a filter value; the result is 0x00RRGGBB.
     static unsigned int correct(unsigned int rgb, int filterValue);
+    // The corrected lightness (0..1) for a lightness at a filter value.
+    static double lightnessFor(double lightness, int filterValue);
 
 private:
     KelNodes::NodeParameterContainer m_container;
     VyxTerminal* m_inTerminal = nullptr;
     Base3DGenerator const* m_input = nullptr;
     int m_filterValue = 10;
+    // Corrected lightnesses by lightness word (key: word + 1, 0 for none), slot word >> 7.
+    struct LightnessMemo
+    {
+        unsigned int key[512];
+        double value[512];
+    };
+    mutable PerRenderThreadState<LightnessMemo> m_memo;
 };
 
 } // namespace KelVyxNodes

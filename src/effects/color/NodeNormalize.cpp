@@ -5,6 +5,7 @@
 #include "effects/RowSweepHint.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
+#include "effects/color/RowColours.h"
 #include "params/ParameterList.h"
 #include "params/StatusObserver.h"
 
@@ -43,6 +44,7 @@ NodeNormalize::NodeNormalize(int id)
         tr(QT_TRANSLATE_NOOP("QObject", "Normalize")),
         tr("The node normalizes every color channel by means of increasing its dynamic range. "
            "This usually results in more contrast image."));
+    fillStretchTables();
 }
 
 NodeNormalize::~NodeNormalize() = default;
@@ -86,14 +88,19 @@ int NodeNormalize::onFilterStart(StatusObserver* observer)
         const int y = row * stepY;
         RowSweepHint::begin(y);
         Extremes& part = parts[std::size_t(worker)];
-        // The start column moves along with the row: the samples form a diagonal lattice.
-        for (int x = y % stepX; x < width; x += stepX) {
-            const unsigned int c = m_input->getSample3(QPoint(x, y));
+        auto take = [&part](unsigned int c) {
             for (int channel = 0; channel < 3; ++channel) {
                 const int v = static_cast<int>((c >> (16 - 8 * channel)) & 0xFFu);
                 part.maximum[channel] = std::max(part.maximum[channel], v);
                 part.minimum[channel] = std::min(part.minimum[channel], v);
             }
+        };
+        if (stepX == 1) {
+            visitRowColours(m_input, y, width, take);
+        } else {
+            // The start column moves along with the row: the samples form a diagonal lattice.
+            for (int x = y % stepX; x < width; x += stepX)
+                take(m_input->getSample3(QPoint(x, y)));
         }
         RowSweepHint::end();
     };
@@ -110,6 +117,7 @@ int NodeNormalize::onFilterStart(StatusObserver* observer)
         scan.factor[channel] = range > 0 ? 255.0f / static_cast<float>(range) : 0.0f;
     }
     m_statistics = scan;
+    fillStretchTables();
     return 0;
 }
 
@@ -134,6 +142,23 @@ unsigned int NodeNormalize::getSample3(QPoint const& point) const
     if (!m_input)
         return 0x808080u;
     return stretch(m_input->getSample3(point), m_statistics);
+}
+
+void NodeNormalize::fillStretchTables()
+{
+    m_stretched.fill([this](int channel, int value) {
+        return stretch(unsigned(value) * 0x010101u, m_statistics) >> (16 - 8 * channel);
+    });
+}
+
+void NodeNormalize::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    m_input->getSpan3(y, x, count, out);
+    m_stretched.mapSpan(out, count);
 }
 
 int NodeNormalize::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

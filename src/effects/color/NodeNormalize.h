@@ -2,6 +2,7 @@
 
 #include "effects/Base3DGenerator.h"
 #include "effects/NodeOf.h"
+#include "effects/color/ChannelByteTables.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
@@ -37,6 +38,7 @@ public:
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // Distance between sampled pixels along an image side: 1 up to 255, side / 256 up to 2303,
     // then 8.
@@ -47,10 +49,14 @@ public:
     Statistics const& statistics() const { return m_statistics; }
 
 private:
+    void fillStretchTables();
+
     KelNodes::NodeParameterContainer m_container;
     VyxTerminal* m_inTerminal = nullptr;
     Base3DGenerator const* m_input = nullptr;
     Statistics m_statistics;
+    // The stretch of each byte by m_statistics.
+    ChannelByteTables m_stretched;
 };
 
 } // namespace KelVyxNodes

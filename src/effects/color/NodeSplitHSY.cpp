@@ -3,6 +3,8 @@
 #include "effects/Base3DGenerator.h"
 #include "effects/GeneratorLookup.h"
 #include "effects/VyxTerminal.h"
+#include "effects/color/HSYColor.h"
+#include "effects/color/HueByte.h"
 #include "effects/color/NodeSplitHSYTerminal1D.h"
 #include "params/ParameterList.h"
 
@@ -18,9 +20,25 @@ KelNodes::NodeDescriptor NodeSplitHSY::m_descriptor{
     QStringLiteral("operator.splitHSV"), QUuid(QStringLiteral("47261635-6bb2-4cc1-a8d6-596826e73ff6")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Split HSY")), QString(), &NodeSplitHSY::create};
 
+namespace {
+
+// Hue byte, saturation and luma, from one conversion of each colour.
+void hsyChannels(unsigned int const* colours, int count, unsigned int* const* channels)
+{
+    for (int i = 0; i < count; ++i) {
+        const HSYColor hsy(colours[i]);
+        channels[0][i] = static_cast<unsigned int>(hueToByte(hsy.hue()));
+        channels[1][i] = hsy.saturation();
+        channels[2][i] = hsy.brightness();
+    }
+}
+
+} // namespace
+
 NodeSplitHSY::NodeSplitHSY(int id)
     : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
+    , m_spans(&hsyChannels)
 {
     m_rgbTerminal = addTerminal(QStringLiteral("rgb"), 4u, 0u);
     m_container.paramLists().append(KelUtils::ParameterList{"basic", true, {}});
@@ -43,6 +61,23 @@ unsigned int NodeSplitHSY::getSample(QPoint const& point) const
         return 0u;
     const unsigned int c = m_colourInput->getSample3(point);
     return std::max({(c >> 16) & 0xFFu, (c >> 8) & 0xFFu, c & 0xFFu});
+}
+
+void NodeSplitHSY::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_colourInput) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    m_colourInput->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = std::max({(out[i] >> 16) & 0xFFu, (out[i] >> 8) & 0xFFu, out[i] & 0xFFu});
+}
+
+int NodeSplitHSY::onFilterStart(KelUtils::StatusObserver* /*observer*/)
+{
+    m_spans.startRender();
+    return 0;
 }
 
 int NodeSplitHSY::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

@@ -7,6 +7,8 @@
 
 #include <QPoint>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 NodeSplitHSYTerminal1D::NodeSplitHSYTerminal1D(NodeSplitHSY* node, QString const& name,
@@ -25,7 +27,34 @@ unsigned int NodeSplitHSYTerminal1D::getSample(QPoint const& point) const
     Base3DGenerator const* input = m_node->colourInput();
     if (!input)
         return 0u;
-    const HSYColor hsy(input->getSample3(point));
+    return channelOf(input->getSample3(point));
+}
+
+void NodeSplitHSYTerminal1D::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    Base3DGenerator const* input = m_node->colourInput();
+    if (!input) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    if (m_channel == 0 || m_channel == 1) {
+        // Hue and saturation from one conversion for both outputs.
+        m_node->channelSpan(m_channel, y, x, count, out);
+        return;
+    }
+    input->getSpan3(y, x, count, out);
+    if (m_channel == 2) {
+        // Luma needs neither hue nor saturation (an arc cosine and a sine each).
+        for (int i = 0; i < count; ++i)
+            out[i] = HSYColor::lumaByte(out[i]);
+        return;
+    }
+    std::fill(out, out + count, 0u);
+}
+
+unsigned int NodeSplitHSYTerminal1D::channelOf(unsigned int rgb) const
+{
+    const HSYColor hsy(rgb);
     switch (m_channel) {
     case 0:
         return static_cast<unsigned int>(hueToByte(hsy.hue()));

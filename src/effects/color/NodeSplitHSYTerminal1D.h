@@ -16,10 +16,14 @@ public:
     ~NodeSplitHSYTerminal1D() override;
 
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
 
     int channelIndex() const { return m_channel; }
 
 private:
+    // This terminal's channel of the colour rgb.
+    unsigned int channelOf(unsigned int rgb) const;
+
     NodeSplitHSY* m_node;
     int m_channel;
 };

@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QPoint>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 KelNodes::NodeDescriptor NodeSplitRGBtoCMYK::m_descriptor{
@@ -42,6 +44,17 @@ unsigned int NodeSplitRGBtoCMYK::getSample(QPoint const& point) const
     if (!m_colourInput)
         return 0u;
     return (m_colourInput->getSample3(point) >> 16) & 0xFFu;
+}
+
+void NodeSplitRGBtoCMYK::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_colourInput) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    m_colourInput->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = (out[i] >> 16) & 0xFFu;
 }
 
 int NodeSplitRGBtoCMYK::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

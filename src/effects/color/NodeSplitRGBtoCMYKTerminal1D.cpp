@@ -6,6 +6,8 @@
 
 #include <QPoint>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 NodeSplitRGBtoCMYKTerminal1D::NodeSplitRGBtoCMYKTerminal1D(NodeSplitRGBtoCMYK* node,
@@ -28,6 +30,17 @@ unsigned int NodeSplitRGBtoCMYKTerminal1D::getSample(QPoint const& point) const
     if (!input || m_index < 0 || m_index > 3)
         return 0u;
     return channelOfColour(ChannelCyan + m_index, input->getSample3(point));
+}
+
+void NodeSplitRGBtoCMYKTerminal1D::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    Base3DGenerator const* input = m_node->colourInput();
+    if (!input || m_index < 0 || m_index > 3) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    input->getSpan3(y, x, count, out);
+    channelsOfColours(ChannelCyan + m_index, out, count);
 }
 
 } // namespace KelVyxNodes

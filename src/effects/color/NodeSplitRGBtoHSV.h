@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGeneratorNode.h"
 #include "effects/NodeOf.h"
+#include "effects/color/SplitChannelSpans.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -25,6 +26,7 @@ public:
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
 
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
@@ -34,11 +36,19 @@ public:
 
     // The upstream colour of "rgb", null while unlinked.
     Base3DGenerator const* colourInput() const { return m_colourInput; }
+    int onFilterStart(KelUtils::StatusObserver* observer) override;
+    // The hue byte (0), saturation (1) or value (2) of the input over a span; the input must be
+    // linked.
+    void channelSpan(int channel, int y, int x, int count, unsigned int* out) const
+    {
+        m_spans.channelSpan(m_colourInput, channel, y, x, count, out);
+    }
 
 private:
     KelNodes::NodeParameterContainer m_container;
     VyxTerminal* m_rgbTerminal = nullptr;
     Base3DGenerator const* m_colourInput = nullptr;
+    SplitChannelSpans m_spans;
 };
 
 } // namespace KelVyxNodes

@@ -6,6 +6,8 @@
 
 #include <QPoint>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 NodeSplitRGBtoHSVTerminal1D::NodeSplitRGBtoHSVTerminal1D(NodeSplitRGBtoHSV* node,
@@ -27,6 +29,16 @@ unsigned int NodeSplitRGBtoHSVTerminal1D::getSample(QPoint const& point) const
     if (!input || m_index < 0 || m_index > 2)
         return 0u;
     return channelOfColour(ChannelHue + m_index, input->getSample3(point));
+}
+
+void NodeSplitRGBtoHSVTerminal1D::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    Base3DGenerator const* input = m_node->colourInput();
+    if (!input || m_index < 0 || m_index > 2) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    m_node->channelSpan(m_index, y, x, count, out);
 }
 
 } // namespace KelVyxNodes

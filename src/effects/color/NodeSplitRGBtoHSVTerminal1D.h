@@ -17,6 +17,7 @@ public:
     ~NodeSplitRGBtoHSVTerminal1D() override;
 
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
 
     int channelIndex() const { return m_index; }
 

@@ -132,6 +132,28 @@ TEST(BrightnessContrastNode, InputsReplaceTheParametersAndGreyOutTheirEditors)
     EXPECT_EQ(rig.at(0xFFFFFFu), 0x000000u);
 }
 
+TEST(BrightnessContrastNode, SpansGiveThePointsBytesAtEverySetting)
+{
+    BcRig rig;
+    // Every byte in every channel, in runs that cross the colour order often.
+    rig.source.colourAt = [](QPoint const& p) {
+        return (unsigned(p.x()) * 0x9E3779B1u + unsigned(p.y()) * 0x85EBCA6Bu) >> 8;
+    };
+    const struct { int contrast; int brightness; } settings[] = {
+        {0, 0}, {-100, -100}, {-100, 100}, {100, -100}, {100, 100}, {-37, 55}, {63, -12}};
+    for (auto const& s : settings) {
+        rig.set(s.contrast, s.brightness);
+        ASSERT_EQ(rig.node.onFilterStart(nullptr), 0);
+        for (int y = 0; y < 8; ++y) {
+            unsigned int span[300];
+            rig.node.getSpan3(y, -20, 300, span);
+            for (int i = 0; i < 300; ++i)
+                ASSERT_EQ(span[i], rig.node.getSample3(QPoint(i - 20, y)))
+                    << s.contrast << " " << s.brightness << " at " << i - 20 << "," << y;
+        }
+    }
+}
+
 TEST(BrightnessContrastNode, RendersThroughAGraph)
 {
     EffectTest::EffectHarness h(EffectTest::makeImage(2, 2, 0xFF404040u));

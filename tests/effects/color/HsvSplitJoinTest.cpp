@@ -1,4 +1,6 @@
 #include "effects/color/NodeJoinHSVtoRGB.h"
+#include "effects/color/NodeJoinHSY.h"
+#include "effects/color/NodeSplitHSY.h"
 #include "effects/color/NodeSplitRGBtoHSV.h"
 
 #include "effects/EffectTestSupport.h"
@@ -141,4 +143,48 @@ TEST(HsvSplitJoinRender, RoundTripAtChosenColours)
     ASSERT_EQ(harness.render(), 0);
     for (int x = 0; x < n; ++x)
         EXPECT_EQ(harness.rgb(x, 0), cases[x].out) << std::hex << cases[x].in;
+}
+
+namespace {
+
+// A split node feeding a join node channel by channel, rendered over image.
+template<class Split, class Join>
+struct SplitJoinChain
+{
+    explicit SplitJoinChain(QImage const& image, std::initializer_list<char const*> channels)
+        : harness(image)
+    {
+        auto* split = harness.add<Split>();
+        auto* join = harness.add<Join>();
+        EXPECT_EQ(EffectHarness::link(harness.source(), QStringLiteral("rgb"), split, QStringLiteral("rgb")), 0);
+        for (char const* c : channels)
+            EXPECT_EQ(EffectHarness::link(split, QString::fromLatin1(c), join, QString::fromLatin1(c)), 0);
+        harness.output(join, QStringLiteral("rgb"));
+    }
+    EffectHarness harness;
+};
+
+template<class Split, class Join>
+void expectFreshChannelsOnTheNextRender(std::initializer_list<char const*> channels)
+{
+    // One row on one thread: the second render's first span is the first render's last one.
+    const QImage first = EffectTest::makeGradientImage(9, 1);
+    const QImage second = first.mirrored(true, false);
+    SplitJoinChain<Split, Join> twice(first, channels);
+    twice.harness.graph()->setRenderThreadCount(1);
+    ASSERT_EQ(twice.harness.render(), 0);
+    twice.harness.image() = second;
+    ASSERT_EQ(twice.harness.render(), 0);
+    SplitJoinChain<Split, Join> once(second, channels);
+    ASSERT_EQ(once.harness.render(), 0);
+    EXPECT_EQ(twice.harness.result(), once.harness.result());
+}
+
+} // namespace
+
+// The split outputs share their conversions of a span within a render, never across renders.
+TEST(SplitJoinRender, ANewRenderConvertsTheNewPicture)
+{
+    expectFreshChannelsOnTheNextRender<NodeSplitRGBtoHSV, NodeJoinHSVtoRGB>({"h", "s", "v"});
+    expectFreshChannelsOnTheNextRender<NodeSplitHSY, NodeJoinHSY>({"h", "s", "y"});
 }
