@@ -106,7 +106,7 @@ void TwDatabaseDialog::lumoraDownloadReceived()
     AbstractDownloadMethod* current = m_currentListCall;
     if (!m_fetching || sender() != current)
         return;
-    if (!current->isSuccess()) {
+    if (current->hasFailed() || !current->isSuccess()) {
         // No item ends the list; a failed call is no empty catalogue.
         endWalk(current->hasFailed()
                     ? tr("Fetching the template list failed: %1").arg(current->failure())
@@ -215,7 +215,7 @@ void TwDatabaseDialog::lumoraXMLDownloadReceived()
         return;
     QTreeWidgetItem* row = ui->treeWidget->topLevelItem(m_installIndex);
     QString const name = row ? row->text(0) : m_xmlDownload.uuid();
-    if (!m_xmlDownload.isSuccess()) {
+    if (m_xmlDownload.hasFailed() || !m_xmlDownload.isSuccess()) {
         endInstallation(m_xmlDownload.hasFailed()
                             ? tr("Downloading the template \"%1\" failed: %2")
                                   .arg(name, m_xmlDownload.failure())

@@ -369,6 +369,7 @@ TEST_F(HostileDatabaseTest, BadListRepliesEndTheWalkWithTheirFailure)
     };
     std::vector<Case> const cases{
         {"HTML", {HostileServer::httpReply("<html>maintenance</html>", 503)}, "HTTP status 503"},
+        {"an item in an error reply", {HostileServer::httpReply(item, 500)}, "HTTP status 500"},
         {"empty", {HostileServer::httpReply(QByteArray())}, "reply was empty"},
         {"zero byte", {HostileServer::httpReply(QByteArray("\0{\"lu_mora\": {}}", 16))}, "reply was empty"},
         {"nested", {HostileServer::httpReply(QByteArray(100000, '['))}, "nests deeper than 512 levels"},
@@ -428,6 +429,8 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
     };
     std::vector<Case> const cases{
         {"no template", content("<html>not a template</html>")},
+        {"the template in an error reply",
+         {HostileServer::httpReply("{\"live_lumora\": {\"id\": 1, \"xml_content\": " + ReferenceServer::jsonRawBytes(good) + "}}", 500)}},
         {"another template", content(other)},
         // Read leniently these were the row's UUID; the store refuses them on the next start.
         {"the UUID with a path tail",
