@@ -14,11 +14,26 @@
 #include "nodes/NodeDescriptor.h"
 #include "params/BinaryData.h"
 #include "params/XmlDocumentDepth.h"
+#include "web/refserver/ReferenceServer.h"
+#include "web/refserver/SampleTemplates.h"
+#include "web/DownloadLumoraMethod.h"
+#include "web/DownloadLumoraXMLContentMethod.h"
+#include "web/DownloadNLPXmlContentMethod.h"
+#include "web/GetFirstLumoraMethod.h"
+#include "web/GetFirstNLPExtensionMethod.h"
+#include "web/GetNextLumoraMethod.h"
+#include "web/Json.h"
+#include "web/LoginMethod.h"
+#include "web/SearchLumoraMethod.h"
+#include "web/UploadLumoraMethod.h"
 
 #include <QDir>
 #include <QDomDocument>
+#include <QEventLoop>
 #include <QFile>
 #include <QImage>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QRegularExpression>
 #include <QSet>
 #include <QXmlStreamReader>
@@ -257,6 +272,157 @@ void writeImageSeeds()
     put(QStringLiteral("image"), QStringLiteral("fault-damaged.png"), HostileFiles::damagedPng());
 }
 
+// --- replies of the template web service -------------------------------------------------
+
+std::unique_ptr<QNetworkAccessManager> s_manager;
+
+// The reference server's answer to the method's request, as the client receives it.
+QByteArray replyTo(ReferenceServer& server, AbstractApiMethod& method)
+{
+    QNetworkRequest request = *method.request();
+    request.setUrl(QUrl(server.baseUrl() + method.methodName()));
+    QNetworkReply* reply = s_manager->post(request, method.data());
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+    QByteArray const body = reply->readAll();
+    delete reply;
+    if (body.isEmpty()) {
+        fprintf(stderr, "no reply to %s\n", qPrintable(method.methodName()));
+        exit(1);
+    }
+    return body;
+}
+
+void putReply(QString const& name, ReferenceServer& server, AbstractApiMethod& method)
+{
+    put(QStringLiteral("json"), name + QStringLiteral(".json"), replyTo(server, method));
+}
+
+void writeJsonSeeds()
+{
+    s_manager = std::make_unique<QNetworkAccessManager>();
+    ReferenceServer server;
+    if (!server.start()) {
+        fprintf(stderr, "the reference server cannot listen on 127.0.0.1\n");
+        exit(1);
+    }
+    SampleTemplates::seed(server);
+    server.addUser({QStringLiteral("ada"), QStringLiteral("pw"), 7, QStringLiteral("ada@example.org"),
+                    QStringLiteral("Ada")});
+    ReferenceServer::Item extension;
+    extension.idText = QStringLiteral("nlp-1");
+    extension.uuid = QStringLiteral("{c0000000-0000-4000-8000-00000000000c}");
+    extension.name = QStringLiteral("Grammar");
+    extension.version = QStringLiteral("1.0");
+    extension.nlpType = QStringLiteral("grammar");
+    extension.supportedLanguage = QStringLiteral("en");
+    extension.xml = "<nlp/>";
+    server.addItem(QStringLiteral("nlp_extension"), extension);
+
+    // The template list walked to its end, one template's document and details.
+    GetFirstLumoraMethod first;
+    QByteArray const firstReply = replyTo(server, first);
+    put(QStringLiteral("json"), QStringLiteral("get_first_lumora.json"), firstReply);
+    first.parseReplyBody(firstReply);
+    GetNextLumoraMethod next;
+    next.setID(QString::number(first.id()));
+    QByteArray const nextReply = replyTo(server, next);
+    put(QStringLiteral("json"), QStringLiteral("get_next_lumora.json"), nextReply);
+    next.parseReplyBody(nextReply);
+    next.setID(QString::number(next.id()));
+    putReply(QStringLiteral("get_next_lumora-end"), server, next);
+    DownloadLumoraXMLContentMethod content;
+    content.setUUID(first.uuid());
+    content.setVersion(first.version());
+    putReply(QStringLiteral("download_lumora_xml_content"), server, content);
+    DownloadLumoraMethod details;
+    details.setUUID(first.uuid());
+    details.setVersion(first.version());
+    putReply(QStringLiteral("download_lumora"), server, details);
+
+    // An account and none, a search, an upload taken and one refused.
+    LoginMethod login;
+    login.setLogin(QStringLiteral("ada"));
+    login.setPassword(QStringLiteral("pw"));
+    putReply(QStringLiteral("get_user_session"), server, login);
+    login.setPassword(QStringLiteral("wrong"));
+    putReply(QStringLiteral("get_user_session-none"), server, login);
+    SearchLumoraMethod search;
+    search.setKeyWord(QStringLiteral("e"));
+    putReply(QStringLiteral("search_lumora"), server, search);
+    UploadLumoraMethod upload;
+    QString const uploaded = QStringLiteral("{d0000000-0000-4000-8000-00000000000d}");
+    upload.setUserID(QStringLiteral("7"));
+    upload.setUUID(uploaded);
+    upload.setName(QStringLiteral("Mine"));
+    upload.setCreator(QStringLiteral("Ada"));
+    upload.setVersion(QStringLiteral("1.0"));
+    upload.setXMLContent(SampleTemplates::templateFile(uploaded, QStringLiteral("Mine"), QStringLiteral("1.0")));
+    upload.setIcon(SampleTemplates::pngIcon(Qt::green));
+    putReply(QStringLiteral("upload_lumora"), server, upload);
+    server.refuseUploadsWith({{QStringLiteral("name"), {QStringLiteral("is taken")}},
+                              {QStringLiteral("version"), {QStringLiteral("is too low"), QStringLiteral("is odd")}}});
+    putReply(QStringLiteral("upload_lumora-refused"), server, upload);
+    GetFirstNLPExtensionMethod firstExtension;
+    putReply(QStringLiteral("get_first_nlp_extension"), server, firstExtension);
+    DownloadNLPXmlContentMethod extensionContent;
+    extensionContent.setUuid(extension.uuid);
+    putReply(QStringLiteral("download_nlp_xml_content"), server, extensionContent);
+
+    // A listed template whose UUID carries a path, and its document holding that UUID: the
+    // download must not replace the installed template.
+    server.clearItems(QStringLiteral("lumora"));
+    ReferenceServer::Item escaping;
+    escaping.uuid = QStringLiteral("{7d1e5a2c-3b4f-4c6d-8e9f-0a1b2c3d4e5f}/../../escape");
+    escaping.name = QStringLiteral("Escape");
+    escaping.version = QStringLiteral("9");
+    escaping.xml = SampleTemplates::templateFile(escaping.uuid, escaping.name, escaping.version);
+    // An icon whose header asks for 16384 x 16384 pixels.
+    escaping.icon = HostileFiles::pngBomb(16384, 16384);
+    server.addItem(QStringLiteral("lumora"), escaping);
+    putReply(QStringLiteral("fault-uuid-path-tail-icon-bomb"), server, first);
+    content.setUUID(escaping.uuid);
+    content.setVersion(escaping.version);
+    putReply(QStringLiteral("fault-uuid-path-tail-content"), server, content);
+    // Deeper than the reader builds.
+    put(QStringLiteral("json"), QStringLiteral("fault-deep-nesting.json"),
+        "{\"lu_mora\": " + QByteArray(Json::maxDepth + 1, '[') + QByteArray(Json::maxDepth + 1, ']') + "}");
+    s_manager.reset();
+}
+
+// The service replies' markup and every key and short text of the seeds.
+QSet<QByteArray> jsonTokens(QVariant const& value)
+{
+    QSet<QByteArray> tokens;
+    if (value.typeId() == QMetaType::QVariantMap) {
+        QVariantMap const map = value.toMap();
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            tokens.insert("\"" + it.key().toUtf8() + "\":");
+            tokens.unite(jsonTokens(it.value()));
+        }
+    } else if (value.typeId() == QMetaType::QVariantList) {
+        for (QVariant const& element : value.toList())
+            tokens.unite(jsonTokens(element));
+    } else if (value.typeId() == QMetaType::QString && value.toString().size() <= 40) {
+        tokens.insert(value.toString().toUtf8());
+    }
+    return tokens;
+}
+
+void writeDictionaryFile(QString const& target, QSet<QByteArray> const& tokens);
+
+void writeJsonDictionary()
+{
+    QSet<QByteArray> tokens = {"{", "}", "[", "]", ":", ",", "\"", "true", "false", "null", "\\u",
+                               "\\\"", "\\\\", "-1", "1e39", "2147483648", "null,", "{}", "[]"};
+    const QDir folder(s_root + QStringLiteral("/json"));
+    for (const QString& name : folder.entryList(QDir::Files))
+        tokens.unite(jsonTokens(Json::parse(QString::fromLatin1(readAll(folder.filePath(name))))));
+    writeDictionaryFile(QStringLiteral("json"), tokens);
+}
+
 // A libFuzzer dictionary for an XML target: the markup, and every element name, attribute
 // name and short attribute value of the target's seeds.
 void writeDictionary(QString const& target)
@@ -278,6 +444,11 @@ void writeDictionary(QString const& target)
             }
         }
     }
+    writeDictionaryFile(target, tokens);
+}
+
+void writeDictionaryFile(QString const& target, QSet<QByteArray> const& tokens)
+{
     QList<QByteArray> sorted(tokens.begin(), tokens.end());
     std::sort(sorted.begin(), sorted.end());
     QByteArray text = "# Written by fuzz_seeds (scripts/fuzz seeds) from the seeds of " + target.toUtf8() + ".\n";
@@ -317,15 +488,17 @@ int main(int argc, char** argv)
     FuzzSupport::start(&argc, &argv, true);
     KelVyxNodes::NodeTypeRegistry::setPluginFolder(QString());
     s_root = QString::fromLocal8Bit(argv[1]);
-    for (const char* target : {"graph", "params", "template", "style", "image"})
+    for (const char* target : {"graph", "params", "template", "style", "image", "json"})
         QDir(s_root + QLatin1Char('/') + QLatin1String(target)).removeRecursively();
     writeGraphSeeds();
     writeParameterSeeds();
     writeTemplateSeeds();
     writeStyleSeeds();
     writeImageSeeds();
+    writeJsonSeeds();
     for (const char* target : {"graph", "params", "template", "style"})
         writeDictionary(QString::fromLatin1(target));
+    writeJsonDictionary();
     printf("%d seed files written to %s\n", s_written, qPrintable(s_root));
     return 0;
 }

@@ -140,14 +140,30 @@ void AbstractApiMethod::setReply(QNetworkReply* reply)
 
 void AbstractApiMethod::finish()
 {
-    if (m_reply)
-        parseReplyBody(m_reply->readAll());
+    if (!m_reply) {
+        finishFailed(tr("The call brought no reply."));
+        return;
+    }
+    parseReplyBody(m_reply->readAll());
+    QVariant const status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
+        QString const reason =
+            m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed();
+        m_failure = reason.isEmpty()
+                        ? tr("The service answered with HTTP status %1.").arg(status.toInt())
+                        : tr("The service answered with HTTP status %1 (%2).")
+                              .arg(status.toInt())
+                              .arg(reason);
+    } else if (m_reply->error() != QNetworkReply::NoError) {
+        m_failure = tr("The call failed: %1").arg(m_reply->errorString());
+    }
     emit finished();
 }
 
-void AbstractApiMethod::finishFailed()
+void AbstractApiMethod::finishFailed(QString const& message)
 {
     m_result = QVariant();
+    m_failure = message.isEmpty() ? tr("The call failed.") : message;
     emit finished();
 }
 
@@ -155,7 +171,14 @@ void AbstractApiMethod::parseReplyBody(QByteArray const& body)
 {
     qsizetype const zero = body.indexOf('\0');
     QByteArray const text = zero < 0 ? body : body.left(zero);
-    m_result = Json::parse(QString::fromLatin1(text));
+    bool readable = true;
+    QString error;
+    m_result = Json::parse(QString::fromLatin1(text), readable, error);
+    m_failure.clear();
+    if (text.trimmed().isEmpty())
+        m_failure = tr("The service's reply was empty.");
+    else if (!readable)
+        m_failure = tr("The service's reply could not be read: %1").arg(error);
 }
 
 QVariantMap AbstractApiMethod::resultMap() const

@@ -18,7 +18,8 @@
 // parsed reply of the last finished one, which the accessors of derived classes read.
 //
 // finished() is emitted for every call, failed or not. A failed call reads as a reply without
-// any item: the accessors never fail.
+// any item: the accessors never fail. failure() tells a failed call (no connection, an HTTP
+// error, a reply that cannot be read) from a reply that holds no item.
 class AbstractApiMethod : public QObject
 {
     Q_OBJECT
@@ -42,12 +43,20 @@ public:
     // Releases the previous reply (deferred) and forwards the new one's progress.
     void setReply(QNetworkReply* reply);
     QNetworkReply* reply() const { return m_reply; }
-    // Reads the held reply's body as the new result and emits finished().
+    // Reads the held reply's body as the new result and emits finished(). A network or HTTP
+    // error of the reply, or a body that is no JSON text, is the call's failure; the body is
+    // read all the same (an error reply may carry the service's messages).
     void finish();
-    // Ends the call as failed (no connection, timeout, oversized reply): empty result, finished().
-    void finishFailed();
-    // The reply body up to its first zero byte, each byte one character, parsed as JSON.
+    // Ends the call as failed (no connection, timeout, oversized reply): empty result, the
+    // message as failure(), finished().
+    void finishFailed(QString const& message);
+    // The reply body up to its first zero byte, each byte one character, parsed as JSON. A body
+    // that cannot be read makes the failure; a readable one clears it.
     void parseReplyBody(QByteArray const& body);
+
+    // Why the last call failed, in a sentence; empty when it brought a readable reply.
+    QString const& failure() const { return m_failure; }
+    bool hasFailed() const { return !m_failure.isEmpty(); }
 
     QMap<QString, ApiParam> const& params() const { return m_params; }
     QVariant const& result() const { return m_result; }
@@ -80,6 +89,7 @@ private:
     QNetworkRequest m_request;
     QPointer<QNetworkReply> m_reply;
     QVariant m_result;
+    QString m_failure;
     bool m_multipart = false;
     QString m_boundary;
     QBuffer m_buffer;

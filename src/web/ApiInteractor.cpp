@@ -8,8 +8,19 @@
 #include <QUrl>
 
 namespace {
-char const* const kFailedProperty = "vyxCallFailed";
+char const* const kFailedProperty = "vyxCallFailure";
 int g_defaultTimeoutMs = WebServiceConfig::defaultTransferTimeoutMs;
+int g_defaultDeadlineMs = WebServiceConfig::defaultCallDeadlineMs;
+
+QString failureOf(QNetworkReply* reply)
+{
+    return reply->property(kFailedProperty).toString();
+}
+
+QString seconds(int milliseconds)
+{
+    return QString::number(milliseconds / 1000.0, 'g', 4);
+}
 } // namespace
 
 void ApiInteractor::setDefaultTransferTimeout(int milliseconds)
@@ -17,11 +28,26 @@ void ApiInteractor::setDefaultTransferTimeout(int milliseconds)
     g_defaultTimeoutMs = milliseconds > 0 ? milliseconds : WebServiceConfig::defaultTransferTimeoutMs;
 }
 
+void ApiInteractor::setDefaultCallDeadline(int milliseconds)
+{
+    g_defaultDeadlineMs = milliseconds > 0 ? milliseconds : WebServiceConfig::defaultCallDeadlineMs;
+}
+
+void ApiInteractor::fail(QNetworkReply* reply, QString const& message)
+{
+    if (!failureOf(reply).isEmpty())
+        return;
+    reply->setProperty(kFailedProperty, message);
+    // Not from inside the reply's own signal.
+    QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
+}
+
 ApiInteractor::ApiInteractor(QString const& baseUrl, QObject* parent)
     : QObject(parent),
       m_baseUrl(baseUrl),
       m_usable(WebServiceConfig::isUsableBaseUrl(baseUrl)),
       m_timeoutMs(g_defaultTimeoutMs),
+      m_deadlineMs(g_defaultDeadlineMs),
       m_maxReplyBytes(WebServiceConfig::maxReplyBytes)
 {
     m_manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
@@ -49,7 +75,7 @@ void ApiInteractor::executeMethod(AbstractApiMethod* method)
         QPointer<AbstractApiMethod> guarded(method);
         QTimer::singleShot(0, this, [guarded] {
             if (guarded)
-                guarded->finishFailed();
+                guarded->finishFailed(tr("No usable address of the template web service is set up."));
         });
         return;
     }
@@ -66,6 +92,7 @@ void ApiInteractor::executeMethod(AbstractApiMethod* method)
 
     QNetworkReply* reply = m_manager.post(*request, body);
     watchSize(reply);
+    watchDeadline(reply);
     method->setReply(reply);
     m_pending.insert(reply, QPointer<AbstractApiMethod>(method));
 }
@@ -73,17 +100,25 @@ void ApiInteractor::executeMethod(AbstractApiMethod* method)
 void ApiInteractor::watchSize(QNetworkReply* reply)
 {
     auto check = [this, reply] {
-        if (reply->property(kFailedProperty).toBool())
-            return;
         qint64 const announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
-        if (announced > m_maxReplyBytes || reply->bytesAvailable() > m_maxReplyBytes) {
-            reply->setProperty(kFailedProperty, true);
-            // Not from inside the reply's own signal.
-            QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);
-        }
+        if (announced > m_maxReplyBytes || reply->bytesAvailable() > m_maxReplyBytes)
+            fail(reply, tr("The service's reply is larger than %1 bytes.").arg(m_maxReplyBytes));
     };
     connect(reply, &QNetworkReply::metaDataChanged, this, check);
     connect(reply, &QIODevice::readyRead, this, check);
+}
+
+void ApiInteractor::watchDeadline(QNetworkReply* reply)
+{
+    // A child of the reply: it goes with it.
+    auto* timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    int const deadline = m_deadlineMs;
+    connect(timer, &QTimer::timeout, reply, [reply, deadline] {
+        fail(reply, tr("The service did not answer within %1 s.").arg(seconds(deadline)));
+    });
+    connect(reply, &QNetworkReply::finished, timer, &QTimer::stop);
+    timer->start(deadline);
 }
 
 void ApiInteractor::dropPendingOf(AbstractApiMethod* method)
@@ -109,11 +144,14 @@ void ApiInteractor::onCommandFinished(QNetworkReply* reply)
     m_pending.erase(it);
     if (!method)
         return;
-    bool const failed = reply->property(kFailedProperty).toBool()
-                        || reply->error() == QNetworkReply::OperationCanceledError
-                        || reply->error() == QNetworkReply::TimeoutError;
-    if (failed)
-        method->finishFailed();
+    QString failure = failureOf(reply);
+    // The transfer timeout cancels the reply: every other abort of a pending call is marked.
+    if (failure.isEmpty()
+        && (reply->error() == QNetworkReply::OperationCanceledError
+            || reply->error() == QNetworkReply::TimeoutError))
+        failure = tr("The service sent nothing for %1 s.").arg(seconds(m_timeoutMs));
+    if (!failure.isEmpty())
+        method->finishFailed(failure);
     else
         method->finish();
 }

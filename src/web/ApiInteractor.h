@@ -16,8 +16,10 @@ class QNetworkReply;
 // Safety rules of this client:
 // - a base URL that is not usable (see WebServiceConfig::isUsableBaseUrl) sends nothing: every
 //   call finishes from the event loop as a failed connection;
-// - redirects are never followed (a 3xx reply is read like any other);
-// - a call that exceeds the transfer timeout, or whose reply grows beyond the size cap, fails;
+// - redirects are never followed (a 3xx reply is read, and is the call's failure);
+// - a call fails when no byte comes for the transfer timeout, when it is not over by its
+//   deadline (a reply dripped a byte at a time never stalls), or when its reply grows beyond the
+//   size cap;
 // - destroying the client aborts its running replies without finishing their methods, and a
 //   method destroyed while its call runs is simply forgotten.
 class ApiInteractor : public QObject
@@ -39,6 +41,11 @@ public:
     // The timeout new clients start with (tests shorten it); <= 0 restores the default.
     static void setDefaultTransferTimeout(int milliseconds);
     int transferTimeout() const { return m_timeoutMs; }
+    // The longest a call may take from its request to its last byte.
+    void setCallDeadline(int milliseconds) { m_deadlineMs = milliseconds; }
+    // The deadline new clients start with (tests shorten it); <= 0 restores the default.
+    static void setDefaultCallDeadline(int milliseconds);
+    int callDeadline() const { return m_deadlineMs; }
     void setMaxReplySize(qint64 bytes) { m_maxReplyBytes = bytes; }
     qint64 maxReplySize() const { return m_maxReplyBytes; }
     // Calls sent and not yet finished.
@@ -51,6 +58,9 @@ public slots:
 
 private:
     void watchSize(QNetworkReply* reply);
+    void watchDeadline(QNetworkReply* reply);
+    // Marks the reply failed with the message and aborts it from the event loop.
+    static void fail(QNetworkReply* reply, QString const& message);
     void dropPendingOf(AbstractApiMethod* method);
 
     QString m_baseUrl;
@@ -58,5 +68,6 @@ private:
     QNetworkAccessManager m_manager;
     QMap<QNetworkReply*, QPointer<AbstractApiMethod>> m_pending;
     int m_timeoutMs;
+    int m_deadlineMs;
     qint64 m_maxReplyBytes;
 };

@@ -28,11 +28,28 @@ QVariant Json::parse(QString const& json)
 
 QVariant Json::parse(QString const& json, bool& success)
 {
+    QString error;
+    return parse(json, success, error);
+}
+
+QVariant Json::parse(QString const& json, bool& success, QString& error)
+{
     success = true;
+    error.clear();
     if (json.isNull())
         return QVariant();
     int index = 0;
-    return parseValue(json, index, success, 0);
+    Budget budget;
+    QVariant value = parseValue(json, index, success, 0, &budget);
+    if (success)
+        return value;
+    if (budget.tooMany)
+        error = QStringLiteral("The reply holds more than %1 values.").arg(maxElements);
+    else if (budget.tooDeep)
+        error = QStringLiteral("The reply nests deeper than %1 levels.").arg(maxDepth);
+    else
+        error = QStringLiteral("The reply is no JSON text.");
+    return value;
 }
 
 void Json::eatWhitespace(QString const& json, int& index)
@@ -93,13 +110,20 @@ int Json::lastIndexOfNumber(QString const& json, int index)
     return last - 1;
 }
 
-QVariant Json::parseValue(QString const& json, int& index, bool& success, int depth)
+QVariant Json::parseValue(QString const& json, int& index, bool& success, int depth,
+                          Budget* budget)
 {
+    // Counted before it is built: a list of millions of small values costs gigabytes.
+    if (budget && --budget->remaining < 0) {
+        budget->tooMany = true;
+        success = false;
+        return QVariant();
+    }
     switch (lookAhead(json, index)) {
     case TokenCurlyOpen:
-        return parseObject(json, index, success, depth + 1);
+        return parseObject(json, index, success, depth + 1, budget);
     case TokenSquaredOpen:
-        return parseArray(json, index, success, depth + 1);
+        return parseArray(json, index, success, depth + 1, budget);
     case TokenString:
         return parseString(json, index, success);
     case TokenNumber:
@@ -119,9 +143,12 @@ QVariant Json::parseValue(QString const& json, int& index, bool& success, int de
     }
 }
 
-QVariant Json::parseObject(QString const& json, int& index, bool& success, int depth)
+QVariant Json::parseObject(QString const& json, int& index, bool& success, int depth,
+                           Budget* budget)
 {
     if (depth > maxDepth) {
+        if (budget)
+            budget->tooDeep = true;
         success = false;
         return QVariantMap();
     }
@@ -148,16 +175,19 @@ QVariant Json::parseObject(QString const& json, int& index, bool& success, int d
             success = false;
             return QVariantMap();
         }
-        QVariant const value = parseValue(json, index, success, depth);
+        QVariant const value = parseValue(json, index, success, depth, budget);
         if (!success)
             return QVariantMap();
         map.insert(key, value);
     }
 }
 
-QVariant Json::parseArray(QString const& json, int& index, bool& success, int depth)
+QVariant Json::parseArray(QString const& json, int& index, bool& success, int depth,
+                           Budget* budget)
 {
     if (depth > maxDepth) {
+        if (budget)
+            budget->tooDeep = true;
         success = false;
         return QVariantList();
     }
@@ -177,7 +207,7 @@ QVariant Json::parseArray(QString const& json, int& index, bool& success, int de
             nextToken(json, index);
             return list;
         }
-        QVariant const value = parseValue(json, index, success, depth);
+        QVariant const value = parseValue(json, index, success, depth, budget);
         if (!success)
             return QVariantList();
         list.append(value);

@@ -8,8 +8,9 @@
 // false as bool, null as an invalid QVariant. Lenient: commas are optional and the text after
 // the first complete value is ignored. Any failure empties the whole value.
 //
-// Objects and arrays nest at most maxDepth levels; a deeper text fails like any other, so that a
-// hostile reply cannot exhaust the stack.
+// Objects and arrays nest at most maxDepth levels and a text builds at most maxElements values in
+// all; a deeper or larger text fails like any other, so that a hostile reply can exhaust neither
+// the stack nor the memory.
 class Json
 {
 public:
@@ -29,18 +30,32 @@ public:
     };
 
     static constexpr int maxDepth = 512;
+    static constexpr int maxElements = 1000000;
+
+    // What the caps met while reading one text.
+    struct Budget
+    {
+        int remaining = maxElements;
+        bool tooMany = false;
+        bool tooDeep = false;
+    };
 
     static QVariant parse(QString const& json, bool& success);
     static QVariant parse(QString const& json);
+    // As parse; on a failure `error` says why in a sentence.
+    static QVariant parse(QString const& json, bool& success, QString& error);
 
     static void eatWhitespace(QString const& json, int& index);
     static int nextToken(QString const& json, int& index);
     static int lookAhead(QString const& json, int index);
     static int lastIndexOfNumber(QString const& json, int index);
 
-    static QVariant parseValue(QString const& json, int& index, bool& success, int depth = 0);
-    static QVariant parseObject(QString const& json, int& index, bool& success, int depth = 0);
-    static QVariant parseArray(QString const& json, int& index, bool& success, int depth = 0);
+    static QVariant parseValue(QString const& json, int& index, bool& success, int depth = 0,
+                             Budget* budget = nullptr);
+    static QVariant parseObject(QString const& json, int& index, bool& success, int depth = 0,
+                             Budget* budget = nullptr);
+    static QVariant parseArray(QString const& json, int& index, bool& success, int depth = 0,
+                             Budget* budget = nullptr);
     static QVariant parseString(QString const& json, int& index, bool& success);
     static QVariant parseNumber(QString const& json, int& index);
 };

@@ -7,6 +7,7 @@
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
 #include "effects/VyxNodeGraph.h"
+#include "web/ServiceIcon.h"
 #include "web/WebServiceConfig.h"
 
 #include <QCoreApplication>
@@ -18,7 +19,6 @@
 #include <QPushButton>
 #include <QTemporaryFile>
 #include <QTreeWidgetItem>
-#include <QUuid>
 
 #include <filesystem>
 #include <system_error>
@@ -106,8 +106,11 @@ void TwDatabaseDialog::lumoraDownloadReceived()
     AbstractDownloadMethod* current = m_currentListCall;
     if (!m_fetching || sender() != current)
         return;
-    if (!current->isSuccess()) {
-        endWalk(QString());
+    if (current->hasFailed() || !current->isSuccess()) {
+        // No item ends the list; a failed call is no empty catalogue.
+        endWalk(current->hasFailed()
+                    ? tr("Fetching the template list failed: %1").arg(current->failure())
+                    : QString());
         return;
     }
     int const id = current->id();
@@ -153,8 +156,8 @@ void TwDatabaseDialog::checkAndAddDownload(AbstractDownloadMethod* method, bool 
     if (installed && method->version().toDouble() <= installed->version().toDouble())
         return;
 
-    QPixmap icon;
-    icon.loadFromData(method->icon());
+    // Never the picture at full size: a small file can decode to a gigabyte.
+    QPixmap const icon = QPixmap::fromImage(ServiceIcon::read(method->icon()));
     auto* row = new QTreeWidgetItem;
     row->setText(0, method->name());
     row->setIcon(0, QIcon(icon));
@@ -180,6 +183,7 @@ void TwDatabaseDialog::on_updateButton_clicked()
     }
     m_installing = true;
     m_installedRows.clear();
+    m_installProblem.clear();
     adjustUI(true, tr("Installing templates..."));
     m_installIndex = 0;
     updateNextTemplate();
@@ -193,9 +197,10 @@ void TwDatabaseDialog::updateNextTemplate()
         ++m_installIndex;
     if (m_installIndex >= rows) {
         m_installing = false;
+        QString const status = installSummary(int(m_installedRows.size()), 0);
         ui->treeWidget->clear();
         m_installedRows.clear();
-        adjustUI(false, QString());
+        adjustUI(false, status);
         return;
     }
     QTreeWidgetItem* row = ui->treeWidget->topLevelItem(m_installIndex);
@@ -210,13 +215,18 @@ void TwDatabaseDialog::lumoraXMLDownloadReceived()
         return;
     QTreeWidgetItem* row = ui->treeWidget->topLevelItem(m_installIndex);
     QString const name = row ? row->text(0) : m_xmlDownload.uuid();
-    if (!m_xmlDownload.isSuccess()) {
-        endInstallation(tr("Downloading the template \"%1\" failed.").arg(name));
+    if (m_xmlDownload.hasFailed() || !m_xmlDownload.isSuccess()) {
+        endInstallation(m_xmlDownload.hasFailed()
+                            ? tr("Downloading the template \"%1\" failed: %2")
+                                  .arg(name, m_xmlDownload.failure())
+                            : tr("Downloading the template \"%1\" failed: the service sent no "
+                                 "template.")
+                                  .arg(name));
         return;
     }
     QByteArray content = m_xmlDownload.xmlContent();
     if (!installDownloadedTemplate(true, content, m_xmlDownload.uuid())) {
-        endInstallation(tr("The template \"%1\" could not be installed.").arg(name));
+        endInstallation(tr("The template \"%1\" could not be installed: %2").arg(name, m_installProblem));
         return;
     }
     if (row)
@@ -228,16 +238,28 @@ void TwDatabaseDialog::lumoraXMLDownloadReceived()
 void TwDatabaseDialog::endInstallation(QString const& status)
 {
     m_installing = false;
+    QString const summary = installSummary(int(m_installedRows.size()), 1);
     qDeleteAll(m_installedRows);
     m_installedRows.clear();
-    adjustUI(false, status);
+    adjustUI(false, summary + QLatin1Char(' ') + status);
+}
+
+QString TwDatabaseDialog::installSummary(int installed, int failed) const
+{
+    return tr("Templates installed: %1, failed: %2.").arg(installed).arg(failed);
+}
+
+void TwDatabaseDialog::refuseInstall(QString const& problem)
+{
+    m_installProblem = problem;
+    debugLine(problem);
 }
 
 bool TwDatabaseDialog::installDownloadedTemplate(bool isLumora, QByteArray& content, QString uuid)
 {
     QString const path = StoragePaths::objectTemplatePath(uuid);
     if (path.isEmpty()) {
-        debugLine(tr("Not installed: \"%1\" is not a valid UUID.").arg(uuid));
+        refuseInstall(tr("\"%1\" is not a valid UUID.").arg(uuid));
         return false;
     }
     QDir().mkpath(StoragePaths::objectTemplatesFolder());
@@ -245,7 +267,7 @@ bool TwDatabaseDialog::installDownloadedTemplate(bool isLumora, QByteArray& cont
     // Beside the template folder, so that the store never lists a half-written file.
     QTemporaryFile file(StoragePaths::storageRoot() + QStringLiteral("/download-XXXXXX"));
     if (!file.open() || file.write(content) != content.size() || !file.flush()) {
-        debugLine(tr("The template %1 could not be written: %2").arg(uuid, file.errorString()));
+        refuseInstall(tr("The template %1 could not be written: %2").arg(uuid, file.errorString()));
         return false;
     }
     file.close();
@@ -258,12 +280,15 @@ bool TwDatabaseDialog::installDownloadedTemplate(bool isLumora, QByteArray& cont
         KelVyxNodes::VyxNodeGraph root(nullptr);
         KelNodes::NodeGraph* graph = probe.loadNodeGraphFromFile(&root, true, false, true, &code);
         if (!graph) {
-            debugLine(tr("The download of %1 is no template; the installed one is kept.").arg(uuid));
+            refuseInstall(tr("The download of %1 is no template; the installed one is kept.").arg(uuid));
             return false;
         }
-        if (QUuid::fromString(probe.uuid()) != QUuid::fromString(uuid)) {
-            debugLine(tr("The download of %1 holds the template %2; the installed one is kept.")
-                          .arg(uuid, probe.uuid()));
+        // Exactly the row's UUID in the store's own form: any other text is a template the store
+        // would refuse on the next start, with the installed file gone.
+        if (!StoragePaths::isValidTemplateUuid(probe.uuid()) || probe.uuid() != uuid) {
+            refuseInstall(tr("The download of %1 holds the template \"%2\"; the installed one is "
+                             "kept.")
+                              .arg(uuid, probe.uuid()));
             return false;
         }
         name = probe.name();
@@ -274,8 +299,8 @@ bool TwDatabaseDialog::installDownloadedTemplate(bool isLumora, QByteArray& cont
     std::filesystem::rename(std::filesystem::path(file.fileName().toStdString()),
                             std::filesystem::path(path.toStdString()), error);
     if (error) {
-        debugLine(tr("The template %1 could not be installed: %2")
-                      .arg(uuid, QString::fromStdString(error.message())));
+        refuseInstall(tr("The template %1 could not be installed: %2")
+                          .arg(uuid, QString::fromStdString(error.message())));
         return false;
     }
     file.setAutoRemove(false);

@@ -27,8 +27,12 @@ class DatabaseDialog;
 // Sound behaviour where the service cannot be trusted:
 // - a listed UUID must be a braced UUID (it becomes a file name); other rows are skipped;
 // - the walk stops at a repeated id and after maxListItems items;
-// - a download is written to a temporary file, checked by loading it, and only then renamed
-//   over the installed file: a bad download leaves the installed template alone;
+// - a download is written to a temporary file, checked by loading it (its UUID must be the row's,
+//   in the store's braced form), and only then renamed over the installed file: a bad download
+//   leaves the installed template alone;
+// - icons are read through their header and kept at preview size (see ServiceIcon);
+// - a failed list call is reported, not shown as an empty list; an installation run ends with
+//   how many templates were installed and how many failed;
 // - Fetch, Install and OK are disabled while a fetch or an installation runs.
 class TwDatabaseDialog : public QDialog
 {
@@ -68,6 +72,9 @@ private:
     bool installDownloadedTemplate(bool isLumora, QByteArray& content, QString uuid);
     // Ends a run after a row failed: installed rows go, the others stay.
     void endInstallation(QString const& status);
+    QString installSummary(int installed, int failed) const;
+    // Keeps why the current row was not installed (for the status) and logs it.
+    void refuseInstall(QString const& problem);
     void endWalk(QString const& note);
     void debugLine(QString const& text) const;
     QString noServiceText() const;
@@ -88,4 +95,5 @@ private:
     QSet<int> m_seenIds;
     int m_listedItems = 0;
     QList<QTreeWidgetItem*> m_installedRows;
+    QString m_installProblem;
 };

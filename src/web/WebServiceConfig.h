@@ -21,8 +21,10 @@ QByteArray serviceToken();
 // The cloud-image call's own token: 45 uppercase letters.
 QByteArray cloudImageToken();
 
-// Default transfer timeout of one call, and the largest reply accepted.
+// Default transfer timeout of one call (no byte for that long), its default deadline from the
+// request on, and the largest reply accepted: templates with their icons need a few megabytes.
 inline constexpr int defaultTransferTimeoutMs = 30000;
-inline constexpr qint64 maxReplyBytes = qint64(64) * 1024 * 1024;
+inline constexpr int defaultCallDeadlineMs = 120000;
+inline constexpr qint64 maxReplyBytes = qint64(16) * 1024 * 1024;
 
 } // namespace WebServiceConfig

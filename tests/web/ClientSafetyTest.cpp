@@ -1,5 +1,6 @@
 // The client's safety rules against a hostile or absent service: the base URL rule, no
-// redirects, the timeout, the reply cap, broken bodies, and destruction with calls in flight.
+// redirects, the timeout and the deadline, the reply cap, broken bodies and what a failed call
+// says, and destruction with calls in flight.
 
 #include "WebTestSupport.h"
 
@@ -8,6 +9,7 @@
 
 #include "web/ApiInteractor.h"
 #include "web/GetFirstLumoraMethod.h"
+#include "web/Json.h"
 #include "web/LoginMethod.h"
 #include "web/UploadLumoraMethod.h"
 #include "web/WebServiceConfig.h"
@@ -102,8 +104,9 @@ TEST(ClientSafetyTest, RedirectsAreNotFollowed)
     EXPECT_EQ(spy.count(), 1);
 }
 
-// Replies that must all read as a call without item, each finishing exactly once.
-TEST(ClientSafetyTest, BrokenRepliesFinishOnceWithoutItem)
+// Replies that must all read as a failed call without item, each finishing exactly once and
+// saying why.
+TEST(ClientSafetyTest, BrokenRepliesFinishOnceWithoutItemAndSayWhy)
 {
     struct Case
     {
@@ -111,19 +114,35 @@ TEST(ClientSafetyTest, BrokenRepliesFinishOnceWithoutItem)
         HostileServer::Reply reply;
         int timeoutMs;
         qint64 cap;
+        char const* failure;
+        int deadlineMs = 0;
     };
     QByteArray const padded = "{\"lu_mora\": {\"id\": 1, \"pad\": \"" + QByteArray(4000, 'x') + "\"}}";
+    // Under the byte cap, but a million and one values to build.
+    QByteArray const manyValues = "{\"lu_mora\": [" + QByteArray("0 ").repeated(Json::maxElements) + "]}";
+    QByteArray const manyKeys = [] {
+        QByteArray text = "{";
+        for (int i = 0; i < Json::maxElements + 1; ++i)
+            text += "\"" + QByteArray::number(i, 36) + "\":0,";
+        return text + "}";
+    }();
     std::vector<Case> const cases{
-        {"HTML", {HostileServer::httpReply("<html><body>Bad gateway</body></html>", 502)}, 30000, -1},
-        {"empty body", {HostileServer::httpReply(QByteArray())}, 30000, -1},
-        {"zero byte first", {HostileServer::httpReply(QByteArray("\0", 1) + kItem)}, 30000, -1},
-        {"nested brackets", {HostileServer::httpReply(QByteArray(100000, '['))}, 30000, -1},
-        {"cut short", {HostileServer::httpReply(kItem).replace("Content-Length: 36", "Content-Length: 90").chopped(12)}, 30000, -1},
-        {"no reply at all", {QByteArray(), true, true}, 300, -1},
-        {"body over the cap", {HostileServer::httpReply(padded)}, 30000, 1000},
-        {"announced over the default cap",
-         {"HTTP/1.1 200 OK\r\nContent-Length: 80000000\r\n\r\n" + kItem, true, false}, 30000, -1},
-        {"garbage", {QByteArray("\x16\x03\x01 not http at all\r\n\r\n"), false, false}, 30000, -1},
+        {"HTML", {HostileServer::httpReply("<html><body>Bad gateway</body></html>", 502)}, 30000, -1, "HTTP status 502"},
+        {"empty body", {HostileServer::httpReply(QByteArray())}, 30000, -1, "reply was empty"},
+        {"zero byte first", {HostileServer::httpReply(QByteArray("\0", 1) + kItem)}, 30000, -1, "reply was empty"},
+        {"nested brackets", {HostileServer::httpReply(QByteArray(100000, '['))}, 30000, -1, "nests deeper than 512 levels"},
+        {"many values", {HostileServer::httpReply(manyValues)}, 30000, -1, "more than 1000000 values"},
+        {"many keys", {HostileServer::httpReply(manyKeys)}, 30000, -1, "more than 1000000 values"},
+        {"not JSON", {HostileServer::httpReply("maintenance")}, 30000, -1, "reply could not be read: The reply is no JSON text."},
+        {"cut short", {HostileServer::httpReply(kItem).replace("Content-Length: 36", "Content-Length: 90").chopped(12)}, 30000, -1, "The call failed: "},
+        {"no reply at all", {QByteArray(), true, true}, 300, -1, "sent nothing for 0.3 s"},
+        {"body over the cap", {HostileServer::httpReply(padded)}, 30000, 1000, "larger than 1000 bytes"},
+        {"announced over the cap",
+         {"HTTP/1.1 200 OK\r\nContent-Length: 16777217\r\n\r\n" + kItem, true, false}, 30000, -1,
+         "larger than 16777216 bytes"},
+        {"garbage", {QByteArray("\x16\x03\x01 not http at all\r\n\r\n"), false, false}, 30000, -1, "The call failed: "},
+        // A byte every 50 ms never lets the transfer timeout run out.
+        {"dripped", {HostileServer::httpReply(kItem), false, false, 50}, 30000, -1, "did not answer within 0.4 s", 400},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(c.what);
@@ -134,6 +153,8 @@ TEST(ClientSafetyTest, BrokenRepliesFinishOnceWithoutItem)
         client.setTransferTimeout(c.timeoutMs);
         if (c.cap > 0)
             client.setMaxReplySize(c.cap);
+        if (c.deadlineMs > 0)
+            client.setCallDeadline(c.deadlineMs);
         GetFirstLumoraMethod first;
         WebTest::replyWith(first, kItem); // a previous reply must not survive
         QSignalSpy spy(&first, &AbstractApiMethod::finished);
@@ -144,7 +165,29 @@ TEST(ClientSafetyTest, BrokenRepliesFinishOnceWithoutItem)
         EXPECT_FALSE(first.isSuccess());
         EXPECT_EQ(first.id(), 0);
         EXPECT_EQ(client.pendingCount(), 0);
+        EXPECT_TRUE(first.failure().contains(QString::fromUtf8(c.failure))) << first.failure().toStdString();
     }
+}
+
+// An answered call, with or without its item, is no failure; the next call clears the last one's.
+TEST(ClientSafetyTest, AnsweredCallsAreNoFailure)
+{
+    HostileServer server;
+    ASSERT_TRUE(server.start());
+    QByteArray body = kItem;
+    server.setHandler([&body](RecordedRequest const&) { return HostileServer::json(body); });
+    ApiInteractor client(server.baseUrl());
+    GetFirstLumoraMethod first;
+    for (QByteArray const& reply : {QByteArray("{\"lu_mora\": null}"), QByteArray("maintenance"), kItem}) {
+        SCOPED_TRACE(reply.toStdString());
+        body = reply;
+        QSignalSpy spy(&first, &AbstractApiMethod::finished);
+        client.executeMethod(&first);
+        ASSERT_TRUE(WebTest::waitForCount(spy, 1));
+        EXPECT_EQ(first.hasFailed(), reply == "maintenance");
+    }
+    EXPECT_TRUE(first.isSuccess());
+    EXPECT_TRUE(first.failure().isEmpty());
 }
 
 TEST(ClientSafetyTest, AFailedConnectionReadsAsNoItem)

@@ -6,8 +6,10 @@
 
 #include "web/TwDatabaseDialog.h"
 
+#include <QBuffer>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QImageReader>
 #include <QLabel>
 #include <QPushButton>
 
@@ -107,7 +109,7 @@ TEST_F(DatabaseDialogTest, ListsNewAndNewerTemplatesOnlyAndInstallsTheCheckedOne
     EXPECT_EQ(server.requests().at(0).field(QStringLiteral("version")), "2.0");
     EXPECT_EQ(server.requests().at(1).field(QStringLiteral("uuid")), kC.toUtf8());
     EXPECT_EQ(tree->topLevelItemCount(), 0);
-    EXPECT_TRUE(dialog.statusText().isEmpty());
+    EXPECT_EQ(dialog.statusText(), QStringLiteral("Templates installed: 2, failed: 0."));
     for (ReferenceServer::Item const& item : server.items(QStringLiteral("lumora"))) {
         if (item.uuid == kA)
             continue;
@@ -155,6 +157,7 @@ TEST_F(DatabaseDialogTest, SelectionDecidesWhatIsInstalledAndTheListEmptiesAfter
     EXPECT_FALSE(QFile::exists(StoragePaths::objectTemplatePath(kB)));
     EXPECT_TRUE(QFile::exists(StoragePaths::objectTemplatePath(kC)));
     EXPECT_EQ(tree->topLevelItemCount(), 0);
+    EXPECT_EQ(dialog.statusText(), QStringLiteral("Templates installed: 2, failed: 0."));
 
     // With every row unchecked the run ends at once.
     dialog.findChild<QPushButton*>(QStringLiteral("fetchLumoraList"))->click();
@@ -166,7 +169,7 @@ TEST_F(DatabaseDialogTest, SelectionDecidesWhatIsInstalledAndTheListEmptiesAfter
     ASSERT_TRUE(waitIdle(dialog));
     EXPECT_TRUE(server.requests().isEmpty());
     EXPECT_EQ(tree->topLevelItemCount(), 0);
-    EXPECT_TRUE(dialog.statusText().isEmpty());
+    EXPECT_EQ(dialog.statusText(), QStringLiteral("Templates installed: 0, failed: 0."));
 }
 
 TEST_F(DatabaseDialogTest, AnEmptyServiceAndAMissingServiceEndQuietly)
@@ -200,7 +203,7 @@ TEST_F(DatabaseDialogTest, ATemplateWithAnUnknownNodeTypeIsInstalledAndListedAft
         ASSERT_TRUE(waitIdle(dialog));
         dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
         ASSERT_TRUE(waitIdle(dialog));
-        EXPECT_TRUE(dialog.statusText().isEmpty());
+        EXPECT_EQ(dialog.statusText(), QStringLiteral("Templates installed: 1, failed: 0."));
     }
     EXPECT_EQ(StoreTest::readFile(StoragePaths::objectTemplatePath(kA)),
               server.items(QStringLiteral("lumora")).first().xml);
@@ -294,6 +297,49 @@ TEST_F(HostileDatabaseTest, HostileListsNeitherEscapeTheFolderNorLoopForever)
     }
 }
 
+TEST_F(HostileDatabaseTest, IconsAreCheckedBeforeDecodingAndKeptAtPreviewSize)
+{
+    // As at start-up: pictures of up to 2 GB may be decoded.
+    int const limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(2048);
+    auto png = [](int width, int height) {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::green);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        return bytes;
+    };
+    struct Case
+    {
+        QString uuid;
+        QByteArray icon;
+        QSize kept;
+    };
+    std::vector<Case> const cases{
+        // A few hundred kilobytes that decode to a gigabyte.
+        {kB, SampleTemplates::greyPng(16384, 16384), QSize()},
+        {kC, SampleTemplates::greyPng(2048, 2048), QSize()},
+        {QStringLiteral("{dddddddd-0000-4000-8000-000000000004}"), png(600, 400), QSize(180, 120)},
+        {QStringLiteral("{eeeeeeee-0000-4000-8000-000000000005}"), SampleTemplates::pngIcon(Qt::red), QSize(45, 30)},
+    };
+    QList<ListedItem> items;
+    for (Case const& c : cases)
+        items.append({QByteArray::number(items.size() + 1), c.uuid, c.uuid.mid(1, 4), QStringLiteral("1"), c.icon});
+    server.setHandler(WebTest::lumoraList([items] { return items; }));
+    TwDatabaseDialog dialog(nullptr, core);
+    ASSERT_TRUE(waitIdle(dialog));
+    QTreeWidget* tree = treeOf(dialog);
+    ASSERT_EQ(tree->topLevelItemCount(), int(cases.size()));
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        SCOPED_TRACE(i);
+        QPixmap const kept = tree->topLevelItem(i)->data(0, Qt::UserRole + 2).value<QPixmap>();
+        EXPECT_EQ(kept.isNull() ? QSize() : kept.size(), cases.at(size_t(i)).kept);
+    }
+    QImageReader::setAllocationLimit(limit);
+}
+
 TEST_F(HostileDatabaseTest, AnEndlessListIsCutShort)
 {
     // Every reply names a new id: the list never ends by itself.
@@ -309,34 +355,63 @@ TEST_F(HostileDatabaseTest, AnEndlessListIsCutShort)
     EXPECT_TRUE(dialog.statusText().contains(QStringLiteral("cut short"))) << dialog.statusText().toStdString();
 }
 
-TEST_F(HostileDatabaseTest, BadListRepliesEndTheWalk)
+// A failed list call is no empty catalogue: the status names the failure.
+TEST_F(HostileDatabaseTest, BadListRepliesEndTheWalkWithTheirFailure)
 {
     HostileServer elsewhere;
     ASSERT_TRUE(elsewhere.start());
-    std::vector<std::pair<char const*, HostileServer::Reply>> const cases{
-        {"HTML", {HostileServer::httpReply("<html>maintenance</html>", 503)}},
-        {"empty", {HostileServer::httpReply(QByteArray())}},
-        {"zero byte", {HostileServer::httpReply(QByteArray("\0{\"lu_mora\": {}}", 16))}},
-        {"nested", {HostileServer::httpReply(QByteArray(100000, '['))}},
-        {"cut short", {HostileServer::httpReply("{\"lu_mora\": {\"id\": 1, \"uuid\": \"{aaaa").replace("Content-Length: 33", "Content-Length: 99")}},
-        {"silent", {QByteArray(), true, true}},
-        {"redirect", {HostileServer::httpReply("{\"lu_mora\": {}}", 307,
-                                               "Location: " + elsewhere.baseUrl().toLatin1() + "get_first_lumora\r\n")}},
+    QByteArray const item = "{\"lu_mora\": {\"id\": 1, \"uuid\": \"" + kB.toLatin1() + "\", \"name\": \"Slow\"}}";
+    struct Case
+    {
+        char const* what;
+        HostileServer::Reply reply;
+        char const* failure;
     };
-    for (auto const& [what, reply] : cases) {
-        SCOPED_TRACE(what);
-        HostileServer::Reply const answer = reply;
+    std::vector<Case> const cases{
+        {"HTML", {HostileServer::httpReply("<html>maintenance</html>", 503)}, "HTTP status 503"},
+        {"an item in an error reply", {HostileServer::httpReply(item, 500)}, "HTTP status 500"},
+        {"empty", {HostileServer::httpReply(QByteArray())}, "reply was empty"},
+        {"zero byte", {HostileServer::httpReply(QByteArray("\0{\"lu_mora\": {}}", 16))}, "reply was empty"},
+        {"nested", {HostileServer::httpReply(QByteArray(100000, '['))}, "nests deeper than 512 levels"},
+        {"cut short", {HostileServer::httpReply("{\"lu_mora\": {\"id\": 1, \"uuid\": \"{aaaa").replace("Content-Length: 33", "Content-Length: 99")}, "reply could not be read"},
+        {"silent", {QByteArray(), true, true}, "sent nothing for 3 s"},
+        {"redirect", {HostileServer::httpReply("{\"lu_mora\": {}}", 307,
+                                               "Location: " + elsewhere.baseUrl().toLatin1() + "get_first_lumora\r\n")},
+         "HTTP status 307"},
+        // A byte every 50 ms never stalls the transfer; the call's deadline ends it.
+        {"dripped", {HostileServer::httpReply(item), false, false, 50}, "did not answer within 0.5 s"},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.what);
+        HostileServer::Reply const answer = c.reply;
         server.setHandler([answer](RecordedRequest const&) { return answer; });
         WebTest::CoreFixture::expectSilence(answer.silent);
+        ApiInteractor::setDefaultCallDeadline(answer.dripMs > 0 ? 500 : 0);
         TwDatabaseDialog dialog(nullptr, core);
         ASSERT_TRUE(waitIdle(dialog));
         EXPECT_EQ(treeOf(dialog)->topLevelItemCount(), 0);
-        EXPECT_TRUE(dialog.statusText().isEmpty());
+        EXPECT_TRUE(dialog.statusText().startsWith(QStringLiteral("Fetching the template list failed: ")))
+            << dialog.statusText().toStdString();
+        EXPECT_TRUE(dialog.statusText().contains(QString::fromUtf8(c.failure))) << dialog.statusText().toStdString();
         EXPECT_TRUE(dialog.findChild<QDialogButtonBox*>()->isEnabled());
         EXPECT_TRUE(dialog.findChild<QPushButton*>(QStringLiteral("fetchLumoraList"))->isEnabled());
     }
     EXPECT_TRUE(elsewhere.requests().isEmpty());
     expectInstalledIntact();
+
+    // No service listening at all.
+    quint16 port = 0;
+    {
+        HostileServer closed;
+        ASSERT_TRUE(closed.start());
+        port = QUrl(closed.baseUrl()).port();
+    }
+    url.reset();
+    url = std::make_unique<WebTest::ScopedBaseUrl>(QStringLiteral("http://127.0.0.1:%1/api/").arg(port));
+    TwDatabaseDialog dialog(nullptr, core);
+    ASSERT_TRUE(waitIdle(dialog));
+    EXPECT_TRUE(dialog.statusText().startsWith(QStringLiteral("Fetching the template list failed: The call failed: ")))
+        << dialog.statusText().toStdString();
 }
 
 TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemainingRows)
@@ -354,7 +429,16 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
     };
     std::vector<Case> const cases{
         {"no template", content("<html>not a template</html>")},
+        {"the template in an error reply",
+         {HostileServer::httpReply("{\"live_lumora\": {\"id\": 1, \"xml_content\": " + ReferenceServer::jsonRawBytes(good) + "}}", 500)}},
         {"another template", content(other)},
+        // Read leniently these were the row's UUID; the store refuses them on the next start.
+        {"the UUID with a path tail",
+         content(SampleTemplates::templateFile(kA + QStringLiteral("/../../escape"), QStringLiteral("Updated"), QStringLiteral("02.000")))},
+        {"the UUID without braces",
+         content(SampleTemplates::templateFile(kA.mid(1, 36), QStringLiteral("Updated"), QStringLiteral("02.000")))},
+        {"the UUID in capitals",
+         content(SampleTemplates::templateFile(kA.toUpper(), QStringLiteral("Updated"), QStringLiteral("02.000")))},
         {"empty content", content(QByteArray())},
         {"no item", HostileServer::json("{\"live_lumora\": null}")},
         {"cut short", {HostileServer::httpReply("{\"live_lumora\": {\"xml_content\": \"<graph")
@@ -369,15 +453,23 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
                                       {"2", kC, QStringLiteral("Later"), QStringLiteral("1.0"), {}}};
         server.setHandler(WebTest::lumoraList([items] { return items; },
                                               [reply](RecordedRequest const&) { return reply; }));
-        TwDatabaseDialog dialog(nullptr, core);
-        ASSERT_TRUE(waitIdle(dialog));
-        ASSERT_EQ(treeOf(dialog)->topLevelItemCount(), 2);
-        dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
-        ASSERT_TRUE(waitIdle(dialog));
-        EXPECT_EQ(treeOf(dialog)->topLevelItemCount(), 2);
-        EXPECT_TRUE(dialog.statusText().contains(QStringLiteral("\"Updated\""))) << dialog.statusText().toStdString();
-        EXPECT_TRUE(dialog.findChild<QDialogButtonBox*>()->isEnabled());
-        EXPECT_FALSE(QFile::exists(StoragePaths::objectTemplatePath(kC)));
+        {
+            TwDatabaseDialog dialog(nullptr, core);
+            ASSERT_TRUE(waitIdle(dialog));
+            ASSERT_EQ(treeOf(dialog)->topLevelItemCount(), 2);
+            dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
+            ASSERT_TRUE(waitIdle(dialog));
+            EXPECT_EQ(treeOf(dialog)->topLevelItemCount(), 2);
+            EXPECT_TRUE(dialog.statusText().startsWith(QStringLiteral("Templates installed: 0, failed: 1. ")))
+                << dialog.statusText().toStdString();
+            EXPECT_TRUE(dialog.statusText().contains(QStringLiteral("\"Updated\""))) << dialog.statusText().toStdString();
+            EXPECT_TRUE(dialog.findChild<QDialogButtonBox*>()->isEnabled());
+            EXPECT_FALSE(QFile::exists(StoragePaths::objectTemplatePath(kC)));
+            expectInstalledIntact();
+        }
+        // The next start finds the installed template still there.
+        fixture.stop();
+        core = fixture.start();
         expectInstalledIntact();
     }
 

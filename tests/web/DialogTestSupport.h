@@ -37,6 +37,7 @@ public:
     {
         m_core.reset();
         ApiInteractor::setDefaultTransferTimeout(0);
+        ApiInteractor::setDefaultCallDeadline(0);
     }
 
     // A service that never answers ends only by the timeout: short for such cases alone, so that

@@ -161,4 +161,39 @@ TEST(JsonTest, NestingIsCappedWithoutExhaustingTheStack)
     EXPECT_TRUE(value.toMap().isEmpty());
 }
 
+// A text under any byte cap can still ask for millions of values: the reader builds at most
+// maxElements in all, and says which cap a text met.
+TEST(JsonTest, ValuesAreCappedAndFailuresSayWhy)
+{
+    auto list = [](int values) { // the list itself and values - 1 elements
+        return QStringLiteral("[") + QStringLiteral("0 ").repeated(values - 1) + QStringLiteral("]");
+    };
+    struct Case
+    {
+        QString text;
+        bool ok;
+        char const* error;
+    };
+    std::vector<Case> const cases{
+        {list(Json::maxElements), true, ""},
+        {list(Json::maxElements + 1), false, "The reply holds more than 1000000 values."},
+        {QStringLiteral("{\"a\": ") + list(Json::maxElements) + QStringLiteral("}"), false,
+         "The reply holds more than 1000000 values."},
+        {QString(Json::maxDepth + 1, QLatin1Char('[')), false, "The reply nests deeper than 512 levels."},
+        {QStringLiteral("{\"a\" 1}"), false, "The reply is no JSON text."},
+        {QStringLiteral("<html>"), false, "The reply is no JSON text."},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.text.left(40).toStdString());
+        bool ok = !c.ok;
+        QString error = QStringLiteral("stale");
+        QVariant const value = Json::parse(c.text, ok, error);
+        EXPECT_EQ(ok, c.ok);
+        EXPECT_EQ(error, QString::fromUtf8(c.error));
+        if (c.ok) {
+            EXPECT_EQ(value.toList().size(), Json::maxElements - 1);
+        }
+    }
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QTcpSocket>
+#include <QTimer>
 
 HostileServer::HostileServer(QObject* parent) : QObject(parent)
 {
@@ -81,8 +82,26 @@ void HostileServer::onReadyRead(QTcpSocket* socket)
     Reply const reply = m_handler ? m_handler(request) : Reply{httpReply("{}"), false, false};
     if (reply.silent)
         return;
+    if (reply.dripMs > 0) {
+        drip(socket, reply.bytes, reply);
+        return;
+    }
     socket->write(reply.bytes);
     socket->flush();
     if (!reply.keepOpen)
         socket->disconnectFromHost();
+}
+
+void HostileServer::drip(QPointer<QTcpSocket> socket, QByteArray rest, Reply const& reply)
+{
+    if (!socket || socket->state() != QAbstractSocket::ConnectedState)
+        return;
+    if (rest.isEmpty()) {
+        if (!reply.keepOpen)
+            socket->disconnectFromHost();
+        return;
+    }
+    socket->write(rest.left(1));
+    socket->flush();
+    QTimer::singleShot(reply.dripMs, this, [this, socket, rest, reply] { drip(socket, rest.mid(1), reply); });
 }

@@ -26,6 +26,9 @@ public:
         bool keepOpen = false;
         // Nothing written, the connection kept open (the client must give up by itself).
         bool silent = false;
+        // When > 0: written one byte every dripMs milliseconds (a slow service that never
+        // stalls for long).
+        int dripMs = 0;
     };
     using Handler = std::function<Reply(RecordedRequest const&)>;
 
@@ -50,6 +53,7 @@ signals:
 private:
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
+    void drip(QPointer<QTcpSocket> socket, QByteArray rest, Reply const& reply);
 
     QTcpServer m_server;
     Handler m_handler;

@@ -1,5 +1,6 @@
 #include "SampleTemplates.h"
 
+#include "app/HostileFiles.h"
 #include "app/KelTemplate.h"
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
@@ -23,6 +24,37 @@ QByteArray pngIcon(QColor const& colour)
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return bytes;
+}
+
+QByteArray greyPng(quint32 width, quint32 height)
+{
+    QByteArray file = HostileFiles::Png::header(width, height, 0);
+    z_stream stream{};
+    deflateInit(&stream, 9);
+    std::vector<unsigned char> row(1 + size_t(width), 0x80);
+    row[0] = 0; // no filter
+    QByteArray packed;
+    std::vector<unsigned char> out(1 << 16);
+    auto drain = [&](int flush) {
+        int result = Z_OK;
+        do {
+            stream.next_out = out.data();
+            stream.avail_out = uInt(out.size());
+            result = deflate(&stream, flush);
+            packed.append(reinterpret_cast<char const*>(out.data()), qsizetype(out.size() - stream.avail_out));
+        } while (stream.avail_out == 0 || (flush == Z_FINISH && result != Z_STREAM_END));
+    };
+    for (quint32 y = 0; y < height; ++y) {
+        stream.next_in = row.data();
+        stream.avail_in = uInt(row.size());
+        drain(Z_NO_FLUSH);
+    }
+    stream.avail_in = 0;
+    drain(Z_FINISH);
+    deflateEnd(&stream);
+    HostileFiles::Png::appendChunk(file, "IDAT", packed);
+    HostileFiles::Png::appendChunk(file, "IEND", QByteArray());
+    return file;
 }
 
 QByteArray templateFile(QString const& uuid, QString const& name, QString const& version,

@@ -11,6 +11,9 @@ namespace SampleTemplates {
 
 // A 45 x 30 PNG of one colour.
 QByteArray pngIcon(QColor const& colour);
+// A complete, valid grey PNG of width x height in one shade, compressed row by row: a few
+// hundred kilobytes that decode to width x height pixels (16384 x 16384: a gigabyte as a pixmap).
+QByteArray greyPng(quint32 width, quint32 height);
 // A complete template file (graph document with its "template" element).
 QByteArray templateFile(QString const& uuid, QString const& name, QString const& version,
                         bool unknownNodeType = false);

@@ -1,0 +1,29 @@
+#include "web/ServiceIcon.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+namespace ServiceIcon {
+
+QImage read(QByteArray const& bytes, QSize const& bound)
+{
+    if (bytes.isEmpty())
+        return QImage();
+    QBuffer buffer;
+    buffer.setData(bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return QImage();
+    QImageReader reader(&buffer);
+    QSize const size = reader.size();
+    if (!size.isValid() || size.isEmpty() || qint64(size.width()) * size.height() > maxPixels)
+        return QImage();
+    if (size.width() > bound.width() || size.height() > bound.height())
+        reader.setScaledSize(size.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    QImage image = reader.read();
+    // A format that ignores the scaled size gives its full picture: still within the budget.
+    if (!image.isNull() && (image.width() > bound.width() || image.height() > bound.height()))
+        image = image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+} // namespace ServiceIcon
