@@ -19,10 +19,11 @@ public:
 
     static KelNodes::NodeDescriptor m_descriptor;
 
-    unsigned int getSample3(QPoint const& point) const override;
-
     // Whether relation `operation` holds between the bytes x and y.
     static bool holds(int operation, int x, int y);
+
+protected:
+    void combine(unsigned int const* const* operands, int count, unsigned int* out) const override;
 
 private:
     int m_operation = Less;
