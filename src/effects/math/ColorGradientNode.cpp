@@ -3,6 +3,7 @@
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
 #include "effects/NodeValueUtils.h"
+#include "effects/SpanBuffer.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
 #include "effects/color/VyxGradient.h"
@@ -58,6 +59,18 @@ unsigned int throughLinear(unsigned int c)
         return t;
     }();
     return unsigned(table[(c >> 16) & 0xFFu]) << 16 | unsigned(table[(c >> 8) & 0xFFu]) << 8 | table[c & 0xFFu];
+}
+
+// A position input's byte as a stop position, 0..100.
+int positionOf(unsigned int byte)
+{
+    static const std::array<int, 256> table = [] {
+        std::array<int, 256> t{};
+        for (int k = 0; k < 256; ++k)
+            t[size_t(k)] = transformToNewBounds(k, 0, 255, 0, 100);
+        return t;
+    }();
+    return table[byte & 0xFFu];
 }
 
 // One stop of a sample: sorted by position, then by its index, as a gradient keeps them.
@@ -160,9 +173,62 @@ unsigned int ColorGradientNode<N>::getSample3(QPoint const& point) const
 template <int N>
 unsigned int ColorGradientNode<N>::gradientAtPoint(QPoint const& point) const
 {
-    const int side = std::min(m_imageWidth, m_imageHeight);
-    if (side <= 0)
+    if (std::min(m_imageWidth, m_imageHeight) <= 0)
         return 0u;
+    // Only a linked colour is converted per sample; the stop's alpha plays no part.
+    std::array<unsigned int, N> colour;
+    std::array<int, N> position;
+    for (int i = 0; i < N; ++i) {
+        colour[i] = m_colourSource[i] ? throughLinear(m_colourSource[i]->getSample3(point)) : m_stopRgb[i];
+        position[i] = m_positionSource[i] ? positionOf(m_positionSource[i]->getSample(point)) : m_position[i];
+    }
+    return gradientFrom(point, colour, position);
+}
+
+template <int N>
+void ColorGradientNode<N>::getSpan(int /*y*/, int /*x*/, int count, unsigned int* out) const
+{
+    std::fill(out, out + count, 0u);
+}
+
+template <int N>
+void ColorGradientNode<N>::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (std::min(m_imageWidth, m_imageHeight) <= 0) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    // The linked stops' spans, a run of at most kInline points at a time.
+    constexpr int kRun = SpanBuffer::kInline;
+    unsigned int colours[N][kRun];
+    unsigned int positions[N][kRun];
+    std::array<unsigned int, N> colour = m_stopRgb;
+    std::array<int, N> position = m_position;
+    for (int start = 0; start < count; start += kRun) {
+        const int n = std::min(kRun, count - start);
+        for (int i = 0; i < N; ++i) {
+            if (m_colourSource[i])
+                m_colourSource[i]->getSpan3(y, x + start, n, colours[i]);
+            if (m_positionSource[i])
+                m_positionSource[i]->getSpan(y, x + start, n, positions[i]);
+        }
+        for (int k = 0; k < n; ++k) {
+            for (int i = 0; i < N; ++i) {
+                if (m_colourSource[i])
+                    colour[i] = throughLinear(colours[i][k]);
+                if (m_positionSource[i])
+                    position[i] = positionOf(positions[i][k]);
+            }
+            out[start + k] = gradientFrom(QPoint(x + start + k, y), colour, position) & 0xFFFFFFu;
+        }
+    }
+}
+
+template <int N>
+unsigned int ColorGradientNode<N>::gradientFrom(QPoint const& point, std::array<unsigned int, N> const& colour,
+                                                std::array<int, N> const& position) const
+{
+    const int side = std::min(m_imageWidth, m_imageHeight);
     const int repeat = std::clamp(m_repeat, 1, 100);
 
     // A repeat above the side would make tiles of no pixels: they keep at least one.
@@ -189,18 +255,10 @@ unsigned int ColorGradientNode<N>::gradientAtPoint(QPoint const& point) const
 
     std::array<Stop, N> stops;
     for (int i = 0; i < N; ++i) {
-        // Only a linked colour is converted per sample; the stop's alpha plays no part.
-        const unsigned int rgb = m_colourSource[i]
-                                     ? throughLinear(m_colourSource[i]->getSample3(point))
-                                     : m_stopRgb[i];
         // Reversed, a stop keeps its colour and takes the mirrored stop's position.
-        const int j = reversed ? N - 1 - i : i;
-        const int position = m_positionSource[j]
-                                 ? transformToNewBounds(int(m_positionSource[j]->getSample(point) & 0xFFu), 0, 255, 0, 100)
-                                 : m_position[j];
+        const Stop stop{position[reversed ? N - 1 - i : i], i, colour[i]};
         // Insertion sort: a handful of stops, on the stack.
         int k = i;
-        const Stop stop{position, i, rgb};
         while (k > 0 && stop < stops[k - 1]) {
             stops[k] = stops[k - 1];
             --k;

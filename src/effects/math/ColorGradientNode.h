@@ -43,6 +43,8 @@ public:
     unsigned int getSample(QPoint const& point) const override;
     // gradientAtPoint without its top byte.
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
     // 0xFFRRGGBB of the gradient at an image point; 0 while no image size is known.
     unsigned int gradientAtPoint(QPoint const& point) const;
 
@@ -61,6 +63,11 @@ protected:
                       std::array<KelUtils::Color, N> const& startColours);
 
 private:
+    // The gradient at a point from what its stops hold there: colour[i] the colour of stop i
+    // (0x00RRGGBB), position[j] the position of slot j; the image size is known.
+    unsigned int gradientFrom(QPoint const& point, std::array<unsigned int, N> const& colour,
+                              std::array<int, N> const& position) const;
+
     // The own stop colours as 0x00RRGGBB, so that sampling needs no power per pixel.
     void refreshStopColours();
 
