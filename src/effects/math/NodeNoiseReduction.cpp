@@ -1,6 +1,7 @@
 #include "effects/math/NodeNoiseReduction.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/SpanBuffer.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
 #include "effects/math/ClassicQuickSort.h"
@@ -109,12 +110,10 @@ bool NodeNoiseReduction::sampleAvailable(long long x, long long y) const
     return x >= 0 && x < m_imageWidth && y >= 0 && y < m_imageHeight;
 }
 
-bool NodeNoiseReduction::testNeighbor(QPoint const& q, unsigned int centre, unsigned int* sample) const
+bool NodeNoiseReduction::withinThreshold(unsigned int sample, unsigned int centre) const
 {
-    const unsigned int s = m_input->getSample3(q);
-    *sample = s;
     for (int shift = 0; shift <= 16; shift += 8) {
-        const int a = int((s >> shift) & 0xFFu);
+        const int a = int((sample >> shift) & 0xFFu);
         const int b = int((centre >> shift) & 0xFFu);
         if (std::abs(a - b) >= m_threshold)
             return false;
@@ -122,24 +121,64 @@ bool NodeNoiseReduction::testNeighbor(QPoint const& q, unsigned int centre, unsi
     return true;
 }
 
+template <class Tap>
+unsigned int NodeNoiseReduction::filtered(QPoint const& p, unsigned int centre, Tap tap) const
+{
+    if (m_radius <= 0 || m_imageWidth < 1 || m_imageHeight < 1)
+        return centre;
+    switch (m_mode) {
+    case Mean:
+        return meanOfWindow(p, centre, tap);
+    case Median:
+        return medianOfWindow(p, centre, tap);
+    default:
+        return centre;
+    }
+}
+
 unsigned int NodeNoiseReduction::getSample3(QPoint const& point) const
 {
     if (!m_input)
         return 0x808080u;
-    const unsigned int c = m_input->getSample3(point);
-    if (m_radius <= 0 || m_imageWidth < 1 || m_imageHeight < 1)
-        return c;
-    switch (m_mode) {
-    case Mean:
-        return meanOfWindow(point, c);
-    case Median:
-        return medianOfWindow(point, c);
-    default:
-        return c;
-    }
+    return filtered(point, m_input->getSample3(point),
+                    [this](int x, int y) { return m_input->getSample3(QPoint(x, y)); });
 }
 
-unsigned int NodeNoiseReduction::meanOfWindow(QPoint const& p, unsigned int centre) const
+void NodeNoiseReduction::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    constexpr int kRun = SpanBuffer::kInline;
+    if (count > kRun) {
+        for (int start = 0; start < count; start += kRun)
+            NodeNoiseReduction::getSpan3(y, x + start, std::min(kRun, count - start), out + start);
+        return;
+    }
+    m_input->getSpan3(y, x, count, out);
+    const int r = m_radius;
+    if (r <= 0 || r > kMaxRadius || m_imageWidth < 1 || m_imageHeight < 1)
+        return;
+    // The window's rows over the columns inside the image that any point of the span reaches.
+    const long long first = std::max<long long>(0, static_cast<long long>(x) - r);
+    const long long end = std::min<long long>(m_imageWidth, static_cast<long long>(x) + count + r);
+    unsigned int rows[2 * kMaxRadius + 1][kRun + 2 * kMaxRadius];
+    if (first < end) {
+        for (int dy = -r; dy <= r; ++dy) {
+            const long long row = static_cast<long long>(y) + dy;
+            if (row >= 0 && row < m_imageHeight)
+                m_input->getSpan3(int(row), int(first), int(end - first), rows[dy + r]);
+        }
+    }
+    // Only neighbours inside the image are tapped: those rows and columns were read.
+    const auto tap = [&](int tx, int ty) { return rows[ty - y + r][tx - first]; };
+    for (int i = 0; i < count; ++i)
+        out[i] = filtered(QPoint(x + i, y), out[i], tap);
+}
+
+template <class Tap>
+unsigned int NodeNoiseReduction::meanOfWindow(QPoint const& p, unsigned int centre, Tap tap) const
 {
     int sum[3] = {int((centre >> 16) & 0xFFu), int((centre >> 8) & 0xFFu), int(centre & 0xFFu)};
     int n = 1;
@@ -150,8 +189,8 @@ unsigned int NodeNoiseReduction::meanOfWindow(QPoint const& p, unsigned int cent
             const long long y = (long long)p.y() + dy;
             if ((dx == 0 && dy == 0) || !sampleAvailable(x, y))
                 continue;
-            unsigned int s = 0;
-            if (!testNeighbor(QPoint(int(x), int(y)), centre, &s))
+            const unsigned int s = tap(int(x), int(y));
+            if (!withinThreshold(s, centre))
                 continue;
             sum[0] += int((s >> 16) & 0xFFu);
             sum[1] += int((s >> 8) & 0xFFu);
@@ -163,7 +202,8 @@ unsigned int NodeNoiseReduction::meanOfWindow(QPoint const& p, unsigned int cent
     return (channel(sum[0]) << 16) | (channel(sum[1]) << 8) | channel(sum[2]);
 }
 
-unsigned int NodeNoiseReduction::medianOfWindow(QPoint const& p, unsigned int centre) const
+template <class Tap>
+unsigned int NodeNoiseReduction::medianOfWindow(QPoint const& p, unsigned int centre, Tap tap) const
 {
     // On the stack: a sample allocates nothing and threads share nothing.
     std::array<ColorY, kMaxWindow> list;
@@ -176,8 +216,8 @@ unsigned int NodeNoiseReduction::medianOfWindow(QPoint const& p, unsigned int ce
             const long long y = (long long)p.y() + dy;
             if ((dx == 0 && dy == 0) || !sampleAvailable(x, y))
                 continue;
-            unsigned int s = 0;
-            if (testNeighbor(QPoint(int(x), int(y)), centre, &s))
+            const unsigned int s = tap(int(x), int(y));
+            if (withinThreshold(s, centre))
                 list[n++] = withBrightness(s);
         }
     }

@@ -36,6 +36,8 @@ public:
     int onFilterStart(KelUtils::StatusObserver* observer) override;
     // 0x808080 while "in" is unlinked.
     unsigned int getSample3(QPoint const& point) const override;
+    // The window rows read once per span.
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
@@ -47,10 +49,16 @@ public:
 
 private:
     bool sampleAvailable(long long x, long long y) const;
-    // Samples q into *sample and tells whether every channel lies within the threshold of centre.
-    bool testNeighbor(QPoint const& q, unsigned int centre, unsigned int* sample) const;
-    unsigned int meanOfWindow(QPoint const& p, unsigned int centre) const;
-    unsigned int medianOfWindow(QPoint const& p, unsigned int centre) const;
+    // Whether every channel of sample lies within the threshold of centre.
+    bool withinThreshold(unsigned int sample, unsigned int centre) const;
+    // The result at p from its centre colour; tap(x, y) is the input at a neighbour inside the
+    // image.
+    template <class Tap>
+    unsigned int filtered(QPoint const& p, unsigned int centre, Tap tap) const;
+    template <class Tap>
+    unsigned int meanOfWindow(QPoint const& p, unsigned int centre, Tap tap) const;
+    template <class Tap>
+    unsigned int medianOfWindow(QPoint const& p, unsigned int centre, Tap tap) const;
 
     KelNodes::NodeParameterContainer m_container;
     VyxTerminal* m_inTerminal = nullptr;
