@@ -102,9 +102,7 @@ void ConvolutionFilterNode::getSpan(int y, int x, int count, unsigned int* out) 
         BaseGeneratorNode::getSpan(y, x, count, out);
         return;
     }
-    KernelRows& kernelRows = rows(m_rows1D, false);
-    for (int i = 0; i < count; ++i)
-        out[i] = kernelRows.sample(x + i, y);
+    rows(m_rows1D, false).sampleSpan(y, x, count, out);
 }
 
 void ConvolutionFilterNode::getSpan3(int y, int x, int count, unsigned int* out) const
@@ -116,9 +114,7 @@ void ConvolutionFilterNode::getSpan3(int y, int x, int count, unsigned int* out)
             BaseGeneratorNode::getSpan3(y, x, count, out);
         return;
     }
-    KernelRows& kernelRows = rows(m_rows3D, true);
-    for (int i = 0; i < count; ++i)
-        out[i] = kernelRows.sample(x + i, y);
+    rows(m_rows3D, true).sampleSpan(y, x, count, out);
 }
 
 } // namespace KelVyxNodes
