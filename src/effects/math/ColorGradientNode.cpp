@@ -20,6 +20,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 namespace KelVyxNodes {
 
@@ -48,33 +50,32 @@ Color linearFromSample(unsigned int c)
                  Color::decodeAlpha(static_cast<unsigned char>(c >> 24)));
 }
 
-// linearColorToRgb(linearFromSample(c)): each channel goes through the linear colour on its
-// own, so a table of the 256 bytes gives the same result without two powers per channel.
-unsigned int throughLinear(unsigned int c)
+// What linked stop inputs give, byte by byte, made once: a colour channel through the linear
+// colour (linearColorToRgb(linearFromSample(c)) converts each channel on its own, so the table
+// spares two powers per channel) and a position byte as a stop position 0..100.
+struct StopInputBytes
 {
-    static const std::array<unsigned char, 256> table = [] {
-        std::array<unsigned char, 256> t{};
-        for (unsigned int k = 0; k < 256; ++k)
-            t[k] = static_cast<unsigned char>(linearColorToRgb(linearFromSample(k * 0x010101u)) & 0xFFu);
-        return t;
-    }();
-    return unsigned(table[(c >> 16) & 0xFFu]) << 16 | unsigned(table[(c >> 8) & 0xFFu]) << 8 | table[c & 0xFFu];
-}
+    std::array<unsigned char, 256> linear{};
+    std::array<int, 256> position{};
 
-// A position input's byte as a stop position, 0..100.
-int positionOf(unsigned int byte)
+    unsigned int colour(unsigned int c) const
+    {
+        return unsigned(linear[(c >> 16) & 0xFFu]) << 16 | unsigned(linear[(c >> 8) & 0xFFu]) << 8 | linear[c & 0xFFu];
+    }
+};
+
+StopInputBytes const& stopInputBytes()
 {
-    static const std::array<int, 256> table = [] {
-        std::array<int, 256> t{};
-        for (int k = 0; k < 256; ++k)
-            t[size_t(k)] = transformToNewBounds(k, 0, 255, 0, 100);
-        return t;
+    static const StopInputBytes bytes = [] {
+        StopInputBytes b;
+        for (unsigned int k = 0; k < 256; ++k) {
+            b.linear[k] = static_cast<unsigned char>(linearColorToRgb(linearFromSample(k * 0x010101u)) & 0xFFu);
+            b.position[k] = transformToNewBounds(int(k), 0, 255, 0, 100);
+        }
+        return b;
     }();
-    return table[byte & 0xFFu];
+    return bytes;
 }
-
-// One stop of a sample: sorted by position, then by its index, as a gradient keeps them.
-using Stop = VyxGradient::Stop;
 
 } // namespace
 
@@ -138,6 +139,7 @@ int ColorGradientNode<N>::onFilterStart(StatusObserver* /*observer*/)
     }
     // Changes made while the container's signals were blocked reach paramChanged only later.
     refreshStopColours();
+    prepareTileColours();
     return 0;
 }
 
@@ -171,18 +173,115 @@ unsigned int ColorGradientNode<N>::getSample3(QPoint const& point) const
 }
 
 template <int N>
+typename ColorGradientNode<N>::Layout ColorGradientNode<N>::layout() const
+{
+    Layout l;
+    l.side = std::min(m_imageWidth, m_imageHeight);
+    const int repeat = std::clamp(m_repeat, 1, 100);
+    // A repeat above the side would make tiles of no pixels: they keep at least one.
+    l.proportional = m_proportional != 0;
+    if (!l.proportional) {
+        l.tileWidth = std::max(1, m_imageWidth / repeat);
+        l.tileHeight = std::max(1, m_imageHeight / repeat);
+    } else {
+        l.tileWidth = l.tileHeight = std::max(1, l.side / repeat);
+    }
+    l.alongY = m_rotate == 90 || m_rotate == 270;
+    l.reversed = m_rotate == 180 || m_rotate == 270;
+    return l;
+}
+
+template <int N>
+int ColorGradientNode<N>::tileIndex(Layout const& l, QPoint const& point)
+{
+    int c = l.alongY ? point.y() : point.x();
+    if (l.proportional)
+        c %= l.side;
+    return c % (l.alongY ? l.tileHeight : l.tileWidth);
+}
+
+template <int N>
+double ColorGradientNode<N>::positionAt(Layout const& l, int index)
+{
+    // Divided first, then scaled: x = 29 of 100 lies just below 29.
+    return transformToRealOne(index, 0, l.alongY ? l.tileHeight : l.tileWidth) * 100.0;
+}
+
+template <int N>
+void ColorGradientNode<N>::sortStops(Layout const& l, std::array<unsigned int, N> const& colour,
+                                     std::array<int, N> const& position, std::array<Stop, N>& stops)
+{
+    for (int i = 0; i < N; ++i) {
+        // Reversed, a stop keeps its colour and takes the mirrored stop's position.
+        const Stop stop{position[l.reversed ? N - 1 - i : i], i, colour[i]};
+        // Insertion sort: a handful of stops, on the stack.
+        int k = i;
+        while (k > 0 && stop < stops[k - 1]) {
+            stops[k] = stops[k - 1];
+            --k;
+        }
+        stops[k] = stop;
+    }
+}
+
+template <int N>
+std::vector<int> ColorGradientNode<N>::tableKey() const
+{
+    std::vector<int> key{m_imageWidth, m_imageHeight, m_repeat, m_proportional, m_rotate};
+    for (int i = 0; i < N; ++i) {
+        key.push_back(int(m_stopRgb[i]));
+        key.push_back(m_position[i]);
+    }
+    return key;
+}
+
+template <int N>
+bool ColorGradientNode<N>::stopsLinked() const
+{
+    for (int i = 0; i < N; ++i) {
+        if (m_colourSource[i] || m_positionSource[i])
+            return true;
+    }
+    return false;
+}
+
+template <int N>
+void ColorGradientNode<N>::prepareTileColours()
+{
+    if (stopsLinked() || std::min(m_imageWidth, m_imageHeight) <= 0) {
+        m_tileColours.clear();
+        m_tileKey.clear();
+        return;
+    }
+    std::vector<int> key = tableKey();
+    if (key == m_tileKey)
+        return;
+    const Layout l = layout();
+    std::array<Stop, N> stops;
+    sortStops(l, m_stopRgb, m_position, stops);
+    m_tileColours.resize(size_t(l.alongY ? l.tileHeight : l.tileWidth));
+    for (size_t k = 0; k < m_tileColours.size(); ++k)
+        m_tileColours[k] = VyxGradient::colorBetweenStops(stops.data(), stops.size(), positionAt(l, int(k)));
+    m_tileKey = std::move(key);
+}
+
+template <int N>
 unsigned int ColorGradientNode<N>::gradientAtPoint(QPoint const& point) const
 {
     if (std::min(m_imageWidth, m_imageHeight) <= 0)
         return 0u;
+    StopInputBytes const& bytes = stopInputBytes();
     // Only a linked colour is converted per sample; the stop's alpha plays no part.
     std::array<unsigned int, N> colour;
     std::array<int, N> position;
     for (int i = 0; i < N; ++i) {
-        colour[i] = m_colourSource[i] ? throughLinear(m_colourSource[i]->getSample3(point)) : m_stopRgb[i];
-        position[i] = m_positionSource[i] ? positionOf(m_positionSource[i]->getSample(point)) : m_position[i];
+        colour[i] = m_colourSource[i] ? bytes.colour(m_colourSource[i]->getSample3(point)) : m_stopRgb[i];
+        position[i] = m_positionSource[i] ? bytes.position[m_positionSource[i]->getSample(point) & 0xFFu] : m_position[i];
     }
-    return gradientFrom(point, colour, position);
+    const Layout l = layout();
+    std::array<Stop, N> stops;
+    sortStops(l, colour, position, stops);
+    return VyxGradient::colorBetweenStops(stops.data(), stops.size(), positionAt(l, tileIndex(l, point)));
 }
 
 template <int N>
@@ -198,10 +297,26 @@ void ColorGradientNode<N>::getSpan3(int y, int x, int count, unsigned int* out) 
         std::fill(out, out + count, 0u);
         return;
     }
+    const Layout l = layout();
+    if (!stopsLinked()) {
+        // The colours of the tile positions, made when the render started for these settings.
+        const bool table = !m_tileKey.empty() && tableKey() == m_tileKey;
+        std::array<Stop, N> stops;
+        sortStops(l, m_stopRgb, m_position, stops);
+        for (int i = 0; i < count; ++i) {
+            const int index = tileIndex(l, QPoint(x + i, y));
+            out[i] = (table && index >= 0 && size_t(index) < m_tileColours.size())
+                         ? m_tileColours[size_t(index)]
+                         : VyxGradient::colorBetweenStops(stops.data(), stops.size(), positionAt(l, index));
+            out[i] &= 0xFFFFFFu;
+        }
+        return;
+    }
     // The linked stops' spans, a run of at most kInline points at a time.
     constexpr int kRun = SpanBuffer::kInline;
     unsigned int colours[N][kRun];
     unsigned int positions[N][kRun];
+    StopInputBytes const& bytes = stopInputBytes();
     std::array<unsigned int, N> colour = m_stopRgb;
     std::array<int, N> position = m_position;
     for (int start = 0; start < count; start += kRun) {
@@ -215,57 +330,16 @@ void ColorGradientNode<N>::getSpan3(int y, int x, int count, unsigned int* out) 
         for (int k = 0; k < n; ++k) {
             for (int i = 0; i < N; ++i) {
                 if (m_colourSource[i])
-                    colour[i] = throughLinear(colours[i][k]);
+                    colour[i] = bytes.colour(colours[i][k]);
                 if (m_positionSource[i])
-                    position[i] = positionOf(positions[i][k]);
+                    position[i] = bytes.position[positions[i][k] & 0xFFu];
             }
-            out[start + k] = gradientFrom(QPoint(x + start + k, y), colour, position) & 0xFFFFFFu;
+            std::array<Stop, N> stops;
+            sortStops(l, colour, position, stops);
+            const double pos = positionAt(l, tileIndex(l, QPoint(x + start + k, y)));
+            out[start + k] = VyxGradient::colorBetweenStops(stops.data(), stops.size(), pos) & 0xFFFFFFu;
         }
     }
-}
-
-template <int N>
-unsigned int ColorGradientNode<N>::gradientFrom(QPoint const& point, std::array<unsigned int, N> const& colour,
-                                                std::array<int, N> const& position) const
-{
-    const int side = std::min(m_imageWidth, m_imageHeight);
-    const int repeat = std::clamp(m_repeat, 1, 100);
-
-    // A repeat above the side would make tiles of no pixels: they keep at least one.
-    int u = point.x();
-    int v = point.y();
-    int tileWidth;
-    int tileHeight;
-    if (m_proportional == 0) {
-        tileWidth = std::max(1, m_imageWidth / repeat);
-        tileHeight = std::max(1, m_imageHeight / repeat);
-    } else {
-        u %= side;
-        v %= side;
-        tileWidth = tileHeight = std::max(1, side / repeat);
-    }
-    const int a = u % tileWidth;
-    const int b = v % tileHeight;
-
-    const bool alongY = m_rotate == 90 || m_rotate == 270;
-    const bool reversed = m_rotate == 180 || m_rotate == 270;
-    const double t = alongY ? transformToRealOne(b, 0, tileHeight) : transformToRealOne(a, 0, tileWidth);
-    // Divided first, then scaled: x = 29 of 100 lies just below 29.
-    const double pos = t * 100.0;
-
-    std::array<Stop, N> stops;
-    for (int i = 0; i < N; ++i) {
-        // Reversed, a stop keeps its colour and takes the mirrored stop's position.
-        const Stop stop{position[reversed ? N - 1 - i : i], i, colour[i]};
-        // Insertion sort: a handful of stops, on the stack.
-        int k = i;
-        while (k > 0 && stop < stops[k - 1]) {
-            stops[k] = stops[k - 1];
-            --k;
-        }
-        stops[k] = stop;
-    }
-    return VyxGradient::colorBetweenStops(stops.data(), stops.size(), pos);
 }
 
 template <int N>
