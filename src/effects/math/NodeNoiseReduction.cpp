@@ -105,9 +105,13 @@ int NodeNoiseReduction::onFilterStart(StatusObserver* /*observer*/)
     return 0;
 }
 
-bool NodeNoiseReduction::sampleAvailable(long long x, long long y) const
+NodeNoiseReduction::Window NodeNoiseReduction::window(QPoint const& p) const
 {
-    return x >= 0 && x < m_imageWidth && y >= 0 && y < m_imageHeight;
+    const int r = m_radius;
+    return Window{std::max<long long>(0, static_cast<long long>(p.x()) - r),
+                  std::min<long long>(m_imageWidth - 1LL, static_cast<long long>(p.x()) + r),
+                  std::max<long long>(0, static_cast<long long>(p.y()) - r),
+                  std::min<long long>(m_imageHeight - 1LL, static_cast<long long>(p.y()) + r)};
 }
 
 bool NodeNoiseReduction::withinThreshold(unsigned int sample, unsigned int centre) const
@@ -177,27 +181,48 @@ void NodeNoiseReduction::getSpan3(int y, int x, int count, unsigned int* out) co
         out[i] = filtered(QPoint(x + i, y), out[i], tap);
 }
 
+template <class Visit>
+void NodeNoiseReduction::forEachNeighbour(QPoint const& p, Visit visit) const
+{
+    const Window w = window(p);
+    for (long long y = w.top; y <= w.bottom; ++y) {
+        if (y != p.y()) {
+            for (long long x = w.left; x <= w.right; ++x)
+                visit(int(x), int(y));
+            continue;
+        }
+        for (long long x = w.left; x <= std::min<long long>(w.right, p.x() - 1LL); ++x)
+            visit(int(x), int(y));
+        for (long long x = std::max<long long>(w.left, p.x() + 1LL); x <= w.right; ++x)
+            visit(int(x), int(y));
+    }
+}
+
 template <class Tap>
 unsigned int NodeNoiseReduction::meanOfWindow(QPoint const& p, unsigned int centre, Tap tap) const
 {
-    int sum[3] = {int((centre >> 16) & 0xFFu), int((centre >> 8) & 0xFFu), int(centre & 0xFFu)};
+    const int cr = int((centre >> 16) & 0xFFu);
+    const int cg = int((centre >> 8) & 0xFFu);
+    const int cb = int(centre & 0xFFu);
+    // |d| < t as one unsigned comparison, d + t - 1 in 0 .. 2t - 2 (for t <= 0 nothing is
+    // near), and the kept colours summed without a branch: the integer sums do not depend on
+    // the order.
+    const int t = m_threshold;
+    const unsigned int limit = t > 0 ? unsigned(2 * t - 1) : 0u;
+    const auto near = [t, limit](int d) { return unsigned(d + t - 1) < limit; };
+    int sum[3] = {cr, cg, cb};
     int n = 1;
-    const int r = m_radius;
-    for (int dy = -r; dy <= r; ++dy) {
-        for (int dx = -r; dx <= r; ++dx) {
-            const long long x = (long long)p.x() + dx;
-            const long long y = (long long)p.y() + dy;
-            if ((dx == 0 && dy == 0) || !sampleAvailable(x, y))
-                continue;
-            const unsigned int s = tap(int(x), int(y));
-            if (!withinThreshold(s, centre))
-                continue;
-            sum[0] += int((s >> 16) & 0xFFu);
-            sum[1] += int((s >> 8) & 0xFFu);
-            sum[2] += int(s & 0xFFu);
-            ++n;
-        }
-    }
+    forEachNeighbour(p, [&](int x, int y) {
+        const unsigned int s = tap(x, y);
+        const int r = int((s >> 16) & 0xFFu);
+        const int g = int((s >> 8) & 0xFFu);
+        const int b = int(s & 0xFFu);
+        const int kept = int(near(r - cr) & near(g - cg) & near(b - cb));
+        sum[0] += r & -kept;
+        sum[1] += g & -kept;
+        sum[2] += b & -kept;
+        n += kept;
+    });
     const auto channel = [n](int total) { return unsigned((total + n / 2) / n); };
     return (channel(sum[0]) << 16) | (channel(sum[1]) << 8) | channel(sum[2]);
 }
@@ -209,18 +234,11 @@ unsigned int NodeNoiseReduction::medianOfWindow(QPoint const& p, unsigned int ce
     std::array<ColorY, kMaxWindow> list;
     int n = 0;
     list[n++] = withBrightness(centre);
-    const int r = m_radius;
-    for (int dy = -r; dy <= r; ++dy) {
-        for (int dx = -r; dx <= r; ++dx) {
-            const long long x = (long long)p.x() + dx;
-            const long long y = (long long)p.y() + dy;
-            if ((dx == 0 && dy == 0) || !sampleAvailable(x, y))
-                continue;
-            const unsigned int s = tap(int(x), int(y));
-            if (withinThreshold(s, centre))
-                list[n++] = withBrightness(s);
-        }
-    }
+    forEachNeighbour(p, [&](int x, int y) {
+        const unsigned int s = tap(x, y);
+        if (withinThreshold(s, centre))
+            list[n++] = withBrightness(s);
+    });
     classicQuickSort(list.begin(), list.begin() + n, minByBrightness);
     return list[n / 2].color;
 }

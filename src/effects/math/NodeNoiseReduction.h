@@ -48,7 +48,20 @@ public:
     int radius() const { return m_radius; }
 
 private:
-    bool sampleAvailable(long long x, long long y) const;
+    // The neighbours of a point that lie in the image, in rows top..bottom and columns
+    // left..right (none where left > right or top > bottom).
+    struct Window
+    {
+        long long left;
+        long long right;
+        long long top;
+        long long bottom;
+    };
+    Window window(QPoint const& p) const;
+    // visit(x, y) for every neighbour of p in the window and the image, row by row, left to
+    // right.
+    template <class Visit>
+    void forEachNeighbour(QPoint const& p, Visit visit) const;
     // Whether every channel of sample lies within the threshold of centre.
     bool withinThreshold(unsigned int sample, unsigned int centre) const;
     // The result at p from its centre colour; tap(x, y) is the input at a neighbour inside the
