@@ -209,22 +209,41 @@ void KernelRows::sampleSpan(int y, int x, int count, unsigned int* out)
 {
     float const* rows[kMaxKernelHeight];
     int fromRing = 0; // 1: rows found for row y, -1: summed directly, 0: not asked yet
-    for (int i = 0; i < count; ++i) {
+    int i = 0;
+    while (i < count) {
         const int px = x + i;
         unsigned int value = 0;
         if (m_memo.lookup(px, y, value)) {
-            out[i] = value;
+            out[i++] = value;
             continue;
         }
         if (px < 0 || y < 0 || px >= m_setup.width || y >= m_setup.height) {
-            out[i] = direct(px, y); // outside the image: not kept
+            out[i++] = direct(px, y); // outside the image: not kept
             continue;
         }
         if (fromRing == 0)
             fromRing = rowsFor(y, count - i, rows) ? 1 : -1;
-        value = fromRing > 0 ? fromRows(rows, px) : direct(px, y);
-        m_memo.store(px, y, value);
-        out[i] = value;
+        if (fromRing < 0) {
+            value = direct(px, y);
+            m_memo.store(px, y, value);
+            out[i++] = value;
+            continue;
+        }
+        // The run of points from here that are in the image and not known yet, in one go.
+        int end = i + 1;
+        while (end < count && x + end < m_setup.width && !m_memo.lookup(x + end, y, value))
+            ++end;
+        if (m_setup.colour) {
+            MaskBasedFilter::filter3RowsSpan(rows, m_setup.width, px, end - i, m_setup.kernelWidth,
+                                             m_setup.kernelHeight, m_setup.kernel, m_setup.factor,
+                                             m_setup.bias, out + i);
+        } else {
+            for (int k = i; k < end; ++k)
+                out[k] = fromRows(rows, x + k);
+        }
+        for (int k = i; k < end; ++k)
+            m_memo.store(x + k, y, out[k]);
+        i = end;
     }
 }
 

@@ -37,6 +37,10 @@ public:
     static unsigned int filter3Rows(float const* const* rows, int width, int x, int kernelWidth,
                                     int kernelHeight, float const* kernel, float factor,
                                     float bias);
+    // filter3Rows of the points x .. x + count - 1 (all in the image) into out.
+    static void filter3RowsSpan(float const* const* rows, int width, int x, int count, int kernelWidth,
+                                int kernelHeight, float const* kernel, float factor, float bias,
+                                unsigned int* out);
 };
 
 } // namespace KelVyxNodes
