@@ -20,7 +20,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <utility>
 #include <vector>
 
 namespace KelVyxNodes {
@@ -225,12 +224,12 @@ void ColorGradientNode<N>::sortStops(Layout const& l, std::array<unsigned int, N
 }
 
 template <int N>
-std::vector<int> ColorGradientNode<N>::tableKey() const
+typename ColorGradientNode<N>::TableKey ColorGradientNode<N>::tableKey() const
 {
-    std::vector<int> key{m_imageWidth, m_imageHeight, m_repeat, m_proportional, m_rotate};
+    TableKey key{m_imageWidth, m_imageHeight, m_repeat, m_proportional, m_rotate};
     for (int i = 0; i < N; ++i) {
-        key.push_back(int(m_stopRgb[i]));
-        key.push_back(m_position[i]);
+        key[size_t(5 + 2 * i)] = int(m_stopRgb[i]);
+        key[size_t(6 + 2 * i)] = m_position[i];
     }
     return key;
 }
@@ -250,19 +249,21 @@ void ColorGradientNode<N>::prepareTileColours()
 {
     if (stopsLinked() || std::min(m_imageWidth, m_imageHeight) <= 0) {
         m_tileColours.clear();
-        m_tileKey.clear();
+        m_tileColoursMade = false;
         return;
     }
-    std::vector<int> key = tableKey();
-    if (key == m_tileKey)
+    const TableKey key = tableKey();
+    if (m_tileColoursMade && key == m_tileKey)
         return;
+    m_tileColoursMade = false;
     const Layout l = layout();
     std::array<Stop, N> stops;
     sortStops(l, m_stopRgb, m_position, stops);
     m_tileColours.resize(size_t(l.alongY ? l.tileHeight : l.tileWidth));
     for (size_t k = 0; k < m_tileColours.size(); ++k)
         m_tileColours[k] = VyxGradient::colorBetweenStops(stops.data(), stops.size(), positionAt(l, int(k)));
-    m_tileKey = std::move(key);
+    m_tileKey = key;
+    m_tileColoursMade = true;
 }
 
 template <int N>
@@ -300,7 +301,7 @@ void ColorGradientNode<N>::getSpan3(int y, int x, int count, unsigned int* out) 
     const Layout l = layout();
     if (!stopsLinked()) {
         // The colours of the tile positions, made when the render started for these settings.
-        const bool table = !m_tileKey.empty() && tableKey() == m_tileKey;
+        const bool table = m_tileColoursMade && tableKey() == m_tileKey;
         std::array<Stop, N> stops;
         sortStops(l, m_stopRgb, m_position, stops);
         for (int i = 0; i < count; ++i) {

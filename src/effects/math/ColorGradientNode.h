@@ -87,7 +87,8 @@ private:
                           std::array<int, N> const& position, std::array<Stop, N>& stops);
     bool stopsLinked() const;
     // The settings the tile colours depend on.
-    std::vector<int> tableKey() const;
+    using TableKey = std::array<int, 5 + 2 * N>;
+    TableKey tableKey() const;
     // While no stop is linked: the colour of every tile place, made when a render starts.
     void prepareTileColours();
 
@@ -110,7 +111,8 @@ private:
     std::array<VyxTerminal*, N> m_colourTerminal{};
     std::array<VyxTerminal*, N> m_positionTerminal{};
     std::vector<unsigned int> m_tileColours;
-    std::vector<int> m_tileKey;
+    TableKey m_tileKey{};
+    bool m_tileColoursMade = false;
 };
 
 } // namespace KelVyxNodes
