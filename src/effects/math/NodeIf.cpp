@@ -43,26 +43,6 @@ NodeIf::NodeIf(int id)
 
 NodeIf::~NodeIf() = default;
 
-bool NodeIf::holds(int operation, int x, int y)
-{
-    switch (operation) {
-    case Less:
-        return x < y;
-    case Greater:
-        return x > y;
-    case LessOrEqual:
-        return x <= y;
-    case GreaterOrEqual:
-        return x >= y;
-    case Equal:
-        return x == y;
-    case NotEqual:
-        return x != y;
-    default:
-        return false;
-    }
-}
-
 namespace {
 
 // Each channel from "then" where the relation holds between the channels of the two colours
@@ -73,11 +53,12 @@ void choose(unsigned int const* const* operands, int count, unsigned int* out)
     for (int i = 0; i < count; ++i) {
         const unsigned int first = operands[0][i];
         const unsigned int second = operands[1][i];
-        unsigned int thenMask = 0;
-        for (int shift = 16; shift >= 0; shift -= 8) {
-            if (NodeIf::holds(Operation, int((first >> shift) & 0xFFu), int((second >> shift) & 0xFFu)))
-                thenMask |= 0xFFu << shift;
-        }
+        const auto channel = [first, second](int shift) {
+            return NodeIf::holds(Operation, int((first >> shift) & 0xFFu), int((second >> shift) & 0xFFu))
+                       ? 0xFFu << shift
+                       : 0u;
+        };
+        const unsigned int thenMask = channel(16) | channel(8) | channel(0);
         out[i] = (operands[2][i] & thenMask) | (operands[3][i] & ~thenMask & 0xFFFFFFu);
     }
 }

@@ -19,8 +19,27 @@ public:
 
     static KelNodes::NodeDescriptor m_descriptor;
 
-    // Whether relation `operation` holds between the bytes x and y.
-    static bool holds(int operation, int x, int y);
+    // Whether relation `operation` holds between the bytes x and y. Inline, so that a loop
+    // over a constant operation has no branch on it.
+    static bool holds(int operation, int x, int y)
+    {
+        switch (operation) {
+        case Less:
+            return x < y;
+        case Greater:
+            return x > y;
+        case LessOrEqual:
+            return x <= y;
+        case GreaterOrEqual:
+            return x >= y;
+        case Equal:
+            return x == y;
+        case NotEqual:
+            return x != y;
+        default:
+            return false;
+        }
+    }
 
 protected:
     void combine(unsigned int const* const* operands, int count, unsigned int* out) const override;
