@@ -14,6 +14,8 @@
 #include <QDebug>
 #include <QUrl>
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -55,6 +57,19 @@ ColorY withBrightness(unsigned int color)
 {
     const int sum = int((color >> 16) & 0xFFu) + int((color >> 8) & 0xFFu) + int(color & 0xFFu);
     return ColorY{color, (sum * 341) >> 10};
+}
+
+// q / n for the quotients of a window mean (q below 2^32 / n, n up to a whole window) as a
+// product with ceil(2^32 / n): exact there, and no division per channel and point.
+unsigned int dividedByCount(unsigned int q, int n)
+{
+    static const std::array<std::uint64_t, kMaxWindow + 1> reciprocal = [] {
+        std::array<std::uint64_t, kMaxWindow + 1> r{};
+        for (int k = 1; k <= kMaxWindow; ++k)
+            r[size_t(k)] = ((std::uint64_t(1) << 32) + std::uint64_t(k) - 1) / std::uint64_t(k);
+        return r;
+    }();
+    return unsigned((q * reciprocal[size_t(n)]) >> 32);
 }
 
 bool minByBrightness(ColorY a, ColorY const& b)
@@ -125,16 +140,16 @@ bool NodeNoiseReduction::withinThreshold(unsigned int sample, unsigned int centr
     return true;
 }
 
-template <class Tap>
-unsigned int NodeNoiseReduction::filtered(QPoint const& p, unsigned int centre, Tap tap) const
+template <class RowAt>
+unsigned int NodeNoiseReduction::filtered(QPoint const& p, unsigned int centre, RowAt rowAt) const
 {
     if (m_radius <= 0 || m_imageWidth < 1 || m_imageHeight < 1)
         return centre;
     switch (m_mode) {
     case Mean:
-        return meanOfWindow(p, centre, tap);
+        return meanOfWindow(p, centre, rowAt);
     case Median:
-        return medianOfWindow(p, centre, tap);
+        return medianOfWindow(p, centre, rowAt);
     default:
         return centre;
     }
@@ -144,8 +159,16 @@ unsigned int NodeNoiseReduction::getSample3(QPoint const& point) const
 {
     if (!m_input)
         return 0x808080u;
-    return filtered(point, m_input->getSample3(point),
-                    [this](int x, int y) { return m_input->getSample3(QPoint(x, y)); });
+    // The window's rows sampled one at a time, the centre left out (it is sampled once, first).
+    unsigned int row[2 * kMaxRadius + 1];
+    const auto rowAt = [&](int y, int left, int right) -> unsigned int const* {
+        for (int x = left; x <= right; ++x) {
+            if (x != point.x() || y != point.y())
+                row[x - left] = m_input->getSample3(QPoint(x, y));
+        }
+        return row;
+    };
+    return filtered(point, m_input->getSample3(point), rowAt);
 }
 
 void NodeNoiseReduction::getSpan3(int y, int x, int count, unsigned int* out) const
@@ -175,67 +198,74 @@ void NodeNoiseReduction::getSpan3(int y, int x, int count, unsigned int* out) co
                 m_input->getSpan3(int(row), int(first), int(end - first), rows[dy + r]);
         }
     }
-    // Only neighbours inside the image are tapped: those rows and columns were read.
-    const auto tap = [&](int tx, int ty) { return rows[ty - y + r][tx - first]; };
+    // Only neighbours inside the image are asked for: those rows and columns were read.
+    const auto rowAt = [&](int ty, int left, int /*right*/) -> unsigned int const* {
+        return rows[ty - y + r] + (left - first);
+    };
     for (int i = 0; i < count; ++i)
-        out[i] = filtered(QPoint(x + i, y), out[i], tap);
+        out[i] = filtered(QPoint(x + i, y), out[i], rowAt);
 }
 
-template <class Visit>
-void NodeNoiseReduction::forEachNeighbour(QPoint const& p, Visit visit) const
+template <class RowAt, class Visit>
+void NodeNoiseReduction::forEachNeighbour(QPoint const& p, RowAt rowAt, Visit visit) const
 {
     const Window w = window(p);
-    for (long long y = w.top; y <= w.bottom; ++y) {
+    const int left = int(w.left);
+    const int n = int(w.right - w.left + 1);
+    for (int y = int(w.top); y <= int(w.bottom); ++y) {
+        if (n <= 0)
+            break;
+        unsigned int const* row = rowAt(y, left, int(w.right));
         if (y != p.y()) {
-            for (long long x = w.left; x <= w.right; ++x)
-                visit(int(x), int(y));
+            for (int k = 0; k < n; ++k)
+                visit(row[k]);
             continue;
         }
-        for (long long x = w.left; x <= std::min<long long>(w.right, p.x() - 1LL); ++x)
-            visit(int(x), int(y));
-        for (long long x = std::max<long long>(w.left, p.x() + 1LL); x <= w.right; ++x)
-            visit(int(x), int(y));
+        const long long centre = static_cast<long long>(p.x()) - left;
+        for (int k = 0; k < n && k < centre; ++k)
+            visit(row[k]);
+        for (long long k = std::max<long long>(0, centre + 1); k < n; ++k)
+            visit(row[k]);
     }
 }
 
-template <class Tap>
-unsigned int NodeNoiseReduction::meanOfWindow(QPoint const& p, unsigned int centre, Tap tap) const
+template <class RowAt>
+unsigned int NodeNoiseReduction::meanOfWindow(QPoint const& p, unsigned int centre, RowAt rowAt) const
 {
-    const int cr = int((centre >> 16) & 0xFFu);
-    const int cg = int((centre >> 8) & 0xFFu);
-    const int cb = int(centre & 0xFFu);
-    // |d| < t as one unsigned comparison, d + t - 1 in 0 .. 2t - 2 (for t <= 0 nothing is
-    // near), and the kept colours summed without a branch: the integer sums do not depend on
-    // the order.
-    const int t = m_threshold;
-    const unsigned int limit = t > 0 ? unsigned(2 * t - 1) : 0u;
-    const auto near = [t, limit](int d) { return unsigned(d + t - 1) < limit; };
-    int sum[3] = {cr, cg, cb};
+    // Blue, green, red (and a 0) of a colour side by side; a neighbour is kept where every
+    // channel differs from the centre's by less than t (-t < d < t, none for t <= 0), and the
+    // kept colours are summed without a branch: integer sums do not depend on the order.
+    const __m128i zero = _mm_setzero_si128();
+    const auto channels = [zero](unsigned int c) {
+        return _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(c & 0xFFFFFFu)), zero), zero);
+    };
+    const __m128i middle = channels(centre);
+    const __m128i above = _mm_set1_epi32(m_threshold);
+    const __m128i below = _mm_set1_epi32(-m_threshold);
+    __m128i sum = middle;
     int n = 1;
-    forEachNeighbour(p, [&](int x, int y) {
-        const unsigned int s = tap(x, y);
-        const int r = int((s >> 16) & 0xFFu);
-        const int g = int((s >> 8) & 0xFFu);
-        const int b = int(s & 0xFFu);
-        const int kept = int(near(r - cr) & near(g - cg) & near(b - cb));
-        sum[0] += r & -kept;
-        sum[1] += g & -kept;
-        sum[2] += b & -kept;
+    forEachNeighbour(p, rowAt, [&](unsigned int s) {
+        const __m128i v = channels(s);
+        const __m128i d = _mm_sub_epi32(v, middle);
+        const __m128i near = _mm_and_si128(_mm_cmplt_epi32(d, above), _mm_cmpgt_epi32(d, below));
+        const int kept = _mm_movemask_ps(_mm_castsi128_ps(near)) == 0xF;
+        sum = _mm_add_epi32(sum, _mm_and_si128(v, _mm_set1_epi32(-kept)));
         n += kept;
     });
-    const auto channel = [n](int total) { return unsigned((total + n / 2) / n); };
-    return (channel(sum[0]) << 16) | (channel(sum[1]) << 8) | channel(sum[2]);
+    alignas(16) int total[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(total), sum);
+    const auto channel = [n](int t) { return dividedByCount(unsigned(t + n / 2), n); };
+    return (channel(total[2]) << 16) | (channel(total[1]) << 8) | channel(total[0]);
 }
 
-template <class Tap>
-unsigned int NodeNoiseReduction::medianOfWindow(QPoint const& p, unsigned int centre, Tap tap) const
+template <class RowAt>
+unsigned int NodeNoiseReduction::medianOfWindow(QPoint const& p, unsigned int centre, RowAt rowAt) const
 {
     // On the stack: a sample allocates nothing and threads share nothing.
     std::array<ColorY, kMaxWindow> list;
     int n = 0;
     list[n++] = withBrightness(centre);
-    forEachNeighbour(p, [&](int x, int y) {
-        const unsigned int s = tap(x, y);
+    forEachNeighbour(p, rowAt, [&](unsigned int s) {
         if (withinThreshold(s, centre))
             list[n++] = withBrightness(s);
     });

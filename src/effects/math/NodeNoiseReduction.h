@@ -58,20 +58,21 @@ private:
         long long bottom;
     };
     Window window(QPoint const& p) const;
-    // visit(x, y) for every neighbour of p in the window and the image, row by row, left to
+    // visit(colour) for every neighbour of p in the window and the image, row by row, left to
     // right.
-    template <class Visit>
-    void forEachNeighbour(QPoint const& p, Visit visit) const;
+    template <class RowAt, class Visit>
+    void forEachNeighbour(QPoint const& p, RowAt rowAt, Visit visit) const;
     // Whether every channel of sample lies within the threshold of centre.
     bool withinThreshold(unsigned int sample, unsigned int centre) const;
-    // The result at p from its centre colour; tap(x, y) is the input at a neighbour inside the
-    // image.
-    template <class Tap>
-    unsigned int filtered(QPoint const& p, unsigned int centre, Tap tap) const;
-    template <class Tap>
-    unsigned int meanOfWindow(QPoint const& p, unsigned int centre, Tap tap) const;
-    template <class Tap>
-    unsigned int medianOfWindow(QPoint const& p, unsigned int centre, Tap tap) const;
+    // The result at p from its centre colour; rowAt(y, left, right) gives the input's colours
+    // in row y from column left to right, a part of p's window inside the image (the centre's
+    // place is never read).
+    template <class RowAt>
+    unsigned int filtered(QPoint const& p, unsigned int centre, RowAt rowAt) const;
+    template <class RowAt>
+    unsigned int meanOfWindow(QPoint const& p, unsigned int centre, RowAt rowAt) const;
+    template <class RowAt>
+    unsigned int medianOfWindow(QPoint const& p, unsigned int centre, RowAt rowAt) const;
 
     KelNodes::NodeParameterContainer m_container;
     VyxTerminal* m_inTerminal = nullptr;
