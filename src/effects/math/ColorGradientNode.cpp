@@ -320,20 +320,35 @@ void ColorGradientNode<N>::getSpan3(int y, int x, int count, unsigned int* out) 
     StopInputBytes const& bytes = stopInputBytes();
     std::array<unsigned int, N> colour = m_stopRgb;
     std::array<int, N> position = m_position;
+    // Stops linked to the same output share its span.
+    std::array<unsigned int const*, N> colourRun{};
+    std::array<unsigned int const*, N> positionRun{};
     for (int start = 0; start < count; start += kRun) {
         const int n = std::min(kRun, count - start);
         for (int i = 0; i < N; ++i) {
-            if (m_colourSource[i])
+            colourRun[i] = nullptr;
+            positionRun[i] = nullptr;
+            for (int j = 0; j < i; ++j) {
+                if (m_colourSource[i] && m_colourSource[j] == m_colourSource[i])
+                    colourRun[i] = colourRun[j];
+                if (m_positionSource[i] && m_positionSource[j] == m_positionSource[i])
+                    positionRun[i] = positionRun[j];
+            }
+            if (m_colourSource[i] && !colourRun[i]) {
                 m_colourSource[i]->getSpan3(y, x + start, n, colours[i]);
-            if (m_positionSource[i])
+                colourRun[i] = colours[i];
+            }
+            if (m_positionSource[i] && !positionRun[i]) {
                 m_positionSource[i]->getSpan(y, x + start, n, positions[i]);
+                positionRun[i] = positions[i];
+            }
         }
         for (int k = 0; k < n; ++k) {
             for (int i = 0; i < N; ++i) {
-                if (m_colourSource[i])
-                    colour[i] = bytes.colour(colours[i][k]);
-                if (m_positionSource[i])
-                    position[i] = bytes.position[positions[i][k] & 0xFFu];
+                if (colourRun[i])
+                    colour[i] = bytes.colour(colourRun[i][k]);
+                if (positionRun[i])
+                    position[i] = bytes.position[positionRun[i][k] & 0xFFu];
             }
             std::array<Stop, N> stops;
             sortStops(l, colour, position, stops);
