@@ -1,6 +1,6 @@
-// Values a node keeps per render for its settings (Frame's column terms, a gradient's tile
-// colours) stand for the settings of that render only: once a setting changes and a preview
-// reads on before the next render, spans still give exactly what points give.
+// Spans against points where the sweep's settings do not reach: values a node keeps per render
+// for its settings (Frame's column terms, a gradient's tile colours) stand for the settings of
+// that render only, and Noise Reduction's means at every window radius.
 
 #include "NodeSweep.h"
 
@@ -55,6 +55,36 @@ bool setParameter(KelNodes::Node* node, char const* name, float value)
     return false;
 }
 
+// How many points of the output's spans (runs along rows `rows`) differ from its points.
+int spanPointDifferences(KelNodes::Terminal const* output, int width, std::vector<int> const& rows)
+{
+    KelVyxNodes::Base3DGenerator const* colour = KelVyxNodes::findGenerator3D(output);
+    KelVyxNodes::Base1DGenerator const* channel = KelVyxNodes::findGenerator1D(output);
+    struct Run
+    {
+        int x;
+        int count;
+    };
+    const Run runs[] = {{0, width}, {-3, 9}, {5, 257}, {width - 6, 9}};
+    int differing = 0;
+    for (int y : rows) {
+        for (Run const& run : runs) {
+            std::vector<unsigned int> span(size_t(run.count));
+            if (colour) {
+                colour->getSpan3(y, run.x, run.count, span.data());
+                for (int i = 0; i < run.count; ++i)
+                    differing += span[size_t(i)] != colour->getSample3(QPoint(run.x + i, y));
+            }
+            if (channel) {
+                channel->getSpan(y, run.x, run.count, span.data());
+                for (int i = 0; i < run.count; ++i)
+                    differing += span[size_t(i)] != channel->getSample(QPoint(run.x + i, y));
+            }
+        }
+    }
+    return differing;
+}
+
 } // namespace
 
 TEST(SpanPath, SpansFollowSettingsChangedAfterTheRender)
@@ -83,25 +113,29 @@ TEST(SpanPath, SpansFollowSettingsChangedAfterTheRender)
         ASSERT_TRUE(setParameter(sweep.node(), change.parameter, change.value));
         for (int t = 0; t < sweep.node()->numTerminals(); ++t) {
             KelNodes::Terminal const* output = sweep.node()->terminal(t);
-            if (!output->outputMask())
-                continue;
-            KelVyxNodes::Base3DGenerator const* colour = KelVyxNodes::findGenerator3D(output);
-            KelVyxNodes::Base1DGenerator const* channel = KelVyxNodes::findGenerator1D(output);
-            std::vector<unsigned int> span(size_t(input.width()));
-            int differing = 0;
-            for (int y : {0, 3}) {
-                if (colour) {
-                    colour->getSpan3(y, 0, input.width(), span.data());
-                    for (int x = 0; x < input.width(); ++x)
-                        differing += span[size_t(x)] != colour->getSample3(QPoint(x, y));
-                }
-                if (channel) {
-                    channel->getSpan(y, 0, input.width(), span.data());
-                    for (int x = 0; x < input.width(); ++x)
-                        differing += span[size_t(x)] != channel->getSample(QPoint(x, y));
-                }
+            if (output->outputMask()) {
+                EXPECT_EQ(spanPointDifferences(output, input.width(), {0, 3}), 0) << output->name().toStdString();
             }
-            EXPECT_EQ(differing, 0) << "points of " << output->name().toStdString() << " whose span differs";
+        }
+    }
+}
+
+// The mean of every window radius, with points near every edge and runs of four inside.
+TEST(SpanPath, NoiseReductionMeansOfEveryRadius)
+{
+    QImage const input = NodeSweep::largeTestImage(300, 12);
+    for (int strength : {1, 3, 4, 7, 10}) {
+        SCOPED_TRACE(strength);
+        NodeSweep sweep(builtIn("operator.noiseReduction"), NodeSweep::Wiring::Colour, NodeSweep::Settings::Defaults,
+                        input);
+        ASSERT_NE(sweep.node(), nullptr);
+        ASSERT_TRUE(setParameter(sweep.node(), "strength", float(strength)));
+        ASSERT_EQ(sweep.render(), 0);
+        for (int t = 0; t < sweep.node()->numTerminals(); ++t) {
+            KelNodes::Terminal const* output = sweep.node()->terminal(t);
+            if (output->outputMask()) {
+                EXPECT_EQ(spanPointDifferences(output, input.width(), {0, 2, 5, 9, 11}), 0);
+            }
         }
     }
 }

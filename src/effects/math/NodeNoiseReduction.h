@@ -73,6 +73,10 @@ private:
     unsigned int meanOfWindow(QPoint const& p, unsigned int centre, RowAt rowAt) const;
     template <class RowAt>
     unsigned int medianOfWindow(QPoint const& p, unsigned int centre, RowAt rowAt) const;
+    // The means of four neighbouring points whose windows lie in the image: window[r + dy]
+    // points at the first point's column of row dy; the centres' colours are replaced by the
+    // results.
+    void meanOfFour(unsigned int const* const* window, unsigned int* centres) const;
 
     KelNodes::NodeParameterContainer m_container;
     VyxTerminal* m_inTerminal = nullptr;
