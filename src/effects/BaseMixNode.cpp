@@ -152,15 +152,9 @@ int BaseMixNode::onFilterStart(KelUtils::StatusObserver* /*observer*/)
     // paramChanged only later.
     refreshDefaults();
     m_pairTablesOn = pairTablesApply();
-    if (m_pairTablesOn && (m_pairKey != pairTableKey() || m_pairTable[0].empty())) {
-        for (int kind = 0; kind < 2; ++kind) {
-            m_pairTable[kind].resize(256 * 256);
-            for (int a = 0; a < 256; ++a) {
-                for (int b = 0; b < 256; ++b)
-                    m_pairTable[kind][size_t(a * 256 + b)] =
-                        static_cast<unsigned char>(MixFormulas::mixResult(pairResult(kind == 1, a, b)));
-            }
-        }
+    if (m_pairTablesOn && (m_pairKey != pairTableKey() || m_pairKey == -1)) {
+        for (int kind = 0; kind < 2; ++kind)
+            m_pairTable[kind].fill([&](int a, int b) { return MixFormulas::mixResult(pairResult(kind == 1, a, b)); });
         m_pairKey = pairTableKey();
     }
     return 0;
@@ -191,9 +185,9 @@ void BaseMixNode::getSpan(int y, int x, int count, unsigned int* out) const
     SpanBuffer second(count);
     operandSpan(0, y, x, count, out);
     operandSpan(1, y, x, count, second.data());
-    unsigned char const* t = m_pairTable[0].data();
+    BytePairTable const& table = m_pairTable[0];
     for (int i = 0; i < count; ++i)
-        out[i] = t[((out[i] & 0xFFu) << 8) | (second[i] & 0xFFu)];
+        out[i] = table(out[i], second[i]);
 }
 
 void BaseMixNode::getSpan3(int y, int x, int count, unsigned int* out) const
@@ -205,14 +199,9 @@ void BaseMixNode::getSpan3(int y, int x, int count, unsigned int* out) const
     SpanBuffer second(count);
     operandSpan3(0, y, x, count, out);
     operandSpan3(1, y, x, count, second.data());
-    unsigned char const* t = m_pairTable[1].data();
-    for (int i = 0; i < count; ++i) {
-        const unsigned int a = out[i];
-        const unsigned int b = second[i];
-        out[i] = unsigned(t[((a >> 8) & 0xFF00u) | ((b >> 16) & 0xFFu)]) << 16
-                 | unsigned(t[(a & 0xFF00u) | ((b >> 8) & 0xFFu)]) << 8
-                 | t[((a << 8) & 0xFF00u) | (b & 0xFFu)];
-    }
+    BytePairTable const& table = m_pairTable[1];
+    for (int i = 0; i < count; ++i)
+        out[i] = table.perChannel(out[i], second[i]);
 }
 
 void BaseMixNode::refreshDefaults()

@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
+#include "effects/BytePairTable.h"
 #include "effects/MixFormulas.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeParameterContainer.h"
@@ -9,7 +10,6 @@
 
 #include <QList>
 
-#include <vector>
 
 class QPoint;
 
@@ -93,13 +93,15 @@ protected:
     KelNodes::NodeParameterContainer m_container;
     int m_mode = 0;
 
-private:
-    void refreshDefaults();
+    // The operands over a span: one-channel values (low byte used), colours.
     void operandSpan(int which, int y, int x, int count, unsigned int* out) const;
     void operandSpan3(int which, int y, int x, int count, unsigned int* out) const;
 
-    // Index x * 256 + y; [0] one channel, [1] colour.
-    std::vector<unsigned char> m_pairTable[2];
+private:
+    void refreshDefaults();
+
+    // [0] one channel, [1] colour; made for the settings of m_pairKey (-1: not made yet).
+    BytePairTable m_pairTable[2];
     long long m_pairKey = -1;
     bool m_pairTablesOn = false;
 

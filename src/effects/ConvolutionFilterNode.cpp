@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QPoint>
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 ConvolutionFilterNode::ConvolutionFilterNode(int id, QString const& typeId,
@@ -98,27 +100,28 @@ unsigned int ConvolutionFilterNode::getSample3(QPoint const& point) const
 
 void ConvolutionFilterNode::getSpan(int y, int x, int count, unsigned int* out) const
 {
-    if (!m_upstream1D || !filtering()) {
-        BaseGeneratorNode::getSpan(y, x, count, out);
+    if (!m_upstream1D) {
+        std::fill(out, out + count, 128u);
         return;
     }
-    KernelRows& kernelRows = rows(m_rows1D, false);
-    for (int i = 0; i < count; ++i)
-        out[i] = kernelRows.sample(x + i, y);
+    if (!filtering()) {
+        m_upstream1D->getSpan(y, x, count, out);
+        return;
+    }
+    rows(m_rows1D, false).sampleSpan(y, x, count, out);
 }
 
 void ConvolutionFilterNode::getSpan3(int y, int x, int count, unsigned int* out) const
 {
-    if (!m_upstream3D || !filtering()) {
-        if (m_upstream3D)
-            m_upstream3D->getSpan3(y, x, count, out);
-        else
-            BaseGeneratorNode::getSpan3(y, x, count, out);
+    if (!m_upstream3D) {
+        std::fill(out, out + count, m_unlinkedColour);
         return;
     }
-    KernelRows& kernelRows = rows(m_rows3D, true);
-    for (int i = 0; i < count; ++i)
-        out[i] = kernelRows.sample(x + i, y);
+    if (!filtering()) {
+        m_upstream3D->getSpan3(y, x, count, out);
+        return;
+    }
+    rows(m_rows3D, true).sampleSpan(y, x, count, out);
 }
 
 } // namespace KelVyxNodes

@@ -67,7 +67,8 @@ bool KernelRows::ensureRing()
     try {
         m_ring.resize(std::size_t(m_setup.kernelHeight) + 2);
         for (InputRow& row : m_ring) {
-            row.values.resize(std::size_t(m_setup.width) * (m_setup.colour ? 3 : 1));
+            // Colour rows end in one float more, read (never used) by the last pixel's sums.
+            row.values.assign(std::size_t(m_setup.width) * (m_setup.colour ? 3 : 1) + (m_setup.colour ? 1 : 0), 0.0f);
             row.y = kNoRow;
             row.used = 0;
         }
@@ -103,7 +104,7 @@ int KernelRows::gather(int y, float const** rows)
     return missing;
 }
 
-bool KernelRows::worthReading(int y, int missing)
+bool KernelRows::worthReading(int y, int missing, int points)
 {
     const int hint = RowSweepHint::current();
     if (hint != RowSweepHint::kNone && std::abs((long long)y - hint) <= 8)
@@ -119,7 +120,7 @@ bool KernelRows::worthReading(int y, int missing)
         m_nextMiss = (m_nextMiss + 1) % kRecentMisses;
         *miss = Miss{y, 0};
     }
-    miss->cost += (long long)m_setup.kernelWidth * m_setup.kernelHeight;
+    miss->cost += (long long)points * m_setup.kernelWidth * m_setup.kernelHeight;
     if (miss->cost < (long long)missing * m_setup.width)
         return false;
     miss->y = kNoRow;
@@ -169,6 +170,28 @@ void KernelRows::readRows(int y)
     }
 }
 
+bool KernelRows::rowsFor(int y, int points, float const** rows)
+{
+    if (!ensureRing())
+        return false;
+    const int missing = gather(y, rows);
+    if (missing == 0)
+        return true;
+    if (!worthReading(y, missing, points))
+        return false;
+    readRows(y);
+    return gather(y, rows) == 0;
+}
+
+unsigned int KernelRows::fromRows(float const* const* rows, int x) const
+{
+    if (m_setup.colour)
+        return MaskBasedFilter::filter3Rows(rows, m_setup.width, x, m_setup.kernelWidth, m_setup.kernelHeight,
+                                            m_setup.kernel, m_setup.factor, m_setup.bias);
+    return MaskBasedFilter::filter1Rows(rows, m_setup.width, x, m_setup.kernelWidth, m_setup.kernelHeight,
+                                        m_setup.kernel, m_setup.factor, m_setup.bias);
+}
+
 unsigned int KernelRows::sample(int x, int y)
 {
     unsigned int value = 0;
@@ -177,28 +200,51 @@ unsigned int KernelRows::sample(int x, int y)
     if (x < 0 || y < 0 || x >= m_setup.width || y >= m_setup.height)
         return direct(x, y); // outside the image: not kept
     float const* rows[kMaxKernelHeight];
-    bool fromRows = false;
-    if (ensureRing()) {
-        const int missing = gather(y, rows);
-        fromRows = missing == 0;
-        if (!fromRows && worthReading(y, missing)) {
-            readRows(y);
-            fromRows = gather(y, rows) == 0;
-        }
-    }
-    if (fromRows) {
-        value = m_setup.colour
-                    ? MaskBasedFilter::filter3Rows(rows, m_setup.width, x, m_setup.kernelWidth,
-                                                   m_setup.kernelHeight, m_setup.kernel,
-                                                   m_setup.factor, m_setup.bias)
-                    : MaskBasedFilter::filter1Rows(rows, m_setup.width, x, m_setup.kernelWidth,
-                                                   m_setup.kernelHeight, m_setup.kernel,
-                                                   m_setup.factor, m_setup.bias);
-    } else {
-        value = direct(x, y);
-    }
+    value = rowsFor(y, 1, rows) ? fromRows(rows, x) : direct(x, y);
     m_memo.store(x, y, value);
     return value;
+}
+
+void KernelRows::sampleSpan(int y, int x, int count, unsigned int* out)
+{
+    float const* rows[kMaxKernelHeight];
+    int fromRing = 0; // 1: rows found for row y, -1: summed directly, 0: not asked yet
+    int i = 0;
+    while (i < count) {
+        const int px = x + i;
+        unsigned int value = 0;
+        if (m_memo.lookup(px, y, value)) {
+            out[i++] = value;
+            continue;
+        }
+        if (px < 0 || y < 0 || px >= m_setup.width || y >= m_setup.height) {
+            out[i++] = direct(px, y); // outside the image: not kept
+            continue;
+        }
+        if (fromRing == 0)
+            fromRing = rowsFor(y, count - i, rows) ? 1 : -1;
+        if (fromRing < 0) {
+            value = direct(px, y);
+            m_memo.store(px, y, value);
+            out[i++] = value;
+            continue;
+        }
+        // The run of points from here that are in the image and not known yet, in one go.
+        int end = i + 1;
+        while (end < count && x + end < m_setup.width && !m_memo.lookup(x + end, y, value))
+            ++end;
+        if (m_setup.colour) {
+            MaskBasedFilter::filter3RowsSpan(rows, m_setup.width, px, end - i, m_setup.kernelWidth,
+                                             m_setup.kernelHeight, m_setup.kernel, m_setup.factor,
+                                             m_setup.bias, out + i);
+        } else {
+            for (int k = i; k < end; ++k)
+                out[k] = fromRows(rows, x + k);
+        }
+        for (int k = i; k < end; ++k)
+            m_memo.store(x + k, y, out[k]);
+        i = end;
+    }
 }
 
 } // namespace KelVyxNodes

@@ -45,6 +45,8 @@ public:
     // The filtered value at (x, y): 0..255 for one channel, 0x00RRGGBB for colour. Needs a
     // kernel and an image of at least one pixel.
     unsigned int sample(int x, int y);
+    // sample() of the points (x .. x + count - 1, y), the rows found once for the whole run.
+    void sampleSpan(int y, int x, int count, unsigned int* out);
 
 private:
     static constexpr int kNoRow = INT_MIN;
@@ -68,7 +70,12 @@ private:
     int sourceRow(int y, int r) const;
     // Points rows[] at the ring's rows for row y; the number of rows not in the ring.
     int gather(int y, float const** rows);
-    bool worthReading(int y, int missing);
+    // Points rows[] at the rows of row y, read into the ring where that pays for `points`
+    // points; false when the points are to be summed from the input directly.
+    bool rowsFor(int y, int points, float const** rows);
+    bool worthReading(int y, int missing, int points);
+    // The sum at (x, y) from the rows of row y; x lies in the image.
+    unsigned int fromRows(float const* const* rows, int x) const;
     bool ensureRing();
     void readRows(int y);
 

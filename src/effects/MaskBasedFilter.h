@@ -29,14 +29,18 @@ public:
     // The same sums over source rows read beforehand, with the same operations in the same
     // order, so the results are those above. rows[r] holds the source row kernel row r falls
     // on as floats (each byte converted exactly): one channel, `width` values of wrapped rows;
-    // colour, `width` triples blue, green, red, null for a row outside the image. x lies in
-    // the image.
+    // colour, `width` triples blue, green, red and one float more (read, never used), null for
+    // a row outside the image. x lies in the image.
     static unsigned int filter1Rows(float const* const* rows, int width, int x, int kernelWidth,
                                     int kernelHeight, float const* kernel, float factor,
                                     float bias);
     static unsigned int filter3Rows(float const* const* rows, int width, int x, int kernelWidth,
                                     int kernelHeight, float const* kernel, float factor,
                                     float bias);
+    // filter3Rows of the points x .. x + count - 1 (all in the image) into out.
+    static void filter3RowsSpan(float const* const* rows, int width, int x, int count, int kernelWidth,
+                                int kernelHeight, float const* kernel, float factor, float bias,
+                                unsigned int* out);
 };
 
 } // namespace KelVyxNodes

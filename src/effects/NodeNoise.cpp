@@ -184,6 +184,25 @@ unsigned int NodeNoise::getSample3(QPoint const& point) const
     }
 }
 
+// Every point costs its noise; a span saves the calls between nodes.
+void NodeNoise::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    QPoint point(x, y);
+    for (int i = 0; i < count; ++i) {
+        point.setX(x + i);
+        out[i] = NodeNoise::getSample(point);
+    }
+}
+
+void NodeNoise::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    QPoint point(x, y);
+    for (int i = 0; i < count; ++i) {
+        point.setX(x + i);
+        out[i] = NodeNoise::getSample3(point);
+    }
+}
+
 void NodeNoise::paramChanged(Parameter* changed)
 {
     const QString key = changed ? changed->name() : QString();

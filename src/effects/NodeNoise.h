@@ -49,6 +49,8 @@ public:
     int onFilterStart(KelUtils::StatusObserver* observer) override;
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
     void paramChanged(KelUtils::Parameter* changed) override;
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;

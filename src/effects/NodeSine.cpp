@@ -81,6 +81,17 @@ unsigned int NodeSine::getSample3(QPoint const& point) const
     return (getSample(point) & 0xFFu) * 0x010101u;
 }
 
+void NodeSine::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    WaveHelpers::waveSpan(m_dirAxis, y, x, count, out, [this](QPoint const& point) { return NodeSine::getSample(point); });
+}
+
+void NodeSine::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    getSpan(y, x, count, out);
+    WaveHelpers::greySpan(count, out);
+}
+
 void NodeSine::paramChanged(Parameter* changed)
 {
     if (!changed || changed->name() == QLatin1String("phase"))

@@ -82,6 +82,17 @@ unsigned int NodeTriangle::getSample3(QPoint const& point) const
     return (getSample(point) & 0xFFu) * 0x010101u;
 }
 
+void NodeTriangle::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    WaveHelpers::waveSpan(m_dirAxis, y, x, count, out, [this](QPoint const& point) { return NodeTriangle::getSample(point); });
+}
+
+void NodeTriangle::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    getSpan(y, x, count, out);
+    WaveHelpers::greySpan(count, out);
+}
+
 void NodeTriangle::paramChanged(Parameter* changed)
 {
     WaveHelpers::keepLevelsOrdered(changed, m_zeroLevelParam, m_zeroLevel, m_oneLevelParam, m_oneLevel);

@@ -28,6 +28,8 @@ public:
     int onFilterStart(KelUtils::StatusObserver* observer) override;
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
     void paramChanged(KelUtils::Parameter* changed) override;
 
 private:

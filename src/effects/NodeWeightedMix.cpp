@@ -2,6 +2,7 @@
 
 #include "effects/GeneratorLookup.h"
 #include "effects/MixFormulas.h"
+#include "effects/SpanBuffer.h"
 #include "params/GroupBoxParameter.h"
 #include "params/ListParameter.h"
 #include "params/NumGroupParameter.h"
@@ -74,8 +75,13 @@ NodeWeightedMix::~NodeWeightedMix() = default;
 float NodeWeightedMix::weightAt(QPoint const& point) const
 {
     if (m_weightInput)
-        return static_cast<float>(m_weightInput->getSample(point) & 0xFFu) / 255.0f;
+        return weightOf(m_weightInput->getSample(point));
     return m_weight;
+}
+
+float NodeWeightedMix::weightOf(unsigned int byte)
+{
+    return static_cast<float>(byte & 0xFFu) / 255.0f;
 }
 
 long long NodeWeightedMix::pairTableKey() const
@@ -94,24 +100,62 @@ int NodeWeightedMix::pairResult(bool colour, int x, int y) const
     return MixFormulas::weightedSum(x, y, w);
 }
 
+unsigned int NodeWeightedMix::mixed(int a, int b, float w) const
+{
+    const int r = m_mode == Multiplication ? MixFormulas::weightedProductOneChannel(a, b, w)
+                                           : MixFormulas::weightedSum(a, b, w);
+    return static_cast<unsigned int>(MixFormulas::mixResult(r));
+}
+
+unsigned int NodeWeightedMix::mixed3(unsigned int first, unsigned int second, float w) const
+{
+    if (m_mode == Multiplication)
+        return mixChannels(first, second, [w](int x, int y) { return MixFormulas::weightedProductColour(x, y, w); });
+    return mixChannels(first, second, [w](int x, int y) { return MixFormulas::weightedSum(x, y, w); });
+}
+
 unsigned int NodeWeightedMix::getSample(QPoint const& point) const
 {
     const int a = operand1D(0, point);
     const int b = operand1D(1, point);
-    const float w = weightAt(point);
-    const int r = m_mode == Multiplication ? MixFormulas::weightedProductOneChannel(a, b, w)
-                                           : MixFormulas::weightedSum(a, b, w);
-    return static_cast<unsigned int>(MixFormulas::mixResult(r));
+    return mixed(a, b, weightAt(point));
 }
 
 unsigned int NodeWeightedMix::getSample3(QPoint const& point) const
 {
     const unsigned int first = operand3D(0, point);
     const unsigned int second = operand3D(1, point);
-    const float w = weightAt(point);
-    if (m_mode == Multiplication)
-        return mixChannels(first, second, [w](int x, int y) { return MixFormulas::weightedProductColour(x, y, w); });
-    return mixChannels(first, second, [w](int x, int y) { return MixFormulas::weightedSum(x, y, w); });
+    return mixed3(first, second, weightAt(point));
+}
+
+void NodeWeightedMix::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_weightInput) {
+        BaseMixNode::getSpan(y, x, count, out);
+        return;
+    }
+    SpanBuffer second(count);
+    SpanBuffer weight(count);
+    operandSpan(0, y, x, count, out);
+    operandSpan(1, y, x, count, second.data());
+    m_weightInput->getSpan(y, x, count, weight.data());
+    for (int i = 0; i < count; ++i)
+        out[i] = mixed(int(out[i] & 0xFFu), int(second[i] & 0xFFu), weightOf(weight[i]));
+}
+
+void NodeWeightedMix::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_weightInput) {
+        BaseMixNode::getSpan3(y, x, count, out);
+        return;
+    }
+    SpanBuffer second(count);
+    SpanBuffer weight(count);
+    operandSpan3(0, y, x, count, out);
+    operandSpan3(1, y, x, count, second.data());
+    m_weightInput->getSpan(y, x, count, weight.data());
+    for (int i = 0; i < count; ++i)
+        out[i] = mixed3(out[i], second[i], weightOf(weight[i]));
 }
 
 // The editor of what a linked input replaces is disabled while the link lasts, whether or not

@@ -20,6 +20,9 @@ public:
 
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
+    // Through the tables while the weight is the parameter, else each point's weight.
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
@@ -32,6 +35,11 @@ protected:
 
 private:
     float weightAt(QPoint const& point) const;
+    // A weight input's byte as a weight.
+    static float weightOf(unsigned int byte);
+    // The formulas at weight w: one channel, colour.
+    unsigned int mixed(int a, int b, float w) const;
+    unsigned int mixed3(unsigned int first, unsigned int second, float w) const;
 
     VyxTerminal* m_weightTerminal = nullptr;
     Base1DGenerator const* m_weightInput = nullptr;

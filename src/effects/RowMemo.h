@@ -71,6 +71,42 @@ public:
         m_block[std::size_t(slot) * std::size_t(m_width) + std::size_t(x)] = (value & 0xFFFFFFu) | kComputed;
     }
 
+    // The values of row y from column x on, count of them at most, for a span: a run of
+    // looked-up and stored values without finding the row again for each. The row is made
+    // (empty) when it is not kept yet. Count is 0 when nothing of the span can be kept (a row
+    // or columns outside the image, no memory); the run then starts at column x all the same.
+    class Run
+    {
+    public:
+        int count() const { return m_count; }
+        bool lookup(int i, unsigned int& value) const
+        {
+            const std::uint32_t entry = m_entries[i];
+            value = entry & ~kComputed;
+            return (entry & kComputed) != 0;
+        }
+        void store(int i, unsigned int value) { m_entries[i] = (value & 0xFFFFFFu) | kComputed; }
+
+    private:
+        friend class RowMemo;
+        std::uint32_t* m_entries = nullptr;
+        int m_count = 0;
+    };
+
+    // The run of row y starting at column x (x inside the image).
+    Run run(int y, int x, int count)
+    {
+        Run r;
+        if (!inside(x, y) || count <= 0)
+            return r;
+        int slot = find(y);
+        if (slot < 0)
+            slot = take(y);
+        r.m_entries = m_block + std::size_t(slot) * std::size_t(m_width) + std::size_t(x);
+        r.m_count = count < m_width - x ? count : m_width - x;
+        return r;
+    }
+
 private:
     static constexpr std::uint32_t kComputed = 0x80000000u;
 

@@ -1,5 +1,7 @@
 #include "effects/SharedOutputMemo.h"
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 namespace {
@@ -13,24 +15,34 @@ bool keepable(unsigned int value)
 template <class ComputeSpan>
 void spanThrough(RowMemo& memo, int y, int x, int count, unsigned int* out, ComputeSpan&& computeSpan)
 {
+    // Points left of the image are not kept: asked in one span.
+    const int before = x < 0 ? int(std::min<long long>(count, -static_cast<long long>(x))) : 0;
+    if (before > 0)
+        computeSpan(y, x, before, out);
+    RowMemo::Run run = memo.run(y, x + before, count - before);
+    unsigned int* values = out + before;
+    const int kept = run.count();
     // Runs of points not yet known are asked for in one span each.
     int i = 0;
-    while (i < count) {
-        if (memo.lookup(x + i, y, out[i])) {
+    while (i < kept) {
+        if (run.lookup(i, values[i])) {
             ++i;
             continue;
         }
         int end = i + 1;
         unsigned int dummy = 0;
-        while (end < count && !memo.lookup(x + end, y, dummy))
+        while (end < kept && !run.lookup(end, dummy))
             ++end;
-        computeSpan(y, x + i, end - i, out + i);
+        computeSpan(y, x + before + i, end - i, values + i);
         for (int k = i; k < end; ++k) {
-            if (keepable(out[k]))
-                memo.store(x + k, y, out[k]);
+            if (keepable(values[k]))
+                run.store(k, values[k]);
         }
         i = end;
     }
+    // Points right of the image, or all of a row that is not kept.
+    if (before + kept < count)
+        computeSpan(y, x + before + kept, count - before - kept, values + kept);
 }
 
 } // namespace

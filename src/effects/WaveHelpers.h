@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPoint>
 
+#include <algorithm>
 #include <cmath>
 
 // Small pieces the periodic wave generators share: which image side a period is measured
@@ -62,6 +63,31 @@ inline bool periodStep(VyxNode const* node, int axis, float freq, float& step)
 inline float periodFractionAt(QPoint const& point, int axis, float step, float phasePeriods)
 {
     return periodFraction(coordinate(point, axis) * step + phasePeriods);
+}
+
+// A span of a wave's bytes: across the wave (axis Y) one value holds for the whole run, along
+// it each point has its own. sample(point) is the wave's per-point answer.
+template <class Sample>
+void waveSpan(int axis, int y, int x, int count, unsigned int* out, Sample sample)
+{
+    if (count <= 0)
+        return;
+    QPoint point(x, y);
+    if (axis == AxisY) {
+        std::fill(out, out + count, sample(point));
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        point.setX(x + i);
+        out[i] = sample(point);
+    }
+}
+
+// The bytes of a span as grey colours, in place.
+inline void greySpan(int count, unsigned int* out)
+{
+    for (int i = 0; i < count; ++i)
+        out[i] = (out[i] & 0xFFu) * 0x010101u;
 }
 
 // A level in 0..1 as a channel byte, rounded half up in single precision.

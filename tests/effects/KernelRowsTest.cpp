@@ -9,6 +9,7 @@
 #include <QPoint>
 
 #include <atomic>
+#include <cmath>
 #include <vector>
 
 using namespace KelVyxNodes;
@@ -100,6 +101,65 @@ TEST(KernelRows, EveryAccessOrderGivesTheKernelSums)
                         ADD_FAILURE() << "at " << p.x() << "," << p.y();
                 }
                 RowSweepHint::end();
+            }
+        }
+    }
+}
+
+// Runs of a row, summed four points side by side where the kernel lies in the image, give the
+// kernel sums of their points to the bit, whatever factor and bias make of the sums (clamped,
+// beyond the float range, NaN).
+TEST(KernelRows, SpansGiveTheKernelSumsOfTheirPoints)
+{
+    HashColour colour;
+    HashChannel channel;
+    std::vector<float> kernel(25);
+    for (int i = 0; i < 25; ++i)
+        kernel[size_t(i)] = float(int(hashOf(i, 7) % 2001u) - 1000) / 311.0f;
+    const int w = 23;
+    const int h = 17;
+    const float scales[][2] = {{0.83f, 17.3f}, {1e30f, 0.0f}, {-1e30f, 1.0f}, {NAN, 0.0f}, {1.0f, -300.0f}};
+    struct Run
+    {
+        int x;
+        int count;
+    };
+    const Run runs[] = {{-2, 27}, {0, 23}, {5, 9}, {19, 4}, {1, 1}};
+    for (int side : {3, 5}) {
+        for (bool isColour : {true, false}) {
+            for (auto const& scale : scales) {
+                KernelRows::Setup s;
+                s.width = w;
+                s.height = h;
+                s.kernel = kernel.data();
+                s.kernelWidth = side;
+                s.kernelHeight = side;
+                s.factor = scale[0];
+                s.bias = scale[1];
+                if (isColour)
+                    s.colour = &colour;
+                else
+                    s.channel = &channel;
+                for (int y : {0, 8, 16}) {
+                    for (Run const& run : runs) {
+                        SCOPED_TRACE(testing::Message() << "side " << side << " colour " << isColour << " factor "
+                                                        << s.factor << " bias " << s.bias << " row " << y
+                                                        << " from " << run.x);
+                        KernelRows rows;
+                        rows.reset(s);
+                        std::vector<unsigned int> span(size_t(run.count));
+                        RowSweepHint::begin(y);
+                        rows.sampleSpan(y, run.x, run.count, span.data());
+                        RowSweepHint::end();
+                        for (int i = 0; i < run.count; ++i) {
+                            const QPoint p(run.x + i, y);
+                            const unsigned int expected =
+                                isColour ? MaskBasedFilter::filter3(&colour, w, h, p, side, side, kernel.data(), s.factor, s.bias)
+                                         : MaskBasedFilter::filter1(&channel, w, h, p, side, side, kernel.data(), s.factor, s.bias);
+                            ASSERT_EQ(span[size_t(i)], expected) << "at " << p.x();
+                        }
+                    }
+                }
             }
         }
     }

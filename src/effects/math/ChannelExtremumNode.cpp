@@ -21,13 +21,27 @@ ChannelExtremumNode::ChannelExtremumNode(int id, KelNodes::NodeDescriptor const&
 
 ChannelExtremumNode::~ChannelExtremumNode() = default;
 
-unsigned int ChannelExtremumNode::getSample3(QPoint const& point) const
+namespace {
+
+template <class Pick>
+void pickChannels(unsigned int const* first, unsigned int const* second, int count, unsigned int* out, Pick pick)
 {
-    const unsigned int first = operand(0, point);
-    const unsigned int second = operand(1, point);
+    for (int i = 0; i < count; ++i) {
+        const unsigned int a = first[i];
+        const unsigned int b = second[i];
+        out[i] = pick((a >> 16) & 0xFFu, (b >> 16) & 0xFFu) << 16 | pick((a >> 8) & 0xFFu, (b >> 8) & 0xFFu) << 8
+                 | pick(a & 0xFFu, b & 0xFFu);
+    }
+}
+
+} // namespace
+
+void ChannelExtremumNode::combine(unsigned int const* const* operands, int count, unsigned int* out) const
+{
     if (m_extremum == Larger)
-        return perChannel(first, second, [](int x, int y) { return std::max(x, y); });
-    return perChannel(first, second, [](int x, int y) { return std::min(x, y); });
+        pickChannels(operands[0], operands[1], count, out, [](unsigned int x, unsigned int y) { return std::max(x, y); });
+    else
+        pickChannels(operands[0], operands[1], count, out, [](unsigned int x, unsigned int y) { return std::min(x, y); });
 }
 
 } // namespace KelVyxNodes

@@ -13,11 +13,11 @@ public:
 
     ~ChannelExtremumNode() override;
 
-    unsigned int getSample3(QPoint const& point) const override;
-
 protected:
     ChannelExtremumNode(int id, KelNodes::NodeDescriptor const& descriptor, Extremum extremum,
                         QString const& helpText);
+
+    void combine(unsigned int const* const* operands, int count, unsigned int* out) const override;
 
 private:
     const Extremum m_extremum;

@@ -3,6 +3,7 @@
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
 #include "effects/NodeValueUtils.h"
+#include "effects/SpanBuffer.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
 #include "effects/color/VyxGradient.h"
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 namespace KelVyxNodes {
 
@@ -47,21 +49,32 @@ Color linearFromSample(unsigned int c)
                  Color::decodeAlpha(static_cast<unsigned char>(c >> 24)));
 }
 
-// linearColorToRgb(linearFromSample(c)): each channel goes through the linear colour on its
-// own, so a table of the 256 bytes gives the same result without two powers per channel.
-unsigned int throughLinear(unsigned int c)
+// What linked stop inputs give, byte by byte, made once: a colour channel through the linear
+// colour (linearColorToRgb(linearFromSample(c)) converts each channel on its own, so the table
+// spares two powers per channel) and a position byte as a stop position 0..100.
+struct StopInputBytes
 {
-    static const std::array<unsigned char, 256> table = [] {
-        std::array<unsigned char, 256> t{};
-        for (unsigned int k = 0; k < 256; ++k)
-            t[k] = static_cast<unsigned char>(linearColorToRgb(linearFromSample(k * 0x010101u)) & 0xFFu);
-        return t;
-    }();
-    return unsigned(table[(c >> 16) & 0xFFu]) << 16 | unsigned(table[(c >> 8) & 0xFFu]) << 8 | table[c & 0xFFu];
-}
+    std::array<unsigned char, 256> linear{};
+    std::array<int, 256> position{};
 
-// One stop of a sample: sorted by position, then by its index, as a gradient keeps them.
-using Stop = VyxGradient::Stop;
+    unsigned int colour(unsigned int c) const
+    {
+        return unsigned(linear[(c >> 16) & 0xFFu]) << 16 | unsigned(linear[(c >> 8) & 0xFFu]) << 8 | linear[c & 0xFFu];
+    }
+};
+
+StopInputBytes const& stopInputBytes()
+{
+    static const StopInputBytes bytes = [] {
+        StopInputBytes b;
+        for (unsigned int k = 0; k < 256; ++k) {
+            b.linear[k] = static_cast<unsigned char>(linearColorToRgb(linearFromSample(k * 0x010101u)) & 0xFFu);
+            b.position[k] = transformToNewBounds(int(k), 0, 255, 0, 100);
+        }
+        return b;
+    }();
+    return bytes;
+}
 
 } // namespace
 
@@ -125,6 +138,7 @@ int ColorGradientNode<N>::onFilterStart(StatusObserver* /*observer*/)
     }
     // Changes made while the container's signals were blocked reach paramChanged only later.
     refreshStopColours();
+    prepareTileColours();
     return 0;
 }
 
@@ -158,56 +172,190 @@ unsigned int ColorGradientNode<N>::getSample3(QPoint const& point) const
 }
 
 template <int N>
-unsigned int ColorGradientNode<N>::gradientAtPoint(QPoint const& point) const
+typename ColorGradientNode<N>::Layout ColorGradientNode<N>::layout() const
 {
-    const int side = std::min(m_imageWidth, m_imageHeight);
-    if (side <= 0)
-        return 0u;
+    Layout l;
+    l.side = std::min(m_imageWidth, m_imageHeight);
     const int repeat = std::clamp(m_repeat, 1, 100);
-
     // A repeat above the side would make tiles of no pixels: they keep at least one.
-    int u = point.x();
-    int v = point.y();
-    int tileWidth;
-    int tileHeight;
-    if (m_proportional == 0) {
-        tileWidth = std::max(1, m_imageWidth / repeat);
-        tileHeight = std::max(1, m_imageHeight / repeat);
+    l.proportional = m_proportional != 0;
+    if (!l.proportional) {
+        l.tileWidth = std::max(1, m_imageWidth / repeat);
+        l.tileHeight = std::max(1, m_imageHeight / repeat);
     } else {
-        u %= side;
-        v %= side;
-        tileWidth = tileHeight = std::max(1, side / repeat);
+        l.tileWidth = l.tileHeight = std::max(1, l.side / repeat);
     }
-    const int a = u % tileWidth;
-    const int b = v % tileHeight;
+    l.alongY = m_rotate == 90 || m_rotate == 270;
+    l.reversed = m_rotate == 180 || m_rotate == 270;
+    return l;
+}
 
-    const bool alongY = m_rotate == 90 || m_rotate == 270;
-    const bool reversed = m_rotate == 180 || m_rotate == 270;
-    const double t = alongY ? transformToRealOne(b, 0, tileHeight) : transformToRealOne(a, 0, tileWidth);
+template <int N>
+int ColorGradientNode<N>::tileIndex(Layout const& l, QPoint const& point)
+{
+    int c = l.alongY ? point.y() : point.x();
+    if (l.proportional)
+        c %= l.side;
+    return c % (l.alongY ? l.tileHeight : l.tileWidth);
+}
+
+template <int N>
+double ColorGradientNode<N>::positionAt(Layout const& l, int index)
+{
     // Divided first, then scaled: x = 29 of 100 lies just below 29.
-    const double pos = t * 100.0;
+    return transformToRealOne(index, 0, l.alongY ? l.tileHeight : l.tileWidth) * 100.0;
+}
 
-    std::array<Stop, N> stops;
+template <int N>
+void ColorGradientNode<N>::sortStops(Layout const& l, std::array<unsigned int, N> const& colour,
+                                     std::array<int, N> const& position, std::array<Stop, N>& stops)
+{
     for (int i = 0; i < N; ++i) {
-        // Only a linked colour is converted per sample; the stop's alpha plays no part.
-        const unsigned int rgb = m_colourSource[i]
-                                     ? throughLinear(m_colourSource[i]->getSample3(point))
-                                     : m_stopRgb[i];
         // Reversed, a stop keeps its colour and takes the mirrored stop's position.
-        const int j = reversed ? N - 1 - i : i;
-        const int position = m_positionSource[j]
-                                 ? transformToNewBounds(int(m_positionSource[j]->getSample(point) & 0xFFu), 0, 255, 0, 100)
-                                 : m_position[j];
+        const Stop stop{position[l.reversed ? N - 1 - i : i], i, colour[i]};
         // Insertion sort: a handful of stops, on the stack.
         int k = i;
-        const Stop stop{position, i, rgb};
         while (k > 0 && stop < stops[k - 1]) {
             stops[k] = stops[k - 1];
             --k;
         }
         stops[k] = stop;
     }
-    return VyxGradient::colorBetweenStops(stops.data(), stops.size(), pos);
+}
+
+template <int N>
+typename ColorGradientNode<N>::TableKey ColorGradientNode<N>::tableKey() const
+{
+    TableKey key{m_imageWidth, m_imageHeight, m_repeat, m_proportional, m_rotate};
+    for (int i = 0; i < N; ++i) {
+        key[size_t(5 + 2 * i)] = int(m_stopRgb[i]);
+        key[size_t(6 + 2 * i)] = m_position[i];
+    }
+    return key;
+}
+
+template <int N>
+bool ColorGradientNode<N>::stopsLinked() const
+{
+    for (int i = 0; i < N; ++i) {
+        if (m_colourSource[i] || m_positionSource[i])
+            return true;
+    }
+    return false;
+}
+
+template <int N>
+void ColorGradientNode<N>::prepareTileColours()
+{
+    if (stopsLinked() || std::min(m_imageWidth, m_imageHeight) <= 0) {
+        m_tileColours.clear();
+        m_tileColoursMade = false;
+        return;
+    }
+    const TableKey key = tableKey();
+    if (m_tileColoursMade && key == m_tileKey)
+        return;
+    m_tileColoursMade = false;
+    const Layout l = layout();
+    std::array<Stop, N> stops;
+    sortStops(l, m_stopRgb, m_position, stops);
+    m_tileColours.resize(size_t(l.alongY ? l.tileHeight : l.tileWidth));
+    for (size_t k = 0; k < m_tileColours.size(); ++k)
+        m_tileColours[k] = VyxGradient::colorBetweenStops(stops.data(), stops.size(), positionAt(l, int(k)));
+    m_tileKey = key;
+    m_tileColoursMade = true;
+}
+
+template <int N>
+unsigned int ColorGradientNode<N>::gradientAtPoint(QPoint const& point) const
+{
+    if (std::min(m_imageWidth, m_imageHeight) <= 0)
+        return 0u;
+    StopInputBytes const& bytes = stopInputBytes();
+    // Only a linked colour is converted per sample; the stop's alpha plays no part.
+    std::array<unsigned int, N> colour;
+    std::array<int, N> position;
+    for (int i = 0; i < N; ++i) {
+        colour[i] = m_colourSource[i] ? bytes.colour(m_colourSource[i]->getSample3(point)) : m_stopRgb[i];
+        position[i] = m_positionSource[i] ? bytes.position[m_positionSource[i]->getSample(point) & 0xFFu] : m_position[i];
+    }
+    const Layout l = layout();
+    std::array<Stop, N> stops;
+    sortStops(l, colour, position, stops);
+    return VyxGradient::colorBetweenStops(stops.data(), stops.size(), positionAt(l, tileIndex(l, point)));
+}
+
+template <int N>
+void ColorGradientNode<N>::getSpan(int /*y*/, int /*x*/, int count, unsigned int* out) const
+{
+    std::fill(out, out + count, 0u);
+}
+
+template <int N>
+void ColorGradientNode<N>::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (std::min(m_imageWidth, m_imageHeight) <= 0) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
+    const Layout l = layout();
+    if (!stopsLinked()) {
+        // The colours of the tile positions, made when the render started for these settings.
+        const bool table = m_tileColoursMade && tableKey() == m_tileKey;
+        std::array<Stop, N> stops;
+        sortStops(l, m_stopRgb, m_position, stops);
+        for (int i = 0; i < count; ++i) {
+            const int index = tileIndex(l, QPoint(x + i, y));
+            out[i] = (table && index >= 0 && size_t(index) < m_tileColours.size())
+                         ? m_tileColours[size_t(index)]
+                         : VyxGradient::colorBetweenStops(stops.data(), stops.size(), positionAt(l, index));
+            out[i] &= 0xFFFFFFu;
+        }
+        return;
+    }
+    // The linked stops' spans, a run of at most kInline points at a time.
+    constexpr int kRun = SpanBuffer::kInline;
+    unsigned int colours[N][kRun];
+    unsigned int positions[N][kRun];
+    StopInputBytes const& bytes = stopInputBytes();
+    std::array<unsigned int, N> colour = m_stopRgb;
+    std::array<int, N> position = m_position;
+    // Stops linked to the same output share its span.
+    std::array<unsigned int const*, N> colourRun{};
+    std::array<unsigned int const*, N> positionRun{};
+    for (int start = 0; start < count; start += kRun) {
+        const int n = std::min(kRun, count - start);
+        for (int i = 0; i < N; ++i) {
+            colourRun[i] = nullptr;
+            positionRun[i] = nullptr;
+            for (int j = 0; j < i; ++j) {
+                if (m_colourSource[i] && m_colourSource[j] == m_colourSource[i])
+                    colourRun[i] = colourRun[j];
+                if (m_positionSource[i] && m_positionSource[j] == m_positionSource[i])
+                    positionRun[i] = positionRun[j];
+            }
+            if (m_colourSource[i] && !colourRun[i]) {
+                m_colourSource[i]->getSpan3(y, x + start, n, colours[i]);
+                colourRun[i] = colours[i];
+            }
+            if (m_positionSource[i] && !positionRun[i]) {
+                m_positionSource[i]->getSpan(y, x + start, n, positions[i]);
+                positionRun[i] = positions[i];
+            }
+        }
+        for (int k = 0; k < n; ++k) {
+            for (int i = 0; i < N; ++i) {
+                if (colourRun[i])
+                    colour[i] = bytes.colour(colourRun[i][k]);
+                if (positionRun[i])
+                    position[i] = bytes.position[positionRun[i][k] & 0xFFu];
+            }
+            std::array<Stop, N> stops;
+            sortStops(l, colour, position, stops);
+            const double pos = positionAt(l, tileIndex(l, QPoint(x + start + k, y)));
+            out[start + k] = VyxGradient::colorBetweenStops(stops.data(), stops.size(), pos) & 0xFFFFFFu;
+        }
+    }
 }
 
 template <int N>

@@ -3,12 +3,14 @@
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
 #include "effects/VyxNode.h"
+#include "effects/color/VyxGradient.h"
 #include "nodes/NodeParameterContainer.h"
 #include "params/Color.h"
 
 #include <QString>
 
 #include <array>
+#include <vector>
 
 namespace KelUtils {
 class ColorParameter;
@@ -43,6 +45,8 @@ public:
     unsigned int getSample(QPoint const& point) const override;
     // gradientAtPoint without its top byte.
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
     // 0xFFRRGGBB of the gradient at an image point; 0 while no image size is known.
     unsigned int gradientAtPoint(QPoint const& point) const;
 
@@ -61,6 +65,33 @@ protected:
                       std::array<KelUtils::Color, N> const& startColours);
 
 private:
+    using Stop = VyxGradient::Stop;
+    // What every point shares: the tiles and the direction of the gradient.
+    struct Layout
+    {
+        int side;
+        int tileWidth;
+        int tileHeight;
+        bool proportional;
+        bool alongY;
+        bool reversed;
+    };
+    Layout layout() const;
+    // The point's place in its tile along the gradient's direction, and that place's position
+    // 0..100 on the gradient.
+    static int tileIndex(Layout const& layout, QPoint const& point);
+    static double positionAt(Layout const& layout, int index);
+    // The stops sorted by position, then index, from the colour of each stop and the position
+    // each slot holds.
+    static void sortStops(Layout const& layout, std::array<unsigned int, N> const& colour,
+                          std::array<int, N> const& position, std::array<Stop, N>& stops);
+    bool stopsLinked() const;
+    // The settings the tile colours depend on.
+    using TableKey = std::array<int, 5 + 2 * N>;
+    TableKey tableKey() const;
+    // While no stop is linked: the colour of every tile place, made when a render starts.
+    void prepareTileColours();
+
     // The own stop colours as 0x00RRGGBB, so that sampling needs no power per pixel.
     void refreshStopColours();
 
@@ -79,6 +110,9 @@ private:
     std::array<KelUtils::NumGroupParameter<int>*, N> m_positionParam{};
     std::array<VyxTerminal*, N> m_colourTerminal{};
     std::array<VyxTerminal*, N> m_positionTerminal{};
+    std::vector<unsigned int> m_tileColours;
+    TableKey m_tileKey{};
+    bool m_tileColoursMade = false;
 };
 
 } // namespace KelVyxNodes

@@ -2,6 +2,7 @@
 
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
+#include "effects/SpanBuffer.h"
 #include "effects/VyxTerminal.h"
 #include "nodes/Terminal.h"
 #include "params/ColorParameter.h"
@@ -10,6 +11,9 @@
 #include "params/ParameterList.h"
 
 #include <QCoreApplication>
+#include <QPoint>
+
+#include <algorithm>
 
 namespace KelVyxNodes {
 
@@ -114,6 +118,39 @@ int ColorOperandNode::onFilterStart(StatusObserver* /*observer*/)
     // Changes made while the container's signals were blocked reach paramChanged only later.
     refreshPacked();
     return 0;
+}
+
+unsigned int ColorOperandNode::getSample3(QPoint const& point) const
+{
+    unsigned int values[MaxOperands] = {0u, 0u, 0u, 0u};
+    unsigned int const* operands[MaxOperands] = {&values[0], &values[1], &values[2], &values[3]};
+    for (int i = 0; i < m_operands.size(); ++i)
+        values[i] = m_input[i] ? m_input[i]->getSample3(point) : m_packed[i];
+    unsigned int result = 0;
+    combine(operands, 1, &result);
+    return result;
+}
+
+void ColorOperandNode::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (count <= 0)
+        return;
+    const int n = int(m_operands.size());
+    SpanBuffer first(count);
+    SpanBuffer second(n > 1 ? count : 0);
+    SpanBuffer third(n > 2 ? count : 0);
+    SpanBuffer fourth(n > 3 ? count : 0);
+    SpanBuffer* buffers[MaxOperands] = {&first, &second, &third, &fourth};
+    unsigned int const* operands[MaxOperands] = {nullptr, nullptr, nullptr, nullptr};
+    for (int i = 0; i < n; ++i) {
+        unsigned int* values = buffers[i]->data();
+        if (m_input[i])
+            m_input[i]->getSpan3(y, x, count, values);
+        else
+            std::fill(values, values + count, m_packed[i]);
+        operands[i] = values;
+    }
+    combine(operands, count, out);
 }
 
 void ColorOperandNode::refreshPacked()

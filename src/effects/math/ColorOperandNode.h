@@ -53,6 +53,11 @@ public:
     void paramChanged(KelUtils::Parameter* changed) override;
     int onFilterStart(KelUtils::StatusObserver* observer) override;
 
+    // Every operand at the point, then combine: a point is a span of one, so both paths give
+    // the same bytes.
+    unsigned int getSample3(QPoint const& point) const final;
+    void getSpan3(int y, int x, int count, unsigned int* out) const final;
+
 protected:
     enum LinkedParameter { ParameterStaysEnabled, ParameterGreysOut };
 
@@ -66,11 +71,10 @@ protected:
     void addParameters(QList<KelUtils::Parameter*> const& leading, QString const& helpText,
                        QList<KelUtils::HelpLink> const& links = {});
 
-    // The colour of operand `which` at a point: the linked input's sample, else the parameter.
-    unsigned int operand(int which, QPoint const& point) const
-    {
-        return m_input[which] ? m_input[which]->getSample3(point) : m_packed[which];
-    }
+    // The results of `count` points from the operands' colours there: operands[i][k] is
+    // operand i (in the order of addTerminals) at point k. Every operand is read, whatever the
+    // formula needs.
+    virtual void combine(unsigned int const* const* operands, int count, unsigned int* out) const = 0;
 
     // Combines the red, green and blue bytes of two colours by `op(x, y)`; bits 24..31 of the
     // operands are ignored and 0 in the result.

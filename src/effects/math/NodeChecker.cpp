@@ -2,6 +2,8 @@
 
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
+#include "effects/SpanBuffer.h"
+#include "effects/SpanGather.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
 #include "params/ColorParameter.h"
@@ -119,27 +121,65 @@ int NodeChecker::cellCentre(int coordinate, int cell, int side)
     return static_cast<int>(std::max<long long>(std::min<long long>(centre, side - 1), 0));
 }
 
-unsigned int NodeChecker::getSample3(QPoint const& point) const
+bool NodeChecker::hasCells() const
 {
     if (m_imageWidth < 1 || m_imageHeight < 1)
-        return 0x808080u;
-    const bool divideX = m_perLine > 0;
-    const bool divideY = m_perColumn > 0;
+        return false;
     // More cells than pixels: no cell to show.
-    if ((divideX && m_cellWidth <= 0) || (divideY && m_cellHeight <= 0))
-        return 0x808080u;
-    const int i = divideX ? point.x() / m_cellWidth : 0;
-    const int j = divideY ? point.y() / m_cellHeight : 0;
-    const bool first = ((i ^ j) & 1) == 0;
+    return !((m_perLine > 0 && m_cellWidth <= 0) || (m_perColumn > 0 && m_cellHeight <= 0));
+}
 
-    QPoint at = point;
-    if (m_solidFill) {
-        at = QPoint(cellCentre(point.x(), divideX ? m_cellWidth : 0, m_imageWidth),
-                     cellCentre(point.y(), divideY ? m_cellHeight : 0, m_imageHeight));
-    }
+bool NodeChecker::inFirstCell(QPoint const& point) const
+{
+    const int i = m_perLine > 0 ? point.x() / m_cellWidth : 0;
+    const int j = m_perColumn > 0 ? point.y() / m_cellHeight : 0;
+    return ((i ^ j) & 1) == 0;
+}
+
+QPoint NodeChecker::readPoint(QPoint const& point) const
+{
+    if (!m_solidFill)
+        return point;
+    return QPoint(cellCentre(point.x(), m_perLine > 0 ? m_cellWidth : 0, m_imageWidth),
+                  cellCentre(point.y(), m_perColumn > 0 ? m_cellHeight : 0, m_imageHeight));
+}
+
+unsigned int NodeChecker::getSample3(QPoint const& point) const
+{
+    if (!hasCells())
+        return 0x808080u;
+    const QPoint at = readPoint(point);
     const unsigned int c1 = m_input1 ? m_input1->getSample3(at) : m_packed1;
     const unsigned int c2 = m_input2 ? m_input2->getSample3(at) : m_packed2;
-    return (first ? c1 : c2) & 0xFFFFFFu;
+    return (inFirstCell(point) ? c1 : c2) & 0xFFFFFFu;
+}
+
+void NodeChecker::colourSpan(Base3DGenerator const* input, unsigned int packed, int y, int x, int count,
+                             unsigned int* out) const
+{
+    if (!input) {
+        std::fill(out, out + count, packed);
+    } else if (!m_solidFill) {
+        input->getSpan3(y, x, count, out);
+    } else {
+        SpanGather gather(*input, out);
+        for (int i = 0; i < count; ++i)
+            gather.add(i, readPoint(QPoint(x + i, y)));
+        gather.finish();
+    }
+}
+
+void NodeChecker::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!hasCells()) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    SpanBuffer second(count);
+    colourSpan(m_input1, m_packed1, y, x, count, out);
+    colourSpan(m_input2, m_packed2, y, x, count, second.data());
+    for (int i = 0; i < count; ++i)
+        out[i] = (inFirstCell(QPoint(x + i, y)) ? out[i] : second[i]) & 0xFFFFFFu;
 }
 
 int NodeChecker::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

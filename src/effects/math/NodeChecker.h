@@ -37,6 +37,7 @@ public:
     // Without an image the node answers mid grey until a render has one.
     int onFilterStart(KelUtils::StatusObserver* observer) override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
@@ -52,6 +53,15 @@ private:
     // an undivided axis.
     static int cellCentre(int coordinate, int cell, int side);
     void refreshPacked();
+    // False without an image, or with more cells than pixels: the node is grey then.
+    bool hasCells() const;
+    // Whether the point lies in a cell of the first colour.
+    bool inFirstCell(QPoint const& point) const;
+    // Where the colour inputs are read for the point: the point, or its cell's centre.
+    QPoint readPoint(QPoint const& point) const;
+    // One colour (an input, else the packed parameter) at the read points of a span.
+    void colourSpan(Base3DGenerator const* input, unsigned int packed, int y, int x, int count,
+                    unsigned int* out) const;
 
     KelNodes::NodeParameterContainer m_container;
     VyxTerminal* m_color1Terminal = nullptr;

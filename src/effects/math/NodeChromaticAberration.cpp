@@ -1,6 +1,8 @@
 #include "effects/math/NodeChromaticAberration.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/SpanBuffer.h"
+#include "effects/SpanGather.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeSubscriber.h"
 #include "params/GroupBoxParameter.h"
@@ -88,22 +90,12 @@ void NodeChromaticAberration::paramChanged(Parameter* changed)
         sendNotification(KelNodes::NodeSubscriber::SetUp);
 }
 
-unsigned int NodeChromaticAberration::getSample3(QPoint const& point) const
+void NodeChromaticAberration::offsetPoints(QPoint const& point, unsigned int aber, QPoint& plus, QPoint& minus) const
 {
-    if (!m_input)
-        return 0x808080u;
-    const unsigned int c0 = m_input->getSample3(point);
-    // Before any image size is known no offset point can be held inside it.
-    if (!hasImageSize())
-        return c0 & 0xFFFFFFu;
-
     const int x = point.x();
     const int y = point.y();
-    QPoint plus;
-    QPoint minus;
     if (m_aber) {
-        const unsigned int a = m_aber->getSample3(point);
-        const unsigned int sum = ((a >> 16) & 0xFFu) + ((a >> 8) & 0xFFu) + (a & 0xFFu);
+        const unsigned int sum = ((aber >> 16) & 0xFFu) + ((aber >> 8) & 0xFFu) + (aber & 0xFFu);
         const float o = (static_cast<float>(sum) * m_factor) * 0.002f;
         const float fx = static_cast<float>(x);
         const float fy = static_cast<float>(y);
@@ -115,10 +107,55 @@ unsigned int NodeChromaticAberration::getSample3(QPoint const& point) const
         minus = QPoint(clampWhole(static_cast<long long>(x) - m_offset, m_imageWidth),
                        clampWhole(static_cast<long long>(y) - m_offset, m_imageHeight));
     }
+}
+
+unsigned int NodeChromaticAberration::getSample3(QPoint const& point) const
+{
+    if (!m_input)
+        return 0x808080u;
+    const unsigned int c0 = m_input->getSample3(point);
+    // Before any image size is known no offset point can be held inside it.
+    if (!hasImageSize())
+        return c0 & 0xFFFFFFu;
+    QPoint plus;
+    QPoint minus;
+    offsetPoints(point, m_aber ? m_aber->getSample3(point) : 0u, plus, minus);
     // A point clamped back onto p reuses the first sample.
     const unsigned int g = plus == point ? c0 : m_input->getSample3(plus);
     const unsigned int b = minus == point ? c0 : m_input->getSample3(minus);
     return (c0 & 0xFF0000u) | (g & 0x00FF00u) | (b & 0x0000FFu);
+}
+
+void NodeChromaticAberration::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    m_input->getSpan3(y, x, count, out);
+    if (!hasImageSize()) {
+        for (int i = 0; i < count; ++i)
+            out[i] &= 0xFFFFFFu;
+        return;
+    }
+    SpanBuffer aber(count);
+    if (m_aber)
+        m_aber->getSpan3(y, x, count, aber.data());
+    SpanBuffer green(count);
+    SpanBuffer blue(count);
+    SpanGather plusGather(*m_input, green.data());
+    SpanGather minusGather(*m_input, blue.data());
+    for (int i = 0; i < count; ++i) {
+        QPoint plus;
+        QPoint minus;
+        offsetPoints(QPoint(x + i, y), m_aber ? aber[i] : 0u, plus, minus);
+        plusGather.add(i, plus);
+        minusGather.add(i, minus);
+    }
+    plusGather.finish();
+    minusGather.finish();
+    for (int i = 0; i < count; ++i)
+        out[i] = (out[i] & 0xFF0000u) | (green[i] & 0x00FF00u) | (blue[i] & 0x0000FFu);
 }
 
 int NodeChromaticAberration::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

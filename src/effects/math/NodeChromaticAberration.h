@@ -29,6 +29,7 @@ public:
 
     // 0x808080 while "in" is unlinked; "in" unchanged until a render had an image.
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // Null: take the image size when the graph has an image; both recompute the offsets.
     void paramChanged(KelUtils::Parameter* changed) override;
@@ -42,6 +43,10 @@ public:
     int fixedOffset() const { return m_offset; }
 
 private:
+    // The points green and blue are read from for an output point, shifted by the strength or by
+    // `aber` (the "aber" input's colour there, when linked).
+    void offsetPoints(QPoint const& point, unsigned int aber, QPoint& plus, QPoint& minus) const;
+
     KelNodes::NodeParameterContainer m_container;
     VyxTerminal* m_aberTerminal = nullptr;
     Base3DGenerator const* m_aber = nullptr;

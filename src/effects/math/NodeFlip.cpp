@@ -1,5 +1,7 @@
 #include "effects/math/NodeFlip.h"
 
+#include "effects/SpanGather.h"
+
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParameterList.h"
@@ -90,6 +92,20 @@ unsigned int NodeFlip::getSample3(QPoint const& point) const
     const int x = sourceCoordinate(point.x(), m_imageWidth, m_shiftX, m_flipHor != 0);
     const int y = sourceCoordinate(point.y(), m_imageHeight, m_shiftY, m_flipVert != 0);
     return m_input->getSample3(QPoint(x, y));
+}
+
+void NodeFlip::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input || !hasImageSize()) {
+        Base3DGeneratorNode::getSpan3(y, x, count, out);
+        return;
+    }
+    const int sy = sourceCoordinate(y, m_imageHeight, m_shiftY, m_flipVert != 0);
+    const bool flip = m_flipHor != 0;
+    SpanGather gather(*m_input, out);
+    for (int i = 0; i < count; ++i)
+        gather.add(i, QPoint(sourceCoordinate(x + i, m_imageWidth, m_shiftX, flip), sy));
+    gather.finish();
 }
 
 } // namespace KelVyxNodes

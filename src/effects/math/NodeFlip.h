@@ -22,6 +22,7 @@ public:
 
     // 0x808080 while "rgbIn" is unlinked; the input unchanged until a render had an image.
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // Shifts in pixels for a side and a percentage: horizontal halves up, vertical rounded down.
     static int horizontalShift(int side, int percent);

@@ -2,6 +2,7 @@
 
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
+#include "effects/SpanBuffer.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
 #include "effects/math/NodeFrameTerminal1D.h"
@@ -13,6 +14,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -79,6 +81,15 @@ int NodeFrame::onFilterStart(StatusObserver* /*observer*/)
     }
     m_imageWidth = image->width();
     m_imageHeight = image->height();
+    if (m_termsWidth != m_imageWidth || m_termsBorder != m_hBorder || m_termsRounding != m_hRounding) {
+        m_termsWidth = -1;
+        m_columnTerms.resize(size_t(m_imageWidth));
+        for (int x = 0; x < m_imageWidth; ++x)
+            m_columnTerms[size_t(x)] = term(static_cast<long long>(x) - m_imageWidth / 2, m_imageWidth, m_hBorder, m_hRounding);
+        m_termsWidth = m_imageWidth;
+        m_termsBorder = m_hBorder;
+        m_termsRounding = m_hRounding;
+    }
     return 0;
 }
 
@@ -135,21 +146,14 @@ unsigned int NodeFrame::outerColour(QPoint const& point, float v) const
     return m_rimInput ? m_rimInput->getSample3(point) : m_rimPacked;
 }
 
-unsigned int NodeFrame::getSample3(QPoint const& point) const
+template <class Content, class Outer>
+unsigned int NodeFrame::colourAt(float v, Content content, Outer outer) const
 {
-    if (!hasImageSize())
-        return contentColour(point);
-    float v = value(point);
-    if (m_distortInput) {
-        const unsigned int c = m_distortInput->getSample3(point);
-        const int s = int((c >> 16) & 0xFFu) + int((c >> 8) & 0xFFu) + int(c & 0xFFu);
-        v = v + ((static_cast<float>(s) * 0.0013072f - 0.5f) * 0.5f);
-    }
     const float inner = 1.0f - m_rimWidth;
     if (inner >= v)
-        return contentColour(point);
+        return content();
     if (m_transparent == 0)
-        return outerColour(point, v);
+        return outer();
 
     float d = v - inner;
     // Written so that NaN ends as 0 (the content) rather than in an int conversion.
@@ -159,8 +163,8 @@ unsigned int NodeFrame::getSample3(QPoint const& point) const
         d = 1.0f;
     const float t = static_cast<float>(std::sqrt(std::sqrt(static_cast<double>(d))));
     const float rest = 1.0f - t;
-    const unsigned int ci = contentColour(point);
-    const unsigned int co = outerColour(point, v);
+    const unsigned int ci = content();
+    const unsigned int co = outer();
     unsigned int result = 0;
     for (int shift = 0; shift <= 16; shift += 8) {
         const float o = static_cast<float>((co >> shift) & 0xFFu);
@@ -169,6 +173,105 @@ unsigned int NodeFrame::getSample3(QPoint const& point) const
         result |= (static_cast<unsigned int>(n) & 0xFFu) << shift;
     }
     return result;
+}
+
+namespace {
+
+// The shape value moved by the brightness of the "distort" colour.
+float distorted(float v, unsigned int c)
+{
+    const int s = int((c >> 16) & 0xFFu) + int((c >> 8) & 0xFFu) + int(c & 0xFFu);
+    return v + ((static_cast<float>(s) * 0.0013072f - 0.5f) * 0.5f);
+}
+
+} // namespace
+
+unsigned int NodeFrame::getSample3(QPoint const& point) const
+{
+    if (!hasImageSize())
+        return contentColour(point);
+    float v = value(point);
+    if (m_distortInput)
+        v = distorted(v, m_distortInput->getSample3(point));
+    return colourAt(
+        v, [&] { return contentColour(point); }, [&] { return outerColour(point, v); });
+}
+
+void NodeFrame::valueSpan(int y, int x, int count, float* out) const
+{
+    const double rowTerm = term(static_cast<long long>(y) - m_imageHeight / 2, m_imageHeight, m_vBorder, m_vRounding);
+    const bool columns = m_termsWidth == m_imageWidth && m_termsBorder == m_hBorder && m_termsRounding == m_hRounding;
+    for (int i = 0; i < count; ++i) {
+        const long long column = static_cast<long long>(x) + i;
+        const double columnTerm = columns && column >= 0 && column < m_imageWidth
+                                      ? m_columnTerms[size_t(column)]
+                                      : term(column - m_imageWidth / 2, m_imageWidth, m_hBorder, m_hRounding);
+        out[i] = static_cast<float>(columnTerm + rowTerm);
+    }
+}
+
+void NodeFrame::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!hasImageSize()) {
+        if (m_upstream3D)
+            m_upstream3D->getSpan3(y, x, count, out);
+        else
+            std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    if (count > SpanBuffer::kInline) {
+        for (int start = 0; start < count; start += SpanBuffer::kInline)
+            NodeFrame::getSpan3(y, x + start, std::min(SpanBuffer::kInline, count - start), out + start);
+        return;
+    }
+    // The values, the distortion, then every colour input's span in a buffer of its own.
+    float v[SpanBuffer::kInline];
+    valueSpan(y, x, count, v);
+    SpanBuffer colours(count);
+    if (m_distortInput) {
+        m_distortInput->getSpan3(y, x, count, colours.data());
+        for (int i = 0; i < count; ++i)
+            v[i] = distorted(v[i], colours[i]);
+    }
+    SpanBuffer frame(m_frameInput ? count : 0);
+    SpanBuffer rim(m_rimInput ? count : 0);
+    if (m_upstream3D)
+        m_upstream3D->getSpan3(y, x, count, colours.data());
+    if (m_frameInput)
+        m_frameInput->getSpan3(y, x, count, frame.data());
+    if (m_rimInput)
+        m_rimInput->getSpan3(y, x, count, rim.data());
+    for (int i = 0; i < count; ++i) {
+        const float vi = v[i];
+        out[i] = colourAt(
+            vi, [&] { return m_upstream3D ? colours[i] : 0x808080u; },
+            [&] {
+                if (vi > 1.0f)
+                    return m_frameInput ? frame[i] : m_framePacked;
+                return m_rimInput ? rim[i] : m_rimPacked;
+            });
+    }
+}
+
+void NodeFrame::contentSpan(int y, int x, int count, unsigned int inside, unsigned int outside,
+                            unsigned int* out) const
+{
+    if (!hasImageSize()) {
+        std::fill(out, out + count, inside);
+        return;
+    }
+    float v[SpanBuffer::kInline];
+    for (int start = 0; start < count; start += SpanBuffer::kInline) {
+        const int n = std::min(SpanBuffer::kInline, count - start);
+        valueSpan(y, x + start, n, v);
+        for (int i = 0; i < n; ++i)
+            out[start + i] = isContent(v[i]) ? inside : outside;
+    }
+}
+
+void NodeFrame::getSpan(int /*y*/, int /*x*/, int count, unsigned int* out) const
+{
+    std::fill(out, out + count, 0u);
 }
 
 unsigned int NodeFrame::getSample(QPoint const& /*point*/) const

@@ -8,6 +8,8 @@
 
 #include <QPoint>
 
+#include <vector>
+
 namespace KelUtils {
 class ColorParameter;
 }
@@ -35,9 +37,11 @@ public:
     // shows its content (and "inner" is 255 everywhere) until a render has one.
     int onFilterStart(KelUtils::StatusObserver* observer) override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
     // The one-channel face of "out" carries nothing: 0 everywhere. The masks are on "inner"
     // and "outer".
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
@@ -52,12 +56,27 @@ public:
     bool isFrame(float v) const;
     // Whether the point lies on the content, without distortion: the masks' question.
     bool contentAt(QPoint const& point) const;
+    // contentAt for the points of a span: `inside` where it holds, else `outside`.
+    void contentSpan(int y, int x, int count, unsigned int inside, unsigned int outside, unsigned int* out) const;
 
 private:
     // One axis' term of the shape value.
     static double term(long long offset, int side, float border, float rounding);
     unsigned int contentColour(QPoint const& point) const;
     unsigned int outerColour(QPoint const& point, float v) const;
+    // value() of the points of a span (the image size is known).
+    void valueSpan(int y, int x, int count, float* out) const;
+    // The colour at shape value v (distortion applied): content() and outer() give the colours
+    // there, asked only where needed.
+    template <class Content, class Outer>
+    unsigned int colourAt(float v, Content content, Outer outer) const;
+
+    // Per render: term() of every column of the image, for the width and horizontal settings
+    // noted beside it.
+    std::vector<double> m_columnTerms;
+    int m_termsWidth = -1;
+    float m_termsBorder = 0.0f;
+    float m_termsRounding = 0.0f;
 
     KelNodes::NodeParameterContainer m_container;
     int m_imageWidth = -1;

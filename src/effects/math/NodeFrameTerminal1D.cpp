@@ -2,6 +2,8 @@
 
 #include "effects/math/NodeFrame.h"
 
+#include <algorithm>
+
 namespace KelVyxNodes {
 
 NodeFrameTerminal1D::NodeFrameTerminal1D(NodeFrame* node, QString const& name, unsigned int inputMask,
@@ -22,6 +24,16 @@ unsigned int NodeFrameTerminal1D::getSample(QPoint const& point) const
     if (m_id == FrameNode_Terminal1D_InnerID)
         return content ? 255u : 0u;
     return content ? 0u : 255u;
+}
+
+void NodeFrameTerminal1D::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (m_id == FrameNode_Terminal1D_InnerID)
+        m_node->contentSpan(y, x, count, 255u, 0u, out);
+    else if (m_id == FrameNode_Terminal1D_OuterID)
+        m_node->contentSpan(y, x, count, 0u, 255u, out);
+    else
+        std::fill(out, out + count, 128u);
 }
 
 } // namespace KelVyxNodes

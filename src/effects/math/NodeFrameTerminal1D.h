@@ -20,6 +20,7 @@ public:
     ~NodeFrameTerminal1D() override;
 
     unsigned int getSample(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
 
     int id() const { return m_id; }
 

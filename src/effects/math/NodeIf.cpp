@@ -43,42 +43,46 @@ NodeIf::NodeIf(int id)
 
 NodeIf::~NodeIf() = default;
 
-bool NodeIf::holds(int operation, int x, int y)
+namespace {
+
+// Each channel from "then" where the relation holds between the channels of the two colours
+// compared, else from "else". The relation is a constant here, so the loop has no branch on it.
+template <int Operation>
+void choose(unsigned int const* const* operands, int count, unsigned int* out)
 {
-    switch (operation) {
-    case Less:
-        return x < y;
-    case Greater:
-        return x > y;
-    case LessOrEqual:
-        return x <= y;
-    case GreaterOrEqual:
-        return x >= y;
-    case Equal:
-        return x == y;
-    case NotEqual:
-        return x != y;
-    default:
-        return false;
+    for (int i = 0; i < count; ++i) {
+        const unsigned int first = operands[0][i];
+        const unsigned int second = operands[1][i];
+        const auto channel = [first, second](int shift) {
+            return NodeIf::holds(Operation, int((first >> shift) & 0xFFu), int((second >> shift) & 0xFFu))
+                       ? 0xFFu << shift
+                       : 0u;
+        };
+        const unsigned int thenMask = channel(16) | channel(8) | channel(0);
+        out[i] = (operands[2][i] & thenMask) | (operands[3][i] & ~thenMask & 0xFFFFFFu);
     }
 }
 
-unsigned int NodeIf::getSample3(QPoint const& point) const
+} // namespace
+
+void NodeIf::combine(unsigned int const* const* operands, int count, unsigned int* out) const
 {
-    // Every input is sampled once, whatever the comparisons give.
-    const unsigned int first = operand(0, point);
-    const unsigned int second = operand(1, point);
-    const unsigned int then = operand(2, point);
-    const unsigned int otherwise = operand(3, point);
-    const int operation = m_operation;
-    unsigned int result = 0;
-    for (int shift = 16; shift >= 0; shift -= 8) {
-        const int x = static_cast<int>((first >> shift) & 0xFFu);
-        const int y = static_cast<int>((second >> shift) & 0xFFu);
-        const unsigned int chosen = holds(operation, x, y) ? then : otherwise;
-        result |= chosen & (0xFFu << shift);
+    switch (m_operation) {
+    case Less:
+        return choose<Less>(operands, count, out);
+    case Greater:
+        return choose<Greater>(operands, count, out);
+    case LessOrEqual:
+        return choose<LessOrEqual>(operands, count, out);
+    case GreaterOrEqual:
+        return choose<GreaterOrEqual>(operands, count, out);
+    case Equal:
+        return choose<Equal>(operands, count, out);
+    case NotEqual:
+        return choose<NotEqual>(operands, count, out);
+    default:
+        return choose<-1>(operands, count, out);
     }
-    return result;
 }
 
 } // namespace KelVyxNodes

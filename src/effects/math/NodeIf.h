@@ -19,10 +19,30 @@ public:
 
     static KelNodes::NodeDescriptor m_descriptor;
 
-    unsigned int getSample3(QPoint const& point) const override;
+    // Whether relation `operation` holds between the bytes x and y. Inline, so that a loop
+    // over a constant operation has no branch on it.
+    static bool holds(int operation, int x, int y)
+    {
+        switch (operation) {
+        case Less:
+            return x < y;
+        case Greater:
+            return x > y;
+        case LessOrEqual:
+            return x <= y;
+        case GreaterOrEqual:
+            return x >= y;
+        case Equal:
+            return x == y;
+        case NotEqual:
+            return x != y;
+        default:
+            return false;
+        }
+    }
 
-    // Whether relation `operation` holds between the bytes x and y.
-    static bool holds(int operation, int x, int y);
+protected:
+    void combine(unsigned int const* const* operands, int count, unsigned int* out) const override;
 
 private:
     int m_operation = Less;

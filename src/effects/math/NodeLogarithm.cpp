@@ -1,5 +1,6 @@
 #include "effects/math/NodeLogarithm.h"
 
+#include "effects/BytePairTable.h"
 #include "effects/LinearColorBytes.h"
 #include "effects/NodeValueUtils.h"
 
@@ -40,14 +41,20 @@ NodeLogarithm::NodeLogarithm(int id)
 
 NodeLogarithm::~NodeLogarithm() = default;
 
-unsigned int NodeLogarithm::getSample3(QPoint const& point) const
+void NodeLogarithm::combine(unsigned int const* const* operands, int count, unsigned int* out) const
 {
-    const unsigned int source = operand(0, point);
-    const unsigned int base = operand(1, point);
-    const unsigned int error = operand(2, point);
-    if (anyChannelIs(base, 0u) || anyChannelIs(base, 255u) || anyChannelIs(source, 0u))
-        return error & 0xFFFFFFu;
-    return perFraction(source, base, [](double s, double b) { return log(s, b); });
+    // Channel by channel the logarithm depends on two bytes alone.
+    static const BytePairTable logarithms([](int s, int b) {
+        return perFraction(s * 0x010101u, b * 0x010101u, [](double sf, double bf) { return log(sf, bf); }) & 0xFFu;
+    });
+    for (int i = 0; i < count; ++i) {
+        const unsigned int source = operands[0][i];
+        const unsigned int base = operands[1][i];
+        if (anyChannelIs(base, 0u) || anyChannelIs(base, 255u) || anyChannelIs(source, 0u))
+            out[i] = operands[2][i] & 0xFFFFFFu;
+        else
+            out[i] = logarithms.perChannel(source, base);
+    }
 }
 
 } // namespace KelVyxNodes

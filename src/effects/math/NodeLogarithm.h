@@ -17,7 +17,8 @@ public:
 
     static KelNodes::NodeDescriptor m_descriptor;
 
-    unsigned int getSample3(QPoint const& point) const override;
+protected:
+    void combine(unsigned int const* const* operands, int count, unsigned int* out) const override;
 };
 
 } // namespace KelVyxNodes

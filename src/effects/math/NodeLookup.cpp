@@ -1,6 +1,8 @@
 #include "effects/math/NodeLookup.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/SpanBuffer.h"
+#include "effects/SpanGather.h"
 #include "effects/VyxTerminal.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
@@ -8,6 +10,8 @@
 
 #include <QCoreApplication>
 #include <QPoint>
+
+#include <algorithm>
 
 namespace KelVyxNodes {
 
@@ -81,6 +85,32 @@ unsigned int NodeLookup::getSample3(QPoint const& point) const
     if (m_yMap)
         y = displaced(point.y(), m_imageHeight, m_strength, channelSum(m_yMap->getSample3(point)));
     return m_input->getSample3(QPoint(x, y));
+}
+
+void NodeLookup::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    if (!hasImageSize() || (!m_xMap && !m_yMap)) {
+        m_input->getSpan3(y, x, count, out);
+        return;
+    }
+    // Both maps are read at the output points.
+    SpanBuffer xMap(count);
+    SpanBuffer yMap(count);
+    if (m_xMap)
+        m_xMap->getSpan3(y, x, count, xMap.data());
+    if (m_yMap)
+        m_yMap->getSpan3(y, x, count, yMap.data());
+    SpanGather gather(*m_input, out);
+    for (int i = 0; i < count; ++i) {
+        const int sx = m_xMap ? displaced(x + i, m_imageWidth, m_strength, channelSum(xMap[i])) : x + i;
+        const int sy = m_yMap ? displaced(y, m_imageHeight, m_strength, channelSum(yMap[i])) : y;
+        gather.add(i, QPoint(sx, sy));
+    }
+    gather.finish();
 }
 
 int NodeLookup::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)

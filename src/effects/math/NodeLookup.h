@@ -28,6 +28,7 @@ public:
 
     // 0x808080 while "in" is unlinked; "in" unchanged until a render had an image.
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // The strength is editable while a displacement map is linked.
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;

@@ -36,6 +36,8 @@ public:
     int onFilterStart(KelUtils::StatusObserver* observer) override;
     // 0x808080 while "in" is unlinked.
     unsigned int getSample3(QPoint const& point) const override;
+    // The window rows read once per span.
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
@@ -46,11 +48,35 @@ public:
     int radius() const { return m_radius; }
 
 private:
-    bool sampleAvailable(long long x, long long y) const;
-    // Samples q into *sample and tells whether every channel lies within the threshold of centre.
-    bool testNeighbor(QPoint const& q, unsigned int centre, unsigned int* sample) const;
-    unsigned int meanOfWindow(QPoint const& p, unsigned int centre) const;
-    unsigned int medianOfWindow(QPoint const& p, unsigned int centre) const;
+    // The neighbours of a point that lie in the image, in rows top..bottom and columns
+    // left..right (none where left > right or top > bottom).
+    struct Window
+    {
+        long long left;
+        long long right;
+        long long top;
+        long long bottom;
+    };
+    Window window(QPoint const& p) const;
+    // visit(colour) for every neighbour of p in the window and the image, row by row, left to
+    // right.
+    template <class RowAt, class Visit>
+    void forEachNeighbour(QPoint const& p, RowAt rowAt, Visit visit) const;
+    // Whether every channel of sample lies within the threshold of centre.
+    bool withinThreshold(unsigned int sample, unsigned int centre) const;
+    // The result at p from its centre colour; rowAt(y, left, right) gives the input's colours
+    // in row y from column left to right, a part of p's window inside the image (the centre's
+    // place is never read).
+    template <class RowAt>
+    unsigned int filtered(QPoint const& p, unsigned int centre, RowAt rowAt) const;
+    template <class RowAt>
+    unsigned int meanOfWindow(QPoint const& p, unsigned int centre, RowAt rowAt) const;
+    template <class RowAt>
+    unsigned int medianOfWindow(QPoint const& p, unsigned int centre, RowAt rowAt) const;
+    // The means of four neighbouring points whose windows lie in the image: window[r + dy]
+    // points at the first point's column of row dy; the centres' colours are replaced by the
+    // results.
+    void meanOfFour(unsigned int const* const* window, unsigned int* centres) const;
 
     KelNodes::NodeParameterContainer m_container;
     VyxTerminal* m_inTerminal = nullptr;

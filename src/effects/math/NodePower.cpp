@@ -1,5 +1,6 @@
 #include "effects/math/NodePower.h"
 
+#include "effects/BytePairTable.h"
 #include "effects/NodeValueUtils.h"
 
 #include <QCoreApplication>
@@ -28,18 +29,18 @@ NodePower::NodePower(int id)
 
 NodePower::~NodePower() = default;
 
-int NodePower::powChannel(int base, int exponent) const
+int NodePower::powChannel(int base, int exponent)
 {
     const double b = transformToRealOne(base, 0, 255);
     const double x = transformToRealOne(exponent, 0, 255);
     return transformFromRealOne(std::pow(b, x), 0, 255);
 }
 
-unsigned int NodePower::getSample3(QPoint const& point) const
+void NodePower::combine(unsigned int const* const* operands, int count, unsigned int* out) const
 {
-    const unsigned int base = operand(0, point);
-    const unsigned int exponent = operand(1, point);
-    return perChannel(base, exponent, [this](int b, int x) { return powChannel(b, x); });
+    static const BytePairTable powers(&NodePower::powChannel);
+    for (int i = 0; i < count; ++i)
+        out[i] = powers.perChannel(operands[0][i], operands[1][i]);
 }
 
 } // namespace KelVyxNodes

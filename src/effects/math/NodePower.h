@@ -16,10 +16,11 @@ public:
 
     static KelNodes::NodeDescriptor m_descriptor;
 
-    unsigned int getSample3(QPoint const& point) const override;
-
     // (base / 255) ^ (exponent / 255) as 0..255, rounded half up; 0 ^ 0 is 1.
-    int powChannel(int base, int exponent) const;
+    static int powChannel(int base, int exponent);
+
+protected:
+    void combine(unsigned int const* const* operands, int count, unsigned int* out) const override;
 };
 
 } // namespace KelVyxNodes

@@ -1,5 +1,6 @@
 #include "effects/math/NodeRoot.h"
 
+#include "effects/BytePairTable.h"
 #include "effects/LinearColorBytes.h"
 
 #include <QCoreApplication>
@@ -29,14 +30,20 @@ NodeRoot::NodeRoot(int id)
 
 NodeRoot::~NodeRoot() = default;
 
-unsigned int NodeRoot::getSample3(QPoint const& point) const
+void NodeRoot::combine(unsigned int const* const* operands, int count, unsigned int* out) const
 {
-    const unsigned int source = operand(0, point);
-    const unsigned int degree = operand(1, point);
-    const unsigned int error = operand(2, point);
-    if ((degree & 0xFF0000u) == 0 || (degree & 0xFF00u) == 0 || (degree & 0xFFu) == 0)
-        return error & 0xFFFFFFu;
-    return perFraction(source, degree, [](double s, double d) { return std::pow(s, 1.0 / d); });
+    // Channel by channel the root depends on two bytes alone.
+    static const BytePairTable roots([](int s, int d) {
+        return perFraction(s * 0x010101u, d * 0x010101u, [](double sf, double df) { return std::pow(sf, 1.0 / df); })
+               & 0xFFu;
+    });
+    for (int i = 0; i < count; ++i) {
+        const unsigned int degree = operands[1][i];
+        if ((degree & 0xFF0000u) == 0 || (degree & 0xFF00u) == 0 || (degree & 0xFFu) == 0)
+            out[i] = operands[2][i] & 0xFFFFFFu;
+        else
+            out[i] = roots.perChannel(operands[0][i], degree);
+    }
 }
 
 } // namespace KelVyxNodes

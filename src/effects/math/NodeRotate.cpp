@@ -1,5 +1,7 @@
 #include "effects/math/NodeRotate.h"
 
+#include "effects/SpanGather.h"
+
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParameterList.h"
@@ -7,6 +9,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace KelVyxNodes {
@@ -72,17 +75,34 @@ void NodeRotate::onImageSize()
     m_transform = QTransform::fromTranslate(-cx, -cy) * rotation * QTransform::fromTranslate(cx, cy);
 }
 
+QPoint NodeRotate::sourcePoint(int x, int y) const
+{
+    qreal mx = 0.0;
+    qreal my = 0.0;
+    m_transform.map(qreal(x), qreal(y), &mx, &my);
+    // Mapped points of an int point stay far inside 64 bits.
+    const long long sx = static_cast<long long>(roundHalfUp(mx));
+    const long long sy = static_cast<long long>(roundHalfUp(my));
+    return QPoint(reflect(sx, m_imageWidth), reflect(sy, m_imageHeight));
+}
+
 unsigned int NodeRotate::getSample3(QPoint const& point) const
 {
     if (!m_input || !hasImageSize())
         return 0x808080u;
-    qreal mx = 0.0;
-    qreal my = 0.0;
-    m_transform.map(qreal(point.x()), qreal(point.y()), &mx, &my);
-    // Mapped points of an int point stay far inside 64 bits.
-    const long long x = static_cast<long long>(roundHalfUp(mx));
-    const long long y = static_cast<long long>(roundHalfUp(my));
-    return m_input->getSample3(QPoint(reflect(x, m_imageWidth), reflect(y, m_imageHeight)));
+    return m_input->getSample3(sourcePoint(point.x(), point.y()));
+}
+
+void NodeRotate::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_input || !hasImageSize()) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    SpanGather gather(*m_input, out);
+    for (int i = 0; i < count; ++i)
+        gather.add(i, sourcePoint(x + i, y));
+    gather.finish();
 }
 
 } // namespace KelVyxNodes

@@ -26,6 +26,7 @@ public:
 
     // 0x808080 while "rgbIn" is unlinked or no image size is known.
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // The coordinate folded into 0..side - 1 by reflection at both ends (the end pixels are
     // not repeated); 0 for a side of 1 or less.
@@ -41,6 +42,9 @@ protected:
     void onImageSize() override;
 
 private:
+    // Where the input is read for output point (x, y).
+    QPoint sourcePoint(int x, int y) const;
+
     KelNodes::NodeParameterContainer m_container;
     int m_pointX = 50;
     int m_pointY = 50;

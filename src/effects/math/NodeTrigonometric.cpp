@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 
 namespace KelVyxNodes {
@@ -141,7 +142,33 @@ unsigned int NodeTrigonometric::getSample3(QPoint const& point) const
 {
     if (!m_upstream3D)
         return 0x808080u;
-    const unsigned int c = m_upstream3D->getSample3(point);
+    return curveColour(m_upstream3D->getSample3(point));
+}
+
+void NodeTrigonometric::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_upstream1D) {
+        std::fill(out, out + count, 128u);
+        return;
+    }
+    m_upstream1D->getSpan(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = m_curve[out[i] & 0xFFu];
+}
+
+void NodeTrigonometric::getSpan3(int y, int x, int count, unsigned int* out) const
+{
+    if (!m_upstream3D) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    m_upstream3D->getSpan3(y, x, count, out);
+    for (int i = 0; i < count; ++i)
+        out[i] = curveColour(out[i]);
+}
+
+unsigned int NodeTrigonometric::curveColour(unsigned int c) const
+{
     unsigned int red = (c >> 16) & 0xFFu;
     unsigned int green = (c >> 8) & 0xFFu;
     unsigned int blue = c & 0xFFu;

@@ -32,12 +32,16 @@ public:
     int onFilterStart(KelUtils::StatusObserver* observer) override;
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // The curve of `function` at `frequency`, entry i for channel value i.
     static Curve buildCurve(int function, float frequency);
     Curve const& curve() const { return m_curve; }
 
 private:
+    unsigned int curveColour(unsigned int c) const;
+
     KelNodes::NodeParameterContainer m_container;
     int m_function = Sine;
     float m_frequency = 1.0f;

@@ -3,6 +3,10 @@
 #include "effects/math/ColorOperandNode.h"
 
 namespace KelVyxNodes {
+class BytePairTable;
+}
+
+namespace KelVyxNodes {
 
 // Brings each channel of "source" to a whole multiple of the same channel of "granularity"
 // (a zero step counts as 1), by the concrete node's rounding of the quotient; products above
@@ -15,8 +19,6 @@ public:
 
     ~PosterizeNode() override;
 
-    unsigned int getSample3(QPoint const& point) const override;
-
     // One channel: source s and granularity g, both 0..255.
     static int posterize(int s, int g, Rounding rounding);
 
@@ -24,8 +26,11 @@ protected:
     PosterizeNode(int id, KelNodes::NodeDescriptor const& descriptor, Rounding rounding,
                   QString const& helpText);
 
+    void combine(unsigned int const* const* operands, int count, unsigned int* out) const override;
+
 private:
-    const Rounding m_rounding;
+    // posterize with the node's rounding, for every pair of bytes.
+    BytePairTable const& m_table;
 };
 
 } // namespace KelVyxNodes
