@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QTemporaryDir>
+#include <QTextStream>
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,19 @@ std::vector<Writing> writings()
         {"project.vyxsg",
          [](QString const& path, QString* reason) {
              return UserFileWriter::writeBytes(path, "<graph>" + QByteArray(2048, ' ') + "</graph>", reason);
+         },
+         "<graph>"},
+        {"template.xml",
+         [](QString const& path, QString* reason) {
+             return UserFileWriter::write(
+                 path,
+                 [](QIODevice& device, QString&) {
+                     QTextStream stream(&device);
+                     stream << "<graph>" << QString(2048, QLatin1Char(' ')) << "</graph>";
+                     stream.flush();
+                     return stream.status() == QTextStream::Ok;
+                 },
+                 reason);
          },
          "<graph>"},
         {"small.jpg",
@@ -112,7 +126,7 @@ TEST(UserFileWriter, WithRoomTheNewContentReplacesTheOld)
         EXPECT_TRUE(writing.write(path, &reason)) << qPrintable(reason);
         EXPECT_TRUE(AppTest::fileBytes(path).startsWith(writing.magic)) << writing.name;
     }
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), qsizetype(writings().size()));
 }
 
 TEST(UserFileWriter, FailuresBeforeTheCommitKeepTheOldBytes)
