@@ -1,11 +1,11 @@
 #include "app/GflAdapter.h"
 
 #include "app/ImageLibraryFilters.h"
+#include "app/UserFileWriter.h"
 
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QPainter>
-#include <QSaveFile>
 #include <QSysInfo>
 
 #include <algorithm>
@@ -61,9 +61,18 @@ int GflAdapter::instanceCount()
     return s_instanceCount;
 }
 
+void GflAdapter::setError(QString const& path, QString const& reason, bool reading)
+{
+    m_errorReason = reason;
+    m_errorString = (reading ? QStringLiteral("Cannot read image \"%1\": %2")
+                             : QStringLiteral("Cannot write image \"%1\": %2"))
+                        .arg(path, reason);
+}
+
 QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QByteArray& format)
 {
     m_errorString.clear();
+    m_errorReason.clear();
     QList<Layer> layers;
     ImageLibrary::LoadParams params = ImageLibrary::defaultLoadParams();
     if (QSysInfo::ByteOrder == QSysInfo::LittleEndian)
@@ -84,7 +93,7 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
         ImageLibrary::loadBitmap(path, &bitmap, params, &information, &message);
         if (!bitmap) {
             if (layers.isEmpty() && composite.isEmpty())
-                m_errorString = QStringLiteral("Cannot read image \"%1\": %2").arg(path, message);
+                setError(path, message, true);
             break;
         }
         count = information.numberOfImages;
@@ -92,8 +101,7 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
         const QImage image = wrapOrConvert(bitmap);
         if (image.isNull()) {
             if (layers.isEmpty() && composite.isEmpty())
-                m_errorString = QStringLiteral("Cannot read image \"%1\": %2")
-                                    .arg(path, ImageLibrary::errorText(ImageLibrary::NoMemory));
+                setError(path, ImageLibrary::errorText(ImageLibrary::NoMemory), true);
             break;
         }
         if (index == 0 && information.formatName == "psd" && count > 1)
@@ -211,6 +219,8 @@ ImageLibrary::Bitmap* GflAdapter::imageToBitmap(const QImage& image)
 
 bool GflAdapter::writeImage(const QImage& image, const QString& path, QString format)
 {
+    m_errorString.clear();
+    m_errorReason.clear();
     if (image.isNull() || path.isEmpty())
         return false;
     if (format.isEmpty())
@@ -218,16 +228,11 @@ bool GflAdapter::writeImage(const QImage& image, const QString& path, QString fo
     const QByteArray name = format.toLatin1();
     if (name.isEmpty() || !QImageWriter::supportedImageFormats().contains(name))
         return false;
-    // A failed write leaves any earlier file of that name as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QImageWriter writer(&file, name);
-    if (!writer.write(image)) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    QString reason;
+    if (UserFileWriter::writeImage(path, image, name, -1, &reason))
+        return true;
+    setError(path, reason, false);
+    return false;
 }
 
 int GflAdapter::dpi(const QString& path) const

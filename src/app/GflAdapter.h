@@ -37,8 +37,11 @@ public:
     // Empty when nothing could be read (errorString() then says why). A layered Photoshop
     // file gives its layers without the composite; one without layers gives the composite.
     QList<QPair<QRect, QImage>> readImage(const QString& path, const QByteArray& format = QByteArray());
-    // Why the last readImage() gave no layers; empty after a successful read.
+    // Why the last readImage() gave no layers or the last writeImage() wrote nothing; empty
+    // after a success.
     QString errorString() const { return m_errorString; }
+    // The same without the file's name, for a message that names the file itself.
+    QString errorReason() const { return m_errorReason; }
 
     // Every format of the library: png first, then jpeg, tiff, gif and bmp in library
     // order, then the rest in library order.
@@ -49,7 +52,8 @@ public:
     // A new ARGB bitmap (no gap between rows); the caller frees it with ImageLibrary::freeBitmap.
     static ImageLibrary::Bitmap* imageToBitmap(const QImage& image);
 
-    // Through QImageWriter; an empty format takes the path's suffix. True when written.
+    // Through QImageWriter; an empty format takes the path's suffix. True when written; a failed
+    // write leaves an earlier file of that name as it was.
     bool writeImage(const QImage& image, const QString& path, QString format = QString());
     int dpi(const QString& path) const;
     QSize checkSize(const QString& path);
@@ -93,5 +97,8 @@ private:
     template<typename Filter>
     QImage filtered(const QImage& image, Filter filter);
 
+    void setError(QString const& path, QString const& reason, bool reading);
+
     QString m_errorString;
+    QString m_errorReason;
 };

@@ -5,6 +5,7 @@
 #include "app/KelNGObject.h"
 #include "app/KelTemplateDocument.h"
 #include "app/StoragePaths.h"
+#include "app/UserFileWriter.h"
 #include "nodes/NodeGraph.h"
 #include "params/Base64.h"
 #include "params/Parameter.h"
@@ -14,7 +15,6 @@
 #include <QFile>
 #include <QIcon>
 #include <QPainter>
-#include <QSaveFile>
 
 KelTemplate::KelTemplate(QString const& filePath)
     : m_filePath(filePath)
@@ -163,14 +163,11 @@ bool KelTemplate::writeIcon(QPixmap const& icon, QString const& path) const
 {
     if (path.isEmpty() || icon.isNull())
         return false;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (!icon.save(&file, "PNG")) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    QString reason;
+    if (UserFileWriter::writeImage(path, icon.toImage(), "png", -1, &reason))
+        return true;
+    qWarning().nospace() << "KelTemplate error: cannot write the icon " << path << ": " << reason;
+    return false;
 }
 
 bool KelTemplate::setObjectIcon(QPixmap const& icon, bool save)

@@ -166,13 +166,15 @@ void TwCore::setCurrentGraph(KelVyxNodes::VyxNodeGraph* graph)
     m_currentGraph = graph;
 }
 
-bool TwCore::setSourceImage(QString const& path)
+bool TwCore::setSourceImage(QString const& path, QString* reason)
 {
     cancelRender();
     QList<GflAdapter::Layer> layers;
     {
         GflAdapter adapter;
         layers = adapter.readImage(path);
+        if (reason)
+            *reason = adapter.errorReason();
     }
     if (layers.isEmpty())
         return false;

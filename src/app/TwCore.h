@@ -76,8 +76,9 @@ public:
 
     // Renders the current graph onto the result image (a copy of the source with effects off).
     void start();
-    // Reads the image's first layer as the new source image of every object; no render.
-    bool setSourceImage(QString const& path);
+    // Reads the image's first layer as the new source image of every object; no render. On
+    // failure *reason (when given) says why, without the file's name.
+    bool setSourceImage(QString const& path, QString* reason = nullptr);
     // Removes and deletes every project object.
     void clear();
     QString getStorageLocation();

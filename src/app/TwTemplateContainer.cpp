@@ -7,6 +7,7 @@
 #include "app/TwIconRender.h"
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwWebFlows.h"
+#include "app/UserFileWriter.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeGraph.h"
 
@@ -17,7 +18,6 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QTextStream>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
@@ -399,18 +399,20 @@ bool TwTemplateContainer::saveTemplate(KelNGObject* object, bool askIfFileExists
         document.reset(top->store(nodes, true, false, true));
     }
 
-    // Written beside the old file and swapped in only when complete.
-    QSaveFile file(path);
-    bool written = false;
-    if (document && file.open(QIODevice::WriteOnly)) {
-        QTextStream stream(&file);
-        document->save(stream, 4);
-        stream.flush();
-        written = stream.status() == QTextStream::Ok && file.commit();
-    }
+    QString reason = tr("the template could not be stored");
+    const bool written = document && UserFileWriter::write(
+                                         path,
+                                         [&document](QIODevice& device, QString&) {
+                                             QTextStream stream(&device);
+                                             document->save(stream, 4);
+                                             stream.flush();
+                                             return stream.status() == QTextStream::Ok;
+                                         },
+                                         &reason);
     if (!written) {
         showBox(QMessageBox::Critical, boxTitle(),
-                tr("The template \"%1\" could not be saved.\n\n%2").arg(name, file.errorString()),
+                tr("The template \"%1\" could not be saved.\n\n%2: %3")
+                    .arg(name, QDir::toNativeSeparators(path), reason),
                 QMessageBox::Ok);
         return false;
     }

@@ -123,8 +123,11 @@ int TwUtilities::loadObjectFromBuffer(TwCore* core, KelNodes::NodeGraph* graph, 
 
     QDomDocument document;
     QDomElement element;
-    if (KelUtils::setXmlContent(document, buffer->data()))
+    QString message;
+    if (KelUtils::setXmlContent(document, buffer->data(), &message))
         element = document.documentElement();
+    else
+        qDebug().noquote() << "TwUtilities: the objects could not be read:" << message;
 
     int result = -2;
     QList<KelNodes::Node*> loaded;

@@ -4,13 +4,13 @@
 
 #include "app/Renderer.h"
 #include "app/TwCore.h"
+#include "app/UserFileWriter.h"
 #include "effects/VyxNodeGraph.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QImageWriter>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTimer>
@@ -177,19 +177,8 @@ void TwSaveSequence::renderingHasFinished()
     }
     QImage const& result = *m_core->resultImage();
 
-    QSaveFile file(path);
     QString reason;
-    if (!file.open(QIODevice::WriteOnly)) {
-        reason = file.errorString();
-    } else {
-        QImageWriter writer(&file, "png");
-        if (!writer.write(result))
-            reason = writer.errorString();
-        else if (!file.commit())
-            reason = file.errorString();
-    }
-    if (!reason.isEmpty()) {
-        file.cancelWriting();
+    if (!UserFileWriter::writeImage(path, result, "png", -1, &reason)) {
         stopWithWarning(tr("Could not save %1: %2").arg(QDir::toNativeSeparators(path), reason));
         return;
     }

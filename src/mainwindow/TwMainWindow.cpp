@@ -461,8 +461,12 @@ void TwMainWindow::renderingFinished()
 void TwMainWindow::imageChangedInBrowser(QString path)
 {
     m_core->cancelRender();
-    if (!m_core->setSourceImage(path))
-        warn(tr("The image \"%1\" could not be read.").arg(QDir::toNativeSeparators(path)));
+    QString reason;
+    if (!m_core->setSourceImage(path, &reason)) {
+        // The image layer knows why (a damaged file, a picture above the size limit).
+        const QString text = tr("The image \"%1\" could not be opened.").arg(QDir::toNativeSeparators(path));
+        warn(reason.isEmpty() ? text : text + QStringLiteral("\n\n") + reason);
+    }
     m_pendingDescription = true;
     m_core->start();
 }

@@ -5,11 +5,13 @@
 
 #include "ui_MainWindow.h"
 
+#include "app/ImageSaveFormats.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
 #include "app/TwCore.h"
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwUtilities.h"
+#include "app/UserFileWriter.h"
 #include "browser/TwSaveSequence.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwObjectEditor.h"
@@ -23,12 +25,11 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSettings>
 #include <QUndoStack>
+#include <QXmlStreamReader>
 
 #include <memory>
 
@@ -39,6 +40,18 @@ const QString recentFilesKey = QStringLiteral("recentFileList");
 const QString lastProjectKey = QStringLiteral("lastProjectLocation");
 const QString lastImageKey = QStringLiteral("lastImageLocation");
 constexpr int maxRecentFiles = 5;
+
+// The name of the document's first element; empty when there is none to read.
+QString firstElementName(QByteArray const& bytes)
+{
+    QXmlStreamReader reader(bytes);
+    reader.setNamespaceProcessing(false);
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement)
+            return reader.qualifiedName().toString();
+    }
+    return QString();
+}
 
 } // namespace
 
@@ -93,19 +106,22 @@ void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
         warn(tr("The project \"%1\" could not be opened:\n%2").arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
+    const QByteArray bytes = file.readAll();
+    file.close();
     QDomDocument document;
     QString parseError;
     int line = 0;
     int column = 0;
-    const bool parsed = KelUtils::setXmlContent(document, file.readAll(), &parseError, &line, &column);
-    file.close();
+    const bool parsed = KelUtils::setXmlContent(document, bytes, &parseError, &line, &column);
     if (!parsed || document.documentElement().tagName() != QLatin1String("graph")) {
-        if (parsed)
-            parseError = tr("it holds no graph");
-        warn(tr("The project \"%1\" could not be read: %2 (line %3, column %4).")
-                 .arg(QDir::toNativeSeparators(path), parseError)
-                 .arg(line)
-                 .arg(column));
+        const QString where = tr("%1 (line %2, column %3).").arg(parseError).arg(line).arg(column);
+        const QString name = QDir::toNativeSeparators(path);
+        if (firstElementName(bytes) == QLatin1String("graph"))
+            warn(tr("The project \"%1\" could not be read: %2").arg(name, where));
+        else if (parsed)
+            warn(tr("The file \"%1\" is not a Vyx-Solenne project.").arg(name));
+        else
+            warn(tr("The file \"%1\" is not a Vyx-Solenne project.\n\n%2").arg(name, where));
         return;
     }
 
@@ -181,12 +197,8 @@ bool TwMainWindow::saveNodeGraph(KelNodes::NodeGraph* graph, QString& path)
         if (document)
             bytes = document->toByteArray(4);
     }
-    // The old file stays whole until the new one is complete.
-    QSaveFile file(path);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()
-        || !file.commit()) {
-        const QString reason = bytes.isEmpty() ? tr("the project could not be stored") : file.errorString();
-        file.cancelWriting();
+    QString reason = tr("the project could not be stored");
+    if (bytes.isEmpty() || !UserFileWriter::writeBytes(path, bytes, &reason)) {
         warn(tr("The project could not be saved to \"%1\":\n%2").arg(QDir::toNativeSeparators(path), reason));
         return false;
     }
@@ -286,45 +298,39 @@ void TwMainWindow::saveImage()
 {
     QSettings settings;
     const QString location = settings.value(lastImageKey).toString();
-    const QString format = settings.contains(QStringLiteral("General::DefaultImageFormat"))
-                               ? settings.value(QStringLiteral("General::DefaultImageFormat")).toString()
-                               : QStringLiteral("JPEG");
-    const QList<QByteArray> formats = QImageWriter::supportedImageFormats();
-    int chosen = 0;
-    for (int i = 0; i < formats.size(); ++i) {
-        if (QString::fromLatin1(formats.at(i)).compare(format, Qt::CaseInsensitive) == 0)
-            chosen = i;
-    }
-    const QByteArray writerFormat = formats.value(chosen);
+    const QString preferred = settings.contains(QStringLiteral("General::DefaultImageFormat"))
+                                  ? settings.value(QStringLiteral("General::DefaultImageFormat")).toString()
+                                  : QStringLiteral("JPEG");
+    const ImageSaveFormats formats(preferred);
     const int quality = settings.contains(QStringLiteral("General::DefaultImageFormatQuality"))
                             ? settings.value(QStringLiteral("General::DefaultImageFormatQuality")).toInt()
                             : 100;
 
-    const QString lower = format.toLower();
-    const QString proposal = QStringLiteral("image.%1").arg(lower);
-    const QString path = QFileDialog::getSaveFileName(
+    const QString proposal = QStringLiteral("image.%1").arg(formats.preferredSuffix());
+    const QStringList filters = formats.filters();
+    QString filter = filters.value(0);
+    const QString chosen = QFileDialog::getSaveFileName(
         this, tr("Save Image"), location.isEmpty() ? proposal : QDir(location).filePath(proposal),
-        QStringLiteral("%1 Image (*.%2)").arg(format.toUpper(), lower));
-    if (path.isEmpty())
+        filters.join(QStringLiteral(";;")), &filter);
+    if (chosen.isEmpty())
+        return;
+    // The typed suffix decides the format; a name without one gets the filter's.
+    QByteArray format = formats.formatOfFilter(filter);
+    if (format.isEmpty())
+        format = formats.preferredFormat();
+    const QString path = formats.completedPath(chosen, format);
+    format = formats.formatOfSuffix(QFileInfo(path).suffix());
+    // The dialog asked about the name as typed, not about the one with the suffix added.
+    if (path != chosen && QFileInfo::exists(path)
+        && QMessageBox::question(this, tr("Save Image"),
+                                 tr("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(path)))
+               != QMessageBox::Yes)
         return;
 
     m_core->cancelRender();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        warn(tr("The image could not be saved to \"%1\":\n%2").arg(QDir::toNativeSeparators(path), file.errorString()));
-        return;
-    }
-    QImageWriter writer(&file, writerFormat);
-    if (writer.supportsOption(QImageIOHandler::Quality))
-        writer.setQuality(quality);
-    if (!writer.write(*m_core->resultImage())) {
-        const QString reason = writer.errorString();
-        file.cancelWriting();
+    QString reason;
+    if (!UserFileWriter::writeImage(path, *m_core->resultImage(), format, quality, &reason)) {
         warn(tr("The image could not be saved to \"%1\":\n%2").arg(QDir::toNativeSeparators(path), reason));
-        return;
-    }
-    if (!file.commit()) {
-        warn(tr("The image could not be saved to \"%1\":\n%2").arg(QDir::toNativeSeparators(path), file.errorString()));
         return;
     }
     settings.setValue(lastImageKey, QFileInfo(path).absolutePath());

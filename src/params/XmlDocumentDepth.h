@@ -13,8 +13,11 @@ namespace KelUtils {
 // two elements a level, and a node section adds a few more.
 constexpr int MaxXmlDepth = 256;
 
-// True unless the document nests elements deeper than MaxXmlDepth; then *message, *line and
-// *column (each when given) say where. Other faults are left to the parser that follows.
+// True when the document reads to its end, as QDomDocument reads it (without namespace
+// processing), nesting no deeper than MaxXmlDepth. Otherwise *message, *line and *column (each
+// when given) say what and where; other faults in the reader's own words. A document the pass
+// cannot read to the end is refused: the parser after it would meet the same fault only after
+// its quadratic work.
 bool checkXmlDepth(QByteArray const& data, QString* message = nullptr, int* line = nullptr,
                    int* column = nullptr);
 

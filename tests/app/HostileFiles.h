@@ -28,6 +28,13 @@ inline QByteArray deepGraphDocument(int levels)
     return text;
 }
 
+// The same under a graph whose first child has an undeclared prefix: a reader that processes
+// namespaces stops there, before the depth.
+inline QByteArray prefixedDeepGraphDocument(int levels)
+{
+    return "<graph><p:q/>" + deepGraphDocument(levels) + "</graph>";
+}
+
 namespace Png {
 
 inline void appendChunk(QByteArray& file, char const* type, QByteArray const& payload)

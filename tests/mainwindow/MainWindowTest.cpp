@@ -1,5 +1,8 @@
 #include "MainWindowFixture.h"
 
+#include "app/FileSizeLimit.h"
+#include "app/HostileFiles.h"
+
 #include "ui_MainWindow.h"
 
 #include "app/KelNGObject.h"
@@ -22,6 +25,7 @@
 #include "params/IParameterContainer.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QDockWidget>
 #include <QFile>
 #include <QMenu>
@@ -38,6 +42,9 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QUndoStack>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace MainWindowTest {
 namespace {
@@ -108,25 +115,40 @@ TEST_F(MainWindowStart, ActionsCarryTheirTextsShortcutsAndMenus)
     EXPECT_EQ(window->viewModeMenu()->title(), "{Image View}");
 }
 
-TEST_F(MainWindowStart, AnImageThatCannotBeReadIsReportedAndTheSourceStays)
+TEST_F(MainWindowStart, AnImageThatCannotBeReadIsReportedWithTheReasonAndTheSourceStays)
 {
     // A layered Photoshop file whose composite is cut short.
     QFile psd(QStringLiteral(VYX_TEST_DATA_DIR) + "/layered.psd");
     ASSERT_TRUE(psd.open(QIODevice::ReadOnly));
     const QByteArray bytes = psd.readAll();
-    const QString path = dir.filePath("composite-cut.psd");
-    QFile cut(path);
-    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
-    cut.write(bytes.left(bytes.size() - 20));
-    cut.close();
+    struct Case {
+        QString name;
+        QByteArray content;
+        QStringList reason;
+    };
+    const Case cases[] = {
+        {"composite-cut.psd", bytes.left(bytes.size() - 20), {}},
+        // Whole, but above the size limit: the limit is the reason, not damage.
+        {"huge.png", HostileFiles::pngBomb(20000, 8000), {"too large", "20000 x 8000", "million"}},
+    };
+    for (Case const& c : cases) {
+        const QString path = dir.filePath(c.name);
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(c.content);
+        file.close();
 
-    const QImage before = *core()->sourceImage();
-    QString warning;
-    answerMessageBox(QMessageBox::Ok, &warning);
-    window->imageChangedInBrowser(path);
-    settle();
-    EXPECT_TRUE(warning.contains("composite-cut.psd")) << warning.toStdString();
-    EXPECT_EQ(*core()->sourceImage(), before);
+        const QImage before = *core()->sourceImage();
+        QString warning;
+        answerMessageBox(QMessageBox::Ok, &warning);
+        window->imageChangedInBrowser(path);
+        settle();
+        EXPECT_TRUE(warning.contains(QDir::toNativeSeparators(path))) << warning.toStdString();
+        EXPECT_TRUE(warning.contains("\n\n")) << "with a reason: " << warning.toStdString();
+        for (QString const& part : c.reason)
+            EXPECT_TRUE(warning.contains(part)) << warning.toStdString();
+        EXPECT_EQ(*core()->sourceImage(), before);
+    }
 }
 
 TEST(MainWindowArguments, TheFirstArgumentThatIsNoOptionNamesTheProject)
@@ -224,32 +246,43 @@ TEST_F(ProjectFiles, AFileThatCannotBeReadKeepsTheOpenProject)
 {
     addInversion("Kept");
     core()->setModified(false);
-    QFile garbage(dir.filePath("garbage.vyxsg"));
-    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
-    garbage.write("<graph><node");
-    garbage.close();
-    QFile other(dir.filePath("other.vyxsg"));
-    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
-    other.write("<template/>");
-    other.close();
+    QImage picture(8, 8, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(dir.filePath("picture.png")));
     // Nested far deeper than any graph: refused before the parser, whose time grows with the
     // square of the depth, would take over a minute.
-    QFile deep(dir.filePath("deep.vyxsg"));
-    ASSERT_TRUE(deep.open(QIODevice::WriteOnly));
-    deep.write(QByteArray("<graph><nodes>").repeated(50000) + QByteArray("</nodes></graph>").repeated(50000));
-    deep.close();
-
-    for (QString const& name : {QStringLiteral("garbage.vyxsg"), QStringLiteral("other.vyxsg"),
-                                QStringLiteral("missing.vyxsg"), QStringLiteral("deep.vyxsg")}) {
+    const QByteArray deep = QByteArray("<graph><nodes>").repeated(50000) + QByteArray("</nodes></graph>").repeated(50000);
+    struct Case {
+        QString name;
+        QByteArray content; // empty: no file written
+        QStringList parts;
+    };
+    const Case cases[] = {
+        {"garbage.vyxsg", "<graph><node", {"project \"", "could not be read", "(line 1, column"}},
+        {"other.vyxsg", "<template/>", {"is not a Vyx-Solenne project."}},
+        {"picture.png", QByteArray(),
+         {"is not a Vyx-Solenne project.\n\n", "incorrectly encoded content. (line 1, column 1)."}},
+        {"missing.vyxsg", QByteArray(), {"could not be opened"}},
+        {"deep.vyxsg", deep, {"could not be read", "nested deeper than"}},
+        // An undeclared prefix no longer lets the depth pass end early.
+        {"prefixed.vyxsg", "<graph><p:q/>" + deep + "</graph>", {"could not be read", "nested deeper than"}},
+    };
+    for (Case const& c : cases) {
+        if (!c.content.isEmpty()) {
+            QFile file(dir.filePath(c.name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.content);
+        }
         QString text;
         answerMessageBox(QMessageBox::Ok, &text);
-        QString path = dir.filePath(name);
+        QString path = dir.filePath(c.name);
         window->openNodeGraph(core()->rootGraph(), path);
         settle();
-        EXPECT_TRUE(text.contains(name)) << text.toStdString();
-        if (name == QStringLiteral("deep.vyxsg"))
-            EXPECT_TRUE(text.contains(QStringLiteral("nested deeper than"))) << text.toStdString();
-        EXPECT_EQ(objectNames(), QStringList({"Kept"})) << name.toStdString();
+        EXPECT_TRUE(text.contains(QDir::toNativeSeparators(path))) << text.toStdString();
+        for (QString const& part : c.parts)
+            EXPECT_TRUE(text.contains(part)) << text.toStdString();
+        EXPECT_EQ(objectNames(), QStringList({"Kept"})) << c.name.toStdString();
+        EXPECT_FALSE(core()->isModified());
     }
 }
 
@@ -362,46 +395,115 @@ TEST_F(ProjectFiles, ReturnInTheSaveQuestionNeverDiscardsTheChanges)
     }
 }
 
-TEST_F(ProjectFiles, SaveImageProposesThePreferredFormatAndWritesTheResult)
+TEST_F(ProjectFiles, SaveImageOffersTheWritableFormatsAndTheTypedSuffixDecidesTheFormat)
 {
     struct Case {
         QString setting;
         QString proposal;
-        QString filter;
+        QString firstFilter;
+        QString typed;
+        QString written; // the file name written
+        QByteArray magic;
     };
+    // The dialog puts the first suffix of the chosen filter on the proposed name.
     const Case cases[] = {
-        {QString(), "image.jpeg", "JPEG Image (*.jpeg)"},
-        {"png", "image.png", "PNG Image (*.png)"},
+        {QString(), "image.jpg", "JPEG Image (*.jpg *.jpeg)", "saved.png", "saved.png", "\x89PNG"},
+        {QString(), "image.jpg", "JPEG Image (*.jpg *.jpeg)", "photo", "photo.jpg", "\xff\xd8\xff"},
+        {QString(), "image.jpg", "JPEG Image (*.jpg *.jpeg)", "long.jpeg", "long.jpeg", "\xff\xd8\xff"},
+        {"png", "image.png", "PNG Image (*.png)", "shot.JPG", "shot.JPG", "\xff\xd8\xff"},
+        {"png", "image.png", "PNG Image (*.png)", "plain.bmp", "plain.bmp", "BM"},
+        {"png", "image.png", "PNG Image (*.png)", "named", "named.png", "\x89PNG"},
     };
+    QSettings().setValue("lastImageLocation", dir.path());
     for (Case const& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
         QSettings settings;
         if (c.setting.isEmpty())
             settings.remove("General::DefaultImageFormat");
         else
             settings.setValue("General::DefaultImageFormat", c.setting);
-        settings.setValue("lastImageLocation", dir.path());
         QString proposed;
         QStringList filters;
-        const QString target = dir.filePath("saved-" + c.proposal);
-        answerFileDialog(target, [&](QFileDialog* dialog) {
+        answerFileDialog(dir.filePath(c.typed), [&](QFileDialog* dialog) {
             proposed = dialog->selectedFiles().value(0);
             filters = dialog->nameFilters();
         });
         window->saveImage();
         EXPECT_EQ(QFileInfo(proposed).fileName(), c.proposal);
-        EXPECT_EQ(filters, QStringList({c.filter}));
-        QImage written(target);
-        ASSERT_FALSE(written.isNull()) << target.toStdString();
-        EXPECT_EQ(written.size(), core()->resultImage()->size());
+        EXPECT_EQ(filters.value(0), c.firstFilter);
+        for (QString const& other : {QStringLiteral("JPEG Image (*.jpg *.jpeg)"), QStringLiteral("PNG Image (*.png)"),
+                                     QStringLiteral("BMP Image (*.bmp)")})
+            EXPECT_EQ(filters.count(other), 1) << other.toStdString();
+        const QString target = dir.filePath(c.written);
+        QFile written(target);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << target.toStdString();
+        EXPECT_TRUE(written.read(4).startsWith(c.magic));
+        written.close();
+        EXPECT_EQ(QImage(target).size(), core()->resultImage()->size());
     }
+
+    // A suffix added to the typed name: a file of that name is only replaced when confirmed.
+    ASSERT_TRUE(AppTest::writeFileBytes(dir.filePath("named.png"), "old"));
+    for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        QString question;
+        answerFileDialog(dir.filePath("named"));
+        answerMessageBox(answer, &question);
+        window->saveImage();
+        EXPECT_TRUE(question.contains(dir.filePath("named.png"))) << question.toStdString();
+        EXPECT_EQ(AppTest::fileBytes(dir.filePath("named.png")) == "old", answer == QMessageBox::No);
+    }
+
+    // The quality setting is JPEG's: a PNG is packed as usual, not stored raw.
+    QSettings().setValue("General::DefaultImageFormatQuality", 100);
+    answerFileDialog(dir.filePath("packed.png"));
+    window->saveImage();
+    const QSize size = core()->resultImage()->size();
+    EXPECT_LT(QFileInfo(dir.filePath("packed.png")).size(), qint64(size.width()) * size.height() * 3 * 3 / 4);
+    QSettings().remove("General::DefaultImageFormatQuality");
+
     // A folder that cannot take the file: a warning, no file.
-    QSettings().setValue("General::DefaultImageFormat", "png");
     QString warning;
     answerFileDialog(QStringLiteral("/proc/vyx-solenne-test.png"));
     answerMessageBox(QMessageBox::Ok, &warning);
     window->saveImage();
     EXPECT_FALSE(warning.isEmpty());
     QSettings().remove("General::DefaultImageFormat");
+}
+
+// In a child process whose files may not grow past 1000 bytes, as on a full disk: Save and
+// Save Image fail with the system's reason, the old files keep their bytes, the project its
+// flags. The exit code says whether all of that held.
+TEST_F(ProjectFiles, AFullDiskKeepsTheOldFilesTheFlagsAndSaysWhy)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            addInversion("Unsaved");
+            const QByteArray old = "the old bytes";
+            const QString project = dir.filePath("scene.vyxsg");
+            const QString image = dir.filePath("old.png");
+            const bool prepared = AppTest::writeFileBytes(project, old) && AppTest::writeFileBytes(image, old);
+            QString projectWarning;
+            QString imageWarning;
+            bool saved = true;
+            AppTest::withFileSizeLimit(1000, [&] {
+                answerMessageBox(QMessageBox::Ok, &projectWarning);
+                QString path = project;
+                saved = window->saveNodeGraph(core()->rootGraph(), path);
+                answerFileDialog(image);
+                answerMessageBox(QMessageBox::Yes); // the file dialog's "replace it?"
+                answerMessageBox(QMessageBox::Ok, &imageWarning);
+                window->saveImage();
+            });
+            const bool ok = prepared && !saved && AppTest::fileBytes(project) == old
+                            && AppTest::fileBytes(image) == old && projectWarning.contains(project)
+                            && imageWarning.contains(image) && core()->isModified()
+                            && !core()->hasProjectFile() && core()->projectName() == "Untitled";
+            std::fprintf(stderr, "%s\n%s\n", qPrintable(projectWarning), qPrintable(imageWarning));
+            // At once: the window and its render thread are not taken down in a child.
+            std::_Exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "File too large\n.*File too large");
 }
 
 using Objects = MainWindowFixture;

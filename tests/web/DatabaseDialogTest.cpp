@@ -3,6 +3,8 @@
 // templates or the dialog.
 
 #include "DialogTestSupport.h"
+#include "HostileFiles.h"
+#include "MessageCapture.h"
 
 #include "web/TwDatabaseDialog.h"
 
@@ -426,11 +428,15 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
     {
         char const* what;
         HostileServer::Reply reply;
+        char const* logged = nullptr; // a part of the loader's report
     };
     std::vector<Case> const cases{
         {"no template", content("<html>not a template</html>")},
         {"the template in an error reply",
          {HostileServer::httpReply("{\"live_lumora\": {\"id\": 1, \"xml_content\": " + ReferenceServer::jsonRawBytes(good) + "}}", 500)}},
+        // Refused by the depth check at once, not parsed for minutes.
+        {"deep under an undeclared prefix", content(HostileFiles::prefixedDeepGraphDocument(100000)),
+         "nested deeper than"},
         {"another template", content(other)},
         // Read leniently these were the row's UUID; the store refuses them on the next start.
         {"the UUID with a path tail",
@@ -457,8 +463,12 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
             TwDatabaseDialog dialog(nullptr, core);
             ASSERT_TRUE(waitIdle(dialog));
             ASSERT_EQ(treeOf(dialog)->topLevelItemCount(), 2);
+            AppTest::MessageCapture capture;
             dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
             ASSERT_TRUE(waitIdle(dialog));
+            if (c.logged) {
+                EXPECT_TRUE(capture.any(QString::fromLatin1(c.logged))) << qPrintable(capture.all());
+            }
             EXPECT_EQ(treeOf(dialog)->topLevelItemCount(), 2);
             EXPECT_TRUE(dialog.statusText().startsWith(QStringLiteral("Templates installed: 0, failed: 1. ")))
                 << dialog.statusText().toStdString();
