@@ -18,7 +18,6 @@
 #include "effects/VyxNodeGraph.h"
 
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -58,8 +57,6 @@ TEST(DeepDocuments, TemplateFileIsRefusedAtOnceAndTheStoreKeepsWhatItHad)
     ASSERT_TRUE(StoreTest::writeFile(folder + kPrefixedUuid, HostileFiles::prefixedDeepGraphDocument(kDeep)));
 
     TwTemplateContainer store(nullptr, nullptr);
-    QElapsedTimer timer;
-    timer.start();
     {
         MessageCapture capture;
         store.loadObjectTemplates();
@@ -76,8 +73,6 @@ TEST(DeepDocuments, TemplateFileIsRefusedAtOnceAndTheStoreKeepsWhatItHad)
 
     // Loading it again by hand: refused, the store as it was.
     EXPECT_FALSE(store.loadObjectTemplate(new KelTemplate(folder + kDeepUuid), nullptr));
-    // Generous: the quadratic parse this replaces took over a minute for one file.
-    EXPECT_LT(timer.elapsed(), 10000);
     ASSERT_EQ(store.objectTemplateList.size(), 1);
     EXPECT_EQ(store.objectTemplateList.first()->name(), QStringLiteral("Ant"));
 

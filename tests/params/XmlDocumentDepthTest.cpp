@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QDomDocument>
-#include <QElapsedTimer>
 
 using namespace KelUtils;
 
@@ -84,13 +83,10 @@ TEST(XmlDocumentDepth, HundredThousandLevelsAreRefusedAtOnceAndTheDocumentStaysA
 {
     QDomDocument document;
     ASSERT_TRUE(setXmlContent(document, "<kept attribute=\"1\"/>"));
-    QElapsedTimer timer;
-    timer.start();
     QString message;
+    // Refused by the depth check itself, not by a parse that would take minutes.
     EXPECT_FALSE(setXmlContent(document, nested(100000, "graph"), &message));
-    // Generous: the quadratic parse this replaces took over a minute here.
-    EXPECT_LT(timer.elapsed(), 10000);
-    EXPECT_FALSE(message.isEmpty());
+    EXPECT_TRUE(message.contains(QString::number(MaxXmlDepth))) << qPrintable(message);
     message.clear();
     EXPECT_FALSE(setXmlContent(document, "<p:q>" + nested(100000, "graph") + "</p:q>", &message));
     EXPECT_TRUE(message.contains(QString::number(MaxXmlDepth))) << qPrintable(message);
