@@ -1,5 +1,6 @@
 #include "HelpScenes.h"
 #include "HelpStage.h"
+#include "RoadSupport.h"
 
 #include "app/KelNGObject.h"
 #include "app/TwCore.h"
@@ -122,7 +123,7 @@ bool dropTemplate(QTreeWidget* tree, QString const& name)
     std::unique_ptr<QMimeData> data(tree->model()->mimeData({index}));
     ImageView* view = window()->imageView();
     const QPoint at = view->rect().center();
-    return HelpStage::waitForRender([&] {
+    return Road::waitForRender([&] {
         QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(view, &enter);
         QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
@@ -180,7 +181,7 @@ bool dropNode(QString const& typeId, QPoint at)
     QApplication::sendEvent(viewport, &move);
     QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &drop);
-    HelpStage::settle();
+    Road::settle();
     return true;
 }
 
@@ -213,7 +214,7 @@ void photographNextDialog(QString const& name, int width)
 
 void browseAndOpen()
 {
-    if (!HelpStage::waitForRender([] { emit window()->imageBrowser()->currentImageChanged(HelpStage::photoPath()); }))
+    if (!Road::waitForRender([] { emit window()->imageBrowser()->currentImageChanged(HelpStage::photoPath()); }))
         fail("opening the photograph");
     QTest::qWait(1500);
     save(shotOf(window()->imageBrowser()), QStringLiteral("image-browser.png"), 760);
@@ -246,7 +247,7 @@ void projectPanel()
     for (int column = 0; column < rows->columnCount() && !opacity && row; ++column)
         opacity = qobject_cast<QComboBox*>(rows->itemWidget(row, column));
     if (opacity)
-        HelpStage::waitForRender([&] { opacity->setCurrentIndex(opacity->findText(QStringLiteral("50%"))); });
+        Road::waitForRender([&] { opacity->setCurrentIndex(opacity->findText(QStringLiteral("50%"))); });
     else
         fail("finding the opacity field");
     rightTabs()->setCurrentIndex(0);
@@ -273,7 +274,7 @@ void dragNode(KelNodes::Node* node, QPoint by)
 void buildAnEffect()
 {
     QToolButton* add = window()->projectBrowser()->form()->addNewEmptyFilter;
-    HelpStage::waitForRender([&] { add->click(); });
+    Road::waitForRender([&] { add->click(); });
     pressKeys("Ctrl+2");
     KelNGObject* object = core()->objectList().isEmpty() ? nullptr : core()->objectList().last();
     auto* graph = object ? dynamic_cast<KelVyxNodes::VyxNodeGraph*>(object->graph()) : nullptr;
@@ -295,7 +296,7 @@ void buildAnEffect()
     dragWire(terminalPoint(graph->sourceNode(), QStringLiteral("rgb")), terminalPoint(hsv, QStringLiteral("rgb")));
     dragWire(terminalPoint(hsv, QStringLiteral("out rgb")),
              terminalPoint(graph->destinationNode(), QStringLiteral("rgb")));
-    HelpStage::waitForRender([] { core()->start(); });
+    Road::waitForRender([] { core()->start(); });
     save(shotOf(window()), QStringLiteral("node-graph-view.png"), 760);
     NodeDockTabWidget* dock = window()->nodeDock();
     dock->availableNodesButton()->click();

@@ -1,5 +1,6 @@
 #include "HelpScenes.h"
 #include "HelpStage.h"
+#include "RoadSupport.h"
 
 #include "app/TwCore.h"
 #include "mainwindow/TwMainWindow.h"
@@ -30,7 +31,7 @@ int main(int argc, char** argv)
 
     const int result = shots.isEmpty() ? RUN_ALL_TESTS() : (HelpScenes::photograph(shots) ? 0 : 1);
 
-    HelpStage::settle();
+    Road::settle();
     window->core()->setModified(false);
     application.setMainWindow(nullptr);
     delete window;

@@ -1,4 +1,5 @@
 #include "HelpStage.h"
+#include "RoadSupport.h"
 
 #include "app/KelTemplate.h"
 #include "app/Renderer.h"
@@ -150,6 +151,8 @@ TwMainWindow* start(VyxApplication& application)
         QSettings settings;
         settings.setValue(QStringLiteral("DontShowWelcomeScreen"), true);
         settings.setValue(QStringLiteral("BrowserLocation"), photoFolder());
+        // A folder a reader would recognise, not the stage's temporary home.
+        settings.setValue(QStringLiteral("lastSequenceLocation"), QStringLiteral("/home/you/Pictures/Sequence"));
     }
 
     int exitCode = 0;
@@ -161,9 +164,10 @@ TwMainWindow* start(VyxApplication& application)
     }
     g_window->resize(1400, 900);
     g_window->move(0, 0);
+    Road::setWindow(g_window);
     VyxStartup::showMainWindow(g_window);
     (void)QTest::qWaitForWindowExposed(g_window, 10000);
-    settle();
+    Road::settle();
     return g_window;
 }
 
@@ -188,29 +192,5 @@ QString photoPath()
     return photoFolder() + QStringLiteral("/landscape.jpg");
 }
 
-void settle()
-{
-    TwCore* core = g_window->core();
-    for (int i = 0; i < 100; ++i) {
-        core->renderer()->wait(20000);
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-        if (!core->renderer()->isRunning())
-            return;
-    }
-}
-
-bool waitForRender(std::function<void()> trigger)
-{
-    TwCore* core = g_window->core();
-    QSignalSpy finished(core, &TwCore::finished);
-    trigger();
-    if (finished.isEmpty() && !finished.wait(60000))
-        return false;
-    settle();
-    while (core->renderer()->isRunning())
-        settle();
-    return core->renderer()->completedSucceeded();
-}
 
 } // namespace HelpStage

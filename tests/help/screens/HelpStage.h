@@ -5,8 +5,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class TwMainWindow;
 class VyxApplication;
 
@@ -22,9 +20,5 @@ void finish();
 // The folder of photographs the image browser shows, and its first photograph.
 QString photoFolder();
 QString photoPath();
-
-// Runs `trigger`, then waits until no render is running; true when the last render succeeded.
-bool waitForRender(std::function<void()> trigger);
-void settle();
 
 } // namespace HelpStage
