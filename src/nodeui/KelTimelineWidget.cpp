@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QResizeEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -87,6 +88,16 @@ void KelTimelineWidget::applyScaleRule()
     m_pixelsPerFrame = double(usable) / (frames + 1) * 100.0 / m_percentVisible;
     const double length = usable * m_percentVisible / 100.0;
     m_moveBarLength = std::isfinite(length) ? int(std::clamp(length, -1.0e9, 1.0e9)) : 0;
+}
+
+void KelTimelineWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // A scale worked out at another width (often while the panel was hidden, at its first
+    // size) would leave the frames bunched at the left: the share shown stays, the frame width
+    // and the bar follow the new width, and the bar stays on its track.
+    applyScaleRule();
+    m_moveBarOffset = std::clamp(m_moveBarOffset, 0.0, std::max(0.0, double(usableWidth() - m_moveBarLength)));
 }
 
 bool KelTimelineWidget::scaleIsUsable() const

@@ -163,3 +163,24 @@ TEST_F(TimelineRuler, ScrubbingAcrossAKeyLeavesIt)
     moveTo(xOf(10) + 3, 5, Qt::NoButton);
     EXPECT_EQ(ruler->hoveredKey(), 10);
 }
+
+// A ruler scaled at one width and then shown at another (the panel hidden while a node was
+// picked, a window made wider or narrower) spreads the same share of the frames over the new width.
+TEST_F(TimelineRuler, ANewWidthRescalesAndKeepsTheBarOnItsTrack)
+{
+    const int y = barTop() + 2;
+    const int middle = int(ruler->moveBarOffset() + ruler->moveBarLength() / 2);
+    // The bar scrolled to the end of the track first.
+    QTest::mousePress(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(middle, y));
+    moveTo(middle + 1000, y, Qt::LeftButton);
+    QTest::mouseRelease(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(middle + 1000, y));
+    for (int width : {1004, 304, 96, 1404}) {
+        ruler->resize(width, 44);
+        paint();
+        const int usable = width - 4;
+        EXPECT_NEAR(ruler->pixelsPerFrame(), double(usable) / 101 * 2, 1e-9) << width;
+        EXPECT_EQ(ruler->moveBarLength(), usable / 2) << width;
+        EXPECT_GE(ruler->moveBarOffset(), 0) << width;
+        EXPECT_LE(ruler->moveBarOffset() + ruler->moveBarLength(), usable) << width;
+    }
+}

@@ -20,22 +20,36 @@
 
 #include <QTest>
 
+#include <ostream>
+
 VYX_TEST_HOME_ENVIRONMENT("mainwindow_timeline")
 
 namespace MainWindowTest {
 namespace {
 
-class TimelineWindow : public MainWindowFixture, public ::testing::WithParamInterface<int>
+struct RulerCase
+{
+    int width;
+    // The browser in the timeline's place while the node is picked: the ruler is scaled hidden.
+    bool pickedWhileHidden;
+};
+
+void PrintTo(RulerCase const& c, std::ostream* out)
+{
+    *out << c.width << (c.pickedWhileHidden ? " px, picked while hidden" : " px");
+}
+
+class TimelineWindow : public MainWindowFixture, public ::testing::WithParamInterface<RulerCase>
 {
 };
 
 TEST_P(TimelineWindow, RulerTakesTheFreeWidthAndDrawsTheSelectedNodesKeys)
 {
-    const int width = GetParam();
+    const int width = GetParam().width;
     window->showNormal();
     window->resize(width, 760);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->width() == width; }, 5000)) << window->width();
-    window->form()->actionToggleBrowser->setChecked(false);
+    window->form()->actionToggleBrowser->setChecked(GetParam().pickedWhileHidden);
 
     KelNGObject* object = addInversion(QStringLiteral("F"));
     core()->cancelRender();
@@ -56,9 +70,16 @@ TEST_P(TimelineWindow, RulerTakesTheFreeWidthAndDrawsTheSelectedNodesKeys)
     KelTimelineWidget* ruler = timeline->ruler();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     QCoreApplication::processEvents();
+    window->form()->actionToggleBrowser->setChecked(false);
+    QCoreApplication::processEvents();
 
     ASSERT_TRUE(ruler->isVisible());
     EXPECT_GE(3 * ruler->width(), timeline->width()) << ruler->width() << " of " << timeline->width();
+    // The share of the frames shown is spread over the width the ruler has now.
+    const int frames = blur->paramContainer()->numFrames();
+    EXPECT_NEAR(ruler->pixelsPerFrame(),
+                double(ruler->usableWidth()) / (frames + 1) * 100.0 / ruler->percentVisible(), 1e-9);
+    EXPECT_EQ(ruler->moveBarLength(), int(ruler->usableWidth() * ruler->percentVisible() / 100.0));
     const QImage picture = ruler->grab().toImage();
     const QColor keyColour =
         KelStyleConfig::instance()->value<QColor>(QStringLiteral("KelTimeline.keyMarkerColor"));
@@ -69,8 +90,13 @@ TEST_P(TimelineWindow, RulerTakesTheFreeWidthAndDrawsTheSelectedNodesKeys)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowWidths, TimelineWindow, ::testing::Values(1200, 1600),
-                         [](auto const& info) { return std::to_string(info.param); });
+INSTANTIATE_TEST_SUITE_P(WindowWidths, TimelineWindow,
+                         ::testing::Values(RulerCase{1200, false}, RulerCase{1600, false},
+                                           RulerCase{1200, true}, RulerCase{1600, true}),
+                         [](auto const& info) {
+                             return std::to_string(info.param.width)
+                                    + (info.param.pickedWhileHidden ? "PickedWhileHidden" : "");
+                         });
 
 } // namespace
 } // namespace MainWindowTest
