@@ -1,6 +1,7 @@
 #include "effects/ParallelRows.h"
 
 #include "effects/RenderThreadPool.h"
+#include "effects/VectorRegisters.h"
 #include "params/StatusObserver.h"
 
 #include <algorithm>
@@ -52,6 +53,8 @@ public:
 
     void runTask(int index) override
     {
+        // A pool thread has the register state of the thread that started it.
+        VectorRegisters::clearUpperHalves();
         t_job = this;
         for (;;) {
             if (cancelled())
@@ -141,6 +144,8 @@ int ParallelRows::run(int rowCount, int threads, RowFunction const& function,
 {
     if (rowCount <= 0)
         return 0;
+    // Rows run at full speed whatever the caller's code left in the vector registers.
+    VectorRegisters::clearUpperHalves();
     const int workers = workerCount(rowCount, threads);
     const float step = 1.0f / float(rowCount);
     float fraction = 0.0f;
