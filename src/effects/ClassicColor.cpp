@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <vector>
 
 namespace KelVyxNodes {
 
@@ -169,6 +170,12 @@ inline int minOfBytes(int a, int b)
     return b + (d & (d >> 31));
 }
 
+// The largest of the red, green and blue bytes of 0x??RRGGBB: its HSV value byte.
+inline int topByte(unsigned int rgb)
+{
+    return maxOfBytes(int((rgb >> 16) & 0xFFu), maxOfBytes(int((rgb >> 8) & 0xFFu), int(rgb & 0xFFu)));
+}
+
 // word(x) and its high byte for x in 0..1, where its tests reduce to the truncation.
 inline unsigned int unitWord(double x)
 {
@@ -207,6 +214,39 @@ constexpr double kWrap[2] = {0.0, 360.0};
     return static_cast<int>(hue * 100.0 + 0.5);
 }
 
+// What the value scaling's two conversions take from tables instead of dividing per pixel:
+// the saturation fraction of the largest and the smallest byte (index top * 256 + bottom,
+// top above bottom), and for each hue word below 36000 the side of its sector toRgb weighs the
+// saturation by (1 - f in even sectors, f in odd ones, f the hue's part of its sector).
+struct HsvQuotients
+{
+    double saturation[256 * 256];
+    double side[36000];
+};
+
+HsvQuotients const& hsvQuotients()
+{
+    static const HsvQuotients* const table = [] {
+        auto* t = new HsvQuotients{};
+        ByteQuotients const& q = quotients();
+        for (int top = 1; top < 256; ++top) {
+            for (int bottom = 0; bottom < top; ++bottom) {
+                const double max = q.byteFraction[top];
+                const double delta = max - q.byteFraction[bottom];
+                t->saturation[top * 256 + bottom] = unitWord(delta / max) / kMaxWordF;
+            }
+        }
+        for (int hueWord = 0; hueWord < 36000; ++hueWord) {
+            const double h = hueWord / 6000.0;
+            const int i = static_cast<int>(h);
+            const double f = h - i;
+            t->side[hueWord] = (i & 1) ? f : 1.0 - f;
+        }
+        return t;
+    }();
+    return *table;
+}
+
 } // namespace
 
 // The HSV hue and saturation of rgb as rgbWithValueScaled uses them, when setHsvF keeps the
@@ -223,15 +263,12 @@ constexpr double kWrap[2] = {0.0, 360.0};
     const int bottom = minOfBytes(red, minOfBytes(green, blue));
     hueWord = 0;
     saturation = 0.0;
-    // Equal bytes make equal fractions and a zero delta: a grey without hue.
+    // Equal bytes make equal fractions and a zero delta: a grey without hue. Different bytes
+    // differ by at least 1/255, so their saturation word is never 0.
     if (top == bottom)
         return;
-    const double max = q.byteFraction[top];
-    const double delta = max - q.byteFraction[bottom];
-    const unsigned int saturationWord = unitWord(delta / max);
-    if (saturationWord == 0)
-        return;
-    saturation = fraction(static_cast<unsigned short>(saturationWord));
+    const double delta = q.byteFraction[top] - q.byteFraction[bottom];
+    saturation = hsvQuotients().saturation[top * 256 + bottom];
     hueWord = hueWordOfBytes(red, green, blue, top, delta);
     hueWord -= 36000 * int(hueWord == 36000);
 }
@@ -241,12 +278,10 @@ constexpr double kWrap[2] = {0.0, 360.0};
 [[gnu::always_inline]] inline unsigned int ClassicColor::rgbOfHsvWords(int hueWord, double s, unsigned short valueWord,
                                                                       double v)
 {
-    const double h = hueWord / 6000.0;
-    const int i = static_cast<int>(h);
-    const double f = h - i;
+    // The sector: a hue word over 6000 truncated, exact in double as in integers.
+    const int i = hueWord / 6000;
     const double p = v * (1.0 - s);
-    const double sides[2] = {1.0 - f, f};
-    const double middle = v * (1.0 - s * sides[i & 1]);
+    const double middle = v * (1.0 - s * hsvQuotients().side[hueWord]);
     // word(v) is valueWord again (setHsvF's word survives the fraction).
     return (valueWord >> 8u) << kValueShift[i] | unitByte(middle) << kMiddleShift[i] | unitByte(p) << kLowShift[i];
 }
@@ -268,13 +303,9 @@ unsigned int ClassicColor::rgbWithValueScaled(unsigned int rgb, double factor)
     return 0xFF000000u | rgbOfHsvWords(hueWord, saturation, valueWord, fraction(valueWord));
 }
 
-void ClassicColor::rgbWithValueScaled(ValueScale const& scale, unsigned int* values, int count)
+template<class ValueOf>
+void ClassicColor::scaleValuesInRuns(unsigned int* values, int count, ValueOf&& valueOf)
 {
-    if (!valueReads().wordsSurviveFractions) {
-        for (int i = 0; i < count; ++i)
-            values[i] = rgbWithValueScaled(values[i], scale.factor) & 0xFFFFFFu;
-        return;
-    }
     // Runs of pixels in two passes, to HSV and back: short loop bodies without dependencies
     // between pixels let the processor overlap more pixels' divisions.
     constexpr int kRun = 64;
@@ -286,11 +317,51 @@ void ClassicColor::rgbWithValueScaled(ValueScale const& scale, unsigned int* val
         for (int i = 0; i < n; ++i)
             hueAndSaturation(run[i], hueWords[i], saturations[i]);
         for (int i = 0; i < n; ++i) {
-            const unsigned int rgb = run[i];
-            const int top = maxOfBytes(int((rgb >> 16) & 0xFFu), maxOfBytes(int((rgb >> 8) & 0xFFu), int(rgb & 0xFFu)));
-            run[i] = rgbOfHsvWords(hueWords[i], saturations[i], scale.valueWord[top], scale.valueFraction[top]);
+            const int top = topByte(run[i]);
+            unsigned short valueWord = 0;
+            double value = 0.0;
+            valueOf(start + i, top, valueWord, value);
+            run[i] = rgbOfHsvWords(hueWords[i], saturations[i], valueWord, value);
         }
     }
+}
+
+void ClassicColor::rgbWithValueScaled(ValueScale const& scale, unsigned int* values, int count)
+{
+    if (!valueReads().wordsSurviveFractions) {
+        for (int i = 0; i < count; ++i)
+            values[i] = rgbWithValueScaled(values[i], scale.factor) & 0xFFFFFFu;
+        return;
+    }
+    scaleValuesInRuns(values, count, [&scale](int, int top, unsigned short& word, double& value) {
+        word = scale.valueWord[top];
+        value = scale.valueFraction[top];
+    });
+}
+
+void ClassicColor::rgbWithValueScaledBy(unsigned int const* factorColours, unsigned int* values, int count)
+{
+    ValueReads const& reads = valueReads();
+    if (!reads.wordsSurviveFractions) {
+        for (int i = 0; i < count; ++i)
+            values[i] = rgbWithValueScaled(values[i], reads.valueFraction[topByte(factorColours[i])]) & 0xFFFFFFu;
+        return;
+    }
+    // The word of every value scaled by every factor a colour's valueF() can be (index value's
+    // top byte * 256 + factor's top byte).
+    static const std::vector<unsigned short> scaledWords = [&reads] {
+        std::vector<unsigned short> words(256 * 256);
+        for (int top = 0; top < 256; ++top) {
+            for (int factorTop = 0; factorTop < 256; ++factorTop)
+                words[top * 256 + factorTop] = scaledValueWord(reads.valueFraction[top], reads.valueFraction[factorTop]);
+        }
+        return words;
+    }();
+    unsigned short const* words = scaledWords.data();
+    scaleValuesInRuns(values, count, [words, factorColours](int i, int top, unsigned short& word, double& value) {
+        word = words[top * 256 + topByte(factorColours[i])];
+        value = fraction(word);
+    });
 }
 
 inline void ClassicColor::rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb)

@@ -133,6 +133,9 @@ public:
         double valueFraction[256];
     };
     static void rgbWithValueScaled(ValueScale const& scale, unsigned int* values, int count);
+    // The same with the factor of each value its own: values[i] scaled by
+    // ClassicColor(factorColours[i]).valueF(), the top byte of each result 0.
+    static void rgbWithValueScaledBy(unsigned int const* factorColours, unsigned int* values, int count);
 
     // HSL for pixel loops: the words toHsl makes (hue 65535 for none), the lightnessF() they
     // give, and rgba() & 0xFFFFFF of ClassicColor(rgb) after setHslF(hslHueF(),
@@ -175,6 +178,10 @@ private:
     static unsigned short scaledValueWord(double value, double factor);
     static void hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation);
     static unsigned int rgbOfHsvWords(int hueWord, double s, unsigned short valueWord, double v);
+    // rgbOfHsvWords of each value's hue and saturation with the scaled value
+    // valueOf(index, top byte, word&, fraction&) gives.
+    template<class ValueOf>
+    static void scaleValuesInRuns(unsigned int* values, int count, ValueOf&& valueOf);
     // The RGB words of HSL words with a hue (word 0..36000), a saturation above 0 and a
     // lightness above 0, the saturation and lightness given as their fractions.
     static void rgbWordsOfHsl(unsigned short hueWord, double s, double l, unsigned short* rgb);
