@@ -224,10 +224,10 @@ struct HsvQuotients
     double side[36000];
 };
 
-HsvQuotients const& hsvQuotients()
+HsvQuotients const* makeHsvQuotients()
 {
-    static const HsvQuotients* const table = [] {
-        auto* t = new HsvQuotients{};
+    auto* t = new HsvQuotients{};
+    {
         ByteQuotients const& q = quotients();
         for (int top = 1; top < 256; ++top) {
             for (int bottom = 0; bottom < top; ++bottom) {
@@ -242,8 +242,95 @@ HsvQuotients const& hsvQuotients()
             const double f = h - i;
             t->side[hueWord] = (i & 1) ? f : 1.0 - f;
         }
-        return t;
-    }();
+    }
+    return t;
+}
+
+[[gnu::always_inline]] inline HsvQuotients const& hsvQuotients()
+{
+    static const HsvQuotients* const table = makeHsvQuotients();
+    return *table;
+}
+
+// What toHsl and toRgb of HSL words take from tables: by the largest and the smallest byte
+// (index top * 256 + bottom, top above bottom) the saturation word and the lightness word, and
+// for each hue word the channel rgbWordsOfHsl gives temp2 (high), temp1 (low) and the one in a
+// ramp, with the ramp's factor: temp1 + (temp2 - temp1) * factor * scale, scale 1 where the
+// channel rises (factor its temp3 * 6), 6 where it falls (factor 2/3 - temp3). A hue word whose
+// channels are not one of each is marked and converted by rgbWordsOfHsl itself.
+struct HslQuotients
+{
+    unsigned short saturation[256 * 256];
+    unsigned short lightness[256 * 256];
+    struct Sector
+    {
+        double factor;
+        unsigned char ramp;
+        unsigned char high;
+        unsigned char low;
+        bool falls;
+        bool generic;
+    };
+    Sector sector[36001];
+};
+
+HslQuotients const* makeHslQuotients()
+{
+    auto* t = new HslQuotients{};
+    ByteQuotients const& q = quotients();
+    for (int top = 0; top < 256; ++top) {
+        for (int bottom = 0; bottom <= top; ++bottom) {
+            const double max = q.byteFraction[top];
+            const double min = q.byteFraction[bottom];
+            const double delta = max - min;
+            const double delta2 = max + min;
+            const double lightness = 0.5 * delta2;
+            // word() of fractions in 0..1, as unitWord gives it.
+            t->lightness[top * 256 + bottom] = static_cast<unsigned short>(unitWord(lightness));
+            if (top != bottom)
+                t->saturation[top * 256 + bottom]
+                    = static_cast<unsigned short>(unitWord(delta / (lightness < 0.5 ? delta2 : 2.0 - delta2)));
+        }
+    }
+    for (int hueWord = 0; hueWord <= 36000; ++hueWord) {
+        HslQuotients::Sector& sector = t->sector[hueWord];
+        const double h = hueWord == 36000 ? 0.0 : hueWord / 36000.0;
+        double temp3[3] = {h + 1.0 / 3.0, h, h - 1.0 / 3.0};
+        int ramps = 0;
+        int highs = 0;
+        int lows = 0;
+        for (int i = 0; i != 3; ++i) {
+            if (temp3[i] < 0.0)
+                temp3[i] += 1.0;
+            else if (temp3[i] > 1.0)
+                temp3[i] -= 1.0;
+            const double sixTemp3 = temp3[i] * 6.0;
+            if (sixTemp3 < 1.0) {
+                ++ramps;
+                sector.ramp = static_cast<unsigned char>(i);
+                sector.factor = sixTemp3;
+                sector.falls = false;
+            } else if (temp3[i] * 2.0 < 1.0) {
+                ++highs;
+                sector.high = static_cast<unsigned char>(i);
+            } else if (temp3[i] * 3.0 < 2.0) {
+                ++ramps;
+                sector.ramp = static_cast<unsigned char>(i);
+                sector.factor = 2.0 / 3.0 - temp3[i];
+                sector.falls = true;
+            } else {
+                ++lows;
+                sector.low = static_cast<unsigned char>(i);
+            }
+        }
+        sector.generic = ramps != 1 || highs != 1 || lows != 1;
+    }
+    return t;
+}
+
+[[gnu::always_inline]] inline HslQuotients const& hslQuotients()
+{
+    static const HslQuotients* const table = makeHslQuotients();
     return *table;
 }
 
@@ -415,7 +502,24 @@ void ClassicColor::rgbWordsOfHsl(unsigned short hueWord, double s, double l, uns
     }
 }
 
-ClassicColor::HslWords ClassicColor::hslWordsOf(unsigned int rgb)
+// rgbWordsOfHsl's bytes (0x00RRGGBB) for a hue word whose channels are one high, one low and one
+// in a ramp, with the choices read from the hue's sector. (The lone lowest step rgbWordsOfHsl
+// drops to 0 has the high byte 0 either way.)
+[[gnu::always_inline]] inline unsigned int ClassicColor::rgbOfHslSector(unsigned short hueWord, double s, double l)
+{
+    HslQuotients::Sector const& sector = hslQuotients().sector[hueWord];
+    const double temp2 = l < 0.5 ? l * (1.0 + s) : l + s - l * s;
+    const double temp1 = 2.0 * l - temp2;
+    const double scaled = (temp2 - temp1) * sector.factor;
+    const double ramp = temp1 + (sector.falls ? scaled * 6.0 : scaled);
+    unsigned int bytes[3];
+    bytes[sector.high] = word(temp2) >> 8;
+    bytes[sector.low] = word(temp1) >> 8;
+    bytes[sector.ramp] = word(ramp) >> 8;
+    return bytes[0] << 16 | bytes[1] << 8 | bytes[2];
+}
+
+[[gnu::always_inline]] inline ClassicColor::HslWords ClassicColor::hslWordsInline(unsigned int rgb)
 {
     // toHsl, from the bytes.
     ByteQuotients const& q = quotients();
@@ -424,16 +528,13 @@ ClassicColor::HslWords ClassicColor::hslWordsOf(unsigned int rgb)
     const int blue = int(rgb & 0xFFu);
     const int top = maxOfBytes(red, maxOfBytes(green, blue));
     const int bottom = minOfBytes(red, minOfBytes(green, blue));
-    const double max = q.byteFraction[top];
-    const double min = q.byteFraction[bottom];
-    const double delta = max - min;
-    const double delta2 = max + min;
-    const double lightness = 0.5 * delta2;
-    HslWords words{kNoHue, 0, word(lightness)};
+    HslQuotients const& t = hslQuotients();
+    HslWords words{kNoHue, 0, t.lightness[top * 256 + bottom]};
     if (top == bottom)
         return words;
-    words.saturation = word(delta / (lightness < 0.5 ? delta2 : 2.0 - delta2));
-    words.hue = static_cast<unsigned short>(hueWordOfBytes(red, green, blue, top, delta));
+    words.saturation = t.saturation[top * 256 + bottom];
+    words.hue = static_cast<unsigned short>(
+        hueWordOfBytes(red, green, blue, top, q.byteFraction[top] - q.byteFraction[bottom]));
     return words;
 }
 
@@ -442,7 +543,9 @@ double ClassicColor::lightnessFOf(HslWords const& words)
     return fraction(words.lightness);
 }
 
-unsigned int ClassicColor::rgbWithHslLightness(unsigned int rgb, HslWords const& words, double lightness)
+[[gnu::always_inline]] inline unsigned int ClassicColor::rgbWithHslLightnessInline(unsigned int rgb,
+                                                                                 HslWords const& words,
+                                                                                 double lightness)
 {
     if (!valueReads().wordsSurviveFractions || !inUnit(lightness)) {
         ClassicColor colour(rgb);
@@ -456,9 +559,33 @@ unsigned int ClassicColor::rgbWithHslLightness(unsigned int rgb, HslWords const&
         out[0] = out[1] = out[2] = lightnessWord;
     else if (lightnessWord == 0)
         out[0] = out[1] = out[2] = 0;
-    else
+    else if (hslQuotients().sector[words.hue].generic)
         rgbWordsOfHsl(words.hue, fraction(words.saturation), fraction(lightnessWord), out);
+    else
+        return rgbOfHslSector(words.hue, fraction(words.saturation), fraction(lightnessWord));
     return unsigned(out[0] >> 8) << 16 | unsigned(out[1] >> 8) << 8 | unsigned(out[2] >> 8);
+}
+
+ClassicColor::HslWords ClassicColor::hslWordsOf(unsigned int rgb)
+{
+    return hslWordsInline(rgb);
+}
+
+unsigned int ClassicColor::rgbWithHslLightness(unsigned int rgb, HslWords const& words, double lightness)
+{
+    return rgbWithHslLightnessInline(rgb, words, lightness);
+}
+
+void ClassicColor::hslWordsOf(unsigned int const* values, HslWords* words, int count)
+{
+    for (int i = 0; i < count; ++i)
+        words[i] = hslWordsInline(values[i]);
+}
+
+void ClassicColor::rgbWithHslLightness(unsigned int* values, HslWords const* words, double const* lightnesses, int count)
+{
+    for (int i = 0; i < count; ++i)
+        values[i] = rgbWithHslLightnessInline(values[i], words[i], lightnesses[i]);
 }
 
 ClassicColor::ClassicColor() = default;

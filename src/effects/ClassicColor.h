@@ -149,6 +149,10 @@ public:
     static HslWords hslWordsOf(unsigned int rgb);
     static double lightnessFOf(HslWords const& words);
     static unsigned int rgbWithHslLightness(unsigned int rgb, HslWords const& words, double lightness);
+    // The same for values[0 .. count - 1]: their words into words[], then each value replaced
+    // by rgbWithHslLightness(value, words[i], lightnesses[i]).
+    static void hslWordsOf(unsigned int const* values, HslWords* words, int count);
+    static void rgbWithHslLightness(unsigned int* values, HslWords const* words, double const* lightnesses, int count);
 
     // Exact equality of the model and the stored words.
     bool operator==(ClassicColor const& other) const;
@@ -185,6 +189,11 @@ private:
     // The RGB words of HSL words with a hue (word 0..36000), a saturation above 0 and a
     // lightness above 0, the saturation and lightness given as their fractions.
     static void rgbWordsOfHsl(unsigned short hueWord, double s, double l, unsigned short* rgb);
+    // hslWordsOf and rgbWithHslLightness, inlined into their single and span forms.
+    static HslWords hslWordsInline(unsigned int rgb);
+    static unsigned int rgbWithHslLightnessInline(unsigned int rgb, HslWords const& words, double lightness);
+    // Their bytes, for a hue word whose sector holds one channel of each kind.
+    static unsigned int rgbOfHslSector(unsigned short hueWord, double s, double l);
     // The RGB words of HSV words with a hue (word 0..36000) and a saturation above 0, the
     // saturation and value given as their fractions.
     static void rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb);
