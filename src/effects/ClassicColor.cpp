@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <vector>
 
 namespace KelVyxNodes {
 
@@ -339,14 +338,15 @@ HslQuotients const* makeHslQuotients()
 // The HSV hue and saturation of rgb as rgbWithValueScaled uses them, when setHsvF keeps the
 // words (ValueReads::wordsSurviveFractions): the hue word (36000 taken as 0) and the
 // saturation word's fraction; a grey gives saturation 0 and hue 0, which toRgb's formulas
-// then turn into the grey of the value.
-[[gnu::always_inline]] inline void ClassicColor::hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation)
+// then turn into the grey of the value. Also its largest byte.
+[[gnu::always_inline]] inline void ClassicColor::hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation,
+                                                                  int& top)
 {
     ByteQuotients const& q = quotients();
     const int red = int((rgb >> 16) & 0xFFu);
     const int green = int((rgb >> 8) & 0xFFu);
     const int blue = int(rgb & 0xFFu);
-    const int top = maxOfBytes(red, maxOfBytes(green, blue));
+    top = maxOfBytes(red, maxOfBytes(green, blue));
     const int bottom = minOfBytes(red, minOfBytes(green, blue));
     hueWord = 0;
     saturation = 0.0;
@@ -382,11 +382,11 @@ unsigned int ClassicColor::rgbWithValueScaled(unsigned int rgb, double factor)
         colour.setHsvF(hsv.hueF(), hsv.saturationF(), std::max(0.0, std::min(1.0, hsv.valueF() * factor)), 1.0);
         return colour.rgba();
     }
-    const unsigned int top = std::max((rgb >> 16) & 0xFFu, std::max((rgb >> 8) & 0xFFu, rgb & 0xFFu));
-    const unsigned short valueWord = scaledValueWord(reads.valueFraction[top], factor);
     int hueWord = 0;
     double saturation = 0.0;
-    hueAndSaturation(rgb, hueWord, saturation);
+    int top = 0;
+    hueAndSaturation(rgb, hueWord, saturation, top);
+    const unsigned short valueWord = scaledValueWord(reads.valueFraction[top], factor);
     return 0xFF000000u | rgbOfHsvWords(hueWord, saturation, valueWord, fraction(valueWord));
 }
 
@@ -398,16 +398,16 @@ void ClassicColor::scaleValuesInRuns(unsigned int* values, int count, ValueOf&& 
     constexpr int kRun = 64;
     int hueWords[kRun];
     double saturations[kRun];
+    int tops[kRun];
     for (int start = 0; start < count; start += kRun) {
         unsigned int* run = values + start;
         const int n = std::min(kRun, count - start);
         for (int i = 0; i < n; ++i)
-            hueAndSaturation(run[i], hueWords[i], saturations[i]);
+            hueAndSaturation(run[i], hueWords[i], saturations[i], tops[i]);
         for (int i = 0; i < n; ++i) {
-            const int top = topByte(run[i]);
             unsigned short valueWord = 0;
             double value = 0.0;
-            valueOf(start + i, top, valueWord, value);
+            valueOf(start + i, tops[i], valueWord, value);
             run[i] = rgbOfHsvWords(hueWords[i], saturations[i], valueWord, value);
         }
     }
@@ -434,20 +434,29 @@ void ClassicColor::rgbWithValueScaledBy(unsigned int const* factorColours, unsig
             values[i] = rgbWithValueScaled(values[i], reads.valueFraction[topByte(factorColours[i])]) & 0xFFFFFFu;
         return;
     }
-    // The word of every value scaled by every factor a colour's valueF() can be (index value's
-    // top byte * 256 + factor's top byte).
-    static const std::vector<unsigned short> scaledWords = [&reads] {
-        std::vector<unsigned short> words(256 * 256);
+    // The word of every value scaled by every factor a colour's valueF() can be, and its
+    // fraction (index value's top byte * 256 + factor's top byte).
+    struct ScaledValues
+    {
+        unsigned short word[256 * 256];
+        double fraction[256 * 256];
+    };
+    static const ScaledValues* const scaled = [&reads] {
+        auto* t = new ScaledValues;
         for (int top = 0; top < 256; ++top) {
-            for (int factorTop = 0; factorTop < 256; ++factorTop)
-                words[top * 256 + factorTop] = scaledValueWord(reads.valueFraction[top], reads.valueFraction[factorTop]);
+            for (int factorTop = 0; factorTop < 256; ++factorTop) {
+                const int index = top * 256 + factorTop;
+                t->word[index] = scaledValueWord(reads.valueFraction[top], reads.valueFraction[factorTop]);
+                t->fraction[index] = fraction(t->word[index]);
+            }
         }
-        return words;
+        return t;
     }();
-    unsigned short const* words = scaledWords.data();
-    scaleValuesInRuns(values, count, [words, factorColours](int i, int top, unsigned short& word, double& value) {
-        word = words[top * 256 + topByte(factorColours[i])];
-        value = fraction(word);
+    ScaledValues const* table = scaled;
+    scaleValuesInRuns(values, count, [table, factorColours](int i, int top, unsigned short& word, double& value) {
+        const int index = top * 256 + topByte(factorColours[i]);
+        word = table->word[index];
+        value = table->fraction[index];
     });
 }
 

@@ -180,7 +180,7 @@ private:
     static ValueReads const& valueReads();
     // The word setHsvF stores for value times factor, held to 0..1 by std::min and std::max.
     static unsigned short scaledValueWord(double value, double factor);
-    static void hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation);
+    static void hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation, int& top);
     static unsigned int rgbOfHsvWords(int hueWord, double s, unsigned short valueWord, double v);
     // rgbOfHsvWords of each value's hue and saturation with the scaled value
     // valueOf(index, top byte, word&, fraction&) gives.
