@@ -226,21 +226,19 @@ struct HsvQuotients
 HsvQuotients const* makeHsvQuotients()
 {
     auto* t = new HsvQuotients{};
-    {
-        ByteQuotients const& q = quotients();
-        for (int top = 1; top < 256; ++top) {
-            for (int bottom = 0; bottom < top; ++bottom) {
-                const double max = q.byteFraction[top];
-                const double delta = max - q.byteFraction[bottom];
-                t->saturation[top * 256 + bottom] = unitWord(delta / max) / kMaxWordF;
-            }
+    ByteQuotients const& q = quotients();
+    for (int top = 1; top < 256; ++top) {
+        for (int bottom = 0; bottom < top; ++bottom) {
+            const double max = q.byteFraction[top];
+            const double delta = max - q.byteFraction[bottom];
+            t->saturation[top * 256 + bottom] = unitWord(delta / max) / kMaxWordF;
         }
-        for (int hueWord = 0; hueWord < 36000; ++hueWord) {
-            const double h = hueWord / 6000.0;
-            const int i = static_cast<int>(h);
-            const double f = h - i;
-            t->side[hueWord] = (i & 1) ? f : 1.0 - f;
-        }
+    }
+    for (int hueWord = 0; hueWord < 36000; ++hueWord) {
+        const double h = hueWord / 6000.0;
+        const int i = static_cast<int>(h);
+        const double f = h - i;
+        t->side[hueWord] = (i & 1) ? f : 1.0 - f;
     }
     return t;
 }
@@ -568,7 +566,7 @@ double ClassicColor::lightnessFOf(HslWords const& words)
         out[0] = out[1] = out[2] = lightnessWord;
     else if (lightnessWord == 0)
         out[0] = out[1] = out[2] = 0;
-    else if (hslQuotients().sector[words.hue].generic)
+    else if (words.hue > 36000 || hslQuotients().sector[words.hue].generic)
         rgbWordsOfHsl(words.hue, fraction(words.saturation), fraction(lightnessWord), out);
     else
         return rgbOfHslSector(words.hue, fraction(words.saturation), fraction(lightnessWord));

@@ -192,7 +192,8 @@ private:
     // hslWordsOf and rgbWithHslLightness, inlined into their single and span forms.
     static HslWords hslWordsInline(unsigned int rgb);
     static unsigned int rgbWithHslLightnessInline(unsigned int rgb, HslWords const& words, double lightness);
-    // Their bytes, for a hue word whose sector holds one channel of each kind.
+    // rgbWordsOfHsl's high bytes (0x00RRGGBB), for a hue word whose channels are one temp2, one
+    // temp1 and one in a ramp.
     static unsigned int rgbOfHslSector(unsigned short hueWord, double s, double l);
     // The RGB words of HSV words with a hue (word 0..36000) and a saturation above 0, the
     // saturation and value given as their fractions.
