@@ -169,6 +169,12 @@ inline int minOfBytes(int a, int b)
     return b + (d & (d >> 31));
 }
 
+// The largest of the red, green and blue bytes of 0x??RRGGBB: its HSV value byte.
+inline int topByte(unsigned int rgb)
+{
+    return maxOfBytes(int((rgb >> 16) & 0xFFu), maxOfBytes(int((rgb >> 8) & 0xFFu), int(rgb & 0xFFu)));
+}
+
 // word(x) and its high byte for x in 0..1, where its tests reduce to the truncation.
 inline unsigned int unitWord(double x)
 {
@@ -207,31 +213,147 @@ constexpr double kWrap[2] = {0.0, 360.0};
     return static_cast<int>(hue * 100.0 + 0.5);
 }
 
+// What the value scaling's two conversions take from tables instead of dividing per pixel:
+// the saturation fraction of the largest and the smallest byte (index top * 256 + bottom,
+// top above bottom), and for each hue word below 36000 the side of its sector toRgb weighs the
+// saturation by (1 - f in even sectors, f in odd ones, f the hue's part of its sector).
+struct HsvQuotients
+{
+    double saturation[256 * 256];
+    double side[36000];
+};
+
+HsvQuotients const* makeHsvQuotients()
+{
+    auto* t = new HsvQuotients{};
+    ByteQuotients const& q = quotients();
+    for (int top = 1; top < 256; ++top) {
+        for (int bottom = 0; bottom < top; ++bottom) {
+            const double max = q.byteFraction[top];
+            const double delta = max - q.byteFraction[bottom];
+            t->saturation[top * 256 + bottom] = unitWord(delta / max) / kMaxWordF;
+        }
+    }
+    for (int hueWord = 0; hueWord < 36000; ++hueWord) {
+        const double h = hueWord / 6000.0;
+        const int i = static_cast<int>(h);
+        const double f = h - i;
+        t->side[hueWord] = (i & 1) ? f : 1.0 - f;
+    }
+    return t;
+}
+
+[[gnu::always_inline]] inline HsvQuotients const& hsvQuotients()
+{
+    static const HsvQuotients* const table = makeHsvQuotients();
+    return *table;
+}
+
+// What toHsl and toRgb of HSL words take from tables: by the largest and the smallest byte
+// (index top * 256 + bottom, top above bottom) the saturation word and the lightness word, and
+// for each hue word the channel rgbWordsOfHsl gives temp2 (high), temp1 (low) and the one in a
+// ramp, with the ramp's factor: temp1 + (temp2 - temp1) * factor * scale, scale 1 where the
+// channel rises (factor its temp3 * 6), 6 where it falls (factor 2/3 - temp3). A hue word whose
+// channels are not one of each is marked and converted by rgbWordsOfHsl itself.
+struct HslQuotients
+{
+    unsigned short saturation[256 * 256];
+    unsigned short lightness[256 * 256];
+    struct Sector
+    {
+        double factor;
+        unsigned char ramp;
+        unsigned char high;
+        unsigned char low;
+        bool falls;
+        bool generic;
+    };
+    Sector sector[36001];
+};
+
+HslQuotients const* makeHslQuotients()
+{
+    auto* t = new HslQuotients{};
+    ByteQuotients const& q = quotients();
+    for (int top = 0; top < 256; ++top) {
+        for (int bottom = 0; bottom <= top; ++bottom) {
+            const double max = q.byteFraction[top];
+            const double min = q.byteFraction[bottom];
+            const double delta = max - min;
+            const double delta2 = max + min;
+            const double lightness = 0.5 * delta2;
+            // word() of fractions in 0..1, as unitWord gives it.
+            t->lightness[top * 256 + bottom] = static_cast<unsigned short>(unitWord(lightness));
+            if (top != bottom)
+                t->saturation[top * 256 + bottom]
+                    = static_cast<unsigned short>(unitWord(delta / (lightness < 0.5 ? delta2 : 2.0 - delta2)));
+        }
+    }
+    for (int hueWord = 0; hueWord <= 36000; ++hueWord) {
+        HslQuotients::Sector& sector = t->sector[hueWord];
+        const double h = hueWord == 36000 ? 0.0 : hueWord / 36000.0;
+        double temp3[3] = {h + 1.0 / 3.0, h, h - 1.0 / 3.0};
+        int ramps = 0;
+        int highs = 0;
+        int lows = 0;
+        for (int i = 0; i != 3; ++i) {
+            if (temp3[i] < 0.0)
+                temp3[i] += 1.0;
+            else if (temp3[i] > 1.0)
+                temp3[i] -= 1.0;
+            const double sixTemp3 = temp3[i] * 6.0;
+            if (sixTemp3 < 1.0) {
+                ++ramps;
+                sector.ramp = static_cast<unsigned char>(i);
+                sector.factor = sixTemp3;
+                sector.falls = false;
+            } else if (temp3[i] * 2.0 < 1.0) {
+                ++highs;
+                sector.high = static_cast<unsigned char>(i);
+            } else if (temp3[i] * 3.0 < 2.0) {
+                ++ramps;
+                sector.ramp = static_cast<unsigned char>(i);
+                sector.factor = 2.0 / 3.0 - temp3[i];
+                sector.falls = true;
+            } else {
+                ++lows;
+                sector.low = static_cast<unsigned char>(i);
+            }
+        }
+        sector.generic = ramps != 1 || highs != 1 || lows != 1;
+    }
+    return t;
+}
+
+[[gnu::always_inline]] inline HslQuotients const& hslQuotients()
+{
+    static const HslQuotients* const table = makeHslQuotients();
+    return *table;
+}
+
 } // namespace
 
 // The HSV hue and saturation of rgb as rgbWithValueScaled uses them, when setHsvF keeps the
 // words (ValueReads::wordsSurviveFractions): the hue word (36000 taken as 0) and the
 // saturation word's fraction; a grey gives saturation 0 and hue 0, which toRgb's formulas
-// then turn into the grey of the value.
-[[gnu::always_inline]] inline void ClassicColor::hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation)
+// then turn into the grey of the value. Also its largest byte.
+[[gnu::always_inline]] inline void ClassicColor::hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation,
+                                                                  int& top)
 {
     ByteQuotients const& q = quotients();
     const int red = int((rgb >> 16) & 0xFFu);
     const int green = int((rgb >> 8) & 0xFFu);
     const int blue = int(rgb & 0xFFu);
-    const int top = maxOfBytes(red, maxOfBytes(green, blue));
+    top = maxOfBytes(red, maxOfBytes(green, blue));
     const int bottom = minOfBytes(red, minOfBytes(green, blue));
     hueWord = 0;
     saturation = 0.0;
-    // Equal bytes make equal fractions and a zero delta: a grey without hue.
+    // Equal bytes make equal fractions and a zero delta: a grey without hue. Different bytes
+    // differ by at least 1/255, so their saturation word is never 0.
     if (top == bottom)
         return;
-    const double max = q.byteFraction[top];
-    const double delta = max - q.byteFraction[bottom];
-    const unsigned int saturationWord = unitWord(delta / max);
-    if (saturationWord == 0)
-        return;
-    saturation = fraction(static_cast<unsigned short>(saturationWord));
+    const double delta = q.byteFraction[top] - q.byteFraction[bottom];
+    saturation = hsvQuotients().saturation[top * 256 + bottom];
     hueWord = hueWordOfBytes(red, green, blue, top, delta);
     hueWord -= 36000 * int(hueWord == 36000);
 }
@@ -241,12 +363,10 @@ constexpr double kWrap[2] = {0.0, 360.0};
 [[gnu::always_inline]] inline unsigned int ClassicColor::rgbOfHsvWords(int hueWord, double s, unsigned short valueWord,
                                                                       double v)
 {
-    const double h = hueWord / 6000.0;
-    const int i = static_cast<int>(h);
-    const double f = h - i;
+    // The sector: a hue word over 6000 truncated, exact in double as in integers.
+    const int i = hueWord / 6000;
     const double p = v * (1.0 - s);
-    const double sides[2] = {1.0 - f, f};
-    const double middle = v * (1.0 - s * sides[i & 1]);
+    const double middle = v * (1.0 - s * hsvQuotients().side[hueWord]);
     // word(v) is valueWord again (setHsvF's word survives the fraction).
     return (valueWord >> 8u) << kValueShift[i] | unitByte(middle) << kMiddleShift[i] | unitByte(p) << kLowShift[i];
 }
@@ -260,12 +380,35 @@ unsigned int ClassicColor::rgbWithValueScaled(unsigned int rgb, double factor)
         colour.setHsvF(hsv.hueF(), hsv.saturationF(), std::max(0.0, std::min(1.0, hsv.valueF() * factor)), 1.0);
         return colour.rgba();
     }
-    const unsigned int top = std::max((rgb >> 16) & 0xFFu, std::max((rgb >> 8) & 0xFFu, rgb & 0xFFu));
-    const unsigned short valueWord = scaledValueWord(reads.valueFraction[top], factor);
     int hueWord = 0;
     double saturation = 0.0;
-    hueAndSaturation(rgb, hueWord, saturation);
+    int top = 0;
+    hueAndSaturation(rgb, hueWord, saturation, top);
+    const unsigned short valueWord = scaledValueWord(reads.valueFraction[top], factor);
     return 0xFF000000u | rgbOfHsvWords(hueWord, saturation, valueWord, fraction(valueWord));
+}
+
+template<class ValueOf>
+void ClassicColor::scaleValuesInRuns(unsigned int* values, int count, ValueOf&& valueOf)
+{
+    // Runs of pixels in two passes, to HSV and back: short loop bodies without dependencies
+    // between pixels let the processor overlap more pixels' divisions.
+    constexpr int kRun = 64;
+    int hueWords[kRun];
+    double saturations[kRun];
+    int tops[kRun];
+    for (int start = 0; start < count; start += kRun) {
+        unsigned int* run = values + start;
+        const int n = std::min(kRun, count - start);
+        for (int i = 0; i < n; ++i)
+            hueAndSaturation(run[i], hueWords[i], saturations[i], tops[i]);
+        for (int i = 0; i < n; ++i) {
+            unsigned short valueWord = 0;
+            double value = 0.0;
+            valueOf(start + i, tops[i], valueWord, value);
+            run[i] = rgbOfHsvWords(hueWords[i], saturations[i], valueWord, value);
+        }
+    }
 }
 
 void ClassicColor::rgbWithValueScaled(ValueScale const& scale, unsigned int* values, int count)
@@ -275,22 +418,44 @@ void ClassicColor::rgbWithValueScaled(ValueScale const& scale, unsigned int* val
             values[i] = rgbWithValueScaled(values[i], scale.factor) & 0xFFFFFFu;
         return;
     }
-    // Runs of pixels in two passes, to HSV and back: short loop bodies without dependencies
-    // between pixels let the processor overlap more pixels' divisions.
-    constexpr int kRun = 64;
-    int hueWords[kRun];
-    double saturations[kRun];
-    for (int start = 0; start < count; start += kRun) {
-        unsigned int* run = values + start;
-        const int n = std::min(kRun, count - start);
-        for (int i = 0; i < n; ++i)
-            hueAndSaturation(run[i], hueWords[i], saturations[i]);
-        for (int i = 0; i < n; ++i) {
-            const unsigned int rgb = run[i];
-            const int top = maxOfBytes(int((rgb >> 16) & 0xFFu), maxOfBytes(int((rgb >> 8) & 0xFFu), int(rgb & 0xFFu)));
-            run[i] = rgbOfHsvWords(hueWords[i], saturations[i], scale.valueWord[top], scale.valueFraction[top]);
-        }
+    scaleValuesInRuns(values, count, [&scale](int, int top, unsigned short& word, double& value) {
+        word = scale.valueWord[top];
+        value = scale.valueFraction[top];
+    });
+}
+
+void ClassicColor::rgbWithValueScaledBy(unsigned int const* factorColours, unsigned int* values, int count)
+{
+    ValueReads const& reads = valueReads();
+    if (!reads.wordsSurviveFractions) {
+        for (int i = 0; i < count; ++i)
+            values[i] = rgbWithValueScaled(values[i], reads.valueFraction[topByte(factorColours[i])]) & 0xFFFFFFu;
+        return;
     }
+    // The word of every value scaled by every factor a colour's valueF() can be, and its
+    // fraction (index value's top byte * 256 + factor's top byte).
+    struct ScaledValues
+    {
+        unsigned short word[256 * 256];
+        double fraction[256 * 256];
+    };
+    static const ScaledValues* const scaled = [&reads] {
+        auto* t = new ScaledValues;
+        for (int top = 0; top < 256; ++top) {
+            for (int factorTop = 0; factorTop < 256; ++factorTop) {
+                const int index = top * 256 + factorTop;
+                t->word[index] = scaledValueWord(reads.valueFraction[top], reads.valueFraction[factorTop]);
+                t->fraction[index] = fraction(t->word[index]);
+            }
+        }
+        return t;
+    }();
+    ScaledValues const* table = scaled;
+    scaleValuesInRuns(values, count, [table, factorColours](int i, int top, unsigned short& word, double& value) {
+        const int index = top * 256 + topByte(factorColours[i]);
+        word = table->word[index];
+        value = table->fraction[index];
+    });
 }
 
 inline void ClassicColor::rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb)
@@ -344,7 +509,24 @@ void ClassicColor::rgbWordsOfHsl(unsigned short hueWord, double s, double l, uns
     }
 }
 
-ClassicColor::HslWords ClassicColor::hslWordsOf(unsigned int rgb)
+// rgbWordsOfHsl's bytes (0x00RRGGBB) for a hue word whose channels are one high, one low and one
+// in a ramp, with the choices read from the hue's sector. (The lone lowest step rgbWordsOfHsl
+// drops to 0 has the high byte 0 either way.)
+[[gnu::always_inline]] inline unsigned int ClassicColor::rgbOfHslSector(unsigned short hueWord, double s, double l)
+{
+    HslQuotients::Sector const& sector = hslQuotients().sector[hueWord];
+    const double temp2 = l < 0.5 ? l * (1.0 + s) : l + s - l * s;
+    const double temp1 = 2.0 * l - temp2;
+    const double scaled = (temp2 - temp1) * sector.factor;
+    const double ramp = temp1 + (sector.falls ? scaled * 6.0 : scaled);
+    unsigned int bytes[3];
+    bytes[sector.high] = word(temp2) >> 8;
+    bytes[sector.low] = word(temp1) >> 8;
+    bytes[sector.ramp] = word(ramp) >> 8;
+    return bytes[0] << 16 | bytes[1] << 8 | bytes[2];
+}
+
+[[gnu::always_inline]] inline ClassicColor::HslWords ClassicColor::hslWordsInline(unsigned int rgb)
 {
     // toHsl, from the bytes.
     ByteQuotients const& q = quotients();
@@ -353,16 +535,13 @@ ClassicColor::HslWords ClassicColor::hslWordsOf(unsigned int rgb)
     const int blue = int(rgb & 0xFFu);
     const int top = maxOfBytes(red, maxOfBytes(green, blue));
     const int bottom = minOfBytes(red, minOfBytes(green, blue));
-    const double max = q.byteFraction[top];
-    const double min = q.byteFraction[bottom];
-    const double delta = max - min;
-    const double delta2 = max + min;
-    const double lightness = 0.5 * delta2;
-    HslWords words{kNoHue, 0, word(lightness)};
+    HslQuotients const& t = hslQuotients();
+    HslWords words{kNoHue, 0, t.lightness[top * 256 + bottom]};
     if (top == bottom)
         return words;
-    words.saturation = word(delta / (lightness < 0.5 ? delta2 : 2.0 - delta2));
-    words.hue = static_cast<unsigned short>(hueWordOfBytes(red, green, blue, top, delta));
+    words.saturation = t.saturation[top * 256 + bottom];
+    words.hue = static_cast<unsigned short>(
+        hueWordOfBytes(red, green, blue, top, q.byteFraction[top] - q.byteFraction[bottom]));
     return words;
 }
 
@@ -371,7 +550,9 @@ double ClassicColor::lightnessFOf(HslWords const& words)
     return fraction(words.lightness);
 }
 
-unsigned int ClassicColor::rgbWithHslLightness(unsigned int rgb, HslWords const& words, double lightness)
+[[gnu::always_inline]] inline unsigned int ClassicColor::rgbWithHslLightnessInline(unsigned int rgb,
+                                                                                 HslWords const& words,
+                                                                                 double lightness)
 {
     if (!valueReads().wordsSurviveFractions || !inUnit(lightness)) {
         ClassicColor colour(rgb);
@@ -385,9 +566,33 @@ unsigned int ClassicColor::rgbWithHslLightness(unsigned int rgb, HslWords const&
         out[0] = out[1] = out[2] = lightnessWord;
     else if (lightnessWord == 0)
         out[0] = out[1] = out[2] = 0;
-    else
+    else if (words.hue > 36000 || hslQuotients().sector[words.hue].generic)
         rgbWordsOfHsl(words.hue, fraction(words.saturation), fraction(lightnessWord), out);
+    else
+        return rgbOfHslSector(words.hue, fraction(words.saturation), fraction(lightnessWord));
     return unsigned(out[0] >> 8) << 16 | unsigned(out[1] >> 8) << 8 | unsigned(out[2] >> 8);
+}
+
+ClassicColor::HslWords ClassicColor::hslWordsOf(unsigned int rgb)
+{
+    return hslWordsInline(rgb);
+}
+
+unsigned int ClassicColor::rgbWithHslLightness(unsigned int rgb, HslWords const& words, double lightness)
+{
+    return rgbWithHslLightnessInline(rgb, words, lightness);
+}
+
+void ClassicColor::hslWordsOf(unsigned int const* values, HslWords* words, int count)
+{
+    for (int i = 0; i < count; ++i)
+        words[i] = hslWordsInline(values[i]);
+}
+
+void ClassicColor::rgbWithHslLightness(unsigned int* values, HslWords const* words, double const* lightnesses, int count)
+{
+    for (int i = 0; i < count; ++i)
+        values[i] = rgbWithHslLightnessInline(values[i], words[i], lightnesses[i]);
 }
 
 ClassicColor::ClassicColor() = default;

@@ -133,6 +133,9 @@ public:
         double valueFraction[256];
     };
     static void rgbWithValueScaled(ValueScale const& scale, unsigned int* values, int count);
+    // The same with the factor of each value its own: values[i] scaled by
+    // ClassicColor(factorColours[i]).valueF(), the top byte of each result 0.
+    static void rgbWithValueScaledBy(unsigned int const* factorColours, unsigned int* values, int count);
 
     // HSL for pixel loops: the words toHsl makes (hue 65535 for none), the lightnessF() they
     // give, and rgba() & 0xFFFFFF of ClassicColor(rgb) after setHslF(hslHueF(),
@@ -146,6 +149,10 @@ public:
     static HslWords hslWordsOf(unsigned int rgb);
     static double lightnessFOf(HslWords const& words);
     static unsigned int rgbWithHslLightness(unsigned int rgb, HslWords const& words, double lightness);
+    // The same for values[0 .. count - 1]: their words into words[], then each value replaced
+    // by rgbWithHslLightness(value, words[i], lightnesses[i]).
+    static void hslWordsOf(unsigned int const* values, HslWords* words, int count);
+    static void rgbWithHslLightness(unsigned int* values, HslWords const* words, double const* lightnesses, int count);
 
     // Exact equality of the model and the stored words.
     bool operator==(ClassicColor const& other) const;
@@ -173,11 +180,21 @@ private:
     static ValueReads const& valueReads();
     // The word setHsvF stores for value times factor, held to 0..1 by std::min and std::max.
     static unsigned short scaledValueWord(double value, double factor);
-    static void hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation);
+    static void hueAndSaturation(unsigned int rgb, int& hueWord, double& saturation, int& top);
     static unsigned int rgbOfHsvWords(int hueWord, double s, unsigned short valueWord, double v);
+    // rgbOfHsvWords of each value's hue and saturation with the scaled value
+    // valueOf(index, top byte, word&, fraction&) gives.
+    template<class ValueOf>
+    static void scaleValuesInRuns(unsigned int* values, int count, ValueOf&& valueOf);
     // The RGB words of HSL words with a hue (word 0..36000), a saturation above 0 and a
     // lightness above 0, the saturation and lightness given as their fractions.
     static void rgbWordsOfHsl(unsigned short hueWord, double s, double l, unsigned short* rgb);
+    // hslWordsOf and rgbWithHslLightness, inlined into their single and span forms.
+    static HslWords hslWordsInline(unsigned int rgb);
+    static unsigned int rgbWithHslLightnessInline(unsigned int rgb, HslWords const& words, double lightness);
+    // rgbWordsOfHsl's high bytes (0x00RRGGBB), for a hue word whose channels are one temp2, one
+    // temp1 and one in a ramp.
+    static unsigned int rgbOfHslSector(unsigned short hueWord, double s, double l);
     // The RGB words of HSV words with a hue (word 0..36000) and a saturation above 0, the
     // saturation and value given as their fractions.
     static void rgbWordsOfHsv(unsigned short hueWord, double s, double v, unsigned short* rgb);

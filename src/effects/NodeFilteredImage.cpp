@@ -116,6 +116,16 @@ int NodeFilteredImage::onFilterStart(KelUtils::StatusObserver* /*observer*/)
     // A stored opacity outside its range would carry into the neighbouring channel.
     m_opacityValue = m_graph ? std::clamp(m_graph->opacitySetting(), 0, 100) : 100;
     m_blendModeValue = m_graph ? m_graph->blendModeSetting() : 0;
+    // Every channel of blendColour depends only on the same channel of the two colours.
+    if (!passesEffectUnblended() && !blendTableCurrent()) {
+        const int mode = m_blendModeValue;
+        const int opacity = m_opacityValue;
+        m_blendTable.fill([mode, opacity](unsigned int original, unsigned int effect) {
+            return blendColour(mode, effect * 0x010101u, original * 0x010101u, opacity) & 0xFFu;
+        });
+        m_tableMode = mode;
+        m_tableOpacity = opacity;
+    }
     return 0;
 }
 
@@ -193,6 +203,16 @@ unsigned int NodeFilteredImage::blendColour(int mode, unsigned int f, unsigned i
     return result;
 }
 
+bool NodeFilteredImage::passesEffectUnblended() const
+{
+    return m_bypassed || (m_blendModeValue == Normal && m_opacityValue >= 100);
+}
+
+bool NodeFilteredImage::blendTableCurrent() const
+{
+    return !m_blendTable.isEmpty() && m_tableMode == m_blendModeValue && m_tableOpacity == m_opacityValue;
+}
+
 unsigned int NodeFilteredImage::getSample3(QPoint const& point) const
 {
     if (!m_originalColour)
@@ -230,13 +250,17 @@ void NodeFilteredImage::getSpan3(int y, int x, int count, unsigned int* out) con
         m_activeColour->getSpan3(y, x, count, out);
     else
         std::fill(out, out + count, 0u);
-    if (m_bypassed || (m_blendModeValue == Normal && m_opacityValue >= 100)) {
+    if (passesEffectUnblended()) {
         for (int i = 0; i < count; ++i)
             out[i] &= 0xFFFFFFu;
         return;
     }
     SpanBuffer original(count);
     m_originalColour->getSpan3(y, x, count, original.data());
+    if (blendTableCurrent()) {
+        m_blendTable.perChannelSpan(original.data(), out, count);
+        return;
+    }
     for (int i = 0; i < count; ++i)
         out[i] = blendColour(m_blendModeValue, out[i], original[i], m_opacityValue);
 }

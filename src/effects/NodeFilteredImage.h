@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
+#include "effects/BytePairTable.h"
 #include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
@@ -58,6 +59,10 @@ public:
     static unsigned int blendColour(int mode, unsigned int f, unsigned int o, int opacity);
 
 private:
+    // The colour the span path gives is the effect's own (bypassed: the source's).
+    bool passesEffectUnblended() const;
+    bool blendTableCurrent() const;
+
     KelNodes::NodeParameterContainer m_container;
     QImage m_image;
     QImage m_spare; // the result before m_image while someone else holds m_image
@@ -71,6 +76,11 @@ private:
     int m_blendModeValue = 0;
     // The graph's "disable": the source passes through untouched.
     bool m_bypassed = false;
+    // blendColour's channel for each pair of an original and an effect byte at the render's
+    // mode and opacity; rebuilt in onFilterStart when either changed.
+    BytePairTable m_blendTable;
+    int m_tableMode = -1;
+    int m_tableOpacity = -1;
 };
 
 } // namespace KelVyxNodes

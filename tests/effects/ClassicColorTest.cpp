@@ -254,5 +254,23 @@ TEST(ClassicColorBytes, HslLightnessReplacementMatchesTheColourObject)
                       colour.rgba() & 0xFFFFFFu)
                 << std::hex << rgb << " " << lightness;
         }
+        // The span forms, on runs that cross hue sectors often.
+        unsigned int span[256];
+        ClassicColor::HslWords words[256];
+        double lightnesses[256];
+        for (unsigned int start = 0; start < 0x1000000u; start += 256u * 251u) {
+            for (unsigned int i = 0; i < 256u; ++i) {
+                span[i] = (start + i * 0x010203u) & 0xFFFFFFu;
+                lightnesses[i] = lightness;
+            }
+            ClassicColor::hslWordsOf(span, words, 256);
+            ClassicColor::rgbWithHslLightness(span, words, lightnesses, 256);
+            for (unsigned int i = 0; i < 256u; ++i) {
+                const unsigned int rgb = (start + i * 0x010203u) & 0xFFFFFFu;
+                ClassicColor colour(rgb);
+                colour.setHslF(colour.hslHueF(), colour.hslSaturationF(), lightness);
+                ASSERT_EQ(span[i], colour.rgba() & 0xFFFFFFu) << std::hex << rgb << " " << lightness;
+            }
+        }
     }
 }

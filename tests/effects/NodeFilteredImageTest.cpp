@@ -3,11 +3,35 @@
 
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
+#include "effects/VyxNodeGraph.h"
 
 #include <gtest/gtest.h>
 
 using namespace KelVyxNodes;
 using namespace EffectTest;
+
+namespace {
+
+// Picture and effect colours that together hold every pair of an original and an effect byte
+// in red and in green: the picture (x, y, x + y), the effect (y, x, x ^ y).
+unsigned int pictureColour(int x, int y)
+{
+    return unsigned(x) << 16 | unsigned(y) << 8 | unsigned((x + y) & 0xFF);
+}
+
+unsigned int effectColour(int x, int y)
+{
+    return unsigned(y) << 16 | unsigned(x) << 8 | unsigned(x ^ y);
+}
+
+class PairColourNode : public SolidNode
+{
+public:
+    using SolidNode::SolidNode;
+    unsigned int getSample3(QPoint const& p) const override { return effectColour(p.x(), p.y()); }
+};
+
+} // namespace
 
 TEST(NodeFilteredImage, NeverPreparedReadsMidGrey)
 {
@@ -94,4 +118,36 @@ TEST(NodeFilteredImage, RendersBesideAResultStillHeld)
     held = QImage();
     ASSERT_EQ(h.render(), 0);
     EXPECT_EQ(h.result().constBits(), firstBits);
+}
+
+// The render blends from a table of byte pairs made per mode and opacity: it must give
+// blendColour's bytes for every pair, in every mode and at the edges of the opacity range.
+TEST(NodeFilteredImage, RenderedBlendGivesBlendColourForEveryBytePair)
+{
+    QImage picture(256, 256, QImage::Format_ARGB32);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            picture.setPixel(x, y, 0xFF000000u | pictureColour(x, y));
+    EffectHarness h(picture);
+    VyxNodeGraph* sub = h.graph()->addSubGraph(-1);
+    ASSERT_EQ(EffectHarness::link(h.source(), "rgb", sub, "rgbIn"), 0);
+    ASSERT_EQ(EffectHarness::link(sub, "rgbOut", h.destination(), "rgb"), 0);
+    auto* effect = h.add<PairColourNode>(sub);
+    ASSERT_EQ(EffectHarness::link(effect, "out", sub->destinationNode(), "rgb"), 0);
+    for (int mode : {0, 2, 3, 4, 6, 7, 8, 14}) {
+        for (int opacity : {0, 1, 37, 50, 99, 100}) {
+            ASSERT_EQ(sub->paramContainer()->setIntParam(QStringLiteral("opacity"), opacity), 0);
+            ASSERT_EQ(sub->paramContainer()->setListParam(QStringLiteral("blendMode"), mode), 0);
+            ASSERT_EQ(h.render(), 0);
+            int wrong = 0;
+            for (int y = 0; y < 256; ++y) {
+                for (int x = 0; x < 256; ++x) {
+                    const unsigned int expected
+                        = NodeFilteredImage::blendColour(mode, effectColour(x, y), pictureColour(x, y), opacity);
+                    wrong += h.rgb(x, y) != expected;
+                }
+            }
+            EXPECT_EQ(wrong, 0) << "mode " << mode << ", opacity " << opacity;
+        }
+    }
 }

@@ -97,13 +97,12 @@ int NodeBlend::onFilterStart(StatusObserver* /*observer*/)
     // paramChanged only later.
     refreshOpenInputs();
     m_useTable = !m_opacitySource && BlendFormulas::perChannel(m_mode);
-    if (m_useTable && (m_tableMode != m_mode || m_tableOpacity != m_opacityByte || m_table.empty())) {
-        m_table.resize(256 * 256);
-        for (unsigned int b = 0; b < 256; ++b) {
-            for (unsigned int f = 0; f < 256; ++f)
-                m_table[b * 256 + f] = static_cast<unsigned char>(
-                    BlendFormulas::blend(m_mode, b * 0x010101u, f * 0x010101u, m_opacityByte) & 0xFFu);
-        }
+    if (m_useTable && (m_tableMode != m_mode || m_tableOpacity != m_opacityByte || m_table.isEmpty())) {
+        const int mode = m_mode;
+        const unsigned char opacity = m_opacityByte;
+        m_table.fill([mode, opacity](unsigned int b, unsigned int f) {
+            return BlendFormulas::blend(mode, b * 0x010101u, f * 0x010101u, opacity) & 0xFFu;
+        });
         m_tableMode = m_mode;
         m_tableOpacity = m_opacityByte;
     }
@@ -125,14 +124,7 @@ void NodeBlend::getSpan3(int y, int x, int count, unsigned int* out) const
         m_backgroundSource->getSpan3(y, x, count, background.data());
     else
         std::fill(background.data(), background.data() + count, m_backgroundRgb);
-    unsigned char const* t = m_table.data();
-    for (int i = 0; i < count; ++i) {
-        const unsigned int f = out[i];
-        const unsigned int b = background[i];
-        out[i] = unsigned(t[((b >> 8) & 0xFF00u) | ((f >> 16) & 0xFFu)]) << 16
-                 | unsigned(t[(b & 0xFF00u) | ((f >> 8) & 0xFFu)]) << 8
-                 | t[((b << 8) & 0xFF00u) | (f & 0xFFu)];
-    }
+    m_table.perChannelSpan(background.data(), out, count);
 }
 
 void NodeBlend::refreshOpenInputs()

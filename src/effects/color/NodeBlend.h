@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGenerator.h"
+#include "effects/BytePairTable.h"
 #include "effects/NodeOf.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
@@ -12,8 +13,6 @@ class ColorParameter;
 class Parameter;
 template <typename T> class NumGroupParameter;
 }
-
-#include <vector>
 
 namespace KelVyxNodes {
 
@@ -72,10 +71,10 @@ private:
     unsigned int m_backgroundRgb = 0u;
     unsigned char m_opacityByte = 254;
 
-    // Result byte of a background and a foreground byte (index background * 256 + foreground)
-    // at the open opacity, for the modes that work channel by channel; built in onFilterStart
-    // when mode or opacity changed, empty where it does not apply.
-    std::vector<unsigned char> m_table;
+    // Result byte of a background and a foreground byte at the open opacity, for the modes
+    // that work channel by channel; built in onFilterStart when mode or opacity changed, empty
+    // where it does not apply.
+    BytePairTable m_table;
     int m_tableMode = -1;
     int m_tableOpacity = -1;
     bool m_useTable = false;

@@ -101,16 +101,14 @@ void NodeBrightnessContrast::getSpan3(int y, int x, int count, unsigned int* out
     if (m_contrastSource) {
         SpanBuffer k(count);
         m_contrastSource->getSpan3(y, x, count, k.data());
-        for (int i = 0; i < count; ++i)
-            out[i] = contrastBy(out[i], k[i]);
+        m_contrastPairs.perChannelSpan(k.data(), out, count);
     } else {
         m_contrastTable.mapSpan(out, count);
     }
     if (m_brightnessSource) {
         SpanBuffer value(count);
         m_brightnessSource->getSpan3(y, x, count, value.data());
-        for (int i = 0; i < count; ++i)
-            out[i] = brightness(out[i], factorOf(value[i])) & 0xFFFFFFu;
+        ClassicColor::rgbWithValueScaledBy(value.data(), out, count);
     } else {
         ClassicColor::rgbWithValueScaled(m_valueScale, out, count);
     }
@@ -121,6 +119,12 @@ int NodeBrightnessContrast::onFilterStart(KelUtils::StatusObserver* /*observer*/
     const double k = (m_contrast + 100.0) / 100.0;
     m_valueScale = ClassicColor::ValueScale((m_brightness + 100.0) / 100.0);
     m_contrastTable.fill([k](int, int value) { return contrastChannel(value, k); });
+    // A channel's contrast by a linked input depends on that channel's byte and the input's.
+    if (m_contrastSource && m_contrastPairs.isEmpty()) {
+        m_contrastPairs.fill([](unsigned int q, unsigned int c) {
+            return contrastChannel(int(c), transformToRealOne(int(q), 0, 255) + 0.5);
+        });
+    }
     return 0;
 }
 

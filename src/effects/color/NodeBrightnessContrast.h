@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effects/Base3DGeneratorNode.h"
+#include "effects/BytePairTable.h"
 #include "effects/ClassicColor.h"
 #include "effects/NodeOf.h"
 #include "effects/color/ChannelByteTables.h"
@@ -65,6 +66,9 @@ private:
     // The render's brightness scale and contrast of each byte, from the settings.
     ClassicColor::ValueScale m_valueScale;
     ChannelByteTables m_contrastTable;
+    // contrastBy's channel for each pair of a "contrast" byte and a colour byte (index contrast
+    // byte * 256 + colour byte), made at the first render with a linked "contrast".
+    BytePairTable m_contrastPairs;
 };
 
 } // namespace KelVyxNodes

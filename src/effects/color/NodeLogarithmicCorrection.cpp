@@ -96,16 +96,26 @@ void NodeLogarithmicCorrection::getSpan3(int y, int x, int count, unsigned int* 
     m_input->getSpan3(y, x, count, out);
     const int filterValue = m_filterValue;
     LightnessMemo& memo = m_memo.local([](LightnessMemo& m) { std::fill(std::begin(m.key), std::end(m.key), 0u); });
-    for (int i = 0; i < count; ++i) {
-        const ClassicColor::HslWords words = ClassicColor::hslWordsOf(out[i]);
-        // A picture's pixels have few lightness words (about one per sum of the largest and
-        // the smallest byte): each one's logarithm is taken once per thread and render.
-        const int slot = words.lightness >> 7;
-        if (memo.key[slot] != words.lightness + 1u) {
-            memo.key[slot] = words.lightness + 1u;
-            memo.value[slot] = lightnessFor(ClassicColor::lightnessFOf(words), filterValue);
+    // Runs converted in passes (to HSL, the lightnesses, back), with nothing kept between the
+    // passes but the words.
+    constexpr int kRun = 64;
+    ClassicColor::HslWords words[kRun];
+    double lightnesses[kRun];
+    for (int start = 0; start < count; start += kRun) {
+        const int n = std::min(kRun, count - start);
+        ClassicColor::hslWordsOf(out + start, words, n);
+        for (int i = 0; i < n; ++i) {
+            // A picture's pixels have few lightness words (about one per sum of the largest
+            // and the smallest byte): each one's logarithm is taken once per thread and render.
+            const unsigned short lightness = words[i].lightness;
+            const int slot = lightness >> 7;
+            if (memo.key[slot] != lightness + 1u) {
+                memo.key[slot] = lightness + 1u;
+                memo.value[slot] = lightnessFor(ClassicColor::lightnessFOf(words[i]), filterValue);
+            }
+            lightnesses[i] = memo.value[slot];
         }
-        out[i] = ClassicColor::rgbWithHslLightness(out[i], words, memo.value[slot]);
+        ClassicColor::rgbWithHslLightness(out + start, words, lightnesses, n);
     }
 }
 

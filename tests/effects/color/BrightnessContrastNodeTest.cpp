@@ -154,6 +154,42 @@ TEST(BrightnessContrastNode, SpansGiveThePointsBytesAtEverySetting)
     }
 }
 
+// Linked inputs are read from tables of byte pairs and of value words: the span path must give
+// the points' bytes for every pair of a colour byte and a "contrast" byte (red and green) and
+// every value of a "brightness" colour.
+TEST(BrightnessContrastNode, SpansWithLinkedInputsGiveThePointsBytesForEveryBytePair)
+{
+    const struct { bool contrast; bool brightness; } wirings[] = {{true, false}, {false, true}, {true, true}};
+    for (auto const& w : wirings) {
+        BcRig rig;
+        rig.set(-37, 55);
+        rig.source.colourAt = [](QPoint const& p) {
+            return unsigned(p.x()) << 16 | unsigned(p.y()) << 8 | unsigned(p.x() ^ p.y());
+        };
+        rig.contrastSource.colourAt = [](QPoint const& p) {
+            return unsigned(p.y()) << 16 | unsigned(p.x()) << 8 | unsigned((p.x() + p.y()) & 0xFF);
+        };
+        rig.brightnessSource.colourAt = [](QPoint const& p) {
+            return (unsigned(p.x()) * 0x9E3779B1u + unsigned(p.y()) * 0x85EBCA6Bu) >> 8;
+        };
+        if (w.contrast) {
+            ASSERT_EQ(rig.contrastSource.connect(QStringLiteral("out"), &rig.node, QStringLiteral("contrast")), 0);
+        }
+        if (w.brightness) {
+            ASSERT_EQ(rig.brightnessSource.connect(QStringLiteral("out"), &rig.node, QStringLiteral("brightness")), 0);
+        }
+        ASSERT_EQ(rig.node.onFilterStart(nullptr), 0);
+        int wrong = 0;
+        for (int y = 0; y < 256; ++y) {
+            unsigned int span[256];
+            rig.node.getSpan3(y, 0, 256, span);
+            for (int x = 0; x < 256; ++x)
+                wrong += span[x] != rig.node.getSample3(QPoint(x, y));
+        }
+        EXPECT_EQ(wrong, 0) << "contrast linked " << w.contrast << ", brightness linked " << w.brightness;
+    }
+}
+
 TEST(BrightnessContrastNode, RendersThroughAGraph)
 {
     EffectTest::EffectHarness h(EffectTest::makeImage(2, 2, 0xFF404040u));
