@@ -46,6 +46,38 @@ double gammaExponent(int gamma)
     return 1.0;
 }
 
+// The byte a stretched channel byte becomes under the exponent of each gamma -100..100, as the
+// classic colour's power gives it: the per-pixel path then needs no power.
+class GammaBytes
+{
+public:
+    GammaBytes()
+    {
+        for (int g = -100; g <= 100; ++g) {
+            const double exponent = gammaExponent(g);
+            for (int b = 0; b < 256; ++b) {
+                const ClassicColor in(0xFF000000u | unsigned(b) << 16);
+                ClassicColor out;
+                out.setRedF(std::pow(in.redF(), exponent));
+                m_bytes[g + 100][b] = static_cast<unsigned char>((out.rgb() >> 16) & 0xFFu);
+            }
+        }
+    }
+    unsigned char const* forGamma(int gamma) const { return m_bytes[std::clamp(gamma, -100, 100) + 100]; }
+
+private:
+    unsigned char m_bytes[201][256];
+};
+
+GammaBytes const& gammaBytes()
+{
+    static const GammaBytes table;
+    return table;
+}
+
+// Rows are read in pieces of this many pixels, so the inputs' spans fit on the stack.
+constexpr int kPiece = 128;
+
 } // namespace
 
 NodeLevels::NodeLevels(int id)
@@ -112,8 +144,12 @@ unsigned int NodeLevels::getSample3(QPoint const& point) const
 
 void NodeLevels::getSpan3(int y, int x, int count, unsigned int* out) const
 {
-    if (!m_source || m_input[BlackPoint] || m_input[WhitePoint] || m_input[Gamma]) {
-        Base3DGenerator::getSpan3(y, x, count, out);
+    if (!m_source) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    if (m_input[BlackPoint] || m_input[WhitePoint] || m_input[Gamma]) {
+        linkedSpan3(y, x, count, out);
         return;
     }
     m_source->getSpan3(y, x, count, out);
@@ -130,16 +166,38 @@ unsigned int NodeLevels::computeDirect(unsigned int colour, QPoint const& point)
     const int black = m_input[BlackPoint] ? int(m_input[BlackPoint]->getSample(point) & 0xFFu) : m_blackPoint;
     // An input byte is taken as a gamma value as it is, so it brightens only.
     const int g = m_input[Gamma] ? int(m_input[Gamma]->getSample(point) & 0xFFu) : m_gamma;
-    const double exponent = gammaExponent(g);
+    return levelled(colour, white, black, gammaBytes().forGamma(g));
+}
 
-    const unsigned int stretched = linearCorrection(colour, unsigned(std::max(white, black)),
-                                                    unsigned(std::min(white, black)));
-    const ClassicColor in(stretched);
-    ClassicColor out;
-    out.setRedF(std::pow(in.redF(), exponent));
-    out.setGreenF(std::pow(in.greenF(), exponent));
-    out.setBlueF(std::pow(in.blueF(), exponent));
-    return out.rgb() & 0xFFFFFFu;
+unsigned int NodeLevels::levelled(unsigned int colour, int white, int black, unsigned char const* power)
+{
+    const unsigned int c = linearCorrection(colour, unsigned(std::max(white, black)),
+                                            unsigned(std::min(white, black)));
+    return unsigned(power[(c >> 16) & 0xFFu]) << 16 | unsigned(power[(c >> 8) & 0xFFu]) << 8
+         | power[c & 0xFFu];
+}
+
+void NodeLevels::linkedSpan3(int y, int x, int count, unsigned int* out) const
+{
+    GammaBytes const& gamma = gammaBytes();
+    unsigned int white[kPiece], black[kPiece], g[kPiece];
+    for (int start = 0; start < count; start += kPiece) {
+        const int n = std::min(kPiece, count - start);
+        if (m_input[WhitePoint])
+            m_input[WhitePoint]->getSpan(y, x + start, n, white);
+        if (m_input[BlackPoint])
+            m_input[BlackPoint]->getSpan(y, x + start, n, black);
+        if (m_input[Gamma])
+            m_input[Gamma]->getSpan(y, x + start, n, g);
+        unsigned int* colours = out + start;
+        m_source->getSpan3(y, x + start, n, colours);
+        for (int i = 0; i < n; ++i) {
+            colours[i] = levelled(colours[i],
+                                  m_input[WhitePoint] ? int(white[i] & 0xFFu) : m_whitePoint,
+                                  m_input[BlackPoint] ? int(black[i] & 0xFFu) : m_blackPoint,
+                                  gamma.forGamma(m_input[Gamma] ? int(g[i] & 0xFFu) : m_gamma));
+        }
+    }
 }
 
 void NodeLevels::paramChanged(Parameter* changed)

@@ -17,7 +17,8 @@ class VyxTerminal;
 
 // Stretches every channel of "source" from the black point..white point onto 0..255 and
 // applies a gamma exponent. With none of the one-channel override inputs linked a sample is
-// three look-ups in a table built per render; otherwise each pixel is computed directly.
+// three look-ups in a table built per render; otherwise each pixel is stretched directly and
+// its power looked up.
 class NodeLevels : public NodeOf<NodeLevels, Base3DGeneratorNode>
 {
 public:
@@ -47,6 +48,10 @@ private:
     static int inputIndex(QString const& terminalName);
     void buildTable();
     unsigned int computeDirect(unsigned int colour, QPoint const& point) const;
+    // A span with any of the settings coming from inputs.
+    void linkedSpan3(int y, int x, int count, unsigned int* out) const;
+    // colour stretched from black..white, each channel then mapped through power.
+    static unsigned int levelled(unsigned int colour, int white, int black, unsigned char const* power);
 
     KelNodes::NodeParameterContainer m_container;
     VyxTerminal* m_sourceTerminal = nullptr;

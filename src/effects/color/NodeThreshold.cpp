@@ -32,11 +32,30 @@ QString tr(char const* text)
 
 char const* const inputNames[] = {"threshold", "smooth", "low", "high"};
 
-// A per-pixel percentage from an input byte.
+// The percentage an input byte stands for, for every byte.
+struct PercentOfByte
+{
+    PercentOfByte()
+    {
+        for (int b = 0; b < 256; ++b)
+            percent[b] = transformToNewBounds(b, 0, 255, 0, 100);
+    }
+    int percent[256];
+};
+
+PercentOfByte const& percentTable()
+{
+    static const PercentOfByte table;
+    return table;
+}
+
 int percentOf(Base1DGenerator const* input, QPoint const& point)
 {
-    return transformToNewBounds(int(input->getSample(point) & 0xFFu), 0, 255, 0, 100);
+    return percentTable().percent[input->getSample(point) & 0xFFu];
 }
+
+// Rows are read in pieces of this many pixels, so the inputs' spans fit on the stack.
+constexpr int kPiece = 128;
 
 } // namespace
 
@@ -83,14 +102,46 @@ unsigned int NodeThreshold::getSample3(QPoint const& point) const
 
 void NodeThreshold::getSpan3(int y, int x, int count, unsigned int* out) const
 {
-    if (!m_source || m_threshold1D || m_smooth1D || m_low3D || m_high3D) {
-        Base3DGenerator::getSpan3(y, x, count, out);
+    if (!m_source) {
+        std::fill(out, out + count, 0x808080u);
+        return;
+    }
+    if (m_threshold1D || m_smooth1D || m_low3D || m_high3D) {
+        linkedSpan3(y, x, count, out);
         return;
     }
     m_source->getSpan3(y, x, count, out);
     for (int i = 0; i < count; ++i) {
         const unsigned int c = out[i];
         out[i] = m_byBrightness[(((c >> 16) & 0xFFu) + ((c >> 8) & 0xFFu) + (c & 0xFFu)) / 3];
+    }
+}
+
+void NodeThreshold::linkedSpan3(int y, int x, int count, unsigned int* out) const
+{
+    int const* percent = percentTable().percent;
+    const unsigned int low = linearColorToRgb(m_low);
+    const unsigned int high = linearColorToRgb(m_high);
+    unsigned int threshold[kPiece], smooth[kPiece], lows[kPiece], highs[kPiece];
+    for (int start = 0; start < count; start += kPiece) {
+        const int n = std::min(kPiece, count - start);
+        if (m_threshold1D)
+            m_threshold1D->getSpan(y, x + start, n, threshold);
+        if (m_smooth1D)
+            m_smooth1D->getSpan(y, x + start, n, smooth);
+        if (m_low3D)
+            m_low3D->getSpan3(y, x + start, n, lows);
+        if (m_high3D)
+            m_high3D->getSpan3(y, x + start, n, highs);
+        unsigned int* colours = out + start;
+        m_source->getSpan3(y, x + start, n, colours);
+        for (int i = 0; i < n; ++i) {
+            colours[i] = mixByBrightness(colours[i],
+                                         m_smooth1D ? percent[smooth[i] & 0xFFu] : m_smooth,
+                                         m_threshold1D ? percent[threshold[i] & 0xFFu] : m_threshold,
+                                         m_low3D ? lows[i] : low, m_high3D ? highs[i] : high)
+                         & 0xFFFFFFu;
+        }
     }
 }
 

@@ -46,6 +46,8 @@ public:
 
 private:
     // The mix of low and high for the colour c (0x??RRGGBB), opaque.
+    // A span with any of the settings coming from inputs.
+    void linkedSpan3(int y, int x, int count, unsigned int* out) const;
     static unsigned int mixByBrightness(unsigned int c, int smooth, int threshold, unsigned int low,
                                         unsigned int high);
 
