@@ -178,6 +178,104 @@ DegreeTables const& degreeTables()
 
 } // namespace
 
+namespace {
+
+// Without the arc cosine: the cosine of every whole degree 0..180 bounds the degree of the hue,
+// and the sine of the sector's angle is a sum of the chroma axes weighted by the sector's
+// constant sine and cosine. Each is trusted only away from the points where the bits of the
+// library's functions could tip a byte.
+struct SplitTables
+{
+    double cosine[182];
+    // sin and cos of 120 + 60 * sector degrees, over the root of three, doubled.
+    double sineWeight[6];
+    double cosineWeight[6];
+    unsigned short hueOfDegree[361];
+};
+
+SplitTables const& splitTables()
+{
+    static const SplitTables tables = [] {
+        SplitTables t{};
+        for (int degrees = 0; degrees <= 180; ++degrees)
+            t.cosine[degrees] = std::cos(degrees * kPi / 180.0);
+        t.cosine[181] = -2.0;
+        for (int sector = 0; sector < 6; ++sector) {
+            const double angle = (120.0 + 60.0 * sector) * kPi / 180.0;
+            t.sineWeight[sector] = 2.0 * std::sin(angle) / kSqrt3;
+            t.cosineWeight[sector] = 2.0 * std::cos(angle) / kSqrt3;
+        }
+        for (int degrees = 0; degrees <= 360; ++degrees)
+            t.hueOfDegree[degrees] = HSYColor(degrees / 360.0, 0.0, 0.0).hue();
+        return t;
+    }();
+    return tables;
+}
+
+// Far wider than the few units in the last place that the exact formulas can differ by.
+constexpr double kTrustMargin = 1e-9;
+
+// A rough arc cosine in degrees (within a hundredth), only to start the search of the table.
+double roughArcCosineDegrees(double x)
+{
+    const double a = x < 0.0 ? -x : x;
+    const double r = std::sqrt(1.0 - a) * (1.5707288 + a * (-0.2121144 + a * (0.0742610 - 0.0187293 * a)));
+    return (x < 0.0 ? kPi - r : r) * (180.0 / kPi);
+}
+
+} // namespace
+
+void HSYColor::splitBytes(unsigned int rgb, unsigned short& hue, unsigned char& saturation,
+                          unsigned char& brightness)
+{
+    double const* unit = byteFractions().unit;
+    const double r = unit[(rgb >> 16) & 0xFF];
+    const double g = unit[(rgb >> 8) & 0xFF];
+    const double b = unit[rgb & 0xFF];
+    const auto &t = kToHsy.m;
+    brightness = static_cast<unsigned char>(scaledView(lumaOf(r, g, b), 255.0));
+
+    const double c1 = (t[1][0] * r + t[1][1] * g) + t[1][2] * b;
+    const double c2 = (t[2][0] * r + t[2][1] * g) + t[2][2] * b;
+    const double chroma = std::sqrt(c1 * c1 + c2 * c2);
+    // Greys and the hues 0 and 180 lie on the points the tables avoid.
+    if (c2 == 0.0 || chroma == 0.0) {
+        const HSYColor exact = fromRgb(rgb);
+        hue = exact.hue();
+        saturation = exact.saturation();
+        return;
+    }
+
+    SplitTables const& tables = splitTables();
+    const double x = c1 / chroma;
+    // The whole degree of the arc cosine: cosine[d] >= x > cosine[d + 1].
+    int d = static_cast<int>(roughArcCosineDegrees(x));
+    d = d < 0 ? 0 : (d > 180 ? 180 : d);
+    while (d > 0 && x > tables.cosine[d])
+        --d;
+    while (x <= tables.cosine[d + 1])
+        ++d;
+    const bool nearDegree = x - tables.cosine[d + 1] < kTrustMargin || tables.cosine[d] - x < kTrustMargin;
+
+    // The sector of the hue counted from 0, where c2 > 0 mirrors the arc cosine.
+    int sector;
+    if (c2 > 0.0)
+        sector = x > 0.5 ? 5 : (x > -0.5 ? 4 : 3);
+    else
+        sector = x < -0.5 ? 2 : (x < 0.5 ? 1 : 0);
+    const double s = tables.sineWeight[sector] * c1 + tables.cosineWeight[sector] * c2;
+    const double scaled = (1.0 < s ? 1.0 : (s > 0.0 ? s : 0.0)) * 255.0 + 0.5;
+    const double fraction = scaled - static_cast<double>(static_cast<long long>(scaled));
+    if (nearDegree || fraction < kTrustMargin || fraction > 1.0 - kTrustMargin) {
+        const HSYColor exact = fromRgb(rgb);
+        hue = exact.hue();
+        saturation = exact.saturation();
+        return;
+    }
+    hue = tables.hueOfDegree[c2 > 0.0 ? 359 - d : d];
+    saturation = static_cast<unsigned char>(scaledView(s, 255.0));
+}
+
 unsigned int HSYColor::fromHSYNormalizedToOne(double hue, double saturation, double brightness)
 {
     // 0..360 whatever the hue (a NaN gives 0).

@@ -18,6 +18,11 @@ public:
     // Hue in degrees (above 360 counts as 360), saturation and luma as bytes.
     static unsigned int fromHSYint(unsigned short hue, unsigned char saturation, unsigned char brightness);
 
+    // hue(), saturation() and brightness() of fromRgb(rgb), to the bit, with the arc cosine and
+    // the sine taken only where a result hinges on their last bits.
+    static void splitBytes(unsigned int rgb, unsigned short& hue, unsigned char& saturation,
+                           unsigned char& brightness);
+
     unsigned int toRgb() const;
     // brightness() of fromRgb(rgb), without the hue and saturation.
     static unsigned char lumaByte(unsigned int rgb);

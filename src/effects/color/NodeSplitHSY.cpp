@@ -26,10 +26,12 @@ namespace {
 void hsyChannels(unsigned int const* colours, int count, unsigned int* const* channels)
 {
     for (int i = 0; i < count; ++i) {
-        const HSYColor hsy(colours[i]);
-        channels[0][i] = static_cast<unsigned int>(hueToByte(hsy.hue()));
-        channels[1][i] = hsy.saturation();
-        channels[2][i] = hsy.brightness();
+        unsigned short hue = 0;
+        unsigned char saturation = 0, luma = 0;
+        HSYColor::splitBytes(colours[i], hue, saturation, luma);
+        channels[0][i] = static_cast<unsigned int>(hueToByte(hue));
+        channels[1][i] = saturation;
+        channels[2][i] = luma;
     }
 }
 

@@ -91,3 +91,23 @@ TEST(HSYColor, OutOfCubeAndOutOfRangeInputs)
     EXPECT_EQ(HSYColor(0.0, 0.4 / 255.0, 1.49 / 255.0).brightness(), 1);
 }
 
+
+TEST(HSYColor, SplitBytesMatchTheFullConversion)
+{
+    // Every third level of each channel, ends included: greys, the hues 0 and 180 and the
+    // sector edges among them.
+    for (unsigned int r = 0; r < 256; r += 3) {
+        for (unsigned int g = 0; g < 256; g += 3) {
+            for (unsigned int b = 0; b < 256; b += 3) {
+                const unsigned int rgb = r << 16 | g << 8 | b;
+                const HSYColor full = HSYColor::fromRgb(rgb);
+                unsigned short hue = 0;
+                unsigned char saturation = 0, brightness = 0;
+                HSYColor::splitBytes(rgb, hue, saturation, brightness);
+                ASSERT_EQ(hue, full.hue()) << std::hex << rgb;
+                ASSERT_EQ(saturation, full.saturation()) << std::hex << rgb;
+                ASSERT_EQ(brightness, full.brightness()) << std::hex << rgb;
+            }
+        }
+    }
+}
