@@ -1,6 +1,7 @@
 #include "effects/color/HSYColor.h"
 
 
+#include <algorithm>
 #include <cmath>
 
 namespace KelVyxNodes {
@@ -191,6 +192,10 @@ struct SplitTables
     double sineWeight[6];
     double cosineWeight[6];
     unsigned short hueOfDegree[361];
+    // For x in the slice [-1 + 2 i / n, -1 + 2 (i + 1) / n] of -1..1, a whole degree not above
+    // the arc cosine of any x in it, so the search upwards is short.
+    static constexpr int kSlices = 16384;
+    unsigned char lowestDegree[kSlices];
 };
 
 SplitTables const& splitTables()
@@ -207,6 +212,12 @@ SplitTables const& splitTables()
         }
         for (int degrees = 0; degrees <= 360; ++degrees)
             t.hueOfDegree[degrees] = HSYColor(degrees / 360.0, 0.0, 0.0).hue();
+        for (int i = 0; i < SplitTables::kSlices; ++i) {
+            const double upper = std::min(1.0, -1.0 + 2.0 * (i + 1) / SplitTables::kSlices);
+            // A degree lower still than the upper end's, whatever the rounding.
+            const double degrees = std::acos(upper) * 180.0 / kPi - 0.01;
+            t.lowestDegree[i] = static_cast<unsigned char>(std::clamp(int(degrees), 0, 180));
+        }
         return t;
     }();
     return tables;
@@ -214,14 +225,6 @@ SplitTables const& splitTables()
 
 // Far wider than the few units in the last place that the exact formulas can differ by.
 constexpr double kTrustMargin = 1e-9;
-
-// A rough arc cosine in degrees (within a hundredth), only to start the search of the table.
-double roughArcCosineDegrees(double x)
-{
-    const double a = x < 0.0 ? -x : x;
-    const double r = std::sqrt(1.0 - a) * (1.5707288 + a * (-0.2121144 + a * (0.0742610 - 0.0187293 * a)));
-    return (x < 0.0 ? kPi - r : r) * (180.0 / kPi);
-}
 
 } // namespace
 
@@ -249,8 +252,9 @@ void HSYColor::splitBytes(unsigned int rgb, unsigned short& hue, unsigned char& 
     SplitTables const& tables = splitTables();
     const double x = c1 / chroma;
     // The whole degree of the arc cosine: cosine[d] >= x > cosine[d + 1].
-    int d = static_cast<int>(roughArcCosineDegrees(x));
-    d = d < 0 ? 0 : (d > 180 ? 180 : d);
+    const int slice = std::clamp(static_cast<int>((x + 1.0) * (SplitTables::kSlices / 2)), 0,
+                                 SplitTables::kSlices - 1);
+    int d = tables.lowestDegree[slice];
     while (d > 0 && x > tables.cosine[d])
         --d;
     while (x <= tables.cosine[d + 1])
@@ -258,11 +262,8 @@ void HSYColor::splitBytes(unsigned int rgb, unsigned short& hue, unsigned char& 
     const bool nearDegree = x - tables.cosine[d + 1] < kTrustMargin || tables.cosine[d] - x < kTrustMargin;
 
     // The sector of the hue counted from 0, where c2 > 0 mirrors the arc cosine.
-    int sector;
-    if (c2 > 0.0)
-        sector = x > 0.5 ? 5 : (x > -0.5 ? 4 : 3);
-    else
-        sector = x < -0.5 ? 2 : (x < 0.5 ? 1 : 0);
+    const bool mirrored = c2 > 0.0;
+    const int sector = mirrored ? 3 + int(x > -0.5) + int(x > 0.5) : int(x < -0.5) + int(x < 0.5);
     const double s = tables.sineWeight[sector] * c1 + tables.cosineWeight[sector] * c2;
     const double scaled = (1.0 < s ? 1.0 : (s > 0.0 ? s : 0.0)) * 255.0 + 0.5;
     const double fraction = scaled - static_cast<double>(static_cast<long long>(scaled));
@@ -272,7 +273,7 @@ void HSYColor::splitBytes(unsigned int rgb, unsigned short& hue, unsigned char& 
         saturation = exact.saturation();
         return;
     }
-    hue = tables.hueOfDegree[c2 > 0.0 ? 359 - d : d];
+    hue = tables.hueOfDegree[mirrored ? 359 - d : d];
     saturation = static_cast<unsigned char>(scaledView(s, 255.0));
 }
 
