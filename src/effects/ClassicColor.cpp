@@ -186,6 +186,22 @@ inline unsigned int unitByte(double x)
     return unitWord(x) >> 8;
 }
 
+// The three channels' positions on the hue circle that toRgb's HSL branch reads (red a third
+// ahead, blue a third behind), each wrapped into 0..1.
+inline void hslHueThirds(int hueWord, double temp3[3])
+{
+    const double h = hueWord == 36000 ? 0.0 : hueWord / 36000.0;
+    temp3[0] = h + 1.0 / 3.0;
+    temp3[1] = h;
+    temp3[2] = h - 1.0 / 3.0;
+    for (int i = 0; i != 3; ++i) {
+        if (temp3[i] < 0.0)
+            temp3[i] += 1.0;
+        else if (temp3[i] > 1.0)
+            temp3[i] -= 1.0;
+    }
+}
+
 // Where the value, middle and lowest bytes go in 0xRRGGBB for each hue sector, as toRgb
 // places v, q or t, and p.
 constexpr unsigned char kValueShift[6] = {16, 8, 8, 0, 0, 16};
@@ -291,16 +307,12 @@ HslQuotients const* makeHslQuotients()
     }
     for (int hueWord = 0; hueWord <= 36000; ++hueWord) {
         HslQuotients::Sector& sector = t->sector[hueWord];
-        const double h = hueWord == 36000 ? 0.0 : hueWord / 36000.0;
-        double temp3[3] = {h + 1.0 / 3.0, h, h - 1.0 / 3.0};
+        double temp3[3];
+        hslHueThirds(hueWord, temp3);
         int ramps = 0;
         int highs = 0;
         int lows = 0;
         for (int i = 0; i != 3; ++i) {
-            if (temp3[i] < 0.0)
-                temp3[i] += 1.0;
-            else if (temp3[i] > 1.0)
-                temp3[i] -= 1.0;
             const double sixTemp3 = temp3[i] * 6.0;
             if (sixTemp3 < 1.0) {
                 ++ramps;
@@ -483,15 +495,11 @@ inline void ClassicColor::rgbWordsOfHsv(unsigned short hueWord, double s, double
 
 void ClassicColor::rgbWordsOfHsl(unsigned short hueWord, double s, double l, unsigned short* rgb)
 {
-    const double h = hueWord == 36000 ? 0.0 : hueWord / 36000.0;
     const double temp2 = l < 0.5 ? l * (1.0 + s) : l + s - l * s;
     const double temp1 = 2.0 * l - temp2;
-    double temp3[3] = {h + 1.0 / 3.0, h, h - 1.0 / 3.0};
+    double temp3[3];
+    hslHueThirds(hueWord, temp3);
     for (int i = 0; i != 3; ++i) {
-        if (temp3[i] < 0.0)
-            temp3[i] += 1.0;
-        else if (temp3[i] > 1.0)
-            temp3[i] -= 1.0;
         const double sixTemp3 = temp3[i] * 6.0;
         if (sixTemp3 < 1.0)
             rgb[i] = word(temp1 + (temp2 - temp1) * sixTemp3);
