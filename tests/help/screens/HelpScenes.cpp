@@ -131,37 +131,6 @@ bool dropTemplate(QTreeWidget* tree, QString const& name)
     });
 }
 
-KelNodes::Node* nodeOfType(KelNodes::NodeGraph* graph, QString const& typeId)
-{
-    for (KelNodes::Node* node : graph->nodes()) {
-        if (node->descriptor() && node->descriptor()->typeId == typeId)
-            return node;
-    }
-    return nullptr;
-}
-
-QPoint terminalPoint(KelNodes::Node* node, QString const& terminal)
-{
-    KelNGNode* item = KelNGNode::itemOf(node);
-    KelNodes::Terminal* handle = node ? node->getTerminal(terminal) : nullptr;
-    if (!item || !handle)
-        return QPoint(-1, -1);
-    return window()->objectEditorGraphView()->mapFromScene(item->rectForTerminal(handle).center());
-}
-
-void dragWire(QPoint from, QPoint to)
-{
-    QWidget* viewport = window()->objectEditorGraphView()->viewport();
-    QTest::mouseMove(viewport, from);
-    QTest::qWait(20);
-    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
-    QTest::mouseMove(viewport, (from + to) / 2);
-    QTest::mouseMove(viewport, to);
-    QTest::qWait(20);
-    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
-    QCoreApplication::processEvents();
-}
-
 // Drops a node type from the list of available nodes into the graph view at `at`.
 bool dropNode(QString const& typeId, QPoint at)
 {
@@ -285,17 +254,17 @@ void buildAnEffect()
     QWidget* viewport = window()->objectEditorGraphView()->viewport();
     // Room between picture and result for the new node.
     dragNode(graph->destinationNode(), QPoint(300, 0));
-    const QPoint source = terminalPoint(graph->sourceNode(), QStringLiteral("rgb"));
+    const QPoint source = Road::terminalPoint(graph->sourceNode(), QStringLiteral("rgb"));
     if (!dropNode(QStringLiteral("operator.hsv"), source + QPoint(60, 40)))
         fail("dropping a node");
-    KelNodes::Node* hsv = nodeOfType(graph, QStringLiteral("operator.hsv"));
+    KelNodes::Node* hsv = Road::nodeOfType(graph, QStringLiteral("operator.hsv"));
     if (!hsv) {
         fail("the dropped node");
         return;
     }
-    dragWire(terminalPoint(graph->sourceNode(), QStringLiteral("rgb")), terminalPoint(hsv, QStringLiteral("rgb")));
-    dragWire(terminalPoint(hsv, QStringLiteral("out rgb")),
-             terminalPoint(graph->destinationNode(), QStringLiteral("rgb")));
+    Road::dragWire(Road::terminalPoint(graph->sourceNode(), QStringLiteral("rgb")), Road::terminalPoint(hsv, QStringLiteral("rgb")));
+    Road::dragWire(Road::terminalPoint(hsv, QStringLiteral("out rgb")),
+             Road::terminalPoint(graph->destinationNode(), QStringLiteral("rgb")));
     Road::waitForRender([] { core()->start(); });
     save(shotOf(window()), QStringLiteral("node-graph-view.png"), 760);
     NodeDockTabWidget* dock = window()->nodeDock();

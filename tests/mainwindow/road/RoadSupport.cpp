@@ -4,6 +4,11 @@
 #include "app/TwCore.h"
 #include "browser/ImageView.h"
 #include "mainwindow/TwMainWindow.h"
+#include "nodes/Node.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeGraph.h"
+#include "nodeui/KelNGNode.h"
+#include "nodeui/VyxNodeGraphView.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -11,6 +16,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 
 namespace Road {
@@ -92,6 +98,37 @@ void answerMessageBox(int button)
         else
             box->done(button);
     });
+}
+
+KelNodes::Node* nodeOfType(KelNodes::NodeGraph* graph, QString const& typeId)
+{
+    for (KelNodes::Node* node : graph->nodes()) {
+        if (node->descriptor() && node->descriptor()->typeId == typeId)
+            return node;
+    }
+    return nullptr;
+}
+
+QPoint terminalPoint(KelNodes::Node* node, QString const& terminal)
+{
+    KelNGNode* item = KelNGNode::itemOf(node);
+    KelNodes::Terminal* handle = node ? node->getTerminal(terminal) : nullptr;
+    if (!item || !handle)
+        return QPoint(-1, -1);
+    return g_window->objectEditorGraphView()->mapFromScene(item->rectForTerminal(handle).center());
+}
+
+void dragWire(QPoint from, QPoint to)
+{
+    QWidget* viewport = g_window->objectEditorGraphView()->viewport();
+    QTest::mouseMove(viewport, from);
+    QTest::qWait(20);
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(viewport, (from + to) / 2);
+    QTest::mouseMove(viewport, to);
+    QTest::qWait(20);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
+    QCoreApplication::processEvents();
 }
 
 QImage screenshot(QString const& name)

@@ -8,8 +8,14 @@
 
 #include <functional>
 
+class QPoint;
 class QWidget;
 class TwMainWindow;
+
+namespace KelNodes {
+class Node;
+class NodeGraph;
+} // namespace KelNodes
 
 namespace Road {
 
@@ -27,6 +33,13 @@ void settle();
 void answerFileDialog(QString const& path);
 // Clicks `button` on the next message box.
 void answerMessageBox(int button);
+
+// The first node of `typeId` in `graph`, or null.
+KelNodes::Node* nodeOfType(KelNodes::NodeGraph* graph, QString const& typeId);
+// The terminal's wire end on the object editor's graph view's viewport ((-1, -1) if not shown).
+QPoint terminalPoint(KelNodes::Node* node, QString const& terminal);
+// Drags a wire with the mouse on that viewport.
+void dragWire(QPoint from, QPoint to);
 
 // A picture of the whole window, saved under the build tree as `name`.png.
 QImage screenshot(QString const& name);

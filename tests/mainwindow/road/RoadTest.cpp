@@ -237,40 +237,6 @@ KelNGNodeGraphView* graphView()
     return window()->objectEditorGraphView();
 }
 
-KelNodes::Node* nodeOfType(KelNodes::NodeGraph* graph, QString const& typeId)
-{
-    for (KelNodes::Node* node : graph->nodes()) {
-        if (node->descriptor() && node->descriptor()->typeId == typeId)
-            return node;
-    }
-    return nullptr;
-}
-
-// The terminal's wire end on the view's viewport.
-QPoint terminalPoint(KelNodes::Node* node, QString const& terminal)
-{
-    KelNGNode* item = KelNGNode::itemOf(node);
-    KelNodes::Terminal* handle = node ? node->getTerminal(terminal) : nullptr;
-    if (!item || !handle)
-        return QPoint(-1, -1);
-    return graphView()->mapFromScene(item->rectForTerminal(handle).center());
-}
-
-// Drags a wire from one terminal to another with the mouse, as a user does.
-void dragWire(QPoint from, QPoint to)
-{
-    QWidget* viewport = graphView()->viewport();
-    QTest::mouseMove(viewport, from);
-    QTest::qWait(20);
-    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
-    const QPoint middle = (from + to) / 2;
-    QTest::mouseMove(viewport, middle);
-    QTest::mouseMove(viewport, to);
-    QTest::qWait(20);
-    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
-    QCoreApplication::processEvents();
-}
-
 KelNodes::NodeGraph* objectGraph()
 {
     return core()->objectList().value(0) ? core()->objectList().value(0)->graph() : nullptr;
@@ -286,7 +252,7 @@ TEST(Road, Step08NodeGraphViewShowsTheInversionGraph)
     ASSERT_NE(graphView(), nullptr);
     ASSERT_NE(objectGraph(), nullptr);
     EXPECT_EQ(graphView()->graph(), objectGraph());
-    KelNodes::Node* inversion = nodeOfType(objectGraph(), QStringLiteral("operator.inversion"));
+    KelNodes::Node* inversion = Road::nodeOfType(objectGraph(), QStringLiteral("operator.inversion"));
     ASSERT_NE(inversion, nullptr);
     KelNGNode* item = KelNGNode::itemOf(inversion);
     ASSERT_NE(item, nullptr);
@@ -326,14 +292,14 @@ TEST(Road, Step09InsertRgbaAndWireItInWithTheMouse)
     ASSERT_EQ(stack->count(), before + 1);
     EXPECT_EQ(stack->command(before)->text(), "Insert RGBA");
 
-    KelNodes::Node* inversion = nodeOfType(objectGraph(), QStringLiteral("operator.inversion"));
-    KelNodes::Node* rgba = nodeOfType(objectGraph(), QStringLiteral("operator.rgba"));
+    KelNodes::Node* inversion = Road::nodeOfType(objectGraph(), QStringLiteral("operator.inversion"));
+    KelNodes::Node* rgba = Road::nodeOfType(objectGraph(), QStringLiteral("operator.rgba"));
     auto* graph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(objectGraph());
     ASSERT_TRUE(inversion && rgba && graph);
     KelNodes::Node* output = graph->destinationNode();
 
-    dragWire(terminalPoint(inversion, QStringLiteral("outRgb")), terminalPoint(rgba, QStringLiteral("rgb")));
-    dragWire(terminalPoint(rgba, QStringLiteral("out rgb")), terminalPoint(output, QStringLiteral("rgb")));
+    Road::dragWire(Road::terminalPoint(inversion, QStringLiteral("outRgb")), Road::terminalPoint(rgba, QStringLiteral("rgb")));
+    Road::dragWire(Road::terminalPoint(rgba, QStringLiteral("out rgb")), Road::terminalPoint(output, QStringLiteral("rgb")));
     EXPECT_TRUE(inversion->isConnectedTo(rgba));
     EXPECT_TRUE(rgba->isConnectedTo(output));
     EXPECT_FALSE(inversion->isConnectedTo(output)) << "the output's input keeps one link";
@@ -343,7 +309,7 @@ TEST(Road, Step09InsertRgbaAndWireItInWithTheMouse)
 
 TEST(Road, Step10RedMinus55OnTheCurrentNodePage)
 {
-    KelNodes::Node* rgba = nodeOfType(objectGraph(), QStringLiteral("operator.rgba"));
+    KelNodes::Node* rgba = Road::nodeOfType(objectGraph(), QStringLiteral("operator.rgba"));
     ASSERT_NE(rgba, nullptr);
     KelNGNode* item = KelNGNode::itemOf(rgba);
     ASSERT_TRUE(item && item->pixmapItem());
