@@ -1,6 +1,7 @@
 #include "effects/color/NodeJoinCMYKtoRGB.h"
 
 #include "effects/Base1DGenerator.h"
+#include "effects/BytePairTable.h"
 #include "effects/ClassicColor.h"
 #include "effects/SpanBuffer.h"
 #include "params/ParameterList.h"
@@ -21,29 +22,13 @@ namespace {
 char const* const inputNames[] = {"c", "m", "y", "k"};
 
 // Each RGB byte of fromCmyk(c, m, y, k, 0).rgba() depends on its own CMY byte and on k alone:
-// the byte of every pair, made by that very conversion.
-struct PairBytes
-{
-    unsigned char byte[256][256]; // [k][c]
-};
-
-PairBytes const& pairBytes()
-{
-    static const PairBytes* table = [] {
-        auto* t = new PairBytes;
-        for (int k = 0; k < 256; ++k) {
-            for (int c = 0; c < 256; ++c)
-                t->byte[k][c] = static_cast<unsigned char>(ClassicColor::fromCmyk(c, 0, 0, k, 0).rgba() >> 16);
-        }
-        return t;
-    }();
-    return *table;
-}
-
+// the byte of every pair (k, c), made by that very conversion.
 unsigned int rgbOfCmyk(unsigned int c, unsigned int m, unsigned int y, unsigned int k)
 {
-    unsigned char const* row = pairBytes().byte[k];
-    return unsigned(row[c]) << 16 | unsigned(row[m]) << 8 | row[y];
+    static const BytePairTable bytes([](int black, int cyan) {
+        return ClassicColor::fromCmyk(cyan, 0, 0, black, 0).rgba() >> 16;
+    });
+    return bytes(k, c) << 16 | bytes(k, m) << 8 | bytes(k, y);
 }
 
 } // namespace

@@ -45,7 +45,7 @@ unsigned int NodeJoinHSVtoRGB::getSample3(QPoint const& point) const
     auto byteOf = [&](Input input) {
         return m_inputs[input] ? static_cast<int>(m_inputs[input]->getSample(point) & 0xFFu) : 0;
     };
-    const int hue = m_inputs[Hue] ? byteToHue(byteOf(Hue)) : 0;
+    const int hue = byteToHue(byteOf(Hue));
     // Alpha 0: the packed colour has a zero top byte.
     return ClassicColor::fromHsv(hue, byteOf(Saturation), byteOf(Value), 0).rgba();
 }
@@ -59,7 +59,7 @@ void NodeJoinHSVtoRGB::getSpan3(int y, int x, int count, unsigned int* out) cons
     m_inputs.spanBytes(Value, y, x, count, value.data());
     // rgbOfHsv gives the bytes fromHsv(h, s, v, 0).rgba() gives.
     for (int i = 0; i < count; ++i) {
-        const int hue = m_inputs[Hue] ? byteToHue(int(out[i])) : 0;
+        const int hue = byteToHue(int(out[i])); // an unlinked hue reads 0, which is 0 degrees
         out[i] = ClassicColor::rgbOfHsv(hue, int(saturation[i]), int(value[i]));
     }
 }

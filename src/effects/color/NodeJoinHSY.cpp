@@ -56,7 +56,7 @@ void NodeJoinHSY::getSpan3(int y, int x, int count, unsigned int* out) const
     m_inputs.spanBytes(Saturation, y, x, count, saturation.data());
     m_inputs.spanBytes(Luma, y, x, count, luma.data());
     for (int i = 0; i < count; ++i) {
-        const int degrees = m_inputs[Hue] ? byteToHue(int(out[i])) : 0;
+        const int degrees = byteToHue(int(out[i]));
         out[i] = HSYColor::fromHSYint(static_cast<unsigned short>(degrees), static_cast<unsigned char>(saturation[i]),
                                       static_cast<unsigned char>(luma[i]))
                  & 0xFFFFFFu;

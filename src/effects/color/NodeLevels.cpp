@@ -4,6 +4,7 @@
 #include "effects/ClassicColor.h"
 #include "effects/GeneratorLookup.h"
 #include "effects/NodeValueUtils.h"
+#include "effects/SettingSpan.h"
 #include "effects/VyxTerminal.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
@@ -180,23 +181,19 @@ unsigned int NodeLevels::levelled(unsigned int colour, int white, int black, uns
 void NodeLevels::linkedSpan3(int y, int x, int count, unsigned int* out) const
 {
     GammaBytes const& gamma = gammaBytes();
-    unsigned int white[kPiece], black[kPiece], g[kPiece];
+    auto asInt = [](unsigned int byte) { return int(byte); };
+    auto powerOf = [&gamma](unsigned int byte) { return gamma.forGamma(int(byte)); };
+    int white[kPiece], black[kPiece];
+    unsigned char const* power[kPiece];
     for (int start = 0; start < count; start += kPiece) {
         const int n = std::min(kPiece, count - start);
-        if (m_input[WhitePoint])
-            m_input[WhitePoint]->getSpan(y, x + start, n, white);
-        if (m_input[BlackPoint])
-            m_input[BlackPoint]->getSpan(y, x + start, n, black);
-        if (m_input[Gamma])
-            m_input[Gamma]->getSpan(y, x + start, n, g);
+        settingSpan(m_input[WhitePoint], m_whitePoint, y, x + start, n, white, asInt);
+        settingSpan(m_input[BlackPoint], m_blackPoint, y, x + start, n, black, asInt);
+        settingSpan(m_input[Gamma], gamma.forGamma(m_gamma), y, x + start, n, power, powerOf);
         unsigned int* colours = out + start;
         m_source->getSpan3(y, x + start, n, colours);
-        for (int i = 0; i < n; ++i) {
-            colours[i] = levelled(colours[i],
-                                  m_input[WhitePoint] ? int(white[i] & 0xFFu) : m_whitePoint,
-                                  m_input[BlackPoint] ? int(black[i] & 0xFFu) : m_blackPoint,
-                                  gamma.forGamma(m_input[Gamma] ? int(g[i] & 0xFFu) : m_gamma));
-        }
+        for (int i = 0; i < n; ++i)
+            colours[i] = levelled(colours[i], white[i], black[i], power[i]);
     }
 }
 

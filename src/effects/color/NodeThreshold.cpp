@@ -4,6 +4,7 @@
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
 #include "effects/NodeValueUtils.h"
+#include "effects/SettingSpan.h"
 #include "effects/VyxTerminal.h"
 #include "params/ColorParameter.h"
 #include "params/GroupBoxParameter.h"
@@ -120,28 +121,27 @@ void NodeThreshold::getSpan3(int y, int x, int count, unsigned int* out) const
 void NodeThreshold::linkedSpan3(int y, int x, int count, unsigned int* out) const
 {
     int const* percent = percentTable().percent;
+    auto percentOfByte = [percent](unsigned int byte) { return percent[byte]; };
     const unsigned int low = linearColorToRgb(m_low);
     const unsigned int high = linearColorToRgb(m_high);
-    unsigned int threshold[kPiece], smooth[kPiece], lows[kPiece], highs[kPiece];
+    int threshold[kPiece], smooth[kPiece];
+    unsigned int lows[kPiece], highs[kPiece];
     for (int start = 0; start < count; start += kPiece) {
         const int n = std::min(kPiece, count - start);
-        if (m_threshold1D)
-            m_threshold1D->getSpan(y, x + start, n, threshold);
-        if (m_smooth1D)
-            m_smooth1D->getSpan(y, x + start, n, smooth);
+        settingSpan(m_threshold1D, m_threshold, y, x + start, n, threshold, percentOfByte);
+        settingSpan(m_smooth1D, m_smooth, y, x + start, n, smooth, percentOfByte);
         if (m_low3D)
             m_low3D->getSpan3(y, x + start, n, lows);
+        else
+            std::fill(lows, lows + n, low);
         if (m_high3D)
             m_high3D->getSpan3(y, x + start, n, highs);
+        else
+            std::fill(highs, highs + n, high);
         unsigned int* colours = out + start;
         m_source->getSpan3(y, x + start, n, colours);
-        for (int i = 0; i < n; ++i) {
-            colours[i] = mixByBrightness(colours[i],
-                                         m_smooth1D ? percent[smooth[i] & 0xFFu] : m_smooth,
-                                         m_threshold1D ? percent[threshold[i] & 0xFFu] : m_threshold,
-                                         m_low3D ? lows[i] : low, m_high3D ? highs[i] : high)
-                         & 0xFFFFFFu;
-        }
+        for (int i = 0; i < n; ++i)
+            colours[i] = mixByBrightness(colours[i], smooth[i], threshold[i], lows[i], highs[i]) & 0xFFFFFFu;
     }
 }
 
