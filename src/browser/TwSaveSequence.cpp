@@ -132,7 +132,6 @@ void TwSaveSequence::renderNextFrame()
 
 void TwSaveSequence::stopWithWarning(QString const& text)
 {
-    m_rendering = false;
     finishExport();
     QMessageBox::warning(this, windowTitle(), text);
 }

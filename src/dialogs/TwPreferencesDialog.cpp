@@ -11,6 +11,8 @@ namespace {
 const QString formatKey = QStringLiteral("General::DefaultImageFormat");
 const QString qualityKey = QStringLiteral("General::DefaultImageFormatQuality");
 const QString welcomeKey = QStringLiteral("DontShowWelcomeScreen");
+const QString defaultFormat = QStringLiteral("JPEG");
+constexpr int defaultQuality = 100;
 
 } // namespace
 
@@ -24,10 +26,20 @@ TwPreferencesDialog::TwPreferencesDialog(QWidget* parent)
         m_ui->imageFormatComboBox->addItem(QString::fromLatin1(format).toUpper());
 
     QSettings settings;
-    selectFormat(settings.value(formatKey, QStringLiteral("JPEG")).toString());
+    selectFormat(imageFormat());
 
     m_ui->showWelcomeDialogCB->setChecked(!settings.contains(welcomeKey)
                                           || !settings.value(welcomeKey).toBool());
+}
+
+QString TwPreferencesDialog::imageFormat()
+{
+    return QSettings().value(formatKey, defaultFormat).toString();
+}
+
+int TwPreferencesDialog::imageQuality()
+{
+    return QSettings().value(qualityKey, defaultQuality).toInt();
 }
 
 TwPreferencesDialog::~TwPreferencesDialog()
@@ -54,8 +66,7 @@ void TwPreferencesDialog::on_imageFormatComboBox_currentIndexChanged(int index)
     writer.setFormat(formats.at(index));
     if (writer.supportsOption(QImageIOHandler::Quality)) {
         m_ui->imageFormatQualitySpinBox->setEnabled(true);
-        QSettings settings;
-        m_ui->imageFormatQualitySpinBox->setValue(settings.value(qualityKey, 100).toInt());
+        m_ui->imageFormatQualitySpinBox->setValue(imageQuality());
     } else {
         m_ui->imageFormatQualitySpinBox->setEnabled(false);
     }
@@ -95,8 +106,8 @@ void TwPreferencesDialog::apply()
 
 void TwPreferencesDialog::reset()
 {
-    selectFormat(QStringLiteral("JPEG"));
-    m_ui->imageFormatQualitySpinBox->setValue(100);
+    selectFormat(defaultFormat);
+    m_ui->imageFormatQualitySpinBox->setValue(defaultQuality);
     m_ui->showWelcomeDialogCB->setChecked(true);
 }
 

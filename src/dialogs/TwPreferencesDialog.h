@@ -21,6 +21,11 @@ public:
 
     Ui::PreferencesDialog* ui() const { return m_ui; }
 
+    // The stored save format of the filtered image ("JPEG" until one is chosen).
+    static QString imageFormat();
+    // The stored save quality, 0 to 100 (100 until one is chosen).
+    static int imageQuality();
+
 public slots:
     void apply();
     void reset();

@@ -13,6 +13,7 @@
 #include "app/TwUtilities.h"
 #include "app/UserFileWriter.h"
 #include "browser/TwSaveSequence.h"
+#include "dialogs/TwPreferencesDialog.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwObjectEditorDock.h"
@@ -298,13 +299,8 @@ void TwMainWindow::saveImage()
 {
     QSettings settings;
     const QString location = settings.value(lastImageKey).toString();
-    const QString preferred = settings.contains(QStringLiteral("General::DefaultImageFormat"))
-                                  ? settings.value(QStringLiteral("General::DefaultImageFormat")).toString()
-                                  : QStringLiteral("JPEG");
-    const ImageSaveFormats formats(preferred);
-    const int quality = settings.contains(QStringLiteral("General::DefaultImageFormatQuality"))
-                            ? settings.value(QStringLiteral("General::DefaultImageFormatQuality")).toInt()
-                            : 100;
+    const ImageSaveFormats formats(TwPreferencesDialog::imageFormat());
+    const int quality = TwPreferencesDialog::imageQuality();
 
     const QString proposal = QStringLiteral("image.%1").arg(formats.preferredSuffix());
     const QStringList filters = formats.filters();

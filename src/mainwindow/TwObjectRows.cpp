@@ -72,9 +72,8 @@ void TwObjectRows::addBoxes(QTreeWidgetItem* row, KelNGObject* object)
         opacity->addItem(QStringLiteral("%1%").arg(percent));
     // The window's undo keys reach the window's undo while the box has the focus, and a typed
     // value given with Return hands the focus back to the tree.
-    auto* undoKeys = new TwUndoKeysPassThrough(opacity);
-    opacity->installEventFilter(undoKeys);
-    opacity->lineEdit()->installEventFilter(undoKeys);
+    // The box holds the focus for its line edit and hands key events to it directly.
+    opacity->installEventFilter(new TwUndoKeysPassThrough(opacity));
     QTreeWidget* tree = m_tree;
     QObject::connect(opacity->lineEdit(), &QLineEdit::returnPressed, tree,
                      [tree] { tree->setFocus(Qt::OtherFocusReason); });

@@ -40,7 +40,7 @@ QVariant Json::parse(QString const& json, bool& success, QString& error)
         return QVariant();
     int index = 0;
     Budget budget;
-    QVariant value = parseValue(json, index, success, 0, &budget);
+    QVariant value = parseValue(json, index, success, 0, budget);
     if (success)
         return value;
     if (budget.tooMany)
@@ -111,11 +111,11 @@ int Json::lastIndexOfNumber(QString const& json, int index)
 }
 
 QVariant Json::parseValue(QString const& json, int& index, bool& success, int depth,
-                          Budget* budget)
+                          Budget& budget)
 {
     // Counted before it is built: a list of millions of small values costs gigabytes.
-    if (budget && --budget->remaining < 0) {
-        budget->tooMany = true;
+    if (--budget.remaining < 0) {
+        budget.tooMany = true;
         success = false;
         return QVariant();
     }
@@ -144,11 +144,10 @@ QVariant Json::parseValue(QString const& json, int& index, bool& success, int de
 }
 
 QVariant Json::parseObject(QString const& json, int& index, bool& success, int depth,
-                           Budget* budget)
+                          Budget& budget)
 {
     if (depth > maxDepth) {
-        if (budget)
-            budget->tooDeep = true;
+        budget.tooDeep = true;
         success = false;
         return QVariantMap();
     }
@@ -183,11 +182,10 @@ QVariant Json::parseObject(QString const& json, int& index, bool& success, int d
 }
 
 QVariant Json::parseArray(QString const& json, int& index, bool& success, int depth,
-                           Budget* budget)
+                          Budget& budget)
 {
     if (depth > maxDepth) {
-        if (budget)
-            budget->tooDeep = true;
+        budget.tooDeep = true;
         success = false;
         return QVariantList();
     }

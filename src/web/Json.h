@@ -50,12 +50,12 @@ public:
     static int lookAhead(QString const& json, int index);
     static int lastIndexOfNumber(QString const& json, int index);
 
-    static QVariant parseValue(QString const& json, int& index, bool& success, int depth = 0,
-                             Budget* budget = nullptr);
-    static QVariant parseObject(QString const& json, int& index, bool& success, int depth = 0,
-                             Budget* budget = nullptr);
-    static QVariant parseArray(QString const& json, int& index, bool& success, int depth = 0,
-                             Budget* budget = nullptr);
+    static QVariant parseValue(QString const& json, int& index, bool& success, int depth,
+                             Budget& budget);
+    static QVariant parseObject(QString const& json, int& index, bool& success, int depth,
+                             Budget& budget);
+    static QVariant parseArray(QString const& json, int& index, bool& success, int depth,
+                             Budget& budget);
     static QVariant parseString(QString const& json, int& index, bool& success);
     static QVariant parseNumber(QString const& json, int& index);
 };
