@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// Text from outside (a project's names, a service's replies) shown in a title, a row or a
+// message box. Such text can be megabytes long; what reaches a widget is cut first, so that no
+// layout or font measurement ever sees more than a screenful.
+namespace ShownText {
+
+// At most `maxChars` characters and `maxLines` lines; a cut text ends in "…". Never splits a
+// surrogate pair.
+QString bounded(QString const& text, int maxChars = 400, int maxLines = 6);
+
+// A name on one line: line breaks and tabs become spaces, then at most `maxChars` characters.
+QString name(QString const& text, int maxChars = 256);
+
+} // namespace ShownText

@@ -1,0 +1,49 @@
+// Text from outside is cut before any widget measures it: by characters, by lines, never
+// inside a surrogate pair, and untouched when it is short.
+
+#include "app/ShownText.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Ellipsis(QChar(0x2026));
+
+struct BoundedCase
+{
+    const char* what;
+    QString text;
+    int maxChars;
+    int maxLines;
+    QString expected;
+};
+
+TEST(ShownText, BoundedCutsByCharactersAndLines)
+{
+    const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80"); // one pair of UTF-16 units
+    const BoundedCase cases[] = {
+        {"short text unchanged", QStringLiteral("a\nb"), 10, 3, QStringLiteral("a\nb")},
+        {"cut by characters", QStringLiteral("abcdefgh"), 5, 3, QStringLiteral("abcde") + Ellipsis},
+        {"cut by lines", QStringLiteral("1\n2\n3\n4"), 100, 2, QStringLiteral("1\n2") + Ellipsis},
+        {"pair not split", QStringLiteral("abcd") + emoji, 5, 3, QStringLiteral("abcd") + Ellipsis},
+        {"exactly the limit", QStringLiteral("abcde"), 5, 1, QStringLiteral("abcde")},
+    };
+    for (BoundedCase const& c : cases)
+        EXPECT_EQ(ShownText::bounded(c.text, c.maxChars, c.maxLines), c.expected) << c.what;
+}
+
+TEST(ShownText, BoundedOfMegabytesIsShort)
+{
+    const QString huge = QStringLiteral("line\n").repeated(800000);
+    EXPECT_LE(ShownText::bounded(huge).size(), 401);
+    EXPECT_LE(ShownText::bounded(huge).count(QLatin1Char('\n')), 5);
+}
+
+TEST(ShownText, NameIsOneLineOfBoundedLength)
+{
+    EXPECT_EQ(ShownText::name(QStringLiteral("a\nb\tc\rd")), QStringLiteral("a b c d"));
+    EXPECT_EQ(ShownText::name(QString(10000, QLatin1Char('x')), 8), QString(8, QLatin1Char('x')) + Ellipsis);
+    EXPECT_EQ(ShownText::name(QStringLiteral("Blur")), QStringLiteral("Blur"));
+}
+
+} // namespace
