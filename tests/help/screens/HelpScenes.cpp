@@ -296,9 +296,14 @@ void buildAnEffect()
 void timeline()
 {
     pressKeys("Ctrl+B");
-    // The controls sit at the ends and in the middle; the duration field at the far right is left out.
-    const QImage bar = shotOf(window()->timeline());
-    save(bar.copy(0, 0, std::min(bar.width(), 860), bar.height()), QStringLiteral("timeline.png"), 760);
+    // The whole bar, with the keyframe and playback buttons at its right end: the window narrows
+    // until the bar fits the picture's width, then comes back.
+    constexpr int width = 760;
+    const QSize before = window()->size();
+    window()->resize(before.width() - (window()->timeline()->width() - width), before.height());
+    save(shotOf(window()->timeline()), QStringLiteral("timeline.png"), width);
+    window()->resize(before);
+    QCoreApplication::processEvents();
     pressKeys("Ctrl+B");
 }
 

@@ -4,6 +4,7 @@
 #include "app/KelTemplate.h"
 #include "app/Renderer.h"
 #include "app/TwCore.h"
+#include "dialogs/WelcomeScreen.h"
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
@@ -16,14 +17,16 @@
 #include "params/Parameter.h"
 #include "style/ResourcePaths.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDomDocument>
 #include <QFile>
 #include <QImage>
-#include <QSettings>
+#include <QStandardPaths>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUuid>
 
 #include <cstdio>
@@ -145,15 +148,10 @@ TwMainWindow* start(VyxApplication& application)
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QCoreApplication::setOrganizationName(QStringLiteral("Marrowind"));
     QCoreApplication::setApplicationName(QStringLiteral("Vyx-Solenne"));
+    // The photographs lie in the pictures folder, where the image browser and the sequence
+    // export start; no setting is written, so every dialog shows the defaults a new user meets.
     makePhotographs(photoFolder());
     installTemplates(data);
-    {
-        QSettings settings;
-        settings.setValue(QStringLiteral("DontShowWelcomeScreen"), true);
-        settings.setValue(QStringLiteral("BrowserLocation"), photoFolder());
-        // A folder a reader would recognise, not the stage's temporary home.
-        settings.setValue(QStringLiteral("lastSequenceLocation"), QStringLiteral("/home/you/Pictures/Sequence"));
-    }
 
     int exitCode = 0;
     QString errorText;
@@ -165,7 +163,17 @@ TwMainWindow* start(VyxApplication& application)
     g_window->resize(1400, 900);
     g_window->move(0, 0);
     Road::setWindow(g_window);
+    // A first start shows the Welcome screen; dismissing it as Escape does leaves the settings
+    // untouched (closing it would store its choices).
+    QTimer welcome;
+    welcome.setInterval(50);
+    QObject::connect(&welcome, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<WelcomeScreen*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    welcome.start();
     VyxStartup::showMainWindow(g_window);
+    welcome.stop();
     (void)QTest::qWaitForWindowExposed(g_window, 10000);
     Road::settle();
     return g_window;
@@ -184,7 +192,7 @@ void finish()
 
 QString photoFolder()
 {
-    return g_home->filePath(QStringLiteral("Pictures"));
+    return QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
 }
 
 QString photoPath()
