@@ -10,8 +10,8 @@ class VyxApplication;
 
 namespace HelpStage {
 
-// Prepares homes, photographs, templates and settings, then starts the main window and shows
-// it. Null when start-up failed (the reason is printed).
+// Prepares homes, photographs and templates (the settings stay at their defaults), then starts
+// the main window and shows it. Null when start-up failed (the reason is printed).
 TwMainWindow* start(VyxApplication& application);
 TwMainWindow* window();
 // Removes the homes.
