@@ -1,5 +1,6 @@
 #include "web/AbstractApiMethod.h"
 
+#include "app/ShownText.h"
 #include "web/ApiValue.h"
 #include "web/Json.h"
 #include "web/WebServiceConfig.h"
@@ -145,17 +146,18 @@ void AbstractApiMethod::finish()
         return;
     }
     parseReplyBody(m_reply->readAll());
-    QVariant const status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299)) {
-        QString const reason =
-            m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed();
+    m_httpStatus = httpStatusOf(m_reply);
+    if (m_httpStatus != 0 && (m_httpStatus < 200 || m_httpStatus > 299)) {
+        // The reason phrase is the service's own text: one short line of it at most.
+        QString const reason = ShownText::name(
+            m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().trimmed(), 80);
         m_failure = reason.isEmpty()
-                        ? tr("The service answered with HTTP status %1.").arg(status.toInt())
+                        ? tr("The service answered with HTTP status %1.").arg(m_httpStatus)
                         : tr("The service answered with HTTP status %1 (%2).")
-                              .arg(status.toInt())
+                              .arg(m_httpStatus)
                               .arg(reason);
     } else if (m_reply->error() != QNetworkReply::NoError) {
-        m_failure = tr("The call failed: %1").arg(m_reply->errorString());
+        m_failure = ShownText::bounded(tr("The call failed: %1").arg(m_reply->errorString()));
     }
     emit finished();
 }
@@ -163,8 +165,18 @@ void AbstractApiMethod::finish()
 void AbstractApiMethod::finishFailed(QString const& message)
 {
     m_result = QVariant();
-    m_failure = message.isEmpty() ? tr("The call failed.") : message;
+    m_httpStatus = httpStatusOf(m_reply);
+    m_failure = message.isEmpty() ? tr("The call failed.") : ShownText::bounded(message);
     emit finished();
+}
+
+int AbstractApiMethod::httpStatusOf(QNetworkReply const* reply)
+{
+    if (!reply)
+        return 0;
+    bool ok = false;
+    int const status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(&ok);
+    return ok ? status : 0;
 }
 
 void AbstractApiMethod::parseReplyBody(QByteArray const& body)

@@ -54,9 +54,13 @@ public:
     // that cannot be read makes the failure; a readable one clears it.
     void parseReplyBody(QByteArray const& body);
 
-    // Why the last call failed, in a sentence; empty when it brought a readable reply.
+    // Why the last call failed, in a sentence of a few hundred characters at most; empty when
+    // it brought a readable reply.
     QString const& failure() const { return m_failure; }
     bool hasFailed() const { return !m_failure.isEmpty(); }
+    // The HTTP status of the last call's reply; 0 when the service sent none (no connection, no
+    // answer in time, no usable address).
+    int httpStatus() const { return m_httpStatus; }
 
     QMap<QString, ApiParam> const& params() const { return m_params; }
     QVariant const& result() const { return m_result; }
@@ -84,12 +88,14 @@ protected:
 private:
     QByteArray formBody() const;
     QByteArray multipartBody() const;
+    static int httpStatusOf(QNetworkReply const* reply);
 
     QMap<QString, ApiParam> m_params;
     QNetworkRequest m_request;
     QPointer<QNetworkReply> m_reply;
     QVariant m_result;
     QString m_failure;
+    int m_httpStatus = 0;
     bool m_multipart = false;
     QString m_boundary;
     QBuffer m_buffer;

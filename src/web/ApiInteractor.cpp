@@ -72,6 +72,8 @@ void ApiInteractor::executeMethod(AbstractApiMethod* method)
         return;
     dropPendingOf(method);
     if (!m_usable) {
+        // No reply of an earlier call may speak for this one.
+        method->setReply(nullptr);
         QPointer<AbstractApiMethod> guarded(method);
         QTimer::singleShot(0, this, [guarded] {
             if (guarded)

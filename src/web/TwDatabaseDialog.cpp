@@ -3,6 +3,7 @@
 #include "ui_TwDatabaseDialog.h"
 
 #include "app/KelTemplate.h"
+#include "app/ShownText.h"
 #include "app/StoragePaths.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
@@ -57,7 +58,8 @@ QString TwDatabaseDialog::statusText() const
 QString TwDatabaseDialog::noServiceText() const
 {
     return tr("No template web service is set up: the setting \"%1\" must hold the service's "
-              "address.")
+              "address. See Help > Vyx-Solenne Help > First Steps to make an effect without "
+              "templates.")
         .arg(WebServiceConfig::baseUrlSettingKey());
 }
 
@@ -71,7 +73,8 @@ void TwDatabaseDialog::debugLine(QString const& text) const
 void TwDatabaseDialog::adjustUI(bool busy, QString const& text)
 {
     m_busy = busy;
-    ui->statusLabel->setText(text);
+    // Status texts carry the service's words and names: never more than a few lines of them.
+    ui->statusLabel->setText(ShownText::bounded(text));
     ui->buttonBox->setEnabled(!busy);
     // A click while busy would resend a call that is still running.
     ui->fetchLumoraList->setEnabled(!busy);
@@ -214,7 +217,7 @@ void TwDatabaseDialog::lumoraXMLDownloadReceived()
     if (!m_installing)
         return;
     QTreeWidgetItem* row = ui->treeWidget->topLevelItem(m_installIndex);
-    QString const name = row ? row->text(0) : m_xmlDownload.uuid();
+    QString const name = ShownText::name(row ? row->text(0) : m_xmlDownload.uuid(), 80);
     if (m_xmlDownload.hasFailed() || !m_xmlDownload.isSuccess()) {
         endInstallation(m_xmlDownload.hasFailed()
                             ? tr("Downloading the template \"%1\" failed: %2")
@@ -238,7 +241,14 @@ void TwDatabaseDialog::lumoraXMLDownloadReceived()
 void TwDatabaseDialog::endInstallation(QString const& status)
 {
     m_installing = false;
-    QString const summary = installSummary(int(m_installedRows.size()), 1);
+    // The run stops at the first failure: that row and every checked row after it stay
+    // uninstalled, and all of them count as failed.
+    int failed = 1;
+    for (int i = m_installIndex + 1; i < ui->treeWidget->topLevelItemCount(); ++i) {
+        if (ui->treeWidget->topLevelItem(i)->checkState(kInstallColumn) == Qt::Checked)
+            ++failed;
+    }
+    QString const summary = installSummary(int(m_installedRows.size()), failed);
     qDeleteAll(m_installedRows);
     m_installedRows.clear();
     adjustUI(false, summary + QLatin1Char(' ') + status);
@@ -288,7 +298,7 @@ bool TwDatabaseDialog::installDownloadedTemplate(bool isLumora, QByteArray& cont
         if (!StoragePaths::isValidTemplateUuid(probe.uuid()) || probe.uuid() != uuid) {
             refuseInstall(tr("The download of %1 holds the template \"%2\"; the installed one is "
                              "kept.")
-                              .arg(uuid, probe.uuid()));
+                              .arg(uuid, ShownText::name(probe.uuid(), 80)));
             return false;
         }
         name = probe.name();

@@ -31,8 +31,10 @@ class DatabaseDialog;
 //   in the store's braced form), and only then renamed over the installed file: a bad download
 //   leaves the installed template alone;
 // - icons are read through their header and kept at preview size (see ServiceIcon);
-// - a failed list call is reported, not shown as an empty list; an installation run ends with
-//   how many templates were installed and how many failed;
+// - a failed list call is reported, not shown as an empty list; an installation run stops at
+//   its first failure and ends with how many templates were installed and how many failed (the
+//   failed row and every checked row after it), with the first reason;
+// - what the service says reaches the status line cut to a few lines;
 // - Fetch, Install and OK are disabled while a fetch or an installation runs.
 class TwDatabaseDialog : public QDialog
 {
@@ -70,7 +72,8 @@ private:
     // Writes, checks and installs one downloaded template; false (with a debug line) when the
     // content is no template of that UUID or cannot be written. The installed file stays then.
     bool installDownloadedTemplate(bool isLumora, QByteArray& content, QString uuid);
-    // Ends a run after a row failed: installed rows go, the others stay.
+    // Ends a run after a row failed: installed rows go, the others stay; the failed row and the
+    // checked rows after it count as failed.
     void endInstallation(QString const& status);
     QString installSummary(int installed, int failed) const;
     // Keeps why the current row was not installed (for the status) and logs it.

@@ -2,6 +2,7 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwMainWindowInterface.h"
 #include "app/TwTemplateContainer.h"
@@ -190,13 +191,25 @@ void TwWebUtilities::loginMethodFinished()
         return;
     if (endIfGone())
         return;
-    if (!m_login.hasUser()) {
+    if (m_login.hasFailed() && m_login.httpStatus() != 0) {
+        // The service answered, but not with a verdict on the account: say what went wrong.
         endUpload();
-        QMessageBox::warning(nullptr, tr("Wrong user name or password."),
-                             tr("This combination of user name and password does not exist on "
-                                "the template web service, or the internet connection is not "
-                                "working."),
+        QMessageBox::warning(nullptr, tr("Template Upload"),
+                             tr("The account could not be checked on the template web "
+                                "service.\n\n%1")
+                                 .arg(m_login.failure()),
                              QMessageBox::Ok);
+        emit uploadEnded();
+        return;
+    }
+    if (m_login.hasFailed() || !m_login.hasUser()) {
+        QString text = tr("This combination of user name and password does not exist on the "
+                          "template web service, or the internet connection is not working.");
+        // No answer at all: why not.
+        if (m_login.hasFailed())
+            text += QStringLiteral("\n\n") + m_login.failure();
+        endUpload();
+        QMessageBox::warning(nullptr, tr("Wrong user name or password."), text, QMessageBox::Ok);
         emit uploadEnded();
         return;
     }
@@ -221,13 +234,13 @@ void TwWebUtilities::searchFinished()
         hitVersion = m_search.version();
     }
     if (hit && m_template->version().toDouble() <= hitVersion.toDouble()) {
-        QString const title = m_template->name() + QLatin1Char(' ') + tr("Template");
+        QString const title = ShownText::name(m_template->name()) + QLatin1Char(' ') + tr("Template");
         endUpload();
         QMessageBox::warning(nullptr, title,
                              tr("A template (\"%1\") with the same UUID already exists in the "
                                 "database with the same or higher version number (%2).\n\n"
                                 "Please increase the version of the template before uploading.")
-                                 .arg(hitName, hitVersion),
+                                 .arg(ShownText::name(hitName), ShownText::name(hitVersion, 40)),
                              QMessageBox::Ok);
         emit uploadEnded();
         return;
@@ -296,7 +309,9 @@ void TwWebUtilities::uploadFinished()
     if (!m_progress)
         return;
     endUpload();
-    if (m_upload.isSuccess()) {
+    // A reply that names the item is no success when the call itself failed (an HTTP error, the
+    // deadline, a refused reply).
+    if (!m_upload.hasFailed() && m_upload.isSuccess()) {
         QMessageBox::information(
             nullptr, tr("Upload Successful"),
             tr("Thank you for uploading your template!\n\nIt will be reviewed and made available "
@@ -304,13 +319,23 @@ void TwWebUtilities::uploadFinished()
                "Questions are welcome at uploads@vyx-solenne.org."),
             QMessageBox::Ok);
     } else {
-        QStringList const errors = m_upload.errors();
-        QString detail = errors.isEmpty() ? m_upload.message() : errors.first();
-        if (detail.isEmpty())
-            detail = tr("The web service did not accept the upload, or it could not be reached.");
         QMessageBox::warning(nullptr, tr("Error During upload"),
-                             tr("An error has occured during the upload process:\n\n%1").arg(detail),
+                             tr("An error has occured during the upload process:\n\n%1")
+                                 .arg(uploadErrorText()),
                              QMessageBox::Ok);
     }
     emit uploadEnded();
+}
+
+QString TwWebUtilities::uploadErrorText() const
+{
+    // The service's own words first, then why the call failed. Cut before any other use: a
+    // service may send megabytes.
+    QStringList const errors = m_upload.errors();
+    QString detail = ShownText::bounded(errors.isEmpty() ? m_upload.message() : errors.first());
+    if (detail.isEmpty())
+        detail = m_upload.failure();
+    if (detail.isEmpty())
+        detail = tr("The web service did not accept the upload, or it could not be reached.");
+    return detail;
 }

@@ -65,6 +65,8 @@ private:
     // Ends the upload quietly when stillThere() fails or the progress dialog went; true then.
     bool endIfGone();
     void endUpload();
+    // Why the upload failed, a few lines at most.
+    QString uploadErrorText() const;
     void moveOldPassword();
 
     TwCore* m_core;

@@ -470,7 +470,8 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
                 EXPECT_TRUE(capture.any(QString::fromLatin1(c.logged))) << qPrintable(capture.all());
             }
             EXPECT_EQ(treeOf(dialog)->topLevelItemCount(), 2);
-            EXPECT_TRUE(dialog.statusText().startsWith(QStringLiteral("Templates installed: 0, failed: 1. ")))
+            // Both checked rows failed: the bad one and the one after it, never tried.
+            EXPECT_TRUE(dialog.statusText().startsWith(QStringLiteral("Templates installed: 0, failed: 2. ")))
                 << dialog.statusText().toStdString();
             EXPECT_TRUE(dialog.statusText().contains(QStringLiteral("\"Updated\""))) << dialog.statusText().toStdString();
             EXPECT_TRUE(dialog.findChild<QDialogButtonBox*>()->isEnabled());
@@ -494,6 +495,124 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
     ASSERT_TRUE(waitIdle(dialog));
     EXPECT_EQ(StoreTest::readFile(StoragePaths::objectTemplatePath(kA)), good);
     EXPECT_EQ(core->templateStore()->getObjectTemplateFromUuid(kA)->name(), QStringLiteral("Updated"));
+}
+
+// A run ends at its first failure: that row and every checked row after it count as failed,
+// and the status gives the first reason once.
+TEST_F(HostileDatabaseTest, EveryCheckedTemplateCountsAsInstalledOrFailed)
+{
+    QString const kD = QStringLiteral("{dddddddd-0000-4000-8000-000000000004}");
+    QList<ListedItem> const items{{"1", kB, QStringLiteral("B"), QStringLiteral("1.0"), {}},
+                                  {"2", kC, QStringLiteral("C"), QStringLiteral("1.0"), {}},
+                                  {"3", kD, QStringLiteral("D"), QStringLiteral("1.0"), {}}};
+    QByteArray const goodB = SampleTemplates::templateFile(kB, QStringLiteral("B"), QStringLiteral("01.000"));
+    struct Case
+    {
+        char const* what;
+        bool stopService;
+        int uncheckedRow; // -1: all checked
+        QString status;   // the status starts so
+        int rowsLeft;
+    };
+    std::vector<Case> const cases{
+        {"the service stopped", true, -1,
+         QStringLiteral("Templates installed: 0, failed: 3. Downloading the template \"B\" failed: The call failed: "), 3},
+        {"the service stopped, one row unchecked", true, 1,
+         QStringLiteral("Templates installed: 0, failed: 2. Downloading the template \"B\" failed: The call failed: "), 3},
+        {"the second download refused", false, -1,
+         QStringLiteral("Templates installed: 1, failed: 2. Downloading the template \"C\" failed: the service "
+                        "sent no template."), 2},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto service = std::make_unique<HostileServer>();
+        ASSERT_TRUE(service->start());
+        service->setHandler(WebTest::lumoraList([items] { return items; }, [&](RecordedRequest const& request) {
+            if (request.field(QStringLiteral("uuid")) == kB.toLatin1())
+                return HostileServer::json("{\"live_lumora\": {\"id\": 1, \"xml_content\": "
+                                           + ReferenceServer::jsonRawBytes(goodB) + "}}");
+            return HostileServer::json("{\"live_lumora\": null}");
+        }));
+        url.reset();
+        url = std::make_unique<WebTest::ScopedBaseUrl>(service->baseUrl());
+        QFile::remove(StoragePaths::objectTemplatePath(kB));
+        TwDatabaseDialog dialog(nullptr, core);
+        ASSERT_TRUE(waitIdle(dialog));
+        ASSERT_EQ(treeOf(dialog)->topLevelItemCount(), 3);
+        if (c.uncheckedRow >= 0)
+            treeOf(dialog)->topLevelItem(c.uncheckedRow)->setCheckState(3, Qt::Unchecked);
+        if (c.stopService)
+            service.reset();
+        dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
+        ASSERT_TRUE(waitIdle(dialog));
+        QString const status = dialog.statusText();
+        EXPECT_TRUE(status.startsWith(c.status)) << status.toStdString();
+        EXPECT_EQ(status.count(QStringLiteral("Downloading the template")), 1) << status.toStdString();
+        EXPECT_EQ(treeOf(dialog)->topLevelItemCount(), c.rowsLeft);
+    }
+}
+
+// What the service says reaches the status line cut to a few lines.
+TEST_F(HostileDatabaseTest, ServiceTextsInTheStatusLineAreCut)
+{
+    QString const manyLines = QStringLiteral("line\n").repeated(100000);
+    QString const longUuid = QLatin1Char('{') + QString(100000, QLatin1Char('a')) + QLatin1Char('}');
+    auto content = [](QByteArray const& xml) {
+        return HostileServer::json("{\"live_lumora\": {\"id\": 1, \"xml_content\": "
+                                   + ReferenceServer::jsonRawBytes(xml) + "}}");
+    };
+    struct Case
+    {
+        char const* what;
+        HostileServer::Handler handler;
+        bool install;
+        QString status; // the status starts so
+    };
+    std::vector<Case> const cases{
+        {"a list failure with a long reason phrase",
+         [](RecordedRequest const&) {
+             return HostileServer::Reply{"HTTP/1.1 500 " + QByteArray(20000, 'r')
+                                         + "\r\nContent-Length: 2\r\nConnection: close\r\n\r\n{}"};
+         },
+         false, QStringLiteral("Fetching the template list failed: The service answered with HTTP status 500 (rrr")},
+        {"a name of many lines",
+         WebTest::lumoraList([manyLines] { return QList<ListedItem>{{"1", kB, manyLines, QStringLiteral("1.0"), {}}}; }),
+         true, QStringLiteral("Templates installed: 0, failed: 1. Downloading the template \"line line ")},
+        {"a download holding a long UUID",
+         WebTest::lumoraList([] { return QList<ListedItem>{{"1", kB, QStringLiteral("B"), QStringLiteral("1.0"), {}}}; },
+                             [&](RecordedRequest const&) {
+                                 return content(SampleTemplates::templateFile(longUuid, QStringLiteral("B"),
+                                                                              QStringLiteral("01.000")));
+                             }),
+         true, QStringLiteral("Templates installed: 0, failed: 1. The template \"B\" could not be installed: "
+                              "The download of ") + kB + QStringLiteral(" holds the template \"{aaa")},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.what);
+        server.setHandler(c.handler);
+        TwDatabaseDialog dialog(nullptr, core);
+        ASSERT_TRUE(waitIdle(dialog));
+        if (c.install) {
+            ASSERT_EQ(treeOf(dialog)->topLevelItemCount(), 1);
+            dialog.findChild<QPushButton*>(QStringLiteral("updateButton"))->click();
+            ASSERT_TRUE(waitIdle(dialog));
+        }
+        QString const status = dialog.statusText();
+        EXPECT_TRUE(status.startsWith(c.status)) << status.left(300).toStdString();
+        EXPECT_LE(status.size(), 401);
+        EXPECT_LE(status.count(QLatin1Char('\n')), 5);
+        expectInstalledIntact();
+    }
+}
+
+TEST_F(DatabaseDialogTest, WithoutAServiceTheStatusPointsToFirstSteps)
+{
+    TwCore* core = fixture.start();
+    TwDatabaseDialog dialog(nullptr, core);
+    EXPECT_EQ(dialog.statusText(),
+              QStringLiteral("No template web service is set up: the setting \"WebService::BaseUrl\" must "
+                             "hold the service's address. See Help > Vyx-Solenne Help > First Steps to make "
+                             "an effect without templates."));
 }
 
 TEST_F(HostileDatabaseTest, FetchAndInstallAreDisabledWhileACallRuns)

@@ -7,6 +7,7 @@
 #include "MemoryKeyring.h"
 
 #include "app/KelNGObject.h"
+#include "web/ApiInteractor.h"
 #include "web/TwProgressDialog.h"
 #include "web/TwWebUtilities.h"
 
@@ -198,6 +199,132 @@ TEST_F(UploadTest, AFailedConnectionShowsTheWrongAccountBox)
     EXPECT_EQ(boxes.titles, QStringList{QStringLiteral("Wrong user name or password.")});
     // Remembered although the login failed.
     EXPECT_EQ(QSettings().value(QStringLiteral("UserAccount::Login")).toString(), QStringLiteral("devs"));
+}
+
+// Texts of a box that a person can read: a few lines of a few hundred characters.
+void expectReadableBox(QString const& text)
+{
+    EXPECT_LE(text.size(), 600);
+    EXPECT_LE(text.count(QLatin1Char('\n')), 10);
+}
+
+// A service that accepts the account, knows no copy of the template and answers the upload
+// with the case's reply.
+HostileServer::Handler serviceAnsweringUploadWith(HostileServer::Reply const& upload,
+                                                  HostileServer::Reply const& login = {})
+{
+    return [upload, login](RecordedRequest const& request) {
+        if (request.call == QLatin1String("get_user_session"))
+            return login.bytes.isEmpty() && !login.silent
+                       ? HostileServer::json("{\"user\": {\"user_id\": 7}}")
+                       : login;
+        if (request.call == QLatin1String("search_lumora"))
+            return HostileServer::json("[]");
+        return upload;
+    };
+}
+
+TEST_F(UploadTest, AFailedUploadCallIsAFailureWithItsReasonInAFewLines)
+{
+    QByteArray const item = "{\"lumora\": {\"uuid\": " + ReferenceServer::jsonText(objectTemplate->uuid())
+                            + ", \"version\": \"1.0\", \"name\": \"Mine\"}}";
+    // About 4 MB of short lines as the service's message, and one error of 2 MB.
+    QByteArray const manyLines = "{\"lumora\": null, \"message\": \"" + QByteArray("line\\n").repeated(700000) + "\"}";
+    QByteArray const longError = "{\"lumora\": null, \"errors\": {\"name\": [\"" + QByteArray(2 * 1024 * 1024, 'e') + "\"]}}";
+    struct Case
+    {
+        char const* what;
+        HostileServer::Reply reply;
+        int deadlineMs;
+        QString start; // the box text starts so
+    };
+    QString const lead = QStringLiteral("An error has occured during the upload process:\n\n");
+    std::vector<Case> const cases{
+        {"HTTP 500 naming the item", {HostileServer::httpReply(item, 500)}, 0,
+         lead + QStringLiteral("The service answered with HTTP status 500 (Status).")},
+        {"a message of 4 MB in short lines", {HostileServer::httpReply(manyLines, 400)}, 0,
+         lead + QStringLiteral("line\nline\n")},
+        {"an error of 2 MB", {HostileServer::httpReply(longError, 422)}, 0, lead + QStringLiteral("name: eeee")},
+        {"a stalled upload", {QByteArray(), true, true}, 2000,
+         lead + QStringLiteral("The service did not answer within 2 s.")},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.what);
+        HostileServer service;
+        ASSERT_TRUE(service.start());
+        service.setHandler(serviceAnsweringUploadWith(c.reply));
+        url.reset();
+        url = std::make_unique<WebTest::ScopedBaseUrl>(service.baseUrl());
+        ApiInteractor::setDefaultCallDeadline(c.deadlineMs);
+        TwWebUtilities web(core, new MemoryKeyring);
+        ApiInteractor::setDefaultCallDeadline(0);
+        AccountAnswerer account(QStringLiteral("devs"), QStringLiteral("key"), false);
+        AppTest::MessageBoxAnswerer boxes;
+        upload(web);
+        EXPECT_EQ(service.calls().count(QStringLiteral("upload_lumora")), 1);
+        EXPECT_EQ(boxes.titles, QStringList{QStringLiteral("Error During upload")});
+        QString const text = boxes.texts.value(0);
+        EXPECT_TRUE(text.startsWith(c.start)) << text.left(200).toStdString();
+        expectReadableBox(text);
+    }
+}
+
+TEST_F(UploadTest, ALoginCallThatFailedShowsItsReasonAndAWrongPasswordStaysOne)
+{
+    QString const wrongAccount = QStringLiteral("Wrong user name or password.");
+    QString const wrongAccountText = QStringLiteral(
+        "This combination of user name and password does not exist on the template web service, "
+        "or the internet connection is not working.");
+    QString const lead = QStringLiteral("The account could not be checked on the template web service.\n\n");
+    struct Case
+    {
+        char const* what;
+        HostileServer::Reply reply;
+        int deadlineMs;
+        QString title;
+        QString start; // the box text starts so
+    };
+    std::vector<Case> const cases{
+        {"a wrong password", HostileServer::json("{\"user\": null}"), 0, wrongAccount, wrongAccountText},
+        {"HTTP 500 with a user", {HostileServer::httpReply("{\"user\": {\"user_id\": 7}}", 500)}, 0,
+         QStringLiteral("Template Upload"), lead + QStringLiteral("The service answered with HTTP status 500 (Status).")},
+        {"an HTML page", {HostileServer::httpReply("<html>log in</html>")}, 0, QStringLiteral("Template Upload"),
+         lead + QStringLiteral("The service's reply could not be read: ")},
+        {"an empty body", {HostileServer::httpReply(QByteArray())}, 0, QStringLiteral("Template Upload"),
+         lead + QStringLiteral("The service's reply was empty.")},
+        {"a redirect", {HostileServer::httpReply("{\"user\": null}", 302, "Location: http://127.0.0.1:1/\r\n")}, 0,
+         QStringLiteral("Template Upload"), lead + QStringLiteral("The service answered with HTTP status 302 (Status).")},
+        {"an over-size reply", {"HTTP/1.1 200 OK\r\nContent-Length: 20000000\r\n\r\n{\"user\": ", true}, 0,
+         QStringLiteral("Template Upload"), lead + QStringLiteral("The service's reply is larger than")},
+        {"a reason phrase of 20000 characters",
+         {"HTTP/1.1 503 " + QByteArray(20000, 'r') + "\r\nContent-Length: 2\r\nConnection: close\r\n\r\n{}"}, 0,
+         QStringLiteral("Template Upload"), lead + QStringLiteral("The service answered with HTTP status 503 (rrr")},
+        // No answer at all: the wrong-account box, which names the connection, with the reason.
+        {"a silent service", {QByteArray(), true, true}, 2000, wrongAccount,
+         wrongAccountText + QStringLiteral("\n\nThe service did not answer within 2 s.")},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.what);
+        HostileServer service;
+        ASSERT_TRUE(service.start());
+        service.setHandler(serviceAnsweringUploadWith(HostileServer::json("{}"), c.reply));
+        url.reset();
+        url = std::make_unique<WebTest::ScopedBaseUrl>(service.baseUrl());
+        ApiInteractor::setDefaultCallDeadline(c.deadlineMs);
+        TwWebUtilities web(core, new MemoryKeyring);
+        ApiInteractor::setDefaultCallDeadline(0);
+        AccountAnswerer account(QStringLiteral("devs"), QStringLiteral("key"), false);
+        AppTest::MessageBoxAnswerer boxes;
+        upload(web);
+        EXPECT_EQ(service.calls(), QStringList{QStringLiteral("get_user_session")});
+        EXPECT_EQ(boxes.titles, QStringList{c.title});
+        QString const text = boxes.texts.value(0);
+        EXPECT_TRUE(text.startsWith(c.start)) << text.left(300).toStdString();
+        if (c.title == wrongAccount && c.deadlineMs == 0) {
+            EXPECT_EQ(text, wrongAccountText);
+        }
+        expectReadableBox(text);
+    }
 }
 
 TEST_F(UploadTest, CancellingTheAccountDialogSendsNothing)
