@@ -242,6 +242,47 @@ TEST_F(ProjectFiles, SaveAsOpenAndNewKeepTitleFlagsAndUndoHistoryInStep)
     EXPECT_FALSE(window->form()->actionSave->isEnabled());
 }
 
+TEST_F(ProjectFiles, SaveAsGivesANameTypedWithoutTheSuffixTheProjectSuffixAndAsksBeforeReplacing)
+{
+    struct Case {
+        QString typed;
+        QString written;
+        QByteArray before; // the written file's bytes before the save; empty: no such file
+        int answer;        // to the question about replacing it; 0: no question may come
+    };
+    const Case cases[] = {
+        {"first", "first.vyxsg", "", 0},
+        {"x.vyxsg", "x.vyxsg", "", 0},
+        {"notes.txt", "notes.txt.vyxsg", "", 0},
+        {"again", "again.vyxsg", "old", QMessageBox::No},
+        {"again", "again.vyxsg", "old", QMessageBox::Yes},
+    };
+    addInversion("Inversion");
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        const QString target = dir.filePath(c.written);
+        QFile::remove(target);
+        if (!c.before.isEmpty()) {
+            ASSERT_TRUE(AppTest::writeFileBytes(target, c.before));
+        }
+        core()->setModified(true);
+        QString question;
+        answerFileDialog(dir.filePath(c.typed));
+        if (c.answer)
+            answerMessageBox(c.answer, &question);
+        window->on_actionSaveAs_triggered();
+        if (c.answer) {
+            EXPECT_TRUE(question.contains(QDir::toNativeSeparators(target))) << question.toStdString();
+        }
+        const bool kept = c.answer == QMessageBox::No;
+        EXPECT_EQ(AppTest::fileBytes(target) == c.before, kept);
+        EXPECT_EQ(AppTest::fileBytes(target).contains("<graph"), !kept);
+        EXPECT_FALSE(QFile::exists(dir.filePath(c.typed)) && c.typed != c.written);
+        EXPECT_EQ(core()->projectName().toStdString(), (kept ? dir.filePath("notes.txt.vyxsg") : target).toStdString());
+        EXPECT_EQ(core()->isModified(), kept);
+    }
+}
+
 TEST_F(ProjectFiles, AFileThatCannotBeReadKeepsTheOpenProject)
 {
     addInversion("Kept");
