@@ -347,6 +347,8 @@ void TwMainWindow::saveSequence()
     auto* dialog = new TwSaveSequence(this, m_core);
     dialog->exec();
     delete dialog;
+    // The export stepped the frame and set the user's back through the root graph.
+    m_ui->timeline->showCurrentFrame();
 }
 
 // --- clipboard and objects ---------------------------------------------------------------------
