@@ -11,6 +11,7 @@
 #include "app/TwCore.h"
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwUtilities.h"
+#include "app/TypedSaveName.h"
 #include "app/UserFileWriter.h"
 #include "browser/TwSaveSequence.h"
 #include "dialogs/TwPreferencesDialog.h"
@@ -36,6 +37,7 @@
 
 namespace {
 
+const QString projectSuffix = QStringLiteral("vyxsg");
 const QString projectFilter = QStringLiteral("Vyx-Solenne Graph (*.vyxsg)");
 const QString recentFilesKey = QStringLiteral("recentFileList");
 const QString lastProjectKey = QStringLiteral("lastProjectLocation");
@@ -184,10 +186,16 @@ void TwMainWindow::on_actionSaveAs_triggered()
 
 bool TwMainWindow::saveNodeGraph(KelNodes::NodeGraph* graph, QString& path)
 {
-    if (path.isEmpty())
-        path = QFileDialog::getSaveFileName(this, tr("Save Project"), saveProposal(), projectFilter);
-    if (path.isEmpty())
-        return false;
+    if (path.isEmpty()) {
+        // Open lists only names with the suffix: a name typed without it gets it.
+        const QString typed = QFileDialog::getSaveFileName(this, tr("Save Project"), saveProposal(), projectFilter);
+        if (typed.isEmpty())
+            return false;
+        const QString completed = TypedSaveName::completed(typed, projectSuffix);
+        if (!TypedSaveName::mayReplace(this, tr("Save Project"), typed, completed))
+            return false;
+        path = completed;
+    }
 
     m_core->cancelRender();
     QByteArray bytes;
@@ -339,6 +347,8 @@ void TwMainWindow::saveSequence()
     auto* dialog = new TwSaveSequence(this, m_core);
     dialog->exec();
     delete dialog;
+    // The export stepped the frame and set the user's back through the root graph.
+    m_ui->timeline->showCurrentFrame();
 }
 
 // --- clipboard and objects ---------------------------------------------------------------------

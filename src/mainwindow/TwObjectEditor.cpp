@@ -239,10 +239,9 @@ void TwObjectEditor::adjustUI(KelNGObject* object)
         m_currentObject = object;
         if (!object->getValidTemplate())
             object->setObjectTemplate(new KelTemplate(QString()));
-        if (object->isTemplateInstance()) {
-            KelTemplate* objectTemplate = object->getValidTemplate();
-            setSaveButtonsEnabled(objectTemplate && objectTemplate->modified());
-        }
+        // A project object's template is saved from the Template tab as well.
+        KelTemplate* objectTemplate = object->getValidTemplate();
+        setSaveButtonsEnabled(objectTemplate && objectTemplate->modified());
         const int templateTab = m_ui->tabWidget->indexOf(m_ui->templateTab);
         if (!object->isDeletable()) {
             if (templateTab >= 0)

@@ -39,7 +39,8 @@ void TwObjectEditor::prepareTemplatePage()
     m_ui->addTemplateButton->setToolTip(tr("Add Empty Template"));
     m_ui->saveTemplateButton->setIcon(QIcon(stylePixmap(QStringLiteral("temp_save"))));
     m_ui->saveTemplateButton->setToolTip(tr("Save Template"));
-    m_ui->saveTemplateButton->setEnabled(false);
+    // Both Save buttons start off: nothing is unsaved yet.
+    setSaveButtonsEnabled(false);
     m_ui->deleteTemplateButton->setIcon(QIcon(stylePixmap(QStringLiteral("delete"))));
     m_ui->deleteTemplateButton->setToolTip(tr("Delete Template"));
     m_ui->deleteTemplateButton->setEnabled(false);
@@ -61,6 +62,9 @@ void TwObjectEditor::objectTemplateHasBeenAddedOrUpdated(KelTemplate* objectTemp
 {
     if (objectTemplate && objectTemplate->objectInstance())
         updateTemplateObject(objectTemplate->objectInstance());
+    // A project object's template has no row whose refresh would switch the buttons.
+    if (objectTemplate && m_currentObject && m_currentObject->getValidTemplate() == objectTemplate)
+        setSaveButtonsEnabled(objectTemplate->modified());
 }
 
 void TwObjectEditor::updateTemplateObject(KelNGObject* object)

@@ -104,7 +104,6 @@ void KelTimeline::setMasterContainer(KelUtils::IParameterContainer* container)
         m_form->firstFrameSB->setRange(0, frames);
         m_form->firstFrameSB->setValue(0);
         m_form->currentFrameSB->setRange(0, frames);
-        m_form->currentFrameSB->setValue(container->currentFrame());
         const bool endBlocked = m_form->endFrameSB->blockSignals(true);
         m_form->endFrameSB->setRange(1, kMaxEndFrame);
         m_form->endFrameSB->setValue(frames);
@@ -116,13 +115,26 @@ void KelTimeline::setMasterContainer(KelUtils::IParameterContainer* container)
     }
     m_selected = container;
     updateTimeline();
-    adjustUI();
+    showCurrentFrame();
 }
 
 void KelTimeline::selectedContainerChanged(KelUtils::IParameterContainer* container)
 {
     m_selected = container ? container : m_master;
     updateTimeline();
+    showCurrentFrame();
+}
+
+void KelTimeline::showCurrentFrame()
+{
+    // The frame the ruler marks and the parameters show: the selected container's, which a
+    // loaded project or an export may have moved, not the master's.
+    if (m_selected) {
+        const bool blocked = m_form->currentFrameSB->blockSignals(true);
+        m_form->currentFrameSB->setValue(m_selected->currentFrame());
+        m_form->currentFrameSB->blockSignals(blocked);
+        m_form->timeline->update();
+    }
     adjustUI();
 }
 

@@ -37,6 +37,9 @@ public:
     void updateTimeline();
     // Enables the controls by container, keys and playback.
     void adjustUI();
+    // The frame field shows the selected container's current frame, for a frame set elsewhere
+    // than in the panel; adjustUI() follows. Without a container the field keeps its value.
+    void showCurrentFrame();
 
     KelTimelinePlayer* player() { return &m_player; }
     KelTimelineWidget* ruler() const;

@@ -18,6 +18,8 @@
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwProjectBrowser.h"
+#include "browser/TwSaveSequence.h"
+#include "nodeui/KelTimeline.h"
 #include "ui_ProjectBrowser.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
@@ -37,6 +39,10 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QSplitter>
+#include <QSpinBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QLabel>
 #include <QTest>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -240,6 +246,104 @@ TEST_F(ProjectFiles, SaveAsOpenAndNewKeepTitleFlagsAndUndoHistoryInStep)
     settle();
     EXPECT_TRUE(core()->isModified());
     EXPECT_FALSE(window->form()->actionSave->isEnabled());
+}
+
+TEST_F(ProjectFiles, SaveAsGivesANameTypedWithoutTheSuffixTheProjectSuffixAndAsksBeforeReplacing)
+{
+    struct Case {
+        QString typed;
+        QString written;
+        QByteArray before; // the written file's bytes before the save; empty: no such file
+        int answer;        // to the question about replacing it; 0: no question may come
+    };
+    const Case cases[] = {
+        {"first", "first.vyxsg", "", 0},
+        {"x.vyxsg", "x.vyxsg", "", 0},
+        {"notes.txt", "notes.txt.vyxsg", "", 0},
+        {"again", "again.vyxsg", "old", QMessageBox::No},
+        {"again", "again.vyxsg", "old", QMessageBox::Yes},
+    };
+    addInversion("Inversion");
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        const QString target = dir.filePath(c.written);
+        QFile::remove(target);
+        if (!c.before.isEmpty()) {
+            ASSERT_TRUE(AppTest::writeFileBytes(target, c.before));
+        }
+        core()->setModified(true);
+        QString question;
+        answerFileDialog(dir.filePath(c.typed));
+        if (c.answer)
+            answerMessageBox(c.answer, &question);
+        window->on_actionSaveAs_triggered();
+        if (c.answer) {
+            EXPECT_TRUE(question.contains(QDir::toNativeSeparators(target))) << question.toStdString();
+        }
+        const bool kept = c.answer == QMessageBox::No;
+        EXPECT_EQ(AppTest::fileBytes(target) == c.before, kept);
+        EXPECT_EQ(AppTest::fileBytes(target).contains("<graph"), !kept);
+        EXPECT_FALSE(QFile::exists(dir.filePath(c.typed)) && c.typed != c.written);
+        EXPECT_EQ(core()->projectName().toStdString(), (kept ? dir.filePath("notes.txt.vyxsg") : target).toStdString());
+        EXPECT_EQ(core()->isModified(), kept);
+    }
+}
+
+// The frame field follows frames set elsewhere than in it: by an open, a New and an export.
+TEST_F(ProjectFiles, TheFrameFieldShowsTheFrameOfTheProject)
+{
+    KelNGObject* object = addInversion("Inversion");
+    core()->setSelectedObject(object);
+    settle();
+    KelTimeline* timeline = window->timeline();
+    auto* field = timeline->findChild<QSpinBox*>("currentFrameSB");
+    ASSERT_NE(field, nullptr);
+    timeline->setCurrentFrame(25);
+    settle();
+    QString path = dir.filePath("frame.vyxsg");
+    ASSERT_TRUE(window->saveNodeGraph(core()->rootGraph(), path));
+
+    ASSERT_TRUE(window->on_actionNew_triggered());
+    settle();
+    EXPECT_EQ(field->value(), 0) << "after New";
+    window->openNodeGraph(core()->rootGraph(), path);
+    settle();
+    ASSERT_NE(timeline->selectedContainer(), nullptr);
+    ASSERT_EQ(timeline->selectedContainer()->currentFrame(), 25) << "the frame the ruler marks";
+    EXPECT_EQ(field->value(), 25) << "after Open";
+    ASSERT_TRUE(window->on_actionNew_triggered());
+    settle();
+    EXPECT_EQ(field->value(), 0) << "after New";
+
+    // An export of frame 2 puts the project's frame back through the root graph.
+    window->openNodeGraph(core()->rootGraph(), path);
+    settle();
+    const int usersFrame = core()->rootGraph()->paramContainer()->currentFrame();
+    ASSERT_NE(usersFrame, 25);
+    QTimer poll;
+    poll.setInterval(10);
+    bool started = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<TwSaveSequence*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        if (!started) {
+            started = true;
+            dialog->findChild<QLineEdit*>("directoryEdit")->setText(dir.path());
+            dialog->findChild<QSpinBox*>("fromSpinBox")->setValue(2);
+            dialog->findChild<QSpinBox*>("toSpinBox")->setValue(2);
+            dialog->findChild<QPushButton*>("renderButton")->click();
+        } else if (!dialog->findChild<QLabel*>("summaryLabel")->text().isEmpty()) {
+            poll.stop();
+            dialog->reject();
+        }
+    });
+    poll.start();
+    window->saveSequence();
+    settle();
+    EXPECT_TRUE(started);
+    EXPECT_EQ(timeline->selectedContainer()->currentFrame(), usersFrame);
+    EXPECT_EQ(field->value(), usersFrame) << "after an export";
 }
 
 TEST_F(ProjectFiles, AFileThatCannotBeReadKeepsTheOpenProject)
