@@ -147,9 +147,12 @@ void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
     addFileToRecentFileList(path);
 
     QList<KelNodes::Node*> const nodes = graph->nodes();
-    for (KelNodes::Node* node : nodes) {
-        if (KelNodes::NodeGraph* subGraph = node->toNodeGraph())
-            initObject(new KelNGObject(subGraph));
+    {
+        TwCore::ObjectBatch batch(m_core);
+        for (KelNodes::Node* node : nodes) {
+            if (KelNodes::NodeGraph* subGraph = node->toNodeGraph())
+                initObject(new KelNGObject(subGraph));
+        }
     }
     m_core->setHasProjectFile(result >= 0);
     m_core->sortFilters();
