@@ -7,14 +7,13 @@
 #include "nodes/NodeGraph.h"
 #include "params/Parameter.h"
 #include "params/ParameterFactory.h"
+#include "params/RegularFileReader.h"
 #include "params/XmlDocumentDepth.h"
 
 #include <QDebug>
 #include <QDomDocument>
 #include <QDomElement>
 #include <QDomNamedNodeMap>
-#include <QFile>
-#include <QFileInfo>
 
 #include <cmath>
 
@@ -244,15 +243,17 @@ KelNodes::NodeGraph* KelTemplateDocument::loadNodeGraphFromFile(KelTemplate& rec
 
     QDomDocument document;
     {
-        QFile file(path);
-        if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-            qDebug() << "KelTemplate error: cannot open template file" << path;
+        QByteArray bytes;
+        QString reason;
+        if (!KelUtils::RegularFileReader::read(path, KelUtils::RegularFileReader::MaxDocumentBytes,
+                                               &bytes, &reason)) {
+            qDebug() << "KelTemplate error: cannot open template file" << path << reason;
             return nullptr;
         }
         QString message;
         int line = 0;
         int column = 0;
-        if (!KelUtils::setXmlContent(document, file.readAll(), &message, &line, &column)) {
+        if (!KelUtils::setXmlContent(document, bytes, &message, &line, &column)) {
             qDebug().nospace() << "KelTemplate error: template file " << path
                                << " is not well-formed (line " << line << ", column " << column
                                << "): " << message;

@@ -14,6 +14,7 @@
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
+#include "nodes/LinkBatch.h"
 #include "nodes/NodeGraph.h"
 
 #include <QDebug>
@@ -376,8 +377,26 @@ void TwCore::initObject(KelNGObject* object)
     }
     setSelectedObject(object);
 
-    sortFilters();
     setModified(true);
+    if (m_objectBatchDepth > 0) {
+        m_objectBatchPending = true;
+        return;
+    }
+    sortFilters();
+    start();
+}
+
+void TwCore::beginObjectBatch()
+{
+    ++m_objectBatchDepth;
+}
+
+void TwCore::endObjectBatch()
+{
+    if (m_objectBatchDepth <= 0 || --m_objectBatchDepth > 0 || !m_objectBatchPending)
+        return;
+    m_objectBatchPending = false;
+    sortFilters();
     start();
 }
 
@@ -685,6 +704,7 @@ void TwCore::sortFilters()
 
 void TwCore::rechainRootGraph()
 {
+    ++m_rechainCount;
     QList<KelNodes::Node*> const members = m_rootGraph->nodes();
     for (KelNodes::Node* member : members) {
         QList<KelNodes::Node*> const peers = member->connectedNodes(~0u, ~0u);
@@ -701,27 +721,31 @@ void TwCore::rechainRootGraph()
         if (graph && graph->parentGraph() == m_rootGraph)
             chain.append(graph);
     }
+    // Each link made from the downstream end, as Node::connect makes it. The chain is weighed
+    // for cycles as a whole: a walk upstream for each link would cost the square of its length.
+    KelNodes::LinkBatch links;
     for (int i = 0; i < chain.size(); ++i) {
         KelNodes::Node* graph = chain.at(i);
         if (i == 0) {
             if (source) {
-                source->connect(QStringLiteral("rgb"), graph, QStringLiteral("rgbIn"));
-                source->connect(QStringLiteral("alpha"), graph, QStringLiteral("alphaIn"));
+                links.add(graph, QStringLiteral("rgbIn"), source, QStringLiteral("rgb"));
+                links.add(graph, QStringLiteral("alphaIn"), source, QStringLiteral("alpha"));
             }
         } else if (previous) {
-            previous->connect(QStringLiteral("rgbOut"), graph, QStringLiteral("rgbIn"));
-            previous->connect(QStringLiteral("alphaOut"), graph, QStringLiteral("alphaIn"));
+            links.add(graph, QStringLiteral("rgbIn"), previous, QStringLiteral("rgbOut"));
+            links.add(graph, QStringLiteral("alphaIn"), previous, QStringLiteral("alphaOut"));
         }
         if (i == chain.size() - 1 && sink) {
-            graph->connect(QStringLiteral("rgbOut"), sink, QStringLiteral("rgb"));
-            graph->connect(QStringLiteral("alphaOut"), sink, QStringLiteral("alpha"));
+            links.add(sink, QStringLiteral("rgb"), graph, QStringLiteral("rgbOut"));
+            links.add(sink, QStringLiteral("alpha"), graph, QStringLiteral("alphaOut"));
         }
         previous = graph;
     }
     if (chain.isEmpty() && source && sink) {
-        source->connect(QStringLiteral("rgb"), sink, QStringLiteral("rgb"));
-        source->connect(QStringLiteral("alpha"), sink, QStringLiteral("alpha"));
+        links.add(sink, QStringLiteral("rgb"), source, QStringLiteral("rgb"));
+        links.add(sink, QStringLiteral("alpha"), source, QStringLiteral("alpha"));
     }
+    links.connectAll();
 }
 
 void TwCore::nodeAboutToBeDeleted(KelNodes::Node* node)

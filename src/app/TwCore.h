@@ -107,6 +107,24 @@ public:
     // the object at insertionIndexFor(object) in the list, selects it, re-chains, marks the
     // project modified and renders.
     void initObject(KelNGObject* object);
+    // While a batch is open (they nest), initObject leaves the re-chaining and the render to
+    // the end of the outermost batch, which does both once when an object came: adding many
+    // objects then costs what adding them one by one costs, not the square of it.
+    void beginObjectBatch();
+    void endObjectBatch();
+    class ObjectBatch
+    {
+    public:
+        explicit ObjectBatch(TwCore* core) : m_core(core) { m_core->beginObjectBatch(); }
+        ~ObjectBatch() { m_core->endObjectBatch(); }
+        ObjectBatch(ObjectBatch const&) = delete;
+        ObjectBatch& operator=(ObjectBatch const&) = delete;
+
+    private:
+        TwCore* m_core;
+    };
+    // How often the root graph has been re-chained, for the tests.
+    int rechainCount() const { return m_rechainCount; }
     // Both project panels show the object's row anew (name, node count, settings).
     void showObjectInPanels(KelNGObject* object);
     // Core side of removing an object (the window's deinitObject calls it): drops it from the
@@ -205,6 +223,9 @@ private:
     QList<KelNGObject*> m_objects;
     bool m_renderBlocked = false;
     bool m_effectsOn = true;
+    int m_objectBatchDepth = 0;
+    bool m_objectBatchPending = false;
+    int m_rechainCount = 0;
 
     // Restart after a cancel: starts counted, the count a posted restart waits for.
     quint64 m_startCount = 0;

@@ -13,6 +13,7 @@
 #include <QDebug>
 #include <QDomDocument>
 #include <QPainter>
+#include <QSet>
 #include <QTextStream>
 
 #include <memory>
@@ -150,15 +151,19 @@ int TwUtilities::loadObjectFromBuffer(TwCore* core, KelNodes::NodeGraph* graph, 
                 topNodes.append(node);
         }
         if (root) {
+            QSet<KelNodes::Node*> const listed(topNodes.cbegin(), topNodes.cend());
             for (KelNodes::Node* node : root->nodes()) {
-                if (!topNodes.contains(node))
+                if (!listed.contains(node))
                     topNodes.append(node);
             }
         }
-        for (KelNodes::Node* node : std::as_const(topNodes)) {
-            auto* effectGraph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(node);
-            if (effectGraph && !core->findObjectOfNode(node))
-                core->addObjectFromNodeGraph(effectGraph);
+        {
+            TwCore::ObjectBatch batch(core);
+            for (KelNodes::Node* node : std::as_const(topNodes)) {
+                auto* effectGraph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(node);
+                if (effectGraph && !core->findObjectOfNode(node))
+                    core->addObjectFromNodeGraph(effectGraph);
+            }
         }
 
         // A graph restored inside an object's graph gets its child object back.

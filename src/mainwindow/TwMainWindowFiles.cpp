@@ -21,6 +21,7 @@
 #include "mainwindow/TwProjectBrowser.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelTimeline.h"
+#include "params/RegularFileReader.h"
 #include "params/XmlDocumentDepth.h"
 
 #include <QDomDocument>
@@ -104,13 +105,13 @@ void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
         return;
 
     // Read and parse first: a file that cannot be used must not cost the open project.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        warn(tr("The project \"%1\" could not be opened:\n%2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    // A device such as /dev/zero would be read without end.
+    QByteArray bytes;
+    QString reason;
+    if (!KelUtils::RegularFileReader::read(path, KelUtils::RegularFileReader::MaxDocumentBytes, &bytes, &reason)) {
+        warn(tr("The project \"%1\" could not be opened:\n%2").arg(QDir::toNativeSeparators(path), reason));
         return;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
     QDomDocument document;
     QString parseError;
     int line = 0;
@@ -149,9 +150,12 @@ void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
     addFileToRecentFileList(path);
 
     QList<KelNodes::Node*> const nodes = graph->nodes();
-    for (KelNodes::Node* node : nodes) {
-        if (KelNodes::NodeGraph* subGraph = node->toNodeGraph())
-            initObject(new KelNGObject(subGraph));
+    {
+        TwCore::ObjectBatch batch(m_core);
+        for (KelNodes::Node* node : nodes) {
+            if (KelNodes::NodeGraph* subGraph = node->toNodeGraph())
+                initObject(new KelNGObject(subGraph));
+        }
     }
     m_core->setHasProjectFile(result >= 0);
     m_core->sortFilters();

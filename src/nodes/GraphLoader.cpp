@@ -1,5 +1,6 @@
 #include "nodes/GraphLoader.h"
 
+#include "nodes/LinkBatch.h"
 #include "nodes/Node.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
@@ -219,6 +220,16 @@ GraphLoader::Result GraphLoader::loadConnections(NodeGraph* graph, QDomElement c
                                                  loadConnFlag flag)
 {
     const QDomElement connections = element.firstChildElement(ConnectionsTag);
+    if (connections.firstChildElement(ConnectionTag).isNull())
+        return Result::Ok;
+    // One look-up table instead of a search of the whole tree for every link; the first node
+    // met depth first keeps a repeated uid, as a search finds it.
+    QHash<int, Node*> byUid;
+    indexUids(graph, byUid);
+    QSet<Node const*> const loaded = flag == LoadConnectionsOfLoaded
+                                         ? QSet<Node const*>(m_loaded->cbegin(), m_loaded->cend())
+                                         : QSet<Node const*>();
+    LinkBatch links(true);
     for (QDomElement c = connections.firstChildElement(ConnectionTag); !c.isNull();
          c = c.nextSiblingElement(ConnectionTag)) {
         QString values[4];
@@ -235,17 +246,27 @@ GraphLoader::Result GraphLoader::loadConnections(NodeGraph* graph, QDomElement c
             continue;
         uid1 = m_uidMap->value(uid1, uid1);
         uid2 = m_uidMap->value(uid2, uid2);
-        Node* node1 = nullptr;
-        Node* node2 = nullptr;
-        if (!graph->findNodes(uid1, uid2, &node1, &node2, true))
+        Node* node1 = uid1 != uid2 ? byUid.value(uid1) : nullptr;
+        Node* node2 = uid1 != uid2 ? byUid.value(uid2) : nullptr;
+        if (!node1 || !node2)
             return Result::Malformed;
-        if (flag == LoadConnectionsOfLoaded
-            && !(m_loaded->contains(node1) && m_loaded->contains(node2)))
+        if (flag == LoadConnectionsOfLoaded && !(loaded.contains(node1) && loaded.contains(node2)))
             continue;
         // A link the node refuses (unknown terminal, incompatible, a cycle) is reported by it.
-        node1->loadConnection(node2, values[2], values[3]);
+        links.add(node1, values[2], node2, values[3]);
     }
+    links.connectAll();
     return Result::Ok;
+}
+
+void GraphLoader::indexUids(NodeGraph const* graph, QHash<int, Node*>& byUid)
+{
+    for (Node* member : graph->nodes()) {
+        if (!byUid.contains(member->uid()))
+            byUid.insert(member->uid(), member);
+        if (NodeGraph const* sub = member->toNodeGraph())
+            indexUids(sub, byUid);
+    }
 }
 
 Node* GraphLoader::makeNode(NodeGraph* graph, QDomElement const& section, int depth,

@@ -2,6 +2,7 @@
 
 #include "nodes/GraphHooks.h"
 
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QSet>
@@ -43,6 +44,7 @@ private:
     Result loadInto(NodeGraph* graph, QDomElement const& element, loadConnFlag flag, int depth);
     Node* makeNode(NodeGraph* graph, QDomElement const& section, int depth, Result& result);
     Result loadConnections(NodeGraph* graph, QDomElement const& element, loadConnFlag flag);
+    static void indexUids(NodeGraph const* graph, QHash<int, Node*>& byUid);
 
     bool validateGraph(QDomElement const& element, int depth, bool withConnections,
                        QSet<int>& uids);

@@ -4,9 +4,16 @@
 #include "nodes/NodeGraph.h"
 #include "nodes/Terminal.h"
 
+#include <QHash>
 #include <QSet>
 
+#include <atomic>
+
 namespace KelNodes {
+
+namespace {
+std::atomic<quint64> visits{0};
+}
 
 void NodeDependencies::ownInputPeers(Node const* node, QList<Node const*>& out)
 {
@@ -24,11 +31,11 @@ void NodeDependencies::ownInputPeers(Node const* node, QList<Node const*>& out)
 void NodeDependencies::upstreamOf(Node const* node, Scenario const& scenario,
                                   QList<Node const*>& out)
 {
+    visits.fetch_add(1, std::memory_order_relaxed);
     ownInputPeers(node, out);
-    for (auto const& edge : scenario.extraEdges) {
-        if (edge.first == node)
-            out.append(edge.second);
-    }
+    for (auto it = scenario.extraEdges.constFind(node);
+         it != scenario.extraEdges.cend() && it.key() == node; ++it)
+        out.append(it.value());
 
     if (NodeGraph const* graph = node->toNodeGraph()) {
         for (Node const* member : graph->nodes()) {
@@ -44,15 +51,16 @@ void NodeDependencies::upstreamOf(Node const* node, Scenario const& scenario,
         ownInputPeers(parent, out);
 }
 
-bool NodeDependencies::reaches(Node const* from, Node const* target, Scenario const& scenario)
+bool NodeDependencies::reaches(Node const* from, QSet<Node const*> const& targets,
+                               Scenario const& scenario)
 {
-    if (!from || !target)
+    if (!from || targets.isEmpty())
         return false;
     QSet<Node const*> seen;
     QList<Node const*> stack{from};
     while (!stack.isEmpty()) {
         Node const* node = stack.takeLast();
-        if (node == target)
+        if (targets.contains(node))
             return true;
         if (seen.contains(node))
             continue;
@@ -64,34 +72,104 @@ bool NodeDependencies::reaches(Node const* from, Node const* target, Scenario co
 
 bool NodeDependencies::dependsOn(Node const* from, Node const* target)
 {
-    return from != target && reaches(from, target, Scenario());
+    return from != target && target && reaches(from, {target}, Scenario());
+}
+
+bool NodeDependencies::linkEdges(Node const* a, bool aIsInput, Node const* b, bool bIsInput,
+                                 QList<Edge>* out)
+{
+    if (!a || !b || (!aIsInput && !bIsInput))
+        return true;
+    // Each end would depend on the other, or a node on itself.
+    if ((aIsInput && bIsInput) || a == b)
+        return false;
+
+    Node const* dependent = aIsInput ? a : b;
+    Node const* dependency = aIsInput ? b : a;
+    out->append(qMakePair(dependent, dependency));
+    // An input of a graph's own feeds its members as well.
+    if (NodeGraph const* graph = dependent->toNodeGraph()) {
+        for (Node const* member : graph->nodes()) {
+            if (member == dependency)
+                return false;
+            out->append(qMakePair(member, dependency));
+        }
+    }
+    return true;
 }
 
 bool NodeDependencies::linkWouldCycle(Node const* a, bool aIsInput, Node const* b, bool bIsInput)
 {
-    if (!a || !b)
-        return false;
-    if (!aIsInput && !bIsInput)
-        return false;
-    // Each end would depend on the other, or a node on itself.
-    if ((aIsInput && bIsInput) || a == b)
+    QList<Edge> edges;
+    if (!linkEdges(a, aIsInput, b, bIsInput, &edges))
         return true;
-
-    Node const* dependent = aIsInput ? a : b;
-    Node const* dependency = aIsInput ? b : a;
-
+    if (edges.isEmpty())
+        return false;
+    // Every edge leaves from the same dependency: one walk up from it meets any dependent.
     Scenario scenario;
-    scenario.extraEdges.append(qMakePair(dependent, dependency));
-    // An input of a graph's own feeds its members as well.
-    if (NodeGraph const* graph = dependent->toNodeGraph()) {
-        for (Node const* member : graph->nodes())
-            scenario.extraEdges.append(qMakePair(member, dependency));
+    QSet<Node const*> dependents;
+    for (Edge const& edge : std::as_const(edges)) {
+        scenario.extraEdges.insert(edge.first, edge.second);
+        dependents.insert(edge.first);
     }
-    for (auto const& edge : std::as_const(scenario.extraEdges)) {
-        if (edge.first == edge.second || reaches(edge.second, edge.first, scenario))
+    return reaches(edges.first().second, dependents, scenario);
+}
+
+bool NodeDependencies::edgesWouldCycle(QList<Edge> const& edges)
+{
+    Scenario scenario;
+    for (Edge const& edge : edges) {
+        if (!edge.first || !edge.second)
+            continue;
+        if (edge.first == edge.second)
             return true;
+        scenario.extraEdges.insert(edge.first, edge.second);
+    }
+    // Depth first from every dependent: a cycle through an added edge passes its dependent,
+    // and a node on the current path met again closes one. Each node is expanded once.
+    enum : char { OnPath = 1, Done = 2 };
+    QHash<Node const*, char> state;
+    struct Frame
+    {
+        Node const* node;
+        QList<Node const*> next;
+        qsizetype index;
+    };
+    QList<Frame> path;
+    for (Edge const& edge : edges) {
+        Node const* root = edge.first;
+        if (!root || state.value(root) != 0)
+            continue;
+        state.insert(root, OnPath);
+        path.append({root, {}, 0});
+        upstreamOf(root, scenario, path.last().next);
+        while (!path.isEmpty()) {
+            Frame& frame = path.last();
+            if (frame.index == frame.next.size()) {
+                state.insert(frame.node, Done);
+                path.removeLast();
+                continue;
+            }
+            Node const* node = frame.next.at(frame.index++);
+            if (!node)
+                continue;
+            const char seen = state.value(node);
+            if (seen == OnPath)
+                return true;
+            if (seen == Done)
+                continue;
+            state.insert(node, OnPath);
+            QList<Node const*> next;
+            upstreamOf(node, scenario, next);
+            path.append({node, std::move(next), 0});
+        }
     }
     return false;
+}
+
+quint64 NodeDependencies::visitCount()
+{
+    return visits.load(std::memory_order_relaxed);
 }
 
 bool NodeDependencies::moveWouldCycle(Node const* node, NodeGraph const* target)
@@ -105,12 +183,12 @@ bool NodeDependencies::moveWouldCycle(Node const* node, NodeGraph const* target)
     scenario.moved = node;
     scenario.newParent = target;
     // The target depends on its new member; the member on what feeds the target's own inputs.
-    if (reaches(node, target, scenario))
+    if (reaches(node, {target}, scenario))
         return true;
     QList<Node const*> feeders;
     ownInputPeers(target, feeders);
     for (Node const* feeder : std::as_const(feeders)) {
-        if (reaches(feeder, node, scenario))
+        if (reaches(feeder, {node}, scenario))
             return true;
     }
     return false;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QList>
+#include <QMultiHash>
 #include <QPair>
+#include <QSet>
 
 namespace KelNodes {
 
@@ -17,10 +19,22 @@ class NodeGraph;
 class NodeDependencies
 {
 public:
+    // (dependent, dependency)
+    using Edge = QPair<Node const*, Node const*>;
+
     // Would linking `a` and `b` (a terminal of `a` to one of `b`) close a cycle?
     // `aIsInput`: the terminal on `a` has an input mask (so `a` would depend on `b`);
     // `bIsInput` likewise.
     static bool linkWouldCycle(Node const* a, bool aIsInput, Node const* b, bool bIsInput);
+
+    // The dependencies such a link adds (what linkWouldCycle weighs); false when the link
+    // would close a cycle by itself (both ends inputs, or a node with itself).
+    static bool linkEdges(Node const* a, bool aIsInput, Node const* b, bool bIsInput,
+                          QList<Edge>* out);
+
+    // Would all these dependencies together, added to the present links, close a cycle? One
+    // pass over what the edges reach, however many there are.
+    static bool edgesWouldCycle(QList<Edge> const& edges);
 
     // Would moving `node` into `target` close a cycle or put a graph inside itself?
     static bool moveWouldCycle(Node const* node, NodeGraph const* target);
@@ -28,15 +42,19 @@ public:
     // Does `from` depend on `target`, directly or through other nodes?
     static bool dependsOn(Node const* from, Node const* target);
 
+    // Nodes expanded by every walk so far: what the checks cost, for the tests.
+    static quint64 visitCount();
+
 private:
     struct Scenario
     {
-        QList<QPair<Node const*, Node const*>> extraEdges; // (dependent, dependency)
+        QMultiHash<Node const*, Node const*> extraEdges; // dependent -> dependency
         Node const* moved = nullptr;
         NodeGraph const* newParent = nullptr;
     };
 
-    static bool reaches(Node const* from, Node const* target, Scenario const& scenario);
+    static bool reaches(Node const* from, QSet<Node const*> const& targets,
+                        Scenario const& scenario);
     static void upstreamOf(Node const* node, Scenario const& scenario, QList<Node const*>& out);
     static void ownInputPeers(Node const* node, QList<Node const*>& out);
 };

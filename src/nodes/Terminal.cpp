@@ -23,13 +23,18 @@ bool Terminal::isConnectedTo(Terminal const* peer) const
     return m_connections.contains(const_cast<Terminal*>(peer));
 }
 
-bool Terminal::canConnect(Terminal const* peer) const
+bool Terminal::fits(Terminal const* peer) const
 {
     if (!peer || peer == this)
         return false;
     if ((peer->m_inputMask & m_outputMask) == 0 && (peer->m_outputMask & m_inputMask) == 0)
         return false;
-    if (isConnectedTo(peer))
+    return !isConnectedTo(peer);
+}
+
+bool Terminal::canConnect(Terminal const* peer) const
+{
+    if (!fits(peer))
         return false;
     return !NodeDependencies::linkWouldCycle(m_host, m_inputMask != 0, peer->m_host,
                                              peer->m_inputMask != 0);
@@ -37,8 +42,13 @@ bool Terminal::canConnect(Terminal const* peer) const
 
 int Terminal::connect(Terminal* peer)
 {
+    return link(peer, true);
+}
+
+int Terminal::link(Terminal* peer, bool walk)
+{
     // Checked before anything is dropped, so a refused link changes nothing.
-    if (!canConnect(peer))
+    if (walk ? !canConnect(peer) : !fits(peer))
         return -1;
 
     if (!m_connections.isEmpty() && !allowsManyLinks())

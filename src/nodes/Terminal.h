@@ -64,6 +64,14 @@ public:
     bool isConnectedTo(Terminal const* peer) const;
 
 private:
+    friend class LinkBatch;
+
+    // connect(), with the cycle walk left to the caller when `walk` is false (a batch that
+    // weighed all its links at once).
+    int link(Terminal* peer, bool walk);
+    // canConnect() without the cycle walk.
+    bool fits(Terminal const* peer) const;
+
     QString m_name;
     KelUtils::HelpItem m_help;
     Node* m_host;

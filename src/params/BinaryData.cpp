@@ -3,10 +3,10 @@
 #include <zlib.h>
 
 #include "params/Base64.h"
+#include "params/RegularFileReader.h"
 
 #include <QDomDocument>
 #include <QDomElement>
-#include <QFile>
 
 namespace KelUtils {
 
@@ -72,10 +72,9 @@ int storeBinaryData(QDomDocument& document, QDomElement& element, unsigned char 
 
 int storeBinaryData(QDomDocument& document, QDomElement& element, QString const& filePath)
 {
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray content;
+    if (!RegularFileReader::read(filePath, MaxBinaryDataSize, &content, nullptr))
         return -1;
-    QByteArray content = file.readAll();
     if (content.isNull())
         content = QByteArray(""); // an empty file is still a payload
     return storeBinaryData(document, element, content, true);

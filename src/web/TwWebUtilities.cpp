@@ -6,6 +6,7 @@
 #include "app/TwCore.h"
 #include "app/TwMainWindowInterface.h"
 #include "app/TwTemplateContainer.h"
+#include "params/RegularFileReader.h"
 #include "web/TwCheckUserAccountDialog.h"
 #include "web/TwDatabaseDialog.h"
 #include "web/TwKeyring.h"
@@ -16,7 +17,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QEventLoop>
-#include <QFile>
 #include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QSettings>
@@ -295,13 +295,8 @@ void TwWebUtilities::searchFinished()
 
 bool TwWebUtilities::readTemplateFile(QString const& path, QByteArray* content, QString* reason)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *reason = file.errorString();
-        return false;
-    }
-    *content = file.readAll();
-    return true;
+    return KelUtils::RegularFileReader::read(path, KelUtils::RegularFileReader::MaxDocumentBytes,
+                                             content, reason);
 }
 
 void TwWebUtilities::uploadFinished()

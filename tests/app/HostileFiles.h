@@ -2,11 +2,12 @@
 
 // Files made to hurt a loader, for the tests and the fuzz seed writer: deeply nested documents,
 // a picture whose header asks for far more pixels than its data holds, a large plain photo
-// written without holding it in memory, and a damaged PNG.
+// written without holding it in memory, a damaged PNG, and a project of many stacked objects.
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 #include <QtEndian>
 
 #include <zlib.h>
@@ -172,6 +173,73 @@ inline QByteArray exrWithGiantTiles(QByteArray const& sound, bool huge = false)
     else
         file.replace(value + 4, 4, QByteArray("\x10\x00\xac\x00", 4));
     return file;
+}
+
+// A project of `objects` effect objects chained as the application chains them, each of
+// `nodesPerObject` nodes (at least 3): its source, `nodesPerObject` - 2 inversions in a row and
+// its result, stored as a saved project stores them (every link at the top). The objects are
+// named "Object 1", "Object 2", ... Node names are left out (the node type names them).
+inline QByteArray stackedProject(int objects, int nodesPerObject)
+{
+    const int inversions = nodesPerObject - 2;
+    // Names are stored as Base64 of UTF-16 with a byte-order mark.
+    auto encoded = [](QString const& text) {
+        QByteArray utf16("\xff\xfe", 2);
+        for (QChar c : text) {
+            utf16.append(char(c.unicode() & 0xff));
+            utf16.append(char(c.unicode() >> 8));
+        }
+        return utf16.toBase64();
+    };
+    QByteArray nodes;
+    QByteArray links;
+    auto link = [&links](int uid1, char const* terminal1, char const* terminal2, int uid2) {
+        links += "<connection node_uid1=\"" + QByteArray::number(uid1) + "\" terminal1=\"" + terminal1
+            + "\" terminal2=\"" + terminal2 + "\" node_uid2=\"" + QByteArray::number(uid2) + "\"/>\n";
+    };
+    const QByteArray source = "uuid=\"{015c44e2-0c3a-46fa-9e92-c472d43bc65b}\"";
+    const QByteArray result = "uuid=\"{01be3c9a-497b-4146-9198-810f0e4e0d0e}\"";
+    const QByteArray inversion = "uuid=\"{21051af5-3c09-487b-ab7b-e4a35fdff084}\"";
+    nodes += "<orgimage uid=\"1\" " + source + "/>\n";
+    int uid = 3;
+    int previous = 1;
+    QByteArray inner;
+    for (int i = 0; i < objects; ++i) {
+        const int graph = uid++;
+        const int in = uid++;
+        const int out = uid++;
+        nodes += "<graph uid=\"" + QByteArray::number(graph) + "\" name=\""
+            + encoded(QStringLiteral("Object %1").arg(i + 1)) + "\"><nodes>\n";
+        nodes += "<orgimage uid=\"" + QByteArray::number(in) + "\" " + source + "/>\n";
+        int feeding = in;
+        char const* feedingTerminal = "rgb";
+        for (int k = 0; k < inversions; ++k) {
+            const int node = uid++;
+            nodes += "<operator.inversion uid=\"" + QByteArray::number(node) + "\" " + inversion + "/>\n";
+            inner += "<connection node_uid1=\"" + QByteArray::number(feeding) + "\" terminal1=\""
+                + feedingTerminal + "\" terminal2=\"inRgb\" node_uid2=\"" + QByteArray::number(node) + "\"/>\n";
+            feeding = node;
+            feedingTerminal = "outRgb";
+        }
+        nodes += "<filtimage uid=\"" + QByteArray::number(out) + "\" " + result + "/>\n</nodes></graph>\n";
+        inner += "<connection node_uid1=\"" + QByteArray::number(out) + "\" terminal1=\"rgb\" terminal2=\""
+            + feedingTerminal + "\" node_uid2=\"" + QByteArray::number(feeding) + "\"/>\n";
+        inner += "<connection node_uid1=\"" + QByteArray::number(in) + "\" terminal1=\"alpha\" terminal2=\"alpha\" node_uid2=\""
+            + QByteArray::number(out) + "\"/>\n";
+        link(previous, previous == 1 ? "rgb" : "rgbOut", "rgbIn", graph);
+        link(previous, previous == 1 ? "alpha" : "alphaOut", "alphaIn", graph);
+        previous = graph;
+    }
+    nodes += "<filtimage uid=\"2\" " + result + "/>\n";
+    if (objects > 0) {
+        link(2, "rgb", "rgbOut", previous);
+        link(2, "alpha", "alphaOut", previous);
+    } else {
+        link(1, "rgb", "rgb", 2);
+        link(1, "alpha", "alpha", 2);
+    }
+    return "<!DOCTYPE MarrowindGraphNode>\n<graph>\n<nodes>\n" + nodes + "</nodes>\n<connections>\n" + links
+        + inner + "</connections>\n</graph>\n";
 }
 
 } // namespace HostileFiles

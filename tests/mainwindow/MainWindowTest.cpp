@@ -24,6 +24,7 @@
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelParam.h"
+#include "params/RegularFileReader.h"
 #include "params/IParameterContainer.h"
 
 #include <QBuffer>
@@ -386,6 +387,52 @@ TEST_F(ProjectFiles, AFileThatCannotBeReadKeepsTheOpenProject)
         for (QString const& part : c.parts)
             EXPECT_TRUE(text.contains(part)) << text.toStdString();
         EXPECT_EQ(objectNames(), QStringList({"Kept"})) << c.name.toStdString();
+        EXPECT_FALSE(core()->isModified());
+    }
+}
+
+TEST_F(ProjectFiles, AnEndlessOrOversizedFileIsRefusedBeforeItIsRead)
+{
+    addInversion("Kept");
+    core()->setModified(false);
+    // Sparse: as large as the limit allows and one byte more, without using the disk.
+    const QString oversized = dir.filePath("oversized.vyxsg");
+    {
+        QFile file(oversized);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(KelUtils::RegularFileReader::MaxDocumentBytes + 1));
+    }
+    struct Case {
+        QString path;
+        bool fromRecentFiles;
+        QString reason;
+    };
+    const Case cases[] = {
+        {"/dev/zero", false, "It is not a regular file."},
+        {"/dev/zero", true, "It is not a regular file."},
+        {dir.path(), false, "It is not a regular file."},
+        {oversized, false, "It is larger than 512 MB."},
+    };
+    for (Case const& c : cases) {
+        QString text;
+        answerMessageBox(QMessageBox::Ok, &text);
+        if (c.fromRecentFiles) {
+            window->addFileToRecentFileList(c.path);
+            QAction* recent = nullptr;
+            for (QAction* action : window->form()->menuFile->actions()) {
+                if (action->isVisible() && action->data().toString() == c.path)
+                    recent = action;
+            }
+            ASSERT_NE(recent, nullptr);
+            recent->trigger();
+        } else {
+            QString path = c.path;
+            window->openNodeGraph(core()->rootGraph(), path);
+        }
+        settle();
+        EXPECT_EQ(text, QStringLiteral("The project \"%1\" could not be opened:\n%2")
+                            .arg(QDir::toNativeSeparators(c.path), c.reason));
+        EXPECT_EQ(objectNames(), QStringList({"Kept"})) << c.path.toStdString();
         EXPECT_FALSE(core()->isModified());
     }
 }

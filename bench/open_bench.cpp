@@ -1,0 +1,97 @@
+// Opening projects of many stacked objects in the real main window (offscreen): 25, 100 and
+// 400 objects of 12 nodes each (source, ten inversions, result), written by the benchmark
+// itself. Each iteration opens the file (the open clears the previous project first); the
+// render the open starts is not waited for. A benchmark, not a test. See bench/README.md.
+//
+//   build-release/bin/open_bench [Google Benchmark options]
+
+#include "app/HostileFiles.h"
+
+#include "app/TwCore.h"
+#include "effects/VyxNodeGraph.h"
+#include "mainwindow/TwMainWindow.h"
+#include "mainwindow/VyxApplication.h"
+#include "mainwindow/VyxStartup.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+namespace {
+
+TwMainWindow* g_window = nullptr;
+QTemporaryDir* g_work = nullptr;
+
+void openStacked(benchmark::State& state)
+{
+    const int objects = int(state.range(0));
+    const QString path = g_work->filePath(QStringLiteral("stacked-%1.vyxsg").arg(objects));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(HostileFiles::stackedProject(objects, 12)) < 0) {
+            state.SkipWithError("the project could not be written");
+            return;
+        }
+    }
+    for (auto _ : state) {
+        QString openPath = path;
+        g_window->openNodeGraph(g_window->core()->rootGraph(), openPath);
+        state.PauseTiming();
+        if (g_window->core()->objectList().size() != objects)
+            state.SkipWithError("the project did not open whole");
+        g_window->core()->cancelRender();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["objects"] = objects;
+    state.counters["nodes"] = objects * 12;
+}
+
+BENCHMARK(openStacked)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Settings and the template store in folders of their own, never the real home.
+    QTemporaryDir data;
+    QTemporaryDir config;
+    QTemporaryDir work;
+    g_work = &work;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
+        qputenv("QT_LOGGING_RULES", "*.debug=false");
+
+    int applicationArgc = 2;
+    char noSplash[] = "--nosplash";
+    char* applicationArgv[] = {argv[0], noSplash, nullptr};
+    VyxApplication application(applicationArgc, applicationArgv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Marrowind"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vyx-Solenne"));
+    QSettings().setValue(QStringLiteral("DontShowWelcomeScreen"), true);
+
+    int exitCode = 0;
+    QString errorText;
+    g_window = VyxStartup::start(application, &exitCode, &errorText);
+    if (!g_window) {
+        std::fprintf(stderr, "open_bench: %s\n", qPrintable(errorText));
+        return 2;
+    }
+    VyxStartup::showMainWindow(g_window);
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    g_window->core()->setModified(false);
+    g_window->clear();
+    delete g_window;
+    return 0;
+}

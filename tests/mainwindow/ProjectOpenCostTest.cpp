@@ -1,0 +1,96 @@
+// What opening and pasting many stacked objects costs, counted in the work that grew with the
+// square of their number: re-chains of the root graph and nodes walked by the cycle checks.
+
+#include "MainWindowFixture.h"
+
+#include "app/HostileFiles.h"
+
+#include "app/KelNGObject.h"
+#include "app/TwCore.h"
+#include "app/TwUtilities.h"
+#include "effects/NodeFilteredImage.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/VyxNodeGraph.h"
+#include "mainwindow/TwMainWindow.h"
+#include "nodes/NodeDependencies.h"
+#include "nodes/NodeGraph.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QUndoStack>
+
+#include <memory>
+
+namespace MainWindowTest {
+namespace {
+
+using ProjectOpenCost = MainWindowFixture;
+
+struct Cost
+{
+    quint64 visits = 0;
+    int rechains = 0;
+};
+
+TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirNumber)
+{
+    const int counts[] = {25, 400};
+    Cost opened[2];
+    Cost pasted[2];
+    for (int i = 0; i < 2; ++i) {
+        const int n = counts[i];
+        const QString path = dir.filePath(QStringLiteral("stacked-%1.vyxsg").arg(n));
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(HostileFiles::stackedProject(n, 12));
+        }
+        discardProject();
+
+        quint64 visits = KelNodes::NodeDependencies::visitCount();
+        int rechains = core()->rechainCount();
+        QString openPath = path;
+        window->openNodeGraph(core()->rootGraph(), openPath);
+        opened[i] = {KelNodes::NodeDependencies::visitCount() - visits, core()->rechainCount() - rechains};
+        settle();
+
+        // The open's result: every object in stored order, chained, the last one selected,
+        // nothing modified and nothing to undo.
+        QStringList const names = objectNames();
+        ASSERT_EQ(names.size(), n);
+        EXPECT_EQ(names.first(), "Object 1");
+        EXPECT_EQ(names.last(), QStringLiteral("Object %1").arg(n));
+        QList<KelNGObject*> const objects = core()->objectList();
+        KelVyxNodes::VyxNodeGraph* root = core()->rootGraph();
+        EXPECT_TRUE(root->sourceNode()->isConnectedTo(objects.first()->graph()));
+        EXPECT_TRUE(objects.at(n / 2)->graph()->isConnectedTo(objects.at(n / 2 + 1)->graph()));
+        EXPECT_TRUE(objects.last()->graph()->isConnectedTo(root->destinationNode()));
+        EXPECT_EQ(objects.first()->graph()->numNodes(), 12);
+        EXPECT_EQ(core()->selectedObject(), objects.last());
+        EXPECT_FALSE(core()->isModified());
+        EXPECT_EQ(core()->undoStack()->count(), 0);
+        EXPECT_TRUE(core()->hasProjectFile());
+
+        // All of them copied and pasted once more.
+        std::unique_ptr<QBuffer> clipboard(TwUtilities::storeObjectsToXML(core(), objects, nullptr));
+        ASSERT_TRUE(clipboard);
+        visits = KelNodes::NodeDependencies::visitCount();
+        rechains = core()->rechainCount();
+        TwUtilities::loadObjectFromBuffer(core(), root, clipboard.get(), false);
+        pasted[i] = {KelNodes::NodeDependencies::visitCount() - visits, core()->rechainCount() - rechains};
+        settle();
+        EXPECT_EQ(core()->objectList().size(), 2 * n);
+        EXPECT_TRUE(core()->objectList().last()->graph()->isConnectedTo(root->destinationNode()));
+    }
+    for (int i = 0; i < 2; ++i) {
+        // The clear before the open and the open's own sorting re-chain, not every object.
+        EXPECT_LE(opened[i].rechains, 3) << counts[i];
+        EXPECT_LE(pasted[i].rechains, 2) << counts[i];
+    }
+    // 16 times the objects may cost at most 20 times the walking.
+    EXPECT_LE(opened[1].visits, 20 * opened[0].visits) << opened[0].visits << " " << opened[1].visits;
+    EXPECT_LE(pasted[1].visits, 20 * pasted[0].visits) << pasted[0].visits << " " << pasted[1].visits;
+}
+
+} // namespace
+} // namespace MainWindowTest
