@@ -2,6 +2,7 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
 #include "style/KelStyleConfig.h"
@@ -86,7 +87,7 @@ void TemplateEditor::adjustUI(KelNGObject* object)
             ui->descriptionTagsEdit->setText(objectTemplate->tags());
             ui->descriptionVersionEdit->setText(objectTemplate->version());
             ui->descriptionCreatedByEdit->setText(objectTemplate->createdBy());
-            ui->descriptionUUIDLabel->setText(objectTemplate->uuid());
+            ui->descriptionUUIDLabel->setText(ShownText::name(objectTemplate->uuid()));
             ui->descriptionEdit->setPlainText(objectTemplate->description());
         }
     }
