@@ -118,7 +118,9 @@ void TemplateEditor::on_descriptionNameEdit_editingFinished()
 {
     KelTemplate* objectTemplate = editableTemplate();
     QString const text = ui->descriptionNameEdit->text();
-    if (!objectTemplate || text == objectTemplate->name())
+    // A name longer than the field holds is shown cut: left as shown, it is no rename.
+    if (!objectTemplate || text == objectTemplate->name()
+        || text == objectTemplate->name().left(ui->descriptionNameEdit->maxLength()))
         return;
     emit changeObjectNameTo(text);
     announce(objectTemplate);

@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 
 #include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
 #include "app/TwCore.h"
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
@@ -16,9 +17,12 @@
 #include "nodeui/KelNGNode.h"
 #include "nodeui/KelNodeDescriptionTitle.h"
 #include "nodeui/KelParamCrucial.h"
+#include "nodeui/VyxNodeGraphView.h"
+#include "ui_KelNodePanel.h"
 #include "ui_ObjectEditor.h"
 
 #include <QFile>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <QUndoStack>
 
@@ -114,24 +118,38 @@ TEST_F(LongNames, AProjectWithNamesOfHalfAMillionCharactersOpensWithShortTitlesA
         // The node graph of the selected object, and the parameter panel's title.
         window->objectEditor()->form()->treeWidget->setCurrentItem(object->objectEditorItem);
         settle();
-        int titles = 0;
+        KelNGNode* named = nullptr;
         for (KelNodes::Node* node : object->graph()->nodes()) {
             if (node->name() != c.nodeName)
                 continue;
-            KelNGNode* item = KelNGNode::itemOf(node);
-            ASSERT_NE(item, nullptr) << "the node graph shows the object";
-            expectShortLine(item->shownTitle(), "node title");
-            ++titles;
+            EXPECT_EQ(named, nullptr);
+            named = KelNGNode::itemOf(node);
+            ASSERT_NE(named, nullptr) << "the node graph shows the object";
+            expectShortLine(named->shownTitle(), "node title");
         }
-        EXPECT_EQ(titles, 1) << "the project keeps the whole node name";
-        if (KelParamCrucial* crucial = window->projectBrowser()->crucialPanel()) {
-            if (KelNodeDescriptionTitle* bar = crucial->titleBar())
-                expectShortLine(bar->shownTitle(), "parameter panel title");
-        }
+        ASSERT_NE(named, nullptr) << "the project keeps the whole node name";
+        window->projectBrowser()->dynamicObjectSettingsFor(object);
+        KelParamCrucial* crucial = window->projectBrowser()->crucialPanel();
+        ASSERT_NE(crucial, nullptr);
+        ASSERT_NE(crucial->titleBar(), nullptr);
+        expectShortLine(crucial->titleBar()->shownTitle(), "parameter panel title");
 
-        // The panels tell each other of the name they show: that is no rename.
+        // The panels tell each other of the name they show, and the name fields, which hold
+        // fewer characters, are left as they show the names: none of that is a rename.
         emit window->projectBrowser()->objectNameChanged(object);
+        emit window->objectEditor()->graphView()->selectedNodeChanged(named);
+        QLineEdit* nodeNameField = window->objectEditor()->nodePanelForm()->nodeNameEdit;
+        EXPECT_LT(nodeNameField->text().size(), c.nodeName.size());
+        emit nodeNameField->editingFinished();
+        // A template's name (a store template's comes from its file) in the template editor.
+        object->getValidTemplate()->setName(c.objectName);
+        window->objectEditor()->adjustUI(object);
+        auto* templateNameField = window->objectEditor()->findChild<QLineEdit*>(QStringLiteral("descriptionNameEdit"));
+        ASSERT_NE(templateNameField, nullptr);
+        EXPECT_LT(templateNameField->text().size(), c.objectName.size());
+        emit templateNameField->editingFinished();
         settle();
+        EXPECT_TRUE(named->node()->name() == c.nodeName);
         EXPECT_TRUE(object->graph()->name() == c.objectName);
         EXPECT_EQ(core()->undoStack()->count(), 0);
         EXPECT_FALSE(core()->isModified());
