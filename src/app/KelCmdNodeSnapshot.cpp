@@ -1,6 +1,7 @@
 #include "app/KelCmdNodeSnapshot.h"
 
 #include "app/KelNGObject.h"
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwNodeSnapshot.h"
 #include "nodes/NodeGraph.h"
@@ -14,7 +15,7 @@ KelCmdNodeSnapshot::KelCmdNodeSnapshot(TwCore* core, KelNodes::NodeGraph* graph,
     , m_nodeUid(node ? node->uid() : -1)
     , m_ownerUid(TwNodeSnapshot::ownerUid(node))
 {
-    setText(verb + QLatin1Char(' ') + (node ? node->displayName() : QString()));
+    setText(verb + QLatin1Char(' ') + (node ? ShownText::name(node->displayName()) : QString()));
 }
 
 KelCmdNodeSnapshot::~KelCmdNodeSnapshot() = default;

@@ -2,6 +2,7 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
 #include "style/KelStyleConfig.h"
@@ -86,7 +87,7 @@ void TemplateEditor::adjustUI(KelNGObject* object)
             ui->descriptionTagsEdit->setText(objectTemplate->tags());
             ui->descriptionVersionEdit->setText(objectTemplate->version());
             ui->descriptionCreatedByEdit->setText(objectTemplate->createdBy());
-            ui->descriptionUUIDLabel->setText(objectTemplate->uuid());
+            ui->descriptionUUIDLabel->setText(ShownText::name(objectTemplate->uuid()));
             ui->descriptionEdit->setPlainText(objectTemplate->description());
         }
     }
@@ -117,7 +118,9 @@ void TemplateEditor::on_descriptionNameEdit_editingFinished()
 {
     KelTemplate* objectTemplate = editableTemplate();
     QString const text = ui->descriptionNameEdit->text();
-    if (!objectTemplate || text == objectTemplate->name())
+    // A name longer than the field holds is shown cut: left as shown, it is no rename.
+    if (!objectTemplate || text == objectTemplate->name()
+        || text == objectTemplate->name().left(ui->descriptionNameEdit->maxLength()))
         return;
     emit changeObjectNameTo(text);
     announce(objectTemplate);

@@ -1,6 +1,7 @@
 #include "app/TwCmdAddObject.h"
 
 #include "app/KelNGObject.h"
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwNodeSnapshot.h"
 #include "app/TwUtilities.h"
@@ -14,7 +15,7 @@ TwCmdAddObject::TwCmdAddObject(TwCore* core, KelNGObject* object)
     , m_objectUid(object && object->graph() ? object->graph()->uid() : -1)
 {
     const QString name = object && object->graph() ? object->graph()->displayName() : QString();
-    setText(QObject::tr("Insert") + QLatin1Char(' ') + name);
+    setText(QObject::tr("Insert") + QLatin1Char(' ') + ShownText::name(name));
 }
 
 TwCmdAddObject::~TwCmdAddObject() = default;

@@ -1,6 +1,7 @@
 #include "app/TwCmdDeleteObject.h"
 
 #include "app/KelNGObject.h"
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwNodeSnapshot.h"
 #include "app/TwUtilities.h"
@@ -37,7 +38,7 @@ TwCmdDeleteObject::TwCmdDeleteObject(TwCore* core, KelNodes::NodeGraph* graph,
     if (objects.size() == 1) {
         const QString name = objects.first() && objects.first()->graph()
             ? objects.first()->graph()->displayName() : QString();
-        setText(QObject::tr("Delete") + QLatin1Char(' ') + name);
+        setText(QObject::tr("Delete") + QLatin1Char(' ') + ShownText::name(name));
     } else {
         setText(QObject::tr("Delete Objects"));
     }

@@ -1,6 +1,7 @@
 #include "app/TwCmdNodeDragAndDrop.h"
 
 #include "app/KelNGObject.h"
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwNodeSnapshot.h"
 #include "app/TwUtilities.h"
@@ -18,7 +19,7 @@ TwCmdNodeDragAndDrop::TwCmdNodeDragAndDrop(TwCore* core, KelNodes::NodeGraph* gr
     , m_ownerUid(TwNodeSnapshot::ownerUid(dragged))
 {
     setText(QObject::tr("Drag and Drop") + QLatin1Char(' ')
-            + (dragged ? dragged->displayName() : QString()));
+            + (dragged ? ShownText::name(dragged->displayName()) : QString()));
 }
 
 TwCmdNodeDragAndDrop::~TwCmdNodeDragAndDrop() = default;

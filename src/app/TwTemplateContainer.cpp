@@ -2,6 +2,7 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/ShownText.h"
 #include "app/StoragePaths.h"
 #include "app/TwCore.h"
 #include "app/TwIconRender.h"
@@ -364,7 +365,7 @@ bool TwTemplateContainer::saveTemplate(KelNGObject* object, bool askIfFileExists
         showBox(QMessageBox::Critical, boxTitle(),
                 tr("The template \"%1\" does not contain a valid UUID.\n\n"
                    "Please generate a UUID first.")
-                    .arg(name),
+                    .arg(ShownText::name(name)),
                 QMessageBox::Ok);
         return false;
     }
@@ -382,7 +383,7 @@ bool TwTemplateContainer::saveTemplate(KelNGObject* object, bool askIfFileExists
         int const answer = showBox(QMessageBox::Warning, boxTitle(),
                                    tr("The template \"%1\" already exists.\n"
                                       "Do you want to save anyway ?")
-                                       .arg(name),
+                                       .arg(ShownText::name(name)),
                                    QMessageBox::Save | QMessageBox::Cancel);
         if (answer != QMessageBox::Save)
             return false;
@@ -412,7 +413,7 @@ bool TwTemplateContainer::saveTemplate(KelNGObject* object, bool askIfFileExists
     if (!written) {
         showBox(QMessageBox::Critical, boxTitle(),
                 tr("The template \"%1\" could not be saved.\n\n%2: %3")
-                    .arg(name, QDir::toNativeSeparators(path), reason),
+                    .arg(ShownText::name(name), QDir::toNativeSeparators(path), reason),
                 QMessageBox::Ok);
         return false;
     }
@@ -497,7 +498,7 @@ void TwTemplateContainer::deleteTemplate(KelTemplate* objectTemplate, bool ask)
         int const answer = showBox(QMessageBox::Warning, tr("Template Deletion"),
                                    tr("Really delete template \"%1\" ?\n"
                                       "The template will be permanently deleted.")
-                                       .arg(objectTemplate->name()),
+                                       .arg(ShownText::name(objectTemplate->name())),
                                    QMessageBox::Yes | QMessageBox::Cancel);
         if (answer != QMessageBox::Yes)
             return;

@@ -4,6 +4,7 @@
 #include "app/KelTemplate.h"
 #include "app/TwCore.h"
 #include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwObjectRows.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "nodes/NodeGraph.h"
 #include "ui_ObjectEditor.h"
@@ -46,7 +47,7 @@ void TwCmdObjectName::apply(QString const& name)
     if (object->objectEditorItem) {
         QSignalBlocker objects(m_editor->form()->treeWidget);
         QSignalBlocker templates(m_editor->form()->templatesTreeWidget);
-        object->objectEditorItem->setText(1, name);
+        TwObjectRows::showName(object->objectEditorItem, 1, name);
     }
     TwObjectSettings::markEdited(core, object);
     m_editor->adjustUI(m_editor->currentObject());

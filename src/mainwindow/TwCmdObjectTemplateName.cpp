@@ -3,6 +3,7 @@
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
 #include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwObjectRows.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "nodes/NodeGraph.h"
 #include "ui_ObjectEditor.h"
@@ -44,7 +45,7 @@ void TwCmdObjectTemplateName::apply(QString const& name)
     if (object->templateTreeItem) {
         QSignalBlocker objects(m_editor->form()->treeWidget);
         QSignalBlocker templates(m_editor->form()->templatesTreeWidget);
-        object->templateTreeItem->setText(0, name);
+        TwObjectRows::showName(object->templateTreeItem, 0, name);
     }
     TwObjectSettings::markEdited(m_editor->core(), object);
     m_editor->updateTemplateObject(object->getRootObject());

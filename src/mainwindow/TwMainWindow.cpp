@@ -7,6 +7,7 @@
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
 #include "app/Renderer.h"
+#include "app/ShownText.h"
 #include "app/TemplateEditor.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
@@ -384,7 +385,7 @@ void TwMainWindow::modifiedStateChanged()
     m_ui->actionDelete->setEnabled(selected && editing);
     m_ui->actionPaste->setEnabled(m_clipboard.size() > 0 && editing);
 
-    setWindowTitle(QStringLiteral("Vyx-Solenne - %1[*]").arg(QFileInfo(m_core->projectName()).baseName()));
+    setWindowTitle(QStringLiteral("Vyx-Solenne - %1[*]").arg(ShownText::name(QFileInfo(m_core->projectName()).baseName())));
     setWindowModified(modified);
 }
 

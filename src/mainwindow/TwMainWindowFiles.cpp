@@ -8,6 +8,7 @@
 #include "app/ImageSaveFormats.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwUtilities.h"
@@ -223,7 +224,7 @@ bool TwMainWindow::saveNodeGraph(KelNodes::NodeGraph* graph, QString& path)
 
 bool TwMainWindow::maybeSaveNodeGraph()
 {
-    const QString name = QFileInfo(m_core->projectName()).baseName();
+    const QString name = ShownText::name(QFileInfo(m_core->projectName()).baseName());
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Vyx-Solenne"),
                     tr("The current scene \"%1\" has been modified.\n\nDo you want to save your changes ?").arg(name),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
@@ -296,7 +297,7 @@ void TwMainWindow::updateRecentFileActions()
     for (int i = 0; i < m_recentFileActions.size(); ++i) {
         QAction* action = m_recentFileActions.at(i);
         if (i < shown) {
-            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(files.at(i)).baseName()));
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(ShownText::name(QFileInfo(files.at(i)).baseName())));
             action->setData(files.at(i));
             action->setVisible(true);
         } else {

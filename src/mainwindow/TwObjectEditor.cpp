@@ -2,6 +2,7 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/ShownText.h"
 #include "app/TemplateEditor.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
@@ -123,7 +124,7 @@ void TwObjectEditor::updateObject(KelNGObject* object)
     TwTemplateContainer* store = m_core->templateStore();
     if (KelTemplate* based = store ? store->getObjectTemplateFromUuid(object->basedOnTemplateUuid()) : nullptr) {
         QSignalBlocker blocker(m_ui->treeWidget);
-        row->setText(5, based->name());
+        row->setText(5, ShownText::name(based->name()));
     }
 }
 
@@ -174,10 +175,10 @@ void TwObjectEditor::on_treeWidget_itemChanged(QTreeWidgetItem* item, int)
     if (!object)
         return;
     QString const current = TwObjectSettings::displayName(object);
-    QString const text = item->text(1);
+    QString const text = TwObjectRows::nameIn(item, 1);
     if (text.trimmed().isEmpty()) {
         QSignalBlocker blocker(m_ui->treeWidget);
-        item->setText(1, current);
+        TwObjectRows::showName(item, 1, current);
         return;
     }
     if (text == current)
@@ -189,7 +190,7 @@ void TwObjectEditor::setObjectName(KelNGObject* object)
 {
     if (!object || !object->objectEditorItem)
         return;
-    QString const shown = object->objectEditorItem->text(1);
+    QString const shown = TwObjectRows::nameIn(object->objectEditorItem, 1);
     if (shown.trimmed().isEmpty())
         return;
     QString const name = TwObjectSettings::displayName(object);
@@ -274,7 +275,7 @@ void TwObjectEditor::updateFilterItems()
     const int column = project ? 1 : 0;
     for (int i = 0; i < tree->topLevelItemCount(); ++i) {
         QTreeWidgetItem* row = tree->topLevelItem(i);
-        row->setHidden(filterHides(row->text(column)));
+        row->setHidden(filterHides(TwObjectRows::nameIn(row, column)));
     }
 }
 

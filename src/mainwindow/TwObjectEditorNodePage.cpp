@@ -14,6 +14,7 @@
 #include "ui_KelNodePanel.h"
 
 #include <QEvent>
+#include <QLineEdit>
 #include <QPalette>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -110,9 +111,11 @@ void TwObjectEditor::nodeNameEditingFinished()
     if (m_core->blockFocusOutEvents() || !item || !item->node())
         return;
     KelNodes::Node* node = item->node();
-    QString const text = m_nodePanel->nodeNameEdit->text();
+    QLineEdit const* edit = m_nodePanel->nodeNameEdit;
+    QString const text = edit->text();
     QString const current = node->displayName();
-    if (text == current || text.trimmed().isEmpty())
+    // A name longer than the field holds is shown cut: left as shown, it is no rename.
+    if (text == current || text == current.left(edit->maxLength()) || text.trimmed().isEmpty())
         return;
     TwObjectSettings::push(node->topLevelGraph(),
                            new TwCmdRenameNode(m_core, this, item, text, current));

@@ -4,11 +4,13 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwIconRender.h"
 #include "app/TwTemplateContainer.h"
 #include "mainwindow/TwCmdObjectName.h"
 #include "mainwindow/TwCmdObjectTemplateName.h"
+#include "mainwindow/TwObjectRows.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "nodes/NodeGraph.h"
 #include "style/KelStyleConfig.h"
@@ -85,7 +87,7 @@ void TwObjectEditor::updateTemplateObject(KelNGObject* object)
     {
         QSignalBlocker objects(m_ui->treeWidget);
         QSignalBlocker templates(tree);
-        row->setText(0, TwObjectSettings::displayName(object));
+        TwObjectRows::showName(row, 0, TwObjectSettings::displayName(object));
         row->setText(1, TwObjectSettings::nodeCountText(object));
         if (objectTemplate) {
             row->setText(2, objectTemplate->type());
@@ -119,7 +121,7 @@ void TwObjectEditor::updateTemplateChildObjects(KelNGObject* object)
         }
         if (child->templateTreeItem) {
             QSignalBlocker blocker(tree);
-            child->templateTreeItem->setText(0, TwObjectSettings::displayName(child));
+            TwObjectRows::showName(child->templateTreeItem, 0, TwObjectSettings::displayName(child));
             child->templateTreeItem->setText(1, TwObjectSettings::nodeCountText(child));
         }
         updateTemplateChildObjects(child);
@@ -194,11 +196,11 @@ void TwObjectEditor::on_templatesTreeWidget_itemChanged(QTreeWidgetItem* item, i
     if (!object || !objectTemplate)
         return;
     setSaveButtonsEnabled(true);
-    QString const name = item->text(0);
+    QString const name = TwObjectRows::nameIn(item, 0);
     TwTemplateContainer* store = m_core->templateStore();
     if (store && store->existsTemplateWithName(name)) {
         QMessageBox::warning(nullptr, tr("Template Renaming"),
-                             tr("Template with name \"%1\" \nalready exists").arg(name),
+                             tr("Template with name \"%1\" \nalready exists").arg(ShownText::name(name)),
                              QMessageBox::Ok);
     } else if (!name.trimmed().isEmpty()) {
         TwObjectSettings::push(object->graph()->topLevelGraph(),

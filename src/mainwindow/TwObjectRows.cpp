@@ -1,6 +1,7 @@
 #include "mainwindow/TwObjectRows.h"
 
 #include "app/KelNGObject.h"
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "mainwindow/TwUndoKeysPassThrough.h"
@@ -20,6 +21,24 @@ QIcon visibilityIcon(bool disabled)
 }
 
 } // namespace
+
+void TwObjectRows::showName(QTreeWidgetItem* row, int column, QString const& name)
+{
+    {
+        // The slots that read the cell see the new text only together with its whole name.
+        QSignalBlocker blocker(row->treeWidget());
+        row->setData(column, FullNameRole, name);
+        row->setToolTip(column, ShownText::bounded(name));
+    }
+    row->setText(column, ShownText::name(name));
+}
+
+QString TwObjectRows::nameIn(QTreeWidgetItem const* row, int column)
+{
+    const QString shown = row->text(column);
+    const QString full = row->data(column, FullNameRole).toString();
+    return shown == ShownText::name(full) ? full : shown;
+}
 
 TwObjectRows::TwObjectRows(TwCore* core, QTreeWidget* tree, QTreeWidgetItem* KelNGObject::*rowOf)
     : m_core(core), m_tree(tree), m_rowOf(rowOf)
@@ -97,7 +116,7 @@ QTreeWidgetItem* TwObjectRows::update(KelNGObject* object)
     QSignalBlocker blocker(m_tree);
     KelNodes::NodeGraph* graph = object->graph();
     row->setIcon(0, visibilityIcon(TwObjectSettings::isDisabled(graph)));
-    row->setText(1, TwObjectSettings::displayName(object));
+    showName(row, 1, TwObjectSettings::displayName(object));
     row->setText(2, TwObjectSettings::nodeCountText(object));
     row->setTextAlignment(2, Qt::AlignHCenter | Qt::AlignVCenter);
     if (auto* opacity = qobject_cast<QComboBox*>(m_tree->itemWidget(row, OpacityColumn))) {

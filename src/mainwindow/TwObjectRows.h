@@ -23,6 +23,8 @@ public:
     static constexpr int ObjectRowRole = Qt::UserRole + 1;
     static constexpr int OpacityColumn = 3;
     static constexpr int BlendColumn = 4;
+    // The whole name behind a cell that shows it cut.
+    static constexpr int FullNameRole = Qt::UserRole + 2;
 
     // A setting edit to push: values are percentages or blend-mode ids.
     struct Change
@@ -46,6 +48,14 @@ public:
             QObject::connect(blend, &QComboBox::currentIndexChanged, panel, blendModeChosen);
         };
     }
+
+    // A name from a project or a template is shown cut to one short line, its whole text kept
+    // behind the cell (a tool tip shows more of it). Writing the name emits itemChanged once,
+    // for the text, as a plain setText would.
+    static void showName(QTreeWidgetItem* row, int column, QString const& name);
+    // The name the cell stands for: the whole name while the cell still shows it as written,
+    // else the text typed into the cell.
+    static QString nameIn(QTreeWidgetItem const* row, int column);
 
     KelNGObject* objectOfRow(QTreeWidgetItem* row) const;
     // The object's row, made when missing: at TwCore::insertionIndexFor when asked (-1: at the

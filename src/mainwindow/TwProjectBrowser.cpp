@@ -106,7 +106,7 @@ void TwProjectBrowser::setObjectName(KelNGObject* object)
     if (!object || !object->projectBrowserItem)
         return;
     QSignalBlocker blocker(m_ui->treeWidget);
-    object->projectBrowserItem->setText(1, TwObjectSettings::displayName(object));
+    TwObjectRows::showName(object->projectBrowserItem, 1, TwObjectSettings::displayName(object));
     if (m_crucial)
         m_crucial->updateTitle();
 }
@@ -162,10 +162,10 @@ void TwProjectBrowser::on_treeWidget_itemChanged(QTreeWidgetItem* item, int colu
     KelNGObject* object = m_rows->objectOfRow(item);
     if (!object)
         return;
-    QString const text = item->text(1);
+    QString const text = TwObjectRows::nameIn(item, 1);
     if (text.trimmed().isEmpty()) {
         // Re-enters this slot with the current name, which is then stored as the node name.
-        item->setText(1, TwObjectSettings::displayName(object));
+        TwObjectRows::showName(item, 1, TwObjectSettings::displayName(object));
         return;
     }
     if (object->graph()->name() == text)

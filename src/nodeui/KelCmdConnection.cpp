@@ -1,5 +1,6 @@
 #include "nodeui/KelCmdConnection.h"
 
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "nodes/Node.h"
 #include "nodes/NodeGraph.h"
@@ -31,8 +32,8 @@ KelCmdConnection::KelCmdConnection(TwCore* core, KelNGNodeGraphView* view,
     if (wire && wire->destinationTerminal())
         m_destinationTerminal = wire->destinationTerminal()->name();
     setText((make ? QObject::tr("Connection") : QObject::tr("Break Connection")) + QLatin1Char(' ')
-            + (source ? source->displayName() : QString()) + QStringLiteral("->")
-            + (destination ? destination->displayName() : QString()));
+            + (source ? ShownText::name(source->displayName()) : QString()) + QStringLiteral("->")
+            + (destination ? ShownText::name(destination->displayName()) : QString()));
 }
 
 KelCmdConnection::~KelCmdConnection() = default;

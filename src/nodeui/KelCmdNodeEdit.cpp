@@ -1,5 +1,6 @@
 #include "nodeui/KelCmdNodeEdit.h"
 
+#include "app/ShownText.h"
 #include "nodes/Node.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelNGNodeGraphView.h"
@@ -22,7 +23,7 @@ KelCmdNodeEdit::KelCmdNodeEdit(KelNGNodeGraphView* view, KelNodes::NodeGraph* gr
     if (node) {
         KelNodes::NodeGraph* owner = node->parentGraph();
         m_ownerUid = (!owner || owner == graph) ? 0 : owner->uid();
-        setText(node->displayName() + QLatin1Char(' ') + QObject::tr("edit"));
+        setText(ShownText::name(node->displayName()) + QLatin1Char(' ') + QObject::tr("edit"));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "nodeui/KelParamCrucial.h"
 
 #include "app/KelNGObject.h"
+#include "app/ShownText.h"
 #include "nodes/Node.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
@@ -108,7 +109,7 @@ void KelParamCrucial::createUI()
                 form->addItem(new QSpacerItem(0, 2, QSizePolicy::Minimum, QSizePolicy::Fixed));
             auto* heading = new QGroupBox;
             heading->setFlat(true);
-            heading->setTitle(tr("Node %1").arg(atom->node()->displayName()));
+            heading->setTitle(tr("Node %1").arg(ShownText::name(atom->node()->displayName())));
             form->insertRow(form->rowCount(), heading);
             form->addItem(new QSpacerItem(0, 2, QSizePolicy::Minimum, QSizePolicy::Fixed));
             headed = true;

@@ -29,6 +29,8 @@ namespace {
 int const kUuidRole = Qt::UserRole;
 int const kIsTemplateRole = Qt::UserRole + 1;
 int const kIconRole = Qt::UserRole + 2;
+// The version as the service wrote it, asked for again at the download; the row shows it cut.
+int const kVersionRole = Qt::UserRole + 3;
 int const kInstallColumn = 3;
 
 } // namespace
@@ -162,12 +164,13 @@ void TwDatabaseDialog::checkAndAddDownload(AbstractDownloadMethod* method, bool 
     // Never the picture at full size: a small file can decode to a gigabyte.
     QPixmap const icon = QPixmap::fromImage(ServiceIcon::read(method->icon()));
     auto* row = new QTreeWidgetItem;
-    row->setText(0, method->name());
+    row->setText(0, ShownText::name(method->name()));
     row->setIcon(0, QIcon(icon));
     row->setData(0, kUuidRole, uuid);
     row->setData(0, kIsTemplateRole, isLumora);
     row->setData(0, kIconRole, icon);
-    row->setText(1, method->version());
+    row->setData(0, kVersionRole, method->version());
+    row->setText(1, ShownText::name(method->version()));
     row->setText(2, installed ? QStringLiteral("%1").arg(installed->version().toDouble(), 0, 'g', 6)
                               : QStringLiteral("-"));
     row->setCheckState(kInstallColumn, Qt::Checked);
@@ -208,7 +211,7 @@ void TwDatabaseDialog::updateNextTemplate()
     }
     QTreeWidgetItem* row = ui->treeWidget->topLevelItem(m_installIndex);
     m_xmlDownload.setUUID(row->data(0, kUuidRole).toString());
-    m_xmlDownload.setVersion(row->text(1));
+    m_xmlDownload.setVersion(row->data(0, kVersionRole).toString());
     m_client.executeMethod(&m_xmlDownload);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ViewTestSupport.h"
 
+#include "nodeui/ElidedTitle.h"
 #include "nodeui/KelNodeDescriptionTitle.h"
 #include "nodeui/NodeEditHooks.h"
 #include "style/KelStyleConfig.h"
@@ -235,6 +236,56 @@ TEST(ViewNodeItem, TitlesThatDoNotFitEndInAnEllipsis)
             EXPECT_GT(s.shown.size(), 1);
             EXPECT_TRUE(name.startsWith(s.shown.chopped(1)));
         }
+    }
+}
+
+TEST(ViewNodeItem, AnyTitleIsCutToTheLongestHeadThatFitsOnOneLine)
+{
+    // Titles from a project file can be of any length: half a million characters once took
+    // hours, one character cut and the rest measured again at each step.
+    const QFont font = KelStyleConfig::instance()->value<QFont>(QStringLiteral("KelNode.nameFont"));
+    const QFontMetrics metrics(font);
+    const QChar ellipsis(0x2026);
+    const QString smile = QString::fromUcs4(U"\U0001F600");
+    struct Case
+    {
+        const char* name;
+        QString title;
+        QString oneLine; // the title as one line
+        int width;
+    };
+    const QList<Case> cases = {
+        {"fits", "Blur", "Blur", 100},
+        {"a little long", "Gaussian Blur of the Background", "Gaussian Blur of the Background", 100},
+        {"line breaks", "two\nlines\tand a tab", "two lines and a tab", 1000},
+        {"half a million", QString(500000, QLatin1Char('W')), QString(500000, QLatin1Char('W')), 100},
+        {"half a million, wide box", QString(500000, QLatin1Char('i')), QString(500000, QLatin1Char('i')), 100000},
+        {"line breaks, cut", QStringLiteral("line\n").repeated(100000), QStringLiteral("line ").repeated(100000), 100},
+        {"surrogate pairs", smile.repeated(250000), smile.repeated(250000), 100},
+        {"nothing fits", "Blur", "Blur", 0},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString shown = ElidedTitle::fit(c.title, font, c.width);
+        EXPECT_LE(shown.size(), 257);
+        EXPECT_FALSE(shown.contains(QLatin1Char('\n')) || shown.contains(QLatin1Char('\t')));
+        EXPECT_FALSE(shown.contains(QChar::ReplacementCharacter));
+        if (c.oneLine.size() <= 256 && metrics.horizontalAdvance(c.oneLine) <= c.width) {
+            EXPECT_EQ(shown, c.oneLine);
+            continue;
+        }
+        ASSERT_TRUE(shown.endsWith(ellipsis));
+        const QString head = shown.chopped(1);
+        EXPECT_TRUE(c.oneLine.startsWith(head));
+        EXPECT_FALSE(!head.isEmpty() && head.back().isHighSurrogate()) << "no half character";
+        if (head.size() == 256)
+            continue; // cut before measuring, and that fits
+        if (head.isEmpty())
+            continue; // the "…" alone, even where it does not fit
+        EXPECT_LE(metrics.horizontalAdvance(shown), c.width);
+        // The longest head that fits: one more character would not.
+        const qsizetype next = head.size() + (c.oneLine.at(head.size()).isHighSurrogate() ? 2 : 1);
+        EXPECT_GT(metrics.horizontalAdvance(c.oneLine.left(next) + ellipsis), c.width);
     }
 }
 
