@@ -22,6 +22,8 @@
 #include <QTimer>
 #include <QUndoStack>
 
+#include <utility>
+
 TwCore::TwCore(TwMainWindowInterface* window)
     : m_window(window), m_renderer(new Renderer(this)), m_projectName(tr("Untitled"))
 {
@@ -375,27 +377,39 @@ void TwCore::initObject(KelNGObject* object)
         if (object->graph())
             m_insertionIndexes.remove(object->graph()->uid());
     }
+    if (m_objectBatchDepth > 0) {
+        // One selection at the end: selecting each object in turn would lay every panel row
+        // out again for each of them.
+        m_objectBatchSelection = object;
+        m_objectBatchPending = true;
+        setModified(true);
+        return;
+    }
     setSelectedObject(object);
 
     setModified(true);
-    if (m_objectBatchDepth > 0) {
-        m_objectBatchPending = true;
-        return;
-    }
     sortFilters();
     start();
 }
 
 void TwCore::beginObjectBatch()
 {
-    ++m_objectBatchDepth;
+    if (m_objectBatchDepth++ == 0 && m_window)
+        m_window->holdPanelRows(true);
 }
 
 void TwCore::endObjectBatch()
 {
-    if (m_objectBatchDepth <= 0 || --m_objectBatchDepth > 0 || !m_objectBatchPending)
+    if (m_objectBatchDepth <= 0 || --m_objectBatchDepth > 0)
+        return;
+    if (m_window)
+        m_window->holdPanelRows(false);
+    if (!m_objectBatchPending)
         return;
     m_objectBatchPending = false;
+    KelNGObject* const selected = std::exchange(m_objectBatchSelection, nullptr);
+    if (selected && m_objects.contains(selected))
+        setSelectedObject(selected);
     sortFilters();
     start();
 }

@@ -225,6 +225,7 @@ private:
     bool m_effectsOn = true;
     int m_objectBatchDepth = 0;
     bool m_objectBatchPending = false;
+    KelNGObject* m_objectBatchSelection = nullptr;
     int m_rechainCount = 0;
 
     // Restart after a cancel: starts counted, the count a posted restart waits for.

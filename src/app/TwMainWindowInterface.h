@@ -39,6 +39,9 @@ public:
     // TwCore::deinitObject with the object editor's signals blocked.
     virtual void deinitObject(KelNGObject* object) = 0;
     virtual void selectedObjectChanged(KelNGObject* object) = 0;
+    // Around a batch of objects (an open, a paste): the panels may lay their rows out once, at
+    // the end, instead of once per object.
+    virtual void holdPanelRows(bool /*hold*/) {}
     // The template store's signal of the same name.
     virtual void templateHasBeenAddedOrUpdated(bool added, KelTemplate* objectTemplate) = 0;
 

@@ -138,6 +138,7 @@ public slots:
     void initObject(KelNGObject* object) override;
     void deinitObject(KelNGObject* object) override;
     void selectedObjectChanged(KelNGObject* object) override;
+    void holdPanelRows(bool hold) override;
     void templateHasBeenAddedOrUpdated(bool added, KelTemplate* objectTemplate) override;
 
     void startRender();

@@ -396,6 +396,12 @@ void TwMainWindow::initObject(KelNGObject* object)
     m_core->initObject(object);
 }
 
+void TwMainWindow::holdPanelRows(bool hold)
+{
+    m_projectBrowser->holdRowLayout(hold);
+    m_objectEditor->holdRowLayout(hold);
+}
+
 void TwMainWindow::deinitObject(KelNGObject* object)
 {
     m_core->cancelRender();

@@ -302,3 +302,8 @@ void TwObjectEditor::on_templatesRadioButton_clicked()
     m_showMode = 1;
     on_templatesTreeWidget_currentItemChanged(m_ui->templatesTreeWidget->currentItem(), nullptr);
 }
+
+void TwObjectEditor::holdRowLayout(bool hold)
+{
+    m_rows->holdLayout(hold);
+}

@@ -38,6 +38,8 @@ public:
     // A new object's row goes where the core will put the object (TwCore::insertionIndexFor;
     // -1: at the end).
     void addObject(KelNGObject* object);
+    // Rows added until the hold ends are laid out once, at its end.
+    void holdRowLayout(bool hold);
     void adjustUI(KelNGObject* object);
     void setSelectedObject(KelNGObject* object);
     void viewGotActivated(KelNGObject* object);

@@ -8,6 +8,7 @@
 #include "nodes/NodeGraph.h"
 #include "style/KelStyleConfig.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTreeWidget>
@@ -84,7 +85,8 @@ QTreeWidgetItem* TwObjectRows::ensureRow(KelNGObject* object, bool atInsertionIn
 
 void TwObjectRows::addBoxes(QTreeWidgetItem* row, KelNGObject* object)
 {
-    auto* opacity = new QComboBox;
+    // Made inside the viewport, so that adopting them into the row does not polish them again.
+    auto* opacity = new QComboBox(m_tree->viewport());
     opacity->setAutoFillBackground(false);
     opacity->setEditable(true);
     for (int percent = 0; percent <= 100; percent += 10)
@@ -96,7 +98,7 @@ void TwObjectRows::addBoxes(QTreeWidgetItem* row, KelNGObject* object)
     QTreeWidget* tree = m_tree;
     QObject::connect(opacity->lineEdit(), &QLineEdit::returnPressed, tree,
                      [tree] { tree->setFocus(Qt::OtherFocusReason); });
-    auto* blend = new QComboBox;
+    auto* blend = new QComboBox(m_tree->viewport());
     blend->setAutoFillBackground(false);
     blend->addItems(TwObjectSettings::blendModeNames(object->graph()));
     if (m_connect)
@@ -183,4 +185,24 @@ std::optional<TwObjectRows::Change> TwObjectRows::blendModeChange(QObject* box, 
     if (chosen < 0 || chosen == current)
         return std::nullopt;
     return Change{graph, chosen, current};
+}
+
+void TwObjectRows::holdLayout(bool hold)
+{
+    if (hold) {
+        if (m_held || !m_tree->isVisible())
+            return;
+        m_held = true;
+        QWidget* focus = QApplication::focusWidget();
+        m_focusBeforeHold = focus && (focus == m_tree || m_tree->isAncestorOf(focus)) ? focus : nullptr;
+        m_tree->hide();
+        return;
+    }
+    if (!m_held)
+        return;
+    m_held = false;
+    m_tree->show();
+    if (m_focusBeforeHold)
+        m_focusBeforeHold->setFocus(Qt::OtherFocusReason);
+    m_focusBeforeHold = nullptr;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QComboBox>
+#include <QPointer>
 
 #include <functional>
 #include <optional>
@@ -72,6 +73,11 @@ public:
     std::optional<Change> opacityChange(QObject* box, QString const& text);
     std::optional<Change> blendModeChange(QObject* box, int position);
 
+    // While held, the tree is hidden: a row inserted into a shown tree lays out the boxes of
+    // every row, so a batch of many objects would cost the square of their number. Releasing
+    // shows the tree again (only when holding hid it) and gives the focus back.
+    void holdLayout(bool hold);
+
 private:
     QTreeWidgetItem* rowOfBox(QObject* box, int column) const;
     void addBoxes(QTreeWidgetItem* row, KelNGObject* object);
@@ -80,4 +86,6 @@ private:
     QTreeWidget* m_tree;
     QTreeWidgetItem* KelNGObject::*m_rowOf;
     std::function<void(QComboBox* opacity, QComboBox* blend)> m_connect;
+    bool m_held = false;
+    QPointer<QWidget> m_focusBeforeHold;
 };

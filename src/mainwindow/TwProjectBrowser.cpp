@@ -257,3 +257,8 @@ void TwProjectBrowser::nodeAboutToBeDeleted(KelNodes::Node* node)
     if (m_crucial && m_crucial->containsNodeParameter(node))
         dynamicObjectSettingsFor(nullptr);
 }
+
+void TwProjectBrowser::holdRowLayout(bool hold)
+{
+    m_rows->holdLayout(hold);
+}

@@ -36,6 +36,8 @@ public:
     // A new object's row goes where the core will put the object (TwCore::insertionIndexFor;
     // -1: at the end).
     void addObject(KelNGObject* object);
+    // Rows added until the hold ends are laid out once, at its end.
+    void holdRowLayout(bool hold);
     // Creates the row when missing, then refreshes it without emitting anything.
     void updateObject(KelNGObject* object);
     void setSelectedObject(KelNGObject* object);

@@ -12,10 +12,15 @@
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
+#include "mainwindow/TwObjectEditor.h"
+#include "ui_MainWindow.h"
+#include "mainwindow/TwProjectBrowser.h"
 #include "nodes/NodeDependencies.h"
 #include "nodes/NodeGraph.h"
 
 #include <QBuffer>
+#include <QSignalSpy>
+#include <QTreeWidget>
 #include <QFile>
 #include <QUndoStack>
 
@@ -90,6 +95,56 @@ TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirN
     // 16 times the objects may cost at most 20 times the walking.
     EXPECT_LE(opened[1].visits, 20 * opened[0].visits) << opened[0].visits << " " << opened[1].visits;
     EXPECT_LE(pasted[1].visits, 20 * pasted[0].visits) << pasted[0].visits << " " << pasted[1].visits;
+}
+
+// A row inserted into a shown panel tree lays out the boxes of every row, and selecting an
+// object lays out its panel: per object, either makes a large open cost the square of its size.
+TEST_F(ProjectOpenCost, AnOpenSelectsOnceAndAddsNoRowToAShownPanel)
+{
+    window->show();
+    const QString path = dir.filePath(QStringLiteral("stacked.vyxsg"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(HostileFiles::stackedProject(30, 3));
+    }
+    Ui::MainWindow* ui = window->form();
+    QAction* const modes[] = {ui->actionImageView, ui->actionNodeGraphView};
+    for (QAction* mode : modes) {
+        SCOPED_TRACE(mode->text().toStdString());
+        mode->trigger();
+        discardProject();
+        settle();
+        QList<QTreeWidget*> shown;
+        QList<QMetaObject::Connection> watches;
+        int shownInsertions = 0;
+        for (QWidget* panel : {static_cast<QWidget*>(window->projectBrowser()),
+                               static_cast<QWidget*>(window->objectEditor())}) {
+            auto* tree = panel->findChild<QTreeWidget*>(QStringLiteral("treeWidget"));
+            ASSERT_TRUE(tree);
+            if (tree->isVisible())
+                shown.append(tree);
+            watches << QObject::connect(tree->model(), &QAbstractItemModel::rowsInserted, tree,
+                                        [tree, &shownInsertions] { shownInsertions += tree->isVisible(); });
+        }
+        ASSERT_FALSE(shown.isEmpty());
+        QSignalSpy selections(core(), &TwCore::selectedObjectChanged);
+
+        QString openPath = path;
+        window->openNodeGraph(core()->rootGraph(), openPath);
+        settle();
+
+        EXPECT_EQ(shownInsertions, 0);
+        // The clear's and the open's own, not one per object.
+        EXPECT_LE(selections.count(), 3);
+        EXPECT_EQ(core()->selectedObject(), core()->objectList().last());
+        for (QTreeWidget* tree : shown) {
+            EXPECT_TRUE(tree->isVisible());
+            EXPECT_EQ(tree->topLevelItemCount(), 30);
+        }
+        for (QMetaObject::Connection const& watch : watches)
+            QObject::disconnect(watch);
+    }
 }
 
 } // namespace
