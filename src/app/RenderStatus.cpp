@@ -49,6 +49,26 @@ void RenderStatus::clearCancel()
     m_cancelRequested = false;
 }
 
+QString RenderStatus::failureReason() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_failureReason;
+}
+
+void RenderStatus::clearFailure()
+{
+    QMutexLocker lock(&m_mutex);
+    m_failureReason.clear();
+}
+
+void RenderStatus::failed(QString const& reason)
+{
+    QMutexLocker lock(&m_mutex);
+    // The first cause counts; what gives up after it only follows from it.
+    if (m_failureReason.isEmpty())
+        m_failureReason = reason;
+}
+
 void RenderStatus::started()
 {
     // The cancel flag is left alone: it was cleared at hand-over, and a cancel that came after

@@ -38,6 +38,10 @@ public:
     // Clears the cancel request; the renderer calls it when it hands a new render over, so that a
     // cancel between hand-over and the graph's first report is never lost.
     void clearCancel();
+    // Why the render failed, in words for the user: the first failed() since the renderer handed
+    // the render over (it clears it then); empty while nothing failed.
+    QString failureReason() const;
+    void clearFailure();
 
     // KelUtils::StatusObserver, called by the effect graph on the render thread.
     void started() override;
@@ -46,6 +50,7 @@ public:
     void completePercentChanged(double unused, double fraction) override;
     void completed() override;
     bool cancelationRequested() override;
+    void failed(QString const& reason) override;
 
 signals:
     void percentCompleted(int pc);
@@ -55,6 +60,7 @@ private:
 
     mutable QMutex m_mutex;
     bool m_cancelRequested = false;
+    QString m_failureReason;
     double m_lastFraction = 0.0;
     std::unique_ptr<Clock> m_clock;
     qint64 m_lastReportTime = 0;

@@ -26,14 +26,19 @@ quint64 Renderer::render(QImage* source, QImage* result, KelVyxNodes::VyxNodeGra
     const quint64 generation = m_generation.fetch_add(1) + 1;
     m_success.store(false);
     m_status.clearCancel();
+    m_status.clearFailure();
 
     // Set-up and sorting change node lists and may create nodes, whose events subscribers on this
     // thread receive; the render thread only filters.
     bool accepted = source && result;
+    if (!accepted)
+        m_status.failed(tr("there is no picture to render"));
     if (accepted && graph) {
         accepted = graph->setUp(source, nullptr, nullptr, false) == 0;
         if (accepted)
             graph->sortForRender();
+        else
+            m_status.failed(tr("the effects cannot read the picture's pixel format"));
     }
     if (!accepted) {
         emit renderEnded(generation, QPrivateSignal());
@@ -65,8 +70,15 @@ bool Renderer::completedSucceeded() const
     return m_success.load();
 }
 
+QString Renderer::failureReason() const
+{
+    return m_status.failureReason();
+}
+
 void Renderer::setCompletedSucceeded(bool success)
 {
+    if (success)
+        m_status.clearFailure();
     m_success.store(success);
 }
 
@@ -92,6 +104,9 @@ void Renderer::run()
         *m_result = m_graph->resultImage();
         success = true;
     }
+    // A node that gave up without saying why still leaves a reason for the user.
+    if (!success && !m_status.cancelationRequested())
+        m_status.failed(tr("an effect could not filter the picture"));
     // The result is written before the flag, so whoever sees success sees the picture.
     m_success.store(success);
     lock.unlock();

@@ -43,6 +43,9 @@ public:
     // Any thread, never blocks: whether the last render completed successfully. False from the
     // hand-over until the render has succeeded.
     bool completedSucceeded() const;
+    // GUI thread, once the render has ended: why the last render failed, in words for the user;
+    // empty after a success or a cancel.
+    QString failureReason() const;
     // For a result made without the thread (effects off: the caller copies the source itself).
     void setCompletedSucceeded(bool success);
 

@@ -117,6 +117,11 @@ void TwCore::start()
     m_renderer->render(m_sourceImage, m_resultImage, m_currentGraph);
 }
 
+bool TwCore::isRenderPending() const
+{
+    return m_renderer->isRunning() || m_restartPosted;
+}
+
 void TwCore::cancelRender()
 {
     if (!m_renderer->cancel())

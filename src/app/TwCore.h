@@ -76,6 +76,9 @@ public:
 
     // Renders the current graph onto the result image (a copy of the source with effects off).
     void start();
+    // Whether a render runs or waits in the event loop to be restarted after a cancel: until
+    // neither, the result image is not the project's as it stands.
+    bool isRenderPending() const;
     // Reads the image's first layer as the new source image of every object; no render. On
     // failure *reason (when given) says why, without the file's name.
     bool setSourceImage(QString const& path, QString* reason = nullptr);

@@ -3,6 +3,7 @@
 #include "ui_SaveSequence.h"
 
 #include "app/Renderer.h"
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/UserFileWriter.h"
 #include "effects/VyxNodeGraph.h"
@@ -171,7 +172,11 @@ void TwSaveSequence::renderingHasFinished()
     const QString path = framePath(m_framesDone + 1);
     const int frame = currentFrame() + 1;
     if (!m_core->renderer()->completedSucceeded()) {
-        stopWithWarning(tr("Frame %1 could not be rendered; %2 was not written.").arg(frame).arg(QDir::toNativeSeparators(path)));
+        QString reason = m_core->renderer()->failureReason();
+        if (reason.isEmpty())
+            reason = tr("the render was canceled");
+        stopWithWarning(tr("Frame %1 could not be rendered; %2 was not written.\n%3")
+                            .arg(QString::number(frame), QDir::toNativeSeparators(path), ShownText::bounded(reason)));
         return;
     }
     QImage const& result = *m_core->resultImage();

@@ -96,12 +96,15 @@ void NodeFilteredImage::resolveInputs()
     m_inputAlpha = linkedGenerator1D(terminal(1));
 }
 
-int NodeFilteredImage::onFilterStart(KelUtils::StatusObserver* /*observer*/)
+int NodeFilteredImage::onFilterStart(KelUtils::StatusObserver* observer)
 {
     KelNodes::Terminal const* rgb = terminal(0);
     if (!rgb || rgb->numConnections() == 0) {
-        qDebug() << "NodeFilteredImage error: the input RGB terminal is not connected, therefore "
-                    "the filtered image cannot be produced";
+        const QString reason = QStringLiteral("the input RGB terminal is not connected, therefore the "
+                                              "filtered image cannot be produced");
+        qDebug().noquote() << "NodeFilteredImage error:" << reason;
+        if (observer)
+            observer->failed(reason);
         return -1;
     }
     NodeOriginalImage* source = m_graph ? m_graph->sourceNode() : nullptr;
@@ -312,6 +315,10 @@ int NodeFilteredImage::filter(KelUtils::StatusObserver* observer)
         if (m_image.isNull()) {
             qDebug() << "NodeFilteredImage error: failed to allocate destination image of resolution"
                      << width << "x" << height;
+            if (observer)
+                observer->failed(QStringLiteral("there is not enough memory for a filtered image of %1 x %2 pixels")
+                                     .arg(width)
+                                     .arg(height));
             return -1;
         }
     }

@@ -404,6 +404,8 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
     if (!source) {
         qDebug() << "VyxNodeGraph error: cannot find the original image node (NodeOriginalImage) "
                     "in the node graph, filtering aborted";
+        if (observer)
+            observer->failed(QStringLiteral("the effect graph has no Original Image node"));
         return -1;
     }
     Base3DGenerator const* saved3D = source->upstream3D();
@@ -419,6 +421,8 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
     if (!destination) {
         qDebug() << "VyxNodeGraph error: cannot find the destination node (NodeFilteredImage) in "
                     "the node graph, filtering aborted";
+        if (observer)
+            observer->failed(QStringLiteral("the effect graph has no Filtered Image node"));
         restore();
         return -1;
     }

@@ -8,6 +8,7 @@
 #include "app/ImageSaveFormats.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/Renderer.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwNodeGraphIOCallbacks.h"
@@ -25,13 +26,16 @@
 #include "params/RegularFileReader.h"
 #include "params/XmlDocumentDepth.h"
 
+#include <QApplication>
 #include <QDomDocument>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QTimer>
 #include <QUndoStack>
 #include <QXmlStreamReader>
 
@@ -56,6 +60,37 @@ QString firstElementName(QByteArray const& bytes)
             return reader.qualifiedName().toString();
     }
     return QString();
+}
+
+// Waits, under a busy cursor, until no render runs or waits to be restarted; then why the result
+// image is not the project's picture, empty when it is. Repaints and timers go on meanwhile; input
+// waits, so that nothing changes the project under the wait.
+QString renderedResultFailure(TwCore* core)
+{
+    if (core->isRenderPending()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QEventLoop loop;
+        QTimer poll;
+        // A render that ends is announced; a restart that starts nothing is not.
+        auto quitWhenDone = [&] {
+            if (!core->isRenderPending())
+                loop.quit();
+        };
+        QObject::connect(&poll, &QTimer::timeout, &loop, quitWhenDone);
+        QObject::connect(core, &TwCore::finished, &loop, quitWhenDone);
+        poll.start(20);
+        if (core->isRenderPending())
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        QApplication::restoreOverrideCursor();
+    }
+    Renderer const* renderer = core->renderer();
+    if (renderer->completedSucceeded())
+        return QString();
+    QString reason = renderer->failureReason();
+    if (reason.isEmpty())
+        reason = TwMainWindow::tr("the render was canceled");
+    return TwMainWindow::tr("The image was not saved because the project's picture could not be rendered:\n%1")
+        .arg(ShownText::bounded(reason));
 }
 
 } // namespace
@@ -310,9 +345,16 @@ void TwMainWindow::updateRecentFileActions()
 
 void TwMainWindow::saveImage()
 {
+    // Only a picture of the project as it stands is written: a running render is waited for,
+    // and a failed one leaves nothing to write.
+    QString failure = renderedResultFailure(m_core);
+    if (!failure.isEmpty()) {
+        warn(failure);
+        return;
+    }
     QSettings settings;
     const QString location = settings.value(lastImageKey).toString();
-    const ImageSaveFormats formats(TwPreferencesDialog::imageFormat());
+    const ImageSaveFormats formats(TwPreferencesDialog::imageFormat(), m_core->resultImage()->size());
     const int quality = TwPreferencesDialog::imageQuality();
 
     const QString proposal = QStringLiteral("image.%1").arg(formats.preferredSuffix());
@@ -323,20 +365,27 @@ void TwMainWindow::saveImage()
         filters.join(QStringLiteral(";;")), &filter);
     if (chosen.isEmpty())
         return;
+    // A suffix of a format that cannot take the picture is not silently replaced by another.
+    const QString refusal = formats.refusal(chosen);
+    if (!refusal.isEmpty()) {
+        warn(refusal);
+        return;
+    }
     // The typed suffix decides the format; a name without one gets the filter's.
     QByteArray format = formats.formatOfFilter(filter);
     if (format.isEmpty())
         format = formats.preferredFormat();
     const QString path = formats.completedPath(chosen, format);
     format = formats.formatOfSuffix(QFileInfo(path).suffix());
-    // The dialog asked about the name as typed, not about the one with the suffix added.
-    if (path != chosen && QFileInfo::exists(path)
-        && QMessageBox::question(this, tr("Save Image"),
-                                 tr("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(path)))
-               != QMessageBox::Yes)
+    if (!TypedSaveName::mayReplace(this, tr("Save Image"), chosen, path))
         return;
 
-    m_core->cancelRender();
+    // Playback may have moved on while the dialogs were open.
+    failure = renderedResultFailure(m_core);
+    if (!failure.isEmpty()) {
+        warn(failure);
+        return;
+    }
     QString reason;
     if (!UserFileWriter::writeImage(path, *m_core->resultImage(), format, quality, &reason)) {
         warn(tr("The image could not be saved to \"%1\":\n%2").arg(QDir::toNativeSeparators(path), reason));

@@ -19,6 +19,9 @@ public:
     virtual void completePercentChanged(double a, double b) = 0;
     virtual void completed() = 0;
     virtual bool cancelationRequested() = 0;
+    // The run cannot produce its result; `reason` says why in words for the user (a cancelled
+    // run reports nothing). Observers that only show progress may ignore it.
+    virtual void failed(QString const& reason) { Q_UNUSED(reason) }
 };
 
 } // namespace KelUtils

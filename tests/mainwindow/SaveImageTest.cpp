@@ -1,0 +1,202 @@
+// Save Image and Save Sequence write only what the project renders as it stands, in a format that
+// holds the picture as it is, or say why they write nothing.
+
+#include "MainWindowFixture.h"
+
+#include "ui_MainWindow.h"
+
+#include "app/KelNGObject.h"
+#include "app/RenderStatus.h"
+#include "app/Renderer.h"
+#include "app/TwCore.h"
+#include "browser/TwSaveSequence.h"
+#include "effects/NodeFilteredImage.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/VyxNodeGraph.h"
+#include "mainwindow/TwMainWindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QMessageBox>
+#include <QSemaphore>
+#include <QSettings>
+#include <QTimer>
+
+namespace MainWindowTest {
+namespace {
+
+// Holds every render at its start until the gate opens, or for two seconds at most, so that a
+// render is surely still running when the command comes.
+class GateClock : public RenderStatus::Clock
+{
+public:
+    explicit GateClock(QSemaphore* gate) : m_gate(gate) {}
+    void start() override
+    {
+        m_gate->tryAcquire(1, 2000);
+        m_timer.start();
+    }
+    qint64 elapsed() const override { return m_timer.isValid() ? m_timer.elapsed() : 0; }
+
+private:
+    QSemaphore* m_gate;
+    QElapsedTimer m_timer;
+};
+
+class SaveImage : public MainWindowFixture
+{
+protected:
+    // Makes a picture of one colour the project's source, as the image browser does.
+    void showPicture(QSize size, QRgb colour, QString const& name = QStringLiteral("picture.png"))
+    {
+        QDir(dir.path()).mkpath(QStringLiteral("pictures"));
+        const QString path = dir.filePath(QStringLiteral("pictures/") + name);
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(colour);
+        ASSERT_TRUE(picture.save(path));
+        window->imageChangedInBrowser(path);
+        settle();
+        ASSERT_EQ(core()->resultImage()->size(), size);
+    }
+    // The files the commands wrote (the pictures have their own folder).
+    QStringList written() const { return QDir(dir.path()).entryList(QDir::Files); }
+};
+
+// The node between Original Image and Filtered Image deleted: the render fails, and neither
+// command writes the last good picture.
+TEST_F(SaveImage, AFailedRenderIsRefusedWithItsReasonAndNothingIsWritten)
+{
+    const QString reason = QStringLiteral("the input RGB terminal is not connected");
+    QSettings().setValue("lastImageLocation", dir.path());
+    QSettings().setValue("lastSequenceLocation", dir.path());
+    QAction* const commands[] = {window->form()->actionSaveImage, window->form()->actionSaveSequence};
+    showPicture(QSize(40, 30), qRgb(200, 10, 10));
+    KelNGObject* object = addInversion("Broken");
+    KelNodes::Node* between = nullptr;
+    auto* graph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(object->graph());
+    ASSERT_NE(graph, nullptr);
+    for (KelNodes::Node* node : graph->nodes()) {
+        if (node != graph->sourceNode() && node != graph->destinationNode())
+            between = node;
+    }
+    ASSERT_NE(between, nullptr);
+    window->deleteNodeFromGraphView(nullptr, between);
+    settle();
+    ASSERT_FALSE(core()->renderer()->completedSucceeded());
+
+    for (QAction* command : commands) {
+        SCOPED_TRACE(command->text().toStdString());
+        // Answers whatever comes: a file dialog with a name, the export by starting it, a box.
+        QString said;
+        bool askedForAName = false;
+        bool exportStarted = false;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                said = box->text();
+                box->button(QMessageBox::Ok)->click();
+            } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                askedForAName = true;
+                dialog->selectFile(dir.filePath("stale.png"));
+                QMetaObject::invokeMethod(dialog, "accept");
+            } else if (auto* exporter = qobject_cast<TwSaveSequence*>(modal)) {
+                if (!exportStarted) {
+                    exportStarted = true;
+                    exporter->on_renderButton_clicked();
+                } else if (!exporter->isRendering()) {
+                    exporter->reject();
+                }
+            }
+        });
+        answer.start(10);
+        command->trigger();
+        answer.stop();
+        EXPECT_TRUE(said.contains(reason)) << said.toStdString();
+        EXPECT_FALSE(askedForAName);
+        EXPECT_EQ(written(), QStringList());
+    }
+}
+
+TEST_F(SaveImage, OnlyFormatsThatHoldThePictureAreOfferedAndOthersAreRefusedByName)
+{
+    struct Case {
+        QSize size;
+        QString typed;
+        bool iconsOffered;
+        QStringList said; // empty: the typed file is written
+    };
+    const Case cases[] = {
+        {QSize(720, 477), "x.gif", false, {"GIF", "cannot be written", "PNG", "JPEG", "BMP"}},
+        {QSize(720, 477), "big.ico", false, {"256 x 256", "720 x 477", "PNG"}},
+        {QSize(64, 48), "small.ico", true, {}},
+    };
+    QSettings().setValue("lastImageLocation", dir.path());
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        showPicture(c.size, qRgb(10, 120, 200));
+        QStringList filters;
+        answerFileDialog(dir.filePath(c.typed), [&](QFileDialog* dialog) { filters = dialog->nameFilters(); });
+        QString said;
+        if (!c.said.isEmpty())
+            answerMessageBox(QMessageBox::Ok, &said);
+        window->saveImage();
+        for (QString const& icon : {QStringLiteral("ICO Image"), QStringLiteral("CUR Image")})
+            EXPECT_EQ(!filters.filter(icon).isEmpty(), c.iconsOffered) << filters.join(";;").toStdString();
+        EXPECT_TRUE(filters.filter("ICNS Image").isEmpty());
+        for (QString const& part : c.said)
+            EXPECT_TRUE(said.contains(part)) << part.toStdString() << " in " << said.toStdString();
+        if (c.said.isEmpty()) {
+            EXPECT_EQ(written(), QStringList{c.typed});
+            EXPECT_EQ(QImage(dir.filePath(c.typed)).size(), c.size);
+            QFile::remove(dir.filePath(c.typed));
+        } else {
+            EXPECT_EQ(written(), QStringList());
+        }
+    }
+}
+
+// A command that comes while the render of an edit still runs waits for it, under a busy cursor,
+// and saves the edit's picture.
+TEST_F(SaveImage, ARunningRenderIsWaitedForUnderABusyCursor)
+{
+    showPicture(QSize(32, 24), qRgb(255, 0, 0), "red.png");
+    addInversion("Inverted");
+    QSemaphore gate;
+    core()->renderer()->status().setClock(std::make_unique<GateClock>(&gate));
+    bool busy = false;
+    QTimer opener;
+    QObject::connect(&opener, &QTimer::timeout, [&] {
+        QCursor const* cursor = QApplication::overrideCursor();
+        if (cursor && cursor->shape() == Qt::WaitCursor && !busy) {
+            busy = true;
+            gate.release();
+        }
+    });
+    opener.start(10);
+
+    const QString blue = dir.filePath(QStringLiteral("pictures/blue.png"));
+    QImage picture(QSize(32, 24), QImage::Format_RGB32);
+    picture.fill(qRgb(0, 0, 255));
+    ASSERT_TRUE(picture.save(blue));
+    window->imageChangedInBrowser(blue);
+    ASSERT_TRUE(core()->isRenderPending());
+    answerFileDialog(dir.filePath("edited.png"));
+    window->saveImage();
+    opener.stop();
+    settle();
+    core()->renderer()->status().setClock(nullptr);
+
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // Blue inverted, not red inverted.
+    EXPECT_EQ(QImage(dir.filePath("edited.png")).pixel(0, 0), qRgb(255, 255, 0));
+}
+
+} // namespace
+} // namespace MainWindowTest
