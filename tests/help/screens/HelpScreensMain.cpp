@@ -6,6 +6,8 @@
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/VyxApplication.h"
 
+#include <QDir>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -25,7 +27,8 @@ int main(int argc, char** argv)
     char noSplash[] = "--nosplash";
     char* applicationArgv[] = {argv[0], noSplash, nullptr};
     VyxApplication application(applicationArgc, applicationArgv);
-    TwMainWindow* window = HelpStage::start(application);
+    TwMainWindow* window = HelpStage::start(
+        application, shots.isEmpty() ? QString() : QDir::tempPath() + QStringLiteral("/vyx-solenne-help"));
     if (!window)
         return 1;
 

@@ -136,13 +136,20 @@ void makePhotographs(QString const& folder)
 
 } // namespace
 
-TwMainWindow* start(VyxApplication& application)
+TwMainWindow* start(VyxApplication& application, QString const& home)
 {
-    g_home = new QTemporaryDir;
-    const QString data = g_home->filePath(QStringLiteral("data"));
-    const QString config = g_home->filePath(QStringLiteral("config"));
+    QString homePath = home;
+    if (homePath.isEmpty()) {
+        g_home = new QTemporaryDir;
+        homePath = g_home->path();
+    } else {
+        QDir(homePath).removeRecursively();
+        QDir().mkpath(homePath);
+    }
+    const QString data = homePath + QStringLiteral("/data");
+    const QString config = homePath + QStringLiteral("/config");
     // A home of its own: the image browser shows folders relative to it.
-    qputenv("HOME", g_home->path().toLocal8Bit());
+    qputenv("HOME", homePath.toLocal8Bit());
     qputenv("XDG_DATA_HOME", data.toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", config.toLocal8Bit());
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);

@@ -11,8 +11,10 @@ class VyxApplication;
 namespace HelpStage {
 
 // Prepares homes, photographs and templates (the settings stay at their defaults), then starts
-// the main window and shows it. Null when start-up failed (the reason is printed).
-TwMainWindow* start(VyxApplication& application);
+// the main window and shows it. Null when start-up failed (the reason is printed). `home`, when
+// given, is made anew and used instead of a temporary folder, so that pictures that show a
+// folder show the same one at every run.
+TwMainWindow* start(VyxApplication& application, QString const& home = {});
 TwMainWindow* window();
 // Removes the homes.
 void finish();
