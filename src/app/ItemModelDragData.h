@@ -9,9 +9,10 @@ class QMimeData;
 // column and role map per item), as the template trees, the object tree and the node-type tree
 // send it. Drags come from any program: the stream is read by hand, never through QVariant,
 // whose reader recurses without limit and builds any registered type (pictures at full size).
-// Only the values the program's own trees put are understood: texts are kept, whole numbers,
-// truth values, the text-alignment flags and icons are stepped over (an icon's pictures are
-// walked chunk by chunk, never decoded); reading stops at the first value of any other type.
+// Only the values the program's own trees put are understood: texts, whole numbers and truth
+// values are read as text, the text-alignment flags and icons are stepped over (an icon's
+// pictures are walked chunk by chunk, never decoded); reading stops at the first value of any
+// other type.
 class ItemModelDragData
 {
 public:
