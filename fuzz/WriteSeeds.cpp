@@ -368,7 +368,7 @@ void writeDragDictionary()
         tokens.insert(bytes);
     }
     for (const char* text : {"QPixmapIconEngine", "Insert:NodePath", "Insert:TemplateObject"})
-        tokens.insert(HostileDrags::stringValue(QString::fromLatin1(text)).mid(5));
+        tokens.insert(HostileDrags::stringPayload(QString::fromLatin1(text)));
     writeDictionaryFile(QStringLiteral("drag"), tokens);
 }
 

@@ -1,5 +1,6 @@
 #include "app/ItemModelDragData.h"
 
+#include <QMetaType>
 #include <QMimeData>
 #include <QtEndian>
 
@@ -8,13 +9,13 @@
 namespace {
 
 // Type ids and layouts of Qt 6's QDataStream (the version Qt's item models write with).
-constexpr quint32 InvalidType = 0;
-constexpr quint32 BoolType = 1;
-constexpr quint32 IntType = 2;
-constexpr quint32 UIntType = 3;
-constexpr quint32 StringType = 10;
-constexpr quint32 IconType = 0x1005;
-constexpr quint32 UserType = 65536;
+constexpr quint32 InvalidType = QMetaType::UnknownType;
+constexpr quint32 BoolType = QMetaType::Bool;
+constexpr quint32 IntType = QMetaType::Int;
+constexpr quint32 UIntType = QMetaType::UInt;
+constexpr quint32 StringType = QMetaType::QString;
+constexpr quint32 IconType = QMetaType::QIcon;
+constexpr quint32 UserType = QMetaType::User;
 constexpr quint32 NullLength = 0xffffffffu;
 
 // The one user type the program's trees put: the text alignment, streamed as an int.

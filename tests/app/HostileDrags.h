@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMetaType>
 #include <QPair>
 #include <QString>
 #include <Qt>
@@ -13,9 +14,9 @@
 
 namespace HostileDrags {
 
-inline constexpr quint32 ListType = 9;
-inline constexpr quint32 StringType = 10;
-inline constexpr quint32 ImageType = 0x1006;
+inline constexpr quint32 ListType = QMetaType::QVariantList;
+inline constexpr quint32 StringType = QMetaType::QString;
+inline constexpr quint32 ImageType = QMetaType::QImage;
 
 inline void appendU32(QByteArray& bytes, quint32 value)
 {
@@ -32,15 +33,21 @@ inline QByteArray valueHeader(quint32 type)
     return bytes;
 }
 
-inline QByteArray stringValue(QString const& text)
+// A QString as the stream holds it: byte length, then UTF-16 big-endian.
+inline QByteArray stringPayload(QString const& text)
 {
-    QByteArray bytes = valueHeader(StringType);
+    QByteArray bytes;
     appendU32(bytes, quint32(text.size() * 2));
     for (QChar c : text) {
         bytes += char(c.unicode() >> 8);
         bytes += char(c.unicode() & 0xff);
     }
     return bytes;
+}
+
+inline QByteArray stringValue(QString const& text)
+{
+    return valueHeader(StringType) + stringPayload(text);
 }
 
 // A list holding a list holding ... `levels` deep, the innermost empty.

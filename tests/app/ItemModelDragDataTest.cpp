@@ -90,19 +90,19 @@ TEST(ItemModelDragData, ReadsTextsAndRefusesWhatTheProgramNeverPuts)
         {"a picture", imageDrag(smallPng(), NodePath, TypeId), {}, {}},
         {"a picture of 16384 x 16384", imageDrag(HostileFiles::pngBomb(16384, 16384), NodePath, TypeId), {}, {}},
         {"a picture in an icon's place",
-         markedItem(valueHeader(0x1005) + stringValue(QStringLiteral("QPixmapIconEngine")).mid(5)
+         markedItem(valueHeader(QMetaType::QIcon) + stringPayload(QStringLiteral("QPixmapIconEngine"))
                         + QByteArray("\0\0\0\1\0\0\0\1", 8) + HostileFiles::pngBomb(16384, 16384)
                         + QByteArray("\xff\xff\xff\xff", 4) + QByteArray(16, '\0'),
                     NodePath, TypeId),
          NodePath, TypeId},
         {"an icon of an unknown engine",
-         markedItem(valueHeader(0x1005) + stringValue(QStringLiteral("svg")).mid(5), NodePath, TypeId), {}, {}},
+         markedItem(valueHeader(QMetaType::QIcon) + stringPayload(QStringLiteral("svg")), NodePath, TypeId), {}, {}},
         {"a cut icon", markedItem(iconValue.left(iconValue.size() / 2), NodePath, TypeId), {}, {}},
         {"another user type",
-         markedItem(valueHeader(65536) + QByteArray("\0\0\0\6QFont\0", 10) + QByteArray(4, '\0'), NodePath, TypeId),
+         markedItem(valueHeader(QMetaType::User) + QByteArray("\0\0\0\6QFont\0", 10) + QByteArray(4, '\0'), NodePath, TypeId),
          {}, {}},
         {"a cut item", plain + plain.left(plain.size() - 1), NodePath, TypeId},
-        {"a text of odd length", item({{Qt::UserRole, valueHeader(10) + QByteArray("\0\0\0\3abc", 7)}}), {}, {}},
+        {"a text of odd length", item({{Qt::UserRole, valueHeader(QMetaType::QString) + QByteArray("\0\0\0\3abc", 7)}}), {}, {}},
         {"a count beyond the data", item({{Qt::UserRole, stringValue(NodePath)}}).left(8) + QByteArray("\x7f\xff\xff\xff", 4),
          {}, {}},
         {"larger than any drag", plain + QByteArray(ItemModelDragData::maxBytes, '\0'), {}, {}},
