@@ -5,10 +5,14 @@
 #include "FuzzSupport.h"
 #include "SampleContainer.h"
 
+#include "app/HostileDrags.h"
 #include "app/HostileFiles.h"
 #include "app/TemplateStoreTestSupport.h"
 
 #include "app/GflAdapter.h"
+#include "app/ItemModelDragData.h"
+#include "app/KelTemplate.h"
+#include "app/TwTemplateContainer.h"
 #include "effects/NodeTypeRegistry.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeDescriptor.h"
@@ -31,11 +35,14 @@
 #include <QDomDocument>
 #include <QEventLoop>
 #include <QFile>
+#include <QIcon>
 #include <QImage>
+#include <QMimeData>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTreeWidget>
 #include <QXmlStreamReader>
 
 #include <OpenImageIO/imageio.h>
@@ -272,6 +279,99 @@ void writeImageSeeds()
     put(QStringLiteral("image"), QStringLiteral("fault-damaged.png"), HostileFiles::damagedPng());
 }
 
+void writeDictionaryFile(QString const& target, QSet<QByteArray> const& tokens);
+
+// --- drag and drop data -------------------------------------------------------------------
+
+// What a drag of the tree's first item carries, every column of it.
+QByteArray treeDrag(QTreeWidget& tree)
+{
+    QModelIndexList indexes;
+    for (int column = 0; column < tree.columnCount(); ++column)
+        indexes.append(tree.model()->index(0, column));
+    std::unique_ptr<QMimeData> data(tree.model()->mimeData(indexes));
+    return data ? data->data(ItemModelDragData::mimeType()) : QByteArray();
+}
+
+QPixmap samplePicture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgba(x * 20, y * 30, 90, 255));
+    return QPixmap::fromImage(image);
+}
+
+void writeDragSeeds()
+{
+    // A template of the Filter browser, listed by the template store itself.
+    {
+        QTreeWidget tree;
+        tree.setColumnCount(2);
+        KelTemplate objectTemplate;
+        objectTemplate.setName(QStringLiteral("Sepia"));
+        objectTemplate.setUuid(QStringLiteral("{a0000000-0000-4000-8000-000000000002}"));
+        objectTemplate.setObjectIcon(samplePicture(12, 8));
+        TwTemplateContainer store(nullptr, nullptr);
+        store.setFilterBrowserTreeWidget(&tree);
+        store.addFilterBrowserItem(&objectTemplate);
+        put(QStringLiteral("drag"), QStringLiteral("template.bin"), treeDrag(tree));
+        store.setFilterBrowserTreeWidget(nullptr);
+    }
+    // A node type of the node dock: its name, marker and type id.
+    {
+        QTreeWidget tree;
+        auto* item = new QTreeWidgetItem(&tree);
+        item->setText(0, QStringLiteral("Inversion"));
+        item->setData(0, Qt::UserRole, QStringLiteral("Insert:NodePath"));
+        item->setData(0, Qt::UserRole + 1, QStringLiteral("operator.inversion"));
+        put(QStringLiteral("drag"), QStringLiteral("node-type.bin"), treeDrag(tree));
+    }
+    // A row of the object tree: visibility icon, UUID, row mark, name, centred node count.
+    {
+        QTreeWidget tree;
+        tree.setColumnCount(3);
+        auto* item = new QTreeWidgetItem(&tree);
+        QIcon icon(samplePicture(6, 6));
+        icon.addPixmap(samplePicture(3, 3));
+        item->setIcon(0, icon);
+        item->setData(0, Qt::UserRole, QStringLiteral("{b0000000-0000-4000-8000-00000000000b}"));
+        item->setData(0, Qt::UserRole + 1, 1);
+        item->setText(1, QStringLiteral("Object 1"));
+        item->setText(2, QStringLiteral("4"));
+        item->setTextAlignment(2, Qt::AlignHCenter | Qt::AlignVCenter);
+        put(QStringLiteral("drag"), QStringLiteral("object-row.bin"), treeDrag(tree));
+    }
+    {
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/picture one.png")),
+                       QUrl(QStringLiteral("https://127.0.0.1/b.png"))});
+        put(QStringLiteral("drag"), QStringLiteral("uri-list.txt"), files.data(QStringLiteral("text/uri-list")));
+    }
+    // A list nested 50,000 deep once overflowed the stack of the value reader.
+    put(QStringLiteral("drag"), QStringLiteral("fault-deep-list.bin"),
+        HostileDrags::deepListDrag(QStringLiteral("Insert:NodePath"), QStringLiteral("operator.inversion")));
+    // A picture was decoded at its stated size: 16384 x 16384.
+    put(QStringLiteral("drag"), QStringLiteral("fault-image.bin"),
+        HostileDrags::imageDrag(HostileFiles::pngBomb(16384, 16384), QStringLiteral("Insert:TemplateObject"),
+                                QStringLiteral("{a0000000-0000-4000-8000-000000000002}")));
+}
+
+// The stream's type ids, lengths and markers, and the texts of the program's own drags.
+void writeDragDictionary()
+{
+    QSet<QByteArray> tokens = {"\x89PNG\r\n\x1a\n", "IHDR", "IDAT", "IEND", "file://", "\r\n",
+                               "QFlags<Qt::AlignmentFlag>", QByteArray("\xff\xff\xff\xff", 4)};
+    for (quint32 number : {0u, 1u, 2u, 3u, 9u, 10u, 0x1005u, 0x1006u, 65536u, 0x7fffffffu}) {
+        QByteArray bytes;
+        HostileDrags::appendU32(bytes, number);
+        tokens.insert(bytes);
+    }
+    for (const char* text : {"QPixmapIconEngine", "Insert:NodePath", "Insert:TemplateObject"})
+        tokens.insert(HostileDrags::stringPayload(QString::fromLatin1(text)));
+    writeDictionaryFile(QStringLiteral("drag"), tokens);
+}
+
 // --- replies of the template web service -------------------------------------------------
 
 std::unique_ptr<QNetworkAccessManager> s_manager;
@@ -411,7 +511,6 @@ QSet<QByteArray> jsonTokens(QVariant const& value)
     return tokens;
 }
 
-void writeDictionaryFile(QString const& target, QSet<QByteArray> const& tokens);
 
 void writeJsonDictionary()
 {
@@ -488,7 +587,7 @@ int main(int argc, char** argv)
     FuzzSupport::start(&argc, &argv, true);
     KelVyxNodes::NodeTypeRegistry::setPluginFolder(QString());
     s_root = QString::fromLocal8Bit(argv[1]);
-    for (const char* target : {"graph", "params", "template", "style", "image", "json"})
+    for (const char* target : {"graph", "params", "template", "style", "image", "json", "drag"})
         QDir(s_root + QLatin1Char('/') + QLatin1String(target)).removeRecursively();
     writeGraphSeeds();
     writeParameterSeeds();
@@ -496,9 +595,11 @@ int main(int argc, char** argv)
     writeStyleSeeds();
     writeImageSeeds();
     writeJsonSeeds();
+    writeDragSeeds();
     for (const char* target : {"graph", "params", "template", "style"})
         writeDictionary(QString::fromLatin1(target));
     writeJsonDictionary();
+    writeDragDictionary();
     printf("%d seed files written to %s\n", s_written, qPrintable(s_root));
     return 0;
 }

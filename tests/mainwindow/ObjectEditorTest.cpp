@@ -5,6 +5,7 @@
 #include "app/TemplateEditor.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
+#include "browser/ImageView.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/KelTreeWidget.h"
 #include "mainwindow/TwObjectEditor.h"
@@ -230,4 +231,46 @@ TEST_F(ObjectEditorTest, ObjectTreeEditsColumnZeroOnlyAndReportsDropsOfDeletable
     EXPECT_EQ(moved.at(0).first, b);
     EXPECT_EQ(moved.at(0).second, a);
     EXPECT_EQ(editorNames(), (QStringList{"A", "B"}));
+}
+
+TEST_F(ObjectEditorTest, TheProgramsOwnTreeDragsAreReadBack)
+{
+    // An object row as the object tree drags it, every column: visibility icon, UUID, row
+    // mark, name, centred node count.
+    addObject("A");
+    KelNGObject* b = addObject("B");
+    b->setDeletable(true);
+    KelTreeWidget* tree = form()->treeWidget;
+    tree->show();
+    ASSERT_FALSE(b->objectEditorItem->icon(0).isNull());
+    QModelIndexList row;
+    int const rowNumber = tree->indexOfTopLevelItem(b->objectEditorItem);
+    for (int column = 0; column < tree->columnCount(); ++column)
+        row.append(tree->model()->index(rowNumber, column));
+    std::unique_ptr<QMimeData> objectDrag(tree->model()->mimeData(row));
+    ASSERT_TRUE(objectDrag);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::MoveAction, objectDrag.get(), Qt::LeftButton, {});
+    enter.ignore();
+    QApplication::sendEvent(tree->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+
+    // A template as the Filter browser lists it, with its icon, dropped on the image view.
+    KelTemplate* objectTemplate = newTemplate();
+    QList<QTreeWidgetItem*> const listed = m_filterTree.findItems(objectTemplate->name(), Qt::MatchExactly);
+    ASSERT_EQ(listed.size(), 1);
+    QPixmap icon(12, 8);
+    icon.fill(Qt::darkCyan);
+    listed.first()->setIcon(0, QIcon(icon));
+    std::unique_ptr<QMimeData> templateDrag(
+        m_filterTree.model()->mimeData({m_filterTree.model()->index(m_filterTree.indexOfTopLevelItem(listed.first()), 0)}));
+    ASSERT_TRUE(templateDrag);
+    ImageView view;
+    QSignalSpy inserted(&view, &ImageView::insertTemplate);
+    QDragEnterEvent templateEnter(QPoint(5, 5), Qt::CopyAction, templateDrag.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(&view, &templateEnter);
+    EXPECT_TRUE(templateEnter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, templateDrag.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(&view, &drop);
+    ASSERT_EQ(inserted.count(), 1);
+    EXPECT_EQ(inserted.first().first().toString(), objectTemplate->uuid());
 }

@@ -2,13 +2,21 @@
 
 #include "ViewTestSupport.h"
 
+#include "app/HostileDrags.h"
+#include "effects/NodeTypeRegistry.h"
+#include "nodeui/NodeDockTabWidget.h"
 #include "nodeui/NodeEditHooks.h"
+#include "nodeui/TreeWidgetByMimeType.h"
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDataStream>
+#include <QImage>
 #include <QMimeData>
 #include <QScrollBar>
+
+#include <algorithm>
 
 using namespace ViewTest;
 
@@ -128,5 +136,56 @@ TEST(ViewDrop, EntryRules)
         EXPECT_EQ(result.enterAccepted, c.accepted) << c.name;
         EXPECT_EQ(result.added.size(), c.created) << c.name;
         EXPECT_EQ(h.graph.numNodes(), before + c.created) << c.name;
+    }
+}
+
+TEST(ViewDrop, TheNodeDocksOwnDragCreatesItsType)
+{
+    TreeWidgetByMimeType tree(nullptr);
+    NodeDockTabWidget::fillNodeTypeTree(&tree, KelVyxNodes::NodeTypeRegistry::builtIns());
+    QList<QTreeWidgetItem*> const found =
+        tree.findItems(QStringLiteral("*"), Qt::MatchWildcard | Qt::MatchRecursive);
+    auto node = std::find_if(found.begin(), found.end(), [](QTreeWidgetItem* item) {
+        return item->data(0, Qt::UserRole + 1).toString() == QStringLiteral("generator.const");
+    });
+    ASSERT_NE(node, found.end());
+    std::unique_ptr<QMimeData> data(tree.model()->mimeData({tree.indexFromItem(*node)}));
+    ASSERT_TRUE(data);
+    ViewHarness h;
+    h.view.setObject(&h.graph);
+    DropResult result = dragAndDrop(h.view, data.get(), QPoint(120, 80));
+    EXPECT_TRUE(result.enterAccepted);
+    ASSERT_EQ(result.added.size(), 1);
+    EXPECT_EQ(result.added.first()->descriptor()->typeId, QStringLiteral("generator.const"));
+}
+
+TEST(ViewDrop, DragsFromOtherProgramsAreRefusedWithoutBuildingTheirValues)
+{
+    QImage picture(4, 3, QImage::Format_ARGB32);
+    picture.fill(0xff204060u);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    const QString kind = QStringLiteral("Insert:NodePath");
+    const QString path = QStringLiteral("generator.const");
+    const struct
+    {
+        const char* name;
+        QByteArray records;
+    } cases[] = {
+        // The value reader once recursed per level and overflowed the stack at the entry.
+        {"a list nested 50,000 deep", HostileDrags::deepListDrag(kind, path)},
+        // And decoded a picture at its stated size.
+        {"a picture", HostileDrags::imageDrag(png, kind, path)},
+    };
+    for (auto const& c : cases) {
+        ViewHarness h;
+        h.view.setObject(&h.graph);
+        auto data = std::make_unique<QMimeData>();
+        data->setData(VyxNodeGraphView::NodeItemsFormat, c.records);
+        DropResult result = dragAndDrop(h.view, data.get(), QPoint(120, 80));
+        EXPECT_FALSE(result.enterAccepted) << c.name;
+        EXPECT_TRUE(result.added.isEmpty()) << c.name;
     }
 }
