@@ -1,10 +1,12 @@
 #include "browser/ImageView.h"
 
+#include "app/ImageLibrary.h"
 #include "app/ItemModelDragData.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QMimeData>
 #include <QPainter>
@@ -188,6 +190,18 @@ void ImageView::updateScaledPixmap(QSize size)
     m_scaledFrom = m_image.cacheKey();
 }
 
+bool ImageView::isDroppablePicture(QString const& path)
+{
+    // Only a regular file is opened: a pipe or a device named by another program's drag would
+    // block or read without end. The size comes from the header, as a small file may claim a
+    // picture of gigabytes.
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return false;
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    return reader.canRead() && size.isValid() && qint64(size.width()) * size.height() <= ImageLibrary::maxPixels;
+}
+
 void ImageView::dragEnterEvent(QDragEnterEvent* event)
 {
     QWidget::dragEnterEvent(event);
@@ -195,8 +209,7 @@ void ImageView::dragEnterEvent(QDragEnterEvent* event)
     QMimeData const* data = event->mimeData();
     if (data->hasFormat(QStringLiteral("text/uri-list")) && !data->urls().isEmpty()) {
         const QString path = data->urls().first().toLocalFile();
-        QImageReader reader(path);
-        if (!path.isEmpty() && reader.canRead()) {
+        if (isDroppablePicture(path)) {
             m_dropPath = path;
             m_dropIsTemplate = false;
             m_dropAccepted = true;
@@ -222,7 +235,10 @@ void ImageView::dropEvent(QDropEvent* event)
 {
     QWidget::dropEvent(event);
     if (m_dropAccepted && !m_dropIsTemplate) {
-        QImage loaded(m_dropPath);
+        // Checked again: the file may have changed since the drag entered.
+        QImage loaded;
+        if (isDroppablePicture(m_dropPath))
+            loaded = QImageReader(m_dropPath).read();
         if (!loaded.isNull()) {
             m_image = loaded;
             m_sourcePath = m_dropPath;

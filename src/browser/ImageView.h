@@ -30,6 +30,9 @@ public:
     // needs it (null before).
     QPixmap const& scaledPixmap() const { return m_scaled; }
 
+    // A file another program drags in that may be read and shown.
+    static bool isDroppablePicture(QString const& path);
+
 signals:
     void insertTemplate(QString uuid);
 

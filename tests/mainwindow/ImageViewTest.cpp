@@ -1,8 +1,11 @@
 #include "browser/ImageView.h"
 
+#include "app/HostileFiles.h"
+
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QImageReader>
 #include <QMainWindow>
 #include <QMimeData>
 #include <QPainter>
@@ -13,6 +16,8 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <functional>
 #include <memory>
@@ -238,6 +243,39 @@ TEST_F(ImageViewTest, DroppedImageFileShowsUntilTheNextResult)
     }
     view->setSourceImage(dir.filePath("missing.png"));
     EXPECT_EQ(view->sourcePath(), first);
+}
+
+// Files another program drags in are opened only when they are regular files, and decoded only
+// when their header claims a size the program takes: a pipe would block the view for good, a
+// small file claiming 16384 x 16384 pixels would take a gigabyte.
+TEST_F(ImageViewTest, HostileDroppedFilesAreRefusedBeforeTheyAreOpenedOrDecoded)
+{
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(2048); // as the program allows
+    const QString shown = writeImage("shown.png", {20, 20}, Qt::green);
+    auto first = std::make_unique<QMimeData>();
+    first->setUrls({QUrl::fromLocalFile(shown)});
+    ASSERT_TRUE(dragAndDrop(first.get()));
+
+    const QString pipe = dir.filePath("pipe.png");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString bomb = dir.filePath("bomb.png");
+    {
+        QFile file(bomb);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(HostileFiles::pngBomb(16384, 16384));
+    }
+    const QString folder = dir.filePath("folder.png");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString refused[] = {pipe, bomb, folder, QStringLiteral("/dev/zero")};
+    for (QString const& path : refused) {
+        auto data = std::make_unique<QMimeData>();
+        data->setUrls({QUrl::fromLocalFile(path)});
+        EXPECT_FALSE(dragAndDrop(data.get())) << path.toStdString();
+        EXPECT_EQ(view->sourcePath(), shown) << path.toStdString();
+        EXPECT_EQ(view->image().size(), QSize(20, 20)) << path.toStdString();
+    }
+    QImageReader::setAllocationLimit(limit);
 }
 
 TEST_F(ImageViewTest, OnlyTemplateMarkedItemsAreInsertedOnDrop)
