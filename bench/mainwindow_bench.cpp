@@ -7,6 +7,7 @@
 //   build-release/bin/mainwindow_bench [updates] [view width] [view height]
 
 #include "BenchGraphs.h"
+#include "BenchWindow.h"
 
 #include "app/Renderer.h"
 #include "app/TwCore.h"
@@ -15,8 +16,6 @@
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
-#include "mainwindow/VyxApplication.h"
-#include "mainwindow/VyxStartup.h"
 #include "nodes/Node.h"
 #include "nodes/NodeParameterContainer.h"
 
@@ -24,7 +23,6 @@
 #include <QEvent>
 #include <QFile>
 #include <QImageWriter>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -172,32 +170,11 @@ int main(int argc, char** argv)
     const int viewWidth = argc > 2 ? std::atoi(argv[2]) : 1200;
     const int viewHeight = argc > 3 ? std::atoi(argv[3]) : 800;
 
-    // Settings and the template store in folders of their own, never the real home.
-    QTemporaryDir data;
-    QTemporaryDir config;
     QTemporaryDir work;
-    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // Renders cancelled while the project is built report it; the table is what counts.
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        qputenv("QT_LOGGING_RULES", "*.debug=false");
-
-    int applicationArgc = 2;
-    char noSplash[] = "--nosplash";
-    char* applicationArgv[] = {argv[0], noSplash, nullptr};
-    VyxApplication application(applicationArgc, applicationArgv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Marrowind"));
-    QCoreApplication::setApplicationName(QStringLiteral("Vyx-Solenne"));
-    QSettings().setValue(QStringLiteral("DontShowWelcomeScreen"), true);
-
-    int exitCode = 0;
-    QString errorText;
-    TwMainWindow* window = VyxStartup::start(application, &exitCode, &errorText);
+    BenchWindow bench(argv[0]);
+    TwMainWindow* window = bench.window();
     if (!window)
-        return fail(qPrintable(errorText));
-    VyxStartup::showMainWindow(window);
+        return fail(qPrintable(bench.errorText()));
     TwCore* core = window->core();
     ImageView* view = window->imageView();
     // The view gets the size asked for, the window grows around it (it starts maximised on the
@@ -279,8 +256,5 @@ int main(int argc, char** argv)
     std::printf("Painted / render thread (medians): %.2f; load average at the end %s\n",
                 median(totals) / median(threadTimes), qPrintable(loadAverage()));
 
-    core->setModified(false);
-    application.setMainWindow(nullptr);
-    delete window;
     return 0;
 }

@@ -5,16 +5,15 @@
 //
 //   build-release/bin/open_bench [Google Benchmark options]
 
+#include "BenchWindow.h"
+
 #include "app/HostileFiles.h"
 
 #include "app/TwCore.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
-#include "mainwindow/VyxApplication.h"
-#include "mainwindow/VyxStartup.h"
 
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -57,41 +56,17 @@ BENCHMARK(openStacked)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecon
 
 int main(int argc, char** argv)
 {
-    // Settings and the template store in folders of their own, never the real home.
-    QTemporaryDir data;
-    QTemporaryDir config;
     QTemporaryDir work;
     g_work = &work;
-    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
-        qputenv("QT_LOGGING_RULES", "*.debug=false");
-
-    int applicationArgc = 2;
-    char noSplash[] = "--nosplash";
-    char* applicationArgv[] = {argv[0], noSplash, nullptr};
-    VyxApplication application(applicationArgc, applicationArgv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Marrowind"));
-    QCoreApplication::setApplicationName(QStringLiteral("Vyx-Solenne"));
-    QSettings().setValue(QStringLiteral("DontShowWelcomeScreen"), true);
-
-    int exitCode = 0;
-    QString errorText;
-    g_window = VyxStartup::start(application, &exitCode, &errorText);
+    BenchWindow bench(argv[0]);
+    g_window = bench.window();
     if (!g_window) {
-        std::fprintf(stderr, "open_bench: %s\n", qPrintable(errorText));
+        std::fprintf(stderr, "open_bench: %s\n", qPrintable(bench.errorText()));
         return 2;
     }
-    VyxStartup::showMainWindow(g_window);
 
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-
-    g_window->core()->setModified(false);
-    g_window->clear();
-    delete g_window;
     return 0;
 }

@@ -283,16 +283,6 @@ void writeDictionaryFile(QString const& target, QSet<QByteArray> const& tokens);
 
 // --- drag and drop data -------------------------------------------------------------------
 
-// What a drag of the tree's first item carries, every column of it.
-QByteArray treeDrag(QTreeWidget& tree)
-{
-    QModelIndexList indexes;
-    for (int column = 0; column < tree.columnCount(); ++column)
-        indexes.append(tree.model()->index(0, column));
-    std::unique_ptr<QMimeData> data(tree.model()->mimeData(indexes));
-    return data ? data->data(ItemModelDragData::mimeType()) : QByteArray();
-}
-
 QPixmap samplePicture(int width, int height)
 {
     QImage image(width, height, QImage::Format_ARGB32);
@@ -315,7 +305,7 @@ void writeDragSeeds()
         TwTemplateContainer store(nullptr, nullptr);
         store.setFilterBrowserTreeWidget(&tree);
         store.addFilterBrowserItem(&objectTemplate);
-        put(QStringLiteral("drag"), QStringLiteral("template.bin"), treeDrag(tree));
+        put(QStringLiteral("drag"), QStringLiteral("template.bin"), HostileDrags::treeDrag(tree));
         store.setFilterBrowserTreeWidget(nullptr);
     }
     // A node type of the node dock: its name, marker and type id.
@@ -325,7 +315,7 @@ void writeDragSeeds()
         item->setText(0, QStringLiteral("Inversion"));
         item->setData(0, Qt::UserRole, QStringLiteral("Insert:NodePath"));
         item->setData(0, Qt::UserRole + 1, QStringLiteral("operator.inversion"));
-        put(QStringLiteral("drag"), QStringLiteral("node-type.bin"), treeDrag(tree));
+        put(QStringLiteral("drag"), QStringLiteral("node-type.bin"), HostileDrags::treeDrag(tree));
     }
     // A row of the object tree: visibility icon, UUID, row mark, name, centred node count.
     {
@@ -340,7 +330,7 @@ void writeDragSeeds()
         item->setText(1, QStringLiteral("Object 1"));
         item->setText(2, QStringLiteral("4"));
         item->setTextAlignment(2, Qt::AlignHCenter | Qt::AlignVCenter);
-        put(QStringLiteral("drag"), QStringLiteral("object-row.bin"), treeDrag(tree));
+        put(QStringLiteral("drag"), QStringLiteral("object-row.bin"), HostileDrags::treeDrag(tree));
     }
     {
         QMimeData files;

@@ -6,15 +6,14 @@ namespace {
 
 const QChar Ellipsis(0x2026);
 
-// The first `count` characters, one fewer when that would end inside a surrogate pair.
+} // namespace
+
 QString head(QString const& text, qsizetype count)
 {
     if (count > 0 && count < text.size() && text.at(count - 1).isHighSurrogate())
         --count;
     return text.left(count);
 }
-
-} // namespace
 
 QString bounded(QString const& text, int maxChars, int maxLines)
 {

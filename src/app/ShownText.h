@@ -11,6 +11,9 @@ namespace ShownText {
 // surrogate pair.
 QString bounded(QString const& text, int maxChars = 400, int maxLines = 6);
 
+// The first `count` characters, one fewer when that would end inside a surrogate pair.
+QString head(QString const& text, qsizetype count);
+
 // A name on one line: line breaks and tabs become spaces, then at most `maxChars` characters.
 QString name(QString const& text, int maxChars = 256);
 

@@ -15,14 +15,6 @@ constexpr int kLongestMeasured = 256;
 
 const QChar Ellipsis(0x2026);
 
-// The first `count` characters, one fewer when that would end inside a surrogate pair.
-QString head(QString const& text, qsizetype count)
-{
-    if (count > 0 && count < text.size() && text.at(count - 1).isHighSurrogate())
-        --count;
-    return text.left(count);
-}
-
 } // namespace
 
 QString fit(QString const& title, QFont const& font, int width)
@@ -37,12 +29,12 @@ QString fit(QString const& title, QFont const& font, int width)
     qsizetype tooLong = kept.size() + 1;
     while (tooLong - fits > 1) {
         const qsizetype middle = fits + (tooLong - fits) / 2;
-        if (metrics.horizontalAdvance(head(kept, middle) + Ellipsis) <= width)
+        if (metrics.horizontalAdvance(ShownText::head(kept, middle) + Ellipsis) <= width)
             fits = middle;
         else
             tooLong = middle;
     }
-    return head(kept, fits) + Ellipsis;
+    return ShownText::head(kept, fits) + Ellipsis;
 }
 
 } // namespace ElidedTitle

@@ -4,13 +4,19 @@
 // byte by byte in the layout Qt's item views use (per item: row, column, role map; a value is
 // its type id, a null flag and its payload): Qt's own writer recurses as deep as a nested list.
 
+#include "app/ItemModelDragData.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QMetaType>
+#include <QMimeData>
 #include <QPair>
 #include <QString>
+#include <QTreeWidget>
 #include <Qt>
 #include <QtEndian>
+
+#include <memory>
 
 namespace HostileDrags {
 
@@ -101,6 +107,17 @@ inline QByteArray deepListDrag(QString const& marker, QString const& path, int l
 inline QByteArray imageDrag(QByteArray const& png, QString const& marker, QString const& path)
 {
     return markedItem(imageValue(png), marker, path);
+}
+
+// What the program's own drag of a tree's first item carries, every column of it: what the
+// readers must keep accepting.
+inline QByteArray treeDrag(QTreeWidget& tree)
+{
+    QModelIndexList indexes;
+    for (int column = 0; column < tree.columnCount(); ++column)
+        indexes.append(tree.model()->index(0, column));
+    std::unique_ptr<QMimeData> data(tree.model()->mimeData(indexes));
+    return data ? data->data(ItemModelDragData::mimeType()) : QByteArray();
 }
 
 } // namespace HostileDrags

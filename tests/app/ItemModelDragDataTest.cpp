@@ -45,16 +45,6 @@ QByteArray streamed(QVariant const& value)
     return bytes;
 }
 
-// The drag data of every column of a tree widget's first item, as a drag of it carries it.
-QByteArray treeDrag(QTreeWidget& tree)
-{
-    QModelIndexList indexes;
-    for (int column = 0; column < tree.columnCount(); ++column)
-        indexes.append(tree.model()->index(0, column));
-    std::unique_ptr<QMimeData> data(tree.model()->mimeData(indexes));
-    return data ? data->data(ItemModelDragData::mimeType()) : QByteArray();
-}
-
 } // namespace
 
 TEST(ItemModelDragData, ReadsTextsAndRefusesWhatTheProgramNeverPuts)
@@ -127,7 +117,7 @@ TEST(ItemModelDragData, ReadsWhatATreeWidgetDrags)
     item->setData(1, Qt::UserRole + 1, 1);
     item->setText(2, QStringLiteral("3"));
     item->setTextAlignment(2, Qt::AlignHCenter | Qt::AlignVCenter);
-    const QByteArray bytes = treeDrag(tree);
+    const QByteArray bytes = HostileDrags::treeDrag(tree);
     ASSERT_FALSE(bytes.isEmpty());
     EXPECT_EQ(ItemModelDragData::lastValue(bytes, Qt::UserRole), QStringLiteral("Insert:TemplateObject"));
     EXPECT_EQ(ItemModelDragData::lastValue(bytes, Qt::UserRole + 1), QStringLiteral("1"));

@@ -55,6 +55,21 @@ protected:
         EXPECT_EQ(web.progressDialog(), nullptr);
     }
 
+    // Uploads to a service of its own answering with `handler`, each call given `deadlineMs`
+    // (0: the default), the account accepted at once.
+    void uploadTo(HostileServer& service, HostileServer::Handler const& handler, int deadlineMs)
+    {
+        ASSERT_TRUE(service.start());
+        service.setHandler(handler);
+        url.reset();
+        url = std::make_unique<WebTest::ScopedBaseUrl>(service.baseUrl());
+        ApiInteractor::setDefaultCallDeadline(deadlineMs);
+        TwWebUtilities web(core, new MemoryKeyring);
+        ApiInteractor::setDefaultCallDeadline(0);
+        AccountAnswerer account(QStringLiteral("devs"), QStringLiteral("key"), false);
+        upload(web);
+    }
+
     void addServerHit(QString const& uuid, QString const& version, QString const& name)
     {
         ReferenceServer::Item item;
@@ -251,16 +266,8 @@ TEST_F(UploadTest, AFailedUploadCallIsAFailureWithItsReasonInAFewLines)
     for (Case const& c : cases) {
         SCOPED_TRACE(c.what);
         HostileServer service;
-        ASSERT_TRUE(service.start());
-        service.setHandler(serviceAnsweringUploadWith(c.reply));
-        url.reset();
-        url = std::make_unique<WebTest::ScopedBaseUrl>(service.baseUrl());
-        ApiInteractor::setDefaultCallDeadline(c.deadlineMs);
-        TwWebUtilities web(core, new MemoryKeyring);
-        ApiInteractor::setDefaultCallDeadline(0);
-        AccountAnswerer account(QStringLiteral("devs"), QStringLiteral("key"), false);
         AppTest::MessageBoxAnswerer boxes;
-        upload(web);
+        uploadTo(service, serviceAnsweringUploadWith(c.reply), c.deadlineMs);
         EXPECT_EQ(service.calls().count(QStringLiteral("upload_lumora")), 1);
         EXPECT_EQ(boxes.titles, QStringList{QStringLiteral("Error During upload")});
         QString const text = boxes.texts.value(0);
@@ -306,16 +313,8 @@ TEST_F(UploadTest, ALoginCallThatFailedShowsItsReasonAndAWrongPasswordStaysOne)
     for (Case const& c : cases) {
         SCOPED_TRACE(c.what);
         HostileServer service;
-        ASSERT_TRUE(service.start());
-        service.setHandler(serviceAnsweringUploadWith(HostileServer::json("{}"), c.reply));
-        url.reset();
-        url = std::make_unique<WebTest::ScopedBaseUrl>(service.baseUrl());
-        ApiInteractor::setDefaultCallDeadline(c.deadlineMs);
-        TwWebUtilities web(core, new MemoryKeyring);
-        ApiInteractor::setDefaultCallDeadline(0);
-        AccountAnswerer account(QStringLiteral("devs"), QStringLiteral("key"), false);
         AppTest::MessageBoxAnswerer boxes;
-        upload(web);
+        uploadTo(service, serviceAnsweringUploadWith(HostileServer::json("{}"), c.reply), c.deadlineMs);
         EXPECT_EQ(service.calls(), QStringList{QStringLiteral("get_user_session")});
         EXPECT_EQ(boxes.titles, QStringList{c.title});
         QString const text = boxes.texts.value(0);
