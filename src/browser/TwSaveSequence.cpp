@@ -2,11 +2,13 @@
 
 #include "ui_SaveSequence.h"
 
+#include "app/KelNGObject.h"
 #include "app/Renderer.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/UserFileWriter.h"
 #include "effects/VyxNodeGraph.h"
+#include "nodes/NodeGraph.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -108,6 +110,11 @@ void TwSaveSequence::on_renderButton_clicked()
         return;
     }
     m_usersFrame = currentFrame();
+    m_objectFrames.clear();
+    for (KelNGObject* object : m_core->objectList()) {
+        if (object->graph())
+            m_objectFrames.append({object, object->graph()->paramContainer()->currentFrame()});
+    }
     m_ui->summaryLabel->clear();
     m_ui->cancelButton->setText(tr("Cancel"));
     m_rendering = true;
@@ -158,6 +165,12 @@ void TwSaveSequence::restoreUsersFrame()
     const int frame = m_usersFrame;
     m_usersFrame = -1;
     setCurrentFrame(frame);
+    QList<KelNGObject*> const objects = m_core->objectList();
+    for (auto const& [object, objectFrame] : std::as_const(m_objectFrames)) {
+        if (objects.contains(object) && object->graph())
+            object->graph()->paramContainer()->setCurrentFrame(objectFrame);
+    }
+    m_objectFrames.clear();
     // The result and the preview show the user's frame again (Save Image saves it).
     m_core->start();
 }

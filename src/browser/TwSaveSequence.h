@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
+#include <QPair>
 #include <QString>
 
+class KelNGObject;
 class TwCore;
 namespace Ui {
 class SaveSequence;
@@ -50,4 +53,7 @@ private:
     bool m_rendering = false;
     // The current frame when the export started; -1 while none is to be restored.
     int m_usersFrame = -1;
+    // Each object's own frame then: an object opened with its keyframes may stand at another
+    // frame than the root graph, whose frame the export sets for all.
+    QList<QPair<KelNGObject*, int>> m_objectFrames;
 };
