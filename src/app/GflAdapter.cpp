@@ -118,6 +118,8 @@ QList<GflAdapter::Format> GflAdapter::supportedFormats() const
         Format format;
         format.name = QString::fromLatin1(ImageLibrary::formatName(index));
         format.defaultSuffix = QString::fromLatin1(ImageLibrary::formatDefaultSuffix(index));
+        for (const QByteArray& suffix : ImageLibrary::formatSuffixes(index))
+            format.suffixes.append(QString::fromLatin1(suffix));
         format.description = QString::fromLatin1(ImageLibrary::formatDescription(index));
         format.writable = ImageLibrary::formatIsWritable(index);
         return format;

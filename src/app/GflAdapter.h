@@ -25,6 +25,8 @@ public:
     struct Format {
         QString name;
         QString defaultSuffix;
+        // Every suffix of the format, the default first.
+        QStringList suffixes;
         QString description;
         bool writable = false;
     };

@@ -475,6 +475,14 @@ QByteArray ImageLibrary::formatDefaultSuffix(int index)
     return index >= 0 && index < numberOfFormats() ? formatTable()[index].suffix : QByteArray();
 }
 
+QList<QByteArray> ImageLibrary::formatSuffixes(int index)
+{
+    if (index < 0 || index >= numberOfFormats())
+        return {};
+    FormatEntry const& entry = formatTable()[index];
+    return entry.suffixes.isEmpty() ? QList<QByteArray>{entry.suffix} : entry.suffixes;
+}
+
 QByteArray ImageLibrary::formatDescription(int index)
 {
     return index >= 0 && index < numberOfFormats() ? formatTable()[index].description : QByteArray();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // The image library the adapter talks to: a small C-like interface (start and stop,
@@ -82,6 +83,8 @@ public:
     static int numberOfFormats();
     static QByteArray formatName(int index);
     static QByteArray formatDefaultSuffix(int index);
+    // Every suffix the format's files carry ("jpg", "jpeg", ...), the default first.
+    static QList<QByteArray> formatSuffixes(int index);
     static QByteArray formatDescription(int index);
     static bool formatIsWritable(int index);
     static bool formatIsReadable(int index);

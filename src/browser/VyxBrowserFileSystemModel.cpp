@@ -7,11 +7,20 @@ VyxBrowserFileSystemModel::VyxBrowserFileSystemModel(QObject* parent)
 {
     connect(loader(), &ThumbnailLoader::thumbnailReady, this, &VyxBrowserFileSystemModel::onThumbnailReady,
             Qt::QueuedConnection);
+    // Every spelling a readable format's files carry ("x.jpeg" as well as "x.jpg", the name
+    // Save Image proposes), the default suffixes first and in the library's order.
     QStringList filters;
     {
         GflAdapter adapter;
-        for (QString const& suffix : adapter.supportedFormatsSuffixes())
-            filters << QStringLiteral("*.") + suffix;
+        const QList<GflAdapter::Format> formats = adapter.supportedFormats();
+        for (GflAdapter::Format const& format : formats)
+            filters << QStringLiteral("*.") + format.defaultSuffix;
+        for (GflAdapter::Format const& format : formats) {
+            for (QString const& suffix : format.suffixes) {
+                if (!filters.contains(QStringLiteral("*.") + suffix))
+                    filters << QStringLiteral("*.") + suffix;
+            }
+        }
     }
     setNameFilters(filters);
     setNameFilterDisables(false);

@@ -142,7 +142,10 @@ void KelTimeline::setCurrentFrame(int frame)
 {
     if (!m_master)
         return;
-    frame = std::clamp(frame, 0, std::max(0, m_master->numFrames()));
+    // The containers hold frames 0 .. count - 1; the end frame the ruler, the field and the
+    // player reach (the count itself) stands for the last of them, so that the field never
+    // shows a frame the containers refused.
+    frame = std::clamp(frame, 0, std::max(0, m_master->numFrames() - 1));
     const bool blocked = m_form->currentFrameSB->blockSignals(true);
     m_form->currentFrameSB->setValue(frame);
     m_form->currentFrameSB->blockSignals(blocked);

@@ -41,6 +41,7 @@
 #include <QFileDialog>
 #include <QSplitter>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QLabel>
@@ -51,6 +52,7 @@
 #include <QUndoStack>
 
 #include <cstdio>
+#include <functional>
 #include <cstdlib>
 
 namespace MainWindowTest {
@@ -346,6 +348,39 @@ TEST_F(ProjectFiles, TheFrameFieldShowsTheFrameOfTheProject)
     EXPECT_TRUE(started);
     EXPECT_EQ(timeline->selectedContainer()->currentFrame(), usersFrame);
     EXPECT_EQ(field->value(), usersFrame) << "after an export";
+}
+
+// The end frame, reached by its button or typed into the field, is the last frame the effect
+// holds: the field reads the frame the effect and the picture are at, not one they refused.
+TEST_F(ProjectFiles, TheEndFrameIsTheLastFrameTheFieldAndTheEffectShare)
+{
+    KelNGObject* object = addInversion("Inversion");
+    core()->setSelectedObject(object);
+    settle();
+    KelTimeline* timeline = window->timeline();
+    auto* field = timeline->findChild<QSpinBox*>("currentFrameSB");
+    auto* end = timeline->findChild<QSpinBox*>("endFrameSB");
+    auto* button = timeline->findChild<QToolButton*>("gotoEndFrameTB");
+    ASSERT_TRUE(field && end && button);
+    ASSERT_NE(timeline->selectedContainer(), nullptr);
+    const int last = timeline->selectedContainer()->numFrames() - 1;
+    ASSERT_EQ(end->value(), last + 1);
+    const std::function<void()> ways[] = {
+        [&] { button->click(); },
+        [&] {
+            field->setValue(end->value());
+            emit field->editingFinished();
+        },
+    };
+    for (std::size_t way = 0; way < std::size(ways); ++way) {
+        SCOPED_TRACE(way);
+        timeline->setCurrentFrame(25);
+        settle();
+        ways[way]();
+        settle();
+        EXPECT_EQ(timeline->selectedContainer()->currentFrame(), last);
+        EXPECT_EQ(field->value(), last);
+    }
 }
 
 TEST_F(ProjectFiles, AFileThatCannotBeReadKeepsTheOpenProject)

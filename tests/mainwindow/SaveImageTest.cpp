@@ -9,7 +9,9 @@
 #include "app/RenderStatus.h"
 #include "app/Renderer.h"
 #include "app/TwCore.h"
+#include "browser/ImageBrowser.h"
 #include "browser/TwSaveSequence.h"
+#include "browser/VyxBrowserFileSystemModel.h"
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
@@ -24,7 +26,9 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QSemaphore>
+#include <QLineEdit>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTimer>
 
 namespace MainWindowTest {
@@ -159,6 +163,39 @@ TEST_F(SaveImage, OnlyFormatsThatHoldThePictureAreOfferedAndOthersAreRefusedByNa
             EXPECT_EQ(written(), QStringList());
         }
     }
+}
+
+// The picture saved under the name the dialog proposes is among the pictures the image browser
+// shows of that folder, as is a photo whose suffix is another spelling of a readable format.
+TEST_F(SaveImage, TheSavedPictureIsShownInTheImageBrowser)
+{
+    QSettings().setValue("lastImageLocation", dir.path());
+    showPicture(QSize(24, 16), qRgb(30, 160, 90));
+    QImage photo(QSize(8, 8), QImage::Format_RGB32);
+    photo.fill(qRgb(90, 90, 90));
+    ASSERT_TRUE(photo.save(dir.filePath("photo.tiff"), "TIFF"));
+    QString proposed;
+    answerFileDialog(dir.filePath("image.jpeg"), [&](QFileDialog* dialog) {
+        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            proposed = edit->text();
+    });
+    window->saveImage();
+    ASSERT_EQ(proposed, QStringLiteral("image.jpeg"));
+    ASSERT_TRUE(QFile::exists(dir.filePath("image.jpeg")));
+
+    ImageBrowser* browser = window->imageBrowser();
+    VyxBrowserFileSystemModel* model = browser->fileModel();
+    QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+    browser->navigateTo(model->index(dir.path()));
+    ASSERT_TRUE(loaded.count() > 0 || loaded.wait(5000));
+    settle();
+    ASSERT_EQ(browser->currentPath(), dir.path());
+    const QModelIndex folder = model->index(dir.path());
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(folder); ++row)
+        shown << model->index(row, 0, folder).data().toString();
+    EXPECT_TRUE(shown.contains("image.jpeg")) << shown.join(", ").toStdString();
+    EXPECT_TRUE(shown.contains("photo.tiff")) << shown.join(", ").toStdString();
 }
 
 // A command that comes while the render of an edit still runs waits for it, under a busy cursor,
