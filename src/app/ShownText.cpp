@@ -6,6 +6,18 @@ namespace {
 
 const QChar Ellipsis(0x2026);
 
+// Text layout breaks a line at the Unicode line and paragraph separators as it does at "\n".
+bool breaksLine(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+bool isLineOrTabControl(QChar c)
+{
+    return breaksLine(c) || c == QLatin1Char('\r') || c == QLatin1Char('\t') || c == QLatin1Char('\v')
+        || c == QLatin1Char('\f') || c == QChar(0x85);
+}
+
 // The first `count` characters, one fewer when that would end inside a surrogate pair.
 QString head(QString const& text, qsizetype count)
 {
@@ -23,7 +35,7 @@ QString bounded(QString const& text, int maxChars, int maxLines)
     // Only the kept head is searched for line breaks: the cost stays bounded whatever the size.
     int lines = 1;
     for (qsizetype i = 0; i < end; ++i) {
-        if (text.at(i) == QLatin1Char('\n') && ++lines > maxLines) {
+        if (breaksLine(text.at(i)) && ++lines > maxLines) {
             end = i;
             cut = true;
             break;
@@ -38,7 +50,7 @@ QString name(QString const& text, int maxChars)
 {
     QString kept = text.size() > maxChars ? head(text, maxChars) + Ellipsis : text;
     for (QChar& c : kept) {
-        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
+        if (isLineOrTabControl(c))
             c = QLatin1Char(' ');
     }
     return kept;

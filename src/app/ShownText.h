@@ -11,7 +11,8 @@ namespace ShownText {
 // surrogate pair.
 QString bounded(QString const& text, int maxChars = 400, int maxLines = 6);
 
-// A name on one line: line breaks and tabs become spaces, then at most `maxChars` characters.
+// A name on one line: line breaks (also the Unicode line and paragraph separators) and tabs
+// become spaces, then at most `maxChars` characters.
 QString name(QString const& text, int maxChars = 256);
 
 } // namespace ShownText

@@ -27,6 +27,8 @@ TEST(ShownText, BoundedCutsByCharactersAndLines)
         {"cut by lines", QStringLiteral("1\n2\n3\n4"), 100, 2, QStringLiteral("1\n2") + Ellipsis},
         {"pair not split", QStringLiteral("abcd") + emoji, 5, 3, QStringLiteral("abcd") + Ellipsis},
         {"exactly the limit", QStringLiteral("abcde"), 5, 1, QStringLiteral("abcde")},
+        {"cut at line separators", QStringLiteral("1\u20282\u20293\u20284"), 100, 2,
+         QStringLiteral("1\u20282") + Ellipsis},
     };
     for (BoundedCase const& c : cases)
         EXPECT_EQ(ShownText::bounded(c.text, c.maxChars, c.maxLines), c.expected) << c.what;
@@ -42,6 +44,8 @@ TEST(ShownText, BoundedOfMegabytesIsShort)
 TEST(ShownText, NameIsOneLineOfBoundedLength)
 {
     EXPECT_EQ(ShownText::name(QStringLiteral("a\nb\tc\rd")), QStringLiteral("a b c d"));
+    // Text layout breaks lines at these as well.
+    EXPECT_EQ(ShownText::name(QStringLiteral("a\u2028b\u2029c\vd\fe\u0085f")), QStringLiteral("a b c d e f"));
     EXPECT_EQ(ShownText::name(QString(10000, QLatin1Char('x')), 8), QString(8, QLatin1Char('x')) + Ellipsis);
     EXPECT_EQ(ShownText::name(QStringLiteral("Blur")), QStringLiteral("Blur"));
 }

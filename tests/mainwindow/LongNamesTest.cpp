@@ -75,6 +75,8 @@ void expectShortLine(QString const& shown, char const* where)
     SCOPED_TRACE(where);
     EXPECT_LE(shown.size(), kShownAtMost);
     EXPECT_FALSE(shown.contains(QLatin1Char('\n')));
+    EXPECT_FALSE(shown.contains(QChar::LineSeparator));
+    EXPECT_FALSE(shown.contains(QChar::ParagraphSeparator));
     EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << "a cut name says so";
 }
 
@@ -91,6 +93,9 @@ TEST_F(LongNames, AProjectWithNamesOfHalfAMillionCharactersOpensWithShortTitlesA
     const Case cases[] = {
         {"wide.vyxsg", QString(500000, QLatin1Char('W')), QString(500000, QLatin1Char('M'))},
         {"lines.vyxsg", QStringLiteral("object\n").repeated(70000), QStringLiteral("node\tline\n").repeated(50000)},
+        // Unicode line separators, right-to-left marks, combining marks and emoji.
+        {"separators.vyxsg", QStringLiteral("object\u2028\u200f\u202e\u05e2\u0301\u0301").repeated(10000),
+         QStringLiteral("node\u2029\U0001F600\u0301").repeated(10000)},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(c.file);
