@@ -14,7 +14,10 @@
 #include "mainwindow/TwObjectRows.h"
 #include "mainwindow/TwProjectBrowser.h"
 #include "nodes/NodeGraph.h"
+#include "app/TwTemplateContainer.h"
+#include "nodeui/KelDescriptionLabel.h"
 #include "nodeui/KelNGNode.h"
+#include "nodeui/KelNodeDescriptionEdit.h"
 #include "nodeui/KelNodeDescriptionTitle.h"
 #include "nodeui/KelParamCrucial.h"
 #include "nodeui/VyxNodeGraphView.h"
@@ -160,6 +163,20 @@ TEST_F(LongNames, AProjectWithNamesOfHalfAMillionCharactersOpensWithShortTitlesA
         EXPECT_FALSE(core()->isModified());
         discardProject();
     }
+}
+
+TEST_F(LongNames, ATemplateDescriptionIsHeadedByItsNameCutToOneLine)
+{
+    // A store template's name comes from its file; its description is shown whole, in a
+    // scrolled box, but the heading above it is a name.
+    KelTemplate* objectTemplate = core()->templateStore()->createObjectTemplate();
+    ASSERT_NE(objectTemplate, nullptr);
+    objectTemplate->setName(QStringLiteral("name\u2028").repeated(100000));
+    objectTemplate->setDescription(QStringLiteral("About it."));
+    window->displayTemplateDescription(objectTemplate->uuid(), window->filtersDescription());
+    const QString shown = window->filtersDescription()->textEdit()->toPlainText();
+    EXPECT_LT(shown.size(), 300);
+    EXPECT_TRUE(shown.contains(QStringLiteral("About it.")));
 }
 
 } // namespace
