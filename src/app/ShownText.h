@@ -8,11 +8,16 @@
 namespace ShownText {
 
 // At most `maxChars` characters and `maxLines` lines; a cut text ends in "…". Never splits a
-// surrogate pair.
+// surrogate pair. Directional embeddings, overrides and isolates left open are closed before
+// the end, so that they cannot turn around the text shown after it.
 QString bounded(QString const& text, int maxChars = 400, int maxLines = 6);
 
 // A name on one line: line breaks (also the Unicode line and paragraph separators) and tabs
 // become spaces, then at most `maxChars` characters.
 QString name(QString const& text, int maxChars = 256);
+
+// `text` (already short) with the directional embeddings, overrides and isolates it leaves open
+// closed at its end: for a head of a shown name cut further.
+QString closed(QString const& text);
 
 } // namespace ShownText

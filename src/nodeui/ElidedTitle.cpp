@@ -37,12 +37,12 @@ QString fit(QString const& title, QFont const& font, int width)
     qsizetype tooLong = kept.size() + 1;
     while (tooLong - fits > 1) {
         const qsizetype middle = fits + (tooLong - fits) / 2;
-        if (metrics.horizontalAdvance(head(kept, middle) + Ellipsis) <= width)
+        if (metrics.horizontalAdvance(ShownText::closed(head(kept, middle)) + Ellipsis) <= width)
             fits = middle;
         else
             tooLong = middle;
     }
-    return head(kept, fits) + Ellipsis;
+    return ShownText::closed(head(kept, fits)) + Ellipsis;
 }
 
 } // namespace ElidedTitle

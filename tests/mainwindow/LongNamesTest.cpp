@@ -80,6 +80,8 @@ void expectShortLine(QString const& shown, char const* where)
     EXPECT_FALSE(shown.contains(QLatin1Char('\n')));
     EXPECT_FALSE(shown.contains(QChar::LineSeparator));
     EXPECT_FALSE(shown.contains(QChar::ParagraphSeparator));
+    // A right-to-left override of the name ends with it (the names here close none).
+    EXPECT_EQ(shown.count(QChar(0x202E)), shown.count(QChar(0x202C)));
     EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << "a cut name says so";
 }
 
