@@ -6,6 +6,18 @@ namespace {
 
 const QChar Ellipsis(0x2026);
 
+// Text layout breaks a line at the Unicode line and paragraph separators as it does at "\n".
+bool breaksLine(QChar c)
+{
+    return c == QLatin1Char('\n') || c == QChar::LineSeparator || c == QChar::ParagraphSeparator;
+}
+
+bool isLineOrTabControl(QChar c)
+{
+    return breaksLine(c) || c == QLatin1Char('\r') || c == QLatin1Char('\t') || c == QLatin1Char('\v')
+        || c == QLatin1Char('\f') || c == QChar(0x85);
+}
+
 } // namespace
 
 QString head(QString const& text, qsizetype count)
@@ -15,6 +27,63 @@ QString head(QString const& text, qsizetype count)
     return text.left(count);
 }
 
+namespace {
+
+bool isIsolateOpener(QChar c)
+{
+    return c.unicode() >= 0x2066 && c.unicode() <= 0x2068; // LRI, RLI, FSI
+}
+
+// The marks that close what `text` leaves open of its directional embeddings, overrides and
+// isolates: left open, they would turn around whatever is shown after the text, such as the
+// program's own words after a name.
+QString directionalClosers(QStringView text)
+{
+    QString open;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x202A && u <= 0x202E && u != 0x202C) || isIsolateOpener(c)) {
+            open.append(c);
+        } else if (u == 0x202C) { // PDF: the innermost embedding or override, inside its isolate
+            if (!open.isEmpty() && !isIsolateOpener(open.back()))
+                open.chop(1);
+        } else if (u == 0x2069) { // PDI: the innermost isolate and all it holds
+            const qsizetype isolate = [&open] {
+                for (qsizetype i = open.size() - 1; i >= 0; --i) {
+                    if (isIsolateOpener(open.at(i)))
+                        return i;
+                }
+                return qsizetype(-1);
+            }();
+            if (isolate >= 0)
+                open.truncate(isolate);
+        }
+    }
+    QString closers;
+    for (qsizetype i = open.size() - 1; i >= 0; --i)
+        closers.append(isIsolateOpener(open.at(i)) ? QChar(0x2069) : QChar(0x202C));
+    return closers;
+}
+
+// The first `end` characters of `text`, with the closers they need, in at most `maxChars`
+// characters (fewer kept when the closers need room), and "…" when anything was left out.
+QString fitted(QString const& text, qsizetype end, bool cut, int maxChars)
+{
+    QString kept = head(text, end);
+    cut = cut || kept.size() < text.size();
+    QString closers = directionalClosers(kept);
+    while (!kept.isEmpty() && kept.size() + closers.size() > maxChars) {
+        // Each opener left out also spares its closer.
+        const qsizetype excess = kept.size() + closers.size() - maxChars;
+        kept = head(text, kept.size() - (excess + 1) / 2);
+        closers = directionalClosers(kept);
+        cut = true;
+    }
+    return cut ? kept + closers + Ellipsis : kept + closers;
+}
+
+} // namespace
+
 QString bounded(QString const& text, int maxChars, int maxLines)
 {
     qsizetype end = qMin<qsizetype>(text.size(), maxChars);
@@ -22,25 +91,28 @@ QString bounded(QString const& text, int maxChars, int maxLines)
     // Only the kept head is searched for line breaks: the cost stays bounded whatever the size.
     int lines = 1;
     for (qsizetype i = 0; i < end; ++i) {
-        if (text.at(i) == QLatin1Char('\n') && ++lines > maxLines) {
+        if (breaksLine(text.at(i)) && ++lines > maxLines) {
             end = i;
             cut = true;
             break;
         }
     }
-    if (!cut)
-        return text;
-    return head(text, end) + Ellipsis;
+    return fitted(text, end, cut, maxChars);
 }
 
 QString name(QString const& text, int maxChars)
 {
-    QString kept = text.size() > maxChars ? head(text, maxChars) + Ellipsis : text;
+    QString kept = fitted(text, qMin<qsizetype>(text.size(), maxChars), false, maxChars);
     for (QChar& c : kept) {
-        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
+        if (isLineOrTabControl(c))
             c = QLatin1Char(' ');
     }
     return kept;
+}
+
+QString closed(QString const& text)
+{
+    return text + directionalClosers(text);
 }
 
 } // namespace ShownText

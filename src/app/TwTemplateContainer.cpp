@@ -185,7 +185,8 @@ QTreeWidgetItem* TwTemplateContainer::addBrowserItem(QTreeWidget* tree,
     if (!tree || !objectTemplate)
         return nullptr;
     auto* item = new QTreeWidgetItem(0);
-    item->setData(0, Qt::DisplayRole, objectTemplate->name());
+    // The name comes from a template file: one short line (the store keeps the whole name).
+    item->setData(0, Qt::DisplayRole, ShownText::name(objectTemplate->name()));
     item->setData(0, Qt::DecorationRole, QIcon(objectTemplate->objectIcon()));
     item->setData(0, Qt::UserRole, kInsertTemplateObject);
     item->setData(0, Qt::UserRole + 1, objectTemplate->uuid());
@@ -264,10 +265,10 @@ void TwTemplateContainer::listReplacement(KelTemplate* replacement, QTreeWidgetI
     delete oldSpecialFXItem;
 
     if (kept) {
-        kept->setText(0, replacement->name());
+        kept->setText(0, ShownText::name(replacement->name()));
         kept->setIcon(0, QIcon(replacement->objectIcon()));
         kept->setData(0, Qt::UserRole + 1, uuid);
-        kept->setText(1, replacement->type());
+        kept->setText(1, ShownText::name(replacement->type()));
     } else if (replacement->type() == kFilterType) {
         addFilterBrowserItem(replacement);
     } else if (replacement->type() == kSpecialFXType) {

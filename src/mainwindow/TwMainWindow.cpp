@@ -503,7 +503,7 @@ void TwMainWindow::displayTemplateDescription(QString const& uuid, KelDescriptio
         if (graph->filter(nullptr) >= 0)
             shown = graph->resultImage();
     }
-    const KelUtils::HelpItem help(objectTemplate->name(), objectTemplate->description());
+    const KelUtils::HelpItem help(ShownText::name(objectTemplate->name()), objectTemplate->description());
     label->displayHelpItem(&help);
     label->setImage(&shown);
 }

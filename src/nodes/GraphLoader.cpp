@@ -324,14 +324,31 @@ Node* GraphLoader::makeNode(NodeGraph* graph, QDomElement const& section, int de
 int GraphLoader::assignUid(NodeGraph* graph, int stored)
 {
     NodeGraph* top = graph->topLevelGraph();
+    if (top != m_takenTop) {
+        m_takenUids.clear();
+        collectUids(top, m_takenUids);
+        m_takenTop = top;
+    }
     const bool valid = stored >= 1 && stored <= MaxUid;
-    if (m_keepUid && valid && !top->findNode(stored, true))
-        return stored;
-    // A new number that no node of the tree uses yet.
-    int uid = top->getUid();
-    while (uid == 0 || top->findNode(uid, true))
+    int uid = stored;
+    if (!m_keepUid || !valid || m_takenUids.contains(stored)) {
+        // A new number that no node of the tree uses yet.
         uid = top->getUid();
+        while (uid == 0 || m_takenUids.contains(uid))
+            uid = top->getUid();
+    }
+    // Taken from now on, even should the node not be added: a number is never given twice.
+    m_takenUids.insert(uid);
     return uid;
+}
+
+void GraphLoader::collectUids(NodeGraph const* graph, QSet<int>& uids)
+{
+    for (Node* member : graph->nodes()) {
+        uids.insert(member->uid());
+        if (NodeGraph const* sub = member->toNodeGraph())
+            collectUids(sub, uids);
+    }
 }
 
 void GraphLoader::recordUid(int stored, int uid)

@@ -45,6 +45,7 @@ private:
     Node* makeNode(NodeGraph* graph, QDomElement const& section, int depth, Result& result);
     Result loadConnections(NodeGraph* graph, QDomElement const& element, loadConnFlag flag);
     static void indexUids(NodeGraph const* graph, QHash<int, Node*>& byUid);
+    static void collectUids(NodeGraph const* graph, QSet<int>& uids);
 
     bool validateGraph(QDomElement const& element, int depth, bool withConnections,
                        QSet<int>& uids);
@@ -79,6 +80,11 @@ private:
     QString m_name;
 
     QSet<int> m_skippedUids;
+
+    // The uids of the tree that nodes are loaded into, gathered once per load: asking the tree
+    // for each new node would cost the square of its size.
+    QSet<int> m_takenUids;
+    NodeGraph const* m_takenTop = nullptr;
 };
 
 } // namespace KelNodes

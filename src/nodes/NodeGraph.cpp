@@ -13,9 +13,14 @@
 #include <QSet>
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 namespace KelNodes {
+
+namespace {
+std::atomic<quint64> uidLookups{0};
+}
 
 QString NodeGraph::m_nodes_path;
 
@@ -443,6 +448,7 @@ Node* NodeGraph::findNode(int uid, bool deep) const
 {
     if (uid == 0 && !m_parentGraph)
         return const_cast<NodeGraph*>(this);
+    uidLookups.fetch_add(quint64(m_nodes.size()), std::memory_order_relaxed);
     for (Node* member : std::as_const(m_nodes)) {
         if (member->uid() == uid)
             return member;
@@ -454,6 +460,11 @@ Node* NodeGraph::findNode(int uid, bool deep) const
         }
     }
     return nullptr;
+}
+
+quint64 NodeGraph::uidLookupCount()
+{
+    return uidLookups.load(std::memory_order_relaxed);
 }
 
 bool NodeGraph::findNodes(int uid1, int uid2, Node** out1, Node** out2, bool deep) const

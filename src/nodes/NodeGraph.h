@@ -121,6 +121,8 @@ public:
     // Queries (member order, depth first with `deep`).
     bool containsNode(Node const* node, bool deep) const;
     Node* findNode(int uid, bool deep) const;
+    // Members looked at by every findNode(uid) so far: what uid look-ups cost, for the tests.
+    static quint64 uidLookupCount();
     bool findNodes(int uid1, int uid2, Node** out1, Node** out2, bool deep) const;
     Node* findFirstNode(QUuid const& typeUuid, bool deep) const;
     int findNode(QString const& uuid, QList<Node*>* out, bool deep) const;

@@ -29,12 +29,12 @@ QString fit(QString const& title, QFont const& font, int width)
     qsizetype tooLong = kept.size() + 1;
     while (tooLong - fits > 1) {
         const qsizetype middle = fits + (tooLong - fits) / 2;
-        if (metrics.horizontalAdvance(ShownText::head(kept, middle) + Ellipsis) <= width)
+        if (metrics.horizontalAdvance(ShownText::closed(ShownText::head(kept, middle)) + Ellipsis) <= width)
             fits = middle;
         else
             tooLong = middle;
     }
-    return ShownText::head(kept, fits) + Ellipsis;
+    return ShownText::closed(ShownText::head(kept, fits)) + Ellipsis;
 }
 
 } // namespace ElidedTitle

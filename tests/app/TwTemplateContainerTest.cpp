@@ -138,6 +138,39 @@ TEST_F(TwTemplateContainerTest, BrowsersListTheirTypeWithTheDragRoles)
               specialFXTree.topLevelItem(0));
 }
 
+TEST_F(TwTemplateContainerTest, BrowserRowsShowLongNamesOnOneShortLineAndTheStoreKeepsThem)
+{
+    // Names from template files: half a million characters, and line breaks of every kind.
+    struct Case
+    {
+        QString uuid;
+        QString name;
+        QString type;
+    };
+    const Case cases[] = {
+        {kUuidA, QString(500000, QLatin1Char('W')), QStringLiteral("Filter")},
+        {kUuidB, QStringLiteral("line\n\u2028\u2029\t\r").repeated(2000), QStringLiteral("Special FX")},
+    };
+    for (Case const& c : cases)
+        writeTemplate({c.uuid, c.name, c.type});
+
+    TwTemplateContainer store(nullptr, nullptr);
+    loadInto(store);
+
+    for (Case const& c : cases) {
+        KelTemplate* record = store.getObjectTemplateFromUuid(c.uuid);
+        ASSERT_NE(record, nullptr);
+        EXPECT_TRUE(record->name() == c.name) << "the store keeps the whole name";
+        QTreeWidgetItem* item = store.filterBrowserItem(record) ? store.filterBrowserItem(record)
+                                                                : store.specialFXBrowserItem(record);
+        ASSERT_NE(item, nullptr);
+        const QString shown = item->text(0);
+        EXPECT_LE(shown.size(), 257);
+        for (QChar lineBreak : {QChar(u'\n'), QChar(u'\r'), QChar(QChar::LineSeparator), QChar(QChar::ParagraphSeparator)})
+            EXPECT_FALSE(shown.contains(lineBreak)) << int(lineBreak.unicode());
+    }
+}
+
 TEST_F(TwTemplateContainerTest, MissingIconIsRenderedAndWrittenAnExistingOneIsRead)
 {
     writeTemplate({kUuidA, QStringLiteral("Ant")});

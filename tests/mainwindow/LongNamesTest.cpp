@@ -14,7 +14,10 @@
 #include "mainwindow/TwObjectRows.h"
 #include "mainwindow/TwProjectBrowser.h"
 #include "nodes/NodeGraph.h"
+#include "app/TwTemplateContainer.h"
+#include "nodeui/KelDescriptionLabel.h"
 #include "nodeui/KelNGNode.h"
+#include "nodeui/KelNodeDescriptionEdit.h"
 #include "nodeui/KelNodeDescriptionTitle.h"
 #include "nodeui/KelParamCrucial.h"
 #include "nodeui/VyxNodeGraphView.h"
@@ -75,6 +78,10 @@ void expectShortLine(QString const& shown, char const* where)
     SCOPED_TRACE(where);
     EXPECT_LE(shown.size(), kShownAtMost);
     EXPECT_FALSE(shown.contains(QLatin1Char('\n')));
+    EXPECT_FALSE(shown.contains(QChar::LineSeparator));
+    EXPECT_FALSE(shown.contains(QChar::ParagraphSeparator));
+    // A right-to-left override of the name ends with it (the names here close none).
+    EXPECT_EQ(shown.count(QChar(0x202E)), shown.count(QChar(0x202C)));
     EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << "a cut name says so";
 }
 
@@ -91,6 +98,9 @@ TEST_F(LongNames, AProjectWithNamesOfHalfAMillionCharactersOpensWithShortTitlesA
     const Case cases[] = {
         {"wide.vyxsg", QString(500000, QLatin1Char('W')), QString(500000, QLatin1Char('M'))},
         {"lines.vyxsg", QStringLiteral("object\n").repeated(70000), QStringLiteral("node\tline\n").repeated(50000)},
+        // Unicode line separators, right-to-left marks, combining marks and emoji.
+        {"separators.vyxsg", QStringLiteral("object\u2028\u200f\u202e\u05e2\u0301\u0301").repeated(10000),
+         QStringLiteral("node\u2029\U0001F600\u0301").repeated(10000)},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(c.file);
@@ -155,6 +165,20 @@ TEST_F(LongNames, AProjectWithNamesOfHalfAMillionCharactersOpensWithShortTitlesA
         EXPECT_FALSE(core()->isModified());
         discardProject();
     }
+}
+
+TEST_F(LongNames, ATemplateDescriptionIsHeadedByItsNameCutToOneLine)
+{
+    // A store template's name comes from its file; its description is shown whole, in a
+    // scrolled box, but the heading above it is a name.
+    KelTemplate* objectTemplate = core()->templateStore()->createObjectTemplate();
+    ASSERT_NE(objectTemplate, nullptr);
+    objectTemplate->setName(QStringLiteral("name\u2028").repeated(100000));
+    objectTemplate->setDescription(QStringLiteral("About it."));
+    window->displayTemplateDescription(objectTemplate->uuid(), window->filtersDescription());
+    const QString shown = window->filtersDescription()->textEdit()->toPlainText();
+    EXPECT_LT(shown.size(), 300);
+    EXPECT_TRUE(shown.contains(QStringLiteral("About it.")));
 }
 
 } // namespace

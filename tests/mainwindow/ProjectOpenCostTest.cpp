@@ -1,5 +1,6 @@
 // What opening and pasting many stacked objects costs, counted in the work that grew with the
-// square of their number: re-chains of the root graph and nodes walked by the cycle checks.
+// square of their number: re-chains of the root graph, nodes walked by the cycle checks and
+// nodes looked at to find a free uid for each loaded node.
 
 #include "MainWindowFixture.h"
 
@@ -35,6 +36,7 @@ struct Cost
 {
     quint64 visits = 0;
     int rechains = 0;
+    quint64 lookups = 0;
 };
 
 TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirNumber)
@@ -54,9 +56,11 @@ TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirN
 
         quint64 visits = KelNodes::NodeDependencies::visitCount();
         int rechains = core()->rechainCount();
+        quint64 lookups = KelNodes::NodeGraph::uidLookupCount();
         QString openPath = path;
         window->openNodeGraph(core()->rootGraph(), openPath);
-        opened[i] = {KelNodes::NodeDependencies::visitCount() - visits, core()->rechainCount() - rechains};
+        opened[i] = {KelNodes::NodeDependencies::visitCount() - visits, core()->rechainCount() - rechains,
+                     KelNodes::NodeGraph::uidLookupCount() - lookups};
         settle();
 
         // The open's result: every object in stored order, chained, the last one selected,
@@ -81,8 +85,10 @@ TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirN
         ASSERT_TRUE(clipboard);
         visits = KelNodes::NodeDependencies::visitCount();
         rechains = core()->rechainCount();
+        lookups = KelNodes::NodeGraph::uidLookupCount();
         TwUtilities::loadObjectFromBuffer(core(), root, clipboard.get(), false);
-        pasted[i] = {KelNodes::NodeDependencies::visitCount() - visits, core()->rechainCount() - rechains};
+        pasted[i] = {KelNodes::NodeDependencies::visitCount() - visits, core()->rechainCount() - rechains,
+                     KelNodes::NodeGraph::uidLookupCount() - lookups};
         settle();
         EXPECT_EQ(core()->objectList().size(), 2 * n);
         EXPECT_TRUE(core()->objectList().last()->graph()->isConnectedTo(root->destinationNode()));
@@ -95,6 +101,8 @@ TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirN
     // 16 times the objects may cost at most 20 times the walking.
     EXPECT_LE(opened[1].visits, 20 * opened[0].visits) << opened[0].visits << " " << opened[1].visits;
     EXPECT_LE(pasted[1].visits, 20 * pasted[0].visits) << pasted[0].visits << " " << pasted[1].visits;
+    EXPECT_LE(opened[1].lookups, 20 * opened[0].lookups + 1000) << opened[0].lookups << " " << opened[1].lookups;
+    EXPECT_LE(pasted[1].lookups, 20 * pasted[0].lookups + 1000) << pasted[0].lookups << " " << pasted[1].lookups;
 }
 
 // A row inserted into a shown panel tree lays out the boxes of every row, and selecting an
