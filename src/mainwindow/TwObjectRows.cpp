@@ -3,12 +3,14 @@
 #include "app/KelNGObject.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
+#include "app/TwMainWindowInterface.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "mainwindow/TwUndoKeysPassThrough.h"
 #include "nodes/NodeGraph.h"
 #include "style/KelStyleConfig.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTreeWidget>
@@ -41,9 +43,60 @@ QString TwObjectRows::nameIn(QTreeWidgetItem const* row, int column)
     return shown == ShownText::name(full) ? full : shown;
 }
 
+namespace {
+
+// Calls back each time the watched widget is shown.
+class ShowWatcher : public QObject
+{
+public:
+    ShowWatcher(QWidget* watched, std::function<void()> shown) : QObject(watched), m_shown(std::move(shown))
+    {
+        watched->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            m_shown();
+        return false;
+    }
+
+private:
+    std::function<void()> m_shown;
+};
+
+} // namespace
+
 TwObjectRows::TwObjectRows(TwCore* core, QTreeWidget* tree, QTreeWidgetItem* KelNGObject::*rowOf)
     : m_core(core), m_tree(tree), m_rowOf(rowOf)
 {
+    m_showWatcher = new ShowWatcher(tree, [this] { addMissingBoxes(); });
+}
+
+TwObjectRows::~TwObjectRows()
+{
+    delete m_showWatcher;
+}
+
+bool TwObjectRows::showsBoxes() const
+{
+    // Once the window is up, the panel of the other view mode gets its boxes when it is shown:
+    // a row's two boxes cost more than all the rest of an object's set-up.
+    if (m_held || m_tree->isVisible())
+        return true;
+    TwMainWindowInterface* window = m_core->mainWindow();
+    return !window || !window->widget() || !window->widget()->isVisible();
+}
+
+void TwObjectRows::addMissingBoxes()
+{
+    for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = m_tree->topLevelItem(i);
+        if (m_tree->itemWidget(row, OpacityColumn))
+            continue;
+        if (KelNGObject* object = objectOfRow(row))
+            update(object);
+    }
 }
 
 KelNGObject* TwObjectRows::objectOfRow(QTreeWidgetItem* row) const
@@ -112,7 +165,7 @@ QTreeWidgetItem* TwObjectRows::update(KelNGObject* object)
     if (!object || !object->graph())
         return nullptr;
     QTreeWidgetItem* row = ensureRow(object, false);
-    if (m_tree->indexOfTopLevelItem(row) >= 0 && !m_tree->itemWidget(row, OpacityColumn))
+    if (!m_tree->itemWidget(row, OpacityColumn) && showsBoxes() && m_tree->indexOfTopLevelItem(row) >= 0)
         addBoxes(row, object);
 
     QSignalBlocker blocker(m_tree);

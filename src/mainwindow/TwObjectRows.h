@@ -37,6 +37,9 @@ public:
 
     // rowOf: the object's member that holds its row in this tree.
     TwObjectRows(TwCore* core, QTreeWidget* tree, QTreeWidgetItem* KelNGObject::*rowOf);
+    ~TwObjectRows();
+    TwObjectRows(TwObjectRows const&) = delete;
+    TwObjectRows& operator=(TwObjectRows const&) = delete;
 
     // Connects the boxes of every row made from now on to the panel's slots.
     template <class Panel>
@@ -64,6 +67,7 @@ public:
     QTreeWidgetItem* ensureRow(KelNGObject* object, bool atInsertionIndex);
     // Makes the row when missing, gives it boxes when it has none (a moved row loses them), then
     // shows the object's values without emitting anything. Null for an object without graph.
+    // While the window is shown, a tree that is not gets its boxes when it is.
     QTreeWidgetItem* update(KelNGObject* object);
     // Flips the visibility of the row's object and marks the edit; the object, or null.
     KelNGObject* toggleVisibility(QTreeWidgetItem* row);
@@ -81,6 +85,8 @@ public:
 private:
     QTreeWidgetItem* rowOfBox(QObject* box, int column) const;
     void addBoxes(QTreeWidgetItem* row, KelNGObject* object);
+    bool showsBoxes() const;
+    void addMissingBoxes();
 
     TwCore* m_core;
     QTreeWidget* m_tree;
@@ -88,4 +94,5 @@ private:
     std::function<void(QComboBox* opacity, QComboBox* blend)> m_connect;
     bool m_held = false;
     QPointer<QWidget> m_focusBeforeHold;
+    QPointer<QObject> m_showWatcher;
 };

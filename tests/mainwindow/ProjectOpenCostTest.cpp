@@ -20,6 +20,7 @@
 #include "nodes/NodeGraph.h"
 
 #include <QBuffer>
+#include <QComboBox>
 #include <QSignalSpy>
 #include <QTreeWidget>
 #include <QFile>
@@ -152,6 +153,55 @@ TEST_F(ProjectOpenCost, AnOpenSelectsOnceAndAddsNoRowToAShownPanel)
         }
         for (QMetaObject::Connection const& watch : watches)
             QObject::disconnect(watch);
+    }
+}
+
+// The panel of the other view mode makes its rows' boxes when it is shown, showing the
+// objects' settings.
+TEST_F(ProjectOpenCost, AHiddenPanelGetsItsBoxesWhenShown)
+{
+    window->show();
+    const QString path = dir.filePath(QStringLiteral("stacked.vyxsg"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(HostileFiles::stackedProject(20, 3));
+    }
+    Ui::MainWindow* ui = window->form();
+    struct Case
+    {
+        QAction* openIn;
+        QAction* thenShow;
+        QWidget* hiddenPanel;
+    };
+    const Case cases[] = {
+        {ui->actionImageView, ui->actionNodeGraphView, window->objectEditor()},
+        {ui->actionNodeGraphView, ui->actionImageView, window->projectBrowser()},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.openIn->text().toStdString());
+        c.openIn->trigger();
+        discardProject();
+        settle();
+        QString openPath = path;
+        window->openNodeGraph(core()->rootGraph(), openPath);
+        settle();
+        auto* tree = c.hiddenPanel->findChild<QTreeWidget*>(QStringLiteral("treeWidget"));
+        ASSERT_TRUE(tree);
+        ASSERT_FALSE(tree->isVisible());
+        ASSERT_EQ(tree->topLevelItemCount(), 20);
+        EXPECT_EQ(tree->itemWidget(tree->topLevelItem(0), 3), nullptr) << "made before it was needed";
+
+        c.thenShow->trigger();
+        settle();
+        ASSERT_TRUE(tree->isVisible());
+        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+            auto* opacity = qobject_cast<QComboBox*>(tree->itemWidget(tree->topLevelItem(i), 3));
+            auto* blend = qobject_cast<QComboBox*>(tree->itemWidget(tree->topLevelItem(i), 4));
+            ASSERT_TRUE(opacity && blend) << i;
+            EXPECT_EQ(opacity->currentText(), QStringLiteral("100%")) << i;
+            EXPECT_EQ(blend->currentText(), QStringLiteral("Normal")) << i;
+        }
     }
 }
 
