@@ -245,8 +245,7 @@ KelNodes::NodeGraph* KelTemplateDocument::loadNodeGraphFromFile(KelTemplate& rec
     {
         QByteArray bytes;
         QString reason;
-        if (!KelUtils::RegularFileReader::read(path, KelUtils::RegularFileReader::MaxDocumentBytes,
-                                               &bytes, &reason)) {
+        if (!KelUtils::RegularFileReader::readDocument(path, &bytes, &reason)) {
             qDebug() << "KelTemplate error: cannot open template file" << path << reason;
             return nullptr;
         }

@@ -144,7 +144,7 @@ void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
     // A device such as /dev/zero would be read without end.
     QByteArray bytes;
     QString reason;
-    if (!KelUtils::RegularFileReader::read(path, KelUtils::RegularFileReader::MaxDocumentBytes, &bytes, &reason)) {
+    if (!KelUtils::RegularFileReader::readDocument(path, &bytes, &reason)) {
         warn(tr("The project \"%1\" could not be opened:\n%2").arg(QDir::toNativeSeparators(path), reason));
         return;
     }

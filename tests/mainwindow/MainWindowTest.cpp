@@ -51,9 +51,12 @@
 #include <QTreeWidget>
 #include <QUndoStack>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <cstdio>
-#include <functional>
 #include <cstdlib>
+#include <functional>
 
 namespace MainWindowTest {
 namespace {
@@ -425,6 +428,37 @@ TEST_F(ProjectFiles, AFileThatCannotBeReadKeepsTheOpenProject)
         EXPECT_EQ(objectNames(), QStringList({"Kept"})) << c.name.toStdString();
         EXPECT_FALSE(core()->isModified());
     }
+}
+
+// A file that does not begin as XML is refused on its first bytes: a 400 MB file of zeros,
+// under the size limit, opened with only 256 MB of address space to spare.
+TEST_F(ProjectFiles, AFileThatDoesNotBeginAsXmlIsRefusedOnItsFirstBytes)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const QString zeros = dir.filePath("zeros.vyxsg");
+    {
+        QFile file(zeros);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(qint64(400) * 1024 * 1024));
+    }
+    auto openUnderTheLimit = [&] {
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        if (!statm.open(QIODevice::ReadOnly))
+            return 2;
+        const qint64 pages = QString::fromLatin1(statm.readLine()).section(QLatin1Char(' '), 0, 0).toLongLong();
+        const rlim_t room = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(256) << 20);
+        const rlimit limit{room, room};
+        if (setrlimit(RLIMIT_AS, &limit) != 0)
+            return 3;
+        QString text;
+        answerMessageBox(QMessageBox::Ok, &text);
+        QString path = zeros;
+        window->openNodeGraph(core()->rootGraph(), path);
+        settle();
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        return text.contains(QStringLiteral("is not a Vyx-Solenne project")) ? 0 : 4;
+    };
+    EXPECT_EXIT(std::exit(openUnderTheLimit()), ::testing::ExitedWithCode(0), "is not a Vyx-Solenne project");
 }
 
 TEST_F(ProjectFiles, AnEndlessOrOversizedFileIsRefusedBeforeItIsRead)
