@@ -392,8 +392,8 @@ void TwCore::initObject(KelNGObject* object)
     }
     setSelectedObject(object);
 
-    setModified(true);
     sortFilters();
+    setModified(true);
     start();
 }
 

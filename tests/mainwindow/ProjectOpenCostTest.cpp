@@ -31,7 +31,20 @@
 namespace MainWindowTest {
 namespace {
 
-using ProjectOpenCost = MainWindowFixture;
+class ProjectOpenCost : public MainWindowFixture
+{
+protected:
+    // A project of `objects` stacked objects written into the test folder; empty when it could
+    // not be written.
+    QString writeStacked(int objects, int nodesPerObject)
+    {
+        const QString path = dir.filePath(QStringLiteral("stacked-%1-%2.vyxsg").arg(objects).arg(nodesPerObject));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(HostileFiles::stackedProject(objects, nodesPerObject)) < 0)
+            return {};
+        return path;
+    }
+};
 
 struct Cost
 {
@@ -47,12 +60,8 @@ TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirN
     Cost pasted[2];
     for (int i = 0; i < 2; ++i) {
         const int n = counts[i];
-        const QString path = dir.filePath(QStringLiteral("stacked-%1.vyxsg").arg(n));
-        {
-            QFile file(path);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(HostileFiles::stackedProject(n, 12));
-        }
+        const QString path = writeStacked(n, 12);
+        ASSERT_FALSE(path.isEmpty());
         discardProject();
 
         quint64 visits = KelNodes::NodeDependencies::visitCount();
@@ -111,12 +120,8 @@ TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirN
 TEST_F(ProjectOpenCost, AnOpenSelectsOnceAndAddsNoRowToAShownPanel)
 {
     window->show();
-    const QString path = dir.filePath(QStringLiteral("stacked.vyxsg"));
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(HostileFiles::stackedProject(30, 3));
-    }
+    const QString path = writeStacked(30, 3);
+    ASSERT_FALSE(path.isEmpty());
     Ui::MainWindow* ui = window->form();
     QAction* const modes[] = {ui->actionImageView, ui->actionNodeGraphView};
     for (QAction* mode : modes) {
@@ -161,12 +166,8 @@ TEST_F(ProjectOpenCost, AnOpenSelectsOnceAndAddsNoRowToAShownPanel)
 TEST_F(ProjectOpenCost, AHiddenPanelGetsItsBoxesWhenShown)
 {
     window->show();
-    const QString path = dir.filePath(QStringLiteral("stacked.vyxsg"));
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(HostileFiles::stackedProject(20, 3));
-    }
+    const QString path = writeStacked(20, 3);
+    ASSERT_FALSE(path.isEmpty());
     Ui::MainWindow* ui = window->form();
     struct Case
     {
