@@ -6,7 +6,9 @@
 
 #include "app/ItemModelDragData.h"
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QMetaType>
 #include <QMimeData>
@@ -107,6 +109,18 @@ inline QByteArray deepListDrag(QString const& marker, QString const& path, int l
 inline QByteArray imageDrag(QByteArray const& png, QString const& marker, QString const& path)
 {
     return markedItem(imageValue(png), marker, path);
+}
+
+// A picture of 4 x 3 pixels as a PNG file holds it.
+inline QByteArray smallPng()
+{
+    QImage image(4, 3, QImage::Format_ARGB32);
+    image.fill(0xff204060u);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
 }
 
 // What the program's own drag of a tree's first item carries, every column of it: what the

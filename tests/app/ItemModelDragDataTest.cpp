@@ -25,17 +25,6 @@ namespace {
 const QString NodePath = QStringLiteral("Insert:NodePath");
 const QString TypeId = QStringLiteral("generator.const");
 
-QByteArray smallPng()
-{
-    QImage image(4, 3, QImage::Format_ARGB32);
-    image.fill(0xff204060u);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return png;
-}
-
 // A value as Qt's own writer streams it.
 QByteArray streamed(QVariant const& value)
 {
@@ -57,8 +46,8 @@ TEST(ItemModelDragData, ReadsTextsAndRefusesWhatTheProgramNeverPuts)
         QString path;
     };
     const QByteArray plain = markedItem(stringValue(QStringLiteral("Const")), NodePath, TypeId);
-    QIcon icon(QPixmap::fromImage(QImage::fromData(smallPng())));
-    icon.addPixmap(QPixmap::fromImage(QImage::fromData(smallPng()).scaled(8, 6)));
+    QIcon icon(QPixmap::fromImage(QImage::fromData(HostileDrags::smallPng())));
+    icon.addPixmap(QPixmap::fromImage(QImage::fromData(HostileDrags::smallPng()).scaled(8, 6)));
     const QByteArray iconValue = streamed(QVariant(icon));
     const Case cases[] = {
         {"texts", plain, NodePath, TypeId},
@@ -77,7 +66,7 @@ TEST(ItemModelDragData, ReadsTextsAndRefusesWhatTheProgramNeverPuts)
         {"a list nested 50,000 deep", deepListDrag(NodePath, TypeId), {}, {}},
         {"after whole items, a deep list", plain + deepListDrag(NodePath, QStringLiteral("b")), NodePath, TypeId},
         // Qt's reader decoded the picture at its stated size.
-        {"a picture", imageDrag(smallPng(), NodePath, TypeId), {}, {}},
+        {"a picture", imageDrag(HostileDrags::smallPng(), NodePath, TypeId), {}, {}},
         {"a picture of 16384 x 16384", imageDrag(HostileFiles::pngBomb(16384, 16384), NodePath, TypeId), {}, {}},
         {"a picture in an icon's place",
          markedItem(valueHeader(QMetaType::QIcon) + stringPayload(QStringLiteral("QPixmapIconEngine"))
@@ -110,7 +99,7 @@ TEST(ItemModelDragData, ReadsWhatATreeWidgetDrags)
     tree.setColumnCount(3);
     auto* item = new QTreeWidgetItem(&tree);
     item->setText(0, QStringLiteral("Sepia"));
-    item->setIcon(0, QIcon(QPixmap::fromImage(QImage::fromData(smallPng()))));
+    item->setIcon(0, QIcon(QPixmap::fromImage(QImage::fromData(HostileDrags::smallPng()))));
     item->setData(0, Qt::UserRole, QStringLiteral("Insert:TemplateObject"));
     item->setData(0, Qt::UserRole + 1, QStringLiteral("{a0000000-0000-4000-8000-000000000002}"));
     item->setText(1, QStringLiteral("Filter"));

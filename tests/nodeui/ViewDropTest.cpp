@@ -161,12 +161,7 @@ TEST(ViewDrop, TheNodeDocksOwnDragCreatesItsType)
 
 TEST(ViewDrop, DragsFromOtherProgramsAreRefusedWithoutBuildingTheirValues)
 {
-    QImage picture(4, 3, QImage::Format_ARGB32);
-    picture.fill(0xff204060u);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "PNG");
+    const QByteArray png = HostileDrags::smallPng();
     const QString kind = QStringLiteral("Insert:NodePath");
     const QString path = QStringLiteral("generator.const");
     const struct
