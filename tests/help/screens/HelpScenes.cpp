@@ -32,6 +32,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGraphicsPixmapItem>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -43,6 +44,7 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <limits>
 #include <memory>
 
 namespace HelpScenes {
@@ -78,6 +80,9 @@ QImage posterised(QImage picture)
     }
     return picture;
 }
+
+// A width that keeps every picture at its own size.
+constexpr int naturalWidth = std::numeric_limits<int>::max();
 
 // Saves a picture no wider than `width`, and under the size a help picture may have.
 void save(QImage picture, QString const& name, int width)
@@ -162,7 +167,8 @@ void pressKeys(char const* keys)
     QCoreApplication::processEvents();
 }
 
-// Photographs the next modal dialog once it is shown, then closes it.
+// Photographs the next modal dialog once it is shown, then closes it. A dialog that is
+// photographed at its own width is made as low as it goes first, as a user may make it.
 void photographNextDialog(QString const& name, int width)
 {
     auto* timer = new QTimer;
@@ -173,6 +179,8 @@ void photographNextDialog(QString const& name, int width)
             return;
         timer->stop();
         timer->deleteLater();
+        if (width == naturalWidth)
+            dialog->resize(dialog->width(), dialog->minimumSizeHint().height());
         save(shotOf(dialog), name, width);
         dialog->reject();
     });
@@ -210,6 +218,9 @@ void projectPanel()
 {
     if (!dropTemplate(window()->filtersTree(), QStringLiteral("Black and White")))
         fail("dropping a second filter");
+    // The Project tab makes its rows' boxes when it is shown.
+    rightTabs()->setCurrentIndex(0);
+    QCoreApplication::processEvents();
     QTreeWidget* rows = window()->projectBrowser()->form()->treeWidget;
     QComboBox* opacity = nullptr;
     QTreeWidgetItem* row = rows->topLevelItem(rows->topLevelItemCount() - 1);
@@ -219,7 +230,6 @@ void projectPanel()
         Road::waitForRender([&] { opacity->setCurrentIndex(opacity->findText(QStringLiteral("50%"))); });
     else
         fail("finding the opacity field");
-    rightTabs()->setCurrentIndex(0);
     const QImage dock = shotOf(window()->rightDock());
     save(dock.copy(0, 0, dock.width(), std::min(dock.height(), 470)), QStringLiteral("project-panel.png"), 420);
 }
@@ -351,12 +361,19 @@ void dialogs()
     }
     {
         TwSaveSequence sequence(window(), core());
+        // The stage's home is a folder of its own under /tmp: the picture shows the pictures
+        // folder of a user's home instead, as the dialog starts for a new user.
+        if (auto* directory = sequence.findChild<QLineEdit*>(QStringLiteral("directoryEdit")))
+            directory->setText(QStringLiteral("/home/user/Pictures"));
+        else
+            fail("the Directory field");
         sequence.show();
         (void)QTest::qWaitForWindowExposed(&sequence);
         save(shotOf(&sequence), QStringLiteral("save-sequence.png"), 520);
         sequence.reject();
     }
-    photographNextDialog(QStringLiteral("update-templates.png"), 520);
+    // The dialog is as wide as its one-line message: scaled down, its words could not be read.
+    photographNextDialog(QStringLiteral("update-templates.png"), naturalWidth);
     window()->form()->actionCheckForTemplates->trigger();
 }
 
