@@ -25,6 +25,7 @@
 #include "ui_ObjectEditor.h"
 #include "ui_ProjectBrowser.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -169,18 +170,24 @@ void pressKeys(char const* keys)
 
 // Photographs the next modal dialog once it is shown, then closes it. A dialog that is
 // photographed at its own width is made as low as it goes first, as a user may make it.
-void photographNextDialog(QString const& name, int width)
+// A `dialogWidth` of 0 keeps the dialog's own width; otherwise the dialog is laid out at it.
+void photographNextDialog(QString const& name, int width, int dialogWidth = 0)
 {
     auto* timer = new QTimer;
     timer->setInterval(50);
-    QObject::connect(timer, &QTimer::timeout, [timer, name, width] {
+    QObject::connect(timer, &QTimer::timeout, [timer, name, width, dialogWidth] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible())
             return;
         timer->stop();
         timer->deleteLater();
-        if (width == naturalWidth)
+        if (dialogWidth > 0) {
+            const int height = dialog->hasHeightForWidth() ? dialog->heightForWidth(dialogWidth)
+                                                           : dialog->minimumSizeHint().height();
+            dialog->resize(dialogWidth, std::max(height, dialog->minimumSizeHint().height()));
+        } else if (width == naturalWidth) {
             dialog->resize(dialog->width(), dialog->minimumSizeHint().height());
+        }
         save(shotOf(dialog), name, width);
         dialog->reject();
     });
@@ -372,8 +379,8 @@ void dialogs()
         save(shotOf(&sequence), QStringLiteral("save-sequence.png"), 520);
         sequence.reject();
     }
-    // The dialog is as wide as its one-line message: scaled down, its words could not be read.
-    photographNextDialog(QStringLiteral("update-templates.png"), naturalWidth);
+    // Photographed at the width the page shows it: scaled down, its words could not be read.
+    photographNextDialog(QStringLiteral("update-templates.png"), naturalWidth, 620);
     window()->form()->actionCheckForTemplates->trigger();
 }
 
