@@ -25,6 +25,7 @@
 #include "ui_ObjectEditor.h"
 #include "ui_ProjectBrowser.h"
 
+#include <algorithm>
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -32,6 +33,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QGraphicsPixmapItem>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -43,6 +45,7 @@
 #include <QTreeWidget>
 
 #include <cstdio>
+#include <limits>
 #include <memory>
 
 namespace HelpScenes {
@@ -78,6 +81,9 @@ QImage posterised(QImage picture)
     }
     return picture;
 }
+
+// A width that keeps every picture at its own size.
+constexpr int naturalWidth = std::numeric_limits<int>::max();
 
 // Saves a picture no wider than `width`, and under the size a help picture may have.
 void save(QImage picture, QString const& name, int width)
@@ -162,17 +168,26 @@ void pressKeys(char const* keys)
     QCoreApplication::processEvents();
 }
 
-// Photographs the next modal dialog once it is shown, then closes it.
-void photographNextDialog(QString const& name, int width)
+// Photographs the next modal dialog once it is shown, then closes it. A dialog that is
+// photographed at its own width is made as low as it goes first, as a user may make it.
+// A `dialogWidth` of 0 keeps the dialog's own width; otherwise the dialog is laid out at it.
+void photographNextDialog(QString const& name, int width, int dialogWidth = 0)
 {
     auto* timer = new QTimer;
     timer->setInterval(50);
-    QObject::connect(timer, &QTimer::timeout, [timer, name, width] {
+    QObject::connect(timer, &QTimer::timeout, [timer, name, width, dialogWidth] {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         if (!dialog || !dialog->isVisible())
             return;
         timer->stop();
         timer->deleteLater();
+        if (dialogWidth > 0) {
+            const int height = dialog->hasHeightForWidth() ? dialog->heightForWidth(dialogWidth)
+                                                           : dialog->minimumSizeHint().height();
+            dialog->resize(dialogWidth, std::max(height, dialog->minimumSizeHint().height()));
+        } else if (width == naturalWidth) {
+            dialog->resize(dialog->width(), dialog->minimumSizeHint().height());
+        }
         save(shotOf(dialog), name, width);
         dialog->reject();
     });
@@ -210,6 +225,9 @@ void projectPanel()
 {
     if (!dropTemplate(window()->filtersTree(), QStringLiteral("Black and White")))
         fail("dropping a second filter");
+    // The Project tab makes its rows' boxes when it is shown.
+    rightTabs()->setCurrentIndex(0);
+    QCoreApplication::processEvents();
     QTreeWidget* rows = window()->projectBrowser()->form()->treeWidget;
     QComboBox* opacity = nullptr;
     QTreeWidgetItem* row = rows->topLevelItem(rows->topLevelItemCount() - 1);
@@ -219,7 +237,6 @@ void projectPanel()
         Road::waitForRender([&] { opacity->setCurrentIndex(opacity->findText(QStringLiteral("50%"))); });
     else
         fail("finding the opacity field");
-    rightTabs()->setCurrentIndex(0);
     const QImage dock = shotOf(window()->rightDock());
     save(dock.copy(0, 0, dock.width(), std::min(dock.height(), 470)), QStringLiteral("project-panel.png"), 420);
 }
@@ -351,12 +368,19 @@ void dialogs()
     }
     {
         TwSaveSequence sequence(window(), core());
+        // The stage's home is a folder of its own under /tmp: the picture shows the pictures
+        // folder of a user's home instead, as the dialog starts for a new user.
+        if (auto* directory = sequence.findChild<QLineEdit*>(QStringLiteral("directoryEdit")))
+            directory->setText(QStringLiteral("/home/user/Pictures"));
+        else
+            fail("the Directory field");
         sequence.show();
         (void)QTest::qWaitForWindowExposed(&sequence);
         save(shotOf(&sequence), QStringLiteral("save-sequence.png"), 520);
         sequence.reject();
     }
-    photographNextDialog(QStringLiteral("update-templates.png"), 520);
+    // Photographed at the width the page shows it: scaled down, its words could not be read.
+    photographNextDialog(QStringLiteral("update-templates.png"), naturalWidth, 620);
     window()->form()->actionCheckForTemplates->trigger();
 }
 
