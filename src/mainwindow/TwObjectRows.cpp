@@ -5,7 +5,7 @@
 #include "app/TwCore.h"
 #include "app/TwMainWindowInterface.h"
 #include "mainwindow/TwObjectSettings.h"
-#include "mainwindow/TwUndoKeysPassThrough.h"
+#include "app/TwUndoKeysPassThrough.h"
 #include "nodes/NodeGraph.h"
 #include "style/KelStyleConfig.h"
 
