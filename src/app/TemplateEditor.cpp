@@ -89,7 +89,12 @@ void TemplateEditor::adjustUI(KelNGObject* object)
             ui->descriptionVersionEdit->setText(objectTemplate->version());
             ui->descriptionCreatedByEdit->setText(objectTemplate->createdBy());
             ui->descriptionUUIDLabel->setText(ShownText::name(objectTemplate->uuid()));
-            ui->descriptionEdit->setPlainText(objectTemplate->description());
+            {
+                // The box gives back line ends and some spaces in its own form: showing the
+                // description is no edit of it.
+                QSignalBlocker blocker(ui->descriptionEdit);
+                ui->descriptionEdit->setPlainText(objectTemplate->description());
+            }
         }
     }
     ui->titleBar->setEnabled(enabled);
