@@ -1,5 +1,6 @@
 #include "app/TemplateEditor.h"
 
+#include "app/FieldEdit.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
 #include "app/ShownText.h"
@@ -88,7 +89,12 @@ void TemplateEditor::adjustUI(KelNGObject* object)
             ui->descriptionVersionEdit->setText(objectTemplate->version());
             ui->descriptionCreatedByEdit->setText(objectTemplate->createdBy());
             ui->descriptionUUIDLabel->setText(ShownText::name(objectTemplate->uuid()));
-            ui->descriptionEdit->setPlainText(objectTemplate->description());
+            {
+                // The box gives back line ends and some spaces in its own form: showing the
+                // description is no edit of it.
+                QSignalBlocker blocker(ui->descriptionEdit);
+                ui->descriptionEdit->setPlainText(objectTemplate->description());
+            }
         }
     }
     ui->titleBar->setEnabled(enabled);
@@ -114,56 +120,47 @@ void TemplateEditor::announce(KelTemplate* objectTemplate)
     emit templateHasBeenAddedOrUpdated(true, objectTemplate);
 }
 
-void TemplateEditor::on_descriptionNameEdit_editingFinished()
+void TemplateEditor::commitField(QLineEdit const* field, QString const& (KelTemplate::*stored)() const,
+                                 void (KelTemplate::*write)(QString const&))
 {
     KelTemplate* objectTemplate = editableTemplate();
-    QString const text = ui->descriptionNameEdit->text();
-    // A name longer than the field holds is shown cut: left as shown, it is no rename.
-    if (!objectTemplate || text == objectTemplate->name()
-        || text == objectTemplate->name().left(ui->descriptionNameEdit->maxLength()))
+    if (!objectTemplate)
         return;
-    emit changeObjectNameTo(text);
+    std::optional<QString> const text = FieldEdit::committed(field, (objectTemplate->*stored)());
+    if (!text)
+        return;
+    if (write)
+        (objectTemplate->*write)(*text);
+    else
+        emit changeObjectNameTo(*text);
     announce(objectTemplate);
+}
+
+void TemplateEditor::on_descriptionNameEdit_editingFinished()
+{
+    // A new name goes through the owner's undoable rename.
+    commitField(ui->descriptionNameEdit, &KelTemplate::name, nullptr);
 }
 
 void TemplateEditor::on_descriptionAlternativeNamesEdit_editingFinished()
 {
-    KelTemplate* objectTemplate = editableTemplate();
-    QString const text = ui->descriptionAlternativeNamesEdit->text();
-    if (!objectTemplate || text == objectTemplate->alternativeNames())
-        return;
-    objectTemplate->setAlternativeNames(text);
-    announce(objectTemplate);
+    commitField(ui->descriptionAlternativeNamesEdit, &KelTemplate::alternativeNames,
+                &KelTemplate::setAlternativeNames);
 }
 
 void TemplateEditor::on_descriptionTagsEdit_editingFinished()
 {
-    KelTemplate* objectTemplate = editableTemplate();
-    QString const text = ui->descriptionTagsEdit->text();
-    if (!objectTemplate || text == objectTemplate->tags())
-        return;
-    objectTemplate->setTags(text);
-    announce(objectTemplate);
+    commitField(ui->descriptionTagsEdit, &KelTemplate::tags, &KelTemplate::setTags);
 }
 
 void TemplateEditor::on_descriptionVersionEdit_editingFinished()
 {
-    KelTemplate* objectTemplate = editableTemplate();
-    QString const text = ui->descriptionVersionEdit->text();
-    if (!objectTemplate || text == objectTemplate->version())
-        return;
-    objectTemplate->setVersion(text);
-    announce(objectTemplate);
+    commitField(ui->descriptionVersionEdit, &KelTemplate::version, &KelTemplate::setVersion);
 }
 
 void TemplateEditor::on_descriptionCreatedByEdit_editingFinished()
 {
-    KelTemplate* objectTemplate = editableTemplate();
-    QString const text = ui->descriptionCreatedByEdit->text();
-    if (!objectTemplate || text == objectTemplate->createdBy())
-        return;
-    objectTemplate->setCreatedBy(text);
-    announce(objectTemplate);
+    commitField(ui->descriptionCreatedByEdit, &KelTemplate::createdBy, &KelTemplate::setCreatedBy);
 }
 
 void TemplateEditor::on_descriptionUUIDButton_pressed()

@@ -6,6 +6,7 @@ class KelNGObject;
 class KelTemplate;
 class QButtonGroup;
 class QImage;
+class QLineEdit;
 class QToolButton;
 class TwCore;
 
@@ -63,6 +64,10 @@ private:
     KelTemplate* editableTemplate() const;
     KelTemplate* currentTemplate() const;
     void announce(KelTemplate* objectTemplate);
+    // Commits a text field left with an edit (FieldEdit): through `write`, or for a null `write`
+    // as a rename asked of the owner.
+    void commitField(QLineEdit const* field, QString const& (KelTemplate::*stored)() const,
+                     void (KelTemplate::*write)(QString const&));
 
     Ui::TemplateEditor* ui;
     QButtonGroup* m_pageButtons;

@@ -429,8 +429,10 @@ bool TwTemplateContainer::saveTemplate(KelNGObject* object, bool askIfFileExists
         if (QTreeWidgetItem* item = findItemOfUuid(m_specialFXTree, uuid))
             item->setIcon(0, icon);
     }
-    // A project object's own new template is not in the store yet.
-    if (!objectTemplate->materialInstance() && !objectTemplate->objectInstance())
+    // A project object's template (new, or a copy of a store template made when the object was
+    // inserted) is no record of the store: the store loads what was written, as a new template
+    // or in place of its record of that UUID, and lists it.
+    if (!objectTemplateList.contains(objectTemplate) && !materialTemplateList.contains(objectTemplate))
         addUpdatedTemplate(true, uuid, path);
     return true;
 }

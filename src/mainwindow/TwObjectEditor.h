@@ -117,6 +117,8 @@ private:
     void renderTemplate(KelTemplate* objectTemplate);
     void setPresetColor(int preset);
     void scaleView(qreal factor);
+    // Whether the template is the one of the current object, whose state the Save buttons show.
+    bool isEditedTemplate(KelTemplate const* objectTemplate) const;
 
     TwCore* m_core;
     // The panel may outlive the core at teardown.

@@ -2,6 +2,7 @@
 
 #include "mainwindow/TwObjectEditor.h"
 
+#include "app/FieldEdit.h"
 #include "app/TwCore.h"
 #include "mainwindow/KelNodePanelBorder.h"
 #include "mainwindow/TwCmdRenameNode.h"
@@ -111,14 +112,12 @@ void TwObjectEditor::nodeNameEditingFinished()
     if (m_core->blockFocusOutEvents() || !item || !item->node())
         return;
     KelNodes::Node* node = item->node();
-    QLineEdit const* edit = m_nodePanel->nodeNameEdit;
-    QString const text = edit->text();
     QString const current = node->displayName();
-    // A name longer than the field holds is shown cut: left as shown, it is no rename.
-    if (text == current || text == current.left(edit->maxLength()) || text.trimmed().isEmpty())
+    std::optional<QString> const text = FieldEdit::committed(m_nodePanel->nodeNameEdit, current);
+    if (!text || text->trimmed().isEmpty())
         return;
     TwObjectSettings::push(node->topLevelGraph(),
-                           new TwCmdRenameNode(m_core, this, item, text, current));
+                           new TwCmdRenameNode(m_core, this, item, *text, current));
     setSaveButtonsEnabled(true);
 }
 

@@ -65,13 +65,19 @@ void TwObjectEditor::objectTemplateHasBeenAddedOrUpdated(KelTemplate* objectTemp
     if (objectTemplate && objectTemplate->objectInstance())
         updateTemplateObject(objectTemplate->objectInstance());
     // A project object's template has no row whose refresh would switch the buttons.
-    if (objectTemplate && m_currentObject && m_currentObject->getValidTemplate() == objectTemplate)
+    if (isEditedTemplate(objectTemplate))
         setSaveButtonsEnabled(objectTemplate->modified());
+}
+
+bool TwObjectEditor::isEditedTemplate(KelTemplate const* objectTemplate) const
+{
+    return objectTemplate && m_currentObject && m_currentObject->getValidTemplate() == objectTemplate;
 }
 
 void TwObjectEditor::updateTemplateObject(KelNGObject* object)
 {
-    if (!object || !object->graph())
+    // Rows are for the store's templates; a project object inserted from a template is no row.
+    if (!object || !object->graph() || !object->getRootObject()->isTemplateInstance())
         return;
     KelTemplate* objectTemplate = object->getValidTemplate();
     QTreeWidget* tree = m_ui->templatesTreeWidget;
@@ -99,7 +105,9 @@ void TwObjectEditor::updateTemplateObject(KelNGObject* object)
             const bool unsaved = objectTemplate->modified();
             row->setIcon(3, QIcon(stylePixmap(unsaved ? QStringLiteral("templatenotsaved")
                                                       : QStringLiteral("templatesaved"))));
-            setSaveButtonsEnabled(unsaved);
+            // The buttons follow the template being edited, not one installed or updated meanwhile.
+            if (isEditedTemplate(objectTemplate))
+                setSaveButtonsEnabled(unsaved);
         }
     }
     updateTemplateChildObjects(object);

@@ -4,8 +4,8 @@
 #include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwMainWindowInterface.h"
+#include "app/TwUndoKeysPassThrough.h"
 #include "mainwindow/TwObjectSettings.h"
-#include "mainwindow/TwUndoKeysPassThrough.h"
 #include "nodes/NodeGraph.h"
 #include "style/KelStyleConfig.h"
 

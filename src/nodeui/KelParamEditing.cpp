@@ -1,5 +1,6 @@
 #include "nodeui/KelParamEditing.h"
 
+#include "app/TwUndoKeysPassThrough.h"
 #include "nodeui/KelParamEditorValues.h"
 #include "nodeui/KelParamRow.h"
 #include "params/Color.h"
@@ -33,6 +34,10 @@ void KelParamEditing::connectRow(KelParamRow const& row, KelUtils::Parameter con
 
 void KelParamEditing::connectEditor(QWidget* editor)
 {
+    // The window's Undo and Redo keys reach the window while an editor has the focus: each
+    // finished edit is a step there, and the fields' own text undo would only show a value the
+    // parameter does not hold.
+    editor->installEventFilter(new TwUndoKeysPassThrough(editor));
     if (auto* spin = qobject_cast<QDoubleSpinBox*>(editor))
         connect(spin, &QDoubleSpinBox::editingFinished, this, &KelParamEditing::doubleSpinBox_editingFinished);
     else if (auto* box = qobject_cast<QSpinBox*>(editor))
@@ -63,8 +68,7 @@ void KelParamEditing::doubleSpinBox_editingFinished()
     auto* spin = qobject_cast<QDoubleSpinBox*>(sender());
     const KelParamUIRef target = editTarget(spin);
     auto* group = as<KelUtils::NumGroupParameter<float>>(target);
-    // A box still showing the stored value was only left, not edited.
-    if (!spin || !group || KelParamEditorValues::floatBoxShowsValue(group->value(target.index), spin->value()))
+    if (!spin || !group || leftUnchanged(spin, target))
         return;
     if (QSlider* slider = sliderOf(target)) {
         const QSignalBlocker blocker(slider);
@@ -79,7 +83,7 @@ void KelParamEditing::spinBox_editingFinished()
     auto* spin = qobject_cast<QSpinBox*>(sender());
     const KelParamUIRef target = editTarget(spin);
     auto* group = as<KelUtils::NumGroupParameter<int>>(target);
-    if (!spin || !group)
+    if (!spin || !group || leftUnchanged(spin, target))
         return;
     if (QSlider* slider = sliderOf(target)) {
         const QSignalBlocker blocker(slider);
@@ -92,23 +96,28 @@ void KelParamEditing::spinBox_editingFinished()
 void KelParamEditing::floatSlider_valueChanged(int value)
 {
     const KelParamUIRef target = editTarget(sender());
-    if (auto* group = as<KelUtils::NumGroupParameter<float>>(target))
-        writeEdit(target.param, [=] { return group->setValue(static_cast<float>(value) / 100.0f, target.index); },
-                  false);
+    auto* group = as<KelUtils::NumGroupParameter<float>>(target);
+    if (!group || leftUnchanged(sender(), target))
+        return;
+    writeEdit(target.param, [=] { return group->setValue(static_cast<float>(value) / 100.0f, target.index); }, false);
 }
 
 void KelParamEditing::slider_valueChanged(int value)
 {
     const KelParamUIRef target = editTarget(sender());
-    if (auto* group = as<KelUtils::NumGroupParameter<int>>(target))
-        writeEdit(target.param, [=] { return group->setValue(value, target.index); }, false);
+    auto* group = as<KelUtils::NumGroupParameter<int>>(target);
+    if (!group || leftUnchanged(sender(), target))
+        return;
+    writeEdit(target.param, [=] { return group->setValue(value, target.index); }, false);
 }
 
 void KelParamEditing::checkBox_valueChanged(bool on)
 {
     const KelParamUIRef target = editTarget(sender());
-    if (auto* group = as<KelUtils::NumGroupParameter<int>>(target))
-        writeEdit(target.param, [=] { return group->setValue(on ? 1 : 0, 0); }, false);
+    auto* group = as<KelUtils::NumGroupParameter<int>>(target);
+    if (!group || leftUnchanged(sender(), target))
+        return;
+    writeEdit(target.param, [=] { return group->setValue(on ? 1 : 0, 0); }, false);
 }
 
 void KelParamEditing::comboBox_currentIndexChanged(int row)
@@ -116,7 +125,7 @@ void KelParamEditing::comboBox_currentIndexChanged(int row)
     const KelParamUIRef target = editTarget(sender());
     auto* choice = as<KelUtils::ListParameter>(target);
     KelUtils::ListItem const* item = choice ? choice->itemAt(row) : nullptr;
-    if (!item)
+    if (!item || leftUnchanged(sender(), target))
         return;
     const int id = item->id;
     writeEdit(target.param, [=] { return choice->setValue(id); }, false);
@@ -126,7 +135,7 @@ void KelParamEditing::colorField_colorChanged(QColor color)
 {
     const KelParamUIRef target = editTarget(sender());
     auto* colour = as<KelUtils::ColorParameter>(target);
-    if (!colour)
+    if (!colour || leftUnchanged(sender(), target))
         return;
     const unsigned char rgba[4] = {static_cast<unsigned char>(color.red()), static_cast<unsigned char>(color.green()),
                                    static_cast<unsigned char>(color.blue()), static_cast<unsigned char>(color.alpha())};
@@ -139,10 +148,15 @@ void KelParamEditing::stringEdit_editingFinished()
     auto* line = qobject_cast<QLineEdit*>(sender());
     const KelParamUIRef target = editTarget(line);
     auto* string = as<KelUtils::StringParameter>(target);
-    if (!line || !string)
+    if (!line || !string || leftUnchanged(line, target))
         return;
     const QString text = line->text();
     writeEdit(target.param, [=] { return string->setValue(text); }, false);
+}
+
+bool KelParamEditing::leftUnchanged(QObject const* widget, KelParamUIRef const& target) const
+{
+    return KelParamRow::showsStored(widget, target.param, target.index);
 }
 
 void KelParamEditing::fileName_clicked()

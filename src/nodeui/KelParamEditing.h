@@ -53,4 +53,7 @@ private slots:
 
 private:
     void connectEditor(QWidget* editor);
+    // Whether the widget still shows the stored value: its signal is then no edit (nothing is
+    // written, no undo step recorded).
+    bool leftUnchanged(QObject const* widget, KelParamUIRef const& target) const;
 };

@@ -1,5 +1,6 @@
 #include "nodeui/KelParamRow.h"
 
+#include "app/FieldEdit.h"
 #include "nodeui/KelParamEditorValues.h"
 #include "params/ColorParameter.h"
 #include "params/ListParameter.h"
@@ -230,4 +231,52 @@ bool KelParamRow::refresh(QWidget* editor, QSlider* slider, KelUtils::Parameter*
     }
     editor->setEnabled(enabled);
     return true;
+}
+
+bool KelParamRow::showsStored(QObject const* widget, KelUtils::Parameter* parameter, int index)
+{
+    if (!widget || !parameter)
+        return false;
+    switch (parameter->type()) {
+    case KelUtils::ParamFloatGroup: {
+        auto* group = static_cast<KelUtils::NumGroupParameter<float>*>(*parameter);
+        if (auto* spin = qobject_cast<QDoubleSpinBox const*>(widget))
+            return KelParamEditorValues::floatBoxShowsValue(group->value(index), spin->value());
+        // A slider writes its position in hundredths.
+        if (auto* slider = qobject_cast<QSlider const*>(widget))
+            return static_cast<float>(slider->value()) / 100.0f == group->value(index);
+        return false;
+    }
+    case KelUtils::ParamIntGroup: {
+        auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
+        if (auto* spin = qobject_cast<QSpinBox const*>(widget))
+            return spin->value() == group->value(index);
+        if (auto* slider = qobject_cast<QSlider const*>(widget))
+            return slider->value() == group->value(index);
+        return false;
+    }
+    case KelUtils::ParamBool: {
+        auto* check = qobject_cast<QCheckBox const*>(widget);
+        return check && check->isChecked() == (static_cast<KelUtils::NumGroupParameter<int>*>(*parameter)->value(index) != 0);
+    }
+    case KelUtils::ParamColor: {
+        auto* field = qobject_cast<KelColorField const*>(widget);
+        return field
+               && field->color() == KelParamEditorValues::toQColor(static_cast<KelUtils::ColorParameter*>(*parameter)->value());
+    }
+    case KelUtils::ParamList: {
+        auto* combo = qobject_cast<QComboBox const*>(widget);
+        auto* choice = static_cast<KelUtils::ListParameter*>(*parameter);
+        KelUtils::ListItem const* shown = combo ? choice->itemAt(combo->currentIndex()) : nullptr;
+        KelUtils::ListItem const* current = choice->currentItem();
+        return shown && current && shown->id == current->id;
+    }
+    case KelUtils::ParamString:
+    case KelUtils::ParamFileName: {
+        auto* line = qobject_cast<QLineEdit const*>(widget);
+        return line && !FieldEdit::committed(line, static_cast<KelUtils::StringParameter*>(*parameter)->value());
+    }
+    default:
+        return false;
+    }
 }

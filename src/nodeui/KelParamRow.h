@@ -4,6 +4,7 @@
 #include <QPair>
 
 class QLayout;
+class QObject;
 class QPushButton;
 class QSlider;
 class QWidget;
@@ -35,4 +36,8 @@ struct KelParamRow
     // with their signals blocked, then enables both by display-flag bit 0. False for kinds that
     // are never refreshed.
     static bool refresh(QWidget* editor, QSlider* slider, KelUtils::Parameter* parameter, int index);
+    // Whether the editor or slider still shows value `index` as stored, so that its edit signal
+    // (a box or field left, a confirmation without change) must write nothing and record no
+    // undo step. A text field compares through FieldEdit (a long value is shown cut).
+    static bool showsStored(QObject const* widget, KelUtils::Parameter* parameter, int index);
 };

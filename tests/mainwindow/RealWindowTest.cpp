@@ -3,6 +3,7 @@
 // on the offscreen platform these tests are skipped.
 
 #include "MainWindowFixture.h"
+#include "ParameterObject.h"
 
 #include "app/KelNGObject.h"
 #include "app/TwCore.h"
@@ -112,6 +113,32 @@ TEST_F(RealWindow, UndoKeysReachTheWindowFromAnOpacityBox)
         EXPECT_EQ(core()->undoStack()->index(), index - 1);
         discardProject();
     }
+}
+
+TEST_F(RealWindow, UndoAndRedoKeysReachTheWindowFromEveryParameterEditor)
+{
+    ParameterObject made = addParameterObject(core(), QStringLiteral("Keys"));
+    ASSERT_NE(made.object, nullptr);
+    core()->setSelectedObject(made.object);
+    window->projectBrowser()->dynamicObjectSettingsFor(made.object);
+    settle();
+    QUndoStack* stack = core()->undoStack();
+    for (KelUtils::Parameter* parameter : std::as_const(made.parameters)) {
+        QWidget* editor = importantEditor(window.get(), parameter);
+        ASSERT_NE(editor, nullptr);
+        SCOPED_TRACE(editor->metaObject()->className());
+        ASSERT_TRUE(editor->isVisible());
+        stack->push(new QUndoCommand(QStringLiteral("Step")));
+        const int index = stack->index();
+        editor->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == editor; }, 5000));
+        pressUndo();
+        EXPECT_EQ(stack->index(), index - 1) << "Ctrl+Z is the window's Undo";
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        settle();
+        EXPECT_EQ(stack->index(), index) << "Ctrl+Shift+Z is the window's Redo";
+    }
+    discardProject();
 }
 
 TEST_F(RealWindow, TitleBarShowsANewTitleWithoutWaitingForThePointer)

@@ -1,4 +1,4 @@
-#include "mainwindow/TwUndoKeysPassThrough.h"
+#include "app/TwUndoKeysPassThrough.h"
 
 #include <QEvent>
 #include <QKeyEvent>
