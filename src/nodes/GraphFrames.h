@@ -15,7 +15,7 @@ public:
     explicit GraphFrames(NodeGraph const* graph);
 
     // Each container of `graph` recorded here gets its frame back, a graph before its members,
-    // since a graph's frame reaches them. Nodes that came since are left where they are.
+    // since a graph's frame reaches them (a node that came since takes its graph's frame).
     void restore(NodeGraph* graph) const;
 
 private:
