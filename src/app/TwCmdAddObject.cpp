@@ -3,7 +3,6 @@
 #include "app/KelNGObject.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
-#include "app/TwNodeSnapshot.h"
 #include "app/TwUtilities.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeGraph.h"
@@ -30,11 +29,9 @@ void TwCmdAddObject::redo()
     } else {
         m_core->cancelRender();
         m_core->setInsertionIndexFor(m_objectUid, m_objectIndex);
-        // A neighbour linked when the snapshot was taken may be gone by now.
-        QBuffer snapshot;
-        snapshot.setData(
-            TwNodeSnapshot::withoutDanglingLinks(m_snapshot.data(), m_core->rootGraph()));
-        TwUtilities::loadObjectFromBuffer(m_core, m_core->rootGraph(), &snapshot, true);
+        // A neighbour linked when the snapshot was taken may be gone by now: that link is left
+        // open.
+        TwUtilities::loadObjectFromBuffer(m_core, m_core->rootGraph(), &m_snapshot, true);
     }
     m_core->start();
 }

@@ -114,11 +114,9 @@ void TwCmdDeleteObject::undo()
             }
             m_core->setInsertionIndexFor(uid, index);
         }
-        // Links to objects of this list that are not back yet would refuse the whole snapshot;
-        // the chain of objects is made again anyway.
-        QBuffer snapshot;
-        snapshot.setData(TwNodeSnapshot::withoutDanglingLinks(m_snapshots.value(uid)->data(), parent));
-        TwUtilities::loadObjectFromBuffer(m_core, parent, &snapshot, true);
+        // Links to objects of this list that are not back yet are left open; the chain of
+        // objects is made again anyway.
+        TwUtilities::loadObjectFromBuffer(m_core, parent, m_snapshots.value(uid), true);
     }
     m_core->start();
 }

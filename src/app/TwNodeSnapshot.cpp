@@ -5,13 +5,11 @@
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeGraph.h"
-#include "params/XmlNumbers.h"
 
 #include <QBuffer>
 #include <QDebug>
 #include <QDomDocument>
 #include <QDomElement>
-#include <QSet>
 #include <QTextStream>
 
 namespace {
@@ -61,43 +59,6 @@ private:
     KelNodes::GraphLoadHook m_loadHook;
     void* m_loadData;
 };
-
-void collectUids(QDomElement const& graph, QSet<int>& uids)
-{
-    const QDomElement nodes = graph.firstChildElement(QStringLiteral("nodes"));
-    for (QDomElement section = nodes.firstChildElement(); !section.isNull();
-         section = section.nextSiblingElement()) {
-        if (section.hasAttribute(QStringLiteral("uid")))
-            uids.insert(KelUtils::parseXmlInt(section.attribute(QStringLiteral("uid"))));
-        if (section.tagName() == QLatin1String("graph"))
-            collectUids(section, uids);
-    }
-}
-
-// Links among the document's own nodes stay (nested graphs keep theirs anyway); a link to a
-// node outside stays only while that node exists below `target`.
-void dropDanglingLinks(QDomElement& root, KelNodes::NodeGraph const* target)
-{
-    QSet<int> uids;
-    collectUids(root, uids);
-    QDomElement connections = root.firstChildElement(QStringLiteral("connections"));
-    QList<QDomElement> dangling;
-    for (QDomElement link = connections.firstChildElement(QStringLiteral("connection"));
-         !link.isNull(); link = link.nextSiblingElement(QStringLiteral("connection"))) {
-        for (const char* end : {"node_uid1", "node_uid2"}) {
-            const int uid = KelUtils::parseXmlInt(link.attribute(QLatin1String(end)));
-            if (uids.contains(uid))
-                continue;
-            KelNodes::Node const* found = target ? target->findNode(uid, true) : nullptr;
-            if (!found || found == target) {
-                dangling.append(link);
-                break;
-            }
-        }
-    }
-    for (QDomElement& link : dangling)
-        connections.removeChild(link);
-}
 
 bool isTopLevel(KelNodes::NodeGraph const* graph)
 {
@@ -157,9 +118,8 @@ QList<KelNodes::Node*> TwNodeSnapshot::load(TwCore* core, KelNodes::NodeGraph* o
         qDebug() << "Undo error: the node snapshot is not a graph document";
         return created;
     }
+    // Links to nodes that are gone are left open by the loader.
     QDomElement root = document.documentElement();
-    dropDanglingLinks(root, owner);
-
     QList<KelNodes::Node*> loaded;
     {
         TwNodeGraphIOCallbacks callbacks(core, false);
@@ -172,17 +132,6 @@ QList<KelNodes::Node*> TwNodeSnapshot::load(TwCore* core, KelNodes::NodeGraph* o
             created.append(node);
     }
     return created;
-}
-
-QByteArray TwNodeSnapshot::withoutDanglingLinks(QByteArray const& snapshot,
-                                                KelNodes::NodeGraph const* target)
-{
-    QDomDocument document;
-    if (!document.setContent(snapshot, false))
-        return snapshot;
-    QDomElement root = document.documentElement();
-    dropDanglingLinks(root, target);
-    return document.toByteArray(4);
 }
 
 bool TwNodeSnapshot::carriesObject(KelNodes::Node* node)

@@ -2,7 +2,6 @@
 
 #include "nodes/GraphHooks.h"
 
-#include <QByteArray>
 #include <QList>
 
 class QBuffer;
@@ -38,12 +37,6 @@ public:
     // left alone. Links to nodes that are gone are dropped; the node still comes back.
     static QList<KelNodes::Node*> load(TwCore* core, KelNodes::NodeGraph* owner, QBuffer& buffer,
                                        KelNodes::loadConnFlag connections);
-
-    // The snapshot text without the links whose far end is neither in the snapshot nor below
-    // `target`: a load refuses a whole document for one such link. Text that is no graph
-    // document comes back unchanged.
-    static QByteArray withoutDanglingLinks(QByteArray const& snapshot,
-                                           KelNodes::NodeGraph const* target);
 
     // Whether the node is a graph that carries a project object.
     static bool carriesObject(KelNodes::Node* node);

@@ -139,7 +139,7 @@ int TwUtilities::loadObjectFromBuffer(TwCore* core, KelNodes::NodeGraph* graph, 
             QMap<int, int> uidMap;
             result = graph->load(element, keepUids, KelNodes::LoadAllConnections, &loaded, &uidMap);
             if (result < 0)
-                qDebug() << "TwUtilities: a snapshot loaded with skipped parts";
+                qDebug() << "TwUtilities: a snapshot loaded with skipped parts or links left open";
         }
 
         // Graphs at the top level of the root graph become project objects again, those of

@@ -43,10 +43,12 @@ public:
     static QBuffer* storeObjectToXML(TwCore* core, KelNGObject* object, QBuffer* buffer = nullptr);
 
     // Re-creates the snapshot's nodes inside `graph` (uids kept or renewed) with every listed
-    // connection. Each graph that lands at the top level of the core's root graph becomes a new
-    // project object (TwCore::addObjectFromNodeGraph); a graph loaded into an object's graph
-    // gets its child object back. Ends with TwCore::updateAndSync. Returns the load's result
-    // (0, -1 after skipped parts, -2 when the buffer holds no graph document).
+    // connection whose ends are there; a link to a node that is not (an effect copied from
+    // another project, a neighbour since deleted) is left open. Each graph that lands at the
+    // top level of the core's root graph becomes a new project object
+    // (TwCore::addObjectFromNodeGraph); a graph loaded into an object's graph gets its child
+    // object back. Ends with TwCore::updateAndSync. Returns the load's result (0, -1 after
+    // skipped parts or links left open, -2 when the buffer holds no graph document).
     static int loadObjectFromBuffer(TwCore* core, KelNodes::NodeGraph* graph, QBuffer* buffer,
                                     bool keepUids);
 

@@ -2,7 +2,6 @@
 
 #include "ui_SaveSequence.h"
 
-#include "app/KelNGObject.h"
 #include "app/Renderer.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
@@ -96,7 +95,7 @@ void TwSaveSequence::on_renderButton_clicked()
 {
     const int from = m_ui->fromSpinBox->value();
     const int to = m_ui->toSpinBox->value();
-    if (from > to || m_rendering || m_usersFrame >= 0)
+    if (from > to || m_rendering || m_usersFrames)
         return;
     // A relative folder would count from the program's working folder.
     const QString folder = m_ui->directoryEdit->text();
@@ -109,12 +108,7 @@ void TwSaveSequence::on_renderButton_clicked()
                                        .arg(folder));
         return;
     }
-    m_usersFrame = currentFrame();
-    m_objectFrames.clear();
-    for (KelNGObject* object : m_core->objectList()) {
-        if (object->graph())
-            m_objectFrames.append({object, object->graph()->paramContainer()->currentFrame()});
-    }
+    m_usersFrames.emplace(m_core->rootGraph());
     m_ui->summaryLabel->clear();
     m_ui->cancelButton->setText(tr("Cancel"));
     m_rendering = true;
@@ -147,7 +141,7 @@ void TwSaveSequence::stopWithWarning(QString const& text)
 void TwSaveSequence::finishExport()
 {
     m_rendering = false;
-    const bool exported = m_usersFrame >= 0;
+    const bool exported = m_usersFrames.has_value();
     restoreUsersFrame();
     adjustUI();
     if (!exported)
@@ -160,17 +154,12 @@ void TwSaveSequence::finishExport()
 
 void TwSaveSequence::restoreUsersFrame()
 {
-    if (m_usersFrame < 0)
+    if (!m_usersFrames)
         return;
-    const int frame = m_usersFrame;
-    m_usersFrame = -1;
-    setCurrentFrame(frame);
-    QList<KelNGObject*> const objects = m_core->objectList();
-    for (auto const& [object, objectFrame] : std::as_const(m_objectFrames)) {
-        if (objects.contains(object) && object->graph())
-            object->graph()->paramContainer()->setCurrentFrame(objectFrame);
-    }
-    m_objectFrames.clear();
+    // The render thread reads the frames.
+    m_core->cancelRender();
+    m_usersFrames->restore(m_core->rootGraph());
+    m_usersFrames.reset();
     // The result and the preview show the user's frame again (Save Image saves it).
     m_core->start();
 }

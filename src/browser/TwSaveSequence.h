@@ -1,11 +1,12 @@
 #pragma once
 
+#include "nodes/GraphFrames.h"
+
 #include <QDialog>
-#include <QList>
-#include <QPair>
 #include <QString>
 
-class KelNGObject;
+#include <optional>
+
 class TwCore;
 namespace Ui {
 class SaveSequence;
@@ -51,9 +52,8 @@ private:
     int m_framesToRender = 0;
     int m_framesDone = 0;
     bool m_rendering = false;
-    // The current frame when the export started; -1 while none is to be restored.
-    int m_usersFrame = -1;
-    // Each object's own frame then: an object opened with its keyframes may stand at another
-    // frame than the root graph, whose frame the export sets for all.
-    QList<QPair<KelNGObject*, int>> m_objectFrames;
+    // Every container's frame when the export started (the root graph's, each effect's and
+    // each node's: the export sets the root graph's frame for all); none while none is to be
+    // restored.
+    std::optional<KelNodes::GraphFrames> m_usersFrames;
 };

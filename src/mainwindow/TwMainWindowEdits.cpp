@@ -146,8 +146,12 @@ void TwMainWindow::selectedNodeChanged(KelNGNode* item)
         dockSelectedNodeChanged(item);
         container = item->node() ? item->node()->paramContainer() : nullptr;
     }
-    m_ui->timeline->setMasterContainer(container);
-    m_ui->timeline->selectedContainerChanged(container);
+    // A node picked again while the timeline shows it keeps the timeline's range and scroll.
+    KelTimeline* timeline = m_ui->timeline;
+    if (timeline->masterContainer() == container && timeline->selectedContainer() == container)
+        return;
+    timeline->setMasterContainer(container);
+    timeline->selectedContainerChanged(container);
 }
 
 void TwMainWindow::objectGraphChanged()

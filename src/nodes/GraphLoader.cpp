@@ -66,11 +66,10 @@ bool GraphLoader::carriesOwnSection(QDomElement const& element)
 
 // --- checking the structure before anything changes ------------------------------------------
 
-bool GraphLoader::validateSection(QDomElement const& section, int depth, QSet<int>& uids)
+bool GraphLoader::validateSection(QDomElement const& section, int depth)
 {
-    uids.insert(storedUid(section));
     if (section.tagName() == GraphTag)
-        return validateGraph(section, depth + 1, true, uids);
+        return validateGraph(section, depth + 1, true);
     if (section.attribute(QStringLiteral("uuid")).isEmpty()) {
         qDebug() << "Graph loading error: node section without uuid" << section.tagName();
         return false;
@@ -78,8 +77,7 @@ bool GraphLoader::validateSection(QDomElement const& section, int depth, QSet<in
     return true;
 }
 
-bool GraphLoader::validateGraph(QDomElement const& element, int depth, bool withConnections,
-                                QSet<int>& uids)
+bool GraphLoader::validateGraph(QDomElement const& element, int depth, bool withConnections)
 {
     if (depth > MaxNesting) {
         qDebug() << "Graph loading error: sub-graphs nested too deep";
@@ -88,22 +86,20 @@ bool GraphLoader::validateGraph(QDomElement const& element, int depth, bool with
     const QDomElement nodes = element.firstChildElement(NodesTag);
     if (nodes.isNull())
         return true; // nothing below is read
-    QSet<int> own;
     for (QDomElement child = nodes.firstChildElement(); !child.isNull();
          child = child.nextSiblingElement()) {
-        if (!validateSection(child, depth, own))
+        if (!validateSection(child, depth))
             return false;
     }
-    uids += own;
-    // A nested graph looks its links up among its own nodes only.
-    if (withConnections && depth > 0 && !validateConnections(element, own, nullptr))
+    if (withConnections && depth > 0 && !validateConnections(element))
         return false;
     return true;
 }
 
-bool GraphLoader::validateConnections(QDomElement const& element, QSet<int> const& documentUids,
-                                      NodeGraph const* existing)
+bool GraphLoader::validateConnections(QDomElement const& element)
 {
+    // Only the form of a link is checked here: a link whose end is found nowhere is left open
+    // when it is loaded, and the nodes load all the same.
     const QDomElement connections = element.firstChildElement(ConnectionsTag);
     for (QDomElement c = connections.firstChildElement(ConnectionTag); !c.isNull();
          c = c.nextSiblingElement(ConnectionTag)) {
@@ -113,21 +109,10 @@ bool GraphLoader::validateConnections(QDomElement const& element, QSet<int> cons
                 return false;
             }
         }
-        const int uids[2] = {readUid(c.attribute(ConnectionAttributes[0])),
-                             readUid(c.attribute(ConnectionAttributes[1]))};
-        if (uids[0] == uids[1]) {
-            qDebug() << "Graph loading error: connection of node" << uids[0] << "with itself";
+        const int uid = readUid(c.attribute(ConnectionAttributes[0]));
+        if (uid == readUid(c.attribute(ConnectionAttributes[1]))) {
+            qDebug() << "Graph loading error: connection of node" << uid << "with itself";
             return false;
-        }
-        for (int uid : uids) {
-            if (documentUids.contains(uid))
-                continue;
-            const int mapped = m_uidMap->value(uid, uid);
-            Node const* found = existing ? existing->findNode(mapped, true) : nullptr;
-            if (!found || found == existing) {
-                qDebug() << "Graph loading error: connection to unknown node" << uid;
-                return false;
-            }
         }
     }
     return true;
@@ -144,11 +129,10 @@ void GraphLoader::begin()
 
 int GraphLoader::load(QDomElement const& graphElement, loadConnFlag flag)
 {
-    QSet<int> uids;
     const bool connections = flag != LoadNoConnections;
-    if (!validateGraph(graphElement, 0, connections, uids)
+    if (!validateGraph(graphElement, 0, connections)
         || (connections && !graphElement.firstChildElement(NodesTag).isNull()
-            && !validateConnections(graphElement, uids, m_graph)))
+            && !validateConnections(graphElement)))
         return -1;
 
     begin();
@@ -162,8 +146,7 @@ int GraphLoader::load(QDomElement const& graphElement, loadConnFlag flag)
 
 Node* GraphLoader::addNode(QDomElement const& section)
 {
-    QSet<int> uids;
-    if (!validateSection(section, 0, uids))
+    if (!validateSection(section, 0))
         return nullptr;
     begin();
     Result result = Result::Ok;
@@ -211,6 +194,8 @@ GraphLoader::Result GraphLoader::loadInto(NodeGraph* graph, QDomElement const& e
         const Result links = loadConnections(graph, element, flag);
         if (links == Result::Malformed)
             return Result::Malformed;
+        if (links == Result::Skipped)
+            result = Result::Skipped;
     }
     graph->update();
     return result;
@@ -230,6 +215,7 @@ GraphLoader::Result GraphLoader::loadConnections(NodeGraph* graph, QDomElement c
                                          ? QSet<Node const*>(m_loaded->cbegin(), m_loaded->cend())
                                          : QSet<Node const*>();
     LinkBatch links(true);
+    Result result = Result::Ok;
     for (QDomElement c = connections.firstChildElement(ConnectionTag); !c.isNull();
          c = c.nextSiblingElement(ConnectionTag)) {
         QString values[4];
@@ -238,25 +224,40 @@ GraphLoader::Result GraphLoader::loadConnections(NodeGraph* graph, QDomElement c
             if (values[i].isEmpty())
                 return Result::Malformed;
         }
-        int uid1 = readUid(values[0]);
-        int uid2 = readUid(values[1]);
+        const int uid1 = readUid(values[0]);
+        const int uid2 = readUid(values[1]);
         // Links of a skipped section are skipped with it.
         if ((m_skippedUids.contains(uid1) && !m_mappedKeys.contains(uid1))
             || (m_skippedUids.contains(uid2) && !m_mappedKeys.contains(uid2)))
             continue;
-        uid1 = m_uidMap->value(uid1, uid1);
-        uid2 = m_uidMap->value(uid2, uid2);
-        Node* node1 = uid1 != uid2 ? byUid.value(uid1) : nullptr;
-        Node* node2 = uid1 != uid2 ? byUid.value(uid2) : nullptr;
-        if (!node1 || !node2)
-            return Result::Malformed;
+        Node* node1 = linkEnd(byUid, uid1);
+        Node* node2 = linkEnd(byUid, uid2);
+        // A nested graph looks its links up among its own nodes only. A link to a node that is
+        // not there (an effect copied away from the one that fed it) is left open, as any
+        // unconnected input is.
+        if (!node1 || !node2 || node1 == node2) {
+            qDebug() << "Graph loading: a link to a node that is not there is left open"
+                     << (node1 ? uid2 : uid1);
+            result = Result::Skipped;
+            continue;
+        }
         if (flag == LoadConnectionsOfLoaded && !(loaded.contains(node1) && loaded.contains(node2)))
             continue;
         // A link the node refuses (unknown terminal, incompatible, a cycle) is reported by it.
         links.add(node1, values[2], node2, values[3]);
     }
     links.connectAll();
-    return Result::Ok;
+    return result;
+}
+
+Node* GraphLoader::linkEnd(QHash<int, Node*> const& byUid, int stored) const
+{
+    if (m_mappedKeys.contains(stored))
+        return byUid.value(m_uidMap->value(stored));
+    // Any other uid names a node that was there before this load: a new node that drew the
+    // same number is not the one the link meant.
+    Node* node = byUid.value(m_uidMap->value(stored, stored));
+    return node && !m_created.contains(node) ? node : nullptr;
 }
 
 void GraphLoader::indexUids(NodeGraph const* graph, QHash<int, Node*>& byUid)
@@ -286,6 +287,7 @@ Node* GraphLoader::makeNode(NodeGraph* graph, QDomElement const& section, int de
             result = Result::Skipped;
             return nullptr;
         }
+        m_created.insert(sub);
         if (graph == m_graph)
             m_addedToGraph.append(sub);
         result = loadInto(sub, section, LoadAllConnections, depth + 1);
@@ -307,6 +309,7 @@ Node* GraphLoader::makeNode(NodeGraph* graph, QDomElement const& section, int de
             result = Result::Skipped;
             return nullptr;
         }
+        m_created.insert(node);
         if (graph == m_graph)
             m_addedToGraph.append(node);
         node->loadState(section);
@@ -382,6 +385,7 @@ void GraphLoader::rollback()
             m_graph->removeNode(*it);
     }
     m_addedToGraph.clear();
+    m_created.clear();
     if (m_loaded->size() > m_loadedSize)
         m_loaded->resize(m_loadedSize);
     for (auto it = m_mapBackup.cbegin(); it != m_mapBackup.cend(); ++it) {

@@ -21,12 +21,14 @@ class NodeGraph;
 // NodeGraph::load or NodeGraph::addNode, nested sub-graphs included.
 //
 // The document's structure is checked before anything changes: a section without "uuid", a
-// "connection" lacking an attribute or naming a node that is neither in the document nor in
-// the graph, and sub-graphs nested absurdly deep make the whole call fail with nothing added.
-// A section of an unknown node type is skipped with its links and the rest is loaded; the call
-// then reports -1. Stored uids outside 1..2^30, or already taken when uids are kept, get a new
-// free number, recorded in the uid map so that links still land on the right nodes. The loading
-// graph's own settings, frame and keyframes change only when the element carries them.
+// "connection" lacking an attribute or linking a node with itself, and sub-graphs nested
+// absurdly deep make the whole call fail with nothing added. A section of an unknown node type
+// is skipped with its links, and a link naming a node that is neither in the document nor was
+// in the graph before the call (in a nested graph: among that graph's own nodes) is left open,
+// as any unconnected input is; the rest is loaded and the call then reports -1. Stored uids
+// outside 1..2^30, or already taken when uids are kept, get a new free number, recorded in the
+// uid map so that links still land on the right nodes. The loading graph's own settings, frame
+// and keyframes change only when the element carries them.
 class GraphLoader
 {
 public:
@@ -44,14 +46,15 @@ private:
     Result loadInto(NodeGraph* graph, QDomElement const& element, loadConnFlag flag, int depth);
     Node* makeNode(NodeGraph* graph, QDomElement const& section, int depth, Result& result);
     Result loadConnections(NodeGraph* graph, QDomElement const& element, loadConnFlag flag);
+    // The node a link's stored uid names: a section of this document, or else a node that was
+    // there before the load; null when there is none.
+    Node* linkEnd(QHash<int, Node*> const& byUid, int stored) const;
     static void indexUids(NodeGraph const* graph, QHash<int, Node*>& byUid);
     static void collectUids(NodeGraph const* graph, QSet<int>& uids);
 
-    bool validateGraph(QDomElement const& element, int depth, bool withConnections,
-                       QSet<int>& uids);
-    bool validateSection(QDomElement const& section, int depth, QSet<int>& uids);
-    bool validateConnections(QDomElement const& element, QSet<int> const& documentUids,
-                             NodeGraph const* existing);
+    bool validateGraph(QDomElement const& element, int depth, bool withConnections);
+    bool validateSection(QDomElement const& section, int depth);
+    static bool validateConnections(QDomElement const& element);
 
     int assignUid(NodeGraph* graph, int stored);
     void recordUid(int stored, int uid);
@@ -80,6 +83,8 @@ private:
     QString m_name;
 
     QSet<int> m_skippedUids;
+    // Every node this call made, at any depth.
+    QSet<Node const*> m_created;
 
     // The uids of the tree that nodes are loaded into, gathered once per load: asking the tree
     // for each new node would cost the square of its size.

@@ -139,10 +139,11 @@ public:
     // Loads a "graph" element into this graph (see GraphLoader). 0 on success. The graph's own
     // settings, frame and keyframes are read only from an element that carries them (a stored
     // graph's section); a document's root, which holds members only, leaves them alone. -1 when a
-    // section of an unknown node type was skipped with its links (everything else is loaded),
-    // or when the document is malformed: then nothing of this call stays (no node, no entry
-    // in `loaded` or `uidMap`). `loaded` and `uidMap` are filled, not cleared; every node
-    // loaded at any depth ends in both (a sub-graph after its members).
+    // section of an unknown node type was skipped with its links or a link to a node that is
+    // not there was left open (everything else is loaded), or when the document is malformed:
+    // then nothing of this call stays (no node, no entry in `loaded` or `uidMap`). `loaded` and
+    // `uidMap` are filled, not cleared; every node loaded at any depth ends in both (a sub-graph
+    // after its members).
     int load(QDomElement const& graphElement, bool keepUid, loadConnFlag flag,
              QList<Node*>* loaded = nullptr, QMap<int, int>* uidMap = nullptr);
     // Makes one node (or sub-graph) from a section; null when it cannot.

@@ -564,8 +564,9 @@ void KelNGNodeGraphView::leftPress(QMouseEvent* event)
         m_nodeDrag = false;
         return;
     }
-    if (hit != m_selectedNode)
-        setSelectedNode(hit);
+    // Also when it is drawn selected already: the panels may have turned to another container
+    // (the timeline to the effect's row) since it was picked.
+    setSelectedNode(hit);
     if (!hit->pixmapItem())
         return;
     const QPointF itemPos = hit->pixmapItem()->pos();

@@ -94,6 +94,7 @@ public slots:
     void redrawNodes();
 
 signals:
+    // The node picked (null: none), also for a click on the node that is picked already.
     void selectedNodeChanged(KelNGNode* node);
     void addNodeToGraphView(KelNGNodeGraphView* view, KelNodes::Node* node);
     void deleteNodeFromGraphView(KelNGNodeGraphView* view, KelNodes::Node* node);

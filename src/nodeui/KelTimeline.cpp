@@ -221,9 +221,18 @@ void KelTimeline::setKeyAtCurrentFrame(bool keyed)
     const int frame = m_form->currentFrameSB->value();
     if (m_selected->isKeyframe(frame) != keyed) {
         NodeEditHooks::beforeWrite();
-        if ((keyed ? m_selected->setKeyframeAt(frame) : m_selected->deleteKeyframe(frame)) == 0)
-            markEdited();
+        if ((keyed ? m_selected->setKeyframeAt(frame) : m_selected->deleteKeyframe(frame)) == 0) {
+            keyframesEdited();
+            return;
+        }
     }
+    m_form->timeline->update();
+    adjustUI();
+}
+
+void KelTimeline::keyframesEdited()
+{
+    markEdited();
     m_form->timeline->update();
     adjustUI();
 }

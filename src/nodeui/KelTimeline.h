@@ -40,6 +40,9 @@ public:
     // The frame field shows the selected container's current frame, for a frame set elsewhere
     // than in the panel; adjustUI() follows. Without a container the field keeps its value.
     void showCurrentFrame();
+    // After the selected container's keys were changed in the panel (a button, a key dragged
+    // along the ruler): the project is marked, the ruler repainted and the buttons follow.
+    void keyframesEdited();
 
     KelTimelinePlayer* player() { return &m_player; }
     KelTimelineWidget* ruler() const;

@@ -1,6 +1,5 @@
 #include "nodeui/KelTimelineWidget.h"
 
-#include "app/KelCore.h"
 #include "nodeui/KelTimeline.h"
 #include "nodeui/NodeEditHooks.h"
 #include "params/IParameterContainer.h"
@@ -361,9 +360,7 @@ void KelTimelineWidget::moveHoveredKeyTo(int frame)
     if (container->moveKeyframe(m_hoveredKey, frame) != 0)
         return;
     m_hoveredKey = frame;
-    if (KelCore* core = m_timeline->core())
-        core->graphEdited();
-    update();
+    m_timeline->keyframesEdited();
 }
 
 void KelTimelineWidget::updateHoveredKey(QPointF const& position)

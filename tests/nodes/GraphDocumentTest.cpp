@@ -289,12 +289,6 @@ INSTANTIATE_TEST_SUITE_P(
         // a connection without "terminal2"
         "<graph name=\"%2\"><nodes><n uid=\"10\" uuid=\"%1\"/><n uid=\"11\" uuid=\"%1\"/></nodes>"
         "<connections><connection node_uid1=\"10\" node_uid2=\"11\" terminal1=\"out\"/></connections></graph>",
-        // a connection to a node that is nowhere
-        "<graph name=\"%2\"><nodes><n uid=\"10\" uuid=\"%1\"/></nodes><connections>"
-        "<connection node_uid1=\"10\" node_uid2=\"77\" terminal1=\"out\" terminal2=\"in\"/></connections></graph>",
-        // a connection whose uids are not numbers
-        "<graph name=\"%2\"><nodes><n uid=\"10\" uuid=\"%1\"/></nodes><connections>"
-        "<connection node_uid1=\"zz\" node_uid2=\"10\" terminal1=\"out\" terminal2=\"in\"/></connections></graph>",
         // a node linked to itself
         "<graph name=\"%2\"><nodes><n uid=\"10\" uuid=\"%1\"/></nodes><connections>"
         "<connection node_uid1=\"10\" node_uid2=\"10\" terminal1=\"out\" terminal2=\"in\"/></connections></graph>",
@@ -302,11 +296,47 @@ INSTANTIATE_TEST_SUITE_P(
         "<graph name=\"%2\"><nodes><n uid=\"10\" uuid=\"%1\"/><n uid=\"11\"/></nodes></graph>",
         // the same inside a sub-graph
         "<graph name=\"%2\"><nodes><n uid=\"10\" uuid=\"%1\"/><graph uid=\"12\"><nodes><n uid=\"13\"/>"
-        "</nodes></graph></nodes></graph>",
-        // a sub-graph's own connection to a node outside it
-        "<graph name=\"%2\"><nodes><n uid=\"10\" uuid=\"%1\"/><graph uid=\"12\"><nodes><n uid=\"13\" uuid=\"%1\"/>"
-        "</nodes><connections><connection node_uid1=\"10\" node_uid2=\"13\" terminal1=\"out\" terminal2=\"in\"/>"
-        "</connections></graph></nodes></graph>"));
+        "</nodes></graph></nodes></graph>"));
+
+// Links whose far end cannot be found (a node that is nowhere, a uid that is no number, a
+// sub-graph's own link to a node outside it) are left open, as any unconnected input is: the
+// nodes load, the links that can be made are made, and the call reports what it left out.
+TEST_F(DocumentFixture, LinksToNodesThatAreNotThereAreLeftOpenAndTheRestLoads)
+{
+    const QString nested = QStringLiteral("<graph uid=\"12\" name=\"%1\"><nodes>%2%3</nodes>"
+                                          "<connections>%4%5</connections></graph>")
+                               .arg(KelUtils::toBase64("sub"), section(13, "c"), section(14, "d"),
+                                    conn("10", "13"), conn("13", "14"));
+    const QString nodes = section(10, "a") + section(11, "b") + nested;
+    const QString links = conn("10", "11") + conn("77", "10") + conn("zz", "11") + conn("11", "78");
+    QDomDocument doc;
+    QList<Node*> loaded;
+    QMap<int, int> map;
+    EXPECT_EQ(graph.load(parse(doc, graphXml(nodes, links)), true, LoadAllConnections, &loaded, &map), -1);
+    EXPECT_EQ(loaded.size(), 5);
+    ASSERT_TRUE(named("a") && named("b") && named("c") && named("d") && named("sub"));
+    EXPECT_EQ(feederOf(named("b")), named("a"));
+    EXPECT_EQ(feederOf(named("a")), nullptr);
+    EXPECT_EQ(named("b")->getTerminal("out")->numConnections(), 0);
+    EXPECT_EQ(feederOf(named("c")), nullptr);
+    EXPECT_EQ(feederOf(named("d")), named("c"));
+    EXPECT_EQ(named("c")->parentGraph(), named("sub"));
+    EXPECT_EQ(map.value(10), named("a")->uid());
+
+    // With new uids the links follow them; a link to a node that is not there stays open even
+    // when a new node drew that node's number.
+    TestGraph other;
+    other.setLoadHook(&giveTerminals, nullptr);
+    other.getUid();
+    QDomDocument again;
+    EXPECT_EQ(other.load(parse(again, graphXml(section(10, "a") + section(11, "b") + section(12, "c"),
+                                               conn("10", "11") + conn("3", "12"))),
+                         false, LoadAllConnections), -1);
+    ASSERT_EQ(other.numNodes(), 3);
+    ASSERT_EQ(byName(&other, "b")->uid(), 3);
+    EXPECT_EQ(feederOf(byName(&other, "b")), byName(&other, "a"));
+    EXPECT_EQ(feederOf(byName(&other, "c")), nullptr);
+}
 
 TEST_F(DocumentFixture, AbsurdNestingIsRefused)
 {
