@@ -110,6 +110,19 @@ QString name(QString const& text, int maxChars)
     return kept;
 }
 
+QString html(QString const& text)
+{
+    if (text.isEmpty())
+        return QString();
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + text.toHtmlEscaped()
+           + QStringLiteral("</p>");
+}
+
+QString toolTip(QString const& text)
+{
+    return html(bounded(text));
+}
+
 QString closed(QString const& text)
 {
     return text + directionalClosers(text);

@@ -2,6 +2,7 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/PlainTextWidgets.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
@@ -13,6 +14,13 @@
 #include <QSpacerItem>
 #include <QToolButton>
 #include <QUuid>
+
+namespace {
+
+// A UUID in braces is 38 characters; a file may hold any text there.
+constexpr int kUuidChars = 40;
+
+} // namespace
 
 TemplateEditor::TemplateEditor(QWidget* parent) : QWidget(parent), ui(new Ui::TemplateEditor)
 {
@@ -87,7 +95,7 @@ void TemplateEditor::adjustUI(KelNGObject* object)
             ui->descriptionTagsEdit->setText(objectTemplate->tags());
             ui->descriptionVersionEdit->setText(objectTemplate->version());
             ui->descriptionCreatedByEdit->setText(objectTemplate->createdBy());
-            ui->descriptionUUIDLabel->setText(ShownText::name(objectTemplate->uuid()));
+            PlainTextWidgets::setText(ui->descriptionUUIDLabel, ShownText::name(objectTemplate->uuid(), kUuidChars));
             ui->descriptionEdit->setPlainText(objectTemplate->description());
         }
     }
@@ -173,7 +181,7 @@ void TemplateEditor::on_descriptionUUIDButton_pressed()
         return;
     QString const uuid = QUuid::createUuid().toString();
     objectTemplate->setUuid(uuid);
-    ui->descriptionUUIDLabel->setText(uuid);
+    PlainTextWidgets::setText(ui->descriptionUUIDLabel, uuid);
     announce(objectTemplate);
 }
 

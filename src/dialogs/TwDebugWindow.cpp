@@ -2,6 +2,7 @@
 
 #include "ui_DebugWindow.h"
 
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "effects/NodeTypeRegistry.h"
 #include "effects/VyxNodeGraph.h"
@@ -40,7 +41,7 @@ QTreeWidgetItem* TwDebugWindow::makeRow(KelNodes::Node* node) const
     if (name.isEmpty() && node->descriptor())
         name = node->descriptor()->displayName;
     auto* item = new QTreeWidgetItem(QStringList{
-        name, QStringLiteral("%1").arg(quintptr(node), 0, 10), QStringLiteral("%1").arg(node->uid(), 0, 10)});
+        ShownText::name(name), QStringLiteral("%1").arg(quintptr(node), 0, 10), QStringLiteral("%1").arg(node->uid(), 0, 10)});
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     return item;
 }

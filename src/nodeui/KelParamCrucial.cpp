@@ -109,7 +109,9 @@ void KelParamCrucial::createUI()
                 form->addItem(new QSpacerItem(0, 2, QSizePolicy::Minimum, QSizePolicy::Fixed));
             auto* heading = new QGroupBox;
             heading->setFlat(true);
-            heading->setTitle(tr("Node %1").arg(ShownText::name(atom->node()->displayName())));
+            // The heading spans the panel: a long name would widen it past its sliders.
+            heading->setTitle(
+                tr("Node %1").arg(ShownText::name(atom->node()->displayName(), ShownText::kNarrowPlaceChars)));
             form->insertRow(form->rowCount(), heading);
             form->addItem(new QSpacerItem(0, 2, QSizePolicy::Minimum, QSizePolicy::Fixed));
             headed = true;
