@@ -205,9 +205,12 @@ TEST(PanelDescriptionPanels, LoadOnlyTheProgramsOwnPictures)
     ASSERT_FALSE(QImage(own).isNull());
     KelNodeDescriptionEdit edit;
     edit.resize(300, 200);
-    edit.setHtml(QStringLiteral("<link rel=\"stylesheet\" href=\"%1\"><p><img src=\"%1\"><img src=\"%2\">"
-                                "<img src=\"file://%1\"></p>")
+    edit.setHtml(QStringLiteral("<p><img src=\"%1\"><img src=\"%2\"><img src=\"file://%1\"></p>"
+                                "<link rel=\"stylesheet\" href=\"%1\">")
                      .arg(pipe.path(), own));
+    edit.show();
+    // The layout asks for the pictures' sizes.
+    edit.document()->size();
     edit.grab();
     EXPECT_EQ(pipe.readerOpens(), 0);
     const QVariant loaded = edit.document()->resource(QTextDocument::ImageResource, QUrl(own));
