@@ -95,7 +95,8 @@ void TemplateEditor::adjustUI(KelNGObject* object)
             ui->descriptionTagsEdit->setText(objectTemplate->tags());
             ui->descriptionVersionEdit->setText(objectTemplate->version());
             ui->descriptionCreatedByEdit->setText(objectTemplate->createdBy());
-            PlainTextWidgets::setText(ui->descriptionUUIDLabel, ShownText::name(objectTemplate->uuid(), kUuidChars));
+            PlainTextWidgets::setText(ui->descriptionUUIDLabel,
+                                      ShownText::name(objectTemplate->uuid(), kUuidChars));
             ui->descriptionEdit->setPlainText(objectTemplate->description());
         }
     }

@@ -105,8 +105,8 @@ void TwSaveSequence::on_renderButton_clicked()
         PlainTextWidgets::showMessage(QMessageBox::Warning, this, windowTitle(),
                                       folder.trimmed().isEmpty()
                                           ? tr("Choose the directory the frames are saved in.")
-                                          : tr("The directory \"%1\" is not a full path. Choose the directory "
-                                               "the frames are saved in.")
+                                          : tr("The directory \"%1\" is not a full path. Choose the "
+                                               "directory the frames are saved in.")
                                                 .arg(folder));
         return;
     }
@@ -154,9 +154,9 @@ void TwSaveSequence::finishExport()
     if (!exported)
         return;
     const QString folder = QDir::toNativeSeparators(QDir(m_ui->directoryEdit->text()).absolutePath());
-    PlainTextWidgets::setText(m_ui->summaryLabel, m_framesDone == 1
-                                                      ? tr("1 frame written to %1").arg(folder)
-                                                      : tr("%1 frames written to %2").arg(m_framesDone).arg(folder));
+    const QString summary = m_framesDone == 1 ? tr("1 frame written to %1").arg(folder)
+                                              : tr("%1 frames written to %2").arg(m_framesDone).arg(folder);
+    PlainTextWidgets::setText(m_ui->summaryLabel, summary);
     m_ui->cancelButton->setText(tr("Close"));
 }
 

@@ -144,8 +144,10 @@ void TwMainWindow::imageViewSetMessage(QString const& text)
 
 void TwMainWindow::debugWindowAppend(QString const& text)
 {
-    if (m_debugWindow)
-        PlainTextWidgets::appendPlain(m_debugWindow->debugEdit(), ShownText::bounded(text, kDebugLineChars, kDebugLineLines));
+    if (m_debugWindow) {
+        PlainTextWidgets::appendPlain(m_debugWindow->debugEdit(),
+                                      ShownText::bounded(text, kDebugLineChars, kDebugLineLines));
+    }
 }
 
 void TwMainWindow::nodeGraphViewSetObject(KelNodes::NodeGraph* graph)
