@@ -1,5 +1,7 @@
 #include "app/ShownText.h"
 
+#include <QTextDocument>
+
 namespace ShownText {
 
 namespace {
@@ -120,7 +122,10 @@ QString html(QString const& text)
 
 QString toolTip(QString const& text)
 {
-    return html(bounded(text));
+    const QString shown = bounded(text);
+    // Qt shows a tip as rich text exactly when this says it might be; one that does not look
+    // like markup stays plain and shows as before (rich tips wrap at a fraction of the width).
+    return Qt::mightBeRichText(shown) ? html(shown) : shown;
 }
 
 QString closed(QString const& text)

@@ -32,7 +32,7 @@ QString name(QString const& text, int maxChars = 256);
 QString html(QString const& text);
 
 // `text` for a tool tip, which Qt takes for rich text whenever it looks like markup: cut as
-// bounded() cuts, then as html().
+// bounded() cuts, and when it looks like markup, as html().
 QString toolTip(QString const& text);
 
 // `text` (already short) with the directional embeddings, overrides and isolates it leaves open

@@ -62,6 +62,9 @@ TEST_F(OutsideText, EveryWidgetShowsMarkupAsItsCharacters)
     QToolTip::showText(QPoint(10, 10), tip);
     QToolTip::hideText();
     EXPECT_TRUE(ShownText::toolTip(QString()).isEmpty()) << "no name, no tool tip";
+    // A text that does not look like markup is shown plain, as Qt shows it.
+    EXPECT_EQ(ShownText::toolTip(QStringLiteral("Warm & <glow>")), QStringLiteral("Warm & <glow>"));
+    EXPECT_FALSE(Qt::mightBeRichText(QStringLiteral("Warm & <glow>")));
 
     // An action whose text names something: its tool tip on a tool bar, and its length in a menu.
     QAction action;
