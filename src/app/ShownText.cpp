@@ -1,5 +1,7 @@
 #include "app/ShownText.h"
 
+#include <QTextDocument>
+
 namespace ShownText {
 
 namespace {
@@ -108,6 +110,22 @@ QString name(QString const& text, int maxChars)
             c = QLatin1Char(' ');
     }
     return kept;
+}
+
+QString html(QString const& text)
+{
+    if (text.isEmpty())
+        return QString();
+    return QStringLiteral("<p style=\"white-space:pre-wrap\">") + text.toHtmlEscaped()
+           + QStringLiteral("</p>");
+}
+
+QString toolTip(QString const& text)
+{
+    const QString shown = bounded(text);
+    // Qt shows a tip as rich text exactly when this says it might be; one that does not look
+    // like markup stays plain and shows as before (rich tips wrap at a fraction of the width).
+    return Qt::mightBeRichText(shown) ? html(shown) : shown;
 }
 
 QString closed(QString const& text)

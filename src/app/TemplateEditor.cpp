@@ -3,6 +3,7 @@
 #include "app/FieldEdit.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/PlainTextWidgets.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
@@ -14,6 +15,13 @@
 #include <QSpacerItem>
 #include <QToolButton>
 #include <QUuid>
+
+namespace {
+
+// A UUID in braces is 38 characters; a file may hold any text there.
+constexpr int kUuidChars = 40;
+
+} // namespace
 
 TemplateEditor::TemplateEditor(QWidget* parent) : QWidget(parent), ui(new Ui::TemplateEditor)
 {
@@ -88,7 +96,8 @@ void TemplateEditor::adjustUI(KelNGObject* object)
             ui->descriptionTagsEdit->setText(objectTemplate->tags());
             ui->descriptionVersionEdit->setText(objectTemplate->version());
             ui->descriptionCreatedByEdit->setText(objectTemplate->createdBy());
-            ui->descriptionUUIDLabel->setText(ShownText::name(objectTemplate->uuid()));
+            PlainTextWidgets::setText(ui->descriptionUUIDLabel,
+                                      ShownText::name(objectTemplate->uuid(), kUuidChars));
             {
                 // The box gives back line ends and some spaces in its own form: showing the
                 // description is no edit of it.
@@ -170,7 +179,7 @@ void TemplateEditor::on_descriptionUUIDButton_pressed()
         return;
     QString const uuid = QUuid::createUuid().toString();
     objectTemplate->setUuid(uuid);
-    ui->descriptionUUIDLabel->setText(uuid);
+    PlainTextWidgets::setText(ui->descriptionUUIDLabel, uuid);
     announce(objectTemplate);
 }
 

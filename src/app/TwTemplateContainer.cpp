@@ -2,6 +2,7 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/PlainTextWidgets.h"
 #include "app/ShownText.h"
 #include "app/StoragePaths.h"
 #include "app/TwCore.h"
@@ -40,7 +41,8 @@ QString const kNewTemplateNodeType = QStringLiteral("{e6c96b40-8b7d-47d2-8213-68
 int showBox(QMessageBox::Icon icon, QString const& title, QString const& text,
             QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, title, text, buttons, nullptr);
+    QMessageBox box(icon, title, QString(), buttons, nullptr);
+    PlainTextWidgets::setText(&box, text);
     return box.exec();
 }
 

@@ -1,5 +1,7 @@
 #include "app/TypedSaveName.h"
 
+#include "app/PlainTextWidgets.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -20,7 +22,9 @@ bool mayReplace(QWidget* parent, QString const& caption, QString const& typed, Q
         return true;
     const QString question = QCoreApplication::translate("TypedSaveName", "%1 already exists.\nDo you want to replace it?")
                                  .arg(QDir::toNativeSeparators(path));
-    return QMessageBox::question(parent, caption, question) == QMessageBox::Yes;
+    return PlainTextWidgets::showMessage(QMessageBox::Question, parent, caption, question,
+                                         QMessageBox::Yes | QMessageBox::No)
+           == QMessageBox::Yes;
 }
 
 } // namespace TypedSaveName

@@ -2,6 +2,7 @@
 
 #include "ui_SaveSequence.h"
 
+#include "app/PlainTextWidgets.h"
 #include "app/Renderer.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
@@ -100,12 +101,12 @@ void TwSaveSequence::on_renderButton_clicked()
     // A relative folder would count from the program's working folder.
     const QString folder = m_ui->directoryEdit->text();
     if (folder.trimmed().isEmpty() || !QDir::isAbsolutePath(folder)) {
-        QMessageBox::warning(this, windowTitle(),
-                             folder.trimmed().isEmpty()
-                                 ? tr("Choose the directory the frames are saved in.")
-                                 : tr("The directory \"%1\" is not a full path. Choose the directory "
-                                      "the frames are saved in.")
-                                       .arg(folder));
+        PlainTextWidgets::showMessage(QMessageBox::Warning, this, windowTitle(),
+                                      folder.trimmed().isEmpty()
+                                          ? tr("Choose the directory the frames are saved in.")
+                                          : tr("The directory \"%1\" is not a full path. Choose the "
+                                               "directory the frames are saved in.")
+                                                .arg(folder));
         return;
     }
     m_usersFrames.emplace(m_core->rootGraph());
@@ -135,7 +136,7 @@ void TwSaveSequence::renderNextFrame()
 void TwSaveSequence::stopWithWarning(QString const& text)
 {
     finishExport();
-    QMessageBox::warning(this, windowTitle(), text);
+    PlainTextWidgets::showMessage(QMessageBox::Warning, this, windowTitle(), text);
 }
 
 void TwSaveSequence::finishExport()
@@ -147,8 +148,9 @@ void TwSaveSequence::finishExport()
     if (!exported)
         return;
     const QString folder = QDir::toNativeSeparators(QDir(m_ui->directoryEdit->text()).absolutePath());
-    m_ui->summaryLabel->setText(m_framesDone == 1 ? tr("1 frame written to %1").arg(folder)
-                                                  : tr("%1 frames written to %2").arg(m_framesDone).arg(folder));
+    const QString summary = m_framesDone == 1 ? tr("1 frame written to %1").arg(folder)
+                                              : tr("%1 frames written to %2").arg(m_framesDone).arg(folder);
+    PlainTextWidgets::setText(m_ui->summaryLabel, summary);
     m_ui->cancelButton->setText(tr("Close"));
 }
 

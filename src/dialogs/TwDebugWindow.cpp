@@ -2,6 +2,7 @@
 
 #include "ui_DebugWindow.h"
 
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "effects/NodeTypeRegistry.h"
 #include "effects/VyxNodeGraph.h"
@@ -39,8 +40,9 @@ QTreeWidgetItem* TwDebugWindow::makeRow(KelNodes::Node* node) const
     QString name = node->name();
     if (name.isEmpty() && node->descriptor())
         name = node->descriptor()->displayName;
-    auto* item = new QTreeWidgetItem(QStringList{
-        name, QStringLiteral("%1").arg(quintptr(node), 0, 10), QStringLiteral("%1").arg(node->uid(), 0, 10)});
+    // A node's name comes from the project file.
+    auto* item = new QTreeWidgetItem(QStringList{ShownText::name(name), QStringLiteral("%1").arg(quintptr(node), 0, 10),
+                                                 QStringLiteral("%1").arg(node->uid(), 0, 10)});
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     return item;
 }

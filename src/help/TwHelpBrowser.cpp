@@ -1,5 +1,6 @@
 #include "help/TwHelpBrowser.h"
 
+#include "app/TextDocumentResources.h"
 #include "style/KelStyleConfig.h"
 
 #include <QHelpEngine>
@@ -22,8 +23,11 @@ TwHelpBrowser::TwHelpBrowser(QWidget* parent, QHelpEngine* engine)
 QVariant TwHelpBrowser::loadResource(int type, QUrl const& name)
 {
     const QUrl url = name.isRelative() ? source().resolved(name) : name;
-    if (url.scheme() != QLatin1String("qthelp") || !m_engine)
+    if (url.scheme() != QLatin1String("qthelp") || !m_engine) {
+        if (!TextDocumentResources::mayLoad(url))
+            return TextDocumentResources::refused(type);
         return QTextBrowser::loadResource(type, name);
+    }
     const QByteArray data = m_engine->fileData(url);
     if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource)
         return QString::fromUtf8(data);

@@ -6,6 +6,7 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/PlainTextWidgets.h"
 #include "app/Renderer.h"
 #include "app/ShownText.h"
 #include "app/TemplateEditor.h"
@@ -52,6 +53,10 @@
 #include <QUndoStack>
 
 namespace {
+
+// A template's description in the panel beside its list: a few screens of it at most.
+constexpr int kDescriptionChars = 4000;
+constexpr int kDescriptionLines = 100;
 
 QIcon styleIcon(QString const& key)
 {
@@ -171,6 +176,9 @@ void TwMainWindow::buildActions()
     m_redoAction = m_undoGroup->createRedoAction(this);
     m_undoAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Z")));
     m_redoAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+Z")));
+    // Their texts name what the last command changed, a name from a file among them.
+    PlainTextWidgets::keepTextPlain(m_undoAction);
+    PlainTextWidgets::keepTextPlain(m_redoAction);
     m_undoGroup->addStack(m_core->undoStack());
     m_undoGroup->setActiveStack(m_core->undoStack());
     QAction* before = m_ui->actionCopy;
@@ -503,7 +511,10 @@ void TwMainWindow::displayTemplateDescription(QString const& uuid, KelDescriptio
         if (graph->filter(nullptr) >= 0)
             shown = graph->resultImage();
     }
-    const KelUtils::HelpItem help(ShownText::name(objectTemplate->name()), objectTemplate->description());
+    // The description is the file's text, not markup.
+    const KelUtils::HelpItem help(ShownText::name(objectTemplate->name()),
+                                  ShownText::html(ShownText::bounded(objectTemplate->description(),
+                                                                     kDescriptionChars, kDescriptionLines)));
     label->displayHelpItem(&help);
     label->setImage(&shown);
 }
@@ -563,7 +574,7 @@ void TwMainWindow::finishSplashScreen()
 
 void TwMainWindow::warn(QString const& text)
 {
-    QMessageBox::warning(this, QStringLiteral("Vyx-Solenne"), text);
+    PlainTextWidgets::showMessage(QMessageBox::Warning, this, QStringLiteral("Vyx-Solenne"), text);
 }
 
 // --- closing -----------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "app/ImageSaveFormats.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/PlainTextWidgets.h"
 #include "app/Renderer.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
@@ -260,9 +261,10 @@ bool TwMainWindow::saveNodeGraph(KelNodes::NodeGraph* graph, QString& path)
 bool TwMainWindow::maybeSaveNodeGraph()
 {
     const QString name = ShownText::name(QFileInfo(m_core->projectName()).baseName());
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vyx-Solenne"),
-                    tr("The current scene \"%1\" has been modified.\n\nDo you want to save your changes ?").arg(name),
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vyx-Solenne"), QString(),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    PlainTextWidgets::setText(
+        &box, tr("The current scene \"%1\" has been modified.\n\nDo you want to save your changes ?").arg(name));
     box.setDefaultButton(QMessageBox::NoButton);
     // Return goes to the focused button; in the Mac button order Discard comes first, and a
     // reflexive Return must not throw the changes away.
@@ -332,7 +334,8 @@ void TwMainWindow::updateRecentFileActions()
     for (int i = 0; i < m_recentFileActions.size(); ++i) {
         QAction* action = m_recentFileActions.at(i);
         if (i < shown) {
-            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(ShownText::name(QFileInfo(files.at(i)).baseName())));
+            const QString name = ShownText::name(QFileInfo(files.at(i)).baseName(), ShownText::kMenuEntryChars);
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
             action->setData(files.at(i));
             action->setVisible(true);
         } else {

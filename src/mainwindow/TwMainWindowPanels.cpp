@@ -7,6 +7,8 @@
 #include "ui_ObjectBrowser.h"
 
 #include "app/KelNGObject.h"
+#include "app/PlainTextWidgets.h"
+#include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "browser/ImageView.h"
 #include "dialogs/TwDebugWindow.h"
@@ -22,6 +24,14 @@
 #include <QTextEdit>
 #include <QUndoGroup>
 #include <QUndoStack>
+
+namespace {
+
+// One line of the debug window: its texts carry names from files and a service's replies.
+constexpr int kDebugLineChars = 2000;
+constexpr int kDebugLineLines = 20;
+
+} // namespace
 
 // --- accessors ---------------------------------------------------------------------------------
 
@@ -124,7 +134,7 @@ bool TwMainWindow::isNodeGraphViewMode() const
 void TwMainWindow::statusBarShowMessage(QString const& text)
 {
     // Stays until the next message replaces it.
-    statusBar()->showMessage(text);
+    statusBar()->showMessage(ShownText::name(text));
 }
 
 void TwMainWindow::imageViewSetMessage(QString const& text)
@@ -134,8 +144,10 @@ void TwMainWindow::imageViewSetMessage(QString const& text)
 
 void TwMainWindow::debugWindowAppend(QString const& text)
 {
-    if (m_debugWindow)
-        m_debugWindow->debugEdit()->append(text);
+    if (m_debugWindow) {
+        PlainTextWidgets::appendPlain(m_debugWindow->debugEdit(),
+                                      ShownText::bounded(text, kDebugLineChars, kDebugLineLines));
+    }
 }
 
 void TwMainWindow::nodeGraphViewSetObject(KelNodes::NodeGraph* graph)

@@ -4,6 +4,7 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/PlainTextWidgets.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwIconRender.h"
@@ -96,7 +97,7 @@ void TwObjectEditor::updateTemplateObject(KelNGObject* object)
         TwObjectRows::showName(row, 0, TwObjectSettings::displayName(object));
         row->setText(1, TwObjectSettings::nodeCountText(object));
         if (objectTemplate) {
-            row->setText(2, objectTemplate->type());
+            row->setText(2, ShownText::name(objectTemplate->type()));
             if (objectTemplate->objectIcon().isNull()) {
                 TwIconRender renderer{QSize(), m_core};
                 renderer.renderIconFor(objectTemplate, true);
@@ -207,9 +208,9 @@ void TwObjectEditor::on_templatesTreeWidget_itemChanged(QTreeWidgetItem* item, i
     QString const name = TwObjectRows::nameIn(item, 0);
     TwTemplateContainer* store = m_core->templateStore();
     if (store && store->existsTemplateWithName(name)) {
-        QMessageBox::warning(nullptr, tr("Template Renaming"),
-                             tr("Template with name \"%1\" \nalready exists").arg(ShownText::name(name)),
-                             QMessageBox::Ok);
+        PlainTextWidgets::showMessage(QMessageBox::Warning, nullptr, tr("Template Renaming"),
+                                      tr("Template with name \"%1\" \nalready exists").arg(ShownText::name(name)),
+                                      QMessageBox::Ok);
     } else if (!name.trimmed().isEmpty()) {
         TwObjectSettings::push(object->graph()->topLevelGraph(),
                                new TwCmdObjectTemplateName(this, object, name,

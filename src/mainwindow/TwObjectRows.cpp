@@ -31,7 +31,7 @@ void TwObjectRows::showName(QTreeWidgetItem* row, int column, QString const& nam
         // The slots that read the cell see the new text only together with its whole name.
         QSignalBlocker blocker(row->treeWidget());
         row->setData(column, FullNameRole, name);
-        row->setToolTip(column, ShownText::bounded(name));
+        row->setToolTip(column, ShownText::toolTip(name));
     }
     row->setText(column, ShownText::name(name));
 }

@@ -1,5 +1,7 @@
 #include "nodeui/KelNodeDescriptionEdit.h"
 
+#include "app/TextDocumentResources.h"
+
 #include <QDesktopServices>
 #include <QMouseEvent>
 #include <QUrl>
@@ -16,6 +18,13 @@ bool KelNodeDescriptionEdit::isOpenableLink(QUrl const& url)
     const QString scheme = url.scheme().toLower();
     return scheme == QLatin1String("http") || scheme == QLatin1String("https")
            || scheme == QLatin1String("mailto");
+}
+
+QVariant KelNodeDescriptionEdit::loadResource(int type, QUrl const& name)
+{
+    if (!TextDocumentResources::mayLoad(name))
+        return TextDocumentResources::refused(type);
+    return QTextEdit::loadResource(type, name);
 }
 
 void KelNodeDescriptionEdit::mouseMoveEvent(QMouseEvent* event)

@@ -14,6 +14,9 @@ public:
     // Whether a link's target may be handed to the desktop: http, https or mailto.
     static bool isOpenableLink(QUrl const& url);
 
+    // Only the program's own pictures: the text shows names and descriptions from files.
+    QVariant loadResource(int type, QUrl const& name) override;
+
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

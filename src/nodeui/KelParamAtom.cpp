@@ -1,5 +1,7 @@
 #include "nodeui/KelParamAtom.h"
 
+#include "app/PlainTextWidgets.h"
+#include "app/ShownText.h"
 #include "nodeui/KelParamRow.h"
 #include "nodeui/KelParamSnapshot.h"
 #include "nodeui/NodeEditHooks.h"
@@ -128,7 +130,8 @@ void KelParamAtom::createUI()
     // Kinds without editor (images among them): label and an inert line edit.
     if (!row.field && !row.fieldLayout)
         row.field = new QLineEdit;
-    auto* label = new QLabel(m_param->text());
+    // A template file names the parameters of its attributes.
+    QLabel* label = PlainTextWidgets::nameLabel(m_param->text(), ShownText::kNarrowPlaceChars);
     if (!row.editors.isEmpty())
         m_label = label;
     for (auto const& [editor, index] : std::as_const(row.editors))

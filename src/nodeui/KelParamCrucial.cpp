@@ -1,21 +1,27 @@
 #include "nodeui/KelParamCrucial.h"
 
 #include "app/KelNGObject.h"
-#include "app/ShownText.h"
 #include "nodes/Node.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
+#include "nodeui/ElidedTitle.h"
 #include "nodeui/KelNodeDescriptionTitle.h"
 #include "nodeui/KelParamAtom.h"
 #include "params/Parameter.h"
 #include "params/ParameterContainer.h"
 #include "style/KDSynchronizedFormLayout.h"
 
+#include <QEvent>
 #include <QGroupBox>
 #include <QSpacerItem>
 #include <QVBoxLayout>
 
 namespace {
+
+// The node's whole name, kept on its heading.
+char const* const kHeadingName = "nodeName";
+// What a flat group box keeps free beside its title.
+constexpr int kHeadingMargin = 8;
 
 QString typeIdentifier(KelNodes::Node const* node)
 {
@@ -109,7 +115,12 @@ void KelParamCrucial::createUI()
                 form->addItem(new QSpacerItem(0, 2, QSizePolicy::Minimum, QSizePolicy::Fixed));
             auto* heading = new QGroupBox;
             heading->setFlat(true);
-            heading->setTitle(tr("Node %1").arg(ShownText::name(atom->node()->displayName())));
+            // The heading spans the panel and never widens it: a long node name would push the
+            // sliders out of sight. Its title is cut to the width the heading gets.
+            heading->setMinimumWidth(1);
+            heading->setProperty(kHeadingName, atom->node()->displayName());
+            heading->installEventFilter(this);
+            fitHeading(heading);
             form->insertRow(form->rowCount(), heading);
             form->addItem(new QSpacerItem(0, 2, QSizePolicy::Minimum, QSizePolicy::Fixed));
             headed = true;
@@ -118,6 +129,24 @@ void KelParamCrucial::createUI()
         atom->setFormLayout(form);
         atom->createUI();
     }
+}
+
+void KelParamCrucial::fitHeading(QGroupBox* heading)
+{
+    const QString title = tr("Node %1");
+    const int room = heading->width() - kHeadingMargin
+                     - heading->fontMetrics().horizontalAdvance(title.arg(QString()));
+    heading->setTitle(title.arg(ElidedTitle::fit(heading->property(kHeadingName).toString(), heading->font(),
+                                                 qMax(0, room))));
+}
+
+bool KelParamCrucial::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Resize) {
+        if (auto* heading = qobject_cast<QGroupBox*>(watched); heading && heading->property(kHeadingName).isValid())
+            fitHeading(heading);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void KelParamCrucial::updateTitle()

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class KelNGObject;
+class QGroupBox;
 class KelNodeDescriptionTitle;
 class KelParamAtom;
 
@@ -48,7 +49,13 @@ public slots:
 signals:
     void addParamUndo(KelParamAtom* atom, QBuffer* before);
 
+protected:
+    // Fits each node heading's title to the heading's width when that changes.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    static void fitHeading(QGroupBox* heading);
+
     KelNGObject* m_object;
     QList<KelParamAtom*> m_atoms;
     QStringList m_collectedNodeTypes;

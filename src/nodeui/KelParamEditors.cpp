@@ -1,6 +1,8 @@
 // KelParam: the editor row of each parameter kind and the writing of its edits.
 #include "nodeui/KelParam.h"
 
+#include "app/PlainTextWidgets.h"
+#include "app/ShownText.h"
 #include "nodeui/KelParamRow.h"
 #include "nodeui/NodeEditHooks.h"
 #include "params/IParameterContainer.h"
@@ -28,7 +30,7 @@ bool KelParam::buildRow(KDSynchronizedFormLayout* layout, int list, KelUtils::Pa
     KelParamRow row = KelParamRow::build(parameter, 100);
     if (!row.field && !row.fieldLayout)
         return false;
-    auto* label = new QLabel(parameter->text());
+    QLabel* label = PlainTextWidgets::nameLabel(parameter->text(), ShownText::kNarrowPlaceChars);
     m_widgetsByList.insert(list, label);
     // A kind without editor: an inert row, its label left alone.
     const bool inert = row.editors.isEmpty();

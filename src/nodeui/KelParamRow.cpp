@@ -1,6 +1,7 @@
 #include "nodeui/KelParamRow.h"
 
 #include "app/FieldEdit.h"
+#include "app/ShownText.h"
 #include "nodeui/KelParamEditorValues.h"
 #include "params/ColorParameter.h"
 #include "params/ListParameter.h"
@@ -132,7 +133,8 @@ KelParamRow KelParamRow::build(KelUtils::Parameter* parameter, int intBoxWidth)
         int currentIndex = -1;
         const QList<KelUtils::ListItem> items = choice->items();
         for (int i = 0; i < items.size(); ++i) {
-            combo->addItem(items.at(i).name);
+            // Item names may come from a template file; the whole name is the item's data.
+            combo->addItem(ShownText::name(items.at(i).name, ShownText::kNarrowPlaceChars), items.at(i).name);
             // A new row selects the last item of the name, a refresh the first.
             if (current && items.at(i).name == current->name)
                 currentIndex = i;
@@ -213,7 +215,7 @@ bool KelParamRow::refresh(QWidget* editor, QSlider* slider, KelUtils::Parameter*
         if (!combo)
             return false;
         KelUtils::ListItem const* current = static_cast<KelUtils::ListParameter*>(*parameter)->currentItem();
-        combo->setCurrentIndex(current ? combo->findData(QVariant(current->name), Qt::DisplayRole,
+        combo->setCurrentIndex(current ? combo->findData(QVariant(current->name), Qt::UserRole,
                                                          Qt::MatchExactly | Qt::MatchCaseSensitive)
                                        : -1);
         break;

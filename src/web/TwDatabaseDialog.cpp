@@ -3,6 +3,7 @@
 #include "ui_TwDatabaseDialog.h"
 
 #include "app/KelTemplate.h"
+#include "app/PlainTextWidgets.h"
 #include "app/ShownText.h"
 #include "app/StoragePaths.h"
 #include "app/TwCore.h"
@@ -76,7 +77,7 @@ void TwDatabaseDialog::adjustUI(bool busy, QString const& text)
 {
     m_busy = busy;
     // Status texts carry the service's words and names: never more than a few lines of them.
-    ui->statusLabel->setText(ShownText::bounded(text));
+    PlainTextWidgets::setText(ui->statusLabel, text);
     ui->buttonBox->setEnabled(!busy);
     // A click while busy would resend a call that is still running.
     ui->fetchLumoraList->setEnabled(!busy);

@@ -2,6 +2,8 @@
 
 #include "ui_TwProgressDialog.h"
 
+#include "app/PlainTextWidgets.h"
+
 #include <QCoreApplication>
 
 TwProgressDialog::TwProgressDialog(QWidget* parent, bool showProgressBar)
@@ -23,7 +25,7 @@ void TwProgressDialog::started()
 
 void TwProgressDialog::statusChanged(QString const& text)
 {
-    ui->statusLabel->setText(text);
+    PlainTextWidgets::setText(ui->statusLabel, text);
 }
 
 void TwProgressDialog::operationStarted(double) {}
@@ -47,7 +49,7 @@ bool TwProgressDialog::cancelationRequested()
 
 void TwProgressDialog::showStatus(QString const& text)
 {
-    ui->statusLabel->setText(text);
+    PlainTextWidgets::setText(ui->statusLabel, text);
     repaint();
     QCoreApplication::processEvents();
 }

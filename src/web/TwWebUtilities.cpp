@@ -2,6 +2,7 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/PlainTextWidgets.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwMainWindowInterface.h"
@@ -194,11 +195,11 @@ void TwWebUtilities::loginMethodFinished()
     if (m_login.hasFailed() && m_login.httpStatus() != 0) {
         // The service answered, but not with a verdict on the account: say what went wrong.
         endUpload();
-        QMessageBox::warning(nullptr, tr("Template Upload"),
-                             tr("The account could not be checked on the template web "
-                                "service.\n\n%1")
-                                 .arg(m_login.failure()),
-                             QMessageBox::Ok);
+        PlainTextWidgets::showMessage(QMessageBox::Warning, nullptr, tr("Template Upload"),
+                                      tr("The account could not be checked on the template web "
+                                         "service.\n\n%1")
+                                          .arg(m_login.failure()),
+                                      QMessageBox::Ok);
         emit uploadEnded();
         return;
     }
@@ -209,7 +210,8 @@ void TwWebUtilities::loginMethodFinished()
         if (m_login.hasFailed())
             text += QStringLiteral("\n\n") + m_login.failure();
         endUpload();
-        QMessageBox::warning(nullptr, tr("Wrong user name or password."), text, QMessageBox::Ok);
+        PlainTextWidgets::showMessage(QMessageBox::Warning, nullptr, tr("Wrong user name or password."), text,
+                                      QMessageBox::Ok);
         emit uploadEnded();
         return;
     }
@@ -236,12 +238,12 @@ void TwWebUtilities::searchFinished()
     if (hit && m_template->version().toDouble() <= hitVersion.toDouble()) {
         QString const title = ShownText::name(m_template->name()) + QLatin1Char(' ') + tr("Template");
         endUpload();
-        QMessageBox::warning(nullptr, title,
-                             tr("A template (\"%1\") with the same UUID already exists in the "
-                                "database with the same or higher version number (%2).\n\n"
-                                "Please increase the version of the template before uploading.")
-                                 .arg(ShownText::name(hitName), ShownText::name(hitVersion, 40)),
-                             QMessageBox::Ok);
+        PlainTextWidgets::showMessage(QMessageBox::Warning, nullptr, title,
+                                      tr("A template (\"%1\") with the same UUID already exists in the "
+                                         "database with the same or higher version number (%2).\n\n"
+                                         "Please increase the version of the template before uploading.")
+                                          .arg(ShownText::name(hitName), ShownText::name(hitVersion, 40)),
+                                      QMessageBox::Ok);
         emit uploadEnded();
         return;
     }
@@ -257,11 +259,11 @@ void TwWebUtilities::searchFinished()
     QString reason;
     if (!readTemplateFile(path, &xml, &reason)) {
         endUpload();
-        QMessageBox::warning(nullptr, tr("Template Upload"),
-                             tr("The template file \"%1\" could not be read (%2).\n\n"
-                                "Nothing was uploaded.")
-                                 .arg(path, reason),
-                             QMessageBox::Ok);
+        PlainTextWidgets::showMessage(QMessageBox::Warning, nullptr, tr("Template Upload"),
+                                      tr("The template file \"%1\" could not be read (%2).\n\n"
+                                         "Nothing was uploaded.")
+                                          .arg(path, reason),
+                                      QMessageBox::Ok);
         emit uploadEnded();
         return;
     }
@@ -307,17 +309,17 @@ void TwWebUtilities::uploadFinished()
     // A reply that names the item is no success when the call itself failed (an HTTP error, the
     // deadline, a refused reply).
     if (!m_upload.hasFailed() && m_upload.isSuccess()) {
-        QMessageBox::information(
-            nullptr, tr("Upload Successful"),
+        PlainTextWidgets::showMessage(
+            QMessageBox::Information, nullptr, tr("Upload Successful"),
             tr("Thank you for uploading your template!\n\nIt will be reviewed and made available "
                "on the template web service if it meets the service's requirements.\n\n"
                "Questions are welcome at uploads@vyx-solenne.org."),
             QMessageBox::Ok);
     } else {
-        QMessageBox::warning(nullptr, tr("Error During upload"),
-                             tr("An error has occured during the upload process:\n\n%1")
-                                 .arg(uploadErrorText()),
-                             QMessageBox::Ok);
+        PlainTextWidgets::showMessage(QMessageBox::Warning, nullptr, tr("Error During upload"),
+                                      tr("An error has occured during the upload process:\n\n%1")
+                                          .arg(uploadErrorText()),
+                                      QMessageBox::Ok);
     }
     emit uploadEnded();
 }

@@ -134,6 +134,7 @@ void MessageBoxAnswerer::poll()
         return;
     titles << box->windowTitle();
     texts << box->text();
+    formats << box->textFormat();
     target->click();
 }
 

@@ -119,9 +119,10 @@ public:
     ~MessageBoxAnswerer() override;
 
     void setButton(QMessageBox::StandardButton button) { m_button = button; }
-    // Title and text of each box answered, in order.
+    // Title, text and text format of each box answered, in order.
     QStringList titles;
     QStringList texts;
+    QList<Qt::TextFormat> formats;
     int answered() const { return int(texts.size()); }
 
 private:

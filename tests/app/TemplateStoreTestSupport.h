@@ -6,6 +6,7 @@
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
+#include "params/ParamType.h"
 #include "style/KelStyleConfig.h"
 
 #include <QDir>
@@ -35,6 +36,10 @@ struct TemplateContent
     QString type = QStringLiteral("Filter");
     // The effect node is of a type nobody registered (the load skips it and reports -1).
     bool unknownNode = false;
+    // When set: every other text of the template (alternative names, version, author, tags,
+    // description, ...), the name of its effect node, and an attribute whose parameters are
+    // labelled with it and list it as their choice.
+    QString everyText = {};
 };
 
 // A template file as the store writes one: the sub-graph (source -> inversion -> destination)
@@ -51,6 +56,8 @@ inline QByteArray templateDocument(TemplateContent const& content)
     inversion->connect(QStringLiteral("outRgb"), effect->destinationNode(), QStringLiteral("rgb"));
     effect->setUp(nullptr);
     effect->setName(content.name);
+    if (!content.everyText.isEmpty())
+        inversion->setName(content.everyText);
     QString const inversionUuid = inversion->descriptor()->typeUuid.toString();
 
     std::unique_ptr<QDomDocument> document(root.store({effect}, false, false, true));
@@ -60,7 +67,42 @@ inline QByteArray templateDocument(TemplateContent const& content)
     record.setUuid(content.uuid);
     record.setName(content.name);
     record.setType(content.type);
+    if (!content.everyText.isEmpty()) {
+        QString const& text = content.everyText;
+        record.setAlternativeNames(text);
+        record.setVersion(text);
+        record.setCreatedBy(text);
+        record.setStyle(text);
+        record.setTags(text);
+        record.setTimeFrom(text);
+        record.setTimeTo(text);
+        record.setDescription(text);
+        record.setDefaultText(text);
+        record.setDefaultScript(text);
+    }
     record.store(*document, graph, 0);
+    if (!content.everyText.isEmpty()) {
+        QDomElement adjective = document->createElement(QStringLiteral("adjective"));
+        for (char const* key : {"name", "groupName", "alternativeNames"})
+            adjective.setAttribute(QLatin1String(key), KelTemplate::toBase64(content.everyText));
+        auto addParameter = [&](int type, char const* name) {
+            QDomElement attribute = document->createElement(QStringLiteral("attribute"));
+            QDomElement parameter = document->createElement(QStringLiteral("parameter"));
+            parameter.setAttribute(QStringLiteral("type"), type);
+            parameter.setAttribute(QStringLiteral("name"), QLatin1String(name));
+            parameter.setAttribute(QStringLiteral("ui_text"), content.everyText);
+            parameter.setAttribute(QStringLiteral("flags"), 1);
+            attribute.appendChild(parameter);
+            adjective.appendChild(attribute);
+            return parameter;
+        };
+        addParameter(KelUtils::ParamString, "text");
+        QDomElement choice = addParameter(KelUtils::ParamList, "choice");
+        choice.setAttribute(QStringLiteral("num_items"), 1);
+        choice.setAttribute(QStringLiteral("item_id0"), 0);
+        choice.setAttribute(QStringLiteral("item_name0"), content.everyText);
+        graph.lastChildElement(QStringLiteral("template")).appendChild(adjective);
+    }
     QString text = document->toString(4);
     if (content.unknownNode) {
         text.replace(QStringLiteral("operator.inversion"), QStringLiteral("operator.nosuchnode"));

@@ -1,9 +1,11 @@
+#include "app/PipeWatcher.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodeui/KelNodeDescription.h"
 #include "nodeui/KelNodeDescriptionEdit.h"
 #include "nodeui/KelNodeDescriptionTitle.h"
 #include "params/HelpItem.h"
 #include "style/KelStyleConfig.h"
+#include "style/ResourcePaths.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTest>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -186,6 +191,31 @@ TEST(PanelDescriptionPanels, HelpForNodeTypeUsesAScratchNode)
     EXPECT_FALSE(shown.isEmpty());
     description.displayHelpForNodeName(QStringLiteral("no.such.type"), &graph);
     EXPECT_EQ(description.textEdit()->toPlainText(), shown);
+}
+
+TEST(PanelDescriptionPanels, LoadOnlyTheProgramsOwnPictures)
+{
+    // A name or a description that reaches the panel as markup names a file; the panel reads
+    // none but the program's own (a named pipe would block it for good).
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    PipeWatcher pipe(folder.filePath(QStringLiteral("pipe")));
+    ASSERT_TRUE(pipe.isValid());
+    const QString own = ResourcePaths::resourcesFolder() + QStringLiteral("/images/add.png");
+    ASSERT_FALSE(QImage(own).isNull());
+    KelNodeDescriptionEdit edit;
+    edit.resize(300, 200);
+    edit.setHtml(QStringLiteral("<p><img src=\"%1\"><img src=\"%2\"><img src=\"file://%1\"></p>"
+                                "<link rel=\"stylesheet\" href=\"%1\">")
+                     .arg(pipe.path(), own));
+    edit.show();
+    // The layout asks for the pictures' sizes.
+    edit.document()->size();
+    edit.grab();
+    EXPECT_EQ(pipe.readerOpens(), 0);
+    const QVariant loaded = edit.document()->resource(QTextDocument::ImageResource, QUrl(own));
+    EXPECT_FALSE(loaded.value<QPixmap>().isNull()) << "the program's own picture loads";
+    EXPECT_EQ(loaded.value<QPixmap>().size(), QImage(own).size());
 }
 
 #include "PanelDescriptionTest.moc"
