@@ -2,8 +2,6 @@
 
 #include "ui_TwProgressDialog.h"
 
-#include <QCoreApplication>
-
 TwProgressDialog::TwProgressDialog(QWidget* parent, bool showProgressBar)
     : QDialog(parent), ui(std::make_unique<Ui::ProgressDialog>())
 {
@@ -32,7 +30,6 @@ void TwProgressDialog::completePercentChanged(double, double fraction)
 {
     ui->progressBar->setValue(int(fraction * 100.0));
     repaint();
-    QCoreApplication::processEvents();
 }
 
 void TwProgressDialog::completed()
@@ -49,7 +46,6 @@ void TwProgressDialog::showStatus(QString const& text)
 {
     ui->statusLabel->setText(text);
     repaint();
-    QCoreApplication::processEvents();
 }
 
 QString TwProgressDialog::statusText() const
