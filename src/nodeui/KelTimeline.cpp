@@ -87,11 +87,11 @@ void KelTimeline::stopPlayback()
 {
     m_player.stop();
     m_player.wait();
-    if (m_droppingPlayerFrames)
-        return;
-    // Posted after every frame the thread sent: delivered after them.
-    m_droppingPlayerFrames = true;
-    QMetaObject::invokeMethod(this, [this] { m_droppingPlayerFrames = false; }, Qt::QueuedConnection);
+    if (!m_droppingPlayerFrames) {
+        m_droppingPlayerFrames = true;
+        // Posted after every frame the thread sent: delivered after them.
+        QMetaObject::invokeMethod(this, [this] { m_droppingPlayerFrames = false; }, Qt::QueuedConnection);
+    }
     adjustUI();
 }
 
