@@ -41,6 +41,7 @@ quint64 Renderer::render(QImage* source, QImage* result, KelVyxNodes::VyxNodeGra
             m_status.failed(tr("the effects cannot read the picture's pixel format"));
     }
     if (!accepted) {
+        m_endedGeneration.store(generation);
         emit renderEnded(generation, QPrivateSignal());
         return generation;
     }
@@ -92,6 +93,11 @@ quint64 Renderer::advanceGeneration()
     return m_generation.fetch_add(1) + 1;
 }
 
+bool Renderer::hasEnded(quint64 generation) const
+{
+    return m_endedGeneration.load() >= generation;
+}
+
 void Renderer::run()
 {
     QMutexLocker lock(&m_mutex);
@@ -109,6 +115,7 @@ void Renderer::run()
         m_status.failed(tr("an effect could not filter the picture"));
     // The result is written before the flag, so whoever sees success sees the picture.
     m_success.store(success);
+    m_endedGeneration.store(generation);
     lock.unlock();
     emit renderEnded(generation, QPrivateSignal());
 }

@@ -54,6 +54,9 @@ public:
     // Outdates every render handed over so far: their end is no longer announced. Returns the new
     // generation.
     quint64 advanceGeneration();
+    // Any thread: whether the render handed over as this generation has ended (completed, failed,
+    // cancelled or replaced), announced or not.
+    bool hasEnded(quint64 generation) const;
 
     // The progress and cancellation object of the renders (tests replace its clock).
     RenderStatus& status() { return m_status; }
@@ -80,5 +83,6 @@ private:
     quint64 m_runGeneration = 0;
     std::atomic<bool> m_success{false};
     std::atomic<quint64> m_generation{0};
+    std::atomic<quint64> m_endedGeneration{0};
     RenderStatus m_status;
 };

@@ -3,6 +3,7 @@
 #include "app/GflAdapter.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/ModalWait.h"
 #include "app/Renderer.h"
 #include "app/TwCmdAddObject.h"
 #include "app/TwCmdDeleteObject.h"
@@ -120,6 +121,25 @@ void TwCore::start()
 bool TwCore::isRenderPending() const
 {
     return m_renderer->isRunning() || m_restartPosted;
+}
+
+bool TwCore::waitForRender()
+{
+    // The restart waits in the event loop, where it would come inside the wait: it starts now.
+    if (m_restartPosted)
+        restartAfterCancel();
+    if (!m_renderer->isRunning())
+        return true;
+    const quint64 awaited = m_renderer->generation();
+    ModalWait wait;
+    auto endWhenOver = [this, &wait, awaited] {
+        if (m_renderer->hasEnded(awaited))
+            wait.end();
+    };
+    // Emitted as each run's thread ends, after the run has marked its end.
+    connect(m_renderer, &QThread::finished, &wait, endWhenOver);
+    endWhenOver();
+    return wait.exec() == ModalWait::Outcome::Ended;
 }
 
 void TwCore::cancelRender()

@@ -79,6 +79,11 @@ public:
     // Whether a render runs or waits in the event loop to be restarted after a cancel: until
     // neither, the result image is not the project's as it stands.
     bool isRenderPending() const;
+    // Waits for the render the result image needs as the project stands: the one running, or the
+    // restart of one a change stopped (started at once), and for no render that starts later.
+    // A modal wait (see ModalWait): nothing else runs inside it. False when the user ended it
+    // with Esc; true when the render has ended (see Renderer::completedSucceeded) or none ran.
+    bool waitForRender();
     // Reads the image's first layer as the new source image of every object; no render. On
     // failure *reason (when given) says why, without the file's name.
     bool setSourceImage(QString const& path, QString* reason = nullptr);

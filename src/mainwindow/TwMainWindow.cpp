@@ -365,9 +365,7 @@ void TwMainWindow::stopTimelinePlayer()
 {
     if (!m_ui || !m_ui->timeline)
         return;
-    KelTimelinePlayer* player = m_ui->timeline->player();
-    player->stop();
-    player->wait();
+    m_ui->timeline->stopPlayback();
 }
 
 // --- state of actions and title ----------------------------------------------------------------

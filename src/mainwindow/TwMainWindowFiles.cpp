@@ -27,16 +27,13 @@
 #include "params/RegularFileReader.h"
 #include "params/XmlDocumentDepth.h"
 
-#include <QApplication>
 #include <QDomDocument>
-#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
-#include <QTimer>
 #include <QUndoStack>
 #include <QXmlStreamReader>
 
@@ -63,35 +60,23 @@ QString firstElementName(QByteArray const& bytes)
     return QString();
 }
 
-// Waits, under a busy cursor, until no render runs or waits to be restarted; then why the result
-// image is not the project's picture, empty when it is. Repaints and timers go on meanwhile; input
-// waits, so that nothing changes the project under the wait.
-QString renderedResultFailure(TwCore* core)
+enum class ResultImage { Ready, Escaped, Failed };
+
+// Waits for the render the result image needs as the project stands (TwCore::waitForRender); on
+// a failed render *failure says why the picture is not the project's.
+ResultImage awaitResultImage(TwCore* core, QString* failure)
 {
-    if (core->isRenderPending()) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QEventLoop loop;
-        QTimer poll;
-        // A render that ends is announced; a restart that starts nothing is not.
-        auto quitWhenDone = [&] {
-            if (!core->isRenderPending())
-                loop.quit();
-        };
-        QObject::connect(&poll, &QTimer::timeout, &loop, quitWhenDone);
-        QObject::connect(core, &TwCore::finished, &loop, quitWhenDone);
-        poll.start(20);
-        if (core->isRenderPending())
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
-        QApplication::restoreOverrideCursor();
-    }
+    if (!core->waitForRender())
+        return ResultImage::Escaped;
     Renderer const* renderer = core->renderer();
     if (renderer->completedSucceeded())
-        return QString();
+        return ResultImage::Ready;
     QString reason = renderer->failureReason();
     if (reason.isEmpty())
         reason = TwMainWindow::tr("the render was canceled");
-    return TwMainWindow::tr("The image was not saved because the project's picture could not be rendered:\n%1")
-        .arg(ShownText::bounded(reason));
+    *failure = TwMainWindow::tr("The image was not saved because the project's picture could not be rendered:\n%1")
+                   .arg(ShownText::bounded(reason));
+    return ResultImage::Failed;
 }
 
 } // namespace
@@ -348,10 +333,17 @@ void TwMainWindow::updateRecentFileActions()
 
 void TwMainWindow::saveImage()
 {
-    // Only a picture of the project as it stands is written: a running render is waited for,
-    // and a failed one leaves nothing to write.
-    QString failure = renderedResultFailure(m_core);
-    if (!failure.isEmpty()) {
+    // Only a picture of the project as it stands is written: the running render is waited for,
+    // and a failed one leaves nothing to write. Playback would start a render with each frame
+    // and move the picture on under the dialogs: it stops at the frame shown.
+    stopTimelinePlayer();
+    QString failure;
+    switch (awaitResultImage(m_core, &failure)) {
+    case ResultImage::Ready:
+        break;
+    case ResultImage::Escaped:
+        return;
+    case ResultImage::Failed:
         warn(failure);
         return;
     }
@@ -383,9 +375,13 @@ void TwMainWindow::saveImage()
     if (!TypedSaveName::mayReplace(this, tr("Save Image"), chosen, path))
         return;
 
-    // Playback may have moved on while the dialogs were open.
-    failure = renderedResultFailure(m_core);
-    if (!failure.isEmpty()) {
+    // A change may have come while the dialogs were open (a template installed meanwhile).
+    switch (awaitResultImage(m_core, &failure)) {
+    case ResultImage::Ready:
+        break;
+    case ResultImage::Escaped:
+        return;
+    case ResultImage::Failed:
         warn(failure);
         return;
     }

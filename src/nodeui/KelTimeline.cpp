@@ -68,7 +68,10 @@ KelTimeline::KelTimeline(QWidget* parent)
     m_form->playLoopTB->setChecked(true);
 
     connect(&m_player, &QThread::finished, this, &KelTimeline::playbackFinished);
-    connect(this, &KelTimeline::setCurrentFrameSignal, this, &KelTimeline::setCurrentFrame);
+    connect(this, &KelTimeline::setCurrentFrameSignal, this, [this](int frame) {
+        if (!m_droppingPlayerFrames)
+            setCurrentFrame(frame);
+    });
     m_form->currentFrameSB->installEventFilter(this);
     adjustUI();
 }
@@ -78,6 +81,18 @@ KelTimeline::~KelTimeline()
     m_player.stop();
     m_player.wait();
     delete m_form;
+}
+
+void KelTimeline::stopPlayback()
+{
+    m_player.stop();
+    m_player.wait();
+    if (!m_droppingPlayerFrames) {
+        m_droppingPlayerFrames = true;
+        // Posted after every frame the thread sent: delivered after them.
+        QMetaObject::invokeMethod(this, [this] { m_droppingPlayerFrames = false; }, Qt::QueuedConnection);
+    }
+    adjustUI();
 }
 
 KelTimelineWidget* KelTimeline::ruler() const

@@ -45,6 +45,10 @@ public:
     void keyframesEdited();
 
     KelTimelinePlayer* player() { return &m_player; }
+    // Stops the player and waits for its thread. The frames it sent that have not arrived yet
+    // are dropped: the frame shown stays the one the user saw at the stop, and no frame of the
+    // player comes later (for example inside a wait or a dialog that follows).
+    void stopPlayback();
     KelTimelineWidget* ruler() const;
 
     // The play mode the mode buttons choose.
@@ -88,4 +92,6 @@ private:
     KelUtils::IParameterContainer* m_master = nullptr;
     QButtonGroup* m_modeGroup = nullptr;
     KelTimelinePlayer m_player;
+    // Set by stopPlayback() until the frames the player sent before have been delivered.
+    bool m_droppingPlayerFrames = false;
 };

@@ -208,6 +208,17 @@ QVariant AbstractApiMethod::itemField(QString const& itemKey, QString const& fie
     return ApiValue::toMap(resultValue(itemKey)).value(field);
 }
 
+QString AbstractApiMethod::serviceWords() const
+{
+    QStringList const errors = errorLines();
+    if (!errors.isEmpty())
+        return errors.first();
+    QString const message = ApiValue::toText(resultValue(QStringLiteral("message")));
+    if (!message.trimmed().isEmpty())
+        return message;
+    return ApiValue::toText(resultValue(QStringLiteral("error")));
+}
+
 QStringList AbstractApiMethod::errorLines() const
 {
     QStringList texts;

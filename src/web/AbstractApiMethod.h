@@ -58,6 +58,9 @@ public:
     // it brought a readable reply.
     QString const& failure() const { return m_failure; }
     bool hasFailed() const { return !m_failure.isEmpty(); }
+    // The service's own words in the last reply: its first error ("field: message"), else its
+    // "message", else its "error"; empty when it gave none. Uncut.
+    QString serviceWords() const;
     // The HTTP status of the last call's reply; 0 when the service sent none (no connection, no
     // answer in time, no usable address).
     int httpStatus() const { return m_httpStatus; }

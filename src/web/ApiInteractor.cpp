@@ -137,6 +137,16 @@ void ApiInteractor::dropPendingOf(AbstractApiMethod* method)
     }
 }
 
+void ApiInteractor::dropAll()
+{
+    QList<QNetworkReply*> const replies = m_pending.keys();
+    m_pending.clear();
+    for (QNetworkReply* reply : replies) {
+        reply->disconnect(this);
+        reply->abort();
+    }
+}
+
 void ApiInteractor::onCommandFinished(QNetworkReply* reply)
 {
     auto it = m_pending.find(reply);

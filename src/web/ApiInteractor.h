@@ -50,6 +50,8 @@ public:
     qint64 maxReplySize() const { return m_maxReplyBytes; }
     // Calls sent and not yet finished.
     int pendingCount() const { return int(m_pending.size()); }
+    // Aborts every running call without finishing its method: nothing of them arrives any more.
+    void dropAll();
 
     QNetworkAccessManager* manager() { return &m_manager; }
 

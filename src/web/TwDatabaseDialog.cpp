@@ -9,10 +9,10 @@
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
 #include "effects/VyxNodeGraph.h"
+#include "web/ServiceFailureText.h"
 #include "web/ServiceIcon.h"
 #include "web/WebServiceConfig.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -84,7 +84,6 @@ void TwDatabaseDialog::adjustUI(bool busy, QString const& text)
     ui->updateButton->setEnabled(!busy);
     if (!busy)
         emit idle();
-    QCoreApplication::processEvents();
 }
 
 // --- the list ----------------------------------------------------------------------------------
@@ -114,9 +113,9 @@ void TwDatabaseDialog::lumoraDownloadReceived()
         return;
     if (current->hasFailed() || !current->isSuccess()) {
         // No item ends the list; a failed call is no empty catalogue.
-        endWalk(current->hasFailed()
-                    ? tr("Fetching the template list failed: %1").arg(current->failure())
-                    : QString());
+        endWalk(current->hasFailed() ? tr("Fetching the template list failed: %1")
+                                           .arg(ServiceFailureText::of(*current, current->isSuccess()))
+                                     : QString());
         return;
     }
     int const id = current->id();
@@ -223,12 +222,9 @@ void TwDatabaseDialog::lumoraXMLDownloadReceived()
     QTreeWidgetItem* row = ui->treeWidget->topLevelItem(m_installIndex);
     QString const name = ShownText::name(row ? row->text(0) : m_xmlDownload.uuid(), 80);
     if (m_xmlDownload.hasFailed() || !m_xmlDownload.isSuccess()) {
-        endInstallation(m_xmlDownload.hasFailed()
-                            ? tr("Downloading the template \"%1\" failed: %2")
-                                  .arg(name, m_xmlDownload.failure())
-                            : tr("Downloading the template \"%1\" failed: the service sent no "
-                                 "template.")
-                                  .arg(name));
+        endInstallation(tr("Downloading the template \"%1\" failed: %2")
+                            .arg(name, ServiceFailureText::of(m_xmlDownload, m_xmlDownload.isSuccess(),
+                                                              tr("the service sent no template."))));
         return;
     }
     QByteArray content = m_xmlDownload.xmlContent();

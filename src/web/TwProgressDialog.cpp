@@ -4,8 +4,6 @@
 
 #include "app/PlainTextWidgets.h"
 
-#include <QCoreApplication>
-
 TwProgressDialog::TwProgressDialog(QWidget* parent, bool showProgressBar)
     : QDialog(parent), ui(std::make_unique<Ui::ProgressDialog>())
 {
@@ -34,7 +32,6 @@ void TwProgressDialog::completePercentChanged(double, double fraction)
 {
     ui->progressBar->setValue(int(fraction * 100.0));
     repaint();
-    QCoreApplication::processEvents();
 }
 
 void TwProgressDialog::completed()
@@ -51,7 +48,6 @@ void TwProgressDialog::showStatus(QString const& text)
 {
     PlainTextWidgets::setText(ui->statusLabel, text);
     repaint();
-    QCoreApplication::processEvents();
 }
 
 QString TwProgressDialog::statusText() const

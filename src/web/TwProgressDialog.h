@@ -28,7 +28,8 @@ public:
     void completed() override;
     bool cancelationRequested() override;
 
-    // Sets the status text, repaints and lets pending events through once.
+    // Sets the status text and repaints. No event is let through: no command runs inside the
+    // flow that reports.
     void showStatus(QString const& text);
     QString statusText() const;
     int progressValue() const;

@@ -3,11 +3,13 @@
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
 #include "app/PlainTextWidgets.h"
+#include "app/ModalWait.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwMainWindowInterface.h"
 #include "app/TwTemplateContainer.h"
 #include "params/RegularFileReader.h"
+#include "web/ServiceFailureText.h"
 #include "web/TwCheckUserAccountDialog.h"
 #include "web/TwDatabaseDialog.h"
 #include "web/TwKeyring.h"
@@ -17,7 +19,6 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QLineEdit>
-#include <QEventLoop>
 #include <QMessageBox>
 #include <QScopedValueRollback>
 #include <QSettings>
@@ -36,13 +37,13 @@ QString oldPasswordKey()
     return QStringLiteral("UserAccount::Password");
 }
 
+// Shared with the keyring's answer, which may come after the wait was ended with Esc.
 struct KeyringRead
 {
-    bool done = false;
     TwKeyring::ReadStatus status = TwKeyring::ReadStatus::Unavailable;
     QString password;
     QString reason;
-    QEventLoop loop;
+    ModalWait wait;
 };
 
 } // namespace
@@ -120,6 +121,19 @@ void TwWebUtilities::endUpload()
     m_template = nullptr;
 }
 
+void TwWebUtilities::cancelUpload()
+{
+    if (!m_progress)
+        return;
+    // Inside the dialog's own signal: it goes from the event loop.
+    m_progress->deleteLater();
+    m_progress = nullptr;
+    m_client.dropAll();
+    m_object = nullptr;
+    m_template = nullptr;
+    emit uploadEnded();
+}
+
 void TwWebUtilities::checkForTemplateUpdatesInDatabase(bool)
 {
     TwDatabaseDialog dialog(dialogParent(), m_core);
@@ -141,15 +155,15 @@ void TwWebUtilities::uploadTemplateToDatabase(KelNGObject* object)
 
     // The stored password first: the dialog shows it, or says why it cannot remember one.
     auto read = std::make_shared<KeyringRead>();
+    // A keyring may first ask the user to unlock it: Esc ends the wait and the upload.
     m_keyring->readPassword([read](TwKeyring::ReadStatus status, QString password, QString reason) {
         read->status = status;
         read->password = password;
         read->reason = reason;
-        read->done = true;
-        read->loop.quit();
+        read->wait.end();
     });
-    if (!read->done)
-        read->loop.exec();
+    if (read->wait.exec() == ModalWait::Outcome::Escaped)
+        return;
 
     TwCheckUserAccountDialog dialog(dialogParent(), m_keyring);
     bool const canRemember = read->status != TwKeyring::ReadStatus::Unavailable;
@@ -180,6 +194,7 @@ void TwWebUtilities::uploadTemplateToDatabase(KelNGObject* object)
     }
 
     m_progress = new TwProgressDialog(dialogParent(), false);
+    connect(m_progress, &QDialog::rejected, this, &TwWebUtilities::cancelUpload);
     m_progress->setWindowTitle(tr("Template Upload"));
     m_progress->show();
     m_progress->showStatus(tr("Verifying account..."));
@@ -198,7 +213,7 @@ void TwWebUtilities::loginMethodFinished()
         PlainTextWidgets::showMessage(QMessageBox::Warning, nullptr, tr("Template Upload"),
                                       tr("The account could not be checked on the template web "
                                          "service.\n\n%1")
-                                          .arg(m_login.failure()),
+                                          .arg(ServiceFailureText::of(m_login, m_login.hasUser())),
                                       QMessageBox::Ok);
         emit uploadEnded();
         return;
@@ -208,7 +223,7 @@ void TwWebUtilities::loginMethodFinished()
                           "template web service, or the internet connection is not working.");
         // No answer at all: why not.
         if (m_login.hasFailed())
-            text += QStringLiteral("\n\n") + m_login.failure();
+            text += QStringLiteral("\n\n") + ServiceFailureText::of(m_login, false);
         endUpload();
         PlainTextWidgets::showMessage(QMessageBox::Warning, nullptr, tr("Wrong user name or password."), text,
                                       QMessageBox::Ok);
@@ -226,6 +241,17 @@ void TwWebUtilities::searchFinished()
         return;
     if (endIfGone())
         return;
+    // A failed search is no empty one: the version check cannot be made.
+    if (m_search.hasFailed()) {
+        endUpload();
+        PlainTextWidgets::showMessage(QMessageBox::Warning, nullptr, tr("Template Upload"),
+                                      tr("The template could not be looked up on the template web "
+                                         "service; nothing was uploaded.\n\n%1")
+                                          .arg(ServiceFailureText::of(m_search, false)),
+                                      QMessageBox::Ok);
+        emit uploadEnded();
+        return;
+    }
     // The last hit decides.
     bool hit = false;
     QString hitName;
@@ -326,13 +352,6 @@ void TwWebUtilities::uploadFinished()
 
 QString TwWebUtilities::uploadErrorText() const
 {
-    // The service's own words first, then why the call failed. Cut before any other use: a
-    // service may send megabytes.
-    QStringList const errors = m_upload.errors();
-    QString detail = ShownText::bounded(errors.isEmpty() ? m_upload.message() : errors.first());
-    if (detail.isEmpty())
-        detail = m_upload.failure();
-    if (detail.isEmpty())
-        detail = tr("The web service did not accept the upload, or it could not be reached.");
-    return detail;
+    return ServiceFailureText::of(m_upload, m_upload.isSuccess(),
+                                  tr("The web service did not accept the upload."));
 }

@@ -23,8 +23,9 @@ class TwKeyring;
 //
 // The password lives in the system keyring, never in the settings (a password found in the old
 // setting moves there at construction). The object and its template are held by guarded
-// pointers: when either goes while the upload runs, the upload ends quietly. One upload runs at
-// a time; a second request raises the running one's progress dialog.
+// pointers: when either goes while the upload runs, the upload ends quietly, as it does when the
+// user closes its progress dialog (Esc). One upload runs at a time; a second request raises the
+// running one's progress dialog.
 class TwWebUtilities : public QObject, public TwWebFlows
 {
     Q_OBJECT
@@ -65,6 +66,8 @@ private:
     // Ends the upload quietly when stillThere() fails or the progress dialog went; true then.
     bool endIfGone();
     void endUpload();
+    // Esc or closing the progress dialog: the upload ends quietly, its running call dropped.
+    void cancelUpload();
     // Why the upload failed, a few lines at most.
     QString uploadErrorText() const;
     void moveOldPassword();

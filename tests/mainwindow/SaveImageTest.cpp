@@ -16,6 +16,8 @@
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
+#include "nodeui/KelTimeline.h"
+#include "nodeui/KelTimelinePlayer.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -29,7 +31,13 @@
 #include <QLineEdit>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
+#include <QTest>
+#include <QThread>
 #include <QTimer>
+#include <QToolButton>
+
+#include <functional>
 
 namespace MainWindowTest {
 namespace {
@@ -52,6 +60,22 @@ private:
     QElapsedTimer m_timer;
 };
 
+// Holds every render at its start for a while: longer than a played frame, so that while the
+// timeline plays a render always runs.
+class SlowClock : public RenderStatus::Clock
+{
+public:
+    void start() override
+    {
+        QThread::msleep(40);
+        m_timer.start();
+    }
+    qint64 elapsed() const override { return m_timer.isValid() ? m_timer.elapsed() : 0; }
+
+private:
+    QElapsedTimer m_timer;
+};
+
 class SaveImage : public MainWindowFixture
 {
 protected:
@@ -69,6 +93,21 @@ protected:
     }
     // The files the commands wrote (the pictures have their own folder).
     QStringList written() const { return QDir(dir.path()).entryList(QDir::Files); }
+    template<typename T = QToolButton>
+    T* timelineChild(const char* name) const
+    {
+        T* child = window->timeline()->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    int shownFrame() const { return timelineChild<QSpinBox>("currentFrameSB")->value(); }
+    // Lets events through until the condition holds or a generous bound of rounds has passed.
+    static bool eventually(std::function<bool()> const& condition)
+    {
+        for (int round = 0; round < 3000 && !condition(); ++round)
+            QTest::qWait(10);
+        return condition();
+    }
 };
 
 // The node between Original Image and Filtered Image deleted: the render fails, and neither
@@ -233,6 +272,126 @@ TEST_F(SaveImage, ARunningRenderIsWaitedForUnderABusyCursor)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // Blue inverted, not red inverted.
     EXPECT_EQ(QImage(dir.filePath("edited.png")).pixel(0, 0), qRgb(255, 255, 0));
+}
+
+// Save Image while the timeline plays, each frame's render outlasting the frame: the command
+// stops the player at the frame shown and waits for the render running when it came, not for
+// the renders of the frames that would follow until the playback's end.
+TEST_F(SaveImage, DuringPlaybackOnlyTheRenderRunningWhenTheCommandCameIsWaitedFor)
+{
+    QSettings().setValue("lastImageLocation", dir.path());
+    showPicture(QSize(64, 48), qRgb(200, 120, 40));
+    addInversion("Inverted");
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    auto* length = timelineChild<QSpinBox>("durationSB");
+    length->setValue(60);
+    core()->renderer()->status().setClock(std::make_unique<SlowClock>());
+    KelTimeline* timeline = window->timeline();
+    KelTimelinePlayer* player = timeline->player();
+
+    struct Seen
+    {
+        bool commanded = false;
+        bool renderRunning = false;
+        quint64 generation = 0;
+        int frame = -1;
+    } atCommand, atDialog;
+    bool playingAtDialog = true;
+    bool renderEndedAtDialog = false;
+    bool succeededAtDialog = false;
+    int framesSeen = 0;
+    answerFileDialog(dir.filePath("played.png"), [&](QFileDialog*) {
+        atDialog.generation = core()->renderer()->generation();
+        atDialog.frame = shownFrame();
+        playingAtDialog = player->isPlaying();
+        renderEndedAtDialog = !core()->renderer()->isRunning();
+        succeededAtDialog = core()->renderer()->completedSucceeded();
+    });
+    // After the panel's own handling of the frame: its render has just started.
+    QObject::connect(timeline, &KelTimeline::setCurrentFrameSignal, window.get(), [&](int) {
+        if (atCommand.commanded || ++framesSeen < 5)
+            return;
+        atCommand.commanded = true;
+        atCommand.renderRunning = core()->isRenderPending();
+        atCommand.generation = core()->renderer()->generation();
+        atCommand.frame = shownFrame();
+        window->form()->actionSaveImage->trigger();
+    }, Qt::QueuedConnection);
+    QTest::mouseClick(timelineChild("playForwardTB"), Qt::LeftButton);
+
+    ASSERT_TRUE(eventually([&] { return QFile::exists(dir.filePath("played.png")); }));
+    player->stop();
+    player->wait();
+    settle();
+    core()->renderer()->status().setClock(nullptr);
+
+    ASSERT_TRUE(atCommand.renderRunning);
+    // No render started between the command and the file dialog: the one running was awaited.
+    EXPECT_EQ(atDialog.generation, atCommand.generation);
+    EXPECT_TRUE(renderEndedAtDialog);
+    EXPECT_TRUE(succeededAtDialog);
+    EXPECT_FALSE(playingAtDialog);
+    EXPECT_EQ(atDialog.frame, atCommand.frame);
+    EXPECT_EQ(shownFrame(), atCommand.frame) << "no frame of the stopped player came later";
+    EXPECT_EQ(QImage(dir.filePath("played.png")).pixel(0, 0), qRgb(55, 135, 215));
+}
+
+// While Save Image waits, a click on a timeline button does nothing, then or later; Esc ends the
+// wait, and nothing is asked or written.
+TEST_F(SaveImage, EscEndsTheWaitAndNoCommandRunsInsideIt)
+{
+    QSettings().setValue("lastImageLocation", dir.path());
+    showPicture(QSize(32, 24), qRgb(255, 0, 0), "red.png");
+    addInversion("Inverted");
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const int frameBefore = shownFrame();
+    QToolButton* gotoEnd = timelineChild("gotoEndFrameTB");
+    ASSERT_TRUE(gotoEnd->isEnabled());
+
+    QSemaphore gate;
+    core()->renderer()->status().setClock(std::make_unique<GateClock>(&gate));
+    const QString blue = dir.filePath(QStringLiteral("pictures/blue.png"));
+    QImage picture(QSize(32, 24), QImage::Format_RGB32);
+    picture.fill(qRgb(0, 0, 255));
+    ASSERT_TRUE(picture.save(blue));
+    window->imageChangedInBrowser(blue);
+    ASSERT_TRUE(core()->isRenderPending());
+
+    bool waited = false;
+    bool commandRanInside = false;
+    bool askedForAName = false;
+    QTimer inside;
+    QObject::connect(&inside, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            askedForAName = true;
+            dialog->reject();
+            return;
+        }
+        QCursor const* cursor = QApplication::overrideCursor();
+        if (waited || !cursor || cursor->shape() != Qt::WaitCursor)
+            return;
+        waited = true;
+        QTest::mouseClick(gotoEnd, Qt::LeftButton);
+        commandRanInside = shownFrame() != frameBefore;
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+    });
+    inside.start(10);
+    window->form()->actionSaveImage->trigger();
+    const bool renderStillHeld = core()->renderer()->isRunning();
+    inside.stop();
+    gate.release(100);
+    settle();
+    core()->renderer()->status().setClock(nullptr);
+
+    EXPECT_TRUE(waited);
+    EXPECT_TRUE(renderStillHeld) << "Esc ended the wait, not the render";
+    EXPECT_FALSE(commandRanInside);
+    EXPECT_EQ(shownFrame(), frameBefore) << "the click is not replayed after the wait";
+    EXPECT_FALSE(askedForAName);
+    EXPECT_EQ(written(), QStringList());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <optional>
+#include <utility>
 
 class MemoryKeyring : public TwKeyring
 {
@@ -23,16 +24,34 @@ public:
     int removals = 0;
     int writesAnswered = 0;
 
+    // Reads wait for answerHeldReads(), as a keyring that first asks the user to unlock it.
+    bool holdReads = false;
+    QList<ReadDone> heldReads;
+
+    void answerHeldReads()
+    {
+        QList<ReadDone> const held = std::exchange(heldReads, {});
+        for (ReadDone const& done : held)
+            answer(done);
+    }
+
     void readPassword(ReadDone done) override
     {
-        QTimer::singleShot(0, this, [this, done] {
-            if (!available)
-                done(ReadStatus::Unavailable, QString(), reason);
-            else if (stored)
-                done(ReadStatus::Found, *stored, QString());
-            else
-                done(ReadStatus::NotFound, QString(), QString());
-        });
+        if (holdReads) {
+            heldReads.append(done);
+            return;
+        }
+        QTimer::singleShot(0, this, [this, done] { answer(done); });
+    }
+
+    void answer(ReadDone const& done)
+    {
+        if (!available)
+            done(ReadStatus::Unavailable, QString(), reason);
+        else if (stored)
+            done(ReadStatus::Found, *stored, QString());
+        else
+            done(ReadStatus::NotFound, QString(), QString());
     }
 
     void writePassword(QString const& password, WriteDone done) override

@@ -175,7 +175,8 @@ TEST_F(UploadTest, RefusalsShowTheirBoxesAndSendNoMore)
           QStringLiteral("upload_lumora")},
          QStringLiteral("Error During upload"),
          QStringLiteral("An error has occured during the upload process:\n\n"
-                        "version: must be greater than 1.5")},
+                        "The service answered with HTTP status 422 (Unprocessable Entity).\n\n"
+                        "The service said: version: must be greater than 1.5")},
         {"the first of several errors", QStringLiteral("devs"), QStringLiteral("key"),
          [&] {
              server.clearItems(QStringLiteral("lumora"));
@@ -185,7 +186,9 @@ TEST_F(UploadTest, RefusalsShowTheirBoxesAndSendNoMore)
          {QStringLiteral("get_user_session"), QStringLiteral("search_lumora"),
           QStringLiteral("upload_lumora")},
          QStringLiteral("Error During upload"),
-         QStringLiteral("An error has occured during the upload process:\n\nname: is rude")},
+         QStringLiteral("An error has occured during the upload process:\n\n"
+                        "The service answered with HTTP status 422 (Unprocessable Entity).\n\n"
+                        "The service said: name: is rude")},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(c.what);
@@ -198,7 +201,7 @@ TEST_F(UploadTest, RefusalsShowTheirBoxesAndSendNoMore)
         EXPECT_EQ(server.calls(), c.calls);
         EXPECT_EQ(boxes.titles, QStringList{c.title});
         if (!c.text.isEmpty()) {
-            EXPECT_EQ(boxes.texts.value(0), c.text);
+            EXPECT_EQ(boxes.texts.value(0), c.text) << boxes.texts.value(0).toStdString();
         }
     }
 }
@@ -257,9 +260,11 @@ TEST_F(UploadTest, AFailedUploadCallIsAFailureWithItsReasonInAFewLines)
     std::vector<Case> const cases{
         {"HTTP 500 naming the item", {HostileServer::httpReply(item, 500)}, 0,
          lead + QStringLiteral("The service answered with HTTP status 500 (Status).")},
+        // The failure first, then the service's words.
         {"a message of 4 MB in short lines", {HostileServer::httpReply(manyLines, 400)}, 0,
-         lead + QStringLiteral("line\nline\n")},
-        {"an error of 2 MB", {HostileServer::httpReply(longError, 422)}, 0, lead + QStringLiteral("name: eeee")},
+         lead + QStringLiteral("The service answered with HTTP status 400 (Status).\n\nThe service said: line\nline\n")},
+        {"an error of 2 MB", {HostileServer::httpReply(longError, 422)}, 0,
+         lead + QStringLiteral("The service answered with HTTP status 422 (Status).\n\nThe service said: name: eeee")},
         {"a stalled upload", {QByteArray(), true, true}, 2000,
          lead + QStringLiteral("The service did not answer within 2 s.")},
     };
