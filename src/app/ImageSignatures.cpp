@@ -18,6 +18,12 @@ const QList<Signature>& signatures()
 {
     static const QList<Signature> list = {
         {"bmp", 0, QByteArrayLiteral("BM")},
+        // OS/2 bitmaps, icons and pointers.
+        {"bmp", 0, QByteArrayLiteral("BA")},
+        {"bmp", 0, QByteArrayLiteral("CI")},
+        {"bmp", 0, QByteArrayLiteral("CP")},
+        {"bmp", 0, QByteArrayLiteral("IC")},
+        {"bmp", 0, QByteArrayLiteral("PT")},
         {"cineon", 0, QByteArrayLiteral("\x80\x2a\x5f\xd7")},
         {"cineon", 0, QByteArrayLiteral("\xd7\x5f\x2a\x80")},
         {"dds", 0, QByteArrayLiteral("DDS ")},
