@@ -195,15 +195,34 @@ void setMessage(QString* message, const QString& text)
         *message = text;
 }
 
+// A message of the library about the file opened under the name `fileName`, naming it by its
+// path instead.
+QString libraryText(const std::string& text, const std::string& fileName, const QString& path)
+{
+    QString shown = QString::fromStdString(text);
+    if (!fileName.empty())
+        shown.replace(QString::fromStdString(fileName), path);
+    return shown;
+}
+
+// The same for the file held open.
+QString libraryText(const std::string& text)
+{
+    return openFile.file ? libraryText(text, KelUtils::RegularFileReader::descriptorPath(*openFile.file).toStdString(),
+                                       openFile.path)
+                         : QString::fromStdString(text);
+}
+
 // Offers the file to the readers of the format list only, the ones its suffix names first,
 // and opens it with the first that takes it. (The library's own search would try every reader
 // it has, the excluded ones too.) Only readers whose signature the file's first bytes match
 // are asked, and readers of formats without one only when the suffix names them.
-std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, const QByteArray& suffix,
+std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, const QString& path,
                                                 const QByteArray& head, const OIIO::ImageSpec& config,
                                                 QString* message)
 {
     const std::vector<FormatEntry>& formats = formatTable();
+    const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
     auto candidate = [&](const FormatEntry& format, bool named) {
         return format.readable
             && (ImageSignatures::isKnown(format.name) ? ImageSignatures::matches(format.name, head) : named);
@@ -233,7 +252,7 @@ std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, con
     }
     (void)OIIO::geterror();
     setMessage(message, error.empty() ? ImageLibrary::errorText(ImageLibrary::UnknownFormat)
-                                      : QString::fromStdString(error));
+                                      : libraryText(error, fileName, path));
     return nullptr;
 }
 
@@ -280,18 +299,18 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
         input = OIIO::ImageInput::create(formats[formatIndex].name.toStdString());
         OIIO::ImageSpec spec;
         if (input && !input->open(fileName, spec, config)) {
-            setMessage(message, QString::fromStdString(input->geterror()));
+            setMessage(message, libraryText(input->geterror(), fileName, path));
             return ImageLibrary::FileReadError;
         }
     } else {
         file->seek(0);
         const QByteArray head = file->read(ImageSignatures::headBytes);
-        input = openByContent(fileName, QFileInfo(path).suffix().toLower().toLatin1(), head, config, message);
+        input = openByContent(fileName, path, head, config, message);
         if (!input)
             return ImageLibrary::FileReadError;
     }
     if (!input) {
-        setMessage(message, QString::fromStdString(OIIO::geterror()));
+        setMessage(message, libraryText(OIIO::geterror(), fileName, path));
         return ImageLibrary::FileReadError;
     }
     const int index = indexOfName(QByteArray(input->format_name()));
@@ -571,7 +590,7 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         }
         const int subimage = openFile.subimages[params.imageWanted];
         if (!input.seek_subimage(subimage, 0)) {
-            setMessage(message, QString::fromStdString(input.geterror()));
+            setMessage(message, libraryText(input.geterror()));
             closeFile();
             return FileReadError;
         }
@@ -620,7 +639,7 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         out->xOffset = spec.x - spec.full_x;
         out->yOffset = spec.y - spec.full_y;
         if (!readPixels(input, subimage, spec, channels, straight, *out)) {
-            setMessage(message, QString::fromStdString(input.geterror()));
+            setMessage(message, libraryText(input.geterror()));
             closeFile();
             return FileReadError;
         }

@@ -16,8 +16,9 @@ void setReason(QString* reason, QString const& text)
         *reason = text;
 }
 
-// The reader of the checked file, its suffix naming the format first as for a reader made on
-// the path; null with *reason when the file is refused or its size is unknown or too large.
+// Sets up `reader` on the checked file, the path's suffix naming the format first as for a
+// reader made on the path, and reads the picture's size; false with *reason when the file is
+// refused or the size is unknown or above the cap.
 bool openReader(QString const& path, QFile* file, QImageReader* reader, QSize* size, QString* reason)
 {
     if (!KelUtils::RegularFileReader::open(path, -1, file, reason))

@@ -436,3 +436,14 @@ TEST_F(HostileImages, AFileThatIsNoPictureIsJudgedOnItsFirstBytes)
     ASSERT_EQ(layers.size(), 1);
     EXPECT_EQ(layers.first().second.pixel(2, 1), 0xff102030u);
 }
+
+// The readers open the checked descriptor under a name of its own; their messages still name the
+// file by its path.
+TEST_F(HostileImages, ReadersMessagesNameTheFileByItsPath)
+{
+    const QString file = path(QStringLiteral("cut.jpg"));
+    ASSERT_TRUE(StoreTest::writeFile(file, QByteArray("\xff\xd8\xff\xe0 cut short")));
+    EXPECT_TRUE(m_adapter.readImage(file).isEmpty());
+    EXPECT_TRUE(m_adapter.errorReason().contains(file)) << qPrintable(m_adapter.errorReason());
+    EXPECT_FALSE(m_adapter.errorReason().contains(QStringLiteral("/proc/self/fd"))) << qPrintable(m_adapter.errorReason());
+}
