@@ -1,11 +1,13 @@
 #include "app/ImageLibrary.h"
 
+#include "app/ImageSignatures.h"
 #include "app/OpenExrFileCheck.h"
 #include "app/PhotoshopFileCheck.h"
 
+#include "params/RegularFileReader.h"
 #include "params/Rounding.h"
 
-#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QList>
@@ -18,7 +20,10 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <tuple>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -120,13 +125,39 @@ const std::vector<FormatEntry>& formatTable()
     return table;
 }
 
+// Which file a descriptor reads, and whether it has changed since.
+struct FileIdentity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    time_t modified = 0;
+    long modifiedNanoseconds = 0;
+
+    bool operator==(const FileIdentity& other) const
+    {
+        return std::tie(device, inode, size, modified, modifiedNanoseconds)
+            == std::tie(other.device, other.inode, other.size, other.modified, other.modifiedNanoseconds);
+    }
+};
+
+FileIdentity identityOf(const QFile& file)
+{
+    struct stat status {};
+    if (::fstat(file.handle(), &status) != 0)
+        return FileIdentity();
+    return {status.st_dev, status.st_ino, status.st_size, status.st_mtim.tv_sec, status.st_mtim.tv_nsec};
+}
+
 // The file last opened stays open, so that loading image after image of one file does not
-// parse (or, for animations, decode) everything before the wanted image again.
+// parse (or, for animations, decode) everything before the wanted image again. The readers
+// open the checked descriptor under its own name, never the path, which may have been
+// replaced (by a pipe, say) since the check.
 struct OpenFile {
     QString path;
     int requestedFormat = -1;
-    qint64 size = -1;
-    QDateTime modified;
+    FileIdentity identity;
+    // Declared before the reader, so that it is closed after it.
+    std::unique_ptr<QFile> file;
     std::unique_ptr<OIIO::ImageInput> input;
     int formatIndex = -1;
     std::vector<int> subimages; // the non-empty 2D images, in file order
@@ -153,6 +184,8 @@ int indexOfName(const QByteArray& name)
 
 void closeFile()
 {
+    // The reader first: it may still read the file under the descriptor's name.
+    openFile.input.reset();
     openFile = OpenFile();
 }
 
@@ -162,26 +195,49 @@ void setMessage(QString* message, const QString& text)
         *message = text;
 }
 
+// A message of the library about the file opened under the name `fileName`, naming it by its
+// path instead.
+QString libraryText(const std::string& text, const std::string& fileName, const QString& path)
+{
+    QString shown = QString::fromStdString(text);
+    if (!fileName.empty())
+        shown.replace(QString::fromStdString(fileName), path);
+    return shown;
+}
+
+// The same for the file held open.
+QString libraryText(const std::string& text)
+{
+    return openFile.file ? libraryText(text, KelUtils::RegularFileReader::descriptorPath(*openFile.file).toStdString(),
+                                       openFile.path)
+                         : QString::fromStdString(text);
+}
+
 // Offers the file to the readers of the format list only, the ones its suffix names first,
 // and opens it with the first that takes it. (The library's own search would try every reader
-// it has, the excluded ones too.)
-std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, const QByteArray& suffix,
-                                                const OIIO::ImageSpec& config, QString* message)
+// it has, the excluded ones too.) Only readers whose signature the file's first bytes match
+// are asked, and readers of formats without one only when the suffix names them.
+std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, const QString& path,
+                                                const QByteArray& head, const OIIO::ImageSpec& config,
+                                                QString* message)
 {
     const std::vector<FormatEntry>& formats = formatTable();
+    const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
+    auto candidate = [&](const FormatEntry& format, bool named) {
+        return format.readable
+            && (ImageSignatures::isKnown(format.name) ? ImageSignatures::matches(format.name, head) : named);
+    };
     std::vector<size_t> order;
     for (size_t i = 0; i < formats.size(); ++i) {
-        if (formats[i].suffixes.contains(suffix))
+        if (formats[i].suffixes.contains(suffix) && candidate(formats[i], true))
             order.push_back(i);
     }
     for (size_t i = 0; i < formats.size(); ++i) {
-        if (!formats[i].suffixes.contains(suffix))
+        if (!formats[i].suffixes.contains(suffix) && candidate(formats[i], false))
             order.push_back(i);
     }
     std::string error;
     for (size_t index : order) {
-        if (!formats[index].readable)
-            continue;
         std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::create(formats[index].name.toStdString());
         if (!input || !input->valid_file(fileName)) {
             if (input)
@@ -196,7 +252,7 @@ std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, con
     }
     (void)OIIO::geterror();
     setMessage(message, error.empty() ? ImageLibrary::errorText(ImageLibrary::UnknownFormat)
-                                      : QString::fromStdString(error));
+                                      : libraryText(error, fileName, path));
     return nullptr;
 }
 
@@ -212,42 +268,49 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
         setMessage(message, ImageLibrary::errorText(ImageLibrary::BadFormatIndex));
         return ImageLibrary::BadFormatIndex;
     }
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile()) {
+    auto file = std::make_unique<QFile>();
+    QString reason;
+    KelUtils::RegularFileReader::Refusal refusal = KelUtils::RegularFileReader::Refusal::None;
+    if (!KelUtils::RegularFileReader::open(path, -1, file.get(), &reason, &refusal)) {
         closeFile();
-        setMessage(message, QStringLiteral("No such file: \"%1\"").arg(path));
+        const bool absent = refusal == KelUtils::RegularFileReader::Refusal::Missing
+                            || refusal == KelUtils::RegularFileReader::Refusal::NotRegular;
+        setMessage(message, absent ? QStringLiteral("No such file: \"%1\"").arg(path) : reason);
         return ImageLibrary::FileOpenError;
     }
+    const FileIdentity identity = identityOf(*file);
     if (openFile.input && openFile.path == path && openFile.requestedFormat == formatIndex
-        && openFile.size == info.size() && openFile.modified == info.lastModified())
+        && openFile.identity == identity)
         return ImageLibrary::NoError;
 
     closeFile();
     QString damage;
-    if ((PhotoshopFileCheck::isPhotoshopFile(path) && !PhotoshopFileCheck::check(path, &damage))
-        || (OpenExrFileCheck::isOpenExrFile(path) && !OpenExrFileCheck::check(path, &damage))) {
+    if ((PhotoshopFileCheck::isPhotoshopFile(*file) && !PhotoshopFileCheck::check(*file, &damage))
+        || (OpenExrFileCheck::isOpenExrFile(*file) && !OpenExrFileCheck::check(*file, &damage))) {
         setMessage(message, damage);
         return ImageLibrary::FileReadError;
     }
     OIIO::ImageSpec config;
     // Qt images hold straight alpha; most readers premultiply unless told otherwise.
     config.attribute("oiio:UnassociatedAlpha", 1);
-    const std::string fileName = path.toStdString();
+    const std::string fileName = KelUtils::RegularFileReader::descriptorPath(*file).toStdString();
     std::unique_ptr<OIIO::ImageInput> input;
     if (formatIndex >= 0) {
         input = OIIO::ImageInput::create(formats[formatIndex].name.toStdString());
         OIIO::ImageSpec spec;
         if (input && !input->open(fileName, spec, config)) {
-            setMessage(message, QString::fromStdString(input->geterror()));
+            setMessage(message, libraryText(input->geterror(), fileName, path));
             return ImageLibrary::FileReadError;
         }
     } else {
-        input = openByContent(fileName, QFileInfo(path).suffix().toLower().toLatin1(), config, message);
+        file->seek(0);
+        const QByteArray head = file->read(ImageSignatures::headBytes);
+        input = openByContent(fileName, path, head, config, message);
         if (!input)
             return ImageLibrary::FileReadError;
     }
     if (!input) {
-        setMessage(message, QString::fromStdString(OIIO::geterror()));
+        setMessage(message, libraryText(OIIO::geterror(), fileName, path));
         return ImageLibrary::FileReadError;
     }
     const int index = indexOfName(QByteArray(input->format_name()));
@@ -268,8 +331,8 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     }
     openFile.path = path;
     openFile.requestedFormat = formatIndex;
-    openFile.size = info.size();
-    openFile.modified = info.lastModified();
+    openFile.identity = identity;
+    openFile.file = std::move(file);
     openFile.input = std::move(input);
     openFile.formatIndex = index;
     openFile.subimages = std::move(subimages);
@@ -527,7 +590,7 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         }
         const int subimage = openFile.subimages[params.imageWanted];
         if (!input.seek_subimage(subimage, 0)) {
-            setMessage(message, QString::fromStdString(input.geterror()));
+            setMessage(message, libraryText(input.geterror()));
             closeFile();
             return FileReadError;
         }
@@ -576,7 +639,7 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         out->xOffset = spec.x - spec.full_x;
         out->yOffset = spec.y - spec.full_y;
         if (!readPixels(input, subimage, spec, channels, straight, *out)) {
-            setMessage(message, QString::fromStdString(input.geterror()));
+            setMessage(message, libraryText(input.geterror()));
             closeFile();
             return FileReadError;
         }

@@ -108,9 +108,10 @@ public:
 
     static QString errorText(Error error);
 
-    // Limit on the pixels of one image, so that a forged header cannot ask for gigabytes. The
+    // Limit on the pixels of one picture, so that a forged header cannot ask for gigabytes: the
+    // one cap of every picture read from a user's file (here and through PictureFile). The
     // pixels are read band by band into the final bitmap (4 bytes a pixel); with a reader that
     // holds the whole picture itself (interlaced files, up to 8 bytes a pixel) the peak stays
-    // within the 2 GB the program allows Qt's image reader. A 100-megapixel photo loads.
+    // within about 1.5 GB. A 100-megapixel photo loads.
     static constexpr qint64 maxPixels = qint64(1) << 27;
 };

@@ -4,6 +4,7 @@
 #include "app/KelAtomHolder.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplateDocument.h"
+#include "app/PictureFile.h"
 #include "app/StoragePaths.h"
 #include "app/UserFileWriter.h"
 #include "nodes/NodeGraph.h"
@@ -192,10 +193,10 @@ bool KelTemplate::loadObjectIcon()
     QString const path = objectIconPath();
     if (path.isEmpty())
         return false;
-    QPixmap icon;
-    if (!icon.load(path))
+    QImage const icon = PictureFile::read(path);
+    if (icon.isNull())
         return false;
-    m_objectIcon = icon;
+    m_objectIcon = QPixmap::fromImage(icon);
     return true;
 }
 
@@ -215,10 +216,10 @@ bool KelTemplate::loadMaterialIcon()
     QString const path = materialIconPath();
     if (path.isEmpty())
         return false;
-    QPixmap icon;
-    if (!icon.load(path))
+    QImage const icon = PictureFile::read(path);
+    if (icon.isNull())
         return false;
-    m_materialIcon = icon;
+    m_materialIcon = QPixmap::fromImage(icon);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "app/OpenExrFileCheck.h"
 
+#include "params/RegularFileReader.h"
+
 #include <QFile>
 
 namespace {
@@ -15,7 +17,7 @@ void setReason(QString* reason, const QString& text)
 }
 
 // A name ended by a zero byte, at most `limit` bytes long; empty when the zero comes first.
-bool readName(QFile& file, int limit, QByteArray* name)
+bool readName(QIODevice& file, int limit, QByteArray* name)
 {
     name->clear();
     char c = 0;
@@ -29,7 +31,7 @@ bool readName(QFile& file, int limit, QByteArray* name)
     return false;
 }
 
-bool readInt32(QFile& file, qint64* value)
+bool readInt32(QIODevice& file, qint64* value)
 {
     unsigned char bytes[4];
     if (file.read(reinterpret_cast<char*>(bytes), 4) != 4)
@@ -43,14 +45,28 @@ bool readInt32(QFile& file, qint64* value)
 
 bool OpenExrFileCheck::isOpenExrFile(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray(signature, 4);
+    QFile file;
+    return KelUtils::RegularFileReader::open(path, -1, &file, nullptr) && isOpenExrFile(file);
+}
+
+bool OpenExrFileCheck::isOpenExrFile(QIODevice& file)
+{
+    return file.seek(0) && file.read(4) == QByteArray(signature, 4);
 }
 
 bool OpenExrFileCheck::check(const QString& path, QString* reason)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.read(4) != QByteArray(signature, 4)) {
+    QFile file;
+    if (!KelUtils::RegularFileReader::open(path, -1, &file, nullptr)) {
+        setReason(reason, QStringLiteral("no signature"));
+        return false;
+    }
+    return check(file, reason);
+}
+
+bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
+{
+    if (!file.seek(0) || file.read(4) != QByteArray(signature, 4)) {
         setReason(reason, QStringLiteral("no signature"));
         return false;
     }

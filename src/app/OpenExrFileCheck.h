@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QIODevice;
+
 // Walks the attribute records of an OpenEXR file's headers before OpenImageIO sees it. The
 // OpenEXR library makes (and fills) each attribute at the size its record states before it
 // reads it: a file of a few hundred bytes that announces a text of 2 GB takes 2 GB of memory.
@@ -13,8 +15,11 @@ class OpenExrFileCheck
 public:
     // True when the file starts with the OpenEXR signature.
     static bool isOpenExrFile(const QString& path);
-    // True when every attribute fits in the file; otherwise *reason says what is wrong.
+    static bool isOpenExrFile(QIODevice& file);
+    // True when every attribute fits in the file; otherwise *reason says what is wrong. The
+    // device is read from its start.
     static bool check(const QString& path, QString* reason);
+    static bool check(QIODevice& file, QString* reason);
 
     // Tiles of real files hold a few hundred pixels a side.
     static constexpr qint64 maxTilePixels = qint64(1) << 20;

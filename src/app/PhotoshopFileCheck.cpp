@@ -1,5 +1,7 @@
 #include "app/PhotoshopFileCheck.h"
 
+#include "params/RegularFileReader.h"
+
 #include <QFile>
 #include <QSet>
 
@@ -11,7 +13,7 @@ namespace {
 class Reader
 {
 public:
-    explicit Reader(QFile& file) : m_file(file) {}
+    explicit Reader(QIODevice& file) : m_file(file) {}
 
     bool ok() const { return m_ok; }
     qint64 pos() const { return m_file.pos(); }
@@ -48,7 +50,7 @@ public:
     }
 
 private:
-    QFile& m_file;
+    QIODevice& m_file;
     bool m_ok = true;
 };
 
@@ -68,15 +70,27 @@ qint64 side(qint32 from, qint32 to)
 
 bool PhotoshopFileCheck::isPhotoshopFile(const QString& path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(4) == "8BPS";
+    QFile file;
+    return KelUtils::RegularFileReader::open(path, -1, &file, nullptr) && isPhotoshopFile(file);
+}
+
+bool PhotoshopFileCheck::isPhotoshopFile(QIODevice& file)
+{
+    return file.seek(0) && file.read(4) == "8BPS";
 }
 
 bool PhotoshopFileCheck::check(const QString& path, QString* reason)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!KelUtils::RegularFileReader::open(path, -1, &file, nullptr))
         return fail(reason, QStringLiteral("cannot be opened"));
+    return check(file, reason);
+}
+
+bool PhotoshopFileCheck::check(QIODevice& file, QString* reason)
+{
+    if (!file.seek(0))
+        return fail(reason, QStringLiteral("cannot be read"));
     Reader in(file);
 
     if (in.bytes(4) != "8BPS")

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QIODevice;
+
 // Walks the structure of a Photoshop file (header, layer records, channel list) before
 // OpenImageIO sees it. Its reader trusts these records: a layer without one of its colour
 // channels, a composite with too few channels or a layer billions of rows high make it
@@ -11,8 +13,11 @@ class PhotoshopFileCheck
 public:
     // True when the file starts with the Photoshop signature.
     static bool isPhotoshopFile(const QString& path);
-    // True when the structure is sound; otherwise *reason says what is wrong.
+    static bool isPhotoshopFile(QIODevice& file);
+    // True when the structure is sound; otherwise *reason says what is wrong. The device is
+    // read from its start.
     static bool check(const QString& path, QString* reason);
+    static bool check(QIODevice& file, QString* reason);
 
     static constexpr qint64 maxSide = 300000;
 };

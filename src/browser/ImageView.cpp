@@ -1,13 +1,11 @@
 #include "browser/ImageView.h"
 
-#include "app/ImageLibrary.h"
 #include "app/ItemModelDragData.h"
+#include "app/PictureFile.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
-#include <QImageReader>
 #include <QMimeData>
 #include <QPainter>
 #include <QStatusTipEvent>
@@ -54,7 +52,7 @@ ImageView::ImageView(QWidget* parent) : QWidget(parent)
 
 void ImageView::setSourceImage(QString const& path)
 {
-    QImage loaded(path);
+    const QImage loaded = PictureFile::read(path);
     if (loaded.isNull())
         return;
     m_image = loaded;
@@ -67,7 +65,7 @@ void ImageView::setMessage(QString const& text)
 {
     // A dropped file stays on show under the message until a result replaces it.
     if (!m_sourcePath.isEmpty()) {
-        QImage reloaded(m_sourcePath);
+        const QImage reloaded = PictureFile::read(m_sourcePath);
         if (!reloaded.isNull())
             m_image = reloaded;
     }
@@ -192,14 +190,9 @@ void ImageView::updateScaledPixmap(QSize size)
 
 bool ImageView::isDroppablePicture(QString const& path)
 {
-    // Only a regular file is opened: a pipe or a device named by another program's drag would
-    // block or read without end. The size comes from the header, as a small file may claim a
-    // picture of gigabytes.
-    if (path.isEmpty() || !QFileInfo(path).isFile())
-        return false;
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    return reader.canRead() && size.isValid() && qint64(size.width()) * size.height() <= ImageLibrary::maxPixels;
+    // A pipe or a device named by another program's drag would block or read without end, and
+    // a small file may claim a picture of gigabytes: the reader refuses both.
+    return PictureFile::isReadable(path);
 }
 
 void ImageView::dragEnterEvent(QDragEnterEvent* event)
@@ -235,10 +228,8 @@ void ImageView::dropEvent(QDropEvent* event)
 {
     QWidget::dropEvent(event);
     if (m_dropAccepted && !m_dropIsTemplate) {
-        // Checked again: the file may have changed since the drag entered.
-        QImage loaded;
-        if (isDroppablePicture(m_dropPath))
-            loaded = QImageReader(m_dropPath).read();
+        // Checked again as it is read: the file may have changed since the drag entered.
+        const QImage loaded = PictureFile::read(m_dropPath);
         if (!loaded.isNull()) {
             m_image = loaded;
             m_sourcePath = m_dropPath;

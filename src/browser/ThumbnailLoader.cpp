@@ -1,6 +1,7 @@
 #include "browser/ThumbnailLoader.h"
 
-#include <QImageReader>
+#include "app/PictureFile.h"
+
 #include <QMutexLocker>
 #include <QPainter>
 
@@ -86,12 +87,8 @@ void ThumbnailLoader::run()
         const QString path = m_queue.takeFirst();
         lock.unlock();
 
-        QImageReader reader(path);
-        const QImage image = reader.read();
         Entry entry;
-        entry.thumbnail = makeThumbnail(image);
-        if (!image.isNull())
-            entry.size = image.size();
+        entry.thumbnail = makeThumbnail(PictureFile::read(path, QSize(thumbWidth, thumbHeight), &entry.size));
 
         lock.relock();
         m_cache.insert(path, entry);

@@ -12,7 +12,8 @@
 #include <atomic>
 
 // Makes 120 x 80 thumbnails of image files on a background thread and keeps them for the
-// loader's life. The queue and the cache are touched only under the mutex; whether the thread
+// loader's life. Files are read as PictureFile reads them: no file makes the thread wait for
+// good (so that the destructor's join ends), and no picture is decoded larger than the cap. The queue and the cache are touched only under the mutex; whether the thread
 // is idle is decided under it too, so a request made while the thread is ending is served.
 class ThumbnailLoader : public QThread
 {

@@ -5,6 +5,7 @@
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/VyxApplication.h"
 #include "app/KelAtomHolder.h"
+#include "app/PictureFile.h"
 #include "nodeui/KelParamAtomHolder.h"
 #include "style/FontSubstitutions.h"
 #include "style/KelStyle.h"
@@ -59,8 +60,9 @@ TwMainWindow* start(VyxApplication& application, int* exitCode, QString* errorTe
     QCoreApplication::addLibraryPath(
         QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib/vyx-solenne/plugins")));
     KelAtomHolder::setFactory(KelParamAtomHolder::factory());
-    // Qt's reader refuses images above 256 MB by default (about 67 megapixels).
-    QImageReader::setAllocationLimit(2048);
+    // Qt's reader refuses images above 256 MB by default (about 67 megapixels); pictures up to
+    // the program's cap are read, and their size is checked before they are.
+    QImageReader::setAllocationLimit(PictureFile::readerAllocationLimit());
     // The core the main window makes gets the web-service flows (update check, upload).
     TwWebUtilities::installAsWebFlows();
 

@@ -2,8 +2,9 @@
 
 #include "web/WebServiceConfig.h"
 
+#include "params/RegularFileReader.h"
+
 #include <QCoreApplication>
-#include <QFile>
 #include <QUuid>
 
 ApiTest::ApiTest(QObject* parent)
@@ -98,11 +99,7 @@ void ApiTest::methodFinished()
 
 bool ApiTest::readIcon(QString const& path, QByteArray* bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    *bytes = file.readAll();
-    return true;
+    return KelUtils::RegularFileReader::read(path, KelUtils::RegularFileReader::MaxDocumentBytes, bytes, nullptr);
 }
 
 void ApiTest::walk(AbstractSearchMethod* search)
@@ -205,8 +202,9 @@ void ApiTest::runTest(int number)
         m_client.executeMethod(&m_getNextObject);
         break;
     case 13: {
-        QFile junk(QStringLiteral("junk"));
-        QByteArray const content = junk.open(QIODevice::ReadOnly) ? junk.readAll() : QByteArray();
+        QByteArray content;
+        KelUtils::RegularFileReader::read(QStringLiteral("junk"), KelUtils::RegularFileReader::MaxDocumentBytes,
+                                          &content, nullptr);
         m_uploadNlp.setName(QStringLiteral("test"));
         m_uploadNlp.setNLPType(QStringLiteral("test type"));
         m_uploadNlp.setSupportedLanguage(QStringLiteral("english"));

@@ -131,6 +131,19 @@ qint64 peakResidentBytes()
     return qint64(usage.ru_maxrss) * 1024;
 }
 
+// The bytes this process has read from files so far, as the kernel counts them.
+qint64 bytesReadSoFar()
+{
+    QFile io(QStringLiteral("/proc/self/io"));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray const& line : io.readAll().split('\n')) {
+        if (line.startsWith("rchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    }
+    return -1;
+}
+
 // The address space the process holds now, in bytes.
 qint64 addressSpaceBytes()
 {
@@ -394,4 +407,43 @@ TEST_F(HostileImages, DamagedPngFailsWithTheReadersMessage)
     const QString good = path(QStringLiteral("good.png"));
     ASSERT_TRUE(m_adapter.writeImage(CoreTest::solid(3, 2, 0xff102030u), good));
     ASSERT_EQ(m_adapter.readImage(good).size(), 1);
+}
+
+// A large file that is no picture, picked under a picture's suffix: its format is guessed from
+// its first bytes, not by asking every reader whether it can read it (the DICOM reader walks
+// hundreds of megabytes of zeros tag by tag). Counted in bytes read, not in time.
+TEST_F(HostileImages, AFileThatIsNoPictureIsJudgedOnItsFirstBytes)
+{
+    ASSERT_GE(bytesReadSoFar(), 0);
+    for (const char* name : {"zeros.png", "zeros.dcm", "zeros"}) {
+        const QString file = path(QString::fromLatin1(name));
+        {
+            QFile sparse(file);
+            ASSERT_TRUE(sparse.open(QIODevice::WriteOnly));
+            ASSERT_TRUE(sparse.resize(qint64(32) << 20));
+        }
+        const qint64 before = bytesReadSoFar();
+        EXPECT_EQ(m_adapter.checkSize(file), QSize(-1, -1)) << name;
+        EXPECT_EQ(m_adapter.dpi(file), 72) << name;
+        EXPECT_TRUE(m_adapter.readImage(file).isEmpty()) << name;
+        EXPECT_EQ(m_adapter.errorReason(), ImageLibrary::errorText(ImageLibrary::UnknownFormat)) << name;
+        EXPECT_LT(bytesReadSoFar() - before, qint64(1) << 20) << name;
+    }
+    // A picture is still recognised by its first bytes whatever its suffix.
+    const QString png = path(QStringLiteral("picture.dcm"));
+    ASSERT_TRUE(m_adapter.writeImage(CoreTest::solid(3, 2, 0xff102030u), png, QStringLiteral("png")));
+    const QList<GflAdapter::Layer> layers = m_adapter.readImage(png);
+    ASSERT_EQ(layers.size(), 1);
+    EXPECT_EQ(layers.first().second.pixel(2, 1), 0xff102030u);
+}
+
+// The readers open the checked descriptor under a name of its own; their messages still name the
+// file by its path.
+TEST_F(HostileImages, ReadersMessagesNameTheFileByItsPath)
+{
+    const QString file = path(QStringLiteral("cut.jpg"));
+    ASSERT_TRUE(StoreTest::writeFile(file, QByteArray("\xff\xd8\xff\xe0 cut short")));
+    EXPECT_TRUE(m_adapter.readImage(file).isEmpty());
+    EXPECT_TRUE(m_adapter.errorReason().contains(file)) << qPrintable(m_adapter.errorReason());
+    EXPECT_FALSE(m_adapter.errorReason().contains(QStringLiteral("/proc/self/fd"))) << qPrintable(m_adapter.errorReason());
 }

@@ -1,3 +1,4 @@
+#include "app/HostileFiles.h"
 #include "browser/ThumbnailLoader.h"
 #include "browser/VyxBrowserFileSystemModel.h"
 #include "style/KelStyleConfig.h"
@@ -9,9 +10,15 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -26,6 +33,15 @@ QImage solid(int w, int h, QRgb colour)
 bool writeImage(QString const& path, QImage const& image, char const* format = nullptr)
 {
     return image.save(path, format);
+}
+
+// The address space the process holds now, in bytes.
+qint64 addressSpaceBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(0).toLongLong() * getpagesize();
 }
 
 class FileModelTest : public ::testing::Test
@@ -250,6 +266,48 @@ TEST_F(ThumbnailLoaderTest, NoRequestIsLostWhileTheThreadEnds)
     EXPECT_EQ(qRed(cached.pixel(60, 40)), 15);
     QTest::qWait(50);
     EXPECT_EQ(ready.count(), before);
+}
+
+// A thumbnail costs what a thumbnail needs: a picture whose header claims more pixels than the
+// program's cap (a small PNG claiming 22000 x 22000, 2 GB decoded) is refused on its header,
+// and a picture within the cap is decoded at the thumbnail's size where its format can (a JPEG
+// of 8192 x 8192, 256 MB decoded whole). Bounded in a child process by its address space.
+TEST_F(ThumbnailLoaderTest, ThumbnailsAreDecodedSmallAndNeverAboveTheCap)
+{
+    const QString claimed = dir.filePath(QStringLiteral("claimed.png"));
+    {
+        QFile file(claimed);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_GT(file.write(HostileFiles::pngBomb(22000, 22000)), 0);
+    }
+    const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
+    ASSERT_TRUE(writeImage(photo, solid(8192, 8192, 0xff2060a0u), "JPG"));
+
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            rlimit limit{};
+            getrlimit(RLIMIT_AS, &limit);
+            limit.rlim_cur = rlim_t(addressSpaceBytes() + (qint64(192) << 20));
+            setrlimit(RLIMIT_AS, &limit);
+            ThumbnailLoader loader;
+            loader.getThumbnail(claimed);
+            loader.getThumbnail(photo);
+            for (int i = 0; i < 600 && !(loader.hasThumbnail(claimed) && loader.hasThumbnail(photo)); ++i)
+                QThread::msleep(100);
+            const QImage refused = loader.getThumbnail(claimed).toImage();
+            const QImage shown = loader.getThumbnail(photo).toImage();
+            const QRgb centre = shown.pixel(60, 40);
+            std::fprintf(stderr, "claimed: %d x %d, alpha %d; photo: %d x %d, centre %08x\n",
+                         loader.imageSize(claimed).width(), loader.imageSize(claimed).height(),
+                         qAlpha(refused.pixel(60, 40)), loader.imageSize(photo).width(),
+                         loader.imageSize(photo).height(), centre);
+            const bool ok = !loader.imageSize(claimed).isValid() && qAlpha(refused.pixel(60, 40)) == 0
+                            && loader.imageSize(photo) == QSize(8192, 8192) && qAlpha(centre) == 255
+                            && std::abs(qBlue(centre) - 0xa0) <= 8 && std::abs(qRed(centre) - 0x20) <= 8;
+            std::exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(ThumbnailLoaderTest, DestructorJoinsWithRequestsPending)

@@ -5,6 +5,7 @@
 // settings and standard folders never touch a real home. The real "styles.xml" is loaded.
 // Each test executable registers it once with VYX_TEST_HOME_ENVIRONMENT(name).
 
+#include "app/PictureFile.h"
 #include "style/RealStyleFile.h"
 
 #include <gtest/gtest.h>
@@ -53,8 +54,8 @@ public:
         m_app = new QApplication(m_argc, m_argv);
         QCoreApplication::setOrganizationName(QStringLiteral("Marrowind"));
         QCoreApplication::setApplicationName(QStringLiteral("Vyx-Solenne"));
-        // Large photographs exceed Qt's default reader limit.
-        QImageReader::setAllocationLimit(2048);
+        // Large photographs exceed Qt's default reader limit: the program's own.
+        QImageReader::setAllocationLimit(PictureFile::readerAllocationLimit());
         QString error;
         ASSERT_TRUE(RealStyleFile::load(&error)) << error.toStdString();
     }

@@ -1,6 +1,7 @@
 #include "browser/ImageView.h"
 
 #include "app/HostileFiles.h"
+#include "app/PictureFile.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -251,7 +252,7 @@ TEST_F(ImageViewTest, DroppedImageFileShowsUntilTheNextResult)
 TEST_F(ImageViewTest, HostileDroppedFilesAreRefusedBeforeTheyAreOpenedOrDecoded)
 {
     const int limit = QImageReader::allocationLimit();
-    QImageReader::setAllocationLimit(2048); // as the program allows
+    QImageReader::setAllocationLimit(PictureFile::readerAllocationLimit()); // as the program allows
     const QString shown = writeImage("shown.png", {20, 20}, Qt::green);
     auto first = std::make_unique<QMimeData>();
     first->setUrls({QUrl::fromLocalFile(shown)});

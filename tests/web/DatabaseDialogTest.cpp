@@ -6,6 +6,7 @@
 #include "HostileFiles.h"
 #include "MessageCapture.h"
 
+#include "app/PictureFile.h"
 #include "web/TwDatabaseDialog.h"
 
 #include <QBuffer>
@@ -301,9 +302,9 @@ TEST_F(HostileDatabaseTest, HostileListsNeitherEscapeTheFolderNorLoopForever)
 
 TEST_F(HostileDatabaseTest, IconsAreCheckedBeforeDecodingAndKeptAtPreviewSize)
 {
-    // As at start-up: pictures of up to 2 GB may be decoded.
+    // As at start-up: pictures up to the program's cap may be decoded.
     int const limit = QImageReader::allocationLimit();
-    QImageReader::setAllocationLimit(2048);
+    QImageReader::setAllocationLimit(PictureFile::readerAllocationLimit());
     auto png = [](int width, int height) {
         QImage image(width, height, QImage::Format_RGB32);
         image.fill(Qt::green);

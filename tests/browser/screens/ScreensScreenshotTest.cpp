@@ -1,6 +1,7 @@
 // The image browser's thumbnail strip, the help window and the splash screen in a real X
 // server, photographed from the screen and checked by pixel.
 
+#include "app/PictureFile.h"
 #include "browser/ImageBrowser.h"
 #include "browser/VyxBrowserFileSystemModel.h"
 #include "dialogs/CSplashScreen.h"
@@ -146,7 +147,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Marrowind"));
     QCoreApplication::setApplicationName(QStringLiteral("Vyx-Solenne"));
-    QImageReader::setAllocationLimit(2048);
+    QImageReader::setAllocationLimit(PictureFile::readerAllocationLimit());
     if (!RealStyleFile::load())
         return 1;
     const int result = RUN_ALL_TESTS();
