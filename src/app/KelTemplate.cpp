@@ -17,6 +17,25 @@
 #include <QIcon>
 #include <QPainter>
 
+namespace {
+
+// The program draws an icon at 150 x 100 pixels at most. An icon file of the store (a folder
+// anyone may write) can be a picture at the pixel cap, half a gigabyte for each template as long
+// as the program runs: an icon is kept no larger than this.
+constexpr QSize kLargestIcon(512, 512);
+
+QImage readIcon(QString const& path)
+{
+    QImage icon = PictureFile::read(path, kLargestIcon);
+    if (icon.width() > kLargestIcon.width() || icon.height() > kLargestIcon.height()) {
+        const QSize kept = icon.size().scaled(kLargestIcon, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+        icon = icon.scaled(kept, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return icon;
+}
+
+} // namespace
+
 KelTemplate::KelTemplate(QString const& filePath)
     : m_filePath(filePath)
     , m_type(QStringLiteral("Filter"))
@@ -193,7 +212,7 @@ bool KelTemplate::loadObjectIcon()
     QString const path = objectIconPath();
     if (path.isEmpty())
         return false;
-    QImage const icon = PictureFile::read(path);
+    QImage const icon = readIcon(path);
     if (icon.isNull())
         return false;
     m_objectIcon = QPixmap::fromImage(icon);
@@ -216,7 +235,7 @@ bool KelTemplate::loadMaterialIcon()
     QString const path = materialIconPath();
     if (path.isEmpty())
         return false;
-    QImage const icon = PictureFile::read(path);
+    QImage const icon = readIcon(path);
     if (icon.isNull())
         return false;
     m_materialIcon = QPixmap::fromImage(icon);

@@ -207,6 +207,33 @@ TEST(KelTemplate, IconIsWrittenOnlyWhenAskedOrForAnObjectsFolderTemplate)
     EXPECT_EQ(reader.objectIcon().toImage().pixelColor(1, 1), QColor(Qt::red));
 }
 
+// The store is a folder anyone may write: an icon file at the pixel cap would hold half a gigabyte
+// for each template as long as the program runs. An icon is kept no larger than a few times the
+// size the program draws it at, in its own proportions and colour; the program's own icons keep
+// their size (see above).
+TEST(KelTemplate, AnIconFileFarLargerThanAnIconIsKeptSmall)
+{
+    AppTest::ScopedDataHome home;
+    ASSERT_TRUE(home.makeTemplateFolders());
+    ASSERT_TRUE(QDir().mkpath(home.storageRoot() + QStringLiteral("/templates/materials/icons")));
+    KelTemplate record;
+    record.setUuid(QUuid::createUuid().toString());
+    QImage large(4000, 3000, QImage::Format_RGB32);
+    large.fill(QColor(Qt::red));
+    ASSERT_TRUE(large.save(record.objectIconPath(), "PNG"));
+    ASSERT_TRUE(large.save(record.materialIconPath(), "PNG"));
+
+    ASSERT_TRUE(record.loadObjectIcon());
+    ASSERT_TRUE(record.loadMaterialIcon());
+    for (QPixmap const& icon : {record.objectIcon(), record.materialIcon()}) {
+        EXPECT_LE(icon.width(), 512);
+        EXPECT_LE(icon.height(), 512);
+        EXPECT_GE(icon.width(), 150);
+        EXPECT_NEAR(double(icon.width()) / icon.height(), 4.0 / 3.0, 0.02);
+        EXPECT_EQ(icon.toImage().pixelColor(icon.width() / 2, icon.height() / 2), QColor(Qt::red));
+    }
+}
+
 TEST(KelTemplate, IconFailuresAreReportedAndKeepTheHeldIcon)
 {
     AppTest::ScopedDataHome home;
