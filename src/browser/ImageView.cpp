@@ -56,6 +56,7 @@ void ImageView::setSourceImage(QString const& path)
     if (loaded.isNull())
         return;
     m_image = loaded;
+    m_sourceImage = loaded;
     m_sourcePath = path;
     fit();
     update();
@@ -63,12 +64,11 @@ void ImageView::setSourceImage(QString const& path)
 
 void ImageView::setMessage(QString const& text)
 {
-    // A dropped file stays on show under the message until a result replaces it.
-    if (!m_sourcePath.isEmpty()) {
-        const QImage reloaded = PictureFile::read(m_sourcePath);
-        if (!reloaded.isNull())
-            m_image = reloaded;
-    }
+    // A dropped file stays on show under the message until a result replaces it. It is kept
+    // decoded: reading it again for every progress message of every render would hold the
+    // window for as long as a large picture takes to decode.
+    if (!m_sourceImage.isNull())
+        m_image = m_sourceImage;
     m_message = text;
     sendStatusTip(text);
     fit();
@@ -232,6 +232,7 @@ void ImageView::dropEvent(QDropEvent* event)
         const QImage loaded = PictureFile::read(m_dropPath);
         if (!loaded.isNull()) {
             m_image = loaded;
+            m_sourceImage = loaded;
             m_sourcePath = m_dropPath;
             fit();
             update();

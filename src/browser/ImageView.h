@@ -50,6 +50,7 @@ private:
 
     QString m_sourcePath;
     QImage m_image;
+    QImage m_sourceImage;
     QPixmap m_scaled;
     qint64 m_scaledFrom = 0; // cacheKey() of the image m_scaled was made from
     float m_widgetWidth = 0.0f;

@@ -230,6 +230,11 @@ TEST_F(ImageViewTest, DroppedImageFileShowsUntilTheNextResult)
     view->setImage(&other);
     view->setMessage(QStringLiteral("Rendering in Progress: 0%"));
     EXPECT_EQ(view->image().pixel(0, 0), QColor(Qt::green).rgb());
+    // ... from what was decoded at the drop, not from the file read again at every message.
+    ASSERT_TRUE(QFile::remove(first));
+    view->setImage(&other);
+    view->setMessage(QStringLiteral("Rendering in Progress: 50%"));
+    EXPECT_EQ(view->image().pixel(0, 0), QColor(Qt::green).rgb());
 
     // Files that are no image, and a missing file, are refused and change nothing.
     QFile text(dir.filePath("notes.txt"));
