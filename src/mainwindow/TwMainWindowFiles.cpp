@@ -337,16 +337,16 @@ void TwMainWindow::saveImage()
     // and a failed one leaves nothing to write. Playback would start a render with each frame
     // and move the picture on under the dialogs: it stops at the frame shown.
     stopTimelinePlayer();
-    QString failure;
-    switch (awaitResultImage(m_core, &failure)) {
-    case ResultImage::Ready:
-        break;
-    case ResultImage::Escaped:
+    // True when the picture is ready; a failed render is said, an Esc ends the command quietly.
+    auto resultReady = [this] {
+        QString failure;
+        const ResultImage result = awaitResultImage(m_core, &failure);
+        if (result == ResultImage::Failed)
+            warn(failure);
+        return result == ResultImage::Ready;
+    };
+    if (!resultReady())
         return;
-    case ResultImage::Failed:
-        warn(failure);
-        return;
-    }
     QSettings settings;
     const QString location = settings.value(lastImageKey).toString();
     const ImageSaveFormats formats(TwPreferencesDialog::imageFormat(), m_core->resultImage()->size());
@@ -376,15 +376,8 @@ void TwMainWindow::saveImage()
         return;
 
     // A change may have come while the dialogs were open (a template installed meanwhile).
-    switch (awaitResultImage(m_core, &failure)) {
-    case ResultImage::Ready:
-        break;
-    case ResultImage::Escaped:
+    if (!resultReady())
         return;
-    case ResultImage::Failed:
-        warn(failure);
-        return;
-    }
     QString reason;
     if (!UserFileWriter::writeImage(path, *m_core->resultImage(), format, quality, &reason)) {
         warn(tr("The image could not be saved to \"%1\":\n%2").arg(QDir::toNativeSeparators(path), reason));
