@@ -1,6 +1,7 @@
 #pragma once
 
 #include "nodes/GraphHooks.h"
+#include "nodes/NodeSubscriber.h"
 
 #include <QHash>
 #include <QList>
@@ -27,7 +28,7 @@ class NodeGraph;
 // then reports -1. Stored uids outside 1..2^30, or already taken when uids are kept, get a new
 // free number, recorded in the uid map so that links still land on the right nodes. The loading
 // graph's own settings, frame and keyframes change only when the element carries them.
-class GraphLoader
+class GraphLoader : private NodeSubscriber
 {
 public:
     GraphLoader(NodeGraph* graph, bool keepUid, QList<Node*>* loaded, QMap<int, int>* uidMap);
@@ -46,6 +47,9 @@ private:
     Result loadConnections(NodeGraph* graph, QDomElement const& element, loadConnFlag flag);
     static void indexUids(NodeGraph const* graph, QHash<int, Node*>& byUid);
     static void collectUids(NodeGraph const* graph, QSet<int>& uids);
+    // Hears of every node added to the tree during the load, the loader's own and those a node
+    // makes for itself (a sub-graph its source when a link reaches its input).
+    void notify(Node* node, Event event) override;
 
     bool validateGraph(QDomElement const& element, int depth, bool withConnections,
                        QSet<int>& uids);
@@ -81,8 +85,9 @@ private:
 
     QSet<int> m_skippedUids;
 
-    // The uids of the tree that nodes are loaded into, gathered once per load: asking the tree
-    // for each new node would cost the square of its size.
+    // The uids of the tree that nodes are loaded into, gathered once per load (asking the tree
+    // for each new node would cost the square of its size) and kept up to date with every node
+    // added to the tree after that.
     QSet<int> m_takenUids;
     NodeGraph const* m_takenTop = nullptr;
 };
