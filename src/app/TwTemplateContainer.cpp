@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QMessageBox>
+#include <QSet>
 #include <QTextStream>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
@@ -73,8 +74,18 @@ void TwTemplateContainer::loadObjectTemplates()
     if (files.isEmpty())
         return;
     TwIconRender renderer(kIconSize, m_core);
-    for (QFileInfo const& file : files)
-        loadObjectTemplate(new KelTemplate(file.absoluteFilePath()), &renderer);
+    // A template is found by its UUID: of two files of one UUID only the first is loaded, so
+    // that every row inserts its own template.
+    QSet<QString> loaded;
+    for (KelTemplate const* record : std::as_const(objectTemplateList))
+        loaded.insert(record->uuid().toLower());
+    for (QFileInfo const& file : files) {
+        auto* objectTemplate = new KelTemplate(file.absoluteFilePath());
+        if (loadTemplate(objectTemplate, &renderer, false, QString(), &loaded)) {
+            objectTemplateList.append(objectTemplate);
+            loaded.insert(objectTemplate->uuid().toLower());
+        }
+    }
 }
 
 bool TwTemplateContainer::loadObjectTemplate(KelTemplate* objectTemplate, TwIconRender* renderer)
@@ -86,7 +97,8 @@ bool TwTemplateContainer::loadObjectTemplate(KelTemplate* objectTemplate, TwIcon
 }
 
 bool TwTemplateContainer::loadTemplate(KelTemplate* objectTemplate, TwIconRender* renderer,
-                                       bool strict, QString const& expectedUuid)
+                                       bool strict, QString const& expectedUuid,
+                                       QSet<QString> const* loadedUuids)
 {
     if (!objectTemplate)
         return false;
@@ -110,6 +122,9 @@ bool TwTemplateContainer::loadTemplate(KelTemplate* objectTemplate, TwIconRender
     else if (!expectedUuid.isNull()
              && objectTemplate->uuid().compare(expectedUuid, Qt::CaseInsensitive) != 0)
         failure = tr("Template file %1 does not hold the template %2.").arg(path, expectedUuid);
+    else if (loadedUuids && loadedUuids->contains(objectTemplate->uuid().toLower()))
+        failure = tr("Template file %1 holds the template %2, which another file already gave.")
+                      .arg(path, objectTemplate->uuid());
     if (!failure.isEmpty()) {
         debugLine(failure + QLatin1Char(' ') + tr("The template was not loaded."));
         delete root;

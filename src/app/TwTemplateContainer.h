@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 class KelNGObject;
@@ -41,7 +42,8 @@ public:
     ~TwTemplateContainer() override;
 
     // Loads every template file of the folder, in file-name order ignoring case. Files that do
-    // not hold a template are skipped.
+    // not hold a template, or hold one whose UUID an earlier file gave, are skipped with a
+    // debug line.
     void loadObjectTemplates();
     // Loads the template's file into a graph of its own, gives it an object instance and an
     // icon (read from its icon file, else rendered and written) and appends it. On false the
@@ -102,9 +104,9 @@ signals:
 private:
     // Loads without appending; on false the template has been deleted. strict: a partial load
     // (a skipped node type or link) is a failure. A non-null expectedUuid must be the
-    // template's UUID.
+    // template's UUID; the UUID must not be among loadedUuids (lower case) when given.
     bool loadTemplate(KelTemplate* objectTemplate, TwIconRender* renderer, bool strict,
-                      QString const& expectedUuid);
+                      QString const& expectedUuid, QSet<QString> const* loadedUuids = nullptr);
     // Lists a replacing template where its predecessor's item was, or anew.
     void listReplacement(KelTemplate* replacement, QTreeWidgetItem* oldFilterItem,
                          QTreeWidgetItem* oldSpecialFXItem);

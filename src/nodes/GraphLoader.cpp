@@ -328,9 +328,12 @@ int GraphLoader::assignUid(NodeGraph* graph, int stored)
 {
     NodeGraph* top = graph->topLevelGraph();
     if (top != m_takenTop) {
+        if (m_takenTop)
+            unsubscribe(const_cast<NodeGraph*>(m_takenTop));
         m_takenUids.clear();
         collectUids(top, m_takenUids);
         m_takenTop = top;
+        subscribe(top);
     }
     const bool valid = stored >= 1 && stored <= MaxUid;
     int uid = stored;
@@ -352,6 +355,16 @@ void GraphLoader::collectUids(NodeGraph const* graph, QSet<int>& uids)
         if (NodeGraph const* sub = member->toNodeGraph())
             collectUids(sub, uids);
     }
+}
+
+void GraphLoader::notify(Node* node, Event event)
+{
+    if (event != Added || !node || !m_takenTop)
+        return;
+    m_takenUids.insert(node->uid());
+    // A graph that came with members brings their uids too.
+    if (NodeGraph const* graph = node->toNodeGraph())
+        collectUids(graph, m_takenUids);
 }
 
 void GraphLoader::recordUid(int stored, int uid)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "nodes/GraphHooks.h"
+#include "nodes/NodeSubscriber.h"
 
 #include <QHash>
 #include <QList>
@@ -29,7 +30,7 @@ class NodeGraph;
 // outside 1..2^30, or already taken when uids are kept, get a new free number, recorded in the
 // uid map so that links still land on the right nodes. The loading graph's own settings, frame
 // and keyframes change only when the element carries them.
-class GraphLoader
+class GraphLoader : private NodeSubscriber
 {
 public:
     GraphLoader(NodeGraph* graph, bool keepUid, QList<Node*>* loaded, QMap<int, int>* uidMap);
@@ -51,6 +52,9 @@ private:
     Node* linkEnd(QHash<int, Node*> const& byUid, int stored) const;
     static void indexUids(NodeGraph const* graph, QHash<int, Node*>& byUid);
     static void collectUids(NodeGraph const* graph, QSet<int>& uids);
+    // Hears of every node added to the tree during the load, the loader's own and those a node
+    // makes for itself (a sub-graph its source when a link reaches its input).
+    void notify(Node* node, Event event) override;
 
     bool validateGraph(QDomElement const& element, int depth, bool withConnections);
     bool validateSection(QDomElement const& section, int depth);
@@ -86,8 +90,9 @@ private:
     // Every node this call made, at any depth.
     QSet<Node const*> m_created;
 
-    // The uids of the tree that nodes are loaded into, gathered once per load: asking the tree
-    // for each new node would cost the square of its size.
+    // The uids of the tree that nodes are loaded into, gathered once per load (asking the tree
+    // for each new node would cost the square of its size) and kept up to date with every node
+    // added to the tree after that.
     QSet<int> m_takenUids;
     NodeGraph const* m_takenTop = nullptr;
 };

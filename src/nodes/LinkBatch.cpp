@@ -15,29 +15,34 @@ void LinkBatch::add(Node* a, QString const& aTerminal, Node* b, QString const& b
     m_links.append({a, aTerminal, b, bTerminal});
 }
 
-bool LinkBatch::weigh()
+void LinkBatch::weigh()
 {
     // Links only add dependencies, and dropping the old link of a single-link terminal only
-    // takes some away: if the union of what is there and every link of the batch is free of
-    // cycles, so is every state on the way.
-    QList<NodeDependencies::Edge> edges;
+    // takes some away: if the union of what is there and every link kept is free of cycles, so
+    // is every state on the way, and no kept link needs a walk of its own.
+    QList<NodeDependencies::Edge> dependencies;
+    dependencies.reserve(m_links.size());
     for (Link& link : m_links) {
+        NodeDependencies::Edge dependency(nullptr, nullptr);
         Terminal* own = link.a ? link.a->getTerminal(link.aTerminal) : nullptr;
         Terminal* peer = link.b ? link.b->getTerminal(link.bTerminal) : nullptr;
-        if (!own || !peer || !own->fits(peer))
-            continue;
-        if (!NodeDependencies::linkEdges(own->hostNode(), own->inputMask() != 0,
-                                         peer->hostNode(), peer->inputMask() != 0, &edges))
-            return false;
-        link.weighedA = own;
-        link.weighedB = peer;
+        if (own && peer && own->fits(peer)) {
+            link.weighedA = own;
+            link.weighedB = peer;
+            link.closesCycle = !NodeDependencies::linkDependency(
+                own->hostNode(), own->inputMask() != 0, peer->hostNode(), peer->inputMask() != 0,
+                &dependency);
+        }
+        dependencies.append(dependency);
     }
-    return !NodeDependencies::edgesWouldCycle(edges);
+    const QList<bool> cyclic = NodeDependencies::cyclicLinks(dependencies);
+    for (qsizetype i = 0; i < m_links.size(); ++i)
+        m_links[i].closesCycle = m_links.at(i).closesCycle || cyclic.at(i);
 }
 
 int LinkBatch::connectAll()
 {
-    const bool trusted = weigh();
+    weigh();
     int made = 0;
     for (Link const& link : std::as_const(m_links)) {
         if (!link.a || !link.b)
@@ -52,8 +57,10 @@ int LinkBatch::connectAll()
                          << link.b->displayName() << ":" << link.bTerminal << ")";
             continue;
         }
+        const bool weighed = own == link.weighedA && peer == link.weighedB;
+        if (weighed && link.closesCycle)
+            continue;
         // A terminal that an earlier link brought into being was not weighed.
-        const bool weighed = trusted && own == link.weighedA && peer == link.weighedB;
         if (own->link(peer, !weighed) == 0)
             ++made;
     }

@@ -9,9 +9,9 @@ class Node;
 class Terminal;
 
 // Many links made in one go, each as Terminal::connect would make it in that order, without a
-// walk over everything upstream for every link: when all the links together, added to those
-// already there, can close no cycle, no single one of them can either, and one pass over the
-// nodes they reach stands for all the walks. Otherwise each link is checked on its own.
+// walk over everything upstream for every link: one pass over the nodes the links reach finds
+// the links that close a cycle (of those on one cycle the last); they are refused, and the
+// others together with those already there close none, so that no single one of them can.
 class LinkBatch
 {
 public:
@@ -36,9 +36,10 @@ private:
         QString bTerminal;
         Terminal* weighedA = nullptr;
         Terminal* weighedB = nullptr;
+        bool closesCycle = false;
     };
 
-    bool weigh();
+    void weigh();
 
     bool m_reportMissing;
     QList<Link> m_links;

@@ -32,9 +32,18 @@ public:
     static bool linkEdges(Node const* a, bool aIsInput, Node const* b, bool bIsInput,
                           QList<Edge>* out);
 
-    // Would all these dependencies together, added to the present links, close a cycle? One
-    // pass over what the edges reach, however many there are.
-    static bool edgesWouldCycle(QList<Edge> const& edges);
+    // The one dependency such a link adds, as (dependent, dependency), or two nulls when it adds
+    // none; false as for linkEdges. The members of a graph that is the dependent depend on the
+    // dependency as well (through the graph's input); linkEdges lists them, this does not.
+    static bool linkDependency(Node const* a, bool aIsInput, Node const* b, bool bIsInput,
+                               Edge* out);
+
+    // For links made in this order on top of the present ones, each adding its dependency (a
+    // null dependent: none): which of them close a cycle. Of the links on a cycle the one made
+    // last is refused, as making them one by one refuses it, and the rest are kept. One pass
+    // over what the links reach, whatever their number; a document built to make the search
+    // go round again and again has every link refused that the pass could not yet vouch for.
+    static QList<bool> cyclicLinks(QList<Edge> const& links);
 
     // Would moving `node` into `target` close a cycle or put a graph inside itself?
     static bool moveWouldCycle(Node const* node, NodeGraph const* target);

@@ -1,8 +1,10 @@
 #pragma once
 
 // Files made to hurt a loader, for the tests and the fuzz seed writer: deeply nested documents,
-// a picture whose header asks for far more pixels than its data holds, a large plain photo
-// written without holding it in memory, a damaged PNG, and a project of many stacked objects.
+// floods of small elements, a picture whose header asks for far more pixels than its data
+// holds, a large plain photo written without holding it in memory, a damaged PNG, a project of
+// many stacked objects (with a link that closes a cycle), and a project whose load makes nodes
+// of its own.
 
 #include <QByteArray>
 #include <QFile>
@@ -34,6 +36,38 @@ inline QByteArray deepGraphDocument(int levels)
 inline QByteArray prefixedDeepGraphDocument(int levels)
 {
     return "<graph><p:q/>" + deepGraphDocument(levels) + "</graph>";
+}
+
+// `elements` empty elements "<n/>" in a graph document: a few bytes each in the file, hundreds
+// as a tree.
+inline QByteArray elementFlood(qsizetype elements)
+{
+    return "<graph>" + QByteArray("<n/>").repeated(elements) + "</graph>";
+}
+
+// The document with `elements` empty elements "<n/>" added before the end of its outermost
+// element, where no reader looks at them.
+inline QByteArray flooded(QByteArray document, qsizetype elements)
+{
+    document.insert(document.lastIndexOf("</"), QByteArray("<n/>").repeated(elements));
+    return document;
+}
+
+// A project whose first object holds an effect without a source of its own and a link to that
+// effect's input, so that the load makes the effect's source and result; the next object's
+// section stores the uids those get. The top-level link names that section's node.
+inline QByteArray uidsTakenDuringALoad()
+{
+    const QByteArray source = "uuid=\"{015c44e2-0c3a-46fa-9e92-c472d43bc65b}\"";
+    const QByteArray inversion = "uuid=\"{21051af5-3c09-487b-ab7b-e4a35fdff084}\"";
+    return "<!DOCTYPE MarrowindGraphNode>\n<graph><nodes>\n"
+           "<orgimage uid=\"1\" " + source + "/>\n"
+           "<graph uid=\"2\"><nodes><orgimage uid=\"3\" " + source + "/><graph uid=\"4\"><nodes/></graph></nodes>"
+           "<connections><connection node_uid1=\"3\" terminal1=\"rgb\" terminal2=\"rgbIn\" node_uid2=\"4\"/></connections></graph>\n"
+           "<graph uid=\"5\"><nodes><operator.inversion uid=\"6\" " + inversion + "/></nodes></graph>\n"
+           "</nodes><connections>\n"
+           "<connection node_uid1=\"1\" terminal1=\"rgb\" terminal2=\"inRgb\" node_uid2=\"6\"/>\n"
+           "</connections></graph>\n";
 }
 
 namespace Png {
@@ -178,8 +212,9 @@ inline QByteArray exrWithGiantTiles(QByteArray const& sound, bool huge = false)
 // A project of `objects` effect objects chained as the application chains them, each of
 // `nodesPerObject` nodes (at least 3): its source, `nodesPerObject` - 2 inversions in a row and
 // its result, stored as a saved project stores them (every link at the top). The objects are
-// named "Object 1", "Object 2", ... Node names are left out (the node type names them).
-inline QByteArray stackedProject(int objects, int nodesPerObject)
+// named "Object 1", "Object 2", ... Node names are left out (the node type names them). With
+// `closeCycle` a last link feeds the first object from the last one.
+inline QByteArray stackedProject(int objects, int nodesPerObject, bool closeCycle = false)
 {
     const int inversions = nodesPerObject - 2;
     // Names are stored as Base64 of UTF-16 with a byte-order mark.
@@ -238,6 +273,8 @@ inline QByteArray stackedProject(int objects, int nodesPerObject)
         link(1, "rgb", "rgb", 2);
         link(1, "alpha", "alpha", 2);
     }
+    if (closeCycle && objects > 0)
+        link(previous, "rgbOut", "rgbIn", 3);
     return "<!DOCTYPE MarrowindGraphNode>\n<graph>\n<nodes>\n" + nodes + "</nodes>\n<connections>\n" + links
         + inner + "</connections>\n</graph>\n";
 }

@@ -292,3 +292,44 @@ TEST_F(TwTemplateContainerTest, ClearingDeletesEveryInstanceOnce)
 }
 
 } // namespace
+
+// A template is found by its UUID: a second file of a UUID already loaded is skipped, so that
+// every row inserts the template it names and no other.
+TEST_F(TwTemplateContainerTest, SecondFileOfAUuidIsSkippedAndEveryRowInsertsItsOwnTemplate)
+{
+    auto uuidOf = [](int i) {
+        return QStringLiteral("{%1-0000-4000-8000-000000000000}").arg(i, 8, 10, QLatin1Char('0'));
+    };
+    for (int i = 0; i < 100; ++i) {
+        // Every tenth file holds the UUID of file 0.
+        const QString uuid = uuidOf(i % 10 == 0 ? 0 : i);
+        writeTemplate({uuid, QStringLiteral("Filter %1").arg(i)},
+                      QStringLiteral("t%1").arg(i, 3, 10, QLatin1Char('0')));
+    }
+    AppTest::RecordingMainWindow window;
+    TwCore core(&window);
+    window.setCore(&core);
+    TwTemplateContainer* store = core.templateStore();
+    ASSERT_NE(store, nullptr);
+    store->loadObjectTemplates();
+    store->setFilterBrowserTreeWidget(&filterTree);
+
+    EXPECT_EQ(store->objectTemplateList.size(), 91);
+    EXPECT_EQ(filterTree.topLevelItemCount(), 91);
+    for (int i = 0; i < filterTree.topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = filterTree.topLevelItem(i);
+        const QString uuid = row->data(0, Qt::UserRole + 1).toString();
+        KelNGObject* inserted = core.addTemplateObject(uuid);
+        ASSERT_NE(inserted, nullptr) << i;
+        EXPECT_EQ(inserted->graph()->name().toStdString(), row->text(0).toStdString()) << i;
+    }
+    EXPECT_EQ(filterTree.topLevelItem(0)->text(0), QStringLiteral("Filter 0"));
+    // Each skipped file is named in the debug window.
+    for (int i = 10; i < 100; i += 10) {
+        const QString path = lumora() + QStringLiteral("/t%1").arg(i, 3, 10, QLatin1Char('0'));
+        bool reported = false;
+        for (QString const& call : std::as_const(window.calls))
+            reported = reported || (call.startsWith(QStringLiteral("debugWindowAppend")) && call.contains(path));
+        EXPECT_TRUE(reported) << path.toStdString();
+    }
+}

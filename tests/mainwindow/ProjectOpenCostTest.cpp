@@ -36,11 +36,12 @@ class ProjectOpenCost : public MainWindowFixture
 protected:
     // A project of `objects` stacked objects written into the test folder; empty when it could
     // not be written.
-    QString writeStacked(int objects, int nodesPerObject)
+    QString writeStacked(int objects, int nodesPerObject, bool closeCycle = false)
     {
-        const QString path = dir.filePath(QStringLiteral("stacked-%1-%2.vyxsg").arg(objects).arg(nodesPerObject));
+        const QString path = dir.filePath(QStringLiteral("stacked-%1-%2-%3.vyxsg").arg(objects).arg(nodesPerObject).arg(closeCycle));
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(HostileFiles::stackedProject(objects, nodesPerObject)) < 0)
+        if (!file.open(QIODevice::WriteOnly)
+            || file.write(HostileFiles::stackedProject(objects, nodesPerObject, closeCycle)) < 0)
             return {};
         return path;
     }
@@ -113,6 +114,41 @@ TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirN
     EXPECT_LE(pasted[1].visits, 20 * pasted[0].visits) << pasted[0].visits << " " << pasted[1].visits;
     EXPECT_LE(opened[1].lookups, 20 * opened[0].lookups + 1000) << opened[0].lookups << " " << opened[1].lookups;
     EXPECT_LE(pasted[1].lookups, 20 * pasted[0].lookups + 1000) << pasted[0].lookups << " " << pasted[1].lookups;
+}
+
+// One stored link that feeds the first object from the last closes a cycle: that link alone is
+// refused, and the others are still weighed in one pass instead of a walk each.
+TEST_F(ProjectOpenCost, ALinkThatClosesACycleIsRefusedAloneAndTheOpenStillCostsInProportion)
+{
+    const int counts[] = {25, 400};
+    quint64 visits[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        const int n = counts[i];
+        const QString path = writeStacked(n, 12, true);
+        ASSERT_FALSE(path.isEmpty());
+        discardProject();
+
+        const quint64 before = KelNodes::NodeDependencies::visitCount();
+        QString openPath = path;
+        window->openNodeGraph(core()->rootGraph(), openPath);
+        visits[i] = KelNodes::NodeDependencies::visitCount() - before;
+        settle();
+
+        QStringList const names = objectNames();
+        ASSERT_EQ(names.size(), n);
+        EXPECT_EQ(names.first(), "Object 1");
+        EXPECT_EQ(names.last(), QStringLiteral("Object %1").arg(n));
+        QList<KelNGObject*> const objects = core()->objectList();
+        KelVyxNodes::VyxNodeGraph* root = core()->rootGraph();
+        EXPECT_TRUE(root->sourceNode()->isConnectedTo(objects.first()->graph()));
+        EXPECT_FALSE(objects.last()->graph()->isConnectedTo(objects.first()->graph()));
+        EXPECT_TRUE(objects.at(n / 2)->graph()->isConnectedTo(objects.at(n / 2 + 1)->graph()));
+        EXPECT_TRUE(objects.last()->graph()->isConnectedTo(root->destinationNode()));
+        EXPECT_TRUE(core()->hasProjectFile());
+        EXPECT_FALSE(core()->isModified());
+    }
+    // 16 times the objects may cost at most 20 times the walking.
+    EXPECT_LE(visits[1], 20 * visits[0]) << visits[0] << " " << visits[1];
 }
 
 // A row inserted into a shown panel tree lays out the boxes of every row, and selecting an
