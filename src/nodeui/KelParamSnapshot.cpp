@@ -32,5 +32,9 @@ void KelParamSnapshot::load(KelUtils::IParameterContainer* container, QBuffer co
     QDomDocument document;
     document.setContent(buffer->data());
     const QDomElement nodes = document.elementsByTagName(QStringLiteral("nodes")).item(0).toElement();
+    // A snapshot gives back what the parameters held, not the frame it was taken at: the node
+    // stays at the frame the user is on, the one the timeline shows.
+    const int frame = container->currentFrame();
     container->loadState(nodes.firstChild().toElement());
+    container->setCurrentFrame(frame);
 }

@@ -16,6 +16,6 @@ public:
     // A new closed buffer owned by the caller; null for a null container.
     static QBuffer* store(KelUtils::IParameterContainer const* container);
     // Reads the buffer back into the container (a buffer without section hands the container a
-    // null element). Takes no ownership.
+    // null element), which stays at its current frame. Takes no ownership.
     static void load(KelUtils::IParameterContainer* container, QBuffer const* buffer);
 };

@@ -2,6 +2,7 @@
 
 #include "ui_MainWindow.h"
 
+#include "app/TwCore.h"
 #include "browser/TwSaveSequence.h"
 #include "help/TwHelp.h"
 #include "mainwindow/TwMainWindow.h"
@@ -11,6 +12,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHelpContentWidget>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -50,6 +56,55 @@ TEST_F(MainWindowExportAndHelp, PlaybackStopsBeforeTheExportDialogOpens)
     EXPECT_FALSE(playingUnderTheDialog);
     player->stop();
     player->wait();
+}
+
+// At the end of an export the dialog's row of buttons says what was written: the sentence
+// reads on one line beside the buttons, not word by word down a narrow column that pushes
+// the pictures of the frames out of sight.
+TEST_F(MainWindowExportAndHelp, TheExportSummaryReadsOnOneLineBesideTheButtons)
+{
+    core()->setSelectedObject(addInversion(QStringLiteral("Inversion")));
+    settle();
+    QString summary;
+    int summaryWidth = 0;
+    int roomOnOneLine = 0;
+    int summaryHeight = 0;
+    int lineHeight = 0;
+    QTimer poll;
+    poll.setInterval(10);
+    bool started = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<TwSaveSequence*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        auto* label = dialog->findChild<QLabel*>(QStringLiteral("summaryLabel"));
+        if (!started) {
+            started = true;
+            dialog->findChild<QLineEdit*>(QStringLiteral("directoryEdit"))->setText(dir.path());
+            dialog->findChild<QSpinBox*>(QStringLiteral("fromSpinBox"))->setValue(1);
+            dialog->findChild<QSpinBox*>(QStringLiteral("toSpinBox"))->setValue(2);
+            dialog->findChild<QPushButton*>(QStringLiteral("renderButton"))->click();
+        } else if (!label->text().isEmpty()) {
+            poll.stop();
+            // The layout settles in the event loop after the text changed.
+            QApplication::processEvents();
+            dialog->layout()->activate();
+            summary = label->text();
+            summaryWidth = label->width();
+            roomOnOneLine = label->fontMetrics().horizontalAdvance(summary);
+            summaryHeight = label->height();
+            lineHeight = label->fontMetrics().lineSpacing();
+            dialog->reject();
+        }
+    });
+    poll.start();
+    window->form()->actionSaveSequence->trigger();
+    settle();
+
+    ASSERT_TRUE(started);
+    ASSERT_FALSE(summary.isEmpty());
+    EXPECT_GE(summaryWidth, roomOnOneLine) << summary.toStdString();
+    EXPECT_LT(summaryHeight, 2 * lineHeight) << summary.toStdString();
 }
 
 TEST_F(MainWindowExportAndHelp, HelpOpensAtTheIntroduction)

@@ -3,6 +3,7 @@
 // effect and the project the frame it had.
 
 #include "MainWindowFixture.h"
+#include "ParameterObject.h"
 
 #include "ui_MainWindow.h"
 #include "ui_ObjectEditor.h"
@@ -16,6 +17,7 @@
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwProjectBrowser.h"
 #include "nodes/Node.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelNGNode.h"
@@ -24,6 +26,7 @@
 #include "nodeui/KelTimelineWidget.h"
 #include "params/NumGroupParameter.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QGraphicsPixmapItem>
 #include <QLabel>
@@ -254,6 +257,66 @@ TEST_F(NodeFrames, SaveSequenceGivesEveryNodeEffectAndTheProjectItsFrameBack)
     EXPECT_EQ(field->value(), 25);
     EXPECT_TRUE(core()->renderer()->completedSucceeded());
     EXPECT_TRUE(core()->resultImage()->copy() == before) << "the picture of the user's frame";
+}
+
+// A value typed at one frame and undone or redone at another: the node stays at the frame the
+// user is on, and the field, the parameter and its editor show that frame's value of what the
+// step restored, not the frame the edit was made at. So for the node's panel and for the
+// Important Parameters panel, whose steps restore the node each their own way.
+TEST_F(NodeFrames, UndoAndRedoOfAnEditKeepTheNodeAtTheUsersFrame)
+{
+    clickNode(blur);
+    ASSERT_EQ(timeline->selectedContainer(), blur->paramContainer());
+    KelUtils::Parameter* parameter = blur->paramContainer()->getParamByName(QStringLiteral("radius"));
+    window->projectBrowser()->dynamicObjectSettingsFor(effect);
+    settle();
+    const struct
+    {
+        const char* name;
+        QWidget* editor;
+    } panels[] = {{"node panel", nodePanelEditor(blur, parameter)},
+                  {"Important Parameters", importantEditor(window.get(), parameter)}};
+    for (auto const& panel : panels) {
+        SCOPED_TRACE(panel.name);
+        auto* editor = qobject_cast<QAbstractSpinBox*>(panel.editor);
+        ASSERT_NE(editor, nullptr);
+        timeline->setCurrentFrame(50);
+        settle();
+        ASSERT_EQ(radius->value(0), 40);
+        // Typed and confirmed as a user does: the key at 50 becomes 30.
+        QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+        QApplication::sendEvent(editor, &in);
+        editor->selectAll();
+        QTest::keyClicks(editor, QStringLiteral("30"));
+        QTest::keyClick(editor, Qt::Key_Return);
+        QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+        QApplication::sendEvent(editor, &out);
+        settle();
+        ASSERT_EQ(radius->value(0), 30);
+
+        timeline->setCurrentFrame(25);
+        settle();
+        ASSERT_EQ(radius->value(0), 15);
+        const struct
+        {
+            const char* step;
+            QAction* action;
+            int radiusAt25;
+        } steps[] = {{"Undo", window->undoAction(), 20},
+                     {"Redo", window->redoAction(), 15},
+                     {"Undo again", window->undoAction(), 20}};
+        for (auto const& step : steps) {
+            SCOPED_TRACE(step.step);
+            ASSERT_TRUE(step.action->isEnabled());
+            step.action->trigger();
+            settle();
+            EXPECT_EQ(blur->paramContainer()->currentFrame(), 25);
+            EXPECT_EQ(field->value(), 25);
+            EXPECT_EQ(radius->value(0), step.radiusAt25);
+            EXPECT_EQ(editor->text(), QString::number(step.radiusAt25));
+            EXPECT_EQ(blur->paramContainer()->keyframes(), (QList<int>{0, 50}));
+        }
+    }
 }
 
 } // namespace
