@@ -35,7 +35,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QUndoStack>
-#include <QXmlStreamReader>
 
 #include <memory>
 
@@ -47,18 +46,6 @@ const QString recentFilesKey = QStringLiteral("recentFileList");
 const QString lastProjectKey = QStringLiteral("lastProjectLocation");
 const QString lastImageKey = QStringLiteral("lastImageLocation");
 constexpr int maxRecentFiles = 5;
-
-// The name of the document's first element; empty when there is none to read.
-QString firstElementName(QByteArray const& bytes)
-{
-    QXmlStreamReader reader(bytes);
-    reader.setNamespaceProcessing(false);
-    while (!reader.atEnd()) {
-        if (reader.readNext() == QXmlStreamReader::StartElement)
-            return reader.qualifiedName().toString();
-    }
-    return QString();
-}
 
 enum class ResultImage { Ready, Escaped, Failed };
 
@@ -142,7 +129,7 @@ void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
     if (!parsed || document.documentElement().tagName() != QLatin1String("graph")) {
         const QString where = tr("%1 (line %2, column %3).").arg(parseError).arg(line).arg(column);
         const QString name = QDir::toNativeSeparators(path);
-        if (firstElementName(bytes) == QLatin1String("graph"))
+        if (KelUtils::xmlFirstElementName(bytes) == QLatin1String("graph"))
             warn(tr("The project \"%1\" could not be read: %2").arg(name, where));
         else if (parsed)
             warn(tr("The file \"%1\" is not a Vyx-Solenne project.").arg(name));

@@ -1,5 +1,6 @@
 #include "params/XmlDocumentDepth.h"
 
+#include <QBuffer>
 #include <QDomDocument>
 #include <QXmlStreamReader>
 
@@ -19,41 +20,73 @@ bool refuse(QXmlStreamReader const& reader, QString const& text, QString* messag
     return false;
 }
 
-} // namespace
-
-bool checkXmlDepth(QByteArray const& data, QString* message, int* line, int* column)
+// The bytes as a device: a reader given them whole decodes them all at once, two bytes a
+// character, before it reads the first token.
+class ByteDevice : public QBuffer
 {
-    QXmlStreamReader reader(data);
+public:
+    explicit ByteDevice(QByteArray const& data)
+    {
+        setData(data);
+        open(QIODevice::ReadOnly);
+    }
+};
+
+bool check(QByteArray const& data, XmlDocumentBudget& budget, QString* message, int* line,
+           int* column)
+{
+    ByteDevice device(data);
+    QXmlStreamReader reader(budget.watch(&device));
     // As the parser reads: with namespaces on, an undeclared prefix ended this pass early.
     reader.setNamespaceProcessing(false);
-    int depth = 0;
     while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::StartElement:
-            if (++depth > MaxXmlDepth)
-                return refuse(reader,
-                              QStringLiteral("elements nested deeper than %1 levels").arg(MaxXmlDepth),
-                              message, line, column);
-            break;
-        case QXmlStreamReader::EndElement:
-            --depth;
-            break;
-        default:
-            break;
-        }
+        reader.readNext();
+        if (!budget.admit(reader))
+            return refuse(reader, budget.refusal(), message, line, column);
     }
     if (reader.hasError())
         return refuse(reader, reader.errorString(), message, line, column);
     return true;
 }
 
+} // namespace
+
+bool checkXmlDocument(QByteArray const& data, QString* message, int* line, int* column)
+{
+    XmlDocumentBudget budget;
+    return check(data, budget, message, line, column);
+}
+
+qint64 xmlTreeBytes(QByteArray const& data)
+{
+    XmlDocumentBudget budget;
+    return check(data, budget, nullptr, nullptr, nullptr) ? budget.treeBytes() : -1;
+}
+
+QString xmlFirstElementName(QByteArray const& data)
+{
+    ByteDevice device(data);
+    XmlDocumentBudget budget;
+    QXmlStreamReader reader(budget.watch(&device));
+    reader.setNamespaceProcessing(false);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (!budget.admit(reader))
+            break;
+        if (reader.isStartElement())
+            return reader.qualifiedName().toString();
+    }
+    return QString();
+}
+
 bool setXmlContent(QDomDocument& document, QByteArray const& data, QString* message, int* line,
                    int* column)
 {
-    if (!checkXmlDepth(data, message, line, column))
+    if (!checkXmlDocument(data, message, line, column))
         return false;
     QDomDocument parsed;
-    if (!parsed.setContent(data, false, message, line, column))
+    ByteDevice device(data);
+    if (!parsed.setContent(&device, false, message, line, column))
         return false;
     document = parsed;
     return true;

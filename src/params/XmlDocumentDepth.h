@@ -1,5 +1,7 @@
 #pragma once
 
+#include "params/XmlDocumentBudget.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,22 +9,25 @@ class QDomDocument;
 
 namespace KelUtils {
 
-// Deepest element nesting accepted in a document that came from a file or the network. Qt's
-// DOM parser takes time quadratic in the depth, so the depth is checked in one linear pass
-// first. Far above anything the program writes: a graph nests sub-graphs at most 64 deep,
-// two elements a level, and a node section adds a few more.
-constexpr int MaxXmlDepth = 256;
-
 // True when the document reads to its end, as QDomDocument reads it (without namespace
-// processing), nesting no deeper than MaxXmlDepth. Otherwise *message, *line and *column (each
-// when given) say what and where; other faults in the reader's own words. A document the pass
-// cannot read to the end is refused: the parser after it would meet the same fault only after
-// its quadratic work.
-bool checkXmlDepth(QByteArray const& data, QString* message = nullptr, int* line = nullptr,
-                   int* column = nullptr);
+// processing), within its XmlDocumentBudget: nesting no deeper than MaxXmlDepth, a tree of at
+// most MaxXmlTreeBytes. Otherwise *message, *line and *column (each when given) say what and
+// where; other faults in the reader's own words. A document the pass cannot read to the end is
+// refused: the parser after it would meet the same fault only after building its tree.
+bool checkXmlDocument(QByteArray const& data, QString* message = nullptr, int* line = nullptr,
+                      int* column = nullptr);
 
-// The depth check, then QDomDocument::setContent without namespace processing. On failure
-// the document is left as it was and the out-parameters describe the fault.
+// The memory the document would take as a tree, as the check estimates it; -1 when the check
+// refuses it.
+qint64 xmlTreeBytes(QByteArray const& data);
+
+// The name of the document's first element, read within the check's limits; empty when there is
+// none to read.
+QString xmlFirstElementName(QByteArray const& data);
+
+// The check, then QDomDocument::setContent without namespace processing. On failure the
+// document is left as it was and the out-parameters describe the fault. Every document from a
+// file, the network or the clipboard is parsed through here.
 bool setXmlContent(QDomDocument& document, QByteArray const& data, QString* message = nullptr,
                    int* line = nullptr, int* column = nullptr);
 

@@ -1,5 +1,6 @@
 #include "style/KelStyleParser.h"
 
+#include "params/XmlDocumentBudget.h"
 #include "style/KelStyleConfig.h"
 #include "style/KelTagBoolParser.h"
 #include "style/KelTagColorParser.h"
@@ -22,9 +23,6 @@
 #include <QXmlStreamReader>
 
 namespace {
-
-// Bounds the recursion of the walk, the tree's destructor and toXml on a hostile file.
-constexpr int MAX_ELEMENT_DEPTH = 256;
 
 const QString ATTR_ID = QStringLiteral("id");
 const QString ATTR_DEFINED = QStringLiteral("defined");
@@ -83,11 +81,26 @@ bool KelStyleParser::load(QString const& fileName, KelStyleConfig& config, bool 
 
 bool KelStyleParser::buildTree(QIODevice& device)
 {
-    QXmlStreamReader xml(&device);
+    // Nesting bounds the recursion of the walk, the tree's destructor and toXml; the tree's
+    // size, with the trees of the files that include this one, the memory.
+    KelUtils::XmlDocumentBudget budget(m_heldTreeBytes);
+    QXmlStreamReader xml(budget.watch(&device));
     startDocument();
     bool ended = false;
     while (!xml.atEnd()) {
-        switch (xml.readNext()) {
+        xml.readNext();
+        if (!budget.admit(xml)) {
+            m_errorText = budget.tooDeep()
+                ? QStringLiteral("Elements nested deeper than %1 levels: ").arg(KelUtils::MaxXmlDepth)
+                    + xml.qualifiedName().toString()
+                : QStringLiteral("Fatal error [line %1, column %2]: ")
+                        .arg(xml.lineNumber())
+                        .arg(xml.columnNumber())
+                    + budget.refusal();
+            m_stack.clear();
+            return false;
+        }
+        switch (xml.tokenType()) {
         case QXmlStreamReader::StartElement:
             if (!startElement(xml.namespaceUri().toString(), xml.qualifiedName().toString(),
                               xml.attributes()))
@@ -114,6 +127,7 @@ bool KelStyleParser::buildTree(QIODevice& device)
         m_stack.clear();
         return false;
     }
+    m_treeBytes = budget.treeBytes() - m_heldTreeBytes;
     return ended || endDocument();
 }
 
@@ -129,12 +143,6 @@ bool KelStyleParser::startElement(QString const& namespaceUri, QString const& qu
 {
     if (m_state != 1) {
         m_errorText = QStringLiteral("");
-        return false;
-    }
-    if (m_stack.size() >= MAX_ELEMENT_DEPTH) {
-        m_errorText = QStringLiteral("Elements nested deeper than %1 levels: ").arg(MAX_ELEMENT_DEPTH)
-            + qualifiedName;
-        m_stack.clear();
         return false;
     }
     if (m_stack.isEmpty())
@@ -226,6 +234,7 @@ bool KelStyleParser::include(XmlStanza const& element, KelStyleConfig& config)
     const QString previous = QDir::currentPath();
     KelStyleParser nested;
     nested.m_openFiles = m_openFiles;
+    nested.m_heldTreeBytes = m_heldTreeBytes + m_treeBytes;
     // The directory part only moves the current directory, for images named without a prefix
     // and for includes further down; a failed move is not an error.
     QDir::setCurrent(previous + QLatin1Char('/') + info.dir().path());

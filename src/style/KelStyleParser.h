@@ -72,4 +72,7 @@ private:
     // Files being read by this reader and the readers that include it, outermost first:
     // cleaned absolute paths.
     QStringList m_openFiles;
+    // Estimated memory of the trees of the readers that include this one, and of this one's.
+    qint64 m_heldTreeBytes = 0;
+    qint64 m_treeBytes = 0;
 };

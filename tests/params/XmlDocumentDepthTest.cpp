@@ -36,7 +36,7 @@ TEST(XmlDocumentDepth, TheLimitIsTheDeepestNestingAccepted)
         QString message;
         int line = 0;
         int column = 0;
-        EXPECT_EQ(checkXmlDepth(c.text, &message, &line, &column), c.accepted) << c.text.size();
+        EXPECT_EQ(checkXmlDocument(c.text, &message, &line, &column), c.accepted) << c.text.size();
         EXPECT_EQ(message.isEmpty(), c.accepted) << qPrintable(message);
         if (!c.accepted) {
             EXPECT_TRUE(message.contains(QString::number(MaxXmlDepth))) << qPrintable(message);
@@ -65,7 +65,7 @@ TEST(XmlDocumentDepth, WhatTheParserCannotReadIsRefusedInTheParsersWords)
         QString checkMessage;
         int checkLine = 0;
         int checkColumn = 0;
-        EXPECT_EQ(checkXmlDepth(c.text, &checkMessage, &checkLine, &checkColumn), c.accepted) << c.text.constData();
+        EXPECT_EQ(checkXmlDocument(c.text, &checkMessage, &checkLine, &checkColumn), c.accepted) << c.text.constData();
         QDomDocument document;
         QString parserMessage;
         int parserLine = 0;

@@ -1,3 +1,4 @@
+#include "params/XmlDocumentBudget.h"
 #include "style/KelStyleConfig.h"
 #include "style/KelStyleParser.h"
 #include "style/XmlStanza.h"
@@ -270,6 +271,22 @@ TEST_F(StyleFileReaderTest, MalformedFilesFailWithPositionAndNothingHalfLoaded)
     KelStyleParser reader;
     EXPECT_FALSE(reader.load(files.write(QStringLiteral("deep.xml"), deep), store(), true));
     EXPECT_TRUE(reader.errorText().startsWith(QStringLiteral("Elements nested deeper than"))) << reader.errorText().toStdString();
+}
+
+// The trees of the files that include a file stay while it is read: together they keep to the
+// budget of one document.
+TEST_F(StyleFileReaderTest, AFileAndTheFilesItIncludesShareOneBudget)
+{
+    // Each of the two trees takes more than half the budget.
+    const QByteArray half = QByteArray("<g/>").repeated(KelUtils::MaxXmlTreeBytes / 2 / 256);
+    const QString inner = files.name(QStringLiteral("inner-half.xml"));
+    files.writeRaw(StyleTestFiles::folder() + QLatin1Char('/') + inner, "<kelstyle>" + half + "</kelstyle>");
+    const QString outer = files.name(QStringLiteral("outer-half.xml"));
+    files.writeRaw(StyleTestFiles::folder() + QLatin1Char('/') + outer,
+                   "<kelstyle>" + half + "<include filepath=\"" + inner.toUtf8() + "\"/></kelstyle>");
+    EXPECT_TRUE(load(inner));
+    EXPECT_FALSE(load(outer));
+    EXPECT_TRUE(parser.errorText().contains(QStringLiteral("MB as a tree"))) << parser.errorText().toStdString();
 }
 
 TEST(KelStyleParserNoValueTest, EmptyStringZeroSizeAndNullPixmapCountAsNoValue)

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+class QIODevice;
+class QXmlStreamReader;
+
+namespace KelUtils {
+
+// Deepest element nesting accepted in a document that came from a file or the network. Qt's
+// DOM parser takes time quadratic in the depth, so the depth is checked in one linear pass
+// first. Far above anything the program writes: a graph nests sub-graphs at most 64 deep,
+// two elements a level, and a node section adds a few more.
+constexpr int MaxXmlDepth = 256;
+
+// Most memory a document may take as a tree. The bytes of a file are bounded where it is read;
+// the tree built from them is not: a DOM element takes 272 bytes, and a first attribute adds
+// a table of 2 KB, so that a file of short elements takes 70 to 250 times its size. A project
+// of 5 000 objects of 12 nodes as the program saves it takes about 580 MB (estimated 620).
+constexpr qint64 MaxXmlTreeBytes = qint64(768) * 1024 * 1024;
+
+// Most attributes of one element. Qt's reader compares each attribute of an element with every
+// other one, before the element is handed on: 64 000 of them take 13 seconds. The program
+// writes a dozen at most.
+constexpr int MaxXmlAttributes = 4096;
+
+// Most steps of the reader's work on a document's elements. Each element is compared with
+// every attribute default the document's type declares: 40 000 such declarations over 100 000
+// elements take a minute. With no declarations, as in every document the program writes, a
+// step is an element.
+constexpr qint64 MaxXmlSteps = qint64(64) * 1000 * 1000;
+
+// Follows a document as a QXmlStreamReader reads it and tells when it goes past one of the
+// limits above. The reader reads through watch(), so that an element's attributes are counted
+// in its bytes before the reader takes them in; admit() counts each token: its nesting, what
+// it adds to the tree and the reader's work. Tree costs as measured for Qt 6's DOM on x86-64,
+// rounded up: an element, an attribute and a node of text (or a comment, a processing
+// instruction, an entity) each, an element's table of attributes, and two bytes a character
+// (five for an attribute's value, held twice). One budget per document.
+class XmlDocumentBudget
+{
+public:
+    // `held`: what the trees of the documents that include this one already take.
+    explicit XmlDocumentBudget(qint64 held = 0);
+    ~XmlDocumentBudget();
+
+    // A device reading `source` (open for reading) for the reader; it ends, as if the
+    // document ended, where an element would pass MaxXmlAttributes. The budget owns it.
+    QIODevice* watch(QIODevice* source);
+
+    // Counts the reader's current token; false once the document is over a limit, with
+    // refusal() saying which. Called for every token, the last one (an error) included.
+    bool admit(QXmlStreamReader const& reader);
+    QString const& refusal() const { return m_refusal; }
+    // Whether the refusal was for the nesting.
+    bool tooDeep() const { return m_depth > MaxXmlDepth; }
+    // The estimated memory of the tree so far, `held` included.
+    qint64 treeBytes() const { return m_treeBytes; }
+
+private:
+    class WatchingDevice;
+
+    bool refuse(QString const& text);
+
+    std::unique_ptr<WatchingDevice> m_device;
+    int m_depth = 0;
+    qint64 m_treeBytes;
+    qint64 m_steps = 0;
+    qint64 m_stepsPerElement = 1;
+    QString m_refusal;
+};
+
+} // namespace KelUtils
