@@ -100,10 +100,7 @@ TEST_F(DocumentBudget, EveryReaderRefusesADocumentWhoseTreeWouldPassTheBudget)
     // reader meets them, also where the message looks for the first element's name.
     {
         QString path = dir.filePath(QStringLiteral("attributes.vyxsg"));
-        QByteArray attributes = "<graph";
-        for (int i = 0; i < 100000; ++i)
-            attributes += " a" + QByteArray::number(i) + "=\"\"";
-        ASSERT_TRUE(StoreTest::writeFile(path, attributes + "/>"));
+        ASSERT_TRUE(StoreTest::writeFile(path, HostileFiles::attributeFlood(100000)));
         QString text;
         answerMessageBox(QMessageBox::Ok, &text);
         window->openNodeGraph(core()->rootGraph(), path);
