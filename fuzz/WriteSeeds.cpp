@@ -121,6 +121,13 @@ void writeGraphSeeds()
     // Deeper than any document is accepted: refused before the parser sees it.
     put(QStringLiteral("graph"), QStringLiteral("fault-deep-nesting.xml"),
         HostileFiles::deepGraphDocument(KelUtils::MaxXmlDepth + 1));
+    // More attributes on one element than the reader may take in.
+    put(QStringLiteral("graph"), QStringLiteral("fault-attributes.xml"),
+        HostileFiles::attributeFlood(KelUtils::MaxXmlAttributes + 1));
+    // A stored link that closes a cycle through every object.
+    put(QStringLiteral("graph"), QStringLiteral("fault-cycle.xml"), HostileFiles::stackedProject(4, 3, true));
+    // A load that makes nodes of its own, whose uids a later section stores.
+    put(QStringLiteral("graph"), QStringLiteral("fault-uids-taken.xml"), HostileFiles::uidsTakenDuringALoad());
 }
 
 // --- parameter sections and payloads -----------------------------------------------------

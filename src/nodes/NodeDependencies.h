@@ -41,8 +41,10 @@ public:
     // For links made in this order on top of the present ones, each adding its dependency (a
     // null dependent: none): which of them close a cycle. Of the links on a cycle the one made
     // last is refused, as making them one by one refuses it, and the rest are kept. One pass
-    // over what the links reach, whatever their number; a document built to make the search
-    // go round again and again has every link refused that the pass could not yet vouch for.
+    // over what the links reach, whatever their number. Links built to send the search round
+    // again and again lose that choice once its work passes what the pass itself costs: then
+    // the link that closes each cycle as met is refused, and past twice that, every link the
+    // pass has not yet vouched for.
     static QList<bool> cyclicLinks(QList<Edge> const& links);
 
     // Would moving `node` into `target` close a cycle or put a graph inside itself?

@@ -53,6 +53,15 @@ inline QByteArray flooded(QByteArray document, qsizetype elements)
     return document;
 }
 
+// A graph element with `count` attributes, each named apart.
+inline QByteArray attributeFlood(int count)
+{
+    QByteArray text = "<graph";
+    for (int i = 0; i < count; ++i)
+        text += " a" + QByteArray::number(i) + "=\"\"";
+    return text + "/>";
+}
+
 // A project whose first object holds an effect without a source of its own and a link to that
 // effect's input, so that the load makes the effect's source and result; the next object's
 // section stores the uids those get. The top-level link names that section's node.

@@ -29,6 +29,9 @@
 
 #include <memory>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace MainWindowTest {
 namespace {
 
@@ -100,10 +103,7 @@ TEST_F(DocumentBudget, EveryReaderRefusesADocumentWhoseTreeWouldPassTheBudget)
     // reader meets them, also where the message looks for the first element's name.
     {
         QString path = dir.filePath(QStringLiteral("attributes.vyxsg"));
-        QByteArray attributes = "<graph";
-        for (int i = 0; i < 100000; ++i)
-            attributes += " a" + QByteArray::number(i) + "=\"\"";
-        ASSERT_TRUE(StoreTest::writeFile(path, attributes + "/>"));
+        ASSERT_TRUE(StoreTest::writeFile(path, HostileFiles::attributeFlood(100000)));
         QString text;
         answerMessageBox(QMessageBox::Ok, &text);
         window->openNodeGraph(core()->rootGraph(), path);
@@ -133,6 +133,36 @@ TEST_F(DocumentBudget, EveryReaderRefusesADocumentWhoseTreeWouldPassTheBudget)
         EXPECT_FALSE(parser.load(name, *KelStyleConfig::instance(), false));
         EXPECT_TRUE(parser.errorText().contains(QStringLiteral("MB as a tree"))) << parser.errorText().toStdString();
     }
+}
+
+// A template file of 100 MB of empty elements (400 KB packed) would take 7 GB as a tree: the
+// start-up skips it, with a gigabyte to spare, instead of aborting before any window.
+TEST_F(DocumentBudget, AStartUpSkipsAFloodedTemplateWithinAGigabyte)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    StoreTest::PreviewScope preview;
+    ASSERT_TRUE(StoreTest::writeFile(StoragePaths::objectTemplatePath(kKeptUuid),
+                                     StoreTest::templateDocument({kKeptUuid, QStringLiteral("Kept")})));
+    ASSERT_TRUE(StoreTest::writeFile(StoragePaths::objectTemplatePath(kFloodedUuid),
+                                     HostileFiles::elementFlood(25 * 1000 * 1000)));
+    auto startUnderTheLimit = [this] {
+        QFile statm(QStringLiteral("/proc/self/statm"));
+        if (!statm.open(QIODevice::ReadOnly))
+            return 2;
+        const qint64 pages = QString::fromLatin1(statm.readLine()).section(QLatin1Char(' '), 0, 0).toLongLong();
+        const rlim_t room = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(1) << 30);
+        const rlimit limit{room, room};
+        if (setrlimit(RLIMIT_AS, &limit) != 0)
+            return 3;
+        window.reset();
+        window = std::make_unique<TwMainWindow>(nullptr);
+        settle();
+        TwTemplateContainer* store = core()->templateStore();
+        return store && store->getObjectTemplateFromUuid(kKeptUuid) && !store->getObjectTemplateFromUuid(kFloodedUuid)
+            ? 0
+            : 4;
+    };
+    EXPECT_EXIT(std::exit(startUnderTheLimit()), ::testing::ExitedWithCode(0), "");
 }
 
 // A project of 5 000 objects as the program saves it (each a source, ten inversions and a
