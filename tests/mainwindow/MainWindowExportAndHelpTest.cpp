@@ -70,35 +70,18 @@ TEST_F(MainWindowExportAndHelp, TheExportSummaryReadsOnOneLineBesideTheButtons)
     int roomOnOneLine = 0;
     int summaryHeight = 0;
     int lineHeight = 0;
-    QTimer poll;
-    poll.setInterval(10);
-    bool started = false;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<TwSaveSequence*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
+    const bool started = exportThroughTheDialog([this] { window->form()->actionSaveSequence->trigger(); },
+                                                dir.path(), 1, 2, [&](TwSaveSequence* dialog) {
         auto* label = dialog->findChild<QLabel*>(QStringLiteral("summaryLabel"));
-        if (!started) {
-            started = true;
-            dialog->findChild<QLineEdit*>(QStringLiteral("directoryEdit"))->setText(dir.path());
-            dialog->findChild<QSpinBox*>(QStringLiteral("fromSpinBox"))->setValue(1);
-            dialog->findChild<QSpinBox*>(QStringLiteral("toSpinBox"))->setValue(2);
-            dialog->findChild<QPushButton*>(QStringLiteral("renderButton"))->click();
-        } else if (!label->text().isEmpty()) {
-            poll.stop();
-            // The layout settles in the event loop after the text changed.
-            QApplication::processEvents();
-            dialog->layout()->activate();
-            summary = label->text();
-            summaryWidth = label->width();
-            roomOnOneLine = label->fontMetrics().horizontalAdvance(summary);
-            summaryHeight = label->height();
-            lineHeight = label->fontMetrics().lineSpacing();
-            dialog->reject();
-        }
+        // The layout settles in the event loop after the text changed.
+        QApplication::processEvents();
+        dialog->layout()->activate();
+        summary = label->text();
+        summaryWidth = label->width();
+        roomOnOneLine = label->fontMetrics().horizontalAdvance(summary);
+        summaryHeight = label->height();
+        lineHeight = label->fontMetrics().lineSpacing();
     });
-    poll.start();
-    window->form()->actionSaveSequence->trigger();
     settle();
 
     ASSERT_TRUE(started);

@@ -4,9 +4,13 @@
 
 #include "app/Renderer.h"
 #include "app/TwCore.h"
+#include "browser/TwSaveSequence.h"
 #include "mainwindow/TwMainWindow.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QMessageBox>
 #include <QAbstractButton>
 #include <QSignalSpy>
@@ -120,6 +124,34 @@ void answerFileDialog(QString const& fileName, std::function<void(QFileDialog*)>
             edit->setText(fileName);
         QMetaObject::invokeMethod(dialog, "accept");
     });
+}
+
+bool exportThroughTheDialog(std::function<void()> const& start, QString const& folder, int from, int to,
+                            std::function<void(TwSaveSequence*)> const& atTheEnd)
+{
+    QTimer poll;
+    poll.setInterval(10);
+    bool started = false;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<TwSaveSequence*>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        if (!started) {
+            started = true;
+            dialog->findChild<QLineEdit*>(QStringLiteral("directoryEdit"))->setText(folder);
+            dialog->findChild<QSpinBox*>(QStringLiteral("fromSpinBox"))->setValue(from);
+            dialog->findChild<QSpinBox*>(QStringLiteral("toSpinBox"))->setValue(to);
+            dialog->findChild<QPushButton*>(QStringLiteral("renderButton"))->click();
+        } else if (!dialog->findChild<QLabel*>(QStringLiteral("summaryLabel"))->text().isEmpty()) {
+            poll.stop();
+            if (atTheEnd)
+                atTheEnd(dialog);
+            dialog->reject();
+        }
+    });
+    poll.start();
+    start();
+    return started;
 }
 
 void rejectNextDialog(QString* className)

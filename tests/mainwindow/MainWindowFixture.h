@@ -10,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 class KelNGObject;
 class TwCore;
+class TwSaveSequence;
 class TwMainWindow;
 
 namespace MainWindowTest {
@@ -45,6 +47,11 @@ protected:
 void answerFileDialog(QString const& fileName, std::function<void(QFileDialog*)> inspect = {});
 // Rejects the next modal dialog of any kind; its class name goes to *className when given.
 void rejectNextDialog(QString* className = nullptr);
+// Runs `start`, which opens the Save Sequence dialog; exports frames `from`..`to` into `folder`
+// through it and, once the dialog says what was written, hands it to `atTheEnd` and closes it.
+// False when no dialog came.
+bool exportThroughTheDialog(std::function<void()> const& start, QString const& folder, int from, int to,
+                            std::function<void(TwSaveSequence*)> const& atTheEnd = {});
 // Clicks `button` on the next message box; its text goes to *text when given.
 void answerMessageBox(int button, QString* text = nullptr);
 

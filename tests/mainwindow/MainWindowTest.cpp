@@ -327,26 +327,7 @@ TEST_F(ProjectFiles, TheFrameFieldShowsTheFrameOfTheProject)
     settle();
     const int usersFrame = 25;
     ASSERT_NE(core()->rootGraph()->paramContainer()->currentFrame(), usersFrame);
-    QTimer poll;
-    poll.setInterval(10);
-    bool started = false;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<TwSaveSequence*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        if (!started) {
-            started = true;
-            dialog->findChild<QLineEdit*>("directoryEdit")->setText(dir.path());
-            dialog->findChild<QSpinBox*>("fromSpinBox")->setValue(2);
-            dialog->findChild<QSpinBox*>("toSpinBox")->setValue(2);
-            dialog->findChild<QPushButton*>("renderButton")->click();
-        } else if (!dialog->findChild<QLabel*>("summaryLabel")->text().isEmpty()) {
-            poll.stop();
-            dialog->reject();
-        }
-    });
-    poll.start();
-    window->saveSequence();
+    const bool started = exportThroughTheDialog([this] { window->saveSequence(); }, dir.path(), 2, 2);
     settle();
     EXPECT_TRUE(started);
     EXPECT_EQ(timeline->selectedContainer()->currentFrame(), usersFrame);

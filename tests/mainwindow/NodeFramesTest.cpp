@@ -225,26 +225,7 @@ TEST_F(NodeFrames, SaveSequenceGivesEveryNodeEffectAndTheProjectItsFrameBack)
     ASSERT_NE(rootFrame, 25);
     ASSERT_NE(effectFrame, 25);
 
-    QTimer poll;
-    poll.setInterval(10);
-    bool started = false;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        auto* dialog = qobject_cast<TwSaveSequence*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        if (!started) {
-            started = true;
-            dialog->findChild<QLineEdit*>(QStringLiteral("directoryEdit"))->setText(dir.path());
-            dialog->findChild<QSpinBox*>(QStringLiteral("fromSpinBox"))->setValue(1);
-            dialog->findChild<QSpinBox*>(QStringLiteral("toSpinBox"))->setValue(3);
-            dialog->findChild<QPushButton*>(QStringLiteral("renderButton"))->click();
-        } else if (!dialog->findChild<QLabel*>(QStringLiteral("summaryLabel"))->text().isEmpty()) {
-            poll.stop();
-            dialog->reject();
-        }
-    });
-    poll.start();
-    window->saveSequence();
+    const bool started = exportThroughTheDialog([this] { window->saveSequence(); }, dir.path(), 1, 3);
     settle();
     ASSERT_TRUE(started);
 
