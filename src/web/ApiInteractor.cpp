@@ -75,9 +75,14 @@ void ApiInteractor::executeMethod(AbstractApiMethod* method)
         // No reply of an earlier call may speak for this one.
         method->setReply(nullptr);
         QPointer<AbstractApiMethod> guarded(method);
-        QTimer::singleShot(0, this, [guarded] {
+        QString const problem = WebServiceConfig::baseUrlProblem(m_baseUrl);
+        QString const text = problem.isEmpty()
+                                 ? tr("No usable address of the template web service is set up.")
+                                 : tr("The address of the template web service is malformed: %1")
+                                       .arg(problem);
+        QTimer::singleShot(0, this, [guarded, text] {
             if (guarded)
-                guarded->finishFailed(tr("No usable address of the template web service is set up."));
+                guarded->finishFailed(text);
         });
         return;
     }

@@ -60,6 +60,10 @@ QString TwDatabaseDialog::statusText() const
 
 QString TwDatabaseDialog::noServiceText() const
 {
+    QString const problem = WebServiceConfig::baseUrlProblem(m_client.baseUrl());
+    if (!problem.isEmpty())
+        return tr("The address of the template web service in the setting \"%1\" is malformed: %2")
+            .arg(WebServiceConfig::baseUrlSettingKey(), problem);
     return tr("No template web service is set up: the setting \"%1\" must hold the service's "
               "address. See Help > Vyx-Solenne Help > First Steps to make an effect without "
               "templates.")

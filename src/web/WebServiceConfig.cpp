@@ -1,5 +1,6 @@
 #include "web/WebServiceConfig.h"
 
+#include <QObject>
 #include <QSettings>
 #include <QUrl>
 
@@ -15,20 +16,34 @@ QString baseUrl()
     return QSettings().value(baseUrlSettingKey()).toString();
 }
 
+QString baseUrlProblem(QString const& text)
+{
+    if (text.isEmpty())
+        return QString();
+    QUrl const url(text, QUrl::StrictMode);
+    if (!url.isValid() || url.host().isEmpty())
+        return QObject::tr("it is not a complete web address with a host.");
+    QString const scheme = url.scheme().toLower();
+    QString const host = url.host().toLower();
+    if (scheme == QLatin1String("http")) {
+        if (host != QLatin1String("127.0.0.1") && host != QLatin1String("localhost"))
+            return QObject::tr("plain http is used only for 127.0.0.1 or localhost; any other "
+                               "service needs https.");
+    } else if (scheme != QLatin1String("https")) {
+        return QObject::tr("it must begin with https:// (or http:// for 127.0.0.1 or localhost).");
+    }
+    if (!url.userInfo().isEmpty())
+        return QObject::tr("it must not hold a user name or password.");
+    if (url.hasQuery() || url.hasFragment())
+        return QObject::tr("it must not hold a query (\"?\") or a fragment (\"#\").");
+    if (!text.endsWith(QLatin1Char('/')))
+        return QObject::tr("it must end in \"/\" (each call's name is appended to it).");
+    return QString();
+}
+
 bool isUsableBaseUrl(QString const& text)
 {
-    if (!text.endsWith(QLatin1Char('/')))
-        return false;
-    QUrl const url(text, QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty() || url.hasQuery() || url.hasFragment()
-        || !url.userInfo().isEmpty())
-        return false;
-    QString const scheme = url.scheme().toLower();
-    if (scheme == QLatin1String("https"))
-        return true;
-    QString const host = url.host().toLower();
-    return scheme == QLatin1String("http")
-           && (host == QLatin1String("127.0.0.1") || host == QLatin1String("localhost"));
+    return !text.isEmpty() && baseUrlProblem(text).isEmpty();
 }
 
 QByteArray serviceToken()

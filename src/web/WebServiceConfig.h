@@ -15,6 +15,9 @@ QString baseUrl();
 // Only https, or http to 127.0.0.1 or localhost, with a host, no query or fragment, and ending
 // in "/" (the call's name is appended to it).
 bool isUsableBaseUrl(QString const& url);
+// What keeps a set address from being used, in a sentence for the user; empty for a usable
+// address and for none at all (nothing set up is not a malformed address).
+QString baseUrlProblem(QString const& url);
 
 // The service token every call sends as "secret_token": 128 lowercase hexadecimal digits.
 QByteArray serviceToken();

@@ -49,6 +49,32 @@ TEST(ClientSafetyTest, BaseUrlRule)
     for (Case const& c : cases)
         EXPECT_EQ(WebServiceConfig::isUsableBaseUrl(QString::fromLatin1(c.url)), c.usable) << c.url;
 
+    // Every address that is set but not used says what is wrong with it; a usable one and none
+    // at all say nothing.
+    for (Case const& c : cases) {
+        QString const url = QString::fromLatin1(c.url);
+        EXPECT_EQ(WebServiceConfig::baseUrlProblem(url).isEmpty(), c.usable || url.isEmpty()) << c.url;
+    }
+    struct Named
+    {
+        char const* url;
+        char const* says;
+    };
+    Named const named[] = {
+        {"http://127.0.0.1:8080/api", "\"/\""},
+        {"https://templates.example.org/api", "\"/\""},
+        {"http://templates.example.org/api/", "https"},
+        {"http://127.0.0.2/api/", "127.0.0.1 or localhost"},
+        {"ftp://127.0.0.1/api/", "https://"},
+        {"https://user:pw@example.org/api/", "user name"},
+        {"https://example.org/api/?q=1/", "query"},
+        {"api/", "host"},
+    };
+    for (Named const& n : named) {
+        QString const problem = WebServiceConfig::baseUrlProblem(QString::fromLatin1(n.url));
+        EXPECT_TRUE(problem.contains(QString::fromLatin1(n.says))) << n.url << ": " << problem.toStdString();
+    }
+
     // Read from the setting, with no default.
     EXPECT_TRUE(WebServiceConfig::baseUrl().isEmpty());
     WebTest::ScopedBaseUrl scoped(QStringLiteral("https://x.example/api/"));

@@ -616,6 +616,20 @@ TEST_F(DatabaseDialogTest, WithoutAServiceTheStatusPointsToFirstSteps)
                              "an effect without templates."));
 }
 
+TEST_F(DatabaseDialogTest, AMalformedAddressIsNamedAsSuchWithWhatIsWrong)
+{
+    TwCore* core = fixture.start();
+    // A local service's address as a user would type it, without the final "/".
+    WebTest::ScopedBaseUrl scoped(QStringLiteral("http://127.0.0.1:8080/api"));
+    TwDatabaseDialog dialog(nullptr, core);
+    QString const status = dialog.statusText();
+    EXPECT_TRUE(status.startsWith(QStringLiteral(
+        "The address of the template web service in the setting \"WebService::BaseUrl\" is malformed:")))
+        << status.toStdString();
+    EXPECT_TRUE(status.contains(QStringLiteral("end in \"/\""))) << status.toStdString();
+    EXPECT_FALSE(status.contains(QStringLiteral("First Steps")));
+}
+
 TEST_F(HostileDatabaseTest, FetchAndInstallAreDisabledWhileACallRuns)
 {
     // The list is answered; every content download hangs, so the installation stays busy.

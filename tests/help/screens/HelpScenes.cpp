@@ -32,6 +32,8 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QGraphicsPixmapItem>
 #include <QLineEdit>
 #include <QMenu>
@@ -84,6 +86,8 @@ QImage posterised(QImage picture)
 
 // A width that keeps every picture at its own size.
 constexpr int naturalWidth = std::numeric_limits<int>::max();
+// A dialog width: wide enough for every column of the dialog's list.
+constexpr int listWidth = -1;
 
 // Saves a picture no wider than `width`, and under the size a help picture may have.
 void save(QImage picture, QString const& name, int width)
@@ -181,7 +185,13 @@ void photographNextDialog(QString const& name, int width, int dialogWidth = 0)
             return;
         timer->stop();
         timer->deleteLater();
-        if (dialogWidth > 0) {
+        if (dialogWidth == listWidth) {
+            // As wide as its list needs to show every column whole.
+            int extra = 0;
+            if (auto* tree = dialog->findChild<QTreeWidget*>())
+                extra = tree->header()->length() - tree->viewport()->width();
+            dialog->resize(dialog->width() + std::max(0, extra) + 8, dialog->height());
+        } else if (dialogWidth > 0) {
             const int height = dialog->hasHeightForWidth() ? dialog->heightForWidth(dialogWidth)
                                                            : dialog->minimumSizeHint().height();
             dialog->resize(dialogWidth, std::max(height, dialog->minimumSizeHint().height()));
@@ -352,7 +362,15 @@ void projectMenu()
     }
     const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
     const QPoint barCorner = bar->mapToGlobal(QPoint(0, 0));
-    QRect area(barCorner, QSize(menu->geometry().right() - barCorner.x() + 40, menu->geometry().bottom() - barCorner.y() + 20));
+    // Wide enough for the window's title beside the menus, which the style paints in bold after
+    // the last menu: a picture cut through it reads as a fault of the program.
+    QFont bold = bar->font();
+    bold.setWeight(QFont::Bold);
+    const int titleEnd = bar->actionGeometry(bar->actions().constLast()).right() + bar->height()
+                         + QFontMetrics(bold).horizontalAdvance(
+                             window()->windowTitle().remove(QStringLiteral("[*]")));
+    const int right = std::max(menu->geometry().right() - barCorner.x(), titleEnd) + 16;
+    QRect area(barCorner, QSize(right, menu->geometry().bottom() - barCorner.y() + 20));
     save(screen.copy(area), QStringLiteral("project-menu.png"), 520);
     menu->hide();
     QCoreApplication::processEvents();
@@ -380,7 +398,7 @@ void dialogs()
         sequence.reject();
     }
     // Photographed at the width the page shows it: scaled down, its words could not be read.
-    photographNextDialog(QStringLiteral("update-templates.png"), naturalWidth, 620);
+    photographNextDialog(QStringLiteral("update-templates.png"), naturalWidth, listWidth);
     window()->form()->actionCheckForTemplates->trigger();
 }
 
