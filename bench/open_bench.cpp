@@ -1,8 +1,10 @@
 // Opening projects of many stacked objects in the real main window (offscreen): 25, 100 and
 // 400 objects of 12 nodes each (source, ten inversions, result), written by the benchmark
 // itself. Each iteration opens the file into an empty window (openStacked) or over the same
-// project (reopenStacked, the clearing of the old one timed too); the render the open starts is
-// not waited for. A benchmark, not a test. See bench/README.md.
+// project (reopenStacked, the clearing of the old one timed too); openCyclic opens a project
+// whose last object also feeds the first, a stored link that closes a cycle through every
+// object (refused and reported, the report closed as soon as it shows). The render the open
+// starts is not waited for. A benchmark, not a test. See bench/README.md.
 //
 //   build-release/bin/open_bench [Google Benchmark options]
 
@@ -14,7 +16,10 @@
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -28,17 +33,27 @@ QTemporaryDir* g_work = nullptr;
 
 // Opens the project of `state.range(0)` objects, into an empty window (`overOldProject` false,
 // the old one cleared untimed) or over the same project opened before (its clearing timed).
-void open(benchmark::State& state, bool overOldProject)
+void open(benchmark::State& state, bool overOldProject, bool closeCycle = false)
 {
     const int objects = int(state.range(0));
-    const QString path = g_work->filePath(QStringLiteral("stacked-%1.vyxsg").arg(objects));
+    const QString path = g_work->filePath(QStringLiteral("stacked-%1-%2.vyxsg").arg(objects).arg(closeCycle));
     {
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(HostileFiles::stackedProject(objects, 12)) < 0) {
+        if (!file.open(QIODevice::WriteOnly)
+            || file.write(HostileFiles::stackedProject(objects, 12, closeCycle)) < 0) {
             state.SkipWithError("the project could not be written");
             return;
         }
     }
+    // The report of a project not read whole would wait for an answer.
+    QTimer closer;
+    closer.setInterval(0);
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    if (closeCycle)
+        closer.start();
     for (auto _ : state) {
         QString openPath = path;
         g_window->openNodeGraph(g_window->core()->rootGraph(), openPath);
@@ -68,7 +83,13 @@ void reopenStacked(benchmark::State& state)
     open(state, true);
 }
 
+void openCyclic(benchmark::State& state)
+{
+    open(state, false, true);
+}
+
 BENCHMARK(openStacked)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(openCyclic)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(reopenStacked)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

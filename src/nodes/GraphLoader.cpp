@@ -243,10 +243,13 @@ GraphLoader::Result GraphLoader::loadConnections(NodeGraph* graph, QDomElement c
         }
         if (flag == LoadConnectionsOfLoaded && !(loaded.contains(node1) && loaded.contains(node2)))
             continue;
-        // A link the node refuses (unknown terminal, incompatible, a cycle) is reported by it.
+        // A link the node refuses (unknown terminal, incompatible) is reported by it.
         links.add(node1, values[2], node2, values[3]);
     }
     links.connectAll();
+    // A link that would close a cycle is left open, and the document was not read whole.
+    if (links.refusedForCycles() > 0)
+        result = Result::Skipped;
     return result;
 }
 

@@ -25,8 +25,9 @@ class NodeGraph;
 // "connection" lacking an attribute or linking a node with itself, and sub-graphs nested
 // absurdly deep make the whole call fail with nothing added. A section of an unknown node type
 // is skipped with its links, and a link naming a node that is neither in the document nor was
-// in the graph before the call (in a nested graph: among that graph's own nodes) is left open,
-// as any unconnected input is; the rest is loaded and the call then reports -1. Stored uids
+// in the graph before the call (in a nested graph: among that graph's own nodes), or one that
+// would close a cycle, is left open, as any unconnected input is; the rest is loaded and the
+// call then reports -1. Stored uids
 // outside 1..2^30, or already taken when uids are kept, get a new free number, recorded in the
 // uid map so that links still land on the right nodes. The loading graph's own settings, frame
 // and keyframes change only when the element carries them.

@@ -8,61 +8,85 @@
 
 namespace KelNodes {
 
-LinkBatch::LinkBatch(bool reportMissing) : m_reportMissing(reportMissing) {}
+LinkBatch::LinkBatch(bool report) : m_report(report) {}
 
 void LinkBatch::add(Node* a, QString const& aTerminal, Node* b, QString const& bTerminal)
 {
     m_links.append({a, aTerminal, b, bTerminal});
 }
 
-void LinkBatch::weigh()
+QList<LinkCycleCheck::Link> LinkBatch::weigh()
 {
-    // Links only add dependencies, and dropping the old link of a single-link terminal only
-    // takes some away: if the union of what is there and every link kept is free of cycles, so
-    // is every state on the way, and no kept link needs a walk of its own.
-    QList<NodeDependencies::Edge> dependencies;
-    dependencies.reserve(m_links.size());
+    QList<LinkCycleCheck::Link> weighed;
+    weighed.reserve(m_links.size());
     for (Link& link : m_links) {
-        NodeDependencies::Edge dependency(nullptr, nullptr);
+        LinkCycleCheck::Link dependency;
         Terminal* own = link.a ? link.a->getTerminal(link.aTerminal) : nullptr;
         Terminal* peer = link.b ? link.b->getTerminal(link.bTerminal) : nullptr;
-        if (own && peer && own->fits(peer)) {
+        // A link made already may be dropped and made again within the batch.
+        if (own && peer && (own->fits(peer) || own->isConnectedTo(peer))) {
             link.weighedA = own;
             link.weighedB = peer;
+            NodeDependencies::Edge edge;
             link.closesCycle = !NodeDependencies::linkDependency(
-                own->hostNode(), own->inputMask() != 0, peer->hostNode(), peer->inputMask() != 0,
-                &dependency);
+                own->hostNode(), own->isInput(), peer->hostNode(), peer->isInput(), &edge);
+            if (edge.first) {
+                dependency.terminals = own->isInput() ? LinkCycleCheck::TerminalLink(own, peer)
+                                                  : LinkCycleCheck::TerminalLink(peer, own);
+                dependency.dependent = edge.first;
+                dependency.dependency = edge.second;
+            }
         }
-        dependencies.append(dependency);
+        weighed.append(dependency);
     }
-    const QList<bool> cyclic = NodeDependencies::cyclicLinks(dependencies);
-    for (qsizetype i = 0; i < m_links.size(); ++i)
-        m_links[i].closesCycle = m_links.at(i).closesCycle || cyclic.at(i);
+    return weighed;
 }
 
 int LinkBatch::connectAll()
 {
-    weigh();
+    m_refusedForCycles = 0;
+    const QList<LinkCycleCheck::Link> weighed = weigh();
+    LinkCycleCheck cycles(weighed);
     int made = 0;
-    for (Link const& link : std::as_const(m_links)) {
+    for (qsizetype i = 0; i < m_links.size(); ++i) {
+        Link const& link = m_links.at(i);
         if (!link.a || !link.b)
             continue;
         Terminal* own = link.a->getTerminal(link.aTerminal);
         Terminal* peer = link.b->getTerminal(link.bTerminal);
         if (!own || !peer) {
-            if (m_reportMissing)
+            if (m_report)
                 qDebug() << "Connection load error: terminal"
                          << (own ? link.bTerminal : link.aTerminal) << "not found ("
                          << link.a->displayName() << ":" << link.aTerminal << "->"
                          << link.b->displayName() << ":" << link.bTerminal << ")";
             continue;
         }
-        const bool weighed = own == link.weighedA && peer == link.weighedB;
-        if (weighed && link.closesCycle)
+        if (!own->fits(peer))
             continue;
         // A terminal that an earlier link brought into being was not weighed.
-        if (own->link(peer, !weighed) == 0)
+        const bool isWeighed = own == link.weighedA && peer == link.weighedB;
+        const bool closesCycle = isWeighed && cycles.valid()
+            ? link.closesCycle || cycles.closesCycle(i)
+            : NodeDependencies::linkWouldCycle(own->hostNode(), own->isInput(), peer->hostNode(),
+                                               peer->isInput());
+        if (closesCycle) {
+            ++m_refusedForCycles;
+            if (m_report)
+                qDebug() << "Connection load error: the link would close a cycle ("
+                         << link.a->displayName() << ":" << link.aTerminal << "->"
+                         << link.b->displayName() << ":" << link.bTerminal << ")";
+            continue;
+        }
+        const QList<LinkCycleCheck::TerminalLink> before = LinkCycleCheck::replaceable(own, peer);
+        const bool isMade = own->link(peer, false) == 0;
+        cycles.linked(before, weighed.at(i).terminals, isMade && isWeighed);
+        if (isMade) {
             ++made;
+            // Links the check never saw may stand from now on.
+            if (!isWeighed)
+                cycles.invalidate();
+        }
     }
     m_links.clear();
     return made;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "nodes/LinkCycleCheck.h"
+
 #include <QList>
 #include <QString>
 
@@ -8,16 +10,15 @@ namespace KelNodes {
 class Node;
 class Terminal;
 
-// Many links made in one go, each as Terminal::connect would make it in that order, without a
-// walk over everything upstream for every link: one pass over the nodes the links reach finds
-// the links that close a cycle (of those on one cycle the last); they are refused, and the
-// others together with those already there close none, so that no single one of them can.
+// Many links made in one go, each as Terminal::connect would make it in that order (a link is
+// refused when it would close a cycle with the links standing at that moment, a replaced one
+// gone, a refused one never made), without a walk over everything upstream for every link.
 class LinkBatch
 {
 public:
-    // `reportMissing`: a terminal name that its node does not have is written to the debug log
-    // (as a loaded document's link is).
-    explicit LinkBatch(bool reportMissing = false);
+    // `report`: a terminal name that its node does not have, and a link refused for closing a
+    // cycle, are written to the debug log (as a loaded document's link is).
+    explicit LinkBatch(bool report = false);
 
     // Links `a`'s terminal `aTerminal` with `b`'s terminal `bTerminal`; names are looked up
     // when the link is made.
@@ -26,6 +27,8 @@ public:
 
     // Makes the links in the order added and forgets them. The count made.
     int connectAll();
+    // How many links the last connectAll refused because they would have closed a cycle.
+    int refusedForCycles() const { return m_refusedForCycles; }
 
 private:
     struct Link
@@ -39,10 +42,11 @@ private:
         bool closesCycle = false;
     };
 
-    void weigh();
+    QList<LinkCycleCheck::Link> weigh();
 
-    bool m_reportMissing;
+    bool m_report;
     QList<Link> m_links;
+    int m_refusedForCycles = 0;
 };
 
 } // namespace KelNodes

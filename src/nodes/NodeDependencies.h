@@ -9,6 +9,7 @@ namespace KelNodes {
 
 class Node;
 class NodeGraph;
+class Terminal;
 
 // Answers whether a change would make a node depend on itself, so that level computation and
 // every upstream walk stay finite and no render pulls samples in a circle.
@@ -28,7 +29,8 @@ public:
     static bool linkWouldCycle(Node const* a, bool aIsInput, Node const* b, bool bIsInput);
 
     // The dependencies such a link adds (what linkWouldCycle weighs); false when the link
-    // would close a cycle by itself (both ends inputs, or a node with itself).
+    // would close a cycle by itself (both ends inputs, a node with itself, or a graph's input
+    // with one of its members).
     static bool linkEdges(Node const* a, bool aIsInput, Node const* b, bool bIsInput,
                           QList<Edge>* out);
 
@@ -38,23 +40,21 @@ public:
     static bool linkDependency(Node const* a, bool aIsInput, Node const* b, bool bIsInput,
                                Edge* out);
 
-    // For links made in this order on top of the present ones, each adding its dependency (a
-    // null dependent: none): which of them close a cycle. Of the links on a cycle the one made
-    // last is refused, as making them one by one refuses it, and the rest are kept. One pass
-    // over what the links reach, whatever their number. Links built to send the search round
-    // again and again lose that choice once its work passes what the pass itself costs: then
-    // the link that closes each cycle as met is refused, and past twice that, every link the
-    // pass has not yet vouched for.
-    static QList<bool> cyclicLinks(QList<Edge> const& links);
-
     // Would moving `node` into `target` close a cycle or put a graph inside itself?
     static bool moveWouldCycle(Node const* node, NodeGraph const* target);
 
     // Does `from` depend on `target`, directly or through other nodes?
     static bool dependsOn(Node const* from, Node const* target);
 
+    // The links that make `node` depend on another node as things stand, as (own input
+    // terminal, peer): those of its own input terminals only (a generic graph's terminal list
+    // holds its members' terminals too).
+    using TerminalLink = QPair<Terminal const*, Terminal const*>;
+    static void ownInputLinks(Node const* node, QList<TerminalLink>& out);
+
     // Nodes expanded by every walk so far: what the checks cost, for the tests.
     static quint64 visitCount();
+    static void countVisits(quint64 nodes);
 
 private:
     struct Scenario

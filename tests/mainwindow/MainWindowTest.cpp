@@ -518,6 +518,41 @@ TEST_F(ProjectFiles, APartlyReadProjectIsKeptButNotSavedOverItsFile)
     EXPECT_FALSE(window->form()->actionSave->isEnabled());
 }
 
+// A stored link that would close a cycle is left open and reported as an unresolved link is:
+// the project opens, and saving asks for a new name instead of writing over the file.
+TEST_F(ProjectFiles, AStoredLinkThatClosesACycleIsReportedAndSaveAsksForANewName)
+{
+    const QString path = dir.filePath("cycle.vyxsg");
+    const QByteArray stored = HostileFiles::stackedProject(3, 4, true);
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(stored), stored.size());
+    }
+    QString warning;
+    answerMessageBox(QMessageBox::Ok, &warning);
+    QString openPath = path;
+    window->openNodeGraph(core()->rootGraph(), openPath);
+    settle();
+    EXPECT_TRUE(warning.contains("could not be read")) << warning.toStdString();
+    EXPECT_EQ(objectNames(), QStringList({"Object 1", "Object 2", "Object 3"}));
+    QList<KelNGObject*> const objects = core()->objectList();
+    ASSERT_EQ(objects.size(), 3);
+    EXPECT_FALSE(objects.last()->graph()->isConnectedTo(objects.first()->graph()));
+    EXPECT_FALSE(core()->hasProjectFile());
+    core()->setModified(true);
+    EXPECT_FALSE(window->form()->actionSave->isEnabled());
+
+    bool asked = false;
+    answerMessageBox(QMessageBox::Save);
+    answerFileDialog(QString(), [&asked](QFileDialog*) { asked = true; });
+    EXPECT_FALSE(window->maybeSaveNodeGraph());
+    EXPECT_TRUE(asked);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), stored);
+}
+
 TEST_F(ProjectFiles, AFailedSaveIsReportedAndChangesNoFlag)
 {
     addInversion("Unsaved");

@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QHash>
+
+#include <algorithm>
+#include <iterator>
 #include <random>
 
 using namespace KelNodes;
@@ -115,20 +119,31 @@ TEST(LinkBatch, OfTheLinksOnACycleTheLastIsRefusedAndTheOthersMade)
 
 TEST(LinkBatch, ALinkClosingACycleCostsOnePassNotAWalkForEveryLink)
 {
-    const int lengths[] = {25, 400};
-    quint64 visits[2] = {0, 0};
-    for (int i = 0; i < 2; ++i) {
-        Chain chain(lengths[i]);
-        LinkBatch batch;
-        chain.addChainLinks(batch);
-        chain.addClosingLink(batch);
-        const quint64 before = NodeDependencies::visitCount();
-        EXPECT_EQ(batch.connectAll(), lengths[i] - 1);
-        visits[i] = NodeDependencies::visitCount() - before;
-        EXPECT_EQ(chain.feederOf(0), nullptr);
+    const int lengths[] = {100, 1600};
+    // The chain's links in its order, against it, and shuffled.
+    for (int order = 0; order < 3; ++order) {
+        quint64 visits[2] = {0, 0};
+        for (int i = 0; i < 2; ++i) {
+            Chain chain(lengths[i]);
+            QList<int> links;
+            for (int k = 1; k < lengths[i]; ++k)
+                links.append(k);
+            if (order == 1)
+                std::reverse(links.begin(), links.end());
+            if (order == 2)
+                std::shuffle(links.begin(), links.end(), std::mt19937(7));
+            LinkBatch batch;
+            for (int k : std::as_const(links))
+                batch.add(chain.nodes.at(k), QStringLiteral("in"), chain.nodes.at(k - 1), QStringLiteral("out"));
+            chain.addClosingLink(batch);
+            const quint64 before = NodeDependencies::visitCount();
+            EXPECT_EQ(batch.connectAll(), lengths[i] - 1);
+            visits[i] = NodeDependencies::visitCount() - before;
+            EXPECT_EQ(chain.feederOf(0), nullptr);
+        }
+        // 16 times the links may cost at most 20 times the walking.
+        EXPECT_LE(visits[1], 20 * visits[0]) << order << ": " << visits[0] << " " << visits[1];
     }
-    // 16 times the links may cost at most 20 times the walking.
-    EXPECT_LE(visits[1], 20 * visits[0]) << visits[0] << " " << visits[1];
 }
 
 // Hundreds of links that each close the same long cycle again: no single pass may go round it
@@ -222,5 +237,179 @@ TEST(LinkBatch, NoBatchLeavesACycle)
         }
         batch.connectAll();
         ASSERT_FALSE(hasCycle(&graph)) << "round " << round;
+    }
+}
+
+namespace {
+
+// A small random tree, made alike for every seed: nodes with single-link inputs, a multi-link
+// input, multi- and single-link outputs and a terminal that is input and output at once;
+// graphs with inputs of their own, members and a nested graph; some links standing.
+struct RandomTree
+{
+    TestGraph root;
+    QList<Node*> nodes;
+    QHash<Node const*, int> indexOf;
+
+    explicit RandomTree(unsigned seed)
+    {
+        std::mt19937 random(seed);
+        auto addNode = [&](NodeGraph* graph) {
+            auto* node = (new TestNode)->withIo();
+            node->add(QStringLiteral("in2"), 4, 0);
+            if (random() % 3 == 0)
+                node->add(QStringLiteral("solo"), 0, 4);
+            if (random() % 4 == 0)
+                node->add(QStringLiteral("many"), 5, 0);
+            if (random() % 8 == 0)
+                node->add(QStringLiteral("io"), 4, 4);
+            graph->addNode(node, -1);
+            append(node);
+        };
+        auto addGraph = [&](NodeGraph* parent) {
+            NodeGraph* graph = parent->addSubGraph(-1);
+            graph->addTerminal(new Terminal(graph, QStringLiteral("in"), 4, 0));
+            graph->addTerminal(new Terminal(graph, QStringLiteral("out"), 0, 5));
+            if (random() % 2 == 0)
+                graph->addTerminal(new Terminal(graph, QStringLiteral("in2"), 4, 0));
+            append(graph);
+            return graph;
+        };
+        const int plain = 2 + int(random() % 5);
+        for (int i = 0; i < plain; ++i)
+            addNode(&root);
+        const int graphs = int(random() % 3);
+        for (int g = 0; g < graphs; ++g) {
+            NodeGraph* graph = addGraph(&root);
+            const int members = 1 + int(random() % 3);
+            for (int i = 0; i < members; ++i)
+                addNode(graph);
+            if (random() % 2 == 0) {
+                NodeGraph* nested = addGraph(graph);
+                addNode(nested);
+            }
+        }
+        const int standing = int(random() % 6);
+        for (int i = 0; i < standing; ++i) {
+            const auto names = terminalNames(random);
+            Terminal* own = nodes.at(random() % nodes.size())->getTerminal(names.first);
+            Terminal* peer = nodes.at(random() % nodes.size())->getTerminal(names.second);
+            if (own && peer)
+                own->connect(peer);
+        }
+    }
+
+    void append(Node* node)
+    {
+        indexOf.insert(node, int(nodes.size()));
+        nodes.append(node);
+    }
+
+    // Mostly an input and an output, either way round; now and then names that do not fit.
+    static QPair<QString, QString> terminalNames(std::mt19937& random)
+    {
+        static char const* const inputs[] = {"in", "in", "in", "in2", "in2", "many", "io", "out"};
+        static char const* const outputs[] = {"out", "out", "out", "solo", "io", "in", "none"};
+        const QString input = QString::fromLatin1(inputs[random() % std::size(inputs)]);
+        const QString output = QString::fromLatin1(outputs[random() % std::size(outputs)]);
+        return random() % 2 == 0 ? qMakePair(input, output) : qMakePair(output, input);
+    }
+
+    // Every link, as node and terminal names on both ends, in the order each terminal holds them.
+    QStringList links() const
+    {
+        QStringList text;
+        for (Node const* node : nodes) {
+            for (Terminal const* terminal : node->terminalList()) {
+                if (terminal->hostNode() != node)
+                    continue;
+                for (Terminal const* peer : terminal->connections())
+                    text.append(QStringLiteral("%1.%2 - %3.%4").arg(indexOf.value(node)).arg(terminal->name())
+                                    .arg(indexOf.value(peer->hostNode(), -1)).arg(peer->name()));
+            }
+        }
+        return text;
+    }
+};
+
+struct BatchLink
+{
+    int a;
+    QString aTerminal;
+    int b;
+    QString bTerminal;
+};
+
+// What Terminal::connect refuses for a cycle: a link it would otherwise take.
+bool refusedForACycle(Terminal const* own, Terminal const* peer)
+{
+    const bool fitting = own != peer && ((own->inputMask() & peer->outputMask()) != 0
+                                         || (own->outputMask() & peer->inputMask()) != 0);
+    return fitting && !own->isConnectedTo(peer) && !own->canConnect(peer);
+}
+
+} // namespace
+
+// The batch refuses only what making the links one by one refuses: a cycle of the union of all
+// links that runs through a link already refused (here the second) is no cycle at all.
+TEST(LinkBatch, ALinkOnACycleOnlyThroughARefusedLinkIsMade)
+{
+    TestGraph graph;
+    TestNode* nodes[3];
+    for (TestNode*& node : nodes) {
+        node = (new TestNode)->withIo();
+        node->add(QStringLiteral("in2"), 4, 0);
+        graph.addNode(node, -1);
+    }
+    auto [a, b, c] = nodes;
+    ASSERT_EQ(c->connect(QStringLiteral("in"), b, QStringLiteral("out")), 0);
+    LinkBatch batch;
+    batch.add(a, QStringLiteral("in"), b, QStringLiteral("out"));
+    batch.add(b, QStringLiteral("in"), a, QStringLiteral("out"));
+    batch.add(a, QStringLiteral("in2"), c, QStringLiteral("out"));
+    EXPECT_EQ(batch.connectAll(), 2);
+    EXPECT_EQ(batch.refusedForCycles(), 1);
+    EXPECT_EQ(a->getTerminal(QStringLiteral("in"))->connectedToHost(0), b);
+    EXPECT_EQ(b->getTerminal(QStringLiteral("in"))->numConnections(), 0);
+    EXPECT_EQ(a->getTerminal(QStringLiteral("in2"))->connectedToHost(0), c);
+}
+
+// Against the slow way: every link made through Terminal::connect in the batch's order, over
+// thousands of random trees and batches (inputs replaced, graphs' own inputs, nested graphs,
+// links across levels, links that stand already or repeat).
+TEST(LinkBatch, MakesExactlyTheLinksThatMakingThemOneByOneMakes)
+{
+    for (unsigned round = 0; round < 3000; ++round) {
+        RandomTree batched(round);
+        RandomTree oneByOne(round);
+        ASSERT_EQ(batched.links(), oneByOne.links());
+        std::mt19937 random(round * 7919u + 17u);
+        QList<BatchLink> links;
+        const int count = 2 + int(random() % (round % 2 == 0 ? 20 : 40));
+        for (int i = 0; i < count; ++i) {
+            const auto names = RandomTree::terminalNames(random);
+            const int a = int(random() % batched.nodes.size());
+            links.append({a, names.first, int(random() % batched.nodes.size()), names.second});
+        }
+
+        LinkBatch batch;
+        for (BatchLink const& link : std::as_const(links))
+            batch.add(batched.nodes.at(link.a), link.aTerminal, batched.nodes.at(link.b), link.bTerminal);
+        const int made = batch.connectAll();
+
+        int madeOneByOne = 0;
+        int refused = 0;
+        for (BatchLink const& link : std::as_const(links)) {
+            Terminal* own = oneByOne.nodes.at(link.a)->getTerminal(link.aTerminal);
+            Terminal* peer = oneByOne.nodes.at(link.b)->getTerminal(link.bTerminal);
+            if (!own || !peer)
+                continue;
+            refused += refusedForACycle(own, peer) ? 1 : 0;
+            madeOneByOne += own->connect(peer) == 0 ? 1 : 0;
+        }
+        ASSERT_EQ(batched.links().join("; ").toStdString(), oneByOne.links().join("; ").toStdString())
+            << "round " << round;
+        ASSERT_EQ(made, madeOneByOne) << "round " << round;
+        ASSERT_EQ(batch.refusedForCycles(), refused) << "round " << round;
     }
 }
