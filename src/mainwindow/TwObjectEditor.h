@@ -51,7 +51,7 @@ public:
     void updateTemplateObject(KelNGObject* object);
 
     TwCore* core() const { return m_core; }
-    KelNGObject* currentObject() const { return m_currentObject; }
+    KelNGObject* currentObject() const;
     // 0: Project page, 1: Templates page.
     int showMode() const { return m_showMode; }
     VyxNodeGraphView* graphView() const;
@@ -131,6 +131,7 @@ private:
     VyxNodeGraphView* m_graphView = nullptr;
     TwObjectEditorDock* m_dock = nullptr;
     int m_showMode = 0;
-    KelNGObject* m_currentObject = nullptr;
+    // Guarded: an object deleted behind the panel's back is no longer the one shown.
+    QPointer<KelNGObject> m_currentObject;
     QPointer<QObject> m_panelNode;
 };
