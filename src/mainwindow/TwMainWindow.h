@@ -65,6 +65,7 @@ public:
     QWidget* widget() override { return this; }
     void nodeAboutToBeDeleted(KelNodes::Node* node) override;
     void adjustUI(KelNGObject* object) override;
+    void nodesOfGraphChanged() override;
     bool isNodeGraphViewMode() const override;
     void statusBarShowMessage(QString const& text) override;
     void imageViewSetMessage(QString const& text) override;
