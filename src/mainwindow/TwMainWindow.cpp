@@ -584,13 +584,16 @@ void TwMainWindow::closeEvent(QCloseEvent* event)
     stopTimelinePlayer();
     m_core->setRenderBlocked(true);
     m_core->cancelRender();
-    if (!clear()) {
+    // The project first, then the templates edited in the store; Cancel in either keeps both.
+    const bool agreed = (!m_core->isModified() || maybeSaveNodeGraph()) && maybeSaveTemplates();
+    if (!agreed) {
         event->ignore();
         m_core->setRenderBlocked(false);
         // A render stopped for the question is not lost.
         m_core->start();
         return;
     }
+    emptyProject();
     m_core->setBlockFocusOutEvents(true);
     selectedNodeChanged(nullptr);
     event->accept();

@@ -61,6 +61,11 @@ public:
     Ui::KelNodePanel* nodePanelForm() const { return m_nodePanel; }
     // Enables or disables both Save buttons (the page's and the template editor's).
     void setSaveButtonsEnabled(bool enabled);
+    // The store's templates with edits not written to their files (their rows show "unsaved").
+    QList<KelTemplate*> unsavedTemplates() const;
+    // Writes the template of the object's root as the Save buttons do and shows its row anew;
+    // false when nothing was written (the store said why).
+    bool saveTemplateOf(KelNGObject* object, bool askIfFileExists);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
