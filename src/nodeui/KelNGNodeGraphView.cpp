@@ -101,7 +101,8 @@ void KelNGNodeGraphView::updateGraph()
     m_scene.clear();
     if (!m_graph) {
         // The items are gone from the view: whoever shows the selected node shows none.
-        setSelectedNode(nullptr);
+        if (m_selectedNode)
+            setSelectedNode(nullptr);
         return;
     }
 
