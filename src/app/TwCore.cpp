@@ -699,8 +699,10 @@ void TwCore::updateUIAfterGraphOfNodeChanged(KelNodes::Node* node)
     cancelRender();
     if (!markGraphOfNodeChanged(node))
         return;
-    if (m_window)
+    if (m_window) {
         m_window->nodeGraphViewUpdateGraph();
+        m_window->nodesOfGraphChanged();
+    }
     adjustWindowUndoStack();
 }
 

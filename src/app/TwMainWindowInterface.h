@@ -50,6 +50,10 @@ public:
     virtual void nodeAboutToBeDeleted(KelNodes::Node* node) = 0;
     // The object's graph's undo stack (or the core's for null) becomes the active one.
     virtual void adjustUI(KelNGObject* object) = 0;
+    // A node was added to a graph, removed from it or renamed: the panels that list the nodes of
+    // their object (the important parameters of the project browser and of the node dock) list
+    // them anew.
+    virtual void nodesOfGraphChanged() {}
     // Whether the current view mode is the node-graph view.
     virtual bool isNodeGraphViewMode() const = 0;
     virtual void statusBarShowMessage(QString const& text) = 0;

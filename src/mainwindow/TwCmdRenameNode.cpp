@@ -1,5 +1,7 @@
 #include "mainwindow/TwCmdRenameNode.h"
 
+#include "app/TwCore.h"
+#include "app/TwMainWindowInterface.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "nodes/NodeGraph.h"
@@ -51,4 +53,6 @@ void TwCmdRenameNode::apply(QString const& name)
             m_editor->setNodeName(item, name);
     }
     TwObjectSettings::markEdited(m_core, node);
+    if (TwMainWindowInterface* window = m_core ? m_core->mainWindow() : nullptr)
+        window->nodesOfGraphChanged();
 }

@@ -414,13 +414,15 @@ void TwMainWindow::selectedObjectChanged(KelNGObject* object)
         m_ui->timeline->setMasterContainer(nullptr);
         m_ui->timeline->selectedContainerChanged(nullptr);
         m_projectBrowser->dynamicObjectSettingsFor(nullptr);
+        m_objectEditor->setSelectedObject(nullptr);
     } else if (!object->isTemplateInstance()) {
         m_projectBrowser->dynamicObjectSettingsFor(object);
         m_projectBrowser->setSelectedObject(object);
         m_ui->timeline->setMasterContainer(m_core->rootGraph()->paramContainer());
         m_ui->timeline->selectedContainerChanged(object->graph() ? object->graph()->paramContainer() : nullptr);
-        if (isNodeGraphViewMode())
-            m_objectEditor->setSelectedObject(object);
+        // In either view mode: a change made while the image view was shown (a click, an undo)
+        // must not leave the graph, the node panel and the node dock on another effect.
+        m_objectEditor->setSelectedObject(object);
     }
     adjustUI(object);
     modifiedStateChanged();
@@ -582,13 +584,16 @@ void TwMainWindow::closeEvent(QCloseEvent* event)
     stopTimelinePlayer();
     m_core->setRenderBlocked(true);
     m_core->cancelRender();
-    if (!clear()) {
+    // The project first, then the templates edited in the store; Cancel in either keeps both.
+    const bool agreed = (!m_core->isModified() || maybeSaveNodeGraph()) && maybeSaveTemplates();
+    if (!agreed) {
         event->ignore();
         m_core->setRenderBlocked(false);
         // A render stopped for the question is not lost.
         m_core->start();
         return;
     }
+    emptyProject();
     m_core->setBlockFocusOutEvents(true);
     selectedNodeChanged(nullptr);
     event->accept();

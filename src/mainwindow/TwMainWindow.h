@@ -65,6 +65,7 @@ public:
     QWidget* widget() override { return this; }
     void nodeAboutToBeDeleted(KelNodes::Node* node) override;
     void adjustUI(KelNGObject* object) override;
+    void nodesOfGraphChanged() override;
     bool isNodeGraphViewMode() const override;
     void statusBarShowMessage(QString const& text) override;
     void imageViewSetMessage(QString const& text) override;
@@ -92,6 +93,9 @@ public:
     bool saveNodeGraph(KelNodes::NodeGraph* graph, QString& path);
     // The save question; false when the user cancels.
     bool maybeSaveNodeGraph();
+    // The save question of the templates edited in the store; false when the user cancels or a
+    // template could not be saved.
+    bool maybeSaveTemplates();
     // Empties the project after the save question; false when the user cancels.
     bool clear();
     void addFileToRecentFileList(QString const& path);
@@ -198,6 +202,8 @@ private:
     void loadTemplates();
     void openStartupProjects();
     bool isEditingProject() const;
+    // Empties the project without a question.
+    void emptyProject();
     // A settings edit is saved with the project (or its template): mark it without rendering.
     void markEdited(KelNGObject* object);
     QUndoStack* undoStackOf(KelNodes::Node* node) const;

@@ -66,6 +66,36 @@ ResultImage awaitResultImage(TwCore* core, QString* failure)
     return ResultImage::Failed;
 }
 
+// The save question of the project and of the templates: Save, Discard or Cancel.
+QMessageBox::StandardButton askToSaveChanges(QWidget* parent, QString const& text)
+{
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vyx-Solenne"), QString(),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    PlainTextWidgets::setText(&box, text);
+    box.setDefaultButton(QMessageBox::NoButton);
+    // Return goes to the focused button; in the Mac button order Discard comes first, and a
+    // reflexive Return must not throw the changes away.
+    if (QAbstractButton* discard = box.button(QMessageBox::Discard)) {
+        if (auto* push = qobject_cast<QPushButton*>(discard))
+            push->setAutoDefault(false);
+    }
+    if (QAbstractButton* cancel = box.button(QMessageBox::Cancel))
+        cancel->setFocus();
+    return QMessageBox::StandardButton(box.exec());
+}
+
+// A few names of edited templates, one a line.
+QString templateNames(QList<KelTemplate*> const& templates)
+{
+    constexpr int kNamesShown = 5;
+    QStringList names;
+    for (KelTemplate const* objectTemplate : templates.mid(0, kNamesShown))
+        names << QStringLiteral("\"%1\"").arg(ShownText::name(objectTemplate->name(), ShownText::kMenuEntryChars));
+    if (templates.size() > kNamesShown)
+        names << TwMainWindow::tr("and %1 more").arg(templates.size() - kNamesShown);
+    return names.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 bool TwMainWindow::on_actionNew_triggered()
@@ -233,20 +263,8 @@ bool TwMainWindow::saveNodeGraph(KelNodes::NodeGraph* graph, QString& path)
 bool TwMainWindow::maybeSaveNodeGraph()
 {
     const QString name = ShownText::name(QFileInfo(m_core->projectName()).baseName());
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vyx-Solenne"), QString(),
-                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
-    PlainTextWidgets::setText(
-        &box, tr("The current scene \"%1\" has been modified.\n\nDo you want to save your changes ?").arg(name));
-    box.setDefaultButton(QMessageBox::NoButton);
-    // Return goes to the focused button; in the Mac button order Discard comes first, and a
-    // reflexive Return must not throw the changes away.
-    if (QAbstractButton* discard = box.button(QMessageBox::Discard)) {
-        if (auto* push = qobject_cast<QPushButton*>(discard))
-            push->setAutoDefault(false);
-    }
-    if (QAbstractButton* cancel = box.button(QMessageBox::Cancel))
-        cancel->setFocus();
-    const int answer = box.exec();
+    const int answer = askToSaveChanges(
+        this, tr("The current scene \"%1\" has been modified.\n\nDo you want to save your changes ?").arg(name));
     if (answer == QMessageBox::Cancel)
         return false;
     if (answer == QMessageBox::Save) {
@@ -256,11 +274,37 @@ bool TwMainWindow::maybeSaveNodeGraph()
     return true;
 }
 
+bool TwMainWindow::maybeSaveTemplates()
+{
+    QList<KelTemplate*> const unsaved = m_objectEditor->unsavedTemplates();
+    if (unsaved.isEmpty())
+        return true;
+    const QString text = unsaved.size() == 1
+        ? tr("The template %1 has been modified.\n\nDo you want to save your changes ?").arg(templateNames(unsaved))
+        : tr("These templates have been modified:\n%1\n\nDo you want to save your changes ?").arg(templateNames(unsaved));
+    const int answer = askToSaveChanges(this, text);
+    if (answer == QMessageBox::Cancel)
+        return false;
+    if (answer != QMessageBox::Save)
+        return true;
+    // The answer was Save: a template's own file is written over without a second question.
+    for (KelTemplate* objectTemplate : unsaved) {
+        if (!m_objectEditor->saveTemplateOf(objectTemplate->objectInstance(), false))
+            return false;
+    }
+    return true;
+}
+
 bool TwMainWindow::clear()
 {
     if (m_core->isModified() && !maybeSaveNodeGraph())
         return false;
+    emptyProject();
+    return true;
+}
 
+void TwMainWindow::emptyProject()
+{
     disconnect(m_projectBrowser, &TwProjectBrowser::selectedObjectChanged, m_core, &TwCore::setSelectedObject);
     m_objectEditor->setBlockSignals(true);
 
@@ -282,7 +326,6 @@ bool TwMainWindow::clear()
     m_core->sortFilters();
     m_objectEditor->setBlockSignals(false);
     connect(m_projectBrowser, &TwProjectBrowser::selectedObjectChanged, m_core, &TwCore::setSelectedObject);
-    return true;
 }
 
 // --- recent files ------------------------------------------------------------------------------

@@ -126,6 +126,14 @@ void TwMainWindow::adjustUI(KelNGObject* object)
     m_undoGroup->setActiveStack(stack);
 }
 
+void TwMainWindow::nodesOfGraphChanged()
+{
+    if (m_projectBrowser)
+        m_projectBrowser->listNodesAnew();
+    if (NodeDockTabWidget* dock = nodeDock())
+        dock->listNodesAnew();
+}
+
 bool TwMainWindow::isNodeGraphViewMode() const
 {
     return m_currentViewAction && m_currentViewAction == m_ui->actionNodeGraphView;

@@ -82,6 +82,11 @@ VyxNodeGraphView* TwObjectEditor::graphView() const
     return m_graphView;
 }
 
+KelNGObject* TwObjectEditor::currentObject() const
+{
+    return m_currentObject.data();
+}
+
 KelNGNode* TwObjectEditor::panelNode() const
 {
     return qobject_cast<KelNGNode*>(m_panelNode.data());
@@ -130,9 +135,18 @@ void TwObjectEditor::updateObject(KelNGObject* object)
 
 void TwObjectEditor::setSelectedObject(KelNGObject* object)
 {
-    if (m_showMode != 0 || !object || !object->objectEditorItem)
+    // The Templates page follows its own list.
+    if (m_showMode != 0)
         return;
-    m_ui->treeWidget->setCurrentItem(object->objectEditorItem);
+    // The current row is the shown object's, else a click on the row that was current would
+    // change nothing.
+    QTreeWidgetItem* row = object ? object->objectEditorItem : nullptr;
+    if (m_ui->treeWidget->currentItem() != row) {
+        QSignalBlocker blocker(m_ui->treeWidget);
+        m_ui->treeWidget->setCurrentItem(row);
+    }
+    if (object != m_currentObject)
+        adjustUI(object);
 }
 
 void TwObjectEditor::viewGotActivated(KelNGObject* object)

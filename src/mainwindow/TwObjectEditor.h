@@ -51,7 +51,7 @@ public:
     void updateTemplateObject(KelNGObject* object);
 
     TwCore* core() const { return m_core; }
-    KelNGObject* currentObject() const { return m_currentObject; }
+    KelNGObject* currentObject() const;
     // 0: Project page, 1: Templates page.
     int showMode() const { return m_showMode; }
     VyxNodeGraphView* graphView() const;
@@ -61,6 +61,11 @@ public:
     Ui::KelNodePanel* nodePanelForm() const { return m_nodePanel; }
     // Enables or disables both Save buttons (the page's and the template editor's).
     void setSaveButtonsEnabled(bool enabled);
+    // The store's templates with edits not written to their files (their rows show "unsaved").
+    QList<KelTemplate*> unsavedTemplates() const;
+    // Writes the template of the object's root as the Save buttons do and shows its row anew;
+    // false when nothing was written (the store said why).
+    bool saveTemplateOf(KelNGObject* object, bool askIfFileExists);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -131,6 +136,7 @@ private:
     VyxNodeGraphView* m_graphView = nullptr;
     TwObjectEditorDock* m_dock = nullptr;
     int m_showMode = 0;
-    KelNGObject* m_currentObject = nullptr;
+    // Guarded: an object deleted behind the panel's back is no longer the one shown.
+    QPointer<KelNGObject> m_currentObject;
     QPointer<QObject> m_panelNode;
 };

@@ -247,15 +247,33 @@ void TwObjectEditor::on_saveTemplateButton_clicked()
         setSaveButtonsEnabled(true);
         return;
     }
-    KelNGObject* object = m_currentObject;
+    setSaveButtonsEnabled(!saveTemplateOf(m_currentObject, true));
+}
+
+bool TwObjectEditor::saveTemplateOf(KelNGObject* object, bool askIfFileExists)
+{
     TwTemplateContainer* store = m_core->templateStore();
-    const bool saved = store && store->saveTemplate(object->getRootObject(), true);
+    const bool saved = store && store->saveTemplate(object->getRootObject(), askIfFileExists);
     KelTemplate* objectTemplate = object->getValidTemplate();
     // A failed save keeps the template unsaved.
     if (saved && objectTemplate)
         objectTemplate->setModified(false);
     updateTemplateObject(object->getRootObject());
-    setSaveButtonsEnabled(!saved);
+    return saved;
+}
+
+QList<KelTemplate*> TwObjectEditor::unsavedTemplates() const
+{
+    QList<KelTemplate*> unsaved;
+    TwTemplateContainer* store = m_core->templateStore();
+    if (!store)
+        return unsaved;
+    // Only a template with an instance can have been edited.
+    for (KelTemplate* objectTemplate : std::as_const(store->objectTemplateList)) {
+        if (objectTemplate->modified() && objectTemplate->objectInstance())
+            unsaved << objectTemplate;
+    }
+    return unsaved;
 }
 
 void TwObjectEditor::on_deleteTemplateButton_clicked()

@@ -225,14 +225,20 @@ void TwProjectBrowser::on_downloadTemplates_clicked()
 
 // --- important parameters ----------------------------------------------------------------------
 
+void TwProjectBrowser::dropCrucialPanel()
+{
+    if (!m_crucial)
+        return;
+    m_parameterLayout->removeWidget(m_crucial);
+    m_crucial->setInDestruction();
+    delete m_crucial;
+    m_crucial = nullptr;
+}
+
 void TwProjectBrowser::dynamicObjectSettingsFor(KelNGObject* object)
 {
-    if (m_crucial) {
-        m_parameterLayout->removeWidget(m_crucial);
-        m_crucial->setInDestruction();
-        delete m_crucial;
-        m_crucial = nullptr;
-    }
+    dropCrucialPanel();
+    m_settingsObject = object;
     if (!object) {
         m_ui->deleteFilter->setEnabled(false);
         return;
@@ -254,8 +260,15 @@ void TwProjectBrowser::checkUpdateNodeParameters(KelNodes::Node* node)
 
 void TwProjectBrowser::nodeAboutToBeDeleted(KelNodes::Node* node)
 {
+    // The object stays shown: listNodesAnew builds its panel again once the node is gone.
     if (m_crucial && m_crucial->containsNodeParameter(node))
-        dynamicObjectSettingsFor(nullptr);
+        dropCrucialPanel();
+}
+
+void TwProjectBrowser::listNodesAnew()
+{
+    if (m_settingsObject)
+        dynamicObjectSettingsFor(m_settingsObject);
 }
 
 void TwProjectBrowser::holdRowLayout(bool hold)

@@ -44,6 +44,8 @@ public:
     void dynamicObjectSettingsFor(KelNGObject* object);
     void checkUpdateNodeParameters(KelNodes::Node* node);
     void nodeAboutToBeDeleted(KelNodes::Node* node);
+    // The nodes of the object whose settings are shown changed: its panel is built again.
+    void listNodesAnew();
 
     TwCore* core() const { return m_core; }
     bool effectsAreOn() const { return m_effectsOn; }
@@ -77,6 +79,8 @@ private slots:
     void blendModeComboBoxChanged(int index);
 
 private:
+    void dropCrucialPanel();
+
     Ui::ProjectBrowser* m_ui;
     std::unique_ptr<TwObjectRows> m_rows;
     TwCore* m_core;
@@ -85,6 +89,8 @@ private:
     QScrollArea* m_parameterArea;
     QVBoxLayout* m_parameterLayout;
     KelParamCrucial* m_crucial = nullptr;
+    // The object whose settings are shown, also while its panel is dropped for a node that goes.
+    QPointer<KelNGObject> m_settingsObject;
     TwObjectEditor* m_objectEditor = nullptr;
     bool m_effectsOn = true;
 };

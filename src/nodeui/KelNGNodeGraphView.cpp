@@ -99,8 +99,12 @@ void KelNGNodeGraphView::updateGraph()
     }
     deleteConnections();
     m_scene.clear();
-    if (!m_graph)
+    if (!m_graph) {
+        // The items are gone from the view: whoever shows the selected node shows none.
+        if (m_selectedNode)
+            setSelectedNode(nullptr);
         return;
+    }
 
     m_selectedNode = nullptr;
     bool allPlaced = true;

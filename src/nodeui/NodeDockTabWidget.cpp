@@ -180,7 +180,7 @@ void NodeDockTabWidget::nodeParameterChanged(KelNodes::Node* node)
 
 void NodeDockTabWidget::nodeAboutToBeDeleted(KelNodes::Node* node)
 {
-    // The object stays: its panel is built again when the page is chosen next.
+    // The object stays: its panel is built again once the node is gone (listNodesAnew).
     if (m_objectCrucialWidget && m_objectCrucialWidget->containsNodeParameter(node))
         crucialObjectSettingsFor(nullptr);
     if (m_nodeGraphCrucialWidget && m_nodeGraphCrucialWidget->containsNodeParameter(node))
@@ -191,6 +191,13 @@ void NodeDockTabWidget::deleteCrucialWidgets()
 {
     crucialObjectSettingsFor(nullptr);
     crucialNodeGraphSettingsFor(nullptr);
+}
+
+void NodeDockTabWidget::listNodesAnew()
+{
+    crucialObjectSettingsFor(m_object);
+    if (m_nodeGraphCrucialWidget)
+        crucialNodeGraphSettingsFor(m_nodeGraphCrucialWidget->object());
 }
 
 int NodeDockTabWidget::currentMode()

@@ -56,6 +56,9 @@ public:
     void nodeParameterChanged(KelNodes::Node* node);
     void nodeAboutToBeDeleted(KelNodes::Node* node);
     void deleteCrucialWidgets();
+    // The nodes of the shown objects changed (added, removed, renamed): the important-parameter
+    // panels are built again, also one dropped for a node that went.
+    void listNodesAnew();
     int currentMode();
     // Replace the respective panel; null removes it.
     void crucialObjectSettingsFor(KelNGObject* object);

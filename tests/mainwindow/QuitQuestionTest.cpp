@@ -1,0 +1,226 @@
+// Quitting the real window (the Exit action, Ctrl+Q, or closing the window) with a template of the
+// store edited on the Templates page: the question covers the template as it covers the project.
+
+#include "MainWindowFixture.h"
+
+#include "app/TemplateStoreTestSupport.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/StoragePaths.h"
+#include "app/TemplateEditor.h"
+#include "app/TwCore.h"
+#include "app/TwTemplateContainer.h"
+#include "mainwindow/TwMainWindow.h"
+#include "mainwindow/TwObjectEditor.h"
+#include "ui_MainWindow.h"
+#include "ui_ObjectEditor.h"
+#include "ui_TemplateEditor.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QUuid>
+
+#include <functional>
+
+namespace MainWindowTest {
+namespace {
+
+// Answers every message box that comes, in turn, with the next of `buttons` (Cancel once they
+// are used up); the texts of the boxes go to `texts`.
+class MessageBoxes
+{
+public:
+    explicit MessageBoxes(QList<QMessageBox::StandardButton> buttons) : m_buttons(std::move(buttons))
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            texts << box->text();
+            const QMessageBox::StandardButton button =
+                m_buttons.isEmpty() ? QMessageBox::Cancel : m_buttons.takeFirst();
+            box->button(button)->click();
+        });
+        m_timer.start();
+    }
+
+    QStringList texts;
+
+private:
+    QList<QMessageBox::StandardButton> m_buttons;
+    QTimer m_timer;
+};
+
+QByteArray contentOf(QString const& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct Quit
+{
+    const char* name;
+    std::function<void(TwMainWindow*)> run;
+};
+
+void PrintTo(Quit const& quit, std::ostream* out)
+{
+    *out << quit.name;
+}
+
+class QuitQuestion : public MainWindowFixture, public ::testing::WithParamInterface<Quit>
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        uuid = QUuid::createUuid().toString();
+        path = StoragePaths::objectTemplatePath(uuid);
+        ASSERT_TRUE(StoreTest::writeFile(path, StoreTest::templateDocument({uuid, QStringLiteral("Stored Glow")})));
+        original = contentOf(path);
+        // The store reads its templates when the window is made.
+        window.reset();
+        window = std::make_unique<TwMainWindow>(nullptr);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        settle();
+        objectTemplate = core()->templateStore()->getObjectTemplateFromUuid(uuid);
+        ASSERT_NE(objectTemplate, nullptr);
+    }
+
+    void TearDown() override
+    {
+        MainWindowFixture::TearDown();
+        QFile::remove(path);
+        QFile::remove(StoragePaths::objectIconPath(uuid));
+    }
+
+    // Templates page, the template's row, a line typed into its description.
+    void editDescription()
+    {
+        window->form()->actionNodeGraphView->trigger();
+        settle();
+        Ui::ObjectEditor* editor = window->objectEditor()->form();
+        editor->templatesRadioButton->click();
+        KelNGObject* instance = objectTemplate->objectInstance();
+        ASSERT_TRUE(instance && instance->templateTreeItem);
+        editor->templatesTreeWidget->setCurrentItem(instance->templateTreeItem);
+        settle();
+        ASSERT_EQ(window->objectEditor()->templateEditor()->object(), instance);
+        QTest::keyClicks(window->objectEditor()->templateEditor()->form()->descriptionEdit, QStringLiteral("Edited."));
+        settle();
+        ASSERT_TRUE(objectTemplate->modified()) << "the row shows the template unsaved";
+        ASSERT_TRUE(objectTemplate->description().endsWith(QStringLiteral("Edited.")));
+    }
+
+    // The store's record of the template in a window made afresh (from the file).
+    QString storedDescription()
+    {
+        window.reset();
+        window = std::make_unique<TwMainWindow>(nullptr);
+        settle();
+        KelTemplate* stored = core()->templateStore()->getObjectTemplateFromUuid(uuid);
+        return stored ? stored->description() : QStringLiteral("(no template)");
+    }
+
+    QString uuid;
+    QString path;
+    QByteArray original;
+    KelTemplate* objectTemplate = nullptr;
+};
+
+TEST_P(QuitQuestion, CancelKeepsTheWindowAndTheEdit)
+{
+    editDescription();
+    MessageBoxes answers({QMessageBox::Cancel});
+    GetParam().run(window.get());
+    settle();
+    ASSERT_EQ(answers.texts.size(), 1);
+    EXPECT_TRUE(answers.texts.first().contains(QStringLiteral("\"Stored Glow\""))) << answers.texts.first().toStdString();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(objectTemplate->modified());
+    EXPECT_TRUE(objectTemplate->description().endsWith(QStringLiteral("Edited.")));
+    EXPECT_EQ(contentOf(path), original);
+    EXPECT_FALSE(core()->renderBlocked());
+}
+
+TEST_P(QuitQuestion, SaveWritesTheTemplateFileAndQuits)
+{
+    editDescription();
+    const QString edited = objectTemplate->description();
+    MessageBoxes answers({QMessageBox::Save});
+    GetParam().run(window.get());
+    settle();
+    EXPECT_EQ(answers.texts.size(), 1) << "one question, no second one about the template's own file";
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_NE(contentOf(path), original);
+    EXPECT_EQ(storedDescription(), edited);
+}
+
+TEST_P(QuitQuestion, DiscardQuitsWithoutWriting)
+{
+    editDescription();
+    MessageBoxes answers({QMessageBox::Discard});
+    GetParam().run(window.get());
+    settle();
+    EXPECT_EQ(answers.texts.size(), 1);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(contentOf(path), original);
+}
+
+TEST_P(QuitQuestion, NothingEditedQuitsWithoutAQuestion)
+{
+    window->form()->actionNodeGraphView->trigger();
+    window->objectEditor()->form()->templatesRadioButton->click();
+    settle();
+    MessageBoxes answers({});
+    GetParam().run(window.get());
+    settle();
+    EXPECT_TRUE(answers.texts.isEmpty()) << answers.texts.join(" | ").toStdString();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(contentOf(path), original);
+}
+
+// An edited project and an edited template: one question each, the project's first; Cancel in
+// the second keeps the window with both edits.
+TEST_P(QuitQuestion, TheProjectIsAskedForFirstAndCancelOnTheTemplateKeepsBoth)
+{
+    addInversion(QStringLiteral("Edited"));
+    editDescription();
+    {
+        MessageBoxes answers({QMessageBox::Discard, QMessageBox::Cancel});
+        GetParam().run(window.get());
+        settle();
+        ASSERT_EQ(answers.texts.size(), 2);
+        EXPECT_TRUE(answers.texts.at(0).contains(QStringLiteral("\"Untitled\" has been modified")));
+        EXPECT_TRUE(answers.texts.at(1).contains(QStringLiteral("\"Stored Glow\"")));
+    }
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(core()->isModified());
+    EXPECT_EQ(objectNames(), QStringList({QStringLiteral("Edited")}));
+    EXPECT_TRUE(objectTemplate->modified());
+
+    MessageBoxes answers({QMessageBox::Discard, QMessageBox::Save});
+    GetParam().run(window.get());
+    settle();
+    EXPECT_EQ(answers.texts.size(), 2);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_NE(contentOf(path), original);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, QuitQuestion,
+    ::testing::Values(Quit{"ExitAction", [](TwMainWindow* window) { window->form()->actionExit->trigger(); }},
+                      Quit{"CloseWindow", [](TwMainWindow* window) { window->close(); }}),
+    [](auto const& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace MainWindowTest
