@@ -19,6 +19,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -300,9 +301,12 @@ void KelTimeline::setKeyAtCurrentFrame(bool keyed)
     if (m_selected->isKeyframe(frame) != keyed) {
         NodeEditHooks::beforeWrite();
         beginKeyframeChange();
-        const bool changed = (keyed ? m_selected->setKeyframeAt(frame) : m_selected->deleteKeyframe(frame)) == 0;
-        endKeyframeChange(changed);
-        if (changed) {
+        // A container's walk may stop at a parameter that refuses, after others changed.
+        if (keyed)
+            m_selected->setKeyframeAt(frame);
+        else
+            m_selected->deleteKeyframe(frame);
+        if (endKeyframeChange()) {
             keyframesEdited();
             return;
         }
@@ -325,16 +329,20 @@ void KelTimeline::beginKeyframeChange()
     m_keysBefore = KelParamSnapshot::store(m_selected);
 }
 
-void KelTimeline::endKeyframeChange(bool changed)
+bool KelTimeline::endKeyframeChange()
 {
     QBuffer* before = m_keysBefore;
     m_keysBefore = nullptr;
+    KelUtils::IParameterContainer* container = m_changingKeysOf;
+    m_changingKeysOf = nullptr;
+    const std::unique_ptr<QBuffer> after(KelParamSnapshot::store(container));
+    const bool changed = before && after && before->data() != after->data();
     // Without a receiver nobody would own the snapshot.
-    if (changed && before && isSignalConnected(QMetaMethod::fromSignal(&KelTimeline::keyframesChanged)))
-        emit keyframesChanged(m_changingKeysOf, before);
+    if (changed && isSignalConnected(QMetaMethod::fromSignal(&KelTimeline::keyframesChanged)))
+        emit keyframesChanged(container, before);
     else
         delete before;
-    m_changingKeysOf = nullptr;
+    return changed;
 }
 
 void KelTimeline::on_gotoFirstFrameTB_clicked()

@@ -44,11 +44,12 @@ public:
     // After the selected container's keys were changed in the panel (a button, a key dragged
     // along the ruler): the project is marked, the ruler repainted and the buttons follow.
     void keyframesEdited();
-    // A change of the selected container's keys (a button, a key dragged from press to release)
-    // is one undo step: begin takes the container's snapshot, end hands it on with
-    // keyframesChanged when the keys changed and drops it otherwise.
+    // A change of the selected container's keys (a button, a key dragged from its first move
+    // to the release) is one undo step: begin takes the container's snapshot; end hands it on
+    // with keyframesChanged when the container differs from it, drops it otherwise, and says
+    // whether it differed.
     void beginKeyframeChange();
-    void endKeyframeChange(bool changed);
+    bool endKeyframeChange();
 
     KelTimelinePlayer* player() { return &m_player; }
     // Stops the player and waits for its thread. The frames it sent that have not arrived yet

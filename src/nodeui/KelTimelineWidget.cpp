@@ -364,7 +364,6 @@ void KelTimelineWidget::moveHoveredKeyTo(int frame)
     }
     if (container->moveKeyframe(m_hoveredKey, frame) != 0)
         return;
-    m_keyMoved = true;
     m_hoveredKey = frame;
     m_timeline->keyframesEdited();
 }
@@ -392,8 +391,7 @@ void KelTimelineWidget::mouseReleaseEvent(QMouseEvent*)
 {
     if (m_keyDragged && m_timeline) {
         m_keyDragged = false;
-        m_timeline->endKeyframeChange(m_keyMoved);
-        m_keyMoved = false;
+        m_timeline->endKeyframeChange();
     }
     m_barDrag = false;
     m_leftScale = false;
