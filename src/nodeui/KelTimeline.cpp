@@ -301,7 +301,7 @@ void KelTimeline::setKeyAtCurrentFrame(bool keyed)
     if (m_selected->isKeyframe(frame) != keyed) {
         NodeEditHooks::beforeWrite();
         beginKeyframeChange();
-        // A container's walk may stop at a parameter that refuses, after others changed.
+        // What the container holds afterwards decides, not the result it reports.
         if (keyed)
             m_selected->setKeyframeAt(frame);
         else
