@@ -261,6 +261,10 @@ void TwMainWindow::connectGraphView()
     connect(view, &KelNGNodeGraphView::selectedNodeChanged, this, &TwMainWindow::selectedNodeChanged);
     connect(view, &KelNGNodeGraphView::objectGraphChanged, this, &TwMainWindow::objectGraphChanged);
     connect(view, &KelNGNodeGraphView::nodePositionsChanged, this, &TwMainWindow::nodePositionsChanged);
+    // A change of keys is a node edit of the same undo history as a typed value; the timeline
+    // shows the keys every such step leaves, done, undone or redone.
+    connect(m_ui->timeline, &KelTimeline::keyframesChanged, view, &KelNGNodeGraphView::addKeyframeUndo);
+    connect(view, &KelNGNodeGraphView::nodeParameterChanged, m_ui->timeline, &KelTimeline::showCurrentFrame);
 }
 
 void TwMainWindow::setupStorageLocations()

@@ -12,6 +12,21 @@
 #include <QBuffer>
 #include <QObject>
 
+namespace {
+
+// The node and, for a graph, every node inside it: a graph's snapshot carries them all.
+QList<KelNodes::Node*> nodeAndMembers(KelNodes::Node* node)
+{
+    QList<KelNodes::Node*> nodes{node};
+    for (int i = 0; i < nodes.size(); ++i) {
+        if (KelNodes::NodeGraph* graph = nodes.at(i)->toNodeGraph())
+            nodes.append(graph->nodes());
+    }
+    return nodes;
+}
+
+} // namespace
+
 KelCmdNodeEdit::KelCmdNodeEdit(KelNGNodeGraphView* view, KelNodes::NodeGraph* graph, KelNodes::Node* node,
                                QBuffer* before)
     : m_view(view)
@@ -69,12 +84,16 @@ void KelCmdNodeEdit::restore(KelNodes::Node* node, QBuffer* state)
 {
     NodeEditHooks::beforeWrite();
     KelParamSnapshot::load(node->paramContainer(), state);
-    if (auto* panel = qobject_cast<KelParam*>(node->viewItem()))
-        panel->applyParamStateToUI();
+    for (KelNodes::Node* changed : nodeAndMembers(node)) {
+        if (auto* panel = qobject_cast<KelParam*>(changed->viewItem()))
+            panel->applyParamStateToUI();
+    }
 }
 
 void KelCmdNodeEdit::announce(KelNodes::Node* node)
 {
-    if (m_view)
-        emit m_view->nodeParameterChanged(m_view.data(), node);
+    if (!m_view)
+        return;
+    for (KelNodes::Node* changed : nodeAndMembers(node))
+        emit m_view->nodeParameterChanged(m_view.data(), changed);
 }

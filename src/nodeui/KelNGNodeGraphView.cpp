@@ -4,6 +4,7 @@
 #include "nodes/Node.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
+#include "nodes/NodeParameterContainer.h"
 #include "nodes/Terminal.h"
 #include "nodeui/KelCmdNodeEdit.h"
 #include "nodeui/KelNGNode.h"
@@ -302,6 +303,12 @@ void KelNGNodeGraphView::addNodeUndo(KelParam* panel, QBuffer* before)
 void KelNGNodeGraphView::addNodeUndo(KelParamAtom* atom, QBuffer* before)
 {
     pushNodeEdit(atom ? atom->node() : nullptr, before);
+}
+
+void KelNGNodeGraphView::addKeyframeUndo(KelUtils::IParameterContainer* container, QBuffer* before)
+{
+    auto* owned = dynamic_cast<KelNodes::NodeParameterContainer*>(container);
+    pushNodeEdit(owned ? owned->node() : nullptr, before);
 }
 
 void KelNGNodeGraphView::pushNodeEdit(KelNodes::Node* node, QBuffer* before)

@@ -92,6 +92,9 @@ public slots:
     KelNGNode* createNode(QString path, QPoint point);
     KelNGNode* createNode(QString path);
     void redrawNodes();
+    // A change of a node's keys on the timeline (the node's container or, for a graph, its
+    // graph's) becomes a node-edit command like a typed value (which takes `before`).
+    void addKeyframeUndo(KelUtils::IParameterContainer* container, QBuffer* before);
 
 signals:
     // The node picked (null: none), also for a click on the node that is picked already.

@@ -1,10 +1,47 @@
 #include "nodeui/KelParamSnapshot.h"
 
+#include "nodes/NodeGraph.h"
+#include "nodes/NodeGraphParameterContainer.h"
 #include "params/IParameterContainer.h"
+#include "params/XmlNumbers.h"
 
 #include <QBuffer>
 #include <QDomDocument>
 #include <QTextStream>
+
+namespace {
+
+constexpr int kMaxNesting = 64;
+
+// Loads a section into a container that stays at its current frame. A graph's section carries
+// its members' sections, and the keys set, moved or removed on a graph reach its members: they
+// come back with it, each member at its own frame too.
+void loadAtOwnFrame(KelUtils::IParameterContainer* container, QDomElement const& section, int depth)
+{
+    auto* graphContainer = dynamic_cast<KelNodes::NodeGraphParameterContainer*>(container);
+    KelNodes::NodeGraph* graph = graphContainer ? graphContainer->graph() : nullptr;
+    if (!graph || depth > kMaxNesting) {
+        const int frame = container->currentFrame();
+        container->loadState(section);
+        container->setCurrentFrame(frame);
+        return;
+    }
+    const QDomElement members = section.firstChildElement(QStringLiteral("nodes"));
+    for (QDomElement member = members.firstChildElement(); !member.isNull();
+         member = member.nextSiblingElement()) {
+        bool ok = false;
+        const int uid = KelUtils::parseXmlInt(member.attribute(QStringLiteral("uid")), &ok);
+        KelNodes::Node* node = ok ? graph->findNode(uid, false) : nullptr;
+        if (node && node->paramContainer())
+            loadAtOwnFrame(node->paramContainer(), member, depth + 1);
+    }
+    // The graph's own frame, without moving the members off theirs.
+    const int frame = graphContainer->currentFrame();
+    graphContainer->loadState(section);
+    graphContainer->KelUtils::ParameterContainer::setCurrentFrame(frame);
+}
+
+} // namespace
 
 QBuffer* KelParamSnapshot::store(KelUtils::IParameterContainer const* container)
 {
@@ -31,10 +68,7 @@ void KelParamSnapshot::load(KelUtils::IParameterContainer* container, QBuffer co
         return;
     QDomDocument document;
     document.setContent(buffer->data());
-    const QDomElement nodes = document.elementsByTagName(QStringLiteral("nodes")).item(0).toElement();
     // A snapshot gives back what the parameters held, not the frame it was taken at: the node
     // stays at the frame the user is on, the one the timeline shows.
-    const int frame = container->currentFrame();
-    container->loadState(nodes.firstChild().toElement());
-    container->setCurrentFrame(frame);
+    loadAtOwnFrame(container, document.documentElement().firstChild().toElement(), 0);
 }

@@ -1,23 +1,64 @@
 #include "nodeui/KelTimeline.h"
 
 #include "app/KelCore.h"
+#include "nodeui/KelParamSnapshot.h"
 #include "nodeui/KelTimelineWidget.h"
 #include "nodeui/NodeEditHooks.h"
+#include "nodes/NodeGraph.h"
+#include "nodes/NodeGraphParameterContainer.h"
 #include "params/IParameterContainer.h"
 #include "style/KelStyleConfig.h"
 #include "ui_KelTimeline.h"
 
+#include <QBuffer>
 #include <QButtonGroup>
 #include <QEvent>
+#include <QMetaMethod>
 #include <QPalette>
 #include <QPixmap>
+#include <QSet>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
 constexpr int kMaxEndFrame = 65565;
 constexpr int kDefaultDuration = 1000;
+constexpr int kMaxNesting = 64;
+
+// The frames at which the nodes inside a graph (nested graphs' nodes too) that carry keys stand:
+// the frames of the animation the picture and the parameter panels show.
+void collectKeyedFrames(KelNodes::NodeGraph const* graph, QSet<int>& frames, int depth = 0)
+{
+    if (depth > kMaxNesting)
+        return;
+    for (KelNodes::Node* member : graph->nodes()) {
+        if (KelNodes::NodeGraph const* sub = member->toNodeGraph()) {
+            collectKeyedFrames(sub, frames, depth + 1);
+            continue;
+        }
+        KelUtils::IParameterContainer const* container = member->paramContainer();
+        if (container && !container->keyframes().isEmpty())
+            frames.insert(container->currentFrame());
+    }
+}
+
+// Whether every container inside the graph stands at `frame`.
+bool membersStandAt(KelNodes::NodeGraph const* graph, int frame, int depth = 0)
+{
+    if (depth > kMaxNesting)
+        return true;
+    for (KelNodes::Node* member : graph->nodes()) {
+        KelUtils::IParameterContainer const* container = member->paramContainer();
+        if (container && container->currentFrame() != frame)
+            return false;
+        KelNodes::NodeGraph const* sub = member->toNodeGraph();
+        if (sub && !membersStandAt(sub, frame, depth + 1))
+            return false;
+    }
+    return true;
+}
 
 QPixmap stylePixmap(const char* key)
 {
@@ -80,6 +121,7 @@ KelTimeline::~KelTimeline()
 {
     m_player.stop();
     m_player.wait();
+    delete m_keysBefore;
     delete m_form;
 }
 
@@ -136,8 +178,30 @@ void KelTimeline::setMasterContainer(KelUtils::IParameterContainer* container)
 void KelTimeline::selectedContainerChanged(KelUtils::IParameterContainer* container)
 {
     m_selected = container ? container : m_master;
+    bringSelectedGraphToOneFrame();
     updateTimeline();
     showCurrentFrame();
+}
+
+void KelTimeline::bringSelectedGraphToOneFrame()
+{
+    auto* graphContainer = dynamic_cast<KelNodes::NodeGraphParameterContainer*>(m_selected);
+    KelNodes::NodeGraph* graph = graphContainer ? graphContainer->graph() : nullptr;
+    // The project's root graph holds effects that each keep a frame of their own.
+    if (!graph || !graph->parentGraph())
+        return;
+    // A node moved alone (picked in the graph view) leaves its effect at another frame: the
+    // effect takes the frame its animation shows, or, where its keyed nodes disagree, brings
+    // them all to its own.
+    QSet<int> keyedFrames;
+    collectKeyedFrames(graph, keyedFrames);
+    const int frame = keyedFrames.size() == 1 ? *keyedFrames.cbegin() : graphContainer->currentFrame();
+    if (graphContainer->currentFrame() == frame && membersStandAt(graph, frame))
+        return;
+    NodeEditHooks::beforeWrite();
+    graphContainer->setCurrentFrame(frame);
+    if (m_core)
+        m_core->currentFrameChanged();
 }
 
 void KelTimeline::showCurrentFrame()
@@ -236,7 +300,13 @@ void KelTimeline::setKeyAtCurrentFrame(bool keyed)
     const int frame = m_form->currentFrameSB->value();
     if (m_selected->isKeyframe(frame) != keyed) {
         NodeEditHooks::beforeWrite();
-        if ((keyed ? m_selected->setKeyframeAt(frame) : m_selected->deleteKeyframe(frame)) == 0) {
+        beginKeyframeChange();
+        // What the container holds afterwards decides, not the result it reports.
+        if (keyed)
+            m_selected->setKeyframeAt(frame);
+        else
+            m_selected->deleteKeyframe(frame);
+        if (endKeyframeChange()) {
             keyframesEdited();
             return;
         }
@@ -250,6 +320,29 @@ void KelTimeline::keyframesEdited()
     markEdited();
     m_form->timeline->update();
     adjustUI();
+}
+
+void KelTimeline::beginKeyframeChange()
+{
+    delete m_keysBefore;
+    m_changingKeysOf = m_selected;
+    m_keysBefore = KelParamSnapshot::store(m_selected);
+}
+
+bool KelTimeline::endKeyframeChange()
+{
+    QBuffer* before = m_keysBefore;
+    m_keysBefore = nullptr;
+    KelUtils::IParameterContainer* container = m_changingKeysOf;
+    m_changingKeysOf = nullptr;
+    const std::unique_ptr<QBuffer> after(KelParamSnapshot::store(container));
+    const bool changed = before && after && before->data() != after->data();
+    // Without a receiver nobody would own the snapshot.
+    if (changed && isSignalConnected(QMetaMethod::fromSignal(&KelTimeline::keyframesChanged)))
+        emit keyframesChanged(container, before);
+    else
+        delete before;
+    return changed;
 }
 
 void KelTimeline::on_gotoFirstFrameTB_clicked()

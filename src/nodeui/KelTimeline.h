@@ -6,6 +6,7 @@
 
 class KelCore;
 class KelTimelineWidget;
+class QBuffer;
 class QButtonGroup;
 class Ui_KelTimeline;
 
@@ -43,6 +44,12 @@ public:
     // After the selected container's keys were changed in the panel (a button, a key dragged
     // along the ruler): the project is marked, the ruler repainted and the buttons follow.
     void keyframesEdited();
+    // A change of the selected container's keys (a button, a key dragged from its first move
+    // to the release) is one undo step: begin takes the container's snapshot; end hands it on
+    // with keyframesChanged when the container differs from it, drops it otherwise, and says
+    // whether it differed.
+    void beginKeyframeChange();
+    bool endKeyframeChange();
 
     KelTimelinePlayer* player() { return &m_player; }
     // Stops the player and waits for its thread. The frames it sent that have not arrived yet
@@ -59,6 +66,8 @@ public:
 signals:
     // The player's frames; reaches setCurrentFrame on the panel's thread.
     void setCurrentFrameSignal(int frame);
+    // The snapshot of `container` from before a change of its keys; the receiver owns it.
+    void keyframesChanged(KelUtils::IParameterContainer* container, QBuffer* before);
 
 public slots:
     // Clamps to 0..frame count, moves the selected container there and tells the core.
@@ -83,6 +92,9 @@ protected slots:
 private:
     void play(bool forwards);
     void markEdited();
+    // The timeline's frame is the frame the picture and the parameter panels show and edit:
+    // a selected effect (or compound node) and every node inside it are brought to one frame.
+    void bringSelectedGraphToOneFrame();
     // Adds or removes the key at the current frame (only a write that changes something).
     void setKeyAtCurrentFrame(bool keyed);
 
@@ -92,6 +104,10 @@ private:
     KelUtils::IParameterContainer* m_master = nullptr;
     QButtonGroup* m_modeGroup = nullptr;
     KelTimelinePlayer m_player;
+    // The container whose keys are being changed and its snapshot from before, between
+    // beginKeyframeChange() and endKeyframeChange().
+    KelUtils::IParameterContainer* m_changingKeysOf = nullptr;
+    QBuffer* m_keysBefore = nullptr;
     // Set by stopPlayback() until the frames the player sent before have been delivered.
     bool m_droppingPlayerFrames = false;
 };

@@ -357,6 +357,11 @@ void KelTimelineWidget::moveHoveredKeyTo(int frame)
         || container->isKeyframe(frame))
         return;
     NodeEditHooks::beforeWrite();
+    if (!m_keyDragged) {
+        // The whole drag, to the release, is one change of the keys.
+        m_keyDragged = true;
+        m_timeline->beginKeyframeChange();
+    }
     if (container->moveKeyframe(m_hoveredKey, frame) != 0)
         return;
     m_hoveredKey = frame;
@@ -384,6 +389,10 @@ void KelTimelineWidget::updateHoveredKey(QPointF const& position)
 
 void KelTimelineWidget::mouseReleaseEvent(QMouseEvent*)
 {
+    if (m_keyDragged && m_timeline) {
+        m_keyDragged = false;
+        m_timeline->endKeyframeChange();
+    }
     m_barDrag = false;
     m_leftScale = false;
     m_rightScale = false;

@@ -82,4 +82,6 @@ private:
     double m_visibleFrames = 0.0;
     int m_usableWidth = 0;
     int m_hoveredKey = -1;
+    // A key dragged, from its first move to the release.
+    bool m_keyDragged = false;
 };

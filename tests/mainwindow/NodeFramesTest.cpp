@@ -139,7 +139,8 @@ TEST_F(NodeFrames, AClickOnTheNodeDrawnSelectedMakesItTheTimelinesContainer)
     clickRow(effect);
     ASSERT_EQ(timeline->selectedContainer(), effect->graph()->paramContainer());
     ASSERT_TRUE(KelNGNode::itemOf(blur)->isSelected()) << "the node is still drawn selected";
-    EXPECT_EQ(field->value(), 0);
+    // The effect's row shows the frame its keyed node shows, the frame of the picture.
+    EXPECT_EQ(field->value(), 25);
 
     clickNode(blur);
     EXPECT_EQ(timeline->selectedContainer(), blur->paramContainer());
