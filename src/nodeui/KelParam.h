@@ -5,9 +5,9 @@
 
 #include <QBuffer>
 #include <QHash>
-#include <QPair>
 #include <QMap>
 #include <QMultiMap>
+#include <QPair>
 #include <QString>
 
 class KDSynchronizedFormLayout;
