@@ -1,8 +1,10 @@
-// A template file as the template store meets it: loaded with the editor's hooks, its icon
-// rendered on the sample picture, and stored again as the store saves it.
+// A template file as the template store meets it: loaded with the editor's hooks and the
+// parameter editors start-up installs, its icon rendered on the sample picture, and stored
+// again as the store saves it.
 
 #include "FuzzSupport.h"
 
+#include "app/KelAtomHolder.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
 #include "app/StoragePaths.h"
@@ -11,6 +13,7 @@
 #include "app/TwTemplateContainer.h"
 #include "effects/NodeTypeRegistry.h"
 #include "nodes/NodeGraph.h"
+#include "nodeui/KelParamAtomHolder.h"
 #include "style/KelStyleConfig.h"
 
 #include <QDir>
@@ -30,11 +33,16 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     FuzzSupport::start(argc, argv, true);
     KelVyxNodes::NodeTypeRegistry::setPluginFolder(QString());
+    // The editors of exposed parameters, as start-up installs them.
+    KelAtomHolder::setFactory(KelParamAtomHolder::factory());
     QDir().mkpath(StoragePaths::objectIconsFolder());
     QImage sample(6, 4, QImage::Format_ARGB32);
     sample.fill(0xff2060a0u);
     KelStyleConfig::instance()->add(QStringLiteral("preview"), QPixmap::fromImage(sample));
-    atexit([] { KelStyleConfig::instance()->clear(); });
+    atexit([] {
+        KelAtomHolder::setFactory({});
+        KelStyleConfig::instance()->clear();
+    });
     return 0;
 }
 

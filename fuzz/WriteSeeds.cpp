@@ -17,6 +17,8 @@
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeDescriptor.h"
 #include "params/BinaryData.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParamType.h"
 #include "params/XmlDocumentDepth.h"
 #include "web/refserver/ReferenceServer.h"
 #include "web/refserver/SampleTemplates.h"
@@ -166,6 +168,18 @@ void writeTemplateSeeds()
             TemplateContent{uuid, QStringLiteral("Sea"), QStringLiteral("Filter"), true}));
     put(QStringLiteral("template"), QStringLiteral("fault-deep-nesting.xml"),
         HostileFiles::deepGraphDocument(KelUtils::MaxXmlDepth + 1));
+    // Editors of every kind a template exposes, groups at the bound of stored values.
+    const QByteArray exposing = StoreTest::templateDocument(
+        TemplateContent{uuid, QStringLiteral("Dee"), QStringLiteral("Filter"), false, QStringLiteral("Exposed")});
+    put(QStringLiteral("template"), QStringLiteral("parameters-at-bound.xml"),
+        HostileFiles::withCountedParameters(
+            HostileFiles::withCountedParameters(exposing, KelUtils::ParamFloatGroup, "num_vals",
+                                                KelUtils::MaxStoredGroupValues),
+            KelUtils::ParamIntGroup, "num_vals", KelUtils::MaxStoredGroupValues));
+    // Four groups asking for a quarter of a million values each.
+    put(QStringLiteral("template"), QStringLiteral("fault-parameter-values.xml"),
+        HostileFiles::withCountedParameters(exposing, KelUtils::ParamFloatGroup, "num_vals",
+                                            KelUtils::MaxGroupValues, 4));
 }
 
 // --- style files -------------------------------------------------------------------------

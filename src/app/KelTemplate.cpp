@@ -309,9 +309,9 @@ void KelTemplate::store(QDomDocument& document, QDomElement& parent, int nodeId)
     KelTemplateDocument::store(*this, document, parent, nodeId);
 }
 
-void KelTemplate::loadContent(QDomElement const& element)
+bool KelTemplate::loadContent(QDomElement const& element)
 {
-    KelTemplateDocument::loadContent(*this, element);
+    return KelTemplateDocument::loadContent(*this, element);
 }
 
 void KelTemplate::load(KelNodes::NodeGraph* graph, QDomElement const& element)

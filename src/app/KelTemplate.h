@@ -142,14 +142,17 @@ public:
     // The "template" element, appended as the last child of `parent`.
     void store(QDomDocument& document, QDomElement& parent, int nodeId) const;
     // Reads a "template" element into the record (nothing is cleared first; adjectives append).
-    void loadContent(QDomElement const& element);
+    // False, having stopped there, at an attribute whose parameter asks for more values than a
+    // stored parameter may hold (a damaged file).
+    bool loadContent(QDomElement const& element);
     // Reads the first child element "template" of `element`, when there is one.
     void load(KelNodes::NodeGraph* graph, QDomElement const& element);
 
     // Loads the template file at filePath into `graph` and returns the template's sub-graph (the
     // last top-level node of the file, which must be its only one), or null. Every other node the
     // load added is removed again, so a null result leaves `graph` as it was. With `readTemplate`
-    // the file's "template" elements are read (only on success). `loadResult`, when given,
+    // the file's "template" elements are read (only on success); a parameter of theirs over the
+    // bound of stored values makes the file count as damaged (null). `loadResult`, when given,
     // receives the graph loader's code (-1 after a skipped unknown node type or a broken
     // connection; -2 when the file is missing, unreadable, malformed or holds no sub-graph).
     KelNodes::NodeGraph* loadNodeGraphFromFile(KelNodes::NodeGraph* graph, bool readTemplate,

@@ -5,6 +5,7 @@
 #include "app/KelTemplate.h"
 #include "nodes/Node.h"
 #include "nodes/NodeGraph.h"
+#include "params/NumGroupParameter.h"
 #include "params/Parameter.h"
 #include "params/ParameterFactory.h"
 #include "params/RegularFileReader.h"
@@ -16,6 +17,7 @@
 #include <QDomNamedNodeMap>
 
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -135,7 +137,7 @@ void KelTemplateDocument::storeAdjective(KelAdjective const& adjective, QDomDocu
     parent.appendChild(element);
 }
 
-void KelTemplateDocument::loadContent(KelTemplate& record, QDomElement const& element)
+bool KelTemplateDocument::loadContent(KelTemplate& record, QDomElement const& element)
 {
     record.setName(textAttribute(element, QStringLiteral("name")));
     record.setAlternativeNames(textAttribute(element, QStringLiteral("alternativeNames")));
@@ -180,13 +182,18 @@ void KelTemplateDocument::loadContent(KelTemplate& record, QDomElement const& el
     record.setDefaultScript(textAttribute(element, QStringLiteral("defaultScript")));
 
     QDomNodeList const adjectives = element.elementsByTagName(QStringLiteral("adjective"));
-    for (int i = 0; i < adjectives.count(); ++i)
-        record.appendAdjective(loadAdjective(adjectives.at(i).toElement()));
+    for (int i = 0; i < adjectives.count(); ++i) {
+        KelAdjective* adjective = loadAdjective(adjectives.at(i).toElement());
+        if (!adjective)
+            return false;
+        record.appendAdjective(adjective);
+    }
+    return true;
 }
 
 KelAdjective* KelTemplateDocument::loadAdjective(QDomElement const& element)
 {
-    auto* adjective = new KelAdjective;
+    auto adjective = std::make_unique<KelAdjective>();
     adjective->setName(textAttribute(element, QStringLiteral("name")));
     adjective->setGroupName(textAttribute(element, QStringLiteral("groupName")));
     adjective->setAlternativeNames(textAttribute(element, QStringLiteral("alternativeNames")));
@@ -200,8 +207,11 @@ KelAdjective* KelTemplateDocument::loadAdjective(QDomElement const& element)
         QDomNodeList const parameters =
             attributeElement.elementsByTagName(QStringLiteral("parameter"));
         for (int p = 0; p < parameters.count() && !attribute.atom(); ++p) {
+            bool overBound = false;
             KelUtils::Parameter* parameter =
-                KelUtils::createParameter(parameters.at(p).toElement());
+                KelUtils::createParameter(parameters.at(p).toElement(), &overBound);
+            if (overBound)
+                return nullptr;
             if (!parameter)
                 continue;
             KelAtomHolder* atom = KelAtomHolder::create(parameter);
@@ -227,7 +237,7 @@ KelAdjective* KelTemplateDocument::loadAdjective(QDomElement const& element)
         }
         adjective->setAttribute(attribute);
     }
-    return adjective;
+    return adjective.release();
 }
 
 KelNodes::NodeGraph* KelTemplateDocument::loadNodeGraphFromFile(KelTemplate& record,
@@ -296,8 +306,16 @@ KelNodes::NodeGraph* KelTemplateDocument::loadNodeGraphFromFile(KelTemplate& rec
     if (readTemplate) {
         // In document order, so the outermost template's metadata come last and win.
         QDomNodeList const templates = document.elementsByTagName(QStringLiteral("template"));
-        for (int i = 0; i < templates.count(); ++i)
-            loadContent(record, templates.at(i).toElement());
+        for (int i = 0; i < templates.count(); ++i) {
+            if (!loadContent(record, templates.at(i).toElement())) {
+                qDebug().nospace() << "KelTemplate error: template file " << path
+                                   << " holds a parameter of more than "
+                                   << KelUtils::MaxStoredGroupValues << " values or "
+                                   << KelUtils::MaxStoredListItems << " items";
+                graph->removeNode(result);
+                return nullptr;
+            }
+        }
     }
     record.setName(result->displayName());
     record.setGraphLoaded(true);

@@ -18,7 +18,9 @@ class KelTemplateDocument
 public:
     static void store(KelTemplate const& record, QDomDocument& document, QDomElement& parent,
                       int nodeId);
-    static void loadContent(KelTemplate& record, QDomElement const& element);
+    // False, having stopped there, at a parameter asking for more values than a stored one may
+    // hold: the file is damaged.
+    static bool loadContent(KelTemplate& record, QDomElement const& element);
     static KelNodes::NodeGraph* loadNodeGraphFromFile(KelTemplate& record,
                                                       KelNodes::NodeGraph* graph,
                                                       bool readTemplate, bool keepUids,
@@ -27,6 +29,7 @@ public:
 private:
     static void storeAdjective(KelAdjective const& adjective, QDomDocument& document,
                                QDomElement& parent);
+    // Null for a parameter over the bound (see loadContent).
     static KelAdjective* loadAdjective(QDomElement const& element);
     static bool isXmlName(QString const& name);
 };

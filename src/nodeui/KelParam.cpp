@@ -79,6 +79,7 @@ KelParam::~KelParam()
     m_editors.clear();
     m_fileButtons.clear();
     m_sliders.clear();
+    m_sliderOfValue.clear();
 }
 
 void KelParam::removeFromCallbacks()
@@ -337,7 +338,7 @@ QWidget* KelParam::editorFor(KelUtils::Parameter const* parameter, int index) co
 
 QSlider* KelParam::sliderFor(KelUtils::Parameter const* parameter, int index) const
 {
-    return qobject_cast<QSlider*>(widgetOf(m_sliders, parameter, index));
+    return m_sliderOfValue.value({parameter, index});
 }
 
 QPushButton* KelParam::fileButtonFor(KelUtils::Parameter const* parameter) const

@@ -4,8 +4,10 @@
 #include "nodeui/KelParamUIRef.h"
 
 #include <QBuffer>
+#include <QHash>
 #include <QMap>
 #include <QMultiMap>
+#include <QPair>
 #include <QString>
 
 class KDSynchronizedFormLayout;
@@ -120,6 +122,8 @@ private:
     QMap<QObject*, KelParamUIRef*> m_editors;
     QMap<QObject*, KelParamUIRef*> m_fileButtons;
     QMap<QObject*, KelParamUIRef*> m_sliders;
+    // The same sliders by parameter and value index, so that a refresh costs each editor once.
+    QHash<QPair<KelUtils::Parameter const*, int>, QSlider*> m_sliderOfValue;
     QMap<QLabel*, KelUtils::Parameter*> m_labels;
     QMap<int, QString> m_groupNames;
     QMultiMap<int, QWidget*> m_widgetsByList;

@@ -99,11 +99,7 @@ QBuffer* KelParamAtom::storeParamState()
 
 QSlider* KelParamAtom::sliderFor(int index) const
 {
-    for (auto const& entry : m_sliders) {
-        if (entry.second == index)
-            return entry.first;
-    }
-    return nullptr;
+    return m_sliders.value(index);
 }
 
 QWidget* KelParamAtom::editorFor(int index) const
@@ -136,7 +132,8 @@ void KelParamAtom::createUI()
         m_label = label;
     for (auto const& [editor, index] : std::as_const(row.editors))
         m_editors.insert(editor, index);
-    m_sliders = row.sliders;
+    for (auto const& [slider, index] : std::as_const(row.sliders))
+        m_sliders.insert(index, slider);
     connectRow(row, m_param);
     if (row.fieldLayout)
         form->addRow(label, row.fieldLayout);
@@ -185,9 +182,9 @@ KelParamUIRef KelParamAtom::editTarget(QObject* widget) const
     if (m_inDestruction || !m_param)
         return {};
     KelParamUIRef target{m_param, m_editors.value(widget, 0)};
-    for (auto const& entry : m_sliders) {
-        if (entry.first == widget)
-            target.index = entry.second;
+    for (auto it = m_sliders.cbegin(); it != m_sliders.cend(); ++it) {
+        if (it.value() == widget)
+            target.index = it.key();
     }
     return target;
 }

@@ -4,6 +4,7 @@
 #include "nodeui/KelParamEditing.h"
 
 #include <QBuffer>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QPair>
@@ -89,7 +90,8 @@ private:
     int m_paramListIndex = 0;
     KelUtils::Parameter* m_param;
     KelNodes::Node* m_node = nullptr;
-    QList<QPair<QSlider*, int>> m_sliders;
+    // By value index, so that refreshing a row costs its values once.
+    QHash<int, QSlider*> m_sliders;
     QLabel* m_label = nullptr;
     KDSynchronizedFormLayout* m_layout = nullptr;
     bool m_ownsParameter = true;

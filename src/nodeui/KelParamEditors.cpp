@@ -44,8 +44,10 @@ bool KelParam::buildRow(KDSynchronizedFormLayout* layout, int list, KelUtils::Pa
         m_editors.insert(editor, new KelParamUIRef{parameter, index});
         m_widgetsByList.insert(list, editor);
     }
-    for (auto const& [slider, index] : std::as_const(row.sliders))
+    for (auto const& [slider, index] : std::as_const(row.sliders)) {
         m_sliders.insert(slider, new KelParamUIRef{parameter, index});
+        m_sliderOfValue.insert({parameter, index}, slider);
+    }
     if (row.fileButton) {
         m_fileButtons.insert(row.fileButton, new KelParamUIRef{parameter, 0});
         m_widgetsByList.insert(list, row.fileButton);

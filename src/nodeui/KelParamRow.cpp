@@ -62,6 +62,14 @@ void addNumberEditor(KelParamRow& row, QHBoxLayout* box, QAbstractSpinBox* spin,
     }
 }
 
+// A kind without editor, or a group of more values than an editor shows boxes for.
+KelParamRow inertRow()
+{
+    KelParamRow row;
+    row.field = new QLineEdit;
+    return row;
+}
+
 } // namespace
 
 KelParamRow KelParamRow::build(KelUtils::Parameter* parameter, int intBoxWidth)
@@ -71,10 +79,13 @@ KelParamRow KelParamRow::build(KelUtils::Parameter* parameter, int intBoxWidth)
     switch (parameter->type()) {
     case KelUtils::ParamFloatGroup: {
         auto* group = static_cast<KelUtils::NumGroupParameter<float>*>(*parameter);
+        const int count = group->numValues();
+        if (count > KelUtils::MaxStoredGroupValues)
+            return inertRow();
         float minimum = 0.0f, maximum = 0.0f;
         group->getRange(&minimum, &maximum, nullptr);
         auto* box = new QHBoxLayout;
-        for (int i = 0; i < group->numValues(); ++i) {
+        for (int i = 0; i < count; ++i) {
             auto* spin = new QDoubleSpinBox;
             // Decimals first: a value set at the default 2 decimals would be rounded.
             spin->setDecimals(KelParamEditorValues::FloatDecimals);
@@ -95,10 +106,13 @@ KelParamRow KelParamRow::build(KelUtils::Parameter* parameter, int intBoxWidth)
     }
     case KelUtils::ParamIntGroup: {
         auto* group = static_cast<KelUtils::NumGroupParameter<int>*>(*parameter);
+        const int count = group->numValues();
+        if (count > KelUtils::MaxStoredGroupValues)
+            return inertRow();
         int minimum = 0, maximum = 0;
         group->getRange(&minimum, &maximum, nullptr);
         auto* box = new QHBoxLayout;
-        for (int i = 0; i < group->numValues(); ++i) {
+        for (int i = 0; i < count; ++i) {
             auto* spin = new QSpinBox;
             spin->setMinimum(minimum);
             spin->setMaximum(maximum);
@@ -164,8 +178,7 @@ KelParamRow KelParamRow::build(KelUtils::Parameter* parameter, int intBoxWidth)
     case KelUtils::ParamImage:
         return row;
     default:
-        row.field = new QLineEdit;
-        return row;
+        return inertRow();
     }
 }
 

@@ -28,7 +28,8 @@ struct KelParamRow
     // The "Select..." button of a file-name row.
     QPushButton* fileButton = nullptr;
 
-    // A kind without editor gets an inert line edit (not among the editors). Spin boxes of float
+    // A kind without editor, and a number group of more than MaxStoredGroupValues values, gets an
+    // inert line edit (not among the editors): a row's widgets stay few. Spin boxes of float
     // groups show 3 decimals, set before their value; integer spin boxes are at most
     // `intBoxWidth` wide.
     static KelParamRow build(KelUtils::Parameter* parameter, int intBoxWidth);

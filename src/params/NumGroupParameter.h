@@ -13,6 +13,10 @@ namespace KelUtils {
 // Largest number of values a numeric group can hold.
 constexpr int MaxGroupValues = 0x40000;
 
+// Most values of a group read from a file, and most value boxes an editor builds for a group:
+// sixteen times the program's largest own group (4 values), while each value costs widgets.
+constexpr int MaxStoredGroupValues = 64;
+
 // A group of count numbers (float or int) with a range, a default, a slider flag and keyframes.
 // The values live in the caller's array (a node binds its member array so that rendering reads
 // them directly) or in an array the parameter owns.

@@ -15,8 +15,6 @@ namespace KelUtils {
 
 namespace {
 
-constexpr int MaxListItems = 999;
-
 // A default outside a closed range would leave the group holding an out-of-range value.
 template<typename T>
 T defaultInRange(T min, T max, T def)
@@ -25,11 +23,12 @@ T defaultInRange(T min, T max, T def)
 }
 
 template<typename T>
-Parameter* createNumGroup(QDomElement const& element, QString const& name, QString const& text)
+Parameter* createNumGroup(QDomElement const& element, QString const& name, QString const& text, bool& overBound)
 {
     int count = 0;
     readXmlAttribute(element, QStringLiteral("num_vals"), count);
-    if (count < 0 || count > MaxGroupValues)
+    overBound = count > MaxStoredGroupValues;
+    if (count < 0 || overBound)
         return nullptr;
     // Absent and non-finite numbers read as 0.
     T min = 0, max = 0, def = 0;
@@ -40,11 +39,12 @@ Parameter* createNumGroup(QDomElement const& element, QString const& name, QStri
                                     defaultInRange(min, max, def), false, 1);
 }
 
-Parameter* createList(QDomElement const& element, QString const& name, QString const& text)
+Parameter* createList(QDomElement const& element, QString const& name, QString const& text, bool& overBound)
 {
     int count = 0;
     readXmlAttribute(element, QStringLiteral("num_items"), count);
-    if (count < 1 || count > MaxListItems)
+    overBound = count > MaxStoredListItems;
+    if (count < 1 || overBound)
         return nullptr;
     std::vector<ListItem> items(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
@@ -55,9 +55,8 @@ Parameter* createList(QDomElement const& element, QString const& name, QString c
     return new ListParameter(name, text, nullptr, nullptr, items.data(), count, items.front().id, 1);
 }
 
-} // namespace
-
-Parameter* createParameter(QDomElement const& element)
+// The parameter of the element's kind, before its stored state is read.
+Parameter* createUnloaded(QDomElement const& element, bool& overBound)
 {
     const QString typeText = element.attribute(QStringLiteral("type"));
     if (typeText.isEmpty())
@@ -67,30 +66,33 @@ Parameter* createParameter(QDomElement const& element)
     const QString name = element.attribute(QStringLiteral("name"));
     const QString text = element.attribute(QStringLiteral("ui_text"));
 
-    Parameter* parameter = nullptr;
     switch (type) {
     case ParamFloatGroup:
-        parameter = createNumGroup<float>(element, name, text);
-        break;
+        return createNumGroup<float>(element, name, text, overBound);
     case ParamIntGroup:
     case ParamBool:
-        parameter = createNumGroup<int>(element, name, text);
-        break;
+        return createNumGroup<int>(element, name, text, overBound);
     case ParamColor:
-        parameter = new ColorParameter(name, text, nullptr, nullptr, 1);
-        break;
+        return new ColorParameter(name, text, nullptr, nullptr, 1);
     case ParamList:
-        parameter = createList(element, name, text);
-        break;
+        return createList(element, name, text, overBound);
     case ParamString:
-        parameter = new StringParameter(name, text, nullptr, nullptr, false, 1);
-        break;
+        return new StringParameter(name, text, nullptr, nullptr, false, 1);
     default:
         return nullptr;
     }
+}
+
+} // namespace
+
+Parameter* createParameter(QDomElement const& element, bool* overBound)
+{
+    bool over = false;
+    Parameter* parameter = createUnloaded(element, over);
+    if (overBound)
+        *overBound = over;
     if (!parameter)
         return nullptr;
-
     // A list whose stored choice names no item keeps its first item.
     parameter->load(element);
     return parameter;

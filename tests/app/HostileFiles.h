@@ -3,8 +3,8 @@
 // Files made to hurt a loader, for the tests and the fuzz seed writer: deeply nested documents,
 // floods of small elements, a picture whose header asks for far more pixels than its data
 // holds, a large plain photo written without holding it in memory, a damaged PNG, a project of
-// many stacked objects (with a link that closes a cycle), and a project whose load makes nodes
-// of its own.
+// many stacked objects (with a link that closes a cycle), a project whose load makes nodes
+// of its own, and a template whose parameters ask for more values than a file may give.
 
 #include <QByteArray>
 #include <QFile>
@@ -51,6 +51,29 @@ inline QByteArray flooded(QByteArray document, qsizetype elements)
 {
     document.insert(document.lastIndexOf("</"), QByteArray("<n/>").repeated(elements));
     return document;
+}
+
+// The template file with an adjective of `attributes` attributes added to its first "template"
+// element, each exposing a parameter of kind `type` whose count attribute `countName`
+// ("num_vals" or "num_items") is `count`: a few bytes that ask the store for `count` values.
+inline QByteArray withCountedParameters(QByteArray templateFile, int type, char const* countName, int count,
+                                        int attributes = 1)
+{
+    QByteArray adjective = "<adjective>";
+    for (int i = 0; i < attributes; ++i)
+        adjective += "<attribute><parameter type=\"" + QByteArray::number(type) + "\" name=\"p"
+                     + QByteArray::number(i) + "\" " + countName + "=\"" + QByteArray::number(count)
+                     + "\"/></attribute>";
+    adjective += "</adjective>";
+    const qsizetype start = templateFile.indexOf("<template ");
+    if (start < 0)
+        return templateFile;
+    const qsizetype end = templateFile.indexOf('>', start);
+    if (templateFile.at(end - 1) == '/')
+        templateFile.replace(end - 1, 2, ">" + adjective + "</template>");
+    else
+        templateFile.insert(end + 1, adjective);
+    return templateFile;
 }
 
 // A graph element with `count` attributes, each named apart.

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "HostileFiles.h"
 #include "TemplateStoreTestSupport.h"
 
 #include "app/KelNGObject.h"
@@ -6,6 +7,8 @@
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
 #include "effects/VyxNodeGraph.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParameterFactory.h"
 
 #include <QDir>
 #include <QFile>
@@ -222,6 +225,51 @@ TEST_F(TwTemplateContainerTest, FilesThatHoldNoUsableTemplateAreSkipped)
     expected << QStringLiteral("Vyx-Solenne/templates/lumora/icons/") + kUuidA + QStringLiteral(".png");
     expected.sort();
     EXPECT_EQ(filesBelow(home.path()), expected);
+}
+
+// A parameter asking for more values (or items) than a file may give makes its template file
+// damaged: skipped like any file that fails, for every kind that reads a count, just past the
+// bound and far past it, while the other files load; at the bound the template loads.
+TEST_F(TwTemplateContainerTest, AParameterPastTheBoundOfStoredValuesSkipsItsFile)
+{
+    struct Kind
+    {
+        int type;
+        char const* countName;
+        int bound;
+    };
+    Kind const kinds[] = {{KelUtils::ParamFloatGroup, "num_vals", KelUtils::MaxStoredGroupValues},
+                          {KelUtils::ParamIntGroup, "num_vals", KelUtils::MaxStoredGroupValues},
+                          {KelUtils::ParamBool, "num_vals", KelUtils::MaxStoredGroupValues},
+                          {KelUtils::ParamList, "num_items", KelUtils::MaxStoredListItems}};
+    writeTemplate({kUuidA, QStringLiteral("Ant")});
+    for (Kind const& kind : kinds) {
+        for (int past : {kind.bound + 1, KelUtils::MaxGroupValues}) {
+            SCOPED_TRACE(testing::Message() << "type " << kind.type << ", " << kind.countName << " " << past);
+            ASSERT_TRUE(writeFile(templatePath(kUuidB),
+                                  HostileFiles::withCountedParameters(templateDocument({kUuidB, QStringLiteral("Past")}),
+                                                                      kind.type, kind.countName, past)));
+            ASSERT_TRUE(writeFile(templatePath(kUuidC),
+                                  HostileFiles::withCountedParameters(templateDocument({kUuidC, QStringLiteral("At")}),
+                                                                      kind.type, kind.countName, kind.bound, 2)));
+            AppTest::RecordingMainWindow window;
+            TwCore core(&window);
+            TwTemplateContainer* store = core.templateStore();
+            ASSERT_NE(store, nullptr);
+            store->loadObjectTemplates();
+
+            EXPECT_EQ(uuidsOf(*store), (QStringList{kUuidA, kUuidC}));
+            ASSERT_NE(store->getObjectTemplateFromUuid(kUuidC), nullptr);
+            EXPECT_EQ(store->getObjectTemplateFromUuid(kUuidC)->adjectives().size(), 1);
+            EXPECT_TRUE(window.calls.filter(QStringLiteral("Template file %1 holds no template graph.")
+                                                .arg(templatePath(kUuidB)))
+                            .size()
+                        == 1)
+                << window.calls.join(QLatin1Char('\n')).toStdString();
+            // Nothing of the damaged file was written (no icon).
+            EXPECT_FALSE(QFile::exists(iconPath(kUuidB)));
+        }
+    }
 }
 
 TEST_F(TwTemplateContainerTest, PartlyLoadedTemplateStillLoadsAtStartUpWithADebugLine)

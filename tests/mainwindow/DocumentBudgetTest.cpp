@@ -5,6 +5,7 @@
 
 #include "MainWindowFixture.h"
 
+#include "app/AddressSpaceLimit.h"
 #include "app/HostileFiles.h"
 #include "app/TemplateStoreTestSupport.h"
 #include "style/StyleTestFiles.h"
@@ -146,13 +147,7 @@ TEST_F(DocumentBudget, AStartUpSkipsAFloodedTemplateWithinAGigabyte)
     ASSERT_TRUE(StoreTest::writeFile(StoragePaths::objectTemplatePath(kFloodedUuid),
                                      HostileFiles::elementFlood(25 * 1000 * 1000)));
     auto startUnderTheLimit = [this] {
-        QFile statm(QStringLiteral("/proc/self/statm"));
-        if (!statm.open(QIODevice::ReadOnly))
-            return 2;
-        const qint64 pages = QString::fromLatin1(statm.readLine()).section(QLatin1Char(' '), 0, 0).toLongLong();
-        const rlim_t room = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(1) << 30);
-        const rlimit limit{room, room};
-        if (setrlimit(RLIMIT_AS, &limit) != 0)
+        if (!AppTest::limitAddressSpace(qint64(1) << 30))
             return 3;
         window.reset();
         window = std::make_unique<TwMainWindow>(nullptr);

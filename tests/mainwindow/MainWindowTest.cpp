@@ -1,5 +1,6 @@
 #include "MainWindowFixture.h"
 
+#include "app/AddressSpaceLimit.h"
 #include "app/FileSizeLimit.h"
 #include "app/HostileFiles.h"
 
@@ -423,13 +424,7 @@ TEST_F(ProjectFiles, AFileThatDoesNotBeginAsXmlIsRefusedOnItsFirstBytes)
         ASSERT_TRUE(file.resize(qint64(400) * 1024 * 1024));
     }
     auto openUnderTheLimit = [&] {
-        QFile statm(QStringLiteral("/proc/self/statm"));
-        if (!statm.open(QIODevice::ReadOnly))
-            return 2;
-        const qint64 pages = QString::fromLatin1(statm.readLine()).section(QLatin1Char(' '), 0, 0).toLongLong();
-        const rlim_t room = rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(256) << 20);
-        const rlimit limit{room, room};
-        if (setrlimit(RLIMIT_AS, &limit) != 0)
+        if (!AppTest::limitAddressSpace(qint64(256) << 20))
             return 3;
         QString text;
         answerMessageBox(QMessageBox::Ok, &text);

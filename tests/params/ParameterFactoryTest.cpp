@@ -10,6 +10,7 @@
 #include <QDomDocument>
 
 #include <array>
+#include <climits>
 #include <memory>
 
 using namespace KelUtils;
@@ -40,7 +41,7 @@ TEST(ParameterFactory, UnsupportedMissingOrHostileDescriptionsGiveNull)
         // Lists need 1 to 999 items.
         QStringLiteral("type='7' num_items='0'"), QStringLiteral("type='7' num_items='1000'"),
         QStringLiteral("type='7'"), QStringLiteral("type='7' num_items='-3'"),
-        // Value counts outside 0..262144.
+        // Value counts outside 0..MaxStoredGroupValues.
         QStringLiteral("type='2' num_vals='-1'"), QStringLiteral("type='2' num_vals='262145'"),
         QStringLiteral("type='3' num_vals='2147483647'"),
     };
@@ -134,4 +135,54 @@ TEST(ParameterFactory, StoredStandAloneParametersComeBackAlike)
     EXPECT_EQ(roundTrip(path), nullptr);
     GroupBoxParameter box(QStringLiteral("b"), QString(), nullptr, 1);
     EXPECT_EQ(roundTrip(box), nullptr);
+}
+
+// Every kind code a file may name, with each count attribute at the bounds, past them and far
+// past them: a parameter is built only within its kind's bound, holding exactly the count asked
+// for; a count past the bound of the kind that reads it says so, any other count never does.
+TEST(ParameterFactory, NoStoredCountBuildsMorePastItsBound)
+{
+    const int counts[] = {-1, 0, 1, 4, MaxStoredGroupValues, MaxStoredGroupValues + 1, MaxStoredListItems,
+                          MaxStoredListItems + 1, MaxGroupValues, MaxGroupValues + 1, 1 << 30, INT_MAX};
+    const char* countNames[] = {"num_vals", "num_items"};
+    for (int type = ParamNone - 1; type <= ParamImage + 1; ++type) {
+        const bool group = type == ParamFloatGroup || type == ParamIntGroup || type == ParamBool;
+        const bool list = type == ParamList;
+        for (const char* countName : countNames) {
+            for (int count : counts) {
+                SCOPED_TRACE(testing::Message() << "type " << type << ", " << countName << " " << count);
+                QDomDocument document;
+                QDomElement element = document.createElement(QStringLiteral("parameter"));
+                element.setAttribute(QStringLiteral("type"), type);
+                element.setAttribute(QLatin1String(countName), count);
+                // The other count within its bound, as a stored list or group has it.
+                element.setAttribute(QLatin1String(countName == countNames[0] ? "num_items" : "num_vals"), 1);
+                bool overBound = !!(count & 1);
+                std::unique_ptr<Parameter> p(createParameter(element, &overBound));
+
+                const bool read = (group && countName == countNames[0]) || (list && countName == countNames[1]);
+                const int bound = group ? MaxStoredGroupValues : MaxStoredListItems;
+                EXPECT_EQ(overBound, read && count > bound);
+                if (read && (count > bound || count < (list ? 1 : 0))) {
+                    EXPECT_EQ(p, nullptr);
+                } else if (read) {
+                    ASSERT_NE(p, nullptr);
+                    if (list)
+                        EXPECT_EQ(static_cast<ListParameter*>(*p)->items().size(), count);
+                    else if (type == ParamFloatGroup)
+                        EXPECT_EQ(floats(p)->numValues(), count);
+                    else
+                        EXPECT_EQ(static_cast<NumGroupParameter<int>*>(*p)->numValues(), count);
+                }
+                if (p && group) {
+                    EXPECT_LE(type == ParamFloatGroup ? floats(p)->numValues()
+                                                      : static_cast<NumGroupParameter<int>*>(*p)->numValues(),
+                              MaxStoredGroupValues);
+                }
+                if (p && list) {
+                    EXPECT_LE(static_cast<ListParameter*>(*p)->items().size(), MaxStoredListItems);
+                }
+            }
+        }
+    }
 }

@@ -7,6 +7,9 @@
 #include "MessageCapture.h"
 
 #include "app/PictureFile.h"
+#include "params/NumGroupParameter.h"
+#include "params/ParamType.h"
+#include "params/ParameterFactory.h"
 #include "web/TwDatabaseDialog.h"
 
 #include <QBuffer>
@@ -430,6 +433,7 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
         char const* what;
         HostileServer::Reply reply;
         char const* logged = nullptr; // a part of the loader's report
+        char const* status = nullptr; // a part of the status line
     };
     std::vector<Case> const cases{
         {"no template", content("<html>not a template</html>")},
@@ -446,6 +450,20 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
          content(SampleTemplates::templateFile(kA.mid(1, 36), QStringLiteral("Updated"), QStringLiteral("02.000")))},
         {"the UUID in capitals",
          content(SampleTemplates::templateFile(kA.toUpper(), QStringLiteral("Updated"), QStringLiteral("02.000")))},
+        // A few bytes that ask for more values (or items) than a file may give, past the bound
+        // and far past it: a damaged file, not one to build a quarter of a million boxes for.
+        {"a group just past the bound of stored values",
+         content(HostileFiles::withCountedParameters(good, KelUtils::ParamFloatGroup, "num_vals",
+                                                     KelUtils::MaxStoredGroupValues + 1)),
+         "holds a parameter of more than", "is no template; the installed one is kept."},
+        {"four groups far past it",
+         content(HostileFiles::withCountedParameters(good, KelUtils::ParamIntGroup, "num_vals",
+                                                     KelUtils::MaxGroupValues, 4)),
+         "holds a parameter of more than", "is no template; the installed one is kept."},
+        {"a list past the bound of stored items",
+         content(HostileFiles::withCountedParameters(good, KelUtils::ParamList, "num_items",
+                                                     KelUtils::MaxStoredListItems + 1)),
+         "holds a parameter of more than", "is no template; the installed one is kept."},
         {"empty content", content(QByteArray())},
         {"no item", HostileServer::json("{\"live_lumora\": null}")},
         {"cut short", {HostileServer::httpReply("{\"live_lumora\": {\"xml_content\": \"<graph")
@@ -475,6 +493,9 @@ TEST_F(HostileDatabaseTest, ABadDownloadKeepsTheInstalledTemplateAndTheRemaining
             EXPECT_TRUE(dialog.statusText().startsWith(QStringLiteral("Templates installed: 0, failed: 2. ")))
                 << dialog.statusText().toStdString();
             EXPECT_TRUE(dialog.statusText().contains(QStringLiteral("\"Updated\""))) << dialog.statusText().toStdString();
+            if (c.status) {
+                EXPECT_TRUE(dialog.statusText().contains(QString::fromLatin1(c.status))) << dialog.statusText().toStdString();
+            }
             EXPECT_TRUE(dialog.findChild<QDialogButtonBox*>()->isEnabled());
             EXPECT_FALSE(QFile::exists(StoragePaths::objectTemplatePath(kC)));
             expectInstalledIntact();
