@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <QDomDocument>
 #include <QList>
+#include <QRegularExpression>
 #include <QString>
 
 #include <functional>
@@ -222,7 +223,8 @@ inline QList<std::pair<QString, QByteArray>> editedOnce(QByteArray const& docume
     QList<std::pair<QString, QByteArray>> edited;
     Random random(1);
     for (auto const& [name, mutation] : mutations())
-        edited.append({QString::fromLatin1(name).replace(QLatin1Char(' '), QLatin1Char('-')),
+        edited.append({QString::fromLatin1(name).replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")),
+                                                         QStringLiteral("-")),
                        mutation(document, random)});
     edited.append({QStringLiteral("UTF-16"), inUtf16(document, false)});
     return edited;
