@@ -190,15 +190,21 @@ void XmlTokenLexer::followDeclaration(char32_t unit)
 {
     if (m_state != State::ProcessingInstruction) {
         m_inDeclaration = false;
-        if (m_declaration.startsWith("xml") && m_declaration.size() > 3 && isSpace(char32_t(m_declaration[3]))
+        if (m_declaration.startsWith("xml ")
             && !followable(m_declaration, m_unitWidth))
             m_fault = Fault::UnfollowedEncoding;
         m_declaration.clear();
         return;
     }
-    // A longer one names no encoding the reader knows.
-    if (m_declaration.size() < 256)
-        m_declaration.append(unit < 0x80 ? char(unit) : '?');
+    // White space runs are kept as one: what is left of a declaration the reader takes is
+    // short, and a longer one is not followed.
+    if (isSpace(unit) && !m_declaration.isEmpty() && m_declaration.back() == ' ')
+        return;
+    if (m_declaration.size() >= 1024) {
+        m_fault = Fault::UnfollowedEncoding;
+        return;
+    }
+    m_declaration.append(isSpace(unit) ? ' ' : unit < 0x80 ? char(unit) : '?');
 }
 
 void XmlTokenLexer::beginTextRun()

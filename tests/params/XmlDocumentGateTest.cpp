@@ -136,6 +136,8 @@ TEST(XmlDocumentGate, EveryKindOfTokenIsBoundedBeforeTheReaderHoldsIt)
     EXPECT_EQ(lexed("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>", " ", 1, "<r/>"), Fault::UnfollowedEncoding);
     EXPECT_EQ(lexed("<?xml version=\"1.0\" encoding=\"UTF-7\"?>", " ", 1, "<r/>"), Fault::UnfollowedEncoding);
     EXPECT_EQ(lexed("<?xml version='1.0' encoding='ISO-8859-15'?>", " ", 1, "<r/>"), Fault::None);
+    EXPECT_EQ(lexed("<?xml version=\"1.0\"", " \n", 10000, "encoding=\"Shift_JIS\"?><r/>"), Fault::UnfollowedEncoding);
+    EXPECT_EQ(lexed("<?xml version=\"1.0\"", "\" \"", 10000, "?><r/>"), Fault::UnfollowedEncoding);
     QString message;
     EXPECT_FALSE(checkXmlDocument("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><r/>", &message));
     EXPECT_TRUE(message.contains(QStringLiteral("encoding"))) << qPrintable(message);
