@@ -41,7 +41,8 @@ constexpr qint64 MaxXmlEntityExpansion = 4096;
 
 // Most comparisons of attributes, over the whole document. Qt's reader compares each attribute
 // of an element with every other one: 600 elements of 2 600 attributes hold a reader 20
-// seconds. The program's elements hold a dozen attributes at most, 66 comparisons each.
+// seconds, this budget half a second. The program's elements hold a dozen attributes at most,
+// 66 comparisons each.
 constexpr qint64 MaxXmlAttributeComparisons = qint64(64) * 1000 * 1000;
 
 // Most steps of the reader's work on a document's elements. Each element is compared with
@@ -53,8 +54,8 @@ constexpr qint64 MaxXmlSteps = qint64(64) * 1000 * 1000;
 // Follows a document as a QXmlStreamReader reads it and tells when it goes past one of the
 // limits above. The reader reads through watch(), where an XmlTokenLexer bounds each token and
 // an element's attributes before the reader takes them in; admit() counts each token: its
-// nesting, what it adds to the tree and the reader's work. Tree costs as measured for Qt 6's DOM on x86-64,
-// rounded up: an element, an attribute and a node of text (or a comment, a processing
+// nesting, what it adds to the tree and the reader's work, attribute comparisons included.
+// Tree costs as measured for Qt 6's DOM on x86-64, rounded up: an element, an attribute and a node of text (or a comment, a processing
 // instruction, an entity) each, an element's table of attributes, and two bytes a character
 // (five for an attribute's value, held twice). One budget per document.
 class XmlDocumentBudget
