@@ -91,12 +91,12 @@ void writeDocumentGateSeeds(QString const& target, QByteArray const& document)
     put(target, QStringLiteral("edit-banner-6000.xml"), "<!-- " + QByteArray(6000, '=') + " -->\n" + document);
     // A text of one token, an entity referred to in a run, elements of many attributes each.
     QByteArray longToken = document;
-    longToken.insert(longToken.lastIndexOf("</"), "<!--" + QByteArray(1 << 16, '-').replace("--", "- ") + "-->");
+    longToken.insert(longToken.lastIndexOf("</"), "<!--" + QByteArray(1 << 12, '-').replace("--", "- ") + "-->");
     put(target, QStringLiteral("fault-long-token.xml"), longToken);
     put(target, QStringLiteral("fault-entity-run.xml"),
         "<!DOCTYPE graph [<!ENTITY e \"" + QByteArray(4000, 'e') + "\">]><graph>"
             + QByteArray("&e;").repeated(64) + "</graph>");
-    put(target, QStringLiteral("fault-attribute-storm.xml"), HostileFiles::attributeStorm(24, 300));
+    put(target, QStringLiteral("fault-attribute-storm.xml"), HostileFiles::attributeStorm(6, 120));
 }
 
 // --- graph documents ---------------------------------------------------------------------

@@ -190,8 +190,7 @@ void XmlTokenLexer::followDeclaration(char32_t unit)
 {
     if (m_state != State::ProcessingInstruction) {
         m_inDeclaration = false;
-        if (m_declaration.startsWith("xml ")
-            && !followable(m_declaration, m_unitWidth))
+        if (m_declaration.startsWith("xml ") && !followable(m_declaration, m_unitWidth))
             m_fault = Fault::UnfollowedEncoding;
         m_declaration.clear();
         return;
@@ -242,8 +241,8 @@ void XmlTokenLexer::step(char32_t unit)
             m_state = State::EndTag;
         else if (unit == '?') {
             m_state = State::ProcessingInstruction;
-            // Only the document's very first bytes may be its declaration.
-            m_inDeclaration = m_length == 2 && !m_pastFirstToken;
+            // Only the document's first token may be its declaration.
+            m_inDeclaration = !m_pastFirstToken;
         } else if (unit == '!')
             m_state = State::Bang;
         else {
