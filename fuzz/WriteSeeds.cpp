@@ -8,6 +8,7 @@
 #include "app/HostileDrags.h"
 #include "app/HostileFiles.h"
 #include "app/TemplateStoreTestSupport.h"
+#include "params/XmlDocumentMutations.h"
 
 #include "app/GflAdapter.h"
 #include "app/ItemModelDragData.h"
@@ -82,6 +83,24 @@ QString fileNameOf(QString text)
     return text.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]")), QStringLiteral("_"));
 }
 
+// --- documents edited by hand, and the document gate's faults in small -------------------
+
+void writeDocumentGateSeeds(QString const& target, QByteArray const& document)
+{
+    for (auto const& [name, edited] : XmlDocumentMutations::editedOnce(document))
+        put(target, QStringLiteral("edit-%1.xml").arg(name), edited);
+    // What the attribute count once took for attributes.
+    put(target, QStringLiteral("edit-banner-6000.xml"), "<!-- " + QByteArray(6000, '=') + " -->\n" + document);
+    // A text of one token, an entity referred to in a run, elements of many attributes each.
+    QByteArray longToken = document;
+    longToken.insert(longToken.lastIndexOf("</"), "<!--" + QByteArray(1 << 12, '-').replace("--", "- ") + "-->");
+    put(target, QStringLiteral("fault-long-token.xml"), longToken);
+    put(target, QStringLiteral("fault-entity-run.xml"),
+        "<!DOCTYPE graph [<!ENTITY e \"" + QByteArray(4000, 'e') + "\">]><graph>"
+            + QByteArray("&e;").repeated(64) + "</graph>");
+    put(target, QStringLiteral("fault-attribute-storm.xml"), HostileFiles::attributeStorm(6, 120));
+}
+
 // --- graph documents ---------------------------------------------------------------------
 
 QByteArray storedRoot(KelVyxNodes::VyxNodeGraph& root)
@@ -126,6 +145,7 @@ void writeGraphSeeds()
     // More attributes on one element than the reader may take in.
     put(QStringLiteral("graph"), QStringLiteral("fault-attributes.xml"),
         HostileFiles::attributeFlood(KelUtils::MaxXmlAttributes + 1));
+    writeDocumentGateSeeds(QStringLiteral("graph"), HostileFiles::stackedProject(2, 3));
     // A stored link that closes a cycle through every object.
     put(QStringLiteral("graph"), QStringLiteral("fault-cycle.xml"), HostileFiles::stackedProject(4, 3, true));
     // A load that makes nodes of its own, whose uids a later section stores.
@@ -150,6 +170,12 @@ void writeParameterSeeds()
         KelUtils::compressBinaryData(QByteArray("payload bytes of a stored parameter")));
     put(QStringLiteral("params"), QStringLiteral("fault-deep-nesting.xml"),
         HostileFiles::deepGraphDocument(KelUtils::MaxXmlDepth + 1));
+    FuzzSupport::SampleContainer sample;
+    QDomDocument document;
+    QDomElement root = document.createElement(QStringLiteral("nodes"));
+    document.appendChild(root);
+    sample.container.storeState(document, root, false, true);
+    writeDocumentGateSeeds(QStringLiteral("params"), document.toByteArray(1));
 }
 
 // --- template files ----------------------------------------------------------------------

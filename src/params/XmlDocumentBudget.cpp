@@ -1,5 +1,7 @@
 #include "params/XmlDocumentBudget.h"
 
+#include "params/XmlTokenLexer.h"
+
 #include <QIODevice>
 #include <QXmlStreamReader>
 
@@ -16,9 +18,8 @@ constexpr qint64 AttributeValueCharacterBytes = 5;
 
 } // namespace
 
-// Hands the source's bytes on and counts the "=" signs the reader has not yet seen come back
-// as a token: an element has one for each of its attributes. Past MaxXmlAttributes it hands on
-// nothing more, and the reader stops as at the end of a document.
+// Hands the source's bytes on through the lexer; past a limit it hands on nothing more, and
+// the reader stops as at the end of a document.
 class XmlDocumentBudget::WatchingDevice : public QIODevice
 {
 public:
@@ -28,28 +29,23 @@ public:
     }
 
     bool isSequential() const override { return true; }
-    bool stopped() const { return m_pending > MaxXmlAttributes; }
-    // A token came back: what is still unread lies in the last bytes handed on.
-    void tokenRead() { m_pending = m_lastSigns; }
+    XmlTokenLexer::Fault fault() const { return m_lexer.fault(); }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override
     {
-        if (stopped())
+        if (m_lexer.fault() != XmlTokenLexer::Fault::None)
             return 0;
         const qint64 read = m_source->read(data, maxSize);
         if (read <= 0)
             return read;
-        m_lastSigns = QByteArrayView(data, read).count('=');
-        m_pending += m_lastSigns;
-        return stopped() ? 0 : read;
+        return m_lexer.feed(data, read);
     }
     qint64 writeData(char const*, qint64) override { return -1; }
 
 private:
     QIODevice* m_source;
-    qint64 m_pending = 0;
-    qint64 m_lastSigns = 0;
+    XmlTokenLexer m_lexer;
 };
 
 XmlDocumentBudget::XmlDocumentBudget(qint64 held) : m_treeBytes(held) {}
@@ -70,10 +66,18 @@ bool XmlDocumentBudget::refuse(QString const& text)
 
 bool XmlDocumentBudget::admit(QXmlStreamReader const& reader)
 {
-    if (m_device && m_device->stopped())
+    switch (m_device ? m_device->fault() : XmlTokenLexer::Fault::None) {
+    case XmlTokenLexer::Fault::None:
+        break;
+    case XmlTokenLexer::Fault::TooManyAttributes:
         return refuse(QStringLiteral("an element with more than %1 attributes").arg(MaxXmlAttributes));
-    if (m_device && reader.tokenType() != QXmlStreamReader::Invalid)
-        m_device->tokenRead();
+    case XmlTokenLexer::Fault::TokenTooLong:
+        return refuse(QStringLiteral("a text, tag, comment or declaration longer than %1 MB")
+                          .arg(MaxXmlTokenLength / (1024 * 1024)));
+    case XmlTokenLexer::Fault::UnfollowedEncoding:
+        return refuse(QStringLiteral("an encoding other than UTF-8, UTF-16, UTF-32 or one that "
+                                     "keeps ASCII as it is"));
+    }
     qint64 cost = 0;
     switch (reader.tokenType()) {
     case QXmlStreamReader::StartElement: {
@@ -88,6 +92,13 @@ bool XmlDocumentBudget::admit(QXmlStreamReader const& reader)
         const auto declarations = reader.namespaceDeclarations();
         if (!attributes.isEmpty() || !declarations.isEmpty())
             cost += AttributeTableBytes;
+        // The declared defaults are counted in the steps above.
+        qint64 compared = declarations.size();
+        for (QXmlStreamAttribute const& attribute : attributes)
+            compared += attribute.isDefault() ? 0 : 1;
+        m_attributeComparisons += compared * (compared - 1) / 2;
+        if (m_attributeComparisons > MaxXmlAttributeComparisons)
+            return refuse(QStringLiteral("elements of more attributes than a document may hold"));
         for (QXmlStreamAttribute const& attribute : attributes)
             cost += AttributeBytes + CharacterBytes * attribute.qualifiedName().size()
                 + AttributeValueCharacterBytes * attribute.value().size();

@@ -27,6 +27,24 @@ constexpr qint64 MaxXmlTreeBytes = qint64(768) * 1024 * 1024;
 // writes a dozen at most.
 constexpr int MaxXmlAttributes = 4096;
 
+// Longest single token (a text, a tag with its attributes, a comment, a CDATA section, a
+// processing instruction, the document type declaration), in bytes of UTF-8 (code units of
+// UTF-16 or UTF-32), each entity reference counted at the most it may expand to. The reader
+// holds a token whole, two bytes a character, and the DOM copies it: 500 MB of text took more
+// than 1.5 GB. The program's longest is an embedded payload (none of its own effects embeds
+// one), Base64 of what it packs: one of 48 MB packed fits.
+constexpr qint64 MaxXmlTokenLength = qint64(64) * 1024 * 1024;
+
+// Characters one entity reference may expand to: the reader refuses a reference that expands
+// to more (its default expansion limit, nested references included).
+constexpr qint64 MaxXmlEntityExpansion = 4096;
+
+// Most comparisons of attributes, over the whole document. Qt's reader compares each attribute
+// of an element with every other one: 600 elements of 2 600 attributes hold a reader 20
+// seconds, this budget half a second. The program's elements hold a dozen attributes at most,
+// 66 comparisons each.
+constexpr qint64 MaxXmlAttributeComparisons = qint64(64) * 1000 * 1000;
+
 // Most steps of the reader's work on a document's elements. Each element is compared with
 // every attribute default the document's type declares: 40 000 such declarations over 100 000
 // elements take a minute. With no declarations, as in every document the program writes, a
@@ -34,10 +52,10 @@ constexpr int MaxXmlAttributes = 4096;
 constexpr qint64 MaxXmlSteps = qint64(64) * 1000 * 1000;
 
 // Follows a document as a QXmlStreamReader reads it and tells when it goes past one of the
-// limits above. The reader reads through watch(), so that an element's attributes are counted
-// in its bytes before the reader takes them in; admit() counts each token: its nesting, what
-// it adds to the tree and the reader's work. Tree costs as measured for Qt 6's DOM on x86-64,
-// rounded up: an element, an attribute and a node of text (or a comment, a processing
+// limits above. The reader reads through watch(), where an XmlTokenLexer bounds each token and
+// an element's attributes before the reader takes them in; admit() counts each token: its
+// nesting, what it adds to the tree and the reader's work, attribute comparisons included.
+// Tree costs as measured for Qt 6's DOM on x86-64, rounded up: an element, an attribute and a node of text (or a comment, a processing
 // instruction, an entity) each, an element's table of attributes, and two bytes a character
 // (five for an attribute's value, held twice). One budget per document.
 class XmlDocumentBudget
@@ -48,7 +66,8 @@ public:
     ~XmlDocumentBudget();
 
     // A device reading `source` (open for reading) for the reader; it ends, as if the
-    // document ended, where an element would pass MaxXmlAttributes. The budget owns it.
+    // document ended, where a token would pass MaxXmlTokenLength or an element
+    // MaxXmlAttributes. The budget owns it.
     QIODevice* watch(QIODevice* source);
 
     // Counts the reader's current token; false once the document is over a limit, with
@@ -70,6 +89,7 @@ private:
     qint64 m_treeBytes;
     qint64 m_steps = 0;
     qint64 m_stepsPerElement = 1;
+    qint64 m_attributeComparisons = 0;
     QString m_refusal;
 };
 

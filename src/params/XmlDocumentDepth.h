@@ -11,7 +11,8 @@ namespace KelUtils {
 
 // True when the document reads to its end, as QDomDocument reads it (without namespace
 // processing), within its XmlDocumentBudget: nesting no deeper than MaxXmlDepth, a tree of at
-// most MaxXmlTreeBytes. Otherwise *message, *line and *column (each when given) say what and
+// most MaxXmlTreeBytes, no token longer than MaxXmlTokenLength, attribute comparisons within
+// MaxXmlAttributeComparisons. Otherwise *message, *line and *column (each when given) say what and
 // where; other faults in the reader's own words. A document the pass cannot read to the end is
 // refused: the parser after it would meet the same fault only after building its tree.
 bool checkXmlDocument(QByteArray const& data, QString* message = nullptr, int* line = nullptr,

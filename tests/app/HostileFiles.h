@@ -1,7 +1,7 @@
 #pragma once
 
 // Files made to hurt a loader, for the tests and the fuzz seed writer: deeply nested documents,
-// floods of small elements, a picture whose header asks for far more pixels than its data
+// floods of small elements, storms of attributes, a picture whose header asks for far more pixels than its data
 // holds, a large plain photo written without holding it in memory, a damaged PNG, a project of
 // many stacked objects (with a link that closes a cycle), a project whose load makes nodes
 // of its own, and a template whose parameters ask for more values than a file may give.
@@ -83,6 +83,16 @@ inline QByteArray attributeFlood(int count)
     for (int i = 0; i < count; ++i)
         text += " a" + QByteArray::number(i) + "=\"\"";
     return text + "/>";
+}
+
+// `elements` elements of `attributes` attributes each in a graph document: a reader compares
+// every attribute of an element with the others, the square of their number.
+inline QByteArray attributeStorm(int elements, int attributes)
+{
+    QByteArray element = "<n";
+    for (int i = 0; i < attributes; ++i)
+        element += " a" + QByteArray::number(i) + "=''";
+    return "<graph>" + (element + "/>").repeated(elements) + "</graph>";
 }
 
 // A project whose first object holds an effect without a source of its own and a link to that

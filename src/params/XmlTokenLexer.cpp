@@ -1,0 +1,360 @@
+#include "params/XmlTokenLexer.h"
+
+#include "params/XmlDocumentBudget.h"
+
+#include <QRegularExpression>
+
+#include <array>
+
+namespace KelUtils {
+
+namespace {
+
+bool isSpace(char32_t unit)
+{
+    return unit == ' ' || unit == '\t' || unit == '\r' || unit == '\n';
+}
+
+bool isQuote(char32_t unit)
+{
+    return unit == '"' || unit == '\'';
+}
+
+// The declaration's encoding, when it names one the lexer cannot follow in code units of
+// `width` bytes.
+bool followable(QByteArray const& declaration, int width)
+{
+    static const QRegularExpression encoding(QStringLiteral(R"(\sencoding\s*=\s*["']([^"']*)["'])"));
+    const QRegularExpressionMatch match = encoding.match(QString::fromLatin1(declaration));
+    if (!match.hasMatch())
+        return true;
+    const QString name = match.captured(1).toUpper();
+    if (width == 2)
+        return name.startsWith(QLatin1String("UTF-16")) || name.startsWith(QLatin1String("UCS-2"))
+            || name == QLatin1String("ISO-10646-UCS-2");
+    if (width == 4)
+        return name.startsWith(QLatin1String("UTF-32")) || name.startsWith(QLatin1String("UCS-4"))
+            || name == QLatin1String("ISO-10646-UCS-4");
+    // Encodings whose bytes below 0x80 are always their ASCII characters.
+    static const QRegularExpression asciiSafe(QStringLiteral(
+        "^(UTF-?8|US-ASCII|ASCII|ISO[-_]?8859-\\d+|ISO[-_]LATIN[-_]\\d+|LATIN-?\\d+|L\\d+|"
+        "WINDOWS-125\\d|CP125\\d|KOI8-[RU])$"));
+    return asciiSafe.match(name).hasMatch();
+}
+
+} // namespace
+
+qsizetype XmlTokenLexer::feed(char const* bytes, qsizetype size)
+{
+    if (m_fault != Fault::None)
+        return 0;
+    qsizetype i = 0;
+    while (i < size) {
+        const qsizetype plain = plainBytes(bytes + i, size - i);
+        if (plain > 0) {
+            m_length += plain;
+            m_closing = 0;
+            i += plain;
+            continue;
+        }
+        if (!takeByte(uchar(bytes[i])))
+            return i;
+        ++i;
+    }
+    return size;
+}
+
+// How many of the next bytes change nothing but the token's length, up to the limit: a text
+// of megabytes goes by at the speed of a search.
+qsizetype XmlTokenLexer::plainBytes(char const* bytes, qsizetype size) const
+{
+    if (m_unitWidth != 1 || m_reference != 0 || m_inDeclaration)
+        return 0;
+    auto stops = [](char a, char b, char c = 0, char d = 0) { return std::array<char, 4>{a, b, c ? c : a, d ? d : a}; };
+    std::array<char, 4> stop;
+    switch (m_state) {
+    case State::Text:
+        stop = stops('<', '&');
+        break;
+    case State::Literal:
+        stop = stops(char(m_quote), '&');
+        break;
+    case State::Comment:
+        stop = stops('-', '>');
+        break;
+    case State::CData:
+        stop = stops(']', '>');
+        break;
+    case State::ProcessingInstruction:
+        stop = stops('?', '>');
+        break;
+    case State::StartTag:
+        stop = stops('=', '>', '"', '\'');
+        break;
+    default:
+        return 0;
+    }
+    const qsizetype most = qMin<qint64>(size, MaxXmlTokenLength - m_length);
+    qsizetype plain = 0;
+    while (plain < most && bytes[plain] != stop[0] && bytes[plain] != stop[1] && bytes[plain] != stop[2]
+           && bytes[plain] != stop[3])
+        ++plain;
+    return plain;
+}
+
+// False once the byte completes a unit that passes a limit.
+bool XmlTokenLexer::takeByte(uchar byte)
+{
+    if (m_unitWidth == 0) {
+        m_head.append(char(byte));
+        if (m_head.size() < 4)
+            return true;
+        chooseUnitWidth();
+        const QByteArray head = m_head;
+        m_head.clear();
+        for (char b : head)
+            takeByte(uchar(b));
+        return m_fault == Fault::None;
+    }
+    if (m_bigEndian)
+        m_partial = (m_partial << 8) | byte;
+    else
+        m_partial |= char32_t(byte) << (8 * m_partialBytes);
+    if (++m_partialBytes < m_unitWidth)
+        return true;
+    const char32_t unit = m_partial;
+    m_partial = 0;
+    m_partialBytes = 0;
+    take(unit);
+    return m_fault == Fault::None;
+}
+
+// As the reader chooses its decoder: a byte-order mark, else "<" as the first character.
+void XmlTokenLexer::chooseUnitWidth()
+{
+    auto starts = [this](char const* prefix, int length) {
+        return m_head.startsWith(QByteArrayView(prefix, length));
+    };
+    m_unitWidth = 1;
+    if (starts("\xff\xfe\0\0", 4) || starts("<\0\0\0", 4))
+        m_unitWidth = 4;
+    else if (starts("\0\0\xfe\xff", 4) || starts("\0\0\0<", 4)) {
+        m_unitWidth = 4;
+        m_bigEndian = true;
+    } else if (starts("\xff\xfe", 2) || starts("<\0", 2))
+        m_unitWidth = 2;
+    else if (starts("\xfe\xff", 2) || starts("\0<", 2)) {
+        m_unitWidth = 2;
+        m_bigEndian = true;
+    }
+}
+
+void XmlTokenLexer::take(char32_t unit)
+{
+    ++m_length;
+    if (m_reference != 0)
+        followReference(unit);
+    if (m_inDeclaration)
+        followDeclaration(unit);
+    step(unit);
+    if (m_length > MaxXmlTokenLength)
+        m_fault = Fault::TokenTooLong;
+    else if (m_attributes > MaxXmlAttributes)
+        m_fault = Fault::TooManyAttributes;
+}
+
+// A reference other than to a character or to one of the five predefined entities may
+// expand, as the reader expands it, up to its expansion limit.
+void XmlTokenLexer::followReference(char32_t unit)
+{
+    if (m_reference == 1 && unit == '#') {
+        m_reference = 0;
+        return;
+    }
+    m_reference = 2;
+    if (unit == ';') {
+        static const QList<QByteArray> predefined = {"lt", "gt", "amp", "apos", "quot"};
+        if (!predefined.contains(m_referenceName))
+            m_length += MaxXmlEntityExpansion;
+        m_reference = 0;
+    } else if (unit >= 0x80 || m_referenceName.size() >= 4) {
+        m_length += MaxXmlEntityExpansion;
+        m_reference = 0;
+    } else {
+        m_referenceName.append(char(unit));
+    }
+}
+
+// The first token, when it is the XML declaration, names the encoding the reader will use.
+void XmlTokenLexer::followDeclaration(char32_t unit)
+{
+    if (m_state != State::ProcessingInstruction) {
+        m_inDeclaration = false;
+        if (m_declaration.startsWith("xml ") && !followable(m_declaration, m_unitWidth))
+            m_fault = Fault::UnfollowedEncoding;
+        m_declaration.clear();
+        return;
+    }
+    // White space runs are kept as one: what is left of a declaration the reader takes is
+    // short, and a longer one is not followed.
+    if (isSpace(unit) && !m_declaration.isEmpty() && m_declaration.back() == ' ')
+        return;
+    if (m_declaration.size() >= 1024) {
+        m_fault = Fault::UnfollowedEncoding;
+        return;
+    }
+    m_declaration.append(isSpace(unit) ? ' ' : unit < 0x80 ? char(unit) : '?');
+}
+
+void XmlTokenLexer::beginTextRun()
+{
+    m_state = State::Text;
+    m_length = 0;
+}
+
+void XmlTokenLexer::endMarkup(State next)
+{
+    if (next == State::Text)
+        beginTextRun();
+    else
+        m_state = next;
+}
+
+void XmlTokenLexer::step(char32_t unit)
+{
+    switch (m_state) {
+    case State::Text:
+        if (unit == '<') {
+            m_state = State::TagOpen;
+            m_length = 1;
+            m_attributes = 0;
+            m_reference = 0;
+        } else if (unit == '&') {
+            m_reference = 1;
+            m_referenceName.clear();
+        }
+        break;
+    case State::TagOpen:
+        m_resume = State::Text;
+        m_closing = 0;
+        if (unit == '/')
+            m_state = State::EndTag;
+        else if (unit == '?') {
+            m_state = State::ProcessingInstruction;
+            // Only the document's first token may be its declaration.
+            m_inDeclaration = !m_pastFirstToken;
+        } else if (unit == '!')
+            m_state = State::Bang;
+        else {
+            m_state = State::StartTag;
+            step(unit);
+        }
+        m_pastFirstToken = true;
+        break;
+    case State::Bang:
+        if (unit == '-')
+            m_state = State::BangDash;
+        else if (unit == '[')
+            m_state = State::CData;
+        else if (unit == 'D')
+            m_state = State::Doctype;
+        else
+            m_state = State::Declaration;
+        break;
+    case State::BangDash:
+        m_state = unit == '-' ? State::Comment : State::Declaration;
+        break;
+    case State::StartTag:
+        if (isQuote(unit)) {
+            m_quote = unit;
+            m_resume = State::StartTag;
+            m_state = State::Literal;
+        } else if (unit == '=') {
+            ++m_attributes;
+        } else if (unit == '>') {
+            beginTextRun();
+        }
+        break;
+    case State::Literal:
+        if (unit == m_quote) {
+            m_state = m_resume;
+            m_reference = 0;
+        } else if (unit == '&' && m_resume == State::StartTag) {
+            m_reference = 1;
+            m_referenceName.clear();
+        }
+        break;
+    case State::EndTag:
+    case State::Declaration:
+        if (unit == '>')
+            beginTextRun();
+        break;
+    case State::ProcessingInstruction:
+        if (unit == '>' && m_closing > 0)
+            endMarkup(m_resume);
+        m_closing = unit == '?' ? 1 : 0;
+        break;
+    case State::Comment:
+        if (unit == '>' && m_closing >= 2)
+            endMarkup(m_resume);
+        m_closing = unit == '-' ? m_closing + 1 : 0;
+        break;
+    case State::CData:
+        if (unit == '>' && m_closing >= 2)
+            beginTextRun();
+        m_closing = unit == ']' ? m_closing + 1 : 0;
+        break;
+    case State::Doctype:
+        if (isQuote(unit)) {
+            m_quote = unit;
+            m_resume = State::Doctype;
+            m_state = State::Literal;
+        } else if (unit == '[') {
+            m_state = State::Subset;
+        } else if (unit == '>') {
+            beginTextRun();
+        }
+        break;
+    case State::Subset:
+        if (unit == '<')
+            m_state = State::SubsetTagOpen;
+        else if (unit == '%')
+            m_length += MaxXmlEntityExpansion;
+        else if (unit == ']')
+            m_state = State::AfterSubset;
+        break;
+    case State::SubsetTagOpen:
+        m_resume = State::Subset;
+        m_closing = 0;
+        if (unit == '?')
+            m_state = State::ProcessingInstruction;
+        else if (unit == '!')
+            m_state = State::SubsetBang;
+        else
+            m_state = State::SubsetDeclaration;
+        break;
+    case State::SubsetBang:
+        m_state = unit == '-' ? State::SubsetBangDash : State::SubsetDeclaration;
+        if (m_state == State::SubsetDeclaration)
+            step(unit);
+        break;
+    case State::SubsetBangDash:
+        m_state = unit == '-' ? State::Comment : State::SubsetDeclaration;
+        break;
+    case State::SubsetDeclaration:
+        if (isQuote(unit)) {
+            m_quote = unit;
+            m_resume = State::SubsetDeclaration;
+            m_state = State::Literal;
+        } else if (unit == '>') {
+            m_state = State::Subset;
+        }
+        break;
+    case State::AfterSubset:
+        if (unit == '>')
+            beginTextRun();
+        break;
+    }
+}
+
+} // namespace KelUtils

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QByteArray>
+#include <QtGlobal>
+
+namespace KelUtils {
+
+// Follows a document's bytes as they stream, token by token as Qt's reader will cut them (a
+// text, a tag with its attributes, a comment, a CDATA section, a processing instruction, the
+// document type declaration with its internal subset), and says where one passes a limit of
+// XmlDocumentBudget.h: a token longer than MaxXmlTokenLength, an element with more than
+// MaxXmlAttributes. The reader holds a token whole, decoded, before it hands it on; this sees
+// it first. UTF-16 and UTF-32 are followed by their code units; other encodings must keep
+// every byte below 0x80 for its ASCII character (a declaration of one that does not is a
+// fault). Well-formedness is left to the reader: where the reader stops, what follows is
+// never held.
+class XmlTokenLexer
+{
+public:
+    enum class Fault { None, TokenTooLong, TooManyAttributes, UnfollowedEncoding };
+
+    // Takes the next bytes; returns how many of them lie before the first fault (all of them
+    // without one). After a fault the lexer takes nothing more.
+    qsizetype feed(char const* bytes, qsizetype size);
+    Fault fault() const { return m_fault; }
+
+private:
+    enum class State {
+        Text,
+        TagOpen,
+        Bang,
+        BangDash,
+        StartTag,
+        Literal,
+        EndTag,
+        ProcessingInstruction,
+        Comment,
+        CData,
+        Declaration,
+        Doctype,
+        Subset,
+        SubsetTagOpen,
+        SubsetBang,
+        SubsetBangDash,
+        SubsetDeclaration,
+        AfterSubset,
+    };
+
+    qsizetype plainBytes(char const* bytes, qsizetype size) const;
+    bool takeByte(uchar byte);
+    void chooseUnitWidth();
+    void take(char32_t unit);
+    void step(char32_t unit);
+    void followReference(char32_t unit);
+    void followDeclaration(char32_t unit);
+    void endMarkup(State next);
+    void beginTextRun();
+
+    Fault m_fault = Fault::None;
+    // Code units: 1, 2 or 4 bytes, chosen from the first four bytes as the reader chooses.
+    int m_unitWidth = 0;
+    bool m_bigEndian = false;
+    QByteArray m_head;
+    char32_t m_partial = 0;
+    int m_partialBytes = 0;
+
+    State m_state = State::Text;
+    // Where a literal, a comment or a processing instruction returns to.
+    State m_resume = State::Text;
+    char32_t m_quote = 0;
+    // The token so far, in code units, each entity reference at the most it may expand to.
+    qint64 m_length = 0;
+    int m_attributes = 0;
+    // Closing characters seen in a row: "-" of "-->", "]" of "]]>", "?" of "?>".
+    int m_closing = 0;
+    // An entity reference in text or a value: 0 none, 1 just after "&", 2 in its name.
+    int m_reference = 0;
+    QByteArray m_referenceName;
+    // The XML declaration's pseudo-attributes, read while it is the first token.
+    bool m_inDeclaration = false;
+    bool m_pastFirstToken = false;
+    QByteArray m_declaration;
+};
+
+} // namespace KelUtils
