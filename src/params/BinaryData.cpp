@@ -1,5 +1,7 @@
 #include "params/BinaryData.h"
 
+#include "params/XmlDocumentBudget.h"
+
 #include <zlib.h>
 
 #include "params/Base64.h"
@@ -58,6 +60,10 @@ int storeBinaryData(QDomDocument& document, QDomElement& element, QByteArray con
     if (bytes.isNull())
         return -1;
     const QByteArray payload = compress ? compressBinaryData(bytes) : bytes;
+    // A text the document gate would refuse as one token would make the whole file unreadable:
+    // the payload is left out instead.
+    if ((qint64(payload.size()) + 2) / 3 * 4 > MaxXmlTokenLength)
+        return -1;
     element.appendChild(document.createTextNode(QString::fromLatin1(payload.toBase64())));
     return 0;
 }

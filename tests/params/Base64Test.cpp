@@ -1,5 +1,6 @@
 #include "params/Base64.h"
 #include "params/BinaryData.h"
+#include "params/XmlDocumentBudget.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,19 @@ TEST(BinaryDataTest, PayloadsRoundTripInTheCompressedForm)
     EXPECT_FALSE(none.hasChildNodes());
     EXPECT_EQ(loadBinaryData(none, out), 0);
     EXPECT_EQ(out, QByteArray("file content \x01\x02"));
+}
+
+TEST(BinaryDataTest, APayloadTheDocumentGateWouldRefuseIsNotWritten)
+{
+    // Its text would be one token over the gate's limit: the file would not open again.
+    const qsizetype fits = qsizetype(MaxXmlTokenLength / 4 * 3);
+    QDomDocument doc;
+    QDomElement over = doc.createElement(QStringLiteral("data"));
+    EXPECT_EQ(storeBinaryData(doc, over, QByteArray(fits + 1, 'x'), false), -1);
+    EXPECT_FALSE(over.hasChildNodes());
+    QDomElement within = doc.createElement(QStringLiteral("data"));
+    ASSERT_EQ(storeBinaryData(doc, within, QByteArray(fits, 'x'), false), 0);
+    EXPECT_EQ(qint64(within.text().size()), MaxXmlTokenLength);
 }
 
 TEST(BinaryDataTest, HostilePayloadsAreRefused)
