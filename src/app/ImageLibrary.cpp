@@ -1,9 +1,9 @@
 #include "app/ImageLibrary.h"
 
-#include "app/ImageSignatures.h"
 #include "app/OpenExrFileCheck.h"
 #include "app/PhotoshopFileCheck.h"
 
+#include "params/ImageSignatures.h"
 #include "params/RegularFileReader.h"
 #include "params/Rounding.h"
 
