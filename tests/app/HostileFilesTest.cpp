@@ -1,6 +1,7 @@
 // Files made to hurt the loaders: documents nested far too deep, an image bomb, forged TIFF
 // resolutions and damaged PNG data are refused with their message and change nothing.
 
+#include "AddressSpace.h"
 #include "AppTestSupport.h"
 #include "CoreTestGraphs.h"
 #include "HostileFiles.h"
@@ -144,15 +145,6 @@ qint64 bytesReadSoFar()
     return -1;
 }
 
-// The address space the process holds now, in bytes.
-qint64 addressSpaceBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    return statm.readAll().split(' ').value(0).toLongLong() * getpagesize();
-}
-
 } // namespace
 
 TEST_F(HostileImages, BombIsRefusedOnItsHeaderWithTheSizeInTheMessage)
@@ -218,7 +210,7 @@ TEST_F(HostileImages, VeryWideRowsAreReadAFewAtATime)
             // Room for the 32 MB picture and much more, not for 3 GB.
             rlimit limit{};
             getrlimit(RLIMIT_AS, &limit);
-            limit.rlim_cur = rlim_t(addressSpaceBytes() + (qint64(1) << 30));
+            limit.rlim_cur = rlim_t(AppTest::addressSpaceBytes() + (qint64(1) << 30));
             setrlimit(RLIMIT_AS, &limit);
             const QList<GflAdapter::Layer> layers = m_adapter.readImage(file);
             const bool loaded = layers.size() == 1 && layers.first().second.width() == width

@@ -1,3 +1,4 @@
+#include "app/AddressSpace.h"
 #include "app/HostileFiles.h"
 #include "browser/ThumbnailLoader.h"
 #include "browser/VyxBrowserFileSystemModel.h"
@@ -33,15 +34,6 @@ QImage solid(int w, int h, QRgb colour)
 bool writeImage(QString const& path, QImage const& image, char const* format = nullptr)
 {
     return image.save(path, format);
-}
-
-// The address space the process holds now, in bytes.
-qint64 addressSpaceBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    return statm.readAll().split(' ').value(0).toLongLong() * getpagesize();
 }
 
 class FileModelTest : public ::testing::Test
@@ -288,7 +280,7 @@ TEST_F(ThumbnailLoaderTest, ThumbnailsAreDecodedSmallAndNeverAboveTheCap)
         {
             rlimit limit{};
             getrlimit(RLIMIT_AS, &limit);
-            limit.rlim_cur = rlim_t(addressSpaceBytes() + (qint64(192) << 20));
+            limit.rlim_cur = rlim_t(AppTest::addressSpaceBytes() + (qint64(192) << 20));
             setrlimit(RLIMIT_AS, &limit);
             ThumbnailLoader loader;
             loader.getThumbnail(claimed);
