@@ -303,7 +303,8 @@ void writePictureSeeds()
     put(target, QStringLiteral("raster.tga"), HostilePictures::tga(picture));
     // Above the pixel cap, refused on the header.
     put(target, QStringLiteral("fault-bomb.png"), HostileFiles::pngBomb(16384, 16384));
-    put(target, QStringLiteral("fault-screen.gif"), HostilePictures::gif(picture, QSize(65535, 65535)));
+    for (const HostilePictures::Sample& sample : HostilePictures::aboveTheCap())
+        put(target, QStringLiteral("fault-above-cap-%1").arg(fileNameOf(sample.name)), sample.bytes);
     // Documents that open what they name (standard input would hold the run: a time-out) or
     // decode what they embed, in every shape of XML.
     int n = 0;

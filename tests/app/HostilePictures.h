@@ -225,4 +225,75 @@ inline QImage gifColours(QImage const& image)
     return out;
 }
 
+// Pictures of every raster format read whose headers claim 12000 x 12000 pixels, above the
+// program's cap but within what Qt's readers would allocate under the program's limit, over a
+// few bytes of data; named by their format.
+inline QList<Sample> aboveTheCap()
+{
+    constexpr quint32 side = 12000;
+    const QImage picture = pattern();
+    QList<Sample> samples;
+    auto patched = [](QByteArray bytes, qsizetype at, QByteArray const& with) {
+        if (at >= 0 && at + with.size() <= bytes.size())
+            bytes.replace(at, with.size(), with);
+        else
+            bytes.clear();
+        return bytes;
+    };
+    auto littleEndian32 = [](quint32 value) {
+        QByteArray bytes(4, '\0');
+        qToLittleEndian<quint32>(value, bytes.data());
+        return bytes;
+    };
+    // PNG: the IHDR chunk (HostileFiles::pngBomb makes the same with a valid checksum).
+    QByteArray png = written(picture, "png");
+    {
+        QByteArray sides(8, '\0');
+        qToBigEndian<quint32>(side, sides.data());
+        qToBigEndian<quint32>(side, sides.data() + 4);
+        png = patched(png, 16, sides);
+        const quint32 crc = quint32(crc32(0, reinterpret_cast<Bytef const*>(png.constData() + 12), 17));
+        QByteArray sum(4, '\0');
+        qToBigEndian<quint32>(crc, sum.data());
+        samples.append({QStringLiteral("png"), patched(png, 29, sum)});
+    }
+    samples.append({QStringLiteral("gif"), gif(picture, QSize(side, side))});
+    samples.append({QStringLiteral("bmp"), patched(written(picture, "bmp"), 18, littleEndian32(side) + littleEndian32(side))});
+    for (char type : {'1', '4', '5', '6'})
+        samples.append({QStringLiteral("pnm P%1").arg(QLatin1Char(type)),
+                        QByteArray("P") + type + "\n12000 12000\n" + (type == '1' || type == '4' ? "" : "255\n")
+                            + QByteArray(64, '\x7f')});
+    QByteArray sides16(4, '\0');
+    qToLittleEndian<quint16>(quint16(side), sides16.data());
+    qToLittleEndian<quint16>(quint16(side), sides16.data() + 2);
+    samples.append({QStringLiteral("tga"), patched(tga(picture), 12, sides16)});
+    // JPEG: the frame header's height and width.
+    const QByteArray jpeg = written(picture, "jpeg");
+    const qsizetype frame = jpeg.indexOf("\xff\xc0");
+    samples.append({QStringLiteral("jpeg"), patched(jpeg, frame < 0 ? -1 : frame + 5, QByteArray("\x2e\xe0\x2e\xe0", 4))});
+    // TIFF: the first directory's ImageWidth and ImageLength.
+    QByteArray tiff = written(picture, "tiff");
+    if (tiff.startsWith("II*")) {
+        const quint32 directory = qFromLittleEndian<quint32>(tiff.constData() + 4);
+        const quint16 entries = quint16(directory + 2 <= quint32(tiff.size()) ? qFromLittleEndian<quint16>(tiff.constData() + directory) : 0);
+        for (quint16 i = 0; i < entries; ++i) {
+            const qsizetype entry = qsizetype(directory) + 2 + 12 * i;
+            const quint16 tag = qFromLittleEndian<quint16>(tiff.constData() + entry);
+            const quint16 type = qFromLittleEndian<quint16>(tiff.constData() + entry + 2);
+            if (tag == 256 || tag == 257)
+                tiff = patched(tiff, entry + 8, type == 3 ? littleEndian32(side).left(2) : littleEndian32(side));
+        }
+        samples.append({QStringLiteral("tiff"), tiff});
+    }
+    // WebP, lossless: 14 bits of width and of height less one.
+    const QByteArray webp = written(picture, "webp");
+    const qsizetype lossless = webp.indexOf("VP8L");
+    if (lossless >= 0 && lossless + 13 <= webp.size()) {
+        const quint32 bits = (qFromLittleEndian<quint32>(webp.constData() + lossless + 9) & 0xf0000000u)
+                             | (side - 1) | (side - 1) << 14;
+        samples.append({QStringLiteral("webp"), patched(webp, lossless + 9, littleEndian32(bits))});
+    }
+    return samples;
+}
+
 } // namespace HostilePictures

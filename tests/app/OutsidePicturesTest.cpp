@@ -213,6 +213,37 @@ TEST_F(OutsidePictures, SvgEmbeddingLargePicturesCostsNothing)
         ::testing::ExitedWithCode(0), "");
 }
 
+TEST_F(OutsidePictures, PicturesAboveTheCapAreRefusedOnTheirHeadersInEveryFormat)
+{
+    QStringList files;
+    for (Sample const& sample : HostilePictures::aboveTheCap()) {
+        ASSERT_FALSE(sample.bytes.isEmpty()) << qPrintable(sample.name);
+        const bool targa = sample.name == QLatin1String("tga");
+        files << path(QStringLiteral("above-%1.%2").arg(files.size()).arg(targa ? "tga" : "exr"));
+        ASSERT_TRUE(write(files.last(), sample.bytes));
+    }
+    ASSERT_GE(files.size(), 10);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            QImageReader::setAllocationLimit(PictureFile::readerAllocationLimit());
+            AppTest::limitAddressSpace(qint64(256) << 20);
+            bool refused = true;
+            for (QString const& file : files) {
+                QString reason;
+                QSize size;
+                const bool read = !PictureFile::read(file, QSize(), &size, &reason).isNull();
+                fprintf(stderr, "%s: %s\n", qPrintable(QFileInfo(file).fileName()), qPrintable(reason));
+                // Qt's Targa reader refuses pictures of this size itself.
+                refused = refused && !read
+                          && (file.endsWith(QLatin1String(".tga"))
+                              || reason.startsWith(QLatin1String("Image too large: 12000 x 12000")));
+            }
+            std::exit(refused ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(OutsidePictures, DocumentPicturesOfDataUrlsAreReadAsRasterPicturesOnly)
 {
     PipeWatcher pipe(path(QStringLiteral("pipe")));

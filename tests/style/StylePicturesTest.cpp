@@ -54,7 +54,8 @@ TEST(StylePictures, PipesSvgAndOversizedPicturesAreRefusedWithoutOpeningAnything
     EXPECT_FALSE(styleImage(pipe.path()).isValid());
     const QList<Sample> samples = HostilePictures::svgNaming(pipe.path())
                                   + HostilePictures::svgNaming(heldFile.name())
-                                  + QList<Sample>{{QStringLiteral("bomb"), HostileFiles::pngBomb(16384, 16384)}};
+                                  + QList<Sample>{{QStringLiteral("bomb"), HostileFiles::pngBomb(16384, 16384)}}
+                                  + HostilePictures::aboveTheCap();
     int n = 0;
     for (Sample const& sample : samples) {
         for (QString const suffix : {QStringLiteral("png"), QStringLiteral("svg"), QStringLiteral("tga")}) {

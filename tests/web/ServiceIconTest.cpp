@@ -23,7 +23,7 @@ namespace {
 
 using HostilePictures::Sample;
 
-TEST(ServiceIcons, SvgIconsAreRefusedWithoutOpeningWhatTheyName)
+TEST(ServiceIcons, SvgIconsAndPicturesAboveTheCapAreRefusedWithoutOpeningAnything)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -43,6 +43,8 @@ TEST(ServiceIcons, SvgIconsAreRefusedWithoutOpeningWhatTheyName)
     QList<Sample> samples = HostilePictures::svgNaming(pipe.path()) + HostilePictures::svgNaming(heldFile.name())
                             + HostilePictures::svgNaming(held);
     samples << Sample{QStringLiteral("embedded bomb"), HostilePictures::svgEmbedding(HostileFiles::pngBomb(30000, 30000), 3)};
+    // Raster pictures above the cap, refused on their headers.
+    samples << HostilePictures::aboveTheCap();
     for (Sample const& sample : samples)
         EXPECT_TRUE(ServiceIcon::read(sample.bytes).isNull()) << qPrintable(sample.name);
     EXPECT_EQ(pipe.readerOpens(), 0);
