@@ -7,6 +7,7 @@
 
 #include "app/HostileDrags.h"
 #include "app/HostileFiles.h"
+#include "app/HostilePictures.h"
 #include "app/TemplateStoreTestSupport.h"
 #include "params/XmlDocumentMutations.h"
 
@@ -326,6 +327,34 @@ void writeImageSeeds()
     put(QStringLiteral("image"), QStringLiteral("fault-damaged.png"), HostileFiles::damagedPng());
 }
 
+// --- pictures from outside ---------------------------------------------------------------
+
+void writePictureSeeds()
+{
+    const QString target = QStringLiteral("picture");
+    const QImage picture = HostilePictures::pattern();
+    for (const char* format : {"png", "jpeg", "bmp", "ppm", "tiff", "webp"})
+        put(target, QStringLiteral("raster.%1").arg(QLatin1String(format)), HostilePictures::written(picture, format));
+    put(target, QStringLiteral("raster-grey.pgm"),
+        HostilePictures::written(picture.convertToFormat(QImage::Format_Grayscale8), "pgm"));
+    put(target, QStringLiteral("raster-mono.pbm"),
+        HostilePictures::written(picture.convertToFormat(QImage::Format_Mono), "pbm"));
+    put(target, QStringLiteral("raster.gif"), HostilePictures::gif(picture));
+    put(target, QStringLiteral("raster.tga"), HostilePictures::tga(picture));
+    // Above the pixel cap, refused on the header.
+    put(target, QStringLiteral("fault-bomb.png"), HostileFiles::pngBomb(16384, 16384));
+    for (const HostilePictures::Sample& sample : HostilePictures::aboveTheCap())
+        put(target, QStringLiteral("fault-above-cap-%1").arg(fileNameOf(sample.name)), sample.bytes);
+    // Documents that open what they name (standard input would hold the run: a time-out) or
+    // decode what they embed, in every shape of XML.
+    int n = 0;
+    for (const HostilePictures::Sample& sample : HostilePictures::svgNaming(QStringLiteral("/proc/self/fd/0")))
+        put(target, QStringLiteral("fault-svg-%1.svg").arg(n++), sample.bytes);
+    put(target, QStringLiteral("fault-svg-self.svg"), HostilePictures::svgNaming(QStringLiteral("input.svg")).first().bytes);
+    put(target, QStringLiteral("fault-svg-embedded.svg"),
+        HostilePictures::svgEmbedding(HostileFiles::pngBomb(30000, 30000), 2));
+}
+
 void writeDictionaryFile(QString const& target, QSet<QByteArray> const& tokens);
 
 // --- drag and drop data -------------------------------------------------------------------
@@ -559,13 +588,10 @@ void writeJsonDictionary()
     writeDictionaryFile(QStringLiteral("json"), tokens);
 }
 
-// A libFuzzer dictionary for an XML target: the markup, and every element name, attribute
-// name and short attribute value of the target's seeds.
-void writeDictionary(QString const& target)
+// Every element name, attribute name and short attribute value of the target's seeds.
+QSet<QByteArray> xmlTokens(QString const& target)
 {
-    QSet<QByteArray> tokens = {"<", ">", "</", "/>", "=\"", "\"", "<?xml version=\"1.0\"?>",
-                               "<!DOCTYPE MarrowindGraphNode>", "<![CDATA[", "]]>", "<!--", "-->",
-                               "&amp;", "&#x", "nan", "inf", "-1", "1e39", "2147483648"};
+    QSet<QByteArray> tokens;
     const QDir folder(s_root + QLatin1Char('/') + target);
     for (const QString& name : folder.entryList(QDir::Files)) {
         QXmlStreamReader reader(readAll(folder.filePath(name)));
@@ -580,7 +606,32 @@ void writeDictionary(QString const& target)
             }
         }
     }
-    writeDictionaryFile(target, tokens);
+    return tokens;
+}
+
+// A libFuzzer dictionary for an XML target: the markup, and the XML tokens of its seeds.
+void writeDictionary(QString const& target)
+{
+    QSet<QByteArray> tokens = {"<", ">", "</", "/>", "=\"", "\"", "<?xml version=\"1.0\"?>",
+                               "<!DOCTYPE MarrowindGraphNode>", "<![CDATA[", "]]>", "<!--", "-->",
+                               "&amp;", "&#x", "nan", "inf", "-1", "1e39", "2147483648"};
+    writeDictionaryFile(target, tokens.unite(xmlTokens(target)));
+}
+
+// The picture target's: the signatures of the raster formats, the markup of SVG and XML, names
+// of files a document may point at, and the XML tokens of the seeds.
+void writePictureDictionary()
+{
+    QSet<QByteArray> tokens = {
+        QByteArray("\x89PNG\r\n\x1a\n"), "IHDR", "IDAT", "IEND", "GIF87a", "GIF89a", "BM",
+        QByteArray("\xff\xd8\xff"), "P1", "P4", "P5", "P6", QByteArray("II*\0", 4),
+        QByteArray("MM\0*", 4), "RIFF", "WEBP", "VP8 ", "VP8L", "VP8X", QByteArray("\x1f\x8b\x08", 3),
+        QByteArray("\xef\xbb\xbf"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "<!DOCTYPE svg",
+        "<svg", "<image", "<use", "<pattern", "<style>", "@import", "url(", " xlink:href=\"", " href=\"",
+        "xmlns=\"http://www.w3.org/2000/svg\"", "xmlns:xlink=\"http://www.w3.org/1999/xlink\"",
+        "data:image/png;base64,", "data:image/svg+xml;base64,", "file://", "/proc/self/fd/",
+        "/dev/zero", "input.svg", "<!ENTITY", "SYSTEM", "<!--", "-->", "/>", "</svg>"};
+    writeDictionaryFile(QStringLiteral("picture"), tokens.unite(xmlTokens(QStringLiteral("picture"))));
 }
 
 void writeDictionaryFile(QString const& target, QSet<QByteArray> const& tokens)
@@ -624,7 +675,7 @@ int main(int argc, char** argv)
     FuzzSupport::start(&argc, &argv, true);
     KelVyxNodes::NodeTypeRegistry::setPluginFolder(QString());
     s_root = QString::fromLocal8Bit(argv[1]);
-    for (const char* target : {"graph", "params", "template", "style", "image", "json", "drag"})
+    for (const char* target : {"graph", "params", "template", "style", "image", "json", "drag", "picture"})
         QDir(s_root + QLatin1Char('/') + QLatin1String(target)).removeRecursively();
     writeGraphSeeds();
     writeParameterSeeds();
@@ -633,10 +684,12 @@ int main(int argc, char** argv)
     writeImageSeeds();
     writeJsonSeeds();
     writeDragSeeds();
+    writePictureSeeds();
     for (const char* target : {"graph", "params", "template", "style"})
         writeDictionary(QString::fromLatin1(target));
     writeJsonDictionary();
     writeDragDictionary();
+    writePictureDictionary();
     printf("%d seed files written to %s\n", s_written, qPrintable(s_root));
     return 0;
 }

@@ -1,9 +1,9 @@
 #include "app/ImageLibrary.h"
 
-#include "app/ImageSignatures.h"
 #include "app/OpenExrFileCheck.h"
 #include "app/PhotoshopFileCheck.h"
 
+#include "params/ImageSignatures.h"
 #include "params/RegularFileReader.h"
 #include "params/Rounding.h"
 
@@ -46,7 +46,11 @@ struct FormatEntry {
 // readers of the list, so none of these sees one.
 const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff", "ico", "rla", "heif", "dpx"};
 
-QByteArray describe(const QByteArray& name)
+// The still raster formats the program knows, with their descriptions. Every one of their readers
+// reads only the file it is given; a reader the library gains (a newer release or a plug-in on its
+// search path, an SVG renderer that would open the files a picture names, say) is not listed, so
+// no file is ever offered to it.
+const QHash<QByteArray, QByteArray>& knownFormats()
 {
     static const QHash<QByteArray, QByteArray> texts = {
         {"png", "Portable Network Graphics"},
@@ -75,7 +79,7 @@ QByteArray describe(const QByteArray& name)
         {"webp", "WebP"},
         {"zfile", "Pixar Z depth"},
     };
-    return texts.value(name, name.toUpper());
+    return texts;
 }
 
 QList<QByteArray> splitList(const std::string& text, char separator)
@@ -88,7 +92,7 @@ QList<QByteArray> splitList(const std::string& text, char separator)
     return parts;
 }
 
-// Built once: OpenImageIO's own order, minus the excluded readers.
+// Built once: OpenImageIO's own order, the known formats only, minus the excluded readers.
 const std::vector<FormatEntry>& formatTable()
 {
     static const std::vector<FormatEntry> table = [] {
@@ -108,14 +112,15 @@ const std::vector<FormatEntry>& formatTable()
                 suffixes.insert(item.left(colon), item.mid(colon + 1).split(','));
         }
         for (const QByteArray& name : names) {
-            if (std::any_of(std::begin(excludedFormats), std::end(excludedFormats),
-                            [&](const char* excluded) { return name == excluded; }))
+            if (!knownFormats().contains(name)
+                || std::any_of(std::begin(excludedFormats), std::end(excludedFormats),
+                               [&](const char* excluded) { return name == excluded; }))
                 continue;
             FormatEntry entry;
             entry.name = name;
             entry.suffixes = suffixes.value(name);
             entry.suffix = entry.suffixes.isEmpty() ? name : entry.suffixes.first();
-            entry.description = describe(name);
+            entry.description = knownFormats().value(name);
             entry.readable = inputs.contains(name);
             entry.writable = outputs.contains(name);
             entries.push_back(entry);

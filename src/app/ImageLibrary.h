@@ -1,5 +1,7 @@
 #pragma once
 
+#include "params/RasterPictureReader.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -109,9 +111,9 @@ public:
     static QString errorText(Error error);
 
     // Limit on the pixels of one picture, so that a forged header cannot ask for gigabytes: the
-    // one cap of every picture read from a user's file (here and through PictureFile). The
+    // one cap of every picture read from a user's file (here and through RasterPictureReader). The
     // pixels are read band by band into the final bitmap (4 bytes a pixel); with a reader that
     // holds the whole picture itself (interlaced files, up to 8 bytes a pixel) the peak stays
     // within about 1.5 GB. A 100-megapixel photo loads.
-    static constexpr qint64 maxPixels = qint64(1) << 27;
+    static constexpr qint64 maxPixels = RasterPictureReader::maxPixels;
 };

@@ -2,11 +2,12 @@
 
 #include "app/ImageLibrary.h"
 
-#include "params/RegularFileReader.h"
+#include "params/RasterPictureReader.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
+
+#include <optional>
 
 namespace {
 
@@ -16,25 +17,15 @@ void setReason(QString* reason, QString const& text)
         *reason = text;
 }
 
-// Sets up `reader` on the checked file, the path's suffix naming the format first as for a
-// reader made on the path, and reads the picture's size; false with *reason when the file is
-// refused or the size is unknown or above the cap.
-bool openReader(QString const& path, QFile* file, QImageReader* reader, QSize* size, QString* reason)
+// Sets up `reader` on the checked file; false with *reason when the file is refused or holds
+// no raster picture within the cap.
+bool openReader(QString const& path, QFile* file, std::optional<RasterPictureReader>* reader, QString* reason)
 {
-    if (!KelUtils::RegularFileReader::open(path, -1, file, reason))
+    if (!RasterPictureReader::openFile(path, file, reason))
         return false;
-    reader->setDevice(file);
-    reader->setFormat(QFileInfo(path).suffix().toLower().toLatin1());
-    *size = reader->size();
-    if (!size->isValid() || size->isEmpty()) {
-        setReason(reason, reader->errorString());
-        return false;
-    }
-    if (qint64(size->width()) * size->height() > ImageLibrary::maxPixels) {
-        setReason(reason, QStringLiteral("Image too large: %1 x %2 pixels (at most %3 million)")
-                              .arg(size->width())
-                              .arg(size->height())
-                              .arg(ImageLibrary::maxPixels / 1000000));
+    reader->emplace(file, QFileInfo(path).suffix());
+    if (!(*reader)->isValid()) {
+        setReason(reason, (*reader)->errorString());
         return false;
     }
     return true;
@@ -50,9 +41,8 @@ int PictureFile::readerAllocationLimit()
 bool PictureFile::isReadable(QString const& path)
 {
     QFile file;
-    QImageReader reader;
-    QSize size;
-    return openReader(path, &file, &reader, &size, nullptr) && reader.canRead();
+    std::optional<RasterPictureReader> reader;
+    return openReader(path, &file, &reader, nullptr);
 }
 
 QImage PictureFile::read(QString const& path, QSize fitInto, QSize* fullSize, QString* reason)
@@ -60,18 +50,18 @@ QImage PictureFile::read(QString const& path, QSize fitInto, QSize* fullSize, QS
     if (fullSize)
         *fullSize = QSize();
     QFile file;
-    QImageReader reader;
-    QSize size;
-    if (!openReader(path, &file, &reader, &size, reason))
+    std::optional<RasterPictureReader> reader;
+    if (!openReader(path, &file, &reader, reason))
         return QImage();
-    if (fitInto.isValid() && reader.supportsOption(QImageIOHandler::ScaledSize)) {
+    const QSize size = reader->size();
+    if (fitInto.isValid() && reader->supportsScaledSize()) {
         const QSize scaled = size.scaled(fitInto, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
         if (scaled.width() < size.width() && scaled.height() < size.height())
-            reader.setScaledSize(scaled);
+            reader->setScaledSize(scaled);
     }
-    const QImage image = reader.read();
+    const QImage image = reader->read();
     if (image.isNull()) {
-        setReason(reason, reader.errorString());
+        setReason(reason, reader->errorString());
         return image;
     }
     if (fullSize)

@@ -6,9 +6,9 @@
 
 // Pictures of a user's files read through Qt's image readers (thumbnails, the image view,
 // template icons). The file is opened as RegularFileReader opens files (a pipe or a device is
-// refused, whatever took the path's place), the picture's size is read from its header and a
-// picture of more than ImageLibrary::maxPixels pixels is refused before a pixel is decoded,
-// and a picture wanted smaller is decoded at that size where its format can.
+// refused, whatever took the path's place) and read by RasterPictureReader: raster formats
+// only, chosen by the file's first bytes, a picture of more than ImageLibrary::maxPixels pixels
+// refused on its header; a picture wanted smaller is decoded at that size where its format can.
 class PictureFile
 {
 public:
@@ -16,8 +16,8 @@ public:
     // they decode into (8 bytes a pixel), in megabytes.
     static int readerAllocationLimit();
 
-    // Whether the file holds a picture Qt reads, of a size within the cap; only its header is
-    // read.
+    // Whether the file holds a raster picture Qt reads, of a size within the cap; only its
+    // header is read.
     static bool isReadable(QString const& path);
     // The picture, or a null image with *reason saying why. With a valid `fitInto` the picture
     // may come smaller, though never smaller than fits into it; *fullSize gets the file's own

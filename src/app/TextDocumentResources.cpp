@@ -1,7 +1,9 @@
 #include "app/TextDocumentResources.h"
 
+#include "params/RasterPictureReader.h"
 #include "style/ResourcePaths.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -24,6 +26,26 @@ bool isInsideResourcesFolder(QString const& path)
     const QFileInfo file(QDir::current().absoluteFilePath(path));
     const QString canonical = file.canonicalFilePath();
     return file.isFile() && canonical.startsWith(folder + QLatin1Char('/'));
+}
+
+// The bytes a data: URL holds.
+QByteArray dataUrlBytes(QUrl const& url)
+{
+    const QByteArray text = url.toEncoded(QUrl::RemoveScheme);
+    const qsizetype comma = text.indexOf(',');
+    if (comma < 0)
+        return QByteArray();
+    const QByteArray header = QByteArray::fromPercentEncoding(text.left(comma)).trimmed().toLower();
+    const QByteArray payload = QByteArray::fromPercentEncoding(text.mid(comma + 1));
+    return header.endsWith(";base64") ? QByteArray::fromBase64(payload) : payload;
+}
+
+// Pixmaps belong to the window's thread; a document laid out elsewhere takes images.
+QVariant pictureResource(QImage const& image)
+{
+    if (QThread::currentThread() != QCoreApplication::instance()->thread())
+        return image;
+    return QPixmap::fromImage(image);
 }
 
 } // namespace
@@ -49,10 +71,22 @@ QVariant refused(int type)
         return QString();
     QImage pixel(1, 1, QImage::Format_ARGB32);
     pixel.fill(Qt::transparent);
-    // Pixmaps belong to the window's thread; a document laid out elsewhere takes images.
-    if (QThread::currentThread() != QCoreApplication::instance()->thread())
-        return pixel;
-    return QPixmap::fromImage(pixel);
+    return pictureResource(pixel);
+}
+
+QVariant load(int type, QUrl const& url)
+{
+    if (!mayLoad(url))
+        return refused(type);
+    if (type != QTextDocument::ImageResource || url.scheme().toLower() != QLatin1String("data"))
+        return QVariant();
+    QBuffer buffer;
+    buffer.setData(dataUrlBytes(url));
+    if (!buffer.open(QIODevice::ReadOnly))
+        return refused(type);
+    RasterPictureReader reader(&buffer);
+    const QImage image = reader.read();
+    return image.isNull() ? refused(type) : pictureResource(image);
 }
 
 } // namespace TextDocumentResources

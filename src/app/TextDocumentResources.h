@@ -19,4 +19,10 @@ bool mayLoad(QUrl const& url);
 // picture (an empty answer would send Qt to read the file itself), an empty text for the rest.
 QVariant refused(int type);
 
+// What a document gets for the resource `url` of `type` before Qt's own loader is asked: the
+// stand-in of a refused resource, and a data: URL's picture read as every picture from outside
+// is, by RasterPictureReader (Qt would guess the reader from the bytes, SVG among them, which
+// opens the files the picture names); an invalid answer leaves the resource to Qt.
+QVariant load(int type, QUrl const& url);
+
 } // namespace TextDocumentResources

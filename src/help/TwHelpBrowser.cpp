@@ -24,9 +24,8 @@ QVariant TwHelpBrowser::loadResource(int type, QUrl const& name)
 {
     const QUrl url = name.isRelative() ? source().resolved(name) : name;
     if (url.scheme() != QLatin1String("qthelp") || !m_engine) {
-        if (!TextDocumentResources::mayLoad(url))
-            return TextDocumentResources::refused(type);
-        return QTextBrowser::loadResource(type, name);
+        const QVariant own = TextDocumentResources::load(type, url);
+        return own.isValid() ? own : QTextBrowser::loadResource(type, name);
     }
     const QByteArray data = m_engine->fileData(url);
     if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource)

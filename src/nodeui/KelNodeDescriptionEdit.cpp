@@ -22,9 +22,8 @@ bool KelNodeDescriptionEdit::isOpenableLink(QUrl const& url)
 
 QVariant KelNodeDescriptionEdit::loadResource(int type, QUrl const& name)
 {
-    if (!TextDocumentResources::mayLoad(name))
-        return TextDocumentResources::refused(type);
-    return QTextEdit::loadResource(type, name);
+    const QVariant own = TextDocumentResources::load(type, name);
+    return own.isValid() ? own : QTextEdit::loadResource(type, name);
 }
 
 void KelNodeDescriptionEdit::mouseMoveEvent(QMouseEvent* event)

@@ -4,6 +4,9 @@
 #include "style/ResourcePaths.h"
 #include "style/XmlStanza.h"
 
+#include "params/RasterPictureReader.h"
+
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPixmap>
@@ -31,8 +34,14 @@ QVariant KelTagImageParser::parse(XmlStanza const& element, KelStyleConfig const
             return QVariant();
     }
 
-    const QPixmap pixmap(path);
-    if (pixmap.isNull())
+    // The style file and its pictures come from outside: a pipe there must not hold start-up,
+    // nor an SVG picture make Qt open the files it names.
+    QFile file;
+    if (!RasterPictureReader::openFile(path, &file, nullptr))
         return QVariant();
-    return pixmap;
+    RasterPictureReader reader(&file, QFileInfo(path).suffix());
+    const QImage image = reader.read();
+    if (image.isNull())
+        return QVariant();
+    return QPixmap::fromImage(image);
 }

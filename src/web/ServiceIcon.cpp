@@ -1,7 +1,8 @@
 #include "web/ServiceIcon.h"
 
+#include "params/RasterPictureReader.h"
+
 #include <QBuffer>
-#include <QImageReader>
 
 namespace ServiceIcon {
 
@@ -13,10 +14,10 @@ QImage read(QByteArray const& bytes, QSize const& bound)
     buffer.setData(bytes);
     if (!buffer.open(QIODevice::ReadOnly))
         return QImage();
-    QImageReader reader(&buffer);
-    QSize const size = reader.size();
-    if (!size.isValid() || size.isEmpty() || qint64(size.width()) * size.height() > maxPixels)
+    RasterPictureReader reader(&buffer, QString(), maxPixels);
+    if (!reader.isValid())
         return QImage();
+    QSize const size = reader.size();
     if (size.width() > bound.width() || size.height() > bound.height())
         reader.setScaledSize(size.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     QImage image = reader.read();

@@ -1,3 +1,4 @@
+#include "app/HostilePictures.h"
 #include "app/PipeWatcher.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodeui/KelNodeDescription.h"
@@ -216,6 +217,35 @@ TEST(PanelDescriptionPanels, LoadOnlyTheProgramsOwnPictures)
     const QVariant loaded = edit.document()->resource(QTextDocument::ImageResource, QUrl(own));
     EXPECT_FALSE(loaded.value<QPixmap>().isNull()) << "the program's own picture loads";
     EXPECT_EQ(loaded.value<QPixmap>().size(), QImage(own).size());
+}
+
+TEST(PanelDescriptionPanels, DataUrlPicturesAreReadAsRasterPicturesOnly)
+{
+    // A picture inside the markup as a data: URL: an SVG document there would open what its
+    // <image> names. Only raster pictures are read.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    PipeWatcher pipe(folder.filePath(QStringLiteral("pipe")));
+    ASSERT_TRUE(pipe.isValid());
+    QString html;
+    for (HostilePictures::Sample const& sample : HostilePictures::svgNaming(pipe.path())) {
+        for (char const* type : {"image/svg+xml", "image/png", ""})
+            html += QStringLiteral("<img src=\"data:%1;base64,%2\">")
+                        .arg(QLatin1String(type), QString::fromLatin1(sample.bytes.toBase64()));
+    }
+    const QImage picture = HostilePictures::pattern(QSize(9, 7)).convertToFormat(QImage::Format_RGB32);
+    const QString png = QStringLiteral("data:image/png;base64,")
+                        + QString::fromLatin1(HostilePictures::written(picture, "png").toBase64());
+    html += QStringLiteral("<img src=\"%1\">").arg(png);
+    KelNodeDescriptionEdit edit;
+    edit.resize(300, 200);
+    edit.setHtml(html);
+    edit.show();
+    edit.document()->size();
+    edit.grab();
+    EXPECT_EQ(pipe.readerOpens(), 0);
+    const QVariant loaded = edit.document()->resource(QTextDocument::ImageResource, QUrl(png));
+    EXPECT_EQ(loaded.value<QPixmap>().toImage().convertToFormat(QImage::Format_RGB32), picture);
 }
 
 #include "PanelDescriptionTest.moc"

@@ -1,4 +1,4 @@
-#include "app/ImageSignatures.h"
+#include "params/ImageSignatures.h"
 
 #include <QList>
 

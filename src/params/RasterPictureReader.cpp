@@ -1,0 +1,97 @@
+#include "params/RasterPictureReader.h"
+
+#include "params/ImageSignatures.h"
+#include "params/RegularFileReader.h"
+
+#include <QFile>
+#include <QIODevice>
+
+namespace {
+
+// The raster formats whose Qt readers read only the picture's own bytes: the image library's
+// name of each (its signatures) and Qt's.
+struct RasterFormat {
+    const char* signatureName;
+    const char* qtFormat;
+};
+
+constexpr RasterFormat rasterFormats[] = {
+    {"png", "png"}, {"jpeg", "jpeg"}, {"gif", "gif"}, {"bmp", "bmp"},
+    {"pnm", "ppm"}, {"tiff", "tiff"}, {"webp", "webp"},
+};
+
+// The suffixes of Targa files, which begin with no signature.
+bool namesTarga(QString const& suffix)
+{
+    return suffix.compare(QLatin1String("tga"), Qt::CaseInsensitive) == 0
+           || suffix.compare(QLatin1String("tpic"), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+QByteArray RasterPictureReader::formatOf(QByteArray const& head, QString const& suffix)
+{
+    for (RasterFormat const& format : rasterFormats) {
+        if (ImageSignatures::matches(format.signatureName, head))
+            return format.qtFormat;
+    }
+    return namesTarga(suffix) ? QByteArrayLiteral("tga") : QByteArray();
+}
+
+bool RasterPictureReader::openFile(QString const& path, QFile* file, QString* reason)
+{
+    return KelUtils::RegularFileReader::open(path, -1, file, reason);
+}
+
+RasterPictureReader::RasterPictureReader(QIODevice* device, QString const& suffix, qint64 pixelCap)
+{
+    if (!device || !device->isReadable()) {
+        m_error = QStringLiteral("The picture cannot be read");
+        return;
+    }
+    const QByteArray format = formatOf(device->peek(ImageSignatures::headBytes), suffix);
+    if (format.isEmpty()) {
+        m_error = QStringLiteral("Not a picture of a readable format");
+        return;
+    }
+    // Set before the reader looks at the device: it never falls back on a guess of its own.
+    m_reader.setAutoDetectImageFormat(false);
+    m_reader.setDecideFormatFromContent(false);
+    m_reader.setFormat(format);
+    m_reader.setDevice(device);
+    m_size = m_reader.size();
+    if (!m_size.isValid() || m_size.isEmpty()) {
+        m_error = m_reader.errorString();
+        return;
+    }
+    if (qint64(m_size.width()) * m_size.height() > pixelCap) {
+        m_error = QStringLiteral("Image too large: %1 x %2 pixels (at most %3 million)")
+                      .arg(m_size.width())
+                      .arg(m_size.height())
+                      .arg(pixelCap / 1000000);
+        return;
+    }
+    m_valid = m_reader.canRead();
+    if (!m_valid)
+        m_error = m_reader.errorString();
+}
+
+bool RasterPictureReader::supportsScaledSize() const
+{
+    return m_valid && m_reader.supportsOption(QImageIOHandler::ScaledSize);
+}
+
+void RasterPictureReader::setScaledSize(QSize const& scaled)
+{
+    m_reader.setScaledSize(scaled);
+}
+
+QImage RasterPictureReader::read()
+{
+    if (!m_valid)
+        return QImage();
+    QImage image = m_reader.read();
+    if (image.isNull())
+        m_error = m_reader.errorString();
+    return image;
+}
