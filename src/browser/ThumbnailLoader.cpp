@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace {
@@ -65,10 +66,11 @@ struct ThumbnailLoader::Shared {
     // Null once the loader is gone: nothing is stored or announced after that.
     ThumbnailLoader* owner = nullptr;
 
-    Entry const* find(QString const& path, FileStamp const& stamp) const
+    // Without a stamp, whatever was read last from the path.
+    Entry const* find(QString const& path, std::optional<FileStamp> const& stamp) const
     {
         const auto it = cache.constFind(path);
-        return it != cache.cend() && it->stamp == stamp ? &*it : nullptr;
+        return it != cache.cend() && (!stamp || it->stamp == *stamp) ? &*it : nullptr;
     }
 };
 
@@ -142,6 +144,21 @@ bool ThumbnailLoader::hasThumbnail(QFileInfo const& file) const
     const FileStamp stamp = stampOf(file);
     std::lock_guard lock(m_shared->mutex);
     return m_shared->find(path, stamp) != nullptr;
+}
+
+QSize ThumbnailLoader::imageSize(QString const& path) const
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    std::lock_guard lock(m_shared->mutex);
+    Shared::Entry const* entry = m_shared->find(absolute, std::nullopt);
+    return entry ? entry->size : QSize();
+}
+
+bool ThumbnailLoader::hasThumbnail(QString const& path) const
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->find(absolute, std::nullopt) != nullptr;
 }
 
 void ThumbnailLoader::work(std::shared_ptr<Shared> shared)

@@ -39,10 +39,12 @@ public:
     // The pixel size read with the thumbnail; invalid until then or when unreadable.
     QSize imageSize(QFileInfo const& file) const;
     bool hasThumbnail(QFileInfo const& file) const;
-    // The same for the file at `path` as it is now.
+    // By path alone: a request for the file as it is now, and what was last read from the path,
+    // whatever the file's state was then (a caller that asks once and waits is answered even if
+    // the file changed meanwhile).
     QPixmap getThumbnail(QString const& path) { return getThumbnail(QFileInfo(path)); }
-    QSize imageSize(QString const& path) const { return imageSize(QFileInfo(path)); }
-    bool hasThumbnail(QString const& path) const { return hasThumbnail(QFileInfo(path)); }
+    QSize imageSize(QString const& path) const;
+    bool hasThumbnail(QString const& path) const;
 
     // The 120 x 80 transparent image a thumbnail is painted on, and the whole thumbnail of an
     // unreadable file.

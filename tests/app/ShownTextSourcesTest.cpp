@@ -4,8 +4,9 @@
 // markup is otherwise taken for rich text, and Qt's text document opens whatever file an <img> in
 // it names. The check reads the sources and finds such places by itself. A place that sets only
 // the program's own words from a variable says so with "// own text" on its line or the line
-// before; a field that only ever shows plain text and must keep a value whole (an editable line)
-// with "// plain field".
+// before; a widget that shows its text only as plain text and must keep it whole (an editable
+// line, a label set to plain text, a tool button whose callers cut what they pass) with
+// "// plain field".
 
 #include <QDir>
 #include <QDirIterator>
