@@ -15,6 +15,7 @@ KelCmdNodeSnapshot::KelCmdNodeSnapshot(TwCore* core, KelNodes::NodeGraph* graph,
     , m_nodeUid(node ? node->uid() : -1)
     , m_ownerUid(TwNodeSnapshot::ownerUid(node))
 {
+    // own text: the verb is the caller's word.
     setText(verb + QLatin1Char(' ') + (node ? ShownText::name(node->displayName()) : QString()));
 }
 

@@ -88,14 +88,14 @@ void TemplateEditor::adjustUI(KelNGObject* object)
         if (KelTemplate* objectTemplate = object->getValidTemplate()) {
             {
                 QSignalBlocker blocker(ui->descriptionNameEdit);
-                ui->descriptionNameEdit->setText(objectTemplate->name());
+                ui->descriptionNameEdit->setText(objectTemplate->name()); // plain field
             }
             ui->descriptionTypeComboBox->setCurrentIndex(ui->descriptionTypeComboBox->findData(
                 objectTemplate->type(), Qt::DisplayRole, Qt::MatchFixedString));
-            ui->descriptionAlternativeNamesEdit->setText(objectTemplate->alternativeNames());
-            ui->descriptionTagsEdit->setText(objectTemplate->tags());
-            ui->descriptionVersionEdit->setText(objectTemplate->version());
-            ui->descriptionCreatedByEdit->setText(objectTemplate->createdBy());
+            ui->descriptionAlternativeNamesEdit->setText(objectTemplate->alternativeNames()); // plain field
+            ui->descriptionTagsEdit->setText(objectTemplate->tags()); // plain field
+            ui->descriptionVersionEdit->setText(objectTemplate->version()); // plain field
+            ui->descriptionCreatedByEdit->setText(objectTemplate->createdBy()); // plain field
             PlainTextWidgets::setText(ui->descriptionUUIDLabel,
                                       ShownText::name(objectTemplate->uuid(), kUuidChars));
             {

@@ -42,7 +42,7 @@ QString const kNewTemplateNodeType = QStringLiteral("{e6c96b40-8b7d-47d2-8213-68
 int showBox(QMessageBox::Icon icon, QString const& title, QString const& text,
             QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, title, QString(), buttons, nullptr);
+    QMessageBox box(icon, ShownText::name(title), QString(), buttons, nullptr);
     PlainTextWidgets::setText(&box, text);
     return box.exec();
 }

@@ -2,7 +2,7 @@
 
 #include <QStyledItemDelegate>
 
-// Details list: the Type column centred.
+// Details list: the Type column centred, cut at its end when the column is narrower.
 class DetailsViewDelegate : public QStyledItemDelegate
 {
     Q_OBJECT

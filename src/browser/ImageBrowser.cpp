@@ -175,7 +175,7 @@ void ImageBrowser::onPathChanged(QString path)
             }
         }
     }
-    m_ui->lePath->setText(path.mid(m_placePath.size()));
+    m_ui->lePath->setText(path.mid(m_placePath.size())); // plain field
 }
 
 void ImageBrowser::on_lineEdit_textChanged(QString)

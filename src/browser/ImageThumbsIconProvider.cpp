@@ -1,11 +1,9 @@
 #include "browser/ImageThumbsIconProvider.h"
 
-#include "params/RegularFileReader.h"
+#include "browser/FileTypeByName.h"
 #include "style/KelStyleConfig.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QMimeDatabase>
 
 ImageThumbsIconProvider::ImageThumbsIconProvider() = default;
 
@@ -13,7 +11,7 @@ QIcon ImageThumbsIconProvider::icon(QFileInfo const& info) const
 {
     if (info.isDir())
         return QIcon(KelStyleConfig::instance()->value<QPixmap>(QStringLiteral("folder_vyx")));
-    return QIcon(loader()->getThumbnail(info.absoluteFilePath()));
+    return QIcon(loader()->getThumbnail(info));
 }
 
 QIcon ImageThumbsIconProvider::icon(QFileIconProvider::IconType type) const
@@ -23,20 +21,5 @@ QIcon ImageThumbsIconProvider::icon(QFileIconProvider::IconType type) const
 
 QString ImageThumbsIconProvider::type(QFileInfo const& info) const
 {
-    if (!info.isFile())
-        return QFileIconProvider::type(info);
-    // As Qt's own answer: the name decides where it names one type, else the first bytes do.
-    // Qt would open the file by name for them; a pipe swapped in would hold the model's thread
-    // (and the window's closing, which joins it) for good.
-    QMimeDatabase const database;
-    const QList<QMimeType> named = database.mimeTypesForFileName(info.fileName());
-    QMimeType mimeType;
-    QFile file;
-    if (named.size() == 1)
-        mimeType = named.first();
-    else if (KelUtils::RegularFileReader::open(info.absoluteFilePath(), -1, &file, nullptr))
-        mimeType = database.mimeTypeForFileNameAndData(info.fileName(), &file);
-    else
-        mimeType = database.mimeTypeForFile(info, QMimeDatabase::MatchExtension);
-    return mimeType.comment().isEmpty() ? mimeType.name() : mimeType.comment();
+    return FileTypeByName::typeOf(info);
 }

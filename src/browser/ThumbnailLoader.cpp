@@ -2,13 +2,25 @@
 
 #include "app/PictureFile.h"
 
-#include <QMutexLocker>
+#include <QDateTime>
+#include <QHash>
+#include <QList>
 #include <QPainter>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace {
 
 constexpr int thumbWidth = 120;
 constexpr int thumbHeight = 80;
+
+// Long enough for any picture within the cap to finish decoding, so that a normal close does
+// not end the program under a decoder; a read stalled longer is left behind.
+constexpr std::chrono::milliseconds closingGrace(1000);
 
 // GUI thread only. Never freed: a pixmap must not outlive the application object.
 QPixmap& placeholder()
@@ -17,14 +29,65 @@ QPixmap& placeholder()
     return *pixmap;
 }
 
+// What tells one state of a file from the next: a file written again has another.
+struct FileStamp {
+    qint64 modified = 0;
+    qint64 size = -1;
+    bool operator==(FileStamp const&) const = default;
+};
+
+FileStamp stampOf(QFileInfo const& file)
+{
+    return {file.lastModified().toMSecsSinceEpoch(), file.size()};
+}
+
 } // namespace
 
-ThumbnailLoader::ThumbnailLoader() = default;
+struct ThumbnailLoader::Shared {
+    struct Entry {
+        QImage thumbnail;
+        QSize size;
+        FileStamp stamp;
+    };
+    struct Request {
+        QString path;
+        FileStamp stamp;
+    };
+
+    Reader reader;
+    std::mutex mutex;
+    std::condition_variable idle;
+    // Guarded by the mutex, as everything below.
+    QList<Request> queue;
+    QHash<QString, Entry> cache;
+    // A thread is working through the queue; decided under the mutex, so that a request made
+    // while the thread is ending is served by a new one.
+    bool busy = false;
+    // Null once the loader is gone: nothing is stored or announced after that.
+    ThumbnailLoader* owner = nullptr;
+
+    // Without a stamp, whatever was read last from the path.
+    Entry const* find(QString const& path, std::optional<FileStamp> const& stamp) const
+    {
+        const auto it = cache.constFind(path);
+        return it != cache.cend() && (!stamp || it->stamp == *stamp) ? &*it : nullptr;
+    }
+};
+
+ThumbnailLoader::ThumbnailLoader(Reader reader) : m_shared(std::make_shared<Shared>())
+{
+    m_shared->reader = reader ? std::move(reader) : Reader([](QString const& path, QSize fitInto, QSize* fullSize) {
+        return PictureFile::read(path, fitInto, fullSize);
+    });
+    m_shared->owner = this;
+}
 
 ThumbnailLoader::~ThumbnailLoader()
 {
-    m_stop.store(true);
-    wait();
+    std::unique_lock lock(m_shared->mutex);
+    m_shared->owner = nullptr;
+    m_shared->queue.clear();
+    m_shared->idle.wait_for(lock, closingGrace, [this] { return !m_shared->busy; });
 }
 
 QImage const& ThumbnailLoader::blankImage()
@@ -50,50 +113,73 @@ QImage ThumbnailLoader::makeThumbnail(QImage const& image)
     return thumbnail;
 }
 
-QPixmap ThumbnailLoader::getThumbnail(QString const& path)
+QPixmap ThumbnailLoader::getThumbnail(QFileInfo const& file)
 {
     placeholder().fill(Qt::black);
-    QMutexLocker lock(&m_mutex);
-    const auto it = m_cache.constFind(path);
-    if (it != m_cache.cend())
-        return QPixmap::fromImage(it->thumbnail);
-    m_queue.append(path);
-    if (!m_busy && !m_stop.load()) {
-        // The thread decided to end under the mutex and takes nothing more from the queue:
-        // join it (it no longer needs the mutex) and start it again.
-        wait();
-        m_busy = true;
-        start(QThread::currentThread()->priority());
+    const QString path = file.absoluteFilePath();
+    const FileStamp stamp = stampOf(file);
+    std::lock_guard lock(m_shared->mutex);
+    if (Shared::Entry const* entry = m_shared->find(path, stamp))
+        return QPixmap::fromImage(entry->thumbnail);
+    m_shared->queue.append({path, stamp});
+    if (!m_shared->busy) {
+        m_shared->busy = true;
+        std::thread(&ThumbnailLoader::work, m_shared).detach();
     }
     return placeholder().copy();
 }
 
+QSize ThumbnailLoader::imageSize(QFileInfo const& file) const
+{
+    const QString path = file.absoluteFilePath();
+    const FileStamp stamp = stampOf(file);
+    std::lock_guard lock(m_shared->mutex);
+    Shared::Entry const* entry = m_shared->find(path, stamp);
+    return entry ? entry->size : QSize();
+}
+
+bool ThumbnailLoader::hasThumbnail(QFileInfo const& file) const
+{
+    const QString path = file.absoluteFilePath();
+    const FileStamp stamp = stampOf(file);
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->find(path, stamp) != nullptr;
+}
+
 QSize ThumbnailLoader::imageSize(QString const& path) const
 {
-    QMutexLocker lock(&m_mutex);
-    return m_cache.value(path).size;
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    std::lock_guard lock(m_shared->mutex);
+    Shared::Entry const* entry = m_shared->find(absolute, std::nullopt);
+    return entry ? entry->size : QSize();
 }
 
 bool ThumbnailLoader::hasThumbnail(QString const& path) const
 {
-    QMutexLocker lock(&m_mutex);
-    return m_cache.contains(path);
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    std::lock_guard lock(m_shared->mutex);
+    return m_shared->find(absolute, std::nullopt) != nullptr;
 }
 
-void ThumbnailLoader::run()
+void ThumbnailLoader::work(std::shared_ptr<Shared> shared)
 {
-    QMutexLocker lock(&m_mutex);
-    while (!m_queue.isEmpty() && !m_stop.load()) {
-        const QString path = m_queue.takeFirst();
+    std::unique_lock lock(shared->mutex);
+    while (!shared->queue.isEmpty() && shared->owner) {
+        const Shared::Request request = shared->queue.takeFirst();
         lock.unlock();
 
-        Entry entry;
-        entry.thumbnail = makeThumbnail(PictureFile::read(path, QSize(thumbWidth, thumbHeight), &entry.size));
+        // Kept under the stamp the request saw: the file read is that state or a later one,
+        // and a later stamp asks again.
+        Shared::Entry entry;
+        entry.stamp = request.stamp;
+        entry.thumbnail = makeThumbnail(shared->reader(request.path, QSize(thumbWidth, thumbHeight), &entry.size));
 
-        lock.relock();
-        m_cache.insert(path, entry);
-        emit thumbnailReady(path);
+        lock.lock();
+        if (!shared->owner)
+            break;
+        shared->cache.insert(request.path, entry);
+        emit shared->owner->thumbnailReady(request.path);
     }
-    // Decided under the mutex: a request after this point starts the thread again.
-    m_busy = false;
+    shared->busy = false;
+    shared->idle.notify_all();
 }

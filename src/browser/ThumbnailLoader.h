@@ -1,33 +1,48 @@
 #pragma once
 
-#include <QHash>
+#include <QFileInfo>
 #include <QImage>
-#include <QMutex>
+#include <QObject>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
-#include <QStringList>
-#include <QThread>
 
-#include <atomic>
+#include <functional>
+#include <memory>
 
 // Makes 120 x 80 thumbnails of image files on a background thread and keeps them for the
-// loader's life. Files are read as PictureFile reads them: no file makes the thread wait for
-// good (so that the destructor's join ends), and no picture is decoded larger than the cap. The queue and the cache are touched only under the mutex; whether the thread
-// is idle is decided under it too, so a request made while the thread is ending is served.
-class ThumbnailLoader : public QThread
+// loader's life. Files are read as PictureFile reads them, no picture decoded larger than the
+// cap. A thumbnail and its size are kept for the file as it was when it was read (its
+// modification time and size): a file changed on disk is read again.
+//
+// A read may never return (a mount that stops answering). The thread is never joined: it works
+// on state it shares with the loader, so the loader (and the program) can end while it is
+// blocked, and what it reads after that is dropped.
+class ThumbnailLoader : public QObject
 {
     Q_OBJECT
 
 public:
-    ThumbnailLoader();
-    // Stops and joins the thread: the image being read is finished and stored, the rest of the
-    // queue is dropped.
+    // Reads the picture at `path`, decoded no smaller than fits into `fitInto`; *fullSize gets
+    // the file's own size. Runs on the loader's thread.
+    using Reader = std::function<QImage(QString const& path, QSize fitInto, QSize* fullSize)>;
+
+    // Without a reader, PictureFile reads the files.
+    explicit ThumbnailLoader(Reader reader = {});
+    // Drops the queue and waits a short while for the image being read; a read that has not
+    // returned by then is left to itself.
     ~ThumbnailLoader() override;
 
-    // GUI thread. The cached thumbnail, or a black placeholder while it is being made.
-    QPixmap getThumbnail(QString const& path);
+    // GUI thread. The cached thumbnail of the file as it is now, or a black placeholder while it
+    // is being made.
+    QPixmap getThumbnail(QFileInfo const& file);
     // The pixel size read with the thumbnail; invalid until then or when unreadable.
+    QSize imageSize(QFileInfo const& file) const;
+    bool hasThumbnail(QFileInfo const& file) const;
+    // By path alone: a request for the file as it is now, and what was last read from the path,
+    // whatever the file's state was then (a caller that asks once and waits is answered even if
+    // the file changed meanwhile).
+    QPixmap getThumbnail(QString const& path) { return getThumbnail(QFileInfo(path)); }
     QSize imageSize(QString const& path) const;
     bool hasThumbnail(QString const& path) const;
 
@@ -41,19 +56,9 @@ signals:
     // A thumbnail for path entered the cache (emitted on the loader thread).
     void thumbnailReady(QString path);
 
-protected:
-    void run() override;
-
 private:
-    struct Entry {
-        QImage thumbnail;
-        QSize size;
-    };
+    struct Shared;
+    static void work(std::shared_ptr<Shared> shared);
 
-    mutable QMutex m_mutex;
-    QStringList m_queue;
-    QHash<QString, Entry> m_cache;
-    // Guarded by the mutex: the thread is working through the queue.
-    bool m_busy = false;
-    std::atomic<bool> m_stop{false};
+    std::shared_ptr<Shared> m_shared;
 };

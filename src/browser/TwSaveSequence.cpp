@@ -34,7 +34,8 @@ TwSaveSequence::TwSaveSequence(QWidget* parent, TwCore* core)
     QString folder = settings.value(locationKey).toString();
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    m_ui->directoryEdit->setText(folder);
+    m_ui->directoryEdit->setText(folder); // plain field
+    // plain field
     m_ui->fileNameEdit->setText(settings.contains(fileNameKey) ? settings.value(fileNameKey).toString()
                                                                : tr("Sequence_"));
 
@@ -235,5 +236,5 @@ void TwSaveSequence::on_directoryPushButton_clicked()
     if (folder.isEmpty())
         return;
     QSettings().setValue(locationKey, folder);
-    m_ui->directoryEdit->setText(folder);
+    m_ui->directoryEdit->setText(folder); // plain field
 }

@@ -1,10 +1,13 @@
 #include "browser/VyxBrowserFileSystemModel.h"
 
 #include "app/GflAdapter.h"
+#include "browser/FileTypeByName.h"
 
 VyxBrowserFileSystemModel::VyxBrowserFileSystemModel(QObject* parent)
     : QFileSystemModel(parent)
 {
+    // Every type text the base model serves, in any column or role, comes from the name.
+    setIconProvider(FileTypeByName::shared());
     connect(loader(), &ThumbnailLoader::thumbnailReady, this, &VyxBrowserFileSystemModel::onThumbnailReady,
             Qt::QueuedConnection);
     // Every spelling a readable format's files carry ("x.jpeg" as well as "x.jpg", the name
@@ -65,7 +68,7 @@ QVariant VyxBrowserFileSystemModel::data(QModelIndex const& index, int role) con
         if (isDir(index))
             return QString();
         // Read off the GUI thread with the thumbnail; empty until then.
-        const QSize size = loader()->imageSize(fileInfo(index).absoluteFilePath());
+        const QSize size = loader()->imageSize(fileInfo(index));
         if (!size.isValid())
             return QString();
         return QStringLiteral("%1 x %2").arg(size.width()).arg(size.height());

@@ -5,7 +5,8 @@
 #include <QFileSystemModel>
 
 // The image browser's file model: folders and readable image files only (name filters
-// regardless of case), three columns (Name, Type, Dimensions) and thumbnails as icons.
+// regardless of case), three columns (Name, Type, Dimensions) and thumbnails as icons. Type texts
+// come from the files' names: no row is typed by reading its file.
 class VyxBrowserFileSystemModel : public QFileSystemModel
 {
     Q_OBJECT

@@ -21,6 +21,7 @@ About::~About()
 
 void About::setTexts()
 {
+    // own text
     m_ui->versionLabel->setText(QCoreApplication::organizationName() + QLatin1Char(' ')
                                 + QCoreApplication::applicationName() + QStringLiteral(" v")
                                 + QStringLiteral("1.0"));

@@ -14,7 +14,7 @@ KelHelp::KelHelp(QWidget* parent, QString title, QLatin1String collectionFileNam
     : HelpViewer(parent), m_ui(new Ui::KelHelp)
 {
     m_ui->setupUi(this);
-    setWindowTitle(title);
+    setWindowTitle(title); // own text
     m_ui->backButton->setEnabled(false);
     m_ui->forwardButton->setEnabled(false);
     m_ui->backButton->setIcon(KelStyleConfig::instance()->value<QPixmap>(QStringLiteral("backward")));

@@ -349,8 +349,8 @@ void TwMainWindow::updateRecentFileActions()
     for (int i = 0; i < m_recentFileActions.size(); ++i) {
         QAction* action = m_recentFileActions.at(i);
         if (i < shown) {
-            const QString name = ShownText::name(QFileInfo(files.at(i)).baseName(), ShownText::kMenuEntryChars);
-            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+            action->setText(QStringLiteral("&%1 %2").arg(
+                QString::number(i + 1), ShownText::name(QFileInfo(files.at(i)).baseName(), ShownText::kMenuEntryChars)));
             action->setData(files.at(i));
             action->setVisible(true);
         } else {

@@ -100,7 +100,7 @@ void TwObjectEditor::selectedNodeChanged(KelNGNode* item)
         m_nodePanel->nodeColorField->setColor(styleNodeColor());
         return;
     }
-    m_nodePanel->nodeNameEdit->setText(item->node()->displayName());
+    m_nodePanel->nodeNameEdit->setText(item->node()->displayName()); // plain field
     m_nodePanelWidget->setEnabled(true);
     m_nodePanel->nodeColorField->setColor(item->hasCustomNodeColor() ? item->customNodeColor()
                                                                  : styleNodeColor());
@@ -126,7 +126,7 @@ void TwObjectEditor::setNodeName(KelNGNode* item, QString const& name)
     if (!item || item != panelNode())
         return;
     QSignalBlocker blocker(m_nodePanel->nodeNameEdit);
-    m_nodePanel->nodeNameEdit->setText(name);
+    m_nodePanel->nodeNameEdit->setText(name); // plain field
 }
 
 void TwObjectEditor::nodeColorChanged(QColor const& color)

@@ -95,7 +95,7 @@ void TwObjectEditor::updateTemplateObject(KelNGObject* object)
         QSignalBlocker objects(m_ui->treeWidget);
         QSignalBlocker templates(tree);
         TwObjectRows::showName(row, 0, TwObjectSettings::displayName(object));
-        row->setText(1, TwObjectSettings::nodeCountText(object));
+        row->setText(1, TwObjectSettings::nodeCountText(object)); // own text
         if (objectTemplate) {
             row->setText(2, ShownText::name(objectTemplate->type()));
             if (objectTemplate->objectIcon().isNull()) {
@@ -131,7 +131,7 @@ void TwObjectEditor::updateTemplateChildObjects(KelNGObject* object)
         if (child->templateTreeItem) {
             QSignalBlocker blocker(tree);
             TwObjectRows::showName(child->templateTreeItem, 0, TwObjectSettings::displayName(child));
-            child->templateTreeItem->setText(1, TwObjectSettings::nodeCountText(child));
+            child->templateTreeItem->setText(1, TwObjectSettings::nodeCountText(child)); // own text
         }
         updateTemplateChildObjects(child);
     }

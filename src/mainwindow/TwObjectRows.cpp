@@ -172,7 +172,7 @@ QTreeWidgetItem* TwObjectRows::update(KelNGObject* object)
     KelNodes::NodeGraph* graph = object->graph();
     row->setIcon(0, visibilityIcon(TwObjectSettings::isDisabled(graph)));
     showName(row, 1, TwObjectSettings::displayName(object));
-    row->setText(2, TwObjectSettings::nodeCountText(object));
+    row->setText(2, TwObjectSettings::nodeCountText(object)); // own text
     row->setTextAlignment(2, Qt::AlignHCenter | Qt::AlignVCenter);
     if (auto* opacity = qobject_cast<QComboBox*>(m_tree->itemWidget(row, OpacityColumn))) {
         QSignalBlocker boxBlocker(opacity);

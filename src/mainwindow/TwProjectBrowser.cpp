@@ -62,7 +62,7 @@ TwProjectBrowser::TwProjectBrowser(QWidget* parent, TwCore* core)
     };
     for (Button const& entry : buttons) {
         entry.button->setIcon(stylePixmap(entry.icon));
-        entry.button->setToolTip(tr(entry.tip));
+        entry.button->setToolTip(tr(entry.tip)); // own text
         entry.button->setIconSize(QSize(20, 20));
     }
 

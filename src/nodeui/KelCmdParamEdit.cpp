@@ -1,6 +1,7 @@
 #include "nodeui/KelCmdParamEdit.h"
 
 #include "app/TwCore.h"
+#include "app/ShownText.h"
 #include "nodeui/KelParam.h"
 #include "params/IParameterContainer.h"
 
@@ -15,7 +16,7 @@ KelCmdParamEdit::KelCmdParamEdit(TwCore* core, KelParam* panel, QBuffer* before)
     QString name;
     if (panel && panel->container())
         name = panel->container()->text();
-    setText(name + QLatin1Char(' ') + QObject::tr("edit"));
+    setText(ShownText::name(name) + QLatin1Char(' ') + QObject::tr("edit"));
 }
 
 KelCmdParamEdit::~KelCmdParamEdit()

@@ -1,5 +1,6 @@
 #include "nodeui/KelParam.h"
 
+#include "app/ShownText.h"
 #include "nodeui/KelNodeDescription.h"
 #include "nodeui/KelParamRow.h"
 #include "nodeui/KelParamSnapshot.h"
@@ -129,7 +130,7 @@ void KelParam::createUI()
     auto closeGroup = [&] {
         auto* page = new QWidget;
         page->setLayout(current);
-        const int index = m_toolBox->addItem(page, computeGroupBoxHeader(pendingText));
+        const int index = m_toolBox->addItem(page, ShownText::name(computeGroupBoxHeader(pendingText)));
         m_toolBox->setExpanded(index, true);
         m_groupNames.insert(sections, pendingText);
         ++sections;
@@ -235,7 +236,7 @@ void KelParam::updateGroupBoxHeaders()
     if (!m_container)
         return;
     for (auto it = m_groupNames.cbegin(); it != m_groupNames.cend(); ++it)
-        m_toolBox->setItemText(it.key(), computeGroupBoxHeader(it.value()));
+        m_toolBox->setItemText(it.key(), ShownText::name(computeGroupBoxHeader(it.value())));
 }
 
 QString KelParam::computeGroupBoxHeader(QString text)

@@ -238,7 +238,7 @@ bool KelParamRow::refresh(QWidget* editor, QSlider* slider, KelUtils::Parameter*
         auto* line = qobject_cast<QLineEdit*>(editor);
         if (!line)
             return false;
-        line->setText(static_cast<KelUtils::StringParameter*>(*parameter)->value());
+        line->setText(static_cast<KelUtils::StringParameter*>(*parameter)->value()); // plain field
         break;
     }
     default:

@@ -68,7 +68,7 @@ QPixmap stylePixmap(const char* key)
 void dressButton(QAbstractButton* button, const char* pixmapKey, QString const& toolTip)
 {
     button->setIcon(QIcon(stylePixmap(pixmapKey)));
-    button->setToolTip(toolTip);
+    button->setToolTip(toolTip); // own text
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "nodeui/NodeDockTabWidget.h"
 
 #include "app/KelCore.h"
+#include "app/ShownText.h"
 #include "effects/NodeTypeRegistry.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/Node.h"
@@ -30,7 +31,7 @@ const QUuid kFilteredImageType(QStringLiteral("{01be3c9a-497b-4146-9198-810f0e4e
 
 void makeNodeItem(QTreeWidgetItem* item, KelNodes::NodeDescriptor const* descriptor)
 {
-    item->setText(0, descriptor->displayName);
+    item->setText(0, ShownText::name(descriptor->displayName));
     item->setData(0, Qt::UserRole, QStringLiteral("Insert:NodePath"));
     item->setData(0, Qt::UserRole + 1, descriptor->typeId);
     item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemIsEnabled);
@@ -116,7 +117,7 @@ void NodeDockTabWidget::init()
     ui->titleBar->addSpacerItem(new QSpacerItem(10, 10, QSizePolicy::Fixed, QSizePolicy::Minimum));
     auto addButton = [&](QString const& text, void (NodeDockTabWidget::*slot)()) {
         auto* button = new QToolButton(this);
-        button->setText(text);
+        button->setText(text); // own text
         button->setCheckable(true);
         group->addButton(button);
         connect(button, &QToolButton::clicked, this, slot);
@@ -291,7 +292,7 @@ void NodeDockTabWidget::fillNodeTypeTree(QTreeWidget* tree,
         const QString& category = parts.first();
         if (!items.contains(category) && !excluded.contains(category)) {
             auto* item = new QTreeWidgetItem(tree);
-            item->setText(0, firstCharToUpper(category));
+            item->setText(0, ShownText::name(firstCharToUpper(category)));
             item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
             items.insert(category, item);
         }
@@ -313,7 +314,7 @@ void NodeDockTabWidget::fillNodeTypeTree(QTreeWidget* tree,
                 QTreeWidgetItem* sub = items.value(key);
                 if (!sub) {
                     sub = new QTreeWidgetItem(it.value());
-                    sub->setText(0, firstCharToUpper(parts.at(1)));
+                    sub->setText(0, ShownText::name(firstCharToUpper(parts.at(1))));
                     sub->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsEnabled);
                     items.insert(key, sub);
                 }

@@ -98,19 +98,32 @@ void KDSynchronizedFormLayout::insertRow(int row, QWidget* label, QLayout* field
     invalidate();
 }
 
+namespace {
+
+// A row's label shows its text as it is, never as markup; none for an empty text.
+QLabel* plainLabel(const QString& text)
+{
+    if (text.isEmpty())
+        return nullptr;
+    auto* label = new QLabel;
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text); // plain field
+    return label;
+}
+
+} // namespace
+
 void KDSynchronizedFormLayout::insertRow(int row, const QString& labelText, QWidget* field)
 {
-    QLabel* label = nullptr;
-    if (!labelText.isEmpty()) {
-        label = new QLabel(labelText);
+    QLabel* label = plainLabel(labelText);
+    if (label)
         label->setBuddy(field);
-    }
     insertRow(row, label, field);
 }
 
 void KDSynchronizedFormLayout::insertRow(int row, const QString& labelText, QLayout* field)
 {
-    insertRow(row, labelText.isEmpty() ? nullptr : new QLabel(labelText), field);
+    insertRow(row, plainLabel(labelText), field);
 }
 
 void KDSynchronizedFormLayout::insertRow(int row, QWidget* widget)

@@ -20,6 +20,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTextDocument>
 #include <QToolTip>
 #include <QWindow>
 
@@ -311,7 +312,7 @@ bool KelStyle::handleRollOutButtonEvent(QToolButton* button, QEvent* event)
         if (!isRollOutText(text))
             return false;
         const auto* help = static_cast<QHelpEvent*>(event);
-        QToolTip::showText(help->globalPos(), text.mid(1, text.size() - 2), button);
+        QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(text.mid(1, text.size() - 2)), button);
         return true;
     }
     default:

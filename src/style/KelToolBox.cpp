@@ -40,7 +40,7 @@ int KelToolBox::insertItem(int index, QWidget* widget, const QString& text)
         return insertItem(count(), widget, text);
 
     Item item;
-    item.button->setText(text);
+    item.button->setText(text); // plain field
     item.widget = widget;
     m_items.insert(index, item);
 
@@ -124,7 +124,7 @@ void KelToolBox::setExpanded(QWidget* w, bool expanded)
 void KelToolBox::setItemText(int index, const QString& text)
 {
     if (validIndex(index))
-        m_items.at(index).button->setText(text);
+        m_items.at(index).button->setText(text); // plain field
 }
 
 void KelToolBox::paintEvent(QPaintEvent*)

@@ -2,6 +2,7 @@
 
 #include "ui_TwCheckUserAccountDialog.h"
 
+#include "app/ShownText.h"
 #include "web/TwKeyring.h"
 
 #include <QSettings>
@@ -35,10 +36,11 @@ void TwCheckUserAccountDialog::setRememberUnavailable(QString const& reason)
     QSignalBlocker const blocker(ui->rememberAccountCheckBox);
     ui->rememberAccountCheckBox->setChecked(false);
     ui->rememberAccountCheckBox->setEnabled(false);
-    ui->rememberAccountCheckBox->setToolTip(
+    // The keyring's words come from outside: plain text, cut.
+    ui->rememberAccountCheckBox->setToolTip(ShownText::toolTip(
         tr("The account cannot be remembered: no system keyring is reachable to keep the "
            "password safely (%1).")
-            .arg(reason.isEmpty() ? tr("no reason given") : reason));
+            .arg(reason.isEmpty() ? tr("no reason given") : ShownText::name(reason))));
 }
 
 void TwCheckUserAccountDialog::on_rememberAccountCheckBox_toggled(bool checked)

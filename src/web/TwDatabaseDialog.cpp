@@ -175,7 +175,7 @@ void TwDatabaseDialog::checkAndAddDownload(AbstractDownloadMethod* method, bool 
     row->setData(0, kIconRole, icon);
     row->setData(0, kVersionRole, method->version());
     row->setText(1, ShownText::name(method->version()));
-    row->setText(2, installed ? QStringLiteral("%1").arg(installed->version().toDouble(), 0, 'g', 6)
+    row->setText(2, installed ? QString::number(installed->version().toDouble(), 'g', 6)
                               : QStringLiteral("-"));
     row->setCheckState(kInstallColumn, Qt::Checked);
     ui->treeWidget->addTopLevelItem(row);

@@ -171,12 +171,12 @@ void TwWebUtilities::uploadTemplateToDatabase(KelNGObject* object)
         dialog.setRememberUnavailable(read->reason);
     QSettings settings;
     if (settings.contains(loginKey())) {
-        dialog.userEdit()->setText(settings.value(loginKey()).toString());
+        dialog.userEdit()->setText(settings.value(loginKey()).toString()); // plain field
         if (canRemember)
             dialog.rememberAccountCheckBox()->setChecked(true);
     }
     if (read->status == TwKeyring::ReadStatus::Found)
-        dialog.passwordEdit()->setText(read->password);
+        dialog.passwordEdit()->setText(read->password); // plain field
     if (dialog.exec() != QDialog::Accepted)
         return;
     if (!guardedObject || !guardedTemplate || guardedObject->objectTemplate() != guardedTemplate)

@@ -4,6 +4,7 @@
 #include "browser/VyxBrowserFileSystemModel.h"
 #include "style/KelStyleConfig.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -297,6 +298,46 @@ TEST_F(ThumbnailLoaderTest, ThumbnailsAreDecodedSmallAndNeverAboveTheCap)
             std::exit(ok ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+// A thumbnail and its size belong to the file as it was read: written again (in place or by a
+// new file taking its name, in another format, size or colour, or at the same size with only the
+// time changed) it is read again; untouched, it is served from the cache.
+TEST_F(ThumbnailLoaderTest, AFileWrittenAgainIsReadAgain)
+{
+    ThumbnailLoader loader;
+    QSignalSpy ready(&loader, &ThumbnailLoader::thumbnailReady);
+    const QString file = dir.filePath(QStringLiteral("again.img"));
+    const char* formats[] = {"PNG", "BMP", "PPM"};
+    QDateTime stamp = QDateTime::currentDateTimeUtc().addDays(-1);
+    for (int round = 0; round < 12; ++round) {
+        SCOPED_TRACE(round);
+        const QSize size(round % 4 == 3 ? 25 + round - 1 : 25 + round, 16);
+        const QRgb colour = qRgb(20 * round, 255 - 20 * round, 100);
+        {
+            QFile out(round % 2 ? file + QStringLiteral(".new") : file);
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            ASSERT_TRUE(solid(size.width(), size.height(), colour).save(&out, formats[round % 3]));
+        }
+        if (round % 2) {
+            QFile::remove(file);
+            ASSERT_TRUE(QFile::rename(file + QStringLiteral(".new"), file));
+        }
+        stamp = stamp.addSecs(1);
+        QFile touched(file);
+        ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(touched.setFileTime(stamp, QFileDevice::FileModificationTime));
+        touched.close();
+
+        const int before = int(ready.count());
+        loader.getThumbnail(QFileInfo(file));
+        ASSERT_TRUE(ready.count() > before || ready.wait(10000));
+        EXPECT_EQ(loader.imageSize(QFileInfo(file)), size);
+        EXPECT_EQ(loader.getThumbnail(QFileInfo(file)).toImage().pixel(60, 40), colour);
+        // Untouched: no new read.
+        QTest::qWait(20);
+        EXPECT_EQ(ready.count(), before + 1);
+    }
 }
 
 TEST_F(ThumbnailLoaderTest, DestructorJoinsWithRequestsPending)

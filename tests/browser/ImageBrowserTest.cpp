@@ -1,6 +1,8 @@
 #include "browser/TestHome.h"
 
+#include "app/UserFileWriter.h"
 #include "browser/ImageBrowser.h"
+#include "browser/ThumbnailLoader.h"
 #include "browser/VyxBrowserFileSystemModel.h"
 
 #include <QComboBox>
@@ -285,6 +287,48 @@ TEST_F(ImageBrowserTest, KeysGoBackUpAndDown)
     details()->setFocus();
     QTest::keyClick(details(), Qt::Key_Backspace);
     EXPECT_EQ(browser->currentPath(), sub);
+}
+
+// Save Image over a picture the browser shows (written as the program writes a user's file): the
+// row shows the new picture's thumbnail and size, each time it is written again.
+TEST_F(ImageBrowserTest, APictureWrittenAgainShowsItsNewThumbnailAndSize)
+{
+    browser->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(browser.get()));
+    open(album);
+    waitForRows(album, 4);
+    child<QToolButton>("btDetails")->click();
+    const QString path = album + QStringLiteral("/c.png");
+    ASSERT_TRUE(model()->index(path).isValid());
+
+    // What the details list and the strip paint; they ask again as the model announces changes.
+    auto shown = [&](QSize size, QRgb colour) {
+        for (int i = 0; i < 500; ++i) {
+            const QModelIndex row = model()->index(path);
+            details()->viewport()->grab();
+            strip()->viewport()->grab();
+            const QImage thumb = row.data(Qt::DecorationRole).value<QIcon>().pixmap(QSize(120, 80)).toImage();
+            if (row.siblingAtColumn(2).data().toString() == QStringLiteral("%1 x %2").arg(size.width()).arg(size.height())
+                && thumb.pixel(60, 40) == colour)
+                return true;
+            QTest::qWait(20);
+        }
+        return false;
+    };
+    ASSERT_TRUE(shown(QSize(8, 6), qRgb(255, 0, 0)));
+
+    const struct {
+        QSize size;
+        QRgb colour;
+    } versions[] = {{{30, 20}, qRgb(0, 0, 255)}, {{7, 5}, qRgb(0, 255, 0)}, {{8, 6}, qRgb(255, 255, 0)}};
+    for (auto const& version : versions) {
+        QImage image(version.size, QImage::Format_RGB32);
+        image.fill(version.colour);
+        ASSERT_TRUE(UserFileWriter::writeImage(path, image, "png"));
+        EXPECT_TRUE(shown(version.size, version.colour))
+            << version.size.width() << " x " << version.size.height() << " shows "
+            << model()->index(path, 2).data().toString().toStdString();
+    }
 }
 
 // A focusable neighbour of the browser in the same window that keeps the keys it gets.

@@ -1,6 +1,7 @@
 // The account dialog's remember box and the progress dialog's bar.
 
 #include "MemoryKeyring.h"
+#include "app/PipeWatcher.h"
 
 #include "web/TwCheckUserAccountDialog.h"
 #include "web/TwProgressDialog.h"
@@ -8,6 +9,9 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QSettings>
+#include <QTemporaryDir>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -50,6 +54,30 @@ TEST(AccountDialogTest, WithoutKeyringTheBoxIsDisabledAndSaysWhy)
     EXPECT_TRUE(dialog.rememberAccountCheckBox()->toolTip().contains(QStringLiteral("no secret service")));
     // Disabling is no user's unchecking: the entered name stays.
     EXPECT_EQ(dialog.userEdit()->text(), QStringLiteral("kept"));
+}
+
+// The keyring's reason is outside text: in the box's tool tip it shows as its characters, cut,
+// and a picture it names is never opened.
+TEST(AccountDialogTest, TheKeyringsReasonIsShownAsPlainText)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    PipeWatcher pipe(folder.filePath(QStringLiteral("pipe")));
+    ASSERT_TRUE(pipe.isValid());
+    const QString markup = QStringLiteral("<img src=\"%1\">").arg(pipe.path());
+    const QString reasons[] = {markup, QStringLiteral("<b>bold</b> & ") + markup,
+                               markup + QStringLiteral("\n").repeated(50) + QStringLiteral("x").repeated(1 << 20)};
+    for (QString const& reason : reasons) {
+        TwCheckUserAccountDialog dialog(nullptr);
+        dialog.setRememberUnavailable(reason);
+        const QString tip = dialog.rememberAccountCheckBox()->toolTip();
+        EXPECT_LE(tip.size(), 2000);
+        const QString shown = Qt::mightBeRichText(tip) ? QTextDocumentFragment::fromHtml(tip).toPlainText() : tip;
+        EXPECT_TRUE(shown.contains(markup)) << shown.left(200).toStdString();
+        QToolTip::showText(QPoint(10, 10), tip, dialog.rememberAccountCheckBox());
+        QToolTip::hideText();
+    }
+    EXPECT_EQ(pipe.readerOpens(), 0);
 }
 
 TEST(ProgressDialogTest, TheBarTruncatesTheFractionAndStartsAt24)
