@@ -74,6 +74,8 @@ public:
 
     // withOuter false ignores upstream nodes outside this node's parent graph.
     virtual int getLevel(bool withOuter) const;
+    // The nodes this node's level is one more than the highest of.
+    virtual QList<Node const*> levelInputs(bool withOuter) const;
     virtual void resetLevel() const;
     virtual bool isInsideOf(NodeGraph const* graph) const;
     // 0 when this node is `graph`, 1 for a member of it, 2 for a member of a member graph...;
@@ -112,7 +114,7 @@ public:
     // Hosts of the peers of every terminal whose input mask meets `inMask` or whose output
     // mask meets `outMask`; duplicates stay.
     QList<Node*> connectedNodes(unsigned int inMask, unsigned int outMask) const;
-    // Direct upstream nodes, or with `recursive` everything upstream, depth first.
+    // Direct upstream nodes, or with `recursive` everything upstream, each once, nearest first.
     QList<Node*> getSubNodes(bool recursive) const;
     // The upstream nodes that feed nothing but this node's sub-tree, each once.
     QList<Node*> getSubTree() const;
@@ -160,6 +162,11 @@ protected:
     static void appendConnection(QDomDocument& document, QDomElement& parent, Terminal const* own,
                                  Terminal const* peer);
     void setLevelCache(bool withOuter, int level) const;
+    // Asks the levels of everything upstream not known yet, farthest first, in a loop: each level
+    // asked then finds those it is made from known, so no walk recurses as deep as a chain of
+    // nodes (a stack of many effects) is long.
+    void learnUpstreamLevels(bool withOuter) const;
+    bool knowsLevel(bool withOuter) const;
     int levelCache(bool withOuter) const { return withOuter ? m_levelOuter : m_levelInner; }
 
     int m_uid;
