@@ -340,13 +340,28 @@ int Node::move(NodeGraph* target, bool keepUid)
     return 0;
 }
 
+namespace {
+thread_local Node::ListIndex* t_listIndex = nullptr;
+}
+
+Node::ListIndex::ListIndex(QList<Node*> const& nodes)
+    : m_nodes(&nodes), m_set(nodes.cbegin(), nodes.cend()), m_outer(t_listIndex)
+{
+    t_listIndex = this;
+}
+
+Node::ListIndex::~ListIndex()
+{
+    t_listIndex = m_outer;
+}
+
 bool Node::isInList(QList<Node*> const& nodes) const
 {
-    for (Node* entry : nodes) {
-        if (entry == this)
-            return true;
-        NodeGraph const* graph = entry ? entry->toNodeGraph() : nullptr;
-        if (graph && isInList(graph->nodes()))
+    // Listed, or inside a listed graph at any depth: this node or one of the graphs around it
+    // is in the list (a walk up the nesting, not down every listed graph).
+    ListIndex const* index = t_listIndex && t_listIndex->covers(nodes) ? t_listIndex : nullptr;
+    for (Node const* node = this; node; node = node->m_parentGraph) {
+        if (index ? index->contains(node) : nodes.contains(const_cast<Node*>(node)))
             return true;
     }
     return false;

@@ -4,6 +4,7 @@
 #include "params/ParameterContainerInstance.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 class QDomDocument;
@@ -130,6 +131,23 @@ public:
     int move(NodeGraph* target, bool keepUid);
     // This node is listed, or is a member (at any depth) of a listed graph.
     bool isInList(QList<Node*> const& nodes) const;
+    // While alive, isInList on `nodes` (on this thread) looks the list up in a set: a store of
+    // many objects asks it for every node and link.
+    class ListIndex
+    {
+    public:
+        explicit ListIndex(QList<Node*> const& nodes);
+        ~ListIndex();
+        ListIndex(ListIndex const&) = delete;
+        ListIndex& operator=(ListIndex const&) = delete;
+        bool covers(QList<Node*> const& nodes) const { return &nodes == m_nodes; }
+        bool contains(Node const* node) const { return m_set.contains(node); }
+
+    private:
+        QList<Node*> const* m_nodes;
+        QSet<Node const*> m_set;
+        ListIndex* m_outer;
+    };
 
     int uid() const { return m_uid; }
     void setNodeUid(int uid) { m_uid = uid; }

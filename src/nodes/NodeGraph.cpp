@@ -696,6 +696,7 @@ int NodeGraph::store(QList<Node*> const& list, QDomDocument& document, QDomEleme
 int NodeGraph::storeConnections(QList<Node*> const& list, QDomDocument& document,
                                 QDomElement& parent, bool bothEnds) const
 {
+    const ListIndex stored(list);
     QDomElement connections = document.createElement(QStringLiteral("connections"));
     parent.appendChild(connections);
     for (Node const* member : std::as_const(m_nodes))
