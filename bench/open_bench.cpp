@@ -1,6 +1,7 @@
 // Opening projects of many stacked objects in the real main window (offscreen): 25, 100 and
-// 400 objects of 12 nodes each (source, ten inversions, result), written by the benchmark
-// itself. Each iteration opens the file into an empty window (openStacked) or over the same
+// 400 objects of 12 nodes each (source, ten inversions, result), and 250, 1 000 and 4 000
+// objects as the program writes them (openAsWritten, the same objects) and empty (source and
+// result only: openEmptyEffects), written by the benchmark itself. Each iteration opens the file into an empty window (openStacked) or over the same
 // project (reopenStacked, the clearing of the old one timed too); the render the open starts is
 // not waited for. A benchmark, not a test. See bench/README.md.
 //
@@ -26,15 +27,17 @@ namespace {
 TwMainWindow* g_window = nullptr;
 QTemporaryDir* g_work = nullptr;
 
-// Opens the project of `state.range(0)` objects, into an empty window (`overOldProject` false,
-// the old one cleared untimed) or over the same project opened before (its clearing timed).
-void open(benchmark::State& state, bool overOldProject)
+// Opens the project of `state.range(0)` objects of `nodesPerObject` nodes (2: empty effects),
+// into an empty window (`overOldProject` false, the old one cleared untimed) or over the same
+// project opened before (its clearing timed).
+void open(benchmark::State& state, bool overOldProject, int nodesPerObject = 12)
 {
     const int objects = int(state.range(0));
-    const QString path = g_work->filePath(QStringLiteral("stacked-%1.vyxsg").arg(objects));
+    const QString path = g_work->filePath(QStringLiteral("stacked-%1-%2.vyxsg").arg(objects).arg(nodesPerObject));
     {
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(HostileFiles::stackedProject(objects, 12)) < 0) {
+        if (!file.open(QIODevice::WriteOnly)
+            || file.write(HostileFiles::stackedProject(objects, nodesPerObject)) < 0) {
             state.SkipWithError("the project could not be written");
             return;
         }
@@ -55,7 +58,7 @@ void open(benchmark::State& state, bool overOldProject)
         state.ResumeTiming();
     }
     state.counters["objects"] = objects;
-    state.counters["nodes"] = objects * 12;
+    state.counters["nodes"] = objects * nodesPerObject;
 }
 
 void openStacked(benchmark::State& state)
@@ -68,7 +71,15 @@ void reopenStacked(benchmark::State& state)
     open(state, true);
 }
 
+// Empty effects (source and result only), and objects as the program writes them.
+void openEmptyEffects(benchmark::State& state)
+{
+    open(state, false, 2);
+}
+
 BENCHMARK(openStacked)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(openStacked)->Name("openAsWritten")->Arg(250)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(openEmptyEffects)->Arg(250)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(reopenStacked)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
