@@ -1,10 +1,12 @@
 // Opening projects of many stacked objects in the real main window (offscreen): 25, 100 and
-// 400 objects of 12 nodes each (source, ten inversions, result), written by the benchmark
-// itself. Each iteration opens the file into an empty window (openStacked) or over the same
-// project (reopenStacked, the clearing of the old one timed too); openCyclic opens a project
-// whose last object also feeds the first, a stored link that closes a cycle through every
-// object (refused and reported, the report closed as soon as it shows). The render the open
-// starts is not waited for. A benchmark, not a test. See bench/README.md.
+// 400 objects of 12 nodes each (source, ten inversions, result), and 250, 1 000 and 4 000
+// objects as the program writes them (openAsWritten, the same objects) and empty (source and
+// result only: openEmptyEffects), written by the benchmark itself. Each iteration opens the
+// file into an empty window (openStacked) or over the same project (reopenStacked, the clearing
+// of the old one timed too); openCyclic opens a project whose last object also feeds the first,
+// a stored link that closes a cycle through every object (refused and reported, the report
+// closed as soon as it shows). The render the open starts is not waited for. A benchmark, not a
+// test. See bench/README.md.
 //
 //   build-release/bin/open_bench [Google Benchmark options]
 
@@ -31,16 +33,18 @@ namespace {
 TwMainWindow* g_window = nullptr;
 QTemporaryDir* g_work = nullptr;
 
-// Opens the project of `state.range(0)` objects, into an empty window (`overOldProject` false,
-// the old one cleared untimed) or over the same project opened before (its clearing timed).
-void open(benchmark::State& state, bool overOldProject, bool closeCycle = false)
+// Opens the project of `state.range(0)` objects of `nodesPerObject` nodes (2: empty effects),
+// into an empty window (`overOldProject` false, the old one cleared untimed) or over the same
+// project opened before (its clearing timed); with `closeCycle` the last object feeds the first.
+void open(benchmark::State& state, bool overOldProject, int nodesPerObject = 12, bool closeCycle = false)
 {
     const int objects = int(state.range(0));
-    const QString path = g_work->filePath(QStringLiteral("stacked-%1-%2.vyxsg").arg(objects).arg(closeCycle));
+    const QString path = g_work->filePath(
+        QStringLiteral("stacked-%1-%2-%3.vyxsg").arg(objects).arg(nodesPerObject).arg(closeCycle));
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly)
-            || file.write(HostileFiles::stackedProject(objects, 12, closeCycle)) < 0) {
+            || file.write(HostileFiles::stackedProject(objects, nodesPerObject, closeCycle)) < 0) {
             state.SkipWithError("the project could not be written");
             return;
         }
@@ -70,7 +74,7 @@ void open(benchmark::State& state, bool overOldProject, bool closeCycle = false)
         state.ResumeTiming();
     }
     state.counters["objects"] = objects;
-    state.counters["nodes"] = objects * 12;
+    state.counters["nodes"] = objects * nodesPerObject;
 }
 
 void openStacked(benchmark::State& state)
@@ -85,11 +89,19 @@ void reopenStacked(benchmark::State& state)
 
 void openCyclic(benchmark::State& state)
 {
-    open(state, false, true);
+    open(state, false, 12, true);
+}
+
+// Empty effects (source and result only), and objects as the program writes them.
+void openEmptyEffects(benchmark::State& state)
+{
+    open(state, false, 2);
 }
 
 BENCHMARK(openStacked)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(openCyclic)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(openStacked)->Name("openAsWritten")->Arg(250)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(openEmptyEffects)->Arg(250)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(reopenStacked)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -148,6 +148,7 @@ public:
     int indexOfObject(KelNGObject* object) const;
 
     // Plain accessors (no cancel).
+    QList<KelNGObject*> const& listedObjects() const { return m_objects; }
     TwMainWindowInterface* mainWindow() const { return m_window; }
     Renderer* renderer() const { return m_renderer; }
     KelVyxNodes::VyxNodeGraph* rootGraph() const { return m_rootGraph; }

@@ -19,6 +19,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <utility>
 
 namespace KelVyxNodes {
 
@@ -45,6 +48,24 @@ enum BlendMode {
 unsigned int channel(unsigned int colour, int shift)
 {
     return (colour >> shift) & 0xFFu;
+}
+
+// One table per mode and opacity for the process (at most 101 for each of the eight modes, and
+// one for every other id, which all give the effect's colour), made on first use.
+std::shared_ptr<BytePairTable const> sharedBlendTable(int mode, int opacity)
+{
+    static std::mutex lock;
+    static std::map<std::pair<int, int>, std::shared_ptr<BytePairTable const>> tables;
+    const bool known = mode == Normal || mode == Multiply || mode == ColorBurn || mode == LinearBurn
+                       || mode == Screen || mode == ColorDodge || mode == LinearDodge || mode == Difference;
+    const std::pair<int, int> key(known ? mode : -1, known ? opacity : 0);
+    std::lock_guard<std::mutex> guard(lock);
+    std::shared_ptr<BytePairTable const>& table = tables[key];
+    if (!table)
+        table = std::make_shared<BytePairTable const>([mode, opacity](unsigned int original, unsigned int effect) {
+            return NodeFilteredImage::blendColour(mode, effect * 0x010101u, original * 0x010101u, opacity) & 0xFFu;
+        });
+    return table;
 }
 
 } // namespace
@@ -121,13 +142,9 @@ int NodeFilteredImage::onFilterStart(KelUtils::StatusObserver* observer)
     m_blendModeValue = m_graph ? m_graph->blendModeSetting() : 0;
     // Every channel of blendColour depends only on the same channel of the two colours.
     if (!passesEffectUnblended() && !blendTableCurrent()) {
-        const int mode = m_blendModeValue;
-        const int opacity = m_opacityValue;
-        m_blendTable.fill([mode, opacity](unsigned int original, unsigned int effect) {
-            return blendColour(mode, effect * 0x010101u, original * 0x010101u, opacity) & 0xFFu;
-        });
-        m_tableMode = mode;
-        m_tableOpacity = opacity;
+        m_blendTable = sharedBlendTable(m_blendModeValue, m_opacityValue);
+        m_tableMode = m_blendModeValue;
+        m_tableOpacity = m_opacityValue;
     }
     return 0;
 }
@@ -213,7 +230,7 @@ bool NodeFilteredImage::passesEffectUnblended() const
 
 bool NodeFilteredImage::blendTableCurrent() const
 {
-    return !m_blendTable.isEmpty() && m_tableMode == m_blendModeValue && m_tableOpacity == m_opacityValue;
+    return m_blendTable && m_tableMode == m_blendModeValue && m_tableOpacity == m_opacityValue;
 }
 
 unsigned int NodeFilteredImage::getSample3(QPoint const& point) const
@@ -261,7 +278,7 @@ void NodeFilteredImage::getSpan3(int y, int x, int count, unsigned int* out) con
     SpanBuffer original(count);
     m_originalColour->getSpan3(y, x, count, original.data());
     if (blendTableCurrent()) {
-        m_blendTable.perChannelSpan(original.data(), out, count);
+        m_blendTable->perChannelSpan(original.data(), out, count);
         return;
     }
     for (int i = 0; i < count; ++i)

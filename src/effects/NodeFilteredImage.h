@@ -10,6 +10,8 @@
 
 #include <QImage>
 
+#include <memory>
+
 namespace KelVyxNodes {
 
 // The destination node: what leaves the effect. Its row loop (filter) renders the graph into
@@ -76,9 +78,10 @@ private:
     int m_blendModeValue = 0;
     // The graph's "disable": the source passes through untouched.
     bool m_bypassed = false;
-    // blendColour's channel for each pair of an original and an effect byte at the render's
-    // mode and opacity; rebuilt in onFilterStart when either changed.
-    BytePairTable m_blendTable;
+    // blendColour's channel for each pair of an original and an effect byte at the table's
+    // mode and opacity, shared by every destination node of the process that blends so: a table
+    // of its own made each of a stack of many effects 64 KiB larger and slower to prepare.
+    std::shared_ptr<BytePairTable const> m_blendTable;
     int m_tableMode = -1;
     int m_tableOpacity = -1;
 };

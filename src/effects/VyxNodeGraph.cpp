@@ -42,19 +42,19 @@ QString nodeName(KelNodes::Node const* node)
 
 unsigned int VyxNodeGraph::ResultColour::getSample3(QPoint const& point) const
 {
-    Base3DGenerator const* result = m_graph->m_result3D;
+    Base3DGenerator const* result = m_graph->m_passed3D ? m_graph->m_passed3D : m_graph->m_result3D;
     return result ? result->getSample3(point) : 0x808080u;
 }
 
 unsigned int VyxNodeGraph::ResultAlpha::getSample(QPoint const& point) const
 {
-    Base1DGenerator const* result = m_graph->m_result1D;
+    Base1DGenerator const* result = m_graph->m_passed1D ? m_graph->m_passed1D : m_graph->m_result1D;
     return result ? result->getSample(point) : 255u;
 }
 
 void VyxNodeGraph::ResultColour::getSpan3(int y, int x, int count, unsigned int* out) const
 {
-    if (Base3DGenerator const* result = m_graph->m_result3D)
+    if (Base3DGenerator const* result = m_graph->m_passed3D ? m_graph->m_passed3D : m_graph->m_result3D)
         result->getSpan3(y, x, count, out);
     else
         std::fill(out, out + count, 0x808080u);
@@ -62,7 +62,7 @@ void VyxNodeGraph::ResultColour::getSpan3(int y, int x, int count, unsigned int*
 
 void VyxNodeGraph::ResultAlpha::getSpan(int y, int x, int count, unsigned int* out) const
 {
-    if (Base1DGenerator const* result = m_graph->m_result1D)
+    if (Base1DGenerator const* result = m_graph->m_passed1D ? m_graph->m_passed1D : m_graph->m_result1D)
         result->getSpan(y, x, count, out);
     else
         std::fill(out, out + count, 255u);
@@ -274,13 +274,62 @@ void VyxNodeGraph::onDisconnect(KelNodes::Terminal const* own, KelNodes::Termina
         source->setUpstream1D(nullptr);
 }
 
+bool VyxNodeGraph::passesInputUnchanged() const
+{
+    NodeOriginalImage const* source = sourceNode();
+    NodeFilteredImage const* destination = destinationNode();
+    if (!m_parentGraph || !source || !destination)
+        return false;
+    KelNodes::Terminal const* rgb = destination->terminal(0);
+    KelNodes::Terminal const* alpha = destination->terminal(1);
+    // Without a colour link the render fails; that stays so.
+    if (!rgb || rgb->numConnections() == 0)
+        return false;
+    if (m_disable != 0)
+        return true;
+    auto fromSource = [source](KelNodes::Terminal const* own, int sourceTerminal) {
+        return own->numConnections() == 1 && own->connections().first() == source->terminal(sourceTerminal);
+    };
+    if (!fromSource(rgb, 0) || (alpha && alpha->numConnections() != 0 && !fromSource(alpha, 1)))
+        return false;
+    // Normal mixes a colour with itself into itself; opacity 0 keeps the input.
+    return m_blendMode == 0 || std::clamp(m_opacity, 0, 100) == 0;
+}
+
+Base3DGenerator const* VyxNodeGraph::lookThrough(Base3DGenerator const* input) const
+{
+    auto const* output = dynamic_cast<ResultColour const*>(input);
+    VyxNodeGraph const* upstream = output ? output->graph() : nullptr;
+    if (upstream && upstream->m_passed3D && upstream->m_passedSerial == renderSerial())
+        return upstream->m_passed3D;
+    return input;
+}
+
+Base1DGenerator const* VyxNodeGraph::lookThrough(Base1DGenerator const* input) const
+{
+    auto const* output = dynamic_cast<ResultAlpha const*>(input);
+    VyxNodeGraph const* upstream = output ? output->graph() : nullptr;
+    if (upstream && upstream->m_passed1D && upstream->m_passedSerial == renderSerial())
+        return upstream->m_passed1D;
+    return input;
+}
+
 void VyxNodeGraph::resolveInputs()
 {
+    m_passed3D = nullptr;
+    m_passed1D = nullptr;
     NodeOriginalImage* source = sourceNode();
     if (!source)
         return;
-    source->setUpstream3D(linkedGenerator3D(getTerminal(kRgbIn)));
-    source->setUpstream1D(linkedGenerator1D(getTerminal(kAlphaIn)));
+    // Effects are resolved upstream first (level order): an effect that passes its input takes
+    // what its own upstream resolved to, so no read walks a run of such effects one by one.
+    source->setUpstream3D(lookThrough(linkedGenerator3D(getTerminal(kRgbIn))));
+    source->setUpstream1D(lookThrough(linkedGenerator1D(getTerminal(kAlphaIn))));
+    if (passesInputUnchanged()) {
+        m_passed3D = source->upstream3D() ? source->upstream3D() : source->toBase3DGenerator();
+        m_passed1D = source->upstream1D() ? source->upstream1D() : source->toBase1DGenerator();
+        m_passedSerial = renderSerial();
+    }
 }
 
 // --- set-up and render -----------------------------------------------------------------------

@@ -100,6 +100,11 @@ public:
     NodeOriginalImage* sourceNode() const;
     NodeFilteredImage* destinationNode() const;
 
+    // Whether, as a compound node, the effect gives back its input unchanged, colour and alpha,
+    // at every point: "disable" set, or its destination fed straight from its source (no node
+    // between) and blended by Normal or at opacity 0, which give the input back to the byte.
+    bool passesInputUnchanged() const;
+
     // Settings, as bound to the parameters "disable", "opacity" and "blendMode".
     int disableSetting() const { return m_disable; }
     int opacitySetting() const { return m_opacity; }
@@ -112,6 +117,7 @@ private:
         explicit ResultColour(VyxNodeGraph const* graph) : m_graph(graph) {}
         unsigned int getSample3(QPoint const& point) const override;
         void getSpan3(int y, int x, int count, unsigned int* out) const override;
+        VyxNodeGraph const* graph() const { return m_graph; }
     private:
         VyxNodeGraph const* m_graph;
     };
@@ -121,12 +127,18 @@ private:
         explicit ResultAlpha(VyxNodeGraph const* graph) : m_graph(graph) {}
         unsigned int getSample(QPoint const& point) const override;
         void getSpan(int y, int x, int count, unsigned int* out) const override;
+        VyxNodeGraph const* graph() const { return m_graph; }
     private:
         VyxNodeGraph const* m_graph;
     };
 
     void buildSettings();
     void takeResultGenerators();
+    // What a render reads for `input` (a generator linked into this graph's inputs): the input
+    // of an effect that passes it unchanged, when that effect was resolved earlier in the same
+    // render, else `input` itself.
+    Base3DGenerator const* lookThrough(Base3DGenerator const* input) const;
+    Base1DGenerator const* lookThrough(Base1DGenerator const* input) const;
     void setSourceUpstream(KelNodes::Terminal const* own, KelNodes::Terminal const* peer);
 
     QImage const* m_originalImage = nullptr;
@@ -137,6 +149,12 @@ private:
     Base1DGenerator const* m_result1D = nullptr;
     ResultColour m_resultColour{this};
     ResultAlpha m_resultAlpha{this};
+    // While this effect passes its input unchanged: that input, looked through (set when inputs
+    // are resolved, for the render of m_passedSerial); the outputs read it instead of the
+    // destination, so a run of such effects costs one call, not one per effect.
+    Base3DGenerator const* m_passed3D = nullptr;
+    Base1DGenerator const* m_passed1D = nullptr;
+    unsigned long long m_passedSerial = 0;
     int m_disable = 0;
     int m_opacity = 100;
     int m_blendMode = 0;

@@ -11,9 +11,13 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QHash>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -45,23 +49,26 @@ QString TwObjectRows::nameIn(QTreeWidgetItem const* row, int column)
 
 namespace {
 
-// Calls back each time the watched widget is shown.
+// Calls back each time the watched tree is shown or its viewport changes size.
 class ShowWatcher : public QObject
 {
 public:
-    ShowWatcher(QWidget* watched, std::function<void()> shown) : QObject(watched), m_shown(std::move(shown))
+    ShowWatcher(QAbstractScrollArea* watched, std::function<void()> shown)
+        : QObject(watched), m_viewport(watched->viewport()), m_shown(std::move(shown))
     {
         watched->installEventFilter(this);
+        m_viewport->installEventFilter(this);
     }
 
-    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Show)
+        if (event->type() == QEvent::Show || (watched == m_viewport && event->type() == QEvent::Resize))
             m_shown();
         return false;
     }
 
 private:
+    QObject* m_viewport;
     std::function<void()> m_shown;
 };
 
@@ -70,7 +77,16 @@ private:
 TwObjectRows::TwObjectRows(TwCore* core, QTreeWidget* tree, QTreeWidgetItem* KelNGObject::*rowOf)
     : m_core(core), m_tree(tree), m_rowOf(rowOf)
 {
-    m_showWatcher = new ShowWatcher(tree, [this] { addMissingBoxes(); });
+    m_showWatcher = new ShowWatcher(tree, [this] { addBoxesNearView(); });
+    QObject::connect(tree->verticalScrollBar(), &QScrollBar::valueChanged, m_showWatcher,
+                     [this] { addBoxesNearView(); });
+    QObject::connect(tree->verticalScrollBar(), &QScrollBar::rangeChanged, m_showWatcher,
+                     [this] { addBoxesNearViewLater(); });
+    QAbstractItemModel* model = tree->model();
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, m_showWatcher, [this] { addBoxesNearViewLater(); });
+    QObject::connect(model, &QAbstractItemModel::rowsRemoved, m_showWatcher, [this] { addBoxesNearViewLater(); });
+    QObject::connect(tree, &QTreeWidget::itemExpanded, m_showWatcher, [this] { addBoxesNearViewLater(); });
+    QObject::connect(tree, &QTreeWidget::itemCollapsed, m_showWatcher, [this] { addBoxesNearViewLater(); });
 }
 
 TwObjectRows::~TwObjectRows()
@@ -88,15 +104,68 @@ bool TwObjectRows::showsBoxes() const
     return !window || !window->widget() || !window->widget()->isVisible();
 }
 
-void TwObjectRows::addMissingBoxes()
+std::pair<int, int> TwObjectRows::rowsNearView() const
 {
-    for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
+    const int count = m_tree->topLevelItemCount();
+    auto topLevelRowAt = [this](int y, int fallback) {
+        QTreeWidgetItem* item = m_tree->itemAt(QPoint(0, y));
+        while (item && item->parent())
+            item = item->parent();
+        return item ? m_tree->indexFromItem(item).row() : fallback;
+    };
+    const int viewHeight = std::max(1, m_tree->viewport()->height());
+    const int first = topLevelRowAt(0, 0);
+    // Below the last row the view is empty: every row down to it is shown.
+    const int last = topLevelRowAt(viewHeight - 1, count - 1);
+    return {std::max(0, first - RowsAroundView), std::min(count - 1, last + RowsAroundView)};
+}
+
+bool TwObjectRows::isNearView(QTreeWidgetItem* row) const
+{
+    if (!row || row->treeWidget() != m_tree || row->parent())
+        return false;
+    const int index = m_tree->indexFromItem(row).row();
+    const auto [first, last] = rowsNearView();
+    return index >= first && index <= last;
+}
+
+void TwObjectRows::addBoxesNearView()
+{
+    m_fillPosted = false;
+    if (!showsBoxes())
+        return;
+    const auto [first, last] = rowsNearView();
+    // The project's objects by UUID, gathered once for all the rows (a search each would cost
+    // the whole list per row).
+    QHash<QString, KelNGObject*> objects;
+    for (int i = first; i <= last; ++i) {
         QTreeWidgetItem* row = m_tree->topLevelItem(i);
-        if (m_tree->itemWidget(row, OpacityColumn))
+        if (!row || m_tree->itemWidget(row, OpacityColumn))
             continue;
-        if (KelNGObject* object = objectOfRow(row))
-            update(object);
+        if (objects.isEmpty()) {
+            for (KelNGObject* object : m_core->listedObjects())
+                objects.insert(object->uuid(), object);
+        }
+        KelNGObject* object = objects.value(row->data(0, Qt::UserRole).toString());
+        if (KelNGObject* found = object ? object : objectOfRow(row))
+            update(found);
     }
+}
+
+void TwObjectRows::addBoxesNearViewLater()
+{
+    if (m_fillPosted)
+        return;
+    m_fillPosted = true;
+    QMetaObject::invokeMethod(m_showWatcher, [this] { addBoxesNearView(); }, Qt::QueuedConnection);
+}
+
+int TwObjectRows::rowsWithBoxes() const
+{
+    int rows = 0;
+    for (int i = 0; i < m_tree->topLevelItemCount(); ++i)
+        rows += m_tree->itemWidget(m_tree->topLevelItem(i), OpacityColumn) != nullptr;
+    return rows;
 }
 
 KelNGObject* TwObjectRows::objectOfRow(QTreeWidgetItem* row) const
@@ -165,7 +234,7 @@ QTreeWidgetItem* TwObjectRows::update(KelNGObject* object)
     if (!object || !object->graph())
         return nullptr;
     QTreeWidgetItem* row = ensureRow(object, false);
-    if (!m_tree->itemWidget(row, OpacityColumn) && showsBoxes() && m_tree->indexOfTopLevelItem(row) >= 0)
+    if (!m_tree->itemWidget(row, OpacityColumn) && showsBoxes() && isNearView(row))
         addBoxes(row, object);
 
     QSignalBlocker blocker(m_tree);

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class KelNGObject;
 class QTreeWidget;
@@ -18,6 +19,12 @@ class NodeGraph;
 // The object rows both project panels list in their trees: a row finds its object by UUID and
 // shows visibility, name, node count, an editable opacity box and a blend-mode box. The panels
 // turn the boxes' edits into their own undo commands.
+//
+// Only rows near the view have boxes (those shown and RowsAroundView either side): a row's two
+// boxes cost more than all the rest of it, and Qt's own lists of timers and posted events grow
+// with every widget, so boxes on every row made a large project cost the square of its size to
+// open (and hundreds of kilobytes a row). Rows that come near the view by scrolling, resizing,
+// showing or rows coming and going get theirs then.
 class TwObjectRows
 {
 public:
@@ -26,6 +33,8 @@ public:
     static constexpr int BlendColumn = 4;
     // The whole name behind a cell that shows it cut.
     static constexpr int FullNameRole = Qt::UserRole + 2;
+
+    static constexpr int RowsAroundView = 48;
 
     // A setting edit to push: values are percentages or blend-mode ids.
     struct Change
@@ -82,11 +91,19 @@ public:
     // shows the tree again (only when holding hid it) and gives the focus back.
     void holdLayout(bool hold);
 
+    // Top-level rows that have their boxes.
+    int rowsWithBoxes() const;
+
 private:
     QTreeWidgetItem* rowOfBox(QObject* box, int column) const;
     void addBoxes(QTreeWidgetItem* row, KelNGObject* object);
     bool showsBoxes() const;
-    void addMissingBoxes();
+    // The top-level rows [first, last] near the view.
+    std::pair<int, int> rowsNearView() const;
+    bool isNearView(QTreeWidgetItem* row) const;
+    void addBoxesNearView();
+    // Once the tree's rows have settled (after the current model change).
+    void addBoxesNearViewLater();
 
     TwCore* m_core;
     QTreeWidget* m_tree;
@@ -95,4 +112,5 @@ private:
     bool m_held = false;
     QPointer<QWidget> m_focusBeforeHold;
     QPointer<QObject> m_showWatcher;
+    bool m_fillPosted = false;
 };

@@ -129,7 +129,8 @@ void TwProjectBrowser::sortFilters()
     int target = 0;
     for (KelNGObject* object : objects) {
         QTreeWidgetItem* row = object->projectBrowserItem;
-        const int at = row ? tree->indexOfTopLevelItem(row) : -1;
+        // The model remembers where a row was: no search from the top for each row.
+        const int at = row && row->treeWidget() == tree && !row->parent() ? tree->indexFromItem(row).row() : -1;
         if (at < 0)
             continue;
         if (at != target) {

@@ -14,6 +14,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <vector>
 
 namespace KelNodes {
 
@@ -219,11 +220,22 @@ int Node::getLevel(bool withOuter) const
 {
     if (m_parentGraph && m_parentGraph->isDirty())
         m_parentGraph->renew();
-    const int cached = levelCache(withOuter);
-    if (cached >= 0)
-        return cached;
+    if (levelCache(withOuter) >= 0)
+        return levelCache(withOuter);
+    learnUpstreamLevels(withOuter);
+    if (levelCache(withOuter) >= 0)
+        return levelCache(withOuter);
 
     int level = 0;
+    for (Node const* host : levelInputs(withOuter))
+        level = std::max(level, host->getLevel(withOuter) + 1);
+    setLevelCache(withOuter, level);
+    return level;
+}
+
+QList<Node const*> Node::levelInputs(bool withOuter) const
+{
+    QList<Node const*> inputs;
     for (int i = 0; i < numTerminals(); ++i) {
         Terminal const* own = terminal(i);
         if (!own || own->inputMask() == 0)
@@ -237,11 +249,47 @@ int Node::getLevel(bool withOuter) const
                 if (!hostGraph || !hostGraph->isInsideOf(m_parentGraph))
                     continue;
             }
-            level = std::max(level, host->getLevel(withOuter) + 1);
+            inputs.append(host);
         }
     }
-    setLevelCache(withOuter, level);
-    return level;
+    return inputs;
+}
+
+bool Node::knowsLevel(bool withOuter) const
+{
+    // As getLevel finds it: a plain node's level is renewed with its dirty graph first, a
+    // graph's own level is not.
+    if (levelCache(withOuter) < 0)
+        return false;
+    return toNodeGraph() || !(m_parentGraph && m_parentGraph->isDirty());
+}
+
+void Node::learnUpstreamLevels(bool withOuter) const
+{
+    struct Pending
+    {
+        Node const* node;
+        QList<Node const*> inputs;
+        qsizetype next;
+    };
+    std::vector<Pending> pending;
+    // A node met twice (or a cycle, which the links refuse) is asked once.
+    QSet<Node const*> met{this};
+    pending.push_back({this, levelInputs(withOuter), 0});
+    while (!pending.empty()) {
+        if (pending.back().next < pending.back().inputs.size()) {
+            Node const* input = pending.back().inputs.at(pending.back().next++);
+            if (!input || input->knowsLevel(withOuter) || met.contains(input))
+                continue;
+            met.insert(input);
+            pending.push_back({input, input->levelInputs(withOuter), 0});
+            continue;
+        }
+        Node const* ready = pending.back().node;
+        pending.pop_back();
+        if (ready != this)
+            ready->getLevel(withOuter);
+    }
 }
 
 void Node::resetLevel() const
@@ -292,13 +340,28 @@ int Node::move(NodeGraph* target, bool keepUid)
     return 0;
 }
 
+namespace {
+thread_local Node::ListIndex* t_listIndex = nullptr;
+}
+
+Node::ListIndex::ListIndex(QList<Node*> const& nodes)
+    : m_nodes(&nodes), m_set(nodes.cbegin(), nodes.cend()), m_outer(t_listIndex)
+{
+    t_listIndex = this;
+}
+
+Node::ListIndex::~ListIndex()
+{
+    t_listIndex = m_outer;
+}
+
 bool Node::isInList(QList<Node*> const& nodes) const
 {
-    for (Node* entry : nodes) {
-        if (entry == this)
-            return true;
-        NodeGraph const* graph = entry ? entry->toNodeGraph() : nullptr;
-        if (graph && isInList(graph->nodes()))
+    // Listed, or inside a listed graph at any depth: this node or one of the graphs around it
+    // is in the list (a walk up the nesting, not down every listed graph).
+    ListIndex const* index = t_listIndex && t_listIndex->covers(nodes) ? t_listIndex : nullptr;
+    for (Node const* node = this; node; node = node->m_parentGraph) {
+        if (index ? index->contains(node) : nodes.contains(const_cast<Node*>(node)))
             return true;
     }
     return false;
@@ -339,9 +402,25 @@ QList<Node*> Node::getSubNodes(bool recursive) const
     const QList<Node*> direct = connectedNodes(~0u, 0);
     if (!recursive)
         return direct;
-    QList<Node*> result = direct;
-    for (Node* node : direct)
-        result += node->getSubNodes(true);
+    // A list walked in a loop, each node once: a chain as long as a stack of many effects must
+    // not recurse as deep, and shared upstream nodes are not listed once per path.
+    QList<Node*> result;
+    QSet<Node const*> listed;
+    for (Node* node : direct) {
+        if (node && !listed.contains(node)) {
+            listed.insert(node);
+            result.append(node);
+        }
+    }
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        const QList<Node*> feeding = result.at(i)->connectedNodes(~0u, 0);
+        for (Node* node : feeding) {
+            if (node && !listed.contains(node)) {
+                listed.insert(node);
+                result.append(node);
+            }
+        }
+    }
     return result;
 }
 

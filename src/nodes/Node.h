@@ -4,6 +4,7 @@
 #include "params/ParameterContainerInstance.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 
 class QDomDocument;
@@ -74,6 +75,8 @@ public:
 
     // withOuter false ignores upstream nodes outside this node's parent graph.
     virtual int getLevel(bool withOuter) const;
+    // The nodes this node's level is one more than the highest of.
+    virtual QList<Node const*> levelInputs(bool withOuter) const;
     virtual void resetLevel() const;
     virtual bool isInsideOf(NodeGraph const* graph) const;
     // 0 when this node is `graph`, 1 for a member of it, 2 for a member of a member graph...;
@@ -112,7 +115,7 @@ public:
     // Hosts of the peers of every terminal whose input mask meets `inMask` or whose output
     // mask meets `outMask`; duplicates stay.
     QList<Node*> connectedNodes(unsigned int inMask, unsigned int outMask) const;
-    // Direct upstream nodes, or with `recursive` everything upstream, depth first.
+    // Direct upstream nodes, or with `recursive` everything upstream, each once, nearest first.
     QList<Node*> getSubNodes(bool recursive) const;
     // The upstream nodes that feed nothing but this node's sub-tree, each once.
     QList<Node*> getSubTree() const;
@@ -128,6 +131,23 @@ public:
     int move(NodeGraph* target, bool keepUid);
     // This node is listed, or is a member (at any depth) of a listed graph.
     bool isInList(QList<Node*> const& nodes) const;
+    // While alive, isInList on `nodes` (on this thread) looks the list up in a set: a store of
+    // many objects asks it for every node and link.
+    class ListIndex
+    {
+    public:
+        explicit ListIndex(QList<Node*> const& nodes);
+        ~ListIndex();
+        ListIndex(ListIndex const&) = delete;
+        ListIndex& operator=(ListIndex const&) = delete;
+        bool covers(QList<Node*> const& nodes) const { return &nodes == m_nodes; }
+        bool contains(Node const* node) const { return m_set.contains(node); }
+
+    private:
+        QList<Node*> const* m_nodes;
+        QSet<Node const*> m_set;
+        ListIndex* m_outer;
+    };
 
     int uid() const { return m_uid; }
     void setNodeUid(int uid) { m_uid = uid; }
@@ -160,6 +180,11 @@ protected:
     static void appendConnection(QDomDocument& document, QDomElement& parent, Terminal const* own,
                                  Terminal const* peer);
     void setLevelCache(bool withOuter, int level) const;
+    // Asks the levels of everything upstream not known yet, farthest first, in a loop: each level
+    // asked then finds those it is made from known, so no walk recurses as deep as a chain of
+    // nodes (a stack of many effects) is long.
+    void learnUpstreamLevels(bool withOuter) const;
+    bool knowsLevel(bool withOuter) const;
     int levelCache(bool withOuter) const { return withOuter ? m_levelOuter : m_levelInner; }
 
     int m_uid;

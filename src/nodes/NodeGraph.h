@@ -52,6 +52,8 @@ public:
     // Entry `index` of the node-type list; null outside it or without a list.
     virtual NodeDescriptor const* availableNode(int index) const;
     int getLevel(bool withOuter) const override;
+    // Upstream of the graph as a node: what feeds its members from outside and its own inputs.
+    QList<Node const*> levelInputs(bool withOuter) const override;
     // Both caches of the graph and of every direct member.
     void resetLevel() const override;
     int numTerminals() const override;
