@@ -376,6 +376,18 @@ TEST_F(HostileImages, FilesAreOfferedToTheListedReadersOnly)
         EXPECT_TRUE(m_adapter.readImage(file).isEmpty()) << name;
         EXPECT_TRUE(m_adapter.errorString().startsWith(QStringLiteral("Cannot read image"))) << name;
     }
+    // A Softimage PIC picture (its reader reads rows through a file it failed to keep open):
+    // refused however sound its header.
+    QByteArray pic = QByteArrayLiteral("\x53\x80\xf6\x34") + QByteArray(4, '\0') + QByteArray(80, ' ')
+                     + QByteArrayLiteral("PICT") + QByteArrayLiteral("\x00\x04\x00\x03")
+                     + QByteArrayLiteral("\x3f\x80\x00\x00\x00\x03\x00\x00")
+                     // One packet, uncompressed, 8 bits, red, green and blue; then the pixels.
+                     + QByteArrayLiteral("\x00\x08\x00\xe0") + QByteArray(4 * 3 * 3, '\x40');
+    for (const char* name : {"picture.pic", "picture.png", "picture"}) {
+        const QString file = path(QString::fromLatin1(name));
+        ASSERT_TRUE(StoreTest::writeFile(file, pic));
+        EXPECT_TRUE(m_adapter.readImage(file).isEmpty()) << name;
+    }
     // A listed format still opens whatever its suffix says.
     const QString png = path(QStringLiteral("picture.tif"));
     ASSERT_TRUE(m_adapter.writeImage(CoreTest::solid(3, 2, 0xff102030u), png, QStringLiteral("png")));
