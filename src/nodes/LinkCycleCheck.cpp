@@ -9,6 +9,15 @@
 
 namespace KelNodes {
 
+namespace {
+
+// Far above what reordering the program's own links costs, far below the square of a
+// project's size.
+constexpr qint64 WalkBudgetFloor = qint64(1) << 20;
+constexpr qint64 WalkBudgetPerStep = 64;
+
+} // namespace
+
 LinkCycleCheck::LinkCycleCheck(QList<Link> const& links) : m_links(links)
 {
     for (qsizetype i = 0; i < m_links.size(); ++i) {
@@ -17,7 +26,17 @@ LinkCycleCheck::LinkCycleCheck(QList<Link> const& links) : m_links(links)
     }
     findParts();
     orderParts();
+    qint64 size = m_nodes.size();
+    for (QList<Step> const& steps : std::as_const(m_steps))
+        size += steps.size();
+    m_budget = WalkBudgetFloor + WalkBudgetPerStep * size;
     m_steps.clear();
+}
+
+bool LinkCycleCheck::spend(qint64 work)
+{
+    m_budget -= work;
+    return m_budget >= 0;
 }
 
 int LinkCycleCheck::indexOf(Node const* node)
@@ -235,22 +254,22 @@ bool LinkCycleCheck::closesCycle(qsizetype i)
     const int dependent = m_index.value(link.dependent);
     // The dependent, and when it is a graph its members as well, come to depend on the
     // dependency: only those in its part can close a cycle with it.
-    QList<int> closers;
-    if (m_part.at(dependent) == part)
-        closers.append(dependent);
-    if (link.dependent->toNodeGraph())
-        closers.append(membersInPart(link.dependent, part));
-    if (closers.isEmpty())
+    static QList<int> const noMembers;
+    const bool dependentInPart = m_part.at(dependent) == part;
+    QList<int> const& members = link.dependent->toNodeGraph() ? membersInPart(link.dependent, part)
+                                                               : noMembers;
+    if (!dependentInPart && members.isEmpty())
         return false;
     if (m_refused.contains({dependent, dependency}))
         return true;
-    for (int closer : std::as_const(closers)) {
-        if (!addToOrder(closer, dependency)) {
-            m_refused.insert({dependent, dependency});
-            return true;
-        }
-    }
-    return false;
+    bool closes = !spend(1 + members.size());
+    if (!closes && dependentInPart)
+        closes = !addToOrder(dependent, dependency);
+    for (qsizetype k = 0; !closes && k < members.size(); ++k)
+        closes = !addToOrder(members.at(k), dependency);
+    if (closes)
+        m_refused.insert({dependent, dependency});
+    return closes;
 }
 
 // Pearce and Kelly's order keeping: a dependency after its dependent swaps the nodes between
@@ -263,11 +282,11 @@ bool LinkCycleCheck::addToOrder(int dependent, int dependency)
         return true;
     bool closes = false;
     QList<int> after;
-    walk(dependent, true, high, after, dependency, &closes);
-    if (closes)
+    if (!walk(dependent, true, high, after, dependency, &closes) || closes)
         return false;
     QList<int> before;
-    walk(dependency, false, low, before, -1, nullptr);
+    if (!walk(dependency, false, low, before, -1, nullptr))
+        return false;
 
     auto byOrder = [this](int a, int b) { return m_order.at(a) < m_order.at(b); };
     std::sort(before.begin(), before.end(), byOrder);
@@ -289,7 +308,7 @@ bool LinkCycleCheck::addToOrder(int dependent, int dependency)
 
 // The nodes reached from `from` over the links standing, towards its dependents through nodes
 // ordered before `bound`, or towards its dependencies through nodes ordered after it.
-void LinkCycleCheck::walk(int from, bool towardsDependents, int bound, QList<int>& out,
+bool LinkCycleCheck::walk(int from, bool towardsDependents, int bound, QList<int>& out,
                           int stopAt, bool* stopped)
 {
     const int mark = ++m_markEpoch;
@@ -298,14 +317,16 @@ void LinkCycleCheck::walk(int from, bool towardsDependents, int bound, QList<int
     while (!stack.isEmpty()) {
         const int node = stack.takeLast();
         NodeDependencies::countVisits(1);
-        out.append(node);
         QList<Step> const& steps = towardsDependents ? m_dependents.at(node) : m_dependencies.at(node);
+        if (!spend(1 + steps.size()))
+            return false;
+        out.append(node);
         for (Step const& step : steps) {
             if (!isActive(step.tag) || m_mark.at(step.node) == mark)
                 continue;
             if (step.node == stopAt) {
                 *stopped = true;
-                return;
+                return true;
             }
             const int order = m_order.at(step.node);
             if (towardsDependents ? order >= bound : order <= bound)
@@ -314,6 +335,7 @@ void LinkCycleCheck::walk(int from, bool towardsDependents, int bound, QList<int
             stack.append(step.node);
         }
     }
+    return true;
 }
 
 QList<LinkCycleCheck::TerminalLink> LinkCycleCheck::replaceable(Terminal const* a, Terminal const* b)

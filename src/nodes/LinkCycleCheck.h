@@ -19,6 +19,10 @@ class Terminal;
 // A link whose ends lie in different parts is never walked; within a part, an order of the
 // nodes with each dependency before its dependents is kept as links are made, and only a link
 // against that order is walked, over the nodes between its ends.
+//
+// Walks that a crafted batch can make long and many are bounded by a budget in proportion to
+// the union's size: once spent, a link that would need a walk is refused as closing a cycle.
+// A union without cycles (every project the program writes) needs no walk at all.
 class LinkCycleCheck
 {
 public:
@@ -60,7 +64,9 @@ private:
     void findParts();
     void orderParts();
     bool addToOrder(int dependent, int dependency);
-    void walk(int from, bool towardsDependents, int bound, QList<int>& out, int stopAt,
+    bool spend(qint64 work);
+    // False when the budget ran out before the walk ended.
+    bool walk(int from, bool towardsDependents, int bound, QList<int>& out, int stopAt,
               bool* stopped);
     QList<int> const& membersInPart(Node const* graph, int part);
 
@@ -83,6 +89,7 @@ private:
     // (dependent, dependency) found to close a cycle; true until a link is dropped.
     QSet<QPair<int, int>> m_refused;
     QHash<Node const*, QHash<int, QList<int>>> m_membersByPart;
+    qint64 m_budget = 0;
     bool m_valid = true;
 };
 
