@@ -86,9 +86,7 @@ protected:
         MainWindowFixture::SetUp();
         addSizedEffect();
         ASSERT_NE(size, nullptr);
-        window->resize(1400, 900);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_NO_FATAL_FAILURE(showWindow());
         // The ruler in the place the image browser shares with it.
         window->form()->actionToggleBrowser->setChecked(false);
         settle();
@@ -166,15 +164,7 @@ protected:
     // Typed and confirmed as a user does.
     void type(int value)
     {
-        QAbstractSpinBox* editor = sizeEditor();
-        ASSERT_NE(editor, nullptr);
-        QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
-        QApplication::sendEvent(editor, &in);
-        editor->selectAll();
-        QTest::keyClicks(editor, QString::number(value));
-        QTest::keyClick(editor, Qt::Key_Return);
-        QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
-        QApplication::sendEvent(editor, &out);
+        typeValue(sizeEditor(), QString::number(value));
         settle();
     }
 

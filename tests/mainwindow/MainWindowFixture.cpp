@@ -7,6 +7,7 @@
 #include "browser/TwSaveSequence.h"
 #include "mainwindow/TwMainWindow.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include <QSignalSpy>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QUndoStack>
 
@@ -85,6 +87,25 @@ void MainWindowFixture::discardProject()
     window->clear();
     core()->setModified(false);
     settle();
+}
+
+void MainWindowFixture::showWindow()
+{
+    window->resize(1400, 900);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void typeValue(QAbstractSpinBox* editor, QString const& text)
+{
+    ASSERT_NE(editor, nullptr);
+    QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(editor, &in);
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+    QApplication::sendEvent(editor, &out);
 }
 
 namespace {
