@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <memory>
 
@@ -157,14 +158,15 @@ TEST(ThumbnailLoaderEnd, DoesNotWaitForAReadThatDoesNotReturn)
     QSignalSpy ready(loader.get(), &ThumbnailLoader::thumbnailReady);
     loader->getThumbnail(QFileInfo(QStringLiteral("/stalled/one.png")));
     loader->getThumbnail(QFileInfo(QStringLiteral("/stalled/two.png")));
-    entered.wait();
+    // Generous: a loader that never reads fails here instead of hanging the run.
+    ASSERT_EQ(entered.wait_for(std::chrono::minutes(1)), std::future_status::ready);
 
     loader.reset();
     EXPECT_FALSE(stall->returned) << "the end waited for the read";
 
     // Let the read return: its thumbnail is dropped, nothing is announced, the thread ends.
     ASSERT_EQ(::write(stall->fds[1], "x", 1), 1);
-    left.wait();
+    ASSERT_EQ(left.wait_for(std::chrono::minutes(1)), std::future_status::ready);
     QCoreApplication::processEvents();
     EXPECT_EQ(ready.count(), 0);
 }
