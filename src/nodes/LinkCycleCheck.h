@@ -15,10 +15,10 @@ class Terminal;
 // over everything upstream for every link.
 //
 // Every link that can stand during the batch is one standing before it or one of the batch,
-// so a cycle through a new link lies within one strongly connected component of the union of both.
-// A link whose ends lie in different components is never walked; within a component, an order of the
-// nodes with each dependency before its dependents is kept as links are made, and only a link
-// against that order is walked, over the nodes between its ends.
+// so a cycle through a new link lies within one strongly connected component of the union of
+// both. A link whose ends lie in different components is never walked; within a component, an
+// order of the nodes with each dependency before its dependents is kept as links are made, and
+// only a link against that order is walked, over the nodes between its ends.
 //
 // Walks that a crafted batch can make long and many are bounded by a budget in proportion to
 // the union's size: once spent, a link that would need a walk is refused as closing a cycle.
