@@ -31,6 +31,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QGraphicsPixmapItem>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QSpinBox>
 #include <QTest>
@@ -314,6 +315,39 @@ TEST_P(KeyframeHistory, RemovingAndDraggingAKeyAreStepsOfTheirOwn)
     history << seen();
     ASSERT_EQ(history.last().nodeKeys, (QList<int>{25, 40}));
     walkBackAndForth(history, first);
+}
+
+// A project emptied while a key is held by the mouse (New, answered Discard): its nodes are
+// gone, and the release that follows hands on no step of them.
+TEST_P(KeyframeHistory, ANewProjectWhileAKeyIsDraggedLeavesNoStepOfTheNodesItFreed)
+{
+    click("addKeyframeTB");
+    KelTimelineWidget* ruler = timeline->ruler();
+    auto xOf = [ruler](int frame) {
+        return int((frame - ruler->firstVisibleFrame()) * ruler->pixelsPerFrame() + 7) + 3;
+    };
+    auto move = [ruler](int x, Qt::MouseButtons buttons) {
+        QMouseEvent event(QEvent::MouseMove, QPointF(x, 5), ruler->mapToGlobal(QPointF(x, 5)), Qt::NoButton,
+                          buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(ruler, &event);
+    };
+    move(xOf(0), Qt::NoButton);
+    ASSERT_EQ(ruler->hoveredKey(), 0);
+    QTest::mousePress(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(xOf(0), 5));
+    for (int frame = 1; frame <= 5; ++frame)
+        move(xOf(frame), Qt::LeftButton);
+    ASSERT_EQ(ruler->hoveredKey(), 5);
+
+    QList<KelUtils::IParameterContainer*> handedOn;
+    QObject::connect(timeline, &KelTimeline::keyframesChanged,
+                     [&](KelUtils::IParameterContainer* container, QBuffer*) { handedOn << container; });
+    answerMessageBox(QMessageBox::Discard);
+    ASSERT_TRUE(window->on_actionNew_triggered());
+    settle();
+    QTest::mouseRelease(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(xOf(5), 5));
+    settle();
+    EXPECT_TRUE(handedOn.isEmpty());
+    EXPECT_EQ(stack->count(), 0);
 }
 
 // Random sequences of typed values, frames, added, removed and dragged keys, then Undo to the
