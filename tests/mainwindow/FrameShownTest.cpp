@@ -128,11 +128,7 @@ protected:
 
     void goTo(int frame)
     {
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, QString::number(frame));
-        QTest::keyClick(field, Qt::Key_Return);
-        settle();
+        ASSERT_NO_FATAL_FAILURE(goToFrame(frame));
     }
 
     void addKeyframe()

@@ -180,35 +180,44 @@ protected:
 
     void goTo(int frame)
     {
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, QString::number(frame));
-        QTest::keyClick(field, Qt::Key_Return);
-        settle();
+        ASSERT_NO_FATAL_FAILURE(goToFrame(frame));
         ASSERT_EQ(field->value(), frame);
+    }
+
+    // Where frame `frame`'s key sits on the ruler.
+    int rulerX(int frame) const
+    {
+        KelTimelineWidget* ruler = timeline->ruler();
+        return int((frame - ruler->firstVisibleFrame()) * ruler->pixelsPerFrame() + 7) + 3;
+    }
+
+    void moveOnRuler(int frame, Qt::MouseButtons buttons)
+    {
+        KelTimelineWidget* ruler = timeline->ruler();
+        const QPointF at(rulerX(frame), 5);
+        QMouseEvent event(QEvent::MouseMove, at, ruler->mapToGlobal(at), Qt::NoButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(ruler, &event);
+    }
+
+    // The key at `from` pressed and moved, frame by frame, to `to`; the mouse is still down.
+    void holdKey(int from, int to)
+    {
+        KelTimelineWidget* ruler = timeline->ruler();
+        ASSERT_LE(to, ruler->lastVisibleFrame());
+        moveOnRuler(from, Qt::NoButton);
+        ASSERT_EQ(ruler->hoveredKey(), from);
+        QTest::mousePress(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(rulerX(from), 5));
+        const int step = to > from ? 1 : -1;
+        for (int frame = from + step; frame != to + step; frame += step)
+            moveOnRuler(frame, Qt::LeftButton);
     }
 
     // A key dragged along the ruler from `from` to `to`, with the mouse, frame by frame.
     void drag(int from, int to)
     {
-        KelTimelineWidget* ruler = timeline->ruler();
-        ASSERT_LE(to, ruler->lastVisibleFrame());
-        auto xOf = [ruler](int frame) {
-            return int((frame - ruler->firstVisibleFrame()) * ruler->pixelsPerFrame() + 7) + 3;
-        };
-        auto move = [ruler](int x, Qt::MouseButtons buttons) {
-            QMouseEvent event(QEvent::MouseMove, QPointF(x, 5), ruler->mapToGlobal(QPointF(x, 5)), Qt::NoButton,
-                              buttons, Qt::NoModifier);
-            QCoreApplication::sendEvent(ruler, &event);
-        };
-        move(xOf(from), Qt::NoButton);
-        ASSERT_EQ(ruler->hoveredKey(), from);
-        QTest::mousePress(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(xOf(from), 5));
-        const int step = to > from ? 1 : -1;
-        for (int frame = from + step; frame != to + step; frame += step)
-            move(xOf(frame), Qt::LeftButton);
-        QTest::mouseRelease(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(xOf(to), 5));
-        move(xOf(to), Qt::NoButton);
+        ASSERT_NO_FATAL_FAILURE(holdKey(from, to));
+        QTest::mouseRelease(timeline->ruler(), Qt::LeftButton, Qt::NoModifier, QPoint(rulerX(to), 5));
+        moveOnRuler(to, Qt::NoButton);
         settle();
     }
 
@@ -322,21 +331,8 @@ TEST_P(KeyframeHistory, RemovingAndDraggingAKeyAreStepsOfTheirOwn)
 TEST_P(KeyframeHistory, ANewProjectWhileAKeyIsDraggedLeavesNoStepOfTheNodesItFreed)
 {
     click("addKeyframeTB");
-    KelTimelineWidget* ruler = timeline->ruler();
-    auto xOf = [ruler](int frame) {
-        return int((frame - ruler->firstVisibleFrame()) * ruler->pixelsPerFrame() + 7) + 3;
-    };
-    auto move = [ruler](int x, Qt::MouseButtons buttons) {
-        QMouseEvent event(QEvent::MouseMove, QPointF(x, 5), ruler->mapToGlobal(QPointF(x, 5)), Qt::NoButton,
-                          buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(ruler, &event);
-    };
-    move(xOf(0), Qt::NoButton);
-    ASSERT_EQ(ruler->hoveredKey(), 0);
-    QTest::mousePress(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(xOf(0), 5));
-    for (int frame = 1; frame <= 5; ++frame)
-        move(xOf(frame), Qt::LeftButton);
-    ASSERT_EQ(ruler->hoveredKey(), 5);
+    ASSERT_NO_FATAL_FAILURE(holdKey(0, 5));
+    ASSERT_EQ(timeline->ruler()->hoveredKey(), 5);
 
     QList<KelUtils::IParameterContainer*> handedOn;
     QObject::connect(timeline, &KelTimeline::keyframesChanged,
@@ -344,7 +340,7 @@ TEST_P(KeyframeHistory, ANewProjectWhileAKeyIsDraggedLeavesNoStepOfTheNodesItFre
     answerMessageBox(QMessageBox::Discard);
     ASSERT_TRUE(window->on_actionNew_triggered());
     settle();
-    QTest::mouseRelease(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(xOf(5), 5));
+    QTest::mouseRelease(timeline->ruler(), Qt::LeftButton, Qt::NoModifier, QPoint(rulerX(5), 5));
     settle();
     EXPECT_TRUE(handedOn.isEmpty());
     EXPECT_EQ(stack->count(), 0);

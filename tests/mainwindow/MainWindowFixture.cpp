@@ -6,6 +6,7 @@
 #include "app/TwCore.h"
 #include "browser/TwSaveSequence.h"
 #include "mainwindow/TwMainWindow.h"
+#include "nodeui/KelTimeline.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -94,6 +95,17 @@ void MainWindowFixture::showWindow()
     window->resize(1400, 900);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void MainWindowFixture::goToFrame(int frame)
+{
+    auto* field = window->timeline()->findChild<QSpinBox*>(QStringLiteral("currentFrameSB"));
+    ASSERT_NE(field, nullptr);
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, QString::number(frame));
+    QTest::keyClick(field, Qt::Key_Return);
+    settle();
 }
 
 void typeValue(QAbstractSpinBox* editor, QString const& text)

@@ -39,6 +39,8 @@ protected:
     void discardProject();
     // Shows the window at a size that holds every panel, and waits until it is on the screen.
     void showWindow();
+    // Types `frame` into the timeline's frame field and confirms it, as a user goes to a frame.
+    void goToFrame(int frame);
 
     TwCore* core() const;
     std::unique_ptr<TwMainWindow> window;
