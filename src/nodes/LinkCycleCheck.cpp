@@ -9,15 +9,34 @@
 
 namespace KelNodes {
 
+namespace {
+
+// Far above what reordering the program's own links costs, far below the square of a
+// project's size.
+constexpr qint64 WalkBudgetFloor = qint64(1) << 20;
+constexpr qint64 WalkBudgetPerStep = 64;
+
+} // namespace
+
 LinkCycleCheck::LinkCycleCheck(QList<Link> const& links) : m_links(links)
 {
     for (qsizetype i = 0; i < m_links.size(); ++i) {
         if (m_links.at(i).dependent && m_links.at(i).dependency)
             m_linksByDependent[m_links.at(i).dependent].append(i);
     }
-    findParts();
-    orderParts();
+    findComponents();
+    orderComponents();
+    qint64 size = m_nodes.size();
+    for (QList<Step> const& steps : std::as_const(m_steps))
+        size += steps.size();
+    m_budget = WalkBudgetFloor + WalkBudgetPerStep * size;
     m_steps.clear();
+}
+
+bool LinkCycleCheck::spend(qint64 work)
+{
+    m_budget -= work;
+    return m_budget >= 0;
 }
 
 int LinkCycleCheck::indexOf(Node const* node)
@@ -29,7 +48,7 @@ int LinkCycleCheck::indexOf(Node const* node)
     m_index.insert(node, index);
     m_nodes.append(node);
     m_steps.append(QList<Step>());
-    m_part.append(-1);
+    m_component.append(-1);
     return index;
 }
 
@@ -88,7 +107,7 @@ void LinkCycleCheck::stepsOf(int index, QList<Step>& out)
 }
 
 // Tarjan's search from every dependent of the batch, over the standing links and the batch's.
-void LinkCycleCheck::findParts()
+void LinkCycleCheck::findComponents()
 {
     struct Frame
     {
@@ -101,7 +120,7 @@ void LinkCycleCheck::findParts()
     QList<int> stack;
     QList<Frame> frames;
     int counter = 0;
-    int parts = 0;
+    int components = 0;
     auto push = [&](int node) {
         QList<Step> steps;
         stepsOf(node, steps);
@@ -143,18 +162,18 @@ void LinkCycleCheck::findParts()
             const bool alone = first == stack.size() - 1;
             for (qsizetype k = first; k < stack.size(); ++k) {
                 onStack[stack.at(k)] = false;
-                m_part[stack.at(k)] = alone ? -1 : parts;
+                m_component[stack.at(k)] = alone ? -1 : components;
             }
             stack.resize(first);
             if (!alone)
-                ++parts;
+                ++components;
         }
     }
 }
 
-// Within each part, the links among its nodes, and a first order of them that the links
+// Within each component, the links among its nodes, and a first order of them that the links
 // standing now keep: depth first over those links, dependencies finished first.
-void LinkCycleCheck::orderParts()
+void LinkCycleCheck::orderComponents()
 {
     const qsizetype count = m_nodes.size();
     m_dependencies.resize(count);
@@ -162,10 +181,10 @@ void LinkCycleCheck::orderParts()
     m_order.resize(count, -1);
     m_mark.resize(count, 0);
     for (int node = 0; node < count; ++node) {
-        if (m_part.at(node) < 0)
+        if (m_component.at(node) < 0)
             continue;
         for (Step const& step : std::as_const(m_steps.at(node))) {
-            if (m_part.at(step.node) != m_part.at(node))
+            if (m_component.at(step.node) != m_component.at(node))
                 continue;
             m_dependencies[node].append(step);
             m_dependents[step.node].append({node, step.tag});
@@ -176,7 +195,7 @@ void LinkCycleCheck::orderParts()
     QList<QPair<int, qsizetype>> path;
     int next = 0;
     for (int root : std::as_const(m_finished)) {
-        if (m_part.at(root) < 0 || state.at(root) != Unseen)
+        if (m_component.at(root) < 0 || state.at(root) != Unseen)
             continue;
         state[root] = OnPath;
         path.append({root, 0});
@@ -206,20 +225,20 @@ void LinkCycleCheck::orderParts()
     }
 }
 
-QList<int> const& LinkCycleCheck::membersInPart(Node const* graph, int part)
+QList<int> const& LinkCycleCheck::membersInComponent(Node const* graph, int component)
 {
     static QList<int> const none;
-    auto found = m_membersByPart.find(graph);
-    if (found == m_membersByPart.end()) {
-        QHash<int, QList<int>> byPart;
+    auto found = m_membersByComponent.find(graph);
+    if (found == m_membersByComponent.end()) {
+        QHash<int, QList<int>> byComponent;
         for (Node const* member : graph->toNodeGraph()->nodes()) {
             const int index = m_index.value(member, -1);
-            if (index >= 0 && m_part.at(index) >= 0)
-                byPart[m_part.at(index)].append(index);
+            if (index >= 0 && m_component.at(index) >= 0)
+                byComponent[m_component.at(index)].append(index);
         }
-        found = m_membersByPart.insert(graph, byPart);
+        found = m_membersByComponent.insert(graph, byComponent);
     }
-    const auto members = found.value().constFind(part);
+    const auto members = found.value().constFind(component);
     return members == found.value().cend() ? none : members.value();
 }
 
@@ -229,28 +248,28 @@ bool LinkCycleCheck::closesCycle(qsizetype i)
     if (!m_valid || !link.dependent || !link.dependency)
         return false;
     const int dependency = m_index.value(link.dependency, -1);
-    if (dependency < 0 || m_part.at(dependency) < 0)
+    if (dependency < 0 || m_component.at(dependency) < 0)
         return false;
-    const int part = m_part.at(dependency);
+    const int component = m_component.at(dependency);
     const int dependent = m_index.value(link.dependent);
     // The dependent, and when it is a graph its members as well, come to depend on the
-    // dependency: only those in its part can close a cycle with it.
-    QList<int> closers;
-    if (m_part.at(dependent) == part)
-        closers.append(dependent);
-    if (link.dependent->toNodeGraph())
-        closers.append(membersInPart(link.dependent, part));
-    if (closers.isEmpty())
+    // dependency: only those in its component can close a cycle with it.
+    static QList<int> const noMembers;
+    const bool dependentInComponent = m_component.at(dependent) == component;
+    QList<int> const& members = link.dependent->toNodeGraph() ? membersInComponent(link.dependent, component)
+                                                               : noMembers;
+    if (!dependentInComponent && members.isEmpty())
         return false;
     if (m_refused.contains({dependent, dependency}))
         return true;
-    for (int closer : std::as_const(closers)) {
-        if (!addToOrder(closer, dependency)) {
-            m_refused.insert({dependent, dependency});
-            return true;
-        }
-    }
-    return false;
+    bool closes = !spend(1 + members.size());
+    if (!closes && dependentInComponent)
+        closes = !addToOrder(dependent, dependency);
+    for (qsizetype k = 0; !closes && k < members.size(); ++k)
+        closes = !addToOrder(members.at(k), dependency);
+    if (closes)
+        m_refused.insert({dependent, dependency});
+    return closes;
 }
 
 // Pearce and Kelly's order keeping: a dependency after its dependent swaps the nodes between
@@ -263,11 +282,11 @@ bool LinkCycleCheck::addToOrder(int dependent, int dependency)
         return true;
     bool closes = false;
     QList<int> after;
-    walk(dependent, true, high, after, dependency, &closes);
-    if (closes)
+    if (!walk(dependent, true, high, after, dependency, &closes) || closes)
         return false;
     QList<int> before;
-    walk(dependency, false, low, before, -1, nullptr);
+    if (!walk(dependency, false, low, before, -1, nullptr))
+        return false;
 
     auto byOrder = [this](int a, int b) { return m_order.at(a) < m_order.at(b); };
     std::sort(before.begin(), before.end(), byOrder);
@@ -289,7 +308,7 @@ bool LinkCycleCheck::addToOrder(int dependent, int dependency)
 
 // The nodes reached from `from` over the links standing, towards its dependents through nodes
 // ordered before `bound`, or towards its dependencies through nodes ordered after it.
-void LinkCycleCheck::walk(int from, bool towardsDependents, int bound, QList<int>& out,
+bool LinkCycleCheck::walk(int from, bool towardsDependents, int bound, QList<int>& out,
                           int stopAt, bool* stopped)
 {
     const int mark = ++m_markEpoch;
@@ -298,14 +317,16 @@ void LinkCycleCheck::walk(int from, bool towardsDependents, int bound, QList<int
     while (!stack.isEmpty()) {
         const int node = stack.takeLast();
         NodeDependencies::countVisits(1);
-        out.append(node);
         QList<Step> const& steps = towardsDependents ? m_dependents.at(node) : m_dependencies.at(node);
+        if (!spend(1 + steps.size()))
+            return false;
+        out.append(node);
         for (Step const& step : steps) {
             if (!isActive(step.tag) || m_mark.at(step.node) == mark)
                 continue;
             if (step.node == stopAt) {
                 *stopped = true;
-                return;
+                return true;
             }
             const int order = m_order.at(step.node);
             if (towardsDependents ? order >= bound : order <= bound)
@@ -314,6 +335,7 @@ void LinkCycleCheck::walk(int from, bool towardsDependents, int bound, QList<int
             stack.append(step.node);
         }
     }
+    return true;
 }
 
 QList<LinkCycleCheck::TerminalLink> LinkCycleCheck::replaceable(Terminal const* a, Terminal const* b)

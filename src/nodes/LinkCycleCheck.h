@@ -15,10 +15,14 @@ class Terminal;
 // over everything upstream for every link.
 //
 // Every link that can stand during the batch is one standing before it or one of the batch,
-// so a cycle through a new link lies within one strongly connected part of the union of both.
-// A link whose ends lie in different parts is never walked; within a part, an order of the
-// nodes with each dependency before its dependents is kept as links are made, and only a link
-// against that order is walked, over the nodes between its ends.
+// so a cycle through a new link lies within one strongly connected component of the union of
+// both. A link whose ends lie in different components is never walked; within a component, an
+// order of the nodes with each dependency before its dependents is kept as links are made, and
+// only a link against that order is walked, over the nodes between its ends.
+//
+// Walks that a crafted batch can make long and many are bounded by a budget in proportion to
+// the union's size: once spent, a link that would need a walk is refused as closing a cycle.
+// A union without cycles (every project the program writes) needs no walk at all.
 class LinkCycleCheck
 {
 public:
@@ -57,12 +61,14 @@ private:
     void setActive(TerminalLink link, bool active);
     bool isActive(int tag) const { return tag < 0 || m_active.at(tag); }
     void stepsOf(int node, QList<Step>& out);
-    void findParts();
-    void orderParts();
+    void findComponents();
+    void orderComponents();
     bool addToOrder(int dependent, int dependency);
-    void walk(int from, bool towardsDependents, int bound, QList<int>& out, int stopAt,
+    bool spend(qint64 work);
+    // False when the budget ran out before the walk ended.
+    bool walk(int from, bool towardsDependents, int bound, QList<int>& out, int stopAt,
               bool* stopped);
-    QList<int> const& membersInPart(Node const* graph, int part);
+    QList<int> const& membersInComponent(Node const* graph, int component);
 
     QList<Link> m_links;
     QHash<Node const*, QList<qsizetype>> m_linksByDependent;
@@ -70,11 +76,11 @@ private:
     QList<Node const*> m_nodes;
     QHash<Node const*, int> m_index;
     QList<QList<Step>> m_steps; // what each node may depend on during the batch
-    QList<int> m_part; // strongly connected part, -1 when a node is alone in its part
+    QList<int> m_component; // strongly connected component, -1 when a node is alone in its component
     QList<int> m_finished; // in the order the search finished them
-    QList<QList<Step>> m_dependencies; // within the part
+    QList<QList<Step>> m_dependencies; // within the component
     QList<QList<Step>> m_dependents;
-    QList<int> m_order; // within a part, dependencies first
+    QList<int> m_order; // within a component, dependencies first
     QList<int> m_mark;
     int m_markEpoch = 0;
 
@@ -82,7 +88,8 @@ private:
     QList<bool> m_active;
     // (dependent, dependency) found to close a cycle; true until a link is dropped.
     QSet<QPair<int, int>> m_refused;
-    QHash<Node const*, QHash<int, QList<int>>> m_membersByPart;
+    QHash<Node const*, QHash<int, QList<int>>> m_membersByComponent;
+    qint64 m_budget = 0;
     bool m_valid = true;
 };
 

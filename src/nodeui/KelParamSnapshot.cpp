@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QDomDocument>
+#include <QHash>
 #include <QTextStream>
 
 namespace {
@@ -26,12 +27,17 @@ void loadAtOwnFrame(KelUtils::IParameterContainer* container, QDomElement const&
         container->setCurrentFrame(frame);
         return;
     }
+    // One table for all the sections: a search of the members for each would cost their square.
+    // The first member with a uid keeps it, as a search finds it.
+    QHash<int, KelNodes::Node*> byUid;
+    for (KelNodes::Node* node : graph->nodes())
+        byUid.insert(node->uid(), byUid.value(node->uid(), node));
     const QDomElement members = section.firstChildElement(QStringLiteral("nodes"));
     for (QDomElement member = members.firstChildElement(); !member.isNull();
          member = member.nextSiblingElement()) {
         bool ok = false;
         const int uid = KelUtils::parseXmlInt(member.attribute(QStringLiteral("uid")), &ok);
-        KelNodes::Node* node = ok ? graph->findNode(uid, false) : nullptr;
+        KelNodes::Node* node = ok ? byUid.value(uid, nullptr) : nullptr;
         if (node && node->paramContainer())
             loadAtOwnFrame(node->paramContainer(), member, depth + 1);
     }

@@ -171,6 +171,7 @@ void KelTimeline::setMasterContainer(KelUtils::IParameterContainer* container)
         m_form->durationSB->blockSignals(durationBlocked);
     }
     m_selected = container;
+    dropKeyframeChangeOfAnother();
     updateTimeline();
     showCurrentFrame();
 }
@@ -178,6 +179,7 @@ void KelTimeline::setMasterContainer(KelUtils::IParameterContainer* container)
 void KelTimeline::selectedContainerChanged(KelUtils::IParameterContainer* container)
 {
     m_selected = container ? container : m_master;
+    dropKeyframeChangeOfAnother();
     bringSelectedGraphToOneFrame();
     updateTimeline();
     showCurrentFrame();
@@ -327,6 +329,16 @@ void KelTimeline::beginKeyframeChange()
     delete m_keysBefore;
     m_changingKeysOf = m_selected;
     m_keysBefore = KelParamSnapshot::store(m_selected);
+}
+
+void KelTimeline::dropKeyframeChangeOfAnother()
+{
+    // The container a drag began on may be freed with its project by now: never read again.
+    if (!m_changingKeysOf || m_changingKeysOf == m_selected)
+        return;
+    delete m_keysBefore;
+    m_keysBefore = nullptr;
+    m_changingKeysOf = nullptr;
 }
 
 bool KelTimeline::endKeyframeChange()

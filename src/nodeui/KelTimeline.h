@@ -50,6 +50,8 @@ public:
     // whether it differed.
     void beginKeyframeChange();
     bool endKeyframeChange();
+    // Whether a change begun is still to end (a change of selection drops it).
+    bool isChangingKeyframes() const { return m_changingKeysOf != nullptr; }
 
     KelTimelinePlayer* player() { return &m_player; }
     // Stops the player and waits for its thread. The frames it sent that have not arrived yet
@@ -95,6 +97,8 @@ private:
     // The timeline's frame is the frame the picture and the parameter panels show and edit:
     // a selected effect (or compound node) and every node inside it are brought to one frame.
     void bringSelectedGraphToOneFrame();
+    // A key change begun on a container other than the selected one is dropped unread.
+    void dropKeyframeChangeOfAnother();
     // Adds or removes the key at the current frame (only a write that changes something).
     void setKeyAtCurrentFrame(bool keyed);
 

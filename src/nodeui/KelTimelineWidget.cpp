@@ -357,8 +357,9 @@ void KelTimelineWidget::moveHoveredKeyTo(int frame)
         || container->isKeyframe(frame))
         return;
     NodeEditHooks::beforeWrite();
-    if (!m_keyDragged) {
-        // The whole drag, to the release, is one change of the keys.
+    if (!m_keyDragged || !m_timeline->isChangingKeyframes()) {
+        // The whole drag, to the release, is one change of the keys; after a change of
+        // selection, what is left of it is one of its own.
         m_keyDragged = true;
         m_timeline->beginKeyframeChange();
     }

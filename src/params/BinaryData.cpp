@@ -60,11 +60,16 @@ int storeBinaryData(QDomDocument& document, QDomElement& element, QByteArray con
     if (bytes.isNull())
         return -1;
     const QByteArray payload = compress ? compressBinaryData(bytes) : bytes;
-    // A text the document gate would refuse as one token would make the whole file unreadable:
-    // the payload is left out instead.
-    if ((qint64(payload.size()) + 2) / 3 * 4 > MaxXmlTokenLength)
-        return -1;
-    element.appendChild(document.createTextNode(QString::fromLatin1(payload.toBase64())));
+    const QByteArray text = payload.toBase64();
+    if (text.size() <= MaxXmlTokenLength) {
+        element.appendChild(document.createTextNode(QString::fromLatin1(text)));
+        return 0;
+    }
+    // One text longer than the document gate lets a token be would make the file unreadable:
+    // it goes in sections within the bound, which the element's text joins again.
+    constexpr qsizetype pieceLength = qsizetype(MaxXmlTokenLength / 2);
+    for (qsizetype at = 0; at < text.size(); at += pieceLength)
+        element.appendChild(document.createCDATASection(QString::fromLatin1(text.mid(at, pieceLength))));
     return 0;
 }
 

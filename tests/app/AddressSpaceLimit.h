@@ -22,15 +22,19 @@ inline qint64 addressSpaceBytes()
     return statm.readAll().split(' ').value(0).toLongLong() * getpagesize();
 }
 
-// Limits the process's address space to what it holds now and `room` bytes more; false when
-// the limit could not be set. For a child process: the limit holds for the whole process.
+// Limits the process's address space to `bytes` in all; false when the limit could not be set.
+// For a child process: the limit holds for the whole process.
+inline bool limitAddressSpaceTo(qint64 bytes)
+{
+    const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
+    return setrlimit(RLIMIT_AS, &limit) == 0;
+}
+
+// Limits the process's address space to what it holds now and `room` bytes more.
 inline bool limitAddressSpace(qint64 room)
 {
     const qint64 held = addressSpaceBytes();
-    if (held <= 0)
-        return false;
-    const rlimit limit{rlim_t(held + room), rlim_t(held + room)};
-    return setrlimit(RLIMIT_AS, &limit) == 0;
+    return held > 0 && limitAddressSpaceTo(held + room);
 }
 
 } // namespace AppTest

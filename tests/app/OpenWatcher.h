@@ -3,8 +3,11 @@
 // Counts how often anyone opens a file, by any name (a link, /proc/self/fd/N), through inotify:
 // a test learns whether a reader opened a file it was only meant to name. HeldFile keeps a file
 // open under a descriptor number, for names of the form /proc/self/fd/N.
+// A watch on a folder counts the opens of the files in it.
 
+#include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <fcntl.h>
 #include <sys/inotify.h>
@@ -16,7 +19,7 @@ public:
     explicit OpenWatcher(QString const& path)
         : m_fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
     {
-        m_valid = m_fd >= 0 && inotify_add_watch(m_fd, path.toLocal8Bit().constData(), IN_OPEN) >= 0;
+        m_valid = m_fd >= 0 && inotify_add_watch(m_fd, QFile::encodeName(path).constData(), IN_OPEN) >= 0;
     }
 
     ~OpenWatcher()
@@ -34,21 +37,40 @@ public:
     int opens()
     {
         int count = 0;
-        alignas(inotify_event) char buffer[4096];
+        drain([&](inotify_event const&) { ++count; });
+        return count;
+    }
+
+    // For a watched folder: the names of the files in it opened since the last call, the
+    // folder's own opens (a listing) left out.
+    QStringList openedFiles()
+    {
+        QStringList names;
+        drain([&](inotify_event const& event) {
+            if (!(event.mask & IN_ISDIR) && event.len > 0)
+                names << QFile::decodeName(event.name);
+        });
+        return names;
+    }
+
+private:
+    template<typename EachOpen>
+    void drain(EachOpen eachOpen)
+    {
+        alignas(inotify_event) char buffer[8192];
         for (;;) {
             const ssize_t length = ::read(m_fd, buffer, sizeof buffer);
             if (length <= 0)
-                return count;
+                return;
             for (ssize_t at = 0; at < length;) {
                 auto const* event = reinterpret_cast<inotify_event const*>(buffer + at);
                 if (event->mask & IN_OPEN)
-                    ++count;
+                    eachOpen(*event);
                 at += ssize_t(sizeof(inotify_event) + event->len);
             }
         }
     }
 
-private:
     int m_fd = -1;
     bool m_valid = false;
 };

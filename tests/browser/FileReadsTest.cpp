@@ -3,6 +3,7 @@
 // folder sees every open of a file in it), and the thumbnail loader's end never waits for a read
 // that does not return (one blocked on a pipe nobody writes to).
 
+#include "app/OpenWatcher.h"
 #include "browser/FileTypeByName.h"
 #include "browser/ImageThumbsIconProvider.h"
 #include "browser/ThumbnailLoader.h"
@@ -18,57 +19,14 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/inotify.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <future>
 #include <memory>
 
 namespace {
-
-// The files opened in a folder since the watch began, by any thread of the process; the folder
-// itself, which a listing opens, is left out.
-class OpenWatch
-{
-public:
-    explicit OpenWatch(QString const& folder)
-    {
-        m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (m_fd >= 0 && ::inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_OPEN) < 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-    }
-    ~OpenWatch()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    OpenWatch(OpenWatch const&) = delete;
-    OpenWatch& operator=(OpenWatch const&) = delete;
-
-    bool isValid() const { return m_fd >= 0; }
-
-    QStringList openedFiles()
-    {
-        QStringList names;
-        alignas(inotify_event) char buffer[8192];
-        ssize_t length;
-        while ((length = ::read(m_fd, buffer, sizeof buffer)) > 0) {
-            for (char* at = buffer; at < buffer + length;) {
-                auto* event = reinterpret_cast<inotify_event*>(at);
-                if (!(event->mask & IN_ISDIR) && event->len > 0)
-                    names << QFile::decodeName(event->name);
-                at += sizeof(inotify_event) + event->len;
-            }
-        }
-        return names;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 QByteArray pngBytes()
 {
@@ -127,7 +85,7 @@ TEST(BrowserTypeTexts, NoRowColumnOrRoleReadsAFile)
     ASSERT_TRUE(dir.mkdir(QStringLiteral("sub")));
     const QStringList names = writeFilesOfManyKinds(dir);
     ASSERT_EQ(names.size(), 22);
-    OpenWatch watch(folder.path());
+    OpenWatcher watch(folder.path());
     ASSERT_TRUE(watch.isValid());
 
     VyxBrowserFileSystemModel model;
@@ -200,14 +158,15 @@ TEST(ThumbnailLoaderEnd, DoesNotWaitForAReadThatDoesNotReturn)
     QSignalSpy ready(loader.get(), &ThumbnailLoader::thumbnailReady);
     loader->getThumbnail(QFileInfo(QStringLiteral("/stalled/one.png")));
     loader->getThumbnail(QFileInfo(QStringLiteral("/stalled/two.png")));
-    entered.wait();
+    // Generous: a loader that never reads fails here instead of hanging the run.
+    ASSERT_EQ(entered.wait_for(std::chrono::minutes(1)), std::future_status::ready);
 
     loader.reset();
     EXPECT_FALSE(stall->returned) << "the end waited for the read";
 
     // Let the read return: its thumbnail is dropped, nothing is announced, the thread ends.
     ASSERT_EQ(::write(stall->fds[1], "x", 1), 1);
-    left.wait();
+    ASSERT_EQ(left.wait_for(std::chrono::minutes(1)), std::future_status::ready);
     QCoreApplication::processEvents();
     EXPECT_EQ(ready.count(), 0);
 }

@@ -50,9 +50,7 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        window->resize(1400, 900);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_NO_FATAL_FAILURE(showWindow());
         settle();
     }
 

@@ -45,9 +45,7 @@ protected:
     void SetUp() override
     {
         MainWindowFixture::SetUp();
-        window->resize(1400, 900);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_NO_FATAL_FAILURE(showWindow());
         timeline = window->timeline();
         field = timeline->findChild<QSpinBox*>(QStringLiteral("currentFrameSB"));
         ASSERT_NE(field, nullptr);
@@ -124,25 +122,13 @@ protected:
     // Typed and confirmed as a user does.
     void type(QWidget* widget, int value)
     {
-        auto* editor = qobject_cast<QAbstractSpinBox*>(widget);
-        ASSERT_NE(editor, nullptr);
-        QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
-        QApplication::sendEvent(editor, &in);
-        editor->selectAll();
-        QTest::keyClicks(editor, QString::number(value));
-        QTest::keyClick(editor, Qt::Key_Return);
-        QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
-        QApplication::sendEvent(editor, &out);
+        typeValue(qobject_cast<QAbstractSpinBox*>(widget), QString::number(value));
         settle();
     }
 
     void goTo(int frame)
     {
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, QString::number(frame));
-        QTest::keyClick(field, Qt::Key_Return);
-        settle();
+        ASSERT_NO_FATAL_FAILURE(goToFrame(frame));
     }
 
     void addKeyframe()

@@ -31,6 +31,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QGraphicsPixmapItem>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QSpinBox>
 #include <QTest>
@@ -86,9 +87,7 @@ protected:
         MainWindowFixture::SetUp();
         addSizedEffect();
         ASSERT_NE(size, nullptr);
-        window->resize(1400, 900);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_NO_FATAL_FAILURE(showWindow());
         // The ruler in the place the image browser shares with it.
         window->form()->actionToggleBrowser->setChecked(false);
         settle();
@@ -166,15 +165,7 @@ protected:
     // Typed and confirmed as a user does.
     void type(int value)
     {
-        QAbstractSpinBox* editor = sizeEditor();
-        ASSERT_NE(editor, nullptr);
-        QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
-        QApplication::sendEvent(editor, &in);
-        editor->selectAll();
-        QTest::keyClicks(editor, QString::number(value));
-        QTest::keyClick(editor, Qt::Key_Return);
-        QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
-        QApplication::sendEvent(editor, &out);
+        typeValue(sizeEditor(), QString::number(value));
         settle();
     }
 
@@ -189,35 +180,44 @@ protected:
 
     void goTo(int frame)
     {
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, QString::number(frame));
-        QTest::keyClick(field, Qt::Key_Return);
-        settle();
+        ASSERT_NO_FATAL_FAILURE(goToFrame(frame));
         ASSERT_EQ(field->value(), frame);
+    }
+
+    // Where frame `frame`'s key sits on the ruler.
+    int rulerX(int frame) const
+    {
+        KelTimelineWidget* ruler = timeline->ruler();
+        return int((frame - ruler->firstVisibleFrame()) * ruler->pixelsPerFrame() + 7) + 3;
+    }
+
+    void moveOnRuler(int frame, Qt::MouseButtons buttons)
+    {
+        KelTimelineWidget* ruler = timeline->ruler();
+        const QPointF at(rulerX(frame), 5);
+        QMouseEvent event(QEvent::MouseMove, at, ruler->mapToGlobal(at), Qt::NoButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(ruler, &event);
+    }
+
+    // The key at `from` pressed and moved, frame by frame, to `to`; the mouse is still down.
+    void holdKey(int from, int to)
+    {
+        KelTimelineWidget* ruler = timeline->ruler();
+        ASSERT_LE(to, ruler->lastVisibleFrame());
+        moveOnRuler(from, Qt::NoButton);
+        ASSERT_EQ(ruler->hoveredKey(), from);
+        QTest::mousePress(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(rulerX(from), 5));
+        const int step = to > from ? 1 : -1;
+        for (int frame = from + step; frame != to + step; frame += step)
+            moveOnRuler(frame, Qt::LeftButton);
     }
 
     // A key dragged along the ruler from `from` to `to`, with the mouse, frame by frame.
     void drag(int from, int to)
     {
-        KelTimelineWidget* ruler = timeline->ruler();
-        ASSERT_LE(to, ruler->lastVisibleFrame());
-        auto xOf = [ruler](int frame) {
-            return int((frame - ruler->firstVisibleFrame()) * ruler->pixelsPerFrame() + 7) + 3;
-        };
-        auto move = [ruler](int x, Qt::MouseButtons buttons) {
-            QMouseEvent event(QEvent::MouseMove, QPointF(x, 5), ruler->mapToGlobal(QPointF(x, 5)), Qt::NoButton,
-                              buttons, Qt::NoModifier);
-            QCoreApplication::sendEvent(ruler, &event);
-        };
-        move(xOf(from), Qt::NoButton);
-        ASSERT_EQ(ruler->hoveredKey(), from);
-        QTest::mousePress(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(xOf(from), 5));
-        const int step = to > from ? 1 : -1;
-        for (int frame = from + step; frame != to + step; frame += step)
-            move(xOf(frame), Qt::LeftButton);
-        QTest::mouseRelease(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(xOf(to), 5));
-        move(xOf(to), Qt::NoButton);
+        ASSERT_NO_FATAL_FAILURE(holdKey(from, to));
+        QTest::mouseRelease(timeline->ruler(), Qt::LeftButton, Qt::NoModifier, QPoint(rulerX(to), 5));
+        moveOnRuler(to, Qt::NoButton);
         settle();
     }
 
@@ -324,6 +324,26 @@ TEST_P(KeyframeHistory, RemovingAndDraggingAKeyAreStepsOfTheirOwn)
     history << seen();
     ASSERT_EQ(history.last().nodeKeys, (QList<int>{25, 40}));
     walkBackAndForth(history, first);
+}
+
+// A project emptied while a key is held by the mouse (New, answered Discard): its nodes are
+// gone, and the release that follows hands on no step of them.
+TEST_P(KeyframeHistory, ANewProjectWhileAKeyIsDraggedLeavesNoStepOfTheNodesItFreed)
+{
+    click("addKeyframeTB");
+    ASSERT_NO_FATAL_FAILURE(holdKey(0, 5));
+    ASSERT_EQ(timeline->ruler()->hoveredKey(), 5);
+
+    QList<KelUtils::IParameterContainer*> handedOn;
+    QObject::connect(timeline, &KelTimeline::keyframesChanged,
+                     [&](KelUtils::IParameterContainer* container, QBuffer*) { handedOn << container; });
+    answerMessageBox(QMessageBox::Discard);
+    ASSERT_TRUE(window->on_actionNew_triggered());
+    settle();
+    QTest::mouseRelease(timeline->ruler(), Qt::LeftButton, Qt::NoModifier, QPoint(rulerX(5), 5));
+    settle();
+    EXPECT_TRUE(handedOn.isEmpty());
+    EXPECT_EQ(stack->count(), 0);
 }
 
 // Random sequences of typed values, frames, added, removed and dragged keys, then Undo to the

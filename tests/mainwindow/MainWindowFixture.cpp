@@ -6,7 +6,9 @@
 #include "app/TwCore.h"
 #include "browser/TwSaveSequence.h"
 #include "mainwindow/TwMainWindow.h"
+#include "nodeui/KelTimeline.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -16,6 +18,7 @@
 #include <QSignalSpy>
 #include <QLineEdit>
 #include <QPointer>
+#include <QTest>
 #include <QTimer>
 #include <QUndoStack>
 
@@ -85,6 +88,36 @@ void MainWindowFixture::discardProject()
     window->clear();
     core()->setModified(false);
     settle();
+}
+
+void MainWindowFixture::showWindow()
+{
+    window->resize(1400, 900);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void MainWindowFixture::goToFrame(int frame)
+{
+    auto* field = window->timeline()->findChild<QSpinBox*>(QStringLiteral("currentFrameSB"));
+    ASSERT_NE(field, nullptr);
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, QString::number(frame));
+    QTest::keyClick(field, Qt::Key_Return);
+    settle();
+}
+
+void typeValue(QAbstractSpinBox* editor, QString const& text)
+{
+    ASSERT_NE(editor, nullptr);
+    QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(editor, &in);
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
+    QApplication::sendEvent(editor, &out);
 }
 
 namespace {

@@ -14,6 +14,7 @@
 #include <memory>
 
 class KelNGObject;
+class QAbstractSpinBox;
 class TwCore;
 class TwSaveSequence;
 class TwMainWindow;
@@ -36,6 +37,10 @@ protected:
     QStringList objectNames() const;
     // Brings a modified project to a clean state without asking.
     void discardProject();
+    // Shows the window at a size that holds every panel, and waits until it is on the screen.
+    void showWindow();
+    // Types `frame` into the timeline's frame field and confirms it, as a user goes to a frame.
+    void goToFrame(int frame);
 
     TwCore* core() const;
     std::unique_ptr<TwMainWindow> window;
@@ -52,6 +57,8 @@ void rejectNextDialog(QString* className = nullptr);
 // False when no dialog came.
 bool exportThroughTheDialog(std::function<void()> const& start, QString const& folder, int from, int to,
                             std::function<void(TwSaveSequence*)> const& atTheEnd = {});
+// Types `text` into `editor` and confirms it as a user does: focus in, Return, focus out.
+void typeValue(QAbstractSpinBox* editor, QString const& text);
 // Clicks `button` on the next message box; its text goes to *text when given.
 void answerMessageBox(int button, QString* text = nullptr);
 

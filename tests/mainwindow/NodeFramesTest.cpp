@@ -50,9 +50,7 @@ protected:
         other = addInversion(QStringLiteral("Other"));
         effect = addBlurEffect(QStringLiteral("Blurred"));
         ASSERT_NE(blur, nullptr);
-        window->resize(1400, 900);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_NO_FATAL_FAILURE(showWindow());
         window->form()->actionNodeGraphView->trigger();
         settle();
         clickRow(effect);
@@ -266,13 +264,7 @@ TEST_F(NodeFrames, UndoAndRedoOfAnEditKeepTheNodeAtTheUsersFrame)
         settle();
         ASSERT_EQ(radius->value(0), 40);
         // Typed and confirmed as a user does: the key at 50 becomes 30.
-        QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
-        QApplication::sendEvent(editor, &in);
-        editor->selectAll();
-        QTest::keyClicks(editor, QStringLiteral("30"));
-        QTest::keyClick(editor, Qt::Key_Return);
-        QFocusEvent out(QEvent::FocusOut, Qt::MouseFocusReason);
-        QApplication::sendEvent(editor, &out);
+        typeValue(editor, QStringLiteral("30"));
         settle();
         ASSERT_EQ(radius->value(0), 30);
 

@@ -413,3 +413,32 @@ TEST(LinkBatch, MakesExactlyTheLinksThatMakingThemOneByOneMakes)
         ASSERT_EQ(batch.refusedForCycles(), refused) << "round " << round;
     }
 }
+
+// A long cycle closed by many different links, each from a node near the chain's start to its
+// end: every one is refused, and the walks that find so stay in proportion to the batch, as one
+// by one the same links are refused.
+TEST(LinkBatch, ManyDifferentLinksClosingALongCycleCostInProportion)
+{
+    const int lengths[] = {1600, 6400};
+    quint64 visits[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        const int length = lengths[i];
+        Chain chain(length);
+        for (TestNode* node : std::as_const(chain.nodes))
+            node->add(QStringLiteral("in2"), 4, 0);
+        LinkBatch batch;
+        chain.addChainLinks(batch);
+        for (int k = 0; k < length / 2; ++k)
+            batch.add(chain.nodes.at(k), QStringLiteral("in2"), chain.nodes.last(), QStringLiteral("out"));
+        const quint64 before = NodeDependencies::visitCount();
+        EXPECT_EQ(batch.connectAll(), length - 1);
+        visits[i] = NodeDependencies::visitCount() - before;
+        EXPECT_EQ(batch.refusedForCycles(), length / 2);
+        for (int k = 1; k < length; ++k)
+            ASSERT_EQ(chain.feederOf(k), chain.nodes.at(k - 1)) << k;
+        for (TestNode const* node : std::as_const(chain.nodes))
+            ASSERT_EQ(node->getTerminal(QStringLiteral("in2"))->numConnections(), 0);
+    }
+    // Four times the links may cost at most eight times the walking.
+    EXPECT_LE(visits[1], 8 * visits[0]) << visits[0] << " " << visits[1];
+}

@@ -125,3 +125,34 @@ TEST(PanelNodeEdit, UndoRedoRestoreAndAnnounce)
     stack.redo();
     EXPECT_EQ(announced.count(), 0);
 }
+
+#include "nodes/NodeGraph.h"
+
+// A graph's snapshot carries a section for each member: loading it finds each member once,
+// not by a search of all of them for each, and gives every member its values back.
+TEST(PanelNodeEdit, AGraphSnapshotLoadsInProportionToItsMembers)
+{
+    const int counts[] = {250, 4000};
+    quint64 lookups[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        KelVyxNodes::VyxNodeGraph top(nullptr);
+        KelVyxNodes::VyxNodeGraph* group = top.addSubGraph(-1);
+        QList<KelNodes::Node*> members;
+        for (int k = 0; k < counts[i]; ++k)
+            members << group->addNode(QStringLiteral("operator.levels"), -1);
+        ASSERT_NE(members.last(), nullptr);
+        const std::unique_ptr<QBuffer> before(KelParamSnapshot::store(group->paramContainer()));
+        ASSERT_NE(before, nullptr);
+        for (KelNodes::Node* member : std::as_const(members))
+            member->paramContainer()->setKeyframeAt(10);
+        const std::unique_ptr<QBuffer> changed(KelParamSnapshot::store(group->paramContainer()));
+        ASSERT_NE(changed->data(), before->data());
+
+        const quint64 start = KelNodes::NodeGraph::uidLookupCount();
+        KelParamSnapshot::load(group->paramContainer(), before.get());
+        lookups[i] = KelNodes::NodeGraph::uidLookupCount() - start;
+        for (KelNodes::Node* member : std::as_const(members))
+            ASSERT_TRUE(member->paramContainer()->keyframes().isEmpty());
+    }
+    EXPECT_LE(lookups[1], 20 * lookups[0] + 4000) << lookups[0] << " " << lookups[1];
+}

@@ -2,6 +2,7 @@
 // MaxXmlTreeBytes, whatever it is made of; the check itself reads the bytes a little at a
 // time, so that refusing a document costs about the bytes alone.
 
+#include "app/AddressSpaceLimit.h"
 #include "app/HostileFiles.h"
 
 #include "params/XmlDocumentDepth.h"
@@ -13,7 +14,6 @@
 
 #include <cstdlib>
 
-#include <sys/resource.h>
 
 using namespace KelUtils;
 
@@ -96,9 +96,7 @@ TEST(XmlDocumentBudget, FloodsAsLargeAsADocumentMayBeAreRefusedWithinOneAndAHalf
     for (Flood const& flood : floods()) {
         SCOPED_TRACE(flood.name);
         auto parseUnderTheLimit = [&] {
-            const rlim_t room = rlim_t(1536) << 20;
-            const rlimit limit{room, room};
-            if (setrlimit(RLIMIT_AS, &limit) != 0)
+            if (!AppTest::limitAddressSpaceTo(qint64(1536) << 20))
                 return 3;
             const QByteArray text = build(flood, (fileBytes - flood.head.size()) / flood.unit.size());
             QDomDocument document;

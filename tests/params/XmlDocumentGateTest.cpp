@@ -4,6 +4,7 @@
 // read exactly as a plain parse reads it.
 
 #include "XmlDocumentMutations.h"
+#include "app/AddressSpaceLimit.h"
 #include "app/HostileFiles.h"
 
 #include "params/XmlDocumentDepth.h"
@@ -16,7 +17,6 @@
 
 #include <cstdlib>
 
-#include <sys/resource.h>
 
 using namespace KelUtils;
 
@@ -163,9 +163,7 @@ TEST(XmlDocumentGate, ASingleTokenOfFiveHundredMegabytesIsRefusedWithinOneAndAHa
                                      {"<graph><![CDATA[", "]]></graph>"}}) {
         SCOPED_TRACE(head.constData());
         auto parseUnderTheLimit = [&] {
-            const rlim_t room = rlim_t(1536) << 20;
-            const rlimit limit{room, room};
-            if (setrlimit(RLIMIT_AS, &limit) != 0)
+            if (!AppTest::limitAddressSpaceTo(qint64(1536) << 20))
                 return 3;
             QByteArray text;
             text.reserve(head.size() + tokenBytes + tail.size());
