@@ -5,6 +5,7 @@
 #include "effects/NodeOriginalImage.h"
 #include "effects/NodeTypeRegistry.h"
 #include "effects/RenderThreadPool.h"
+#include "effects/SharedOutputMemo.h"
 #include "effects/VyxTerminal.h"
 #include "nodes/GraphUtils.h"
 #include "nodes/Terminal.h"
@@ -314,6 +315,68 @@ Base1DGenerator const* VyxNodeGraph::lookThrough(Base1DGenerator const* input) c
     return input;
 }
 
+namespace {
+
+// Reads per point of the source node's colour (kind 4) or channel (kind 2) by the nodes linked
+// to its outputs; an input that takes either kind counts for both.
+int linkedReadsOf(NodeOriginalImage const* source, unsigned int kind)
+{
+    int reads = 0;
+    for (int t = 0; t < source->numTerminals(); ++t) {
+        KelNodes::Terminal const* output = source->terminal(t);
+        if (!output)
+            continue;
+        for (KelNodes::Terminal const* reader : output->connections()) {
+            if (!reader || (reader->inputMask() & kind) == 0)
+                continue;
+            auto const* node = dynamic_cast<VyxNode const*>(reader->hostNode());
+            reads += node && node->readsInputsRepeatedly() ? 2 : 1;
+        }
+    }
+    return reads;
+}
+
+// A generator worth no memo of its own: a memo already, or the source node of the top graph
+// reading its own picture.
+bool worthNoMemo(Base3DGenerator const* input)
+{
+    auto const* source = dynamic_cast<NodeOriginalImage const*>(input);
+    return dynamic_cast<SharedOutputMemo const*>(input) || (source && !source->upstream3D());
+}
+
+bool worthNoMemo(Base1DGenerator const* input)
+{
+    auto const* source = dynamic_cast<NodeOriginalImage const*>(input);
+    return dynamic_cast<SharedOutputMemo const*>(input) || (source && !source->upstream1D());
+}
+
+} // namespace
+
+bool VyxNodeGraph::readsSourceColourRepeatedly() const
+{
+    NodeOriginalImage const* source = sourceNode();
+    if (!source)
+        return false;
+    // Blending, the destination reads the source's colour as the original besides the result.
+    const bool blends = m_disable == 0 && (m_blendMode != 0 || std::clamp(m_opacity, 0, 100) < 100);
+    return linkedReadsOf(source, 4u) + (blends ? 1 : 0) > 1;
+}
+
+bool VyxNodeGraph::readsSourceChannelRepeatedly() const
+{
+    NodeOriginalImage const* source = sourceNode();
+    NodeFilteredImage const* destination = destinationNode();
+    if (!source)
+        return false;
+    // Without an alpha link the destination reads the source's alpha, and below full opacity
+    // it reads it (again) to mix the result with.
+    KelNodes::Terminal const* alpha = destination ? destination->terminal(1) : nullptr;
+    int ownReads = alpha && alpha->numConnections() != 0 ? 0 : 1;
+    if (m_disable == 0 && std::clamp(m_opacity, 0, 100) < 100)
+        ++ownReads;
+    return linkedReadsOf(source, 2u) + ownReads > 1;
+}
+
 void VyxNodeGraph::resolveInputs()
 {
     m_passed3D = nullptr;
@@ -323,13 +386,25 @@ void VyxNodeGraph::resolveInputs()
         return;
     // Effects are resolved upstream first (level order): an effect that passes its input takes
     // what its own upstream resolved to, so no read walks a run of such effects one by one.
-    source->setUpstream3D(lookThrough(linkedGenerator3D(getTerminal(kRgbIn))));
-    source->setUpstream1D(lookThrough(linkedGenerator1D(getTerminal(kAlphaIn))));
+    Base3DGenerator const* colour = lookThrough(linkedGenerator3D(getTerminal(kRgbIn)));
+    Base1DGenerator const* channel = lookThrough(linkedGenerator1D(getTerminal(kAlphaIn)));
     if (passesInputUnchanged()) {
-        m_passed3D = source->upstream3D() ? source->upstream3D() : source->toBase3DGenerator();
-        m_passed1D = source->upstream1D() ? source->upstream1D() : source->toBase1DGenerator();
+        source->setUpstream3D(colour);
+        source->setUpstream1D(channel);
+        m_passed3D = colour ? colour : source->toBase3DGenerator();
+        m_passed1D = channel ? channel : source->toBase1DGenerator();
         m_passedSerial = renderSerial();
+        return;
     }
+    // The input is evaluated once per point however often the effect reads it (a blend reads
+    // it through the nodes and again as the original): else a stack of k such effects would
+    // cost 2^k reads of the picture.
+    if (colour && !worthNoMemo(colour) && readsSourceColourRepeatedly())
+        colour = sharedOutput(getTerminal(kRgbIn), nullptr, colour);
+    if (channel && !worthNoMemo(channel) && readsSourceChannelRepeatedly())
+        channel = sharedOutput(getTerminal(kAlphaIn), channel, nullptr);
+    source->setUpstream3D(colour);
+    source->setUpstream1D(channel);
 }
 
 // --- set-up and render -----------------------------------------------------------------------

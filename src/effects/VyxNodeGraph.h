@@ -140,6 +140,11 @@ private:
     Base3DGenerator const* lookThrough(Base3DGenerator const* input) const;
     Base1DGenerator const* lookThrough(Base1DGenerator const* input) const;
     void setSourceUpstream(KelNodes::Terminal const* own, KelNodes::Terminal const* peer);
+    // Whether a render reads the source node's colour / channel more than once per point: by
+    // several readers, by a reader that samples around the point, or by the destination
+    // blending the result over it besides.
+    bool readsSourceColourRepeatedly() const;
+    bool readsSourceChannelRepeatedly() const;
 
     QImage const* m_originalImage = nullptr;
     unsigned char const* m_mask = nullptr;

@@ -172,8 +172,7 @@ const Shape kShapes[] = {
          const Kind kinds[] = {Kind::Empty, Kind::EmptyHalfOpacity, Kind::EmptyMultiplyOff, Kind::DisabledWithNode};
          return kinds[i % 4];
      }},
-    // A few effects that change the picture among many that do not: at most about ten a stack,
-    // as the reads of a blended effect still go through the ones below it, twice each.
+    // A few effects that change the picture among many that do not: at most about ten a stack.
     {"mixed", [](int i, int depth) {
          const int stride = depth >= 100 ? depth / 8 : 3;
          if (i % stride != stride - 1)
