@@ -229,7 +229,7 @@ void TwMainWindow::projectBrowserUpdateObject(KelNGObject* object)
 void TwMainWindow::objectEditorAdjustUI(KelNGObject* object)
 {
     if (m_objectEditor)
-        m_objectEditor->adjustUI(object);
+        m_objectEditor->showSelection(object);
 }
 
 void TwMainWindow::objectEditorUpdateObject(KelNGObject* object)

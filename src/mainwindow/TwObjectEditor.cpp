@@ -149,6 +149,12 @@ void TwObjectEditor::setSelectedObject(KelNGObject* object)
         adjustUI(object);
 }
 
+void TwObjectEditor::showSelection(KelNGObject* selected)
+{
+    KelTemplate* objectTemplate = nullptr;
+    adjustUI(m_showMode == 0 ? selected : templateRowObject(&objectTemplate));
+}
+
 void TwObjectEditor::viewGotActivated(KelNGObject* object)
 {
     if (m_showMode == 0) {
@@ -156,7 +162,7 @@ void TwObjectEditor::viewGotActivated(KelNGObject* object)
         return;
     }
     KelTemplate* objectTemplate = nullptr;
-    templateObjectOfRow(m_ui->templatesTreeWidget->currentItem(), &objectTemplate);
+    templateRowObject(&objectTemplate);
     if (objectTemplate)
         renderTemplate(objectTemplate);
 }

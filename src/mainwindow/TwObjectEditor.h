@@ -42,6 +42,8 @@ public:
     void holdRowLayout(bool hold);
     void adjustUI(KelNGObject* object);
     void setSelectedObject(KelNGObject* object);
+    // Shows the core's `selected` afresh; while Show: Templates is on, the templates list's row.
+    void showSelection(KelNGObject* selected);
     void viewGotActivated(KelNGObject* object);
     void setBlockSignals(bool block);
     TemplateEditor* templateEditor() const;
@@ -118,6 +120,8 @@ private:
     void updateTemplateChildObjects(KelNGObject* object);
     // The object of a template row: the template's root object or one of its descendants.
     KelNGObject* templateObjectOfRow(QTreeWidgetItem* item, KelTemplate** objectTemplate);
+    // The object of the templates list's current row (its template to *objectTemplate).
+    KelNGObject* templateRowObject(KelTemplate** objectTemplate);
     // Makes the core render the template's graph (step shared with viewGotActivated).
     void renderTemplate(KelTemplate* objectTemplate);
     void setPresetColor(int preset);

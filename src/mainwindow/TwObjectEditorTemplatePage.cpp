@@ -159,6 +159,11 @@ KelNGObject* TwObjectEditor::templateObjectOfRow(QTreeWidgetItem* item, KelTempl
     return nullptr;
 }
 
+KelNGObject* TwObjectEditor::templateRowObject(KelTemplate** objectTemplate)
+{
+    return templateObjectOfRow(m_ui->templatesTreeWidget->currentItem(), objectTemplate);
+}
+
 void TwObjectEditor::renderTemplate(KelTemplate* objectTemplate)
 {
     KelNGObject* root = objectTemplate->objectInstance();
