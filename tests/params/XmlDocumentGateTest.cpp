@@ -53,8 +53,8 @@ QByteArray utf16(QString const& text)
 
 } // namespace
 
-// The documents: a project with a banner of "=" signs added, a description of 5 000
-// lines "a = b"; then every shape the generator makes of such edits.
+// Sound documents a count of "=" signs refused: a project with a banner of them added, a
+// description of 5 000 lines "a = b"; then every shape the generator makes of such edits.
 TEST(XmlDocumentGate, DocumentsEditedByHandAreReadExactlyAsAPlainParseReadsThem)
 {
     const QByteArray project = HostileFiles::stackedProject(6, 4);
