@@ -30,10 +30,17 @@ SharedOutputMemo const* VyxNode::sharedOutput(KelNodes::Terminal const* output, 
                                               Base3DGenerator const* colour) const
 {
     SharedOutputMemo* memo = nullptr;
-    for (SharedOutput const& shared : m_sharedOutputs) {
-        if (shared.output == output && shared.memo->channelSource() == channel
-            && shared.memo->colourSource() == colour)
-            memo = shared.memo.get();
+    for (SharedOutput& shared : m_sharedOutputs) {
+        if (shared.output != output || (shared.memo->channelSource() == nullptr) != (channel == nullptr)
+            || (shared.memo->colourSource() == nullptr) != (colour == nullptr))
+            continue;
+        // An output of the same kinds read from other generators (an effect's input after the
+        // stack was rechained): the old memo is no longer read, and would pile up with every
+        // rechaining.
+        if (shared.memo->channelSource() != channel || shared.memo->colourSource() != colour)
+            shared.memo = std::make_unique<SharedOutputMemo>(channel, colour);
+        memo = shared.memo.get();
+        break;
     }
     if (!memo) {
         m_sharedOutputs.push_back({output, std::make_unique<SharedOutputMemo>(channel, colour)});
@@ -42,6 +49,11 @@ SharedOutputMemo const* VyxNode::sharedOutput(KelNodes::Terminal const* output, 
     QImage const* image = m_graph ? m_graph->originalImage() : nullptr;
     memo->startRender(image ? image->width() : 0, image ? image->height() : 0);
     return memo;
+}
+
+int VyxNode::sharedOutputCount() const
+{
+    return int(m_sharedOutputs.size());
 }
 
 Base1DGenerator const* VyxNode::toBase1DGenerator() const

@@ -79,6 +79,8 @@ public:
     // Called while inputs are resolved, before any sampling.
     SharedOutputMemo const* sharedOutput(KelNodes::Terminal const* output, Base1DGenerator const* channel,
                                          Base3DGenerator const* colour) const;
+    // How many memos the node holds: one per output and kind of value read.
+    int sharedOutputCount() const;
 
 protected:
     VyxNodeGraph* m_graph = nullptr;

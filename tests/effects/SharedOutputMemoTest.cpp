@@ -1,4 +1,6 @@
 #include "effects/SharedOutputMemo.h"
+#include "effects/color/NodeInversion.h"
+#include "nodes/Terminal.h"
 
 #include <gtest/gtest.h>
 
@@ -98,4 +100,23 @@ TEST(SharedOutputMemo, OneChannelAndItsDefaultSpan)
     EXPECT_EQ(span, direct);
     EXPECT_EQ(memo.getSample(QPoint(4, 3)), 10u);
     EXPECT_EQ(channel.asked, 10);
+}
+
+// An output read from ever other generators (an effect's input as the stack is rechained)
+// keeps one memo a kind of value, not one for every generator it was ever read from.
+TEST(SharedOutputMemo, ANodeKeepsOneMemoPerOutputAndKind)
+{
+    KelVyxNodes::NodeInversion node(1);
+    KelNodes::Terminal const* output = node.terminal(0);
+    ASSERT_NE(output, nullptr);
+    std::vector<CountingColour> colours(50);
+    for (CountingColour const& colour : colours) {
+        SharedOutputMemo const* memo = node.sharedOutput(output, nullptr, &colour);
+        EXPECT_EQ(memo->colourSource(), &colour);
+        EXPECT_EQ(node.sharedOutput(output, nullptr, &colour), memo) << "the same generator shares its memo";
+    }
+    EXPECT_EQ(node.sharedOutputCount(), 1);
+    CountingChannel channel;
+    node.sharedOutput(output, &channel, nullptr);
+    EXPECT_EQ(node.sharedOutputCount(), 2);
 }
