@@ -6,7 +6,7 @@
 #include "effects/NodeTypeRegistry.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/GraphHooks.h"
-#include "params/XmlDocumentDepth.h"
+#include "io/XmlDocumentDepth.h"
 
 #include <QDomDocument>
 #include <QImage>

@@ -7,7 +7,7 @@
 #include "params/BinaryData.h"
 #include "params/Parameter.h"
 #include "params/ParameterFactory.h"
-#include "params/XmlDocumentDepth.h"
+#include "io/XmlDocumentDepth.h"
 
 #include <QDomDocument>
 

@@ -9,7 +9,7 @@
 #include "app/HostileFiles.h"
 #include "app/HostilePictures.h"
 #include "app/TemplateStoreTestSupport.h"
-#include "params/XmlDocumentMutations.h"
+#include "io/XmlDocumentMutations.h"
 
 #include "app/GflAdapter.h"
 #include "app/ItemModelDragData.h"
@@ -21,7 +21,7 @@
 #include "params/BinaryData.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParamType.h"
-#include "params/XmlDocumentDepth.h"
+#include "io/XmlDocumentDepth.h"
 #include "web/refserver/ReferenceServer.h"
 #include "web/refserver/SampleTemplates.h"
 #include "web/DownloadLumoraMethod.h"

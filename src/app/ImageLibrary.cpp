@@ -3,8 +3,8 @@
 #include "app/OpenExrFileCheck.h"
 #include "app/PhotoshopFileCheck.h"
 
-#include "params/ImageSignatures.h"
-#include "params/RegularFileReader.h"
+#include "io/ImageSignatures.h"
+#include "io/RegularFileReader.h"
 #include "params/Rounding.h"
 
 #include <QFile>

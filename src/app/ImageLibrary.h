@@ -1,6 +1,6 @@
 #pragma once
 
-#include "params/RasterPictureReader.h"
+#include "io/RasterPictureReader.h"
 
 #include <QByteArray>
 #include <QList>

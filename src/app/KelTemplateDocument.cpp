@@ -8,8 +8,8 @@
 #include "params/NumGroupParameter.h"
 #include "params/Parameter.h"
 #include "params/ParameterFactory.h"
-#include "params/RegularFileReader.h"
-#include "params/XmlDocumentDepth.h"
+#include "io/RegularFileReader.h"
+#include "io/XmlDocumentDepth.h"
 
 #include <QDebug>
 #include <QDomDocument>

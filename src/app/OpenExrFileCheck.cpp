@@ -1,6 +1,6 @@
 #include "app/OpenExrFileCheck.h"
 
-#include "params/RegularFileReader.h"
+#include "io/RegularFileReader.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #include "app/PhotoshopFileCheck.h"
 
-#include "params/RegularFileReader.h"
+#include "io/RegularFileReader.h"
 
 #include <QFile>
 #include <QSet>

@@ -2,7 +2,7 @@
 
 #include "app/ImageLibrary.h"
 
-#include "params/RasterPictureReader.h"
+#include "io/RasterPictureReader.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "app/TextDocumentResources.h"
 
-#include "params/RasterPictureReader.h"
+#include "io/RasterPictureReader.h"
 #include "style/ResourcePaths.h"
 
 #include <QBuffer>

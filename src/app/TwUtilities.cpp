@@ -6,7 +6,7 @@
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeGraph.h"
-#include "params/XmlDocumentDepth.h"
+#include "io/XmlDocumentDepth.h"
 #include "style/ResourcePaths.h"
 
 #include <QBuffer>

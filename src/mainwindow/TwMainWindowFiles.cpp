@@ -24,8 +24,8 @@
 #include "mainwindow/TwProjectBrowser.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelTimeline.h"
-#include "params/RegularFileReader.h"
-#include "params/XmlDocumentDepth.h"
+#include "io/RegularFileReader.h"
+#include "io/XmlDocumentDepth.h"
 
 #include <QDomDocument>
 #include <QFile>

@@ -5,7 +5,7 @@
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
 #include "params/Base64.h"
-#include "params/XmlDocumentDepth.h"
+#include "io/XmlDocumentDepth.h"
 #include "params/XmlNumbers.h"
 
 #include <QDebug>

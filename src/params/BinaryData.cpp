@@ -1,11 +1,11 @@
 #include "params/BinaryData.h"
 
-#include "params/XmlDocumentBudget.h"
+#include "io/XmlDocumentBudget.h"
 
 #include <zlib.h>
 
 #include "params/Base64.h"
-#include "params/RegularFileReader.h"
+#include "io/RegularFileReader.h"
 
 #include <QDomDocument>
 #include <QDomElement>

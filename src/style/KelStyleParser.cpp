@@ -1,6 +1,6 @@
 #include "style/KelStyleParser.h"
 
-#include "params/XmlDocumentBudget.h"
+#include "io/XmlDocumentBudget.h"
 #include "style/KelStyleConfig.h"
 #include "style/KelTagBoolParser.h"
 #include "style/KelTagColorParser.h"

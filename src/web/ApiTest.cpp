@@ -2,7 +2,7 @@
 
 #include "web/WebServiceConfig.h"
 
-#include "params/RegularFileReader.h"
+#include "io/RegularFileReader.h"
 
 #include <QCoreApplication>
 #include <QUuid>

@@ -1,6 +1,6 @@
 #include "web/ServiceIcon.h"
 
-#include "params/RasterPictureReader.h"
+#include "io/RasterPictureReader.h"
 
 #include <QBuffer>
 

@@ -8,7 +8,7 @@
 #include "app/TwCore.h"
 #include "app/TwMainWindowInterface.h"
 #include "app/TwTemplateContainer.h"
-#include "params/RegularFileReader.h"
+#include "io/RegularFileReader.h"
 #include "web/ServiceFailureText.h"
 #include "web/TwCheckUserAccountDialog.h"
 #include "web/TwDatabaseDialog.h"

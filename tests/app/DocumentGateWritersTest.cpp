@@ -6,7 +6,7 @@
 #include "AppTestSupport.h"
 #include "CoreTestGraphs.h"
 #include "TemplateStoreTestSupport.h"
-#include "params/XmlDocumentMutations.h"
+#include "io/XmlDocumentMutations.h"
 
 #include "app/KelNGObject.h"
 #include "app/TwCore.h"

@@ -14,7 +14,7 @@
 #include "app/ImageLibrary.h"
 #include "app/PictureFile.h"
 #include "app/TextDocumentResources.h"
-#include "params/RasterPictureReader.h"
+#include "io/RasterPictureReader.h"
 
 #include <QBuffer>
 #include <QFile>

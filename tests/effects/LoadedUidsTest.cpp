@@ -6,7 +6,7 @@
 
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeGraph.h"
-#include "params/XmlDocumentDepth.h"
+#include "io/XmlDocumentDepth.h"
 
 #include <gtest/gtest.h>
 

@@ -18,7 +18,7 @@
 #include "app/TwUtilities.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
-#include "params/XmlDocumentDepth.h"
+#include "io/XmlDocumentDepth.h"
 #include "style/KelStyleConfig.h"
 #include "style/KelStyleParser.h"
 

@@ -25,7 +25,7 @@
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelParam.h"
-#include "params/RegularFileReader.h"
+#include "io/RegularFileReader.h"
 #include "params/IParameterContainer.h"
 
 #include <QBuffer>

@@ -1,7 +1,7 @@
 #include "params/Base64.h"
 #include "params/BinaryData.h"
-#include "params/XmlDocumentBudget.h"
-#include "params/XmlDocumentDepth.h"
+#include "io/XmlDocumentBudget.h"
+#include "io/XmlDocumentDepth.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "params/XmlDocumentBudget.h"
+#include "io/XmlDocumentBudget.h"
 #include "style/KelStyleConfig.h"
 #include "style/KelStyleParser.h"
 #include "style/XmlStanza.h"

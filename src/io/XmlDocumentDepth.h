@@ -1,6 +1,6 @@
 #pragma once
 
-#include "params/XmlDocumentBudget.h"
+#include "io/XmlDocumentBudget.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "params/XmlTokenLexer.h"
+#include "io/XmlTokenLexer.h"
 
-#include "params/XmlDocumentBudget.h"
+#include "io/XmlDocumentBudget.h"
 
 #include <QRegularExpression>
 

@@ -7,7 +7,7 @@
 // when the document it changes is; a reader must take it exactly as a plain DOM parse does.
 // `differsFromPlainParse` says how the document gate and a parse without it disagree.
 
-#include "params/XmlDocumentDepth.h"
+#include "io/XmlDocumentDepth.h"
 
 #include <QByteArray>
 #include <QDomDocument>

@@ -1,7 +1,7 @@
-#include "params/RasterPictureReader.h"
+#include "io/RasterPictureReader.h"
 
-#include "params/ImageSignatures.h"
-#include "params/RegularFileReader.h"
+#include "io/ImageSignatures.h"
+#include "io/RegularFileReader.h"
 
 #include <QFile>
 #include <QIODevice>

@@ -1,4 +1,4 @@
-#include "params/XmlDocumentDepth.h"
+#include "io/XmlDocumentDepth.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "app/AddressSpaceLimit.h"
 #include "app/HostileFiles.h"
 
-#include "params/XmlDocumentDepth.h"
+#include "io/XmlDocumentDepth.h"
 
 #include <gtest/gtest.h>
 

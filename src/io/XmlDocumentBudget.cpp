@@ -1,6 +1,6 @@
-#include "params/XmlDocumentBudget.h"
+#include "io/XmlDocumentBudget.h"
 
-#include "params/XmlTokenLexer.h"
+#include "io/XmlTokenLexer.h"
 
 #include <QIODevice>
 #include <QXmlStreamReader>

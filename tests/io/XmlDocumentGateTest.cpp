@@ -7,8 +7,8 @@
 #include "app/AddressSpaceLimit.h"
 #include "app/HostileFiles.h"
 
-#include "params/XmlDocumentDepth.h"
-#include "params/XmlTokenLexer.h"
+#include "io/XmlDocumentDepth.h"
+#include "io/XmlTokenLexer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "params/XmlDocumentDepth.h"
+#include "io/XmlDocumentDepth.h"
 
 #include <QBuffer>
 #include <QDomDocument>

@@ -1,4 +1,4 @@
-#include "params/ImageSignatures.h"
+#include "io/ImageSignatures.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "params/RegularFileReader.h"
+#include "io/RegularFileReader.h"
 
 #include <QCoreApplication>
 #include <QFile>
