@@ -40,6 +40,8 @@ void TwCmdObjectName::apply(QString const& name)
     KelNGObject* object = graph ? core->findObjectOfNode(graph) : nullptr;
     if (!object)
         return;
+    // The change rule, as for every edit of the project: the render reads the graph.
+    core->cancelRender();
     graph->setName(name);
     if (KelTemplate* objectTemplate = object->objectTemplate())
         objectTemplate->setName(name);
@@ -51,4 +53,5 @@ void TwCmdObjectName::apply(QString const& name)
     }
     TwObjectSettings::markEdited(core, object);
     m_editor->adjustUI(m_editor->currentObject());
+    core->start();
 }

@@ -45,6 +45,9 @@ void TwCmdRenameNode::apply(QString const& name)
     KelNodes::Node* node = TwObjectSettings::findNode(m_core, m_topLevel, m_uid);
     if (!node)
         return;
+    // The change rule, as for every edit of the project: the render reads the graph.
+    if (m_core)
+        m_core->cancelRender();
     // The name is the node's whether or not the view shows it now.
     node->setName(name);
     if (auto* item = qobject_cast<KelNGNode*>(node->viewItem())) {
@@ -55,4 +58,6 @@ void TwCmdRenameNode::apply(QString const& name)
     TwObjectSettings::markEdited(m_core, node);
     if (TwMainWindowInterface* window = m_core ? m_core->mainWindow() : nullptr)
         window->nodesOfGraphChanged();
+    if (m_core)
+        m_core->start();
 }

@@ -2,6 +2,7 @@
 
 #include "ui_ImageDock.h"
 #include "ui_MainWindow.h"
+#include "ui_ProjectBrowser.h"
 #include "ui_ObjectBrowser.h"
 
 #include "app/KelNGObject.h"
@@ -31,7 +32,9 @@
 #include "nodeui/KelDescriptionLabel.h"
 #include "nodeui/KelNGNode.h"
 #include "nodeui/KelNGNodeConnection.h"
+#include "nodeui/KelParamCrucial.h"
 #include "nodeui/KelTimeline.h"
+#include "nodeui/NodeDockTabWidget.h"
 #include "nodeui/NodeEditHooks.h"
 #include "nodeui/VyxNodeGraphView.h"
 #include "params/HelpItem.h"
@@ -46,6 +49,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -413,23 +417,70 @@ void TwMainWindow::selectedObjectChanged(KelNGObject* object)
 {
     if (!m_core)
         return;
-    if (!object) {
-        m_projectBrowser->setSelectedObject(nullptr);
-        m_ui->timeline->setMasterContainer(nullptr);
-        m_ui->timeline->selectedContainerChanged(nullptr);
-        m_projectBrowser->dynamicObjectSettingsFor(nullptr);
-        m_objectEditor->setSelectedObject(nullptr);
-    } else if (!object->isTemplateInstance()) {
-        m_projectBrowser->dynamicObjectSettingsFor(object);
-        m_projectBrowser->setSelectedObject(object);
-        m_ui->timeline->setMasterContainer(m_core->rootGraph()->paramContainer());
-        m_ui->timeline->selectedContainerChanged(object->graph() ? object->graph()->paramContainer() : nullptr);
-        // In either view mode: a change made while the image view was shown (a click, an undo)
-        // must not leave the graph, the node panel and the node dock on another effect.
-        m_objectEditor->setSelectedObject(object);
-    }
+    showSelectionInEditors(object);
     adjustUI(object);
     modifiedStateChanged();
+}
+
+void TwMainWindow::showSelectionInEditors(KelNGObject* selected)
+{
+    if (!selected) {
+        // No row stays highlighted over an empty Important Parameters panel.
+        QTreeWidget* rows = m_projectBrowser->form()->treeWidget;
+        const QSignalBlocker blocker(rows);
+        rows->setCurrentItem(nullptr);
+        m_projectBrowser->dynamicObjectSettingsFor(nullptr);
+        m_objectEditor->setSelectedObject(nullptr);
+    } else if (!selected->isTemplateInstance()) {
+        m_projectBrowser->dynamicObjectSettingsFor(selected);
+        m_projectBrowser->setSelectedObject(selected);
+        // In either view mode: a change made while the image view was shown (a click, an undo)
+        // must not leave the graph, the node panel and the node dock on another effect.
+        m_objectEditor->setSelectedObject(selected);
+    }
+    // The Templates list keeps its own row, whatever became of the project's selection.
+    if (m_objectEditor->showMode() != 0)
+        m_objectEditor->showSelection(selected);
+    showPickedNodeInEditors(false);
+}
+
+KelNGObject* TwMainWindow::shownEffect() const
+{
+    if (isNodeGraphViewMode())
+        return m_objectEditor->currentObject();
+    KelNGObject* selected = m_core->selectedObject();
+    if (selected && !selected->isTemplateInstance())
+        return selected;
+    KelParamCrucial* panel = m_projectBrowser->crucialPanel();
+    return panel ? panel->object() : nullptr;
+}
+
+void TwMainWindow::showPickedNodeInEditors(bool timelineOnNode)
+{
+    KelNGNodeGraphView* view = objectEditorGraphView();
+    KelNGNode* picked = view && view->graph() ? view->selectedNode() : nullptr;
+    if (picked && !picked->node())
+        picked = nullptr;
+    if (NodeDockTabWidget* dock = nodeDock())
+        dock->showOnCurrentNodePage(picked);
+
+    // The timeline holds the root graph's frames and the shown effect's keys, or in the
+    // node-graph view, once the user picked a node, that node's.
+    KelUtils::IParameterContainer* master = nullptr;
+    KelUtils::IParameterContainer* keys = nullptr;
+    KelNGObject* effect = shownEffect();
+    if (isNodeGraphViewMode() && picked && timelineOnNode) {
+        master = keys = picked->node()->paramContainer();
+    } else if (effect && effect->graph()) {
+        master = m_core->rootGraph()->paramContainer();
+        keys = effect->graph()->paramContainer();
+    }
+    // A node picked again while the timeline shows it keeps the timeline's range and scroll.
+    KelTimeline* timeline = m_ui->timeline;
+    if (timeline->masterContainer() == master && timeline->selectedContainer() == keys)
+        return;
+    timeline->setMasterContainer(master);
+    timeline->selectedContainerChanged(keys);
 }
 
 void TwMainWindow::templateHasBeenAddedOrUpdated(bool added, KelTemplate* objectTemplate)

@@ -211,7 +211,17 @@ private:
     // The node dock and graph view, as far as they are part of the build.
     void dockDeleteCrucialWidgets();
     void dockNodeParameterChanged(KelNodes::Node* node);
-    void dockSelectedNodeChanged(KelNGNode* item);
+    // Every editor the window shows (the Project tab's and the Nodes panel's Important
+    // Parameters, the object editor with its node strip and Template tab, the Current Node page,
+    // the timeline) edits what the window shows as selected, at the frame the timeline reads.
+    // Every change of the selected effect, the view mode or the picked node passes here.
+    void showSelectionInEditors(KelNGObject* selected);
+    // Its part for the node the graph picks: the Current Node page and the timeline, which
+    // holds the picked node's keys when the user picked it, else the effect's.
+    void showPickedNodeInEditors(bool timelineOnNode);
+    // The effect the window shows as selected: the Project tab's in the image view, the object
+    // editor's (a project effect or a template's) in the node-graph view.
+    KelNGObject* shownEffect() const;
     void setGraphViewLayoutFrozen(bool frozen);
     void resetNodeEditHooks();
     QString saveProposal() const;

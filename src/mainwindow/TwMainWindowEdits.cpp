@@ -20,6 +20,7 @@
 #include "nodeui/KelNGNode.h"
 #include "nodeui/KelNGNodeConnection.h"
 #include "nodeui/KelTimeline.h"
+#include "nodeui/NodeDockTabWidget.h"
 #include "nodeui/VyxNodeGraphView.h"
 
 #include <QTimer>
@@ -139,19 +140,17 @@ void TwMainWindow::nodeParameterChanged(KelNGNodeGraphView* view, KelNodes::Node
 
 void TwMainWindow::selectedNodeChanged(KelNGNode* item)
 {
-    if (!m_currentViewAction || m_currentViewAction == m_ui->actionImageView)
+    NodeDockTabWidget* dock = nodeDock();
+    // The image view's timeline stays on the effect, whatever the hidden graph picks.
+    if (!isNodeGraphViewMode()) {
+        if (dock)
+            dock->showOnCurrentNodePage(item);
         return;
-    KelUtils::IParameterContainer* container = nullptr;
-    if (item) {
-        dockSelectedNodeChanged(item);
-        container = item->node() ? item->node()->paramContainer() : nullptr;
     }
-    // A node picked again while the timeline shows it keeps the timeline's range and scroll.
-    KelTimeline* timeline = m_ui->timeline;
-    if (timeline->masterContainer() == container && timeline->selectedContainer() == container)
-        return;
-    timeline->setMasterContainer(container);
-    timeline->selectedContainerChanged(container);
+    // A node picked by the user brings the Nodes panel to its page.
+    if (dock && item && item->node())
+        dock->selectedNodeChanged(item);
+    showPickedNodeInEditors(true);
 }
 
 void TwMainWindow::objectGraphChanged()

@@ -326,6 +326,8 @@ void TwMainWindow::emptyProject()
     m_core->sortFilters();
     m_objectEditor->setBlockSignals(false);
     connect(m_projectBrowser, &TwProjectBrowser::selectedObjectChanged, m_core, &TwCore::setSelectedObject);
+    // The panels were emptied above: they show again what the window has selected.
+    showSelectionInEditors(m_core->selectedObject());
 }
 
 // --- recent files ------------------------------------------------------------------------------

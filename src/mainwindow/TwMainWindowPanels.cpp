@@ -92,11 +92,6 @@ void TwMainWindow::dockNodeParameterChanged(KelNodes::Node* node)
         dock->nodeParameterChanged(node);
 }
 
-void TwMainWindow::dockSelectedNodeChanged(KelNGNode* item)
-{
-    if (NodeDockTabWidget* dock = nodeDock())
-        dock->selectedNodeChanged(item);
-}
 
 void TwMainWindow::setGraphViewLayoutFrozen(bool frozen)
 {

@@ -35,13 +35,10 @@ void TwMainWindow::viewModeChanged(QAction* action)
         addDockWidget(Qt::RightDockWidgetArea, m_rightDock, Qt::Horizontal);
         m_ui->mainSplitter->show();
 
-        selectedObjectChanged(m_core->selectedObject());
-
         m_nodeGraphEditorDock->hide();
         m_rightDock->setWidget(m_imageDockPage);
         m_rightDock->setWindowTitle(QString());
         m_rightDock->show();
-        m_ui->timeline->setMasterContainer(m_core->rootGraph()->paramContainer());
         if (!m_imageViewSizes.isEmpty())
             m_ui->centralSplitter->setSizes(m_imageViewSizes);
 
@@ -76,4 +73,7 @@ void TwMainWindow::viewModeChanged(QAction* action)
 
     m_core->setBlockFocusOutEvents(false);
     m_currentViewAction = action;
+    // The editors of the mode now shown: the selected effect, the node the graph picks, and the
+    // timeline of the mode (the root graph's frames in the image view) at the frame they show.
+    selectedObjectChanged(m_core->selectedObject());
 }

@@ -49,6 +49,7 @@ NodeDockTabWidget::NodeDockTabWidget(QWidget* parent)
 NodeDockTabWidget::~NodeDockTabWidget()
 {
     deleteCrucialWidgets();
+    delete m_noNodePage;
     // Node items belong to their view and are pointed to by their nodes: hand them back rather
     // than let the stack delete them.
     QStackedWidget* stack = ui->currentNodeStackedWidget;
@@ -147,28 +148,38 @@ void NodeDockTabWidget::adjustUI(KelNGObject* object)
 
 void NodeDockTabWidget::selectedNodeChanged(KelNGNode* node)
 {
+    showOnCurrentNodePage(node);
     if (!node || !node->node())
         return;
-    showNodePanel(node, node->node());
-}
-
-void NodeDockTabWidget::showNodePanel(KelParam* panel, KelNodes::Node* node)
-{
     if (m_currentNodeButton)
         m_currentNodeButton->setChecked(true);
     ui->stackedWidget->setCurrentWidget(ui->currentNodeTab);
-    crucialNodeGraphSettingsFor(nullptr);
-    if (!node->toNodeGraph()) {
-        QStackedWidget* stack = ui->currentNodeStackedWidget;
-        if (stack->indexOf(panel) < 0)
-            stack->addWidget(panel);
-        stack->setCurrentWidget(panel);
+}
+
+void NodeDockTabWidget::showOnCurrentNodePage(KelNGNode* item)
+{
+    KelNodes::Node* node = item ? item->node() : nullptr;
+    QStackedWidget* stack = ui->currentNodeStackedWidget;
+    if (node && !node->toNodeGraph()) {
+        crucialNodeGraphSettingsFor(nullptr);
+        if (stack->indexOf(item) < 0)
+            stack->addWidget(item);
+        stack->setCurrentWidget(item);
         return;
     }
-    if (!m_core)
+    KelNGObject* object = node && m_core ? m_core->findObjectOfNode(node) : nullptr;
+    if (object && m_nodeGraphCrucialWidget && m_nodeGraphCrucialWidget->object() == object) {
+        stack->setCurrentWidget(m_nodeGraphCrucialWidget);
         return;
-    if (KelNGObject* object = m_core->findObjectOfNode(node))
-        crucialNodeGraphSettingsFor(object);
+    }
+    crucialNodeGraphSettingsFor(object);
+    if (object)
+        return;
+    if (!m_noNodePage) {
+        m_noNodePage = new QWidget(stack);
+        stack->addWidget(m_noNodePage);
+    }
+    stack->setCurrentWidget(m_noNodePage);
 }
 
 void NodeDockTabWidget::nodeParameterChanged(KelNodes::Node* node)

@@ -52,7 +52,12 @@ public:
     // Builds the mode buttons and the node-type tree (once) and shows the important parameters.
     void init();
     void adjustUI(KelNGObject* object);
+    // A node picked by the user: shown on the Current Node page, which comes to the front.
     void selectedNodeChanged(KelNGNode* node);
+    // The Current Node page shows the node (its panel, or for a node with a sub-graph that
+    // object's important parameters) and nothing of another; null: no node. The page shown
+    // stays.
+    void showOnCurrentNodePage(KelNGNode* node);
     void nodeParameterChanged(KelNodes::Node* node);
     void nodeAboutToBeDeleted(KelNodes::Node* node);
     void deleteCrucialWidgets();
@@ -88,9 +93,7 @@ protected slots:
     void on_availableNodesTreeWidget_currentItemChanged(QTreeWidgetItem* item, QTreeWidgetItem* previous);
 
 private:
-    // Shows a node's own panel, or for a node with a sub-graph that object's important
-    // parameters.
-    void showNodePanel(KelParam* panel, KelNodes::Node* node);
+
     void connectToView(KelParamCrucial* panel);
     // The layout of the important-parameters page, made on first use.
     QVBoxLayout* importantParametersLayout();
@@ -104,4 +107,6 @@ private:
     QToolButton* m_currentNodeButton = nullptr;
     KelParamCrucial* m_objectCrucialWidget = nullptr;
     KelParamCrucial* m_nodeGraphCrucialWidget = nullptr;
+    // What the Current Node page shows while no node is picked.
+    QWidget* m_noNodePage = nullptr;
 };

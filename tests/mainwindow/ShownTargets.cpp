@@ -1,0 +1,206 @@
+#include "ShownTargets.h"
+
+#include "ui_KelNodePanel.h"
+#include "ui_ObjectEditor.h"
+#include "ui_ProjectBrowser.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/TemplateEditor.h"
+#include "app/TwCore.h"
+#include "app/TwTemplateContainer.h"
+#include "effects/VyxNodeGraph.h"
+#include "mainwindow/TwMainWindow.h"
+#include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwProjectBrowser.h"
+#include "nodes/Node.h"
+#include "nodes/NodeGraph.h"
+#include "nodeui/KelNGNode.h"
+#include "nodeui/KelNGNodeGraphView.h"
+#include "nodeui/KelParamAtom.h"
+#include "nodeui/KelParamCrucial.h"
+#include "nodeui/KelTimeline.h"
+#include "nodeui/NodeDockTabWidget.h"
+#include "params/IParameterContainer.h"
+
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTreeWidget>
+
+namespace MainWindowTest {
+namespace {
+
+QString nameOf(KelNGObject* object)
+{
+    if (!object)
+        return QStringLiteral("nothing");
+    return QStringLiteral("\"%1\"").arg(object->graph() ? object->graph()->displayName() : QString());
+}
+
+QString nameOf(KelNodes::Node* node)
+{
+    return node ? QStringLiteral("node \"%1\"").arg(node->displayName()) : QStringLiteral("no node");
+}
+
+KelNGObject* projectRowObject(TwMainWindow* window)
+{
+    QTreeWidgetItem* row = window->projectBrowser()->form()->treeWidget->currentItem();
+    if (!row)
+        return nullptr;
+    for (KelNGObject* object : window->core()->objectList()) {
+        if (object->projectBrowserItem == row)
+            return object;
+    }
+    return nullptr;
+}
+
+KelNGObject* templateRowObject(TwMainWindow* window)
+{
+    QTreeWidgetItem* row = window->objectEditor()->form()->templatesTreeWidget->currentItem();
+    TwTemplateContainer* store = window->core()->templateStore();
+    if (!row || !store)
+        return nullptr;
+    for (KelTemplate* objectTemplate : std::as_const(store->objectTemplateList)) {
+        KelNGObject* root = objectTemplate->objectInstance();
+        if (!root)
+            continue;
+        if (root->templateTreeItem == row)
+            return root;
+        for (KelNGObject* child : root->getChildObjectList(true)) {
+            if (child->templateTreeItem == row)
+                return child;
+        }
+    }
+    return nullptr;
+}
+
+// The atoms of a panel stand at `frame`.
+void checkPanelFrames(KelParamCrucial const* panel, int frame, QString const& what, QStringList& faults)
+{
+    if (!panel)
+        return;
+    for (KelParamAtom* atom : panel->atoms()) {
+        KelNodes::Node* node = atom->node();
+        KelUtils::IParameterContainer* container = node ? node->paramContainer() : nullptr;
+        if (container && container->currentFrame() != frame) {
+            faults << QStringLiteral("%1 shows %2 at frame %3, the timeline reads %4")
+                          .arg(what, nameOf(node))
+                          .arg(container->currentFrame())
+                          .arg(frame);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+KelNGObject* shownSelection(TwMainWindow* window)
+{
+    if (!window->isNodeGraphViewMode())
+        return projectRowObject(window);
+    if (window->objectEditor()->showMode() == 0) {
+        QTreeWidgetItem* row = window->objectEditor()->form()->treeWidget->currentItem();
+        for (KelNGObject* object : window->core()->objectList()) {
+            if (row && object->objectEditorItem == row)
+                return object;
+        }
+        return nullptr;
+    }
+    return templateRowObject(window);
+}
+
+QStringList shownTargetFaults(TwMainWindow* window)
+{
+    QStringList faults;
+    TwCore* core = window->core();
+    TwObjectEditor* editor = window->objectEditor();
+    KelNGNodeGraphView* view = window->objectEditorGraphView();
+    NodeDockTabWidget* dock = window->nodeDock();
+    KelTimeline* timeline = window->timeline();
+    const bool graphView = window->isNodeGraphViewMode();
+    KelNGObject* selected = shownSelection(window);
+    const int frame = timeline->findChild<QSpinBox*>(QStringLiteral("currentFrameSB"))->value();
+
+    // The timeline: the image view's holds the root graph's frames and the selected effect's
+    // keys.
+    KelUtils::IParameterContainer* effectContainer =
+        selected && selected->graph() ? selected->graph()->paramContainer() : nullptr;
+    KelNGNode* pickedItem = graphView && view ? view->selectedNode() : nullptr;
+    KelNodes::Node* picked = pickedItem ? pickedItem->node() : nullptr;
+    // In the node-graph view a row click holds the effect's keys, a click on a node the node's.
+    KelUtils::IParameterContainer* keys = timeline->selectedContainer();
+    if (keys != effectContainer && (!picked || keys != picked->paramContainer())) {
+        faults << QStringLiteral("the timeline holds the keys of another container than %1")
+                      .arg(picked ? nameOf(picked) : nameOf(selected));
+    }
+    if (!graphView && selected && timeline->masterContainer() != core->rootGraph()->paramContainer())
+        faults << QStringLiteral("the image view's timeline does not hold the root graph's frames");
+    if (timeline->selectedContainer() && timeline->selectedContainer()->currentFrame() != frame) {
+        faults << QStringLiteral("the timeline reads frame %1, its container stands at %2")
+                      .arg(frame)
+                      .arg(timeline->selectedContainer()->currentFrame());
+    }
+
+    if (!graphView) {
+        // The Project tab: its Important Parameters are the highlighted row's.
+        KelParamCrucial* panel = window->projectBrowser()->crucialPanel();
+        KelNGObject* shown = panel ? panel->object() : nullptr;
+        if (shown != selected)
+            faults << QStringLiteral("the Project tab's Important Parameters show %1, its row %2")
+                          .arg(nameOf(shown), nameOf(selected));
+        checkPanelFrames(panel, frame, QStringLiteral("the Project tab's Important Parameters"), faults);
+        return faults;
+    }
+
+    // The object editor: its effect, the graph, the node strip, the Template tab.
+    if (editor->currentObject() != selected)
+        faults << QStringLiteral("the object editor edits %1, the highlighted row is %2")
+                      .arg(nameOf(editor->currentObject()), nameOf(selected));
+    KelNodes::NodeGraph* graph = selected ? selected->graph() : nullptr;
+    if (view->graph() != graph)
+        faults << QStringLiteral("the node-graph view shows the graph of another effect than %1").arg(nameOf(selected));
+    if (picked && picked->parentGraph() != graph)
+        faults << QStringLiteral("the node-graph view's picked %1 is not in %2").arg(nameOf(picked), nameOf(selected));
+    KelNGNode* strip = editor->panelNode();
+    if (strip != pickedItem)
+        faults << QStringLiteral("the node name field edits %1, the graph picks %2")
+                      .arg(nameOf(strip ? strip->node() : nullptr), nameOf(picked));
+    if (picked && editor->nodePanelForm()->nodeNameEdit->text() != picked->displayName())
+        faults << QStringLiteral("the node name field reads \"%1\" for %2")
+                      .arg(editor->nodePanelForm()->nodeNameEdit->text(), nameOf(picked));
+    if (editor->templateEditor()->object() != selected)
+        faults << QStringLiteral("the Template tab edits %1, the highlighted row is %2")
+                      .arg(nameOf(editor->templateEditor()->object()), nameOf(selected));
+
+    // The Nodes panel: its Important Parameters are the effect's; its Current Node page the
+    // picked node's.
+    if (!dock)
+        return faults;
+    KelParamCrucial* important = dock->objectCrucialWidget();
+    if (dock->object() != selected || (important && important->object() != selected) || (!important && selected))
+        faults << QStringLiteral("the Nodes panel's Important Parameters show %1, the highlighted row is %2")
+                      .arg(nameOf(important ? important->object() : dock->object()), nameOf(selected));
+    if (dock->currentMode() == 1)
+        checkPanelFrames(important, frame, QStringLiteral("the Nodes panel's Important Parameters"), faults);
+    if (dock->currentMode() == 0) {
+        QWidget* page = dock->currentNodeStack()->currentWidget();
+        auto* nodePanel = qobject_cast<KelNGNode*>(page);
+        KelParamCrucial* compound = dock->nodeGraphCrucialWidget();
+        KelNodes::Node* shown = nodePanel ? nodePanel->node() : nullptr;
+        if (page && compound && page == compound && compound->object())
+            shown = compound->object()->graph();
+        if (shown != picked)
+            faults << QStringLiteral("the Current Node page shows %1, the graph picks %2").arg(nameOf(shown), nameOf(picked));
+        if (nodePanel && shown && shown->paramContainer()->currentFrame() != frame)
+            faults << QStringLiteral("the Current Node page shows %1 at frame %2, the timeline reads %3")
+                          .arg(nameOf(shown))
+                          .arg(shown->paramContainer()->currentFrame())
+                          .arg(frame);
+        if (page == compound)
+            checkPanelFrames(compound, frame, QStringLiteral("the Current Node page"), faults);
+    }
+    return faults;
+}
+
+} // namespace MainWindowTest

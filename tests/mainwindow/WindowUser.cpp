@@ -1,0 +1,288 @@
+#include "WindowUser.h"
+
+#include "ui_MainWindow.h"
+#include "ui_ObjectEditor.h"
+#include "ui_ProjectBrowser.h"
+
+#include "app/KelNGObject.h"
+#include "app/TwCore.h"
+#include "app/TwNodeGraphIOCallbacks.h"
+#include "effects/NodeFilteredImage.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/VyxNodeGraph.h"
+#include "mainwindow/TwMainWindow.h"
+#include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwProjectBrowser.h"
+#include "nodes/Node.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeGraph.h"
+#include "nodeui/KelNGNode.h"
+#include "nodeui/KelNGNodeGraphView.h"
+#include "nodeui/KelParamAtom.h"
+#include "nodeui/KelParamCrucial.h"
+#include "nodeui/KelTimeline.h"
+#include "nodeui/KelTimelineWidget.h"
+#include "nodeui/NodeDockTabWidget.h"
+#include "params/NumGroupParameter.h"
+
+#include <QAbstractSpinBox>
+#include <QDomDocument>
+#include <QGraphicsPixmapItem>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <memory>
+
+namespace MainWindowTest {
+
+using Ints = KelUtils::NumGroupParameter<int>;
+
+void WindowUser::SetUp()
+{
+    MainWindowFixture::SetUp();
+    ASSERT_NO_FATAL_FAILURE(showWindow());
+    // The ruler in the place the image browser shares with it.
+    window->form()->actionToggleBrowser->setChecked(false);
+    settle();
+    timeline = window->timeline();
+    frameField = timeline->findChild<QSpinBox*>(QStringLiteral("currentFrameSB"));
+    ASSERT_NE(frameField, nullptr);
+}
+
+KelNGObject* WindowUser::addKeyedHsvEffect(QString const& name)
+{
+    core()->cancelRender();
+    KelVyxNodes::VyxNodeGraph* graph = core()->rootGraph()->addSubGraph(-1);
+    graph->setName(name);
+    graph->setUp(core()->sourceImage(), nullptr, nullptr, false);
+    KelNodes::Node* node = graph->addNode(QStringLiteral("operator.hsv"), -1);
+    EXPECT_NE(node, nullptr);
+    if (!node)
+        return nullptr;
+    graph->sourceNode()->connect(QStringLiteral("rgb"), node, QStringLiteral("rgb"));
+    node->connect(QStringLiteral("out rgb"), graph->destinationNode(), QStringLiteral("rgb"));
+    KelUtils::IParameterContainer* container = node->paramContainer();
+    auto* hue = dynamic_cast<Ints*>(container->getParamByName(QStringLiteral("Hue")));
+    EXPECT_NE(hue, nullptr);
+    for (auto [frame, value] : {std::pair{0, 250}, std::pair{30, 120}}) {
+        container->setCurrentFrame(frame);
+        hue->setValue(value);
+        container->setKeyframeAt(frame);
+    }
+    graph->paramContainer()->setCurrentFrame(0);
+    KelNGObject* object = core()->addObjectFromNodeGraph(graph);
+    settle();
+    return object;
+}
+
+KelNGObject* WindowUser::addConstEffect(QString const& name)
+{
+    core()->cancelRender();
+    KelVyxNodes::VyxNodeGraph* graph = core()->rootGraph()->addSubGraph(-1);
+    graph->setName(name);
+    graph->setUp(core()->sourceImage(), nullptr, nullptr, false);
+    KelNodes::Node* node = graph->addNode(QStringLiteral("generator.const"), -1);
+    EXPECT_NE(node, nullptr);
+    // Unconnected: its panel edits the single value.
+    KelNGObject* object = core()->addObjectFromNodeGraph(graph);
+    settle();
+    return object;
+}
+
+KelNGObject* WindowUser::objectNamed(QString const& name) const
+{
+    for (KelNGObject* object : core()->objectList()) {
+        if (object->graph() && object->graph()->displayName() == name)
+            return object;
+    }
+    return nullptr;
+}
+
+KelNodes::Node* WindowUser::nodeOfType(KelNGObject* object, QString const& typeId)
+{
+    if (!object || !object->graph())
+        return nullptr;
+    for (KelNodes::Node* node : object->graph()->nodes()) {
+        if (node->descriptor() && node->descriptor()->typeId == typeId)
+            return node;
+    }
+    return nullptr;
+}
+
+KelUtils::Parameter* WindowUser::parameterOf(KelNodes::Node* node, QString const& name)
+{
+    return node ? node->paramContainer()->getParamByName(name) : nullptr;
+}
+
+bool WindowUser::inGraphView() const
+{
+    return window->isNodeGraphViewMode();
+}
+
+void WindowUser::pressImageView()
+{
+    window->form()->actionImageView->trigger();
+    settle();
+}
+
+void WindowUser::pressGraphView()
+{
+    window->form()->actionNodeGraphView->trigger();
+    settle();
+}
+
+namespace {
+
+void clickItem(QTreeWidget* rows, QTreeWidgetItem* row, int column)
+{
+    ASSERT_NE(row, nullptr);
+    ASSERT_TRUE(rows->isVisible());
+    rows->scrollToItem(row);
+    const QRect cell = rows->visualItemRect(row);
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(rows->columnViewportPosition(column) + 10, cell.center().y()));
+}
+
+} // namespace
+
+void WindowUser::clickRow(KelNGObject* object)
+{
+    ASSERT_NE(object, nullptr);
+    if (inGraphView())
+        clickItem(window->objectEditor()->form()->treeWidget, object->objectEditorItem, 1);
+    else
+        clickItem(window->projectBrowser()->form()->treeWidget, object->projectBrowserItem, 1);
+    settle();
+}
+
+void WindowUser::clickTemplateRow(KelNGObject* templateObject)
+{
+    ASSERT_NE(templateObject, nullptr);
+    clickItem(window->objectEditor()->form()->templatesTreeWidget, templateObject->templateTreeItem, 0);
+    settle();
+}
+
+void WindowUser::clickNode(KelNodes::Node* node)
+{
+    KelNGNodeGraphView* view = window->objectEditorGraphView();
+    KelNGNode* item = KelNGNode::itemOf(node);
+    ASSERT_TRUE(item && item->pixmapItem());
+    ASSERT_EQ(item->pixmapItem()->scene(), view->scene());
+    view->ensureVisible(item->pixmapItem());
+    const QPoint at = view->mapFromScene(item->pixmapItem()->sceneBoundingRect().center());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    settle();
+}
+
+void WindowUser::clickShowProject()
+{
+    QTest::mouseClick(window->objectEditor()->form()->projectRadioButton, Qt::LeftButton);
+    settle();
+}
+
+void WindowUser::clickShowTemplates()
+{
+    QTest::mouseClick(window->objectEditor()->form()->templatesRadioButton, Qt::LeftButton);
+    settle();
+}
+
+void WindowUser::type(QAbstractSpinBox* editor, int value)
+{
+    typeValue(editor, QString::number(value));
+    settle();
+}
+
+QAbstractSpinBox* WindowUser::currentNodeEditor(KelNodes::Node* node, KelUtils::Parameter* parameter)
+{
+    KelNGNode* item = KelNGNode::itemOf(node);
+    return item ? qobject_cast<QAbstractSpinBox*>(item->editorFor(parameter)) : nullptr;
+}
+
+QAbstractSpinBox* WindowUser::shownImportantEditor(KelUtils::Parameter* parameter) const
+{
+    KelParamCrucial* panel = inGraphView() ? window->nodeDock()->objectCrucialWidget()
+                                           : window->projectBrowser()->crucialPanel();
+    if (!panel)
+        return nullptr;
+    for (KelParamAtom* atom : panel->atoms()) {
+        if (atom->parameter() == parameter)
+            return qobject_cast<QAbstractSpinBox*>(atom->editorFor(0));
+    }
+    return nullptr;
+}
+
+void WindowUser::goTo(int frame)
+{
+    ASSERT_NO_FATAL_FAILURE(goToFrame(frame));
+}
+
+int WindowUser::shownFrame() const
+{
+    return frameField->value();
+}
+
+bool WindowUser::clickTimelineButton(const char* name)
+{
+    auto* button = timeline->findChild<QToolButton*>(QLatin1String(name));
+    if (!button || !button->isEnabled())
+        return false;
+    QTest::mouseClick(button, Qt::LeftButton);
+    settle();
+    return true;
+}
+
+int WindowUser::rulerX(int frame) const
+{
+    KelTimelineWidget* ruler = timeline->ruler();
+    return int((frame - ruler->firstVisibleFrame()) * ruler->pixelsPerFrame() + 7) + 3;
+}
+
+void WindowUser::moveOnRuler(int frame, Qt::MouseButtons buttons)
+{
+    KelTimelineWidget* ruler = timeline->ruler();
+    const QPointF at(rulerX(frame), 5);
+    QMouseEvent event(QEvent::MouseMove, at, ruler->mapToGlobal(at), Qt::NoButton, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(ruler, &event);
+}
+
+bool WindowUser::dragKey(int from, int to)
+{
+    KelTimelineWidget* ruler = timeline->ruler();
+    if (!ruler->isVisible() || from < ruler->firstVisibleFrame() || to > ruler->lastVisibleFrame())
+        return false;
+    moveOnRuler(from, Qt::NoButton);
+    if (ruler->hoveredKey() != from)
+        return false;
+    QTest::mousePress(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(rulerX(from), 5));
+    const int step = to > from ? 1 : -1;
+    for (int frame = from + step; frame != to + step; frame += step)
+        moveOnRuler(frame, Qt::LeftButton);
+    QTest::mouseRelease(ruler, Qt::LeftButton, Qt::NoModifier, QPoint(rulerX(to), 5));
+    moveOnRuler(to, Qt::NoButton);
+    settle();
+    return true;
+}
+
+QByteArray WindowUser::projectBytes() const
+{
+    core()->cancelRender();
+    KelNodes::NodeGraph* graph = core()->rootGraph();
+    TwNodeGraphIOCallbacks callbacks(core(), false);
+    TwNodeGraphIOCallbacks::Scope hooks(graph, &callbacks, true, false);
+    std::unique_ptr<QDomDocument> document(graph->store(graph->nodes(), true, true, false));
+    QByteArray bytes = document ? document->toByteArray(4) : QByteArray();
+    core()->start();
+    return bytes;
+}
+
+void WindowUser::saveProjectAs(QString path)
+{
+    ASSERT_TRUE(window->saveNodeGraph(core()->rootGraph(), path));
+    settle();
+}
+
+} // namespace MainWindowTest

@@ -1,0 +1,77 @@
+#pragma once
+
+// What a user does in the real main window (offscreen, the real "styles.xml"): clicks on rows
+// and nodes, the two view modes, the object editor's Show buttons, typed values, the timeline's
+// frame field, key buttons and key drags; and what the project would be saved as.
+
+#include "MainWindowFixture.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class KelNGObject;
+class KelTimeline;
+class QAbstractSpinBox;
+class QSpinBox;
+
+namespace KelNodes {
+class Node;
+}
+
+namespace KelUtils {
+class Parameter;
+}
+
+namespace MainWindowTest {
+
+class WindowUser : public MainWindowFixture
+{
+protected:
+    void SetUp() override;
+
+    // "Tone FX": an HSV node keyed at 0 (Hue 250) and 30 (Hue 120), the effect at frame 0.
+    KelNGObject* addKeyedHsvEffect(QString const& name);
+    // "Tone": a Const node, not connected.
+    KelNGObject* addConstEffect(QString const& name);
+    KelNGObject* objectNamed(QString const& name) const;
+    static KelNodes::Node* nodeOfType(KelNGObject* object, QString const& typeId);
+    static KelUtils::Parameter* parameterOf(KelNodes::Node* node, QString const& name);
+
+    bool inGraphView() const;
+    void pressImageView();
+    void pressGraphView();
+    // A click on the effect's name in the list the window shows.
+    void clickRow(KelNGObject* object);
+    // A click on a template's row of the object editor's Templates list.
+    void clickTemplateRow(KelNGObject* templateObject);
+    void clickNode(KelNodes::Node* node);
+    void clickShowProject();
+    void clickShowTemplates();
+    // Types the value into the editor and confirms it as a user does.
+    void type(QAbstractSpinBox* editor, int value);
+    // The parameter's editor on the Current Node page (the node's own panel).
+    static QAbstractSpinBox* currentNodeEditor(KelNodes::Node* node, KelUtils::Parameter* parameter);
+    // The parameter's editor in the Important Parameters the window shows (the Project tab's in
+    // the image view, the Nodes panel's in the node-graph view).
+    QAbstractSpinBox* shownImportantEditor(KelUtils::Parameter* parameter) const;
+    void goTo(int frame);
+    int shownFrame() const;
+    // Clicks a timeline button by object name; false when it is disabled.
+    bool clickTimelineButton(const char* name);
+    // Drags the key at `from` along the ruler to `to` with the mouse; false when none is there.
+    bool dragKey(int from, int to);
+    // The project as Save would write it.
+    QByteArray projectBytes() const;
+    // Saves to `path` as Save As does (no dialog).
+    void saveProjectAs(QString path);
+
+    KelTimeline* timeline = nullptr;
+    QSpinBox* frameField = nullptr;
+
+private:
+    int rulerX(int frame) const;
+    void moveOnRuler(int frame, Qt::MouseButtons buttons);
+};
+
+} // namespace MainWindowTest
