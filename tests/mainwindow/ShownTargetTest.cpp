@@ -6,6 +6,7 @@
 #include "WindowUser.h"
 
 #include "ui_MainWindow.h"
+#include "ui_ProjectBrowser.h"
 
 #include "app/KelNGObject.h"
 #include "app/TwCore.h"
@@ -20,12 +21,18 @@
 #include "nodeui/NodeDockTabWidget.h"
 #include "params/NumGroupParameter.h"
 #include "ui_KelNodePanel.h"
+#include "ui_ObjectEditor.h"
 
 #include <QAbstractSpinBox>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTest>
+#include <QTreeWidget>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QUndoStack>
+
+#include <functional>
 
 namespace MainWindowTest {
 namespace {
@@ -180,6 +187,55 @@ TEST_F(ShownTarget, AnOpenedProjectReadsTheFrameItWasSavedAt)
         EXPECT_EQ(hueAt(20), 40) << "the key at 20";
         EXPECT_EQ(hueAt(0), 250) << "the key at 0";
         discardProject();
+    }
+}
+
+} // namespace
+} // namespace MainWindowTest
+
+namespace MainWindowTest {
+namespace {
+
+// A rename, of an effect in either list or of a node in the node strip, is an edit of the
+// project under the change rule: an undo step, the project marked, a render started.
+TEST_F(ShownTarget, RenamesAreUndoStepsThatMarkTheProjectAndRender)
+{
+    const struct
+    {
+        const char* where;
+        std::function<void()> goThere;
+        std::function<void()> rename;
+    } renames[] = {
+        {"the Project tab's row", [&] { clickRow(tone); },
+         [&] { tone->projectBrowserItem->setText(1, QStringLiteral("Tone A")); }},
+        {"the object editor's row",
+         [&] {
+             pressGraphView();
+             clickRow(tone);
+         },
+         [&] { tone->objectEditorItem->setText(1, QStringLiteral("Tone B")); }},
+        {"the node strip", [&] { clickNode(constant); },
+         [&] {
+             QLineEdit* field = window->objectEditor()->nodePanelForm()->nodeNameEdit;
+             field->setFocus();
+             field->selectAll();
+             QTest::keyClicks(field, QStringLiteral("Level"));
+             QTest::keyClick(field, Qt::Key_Return);
+         }},
+    };
+    for (auto const& each : renames) {
+        SCOPED_TRACE(each.where);
+        each.goThere();
+        core()->setModified(false);
+        settle();
+        QSignalSpy rendered(core(), &TwCore::finished);
+        const QByteArray before = projectBytes();
+        each.rename();
+        settle();
+        EXPECT_NE(projectBytes(), before);
+        EXPECT_EQ(core()->undoStack()->count(), 1);
+        EXPECT_TRUE(core()->isModified());
+        EXPECT_GT(rendered.count(), 0) << "the change rule renders after every edit";
     }
 }
 
