@@ -32,8 +32,6 @@
 #include <QStackedWidget>
 #include <QUndoStack>
 
-#include <functional>
-
 namespace MainWindowTest {
 namespace {
 
@@ -196,47 +194,43 @@ TEST_F(ShownTarget, AnOpenedProjectReadsTheFrameItWasSavedAt)
 namespace MainWindowTest {
 namespace {
 
-// A rename, of an effect in either list or of a node in the node strip, is an edit of the
-// project under the change rule: an undo step, the project marked, a render started.
-TEST_F(ShownTarget, RenamesAreUndoStepsThatMarkTheProjectAndRender)
+// New while the object editor shows the Templates list: the list's template stays what the
+// graph, the node strip and the Nodes panel edit; and without a project effect, no panel keeps
+// one, nor does the Current Node page keep the node picked before.
+TEST_F(ShownTarget, NewKeepsTheTemplateTheListShowsAndEmptiesWhatShowedTheProject)
 {
-    const struct
-    {
-        const char* where;
-        std::function<void()> goThere;
-        std::function<void()> rename;
-    } renames[] = {
-        {"the Project tab's row", [&] { clickRow(tone); },
-         [&] { tone->projectBrowserItem->setText(1, QStringLiteral("Tone A")); }},
-        {"the object editor's row",
-         [&] {
-             pressGraphView();
-             clickRow(tone);
-         },
-         [&] { tone->objectEditorItem->setText(1, QStringLiteral("Tone B")); }},
-        {"the node strip", [&] { clickNode(constant); },
-         [&] {
-             QLineEdit* field = window->objectEditor()->nodePanelForm()->nodeNameEdit;
-             field->setFocus();
-             field->selectAll();
-             QTest::keyClicks(field, QStringLiteral("Level"));
-             QTest::keyClick(field, Qt::Key_Return);
-         }},
-    };
-    for (auto const& each : renames) {
-        SCOPED_TRACE(each.where);
-        each.goThere();
-        core()->setModified(false);
-        settle();
-        QSignalSpy rendered(core(), &TwCore::finished);
-        const QByteArray before = projectBytes();
-        each.rename();
-        settle();
-        EXPECT_NE(projectBytes(), before);
-        EXPECT_EQ(core()->undoStack()->count(), 1);
-        EXPECT_TRUE(core()->isModified());
-        EXPECT_GT(rendered.count(), 0) << "the change rule renders after every edit";
-    }
+    pressGraphView();
+    clickRow(toneFx);
+    clickNode(hsv);
+    clickShowTemplates();
+    QTest::mouseClick(window->objectEditor()->form()->addTemplateButton, Qt::LeftButton);
+    settle();
+    QTreeWidget* templates = window->objectEditor()->form()->templatesTreeWidget;
+    ASSERT_GT(templates->topLevelItemCount(), 0);
+    QTreeWidgetItem* row = templates->topLevelItem(0);
+    const QRect cell = templates->visualItemRect(row);
+    QTest::mouseClick(templates->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(templates->columnViewportPosition(0) + 10, cell.center().y()));
+    settle();
+    KelNGObject* shown = shownSelection(window.get());
+    ASSERT_NE(shown, nullptr);
+    ASSERT_TRUE(shown->isTemplateInstance());
+    expectEveryEditorOnTheShownTarget();
+
+    answerMessageBox(QMessageBox::Discard);
+    window->form()->actionNew->trigger();
+    settle();
+    EXPECT_EQ(shownSelection(window.get()), shown);
+    EXPECT_EQ(window->objectEditorGraphView()->graph(), shown->graph());
+    expectEveryEditorOnTheShownTarget();
+
+    clickShowProject();
+    EXPECT_EQ(shownSelection(window.get()), nullptr);
+    EXPECT_EQ(qobject_cast<KelNGNode*>(window->nodeDock()->currentNodeStack()->currentWidget()), nullptr)
+        << "the Current Node page keeps a node of the project that went";
+    expectEveryEditorOnTheShownTarget();
+    pressImageView();
+    expectEveryEditorOnTheShownTarget();
 }
 
 } // namespace
