@@ -462,7 +462,7 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
             first = after;
             base = stack->index();
         }
-        // A new empty filter is no undo step (the Parts decide so): the history starts anew
+        // A new empty filter is deliberately no undo step: the history starts anew
         // after it.
         if (action == AddEffect) {
             ASSERT_TRUE(core()->isModified()) << "a new effect does not mark the project";
