@@ -130,6 +130,8 @@ Verdict judgeByStructure(QByteArray const& name)
         return Verdict::UnitWidth;
     case UCNV_DBCS:
         return Verdict::AsciiInsideCharacters;
+    case UCNV_EBCDIC_STATEFUL:
+        return Verdict::NotAscii;
     default:
         return Verdict::Shifting;
     }

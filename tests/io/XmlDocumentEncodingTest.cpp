@@ -193,13 +193,12 @@ QString mimicryRead(QByteArray const& name, UConverter* converter)
     return QStringLiteral("markup read where none was written, or lost, after the %1th markup byte").arg(at);
 }
 
-// How the encoding writes and reads, once a table: aliases share it.
+// How the encoding writes and reads; the brute force once a table, which aliases share.
 Written howItWrites(QByteArray const& name)
 {
-    static QHash<QByteArray, Written> tables;
+    static QHash<QByteArray, QString> mimicryOfTable;
     Written written;
-    const QByteArray lessThan = QStringEncoder(name.constData()).encode(significantAscii());
-    QByteArray units = lessThan;
+    QByteArray units = QStringEncoder(name.constData()).encode(significantAscii());
     for (QByteArray const& mark : {QByteArray("\xff\xfe\0\0", 4), QByteArray("\0\0\xfe\xff", 4),
                                    QByteArray("\xff\xfe", 2), QByteArray("\xfe\xff", 2)}) {
         if (units.startsWith(mark)) {
@@ -211,17 +210,19 @@ Written howItWrites(QByteArray const& name)
                                             QStringConverter::Utf32LE, QStringConverter::Utf32BE})
         written.wide = written.wide || units == QByteArray(QStringEncoder(wide).encode(significantAscii()));
     UErrorCode error = U_ZERO_ERROR;
+    // Qt's own "Locale" is UTF-8 on this system.
     std::unique_ptr<UConverter, decltype(&ucnv_close)> converter(
         ucnv_open(name == "Locale" ? "UTF-8" : name.constData(), &error), &ucnv_close);
     if (U_FAILURE(error))
         return written;
     const QByteArray table = ucnv_getName(converter.get(), &error);
-    if (tables.contains(table))
-        return tables.value(table);
-    written.mimicry = mimicryWritten(name, converter.get());
-    if (written.mimicry.isEmpty())
-        written.mimicry = mimicryRead(name, converter.get());
-    tables.insert(table, written);
+    if (!mimicryOfTable.contains(table)) {
+        QString mimicry = mimicryWritten(name, converter.get());
+        if (mimicry.isEmpty())
+            mimicry = mimicryRead(name, converter.get());
+        mimicryOfTable.insert(table, mimicry);
+    }
+    written.mimicry = mimicryOfTable.value(table);
     return written;
 }
 
@@ -309,8 +310,8 @@ TEST(XmlDocumentEncoding, EveryEncodingThatKeepsAsciiIsReadAsAPlainParseReadsIt)
             ++followed;
         }
     }
-    // Of 571 names, 258 keep ASCII and 237 do not: EBCDIC, the shifting encodings and the
-    // two-byte encodings of East Asia; the rest are no names XML takes.
+    // With ICU 72, of 571 names 258 keep ASCII and 237 do not (EBCDIC, the shifting encodings,
+    // the two-byte encodings of East Asia, HP Roman-8); the rest are no names XML takes.
     EXPECT_GE(followed, 200);
     EXPECT_GE(refused, 100);
 }
