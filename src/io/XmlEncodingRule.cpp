@@ -148,9 +148,9 @@ Verdict judgeByStructure(QByteArray const& name)
     return verdict;
 }
 
-// Whether the declared decoder reads the characters the lexer reads markup by as the lexer
-// reads them, in code units of `width` bytes: the reader decodes the document again, from its
-// byte-order mark, with the decoder the declaration names.
+// Whether the declared decoder reads the characters the lexer reads markup by, and units whose
+// bytes are markup, as the lexer reads them, in code units of `width` bytes: the reader decodes
+// the document again, from its byte-order mark, with the decoder the declaration names.
 bool readsUnitsAsWritten(QStringDecoder& decoder, int width, bool bigEndian, bool byteOrderMark)
 {
     QString characters = byteOrderMark ? QString(QChar(0xfeff)) : QString();
@@ -158,6 +158,8 @@ bool readsUnitsAsWritten(QStringDecoder& decoder, int width, bool bigEndian, boo
         if (significant(unit))
             characters += QChar(unit);
     }
+    // Units whose bytes are each markup: a decoder of single bytes would read them as such.
+    characters += QStringLiteral("\u3c3c\u3e26\u2222\u3d27");
     QByteArray bytes;
     for (QChar c : characters) {
         for (int i = 0; i < width; ++i) {
