@@ -614,7 +614,10 @@ void writeDictionary(QString const& target)
 {
     QSet<QByteArray> tokens = {"<", ">", "</", "/>", "=\"", "\"", "<?xml version=\"1.0\"?>",
                                "<!DOCTYPE MarrowindGraphNode>", "<![CDATA[", "]]>", "<!--", "-->",
-                               "&amp;", "&#x", "nan", "inf", "-1", "1e39", "2147483648"};
+                               "&amp;", "&#x", "nan", "inf", "-1", "1e39", "2147483648",
+                               // Encodings the gate follows byte by byte, and ones it refuses.
+                               " encoding=\"EUC-JP\"", " encoding=\"IBM850\"", " encoding=\"hp-roman8\"",
+                               " encoding=\"Shift_JIS\"", " encoding=\"UTF-7\"", " encoding=\"UTF-16BE\""};
     writeDictionaryFile(target, tokens.unite(xmlTokens(target)));
 }
 

@@ -30,6 +30,7 @@ public:
 
     bool isSequential() const override { return true; }
     XmlTokenLexer::Fault fault() const { return m_lexer.fault(); }
+    XmlTokenLexer const& lexer() const { return m_lexer; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override
@@ -75,8 +76,9 @@ bool XmlDocumentBudget::admit(QXmlStreamReader const& reader)
         return refuse(QStringLiteral("a text, tag, comment or declaration longer than %1 MB")
                           .arg(MaxXmlTokenLength / (1024 * 1024)));
     case XmlTokenLexer::Fault::UnfollowedEncoding:
-        return refuse(QStringLiteral("an encoding other than UTF-8, UTF-16, UTF-32 or one that "
-                                     "keeps ASCII as it is"));
+        if (m_device->lexer().encodingVerdict() == XmlEncodingRule::Verdict::Followed)
+            return refuse(QStringLiteral("an XML declaration too long to be read"));
+        return refuse(XmlEncodingRule::refusal(m_device->lexer().encoding(), m_device->lexer().encodingVerdict()));
     }
     qint64 cost = 0;
     switch (reader.tokenType()) {

@@ -20,26 +20,11 @@ bool isQuote(char32_t unit)
     return unit == '"' || unit == '\'';
 }
 
-// The declaration's encoding, when it names one the lexer cannot follow in code units of
-// `width` bytes.
-bool followable(QByteArray const& declaration, int width)
+// The encoding the declaration names; empty when it names none.
+QByteArray declaredEncoding(QByteArray const& declaration)
 {
     static const QRegularExpression encoding(QStringLiteral(R"(\sencoding\s*=\s*["']([^"']*)["'])"));
-    const QRegularExpressionMatch match = encoding.match(QString::fromLatin1(declaration));
-    if (!match.hasMatch())
-        return true;
-    const QString name = match.captured(1).toUpper();
-    if (width == 2)
-        return name.startsWith(QLatin1String("UTF-16")) || name.startsWith(QLatin1String("UCS-2"))
-            || name == QLatin1String("ISO-10646-UCS-2");
-    if (width == 4)
-        return name.startsWith(QLatin1String("UTF-32")) || name.startsWith(QLatin1String("UCS-4"))
-            || name == QLatin1String("ISO-10646-UCS-4");
-    // Encodings whose bytes below 0x80 are always their ASCII characters.
-    static const QRegularExpression asciiSafe(QStringLiteral(
-        "^(UTF-?8|US-ASCII|ASCII|ISO[-_]?8859-\\d+|ISO[-_]LATIN[-_]\\d+|LATIN-?\\d+|L\\d+|"
-        "WINDOWS-125\\d|CP125\\d|KOI8-[RU])$"));
-    return asciiSafe.match(name).hasMatch();
+    return encoding.match(QString::fromLatin1(declaration)).captured(1).toLatin1();
 }
 
 } // namespace
@@ -136,6 +121,7 @@ void XmlTokenLexer::chooseUnitWidth()
         return m_head.startsWith(QByteArrayView(prefix, length));
     };
     m_unitWidth = 1;
+    m_byteOrderMark = starts("\xff\xfe", 2) || starts("\xfe\xff", 2) || starts("\0\0\xfe\xff", 4);
     if (starts("\xff\xfe\0\0", 4) || starts("<\0\0\0", 4))
         m_unitWidth = 4;
     else if (starts("\0\0\xfe\xff", 4) || starts("\0\0\0<", 4)) {
@@ -190,8 +176,13 @@ void XmlTokenLexer::followDeclaration(char32_t unit)
 {
     if (m_state != State::ProcessingInstruction) {
         m_inDeclaration = false;
-        if (m_declaration.startsWith("xml ") && !followable(m_declaration, m_unitWidth))
-            m_fault = Fault::UnfollowedEncoding;
+        if (m_declaration.startsWith("xml ")) {
+            m_encoding = declaredEncoding(m_declaration);
+            if (!m_encoding.isEmpty())
+                m_encodingVerdict = XmlEncodingRule::judge(m_encoding, m_unitWidth, m_bigEndian, m_byteOrderMark);
+            if (m_encodingVerdict != XmlEncodingRule::Verdict::Followed)
+                m_fault = Fault::UnfollowedEncoding;
+        }
         m_declaration.clear();
         return;
     }
@@ -256,10 +247,9 @@ void XmlTokenLexer::step(char32_t unit)
             m_state = State::BangDash;
         else if (unit == '[')
             m_state = State::CData;
-        else if (unit == 'D')
-            m_state = State::Doctype;
         else
-            m_state = State::Declaration;
+            // "D" of a document type declaration, or a byte an encoding may read as one.
+            m_state = State::Doctype;
         break;
     case State::BangDash:
         m_state = unit == '-' ? State::Comment : State::Declaration;

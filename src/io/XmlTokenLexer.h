@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/XmlEncodingRule.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -10,10 +12,10 @@ namespace KelUtils {
 // document type declaration with its internal subset), and says where one passes a limit of
 // XmlDocumentBudget.h: a token longer than MaxXmlTokenLength, an element with more than
 // MaxXmlAttributes. The reader holds a token whole, decoded, before it hands it on; this sees
-// it first. UTF-16 and UTF-32 are followed by their code units; other encodings must keep
-// every byte below 0x80 for its ASCII character (a declaration of one that does not is a
-// fault). Well-formedness is left to the reader: where the reader stops, what follows is
-// never held.
+// it first. UTF-16 and UTF-32 are followed by their code units, other encodings byte by byte
+// where XmlEncodingRule says their bytes keep ASCII as it is (a declaration of one that does
+// not is a fault). Well-formedness is left to the reader: where the reader stops, what follows
+// is never held.
 class XmlTokenLexer
 {
 public:
@@ -23,6 +25,9 @@ public:
     // without one). After a fault the lexer takes nothing more.
     qsizetype feed(char const* bytes, qsizetype size);
     Fault fault() const { return m_fault; }
+    // The encoding the XML declaration names (empty without one) and whether it is followed.
+    QByteArray const& encoding() const { return m_encoding; }
+    XmlEncodingRule::Verdict encodingVerdict() const { return m_encodingVerdict; }
 
 private:
     enum class State {
@@ -60,6 +65,7 @@ private:
     // Code units: 1, 2 or 4 bytes, chosen from the first four bytes as the reader chooses.
     int m_unitWidth = 0;
     bool m_bigEndian = false;
+    bool m_byteOrderMark = false;
     QByteArray m_head;
     char32_t m_partial = 0;
     int m_partialBytes = 0;
@@ -80,6 +86,8 @@ private:
     bool m_inDeclaration = false;
     bool m_pastFirstToken = false;
     QByteArray m_declaration;
+    QByteArray m_encoding;
+    XmlEncodingRule::Verdict m_encodingVerdict = XmlEncodingRule::Verdict::Followed;
 };
 
 } // namespace KelUtils

@@ -3,7 +3,7 @@
 // Sound documents changed by hand the ways a person edits one: comments and banners of "="
 // signs, long descriptions of "a = b" lines as text, CDATA sections and processing
 // instructions, entities declared in the document type and referred to in text and values,
-// character references, an XML declaration, and the whole in UTF-16. Each stays well-formed
+// character references, an XML declaration, and the whole in UTF-16 or in EUC-JP. Each stays well-formed
 // when the document it changes is; a reader must take it exactly as a plain DOM parse does.
 // `differsFromPlainParse` says how the document gate and a parse without it disagree.
 
@@ -14,6 +14,8 @@
 #include <QList>
 #include <QRegularExpression>
 #include <QString>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <functional>
 #include <random>
@@ -190,6 +192,26 @@ inline QByteArray inUtf16(QByteArray const& document, bool bigEndian)
     return bytes;
 }
 
+// The whole document in an encoding, declared, with a comment before its root in what the
+// encoding holds of Japanese, Greek, Cyrillic and accented Latin.
+inline QByteArray inEncoding(QByteArray document, char const* name)
+{
+    if (document.startsWith("<?xml"))
+        document.remove(0, document.indexOf("?>") + 2);
+    QString comment;
+    for (QChar c : QStringLiteral("\u65e5\u672c\u8a9e\u306e\u8aac\u660e \u03a9\u03bc\u03ad\u03b3\u03b1 "
+                                  "\u041f\u0440\u0438\u0432\u0435\u0442 caf\u00e9 \u00c5ngstr\u00f6m")) {
+        QStringEncoder encoder(name);
+        const QByteArray bytes = encoder.encode(QString(c));
+        if (!encoder.hasError() && QString(QStringDecoder(name).decode(bytes)) == c)
+            comment += c;
+    }
+    document.insert(rootStart(document), "<!-- " + comment.toUtf8() + " -->\n");
+    return QStringEncoder(name).encode(
+        QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\n").arg(QString::fromLatin1(name))
+        + QString::fromUtf8(document));
+}
+
 // `document` changed by one to four of the mutations, and sometimes recoded.
 inline QByteArray mutated(QByteArray document, Random& random, QByteArray* names = nullptr)
 {
@@ -227,6 +249,7 @@ inline QList<std::pair<QString, QByteArray>> editedOnce(QByteArray const& docume
                                                          QStringLiteral("-")),
                        mutation(document, random)});
     edited.append({QStringLiteral("UTF-16"), inUtf16(document, false)});
+    edited.append({QStringLiteral("EUC-JP"), inEncoding(document, "EUC-JP")});
     return edited;
 }
 
