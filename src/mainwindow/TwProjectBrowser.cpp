@@ -44,6 +44,16 @@ TwProjectBrowser::TwProjectBrowser(QWidget* parent, TwCore* core)
     tree->headerItem()->setText(0, QStringLiteral(" "));
     connect(m_ui->treeWidget, &ProjectBrowserTreeWidget::sortFilters, this,
             &TwProjectBrowser::sortFilters);
+    // A mouse drag over the rows can leave them with another highlight, or none, and no change of
+    // the current row: the highlight goes back to the effect shown, once the event is over.
+    connect(m_ui->treeWidget, &QTreeWidget::itemSelectionChanged, this, [this] {
+        QMetaObject::invokeMethod(this, [this] {
+            KelNGObject* shown = shownEffect();
+            QList<QTreeWidgetItem*> const highlighted = m_ui->treeWidget->selectedItems();
+            if (highlighted != (shown ? QList<QTreeWidgetItem*>{shown->projectBrowserItem} : QList<QTreeWidgetItem*>{}))
+                showEffect(shown, false);
+        }, Qt::QueuedConnection);
+    });
     connect(m_ui->treeWidget, &ProjectBrowserTreeWidget::deletePressed, this, [this] {
         if (m_ui->deleteFilter->isEnabled())
             on_deleteFilter_clicked();
@@ -265,8 +275,8 @@ void TwProjectBrowser::showEffect(KelNGObject* effect, bool rebuild)
     {
         QSignalBlocker blocker(tree);
         QTreeWidgetItem* row = effect ? effect->projectBrowserItem : nullptr;
-        if (tree->currentItem() != row)
-            tree->setCurrentItem(row);
+        // Also when the row is current already: its highlight may have gone.
+        tree->setCurrentItem(row);
         if (!row)
             tree->clearSelection();
     }

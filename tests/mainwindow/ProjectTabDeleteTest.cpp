@@ -25,6 +25,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
+#include <QItemSelectionModel>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QTest>
@@ -228,11 +229,49 @@ TEST_P(ProjectTabDelete, ActsOnTheProjectTabsEffectOnly)
     }
 }
 
+// The view itself changes the highlight without changing the current row: under X11 a mouse
+// drag over the rows ends with the highlight taken away on the release, and the selection model
+// can highlight a row that is not current. Either way the tab shows one effect whole afterwards.
+class ProjectTabDrag : public ProjectTabDelete
+{
+};
+
+TEST_P(ProjectTabDrag, AHighlightChangedByTheViewAloneComesBackToTheEffectShown)
+{
+    auto [show, effectHighlighted, templateHighlighted, way] = GetParam();
+    (void)templateHighlighted;
+    (void)way;
+    KelNGObject* first = addInversion(QStringLiteral("First"));
+    KelNGObject* second = addInversion(QStringLiteral("Second"));
+    if (!effectHighlighted) {
+        core()->setSelectedObject(nullptr);
+        settle();
+    }
+    (show == Show::Project ? editor()->projectRadioButton : editor()->templatesRadioButton)->click();
+    settle();
+    KelNGObject* shown = highlightedEffect("before");
+    ASSERT_EQ(shown, effectHighlighted ? second : nullptr);
+    QItemSelectionModel* highlight = tabTree()->selectionModel();
+    highlight->clearSelection();
+    settle();
+    EXPECT_EQ(highlightedEffect("highlight taken away"), shown);
+    highlight->select(tabTree()->indexFromItem(first->projectBrowserItem),
+                      QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    settle();
+    EXPECT_EQ(highlightedEffect("another row highlighted"), shown);
+    EXPECT_EQ(objectNames(), (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Sweep, ProjectTabDelete,
                          ::testing::Combine(::testing::Values(Show::Project, Show::Templates), ::testing::Bool(),
                                             ::testing::Bool(),
                                             ::testing::Values(Path::Bin, Path::EditDelete, Path::DeleteKey,
                                                               Path::TemplatesPageButton)),
+                         caseName);
+
+INSTANTIATE_TEST_SUITE_P(Drag, ProjectTabDrag,
+                         ::testing::Combine(::testing::Values(Show::Project, Show::Templates), ::testing::Bool(),
+                                            ::testing::Values(false), ::testing::Values(Path::Bin)),
                          caseName);
 
 } // namespace
