@@ -1,6 +1,7 @@
 #include "mainwindow/ProjectBrowserTreeWidget.h"
 
 #include <QDropEvent>
+#include <QKeyEvent>
 
 ProjectBrowserTreeWidget::ProjectBrowserTreeWidget(QWidget* parent) : QTreeWidget(parent)
 {
@@ -22,4 +23,15 @@ void ProjectBrowserTreeWidget::dropEvent(QDropEvent* event)
     QTreeWidget::dropEvent(event);
     if (event->isAccepted())
         emit sortFilters();
+}
+
+void ProjectBrowserTreeWidget::keyPressEvent(QKeyEvent* event)
+{
+    // A name being typed keeps its keys (the editor has them, not the tree).
+    if ((event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) && state() != EditingState) {
+        emit deletePressed();
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
 }

@@ -3,7 +3,7 @@
 #include <QTreeWidget>
 
 // The project browser's tree: internal-move drag and drop that asks for a re-chain after an
-// accepted drop.
+// accepted drop; the Delete key (Backspace on a Mac keyboard) asks for the bin.
 class ProjectBrowserTreeWidget : public QTreeWidget
 {
     Q_OBJECT
@@ -13,9 +13,11 @@ public:
 
 signals:
     void sortFilters();
+    void deletePressed();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };

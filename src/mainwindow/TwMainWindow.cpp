@@ -11,6 +11,7 @@
 #include "app/Renderer.h"
 #include "app/ShownText.h"
 #include "app/TemplateEditor.h"
+#include "app/TwCmdDeleteObject.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
 #include "app/TwUtilities.h"
@@ -396,7 +397,7 @@ void TwMainWindow::modifiedStateChanged()
     const bool editing = isEditingProject();
     const bool selected = m_core->selectedObject() != nullptr;
     m_ui->actionCopy->setEnabled(selected && editing);
-    m_ui->actionDelete->setEnabled(selected && editing);
+    m_ui->actionDelete->setEnabled(effectToDelete() != nullptr);
     m_ui->actionPaste->setEnabled(m_clipboard.size() > 0 && editing);
 
     setWindowTitle(QStringLiteral("Vyx-Solenne - %1[*]").arg(ShownText::name(QFileInfo(m_core->projectName()).baseName())));
@@ -406,11 +407,15 @@ void TwMainWindow::modifiedStateChanged()
 void TwMainWindow::on_menuEdit_aboutToShow()
 {
     m_ui->actionCopy->setEnabled(false);
-    m_ui->actionDelete->setEnabled(false);
-    if (!m_core->selectedObjects().isEmpty() && m_core->selectedObjectsCanBeDeleted()) {
+    if (!m_core->selectedObjects().isEmpty() && m_core->selectedObjectsCanBeDeleted())
         m_ui->actionCopy->setEnabled(isEditingProject());
-        m_ui->actionDelete->setEnabled(true);
-    }
+    m_ui->actionDelete->setEnabled(effectToDelete() != nullptr);
+}
+
+KelNGObject* TwMainWindow::effectToDelete() const
+{
+    KelNGObject* effect = m_projectBrowser ? m_projectBrowser->shownEffect() : nullptr;
+    return effect && effect->isDeletable() ? effect : nullptr;
 }
 
 void TwMainWindow::selectedObjectChanged(KelNGObject* object)
@@ -425,11 +430,11 @@ void TwMainWindow::selectedObjectChanged(KelNGObject* object)
 void TwMainWindow::showSelectionInEditors(KelNGObject* selected)
 {
     if (!selected) {
-        // No row stays highlighted over an empty Important Parameters panel.
-        QTreeWidget* rows = m_projectBrowser->form()->treeWidget;
-        const QSignalBlocker blocker(rows);
-        rows->setCurrentItem(nullptr);
-        m_projectBrowser->dynamicObjectSettingsFor(nullptr);
+        // In Show: Templates the emptied selection is the templates list's: the Project tab
+        // keeps its effect, as it does while a template is selected. Otherwise no row stays
+        // highlighted over an empty Important Parameters panel.
+        if (isEditingProject())
+            m_projectBrowser->dynamicObjectSettingsFor(nullptr);
         m_objectEditor->setSelectedObject(nullptr);
     } else if (!selected->isTemplateInstance()) {
         m_projectBrowser->dynamicObjectSettingsFor(selected);
@@ -578,7 +583,10 @@ void TwMainWindow::displayTemplateDescription(QString const& uuid, KelDescriptio
 
 void TwMainWindow::on_actionDelete_triggered()
 {
-    m_core->deleteSelectedObjects();
+    // The Project tab's effect in every show mode: a store template is deleted only by the
+    // Templates page's own button.
+    if (KelNGObject* effect = effectToDelete())
+        m_core->undoStack()->push(new TwCmdDeleteObject(m_core, m_core->rootGraph(), {effect}));
 }
 
 void TwMainWindow::on_actionExit_triggered()

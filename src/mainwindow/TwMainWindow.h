@@ -93,9 +93,11 @@ public:
     bool saveNodeGraph(KelNodes::NodeGraph* graph, QString& path);
     // The save question; false when the user cancels.
     bool maybeSaveNodeGraph();
-    // The save question of the templates edited in the store; false when the user cancels or a
-    // template could not be saved.
+    // The save question of every template edit not yet saved, the store's and the project
+    // effects' own; false when the user cancels or a template could not be saved.
     bool maybeSaveTemplates();
+    // The Project tab's effect when it can be deleted (the target of the bin and Edit > Delete).
+    KelNGObject* effectToDelete() const;
     // Empties the project after the save question; false when the user cancels.
     bool clear();
     void addFileToRecentFileList(QString const& path);

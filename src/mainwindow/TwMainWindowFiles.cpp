@@ -21,6 +21,7 @@
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwObjectEditorDock.h"
+#include "mainwindow/TwObjectSettings.h"
 #include "mainwindow/TwProjectBrowser.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelTimeline.h"
@@ -33,6 +34,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSet>
 #include <QSettings>
 #include <QUndoStack>
 
@@ -84,15 +86,32 @@ QMessageBox::StandardButton askToSaveChanges(QWidget* parent, QString const& tex
     return QMessageBox::StandardButton(box.exec());
 }
 
-// A few names of edited templates, one a line.
-QString templateNames(QList<KelTemplate*> const& templates)
+// A few names of edited templates, one a line. A project effect's template says whose it is,
+// and a store template says so when an effect's template of the list has its name.
+QString templateNames(QList<KelNGObject*> const& owners)
 {
     constexpr int kNamesShown = 5;
+    auto quoted = [](QString const& name) {
+        return QStringLiteral("\"%1\"").arg(ShownText::name(name, ShownText::kMenuEntryChars));
+    };
+    QSet<QString> effectTemplateNames;
+    for (KelNGObject* owner : owners) {
+        if (!owner->isTemplateInstance())
+            effectTemplateNames.insert(owner->objectTemplate()->name());
+    }
     QStringList names;
-    for (KelTemplate const* objectTemplate : templates.mid(0, kNamesShown))
-        names << QStringLiteral("\"%1\"").arg(ShownText::name(objectTemplate->name(), ShownText::kMenuEntryChars));
-    if (templates.size() > kNamesShown)
-        names << TwMainWindow::tr("and %1 more").arg(templates.size() - kNamesShown);
+    for (KelNGObject* owner : owners.mid(0, kNamesShown)) {
+        QString const name = owner->objectTemplate()->name();
+        if (!owner->isTemplateInstance())
+            names << TwMainWindow::tr("%1 (of the effect %2 in the project)")
+                         .arg(quoted(name), quoted(TwObjectSettings::displayName(owner)));
+        else if (effectTemplateNames.contains(name))
+            names << TwMainWindow::tr("%1 (in the template store)").arg(quoted(name));
+        else
+            names << quoted(name);
+    }
+    if (owners.size() > kNamesShown)
+        names << TwMainWindow::tr("and %1 more").arg(owners.size() - kNamesShown);
     return names.join(QLatin1Char('\n'));
 }
 
@@ -276,7 +295,7 @@ bool TwMainWindow::maybeSaveNodeGraph()
 
 bool TwMainWindow::maybeSaveTemplates()
 {
-    QList<KelTemplate*> const unsaved = m_objectEditor->unsavedTemplates();
+    QList<KelNGObject*> const unsaved = m_objectEditor->unsavedTemplateOwners();
     if (unsaved.isEmpty())
         return true;
     const QString text = unsaved.size() == 1
@@ -287,9 +306,9 @@ bool TwMainWindow::maybeSaveTemplates()
         return false;
     if (answer != QMessageBox::Save)
         return true;
-    // The answer was Save: a template's own file is written over without a second question.
-    for (KelTemplate* objectTemplate : unsaved) {
-        if (!m_objectEditor->saveTemplateOf(objectTemplate->objectInstance(), false))
+    // The store's own templates first: saving an effect's template may replace a store record.
+    for (KelNGObject* owner : unsaved) {
+        if (!m_objectEditor->saveUnsavedTemplate(owner))
             return false;
     }
     return true;

@@ -63,11 +63,16 @@ public:
     Ui::KelNodePanel* nodePanelForm() const { return m_nodePanel; }
     // Enables or disables both Save buttons (the page's and the template editor's).
     void setSaveButtonsEnabled(bool enabled);
-    // The store's templates with edits not written to their files (their rows show "unsaved").
-    QList<KelTemplate*> unsavedTemplates() const;
+    // Every template edit not yet saved, as the object owning the template: first the store's
+    // templates (their rows show "unsaved"), then the project effects' own templates (edited in
+    // the Template tab, kept by no file until saved).
+    QList<KelNGObject*> unsavedTemplateOwners() const;
     // Writes the template of the object's root as the Save buttons do and shows its row anew;
     // false when nothing was written (the store said why).
     bool saveTemplateOf(KelNGObject* object, bool askIfFileExists);
+    // Saves an owner's template as its own Save button does: a store template over its own file
+    // without a question, a project effect's into the store (asking before it replaces a file).
+    bool saveUnsavedTemplate(KelNGObject* owner);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

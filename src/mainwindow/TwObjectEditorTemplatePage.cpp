@@ -267,27 +267,54 @@ bool TwObjectEditor::saveTemplateOf(KelNGObject* object, bool askIfFileExists)
     return saved;
 }
 
-QList<KelTemplate*> TwObjectEditor::unsavedTemplates() const
+QList<KelNGObject*> TwObjectEditor::unsavedTemplateOwners() const
 {
-    QList<KelTemplate*> unsaved;
+    QList<KelNGObject*> owners;
     TwTemplateContainer* store = m_core->templateStore();
-    if (!store)
-        return unsaved;
-    // Only a template with an instance can have been edited.
-    for (KelTemplate* objectTemplate : std::as_const(store->objectTemplateList)) {
-        if (objectTemplate->modified() && objectTemplate->objectInstance())
-            unsaved << objectTemplate;
+    if (store) {
+        // Only a template with an instance can have been edited.
+        for (KelTemplate* objectTemplate : std::as_const(store->objectTemplateList)) {
+            if (objectTemplate->modified() && objectTemplate->objectInstance())
+                owners << objectTemplate->objectInstance();
+        }
     }
-    return unsaved;
+    // The project file does not hold an effect's template: its edit lives until it is saved.
+    for (KelNGObject* effect : m_core->objectList()) {
+        QList<KelNGObject*> objects{effect};
+        objects += effect->getChildObjectList(true);
+        for (KelNGObject* object : std::as_const(objects)) {
+            KelTemplate* objectTemplate = object->objectTemplate();
+            if (objectTemplate && objectTemplate->modified() && !owners.contains(object))
+                owners << object;
+        }
+    }
+    return owners;
+}
+
+bool TwObjectEditor::saveUnsavedTemplate(KelNGObject* owner)
+{
+    if (!owner)
+        return false;
+    if (owner->isTemplateInstance())
+        return saveTemplateOf(owner, false);
+    // As the Template tab's Save: the store gets the template, and a file of its UUID is
+    // replaced only when the user agrees.
+    TwTemplateContainer* store = m_core->templateStore();
+    KelTemplate* objectTemplate = owner->objectTemplate();
+    const bool saved = store && store->saveTemplate(owner, true);
+    if (isEditedTemplate(objectTemplate))
+        setSaveButtonsEnabled(objectTemplate->modified());
+    return saved;
 }
 
 void TwObjectEditor::on_deleteTemplateButton_clicked()
 {
-    if (!m_currentObject)
+    // The template of the Templates list's highlighted row, never a project effect's.
+    KelTemplate* objectTemplate = nullptr;
+    if (m_showMode != 1 || !templateRowObject(&objectTemplate) || !objectTemplate)
         return;
-    KelTemplate* objectTemplate = m_currentObject->getValidTemplate();
     TwTemplateContainer* store = m_core->templateStore();
-    if (!objectTemplate || !store)
+    if (!store)
         return;
     store->deleteTemplate(objectTemplate, true);
     // The current object went with its template.

@@ -44,6 +44,20 @@ TwProjectBrowser::TwProjectBrowser(QWidget* parent, TwCore* core)
     tree->headerItem()->setText(0, QStringLiteral(" "));
     connect(m_ui->treeWidget, &ProjectBrowserTreeWidget::sortFilters, this,
             &TwProjectBrowser::sortFilters);
+    // A mouse drag over the rows can leave them with another highlight, or none, and no change of
+    // the current row: the highlight goes back to the effect shown, once the event is over.
+    connect(m_ui->treeWidget, &QTreeWidget::itemSelectionChanged, this, [this] {
+        QMetaObject::invokeMethod(this, [this] {
+            KelNGObject* shown = shownEffect();
+            QList<QTreeWidgetItem*> const highlighted = m_ui->treeWidget->selectedItems();
+            if (highlighted != (shown ? QList<QTreeWidgetItem*>{shown->projectBrowserItem} : QList<QTreeWidgetItem*>{}))
+                showEffect(shown, false);
+        }, Qt::QueuedConnection);
+    });
+    connect(m_ui->treeWidget, &ProjectBrowserTreeWidget::deletePressed, this, [this] {
+        if (m_ui->deleteFilter->isEnabled())
+            on_deleteFilter_clicked();
+    });
 
     m_parameterArea = new QScrollArea;
     m_parameterArea->setWidgetResizable(true);
@@ -73,7 +87,7 @@ TwProjectBrowser::TwProjectBrowser(QWidget* parent, TwCore* core)
 
 TwProjectBrowser::~TwProjectBrowser()
 {
-    dynamicObjectSettingsFor(nullptr);
+    dropCrucialPanel();
     // The tree deletes its rows now: objects that outlive the panel must not delete them again.
     if (m_coreAlive) {
         for (KelNGObject* object : m_core->objectList())
@@ -113,13 +127,19 @@ void TwProjectBrowser::setObjectName(KelNGObject* object)
 
 void TwProjectBrowser::setSelectedObject(KelNGObject* object)
 {
-    if (!object || !object->projectBrowserItem)
-        return;
-    QTreeWidget* tree = m_ui->treeWidget;
-    if (tree->indexOfTopLevelItem(object->projectBrowserItem) < 0)
-        return;
-    QSignalBlocker blocker(tree);
-    tree->setCurrentItem(object->projectBrowserItem);
+    if (isProjectEffect(object))
+        showEffect(object, false);
+}
+
+KelNGObject* TwProjectBrowser::shownEffect() const
+{
+    return isProjectEffect(m_settingsObject) ? m_settingsObject.data() : nullptr;
+}
+
+bool TwProjectBrowser::isProjectEffect(KelNGObject* object) const
+{
+    QTreeWidgetItem* row = object ? object->projectBrowserItem : nullptr;
+    return row && row->treeWidget() == m_ui->treeWidget && !row->parent();
 }
 
 void TwProjectBrowser::sortFilters()
@@ -183,7 +203,11 @@ void TwProjectBrowser::on_treeWidget_currentItemChanged(QTreeWidgetItem* current
 {
     if (!current || current == previous || current->data(0, ObjectRowRole).toInt() != 1)
         return;
-    emit selectedObjectChanged(m_rows->objectOfRow(current));
+    KelNGObject* object = m_rows->objectOfRow(current);
+    emit selectedObjectChanged(object);
+    // Whatever took the selection, the row now highlighted shows its parameters.
+    if (m_ui->treeWidget->currentItem() == current && isProjectEffect(object) && object != m_settingsObject)
+        showEffect(object, false);
 }
 
 void TwProjectBrowser::blendModeComboBoxChanged(int index)
@@ -238,19 +262,37 @@ void TwProjectBrowser::dropCrucialPanel()
 
 void TwProjectBrowser::dynamicObjectSettingsFor(KelNGObject* object)
 {
-    dropCrucialPanel();
-    m_settingsObject = object;
-    if (!object) {
-        m_ui->deleteFilter->setEnabled(false);
+    if (object && !isProjectEffect(object))
         return;
+    showEffect(object, true);
+}
+
+void TwProjectBrowser::showEffect(KelNGObject* effect, bool rebuild)
+{
+    if (!isProjectEffect(effect))
+        effect = nullptr;
+    QTreeWidget* tree = m_ui->treeWidget;
+    {
+        QSignalBlocker blocker(tree);
+        QTreeWidgetItem* row = effect ? effect->projectBrowserItem : nullptr;
+        // Also when the row is current already: its highlight may have gone.
+        tree->setCurrentItem(row);
+        if (!row)
+            tree->clearSelection();
     }
-    m_crucial = new KelParamCrucial(object, nullptr, true);
-    // Parameter edits in the panel become node edits of the editor's view.
-    if (m_objectEditor && m_objectEditor->graphView())
-        connect(m_crucial, SIGNAL(addParamUndo(KelParamAtom*,QBuffer*)), m_objectEditor->graphView(),
-                SLOT(addNodeUndo(KelParamAtom*,QBuffer*)));
-    m_parameterLayout->addWidget(m_crucial);
-    m_ui->deleteFilter->setEnabled(true);
+    if (rebuild || effect != m_settingsObject || (effect && !m_crucial)) {
+        dropCrucialPanel();
+        m_settingsObject = effect;
+        if (effect) {
+            m_crucial = new KelParamCrucial(effect, nullptr, true);
+            // Parameter edits in the panel become node edits of the editor's view.
+            if (m_objectEditor && m_objectEditor->graphView())
+                connect(m_crucial, SIGNAL(addParamUndo(KelParamAtom*,QBuffer*)), m_objectEditor->graphView(),
+                        SLOT(addNodeUndo(KelParamAtom*,QBuffer*)));
+            m_parameterLayout->addWidget(m_crucial);
+        }
+    }
+    m_ui->deleteFilter->setEnabled(effect != nullptr);
 }
 
 void TwProjectBrowser::checkUpdateNodeParameters(KelNodes::Node* node)

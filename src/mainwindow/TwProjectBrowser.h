@@ -24,6 +24,11 @@ class ProjectBrowser;
 // The project's stack of effect objects, one row per top-level object in chain order: its
 // visibility, name, node count, opacity and blend mode. Under the tree the important parameters
 // of the selected object. Rows find their objects by UUID through the core.
+//
+// The tab shows one project effect or none, whole: its row highlighted, its Important Parameters
+// under the tree, and the bin (Remove Filter) enabled to delete it. A template's object is never
+// the tab's (the Templates page has its own delete button). Every change of what the tab shows
+// passes through showEffect().
 class TwProjectBrowser : public QWidget
 {
     Q_OBJECT
@@ -40,8 +45,14 @@ public:
     void holdRowLayout(bool hold);
     // Creates the row when missing, then refreshes it without emitting anything.
     void updateObject(KelNGObject* object);
+    // Highlights a project effect with its parameters; any other object (or none) leaves the tab
+    // as it is.
     void setSelectedObject(KelNGObject* object);
+    // Shows a project effect's parameters built afresh, with its row highlighted; null shows
+    // none; a template's object leaves the tab as it is.
     void dynamicObjectSettingsFor(KelNGObject* object);
+    // The project effect the tab shows (the bin's and Edit > Delete's target), or null.
+    KelNGObject* shownEffect() const;
     void checkUpdateNodeParameters(KelNodes::Node* node);
     void nodeAboutToBeDeleted(KelNodes::Node* node);
     // The nodes of the object whose settings are shown changed: its panel is built again.
@@ -80,6 +91,9 @@ private slots:
 
 private:
     void dropCrucialPanel();
+    bool isProjectEffect(KelNGObject* object) const;
+    // The one place the highlighted row, the parameters and the bin change, together.
+    void showEffect(KelNGObject* effect, bool rebuild);
 
     Ui::ProjectBrowser* m_ui;
     std::unique_ptr<TwObjectRows> m_rows;

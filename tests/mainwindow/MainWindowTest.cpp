@@ -757,14 +757,16 @@ TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedWithoutUndo)
     settle();
     EXPECT_EQ(objectNames(), QStringList({"Copied", "Copied", "Copied"}));
 
-    // The Templates page edits no project: Copy, Delete and Paste are off.
+    // The Templates page edits no project: Copy and Paste are off. Delete stays with the Project
+    // tab's effect, as the tab's bin does in every show mode.
     auto* templatesPage = window->objectEditor()->findChild<QRadioButton*>("templatesRadioButton");
     auto* projectPage = window->objectEditor()->findChild<QRadioButton*>("projectRadioButton");
     ASSERT_TRUE(templatesPage && projectPage);
     templatesPage->click();
     core()->setSelectedObject(core()->objectList().first());
     EXPECT_FALSE(window->form()->actionCopy->isEnabled());
-    EXPECT_FALSE(window->form()->actionDelete->isEnabled());
+    EXPECT_EQ(window->projectBrowser()->shownEffect(), core()->objectList().first());
+    EXPECT_TRUE(window->form()->actionDelete->isEnabled());
     EXPECT_FALSE(window->form()->actionPaste->isEnabled());
     projectPage->click();
 

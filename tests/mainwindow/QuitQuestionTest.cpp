@@ -1,5 +1,6 @@
 // Quitting the real window (the Exit action, Ctrl+Q, or closing the window) with a template of the
-// store edited on the Templates page: the question covers the template as it covers the project.
+// store edited on the Templates page, or a project effect's own template edited in the Template
+// tab: the question covers every such template as it covers the project.
 
 #include "MainWindowFixture.h"
 
@@ -16,6 +17,9 @@
 #include "ui_MainWindow.h"
 #include "ui_ObjectEditor.h"
 #include "ui_TemplateEditor.h"
+
+#include <QTabWidget>
+#include <QToolButton>
 
 #include <QApplication>
 #include <QFile>
@@ -121,6 +125,30 @@ protected:
         ASSERT_TRUE(objectTemplate->description().endsWith(QStringLiteral("Edited.")));
     }
 
+    // The store template put into the project; the project effect's own template (a copy, with
+    // the store template's name and UUID) edited in the Template tab as a user does.
+    void editEffectTemplate()
+    {
+        window->form()->actionNodeGraphView->trigger();
+        settle();
+        effect = core()->addTemplateObject(uuid);
+        settle();
+        ASSERT_NE(effect, nullptr);
+        ASSERT_NE(effect->objectTemplate(), objectTemplate);
+        Ui::ObjectEditor* editor = window->objectEditor()->form();
+        editor->projectRadioButton->click();
+        ASSERT_TRUE(effect->objectEditorItem);
+        editor->treeWidget->setCurrentItem(effect->objectEditorItem);
+        editor->tabWidget->setCurrentWidget(editor->templateTab);
+        settle();
+        TemplateEditor* templateEditor = window->objectEditor()->templateEditor();
+        ASSERT_EQ(templateEditor->object(), effect);
+        QTest::keyClicks(templateEditor->form()->descriptionEdit, QStringLiteral("Effect edit."));
+        settle();
+        ASSERT_TRUE(effect->objectTemplate()->modified());
+        ASSERT_TRUE(templateEditor->saveButton()->isEnabled()) << "the disk button offers the save";
+    }
+
     // The store's record of the template in a window made afresh (from the file).
     QString storedDescription()
     {
@@ -135,6 +163,7 @@ protected:
     QString path;
     QByteArray original;
     KelTemplate* objectTemplate = nullptr;
+    KelNGObject* effect = nullptr;
 };
 
 TEST_P(QuitQuestion, CancelKeepsTheWindowAndTheEdit)
@@ -216,10 +245,96 @@ TEST_P(QuitQuestion, TheProjectIsAskedForFirstAndCancelOnTheTemplateKeepsBoth)
     EXPECT_NE(contentOf(path), original);
 }
 
+// A project effect's own template, edited in the Template tab, is asked about after the project,
+// named as the effect's (the store has a template of the same name), and Cancel keeps both.
+TEST_P(QuitQuestion, AnEffectsTemplateEditIsAskedAboutAndCancelKeepsIt)
+{
+    editEffectTemplate();
+    ASSERT_FALSE(objectTemplate->modified()) << "the store's template is not the one edited";
+    MessageBoxes answers({QMessageBox::Discard, QMessageBox::Cancel});
+    GetParam().run(window.get());
+    settle();
+    ASSERT_EQ(answers.texts.size(), 2) << answers.texts.join(" | ").toStdString();
+    EXPECT_TRUE(answers.texts.at(0).contains(QStringLiteral("\"Untitled\" has been modified")));
+    EXPECT_TRUE(answers.texts.at(1).contains(QStringLiteral("\"Stored Glow\" (of the effect \"Stored Glow\" in the project)")))
+        << answers.texts.at(1).toStdString();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(effect->objectTemplate()->modified());
+    EXPECT_TRUE(effect->objectTemplate()->description().endsWith(QStringLiteral("Effect edit.")));
+    EXPECT_TRUE(window->objectEditor()->templateEditor()->saveButton()->isEnabled());
+    EXPECT_EQ(contentOf(path), original);
+}
+
+// Save keeps the edit where the Template tab's disk button keeps it: the store, which already has
+// a file of that UUID, so the same second question as the button's comes first.
+TEST_P(QuitQuestion, SaveKeepsAnEffectsTemplateEditInTheStore)
+{
+    editEffectTemplate();
+    const QString edited = effect->objectTemplate()->description();
+    MessageBoxes answers({QMessageBox::Discard, QMessageBox::Save, QMessageBox::Save});
+    GetParam().run(window.get());
+    settle();
+    ASSERT_EQ(answers.texts.size(), 3) << answers.texts.join(" | ").toStdString();
+    EXPECT_TRUE(answers.texts.at(2).contains(QStringLiteral("already exists"))) << answers.texts.at(2).toStdString();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(storedDescription(), edited);
+}
+
+// Refusing to replace the store's file keeps the window and the edit: nothing is lost.
+TEST_P(QuitQuestion, RefusingToReplaceTheStoreFileKeepsTheWindowAndTheEdit)
+{
+    editEffectTemplate();
+    MessageBoxes answers({QMessageBox::Discard, QMessageBox::Save, QMessageBox::Cancel});
+    GetParam().run(window.get());
+    settle();
+    EXPECT_EQ(answers.texts.size(), 3) << answers.texts.join(" | ").toStdString();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(effect->objectTemplate()->modified());
+    EXPECT_EQ(contentOf(path), original);
+    EXPECT_FALSE(core()->renderBlocked());
+}
+
+TEST_P(QuitQuestion, DiscardDropsAnEffectsTemplateEdit)
+{
+    editEffectTemplate();
+    MessageBoxes answers({QMessageBox::Discard, QMessageBox::Discard});
+    GetParam().run(window.get());
+    settle();
+    EXPECT_EQ(answers.texts.size(), 2);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(contentOf(path), original);
+}
+
+// Both edited: one question lists both, each named as which it is; Save writes the store's own
+// file first, then the effect's template over it once the user agrees.
+TEST_P(QuitQuestion, TheStoreTemplateAndTheEffectsTemplateOfTheSameNameAreTold)
+{
+    editDescription();
+    editEffectTemplate();
+    const QString edited = effect->objectTemplate()->description();
+    MessageBoxes answers({QMessageBox::Discard, QMessageBox::Save, QMessageBox::Save});
+    GetParam().run(window.get());
+    settle();
+    ASSERT_EQ(answers.texts.size(), 3) << answers.texts.join(" | ").toStdString();
+    EXPECT_TRUE(answers.texts.at(1).contains(QStringLiteral("\"Stored Glow\" (in the template store)")))
+        << answers.texts.at(1).toStdString();
+    EXPECT_TRUE(answers.texts.at(1).contains(QStringLiteral("\"Stored Glow\" (of the effect \"Stored Glow\" in the project)")))
+        << answers.texts.at(1).toStdString();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(storedDescription(), edited);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Ways, QuitQuestion,
     ::testing::Values(Quit{"ExitAction", [](TwMainWindow* window) { window->form()->actionExit->trigger(); }},
-                      Quit{"CloseWindow", [](TwMainWindow* window) { window->close(); }}),
+                      Quit{"CloseWindow", [](TwMainWindow* window) { window->close(); }},
+                      Quit{"CtrlQ",
+                           [](TwMainWindow* window) {
+                               // The shortcut reaches the active window only.
+                               window->activateWindow();
+                               EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+                               QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+                           }}),
     [](auto const& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -24,6 +24,7 @@
 #include "ui_MainWindow.h"
 #include "ui_ObjectEditor.h"
 #include "ui_ProjectBrowser.h"
+#include "web/WebServiceConfig.h"
 
 #include <algorithm>
 #include <QApplication>
@@ -40,6 +41,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -400,6 +402,14 @@ void dialogs()
     // Photographed at the width the page shows it: scaled down, its words could not be read.
     photographNextDialog(QStringLiteral("update-templates.png"), naturalWidth, listWidth);
     window()->form()->actionCheckForTemplates->trigger();
+    // The help's example address without its final "/": named as malformed, never called.
+    QSettings settings;
+    settings.setValue(WebServiceConfig::baseUrlSettingKey(), QStringLiteral("https://templates.example.org/api"));
+    settings.sync();
+    photographNextDialog(QStringLiteral("update-templates-malformed.png"), naturalWidth, listWidth);
+    window()->form()->actionCheckForTemplates->trigger();
+    settings.remove(WebServiceConfig::baseUrlSettingKey());
+    settings.sync();
 }
 
 } // namespace
