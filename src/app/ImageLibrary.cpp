@@ -17,6 +17,7 @@
 #include <OpenImageIO/imageio.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -169,9 +170,14 @@ struct OpenFile {
     std::vector<int> subimages; // the non-empty 2D images, in file order
 };
 
+// Guards the changes of the start count.
 QMutex libraryMutex;
-int initCount = 0;
-OpenFile openFile;
+std::atomic<int> initCount{0};
+// Each thread reads through a file of its own, so that a read stalled on one thread (a thumbnail
+// on a mount that stops answering) holds no other thread's read.
+thread_local OpenFile openFile;
+// This thread's share of the start count.
+thread_local int threadStarts = 0;
 
 bool started()
 {
@@ -262,7 +268,7 @@ std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, con
     return nullptr;
 }
 
-// Opens the file (or reuses it); the caller holds libraryMutex.
+// Opens the file (or reuses the one this thread holds open).
 ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString* message)
 {
     if (!started()) {
@@ -512,6 +518,7 @@ void ImageLibrary::initialise()
     QMutexLocker lock(&libraryMutex);
     if (initCount++ == 0)
         formatTable();
+    ++threadStarts;
 }
 
 void ImageLibrary::exit()
@@ -519,7 +526,9 @@ void ImageLibrary::exit()
     QMutexLocker lock(&libraryMutex);
     if (initCount == 0)
         return;
-    if (--initCount == 0)
+    --initCount;
+    // The file a thread read stays open for its next read only while that thread uses the library.
+    if (threadStarts > 0 && --threadStarts == 0)
         closeFile();
 }
 
@@ -582,7 +591,6 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
 {
     if (bitmap)
         *bitmap = nullptr;
-    QMutexLocker lock(&libraryMutex);
     try {
         const Error opened = openImageFile(path, params.formatIndex, message);
         if (opened != NoError)
