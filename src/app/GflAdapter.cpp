@@ -105,7 +105,12 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
             last = index; // its read below fails and says why
             break;
         }
-        pixels += qint64(header.width) * header.height;
+        const qint64 own = qint64(header.width) * header.height;
+        if (own > ImageLibrary::maxPixels) {
+            last = index; // its read below refuses it with its size
+            break;
+        }
+        pixels += own;
         if (pixels > ImageLibrary::maxPixels) {
             setError(path,
                      QStringLiteral("Image too large: its images hold more than %1 million pixels together")
