@@ -2,6 +2,7 @@
 
 #include "app/OpenExrFileCheck.h"
 #include "app/PhotoshopFileCheck.h"
+#include "app/WebpFrameCover.h"
 
 #include "io/ImageSignatures.h"
 #include "io/RegularFileReader.h"
@@ -13,6 +14,7 @@
 #include <QList>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRegion>
 
 #include <OpenImageIO/imageio.h>
 
@@ -168,6 +170,7 @@ struct OpenFile {
     std::unique_ptr<OIIO::ImageInput> input;
     int formatIndex = -1;
     std::vector<int> subimages; // the non-empty 2D images, in file order
+    WebpFrameCover webpCover;
 };
 
 // Guards the changes of the start count.
@@ -341,6 +344,9 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
         setMessage(message, QStringLiteral("The file holds no image"));
         return ImageLibrary::FileReadError;
     }
+    WebpFrameCover webpCover;
+    if (formats[index].name == "webp")
+        webpCover = WebpFrameCover::read(*file);
     openFile.path = path;
     openFile.requestedFormat = formatIndex;
     openFile.identity = identity;
@@ -348,6 +354,7 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     openFile.input = std::move(input);
     openFile.formatIndex = index;
     openFile.subimages = std::move(subimages);
+    openFile.webpCover = std::move(webpCover);
     return ImageLibrary::NoError;
 }
 
@@ -499,6 +506,9 @@ bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& sp
     for (int first = 0; first < spec.height; first += band) {
         const int count = std::min(band, spec.height - first);
         const int y = spec.y + first;
+        // A reader that leaves part of a band unwritten leaves zeros, never an earlier band.
+        std::fill(rows.begin(), rows.end(), 0);
+        std::fill(native.begin(), native.end(), 0);
         const bool read = tiled
             ? input.read_tiles(subimage, 0, spec.x, spec.x + spec.width, y, y + count, spec.z,
                                spec.z + 1, 0, channels, OIIO::TypeDesc::UINT8, rows.data())
@@ -509,6 +519,17 @@ bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& sp
         packRows(spec, channels, rows.data(), first, count, straightAlpha, bitmap);
     }
     return true;
+}
+
+// Sets what the file does not define to zeros: transparent black, or black without alpha.
+void clearOutside(const QRegion& defined, ImageLibrary::Bitmap& bitmap)
+{
+    const QRegion undefined = QRegion(0, 0, bitmap.width, bitmap.height).subtracted(defined);
+    for (const QRect& rect : undefined) {
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            std::memset(bitmap.data + qint64(y) * bitmap.bytesPerLine + qint64(rect.x()) * bitmap.bytesPerPixel, 0,
+                        size_t(rect.width()) * bitmap.bytesPerPixel);
+    }
 }
 
 } // namespace
@@ -657,6 +678,9 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
             closeFile();
             return FileReadError;
         }
+        // The reader composes an animation's frames on a canvas it never clears.
+        if (openFile.webpCover.isAnimation())
+            clearOutside(openFile.webpCover.covered(QRect(0, 0, spec.width, spec.height), subimage), *out);
         *bitmap = out.release();
         return NoError;
     } catch (const std::bad_alloc&) {

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QRect>
 #include <QSize>
 #include <QtEndian>
 
@@ -128,6 +129,65 @@ inline QByteArray webpFrames(QSize canvas, int frames)
         appendLittle24(body, frame == 0 ? canvas.height() - 1 : 0); // height less one
         appendLittle24(body, 10); // milliseconds
         body.append(char(0x02)); // no blending, no disposal
+        body += data;
+    }
+    QByteArray file("RIFF");
+    appendLittle32(file, quint32(body.size()));
+    return file + body;
+}
+
+// An animated WebP whose first frame covers only part of its canvas.
+struct PartialFrames {
+    QSize canvas;
+    QRect first; // in firstColour(); offsets even, as the format stores halves
+    int later = 0; // frames after it, each on `laterRect` in laterColour()
+    QRect laterRect = QRect(0, 0, 1, 1);
+    bool laterAlpha = false; // the later frames half transparent
+    bool canvasAlpha = false; // the canvas declares alpha
+};
+
+// The file of `frames`. Its background is declared opaque white, so that no reading of what no
+// frame covers can pass for the file's own.
+inline QByteArray webpPartialFrames(PartialFrames const& frames)
+{
+    const QByteArray firstData = webpChunk(frames.first.size(), firstColour());
+    QByteArray laterData;
+    if (frames.laterAlpha) {
+        QImage picture(frames.laterRect.size(), QImage::Format_ARGB32);
+        picture.fill(qRgba(qRed(laterColour()), qGreen(laterColour()), qBlue(laterColour()), 128));
+        const QByteArray file = HostilePictures::written(picture, "webp");
+        const qsizetype at = file.indexOf("VP8L");
+        if (at >= 0 && at + 8 <= file.size()) {
+            const quint32 bytes = qFromLittleEndian<quint32>(file.constData() + at + 4);
+            laterData = file.mid(at, 8 + qsizetype(bytes) + (bytes & 1));
+        }
+    } else {
+        laterData = webpChunk(frames.laterRect.size(), laterColour());
+    }
+    if (firstData.isEmpty() || laterData.isEmpty())
+        return QByteArray();
+    QByteArray body("WEBP");
+    body += "VP8X";
+    appendLittle32(body, 10);
+    body.append(char(frames.canvasAlpha ? 0x12 : 0x02)); // animation, alpha
+    body.append(QByteArray(3, '\0'));
+    appendLittle24(body, frames.canvas.width() - 1);
+    appendLittle24(body, frames.canvas.height() - 1);
+    body += "ANIM";
+    appendLittle32(body, 6);
+    appendLittle32(body, 0xffffffffu); // background
+    appendLittle16(body, 0);
+    for (int frame = 0; frame <= frames.later; ++frame) {
+        const QByteArray& data = frame == 0 ? firstData : laterData;
+        const QRect rect = frame == 0 ? frames.first : frames.laterRect;
+        body += "ANMF";
+        appendLittle32(body, quint32(16 + data.size()));
+        appendLittle24(body, rect.x() / 2);
+        appendLittle24(body, rect.y() / 2);
+        appendLittle24(body, rect.width() - 1);
+        appendLittle24(body, rect.height() - 1);
+        appendLittle24(body, 10);
+        body.append(char(0x00)); // blended, no disposal
         body += data;
     }
     QByteArray file("RIFF");
