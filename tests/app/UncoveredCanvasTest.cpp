@@ -4,6 +4,9 @@
 
 #include "MultiImagePictures.h"
 
+#include "AppTestSupport.h"
+#include "HostilePictures.h"
+
 #include "app/GflAdapter.h"
 #include "app/ImageLibrary.h"
 
@@ -19,9 +22,9 @@
 
 namespace {
 
-// Leaves freed blocks of about `bytes` bytes full of a pattern, so that a buffer of that size
+// Leaves freed blocks of about `bytes` bytes full of `pattern`, so that a buffer of that size
 // allocated next and not cleared shows it.
-void dirtyHeap(size_t bytes)
+void dirtyHeap(size_t bytes, int pattern = 0xa5)
 {
     for (size_t size : {bytes, bytes + 16, bytes - 16}) {
         for (int round = 0; round < 4; ++round) {
@@ -29,7 +32,7 @@ void dirtyHeap(size_t bytes)
             for (int i = 0; i < 8; ++i) {
                 void* block = std::malloc(size);
                 if (block)
-                    std::memset(block, 0xa5, size);
+                    std::memset(block, pattern, size);
                 blocks.push_back(block);
             }
             for (void* block : blocks)
@@ -211,5 +214,58 @@ TEST(UncoveredCanvas, AHalfTransparentFrameOverWhatNoFrameCoversShowsNoLeftovers
             }
             EXPECT_EQ(wrong, 0) << qPrintable(describe(c)) << ", read " << read;
         }
+    }
+}
+
+// Every picture of every kind the tests make, read on a heap full of one pattern and then of
+// another in blocks of its images' sizes, reads the same: no reader lets memory show.
+TEST(UncoveredCanvas, EveryPictureReadsTheSameWhateverMemoryHeldBefore)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QImage picture = HostilePictures::pattern(QSize(90, 60));
+    QList<HostilePictures::Sample> samples;
+    for (QByteArray format : {"png", "bmp", "jpg", "tif", "webp", "ppm", "pgm"})
+        samples.append({QString::fromLatin1(format), HostilePictures::written(picture, format)});
+    samples.append({QStringLiteral("tga"), HostilePictures::tga(picture)});
+    samples.append({QStringLiteral("gif"), HostilePictures::gif(picture)});
+    samples.append({QStringLiteral("gif"), MultiImagePictures::gifFrames(QSize(90, 60), 3)});
+    samples.append({QStringLiteral("tif"), MultiImagePictures::tiffPages(QSize(90, 60), 2)});
+    samples.append({QStringLiteral("webp"), MultiImagePictures::webpFrames(QSize(90, 60), 3)});
+    for (MultiImagePictures::PartialFrames c : cases()) {
+        c.later = 1;
+        samples.append({QStringLiteral("webp"), MultiImagePictures::webpPartialFrames(c)});
+    }
+    for (const char* name : {"/flat.psd", "/layered.psd"}) {
+        QFile file(AppTest::testDataDir() + QLatin1String(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        samples.append({QStringLiteral("psd"), file.readAll()});
+    }
+    int index = 0;
+    for (HostilePictures::Sample const& sample : samples) {
+        if (sample.bytes.isEmpty())
+            continue;
+        const QString file = write(dir, QStringLiteral("sample-%1.%2").arg(index++).arg(sample.name), sample.bytes);
+        ASSERT_FALSE(file.isEmpty());
+        std::vector<size_t> sizes;
+        {
+            GflAdapter adapter;
+            for (auto const& layer : adapter.readImage(file)) {
+                for (int bytes : {1, 2, 3, 4, 8})
+                    sizes.push_back(size_t(layer.second.width()) * layer.second.height() * bytes);
+            }
+        }
+        ASSERT_FALSE(sizes.empty()) << qPrintable(file);
+        QList<QList<QImage>> reads;
+        for (int pattern : {0xa5, 0x3c}) {
+            for (size_t size : sizes)
+                dirtyHeap(size, pattern);
+            GflAdapter adapter;
+            QList<QImage> images;
+            for (auto const& layer : adapter.readImage(file))
+                images.append(layer.second);
+            reads.append(images);
+        }
+        EXPECT_EQ(reads[0], reads[1]) << qPrintable(sample.name) << " sample " << index - 1;
     }
 }
