@@ -24,28 +24,22 @@ bool readAt(QIODevice& file, qint64 at, qint64 count, QByteArray* bytes)
     return bytes->size() == count;
 }
 
-// Whether the frame's bitstream, in the chunks from `at` to `end`, carries alpha (as the
-// reader's demultiplexer judges it: an alpha chunk, or the lossless header's alpha bit). What
-// cannot be told counts as alpha.
+// Whether the frame whose chunks start at `at` carries alpha, as the reader's demultiplexer
+// judges it from the frame's first chunk: an alpha chunk, or a lossless bitstream whose header
+// says so. What cannot be told counts as alpha.
 bool hasAlpha(QIODevice& file, qint64 at, qint64 end)
 {
     QByteArray header;
-    while (at + 8 <= end && readAt(file, at, 8, &header)) {
-        const QByteArray tag = header.left(4);
-        const qint64 size = qFromLittleEndian<quint32>(header.constData() + 4);
-        if (tag == "ALPH")
-            return true;
-        if (tag == "VP8 ")
-            return false;
-        if (tag == "VP8L") {
-            QByteArray bits;
-            if (size < 5 || !readAt(file, at + 8, 5, &bits) || quint8(bits[0]) != 0x2f)
-                return true;
-            return (qFromLittleEndian<quint32>(bits.constData() + 1) >> 28 & 1) != 0;
-        }
-        at += 8 + size + (size & 1);
-    }
-    return true;
+    if (at + 8 > end || !readAt(file, at, 8, &header))
+        return true;
+    const QByteArray tag = header.left(4);
+    if (tag == "VP8 ")
+        return false;
+    QByteArray bits;
+    if (tag != "VP8L" || qFromLittleEndian<quint32>(header.constData() + 4) < 5 || !readAt(file, at + 8, 5, &bits)
+        || quint8(bits[0]) != 0x2f)
+        return true;
+    return (qFromLittleEndian<quint32>(bits.constData() + 1) >> 28 & 1) != 0;
 }
 
 } // namespace
