@@ -69,7 +69,7 @@ void GflAdapter::setError(QString const& path, QString const& reason, bool readi
                         .arg(path, reason);
 }
 
-QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QByteArray& format)
+QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QByteArray& format, int wanted)
 {
     m_errorString.clear();
     m_errorReason.clear();
@@ -80,23 +80,56 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
     if (!format.isEmpty())
         params.formatIndex = ImageLibrary::formatIndexByName(format);
 
+    // Which images are decoded is settled from the headers before any pixel is: a frame or a
+    // page the caller does not want is never decoded, and the images kept together stay within
+    // the one pixel cap of a picture.
+    ImageLibrary::FileInformation information;
+    QString message;
+    if (ImageLibrary::fileInformation(path, params.formatIndex, &information, &message) != ImageLibrary::NoError) {
+        setError(path, message, true);
+        return layers;
+    }
     // A layered Photoshop file's composite is kept aside until a layer has been read, so
     // that a file whose layers are all unreadable still shows its picture. A composite that
     // cannot be read fails the whole file: its layers alone would open silently half-broken.
+    const int count = information.numberOfImages;
+    const bool layered = information.formatName == "psd" && count > 1;
+    int last = count - 1;
+    if (wanted > 0)
+        last = std::min(last, (layered ? 0 : -1) + wanted);
+    qint64 pixels = 0;
+    for (int index = 0; index <= last; ++index) {
+        ImageLibrary::FileInformation header;
+        params.imageWanted = index;
+        if (ImageLibrary::loadBitmap(path, nullptr, params, &header) != ImageLibrary::NoError) {
+            last = index; // its read below fails and says why
+            break;
+        }
+        const qint64 own = qint64(header.width) * header.height;
+        if (own > ImageLibrary::maxPixels) {
+            last = index; // its read below refuses it with its size
+            break;
+        }
+        pixels += own;
+        if (pixels > ImageLibrary::maxPixels) {
+            setError(path,
+                     QStringLiteral("Image too large: its images hold more than %1 million pixels together")
+                         .arg(ImageLibrary::maxPixels / 1000000),
+                     true);
+            return layers;
+        }
+    }
+
     QList<Layer> composite;
-    int count = 1;
-    for (int index = 0; index < count; ++index) {
+    for (int index = 0; index <= last; ++index) {
         params.imageWanted = index;
         ImageLibrary::Bitmap* bitmap = nullptr;
-        ImageLibrary::FileInformation information;
-        QString message;
         ImageLibrary::loadBitmap(path, &bitmap, params, &information, &message);
         if (!bitmap) {
             if (layers.isEmpty() && composite.isEmpty())
                 setError(path, message, true);
             break;
         }
-        count = information.numberOfImages;
         const QRect rect(bitmap->xOffset, bitmap->yOffset, bitmap->width, bitmap->height);
         const QImage image = wrapOrConvert(bitmap);
         if (image.isNull()) {
@@ -104,7 +137,7 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
                 setError(path, ImageLibrary::errorText(ImageLibrary::NoMemory), true);
             break;
         }
-        if (index == 0 && information.formatName == "psd" && count > 1)
+        if (index == 0 && layered)
             composite.append(Layer(rect, image));
         else
             layers.append(Layer(rect, image));

@@ -2,6 +2,7 @@
 
 #include "app/OpenExrFileCheck.h"
 #include "app/PhotoshopFileCheck.h"
+#include "app/WebpFrameCover.h"
 
 #include "io/ImageSignatures.h"
 #include "io/RegularFileReader.h"
@@ -13,10 +14,12 @@
 #include <QList>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRegion>
 
 #include <OpenImageIO/imageio.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -167,11 +170,17 @@ struct OpenFile {
     std::unique_ptr<OIIO::ImageInput> input;
     int formatIndex = -1;
     std::vector<int> subimages; // the non-empty 2D images, in file order
+    WebpFrameCover webpCover;
 };
 
+// Guards the changes of the start count.
 QMutex libraryMutex;
-int initCount = 0;
-OpenFile openFile;
+std::atomic<int> initCount{0};
+// Each thread reads through a file of its own, so that a read stalled on one thread (a thumbnail
+// on a mount that stops answering) holds no other thread's read.
+thread_local OpenFile openFile;
+// This thread's share of the start count.
+thread_local int threadStarts = 0;
 
 bool started()
 {
@@ -262,7 +271,7 @@ std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, con
     return nullptr;
 }
 
-// Opens the file (or reuses it); the caller holds libraryMutex.
+// Opens the file (or reuses the one this thread holds open).
 ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString* message)
 {
     if (!started()) {
@@ -335,6 +344,9 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
         setMessage(message, QStringLiteral("The file holds no image"));
         return ImageLibrary::FileReadError;
     }
+    WebpFrameCover webpCover;
+    if (formats[index].name == "webp")
+        webpCover = WebpFrameCover::read(*file);
     openFile.path = path;
     openFile.requestedFormat = formatIndex;
     openFile.identity = identity;
@@ -342,6 +354,7 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     openFile.input = std::move(input);
     openFile.formatIndex = index;
     openFile.subimages = std::move(subimages);
+    openFile.webpCover = std::move(webpCover);
     return ImageLibrary::NoError;
 }
 
@@ -493,6 +506,9 @@ bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& sp
     for (int first = 0; first < spec.height; first += band) {
         const int count = std::min(band, spec.height - first);
         const int y = spec.y + first;
+        // A reader that leaves part of a band unwritten leaves zeros, never an earlier band.
+        std::fill(rows.begin(), rows.end(), 0);
+        std::fill(native.begin(), native.end(), 0);
         const bool read = tiled
             ? input.read_tiles(subimage, 0, spec.x, spec.x + spec.width, y, y + count, spec.z,
                                spec.z + 1, 0, channels, OIIO::TypeDesc::UINT8, rows.data())
@@ -505,6 +521,17 @@ bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& sp
     return true;
 }
 
+// Sets what the file does not define to zeros: transparent black, or black without alpha.
+void clearOutside(const QRegion& defined, ImageLibrary::Bitmap& bitmap)
+{
+    const QRegion undefined = QRegion(0, 0, bitmap.width, bitmap.height).subtracted(defined);
+    for (const QRect& rect : undefined) {
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            std::memset(bitmap.data + qint64(y) * bitmap.bytesPerLine + qint64(rect.x()) * bitmap.bytesPerPixel, 0,
+                        size_t(rect.width()) * bitmap.bytesPerPixel);
+    }
+}
+
 } // namespace
 
 void ImageLibrary::initialise()
@@ -512,6 +539,7 @@ void ImageLibrary::initialise()
     QMutexLocker lock(&libraryMutex);
     if (initCount++ == 0)
         formatTable();
+    ++threadStarts;
 }
 
 void ImageLibrary::exit()
@@ -519,7 +547,9 @@ void ImageLibrary::exit()
     QMutexLocker lock(&libraryMutex);
     if (initCount == 0)
         return;
-    if (--initCount == 0)
+    --initCount;
+    // The file a thread read stays open for its next read only while that thread uses the library.
+    if (threadStarts > 0 && --threadStarts == 0)
         closeFile();
 }
 
@@ -582,7 +612,6 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
 {
     if (bitmap)
         *bitmap = nullptr;
-    QMutexLocker lock(&libraryMutex);
     try {
         const Error opened = openImageFile(path, params.formatIndex, message);
         if (opened != NoError)
@@ -649,6 +678,9 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
             closeFile();
             return FileReadError;
         }
+        // The reader composes an animation's frames on a canvas it never clears.
+        if (openFile.webpCover.isAnimation())
+            clearOutside(openFile.webpCover.covered(QRect(0, 0, spec.width, spec.height), subimage), *out);
         *bitmap = out.release();
         return NoError;
     } catch (const std::bad_alloc&) {

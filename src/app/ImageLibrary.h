@@ -75,7 +75,8 @@ public:
         int layout = 0;
     };
 
-    // Reference counted: every initialise() needs its exit().
+    // Reference counted: every initialise() needs its exit(), on the same thread. Threads read
+    // independently: each keeps the file it read last open until its last exit().
     static void initialise();
     static void exit();
     static bool isInitialised();

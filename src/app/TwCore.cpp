@@ -200,7 +200,8 @@ bool TwCore::setSourceImage(QString const& path, QString* reason)
     QList<GflAdapter::Layer> layers;
     {
         GflAdapter adapter;
-        layers = adapter.readImage(path);
+        // Only the first layer is used: a file's other frames, pages or layers are not decoded.
+        layers = adapter.readImage(path, QByteArray(), 1);
         if (reason)
             *reason = adapter.errorReason();
     }

@@ -2,6 +2,7 @@
 
 #include "app/ItemModelDragData.h"
 #include "app/PictureFile.h"
+#include "io/RasterPictureReader.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -188,11 +189,17 @@ void ImageView::updateScaledPixmap(QSize size)
     m_scaledFrom = m_image.cacheKey();
 }
 
-bool ImageView::isDroppablePicture(QString const& path)
+bool ImageView::isDroppablePicture(QUrl const& url)
 {
-    // A pipe or a device named by another program's drag would block or read without end, and
-    // a small file may claim a picture of gigabytes: the reader refuses both.
-    return PictureFile::isReadable(path);
+    // Judged from the name alone: reading the file (even its head, even a look at what it is)
+    // would hold the window for good while the mount it lives on stops answering. The drop
+    // reads it, refusing a pipe, a device or a picture above the cap.
+    if (!url.isLocalFile())
+        return false;
+    const QString path = url.toLocalFile();
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot > slash + 1 && RasterPictureReader::suffixNamesRasterFormat(path.mid(dot + 1));
 }
 
 void ImageView::dragEnterEvent(QDragEnterEvent* event)
@@ -201,9 +208,9 @@ void ImageView::dragEnterEvent(QDragEnterEvent* event)
     m_dropAccepted = false;
     QMimeData const* data = event->mimeData();
     if (data->hasFormat(QStringLiteral("text/uri-list")) && !data->urls().isEmpty()) {
-        const QString path = data->urls().first().toLocalFile();
-        if (isDroppablePicture(path)) {
-            m_dropPath = path;
+        const QUrl url = data->urls().first();
+        if (isDroppablePicture(url)) {
+            m_dropPath = url.toLocalFile();
             m_dropIsTemplate = false;
             m_dropAccepted = true;
         }
@@ -227,10 +234,13 @@ void ImageView::dragMoveEvent(QDragMoveEvent* event)
 void ImageView::dropEvent(QDropEvent* event)
 {
     QWidget::dropEvent(event);
+    bool taken = m_dropAccepted;
     if (m_dropAccepted && !m_dropIsTemplate) {
-        // Checked again as it is read: the file may have changed since the drag entered.
+        // The first read of the file: a name that promised a picture may hold none (or a pipe),
+        // and the drag source learns that the drop did not take.
         const QImage loaded = PictureFile::read(m_dropPath);
-        if (!loaded.isNull()) {
+        taken = !loaded.isNull();
+        if (taken) {
             m_image = loaded;
             m_sourceImage = loaded;
             m_sourcePath = m_dropPath;
@@ -240,5 +250,5 @@ void ImageView::dropEvent(QDropEvent* event)
     } else if (m_dropAccepted && m_dropIsTemplate) {
         emit insertTemplate(m_dragTemplateUuid);
     }
-    event->setAccepted(m_dropAccepted);
+    event->setAccepted(taken);
 }

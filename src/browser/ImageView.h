@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QString>
+#include <QUrl>
 #include <QWidget>
 
 // The central view of the filtered result: the image fitted into the widget (never enlarged),
@@ -30,8 +31,9 @@ public:
     // needs it (null before).
     QPixmap const& scaledPixmap() const { return m_scaled; }
 
-    // A file another program drags in that may be read and shown.
-    static bool isDroppablePicture(QString const& path);
+    // Whether a file another program drags in is taken as a picture to show, from its name
+    // alone; the drop reads it.
+    static bool isDroppablePicture(QUrl const& url);
 
 signals:
     void insertTemplate(QString uuid);

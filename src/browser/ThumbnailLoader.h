@@ -11,8 +11,9 @@
 #include <memory>
 
 // Makes 120 x 80 thumbnails of image files on a background thread and keeps them for the
-// loader's life. Files are read as PictureFile reads them, no picture decoded larger than the
-// cap. A thumbnail and its size are kept for the file as it was when it was read (its
+// loader's life. Files are read as PictureFile reads them, and what Qt has no reader for (a
+// Photoshop file, a Targa file without the 2.0 footer) as LibraryPictureFile reads it; no picture
+// decoded larger than the cap. A thumbnail and its size are kept for the file as it was when it was read (its
 // modification time and size): a file changed on disk is read again.
 //
 // A read may never return (a mount that stops answering). The thread is never joined: it works

@@ -22,6 +22,21 @@ inline qint64 addressSpaceBytes()
     return statm.readAll().split(' ').value(0).toLongLong() * getpagesize();
 }
 
+// The most address space the process has held at once (VmPeak), in bytes; 0 when unknown. Under a
+// limit it never passes the limit: what a piece of work held at its height shows whether it kept
+// within a budget well below the limit, or took the room it was given.
+inline qint64 peakAddressSpaceBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (QByteArray const& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmPeak:"))
+            return line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+
 // Limits the process's address space to `bytes` in all; false when the limit could not be set.
 // For a child process: the limit holds for the whole process.
 inline bool limitAddressSpaceTo(qint64 bytes)

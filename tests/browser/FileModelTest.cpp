@@ -1,5 +1,6 @@
 #include "app/AddressSpaceLimit.h"
 #include "app/HostileFiles.h"
+#include "app/HostilePictures.h"
 #include "browser/ThumbnailLoader.h"
 #include "browser/VyxBrowserFileSystemModel.h"
 #include "style/KelStyleConfig.h"
@@ -190,6 +191,54 @@ TEST_F(FileModelTest, SeventyMegapixelImageIsMeasured)
     EXPECT_EQ(model.index(path(QStringLiteral("huge.png")), 2).data().toString(), "10000 x 7000");
     const QImage thumb = model.loader()->getThumbnail(path(QStringLiteral("huge.png"))).toImage();
     EXPECT_EQ(qGreen(thumb.pixel(60, 40)), 0xc0);
+}
+
+// Photoshop files and Targa files without the 2.0 footer (which Qt's reader refuses) show their
+// dimensions and a thumbnail as other rows do, read on the loader's thread as a source picture
+// reads them; damaged ones, and other kinds under their names, show none.
+TEST_F(FileModelTest, PhotoshopAndTargaRowsShowTheirDimensionsAndThumbnails)
+{
+    auto copy = [this](QString const& from, QString const& to) {
+        QFile in(from);
+        QFile out(path(to));
+        return in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly) && out.write(in.readAll()) > 0;
+    };
+    auto write = [this](QString const& name, QByteArray const& bytes) {
+        QFile out(path(name));
+        return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size();
+    };
+    const QString data = QStringLiteral(VYX_TEST_DATA_DIR);
+    ASSERT_TRUE(copy(data + "/layered.psd", "layered.psd"));
+    ASSERT_TRUE(copy(data + "/flat.psd", "FLAT.PSD"));
+    QFile layered(data + "/layered.psd");
+    ASSERT_TRUE(layered.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(write("cut.psd", layered.readAll().left(400)));
+    QImage picture(23, 17, QImage::Format_ARGB32);
+    picture.fill(qRgba(30, 90, 200, 255));
+    const QByteArray targa = HostilePictures::tga(picture);
+    ASSERT_TRUE(write("footed.tga", targa));
+    ASSERT_TRUE(write("plain.tga", targa.left(targa.size() - 26)));
+    ASSERT_TRUE(write("noise.tga", QByteArray(40, '\x7f')));
+
+    VyxBrowserFileSystemModel model;
+    load(model);
+    const struct {
+        const char* name;
+        const char* dimensions;
+    } rows[] = {
+        {"layered.psd", "16 x 12"}, {"FLAT.PSD", "8 x 6"}, {"footed.tga", "23 x 17"}, {"plain.tga", "23 x 17"},
+        {"cut.psd", ""}, {"noise.tga", ""},
+    };
+    for (auto const& row : rows) {
+        waitForThumbnail(model, QString::fromLatin1(row.name));
+        const QModelIndex index = model.index(path(QString::fromLatin1(row.name)));
+        EXPECT_EQ(index.siblingAtColumn(2).data().toString(), QString::fromLatin1(row.dimensions)) << row.name;
+        const QImage thumb = model.loader()->getThumbnail(path(QString::fromLatin1(row.name))).toImage();
+        ASSERT_EQ(thumb.size(), QSize(120, 80)) << row.name;
+        EXPECT_EQ(qAlpha(thumb.pixel(60, 40)), *row.dimensions ? 255 : 0) << row.name;
+    }
+    const QImage targaThumb = model.loader()->getThumbnail(path(QStringLiteral("plain.tga"))).toImage();
+    EXPECT_EQ(targaThumb.pixel(60, 40), qRgba(30, 90, 200, 255));
 }
 
 struct Placement {

@@ -1,6 +1,9 @@
 #include "browser/ImageView.h"
 
+#include "app/HostileDrags.h"
 #include "app/HostileFiles.h"
+#include "app/OpenWatcher.h"
+#include "app/PipeWatcher.h"
 #include "app/PictureFile.h"
 
 #include <QApplication>
@@ -282,6 +285,82 @@ TEST_F(ImageViewTest, HostileDroppedFilesAreRefusedBeforeTheyAreOpenedOrDecoded)
         EXPECT_EQ(view->image().size(), QSize(20, 20)) << path.toStdString();
     }
     QImageReader::setAllocationLimit(limit);
+}
+
+// A drag hovering over the view is judged by the name of the file it carries, never by the file:
+// reading even its head would hold the window for good while its mount stops answering. Every
+// suffix of the raster formats (in any case) is taken, any other name refused, and no file is
+// opened until the drop, which reads it.
+TEST_F(ImageViewTest, HoveringJudgesTheNameAndNeverOpensTheFile)
+{
+    const QByteArray png = HostileDrags::smallPng();
+    const QStringList taken = {"png", "jpg", "jpeg", "jpe", "jfif", "gif", "bmp", "dib", "pbm", "pgm",
+                               "ppm", "pnm", "tif", "tiff", "webp", "tga", "tpic"};
+    const QStringList refused = {"txt", "svg", "svgz", "psd", "exr", "vyxsg", "png.txt", "xpm", "ico"};
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    OpenWatcher watcher(folder.path());
+    ASSERT_TRUE(watcher.isValid());
+    auto hover = [this](QString const& path) {
+        auto data = std::make_unique<QMimeData>();
+        data->setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &enter);
+        QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+        EXPECT_EQ(move.isAccepted(), enter.isAccepted()) << path.toStdString();
+        return enter.isAccepted();
+    };
+    QStringList names;
+    for (QString const& suffix : taken)
+        names << suffix << suffix.toUpper();
+    names << refused << QString();
+    for (QString const& suffix : names) {
+        // Every file holds a picture: only its name tells them apart.
+        const QString path = folder.filePath(QStringLiteral("picture") + (suffix.isEmpty() ? QString() : "." + suffix));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(png);
+        file.close();
+        watcher.openedFiles();
+        EXPECT_EQ(hover(path), taken.contains(suffix.toLower())) << suffix.toStdString();
+        EXPECT_EQ(watcher.openedFiles(), QStringList()) << suffix.toStdString();
+    }
+    EXPECT_FALSE(hover(QStringLiteral("/dev/zero")));
+
+    // The drop reads the file it promised.
+    auto data = std::make_unique<QMimeData>();
+    data->setUrls({QUrl::fromLocalFile(folder.filePath(QStringLiteral("picture.JPG")))});
+    ASSERT_TRUE(dragAndDrop(data.get()));
+    EXPECT_EQ(watcher.openedFiles(), QStringList{QStringLiteral("picture.JPG")});
+    EXPECT_EQ(view->image().size(), QImage::fromData(png).size());
+}
+
+// A pipe nobody writes to, named as a picture: the hover takes it by its name without opening
+// it, and the drop refuses it without opening it either, so nothing waits for a writer.
+TEST_F(ImageViewTest, APipeNamedAsAPictureIsTakenByNameAndRefusedAtTheDrop)
+{
+    const QString shown = writeImage("shown.png", {20, 20}, Qt::green);
+    auto first = std::make_unique<QMimeData>();
+    first->setUrls({QUrl::fromLocalFile(shown)});
+    ASSERT_TRUE(dragAndDrop(first.get()));
+
+    PipeWatcher pipe(dir.filePath(QStringLiteral("stalled.png")));
+    ASSERT_TRUE(pipe.isValid());
+    auto data = std::make_unique<QMimeData>();
+    data->setUrls({QUrl::fromLocalFile(pipe.path())});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &move);
+    EXPECT_TRUE(move.isAccepted());
+    QDropEvent drop(QPointF(12, 12), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &drop);
+    EXPECT_FALSE(drop.isAccepted());
+    EXPECT_EQ(pipe.readerOpens(), 0);
+    EXPECT_EQ(view->sourcePath(), shown);
+    EXPECT_EQ(view->image().size(), QSize(20, 20));
 }
 
 TEST_F(ImageViewTest, OnlyTemplateMarkedItemsAreInsertedOnDrop)

@@ -1,0 +1,80 @@
+#include "app/LibraryPictureFile.h"
+
+#include "app/GflAdapter.h"
+#include "app/ImageLibrary.h"
+
+#include "io/RegularFileReader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QSysInfo>
+
+namespace {
+
+void freeBitmapOfImage(void* bitmap)
+{
+    ImageLibrary::freeBitmap(static_cast<ImageLibrary::Bitmap*>(bitmap));
+}
+
+bool namesTarga(QString const& path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    return suffix.compare(QLatin1String("tga"), Qt::CaseInsensitive) == 0
+           || suffix.compare(QLatin1String("tpic"), Qt::CaseInsensitive) == 0;
+}
+
+bool beginsAsPhotoshop(QString const& path)
+{
+    QFile file;
+    return KelUtils::RegularFileReader::open(path, -1, &file, nullptr) && file.read(4) == "8BPS";
+}
+
+void setReason(QString* reason, QString const& text)
+{
+    if (reason)
+        *reason = text;
+}
+
+} // namespace
+
+QImage LibraryPictureFile::read(QString const& path, QSize* fullSize, QString* reason)
+{
+    if (fullSize)
+        *fullSize = QSize();
+    if (!namesTarga(path) && !beginsAsPhotoshop(path)) {
+        setReason(reason, QStringLiteral("Not a Photoshop or Targa picture"));
+        return QImage();
+    }
+    ImageLibrary::initialise();
+    const auto started = qScopeGuard([] { ImageLibrary::exit(); });
+    ImageLibrary::LoadParams params = ImageLibrary::defaultLoadParams();
+    params.layout = ImageLibrary::BGRA;
+    ImageLibrary::FileInformation information;
+    if (ImageLibrary::fileInformation(path, -1, &information, reason) != ImageLibrary::NoError)
+        return QImage();
+    // Another kind under a Targa name is left to the readers of its own kind.
+    if (information.formatName != "psd" && information.formatName != "targa") {
+        setReason(reason, QStringLiteral("Not a Photoshop or Targa picture"));
+        return QImage();
+    }
+    ImageLibrary::Bitmap* bitmap = nullptr;
+    if (ImageLibrary::loadBitmap(path, &bitmap, params, &information, reason) != ImageLibrary::NoError || !bitmap)
+        return QImage();
+    // BGRA on a little-endian machine is ARGB32: the image takes the bitmap over.
+    QImage image;
+    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian)
+        image = QImage(bitmap->data, bitmap->width, bitmap->height, bitmap->bytesPerLine,
+                       QImage::Format_ARGB32, &freeBitmapOfImage, bitmap);
+    if (image.isNull()) {
+        image = GflAdapter::bitmapToImage(*bitmap);
+        ImageLibrary::freeBitmap(bitmap);
+    }
+    if (image.isNull()) {
+        setReason(reason, ImageLibrary::errorText(ImageLibrary::NoMemory));
+        return image;
+    }
+    if (fullSize)
+        *fullSize = image.size();
+    return image;
+}
