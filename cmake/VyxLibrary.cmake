@@ -29,6 +29,7 @@ function(vyx_add_library name)
   endif()
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_LINK})
+  vyx_precompiled_headers(${name})
 endfunction()
 
 # One GoogleTest executable per library folder, run by CTest.
@@ -43,6 +44,7 @@ function(vyx_add_test name)
   _vyx_rerun_autogen_on_new_files(${name} "${_sources}")
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gtest_main)
+  vyx_test_precompiled_headers(${name})
   target_compile_definitions(${name} PRIVATE VYX_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
