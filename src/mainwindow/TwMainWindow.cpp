@@ -648,7 +648,8 @@ void TwMainWindow::closeEvent(QCloseEvent* event)
     m_core->setRenderBlocked(true);
     m_core->cancelRender();
     // The project first, then the templates edited in the store; Cancel in either keeps both.
-    const bool agreed = (!m_core->isModified() || maybeSaveNodeGraph()) && maybeSaveTemplates();
+    const bool agreed =
+        (!m_core->isModified() || maybeSaveNodeGraph()) && maybeSaveTemplates(m_objectEditor->unsavedTemplateOwners());
     if (!agreed) {
         event->ignore();
         m_core->setRenderBlocked(false);

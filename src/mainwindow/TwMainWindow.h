@@ -93,12 +93,13 @@ public:
     bool saveNodeGraph(KelNodes::NodeGraph* graph, QString& path);
     // The save question; false when the user cancels.
     bool maybeSaveNodeGraph();
-    // The save question of every template edit not yet saved, the store's and the project
-    // effects' own; false when the user cancels or a template could not be saved.
-    bool maybeSaveTemplates();
+    // The save question of the given template edits not yet saved (their owners); false when
+    // the user cancels or a template could not be saved.
+    bool maybeSaveTemplates(QList<KelNGObject*> const& unsaved);
     // The Project tab's effect when it can be deleted (the target of the bin and Edit > Delete).
     KelNGObject* effectToDelete() const;
-    // Empties the project after the save question; false when the user cancels.
+    // Empties the project after the save questions of the project and of its effects' own
+    // template edits; false when the user cancels. Every New and Open passes here.
     bool clear();
     void addFileToRecentFileList(QString const& path);
     void updateRecentFileActions();

@@ -293,9 +293,8 @@ bool TwMainWindow::maybeSaveNodeGraph()
     return true;
 }
 
-bool TwMainWindow::maybeSaveTemplates()
+bool TwMainWindow::maybeSaveTemplates(QList<KelNGObject*> const& unsaved)
 {
-    QList<KelNGObject*> const unsaved = m_objectEditor->unsavedTemplateOwners();
     if (unsaved.isEmpty())
         return true;
     const QString text = unsaved.size() == 1
@@ -317,6 +316,9 @@ bool TwMainWindow::maybeSaveTemplates()
 bool TwMainWindow::clear()
 {
     if (m_core->isModified() && !maybeSaveNodeGraph())
+        return false;
+    // An effect's own template edit goes with the effect; the store and its edits stay.
+    if (!maybeSaveTemplates(m_objectEditor->unsavedProjectTemplateOwners()))
         return false;
     emptyProject();
     return true;

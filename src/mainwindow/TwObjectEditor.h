@@ -67,6 +67,8 @@ public:
     // templates (their rows show "unsaved"), then the project effects' own templates (edited in
     // the Template tab, kept by no file until saved).
     QList<KelNGObject*> unsavedTemplateOwners() const;
+    // The project effects' own template edits not yet saved (they go with the effects).
+    QList<KelNGObject*> unsavedProjectTemplateOwners() const;
     // Writes the template of the object's root as the Save buttons do and shows its row anew;
     // false when nothing was written (the store said why).
     bool saveTemplateOf(KelNGObject* object, bool askIfFileExists);

@@ -278,7 +278,17 @@ QList<KelNGObject*> TwObjectEditor::unsavedTemplateOwners() const
                 owners << objectTemplate->objectInstance();
         }
     }
+    for (KelNGObject* owner : unsavedProjectTemplateOwners()) {
+        if (!owners.contains(owner))
+            owners << owner;
+    }
+    return owners;
+}
+
+QList<KelNGObject*> TwObjectEditor::unsavedProjectTemplateOwners() const
+{
     // The project file does not hold an effect's template: its edit lives until it is saved.
+    QList<KelNGObject*> owners;
     for (KelNGObject* effect : m_core->objectList()) {
         QList<KelNGObject*> objects{effect};
         objects += effect->getChildObjectList(true);

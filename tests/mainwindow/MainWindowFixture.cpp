@@ -2,10 +2,13 @@
 
 #include "CoreSteps.h"
 
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
 #include "app/Renderer.h"
 #include "app/TwCore.h"
 #include "browser/TwSaveSequence.h"
 #include "mainwindow/TwMainWindow.h"
+#include "mainwindow/TwObjectEditor.h"
 #include "nodeui/KelTimeline.h"
 
 #include <QAbstractSpinBox>
@@ -85,6 +88,9 @@ QStringList MainWindowFixture::objectNames() const
 void MainWindowFixture::discardProject()
 {
     core()->setModified(false);
+    // The effects' own template edits go with the effects: dropped here as a Discard drops them.
+    for (KelNGObject* owner : window->objectEditor()->unsavedProjectTemplateOwners())
+        owner->objectTemplate()->setModified(false);
     window->clear();
     core()->setModified(false);
     settle();

@@ -2,9 +2,8 @@
 // store edited on the Templates page, or a project effect's own template edited in the Template
 // tab: the question covers every such template as it covers the project.
 
-#include "MainWindowFixture.h"
-
-#include "app/TemplateStoreTestSupport.h"
+#include "MessageBoxes.h"
+#include "TemplateEditFixture.h"
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
@@ -36,39 +35,6 @@
 namespace MainWindowTest {
 namespace {
 
-// Answers every message box that comes, in turn, with the next of `buttons` (Cancel once they
-// are used up); the texts of the boxes go to `texts`.
-class MessageBoxes
-{
-public:
-    explicit MessageBoxes(QList<QMessageBox::StandardButton> buttons) : m_buttons(std::move(buttons))
-    {
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            texts << box->text();
-            const QMessageBox::StandardButton button =
-                m_buttons.isEmpty() ? QMessageBox::Cancel : m_buttons.takeFirst();
-            box->button(button)->click();
-        });
-        m_timer.start();
-    }
-
-    QStringList texts;
-
-private:
-    QList<QMessageBox::StandardButton> m_buttons;
-    QTimer m_timer;
-};
-
-QByteArray contentOf(QString const& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 struct Quit
 {
     const char* name;
@@ -80,90 +46,8 @@ void PrintTo(Quit const& quit, std::ostream* out)
     *out << quit.name;
 }
 
-class QuitQuestion : public MainWindowFixture, public ::testing::WithParamInterface<Quit>
+class QuitQuestion : public TemplateEditFixture, public ::testing::WithParamInterface<Quit>
 {
-protected:
-    void SetUp() override
-    {
-        MainWindowFixture::SetUp();
-        uuid = QUuid::createUuid().toString();
-        path = StoragePaths::objectTemplatePath(uuid);
-        ASSERT_TRUE(StoreTest::writeFile(path, StoreTest::templateDocument({uuid, QStringLiteral("Stored Glow")})));
-        original = contentOf(path);
-        // The store reads its templates when the window is made.
-        window.reset();
-        window = std::make_unique<TwMainWindow>(nullptr);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        settle();
-        objectTemplate = core()->templateStore()->getObjectTemplateFromUuid(uuid);
-        ASSERT_NE(objectTemplate, nullptr);
-    }
-
-    void TearDown() override
-    {
-        MainWindowFixture::TearDown();
-        QFile::remove(path);
-        QFile::remove(StoragePaths::objectIconPath(uuid));
-    }
-
-    // Templates page, the template's row, a line typed into its description.
-    void editDescription()
-    {
-        window->form()->actionNodeGraphView->trigger();
-        settle();
-        Ui::ObjectEditor* editor = window->objectEditor()->form();
-        editor->templatesRadioButton->click();
-        KelNGObject* instance = objectTemplate->objectInstance();
-        ASSERT_TRUE(instance && instance->templateTreeItem);
-        editor->templatesTreeWidget->setCurrentItem(instance->templateTreeItem);
-        settle();
-        ASSERT_EQ(window->objectEditor()->templateEditor()->object(), instance);
-        QTest::keyClicks(window->objectEditor()->templateEditor()->form()->descriptionEdit, QStringLiteral("Edited."));
-        settle();
-        ASSERT_TRUE(objectTemplate->modified()) << "the row shows the template unsaved";
-        ASSERT_TRUE(objectTemplate->description().endsWith(QStringLiteral("Edited.")));
-    }
-
-    // The store template put into the project; the project effect's own template (a copy, with
-    // the store template's name and UUID) edited in the Template tab as a user does.
-    void editEffectTemplate()
-    {
-        window->form()->actionNodeGraphView->trigger();
-        settle();
-        effect = core()->addTemplateObject(uuid);
-        settle();
-        ASSERT_NE(effect, nullptr);
-        ASSERT_NE(effect->objectTemplate(), objectTemplate);
-        Ui::ObjectEditor* editor = window->objectEditor()->form();
-        editor->projectRadioButton->click();
-        ASSERT_TRUE(effect->objectEditorItem);
-        editor->treeWidget->setCurrentItem(effect->objectEditorItem);
-        editor->tabWidget->setCurrentWidget(editor->templateTab);
-        settle();
-        TemplateEditor* templateEditor = window->objectEditor()->templateEditor();
-        ASSERT_EQ(templateEditor->object(), effect);
-        QTest::keyClicks(templateEditor->form()->descriptionEdit, QStringLiteral("Effect edit."));
-        settle();
-        ASSERT_TRUE(effect->objectTemplate()->modified());
-        ASSERT_TRUE(templateEditor->saveButton()->isEnabled()) << "the disk button offers the save";
-    }
-
-    // The store's record of the template in a window made afresh (from the file).
-    QString storedDescription()
-    {
-        window.reset();
-        window = std::make_unique<TwMainWindow>(nullptr);
-        settle();
-        KelTemplate* stored = core()->templateStore()->getObjectTemplateFromUuid(uuid);
-        return stored ? stored->description() : QStringLiteral("(no template)");
-    }
-
-    QString uuid;
-    QString path;
-    QByteArray original;
-    KelTemplate* objectTemplate = nullptr;
-    KelNGObject* effect = nullptr;
 };
 
 TEST_P(QuitQuestion, CancelKeepsTheWindowAndTheEdit)

@@ -1,0 +1,106 @@
+#include "TemplateEditFixture.h"
+
+#include "app/TemplateStoreTestSupport.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/StoragePaths.h"
+#include "app/TemplateEditor.h"
+#include "app/TwCore.h"
+#include "app/TwTemplateContainer.h"
+#include "mainwindow/TwMainWindow.h"
+#include "mainwindow/TwObjectEditor.h"
+#include "ui_MainWindow.h"
+#include "ui_ObjectEditor.h"
+#include "ui_TemplateEditor.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUuid>
+
+namespace MainWindowTest {
+
+void TemplateEditFixture::SetUp()
+{
+    MainWindowFixture::SetUp();
+    uuid = QUuid::createUuid().toString();
+    path = StoragePaths::objectTemplatePath(uuid);
+    ASSERT_TRUE(StoreTest::writeFile(path, StoreTest::templateDocument({uuid, QStringLiteral("Stored Glow")})));
+    original = contentOf(path);
+    // The store reads its templates when the window is made.
+    window.reset();
+    window = std::make_unique<TwMainWindow>(nullptr);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    settle();
+    objectTemplate = core()->templateStore()->getObjectTemplateFromUuid(uuid);
+    ASSERT_NE(objectTemplate, nullptr);
+}
+
+void TemplateEditFixture::TearDown()
+{
+    MainWindowFixture::TearDown();
+    QFile::remove(path);
+    QFile::remove(StoragePaths::objectIconPath(uuid));
+}
+
+void TemplateEditFixture::editDescription()
+{
+    window->form()->actionNodeGraphView->trigger();
+    settle();
+    Ui::ObjectEditor* editor = window->objectEditor()->form();
+    editor->templatesRadioButton->click();
+    KelNGObject* instance = objectTemplate->objectInstance();
+    ASSERT_TRUE(instance && instance->templateTreeItem);
+    editor->templatesTreeWidget->setCurrentItem(instance->templateTreeItem);
+    settle();
+    ASSERT_EQ(window->objectEditor()->templateEditor()->object(), instance);
+    QTest::keyClicks(window->objectEditor()->templateEditor()->form()->descriptionEdit, QStringLiteral("Edited."));
+    settle();
+    ASSERT_TRUE(objectTemplate->modified()) << "the row shows the template unsaved";
+    ASSERT_TRUE(objectTemplate->description().endsWith(QStringLiteral("Edited.")));
+}
+
+void TemplateEditFixture::editEffectTemplate()
+{
+    window->form()->actionNodeGraphView->trigger();
+    settle();
+    effect = core()->addTemplateObject(uuid);
+    settle();
+    ASSERT_NE(effect, nullptr);
+    ASSERT_NE(effect->objectTemplate(), objectTemplate);
+    Ui::ObjectEditor* editor = window->objectEditor()->form();
+    editor->projectRadioButton->click();
+    ASSERT_TRUE(effect->objectEditorItem);
+    editor->treeWidget->setCurrentItem(effect->objectEditorItem);
+    editor->tabWidget->setCurrentWidget(editor->templateTab);
+    settle();
+    TemplateEditor* templateEditor = window->objectEditor()->templateEditor();
+    ASSERT_EQ(templateEditor->object(), effect);
+    QTest::keyClicks(templateEditor->form()->descriptionEdit, QStringLiteral("Effect edit."));
+    settle();
+    ASSERT_TRUE(effect->objectTemplate()->modified());
+    ASSERT_TRUE(templateEditor->saveButton()->isEnabled()) << "the disk button offers the save";
+}
+
+QString TemplateEditFixture::storedDescription()
+{
+    window.reset();
+    window = std::make_unique<TwMainWindow>(nullptr);
+    settle();
+    KelTemplate* stored = core()->templateStore()->getObjectTemplateFromUuid(uuid);
+    return stored ? stored->description() : QStringLiteral("(no template)");
+}
+
+QByteArray TemplateEditFixture::contentOf(QString const& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace MainWindowTest

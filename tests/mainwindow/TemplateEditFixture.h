@@ -1,0 +1,39 @@
+#pragma once
+
+// A real main window whose store holds one template file ("Stored Glow"), with the two kinds of
+// template edit a user makes: the store's template on the Templates page, and a project effect's
+// own template (a copy of the store's) in the Template tab.
+
+#include "MainWindowFixture.h"
+
+#include <QByteArray>
+#include <QString>
+
+class KelTemplate;
+
+namespace MainWindowTest {
+
+class TemplateEditFixture : public MainWindowFixture
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Templates page, the template's row, a line typed into its description.
+    void editDescription();
+    // The store template put into the project; the project effect's own template edited in the
+    // Template tab as a user does.
+    void editEffectTemplate();
+    // The store's record of the template in a window made afresh (from the file).
+    QString storedDescription();
+
+    static QByteArray contentOf(QString const& path);
+
+    QString uuid;
+    QString path;
+    QByteArray original;
+    KelTemplate* objectTemplate = nullptr;
+    KelNGObject* effect = nullptr;
+};
+
+} // namespace MainWindowTest
