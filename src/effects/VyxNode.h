@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/PullRecord.h"
 #include "effects/VyxTerminal.h"
 #include "nodes/Node.h"
 #include "params/HelpItem.h"
@@ -82,6 +83,12 @@ public:
     // How many memos the node holds: one per output and kind of value read.
     int sharedOutputCount() const;
 
+    // What reading this node costs in the render being prepared, and its place in preparation
+    // order (RenderStages).
+    PullRecord& pullRecord() const { return m_pull; }
+    int renderOrdinal() const { return m_renderOrdinal; }
+    void setRenderOrdinal(int ordinal) const { m_renderOrdinal = ordinal; }
+
 protected:
     VyxNodeGraph* m_graph = nullptr;
 
@@ -92,6 +99,8 @@ private:
         std::unique_ptr<SharedOutputMemo> memo;
     };
     mutable std::vector<SharedOutput> m_sharedOutputs;
+    mutable PullRecord m_pull;
+    mutable int m_renderOrdinal = 0;
 };
 
 } // namespace KelVyxNodes
