@@ -103,6 +103,9 @@ SharedOutputMemo const* stageOf(VyxNode const* host, KelNodes::Terminal const* p
     }
     PullRecord const* upstream = stages->recordOf(host);
     const bool source = dynamic_cast<NodeOriginalImage const*>(host) != nullptr;
+    // Whatever way the reader looks its input up.
+    VyxNode const* reader = stages->reader();
+    shared = shared || (peer && peer->numConnections() > 1) || (reader && reader->readsInputsRepeatedly());
     if (!host || source || !(shared || RenderStages::needsCut(upstream))) {
         stages->readPlain(upstream);
         return nullptr;

@@ -21,6 +21,9 @@ public:
     explicit NodeBlur(int id);
     ~NodeBlur() override;
 
+    // Each point reads a square of the input (its rows once per band, its columns again).
+    bool readsInputsRepeatedly() const override { return true; }
+
     static KelNodes::NodeDescriptor m_descriptor;
 
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }

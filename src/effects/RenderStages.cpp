@@ -55,6 +55,7 @@ void RenderStages::begin(unsigned long long serial, int threads)
     m_target = nullptr;
     m_filled = 0;
     m_peakLive = 0;
+    m_made = 0;
 }
 
 void RenderStages::end()
@@ -125,6 +126,7 @@ int RenderStages::registerStage(SharedOutputMemo const* memo, PullRecord const* 
         && m_stages[std::size_t(stage->stageIndex)].memo == stage)
         return stage->stageIndex;
     const int index = int(m_stages.size());
+    ++m_made;
     m_stages.push_back(Stage{stage, readyAt, readyAt, false, false});
     stage->stageSerial = m_serial;
     stage->stageIndex = index;

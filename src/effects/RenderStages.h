@@ -75,6 +75,8 @@ public:
     // go to.
     void beginNode(VyxNode const* node);
     void endNode(VyxNode const* node);
+    // The node being resolved, or null.
+    VyxNode const* reader() const { return m_node; }
     // Where reads are noted now (the node being resolved, or a part of it).
     PullRecord* target() const { return m_target; }
     PullRecord* swapTarget(PullRecord* target);
@@ -95,7 +97,7 @@ public:
     int advanceTo(int ordinal, KelUtils::StatusObserver* observer);
 
     // Figures of the render (tests).
-    int stageCount() const { return int(m_stages.size()); }
+    int stageCount() const { return m_made; }
     int filledCount() const { return m_filled; }
     int peakLiveStores() const { return m_peakLive; }
 
@@ -121,6 +123,7 @@ private:
     int m_liveStores = 0;
     int m_filled = 0;
     int m_peakLive = 0;
+    int m_made = 0;
 };
 
 } // namespace KelVyxNodes
