@@ -157,6 +157,16 @@ void RenderStages::rowLoopReads(PullRecord const& record)
 
 int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
 {
+    // Stages nothing reads from here on go first, to make room for the ones filled now (a fill
+    // here reads stages used at `ordinal` at least).
+    for (Stage& stage : m_stages) {
+        if (stage.live && stage.lastUse < ordinal) {
+            m_liveBytes -= stage.memo->storeBytes();
+            --m_liveStores;
+            stage.live = false;
+            stage.memo->release();
+        }
+    }
     for (Stage& stage : m_stages) {
         if (stage.done || stage.readyAt > ordinal)
             continue;
@@ -173,14 +183,6 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
             ++m_liveStores;
             ++m_filled;
             m_peakLive = std::max(m_peakLive, m_liveStores);
-        }
-    }
-    for (Stage& stage : m_stages) {
-        if (stage.live && stage.lastUse < ordinal) {
-            m_liveBytes -= stage.memo->storeBytes();
-            --m_liveStores;
-            stage.live = false;
-            stage.memo->release();
         }
     }
     return 0;
