@@ -105,7 +105,8 @@ SharedOutputMemo const* stageOf(VyxNode const* host, KelNodes::Terminal const* p
     const bool source = dynamic_cast<NodeOriginalImage const*>(host) != nullptr;
     // Whatever way the reader looks its input up.
     VyxNode const* reader = stages->reader();
-    shared = shared || (peer && peer->numConnections() > 1) || (reader && reader->readsInputsRepeatedly());
+    shared = shared || (peer && peer->numConnections() > 1) || (reader && reader->readsInputsRepeatedly())
+             || (reader && reader->keepsInputRows() && upstream && upstream->windows);
     if (!host || source || !(shared || RenderStages::needsCut(upstream))) {
         stages->readPlain(upstream);
         return nullptr;

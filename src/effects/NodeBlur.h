@@ -21,8 +21,8 @@ public:
     explicit NodeBlur(int id);
     ~NodeBlur() override;
 
-    // Each point reads a square of the input (its rows once per band, its columns again).
-    bool readsInputsRepeatedly() const override { return true; }
+    // Each point reads a square of the input, through rows it keeps.
+    bool keepsInputRows() const override { return true; }
 
     static KelNodes::NodeDescriptor m_descriptor;
 

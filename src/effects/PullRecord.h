@@ -13,10 +13,13 @@ struct PullRecord
     unsigned long long serial = 0;
     int depth = 1;
     std::vector<int> stages;
+    // Whether a node reading around the point lies below without a stage between.
+    bool windows = false;
 
     void merge(PullRecord const& other, int extraDepth)
     {
         depth = std::max(depth, other.depth + extraDepth);
+        windows = windows || other.windows;
         for (int stage : other.stages)
             addStage(stage);
     }

@@ -77,6 +77,7 @@ void RenderStages::beginNode(VyxNode const* node)
     PullRecord& record = node->pullRecord();
     record = PullRecord();
     record.serial = m_serial;
+    record.windows = node->readsInputsRepeatedly() || node->keepsInputRows();
     node->setRenderOrdinal(++m_nextOrdinal);
     m_node = node;
     m_target = &record;

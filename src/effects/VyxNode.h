@@ -75,6 +75,10 @@ public:
     // the point, or several outputs each reading the same input): its inputs then read
     // through a memo (SharedOutputMemo).
     virtual bool readsInputsRepeatedly() const { return false; }
+    // Whether the node reads a square around each point but keeps the input rows it read (the
+    // kernels, the blur): its input is read about once per point unless it is itself such a
+    // window, in which case the reads multiply level by level; its input is then staged.
+    virtual bool keepsInputRows() const { return false; }
     // The memo in front of `generator` (one kind, behind `output`, one of this node's
     // terminals), made on first use and kept while the node lives; started for the render.
     // Called while inputs are resolved, before any sampling.

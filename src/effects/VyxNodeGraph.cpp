@@ -365,7 +365,7 @@ namespace {
 
 // Reads per point of the source node's colour (kind 4) or channel (kind 2) by the nodes linked
 // to its outputs; an input that takes either kind counts for both.
-int linkedReadsOf(NodeOriginalImage const* source, unsigned int kind)
+int linkedReadsOf(NodeOriginalImage const* source, unsigned int kind, bool windowsBelow)
 {
     int reads = 0;
     for (int t = 0; t < source->numTerminals(); ++t) {
@@ -376,7 +376,8 @@ int linkedReadsOf(NodeOriginalImage const* source, unsigned int kind)
             if (!reader || (reader->inputMask() & kind) == 0)
                 continue;
             auto const* node = dynamic_cast<VyxNode const*>(reader->hostNode());
-            reads += node && node->readsInputsRepeatedly() ? 2 : 1;
+            const bool repeated = node && (node->readsInputsRepeatedly() || (windowsBelow && node->keepsInputRows()));
+            reads += repeated ? 2 : 1;
         }
     }
     return reads;
@@ -398,17 +399,17 @@ bool worthNoMemo(Base1DGenerator const* input)
 
 } // namespace
 
-bool VyxNodeGraph::readsSourceColourRepeatedly() const
+bool VyxNodeGraph::readsSourceColourRepeatedly(bool windowsBelow) const
 {
     NodeOriginalImage const* source = sourceNode();
     if (!source)
         return false;
     // Blending, the destination reads the source's colour as the original besides the result.
     const bool blends = m_disable == 0 && (m_blendMode != 0 || std::clamp(m_opacity, 0, 100) < 100);
-    return linkedReadsOf(source, 4u) + (blends ? 1 : 0) > 1;
+    return linkedReadsOf(source, 4u, windowsBelow) + (blends ? 1 : 0) > 1;
 }
 
-bool VyxNodeGraph::readsSourceChannelRepeatedly() const
+bool VyxNodeGraph::readsSourceChannelRepeatedly(bool windowsBelow) const
 {
     NodeOriginalImage const* source = sourceNode();
     NodeFilteredImage const* destination = destinationNode();
@@ -420,7 +421,7 @@ bool VyxNodeGraph::readsSourceChannelRepeatedly() const
     int ownReads = alpha && alpha->numConnections() != 0 ? 0 : 1;
     if (m_disable == 0 && std::clamp(m_opacity, 0, 100) < 100)
         ++ownReads;
-    return linkedReadsOf(source, 2u) + ownReads > 1;
+    return linkedReadsOf(source, 2u, windowsBelow) + ownReads > 1;
 }
 
 void VyxNodeGraph::resolveInputs()
@@ -481,13 +482,13 @@ void VyxNodeGraph::resolveInputs()
         stages->swapTarget(previous);
     };
     if (colour && !worthNoMemo(colour)
-        && (readsSourceColourRepeatedly() || (stages && RenderStages::needsCut(&colourRecord)))) {
+        && (readsSourceColourRepeatedly(colourRecord.windows) || (stages && RenderStages::needsCut(&colourRecord)))) {
         SharedOutputMemo const* memo = sharedOutput(getTerminal(kRgbIn), nullptr, colour);
         stage(colourRecord, memo);
         colour = memo;
     }
     if (channel && !worthNoMemo(channel)
-        && (readsSourceChannelRepeatedly() || (stages && RenderStages::needsCut(&channelRecord)))) {
+        && (readsSourceChannelRepeatedly(channelRecord.windows) || (stages && RenderStages::needsCut(&channelRecord)))) {
         SharedOutputMemo const* memo = sharedOutput(getTerminal(kAlphaIn), channel, nullptr);
         stage(channelRecord, memo);
         channel = memo;

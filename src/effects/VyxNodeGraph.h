@@ -151,8 +151,9 @@ private:
     // Whether a render reads the source node's colour / channel more than once per point: by
     // several readers, by a reader that samples around the point, or by the destination
     // blending the result over it besides.
-    bool readsSourceColourRepeatedly() const;
-    bool readsSourceChannelRepeatedly() const;
+    // A reader that keeps its input rows counts twice when a window lies below the input.
+    bool readsSourceColourRepeatedly(bool windowsBelow) const;
+    bool readsSourceChannelRepeatedly(bool windowsBelow) const;
 
     QImage const* m_originalImage = nullptr;
     unsigned char const* m_mask = nullptr;
