@@ -3,6 +3,7 @@
 // reads it, with the bytes of the levels rendered one at a time; cancellation is seen within a
 // row of work; a stack of blended effects holds a bounded number of stage pictures.
 
+#include "BenchGraphs.h"
 #include "DeepGraphs.h"
 #include "EffectTestSupport.h"
 
@@ -168,6 +169,26 @@ TEST(StagedRender, AStackOfBlendedEffectsHoldsAFewStagesAtOnce)
         EXPECT_LE(root.renderStages().peakLiveStores(), 4);
         EXPECT_EQ(root.resultImage(),
                   oneAtATime(picture, QStringLiteral("operator.inversion"), *passage, Shape::Stack, depth, 2, 70));
+    }
+}
+
+// Stages only where they are needed: the photo graph stages the input of its one blended effect
+// (colour and alpha), a single blur (a window over the picture itself) none.
+TEST(StagedRender, PlainGraphsMakeNoStages)
+{
+    const QImage picture = makeGradientImage(64, 48);
+    struct Expected
+    {
+        VyxBench::Builder build;
+        int stages;
+    };
+    for (Expected const& e : {Expected{VyxBench::photoObjects, 2}, Expected{VyxBench::blur(5), 0}}) {
+        VyxNodeGraph root;
+        ASSERT_EQ(root.setUp(&picture), 0);
+        ASSERT_TRUE(e.build(&root));
+        ASSERT_EQ(root.setUp(&picture), 0);
+        ASSERT_EQ(root.filter(nullptr), 0);
+        EXPECT_EQ(root.renderStages().stageCount(), e.stages);
     }
 }
 
