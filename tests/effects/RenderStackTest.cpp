@@ -18,7 +18,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -57,8 +56,7 @@ Outcome renderOnRenderThread(VyxNodeGraph* graph)
 
 void expectRendersOrRefuses(Outcome const& outcome, bool mustRender)
 {
-    if (qEnvironmentVariableIsSet("RENDER_STACK_REFUSALS") && outcome.result != 0)
-        printf("refused\n");
+
     if (mustRender || outcome.result == 0) {
         EXPECT_EQ(outcome.result, 0) << outcome.failure.toStdString();
         return;

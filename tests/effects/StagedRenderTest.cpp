@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,8 +87,6 @@ TEST(StagedRender, WindowNodesAreEvaluatedLinearlyWithTheBytesOfOneLevelAtATime)
                 CountingPassNode::asked() = 0;
                 ASSERT_EQ(root.filter(nullptr), 0);
                 const long long asked = CountingPassNode::asked();
-                if (qEnvironmentVariableIsSet("STAGED_RATIOS"))
-                    printf("%s %s %d: %.2f\n", typeName, shapeName(c.shape), depth, double(asked) / double((depth + 1) * pixels));
                 // Stops at the first depth that breaks it: the slow way's work grows by a factor
                 // per level.
                 ASSERT_LE(asked, 4 * (depth + 1) * pixels);
