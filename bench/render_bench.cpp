@@ -1,6 +1,6 @@
 // Render speed and memory of the effect engine on a generated 3840 x 2160 ARGB32 picture, at
 // one thread and at every core; the three-object photo graph on 4000 x 2650; every node type
-// alone at one thread. See bench/README.md.
+// alone at one thread; chains of window nodes at two depths. See bench/README.md.
 
 #include "BenchGraphs.h"
 
@@ -118,6 +118,30 @@ void renderBenchmark(benchmark::State& state, Builder const& build, int width)
     state.counters["ns/px"] = seconds * 1e3 / megapixels / renders;
 }
 
+// Window nodes, each reading a square around the point, chained `depth` deep: noise reduction,
+// sharpen, chromatic aberration and edge detection in turn.
+Builder windowChain(int depth)
+{
+    return [depth](VyxNodeGraph* graph) {
+        static char const* const types[][3] = {{"operator.noiseReduction", "in", "out"},
+                                               {"operator.sharpen", "in", "out"},
+                                               {"operator.chromaaber", "in", "out"},
+                                               {"operator.edgedetection", "in", "out"}};
+        KelNodes::Node* previous = graph->sourceNode();
+        char const* previousOut = "rgb";
+        for (int i = 0; i < depth; ++i) {
+            auto const& type = types[i % 4];
+            KelNodes::Node* node = VyxBench::addNode(graph, type[0]);
+            if (!node || !VyxBench::linkNodes(previous, previousOut, node, type[1]))
+                return false;
+            previous = node;
+            previousOut = type[2];
+        }
+        KelNodes::Node* destination = graph->destinationNode();
+        return VyxBench::linkNodes(previous, previousOut, destination, "rgb");
+    };
+}
+
 void memcpyBenchmark(benchmark::State& state)
 {
     QImage const& source = picture(kWidth);
@@ -177,6 +201,14 @@ void registerAll()
     benchmark::RegisterBenchmark("8_photo_3_objects_4000x2650", [](benchmark::State& state) {
         renderBenchmark(state, VyxBench::photoObjects, kPhotoWidth);
     })->Arg(1)->Arg(all)->ArgName("threads")->UseRealTime()->Unit(benchmark::kMillisecond);
+
+    for (int depth : {2, 6}) {
+        const std::string name = "10_window_chain_" + std::to_string(depth) + "_600x400";
+        Builder build = windowChain(depth);
+        benchmark::RegisterBenchmark(name.c_str(), [build](benchmark::State& state) {
+            renderBenchmark(state, build, 600);
+        })->Arg(1)->Arg(all)->ArgName("threads")->UseRealTime()->Unit(benchmark::kMillisecond);
+    }
 
     QString const source = KelVyxNodes::NodeOriginalImage::m_descriptor.typeId;
     QString const destination = KelVyxNodes::NodeFilteredImage::m_descriptor.typeId;

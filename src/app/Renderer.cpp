@@ -1,5 +1,6 @@
 #include "app/Renderer.h"
 
+#include "effects/RenderStack.h"
 #include "effects/VyxNodeGraph.h"
 
 #include <QMutexLocker>
@@ -7,6 +8,8 @@
 Renderer::Renderer(QObject* parent)
     : QThread(parent)
 {
+    // The stack a render is measured for, whatever the process's default.
+    setStackSize(uint(KelVyxNodes::RenderStack::kThreadBytes));
     connect(&m_status, &RenderStatus::percentCompleted, this, &Renderer::progress);
     // Queued even when emitted on this thread: a refused hand-over reports after render() returns,
     // as a render that ran would.

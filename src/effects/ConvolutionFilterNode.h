@@ -32,6 +32,9 @@ public:
     void getSpan(int y, int x, int count, unsigned int* out) const override;
     void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
+    // Each point reads the kernel's square of the input, through rows it keeps.
+    bool keepsInputRows() const override { return true; }
+
     int imageWidth() const { return m_imageWidth; }
     int imageHeight() const { return m_imageHeight; }
 

@@ -1,6 +1,7 @@
 #include "effects/GeneratorLookup.h"
 
 #include "effects/NodeOriginalImage.h"
+#include "effects/RenderStages.h"
 #include "effects/SharedOutputMemo.h"
 
 #include "effects/VyxNode.h"
@@ -22,6 +23,9 @@ VyxNode const* effectHost(KelNodes::Terminal const* terminal)
     return terminal ? dynamic_cast<VyxNode const*>(terminal->hostNode()) : nullptr;
 }
 
+SharedOutputMemo const* stageOf(VyxNode const* host, KelNodes::Terminal const* peer, Base1DGenerator const* channel,
+                                Base3DGenerator const* colour, bool shared);
+
 } // namespace
 
 bool getGeneratorInterfaces(KelNodes::Terminal const* peer, Base1DGenerator const** out1D,
@@ -30,6 +34,13 @@ bool getGeneratorInterfaces(KelNodes::Terminal const* peer, Base1DGenerator cons
     Base1DGenerator const* g1 = nullptr;
     Base3DGenerator const* g3 = nullptr;
     auto publish = [&]() {
+        if (RenderStages::resolving() && (g3 || g1)) {
+            SharedOutputMemo const* memo = stageOf(effectHost(peer), peer, g3 ? nullptr : g1, g3, false);
+            if (memo && g3)
+                g3 = memo;
+            else if (memo)
+                g1 = memo;
+        }
         if (out3D)
             *out3D = g3;
         if (out1D && !g3)
@@ -50,7 +61,9 @@ bool getGeneratorInterfaces(KelNodes::Terminal const* peer, Base1DGenerator cons
     return publish();
 }
 
-Base3DGenerator const* findGenerator3D(KelNodes::Terminal const* peer)
+namespace {
+
+Base3DGenerator const* plainGenerator3D(KelNodes::Terminal const* peer)
 {
     Base3DGenerator const* found = nullptr;
     if (VyxTerminal const* terminal = asEffectTerminal(peer))
@@ -62,7 +75,7 @@ Base3DGenerator const* findGenerator3D(KelNodes::Terminal const* peer)
     return found;
 }
 
-Base1DGenerator const* findGenerator1D(KelNodes::Terminal const* peer)
+Base1DGenerator const* plainGenerator1D(KelNodes::Terminal const* peer)
 {
     Base1DGenerator const* found = nullptr;
     if (VyxTerminal const* terminal = asEffectTerminal(peer))
@@ -72,6 +85,55 @@ Base1DGenerator const* findGenerator1D(KelNodes::Terminal const* peer)
             found = host->toBase1DGenerator();
     }
     return found;
+}
+
+// The generator a reader gets for `found` behind `peer`. While a render resolves its inputs,
+// the read is noted for the reader (RenderStages) and goes through the output's stage when it
+// is shared or lies kCutDepth calls deep; the source node is read directly (its own picture
+// costs nothing, and an effect stages its input itself). Outside a render only shared outputs
+// get their memo, as they always did.
+SharedOutputMemo const* stageOf(VyxNode const* host, KelNodes::Terminal const* peer, Base1DGenerator const* channel,
+                                Base3DGenerator const* colour, bool shared)
+{
+    RenderStages* stages = RenderStages::resolving();
+    if (!stages) {
+        if (!shared || !host)
+            return nullptr;
+        return host->sharedOutput(peer, channel, colour);
+    }
+    PullRecord const* upstream = stages->recordOf(host);
+    const bool source = dynamic_cast<NodeOriginalImage const*>(host) != nullptr;
+    // Whatever way the reader looks its input up.
+    VyxNode const* reader = stages->reader();
+    shared = shared || (peer && peer->numConnections() > 1) || (reader && reader->readsInputsRepeatedly())
+             || (reader && reader->keepsInputRows() && upstream && upstream->windows);
+    if (!host || source || !(shared || RenderStages::needsCut(upstream))) {
+        stages->readPlain(upstream);
+        return nullptr;
+    }
+    SharedOutputMemo const* memo = host->sharedOutput(peer, channel, colour);
+    stages->readStage(memo, upstream);
+    return memo;
+}
+
+} // namespace
+
+Base3DGenerator const* findGenerator3D(KelNodes::Terminal const* peer)
+{
+    Base3DGenerator const* found = plainGenerator3D(peer);
+    if (!found || !RenderStages::resolving())
+        return found;
+    SharedOutputMemo const* memo = stageOf(effectHost(peer), peer, nullptr, found, false);
+    return memo ? memo : found;
+}
+
+Base1DGenerator const* findGenerator1D(KelNodes::Terminal const* peer)
+{
+    Base1DGenerator const* found = plainGenerator1D(peer);
+    if (!found || !RenderStages::resolving())
+        return found;
+    SharedOutputMemo const* memo = stageOf(effectHost(peer), peer, found, nullptr, false);
+    return memo ? memo : found;
 }
 
 void getGeneratorInterface(Base3DGenerator const** out, KelNodes::Terminal const* peer,
@@ -99,14 +161,13 @@ namespace {
 // The output behind `own`'s first link is read through a memo when several inputs read it or
 // the reading node samples around each point; the source node reading its own picture is
 // cheaper than any memo.
-VyxNode const* sharingHost(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
+bool sharedRead(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
     VyxNode const* host = effectHost(peer);
     if (!host || dynamic_cast<NodeOriginalImage const*>(host))
-        return nullptr;
+        return false;
     VyxNode const* reader = effectHost(own);
-    const bool shared = peer->numConnections() > 1 || (reader && reader->readsInputsRepeatedly());
-    return shared ? host : nullptr;
+    return peer->numConnections() > 1 || (reader && reader->readsInputsRepeatedly());
 }
 
 } // namespace
@@ -116,12 +177,11 @@ Base3DGenerator const* linkedGenerator3D(KelNodes::Terminal const* own)
     if (!own || own->numConnections() == 0)
         return nullptr;
     KelNodes::Terminal const* peer = own->connections().first();
-    Base3DGenerator const* found = findGenerator3D(peer);
+    Base3DGenerator const* found = plainGenerator3D(peer);
     if (!found)
         return nullptr;
-    if (VyxNode const* host = sharingHost(own, peer))
-        return host->sharedOutput(peer, nullptr, found);
-    return found;
+    SharedOutputMemo const* memo = stageOf(effectHost(peer), peer, nullptr, found, sharedRead(own, peer));
+    return memo ? memo : found;
 }
 
 Base1DGenerator const* linkedGenerator1D(KelNodes::Terminal const* own)
@@ -129,12 +189,11 @@ Base1DGenerator const* linkedGenerator1D(KelNodes::Terminal const* own)
     if (!own || own->numConnections() == 0)
         return nullptr;
     KelNodes::Terminal const* peer = own->connections().first();
-    Base1DGenerator const* found = findGenerator1D(peer);
+    Base1DGenerator const* found = plainGenerator1D(peer);
     if (!found)
         return nullptr;
-    if (VyxNode const* host = sharingHost(own, peer))
-        return host->sharedOutput(peer, found, nullptr);
-    return found;
+    SharedOutputMemo const* memo = stageOf(effectHost(peer), peer, found, nullptr, sharedRead(own, peer));
+    return memo ? memo : found;
 }
 
 } // namespace KelVyxNodes

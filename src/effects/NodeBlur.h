@@ -21,6 +21,9 @@ public:
     explicit NodeBlur(int id);
     ~NodeBlur() override;
 
+    // Each point reads a square of the input, through rows it keeps.
+    bool keepsInputRows() const override { return true; }
+
     static KelNodes::NodeDescriptor m_descriptor;
 
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }

@@ -1,5 +1,6 @@
 #include "effects/ParallelRows.h"
 
+#include "effects/RenderStack.h"
 #include "effects/RenderThreadPool.h"
 #include "effects/VectorRegisters.h"
 #include "params/StatusObserver.h"
@@ -7,7 +8,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <memory>
+#include <mutex>
 
 namespace KelVyxNodes {
 
@@ -55,16 +58,42 @@ public:
     {
         // A pool thread has the register state of the thread that started it.
         VectorRegisters::clearUpperHalves();
+        RenderStack::Guard guard;
         t_job = this;
-        for (;;) {
-            if (cancelled())
-                break;
-            const int row = claim(index);
-            if (row < 0)
-                break;
-            doRow(row, index);
+        try {
+            for (;;) {
+                if (cancelled())
+                    break;
+                const int row = claim(index);
+                if (row < 0)
+                    break;
+                doRow(row, index);
+            }
+        } catch (...) {
+            // A pool thread must not end by an exception: the caller rethrows it.
+            fail(std::current_exception());
         }
         t_job = nullptr;
+    }
+
+    // The first exception of a helper; the job stops, and a waiting caller wakes.
+    void fail(std::exception_ptr error)
+    {
+        {
+            std::lock_guard<std::mutex> locker(m_errorLock);
+            if (!m_error)
+                m_error = error;
+        }
+        cancel();
+        m_failed.store(true, std::memory_order_release);
+        m_finished.fetch_add(1, std::memory_order_acq_rel);
+        m_finished.notify_all();
+    }
+    bool failed() const { return m_failed.load(std::memory_order_acquire); }
+    std::exception_ptr error() const
+    {
+        std::lock_guard<std::mutex> locker(m_errorLock);
+        return m_error;
     }
 
     // The next row for worker `me`: from its own band, else the lower half of the largest
@@ -125,6 +154,9 @@ private:
     ParallelRows::RowFunction const& m_function;
     std::atomic<int> m_finished{0};
     std::atomic<bool> m_cancel{false};
+    std::atomic<bool> m_failed{false};
+    mutable std::mutex m_errorLock;
+    std::exception_ptr m_error;
 };
 
 } // namespace
@@ -146,6 +178,7 @@ int ParallelRows::run(int rowCount, int threads, RowFunction const& function,
         return 0;
     // Rows run at full speed whatever the caller's code left in the vector registers.
     VectorRegisters::clearUpperHalves();
+    RenderStack::Guard guard;
     const int workers = workerCount(rowCount, threads);
     const float step = 1.0f / float(rowCount);
     float fraction = 0.0f;
@@ -166,6 +199,8 @@ int ParallelRows::run(int rowCount, int threads, RowFunction const& function,
     if (observer && observer->cancelationRequested())
         return -1;
     RowJob job(rowCount, workers, function);
+    bool cancelled = false;
+    {
     RenderThreadPool& pool = RenderThreadPool::instance();
     pool.submit(&job, 1, workers - 1);
     RowJob const* outer = t_job; // a run inside a row function of another run
@@ -206,8 +241,9 @@ int ParallelRows::run(int rowCount, int threads, RowFunction const& function,
         return true;
     };
 
-    bool cancelled = false;
     for (;;) {
+        if (job.failed())
+            break;
         const int row = job.claim(0);
         if (row < 0)
             break;
@@ -217,12 +253,15 @@ int ParallelRows::run(int rowCount, int threads, RowFunction const& function,
             break;
         }
     }
-    while (!cancelled && reported < rowCount) {
-        // Every row left is being done by a running helper, so the count will move.
+    while (!cancelled && reported < rowCount && !job.failed()) {
+        // Every row left is being done by a running helper (or one failed), so the count moves.
         if (job.finished() == reported)
             job.waitForMoreThan(reported);
         cancelled = !catchUp();
     }
+    }
+    if (std::exception_ptr error = job.error())
+        std::rethrow_exception(error);
     return cancelled ? -1 : 0;
 }
 

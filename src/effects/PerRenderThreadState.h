@@ -63,6 +63,14 @@ public:
 
     unsigned long long generation() const { return m_generation.load(std::memory_order_acquire); }
 
+    // Calls visit(T&) on every thread's state; only while no thread samples (between renders).
+    template<class Visit>
+    void forEach(Visit&& visit)
+    {
+        for (Slot* s = m_head.load(std::memory_order_acquire); s; s = s->next)
+            visit(s->state);
+    }
+
 private:
     struct Slot
     {

@@ -1,6 +1,11 @@
 #include "effects/RenderThreadPool.h"
 
+#include "effects/RenderStack.h"
+
+#include <QThread>
+
 #include <algorithm>
+#include <thread>
 
 namespace KelVyxNodes {
 
@@ -29,8 +34,8 @@ RenderThreadPool::~RenderThreadPool()
         m_queue.clear();
     }
     m_wake.notify_all();
-    for (std::thread& thread : m_threads)
-        thread.join();
+    for (std::unique_ptr<QThread>& thread : m_threads)
+        thread->wait();
 }
 
 void RenderThreadPool::submit(Job* job, int first, int count)
@@ -42,8 +47,12 @@ void RenderThreadPool::submit(Job* job, int first, int count)
         if (m_stopping)
             return;
         const int wanted = std::min(count, maxThreads());
-        while (int(m_threads.size()) < wanted)
-            m_threads.emplace_back(&RenderThreadPool::workerLoop, this);
+        while (int(m_threads.size()) < wanted) {
+            std::unique_ptr<QThread> thread(QThread::create([this] { workerLoop(); }));
+            thread->setStackSize(uint(RenderStack::kThreadBytes));
+            thread->start();
+            m_threads.push_back(std::move(thread));
+        }
         for (int i = 0; i < count; ++i)
             m_queue.push_back(Task{job, first + i});
     }

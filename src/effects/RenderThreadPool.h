@@ -2,9 +2,11 @@
 
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
-#include <thread>
 #include <vector>
+
+class QThread;
 
 namespace KelVyxNodes {
 
@@ -13,7 +15,8 @@ namespace KelVyxNodes {
 // finish(): tasks not started yet are dropped and running ones are waited for, so no task ever
 // outlives its job. Several renders may use the pool at once; a task that finds every thread
 // busy simply starts later (or never, when its job has finished without it), which is why the
-// caller of submit() always works on its job itself.
+// caller of submit() always works on its job itself. Its threads have RenderStack::kThreadBytes
+// of stack, whatever the process's default.
 class RenderThreadPool
 {
 public:
@@ -66,7 +69,7 @@ private:
     std::condition_variable m_wake;
     std::condition_variable m_done;
     std::deque<Task> m_queue;
-    std::vector<std::thread> m_threads;
+    std::vector<std::unique_ptr<QThread>> m_threads;
     int m_busy = 0;
     bool m_stopping = false;
 };

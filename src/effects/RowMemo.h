@@ -22,6 +22,17 @@ public:
     RowMemo(RowMemo const&) = delete;
     RowMemo& operator=(RowMemo const&) = delete;
 
+    // Gives the rows' memory back (the next reset takes it again).
+    void release()
+    {
+        delete[] m_block;
+        m_block = nullptr;
+        m_capacity = 0;
+        m_width = 0;
+        for (int i = 0; i < kRows; ++i)
+            m_rowOf[i] = -1;
+    }
+
     // Forgets every value; the image is width x height.
     void reset(int width, int height)
     {

@@ -1,6 +1,15 @@
 #include "effects/SharedOutputMemo.h"
 
+#include "effects/ParallelRows.h"
+#include "effects/RenderStack.h"
+#include "effects/RowSweepHint.h"
+#include "effects/SpanBuffer.h"
+
+#include <QPoint>
+
 #include <algorithm>
+#include <cstring>
+#include <new>
 
 namespace KelVyxNodes {
 
@@ -54,12 +63,77 @@ RowMemo& SharedOutputMemo::memo() const
     });
 }
 
+std::size_t SharedOutputMemo::storeBytes() const
+{
+    return std::size_t(std::max(0, m_width.load(std::memory_order_relaxed)))
+           * std::size_t(std::max(0, m_height.load(std::memory_order_relaxed))) * sizeof(std::uint32_t);
+}
+
+void SharedOutputMemo::computeSpan(int y, int x, int count, unsigned int* out) const
+{
+    // Every read that goes further down passes here or an effect's output: the place to stop a
+    // graph deeper than the thread's stack.
+    RenderStack::check();
+    if (m_colour)
+        m_colour->getSpan3(y, x, count, out);
+    else
+        m_channel->getSpan(y, x, count, out);
+}
+
+int SharedOutputMemo::fill(int threads, KelUtils::StatusObserver* observer)
+{
+    release();
+    const int width = m_width.load(std::memory_order_relaxed);
+    const int height = m_height.load(std::memory_order_relaxed);
+    if (width <= 0 || height <= 0 || (!m_colour && !m_channel))
+        return 0;
+    std::unique_ptr<std::uint32_t[]> store(new (std::nothrow) std::uint32_t[std::size_t(width) * std::size_t(height)]);
+    if (!store)
+        return 0;
+    std::uint32_t* values = store.get();
+    auto fillRow = [&](int y, int /*worker*/) {
+        RowSweepHint::begin(y);
+        unsigned int* row = values + std::size_t(y) * std::size_t(width);
+        for (int x = 0; x < width && !ParallelRows::cancelRequested(); x += SpanBuffer::kInline)
+            computeSpan(y, x, std::min(SpanBuffer::kInline, width - x), row + x);
+        RowSweepHint::end();
+    };
+    if (ParallelRows::run(height, threads, fillRow, observer, false) < 0)
+        return -1;
+    m_store = std::move(store);
+    m_storeWidth = width;
+    m_storeHeight = height;
+    m_filled.store(true, std::memory_order_release);
+    return 1;
+}
+
+void SharedOutputMemo::release()
+{
+    m_filled.store(false, std::memory_order_release);
+    m_store.reset();
+    m_storeWidth = 0;
+    m_storeHeight = 0;
+    m_memo.forEach([](RowMemo& rows) { rows.release(); });
+}
+
+std::uint32_t const* SharedOutputMemo::storedRow(int y) const
+{
+    if (!m_filled.load(std::memory_order_acquire) || y < 0 || y >= m_storeHeight)
+        return nullptr;
+    return m_store.get() + std::size_t(y) * std::size_t(m_storeWidth);
+}
+
 unsigned int SharedOutputMemo::getSample(QPoint const& point) const
 {
+    if (std::uint32_t const* row = storedRow(point.y())) {
+        if (point.x() >= 0 && point.x() < m_storeWidth)
+            return row[point.x()];
+    }
     RowMemo& m = memo();
     unsigned int value = 0;
     if (m.lookup(point.x(), point.y(), value))
         return value;
+    RenderStack::check();
     value = m_channel->getSample(point);
     if (keepable(value))
         m.store(point.x(), point.y(), value);
@@ -68,28 +142,63 @@ unsigned int SharedOutputMemo::getSample(QPoint const& point) const
 
 unsigned int SharedOutputMemo::getSample3(QPoint const& point) const
 {
+    if (std::uint32_t const* row = storedRow(point.y())) {
+        if (point.x() >= 0 && point.x() < m_storeWidth)
+            return row[point.x()];
+    }
     RowMemo& m = memo();
     unsigned int value = 0;
     if (m.lookup(point.x(), point.y(), value))
         return value;
+    RenderStack::check();
     value = m_colour->getSample3(point);
     if (keepable(value))
         m.store(point.x(), point.y(), value);
     return value;
 }
 
+namespace {
+
+// A span of a filled store: the points inside the image are copied, the rest asked for.
+template <class Compute>
+void spanOfStore(std::uint32_t const* row, int width, int y, int x, int count, unsigned int* out,
+                 Compute&& compute)
+{
+    const long long first = std::max<long long>(x, 0);
+    const long long last = std::min<long long>(static_cast<long long>(x) + count, width);
+    if (first >= last) {
+        compute(y, x, count, out);
+        return;
+    }
+    const int before = int(first - x);
+    if (before > 0)
+        compute(y, x, before, out);
+    std::memcpy(out + before, row + first, std::size_t(last - first) * sizeof(unsigned int));
+    const int after = count - before - int(last - first);
+    if (after > 0)
+        compute(y, int(last), after, out + (count - after));
+}
+
+} // namespace
+
 void SharedOutputMemo::getSpan(int y, int x, int count, unsigned int* out) const
 {
-    spanThrough(memo(), y, x, count, out, [this](int sy, int sx, int n, unsigned int* o) {
-        m_channel->getSpan(sy, sx, n, o);
-    });
+    auto compute = [this](int sy, int sx, int n, unsigned int* o) { computeSpan(sy, sx, n, o); };
+    if (std::uint32_t const* row = storedRow(y)) {
+        spanOfStore(row, m_storeWidth, y, x, count, out, compute);
+        return;
+    }
+    spanThrough(memo(), y, x, count, out, compute);
 }
 
 void SharedOutputMemo::getSpan3(int y, int x, int count, unsigned int* out) const
 {
-    spanThrough(memo(), y, x, count, out, [this](int sy, int sx, int n, unsigned int* o) {
-        m_colour->getSpan3(sy, sx, n, o);
-    });
+    auto compute = [this](int sy, int sx, int n, unsigned int* o) { computeSpan(sy, sx, n, o); };
+    if (std::uint32_t const* row = storedRow(y)) {
+        spanOfStore(row, m_storeWidth, y, x, count, out, compute);
+        return;
+    }
+    spanThrough(memo(), y, x, count, out, compute);
 }
 
 } // namespace KelVyxNodes

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/PullRecord.h"
 #include "effects/VyxTerminal.h"
 #include "nodes/Node.h"
 #include "params/HelpItem.h"
@@ -74,6 +75,10 @@ public:
     // the point, or several outputs each reading the same input): its inputs then read
     // through a memo (SharedOutputMemo).
     virtual bool readsInputsRepeatedly() const { return false; }
+    // Whether the node reads a square around each point but keeps the input rows it read (the
+    // kernels, the blur): its input is read about once per point unless it is itself such a
+    // window, in which case the reads multiply level by level; its input is then staged.
+    virtual bool keepsInputRows() const { return false; }
     // The memo in front of `generator` (one kind, behind `output`, one of this node's
     // terminals), made on first use and kept while the node lives; started for the render.
     // Called while inputs are resolved, before any sampling.
@@ -81,6 +86,12 @@ public:
                                          Base3DGenerator const* colour) const;
     // How many memos the node holds: one per output and kind of value read.
     int sharedOutputCount() const;
+
+    // What reading this node costs in the render being prepared, and its place in preparation
+    // order (RenderStages).
+    PullRecord& pullRecord() const { return m_pull; }
+    int renderOrdinal() const { return m_renderOrdinal; }
+    void setRenderOrdinal(int ordinal) const { m_renderOrdinal = ordinal; }
 
 protected:
     VyxNodeGraph* m_graph = nullptr;
@@ -92,6 +103,8 @@ private:
         std::unique_ptr<SharedOutputMemo> memo;
     };
     mutable std::vector<SharedOutput> m_sharedOutputs;
+    mutable PullRecord m_pull;
+    mutable int m_renderOrdinal = 0;
 };
 
 } // namespace KelVyxNodes

@@ -4,6 +4,7 @@
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/NodeTypeRegistry.h"
+#include "effects/RenderStack.h"
 #include "effects/RenderThreadPool.h"
 #include "effects/SharedOutputMemo.h"
 #include "effects/VyxTerminal.h"
@@ -20,6 +21,7 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <climits>
 
 namespace KelVyxNodes {
 
@@ -43,18 +45,21 @@ QString nodeName(KelNodes::Node const* node)
 
 unsigned int VyxNodeGraph::ResultColour::getSample3(QPoint const& point) const
 {
+    RenderStack::check();
     Base3DGenerator const* result = m_graph->m_passed3D ? m_graph->m_passed3D : m_graph->m_result3D;
     return result ? result->getSample3(point) : 0x808080u;
 }
 
 unsigned int VyxNodeGraph::ResultAlpha::getSample(QPoint const& point) const
 {
+    RenderStack::check();
     Base1DGenerator const* result = m_graph->m_passed1D ? m_graph->m_passed1D : m_graph->m_result1D;
     return result ? result->getSample(point) : 255u;
 }
 
 void VyxNodeGraph::ResultColour::getSpan3(int y, int x, int count, unsigned int* out) const
 {
+    RenderStack::check();
     if (Base3DGenerator const* result = m_graph->m_passed3D ? m_graph->m_passed3D : m_graph->m_result3D)
         result->getSpan3(y, x, count, out);
     else
@@ -63,6 +68,7 @@ void VyxNodeGraph::ResultColour::getSpan3(int y, int x, int count, unsigned int*
 
 void VyxNodeGraph::ResultAlpha::getSpan(int y, int x, int count, unsigned int* out) const
 {
+    RenderStack::check();
     if (Base1DGenerator const* result = m_graph->m_passed1D ? m_graph->m_passed1D : m_graph->m_result1D)
         result->getSpan(y, x, count, out);
     else
@@ -315,11 +321,51 @@ Base1DGenerator const* VyxNodeGraph::lookThrough(Base1DGenerator const* input) c
     return input;
 }
 
+VyxNodeGraph const* VyxNodeGraph::passingUpstream(void const* input, bool colour) const
+{
+    VyxNodeGraph const* upstream = nullptr;
+    if (colour) {
+        if (auto const* output = dynamic_cast<ResultColour const*>(static_cast<Base3DGenerator const*>(input)))
+            upstream = output->graph();
+    } else if (auto const* output = dynamic_cast<ResultAlpha const*>(static_cast<Base1DGenerator const*>(input))) {
+        upstream = output->graph();
+    }
+    if (!upstream || upstream->m_passedSerial != renderSerial())
+        return nullptr;
+    if (colour ? upstream->m_passed3D == nullptr : upstream->m_passed1D == nullptr)
+        return nullptr;
+    return upstream;
+}
+
+void VyxNodeGraph::finishPullRecord() const
+{
+    RenderStages* stages = RenderStages::resolving();
+    if (!stages)
+        return;
+    PullRecord& record = pullRecord();
+    const unsigned long long serial = record.serial;
+    if (m_passed3D && m_passedSerial == renderSerial()) {
+        // The outputs read the input: one call more.
+        record = m_passRecord;
+        record.depth = m_passRecord.depth + 1;
+        record.serial = serial;
+        return;
+    }
+    PullRecord result;
+    result.serial = serial;
+    // The outputs call the destination, which reads the result and the source as the original.
+    if (PullRecord const* destination = stages->recordOf(destinationNode()))
+        result.merge(*destination, 1);
+    if (PullRecord const* source = stages->recordOf(sourceNode()))
+        result.merge(*source, 2);
+    record = result;
+}
+
 namespace {
 
 // Reads per point of the source node's colour (kind 4) or channel (kind 2) by the nodes linked
 // to its outputs; an input that takes either kind counts for both.
-int linkedReadsOf(NodeOriginalImage const* source, unsigned int kind)
+int linkedReadsOf(NodeOriginalImage const* source, unsigned int kind, bool windowsBelow)
 {
     int reads = 0;
     for (int t = 0; t < source->numTerminals(); ++t) {
@@ -330,7 +376,8 @@ int linkedReadsOf(NodeOriginalImage const* source, unsigned int kind)
             if (!reader || (reader->inputMask() & kind) == 0)
                 continue;
             auto const* node = dynamic_cast<VyxNode const*>(reader->hostNode());
-            reads += node && node->readsInputsRepeatedly() ? 2 : 1;
+            const bool repeated = node && (node->readsInputsRepeatedly() || (windowsBelow && node->keepsInputRows()));
+            reads += repeated ? 2 : 1;
         }
     }
     return reads;
@@ -352,17 +399,17 @@ bool worthNoMemo(Base1DGenerator const* input)
 
 } // namespace
 
-bool VyxNodeGraph::readsSourceColourRepeatedly() const
+bool VyxNodeGraph::readsSourceColourRepeatedly(bool windowsBelow) const
 {
     NodeOriginalImage const* source = sourceNode();
     if (!source)
         return false;
     // Blending, the destination reads the source's colour as the original besides the result.
     const bool blends = m_disable == 0 && (m_blendMode != 0 || std::clamp(m_opacity, 0, 100) < 100);
-    return linkedReadsOf(source, 4u) + (blends ? 1 : 0) > 1;
+    return linkedReadsOf(source, 4u, windowsBelow) + (blends ? 1 : 0) > 1;
 }
 
-bool VyxNodeGraph::readsSourceChannelRepeatedly() const
+bool VyxNodeGraph::readsSourceChannelRepeatedly(bool windowsBelow) const
 {
     NodeOriginalImage const* source = sourceNode();
     NodeFilteredImage const* destination = destinationNode();
@@ -374,7 +421,7 @@ bool VyxNodeGraph::readsSourceChannelRepeatedly() const
     int ownReads = alpha && alpha->numConnections() != 0 ? 0 : 1;
     if (m_disable == 0 && std::clamp(m_opacity, 0, 100) < 100)
         ++ownReads;
-    return linkedReadsOf(source, 2u) + ownReads > 1;
+    return linkedReadsOf(source, 2u, windowsBelow) + ownReads > 1;
 }
 
 void VyxNodeGraph::resolveInputs()
@@ -384,27 +431,77 @@ void VyxNodeGraph::resolveInputs()
     NodeOriginalImage* source = sourceNode();
     if (!source)
         return;
+    // Each kind's reads are noted on their own: a look-through or a stage replaces them.
+    RenderStages* stages = RenderStages::resolving();
+    PullRecord colourRecord;
+    PullRecord channelRecord;
+    PullRecord* outer = stages ? stages->swapTarget(&colourRecord) : nullptr;
+    Base3DGenerator const* linkedColour = linkedGenerator3D(getTerminal(kRgbIn));
+    if (stages)
+        stages->swapTarget(&channelRecord);
+    Base1DGenerator const* linkedChannel = linkedGenerator1D(getTerminal(kAlphaIn));
+    if (stages)
+        stages->swapTarget(outer);
     // Effects are resolved upstream first (level order): an effect that passes its input takes
     // what its own upstream resolved to, so no read walks a run of such effects one by one.
-    Base3DGenerator const* colour = lookThrough(linkedGenerator3D(getTerminal(kRgbIn)));
-    Base1DGenerator const* channel = lookThrough(linkedGenerator1D(getTerminal(kAlphaIn)));
+    Base3DGenerator const* colour = lookThrough(linkedColour);
+    Base1DGenerator const* channel = lookThrough(linkedChannel);
+    if (colour != linkedColour) {
+        if (VyxNodeGraph const* upstream = passingUpstream(linkedColour, true))
+            colourRecord = upstream->m_passRecord;
+    }
+    if (channel != linkedChannel) {
+        if (VyxNodeGraph const* upstream = passingUpstream(linkedChannel, false))
+            channelRecord = upstream->m_passRecord;
+    }
     if (passesInputUnchanged()) {
         source->setUpstream3D(colour);
         source->setUpstream1D(channel);
         m_passed3D = colour ? colour : source->toBase3DGenerator();
         m_passed1D = channel ? channel : source->toBase1DGenerator();
         m_passedSerial = renderSerial();
+        m_passRecord = PullRecord();
+        m_passRecord.merge(colourRecord, 0);
+        m_passRecord.merge(channelRecord, 0);
+        m_inputRecord = m_passRecord;
+        if (stages)
+            pullRecord().merge(m_passRecord, 0);
         return;
     }
     // The input is evaluated once per point however often the effect reads it (a blend reads
     // it through the nodes and again as the original): else a stack of k such effects would
-    // cost 2^k reads of the picture.
-    if (colour && !worthNoMemo(colour) && readsSourceColourRepeatedly())
-        colour = sharedOutput(getTerminal(kRgbIn), nullptr, colour);
-    if (channel && !worthNoMemo(channel) && readsSourceChannelRepeatedly())
-        channel = sharedOutput(getTerminal(kAlphaIn), channel, nullptr);
+    // cost 2^k reads of the picture. An input lying deep below is staged as well, so that no
+    // read inside the image goes down the whole stack.
+    auto stage = [&](PullRecord& record, auto const* memo) {
+        if (!stages)
+            return;
+        const PullRecord upstream = record;
+        record = PullRecord();
+        PullRecord* previous = stages->swapTarget(&record);
+        stages->readStage(memo, &upstream);
+        stages->swapTarget(previous);
+    };
+    if (colour && !worthNoMemo(colour)
+        && (readsSourceColourRepeatedly(colourRecord.windows) || (stages && RenderStages::needsCut(&colourRecord)))) {
+        SharedOutputMemo const* memo = sharedOutput(getTerminal(kRgbIn), nullptr, colour);
+        stage(colourRecord, memo);
+        colour = memo;
+    }
+    if (channel && !worthNoMemo(channel)
+        && (readsSourceChannelRepeatedly(channelRecord.windows) || (stages && RenderStages::needsCut(&channelRecord)))) {
+        SharedOutputMemo const* memo = sharedOutput(getTerminal(kAlphaIn), channel, nullptr);
+        stage(channelRecord, memo);
+        channel = memo;
+    }
     source->setUpstream3D(colour);
     source->setUpstream1D(channel);
+    m_inputRecord = PullRecord();
+    m_inputRecord.merge(colourRecord, 0);
+    m_inputRecord.merge(channelRecord, 0);
+    if (stages) {
+        PullRecord& own = pullRecord();
+        own.merge(m_inputRecord, 0);
+    }
 }
 
 // --- set-up and render -----------------------------------------------------------------------
@@ -480,13 +577,27 @@ void VyxNodeGraph::sortForRender() const
 
 namespace {
 
-void resolveTree(KelNodes::NodeGraph const* graph)
+// Members upstream first, each effect's members right after it (the order they are prepared
+// in); every node's reads are noted (RenderStages) while it resolves.
+void resolveTree(KelNodes::NodeGraph const* graph, RenderStages* stages)
 {
+    auto const* effect = dynamic_cast<VyxNodeGraph const*>(graph);
     for (KelNodes::Node* member : graph->nodes()) {
-        if (auto* node = dynamic_cast<VyxNode*>(member))
+        auto* node = dynamic_cast<VyxNode*>(member);
+        if (node && stages)
+            stages->beginNode(node);
+        if (node)
             node->resolveInputs();
-        if (KelNodes::NodeGraph const* sub = member->toNodeGraph())
-            resolveTree(sub);
+        // The source of an effect reads the effect's input.
+        if (stages && effect && effect->parentEffectGraph() && dynamic_cast<NodeOriginalImage*>(member))
+            stages->readPlain(stages->recordOf(effect));
+        if (node && stages)
+            stages->endNode(node);
+        if (KelNodes::NodeGraph const* sub = member->toNodeGraph()) {
+            resolveTree(sub, stages);
+            if (auto const* subEffect = dynamic_cast<VyxNodeGraph const*>(sub))
+                subEffect->finishPullRecord();
+        }
     }
 }
 
@@ -496,8 +607,13 @@ int VyxNodeGraph::onFilterStart(KelUtils::StatusObserver* observer)
 {
     takeResultGenerators();
     const QList<KelNodes::Node*> members = m_nodes;
+    RenderStages* stages = RenderStages::preparing();
     for (KelNodes::Node* member : members) {
         auto* node = dynamic_cast<VyxNode*>(member);
+        // The stages this node reads are filled first (everything upstream is prepared).
+        if (node && stages && node->pullRecord().serial == stages->serial()
+            && stages->advanceTo(node->renderOrdinal(), observer) < 0)
+            return -1;
         if (node && node->onFilterStart(observer) < 0)
             return -1;
         if (observer && observer->cancelationRequested())
@@ -554,17 +670,44 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
     // Upstream first in every graph, then every cached upstream pointer read afresh, so that
     // links made before their upstream was ready work and statistics see prepared inputs.
     sortForRender();
-    resolveTree(this);
+    m_stages.begin(renderSerial(), renderThreads());
+    struct EndStages
+    {
+        RenderStages& stages;
+        ~EndStages() { stages.end(); }
+    } endStages{m_stages};
+    {
+        RenderStages::Resolving resolving(&m_stages);
+        resolveTree(this, &m_stages);
+        if (PullRecord const* rows = m_stages.recordOf(destination))
+            m_stages.rowLoopReads(*rows);
+    }
 
     if (observer)
         observer->started();
-    if (onFilterStart(observer) < 0 || (observer && observer->cancelationRequested())) {
-        qDebug() << "VyxNodeGraph error: one of the nodes onFilterStart() failed, filtering aborted";
-        restore();
-        return -1;
-    }
-    if (destination->filter(observer) < 0) {
-        qDebug() << "VyxNodeGraph error: filtering failed";
+    try {
+        RenderStack::Guard guard;
+        int prepared = 0;
+        {
+            RenderStages::Preparing preparing(&m_stages);
+            prepared = onFilterStart(observer);
+        }
+        // The stages nothing but the row loop reads are given back before it starts.
+        if (prepared < 0 || (observer && observer->cancelationRequested())
+            || m_stages.advanceTo(INT_MAX - 1, observer) < 0) {
+            qDebug() << "VyxNodeGraph error: one of the nodes onFilterStart() failed, filtering aborted";
+            restore();
+            return -1;
+        }
+        if (destination->filter(observer) < 0) {
+            qDebug() << "VyxNodeGraph error: filtering failed";
+            restore();
+            return -1;
+        }
+    } catch (RenderStack::TooDeep const& tooDeep) {
+        qDebug() << "VyxNodeGraph error:" << tooDeep.what();
+        if (observer)
+            observer->failed(QString::fromUtf8(tooDeep.what()));
         restore();
         return -1;
     }

@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
+#include "effects/RenderStages.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
@@ -105,6 +106,11 @@ public:
     // between) and blended by Normal or at opacity 0, which give the input back to the byte.
     bool passesInputUnchanged() const;
 
+    // The stages of this graph's last render, while it runs (tests read the figures).
+    RenderStages const& renderStages() const { return m_stages; }
+    // Once the members of this effect are resolved: what reading its outputs costs.
+    void finishPullRecord() const;
+
     // Settings, as bound to the parameters "disable", "opacity" and "blendMode".
     int disableSetting() const { return m_disable; }
     int opacitySetting() const { return m_opacity; }
@@ -139,12 +145,15 @@ private:
     // render, else `input` itself.
     Base3DGenerator const* lookThrough(Base3DGenerator const* input) const;
     Base1DGenerator const* lookThrough(Base1DGenerator const* input) const;
+    // The effect `input` reads through when lookThrough replaces it, else null.
+    VyxNodeGraph const* passingUpstream(void const* input, bool colour) const;
     void setSourceUpstream(KelNodes::Terminal const* own, KelNodes::Terminal const* peer);
     // Whether a render reads the source node's colour / channel more than once per point: by
     // several readers, by a reader that samples around the point, or by the destination
     // blending the result over it besides.
-    bool readsSourceColourRepeatedly() const;
-    bool readsSourceChannelRepeatedly() const;
+    // A reader that keeps its input rows counts twice when a window lies below the input.
+    bool readsSourceColourRepeatedly(bool windowsBelow) const;
+    bool readsSourceChannelRepeatedly(bool windowsBelow) const;
 
     QImage const* m_originalImage = nullptr;
     unsigned char const* m_mask = nullptr;
@@ -160,6 +169,10 @@ private:
     Base3DGenerator const* m_passed3D = nullptr;
     Base1DGenerator const* m_passed1D = nullptr;
     unsigned long long m_passedSerial = 0;
+    // What reading the input costs (and, while passing it, the outputs) in this render.
+    PullRecord m_inputRecord;
+    PullRecord m_passRecord;
+    RenderStages m_stages;
     int m_disable = 0;
     int m_opacity = 100;
     int m_blendMode = 0;

@@ -9,6 +9,12 @@
 #include "effects/VyxNodeGraph.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParameterFactory.h"
+#include "nodes/LinkBatch.h"
+#include "nodes/Terminal.h"
+
+#include <QDomDocument>
+
+#include <memory>
 
 #include <QDir>
 #include <QFile>
@@ -196,6 +202,66 @@ TEST_F(TwTemplateContainerTest, MissingIconIsRenderedAndWrittenAnExistingOneIsRe
     QImage const read = store.getObjectTemplateFromUuid(kUuidB)->objectIcon().toImage();
     ASSERT_EQ(read.size(), QSize(3, 3));
     EXPECT_EQ(read.pixel(1, 1), 0xFF00FF00u);
+}
+
+// A template of thousands of stacked sub-effects (written by code, as a shared file would hold
+// it): the icon render at load, before any click, renders it instead of overflowing the stack.
+TEST_F(TwTemplateContainerTest, TheIconOfATemplateOfThousandsOfSubEffectsRendersAtLoad)
+{
+    const int effects = 8000;
+    KelVyxNodes::VyxNodeGraph root(nullptr);
+    KelVyxNodes::VyxNodeGraph* effect = root.addSubGraph(-1);
+    QImage bootstrap(1, 1, QImage::Format_ARGB32);
+    bootstrap.fill(0);
+    ASSERT_EQ(effect->setUp(&bootstrap), 0);
+    KelNodes::Node* previous = effect->sourceNode();
+    QString colourOut = QStringLiteral("rgb");
+    QString alphaOut = QStringLiteral("alpha");
+    KelNodes::Node* destination = effect->destinationNode();
+    destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
+    destination->getTerminal(QStringLiteral("alpha"))->disconnectAll();
+    KelNodes::LinkBatch links;
+    for (int i = 0; i < effects; ++i) {
+        KelVyxNodes::VyxNodeGraph* inner = effect->addSubGraph(-1);
+        ASSERT_TRUE(inner && inner->setUp(&bootstrap) == 0);
+        KelNodes::Node* inversion = inner->addNode(QStringLiteral("operator.inversion"), -1);
+        inner->destinationNode()->getTerminal(QStringLiteral("rgb"))->disconnectAll();
+        links.add(inner->sourceNode(), QStringLiteral("rgb"), inversion, QStringLiteral("inRgb"));
+        links.add(inversion, QStringLiteral("outRgb"), inner->destinationNode(), QStringLiteral("rgb"));
+        // Multiply at full opacity: every effect blends, none is looked through.
+        inner->paramContainer()->setListParam(QStringLiteral("blendMode"), 2);
+        links.add(previous, colourOut, inner, QStringLiteral("rgbIn"));
+        links.add(previous, alphaOut, inner, QStringLiteral("alphaIn"));
+        previous = inner;
+        colourOut = QStringLiteral("rgbOut");
+        alphaOut = QStringLiteral("alphaOut");
+    }
+    links.add(previous, colourOut, destination, QStringLiteral("rgb"));
+    links.add(previous, alphaOut, destination, QStringLiteral("alpha"));
+    ASSERT_EQ(links.connectAll(), 4 * effects + 2);
+    effect->setUp(nullptr);
+    effect->setName(QStringLiteral("Deep"));
+    std::unique_ptr<QDomDocument> document(root.store({effect}, false, false, true));
+    QDomElement graph = document->documentElement().firstChildElement(QStringLiteral("nodes")).firstChildElement();
+    KelTemplate record;
+    record.setUuid(kUuidA);
+    record.setName(QStringLiteral("Deep"));
+    record.setType(QStringLiteral("Filter"));
+    record.store(*document, graph, 0);
+    ASSERT_TRUE(writeFile(templatePath(kUuidA), document->toString(1).toUtf8()));
+
+    TwTemplateContainer store(nullptr, nullptr);
+    store.loadObjectTemplates();
+    KelTemplate* loaded = store.getObjectTemplateFromUuid(kUuidA);
+    ASSERT_NE(loaded, nullptr);
+    QImage const rendered = loaded->objectIcon().toImage();
+    ASSERT_EQ(rendered.size(), QSize(6, 4));
+    // Each effect multiplies the inverted picture with the picture.
+    QRgb expected = kSampleColour;
+    for (int i = 0; i < effects; ++i)
+        expected = 0xFF000000u
+                   | KelVyxNodes::NodeFilteredImage::blendColour(2, inverted(expected) & 0xFFFFFFu, expected & 0xFFFFFFu, 100);
+    EXPECT_EQ(rendered.pixel(2, 2), expected);
 }
 
 TEST_F(TwTemplateContainerTest, FilesThatHoldNoUsableTemplateAreSkipped)

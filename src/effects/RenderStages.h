@@ -1,0 +1,129 @@
+#pragma once
+
+#include "effects/PullRecord.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace KelNodes {
+class Terminal;
+}
+namespace KelUtils {
+class StatusObserver;
+}
+
+namespace KelVyxNodes {
+
+class SharedOutputMemo;
+class VyxNode;
+
+// The stages of one render of a top-level graph. While inputs are resolved (upstream first),
+// every output read through a SharedOutputMemo becomes a stage: outputs with several readers,
+// inputs of nodes that read around the point, effect inputs read more than once, and any output
+// whose pull depth (PullRecord) reached kCutDepth. Stages are filled in the order they were
+// made, each right before the first node that reads it is prepared, so a read inside the image
+// never goes more than kCutDepth calls down and every node output is computed a bounded number
+// of times per point. A stage's store is given back once every node and stage that reads it
+// has been prepared or filled (the row loop's own stages at the end of the render).
+//
+// Memory: at most kBudgetBytes of stores live at once (but always kMinStores, so a stack of
+// blended effects on any picture stays staged); a stage beyond that stays unfilled and is read
+// through its row memo, with the same values. All is given back when the render ends.
+class RenderStages
+{
+public:
+    static constexpr int kCutDepth = 32;
+    static constexpr std::size_t kBudgetBytes = std::size_t(512) << 20;
+    static constexpr int kMinStores = 2;
+
+    // Starts a render (the top graph's serial): forgets the last render's stages.
+    void begin(unsigned long long serial, int threads);
+    // Gives back every store; the stages are forgotten.
+    void end();
+    bool active(unsigned long long serial) const { return m_active && m_serial == serial; }
+    unsigned long long serial() const { return m_serial; }
+
+    // The stages of the render whose inputs this thread is resolving, or null.
+    static RenderStages* resolving();
+    class Resolving
+    {
+    public:
+        explicit Resolving(RenderStages* stages);
+        ~Resolving();
+        Resolving(Resolving const&) = delete;
+        Resolving& operator=(Resolving const&) = delete;
+
+    private:
+        RenderStages* m_previous;
+    };
+
+    // The stages of the render whose nodes this thread is preparing, or null.
+    static RenderStages* preparing();
+    class Preparing
+    {
+    public:
+        explicit Preparing(RenderStages* stages);
+        ~Preparing();
+        Preparing(Preparing const&) = delete;
+        Preparing& operator=(Preparing const&) = delete;
+
+    private:
+        RenderStages* m_previous;
+    };
+
+    // Resolution of one node: its place in preparation order, and a fresh record its reads
+    // go to.
+    void beginNode(VyxNode const* node);
+    void endNode(VyxNode const* node);
+    // The node being resolved, or null.
+    VyxNode const* reader() const { return m_node; }
+    // Where reads are noted now (the node being resolved, or a part of it).
+    PullRecord* target() const { return m_target; }
+    PullRecord* swapTarget(PullRecord* target);
+
+    // host's record in this render, or null when it was not resolved in it.
+    PullRecord const* recordOf(VyxNode const* host) const;
+    // Whether a read of `upstream` has to go through a stage to keep depths bounded.
+    static bool needsCut(PullRecord const* upstream) { return upstream && upstream->depth >= kCutDepth; }
+    // A plain read of an output with the record `upstream` (null: a leaf).
+    void readPlain(PullRecord const* upstream);
+    // A read through `memo`, whose fill reads an output with the record `upstream`.
+    void readStage(SharedOutputMemo const* memo, PullRecord const* upstream);
+    // The stages the destination's row loop reads.
+    void rowLoopReads(PullRecord const& record);
+
+    // Fills the stages the node of preparation place `ordinal` may read and gives back the
+    // stores nothing from there on reads. -1 when cancelled.
+    int advanceTo(int ordinal, KelUtils::StatusObserver* observer);
+
+    // Figures of the render (tests).
+    int stageCount() const { return m_made; }
+    int filledCount() const { return m_filled; }
+    int peakLiveStores() const { return m_peakLive; }
+
+private:
+    struct Stage
+    {
+        SharedOutputMemo* memo;
+        int readyAt;
+        int lastUse;
+        bool done;
+        bool live;
+    };
+    int registerStage(SharedOutputMemo const* memo, PullRecord const* upstream);
+
+    bool m_active = false;
+    unsigned long long m_serial = 0;
+    int m_threads = 1;
+    int m_nextOrdinal = 0;
+    VyxNode const* m_node = nullptr;
+    PullRecord* m_target = nullptr;
+    std::vector<Stage> m_stages;
+    std::size_t m_liveBytes = 0;
+    int m_liveStores = 0;
+    int m_filled = 0;
+    int m_peakLive = 0;
+    int m_made = 0;
+};
+
+} // namespace KelVyxNodes

@@ -1,0 +1,75 @@
+#pragma once
+
+// Graphs of one node type repeated `depth` times, as chains, stacks of effects and nests of
+// effects, for the tests that render deep graphs (stack, work and memory bounds).
+
+#include "effects/Base3DGenerator.h"
+#include "effects/VyxNode.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeParameterContainer.h"
+
+#include <QImage>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+
+namespace KelVyxNodes {
+class VyxNodeGraph;
+}
+
+namespace EffectTest {
+
+enum class Shape { Chain, Stack, Nest };
+char const* shapeName(Shape shape);
+
+// How a value goes through a node type: its input and output terminals of one kind (4 colour,
+// 2 one channel). None for a type without an input and an output of the same kind.
+struct Passage
+{
+    QString in;
+    QString out;
+    unsigned int kind = 4;
+};
+std::optional<Passage> passageOf(QString const& typeId);
+
+// Made between the levels when asked: another node the value goes through.
+using Between = std::function<KelNodes::Node*(KelVyxNodes::VyxNodeGraph*)>;
+
+// Fills `root` (set up on `image`): its source, then `depth` nodes of `typeId` in `shape`
+// (a chain in the root; one node in each of `depth` stacked effects; `depth` nodes, each in the
+// effect inside the one before), to the root's destination. Effects blend by `blendMode` at
+// `opacity`. `between` nodes (colour passages "in"/"out") sit in front of every level and before
+// the destination. False when a link could not be made.
+bool buildDeep(KelVyxNodes::VyxNodeGraph* root, QImage const* image, QString const& typeId, Passage const& passage,
+               Shape shape, int depth, Between const& between = {}, int blendMode = 0, int opacity = 100);
+
+// Passes its colour input on and counts the points it was asked for.
+class CountingPassNode : public KelVyxNodes::VyxNode, public KelVyxNodes::Base3DGenerator
+{
+public:
+    explicit CountingPassNode(int id);
+    static inline KelNodes::NodeDescriptor m_descriptor{
+        QStringLiteral("test.countingPass"), QUuid(QStringLiteral("{6a1f3e52-2222-4b7c-9d10-000000000002}")),
+        QStringLiteral("Counting pass"), QString(), nullptr};
+
+    KelNodes::NodeParameterContainer* paramContainer() override { return &m_container; }
+    KelNodes::NodeParameterContainer const* paramContainer() const override { return &m_container; }
+    KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
+    void* objectPtr() override { return this; }
+    KelVyxNodes::Base3DGenerator const* toBase3DGenerator() const override { return this; }
+    void resolveInputs() override;
+
+    unsigned int getSample3(QPoint const& point) const override;
+    void getSpan3(int y, int x, int count, unsigned int* out) const override;
+
+    // Points asked for, by every counting node of the process.
+    static std::atomic<long long>& asked();
+
+private:
+    KelNodes::NodeParameterContainer m_container;
+    KelVyxNodes::Base3DGenerator const* m_input = nullptr;
+};
+
+} // namespace EffectTest

@@ -1,0 +1,97 @@
+// Stacks of thousands of blended effects render in a child process under an address-space
+// limit, holding a few pictures beyond the source and the result, whatever the stack's length:
+// the stages' budget does not grow with the number of effects, and nothing stays after the
+// render.
+
+#include "DeepGraphs.h"
+
+#include "app/AddressSpaceLimit.h"
+#include "effects/RenderStages.h"
+#include "effects/VyxNodeGraph.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace KelVyxNodes;
+
+namespace EffectTest {
+namespace {
+
+qint64 residentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray const& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return -1;
+}
+
+qint64 peakResidentBytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return qint64(usage.ru_maxrss) * 1024;
+}
+
+// Renders `effects` Multiply effects (each blends its input with itself) over a picture of
+// width x height and exits 0 when it rendered holding at most `pictures` pictures more, and
+// keeps no more than the result afterwards.
+[[noreturn]] void renderStackInChild(int width, int height, int effects, int pictures)
+{
+    QImage picture(width, height, QImage::Format_ARGB32);
+    picture.fill(0xFF9080A0u);
+    const std::optional<Passage> passage = passageOf(QStringLiteral("operator.inversion"));
+    VyxNodeGraph root;
+    if (!passage || root.setUp(&picture) != 0
+        || !buildDeep(&root, &picture, QStringLiteral("operator.inversion"), *passage, Shape::Stack, effects, {}, 2,
+                      100)
+        || root.setUp(&picture) != 0)
+        std::exit(2);
+    root.sortForRender();
+    const qint64 pictureBytes = picture.sizeInBytes();
+    // Room for the result, the stages' budget and the render threads, far from what a memo per
+    // effect took.
+    if (!AppTest::limitAddressSpace(qint64(RenderStages::kBudgetBytes) + 4 * pictureBytes + (qint64(768) << 20)))
+        std::exit(3);
+    const qint64 before = peakResidentBytes();
+    const qint64 residentBefore = residentBytes();
+    const int result = root.filter(nullptr);
+    const qint64 growth = peakResidentBytes() - before;
+    const qint64 kept = residentBytes() - residentBefore;
+    std::fprintf(stderr, "result %d, peak growth %lld MB, kept %lld MB, for pictures of %lld MB\n", result,
+                 growth >> 20, kept >> 20, pictureBytes >> 20);
+    std::exit(result == 0 && growth <= pictures * pictureBytes + (qint64(64) << 20)
+                      && kept <= pictureBytes + (qint64(16) << 20)
+                  ? 0
+                  : 1);
+}
+
+TEST(RenderMemory, FiveThousandBlendedEffectsOnTheDefaultPicture)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The result and the colour and alpha stages of two effects.
+    EXPECT_EXIT(renderStackInChild(600, 400, 5000, 5), ::testing::ExitedWithCode(0), "");
+}
+
+// Forty, not a thousand: each effect is a pass over 24 million points. A memo per effect kept
+// 1.5 MB per effect after the render.
+TEST(RenderMemory, BlendedEffectsOnABigPhoto)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // The result and the colour and alpha stages of two effects.
+    EXPECT_EXIT(renderStackInChild(6000, 4000, 40, 5), ::testing::ExitedWithCode(0), "");
+}
+
+} // namespace
+} // namespace EffectTest
