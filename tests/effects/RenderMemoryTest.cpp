@@ -79,6 +79,9 @@ qint64 peakResidentBytes()
 
 TEST(RenderMemory, FiveThousandBlendedEffectsOnTheDefaultPicture)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under an address-space limit";
+#endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // The result and the colour and alpha stages of two effects.
     EXPECT_EXIT(renderStackInChild(600, 400, 5000, 5), ::testing::ExitedWithCode(0), "");
@@ -88,6 +91,9 @@ TEST(RenderMemory, FiveThousandBlendedEffectsOnTheDefaultPicture)
 // 1.5 MB per effect after the render.
 TEST(RenderMemory, BlendedEffectsOnABigPhoto)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under an address-space limit";
+#endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     // The result and the colour and alpha stages of two effects.
     EXPECT_EXIT(renderStackInChild(6000, 4000, 40, 5), ::testing::ExitedWithCode(0), "");
