@@ -27,8 +27,14 @@ void ProjectBrowserTreeWidget::dropEvent(QDropEvent* event)
 
 void ProjectBrowserTreeWidget::keyPressEvent(QKeyEvent* event)
 {
+    // Backspace is the key labelled delete on a Mac keyboard only; elsewhere it removes nothing.
+#ifdef Q_OS_MACOS
+    const bool deleteKey = event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace;
+#else
+    const bool deleteKey = event->key() == Qt::Key_Delete;
+#endif
     // A name being typed keeps its keys (the editor has them, not the tree).
-    if ((event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) && state() != EditingState) {
+    if (deleteKey && state() != EditingState) {
         emit deletePressed();
         event->accept();
         return;

@@ -3,7 +3,7 @@
 #include <QTreeWidget>
 
 // The project browser's tree: internal-move drag and drop that asks for a re-chain after an
-// accepted drop; the Delete key (Backspace on a Mac keyboard) asks for the bin.
+// accepted drop; the Delete key (and, on macOS only, Backspace) asks for the bin.
 class ProjectBrowserTreeWidget : public QTreeWidget
 {
     Q_OBJECT

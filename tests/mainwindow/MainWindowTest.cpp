@@ -610,13 +610,20 @@ TEST_F(ProjectFiles, ReturnInTheSaveQuestionNeverDiscardsTheChanges)
             auto* box = qobject_cast<QMessageBox*>(modal);
             if (!box || !box->isVisible() || !answer.isActive())
                 return;
-            answer.setInterval(50);
             QWidget* target = QApplication::focusWidget();
             if (onDiscard) {
                 target = box->button(QMessageBox::Discard);
+                if (!target) {
+                    ADD_FAILURE() << "no Discard in: " << box->text().toStdString();
+                    box->reject();
+                    return;
+                }
                 target->setFocus();
+            } else if (!box->isAncestorOf(target)) {
+                return; // the box has not taken the focus yet: Return would land elsewhere
             }
-            QTest::keyClick(target ? target : box, Qt::Key_Return);
+            answer.setInterval(50);
+            QTest::keyClick(target, Qt::Key_Return);
             if (box->isVisible())
                 box->reject();
         });

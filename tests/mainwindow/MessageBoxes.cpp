@@ -3,7 +3,19 @@
 #include <QAbstractButton>
 #include <QApplication>
 
+#include <gtest/gtest.h>
+
 namespace MainWindowTest {
+
+void clickOrFail(QMessageBox* box, QMessageBox::StandardButton button)
+{
+    if (QAbstractButton* target = box->button(button)) {
+        target->click();
+        return;
+    }
+    ADD_FAILURE() << "the box has no button " << int(button) << ": " << box->text().toStdString();
+    box->reject();
+}
 
 MessageBoxes::MessageBoxes(QList<QMessageBox::StandardButton> buttons) : m_buttons(std::move(buttons))
 {
@@ -13,8 +25,7 @@ MessageBoxes::MessageBoxes(QList<QMessageBox::StandardButton> buttons) : m_butto
         if (!box || !box->isVisible())
             return;
         texts << box->text();
-        const QMessageBox::StandardButton button = m_buttons.isEmpty() ? QMessageBox::Cancel : m_buttons.takeFirst();
-        box->button(button)->click();
+        clickOrFail(box, m_buttons.isEmpty() ? QMessageBox::Cancel : m_buttons.takeFirst());
     });
     m_timer.start();
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // Answers every message box that comes, in turn, with the next of the given buttons (Cancel once
-// they are used up); the texts of the boxes are kept in `texts`.
+// they are used up); the texts of the boxes are kept in `texts`. A box without the scripted
+// button is a test failure, and is rejected so that the run goes on.
 
 #include <QList>
 #include <QMessageBox>
@@ -9,6 +10,9 @@
 #include <QTimer>
 
 namespace MainWindowTest {
+
+// Clicks `button` on `box`; a box without it records a failure naming the box and is rejected.
+void clickOrFail(QMessageBox* box, QMessageBox::StandardButton button);
 
 class MessageBoxes
 {

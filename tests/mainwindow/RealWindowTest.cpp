@@ -3,6 +3,7 @@
 // on the offscreen platform these tests are skipped.
 
 #include "MainWindowFixture.h"
+#include "MessageBoxes.h"
 #include "ParameterObject.h"
 
 #include "app/KelNGObject.h"
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStyleFactory>
 #include <QTest>
@@ -139,6 +141,30 @@ TEST_F(RealWindow, UndoAndRedoKeysReachTheWindowFromEveryParameterEditor)
         EXPECT_EQ(stack->index(), index) << "Ctrl+Shift+Z is the window's Redo";
     }
     discardProject();
+}
+
+// Ctrl+Q typed into the active window asks about the edited project, as the File menu's Exit does.
+TEST_F(RealWindow, CtrlQAsksAboutTheEditedProjectAndQuitsOnDiscard)
+{
+    addInversion(QStringLiteral("Edited"));
+    settle();
+    {
+        MessageBoxes answers({QMessageBox::Cancel});
+        QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
+        settle();
+        ASSERT_EQ(answers.texts.size(), 1);
+        EXPECT_TRUE(answers.texts.first().contains(QStringLiteral("\"Untitled\" has been modified")))
+            << answers.texts.first().toStdString();
+        EXPECT_TRUE(window->isVisible());
+    }
+    // Without a window manager nothing hands the activation back once the question closes.
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    MessageBoxes answers({QMessageBox::Discard});
+    QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
+    settle();
+    EXPECT_EQ(answers.texts.size(), 1);
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(RealWindow, TitleBarShowsANewTitleWithoutWaitingForThePointer)

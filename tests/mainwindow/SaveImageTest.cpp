@@ -2,6 +2,7 @@
 // holds the picture as it is, or say why they write nothing.
 
 #include "MainWindowFixture.h"
+#include "MessageBoxes.h"
 
 #include "ui_MainWindow.h"
 
@@ -143,7 +144,7 @@ TEST_F(SaveImage, AFailedRenderIsRefusedWithItsReasonAndNothingIsWritten)
             QWidget* modal = QApplication::activeModalWidget();
             if (auto* box = qobject_cast<QMessageBox*>(modal)) {
                 said = box->text();
-                box->button(QMessageBox::Ok)->click();
+                clickOrFail(box, QMessageBox::Ok);
             } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
                 askedForAName = true;
                 dialog->selectFile(dir.filePath("stale.png"));
