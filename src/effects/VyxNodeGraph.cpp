@@ -303,6 +303,17 @@ bool VyxNodeGraph::passesInputUnchanged() const
     return m_blendMode == 0 || std::clamp(m_opacity, 0, 100) == 0;
 }
 
+bool VyxNodeGraph::passesAlphaUnchanged() const
+{
+    NodeOriginalImage const* source = sourceNode();
+    NodeFilteredImage const* destination = destinationNode();
+    if (!m_parentGraph || !source || !destination)
+        return false;
+    KelNodes::Terminal const* alpha = destination->terminal(1);
+    return !alpha || alpha->numConnections() == 0
+           || (alpha->numConnections() == 1 && alpha->connections().first() == source->terminal(1));
+}
+
 Base3DGenerator const* VyxNodeGraph::lookThrough(Base3DGenerator const* input) const
 {
     auto const* output = dynamic_cast<ResultColour const*>(input);
@@ -335,6 +346,11 @@ VyxNodeGraph const* VyxNodeGraph::passingUpstream(void const* input, bool colour
     if (colour ? upstream->m_passed3D == nullptr : upstream->m_passed1D == nullptr)
         return nullptr;
     return upstream;
+}
+
+PullRecord const& VyxNodeGraph::passRecord(bool colour) const
+{
+    return colour ? m_passRecord : m_passRecord1D;
 }
 
 void VyxNodeGraph::finishPullRecord() const
@@ -448,11 +464,11 @@ void VyxNodeGraph::resolveInputs()
     Base1DGenerator const* channel = lookThrough(linkedChannel);
     if (colour != linkedColour) {
         if (VyxNodeGraph const* upstream = passingUpstream(linkedColour, true))
-            colourRecord = upstream->m_passRecord;
+            colourRecord = upstream->passRecord(true);
     }
     if (channel != linkedChannel) {
         if (VyxNodeGraph const* upstream = passingUpstream(linkedChannel, false))
-            channelRecord = upstream->m_passRecord;
+            channelRecord = upstream->passRecord(false);
     }
     if (passesInputUnchanged()) {
         source->setUpstream3D(colour);
@@ -463,10 +479,20 @@ void VyxNodeGraph::resolveInputs()
         m_passRecord = PullRecord();
         m_passRecord.merge(colourRecord, 0);
         m_passRecord.merge(channelRecord, 0);
+        m_passRecord1D = channelRecord;
         m_inputRecord = m_passRecord;
         if (stages)
             pullRecord().merge(m_passRecord, 0);
         return;
+    }
+    // An alpha that is the picture's own bytes passes by the effect: read directly, the picture
+    // costs less than a stage of it, and a run of effects reads it in one call. (Only bytes:
+    // the effect's output keeps the low byte of what it reads.)
+    auto const* pictureAlpha = dynamic_cast<NodeOriginalImage const*>(channel);
+    if (passesAlphaUnchanged() && (!channel || (pictureAlpha && !pictureAlpha->upstream1D()))) {
+        m_passed1D = channel ? channel : source->toBase1DGenerator();
+        m_passedSerial = renderSerial();
+        m_passRecord1D = channelRecord;
     }
     // The input is evaluated once per point however often the effect reads it (a blend reads
     // it through the nodes and again as the original): else a stack of k such effects would

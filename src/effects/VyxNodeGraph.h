@@ -105,6 +105,10 @@ public:
     // at every point: "disable" set, or its destination fed straight from its source (no node
     // between) and blended by Normal or at opacity 0, which give the input back to the byte.
     bool passesInputUnchanged() const;
+    // Whether the effect's alpha output is its input's alpha at every point: its destination's
+    // alpha unlinked or fed straight from its source (mixing a value with itself by any opacity
+    // gives it back).
+    bool passesAlphaUnchanged() const;
 
     // The stages of this graph's last render, while it runs (tests read the figures).
     RenderStages const& renderStages() const { return m_stages; }
@@ -147,6 +151,7 @@ private:
     Base1DGenerator const* lookThrough(Base1DGenerator const* input) const;
     // The effect `input` reads through when lookThrough replaces it, else null.
     VyxNodeGraph const* passingUpstream(void const* input, bool colour) const;
+    PullRecord const& passRecord(bool colour) const;
     void setSourceUpstream(KelNodes::Terminal const* own, KelNodes::Terminal const* peer);
     // Whether a render reads the source node's colour / channel more than once per point: by
     // several readers, by a reader that samples around the point, or by the destination
@@ -172,6 +177,8 @@ private:
     // What reading the input costs (and, while passing it, the outputs) in this render.
     PullRecord m_inputRecord;
     PullRecord m_passRecord;
+    // What reading the passed alpha costs (also when only the alpha passes).
+    PullRecord m_passRecord1D;
     RenderStages m_stages;
     int m_disable = 0;
     int m_opacity = 100;
