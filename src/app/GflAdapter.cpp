@@ -95,7 +95,7 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
     const bool photoshop = information.formatName == "psd";
     // With a Photoshop file, the composite's header and the first layer's (if any) tell
     // whether it is layered.
-    const int headers = wanted > 0 ? wanted + (photoshop ? 1 : 0) : -1;
+    const int headers = wanted > 0 ? std::min(wanted, 65536) + (photoshop ? 1 : 0) : -1;
     int count = 0;
     int last = -1;
     qint64 pixels = 0;

@@ -283,13 +283,16 @@ std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, con
     return nullptr;
 }
 
+// The images of a file looked at, at most.
+constexpr int maxImages = 65536;
+
 // Walks the open file on until `count` images are found or it holds no more; true when found.
 bool findImages(int count)
 {
     OIIO::ImageInput& input = *openFile.input;
     while (static_cast<int>(openFile.subimages.size()) < count && !openFile.walkedAll) {
         const int s = openFile.walked;
-        if (s >= 65536 || !seekImage(input, s)) {
+        if (s >= maxImages || !seekImage(input, s)) {
             (void)input.geterror(); // the failed seek past the last image is no error
             openFile.walkedAll = true;
             break;
@@ -641,7 +644,7 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         if (opened != NoError)
             return opened;
         OIIO::ImageInput& input = *openFile.input;
-        if (params.imageWanted < 0 || !findImages(params.imageWanted + 1)) {
+        if (params.imageWanted < 0 || params.imageWanted >= maxImages || !findImages(params.imageWanted + 1)) {
             if (information && seekImage(input, openFile.subimages.front()))
                 fillInformation(input.spec(), information);
             setMessage(message, errorText(BadImageIndex));
