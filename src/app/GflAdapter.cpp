@@ -81,8 +81,8 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
         params.formatIndex = ImageLibrary::formatIndexByName(format);
 
     // Which images are decoded is settled from the headers before any pixel is: a frame or a
-    // page the caller does not want is never decoded, and the images kept together stay within
-    // the one pixel cap of a picture.
+    // page the caller does not want is never looked at, each image stays within the one pixel
+    // cap of a picture, and so do the layers kept together (a Photoshop composite is no layer).
     ImageLibrary::FileInformation information;
     QString message;
     if (ImageLibrary::fileInformation(path, params.formatIndex, &information, &message) != ImageLibrary::NoError) {
@@ -92,25 +92,34 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
     // A layered Photoshop file's composite is kept aside until a layer has been read, so
     // that a file whose layers are all unreadable still shows its picture. A composite that
     // cannot be read fails the whole file: its layers alone would open silently half-broken.
-    const int count = information.numberOfImages;
-    const bool layered = information.formatName == "psd" && count > 1;
-    int last = count - 1;
-    if (wanted > 0)
-        last = std::min(last, (layered ? 0 : -1) + wanted);
+    const bool photoshop = information.formatName == "psd";
+    // With a Photoshop file, the composite's header and the first layer's (if any) tell
+    // whether it is layered.
+    const int headers = wanted > 0 ? std::min(wanted, 65536) + (photoshop ? 1 : 0) : -1;
+    int count = 0;
+    int last = -1;
     qint64 pixels = 0;
-    for (int index = 0; index <= last; ++index) {
+    for (int index = 0; headers < 0 || index < headers; ++index) {
         ImageLibrary::FileInformation header;
         params.imageWanted = index;
-        if (ImageLibrary::loadBitmap(path, nullptr, params, &header) != ImageLibrary::NoError) {
-            last = index; // its read below fails and says why
+        const ImageLibrary::Error error = ImageLibrary::loadBitmap(path, nullptr, params, &header);
+        if (error == ImageLibrary::BadImageIndex)
             break;
-        }
+        last = index;
+        ++count;
+        if (error != ImageLibrary::NoError)
+            break; // its read below fails and says why
         const qint64 own = qint64(header.width) * header.height;
         if (own > ImageLibrary::maxPixels) {
-            last = index; // its read below refuses it with its size
-            break;
+            // Refused with its size, before any image is decoded.
+            ImageLibrary::Bitmap* bitmap = nullptr;
+            ImageLibrary::loadBitmap(path, &bitmap, params, nullptr, &message);
+            ImageLibrary::freeBitmap(bitmap);
+            setError(path, message, true);
+            return layers;
         }
-        pixels += own;
+        if (!(photoshop && index == 0))
+            pixels += own;
         if (pixels > ImageLibrary::maxPixels) {
             setError(path,
                      QStringLiteral("Image too large: its images hold more than %1 million pixels together")
@@ -119,6 +128,7 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
             return layers;
         }
     }
+    const bool layered = photoshop && count > 1;
 
     QList<Layer> composite;
     for (int index = 0; index <= last; ++index) {

@@ -39,8 +39,9 @@ public:
     // Empty when nothing could be read (errorString() then says why). A layered Photoshop
     // file gives its layers without the composite; one without layers gives the composite.
     // With a positive `wanted`, at most that many layers: the file's later images are not
-    // decoded. The images decoded (a Photoshop composite among them) hold at most
-    // ImageLibrary::maxPixels pixels together; a file whose images would hold more is refused.
+    // decoded nor walked over. Each image holds at most ImageLibrary::maxPixels pixels, and so
+    // do the layers given together (a Photoshop composite is no layer); a file whose images
+    // would hold more is refused before any is decoded.
     QList<QPair<QRect, QImage>> readImage(const QString& path, const QByteArray& format = QByteArray(),
                                           int wanted = -1);
     // Why the last readImage() gave no layers or the last writeImage() wrote nothing; empty

@@ -169,7 +169,11 @@ struct OpenFile {
     std::unique_ptr<QFile> file;
     std::unique_ptr<OIIO::ImageInput> input;
     int formatIndex = -1;
-    std::vector<int> subimages; // the non-empty 2D images, in file order
+    // The non-empty 2D images found so far, in file order: the file is walked no further than
+    // a read asks, for a walk over thousands of pages costs more than reading one.
+    std::vector<int> subimages;
+    int walked = 0; // the library's images looked at
+    bool walkedAll = false;
     WebpFrameCover webpCover;
 };
 
@@ -181,6 +185,14 @@ std::atomic<int> initCount{0};
 thread_local OpenFile openFile;
 // This thread's share of the start count.
 thread_local int threadStarts = 0;
+thread_local qint64 seeksBetweenImages = 0;
+
+bool seekImage(OIIO::ImageInput& input, int subimage)
+{
+    if (input.current_subimage() != subimage)
+        ++seeksBetweenImages;
+    return input.seek_subimage(subimage, 0);
+}
 
 bool started()
 {
@@ -271,6 +283,28 @@ std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, con
     return nullptr;
 }
 
+// The images of a file looked at, at most.
+constexpr int maxImages = 65536;
+
+// Walks the open file on until `count` images are found or it holds no more; true when found.
+bool findImages(int count)
+{
+    OIIO::ImageInput& input = *openFile.input;
+    while (static_cast<int>(openFile.subimages.size()) < count && !openFile.walkedAll) {
+        const int s = openFile.walked;
+        if (s >= maxImages || !seekImage(input, s)) {
+            (void)input.geterror(); // the failed seek past the last image is no error
+            openFile.walkedAll = true;
+            break;
+        }
+        ++openFile.walked;
+        const OIIO::ImageSpec& spec = input.spec();
+        if (spec.width > 0 && spec.height > 0 && spec.depth <= 1 && !spec.deep && spec.nchannels > 0)
+            openFile.subimages.push_back(s);
+    }
+    return static_cast<int>(openFile.subimages.size()) >= count;
+}
+
 // Opens the file (or reuses the one this thread holds open).
 ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString* message)
 {
@@ -333,17 +367,6 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
         setMessage(message, ImageLibrary::errorText(ImageLibrary::UnknownFormat));
         return ImageLibrary::UnknownFormat;
     }
-    std::vector<int> subimages;
-    for (int s = 0; s < 65536 && input->seek_subimage(s, 0); ++s) {
-        const OIIO::ImageSpec& spec = input->spec();
-        if (spec.width > 0 && spec.height > 0 && spec.depth <= 1 && !spec.deep && spec.nchannels > 0)
-            subimages.push_back(s);
-    }
-    (void)input->geterror(); // the failed seek past the last image is no error
-    if (subimages.empty()) {
-        setMessage(message, QStringLiteral("The file holds no image"));
-        return ImageLibrary::FileReadError;
-    }
     WebpFrameCover webpCover;
     if (formats[index].name == "webp")
         webpCover = WebpFrameCover::read(*file);
@@ -353,8 +376,12 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     openFile.file = std::move(file);
     openFile.input = std::move(input);
     openFile.formatIndex = index;
-    openFile.subimages = std::move(subimages);
     openFile.webpCover = std::move(webpCover);
+    if (!findImages(1)) {
+        closeFile();
+        setMessage(message, QStringLiteral("The file holds no image"));
+        return ImageLibrary::FileReadError;
+    }
     return ImageLibrary::NoError;
 }
 
@@ -617,14 +644,14 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         if (opened != NoError)
             return opened;
         OIIO::ImageInput& input = *openFile.input;
-        if (params.imageWanted < 0 || params.imageWanted >= static_cast<int>(openFile.subimages.size())) {
-            if (information && input.seek_subimage(openFile.subimages.front(), 0))
+        if (params.imageWanted < 0 || params.imageWanted >= maxImages || !findImages(params.imageWanted + 1)) {
+            if (information && seekImage(input, openFile.subimages.front()))
                 fillInformation(input.spec(), information);
             setMessage(message, errorText(BadImageIndex));
             return BadImageIndex;
         }
         const int subimage = openFile.subimages[params.imageWanted];
-        if (!input.seek_subimage(subimage, 0)) {
+        if (!seekImage(input, subimage)) {
             setMessage(message, libraryText(input.geterror()));
             closeFile();
             return FileReadError;
@@ -700,6 +727,11 @@ ImageLibrary::Error ImageLibrary::fileInformation(const QString& path, int forma
     LoadParams params = defaultLoadParams();
     params.formatIndex = formatIndex;
     return loadBitmap(path, nullptr, params, information, message);
+}
+
+qint64 ImageLibrary::imageSeeks()
+{
+    return seeksBetweenImages;
 }
 
 int ImageLibrary::bytesPerPixelOf(int type)

@@ -59,6 +59,9 @@ public:
     };
 
     struct FileInformation {
+        // The images found so far: the file is walked no further than the image asked for, so
+        // that a file of thousands of pages costs what is read of it. A load past the last
+        // image answers BadImageIndex.
         int numberOfImages = 0;
         int xDpi = 72;
         int yDpi = 72;
@@ -97,7 +100,7 @@ public:
 
     // Loads one image of a file. On success *bitmap is a new bitmap; on any failure it is
     // null and *message (when given) says why. The information, when given, holds the
-    // file's image count and format after every call that could open the file.
+    // file's format (and the images found so far) after every call that could open the file.
     static Error loadBitmap(const QString& path, Bitmap** bitmap, const LoadParams& params,
                             FileInformation* information = nullptr, QString* message = nullptr);
     // Information about the file and its first image, without reading pixels.
@@ -110,6 +113,10 @@ public:
     static int bytesPerPixelOf(int type);
 
     static QString errorText(Error error);
+
+    // Moves this thread's reads made from one image of a file to another (each reads that
+    // image's header), counted for the tests that bound the walk over a file's images.
+    static qint64 imageSeeks();
 
     // Limit on the pixels of one picture, so that a forged header cannot ask for gigabytes: the
     // one cap of every picture read from a user's file (here and through RasterPictureReader). The

@@ -4,6 +4,8 @@
 
 #include "io/RasterPictureReader.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -67,4 +69,11 @@ QImage PictureFile::read(QString const& path, QSize fitInto, QSize* fullSize, QS
     if (fullSize)
         *fullSize = size;
     return image;
+}
+
+QString PictureFile::notOpenedMessage(QString const& path, QString const& reason)
+{
+    const QString text = QCoreApplication::translate("PictureFile", "The image \"%1\" could not be opened.")
+                             .arg(QDir::toNativeSeparators(path));
+    return reason.isEmpty() ? text : text + QStringLiteral("\n\n") + reason;
 }

@@ -24,4 +24,7 @@ public:
     // size.
     static QImage read(QString const& path, QSize fitInto = QSize(), QSize* fullSize = nullptr,
                        QString* reason = nullptr);
+    // The warning shown when a picture the user picked or dropped could not be opened, with
+    // the reason when there is one.
+    static QString notOpenedMessage(QString const& path, QString const& reason);
 };

@@ -2,11 +2,13 @@
 
 #include "app/ItemModelDragData.h"
 #include "app/PictureFile.h"
+#include "app/PlainTextWidgets.h"
 #include "io/RasterPictureReader.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QStatusTipEvent>
@@ -238,7 +240,8 @@ void ImageView::dropEvent(QDropEvent* event)
     if (m_dropAccepted && !m_dropIsTemplate) {
         // The first read of the file: a name that promised a picture may hold none (or a pipe),
         // and the drag source learns that the drop did not take.
-        const QImage loaded = PictureFile::read(m_dropPath);
+        QString reason;
+        const QImage loaded = PictureFile::read(m_dropPath, QSize(), nullptr, &reason);
         taken = !loaded.isNull();
         if (taken) {
             m_image = loaded;
@@ -246,6 +249,16 @@ void ImageView::dropEvent(QDropEvent* event)
             m_sourcePath = m_dropPath;
             fit();
             update();
+        } else {
+            // The user says why, after the drop has returned: the drag source is not kept
+            // waiting on the box.
+            const QString text = PictureFile::notOpenedMessage(m_dropPath, reason);
+            QMetaObject::invokeMethod(
+                this,
+                [this, text] {
+                    PlainTextWidgets::showMessage(QMessageBox::Warning, this, QStringLiteral("Vyx-Solenne"), text);
+                },
+                Qt::QueuedConnection);
         }
     } else if (m_dropAccepted && m_dropIsTemplate) {
         emit insertTemplate(m_dragTemplateUuid);

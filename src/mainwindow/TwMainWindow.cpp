@@ -16,6 +16,7 @@
 #include "app/TwTemplateContainer.h"
 #include "app/TwUtilities.h"
 #include "browser/ImageBrowser.h"
+#include "app/PictureFile.h"
 #include "browser/ImageView.h"
 #include "dialogs/About.h"
 #include "dialogs/CSplashScreen.h"
@@ -533,8 +534,7 @@ void TwMainWindow::imageChangedInBrowser(QString path)
     QString reason;
     if (!m_core->setSourceImage(path, &reason)) {
         // The image layer knows why (a damaged file, a picture above the size limit).
-        const QString text = tr("The image \"%1\" could not be opened.").arg(QDir::toNativeSeparators(path));
-        warn(reason.isEmpty() ? text : text + QStringLiteral("\n\n") + reason);
+        warn(PictureFile::notOpenedMessage(path, reason));
     }
     m_pendingDescription = true;
     m_core->start();

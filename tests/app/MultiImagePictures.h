@@ -14,6 +14,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace MultiImagePictures {
@@ -251,6 +252,111 @@ inline QByteArray tiffPages(QSize page, int pages)
         const bool last = index + 1 == pages;
         appendLittle32(file, last ? 0 : quint32(file.size() + 4));
     }
+    return file;
+}
+
+inline void appendBig16(QByteArray& bytes, int value)
+{
+    bytes.append(char(value >> 8 & 0xff));
+    bytes.append(char(value & 0xff));
+}
+
+inline void appendBig32(QByteArray& bytes, quint32 value)
+{
+    appendBig16(bytes, int(value >> 16));
+    appendBig16(bytes, int(value & 0xffff));
+}
+
+// One row of `width` bytes of `value`, packed in runs (PackBits) of at most 128.
+inline QByteArray packedRow(int width, char value)
+{
+    QByteArray row;
+    for (int left = width; left > 0; left -= 128) {
+        row.append(char(1 - std::min(left, 128)));
+        row.append(value);
+    }
+    return row;
+}
+
+// The row lengths, then the rows, of `channels` channels of `size`, one colour each (run-length).
+inline QByteArray packedChannels(QSize size, const std::vector<char>& channels, bool eachCompressed)
+{
+    QByteArray lengths;
+    QByteArray data;
+    QByteArray out;
+    for (size_t c = 0; c < channels.size(); ++c) {
+        const QByteArray row = packedRow(size.width(), channels[c]);
+        if (eachCompressed)
+            appendBig16(out, 1);
+        for (int y = 0; y < size.height(); ++y)
+            appendBig16(eachCompressed ? out : lengths, int(row.size()));
+        if (eachCompressed) {
+            for (int y = 0; y < size.height(); ++y)
+                out += row;
+        } else {
+            for (int y = 0; y < size.height(); ++y)
+                data += row;
+        }
+    }
+    if (eachCompressed)
+        return out;
+    QByteArray all;
+    appendBig16(all, 1);
+    return all + lengths + data;
+}
+
+// An RGB Photoshop file (8 bits) of a composite of `canvas` in firstColour() and one layer on
+// `layer` (it may reach beyond the canvas) in laterColour(), all run-length packed: a few
+// megabytes for pictures of tens of megapixels.
+inline QByteArray photoshopLayered(QSize canvas, QRect layer)
+{
+    const QRgb under = firstColour();
+    const QRgb over = laterColour();
+    QByteArray file("8BPS");
+    appendBig16(file, 1);
+    file.append(QByteArray(6, '\0'));
+    appendBig16(file, 3);
+    appendBig32(file, quint32(canvas.height()));
+    appendBig32(file, quint32(canvas.width()));
+    appendBig16(file, 8);
+    appendBig16(file, 3); // RGB
+    appendBig32(file, 0); // colour table
+    appendBig32(file, 0); // resources
+
+    const std::vector<QByteArray> channels = {
+        packedChannels(layer.size(), {char(qRed(over))}, true),
+        packedChannels(layer.size(), {char(qGreen(over))}, true),
+        packedChannels(layer.size(), {char(qBlue(over))}, true),
+    };
+    QByteArray info;
+    appendBig16(info, 1);
+    appendBig32(info, quint32(layer.top()));
+    appendBig32(info, quint32(layer.left()));
+    appendBig32(info, quint32(layer.top() + layer.height()));
+    appendBig32(info, quint32(layer.left() + layer.width()));
+    appendBig16(info, 3);
+    for (int c = 0; c < 3; ++c) {
+        appendBig16(info, c);
+        appendBig32(info, quint32(channels[c].size()));
+    }
+    info += "8BIMnorm";
+    info.append(char(255)); // opacity
+    info.append(QByteArray(3, '\0')); // clipping, flags, filler
+    appendBig32(info, 12); // extra: mask, blending ranges, an empty name padded to 4
+    appendBig32(info, 0);
+    appendBig32(info, 0);
+    info.append(QByteArray(4, '\0'));
+    for (const QByteArray& channel : channels)
+        info += channel;
+    if (info.size() % 2)
+        info.append('\0');
+    QByteArray section;
+    appendBig32(section, quint32(info.size()));
+    section += info;
+    appendBig32(section, 0); // global mask
+    appendBig32(file, quint32(section.size()));
+    file += section;
+    file += packedChannels(canvas, {char(qRed(under)), char(qGreen(under)), char(qBlue(under))}, false);
     return file;
 }
 

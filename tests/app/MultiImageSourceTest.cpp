@@ -177,3 +177,55 @@ TEST_F(MultiImageSource, LayeredPhotoshopFileReadsAsBefore)
     EXPECT_EQ(*core.sourceImage(), all[0].second);
     core.clear();
 }
+
+// Reading the first images of a file of thousands moves to none past them: opening a file costs
+// the images read, whatever follows them (a walk over every page cost minutes on a small file).
+TEST_F(MultiImageSource, ReadingTheFirstImagesMovesToNoOther)
+{
+    for (Kind const& kind : kinds()) {
+        const QString file = write(QStringLiteral("thousands.%1").arg(kind.suffix), kind.make(QSize(16, 16), 8000));
+        ASSERT_FALSE(file.isEmpty());
+        for (int wanted : {1, 2, 3}) {
+            GflAdapter adapter;
+            const qint64 before = ImageLibrary::imageSeeks();
+            const auto layers = adapter.readImage(file, QByteArray(), wanted);
+            const qint64 seeks = ImageLibrary::imageSeeks() - before;
+            ASSERT_EQ(layers.size(), wanted) << kind.suffix;
+            // The header pass and the pixel pass each move over the wanted images once.
+            EXPECT_LE(seeks, 2 * wanted) << kind.suffix << " wanted " << wanted;
+        }
+    }
+}
+
+// A layered Photoshop file is capped image by image, and on the sum of the layers it keeps: a
+// composite and a layer of 81 megapixels each open (the composite is no layer); a layer beyond
+// the cap is refused with its size before anything is decoded.
+TEST_F(MultiImageSource, PhotoshopLayersAreCappedOnTheirSumWithoutTheComposite)
+{
+    const int side = 9000;
+    ASSERT_LT(qint64(side) * side, ImageLibrary::maxPixels);
+    ASSERT_GT(2 * qint64(side) * side, ImageLibrary::maxPixels);
+    const QString big = write(QStringLiteral("big.psd"),
+                              MultiImagePictures::photoshopLayered(QSize(side, side), QRect(0, 0, side, side)));
+    const QString giant = write(QStringLiteral("giant.psd"),
+                                MultiImagePictures::photoshopLayered(QSize(64, 64), QRect(0, 0, 12000, 12000)));
+    ASSERT_FALSE(big.isEmpty());
+    ASSERT_FALSE(giant.isEmpty());
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            warmUp(kinds().last(), QSize(64, 64));
+            AppTest::limitAddressSpace(qint64(3) << 29);
+            GflAdapter adapter;
+            const auto refused = adapter.readImage(giant, QByteArray(), 1);
+            const QString reason = adapter.errorReason();
+            const auto layers = adapter.readImage(big, QByteArray(), 1);
+            fprintf(stderr, "giant: %d layers (%s); big: %d layers (%s)\n", int(refused.size()), qPrintable(reason),
+                    int(layers.size()), qPrintable(adapter.errorReason()));
+            const bool sound = refused.isEmpty() && reason.startsWith(QLatin1String("Image too large: 12000 x 12000"))
+                               && layers.size() == 1 && layers[0].second.size() == QSize(side, side)
+                               && layers[0].second.pixel(side - 1, side - 1) == MultiImagePictures::laterColour();
+            std::_Exit(sound ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}

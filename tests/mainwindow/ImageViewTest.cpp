@@ -6,11 +6,14 @@
 #include "app/PipeWatcher.h"
 #include "app/PictureFile.h"
 
+#include "MessageBoxes.h"
+
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QImageReader>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QSignalSpy>
@@ -277,13 +280,24 @@ TEST_F(ImageViewTest, HostileDroppedFilesAreRefusedBeforeTheyAreOpenedOrDecoded)
     const QString folder = dir.filePath("folder.png");
     ASSERT_TRUE(QDir().mkdir(folder));
     const QString refused[] = {pipe, bomb, folder, QStringLiteral("/dev/zero")};
+    MainWindowTest::MessageBoxes boxes(QList<QMessageBox::StandardButton>(4, QMessageBox::Ok));
+    QStringList warnings;
     for (QString const& path : refused) {
         auto data = std::make_unique<QMimeData>();
         data->setUrls({QUrl::fromLocalFile(path)});
         EXPECT_FALSE(dragAndDrop(data.get())) << path.toStdString();
+        QCoreApplication::processEvents();
         EXPECT_EQ(view->sourcePath(), shown) << path.toStdString();
         EXPECT_EQ(view->image().size(), QSize(20, 20)) << path.toStdString();
+        // What was dropped says why it was refused, as a picture picked in the browser does; a
+        // name that promised no picture was refused on the hover, without a word.
+        QString reason;
+        if (path != QLatin1String("/dev/zero") && PictureFile::read(path, QSize(), nullptr, &reason).isNull())
+            warnings << PictureFile::notOpenedMessage(path, reason);
     }
+    EXPECT_EQ(boxes.texts.join(QLatin1Char('|')).toStdString(), warnings.join(QLatin1Char('|')).toStdString());
+    for (QString const& text : std::as_const(boxes.texts))
+        EXPECT_TRUE(text.contains(QLatin1String("could not be opened.\n\n"))) << text.toStdString();
     QImageReader::setAllocationLimit(limit);
 }
 
@@ -355,9 +369,14 @@ TEST_F(ImageViewTest, APipeNamedAsAPictureIsTakenByNameAndRefusedAtTheDrop)
     QDragMoveEvent move(QPoint(12, 12), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view, &move);
     EXPECT_TRUE(move.isAccepted());
+    MainWindowTest::MessageBoxes boxes({QMessageBox::Ok});
     QDropEvent drop(QPointF(12, 12), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view, &drop);
     EXPECT_FALSE(drop.isAccepted());
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts[0].startsWith(PictureFile::notOpenedMessage(pipe.path(), QString()) + "\n\n"))
+        << boxes.texts[0].toStdString();
     EXPECT_EQ(pipe.readerOpens(), 0);
     EXPECT_EQ(view->sourcePath(), shown);
     EXPECT_EQ(view->image().size(), QSize(20, 20));
