@@ -3,12 +3,16 @@
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
 #include "app/TwCore.h"
+#include "effects/RenderStack.h"
 #include "effects/VyxNodeGraph.h"
 #include "style/KelStyleConfig.h"
 
 #include <QImage>
 #include <QPixmap>
 #include <QRect>
+#include <QThread>
+
+#include <memory>
 
 namespace {
 
@@ -37,6 +41,22 @@ TwIconRender::~TwIconRender()
     delete m_sampleImage;
 }
 
+namespace {
+
+// On a thread of the render threads' stack, not the GUI thread's (whose size the user's limits
+// decide); the caller waits, as it did when it rendered itself.
+int filterOnRenderStack(KelVyxNodes::VyxNodeGraph* graph)
+{
+    int result = -1;
+    std::unique_ptr<QThread> thread(QThread::create([graph, &result] { result = graph->filter(nullptr); }));
+    thread->setStackSize(uint(KelVyxNodes::RenderStack::kThreadBytes));
+    thread->start();
+    thread->wait();
+    return result;
+}
+
+} // namespace
+
 QImage* TwIconRender::renderIconFor(KelTemplate* objectTemplate, bool storeIcon)
 {
     KelNGObject* instance = objectTemplate ? objectTemplate->objectInstance() : nullptr;
@@ -57,13 +77,13 @@ QImage* TwIconRender::renderIconFor(KelTemplate* objectTemplate, bool storeIcon)
     unsigned char const* previousMask = graph->selectionMask();
     const QRect previousRect = graph->renderRect();
 
-    if (graph->setUp(m_sampleImage, nullptr, nullptr, true) == 0 && graph->filter(nullptr) >= 0
+    if (graph->setUp(m_sampleImage, nullptr, nullptr, true) == 0 && filterOnRenderStack(graph) >= 0
         && storeIcon) {
         objectTemplate->setObjectIcon(QPixmap::fromImage(graph->resultImage()), true);
     }
 
     // Back to the picture the graph showed before, so that its output belongs to that source.
     graph->setUp(previousSource, previousMask, previousSource ? &previousRect : nullptr, true);
-    graph->filter(nullptr);
+    filterOnRenderStack(graph);
     return m_sampleImage;
 }

@@ -388,7 +388,7 @@ int NodeFilteredImage::filter(KelUtils::StatusObserver* observer)
             }
             return;
         }
-        RowSweepHint::begin(y);
+        RowSweepHint::Row sweep(y);
         SpanBuffer alpha(SpanBuffer::kInline);
         // Runs of selected points, each asked for in one span of colour and one of alpha.
         int c = 0;
@@ -415,7 +415,6 @@ int NodeFilteredImage::filter(KelUtils::StatusObserver* observer)
             }
             c = end;
         }
-        RowSweepHint::end();
     };
     if (ParallelRows::run(height, m_graph->renderThreads(), renderRow, observer, true) < 0)
         return -1;

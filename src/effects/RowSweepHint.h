@@ -18,6 +18,25 @@ public:
     static void begin(int y);
     static void end();
     static int current();
+
+    // begin(y) for its life; the hint before it comes back also when an exception passes.
+    class Row
+    {
+    public:
+        explicit Row(int y) : m_previous(current()) { begin(y); }
+        ~Row()
+        {
+            if (m_previous == kNone)
+                end();
+            else
+                begin(m_previous);
+        }
+        Row(Row const&) = delete;
+        Row& operator=(Row const&) = delete;
+
+    private:
+        int m_previous;
+    };
 };
 
 } // namespace KelVyxNodes

@@ -92,11 +92,10 @@ int SharedOutputMemo::fill(int threads, KelUtils::StatusObserver* observer)
         return 0;
     std::uint32_t* values = store.get();
     auto fillRow = [&](int y, int /*worker*/) {
-        RowSweepHint::begin(y);
+        RowSweepHint::Row sweep(y);
         unsigned int* row = values + std::size_t(y) * std::size_t(width);
         for (int x = 0; x < width && !ParallelRows::cancelRequested(); x += SpanBuffer::kInline)
             computeSpan(y, x, std::min(SpanBuffer::kInline, width - x), row + x);
-        RowSweepHint::end();
     };
     if (ParallelRows::run(height, threads, fillRow, observer, false) < 0)
         return -1;

@@ -3,6 +3,7 @@
 #include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
 #include "effects/NodeOriginalImage.h"
+#include "effects/RenderStack.h"
 #include "effects/SharedOutputMemo.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
@@ -11,6 +12,7 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <new>
 
 namespace KelVyxNodes {
 
@@ -156,29 +158,38 @@ int VyxNode::getPreview(QImage* image) const
     const float stepY = float(h) / float(ph);
     const float stepX = float(w) / float(pw);
     QPoint point;
-    for (int r = 0; r < ph; ++r) {
-        int sy = int((float(r) + 0.5f) * stepY + 0.5f);
-        sy = std::clamp(sy, 0, h - 1);
-        point.setY(rect.top() + sy);
-        for (int c = 0; c < pw; ++c) {
-            int sx = int((float(c) + 0.5f) * stepX + 0.5f);
-            sx = std::clamp(sx, 0, w - 1);
-            point.setX(rect.left() + sx);
-            unsigned int colour = rgb ? (rgb->getSample3(point) & 0xFFFFFFu)
-                                      : (gray->getSample(point) & 0xFFu) * 0x010101u;
-            const unsigned int a = alpha ? (alpha->getSample(point) & 0xFFu) : 255u;
-            if (mask) {
-                const unsigned int m = mask[qsizetype(point.y()) * imageWidth + point.x()];
-                const unsigned int bg = ((c / 4) % 2 == (r / 4) % 2) ? 128u : 255u;
-                unsigned int blended = 0;
-                for (int shift = 0; shift <= 16; shift += 8) {
-                    const unsigned int ch = (colour >> shift) & 0xFFu;
-                    blended |= ((ch * m + bg * (255u - m) + 128u) / 255u) << shift;
+    // On the GUI thread, outside any render: a deep graph gives no preview rather than
+    // overflowing the thread's stack.
+    try {
+        RenderStack::Guard guard;
+        for (int r = 0; r < ph; ++r) {
+            int sy = int((float(r) + 0.5f) * stepY + 0.5f);
+            sy = std::clamp(sy, 0, h - 1);
+            point.setY(rect.top() + sy);
+            for (int c = 0; c < pw; ++c) {
+                int sx = int((float(c) + 0.5f) * stepX + 0.5f);
+                sx = std::clamp(sx, 0, w - 1);
+                point.setX(rect.left() + sx);
+                unsigned int colour = rgb ? (rgb->getSample3(point) & 0xFFFFFFu)
+                                          : (gray->getSample(point) & 0xFFu) * 0x010101u;
+                const unsigned int a = alpha ? (alpha->getSample(point) & 0xFFu) : 255u;
+                if (mask) {
+                    const unsigned int m = mask[qsizetype(point.y()) * imageWidth + point.x()];
+                    const unsigned int bg = ((c / 4) % 2 == (r / 4) % 2) ? 128u : 255u;
+                    unsigned int blended = 0;
+                    for (int shift = 0; shift <= 16; shift += 8) {
+                        const unsigned int ch = (colour >> shift) & 0xFFu;
+                        blended |= ((ch * m + bg * (255u - m) + 128u) / 255u) << shift;
+                    }
+                    colour = blended;
                 }
-                colour = blended;
+                image->setPixel(c, r, (a << 24) | colour);
             }
-            image->setPixel(c, r, (a << 24) | colour);
         }
+    } catch (RenderStack::TooDeep const&) {
+        return -1;
+    } catch (std::bad_alloc const&) {
+        return -1;
     }
     return 0;
 }

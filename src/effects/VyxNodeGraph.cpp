@@ -22,6 +22,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <exception>
+#include <new>
 
 namespace KelVyxNodes {
 
@@ -734,6 +736,19 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
         qDebug() << "VyxNodeGraph error:" << tooDeep.what();
         if (observer)
             observer->failed(QString::fromUtf8(tooDeep.what()));
+        restore();
+        return -1;
+    } catch (std::bad_alloc const&) {
+        // From any render thread (ParallelRows carries it here): a failed render, not a crash.
+        qDebug() << "VyxNodeGraph error: out of memory while rendering";
+        if (observer)
+            observer->failed(QStringLiteral("there is not enough memory to render the effect graph"));
+        restore();
+        return -1;
+    } catch (std::exception const& error) {
+        qDebug() << "VyxNodeGraph error:" << error.what();
+        if (observer)
+            observer->failed(QStringLiteral("the effect graph failed to render: %1").arg(QString::fromLocal8Bit(error.what())));
         restore();
         return -1;
     }

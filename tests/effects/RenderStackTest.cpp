@@ -133,5 +133,41 @@ TEST(RenderStack, TheGraphsThatOverflowedRender)
     }
 }
 
+
+// A node's preview samples on the GUI thread, outside any render: the preview of a deep stack of
+// effects gives a picture or none (-1), never an overflow, before its first render and after one.
+TEST(RenderStack, APreviewOfADeepStackNeverOverflows)
+{
+    const QImage picture = makeGradientImage(6, 5);
+    const std::optional<Passage> passage = passageOf(QStringLiteral("operator.inversion"));
+    ASSERT_TRUE(passage);
+    for (bool rendered : {false, true}) {
+        SCOPED_TRACE(rendered ? "after a render" : "before any render");
+        VyxNodeGraph root;
+        root.setRenderThreadCount(1);
+        ASSERT_EQ(root.setUp(&picture), 0);
+        ASSERT_TRUE(buildDeep(&root, &picture, QStringLiteral("operator.inversion"), *passage, Shape::Stack, 20000));
+        ASSERT_EQ(root.setUp(&picture), 0);
+        if (rendered)
+            ASSERT_EQ(root.filter(nullptr), 0);
+        VyxNode const* last = nullptr;
+        for (KelNodes::Node* node : root.nodes()) {
+            if (auto const* effect = dynamic_cast<VyxNodeGraph const*>(node))
+                last = effect;
+        }
+        ASSERT_NE(last, nullptr);
+        int result = -2;
+        QImage preview(4, 4, QImage::Format_ARGB32);
+        std::unique_ptr<QThread> thread(QThread::create([&] { result = last->getPreview(&preview); }));
+        // A small stack, so that the walk down the stack would overflow it.
+        thread->setStackSize(uint(RenderStack::kReserveBytes + (std::size_t(128) << 10)));
+        thread->start();
+        thread->wait();
+        EXPECT_TRUE(result == -1 || result == 0) << result;
+        if (result == 0)
+            EXPECT_FALSE(preview.isNull());
+    }
+}
+
 } // namespace
 } // namespace EffectTest

@@ -59,7 +59,7 @@ std::pair<int, int> NodeAutocontrast::rgbMinAndMax(int width, int height, Status
     std::vector<std::pair<int, int>> parts(std::size_t(ParallelRows::workerCount(height, threads)),
                                            {256, 0});
     auto scanRow = [&](int y, int worker) {
-        RowSweepHint::begin(y);
+        RowSweepHint::Row sweep(y);
         int darkest = parts[std::size_t(worker)].first;
         int brightest = parts[std::size_t(worker)].second;
         visitRowColours(m_input, y, width, [&](unsigned int c) {
@@ -70,7 +70,6 @@ std::pair<int, int> NodeAutocontrast::rgbMinAndMax(int width, int height, Status
             darkest = std::min(darkest, std::min({r, g, b}));
         });
         parts[std::size_t(worker)] = {darkest, brightest};
-        RowSweepHint::end();
     };
     if (width > 0 && ParallelRows::run(height, threads, scanRow, observer, false) < 0) {
         if (cancelled)

@@ -138,14 +138,13 @@ NodeAutolevels::Levels NodeAutolevels::rgbMinAndMax(int width, int height, Statu
     const int threads = m_graph ? m_graph->renderThreads() : 1;
     std::vector<Histogram> parts(std::size_t(ParallelRows::workerCount(height, threads)));
     auto scanRow = [&](int y, int worker) {
-        RowSweepHint::begin(y);
+        RowSweepHint::Row sweep(y);
         Histogram& part = parts[std::size_t(worker)];
         visitRowColours(m_input, y, width, [&part](unsigned int c) {
             ++part.red[(c >> 16) & 0xFFu];
             ++part.green[(c >> 8) & 0xFFu];
             ++part.blue[c & 0xFFu];
         });
-        RowSweepHint::end();
     };
     if (width > 0 && ParallelRows::run(height, threads, scanRow, observer, false) < 0) {
         if (cancelled)

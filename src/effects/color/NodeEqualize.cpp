@@ -78,7 +78,7 @@ bool NodeEqualize::prepare(int width, int height, StatusObserver* observer)
     const int threads = m_graph ? m_graph->renderThreads() : 1;
     std::vector<Histogram> parts(std::size_t(ParallelRows::workerCount(height, threads)));
     auto scanRow = [&](int y, int worker) {
-        RowSweepHint::begin(y);
+        RowSweepHint::Row sweep(y);
         Histogram& part = parts[std::size_t(worker)];
         auto count = [&part](unsigned int c) {
             ++part.red[(c >> 16) & 0xFFu];
@@ -91,7 +91,6 @@ bool NodeEqualize::prepare(int width, int height, StatusObserver* observer)
             for (int x = 0; x < width; ++x)
                 count(0x808080u);
         }
-        RowSweepHint::end();
     };
     if (width > 0 && ParallelRows::run(height, threads, scanRow, observer, false) < 0)
         return false;

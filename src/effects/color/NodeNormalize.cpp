@@ -86,7 +86,7 @@ int NodeNormalize::onFilterStart(StatusObserver* observer)
     std::vector<Extremes> parts(std::size_t(ParallelRows::workerCount(rows, threads)));
     auto scanRow = [&](int row, int worker) {
         const int y = row * stepY;
-        RowSweepHint::begin(y);
+        RowSweepHint::Row sweep(y);
         Extremes& part = parts[std::size_t(worker)];
         auto take = [&part](unsigned int c) {
             for (int channel = 0; channel < 3; ++channel) {
@@ -102,7 +102,6 @@ int NodeNormalize::onFilterStart(StatusObserver* observer)
             for (int x = y % stepX; x < width; x += stepX)
                 take(m_input->getSample3(QPoint(x, y)));
         }
-        RowSweepHint::end();
     };
     if (ParallelRows::run(rows, threads, scanRow, observer, false) < 0)
         return -1;
