@@ -278,7 +278,8 @@ void writeImageSeeds()
         if (writeWithImageLibrary(path, format, 4, 72.0f, 72.0f, 16))
             put(QStringLiteral("image"), name, readAll(path));
     }
-    // HEIF and DPX pictures, whose readers read past a picture or ask for gigabytes, must be
+    // HEIF and DPX pictures (and FITS, seeded below), whose readers read past a picture or ask
+    // for gigabytes, must be
     // refused.
     for (const char* format : {"heif", "dpx"}) {
         const QString refused = scratch + QStringLiteral("/refused.") + QLatin1String(format);

@@ -45,10 +45,10 @@ struct FormatEntry {
 // byte a pixel past its buffer for every icon stored without alpha, Wavefront RLA, whose
 // reader aborts the program on a header with an unknown channel type, and HEIF, whose reader
 // reads rows past the decoded picture when that is smaller than the file's header says, and
-// DPX, whose reader asks for gigabytes on a forged header, and Softimage PIC, whose reader
-// reads rows through a file it failed to keep open. Files are only ever offered to the readers
+// DPX and FITS, whose readers ask for gigabytes on a forged header, and Softimage PIC, whose
+// reader reads rows through a file it failed to keep open. Files are only ever offered to the readers
 // of the list, so none of these sees one.
-const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff", "ico", "rla", "heif", "dpx", "softimage"};
+const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff", "ico", "rla", "heif", "dpx", "fits", "softimage"};
 
 // The still raster formats the program knows, with their descriptions. Every one of their readers
 // reads only the file it is given; a reader the library gains (a newer release or a plug-in on its
