@@ -279,8 +279,7 @@ void writeImageSeeds()
             put(QStringLiteral("image"), name, readAll(path));
     }
     // HEIF and DPX pictures (and FITS, seeded below), whose readers read past a picture or ask
-    // for gigabytes, must be
-    // refused.
+    // for gigabytes, must be refused.
     for (const char* format : {"heif", "dpx"}) {
         const QString refused = scratch + QStringLiteral("/refused.") + QLatin1String(format);
         if (writeWithImageLibrary(refused, format, 3))
