@@ -105,8 +105,10 @@ SharedOutputMemo const* stageOf(VyxNode const* host, KelNodes::Terminal const* p
     const bool source = dynamic_cast<NodeOriginalImage const*>(host) != nullptr;
     // Whatever way the reader looks its input up.
     VyxNode const* reader = stages->reader();
+    // A window over a window keeping its own rows reads each of those rows once as it sweeps;
+    // a window over anything deeper would multiply the reads per level.
     shared = shared || (peer && peer->numConnections() > 1) || (reader && reader->readsInputsRepeatedly())
-             || (reader && reader->keepsInputRows() && upstream && upstream->windows);
+             || (reader && reader->keepsInputRows() && upstream && upstream->windows && !upstream->keepsRows);
     if (!host || source || !(shared || RenderStages::needsCut(upstream))) {
         stages->readPlain(upstream);
         return nullptr;

@@ -6,6 +6,7 @@
 #include "effects/SpanBuffer.h"
 #include "effects/NodeValueUtils.h"
 #include "effects/ParallelRows.h"
+#include "effects/RenderStages.h"
 #include "effects/RowSweepHint.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/Terminal.h"
@@ -113,7 +114,17 @@ void NodeFilteredImage::onDisconnect(KelNodes::Terminal const* own, KelNodes::Te
 
 void NodeFilteredImage::resolveInputs()
 {
+    // The colour read is noted on its own first, to tell what repeating it costs.
+    RenderStages* stages = RenderStages::resolving();
+    PullRecord colourRead;
+    PullRecord* own = stages ? stages->swapTarget(&colourRead) : nullptr;
     m_inputColour = linkedGenerator3D(terminal(0));
+    if (stages) {
+        stages->swapTarget(own);
+        if (own)
+            own->merge(colourRead, 0);
+    }
+    m_colourReadKeepsRows = stages && colourRead.keepsRows;
     m_inputAlpha = linkedGenerator1D(terminal(1));
 }
 

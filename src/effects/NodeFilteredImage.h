@@ -52,6 +52,9 @@ public:
     int filter(KelUtils::StatusObserver* observer);
 
     QImage const& destinationImage() const { return m_image; }
+    // Whether this render's read of the colour input costs only copies when repeated at the
+    // row just read (PullRecord::keepsRows).
+    bool colourReadKeepsRows() const { return m_colourReadKeepsRows; }
     int opacity() const { return m_opacityValue; }
     int blendMode() const { return m_blendModeValue; }
 
@@ -78,6 +81,7 @@ private:
     int m_blendModeValue = 0;
     // The graph's "disable": the source passes through untouched.
     bool m_bypassed = false;
+    bool m_colourReadKeepsRows = false;
     // blendColour's channel for each pair of an original and an effect byte at the table's
     // mode and opacity, shared by every destination node of the process that blends so: a table
     // of its own made each of a stack of many effects 64 KiB larger and slower to prepare.

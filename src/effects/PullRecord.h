@@ -15,11 +15,22 @@ struct PullRecord
     std::vector<int> stages;
     // Whether a node reading around the point lies below without a stage between.
     bool windows = false;
+    // Whether reading the output again at the row just read costs only copies: the node keeps
+    // its last output rows per thread (the blur, the kernels, with no window below them), or
+    // the read is one plain forward to such an output or to a stage. Not merged: a node
+    // combining reads computes its values again.
+    bool keepsRows = false;
+    // Whether an output read twice without a stage lies below without a stage between; at most
+    // one such read per stretch, so the work it saves a stage for stays within twice.
+    bool rereads = false;
+    // Plain reads noted so far (a record that forwards one read takes its keepsRows).
+    int reads = 0;
 
     void merge(PullRecord const& other, int extraDepth)
     {
         depth = std::max(depth, other.depth + extraDepth);
         windows = windows || other.windows;
+        rereads = rereads || other.rereads;
         for (int stage : other.stages)
             addStage(stage);
     }

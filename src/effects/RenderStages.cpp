@@ -77,7 +77,6 @@ void RenderStages::beginNode(VyxNode const* node)
     PullRecord& record = node->pullRecord();
     record = PullRecord();
     record.serial = m_serial;
-    record.windows = node->readsInputsRepeatedly() || node->keepsInputRows();
     node->setRenderOrdinal(++m_nextOrdinal);
     m_node = node;
     m_target = &record;
@@ -86,7 +85,11 @@ void RenderStages::beginNode(VyxNode const* node)
 void RenderStages::endNode(VyxNode const* node)
 {
     // What a node reads when it is prepared (a statistics scan) must still be there then.
-    PullRecord const& record = node->pullRecord();
+    PullRecord& record = node->pullRecord();
+    // The node's own window counts for its readers, not for its own reads.
+    const bool windowsBelow = record.windows;
+    record.keepsRows = node->keepsInputRows() && !windowsBelow;
+    record.windows = windowsBelow || node->readsInputsRepeatedly() || node->keepsInputRows();
     for (int index : record.stages) {
         Stage& stage = m_stages[std::size_t(index)];
         stage.lastUse = std::max(stage.lastUse, node->renderOrdinal());
@@ -113,6 +116,7 @@ void RenderStages::readPlain(PullRecord const* upstream)
 {
     if (!m_target)
         return;
+    m_target->keepsRows = m_target->reads++ == 0 && upstream && upstream->keepsRows;
     if (upstream)
         m_target->merge(*upstream, 1);
     else
@@ -146,6 +150,7 @@ void RenderStages::readStage(SharedOutputMemo const* memo, PullRecord const* ups
     const int index = registerStage(memo, upstream);
     if (!m_target)
         return;
+    m_target->keepsRows = m_target->reads++ == 0;
     m_target->depth = std::max(m_target->depth, 2);
     m_target->addStage(index);
 }

@@ -376,6 +376,10 @@ void VyxNodeGraph::finishPullRecord() const
         result.merge(*destination, 1);
     if (PullRecord const* source = stages->recordOf(sourceNode()))
         result.merge(*source, 2);
+    // Unblended, the colour outputs hand on what the destination reads.
+    NodeFilteredImage const* destination = destinationNode();
+    const bool blends = m_disable == 0 && (m_blendMode != 0 || std::clamp(m_opacity, 0, 100) < 100);
+    result.keepsRows = !blends && m_disable == 0 && destination && destination->colourReadKeepsRows();
     record = result;
 }
 
@@ -425,6 +429,29 @@ bool VyxNodeGraph::readsSourceColourRepeatedly(bool windowsBelow) const
     // Blending, the destination reads the source's colour as the original besides the result.
     const bool blends = m_disable == 0 && (m_blendMode != 0 || std::clamp(m_opacity, 0, 100) < 100);
     return linkedReadsOf(source, 4u, windowsBelow) + (blends ? 1 : 0) > 1;
+}
+
+bool VyxNodeGraph::rereadsSourceColourCheaply(PullRecord const& input) const
+{
+    NodeOriginalImage const* source = sourceNode();
+    if (!source || !input.keepsRows || input.rereads)
+        return false;
+    int reads = 0;
+    for (int t = 0; t < source->numTerminals(); ++t) {
+        KelNodes::Terminal const* output = source->terminal(t);
+        if (!output)
+            continue;
+        for (KelNodes::Terminal const* reader : output->connections()) {
+            if (!reader || (reader->inputMask() & 4u) == 0)
+                continue;
+            auto const* node = dynamic_cast<VyxNode const*>(reader->hostNode());
+            if (!node || node->readsInputsRepeatedly() || node->keepsInputRows())
+                return false;
+            ++reads;
+        }
+    }
+    const bool blends = m_disable == 0 && (m_blendMode != 0 || std::clamp(m_opacity, 0, 100) < 100);
+    return reads + (blends ? 1 : 0) == 2;
 }
 
 bool VyxNodeGraph::readsSourceChannelRepeatedly(bool windowsBelow) const
@@ -509,11 +536,17 @@ void VyxNodeGraph::resolveInputs()
         stages->readStage(memo, &upstream);
         stages->swapTarget(previous);
     };
+    // An input whose second read costs copies is read twice instead: a stage would cost a pass
+    // over the picture and its memory for nothing. Once per stretch, so work stays within twice.
+    const bool rereadCheaply = colour && stages && rereadsSourceColourCheaply(colourRecord);
     if (colour && !worthNoMemo(colour)
-        && (readsSourceColourRepeatedly(colourRecord.windows) || (stages && RenderStages::needsCut(&colourRecord)))) {
+        && ((readsSourceColourRepeatedly(colourRecord.windows) && !rereadCheaply)
+            || (stages && RenderStages::needsCut(&colourRecord)))) {
         SharedOutputMemo const* memo = sharedOutput(getTerminal(kRgbIn), nullptr, colour);
         stage(colourRecord, memo);
         colour = memo;
+    } else if (rereadCheaply) {
+        colourRecord.rereads = true;
     }
     if (channel && !worthNoMemo(channel)
         && (readsSourceChannelRepeatedly(channelRecord.windows) || (stages && RenderStages::needsCut(&channelRecord)))) {

@@ -159,6 +159,10 @@ private:
     // A reader that keeps its input rows counts twice when a window lies below the input.
     bool readsSourceColourRepeatedly(bool windowsBelow) const;
     bool readsSourceChannelRepeatedly(bool windowsBelow) const;
+    // Whether the source's colour is read exactly twice per point by plain reads (one node and
+    // the blend, or two nodes) over an input whose second read at a row costs only copies:
+    // then the input needs no stage of its own.
+    bool rereadsSourceColourCheaply(PullRecord const& input) const;
 
     QImage const* m_originalImage = nullptr;
     unsigned char const* m_mask = nullptr;
