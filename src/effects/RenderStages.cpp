@@ -78,6 +78,7 @@ void RenderStages::end()
             stage.memo->release();
     }
     m_stages.clear();
+    m_spares.clear();
     m_nextReady = 0;
     m_live.clear();
     m_liveBytes = 0;
@@ -178,7 +179,14 @@ void RenderStages::release(int index)
     m_liveBytes -= stage.memo->storeBytes();
     --m_liveStores;
     stage.live = false;
-    stage.memo->release();
+    std::unique_ptr<std::uint32_t[]> store = stage.memo->release();
+    // Kept for a later fill while the render holds no more stores than it has held at once
+    // already; every store of a render has the picture's size.
+    if (store && m_nextReady < m_stages.size() && m_liveStores + int(m_spares.size()) < m_peakLive
+        && (m_spares.empty() || m_spareBytes == stage.memo->storeBytes())) {
+        m_spareBytes = stage.memo->storeBytes();
+        m_spares.push_back(std::move(store));
+    }
 }
 
 int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
@@ -213,9 +221,16 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
             readsUnfilled = readsUnfilled || m_stages[std::size_t(below)].unfilled;
         int filled = 0;
         if (fit || readsUnfilled) {
-            filled = stage.memo->fill(m_threads, observer);
-            if (filled < 0)
+            std::unique_ptr<std::uint32_t[]> spare;
+            if (!m_spares.empty() && m_spareBytes == stage.memo->storeBytes()) {
+                spare = std::move(m_spares.back());
+                m_spares.pop_back();
+            }
+            filled = stage.memo->fill(m_threads, observer, std::move(spare));
+            if (filled < 0) {
+                m_spares.clear();
                 return -1;
+            }
         }
         if (filled > 0) {
             stage.live = true;
@@ -235,6 +250,8 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
             read.lastUse = std::max(read.lastUse, stage.lastUse);
         }
     }
+    if (m_nextReady == m_stages.size())
+        m_spares.clear();
     return 0;
 }
 

@@ -3,6 +3,8 @@
 #include "effects/PullRecord.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace KelNodes {
@@ -139,6 +141,11 @@ private:
     // Stages before this one are done (stages are made in the order they become ready).
     std::size_t m_nextReady = 0;
     std::vector<int> m_live;
+    // Stores given back, handed to later fills (their pages stay taken, where a new store would
+    // fault every page in again); never more than the most stores held at once so far, and
+    // freed once no stage is left to fill.
+    std::vector<std::unique_ptr<std::uint32_t[]>> m_spares;
+    std::size_t m_spareBytes = 0;
     std::size_t m_liveBytes = 0;
     int m_liveStores = 0;
     int m_filled = 0;
