@@ -33,9 +33,10 @@ class VyxNode;
 // unfilled and read through their row memos, with the same values, and the stages they read
 // stay until their last reader is done, so that such a read ends at a filled store one unfilled
 // stage down. A stage that reads an unfilled one is filled whatever the budget: no read goes
-// down a chain of unfilled stages, so the work per point stays bounded and the stores held past
-// the budget are those one fill reads, however deep the graph. All is given back when the
-// render ends.
+// down a chain of unfilled stages, so the work per point stays bounded; past the budget the
+// stores held are those one fill reads (a stack or chain: a few, however deep; a nest, whose
+// every level's input is read at the end: half of them). All is given back when the render
+// ends.
 class RenderStages
 {
 public:

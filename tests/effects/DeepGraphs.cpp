@@ -215,9 +215,9 @@ bool buildTwoKindStack(VyxNodeGraph* root, QImage const* image, int depth, Betwe
     return links.connectAll() == wanted;
 }
 
-bool buildFanOuts(VyxNodeGraph* root, int depth, Between const& between)
+bool buildFanOuts(VyxNodeGraph* root, int depth, Between const& between, bool skips)
 {
-    KelNodes::LinkBatch links(true);
+    KelNodes::LinkBatch links;
     Port port = sourcePort(root);
     auto through = [&](Port p) {
         if (!between)
@@ -226,6 +226,7 @@ bool buildFanOuts(VyxNodeGraph* root, int depth, Between const& between)
         links.add(p.node, p.colour, pass, QStringLiteral("in"));
         return Port{pass, QStringLiteral("out"), p.channel};
     };
+    Node* previous = nullptr;
     for (int i = 0; i < depth; ++i) {
         const Port in = through(port);
         Node* inversion = root->addNode(QStringLiteral("operator.inversion"), -1);
@@ -234,7 +235,8 @@ bool buildFanOuts(VyxNodeGraph* root, int depth, Between const& between)
         if (!inversion || !brightness || !mix)
             return false;
         links.add(in.node, in.colour, inversion, QStringLiteral("inRgb"));
-        links.add(inversion, QStringLiteral("outRgb"), brightness, QStringLiteral("in"));
+        links.add(skips && previous ? previous : inversion, QStringLiteral("outRgb"), brightness, QStringLiteral("in"));
+        previous = inversion;
         links.add(inversion, QStringLiteral("outRgb"), mix, QStringLiteral("in1"));
         links.add(brightness, QStringLiteral("rgb"), mix, QStringLiteral("in2"));
         port = Port{mix, QStringLiteral("out"), port.channel};

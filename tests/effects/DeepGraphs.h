@@ -54,8 +54,10 @@ bool buildTwoKindStack(KelVyxNodes::VyxNodeGraph* root, QImage const* image, int
                        Between const& channelBetween, int blendMode, int opacity);
 
 // A chain of `depth` fan-outs in `root`: each level (after a `between` node) is an inversion
-// whose output is read by a brightness/contrast node and an arithmetic mix of both.
-bool buildFanOuts(KelVyxNodes::VyxNodeGraph* root, int depth, Between const& between);
+// whose output is read by a brightness/contrast node and an arithmetic mix of both; with
+// `skips`, the brightness/contrast node reads the level before's inversion instead, so that
+// every inversion is read over two levels.
+bool buildFanOuts(KelVyxNodes::VyxNodeGraph* root, int depth, Between const& between, bool skips = false);
 
 // Passes its colour input (or, made for the channel, its one-channel input) on and counts the
 // points it was asked for.

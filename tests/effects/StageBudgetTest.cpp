@@ -94,10 +94,13 @@ std::vector<Shape3> shapes()
                        },
                        4});
     }
-    all.push_back({"fan-outs", [](VyxNodeGraph* root, QImage const*, int depth) {
-                       return buildFanOuts(root, depth, counting());
-                   },
-                   2});
+    for (bool skips : {false, true}) {
+        all.push_back({skips ? "fan-outs over two levels" : "fan-outs",
+                       [=](VyxNodeGraph* root, QImage const*, int depth) {
+                           return buildFanOuts(root, depth, counting(), skips);
+                       },
+                       skips ? 4 : 2});
+    }
     for (char const* type : {"operator.noiseReduction", "operator.sharpen", "operator.blur"}) {
         const QString id = QString::fromLatin1(type);
         const Passage passage = *passageOf(id);
