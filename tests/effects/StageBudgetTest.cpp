@@ -68,7 +68,7 @@ Rendered render(VyxNodeGraph& root, std::size_t budget)
     return out;
 }
 
-struct Shape3
+struct GraphKind
 {
     std::string name;
     // Builds the graph of `depth` levels; false when a link could not be made.
@@ -77,9 +77,9 @@ struct Shape3
     int holds;
 };
 
-std::vector<Shape3> shapes()
+std::vector<GraphKind> graphKinds()
 {
-    std::vector<Shape3> all;
+    std::vector<GraphKind> all;
     const Passage inversion = *passageOf(QStringLiteral("operator.inversion"));
     for (int mode : {2, 0}) {
         all.push_back({"inversion stack blend " + std::to_string(mode),
@@ -122,7 +122,7 @@ TEST(StageBudget, PastTheBudgetWorkStaysBoundedWithTheSameBytes)
     const QImage picture = makeGradientImage(24, 16);
     const long long pixels = 24 * 16;
     const std::size_t store = std::size_t(pixels) * 4;
-    for (Shape3 const& s : shapes()) {
+    for (GraphKind const& s : graphKinds()) {
         for (int depth : {1, 2, 3, 5, 8, 13, 21, 34, 64}) {
             VyxNodeGraph root;
             root.setRenderThreadCount(depth % 2 == 0 ? 3 : 1);
