@@ -57,12 +57,16 @@ std::optional<Passage> passageOf(QString const& typeId)
 
 namespace {
 
-// An output of a node as the kind's terminal name.
+// A colour output and a one-channel output, each of its own node (the channel's is `node`
+// when `channelNode` is null).
 struct Port
 {
     Node* node;
     QString colour;
     QString channel;
+    Node* channelNode = nullptr;
+
+    Node* channelOwner() const { return channelNode ? channelNode : node; }
 };
 
 Port sourcePort(VyxNodeGraph* graph)
@@ -83,24 +87,27 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, QString const& typeId, P
             return port;
         Node* pass = between(graph);
         links.add(port.node, port.colour, pass, QStringLiteral("in"));
-        return Port{pass, QStringLiteral("out"), port.channel};
+        return Port{pass, QStringLiteral("out"), port.channel, port.channelOwner()};
     };
     // A node of the type reading `port`; its output port (the other kind passes by).
     auto level = [&](VyxNodeGraph* graph, Port port) -> std::optional<Port> {
         Node* node = graph->addNode(typeId, -1);
         if (!node)
             return std::nullopt;
-        links.add(port.node, colour ? port.colour : port.channel, node, passage.in);
         if (colour)
-            return Port{node, passage.out, port.channel};
-        return Port{node, port.colour, passage.out};
+            links.add(port.node, port.colour, node, passage.in);
+        else
+            links.add(port.channelOwner(), port.channel, node, passage.in);
+        if (colour)
+            return Port{node, passage.out, port.channel, port.channelOwner()};
+        return Port{port.node, port.colour, passage.out, node};
     };
     auto finish = [&](VyxNodeGraph* graph, Port port) {
         Node* destination = graph->destinationNode();
         destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
         destination->getTerminal(QStringLiteral("alpha"))->disconnectAll();
         links.add(port.node, port.colour, destination, QStringLiteral("rgb"));
-        links.add(port.node, port.channel, destination, QStringLiteral("alpha"));
+        links.add(port.channelOwner(), port.channel, destination, QStringLiteral("alpha"));
     };
     auto effectIn = [&](VyxNodeGraph* graph, Port port) -> VyxNodeGraph* {
         VyxNodeGraph* effect = graph->addSubGraph(-1);
@@ -110,7 +117,7 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, QString const& typeId, P
         settings->setListParam(QStringLiteral("blendMode"), blendMode);
         settings->setIntParam(QStringLiteral("opacity"), opacity);
         links.add(port.node, port.colour, effect, QStringLiteral("rgbIn"));
-        links.add(port.node, port.channel, effect, QStringLiteral("alphaIn"));
+        links.add(port.channelOwner(), port.channel, effect, QStringLiteral("alphaIn"));
         return effect;
     };
 
@@ -158,8 +165,8 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, QString const& typeId, P
         break;
     }
     }
-    links.connectAll();
-    return true;
+    const int wanted = links.size();
+    return links.connectAll() == wanted;
 }
 
 bool buildTwoKindStack(VyxNodeGraph* root, QImage const* image, int depth, Between const& between,
