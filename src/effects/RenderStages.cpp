@@ -81,6 +81,7 @@ void RenderStages::end()
     m_spares.clear();
     m_nextReady = 0;
     m_live.clear();
+    m_unfilledRead.clear();
     m_liveBytes = 0;
     m_liveStores = 0;
     m_active = false;
@@ -202,11 +203,19 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
         }
         ++m_nextReady;
     }
-    // Stages nothing reads from here on go first, to make room for the ones filled now.
+    // Stages nothing reads from here on go first, to make room for the ones filled now; so do
+    // the row memos of unfilled ones (a few rows per thread each, which would add up over a
+    // deep graph).
     std::erase_if(m_live, [&](int index) {
         if (m_stages[std::size_t(index)].lastUse >= ordinal)
             return false;
         release(index);
+        return true;
+    });
+    std::erase_if(m_unfilledRead, [&](int index) {
+        if (m_stages[std::size_t(index)].lastUse >= ordinal)
+            return false;
+        m_stages[std::size_t(index)].memo->release();
         return true;
     });
     const int count = int(m_nextReady - first);
@@ -244,6 +253,7 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
         // Read through its row memo, it reads what its fill would have read, until its own
         // last reader: those stay (all filled, so such a read ends one unfilled stage down).
         stage.unfilled = true;
+        m_unfilledRead.push_back(int(index));
         ++m_unfilled;
         for (int below : stage.reads) {
             Stage& read = m_stages[std::size_t(below)];

@@ -142,6 +142,8 @@ private:
     // Stages before this one are done (stages are made in the order they become ready).
     std::size_t m_nextReady = 0;
     std::vector<int> m_live;
+    // Unfilled stages still read (their row memos are given back when they are not).
+    std::vector<int> m_unfilledRead;
     // Stores given back, handed to later fills (their pages stay taken, where a new store would
     // fault every page in again); never more than the most stores held at once so far, and
     // freed once no stage is left to fill.
