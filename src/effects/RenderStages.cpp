@@ -3,6 +3,7 @@
 #include "effects/SharedOutputMemo.h"
 #include "effects/VyxNode.h"
 
+#include <atomic>
 #include <climits>
 
 namespace KelVyxNodes {
@@ -10,6 +11,17 @@ namespace KelVyxNodes {
 namespace {
 thread_local RenderStages* t_resolving = nullptr;
 thread_local RenderStages* t_preparing = nullptr;
+std::atomic<std::size_t> g_budgetBytes{RenderStages::kBudgetBytes};
+}
+
+std::size_t RenderStages::budgetBytes()
+{
+    return g_budgetBytes.load(std::memory_order_relaxed);
+}
+
+void RenderStages::setBudgetBytesForTests(std::size_t bytes)
+{
+    g_budgetBytes.store(bytes, std::memory_order_relaxed);
 }
 
 RenderStages* RenderStages::preparing()
@@ -56,6 +68,7 @@ void RenderStages::begin(unsigned long long serial, int threads)
     m_filled = 0;
     m_peakLive = 0;
     m_made = 0;
+    m_unfilled = 0;
 }
 
 void RenderStages::end()
@@ -65,6 +78,10 @@ void RenderStages::end()
             stage.memo->release();
     }
     m_stages.clear();
+    m_spares.clear();
+    m_nextReady = 0;
+    m_live.clear();
+    m_unfilledRead.clear();
     m_liveBytes = 0;
     m_liveStores = 0;
     m_active = false;
@@ -132,11 +149,12 @@ int RenderStages::registerStage(SharedOutputMemo const* memo, PullRecord const* 
         return stage->stageIndex;
     const int index = int(m_stages.size());
     ++m_made;
-    m_stages.push_back(Stage{stage, readyAt, readyAt, false, false});
+    m_stages.push_back(Stage{stage, readyAt, readyAt, false, false, false, {}});
     stage->stageSerial = m_serial;
     stage->stageIndex = index;
     // The fill reads the stages below it.
     if (upstream) {
+        m_stages.back().reads = upstream->stages;
         for (int below : upstream->stages) {
             Stage& read = m_stages[std::size_t(below)];
             read.lastUse = std::max(read.lastUse, readyAt);
@@ -161,36 +179,94 @@ void RenderStages::rowLoopReads(PullRecord const& record)
         m_stages[std::size_t(index)].lastUse = INT_MAX;
 }
 
+void RenderStages::release(int index)
+{
+    Stage& stage = m_stages[std::size_t(index)];
+    m_liveBytes -= stage.memo->storeBytes();
+    --m_liveStores;
+    stage.live = false;
+    std::unique_ptr<std::uint32_t[]> store = stage.memo->release();
+    // Kept for a later fill while the render holds no more stores than it has held at once
+    // already; every store of a render has the picture's size.
+    if (store && m_nextReady < m_stages.size() && m_liveStores + int(m_spares.size()) < m_peakLive
+        && (m_spares.empty() || m_spareBytes == stage.memo->storeBytes())) {
+        m_spareBytes = stage.memo->storeBytes();
+        m_spares.push_back(std::move(store));
+    }
+}
+
 int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
 {
-    // Stages nothing reads from here on go first, to make room for the ones filled now (a fill
-    // here reads stages used at `ordinal` at least).
-    for (Stage& stage : m_stages) {
-        if (stage.live && stage.lastUse < ordinal) {
-            m_liveBytes -= stage.memo->storeBytes();
-            --m_liveStores;
-            stage.live = false;
-            stage.memo->release();
+    // The stages ready now, filled together when they fit; what they read is read now.
+    const std::size_t first = m_nextReady;
+    std::size_t bytes = 0;
+    while (m_nextReady < m_stages.size() && m_stages[m_nextReady].readyAt <= ordinal) {
+        bytes += m_stages[m_nextReady].memo->storeBytes();
+        for (int below : m_stages[m_nextReady].reads) {
+            Stage& read = m_stages[std::size_t(below)];
+            read.lastUse = std::max(read.lastUse, ordinal);
         }
+        ++m_nextReady;
     }
-    for (Stage& stage : m_stages) {
-        if (stage.done || stage.readyAt > ordinal)
-            continue;
+    // Stages nothing reads from here on go first, to make room for the ones filled now; so do
+    // the row memos of unfilled ones (a few rows per thread each, which would add up over a
+    // deep graph).
+    std::erase_if(m_live, [&](int index) {
+        if (m_stages[std::size_t(index)].lastUse >= ordinal)
+            return false;
+        release(index);
+        return true;
+    });
+    std::erase_if(m_unfilledRead, [&](int index) {
+        if (m_stages[std::size_t(index)].lastUse >= ordinal)
+            return false;
+        m_stages[std::size_t(index)].memo->release();
+        return true;
+    });
+    const int count = int(m_nextReady - first);
+    const bool fit = m_liveStores + count <= kMinStores || m_liveBytes + bytes <= budgetBytes();
+    for (std::size_t index = first; index < m_nextReady; ++index) {
+        Stage& stage = m_stages[index];
         stage.done = true;
-        const std::size_t bytes = stage.memo->storeBytes();
-        if (m_liveStores >= kMinStores && m_liveBytes + bytes > kBudgetBytes)
-            continue; // beyond the budget: read through the row memo
-        const int filled = stage.memo->fill(m_threads, observer);
-        if (filled < 0)
-            return -1;
+        // Left unfilled, a stage reading an unfilled one would make reads go down a chain of
+        // them, its work growing with the depth: it is filled past the budget.
+        bool readsUnfilled = false;
+        for (int below : stage.reads)
+            readsUnfilled = readsUnfilled || m_stages[std::size_t(below)].unfilled;
+        int filled = 0;
+        if (fit || readsUnfilled) {
+            std::unique_ptr<std::uint32_t[]> spare;
+            if (!m_spares.empty() && m_spareBytes == stage.memo->storeBytes()) {
+                spare = std::move(m_spares.back());
+                m_spares.pop_back();
+            }
+            filled = stage.memo->fill(m_threads, observer, std::move(spare));
+            if (filled < 0) {
+                m_spares.clear();
+                return -1;
+            }
+        }
         if (filled > 0) {
             stage.live = true;
-            m_liveBytes += bytes;
+            m_live.push_back(int(index));
+            m_liveBytes += stage.memo->storeBytes();
             ++m_liveStores;
             ++m_filled;
             m_peakLive = std::max(m_peakLive, m_liveStores);
+            continue;
+        }
+        // Read through its row memo, it reads what its fill would have read, until its own
+        // last reader: those stay (all filled, so such a read ends one unfilled stage down).
+        stage.unfilled = true;
+        m_unfilledRead.push_back(int(index));
+        ++m_unfilled;
+        for (int below : stage.reads) {
+            Stage& read = m_stages[std::size_t(below)];
+            read.lastUse = std::max(read.lastUse, stage.lastUse);
         }
     }
+    if (m_nextReady == m_stages.size())
+        m_spares.clear();
     return 0;
 }
 

@@ -3,6 +3,8 @@
 #include "effects/PullRecord.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace KelNodes {
@@ -26,15 +28,26 @@ class VyxNode;
 // of times per point. A stage's store is given back once every node and stage that reads it
 // has been prepared or filled (the row loop's own stages at the end of the render).
 //
-// Memory: at most kBudgetBytes of stores live at once (but always kMinStores, so a stack of
-// blended effects on any picture stays staged); a stage beyond that stays unfilled and is read
-// through its row memo, with the same values. All is given back when the render ends.
+// Memory: at most kBudgetBytes of stores live at once (but always kMinStores). The stages that
+// become ready together are filled when they all fit; otherwise those that can be are left
+// unfilled and read through their row memos, with the same values, and the stages they read
+// stay until their last reader is done, so that such a read ends at a filled store one unfilled
+// stage down. A stage that reads an unfilled one is filled whatever the budget: no read goes
+// down a chain of unfilled stages, so the work per point stays bounded; past the budget the
+// stores held are those one fill reads (a stack or chain: a few, however deep; a nest, whose
+// every level's input is read at the end: half of them). All is given back when the render
+// ends.
 class RenderStages
 {
 public:
     static constexpr int kCutDepth = 32;
     static constexpr std::size_t kBudgetBytes = std::size_t(512) << 20;
     static constexpr int kMinStores = 2;
+
+    // The budget renders use (kBudgetBytes); tests set a smaller one to reach the unfilled path
+    // on small pictures, and put it back.
+    static std::size_t budgetBytes();
+    static void setBudgetBytesForTests(std::size_t bytes);
 
     // Starts a render (the top graph's serial): forgets the last render's stages.
     void begin(unsigned long long serial, int threads);
@@ -100,17 +113,24 @@ public:
     int stageCount() const { return m_made; }
     int filledCount() const { return m_filled; }
     int peakLiveStores() const { return m_peakLive; }
+    int unfilledCount() const { return m_unfilled; }
 
 private:
     struct Stage
     {
         SharedOutputMemo* memo;
         int readyAt;
+        // The last preparation place that reads the store (extended for an unfilled reader).
         int lastUse;
         bool done;
         bool live;
+        // Done, but without a store: read through the row memo.
+        bool unfilled;
+        // The stages its fill reads.
+        std::vector<int> reads;
     };
     int registerStage(SharedOutputMemo const* memo, PullRecord const* upstream);
+    void release(int index);
 
     bool m_active = false;
     unsigned long long m_serial = 0;
@@ -119,11 +139,22 @@ private:
     VyxNode const* m_node = nullptr;
     PullRecord* m_target = nullptr;
     std::vector<Stage> m_stages;
+    // Stages before this one are done (stages are made in the order they become ready).
+    std::size_t m_nextReady = 0;
+    std::vector<int> m_live;
+    // Unfilled stages still read (their row memos are given back when they are not).
+    std::vector<int> m_unfilledRead;
+    // Stores given back, handed to later fills (their pages stay taken, where a new store would
+    // fault every page in again); never more than the most stores held at once so far, and
+    // freed once no stage is left to fill.
+    std::vector<std::unique_ptr<std::uint32_t[]>> m_spares;
+    std::size_t m_spareBytes = 0;
     std::size_t m_liveBytes = 0;
     int m_liveStores = 0;
     int m_filled = 0;
     int m_peakLive = 0;
     int m_made = 0;
+    int m_unfilled = 0;
 };
 
 } // namespace KelVyxNodes

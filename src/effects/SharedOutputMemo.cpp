@@ -80,14 +80,16 @@ void SharedOutputMemo::computeSpan(int y, int x, int count, unsigned int* out) c
         m_channel->getSpan(y, x, count, out);
 }
 
-int SharedOutputMemo::fill(int threads, KelUtils::StatusObserver* observer)
+int SharedOutputMemo::fill(int threads, KelUtils::StatusObserver* observer, std::unique_ptr<std::uint32_t[]> spare)
 {
     release();
     const int width = m_width.load(std::memory_order_relaxed);
     const int height = m_height.load(std::memory_order_relaxed);
     if (width <= 0 || height <= 0 || (!m_colour && !m_channel))
         return 0;
-    std::unique_ptr<std::uint32_t[]> store(new (std::nothrow) std::uint32_t[std::size_t(width) * std::size_t(height)]);
+    std::unique_ptr<std::uint32_t[]> store = spare ? std::move(spare)
+                                                   : std::unique_ptr<std::uint32_t[]>(new (std::nothrow) std::uint32_t[
+                                                         std::size_t(width) * std::size_t(height)]);
     if (!store)
         return 0;
     std::uint32_t* values = store.get();
@@ -106,13 +108,14 @@ int SharedOutputMemo::fill(int threads, KelUtils::StatusObserver* observer)
     return 1;
 }
 
-void SharedOutputMemo::release()
+std::unique_ptr<std::uint32_t[]> SharedOutputMemo::release()
 {
     m_filled.store(false, std::memory_order_release);
-    m_store.reset();
+    std::unique_ptr<std::uint32_t[]> store = std::move(m_store);
     m_storeWidth = 0;
     m_storeHeight = 0;
     m_memo.forEach([](RowMemo& rows) { rows.release(); });
+    return store;
 }
 
 std::uint32_t const* SharedOutputMemo::storedRow(int y) const

@@ -48,12 +48,14 @@ public:
     std::size_t storeBytes() const;
     // Computes every point of the image into the store on `threads` threads, row by row, asking
     // the observer about cancellation after every row. 1 when filled, 0 when the store cannot
-    // be had (reads stay on the row memo), -1 when cancelled (nothing is kept).
-    int fill(int threads, KelUtils::StatusObserver* observer);
+    // be had (reads stay on the row memo), -1 when cancelled (nothing is kept). `spare`, when
+    // given, is a store of storeBytes() another stage gave back: its pages are taken already,
+    // where a new one would fault every page in again.
+    int fill(int threads, KelUtils::StatusObserver* observer, std::unique_ptr<std::uint32_t[]> spare = nullptr);
     bool filled() const { return m_filled.load(std::memory_order_acquire); }
     // Gives back the store and every thread's rows; reads go to the node behind again. Only
-    // while no thread samples.
-    void release();
+    // while no thread samples. The store is handed over.
+    std::unique_ptr<std::uint32_t[]> release();
 
     unsigned int getSample(QPoint const& point) const override;
     unsigned int getSample3(QPoint const& point) const override;

@@ -11,6 +11,8 @@
 
 #include <QPoint>
 
+#include <algorithm>
+
 namespace EffectTest {
 
 using KelNodes::Node;
@@ -55,12 +57,16 @@ std::optional<Passage> passageOf(QString const& typeId)
 
 namespace {
 
-// An output of a node as the kind's terminal name.
+// A colour output and a one-channel output, each of its own node (the channel's is `node`
+// when `channelNode` is null).
 struct Port
 {
     Node* node;
     QString colour;
     QString channel;
+    Node* channelNode = nullptr;
+
+    Node* channelOwner() const { return channelNode ? channelNode : node; }
 };
 
 Port sourcePort(VyxNodeGraph* graph)
@@ -81,24 +87,27 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, QString const& typeId, P
             return port;
         Node* pass = between(graph);
         links.add(port.node, port.colour, pass, QStringLiteral("in"));
-        return Port{pass, QStringLiteral("out"), port.channel};
+        return Port{pass, QStringLiteral("out"), port.channel, port.channelOwner()};
     };
     // A node of the type reading `port`; its output port (the other kind passes by).
     auto level = [&](VyxNodeGraph* graph, Port port) -> std::optional<Port> {
         Node* node = graph->addNode(typeId, -1);
         if (!node)
             return std::nullopt;
-        links.add(port.node, colour ? port.colour : port.channel, node, passage.in);
         if (colour)
-            return Port{node, passage.out, port.channel};
-        return Port{node, port.colour, passage.out};
+            links.add(port.node, port.colour, node, passage.in);
+        else
+            links.add(port.channelOwner(), port.channel, node, passage.in);
+        if (colour)
+            return Port{node, passage.out, port.channel, port.channelOwner()};
+        return Port{port.node, port.colour, passage.out, node};
     };
     auto finish = [&](VyxNodeGraph* graph, Port port) {
         Node* destination = graph->destinationNode();
         destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
         destination->getTerminal(QStringLiteral("alpha"))->disconnectAll();
         links.add(port.node, port.colour, destination, QStringLiteral("rgb"));
-        links.add(port.node, port.channel, destination, QStringLiteral("alpha"));
+        links.add(port.channelOwner(), port.channel, destination, QStringLiteral("alpha"));
     };
     auto effectIn = [&](VyxNodeGraph* graph, Port port) -> VyxNodeGraph* {
         VyxNodeGraph* effect = graph->addSubGraph(-1);
@@ -108,7 +117,7 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, QString const& typeId, P
         settings->setListParam(QStringLiteral("blendMode"), blendMode);
         settings->setIntParam(QStringLiteral("opacity"), opacity);
         links.add(port.node, port.colour, effect, QStringLiteral("rgbIn"));
-        links.add(port.node, port.channel, effect, QStringLiteral("alphaIn"));
+        links.add(port.channelOwner(), port.channel, effect, QStringLiteral("alphaIn"));
         return effect;
     };
 
@@ -156,16 +165,105 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, QString const& typeId, P
         break;
     }
     }
-    links.connectAll();
-    return true;
+    const int wanted = links.size();
+    return links.connectAll() == wanted;
 }
 
-CountingPassNode::CountingPassNode(int id)
+bool buildTwoKindStack(VyxNodeGraph* root, QImage const* image, int depth, Between const& between,
+                       Between const& channelBetween, int blendMode, int opacity)
+{
+    KelNodes::LinkBatch links;
+    // The colour and the alpha each come from their own node.
+    Port colourPort = sourcePort(root);
+    Port channelPort = colourPort;
+    auto through = [&](Port p) {
+        if (!between)
+            return p;
+        Node* pass = between(root);
+        links.add(p.node, p.colour, pass, QStringLiteral("in"));
+        return Port{pass, QStringLiteral("out"), QString()};
+    };
+    auto throughChannel = [&](Port p) {
+        if (!channelBetween)
+            return p;
+        Node* pass = channelBetween(root);
+        links.add(p.node, p.channel, pass, QStringLiteral("in"));
+        return Port{pass, QString(), QStringLiteral("out")};
+    };
+    auto finish = [&](VyxNodeGraph* graph, Port colour, Port channel) {
+        Node* destination = graph->destinationNode();
+        destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
+        destination->getTerminal(QStringLiteral("alpha"))->disconnectAll();
+        links.add(colour.node, colour.colour, destination, QStringLiteral("rgb"));
+        links.add(channel.node, channel.channel, destination, QStringLiteral("alpha"));
+    };
+    for (int i = 0; i < depth; ++i) {
+        const Port in = through(colourPort);
+        const Port inChannel = throughChannel(channelPort);
+        VyxNodeGraph* effect = root->addSubGraph(-1);
+        if (!effect || effect->setUp(image) != 0)
+            return false;
+        effect->paramContainer()->setListParam(QStringLiteral("blendMode"), blendMode);
+        effect->paramContainer()->setIntParam(QStringLiteral("opacity"), opacity);
+        links.add(in.node, in.colour, effect, QStringLiteral("rgbIn"));
+        links.add(inChannel.node, inChannel.channel, effect, QStringLiteral("alphaIn"));
+        Node* colour = effect->addNode(QStringLiteral("operator.inversion"), -1);
+        Node* channel = effect->addNode(QStringLiteral("operator.inversion"), -1);
+        if (!colour || !channel)
+            return false;
+        links.add(effect->sourceNode(), QStringLiteral("rgb"), colour, QStringLiteral("inRgb"));
+        links.add(effect->sourceNode(), QStringLiteral("alpha"), channel, QStringLiteral("in"));
+        finish(effect, Port{colour, QStringLiteral("outRgb"), QString()}, Port{channel, QString(), QStringLiteral("out")});
+        colourPort = Port{effect, QStringLiteral("rgbOut"), QString()};
+        channelPort = Port{effect, QString(), QStringLiteral("alphaOut")};
+    }
+    finish(root, through(colourPort), throughChannel(channelPort));
+    const int wanted = links.size();
+    return links.connectAll() == wanted;
+}
+
+bool buildFanOuts(VyxNodeGraph* root, int depth, Between const& between, bool skips)
+{
+    KelNodes::LinkBatch links;
+    Port port = sourcePort(root);
+    auto through = [&](Port p) {
+        if (!between)
+            return p;
+        Node* pass = between(root);
+        links.add(p.node, p.colour, pass, QStringLiteral("in"));
+        return Port{pass, QStringLiteral("out"), p.channel};
+    };
+    Node* previous = nullptr;
+    for (int i = 0; i < depth; ++i) {
+        const Port in = through(port);
+        Node* inversion = root->addNode(QStringLiteral("operator.inversion"), -1);
+        Node* brightness = root->addNode(QStringLiteral("operator.brightness/contrast"), -1);
+        Node* mix = root->addNode(QStringLiteral("operator.arithmix"), -1);
+        if (!inversion || !brightness || !mix)
+            return false;
+        links.add(in.node, in.colour, inversion, QStringLiteral("inRgb"));
+        links.add(skips && previous ? previous : inversion, QStringLiteral("outRgb"), brightness, QStringLiteral("in"));
+        previous = inversion;
+        links.add(inversion, QStringLiteral("outRgb"), mix, QStringLiteral("in1"));
+        links.add(brightness, QStringLiteral("rgb"), mix, QStringLiteral("in2"));
+        port = Port{mix, QStringLiteral("out"), port.channel};
+    }
+    const Port last = through(port);
+    Node* destination = root->destinationNode();
+    destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
+    links.add(last.node, last.colour, destination, QStringLiteral("rgb"));
+    const int wanted = links.size();
+    return links.connectAll() == wanted;
+}
+
+CountingPassNode::CountingPassNode(int id, bool channel)
     : VyxNode(id)
     , m_container(QStringLiteral("test.countingPass"), QString(), this)
+    , m_channel(channel)
 {
-    addTerminal(QStringLiteral("in"), 4, 0);
-    addTerminal(QStringLiteral("out"), 0, 4);
+    const unsigned int kind = channel ? 2 : 4;
+    addTerminal(QStringLiteral("in"), kind, 0);
+    addTerminal(QStringLiteral("out"), 0, kind);
 }
 
 std::atomic<long long>& CountingPassNode::asked()
@@ -174,22 +272,71 @@ std::atomic<long long>& CountingPassNode::asked()
     return count;
 }
 
+std::atomic<int>& CountingPassNode::deepest()
+{
+    static std::atomic<int> most{0};
+    return most;
+}
+
+namespace {
+
+thread_local int t_inside = 0;
+
+// Counts how many counting nodes the thread is inside while it lives.
+struct Inside
+{
+    Inside()
+    {
+        ++t_inside;
+        int most = CountingPassNode::deepest().load(std::memory_order_relaxed);
+        while (t_inside > most && !CountingPassNode::deepest().compare_exchange_weak(most, t_inside)) {
+        }
+    }
+    ~Inside() { --t_inside; }
+    Inside(Inside const&) = delete;
+    Inside& operator=(Inside const&) = delete;
+};
+
+} // namespace
+
 void CountingPassNode::resolveInputs()
 {
-    m_input = KelVyxNodes::linkedGenerator3D(terminal(0));
+    if (m_channel)
+        m_input1D = KelVyxNodes::linkedGenerator1D(terminal(0));
+    else
+        m_input = KelVyxNodes::linkedGenerator3D(terminal(0));
 }
 
 unsigned int CountingPassNode::getSample3(QPoint const& point) const
 {
     asked().fetch_add(1, std::memory_order_relaxed);
+    Inside inside;
     return m_input ? m_input->getSample3(point) : 0u;
 }
 
 void CountingPassNode::getSpan3(int y, int x, int count, unsigned int* out) const
 {
     asked().fetch_add(count, std::memory_order_relaxed);
+    Inside inside;
     if (m_input)
         m_input->getSpan3(y, x, count, out);
+    else
+        std::fill(out, out + count, 0u);
+}
+
+unsigned int CountingPassNode::getSample(QPoint const& point) const
+{
+    asked().fetch_add(1, std::memory_order_relaxed);
+    Inside inside;
+    return m_input1D ? m_input1D->getSample(point) : 0u;
+}
+
+void CountingPassNode::getSpan(int y, int x, int count, unsigned int* out) const
+{
+    asked().fetch_add(count, std::memory_order_relaxed);
+    Inside inside;
+    if (m_input1D)
+        m_input1D->getSpan(y, x, count, out);
     else
         std::fill(out, out + count, 0u);
 }

@@ -3,6 +3,7 @@
 // Graphs of one node type repeated `depth` times, as chains, stacks of effects and nests of
 // effects, for the tests that render deep graphs (stack, work and memory bounds).
 
+#include "effects/Base1DGenerator.h"
 #include "effects/Base3DGenerator.h"
 #include "effects/VyxNode.h"
 #include "nodes/NodeDescriptor.h"
@@ -45,11 +46,27 @@ using Between = std::function<KelNodes::Node*(KelVyxNodes::VyxNodeGraph*)>;
 bool buildDeep(KelVyxNodes::VyxNodeGraph* root, QImage const* image, QString const& typeId, Passage const& passage,
                Shape shape, int depth, Between const& between = {}, int blendMode = 0, int opacity = 100);
 
-// Passes its colour input on and counts the points it was asked for.
-class CountingPassNode : public KelVyxNodes::VyxNode, public KelVyxNodes::Base3DGenerator
+// `depth` effects stacked in `root`, each blending by `blendMode` at `opacity` and changing both
+// its colour (an inversion) and its alpha (an inversion of the channel), so that a blend stages
+// both inputs. `between` nodes sit in front of every effect's colour input and the destination's,
+// `channelBetween` nodes (one-channel passages "in"/"out") in front of the alpha inputs.
+bool buildTwoKindStack(KelVyxNodes::VyxNodeGraph* root, QImage const* image, int depth, Between const& between,
+                       Between const& channelBetween, int blendMode, int opacity);
+
+// A chain of `depth` fan-outs in `root`: each level (after a `between` node) is an inversion
+// whose output is read by a brightness/contrast node and an arithmetic mix of both; with
+// `skips`, the brightness/contrast node reads the level before's inversion instead, so that
+// every inversion is read over two levels.
+bool buildFanOuts(KelVyxNodes::VyxNodeGraph* root, int depth, Between const& between, bool skips = false);
+
+// Passes its colour input (or, made for the channel, its one-channel input) on and counts the
+// points it was asked for.
+class CountingPassNode : public KelVyxNodes::VyxNode,
+                         public KelVyxNodes::Base3DGenerator,
+                         public KelVyxNodes::Base1DGenerator
 {
 public:
-    explicit CountingPassNode(int id);
+    explicit CountingPassNode(int id, bool channel = false);
     static inline KelNodes::NodeDescriptor m_descriptor{
         QStringLiteral("test.countingPass"), QUuid(QStringLiteral("{6a1f3e52-2222-4b7c-9d10-000000000002}")),
         QStringLiteral("Counting pass"), QString(), nullptr};
@@ -58,18 +75,25 @@ public:
     KelNodes::NodeParameterContainer const* paramContainer() const override { return &m_container; }
     KelNodes::NodeDescriptor const* descriptor() const override { return &m_descriptor; }
     void* objectPtr() override { return this; }
-    KelVyxNodes::Base3DGenerator const* toBase3DGenerator() const override { return this; }
+    KelVyxNodes::Base3DGenerator const* toBase3DGenerator() const override { return m_channel ? nullptr : this; }
+    KelVyxNodes::Base1DGenerator const* toBase1DGenerator() const override { return m_channel ? this : nullptr; }
     void resolveInputs() override;
 
     unsigned int getSample3(QPoint const& point) const override;
     void getSpan3(int y, int x, int count, unsigned int* out) const override;
+    unsigned int getSample(QPoint const& point) const override;
+    void getSpan(int y, int x, int count, unsigned int* out) const override;
 
     // Points asked for, by every counting node of the process.
     static std::atomic<long long>& asked();
+    // The most counting nodes one thread has been inside at once: how far down a read went.
+    static std::atomic<int>& deepest();
 
 private:
     KelNodes::NodeParameterContainer m_container;
+    bool m_channel;
     KelVyxNodes::Base3DGenerator const* m_input = nullptr;
+    KelVyxNodes::Base1DGenerator const* m_input1D = nullptr;
 };
 
 } // namespace EffectTest

@@ -1,0 +1,150 @@
+// Past the stages' memory budget (set small here, so that small pictures reach it): stacks of
+// blended effects, chains of fan-outs, and chains, stacks and nests of window nodes of depth 1..64
+// compute every level's output a bounded number of times per point, and no read goes down a
+// chain of unfilled stages, with the bytes of the render that fills every stage.
+
+#include "DeepGraphs.h"
+#include "EffectTestSupport.h"
+
+#include "effects/RenderStages.h"
+#include "effects/VyxNodeGraph.h"
+#include "nodes/Node.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace KelVyxNodes;
+
+namespace EffectTest {
+namespace {
+
+Between counting(bool channel = false)
+{
+    return [channel](VyxNodeGraph* graph) -> KelNodes::Node* {
+        auto* node = new CountingPassNode(-1, channel);
+        graph->addNode(node, -1);
+        return node;
+    };
+}
+
+// Sets the budget for one scope.
+class Budget
+{
+public:
+    explicit Budget(std::size_t bytes) { RenderStages::setBudgetBytesForTests(bytes); }
+    ~Budget() { RenderStages::setBudgetBytesForTests(RenderStages::kBudgetBytes); }
+    Budget(Budget const&) = delete;
+    Budget& operator=(Budget const&) = delete;
+};
+
+struct Rendered
+{
+    QImage image;
+    long long asked = 0;
+    int deepest = 0;
+    int peakStores = 0;
+    int unfilled = 0;
+};
+
+Rendered render(VyxNodeGraph& root, std::size_t budget)
+{
+    Budget scope(budget);
+    CountingPassNode::asked() = 0;
+    CountingPassNode::deepest() = 0;
+    Rendered out;
+    if (root.filter(nullptr) != 0)
+        return out;
+    out.image = root.resultImage().copy();
+    out.asked = CountingPassNode::asked();
+    out.deepest = CountingPassNode::deepest();
+    out.peakStores = root.renderStages().peakLiveStores();
+    out.unfilled = root.renderStages().unfilledCount();
+    return out;
+}
+
+struct GraphKind
+{
+    std::string name;
+    // Builds the graph of `depth` levels; false when a link could not be made.
+    std::function<bool(VyxNodeGraph*, QImage const*, int)> build;
+    // The most stores it may hold at once past the budget (0: as many as the full render).
+    int holds;
+};
+
+std::vector<GraphKind> graphKinds()
+{
+    std::vector<GraphKind> all;
+    const Passage inversion = *passageOf(QStringLiteral("operator.inversion"));
+    for (int mode : {2, 0}) {
+        all.push_back({"inversion stack blend " + std::to_string(mode),
+                       [=](VyxNodeGraph* root, QImage const* image, int depth) {
+                           return buildDeep(root, image, QStringLiteral("operator.inversion"), inversion,
+                                            Shape::Stack, depth, counting(), mode, 60);
+                       },
+                       2});
+        all.push_back({"two-kind stack blend " + std::to_string(mode),
+                       [=](VyxNodeGraph* root, QImage const* image, int depth) {
+                           return buildTwoKindStack(root, image, depth, counting(), counting(true), mode, 60);
+                       },
+                       4});
+    }
+    for (bool skips : {false, true}) {
+        all.push_back({skips ? "fan-outs over two levels" : "fan-outs",
+                       [=](VyxNodeGraph* root, QImage const*, int depth) {
+                           return buildFanOuts(root, depth, counting(), skips);
+                       },
+                       skips ? 4 : 2});
+    }
+    for (char const* type : {"operator.noiseReduction", "operator.sharpen", "operator.blur"}) {
+        const QString id = QString::fromLatin1(type);
+        const Passage passage = *passageOf(id);
+        for (Shape shape : {Shape::Chain, Shape::Stack, Shape::Nest}) {
+            all.push_back({std::string(type) + " " + shapeName(shape),
+                           [=](VyxNodeGraph* root, QImage const* image, int depth) {
+                               return buildDeep(root, image, id, passage, shape, depth, counting(), 2, 60);
+                           },
+                           shape == Shape::Nest ? 0 : 2});
+        }
+    }
+    return all;
+}
+
+// A nest keeps every level's input until the row loop reads it, so it holds about half its depth
+// in stores past the budget (every other one filled), never more than filling them all.
+TEST(StageBudget, PastTheBudgetWorkStaysBoundedWithTheSameBytes)
+{
+    const QImage picture = makeGradientImage(24, 16);
+    const long long pixels = 24 * 16;
+    const std::size_t store = std::size_t(pixels) * 4;
+    for (GraphKind const& s : graphKinds()) {
+        for (int depth : {1, 2, 3, 5, 8, 13, 21, 34, 64}) {
+            VyxNodeGraph root;
+            root.setRenderThreadCount(depth % 2 == 0 ? 3 : 1);
+            ASSERT_EQ(root.setUp(&picture), 0);
+            ASSERT_TRUE(s.build(&root, &picture, depth)) << s.name;
+            ASSERT_EQ(root.setUp(&picture), 0);
+            const Rendered full = render(root, RenderStages::kBudgetBytes);
+            ASSERT_FALSE(full.image.isNull()) << s.name;
+            ASSERT_EQ(full.unfilled, 0);
+            for (int stores : {0, 1, 2, 3, 4}) {
+                SCOPED_TRACE(s.name + " depth " + std::to_string(depth) + " budget " + std::to_string(stores));
+                const Rendered tight = render(root, std::size_t(stores) * store);
+                ASSERT_EQ(tight.image, full.image);
+                // Stops at the first depth that breaks it: down a chain of unfilled stages the
+                // work and the depth of a read grow with the depth of the graph.
+                ASSERT_LE(tight.asked, 4 * (depth + 1) * pixels);
+                ASSERT_LE(tight.deepest, full.deepest + 1);
+                EXPECT_LE(tight.peakStores, s.holds > 0 ? std::max(s.holds, stores) : full.peakStores);
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace EffectTest
