@@ -19,6 +19,11 @@ std::size_t RenderStages::budgetBytes()
     return g_budgetBytes.load(std::memory_order_relaxed);
 }
 
+std::size_t RenderStages::hardCapBytes()
+{
+    return budgetBytes() + budgetBytes() / 2;
+}
+
 void RenderStages::setBudgetBytesForTests(std::size_t bytes)
 {
     g_budgetBytes.store(bytes, std::memory_order_relaxed);
@@ -233,8 +238,14 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
         bool readsUnfilled = false;
         for (int below : stage.reads)
             readsUnfilled = readsUnfilled || m_stages[std::size_t(below)].unfilled;
+        // But never past the hard cap (what a stack blending colour and alpha reads, or half
+        // the budget more): a nest's every level's input is read at the end, and holding them
+        // all on a big picture would take gigabytes. Past it, reads go down unfilled stages
+        // again (more work, the same bytes, the memory bounded).
+        const bool underCap = m_liveStores < 2 * kMinStores
+                              || m_liveBytes + stage.memo->storeBytes() <= hardCapBytes();
         int filled = 0;
-        if (fit || readsUnfilled) {
+        if (fit || (readsUnfilled && underCap)) {
             std::unique_ptr<std::uint32_t[]> spare;
             if (!m_spares.empty() && m_spareBytes == stage.memo->storeBytes()) {
                 spare = std::move(m_spares.back());

@@ -35,8 +35,9 @@ class VyxNode;
 // stage down. A stage that reads an unfilled one is filled whatever the budget: no read goes
 // down a chain of unfilled stages, so the work per point stays bounded; past the budget the
 // stores held are those one fill reads (a stack or chain: a few, however deep; a nest, whose
-// every level's input is read at the end: half of them). All is given back when the render
-// ends.
+// every level's input is read at the end: half of them), up to the hard cap; past that, a
+// deeper nest's reads go down unfilled stages again, its memory bounded. All is given back
+// when the render ends.
 class RenderStages
 {
 public:
@@ -47,6 +48,9 @@ public:
     // The budget renders use (kBudgetBytes); tests set a smaller one to reach the unfilled path
     // on small pictures, and put it back.
     static std::size_t budgetBytes();
+    // What stages that read unfilled ones may fill past the budget: half the budget more, or
+    // 2 * kMinStores stores.
+    static std::size_t hardCapBytes();
     static void setBudgetBytesForTests(std::size_t bytes);
 
     // Starts a render (the top graph's serial): forgets the last render's stages.
