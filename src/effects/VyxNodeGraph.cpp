@@ -378,30 +378,36 @@ void VyxNodeGraph::finishPullRecord() const
         result.merge(*source, 2);
     // Unblended, the colour outputs hand on what the destination reads.
     NodeFilteredImage const* destination = destinationNode();
-    const bool blends = m_disable == 0 && (m_blendMode != 0 || std::clamp(m_opacity, 0, 100) < 100);
-    result.keepsRows = !blends && m_disable == 0 && destination && destination->colourReadKeepsRows();
+    result.keepsRows = !blendsOverSource() && m_disable == 0 && destination && destination->colourReadKeepsRows();
     record = result;
 }
 
 namespace {
 
-// Reads per point of the source node's colour (kind 4) or channel (kind 2) by the nodes linked
-// to its outputs; an input that takes either kind counts for both.
-int linkedReadsOf(NodeOriginalImage const* source, unsigned int kind, bool windowsBelow)
+// Calls `visit` with every node linked to the source node's outputs that reads its colour
+// (kind 4) or channel (kind 2); an input that takes either kind counts for both.
+template <class Visit>
+void forEachReaderOf(NodeOriginalImage const* source, unsigned int kind, Visit&& visit)
 {
-    int reads = 0;
     for (int t = 0; t < source->numTerminals(); ++t) {
         KelNodes::Terminal const* output = source->terminal(t);
         if (!output)
             continue;
         for (KelNodes::Terminal const* reader : output->connections()) {
-            if (!reader || (reader->inputMask() & kind) == 0)
-                continue;
-            auto const* node = dynamic_cast<VyxNode const*>(reader->hostNode());
-            const bool repeated = node && (node->readsInputsRepeatedly() || (windowsBelow && node->keepsInputRows()));
-            reads += repeated ? 2 : 1;
+            if (reader && (reader->inputMask() & kind) != 0)
+                visit(dynamic_cast<VyxNode const*>(reader->hostNode()));
         }
     }
+}
+
+// Reads per point of the source node's colour or channel by the nodes linked to its outputs.
+int linkedReadsOf(NodeOriginalImage const* source, unsigned int kind, bool windowsBelow)
+{
+    int reads = 0;
+    forEachReaderOf(source, kind, [&](VyxNode const* node) {
+        const bool repeated = node && (node->readsInputsRepeatedly() || (windowsBelow && node->keepsInputRows()));
+        reads += repeated ? 2 : 1;
+    });
     return reads;
 }
 
@@ -427,8 +433,7 @@ bool VyxNodeGraph::readsSourceColourRepeatedly(bool windowsBelow) const
     if (!source)
         return false;
     // Blending, the destination reads the source's colour as the original besides the result.
-    const bool blends = m_disable == 0 && (m_blendMode != 0 || std::clamp(m_opacity, 0, 100) < 100);
-    return linkedReadsOf(source, 4u, windowsBelow) + (blends ? 1 : 0) > 1;
+    return linkedReadsOf(source, 4u, windowsBelow) + (blendsOverSource() ? 1 : 0) > 1;
 }
 
 bool VyxNodeGraph::rereadsSourceColourCheaply(PullRecord const& input) const
@@ -437,21 +442,17 @@ bool VyxNodeGraph::rereadsSourceColourCheaply(PullRecord const& input) const
     if (!source || !input.keepsRows || input.rereads)
         return false;
     int reads = 0;
-    for (int t = 0; t < source->numTerminals(); ++t) {
-        KelNodes::Terminal const* output = source->terminal(t);
-        if (!output)
-            continue;
-        for (KelNodes::Terminal const* reader : output->connections()) {
-            if (!reader || (reader->inputMask() & 4u) == 0)
-                continue;
-            auto const* node = dynamic_cast<VyxNode const*>(reader->hostNode());
-            if (!node || node->readsInputsRepeatedly() || node->keepsInputRows())
-                return false;
-            ++reads;
-        }
-    }
-    const bool blends = m_disable == 0 && (m_blendMode != 0 || std::clamp(m_opacity, 0, 100) < 100);
-    return reads + (blends ? 1 : 0) == 2;
+    bool plain = true;
+    forEachReaderOf(source, 4u, [&](VyxNode const* node) {
+        plain = plain && node && !node->readsInputsRepeatedly() && !node->keepsInputRows();
+        ++reads;
+    });
+    return plain && reads + (blendsOverSource() ? 1 : 0) == 2;
+}
+
+bool VyxNodeGraph::blendsOverSource() const
+{
+    return m_disable == 0 && (m_blendMode != 0 || std::clamp(m_opacity, 0, 100) < 100);
 }
 
 bool VyxNodeGraph::readsSourceChannelRepeatedly(bool windowsBelow) const

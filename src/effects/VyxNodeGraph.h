@@ -163,6 +163,9 @@ private:
     // the blend, or two nodes) over an input whose second read at a row costs only copies:
     // then the input needs no stage of its own.
     bool rereadsSourceColourCheaply(PullRecord const& input) const;
+    // Whether the destination mixes the result with the source's colour (enabled, and a mode
+    // other than Normal or an opacity below 100).
+    bool blendsOverSource() const;
 
     QImage const* m_originalImage = nullptr;
     unsigned char const* m_mask = nullptr;
