@@ -156,6 +156,14 @@ void RenderStages::rowLoopReads(PullRecord const& record)
         m_stages[std::size_t(index)].lastUse = INT_MAX;
 }
 
+void RenderStages::keepUntil(PullRecord const& record, int ordinal)
+{
+    for (int index : record.stages) {
+        Stage& stage = m_stages[std::size_t(index)];
+        stage.lastUse = std::max(stage.lastUse, ordinal);
+    }
+}
+
 int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
 {
     // Stages nothing reads from here on go first, to make room for the ones filled now (a fill
