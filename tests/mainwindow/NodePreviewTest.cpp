@@ -69,7 +69,7 @@ TEST_F(NodePreviews, AnEffectsGraphOpenedWithoutARenderGetsItsPreviews)
     }
     ASSERT_TRUE(item->previewExpanded());
     // The render the view asked for, and the repaint at its end.
-    for (int i = 0; i < 20 && item->lastPreview().isNull(); ++i) {
+    for (int i = 0; i < 2 && item->lastPreview().isNull(); ++i) {
         waitForRender();
         settle();
     }
