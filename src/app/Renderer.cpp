@@ -109,9 +109,15 @@ void Renderer::run()
     if (!m_graph) {
         *m_result = *m_source;
         success = true;
-    } else if (m_graph->filter(&m_status) >= 0) {
-        *m_result = m_graph->resultImage();
-        success = true;
+    } else {
+        // Only this render makes the previews the node editor shows (not an icon render of the
+        // same graph).
+        m_graph->setMakesPreviews(true);
+        if (m_graph->filter(&m_status) >= 0) {
+            *m_result = m_graph->resultImage();
+            success = true;
+        }
+        m_graph->setMakesPreviews(false);
     }
     // A node that gave up without saying why still leaves a reason for the user.
     if (!success && !m_status.cancelationRequested())

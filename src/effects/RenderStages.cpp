@@ -200,6 +200,14 @@ void RenderStages::release(int index)
     }
 }
 
+void RenderStages::keepUntil(PullRecord const& record, int ordinal)
+{
+    for (int index : record.stages) {
+        Stage& stage = m_stages[std::size_t(index)];
+        stage.lastUse = std::max(stage.lastUse, ordinal);
+    }
+}
+
 int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
 {
     // The stages ready now, filled together when they fit; what they read is read now.

@@ -108,6 +108,11 @@ public:
     void readStage(SharedOutputMemo const* memo, PullRecord const* upstream);
     // The stages the destination's row loop reads.
     void rowLoopReads(PullRecord const& record);
+    // Keeps the stages `record` meets until the node of place `ordinal` has been prepared: a
+    // preview sampled right after it reads them.
+    void keepUntil(PullRecord const& record, int ordinal);
+    // The place of the node resolved last.
+    int lastOrdinal() const { return m_nextOrdinal; }
 
     // Fills the stages the node of preparation place `ordinal` may read and gives back the
     // stores nothing from there on reads. -1 when cancelled.

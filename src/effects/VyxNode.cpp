@@ -7,6 +7,7 @@
 #include "effects/SharedOutputMemo.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
+#include "params/StatusObserver.h"
 
 #include <QImage>
 #include <QPoint>
@@ -116,6 +117,71 @@ VyxTerminal* VyxNode::addTerminal(QString const& name, unsigned int inputMask,
 
 int VyxNode::getPreview(QImage* image) const
 {
+    return samplePreview(image, nullptr);
+}
+
+void VyxNode::setPreviewWanted(int width, int height)
+{
+    std::lock_guard<std::mutex> lock(m_previewMutex);
+    m_previewWidth = std::max(width, 0);
+    m_previewHeight = std::max(height, 0);
+}
+
+bool VyxNode::previewWanted() const
+{
+    std::lock_guard<std::mutex> lock(m_previewMutex);
+    return m_previewWidth > 0 && m_previewHeight > 0 && previewIsSampled();
+}
+
+int VyxNode::shownPreview(QImage* image) const
+{
+    if (!previewIsSampled())
+        return getPreview(image);
+    if (!image)
+        return getPreview(nullptr);
+    std::lock_guard<std::mutex> lock(m_previewMutex);
+    if (m_keptPreview.isNull())
+        return -1;
+    *image = m_keptPreview;
+    return 0;
+}
+
+bool VyxNode::shownPreviewIsCurrent() const
+{
+    if (!previewIsSampled())
+        return true;
+    const unsigned long long serial = m_graph ? m_graph->renderSerial() : 0;
+    std::lock_guard<std::mutex> lock(m_previewMutex);
+    return !m_keptPreview.isNull() && m_keptPreviewSerial == serial;
+}
+
+bool VyxNode::makeRenderPreview(KelUtils::StatusObserver* observer) const
+{
+    int width = 0;
+    int height = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_previewMutex);
+        width = m_previewWidth;
+        height = m_previewHeight;
+    }
+    if (width <= 0 || height <= 0 || !previewIsSampled())
+        return false;
+    // As the view would have asked for it: a transparent picture of the wanted size.
+    QImage image(width, height, QImage::Format_ARGB32);
+    if (image.isNull())
+        return false;
+    image.fill(Qt::transparent);
+    if (samplePreview(&image, observer) < 0)
+        return false;
+    const unsigned long long serial = m_graph ? m_graph->renderSerial() : 0;
+    std::lock_guard<std::mutex> lock(m_previewMutex);
+    m_keptPreview = image;
+    m_keptPreviewSerial = serial;
+    return true;
+}
+
+int VyxNode::samplePreview(QImage* image, KelUtils::StatusObserver* observer) const
+{
     if (!m_graph || !m_graph->originalImage())
         return -1;
     const QRect rect = m_graph->renderRect();
@@ -158,11 +224,12 @@ int VyxNode::getPreview(QImage* image) const
     const float stepY = float(h) / float(ph);
     const float stepX = float(w) / float(pw);
     QPoint point;
-    // On the GUI thread, outside any render: a deep graph gives no preview rather than
-    // overflowing the thread's stack.
+    // A graph too deep for the thread's stack gives no preview rather than overflowing it.
     try {
         RenderStack::Guard guard;
         for (int r = 0; r < ph; ++r) {
+            if (observer && r > 0 && observer->cancelationRequested())
+                return -1;
             int sy = int((float(r) + 0.5f) * stepY + 0.5f);
             sy = std::clamp(sy, 0, h - 1);
             point.setY(rect.top() + sy);

@@ -5,12 +5,12 @@
 #include "nodes/Node.h"
 #include "params/HelpItem.h"
 
+#include <QImage>
 #include <QString>
 
 #include <memory>
+#include <mutex>
 #include <vector>
-
-class QImage;
 
 namespace KelUtils {
 class StatusObserver;
@@ -51,8 +51,22 @@ public:
     // nothing.
     virtual void resolveInputs();
 
-    // The node thumbnail over the graph's render rectangle; -1 when there is nothing to show.
+    // The node thumbnail over the graph's render rectangle, sampled through the plain pull path
+    // (its cost grows with the graph's depth); -1 when there is nothing to show.
     int getPreview(QImage* image) const override;
+    // Previews a view wants are sampled by the application's render right after the node is
+    // prepared, while the stages it reads are filled (makeRenderPreview); the view shows the
+    // last one kept and never samples. Nodes that draw their preview (previewIsSampled false)
+    // are asked directly.
+    int shownPreview(QImage* image) const override;
+    bool shownPreviewIsCurrent() const override;
+    void setPreviewWanted(int width, int height) override;
+    bool previewWanted() const;
+    virtual bool previewIsSampled() const { return true; }
+    // Render thread, right after onFilterStart: samples the wanted preview (the bytes of
+    // getPreview at the wanted size) and keeps it with the render serial. False when none was
+    // wanted or made (cancelled: the last one stands).
+    bool makeRenderPreview(KelUtils::StatusObserver* observer) const;
     // Publishes event 3 when the node had a parent, then stores the new parent and the
     // effect-graph back pointer.
     void setParentGraph(KelNodes::NodeGraph* graph) override;
@@ -97,6 +111,9 @@ protected:
     VyxNodeGraph* m_graph = nullptr;
 
 private:
+    // getPreview's sampling; asks the observer (when given) to cancel after every row.
+    int samplePreview(QImage* image, KelUtils::StatusObserver* observer) const;
+
     struct SharedOutput
     {
         KelNodes::Terminal const* output;
@@ -105,6 +122,12 @@ private:
     mutable std::vector<SharedOutput> m_sharedOutputs;
     mutable PullRecord m_pull;
     mutable int m_renderOrdinal = 0;
+    // GUI thread writes the wish and reads the kept preview; the render thread the reverse.
+    mutable std::mutex m_previewMutex;
+    int m_previewWidth = 0;
+    int m_previewHeight = 0;
+    mutable QImage m_keptPreview;
+    mutable unsigned long long m_keptPreviewSerial = 0;
 };
 
 } // namespace KelVyxNodes

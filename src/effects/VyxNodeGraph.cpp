@@ -201,6 +201,17 @@ unsigned long long VyxNodeGraph::renderSerial() const
     return (top ? top : this)->m_renderSerial.load();
 }
 
+void VyxNodeGraph::setMakesPreviews(bool makes)
+{
+    m_makesPreviews.store(makes);
+}
+
+bool VyxNodeGraph::makesPreviews() const
+{
+    VyxNodeGraph const* top = topLevelGraph();
+    return (top ? top : this)->m_makesPreviews.load();
+}
+
 void VyxNodeGraph::setRenderThreadCount(int count)
 {
     m_renderThreads.store(std::clamp(count, 0, RenderThreadPool::maxThreads()),
@@ -639,9 +650,23 @@ void VyxNodeGraph::sortForRender() const
 
 namespace {
 
+// A preview sampled right after `node` is prepared (place `ordinal`; an effect's is after its
+// last member) reads the node's outputs and its graph source's alpha: their stages stay till then.
+void keepPreviewReads(RenderStages* stages, VyxNode const* node, int ordinal)
+{
+    PullRecord reads;
+    if (PullRecord const* own = stages->recordOf(node))
+        reads.merge(*own, 0);
+    KelNodes::NodeGraph const* parent = node->parentGraph();
+    KelNodes::Node* source = parent ? parent->findFirstNode(NodeOriginalImage::m_descriptor.typeUuid, true) : nullptr;
+    if (PullRecord const* alpha = stages->recordOf(dynamic_cast<VyxNode const*>(source)))
+        reads.merge(*alpha, 0);
+    stages->keepUntil(reads, ordinal);
+}
+
 // Members upstream first, each effect's members right after it (the order they are prepared
 // in); every node's reads are noted (RenderStages) while it resolves.
-void resolveTree(KelNodes::NodeGraph const* graph, RenderStages* stages)
+void resolveTree(KelNodes::NodeGraph const* graph, RenderStages* stages, bool previews)
 {
     auto const* effect = dynamic_cast<VyxNodeGraph const*>(graph);
     for (KelNodes::Node* member : graph->nodes()) {
@@ -655,12 +680,23 @@ void resolveTree(KelNodes::NodeGraph const* graph, RenderStages* stages)
             stages->readPlain(stages->recordOf(effect));
         if (node && stages)
             stages->endNode(node);
-        if (KelNodes::NodeGraph const* sub = member->toNodeGraph()) {
-            resolveTree(sub, stages);
+        KelNodes::NodeGraph const* sub = member->toNodeGraph();
+        if (sub) {
+            resolveTree(sub, stages, previews);
             if (auto const* subEffect = dynamic_cast<VyxNodeGraph const*>(sub))
                 subEffect->finishPullRecord();
         }
+        if (previews && node && stages && node->previewWanted())
+            keepPreviewReads(stages, node, sub ? stages->lastOrdinal() : node->renderOrdinal());
     }
+}
+
+// Right after the node is prepared, while what it reads is filled: each preview point then
+// costs what a point of the render costs, whatever lies upstream.
+void makePreviewOf(VyxNode const* node, KelUtils::StatusObserver* observer)
+{
+    if (node->previewWanted())
+        node->makeRenderPreview(observer);
 }
 
 } // namespace
@@ -670,6 +706,7 @@ int VyxNodeGraph::onFilterStart(KelUtils::StatusObserver* observer)
     takeResultGenerators();
     const QList<KelNodes::Node*> members = m_nodes;
     RenderStages* stages = RenderStages::preparing();
+    const bool previews = stages && makesPreviews();
     for (KelNodes::Node* member : members) {
         auto* node = dynamic_cast<VyxNode*>(member);
         // The stages this node reads are filled first (everything upstream is prepared).
@@ -678,6 +715,8 @@ int VyxNodeGraph::onFilterStart(KelUtils::StatusObserver* observer)
             return -1;
         if (node && node->onFilterStart(observer) < 0)
             return -1;
+        if (node && previews)
+            makePreviewOf(node, observer);
         if (observer && observer->cancelationRequested())
             return -1;
     }
@@ -740,7 +779,7 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
     } endStages{m_stages};
     {
         RenderStages::Resolving resolving(&m_stages);
-        resolveTree(this, &m_stages);
+        resolveTree(this, &m_stages, makesPreviews());
         if (PullRecord const* rows = m_stages.recordOf(destination))
             m_stages.rowLoopReads(*rows);
     }

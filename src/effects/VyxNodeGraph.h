@@ -96,6 +96,10 @@ public:
     int renderThreadCount() const { return m_renderThreads.load(std::memory_order_relaxed); }
     // The number of threads a render of this tree will use (the top-level setting resolved).
     int renderThreads() const;
+    // Whether renders of this tree make the previews views want (VyxNode::makeRenderPreview):
+    // the application's render does, icon and description renders do not. Top-level setting.
+    void setMakesPreviews(bool makes);
+    bool makesPreviews() const;
 
     // First source / destination node of this graph (not in sub-graphs), or null.
     NodeOriginalImage* sourceNode() const;
@@ -192,6 +196,7 @@ private:
     int m_blendMode = 0;
     std::atomic<unsigned long long> m_renderSerial{0};
     std::atomic<int> m_renderThreads{0};
+    std::atomic<bool> m_makesPreviews{false};
 };
 
 } // namespace KelVyxNodes

@@ -88,6 +88,12 @@ TwMainWindow::TwMainWindow(CSplashScreen* splash)
     NodeEditHooks::setRenderIdleQuery([this] {
         return !m_core || !m_core->renderer()->isRunning();
     });
+    NodeEditHooks::setPreviewRequest([this] {
+        if (!m_core || m_previewRenderPosted)
+            return;
+        m_previewRenderPosted = true;
+        QTimer::singleShot(0, this, &TwMainWindow::renderForPreviews);
+    });
 
     buildActions();
 
@@ -369,6 +375,7 @@ void TwMainWindow::resetNodeEditHooks()
 {
     NodeEditHooks::setPreWriteHook({});
     NodeEditHooks::setRenderIdleQuery({});
+    NodeEditHooks::setPreviewRequest({});
 }
 
 void TwMainWindow::stopTimelinePlayer()
@@ -500,6 +507,18 @@ void TwMainWindow::templateHasBeenAddedOrUpdated(bool added, KelTemplate* object
 void TwMainWindow::startRender()
 {
     if (m_core)
+        m_core->start();
+}
+
+void TwMainWindow::renderForPreviews()
+{
+    m_previewRenderPosted = false;
+    if (!m_core)
+        return;
+    // A running render may have passed the node already: it starts over (the core restarts it).
+    if (m_core->renderer()->isRunning())
+        m_core->cancelRender();
+    else if (!m_core->isRenderPending())
         m_core->start();
 }
 

@@ -149,6 +149,8 @@ public slots:
     void templateHasBeenAddedOrUpdated(bool added, KelTemplate* objectTemplate) override;
 
     void startRender();
+    // A node view shows a preview the latest render did not make: render (again).
+    void renderForPreviews();
     void viewModeChanged(QAction* action);
     void vyxGraphSettingChanged(KelNGObject* object, bool fromProjectBrowser);
     void imageChangedInBrowser(QString path);
@@ -256,5 +258,7 @@ private:
     QList<QAction*> m_recentFileActions;
     CSplashScreen* m_splash = nullptr;
     bool m_pendingDescription = false;
+    // A render for previews a node view started to show is posted.
+    bool m_previewRenderPosted = false;
     QImage m_previewImage;
 };

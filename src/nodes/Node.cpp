@@ -192,6 +192,20 @@ int Node::getPreview(QImage* /*image*/) const
     return -1;
 }
 
+int Node::shownPreview(QImage* image) const
+{
+    return getPreview(image);
+}
+
+bool Node::shownPreviewIsCurrent() const
+{
+    return true;
+}
+
+void Node::setPreviewWanted(int /*width*/, int /*height*/)
+{
+}
+
 int Node::onConnect(Terminal const* /*own*/, Terminal const* /*peer*/)
 {
     if (m_parentGraph)

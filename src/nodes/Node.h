@@ -66,6 +66,13 @@ public:
     virtual void* objectPtr() = 0;
     // -1: no preview.
     virtual int getPreview(QImage* image) const;
+    // What a node view shows as the preview (-1: nothing yet). Default: getPreview, drawn on
+    // demand; nodes whose preview samples the picture hand over the one their last render made.
+    virtual int shownPreview(QImage* image) const;
+    // Whether shownPreview is that of the graph's latest render (always, when drawn on demand).
+    virtual bool shownPreviewIsCurrent() const;
+    // A view shows the preview at width × height (0 × 0: no longer); renders make it meanwhile.
+    virtual void setPreviewWanted(int width, int height);
 
     // Called by Terminal::connect on both hosts before a link is made; a negative result
     // refuses it. Overrides call this base first (it marks the graph dirty and resets levels).

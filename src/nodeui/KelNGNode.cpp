@@ -71,6 +71,9 @@ void KelNGNode::releaseNode()
 {
     if (!m_node)
         return;
+    if (m_previewWished)
+        m_node->setPreviewWanted(0, 0);
+    m_previewWished = false;
     unsubscribe(m_node);
     if (m_node->viewItem() == this)
         m_node->setViewItem(nullptr);
@@ -83,6 +86,7 @@ void KelNGNode::notify(KelNodes::Node* node, KelNodes::NodeSubscriber::Event eve
         return;
     // The node's container and settings are gone with it: the picture only leaves the scene.
     m_node = nullptr;
+    m_previewWished = false;
     forgetContainer();
     m_highlightedTerminal = nullptr;
     delete m_pixmapItem;
@@ -135,6 +139,24 @@ void KelNGNode::deallocatePixmapItem()
         scene->removeItem(m_pixmapItem);
     delete m_pixmapItem;
     m_pixmapItem = nullptr;
+    updatePreviewWish();
+}
+
+void KelNGNode::updatePreviewWish()
+{
+    const bool wished = m_node && m_pixmapItem && m_hasPreview && m_previewExpanded;
+    if (wished == m_previewWished)
+        return;
+    m_previewWished = wished;
+    if (!m_node)
+        return;
+    if (!wished) {
+        m_node->setPreviewWanted(0, 0);
+        return;
+    }
+    m_node->setPreviewWanted(kPreviewImageWidth, kPreviewImageHeight);
+    if (!m_node->shownPreviewIsCurrent())
+        NodeEditHooks::requestPreviews();
 }
 
 void KelNGNode::storePixmapSettingsInNode()
@@ -173,6 +195,7 @@ void KelNGNode::calculateUI()
         m_inputRects.append(QRectF(6, 26 + 14 * i, 10, 10));
     for (int i = 0; i < outputs; ++i)
         m_outputRects.append(QRectF(m_width - 16, 26 + 14 * i, 10, 10));
+    updatePreviewWish();
 }
 
 QString KelNGNode::title() const
@@ -314,12 +337,13 @@ void KelNGNode::paintPreview(QPainter& painter)
     gradient.setFinalStop(0, 4 * p / 3);
     painter.fillRect(QRect(QPoint(3, top), QPoint(w - 4, t + p + 17)), gradient);
 
-    // Sampling reads what a running render's preparation writes: only while it is idle; until
-    // then the last preview stands.
+    // Never sampled here: a sampled preview is the one the render made (its work is bounded by
+    // the render's stages); a drawn one reads parameters, so only while the render is idle.
+    // Until then the last preview stands.
     if (m_node && NodeEditHooks::renderIsIdle()) {
         QImage image(kPreviewImageWidth, kPreviewImageHeight, QImage::Format_ARGB32);
         image.fill(Qt::transparent);
-        if (m_node->getPreview(&image) >= 0)
+        if (m_node->shownPreview(&image) >= 0)
             m_lastPreview = image;
     }
     const int iw = m_lastPreview.isNull() ? kPreviewImageWidth : m_lastPreview.width();

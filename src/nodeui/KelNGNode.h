@@ -85,7 +85,7 @@ public:
     QRectF collapsedOutputRect() const { return m_collapsedOutputRect; }
     // The title as the picture shows it: cut to the title box, ending in "…" when cut.
     QString shownTitle() const;
-    // The last preview sampled (null before the first).
+    // The last preview shown (null before the first).
     QImage const& lastPreview() const { return m_lastPreview; }
 
     // NodeSubscriber: forgets the node when it is destroyed.
@@ -96,6 +96,9 @@ private:
     void paintTerminals(QPainter& painter) const;
     void paintPreview(QPainter& painter);
     void releaseNode();
+    // Tells the node whether its preview is shown (expanded in a placed picture): renders make
+    // it meanwhile. A wish the latest render did not serve asks for a render.
+    void updatePreviewWish();
 
     KelNodes::Node* m_node;
     bool m_hasPreview = false;
@@ -117,4 +120,5 @@ private:
     QGraphicsPixmapItem* m_pixmapItem = nullptr;
     bool m_positionKnown = false;
     QImage m_lastPreview;
+    bool m_previewWished = false;
 };

@@ -12,6 +12,11 @@ NodeEditHooks::IdleQuery& idleQuery()
     static NodeEditHooks::IdleQuery query;
     return query;
 }
+NodeEditHooks::PreviewRequest& previewRequest()
+{
+    static NodeEditHooks::PreviewRequest request;
+    return request;
+}
 } // namespace
 
 void NodeEditHooks::setPreWriteHook(PreWriteHook hook)
@@ -33,4 +38,15 @@ void NodeEditHooks::beforeWrite()
 bool NodeEditHooks::renderIsIdle()
 {
     return !idleQuery() || idleQuery()();
+}
+
+void NodeEditHooks::setPreviewRequest(PreviewRequest request)
+{
+    previewRequest() = std::move(request);
+}
+
+void NodeEditHooks::requestPreviews()
+{
+    if (previewRequest())
+        previewRequest()();
 }

@@ -54,6 +54,8 @@ public:
     KelUtils::ParameterContainer* paramContainer() override { return &m_container; }
     KelUtils::ParameterContainer const* paramContainer() const override { return &m_container; }
     bool isStatic() const override { return m_static; }
+    // Drawn, as a curve node's: the view asks for it directly.
+    bool previewIsSampled() const override { return false; }
     int getPreview(QImage* image) const override
     {
         if (!m_preview)

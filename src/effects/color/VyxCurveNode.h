@@ -19,6 +19,8 @@ public:
     // Draws the curve in green into the largest centred square of the picture, framed in
     // black; 0 (a null picture only asks whether there is a preview).
     int getPreview(QImage* picture) const override;
+    // Drawn from the curve, not sampled: the view asks for it directly.
+    bool previewIsSampled() const override { return false; }
 };
 
 } // namespace KelVyxNodes
