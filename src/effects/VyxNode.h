@@ -93,6 +93,10 @@ public:
     // kernels, the blur): its input is read about once per point unless it is itself such a
     // window, in which case the reads multiply level by level; its input is then staged.
     virtual bool keepsInputRows() const { return false; }
+    // Whether each output point reads its input at that point alone (a colour or tone
+    // operation): reading an input twice at a row then reads the same row twice. Nodes that
+    // move points (flip, rotate, deform) read other rows.
+    virtual bool readsInputAtItsPointOnly() const { return false; }
     // The memo in front of `generator` (one kind, behind `output`, one of this node's
     // terminals), made on first use and kept while the node lives; started for the render.
     // Called while inputs are resolved, before any sampling.

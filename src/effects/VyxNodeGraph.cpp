@@ -455,7 +455,7 @@ bool VyxNodeGraph::rereadsSourceColourCheaply(PullRecord const& input) const
     int reads = 0;
     bool plain = true;
     forEachReaderOf(source, 4u, [&](VyxNode const* node) {
-        plain = plain && node && !node->readsInputsRepeatedly() && !node->keepsInputRows();
+        plain = plain && node && node->readsInputAtItsPointOnly();
         ++reads;
     });
     return plain && reads + (blendsOverSource() ? 1 : 0) == 2;

@@ -163,8 +163,9 @@ private:
     // A reader that keeps its input rows counts twice when a window lies below the input.
     bool readsSourceColourRepeatedly(bool windowsBelow) const;
     bool readsSourceChannelRepeatedly(bool windowsBelow) const;
-    // Whether the source's colour is read exactly twice per point by plain reads (one node and
-    // the blend, or two nodes) over an input whose second read at a row costs only copies:
+    // Whether the source's colour is read exactly twice per point, each time at that point
+    // alone (one colour node and the blend, or two such nodes), over an input whose second read
+    // at a row costs only copies:
     // then the input needs no stage of its own.
     bool rereadsSourceColourCheaply(PullRecord const& input) const;
     // Whether the destination mixes the result with the source's colour (enabled, and a mode

@@ -144,7 +144,7 @@ void KelNGNode::deallocatePixmapItem()
 
 void KelNGNode::updatePreviewWish()
 {
-    const bool wished = m_node && m_pixmapItem && m_hasPreview && m_previewExpanded;
+    const bool wished = m_node && m_pixmapItem && m_pixmapItem->scene() && m_hasPreview && m_previewExpanded;
     if (wished == m_previewWished)
         return;
     m_previewWished = wished;

@@ -47,6 +47,10 @@ public:
     // Stores the settings, then takes the item out of its scene and deletes it.
     void deallocatePixmapItem();
     QGraphicsPixmapItem* pixmapItem() const { return m_pixmapItem; }
+    // Tells the node whether its preview is shown (expanded in a picture on a scene): renders
+    // make it meanwhile. A wish the latest render did not serve asks for a render. Called
+    // whenever the picture joins or leaves a scene.
+    void updatePreviewWish();
     void storePixmapSettingsInNode();
 
     void calculateUI();
@@ -96,9 +100,6 @@ private:
     void paintTerminals(QPainter& painter) const;
     void paintPreview(QPainter& painter);
     void releaseNode();
-    // Tells the node whether its preview is shown (expanded in a placed picture): renders make
-    // it meanwhile. A wish the latest render did not serve asks for a render.
-    void updatePreviewWish();
 
     KelNodes::Node* m_node;
     bool m_hasPreview = false;

@@ -68,10 +68,14 @@ KelNGNodeGraphView::~KelNGNodeGraphView()
     // The pixmap items belong to their node items: out of the scene before it goes.
     const QList<QGraphicsItem*> items = m_scene.items();
     for (QGraphicsItem* item : items) {
-        if (KelNGNode* node = KelNGNode::fromSceneItem(item))
+        KelNGNode* node = KelNGNode::fromSceneItem(item);
+        if (node)
             node->storePixmapSettingsInNode();
         if (item->scene() == &m_scene)
             m_scene.removeItem(item);
+        // A graph no view shows makes no previews.
+        if (node)
+            node->updatePreviewWish();
     }
     delete m_draggedWire;
     m_draggedWire = nullptr;
@@ -90,13 +94,16 @@ void KelNGNodeGraphView::updateGraph()
 {
     const QList<QGraphicsItem*> items = m_scene.items();
     for (QGraphicsItem* item : items) {
-        if (KelNGNode* node = KelNGNode::fromSceneItem(item)) {
+        KelNGNode* node = KelNGNode::fromSceneItem(item);
+        if (node) {
             node->storePixmapSettingsInNode();
             disconnect(node, &KelParam::addParamUndo, this,
                        qOverload<KelParam*, QBuffer*>(&KelNGNodeGraphView::addNodeUndo));
         }
         if (item->scene() == &m_scene)
             m_scene.removeItem(item);
+        if (node)
+            node->updatePreviewWish();
     }
     deleteConnections();
     m_scene.clear();
@@ -124,8 +131,10 @@ void KelNGNodeGraphView::updateGraph()
         if (item->isSelected())
             selected = item;
         item->updatePixmap();
-        if (item->pixmapItem()->scene() != &m_scene)
+        if (item->pixmapItem()->scene() != &m_scene) {
             m_scene.addItem(item->pixmapItem());
+            item->updatePreviewWish();
+        }
     }
     m_selectedNode = selected;
     if (!allPlaced)

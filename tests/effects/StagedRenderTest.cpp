@@ -107,8 +107,10 @@ TEST(StagedRender, AnOutputReadTwiceFromItsKeptRowsStaysLinear)
 {
     const QImage picture = makeGradientImage(40, 30);
     const long long pixels = 40 * 30;
-    // One window effect, or one blended inversion effect, after `previous` (null: the source).
-    auto addEffect = [](VyxNodeGraph* root, KelNodes::Node* previous, QString const& window, int blendMode) {
+    // One window effect, or one blended effect of `blended` (an inversion, or a vertical flip,
+    // which reads other rows than it gives), after `previous`.
+    QString blended;
+    auto addEffect = [&blended](VyxNodeGraph* root, KelNodes::Node* previous, QString const& window, int blendMode) {
         VyxNodeGraph* effect = root->addSubGraph(-1);
         const QString colour = previous == root->sourceNode() ? QStringLiteral("rgb") : QStringLiteral("rgbOut");
         const QString alpha = previous == root->sourceNode() ? QStringLiteral("alpha") : QStringLiteral("alphaOut");
@@ -130,20 +132,25 @@ TEST(StagedRender, AnOutputReadTwiceFromItsKeptRowsStaysLinear)
         }
         effect->paramContainer()->setListParam(QStringLiteral("blendMode"), blendMode);
         effect->paramContainer()->setIntParam(QStringLiteral("opacity"), 60);
-        KelNodes::Node* node = effect->addNode(QStringLiteral("operator.inversion"), -1);
-        if (!node || in->connect(QStringLiteral("rgb"), node, QStringLiteral("inRgb")) != 0
-            || node->connect(QStringLiteral("outRgb"), out, QStringLiteral("rgb")) != 0)
+        const std::optional<Passage> passage = passageOf(blended);
+        KelNodes::Node* node = effect->addNode(blended, -1);
+        if (!passage || !node || in->connect(QStringLiteral("rgb"), node, passage->in) != 0
+            || node->connect(passage->out, out, QStringLiteral("rgb")) != 0)
             return static_cast<VyxNodeGraph*>(nullptr);
+        if (blended == QStringLiteral("operator.flip"))
+            node->paramContainer()->setIntParam(QStringLiteral("flipVert"), 1);
         return effect;
     };
     auto finish = [](VyxNodeGraph* root, KelNodes::Node* last) {
         return last->connect(QStringLiteral("rgbOut"), root->destinationNode(), QStringLiteral("rgb")) == 0
                && last->connect(QStringLiteral("alphaOut"), root->destinationNode(), QStringLiteral("alpha")) == 0;
     };
-    for (char const* window : {"operator.blur", "operator.sharpen", "operator.emboss", "operator.edgedetection"}) {
+    for (char const* node : {"operator.inversion", "operator.flip"}) {
+        blended = QString::fromLatin1(node);
+        for (char const* window : {"operator.blur", "operator.sharpen", "operator.emboss", "operator.edgedetection"}) {
         for (int blendMode : {0, 2, 14}) {
             for (int pairs : {1, 2, 3, 5, 8, 16}) {
-                SCOPED_TRACE(std::string(window) + " blend " + std::to_string(blendMode) + " pairs "
+                SCOPED_TRACE(std::string(node) + " " + window + " blend " + std::to_string(blendMode) + " pairs "
                              + std::to_string(pairs));
                 VyxNodeGraph root;
                 root.setRenderThreadCount(pairs % 2 == 0 ? 3 : 1);
@@ -174,6 +181,7 @@ TEST(StagedRender, AnOutputReadTwiceFromItsKeptRowsStaysLinear)
                 }
                 ASSERT_EQ(root.resultImage(), expected);
             }
+        }
         }
     }
 }

@@ -68,6 +68,11 @@ TEST(ViewPreview, TheViewShowsTheRendersPreviewAndSamplesNothingWhilePainting)
     node->paramContainer()->auxData().insert(QStringLiteral("previewIsExpanded"), true);
     int requests = 0;
     NodeEditHooks::setPreviewRequest([&] { ++requests; });
+    // Reset however the test ends: the hook holds a local of this test.
+    struct ResetHook
+    {
+        ~ResetHook() { NodeEditHooks::setPreviewRequest({}); }
+    } resetHook;
 
     // Shown before any render: no preview yet, a render is asked for, nothing sampled.
     h.view.setObject(&h.graph);
@@ -112,5 +117,15 @@ TEST(ViewPreview, TheViewShowsTheRendersPreviewAndSamplesNothingWhilePainting)
     item->setPreviewExpanded(true);
     item->calculateUI();
     EXPECT_EQ(requests, 2);
-    NodeEditHooks::setPreviewRequest({});
+
+    // A graph the view no longer shows wants no previews, so renders make none; shown again,
+    // it wants them again.
+    EXPECT_TRUE(node->previewWanted());
+    KelVyxNodes::VyxNodeGraph other;
+    h.view.setObject(&other);
+    EXPECT_FALSE(node->previewWanted());
+    h.view.setObject(&h.graph);
+    EXPECT_TRUE(node->previewWanted());
+    h.view.setObject(nullptr);
+    EXPECT_FALSE(node->previewWanted());
 }
