@@ -25,6 +25,9 @@ struct PullRecord
     bool rereads = false;
     // Plain reads noted so far (a record that forwards one read takes its keepsRows).
     int reads = 0;
+    // Whether the stores the node's preview reads were kept for it in this render: a preview
+    // wished for after the render resolved would read through stores already given back.
+    bool previewKept = false;
 
     void merge(PullRecord const& other, int extraDepth)
     {

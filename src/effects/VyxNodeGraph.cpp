@@ -662,6 +662,7 @@ void keepPreviewReads(RenderStages* stages, VyxNode const* node, int ordinal)
     if (PullRecord const* alpha = stages->recordOf(dynamic_cast<VyxNode const*>(source)))
         reads.merge(*alpha, 0);
     stages->keepUntil(reads, ordinal);
+    node->pullRecord().previewKept = true;
 }
 
 // Members upstream first, each effect's members right after it (the order they are prepared
@@ -693,9 +694,10 @@ void resolveTree(KelNodes::NodeGraph const* graph, RenderStages* stages, bool pr
 
 // Right after the node is prepared, while what it reads is filled: each preview point then
 // costs what a point of the render costs, whatever lies upstream.
-void makePreviewOf(VyxNode const* node, KelUtils::StatusObserver* observer)
+void makePreviewOf(VyxNode const* node, RenderStages const* stages, KelUtils::StatusObserver* observer)
 {
-    if (node->previewWanted())
+    PullRecord const* record = stages->recordOf(node);
+    if (node->previewWanted() && record && record->previewKept)
         node->makeRenderPreview(observer);
 }
 
@@ -716,7 +718,7 @@ int VyxNodeGraph::onFilterStart(KelUtils::StatusObserver* observer)
         if (node && node->onFilterStart(observer) < 0)
             return -1;
         if (node && previews)
-            makePreviewOf(node, observer);
+            makePreviewOf(node, stages, observer);
         if (observer && observer->cancelationRequested())
             return -1;
     }

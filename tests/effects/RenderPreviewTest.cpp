@@ -256,4 +256,22 @@ TEST(RenderPreview, OnlyWantedPreviewsAreMadeAndACancelledRenderKeepsTheLast)
     EXPECT_EQ(h.graph()->filter(&cancelling), -1);
     EXPECT_TRUE(shown(pass) == first) << "the last preview stands";
     EXPECT_FALSE(pass->shownPreviewIsCurrent());
+
+    // Wished for once the render has resolved its inputs (the stores it would read were not
+    // kept for it): none is made in that render, the next one makes it.
+    struct WishOnStart : EffectTest::CountingObserver
+    {
+        CountingPassNode* node = nullptr;
+        void started() override
+        {
+            EffectTest::CountingObserver::started();
+            node->setPreviewWanted(68, 52);
+        }
+    } wishing;
+    wishing.node = pass;
+    pass->setPreviewWanted(0, 0);
+    ASSERT_EQ(h.graph()->filter(&wishing), 0);
+    EXPECT_FALSE(pass->shownPreviewIsCurrent());
+    ASSERT_EQ(h.render(), 0);
+    EXPECT_TRUE(pass->shownPreviewIsCurrent());
 }
