@@ -29,37 +29,39 @@ void RenderStages::setBudgetBytesForTests(std::size_t bytes)
     g_budgetBytes.store(bytes, std::memory_order_relaxed);
 }
 
-RenderStages* RenderStages::preparing()
+namespace {
+template <RenderStages::Phase phase>
+RenderStages*& current()
 {
-    return t_preparing;
+    return phase == RenderStages::Phase::Resolving ? t_resolving : t_preparing;
 }
-
-RenderStages::Preparing::Preparing(RenderStages* stages)
-    : m_previous(t_preparing)
-{
-    t_preparing = stages;
-}
-
-RenderStages::Preparing::~Preparing()
-{
-    t_preparing = m_previous;
-}
+} // namespace
 
 RenderStages* RenderStages::resolving()
 {
     return t_resolving;
 }
 
-RenderStages::Resolving::Resolving(RenderStages* stages)
-    : m_previous(t_resolving)
+RenderStages* RenderStages::preparing()
 {
-    t_resolving = stages;
+    return t_preparing;
 }
 
-RenderStages::Resolving::~Resolving()
+template <RenderStages::Phase phase>
+RenderStages::Scope<phase>::Scope(RenderStages* stages)
+    : m_previous(current<phase>())
 {
-    t_resolving = m_previous;
+    current<phase>() = stages;
 }
+
+template <RenderStages::Phase phase>
+RenderStages::Scope<phase>::~Scope()
+{
+    current<phase>() = m_previous;
+}
+
+template class RenderStages::Scope<RenderStages::Phase::Resolving>;
+template class RenderStages::Scope<RenderStages::Phase::Preparing>;
 
 void RenderStages::begin(unsigned long long serial, int threads)
 {

@@ -60,33 +60,25 @@ public:
     bool active(unsigned long long serial) const { return m_active && m_serial == serial; }
     unsigned long long serial() const { return m_serial; }
 
-    // The stages of the render whose inputs this thread is resolving, or null.
+    // The stages of the render whose inputs this thread is resolving, or whose nodes it is
+    // preparing; null outside. Each is set for the life of a Scope.
+    enum class Phase { Resolving, Preparing };
+    template <Phase phase>
+    class Scope
+    {
+    public:
+        explicit Scope(RenderStages* stages);
+        ~Scope();
+        Scope(Scope const&) = delete;
+        Scope& operator=(Scope const&) = delete;
+
+    private:
+        RenderStages* m_previous;
+    };
+    using Resolving = Scope<Phase::Resolving>;
+    using Preparing = Scope<Phase::Preparing>;
     static RenderStages* resolving();
-    class Resolving
-    {
-    public:
-        explicit Resolving(RenderStages* stages);
-        ~Resolving();
-        Resolving(Resolving const&) = delete;
-        Resolving& operator=(Resolving const&) = delete;
-
-    private:
-        RenderStages* m_previous;
-    };
-
-    // The stages of the render whose nodes this thread is preparing, or null.
     static RenderStages* preparing();
-    class Preparing
-    {
-    public:
-        explicit Preparing(RenderStages* stages);
-        ~Preparing();
-        Preparing(Preparing const&) = delete;
-        Preparing& operator=(Preparing const&) = delete;
-
-    private:
-        RenderStages* m_previous;
-    };
 
     // Resolution of one node: its place in preparation order, and a fresh record its reads
     // go to.

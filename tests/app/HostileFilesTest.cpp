@@ -355,8 +355,9 @@ TEST_F(HostileImages, OpenExrAttributesLargerThanTheFileAreRefusedBeforeTheLibra
         ASSERT_TRUE(out->open(file.toStdString(), c.parts, specs.data())) << out->geterror();
         const std::vector<float> pixels(7 * 5 * 4, 0.5f);
         for (int part = 0; part < c.parts; ++part) {
-            if (part > 0)
+            if (part > 0) {
                 ASSERT_TRUE(out->open(file.toStdString(), specs[part], OIIO::ImageOutput::AppendSubimage));
+            }
             ASSERT_TRUE(out->write_image(OIIO::TypeDesc::FLOAT, pixels.data()));
         }
         ASSERT_TRUE(out->close());

@@ -112,8 +112,9 @@ TEST(RenderPreview, EveryNodeTypesPreviewIsThePullPathsBytes)
                             const QImage expected = pulledPreview(node, size, &pulled);
                             const QImage made = shown(node, size);
                             EXPECT_EQ(pulled >= 0, !made.isNull()) << node->descriptor()->typeId.toStdString();
-                            if (pulled >= 0)
+                            if (pulled >= 0) {
                                 EXPECT_TRUE(made == expected) << node->descriptor()->typeId.toStdString();
+                            }
                         }
                     }
                 }

@@ -148,8 +148,9 @@ TEST(RenderStack, APreviewOfADeepStackNeverOverflows)
         ASSERT_EQ(root.setUp(&picture), 0);
         ASSERT_TRUE(buildDeep(&root, &picture, QStringLiteral("operator.inversion"), *passage, Shape::Stack, 20000));
         ASSERT_EQ(root.setUp(&picture), 0);
-        if (rendered)
+        if (rendered) {
             ASSERT_EQ(root.filter(nullptr), 0);
+        }
         VyxNode const* last = nullptr;
         for (KelNodes::Node* node : root.nodes()) {
             if (auto const* effect = dynamic_cast<VyxNodeGraph const*>(node))
@@ -164,8 +165,9 @@ TEST(RenderStack, APreviewOfADeepStackNeverOverflows)
         thread->start();
         thread->wait();
         EXPECT_TRUE(result == -1 || result == 0) << result;
-        if (result == 0)
+        if (result == 0) {
             EXPECT_FALSE(preview.isNull());
+        }
     }
 }
 

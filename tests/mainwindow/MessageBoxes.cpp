@@ -17,15 +17,22 @@ void clickOrFail(QMessageBox* box, QMessageBox::StandardButton button)
     box->reject();
 }
 
-MessageBoxes::MessageBoxes(QList<QMessageBox::StandardButton> buttons) : m_buttons(std::move(buttons))
+MessageBoxes::MessageBoxes(QList<QMessageBox::StandardButton> buttons, QMessageBox::StandardButton then,
+                           bool warningsTakeTheirButton)
+    : m_buttons(std::move(buttons))
 {
     m_timer.setInterval(10);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
+    QObject::connect(&m_timer, &QTimer::timeout, [this, then, warningsTakeTheirButton] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible())
             return;
         texts << box->text();
-        clickOrFail(box, m_buttons.isEmpty() ? QMessageBox::Cancel : m_buttons.takeFirst());
+        const QMessageBox::StandardButton button = m_buttons.isEmpty() ? then : m_buttons.takeFirst();
+        if (warningsTakeTheirButton && !box->button(button) && box->buttons().size() == 1) {
+            box->buttons().first()->click();
+            return;
+        }
+        clickOrFail(box, button);
     });
     m_timer.start();
 }

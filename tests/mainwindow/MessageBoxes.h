@@ -17,7 +17,10 @@ void clickOrFail(QMessageBox* box, QMessageBox::StandardButton button);
 class MessageBoxes
 {
 public:
-    explicit MessageBoxes(QList<QMessageBox::StandardButton> buttons);
+    // `then` answers once the list is used up; with `warningsTakeTheirButton`, a box without the
+    // button it is to get but with a single one of its own (a warning) takes that one.
+    explicit MessageBoxes(QList<QMessageBox::StandardButton> buttons,
+                          QMessageBox::StandardButton then = QMessageBox::Cancel, bool warningsTakeTheirButton = false);
 
     QStringList texts;
 

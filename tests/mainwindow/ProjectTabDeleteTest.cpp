@@ -5,6 +5,7 @@
 // Important Parameters, the bin enabled) or none of the three.
 
 #include "MainWindowFixture.h"
+#include "MessageBoxes.h"
 
 #include "app/TemplateStoreTestSupport.h"
 
@@ -42,37 +43,6 @@ namespace {
 
 enum class Show { Project, Templates };
 enum class Path { Bin, EditDelete, DeleteKey, TemplatesPageButton };
-
-// Answers every message box with Yes (the template deletion's question) and keeps its text.
-class YesToEveryBox
-{
-public:
-    YesToEveryBox()
-    {
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible())
-                return;
-            texts << box->text();
-            // A box without Yes (a warning) takes its only answer; one without any fails.
-            QAbstractButton* yes = box->button(QMessageBox::Yes);
-            if (!yes && box->buttons().size() == 1)
-                yes = box->buttons().first();
-            if (yes) {
-                yes->click();
-                return;
-            }
-            ADD_FAILURE() << "the box has no Yes: " << box->text().toStdString();
-            box->reject();
-        });
-        m_timer.start();
-    }
-    QStringList texts;
-
-private:
-    QTimer m_timer;
-};
 
 using Case = std::tuple<Show, bool /*effect highlighted*/, bool /*template highlighted*/, Path>;
 
@@ -188,7 +158,8 @@ TEST_P(ProjectTabDelete, ActsOnTheProjectTabsEffectOnly)
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }();
     ASSERT_FALSE(storeFile.isEmpty());
-    YesToEveryBox boxes;
+    // Yes to the template deletion's question; a warning takes its only answer.
+    MessageBoxes boxes({}, QMessageBox::Yes, true);
     switch (way) {
     case Path::Bin:
         tab()->form()->deleteFilter->click();
