@@ -11,6 +11,7 @@
 #include "app/PlainTextWidgets.h"
 #include "app/Renderer.h"
 #include "app/ShownText.h"
+#include "app/TwCmdAddObject.h"
 #include "app/TwCore.h"
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwUtilities.h"
@@ -87,9 +88,11 @@ QMessageBox::StandardButton askToSaveChanges(QWidget* parent, QString const& tex
 }
 
 // A few names of edited templates, one a line. A project effect's template says whose it is,
-// and a store template says so when an effect's template of the list has its name.
+// and a store template says so when an effect's template of the list has its name. A template
+// of no name yet (an effect made with +) is named by its effect alone.
 QString templateNames(QList<KelNGObject*> const& owners)
 {
+    const bool alone = owners.size() == 1;
     constexpr int kNamesShown = 5;
     auto quoted = [](QString const& name) {
         return QStringLiteral("\"%1\"").arg(ShownText::name(name, ShownText::kMenuEntryChars));
@@ -102,7 +105,11 @@ QString templateNames(QList<KelNGObject*> const& owners)
     QStringList names;
     for (KelNGObject* owner : owners.mid(0, kNamesShown)) {
         QString const name = owner->objectTemplate()->name();
-        if (!owner->isTemplateInstance())
+        if (!owner->isTemplateInstance() && name.isEmpty())
+            names << (alone ? TwMainWindow::tr("of the effect %1 in the project")
+                            : TwMainWindow::tr("the template of the effect %1 in the project"))
+                             .arg(quoted(TwObjectSettings::displayName(owner)));
+        else if (!owner->isTemplateInstance())
             names << TwMainWindow::tr("%1 (of the effect %2 in the project)")
                          .arg(quoted(name), quoted(TwObjectSettings::displayName(owner)));
         else if (effectTemplateNames.contains(name))
@@ -463,7 +470,21 @@ void TwMainWindow::on_actionPaste_triggered()
     if (m_clipboard.size() == 0)
         return;
     m_core->cancelRender();
+    QList<KelNGObject*> const before = m_core->objectList();
     TwUtilities::loadObjectFromBuffer(m_core, m_core->rootGraph(), &m_clipboard, false);
+    QList<KelNGObject*> pasted;
+    for (KelNGObject* object : m_core->objectList()) {
+        if (!before.contains(object))
+            pasted << object;
+    }
+    if (pasted.isEmpty())
+        return;
+    // One step, whatever the clipboard held; each effect is taken back by its own command.
+    QUndoStack* stack = m_core->undoStack();
+    stack->beginMacro(tr("Paste"));
+    for (KelNGObject* object : std::as_const(pasted))
+        stack->push(new TwCmdAddObject(m_core, object));
+    stack->endMacro();
 }
 
 void TwMainWindow::addNewEmptyFilter()

@@ -11,6 +11,7 @@
 #include "app/TemplateEditor.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
+#include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "ui_MainWindow.h"
@@ -209,6 +210,56 @@ TEST_P(QuitQuestion, TheStoreTemplateAndTheEffectsTemplateOfTheSameNameAreTold)
         << answers.texts.at(1).toStdString();
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(storedDescription(), edited);
+}
+
+// An effect made with + has a template of no name and no UUID: the question names it by its
+// effect, and Save stores it as the Template tab would, with a UUID and the effect's name.
+TEST_P(QuitQuestion, ANamelessTemplateIsNamedByItsEffectAndSaved)
+{
+    window->form()->actionNodeGraphView->trigger();
+    settle();
+    window->addNewEmptyFilter();
+    settle();
+    ASSERT_EQ(core()->objectList().size(), 1);
+    KelNGObject* made = core()->objectList().first();
+    made->graph()->setName(QStringLiteral("Tone FX"));
+    ASSERT_TRUE(made->objectTemplate());
+    ASSERT_TRUE(made->objectTemplate()->name().isEmpty());
+    ASSERT_TRUE(made->objectTemplate()->uuid().isEmpty());
+    Ui::ObjectEditor* editor = window->objectEditor()->form();
+    editor->projectRadioButton->click();
+    ASSERT_TRUE(made->objectEditorItem);
+    editor->treeWidget->setCurrentItem(made->objectEditorItem);
+    editor->tabWidget->setCurrentWidget(editor->templateTab);
+    settle();
+    TemplateEditor* templateEditor = window->objectEditor()->templateEditor();
+    ASSERT_EQ(templateEditor->object(), made);
+    QTest::keyClicks(templateEditor->form()->descriptionEdit, QStringLiteral("A note."));
+    settle();
+    ASSERT_TRUE(made->objectTemplate()->modified());
+
+    MessageBoxes answers({QMessageBox::Discard, QMessageBox::Save}, QMessageBox::Cancel);
+    GetParam().run(window.get());
+    settle();
+    ASSERT_EQ(answers.texts.size(), 2) << answers.texts.join(" | ").toStdString();
+    const QString question = answers.texts.at(1);
+    EXPECT_FALSE(question.contains(QStringLiteral("\"\""))) << question.toStdString();
+    EXPECT_TRUE(question.contains(QStringLiteral("The template of the effect \"Tone FX\" in the project has been modified")))
+        << question.toStdString();
+    EXPECT_FALSE(window->isVisible()) << answers.texts.join(" | ").toStdString();
+
+    // The store now holds it under the effect's name, with the typed note.
+    window.reset();
+    window = std::make_unique<TwMainWindow>(nullptr);
+    settle();
+    KelTemplate* stored = nullptr;
+    for (KelTemplate* candidate : core()->templateStore()->objectTemplateList) {
+        if (candidate->name() == QStringLiteral("Tone FX"))
+            stored = candidate;
+    }
+    ASSERT_NE(stored, nullptr);
+    EXPECT_FALSE(QUuid::fromString(stored->uuid()).isNull());
+    EXPECT_EQ(stored->description(), QStringLiteral("A note."));
 }
 
 INSTANTIATE_TEST_SUITE_P(
