@@ -185,7 +185,12 @@ void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
     if (!parsed || document.documentElement().tagName() != QLatin1String("graph")) {
         const QString where = tr("%1 (line %2, column %3).").arg(parseError).arg(line).arg(column);
         const QString name = QDir::toNativeSeparators(path);
-        if (KelUtils::xmlFirstElementName(bytes) == QLatin1String("graph"))
+        // Its encoding hides what the file is: it is told as the encoding it was refused for.
+        const QByteArray encoding = parsed ? QByteArray() : KelUtils::xmlRefusedEncoding(bytes);
+        if (!encoding.isEmpty())
+            warn(tr("The project \"%1\" is in the encoding \"%2\", which this program does not read.")
+                     .arg(name, ShownText::name(QString::fromLatin1(encoding))));
+        else if (KelUtils::xmlFirstElementName(bytes) == QLatin1String("graph"))
             warn(tr("The project \"%1\" could not be read: %2").arg(name, where));
         else if (parsed)
             warn(tr("The file \"%1\" is not a Vyx-Solenne project.").arg(name));
