@@ -503,6 +503,8 @@ void TwMainWindow::addNewEmptyFilter()
     graph->setName(tr("New Filter"));
     object->setObjectTemplate(new KelTemplate(QString()));
     initObject(object);
+    // Save writes the new effect: undo takes it out again.
+    m_core->undoStack()->push(new TwCmdAddObject(m_core, object));
 }
 
 void TwMainWindow::initObject(KelNGObject* object)

@@ -5,16 +5,24 @@
 
 #include "ui_KelNodePanel.h"
 #include "ui_MainWindow.h"
+#include "ui_ObjectEditor.h"
+#include "ui_ProjectBrowser.h"
 
 #include "app/KelNGObject.h"
 #include "app/TwCore.h"
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwProjectBrowser.h"
 #include "nodes/Node.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelNGNode.h"
 
 #include <QAction>
+#include <QDomDocument>
+#include <QDomNamedNodeMap>
+#include <QMap>
+#include <QTest>
+#include <QTreeWidget>
 #include <QToolButton>
 
 #include <functional>
@@ -22,14 +30,58 @@
 namespace MainWindowTest {
 namespace {
 
+// Where the node view laid a node out: written into the node when its graph stops being shown,
+// by whatever step that happens in.
+bool isLayout(QString const& name, QString const& value)
+{
+    static const QStringList layout = {QStringLiteral("posX"), QStringLiteral("posY"),
+                                       QStringLiteral("previewIsExpanded"), QStringLiteral("terminalsAreExpanded")};
+    return layout.contains(name) || (name == QLatin1String("hasCustomNodeColor") && value == QLatin1String("0"))
+        || (name == QLatin1String("customNodeColor") && value == QLatin1String("#000000"));
+}
+
+void writeCanonical(QDomElement const& element, bool withoutLayout, QByteArray& out)
+{
+    out += '<' + element.tagName().toUtf8();
+    QMap<QString, QString> attributes;
+    QDomNamedNodeMap const map = element.attributes();
+    for (int i = 0; i < map.count(); ++i) {
+        QDomAttr const attribute = map.item(i).toAttr();
+        if (!withoutLayout || !isLayout(attribute.name(), attribute.value()))
+            attributes.insert(attribute.name(), attribute.value());
+    }
+    for (auto it = attributes.cbegin(); it != attributes.cend(); ++it)
+        out += ' ' + it.key().toUtf8() + "=\"" + it.value().toUtf8() + '"';
+    out += '>';
+    for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
+        if (child.isElement())
+            writeCanonical(child.toElement(), withoutLayout, out);
+        else if (child.isText())
+            out += child.toText().data().toUtf8();
+    }
+    out += "</" + element.tagName().toUtf8() + '>';
+}
+
 class UndoSteps : public WindowUser
 {
 protected:
+    // The project as Save writes it, its attributes in one order (the document's own order is a
+    // hash's).
+    QByteArray saved(bool withoutLayout) const
+    {
+        QDomDocument document;
+        EXPECT_TRUE(document.setContent(projectBytes()));
+        QByteArray out;
+        writeCanonical(document.documentElement(), withoutLayout, out);
+        return out;
+    }
+
     // Runs `change`, which must change the saved bytes; Undo gives them back, Redo the changed
-    // ones.
-    void expectAStep(std::function<void()> const& change)
+    // ones. `withoutLayout`: the node view's layout left aside.
+    void expectAStep(std::function<void()> const& change, bool withoutLayout = false)
     {
         settle();
+        auto projectBytes = [this, withoutLayout] { return saved(withoutLayout); };
         const QByteArray before = projectBytes();
         change();
         settle();
@@ -85,6 +137,42 @@ TEST_F(UndoSteps, ANodesColourIsAStep)
     for (QToolButton* button : {panel->nodeColor3Button, panel->nodeColorCloseButton}) {
         SCOPED_TRACE(button->objectName().toStdString());
         expectAStep([button] { button->click(); });
+    }
+}
+
+// The Project tab's +: a new, empty effect.
+TEST_F(UndoSteps, AnEmptyEffectMadeWithPlusIsAStep)
+{
+    addConstEffect(QStringLiteral("Tone"));
+    // The new effect's graph is shown, and leaves its layout in its nodes when undo takes it down.
+    expectAStep([this] { window->projectBrowser()->form()->addNewEmptyFilter->click(); }, true);
+    EXPECT_EQ(core()->objectList().size(), 2);
+}
+
+// The eye of an effect's row switches it off and on, in the Project tab and in the node-graph
+// view's list of effects.
+TEST_F(UndoSteps, TheEyeOfAnEffectsRowIsAStep)
+{
+    ASSERT_NO_FATAL_FAILURE(showWindow());
+    KelNGObject* object = addConstEffect(QStringLiteral("Tone"));
+    for (bool graphView : {false, true}) {
+        SCOPED_TRACE(graphView ? "node-graph view" : "Project tab");
+        if (graphView)
+            pressGraphView();
+        else
+            pressImageView();
+        QTreeWidget* rows = graphView ? static_cast<QTreeWidget*>(window->objectEditor()->form()->treeWidget)
+                                      : static_cast<QTreeWidget*>(window->projectBrowser()->form()->treeWidget);
+        QTreeWidgetItem* row = graphView ? object->objectEditorItem : object->projectBrowserItem;
+        ASSERT_NE(row, nullptr);
+        for (int click = 0; click < 2; ++click) {
+            expectAStep([&] {
+                rows->scrollToItem(row);
+                const QRect cell = rows->visualItemRect(row);
+                QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier,
+                                  QPoint(rows->columnViewportPosition(0) + rows->columnWidth(0) / 2, cell.center().y()));
+            });
+        }
     }
 }
 
