@@ -17,15 +17,17 @@ TwCmdObjectVisibility::TwCmdObjectVisibility(TwCore* core, KelNodes::NodeGraph* 
 
 void TwCmdObjectVisibility::redo()
 {
-    apply(m_disabled);
+    // The first time, the row's panel announces the change, and the window renders after it.
+    apply(m_disabled, m_firstRedoDone);
+    m_firstRedoDone = true;
 }
 
 void TwCmdObjectVisibility::undo()
 {
-    apply(!m_disabled);
+    apply(!m_disabled, true);
 }
 
-void TwCmdObjectVisibility::apply(bool disabled)
+void TwCmdObjectVisibility::apply(bool disabled, bool render)
 {
     // findNode cancels the render before the graph is touched.
     KelNodes::Node* node = TwObjectSettings::findNode(m_core, m_topLevel, m_uid);
@@ -39,6 +41,6 @@ void TwCmdObjectVisibility::apply(bool disabled)
         window->projectBrowserUpdateObject(object);
         window->objectEditorUpdateObject(object);
     }
-    if (m_core)
+    if (m_core && render)
         m_core->start();
 }

@@ -20,10 +20,11 @@ public:
     void undo() override;
 
 private:
-    void apply(bool disabled);
+    void apply(bool disabled, bool render);
 
     TwCore* m_core;
     KelNodes::NodeGraph* m_topLevel;
     int m_uid;
     bool m_disabled;
+    bool m_firstRedoDone = false;
 };

@@ -782,7 +782,7 @@ using Objects = MainWindowFixture;
 
 
 
-TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedWithoutUndo)
+TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedAsAnUndoStep)
 {
     addInversion("Copied");
     window->on_menuEdit_aboutToShow();
@@ -814,7 +814,11 @@ TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedWithoutUndo)
     EXPECT_EQ(objectNames().last(), "New Filter");
     EXPECT_EQ(core()->selectedObject(), core()->objectList().last());
     EXPECT_TRUE(core()->isModified());
-    EXPECT_EQ(core()->undoStack()->count(), steps);
+    // Save writes the new effect: one step, which takes it out again.
+    EXPECT_EQ(core()->undoStack()->count(), steps + 1);
+    window->undoAction()->trigger();
+    settle();
+    EXPECT_EQ(objectNames(), QStringList({"Copied", "Copied", "Copied"}));
 }
 
 TEST_F(Objects, SettingChangesMarkTheProjectOrTheTemplateAndRenderOnceLater)
@@ -830,7 +834,7 @@ TEST_F(Objects, SettingChangesMarkTheProjectOrTheTemplateAndRenderOnceLater)
     QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier,
                       QPoint(rows->columnViewportPosition(0) + 5, icon.center().y()));
     EXPECT_EQ(object->graph()->paramContainer()->getIntParam("disable"), 1);
-    EXPECT_EQ(core()->undoStack()->count(), 0) << "visibility is no undo step";
+    EXPECT_EQ(core()->undoStack()->count(), 1) << "visibility is saved: an undo step";
     EXPECT_TRUE(core()->isModified()) << "visibility, blend mode and opacity are saved";
     EXPECT_EQ(finished.count(), 0) << "the render starts 100 ms later";
     ASSERT_TRUE(finished.wait(5000));

@@ -11,7 +11,6 @@
 #include "app/TemplateEditor.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
-#include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "ui_MainWindow.h"
@@ -216,28 +215,7 @@ TEST_P(QuitQuestion, TheStoreTemplateAndTheEffectsTemplateOfTheSameNameAreTold)
 // effect, and Save stores it as the Template tab would, with a UUID and the effect's name.
 TEST_P(QuitQuestion, ANamelessTemplateIsNamedByItsEffectAndSaved)
 {
-    window->form()->actionNodeGraphView->trigger();
-    settle();
-    window->addNewEmptyFilter();
-    settle();
-    ASSERT_EQ(core()->objectList().size(), 1);
-    KelNGObject* made = core()->objectList().first();
-    made->graph()->setName(QStringLiteral("Tone FX"));
-    ASSERT_TRUE(made->objectTemplate());
-    ASSERT_TRUE(made->objectTemplate()->name().isEmpty());
-    ASSERT_TRUE(made->objectTemplate()->uuid().isEmpty());
-    Ui::ObjectEditor* editor = window->objectEditor()->form();
-    editor->projectRadioButton->click();
-    ASSERT_TRUE(made->objectEditorItem);
-    editor->treeWidget->setCurrentItem(made->objectEditorItem);
-    editor->tabWidget->setCurrentWidget(editor->templateTab);
-    settle();
-    TemplateEditor* templateEditor = window->objectEditor()->templateEditor();
-    ASSERT_EQ(templateEditor->object(), made);
-    QTest::keyClicks(templateEditor->form()->descriptionEdit, QStringLiteral("A note."));
-    settle();
-    ASSERT_TRUE(made->objectTemplate()->modified());
-
+    editNamelessEffectTemplate();
     MessageBoxes answers({QMessageBox::Discard, QMessageBox::Save}, QMessageBox::Cancel);
     GetParam().run(window.get());
     settle();
@@ -249,14 +227,7 @@ TEST_P(QuitQuestion, ANamelessTemplateIsNamedByItsEffectAndSaved)
     EXPECT_FALSE(window->isVisible()) << answers.texts.join(" | ").toStdString();
 
     // The store now holds it under the effect's name, with the typed note.
-    window.reset();
-    window = std::make_unique<TwMainWindow>(nullptr);
-    settle();
-    KelTemplate* stored = nullptr;
-    for (KelTemplate* candidate : core()->templateStore()->objectTemplateList) {
-        if (candidate->name() == QStringLiteral("Tone FX"))
-            stored = candidate;
-    }
+    KelTemplate* stored = storedTemplateNamed(QStringLiteral("Tone FX"));
     ASSERT_NE(stored, nullptr);
     EXPECT_FALSE(QUuid::fromString(stored->uuid()).isNull());
     EXPECT_EQ(stored->description(), QStringLiteral("A note."));
