@@ -16,6 +16,7 @@
 #include "nodes/Node.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelNGNode.h"
+#include "style/KelColorField.h"
 
 #include <QAction>
 #include <QDomDocument>
@@ -123,7 +124,8 @@ TEST_F(UndoSteps, PasteIsOneStep)
     EXPECT_TRUE(core()->objectList().contains(first));
 }
 
-// A node's colour, by a preset button and by the cross that gives the style's colour back.
+// A node's colour, by a preset button, by the cross that gives the style's colour back and by
+// the colour field.
 TEST_F(UndoSteps, ANodesColourIsAStep)
 {
     KelNGObject* object = addConstEffect(QStringLiteral("Tone"));
@@ -138,6 +140,8 @@ TEST_F(UndoSteps, ANodesColourIsAStep)
         SCOPED_TRACE(button->objectName().toStdString());
         expectAStep([button] { button->click(); });
     }
+    // A colour picked in the colour field's dialog.
+    expectAStep([panel] { panel->nodeColorField->setColor(QColor(9, 9, 9)); });
 }
 
 // The Project tab's +: a new, empty effect.
