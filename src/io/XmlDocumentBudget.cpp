@@ -78,6 +78,7 @@ bool XmlDocumentBudget::admit(QXmlStreamReader const& reader)
     case XmlTokenLexer::Fault::UnfollowedEncoding:
         if (m_device->lexer().encodingVerdict() == XmlEncodingRule::Verdict::Followed)
             return refuse(QStringLiteral("an XML declaration too long to be read"));
+        m_refusedEncoding = m_device->lexer().encoding();
         return refuse(XmlEncodingRule::refusal(m_device->lexer().encoding(), m_device->lexer().encodingVerdict()));
     }
     qint64 cost = 0;

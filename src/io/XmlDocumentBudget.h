@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -74,6 +75,8 @@ public:
     // refusal() saying which. Called for every token, the last one (an error) included.
     bool admit(QXmlStreamReader const& reader);
     QString const& refusal() const { return m_refusal; }
+    // The encoding the document declares, when the refusal was for it; empty otherwise.
+    QByteArray const& refusedEncoding() const { return m_refusedEncoding; }
     // Whether the refusal was for the nesting.
     bool tooDeep() const { return m_depth > MaxXmlDepth; }
     // The estimated memory of the tree so far, `held` included.
@@ -91,6 +94,7 @@ private:
     qint64 m_stepsPerElement = 1;
     qint64 m_attributeComparisons = 0;
     QString m_refusal;
+    QByteArray m_refusedEncoding;
 };
 
 } // namespace KelUtils

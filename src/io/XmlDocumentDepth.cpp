@@ -79,6 +79,13 @@ QString xmlFirstElementName(QByteArray const& data)
     return QString();
 }
 
+QByteArray xmlRefusedEncoding(QByteArray const& data)
+{
+    XmlDocumentBudget budget;
+    check(data, budget, nullptr, nullptr, nullptr);
+    return budget.refusedEncoding();
+}
+
 bool setXmlContent(QDomDocument& document, QByteArray const& data, QString* message, int* line,
                    int* column)
 {

@@ -26,6 +26,10 @@ qint64 xmlTreeBytes(QByteArray const& data);
 // none to read.
 QString xmlFirstElementName(QByteArray const& data);
 
+// The encoding the document declares when the check refuses the document for it; empty when
+// the check does not refuse it so.
+QByteArray xmlRefusedEncoding(QByteArray const& data);
+
 // The check, then QDomDocument::setContent without namespace processing. On failure the
 // document is left as it was and the out-parameters describe the fault. Every document from a
 // file, the network or the clipboard is parsed through here.

@@ -490,6 +490,15 @@ void TwMainWindow::showPickedNodeInEditors(bool timelineOnNode)
     }
     // A node picked again while the timeline shows it keeps the timeline's range and scroll.
     KelTimeline* timeline = m_ui->timeline;
+    if (!master) {
+        // No effect's keys: the frame field still reads the frame the project renders.
+        master = m_core->rootGraph()->paramContainer();
+        if (timeline->masterContainer() != master || timeline->selectedContainer())
+            timeline->showFramesOnly(master);
+        else
+            timeline->showCurrentFrame();
+        return;
+    }
     if (timeline->masterContainer() == master && timeline->selectedContainer() == keys)
         return;
     timeline->setMasterContainer(master);

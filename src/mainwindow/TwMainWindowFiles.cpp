@@ -11,6 +11,7 @@
 #include "app/PlainTextWidgets.h"
 #include "app/Renderer.h"
 #include "app/ShownText.h"
+#include "app/TwCmdAddObject.h"
 #include "app/TwCore.h"
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwUtilities.h"
@@ -87,9 +88,11 @@ QMessageBox::StandardButton askToSaveChanges(QWidget* parent, QString const& tex
 }
 
 // A few names of edited templates, one a line. A project effect's template says whose it is,
-// and a store template says so when an effect's template of the list has its name.
+// and a store template says so when an effect's template of the list has its name. A template
+// of no name yet (an effect made with +) is named by its effect alone.
 QString templateNames(QList<KelNGObject*> const& owners)
 {
+    const bool alone = owners.size() == 1;
     constexpr int kNamesShown = 5;
     auto quoted = [](QString const& name) {
         return QStringLiteral("\"%1\"").arg(ShownText::name(name, ShownText::kMenuEntryChars));
@@ -102,7 +105,11 @@ QString templateNames(QList<KelNGObject*> const& owners)
     QStringList names;
     for (KelNGObject* owner : owners.mid(0, kNamesShown)) {
         QString const name = owner->objectTemplate()->name();
-        if (!owner->isTemplateInstance())
+        if (!owner->isTemplateInstance() && name.isEmpty())
+            names << (alone ? TwMainWindow::tr("of the effect %1 in the project")
+                            : TwMainWindow::tr("the template of the effect %1 in the project"))
+                             .arg(quoted(TwObjectSettings::displayName(owner)));
+        else if (!owner->isTemplateInstance())
             names << TwMainWindow::tr("%1 (of the effect %2 in the project)")
                          .arg(quoted(name), quoted(TwObjectSettings::displayName(owner)));
         else if (effectTemplateNames.contains(name))
@@ -178,7 +185,12 @@ void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
     if (!parsed || document.documentElement().tagName() != QLatin1String("graph")) {
         const QString where = tr("%1 (line %2, column %3).").arg(parseError).arg(line).arg(column);
         const QString name = QDir::toNativeSeparators(path);
-        if (KelUtils::xmlFirstElementName(bytes) == QLatin1String("graph"))
+        // Its encoding hides what the file is: it is told as the encoding it was refused for.
+        const QByteArray encoding = parsed ? QByteArray() : KelUtils::xmlRefusedEncoding(bytes);
+        if (!encoding.isEmpty())
+            warn(tr("The project \"%1\" is in the encoding \"%2\", which this program does not read.")
+                     .arg(name, ShownText::name(QString::fromLatin1(encoding))));
+        else if (KelUtils::xmlFirstElementName(bytes) == QLatin1String("graph"))
             warn(tr("The project \"%1\" could not be read: %2").arg(name, where));
         else if (parsed)
             warn(tr("The file \"%1\" is not a Vyx-Solenne project.").arg(name));
@@ -463,7 +475,21 @@ void TwMainWindow::on_actionPaste_triggered()
     if (m_clipboard.size() == 0)
         return;
     m_core->cancelRender();
+    QList<KelNGObject*> const before = m_core->objectList();
     TwUtilities::loadObjectFromBuffer(m_core, m_core->rootGraph(), &m_clipboard, false);
+    QList<KelNGObject*> pasted;
+    for (KelNGObject* object : m_core->objectList()) {
+        if (!before.contains(object))
+            pasted << object;
+    }
+    if (pasted.isEmpty())
+        return;
+    // One step, whatever the clipboard held; each effect is taken back by its own command.
+    QUndoStack* stack = m_core->undoStack();
+    stack->beginMacro(tr("Paste"));
+    for (KelNGObject* object : std::as_const(pasted))
+        stack->push(new TwCmdAddObject(m_core, object));
+    stack->endMacro();
 }
 
 void TwMainWindow::addNewEmptyFilter()
@@ -477,6 +503,8 @@ void TwMainWindow::addNewEmptyFilter()
     graph->setName(tr("New Filter"));
     object->setObjectTemplate(new KelTemplate(QString()));
     initObject(object);
+    // Save writes the new effect: undo takes it out again.
+    m_core->undoStack()->push(new TwCmdAddObject(m_core, object));
 }
 
 void TwMainWindow::initObject(KelNGObject* object)

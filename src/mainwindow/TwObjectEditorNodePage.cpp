@@ -5,6 +5,7 @@
 #include "app/FieldEdit.h"
 #include "app/TwCore.h"
 #include "mainwindow/KelNodePanelBorder.h"
+#include "mainwindow/TwCmdNodeColor.h"
 #include "mainwindow/TwCmdRenameNode.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "nodes/NodeGraph.h"
@@ -137,11 +138,25 @@ void TwObjectEditor::nodeColorChanged(QColor const& color)
     // Showing a node's colour in the field is no pick.
     if (item->hasCustomNodeColor() ? item->customNodeColor() == color : color == styleNodeColor())
         return;
-    item->setHasCustomNodeColor(true);
-    item->setCustomNodeColor(color);
+    recolorNode(item, true, color);
+}
+
+void TwObjectEditor::recolorNode(KelNGNode* item, bool custom, QColor const& color)
+{
+    KelNodes::Node* node = item->node();
+    if (!node)
+        return;
+    TwCmdNodeColor::Attributes const before = node->paramContainer()->auxData();
+    item->setHasCustomNodeColor(custom);
+    if (custom)
+        item->setCustomNodeColor(color);
     item->updatePixmap();
     item->storePixmapSettingsInNode();
-    TwObjectSettings::markEdited(m_core, item->node());
+    TwCmdNodeColor::Attributes const after = node->paramContainer()->auxData();
+    if (after == before)
+        return;
+    // Save writes the colour: a step of the node's graph, as a rename is.
+    TwObjectSettings::push(node->topLevelGraph(), new TwCmdNodeColor(m_core, this, node, before, after));
 }
 
 void TwObjectEditor::setPresetColor(int preset)
@@ -150,16 +165,11 @@ void TwObjectEditor::setPresetColor(int preset)
     if (!item)
         return;
     QColor const color = preset < 0 ? styleNodeColor() : PresetColors[preset];
-    item->setHasCustomNodeColor(preset >= 0);
-    if (preset >= 0)
-        item->setCustomNodeColor(color);
     {
         QSignalBlocker blocker(m_nodePanel->nodeColorField);
         m_nodePanel->nodeColorField->setColor(color);
     }
-    item->updatePixmap();
-    item->storePixmapSettingsInNode();
-    TwObjectSettings::markEdited(m_core, item->node());
+    recolorNode(item, preset >= 0, color);
 }
 
 void TwObjectEditor::nodeColorCrossButton_clicked()

@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QSignalBlocker>
 #include <QUndoStack>
+#include <QUuid>
 
 namespace {
 
@@ -311,6 +312,13 @@ bool TwObjectEditor::saveUnsavedTemplate(KelNGObject* owner)
     // replaced only when the user agrees.
     TwTemplateContainer* store = m_core->templateStore();
     KelTemplate* objectTemplate = owner->objectTemplate();
+    // An effect made with + has a template of no name and no UUID yet: it gets what the
+    // Template tab would give it, the effect's name and a new UUID.
+    if (store && objectTemplate && QUuid::fromString(objectTemplate->uuid()).isNull()) {
+        objectTemplate->setUuid(QUuid::createUuid().toString());
+        if (objectTemplate->name().isEmpty() && owner->graph())
+            objectTemplate->setName(owner->graph()->displayName());
+    }
     const bool saved = store && store->saveTemplate(owner, true);
     if (isEditedTemplate(objectTemplate))
         setSaveButtonsEnabled(objectTemplate->modified());

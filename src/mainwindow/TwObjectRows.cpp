@@ -5,6 +5,7 @@
 #include "app/TwCore.h"
 #include "app/TwMainWindowInterface.h"
 #include "app/TwUndoKeysPassThrough.h"
+#include "mainwindow/TwCmdObjectVisibility.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "nodes/NodeGraph.h"
 #include "style/KelStyleConfig.h"
@@ -265,8 +266,9 @@ KelNGObject* TwObjectRows::toggleVisibility(QTreeWidgetItem* row)
         QSignalBlocker blocker(m_tree);
         row->setIcon(0, visibilityIcon(disable));
     }
-    TwObjectSettings::setDisabled(object->graph(), disable);
-    TwObjectSettings::markEdited(m_core, object);
+    // Save writes it: a step of the effect's graph.
+    TwObjectSettings::push(object->graph()->topLevelGraph(),
+                           new TwCmdObjectVisibility(m_core, object->graph(), disable));
     return object;
 }
 

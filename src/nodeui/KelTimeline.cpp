@@ -176,6 +176,15 @@ void KelTimeline::setMasterContainer(KelUtils::IParameterContainer* container)
     showCurrentFrame();
 }
 
+void KelTimeline::showFramesOnly(KelUtils::IParameterContainer* master)
+{
+    setMasterContainer(master);
+    m_selected = nullptr;
+    dropKeyframeChangeOfAnother();
+    updateTimeline();
+    showCurrentFrame();
+}
+
 void KelTimeline::selectedContainerChanged(KelUtils::IParameterContainer* container)
 {
     m_selected = container ? container : m_master;
@@ -209,10 +218,11 @@ void KelTimeline::bringSelectedGraphToOneFrame()
 void KelTimeline::showCurrentFrame()
 {
     // The frame the ruler marks and the parameters show: the selected container's, which a
-    // loaded project or an export may have moved, not the master's.
-    if (m_selected) {
+    // loaded project or an export may have moved, not the master's; without keys to show,
+    // the master's, which is the frame rendered.
+    if (KelUtils::IParameterContainer* shown = m_selected ? m_selected : m_master) {
         const bool blocked = m_form->currentFrameSB->blockSignals(true);
-        m_form->currentFrameSB->setValue(m_selected->currentFrame());
+        m_form->currentFrameSB->setValue(shown->currentFrame());
         m_form->currentFrameSB->blockSignals(blocked);
         m_form->timeline->update();
     }
@@ -221,7 +231,7 @@ void KelTimeline::showCurrentFrame()
 
 void KelTimeline::setCurrentFrame(int frame)
 {
-    if (!m_master)
+    if (!m_master || !m_selected)
         return;
     // The containers hold frames 0 .. count - 1; the end frame the ruler, the field and the
     // player reach (the count itself) stands for the last of them, so that the field never

@@ -33,6 +33,9 @@ public:
     void setMasterContainer(KelUtils::IParameterContainer* container);
     KelUtils::IParameterContainer* masterContainer() const { return m_master; }
     KelUtils::IParameterContainer* selectedContainer() const { return m_selected; }
+    // The master's frames with no container's keys: the fields read the master's frame, and
+    // nothing can be changed.
+    void showFramesOnly(KelUtils::IParameterContainer* master);
 
     // Resets the ruler's scroll and rescales it.
     void updateTimeline();

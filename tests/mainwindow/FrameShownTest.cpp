@@ -212,6 +212,54 @@ TEST_F(FrameShown, AnOpenedProjectShowsTheFrameItWasSavedAtOnTheEffectsRow)
     expectAgreement(20, 40);
 }
 
+// With no effect to show (after start-up, after the last one is deleted, after New, Open, an
+// export and an undo), the timeline's frame field reads the frame the project renders, the root
+// graph's.
+TEST_F(FrameShown, WithoutAnEffectTheFieldReadsTheRenderedFrame)
+{
+    auto rendered = [this] { return core()->rootGraph()->paramContainer()->currentFrame(); };
+    settle();
+    EXPECT_EQ(field->value(), rendered()) << "after start-up";
+
+    addBrightEffect();
+    clickRow(QStringLiteral("Bright"));
+    goTo(12);
+    ASSERT_EQ(field->value(), 12);
+    ASSERT_NE(rendered(), 12) << "the effect keeps a frame of its own";
+    auto deleteTheEffect = [this] {
+        window->on_menuEdit_aboutToShow();
+        ASSERT_TRUE(window->form()->actionDelete->isEnabled());
+        window->form()->actionDelete->trigger();
+        settle();
+        ASSERT_TRUE(core()->objectList().isEmpty());
+    };
+    deleteTheEffect();
+    EXPECT_EQ(field->value(), rendered()) << "after the last effect is deleted";
+
+    window->undoAction()->trigger();
+    settle();
+    ASSERT_EQ(core()->objectList().size(), 1);
+    window->redoAction()->trigger();
+    settle();
+    ASSERT_TRUE(core()->objectList().isEmpty());
+    EXPECT_EQ(field->value(), rendered()) << "after the delete is redone";
+
+    const bool exported = exportThroughTheDialog([this] { window->saveSequence(); }, dir.path(), 1, 3);
+    settle();
+    ASSERT_TRUE(exported);
+    EXPECT_EQ(field->value(), rendered()) << "after Save Sequence";
+
+    ASSERT_EQ(core()->rootGraph()->paramContainer()->setCurrentFrame(9), 0);
+    QString path = dir.filePath(QStringLiteral("empty.vyxsg"));
+    ASSERT_TRUE(window->saveNodeGraph(core()->rootGraph(), path));
+    ASSERT_TRUE(window->on_actionNew_triggered());
+    settle();
+    EXPECT_EQ(field->value(), rendered()) << "after New";
+    window->openNodeGraph(core()->rootGraph(), path);
+    settle();
+    EXPECT_EQ(field->value(), rendered()) << "after Open";
+}
+
 // A node moved alone to a frame in the node-graph view: its effect's row, picked in either
 // view, shows the frame the node shows, and keys set there land at that frame.
 TEST_F(FrameShown, AnEffectsRowShowsTheFrameOfANodeMovedAlone)

@@ -412,6 +412,37 @@ TEST_F(ProjectFiles, AFileThatCannotBeReadKeepsTheOpenProject)
     }
 }
 
+// A project declared in an encoding the reader does not follow is told as what it is: a project
+// in an encoding this program does not read, named, in sentences that start as sentences.
+TEST_F(ProjectFiles, AProjectInAnEncodingNotReadIsRefusedForItsEncoding)
+{
+    addInversion("Kept");
+    core()->setModified(false);
+    for (const char* encoding : {"Shift_JIS", "Big5", "IBM037", "UTF-7", "x-no-such-encoding"}) {
+        SCOPED_TRACE(encoding);
+        const QString path = dir.filePath(QStringLiteral("%1.vyxsg").arg(QLatin1String(encoding)));
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("<?xml version=\"1.0\" encoding=\"" + QByteArray(encoding) + "\"?>\n<graph/>\n");
+        }
+        QString text;
+        answerMessageBox(QMessageBox::Ok, &text);
+        QString opened = path;
+        window->openNodeGraph(core()->rootGraph(), opened);
+        settle();
+        EXPECT_TRUE(text.startsWith(QStringLiteral("The project \"%1\" is in the encoding \"%2\", which this program "
+                                                   "does not read.")
+                                        .arg(QDir::toNativeSeparators(path), QLatin1String(encoding))))
+            << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("not a Vyx-Solenne project"))) << text.toStdString();
+        for (QString const& paragraph : text.split(QStringLiteral("\n\n")))
+            EXPECT_TRUE(!paragraph.isEmpty() && paragraph.at(0).isUpper()) << text.toStdString();
+        EXPECT_EQ(objectNames(), QStringList({"Kept"}));
+        EXPECT_FALSE(core()->isModified());
+    }
+}
+
 // A file that does not begin as XML is refused on its first bytes: a 400 MB file of zeros,
 // under the size limit, opened with only 256 MB of address space to spare.
 TEST_F(ProjectFiles, AFileThatDoesNotBeginAsXmlIsRefusedOnItsFirstBytes)
@@ -751,7 +782,7 @@ using Objects = MainWindowFixture;
 
 
 
-TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedWithoutUndo)
+TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedAsAnUndoStep)
 {
     addInversion("Copied");
     window->on_menuEdit_aboutToShow();
@@ -783,7 +814,11 @@ TEST_F(Objects, CopyPasteRepeatsAndANewEmptyFilterIsSelectedWithoutUndo)
     EXPECT_EQ(objectNames().last(), "New Filter");
     EXPECT_EQ(core()->selectedObject(), core()->objectList().last());
     EXPECT_TRUE(core()->isModified());
-    EXPECT_EQ(core()->undoStack()->count(), steps);
+    // Save writes the new effect: one step, which takes it out again.
+    EXPECT_EQ(core()->undoStack()->count(), steps + 1);
+    window->undoAction()->trigger();
+    settle();
+    EXPECT_EQ(objectNames(), QStringList({"Copied", "Copied", "Copied"}));
 }
 
 TEST_F(Objects, SettingChangesMarkTheProjectOrTheTemplateAndRenderOnceLater)
@@ -799,7 +834,7 @@ TEST_F(Objects, SettingChangesMarkTheProjectOrTheTemplateAndRenderOnceLater)
     QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier,
                       QPoint(rows->columnViewportPosition(0) + 5, icon.center().y()));
     EXPECT_EQ(object->graph()->paramContainer()->getIntParam("disable"), 1);
-    EXPECT_EQ(core()->undoStack()->count(), 0) << "visibility is no undo step";
+    EXPECT_EQ(core()->undoStack()->count(), 1) << "visibility is saved: an undo step";
     EXPECT_TRUE(core()->isModified()) << "visibility, blend mode and opacity are saved";
     EXPECT_EQ(finished.count(), 0) << "the render starts 100 ms later";
     ASSERT_TRUE(finished.wait(5000));

@@ -211,6 +211,28 @@ TEST_P(QuitQuestion, TheStoreTemplateAndTheEffectsTemplateOfTheSameNameAreTold)
     EXPECT_EQ(storedDescription(), edited);
 }
 
+// An effect made with + has a template of no name and no UUID: the question names it by its
+// effect, and Save stores it as the Template tab would, with a UUID and the effect's name.
+TEST_P(QuitQuestion, ANamelessTemplateIsNamedByItsEffectAndSaved)
+{
+    editNamelessEffectTemplate();
+    MessageBoxes answers({QMessageBox::Discard, QMessageBox::Save}, QMessageBox::Cancel);
+    GetParam().run(window.get());
+    settle();
+    ASSERT_EQ(answers.texts.size(), 2) << answers.texts.join(" | ").toStdString();
+    const QString question = answers.texts.at(1);
+    EXPECT_FALSE(question.contains(QStringLiteral("\"\""))) << question.toStdString();
+    EXPECT_TRUE(question.contains(QStringLiteral("The template of the effect \"Tone FX\" in the project has been modified")))
+        << question.toStdString();
+    EXPECT_FALSE(window->isVisible()) << answers.texts.join(" | ").toStdString();
+
+    // The store now holds it under the effect's name, with the typed note.
+    KelTemplate* stored = storedTemplateNamed(QStringLiteral("Tone FX"));
+    ASSERT_NE(stored, nullptr);
+    EXPECT_FALSE(QUuid::fromString(stored->uuid()).isNull());
+    EXPECT_EQ(stored->description(), QStringLiteral("A note."));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Ways, QuitQuestion,
     ::testing::Values(Quit{"ExitAction", [](TwMainWindow* window) { window->form()->actionExit->trigger(); }},

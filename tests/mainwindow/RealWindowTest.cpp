@@ -103,7 +103,7 @@ TEST_F(RealWindow, UndoKeysReachTheWindowFromAnOpacityBox)
             settle();
             EXPECT_EQ(TwObjectSettings::opacity(object->graph()), 50);
             EXPECT_EQ(QApplication::focusWidget(), projectTree());
-            // The next change, "+": an empty filter, which is no undo step of its own.
+            // The next change, "+": an empty filter, a step of its own.
             window->projectBrowser()->form()->addNewEmptyFilter->click();
             settle();
         } else {

@@ -187,6 +187,22 @@ QAction* recentFileAction(TwMainWindow* window, QString const& path)
     return nullptr;
 }
 
+// The template of an effect made with +, which has no name and no UUID yet, is asked about by its
+// effect's name, and Save stores it as the Template tab would.
+TEST_P(ReplaceProjectQuestion, ANamelessTemplateIsNamedByItsEffectAndSaved)
+{
+    editNamelessEffectTemplate();
+    MessageBoxes answers({QMessageBox::Discard, QMessageBox::Save}, QMessageBox::Cancel);
+    replace();
+    ASSERT_EQ(answers.texts.size(), 2) << answers.texts.join(" | ").toStdString();
+    EXPECT_TRUE(answers.texts.at(1).contains(QStringLiteral("The template of the effect \"Tone FX\" in the project has been modified")))
+        << answers.texts.at(1).toStdString();
+    EXPECT_EQ(objectNames(), GetParam().effectsAfter);
+    KelTemplate* stored = storedTemplateNamed(QStringLiteral("Tone FX"));
+    ASSERT_NE(stored, nullptr);
+    EXPECT_EQ(stored->description(), QStringLiteral("A note."));
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Ways, ReplaceProjectQuestion,
     ::testing::Values(

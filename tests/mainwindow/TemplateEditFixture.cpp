@@ -9,9 +9,12 @@
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
 #include "mainwindow/TwMainWindow.h"
+#include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwProjectBrowser.h"
 #include "ui_MainWindow.h"
 #include "ui_ObjectEditor.h"
+#include "ui_ProjectBrowser.h"
 #include "ui_TemplateEditor.h"
 
 #include <QFile>
@@ -86,6 +89,44 @@ void TemplateEditFixture::editEffectTemplate()
     settle();
     ASSERT_TRUE(effect->objectTemplate()->modified());
     ASSERT_TRUE(templateEditor->saveButton()->isEnabled()) << "the disk button offers the save";
+}
+
+void TemplateEditFixture::editNamelessEffectTemplate()
+{
+    window->form()->actionNodeGraphView->trigger();
+    settle();
+    const int count = int(core()->objectList().size());
+    window->projectBrowser()->form()->addNewEmptyFilter->click();
+    settle();
+    ASSERT_EQ(core()->objectList().size(), count + 1);
+    effect = core()->objectList().last();
+    effect->graph()->setName(QStringLiteral("Tone FX"));
+    ASSERT_TRUE(effect->objectTemplate());
+    ASSERT_TRUE(effect->objectTemplate()->name().isEmpty());
+    ASSERT_TRUE(effect->objectTemplate()->uuid().isEmpty());
+    Ui::ObjectEditor* editor = window->objectEditor()->form();
+    editor->projectRadioButton->click();
+    ASSERT_TRUE(effect->objectEditorItem);
+    editor->treeWidget->setCurrentItem(effect->objectEditorItem);
+    editor->tabWidget->setCurrentWidget(editor->templateTab);
+    settle();
+    TemplateEditor* templateEditor = window->objectEditor()->templateEditor();
+    ASSERT_EQ(templateEditor->object(), effect);
+    QTest::keyClicks(templateEditor->form()->descriptionEdit, QStringLiteral("A note."));
+    settle();
+    ASSERT_TRUE(effect->objectTemplate()->modified());
+}
+
+KelTemplate* TemplateEditFixture::storedTemplateNamed(QString const& name)
+{
+    window.reset();
+    window = std::make_unique<TwMainWindow>(nullptr);
+    settle();
+    for (KelTemplate* candidate : core()->templateStore()->objectTemplateList) {
+        if (candidate->name() == name)
+            return candidate;
+    }
+    return nullptr;
 }
 
 QString TemplateEditFixture::storedDescription()

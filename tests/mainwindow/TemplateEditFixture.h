@@ -24,6 +24,11 @@ protected:
     // The store template put into the project; the project effect's own template edited in the
     // Template tab as a user does.
     void editEffectTemplate();
+    // An effect "Tone FX" made with +, whose template has no name and no UUID, with a line typed
+    // into its description in the Template tab.
+    void editNamelessEffectTemplate();
+    // The store's template of that name in a window made afresh (from its file), or null.
+    KelTemplate* storedTemplateNamed(QString const& name);
     // The store's record of the template in a window made afresh (from the file).
     QString storedDescription();
 
