@@ -77,6 +77,7 @@ void RenderStages::begin(unsigned long long serial, int threads)
     m_peakLive = 0;
     m_made = 0;
     m_unfilled = 0;
+    m_lean = false;
 }
 
 void RenderStages::end()
@@ -243,7 +244,7 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
         return true;
     });
     const int count = int(m_nextReady - first);
-    const bool fit = m_liveStores + count <= kMinStores || m_liveBytes + bytes <= budgetBytes();
+    const bool fit = m_liveStores + count <= kMinStores || (!m_lean && m_liveBytes + bytes <= budgetBytes());
     for (std::size_t index = first; index < m_nextReady; ++index) {
         Stage& stage = m_stages[index];
         stage.done = true;
@@ -317,23 +318,34 @@ bool RenderStages::holdsWithinCap()
     const int filled = m_filled;
     const int peakLive = m_peakLive;
     const int unfilled = m_unfilled;
-    m_dryRun = true;
-    int outcome = 0;
-    for (int ordinal = 1; outcome == 0 && ordinal <= m_nextOrdinal; ++ordinal)
-        outcome = advanceTo(ordinal, nullptr);
-    if (outcome == 0)
-        outcome = advanceTo(INT_MAX - 1, nullptr);
-    m_dryRun = false;
-    m_stages = stages;
-    m_nextReady = nextReady;
-    m_live = live;
-    m_unfilledRead = unfilledRead;
-    m_liveBytes = liveBytes;
-    m_liveStores = liveStores;
-    m_filled = filled;
-    m_peakLive = peakLive;
-    m_unfilled = unfilled;
-    return outcome == 0;
+    auto run = [&](bool lean) {
+        m_lean = lean;
+        m_dryRun = true;
+        int outcome = 0;
+        for (int ordinal = 1; outcome == 0 && ordinal <= m_nextOrdinal; ++ordinal)
+            outcome = advanceTo(ordinal, nullptr);
+        if (outcome == 0)
+            outcome = advanceTo(INT_MAX - 1, nullptr);
+        m_dryRun = false;
+        m_stages = stages;
+        m_nextReady = nextReady;
+        m_live = live;
+        m_unfilledRead = unfilledRead;
+        m_liveBytes = liveBytes;
+        m_liveStores = liveStores;
+        m_filled = filled;
+        m_peakLive = peakLive;
+        m_unfilled = unfilled;
+        return outcome == 0;
+    };
+    // Stages filled early because they fit the budget may take the room a later one needs
+    // within the cap: filling only what must be filled may hold where that does not.
+    if (run(false))
+        return true;
+    if (run(true))
+        return true;
+    m_lean = false;
+    return false;
 }
 
 } // namespace KelVyxNodes

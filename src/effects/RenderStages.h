@@ -111,8 +111,10 @@ public:
     // reads an unfilled one gets no store.
     int advanceTo(int ordinal, KelUtils::StatusObserver* observer);
     // Whether every stage whose fill reads an unfilled stage gets a store within the hard cap
-    // (the schedule of advanceTo over the whole render, run without filling anything). Once
-    // every node is resolved, before the first advanceTo; a render it fails is refused.
+    // (the schedule of advanceTo over the whole render, run without filling anything; where it
+    // does not, the schedule that fills only what must be filled is tried, and kept if it
+    // does). Once every node is resolved, before the first advanceTo; a render it fails is
+    // refused.
     bool holdsWithinCap();
 
     // Figures of the render (tests).
@@ -163,6 +165,9 @@ private:
     int m_unfilled = 0;
     // holdsWithinCap is running the schedule: stores are counted, never made or given back.
     bool m_dryRun = false;
+    // Past the budget, only kMinStores stores, and those that read unfilled stages, are filled:
+    // where filling every stage that fits would not hold within the cap.
+    bool m_lean = false;
 };
 
 } // namespace KelVyxNodes

@@ -147,6 +147,7 @@ TEST(StageCap, PastTheBudgetEveryNodeTypeRendersLinearlyOrIsRefusedBeforeAnyWork
                 const Outcome full = render(root, RenderStages::kBudgetBytes, 4 * bound);
                 ASSERT_FALSE(full.image.isNull()) << kind.name << " " << full.reason.toStdString();
                 ASSERT_LE(full.asked, bound) << kind.name;
+                bool renderedBelow = false;
                 for (int stores : {0, 1, 2, 3, 4}) {
                     SCOPED_TRACE(kind.name + " " + shapeName(shape) + " depth " + std::to_string(depth) + " budget "
                                  + std::to_string(stores));
@@ -157,11 +158,14 @@ TEST(StageCap, PastTheBudgetEveryNodeTypeRendersLinearlyOrIsRefusedBeforeAnyWork
                         ASSERT_EQ(tight.reason, kRefused);
                         ASSERT_EQ(tight.asked, 0);
                         ASSERT_EQ(tight.filled, 0);
+                        // A larger budget never refuses what a smaller one renders.
+                        ASSERT_FALSE(renderedBelow);
                         // Only a graph holding more stores at once than the cap allows.
                         ASSERT_GT(full.peakStores, std::max(2 * RenderStages::kMinStores, stores * 3 / 2));
                         continue;
                     }
                     ++rendered;
+                    renderedBelow = true;
                     ASSERT_EQ(tight.image, full.image);
                     ASSERT_LE(tight.asked, bound);
                     ASSERT_LE(tight.peakStores, std::max(2 * RenderStages::kMinStores, stores * 3 / 2));
