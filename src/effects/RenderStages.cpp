@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <climits>
+#include <new>
 
 namespace KelVyxNodes {
 
@@ -76,6 +77,7 @@ void RenderStages::begin(unsigned long long serial, int threads)
     m_peakLive = 0;
     m_made = 0;
     m_unfilled = 0;
+    m_lean = false;
 }
 
 void RenderStages::end()
@@ -192,6 +194,8 @@ void RenderStages::release(int index)
     m_liveBytes -= stage.memo->storeBytes();
     --m_liveStores;
     stage.live = false;
+    if (m_dryRun)
+        return;
     std::unique_ptr<std::uint32_t[]> store = stage.memo->release();
     // Kept for a later fill while the render holds no more stores than it has held at once
     // already; every store of a render has the picture's size.
@@ -235,11 +239,12 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
     std::erase_if(m_unfilledRead, [&](int index) {
         if (m_stages[std::size_t(index)].lastUse >= ordinal)
             return false;
-        m_stages[std::size_t(index)].memo->release();
+        if (!m_dryRun)
+            m_stages[std::size_t(index)].memo->release();
         return true;
     });
     const int count = int(m_nextReady - first);
-    const bool fit = m_liveStores + count <= kMinStores || m_liveBytes + bytes <= budgetBytes();
+    const bool fit = m_liveStores + count <= kMinStores || (!m_lean && m_liveBytes + bytes <= budgetBytes());
     for (std::size_t index = first; index < m_nextReady; ++index) {
         Stage& stage = m_stages[index];
         stage.done = true;
@@ -250,12 +255,17 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
             readsUnfilled = readsUnfilled || m_stages[std::size_t(below)].unfilled;
         // But never past the hard cap (what a stack blending colour and alpha reads, or half
         // the budget more): a nest's every level's input is read at the end, and holding them
-        // all on a big picture would take gigabytes. Past it, reads go down unfilled stages
-        // again (more work, the same bytes, the memory bounded).
+        // all on a big picture would take gigabytes. Such a graph is refused before any fill
+        // (holdsWithinCap, this schedule run dry).
         const bool underCap = m_liveStores < 2 * kMinStores
                               || m_liveBytes + stage.memo->storeBytes() <= hardCapBytes();
+        const bool fills = fit || (readsUnfilled && underCap);
+        if (m_dryRun && readsUnfilled && !fills)
+            return 1;
         int filled = 0;
-        if (fit || (readsUnfilled && underCap)) {
+        if (fills && m_dryRun) {
+            filled = 1;
+        } else if (fills) {
             std::unique_ptr<std::uint32_t[]> spare;
             if (!m_spares.empty() && m_spareBytes == stage.memo->storeBytes()) {
                 spare = std::move(m_spares.back());
@@ -276,6 +286,10 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
             m_peakLive = std::max(m_peakLive, m_liveStores);
             continue;
         }
+        // A store that could not be had where the work needs one: refused as out of memory,
+        // rather than reading down a chain of unfilled stages.
+        if (readsUnfilled && stage.memo->storeBytes() > 0)
+            throw std::bad_alloc();
         // Read through its row memo, it reads what its fill would have read, until its own
         // last reader: those stay (all filled, so such a read ends one unfilled stage down).
         stage.unfilled = true;
@@ -289,6 +303,49 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
     if (m_nextReady == m_stages.size())
         m_spares.clear();
     return 0;
+}
+
+bool RenderStages::holdsWithinCap()
+{
+    // The schedule depends on the stages' sizes and reads alone, so it is run here without a
+    // fill, in the order the render prepares its nodes, and everything put back.
+    const std::vector<Stage> stages = m_stages;
+    const std::size_t nextReady = m_nextReady;
+    const std::vector<int> live = m_live;
+    const std::vector<int> unfilledRead = m_unfilledRead;
+    const std::size_t liveBytes = m_liveBytes;
+    const int liveStores = m_liveStores;
+    const int filled = m_filled;
+    const int peakLive = m_peakLive;
+    const int unfilled = m_unfilled;
+    auto run = [&](bool lean) {
+        m_lean = lean;
+        m_dryRun = true;
+        int outcome = 0;
+        for (int ordinal = 1; outcome == 0 && ordinal <= m_nextOrdinal; ++ordinal)
+            outcome = advanceTo(ordinal, nullptr);
+        if (outcome == 0)
+            outcome = advanceTo(INT_MAX - 1, nullptr);
+        m_dryRun = false;
+        m_stages = stages;
+        m_nextReady = nextReady;
+        m_live = live;
+        m_unfilledRead = unfilledRead;
+        m_liveBytes = liveBytes;
+        m_liveStores = liveStores;
+        m_filled = filled;
+        m_peakLive = peakLive;
+        m_unfilled = unfilled;
+        return outcome == 0;
+    };
+    // Stages filled early because they fit the budget may take the room a later one needs
+    // within the cap: filling only what must be filled may hold where that does not.
+    if (run(false))
+        return true;
+    if (run(true))
+        return true;
+    m_lean = false;
+    return false;
 }
 
 } // namespace KelVyxNodes

@@ -32,11 +32,11 @@ class VyxNode;
 // become ready together are filled when they all fit; otherwise those that can be are left
 // unfilled and read through their row memos, with the same values, and the stages they read
 // stay until their last reader is done, so that such a read ends at a filled store one unfilled
-// stage down. A stage that reads an unfilled one is filled whatever the budget: no read goes
-// down a chain of unfilled stages, so the work per point stays bounded; past the budget the
+// stage down. A stage that reads an unfilled one is filled past the budget: no read goes down
+// two unfilled stages in a row, so the work per point stays bounded; past the budget the
 // stores held are those one fill reads (a stack or chain: a few, however deep; a nest, whose
-// every level's input is read at the end: half of them), up to the hard cap; past that, a
-// deeper nest's reads go down unfilled stages again, its memory bounded. All is given back
+// every level's input is read at the end: half of them), up to the hard cap. A graph whose
+// schedule would need more is refused before any fill (holdsWithinCap). All is given back
 // when the render ends.
 class RenderStages
 {
@@ -107,8 +107,15 @@ public:
     int lastOrdinal() const { return m_nextOrdinal; }
 
     // Fills the stages the node of preparation place `ordinal` may read and gives back the
-    // stores nothing from there on reads. -1 when cancelled.
+    // stores nothing from there on reads. -1 when cancelled; std::bad_alloc when a stage that
+    // reads an unfilled one gets no store.
     int advanceTo(int ordinal, KelUtils::StatusObserver* observer);
+    // Whether every stage whose fill reads an unfilled stage gets a store within the hard cap
+    // (the schedule of advanceTo over the whole render, run without filling anything; where it
+    // does not, the schedule that fills only what must be filled is tried, and kept if it
+    // does). Once every node is resolved, before the first advanceTo; a render it fails is
+    // refused.
+    bool holdsWithinCap();
 
     // Figures of the render (tests).
     int stageCount() const { return m_made; }
@@ -156,6 +163,11 @@ private:
     int m_peakLive = 0;
     int m_made = 0;
     int m_unfilled = 0;
+    // holdsWithinCap is running the schedule: stores are counted, never made or given back.
+    bool m_dryRun = false;
+    // Past the budget, only kMinStores stores, and those that read unfilled stages, are filled:
+    // where filling every stage that fits would not hold within the cap.
+    bool m_lean = false;
 };
 
 } // namespace KelVyxNodes

@@ -72,7 +72,12 @@ std::size_t SharedOutputMemo::storeBytes() const
 void SharedOutputMemo::computeSpan(int y, int x, int count, unsigned int* out) const
 {
     // Every read that goes further down passes here or an effect's output: the place to stop a
-    // graph deeper than the thread's stack.
+    // graph deeper than the thread's stack, and to see a cancellation inside a row (what is
+    // computed after it is never shown).
+    if (ParallelRows::cancelRequested()) {
+        std::fill(out, out + count, 0u);
+        return;
+    }
     RenderStack::check();
     if (m_colour)
         m_colour->getSpan3(y, x, count, out);

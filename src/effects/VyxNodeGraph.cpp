@@ -788,6 +788,15 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
 
     if (observer)
         observer->started();
+    // Past the hard cap a fill would read down a chain of unfilled stages, its work growing as
+    // a power of the depth: such a graph is refused before any work.
+    if (!m_stages.holdsWithinCap()) {
+        qDebug() << "VyxNodeGraph error: the effect graph needs more stages than the memory budget holds";
+        if (observer)
+            observer->failed(QStringLiteral("there is not enough memory to render the effect graph"));
+        restore();
+        return -1;
+    }
     try {
         RenderStack::Guard guard;
         int prepared = 0;

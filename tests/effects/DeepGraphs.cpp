@@ -12,6 +12,7 @@
 #include <QPoint>
 
 #include <algorithm>
+#include <limits>
 
 namespace EffectTest {
 
@@ -79,7 +80,16 @@ Port sourcePort(VyxNodeGraph* graph)
 bool buildDeep(VyxNodeGraph* root, QImage const* image, QString const& typeId, Passage const& passage, Shape shape,
                int depth, Between const& between, int blendMode, int opacity)
 {
-    const bool colour = passage.kind == 4u;
+    return buildDeep(root, image, std::vector<LevelNode>{LevelNode{typeId, passage}}, shape, depth, between, blendMode,
+                     opacity);
+}
+
+bool buildDeep(VyxNodeGraph* root, QImage const* image, std::vector<LevelNode> const& types, Shape shape, int depth,
+               Between const& between, int blendMode, int opacity)
+{
+    if (types.empty())
+        return false;
+    const bool colour = types.front().passage.kind == 4u;
     KelNodes::LinkBatch links;
     // Feeds `port` through a `between` node when there is one.
     auto through = [&](VyxNodeGraph* graph, Port port) {
@@ -89,18 +99,22 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, QString const& typeId, P
         links.add(port.node, port.colour, pass, QStringLiteral("in"));
         return Port{pass, QStringLiteral("out"), port.channel, port.channelOwner()};
     };
-    // A node of the type reading `port`; its output port (the other kind passes by).
+    // A node of each type reading `port` in turn; its output port (the other kind passes by).
     auto level = [&](VyxNodeGraph* graph, Port port) -> std::optional<Port> {
-        Node* node = graph->addNode(typeId, -1);
-        if (!node)
-            return std::nullopt;
-        if (colour)
-            links.add(port.node, port.colour, node, passage.in);
-        else
-            links.add(port.channelOwner(), port.channel, node, passage.in);
-        if (colour)
-            return Port{node, passage.out, port.channel, port.channelOwner()};
-        return Port{port.node, port.colour, passage.out, node};
+        for (LevelNode const& type : types) {
+            Node* node = graph->addNode(type.typeId, -1);
+            if (!node)
+                return std::nullopt;
+            if (colour)
+                links.add(port.node, port.colour, node, type.passage.in);
+            else
+                links.add(port.channelOwner(), port.channel, node, type.passage.in);
+            if (colour)
+                port = Port{node, type.passage.out, port.channel, port.channelOwner()};
+            else
+                port = Port{port.node, port.colour, type.passage.out, node};
+        }
+        return port;
     };
     auto finish = [&](VyxNodeGraph* graph, Port port) {
         Node* destination = graph->destinationNode();
@@ -278,6 +292,12 @@ std::atomic<int>& CountingPassNode::deepest()
     return most;
 }
 
+std::atomic<long long>& CountingPassNode::fuse()
+{
+    static std::atomic<long long> limit{std::numeric_limits<long long>::max()};
+    return limit;
+}
+
 namespace {
 
 thread_local int t_inside = 0;
@@ -309,16 +329,16 @@ void CountingPassNode::resolveInputs()
 
 unsigned int CountingPassNode::getSample3(QPoint const& point) const
 {
-    asked().fetch_add(1, std::memory_order_relaxed);
+    if (asked().fetch_add(1, std::memory_order_relaxed) >= fuse().load(std::memory_order_relaxed))
+        return 0u;
     Inside inside;
     return m_input ? m_input->getSample3(point) : 0u;
 }
 
 void CountingPassNode::getSpan3(int y, int x, int count, unsigned int* out) const
 {
-    asked().fetch_add(count, std::memory_order_relaxed);
     Inside inside;
-    if (m_input)
+    if (asked().fetch_add(count, std::memory_order_relaxed) < fuse().load(std::memory_order_relaxed) && m_input)
         m_input->getSpan3(y, x, count, out);
     else
         std::fill(out, out + count, 0u);
@@ -326,16 +346,16 @@ void CountingPassNode::getSpan3(int y, int x, int count, unsigned int* out) cons
 
 unsigned int CountingPassNode::getSample(QPoint const& point) const
 {
-    asked().fetch_add(1, std::memory_order_relaxed);
+    if (asked().fetch_add(1, std::memory_order_relaxed) >= fuse().load(std::memory_order_relaxed))
+        return 0u;
     Inside inside;
     return m_input1D ? m_input1D->getSample(point) : 0u;
 }
 
 void CountingPassNode::getSpan(int y, int x, int count, unsigned int* out) const
 {
-    asked().fetch_add(count, std::memory_order_relaxed);
     Inside inside;
-    if (m_input1D)
+    if (asked().fetch_add(count, std::memory_order_relaxed) < fuse().load(std::memory_order_relaxed) && m_input1D)
         m_input1D->getSpan(y, x, count, out);
     else
         std::fill(out, out + count, 0u);

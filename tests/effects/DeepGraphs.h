@@ -15,6 +15,7 @@
 #include <atomic>
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace KelVyxNodes {
 class VyxNodeGraph;
@@ -45,6 +46,15 @@ using Between = std::function<KelNodes::Node*(KelVyxNodes::VyxNodeGraph*)>;
 // the destination. False when a link could not be made.
 bool buildDeep(KelVyxNodes::VyxNodeGraph* root, QImage const* image, QString const& typeId, Passage const& passage,
                Shape shape, int depth, Between const& between = {}, int blendMode = 0, int opacity = 100);
+
+// One node of each type in `types`, in that order, at every level (passages of one kind).
+struct LevelNode
+{
+    QString typeId;
+    Passage passage;
+};
+bool buildDeep(KelVyxNodes::VyxNodeGraph* root, QImage const* image, std::vector<LevelNode> const& types, Shape shape,
+               int depth, Between const& between = {}, int blendMode = 0, int opacity = 100);
 
 // `depth` effects stacked in `root`, each blending by `blendMode` at `opacity` and changing both
 // its colour (an inversion) and its alpha (an inversion of the channel), so that a blend stages
@@ -88,6 +98,9 @@ public:
     static std::atomic<long long>& asked();
     // The most counting nodes one thread has been inside at once: how far down a read went.
     static std::atomic<int>& deepest();
+    // Once more points than this have been asked for, counting nodes read nothing more (zeros):
+    // a test of a render whose work would grow without bound ends all the same.
+    static std::atomic<long long>& fuse();
 
 private:
     KelNodes::NodeParameterContainer m_container;

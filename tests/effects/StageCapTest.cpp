@@ -1,0 +1,294 @@
+// Past the stages' memory budget and its hard cap (set small here, so that small pictures reach
+// them): every node type in chains, stacks and nests either renders with the bytes of the full
+// budget and a work linear in nodes x pixels, or is refused with the reason before any point is
+// computed; and a cancellation is seen within a bounded count of points.
+
+#include "DeepGraphs.h"
+#include "EffectTestSupport.h"
+
+#include "effects/NodeTypeRegistry.h"
+#include "effects/RenderStages.h"
+#include "effects/VyxNode.h"
+#include "effects/VyxNodeGraph.h"
+#include "nodes/Node.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace KelVyxNodes;
+
+namespace EffectTest {
+namespace {
+
+const QString kRefused = QStringLiteral("there is not enough memory to render the effect graph");
+
+Between counting()
+{
+    return [](VyxNodeGraph* graph) -> KelNodes::Node* {
+        auto* node = new CountingPassNode(-1);
+        graph->addNode(node, -1);
+        return node;
+    };
+}
+
+// Sets the budget, and a fuse on the counted points, for one scope.
+class Limits
+{
+public:
+    Limits(std::size_t bytes, long long fuse)
+    {
+        RenderStages::setBudgetBytesForTests(bytes);
+        CountingPassNode::fuse() = fuse;
+    }
+    ~Limits()
+    {
+        RenderStages::setBudgetBytesForTests(RenderStages::kBudgetBytes);
+        CountingPassNode::fuse() = std::numeric_limits<long long>::max();
+    }
+    Limits(Limits const&) = delete;
+    Limits& operator=(Limits const&) = delete;
+};
+
+class ReasonObserver : public CountingObserver
+{
+public:
+    void failed(QString const& text) override { reason = text; }
+    QString reason;
+};
+
+struct Outcome
+{
+    QImage image;
+    QString reason;
+    long long asked = 0;
+    int filled = 0;
+    int peakStores = 0;
+};
+
+Outcome render(VyxNodeGraph& root, std::size_t budget, long long fuse)
+{
+    Limits scope(budget, fuse);
+    CountingPassNode::asked() = 0;
+    ReasonObserver observer;
+    Outcome out;
+    if (root.filter(&observer) == 0)
+        out.image = root.resultImage().copy();
+    out.reason = observer.reason;
+    out.asked = CountingPassNode::asked();
+    out.filled = root.renderStages().filledCount();
+    out.peakStores = root.renderStages().peakLiveStores();
+    return out;
+}
+
+struct Kind
+{
+    std::string name;
+    std::vector<LevelNode> levels;
+    bool window;
+};
+
+// Every built-in type with an input and an output of one kind; those reading their input more
+// than once per point or around it go through every depth, the others through a few.
+std::vector<Kind> kinds()
+{
+    std::vector<Kind> all;
+    for (KelNodes::NodeDescriptor const* type : NodeTypeRegistry::builtIns()) {
+        const std::optional<Passage> passage = passageOf(type->typeId);
+        if (!passage || passage->kind != 4u)
+            continue;
+        VyxNodeGraph graph;
+        auto const* node = dynamic_cast<VyxNode const*>(graph.addNode(type->typeId, -1));
+        if (!node)
+            continue;
+        const bool window = node->readsInputsRepeatedly() || node->keepsInputRows();
+        all.push_back({type->typeId.toStdString(), {LevelNode{type->typeId, *passage}}, window});
+    }
+    const QString reduction = QStringLiteral("operator.noiseReduction");
+    const QString aberration = QStringLiteral("operator.chromaaber");
+    all.push_back({"noise reduction and chromatic aberration",
+                   {LevelNode{reduction, *passageOf(reduction)}, LevelNode{aberration, *passageOf(aberration)}},
+                   true});
+    return all;
+}
+
+// Every level's nodes and the counting node in front of each, plus the destination's.
+int nodesOf(Kind const& kind, int depth)
+{
+    return depth * (int(kind.levels.size()) + 1) + 1;
+}
+
+TEST(StageCap, PastTheBudgetEveryNodeTypeRendersLinearlyOrIsRefusedBeforeAnyWork)
+{
+    const QImage picture = makeGradientImage(16, 12);
+    const long long pixels = 16 * 12;
+    const std::size_t store = std::size_t(pixels) * 4;
+    int refused = 0;
+    int rendered = 0;
+    for (Kind const& kind : kinds()) {
+        std::vector<int> depths{1, 8, 63};
+        if (kind.window)
+            depths = {1, 2, 3, 5, 8, 13, 21, 32, 63, 64};
+        for (Shape shape : {Shape::Chain, Shape::Stack, Shape::Nest}) {
+            for (int depth : depths) {
+                VyxNodeGraph root;
+                root.setRenderThreadCount(depth % 2 == 0 ? 3 : 1);
+                ASSERT_EQ(root.setUp(&picture), 0);
+                ASSERT_TRUE(buildDeep(&root, &picture, kind.levels, shape, depth, counting(), 2, 60)) << kind.name;
+                ASSERT_EQ(root.setUp(&picture), 0);
+                // Far more than any render within the bound asks, far less than one without it.
+                const long long bound = 8LL * nodesOf(kind, depth) * pixels;
+                const Outcome full = render(root, RenderStages::kBudgetBytes, 4 * bound);
+                ASSERT_FALSE(full.image.isNull()) << kind.name << " " << full.reason.toStdString();
+                ASSERT_LE(full.asked, bound) << kind.name;
+                bool renderedBelow = false;
+                for (int stores : {0, 1, 2, 3, 4}) {
+                    SCOPED_TRACE(kind.name + " " + shapeName(shape) + " depth " + std::to_string(depth) + " budget "
+                                 + std::to_string(stores));
+                    const Outcome tight = render(root, std::size_t(stores) * store, 4 * bound);
+                    if (tight.image.isNull()) {
+                        // Refused before any stage was filled or any point computed.
+                        ++refused;
+                        ASSERT_EQ(tight.reason, kRefused);
+                        ASSERT_EQ(tight.asked, 0);
+                        ASSERT_EQ(tight.filled, 0);
+                        // A larger budget never refuses what a smaller one renders.
+                        ASSERT_FALSE(renderedBelow);
+                        // Only a graph holding more stores at once than the cap allows.
+                        ASSERT_GT(full.peakStores, std::max(2 * RenderStages::kMinStores, stores * 3 / 2));
+                        continue;
+                    }
+                    ++rendered;
+                    renderedBelow = true;
+                    ASSERT_EQ(tight.image, full.image);
+                    ASSERT_LE(tight.asked, bound);
+                    ASSERT_LE(tight.peakStores, std::max(2 * RenderStages::kMinStores, stores * 3 / 2));
+                }
+            }
+        }
+    }
+    EXPECT_GT(refused, 0);
+    EXPECT_GT(rendered, refused);
+}
+
+// The graphs the cap was made for, named: a nest of 32 noise reductions, a noise reduction and
+// a chromatic aberration at every level of a nest, chromatic aberration alone 64 deep, all at a
+// budget of no store. Each is refused before any work, or renders linearly.
+TEST(StageCap, DeepNestsOfRepeatedReadersAtNoBudget)
+{
+    const QImage picture = makeGradientImage(40, 30);
+    const long long pixels = 40 * 30;
+    const QString reduction = QStringLiteral("operator.noiseReduction");
+    const QString aberration = QStringLiteral("operator.chromaaber");
+    struct Case
+    {
+        std::vector<LevelNode> levels;
+        Shape shape;
+        int depth;
+    };
+    const LevelNode nr{reduction, *passageOf(reduction)};
+    const LevelNode ca{aberration, *passageOf(aberration)};
+    for (Case const& c : {Case{{nr}, Shape::Nest, 32}, Case{{nr, ca}, Shape::Nest, 16}, Case{{ca}, Shape::Nest, 64},
+                          Case{{ca}, Shape::Chain, 64}, Case{{nr}, Shape::Stack, 63}}) {
+        for (int threads : {1, 3}) {
+            SCOPED_TRACE(std::string(shapeName(c.shape)) + " of " + std::to_string(c.depth) + " levels of "
+                         + std::to_string(c.levels.size()) + " on " + std::to_string(threads) + " threads");
+            VyxNodeGraph root;
+            root.setRenderThreadCount(threads);
+            ASSERT_EQ(root.setUp(&picture), 0);
+            ASSERT_TRUE(buildDeep(&root, &picture, c.levels, c.shape, c.depth, counting(), 2, 60));
+            ASSERT_EQ(root.setUp(&picture), 0);
+            const long long bound = 8LL * (c.depth * (int(c.levels.size()) + 1) + 1) * pixels;
+            const Outcome full = render(root, RenderStages::kBudgetBytes, 4 * bound);
+            ASSERT_FALSE(full.image.isNull());
+            const Outcome tight = render(root, 0, 4 * bound);
+            if (tight.image.isNull()) {
+                EXPECT_EQ(tight.reason, kRefused);
+                EXPECT_EQ(tight.asked, 0);
+                continue;
+            }
+            EXPECT_EQ(tight.image, full.image);
+            EXPECT_LE(tight.asked, bound);
+        }
+    }
+}
+
+// An observer that wishes to cancel once `after` points have been asked for, and records the
+// most points asked between two of its questions and after the one it answered yes.
+class CancelAfter : public ReasonObserver
+{
+public:
+    explicit CancelAfter(long long after) : m_after(after) {}
+    bool cancelationRequested() override
+    {
+        const long long now = CountingPassNode::asked();
+        longestStretch = std::max(longestStretch, now - m_last);
+        m_last = now;
+        if (now >= m_after && answeredAt < 0)
+            answeredAt = now;
+        return now >= m_after;
+    }
+    long long longestStretch = 0;
+    long long answeredAt = -1;
+
+private:
+    long long m_after;
+    long long m_last = 0;
+};
+
+// Past the budget a row costs at most about a row of every level: the questions come within
+// that much work, and the render ends soon after the yes (helpers stop inside their rows).
+TEST(StageCap, ACancellationPastTheBudgetIsSeenWithinABoundedCountOfPoints)
+{
+    const QImage picture = makeGradientImage(48, 36);
+    const long long width = 48;
+    const QString reduction = QStringLiteral("operator.noiseReduction");
+    const QString aberration = QStringLiteral("operator.chromaaber");
+    const LevelNode nr{reduction, *passageOf(reduction)};
+    const LevelNode ca{aberration, *passageOf(aberration)};
+    struct Case
+    {
+        std::vector<LevelNode> levels;
+        Shape shape;
+        int depth;
+    };
+    for (Case const& c : {Case{{nr}, Shape::Nest, 32}, Case{{nr, ca}, Shape::Nest, 16}, Case{{nr}, Shape::Nest, 4},
+                          Case{{nr, ca}, Shape::Stack, 24}, Case{{ca}, Shape::Chain, 64}}) {
+        for (int threads : {1, 3}) {
+            SCOPED_TRACE(std::string(shapeName(c.shape)) + " of " + std::to_string(c.depth) + " levels of "
+                         + std::to_string(c.levels.size()) + " on " + std::to_string(threads) + " threads");
+            VyxNodeGraph root;
+            root.setRenderThreadCount(threads);
+            ASSERT_EQ(root.setUp(&picture), 0);
+            ASSERT_TRUE(buildDeep(&root, &picture, c.levels, c.shape, c.depth, counting(), 2, 60));
+            ASSERT_EQ(root.setUp(&picture), 0);
+            const int nodes = c.depth * (int(c.levels.size()) + 1) + 1;
+            // A row of every node, with room for a window's rows, on every thread.
+            const long long row = 16LL * nodes * width * threads;
+            const Outcome whole = render(root, 0, 1000 * row);
+            if (whole.image.isNull()) {
+                EXPECT_EQ(whole.reason, kRefused);
+                EXPECT_EQ(whole.asked, 0);
+                continue;
+            }
+            // Wished for halfway through.
+            Limits scope(0, 1000 * row);
+            CountingPassNode::asked() = 0;
+            CancelAfter observer(whole.asked / 2);
+            EXPECT_EQ(root.filter(&observer), -1);
+            EXPECT_TRUE(observer.reason.isEmpty());
+            EXPECT_LE(observer.longestStretch, row);
+            ASSERT_GE(observer.answeredAt, 0);
+            EXPECT_LE(CountingPassNode::asked() - observer.answeredAt, row);
+        }
+    }
+}
+
+} // namespace
+} // namespace EffectTest
