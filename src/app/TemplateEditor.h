@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/KelNGObject.h"
+
+#include <QPointer>
 #include <QWidget>
 
 class KelNGObject;
@@ -75,5 +78,6 @@ private:
     QToolButton* m_iconToggle;
     QToolButton* m_saveButton;
     QToolButton* m_uploadButton;
-    KelNGObject* m_object = nullptr;
+    // Guarded: the effect may be deleted behind the editor's back.
+    QPointer<KelNGObject> m_object;
 };

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/KelNGObject.h"
+
+#include <QPointer>
 #include <QWidget>
 
 class KelNGObject;
@@ -34,5 +37,5 @@ private:
     Ui::ObjectEditorDock* m_ui;
     TwCore* m_core;
     TwObjectEditor* m_objectEditor = nullptr;
-    KelNGObject* m_object = nullptr;
+    QPointer<KelNGObject> m_object;
 };

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/KelNGObject.h"
+
 #include <QBuffer>
+#include <QPointer>
 #include <QList>
 #include <QStringList>
 #include <QWidget>
@@ -56,7 +59,8 @@ protected:
 private:
     static void fitHeading(QGroupBox* heading);
 
-    KelNGObject* m_object;
+    // Guarded: the panel may outlive its effect until its holder drops it.
+    QPointer<KelNGObject> m_object;
     QList<KelParamAtom*> m_atoms;
     QStringList m_collectedNodeTypes;
     QWidget* m_content;
