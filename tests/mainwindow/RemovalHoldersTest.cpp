@@ -41,12 +41,12 @@
 namespace MainWindowTest {
 namespace {
 
-enum class Way { NodeDelete, EditorListDelete, ProjectTabBin, TemplateDelete, UndoOfAdd, New, Open };
+enum class Way { NodeDelete, EditorListDelete, ProjectTabBin, TemplateDelete, UndoOfAdd, New, Open, QuitOnATemplate };
 
 std::string wayName(::testing::TestParamInfo<Way> const& info)
 {
     const char* names[] = {"NodeDelete", "EditorListDelete", "ProjectTabBin", "TemplateDelete",
-                           "UndoOfAdd", "New", "Open"};
+                           "UndoOfAdd", "New", "Open", "QuitOnATemplate"};
     return names[int(info.param)];
 }
 
@@ -162,7 +162,8 @@ TEST_P(RemovalHolders, NothingFreedIsHeldAndEveryEditorFollowsTheSelection)
         pressImageView();
         window->projectBrowser()->form()->deleteFilter->click();
         break;
-    case Way::TemplateDelete: {
+    case Way::TemplateDelete:
+    case Way::QuitOnATemplate: {
         clickShowTemplates();
         KelNGObject* instance = objectTemplate->objectInstance();
         ASSERT_NO_FATAL_FAILURE(clickTemplateRow(instance));
@@ -174,9 +175,12 @@ TEST_P(RemovalHolders, NothingFreedIsHeldAndEveryEditorFollowsTheSelection)
         }
         if (inner)
             ASSERT_NO_FATAL_FAILURE(pick(inner));
+        undoable = false;
+        // The window closes (and the store empties) with the template's node picked.
+        if (way == Way::QuitOnATemplate)
+            break;
         collectContainers(instance->graph(), gone);
         goneGraph = instance->graph();
-        undoable = false;
         editor()->deleteTemplateButton->click();
         break;
     }
@@ -244,11 +248,14 @@ TEST_P(RemovalHolders, NothingFreedIsHeldAndEveryEditorFollowsTheSelection)
         owner->objectTemplate()->setModified(false);
     core()->setModified(false);
     EXPECT_TRUE(window->close());
+    settle();
+    window.reset();
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, RemovalHolders,
                          ::testing::Values(Way::NodeDelete, Way::EditorListDelete, Way::ProjectTabBin,
-                                           Way::TemplateDelete, Way::UndoOfAdd, Way::New, Way::Open),
+                                           Way::TemplateDelete, Way::UndoOfAdd, Way::New, Way::Open,
+                                           Way::QuitOnATemplate),
                          wayName);
 
 } // namespace
