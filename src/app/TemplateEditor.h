@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QWidget>
 
-class KelNGObject;
 class KelTemplate;
 class QButtonGroup;
 class QImage;

@@ -5,7 +5,6 @@
 #include <QPointer>
 #include <QWidget>
 
-class KelNGObject;
 class NodeDockTabWidget;
 class TwCore;
 class TwObjectEditor;

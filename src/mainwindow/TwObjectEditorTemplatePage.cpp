@@ -17,8 +17,8 @@
 #include "style/KelStyleConfig.h"
 #include "ui_ObjectEditor.h"
 
-#include <QMessageBox>
 #include <QItemSelectionModel>
+#include <QMessageBox>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QUndoStack>

@@ -3,12 +3,11 @@
 #include "app/KelNGObject.h"
 
 #include <QBuffer>
-#include <QPointer>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
-class KelNGObject;
 class QGroupBox;
 class KelNodeDescriptionTitle;
 class KelParamAtom;

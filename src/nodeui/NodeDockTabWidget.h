@@ -11,7 +11,6 @@ class KelCore;
 class KelNodeDescription;
 class KelNGNode;
 class KelNGNodeGraphView;
-class KelNGObject;
 class KelParam;
 class KelParamCrucial;
 class QStackedWidget;
