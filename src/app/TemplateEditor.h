@@ -1,8 +1,10 @@
 #pragma once
 
+#include "app/KelNGObject.h"
+
+#include <QPointer>
 #include <QWidget>
 
-class KelNGObject;
 class KelTemplate;
 class QButtonGroup;
 class QImage;
@@ -75,5 +77,6 @@ private:
     QToolButton* m_iconToggle;
     QToolButton* m_saveButton;
     QToolButton* m_uploadButton;
-    KelNGObject* m_object = nullptr;
+    // Guarded: the effect may be deleted behind the editor's back.
+    QPointer<KelNGObject> m_object;
 };

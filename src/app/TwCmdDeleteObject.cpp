@@ -1,6 +1,7 @@
 #include "app/TwCmdDeleteObject.h"
 
 #include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
 #include "app/TwNodeSnapshot.h"
@@ -53,6 +54,41 @@ void TwCmdDeleteObject::deleteBuffers()
 {
     qDeleteAll(m_snapshots);
     m_snapshots.clear();
+    qDeleteAll(m_templates);
+    m_templates.clear();
+    m_templateInstanceUids.clear();
+}
+
+void TwCmdDeleteObject::keepTemplatesOf(KelNGObject* object)
+{
+    QList<KelNGObject*> objects = object->getChildObjectList(true);
+    objects.prepend(object);
+    for (KelNGObject* kept : std::as_const(objects)) {
+        KelTemplate* own = kept->objectTemplate();
+        if (!own || kept->isTemplateInstance() || !kept->graph())
+            continue;
+        const int uid = kept->graph()->uid();
+        delete m_templates.take(uid);
+        m_templates.insert(uid, new KelTemplate(*own));
+        if (own->objectInstance() == kept)
+            m_templateInstanceUids.append(uid);
+    }
+}
+
+void TwCmdDeleteObject::giveTemplatesBack()
+{
+    for (auto it = m_templates.cbegin(); it != m_templates.cend(); ++it) {
+        KelNodes::Node* node = m_graph ? m_graph->findNode(it.key(), true) : nullptr;
+        KelNGObject* object = node ? KelNGObject::objectOf(node->toNodeGraph()) : nullptr;
+        if (!object || object->isTemplateInstance())
+            continue;
+        KelTemplate* made = object->objectTemplate();
+        auto* copy = new KelTemplate(*it.value());
+        if (m_templateInstanceUids.contains(it.key()))
+            copy->setObjectInstance(object);
+        object->setObjectTemplate(copy);
+        delete made;
+    }
 }
 
 void TwCmdDeleteObject::redo()
@@ -72,6 +108,7 @@ void TwCmdDeleteObject::redo()
             continue;
         m_parentUids.insert(uid, TwNodeSnapshot::ownerUid(node));
         m_snapshots.insert(uid, TwUtilities::storeObjectToXML(m_core, object, new QBuffer));
+        keepTemplatesOf(object);
         const int index = m_core->indexOfObject(object);
         if (index >= 0)
             m_objectIndexes.insert(uid, index);
@@ -118,5 +155,8 @@ void TwCmdDeleteObject::undo()
         // objects is made again anyway.
         TwUtilities::loadObjectFromBuffer(m_core, parent, m_snapshots.value(uid), true);
     }
+    giveTemplatesBack();
+    // The panels show the templates given back (the Template tab, the disk button).
+    m_core->updateAndSync();
     m_core->start();
 }

@@ -793,13 +793,9 @@ void TwCore::rechainRootGraph()
 void TwCore::nodeAboutToBeDeleted(KelNodes::Node* node)
 {
     cancelRender();
-    if (!m_window)
-        return;
-    m_window->projectBrowserNodeAboutToBeDeleted(node);
-    if (m_window->nodeDockObjectPanelEditsNode(node))
-        m_window->nodeDockCrucialObjectSettingsFor(nullptr);
-    if (m_window->nodeDockSubGraphPanelEditsNode(node))
-        m_window->nodeDockDeleteSubGraphPanel();
+    // The same announcement as a node leaving the root graph: every panel lets go of it.
+    if (m_window)
+        m_window->nodeAboutToBeDeleted(node);
 }
 
 // --- messages ----------------------------------------------------------------------------------

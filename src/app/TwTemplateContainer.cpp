@@ -563,6 +563,8 @@ bool TwTemplateContainer::releaseInstance(KelTemplate* objectTemplate)
         KelNodes::NodeGraph* root = graph->parentGraph();
         if (root && (root->parentGraph() || root == m_core->rootGraph()))
             root = nullptr;
+        // The window's editors let go of the graph before it is freed.
+        m_core->nodeAboutToBeDeleted(graph);
         // Taking a template apart is no change to the project.
         if (root)
             m_core->unsubscribe(root);

@@ -613,8 +613,13 @@ void TwMainWindow::on_actionDelete_triggered()
 {
     // The Project tab's effect in every show mode: a store template is deleted only by the
     // Templates page's own button.
-    if (KelNGObject* effect = effectToDelete())
-        m_core->undoStack()->push(new TwCmdDeleteObject(m_core, m_core->rootGraph(), {effect}));
+    KelNGObject* effect = effectToDelete();
+    if (!effect)
+        return;
+    m_core->undoStack()->push(new TwCmdDeleteObject(m_core, m_core->rootGraph(), {effect}));
+    // The step is the project's: Edit > Undo takes it back next, whatever stack a template
+    // selected in the Templates list made active.
+    m_undoGroup->setActiveStack(m_core->undoStack());
 }
 
 void TwMainWindow::on_actionExit_triggered()

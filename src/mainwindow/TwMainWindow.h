@@ -212,6 +212,11 @@ private:
     // A settings edit is saved with the project (or its template): mark it without rendering.
     void markEdited(KelNGObject* object);
     QUndoStack* undoStackOf(KelNodes::Node* node) const;
+    // What an editor holds is alive and is what the window shows as selected: every editor
+    // holding `going` or anything inside it (the timeline's containers, the graph view's graph;
+    // the panels' effects are guarded) lets go of it before it is freed. Every removal of a node,
+    // an effect or a template's graph is announced here.
+    void forgetGoing(KelNodes::Node* going);
     void stopTimelinePlayer();
     // The node dock and graph view, as far as they are part of the build.
     void dockDeleteCrucialWidgets();
@@ -260,5 +265,7 @@ private:
     bool m_pendingDescription = false;
     // A render for previews a node view started to show is posted.
     bool m_previewRenderPosted = false;
+    // The editors are to show the selection again after a removal took something from them.
+    bool m_holdersRefreshPosted = false;
     QImage m_previewImage;
 };

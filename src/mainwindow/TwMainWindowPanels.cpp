@@ -17,6 +17,7 @@
 #include "mainwindow/TwProjectBrowser.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelParamCrucial.h"
+#include "nodeui/KelTimeline.h"
 #include "nodeui/NodeDockTabWidget.h"
 #include "nodeui/VyxNodeGraphView.h"
 
@@ -30,6 +31,32 @@ namespace {
 // One line of the debug window: its texts carry names from files and a service's replies.
 constexpr int kDebugLineChars = 2000;
 constexpr int kDebugLineLines = 20;
+
+// Whether `held` is the parameter container of `going` or of a node inside it.
+bool goesWith(KelUtils::IParameterContainer* held, KelNodes::Node* going)
+{
+    if (!held || !going)
+        return false;
+    if (going->paramContainer() == held)
+        return true;
+    if (KelNodes::NodeGraph* graph = going->toNodeGraph()) {
+        for (KelNodes::Node* inner : graph->nodes()) {
+            if (goesWith(held, inner))
+                return true;
+        }
+    }
+    return false;
+}
+
+// Whether `held` is `going` or lies inside it.
+bool goesWith(KelNodes::NodeGraph* held, KelNodes::Node* going)
+{
+    for (KelNodes::Node* node = held; node; node = node->parentGraph()) {
+        if (node == going)
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -103,10 +130,41 @@ void TwMainWindow::setGraphViewLayoutFrozen(bool frozen)
 
 void TwMainWindow::nodeAboutToBeDeleted(KelNodes::Node* node)
 {
+    forgetGoing(node);
     if (m_projectBrowser)
         m_projectBrowser->nodeAboutToBeDeleted(node);
     if (NodeDockTabWidget* dock = nodeDock())
         dock->nodeAboutToBeDeleted(node);
+}
+
+void TwMainWindow::forgetGoing(KelNodes::Node* going)
+{
+    if (!going || !m_ui)
+        return;
+    bool dropped = false;
+    // The timeline reads its containers again at every frame and when the window closes.
+    if (KelTimeline* timeline = m_ui->timeline) {
+        if (goesWith(timeline->masterContainer(), going) || goesWith(timeline->selectedContainer(), going)) {
+            timeline->setMasterContainer(nullptr);
+            dropped = true;
+        }
+    }
+    if (KelNGNodeGraphView* view = objectEditorGraphView()) {
+        if (goesWith(view->graph(), going)) {
+            view->setObject(nullptr);
+            dropped = true;
+        }
+    }
+    // What is still alive is shown again once the removal is over: the going node may still
+    // be what the panels find as selected until then.
+    if (dropped && !m_holdersRefreshPosted) {
+        m_holdersRefreshPosted = true;
+        QMetaObject::invokeMethod(this, [this] {
+            m_holdersRefreshPosted = false;
+            if (m_core && m_objectEditor)
+                showSelectionInEditors(m_core->selectedObject());
+        }, Qt::QueuedConnection);
+    }
 }
 
 void TwMainWindow::adjustUI(KelNGObject* object)

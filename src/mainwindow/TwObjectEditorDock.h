@@ -1,8 +1,10 @@
 #pragma once
 
+#include "app/KelNGObject.h"
+
+#include <QPointer>
 #include <QWidget>
 
-class KelNGObject;
 class NodeDockTabWidget;
 class TwCore;
 class TwObjectEditor;
@@ -34,5 +36,5 @@ private:
     Ui::ObjectEditorDock* m_ui;
     TwCore* m_core;
     TwObjectEditor* m_objectEditor = nullptr;
-    KelNGObject* m_object = nullptr;
+    QPointer<KelNGObject> m_object;
 };

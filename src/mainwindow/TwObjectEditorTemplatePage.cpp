@@ -17,8 +17,10 @@
 #include "style/KelStyleConfig.h"
 #include "ui_ObjectEditor.h"
 
+#include <QItemSelectionModel>
 #include <QMessageBox>
 #include <QSignalBlocker>
+#include <QTreeWidget>
 #include <QUndoStack>
 #include <QUuid>
 
@@ -335,7 +337,19 @@ void TwObjectEditor::on_deleteTemplateButton_clicked()
     if (!store)
         return;
     store->deleteTemplate(objectTemplate, true);
-    // The current object went with its template.
-    if (!store->objectTemplateList.contains(objectTemplate))
-        adjustUI(nullptr);
+    if (store->objectTemplateList.contains(objectTemplate))
+        return;
+    // The current object went with its template: the row the list highlights now is shown whole,
+    // as a click on it shows it, or none is highlighted.
+    QTreeWidget* rows = m_ui->templatesTreeWidget;
+    QTreeWidgetItem* row = rows->currentItem();
+    if (row && row->isHidden())
+        row = nullptr;
+    {
+        QSignalBlocker blocker(rows);
+        rows->setCurrentItem(row, 0, QItemSelectionModel::ClearAndSelect);
+        if (!row)
+            rows->clearSelection();
+    }
+    on_templatesTreeWidget_currentItemChanged(row, nullptr);
 }

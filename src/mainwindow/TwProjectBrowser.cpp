@@ -303,9 +303,13 @@ void TwProjectBrowser::checkUpdateNodeParameters(KelNodes::Node* node)
 
 void TwProjectBrowser::nodeAboutToBeDeleted(KelNodes::Node* node)
 {
-    // The object stays shown: listNodesAnew builds its panel again once the node is gone.
-    if (m_crucial && m_crucial->containsNodeParameter(node))
+    // The object stays shown: listNodesAnew builds its panel again once the node is gone. An
+    // object that goes itself is shown no longer.
+    const bool objectGoes = m_settingsObject && static_cast<KelNodes::Node*>(m_settingsObject->graph()) == node;
+    if (m_crucial && (objectGoes || m_crucial->containsNodeParameter(node)))
         dropCrucialPanel();
+    if (objectGoes)
+        m_settingsObject = nullptr;
 }
 
 void TwProjectBrowser::listNodesAnew()

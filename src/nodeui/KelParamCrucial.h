@@ -1,11 +1,13 @@
 #pragma once
 
+#include "app/KelNGObject.h"
+
 #include <QBuffer>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
-class KelNGObject;
 class QGroupBox;
 class KelNodeDescriptionTitle;
 class KelParamAtom;
@@ -56,7 +58,8 @@ protected:
 private:
     static void fitHeading(QGroupBox* heading);
 
-    KelNGObject* m_object;
+    // Guarded: the panel may outlive its effect until its holder drops it.
+    QPointer<KelNGObject> m_object;
     QList<KelParamAtom*> m_atoms;
     QStringList m_collectedNodeTypes;
     QWidget* m_content;

@@ -5,6 +5,7 @@
 #include "effects/NodeTypeRegistry.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/Node.h"
+#include "nodes/NodeGraph.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodeui/KelNGNode.h"
 #include "nodeui/KelNGNodeGraphView.h"
@@ -192,9 +193,13 @@ void NodeDockTabWidget::nodeParameterChanged(KelNodes::Node* node)
 
 void NodeDockTabWidget::nodeAboutToBeDeleted(KelNodes::Node* node)
 {
-    // The object stays: its panel is built again once the node is gone (listNodesAnew).
-    if (m_objectCrucialWidget && m_objectCrucialWidget->containsNodeParameter(node))
+    // The object stays: its panel is built again once the node is gone (listNodesAnew). An
+    // object that goes itself is shown no longer.
+    const bool objectGoes = m_object && static_cast<KelNodes::Node*>(m_object->graph()) == node;
+    if (m_objectCrucialWidget && (objectGoes || m_objectCrucialWidget->containsNodeParameter(node)))
         crucialObjectSettingsFor(nullptr);
+    if (objectGoes)
+        m_object = nullptr;
     if (m_nodeGraphCrucialWidget && m_nodeGraphCrucialWidget->containsNodeParameter(node))
         crucialNodeGraphSettingsFor(nullptr);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/KelNGObject.h"
+
 #include <QList>
 #include <QPointer>
 #include <QString>
@@ -9,7 +11,6 @@ class KelCore;
 class KelNodeDescription;
 class KelNGNode;
 class KelNGNodeGraphView;
-class KelNGObject;
 class KelParam;
 class KelParamCrucial;
 class QStackedWidget;
@@ -101,7 +102,8 @@ private:
     Ui_NodeDockTabWidget* ui;
     KelCore* m_core = nullptr;
     QPointer<KelNGNodeGraphView> m_view;
-    KelNGObject* m_object = nullptr;
+    // Guarded: the effect may be deleted behind the dock's back.
+    QPointer<KelNGObject> m_object;
     QToolButton* m_importantParametersButton = nullptr;
     QToolButton* m_availableNodesButton = nullptr;
     QToolButton* m_currentNodeButton = nullptr;

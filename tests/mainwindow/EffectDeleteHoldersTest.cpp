@@ -1,0 +1,238 @@
+// An effect deleted from the Project tab while the object editor shows the Templates list with a
+// store template picked: no editor goes on holding anything of the effect (the timeline's keys
+// among them, read again when the window closes), the deletion is the step Edit > Undo and Ctrl+Z
+// take back at once, and the effect comes back with its own template as it was, unsaved edits
+// included.
+
+#include "TemplateEditFixture.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/TemplateEditor.h"
+#include "app/TwCore.h"
+#include "mainwindow/TwMainWindow.h"
+#include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwProjectBrowser.h"
+#include "nodes/Node.h"
+#include "nodes/NodeGraph.h"
+#include "nodeui/KelTimeline.h"
+#include "params/IParameterContainer.h"
+#include "ui_MainWindow.h"
+#include "ui_ObjectEditor.h"
+#include "ui_ProjectBrowser.h"
+#include "ui_TemplateEditor.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSet>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QUndoStack>
+
+#include <tuple>
+
+namespace MainWindowTest {
+namespace {
+
+enum class Show { Project, Templates };
+enum class Path { Bin, DeleteKey, EditDelete };
+
+using Case = std::tuple<Show, Path>;
+
+std::string caseName(::testing::TestParamInfo<Case> const& info)
+{
+    auto [show, path] = info.param;
+    const char* paths[] = {"Bin", "DeleteKey", "EditDelete"};
+    return std::string(show == Show::Project ? "ShowProject_" : "ShowTemplates_") + paths[int(path)];
+}
+
+// Every parameter container of the graph and of the nodes inside it, at any depth.
+void collectContainers(KelNodes::Node* node, QSet<KelUtils::IParameterContainer*>& into)
+{
+    if (!node)
+        return;
+    into.insert(node->paramContainer());
+    if (KelNodes::NodeGraph* graph = node->toNodeGraph()) {
+        for (KelNodes::Node* inner : graph->nodes())
+            collectContainers(inner, into);
+    }
+}
+
+class EffectDeleteHolders : public TemplateEditFixture, public ::testing::WithParamInterface<Case>
+{
+protected:
+    Ui::ObjectEditor* editor() const { return window->objectEditor()->form(); }
+
+    void pickTemplateRow()
+    {
+        KelNGObject* instance = objectTemplate->objectInstance();
+        ASSERT_TRUE(instance && instance->templateTreeItem);
+        editor()->templatesTreeWidget->setCurrentItem(instance->templateTreeItem);
+        settle();
+    }
+
+    // The user's way there: the template's row picked, Show: Project and Show: Templates, the row
+    // again; then the image view, the show mode of the case and the Project tab's effect.
+    void pickTemplateThenImageView(Show show, KelNGObject* effect)
+    {
+        window->form()->actionNodeGraphView->trigger();
+        settle();
+        editor()->templatesRadioButton->click();
+        settle();
+        ASSERT_NO_FATAL_FAILURE(pickTemplateRow());
+        editor()->projectRadioButton->click();
+        settle();
+        editor()->templatesRadioButton->click();
+        settle();
+        ASSERT_NO_FATAL_FAILURE(pickTemplateRow());
+        if (show == Show::Project) {
+            editor()->projectRadioButton->click();
+            settle();
+        }
+        window->form()->actionImageView->trigger();
+        settle();
+        ASSERT_EQ(window->projectBrowser()->shownEffect(), effect) << "the Project tab shows the effect";
+    }
+
+    void deleteBy(Path path)
+    {
+        switch (path) {
+        case Path::Bin:
+            window->projectBrowser()->form()->deleteFilter->click();
+            break;
+        case Path::DeleteKey: {
+            QTreeWidget* rows = window->projectBrowser()->form()->treeWidget;
+            rows->setFocus();
+            QTest::keyClick(rows, Qt::Key_Delete);
+            break;
+        }
+        case Path::EditDelete:
+            emit window->form()->menuEdit->aboutToShow();
+            ASSERT_TRUE(window->form()->actionDelete->isEnabled());
+            window->form()->actionDelete->trigger();
+            break;
+        }
+        settle();
+    }
+
+    // Ctrl+Z typed wherever the focus is, as a user undoes.
+    void pressUndo()
+    {
+        window->activateWindow();
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : window.get();
+        QTest::keyClick(target, Qt::Key_Z, Qt::ControlModifier);
+        settle();
+    }
+};
+
+TEST_P(EffectDeleteHolders, NoEditorKeepsTheDeletedEffectAndTheWindowClosesWhole)
+{
+    auto [show, path] = GetParam();
+    KelNGObject* effect = addInversion(QStringLiteral("Tone"));
+    ASSERT_NE(effect, nullptr);
+    ASSERT_NO_FATAL_FAILURE(pickTemplateThenImageView(show, effect));
+    QSet<KelUtils::IParameterContainer*> gone;
+    collectContainers(effect->graph(), gone);
+
+    ASSERT_NO_FATAL_FAILURE(deleteBy(path));
+    ASSERT_TRUE(objectNames().isEmpty());
+    KelTimeline* timeline = window->timeline();
+    EXPECT_FALSE(gone.contains(timeline->masterContainer())) << "the timeline's frames are the deleted effect's";
+    EXPECT_FALSE(gone.contains(timeline->selectedContainer())) << "the timeline's keys are the deleted effect's";
+
+    // Closing reads what the timeline holds.
+    core()->setModified(false);
+    EXPECT_TRUE(window->close());
+}
+
+TEST_P(EffectDeleteHolders, TheDeleteIsUndoneAtOnce)
+{
+    auto [show, path] = GetParam();
+    addInversion(QStringLiteral("First"));
+    KelNGObject* effect = addInversion(QStringLiteral("Tone"));
+    ASSERT_NO_FATAL_FAILURE(pickTemplateThenImageView(show, effect));
+    core()->undoStack()->clear();
+
+    ASSERT_NO_FATAL_FAILURE(deleteBy(path));
+    ASSERT_EQ(objectNames(), QStringList{QStringLiteral("First")});
+    EXPECT_TRUE(window->undoAction()->isEnabled()) << "Edit > Undo offers the delete";
+    pressUndo();
+    EXPECT_EQ(objectNames(), (QStringList{QStringLiteral("First"), QStringLiteral("Tone")})) << "Ctrl+Z undid the delete";
+
+    // Deleted again, then the node-graph view with Show: Project: the step is still there.
+    ASSERT_NO_FATAL_FAILURE(deleteBy(path));
+    ASSERT_EQ(objectNames(), QStringList{QStringLiteral("First")});
+    window->form()->actionNodeGraphView->trigger();
+    settle();
+    editor()->projectRadioButton->click();
+    settle();
+    EXPECT_TRUE(window->undoAction()->isEnabled()) << "Edit > Undo offers the delete after Show: Project";
+    window->undoAction()->trigger();
+    settle();
+    EXPECT_EQ(objectNames(), (QStringList{QStringLiteral("First"), QStringLiteral("Tone")}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sweep, EffectDeleteHolders,
+                         ::testing::Combine(::testing::Values(Show::Project, Show::Templates),
+                                            ::testing::Values(Path::Bin, Path::DeleteKey, Path::EditDelete)),
+                         caseName);
+
+// The effect's own template edit (a description typed in the Template tab, not saved) comes back
+// with the effect: the text, the disk button, and the question at quitting.
+class EffectDeleteTemplateEdit : public TemplateEditFixture
+{
+};
+
+TEST_F(EffectDeleteTemplateEdit, UndoingTheDeleteGivesBackTheUnsavedTemplateEdit)
+{
+    ASSERT_NO_FATAL_FAILURE(editEffectTemplate());
+    const QString typed = effect->objectTemplate()->description();
+    ASSERT_TRUE(typed.endsWith(QStringLiteral("Effect edit.")));
+    const QString name = effect->graph()->displayName();
+    Ui::ObjectEditor* form = window->objectEditor()->form();
+
+    window->form()->actionImageView->trigger();
+    settle();
+    ASSERT_EQ(window->projectBrowser()->shownEffect(), effect);
+    window->projectBrowser()->form()->deleteFilter->click();
+    settle();
+    ASSERT_TRUE(objectNames().isEmpty());
+    ASSERT_TRUE(window->undoAction()->isEnabled());
+    window->undoAction()->trigger();
+    settle();
+
+    ASSERT_EQ(objectNames(), QStringList{name});
+    KelNGObject* back = core()->objectList().first();
+    ASSERT_NE(back->objectTemplate(), nullptr);
+    EXPECT_EQ(back->objectTemplate()->description(), typed) << "the typed description came back";
+    EXPECT_TRUE(back->objectTemplate()->modified());
+    EXPECT_EQ(back->objectTemplate()->uuid(), uuid);
+    EXPECT_TRUE(window->objectEditor()->unsavedTemplateOwners().contains(back)) << "quitting asks about it";
+
+    window->form()->actionNodeGraphView->trigger();
+    settle();
+    form->projectRadioButton->click();
+    form->treeWidget->setCurrentItem(back->objectEditorItem);
+    form->tabWidget->setCurrentWidget(form->templateTab);
+    settle();
+    TemplateEditor* templateEditor = window->objectEditor()->templateEditor();
+    ASSERT_EQ(templateEditor->object(), back);
+    EXPECT_EQ(templateEditor->form()->descriptionEdit->toPlainText(), typed);
+    EXPECT_TRUE(templateEditor->saveButton()->isEnabled()) << "the disk button offers the save";
+
+    // Redone and undone again: still whole.
+    window->redoAction()->trigger();
+    settle();
+    ASSERT_TRUE(objectNames().isEmpty());
+    window->undoAction()->trigger();
+    settle();
+    ASSERT_EQ(objectNames(), QStringList{name});
+    EXPECT_EQ(core()->objectList().first()->objectTemplate()->description(), typed);
+}
+
+} // namespace
+} // namespace MainWindowTest
