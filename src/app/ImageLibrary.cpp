@@ -1,5 +1,6 @@
 #include "app/ImageLibrary.h"
 
+#include "app/BitmapFileCheck.h"
 #include "app/OpenExrFileCheck.h"
 #include "app/PhotoshopFileCheck.h"
 #include "app/WebpFrameCover.h"
@@ -334,8 +335,10 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
 
     closeFile();
     QString damage;
+    // Readers that trust their headers get only files whose headers their format allows.
     if ((PhotoshopFileCheck::isPhotoshopFile(*file) && !PhotoshopFileCheck::check(*file, &damage))
-        || (OpenExrFileCheck::isOpenExrFile(*file) && !OpenExrFileCheck::check(*file, &damage))) {
+        || (OpenExrFileCheck::isOpenExrFile(*file) && !OpenExrFileCheck::check(*file, &damage))
+        || (BitmapFileCheck::isBitmapFile(*file) && !BitmapFileCheck::check(*file, &damage))) {
         setMessage(message, damage);
         return ImageLibrary::FileReadError;
     }
