@@ -510,8 +510,9 @@ inline QList<Case> pnms()
                               file, sound ? Case::Shown : Case::Either});
                 cases.last().shownEverywhere = !kind.floats;
                 // The same cut in its pixels.
-                cases.append({cases.last().name.replace(QStringLiteral(".pnm"), QStringLiteral("-cut.pnm")), file.left(file.size() - 2),
-                              Case::Either});
+                QString cutName = cases.last().name;
+                cutName.replace(QStringLiteral(".pnm"), QStringLiteral("-cut.pnm"));
+                cases.append({cutName, file.left(file.size() - 2), Case::Either});
             }
         }
     }
