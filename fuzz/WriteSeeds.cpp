@@ -8,6 +8,7 @@
 #include "app/HostileDrags.h"
 #include "app/HostileFiles.h"
 #include "app/HostilePictures.h"
+#include "app/OwnReaderHeaders.h"
 #include "app/PictureHeaders.h"
 #include "app/TemplateStoreTestSupport.h"
 #include "io/XmlDocumentMutations.h"

@@ -6,6 +6,7 @@
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
 
+#include "app/OwnReaderHeaders.h"
 #include "app/PictureHeaders.h"
 #include "app/TwCore.h"
 #include "browser/ImageView.h"
