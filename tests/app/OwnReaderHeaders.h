@@ -1,9 +1,9 @@
 #pragma once
 
 // Picture files of the formats whose readers are the image library's own (Targa, SGI, the
-// portable maps, Radiance HDR, DirectDraw Surface), written by code over the fields of their
-// headers: every pairing of a field's values, and each size, count and offset at and past its
-// limit.
+// portable maps, Radiance HDR, DirectDraw Surface, Kodak Cineon), written by code over the
+// fields of their headers: every pairing of a field's values, and each size, count and offset at
+// and past its limit.
 
 #include "PictureHeaders.h"
 
@@ -429,6 +429,94 @@ inline QList<Case> ddss()
     };
     for (auto const& [name, fields] : limits) {
         cases.append({QStringLiteral("dds-%1.dds").arg(QLatin1String(name)), dds(fields), Case::Either});
+        cases.last().shownEverywhere = false;
+    }
+    return cases;
+}
+
+
+struct CineonFields {
+    int channels = 3;
+    int bits = 10;
+    int packing = 5;
+    int interleave = 0;
+    quint32 width = 4;
+    quint32 height = 3;
+    // The second channel's sides, when they differ.
+    qint64 otherWidth = -1;
+    quint32 imageOffset = 1024;
+    qint64 pixelBytes = 48;
+};
+
+// A Kodak Cineon file: the generic header with its image information, then the pixels.
+inline QByteArray cineon(CineonFields const& f)
+{
+    QByteArray file;
+    put32be(file, 0x802a5fd7);
+    put32be(file, f.imageOffset);
+    put32be(file, 1024);
+    put32be(file, 0);
+    put32be(file, 0);
+    put32be(file, quint32(1024 + f.pixelBytes));
+    file += QByteArray("V4.5").leftJustified(8, '\0');
+    file = file.leftJustified(192, '\0');
+    file.append('\0');
+    file.append(char(f.channels));
+    file += QByteArray(2, '\0');
+    for (int c = 0; c < 8; ++c) {
+        QByteArray channel;
+        channel.append('\0');
+        channel.append(char(c + 1));
+        channel.append(char(f.bits));
+        channel.append('\0');
+        put32be(channel, c == 1 && f.otherWidth >= 0 ? quint32(f.otherWidth) : f.width);
+        put32be(channel, f.height);
+        file += channel.leftJustified(28, '\0');
+    }
+    file = file.leftJustified(680, '\0');
+    file.append(char(f.interleave));
+    file.append(char(f.packing));
+    file = file.leftJustified(1024, '\0');
+    return file + patternBytes(f.pixelBytes);
+}
+
+inline QList<Case> cineons()
+{
+    QList<Case> cases;
+    for (int channels : {0, 1, 3, 4, 8, 9, 255}) {
+        for (int bits : {0, 1, 8, 10, 12, 16, 32, 64}) {
+            for (int packing : {0, 1, 5, 6, 255}) {
+                CineonFields f;
+                f.channels = channels;
+                f.bits = bits;
+                f.packing = packing;
+                cases.append({QStringLiteral("cin-c%1-b%2-p%3.cin").arg(channels).arg(bits).arg(packing), cineon(f), Case::Either});
+                cases.last().shownEverywhere = false;
+            }
+        }
+    }
+    auto with = [](auto change) {
+        CineonFields f;
+        change(f);
+        return f;
+    };
+    const QList<QPair<const char*, CineonFields>> limits = {
+        {"width-0", with([](CineonFields& f) { f.width = 0; })},
+        {"height-0", with([](CineonFields& f) { f.height = 0; })},
+        {"sides-max", with([](CineonFields& f) { f.width = 0xffffffff; f.height = 0xffffffff; })},
+        {"sides-large", with([](CineonFields& f) { f.width = 70000; f.height = 70000; })},
+        {"wide-second-channel", with([](CineonFields& f) { f.otherWidth = 4000; })},
+        {"narrow-second-channel", with([](CineonFields& f) { f.otherWidth = 1; })},
+        {"offset-past-end", with([](CineonFields& f) { f.imageOffset = 100000; })},
+        {"offset-in-header", with([](CineonFields& f) { f.imageOffset = 10; })},
+        {"offset-max", with([](CineonFields& f) { f.imageOffset = 0xffffffff; })},
+        {"pixels-cut", with([](CineonFields& f) { f.pixelBytes = 3; })},
+        {"interleave-1", with([](CineonFields& f) { f.interleave = 1; })},
+        {"interleave-2", with([](CineonFields& f) { f.interleave = 2; })},
+        {"interleave-255", with([](CineonFields& f) { f.interleave = 255; })},
+    };
+    for (auto const& [name, fields] : limits) {
+        cases.append({QStringLiteral("cin-%1.cin").arg(QLatin1String(name)), cineon(fields), Case::Either});
         cases.last().shownEverywhere = false;
     }
     return cases;
