@@ -1,9 +1,9 @@
 #pragma once
 
 // Picture files of the formats whose readers are the image library's own (Targa, SGI, the
-// portable maps, Radiance HDR, DirectDraw Surface, Kodak Cineon), written by code over the
-// fields of their headers: every pairing of a field's values, and each size, count and offset at
-// and past its limit.
+// portable maps, Radiance HDR, DirectDraw Surface, Kodak Cineon, Pixar Z depth), written by code
+// over the fields of their headers: every pairing of a field's values, and each size, count and
+// offset at and past its limit.
 
 #include "PictureHeaders.h"
 
@@ -518,6 +518,36 @@ inline QList<Case> cineons()
     for (auto const& [name, fields] : limits) {
         cases.append({QStringLiteral("cin-%1.cin").arg(QLatin1String(name)), cineon(fields), Case::Either});
         cases.last().shownEverywhere = false;
+    }
+    return cases;
+}
+
+
+// Pixar Z depth files, uncompressed: the signature, the sides, two matrices, then floats.
+inline QList<Case> zfiles()
+{
+    QList<Case> cases;
+    for (bool swapped : {false, true}) {
+        for (quint32 sides : {0x00040003u, 0x00000003u, 0x00040000u, 0xffffffffu, 0x10001000u}) {
+            for (qint64 values : {qint64(12), qint64(5), qint64(0)}) {
+                QByteArray file;
+                if (swapped) {
+                    put32(file, 0x2f0867ab);
+                    put16(file, quint16(sides >> 16));
+                    put16(file, quint16(sides));
+                } else {
+                    put32be(file, 0x2f0867ab);
+                    put16be(file, quint16(sides >> 16));
+                    put16be(file, quint16(sides));
+                }
+                file += QByteArray(128, '\0');
+                file += patternBytes(values * 4);
+                const bool sound = sides == 0x00040003u && values == 12;
+                cases.append({QStringLiteral("zfile-%1-%2-%3.zfile").arg(swapped ? "le" : "be").arg(sides, 8, 16, QLatin1Char('0')).arg(values),
+                              file, sound ? Case::Shown : Case::Either});
+                cases.last().shownEverywhere = false;
+            }
+        }
     }
     return cases;
 }

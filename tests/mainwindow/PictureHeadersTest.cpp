@@ -111,7 +111,8 @@ TEST_F(PictureHeadersTest, EveryHeaderOfTheLibrarysOwnReadersIsShownOrRefusedWhe
 {
     const QList<QList<PictureHeaders::Case>> groups = {PictureHeaders::targas(), PictureHeaders::sgis(),
                                                        PictureHeaders::pnms(), PictureHeaders::hdrs(),
-                                                       PictureHeaders::ddss(), PictureHeaders::cineons()};
+                                                       PictureHeaders::ddss(), PictureHeaders::cineons(),
+                                                       PictureHeaders::zfiles()};
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     for (QList<PictureHeaders::Case> const& cases : groups) {
         SCOPED_TRACE(cases.first().name.toStdString());
