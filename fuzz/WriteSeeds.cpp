@@ -8,6 +8,8 @@
 #include "app/HostileDrags.h"
 #include "app/HostileFiles.h"
 #include "app/HostilePictures.h"
+#include "app/OwnReaderHeaders.h"
+#include "app/PictureHeaders.h"
 #include "app/TemplateStoreTestSupport.h"
 #include "io/XmlDocumentMutations.h"
 
@@ -255,6 +257,11 @@ bool writeWithImageLibrary(QString const& path, QByteArray const& format, int ch
     return output->close() && ok;
 }
 
+void writeDictionaryFile(QString const& target, QSet<QByteArray> const& tokens);
+void writeHeaderSeeds();
+QByteArray smallDicom();
+QByteArray smallCineon();
+
 void writeImageSeeds()
 {
     const QString scratch = FuzzSupport::scratchFolder();
@@ -325,6 +332,165 @@ void writeImageSeeds()
     put(QStringLiteral("image"), QStringLiteral("fault-unknown-format.fits"), HostileFiles::fitsWithoutPixelFormat());
     // Damaged pixel data (the reader's own error text once leaked).
     put(QStringLiteral("image"), QStringLiteral("fault-damaged.png"), HostileFiles::damagedPng());
+    writeHeaderSeeds();
+}
+
+// Headers written over their fields for the formats the library's own readers read (and
+// DICOM and Cineon, which have no writer): a few sound ones of each kind, and the headers the
+// readers crashed or hung on.
+void writeHeaderSeeds()
+{
+    const QStringList wanted = {
+        // Windows bitmaps: every depth uncompressed, run lengths, masks, OS/2 and version 5 headers.
+        "bmp-h40-c0-b1.bmp", "bmp-h40-c0-b4.bmp", "bmp-h40-c0-b8.bmp", "bmp-h40-c0-b16.bmp", "bmp-h40-c0-b32.bmp",
+        "bmp-h40-c1-b8.bmp", "bmp-h40-c2-b4.bmp", "bmp-h40-c3-b16.bmp", "bmp-h124-c3-b32.bmp", "bmp-h12-c0-b8.bmp",
+        "bmp-h108-c0-b24.bmp", "bmp-height-top-down.bmp", "bmp-rle8-32-bits.bmp", "bmp-h40-c2-b24.bmp",
+        // Targa: mapped, true colour, grey, with and without run lengths; the mapped 15-bit crash.
+        "tga-t1-b8-m1.tga", "tga-t9-b8-m1.tga", "tga-t2-b16-m0.tga", "tga-t10-b32-m0.tga", "tga-t11-b8-m0.tga",
+        "tga-t1-b15-m1.tga",
+        "sgi-s0-b1-d3-c3.sgi", "sgi-s1-b1-d3-c4.sgi", "sgi-s1-b2-d2-c1.sgi", "sgi-rle-offset-past-end.sgi",
+        "pnm-P1-4x3-255.pnm", "pnm-P2-4x3-255.pnm", "pnm-P3-4x3-255.pnm", "pnm-P4-4x3-255.pnm",
+        "pnm-P5-4x3-65535.pnm", "pnm-P6-4x3-255.pnm", "pnm-Pf-4x3--1.0.pnm", "pnm-PF-4x3-1.0.pnm",
+        "hdr-32-bit_rle_rgbe--Y_3_+X_4-flat.hdr", "hdr-32-bit_rle_rgbe--Y_3_+X_4-runs.hdr",
+        "hdr-32-bit_rle_xyze-+X_4_-Y_3-runs.hdr",
+        // DirectDraw Surfaces: uncompressed with masks, block compressions; a zero mask hung the
+        // reader, DXT2 divided by zero.
+        "dds-00000000-f41-b32.dds", "dds-00000000-f20000-b24.dds", "dds-44585431-f40-b32.dds",
+        "dds-44585435-f40-b32.dds", "dds-41544932-f40-b32.dds", "dds-cube.dds", "dds-mipmaps-40.dds",
+        "dds-00000000-f41-b16.dds", "dds-44585432-f40-b0.dds"};
+    QList<PictureHeaders::Case> all = PictureHeaders::bitmaps();
+    for (QList<PictureHeaders::Case> const& group : {PictureHeaders::targas(), PictureHeaders::sgis(), PictureHeaders::pnms(),
+                                                     PictureHeaders::hdrs(), PictureHeaders::ddss()})
+        all += group;
+    int found = 0;
+    for (PictureHeaders::Case const& c : std::as_const(all)) {
+        if (!wanted.contains(c.name))
+            continue;
+        ++found;
+        const bool fault = c.name.contains(QLatin1String("rle8-32")) || c.name == QLatin1String("tga-t1-b15-m1.tga")
+                           || c.name == QLatin1String("bmp-h40-c2-b24.bmp") || c.name == QLatin1String("dds-00000000-f41-b16.dds")
+                           || c.name == QLatin1String("dds-44585432-f40-b0.dds");
+        put(QStringLiteral("image"), (fault ? QStringLiteral("fault-") : QString()) + c.name, c.bytes);
+    }
+    if (found != wanted.size()) {
+        fprintf(stderr, "%d of %d header seeds found\n", found, int(wanted.size()));
+        exit(1);
+    }
+    put(QStringLiteral("image"), QStringLiteral("dicom.dcm"), smallDicom());
+    put(QStringLiteral("image"), QStringLiteral("cineon.cin"), smallCineon());
+}
+
+// A DICOM file of 4 x 3 grey pixels, explicit little-endian: the preamble, the file meta group
+// and the image's own elements.
+QByteArray smallDicom()
+{
+    auto element = [](quint16 group, quint16 number, const char* vr, QByteArray const& value) {
+        QByteArray bytes;
+        PictureHeaders::put16(bytes, group);
+        PictureHeaders::put16(bytes, number);
+        bytes += vr;
+        const bool longForm = qstrcmp(vr, "OB") == 0 || qstrcmp(vr, "OW") == 0 || qstrcmp(vr, "UN") == 0;
+        if (longForm) {
+            PictureHeaders::put16(bytes, 0);
+            PictureHeaders::put32(bytes, quint32(value.size()));
+        } else {
+            PictureHeaders::put16(bytes, quint16(value.size()));
+        }
+        return bytes + value;
+    };
+    auto us = [](quint16 value) {
+        QByteArray bytes;
+        PictureHeaders::put16(bytes, value);
+        return bytes;
+    };
+    const QByteArray syntax("1.2.840.10008.1.2.1\0", 20);
+    QByteArray meta = element(0x0002, 0x0001, "OB", QByteArray("\0\1", 2))
+                      + element(0x0002, 0x0002, "UI", QByteArray("1.2.840.10008.5.1.4.1.1.7\0", 26))
+                      + element(0x0002, 0x0003, "UI", QByteArray("1.2.3.4\0", 8)) + element(0x0002, 0x0010, "UI", syntax);
+    QByteArray length;
+    PictureHeaders::put32(length, quint32(meta.size()));
+    QByteArray file = QByteArray(128, '\0') + "DICM" + element(0x0002, 0x0000, "UL", length) + meta;
+    file += element(0x0028, 0x0002, "US", us(1)) + element(0x0028, 0x0004, "CS", "MONOCHROME2 ")
+            + element(0x0028, 0x0010, "US", us(3)) + element(0x0028, 0x0011, "US", us(4))
+            + element(0x0028, 0x0100, "US", us(8)) + element(0x0028, 0x0101, "US", us(8))
+            + element(0x0028, 0x0102, "US", us(7)) + element(0x0028, 0x0103, "US", us(0))
+            + element(0x7fe0, 0x0010, "OW", PictureHeaders::patternBytes(12));
+    return file;
+}
+
+// A Kodak Cineon file of 4 x 3 pixels, three channels of 10 bits packed in 32-bit words.
+QByteArray smallCineon()
+{
+    QByteArray file;
+    PictureHeaders::put32be(file, 0x802a5fd7);
+    PictureHeaders::put32be(file, 1024); // image offset
+    PictureHeaders::put32be(file, 1024); // generic header
+    PictureHeaders::put32be(file, 0);    // industry header
+    PictureHeaders::put32be(file, 0);    // user data
+    PictureHeaders::put32be(file, 1024 + 12 * 4);
+    file += QByteArray("V4.5").leftJustified(8, '\0');
+    file = file.leftJustified(192, '\0');
+    file.append('\0'); // orientation
+    file.append('\3'); // channels
+    file += QByteArray(2, '\0');
+    for (int c = 0; c < 8; ++c) {
+        QByteArray channel;
+        channel.append('\0');
+        channel.append(char(c < 3 ? c + 1 : 0));
+        channel.append(char(10)); // bits
+        channel.append('\0');
+        PictureHeaders::put32be(channel, 4);
+        PictureHeaders::put32be(channel, 3);
+        channel = channel.leftJustified(28, '\0');
+        file += channel;
+    }
+    file = file.leftJustified(680, '\0');
+    file.append('\0'); // interleave
+    file.append('\5'); // packing: 32-bit words, left justified
+    file = file.leftJustified(1024, '\0');
+    return file + PictureHeaders::patternBytes(12 * 4);
+}
+
+// The image target's: the formats' signatures and the values of their header fields.
+void writeImageDictionary()
+{
+    QSet<QByteArray> tokens = {
+        "BM", "BA", "CI", "CP", "IC", "PT", QByteArray("\x0c\0\0\0", 4), QByteArray("\x28\0\0\0", 4),
+        QByteArray("\x6c\0\0\0", 4), QByteArray("\x7c\0\0\0", 4), QByteArray("\x40\0\0\0", 4),
+        QByteArray("\x01\0\0\0", 4), QByteArray("\x02\0\0\0", 4), QByteArray("\x03\0\0\0", 4),
+        QByteArray("\x04\0\0\0", 4), QByteArray("\x05\0\0\0", 4), QByteArray("\x06\0\0\0", 4),
+        QByteArray("\x01\0", 2), QByteArray("\x04\0", 2), QByteArray("\x08\0", 2), QByteArray("\x10\0", 2),
+        QByteArray("\x18\0", 2), QByteArray("\x20\0", 2), QByteArray("\0\0\xff\0", 4), QByteArray("\0\xf8\0\0", 4),
+        QByteArray("\xff\xff\xff\x7f", 4), QByteArray("\0\0\0\x80", 4), QByteArray("\xff\xff\xff\xff", 4),
+        QByteArray("\0\0\x02\0", 4), QByteArray("\0\x01\x01\0", 4), QByteArray("\0\0\x0a\0", 4),
+        QByteArray("\0\0\x03\0", 4), QByteArray("\0\x01\x09\0", 4), "TRUEVISION-XFILE.\0",
+        QByteArray("\x01\xda", 2), QByteArray("\x01\xda\x01\x01\0\x03", 6), QByteArray("\x01\xda\0\x02\0\x03", 6),
+        "DDS ", "DXT1", "DXT2", "DXT3", "DXT4", "DXT5", "ATI1", "ATI2", "BC4U", "BC5U", "DX10",
+        QByteArray("\x07\x10\0\0", 4), QByteArray("\0\x10\0\0", 4), QByteArray("\x08\x10\x40\0", 4),
+        QByteArray("\0\xfe\0\0", 4), QByteArray("\0\0\x20\0", 4), QByteArray("\x41\0\0\0", 4),
+        "#?RADIANCE\n", "#?RGBE\n", "FORMAT=32-bit_rle_rgbe\n", "FORMAT=32-bit_rle_xyze\n", "EXPOSURE=",
+        "-Y ", "+Y ", "+X ", "-X ", QByteArray("\x02\x02", 2),
+        "P1", "P2", "P3", "P4", "P5", "P6", "Pf", "PF", "255\n", "65535\n", "-1.0\n", "# ",
+        "8BPS", "8BIM", "Lr16", "Lr32", "Layr", QByteArray("\0\x01", 2), QByteArray("\0\x02", 2),
+        QByteArray("\x76\x2f\x31\x01", 4), "channels", "chlist", "compression", "dataWindow", "displayWindow",
+        "box2i", "lineOrder", "pixelAspectRatio", "screenWindowCenter", "screenWindowWidth", "tiles", "tiledesc",
+        QByteArray("\x80\x2a\x5f\xd7", 4), QByteArray("\xd7\x5f\x2a\x80", 4), "V4.5",
+        "DICM", "1.2.840.10008.1.2.1", "1.2.840.10008.1.2", "MONOCHROME2", "RGB", "OW", "OB", "US", "UI",
+        QByteArray("\xe0\x7f\x10\0", 4), QByteArray("\x28\0\x10\0", 4), QByteArray("\x28\0\x11\0", 4),
+        QByteArray("\x28\0\0\x01", 4), "GIF87a", "GIF89a", "NETSCAPE2.0", QByteArray("\x21\xf9\x04", 3),
+        QByteArray("\x89PNG\r\n\x1a\n", 8), "IHDR", "PLTE", "tRNS", "IDAT", "IEND", "acTL", "fcTL", "pHYs",
+        "iCCP", QByteArray("\xff\xd8\xff", 3), QByteArray("\xff\xe0", 2), QByteArray("\xff\xe1", 2), "JFIF", "Exif",
+        QByteArray("\xff\xc0", 2), QByteArray("\xff\xc2", 2), QByteArray("\xff\xc4", 2), QByteArray("\xff\xda", 2),
+        QByteArray("\xff\xdb", 2), QByteArray("\xff\xdd", 2), QByteArray("\xff\xd9", 2),
+        QByteArray("II*\0", 4), QByteArray("MM\0*", 4), QByteArray("II+\0", 4), QByteArray("\0\x01\x03\0", 4),
+        QByteArray("\x01\x01\x03\0", 4), QByteArray("\x02\x01\x03\0", 4), QByteArray("\x03\x01\x03\0", 4),
+        QByteArray("\x11\x01\x04\0", 4), QByteArray("\x16\x01\x03\0", 4), QByteArray("\x17\x01\x04\0", 4),
+        QByteArray("\x42\x01\x03\0", 4), QByteArray("\x43\x01\x03\0", 4), QByteArray("\x44\x01\x04\0", 4),
+        "RIFF", "WEBP", "VP8 ", "VP8L", "VP8X", "ANIM", "ANMF", "ALPH",
+        QByteArray("\0\0\0\x0cjP  \r\n\x87\n", 12), "ftyp", "jp2 ", "jp2h", "ihdr", "colr", "jp2c",
+        QByteArray("\xff\x4f\xff\x51", 4), QByteArray("\xff\x52", 2), QByteArray("\xff\x90", 2),
+        QByteArray("\x2f\x08\x67\xab", 4), QByteArray("\xab\x67\x08\x2f", 4)};
+    writeDictionaryFile(QStringLiteral("image"), tokens);
 }
 
 // --- pictures from outside ---------------------------------------------------------------
@@ -693,6 +859,7 @@ int main(int argc, char** argv)
     writeJsonDictionary();
     writeDragDictionary();
     writePictureDictionary();
+    writeImageDictionary();
     printf("%d seed files written to %s\n", s_written, qPrintable(s_root));
     return 0;
 }

@@ -1,7 +1,10 @@
 #include "app/ImageLibrary.h"
 
+#include "app/BitmapFileCheck.h"
+#include "app/DdsFileCheck.h"
 #include "app/OpenExrFileCheck.h"
 #include "app/PhotoshopFileCheck.h"
+#include "app/TargaFileCheck.h"
 #include "app/WebpFrameCover.h"
 
 #include "io/ImageSignatures.h"
@@ -240,11 +243,23 @@ QString libraryText(const std::string& text)
                          : QString::fromStdString(text);
 }
 
+// Readers that trust their headers get only files whose headers their format allows.
+bool headerAllowed(const QByteArray& format, QIODevice& file, QString* reason)
+{
+    if (format == "bmp")
+        return BitmapFileCheck::check(file, reason);
+    if (format == "targa")
+        return TargaFileCheck::check(file, reason);
+    if (format == "dds")
+        return DdsFileCheck::check(file, reason);
+    return true;
+}
+
 // Offers the file to the readers of the format list only, the ones its suffix names first,
 // and opens it with the first that takes it. (The library's own search would try every reader
 // it has, the excluded ones too.) Only readers whose signature the file's first bytes match
 // are asked, and readers of formats without one only when the suffix names them.
-std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, const QString& path,
+std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::string& fileName, const QString& path,
                                                 const QByteArray& head, const OIIO::ImageSpec& config,
                                                 QString* message)
 {
@@ -265,6 +280,12 @@ std::unique_ptr<OIIO::ImageInput> openByContent(const std::string& fileName, con
     }
     std::string error;
     for (size_t index : order) {
+        QString damage;
+        if (!headerAllowed(formats[index].name, file, &damage)) {
+            if (error.empty())
+                error = damage.toStdString();
+            continue;
+        }
         std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::create(formats[index].name.toStdString());
         if (!input || !input->valid_file(fileName)) {
             if (input)
@@ -345,6 +366,10 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     const std::string fileName = KelUtils::RegularFileReader::descriptorPath(*file).toStdString();
     std::unique_ptr<OIIO::ImageInput> input;
     if (formatIndex >= 0) {
+        if (!headerAllowed(formats[formatIndex].name, *file, &damage)) {
+            setMessage(message, damage);
+            return ImageLibrary::FileReadError;
+        }
         input = OIIO::ImageInput::create(formats[formatIndex].name.toStdString());
         OIIO::ImageSpec spec;
         if (input && !input->open(fileName, spec, config)) {
@@ -354,7 +379,7 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     } else {
         file->seek(0);
         const QByteArray head = file->read(ImageSignatures::headBytes);
-        input = openByContent(fileName, path, head, config, message);
+        input = openByContent(*file, fileName, path, head, config, message);
         if (!input)
             return ImageLibrary::FileReadError;
     }

@@ -28,7 +28,8 @@ public:
     virtual QWidget* widget() = 0;
 
     // Window slots reached by the core's signals.
-    // Shows the result image when the renderer succeeded, else "Rendering failed or canceled".
+    // Shows the result image when the renderer succeeded, else "Rendering failed or canceled",
+    // followed by the renderer's reason when the render failed for one of its own.
     virtual void renderingFinished() = 0;
     // Title mark and Save actions from the core's modified and has-project-file flags.
     virtual void modifiedStateChanged() = 0;

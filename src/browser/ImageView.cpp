@@ -3,7 +3,6 @@
 #include "app/ItemModelDragData.h"
 #include "app/PictureFile.h"
 #include "app/PlainTextWidgets.h"
-#include "io/RasterPictureReader.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -193,15 +192,11 @@ void ImageView::updateScaledPixmap(QSize size)
 
 bool ImageView::isDroppablePicture(QUrl const& url)
 {
-    // Judged from the name alone: reading the file (even its head, even a look at what it is)
-    // would hold the window for good while the mount it lives on stops answering. The drop
-    // reads it, refusing a pipe, a device or a picture above the cap.
-    if (!url.isLocalFile())
-        return false;
-    const QString path = url.toLocalFile();
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    return dot > slash + 1 && RasterPictureReader::suffixNamesRasterFormat(path.mid(dot + 1));
+    // Every local file is taken, whatever its name: reading it (even its head, even a look at
+    // what it is) would hold the window for good while the mount it lives on stops answering,
+    // and its name says nothing the drop does not find out. The drop reads it by its first
+    // bytes, refusing a pipe, a device, a folder, a file of no picture or a picture above the cap.
+    return url.isLocalFile() && !url.toLocalFile().isEmpty() && !url.toLocalFile().endsWith(QLatin1Char('/'));
 }
 
 void ImageView::dragEnterEvent(QDragEnterEvent* event)

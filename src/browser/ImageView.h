@@ -31,8 +31,8 @@ public:
     // needs it (null before).
     QPixmap const& scaledPixmap() const { return m_scaled; }
 
-    // Whether a file another program drags in is taken as a picture to show, from its name
-    // alone; the drop reads it.
+    // Whether a file another program drags in is taken on hover: every local file, judged
+    // without reading it; the drop reads it and decides.
     static bool isDroppablePicture(QUrl const& url);
 
 signals:

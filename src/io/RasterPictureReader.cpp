@@ -27,22 +27,7 @@ bool namesTarga(QString const& suffix)
            || suffix.compare(QLatin1String("tpic"), Qt::CaseInsensitive) == 0;
 }
 
-// The suffixes files of those formats carry.
-constexpr const char* rasterSuffixes[] = {
-    "png", "jpg", "jpeg", "jpe", "jfif", "gif", "bmp", "dib", "pbm", "pgm", "ppm", "pnm",
-    "tif", "tiff", "webp", "tga", "tpic",
-};
-
 } // namespace
-
-bool RasterPictureReader::suffixNamesRasterFormat(QString const& suffix)
-{
-    for (const char* known : rasterSuffixes) {
-        if (suffix.compare(QLatin1String(known), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
 
 QByteArray RasterPictureReader::formatOf(QByteArray const& head, QString const& suffix)
 {

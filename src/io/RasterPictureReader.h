@@ -27,11 +27,6 @@ public:
     // dot); empty when it is none of the raster formats.
     static QByteArray formatOf(QByteArray const& head, QString const& suffix);
 
-    // Whether a file's suffix (without the dot, any case) is one that files of the raster formats
-    // carry: a guess from the name alone, for where a file must not be read (a drag hovering
-    // over a window); the file's first bytes still decide when it is read.
-    static bool suffixNamesRasterFormat(QString const& suffix);
-
     // Opens `path` as RegularFileReader opens files (a pipe or a device is refused, whatever took
     // the path's place) into `file`, which must not be open.
     static bool openFile(QString const& path, QFile* file, QString* reason);

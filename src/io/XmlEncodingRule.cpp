@@ -28,6 +28,11 @@ bool significant(char16_t unit)
     return (unit >= 0x20 && unit < 0x7f) || unit == '\t' || unit == '\n' || unit == '\r';
 }
 
+bool isLetter(char16_t unit)
+{
+    return (unit >= 'A' && unit <= 'Z') || (unit >= 'a' && unit <= 'z');
+}
+
 // The characters the lexer reads markup by: no other bytes may decode to one. Other ASCII
 // characters a decoder makes of other bytes (a backslash in IBM's EUC-JP tables) are text to
 // the lexer and the reader alike.
@@ -47,6 +52,18 @@ struct Decoded {
     int pending = 0;
 };
 
+// A byte of an ASCII symbol that is neither markup nor part of a name, read as another such
+// character (the backslash of IBM's Korean tables reads as the won sign): the lexer and the
+// reader find the same markup and the same names around it.
+bool standsAsSymbol(char16_t byte, Decoded const& decoded)
+{
+    static constexpr char16_t symbols[] = u"\\`^|{}~@$*+,()";
+    auto nameCharacter = [](QChar c) { return c.isLetterOrNumber() || c == u'.' || c == u'_' || c == u':'; };
+    return std::char_traits<char16_t>::find(symbols, std::size(symbols) - 1, byte) && decoded.pending == 0
+        && decoded.text.size() == 1 && !holdsMarkup(decoded.text) && !nameCharacter(decoded.text.at(0))
+        && !significant(decoded.text.at(0).unicode());
+}
+
 // `bytes` decoded from the converter's initial state, unfinished sequences held as a reader
 // reading a stream holds them.
 Decoded decode(UConverter* converter, QByteArray const& bytes)
@@ -65,59 +82,99 @@ Decoded decode(UConverter* converter, QByteArray const& bytes)
     return decoded;
 }
 
+// Whether the decoder took the sequence for no character of the encoding.
+bool illFormed(QStringView text)
+{
+    return text.contains(QChar(0xfffd)) || text.contains(QChar(0x1a));
+}
+
+struct Probed {
+    Verdict verdict = Verdict::Followed;
+    std::shared_ptr<XmlEncodingRule::Sequences const> sequences;
+};
+
 // A stateless table-driven encoding, through its own decoder: every byte from the initial state
 // and after every unfinished sequence. Such a decoder holds nothing but the bytes of the
-// character it has not finished, so this covers every place a byte can stand.
-Verdict probe(UConverter* converter)
+// character it has not finished, so this covers every place a byte can stand. Where a letter
+// may stand inside a character, or an ill-formed sequence may take in another ASCII byte, the
+// unfinished sequences and the steps between them are kept for the lexer.
+Verdict probe(UConverter* converter, std::shared_ptr<XmlEncodingRule::Sequences const>* kept)
 {
     for (char16_t byte = 0; byte < 0x80; ++byte) {
         const Decoded decoded = decode(converter, QByteArray(1, char(byte)));
-        if (significant(byte) && (decoded.pending > 0 || decoded.text != QChar(byte)))
+        if (significant(byte) && (decoded.pending > 0 || decoded.text != QChar(byte)) && !standsAsSymbol(byte, decoded))
             return Verdict::NotAscii;
     }
     const int longest = qMax<int>(ucnv_getMaxCharSize(converter), 1);
     QList<QByteArray> unfinished{QByteArray()};
-    QSet<QByteArray> seen{QByteArray()};
+    QHash<QByteArray, int> stateOf{{QByteArray(), 0}};
+    // The state after each byte, and whether the byte is an ASCII character other than a letter
+    // taken into a character.
+    std::vector<std::array<int, 256>> next;
+    bool asciiInside = false;
     for (qsizetype i = 0; i < unfinished.size(); ++i) {
         const QByteArray prefix = unfinished.at(i);
+        next.push_back({});
         for (int byte = 0; byte < 256; ++byte) {
             const QByteArray bytes = prefix + char(byte);
             const Decoded decoded = decode(converter, bytes);
             QStringView rest = decoded.text;
-            if (significant(char16_t(byte))) {
-                if (decoded.pending > 0 || !rest.endsWith(QChar(byte)))
-                    return prefix.isEmpty() ? Verdict::NotAscii : Verdict::AsciiInsideCharacters;
-                rest.chop(1);
+            bool inside = false;
+            if (prefix.isEmpty() && standsAsSymbol(char16_t(byte), decoded)) {
+                rest = QStringView();
+            } else if (significant(char16_t(byte))) {
+                if (decoded.pending > 0 || !rest.endsWith(QChar(byte))) {
+                    if (prefix.isEmpty())
+                        return Verdict::NotAscii;
+                    // A letter inside a character (as UHC's trail bytes are) cannot form markup:
+                    // the lexer takes it for part of a name or of text, as the reader takes the
+                    // character. Another ASCII character may stand inside none but an ill-formed
+                    // sequence, which the lexer refuses where it meets it.
+                    if (!isLetter(char16_t(byte)) && (decoded.pending > 0 || !illFormed(rest)))
+                        return Verdict::AsciiInsideCharacters;
+                    inside = true;
+                    asciiInside = true;
+                } else {
+                    rest.chop(1);
+                }
             }
             if (holdsMarkup(rest))
                 return Verdict::MarkupFromOtherBytes;
-            if (decoded.pending > 0 && !significant(char16_t(byte))) {
+            int state = 0;
+            if (decoded.pending > 0 && (!significant(char16_t(byte)) || inside)) {
                 const QByteArray held = bytes.right(decoded.pending);
                 // No character is longer than the encoding's longest.
                 if (held.size() >= longest)
                     return Verdict::AsciiInsideCharacters;
-                if (!seen.contains(held)) {
-                    seen.insert(held);
+                if (!stateOf.contains(held)) {
+                    stateOf.insert(held, int(unfinished.size()));
                     unfinished.append(held);
                 }
+                state = stateOf.value(held);
             }
+            next[size_t(i)][size_t(byte)] = state;
         }
+    }
+    if (asciiInside) {
+        auto sequences = std::make_shared<XmlEncodingRule::Sequences>();
+        sequences->next = std::move(next);
+        *kept = std::move(sequences);
     }
     return Verdict::Followed;
 }
 
-Verdict judgeByStructure(QByteArray const& name)
+Probed judgeByStructure(QByteArray const& name)
 {
     UErrorCode error = U_ZERO_ERROR;
     std::unique_ptr<UConverter, decltype(&ucnv_close)> converter(ucnv_open(name.constData(), &error), &ucnv_close);
     if (U_FAILURE(error) || !converter)
-        return Verdict::Undecodable;
+        return {Verdict::Undecodable, {}};
     switch (ucnv_getType(converter.get())) {
     case UCNV_US_ASCII:
     case UCNV_LATIN_1:
     case UCNV_UTF8:
     case UCNV_CESU8:
-        return Verdict::Followed;
+        return {Verdict::Followed, {}};
     case UCNV_SBCS:
     case UCNV_MBCS:
         break;
@@ -127,25 +184,26 @@ Verdict judgeByStructure(QByteArray const& name)
     case UCNV_UTF32:
     case UCNV_UTF32_BigEndian:
     case UCNV_UTF32_LittleEndian:
-        return Verdict::UnitWidth;
+        return {Verdict::UnitWidth, {}};
     case UCNV_DBCS:
-        return Verdict::AsciiInsideCharacters;
+        return {Verdict::AsciiInsideCharacters, {}};
     case UCNV_EBCDIC_STATEFUL:
-        return Verdict::NotAscii;
+        return {Verdict::NotAscii, {}};
     default:
-        return Verdict::Shifting;
+        return {Verdict::Shifting, {}};
     }
     // Aliases share the verdict of the table they name.
     const QByteArray table = ucnv_getName(converter.get(), &error);
     static QMutex mutex;
-    static QHash<QByteArray, Verdict> probed;
+    static QHash<QByteArray, Probed> probed;
     QMutexLocker locker(&mutex);
     const auto known = probed.constFind(table);
     if (known != probed.cend())
         return *known;
-    const Verdict verdict = probe(converter.get());
-    probed.insert(table, verdict);
-    return verdict;
+    Probed result;
+    result.verdict = probe(converter.get(), &result.sequences);
+    probed.insert(table, result);
+    return result;
 }
 
 // Whether the declared decoder reads the characters the lexer reads markup by, and units whose
@@ -193,7 +251,23 @@ XmlEncodingRule::Verdict XmlEncodingRule::judge(QByteArray const& name, int unit
             return Verdict::UnitWidth;
         }
     }
-    return judgeByStructure(name);
+    return judgeByStructure(name).verdict;
+}
+
+std::shared_ptr<XmlEncodingRule::Sequences const> XmlEncodingRule::sequences(QByteArray const& name)
+{
+    if (QStringConverter::encodingForName(name.constData()))
+        return {};
+    const Probed probed = judgeByStructure(name);
+    return probed.verdict == Verdict::Followed ? probed.sequences : nullptr;
+}
+
+bool XmlEncodingRule::Sequences::step(int& state, uchar byte) const
+{
+    if (state != 0 && byte < 0x80 && significant(byte) && !isLetter(byte))
+        return false;
+    state = next[size_t(state)][byte];
+    return true;
 }
 
 QString XmlEncodingRule::refusal(QByteArray const& name, Verdict verdict)

@@ -53,7 +53,7 @@ qsizetype XmlTokenLexer::feed(char const* bytes, qsizetype size)
 // of megabytes goes by at the speed of a search.
 qsizetype XmlTokenLexer::plainBytes(char const* bytes, qsizetype size) const
 {
-    if (m_unitWidth != 1 || m_reference != 0 || m_inDeclaration)
+    if (m_unitWidth != 1 || m_reference != 0 || m_inDeclaration || m_sequences)
         return 0;
     auto stops = [](char a, char b, char c = 0, char d = 0) { return std::array<char, 4>{a, b, c ? c : a, d ? d : a}; };
     std::array<char, 4> stop;
@@ -137,6 +137,11 @@ void XmlTokenLexer::chooseUnitWidth()
 
 void XmlTokenLexer::take(char32_t unit)
 {
+    if (m_sequences && !m_sequences->step(m_sequenceState, uchar(unit))) {
+        m_encodingVerdict = XmlEncodingRule::Verdict::AsciiInsideCharacters;
+        m_fault = Fault::UnfollowedEncoding;
+        return;
+    }
     ++m_length;
     if (m_reference != 0)
         followReference(unit);
@@ -180,7 +185,10 @@ void XmlTokenLexer::followDeclaration(char32_t unit)
             m_encoding = declaredEncoding(m_declaration);
             if (!m_encoding.isEmpty())
                 m_encodingVerdict = XmlEncodingRule::judge(m_encoding, m_unitWidth, m_bigEndian, m_byteOrderMark);
-            if (m_encodingVerdict != XmlEncodingRule::Verdict::Followed)
+            if (m_encodingVerdict == XmlEncodingRule::Verdict::Followed && m_unitWidth == 1 && !m_encoding.isEmpty())
+                m_sequences = XmlEncodingRule::sequences(m_encoding);
+            // Followed from here on, the declaration's bytes must have been ASCII.
+            if (m_encodingVerdict != XmlEncodingRule::Verdict::Followed || (m_sequences && m_declarationBeyondAscii))
                 m_fault = Fault::UnfollowedEncoding;
         }
         m_declaration.clear();
@@ -194,6 +202,7 @@ void XmlTokenLexer::followDeclaration(char32_t unit)
         m_fault = Fault::UnfollowedEncoding;
         return;
     }
+    m_declarationBeyondAscii = m_declarationBeyondAscii || unit >= 0x80;
     m_declaration.append(isSpace(unit) ? ' ' : unit < 0x80 ? char(unit) : '?');
 }
 

@@ -88,6 +88,10 @@ private:
     QByteArray m_declaration;
     QByteArray m_encoding;
     XmlEncodingRule::Verdict m_encodingVerdict = XmlEncodingRule::Verdict::Followed;
+    // In an encoding whose characters may hold ASCII letters: its unfinished character, byte by byte.
+    std::shared_ptr<XmlEncodingRule::Sequences const> m_sequences;
+    int m_sequenceState = 0;
+    bool m_declarationBeyondAscii = false;
 };
 
 } // namespace KelUtils

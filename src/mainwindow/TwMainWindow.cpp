@@ -537,6 +537,9 @@ void TwMainWindow::renderingFinished()
         return;
     if (m_core->renderer()->completedSucceeded())
         m_ui->imageView->setImage(m_core->resultImage());
+    else if (const QString reason = m_core->renderer()->failureReason(); !reason.isEmpty())
+        // A render refused for a reason of its own says why; a cancelled one has none.
+        m_ui->imageView->setMessage(tr("Rendering failed or canceled: %1.").arg(ShownText::bounded(reason)));
     else
         m_ui->imageView->setMessage(tr("Rendering failed or canceled"));
 

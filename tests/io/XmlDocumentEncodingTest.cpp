@@ -134,8 +134,11 @@ struct Written {
 // shift with ASCII bytes).
 QString mimicryWritten(QByteArray const& name, UConverter* converter)
 {
-    const QByteArray ascii = QStringEncoder(name.constData()).encode(significantAscii());
-    if (ascii != significantAscii().toLatin1())
+    // Symbols that are neither markup nor parts of names may be written otherwise.
+    QString kept = significantAscii();
+    kept.remove(QRegularExpression(QStringLiteral("[\\\\`^|{}~@$*+,()]")));
+    const QByteArray ascii = QStringEncoder(name.constData()).encode(kept);
+    if (ascii != kept.toLatin1())
         return QStringLiteral("ASCII written as other bytes");
     UErrorCode error = U_ZERO_ERROR;
     std::unique_ptr<USet, decltype(&uset_close)> set(uset_openEmpty(), &uset_close);
@@ -145,10 +148,24 @@ QString mimicryWritten(QByteArray const& name, UConverter* converter)
         if (!QChar::isSurrogate(c) && uset_contains(set.get(), UChar32(c)))
             others += QChar(c);
     }
-    const QByteArray bytes = QStringEncoder(name.constData()).encode(others);
-    for (char byte : bytes) {
-        if (significant(uchar(byte)))
-            return QStringLiteral("byte 0x%1 written inside other characters").arg(uchar(byte), 2, 16);
+    // Each character on its own: a letter inside another character cannot form markup, and a
+    // symbol's byte may stand for a symbol of its own (the won sign of IBM's Korean tables).
+    for (QChar c : std::as_const(others)) {
+        char bytes[8];
+        error = U_ZERO_ERROR;
+        ucnv_resetFromUnicode(converter);
+        const int32_t length = ucnv_fromUChars(converter, bytes, 8, reinterpret_cast<UChar const*>(&c), 1, &error);
+        if (U_FAILURE(error))
+            continue;
+        for (int32_t i = 0; i < length; ++i) {
+            const uchar byte = uchar(bytes[i]);
+            if (!significant(byte))
+                continue;
+            const bool symbol = length == 1 && QStringLiteral("\\`^|{}~@$*+,()").contains(QChar(byte))
+                                && !markup(c.unicode()) && !c.isLetterOrNumber();
+            if (!symbol && (length == 1 || !QChar::isLetter(byte)))
+                return QStringLiteral("byte 0x%1 written inside other characters").arg(byte, 2, 16);
+        }
     }
     return QString();
 }
@@ -162,10 +179,19 @@ QString mimicryRead(QByteArray const& name, UConverter* converter)
     const int longest = qMin<int>(3, ucnv_getMaxCharSize(converter));
     QByteArray bytes;
     qsizetype next = 0;
+    // Ill-formed sequences are left out: a document holding one is the lexer's to refuse.
     auto follow = [&](std::initializer_list<int> sequence) {
+        QByteArray chunk;
         for (int byte : sequence)
-            bytes += char(byte);
-        bytes += ascii.at(next++ % ascii.size());
+            chunk += char(byte);
+        chunk += ascii.at(next++ % ascii.size());
+        UErrorCode error = U_ZERO_ERROR;
+        UChar decoded[16];
+        ucnv_resetToUnicode(converter);
+        const int32_t length = ucnv_toUChars(converter, decoded, 16, chunk.constData(), int32_t(chunk.size()), &error);
+        const QStringView text(reinterpret_cast<QChar const*>(decoded), qMin<int32_t>(length, 16));
+        if (U_SUCCESS(error) && !text.contains(QChar(0xfffd)) && !text.contains(QChar(0x1a)))
+            bytes += chunk;
     };
     for (int a = 0x80; a < 0x100; ++a) {
         follow({a});
@@ -320,13 +346,22 @@ TEST(XmlDocumentEncoding, EveryEncodingThatKeepsAsciiIsReadAsAPlainParseReadsIt)
 // its name, as the reader refuses it.
 TEST(XmlDocumentEncoding, TheRefusalNamesTheEncodingAndWhy)
 {
+    // The names of UHC too: its bytes inside characters are letters, which form no markup.
     for (char const* name : {"EUC-JP", "EUC-KR", "GB2312", "IBM850", "macintosh", "ANSI_X3.4-1968", "KOI8-U",
-                             "windows-1258", "ISO-8859-7", "EUC-TW", "IBM437", "UTF-8", "Locale"}) {
+                             "windows-1258", "ISO-8859-7", "EUC-TW", "IBM437", "UTF-8", "Locale", "windows-949",
+                             "ks_c_5601-1987", "ibm-949", "ibm-1363"}) {
         SCOPED_TRACE(name);
-        const QString held = heldText(name);
+        QString held = heldText(name);
+        // Hangul syllables UHC writes with a letter after the lead byte, where the encoding holds them.
+        for (QChar c : QStringLiteral("\uac02\uac03\ud7a3")) {
+            QStringEncoder encoder(name);
+            const QByteArray bytes = encoder.encode(QString(c));
+            if (!encoder.hasError() && QString(QStringDecoder(name).decode(bytes)) == QString(c))
+                held += c;
+        }
         const QByteArray bytes = QStringEncoder(name).encode(soundDocument(name, held));
         const Reading gated = throughTheGate(bytes);
-        EXPECT_TRUE(gated.accepted) << qPrintable(gated.message);
+        EXPECT_TRUE(gated.accepted) << gated.message.toStdString();
         EXPECT_EQ(gated.document.documentElement().attribute(QStringLiteral("name")), held);
         EXPECT_EQ(treeText(gated.document), treeText(plainly(bytes).document));
     }
@@ -406,5 +441,58 @@ TEST(XmlDocumentEncoding, NoByteTheReaderMayReadAsALetterHidesADocumentType)
         lexer.feed(head.constData(), head.size());
         lexer.feed(references.constData(), references.size());
         EXPECT_EQ(lexer.fault(), XmlTokenLexer::Fault::TokenTooLong);
+    }
+}
+
+// In UHC the bytes after a lead byte are letters or above ASCII; the reader's decoder also takes
+// any other ASCII byte from 0x40 on into an ill-formed pair ("]" of "]]>" among them). Every lead
+// byte before every ASCII byte, in text, a value and a CDATA section: what the gate takes is read
+// as a plain parse reads it, a letter after a lead byte is taken, and a pair that would hide
+// markup from the lexer (an element of thousands of attributes behind "]" taken into a pair) is
+// refused.
+TEST(XmlDocumentEncoding, InUhcALetterInsideACharacterIsFollowedAndAPairHidingMarkupIsRefused)
+{
+    for (char const* name : {"windows-949", "ibm-949", "ibm-1363"}) {
+        SCOPED_TRACE(name);
+        const QByteArray head = QByteArray("<?xml version=\"1.0\" encoding=\"") + name + "\"?>\n";
+        int taken = 0;
+        for (int lead : {0x81, 0x8f, 0xa1, 0xb0, 0xc6, 0xc8, 0xfd, 0xfe}) {
+            for (int byte = 0x20; byte < 0x7f; ++byte) {
+                const QByteArray pair = QByteArray(1, char(lead)) + char(byte);
+                const QByteArray bytes = head + "<r a=\"" + pair + "\">" + pair + "<![CDATA[" + pair + "]]>" + pair + "</r>";
+                const Reading gated = throughTheGate(bytes);
+                const Reading plain = plainly(bytes);
+                if (gated.accepted) {
+                    ++taken;
+                    EXPECT_TRUE(plain.accepted) << lead << " " << byte;
+                    EXPECT_EQ(treeText(gated.document), treeText(plain.document)) << lead << " " << byte;
+                }
+                const bool letter = QChar::isLetter(char32_t(byte));
+                QStringDecoder decoder(name);
+                const QString decoded = decoder.decode(pair);
+                if (letter && !decoder.hasError() && decoded.size() == 1 && decoded != QChar(0xfffd)) {
+                    EXPECT_TRUE(gated.accepted) << lead << " " << byte << ": " << gated.message.toStdString();
+                }
+            }
+        }
+        EXPECT_GT(taken, 100);
+
+        // "]" taken into a pair: the lexer would see the section end where the reader does not,
+        // and an element of 5000 attributes inside what the lexer takes for a comment.
+        char hiding = 0;
+        for (int lead = 0x80; lead < 0x100 && !hiding; ++lead) {
+            if (!QString(QStringDecoder(name).decode(QByteArray(1, char(lead)) + "]]>")).endsWith(QLatin1String("]]>")))
+                hiding = char(lead);
+        }
+        ASSERT_NE(hiding, 0);
+        QByteArray hidden = head + "<r><![CDATA[" + hiding + "]]]><!-- ]]><e";
+        for (int i = 0; i < 5000; ++i)
+            hidden += " a" + QByteArray::number(i) + "=\"\"";
+        hidden += "/> --></r>";
+        ASSERT_TRUE(plainly(hidden).accepted);
+        const Reading gated = throughTheGate(hidden);
+        EXPECT_FALSE(gated.accepted);
+        EXPECT_TRUE(gated.message.contains(QStringLiteral("\"%1\"").arg(QString::fromLatin1(name))))
+            << gated.message.toStdString();
     }
 }

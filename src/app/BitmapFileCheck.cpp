@@ -1,0 +1,153 @@
+#include "app/BitmapFileCheck.h"
+
+#include "io/ImageSignatures.h"
+#include "io/RegularFileReader.h"
+
+#include <QFile>
+#include <QtEndian>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+bool fail(QString* reason, const QString& text)
+{
+    if (reason)
+        *reason = QStringLiteral("Damaged Windows bitmap: ") + text;
+    return false;
+}
+
+quint16 u16(const QByteArray& bytes, int at)
+{
+    return qFromLittleEndian<quint16>(bytes.constData() + at);
+}
+
+quint32 u32(const QByteArray& bytes, int at)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
+
+// A mask of one run of set bits.
+bool isRun(quint32 mask)
+{
+    if (mask == 0)
+        return false;
+    while ((mask & 1u) == 0)
+        mask >>= 1;
+    return (mask & (mask + 1)) == 0;
+}
+
+constexpr int fileHeaderBytes = 14;
+// The info headers the format defines: OS/2 1.x, Windows 3, the two undocumented ones that add
+// masks, and Windows 4 and 5. (OS/2 2.x headers mean other compressions by the same numbers.)
+constexpr std::array<quint32, 6> infoHeaderSizes = {12, 40, 52, 56, 108, 124};
+
+} // namespace
+
+bool BitmapFileCheck::isBitmapFile(QIODevice& file)
+{
+    return file.seek(0) && ImageSignatures::matches("bmp", file.read(ImageSignatures::headBytes));
+}
+
+bool BitmapFileCheck::check(const QString& path, QString* reason)
+{
+    QFile file;
+    if (!KelUtils::RegularFileReader::open(path, -1, &file, nullptr))
+        return fail(reason, QStringLiteral("cannot be opened"));
+    return check(file, reason);
+}
+
+bool BitmapFileCheck::check(QIODevice& file, QString* reason)
+{
+    const qint64 fileSize = file.size();
+    if (!file.seek(0))
+        return fail(reason, QStringLiteral("cannot be read"));
+    const QByteArray head = file.read(fileHeaderBytes + 124);
+    if (head.size() < fileHeaderBytes + 4)
+        return fail(reason, QStringLiteral("the header is cut short"));
+    const quint32 infoBytes = u32(head, fileHeaderBytes);
+    if (std::find(infoHeaderSizes.begin(), infoHeaderSizes.end(), infoBytes) == infoHeaderSizes.end())
+        return fail(reason, QStringLiteral("no info header of %1 bytes").arg(infoBytes));
+    if (head.size() < fileHeaderBytes + int(infoBytes))
+        return fail(reason, QStringLiteral("the header is cut short"));
+    const int info = fileHeaderBytes;
+    const bool os2 = infoBytes == 12;
+    const qint64 width = os2 ? qint64(u16(head, info + 4)) : qint64(qint32(u32(head, info + 4)));
+    const qint64 rawHeight = os2 ? qint64(u16(head, info + 6)) : qint64(qint32(u32(head, info + 8)));
+    const quint16 planes = os2 ? u16(head, info + 8) : u16(head, info + 12);
+    const quint16 bits = os2 ? u16(head, info + 10) : u16(head, info + 14);
+    const quint32 compression = os2 ? 0 : u32(head, info + 16);
+    const quint32 paletteCount = os2 ? 0 : u32(head, info + 32);
+    const qint64 height = rawHeight < 0 ? -rawHeight : rawHeight;
+    const bool topDown = rawHeight < 0;
+
+    if (width <= 0 || height <= 0)
+        return fail(reason, QStringLiteral("a picture of %1 x %2 pixels").arg(width).arg(rawHeight));
+    if (planes != 1)
+        return fail(reason, QStringLiteral("%1 planes").arg(planes));
+    const bool knownDepth = os2 ? (bits == 1 || bits == 4 || bits == 8 || bits == 24)
+                                : (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32);
+    if (!knownDepth)
+        return fail(reason, QStringLiteral("%1 bits a pixel").arg(bits));
+
+    // Which compression each depth allows; run lengths only bottom-up.
+    bool allowed = false;
+    switch (compression) {
+    case Rgb:
+        allowed = true;
+        break;
+    case Rle8:
+        allowed = bits == 8 && !topDown;
+        break;
+    case Rle4:
+        allowed = bits == 4 && !topDown;
+        break;
+    case BitFields:
+        allowed = bits == 16 || bits == 32;
+        break;
+    default:
+        // Embedded JPEG or PNG pictures are for printers; alpha masks in the header are not read.
+        break;
+    }
+    if (!allowed)
+        return fail(reason, QStringLiteral("compression %1 with %2 bits a pixel%3")
+                                .arg(compression).arg(bits).arg(topDown ? QStringLiteral(" stored top-down") : QString()));
+
+    qint64 tableStart = fileHeaderBytes + qint64(infoBytes);
+    if (compression == BitFields) {
+        // A Windows 3 header is followed by the three masks; the later headers hold them.
+        if (infoBytes == 40)
+            tableStart += 12;
+        QByteArray masks = infoBytes == 40 ? (file.seek(info + 40) ? file.read(12) : QByteArray())
+                                           : head.mid(info + 40, 12);
+        if (masks.size() < 12)
+            return fail(reason, QStringLiteral("the colour masks are cut short"));
+        const quint32 red = u32(masks, 0);
+        const quint32 green = u32(masks, 4);
+        const quint32 blue = u32(masks, 8);
+        const quint32 within = bits == 32 ? 0xffffffffu : 0xffffu;
+        if (!isRun(red) || !isRun(green) || !isRun(blue) || ((red | green | blue) & ~within) != 0
+            || (red & green) != 0 || (red & blue) != 0 || (green & blue) != 0)
+            return fail(reason, QStringLiteral("colour masks %1, %2, %3 for %4 bits a pixel")
+                                    .arg(red, 0, 16).arg(green, 0, 16).arg(blue, 0, 16).arg(bits));
+    }
+
+    const qint64 maxColours = bits <= 8 ? (qint64(1) << bits) : 256;
+    if (paletteCount > maxColours)
+        return fail(reason, QStringLiteral("a palette of %1 colours for %2 bits a pixel").arg(paletteCount).arg(bits));
+    const qint64 colours = bits <= 8 ? (paletteCount ? paletteCount : maxColours) : paletteCount;
+    const qint64 tableEnd = tableStart + colours * (os2 ? 3 : 4);
+    const qint64 pixelsStart = u32(head, 10);
+    if (tableEnd > fileSize || tableEnd > pixelsStart)
+        return fail(reason, QStringLiteral("the palette of %1 colours does not fit before the pixels").arg(colours));
+    if (pixelsStart >= fileSize)
+        return fail(reason, QStringLiteral("the pixels start at %1, past the end of the file").arg(pixelsStart));
+    if (compression == Rgb || compression == BitFields) {
+        const qint64 rowBytes = (width * bits + 31) / 32 * 4;
+        if (height > (fileSize - pixelsStart) / rowBytes)
+            return fail(reason, QStringLiteral("%1 rows of %2 bytes in %3 bytes of pixels")
+                                    .arg(height).arg(rowBytes).arg(fileSize - pixelsStart));
+    }
+    return true;
+}

@@ -1,0 +1,121 @@
+// Picture files whose headers were written over every field of their format, each picked as the
+// source picture in the browser, shown as a thumbnail and dropped on the image view, in a child
+// so that a reader that crashes is seen as the signal it dies of: each is shown, or refused with
+// a box, and a header the format does not allow never reaches the image library's reader.
+
+#include "MainWindowFixture.h"
+#include "MessageBoxes.h"
+
+#include "app/OwnReaderHeaders.h"
+#include "app/PictureHeaders.h"
+#include "app/TwCore.h"
+#include "browser/ImageView.h"
+#include "browser/ThumbnailLoader.h"
+#include "mainwindow/TwMainWindow.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QImage>
+#include <QMimeData>
+#include <QThread>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+using namespace MainWindowTest;
+
+class PictureHeadersTest : public MainWindowFixture
+{
+protected:
+    // Enter and drop as the platform sends them; true when the drop was taken.
+    static bool drop(ImageView* view, QString const& path)
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &enter);
+        QDropEvent dropped(QPointF(12, 12), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &dropped);
+        return enter.isAccepted() && dropped.isAccepted();
+    }
+
+    // Reads every case in the three places; the number of cases that went otherwise than their
+    // verdict says. Each case is named before it is read, so that a crash names its file.
+    int readEach(QList<PictureHeaders::Case> const& cases)
+    {
+        MessageBoxes boxes({}, QMessageBox::Ok, true);
+        int wrong = 0;
+        for (PictureHeaders::Case const& c : cases) {
+            const QString path = dir.filePath(c.name);
+            QFile file(path);
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(c.bytes) != c.bytes.size())
+                return -1;
+            file.close();
+            fprintf(stderr, "reading %s\n", qPrintable(c.name));
+
+            // Picked in the browser: shown as the source, or refused with a box saying why.
+            const qsizetype before = boxes.texts.size();
+            const qint64 previous = core()->sourceImage()->cacheKey();
+            window->imageChangedInBrowser(path);
+            QCoreApplication::processEvents();
+            const bool shown = core()->sourceImage()->cacheKey() != previous;
+            const QString box = boxes.texts.size() > before ? boxes.texts.last() : QString();
+            bool right = shown != !box.isEmpty();
+            if (c.verdict == PictureHeaders::Case::Shown)
+                right = right && shown;
+            if (c.verdict == PictureHeaders::Case::Refused)
+                right = right && box.contains(QStringLiteral("Damaged "));
+
+            ThumbnailLoader loader;
+            loader.getThumbnail(path);
+            while (!loader.hasThumbnail(path))
+                QThread::msleep(1);
+            const bool thumbnail = loader.imageSize(path).isValid();
+            const bool everywhere = c.verdict == PictureHeaders::Case::Shown && c.shownEverywhere;
+            if (everywhere)
+                right = right && thumbnail;
+
+            const bool dropped = drop(window->imageView(), path);
+            QCoreApplication::processEvents();
+            if (everywhere)
+                right = right && dropped;
+            if (!right) {
+                ++wrong;
+                fprintf(stderr, "%s: source %d (%s), thumbnail %d, drop %d\n", qPrintable(c.name), int(shown),
+                        qPrintable(box), int(thumbnail), int(dropped));
+            }
+            QFile::remove(path);
+        }
+        return wrong;
+    }
+};
+
+} // namespace
+
+TEST_F(PictureHeadersTest, EveryBitmapHeaderIsShownOrRefusedWhereverItIsRead)
+{
+    const QList<PictureHeaders::Case> cases = PictureHeaders::bitmaps();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(readEach(cases) == 0 ? 0 : 1), ::testing::ExitedWithCode(0), "");
+}
+
+// The other formats whose readers are the image library's own.
+TEST_F(PictureHeadersTest, EveryHeaderOfTheLibrarysOwnReadersIsShownOrRefusedWhereverItIsRead)
+{
+    const QList<QList<PictureHeaders::Case>> groups = {PictureHeaders::targas(), PictureHeaders::sgis(),
+                                                       PictureHeaders::pnms(), PictureHeaders::hdrs(),
+                                                       PictureHeaders::ddss(), PictureHeaders::cineons(),
+                                                       PictureHeaders::zfiles()};
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (QList<PictureHeaders::Case> const& cases : groups) {
+        SCOPED_TRACE(cases.first().name.toStdString());
+        EXPECT_EXIT(std::exit(readEach(cases) == 0 ? 0 : 1), ::testing::ExitedWithCode(0), "");
+    }
+}
