@@ -35,7 +35,8 @@ public:
         Base3DGenerator const* colour = nullptr;
     };
 
-    // Starts a render: forgets every row and sum; memory of an earlier render is kept.
+    // Starts a render: forgets every row and sum; memory already taken is kept (the render
+    // gives it back with the whole state).
     void reset(Setup const& setup);
 
     // The blurred value at (x, y): 0..255 for one channel, 0x00RRGGBB for colour. Points

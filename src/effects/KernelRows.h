@@ -35,7 +35,8 @@ public:
         Base3DGenerator const* colour = nullptr;
     };
 
-    // Starts a render: forgets every row and value; memory of an earlier render is kept.
+    // Starts a render: forgets every row and value; memory already taken is kept (the render
+    // gives it back with the whole state).
     void reset(Setup const& setup);
     bool sameInput(Base1DGenerator const* channel, Base3DGenerator const* colour) const
     {

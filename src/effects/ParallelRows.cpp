@@ -2,6 +2,7 @@
 
 #include "effects/RenderStack.h"
 #include "effects/RenderThreadPool.h"
+#include "effects/RenderThreadStates.h"
 #include "effects/VectorRegisters.h"
 #include "params/StatusObserver.h"
 
@@ -46,6 +47,7 @@ public:
         : m_workers(workers)
         , m_bands(new Band[std::size_t(workers)])
         , m_function(function)
+        , m_states(RenderThreadStates::current())
     {
         for (int i = 0; i < workers; ++i) {
             const int first = int(std::int64_t(rowCount) * i / workers);
@@ -59,6 +61,8 @@ public:
         // A pool thread has the register state of the thread that started it.
         VectorRegisters::clearUpperHalves();
         RenderStack::Guard guard;
+        // The state a helper makes for the render is the render's to give back.
+        RenderThreadStates::Scope states(m_states);
         t_job = this;
         try {
             for (;;) {
@@ -152,6 +156,7 @@ private:
     const int m_workers;
     std::unique_ptr<Band[]> m_bands;
     ParallelRows::RowFunction const& m_function;
+    RenderThreadStates* const m_states;
     std::atomic<int> m_finished{0};
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_failed{false};

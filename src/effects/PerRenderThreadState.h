@@ -5,9 +5,11 @@
 //   onFilterStart():  m_running.init(RunningSums{...});        // starts a render
 //   getSample3():     RunningSums& s = m_running.local();      // this thread's own copy
 // Every thread gets a fresh copy of the initial value the first time it samples in a render;
-// a pooled thread never sees the previous render's state. Freed with the node.
+// a pooled thread never sees the previous render's state. The render that made a thread's state
+// gives it back (RenderThreadStates): at its end, and after each node it prepared.
 
 #include "effects/ThreadStateLookup.h"
+#include "effects/ThreadStateOwner.h"
 
 #include <QMutex>
 
@@ -17,19 +19,11 @@
 namespace KelVyxNodes {
 
 template<class T>
-class PerRenderThreadState
+class PerRenderThreadState : public ThreadStateOwner
 {
 public:
     PerRenderThreadState() = default;
-    ~PerRenderThreadState()
-    {
-        Slot* slot = m_head.load(std::memory_order_acquire);
-        while (slot) {
-            Slot* next = slot->next;
-            delete slot;
-            slot = next;
-        }
-    }
+    ~PerRenderThreadState() { freeSlots(); }
     PerRenderThreadState(PerRenderThreadState const&) = delete;
     PerRenderThreadState& operator=(PerRenderThreadState const&) = delete;
 
@@ -39,8 +33,14 @@ public:
         m_initial = initial;
         startRender();
     }
-    // Starts a render without a new initial value (local(reset) callers).
-    void startRender() { m_generation.fetch_add(1, std::memory_order_acq_rel); }
+    // Starts a render without a new initial value (local(reset) callers). State made outside
+    // a render (a preview sampled on demand) is given back with this render's.
+    void startRender()
+    {
+        m_generation.fetch_add(1, std::memory_order_acq_rel);
+        if (m_head.load(std::memory_order_acquire))
+            holdInCurrentRender();
+    }
 
     // The calling thread's state for the current render, a copy of the initial value on the
     // thread's first call in this render.
@@ -72,6 +72,23 @@ public:
     }
 
 private:
+    void releaseThreadStates() override { freeSlots(); }
+
+    void freeSlots()
+    {
+        Slot* slot = m_head.exchange(nullptr, std::memory_order_acq_rel);
+        long long freed = 0;
+        while (slot) {
+            Slot* next = slot->next;
+            delete slot;
+            slot = next;
+            ++freed;
+        }
+        slotsMade(-freed);
+        // Every thread's remembered slot of the old id is never matched again.
+        m_id.store(ThreadStateLookup::newOwnerId(), std::memory_order_release);
+    }
+
     struct Slot
     {
         std::thread::id thread;
@@ -80,11 +97,12 @@ private:
         T state{};
     };
 
-    // Slots are only ever prepended and live until the owner dies, so readers walk the list
-    // without a lock; a thread creates its slot under the lock once.
+    // Slots are only ever prepended while threads sample, and freed only while none does, so
+    // readers walk the list without a lock; a thread creates its slot under the lock once.
     Slot* slotOfThisThread() const
     {
-        if (void* known = ThreadStateLookup::find(m_id))
+        const std::uint64_t id = m_id.load(std::memory_order_acquire);
+        if (void* known = ThreadStateLookup::find(id))
             return static_cast<Slot*>(known);
         const std::thread::id me = std::this_thread::get_id();
         Slot* found = nullptr;
@@ -98,12 +116,14 @@ private:
             found->thread = me;
             found->next = m_head.load(std::memory_order_acquire);
             m_head.store(found, std::memory_order_release);
+            slotsMade(1);
+            const_cast<PerRenderThreadState*>(this)->holdInCurrentRender();
         }
-        ThreadStateLookup::remember(m_id, found);
+        ThreadStateLookup::remember(id, found);
         return found;
     }
 
-    const std::uint64_t m_id = ThreadStateLookup::newOwnerId();
+    std::atomic<std::uint64_t> m_id{ThreadStateLookup::newOwnerId()};
     T m_initial{};
     std::atomic<unsigned long long> m_generation{0};
     mutable std::atomic<Slot*> m_head{nullptr};

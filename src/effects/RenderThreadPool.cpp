@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <thread>
 
+#include <sched.h>
+
 namespace KelVyxNodes {
 
 RenderThreadPool& RenderThreadPool::instance()
@@ -17,8 +19,17 @@ RenderThreadPool& RenderThreadPool::instance()
 
 int RenderThreadPool::coreCount()
 {
-    const unsigned int cores = std::thread::hardware_concurrency();
-    return cores > 0 ? int(cores) : 1;
+    int cores = int(std::thread::hardware_concurrency());
+    // A process held to some of the cores (taskset, a container's quota of cpus) renders on
+    // those: more threads would only share them, each with its own rows of every window node.
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof(allowed), &allowed) == 0) {
+        const int usable = CPU_COUNT(&allowed);
+        if (usable > 0)
+            cores = cores > 0 ? std::min(cores, usable) : usable;
+    }
+    return cores > 0 ? cores : 1;
 }
 
 int RenderThreadPool::maxThreads()

@@ -34,7 +34,7 @@ public:
 
     // The process-wide pool; its threads are created when first needed.
     static RenderThreadPool& instance();
-    // The number of cores of the machine (at least 1).
+    // The number of cores the process may run on (at least 1).
     static int coreCount();
     // The most threads a render may ask for.
     static int maxThreads();

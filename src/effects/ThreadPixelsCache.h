@@ -7,8 +7,8 @@
 //   getSample3(p):    NodeCache<unsigned int>& c = m_cache.local();   // this thread's memo
 //                     if (c.lookup(x, y, v)) return v; ... compute ...; c.store(x, y, v);
 // A thread's memo is created zeroed on its first local() of a render; if it could not be
-// allocated it is not valid (lookup/store do nothing) and the node just computes. Freed with
-// the node. Only points inside the image are cached.
+// allocated it is not valid (lookup/store do nothing) and the node just computes. Given back
+// by the render that made it (PerRenderThreadState). Only points inside the image are cached.
 
 #include "effects/NodeCache.h"
 #include "effects/PerRenderThreadState.h"

@@ -6,6 +6,7 @@
 #include "effects/NodeTypeRegistry.h"
 #include "effects/RenderStack.h"
 #include "effects/RenderThreadPool.h"
+#include "effects/RenderThreadStates.h"
 #include "effects/SharedOutputMemo.h"
 #include "effects/VyxTerminal.h"
 #include "nodes/GraphUtils.h"
@@ -719,6 +720,9 @@ int VyxNodeGraph::onFilterStart(KelUtils::StatusObserver* observer)
             return -1;
         if (node && previews)
             makePreviewOf(node, stages, observer);
+        // Every pass this node's preparation ran (fills, its scan, its preview) is over.
+        if (RenderThreadStates* states = RenderThreadStates::current())
+            states->releaseAll();
         if (observer && observer->cancelationRequested())
             return -1;
     }
@@ -773,6 +777,10 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
     // Upstream first in every graph, then every cached upstream pointer read afresh, so that
     // links made before their upstream was ready work and statistics see prepared inputs.
     sortForRender();
+    // Declared before the stages, so given back last: after the stages' row memos, whatever way
+    // the render ends.
+    RenderThreadStates threadStates;
+    RenderThreadStates::Scope threadStatesScope(&threadStates);
     m_stages.begin(renderSerial(), renderThreads());
     struct EndStages
     {
@@ -811,6 +819,7 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
             restore();
             return -1;
         }
+        threadStates.releaseAll();
         if (destination->filter(observer) < 0) {
             qDebug() << "VyxNodeGraph error: filtering failed";
             restore();

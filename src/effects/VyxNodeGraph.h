@@ -89,9 +89,9 @@ public:
     // Advanced by every filter() on the top-level graph.
     unsigned long long renderSerial() const;
 
-    // Threads a render of this tree uses: 0 (the default) for every core of the machine, 1 to
-    // render on the calling thread alone. The top-level graph's setting counts. The bytes of
-    // the result do not depend on it.
+    // Threads a render of this tree uses: 0 (the default) for every core the process may run
+    // on, 1 to render on the calling thread alone. The top-level graph's setting counts. The
+    // bytes of the result do not depend on it.
     void setRenderThreadCount(int count);
     int renderThreadCount() const { return m_renderThreads.load(std::memory_order_relaxed); }
     // The number of threads a render of this tree will use (the top-level setting resolved).
