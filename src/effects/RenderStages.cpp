@@ -77,6 +77,7 @@ void RenderStages::begin(unsigned long long serial, int threads)
     m_peakLive = 0;
     m_made = 0;
     m_unfilled = 0;
+    m_chained = 0;
     m_lean = false;
 }
 
@@ -175,6 +176,8 @@ int RenderStages::registerStage(SharedOutputMemo const* memo, PullRecord const* 
 void RenderStages::readStage(SharedOutputMemo const* memo, PullRecord const* upstream)
 {
     const int index = registerStage(memo, upstream);
+    if (m_node && m_node->readsInputsRepeatedly())
+        m_stages[std::size_t(index)].readRepeatedly = true;
     if (!m_target)
         return;
     m_target->keepsRows = m_target->reads++ == 0;
@@ -251,8 +254,18 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
         // Left unfilled, a stage reading an unfilled one would make reads go down a chain of
         // them, its work growing with the depth: it is filled past the budget.
         bool readsUnfilled = false;
-        for (int below : stage.reads)
-            readsUnfilled = readsUnfilled || m_stages[std::size_t(below)].unfilled;
+        // Where no link of the chain is read more than once per point, a read down it costs
+        // a call per level (the row memos keep each level's rows): linear, as it always was.
+        bool growsTheWork = stage.readRepeatedly;
+        int chain = 1;
+        for (int below : stage.reads) {
+            Stage const& read = m_stages[std::size_t(below)];
+            readsUnfilled = readsUnfilled || read.unfilled;
+            growsTheWork = growsTheWork || (read.unfilled && read.readRepeatedly);
+            if (read.unfilled)
+                chain = std::max(chain, read.chain + 1);
+        }
+        growsTheWork = growsTheWork || chain > kMaxChain;
         // But never past the hard cap (what a stack blending colour and alpha reads, or half
         // the budget more): a nest's every level's input is read at the end, and holding them
         // all on a big picture would take gigabytes. Such a graph is refused before any fill
@@ -260,7 +273,7 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
         const bool underCap = m_liveStores < 2 * kMinStores
                               || m_liveBytes + stage.memo->storeBytes() <= hardCapBytes();
         const bool fills = fit || (readsUnfilled && underCap);
-        if (m_dryRun && readsUnfilled && !fills)
+        if (m_dryRun && readsUnfilled && growsTheWork && !fills)
             return 1;
         int filled = 0;
         if (fills && m_dryRun) {
@@ -288,13 +301,16 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
         }
         // A store that could not be had where the work needs one: refused as out of memory,
         // rather than reading down a chain of unfilled stages.
-        if (readsUnfilled && stage.memo->storeBytes() > 0)
+        if (readsUnfilled && growsTheWork && stage.memo->storeBytes() > 0)
             throw std::bad_alloc();
         // Read through its row memo, it reads what its fill would have read, until its own
         // last reader: those stay (all filled, so such a read ends one unfilled stage down).
         stage.unfilled = true;
+        stage.chain = chain;
         m_unfilledRead.push_back(int(index));
         ++m_unfilled;
+        if (readsUnfilled)
+            ++m_chained;
         for (int below : stage.reads) {
             Stage& read = m_stages[std::size_t(below)];
             read.lastUse = std::max(read.lastUse, stage.lastUse);
@@ -318,6 +334,7 @@ bool RenderStages::holdsWithinCap()
     const int filled = m_filled;
     const int peakLive = m_peakLive;
     const int unfilled = m_unfilled;
+    const int chained = m_chained;
     auto run = [&](bool lean) {
         m_lean = lean;
         m_dryRun = true;
@@ -336,6 +353,7 @@ bool RenderStages::holdsWithinCap()
         m_filled = filled;
         m_peakLive = peakLive;
         m_unfilled = unfilled;
+        m_chained = chained;
         return outcome == 0;
     };
     // Stages filled early because they fit the budget may take the room a later one needs

@@ -44,6 +44,9 @@ public:
     static constexpr int kCutDepth = 32;
     static constexpr std::size_t kBudgetBytes = std::size_t(512) << 20;
     static constexpr int kMinStores = 2;
+    // Past the hard cap, the longest chain of unfilled stages a read may go down (each read
+    // once per point): a call per level, so the work stays within a few passes per node.
+    static constexpr int kMaxChain = 8;
 
     // The budget renders use (kBudgetBytes); tests set a smaller one to reach the unfilled path
     // on small pictures, and put it back.
@@ -122,6 +125,8 @@ public:
     int filledCount() const { return m_filled; }
     int peakLiveStores() const { return m_peakLive; }
     int unfilledCount() const { return m_unfilled; }
+    // Unfilled stages reading unfilled ones: reads go down such a chain, a call per level.
+    int chainedCount() const { return m_chained; }
 
 private:
     struct Stage
@@ -136,6 +141,11 @@ private:
         bool unfilled;
         // The stages its fill reads.
         std::vector<int> reads;
+        // A reader reads it more than once per point: left unfilled in a chain of unfilled
+        // stages, its reads would multiply the work below it by every level.
+        bool readRepeatedly = false;
+        // Unfilled, the number of unfilled stages a read of it goes down, itself included.
+        int chain = 0;
     };
     int registerStage(SharedOutputMemo const* memo, PullRecord const* upstream);
     void release(int index);
@@ -163,6 +173,7 @@ private:
     int m_peakLive = 0;
     int m_made = 0;
     int m_unfilled = 0;
+    int m_chained = 0;
     // holdsWithinCap is running the schedule: stores are counted, never made or given back.
     bool m_dryRun = false;
     // Past the budget, only kMinStores stores, and those that read unfilled stages, are filled:

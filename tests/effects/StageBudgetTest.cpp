@@ -48,6 +48,7 @@ struct Rendered
     QImage image;
     long long asked = 0;
     int deepest = 0;
+    int chained = 0;
     int peakStores = 0;
     int unfilled = 0;
     int filled = 0;
@@ -79,6 +80,7 @@ Rendered render(VyxNodeGraph& root, std::size_t budget)
     out.deepest = CountingPassNode::deepest();
     out.peakStores = root.renderStages().peakLiveStores();
     out.unfilled = root.renderStages().unfilledCount();
+    out.chained = root.renderStages().chainedCount();
     return out;
 }
 
@@ -165,7 +167,10 @@ TEST(StageBudget, PastTheBudgetWorkStaysBoundedWithTheSameBytes)
                 // Stops at the first depth that breaks it: down a chain of unfilled stages the
                 // work and the depth of a read grow with the depth of the graph.
                 ASSERT_LE(tight.asked, 4 * (depth + 1) * pixels);
-                ASSERT_LE(tight.deepest, full.deepest + 1);
+                // Down a chain of unfilled stages (none of them read more than once per point)
+                // a read goes a call per level; elsewhere one unfilled stage down at most.
+                if (tight.chained == 0)
+                    ASSERT_LE(tight.deepest, full.deepest + 1);
                 EXPECT_LE(tight.peakStores, s.holds > 0 ? std::max(s.holds, stores) : full.peakStores);
             }
         }
