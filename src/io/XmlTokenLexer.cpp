@@ -138,8 +138,7 @@ void XmlTokenLexer::chooseUnitWidth()
 void XmlTokenLexer::take(char32_t unit)
 {
     if (m_sequences && !m_sequences->step(m_sequenceState, uchar(unit))) {
-        m_encodingVerdict = XmlEncodingRule::Verdict::AsciiInsideCharacters;
-        m_fault = Fault::UnfollowedEncoding;
+        m_fault = Fault::IllFormedCharacter;
         return;
     }
     ++m_length;

@@ -494,5 +494,8 @@ TEST(XmlDocumentEncoding, InUhcALetterInsideACharacterIsFollowedAndAPairHidingMa
         EXPECT_FALSE(gated.accepted);
         EXPECT_TRUE(gated.message.contains(QStringLiteral("\"%1\"").arg(QString::fromLatin1(name))))
             << gated.message.toStdString();
+        // The encoding is read: the document is refused as damaged, not for its encoding.
+        EXPECT_TRUE(gated.message.contains(QStringLiteral("no character of the encoding"))) << gated.message.toStdString();
+        EXPECT_TRUE(xmlRefusedEncoding(hidden).isEmpty());
     }
 }
