@@ -187,8 +187,10 @@ void XmlTokenLexer::followDeclaration(char32_t unit)
             if (m_encodingVerdict == XmlEncodingRule::Verdict::Followed && m_unitWidth == 1 && !m_encoding.isEmpty())
                 m_sequences = XmlEncodingRule::sequences(m_encoding);
             // Followed from here on, the declaration's bytes must have been ASCII.
-            if (m_encodingVerdict != XmlEncodingRule::Verdict::Followed || (m_sequences && m_declarationBeyondAscii))
+            if (m_encodingVerdict != XmlEncodingRule::Verdict::Followed)
                 m_fault = Fault::UnfollowedEncoding;
+            else if (m_sequences && m_declarationBeyondAscii)
+                m_fault = Fault::DeclarationBeyondAscii;
         }
         m_declaration.clear();
         return;
