@@ -1,5 +1,7 @@
 #include "app/BitmapFileCheck.h"
 
+#include "app/ColourMasks.h"
+
 #include "io/ImageSignatures.h"
 #include "io/RegularFileReader.h"
 
@@ -10,6 +12,8 @@
 #include <array>
 
 namespace {
+
+using ColourMasks::isRun;
 
 bool fail(QString* reason, const QString& text)
 {
@@ -26,16 +30,6 @@ quint16 u16(const QByteArray& bytes, int at)
 quint32 u32(const QByteArray& bytes, int at)
 {
     return qFromLittleEndian<quint32>(bytes.constData() + at);
-}
-
-// A mask of one run of set bits.
-bool isRun(quint32 mask)
-{
-    if (mask == 0)
-        return false;
-    while ((mask & 1u) == 0)
-        mask >>= 1;
-    return (mask & (mask + 1)) == 0;
 }
 
 constexpr int fileHeaderBytes = 14;

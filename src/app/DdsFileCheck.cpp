@@ -1,25 +1,20 @@
 #include "app/DdsFileCheck.h"
 
+#include "app/ColourMasks.h"
+
 #include <QIODevice>
 #include <QList>
 #include <QtEndian>
 
 namespace {
 
+using ColourMasks::isRun;
+
 bool fail(QString* reason, const QString& text)
 {
     if (reason)
         *reason = QStringLiteral("Damaged DirectDraw Surface: ") + text;
     return false;
-}
-
-bool isRun(quint32 mask)
-{
-    if (mask == 0)
-        return false;
-    while ((mask & 1u) == 0)
-        mask >>= 1;
-    return (mask & (mask + 1)) == 0;
 }
 
 constexpr quint32 alphaPixels = 0x1;

@@ -75,6 +75,12 @@ bool XmlDocumentBudget::admit(QXmlStreamReader const& reader)
     case XmlTokenLexer::Fault::TokenTooLong:
         return refuse(QStringLiteral("a text, tag, comment or declaration longer than %1 MB")
                           .arg(MaxXmlTokenLength / (1024 * 1024)));
+    case XmlTokenLexer::Fault::IllFormedCharacter:
+        return refuse(QStringLiteral("a sequence of bytes that is no character of the encoding \"%1\" takes in an "
+                                     "ASCII character")
+                          .arg(QString::fromLatin1(m_device->lexer().encoding())));
+    case XmlTokenLexer::Fault::DeclarationBeyondAscii:
+        return refuse(QStringLiteral("an XML declaration holding bytes other than ASCII"));
     case XmlTokenLexer::Fault::UnfollowedEncoding:
         if (m_device->lexer().encodingVerdict() == XmlEncodingRule::Verdict::Followed)
             return refuse(QStringLiteral("an XML declaration too long to be read"));

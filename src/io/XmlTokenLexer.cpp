@@ -138,8 +138,7 @@ void XmlTokenLexer::chooseUnitWidth()
 void XmlTokenLexer::take(char32_t unit)
 {
     if (m_sequences && !m_sequences->step(m_sequenceState, uchar(unit))) {
-        m_encodingVerdict = XmlEncodingRule::Verdict::AsciiInsideCharacters;
-        m_fault = Fault::UnfollowedEncoding;
+        m_fault = Fault::IllFormedCharacter;
         return;
     }
     ++m_length;
@@ -188,8 +187,10 @@ void XmlTokenLexer::followDeclaration(char32_t unit)
             if (m_encodingVerdict == XmlEncodingRule::Verdict::Followed && m_unitWidth == 1 && !m_encoding.isEmpty())
                 m_sequences = XmlEncodingRule::sequences(m_encoding);
             // Followed from here on, the declaration's bytes must have been ASCII.
-            if (m_encodingVerdict != XmlEncodingRule::Verdict::Followed || (m_sequences && m_declarationBeyondAscii))
+            if (m_encodingVerdict != XmlEncodingRule::Verdict::Followed)
                 m_fault = Fault::UnfollowedEncoding;
+            else if (m_sequences && m_declarationBeyondAscii)
+                m_fault = Fault::DeclarationBeyondAscii;
         }
         m_declaration.clear();
         return;

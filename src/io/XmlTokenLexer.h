@@ -19,7 +19,18 @@ namespace KelUtils {
 class XmlTokenLexer
 {
 public:
-    enum class Fault { None, TokenTooLong, TooManyAttributes, UnfollowedEncoding };
+    // IllFormedCharacter: in an encoding that is followed, a sequence of bytes that is no
+    // character of it took in an ASCII character other than a letter (the document is damaged;
+    // the encoding is read). DeclarationBeyondAscii: in such an encoding, an XML declaration
+    // holding other bytes than ASCII (the lexer cannot tell where it ends).
+    enum class Fault {
+        None,
+        TokenTooLong,
+        TooManyAttributes,
+        UnfollowedEncoding,
+        IllFormedCharacter,
+        DeclarationBeyondAscii
+    };
 
     // Takes the next bytes; returns how many of them lie before the first fault (all of them
     // without one). After a fault the lexer takes nothing more.

@@ -32,7 +32,14 @@ void TwCmdNodeColor::apply(Attributes const& attributes)
     KelNodes::Node* node = TwObjectSettings::findNode(m_core, m_topLevel, m_uid);
     if (!node)
         return;
-    node->paramContainer()->auxData() = attributes;
+    // The colour's own attributes only: where the node view laid the node out since stays.
+    QMap<QString, QVariant>& kept = node->paramContainer()->auxData();
+    for (QString const& key : {QStringLiteral("hasCustomNodeColor"), QStringLiteral("customNodeColor")}) {
+        if (attributes.contains(key))
+            kept.insert(key, attributes.value(key));
+        else
+            kept.remove(key);
+    }
     // A shown node takes the colour from the attributes, as when it is shown anew.
     if (auto* item = qobject_cast<KelNGNode*>(node->viewItem())) {
         item->setHasCustomNodeColor(attributes.value(QStringLiteral("hasCustomNodeColor")).toBool());

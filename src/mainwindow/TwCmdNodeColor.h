@@ -15,7 +15,8 @@ class NodeGraph;
 }
 
 // A node's colour. The colour is kept in the node's editor attributes, which Save writes: the
-// command puts back the whole set as it stood before or after the change. It goes on the undo
+// command puts back the colour's attributes as they stood before or after the change (the
+// layout the node view writes beside them is no part of it). It goes on the undo
 // stack of the node's top-level graph and finds the node there again by uid.
 class TwCmdNodeColor : public QUndoCommand
 {

@@ -195,7 +195,8 @@ void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
         else if (parsed)
             warn(tr("The file \"%1\" is not a Vyx-Solenne project.").arg(name));
         else
-            warn(tr("The file \"%1\" is not a Vyx-Solenne project.\n\n%2").arg(name, where));
+            // The reason stands as a sentence of its own (the gate's begin in lower case).
+            warn(tr("The file \"%1\" is not a Vyx-Solenne project.\n\n%2").arg(name, where.left(1).toUpper() + where.mid(1)));
         return;
     }
 

@@ -4,6 +4,7 @@
 // render.
 
 #include "DeepGraphs.h"
+#include "ResidentMemory.h"
 
 #include "app/AddressSpaceLimit.h"
 #include "effects/RenderStages.h"
@@ -24,25 +25,6 @@ using namespace KelVyxNodes;
 
 namespace EffectTest {
 namespace {
-
-qint64 residentBytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray const& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
-}
-
-qint64 peakResidentBytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return qint64(usage.ru_maxrss) * 1024;
-}
 
 // Renders `root` (set up on `picture`) and exits 0 when it rendered holding at most `pictures`
 // pictures more, and keeps no more than the result afterwards.

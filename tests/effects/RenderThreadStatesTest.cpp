@@ -6,6 +6,7 @@
 #include "DeepGraphs.h"
 #include "EffectTestSupport.h"
 #include "EngineTestNodes.h"
+#include "ResidentMemory.h"
 
 #include "../app/AddressSpaceLimit.h"
 #include "effects/NodeTypeRegistry.h"
@@ -130,25 +131,6 @@ TEST(RenderThreadStates, EveryNodeTypeGivesItsStateBackHoweverTheRenderEnds)
         }
     }
     EXPECT_GT(checked, 30);
-}
-
-qint64 residentBytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (QByteArray const& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return -1;
-}
-
-qint64 peakResidentBytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return qint64(usage.ru_maxrss) * 1024;
 }
 
 // The rows a window node keeps depend on the picture's width alone: a picture as wide as a

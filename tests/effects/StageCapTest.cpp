@@ -87,6 +87,21 @@ Outcome render(VyxNodeGraph& root, std::size_t budget, long long fuse)
     return out;
 }
 
+LevelNode levelOf(QString const& type)
+{
+    return LevelNode{type, *passageOf(type)};
+}
+
+LevelNode reduction()
+{
+    return levelOf(QStringLiteral("operator.noiseReduction"));
+}
+
+LevelNode aberration()
+{
+    return levelOf(QStringLiteral("operator.chromaaber"));
+}
+
 struct Kind
 {
     std::string name;
@@ -110,11 +125,7 @@ std::vector<Kind> kinds()
         const bool window = node->readsInputsRepeatedly() || node->keepsInputRows();
         all.push_back({type->typeId.toStdString(), {LevelNode{type->typeId, *passage}}, window});
     }
-    const QString reduction = QStringLiteral("operator.noiseReduction");
-    const QString aberration = QStringLiteral("operator.chromaaber");
-    all.push_back({"noise reduction and chromatic aberration",
-                   {LevelNode{reduction, *passageOf(reduction)}, LevelNode{aberration, *passageOf(aberration)}},
-                   true});
+    all.push_back({"noise reduction and chromatic aberration", {reduction(), aberration()}, true});
     return all;
 }
 
@@ -177,6 +188,29 @@ TEST(StageCap, PastTheBudgetEveryNodeTypeRendersLinearlyOrIsRefusedBeforeAnyWork
     EXPECT_GT(rendered, refused);
 }
 
+// A graph of levels of the same nodes in one shape, `depth` deep.
+struct DeepCase
+{
+    std::vector<LevelNode> levels;
+    Shape shape;
+    int depth;
+
+    int nodes() const { return depth * (int(levels.size()) + 1) + 1; }
+    std::string trace(int threads) const
+    {
+        return std::string(shapeName(shape)) + " of " + std::to_string(depth) + " levels of "
+               + std::to_string(levels.size()) + " on " + std::to_string(threads) + " threads";
+    }
+    // Built on the picture, a counting node in front of every level, rendered on `threads`.
+    void build(VyxNodeGraph& root, QImage const& picture, int threads) const
+    {
+        root.setRenderThreadCount(threads);
+        ASSERT_EQ(root.setUp(&picture), 0);
+        ASSERT_TRUE(buildDeep(&root, &picture, levels, shape, depth, counting(), 2, 60));
+        ASSERT_EQ(root.setUp(&picture), 0);
+    }
+};
+
 // The graphs the cap was made for, named: a nest of 32 noise reductions, a noise reduction and
 // a chromatic aberration at every level of a nest, chromatic aberration alone 64 deep, all at a
 // budget of no store. Each is refused before any work, or renders linearly.
@@ -184,27 +218,16 @@ TEST(StageCap, DeepNestsOfRepeatedReadersAtNoBudget)
 {
     const QImage picture = makeGradientImage(40, 30);
     const long long pixels = 40 * 30;
-    const QString reduction = QStringLiteral("operator.noiseReduction");
-    const QString aberration = QStringLiteral("operator.chromaaber");
-    struct Case
-    {
-        std::vector<LevelNode> levels;
-        Shape shape;
-        int depth;
-    };
-    const LevelNode nr{reduction, *passageOf(reduction)};
-    const LevelNode ca{aberration, *passageOf(aberration)};
-    for (Case const& c : {Case{{nr}, Shape::Nest, 32}, Case{{nr, ca}, Shape::Nest, 16}, Case{{ca}, Shape::Nest, 64},
-                          Case{{ca}, Shape::Chain, 64}, Case{{nr}, Shape::Stack, 63}}) {
+    const LevelNode nr = reduction();
+    const LevelNode ca = aberration();
+    for (DeepCase const& c : {DeepCase{{nr}, Shape::Nest, 32}, DeepCase{{nr, ca}, Shape::Nest, 16},
+                              DeepCase{{ca}, Shape::Nest, 64}, DeepCase{{ca}, Shape::Chain, 64},
+                              DeepCase{{nr}, Shape::Stack, 63}}) {
         for (int threads : {1, 3}) {
-            SCOPED_TRACE(std::string(shapeName(c.shape)) + " of " + std::to_string(c.depth) + " levels of "
-                         + std::to_string(c.levels.size()) + " on " + std::to_string(threads) + " threads");
+            SCOPED_TRACE(c.trace(threads));
             VyxNodeGraph root;
-            root.setRenderThreadCount(threads);
-            ASSERT_EQ(root.setUp(&picture), 0);
-            ASSERT_TRUE(buildDeep(&root, &picture, c.levels, c.shape, c.depth, counting(), 2, 60));
-            ASSERT_EQ(root.setUp(&picture), 0);
-            const long long bound = 8LL * (c.depth * (int(c.levels.size()) + 1) + 1) * pixels;
+            ASSERT_NO_FATAL_FAILURE(c.build(root, picture, threads));
+            const long long bound = 8LL * c.nodes() * pixels;
             const Outcome full = render(root, RenderStages::kBudgetBytes, 4 * bound);
             ASSERT_FALSE(full.image.isNull());
             const Outcome tight = render(root, 0, 4 * bound);
@@ -248,27 +271,16 @@ TEST(StageCap, ACancellationPastTheBudgetIsSeenWithinABoundedCountOfPoints)
 {
     const QImage picture = makeGradientImage(48, 36);
     const long long width = 48;
-    const QString reduction = QStringLiteral("operator.noiseReduction");
-    const QString aberration = QStringLiteral("operator.chromaaber");
-    const LevelNode nr{reduction, *passageOf(reduction)};
-    const LevelNode ca{aberration, *passageOf(aberration)};
-    struct Case
-    {
-        std::vector<LevelNode> levels;
-        Shape shape;
-        int depth;
-    };
-    for (Case const& c : {Case{{nr}, Shape::Nest, 32}, Case{{nr, ca}, Shape::Nest, 16}, Case{{nr}, Shape::Nest, 4},
-                          Case{{nr, ca}, Shape::Stack, 24}, Case{{ca}, Shape::Chain, 64}}) {
+    const LevelNode nr = reduction();
+    const LevelNode ca = aberration();
+    for (DeepCase const& c : {DeepCase{{nr}, Shape::Nest, 32}, DeepCase{{nr, ca}, Shape::Nest, 16},
+                              DeepCase{{nr}, Shape::Nest, 4}, DeepCase{{nr, ca}, Shape::Stack, 24},
+                              DeepCase{{ca}, Shape::Chain, 64}}) {
         for (int threads : {1, 3}) {
-            SCOPED_TRACE(std::string(shapeName(c.shape)) + " of " + std::to_string(c.depth) + " levels of "
-                         + std::to_string(c.levels.size()) + " on " + std::to_string(threads) + " threads");
+            SCOPED_TRACE(c.trace(threads));
             VyxNodeGraph root;
-            root.setRenderThreadCount(threads);
-            ASSERT_EQ(root.setUp(&picture), 0);
-            ASSERT_TRUE(buildDeep(&root, &picture, c.levels, c.shape, c.depth, counting(), 2, 60));
-            ASSERT_EQ(root.setUp(&picture), 0);
-            const int nodes = c.depth * (int(c.levels.size()) + 1) + 1;
+            ASSERT_NO_FATAL_FAILURE(c.build(root, picture, threads));
+            const int nodes = c.nodes();
             // A row of every node, with room for a window's rows, on every thread.
             const long long row = 16LL * nodes * width * threads;
             const Outcome whole = render(root, 0, 1000 * row);

@@ -494,5 +494,18 @@ TEST(XmlDocumentEncoding, InUhcALetterInsideACharacterIsFollowedAndAPairHidingMa
         EXPECT_FALSE(gated.accepted);
         EXPECT_TRUE(gated.message.contains(QStringLiteral("\"%1\"").arg(QString::fromLatin1(name))))
             << gated.message.toStdString();
+        // The encoding is read: the document is refused as damaged, not for its encoding.
+        EXPECT_TRUE(gated.message.contains(QStringLiteral("no character of the encoding"))) << gated.message.toStdString();
+        EXPECT_TRUE(xmlRefusedEncoding(hidden).isEmpty());
+
+        // A declaration holding a character of the encoding other than ASCII is refused as that.
+        for (QByteArray const& declaration :
+             {head.left(head.size() - 3) + " standalone=\"\xb0\x41\"?>\n", head.left(head.size() - 3) + " \xb0\x41?>\n"}) {
+            const Reading refused = throughTheGate(declaration + "<r/>");
+            EXPECT_FALSE(refused.accepted);
+            EXPECT_EQ(refused.message.left(refused.message.indexOf(QLatin1String(" ("))).toStdString(),
+                      "an XML declaration holding bytes other than ASCII")
+                << refused.message.toStdString();
+        }
     }
 }

@@ -4,6 +4,7 @@
 // take back at once, and the effect comes back with its own template as it was, unsaved edits
 // included.
 
+#include "GraphContainers.h"
 #include "TemplateEditFixture.h"
 
 #include "app/KelNGObject.h"
@@ -48,18 +49,6 @@ std::string caseName(::testing::TestParamInfo<Case> const& info)
     auto [show, path] = info.param;
     const char* paths[] = {"Bin", "DeleteKey", "EditDelete"};
     return std::string(show == Show::Project ? "ShowProject_" : "ShowTemplates_") + paths[int(path)];
-}
-
-// Every parameter container of the graph and of the nodes inside it, at any depth.
-void collectContainers(KelNodes::Node* node, QSet<KelUtils::IParameterContainer*>& into)
-{
-    if (!node)
-        return;
-    into.insert(node->paramContainer());
-    if (KelNodes::NodeGraph* graph = node->toNodeGraph()) {
-        for (KelNodes::Node* inner : graph->nodes())
-            collectContainers(inner, into);
-    }
 }
 
 class EffectDeleteHolders : public TemplateEditFixture, public ::testing::WithParamInterface<Case>

@@ -443,6 +443,34 @@ TEST_F(ProjectFiles, AProjectInAnEncodingNotReadIsRefusedForItsEncoding)
     }
 }
 
+// A project in an encoding the program reads (UHC) whose bytes hold a sequence that is no
+// character of it, taking in markup, is refused as damaged, not as a project in an encoding the
+// program does not read, in sentences that start as sentences.
+TEST_F(ProjectFiles, ADamagedProjectInAnEncodingReadIsRefusedAsDamaged)
+{
+    addInversion("Kept");
+    core()->setModified(false);
+    const QString path = dir.filePath(QStringLiteral("uhc.vyxsg"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        // 0x81 leads a character in UHC; "]" cannot end one.
+        file.write("<?xml version=\"1.0\" encoding=\"windows-949\"?>\n<graph name=\"\x81]\"/>\n");
+    }
+    QString text;
+    answerMessageBox(QMessageBox::Ok, &text);
+    QString opened = path;
+    window->openNodeGraph(core()->rootGraph(), opened);
+    settle();
+    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(path))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("does not read"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("no character of the encoding \"windows-949\""))) << text.toStdString();
+    for (QString const& paragraph : text.split(QStringLiteral("\n\n")))
+        EXPECT_TRUE(!paragraph.isEmpty() && paragraph.at(0).isUpper()) << text.toStdString();
+    EXPECT_EQ(objectNames(), QStringList({"Kept"}));
+    EXPECT_FALSE(core()->isModified());
+}
+
 // A file that does not begin as XML is refused on its first bytes: a 400 MB file of zeros,
 // under the size limit, opened with only 256 MB of address space to spare.
 TEST_F(ProjectFiles, AFileThatDoesNotBeginAsXmlIsRefusedOnItsFirstBytes)

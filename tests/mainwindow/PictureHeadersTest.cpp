@@ -5,6 +5,7 @@
 
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
+#include "PictureDrop.h"
 
 #include "app/OwnReaderHeaders.h"
 #include "app/PictureHeaders.h"
@@ -34,18 +35,6 @@ using namespace MainWindowTest;
 class PictureHeadersTest : public MainWindowFixture
 {
 protected:
-    // Enter and drop as the platform sends them; true when the drop was taken.
-    static bool drop(ImageView* view, QString const& path)
-    {
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(path)});
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(view, &enter);
-        QDropEvent dropped(QPointF(12, 12), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(view, &dropped);
-        return enter.isAccepted() && dropped.isAccepted();
-    }
-
     // Reads every case in the three places; the number of cases that went otherwise than their
     // verdict says. Each case is named before it is read, so that a crash names its file.
     int readEach(QList<PictureHeaders::Case> const& cases)
@@ -82,7 +71,7 @@ protected:
             if (everywhere)
                 right = right && thumbnail;
 
-            const bool dropped = drop(window->imageView(), path);
+            const bool dropped = dropOnView(window->imageView(), path);
             QCoreApplication::processEvents();
             if (everywhere)
                 right = right && dropped;

@@ -3,6 +3,7 @@
 // no editor holds anything freed, and after it, its undo and its redo every editor edits what the
 // window shows as selected. The window then closes, reading what the timeline holds.
 
+#include "GraphContainers.h"
 #include "MessageBoxes.h"
 #include "ShownTargets.h"
 #include "WindowUser.h"
@@ -48,17 +49,6 @@ std::string wayName(::testing::TestParamInfo<Way> const& info)
     const char* names[] = {"NodeDelete", "EditorListDelete", "ProjectTabBin", "TemplateDelete",
                            "UndoOfAdd", "New", "Open", "QuitOnATemplate"};
     return names[int(info.param)];
-}
-
-void collectContainers(KelNodes::Node* node, QSet<KelUtils::IParameterContainer*>& into)
-{
-    if (!node)
-        return;
-    into.insert(node->paramContainer());
-    if (KelNodes::NodeGraph* graph = node->toNodeGraph()) {
-        for (KelNodes::Node* inner : graph->nodes())
-            collectContainers(inner, into);
-    }
 }
 
 class RemovalHolders : public WindowUser, public ::testing::WithParamInterface<Way>

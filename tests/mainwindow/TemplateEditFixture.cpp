@@ -69,14 +69,8 @@ void TemplateEditFixture::editDescription()
     ASSERT_TRUE(objectTemplate->description().endsWith(QStringLiteral("Edited.")));
 }
 
-void TemplateEditFixture::editEffectTemplate()
+void TemplateEditFixture::typeIntoEffectTemplate(QString const& text)
 {
-    window->form()->actionNodeGraphView->trigger();
-    settle();
-    effect = core()->addTemplateObject(uuid);
-    settle();
-    ASSERT_NE(effect, nullptr);
-    ASSERT_NE(effect->objectTemplate(), objectTemplate);
     Ui::ObjectEditor* editor = window->objectEditor()->form();
     editor->projectRadioButton->click();
     ASSERT_TRUE(effect->objectEditorItem);
@@ -85,10 +79,22 @@ void TemplateEditFixture::editEffectTemplate()
     settle();
     TemplateEditor* templateEditor = window->objectEditor()->templateEditor();
     ASSERT_EQ(templateEditor->object(), effect);
-    QTest::keyClicks(templateEditor->form()->descriptionEdit, QStringLiteral("Effect edit."));
+    QTest::keyClicks(templateEditor->form()->descriptionEdit, text);
     settle();
     ASSERT_TRUE(effect->objectTemplate()->modified());
-    ASSERT_TRUE(templateEditor->saveButton()->isEnabled()) << "the disk button offers the save";
+}
+
+void TemplateEditFixture::editEffectTemplate()
+{
+    window->form()->actionNodeGraphView->trigger();
+    settle();
+    effect = core()->addTemplateObject(uuid);
+    settle();
+    ASSERT_NE(effect, nullptr);
+    ASSERT_NE(effect->objectTemplate(), objectTemplate);
+    ASSERT_NO_FATAL_FAILURE(typeIntoEffectTemplate(QStringLiteral("Effect edit.")));
+    ASSERT_TRUE(window->objectEditor()->templateEditor()->saveButton()->isEnabled())
+        << "the disk button offers the save";
 }
 
 void TemplateEditFixture::editNamelessEffectTemplate()
@@ -104,17 +110,7 @@ void TemplateEditFixture::editNamelessEffectTemplate()
     ASSERT_TRUE(effect->objectTemplate());
     ASSERT_TRUE(effect->objectTemplate()->name().isEmpty());
     ASSERT_TRUE(effect->objectTemplate()->uuid().isEmpty());
-    Ui::ObjectEditor* editor = window->objectEditor()->form();
-    editor->projectRadioButton->click();
-    ASSERT_TRUE(effect->objectEditorItem);
-    editor->treeWidget->setCurrentItem(effect->objectEditorItem);
-    editor->tabWidget->setCurrentWidget(editor->templateTab);
-    settle();
-    TemplateEditor* templateEditor = window->objectEditor()->templateEditor();
-    ASSERT_EQ(templateEditor->object(), effect);
-    QTest::keyClicks(templateEditor->form()->descriptionEdit, QStringLiteral("A note."));
-    settle();
-    ASSERT_TRUE(effect->objectTemplate()->modified());
+    ASSERT_NO_FATAL_FAILURE(typeIntoEffectTemplate(QStringLiteral("A note.")));
 }
 
 KelTemplate* TemplateEditFixture::storedTemplateNamed(QString const& name)

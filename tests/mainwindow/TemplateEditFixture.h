@@ -27,6 +27,9 @@ protected:
     // An effect "Tone FX" made with +, whose template has no name and no UUID, with a line typed
     // into its description in the Template tab.
     void editNamelessEffectTemplate();
+    // The project's effect picked in the object editor's list, its Template tab shown and
+    // `text` typed into its template's description.
+    void typeIntoEffectTemplate(QString const& text);
     // The store's template of that name in a window made afresh (from its file), or null.
     KelTemplate* storedTemplateNamed(QString const& name);
     // The store's record of the template in a window made afresh (from the file).

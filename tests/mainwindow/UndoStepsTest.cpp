@@ -22,6 +22,7 @@
 #include <QDomDocument>
 #include <QDomNamedNodeMap>
 #include <QMap>
+#include <QGraphicsPixmapItem>
 #include <QTest>
 #include <QTreeWidget>
 #include <QToolButton>
@@ -142,6 +143,37 @@ TEST_F(UndoSteps, ANodesColourIsAStep)
     }
     // A colour picked in the colour field's dialog.
     expectAStep([panel] { panel->nodeColorField->setColor(QColor(9, 9, 9)); });
+}
+
+// Undoing a colour gives back the colour alone: the node moved after it, in a graph no longer
+// shown, stays where it was moved to.
+TEST_F(UndoSteps, UndoingANodesColourKeepsWhereTheNodeWasMovedAfterIt)
+{
+    KelNGObject* object = addConstEffect(QStringLiteral("Tone"));
+    KelNGObject* other = addConstEffect(QStringLiteral("Other"));
+    pressGraphView();
+    clickRow(object);
+    KelNodes::Node* node = nodeOfType(object, QStringLiteral("generator.const"));
+    ASSERT_NE(node, nullptr);
+    clickNode(node);
+    KelNGNode* item = KelNGNode::itemOf(node);
+    ASSERT_TRUE(item && item->pixmapItem());
+    window->objectEditor()->nodePanelForm()->nodeColor3Button->click();
+    settle();
+    const bool coloured = node->paramContainer()->auxData().value(QStringLiteral("hasCustomNodeColor")).toBool();
+    ASSERT_TRUE(coloured);
+    // Moved, then its graph shown no longer: the view writes where it lies into the node.
+    const QPointF moved = item->pixmapItem()->pos() + QPointF(120, 80);
+    item->pixmapItem()->setPos(moved);
+    clickRow(other);
+    settle();
+    QMap<QString, QVariant> const& layout = node->paramContainer()->auxData();
+    ASSERT_EQ(layout.value(QStringLiteral("posX")).toDouble(), moved.x());
+    window->undoAction()->trigger();
+    settle();
+    EXPECT_FALSE(node->paramContainer()->auxData().value(QStringLiteral("hasCustomNodeColor")).toBool());
+    EXPECT_EQ(node->paramContainer()->auxData().value(QStringLiteral("posX")).toDouble(), moved.x());
+    EXPECT_EQ(node->paramContainer()->auxData().value(QStringLiteral("posY")).toDouble(), moved.y());
 }
 
 // The Project tab's +: a new, empty effect.
