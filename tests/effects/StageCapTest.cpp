@@ -242,6 +242,37 @@ TEST(StageCap, DeepNestsOfRepeatedReadersAtNoBudget)
     }
 }
 
+// Nests of nodes that read each point once render a few levels past the cap, reading down a
+// short chain of unfilled stages a call per level, with the full budget's bytes; a nest whose
+// chain would multiply its reads (noise reduction) is still refused.
+TEST(StageCap, NestsReadOncePerPointRenderAFewLevelsPastTheCap)
+{
+    const QImage picture = makeGradientImage(40, 30);
+    const long long pixels = 40 * 30;
+    for (char const* type : {"operator.inversion", "operator.blur", "operator.sharpen", "operator.edgedetection",
+                             "operator.noiseReduction"}) {
+        const DeepCase c{{levelOf(QString::fromLatin1(type))}, Shape::Nest, 10};
+        for (int threads : {1, 3}) {
+            SCOPED_TRACE(type + (" " + c.trace(threads)));
+            VyxNodeGraph root;
+            ASSERT_NO_FATAL_FAILURE(c.build(root, picture, threads));
+            const long long bound = 8LL * c.nodes() * pixels;
+            const Outcome full = render(root, RenderStages::kBudgetBytes, 4 * bound);
+            ASSERT_FALSE(full.image.isNull());
+            const Outcome tight = render(root, 0, 4 * bound);
+            if (QString::fromLatin1(type) == QStringLiteral("operator.noiseReduction")) {
+                EXPECT_TRUE(tight.image.isNull());
+                EXPECT_EQ(tight.reason, kRefused);
+                EXPECT_EQ(tight.asked, 0);
+                continue;
+            }
+            EXPECT_EQ(tight.image, full.image);
+            EXPECT_LE(tight.asked, bound);
+            EXPECT_LE(tight.peakStores, 2 * RenderStages::kMinStores);
+        }
+    }
+}
+
 // An observer that wishes to cancel once `after` points have been asked for, and records the
 // most points asked between two of its questions and after the one it answered yes.
 class CancelAfter : public ReasonObserver
