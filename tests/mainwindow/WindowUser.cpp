@@ -323,7 +323,7 @@ void WindowUser::startWithStoreTemplates(QStringList const& names)
     ASSERT_NO_FATAL_FAILURE(prepareWindow());
 }
 
-bool WindowUser::closeWindow()
+void WindowUser::discardingEveryEdit(std::function<void()> const& step)
 {
     // The project's question and the templates' question: each answered Discard.
     QTimer answer;
@@ -341,9 +341,15 @@ bool WindowUser::closeWindow()
             box->done(QMessageBox::Discard);
     });
     answer.start();
-    const bool closed = window->close();
+    step();
     answer.stop();
     settle();
+}
+
+bool WindowUser::closeWindow()
+{
+    bool closed = false;
+    discardingEveryEdit([&] { closed = window->close(); });
     return closed;
 }
 

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class KelNGObject;
 class KelTimeline;
 class QAbstractSpinBox;
@@ -73,6 +75,8 @@ protected:
     // Closes the window as its title bar does, discarding every edit it asks about; true when
     // it closed.
     bool closeWindow();
+    // Runs `step`, answering every question it asks about unsaved edits with Discard.
+    void discardingEveryEdit(std::function<void()> const& step);
 
     KelTimeline* timeline = nullptr;
     QSpinBox* frameField = nullptr;
