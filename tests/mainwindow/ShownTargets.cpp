@@ -168,10 +168,11 @@ void previewFaults(TwCore* core, KelNGNodeGraphView* view, QStringList& faults)
     KelNodes::NodeGraph* graph = view->graph();
     if (!graph || !core->areEffectsOn() || core->isRenderPending() || !core->renderer()->completedSucceeded())
         return;
-    KelNodes::NodeGraph* top = graph;
-    while (top->parentGraph())
-        top = top->parentGraph();
-    if (top != core->currentGraph())
+    // Only a graph the render runs makes previews.
+    KelNodes::NodeGraph* rendered = graph;
+    while (rendered && rendered != core->currentGraph())
+        rendered = rendered->parentGraph();
+    if (!rendered)
         return;
     for (KelNodes::Node* node : graph->nodes()) {
         KelNGNode* item = KelNGNode::itemOf(node);
@@ -179,11 +180,12 @@ void previewFaults(TwCore* core, KelNGNodeGraphView* view, QStringList& faults)
         if (!item || !effect || !item->hasPreview() || !item->previewExpanded() || !item->pixmapItem() ||
             item->pixmapItem()->scene() != view->scene() || !effect->previewIsSampled())
             continue;
-        QImage kept(KelNGNode::kPreviewImageWidth, KelNGNode::kPreviewImageHeight, QImage::Format_ARGB32);
-        kept.fill(Qt::transparent);
-        if (!effect->shownPreviewIsCurrent() || effect->shownPreview(&kept) < 0) {
+        // The render's preview is the node's output now, as the pull path samples it.
+        QImage pulled(KelNGNode::kPreviewImageWidth, KelNGNode::kPreviewImageHeight, QImage::Format_ARGB32);
+        pulled.fill(Qt::transparent);
+        if (!effect->shownPreviewIsCurrent()) {
             faults << QStringLiteral("the preview of %1 is not of the last render").arg(nameOf(node));
-        } else if (item->lastPreview() != kept) {
+        } else if (effect->getPreview(&pulled) >= 0 && item->lastPreview() != pulled) {
             faults << QStringLiteral("%1 shows another preview than the last render made (%2)")
                           .arg(nameOf(node), item->lastPreview().isNull() ? QStringLiteral("none shown")
                                                                           : QStringLiteral("an older one"));

@@ -75,7 +75,8 @@ protected:
     // Closes the window as its title bar does, discarding every edit it asks about; true when
     // it closed.
     bool closeWindow();
-    // Runs `step`, answering every question it asks about unsaved edits with Discard.
+    // Runs `step`, answering every question it asks about unsaved edits with Discard (and every
+    // warning with its one button).
     void discardingEveryEdit(std::function<void()> const& step);
 
     KelTimeline* timeline = nullptr;
