@@ -161,8 +161,8 @@ void checkPanelFrames(KelParamCrucial const* panel, int frame, QString const& wh
     }
 }
 
-// Every preview the graph view shows expanded is the one the last render made of its node,
-// when that render ran the effects of the graph shown.
+// Every preview the graph view shows expanded is the one the last render made of its node
+// (the node's output now), when that render ran the effects of the graph shown.
 void previewFaults(TwCore* core, KelNGNodeGraphView* view, QStringList& faults)
 {
     KelNodes::NodeGraph* graph = view->graph();
@@ -183,9 +183,8 @@ void previewFaults(TwCore* core, KelNGNodeGraphView* view, QStringList& faults)
         // The render's preview is the node's output now, as the pull path samples it.
         QImage pulled(KelNGNode::kPreviewImageWidth, KelNGNode::kPreviewImageHeight, QImage::Format_ARGB32);
         pulled.fill(Qt::transparent);
-        if (!effect->shownPreviewIsCurrent()) {
-            faults << QStringLiteral("the preview of %1 is not of the last render").arg(nameOf(node));
-        } else if (effect->getPreview(&pulled) >= 0 && item->lastPreview() != pulled) {
+        // A node the render did not run (unlinked, in an effect it looks through) keeps its last.
+        if (effect->shownPreviewIsCurrent() && effect->getPreview(&pulled) >= 0 && item->lastPreview() != pulled) {
             faults << QStringLiteral("%1 shows another preview than the last render made (%2)")
                           .arg(nameOf(node), item->lastPreview().isNull() ? QStringLiteral("none shown")
                                                                           : QStringLiteral("an older one"));

@@ -14,7 +14,8 @@
 //   undoing every step gives back what Save wrote at the start.
 // VYX_WALK_WITHOUT="Paste,node colour" leaves actions out and VYX_WALK_IGNORE="preview" lets
 // faults with that text pass (to see what else a walk finds); VYX_WALK_STEPS=n ends the walks
-// after n steps; VYX_WALK_LOG=1 prints each step.
+// after n steps;
+// VYX_WALK_SEED_OFFSET=n walks the seeds n higher; VYX_WALK_LOG=1 prints each step.
 
 #include "ShownTargets.h"
 #include "WindowUser.h"
@@ -90,7 +91,7 @@ const char* const kActionNames[] = {
 
 // How often each action comes, out of the sum.
 const int kWeights[ActionCount] = {8, 8, 4, 4, 3, 3, 1, 2, 2, 2, 2, 2, 2, 4, 3, 5, 3, 2, 3, 4, 1, 1,
-                                   2, 2, 1, 1, 1, 2, 2, 1, 2, 1};
+                                   2, 2, 1, 1, 1, 2, 4, 1, 2, 1};
 
 const QStringList kNodeTypes = {QStringLiteral("operator.hsv"), QStringLiteral("operator.grayscale"),
                                 QStringLiteral("generator.const")};
@@ -123,7 +124,7 @@ protected:
         saveProjectAs(savedPath);
         framesFolder = dir.filePath(QStringLiteral("frames"));
         QDir().mkpath(framesFolder);
-        random.seed(GetParam());
+        random.seed(seed());
         const QStringList without =
             qEnvironmentVariable("VYX_WALK_WITHOUT").split(QLatin1Char(','), Qt::SkipEmptyParts);
         for (int action = 0; action < ActionCount; ++action) {
@@ -134,6 +135,9 @@ protected:
             }
         }
     }
+
+    // The test's seed, or VYX_WALK_SEED_OFFSET more (to look through other walks).
+    unsigned seed() const { return GetParam() + unsigned(qEnvironmentVariableIntValue("VYX_WALK_SEED_OFFSET")); }
 
     int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random); }
 
@@ -330,7 +334,7 @@ protected:
             stack->undo();
         settle();
         const QByteArray undone = savedForm();
-        EXPECT_TRUE(undone == first) << "seed " << GetParam() << ": undoing every step of the project does not give back its start: "
+        EXPECT_TRUE(undone == first) << "seed " << seed() << ": undoing every step of the project does not give back its start: "
                                      << firstDifference(first, undone) << ", " << where;
         while (stack->index() < steps && stack->canRedo())
             stack->redo();
@@ -604,7 +608,7 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
     settle();
     QByteArray first = savedForm();
     int base = core()->undoStack()->index();
-    std::string done = "seed " + std::to_string(GetParam()) + ":";
+    std::string done = "seed " + std::to_string(seed()) + ":";
     int taken = 0;
     // Faults whose text holds one of these are let pass (to see what else a walk finds).
     QStringList const ignored = qEnvironmentVariable("VYX_WALK_IGNORE").split(QLatin1Char(','), Qt::SkipEmptyParts);
@@ -616,7 +620,7 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
             if (QString::fromStdString(fault).contains(text))
                 return true;
         }
-        ADD_FAILURE() << "seed " << GetParam() << ", step " << taken << " " << fault << "\n" << done;
+        ADD_FAILURE() << "seed " << seed() << ", step " << taken << " " << fault << "\n" << done;
         return false;
     };
     auto shownRight = [&](std::string const& when) {
@@ -642,7 +646,7 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         done += " " + std::to_string(taken) + "." + kActionNames[action];
         // A crash leaves no assertion message: the log says where the walk was.
         if (qEnvironmentVariableIsSet("VYX_WALK_LOG"))
-            std::cerr << "seed " << GetParam() << " step " << taken << ": " << kActionNames[action] << std::endl;
+            std::cerr << "seed " << seed() << " step " << taken << ": " << kActionNames[action] << std::endl;
         const std::string what = std::string("(") + kActionNames[action] + ")";
 
         if (!shownRight(what))
@@ -705,7 +709,9 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         std::cerr << done << " | closed" << std::endl;
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, WindowWalk, ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u));
+// Seed 10 is the one of the first ten that reaches a value typed while the effects are off with a
+// preview open.
+INSTANTIATE_TEST_SUITE_P(Seeds, WindowWalk, ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 10u));
 
 } // namespace
 } // namespace MainWindowTest
