@@ -29,6 +29,7 @@
 #include "params/NumGroupParameter.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QFile>
 #include <QAbstractSpinBox>
 #include <QApplication>
@@ -59,9 +60,15 @@ void WindowUser::SetUp()
 void WindowUser::TearDown()
 {
     MainWindowFixture::TearDown();
-    // The store outlives the test: the next one starts with its own templates only.
-    for (QString const& path : std::as_const(m_storeFiles))
-        QFile::remove(path);
+    // The store outlives the test: the next one starts with the templates there were before
+    // (none of this test's files, nor of the templates it made).
+    for (auto it = m_storeBefore.cbegin(); it != m_storeBefore.cend(); ++it) {
+        QDir const folder(it.key());
+        for (QString const& name : folder.entryList(QDir::Files)) {
+            if (!it.value().contains(name))
+                QFile::remove(folder.filePath(name));
+        }
+    }
 }
 
 void WindowUser::prepareWindow()
@@ -309,9 +316,10 @@ void WindowUser::saveProjectAs(QString path)
 
 void WindowUser::startWithStoreTemplates(QStringList const& names)
 {
+    for (QString const& folder : {StoragePaths::objectTemplatesFolder(), StoragePaths::objectIconsFolder()})
+        m_storeBefore.insert(folder, QDir(folder).entryList(QDir::Files));
     for (QString const& name : names) {
         const QString uuid = QUuid::createUuid().toString();
-        m_storeFiles << StoragePaths::objectTemplatePath(uuid) << StoragePaths::objectIconPath(uuid);
         ASSERT_TRUE(StoreTest::writeFile(StoragePaths::objectTemplatePath(uuid),
                                          StoreTest::templateDocument({uuid, name})));
     }

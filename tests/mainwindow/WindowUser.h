@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -84,7 +85,8 @@ protected:
 
 private:
     void prepareWindow();
-    QStringList m_storeFiles;
+    // The store's folders and the files they held before the test.
+    QMap<QString, QStringList> m_storeBefore;
     int rulerX(int frame) const;
     void moveOnRuler(int frame, Qt::MouseButtons buttons);
 };
