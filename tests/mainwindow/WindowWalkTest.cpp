@@ -343,6 +343,17 @@ protected:
 
     bool perform(Action action);
 
+    // A restart the core posted (a render cancelled for an edit) runs after settle() returns:
+    // the step is over once no render waits either.
+    void finishRenders()
+    {
+        for (int round = 0; round < 20 && core()->isRenderPending(); ++round) {
+            QSignalSpy finished(core(), &TwCore::finished);
+            finished.wait(1000);
+            settle();
+        }
+    }
+
     bool triggerIfEnabled(QAction* action)
     {
         if (!action->isEnabled())
@@ -642,6 +653,7 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         const bool applied = perform(action);
         if (!applied)
             continue;
+        finishRenders();
         ++taken;
         done += " " + std::to_string(taken) + "." + kActionNames[action];
         // A crash leaves no assertion message: the log says where the walk was.
@@ -687,6 +699,7 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         // Undo, as the user does it right away, gives back what was; Redo what the step made.
         window->undoAction()->trigger();
         settle();
+        finishRenders();
         if (!shownRight(what + " undone"))
             return;
         const QByteArray undone = savedForm();
@@ -696,6 +709,7 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
             return;
         window->redoAction()->trigger();
         settle();
+        finishRenders();
         if (!shownRight(what + " redone"))
             return;
         const QByteArray redone = savedForm();
