@@ -46,6 +46,7 @@ function(vyx_add_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gtest_main)
   vyx_test_precompiled_headers(${name})
   target_compile_definitions(${name} PRIVATE VYX_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
+  # Labelled by executable, so that one tree may run some of them (ctest -L test_nodeui).
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS ${name})
 endfunction()

@@ -27,6 +27,7 @@
 #include "params/NumGroupParameter.h"
 #include "params/ParameterContainer.h"
 
+#include <algorithm>
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
@@ -54,7 +55,13 @@ struct Seen
     QList<int> effectKeys;
     QList<int> values;
 
-    bool operator==(Seen const& other) const = default;
+    // Element by element: Qt 6.4's QList<int>::operator== hands an empty list's null data to
+    // memcmp, which the undefined-behaviour sanitizer stops at.
+    bool operator==(Seen const& other) const
+    {
+        return std::ranges::equal(nodeKeys, other.nodeKeys) && std::ranges::equal(effectKeys, other.effectKeys) &&
+               std::ranges::equal(values, other.values);
+    }
 };
 
 std::ostream& operator<<(std::ostream& out, Seen const& seen)

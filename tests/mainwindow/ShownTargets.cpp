@@ -9,6 +9,8 @@
 #include "app/TemplateEditor.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
+#include "app/Renderer.h"
+#include "effects/VyxNode.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
@@ -23,7 +25,10 @@
 #include "nodeui/NodeDockTabWidget.h"
 #include "params/IParameterContainer.h"
 
+#include <QGraphicsPixmapItem>
+#include <QImage>
 #include <QLineEdit>
+#include <QSet>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTreeWidget>
@@ -31,16 +36,75 @@
 namespace MainWindowTest {
 namespace {
 
+// What the project and the template store hold now: an editor may point at nothing else. Only
+// pointers found here are read, so that a freed one is reported, not followed.
+struct Alive
+{
+    QSet<KelNGObject*> objects;
+    QSet<KelNodes::Node*> nodes;
+    QSet<KelUtils::IParameterContainer*> containers;
+    QSet<KelNGNode*> items;
+
+    void addGraph(KelNodes::NodeGraph* graph)
+    {
+        if (!graph || nodes.contains(graph))
+            return;
+        addNode(graph);
+        for (KelNodes::Node* node : graph->nodes()) {
+            if (auto* inner = dynamic_cast<KelNodes::NodeGraph*>(node))
+                addGraph(inner);
+            else
+                addNode(node);
+        }
+    }
+    void addNode(KelNodes::Node* node)
+    {
+        nodes << node;
+        containers << node->paramContainer();
+        if (KelNGNode* item = KelNGNode::itemOf(node))
+            items << item;
+    }
+    void addObject(KelNGObject* object)
+    {
+        if (!object || objects.contains(object))
+            return;
+        objects << object;
+        addGraph(object->graph());
+        for (KelNGObject* child : object->getChildObjectList(true))
+            addObject(child);
+    }
+};
+
+Alive g_alive;
+
+void collectAlive(TwCore* core)
+{
+    g_alive = Alive();
+    g_alive.addGraph(core->rootGraph());
+    for (KelNGObject* object : core->objectList())
+        g_alive.addObject(object);
+    if (TwTemplateContainer* store = core->templateStore()) {
+        for (KelTemplate* objectTemplate : std::as_const(store->objectTemplateList))
+            g_alive.addObject(objectTemplate->objectInstance());
+    }
+}
+
 QString nameOf(KelNGObject* object)
 {
     if (!object)
         return QStringLiteral("nothing");
+    if (!g_alive.objects.contains(object))
+        return QStringLiteral("an effect the project no longer has");
     return QStringLiteral("\"%1\"").arg(object->graph() ? object->graph()->displayName() : QString());
 }
 
 QString nameOf(KelNodes::Node* node)
 {
-    return node ? QStringLiteral("node \"%1\"").arg(node->displayName()) : QStringLiteral("no node");
+    if (!node)
+        return QStringLiteral("no node");
+    if (!g_alive.nodes.contains(node))
+        return QStringLiteral("a node the project no longer has");
+    return QStringLiteral("node \"%1\"").arg(node->displayName());
 }
 
 KelNGObject* projectRowObject(TwMainWindow* window)
@@ -82,6 +146,10 @@ void checkPanelFrames(KelParamCrucial const* panel, int frame, QString const& wh
         return;
     for (KelParamAtom* atom : panel->atoms()) {
         KelNodes::Node* node = atom->node();
+        if (node && !g_alive.nodes.contains(node)) {
+            faults << QStringLiteral("%1 hold a node the project no longer has").arg(what);
+            return;
+        }
         KelUtils::IParameterContainer* container = node ? node->paramContainer() : nullptr;
         if (container && container->currentFrame() != frame) {
             faults << QStringLiteral("%1 shows %2 at frame %3, the timeline reads %4")
@@ -89,6 +157,37 @@ void checkPanelFrames(KelParamCrucial const* panel, int frame, QString const& wh
                           .arg(container->currentFrame())
                           .arg(frame);
             return;
+        }
+    }
+}
+
+// Every preview the graph view shows expanded is the one the last render made of its node
+// (the node's output now), when that render ran the effects of the graph shown.
+void previewFaults(TwCore* core, KelNGNodeGraphView* view, QStringList& faults)
+{
+    KelNodes::NodeGraph* graph = view->graph();
+    if (!graph || !core->areEffectsOn() || core->isRenderPending() || !core->renderer()->completedSucceeded())
+        return;
+    // Only a graph the render runs makes previews.
+    KelNodes::NodeGraph* rendered = graph;
+    while (rendered && rendered != core->currentGraph())
+        rendered = rendered->parentGraph();
+    if (!rendered)
+        return;
+    for (KelNodes::Node* node : graph->nodes()) {
+        KelNGNode* item = KelNGNode::itemOf(node);
+        auto const* effect = dynamic_cast<KelVyxNodes::VyxNode const*>(node);
+        if (!item || !effect || !item->hasPreview() || !item->previewExpanded() || !item->pixmapItem() ||
+            item->pixmapItem()->scene() != view->scene() || !effect->previewIsSampled())
+            continue;
+        // The render's preview is the node's output now, as the pull path samples it.
+        QImage pulled(KelNGNode::kPreviewImageWidth, KelNGNode::kPreviewImageHeight, QImage::Format_ARGB32);
+        pulled.fill(Qt::transparent);
+        // A node the render did not run (unlinked, in an effect it looks through) keeps its last.
+        if (effect->shownPreviewIsCurrent() && effect->getPreview(&pulled) >= 0 && item->lastPreview() != pulled) {
+            faults << QStringLiteral("%1 shows another preview than the last render made (%2)")
+                          .arg(nameOf(node), item->lastPreview().isNull() ? QStringLiteral("none shown")
+                                                                          : QStringLiteral("an older one"));
         }
     }
 }
@@ -119,8 +218,40 @@ QStringList shownTargetFaults(TwMainWindow* window)
     NodeDockTabWidget* dock = window->nodeDock();
     KelTimeline* timeline = window->timeline();
     const bool graphView = window->isNodeGraphViewMode();
+    collectAlive(core);
     KelNGObject* selected = shownSelection(window);
     const int frame = timeline->findChild<QSpinBox*>(QStringLiteral("currentFrameSB"))->value();
+
+    // Nothing an editor holds is freed: what the project and the store no longer have is
+    // reported here and not read below.
+    auto holds = [&](bool alive, QString const& what) {
+        if (!alive)
+            faults << QStringLiteral("%1 something the project no longer has").arg(what);
+    };
+    auto aliveContainer = [](KelUtils::IParameterContainer* container) {
+        return !container || g_alive.containers.contains(container);
+    };
+    auto aliveObject = [](KelNGObject* object) { return !object || g_alive.objects.contains(object); };
+    holds(aliveContainer(timeline->selectedContainer()), QStringLiteral("the timeline's keys are of"));
+    holds(aliveContainer(timeline->masterContainer()), QStringLiteral("the timeline's frames are of"));
+    holds(aliveObject(editor->currentObject()), QStringLiteral("the object editor edits"));
+    holds(!view->graph() || g_alive.nodes.contains(view->graph()), QStringLiteral("the node-graph view shows"));
+    holds(!view->selectedNode() || g_alive.items.contains(view->selectedNode()),
+          QStringLiteral("the node-graph view picks"));
+    holds(!editor->panelNode() || g_alive.items.contains(editor->panelNode()), QStringLiteral("the node name field edits"));
+    holds(aliveObject(editor->templateEditor()->object()), QStringLiteral("the Template tab edits"));
+    if (dock) {
+        holds(aliveObject(dock->object()), QStringLiteral("the Nodes panel shows"));
+        for (KelParamCrucial* panel : {dock->objectCrucialWidget(), dock->nodeGraphCrucialWidget()})
+            holds(!panel || aliveObject(panel->object()), QStringLiteral("the Nodes panel's parameters are of"));
+        if (auto* nodePanel = qobject_cast<KelNGNode*>(dock->currentNodeStack()->currentWidget()))
+            holds(!nodePanel->node() || g_alive.nodes.contains(nodePanel->node()),
+                  QStringLiteral("the Current Node page shows"));
+    }
+    if (KelParamCrucial* panel = window->projectBrowser()->crucialPanel())
+        holds(aliveObject(panel->object()), QStringLiteral("the Project tab's Important Parameters are of"));
+    if (!faults.isEmpty())
+        return faults;
 
     // The timeline: the image view's holds the root graph's frames and the selected effect's
     // keys.
@@ -141,6 +272,14 @@ QStringList shownTargetFaults(TwMainWindow* window)
                       .arg(frame)
                       .arg(timeline->selectedContainer()->currentFrame());
     }
+    // With no keys held the picture is the project's frame: the timeline reads that one.
+    const int rendered = core->rootGraph()->paramContainer()->currentFrame();
+    if (!timeline->selectedContainer() && frame != rendered)
+        faults << QStringLiteral("the timeline holds no effect and reads frame %1, the project renders frame %2")
+                      .arg(frame)
+                      .arg(rendered);
+    if (graphView)
+        previewFaults(core, view, faults);
 
     if (!graphView) {
         // The Project tab: its Important Parameters are the highlighted row's.

@@ -1,10 +1,13 @@
 #include "WindowUser.h"
 
+#include "app/TemplateStoreTestSupport.h"
+
 #include "ui_MainWindow.h"
 #include "ui_ObjectEditor.h"
 #include "ui_ProjectBrowser.h"
 
 #include "app/KelNGObject.h"
+#include "app/StoragePaths.h"
 #include "app/TwCore.h"
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "effects/NodeFilteredImage.h"
@@ -25,7 +28,14 @@
 #include "nodeui/NodeDockTabWidget.h"
 #include "params/NumGroupParameter.h"
 
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
 #include <QAbstractSpinBox>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <QUuid>
 #include <QDomDocument>
 #include <QGraphicsPixmapItem>
 #include <QMouseEvent>
@@ -44,6 +54,25 @@ using Ints = KelUtils::NumGroupParameter<int>;
 void WindowUser::SetUp()
 {
     MainWindowFixture::SetUp();
+    ASSERT_NO_FATAL_FAILURE(prepareWindow());
+}
+
+void WindowUser::TearDown()
+{
+    MainWindowFixture::TearDown();
+    // The store outlives the test: the next one starts with the templates there were before
+    // (none of this test's files, nor of the templates it made).
+    for (auto it = m_storeBefore.cbegin(); it != m_storeBefore.cend(); ++it) {
+        QDir const folder(it.key());
+        for (QString const& name : folder.entryList(QDir::Files)) {
+            if (!it.value().contains(name))
+                QFile::remove(folder.filePath(name));
+        }
+    }
+}
+
+void WindowUser::prepareWindow()
+{
     ASSERT_NO_FATAL_FAILURE(showWindow());
     // The ruler in the place the image browser shares with it.
     window->form()->actionToggleBrowser->setChecked(false);
@@ -283,6 +312,53 @@ void WindowUser::saveProjectAs(QString path)
 {
     ASSERT_TRUE(window->saveNodeGraph(core()->rootGraph(), path));
     settle();
+}
+
+void WindowUser::startWithStoreTemplates(QStringList const& names)
+{
+    for (QString const& folder : {StoragePaths::objectTemplatesFolder(), StoragePaths::objectIconsFolder()})
+        m_storeBefore.insert(folder, QDir(folder).entryList(QDir::Files));
+    for (QString const& name : names) {
+        const QString uuid = QUuid::createUuid().toString();
+        ASSERT_TRUE(StoreTest::writeFile(StoragePaths::objectTemplatePath(uuid),
+                                         StoreTest::templateDocument({uuid, name})));
+    }
+    // The store reads its files when the window is made.
+    discardProject();
+    window.reset();
+    window = std::make_unique<TwMainWindow>(nullptr);
+    settle();
+    ASSERT_NO_FATAL_FAILURE(prepareWindow());
+}
+
+void WindowUser::discardingEveryEdit(std::function<void()> const& step)
+{
+    // The project's question and the templates' question: each answered Discard.
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        QAbstractButton* discard = box->button(QMessageBox::Discard);
+        if (!discard)
+            discard = box->button(QMessageBox::No);
+        if (discard)
+            discard->click();
+        else
+            box->done(QMessageBox::Discard);
+    });
+    answer.start();
+    step();
+    answer.stop();
+    settle();
+}
+
+bool WindowUser::closeWindow()
+{
+    bool closed = false;
+    discardingEveryEdit([&] { closed = window->close(); });
+    return closed;
 }
 
 } // namespace MainWindowTest

@@ -8,7 +8,11 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 class KelNGObject;
 class KelTimeline;
@@ -29,6 +33,7 @@ class WindowUser : public MainWindowFixture
 {
 protected:
     void SetUp() override;
+    void TearDown() override;
 
     // "Tone FX": an HSV node keyed at 0 (Hue 250) and 30 (Hue 120), the effect at frame 0.
     KelNGObject* addKeyedHsvEffect(QString const& name);
@@ -65,11 +70,23 @@ protected:
     QByteArray projectBytes() const;
     // Saves to `path` as Save As does (no dialog).
     void saveProjectAs(QString path);
+    // Puts template files named `names` into the store and makes the window afresh, so that its
+    // Templates list has them.
+    void startWithStoreTemplates(QStringList const& names);
+    // Closes the window as its title bar does, discarding every edit it asks about; true when
+    // it closed.
+    bool closeWindow();
+    // Runs `step`, answering every question it asks about unsaved edits with Discard (and every
+    // warning with its one button).
+    void discardingEveryEdit(std::function<void()> const& step);
 
     KelTimeline* timeline = nullptr;
     QSpinBox* frameField = nullptr;
 
 private:
+    void prepareWindow();
+    // The store's folders and the files they held before the test.
+    QMap<QString, QStringList> m_storeBefore;
     int rulerX(int frame) const;
     void moveOnRuler(int frame, Qt::MouseButtons buttons);
 };

@@ -1,12 +1,21 @@
 // A model-based walk through the real window: random runs (fixed seeds) of what a user does
 // (clicks on rows and nodes in both view modes, Ctrl+1 and Ctrl+2, Show: Project and Show:
-// Templates, adds, deletes, renames, Undo and Redo, typed values, key adds, removes and drags,
-// frame changes, New and Open). After every step:
-// - every editor the window shows edits what the window shows as selected, at the frame the
-//   timeline reads (ShownTargets);
-// - a step that changed what Save would write left a new undo step, marked the project modified
-//   and rendered the picture; and, before each New and Open and at the end, undoing every step
-//   gives back what Save wrote at the start.
+// Templates, adds, deletes by the bin, the Delete key and Edit > Delete in both show modes,
+// template deletes, renames, Undo and Redo, Copy and Paste, typed values and template notes, a
+// node's colour, node previews opened and closed, Effects Off and On, key adds, removes and
+// drags, frame changes, Save Sequence, New and Open), each walk ended by closing the window.
+// After every step:
+// - every editor the window shows edits what is alive and what the window shows as selected,
+//   at the frame the timeline reads, and the timeline reads the frame rendered; shown node
+//   previews are the last render's (ShownTargets);
+// - a step that changed what Save would write left Undo enabled, marked the project modified
+//   and rendered the picture; Undo gives back what Save wrote before it (and the effects'
+//   template notes), Redo what it wrote after; and, before each New and Open and at the end,
+//   undoing every step gives back what Save wrote at the start.
+// VYX_WALK_WITHOUT="Paste,node colour" leaves actions out and VYX_WALK_IGNORE="preview" lets
+// faults with that text pass (to see what else a walk finds); VYX_WALK_STEPS=n ends the walks
+// after n steps;
+// VYX_WALK_SEED_OFFSET=n walks the seeds n higher; VYX_WALK_LOG=1 prints each step.
 
 #include "ShownTargets.h"
 #include "WindowUser.h"
@@ -15,8 +24,11 @@
 #include "ui_MainWindow.h"
 #include "ui_ObjectEditor.h"
 #include "ui_ProjectBrowser.h"
+#include "ui_TemplateEditor.h"
 
 #include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/TemplateEditor.h"
 #include "app/TwCore.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
@@ -35,6 +47,7 @@
 #include "params/ParameterList.h"
 
 #include <QAbstractSpinBox>
+#include <QDir>
 #include <QDomDocument>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -42,14 +55,18 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUndoStack>
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
 #include <random>
@@ -57,19 +74,36 @@
 namespace MainWindowTest {
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
 enum Action {
     ClickRow, ClickNode, ImageView, GraphView, ShowProject, ShowTemplates, AddTemplate,
     AddEffect, AddNode, DeleteEffect, DeleteNode, RenameEffect, RenameNode, Undo, Redo,
-    TypeValue, AddKey, RemoveKey, DragKey, GoToFrame, New, Open, ActionCount
+    TypeValue, AddKey, RemoveKey, DragKey, GoToFrame, New, Open,
+    DeleteKey, EditDelete, DeleteTemplate, Copy, Paste, NodeColour, Effects, SaveSequence, Preview,
+    TypeNote, ActionCount
 };
 
 const char* const kActionNames[] = {
     "click row", "click node", "Ctrl+1", "Ctrl+2", "Show: Project", "Show: Templates", "new template",
-    "add effect", "add node", "delete effect", "delete node", "rename effect", "rename node", "Undo", "Redo",
-    "type value", "add key", "remove key", "drag key", "go to frame", "New", "Open"};
+    "add effect", "add node", "bin", "delete node", "rename effect", "rename node", "Undo", "Redo",
+    "type value", "add key", "remove key", "drag key", "go to frame", "New", "Open",
+    "Delete key", "Edit > Delete", "delete template", "Copy", "Paste", "node colour", "Effects Off/On",
+    "Save Sequence", "preview open/close", "type template note"};
 
 // How often each action comes, out of the sum.
-const int kWeights[ActionCount] = {8, 8, 4, 4, 2, 2, 1, 2, 2, 2, 2, 2, 2, 4, 3, 5, 3, 2, 3, 4, 1, 1};
+const int kWeights[ActionCount] = {8, 8, 4, 4, 3, 3, 1, 2, 2, 2, 2, 2, 2, 4, 3, 5, 3, 2, 3, 4, 1, 1,
+                                   2, 2, 1, 1, 1, 2, 4, 1, 2, 1};
 
 const QStringList kNodeTypes = {QStringLiteral("operator.hsv"), QStringLiteral("operator.grayscale"),
                                 QStringLiteral("generator.const")};
@@ -80,15 +114,42 @@ protected:
     void SetUp() override
     {
         WindowUser::SetUp();
+        ASSERT_NO_FATAL_FAILURE(startWithStoreTemplates({QStringLiteral("Stored Glow"), QStringLiteral("Stored Frost")}));
         addKeyedHsvEffect(QStringLiteral("Tone FX"));
         addConstEffect(QStringLiteral("Tone"));
         addInversion(QStringLiteral("Invert"));
+        // Two previews open from the start.
+        for (auto [name, type] : {std::pair{"Tone FX", "operator.hsv"}, std::pair{"Invert", "operator.inversion"}}) {
+            KelNodes::Node* node = nodeOfType(objectNamed(QLatin1String(name)), QLatin1String(type));
+            ASSERT_NE(node, nullptr);
+            node->paramContainer()->auxData().insert(QStringLiteral("previewIsExpanded"), true);
+            // An item made before reads it no more.
+            if (KelNGNode* item = KelNGNode::itemOf(node)) {
+                item->setPreviewExpanded(true);
+                item->calculateUI();
+                item->updatePixmap();
+            }
+        }
         clickRow(objectNamed(QStringLiteral("Tone FX")));
         goTo(20);
         savedPath = dir.filePath(QStringLiteral("walk.vyxsg"));
         saveProjectAs(savedPath);
-        random.seed(GetParam());
+        framesFolder = dir.filePath(QStringLiteral("frames"));
+        QDir().mkpath(framesFolder);
+        random.seed(seed());
+        const QStringList without =
+            qEnvironmentVariable("VYX_WALK_WITHOUT").split(QLatin1Char(','), Qt::SkipEmptyParts);
+        for (int action = 0; action < ActionCount; ++action) {
+            weights[action] = kWeights[action];
+            for (QString const& name : without) {
+                if (name.trimmed() == QLatin1String(kActionNames[action]))
+                    weights[action] = 0;
+            }
+        }
     }
+
+    // The test's seed, or VYX_WALK_SEED_OFFSET more (to look through other walks).
+    unsigned seed() const { return GetParam() + unsigned(qEnvironmentVariableIntValue("VYX_WALK_SEED_OFFSET")); }
 
     int pick(int count) { return std::uniform_int_distribution<int>(0, count - 1)(random); }
 
@@ -101,13 +162,13 @@ protected:
     Action nextAction()
     {
         int total = 0;
-        for (int weight : kWeights)
+        for (int weight : weights)
             total += weight;
         int at = pick(total);
         for (int action = 0; action < ActionCount; ++action) {
-            if (at < kWeights[action])
+            if (at < weights[action])
                 return Action(action);
-            at -= kWeights[action];
+            at -= weights[action];
         }
         return ClickRow;
     }
@@ -124,13 +185,30 @@ protected:
         return document.toByteArray(1);
     }
 
+    // The template notes of the project's effects, which an undone delete must give back too.
+    QStringList templateNotes() const
+    {
+        QStringList notes;
+        for (KelNGObject* object : core()->objectList()) {
+            KelTemplate* objectTemplate = object->objectTemplate();
+            notes << (object->graph() ? object->graph()->displayName() : QString()) + QStringLiteral(": ") +
+                         (objectTemplate ? objectTemplate->description() : QString());
+        }
+        notes.sort();
+        return notes;
+    }
+
     // Drops the current frame and, where keys decide them, the values at that frame; and where
     // and how the graph view draws a node, which it writes into the node when it first shows it.
     static void forgetFrames(QDomElement element)
     {
-        for (const char* drawn : {"posX", "posY", "hasCustomNodeColor", "customNodeColor", "previewIsExpanded",
-                                  "terminalsAreExpanded"})
+        for (const char* drawn : {"posX", "posY", "previewIsExpanded", "terminalsAreExpanded"})
             element.removeAttribute(QLatin1String(drawn));
+        // The colour is the user's: only where none was chosen may the view write its default.
+        if (element.attribute(QStringLiteral("hasCustomNodeColor")) != QLatin1String("true")) {
+            element.removeAttribute(QStringLiteral("hasCustomNodeColor"));
+            element.removeAttribute(QStringLiteral("customNodeColor"));
+        }
         element.removeAttribute(QStringLiteral("curr_frame"));
         if (element.tagName() != QLatin1String("keyframe"))
             element.removeAttribute(QStringLiteral("frame_num"));
@@ -144,6 +222,24 @@ protected:
             }
             for (QString const& name : shown)
                 element.removeAttribute(name);
+        }
+        // A graph's nodes in the order of their ids: the render sorts the list by evaluation
+        // level and an undone step puts a node back at its end, neither of which the file means.
+        // The connections likewise, which follow the nodes' order.
+        if (element.tagName() == QLatin1String("nodes") || element.tagName() == QLatin1String("connections")) {
+            QList<QDomElement> nodes;
+            for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement())
+                nodes << child;
+            auto key = [](QDomElement const& e) {
+                QStringList parts{QStringLiteral("%1").arg(e.attribute(QStringLiteral("uid")).toInt(), 10)};
+                for (const char* name : {"node_uid1", "terminal1", "node_uid2", "terminal2"})
+                    parts << e.attribute(QLatin1String(name)).rightJustified(10);
+                return parts.join(QLatin1Char('|'));
+            };
+            std::stable_sort(nodes.begin(), nodes.end(),
+                             [&](QDomElement const& a, QDomElement const& b) { return key(a) < key(b); });
+            for (QDomElement const& node : nodes)
+                element.appendChild(node);
         }
         for (QDomElement child = element.firstChildElement(); !child.isNull();) {
             QDomElement const next = child.nextSiblingElement();
@@ -250,8 +346,8 @@ protected:
             stack->undo();
         settle();
         const QByteArray undone = savedForm();
-        EXPECT_TRUE(undone == first) << "undoing every step of the project does not give back its start " << where
-                                     << ": " << firstDifference(first, undone);
+        EXPECT_TRUE(undone == first) << "seed " << seed() << ": undoing every step of the project does not give back its start: "
+                                     << firstDifference(first, undone) << ", " << where;
         while (stack->index() < steps && stack->canRedo())
             stack->redo();
         settle();
@@ -259,8 +355,30 @@ protected:
 
     bool perform(Action action);
 
+    // A restart the core posted (a render cancelled for an edit) runs after settle() returns:
+    // the step is over once no render waits either.
+    void finishRenders()
+    {
+        for (int round = 0; round < 20 && core()->isRenderPending(); ++round) {
+            QSignalSpy finished(core(), &TwCore::finished);
+            finished.wait(1000);
+            settle();
+        }
+    }
+
+    bool triggerIfEnabled(QAction* action)
+    {
+        if (!action->isEnabled())
+            return false;
+        action->trigger();
+        settle();
+        return true;
+    }
+
     std::mt19937 random;
+    int weights[ActionCount] = {};
     QString savedPath;
+    QString framesFolder;
     int renamed = 0;
 };
 
@@ -406,17 +524,100 @@ bool WindowWalk::perform(Action action)
         goTo(pick(41));
         return true;
     case New:
-        if (core()->isModified())
-            answerMessageBox(QMessageBox::Discard);
-        window->form()->actionNew->trigger();
-        settle();
+        discardingEveryEdit([this] { window->form()->actionNew->trigger(); });
         return true;
     case Open:
-        if (core()->isModified())
-            answerMessageBox(QMessageBox::Discard);
-        window->openNodeGraph(core()->rootGraph(), savedPath);
+        discardingEveryEdit([this] { window->openNodeGraph(core()->rootGraph(), savedPath); });
+        return true;
+    case DeleteKey: {
+        QTreeWidget* rows = window->projectBrowser()->form()->treeWidget;
+        if (graph || !rows->currentItem())
+            return false;
+        rows->setFocus();
+        QTest::keyClick(rows, Qt::Key_Delete);
         settle();
         return true;
+    }
+    case EditDelete:
+        return triggerIfEnabled(window->form()->actionDelete);
+    case DeleteTemplate:
+        if (!templatesShown() || !editor->form()->deleteTemplateButton->isEnabled())
+            return false;
+        answerMessageBox(QMessageBox::Yes);
+        QTest::mouseClick(editor->form()->deleteTemplateButton, Qt::LeftButton);
+        settle();
+        return true;
+    case Copy:
+        return triggerIfEnabled(window->form()->actionCopy);
+    case Paste:
+        return triggerIfEnabled(window->form()->actionPaste);
+    case NodeColour: {
+        Ui::KelNodePanel* panel = editor->nodePanelForm();
+        if (!graph || !editor->panelNode() || !editor->nodePanelWidget()->isEnabled())
+            return false;
+        QToolButton* const buttons[] = {panel->nodeColorCloseButton, panel->nodeColor1Button, panel->nodeColor2Button,
+                                        panel->nodeColor3Button, panel->nodeColor4Button, panel->nodeColor5Button};
+        QToolButton* button = buttons[pick(6)];
+        if (!button->isVisible() || !button->isEnabled())
+            return false;
+        QTest::mouseClick(button, Qt::LeftButton);
+        settle();
+        return true;
+    }
+    case Effects: {
+        QToolButton* button = window->projectBrowser()->form()->effectsOn;
+        if (!button->isVisible() || !button->isEnabled())
+            return false;
+        QTest::mouseClick(button, Qt::LeftButton);
+        settle();
+        return true;
+    }
+    case SaveSequence: {
+        const int from = 1 + pick(3);
+        const int to = from + pick(2);
+        bool started = false;
+        // A frame a graph of the walk cannot render is refused with a warning: answered.
+        discardingEveryEdit([&] {
+            started = exportThroughTheDialog([this] { window->form()->actionSaveSequence->trigger(); }, framesFolder,
+                                             from, to);
+        });
+        settle();
+        EXPECT_TRUE(started) << "no Save Sequence dialog came";
+        return started;
+    }
+    case Preview: {
+        QList<KelNGNode*> items;
+        for (KelNodes::Node* node : graph ? nodesInView() : QList<KelNodes::Node*>()) {
+            KelNGNode* item = KelNGNode::itemOf(node);
+            if (item->hasPreview())
+                items << item;
+        }
+        if (items.isEmpty())
+            return false;
+        // What a click on the node's preview toggle does.
+        KelNGNode* item = pickFrom(items);
+        item->setPreviewExpanded(!item->previewExpanded());
+        item->calculateUI();
+        item->updatePixmap();
+        item->storePixmapSettingsInNode();
+        settle();
+        return true;
+    }
+    case TypeNote: {
+        TemplateEditor* notes = editor->templateEditor();
+        if (!graph || templatesShown() || !editor->currentObject())
+            return false;
+        editor->form()->tabWidget->setCurrentWidget(editor->form()->templateTab);
+        settle();
+        QPlainTextEdit* field = notes->form()->descriptionEdit;
+        if (!field->isVisible() || !field->isEnabled())
+            return false;
+        field->setFocus();
+        field->moveCursor(QTextCursor::End);
+        QTest::keyClicks(field, QStringLiteral(" Note %1.").arg(++renamed));
+        settle();
+        return true;
+    }
     default:
         return false;
     }
@@ -424,32 +625,58 @@ bool WindowWalk::perform(Action action)
 
 TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
 {
-    constexpr int kSteps = 400;
+    // Under the sanitizers every step costs several times as much: shorter walks keep CI's
+    // two cores within their time, the plain build walks the whole length.
+    constexpr int kTries = kSanitized ? 200 : 300;
+    const int steps = qEnvironmentVariableIsSet("VYX_WALK_STEPS") ? qEnvironmentVariableIntValue("VYX_WALK_STEPS") : kTries;
     window->openNodeGraph(core()->rootGraph(), savedPath);
     settle();
     QByteArray first = savedForm();
     int base = core()->undoStack()->index();
-    std::string done = "seed " + std::to_string(GetParam()) + ":";
+    std::string done = "seed " + std::to_string(seed()) + ":";
     int taken = 0;
-    for (int step = 1; step <= kSteps; ++step) {
+    // Faults whose text holds one of these are let pass (to see what else a walk finds).
+    QStringList const ignored = qEnvironmentVariable("VYX_WALK_IGNORE").split(QLatin1Char(','), Qt::SkipEmptyParts);
+    // False (and the test failed, naming the seed, the step and the walk so far) when `ok` is.
+    auto holds = [&](bool ok, std::string const& fault) {
+        if (ok)
+            return true;
+        for (QString const& text : ignored) {
+            if (QString::fromStdString(fault).contains(text))
+                return true;
+        }
+        ADD_FAILURE() << "seed " << seed() << ", step " << taken << " " << fault << "\n" << done;
+        return false;
+    };
+    auto shownRight = [&](std::string const& when) {
+        QStringList faults = shownTargetFaults(window.get());
+        for (QString const& text : ignored)
+            faults.removeIf([&](QString const& fault) { return fault.contains(text); });
+        return holds(faults.isEmpty(), when + ": " + faults.join(QStringLiteral("; ")).toStdString());
+    };
+    for (int step = 1; step <= kTries && taken < steps; ++step) {
         const Action action = nextAction();
         if (action == New || action == Open)
-            expectUndoGivesBack(first, base, "before step " + std::to_string(step));
+            expectUndoGivesBack(first, base, "before step " + std::to_string(taken + 1) + "\n" + done);
 
         const QByteArray before = savedForm();
+        QStringList const notesBefore = templateNotes();
         QUndoStack* stack = core()->undoStack();
         const int index = stack->index();
         QSignalSpy rendered(core(), &TwCore::finished);
         const bool applied = perform(action);
         if (!applied)
             continue;
+        finishRenders();
         ++taken;
         done += " " + std::to_string(taken) + "." + kActionNames[action];
-        SCOPED_TRACE(done);
+        // A crash leaves no assertion message: the log says where the walk was.
+        if (qEnvironmentVariableIsSet("VYX_WALK_LOG"))
+            std::cerr << "seed " << seed() << " step " << taken << ": " << kActionNames[action] << std::endl;
+        const std::string what = std::string("(") + kActionNames[action] + ")";
 
-        QStringList const faults = shownTargetFaults(window.get());
-        ASSERT_TRUE(faults.isEmpty()) << "step " << taken << " (" << kActionNames[action] << "): "
-                                      << faults.join(QStringLiteral("; ")).toStdString();
+        if (!shownRight(what))
+            return;
 
         const QByteArray after = savedForm();
         if (action == New || action == Open) {
@@ -465,28 +692,54 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         // A new empty filter is deliberately no undo step: the history starts anew
         // after it.
         if (action == AddEffect) {
-            ASSERT_TRUE(core()->isModified()) << "a new effect does not mark the project";
-            ASSERT_GT(rendered.count(), 0) << "a new effect is not rendered";
+            if (!holds(core()->isModified(), what + " does not mark the project") ||
+                !holds(rendered.count() > 0, what + " is not rendered"))
+                return;
             first = after;
             base = stack->index();
             continue;
         }
-        if (after != before && action != Undo && action != Redo) {
-            ASSERT_GT(stack->index(), index) << "step " << taken << " (" << kActionNames[action]
-                                            << ") changed the project without an undo step: "
-                                            << firstDifference(before, after);
-            ASSERT_TRUE(core()->isModified()) << "step " << taken << " (" << kActionNames[action]
-                                              << ") changed the project without marking it";
-            ASSERT_GT(rendered.count(), 0) << "step " << taken << " (" << kActionNames[action]
-                                           << ") changed the project without a render";
-        }
+        if (after == before || action == Undo || action == Redo)
+            continue;
+        const std::string change = firstDifference(before, after);
+        if (!holds(window->undoAction()->isEnabled(), what + " changed the project and left Undo greyed: " + change) ||
+            !holds(stack->index() > index, what + " changed the project without an undo step of the project: " + change) ||
+            !holds(core()->isModified(), what + " changed the project without marking it") ||
+            !holds(rendered.count() > 0, what + " changed the project without a render"))
+            return;
+        if (!window->undoAction()->isEnabled())
+            continue;
+
+        // Undo, as the user does it right away, gives back what was; Redo what the step made.
+        window->undoAction()->trigger();
+        settle();
+        finishRenders();
+        if (!shownRight(what + " undone"))
+            return;
+        const QByteArray undone = savedForm();
+        if (!holds(undone == before, what + ": Undo does not give back the project: " + firstDifference(before, undone)) ||
+            !holds(templateNotes() == notesBefore, what + ": Undo does not give back the effects' template notes") ||
+            !holds(window->redoAction()->isEnabled(), what + ": Redo greyed after Undo"))
+            return;
+        window->redoAction()->trigger();
+        settle();
+        finishRenders();
+        if (!shownRight(what + " redone"))
+            return;
+        const QByteArray redone = savedForm();
+        if (!holds(redone == after, what + ": Redo does not give back the step: " + firstDifference(after, redone)))
+            return;
     }
-    expectUndoGivesBack(first, base, "at the end");
+    expectUndoGivesBack(first, base, "at the end\n" + done);
+    // The walk ends as a user ends: every holder must let go before what it holds is freed.
+    ASSERT_TRUE(closeWindow()) << "the window did not close\n" << done;
     if (qEnvironmentVariableIsSet("VYX_WALK_LOG"))
-        std::cerr << done << "\n";
+        std::cerr << done << " | closed" << std::endl;
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, WindowWalk, ::testing::Values(1u, 2u, 3u, 4u));
+// Seed 10 is the one of the first ten that reaches a value typed while the effects are off with a
+// preview open.
+INSTANTIATE_TEST_SUITE_P(Seeds, WindowWalk, ::testing::Values(1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 10u));
 
 } // namespace
 } // namespace MainWindowTest

@@ -87,6 +87,8 @@ TEST(PanelSections, HeaderSubstitutionFollowsValues)
     c.addList(QStringLiteral("later"));
     c.floats(QStringLiteral("late"), 3.0f);
     KelParam panel(&c.container);
+    // The edit's snapshot goes to whoever keeps the undo steps.
+    const PanelTest::UndoCounter steps(&panel);
 
     const struct {
         QString text;
