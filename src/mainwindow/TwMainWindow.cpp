@@ -193,6 +193,15 @@ void TwMainWindow::buildActions()
     PlainTextWidgets::keepTextPlain(m_redoAction);
     m_undoGroup->addStack(m_core->undoStack());
     m_undoGroup->setActiveStack(m_core->undoStack());
+    // A step the project takes (a rename, an opacity or a delete in the Project tab) is the one
+    // Edit > Undo takes back next, also while a template selected in Show: Templates made its
+    // own stack the active one.
+    QUndoStack* project = m_core->undoStack();
+    connect(project, &QUndoStack::indexChanged, this, [this, project](int index) {
+        if (index == project->count() && index > m_projectSteps && m_undoGroup->activeStack() != project)
+            m_undoGroup->setActiveStack(project);
+        m_projectSteps = project->count();
+    });
     QAction* before = m_ui->actionCopy;
     m_ui->menuEdit->insertAction(before, m_undoAction);
     m_ui->menuEdit->insertAction(before, m_redoAction);
@@ -340,6 +349,14 @@ TwMainWindow::~TwMainWindow()
     m_core->cancelRender();
     m_core->renderer()->wait();
     resetNodeEditHooks();
+
+    // The project and the store free their graphs below in an order of their own, templates
+    // inside templates among them: nothing the editors hold may be read while that happens.
+    m_tearingDown = true;
+    if (m_ui && m_ui->timeline)
+        m_ui->timeline->setMasterContainer(nullptr);
+    if (KelNGNodeGraphView* view = objectEditorGraphView())
+        view->setObject(nullptr);
 
     m_core->undoStack()->clear();
     // The store's clear() deletes the templates: the core must not render one of their graphs.

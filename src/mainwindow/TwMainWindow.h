@@ -267,5 +267,9 @@ private:
     bool m_previewRenderPosted = false;
     // The editors are to show the selection again after a removal took something from them.
     bool m_holdersRefreshPosted = false;
+    // Set while the window takes itself apart: the editors let go of everything first.
+    bool m_tearingDown = false;
+    // Steps on the project's stack when it last changed (a push is seen as one more).
+    int m_projectSteps = 0;
     QImage m_previewImage;
 };

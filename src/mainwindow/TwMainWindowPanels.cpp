@@ -139,7 +139,7 @@ void TwMainWindow::nodeAboutToBeDeleted(KelNodes::Node* node)
 
 void TwMainWindow::forgetGoing(KelNodes::Node* going)
 {
-    if (!going || !m_ui)
+    if (!going || !m_ui || m_tearingDown)
         return;
     bool dropped = false;
     // The timeline reads its containers again at every frame and when the window closes.
