@@ -309,7 +309,12 @@ void TwObjectEditor::on_projectRadioButton_clicked()
     m_ui->stackedWidget->setCurrentIndex(0);
     updateFilterItems();
     m_showMode = 0;
-    on_treeWidget_currentItemChanged(m_ui->treeWidget->currentItem(), nullptr);
+    QTreeWidgetItem* row = m_ui->treeWidget->currentItem();
+    on_treeWidget_currentItemChanged(row, nullptr);
+    // With no project row highlighted, the template picked in the Templates list must not stay
+    // the selection: the editors would go back to it on the next change of view.
+    if (!row)
+        emit selectedObjectChanged(nullptr);
     m_core->cancelRender();
     m_core->setCurrentGraph(m_core->rootGraph());
     m_core->start();
