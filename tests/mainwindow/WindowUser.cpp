@@ -7,6 +7,7 @@
 #include "ui_ProjectBrowser.h"
 
 #include "app/KelNGObject.h"
+#include "app/Renderer.h"
 #include "app/StoragePaths.h"
 #include "app/TwCore.h"
 #include "app/TwNodeGraphIOCallbacks.h"
@@ -294,6 +295,41 @@ bool WindowUser::dragKey(int from, int to)
     moveOnRuler(to, Qt::NoButton);
     settle();
     return true;
+}
+
+namespace {
+
+// Delivers every event posted before the call (and what the event loop has due).
+void deliverPostedEvents()
+{
+    bool reached = false;
+    QMetaObject::invokeMethod(qApp, [&reached] { reached = true; }, Qt::QueuedConnection);
+    for (int round = 0; round < 100 && !reached; ++round)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(reached) << "an event posted to the window was never delivered";
+}
+
+} // namespace
+
+void WindowUser::finishRenders()
+{
+    // A render's end is posted from its thread and announced (previews drawn, the picture
+    // shown) only when the event loop delivers it; that may start the next render or post more.
+    // At rest: rounds in a row that began with no render pending and started none.
+    constexpr int kRoundsAtRest = 3;
+    constexpr int kMaxRounds = 2000;
+    Renderer* renderer = core()->renderer();
+    int atRest = 0;
+    for (int round = 0; round < kMaxRounds && atRest < kRoundsAtRest; ++round) {
+        const quint64 generation = renderer->generation();
+        const bool pending = core()->isRenderPending();
+        // Once its thread has ended, a run's end is in the event queue.
+        renderer->wait();
+        deliverPostedEvents();
+        const bool still = !pending && !core()->isRenderPending() && renderer->generation() == generation;
+        atRest = still ? atRest + 1 : 0;
+    }
+    EXPECT_EQ(atRest, kRoundsAtRest) << "the window keeps rendering: it never came to rest";
 }
 
 QByteArray WindowUser::projectBytes() const

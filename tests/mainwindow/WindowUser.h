@@ -66,6 +66,10 @@ protected:
     bool clickTimelineButton(const char* name);
     // Drags the key at `from` along the ruler to `to` with the mouse; false when none is there.
     bool dragKey(int from, int to);
+    // Runs the event loop until the window is at rest: no render runs or waits to be restarted,
+    // the latest render's end has been announced and what that set off has run. Bounded by
+    // rounds of the event loop, never by a clock; a window that never comes to rest fails.
+    void finishRenders();
     // The project as Save would write it.
     QByteArray projectBytes() const;
     // Saves to `path` as Save As does (no dialog).

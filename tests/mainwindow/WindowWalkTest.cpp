@@ -355,15 +355,12 @@ protected:
 
     bool perform(Action action);
 
-    // A restart the core posted (a render cancelled for an edit) runs after settle() returns:
-    // the step is over once no render waits either.
-    void finishRenders()
+    // The core's render state, for a fault about a render.
+    std::string renderState() const
     {
-        for (int round = 0; round < 20 && core()->isRenderPending(); ++round) {
-            QSignalSpy finished(core(), &TwCore::finished);
-            finished.wait(1000);
-            settle();
-        }
+        return std::string(" (effects ") + (core()->areEffectsOn() ? "on" : "off") +
+               (core()->renderBlocked() ? ", renders blocked" : "") +
+               (core()->isRenderPending() ? ", a render pending" : "") + ")";
     }
 
     bool triggerIfEnabled(QAction* action)
@@ -663,6 +660,9 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         QStringList const notesBefore = templateNotes();
         QUndoStack* stack = core()->undoStack();
         const int index = stack->index();
+        // What Save would write was read with the render stopped: the render it restarted is no
+        // render of the step.
+        finishRenders();
         QSignalSpy rendered(core(), &TwCore::finished);
         const bool applied = perform(action);
         if (!applied)
@@ -705,7 +705,7 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         if (!holds(window->undoAction()->isEnabled(), what + " changed the project and left Undo greyed: " + change) ||
             !holds(stack->index() > index, what + " changed the project without an undo step of the project: " + change) ||
             !holds(core()->isModified(), what + " changed the project without marking it") ||
-            !holds(rendered.count() > 0, what + " changed the project without a render"))
+            !holds(rendered.count() > 0, what + " changed the project without a render" + renderState()))
             return;
         if (!window->undoAction()->isEnabled())
             continue;
