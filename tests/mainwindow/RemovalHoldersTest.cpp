@@ -123,8 +123,9 @@ TEST_P(RemovalHolders, NothingFreedIsHeldAndEveryEditorFollowsTheSelection)
     KelNodes::Node* hsv = nodeOfType(tone, QStringLiteral("operator.hsv"));
     ASSERT_NE(hsv, nullptr);
     QString saved = dir.filePath(QStringLiteral("two.vyxsg"));
-    if (way == Way::Open)
+    if (way == Way::Open) {
         ASSERT_TRUE(window->saveNodeGraph(core()->rootGraph(), saved));
+    }
     core()->undoStack()->clear();
     ASSERT_NO_FATAL_FAILURE(clickRow(tone));
 
@@ -163,8 +164,9 @@ TEST_P(RemovalHolders, NothingFreedIsHeldAndEveryEditorFollowsTheSelection)
             if (!node->isStatic() && KelNGNode::itemOf(node))
                 inner = node;
         }
-        if (inner)
+        if (inner) {
             ASSERT_NO_FATAL_FAILURE(pick(inner));
+        }
         undoable = false;
         // The window closes (and the store empties) with the template's node picked.
         if (way == Way::QuitOnATemplate)
@@ -184,8 +186,9 @@ TEST_P(RemovalHolders, NothingFreedIsHeldAndEveryEditorFollowsTheSelection)
             if (!node->isStatic() && KelNGNode::itemOf(node))
                 inner = node;
         }
-        if (inner)
+        if (inner) {
             ASSERT_NO_FATAL_FAILURE(pick(inner));
+        }
         collectContainers(added->graph(), gone);
         goneGraph = added->graph();
         window->undoAction()->trigger();
