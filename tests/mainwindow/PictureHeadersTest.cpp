@@ -9,6 +9,7 @@
 
 #include "app/OwnReaderHeaders.h"
 #include "app/PictureHeaders.h"
+#include "app/Renderer.h"
 #include "app/TwCore.h"
 #include "browser/ImageView.h"
 #include "browser/ThumbnailLoader.h"
@@ -82,6 +83,11 @@ protected:
             }
             QFile::remove(path);
         }
+        // The child ends with std::exit, which frees the render threads' pool: no render of
+        // the window may still be running then.
+        core()->setRenderBlocked(true);
+        core()->cancelRender();
+        core()->renderer()->wait();
         return wrong;
     }
 };
