@@ -49,7 +49,7 @@ public:
         placed.bytes += "<r>";
         int column = 3;
         // Some documents run past what the reader reads at once.
-        const int lines = pick(random, 0, 3) == 0 ? pick(random, 200, 900) : pick(random, 0, 12);
+        const int lines = pick(random, 0, 3) == 0 ? pick(random, 200, 500) : pick(random, 0, 12);
         for (int i = 0; i < lines; ++i) {
             placed.bytes += "<p a=\"";
             placed.bytes += characters(random, pick(random, 0, 30));
@@ -126,7 +126,7 @@ TEST(XmlRefusalPlace, ADamagedUhcSequenceIsNamedWhereItStands)
         SCOPED_TRACE(name);
         UhcDocuments documents(name);
         ASSERT_TRUE(documents.hasLeads());
-        for (int i = 0; i < 120; ++i) {
+        for (int i = 0; i < 80; ++i) {
             const Placed placed = documents.next(random);
             QString message;
             int line = 0;
