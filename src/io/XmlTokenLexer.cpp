@@ -104,7 +104,7 @@ void XmlTokenLexer::passPlainBytes(char const* bytes, qsizetype size)
     }
 }
 
-// Called with the offset just past the unit.
+// The unit begins at m_unitStart.
 void XmlTokenLexer::followLines(char32_t unit)
 {
     const qint64 next = m_unitStart + qMax(m_unitWidth, 1);
@@ -256,7 +256,8 @@ void XmlTokenLexer::followDeclaration(char32_t unit)
             if (m_encodingVerdict != XmlEncodingRule::Verdict::Followed)
                 fail(Fault::UnfollowedEncoding, m_unitStart);
             else if (m_sequences && m_declarationBeyondAscii) {
-                fail(Fault::DeclarationBeyondAscii, m_firstBeyondAscii.offset);
+                // Named where the first byte other than ASCII stands.
+                m_fault = Fault::DeclarationBeyondAscii;
                 m_faultPlace = m_firstBeyondAscii;
             }
         }
