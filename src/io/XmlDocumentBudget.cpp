@@ -3,6 +3,7 @@
 #include "io/XmlTokenLexer.h"
 
 #include <QIODevice>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
 
 namespace KelUtils {
@@ -23,7 +24,7 @@ constexpr qint64 AttributeValueCharacterBytes = 5;
 class XmlDocumentBudget::WatchingDevice : public QIODevice
 {
 public:
-    explicit WatchingDevice(QIODevice* source) : m_source(source)
+    explicit WatchingDevice(QIODevice* source) : m_source(source), m_origin(source->pos())
     {
         open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     }
@@ -31,6 +32,33 @@ public:
     bool isSequential() const override { return true; }
     XmlTokenLexer::Fault fault() const { return m_lexer.fault(); }
     XmlTokenLexer const& lexer() const { return m_lexer; }
+
+    // The lexer keeps no bytes: the characters before the fault on its line are read again,
+    // a piece at a time, and decoded as the reader decodes them.
+    XmlPlace faultPlace() const
+    {
+        const XmlTokenLexer::Place& place = m_lexer.faultPlace();
+        XmlPlace named{place.linesBefore + 1, 0};
+        if (m_source->isSequential())
+            return named;
+        const qint64 was = m_source->pos();
+        if (!m_source->seek(m_origin + place.lineStart))
+            return named;
+        QStringDecoder decoder = m_lexer.decoder();
+        qint64 characters = 0;
+        qint64 left = place.offset - place.lineStart;
+        while (left > 0) {
+            const QByteArray piece = m_source->read(qMin<qint64>(left, 1 << 20));
+            if (piece.isEmpty())
+                break;
+            characters += QString(decoder.decode(piece)).size();
+            left -= piece.size();
+        }
+        m_source->seek(was);
+        if (left == 0)
+            named.column = characters + 1;
+        return named;
+    }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override
@@ -46,6 +74,7 @@ protected:
 
 private:
     QIODevice* m_source;
+    qint64 m_origin;
     XmlTokenLexer m_lexer;
 };
 
@@ -57,6 +86,13 @@ QIODevice* XmlDocumentBudget::watch(QIODevice* source)
 {
     m_device = std::make_unique<WatchingDevice>(source);
     return m_device.get();
+}
+
+XmlPlace XmlDocumentBudget::refusalPlace(QXmlStreamReader const& reader) const
+{
+    if (m_device && m_device->fault() != XmlTokenLexer::Fault::None)
+        return m_device->faultPlace();
+    return {reader.lineNumber(), reader.columnNumber()};
 }
 
 bool XmlDocumentBudget::refuse(QString const& text)

@@ -52,6 +52,13 @@ constexpr qint64 MaxXmlAttributeComparisons = qint64(64) * 1000 * 1000;
 // step is an element.
 constexpr qint64 MaxXmlSteps = qint64(64) * 1000 * 1000;
 
+// A place in a document as the reader names it: lines and characters (UTF-16 code units) of
+// a line, from 1.
+struct XmlPlace {
+    qint64 line = 0;
+    qint64 column = 0;
+};
+
 // Follows a document as a QXmlStreamReader reads it and tells when it goes past one of the
 // limits above. The reader reads through watch(), where an XmlTokenLexer bounds each token and
 // an element's attributes before the reader takes them in; admit() counts each token: its
@@ -75,6 +82,10 @@ public:
     // refusal() saying which. Called for every token, the last one (an error) included.
     bool admit(QXmlStreamReader const& reader);
     QString const& refusal() const { return m_refusal; }
+    // Where the refusal stands: what the lexer refused where it found it, which is ahead of
+    // the reader (column 0 where the source cannot be read again); anything else where the
+    // reader stands.
+    XmlPlace refusalPlace(QXmlStreamReader const& reader) const;
     // The encoding the document declares, when the refusal was for it; empty otherwise.
     QByteArray const& refusedEncoding() const { return m_refusedEncoding; }
     // Whether the refusal was for the nesting.

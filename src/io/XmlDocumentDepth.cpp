@@ -8,15 +8,14 @@ namespace KelUtils {
 
 namespace {
 
-bool refuse(QXmlStreamReader const& reader, QString const& text, QString* message, int* line,
-            int* column)
+bool refuse(XmlPlace const& place, QString const& text, QString* message, int* line, int* column)
 {
     if (message)
         *message = text;
     if (line)
-        *line = int(reader.lineNumber());
+        *line = int(place.line);
     if (column)
-        *column = int(reader.columnNumber());
+        *column = int(place.column);
     return false;
 }
 
@@ -42,10 +41,10 @@ bool check(QByteArray const& data, XmlDocumentBudget& budget, QString* message, 
     while (!reader.atEnd()) {
         reader.readNext();
         if (!budget.admit(reader))
-            return refuse(reader, budget.refusal(), message, line, column);
+            return refuse(budget.refusalPlace(reader), budget.refusal(), message, line, column);
     }
     if (reader.hasError())
-        return refuse(reader, reader.errorString(), message, line, column);
+        return refuse({reader.lineNumber(), reader.columnNumber()}, reader.errorString(), message, line, column);
     return true;
 }
 

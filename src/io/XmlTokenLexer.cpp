@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include <array>
+#include <cstring>
 
 namespace KelUtils {
 
@@ -39,6 +40,7 @@ qsizetype XmlTokenLexer::feed(char const* bytes, qsizetype size)
         if (plain > 0) {
             m_length += plain;
             m_closing = 0;
+            passPlainBytes(bytes + i, plain);
             i += plain;
             continue;
         }
@@ -87,6 +89,59 @@ qsizetype XmlTokenLexer::plainBytes(char const* bytes, qsizetype size) const
     return plain;
 }
 
+// Plain bytes are bytes of one byte a unit; only the line breaks among them are followed.
+void XmlTokenLexer::passPlainBytes(char const* bytes, qsizetype size)
+{
+    const qint64 start = m_taken;
+    m_taken += size;
+    if (!std::memchr(bytes, '\n', size_t(size)) && !std::memchr(bytes, '\r', size_t(size))) {
+        m_afterCarriageReturn = false;
+        return;
+    }
+    for (qsizetype k = 0; k < size; ++k) {
+        m_unitStart = start + k;
+        followLines(uchar(bytes[k]));
+    }
+}
+
+// The unit begins at m_unitStart.
+void XmlTokenLexer::followLines(char32_t unit)
+{
+    const qint64 next = m_unitStart + qMax(m_unitWidth, 1);
+    if (unit == '\n') {
+        if (!m_afterCarriageReturn)
+            ++m_linesBefore;
+        m_lineStart = next;
+        m_afterCarriageReturn = false;
+    } else if (unit == '\r') {
+        ++m_linesBefore;
+        m_lineStart = next;
+        m_afterCarriageReturn = true;
+    } else {
+        m_afterCarriageReturn = false;
+    }
+}
+
+void XmlTokenLexer::fail(Fault fault, qint64 offset)
+{
+    m_fault = fault;
+    m_faultPlace = {m_linesBefore, m_lineStart, offset};
+}
+
+QStringDecoder XmlTokenLexer::decoder() const
+{
+    if (m_unitWidth == 2)
+        return QStringDecoder(m_bigEndian ? QStringConverter::Utf16BE : QStringConverter::Utf16LE);
+    if (m_unitWidth == 4)
+        return QStringDecoder(m_bigEndian ? QStringConverter::Utf32BE : QStringConverter::Utf32LE);
+    if (!m_encoding.isEmpty() && m_encodingVerdict == XmlEncodingRule::Verdict::Followed) {
+        QStringDecoder named(m_encoding.constData());
+        if (named.isValid())
+            return named;
+    }
+    return QStringDecoder(QStringConverter::Utf8);
+}
+
 // False once the byte completes a unit that passes a limit.
 bool XmlTokenLexer::takeByte(uchar byte)
 {
@@ -101,6 +156,9 @@ bool XmlTokenLexer::takeByte(uchar byte)
             takeByte(uchar(b));
         return m_fault == Fault::None;
     }
+    if (m_partialBytes == 0)
+        m_unitStart = m_taken;
+    ++m_taken;
     if (m_bigEndian)
         m_partial = (m_partial << 8) | byte;
     else
@@ -137,9 +195,13 @@ void XmlTokenLexer::chooseUnitWidth()
 
 void XmlTokenLexer::take(char32_t unit)
 {
-    if (m_sequences && !m_sequences->step(m_sequenceState, uchar(unit))) {
-        m_fault = Fault::IllFormedCharacter;
-        return;
+    if (m_sequences) {
+        if (m_sequenceState == 0)
+            m_sequenceStart = m_unitStart;
+        if (!m_sequences->step(m_sequenceState, uchar(unit))) {
+            fail(Fault::IllFormedCharacter, m_sequenceStart);
+            return;
+        }
     }
     ++m_length;
     if (m_reference != 0)
@@ -147,10 +209,14 @@ void XmlTokenLexer::take(char32_t unit)
     if (m_inDeclaration)
         followDeclaration(unit);
     step(unit);
+    if (m_fault != Fault::None)
+        return;
     if (m_length > MaxXmlTokenLength)
-        m_fault = Fault::TokenTooLong;
+        fail(Fault::TokenTooLong, m_unitStart);
     else if (m_attributes > MaxXmlAttributes)
-        m_fault = Fault::TooManyAttributes;
+        fail(Fault::TooManyAttributes, m_unitStart);
+    else
+        followLines(unit);
 }
 
 // A reference other than to a character or to one of the five predefined entities may
@@ -188,9 +254,12 @@ void XmlTokenLexer::followDeclaration(char32_t unit)
                 m_sequences = XmlEncodingRule::sequences(m_encoding);
             // Followed from here on, the declaration's bytes must have been ASCII.
             if (m_encodingVerdict != XmlEncodingRule::Verdict::Followed)
-                m_fault = Fault::UnfollowedEncoding;
-            else if (m_sequences && m_declarationBeyondAscii)
+                fail(Fault::UnfollowedEncoding, m_unitStart);
+            else if (m_sequences && m_declarationBeyondAscii) {
+                // Named where the first byte other than ASCII stands.
                 m_fault = Fault::DeclarationBeyondAscii;
+                m_faultPlace = m_firstBeyondAscii;
+            }
         }
         m_declaration.clear();
         return;
@@ -200,10 +269,13 @@ void XmlTokenLexer::followDeclaration(char32_t unit)
     if (isSpace(unit) && !m_declaration.isEmpty() && m_declaration.back() == ' ')
         return;
     if (m_declaration.size() >= 1024) {
-        m_fault = Fault::UnfollowedEncoding;
+        fail(Fault::UnfollowedEncoding, m_unitStart);
         return;
     }
-    m_declarationBeyondAscii = m_declarationBeyondAscii || unit >= 0x80;
+    if (unit >= 0x80 && !m_declarationBeyondAscii) {
+        m_declarationBeyondAscii = true;
+        m_firstBeyondAscii = {m_linesBefore, m_lineStart, m_unitStart};
+    }
     m_declaration.append(isSpace(unit) ? ' ' : unit < 0x80 ? char(unit) : '?');
 }
 

@@ -3,6 +3,7 @@
 #include "io/XmlEncodingRule.h"
 
 #include <QByteArray>
+#include <QStringDecoder>
 #include <QtGlobal>
 
 namespace KelUtils {
@@ -32,10 +33,23 @@ public:
         DeclarationBeyondAscii
     };
 
+    // Where a fault stands in the document's bytes: the line breaks before it (counted as the
+    // reader counts them: CR LF, CR and LF each one), the first byte of its line, and its own
+    // first byte (a damaged sequence's first byte, not the ASCII byte it took in).
+    struct Place {
+        qint64 linesBefore = 0;
+        qint64 lineStart = 0;
+        qint64 offset = 0;
+    };
+
     // Takes the next bytes; returns how many of them lie before the first fault (all of them
     // without one). After a fault the lexer takes nothing more.
     qsizetype feed(char const* bytes, qsizetype size);
     Fault fault() const { return m_fault; }
+    Place const& faultPlace() const { return m_faultPlace; }
+    // The decoder the reader reads the document's characters with, from its state at a line's
+    // start (for the faults before the declaration is read, the one the reader starts with).
+    QStringDecoder decoder() const;
     // The encoding the XML declaration names (empty without one) and whether it is followed.
     QByteArray const& encoding() const { return m_encoding; }
     XmlEncodingRule::Verdict encodingVerdict() const { return m_encodingVerdict; }
@@ -63,7 +77,10 @@ private:
     };
 
     qsizetype plainBytes(char const* bytes, qsizetype size) const;
+    void passPlainBytes(char const* bytes, qsizetype size);
     bool takeByte(uchar byte);
+    void followLines(char32_t unit);
+    void fail(Fault fault, qint64 offset);
     void chooseUnitWidth();
     void take(char32_t unit);
     void step(char32_t unit);
@@ -73,6 +90,14 @@ private:
     void beginTextRun();
 
     Fault m_fault = Fault::None;
+    Place m_faultPlace;
+    // Bytes taken into units so far, and where the unit being taken began.
+    qint64 m_taken = 0;
+    qint64 m_unitStart = 0;
+    qint64 m_linesBefore = 0;
+    qint64 m_lineStart = 0;
+    // A CR just ended a line: an LF after it ends no other.
+    bool m_afterCarriageReturn = false;
     // Code units: 1, 2 or 4 bytes, chosen from the first four bytes as the reader chooses.
     int m_unitWidth = 0;
     bool m_bigEndian = false;
@@ -102,7 +127,9 @@ private:
     // In an encoding whose characters may hold ASCII letters: its unfinished character, byte by byte.
     std::shared_ptr<XmlEncodingRule::Sequences const> m_sequences;
     int m_sequenceState = 0;
+    qint64 m_sequenceStart = 0;
     bool m_declarationBeyondAscii = false;
+    Place m_firstBeyondAscii;
 };
 
 } // namespace KelUtils

@@ -90,12 +90,11 @@ bool KelStyleParser::buildTree(QIODevice& device)
     while (!xml.atEnd()) {
         xml.readNext();
         if (!budget.admit(xml)) {
+            const KelUtils::XmlPlace place = budget.refusalPlace(xml);
             m_errorText = budget.tooDeep()
                 ? QStringLiteral("Elements nested deeper than %1 levels: ").arg(KelUtils::MaxXmlDepth)
                     + xml.qualifiedName().toString()
-                : QStringLiteral("Fatal error [line %1, column %2]: ")
-                        .arg(xml.lineNumber())
-                        .arg(xml.columnNumber())
+                : QStringLiteral("Fatal error [line %1, column %2]: ").arg(place.line).arg(place.column)
                     + budget.refusal();
             m_stack.clear();
             return false;

@@ -432,3 +432,46 @@ TEST_F(TemplateCurrentGraphTest, ReplacingTheShownTemplateLeavesNoGraphToRender)
 }
 
 } // namespace
+
+// As the help says: an effect's template is listed by its Type as soon as it is saved; a
+// template of the store, a new empty one included, keeps its list until the next start.
+TEST_F(TemplateSavingTest, TheTypeListsAnEffectsTemplateAtOnceAndAStoredOneAtTheNextStart)
+{
+    writeTemplate({kUuidA, QStringLiteral("Ant")});
+    load(store);
+    auto names = [](QTreeWidget const& tree) {
+        QStringList texts;
+        for (int i = 0; i < tree.topLevelItemCount(); ++i)
+            texts << tree.topLevelItem(i)->text(0);
+        return texts;
+    };
+    MessageBoxAnswerer answerer(QMessageBox::Save);
+    KelTemplate* ant = store.getObjectTemplateFromUuid(kUuidA);
+    ant->setType(QStringLiteral("Special FX"));
+    ASSERT_TRUE(store.saveTemplate(ant->objectInstance()));
+    KelTemplate* fresh = store.createObjectTemplate();
+    fresh->setType(QStringLiteral("Special FX"));
+    ASSERT_TRUE(store.saveTemplate(fresh->objectInstance()));
+    EXPECT_EQ(names(filterTree), QStringList({"Ant", "New template"}));
+    EXPECT_TRUE(names(specialFXTree).isEmpty());
+
+    KelNGObject* object = projectObject(QStringLiteral("Glow"), QUuid::createUuid().toString());
+    object->objectTemplate()->setType(QStringLiteral("Special FX"));
+    ASSERT_TRUE(store.saveTemplate(object));
+    EXPECT_EQ(names(specialFXTree), QStringList({"Glow"}));
+    object->objectTemplate()->setType(QStringLiteral("Filter"));
+    ASSERT_TRUE(store.saveTemplate(object, false));
+    EXPECT_EQ(names(filterTree), QStringList({"Ant", "New template", "Glow"}));
+    EXPECT_TRUE(names(specialFXTree).isEmpty());
+
+    TwTemplateContainer restarted(nullptr, nullptr);
+    QTreeWidget filters;
+    QTreeWidget specialFX;
+    restarted.loadObjectTemplates();
+    restarted.setFilterBrowserTreeWidget(&filters);
+    restarted.setSpecialFXBrowserTreeWidget(&specialFX);
+    EXPECT_EQ(names(filters), QStringList({"Glow"}));
+    QStringList listed = names(specialFX);
+    listed.sort();
+    EXPECT_EQ(listed, QStringList({"Ant", "New template"}));
+}

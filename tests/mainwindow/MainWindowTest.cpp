@@ -465,6 +465,8 @@ TEST_F(ProjectFiles, ADamagedProjectInAnEncodingReadIsRefusedAsDamaged)
     EXPECT_TRUE(text.contains(QDir::toNativeSeparators(path))) << text.toStdString();
     EXPECT_FALSE(text.contains(QStringLiteral("does not read"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("no character of the encoding \"windows-949\""))) << text.toStdString();
+    // Where the sequence stands, not where the reader was when the bytes ahead were refused.
+    EXPECT_TRUE(text.contains(QStringLiteral("(line 2, column 14)"))) << text.toStdString();
     for (QString const& paragraph : text.split(QStringLiteral("\n\n")))
         EXPECT_TRUE(!paragraph.isEmpty() && paragraph.at(0).isUpper()) << text.toStdString();
     EXPECT_EQ(objectNames(), QStringList({"Kept"}));

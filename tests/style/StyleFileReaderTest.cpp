@@ -289,6 +289,21 @@ TEST_F(StyleFileReaderTest, AFileAndTheFilesItIncludesShareOneBudget)
     EXPECT_TRUE(parser.errorText().contains(QStringLiteral("MB as a tree"))) << parser.errorText().toStdString();
 }
 
+// A damaged sequence of the file's encoding is named where it stands, not where the reader was
+// when the bytes ahead of it were refused.
+TEST_F(StyleFileReaderTest, ADamagedSequenceIsNamedWhereItStands)
+{
+    // In UHC C7 D1 is one Hangul syllable; 0x81 leads a character that "]" cannot end.
+    const QString file = files.name(QStringLiteral("uhc.xml"));
+    files.writeRaw(StyleTestFiles::folder() + QLatin1Char('/') + file,
+                   "<?xml version=\"1.0\" encoding=\"windows-949\"?>\n<kelstyle>\r\n  <!-- \xc7\xd1\xb1\xdb -->\n"
+                   "  <color id=\"\xc7\xd1\x81]\" rgb=\"#010101\"/>\n</kelstyle>\n");
+    EXPECT_FALSE(load(file));
+    EXPECT_TRUE(parser.errorText().startsWith(QStringLiteral("Fatal error [line 4, column 15]: ")))
+        << parser.errorText().toStdString();
+    EXPECT_TRUE(parser.errorText().contains(QStringLiteral("windows-949"))) << parser.errorText().toStdString();
+}
+
 TEST(KelStyleParserNoValueTest, EmptyStringZeroSizeAndNullPixmapCountAsNoValue)
 {
     EXPECT_TRUE(KelStyleParser::isNoValue(QVariant()));
