@@ -56,17 +56,24 @@ quint64 Renderer::render(QImage* source, QImage* result, KelVyxNodes::VyxNodeGra
         m_result = result;
         m_runGeneration = generation;
     }
+    // From here until the run ends the window must not change the graph (NodeGraph checks it).
+    if (graph)
+        graph->beginRenderRead(this);
     start(QThread::InheritPriority);
     return generation;
 }
 
 bool Renderer::cancel()
 {
-    if (!isRunning())
-        return false;
-    m_status.cancel();
-    wait();
-    return true;
+    const bool running = isRunning();
+    if (running) {
+        m_status.cancel();
+        wait();
+    }
+    // Takes over what the last run did before its end (QThread::wait does too, unseen by a race
+    // checker: Qt's own locks are not instrumented).
+    m_endedGeneration.load(std::memory_order_acquire);
+    return running;
 }
 
 bool Renderer::completedSucceeded() const
@@ -118,6 +125,7 @@ void Renderer::run()
             success = true;
         }
         m_graph->setMakesPreviews(false);
+        m_graph->endRenderRead();
     }
     // A node that gave up without saying why still leaves a reason for the user.
     if (!success && !m_status.cancelationRequested())
@@ -131,6 +139,8 @@ void Renderer::run()
 
 void Renderer::onRenderEnded(quint64 generation)
 {
+    // As in cancel(): the queued call hands the run's writes over, here seen by a race checker.
+    m_endedGeneration.load(std::memory_order_acquire);
     if (generation == m_generation.load())
         emit renderFinished();
 }

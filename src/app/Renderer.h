@@ -16,10 +16,12 @@ class VyxNodeGraph;
 //
 // render() cancels and waits for a running render, then sets the graph up and sorts its node
 // lists on the calling (GUI) thread, so that the render thread never creates nodes or publishes
-// node events, and starts the thread. Every hand-over gets a new generation number; the end of a
-// render is announced by renderFinished(), on the renderer's own thread (queued), and only for
-// the latest generation: a render replaced by another, or outdated with advanceGeneration(),
-// announces nothing. QThread::finished() still fires once per run; do not listen to it.
+// node events, and starts the thread; until the run ends the graph is marked as read by it
+// (NodeGraph::beginRenderRead), so that a change the window makes meanwhile is caught. Every
+// hand-over gets a new generation number; the end of a render is announced by renderFinished(),
+// on the renderer's own thread (queued), and only for the latest generation: a render replaced
+// by another, or outdated with advanceGeneration(), announces nothing. QThread::finished() still
+// fires once per run; do not listen to it.
 class Renderer : public QThread
 {
     Q_OBJECT

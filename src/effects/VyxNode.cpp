@@ -146,6 +146,16 @@ int VyxNode::shownPreview(QImage* image) const
     return 0;
 }
 
+bool VyxNode::offersPreview() const
+{
+    if (!previewIsSampled())
+        return getPreview(nullptr) >= 0;
+    // Picture and rectangle are set up on the window's thread.
+    if (!m_graph || !m_graph->originalImage() || m_graph->renderRect().isEmpty())
+        return false;
+    return rgbGenerator() || grayscaleGenerator() || alphaGenerator();
+}
+
 bool VyxNode::shownPreviewIsCurrent() const
 {
     if (!previewIsSampled())

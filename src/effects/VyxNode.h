@@ -60,6 +60,9 @@ public:
     // are asked directly.
     int shownPreview(QImage* image) const override;
     bool shownPreviewIsCurrent() const override;
+    // A sampled preview is offered once the graph has a picture to sample and the node an
+    // output; a render's own inputs (the destination's active alpha) are not asked.
+    bool offersPreview() const override;
     void setPreviewWanted(int width, int height) override;
     bool previewWanted() const;
     virtual bool previewIsSampled() const { return true; }

@@ -192,6 +192,11 @@ int Node::getPreview(QImage* /*image*/) const
     return -1;
 }
 
+bool Node::offersPreview() const
+{
+    return getPreview(nullptr) >= 0;
+}
+
 int Node::shownPreview(QImage* image) const
 {
     return getPreview(image);

@@ -69,6 +69,9 @@ public:
     // What a node view shows as the preview (-1: nothing yet). Default: getPreview, drawn on
     // demand; nodes whose preview samples the picture hand over the one their last render made.
     virtual int shownPreview(QImage* image) const;
+    // Whether a node view offers the preview, read from nothing a render writes (a view asks it
+    // while the graph renders). Default: getPreview(null) answers.
+    virtual bool offersPreview() const;
     // Whether shownPreview is that of the graph's latest render (always, when drawn on demand).
     virtual bool shownPreviewIsCurrent() const;
     // A view shows the preview at width × height (0 × 0: no longer); renders make it meanwhile.

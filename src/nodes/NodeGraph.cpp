@@ -11,6 +11,7 @@
 #include <QDomElement>
 #include <QFileInfo>
 #include <QSet>
+#include <QThread>
 
 #include <algorithm>
 #include <atomic>
@@ -49,7 +50,7 @@ void NodeGraph::notify(Node* node, NodeSubscriber::Event event)
 {
     // A member deleted behind the graph's back must not stay listed.
     if (event == NodeSubscriber::Destroyed && node && m_nodes.contains(node)) {
-        m_nodes.removeAll(node);
+        changeNodeList("a member's removal").removeAll(node);
         setDirty();
     }
     sendNotification(event, node);
@@ -96,7 +97,7 @@ Node* NodeGraph::addNode(Node* node, int uid)
         uid = getUid();
     node->setNodeUid(uid);
     node->setParentGraph(this);
-    m_nodes.append(node);
+    changeNodeList("addNode").append(node);
     subscribe(node);
     setDirty();
     node->paramChanged(nullptr);
@@ -152,7 +153,7 @@ int NodeGraph::removeNode(Node* node)
 {
     if (!node || !m_nodes.contains(node))
         return -1;
-    m_nodes.removeAll(node);
+    changeNodeList("removeNode").removeAll(node);
     node->sendNotification(NodeSubscriber::Removed);
     delete node;
     setDirty();
@@ -175,10 +176,11 @@ void NodeGraph::removeNodes(bool all)
         }
         // Members go in list order: the first is taken off in constant time, not by a search
         // through a list as long as a stack of many effects.
-        if (m_nodes.first() == node)
-            m_nodes.removeFirst();
+        QList<Node*>& list = changeNodeList("removeNodes");
+        if (list.first() == node)
+            list.removeFirst();
         else
-            m_nodes.removeAll(node);
+            list.removeAll(node);
         node->sendNotification(NodeSubscriber::Removed);
         delete node;
     }
@@ -189,7 +191,7 @@ void NodeGraph::dropNode(Node* node)
     if (!node)
         return;
     forgetTerminalsOf(node);
-    m_nodes.removeAll(node);
+    changeNodeList("dropNode").removeAll(node);
     node->m_parentGraph = nullptr; // no event: the node is on its way elsewhere
     unsubscribe(node);
     setDirty();
@@ -203,7 +205,7 @@ int NodeGraph::attach(Node* node, NodeGraph* target)
     if (targetNode == node || NodeDependencies::moveWouldCycle(node, target))
         return -1;
     forgetTerminalsOf(node);
-    m_nodes.removeAll(node);
+    changeNodeList("attach").removeAll(node);
     node->m_parentGraph = nullptr;
     unsubscribe(node);
     setDirty();
@@ -227,7 +229,7 @@ int NodeGraph::expand(NodeGraph* sub)
     if (!sub || !m_nodes.contains(sub))
         return -1;
     forgetTerminalsOf(sub);
-    m_nodes.removeAll(sub);
+    changeNodeList("expand").removeAll(sub);
     // The boundary terminals go; a concrete graph's own terminals stay for its destructor.
     sub->m_terminals.removeIf([sub](Terminal* t) { return t->hostNode() != sub; });
     const QList<Node*> members = sub->m_nodes;
@@ -235,7 +237,7 @@ int NodeGraph::expand(NodeGraph* sub)
         sub->unsubscribe(member);
         addNode(member, member->uid());
     }
-    sub->m_nodes.clear();
+    sub->changeNodeList("expand").clear();
     sub->sendNotification(NodeSubscriber::Removed);
     delete sub;
     setDirty();
@@ -262,7 +264,7 @@ void NodeGraph::unload()
 {
     // Each node leaves the list before it dies, so nothing sees a dead member meanwhile.
     while (!m_nodes.isEmpty())
-        delete m_nodes.takeFirst();
+        delete changeNodeList("unload").takeFirst();
     setDirty();
     m_uidCounter = 1;
     // Loading members leaves the graph's own frame and keyframes alone, so a graph emptied
@@ -272,10 +274,69 @@ void NodeGraph::unload()
     m_container.setCurrentFrame(0);
 }
 
+// --- renders reading the graph -----------------------------------------------------------------
+
+namespace {
+
+std::atomic<quint64> renderReadFaultCount{0};
+
+void reportRenderReadFault(char const* what)
+{
+    qCritical("NodeGraph: %s changed a graph while a render read it (the render must be cancelled "
+              "first)", what);
+}
+
+std::atomic<NodeGraph::RenderReadFaultHook> renderReadFaultHook{&reportRenderReadFault};
+
+} // namespace
+
+void NodeGraph::beginRenderRead(QThread* reader) const
+{
+    m_renderReader.store(reader, std::memory_order_relaxed);
+    m_renderReads.fetch_add(1, std::memory_order_release);
+}
+
+void NodeGraph::endRenderRead() const
+{
+    // Release: the window's next check sees everything the render did before as done.
+    m_renderReads.fetch_sub(1, std::memory_order_release);
+}
+
+void NodeGraph::setRenderReadFaultHook(RenderReadFaultHook hook)
+{
+    renderReadFaultHook.store(hook ? hook : &reportRenderReadFault);
+}
+
+quint64 NodeGraph::renderReadFaults()
+{
+    return renderReadFaultCount.load();
+}
+
+void NodeGraph::checkNoRenderReads(char const* what) const
+{
+    for (NodeGraph const* graph = this; graph; graph = graph->m_parentGraph) {
+        if (graph->m_renderReads.load(std::memory_order_acquire) <= 0)
+            continue;
+        // The render itself may sort what it reads before its rows start.
+        if (graph->m_renderReader.load(std::memory_order_relaxed) == QThread::currentThread())
+            return;
+        renderReadFaultCount.fetch_add(1);
+        renderReadFaultHook.load()(what);
+        return;
+    }
+}
+
+QList<Node*>& NodeGraph::changeNodeList(char const* what) const
+{
+    checkNoRenderReads(what);
+    return m_nodes;
+}
+
 // --- evaluation order ------------------------------------------------------------------------
 
 void NodeGraph::setDirty()
 {
+    checkNoRenderReads("setDirty");
     for (NodeGraph* graph = this; graph; graph = graph->m_parentGraph)
         graph->m_dirty = true;
 }
@@ -327,6 +388,7 @@ void NodeGraph::renew() const
 {
     if (!m_dirty)
         return;
+    checkNoRenderReads("renew");
     m_dirty = false;
     resetLevel();
     getLevel(true);
@@ -395,8 +457,8 @@ void NodeGraph::sortNodes() const
         if (m_nodes.contains(entry.second))
             sorted.append(entry.second);
     }
-    if (sorted.size() == m_nodes.size())
-        m_nodes = sorted;
+    if (sorted.size() == m_nodes.size() && sorted != m_nodes)
+        changeNodeList("sortNodes") = sorted;
 }
 
 void NodeGraph::update()

@@ -11,9 +11,12 @@
 #include <QString>
 #include <QUuid>
 
+#include <atomic>
+
 class QDomDocument;
 class QDomElement;
 class QObject;
+class QThread;
 
 namespace KelNodes {
 
@@ -115,7 +118,21 @@ public:
     void forgetTerminals(QSet<Terminal*> const& terminals);
     void forgetTerminalsOf(Node const* node);
     bool isDirty() const { return m_dirty; }
+    // Rewrites the list only when it is out of order, so that a sorted graph is merely read.
     void sortNodes() const;
+
+    // A render reads this graph and every graph inside it on `reader` (its thread) from
+    // beginRenderRead until endRenderRead; any thread may call either. Meanwhile a change of a
+    // node list, of a graph's dirty state or of its levels from another thread is a fault (the
+    // render iterates them without a lock): it is counted and handed to the hook (default: a
+    // critical message). The window must cancel the render first.
+    void beginRenderRead(QThread* reader) const;
+    void endRenderRead() const;
+    using RenderReadFaultHook = void (*)(char const* what);
+    // Null restores the default.
+    static void setRenderReadFaultHook(RenderReadFaultHook hook);
+    // Changes made under a render since the process started.
+    static quint64 renderReadFaults();
 
     QList<Node*> const& nodes() const { return m_nodes; }
     int numNodes() const { return int(m_nodes.size()); }
@@ -177,6 +194,11 @@ public:
     static QString m_nodes_path;
 
 protected:
+    // Every change of a node list passes here (and every change of the dirty state or levels
+    // through checkNoRenderReads): the one place that catches a change under a render.
+    QList<Node*>& changeNodeList(char const* what) const;
+    void checkNoRenderReads(char const* what) const;
+
     // Node keyframe helpers for the graph-wide operations.
     enum class KeyOp { Set, Delete, Move };
     void applyKeyOp(KeyOp op, int frame, int to);
@@ -196,6 +218,8 @@ protected:
     mutable bool m_dirty = true;
     QObject* m_undoStack = nullptr;
     QObject* m_projectObject = nullptr;
+    mutable std::atomic<int> m_renderReads{0};
+    mutable std::atomic<QThread*> m_renderReader{nullptr};
 };
 
 } // namespace KelNodes

@@ -58,7 +58,8 @@ KelNGNode::KelNGNode(KelNodes::Node* node)
 {
     node->setViewItem(this);
     subscribe(node);
-    m_hasPreview = node->getPreview(nullptr) >= 0;
+    // The item may come while the graph renders: nothing the render writes is read here.
+    m_hasPreview = node->offersPreview();
 }
 
 KelNGNode::~KelNGNode()

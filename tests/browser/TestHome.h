@@ -6,6 +6,7 @@
 // Each test executable registers it once with VYX_TEST_HOME_ENVIRONMENT(name).
 
 #include "app/PictureFile.h"
+#include "nodes/NodeGraph.h"
 #include "style/RealStyleFile.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,12 @@
 #include <QTemporaryDir>
 
 namespace TestHome {
+
+// A graph changed while a render reads it fails the test that changed it.
+inline void failOnRenderReadFault(char const* what)
+{
+    ADD_FAILURE() << what << " changed a graph while a render read it";
+}
 
 inline QTemporaryDir*& folder()
 {
@@ -56,6 +63,7 @@ public:
         QCoreApplication::setApplicationName(QStringLiteral("Vyx-Solenne"));
         // Large photographs exceed Qt's default reader limit: the program's own.
         QImageReader::setAllocationLimit(PictureFile::readerAllocationLimit());
+        KelNodes::NodeGraph::setRenderReadFaultHook(&failOnRenderReadFault);
         QString error;
         ASSERT_TRUE(RealStyleFile::load(&error)) << error.toStdString();
     }
@@ -64,6 +72,7 @@ public:
     {
         // Pixmaps must not outlive the application object.
         KelStyleConfig::instance()->clear();
+        KelNodes::NodeGraph::setRenderReadFaultHook(nullptr);
         delete m_app;
         m_app = nullptr;
         delete folder();

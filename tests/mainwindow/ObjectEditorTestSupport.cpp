@@ -2,6 +2,8 @@
 
 #include "CoreSteps.h"
 
+#include "browser/TestHome.h"
+
 #include "app/KelNGObject.h"
 #include "app/Renderer.h"
 #include "app/TwCore.h"
@@ -39,6 +41,7 @@ public:
         QDir().mkpath(m_data->path() + QStringLiteral("/Vyx-Solenne/templates/lumora/icons"));
         if (!QApplication::instance())
             m_app = new QApplication(m_argc, m_argv);
+        KelNodes::NodeGraph::setRenderReadFaultHook(&TestHome::failOnRenderReadFault);
         QString error;
         ASSERT_TRUE(RealStyleFile::load(&error)) << error.toStdString();
     }
@@ -46,6 +49,7 @@ public:
     void TearDown() override
     {
         KelStyleConfig::instance()->clear();
+        KelNodes::NodeGraph::setRenderReadFaultHook(nullptr);
         delete m_app;
         m_app = nullptr;
     }

@@ -7,13 +7,31 @@
 
 #include <gtest/gtest.h>
 
-#include <QSignalSpy>
 #include <QSpinBox>
+#include <QTest>
+#include <QThread>
 #include <QToolButton>
 
 using namespace TimelineTest;
 
 namespace {
+
+// The end of a player's run. QThread::finished comes on the player's own thread, where a signal
+// spy would record it while this thread reads the spy: it is passed over to this thread first.
+class PlayerEnd
+{
+public:
+    explicit PlayerEnd(QThread* player)
+    {
+        QObject::connect(player, &QThread::finished, &m_receiver, [this] { m_ended = true; }, Qt::QueuedConnection);
+    }
+    bool wait() { return QTest::qWaitFor([this] { return m_ended; }, 10000); }
+
+private:
+    QObject m_receiver;
+    bool m_ended = false;
+};
+
 
 class TimelinePanel : public ::testing::Test
 {
@@ -38,9 +56,9 @@ protected:
     {
         QList<int> frames;
         core.onFrameChanged = [&] { frames.append(field("currentFrameSB")->value()); };
-        QSignalSpy done(timeline.player(), &QThread::finished);
+        PlayerEnd done(timeline.player());
         form(direction)->click();
-        EXPECT_TRUE(done.wait(10000));
+        EXPECT_TRUE(done.wait());
         QCoreApplication::processEvents(); // frames queued before the end
         core.onFrameChanged = nullptr;
         return frames;
@@ -179,14 +197,14 @@ TEST_F(TimelinePanel, PlayerKeepsTheSettingsOfItsStartAcrossAMasterChange)
     field("durationSB")->setValue(4);
     QList<int> frames;
     core.onFrameChanged = [&] { frames.append(field("currentFrameSB")->value()); };
-    QSignalSpy done(timeline.player(), &QThread::finished);
+    PlayerEnd done(timeline.player());
     form("playForwardTB")->click();
     EXPECT_TRUE(form("stopTB")->isEnabled());
     EXPECT_FALSE(form("playForwardTB")->isEnabled());
     field("endFrameSB")->setValue(50);
     form("playOnceTB")->setChecked(true);
     timeline.setMasterContainer(&other.container);
-    ASSERT_TRUE(done.wait(10000));
+    ASSERT_TRUE(done.wait());
     QCoreApplication::processEvents();
     core.onFrameChanged = nullptr;
     EXPECT_EQ(frames, (QList<int>{1, 2, 3, 1, 2}));
@@ -201,10 +219,10 @@ TEST_F(TimelinePanel, StopEndsPlaybackAndDestructionJoinsTheThread)
     panel->setMasterContainer(&keyed.container);
     panel->findChild<QSpinBox*>(QStringLiteral("durationSB"))->setValue(65565);
     auto* forward = panel->findChild<QToolButton*>(QStringLiteral("playForwardTB"));
-    QSignalSpy done(panel->player(), &QThread::finished);
+    PlayerEnd done(panel->player());
     forward->click();
     panel->player()->stop();
-    ASSERT_TRUE(done.wait(10000));
+    ASSERT_TRUE(done.wait());
     forward->click();
     delete panel; // stops and joins the running player
     QCoreApplication::processEvents();
