@@ -174,9 +174,21 @@ void TwMainWindow::adjustUI(KelNGObject* object)
         stack = qobject_cast<QUndoStack*>(object->graph()->topLevelGraph()->undoStack());
     if (!stack)
         stack = m_core->undoStack();
-    if (!m_undoGroup->stacks().contains(stack))
-        m_undoGroup->addStack(stack);
+    followUndoStack(stack);
     m_undoGroup->setActiveStack(stack);
+}
+
+void TwMainWindow::followUndoStack(QUndoStack* stack)
+{
+    if (!stack || m_undoGroup->stacks().contains(stack))
+        return;
+    m_undoGroup->addStack(stack);
+    // A step taken (pushed, merged into the last, or pushed over undone steps) leaves the stack
+    // at its top: Edit > Undo takes that step back next, whatever stack was active.
+    connect(stack, &QUndoStack::indexChanged, this, [this, stack](int index) {
+        if (index > 0 && index == stack->count() && m_undoGroup->activeStack() != stack)
+            m_undoGroup->setActiveStack(stack);
+    });
 }
 
 void TwMainWindow::nodesOfGraphChanged()
