@@ -101,14 +101,12 @@ protected:
         const int count = active->count();
         QUndoCommand const* top = index > 0 ? active->command(index - 1) : nullptr;
         ASSERT_NE(top, nullptr);
-        core()->setModified(false);
 
         const QByteArray before = saved(withoutLayout);
         change();
         settle();
         const QByteArray after = saved(withoutLayout);
         EXPECT_NE(after, before) << "the change did not reach what Save writes";
-        EXPECT_TRUE(core()->isModified());
         EXPECT_EQ(window->undoGroup()->activeStack(), active) << "Undo's stack is the one it was";
         EXPECT_EQ(active->index(), index);
         EXPECT_EQ(active->count(), count);
