@@ -183,10 +183,11 @@ void TwMainWindow::followUndoStack(QUndoStack* stack)
     if (!stack || m_undoGroup->stacks().contains(stack))
         return;
     m_undoGroup->addStack(stack);
-    // A step taken (pushed, merged into the last, or pushed over undone steps) leaves the stack
-    // at its top: Edit > Undo takes that step back next, whatever stack was active.
-    connect(stack, &QUndoStack::indexChanged, this, [this, stack](int index) {
-        if (index > 0 && index == stack->count() && m_undoGroup->activeStack() != stack)
+    // A step taken (pushed, merged into the last, or pushed over undone steps), undone or redone
+    // makes the stack the active one: Edit > Undo and Redo go on from there, whatever stack was
+    // active and whatever selection the step's panels refreshed meanwhile.
+    connect(stack, &QUndoStack::indexChanged, this, [this, stack] {
+        if (stack->count() > 0 && m_undoGroup->activeStack() != stack)
             m_undoGroup->setActiveStack(stack);
     });
 }
