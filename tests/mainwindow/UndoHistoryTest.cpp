@@ -114,17 +114,24 @@ TEST_F(UndoHistory, AStepOnTheProjectTabAfterAnUndoIsUndoneNextWhileATemplateWas
     }
 }
 
-// A store template picked, the Project tab's effect removed by its bin (a project step), then a
-// template edit (the template's stack): Edit > Undo takes back the template edit, not the delete.
+// A store template picked, the Project tab's effect removed by its bin (a project step; the tab
+// then highlights the other effect), back to the template still shown, then a template edit (the
+// template's stack): Edit > Undo takes back the template edit, not the delete.
 TEST_F(UndoHistory, UndoTakesBackATemplateEditMadeAfterAProjectStep)
 {
+    addInversion(QStringLiteral("First"));
     addInversion(QStringLiteral("Tone"));
     settle();
     ASSERT_NO_FATAL_FAILURE(pickTheStoreTemplateThenImageView());
     window->projectBrowser()->form()->deleteFilter->click();
     settle();
-    ASSERT_TRUE(objectNames().isEmpty());
+    ASSERT_EQ(objectNames(), QStringList{QStringLiteral("First")});
     ASSERT_EQ(window->undoGroup()->activeStack(), core()->undoStack()) << "the delete is undone next";
+    // The other effect's row clicked.
+    QTreeWidget* rows = window->projectBrowser()->form()->treeWidget;
+    QTreeWidgetItem* first = core()->objectList().first()->projectBrowserItem;
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier, rows->visualItemRect(first).center());
+    settle();
 
     window->form()->actionNodeGraphView->trigger();
     settle();
@@ -144,7 +151,7 @@ TEST_F(UndoHistory, UndoTakesBackATemplateEditMadeAfterAProjectStep)
     window->undoAction()->trigger();
     settle();
     EXPECT_EQ(objectTemplate->name(), QStringLiteral("Stored Glow")) << "Undo took back the template's rename";
-    EXPECT_TRUE(objectNames().isEmpty()) << "the delete stays";
+    EXPECT_EQ(objectNames(), QStringList{QStringLiteral("First")}) << "the delete stays";
 }
 
 // Copy, Delete and Paste are disabled while the object editor shows its Templates page, even with
