@@ -45,14 +45,7 @@ protected:
     // Show: Templates with the store template's row picked, then the image view.
     void pickTheStoreTemplateThenImageView()
     {
-        window->form()->actionNodeGraphView->trigger();
-        settle();
-        editor()->templatesRadioButton->click();
-        settle();
-        KelNGObject* instance = objectTemplate->objectInstance();
-        ASSERT_TRUE(instance && instance->templateTreeItem);
-        editor()->templatesTreeWidget->setCurrentItem(instance->templateTreeItem);
-        settle();
+        ASSERT_NO_FATAL_FAILURE(pickStoreTemplate());
         ASSERT_EQ(window->undoGroup()->activeStack(), templateStack()) << "selecting a template makes its stack active";
         window->form()->actionImageView->trigger();
         settle();

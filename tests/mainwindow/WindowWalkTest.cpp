@@ -340,8 +340,8 @@ protected:
     {
         return inGraphView() ? object->objectEditorItem : object->projectBrowserItem;
     }
-    // A box of a random effect's row, scrolled to as a user does.
-    QComboBox* rowBox(int column)
+    // A random effect's row in the list shown, scrolled to as a user does; null when none.
+    QTreeWidgetItem* pickShownRow()
     {
         QTreeWidget* rows = effectRows();
         QList<KelNGObject*> const objects = core()->objectList();
@@ -352,6 +352,15 @@ protected:
             return nullptr;
         rows->scrollToItem(row);
         settle();
+        return row;
+    }
+    // A box of a random effect's row.
+    QComboBox* rowBox(int column)
+    {
+        QTreeWidgetItem* row = pickShownRow();
+        QTreeWidget* rows = effectRows();
+        if (!row)
+            return nullptr;
         auto* box = qobject_cast<QComboBox*>(rows->itemWidget(row, column));
         return box && box->isVisible() && box->isEnabled() ? box : nullptr;
     }
@@ -666,14 +675,10 @@ bool WindowWalk::perform(Action action)
         return true;
     }
     case Eye: {
+        QTreeWidgetItem* row = pickShownRow();
         QTreeWidget* rows = effectRows();
-        QList<KelNGObject*> const objects = core()->objectList();
-        if (!rows || objects.isEmpty())
+        if (!row)
             return false;
-        QTreeWidgetItem* row = rowOf(pickFrom(objects));
-        if (!row || row->isHidden())
-            return false;
-        rows->scrollToItem(row);
         const QRect cell = rows->visualItemRect(row);
         QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier,
                           QPoint(rows->columnViewportPosition(0) + rows->columnWidth(0) / 2, cell.center().y()));
