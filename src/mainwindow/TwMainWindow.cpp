@@ -426,8 +426,7 @@ void TwMainWindow::modifiedStateChanged()
 void TwMainWindow::updateEditActions()
 {
     const bool editing = isEditingProject();
-    m_ui->actionCopy->setEnabled(editing && !m_core->selectedObjects().isEmpty()
-                                 && m_core->selectedObjectsCanBeDeleted());
+    m_ui->actionCopy->setEnabled(editing && m_core->selectedObject() != nullptr);
     m_ui->actionDelete->setEnabled(editing && effectToDelete() != nullptr);
     m_ui->actionPaste->setEnabled(editing && m_clipboard.size() > 0);
 }
@@ -435,6 +434,9 @@ void TwMainWindow::updateEditActions()
 void TwMainWindow::on_menuEdit_aboutToShow()
 {
     updateEditActions();
+    // A selection the core refuses to delete is not copied either.
+    if (m_core->selectedObjects().isEmpty() || !m_core->selectedObjectsCanBeDeleted())
+        m_ui->actionCopy->setEnabled(false);
 }
 
 KelNGObject* TwMainWindow::effectToDelete() const
