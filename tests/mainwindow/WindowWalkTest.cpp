@@ -370,7 +370,7 @@ protected:
     {
         KelNGNode* item = KelNGNode::itemOf(node);
         KelNGNodeGraphView* view = window->objectEditorGraphView();
-        return view->mapFromScene(item->pixmapItem()->mapToScene(item->rectForTerminal(terminal).center()));
+        return view->mapFromScene(item->rectForTerminal(terminal).center());
     }
     void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
     {
