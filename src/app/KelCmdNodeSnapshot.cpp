@@ -32,9 +32,10 @@ void KelCmdNodeSnapshot::takeOut()
     KelNodes::NodeGraph* owner = node ? node->parentGraph() : nullptr;
     if (owner) {
         m_ownerUid = TwNodeSnapshot::ownerUid(node);
-        TwNodeSnapshot::store(m_core, owner, node, m_snapshot, KelNodes::StoreConnectionsAnyEnd);
+        TwNodeSnapshot::store(m_core, owner, node, m_snapshot.bytes(), KelNodes::StoreConnectionsAnyEnd);
         m_hasSnapshot = true;
         m_carriesObject = TwNodeSnapshot::carriesObject(node);
+        m_snapshot.takeTemplates(m_carriesObject ? KelNGObject::objectOf(node->toNodeGraph()) : nullptr);
         m_objectIndex =
             m_carriesObject ? m_core->indexOfObject(KelNGObject::objectOf(node->toNodeGraph())) : -1;
         TwNodeSnapshot::remove(m_core, node);
@@ -51,10 +52,11 @@ void KelCmdNodeSnapshot::putBack(KelNodes::loadConnFlag connections)
     KelNodes::NodeGraph* owner = TwNodeSnapshot::findGraph(m_graph, m_ownerUid);
     if (owner && m_hasSnapshot) {
         const QList<KelNodes::Node*> created =
-            TwNodeSnapshot::load(m_core, owner, m_snapshot, connections);
+            TwNodeSnapshot::load(m_core, owner, m_snapshot.bytes(), connections);
         if (m_carriesObject) {
             for (KelNodes::Node* node : created)
                 TwNodeSnapshot::restoreObject(m_core, node, m_objectIndex);
+            m_snapshot.giveTemplatesBack(m_graph);
         }
         KelNGObject* object = m_core->findObjectOfNode(owner);
         if (object && !created.isEmpty())

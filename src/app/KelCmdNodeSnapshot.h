@@ -1,8 +1,8 @@
 #pragma once
 
+#include "app/TwEffectSnapshot.h"
 #include "nodes/GraphHooks.h"
 
-#include <QBuffer>
 #include <QUndoCommand>
 
 class TwCore;
@@ -14,7 +14,7 @@ class NodeGraph;
 
 // What node insertion and deletion share: taking a node out of its graph into a snapshot (uid,
 // parameters, embedded data, editor attributes, nested graphs, connections) and loading it back
-// into the graph that held it, with the project object it carried. The node and that graph are
+// into the graph that held it, with the project object it carried and that object's template. The node and that graph are
 // kept by uid, so the command outlives any particular node object.
 class KelCmdNodeSnapshot : public QUndoCommand
 {
@@ -40,7 +40,7 @@ protected:
     int m_ownerUid;
 
 private:
-    QBuffer m_snapshot;
+    TwEffectSnapshot m_snapshot;
     // Whether the last take-out left a snapshot, whether the node was a graph carrying a
     // project object, and where that object stood in the object list.
     bool m_hasSnapshot = false;

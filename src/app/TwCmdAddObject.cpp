@@ -31,7 +31,10 @@ void TwCmdAddObject::redo()
         m_core->setInsertionIndexFor(m_objectUid, m_objectIndex);
         // A neighbour linked when the snapshot was taken may be gone by now: that link is left
         // open.
-        TwUtilities::loadObjectFromBuffer(m_core, m_core->rootGraph(), &m_snapshot, true);
+        TwUtilities::loadObjectFromBuffer(m_core, m_core->rootGraph(), &m_snapshot.bytes(), true);
+        m_snapshot.giveTemplatesBack(m_core->rootGraph());
+        // The panels show the template given back (the Template tab, the disk button).
+        m_core->updateAndSync();
     }
     m_core->start();
 }
@@ -45,7 +48,7 @@ void TwCmdAddObject::undo()
         ? m_core->rootGraph()->findNode(m_objectUid, true) : nullptr;
     KelNGObject* object = node ? m_core->findObjectOfNode(node) : nullptr;
     if (object && static_cast<KelNodes::Node*>(object->graph()) == node) {
-        TwUtilities::storeObjectToXML(m_core, object, &m_snapshot);
+        m_snapshot.take(m_core, object);
         m_objectIndex = m_core->indexOfObject(object);
         m_core->queueObjectToBeRemoved(object);
         m_core->updateAfterChangingGraph(nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QBuffer>
+#include "app/TwEffectSnapshot.h"
+
 #include <QUndoCommand>
 
 class KelNGObject;
@@ -8,8 +9,8 @@ class TwCore;
 
 // Undoable insertion of a project object. The object is already in the project when the command
 // is pushed; undo writes it into a snapshot and removes it, redo re-creates it from the snapshot
-// with its former uids, at its former place in the object list. The object is kept by the uid of
-// its graph, never by pointer.
+// with its former uids and its own template, at its former place in the object list. The object
+// is kept by the uid of its graph, never by pointer.
 class TwCmdAddObject : public QUndoCommand
 {
 public:
@@ -24,7 +25,7 @@ public:
 private:
     TwCore* m_core;
     int m_objectUid;
-    QBuffer m_snapshot;
+    TwEffectSnapshot m_snapshot;
     bool m_firstRedo = true;
     // Where the object stood in the object list when undo removed it (-1: append).
     int m_objectIndex = -1;

@@ -1,14 +1,13 @@
 #include "app/TwCmdDeleteObject.h"
 
 #include "app/KelNGObject.h"
-#include "app/KelTemplate.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
+#include "app/TwEffectSnapshot.h"
 #include "app/TwNodeSnapshot.h"
 #include "app/TwUtilities.h"
 #include "nodes/NodeGraph.h"
 
-#include <QBuffer>
 #include <QObject>
 
 namespace {
@@ -52,43 +51,7 @@ TwCmdDeleteObject::~TwCmdDeleteObject()
 
 void TwCmdDeleteObject::deleteBuffers()
 {
-    qDeleteAll(m_snapshots);
     m_snapshots.clear();
-    qDeleteAll(m_templates);
-    m_templates.clear();
-    m_templateInstanceUids.clear();
-}
-
-void TwCmdDeleteObject::keepTemplatesOf(KelNGObject* object)
-{
-    QList<KelNGObject*> objects = object->getChildObjectList(true);
-    objects.prepend(object);
-    for (KelNGObject* kept : std::as_const(objects)) {
-        KelTemplate* own = kept->objectTemplate();
-        if (!own || kept->isTemplateInstance() || !kept->graph())
-            continue;
-        const int uid = kept->graph()->uid();
-        delete m_templates.take(uid);
-        m_templates.insert(uid, new KelTemplate(*own));
-        if (own->objectInstance() == kept)
-            m_templateInstanceUids.append(uid);
-    }
-}
-
-void TwCmdDeleteObject::giveTemplatesBack()
-{
-    for (auto it = m_templates.cbegin(); it != m_templates.cend(); ++it) {
-        KelNodes::Node* node = m_graph ? m_graph->findNode(it.key(), true) : nullptr;
-        KelNGObject* object = node ? KelNGObject::objectOf(node->toNodeGraph()) : nullptr;
-        if (!object || object->isTemplateInstance())
-            continue;
-        KelTemplate* made = object->objectTemplate();
-        auto* copy = new KelTemplate(*it.value());
-        if (m_templateInstanceUids.contains(it.key()))
-            copy->setObjectInstance(object);
-        object->setObjectTemplate(copy);
-        delete made;
-    }
 }
 
 void TwCmdDeleteObject::redo()
@@ -107,8 +70,9 @@ void TwCmdDeleteObject::redo()
         if (!object || static_cast<KelNodes::Node*>(object->graph()) != node)
             continue;
         m_parentUids.insert(uid, TwNodeSnapshot::ownerUid(node));
-        m_snapshots.insert(uid, TwUtilities::storeObjectToXML(m_core, object, new QBuffer));
-        keepTemplatesOf(object);
+        auto snapshot = std::make_unique<TwEffectSnapshot>();
+        snapshot->take(m_core, object);
+        m_snapshots[uid] = std::move(snapshot);
         const int index = m_core->indexOfObject(object);
         if (index >= 0)
             m_objectIndexes.insert(uid, index);
@@ -130,7 +94,7 @@ void TwCmdDeleteObject::undo()
         return;
     m_core->cancelRender();
     auto parentOf = [this](int uid) {
-        return m_snapshots.contains(uid)
+        return m_snapshots.count(uid)
             ? TwNodeSnapshot::findGraph(m_graph, m_parentUids.value(uid, 0)) : nullptr;
     };
     for (int i = 0; i < m_objectUids.size(); ++i) {
@@ -153,9 +117,10 @@ void TwCmdDeleteObject::undo()
         }
         // Links to objects of this list that are not back yet are left open; the chain of
         // objects is made again anyway.
-        TwUtilities::loadObjectFromBuffer(m_core, parent, m_snapshots.value(uid), true);
+        TwUtilities::loadObjectFromBuffer(m_core, parent, &m_snapshots.at(uid)->bytes(), true);
     }
-    giveTemplatesBack();
+    for (auto const& [uid, snapshot] : m_snapshots)
+        snapshot->giveTemplatesBack(m_graph);
     // The panels show the templates given back (the Template tab, the disk button).
     m_core->updateAndSync();
     m_core->start();

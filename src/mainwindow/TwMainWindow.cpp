@@ -4,6 +4,7 @@
 #include "ui_MainWindow.h"
 #include "ui_ProjectBrowser.h"
 #include "ui_ObjectBrowser.h"
+#include "ui_ObjectEditor.h"
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
@@ -55,6 +56,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QRadioButton>
 #include <QUndoGroup>
 #include <QUndoStack>
 
@@ -191,17 +193,8 @@ void TwMainWindow::buildActions()
     // Their texts name what the last command changed, a name from a file among them.
     PlainTextWidgets::keepTextPlain(m_undoAction);
     PlainTextWidgets::keepTextPlain(m_redoAction);
-    m_undoGroup->addStack(m_core->undoStack());
+    followUndoStack(m_core->undoStack());
     m_undoGroup->setActiveStack(m_core->undoStack());
-    // A step the project takes (a rename, an opacity or a delete in the Project tab) is the one
-    // Edit > Undo takes back next, also while a template selected in Show: Templates made its
-    // own stack the active one.
-    QUndoStack* project = m_core->undoStack();
-    connect(project, &QUndoStack::indexChanged, this, [this, project](int index) {
-        if (index == project->count() && index > m_projectSteps && m_undoGroup->activeStack() != project)
-            m_undoGroup->setActiveStack(project);
-        m_projectSteps = project->count();
-    });
     QAction* before = m_ui->actionCopy;
     m_ui->menuEdit->insertAction(before, m_undoAction);
     m_ui->menuEdit->insertAction(before, m_redoAction);
@@ -249,6 +242,9 @@ void TwMainWindow::buildPanels()
     connectGraphView();
     connect(m_objectEditor, &TwObjectEditor::selectedObjectChanged, m_core, &TwCore::setSelectedObject);
     connect(m_objectEditor, &TwObjectEditor::moveObject, this, &TwMainWindow::moveObject);
+    // After the editor's own slots, which set the show mode.
+    for (QRadioButton* show : {m_objectEditor->form()->projectRadioButton, m_objectEditor->form()->templatesRadioButton})
+        connect(show, &QRadioButton::clicked, this, &TwMainWindow::updateEditActions);
     connect(m_projectBrowser, &TwProjectBrowser::objectNameChanged, m_objectEditor,
             &TwObjectEditor::setObjectName);
     connect(m_objectEditor, &TwObjectEditor::objectNameChanged, m_projectBrowser,
@@ -419,22 +415,28 @@ void TwMainWindow::modifiedStateChanged()
     if (!modified)
         m_core->undoStack()->clear();
 
-    const bool editing = isEditingProject();
-    const bool selected = m_core->selectedObject() != nullptr;
-    m_ui->actionCopy->setEnabled(selected && editing);
-    m_ui->actionDelete->setEnabled(effectToDelete() != nullptr);
-    m_ui->actionPaste->setEnabled(m_clipboard.size() > 0 && editing);
+    updateEditActions();
 
     setWindowTitle(QStringLiteral("Vyx-Solenne - %1[*]").arg(ShownText::name(QFileInfo(m_core->projectName()).baseName())));
     setWindowModified(modified);
 }
 
+// While the object editor shows its Templates page, Copy, Delete and Paste stay disabled: what
+// they would act on is not what that page shows.
+void TwMainWindow::updateEditActions()
+{
+    const bool editing = isEditingProject();
+    m_ui->actionCopy->setEnabled(editing && m_core->selectedObject() != nullptr);
+    m_ui->actionDelete->setEnabled(editing && effectToDelete() != nullptr);
+    m_ui->actionPaste->setEnabled(editing && m_clipboard.size() > 0);
+}
+
 void TwMainWindow::on_menuEdit_aboutToShow()
 {
-    m_ui->actionCopy->setEnabled(false);
-    if (!m_core->selectedObjects().isEmpty() && m_core->selectedObjectsCanBeDeleted())
-        m_ui->actionCopy->setEnabled(isEditingProject());
-    m_ui->actionDelete->setEnabled(effectToDelete() != nullptr);
+    updateEditActions();
+    // A selection the core refuses to delete is not copied either.
+    if (m_core->selectedObjects().isEmpty() || !m_core->selectedObjectsCanBeDeleted())
+        m_ui->actionCopy->setEnabled(false);
 }
 
 KelNGObject* TwMainWindow::effectToDelete() const
@@ -637,9 +639,6 @@ void TwMainWindow::on_actionDelete_triggered()
     if (!effect)
         return;
     m_core->undoStack()->push(new TwCmdDeleteObject(m_core, m_core->rootGraph(), {effect}));
-    // The step is the project's: Edit > Undo takes it back next, whatever stack a template
-    // selected in the Templates list made active.
-    m_undoGroup->setActiveStack(m_core->undoStack());
 }
 
 void TwMainWindow::on_actionExit_triggered()

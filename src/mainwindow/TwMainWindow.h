@@ -207,11 +207,15 @@ private:
     void loadTemplates();
     void openStartupProjects();
     bool isEditingProject() const;
+    // Copy, Delete and Paste as the selection, the clipboard and the show mode allow.
+    void updateEditActions();
+    // Puts the stack into the undo group and makes it the active one whenever it takes a step.
+    void followUndoStack(QUndoStack* stack);
     // Empties the project without a question.
     void emptyProject();
     // A settings edit is saved with the project (or its template): mark it without rendering.
     void markEdited(KelNGObject* object);
-    QUndoStack* undoStackOf(KelNodes::Node* node) const;
+    QUndoStack* undoStackOf(KelNodes::Node* node);
     // What an editor holds is alive and is what the window shows as selected: every editor
     // holding `going` or anything inside it (the timeline's containers, the graph view's graph;
     // the panels' effects are guarded) lets go of it before it is freed. Every removal of a node,
@@ -269,7 +273,5 @@ private:
     bool m_holdersRefreshPosted = false;
     // Set while the window takes itself apart: the editors let go of everything first.
     bool m_tearingDown = false;
-    // Steps on the project's stack when it last changed (a push is seen as one more).
-    int m_projectSteps = 0;
     QImage m_previewImage;
 };

@@ -76,11 +76,15 @@ KelNodes::NodeGraph* topLevelGraphOf(KelNodes::Node* node)
 } // namespace
 
 // The stack of the node's top-level graph: the core's for project nodes, a template's own.
-QUndoStack* TwMainWindow::undoStackOf(KelNodes::Node* node) const
+QUndoStack* TwMainWindow::undoStackOf(KelNodes::Node* node)
 {
     KelNodes::NodeGraph* top = topLevelGraphOf(node);
     QUndoStack* stack = top ? qobject_cast<QUndoStack*>(top->undoStack()) : nullptr;
-    return stack ? stack : m_core->undoStack();
+    if (!stack)
+        stack = m_core->undoStack();
+    // The step about to be pushed makes it the active stack.
+    followUndoStack(stack);
+    return stack;
 }
 
 

@@ -11,7 +11,6 @@
 #include "app/PlainTextWidgets.h"
 #include "app/Renderer.h"
 #include "app/ShownText.h"
-#include "app/TwCmdAddObject.h"
 #include "app/TwCore.h"
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwUtilities.h"
@@ -475,22 +474,9 @@ void TwMainWindow::on_actionPaste_triggered()
 {
     if (m_clipboard.size() == 0)
         return;
+    // Taken at once, without an undo step: what it adds is removed by hand.
     m_core->cancelRender();
-    QList<KelNGObject*> const before = m_core->objectList();
     TwUtilities::loadObjectFromBuffer(m_core, m_core->rootGraph(), &m_clipboard, false);
-    QList<KelNGObject*> pasted;
-    for (KelNGObject* object : m_core->objectList()) {
-        if (!before.contains(object))
-            pasted << object;
-    }
-    if (pasted.isEmpty())
-        return;
-    // One step, whatever the clipboard held; each effect is taken back by its own command.
-    QUndoStack* stack = m_core->undoStack();
-    stack->beginMacro(tr("Paste"));
-    for (KelNGObject* object : std::as_const(pasted))
-        stack->push(new TwCmdAddObject(m_core, object));
-    stack->endMacro();
 }
 
 void TwMainWindow::addNewEmptyFilter()
@@ -503,9 +489,8 @@ void TwMainWindow::addNewEmptyFilter()
     auto* object = new KelNGObject(graph);
     graph->setName(tr("New Filter"));
     object->setObjectTemplate(new KelTemplate(QString()));
+    // No undo step: undo does not remove it.
     initObject(object);
-    // Save writes the new effect: undo takes it out again.
-    m_core->undoStack()->push(new TwCmdAddObject(m_core, object));
 }
 
 void TwMainWindow::initObject(KelNGObject* object)

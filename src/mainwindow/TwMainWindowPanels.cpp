@@ -174,9 +174,22 @@ void TwMainWindow::adjustUI(KelNGObject* object)
         stack = qobject_cast<QUndoStack*>(object->graph()->topLevelGraph()->undoStack());
     if (!stack)
         stack = m_core->undoStack();
-    if (!m_undoGroup->stacks().contains(stack))
-        m_undoGroup->addStack(stack);
+    followUndoStack(stack);
     m_undoGroup->setActiveStack(stack);
+}
+
+void TwMainWindow::followUndoStack(QUndoStack* stack)
+{
+    if (!stack || m_undoGroup->stacks().contains(stack))
+        return;
+    m_undoGroup->addStack(stack);
+    // A step taken (pushed, merged into the last, or pushed over undone steps), undone or redone
+    // makes the stack the active one: Edit > Undo and Redo go on from there, whatever stack was
+    // active and whatever selection the step's panels refreshed meanwhile.
+    connect(stack, &QUndoStack::indexChanged, this, [this, stack] {
+        if (stack->count() > 0 && m_undoGroup->activeStack() != stack)
+            m_undoGroup->setActiveStack(stack);
+    });
 }
 
 void TwMainWindow::nodesOfGraphChanged()

@@ -132,7 +132,7 @@ private:
     // Makes the core render the template's graph (step shared with viewGotActivated).
     void renderTemplate(KelTemplate* objectTemplate);
     void setPresetColor(int preset);
-    // Gives the node its own colour (or the style's), as an undo step.
+    // Gives the node its own colour (or the style's) at once.
     void recolorNode(KelNGNode* item, bool custom, QColor const& color);
     void scaleView(qreal factor);
     // Whether the template is the one of the current object, whose state the Save buttons show.

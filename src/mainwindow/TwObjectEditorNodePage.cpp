@@ -5,7 +5,6 @@
 #include "app/FieldEdit.h"
 #include "app/TwCore.h"
 #include "mainwindow/KelNodePanelBorder.h"
-#include "mainwindow/TwCmdNodeColor.h"
 #include "mainwindow/TwCmdRenameNode.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "nodes/NodeGraph.h"
@@ -146,17 +145,15 @@ void TwObjectEditor::recolorNode(KelNGNode* item, bool custom, QColor const& col
     KelNodes::Node* node = item->node();
     if (!node)
         return;
-    TwCmdNodeColor::Attributes const before = node->paramContainer()->auxData();
+    QMap<QString, QVariant> const before = node->paramContainer()->auxData();
     item->setHasCustomNodeColor(custom);
     if (custom)
         item->setCustomNodeColor(color);
     item->updatePixmap();
     item->storePixmapSettingsInNode();
-    TwCmdNodeColor::Attributes const after = node->paramContainer()->auxData();
-    if (after == before)
-        return;
-    // Save writes the colour: a step of the node's graph, as a rename is.
-    TwObjectSettings::push(node->topLevelGraph(), new TwCmdNodeColor(m_core, this, node, before, after));
+    // Taken at once, without an undo step; Save writes it all the same.
+    if (node->paramContainer()->auxData() != before)
+        TwObjectSettings::markEdited(m_core, node);
 }
 
 void TwObjectEditor::setPresetColor(int preset)

@@ -5,7 +5,6 @@
 #include "app/TwCore.h"
 #include "app/TwMainWindowInterface.h"
 #include "app/TwUndoKeysPassThrough.h"
-#include "mainwindow/TwCmdObjectVisibility.h"
 #include "mainwindow/TwObjectSettings.h"
 #include "nodes/NodeGraph.h"
 #include "style/KelStyleConfig.h"
@@ -266,9 +265,12 @@ KelNGObject* TwObjectRows::toggleVisibility(QTreeWidgetItem* row)
         QSignalBlocker blocker(m_tree);
         row->setIcon(0, visibilityIcon(disable));
     }
-    // Save writes it: a step of the effect's graph.
-    TwObjectSettings::push(object->graph()->topLevelGraph(),
-                           new TwCmdObjectVisibility(m_core, object->graph(), disable));
+    // Taken at once, without an undo step; the caller announces it (render, the other panel).
+    // The render reads the parameter.
+    if (m_core)
+        m_core->cancelRender();
+    TwObjectSettings::setDisabled(object->graph(), disable);
+    TwObjectSettings::markEdited(m_core, object);
     return object;
 }
 

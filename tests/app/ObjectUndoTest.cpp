@@ -1,7 +1,11 @@
 #include "UndoTestSupport.h"
 
+#include "app/KelCmdDeleteNode.h"
 #include "app/TwCmdAddObject.h"
 #include "app/TwCmdDeleteObject.h"
+#include "app/KelTemplate.h"
+
+#include <QUuid>
 
 using namespace UndoTest;
 
@@ -173,4 +177,92 @@ TEST_F(ObjectUndoTest, InnerObjectComesBackWithItsObject)
     EXPECT_EQ(outer->getChildObjectList(true), QList<KelNGObject*>{back});
     // An inner object is no entry of the object list.
     EXPECT_EQ(objectUids(), order);
+}
+
+namespace {
+
+// An effect's own template with every field a user types, edited and not saved.
+KelTemplate* giveOwnTemplate(KelNGObject* object, QString const& name)
+{
+    auto* own = new KelTemplate(QString());
+    own->setName(name);
+    own->setUuid(QUuid::createUuid().toString());
+    own->setAlternativeNames(name + QStringLiteral(" Alt"));
+    own->setTags(name + QStringLiteral(" Tags"));
+    own->setDescription(name + QStringLiteral(": a note not saved yet."));
+    own->setModified(true);
+    own->setObjectInstance(object);
+    object->setObjectTemplate(own);
+    return own;
+}
+
+void expectSameTemplate(KelNGObject* object, KelTemplate const& kept)
+{
+    ASSERT_NE(object, nullptr);
+    KelTemplate* own = object->objectTemplate();
+    ASSERT_NE(own, nullptr);
+    EXPECT_NE(own, &kept);
+    EXPECT_EQ(own->name(), kept.name());
+    EXPECT_EQ(own->uuid(), kept.uuid());
+    EXPECT_EQ(own->alternativeNames(), kept.alternativeNames());
+    EXPECT_EQ(own->tags(), kept.tags());
+    EXPECT_EQ(own->description(), kept.description());
+    EXPECT_EQ(own->modified(), kept.modified());
+    EXPECT_EQ(own->objectInstance(), object);
+}
+
+} // namespace
+
+// Every command that removes an effect and makes it again gives it back with its own template as
+// it was, the edits not yet saved included, and with the templates of the effects inside it.
+TEST_F(ObjectUndoTest, RemovedEffectsComeBackWithTheirTemplates)
+{
+    KelNGObject* inserted = addObject(QStringLiteral("Inserted"));
+    KelNGObject* deleted = addObject(QStringLiteral("Deleted"));
+    KelNGObject* inner = addInnerObject(deleted, QStringLiteral("Inner"));
+    const KelTemplate insertedKept(*giveOwnTemplate(inserted, QStringLiteral("Glow")));
+    const KelTemplate deletedKept(*giveOwnTemplate(deleted, QStringLiteral("Frost")));
+    const KelTemplate innerKept(*giveOwnTemplate(inner, QStringLiteral("Haze")));
+    const int insertedUid = inserted->graph()->uid();
+    const int deletedUid = deleted->graph()->uid();
+    const int innerUid = inner->graph()->uid();
+    auto objectOfUid = [this](int uid) {
+        KelNodes::Node* node = root()->findNode(uid, true);
+        return node ? KelNGObject::objectOf(node->toNodeGraph()) : nullptr;
+    };
+
+    core->undoStack()->push(new TwCmdAddObject(core.get(), inserted));
+    core->undoStack()->push(new TwCmdDeleteObject(core.get(), root(), {deleted}));
+    ASSERT_EQ(objectOfUid(deletedUid), nullptr);
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        core->undoStack()->undo();
+        expectSameTemplate(objectOfUid(deletedUid), deletedKept);
+        expectSameTemplate(objectOfUid(innerUid), innerKept);
+        core->undoStack()->undo();
+        ASSERT_EQ(objectOfUid(insertedUid), nullptr);
+        core->undoStack()->redo();
+        expectSameTemplate(objectOfUid(insertedUid), insertedKept);
+        core->undoStack()->redo();
+        ASSERT_EQ(objectOfUid(deletedUid), nullptr);
+    }
+}
+
+// The node commands take an effect's graph out as a node and bring its object back: with its
+// template too.
+TEST_F(ObjectUndoTest, AnEffectTakenOutAsANodeComesBackWithItsTemplate)
+{
+    KelNGObject* outer = addObject(QStringLiteral("Outer"));
+    KelNGObject* inner = addInnerObject(outer, QStringLiteral("Inner"));
+    const KelTemplate kept(*giveOwnTemplate(inner, QStringLiteral("Haze")));
+    const int uid = inner->graph()->uid();
+    core->undoStack()->push(new KelCmdDeleteNode(core.get(), root(), inner->graph()));
+    ASSERT_EQ(countUid(uid), 0);
+    for (int round = 0; round < 2; ++round) {
+        core->undoStack()->undo();
+        KelNodes::Node* node = root()->findNode(uid, true);
+        ASSERT_NE(node, nullptr);
+        expectSameTemplate(KelNGObject::objectOf(node->toNodeGraph()), kept);
+        core->undoStack()->redo();
+    }
 }

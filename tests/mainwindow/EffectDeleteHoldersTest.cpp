@@ -165,9 +165,12 @@ TEST_P(EffectDeleteHolders, TheDeleteIsUndoneAtOnce)
     EXPECT_EQ(objectNames(), (QStringList{QStringLiteral("First"), QStringLiteral("Tone")}));
 }
 
+// Edit > Delete is disabled while the object editor shows its Templates page: the Project tab's
+// bin and its Delete key are the ways there.
 INSTANTIATE_TEST_SUITE_P(Sweep, EffectDeleteHolders,
-                         ::testing::Combine(::testing::Values(Show::Project, Show::Templates),
-                                            ::testing::Values(Path::Bin, Path::DeleteKey, Path::EditDelete)),
+                         ::testing::Values(Case{Show::Project, Path::Bin}, Case{Show::Project, Path::DeleteKey},
+                                           Case{Show::Project, Path::EditDelete}, Case{Show::Templates, Path::Bin},
+                                           Case{Show::Templates, Path::DeleteKey}),
                          caseName);
 
 // The effect's own template edit (a description typed in the Template tab, not saved) comes back

@@ -52,16 +52,23 @@ void TemplateEditFixture::TearDown()
     QFile::remove(StoragePaths::objectIconPath(uuid));
 }
 
-void TemplateEditFixture::editDescription()
+void TemplateEditFixture::pickStoreTemplate()
 {
     window->form()->actionNodeGraphView->trigger();
     settle();
     Ui::ObjectEditor* editor = window->objectEditor()->form();
     editor->templatesRadioButton->click();
+    settle();
     KelNGObject* instance = objectTemplate->objectInstance();
     ASSERT_TRUE(instance && instance->templateTreeItem);
     editor->templatesTreeWidget->setCurrentItem(instance->templateTreeItem);
     settle();
+}
+
+void TemplateEditFixture::editDescription()
+{
+    ASSERT_NO_FATAL_FAILURE(pickStoreTemplate());
+    KelNGObject* instance = objectTemplate->objectInstance();
     ASSERT_EQ(window->objectEditor()->templateEditor()->object(), instance);
     QTest::keyClicks(window->objectEditor()->templateEditor()->form()->descriptionEdit, QStringLiteral("Edited."));
     settle();

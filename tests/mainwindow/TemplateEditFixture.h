@@ -19,6 +19,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Show: Templates (the node-graph view) with the store template's row picked.
+    void pickStoreTemplate();
     // Templates page, the template's row, a line typed into its description.
     void editDescription();
     // The store template put into the project; the project effect's own template edited in the

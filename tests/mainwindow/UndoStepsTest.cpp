@@ -1,5 +1,5 @@
-// Every change the window makes to what Save writes is a step of Edit > Undo: undo gives the
-// saved bytes back, redo makes the change again.
+// Which changes of what Save writes are steps of Edit > Undo: Paste, a new empty effect, an
+// effect's eye and a node's colour take effect at once without one.
 
 #include "WindowUser.h"
 
@@ -26,6 +26,8 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <QToolButton>
+#include <QUndoGroup>
+#include <QUndoStack>
 
 #include <functional>
 
@@ -77,57 +79,70 @@ protected:
         writeCanonical(document.documentElement(), withoutLayout, out);
         return out;
     }
+};
 
-    // Runs `change`, which must change the saved bytes; Undo gives them back, Redo the changed
-    // ones. `withoutLayout`: the node view's layout left aside.
-    void expectAStep(std::function<void()> const& change, bool withoutLayout = false)
+// The actions that take effect at once, without a step: what they change reaches what Save
+// writes, and Undo's top step stays the one it was, so that Undo takes back the step before.
+class NoUndoStep : public UndoSteps
+{
+protected:
+    // A rename of `object` first, as the step Undo must still take back after the change.
+    void expectNoStep(KelNGObject* object, std::function<void()> const& change, bool withoutLayout = false)
     {
+        QTreeWidgetItem* row = object->projectBrowserItem;
+        ASSERT_NE(row, nullptr);
+        const QString name = object->graph()->displayName();
+        row->setText(1, QStringLiteral("Renamed"));
         settle();
-        auto projectBytes = [this, withoutLayout] { return saved(withoutLayout); };
-        const QByteArray before = projectBytes();
+        ASSERT_EQ(object->graph()->displayName(), QStringLiteral("Renamed"));
+        QUndoStack* active = window->undoGroup()->activeStack();
+        ASSERT_NE(active, nullptr);
+        const int index = active->index();
+        const int count = active->count();
+        QUndoCommand const* top = index > 0 ? active->command(index - 1) : nullptr;
+        ASSERT_NE(top, nullptr);
+
+        const QByteArray before = saved(withoutLayout);
         change();
         settle();
-        const QByteArray after = projectBytes();
-        ASSERT_NE(after, before) << "the change did not reach what Save writes";
-        ASSERT_TRUE(window->undoAction()->isEnabled());
+        const QByteArray after = saved(withoutLayout);
+        EXPECT_NE(after, before) << "the change did not reach what Save writes";
+        EXPECT_EQ(window->undoGroup()->activeStack(), active) << "Undo's stack is the one it was";
+        EXPECT_EQ(active->index(), index);
+        EXPECT_EQ(active->count(), count);
+        EXPECT_EQ(active->command(index - 1), top) << "Undo's top step is the one it was";
+
+        // Undo takes back the rename (the caller checks that the change stays).
         window->undoAction()->trigger();
         settle();
-        EXPECT_EQ(projectBytes(), before) << "undo gives the saved bytes back";
-        ASSERT_TRUE(window->redoAction()->isEnabled());
-        window->redoAction()->trigger();
-        settle();
-        EXPECT_EQ(projectBytes(), after) << "redo makes the change again";
+        EXPECT_EQ(object->graph()->displayName(), name);
     }
 };
 
-// Paste adds the copied effects as one step, whatever else the stack holds before it.
-TEST_F(UndoSteps, PasteIsOneStep)
+// Paste adds the copied effects at once; the same objects can be pasted again.
+TEST_F(NoUndoStep, PasteTakesEffectWithoutAStep)
 {
     KelNGObject* first = addConstEffect(QStringLiteral("First"));
     addConstEffect(QStringLiteral("Second"));
-    for (int copies : {1, 2}) {
-        SCOPED_TRACE(copies);
-        QList<KelNGObject*> const copied = core()->objectList().mid(0, copies);
-        core()->setSelectedObject(copied.first());
-        if (copies > 1)
-            core()->addToSelectedObjects(copied.at(1));
-        window->on_menuEdit_aboutToShow();
-        ASSERT_TRUE(window->form()->actionCopy->isEnabled());
-        window->form()->actionCopy->trigger();
+    core()->setSelectedObject(first);
+    window->on_menuEdit_aboutToShow();
+    ASSERT_TRUE(window->form()->actionCopy->isEnabled());
+    window->form()->actionCopy->trigger();
+    for (int paste = 0; paste < 2; ++paste) {
+        SCOPED_TRACE(paste);
         const int count = int(core()->objectList().size());
-        expectAStep([&] {
+        expectNoStep(first, [&] {
             window->on_menuEdit_aboutToShow();
             ASSERT_TRUE(window->form()->actionPaste->isEnabled());
             window->form()->actionPaste->trigger();
         });
-        EXPECT_EQ(core()->objectList().size(), count + copies);
+        EXPECT_EQ(core()->objectList().size(), count + 1);
     }
-    EXPECT_TRUE(core()->objectList().contains(first));
 }
 
 // A node's colour, by a preset button, by the cross that gives the style's colour back and by
 // the colour field.
-TEST_F(UndoSteps, ANodesColourIsAStep)
+TEST_F(NoUndoStep, ANodesColourTakesEffectWithoutAStep)
 {
     KelNGObject* object = addConstEffect(QStringLiteral("Tone"));
     pressGraphView();
@@ -139,55 +154,26 @@ TEST_F(UndoSteps, ANodesColourIsAStep)
     Ui::KelNodePanel* panel = window->objectEditor()->nodePanelForm();
     for (QToolButton* button : {panel->nodeColor3Button, panel->nodeColorCloseButton}) {
         SCOPED_TRACE(button->objectName().toStdString());
-        expectAStep([button] { button->click(); });
+        expectNoStep(object, [button] { button->click(); });
     }
     // A colour picked in the colour field's dialog.
-    expectAStep([panel] { panel->nodeColorField->setColor(QColor(9, 9, 9)); });
+    expectNoStep(object, [panel] { panel->nodeColorField->setColor(QColor(9, 9, 9)); });
+    EXPECT_TRUE(node->paramContainer()->auxData().value(QStringLiteral("hasCustomNodeColor")).toBool());
 }
 
-// Undoing a colour gives back the colour alone: the node moved after it, in a graph no longer
-// shown, stays where it was moved to.
-TEST_F(UndoSteps, UndoingANodesColourKeepsWhereTheNodeWasMovedAfterIt)
+// The Project tab's +: a new, empty effect, which undo does not remove.
+TEST_F(NoUndoStep, AnEmptyEffectMadeWithPlusTakesEffectWithoutAStep)
 {
     KelNGObject* object = addConstEffect(QStringLiteral("Tone"));
-    KelNGObject* other = addConstEffect(QStringLiteral("Other"));
-    pressGraphView();
-    clickRow(object);
-    KelNodes::Node* node = nodeOfType(object, QStringLiteral("generator.const"));
-    ASSERT_NE(node, nullptr);
-    clickNode(node);
-    KelNGNode* item = KelNGNode::itemOf(node);
-    ASSERT_TRUE(item && item->pixmapItem());
-    window->objectEditor()->nodePanelForm()->nodeColor3Button->click();
-    settle();
-    const bool coloured = node->paramContainer()->auxData().value(QStringLiteral("hasCustomNodeColor")).toBool();
-    ASSERT_TRUE(coloured);
-    // Moved, then its graph shown no longer: the view writes where it lies into the node.
-    const QPointF moved = item->pixmapItem()->pos() + QPointF(120, 80);
-    item->pixmapItem()->setPos(moved);
-    clickRow(other);
-    settle();
-    QMap<QString, QVariant> const& layout = node->paramContainer()->auxData();
-    ASSERT_EQ(layout.value(QStringLiteral("posX")).toDouble(), moved.x());
-    window->undoAction()->trigger();
-    settle();
-    EXPECT_FALSE(node->paramContainer()->auxData().value(QStringLiteral("hasCustomNodeColor")).toBool());
-    EXPECT_EQ(node->paramContainer()->auxData().value(QStringLiteral("posX")).toDouble(), moved.x());
-    EXPECT_EQ(node->paramContainer()->auxData().value(QStringLiteral("posY")).toDouble(), moved.y());
-}
-
-// The Project tab's +: a new, empty effect.
-TEST_F(UndoSteps, AnEmptyEffectMadeWithPlusIsAStep)
-{
-    addConstEffect(QStringLiteral("Tone"));
-    // The new effect's graph is shown, and leaves its layout in its nodes when undo takes it down.
-    expectAStep([this] { window->projectBrowser()->form()->addNewEmptyFilter->click(); }, true);
+    // The new effect's graph is shown and leaves its layout in its nodes.
+    expectNoStep(object, [this] { window->projectBrowser()->form()->addNewEmptyFilter->click(); }, true);
     EXPECT_EQ(core()->objectList().size(), 2);
+    EXPECT_EQ(core()->objectList().last()->graph()->displayName(), QStringLiteral("New Filter"));
 }
 
 // The eye of an effect's row switches it off and on, in the Project tab and in the node-graph
 // view's list of effects.
-TEST_F(UndoSteps, TheEyeOfAnEffectsRowIsAStep)
+TEST_F(NoUndoStep, TheEyeOfAnEffectsRowTakesEffectWithoutAStep)
 {
     ASSERT_NO_FATAL_FAILURE(showWindow());
     KelNGObject* object = addConstEffect(QStringLiteral("Tone"));
@@ -202,12 +188,14 @@ TEST_F(UndoSteps, TheEyeOfAnEffectsRowIsAStep)
         QTreeWidgetItem* row = graphView ? object->objectEditorItem : object->projectBrowserItem;
         ASSERT_NE(row, nullptr);
         for (int click = 0; click < 2; ++click) {
-            expectAStep([&] {
+            const bool disabled = object->graph()->paramContainer()->getIntParam(QStringLiteral("disable"), 0) != 0;
+            expectNoStep(object, [&] {
                 rows->scrollToItem(row);
                 const QRect cell = rows->visualItemRect(row);
                 QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier,
                                   QPoint(rows->columnViewportPosition(0) + rows->columnWidth(0) / 2, cell.center().y()));
             });
+            EXPECT_NE(object->graph()->paramContainer()->getIntParam(QStringLiteral("disable"), 0) != 0, disabled);
         }
     }
 }

@@ -18,6 +18,7 @@
 // VYX_WALK_SEED_OFFSET=n walks the seeds n higher; VYX_WALK_LOG=1 prints each step.
 
 #include "ShownTargets.h"
+#include "WalkState.h"
 #include "WindowUser.h"
 
 #include "ui_KelNodePanel.h"
@@ -30,14 +31,18 @@
 #include "app/KelTemplate.h"
 #include "app/TemplateEditor.h"
 #include "app/TwCore.h"
+#include "app/TwTemplateContainer.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwObjectRows.h"
 #include "mainwindow/TwProjectBrowser.h"
 #include "nodes/Node.h"
 #include "nodes/NodeGraph.h"
+#include "nodes/Terminal.h"
 #include "nodeui/KelNGNode.h"
 #include "nodeui/KelNGNodeGraphView.h"
+#include "browser/ImageView.h"
 #include "nodeui/KelParamAtom.h"
 #include "nodeui/KelParamCrucial.h"
 #include "nodeui/KelTimeline.h"
@@ -47,6 +52,7 @@
 #include "params/ParameterList.h"
 
 #include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QDir>
 #include <QDomDocument>
 #include <QDragEnterEvent>
@@ -64,6 +70,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUndoGroup>
 #include <QUndoStack>
 
 #include <algorithm>
@@ -91,7 +98,7 @@ enum Action {
     AddEffect, AddNode, DeleteEffect, DeleteNode, RenameEffect, RenameNode, Undo, Redo,
     TypeValue, AddKey, RemoveKey, DragKey, GoToFrame, New, Open,
     DeleteKey, EditDelete, DeleteTemplate, Copy, Paste, NodeColour, Effects, SaveSequence, Preview,
-    TypeNote, ActionCount
+    TypeNote, Eye, Opacity, Blend, InsertTemplate, Wire, Unwire, ReorderNodes, RenameTemplate, ActionCount
 };
 
 const char* const kActionNames[] = {
@@ -99,11 +106,18 @@ const char* const kActionNames[] = {
     "add effect", "add node", "bin", "delete node", "rename effect", "rename node", "Undo", "Redo",
     "type value", "add key", "remove key", "drag key", "go to frame", "New", "Open",
     "Delete key", "Edit > Delete", "delete template", "Copy", "Paste", "node colour", "Effects Off/On",
-    "Save Sequence", "preview open/close", "type template note"};
+    "Save Sequence", "preview open/close", "type template note", "eye", "opacity", "blend mode",
+    "drop template", "wire", "unwire", "Reorder Nodes", "rename template"};
 
 // How often each action comes, out of the sum.
 const int kWeights[ActionCount] = {8, 8, 4, 4, 3, 3, 1, 2, 2, 2, 2, 2, 2, 4, 3, 5, 3, 2, 3, 4, 1, 1,
-                                   2, 2, 1, 1, 1, 2, 4, 1, 2, 1};
+                                   2, 2, 1, 1, 1, 2, 4, 1, 2, 2, 2, 2, 2, 2, 3, 2, 1, 2};
+
+// Actions that take effect at once without an undo step: Undo's top step stays the one it was.
+bool takesNoStep(int action)
+{
+    return action == Paste || action == AddEffect || action == Eye || action == NodeColour || action == TypeNote;
+}
 
 const QStringList kNodeTypes = {QStringLiteral("operator.hsv"), QStringLiteral("operator.grayscale"),
                                 QStringLiteral("generator.const")};
@@ -175,100 +189,7 @@ protected:
 
     bool templatesShown() const { return inGraphView() && window->objectEditor()->showMode() == 1; }
 
-    // What Save would write, without the frame the user stands at: a frame change is no edit.
-    QByteArray savedForm() const
-    {
-        QDomDocument document;
-        if (!document.setContent(projectBytes()))
-            return QByteArray();
-        forgetFrames(document.documentElement());
-        return document.toByteArray(1);
-    }
-
-    // The template notes of the project's effects, which an undone delete must give back too.
-    QStringList templateNotes() const
-    {
-        QStringList notes;
-        for (KelNGObject* object : core()->objectList()) {
-            KelTemplate* objectTemplate = object->objectTemplate();
-            notes << (object->graph() ? object->graph()->displayName() : QString()) + QStringLiteral(": ") +
-                         (objectTemplate ? objectTemplate->description() : QString());
-        }
-        notes.sort();
-        return notes;
-    }
-
-    // Drops the current frame and, where keys decide them, the values at that frame; and where
-    // and how the graph view draws a node, which it writes into the node when it first shows it.
-    static void forgetFrames(QDomElement element)
-    {
-        for (const char* drawn : {"posX", "posY", "previewIsExpanded", "terminalsAreExpanded"})
-            element.removeAttribute(QLatin1String(drawn));
-        // The colour is the user's: only where none was chosen may the view write its default.
-        if (element.attribute(QStringLiteral("hasCustomNodeColor")) != QLatin1String("true")) {
-            element.removeAttribute(QStringLiteral("hasCustomNodeColor"));
-            element.removeAttribute(QStringLiteral("customNodeColor"));
-        }
-        element.removeAttribute(QStringLiteral("curr_frame"));
-        if (element.tagName() != QLatin1String("keyframe"))
-            element.removeAttribute(QStringLiteral("frame_num"));
-        if (!element.firstChildElement(QStringLiteral("keyframe")).isNull()) {
-            QDomNamedNodeMap const attributes = element.attributes();
-            QStringList shown;
-            for (int i = 0; i < attributes.count(); ++i) {
-                QString const name = attributes.item(i).nodeName();
-                if (name.startsWith(QLatin1String("value")) || name.size() == 1)
-                    shown << name;
-            }
-            for (QString const& name : shown)
-                element.removeAttribute(name);
-        }
-        // A graph's nodes in the order of their ids: the render sorts the list by evaluation
-        // level and an undone step puts a node back at its end, neither of which the file means.
-        // The connections likewise, which follow the nodes' order.
-        if (element.tagName() == QLatin1String("nodes") || element.tagName() == QLatin1String("connections")) {
-            QList<QDomElement> nodes;
-            for (QDomElement child = element.firstChildElement(); !child.isNull(); child = child.nextSiblingElement())
-                nodes << child;
-            auto key = [](QDomElement const& e) {
-                QStringList parts{QStringLiteral("%1").arg(e.attribute(QStringLiteral("uid")).toInt(), 10)};
-                for (const char* name : {"node_uid1", "terminal1", "node_uid2", "terminal2"})
-                    parts << e.attribute(QLatin1String(name)).rightJustified(10);
-                return parts.join(QLatin1Char('|'));
-            };
-            std::stable_sort(nodes.begin(), nodes.end(),
-                             [&](QDomElement const& a, QDomElement const& b) { return key(a) < key(b); });
-            for (QDomElement const& node : nodes)
-                element.appendChild(node);
-        }
-        for (QDomElement child = element.firstChildElement(); !child.isNull();) {
-            QDomElement const next = child.nextSiblingElement();
-            forgetFrames(child);
-            // What held only the frame.
-            if (child.tagName() == QLatin1String("keyframes") && !child.hasChildNodes() && !child.hasAttributes())
-                element.removeChild(child);
-            child = next;
-        }
-    }
-
-    // The first line where the two forms differ, for the failure message.
-    static std::string firstDifference(QByteArray const& before, QByteArray const& after)
-    {
-        QList<QByteArray> const a = before.split('\n');
-        QList<QByteArray> const b = after.split('\n');
-        for (int i = 0; i < std::min(a.size(), b.size()); ++i) {
-            if (a.at(i) == b.at(i))
-                continue;
-            QByteArray was;
-            QByteArray is;
-            for (int j = i; j < std::min<qsizetype>(i + 3, std::min(a.size(), b.size())); ++j) {
-                was += a.at(j).trimmed() + ' ';
-                is += b.at(j).trimmed() + ' ';
-            }
-            return (was + "became " + is).toStdString();
-        }
-        return "lines added or removed";
-    }
+    WalkState state() const { return WalkState::of(core(), projectBytes()); }
 
     QList<KelNodes::Node*> nodesInView() const
     {
@@ -337,21 +258,158 @@ protected:
         settle();
     }
 
-    // Undoes down to step `base` and compares what Save would write with `first`; Redo back.
+    // Makes the project's history the one Edit > Undo walks, as a user does: Show: Project in the
+    // node-graph view, and a click on an effect's row if that was not enough.
+    bool activateProjectHistory()
+    {
+        auto active = [this] { return window->undoGroup()->activeStack() == core()->undoStack(); };
+        if (!active()) {
+            pressGraphView();
+            clickShowProject();
+        }
+        if (!active() && !core()->objectList().isEmpty())
+            clickRow(core()->objectList().first());
+        return active();
+    }
+
+    // Undoes through Edit > Undo down to step `base` of the project's history and compares what
+    // Save would write with `first`; Redo back.
     void expectUndoGivesBack(QByteArray const& first, int base, std::string const& where)
     {
         QUndoStack* stack = core()->undoStack();
         const int steps = stack->index();
-        while (stack->index() > base && stack->canUndo())
-            stack->undo();
-        settle();
-        const QByteArray undone = savedForm();
+        if (steps > base)
+            EXPECT_TRUE(activateProjectHistory()) << "seed " << seed() << ": Show: Project and a row's click leave "
+                                                  << "Edit > Undo on another history, " << where;
+        auto onProject = [this, stack] { return window->undoGroup()->activeStack() == stack; };
+        while (stack->index() > base && onProject() && window->undoAction()->isEnabled()) {
+            window->undoAction()->trigger();
+            settle();
+        }
+        const QByteArray undone = state().project;
         EXPECT_TRUE(undone == first) << "seed " << seed() << ": undoing every step of the project does not give back its start: "
-                                     << firstDifference(first, undone) << ", " << where;
-        while (stack->index() < steps && stack->canRedo())
-            stack->redo();
+                                     << WalkState::firstDifference(first, undone) << ", " << where;
+        while (stack->index() < steps && onProject() && window->redoAction()->isEnabled()) {
+            window->redoAction()->trigger();
+            settle();
+        }
+        EXPECT_EQ(stack->index(), steps) << "seed " << seed() << ": Redo does not walk the project's history back, " << where;
+    }
+
+    // Every undo history of the window: the project's and the store's templates'.
+    QList<QUndoStack*> histories() const
+    {
+        QList<QUndoStack*> stacks = window->undoGroup()->stacks();
+        if (!stacks.contains(core()->undoStack()))
+            stacks << core()->undoStack();
+        for (KelTemplate* objectTemplate : core()->templateStore()->objectTemplateList) {
+            KelNGObject* instance = objectTemplate->objectInstance();
+            auto* own = instance && instance->graph()
+                            ? qobject_cast<QUndoStack*>(instance->graph()->topLevelGraph()->undoStack())
+                            : nullptr;
+            if (own && !stacks.contains(own))
+                stacks << own;
+        }
+        return stacks;
+    }
+
+    // Where each history stands: its index and the step on top.
+    struct Top
+    {
+        int index = 0;
+        QUndoCommand const* command = nullptr;
+        bool operator==(Top const& other) const { return index == other.index && command == other.command; }
+    };
+    QMap<QUndoStack*, Top> tops() const
+    {
+        QMap<QUndoStack*, Top> all;
+        for (QUndoStack* stack : histories())
+            all.insert(stack, {stack->index(), stack->index() > 0 ? stack->command(stack->index() - 1) : nullptr});
+        return all;
+    }
+
+    // The list the window shows effects' rows in (the Project tab, or the node-graph view's list
+    // of the project's effects), or null.
+    QTreeWidget* effectRows() const
+    {
+        if (!inGraphView())
+            return window->projectBrowser()->form()->treeWidget;
+        return templatesShown() ? nullptr : window->objectEditor()->form()->treeWidget;
+    }
+    QTreeWidgetItem* rowOf(KelNGObject* object) const
+    {
+        return inGraphView() ? object->objectEditorItem : object->projectBrowserItem;
+    }
+    // A random effect's row in the list shown, scrolled to as a user does; null when none.
+    QTreeWidgetItem* pickShownRow()
+    {
+        QTreeWidget* rows = effectRows();
+        QList<KelNGObject*> const objects = core()->objectList();
+        if (!rows || objects.isEmpty())
+            return nullptr;
+        QTreeWidgetItem* row = rowOf(pickFrom(objects));
+        if (!row || row->isHidden())
+            return nullptr;
+        rows->scrollToItem(row);
+        settle();
+        return row;
+    }
+    // A box of a random effect's row.
+    QComboBox* rowBox(int column)
+    {
+        QTreeWidgetItem* row = pickShownRow();
+        QTreeWidget* rows = effectRows();
+        if (!row)
+            return nullptr;
+        auto* box = qobject_cast<QComboBox*>(rows->itemWidget(row, column));
+        return box && box->isVisible() && box->isEnabled() ? box : nullptr;
+    }
+
+    // A view point over a terminal of a shown node.
+    QPoint atTerminal(KelNodes::Node* node, KelNodes::Terminal* terminal) const
+    {
+        KelNGNode* item = KelNGNode::itemOf(node);
+        KelNGNodeGraphView* view = window->objectEditorGraphView();
+        return view->mapFromScene(item->rectForTerminal(terminal).center());
+    }
+    void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
+    {
+        QWidget* viewport = window->objectEditorGraphView()->viewport();
+        QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &event);
+    }
+    // Presses on `from`, drags to `to` and lets go, as a user draws or drops a wire.
+    void dragWire(QPoint from, QPoint to)
+    {
+        mouse(QEvent::MouseMove, from, Qt::NoButton, Qt::NoButton);
+        mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+        mouse(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
+        mouse(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+        mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
         settle();
     }
+    // The shown nodes' terminals that are inputs (or outputs), with their nodes.
+    QList<std::pair<KelNodes::Node*, KelNodes::Terminal*>> shownTerminals(bool outputs, bool linkedOnly) const
+    {
+        QList<std::pair<KelNodes::Node*, KelNodes::Terminal*>> found;
+        for (KelNodes::Node* node : nodesInView()) {
+            for (int i = 0; i < node->numTerminals(); ++i) {
+                KelNodes::Terminal* terminal = node->terminal(i);
+                if (terminal && (outputs ? terminal->isOutput() : terminal->isInput())
+                    && (!linkedOnly || terminal->numConnections() > 0))
+                    found.append({node, terminal});
+            }
+        }
+        return found;
+    }
+
+    // The steps the walk made, by their command: what they changed from and to.
+    struct Made
+    {
+        WalkState before;
+        WalkState after;
+    };
+    QMap<QUndoCommand const*, Made> made;
 
     bool perform(Action action);
 
@@ -601,8 +659,9 @@ bool WindowWalk::perform(Action action)
         return true;
     }
     case TypeNote: {
+        // An effect's own template, or a store template in Show: Templates.
         TemplateEditor* notes = editor->templateEditor();
-        if (!graph || templatesShown() || !editor->currentObject())
+        if (!graph || !notes->object())
             return false;
         editor->form()->tabWidget->setCurrentWidget(editor->form()->templateTab);
         settle();
@@ -612,6 +671,103 @@ bool WindowWalk::perform(Action action)
         field->setFocus();
         field->moveCursor(QTextCursor::End);
         QTest::keyClicks(field, QStringLiteral(" Note %1.").arg(++renamed));
+        settle();
+        return true;
+    }
+    case Eye: {
+        QTreeWidgetItem* row = pickShownRow();
+        QTreeWidget* rows = effectRows();
+        if (!row)
+            return false;
+        const QRect cell = rows->visualItemRect(row);
+        QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(rows->columnViewportPosition(0) + rows->columnWidth(0) / 2, cell.center().y()));
+        settle();
+        return true;
+    }
+    case Opacity: {
+        QComboBox* box = rowBox(TwObjectRows::OpacityColumn);
+        if (!box)
+            return false;
+        // What the box's line hands over as the user types a number.
+        box->setEditText(QStringLiteral("%1%").arg(pick(101)));
+        settle();
+        return true;
+    }
+    case Blend: {
+        QComboBox* box = rowBox(TwObjectRows::BlendColumn);
+        if (!box || box->count() == 0)
+            return false;
+        box->setCurrentIndex(pick(box->count()));
+        settle();
+        return true;
+    }
+    case InsertTemplate: {
+        // A row of the Filters tab dragged onto the picture.
+        QTreeWidget* filters = window->filtersTree();
+        if (filters->topLevelItemCount() == 0)
+            return false;
+        QTreeWidgetItem* item = filters->topLevelItem(pick(filters->topLevelItemCount()));
+        std::unique_ptr<QMimeData> data(filters->model()->mimeData({filters->indexFromItem(item)}));
+        QWidget* target = window->imageView();
+        if (!data || !target->isVisible())
+            return false;
+        const QPoint at(target->width() / 2, target->height() / 2);
+        QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &move);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        settle();
+        return true;
+    }
+    case Wire: {
+        if (!graph)
+            return false;
+        auto const outputs = shownTerminals(true, false);
+        auto const inputs = shownTerminals(false, false);
+        if (outputs.isEmpty() || inputs.isEmpty())
+            return false;
+        auto const from = pickFrom(outputs);
+        auto const to = pickFrom(inputs);
+        if (from.first == to.first)
+            return false;
+        window->objectEditorGraphView()->ensureVisible(KelNGNode::itemOf(from.first)->pixmapItem());
+        dragWire(atTerminal(from.first, from.second), atTerminal(to.first, to.second));
+        return true;
+    }
+    case Unwire: {
+        // A linked input picked up and let go away from every node.
+        auto const linked = graph ? shownTerminals(false, true) : QList<std::pair<KelNodes::Node*, KelNodes::Terminal*>>();
+        if (linked.isEmpty())
+            return false;
+        auto const input = pickFrom(linked);
+        window->objectEditorGraphView()->ensureVisible(KelNGNode::itemOf(input.first)->pixmapItem());
+        dragWire(atTerminal(input.first, input.second), QPoint(-400, -400));
+        return true;
+    }
+    case ReorderNodes: {
+        KelNGNodeGraphView* view = window->objectEditorGraphView();
+        if (!graph || !view->graph())
+            return false;
+        view->action(QStringLiteral("reorder"))->trigger();
+        settle();
+        return true;
+    }
+    case RenameTemplate: {
+        TemplateEditor* fields = editor->templateEditor();
+        if (!templatesShown() || !fields->object())
+            return false;
+        editor->form()->tabWidget->setCurrentWidget(editor->form()->templateTab);
+        settle();
+        QLineEdit* name = fields->form()->descriptionNameEdit;
+        if (!name->isVisible() || !name->isEnabled())
+            return false;
+        name->setFocus();
+        name->selectAll();
+        QTest::keyClicks(name, QStringLiteral("Glow %1").arg(++renamed));
+        QTest::keyClick(name, Qt::Key_Return);
         settle();
         return true;
     }
@@ -628,7 +784,7 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
     const int steps = qEnvironmentVariableIsSet("VYX_WALK_STEPS") ? qEnvironmentVariableIntValue("VYX_WALK_STEPS") : kTries;
     window->openNodeGraph(core()->rootGraph(), savedPath);
     settle();
-    QByteArray first = savedForm();
+    QByteArray first = state().project;
     int base = core()->undoStack()->index();
     std::string done = "seed " + std::to_string(seed()) + ":";
     int taken = 0;
@@ -656,12 +812,14 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         if (action == New || action == Open)
             expectUndoGivesBack(first, base, "before step " + std::to_string(taken + 1) + "\n" + done);
 
-        const QByteArray before = savedForm();
-        QStringList const notesBefore = templateNotes();
-        QUndoStack* stack = core()->undoStack();
-        const int index = stack->index();
         // What Save would write was read with the render stopped: the render it restarted is no
         // render of the step.
+        const WalkState before = state();
+        QUndoStack* stack = core()->undoStack();
+        QUndoStack* active = window->undoGroup()->activeStack();
+        const Top activeTop{active ? active->index() : 0,
+                            active && active->index() > 0 ? active->command(active->index() - 1) : nullptr};
+        QMap<QUndoStack*, Top> const topsBefore = tops();
         finishRenders();
         QSignalSpy rendered(core(), &TwCore::finished);
         const bool applied = perform(action);
@@ -678,37 +836,82 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         if (!shownRight(what))
             return;
 
-        const QByteArray after = savedForm();
+        WalkState after = state();
+        // A setting of an effect's row renders 100 ms later.
+        if ((action == Eye || action == Opacity || action == Blend) && after.project != before.project &&
+            rendered.count() == 0)
+            rendered.wait(10000);
         if (action == New || action == Open) {
-            first = after;
+            first = after.project;
             base = stack->index();
+            made.clear();
             continue;
         }
-        // Undone past a new empty filter: the history starts anew where it now stands.
+        // Undone past a change without a step: the history starts anew where it now stands.
         if (stack->index() < base) {
-            first = after;
+            first = after.project;
             base = stack->index();
         }
-        // A new empty filter is deliberately no undo step: the history starts anew
-        // after it.
-        if (action == AddEffect) {
-            if (!holds(core()->isModified(), what + " does not mark the project") ||
-                !holds(rendered.count() > 0, what + " is not rendered"))
+        if (action == Undo || action == Redo) {
+            // What was undone (redone) is the step on top of the history Edit > Undo walked,
+            // as the walk made it, when nothing else changed since.
+            const int moved = action == Undo ? -1 : 0;
+            QUndoCommand const* command =
+                active && activeTop.index + moved >= 0 && activeTop.index + moved < active->count()
+                    ? active->command(activeTop.index + moved) : nullptr;
+            auto it = made.constFind(command);
+            if (it == made.constEnd())
+                continue;
+            WalkState const& from = action == Undo ? it->after : it->before;
+            WalkState const& to = action == Undo ? it->before : it->after;
+            if (before == from && !holds(after == to, what + " does not take back the step on top of its history: " +
+                                                            to.differenceTo(after)))
                 return;
-            first = after;
-            base = stack->index();
             continue;
         }
-        if (after == before || action == Undo || action == Redo)
+        QMap<QUndoStack*, Top> const topsAfter = tops();
+        QList<QUndoStack*> tookStep;
+        for (auto it = topsAfter.cbegin(); it != topsAfter.cend(); ++it) {
+            if (it.value().command && !(it.value() == topsBefore.value(it.key())))
+                tookStep << it.key();
+        }
+        QUndoStack* activeAfter = window->undoGroup()->activeStack();
+        if (takesNoStep(action)) {
+            const Top nowTop{activeAfter ? activeAfter->index() : 0,
+                             activeAfter && activeAfter->index() > 0 ? activeAfter->command(activeAfter->index() - 1)
+                                                                     : nullptr};
+            // A row it clicked may have made another stack active, as a selection does; no stack
+            // took a step.
+            if (!holds(nowTop == topsBefore.value(activeAfter), what + " changed Undo's top step") ||
+                !holds(tookStep.isEmpty(), what + " pushed an undo step"))
+                return;
+            if (after.project != before.project) {
+                if (!holds(core()->isModified(), what + " does not mark the project") ||
+                    !holds(rendered.count() > 0, what + " is not rendered" + renderState()))
+                    return;
+                // What Undo cannot take back: the history starts anew after it.
+                first = after.project;
+                base = stack->index();
+            }
             continue;
-        const std::string change = firstDifference(before, after);
-        if (!holds(window->undoAction()->isEnabled(), what + " changed the project and left Undo greyed: " + change) ||
-            !holds(stack->index() > index, what + " changed the project without an undo step of the project: " + change) ||
-            !holds(core()->isModified(), what + " changed the project without marking it") ||
-            !holds(rendered.count() > 0, what + " changed the project without a render" + renderState()))
+        }
+        for (QUndoStack* took : std::as_const(tookStep))
+            made.remove(took->command(took->index() - 1));
+        // A template made or deleted in the store is no step.
+        if (action == AddTemplate || action == DeleteTemplate)
+            continue;
+        if (after.sameFiles(before))
+            continue;
+        const std::string change = before.differenceTo(after);
+        if (!holds(window->undoAction()->isEnabled(), what + " changed what is saved and left Undo greyed: " + change) ||
+            !holds(tookStep.size() == 1, what + " changed what is saved without one undo step: " + change) ||
+            !holds(activeAfter == tookStep.first(), what + " made a step Edit > Undo does not take back next: " + change))
             return;
-        if (!window->undoAction()->isEnabled())
-            continue;
+        if (after.project != before.project &&
+            (!holds(core()->isModified(), what + " changed the project without marking it") ||
+             !holds(rendered.count() > 0, what + " changed the project without a render" + renderState())))
+            return;
+        made.insert(activeAfter->command(activeAfter->index() - 1), {before, after});
 
         // Undo, as the user does it right away, gives back what was; Redo what the step made.
         window->undoAction()->trigger();
@@ -716,9 +919,8 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         finishRenders();
         if (!shownRight(what + " undone"))
             return;
-        const QByteArray undone = savedForm();
-        if (!holds(undone == before, what + ": Undo does not give back the project: " + firstDifference(before, undone)) ||
-            !holds(templateNotes() == notesBefore, what + ": Undo does not give back the effects' template notes") ||
+        const WalkState undone = state();
+        if (!holds(undone == before, what + ": Undo does not give back what was: " + before.differenceTo(undone)) ||
             !holds(window->redoAction()->isEnabled(), what + ": Redo greyed after Undo"))
             return;
         window->redoAction()->trigger();
@@ -726,8 +928,8 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         finishRenders();
         if (!shownRight(what + " redone"))
             return;
-        const QByteArray redone = savedForm();
-        if (!holds(redone == after, what + ": Redo does not give back the step: " + firstDifference(after, redone)))
+        const WalkState redone = state();
+        if (!holds(redone == after, what + ": Redo does not give back the step: " + after.differenceTo(redone)))
             return;
     }
     expectUndoGivesBack(first, base, "at the end\n" + done);

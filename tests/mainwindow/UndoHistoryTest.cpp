@@ -1,0 +1,202 @@
+// Edit > Undo takes back the step the user made last, wherever it was made: the stack that took
+// a step is the active one after it, also when the step replaced undone ones and while a
+// template's stack was active; an effect a step brings back comes back with its own template.
+
+#include "TemplateEditFixture.h"
+
+#include "app/KelNGObject.h"
+#include "app/KelTemplate.h"
+#include "app/TemplateEditor.h"
+#include "app/TwCore.h"
+#include "mainwindow/TwMainWindow.h"
+#include "mainwindow/TwObjectEditor.h"
+#include "mainwindow/TwObjectRows.h"
+#include "mainwindow/TwObjectSettings.h"
+#include "mainwindow/TwProjectBrowser.h"
+#include "nodes/NodeGraph.h"
+#include "ui_MainWindow.h"
+#include "ui_ObjectEditor.h"
+#include "ui_ProjectBrowser.h"
+#include "ui_TemplateEditor.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUndoGroup>
+#include <QUndoStack>
+
+#include <functional>
+
+namespace MainWindowTest {
+namespace {
+
+class UndoHistory : public TemplateEditFixture
+{
+protected:
+    Ui::ObjectEditor* editor() const { return window->objectEditor()->form(); }
+    QUndoStack* templateStack() const
+    {
+        return qobject_cast<QUndoStack*>(objectTemplate->objectInstance()->graph()->topLevelGraph()->undoStack());
+    }
+
+    // Show: Templates with the store template's row picked, then the image view.
+    void pickTheStoreTemplateThenImageView()
+    {
+        ASSERT_NO_FATAL_FAILURE(pickStoreTemplate());
+        ASSERT_EQ(window->undoGroup()->activeStack(), templateStack()) << "selecting a template makes its stack active";
+        window->form()->actionImageView->trigger();
+        settle();
+    }
+
+    QComboBox* projectTabBox(KelNGObject* object, int column) const
+    {
+        QTreeWidget* rows = window->projectBrowser()->form()->treeWidget;
+        return qobject_cast<QComboBox*>(rows->itemWidget(object->projectBrowserItem, column));
+    }
+};
+
+// One project effect, a project step and its Undo; a store template picked; Ctrl+1; a change on
+// the still highlighted Project-tab row: Edit > Undo offers it and takes it back.
+TEST_F(UndoHistory, AStepOnTheProjectTabAfterAnUndoIsUndoneNextWhileATemplateWasActive)
+{
+    KelNGObject* effect = addInversion(QStringLiteral("Tone"));
+    settle();
+    QUndoStack* project = core()->undoStack();
+    struct Change
+    {
+        const char* what;
+        std::function<void()> make;
+        std::function<bool()> made;
+    };
+    const Change changes[] = {
+        {"opacity", [&] { projectTabBox(effect, TwObjectRows::OpacityColumn)->setEditText(QStringLiteral("40%")); },
+         [&] { return TwObjectSettings::opacity(effect->graph()) == 40; }},
+        {"blend mode", [&] { projectTabBox(effect, TwObjectRows::BlendColumn)->setCurrentIndex(2); },
+         [&] { return projectTabBox(effect, TwObjectRows::BlendColumn)->currentIndex() == 2; }},
+        {"name", [&] { effect->projectBrowserItem->setText(1, QStringLiteral("Renamed")); },
+         [&] { return effect->graph()->displayName() == QStringLiteral("Renamed"); }},
+    };
+    for (Change const& change : changes) {
+        SCOPED_TRACE(change.what);
+        // A project step, undone.
+        effect->projectBrowserItem->setText(1, QStringLiteral("Step"));
+        settle();
+        ASSERT_TRUE(window->undoAction()->isEnabled());
+        window->undoAction()->trigger();
+        settle();
+        ASSERT_EQ(effect->graph()->displayName(), QStringLiteral("Tone"));
+
+        ASSERT_NO_FATAL_FAILURE(pickTheStoreTemplateThenImageView());
+        ASSERT_EQ(window->projectBrowser()->shownEffect(), effect);
+        const int steps = project->count();
+        ASSERT_TRUE(projectTabBox(effect, TwObjectRows::OpacityColumn));
+        change.make();
+        settle();
+        ASSERT_TRUE(change.made());
+        ASSERT_EQ(project->count(), steps) << "the step replaced the undone one";
+        EXPECT_EQ(window->undoGroup()->activeStack(), project);
+        ASSERT_TRUE(window->undoAction()->isEnabled()) << "Edit > Undo offers the step";
+        window->undoAction()->trigger();
+        settle();
+        EXPECT_FALSE(change.made()) << "Edit > Undo took the change back";
+        EXPECT_EQ(effect->graph()->displayName(), QStringLiteral("Tone"));
+        project->clear();
+    }
+}
+
+// A store template picked, the Project tab's effect removed by its bin (a project step; the tab
+// then highlights the other effect), back to the template still shown, then a template edit (the
+// template's stack): Edit > Undo takes back the template edit, not the delete.
+TEST_F(UndoHistory, UndoTakesBackATemplateEditMadeAfterAProjectStep)
+{
+    addInversion(QStringLiteral("First"));
+    addInversion(QStringLiteral("Tone"));
+    settle();
+    ASSERT_NO_FATAL_FAILURE(pickTheStoreTemplateThenImageView());
+    window->projectBrowser()->form()->deleteFilter->click();
+    settle();
+    ASSERT_EQ(objectNames(), QStringList{QStringLiteral("First")});
+    ASSERT_EQ(window->undoGroup()->activeStack(), core()->undoStack()) << "the delete is undone next";
+    // The other effect's row clicked.
+    QTreeWidget* rows = window->projectBrowser()->form()->treeWidget;
+    QTreeWidgetItem* first = core()->objectList().first()->projectBrowserItem;
+    QTest::mouseClick(rows->viewport(), Qt::LeftButton, Qt::NoModifier, rows->visualItemRect(first).center());
+    settle();
+
+    window->form()->actionNodeGraphView->trigger();
+    settle();
+    editor()->tabWidget->setCurrentWidget(editor()->templateTab);
+    settle();
+    TemplateEditor* templateEditor = window->objectEditor()->templateEditor();
+    ASSERT_EQ(templateEditor->object(), objectTemplate->objectInstance());
+    QLineEdit* name = templateEditor->form()->descriptionNameEdit;
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("Renamed Glow"));
+    QTest::keyClick(name, Qt::Key_Return);
+    settle();
+    ASSERT_EQ(objectTemplate->name(), QStringLiteral("Renamed Glow"));
+    EXPECT_EQ(window->undoGroup()->activeStack(), templateStack());
+
+    window->undoAction()->trigger();
+    settle();
+    EXPECT_EQ(objectTemplate->name(), QStringLiteral("Stored Glow")) << "Undo took back the template's rename";
+    EXPECT_EQ(objectNames(), QStringList{QStringLiteral("First")}) << "the delete stays";
+}
+
+// Copy, Delete and Paste are disabled while the object editor shows its Templates page, even with
+// a selection and a filled clipboard, in either view; the Project tab's bin still removes its
+// effect.
+TEST_F(UndoHistory, CopyDeleteAndPasteAreOffWhileTheTemplatesPageShows)
+{
+    KelNGObject* effect = addInversion(QStringLiteral("Tone"));
+    settle();
+    core()->setSelectedObject(effect);
+    emit window->form()->menuEdit->aboutToShow();
+    ASSERT_TRUE(window->form()->actionCopy->isEnabled());
+    window->form()->actionCopy->trigger();
+    ASSERT_NO_FATAL_FAILURE(pickTheStoreTemplateThenImageView());
+    ASSERT_EQ(window->projectBrowser()->shownEffect(), effect);
+    for (bool menuShown : {false, true}) {
+        if (menuShown)
+            emit window->form()->menuEdit->aboutToShow();
+        EXPECT_FALSE(window->form()->actionCopy->isEnabled());
+        EXPECT_FALSE(window->form()->actionDelete->isEnabled());
+        EXPECT_FALSE(window->form()->actionPaste->isEnabled());
+    }
+    window->projectBrowser()->form()->deleteFilter->click();
+    settle();
+    EXPECT_TRUE(objectNames().isEmpty()) << "the Project tab's bin acts on its effect";
+}
+
+// A store template put into the project, a note typed into its own template, the insertion undone
+// and redone: the effect comes back with its template whole and the note unsaved.
+TEST_F(UndoHistory, AnInsertedEffectComesBackWithItsTemplateAndItsNote)
+{
+    ASSERT_NO_FATAL_FAILURE(editEffectTemplate());
+    const QString typed = effect->objectTemplate()->description();
+    ASSERT_TRUE(typed.endsWith(QStringLiteral("Effect edit.")));
+    const QString name = effect->graph()->displayName();
+    ASSERT_TRUE(window->undoAction()->isEnabled());
+    window->undoAction()->trigger();
+    settle();
+    ASSERT_TRUE(objectNames().isEmpty());
+    ASSERT_TRUE(window->redoAction()->isEnabled());
+    window->redoAction()->trigger();
+    settle();
+    ASSERT_EQ(objectNames(), QStringList{name});
+    KelNGObject* back = core()->objectList().first();
+    KelTemplate* own = back->objectTemplate();
+    ASSERT_NE(own, nullptr);
+    EXPECT_EQ(own->name(), QStringLiteral("Stored Glow"));
+    EXPECT_EQ(own->uuid(), uuid);
+    EXPECT_EQ(own->description(), typed);
+    EXPECT_TRUE(own->modified());
+    EXPECT_TRUE(window->objectEditor()->unsavedTemplateOwners().contains(back)) << "quitting asks about the note";
+}
+
+} // namespace
+} // namespace MainWindowTest
