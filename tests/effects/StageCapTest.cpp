@@ -300,8 +300,9 @@ LevelNode rotated(int degrees)
 // within a constant times nodes x pixels, or is refused before any work in figures that hold.
 TEST(StageCap, MovedReadsOverWindowsStayLinearAtAnyDepth)
 {
-    const QImage picture = makeGradientImage(16, 12);
-    const long long pixels = 16 * 12;
+    // Rows enough that a rotated read leaves the row memos' rows.
+    const QImage picture = makeGradientImage(96, 72);
+    const long long pixels = 96 * 72;
     const std::size_t store = std::size_t(pixels) * 4;
     const LevelNode blur = levelOf(QStringLiteral("operator.blur"));
     const LevelNode sharpen = levelOf(QStringLiteral("operator.sharpen"));
@@ -312,8 +313,8 @@ TEST(StageCap, MovedReadsOverWindowsStayLinearAtAnyDepth)
                                                     {rotated(30), sharpen, rotated(-30), blur}};
     int rendered = 0;
     for (std::vector<LevelNode> const& levels : kinds) {
-        for (Shape shape : {Shape::Nest, Shape::Stack, Shape::Chain}) {
-            for (int depth : {9, 13, 24, 63}) {
+        for (Shape shape : {Shape::Nest, Shape::Stack}) {
+            for (int depth : {9, 14}) {
                 const DeepCase c{levels, shape, depth};
                 const int threads = depth % 2 == 0 ? 3 : 1;
                 SCOPED_TRACE(levels.front().typeId.toStdString() + " " + c.trace(threads));
@@ -323,7 +324,7 @@ TEST(StageCap, MovedReadsOverWindowsStayLinearAtAnyDepth)
                 const Outcome full = render(root, kEveryStageFits, 4 * bound);
                 ASSERT_FALSE(full.image.isNull());
                 ASSERT_LE(full.asked, bound);
-                for (int stores : {0, 1, 2, 3, 4}) {
+                for (int stores : {0, 2, 4}) {
                     SCOPED_TRACE("budget " + std::to_string(stores));
                     const Outcome tight = render(root, std::size_t(stores) * store, 4 * bound);
                     if (tight.image.isNull()) {
