@@ -255,14 +255,6 @@ public:
     QString reason;
 };
 
-class Budget
-{
-public:
-    explicit Budget(std::size_t bytes) { RenderStages::setBudgetBytesForTests(bytes); }
-    ~Budget() { RenderStages::setBudgetBytesForTests(RenderStages::kMachineBudget); }
-    Budget(Budget const&) = delete;
-    Budget& operator=(Budget const&) = delete;
-};
 
 // The reason a shape is refused on a picture, empty when it is taken.
 QString decide(Shape const& shape, ZeroPicture const& picture)
@@ -292,7 +284,7 @@ TEST(CameraPhotoShapes, TheMachinesMemoryTakesEveryShape)
     for (Case const& c : {Case{6000, 4000, 16 * kGB}, Case{8660, 5774, 16 * kGB}, Case{12000, 8400, 24 * kGB}}) {
         ZeroPicture picture(c.width, c.height);
         ASSERT_FALSE(picture.image.isNull());
-        Budget budget(RenderMemory::budgetBytes(RenderMemory::machineWith(c.memory)));
+        BudgetScope budget(RenderMemory::budgetBytes(RenderMemory::machineWith(c.memory)));
         int refused = 0;
         for (Shape const& shape : shapes()) {
             const QString reason = decide(shape, picture);
@@ -331,12 +323,12 @@ TEST(CameraPhotoShapes, ASampleRendersTheBytesOfTheFullBudget)
         ASSERT_EQ(root.setUp(&picture, mask), 0);
         QImage full;
         {
-            Budget scope(kEveryStageFits);
+            BudgetScope scope(kEveryStageFits);
             ASSERT_EQ(root.filter(nullptr), 0);
             full = root.resultImage().copy();
         }
         for (int stores : {0, 2}) {
-            Budget scope(std::size_t(stores) * store);
+            BudgetScope scope(std::size_t(stores) * store);
             CountingObserver observer;
             if (root.filter(&observer) != 0)
                 continue;

@@ -3,6 +3,7 @@
 #include "effects/GeneratorLookup.h"
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
+#include "effects/RenderStages.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/LinkBatch.h"
 #include "nodes/Node.h"
@@ -55,6 +56,16 @@ bool figureBounds(QString const& number, QString const& unit, double& most, doub
 }
 
 } // namespace
+
+BudgetScope::BudgetScope(std::size_t bytes)
+{
+    KelVyxNodes::RenderStages::setBudgetBytesForTests(bytes);
+}
+
+BudgetScope::~BudgetScope()
+{
+    KelVyxNodes::RenderStages::setBudgetBytesForTests(KelVyxNodes::RenderStages::kMachineBudget);
+}
 
 bool isMemoryRefusal(QString const& reason, QSize size, std::size_t* needs)
 {

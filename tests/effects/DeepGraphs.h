@@ -33,6 +33,16 @@ constexpr std::size_t kEveryStageFits = std::size_t(512) << 20;
 // more than may be used; `needs` gets the most bytes the figure it names may stand for.
 bool isMemoryRefusal(QString const& reason, QSize size, std::size_t* needs = nullptr);
 
+// Sets the stages' budget for one scope, then gives renders the process's again.
+class BudgetScope
+{
+public:
+    explicit BudgetScope(std::size_t bytes);
+    ~BudgetScope();
+    BudgetScope(BudgetScope const&) = delete;
+    BudgetScope& operator=(BudgetScope const&) = delete;
+};
+
 enum class Shape { Chain, Stack, Nest };
 char const* shapeName(Shape shape);
 

@@ -33,16 +33,6 @@ Between counting(bool channel = false)
     };
 }
 
-// Sets the budget for one scope.
-class Budget
-{
-public:
-    explicit Budget(std::size_t bytes) { RenderStages::setBudgetBytesForTests(bytes); }
-    ~Budget() { RenderStages::setBudgetBytesForTests(RenderStages::kMachineBudget); }
-    Budget(Budget const&) = delete;
-    Budget& operator=(Budget const&) = delete;
-};
-
 struct Rendered
 {
     QImage image;
@@ -64,7 +54,7 @@ public:
 
 Rendered render(VyxNodeGraph& root, std::size_t budget)
 {
-    Budget scope(budget);
+    BudgetScope scope(budget);
     CountingPassNode::asked() = 0;
     CountingPassNode::deepest() = 0;
     Rendered out;

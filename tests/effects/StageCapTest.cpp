@@ -41,18 +41,13 @@ Between counting()
 class Limits
 {
 public:
-    Limits(std::size_t bytes, long long fuse)
-    {
-        RenderStages::setBudgetBytesForTests(bytes);
-        CountingPassNode::fuse() = fuse;
-    }
-    ~Limits()
-    {
-        RenderStages::setBudgetBytesForTests(RenderStages::kMachineBudget);
-        CountingPassNode::fuse() = std::numeric_limits<long long>::max();
-    }
+    Limits(std::size_t bytes, long long fuse) : m_budget(bytes) { CountingPassNode::fuse() = fuse; }
+    ~Limits() { CountingPassNode::fuse() = std::numeric_limits<long long>::max(); }
     Limits(Limits const&) = delete;
     Limits& operator=(Limits const&) = delete;
+
+private:
+    BudgetScope m_budget;
 };
 
 class ReasonObserver : public CountingObserver
