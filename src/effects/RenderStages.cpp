@@ -375,6 +375,13 @@ bool RenderStages::holdsWithinCap()
     return false;
 }
 
+std::size_t RenderStages::capBytes() const
+{
+    // Every store has the picture's size; 2 * kMinStores of them may always be held.
+    const std::size_t store = m_stages.empty() ? 0 : m_stages.front().memo->storeBytes();
+    return std::max(hardCapBytes(m_budget), std::size_t(2 * kMinStores) * store);
+}
+
 std::size_t RenderStages::neededBytes()
 {
     m_capLifted = true;

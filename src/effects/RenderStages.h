@@ -134,7 +134,7 @@ public:
     // The picture memory the render would need at its peak with no cap (the schedule that
     // fills only what must be filled, run dry), and what it may use: the refusal's figures.
     std::size_t neededBytes();
-    std::size_t capBytes() const { return hardCapBytes(m_budget); }
+    std::size_t capBytes() const;
 
     // Figures of the render (tests).
     int stageCount() const { return m_made; }
