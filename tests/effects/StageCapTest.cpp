@@ -159,6 +159,7 @@ TEST(StageCap, PastTheBudgetEveryNodeTypeRendersLinearlyOrIsRefusedBeforeAnyWork
                 ASSERT_FALSE(full.image.isNull()) << kind.name << " " << full.reason.toStdString();
                 ASSERT_LE(full.asked, bound) << kind.name;
                 bool renderedBelow = false;
+                bool heldChecked = false;
                 for (int stores : {0, 1, 2, 3, 4}) {
                     SCOPED_TRACE(kind.name + " " + shapeName(shape) + " depth " + std::to_string(depth) + " budget "
                                  + std::to_string(stores));
@@ -175,9 +176,13 @@ TEST(StageCap, PastTheBudgetEveryNodeTypeRendersLinearlyOrIsRefusedBeforeAnyWork
                         ASSERT_FALSE(renderedBelow);
                         // Only a graph holding more stores at once than the cap allows.
                         ASSERT_GT(full.peakStores, std::max(2 * RenderStages::kMinStores, stores * 3 / 2));
-                        const Outcome held = render(root, budgetHolding(needs), 4 * bound);
-                        ASSERT_EQ(held.image, full.image) << held.reason.toStdString();
-                        ASSERT_LE(held.asked, bound);
+                        // Once per graph: the figures of a smaller budget are those of a larger.
+                        if (!heldChecked) {
+                            heldChecked = true;
+                            const Outcome held = render(root, budgetHolding(needs), 4 * bound);
+                            ASSERT_EQ(held.image, full.image) << held.reason.toStdString();
+                            ASSERT_LE(held.asked, bound);
+                        }
                         continue;
                     }
                     ++rendered;
