@@ -33,7 +33,7 @@ public:
     void getSpan3(int y, int x, int count, unsigned int* out) const override;
 
     // Each point reads the kernel's square of the input, through rows it keeps.
-    bool keepsInputRows() const override { return true; }
+    InputRead inputRead() const override { return InputRead::InAWindow; }
 
     int imageWidth() const { return m_imageWidth; }
     int imageHeight() const { return m_imageHeight; }

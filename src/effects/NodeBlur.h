@@ -22,7 +22,7 @@ public:
     ~NodeBlur() override;
 
     // Each point reads a square of the input, through rows it keeps.
-    bool keepsInputRows() const override { return true; }
+    InputRead inputRead() const override { return InputRead::InAWindow; }
 
     static KelNodes::NodeDescriptor m_descriptor;
 

@@ -49,7 +49,6 @@ public:
     void getSpan(int y, int x, int count, unsigned int* out) const override;
     void getSpan3(int y, int x, int count, unsigned int* out) const override;
     int onFilterStart(KelUtils::StatusObserver* observer) override;
-    bool readsInputAtItsPointOnly() const override { return true; }
 
     // The weights are editable exactly while "conversion" is Custom.
     void paramChanged(KelUtils::Parameter* changed) override;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "effects/InputRead.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -23,6 +25,8 @@ struct PullRecord
     // Whether an output read twice without a stage lies below without a stage between; at most
     // one such read per stretch, so the work it saves a stage for stays within twice.
     bool rereads = false;
+    // The farthest-reaching way any node on the way down to the stages reads its input.
+    InputRead reach = InputRead::AtItsPoint;
     // Plain reads noted so far (a record that forwards one read takes its keepsRows).
     int reads = 0;
     // Whether the stores the node's preview reads were kept for it in this render: a preview
@@ -34,6 +38,7 @@ struct PullRecord
         depth = std::max(depth, other.depth + extraDepth);
         windows = windows || other.windows;
         rereads = rereads || other.rereads;
+        reach = std::max(reach, other.reach);
         for (int stage : other.stages)
             addStage(stage);
     }

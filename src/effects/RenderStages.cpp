@@ -1,5 +1,6 @@
 #include "effects/RenderStages.h"
 
+#include "effects/RenderMemory.h"
 #include "effects/SharedOutputMemo.h"
 #include "effects/VyxNode.h"
 
@@ -12,17 +13,13 @@ namespace KelVyxNodes {
 namespace {
 thread_local RenderStages* t_resolving = nullptr;
 thread_local RenderStages* t_preparing = nullptr;
-std::atomic<std::size_t> g_budgetBytes{RenderStages::kBudgetBytes};
+std::atomic<std::size_t> g_budgetBytes{RenderStages::kMachineBudget};
 }
 
 std::size_t RenderStages::budgetBytes()
 {
-    return g_budgetBytes.load(std::memory_order_relaxed);
-}
-
-std::size_t RenderStages::hardCapBytes()
-{
-    return budgetBytes() + budgetBytes() / 2;
+    const std::size_t set = g_budgetBytes.load(std::memory_order_relaxed);
+    return set == kMachineBudget ? RenderMemory::processBudgetBytes() : set;
 }
 
 void RenderStages::setBudgetBytesForTests(std::size_t bytes)
@@ -79,6 +76,7 @@ void RenderStages::begin(unsigned long long serial, int threads)
     m_unfilled = 0;
     m_chained = 0;
     m_lean = false;
+    m_budget = budgetBytes();
 }
 
 void RenderStages::end()
@@ -117,9 +115,13 @@ void RenderStages::endNode(VyxNode const* node)
     const bool windowsBelow = record.windows;
     record.keepsRows = node->keepsInputRows() && !windowsBelow;
     record.windows = windowsBelow || node->readsInputsRepeatedly() || node->keepsInputRows();
+    // Its own reads reach every stage below it as far as it reads; every read that meets a
+    // stage passes some node's record, so a stage is read by no farther than these together.
+    record.reach = std::max(record.reach, node->inputRead());
     for (int index : record.stages) {
         Stage& stage = m_stages[std::size_t(index)];
         stage.lastUse = std::max(stage.lastUse, node->renderOrdinal());
+        stage.readBy = std::max(stage.readBy, record.reach);
     }
     m_node = nullptr;
     m_target = nullptr;
@@ -165,6 +167,8 @@ int RenderStages::registerStage(SharedOutputMemo const* memo, PullRecord const* 
     // The fill reads the stages below it.
     if (upstream) {
         m_stages.back().reads = upstream->stages;
+        m_stages.back().fillReads = upstream->reach;
+        m_stages.back().depth = upstream->depth;
         for (int below : upstream->stages) {
             Stage& read = m_stages[std::size_t(below)];
             read.lastUse = std::max(read.lastUse, readyAt);
@@ -176,8 +180,8 @@ int RenderStages::registerStage(SharedOutputMemo const* memo, PullRecord const* 
 void RenderStages::readStage(SharedOutputMemo const* memo, PullRecord const* upstream)
 {
     const int index = registerStage(memo, upstream);
-    if (m_node && m_node->readsInputsRepeatedly())
-        m_stages[std::size_t(index)].readRepeatedly = true;
+    if (m_node)
+        m_stages[std::size_t(index)].readBy = std::max(m_stages[std::size_t(index)].readBy, m_node->inputRead());
     if (!m_target)
         return;
     m_target->keepsRows = m_target->reads++ == 0;
@@ -187,8 +191,10 @@ void RenderStages::readStage(SharedOutputMemo const* memo, PullRecord const* ups
 
 void RenderStages::rowLoopReads(PullRecord const& record)
 {
-    for (int index : record.stages)
+    for (int index : record.stages) {
         m_stages[std::size_t(index)].lastUse = INT_MAX;
+        m_stages[std::size_t(index)].readBy = std::max(m_stages[std::size_t(index)].readBy, record.reach);
+    }
 }
 
 void RenderStages::release(int index)
@@ -247,33 +253,32 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
         return true;
     });
     const int count = int(m_nextReady - first);
-    const bool fit = m_liveStores + count <= kMinStores || (!m_lean && m_liveBytes + bytes <= budgetBytes());
+    const bool fit = m_liveStores + count <= kMinStores || (!m_lean && m_liveBytes + bytes <= m_budget);
     for (std::size_t index = first; index < m_nextReady; ++index) {
         Stage& stage = m_stages[index];
         stage.done = true;
-        // Left unfilled, a stage reading an unfilled one would make reads go down a chain of
-        // them, its work growing with the depth: it is filled past the budget.
+        // Left unfilled, a stage reading an unfilled one makes reads go down a chain of them:
+        // filled past the budget where the cap allows.
         bool readsUnfilled = false;
-        // Where no link of the chain is read more than once per point, a read down it costs
-        // a call per level (the row memos keep each level's rows): linear, as it always was.
-        bool growsTheWork = stage.readRepeatedly;
-        int chain = 1;
-        for (int below : stage.reads) {
-            Stage const& read = m_stages[std::size_t(below)];
-            readsUnfilled = readsUnfilled || read.unfilled;
-            growsTheWork = growsTheWork || (read.unfilled && read.readRepeatedly);
-            if (read.unfilled)
-                chain = std::max(chain, read.chain + 1);
+        int below = 0;
+        for (int read : stage.reads) {
+            Stage const& other = m_stages[std::size_t(read)];
+            if (other.unfilled) {
+                readsUnfilled = true;
+                below = std::max(below, other.chainCalls);
+            }
         }
-        growsTheWork = growsTheWork || chain > kMaxChain;
+        const int chainCalls = stage.depth + below;
+        const bool linear = readsStayLinear(stage.readBy, stage.fillReads, chainCalls);
         // But never past the hard cap (what a stack blending colour and alpha reads, or half
         // the budget more): a nest's every level's input is read at the end, and holding them
-        // all on a big picture would take gigabytes. Such a graph is refused before any fill
-        // (holdsWithinCap, this schedule run dry).
-        const bool underCap = m_liveStores < 2 * kMinStores
-                              || m_liveBytes + stage.memo->storeBytes() <= hardCapBytes();
+        // all on a big picture may pass what the machine holds. Past it a stage is left
+        // unfilled only where the reads stay linear; a graph whose schedule breaks that is
+        // refused before any fill (holdsWithinCap, this schedule run dry).
+        const bool underCap = m_capLifted || m_liveStores < 2 * kMinStores
+                              || m_liveBytes + stage.memo->storeBytes() <= hardCapBytes(m_budget);
         const bool fills = fit || (readsUnfilled && underCap);
-        if (m_dryRun && readsUnfilled && growsTheWork && !fills)
+        if (m_dryRun && readsUnfilled && !linear && !fills)
             return 1;
         int filled = 0;
         if (fills && m_dryRun) {
@@ -297,16 +302,17 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
             ++m_liveStores;
             ++m_filled;
             m_peakLive = std::max(m_peakLive, m_liveStores);
+            m_peakBytes = std::max(m_peakBytes, m_liveBytes);
             continue;
         }
         // A store that could not be had where the work needs one: refused as out of memory,
         // rather than reading down a chain of unfilled stages.
-        if (readsUnfilled && growsTheWork && stage.memo->storeBytes() > 0)
+        if (readsUnfilled && !linear && stage.memo->storeBytes() > 0)
             throw std::bad_alloc();
         // Read through its row memo, it reads what its fill would have read, until its own
         // last reader: those stay (all filled, so such a read ends one unfilled stage down).
         stage.unfilled = true;
-        stage.chain = chain;
+        stage.chainCalls = chainCalls;
         m_unfilledRead.push_back(int(index));
         ++m_unfilled;
         if (readsUnfilled)
@@ -321,7 +327,7 @@ int RenderStages::advanceTo(int ordinal, KelUtils::StatusObserver* observer)
     return 0;
 }
 
-bool RenderStages::holdsWithinCap()
+bool RenderStages::runDry(bool lean)
 {
     // The schedule depends on the stages' sizes and reads alone, so it is run here without a
     // fill, in the order the render prepares its nodes, and everything put back.
@@ -335,35 +341,54 @@ bool RenderStages::holdsWithinCap()
     const int peakLive = m_peakLive;
     const int unfilled = m_unfilled;
     const int chained = m_chained;
-    auto run = [&](bool lean) {
-        m_lean = lean;
-        m_dryRun = true;
-        int outcome = 0;
-        for (int ordinal = 1; outcome == 0 && ordinal <= m_nextOrdinal; ++ordinal)
-            outcome = advanceTo(ordinal, nullptr);
-        if (outcome == 0)
-            outcome = advanceTo(INT_MAX - 1, nullptr);
-        m_dryRun = false;
-        m_stages = stages;
-        m_nextReady = nextReady;
-        m_live = live;
-        m_unfilledRead = unfilledRead;
-        m_liveBytes = liveBytes;
-        m_liveStores = liveStores;
-        m_filled = filled;
-        m_peakLive = peakLive;
-        m_unfilled = unfilled;
-        m_chained = chained;
-        return outcome == 0;
-    };
+    m_lean = lean;
+    m_dryRun = true;
+    m_peakBytes = m_liveBytes;
+    int outcome = 0;
+    for (int ordinal = 1; outcome == 0 && ordinal <= m_nextOrdinal; ++ordinal)
+        outcome = advanceTo(ordinal, nullptr);
+    if (outcome == 0)
+        outcome = advanceTo(INT_MAX - 1, nullptr);
+    m_dryRun = false;
+    m_stages = stages;
+    m_nextReady = nextReady;
+    m_live = live;
+    m_unfilledRead = unfilledRead;
+    m_liveBytes = liveBytes;
+    m_liveStores = liveStores;
+    m_filled = filled;
+    m_peakLive = peakLive;
+    m_unfilled = unfilled;
+    m_chained = chained;
+    return outcome == 0;
+}
+
+bool RenderStages::holdsWithinCap()
+{
     // Stages filled early because they fit the budget may take the room a later one needs
     // within the cap: filling only what must be filled may hold where that does not.
-    if (run(false))
+    if (runDry(false))
         return true;
-    if (run(true))
+    if (runDry(true))
         return true;
     m_lean = false;
     return false;
+}
+
+std::size_t RenderStages::capBytes() const
+{
+    // Every store has the picture's size; 2 * kMinStores of them may always be held.
+    const std::size_t store = m_stages.empty() ? 0 : m_stages.front().memo->storeBytes();
+    return std::max(hardCapBytes(m_budget), std::size_t(2 * kMinStores) * store);
+}
+
+std::size_t RenderStages::neededBytes()
+{
+    m_capLifted = true;
+    runDry(true);
+    m_capLifted = false;
+    m_lean = false;
+    return m_peakBytes;
 }
 
 } // namespace KelVyxNodes

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/InputRead.h"
 #include "effects/PullRecord.h"
 
 #include <cstddef>
@@ -28,33 +29,44 @@ class VyxNode;
 // of times per point. A stage's store is given back once every node and stage that reads it
 // has been prepared or filled (the row loop's own stages at the end of the render).
 //
-// Memory: at most kBudgetBytes of stores live at once (but always kMinStores). The stages that
-// become ready together are filled when they all fit; otherwise those that can be are left
-// unfilled and read through their row memos, with the same values, and the stages they read
-// stay until their last reader is done, so that such a read ends at a filled store one unfilled
-// stage down. A stage that reads an unfilled one is filled past the budget: no read goes down
-// two unfilled stages in a row, so the work per point stays bounded; past the budget the
-// stores held are those one fill reads (a stack or chain: a few, however deep; a nest, whose
-// every level's input is read at the end: half of them), up to the hard cap. A graph whose
-// schedule would need more is refused before any fill (holdsWithinCap). All is given back
-// when the render ends.
+// Memory: at most the budget of stores live at once (RenderMemory: it follows the memory the
+// process may use; always kMinStores). The stages that become ready together are filled when
+// they all fit; otherwise those that can be are left unfilled and read through their row memos,
+// with the same values, and the stages they read stay until their last reader is done. A stage
+// that reads an unfilled one is filled past the budget, up to the hard cap; past the cap it is
+// left unfilled only where the reads stay linear (readsStayLinear, below), and otherwise the
+// render is refused before any fill (holdsWithinCap; neededBytes says what it would need). All
+// is given back when the render ends.
 class RenderStages
 {
 public:
     static constexpr int kCutDepth = 32;
-    static constexpr std::size_t kBudgetBytes = std::size_t(512) << 20;
     static constexpr int kMinStores = 2;
-    // Past the hard cap, the longest chain of unfilled stages a read may go down (each read
-    // once per point): a call per level, so the work stays within a few passes per node.
-    static constexpr int kMaxChain = 8;
+    // The most calls a read may go down a chain of unfilled stages (the sum of their pull
+    // depths): what the render threads' stacks hold (RenderStack), whatever the chain's length.
+    static constexpr int kChainCalls = 8 * kCutDepth;
 
-    // The budget renders use (kBudgetBytes); tests set a smaller one to reach the unfilled path
-    // on small pictures, and put it back.
+    // The budget the next render uses: the process's (RenderMemory), or the one a test set.
     static std::size_t budgetBytes();
-    // What stages that read unfilled ones may fill past the budget: half the budget more, or
-    // 2 * kMinStores stores.
-    static std::size_t hardCapBytes();
+    // What stages that read unfilled ones may fill past `budget`: half of it more.
+    static std::size_t hardCapBytes(std::size_t budget) { return budget + budget / 2; }
+    // Tests set a budget (a few stores, or a given machine's) so that none depends on this
+    // machine's memory; kMachineBudget puts the process's back.
+    static constexpr std::size_t kMachineBudget = SIZE_MAX;
     static void setBudgetBytesForTests(std::size_t bytes);
+
+    // The invariant of every read past the budget: a read may go down a chain of unfilled
+    // stages (a stage read through its row memo whose fill reads another such stage) only
+    // where its cost stays linear in nodes x pixels: the stage is read, and its fill reads the
+    // unfilled stage, at each point once or within a window whose rows are kept (both sweep
+    // their input row by row, so each level computes each of its points about once), and the
+    // chain's calls stay within kChainCalls. A read at other points or a repeated one would
+    // multiply the reads of every level below it; such a stage is filled, or the render refused.
+    static bool readsStayLinear(InputRead readBy, InputRead fillReads, int chainCalls)
+    {
+        const auto sweeps = [](InputRead read) { return read == InputRead::AtItsPoint || read == InputRead::InAWindow; };
+        return sweeps(readBy) && sweeps(fillReads) && chainCalls <= kChainCalls;
+    }
 
     // Starts a render (the top graph's serial): forgets the last render's stages.
     void begin(unsigned long long serial, int threads);
@@ -119,6 +131,10 @@ public:
     // does). Once every node is resolved, before the first advanceTo; a render it fails is
     // refused.
     bool holdsWithinCap();
+    // The picture memory the render would need at its peak with no cap (the schedule that
+    // fills only what must be filled, run dry), and what it may use: the refusal's figures.
+    std::size_t neededBytes();
+    std::size_t capBytes() const;
 
     // Figures of the render (tests).
     int stageCount() const { return m_made; }
@@ -141,14 +157,19 @@ private:
         bool unfilled;
         // The stages its fill reads.
         std::vector<int> reads;
-        // A reader reads it more than once per point: left unfilled in a chain of unfilled
-        // stages, its reads would multiply the work below it by every level.
-        bool readRepeatedly = false;
-        // Unfilled, the number of unfilled stages a read of it goes down, itself included.
-        int chain = 0;
+        // How its readers read it, and how its fill reads the stages below it.
+        InputRead readBy = InputRead::AtItsPoint;
+        InputRead fillReads = InputRead::AtItsPoint;
+        // Calls from the stage's output down to the stages its fill reads.
+        int depth = 1;
+        // Unfilled, the calls a read of it goes down to filled stores.
+        int chainCalls = 0;
     };
     int registerStage(SharedOutputMemo const* memo, PullRecord const* upstream);
     void release(int index);
+    // The schedule run without filling anything, everything put back; false where a stage
+    // whose reads would not stay linear finds no store within the cap.
+    bool runDry(bool lean);
 
     bool m_active = false;
     unsigned long long m_serial = 0;
@@ -179,6 +200,10 @@ private:
     // Past the budget, only kMinStores stores, and those that read unfilled stages, are filled:
     // where filling every stage that fits would not hold within the cap.
     bool m_lean = false;
+    // This render's budget, and in a dry run with the cap lifted the peak of the stores held.
+    std::size_t m_budget = 0;
+    bool m_capLifted = false;
+    std::size_t m_peakBytes = 0;
 };
 
 } // namespace KelVyxNodes

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/InputRead.h"
 #include "effects/PullRecord.h"
 #include "effects/VyxTerminal.h"
 #include "nodes/Node.h"
@@ -88,18 +89,22 @@ public:
     // The owning effect graph (image, mask, rectangle, settings); null outside one.
     VyxNodeGraph* effectGraph() const { return m_graph; }
 
-    // Whether the node reads an input more than once per point it is asked for (taps around
-    // the point, or several outputs each reading the same input): its inputs then read
-    // through a memo (SharedOutputMemo).
-    virtual bool readsInputsRepeatedly() const { return false; }
-    // Whether the node reads a square around each point but keeps the input rows it read (the
-    // kernels, the blur): its input is read about once per point unless it is itself such a
-    // window, in which case the reads multiply level by level; its input is then staged.
-    virtual bool keepsInputRows() const { return false; }
-    // Whether each output point reads its input at that point alone (a colour or tone
-    // operation): reading an input twice at a row then reads the same row twice. Nodes that
-    // move points (flip, rotate, deform) read other rows.
-    virtual bool readsInputAtItsPointOnly() const { return false; }
+    // How the node reads its inputs for each point it is asked for (the farthest-reaching way
+    // of any of its inputs); the render's stages follow it (RenderStages). At its point by
+    // default: a node that reads elsewhere says so (tests/effects/InputReadTest.cpp holds every
+    // built-in type to what it declares).
+    virtual InputRead inputRead() const { return InputRead::AtItsPoint; }
+    // Several times per point (taps around the point, or several outputs each reading the
+    // same input): its inputs then read through a memo (SharedOutputMemo).
+    bool readsInputsRepeatedly() const { return inputRead() == InputRead::Repeatedly; }
+    // A square around each point through input rows it keeps (the kernels, the blur): its input
+    // is read about once per point unless it is itself such a window, in which case the reads
+    // multiply level by level; its input is then staged.
+    bool keepsInputRows() const { return inputRead() == InputRead::InAWindow; }
+    // Each output point reads its input at that point alone (a colour or tone operation):
+    // reading an input twice at a row then reads the same row twice. Nodes that move points
+    // (flip, rotate, deform) read other rows.
+    bool readsInputAtItsPointOnly() const { return inputRead() == InputRead::AtItsPoint; }
     // The memo in front of `generator` (one kind, behind `output`, one of this node's
     // terminals), made on first use and kept while the node lives; started for the render.
     // Called while inputs are resolved, before any sampling.

@@ -738,6 +738,37 @@ void VyxNodeGraph::onFilterStop(KelUtils::StatusObserver* observer)
     }
 }
 
+namespace {
+
+// "6.2 GB": decimal units, one decimal, as a file manager shows sizes.
+QString memoryFigure(std::size_t bytes)
+{
+    static const char* const units[] = {"kB", "MB", "GB", "TB"};
+    if (bytes < 1000)
+        return QStringLiteral("%1 bytes").arg(qulonglong(bytes));
+    double value = double(bytes) / 1000.0;
+    int unit = 0;
+    while (value >= 999.95 && unit < 3) {
+        value /= 1000.0;
+        ++unit;
+    }
+    return QStringLiteral("%1 %2").arg(value, 0, 'f', 1).arg(QLatin1String(units[unit]));
+}
+
+// A render refused for its stages' memory, in figures: what it needs, on what, and what may be
+// used (RenderStages, RenderMemory).
+QString memoryRefusal(std::size_t needed, std::size_t allowed, QImage const* picture)
+{
+    const QSize size = picture ? picture->size() : QSize();
+    return QStringLiteral("this effect graph needs %1 of picture memory on a %2 \u00d7 %3 picture; %4 may be used")
+        .arg(memoryFigure(needed))
+        .arg(size.width())
+        .arg(size.height())
+        .arg(memoryFigure(allowed));
+}
+
+} // namespace
+
 int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
 {
     // A failed render leaves no result behind, rather than one that may no longer exist.
@@ -799,9 +830,10 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
     // Past the hard cap a fill would read down a chain of unfilled stages, its work growing as
     // a power of the depth: such a graph is refused before any work.
     if (!m_stages.holdsWithinCap()) {
-        qDebug() << "VyxNodeGraph error: the effect graph needs more stages than the memory budget holds";
+        const QString reason = memoryRefusal(m_stages.neededBytes(), m_stages.capBytes(), m_originalImage);
+        qDebug() << "VyxNodeGraph error:" << reason;
         if (observer)
-            observer->failed(QStringLiteral("there is not enough memory to render the effect graph"));
+            observer->failed(reason);
         restore();
         return -1;
     }

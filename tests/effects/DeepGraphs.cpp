@@ -3,6 +3,7 @@
 #include "effects/GeneratorLookup.h"
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
+#include "effects/RenderStages.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/LinkBatch.h"
 #include "nodes/Node.h"
@@ -10,8 +11,11 @@
 #include "params/ParameterContainer.h"
 
 #include <QPoint>
+#include <QRegularExpression>
+#include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace EffectTest {
@@ -30,6 +34,54 @@ char const* shapeName(Shape shape)
         return "nest";
     }
     return "?";
+}
+
+namespace {
+
+// The most bytes a figure such as "6.2 GB" stands for, and the least.
+bool figureBounds(QString const& number, QString const& unit, double& most, double& least)
+{
+    bool ok = false;
+    const double value = number.toDouble(&ok);
+    const QStringList units{QStringLiteral("bytes"), QStringLiteral("kB"), QStringLiteral("MB"), QStringLiteral("GB"),
+                            QStringLiteral("TB")};
+    const int index = int(units.indexOf(unit));
+    if (!ok || index < 0)
+        return false;
+    const double scale = std::pow(1000.0, index);
+    const double rounding = index == 0 ? 0.0 : 0.05;
+    most = (value + rounding) * scale;
+    least = (value - rounding) * scale;
+    return true;
+}
+
+} // namespace
+
+BudgetScope::BudgetScope(std::size_t bytes)
+{
+    KelVyxNodes::RenderStages::setBudgetBytesForTests(bytes);
+}
+
+BudgetScope::~BudgetScope()
+{
+    KelVyxNodes::RenderStages::setBudgetBytesForTests(KelVyxNodes::RenderStages::kMachineBudget);
+}
+
+bool isMemoryRefusal(QString const& reason, QSize size, std::size_t* needs)
+{
+    static const QRegularExpression form(QStringLiteral(
+        "^this effect graph needs ([0-9.]+) (bytes|kB|MB|GB|TB) of picture memory on a (\\d+) \u00d7 (\\d+) picture; "
+        "([0-9.]+) (bytes|kB|MB|GB|TB) may be used$"));
+    const QRegularExpressionMatch match = form.match(reason);
+    if (!match.hasMatch() || match.captured(3).toInt() != size.width() || match.captured(4).toInt() != size.height())
+        return false;
+    double needMost = 0, needLeast = 0, mayMost = 0, mayLeast = 0;
+    if (!figureBounds(match.captured(1), match.captured(2), needMost, needLeast)
+        || !figureBounds(match.captured(5), match.captured(6), mayMost, mayLeast))
+        return false;
+    if (needs)
+        *needs = std::size_t(needMost);
+    return needMost > mayLeast;
 }
 
 std::optional<Passage> passageOf(QString const& typeId)
@@ -105,6 +157,8 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, std::vector<LevelNode> c
             Node* node = graph->addNode(type.typeId, -1);
             if (!node)
                 return std::nullopt;
+            if (type.configure)
+                type.configure(node);
             if (colour)
                 links.add(port.node, port.colour, node, type.passage.in);
             else

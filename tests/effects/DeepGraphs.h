@@ -10,9 +10,11 @@
 #include "nodes/NodeParameterContainer.h"
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -22,6 +24,24 @@ class VyxNodeGraph;
 }
 
 namespace EffectTest {
+
+// A budget every stage of the tests' small pictures fits in: the render that fills them all.
+constexpr std::size_t kEveryStageFits = std::size_t(512) << 20;
+
+// Whether `reason` is a refusal for memory in figures ("this effect graph needs 3.1 kB of
+// picture memory on a 16 × 12 picture; 2.3 kB may be used") on a picture of `size` that needs
+// more than may be used; `needs` gets the most bytes the figure it names may stand for.
+bool isMemoryRefusal(QString const& reason, QSize size, std::size_t* needs = nullptr);
+
+// Sets the stages' budget for one scope, then gives renders the process's again.
+class BudgetScope
+{
+public:
+    explicit BudgetScope(std::size_t bytes);
+    ~BudgetScope();
+    BudgetScope(BudgetScope const&) = delete;
+    BudgetScope& operator=(BudgetScope const&) = delete;
+};
 
 enum class Shape { Chain, Stack, Nest };
 char const* shapeName(Shape shape);
@@ -52,6 +72,8 @@ struct LevelNode
 {
     QString typeId;
     Passage passage;
+    // Sets the node's parameters once made (none: its defaults).
+    std::function<void(KelNodes::Node*)> configure = {};
 };
 bool buildDeep(KelVyxNodes::VyxNodeGraph* root, QImage const* image, std::vector<LevelNode> const& types, Shape shape,
                int depth, Between const& between = {}, int blendMode = 0, int opacity = 100);

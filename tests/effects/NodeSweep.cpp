@@ -77,7 +77,7 @@ NodeSweep::NodeSweep(KelNodes::NodeDescriptor const* type, Wiring wiring, Settin
             link(wiring);
     }
     if (m_node)
-        applySettings(settings);
+        applySettings(m_node, settings);
 }
 
 NodeSweep::~NodeSweep() = default;
@@ -223,12 +223,12 @@ void NodeSweep::linkChannels(QList<Terminal*> const& outputs)
     connect(outputs.first(), destination->getTerminal(QStringLiteral("alpha")));
 }
 
-void NodeSweep::applySettings(Settings settings)
+void NodeSweep::applySettings(KelNodes::Node* node, Settings settings)
 {
-    if (settings == Settings::Defaults || !m_node->paramContainer())
+    if (settings == Settings::Defaults || !node->paramContainer())
         return;
     bool const minimum = settings == Settings::Minimum;
-    for (KelUtils::ParameterList const& list : m_node->paramContainer()->paramLists()) {
+    for (KelUtils::ParameterList const& list : node->paramContainer()->paramLists()) {
         for (KelUtils::Parameter* parameter : list.parameters) {
             if (KelUtils::NumGroupParameter<int>* ints = *parameter) {
                 setGroup(ints, settings);

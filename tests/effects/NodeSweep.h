@@ -58,13 +58,15 @@ public:
     // failing preview. Empty when all is well.
     QStringList checkOutputs() const;
 
+    // Sets every setting of `node` as `settings` says.
+    static void applySettings(KelNodes::Node* node, Settings settings);
+
 private:
     void link(Wiring wiring);
     // The one-channel output to feed the index-th one-channel input from.
     KelNodes::Terminal* channelFeed(int index);
     void linkChannels(QList<KelNodes::Terminal*> const& outputs);
     bool connect(KelNodes::Terminal* output, KelNodes::Terminal* input);
-    void applySettings(Settings settings);
 
     EffectTest::EffectHarness m_harness;
     KelNodes::Node* m_node = nullptr;

@@ -34,7 +34,7 @@ namespace {
     const qint64 pictureBytes = picture.sizeInBytes();
     // Room for the result, the stages' budget and the render threads, far from what a memo per
     // effect took.
-    if (!AppTest::limitAddressSpace(qint64(RenderStages::kBudgetBytes) + 4 * pictureBytes + (qint64(768) << 20)))
+    if (!AppTest::limitAddressSpace((qint64(512) << 20) + 4 * pictureBytes + (qint64(768) << 20)))
         std::exit(3);
     const qint64 before = peakResidentBytes();
     const qint64 residentBefore = residentBytes();

@@ -162,7 +162,7 @@ constexpr int kThreads = 8;
     const qint64 pictureBytes = picture.sizeInBytes();
     // Room for the stages' budget, the render threads' stacks and heaps; a window's rows are
     // about 0.6 MB a thread here.
-    if (!AppTest::limitAddressSpace(qint64(RenderStages::kBudgetBytes) + (qint64(1) << 30)))
+    if (!AppTest::limitAddressSpace((qint64(512) << 20) + (qint64(1) << 30)))
         std::exit(3);
     const qint64 peakBefore = peakResidentBytes();
     const qint64 residentBefore = residentBytes();

@@ -10,8 +10,12 @@
 #include "browser/ImageView.h"
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
+#include "effects/RenderStages.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
+#include "nodes/LinkBatch.h"
+#include "nodes/Terminal.h"
+#include "params/ParameterContainer.h"
 
 #include <QDir>
 #include <QImage>
@@ -66,6 +70,47 @@ TEST_F(RenderFailure, AGraphThatFailsShowsTheReasonAfterTheText)
     EXPECT_EQ(window->imageView()->message().toStdString(),
               "Rendering failed or canceled: the input RGB terminal is not connected, therefore the filtered image "
               "cannot be produced.");
+}
+
+// With room for no more stores than a render always has, a nest of noise reductions, each
+// level blended over its input, needs more than may be used: the view says how much, on what.
+TEST_F(RenderFailure, AGraphNeedingMoreMemoryThanMayBeUsedSaysHowMuchInFigures)
+{
+    showPicture();
+    KelNGObject* object = addInversion(QStringLiteral("Nested"));
+    settle();
+    auto* graph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(object->graph());
+    ASSERT_NE(graph, nullptr);
+    KelNodes::LinkBatch links;
+    KelVyxNodes::VyxNodeGraph* level = graph;
+    for (int i = 0; i < 12; ++i) {
+        KelNodes::Node* destination = level->destinationNode();
+        destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
+        destination->getTerminal(QStringLiteral("alpha"))->disconnectAll();
+        KelNodes::Node* reduction = level->addNode(QStringLiteral("operator.noiseReduction"), -1);
+        KelVyxNodes::VyxNodeGraph* inner = level->addSubGraph(-1);
+        ASSERT_TRUE(reduction && inner);
+        ASSERT_EQ(inner->setUp(level->originalImage()), 0);
+        inner->paramContainer()->setIntParam(QStringLiteral("opacity"), 60);
+        links.add(level->sourceNode(), QStringLiteral("rgb"), reduction, QStringLiteral("in"));
+        links.add(reduction, QStringLiteral("out"), inner, QStringLiteral("rgbIn"));
+        links.add(level->sourceNode(), QStringLiteral("alpha"), inner, QStringLiteral("alphaIn"));
+        links.add(inner, QStringLiteral("rgbOut"), destination, QStringLiteral("rgb"));
+        links.add(inner, QStringLiteral("alphaOut"), destination, QStringLiteral("alpha"));
+        level = inner;
+    }
+    const int wanted = links.size();
+    ASSERT_EQ(links.connectAll(), wanted);
+    KelVyxNodes::RenderStages::setBudgetBytesForTests(0);
+    core()->start();
+    settle();
+    KelVyxNodes::RenderStages::setBudgetBytesForTests(KelVyxNodes::RenderStages::kMachineBudget);
+    ASSERT_FALSE(core()->renderer()->completedSucceeded());
+    const QString shown = window->imageView()->message();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Rendering failed or canceled: this effect graph needs ")))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral(" of picture memory on a 64 \u00d7 48 picture; 49.2 kB may be used.")))
+        << shown.toStdString();
 }
 
 TEST_F(RenderFailure, ACancelledRenderShowsTheTextAlone)

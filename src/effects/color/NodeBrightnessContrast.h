@@ -41,7 +41,6 @@ public:
     unsigned int getSample3(QPoint const& point) const override;
     void getSpan3(int y, int x, int count, unsigned int* out) const override;
     int onFilterStart(KelUtils::StatusObserver* observer) override;
-    bool readsInputAtItsPointOnly() const override { return true; }
 
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;

@@ -36,7 +36,6 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
-    bool readsInputAtItsPointOnly() const override { return true; }
 
 private:
     unsigned int shifted(unsigned int rgb) const;

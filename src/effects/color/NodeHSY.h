@@ -39,7 +39,6 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
-    bool readsInputAtItsPointOnly() const override { return true; }
 
 private:
     // The settings as the conversion adds them, read once per point or span.

@@ -35,7 +35,6 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
-    bool readsInputAtItsPointOnly() const override { return true; }
 
 private:
     KelNodes::NodeParameterContainer m_container;

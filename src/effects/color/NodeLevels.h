@@ -39,7 +39,6 @@ public:
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     // Builds the table from the parameters of this moment.
     int onFilterStart(KelUtils::StatusObserver* observer) override;
-    bool readsInputAtItsPointOnly() const override { return true; }
     void resolveInputs() override;
 
 private:

@@ -33,7 +33,7 @@ public:
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
     // Each output reads the input again.
-    bool readsInputsRepeatedly() const override { return true; }
+    InputRead inputRead() const override { return InputRead::Repeatedly; }
 
     // The upstream colour of "rgb", null while unlinked.
     Base3DGenerator const* colourInput() const { return m_colourInput; }

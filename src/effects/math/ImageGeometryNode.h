@@ -21,6 +21,8 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
+    // Its picture input is read at the points the geometry derives.
+    InputRead inputRead() const override { return InputRead::AtOtherPoints; }
 
 protected:
     // Adds the colour input `inputName`; `logName` names the node in the debug log.

@@ -36,6 +36,8 @@ public:
     // Image and cell sizes of this render; -1 when the observer cancels (the sizes are kept).
     // Without an image the node answers mid grey until a render has one.
     int onFilterStart(KelUtils::StatusObserver* observer) override;
+    // The solid fill reads the input at its cell's centre.
+    InputRead inputRead() const override { return InputRead::AtOtherPoints; }
     unsigned int getSample3(QPoint const& point) const override;
     void getSpan3(int y, int x, int count, unsigned int* out) const override;
 

@@ -36,7 +36,7 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
-    bool readsInputsRepeatedly() const override { return true; }
+    InputRead inputRead() const override { return InputRead::Repeatedly; }
 
     // strength x 0.05, and that rounded to whole pixels.
     float offsetFactor() const { return m_factor; }

@@ -42,7 +42,7 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
-    bool readsInputsRepeatedly() const override { return true; }
+    InputRead inputRead() const override { return InputRead::Repeatedly; }
 
     int threshold() const { return m_threshold; }
     int radius() const { return m_radius; }
