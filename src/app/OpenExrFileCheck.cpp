@@ -1,5 +1,7 @@
 #include "app/OpenExrFileCheck.h"
 
+#include "app/HeaderRefusal.h"
+
 #include "io/RegularFileReader.h"
 
 #include <QFile>
@@ -120,6 +122,18 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
             const qint64 limit = OpenExrFileCheck::maxTilePixels;
             if (width == 0 || height == 0 || width > limit || height > limit || width * height > limit) {
                 setReason(reason, QStringLiteral("tiles of %1 x %2 pixels").arg(width).arg(height));
+                return false;
+            }
+        }
+        if ((name == "dataWindow" || name == "displayWindow") && type == "box2i" && size == 16) {
+            qint64 box[4] = {};
+            for (qint64& value : box)
+                readInt32(file, &value);
+            size -= 16;
+            // The reader holds a table of every chunk of the window's rows when it opens the file.
+            QString text;
+            if (name == "dataWindow" && !HeaderRefusal::withinCap(box[2] - box[0] + 1, box[3] - box[1] + 1, 4, &text)) {
+                setReason(reason, QStringLiteral("a data window of ") + text);
                 return false;
             }
         }
