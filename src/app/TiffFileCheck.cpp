@@ -151,7 +151,7 @@ enum Tag {
 };
 
 // The checks of one page; false with *text.
-bool checkPage(const Directory& page, qint64 fileSize, QString* text, bool* unsupported)
+bool checkPage(QIODevice& file, const Directory& page, qint64 fileSize, QString* text, bool* unsupported)
 {
     quint64 width = 0, height = 0, samples = 0, compression = 0, photometric = 0, planar = 0;
     if (!page.has(Width) || !page.has(Length)) {
@@ -259,6 +259,14 @@ bool checkPage(const Directory& page, qint64 fileSize, QString* text, bool* unsu
             *text = HeaderRefusal::endsEarly();
             return false;
         }
+        // The reader decodes deflated strips itself and leaves zeros where a stream is no stream.
+        if (compression == 8 || compression == 32946) {
+            const QByteArray head = HeaderRefusal::bytesAt(file, qint64(offsets[size_t(i)]), 2);
+            if (head.size() < 2 || (uchar(head.at(0)) & 0x0f) != 8 || (uchar(head.at(0)) * 256 + uchar(head.at(1))) % 31 != 0) {
+                *text = QStringLiteral("%1 %2 holds no compressed data").arg(tiled ? QStringLiteral("tile") : QStringLiteral("strip")).arg(i + 1);
+                return false;
+            }
+        }
     }
     return true;
 }
@@ -293,7 +301,7 @@ bool TiffFileCheck::check(QIODevice& file, QString* reason)
         if (following < 0)
             return fail(reason, text);
         bool unsupported = false;
-        if (!checkPage(page, fileSize, &text, &unsupported))
+        if (!checkPage(file, page, fileSize, &text, &unsupported))
             return unsupported ? HeaderRefusal::unsupported(reason, kind, text)
                                : fail(reason, pages ? QStringLiteral("page %1: %2").arg(pages + 1).arg(text) : text);
         next = quint64(following);

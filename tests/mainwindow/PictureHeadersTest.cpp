@@ -68,6 +68,8 @@ protected:
             bool right = shown != !box.isEmpty();
             if (c.verdict == PictureHeaders::Case::Shown)
                 right = right && shown;
+            if (c.verdict == PictureHeaders::Case::Unread)
+                right = right && !shown;
             if (c.verdict == PictureHeaders::Case::Refused)
                 right = right && (box.contains(QStringLiteral("Damaged ")) || box.contains(QStringLiteral("Unsupported ")));
             // Every refusal names its reason after the sentence, and none is memory the file took.
