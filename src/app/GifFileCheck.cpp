@@ -31,7 +31,7 @@ bool GifFileCheck::check(QIODevice& file, QString* reason)
     QString text;
     // The canvas, the one before it and a frame's indices.
     if (!HeaderRefusal::withinCap(screenWidth, screenHeight, 9, &text))
-        return fail(reason, QStringLiteral("a screen of ") + text);
+        return fail(reason, text.startsWith(HeaderRefusal::tooLargePrefix()) ? text : QStringLiteral("a screen of ") + text);
     qint64 at = 13 + ((flags & 0x80) ? 3 * (qint64(2) << (flags & 7)) : 0);
     const qint64 fileSize = file.size();
     // Skips data sub-blocks from `at` to their terminator; their bytes, or -1 when the file ends first.

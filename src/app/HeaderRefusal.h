@@ -9,11 +9,17 @@
 // the bound on what a reader may hold.
 namespace HeaderRefusal {
 
-// A file whose fields break its format's rules: "Damaged <kind>: <what was found>".
+inline QString tooLargePrefix()
+{
+    return QStringLiteral("Image too large: ");
+}
+
+// A file whose fields break its format's rules: "Damaged <kind>: <what was found>". A picture
+// above the cap is no damage: its text stands alone.
 inline bool damaged(QString* reason, const QString& kind, const QString& text)
 {
     if (reason)
-        *reason = QStringLiteral("Damaged %1: %2").arg(kind, text);
+        *reason = text.startsWith(tooLargePrefix()) ? text : QStringLiteral("Damaged %1: %2").arg(kind, text);
     return false;
 }
 
@@ -44,12 +50,12 @@ inline bool withinCap(qint64 width, qint64 height, qint64 bytesPerPixel, QString
         return false;
     }
     if (width > cap || height > cap || width * height > cap) {
-        *text = QStringLiteral("%1 x %2 pixels, more than %3 million").arg(width).arg(height).arg(cap / 1000000);
+        *text = tooLargePrefix() + QStringLiteral("%1 x %2 pixels (at most %3 million)").arg(width).arg(height).arg(cap / 1000000);
         return false;
     }
     if (width * height * bytesPerPixel > heldBytesBudget) {
-        *text = QStringLiteral("%1 x %2 pixels of %3 bytes, more than its reader may hold")
-                    .arg(width).arg(height).arg(bytesPerPixel);
+        *text = tooLargePrefix() + QStringLiteral("%1 x %2 pixels of %3 bytes, more than its reader may hold")
+                                       .arg(width).arg(height).arg(bytesPerPixel);
         return false;
     }
     return true;

@@ -133,6 +133,11 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
             // The reader holds a table of every chunk of the window's rows when it opens the file.
             QString text;
             if (name == "dataWindow" && !HeaderRefusal::withinCap(box[2] - box[0] + 1, box[3] - box[1] + 1, 4, &text)) {
+                if (text.startsWith(HeaderRefusal::tooLargePrefix())) {
+                    if (reason)
+                        *reason = text;
+                    return false;
+                }
                 setReason(reason, QStringLiteral("a data window of ") + text);
                 return false;
             }

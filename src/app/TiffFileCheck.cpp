@@ -303,7 +303,8 @@ bool TiffFileCheck::check(QIODevice& file, QString* reason)
         bool unsupported = false;
         if (!checkPage(file, page, fileSize, &text, &unsupported))
             return unsupported ? HeaderRefusal::unsupported(reason, kind, text)
-                               : fail(reason, pages ? QStringLiteral("page %1: %2").arg(pages + 1).arg(text) : text);
+                               : fail(reason, pages && !text.startsWith(HeaderRefusal::tooLargePrefix())
+                                                  ? QStringLiteral("page %1: %2").arg(pages + 1).arg(text) : text);
         next = quint64(following);
     }
     if (seen.isEmpty())

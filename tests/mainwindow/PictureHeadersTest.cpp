@@ -71,7 +71,8 @@ protected:
             if (c.verdict == PictureHeaders::Case::Unread)
                 right = right && !shown;
             if (c.verdict == PictureHeaders::Case::Refused)
-                right = right && (box.contains(QStringLiteral("Damaged ")) || box.contains(QStringLiteral("Unsupported ")));
+                right = right && (box.contains(QStringLiteral("Damaged ")) || box.contains(QStringLiteral("Unsupported "))
+                                  || box.contains(QStringLiteral("Image too large")));
             // Every refusal names its reason after the sentence, and none is memory the file took.
             if (!box.isEmpty())
                 right = right && box.contains(QStringLiteral("\n\n")) && !box.contains(QStringLiteral("Not enough memory"));
