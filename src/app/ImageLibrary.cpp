@@ -245,11 +245,17 @@ std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::stri
             order.push_back(i);
     }
     std::string error;
+    bool errorBySignature = false;
     for (size_t index : order) {
         QString damage;
         if (!headerAllowed(formats[index].name, file, &damage)) {
-            if (error.empty())
+            // What the check of a format whose signature the file bears found says more than
+            // what the check of the format its name only suggests found.
+            const bool bySignature = ImageSignatures::matches(formats[index].name, head);
+            if (error.empty() || (bySignature && !errorBySignature)) {
                 error = damage.toStdString();
+                errorBySignature = bySignature;
+            }
             continue;
         }
         std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::create(formats[index].name.toStdString());

@@ -6,6 +6,9 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 const char signature[4] = {'\x76', '\x2f', '\x31', '\x01'};
@@ -40,6 +43,43 @@ bool readInt32(QIODevice& file, qint64* value)
         return false;
     *value = qint32(quint32(bytes[0]) | quint32(bytes[1]) << 8 | quint32(bytes[2]) << 16
                     | quint32(bytes[3]) << 24);
+    return true;
+}
+
+constexpr quint32 tiledFlag = 0x200;
+
+// Rows of one chunk of a scan-line file, by compression.
+int rowsPerChunk(int compression)
+{
+    switch (compression) {
+    case 3: case 5:
+        return 16;
+    case 4: case 6: case 7: case 8:
+        return 32;
+    case 9:
+        return 256;
+    default:
+        return 1;
+    }
+}
+
+// Whether the table of chunk offsets that follows a single-part header, one entry a chunk of the
+// data window, fits in the file: sides that claim more chunks than the file could list lie.
+bool chunksHeld(QIODevice& file, qint64 version, qint64 tileWidth, qint64 tileHeight, const qint64 (&window)[4],
+                int compression, QString* reason)
+{
+    const qint64 width = window[2] - window[0] + 1;
+    const qint64 height = window[3] - window[1] + 1;
+    if (width <= 0 || height <= 0)
+        return true; // the reader refuses it itself
+    const bool tiled = (version & tiledFlag) && tileWidth > 0 && tileHeight > 0;
+    const qint64 chunks = tiled ? ((width + tileWidth - 1) / tileWidth) * ((height + tileHeight - 1) / tileHeight)
+                                : (height + rowsPerChunk(compression) - 1) / rowsPerChunk(compression);
+    if (chunks > (file.size() - file.pos()) / 8) {
+        setReason(reason, QStringLiteral("%1 x %2 pixels in %3 chunks, more than the file lists")
+                              .arg(width).arg(height).arg(chunks));
+        return false;
+    }
     return true;
 }
 
@@ -81,6 +121,10 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
     const bool multiPart = version & multiPartFlag;
     QByteArray name;
     QByteArray type;
+    qint64 tileWidth = 0;
+    qint64 tileHeight = 0;
+    qint64 window[4] = {};
+    int compression = 0;
     for (;;) {
         if (!readName(file, nameLimit, &name)) {
             setReason(reason, QStringLiteral("attribute name cut off or too long"));
@@ -89,7 +133,7 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
         if (name.isEmpty()) {
             // The end of a header; a multi-part file ends its list of headers with an empty one.
             if (!multiPart)
-                return true;
+                return chunksHeld(file, version, tileWidth, tileHeight, window, compression, reason);
             char next = 0;
             if (!file.peek(&next, 1)) {
                 setReason(reason, QStringLiteral("headers cut off"));
@@ -118,6 +162,8 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
             size -= 8;
             width &= 0xffffffff;
             height &= 0xffffffff;
+            tileWidth = width;
+            tileHeight = height;
             // Each side checked first: the product of two forged sides overflows.
             const qint64 limit = OpenExrFileCheck::maxTilePixels;
             if (width == 0 || height == 0 || width > limit || height > limit || width * height > limit) {
@@ -130,6 +176,8 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
             for (qint64& value : box)
                 readInt32(file, &value);
             size -= 16;
+            if (name == "dataWindow")
+                std::copy(std::begin(box), std::end(box), std::begin(window));
             // The reader holds a table of every chunk of the window's rows when it opens the file.
             QString text;
             if (name == "dataWindow" && !HeaderRefusal::withinCap(box[2] - box[0] + 1, box[3] - box[1] + 1, 4, &text)) {
@@ -141,6 +189,33 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
                 setReason(reason, QStringLiteral("a data window of ") + text);
                 return false;
             }
+        }
+        // The library reads a channel list up to its end, whatever size it is given: a list
+        // whose end is not where its size says would put the next attribute elsewhere for it.
+        if (type == "chlist") {
+            const QByteArray list = file.read(size);
+            qint64 at = 0;
+            for (;;) {
+                const qint64 end = list.indexOf('\0', at);
+                if (end < 0 || end - at > nameLimit)
+                    break;
+                if (end == at) {
+                    at = end + 1;
+                    break;
+                }
+                at = end + 1 + 16;
+            }
+            if (at != size) {
+                setReason(reason, QStringLiteral("a channel list of %1 bytes that ends at byte %2").arg(size).arg(at));
+                return false;
+            }
+            continue;
+        }
+        if (name == "compression" && type == "compression" && size == 1) {
+            char value = 0;
+            file.getChar(&value);
+            compression = uchar(value);
+            size -= 1;
         }
         file.seek(file.pos() + size);
     }

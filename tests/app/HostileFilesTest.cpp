@@ -380,6 +380,14 @@ TEST_F(HostileImages, OpenExrAttributesLargerThanTheFileAreRefusedBeforeTheLibra
     EXPECT_TRUE(m_adapter.readImage(path(QStringLiteral("huge.exr"))).isEmpty());
     EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("tiles of 4294901776 x 4294967295 pixels")))
         << qPrintable(m_adapter.errorString());
+    // The same tiles behind a channel list whose size lies, as the fuzzer found them.
+    const QByteArray hidden = HostileFiles::exrHidingGiantTiles(StoreTest::readFile(path(QStringLiteral("tiled.exr"))));
+    ASSERT_FALSE(hidden.isEmpty());
+    ASSERT_TRUE(StoreTest::writeFile(path(QStringLiteral("hidden.exr")), hidden));
+    EXPECT_EQ(m_adapter.checkSize(path(QStringLiteral("hidden.exr"))), QSize(-1, -1));
+    EXPECT_TRUE(m_adapter.readImage(path(QStringLiteral("hidden.exr"))).isEmpty());
+    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("Damaged OpenEXR file: a channel list")))
+        << qPrintable(m_adapter.errorString());
 }
 
 TEST_F(HostileImages, FilesAreOfferedToTheListedReadersOnly)
