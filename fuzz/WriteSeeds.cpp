@@ -325,6 +325,8 @@ void writeImageSeeds()
     // Tiles a library opening the file makes one buffer of per thread.
     put(QStringLiteral("image"), QStringLiteral("fault-exr-tiles.exr"),
         HostileFiles::exrWithGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr"))));
+    put(QStringLiteral("image"), QStringLiteral("fault-exr-hidden-tiles.exr"),
+        HostileFiles::exrHidingGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr"))));
     put(QStringLiteral("image"), QStringLiteral("fault-exr-tile-sides.exr"),
         HostileFiles::exrWithGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr")), true));
     // No pixel format the converter knows (it aborted the program).
