@@ -6,8 +6,13 @@
 // format's name.
 
 #include "HostileFiles.h"
+#include "MultiImagePictures.h"
 #include "OwnReaderHeaders.h"
 #include "SoundPictures.h"
+
+#include <QTemporaryDir>
+
+#include <OpenImageIO/imageio.h>
 
 namespace PictureHeaders {
 
@@ -433,6 +438,114 @@ inline QList<Case> webps()
     };
     for (auto const& [name, bytes, verdict] : list)
         cases.append({QStringLiteral("webp-%1.webp").arg(QLatin1String(name)), bytes, verdict});
+    return cases;
+}
+
+// A sound OpenEXR file of 4 x 3 half-float RGBA pixels, in scan lines or tiles of 16, as the
+// image library writes it.
+inline QByteArray openExr(bool tiled)
+{
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("sound.exr")).toStdString();
+    auto output = OIIO::ImageOutput::create("openexr");
+    OIIO::ImageSpec spec(4, 3, 4, OIIO::TypeDesc::HALF);
+    spec.tile_width = spec.tile_height = tiled ? 16 : 0;
+    spec.attribute("compression", "none");
+    std::vector<float> pixels(4 * 3 * 4, 0.5f);
+    if (!output || !output->open(path, spec) || !output->write_image(OIIO::TypeDesc::FLOAT, pixels.data()) || !output->close())
+        return QByteArray();
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// `sound` with its data window's right and bottom edges moved to `right`, `bottom`.
+inline QByteArray exrWindow(QByteArray file, qint32 right, qint32 bottom)
+{
+    const qsizetype box = file.indexOf(QByteArray("dataWindow\0box2i\0", 17));
+    if (box < 0)
+        return QByteArray();
+    qToLittleEndian<qint32>(right, file.data() + box + 17 + 4 + 8);
+    qToLittleEndian<qint32>(bottom, file.data() + box + 17 + 4 + 12);
+    return file;
+}
+
+inline QList<Case> exrs()
+{
+    QList<Case> cases;
+    for (bool tiled : {false, true}) {
+        const QByteArray sound = openExr(tiled);
+        const QString kind = tiled ? QStringLiteral("tiled") : QStringLiteral("lines");
+        const QList<std::tuple<QString, QByteArray, Case::Verdict>> list = {
+            {QStringLiteral("sound"), sound, Case::Shown},
+            {QStringLiteral("window-at-cap"), exrWindow(sound, 11584, 11584), Case::Refused},
+            {QStringLiteral("window-past-cap"), exrWindow(sound, 20000, 20000), Case::Refused},
+            {QStringLiteral("window-inverted"), exrWindow(sound, -5, 2), Case::Either},
+            {QStringLiteral("window-max"), exrWindow(sound, 0x7fffffff, 0x7fffffff), Case::Refused},
+            {QStringLiteral("cut-in-pixels"), sound.left(sound.size() - 10), Case::Either},
+            {QStringLiteral("cut-in-table"), sound.left(sound.indexOf(QByteArray("\0\0", 2), sound.indexOf("tiledesc") + 1) + 4), Case::Either},
+            {QStringLiteral("attribute-past-end"), HostileFiles::exrWithHugeAttribute(), Case::Refused},
+        };
+        for (auto const& [name, bytes, verdict] : list) {
+            cases.append({QStringLiteral("exr-%1-%2.exr").arg(kind, name), bytes, verdict});
+            cases.last().shownEverywhere = false;
+        }
+        if (tiled) {
+            cases.append({QStringLiteral("exr-giant-tiles.exr"), HostileFiles::exrWithGiantTiles(sound), Case::Refused});
+            cases.append({QStringLiteral("exr-hidden-giant-tiles.exr"), HostileFiles::exrHidingGiantTiles(sound), Case::Refused});
+        }
+    }
+    return cases;
+}
+
+// A layered Photoshop file with its header's channels, sides, depth and colour mode replaced.
+struct PhotoshopFields {
+    int channels = 3;
+    quint32 height = 6;
+    quint32 width = 8;
+    int depth = 8;
+    int mode = 3;
+    int cut = 0;
+};
+
+inline QByteArray photoshop(PhotoshopFields const& f)
+{
+    QByteArray file = MultiImagePictures::photoshopLayered(QSize(8, 6), QRect(1, 1, 4, 3));
+    qToBigEndian<quint16>(quint16(f.channels), file.data() + 12);
+    qToBigEndian<quint32>(f.height, file.data() + 14);
+    qToBigEndian<quint32>(f.width, file.data() + 18);
+    qToBigEndian<quint16>(quint16(f.depth), file.data() + 22);
+    qToBigEndian<quint16>(quint16(f.mode), file.data() + 24);
+    file.chop(f.cut);
+    return file;
+}
+
+inline QList<Case> photoshops()
+{
+    QList<Case> cases;
+    auto with = [](auto change) {
+        PhotoshopFields f;
+        change(f);
+        return f;
+    };
+    QList<std::tuple<QString, PhotoshopFields, Case::Verdict>> list = {
+        {QStringLiteral("sound"), PhotoshopFields(), Case::Shown},
+        {QStringLiteral("sides-0"), with([](PhotoshopFields& f) { f.width = 0; }), Case::Refused},
+        {QStringLiteral("sides-past-limit"), with([](PhotoshopFields& f) { f.width = 300001; f.height = 300001; }), Case::Refused},
+        {QStringLiteral("sides-max"), with([](PhotoshopFields& f) { f.width = 0xffffffffu; f.height = 0xffffffffu; }), Case::Refused},
+        {QStringLiteral("sides-past-cap"), with([](PhotoshopFields& f) { f.width = 30000; f.height = 30000; }), Case::Either},
+    };
+    for (int channels : {0, 1, 2, 4, 56, 57, 65535})
+        list.append({QStringLiteral("channels-%1").arg(channels), with([channels](PhotoshopFields& f) { f.channels = channels; }), Case::Either});
+    for (int depth : {0, 1, 7, 16, 32, 64})
+        list.append({QStringLiteral("depth-%1").arg(depth), with([depth](PhotoshopFields& f) { f.depth = depth; }), Case::Either});
+    for (int mode : {0, 1, 2, 4, 7, 8, 9, 10, 255})
+        list.append({QStringLiteral("mode-%1").arg(mode), with([mode](PhotoshopFields& f) { f.mode = mode; }), Case::Either});
+    for (int cut : {1, 10, 100, 1000})
+        list.append({QStringLiteral("cut-%1").arg(cut), with([cut](PhotoshopFields& f) { f.cut = cut; }), Case::Either});
+    for (auto const& [name, fields, verdict] : list) {
+        cases.append({QStringLiteral("psd-%1.psd").arg(name), photoshop(fields), verdict});
+        cases.last().shownEverywhere = false;
+    }
     return cases;
 }
 

@@ -134,7 +134,7 @@ TEST_F(PictureHeadersTest, EveryHeaderOfEveryOfferedFormatIsShownOrRefusedWherev
     const QList<QList<PictureHeaders::Case>> groups = {
         PictureHeaders::targas() + PictureHeaders::pnms() + PictureHeaders::hdrs(),
         PictureHeaders::pngs() + PictureHeaders::jpegs() + PictureHeaders::gifs() + PictureHeaders::webps(),
-        PictureHeaders::tiffs(),
+        PictureHeaders::tiffs() + PictureHeaders::exrs() + PictureHeaders::photoshops(),
         PictureHeaders::formerReaders() + PictureHeaders::underOtherNames()};
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     for (QList<PictureHeaders::Case> const& cases : groups) {
