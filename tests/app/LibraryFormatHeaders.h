@@ -549,7 +549,7 @@ inline QList<Case> photoshops()
     return cases;
 }
 
-// A JPEG 2000 codestream of 82 bytes claiming `side` x `side` pixels in code-blocks of 4 x 4.
+// A JPEG 2000 codestream of 97 bytes claiming `side` x `side` pixels in code-blocks of 4 x 4.
 inline QByteArray jpeg2000(quint32 side)
 {
     QByteArray file("\xff\x4f\xff\x51", 4);
@@ -578,7 +578,8 @@ inline QByteArray jpeg2000(quint32 side)
     file.append(char(0));
     file.append(char(0));
     file.append(char(0));
-    file += QByteArray("\xff\x5c\x00\x04\x40\x00", 6); // QCD
+    file += QByteArray("\xff\x5c\x00\x13", 4); // QCD: no quantisation, one exponent a sub-band
+    file += QByteArray(17, '\x40');
     file += QByteArray("\xff\x90\x00\x0a\x00\x00\x00\x00\x00\x00\x00\x01", 12); // SOT
     file += QByteArray("\xff\x93", 2);
     file += QByteArray(4, '\0');
