@@ -222,7 +222,7 @@ QString openFailure(OIIO::ImageInput& input, const QByteArray& format, const std
 
 // Offers the file to the readers of the format list only, the ones its suffix names first,
 // and opens it with the first that takes it. (The library's own search would try every reader
-// it has, the excluded ones too.) Only readers whose signature the file's first bytes match
+// it has, those not offered too.) Only readers whose signature the file's first bytes match
 // are asked, and readers of formats without one only when the suffix names them; the first whose
 // header check passes reads it, or none does.
 std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::string& fileName, const QString& path,
