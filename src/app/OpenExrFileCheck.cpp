@@ -5,6 +5,7 @@
 #include "io/RegularFileReader.h"
 
 #include <QFile>
+#include <QHash>
 
 #include <algorithm>
 #include <iterator>
@@ -47,6 +48,17 @@ bool readInt32(QIODevice& file, qint64* value)
 }
 
 constexpr quint32 tiledFlag = 0x200;
+
+// The bytes of a value of each type of a fixed size; 0 for types of any size.
+qint64 fixedSize(const QByteArray& type)
+{
+    static const QHash<QByteArray, qint64> sizes = {
+        {"box2i", 16}, {"box2f", 16}, {"compression", 1}, {"envmap", 1}, {"lineOrder", 1}, {"deepImageState", 1},
+        {"float", 4}, {"int", 4}, {"double", 8}, {"rational", 8}, {"timecode", 8}, {"v2i", 8}, {"v2f", 8},
+        {"v2d", 16}, {"v3i", 12}, {"v3f", 12}, {"v3d", 24}, {"m33f", 36}, {"m33d", 72}, {"m44f", 64}, {"m44d", 128},
+        {"tiledesc", 9}, {"keycode", 28}, {"chromaticities", 32}};
+    return sizes.value(type, 0);
+}
 
 // Rows of one chunk of a scan-line file, by compression.
 int rowsPerChunk(int compression)
@@ -154,6 +166,27 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
                                   .arg(size));
             return false;
         }
+        // The library reads a value of a fixed size as that size, whatever size it is given.
+        const qint64 natural = fixedSize(type);
+        if (natural > 0 && size != natural) {
+            setReason(reason, QStringLiteral("attribute \"%1\" of %2 bytes for a value of %3")
+                                  .arg(QString::fromLatin1(name)).arg(size).arg(natural));
+            return false;
+        }
+        if (type == "preview") {
+            // Its pixels are made before they are read.
+            qint64 width = 0;
+            qint64 height = 0;
+            readInt32(file, &width);
+            readInt32(file, &height);
+            width &= 0xffffffff;
+            height &= 0xffffffff;
+            if (size < 8 || width * height * 4 != size - 8) {
+                setReason(reason, QStringLiteral("a preview of %1 x %2 pixels in %3 bytes").arg(width).arg(height).arg(size));
+                return false;
+            }
+            size -= 8;
+        }
         if (name == "tiles" && type == "tiledesc" && size >= 8) {
             qint64 width = 0;
             qint64 height = 0;
@@ -195,17 +228,19 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
         if (type == "chlist") {
             const QByteArray list = file.read(size);
             qint64 at = 0;
+            bool ended = false;
             for (;;) {
                 const qint64 end = list.indexOf('\0', at);
                 if (end < 0 || end - at > nameLimit)
                     break;
                 if (end == at) {
                     at = end + 1;
+                    ended = true;
                     break;
                 }
                 at = end + 1 + 16;
             }
-            if (at != size) {
+            if (!ended || at != size) {
                 setReason(reason, QStringLiteral("a channel list of %1 bytes that ends at byte %2").arg(size).arg(at));
                 return false;
             }

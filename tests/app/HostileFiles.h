@@ -251,17 +251,21 @@ inline QByteArray exrWithGiantTiles(QByteArray const& sound, bool huge = false)
     return file;
 }
 
-// exrWithGiantTiles() with its channel list's size 8 bytes short: a walk by the attributes'
-// sizes ends the header inside the list, before the tiles, while the library reads the list to
-// its end and the giant tiles after it.
-inline QByteArray exrHidingGiantTiles(QByteArray const& sound)
+// exrWithGiantTiles() with the size of `attribute` changed by `shift` bytes (0: grown to take in
+// every attribute up to the tiles). A walk by the attributes' sizes then misses the tiles, which
+// the library, reading a channel list to its end and a value of a fixed size as that size, sees.
+inline QByteArray exrHidingGiantTiles(QByteArray const& sound, QByteArray const& attribute = "channels", int shift = -8)
 {
     QByteArray file = exrWithGiantTiles(sound);
-    const qsizetype list = file.indexOf(QByteArray("channels\0chlist\0", 16));
-    if (list < 0)
+    const qsizetype name = file.indexOf(attribute + '\0');
+    const qsizetype tiles = file.indexOf(QByteArray("tiles\0tiledesc\0", 15));
+    if (name < 0 || tiles < 0)
         return QByteArray();
-    const qsizetype size = list + 16;
-    qToLittleEndian<qint32>(qFromLittleEndian<qint32>(file.constData() + size) - 8, file.data() + size);
+    const qsizetype size = file.indexOf('\0', name + attribute.size() + 1) + 1;
+    const qint32 declared = qFromLittleEndian<qint32>(file.constData() + size);
+    if (shift == 0)
+        shift = int(tiles + 15 + 4 + 9 - (size + 4 + declared));
+    qToLittleEndian<qint32>(declared + shift, file.data() + size);
     return file;
 }
 

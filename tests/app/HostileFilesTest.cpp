@@ -380,14 +380,23 @@ TEST_F(HostileImages, OpenExrAttributesLargerThanTheFileAreRefusedBeforeTheLibra
     EXPECT_TRUE(m_adapter.readImage(path(QStringLiteral("huge.exr"))).isEmpty());
     EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("tiles of 4294901776 x 4294967295 pixels")))
         << qPrintable(m_adapter.errorString());
-    // The same tiles behind a channel list whose size lies, as the fuzzer found them.
-    const QByteArray hidden = HostileFiles::exrHidingGiantTiles(StoreTest::readFile(path(QStringLiteral("tiled.exr"))));
-    ASSERT_FALSE(hidden.isEmpty());
-    ASSERT_TRUE(StoreTest::writeFile(path(QStringLiteral("hidden.exr")), hidden));
-    EXPECT_EQ(m_adapter.checkSize(path(QStringLiteral("hidden.exr"))), QSize(-1, -1));
-    EXPECT_TRUE(m_adapter.readImage(path(QStringLiteral("hidden.exr"))).isEmpty());
-    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("Damaged OpenEXR file: a channel list")))
-        << qPrintable(m_adapter.errorString());
+    // The same tiles behind attributes whose sizes lie, as the fuzzer found them: a channel list
+    // short by a channel or by its end, a compression that takes in the attributes after it.
+    const QByteArray tiled = StoreTest::readFile(path(QStringLiteral("tiled.exr")));
+    const QList<std::tuple<QByteArray, int, QString>> lies = {
+        {"channels", -8, QStringLiteral("a channel list")},
+        {"channels", -1, QStringLiteral("a channel list")},
+        {"compression", 0, QStringLiteral("attribute \"compression\"")}};
+    for (auto const& [attribute, shift, reason] : lies) {
+        SCOPED_TRACE(attribute.toStdString() + " " + std::to_string(shift));
+        const QByteArray hidden = HostileFiles::exrHidingGiantTiles(tiled, attribute, shift);
+        ASSERT_FALSE(hidden.isEmpty());
+        ASSERT_TRUE(StoreTest::writeFile(path(QStringLiteral("hidden.exr")), hidden));
+        EXPECT_EQ(m_adapter.checkSize(path(QStringLiteral("hidden.exr"))), QSize(-1, -1));
+        EXPECT_TRUE(m_adapter.readImage(path(QStringLiteral("hidden.exr"))).isEmpty());
+        EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("Damaged OpenEXR file: ") + reason))
+            << qPrintable(m_adapter.errorString());
+    }
 }
 
 TEST_F(HostileImages, FilesAreOfferedToTheListedReadersOnly)
