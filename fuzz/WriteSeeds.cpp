@@ -327,6 +327,10 @@ void writeImageSeeds()
         HostileFiles::exrWithGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr"))));
     put(QStringLiteral("image"), QStringLiteral("fault-exr-hidden-tiles.exr"),
         HostileFiles::exrHidingGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr"))));
+    put(QStringLiteral("image"), QStringLiteral("fault-exr-unended-channels.exr"),
+        HostileFiles::exrHidingGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr")), "channels", -1));
+    put(QStringLiteral("image"), QStringLiteral("fault-exr-wide-compression.exr"),
+        HostileFiles::exrHidingGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr")), "compression", 0));
     put(QStringLiteral("image"), QStringLiteral("fault-exr-tile-sides.exr"),
         HostileFiles::exrWithGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr")), true));
     // No pixel format the converter knows (it aborted the program).
