@@ -91,6 +91,11 @@ public:
             entry.count = number(entries, base + 4, m_big ? 8 : 4);
             entry.inlineValue = entries.mid(base + entryBytes - valueBytes, valueBytes);
             entry.offset = number(entries, base + entryBytes - valueBytes, valueBytes);
+            // Which of two the reader takes is its own affair: a field stands once.
+            if (m_entries.contains(tag)) {
+                *text = QStringLiteral("field %1 given twice").arg(tag);
+                return -1;
+            }
             m_entries.insert(tag, entry);
         }
         return qint64(number(entries, int(count) * entryBytes, nextBytes));
@@ -229,6 +234,12 @@ bool checkPage(QIODevice& file, const Directory& page, qint64 fileSize, QString*
         quint64 rows = 0;
         if (!page.value(RowsPerStrip, height, &rows, text))
             return false;
+        // The reader sizes its buffer for a strip of each plane by the field, not by the rows.
+        if (planar == 2 && rows > height) {
+            *unsupported = true;
+            *text = QStringLiteral("strips of %1 rows in a picture of %2 rows stored plane by plane").arg(rows).arg(height);
+            return false;
+        }
         rows = std::clamp<quint64>(rows, 1, height);
         const qint64 rowBytes = (qint64(width) * planeSamples * qint64(depth) + 7) / 8;
         const qint64 perPlane = qint64((height + rows - 1) / rows);

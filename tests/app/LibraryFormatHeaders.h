@@ -330,6 +330,7 @@ inline QList<Case> tiffs()
         {"strip-count-huge", with([](TiffFields& f) { f.pieceBytesShift = 0x7fffffff; }), Case::Refused},
         {"planar-2", with([](TiffFields& f) { f.planar = 2; }), Case::Shown},
         {"planar-3", with([](TiffFields& f) { f.planar = 3; }), Case::Refused},
+        {"planar-2-rows-per-strip-huge", with([](TiffFields& f) { f.planar = 2; f.rowsPerStrip = 385875969; f.pieces = 3; }), Case::Refused},
         {"tiles-16", with([](TiffFields& f) { f.tileSide = 16; }), Case::Shown},
         {"tiles-15", with([](TiffFields& f) { f.tileSide = 15; }), Case::Refused},
         {"tiles-huge", with([](TiffFields& f) { f.tileSide = 65536; f.pieces = 1; }), Case::Refused},
