@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QHash>
+#include <QSet>
+#include <QtEndian>
 
 #include <algorithm>
 #include <iterator>
@@ -77,8 +79,23 @@ int rowsPerChunk(int compression)
 
 // Whether the table of chunk offsets that follows a single-part header, one entry a chunk of the
 // data window, fits in the file: sides that claim more chunks than the file could list lie.
+// The most bytes of pixels one byte of a compression's data stands for; 0 where no bound is known.
+double maxInflation(int compression)
+{
+    switch (compression) {
+    case 0:
+        return 1;
+    case 1:
+        return 128; // a run of 127 repeats in two bytes
+    case 2: case 3: case 5:
+        return 1032; // deflate
+    default:
+        return 0;
+    }
+}
+
 bool chunksHeld(QIODevice& file, qint64 version, qint64 tileWidth, qint64 tileHeight, const qint64 (&window)[4],
-                int compression, QString* reason)
+                int compression, double pixelBytes, QString* reason)
 {
     const qint64 width = window[2] - window[0] + 1;
     const qint64 height = window[3] - window[1] + 1;
@@ -90,6 +107,12 @@ bool chunksHeld(QIODevice& file, qint64 version, qint64 tileWidth, qint64 tileHe
     if (chunks > (file.size() - file.pos()) / 8) {
         setReason(reason, QStringLiteral("%1 x %2 pixels in %3 chunks, more than the file lists")
                               .arg(width).arg(height).arg(chunks));
+        return false;
+    }
+    // Pixels the compressed data could not hold are not in the file.
+    const double held = double(file.size() - file.pos()) * maxInflation(compression) + 4096;
+    if (maxInflation(compression) > 0 && double(width) * double(height) * pixelBytes > held) {
+        setReason(reason, QStringLiteral("the file ends before its pixel data"));
         return false;
     }
     return true;
@@ -137,6 +160,8 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
     qint64 tileHeight = 0;
     qint64 window[4] = {};
     int compression = 0;
+    double pixelBytes = 0;
+    QSet<QByteArray> names;
     for (;;) {
         if (!readName(file, nameLimit, &name)) {
             setReason(reason, QStringLiteral("attribute name cut off or too long"));
@@ -145,7 +170,7 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
         if (name.isEmpty()) {
             // The end of a header; a multi-part file ends its list of headers with an empty one.
             if (!multiPart)
-                return chunksHeld(file, version, tileWidth, tileHeight, window, compression, reason);
+                return chunksHeld(file, version, tileWidth, tileHeight, window, compression, pixelBytes, reason);
             char next = 0;
             if (!file.peek(&next, 1)) {
                 setReason(reason, QStringLiteral("headers cut off"));
@@ -153,8 +178,15 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
             }
             if (next == '\0')
                 return true;
+            names.clear();
             continue;
         }
+        // Which of two the library keeps is its own affair: an attribute stands once.
+        if (names.contains(name)) {
+            setReason(reason, QStringLiteral("attribute \"%1\" given twice").arg(QString::fromLatin1(name)));
+            return false;
+        }
+        names.insert(name);
         qint64 size = 0;
         if (!readName(file, nameLimit, &type) || type.isEmpty() || !readInt32(file, &size)) {
             setReason(reason, QStringLiteral("attribute \"%1\" cut off").arg(QString::fromLatin1(name)));
@@ -237,6 +269,12 @@ bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
                     at = end + 1;
                     ended = true;
                     break;
+                }
+                if (end + 1 + 16 <= list.size()) {
+                    const qint32 pixelType = qFromLittleEndian<qint32>(list.constData() + end + 1);
+                    const qint64 xSampling = std::max(1, qFromLittleEndian<qint32>(list.constData() + end + 1 + 8));
+                    const qint64 ySampling = std::max(1, qFromLittleEndian<qint32>(list.constData() + end + 1 + 12));
+                    pixelBytes += (pixelType == 1 ? 2.0 : 4.0) / double(xSampling * ySampling);
                 }
                 at = end + 1 + 16;
             }

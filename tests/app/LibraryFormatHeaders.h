@@ -482,6 +482,7 @@ inline QList<Case> exrs()
             {QStringLiteral("window-past-cap"), exrWindow(sound, 20000, 20000), Case::Refused},
             {QStringLiteral("window-inverted"), exrWindow(sound, -5, 2), Case::Either},
             {QStringLiteral("window-max"), exrWindow(sound, 0x7fffffff, 0x7fffffff), Case::Refused},
+            {QStringLiteral("window-one-long-row"), exrWindow(sound, 50331651, 0), Case::Refused},
             {QStringLiteral("cut-in-pixels"), sound.left(sound.size() - 10), Case::Either},
             {QStringLiteral("cut-in-table"), sound.left(sound.indexOf(QByteArray("\0\0", 2), sound.indexOf("tiledesc") + 1) + 4), Case::Either},
             {QStringLiteral("attribute-past-end"), HostileFiles::exrWithHugeAttribute(), Case::Refused},
