@@ -8,8 +8,7 @@
 #include "app/HostileDrags.h"
 #include "app/HostileFiles.h"
 #include "app/HostilePictures.h"
-#include "app/OwnReaderHeaders.h"
-#include "app/PictureHeaders.h"
+#include "app/LibraryFormatHeaders.h"
 #include "app/TemplateStoreTestSupport.h"
 #include "io/XmlDocumentMutations.h"
 
@@ -326,6 +325,12 @@ void writeImageSeeds()
     // Tiles a library opening the file makes one buffer of per thread.
     put(QStringLiteral("image"), QStringLiteral("fault-exr-tiles.exr"),
         HostileFiles::exrWithGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr"))));
+    put(QStringLiteral("image"), QStringLiteral("fault-exr-hidden-tiles.exr"),
+        HostileFiles::exrHidingGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr"))));
+    put(QStringLiteral("image"), QStringLiteral("fault-exr-unended-channels.exr"),
+        HostileFiles::exrHidingGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr")), "channels", -1));
+    put(QStringLiteral("image"), QStringLiteral("fault-exr-wide-compression.exr"),
+        HostileFiles::exrHidingGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr")), "compression", 0));
     put(QStringLiteral("image"), QStringLiteral("fault-exr-tile-sides.exr"),
         HostileFiles::exrWithGiantTiles(readAll(s_root + QStringLiteral("/image/tiled-openexr.exr")), true));
     // No pixel format the converter knows (it aborted the program).
@@ -357,23 +362,37 @@ void writeHeaderSeeds()
         // reader, DXT2 divided by zero.
         "dds-00000000-f41-b32.dds", "dds-00000000-f20000-b24.dds", "dds-44585431-f40-b32.dds",
         "dds-44585435-f40-b32.dds", "dds-41544932-f40-b32.dds", "dds-cube.dds", "dds-mipmaps-40.dds",
-        "dds-00000000-f41-b16.dds", "dds-44585432-f40-b0.dds"};
+        "dds-00000000-f41-b16.dds", "dds-44585432-f40-b0.dds",
+        // The formats whose readers are libraries of their own: sound fields, and those that
+        // once reached a reader unbounded (a GIF screen of 23170 squared, a JPEG 2000 codestream
+        // of 11585 squared, Cineon depths the reader aborted on).
+        "png-c2-d8-i0.png", "png-c6-d16-i0.png", "png-c3-d4-i0.png", "png-c0-d1-i1.png", "png-sides-cap-no-data.png",
+        "jpeg-mc0-p8.jpg", "jpeg-mc2-p8.jpg", "jpeg-progressive-sides-max.jpg", "jpeg-cut-in-scan.jpg",
+        "tiff-p2-s3-b8.tif", "tiff-p1-s1-b16.tif", "tiff-p3-s1-b8.tif", "tiff-tiles-16.tif", "tiff-planar-2.tif",
+        "tiff-compression-5.tif", "tiff-compression-8.tif", "tiff-one-strip-at-cap.tif",
+        "gif-sound.gif", "gif-small-frame-on-large-screen.gif", "gif-screen-23170.gif", "gif-screen-23170.tga",
+        "webp-sound.webp", "webp-canvas-past-cap.webp", "webp-lossless-data-damaged.webp",
+        "former-jpeg2000-11585.jp2", "former-jpeg2000-11585.tga", "former-cineon-3-bits-packing-0.cin",
+        "former-cineon-13-bits-packing-5.tga"};
     QList<PictureHeaders::Case> all = PictureHeaders::bitmaps();
     for (QList<PictureHeaders::Case> const& group : {PictureHeaders::targas(), PictureHeaders::sgis(), PictureHeaders::pnms(),
-                                                     PictureHeaders::hdrs(), PictureHeaders::ddss()})
+                                                     PictureHeaders::hdrs(), PictureHeaders::ddss(), PictureHeaders::pngs(),
+                                                     PictureHeaders::jpegs(), PictureHeaders::tiffs(), PictureHeaders::gifs(),
+                                                     PictureHeaders::webps(), PictureHeaders::formerReaders()})
         all += group;
-    int found = 0;
+    QSet<QString> found;
     for (PictureHeaders::Case const& c : std::as_const(all)) {
-        if (!wanted.contains(c.name))
+        if (!wanted.contains(c.name) || found.contains(c.name))
             continue;
-        ++found;
-        const bool fault = c.name.contains(QLatin1String("rle8-32")) || c.name == QLatin1String("tga-t1-b15-m1.tga")
+        found.insert(c.name);
+        const bool fault = c.name.contains(QLatin1String("rle8-32")) || c.name.startsWith(QLatin1String("former-"))
+                           || c.name.contains(QLatin1String("23170")) || c.name == QLatin1String("tga-t1-b15-m1.tga")
                            || c.name == QLatin1String("bmp-h40-c2-b24.bmp") || c.name == QLatin1String("dds-00000000-f41-b16.dds")
                            || c.name == QLatin1String("dds-44585432-f40-b0.dds");
         put(QStringLiteral("image"), (fault ? QStringLiteral("fault-") : QString()) + c.name, c.bytes);
     }
-    if (found != wanted.size()) {
-        fprintf(stderr, "%d of %d header seeds found\n", found, int(wanted.size()));
+    if (found.size() != wanted.size()) {
+        fprintf(stderr, "%d of %d header seeds found\n", int(found.size()), int(wanted.size()));
         exit(1);
     }
     put(QStringLiteral("image"), QStringLiteral("dicom.dcm"), smallDicom());
@@ -486,7 +505,8 @@ void writeImageDictionary()
         QByteArray("\x01\x01\x03\0", 4), QByteArray("\x02\x01\x03\0", 4), QByteArray("\x03\x01\x03\0", 4),
         QByteArray("\x11\x01\x04\0", 4), QByteArray("\x16\x01\x03\0", 4), QByteArray("\x17\x01\x04\0", 4),
         QByteArray("\x42\x01\x03\0", 4), QByteArray("\x43\x01\x03\0", 4), QByteArray("\x44\x01\x04\0", 4),
-        "RIFF", "WEBP", "VP8 ", "VP8L", "VP8X", "ANIM", "ANMF", "ALPH",
+        "RIFF", "WEBP", "VP8 ", "VP8L", "VP8X", "ANIM", "ANMF", "ALPH", QByteArray("\x9d\x01\x2a", 3),
+        QByteArray("\x2c\0\0\0\0", 5), QByteArray("\x21\xff\x0b", 3),
         QByteArray("\0\0\0\x0cjP  \r\n\x87\n", 12), "ftyp", "jp2 ", "jp2h", "ihdr", "colr", "jp2c",
         QByteArray("\xff\x4f\xff\x51", 4), QByteArray("\xff\x52", 2), QByteArray("\xff\x90", 2),
         QByteArray("\x2f\x08\x67\xab", 4), QByteArray("\xab\x67\x08\x2f", 4)};

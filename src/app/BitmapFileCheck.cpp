@@ -1,6 +1,7 @@
 #include "app/BitmapFileCheck.h"
 
 #include "app/ColourMasks.h"
+#include "app/HeaderRefusal.h"
 
 #include "io/ImageSignatures.h"
 #include "io/RegularFileReader.h"
@@ -17,9 +18,12 @@ using ColourMasks::isRun;
 
 bool fail(QString* reason, const QString& text)
 {
-    if (reason)
-        *reason = QStringLiteral("Damaged Windows bitmap: ") + text;
-    return false;
+    return HeaderRefusal::damaged(reason, QStringLiteral("Windows bitmap"), text);
+}
+
+bool unsupported(QString* reason, const QString& text)
+{
+    return HeaderRefusal::unsupported(reason, QStringLiteral("Windows bitmap"), text);
 }
 
 quint16 u16(const QByteArray& bytes, int at)
@@ -61,6 +65,8 @@ bool BitmapFileCheck::check(QIODevice& file, QString* reason)
     if (head.size() < fileHeaderBytes + 4)
         return fail(reason, QStringLiteral("the header is cut short"));
     const quint32 infoBytes = u32(head, fileHeaderBytes);
+    if (infoBytes == 16 || infoBytes == 64)
+        return unsupported(reason, QStringLiteral("an OS/2 2.x header"));
     if (std::find(infoHeaderSizes.begin(), infoHeaderSizes.end(), infoBytes) == infoHeaderSizes.end())
         return fail(reason, QStringLiteral("no info header of %1 bytes").arg(infoBytes));
     if (head.size() < fileHeaderBytes + int(infoBytes))
@@ -100,8 +106,13 @@ bool BitmapFileCheck::check(QIODevice& file, QString* reason)
     case BitFields:
         allowed = bits == 16 || bits == 32;
         break;
+    case Jpeg:
+    case Png:
+        // Embedded pictures are for printers.
+        return unsupported(reason, QStringLiteral("an embedded %1 picture").arg(compression == Jpeg ? "JPEG" : "PNG"));
+    case AlphaBitFields:
+        return unsupported(reason, QStringLiteral("alpha bit fields (compression 6)"));
     default:
-        // Embedded JPEG or PNG pictures are for printers; alpha masks in the header are not read.
         break;
     }
     if (!allowed)
@@ -144,4 +155,16 @@ bool BitmapFileCheck::check(QIODevice& file, QString* reason)
                                     .arg(height).arg(rowBytes).arg(fileSize - pixelsStart));
     }
     return true;
+}
+
+bool BitmapFileCheck::hasAlpha(QIODevice& file)
+{
+    const QByteArray head = HeaderRefusal::bytesAt(file, 0, fileHeaderBytes + 56);
+    if (head.size() < fileHeaderBytes + 56)
+        return false;
+    const quint32 infoBytes = u32(head, fileHeaderBytes);
+    // Only colour masks with an alpha mask beside them name alpha; the fourth byte of other
+    // 32-bit pixels is unused.
+    return infoBytes >= 56 && u16(head, fileHeaderBytes + 14) == 32 && u32(head, fileHeaderBytes + 16) == BitFields
+           && u32(head, fileHeaderBytes + 52) != 0;
 }

@@ -10,7 +10,8 @@ class QIODevice;
 // the format does not define, sides of zero, planes other than one, a bit depth the format does
 // not have, a compression other than its depth allows, colour masks that are not three runs
 // within the pixel, a palette or pixel data that starts outside the file, or uncompressed rows
-// the file does not hold.
+// the file does not hold. Sound variants its reader does not read (OS/2 2.x headers, embedded JPEG
+// or PNG pictures, alpha bit fields) are refused as such.
 class BitmapFileCheck
 {
 public:
@@ -20,6 +21,8 @@ public:
     // from its start.
     static bool check(QIODevice& file, QString* reason);
     static bool check(const QString& path, QString* reason);
+    // Whether the pixels hold alpha: only 32-bit colour masks with an alpha mask do.
+    static bool hasAlpha(QIODevice& file);
 
     // Compressions of the info header.
     enum Compression { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3, Jpeg = 4, Png = 5, AlphaBitFields = 6 };

@@ -1,10 +1,7 @@
 #include "app/ImageLibrary.h"
 
 #include "app/BitmapFileCheck.h"
-#include "app/DdsFileCheck.h"
-#include "app/OpenExrFileCheck.h"
-#include "app/PhotoshopFileCheck.h"
-#include "app/TargaFileCheck.h"
+#include "app/PictureFormatTable.h"
 #include "app/WebpFrameCover.h"
 
 #include "io/ImageSignatures.h"
@@ -42,53 +39,6 @@ struct FormatEntry {
     bool writable = false;
 };
 
-// Readers that are not still-image file formats (a video would come out as thousands of
-// layers, the others make images out of nothing or write to a terminal), Maya IFF, whose
-// reader overruns its buffers on damaged files, Windows icons, whose reader writes an alpha
-// byte a pixel past its buffer for every icon stored without alpha, Wavefront RLA, whose
-// reader aborts the program on a header with an unknown channel type, and HEIF, whose reader
-// reads rows past the decoded picture when that is smaller than the file's header says, and
-// DPX and FITS, whose readers ask for gigabytes on a forged header, and Softimage PIC, whose
-// reader reads rows through a file it failed to keep open. Files are only ever offered to the readers
-// of the list, so none of these sees one.
-const char* const excludedFormats[] = {"null", "term", "ffmpeg", "openvdb", "iff", "ico", "rla", "heif", "dpx", "fits", "softimage"};
-
-// The still raster formats the program knows, with their descriptions. Every one of their readers
-// reads only the file it is given; a reader the library gains (a newer release or a plug-in on its
-// search path, an SVG renderer that would open the files a picture names, say) is not listed, so
-// no file is ever offered to it.
-const QHash<QByteArray, QByteArray>& knownFormats()
-{
-    static const QHash<QByteArray, QByteArray> texts = {
-        {"png", "Portable Network Graphics"},
-        {"jpeg", "JPEG / JFIF"},
-        {"tiff", "Tagged Image File Format"},
-        {"gif", "CompuServe GIF"},
-        {"bmp", "Windows Bitmap"},
-        {"psd", "Photoshop Document"},
-        {"openexr", "OpenEXR"},
-        {"cineon", "Kodak Cineon"},
-        {"dds", "DirectDraw Surface"},
-        {"dicom", "DICOM medical image"},
-        {"dpx", "Digital Picture Exchange"},
-        {"fits", "Flexible Image Transport System"},
-        {"heif", "HEIF / AVIF"},
-        {"hdr", "Radiance HDR"},
-        {"ico", "Windows Icon"},
-        {"iff", "Maya IFF"},
-        {"jpeg2000", "JPEG 2000"},
-        {"pnm", "Portable Any Map"},
-        {"raw", "Camera RAW"},
-        {"rla", "Wavefront RLA"},
-        {"sgi", "Silicon Graphics Image"},
-        {"softimage", "Softimage PIC"},
-        {"targa", "Truevision Targa"},
-        {"webp", "WebP"},
-        {"zfile", "Pixar Z depth"},
-    };
-    return texts;
-}
-
 QList<QByteArray> splitList(const std::string& text, char separator)
 {
     QList<QByteArray> parts;
@@ -99,7 +49,8 @@ QList<QByteArray> splitList(const std::string& text, char separator)
     return parts;
 }
 
-// Built once: OpenImageIO's own order, the known formats only, minus the excluded readers.
+// Built once: OpenImageIO's own order, the offered formats only. A reader the library gains (a
+// newer release or a plug-in on its search path) is not offered, so no file ever reaches it.
 const std::vector<FormatEntry>& formatTable()
 {
     static const std::vector<FormatEntry> table = [] {
@@ -119,15 +70,14 @@ const std::vector<FormatEntry>& formatTable()
                 suffixes.insert(item.left(colon), item.mid(colon + 1).split(','));
         }
         for (const QByteArray& name : names) {
-            if (!knownFormats().contains(name)
-                || std::any_of(std::begin(excludedFormats), std::end(excludedFormats),
-                               [&](const char* excluded) { return name == excluded; }))
+            const PictureFormatTable::Format* offered = PictureFormatTable::find(name);
+            if (!offered)
                 continue;
             FormatEntry entry;
             entry.name = name;
             entry.suffixes = suffixes.value(name);
             entry.suffix = entry.suffixes.isEmpty() ? name : entry.suffixes.first();
-            entry.description = knownFormats().value(name);
+            entry.description = offered->description;
             entry.readable = inputs.contains(name);
             entry.writable = outputs.contains(name);
             entries.push_back(entry);
@@ -178,6 +128,8 @@ struct OpenFile {
     int walked = 0; // the library's images looked at
     bool walkedAll = false;
     WebpFrameCover webpCover;
+    // A bitmap's fourth byte that the format says is no alpha.
+    bool alphaIsPadding = false;
 };
 
 // Guards the changes of the start count.
@@ -243,22 +195,36 @@ QString libraryText(const std::string& text)
                          : QString::fromStdString(text);
 }
 
-// Readers that trust their headers get only files whose headers their format allows.
+// Every reader gets only files that passed its format's header check.
 bool headerAllowed(const QByteArray& format, QIODevice& file, QString* reason)
 {
-    if (format == "bmp")
-        return BitmapFileCheck::check(file, reason);
-    if (format == "targa")
-        return TargaFileCheck::check(file, reason);
-    if (format == "dds")
-        return DdsFileCheck::check(file, reason);
-    return true;
+    const PictureFormatTable::Format* offered = PictureFormatTable::find(format);
+    if (!offered) {
+        setMessage(reason, ImageLibrary::errorText(ImageLibrary::UnknownFormat));
+        return false;
+    }
+    return offered->check(file, reason);
+}
+
+// What a refusal says when the reader gave no reason.
+QString readerFailure(const QByteArray& format, const QString& text)
+{
+    const PictureFormatTable::Format* offered = PictureFormatTable::find(format);
+    return QStringLiteral("Damaged %1: %2").arg(offered ? offered->kind : QStringLiteral("picture"), text);
+}
+
+// Why the reader could not open the file: its own message, or what the program found.
+QString openFailure(OIIO::ImageInput& input, const QByteArray& format, const std::string& fileName, const QString& path)
+{
+    const QString text = libraryText(input.geterror(), fileName, path);
+    return text.isEmpty() ? readerFailure(format, QStringLiteral("its reader could not read its header")) : text;
 }
 
 // Offers the file to the readers of the format list only, the ones its suffix names first,
 // and opens it with the first that takes it. (The library's own search would try every reader
-// it has, the excluded ones too.) Only readers whose signature the file's first bytes match
-// are asked, and readers of formats without one only when the suffix names them.
+// it has, those not offered too.) Only readers whose signature the file's first bytes match
+// are asked, and readers of formats without one only when the suffix names them; the first whose
+// header check passes reads it, or none does.
 std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::string& fileName, const QString& path,
                                                 const QByteArray& head, const OIIO::ImageSpec& config,
                                                 QString* message)
@@ -279,11 +245,17 @@ std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::stri
             order.push_back(i);
     }
     std::string error;
+    bool errorBySignature = false;
     for (size_t index : order) {
         QString damage;
         if (!headerAllowed(formats[index].name, file, &damage)) {
-            if (error.empty())
+            // What the check of a format whose signature the file bears found says more than
+            // what the check of the format its name only suggests found.
+            const bool bySignature = ImageSignatures::matches(formats[index].name, head);
+            if (error.empty() || (bySignature && !errorBySignature)) {
                 error = damage.toStdString();
+                errorBySignature = bySignature;
+            }
             continue;
         }
         std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::create(formats[index].name.toStdString());
@@ -292,11 +264,13 @@ std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::stri
                 (void)input->geterror();
             continue;
         }
+        // The reader whose check passed is the only one that opens the file.
         OIIO::ImageSpec spec;
         if (input->open(fileName, spec, config))
             return input;
-        if (error.empty())
-            error = input->geterror();
+        (void)OIIO::geterror();
+        setMessage(message, openFailure(*input, formats[index].name, fileName, path));
+        return nullptr;
     }
     (void)OIIO::geterror();
     setMessage(message, error.empty() ? ImageLibrary::errorText(ImageLibrary::UnknownFormat)
@@ -355,11 +329,6 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
 
     closeFile();
     QString damage;
-    if ((PhotoshopFileCheck::isPhotoshopFile(*file) && !PhotoshopFileCheck::check(*file, &damage))
-        || (OpenExrFileCheck::isOpenExrFile(*file) && !OpenExrFileCheck::check(*file, &damage))) {
-        setMessage(message, damage);
-        return ImageLibrary::FileReadError;
-    }
     OIIO::ImageSpec config;
     // Qt images hold straight alpha; most readers premultiply unless told otherwise.
     config.attribute("oiio:UnassociatedAlpha", 1);
@@ -373,7 +342,7 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
         input = OIIO::ImageInput::create(formats[formatIndex].name.toStdString());
         OIIO::ImageSpec spec;
         if (input && !input->open(fileName, spec, config)) {
-            setMessage(message, libraryText(input->geterror(), fileName, path));
+            setMessage(message, openFailure(*input, formats[formatIndex].name, fileName, path));
             return ImageLibrary::FileReadError;
         }
     } else {
@@ -402,6 +371,7 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     openFile.input = std::move(input);
     openFile.formatIndex = index;
     openFile.webpCover = std::move(webpCover);
+    openFile.alphaIsPadding = formats[index].name == "bmp" && !BitmapFileCheck::hasAlpha(*openFile.file);
     if (!findImages(1)) {
         closeFile();
         setMessage(message, QStringLiteral("The file holds no image"));
@@ -677,11 +647,16 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         }
         const int subimage = openFile.subimages[params.imageWanted];
         if (!seekImage(input, subimage)) {
-            setMessage(message, libraryText(input.geterror()));
+            const QString text = libraryText(input.geterror());
+            setMessage(message, text.isEmpty() ? readerFailure(formatTable()[openFile.formatIndex].name,
+                                                               QStringLiteral("its image %1 cannot be read").arg(params.imageWanted + 1))
+                                                : text);
             closeFile();
             return FileReadError;
         }
-        const OIIO::ImageSpec spec = input.spec();
+        OIIO::ImageSpec spec = input.spec();
+        if (openFile.alphaIsPadding)
+            spec.alpha_channel = -1;
         fillInformation(spec, information);
         if (!bitmap)
             return NoError;
@@ -715,7 +690,9 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
                                     .arg(spec.width).arg(nativePixel));
             return BadBitmap;
         }
-        const bool straight = openFile.formatIndex == indexOfName("psd")
+        // These formats hold straight alpha, and their readers pass it on as it is.
+        const QByteArray& format = formatTable()[openFile.formatIndex].name;
+        const bool straight = format == "psd" || format == "bmp" || format == "targa"
                               || spec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0;
         std::unique_ptr<Bitmap, void (*)(Bitmap*)> out(
             allocBitmap(layoutOf(spec, channels, params.layout), spec.width, spec.height, 4), &freeBitmap);
@@ -725,8 +702,12 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         }
         out->xOffset = spec.x - spec.full_x;
         out->yOffset = spec.y - spec.full_y;
-        if (!readPixels(input, subimage, spec, channels, straight, *out)) {
-            setMessage(message, libraryText(input.geterror()));
+        // A reader that reports rows it could not read has read no picture, whatever it returned.
+        // The WebP reader reports a first decode that fails and that it then does again.
+        (void)input.geterror();
+        if (!readPixels(input, subimage, spec, channels, straight, *out) || (format != "webp" && input.has_error())) {
+            const QString text = libraryText(input.geterror());
+            setMessage(message, text.isEmpty() ? readerFailure(format, QStringLiteral("its pixels cannot be read")) : text);
             closeFile();
             return FileReadError;
         }

@@ -1,5 +1,7 @@
 #include "app/TargaFileCheck.h"
 
+#include "app/HeaderRefusal.h"
+
 #include <QIODevice>
 #include <QtEndian>
 
@@ -48,6 +50,11 @@ bool TargaFileCheck::check(QIODevice& file, QString* reason)
         return fail(reason, QStringLiteral("%1 bits a pixel in an image of type %2").arg(depth).arg(imageType));
     if (kind == 1 && (mapType != 1 || mapLength == 0))
         return fail(reason, QStringLiteral("a colour-mapped image without a colour map"));
+    const int mapFirst = u16(3);
+    // The reader looks indices up from the map's first entry on, whatever index that entry has.
+    if (kind == 1 && mapFirst != 0)
+        return HeaderRefusal::unsupported(reason, QStringLiteral("Targa file"),
+                                          QStringLiteral("a colour map that starts at index %1").arg(mapFirst));
     if (mapType == 1 && !(mapDepth == 15 || mapDepth == 16 || mapDepth == 24 || mapDepth == 32))
         return fail(reason, QStringLiteral("colour map entries of %1 bits").arg(mapDepth));
     if ((descriptor & 0xc0) != 0)

@@ -23,7 +23,14 @@ TEST(BitmapFileCheck, TakesWhatTheFormatAllowsAndRefusesTheRest)
         }
         if (c.verdict == PictureHeaders::Case::Refused) {
             EXPECT_FALSE(taken) << qPrintable(c.name);
-            EXPECT_TRUE(reason.startsWith(QStringLiteral("Damaged Windows bitmap: "))) << qPrintable(reason);
+            // Embedded pictures, alpha bit fields and OS/2 2.x headers are sound variants the program does
+            // not read.
+            const bool variant = c.name.contains(QStringLiteral("-c4-")) || c.name.contains(QStringLiteral("-c5-"))
+                                 || c.name.contains(QStringLiteral("-c6-")) || c.name.contains(QStringLiteral("info-16"))
+                                 || c.name.contains(QStringLiteral("info-64"));
+            EXPECT_TRUE(reason.startsWith(QStringLiteral("Damaged Windows bitmap: "))
+                        || (variant && reason.startsWith(QStringLiteral("Unsupported Windows bitmap: "))))
+                << qPrintable(c.name) << ": " << qPrintable(reason);
         }
     }
 }

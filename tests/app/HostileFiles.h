@@ -251,6 +251,24 @@ inline QByteArray exrWithGiantTiles(QByteArray const& sound, bool huge = false)
     return file;
 }
 
+// exrWithGiantTiles() with the size of `attribute` changed by `shift` bytes (0: grown to take in
+// every attribute up to the tiles). A walk by the attributes' sizes then misses the tiles, which
+// the library, reading a channel list to its end and a value of a fixed size as that size, sees.
+inline QByteArray exrHidingGiantTiles(QByteArray const& sound, QByteArray const& attribute = "channels", int shift = -8)
+{
+    QByteArray file = exrWithGiantTiles(sound);
+    const qsizetype name = file.indexOf(attribute + '\0');
+    const qsizetype tiles = file.indexOf(QByteArray("tiles\0tiledesc\0", 15));
+    if (name < 0 || tiles < 0)
+        return QByteArray();
+    const qsizetype size = file.indexOf('\0', name + attribute.size() + 1) + 1;
+    const qint32 declared = qFromLittleEndian<qint32>(file.constData() + size);
+    if (shift == 0)
+        shift = int(tiles + 15 + 4 + 9 - (size + 4 + declared));
+    qToLittleEndian<qint32>(declared + shift, file.data() + size);
+    return file;
+}
+
 // A project of `objects` effect objects chained as the application chains them, each of
 // `nodesPerObject` nodes (at least 3): its source, `nodesPerObject` - 2 inversions in a row and
 // its result, stored as a saved project stores them (every link at the top). The objects are

@@ -249,7 +249,7 @@ TEST_F(HostileImages, TiledPicturesLoadTileBandByBandButGiantTilesAreRefused)
     const QString giant = path(QStringLiteral("giant-tiles.tif"));
     ASSERT_TRUE(write(giant, 16, 16, 4112, OIIO::TypeDesc::FLOAT));
     EXPECT_TRUE(m_adapter.readImage(giant).isEmpty());
-    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("tiles too large: 4112 x 4112")))
+    EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("tiles of 4112 x 4112")))
         << qPrintable(m_adapter.errorString());
 }
 
@@ -380,6 +380,23 @@ TEST_F(HostileImages, OpenExrAttributesLargerThanTheFileAreRefusedBeforeTheLibra
     EXPECT_TRUE(m_adapter.readImage(path(QStringLiteral("huge.exr"))).isEmpty());
     EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("tiles of 4294901776 x 4294967295 pixels")))
         << qPrintable(m_adapter.errorString());
+    // The same tiles behind attributes whose sizes lie, as the fuzzer found them: a channel list
+    // short by a channel or by its end, a compression that takes in the attributes after it.
+    const QByteArray tiled = StoreTest::readFile(path(QStringLiteral("tiled.exr")));
+    const QList<std::tuple<QByteArray, int, QString>> lies = {
+        {"channels", -8, QStringLiteral("a channel list")},
+        {"channels", -1, QStringLiteral("a channel list")},
+        {"compression", 0, QStringLiteral("attribute \"compression\"")}};
+    for (auto const& [attribute, shift, reason] : lies) {
+        SCOPED_TRACE(attribute.toStdString() + " " + std::to_string(shift));
+        const QByteArray hidden = HostileFiles::exrHidingGiantTiles(tiled, attribute, shift);
+        ASSERT_FALSE(hidden.isEmpty());
+        ASSERT_TRUE(StoreTest::writeFile(path(QStringLiteral("hidden.exr")), hidden));
+        EXPECT_EQ(m_adapter.checkSize(path(QStringLiteral("hidden.exr"))), QSize(-1, -1));
+        EXPECT_TRUE(m_adapter.readImage(path(QStringLiteral("hidden.exr"))).isEmpty());
+        EXPECT_TRUE(m_adapter.errorString().contains(QStringLiteral("Damaged OpenEXR file: ") + reason))
+            << qPrintable(m_adapter.errorString());
+    }
 }
 
 TEST_F(HostileImages, FilesAreOfferedToTheListedReadersOnly)
@@ -426,14 +443,16 @@ TEST_F(HostileImages, FilesAreOfferedToTheListedReadersOnly)
     EXPECT_EQ(layers.first().second.pixel(2, 1), 0xff102030u);
 }
 
-TEST_F(HostileImages, DamagedPngFailsWithTheReadersMessage)
+// A file cut short is refused on its header, before its reader makes a picture of what is missing.
+TEST_F(HostileImages, DamagedPngFailsWithTheReasonItIsDamaged)
 {
     const QString file = path(QStringLiteral("damaged.png"));
     ASSERT_TRUE(StoreTest::writeFile(file, HostileFiles::damagedPng()));
-    EXPECT_EQ(m_adapter.checkSize(file), QSize(16, 16));
+    EXPECT_EQ(m_adapter.checkSize(file), QSize(-1, -1));
     EXPECT_TRUE(m_adapter.readImage(file).isEmpty());
     EXPECT_TRUE(m_adapter.errorString().startsWith(QStringLiteral("Cannot read image")))
         << qPrintable(m_adapter.errorString());
+    EXPECT_EQ(m_adapter.errorReason(), QStringLiteral("Damaged PNG file: the file ends before its pixel data"));
     // The failure leaves the adapter usable.
     const QString good = path(QStringLiteral("good.png"));
     ASSERT_TRUE(m_adapter.writeImage(CoreTest::solid(3, 2, 0xff102030u), good));
@@ -472,9 +491,14 @@ TEST_F(HostileImages, AFileThatIsNoPictureIsJudgedOnItsFirstBytes)
 // file by its path.
 TEST_F(HostileImages, ReadersMessagesNameTheFileByItsPath)
 {
-    const QString file = path(QStringLiteral("cut.jpg"));
-    ASSERT_TRUE(StoreTest::writeFile(file, QByteArray("\xff\xd8\xff\xe0 cut short")));
+    // Sound chunks over pixel data that is no compressed data: the reader, not the check, refuses it.
+    const QString file = path(QStringLiteral("check-sum.png"));
+    QByteArray bytes = HostileFiles::Png::header(4, 3, 2);
+    HostileFiles::Png::appendChunk(bytes, "IDAT", QByteArray(16, '\x11'));
+    HostileFiles::Png::appendChunk(bytes, "IEND", QByteArray());
+    ASSERT_TRUE(StoreTest::writeFile(file, bytes));
     EXPECT_TRUE(m_adapter.readImage(file).isEmpty());
-    EXPECT_TRUE(m_adapter.errorReason().contains(file)) << qPrintable(m_adapter.errorReason());
+    EXPECT_TRUE(m_adapter.errorString().contains(file)) << qPrintable(m_adapter.errorString());
+    EXPECT_FALSE(m_adapter.errorReason().isEmpty());
     EXPECT_FALSE(m_adapter.errorReason().contains(QStringLiteral("/proc/self/fd"))) << qPrintable(m_adapter.errorReason());
 }

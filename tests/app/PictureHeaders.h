@@ -21,6 +21,7 @@ struct Case {
         Shown,   // the format allows every field: the picture must be read
         Refused, // a field breaks the format's rules: refused before any reader sees it
         Either,  // sound headers over damaged pixels: read or refused by the reader
+        Unread,  // a format the program does not offer: refused, never shown
     };
     Verdict verdict = Either;
     // Whether the program's own readers (thumbnails, drops) must show it too when it is to be

@@ -1,0 +1,49 @@
+#include "app/PictureFormatTable.h"
+
+#include "app/BitmapFileCheck.h"
+#include "app/GifFileCheck.h"
+#include "app/JpegFileCheck.h"
+#include "app/OpenExrFileCheck.h"
+#include "app/PhotoshopFileCheck.h"
+#include "app/PngFileCheck.h"
+#include "app/PortableMapFileCheck.h"
+#include "app/RadianceFileCheck.h"
+#include "app/TargaFileCheck.h"
+#include "app/TiffFileCheck.h"
+#include "app/WebpFileCheck.h"
+
+// Not offered, for their readers go past any bound a header check could set: JPEG 2000 (the
+// codestream is decoded whole when the file is opened), Kodak Cineon (aborts the program on a
+// depth it lacks), DICOM and Pixar Z (pictures of a claimed size made from no pixels), DirectDraw
+// Surface (surfaces cut short read as pictures), camera raw (decoded whole by a library of its
+// own), SGI, and those that were never safe: DPX, FITS, HEIF, Maya IFF, icons, Wavefront RLA,
+// Softimage PIC, and the readers of video and of no file.
+const QList<PictureFormatTable::Format>& PictureFormatTable::formats()
+{
+    static const QList<Format> list = {
+        {"png", "Portable Network Graphics", QStringLiteral("PNG file"), &PngFileCheck::check},
+        {"jpeg", "JPEG / JFIF", QStringLiteral("JPEG file"), &JpegFileCheck::check},
+        {"tiff", "Tagged Image File Format", QStringLiteral("TIFF file"), &TiffFileCheck::check},
+        {"gif", "CompuServe GIF", QStringLiteral("GIF file"), &GifFileCheck::check},
+        {"bmp", "Windows Bitmap", QStringLiteral("Windows bitmap"),
+         [](QIODevice& file, QString* reason) { return BitmapFileCheck::check(file, reason); }},
+        {"psd", "Photoshop Document", QStringLiteral("Photoshop file"),
+         [](QIODevice& file, QString* reason) { return PhotoshopFileCheck::check(file, reason); }},
+        {"openexr", "OpenEXR", QStringLiteral("OpenEXR file"),
+         [](QIODevice& file, QString* reason) { return OpenExrFileCheck::check(file, reason); }},
+        {"hdr", "Radiance HDR", QStringLiteral("Radiance HDR file"), &RadianceFileCheck::check},
+        {"pnm", "Portable Any Map", QStringLiteral("portable map"), &PortableMapFileCheck::check},
+        {"targa", "Truevision Targa", QStringLiteral("Targa file"), &TargaFileCheck::check},
+        {"webp", "WebP", QStringLiteral("WebP file"), &WebpFileCheck::check},
+    };
+    return list;
+}
+
+const PictureFormatTable::Format* PictureFormatTable::find(const QByteArray& name)
+{
+    for (const Format& format : formats()) {
+        if (format.name == name)
+            return &format;
+    }
+    return nullptr;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+class QIODevice;
+
+// The one list of the picture formats the program offers the image library, each with the
+// header check of the program's own that a file must pass before that format's reader opens
+// it. A format whose reader cannot be bounded by its header is not on the list, so no file ever
+// reaches that reader.
+class PictureFormatTable
+{
+public:
+    using Check = bool (*)(QIODevice& file, QString* reason);
+
+    struct Format {
+        QByteArray name;        // the library's name of the format
+        QByteArray description;
+        QString kind;           // what its files are called in a refusal ("PNG file")
+        Check check = nullptr;
+    };
+
+    static const QList<Format>& formats();
+    // The entry of that name; null for a format not offered.
+    static const Format* find(const QByteArray& name);
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+class QIODevice;
+
+// Reads a portable map's header (PBM, PGM, PPM and the float maps) before OpenImageIO's reader
+// sees it: the sides and the largest value must be ones the format allows, the picture keep within
+// the cap and the file hold at least the bytes (or, for the text forms, the digits) its pixels need.
+class PortableMapFileCheck
+{
+public:
+    // True when the file is sound; otherwise *reason says what is wrong. Read from its start.
+    static bool check(QIODevice& file, QString* reason);
+};

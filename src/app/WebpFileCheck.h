@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+class QIODevice;
+
+// Walks a WebP file's chunks before OpenImageIO's reader, which decodes the whole canvas, sees
+// it: the canvas (or the picture of a simple file) must keep within the cap, every chunk lie
+// within the file, and the file hold a picture.
+class WebpFileCheck
+{
+public:
+    // True when the file is sound; otherwise *reason says what is wrong. Read from its start.
+    static bool check(QIODevice& file, QString* reason);
+};
