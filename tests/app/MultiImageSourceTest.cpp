@@ -20,8 +20,6 @@
 #include <cstdlib>
 #include <functional>
 
-#include <malloc.h>
-
 namespace {
 
 struct Kind {
@@ -55,11 +53,9 @@ protected:
     }
 
     // A first read of one picture of the kind and size, so that what the library keeps for good
-    // (its threads) is in place before a read is measured; threads share one heap, so that
-    // their count does not change what the process reserves.
+    // (its threads) is in place before a read is measured.
     void warmUp(Kind const& kind, QSize size) const
     {
-        mallopt(M_ARENA_MAX, 1);
         GflAdapter adapter;
         adapter.readImage(write(QStringLiteral("one.") + kind.suffix, kind.make(size, 1)));
     }
