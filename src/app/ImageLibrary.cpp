@@ -690,9 +690,9 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
                                     .arg(spec.width).arg(nativePixel));
             return BadBitmap;
         }
-        // These formats hold straight alpha, and their readers pass it on as it is.
         const QByteArray& format = formatTable()[openFile.formatIndex].name;
-        const bool straight = format == "psd" || format == "bmp" || format == "targa"
+        const PictureFormatTable::Format* offered = PictureFormatTable::find(format);
+        const bool straight = (offered && offered->straightAlpha)
                               || spec.get_int_attribute("oiio:UnassociatedAlpha", 0) != 0;
         std::unique_ptr<Bitmap, void (*)(Bitmap*)> out(
             allocBitmap(layoutOf(spec, channels, params.layout), spec.width, spec.height, 4), &freeBitmap);
@@ -703,9 +703,9 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         out->xOffset = spec.x - spec.full_x;
         out->yOffset = spec.y - spec.full_y;
         // A reader that reports rows it could not read has read no picture, whatever it returned.
-        // The WebP reader reports a first decode that fails and that it then does again.
         (void)input.geterror();
-        if (!readPixels(input, subimage, spec, channels, straight, *out) || (format != "webp" && input.has_error())) {
+        const bool errorIsDamage = !offered || offered->readerErrorIsDamage;
+        if (!readPixels(input, subimage, spec, channels, straight, *out) || (errorIsDamage && input.has_error())) {
             const QString text = libraryText(input.geterror());
             setMessage(message, text.isEmpty() ? readerFailure(format, QStringLiteral("its pixels cannot be read")) : text);
             closeFile();

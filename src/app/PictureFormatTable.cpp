@@ -26,15 +26,15 @@ const QList<PictureFormatTable::Format>& PictureFormatTable::formats()
         {"tiff", "Tagged Image File Format", QStringLiteral("TIFF file"), &TiffFileCheck::check},
         {"gif", "CompuServe GIF", QStringLiteral("GIF file"), &GifFileCheck::check},
         {"bmp", "Windows Bitmap", QStringLiteral("Windows bitmap"),
-         [](QIODevice& file, QString* reason) { return BitmapFileCheck::check(file, reason); }},
+         [](QIODevice& file, QString* reason) { return BitmapFileCheck::check(file, reason); }, true},
         {"psd", "Photoshop Document", QStringLiteral("Photoshop file"),
-         [](QIODevice& file, QString* reason) { return PhotoshopFileCheck::check(file, reason); }},
+         [](QIODevice& file, QString* reason) { return PhotoshopFileCheck::check(file, reason); }, true},
         {"openexr", "OpenEXR", QStringLiteral("OpenEXR file"),
          [](QIODevice& file, QString* reason) { return OpenExrFileCheck::check(file, reason); }},
         {"hdr", "Radiance HDR", QStringLiteral("Radiance HDR file"), &RadianceFileCheck::check},
         {"pnm", "Portable Any Map", QStringLiteral("portable map"), &PortableMapFileCheck::check},
-        {"targa", "Truevision Targa", QStringLiteral("Targa file"), &TargaFileCheck::check},
-        {"webp", "WebP", QStringLiteral("WebP file"), &WebpFileCheck::check},
+        {"targa", "Truevision Targa", QStringLiteral("Targa file"), &TargaFileCheck::check, true},
+        {"webp", "WebP", QStringLiteral("WebP file"), &WebpFileCheck::check, false, false},
     };
     return list;
 }

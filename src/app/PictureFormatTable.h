@@ -20,6 +20,11 @@ public:
         QByteArray description;
         QString kind;           // what its files are called in a refusal ("PNG file")
         Check check = nullptr;
+        // Its files hold straight alpha and its reader passes it on as it is.
+        bool straightAlpha = false;
+        // An error its reader reports after reading pixels means rows it could not read (the
+        // WebP reader reports a first decode that fails and that it then does again).
+        bool readerErrorIsDamage = true;
     };
 
     static const QList<Format>& formats();

@@ -9,12 +9,6 @@ TwEffectSnapshot::TwEffectSnapshot() = default;
 
 TwEffectSnapshot::~TwEffectSnapshot() = default;
 
-void TwEffectSnapshot::clear()
-{
-    m_templates.clear();
-    m_instanceUids.clear();
-}
-
 void TwEffectSnapshot::take(TwCore* core, KelNGObject* object)
 {
     TwUtilities::storeObjectToXML(core, object, &m_bytes);
@@ -23,7 +17,8 @@ void TwEffectSnapshot::take(TwCore* core, KelNGObject* object)
 
 void TwEffectSnapshot::takeTemplates(KelNGObject* object)
 {
-    clear();
+    m_templates.clear();
+    m_instanceUids.clear();
     if (!object)
         return;
     QList<KelNGObject*> effects = object->getChildObjectList(true);

@@ -32,7 +32,6 @@ public:
     QBuffer& bytes() { return m_bytes; }
     // Gives the effects found again below `top` by their graphs' uids the templates kept.
     void giveTemplatesBack(KelNodes::NodeGraph* top) const;
-    void clear();
 
 private:
     QBuffer m_bytes;
