@@ -45,6 +45,10 @@ function(vyx_add_test name)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gtest_main)
   vyx_test_precompiled_headers(${name})
+  # Pictures from outside are read by the reader process beside the test.
+  if(TARGET vyx-picture-reader)
+    add_dependencies(${name} vyx-picture-reader)
+  endif()
   target_compile_definitions(${name} PRIVATE VYX_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   # Labelled by executable, so that one tree may run some of them (ctest -L test_nodeui).
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST

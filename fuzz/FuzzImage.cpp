@@ -5,7 +5,7 @@
 #include "FuzzSupport.h"
 
 #include "app/GflAdapter.h"
-#include "app/ImageLibrary.h"
+#include "io/picture/ImageLibrary.h"
 
 #include <QFile>
 #include <QStringList>

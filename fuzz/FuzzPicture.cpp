@@ -5,7 +5,7 @@
 
 #include "FuzzSupport.h"
 
-#include "app/PictureFile.h"
+#include "io/picture/PictureFile.h"
 #include "web/ServiceIcon.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ImageLibrary.h"
+#include "io/picture/ImageLibrary.h"
 
 #include <QByteArray>
 #include <QImage>

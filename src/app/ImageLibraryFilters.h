@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ImageLibrary.h"
+#include "io/picture/ImageLibrary.h"
 
 // The image library's one-call filters. Each changes an ARGB bitmap in place (other
 // layouts give BadBitmap and stay untouched); alpha is kept, colour channels are filtered

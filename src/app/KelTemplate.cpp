@@ -4,7 +4,7 @@
 #include "app/KelAtomHolder.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplateDocument.h"
-#include "app/PictureFile.h"
+#include "io/picture/PictureReader.h"
 #include "app/StoragePaths.h"
 #include "app/UserFileWriter.h"
 #include "nodes/NodeGraph.h"
@@ -26,7 +26,7 @@ constexpr QSize kLargestIcon(512, 512);
 
 QImage readIcon(QString const& path)
 {
-    QImage icon = PictureFile::read(path, kLargestIcon);
+    QImage icon = PictureReader::readFile(path, kLargestIcon);
     if (icon.width() > kLargestIcon.width() || icon.height() > kLargestIcon.height()) {
         const QSize kept = icon.size().scaled(kLargestIcon, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
         icon = icon.scaled(kept, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

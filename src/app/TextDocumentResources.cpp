@@ -1,6 +1,6 @@
 #include "app/TextDocumentResources.h"
 
-#include "io/RasterPictureReader.h"
+#include "io/picture/PictureReader.h"
 #include "style/ResourcePaths.h"
 
 #include <QBuffer>
@@ -80,12 +80,7 @@ QVariant load(int type, QUrl const& url)
         return refused(type);
     if (type != QTextDocument::ImageResource || url.scheme().toLower() != QLatin1String("data"))
         return QVariant();
-    QBuffer buffer;
-    buffer.setData(dataUrlBytes(url));
-    if (!buffer.open(QIODevice::ReadOnly))
-        return refused(type);
-    RasterPictureReader reader(&buffer);
-    const QImage image = reader.read();
+    const QImage image = PictureReader::readBytes(dataUrlBytes(url), PictureReader::defaultPixelCap());
     return image.isNull() ? refused(type) : pictureResource(image);
 }
 

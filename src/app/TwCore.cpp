@@ -4,6 +4,7 @@
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
 #include "app/ModalWait.h"
+#include "app/PictureReadWait.h"
 #include "app/Renderer.h"
 #include "app/TwCmdAddObject.h"
 #include "app/TwCmdDeleteObject.h"
@@ -30,6 +31,8 @@ TwCore::TwCore(TwMainWindowInterface* window)
 {
     m_rootGraph = new KelVyxNodes::VyxNodeGraph(nullptr);
     m_currentGraph = m_rootGraph;
+    // A picture read for the window (a pick, a drop, an icon) never holds it.
+    PictureReadWait::install();
 
     m_templateStore = new TwTemplateContainer(m_window ? m_window->widget() : nullptr, this);
 
@@ -207,6 +210,8 @@ bool TwCore::setSourceImage(QString const& path, QString* reason)
     }
     if (layers.isEmpty())
         return false;
+    // The window went on while the reader read: a render may have started meanwhile.
+    cancelRender();
     QImage image = layers.first().second;
     if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
         image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32

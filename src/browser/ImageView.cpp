@@ -1,7 +1,8 @@
 #include "browser/ImageView.h"
 
 #include "app/ItemModelDragData.h"
-#include "app/PictureFile.h"
+#include "io/picture/PictureFile.h"
+#include "io/picture/PictureReader.h"
 #include "app/PlainTextWidgets.h"
 
 #include <QApplication>
@@ -54,7 +55,7 @@ ImageView::ImageView(QWidget* parent) : QWidget(parent)
 
 void ImageView::setSourceImage(QString const& path)
 {
-    const QImage loaded = PictureFile::read(path);
+    const QImage loaded = PictureReader::readFile(path);
     if (loaded.isNull())
         return;
     m_image = loaded;
@@ -236,7 +237,7 @@ void ImageView::dropEvent(QDropEvent* event)
         // The first read of the file: a name that promised a picture may hold none (or a pipe),
         // and the drag source learns that the drop did not take.
         QString reason;
-        const QImage loaded = PictureFile::read(m_dropPath, QSize(), nullptr, &reason);
+        const QImage loaded = PictureReader::readFile(m_dropPath, QSize(), nullptr, &reason);
         taken = !loaded.isNull();
         if (taken) {
             m_image = loaded;

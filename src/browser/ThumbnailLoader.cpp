@@ -1,7 +1,6 @@
 #include "browser/ThumbnailLoader.h"
 
-#include "app/LibraryPictureFile.h"
-#include "app/PictureFile.h"
+#include "io/picture/PictureReader.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -78,9 +77,9 @@ struct ThumbnailLoader::Shared {
 ThumbnailLoader::ThumbnailLoader(Reader reader) : m_shared(std::make_shared<Shared>())
 {
     m_shared->reader = reader ? std::move(reader) : Reader([](QString const& path, QSize fitInto, QSize* fullSize) {
-        const QImage picture = PictureFile::read(path, fitInto, fullSize);
+        const QImage picture = PictureReader::readFile(path, fitInto, fullSize);
         // Photoshop files, and Targa files Qt's reader refuses, as a source picture reads them.
-        return picture.isNull() ? LibraryPictureFile::read(path, fullSize) : picture;
+        return picture.isNull() ? PictureReader::readLibraryFile(path, fullSize) : picture;
     });
     m_shared->owner = this;
 }

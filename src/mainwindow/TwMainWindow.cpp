@@ -17,7 +17,7 @@
 #include "app/TwTemplateContainer.h"
 #include "app/TwUtilities.h"
 #include "browser/ImageBrowser.h"
-#include "app/PictureFile.h"
+#include "io/picture/PictureFile.h"
 #include "browser/ImageView.h"
 #include "dialogs/About.h"
 #include "dialogs/CSplashScreen.h"

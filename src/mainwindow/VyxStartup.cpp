@@ -5,7 +5,7 @@
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/VyxApplication.h"
 #include "app/KelAtomHolder.h"
-#include "app/PictureFile.h"
+#include "io/picture/PictureFile.h"
 #include "nodeui/KelParamAtomHolder.h"
 #include "style/FontSubstitutions.h"
 #include "style/KelStyle.h"

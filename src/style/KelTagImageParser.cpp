@@ -4,7 +4,7 @@
 #include "style/ResourcePaths.h"
 #include "style/XmlStanza.h"
 
-#include "io/RasterPictureReader.h"
+#include "io/picture/RasterPictureReader.h"
 
 #include <QFile>
 #include <QFileInfo>

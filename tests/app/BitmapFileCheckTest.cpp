@@ -3,7 +3,7 @@
 
 #include "PictureHeaders.h"
 
-#include "app/BitmapFileCheck.h"
+#include "io/picture/BitmapFileCheck.h"
 
 #include <QBuffer>
 

@@ -9,10 +9,10 @@
 #include "TemplateStoreTestSupport.h"
 
 #include "app/GflAdapter.h"
-#include "app/ImageLibrary.h"
+#include "io/picture/ImageLibrary.h"
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
-#include "app/OpenExrFileCheck.h"
+#include "io/picture/OpenExrFileCheck.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
 #include "app/TwUtilities.h"

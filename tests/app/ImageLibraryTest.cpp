@@ -1,4 +1,4 @@
-#include "app/ImageLibrary.h"
+#include "io/picture/ImageLibrary.h"
 
 #include <QFile>
 #include <QImage>

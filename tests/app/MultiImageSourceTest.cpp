@@ -8,7 +8,7 @@
 #include "MultiImagePictures.h"
 
 #include "app/GflAdapter.h"
-#include "app/ImageLibrary.h"
+#include "io/picture/ImageLibrary.h"
 #include "app/TwCore.h"
 
 #include <QFile>

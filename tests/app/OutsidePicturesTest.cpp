@@ -11,10 +11,10 @@
 #include "PipeWatcher.h"
 
 #include "app/GflAdapter.h"
-#include "app/ImageLibrary.h"
-#include "app/PictureFile.h"
+#include "io/picture/ImageLibrary.h"
+#include "io/picture/PictureFile.h"
 #include "app/TextDocumentResources.h"
-#include "io/RasterPictureReader.h"
+#include "io/picture/RasterPictureReader.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "app/GflAdapter.h"
-#include "app/PhotoshopFileCheck.h"
+#include "io/picture/PhotoshopFileCheck.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -8,7 +8,7 @@
 #include "HostilePictures.h"
 
 #include "app/GflAdapter.h"
-#include "app/ImageLibrary.h"
+#include "io/picture/ImageLibrary.h"
 
 #include <QFile>
 #include <QTemporaryDir>

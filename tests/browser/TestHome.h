@@ -5,7 +5,7 @@
 // settings and standard folders never touch a real home. The real "styles.xml" is loaded.
 // Each test executable registers it once with VYX_TEST_HOME_ENVIRONMENT(name).
 
-#include "app/PictureFile.h"
+#include "io/picture/PictureFile.h"
 #include "nodes/NodeGraph.h"
 #include "style/RealStyleFile.h"
 

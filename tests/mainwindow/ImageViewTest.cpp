@@ -4,7 +4,7 @@
 #include "app/HostileFiles.h"
 #include "app/OpenWatcher.h"
 #include "app/PipeWatcher.h"
-#include "app/PictureFile.h"
+#include "io/picture/PictureFile.h"
 
 #include "MessageBoxes.h"
 

@@ -6,7 +6,7 @@
 #include "HostileFiles.h"
 #include "MessageCapture.h"
 
-#include "app/PictureFile.h"
+#include "io/picture/PictureFile.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParamType.h"
 #include "params/ParameterFactory.h"

@@ -9,7 +9,7 @@
 #include "OpenWatcher.h"
 #include "PipeWatcher.h"
 
-#include "app/PictureFile.h"
+#include "io/picture/PictureFile.h"
 #include "web/ServiceIcon.h"
 
 #include <QBuffer>

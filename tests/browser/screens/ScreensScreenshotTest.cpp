@@ -1,7 +1,7 @@
 // The image browser's thumbnail strip, the help window and the splash screen in a real X
 // server, photographed from the screen and checked by pixel.
 
-#include "app/PictureFile.h"
+#include "io/picture/PictureFile.h"
 #include "browser/ImageBrowser.h"
 #include "browser/VyxBrowserFileSystemModel.h"
 #include "dialogs/CSplashScreen.h"

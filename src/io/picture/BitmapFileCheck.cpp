@@ -1,9 +1,9 @@
-#include "app/BitmapFileCheck.h"
+#include "io/picture/BitmapFileCheck.h"
 
-#include "app/ColourMasks.h"
-#include "app/HeaderRefusal.h"
+#include "io/picture/ColourMasks.h"
+#include "io/picture/HeaderRefusal.h"
 
-#include "io/ImageSignatures.h"
+#include "io/picture/ImageSignatures.h"
 #include "io/RegularFileReader.h"
 
 #include <QFile>

@@ -1,21 +1,15 @@
-#include "app/LibraryPictureFile.h"
+#include "io/picture/LibraryPictureFile.h"
 
-#include "app/GflAdapter.h"
-#include "app/ImageLibrary.h"
+#include "io/picture/BitmapImage.h"
+#include "io/picture/ImageLibrary.h"
 
 #include "io/RegularFileReader.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QSysInfo>
 
 namespace {
-
-void freeBitmapOfImage(void* bitmap)
-{
-    ImageLibrary::freeBitmap(static_cast<ImageLibrary::Bitmap*>(bitmap));
-}
 
 bool namesTarga(QString const& path)
 {
@@ -38,7 +32,8 @@ void setReason(QString* reason, QString const& text)
 
 } // namespace
 
-QImage LibraryPictureFile::read(QString const& path, QSize* fullSize, QString* reason)
+QImage LibraryPictureFile::read(QString const& path, QSize* fullSize, QString* reason,
+                                std::function<void(qint64 pixels)> const& beforeDecode)
 {
     if (fullSize)
         *fullSize = QSize();
@@ -58,18 +53,12 @@ QImage LibraryPictureFile::read(QString const& path, QSize* fullSize, QString* r
         setReason(reason, QStringLiteral("Not a Photoshop or Targa picture"));
         return QImage();
     }
+    if (beforeDecode)
+        beforeDecode(qint64(information.width) * information.height);
     ImageLibrary::Bitmap* bitmap = nullptr;
     if (ImageLibrary::loadBitmap(path, &bitmap, params, &information, reason) != ImageLibrary::NoError || !bitmap)
         return QImage();
-    // BGRA on a little-endian machine is ARGB32: the image takes the bitmap over.
-    QImage image;
-    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian)
-        image = QImage(bitmap->data, bitmap->width, bitmap->height, bitmap->bytesPerLine,
-                       QImage::Format_ARGB32, &freeBitmapOfImage, bitmap);
-    if (image.isNull()) {
-        image = GflAdapter::bitmapToImage(*bitmap);
-        ImageLibrary::freeBitmap(bitmap);
-    }
+    const QImage image = BitmapImage::adopt(bitmap);
     if (image.isNull()) {
         setReason(reason, ImageLibrary::errorText(ImageLibrary::NoMemory));
         return image;

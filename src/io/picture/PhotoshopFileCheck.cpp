@@ -1,4 +1,4 @@
-#include "app/PhotoshopFileCheck.h"
+#include "io/picture/PhotoshopFileCheck.h"
 
 #include "io/RegularFileReader.h"
 

@@ -1,6 +1,6 @@
-#include "app/RadianceFileCheck.h"
+#include "io/picture/RadianceFileCheck.h"
 
-#include "app/HeaderRefusal.h"
+#include "io/picture/HeaderRefusal.h"
 
 #include <QRegularExpression>
 

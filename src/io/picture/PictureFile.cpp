@@ -1,8 +1,8 @@
-#include "app/PictureFile.h"
+#include "io/picture/PictureFile.h"
 
-#include "app/ImageLibrary.h"
+#include "io/picture/ImageLibrary.h"
 
-#include "io/RasterPictureReader.h"
+#include "io/picture/RasterPictureReader.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -47,7 +47,8 @@ bool PictureFile::isReadable(QString const& path)
     return openReader(path, &file, &reader, nullptr);
 }
 
-QImage PictureFile::read(QString const& path, QSize fitInto, QSize* fullSize, QString* reason)
+QImage PictureFile::read(QString const& path, QSize fitInto, QSize* fullSize, QString* reason,
+                         std::function<void(qint64 pixels)> const& beforeDecode)
 {
     if (fullSize)
         *fullSize = QSize();
@@ -61,6 +62,8 @@ QImage PictureFile::read(QString const& path, QSize fitInto, QSize* fullSize, QS
         if (scaled.width() < size.width() && scaled.height() < size.height())
             reader->setScaledSize(scaled);
     }
+    if (beforeDecode)
+        beforeDecode(qint64(size.width()) * size.height());
     const QImage image = reader->read();
     if (image.isNull()) {
         setReason(reason, reader->errorString());

@@ -1,6 +1,6 @@
-#include "app/GifFileCheck.h"
+#include "io/picture/GifFileCheck.h"
 
-#include "app/HeaderRefusal.h"
+#include "io/picture/HeaderRefusal.h"
 
 #include <QtEndian>
 

@@ -1,6 +1,6 @@
-#include "io/RasterPictureReader.h"
+#include "io/picture/RasterPictureReader.h"
 
-#include "io/ImageSignatures.h"
+#include "io/picture/ImageSignatures.h"
 #include "io/RegularFileReader.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "app/PngFileCheck.h"
+#include "io/picture/PngFileCheck.h"
 
-#include "app/HeaderRefusal.h"
+#include "io/picture/HeaderRefusal.h"
 
 #include <QtEndian>
 

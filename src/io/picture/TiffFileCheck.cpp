@@ -1,6 +1,6 @@
-#include "app/TiffFileCheck.h"
+#include "io/picture/TiffFileCheck.h"
 
-#include "app/HeaderRefusal.h"
+#include "io/picture/HeaderRefusal.h"
 
 #include <QHash>
 #include <QSet>

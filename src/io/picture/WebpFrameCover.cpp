@@ -1,4 +1,4 @@
-#include "app/WebpFrameCover.h"
+#include "io/picture/WebpFrameCover.h"
 
 #include <QByteArray>
 #include <QIODevice>

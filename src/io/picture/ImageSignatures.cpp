@@ -1,4 +1,4 @@
-#include "io/ImageSignatures.h"
+#include "io/picture/ImageSignatures.h"
 
 #include <QList>
 

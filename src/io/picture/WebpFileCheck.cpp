@@ -1,6 +1,6 @@
-#include "app/WebpFileCheck.h"
+#include "io/picture/WebpFileCheck.h"
 
-#include "app/HeaderRefusal.h"
+#include "io/picture/HeaderRefusal.h"
 
 #include <QtEndian>
 

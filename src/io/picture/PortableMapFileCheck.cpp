@@ -1,6 +1,6 @@
-#include "app/PortableMapFileCheck.h"
+#include "io/picture/PortableMapFileCheck.h"
 
-#include "app/HeaderRefusal.h"
+#include "io/picture/HeaderRefusal.h"
 
 #include <algorithm>
 #include <cmath>

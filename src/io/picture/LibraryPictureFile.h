@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 // Pictures of a user's files that Qt has no reader for but the image library reads as a source
 // picture: a Photoshop file (told by its first bytes; its composite, after the library's check of
 // the file) and a Targa file (told by its suffix, as the library tells it). Read as the library
@@ -14,5 +16,7 @@ class LibraryPictureFile
 public:
     // The picture, or a null image (with *reason saying why) when the file is none of these kinds
     // or cannot be read. *fullSize gets the picture's size.
-    static QImage read(QString const& path, QSize* fullSize = nullptr, QString* reason = nullptr);
+    // `beforeDecode`, when given, learns the pixels to decode once the header has been read.
+    static QImage read(QString const& path, QSize* fullSize = nullptr, QString* reason = nullptr,
+                       std::function<void(qint64 pixels)> const& beforeDecode = {});
 };

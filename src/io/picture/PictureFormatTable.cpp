@@ -1,16 +1,16 @@
-#include "app/PictureFormatTable.h"
+#include "io/picture/PictureFormatTable.h"
 
-#include "app/BitmapFileCheck.h"
-#include "app/GifFileCheck.h"
-#include "app/JpegFileCheck.h"
-#include "app/OpenExrFileCheck.h"
-#include "app/PhotoshopFileCheck.h"
-#include "app/PngFileCheck.h"
-#include "app/PortableMapFileCheck.h"
-#include "app/RadianceFileCheck.h"
-#include "app/TargaFileCheck.h"
-#include "app/TiffFileCheck.h"
-#include "app/WebpFileCheck.h"
+#include "io/picture/BitmapFileCheck.h"
+#include "io/picture/GifFileCheck.h"
+#include "io/picture/JpegFileCheck.h"
+#include "io/picture/OpenExrFileCheck.h"
+#include "io/picture/PhotoshopFileCheck.h"
+#include "io/picture/PngFileCheck.h"
+#include "io/picture/PortableMapFileCheck.h"
+#include "io/picture/RadianceFileCheck.h"
+#include "io/picture/TargaFileCheck.h"
+#include "io/picture/TiffFileCheck.h"
+#include "io/picture/WebpFileCheck.h"
 
 // Not offered, for their readers go past any bound a header check could set: JPEG 2000 (the
 // codestream is decoded whole when the file is opened), Kodak Cineon (aborts the program on a

@@ -1,6 +1,6 @@
-#include "app/OpenExrFileCheck.h"
+#include "io/picture/OpenExrFileCheck.h"
 
-#include "app/HeaderRefusal.h"
+#include "io/picture/HeaderRefusal.h"
 
 #include "io/RegularFileReader.h"
 

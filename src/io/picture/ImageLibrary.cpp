@@ -1,10 +1,10 @@
-#include "app/ImageLibrary.h"
+#include "io/picture/ImageLibrary.h"
 
-#include "app/BitmapFileCheck.h"
-#include "app/PictureFormatTable.h"
-#include "app/WebpFrameCover.h"
+#include "io/picture/BitmapFileCheck.h"
+#include "io/picture/PictureFormatTable.h"
+#include "io/picture/WebpFrameCover.h"
 
-#include "io/ImageSignatures.h"
+#include "io/picture/ImageSignatures.h"
 #include "io/RegularFileReader.h"
 #include "params/Rounding.h"
 

@@ -1,6 +1,6 @@
-#include "app/JpegFileCheck.h"
+#include "io/picture/JpegFileCheck.h"
 
-#include "app/HeaderRefusal.h"
+#include "io/picture/HeaderRefusal.h"
 
 #include <QtEndian>
 

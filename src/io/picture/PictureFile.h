@@ -4,6 +4,8 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
+
 // Pictures of a user's files read through Qt's image readers (thumbnails, the image view,
 // template icons). The file is opened as RegularFileReader opens files (a pipe or a device is
 // refused, whatever took the path's place) and read by RasterPictureReader: raster formats
@@ -22,8 +24,10 @@ public:
     // The picture, or a null image with *reason saying why. With a valid `fitInto` the picture
     // may come smaller, though never smaller than fits into it; *fullSize gets the file's own
     // size.
+    // `beforeDecode`, when given, learns the pixels to decode once the header has been read.
     static QImage read(QString const& path, QSize fitInto = QSize(), QSize* fullSize = nullptr,
-                       QString* reason = nullptr);
+                       QString* reason = nullptr,
+                       std::function<void(qint64 pixels)> const& beforeDecode = {});
     // The warning shown when a picture the user picked or dropped could not be opened, with
     // the reason when there is one.
     static QString notOpenedMessage(QString const& path, QString const& reason);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/RasterPictureReader.h"
+#include "io/picture/RasterPictureReader.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
-#include "app/TargaFileCheck.h"
+#include "io/picture/TargaFileCheck.h"
 
-#include "app/HeaderRefusal.h"
+#include "io/picture/HeaderRefusal.h"
 
 #include <QIODevice>
 #include <QtEndian>

@@ -1,0 +1,175 @@
+#include "io/picture/PictureReader.h"
+
+#include "io/picture/ImageLibrary.h"
+#include "io/picture/PictureReaderProcess.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMutex>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+constexpr int defaultTimeLimitMs = 20000;
+
+QMutex settingsMutex;
+PictureReader::Wait s_wait;
+QString s_program;
+std::atomic<int> s_timeLimit{defaultTimeLimitMs};
+
+thread_local std::unique_ptr<PictureReaderProcess> t_reader;
+
+QString defaultProgram()
+{
+    // The executable's own folder, from the kernel: there may be no application object.
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return QFileInfo(self).absolutePath() + QStringLiteral("/vyx-picture-reader");
+}
+
+PictureReaderProcess& readerOfThisThread()
+{
+    const QString wanted = PictureReader::program();
+    if (!t_reader || t_reader->program() != wanted)
+        t_reader = std::make_unique<PictureReaderProcess>(wanted);
+    return *t_reader;
+}
+
+bool onWindowThread()
+{
+    const QCoreApplication* application = QCoreApplication::instance();
+    return application && QThread::currentThread() == application->thread();
+}
+
+// Runs the request on this thread's reader; on the window's thread through the wait.
+bool run(const PictureRequest& request, PictureReply* reply, QList<QImage>* images, QString* reason)
+{
+    PictureReaderProcess& reader = readerOfThisThread();
+    const int limit = PictureReader::timeLimit();
+    PictureReader::Wait wait;
+    if (onWindowThread()) {
+        QMutexLocker lock(&settingsMutex);
+        wait = s_wait;
+    }
+    QString why;
+    bool done = false;
+    if (wait)
+        wait([&] { done = reader.run(request, limit, reply, images, &why); }, [&reader] { reader.cancel(); });
+    else
+        done = reader.run(request, limit, reply, images, &why);
+    if (!done && reason)
+        *reason = why;
+    return done;
+}
+
+QImage firstImage(const PictureRequest& request, QSize* fullSize, QString* reason)
+{
+    if (fullSize)
+        *fullSize = QSize();
+    PictureReply reply;
+    QList<QImage> images;
+    if (!run(request, &reply, &images, reason) || images.isEmpty())
+        return QImage();
+    if (fullSize)
+        *fullSize = reply.fullSize;
+    return images.first();
+}
+
+} // namespace
+
+QList<PictureReader::Layer> PictureReader::readLayers(const QString& path, const QByteArray& format, int wanted,
+                                                      QString* reason)
+{
+    PictureRequest request;
+    request.kind = PictureRequest::Kind::Layers;
+    request.path = path;
+    request.format = format;
+    request.wanted = wanted;
+    PictureReply reply;
+    QList<QImage> images;
+    QList<Layer> layers;
+    if (!run(request, &reply, &images, reason))
+        return layers;
+    for (int i = 0; i < images.size(); ++i)
+        layers.append(Layer(QRect(reply.layers[i].rect.topLeft(), images[i].size()), images[i]));
+    return layers;
+}
+
+bool PictureReader::readInformation(const QString& path, QSize* size, int* dpi, QString* reason)
+{
+    PictureRequest request;
+    request.kind = PictureRequest::Kind::Information;
+    request.path = path;
+    PictureReply reply;
+    QList<QImage> images;
+    if (!run(request, &reply, &images, reason))
+        return false;
+    if (size)
+        *size = reply.fullSize;
+    if (dpi)
+        *dpi = reply.dpi;
+    return true;
+}
+
+QImage PictureReader::readFile(const QString& path, QSize fitInto, QSize* fullSize, QString* reason)
+{
+    PictureRequest request;
+    request.kind = PictureRequest::Kind::RasterFile;
+    request.path = path;
+    request.fitInto = fitInto;
+    return firstImage(request, fullSize, reason);
+}
+
+QImage PictureReader::readLibraryFile(const QString& path, QSize* fullSize, QString* reason)
+{
+    PictureRequest request;
+    request.kind = PictureRequest::Kind::LibraryFile;
+    request.path = path;
+    return firstImage(request, fullSize, reason);
+}
+
+QImage PictureReader::readBytes(const QByteArray& bytes, qint64 pixelCap, QSize fitInto, QString* reason)
+{
+    PictureRequest request;
+    request.kind = PictureRequest::Kind::RasterBytes;
+    request.bytes = bytes;
+    request.pixelCap = pixelCap;
+    request.fitInto = fitInto;
+    return firstImage(request, nullptr, reason);
+}
+
+qint64 PictureReader::defaultPixelCap()
+{
+    return ImageLibrary::maxPixels;
+}
+
+void PictureReader::setWait(Wait wait)
+{
+    QMutexLocker lock(&settingsMutex);
+    s_wait = std::move(wait);
+}
+
+int PictureReader::timeLimit()
+{
+    return s_timeLimit;
+}
+
+void PictureReader::setTimeLimit(int milliseconds)
+{
+    s_timeLimit = milliseconds > 0 ? milliseconds : defaultTimeLimitMs;
+}
+
+QString PictureReader::program()
+{
+    QMutexLocker lock(&settingsMutex);
+    return s_program.isEmpty() ? defaultProgram() : s_program;
+}
+
+void PictureReader::setProgram(const QString& path)
+{
+    QMutexLocker lock(&settingsMutex);
+    s_program = path;
+    // Readers already started keep serving their threads until they end.
+}

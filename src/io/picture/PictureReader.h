@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QPair>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+
+// The one way the program decodes a picture from outside (a picked source picture, a dropped
+// file, thumbnails, template and service icons, a description's pictures): in a reader process
+// of its own, under a data limit that follows the picture's header and a time limit, so that
+// whatever a reader does to hostile bytes ends as a refusal with a reason. Each thread talks to
+// a reader of its own. On the window's thread the read waits as the window wants (see setWait).
+class PictureReader
+{
+public:
+    using Layer = QPair<QRect, QImage>;
+
+    // Through the image library, as a source picture: see PictureLayers::read.
+    static QList<Layer> readLayers(const QString& path, const QByteArray& format, int wanted, QString* reason);
+    // Through the image library: the picture's size and resolution; false with *reason.
+    static bool readInformation(const QString& path, QSize* size, int* dpi, QString* reason);
+    // Through Qt's raster readers, as PictureFile::read.
+    static QImage readFile(const QString& path, QSize fitInto = QSize(), QSize* fullSize = nullptr,
+                           QString* reason = nullptr);
+    // A Photoshop or Targa file as LibraryPictureFile::read reads it.
+    static QImage readLibraryFile(const QString& path, QSize* fullSize = nullptr, QString* reason = nullptr);
+    // The cap of every picture from outside.
+    static qint64 defaultPixelCap();
+    // Bytes through Qt's raster readers, within `pixelCap` pixels; with a valid `fitInto` no
+    // larger than that.
+    static QImage readBytes(const QByteArray& bytes, qint64 pixelCap, QSize fitInto = QSize(),
+                            QString* reason = nullptr);
+
+    // How the window's thread waits: `work` does the read elsewhere and the wait ends when it
+    // has; a wait the user ends calls `cancel`, after which `work` soon returns. Without one the
+    // read blocks the calling thread.
+    using Wait = std::function<void(const std::function<void()>& work, const std::function<void()>& cancel)>;
+    static void setWait(Wait wait);
+
+    // The longest one read may take, in milliseconds.
+    static int timeLimit();
+    static void setTimeLimit(int milliseconds);
+    // The reader executable: beside the program's own by default.
+    static QString program();
+    static void setProgram(const QString& path);
+};

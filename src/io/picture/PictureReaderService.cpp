@@ -1,0 +1,268 @@
+#include "io/picture/PictureReaderService.h"
+
+#include "io/picture/ImageLibrary.h"
+#include "io/picture/LibraryPictureFile.h"
+#include "io/picture/PictureFile.h"
+#include "io/picture/PictureLayers.h"
+#include "io/picture/RasterPictureReader.h"
+#include "io/picture/ReaderChannel.h"
+#include "io/picture/ReaderMemory.h"
+
+#include <QBuffer>
+#include <QImageReader>
+
+#include <new>
+
+#include <OpenImageIO/imageio.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr qint64 pageBytes = 4096;
+
+qint64 pageAligned(qint64 bytes)
+{
+    return (bytes + pageBytes - 1) / pageBytes * pageBytes;
+}
+
+// Limits follow the read: a header may cost little, the pixels what the header claims.
+class ReadLimits
+{
+public:
+    ReadLimits() : m_base(ReaderMemory::dataInUse()), m_hard(ReaderMemory::hardLimit())
+    {
+        ReaderMemory::resetAllocationFailed();
+        lower(PictureReaderService::headerMarginBytes);
+    }
+    ~ReadLimits()
+    {
+        if (m_hard > 0)
+            ReaderMemory::setSoftLimit(m_hard);
+    }
+
+    void pixelsClaimed(qint64 pixels)
+    {
+        const qint64 cap = ImageLibrary::maxPixels * PictureReaderService::bytesPerPixel;
+        lower(std::min(cap, std::max<qint64>(0, pixels) * PictureReaderService::bytesPerPixel)
+              + PictureReaderService::readerMarginBytes);
+    }
+
+    qint64 limitMegabytes() const { return m_set > 0 ? (m_set - m_base) >> 20 : 0; }
+
+private:
+    void lower(qint64 room)
+    {
+        if (m_hard <= 0 || m_base <= 0)
+            return;
+        m_set = std::min(m_hard, m_base + room);
+        ReaderMemory::setSoftLimit(m_set);
+    }
+
+    qint64 m_base = 0;
+    qint64 m_hard = 0;
+    qint64 m_set = 0;
+};
+
+QString memoryReason(qint64 megabytes)
+{
+    return megabytes > 0 ? QStringLiteral("The picture's reader needed more than %1 MB.").arg(megabytes)
+                         : ImageLibrary::errorText(ImageLibrary::NoMemory);
+}
+
+QImage readBytes(const PictureRequest& request, QString* reason, const std::function<void(qint64)>& claimed)
+{
+    QBuffer buffer;
+    buffer.setData(request.bytes);
+    if (request.bytes.isEmpty() || !buffer.open(QIODevice::ReadOnly)) {
+        *reason = QStringLiteral("The picture cannot be read");
+        return QImage();
+    }
+    const qint64 cap = request.pixelCap > 0 ? std::min(request.pixelCap, ImageLibrary::maxPixels) : ImageLibrary::maxPixels;
+    RasterPictureReader reader(&buffer, request.suffix, cap);
+    if (!reader.isValid()) {
+        *reason = reader.errorString();
+        return QImage();
+    }
+    const QSize size = reader.size();
+    const QSize bound = request.fitInto;
+    if (bound.isValid() && (size.width() > bound.width() || size.height() > bound.height()))
+        reader.setScaledSize(size.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    claimed(qint64(size.width()) * size.height());
+    QImage image = reader.read();
+    if (image.isNull()) {
+        *reason = reader.errorString();
+        return image;
+    }
+    // A format that ignores the scaled size gives its full picture.
+    if (bound.isValid() && (image.width() > bound.width() || image.height() > bound.height()))
+        image = image.scaled(bound, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+// The pictures in one sealed piece of shared memory, each at a page's start; -1 with *reason
+// when it cannot be made.
+int sharePictures(const QList<QImage>& images, PictureReply* reply, QString* reason)
+{
+    qint64 total = 0;
+    for (int i = 0; i < images.size(); ++i) {
+        PictureReply::Layer& layer = reply->layers[i];
+        layer.offset = total;
+        layer.size = images[i].size();
+        layer.bytesPerLine = qint32(images[i].bytesPerLine());
+        layer.alpha = images[i].hasAlphaChannel();
+        layer.premultiplied = images[i].format() == QImage::Format_ARGB32_Premultiplied;
+        total += pageAligned(qint64(images[i].bytesPerLine()) * images[i].height());
+    }
+    reply->dataBytes = total;
+    const int memory = ::memfd_create("vyx-picture", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    if (memory < 0 || ::ftruncate(memory, total) != 0) {
+        if (memory >= 0)
+            ::close(memory);
+        *reason = QStringLiteral("The picture's reader could not share the picture.");
+        return -1;
+    }
+    void* mapped = ::mmap(nullptr, size_t(total), PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0);
+    if (mapped == MAP_FAILED) {
+        ::close(memory);
+        *reason = QStringLiteral("The picture's reader could not share the picture.");
+        return -1;
+    }
+    for (int i = 0; i < images.size(); ++i) {
+        const QImage& image = images[i];
+        const qint64 lineBytes = image.bytesPerLine();
+        auto* out = static_cast<uchar*>(mapped) + reply->layers[i].offset;
+        for (int y = 0; y < image.height(); ++y)
+            std::memcpy(out + y * lineBytes, image.constScanLine(y), size_t(lineBytes));
+    }
+    ::munmap(mapped, size_t(total));
+    // Sealed, so that the program's view of it can never shrink under it.
+    ::fcntl(memory, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL);
+    return memory;
+}
+
+} // namespace
+
+qint64 PictureReaderService::largestReadBytes()
+{
+    return ImageLibrary::maxPixels * bytesPerPixel + readerMarginBytes;
+}
+
+PictureReply PictureReaderService::handle(const PictureRequest& request, QList<QImage>* images)
+{
+    PictureReply reply;
+    images->clear();
+    ReadLimits limits;
+    auto claimed = [&limits](qint64 pixels) { limits.pixelsClaimed(pixels); };
+    QString reason;
+    try {
+        switch (request.kind) {
+        case PictureRequest::Kind::Layers: {
+            const QList<PictureLayers::Layer> layers =
+                PictureLayers::read(request.path, request.format, request.wanted, &reason, claimed);
+            for (const PictureLayers::Layer& layer : layers) {
+                images->append(layer.second);
+                PictureReply::Layer entry;
+                entry.rect = layer.first;
+                reply.layers.append(entry);
+            }
+            break;
+        }
+        case PictureRequest::Kind::Information: {
+            ImageLibrary::FileInformation information;
+            if (ImageLibrary::fileInformation(request.path, -1, &information, &reason) == ImageLibrary::NoError) {
+                reply.fullSize = QSize(information.width, information.height);
+                reply.dpi = (information.xDpi + information.yDpi) / 2;
+                reply.ok = true;
+            }
+            break;
+        }
+        case PictureRequest::Kind::RasterFile: {
+            const QImage image = PictureFile::read(request.path, request.fitInto, &reply.fullSize, &reason, claimed);
+            if (!image.isNull())
+                images->append(image);
+            break;
+        }
+        case PictureRequest::Kind::LibraryFile: {
+            const QImage image = LibraryPictureFile::read(request.path, &reply.fullSize, &reason, claimed);
+            if (!image.isNull())
+                images->append(image);
+            break;
+        }
+        case PictureRequest::Kind::RasterBytes: {
+            const QImage image = readBytes(request, &reason, claimed);
+            if (!image.isNull()) {
+                reply.fullSize = image.size();
+                images->append(image);
+            }
+            break;
+        }
+        }
+    } catch (const std::bad_alloc&) {
+        images->clear();
+        reply.layers.clear();
+        reason = memoryReason(limits.limitMegabytes());
+    }
+    if (ReaderMemory::allocationFailed() && images->isEmpty() && !reply.ok)
+        reason = memoryReason(limits.limitMegabytes());
+    if (reason == ImageLibrary::errorText(ImageLibrary::NoMemory))
+        reason = memoryReason(limits.limitMegabytes());
+    // The program takes 32-bit pictures only: alpha as the reader gave it, or none.
+    for (QImage& image : *images) {
+        if (image.format() != QImage::Format_ARGB32 && image.format() != QImage::Format_RGB32
+            && image.format() != QImage::Format_ARGB32_Premultiplied)
+            image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    }
+    while (reply.layers.size() < images->size())
+        reply.layers.append(PictureReply::Layer{QRect(QPoint(0, 0), (*images)[reply.layers.size()].size())});
+    if (!images->isEmpty())
+        reply.ok = true;
+    if (!reply.ok)
+        reply.reason = reason.isEmpty() ? QStringLiteral("The picture cannot be read") : reason;
+    return reply;
+}
+
+int PictureReaderService::serve(int socket)
+{
+    ReaderChannel channel(socket);
+    // One thread: every thread's stack would count against the data limit, and a read waits for
+    // its picture anyway.
+    OIIO::attribute("threads", 1);
+    OIIO::attribute("exr_threads", 1);
+    ImageLibrary::initialise();
+    QImageReader::setAllocationLimit(PictureFile::readerAllocationLimit());
+    ReaderMemory::installNewHandler();
+    // The limit is set once the libraries are in: what a read may hold comes on top.
+    const qint64 base = ReaderMemory::dataInUse();
+    if (base > 0)
+        ReaderMemory::setHardLimit(base + largestReadBytes());
+    for (;;) {
+        QByteArray frame;
+        if (channel.receive(&frame, nullptr) != ReaderChannel::Result::Done)
+            return 0;
+        PictureRequest request;
+        PictureReply reply;
+        QList<QImage> images;
+        if (!PictureRequest::decode(frame, &request))
+            reply.reason = QStringLiteral("The picture's reader was asked something it does not know.");
+        else
+            reply = handle(request, &images);
+        int memory = -1;
+        if (!images.isEmpty()) {
+            QString reason;
+            memory = sharePictures(images, &reply, &reason);
+            images.clear();
+            if (memory < 0) {
+                reply = PictureReply();
+                reply.reason = reason;
+            }
+        }
+        const ReaderChannel::Result sent = channel.send(reply.encode(), memory);
+        if (memory >= 0)
+            ::close(memory);
+        if (sent != ReaderChannel::Result::Done)
+            return 0;
+    }
+}

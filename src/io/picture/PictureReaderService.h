@@ -1,0 +1,32 @@
+#pragma once
+
+#include "io/picture/PictureRequest.h"
+
+#include <QImage>
+#include <QList>
+
+// The picture reader process's side: it serves the program's requests one after another,
+// decoding with the image library's and Qt's readers under a data limit that follows what each
+// picture's header claims. What a reader does wrong ends here, as a refusal or as the end of
+// this process, which the program reads as a refusal.
+class PictureReaderService
+{
+public:
+    // What a read may hold beyond its pictures: the reader's own tables and buffers.
+    static constexpr qint64 readerMarginBytes = qint64(192) << 20;
+    // What reading a header may hold (a reader's walk over the chunks before the pixels).
+    static constexpr qint64 headerMarginBytes = qint64(64) << 20;
+    // What one pixel a header claims may cost: the reader's own copy (up to 8 bytes a pixel),
+    // the picture given back (4) and a scaled or converted copy of it (4).
+    static constexpr qint64 bytesPerPixel = 16;
+
+    // The most a read may hold over what the process held before it: a picture at the cap.
+    static qint64 largestReadBytes();
+
+    // Serves the requests that arrive on `socket` until it closes; the exit status.
+    static int serve(int socket);
+
+    // One request, in this process: the answer (without shared memory) and its pictures. Lowers
+    // the data limit to what the header claims while the pixels are decoded, where limits apply.
+    static PictureReply handle(const PictureRequest& request, QList<QImage>* images);
+};

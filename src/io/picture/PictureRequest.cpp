@@ -1,0 +1,67 @@
+#include "io/picture/PictureRequest.h"
+
+#include <QDataStream>
+#include <QIODevice>
+
+namespace {
+
+// Changes with every change of either layout, so that a reader of another build is refused.
+constexpr quint32 protocolTag = 0x56595231; // "VYR1"
+
+} // namespace
+
+QByteArray PictureRequest::encode() const
+{
+    QByteArray out;
+    QDataStream stream(&out, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_6_4);
+    stream << protocolTag << qint32(kind) << path << bytes << suffix << format << wanted << fitInto << pixelCap;
+    return out;
+}
+
+bool PictureRequest::decode(const QByteArray& bytes, PictureRequest* request)
+{
+    QDataStream stream(bytes);
+    stream.setVersion(QDataStream::Qt_6_4);
+    quint32 tag = 0;
+    qint32 kind = 0;
+    stream >> tag >> kind >> request->path >> request->bytes >> request->suffix >> request->format
+        >> request->wanted >> request->fitInto >> request->pixelCap;
+    if (stream.status() != QDataStream::Ok || tag != protocolTag || kind < qint32(Kind::Layers)
+        || kind > qint32(Kind::RasterBytes))
+        return false;
+    request->kind = Kind(kind);
+    return true;
+}
+
+QByteArray PictureReply::encode() const
+{
+    QByteArray out;
+    QDataStream stream(&out, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_6_4);
+    stream << protocolTag << ok << reason << fullSize << dpi << dataBytes << qint32(layers.size());
+    for (const Layer& layer : layers)
+        stream << layer.rect << layer.size << layer.bytesPerLine << layer.offset << layer.alpha << layer.premultiplied;
+    return out;
+}
+
+bool PictureReply::decode(const QByteArray& bytes, PictureReply* reply)
+{
+    QDataStream stream(bytes);
+    stream.setVersion(QDataStream::Qt_6_4);
+    quint32 tag = 0;
+    qint32 count = 0;
+    stream >> tag >> reply->ok >> reply->reason >> reply->fullSize >> reply->dpi >> reply->dataBytes >> count;
+    // A file holds at most 65536 images; an answer that says more is no answer.
+    if (stream.status() != QDataStream::Ok || tag != protocolTag || count < 0 || count > 65536)
+        return false;
+    reply->layers.clear();
+    for (qint32 i = 0; i < count; ++i) {
+        Layer layer;
+        stream >> layer.rect >> layer.size >> layer.bytesPerLine >> layer.offset >> layer.alpha >> layer.premultiplied;
+        if (stream.status() != QDataStream::Ok)
+            return false;
+        reply->layers.append(layer);
+    }
+    return true;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+// What the program asks of the picture reader process, and what it answers. Both travel as
+// frames on the socket between them; the pixels of an answer travel apart, in shared memory.
+struct PictureRequest {
+    enum class Kind : qint32 {
+        // Through the image library: the source picture's layers.
+        Layers = 1,
+        // Through the image library: size and resolution, no pixels.
+        Information,
+        // Through Qt's raster readers: a file (thumbnails, the drop, icons).
+        RasterFile,
+        // A Photoshop or Targa file as the image library reads it (thumbnails).
+        LibraryFile,
+        // Through Qt's raster readers: bytes (a service's icons, a description's pictures).
+        RasterBytes,
+    };
+
+    Kind kind = Kind::RasterFile;
+    QString path;
+    QByteArray bytes;
+    QString suffix;
+    QByteArray format;
+    qint32 wanted = -1;
+    QSize fitInto;
+    qint64 pixelCap = 0;
+
+    QByteArray encode() const;
+    // False for bytes that are no request.
+    static bool decode(const QByteArray& bytes, PictureRequest* request);
+};
+
+struct PictureReply {
+    struct Layer {
+        QRect rect;          // where it stands on the canvas
+        QSize size;
+        qint32 bytesPerLine = 0;
+        qint64 offset = 0;   // into the shared memory, at a page's start
+        bool alpha = false;  // ARGB32 (straight alpha), else RGB32
+        bool premultiplied = false; // with alpha: ARGB32_Premultiplied
+    };
+
+    bool ok = false;
+    QString reason;
+    QSize fullSize;
+    qint32 dpi = 72;
+    QList<Layer> layers;
+    // The shared memory's size the layers need.
+    qint64 dataBytes = 0;
+
+    QByteArray encode() const;
+    static bool decode(const QByteArray& bytes, PictureReply* reply);
+};
