@@ -1,6 +1,8 @@
 // An image file through the program's image layer, under each suffix the layer offers (the
 // suffix picks the reader when the contents do not), with the file information asked first as
-// the browser does.
+// the browser does. The readers run in the picture reader process: what is fuzzed here is the
+// program's side (the request, the answer, the shared pictures), and that no input the reader
+// meets, whatever it does there, ends the program.
 
 #include "FuzzSupport.h"
 

@@ -6,10 +6,12 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMutex>
+#include <QScopeGuard>
 #include <QThread>
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -20,7 +22,21 @@ PictureReader::Wait s_wait;
 QString s_program;
 std::atomic<int> s_timeLimit{defaultTimeLimitMs};
 
-thread_local std::unique_ptr<PictureReaderProcess> t_reader;
+// Readers not reading now, kept for the next picture of any thread: a thread that comes and goes
+// (a folder's thumbnails) does not start one of its own each time.
+struct IdleReaders {
+    QMutex mutex;
+    std::vector<std::unique_ptr<PictureReaderProcess>> readers;
+};
+
+IdleReaders& idleReaders()
+{
+    static IdleReaders idle;
+    return idle;
+}
+
+// The most readers kept waiting: the window's and a thumbnail thread's, with room to spare.
+constexpr size_t maxIdleReaders = 3;
 
 QString defaultProgram()
 {
@@ -29,12 +45,26 @@ QString defaultProgram()
     return QFileInfo(self).absolutePath() + QStringLiteral("/vyx-picture-reader");
 }
 
-PictureReaderProcess& readerOfThisThread()
+std::unique_ptr<PictureReaderProcess> takeReader()
 {
     const QString wanted = PictureReader::program();
-    if (!t_reader || t_reader->program() != wanted)
-        t_reader = std::make_unique<PictureReaderProcess>(wanted);
-    return *t_reader;
+    IdleReaders& idle = idleReaders();
+    QMutexLocker lock(&idle.mutex);
+    while (!idle.readers.empty()) {
+        std::unique_ptr<PictureReaderProcess> reader = std::move(idle.readers.back());
+        idle.readers.pop_back();
+        if (reader->program() == wanted)
+            return reader;
+    }
+    return std::make_unique<PictureReaderProcess>(wanted);
+}
+
+void giveBack(std::unique_ptr<PictureReaderProcess> reader)
+{
+    IdleReaders& idle = idleReaders();
+    QMutexLocker lock(&idle.mutex);
+    if (idle.readers.size() < maxIdleReaders)
+        idle.readers.push_back(std::move(reader));
 }
 
 bool onWindowThread()
@@ -46,7 +76,9 @@ bool onWindowThread()
 // Runs the request on this thread's reader; on the window's thread through the wait.
 bool run(const PictureRequest& request, PictureReply* reply, QList<QImage>* images, QString* reason)
 {
-    PictureReaderProcess& reader = readerOfThisThread();
+    std::unique_ptr<PictureReaderProcess> taken = takeReader();
+    PictureReaderProcess& reader = *taken;
+    const auto keep = qScopeGuard([&taken] { giveBack(std::move(taken)); });
     const int limit = PictureReader::timeLimit();
     PictureReader::Wait wait;
     if (onWindowThread()) {

@@ -13,8 +13,9 @@
 // The one way the program decodes a picture from outside (a picked source picture, a dropped
 // file, thumbnails, template and service icons, a description's pictures): in a reader process
 // of its own, under a data limit that follows the picture's header and a time limit, so that
-// whatever a reader does to hostile bytes ends as a refusal with a reason. Each thread talks to
-// a reader of its own. On the window's thread the read waits as the window wants (see setWait).
+// whatever a reader does to hostile bytes ends as a refusal with a reason. Reads of several
+// threads at once go to readers of their own; a reader is kept for the next picture. On the window's
+// thread the read waits as the window wants (see setWait).
 class PictureReader
 {
 public:

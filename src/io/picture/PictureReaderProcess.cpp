@@ -2,6 +2,8 @@
 
 #include "io/picture/ImageLibrary.h"
 
+#include <QScopeGuard>
+
 #include <csignal>
 #include <cstring>
 
@@ -158,8 +160,9 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
                                QList<QImage>* images, QString* reason)
 {
     images->clear();
-    m_cancel = false;
     m_canceled = false;
+    // A cancel that came before the read began still ends it; none outlives the read.
+    const auto forget = qScopeGuard([this] { m_cancel = false; });
     const QByteArray frame = request.encode();
     ReaderChannel::Result sent = ReaderChannel::Result::Closed;
     // A reader that ended after its last answer is started again, once.

@@ -17,6 +17,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -150,7 +151,58 @@ qint64 PictureReaderService::largestReadBytes()
     return ImageLibrary::maxPixels * bytesPerPixel + readerMarginBytes;
 }
 
-PictureReply PictureReaderService::handle(const PictureRequest& request, QList<QImage>* images)
+PictureReaderService::Decode PictureReaderService::standardDecode()
+{
+    return [](const PictureRequest& request, PictureReply* reply, QString* reason,
+              const std::function<void(qint64)>& claimed) {
+        QList<QImage> images;
+        switch (request.kind) {
+        case PictureRequest::Kind::Layers: {
+            const QList<PictureLayers::Layer> layers =
+                PictureLayers::read(request.path, request.format, request.wanted, reason, claimed);
+            for (const PictureLayers::Layer& layer : layers) {
+                images.append(layer.second);
+                PictureReply::Layer entry;
+                entry.rect = layer.first;
+                reply->layers.append(entry);
+            }
+            break;
+        }
+        case PictureRequest::Kind::Information: {
+            ImageLibrary::FileInformation information;
+            if (ImageLibrary::fileInformation(request.path, -1, &information, reason) == ImageLibrary::NoError) {
+                reply->fullSize = QSize(information.width, information.height);
+                reply->dpi = (information.xDpi + information.yDpi) / 2;
+                reply->ok = true;
+            }
+            break;
+        }
+        case PictureRequest::Kind::RasterFile: {
+            const QImage image = PictureFile::read(request.path, request.fitInto, &reply->fullSize, reason, claimed);
+            if (!image.isNull())
+                images.append(image);
+            break;
+        }
+        case PictureRequest::Kind::LibraryFile: {
+            const QImage image = LibraryPictureFile::read(request.path, &reply->fullSize, reason, claimed);
+            if (!image.isNull())
+                images.append(image);
+            break;
+        }
+        case PictureRequest::Kind::RasterBytes: {
+            const QImage image = readBytes(request, reason, claimed);
+            if (!image.isNull()) {
+                reply->fullSize = image.size();
+                images.append(image);
+            }
+            break;
+        }
+        }
+        return images;
+    };
+}
+
+PictureReply PictureReaderService::handle(const PictureRequest& request, QList<QImage>* images, const Decode& decode)
 {
     PictureReply reply;
     images->clear();
@@ -158,48 +210,7 @@ PictureReply PictureReaderService::handle(const PictureRequest& request, QList<Q
     auto claimed = [&limits](qint64 pixels) { limits.pixelsClaimed(pixels); };
     QString reason;
     try {
-        switch (request.kind) {
-        case PictureRequest::Kind::Layers: {
-            const QList<PictureLayers::Layer> layers =
-                PictureLayers::read(request.path, request.format, request.wanted, &reason, claimed);
-            for (const PictureLayers::Layer& layer : layers) {
-                images->append(layer.second);
-                PictureReply::Layer entry;
-                entry.rect = layer.first;
-                reply.layers.append(entry);
-            }
-            break;
-        }
-        case PictureRequest::Kind::Information: {
-            ImageLibrary::FileInformation information;
-            if (ImageLibrary::fileInformation(request.path, -1, &information, &reason) == ImageLibrary::NoError) {
-                reply.fullSize = QSize(information.width, information.height);
-                reply.dpi = (information.xDpi + information.yDpi) / 2;
-                reply.ok = true;
-            }
-            break;
-        }
-        case PictureRequest::Kind::RasterFile: {
-            const QImage image = PictureFile::read(request.path, request.fitInto, &reply.fullSize, &reason, claimed);
-            if (!image.isNull())
-                images->append(image);
-            break;
-        }
-        case PictureRequest::Kind::LibraryFile: {
-            const QImage image = LibraryPictureFile::read(request.path, &reply.fullSize, &reason, claimed);
-            if (!image.isNull())
-                images->append(image);
-            break;
-        }
-        case PictureRequest::Kind::RasterBytes: {
-            const QImage image = readBytes(request, &reason, claimed);
-            if (!image.isNull()) {
-                reply.fullSize = image.size();
-                images->append(image);
-            }
-            break;
-        }
-        }
+        *images = decode(request, &reply, &reason, claimed);
     } catch (const std::bad_alloc&) {
         images->clear();
         reply.layers.clear();
@@ -224,9 +235,12 @@ PictureReply PictureReaderService::handle(const PictureRequest& request, QList<Q
     return reply;
 }
 
-int PictureReaderService::serve(int socket)
+int PictureReaderService::serve(int socket, const Decode& decode)
 {
     ReaderChannel channel(socket);
+    // A reader that crashes on hostile bytes leaves no core file of them behind.
+    const rlimit noCore{0, 0};
+    ::setrlimit(RLIMIT_CORE, &noCore);
     // One thread: every thread's stack would count against the data limit, and a read waits for
     // its picture anyway.
     OIIO::attribute("threads", 1);
@@ -248,7 +262,7 @@ int PictureReaderService::serve(int socket)
         if (!PictureRequest::decode(frame, &request))
             reply.reason = QStringLiteral("The picture's reader was asked something it does not know.");
         else
-            reply = handle(request, &images);
+            reply = handle(request, &images, decode);
         int memory = -1;
         if (!images.isEmpty()) {
             QString reason;

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QList>
 
+#include <functional>
+
 // The picture reader process's side: it serves the program's requests one after another,
 // decoding with the image library's and Qt's readers under a data limit that follows what each
 // picture's header claims. What a reader does wrong ends here, as a refusal or as the end of
@@ -23,10 +25,18 @@ public:
     // The most a read may hold over what the process held before it: a picture at the cap.
     static qint64 largestReadBytes();
 
+    // Decodes one request: its pictures, or none with *reason; `claimed` is told the pixels a
+    // header claims before they are decoded. The reply takes what else the request answers.
+    using Decode = std::function<QList<QImage>(const PictureRequest& request, PictureReply* reply,
+                                               QString* reason, const std::function<void(qint64)>& claimed)>;
+    // The program's readers: the image library's and Qt's.
+    static Decode standardDecode();
+
     // Serves the requests that arrive on `socket` until it closes; the exit status.
-    static int serve(int socket);
+    static int serve(int socket, const Decode& decode = standardDecode());
 
     // One request, in this process: the answer (without shared memory) and its pictures. Lowers
     // the data limit to what the header claims while the pixels are decoded, where limits apply.
-    static PictureReply handle(const PictureRequest& request, QList<QImage>* images);
+    static PictureReply handle(const PictureRequest& request, QList<QImage>* images,
+                               const Decode& decode = standardDecode());
 };

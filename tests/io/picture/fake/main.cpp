@@ -1,0 +1,61 @@
+// A picture reader that serves requests with the real service, but decodes by the path's suffix:
+// ".crash" ends the process, ".hang" never answers, ".hog" allocates without end after its
+// header claimed one pixel, ".stamp" answers a 3 x 2 picture of its process id; anything else
+// is read by the program's own readers.
+#include "io/picture/PictureReaderService.h"
+
+#include <QCoreApplication>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+QList<QImage> decode(const PictureRequest& request, PictureReply* reply, QString* reason,
+                     const std::function<void(qint64)>& claimed)
+{
+    if (request.path.endsWith(QLatin1String(".crash")))
+        std::abort();
+    if (request.path.endsWith(QLatin1String(".hang"))) {
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    if (request.path.endsWith(QLatin1String(".hog"))) {
+        claimed(1);
+        std::vector<std::unique_ptr<char[]>> held;
+        // Without a data limit (a sanitized build) it stops on its own at 4 GB.
+        for (int i = 0; i < 256; ++i) {
+            held.emplace_back(new char[16 << 20]);
+            std::memset(held.back().get(), 1, 16 << 20);
+        }
+        *reason = QStringLiteral("no limit held");
+        return {};
+    }
+    if (request.path.endsWith(QLatin1String(".stamp"))) {
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(QColor::fromRgb(QRgb(0xFF000000u | quint32(::getpid() & 0xFFFFFF))));
+        return {image};
+    }
+    return PictureReaderService::standardDecode()(request, reply, reason, claimed);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    int socket = -1;
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "--socket") == 0)
+            socket = std::atoi(argv[i + 1]);
+    }
+    if (socket < 0)
+        return 2;
+    QCoreApplication application(argc, argv);
+    return PictureReaderService::serve(socket, &decode);
+}
