@@ -5,8 +5,9 @@
 // file into an empty window (openStacked) or over the same project (reopenStacked, the clearing
 // of the old one timed too); openCyclic opens a project whose last object also feeds the first,
 // a stored link that closes a cycle through every object (refused and reported, the report
-// closed as soon as it shows). The render the open starts is not waited for. A benchmark, not a
-// test. See bench/README.md.
+// closed as soon as it shows). openChainInImageView and openChainInNodeGraphView open one effect
+// whose graph is a chain of 1 000 or 10 000 nodes. The render the open starts is not waited for.
+// A benchmark, not a test. See bench/README.md.
 //
 //   build-release/bin/open_bench [Google Benchmark options]
 
