@@ -4,6 +4,7 @@
 // to draw each wire, nodes looked at by the layout, and searches of the posted events.
 
 #include "MainWindowFixture.h"
+#include "SanitizedSweep.h"
 
 #include "app/HostileFiles.h"
 
@@ -62,7 +63,8 @@ struct Cost
 
 TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirNumber)
 {
-    const int counts[] = {25, 400};
+    // Under the sanitizers half as many: still 16 times as many the second time.
+    const int counts[] = {SanitizedSweep::pick(25, 12), SanitizedSweep::pick(400, 192)};
     Cost opened[2];
     Cost pasted[2];
     for (int i = 0; i < 2; ++i) {
@@ -127,7 +129,8 @@ TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirN
 // weighed in one pass instead of a walk each.
 TEST_F(ProjectOpenCost, ALinkThatClosesACycleIsRefusedAloneAndTheOpenStillCostsInProportion)
 {
-    const int counts[] = {25, 400};
+    // Under the sanitizers half as many: still 16 times as many the second time.
+    const int counts[] = {SanitizedSweep::pick(25, 12), SanitizedSweep::pick(400, 192)};
     quint64 visits[2] = {0, 0};
     for (int i = 0; i < 2; ++i) {
         const int n = counts[i];
