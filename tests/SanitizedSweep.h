@@ -2,8 +2,8 @@
 
 // Under the sanitizers every step of a test costs many times what it costs in the plain build,
 // and their trees run on the same two cores as the rest of the continuous integration. A sweep
-// over many cases (node types, shapes, depths, sizes) runs whole in the plain build and a sample
-// of it there: every case still runs in the plain build, and the sample keeps each kind of case.
+// over many cases (node types, shapes, depths, sizes) runs whole in the plain build and takes a
+// sample under the sanitizers, one that still meets each kind of case.
 
 namespace SanitizedSweep {
 
