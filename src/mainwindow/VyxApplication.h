@@ -19,8 +19,13 @@ public:
     TwMainWindow* mainWindow() const { return m_mainWindow; }
     void setMainWindow(TwMainWindow* window) { m_mainWindow = window; }
 
+    // Layout requests for which Qt searched the events posted since the loop last ran for an
+    // earlier one of the same widget: what building many widgets in one go costs, for the tests.
+    static quint64 searchedLayoutRequestCount();
+
 protected:
     bool event(QEvent* event) override;
+    bool compressEvent(QEvent* event, QObject* receiver, QPostEventList* posted) override;
 
 private:
     QString m_pendingProjectPath;

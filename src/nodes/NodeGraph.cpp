@@ -91,7 +91,9 @@ Node* NodeGraph::addNode(Node* node, int uid)
     // A graph inside itself would make every walk endless.
     if (NodeGraph const* graph = node->toNodeGraph(); graph && isInsideOf(graph))
         return nullptr;
-    if (m_nodes.contains(node))
+    // Only a member has this graph as its parent: a new node (a loaded one) is not searched for
+    // through a list that may be thousands long.
+    if (node->parentGraph() == this && m_nodes.contains(node))
         return nullptr;
     if (uid < 0)
         uid = getUid();
@@ -453,8 +455,9 @@ void NodeGraph::sortNodes() const
                      [](auto const& a, auto const& b) { return a.first < b.first; });
     QList<Node*> sorted;
     sorted.reserve(ranked.size());
+    QSet<Node*> const still(m_nodes.cbegin(), m_nodes.cend());
     for (auto const& entry : std::as_const(ranked)) {
-        if (m_nodes.contains(entry.second))
+        if (still.contains(entry.second))
             sorted.append(entry.second);
     }
     if (sorted.size() == m_nodes.size() && sorted != m_nodes)

@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QGraphicsPixmapItem>
 #include <QKeyEvent>
@@ -30,6 +31,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
@@ -41,6 +43,9 @@ constexpr int kGridStep = 46;
 KelNGNodeGraphView::KelNGNodeGraphView(QWidget* parent)
     : QGraphicsView(parent)
 {
+    // Every rebuild takes each item out and puts it back: an index would cost more to keep
+    // than the few searches by position it saves.
+    m_scene.setItemIndexMethod(QGraphicsScene::NoIndex);
     setScene(&m_scene);
     struct Entry { const char* key; const char* text; void (KelNGNodeGraphView::*slot)(); };
     const Entry entries[] = {
@@ -65,8 +70,9 @@ KelNGNodeGraphView::KelNGNodeGraphView(QWidget* parent)
 
 KelNGNodeGraphView::~KelNGNodeGraphView()
 {
-    // The pixmap items belong to their node items: out of the scene before it goes.
-    const QList<QGraphicsItem*> items = m_scene.items();
+    // The pixmap items belong to their node items: out of the scene before it goes, oldest
+    // first (see updateGraph).
+    const QList<QGraphicsItem*> items = m_scene.items(Qt::AscendingOrder);
     for (QGraphicsItem* item : items) {
         KelNGNode* node = KelNGNode::fromSceneItem(item);
         if (node)
@@ -92,7 +98,11 @@ void KelNGNodeGraphView::setObject(KelNodes::NodeGraph* graph)
 
 void KelNGNodeGraphView::updateGraph()
 {
-    const QList<QGraphicsItem*> items = m_scene.items();
+    // Items put in since the event loop last ran wait in a list of the scene's that each removal
+    // searches: the scene's own queued work runs first. Then oldest first, as the scene drops
+    // each from the front of its lists, where the search is short.
+    QCoreApplication::sendPostedEvents(&m_scene, QEvent::MetaCall);
+    const QList<QGraphicsItem*> items = m_scene.items(Qt::AscendingOrder);
     for (QGraphicsItem* item : items) {
         KelNGNode* node = KelNGNode::fromSceneItem(item);
         if (node) {
@@ -141,6 +151,7 @@ void KelNGNodeGraphView::updateGraph()
         reorderNodes();
 
     QList<KelNodes::Node*> const nodes = m_graph->nodes();
+    QHash<KelNodes::Terminal*, KelNodes::Node*> const holders = terminalHolders(nodes);
     for (KelNodes::Node* node : nodes) {
         KelNGNode* source = KelNGNode::itemOf(node);
         for (KelNodes::Terminal* terminal : KelNodeTerminals::outputs(node)) {
@@ -148,7 +159,8 @@ void KelNGNodeGraphView::updateGraph()
                 KelNodes::Terminal* other = terminal->connectedTo(k);
                 if (!other)
                     break;
-                KelNGNode* destination = nodeOfTerminal(other);
+                KelNodes::Node* holder = holders.value(other);
+                KelNGNode* destination = holder ? KelNGNode::itemOf(holder) : nullptr;
                 if (!destination || destination == source)
                     continue;
                 auto* wire = new KelNGNodeConnection(&m_scene, source, terminal);
@@ -334,15 +346,43 @@ void KelNGNodeGraphView::pushNodeEdit(KelNodes::Node* node, QBuffer* before)
 
 // --- queries --------------------------------------------------------------------------------
 
+namespace {
+
+std::atomic<quint64> terminalsWalked{0};
+
+} // namespace
+
 KelNGNode* KelNGNodeGraphView::nodeOfTerminal(KelNodes::Terminal* terminal) const
 {
     if (!m_graph || !terminal)
         return nullptr;
     for (KelNodes::Node* node : m_graph->nodes()) {
-        if (KelNodeTerminals::all(node).contains(terminal))
+        QList<KelNodes::Terminal*> const terminals = KelNodeTerminals::all(node);
+        terminalsWalked.fetch_add(quint64(terminals.size()), std::memory_order_relaxed);
+        if (terminals.contains(terminal))
             return KelNGNode::itemOf(node);
     }
     return nullptr;
+}
+
+QHash<KelNodes::Terminal*, KelNodes::Node*> KelNGNodeGraphView::terminalHolders(QList<KelNodes::Node*> const& nodes)
+{
+    // Should two nodes list one terminal, the first holds it, as a walk in list order finds it.
+    QHash<KelNodes::Terminal*, KelNodes::Node*> holders;
+    for (KelNodes::Node* node : nodes) {
+        QList<KelNodes::Terminal*> const terminals = KelNodeTerminals::all(node);
+        terminalsWalked.fetch_add(quint64(terminals.size()), std::memory_order_relaxed);
+        for (KelNodes::Terminal* terminal : terminals) {
+            if (!holders.contains(terminal))
+                holders.insert(terminal, node);
+        }
+    }
+    return holders;
+}
+
+quint64 KelNGNodeGraphView::terminalsWalkedCount()
+{
+    return terminalsWalked.load(std::memory_order_relaxed);
 }
 
 KelNGNodeConnection* KelNGNodeGraphView::connectionOfTerminal(KelNodes::Terminal* terminal) const
@@ -788,12 +828,21 @@ void KelNGNodeGraphView::reorderNodes()
 {
     if (!m_graph)
         return;
-    KelNGNodeLayout::arrange(m_graph, [this](KelNodes::Node* node, QPointF position) {
+    // Each node's wires, found once rather than in every wire at every node.
+    QMultiHash<KelNGNode*, KelNGNodeConnection*> wires;
+    for (KelNGNodeConnection* wire : std::as_const(m_connections)) {
+        wires.insert(wire->sourceNode(), wire);
+        if (wire->destinationNode() != wire->sourceNode())
+            wires.insert(wire->destinationNode(), wire);
+    }
+    KelNGNodeLayout::arrange(m_graph, [&wires](KelNodes::Node* node, QPointF position) {
         KelNGNode* item = KelNGNode::itemOf(node);
         if (!item || !item->pixmapItem())
             return QSizeF();
         item->pixmapItem()->setPos(position);
-        updateConnectionsFor(item);
+        auto const [first, last] = wires.equal_range(item);
+        for (auto it = first; it != last; ++it)
+            (*it)->update();
         return item->pixmapItem()->boundingRect().size();
     });
 }

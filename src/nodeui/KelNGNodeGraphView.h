@@ -4,6 +4,7 @@
 
 #include <QGraphicsScene>
 #include <QGraphicsView>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QPoint>
@@ -70,6 +71,9 @@ public:
     void loadParamState(KelUtils::IParameterContainer* container, QBuffer* state);
 
     KelNGNode* nodeOfTerminal(KelNodes::Terminal* terminal) const;
+    // Terminals walked so far to find which node holds a terminal: what drawing the wires
+    // costs, for the tests.
+    static quint64 terminalsWalkedCount();
     KelNGNodeConnection* connectionOfTerminal(KelNodes::Terminal* terminal) const;
     bool isValidSourceTerminal(KelNodes::Terminal* terminal) const;
     int numberOfConnectedOutputTerminals(KelNodes::Node* node) const;
@@ -139,6 +143,8 @@ private slots:
     void reorderAction_triggered();
 
 private:
+    // Each terminal of the nodes with the first of them that lists it.
+    static QHash<KelNodes::Terminal*, KelNodes::Node*> terminalHolders(QList<KelNodes::Node*> const& nodes);
     // Forgets terminals whose node items are gone.
     void dropStaleTerminals();
     void storeNodePositions();

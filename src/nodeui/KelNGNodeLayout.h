@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointF>
+#include <QtGlobal>
 #include <QSizeF>
 
 #include <functional>
@@ -22,6 +23,8 @@ public:
     // answers its size (an empty size for a node without picture).
     using Place = std::function<QSizeF(KelNodes::Node* node, QPointF position)>;
     static void arrange(KelNodes::NodeGraph* graph, Place const& place);
+    // Nodes looked at by every arrange so far: what the layout costs, for the tests.
+    static quint64 nodesWeighedCount();
 
     // The smallest level among the nodes the node's outputs feed, at most `level`.
     static int smallestLevelFed(KelNodes::Node* node, int level);

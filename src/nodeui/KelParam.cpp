@@ -53,6 +53,7 @@ KelParam::KelParam(KelUtils::IParameterContainer* container, int firstList, int 
                                                KelUtils::undoBlockEndCallback<KelParam>, this};
         m_container->setUndoBlockCallback(&undo);
         undoBlockOwners().insert(m_container, this);
+        m_ownedUndoBlocks = m_container;
     }
     createUI();
     setAttribute(Qt::WA_MouseTracking);
@@ -65,13 +66,11 @@ KelParam::~KelParam()
     removeFromCallbacks();
     if (m_container && undoBlockOwners().value(m_container) == this)
         m_container->setUndoBlockCallback(nullptr);
-    // Also an entry whose container went before the panel.
-    for (auto it = undoBlockOwners().begin(); it != undoBlockOwners().end();) {
-        if (it.value() == this)
-            it = undoBlockOwners().erase(it);
-        else
-            ++it;
-    }
+    // Also the entry of a container that went before the panel; looked up, not searched for,
+    // as thousands of panels may go at once.
+    auto const owner = undoBlockOwners().find(m_ownedUndoBlocks);
+    if (owner != undoBlockOwners().end() && owner.value() == this)
+        undoBlockOwners().erase(owner);
     delete m_undoSnapshot;
     m_undoSnapshot = nullptr;
     qDeleteAll(m_editors);

@@ -116,6 +116,9 @@ private:
     void refreshRowsOf(KelUtils::Parameter const* parameter);
 
     KelUtils::IParameterContainer* m_container;
+    // The container this panel was registered for as its undo-block owner; kept when the
+    // container is forgotten, only to find that entry again.
+    KelUtils::IParameterContainer* m_ownedUndoBlocks = nullptr;
     int m_firstList;
     int m_endList;
     KelToolBox* m_toolBox = nullptr;

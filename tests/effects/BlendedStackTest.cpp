@@ -5,6 +5,7 @@
 
 #include "EffectTestSupport.h"
 #include "ProbeSourceNode.h"
+#include "SanitizedSweep.h"
 
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
@@ -244,6 +245,9 @@ TEST(BlendedStack, ReadsTheInputOncePerPointAndGivesTheBytesOfOneEffectAtATime)
             ASSERT_TRUE(single);
             reference = render(single.get());
             ASSERT_FALSE(reference.isNull());
+            // Under the sanitizers the whole stack is rendered at every third height only.
+            if (!SanitizedSweep::takes(k, 3) && k != kDepth)
+                continue;
 
             auto* head = new CountingPicture(picture);
             std::unique_ptr<VyxNodeGraph> stack = buildStack(specs, &picture, 1, head);

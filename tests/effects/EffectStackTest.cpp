@@ -3,6 +3,7 @@
 // same stack without them, and a stack of ten thousand renders on a thread with a small stack.
 
 #include "EffectTestSupport.h"
+#include "SanitizedSweep.h"
 
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
@@ -192,6 +193,9 @@ TEST(EffectStack, RendersAsTheSameStackWithoutTheEffectsThatPassTheirInput)
     const QImage image = makeGradientImage(13, 5);
     for (int depth : {1, 2, 100, 10000}) {
         for (Shape const& shape : kShapes) {
+            // Under the sanitizers the deepest stack only of the shape that mixes every kind.
+            if (SanitizedSweep::sanitized && depth > 100 && std::string(shape.name) != "mixed")
+                continue;
             SCOPED_TRACE(std::string(shape.name) + " x " + std::to_string(depth));
             std::vector<Kind> stack;
             std::vector<Kind> kept;

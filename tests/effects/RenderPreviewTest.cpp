@@ -6,6 +6,7 @@
 #include "DeepGraphs.h"
 #include "EffectTestSupport.h"
 #include "NodeSweep.h"
+#include "SanitizedSweep.h"
 
 #include "effects/NodeOriginalImage.h"
 #include "effects/NodeTypeRegistry.h"
@@ -82,11 +83,17 @@ TEST(RenderPreview, EveryNodeTypesPreviewIsThePullPathsBytes)
     const QRect rect(QPoint(2, 3), QPoint(33, 24));
     QList<KelNodes::NodeDescriptor const*> const* types = NodeTypeRegistry::list();
     ASSERT_FALSE(types->isEmpty());
-    for (KelNodes::NodeDescriptor const* type : *types) {
+    for (int t = 0; t < types->size(); ++t) {
+        KelNodes::NodeDescriptor const* type = types->at(t);
+        int variant = 0;
         for (auto wiring : {NodeSweep::Wiring::Colour, NodeSweep::Wiring::Channel, NodeSweep::Wiring::Unlinked}) {
             for (auto settings : {NodeSweep::Settings::Defaults, NodeSweep::Settings::Maximum}) {
                 for (bool selection : {false, true}) {
                     for (QSize size : {QSize(136, 104), QSize(11, 7)}) {
+                        // Under the sanitizers every third variant of each type, from a
+                        // different one for each type.
+                        if (!SanitizedSweep::takes(variant++, 3, t))
+                            continue;
                         SCOPED_TRACE(type->typeId.toStdString() + " "
                                      + NodeSweep::describe(wiring, settings).toStdString()
                                      + (selection ? " selection " : " whole ") + std::to_string(size.width()));
@@ -173,7 +180,11 @@ TEST(RenderPreview, APreviewCostsABoundedNumberOfLevelsPerPoint)
         {"operator.chromaaber", EffectTest::Shape::Stack, 12, 0, 100},
         {"operator.noiseReduction", EffectTest::Shape::Nest, 12, 0, 100},
     };
-    for (DeepCase const& c : cases) {
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        // Under the sanitizers every third case.
+        if (!SanitizedSweep::takes(i, 3))
+            continue;
+        DeepCase const& c = cases[i];
         SCOPED_TRACE(std::string(c.type) + " " + EffectTest::shapeName(c.shape) + " " + std::to_string(c.depth));
         const std::optional<EffectTest::Passage> passage = EffectTest::passageOf(QString::fromLatin1(c.type));
         ASSERT_TRUE(passage);

@@ -5,6 +5,7 @@
 
 #include "DeepGraphs.h"
 #include "EffectTestSupport.h"
+#include "SanitizedSweep.h"
 
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
@@ -79,13 +80,21 @@ TEST(RenderStack, DeepGraphsOfEveryNodeTypeRenderOrAreRefusedWithoutOverflowing)
     const QString source = NodeOriginalImage::m_descriptor.typeId;
     const QString destination = NodeFilteredImage::m_descriptor.typeId;
     int built = 0;
+    int passing = 0;
     for (KelNodes::NodeDescriptor const* type : NodeTypeRegistry::builtIns()) {
         if (type->typeId == source || type->typeId == destination)
             continue;
         const std::optional<Passage> passage = passageOf(type->typeId);
         if (!passage)
             continue; // nothing goes through it: no chain of it
-        for (Depths const& d : depths) {
+        // Under the sanitizers every sixth type, each in one shape, the shapes taken in turn.
+        const int index = passing++;
+        if (!SanitizedSweep::takes(index, 6))
+            continue;
+        for (int shape = 0; shape < 3; ++shape) {
+            if (!SanitizedSweep::takes(shape, 3, index / 6))
+                continue;
+            Depths const& d = depths[shape];
             for (int depth : {d.realUse, d.deep}) {
                 SCOPED_TRACE(type->typeId.toStdString() + " " + shapeName(d.shape) + " " + std::to_string(depth));
                 VyxNodeGraph root;
@@ -99,7 +108,7 @@ TEST(RenderStack, DeepGraphsOfEveryNodeTypeRenderOrAreRefusedWithoutOverflowing)
             }
         }
     }
-    EXPECT_GE(built, 6 * 35);
+    EXPECT_GE(built, SanitizedSweep::pick(6 * 35, 2 * 35 / 6));
 }
 
 // The cases the stack overflowed on: thousands of blended effects, thousands of chained Blends
@@ -118,7 +127,10 @@ TEST(RenderStack, TheGraphsThatOverflowedRender)
                           {"operator.blend", Shape::Chain, 8000, 0},
                           {"operator.inversion", Shape::Stack, 10000, 0},
                           {"operator.inversion", Shape::Stack, 7000, 2}};
-    for (Deep const& c : cases) {
+    // Under the sanitizers, whose frames are larger, at a quarter of the depth.
+    const int divisor = SanitizedSweep::pick(1, 4);
+    for (Deep c : cases) {
+        c.depth /= divisor;
         SCOPED_TRACE(std::string(c.type) + " " + shapeName(c.shape) + " " + std::to_string(c.depth));
         const std::optional<Passage> passage = passageOf(QString::fromLatin1(c.type));
         ASSERT_TRUE(passage);
@@ -146,7 +158,9 @@ TEST(RenderStack, APreviewOfADeepStackNeverOverflows)
         VyxNodeGraph root;
         root.setRenderThreadCount(1);
         ASSERT_EQ(root.setUp(&picture), 0);
-        ASSERT_TRUE(buildDeep(&root, &picture, QStringLiteral("operator.inversion"), *passage, Shape::Stack, 20000));
+        // Under the sanitizers, whose frames are larger, a fifth as deep.
+        ASSERT_TRUE(buildDeep(&root, &picture, QStringLiteral("operator.inversion"), *passage, Shape::Stack,
+                              SanitizedSweep::pick(20000, 4000)));
         ASSERT_EQ(root.setUp(&picture), 0);
         if (rendered) {
             ASSERT_EQ(root.filter(nullptr), 0);

@@ -6,6 +6,7 @@
 #include "BenchGraphs.h"
 #include "DeepGraphs.h"
 #include "EffectTestSupport.h"
+#include "SanitizedSweep.h"
 
 #include "effects/RenderStages.h"
 #include "effects/VyxNodeGraph.h"
@@ -70,12 +71,21 @@ TEST(StagedRender, WindowNodesAreEvaluatedLinearlyWithTheBytesOfOneLevelAtATime)
     const QImage picture = makeGradientImage(40, 30);
     const long long pixels = 40 * 30;
     const Case cases[] = {{Shape::Chain, 0, 100}, {Shape::Stack, 0, 100}, {Shape::Stack, 2, 60}, {Shape::Nest, 0, 100}};
-    for (char const* typeName : kWindowTypes) {
+    for (int t = 0; t < int(std::size(kWindowTypes)); ++t) {
+        char const* typeName = kWindowTypes[t];
         const QString type = QString::fromLatin1(typeName);
         const std::optional<Passage> passage = passageOf(type);
         ASSERT_TRUE(passage) << typeName;
-        for (Case const& c : cases) {
-            for (int depth : kDepths) {
+        for (int k = 0; k < int(std::size(cases)); ++k) {
+            // Under the sanitizers every other case of each type and every other depth, the
+            // deepest always.
+            if (!SanitizedSweep::takes(k, 2, t))
+                continue;
+            Case const& c = cases[k];
+            for (int d = 0; d < int(std::size(kDepths)); ++d) {
+                if (!SanitizedSweep::takes(d, 2, 1))
+                    continue;
+                const int depth = kDepths[d];
                 SCOPED_TRACE(std::string(typeName) + " " + shapeName(c.shape) + " blend " + std::to_string(c.blendMode)
                              + " depth " + std::to_string(depth));
                 VyxNodeGraph root;
@@ -145,10 +155,15 @@ TEST(StagedRender, AnOutputReadTwiceFromItsKeptRowsStaysLinear)
         return last->connect(QStringLiteral("rgbOut"), root->destinationNode(), QStringLiteral("rgb")) == 0
                && last->connect(QStringLiteral("alphaOut"), root->destinationNode(), QStringLiteral("alpha")) == 0;
     };
+    int variant = 0;
     for (char const* node : {"operator.inversion", "operator.flip"}) {
         blended = QString::fromLatin1(node);
         for (char const* window : {"operator.blur", "operator.sharpen", "operator.emboss", "operator.edgedetection"}) {
         for (int blendMode : {0, 2, 14}) {
+            // Under the sanitizers one blend mode of the three for each window, in turn.
+            const int v = variant++;
+            if (!SanitizedSweep::takes(v % 3, 3, v / 3))
+                continue;
             for (int pairs : {1, 2, 3, 5, 8, 16}) {
                 SCOPED_TRACE(std::string(node) + " " + window + " blend " + std::to_string(blendMode) + " pairs "
                              + std::to_string(pairs));

@@ -2,6 +2,7 @@
 // MaxXmlTreeBytes, whatever it is made of; the check itself reads the bytes a little at a
 // time, so that refusing a document costs about the bytes alone.
 
+#include "SanitizedSweep.h"
 #include "app/AddressSpaceLimit.h"
 #include "app/HostileFiles.h"
 
@@ -64,7 +65,12 @@ QByteArray build(Flood const& flood, qint64 units)
 
 TEST(XmlDocumentBudget, EveryKindOfFloodIsRefusedOnceItsTreeWouldPassTheBudget)
 {
-    for (Flood const& flood : floods()) {
+    QList<Flood> const all = floods();
+    for (int f = 0; f < all.size(); ++f) {
+        // Under the sanitizers every third kind: each fills the whole budget.
+        if (!SanitizedSweep::takes(f, 3))
+            continue;
+        Flood const& flood = all.at(f);
         SCOPED_TRACE(flood.name);
         // A tenth of the budget is accepted; what would take the whole budget is not.
         const qint64 within = MaxXmlTreeBytes / 10 / flood.treeBytes;

@@ -3,6 +3,7 @@
 // Qt 6.4 lists no encodings of its own: its decoder takes every name ICU knows, so the list is
 // ICU's converters by their standard and IANA names, and Qt's own names.
 
+#include "SanitizedSweep.h"
 #include "XmlDocumentMutations.h"
 #include "app/HostileFiles.h"
 
@@ -298,7 +299,10 @@ TEST(XmlDocumentEncoding, EveryEncodingThatKeepsAsciiIsReadAsAPlainParseReadsIt)
         EXPECT_TRUE(names.contains(named)) << named;
     int followed = 0;
     int refused = 0;
-    for (QByteArray const& name : names) {
+    // Under the sanitizers every third name.
+    const int stride = SanitizedSweep::pick(1, 3);
+    for (int n = 0; n < names.size(); n += stride) {
+        QByteArray const& name = names.at(n);
         SCOPED_TRACE(name.constData());
         if (!QStringDecoder(name.constData()).isValid() || !QStringEncoder(name.constData()).isValid())
             continue;
@@ -338,8 +342,8 @@ TEST(XmlDocumentEncoding, EveryEncodingThatKeepsAsciiIsReadAsAPlainParseReadsIt)
     }
     // With ICU 72, of 571 names 258 keep ASCII and 237 do not (EBCDIC, the shifting encodings,
     // the two-byte encodings of East Asia, HP Roman-8); the rest are no names XML takes.
-    EXPECT_GE(followed, 200);
-    EXPECT_GE(refused, 100);
+    EXPECT_GE(followed, 200 / stride);
+    EXPECT_GE(refused, 100 / stride);
 }
 
 // The named encodings each, with what they can hold; and what Qt cannot decode is refused by

@@ -3,6 +3,7 @@
 // comparisons of the whole document are bounded; a sound document, however edited by hand, is
 // read exactly as a plain parse reads it.
 
+#include "SanitizedSweep.h"
 #include "XmlDocumentMutations.h"
 #include "app/AddressSpaceLimit.h"
 #include "app/HostileFiles.h"
@@ -16,6 +17,7 @@
 #include <QXmlStreamReader>
 
 #include <cstdlib>
+#include <iterator>
 
 
 using namespace KelUtils;
@@ -75,8 +77,10 @@ TEST(XmlDocumentGate, DocumentsEditedByHandAreReadExactlyAsAPlainParseReadsThem)
         HostileFiles::attributeFlood(200),
         "<kelstyle><color id=\"c\" rgb=\"#102030\"/><include file=\"a.xml\"/></kelstyle>",
     };
+    // Under the sanitizers a third of the rounds.
+    const int rounds = SanitizedSweep::pick(25, 8);
     for (QByteArray const& document : documents) {
-        for (int round = 0; round < 25; ++round) {
+        for (int round = 0; round < rounds; ++round) {
             QByteArray names;
             const QByteArray changed = XmlDocumentMutations::mutated(document, random, &names);
             EXPECT_EQ(XmlDocumentMutations::differsFromPlainParse(changed).toStdString(), "") << names.constData();
@@ -108,7 +112,11 @@ TEST(XmlDocumentGate, EveryKindOfTokenIsBoundedBeforeTheReaderHoldsIt)
         {"entity value", "<!DOCTYPE r [<!ENTITY e \"", "<a b='='>", "\">]><r/>"},
     };
     const qint64 markup = 32;
-    for (Kind const& kind : kinds) {
+    for (int k = 0; k < int(std::size(kinds)); ++k) {
+        // Under the sanitizers every fifth kind: each lexes a token as long as the limit twice.
+        if (!SanitizedSweep::takes(k, 5))
+            continue;
+        Kind const& kind = kinds[k];
         SCOPED_TRACE(kind.name);
         const qint64 within = (MaxXmlTokenLength - markup) / kind.unit.size();
         EXPECT_EQ(lexed(kind.head, kind.unit, within, kind.tail), Fault::None);

@@ -12,6 +12,7 @@
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwProjectBrowser.h"
+#include "mainwindow/VyxApplication.h"
 #include "nodes/NodeGraph.h"
 #include "style/KelStyleConfig.h"
 #include "style/RealStyleFile.h"
@@ -39,8 +40,10 @@ public:
         qputenv("XDG_DATA_HOME", m_data->path().toLocal8Bit());
         qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
         QDir().mkpath(m_data->path() + QStringLiteral("/Vyx-Solenne/templates/lumora/icons"));
+        // The program's own application object: the window's widgets are posted and laid out as
+        // in the program.
         if (!QApplication::instance())
-            m_app = new QApplication(m_argc, m_argv);
+            m_app = new VyxApplication(m_argc, m_argv);
         KelNodes::NodeGraph::setRenderReadFaultHook(&TestHome::failOnRenderReadFault);
         QString error;
         ASSERT_TRUE(RealStyleFile::load(&error)) << error.toStdString();

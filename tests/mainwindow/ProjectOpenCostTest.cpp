@@ -1,8 +1,10 @@
-// What opening and pasting many stacked objects costs, counted in the work that grew with the
-// square of their number: re-chains of the root graph, nodes walked by the cycle checks and
-// nodes looked at to find a free uid for each loaded node.
+// What opening and pasting many stacked objects, or one effect of many nodes, costs, counted in
+// the work that grew with the square of their number: re-chains of the root graph, nodes walked
+// by the cycle checks, nodes looked at to find a free uid for each loaded node, terminals walked
+// to draw each wire, nodes looked at by the layout, and searches of the posted events.
 
 #include "MainWindowFixture.h"
+#include "SanitizedSweep.h"
 
 #include "app/HostileFiles.h"
 
@@ -16,11 +18,15 @@
 #include "mainwindow/TwObjectEditor.h"
 #include "ui_MainWindow.h"
 #include "mainwindow/TwProjectBrowser.h"
+#include "mainwindow/VyxApplication.h"
 #include "nodes/NodeDependencies.h"
 #include "nodes/NodeGraph.h"
+#include "nodeui/KelNGNodeGraphView.h"
+#include "nodeui/KelNGNodeLayout.h"
 
 #include <QBuffer>
 #include <QComboBox>
+#include <QGraphicsPixmapItem>
 #include <QSignalSpy>
 #include <QTreeWidget>
 #include <QFile>
@@ -57,7 +63,8 @@ struct Cost
 
 TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirNumber)
 {
-    const int counts[] = {25, 400};
+    // Under the sanitizers half as many: still 16 times as many the second time.
+    const int counts[] = {SanitizedSweep::pick(25, 12), SanitizedSweep::pick(400, 192)};
     Cost opened[2];
     Cost pasted[2];
     for (int i = 0; i < 2; ++i) {
@@ -122,7 +129,8 @@ TEST_F(ProjectOpenCost, ManyStackedObjectsOpenAndPasteAtACostThatGrowsWithTheirN
 // weighed in one pass instead of a walk each.
 TEST_F(ProjectOpenCost, ALinkThatClosesACycleIsRefusedAloneAndTheOpenStillCostsInProportion)
 {
-    const int counts[] = {25, 400};
+    // Under the sanitizers half as many: still 16 times as many the second time.
+    const int counts[] = {SanitizedSweep::pick(25, 12), SanitizedSweep::pick(400, 192)};
     quint64 visits[2] = {0, 0};
     for (int i = 0; i < 2; ++i) {
         const int n = counts[i];
@@ -154,6 +162,63 @@ TEST_F(ProjectOpenCost, ALinkThatClosesACycleIsRefusedAloneAndTheOpenStillCostsI
     }
     // 16 times the objects may cost at most 20 times the walking.
     EXPECT_LE(visits[1], 20 * visits[0]) << visits[0] << " " << visits[1];
+}
+
+// A shared project may hold one effect whose nodes form a chain thousands long; both view modes
+// draw the selected effect (the image view in its object editor). Drawing its wires and laying
+// it out look at each node a bounded number of times. Each node's panel is a set of new widgets:
+// Qt would look for an earlier layout request of each through every event posted since the loop
+// last ran, which grows with the nodes, so the number of such searches must not.
+TEST_F(ProjectOpenCost, AnEffectOfAChainOfNodesOpensAtACostInProportionToIt)
+{
+    window->show();
+    const int lengths[] = {30, 480};
+    Ui::MainWindow* ui = window->form();
+    for (QAction* mode : {ui->actionImageView, ui->actionNodeGraphView}) {
+        SCOPED_TRACE(mode->text().toStdString());
+        mode->trigger();
+        quint64 walked[2] = {0, 0};
+        quint64 weighed[2] = {0, 0};
+        quint64 searched[2] = {0, 0};
+        for (int i = 0; i < 2; ++i) {
+            const int n = lengths[i];
+            const QString path = writeStacked(1, n + 2);
+            ASSERT_FALSE(path.isEmpty());
+            discardProject();
+            settle();
+
+            const quint64 walkedBefore = KelNGNodeGraphView::terminalsWalkedCount();
+            const quint64 weighedBefore = KelNGNodeLayout::nodesWeighedCount();
+            const quint64 searchedBefore = VyxApplication::searchedLayoutRequestCount();
+            QString openPath = path;
+            window->openNodeGraph(core()->rootGraph(), openPath);
+            QCoreApplication::sendPostedEvents();
+            walked[i] = KelNGNodeGraphView::terminalsWalkedCount() - walkedBefore;
+            weighed[i] = KelNGNodeLayout::nodesWeighedCount() - weighedBefore;
+            searched[i] = VyxApplication::searchedLayoutRequestCount() - searchedBefore;
+            settle();
+
+            // The effect is shown whole: an item per node, a wire per link, laid out in a row.
+            ASSERT_EQ(core()->objectList().size(), 1);
+            KelNodes::NodeGraph* graph = core()->objectList().first()->graph();
+            ASSERT_EQ(graph->numNodes(), n + 2);
+            KelNGNodeGraphView* view = window->objectEditorGraphView();
+            ASSERT_TRUE(view);
+            EXPECT_EQ(view->graph(), graph);
+            EXPECT_EQ(view->connections().size(), n + 2);
+            int shown = 0;
+            for (QGraphicsItem* item : view->graphScene()->items())
+                shown += KelNGNode::fromSceneItem(item) != nullptr;
+            EXPECT_EQ(shown, n + 2);
+            QList<KelNodes::Node*> const nodes = graph->nodes();
+            EXPECT_LT(KelNGNode::itemOf(nodes.at(1))->pixmapItem()->x(),
+                      KelNGNode::itemOf(nodes.at(n))->pixmapItem()->x());
+        }
+        // 16 times the nodes may cost at most 20 times the looking, and no more searches.
+        EXPECT_LE(walked[1], 20 * walked[0]) << walked[0] << " " << walked[1];
+        EXPECT_LE(weighed[1], 20 * weighed[0]) << weighed[0] << " " << weighed[1];
+        EXPECT_LE(searched[1], searched[0] + 10) << searched[0] << " " << searched[1];
+    }
 }
 
 // A row inserted into a shown panel tree lays out the boxes of every row, and selecting an

@@ -3,6 +3,7 @@
 // edited, undone and closed in the window.
 
 #include "MainWindowFixture.h"
+#include "SanitizedSweep.h"
 
 #include "app/HostileFiles.h"
 
@@ -82,7 +83,8 @@ TEST_F(StackedRows, AnOpenMakesBoxesForTheRowsNearTheViewOnly)
         SCOPED_TRACE(mode->text().toStdString());
         mode->trigger();
         int boxes[2] = {0, 0};
-        const int counts[2] = {150, 1200};
+        // Under the sanitizers half as many the second time: still far more rows than the view.
+        const int counts[2] = {150, SanitizedSweep::pick(1200, 600)};
         for (int i = 0; i < 2; ++i) {
             const QString path = writeStacked(counts[i], 2);
             ASSERT_FALSE(path.isEmpty());
@@ -113,11 +115,12 @@ TEST_F(StackedRows, AnOpenMakesBoxesForTheRowsNearTheViewOnly)
 }
 
 // Ten thousand empty effects, as the program writes them: opened, rendered (the result is the
-// source), saved, one deleted and the deletion undone, and closed.
+// source), saved, one deleted and the deletion undone, and closed. Under the sanitizers a
+// quarter as many.
 TEST_F(StackedRows, TenThousandEmptyEffectsOpenRenderSaveUndoAndClose)
 {
     window->show();
-    const int objects = 10000;
+    const int objects = SanitizedSweep::pick(10000, 2500);
     const QString path = writeStacked(objects, 2);
     ASSERT_FALSE(path.isEmpty());
     discardProject();

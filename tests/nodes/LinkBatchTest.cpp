@@ -1,6 +1,7 @@
 // Links made in one batch: the links that close a cycle are refused, the rest are made as one
 // by one, and the check of all of them costs one pass over what they reach.
 
+#include "SanitizedSweep.h"
 #include "TestNodes.h"
 
 #include "nodes/LinkBatch.h"
@@ -379,7 +380,9 @@ TEST(LinkBatch, ALinkOnACycleOnlyThroughARefusedLinkIsMade)
 // links across levels, links that stand already or repeat).
 TEST(LinkBatch, MakesExactlyTheLinksThatMakingThemOneByOneMakes)
 {
-    for (unsigned round = 0; round < 3000; ++round) {
+    // Under the sanitizers a third of the rounds.
+    const unsigned rounds = SanitizedSweep::pick(3000u, 1000u);
+    for (unsigned round = 0; round < rounds; ++round) {
         RandomTree batched(round);
         RandomTree oneByOne(round);
         ASSERT_EQ(batched.links(), oneByOne.links());

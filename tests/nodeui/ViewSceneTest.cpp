@@ -3,6 +3,7 @@
 
 #include "ViewTestSupport.h"
 
+#include "nodeui/KelNGNodeLayout.h"
 #include "nodeui/NodeEditHooks.h"
 #include "style/KelStyleConfig.h"
 
@@ -10,6 +11,8 @@
 
 #include <QPainter>
 #include <QSignalSpy>
+
+#include <algorithm>
 
 using namespace ViewTest;
 
@@ -162,6 +165,39 @@ TEST(ViewScene, LayoutPlacesColumnsByLevel)
     }
 }
 
+// After the first column, each node of the column before in its order draws up the nodes linked
+// with it, in list order; the unlinked follow in list order.
+TEST(ViewScene, LayoutOrdersALaterColumnByTheLinksWithTheColumnBefore)
+{
+    ViewHarness h;
+    ProbeNode* upper = h.add({{"in", 4, 0}, {"out", 0, 5}});
+    ProbeNode* lower = h.add({{"a", 4, 0}, {"b", 4, 0}, {"out", 0, 5}});
+    // Level 1 in list order: fromLower, fromBoth, fromUpper; `after` stands at level 2.
+    ProbeNode* after = h.add(ColourInOut);
+    ProbeNode* fromLower = h.add(ColourInOut);
+    ProbeNode* fromBoth = h.add({{"in", 4, 0}, {"in2", 4, 0}, {"out", 0, 4}});
+    ProbeNode* fromUpper = h.add(ColourInOut);
+    ASSERT_EQ(lower->connect(QStringLiteral("out"), fromLower, QStringLiteral("in")), 0);
+    ASSERT_EQ(lower->connect(QStringLiteral("out"), fromBoth, QStringLiteral("in2")), 0);
+    ASSERT_EQ(upper->connect(QStringLiteral("out"), fromUpper, QStringLiteral("in")), 0);
+    ASSERT_EQ(upper->connect(QStringLiteral("out"), fromBoth, QStringLiteral("in")), 0);
+    ASSERT_EQ(fromUpper->connect(QStringLiteral("out"), after, QStringLiteral("in")), 0);
+    h.view.setObject(&h.graph);
+    // First column: upper feeds input 1 of fromBoth, lower input 2.
+    ASSERT_LT(posOf(upper).y(), posOf(lower).y());
+    const double x = posOf(fromUpper).x();
+    QList<std::pair<double, QString>> column;
+    for (auto [node, name] : {std::pair{fromLower, "fromLower"}, {fromBoth, "fromBoth"}, {fromUpper, "fromUpper"}}) {
+        EXPECT_EQ(posOf(node).x(), x) << name;
+        column.append({posOf(node).y(), QLatin1String(name)});
+    }
+    std::sort(column.begin(), column.end());
+    EXPECT_EQ(column.at(0).second, "fromBoth");
+    EXPECT_EQ(column.at(1).second, "fromUpper");
+    EXPECT_EQ(column.at(2).second, "fromLower");
+    EXPECT_GT(posOf(after).x(), x);
+}
+
 TEST(ViewScene, LayoutRunsOnlyForAnUnplacedNodeAndTheNextColumnFollowsTheFirstNode)
 {
     ViewHarness h;
@@ -176,6 +212,43 @@ TEST(ViewScene, LayoutRunsOnlyForAnUnplacedNodeAndTheNextColumnFollowsTheFirstNo
     EXPECT_EQ(posOf(b), QPointF(20, 20));
     EXPECT_EQ(posOf(a), QPointF(20, 20 + 69 + 20));
     EXPECT_EQ(posOf(c).x(), 20 + 194);
+}
+
+// A shared project may hold a chain of thousands of nodes: drawing its wires and laying it out
+// look at each node and terminal a bounded number of times, not once per link or per level.
+TEST(ViewScene, ALongChainIsRebuiltAndLaidOutAtACostInProportionToIt)
+{
+    const int lengths[] = {30, 480};
+    quint64 walked[2] = {0, 0};
+    quint64 weighed[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        ViewHarness h;
+        QList<ProbeNode*> chain;
+        for (int k = 0; k < lengths[i]; ++k) {
+            chain.append(h.add(ColourInOut));
+            if (k > 0)
+                ASSERT_EQ(chain.at(k - 1)->connect(QStringLiteral("out"), chain.at(k), QStringLiteral("in")), 0);
+        }
+        const quint64 walkedBefore = KelNGNodeGraphView::terminalsWalkedCount();
+        const quint64 weighedBefore = KelNGNodeLayout::nodesWeighedCount();
+        h.view.setObject(&h.graph);
+        walked[i] = KelNGNodeGraphView::terminalsWalkedCount() - walkedBefore;
+        weighed[i] = KelNGNodeLayout::nodesWeighedCount() - weighedBefore;
+
+        ASSERT_EQ(h.view.connections().size(), lengths[i] - 1);
+        for (int k = 0; k < lengths[i]; k += lengths[i] / 10) {
+            EXPECT_EQ(posOf(chain.at(k)), QPointF(20 + k * (154 + 40), 20)) << k;
+            if (k > 0) {
+                KelNGNodeConnection const* wire = h.view.connections().at(k - 1);
+                EXPECT_EQ(wire->sourceNode(), h.item(chain.at(k - 1))) << k;
+                EXPECT_EQ(wire->destinationNode(), h.item(chain.at(k))) << k;
+            }
+        }
+        EXPECT_EQ(h.view.selectedNode(), h.item(chain.last()));
+    }
+    // 16 times the nodes may cost at most 20 times the looking.
+    EXPECT_LE(walked[1], 20 * walked[0]) << walked[0] << " " << walked[1];
+    EXPECT_LE(weighed[1], 20 * weighed[0]) << weighed[0] << " " << weighed[1];
 }
 
 TEST(ViewScene, CreateNodeStoresItsPlaceAndAsksTheRegistryBeforeTheHook)
