@@ -1,5 +1,6 @@
-// A node that Undo or Redo brings back stands at the frame of its effect, which may have moved
-// since the node was taken out: the Important Parameters then show and edit the effect's frame.
+// A node that Undo or Redo brings back, or that is dropped onto an effect's graph, stands at the
+// frame of its effect, which may have moved since the node was taken out: the Important Parameters
+// then show and edit the effect's frame.
 
 #include "WindowUser.h"
 
@@ -81,7 +82,7 @@ TEST_F(NodeBroughtBack, ByUndoOfItsDeleteAtTheEffectsFrameWhereTheImportantParam
     EXPECT_EQ(hue->value(0), 250) << "frame 0's key was written";
 }
 
-TEST_F(NodeBroughtBack, ByRedoOfItsInsertionAtTheEffectsFrame)
+TEST_F(NodeBroughtBack, ByRedoOfItsInsertionAtTheEffectsFrameAsWhenItWasDropped)
 {
     goTo(7);
     ASSERT_EQ(effectFrame(), 7);
@@ -101,6 +102,8 @@ TEST_F(NodeBroughtBack, ByRedoOfItsInsertionAtTheEffectsFrame)
     QCoreApplication::sendEvent(viewport, &drop);
     settle();
     ASSERT_NE(nodeOf(QStringLiteral("operator.grayscale")), nullptr);
+    EXPECT_EQ(nodeOf(QStringLiteral("operator.grayscale"))->paramContainer()->currentFrame(), 7)
+        << "a dropped node joins its effect's frame too";
 
     trigger(window->undoAction());
     ASSERT_EQ(nodeOf(QStringLiteral("operator.grayscale")), nullptr);
