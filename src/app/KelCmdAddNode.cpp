@@ -21,11 +21,15 @@ void KelCmdAddNode::redo()
     }
     if (!m_core)
         return;
-    // The view made the node already: only the panels and the render catch up.
+    // The view made the node already: it joins its effect's frame, and the panels and the render
+    // catch up.
     m_firstRedo = false;
     m_core->cancelRender();
-    if (KelNodes::NodeGraph* owner = TwNodeSnapshot::findGraph(m_graph, m_ownerUid))
+    if (KelNodes::NodeGraph* owner = TwNodeSnapshot::findGraph(m_graph, m_ownerUid)) {
+        if (KelNodes::Node* node = m_nodeUid >= 0 ? m_graph->findNode(m_nodeUid, true) : nullptr)
+            TwNodeSnapshot::standAtEffectFrame(owner, {node});
         m_core->updateUIAfterGraphOfNodeChanged(owner);
+    }
     m_core->start();
 }
 

@@ -58,6 +58,7 @@ void KelCmdNodeSnapshot::putBack(KelNodes::loadConnFlag connections)
                 TwNodeSnapshot::restoreObject(m_core, node, m_objectIndex);
             m_snapshot.giveTemplatesBack(m_graph);
         }
+        TwNodeSnapshot::standAtEffectFrame(owner, created);
         KelNGObject* object = m_core->findObjectOfNode(owner);
         if (object && !created.isEmpty())
             object->getRootObject()->setGraphChanged(true);

@@ -106,7 +106,36 @@ void TwCore::start()
 {
     if (m_renderBlocked)
         return;
-    ++m_startCount;
+    // The running render reads the project as it stood before the change that asks, and its end
+    // (or one already on its way) must not pass for the answer.
+    m_renderer->cancel();
+    m_renderer->advanceGeneration();
+    requestRender();
+}
+
+void TwCore::requestRender()
+{
+    if (m_renderBlocked)
+        return;
+    m_renderWanted = true;
+    if (m_startPosted)
+        return;
+    m_startPosted = true;
+    // Queued: the change that asked (an undo step, a removal with its panel updates) has
+    // returned to the event loop before anything reads its graphs.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_startPosted = false;
+            startWantedRender();
+        },
+        Qt::QueuedConnection);
+}
+
+void TwCore::startWantedRender()
+{
+    if (!std::exchange(m_renderWanted, false) || m_renderBlocked)
+        return;
     if (!m_effectsOn) {
         m_renderer->cancel();
         // An earlier run's end must not follow this one.
@@ -123,14 +152,13 @@ void TwCore::start()
 
 bool TwCore::isRenderPending() const
 {
-    return m_renderer->isRunning() || m_restartPosted;
+    return m_renderer->isRunning() || m_renderWanted;
 }
 
 bool TwCore::waitForRender()
 {
-    // The restart waits in the event loop, where it would come inside the wait: it starts now.
-    if (m_restartPosted)
-        restartAfterCancel();
+    // The start waits in the event loop, where it would come inside the wait: it starts now.
+    startWantedRender();
     if (!m_renderer->isRunning())
         return true;
     const quint64 awaited = m_renderer->generation();
@@ -149,21 +177,10 @@ void TwCore::cancelRender()
 {
     if (!m_renderer->cancel())
         return;
-    // The stopped run is outdated at once: its end is never announced.
+    // The stopped run is outdated at once: its end is never announced. The project still needs
+    // its picture once the change that stopped it is done.
     m_renderer->advanceGeneration();
-    m_restartToken = m_startCount;
-    if (!m_restartPosted) {
-        m_restartPosted = true;
-        QTimer::singleShot(0, this, &TwCore::restartAfterCancel);
-    }
-}
-
-void TwCore::restartAfterCancel()
-{
-    m_restartPosted = false;
-    // A render started since the cancel has taken the stopped one's place.
-    if (m_startCount == m_restartToken)
-        start();
+    requestRender();
 }
 
 void TwCore::effectsOn(bool on)

@@ -31,11 +31,12 @@ class VyxNodeGraph;
 // list and the selection, the source and result images, the project's undo stack, the template
 // store and the render thread.
 //
-// Rendering rule: everything that reads or changes a graph, the object list or the selection
-// first calls cancelRender(), which stops a running render and waits for it. When that stopped
-// a render, the core restarts it by itself from the event loop (one zero-delay start(), dropped
-// when a render was started meanwhile), and the stopped run's end is never announced. Only the
-// latest render's end is announced by finished().
+// Rendering rule (see RENDER_REQUESTS.md): everything that reads or changes a graph, the object
+// list or the selection first calls cancelRender(), which stops a running render and waits for
+// it; a render is only ever asked for (start()), never started inside a change: the core starts
+// it from the event loop once the change has returned. A render stopped by a change is asked for
+// again by itself, and the stopped run's end is never announced. Only the latest render's end is
+// announced by finished().
 class TwCore : public QObject, public KelCore, public KelNodes::NodeSubscriber
 {
     Q_OBJECT
@@ -74,13 +75,16 @@ public:
     virtual int hideDialog(int id);
     virtual QObject* getProgressDialog(QString const& title);
 
-    // Renders the current graph onto the result image (a copy of the source with effects off).
+    // Asks for a render of the current graph onto the result image (a copy of the source with
+    // effects off). Nothing starts here: a running render, which reads the project as it stood,
+    // is stopped and its end never announced; the render starts from the event loop after the
+    // change that asked for it has returned, and requests made until then give one render.
     void start();
-    // Whether a render runs or waits in the event loop to be restarted after a cancel: until
-    // neither, the result image is not the project's as it stands.
+    // Whether a render runs or is asked for and not yet started: until neither, the result image
+    // is not the project's as it stands.
     bool isRenderPending() const;
     // Waits for the render the result image needs as the project stands: the one running, or the
-    // restart of one a change stopped (started at once), and for no render that starts later.
+    // one asked for (started at once), and for no render that starts later.
     // A modal wait (see ModalWait): nothing else runs inside it. False when the user ended it
     // with Esc; true when the render has ended (see Renderer::completedSucceeded) or none ran.
     bool waitForRender();
@@ -205,7 +209,10 @@ public slots:
 private:
     void onObjectAdded(KelNGObject* object);
     void onObjectQueuedToBeRemoved(KelNGObject* object);
-    void restartAfterCancel();
+    // Marks a render wanted and posts its start (once).
+    void requestRender();
+    // The one place a render starts: the posted call, or waitForRender.
+    void startWantedRender();
     // A graph that goes away must not stay the one start() renders (the result is then the
     // source image).
     void forgetCurrentGraphIn(KelNodes::Node* node);
@@ -237,10 +244,9 @@ private:
     KelNGObject* m_objectBatchSelection = nullptr;
     int m_rechainCount = 0;
 
-    // Restart after a cancel: starts counted, the count a posted restart waits for.
-    quint64 m_startCount = 0;
-    quint64 m_restartToken = 0;
-    bool m_restartPosted = false;
+    // A render asked for and not started yet; whether its start waits in the event loop.
+    bool m_renderWanted = false;
+    bool m_startPosted = false;
     // Graph uid -> object-list index for objects restored by undo.
     QHash<int, int> m_insertionIndexes;
 };

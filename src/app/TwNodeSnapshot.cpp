@@ -134,6 +134,20 @@ QList<KelNodes::Node*> TwNodeSnapshot::load(TwCore* core, KelNodes::NodeGraph* o
     return created;
 }
 
+void TwNodeSnapshot::standAtEffectFrame(KelNodes::NodeGraph* owner, QList<KelNodes::Node*> const& nodes)
+{
+    KelNGObject* object = KelNGObject::objectOf(owner);
+    KelNodes::NodeGraph* effect = object ? object->getRootObject()->graph() : nullptr;
+    auto* effectFrames = effect ? effect->paramContainer() : nullptr;
+    if (!effectFrames)
+        return;
+    const int frame = effectFrames->currentFrame();
+    for (KelNodes::Node* node : nodes) {
+        if (auto* container = node ? node->paramContainer() : nullptr)
+            container->setCurrentFrame(frame);
+    }
+}
+
 bool TwNodeSnapshot::carriesObject(KelNodes::Node* node)
 {
     return node && KelNGObject::objectOf(node->toNodeGraph());

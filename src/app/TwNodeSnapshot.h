@@ -38,6 +38,11 @@ public:
     static QList<KelNodes::Node*> load(TwCore* core, KelNodes::NodeGraph* owner, QBuffer& buffer,
                                        KelNodes::loadConnFlag connections);
 
+    // Brings nodes loaded back into `owner` to the frame of the effect holding them (the graph of
+    // owner's root project object): they come back at the frame they had when taken out, and the
+    // effect may stand elsewhere by now. Nodes of a graph without an object keep their frame.
+    static void standAtEffectFrame(KelNodes::NodeGraph* owner, QList<KelNodes::Node*> const& nodes);
+
     // Whether the node is a graph that carries a project object.
     static bool carriesObject(KelNodes::Node* node);
     // Takes a node out of the project and deletes it: a graph that carries a project object

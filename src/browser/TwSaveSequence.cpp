@@ -202,7 +202,7 @@ void TwSaveSequence::renderingHasFinished()
     m_ui->progressBar->setValue(m_framesDone);
     if (m_framesDone < m_framesToRender) {
         setCurrentFrame(currentFrame() + 1);
-        // With effects off start() announces the end before it returns: never recurse.
+        // From the event loop: a cancel of the export that came meanwhile is seen first.
         QTimer::singleShot(0, this, &TwSaveSequence::renderNextFrame);
     } else {
         finishExport();

@@ -9,6 +9,7 @@
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QSignalSpy>
@@ -62,6 +63,13 @@ inline KelVyxNodes::VyxNodeGraph* addEffect(KelVyxNodes::VyxNodeGraph* into,
     }
     effect->setUp(nullptr);
     return effect;
+}
+
+// Starts the render the core was asked for, which otherwise waits in the event loop until the
+// change that asked for it has returned; nothing else waiting there runs.
+inline void startAskedRender(TwCore& core)
+{
+    QCoreApplication::sendPostedEvents(&core, QEvent::MetaCall);
 }
 
 // Slows the render thread down at every progress check, so that a render keeps running.

@@ -44,10 +44,14 @@ protected:
     void settle()
     {
         for (int i = 0; i < 50; ++i) {
+            // A render asked for starts from the event loop, and one that started there may end before
+            // the check: at rest once a round that began with nothing pending (every end already
+            // posted) delivered everything and left nothing pending.
+            const bool idle = !core->isRenderPending();
             core->renderer()->wait(10000);
             QCoreApplication::processEvents();
             QCoreApplication::processEvents();
-            if (!core->renderer()->isRunning())
+            if (idle && !core->isRenderPending())
                 return;
         }
     }
@@ -116,7 +120,13 @@ protected:
         return uids;
     }
 
-    int rendersStarted() const { return window.count(RenderStarted); }
+    // Renders started, the one asked for included: it waits in the event loop until the change
+    // that asked for it has returned.
+    int rendersStarted() const
+    {
+        QCoreApplication::sendPostedEvents(core.get(), QEvent::MetaCall);
+        return window.count(RenderStarted);
+    }
 
     AppTest::RecordingMainWindow window;
     std::unique_ptr<TwCore> core;

@@ -16,6 +16,7 @@
 #include "ui_ObjectEditor.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QSemaphore>
 #include <QSet>
 #include <QTest>
@@ -56,6 +57,13 @@ protected:
         EXPECT_EQ(KelNodes::NodeGraph::renderReadFaults(), m_faultsBefore)
             << step << " changed a graph the render read";
     }
+    // Lets the event loop start the render a step asked for (held at its start) and run what
+    // its start posted.
+    void letTheAskedRenderStart()
+    {
+        for (int round = 0; round < 10; ++round)
+            QCoreApplication::processEvents();
+    }
     void releaseRenders()
     {
         m_gate.release(1 << 20);
@@ -72,8 +80,9 @@ protected:
     quint64 m_faultsBefore = 0;
 };
 
-// An empty template made with "Add Empty Template": a click on its row starts its render and then
-// shows its graph (whose end nodes the render's set-up made) in the node view, laid out.
+// An empty template made with "Add Empty Template": a click on its row shows its graph in the node
+// view and asks for its render, whose set-up makes the graph's end nodes; the view lays them out
+// while the render reads the graph.
 TEST_F(RenderReadsNoChange, ClickingTheRowOfANewEmptyTemplate)
 {
     pressGraphView();
@@ -100,6 +109,7 @@ TEST_F(RenderReadsNoChange, ClickingTheRowOfANewEmptyTemplate)
     templates->scrollToItem(row);
     QTest::mouseClick(templates->viewport(), Qt::LeftButton, Qt::NoModifier,
                       QPoint(templates->columnViewportPosition(0) + 10, templates->visualItemRect(row).center().y()));
+    letTheAskedRenderStart();
     expectNoChangeUnderTheRender("the click on the new template's row");
     KelNodes::NodeGraph* shown = window->objectEditorGraphView()->graph();
     ASSERT_NE(shown, nullptr);
@@ -121,6 +131,7 @@ TEST_F(RenderReadsNoChange, ReorderNodesDuringARender)
 
     holdRenders();
     core()->start();
+    letTheAskedRenderStart();
     view->action(QStringLiteral("reorder"))->trigger();
     expectNoChangeUnderTheRender("Reorder Nodes");
     releaseRenders();
