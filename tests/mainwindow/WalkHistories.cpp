@@ -13,7 +13,7 @@
 namespace MainWindowTest {
 
 WalkHistories::WalkHistories(TwCore* core, QUndoGroup* group)
-    : m_core(core), m_group(group), m_active(group->activeStack())
+    : m_core(core), m_group(group), m_project(core->undoStack()), m_active(group->activeStack())
 {
     connect(core, &TwCore::selectedObjectChanged, this, [this](KelNGObject* object) {
         QUndoStack* stack = historyOf(object);
@@ -27,14 +27,14 @@ QUndoStack* WalkHistories::historyOf(KelNGObject* object) const
 {
     KelNodes::NodeGraph* top = object && object->graph() ? object->graph()->topLevelGraph() : nullptr;
     auto* stack = top ? qobject_cast<QUndoStack*>(top->undoStack()) : nullptr;
-    return stack ? stack : m_core->undoStack();
+    return stack ? stack : m_project.data();
 }
 
 QString WalkHistories::nameOf(QUndoStack* stack) const
 {
     if (!stack)
         return QStringLiteral("no history");
-    if (stack == m_core->undoStack())
+    if (stack == m_project)
         return QStringLiteral("the project's");
     for (KelTemplate* objectTemplate : m_core->templateStore()->objectTemplateList) {
         if (historyOf(objectTemplate->objectInstance()) == stack)
@@ -45,7 +45,7 @@ QString WalkHistories::nameOf(QUndoStack* stack) const
 
 void WalkHistories::watchAll()
 {
-    watch(m_core->undoStack());
+    watch(m_project);
     for (QUndoStack* stack : m_group->stacks())
         watch(stack);
     for (KelTemplate* objectTemplate : m_core->templateStore()->objectTemplateList) {
@@ -58,7 +58,7 @@ void WalkHistories::watch(QUndoStack* stack)
 {
     if (!stack || find(stack))
         return;
-    // Steps before the walk saw the history are none of its own: it knows their count only.
+    // Steps made before the walk saw the history are taken as the history holds them.
     History history;
     history.stack = stack;
     for (int i = 0; i < stack->index(); ++i)
@@ -72,7 +72,7 @@ void WalkHistories::watch(QUndoStack* stack)
     connect(stack, &QObject::destroyed, this, [this] {
         m_histories.removeIf([](History const& history) { return !history.stack; });
         if (!m_active)
-            activate(m_core->undoStack());
+            activate(m_project);
     });
 }
 
@@ -122,7 +122,7 @@ void WalkHistories::redone()
 
 void WalkHistories::projectCleared()
 {
-    History& project = entry(m_core->undoStack());
+    History& project = entry(m_project);
     project.steps.clear();
     project.index = 0;
 }

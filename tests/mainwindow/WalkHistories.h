@@ -64,6 +64,8 @@ private:
 
     TwCore* m_core;
     QUndoGroup* m_group;
+    // Null once the core let it go, when the window closes.
+    QPointer<QUndoStack> m_project;
     QList<History> m_histories;
     QPointer<QUndoStack> m_active;
 };

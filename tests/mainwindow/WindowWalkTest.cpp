@@ -20,7 +20,8 @@
 // VYX_WALK_WITHOUT="Paste,node colour" leaves actions out and VYX_WALK_IGNORE="preview" lets
 // faults with that text pass (to see what else a walk finds); VYX_WALK_STEPS=n ends the walks
 // after n steps;
-// VYX_WALK_SEED_OFFSET=n walks the seeds n higher; VYX_WALK_LOG=1 prints each step.
+// VYX_WALK_SEED_OFFSET=n walks the seeds n higher; VYX_WALK_LOG=1 prints each step (with what
+// Undo and Redo named).
 
 #include "ShownTargets.h"
 #include "WalkHistories.h"
@@ -863,6 +864,8 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         QMap<QUndoStack*, Top> const topsBefore = tops();
         walked->watchAll();
         QUndoStack* const placed = placedHistory(action);
+        // What Undo and Redo name, for the log.
+        QString const offered = action == Undo ? window->undoAction()->text() : window->redoAction()->text();
         finishRenders();
         QSignalSpy rendered(core(), &TwCore::finished);
         const bool applied = perform(action);
@@ -873,7 +876,9 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         done += " " + std::to_string(taken) + "." + kActionNames[action];
         // A crash leaves no assertion message: the log says where the walk was.
         if (qEnvironmentVariableIsSet("VYX_WALK_LOG"))
-            std::cerr << "seed " << seed() << " step " << taken << ": " << kActionNames[action] << std::endl;
+            std::cerr << "seed " << seed() << " step " << taken << ": " << kActionNames[action]
+                      << (action == Undo || action == Redo ? " (" + offered.toStdString() + ")" : std::string())
+                      << std::endl;
         const std::string what = std::string("(") + kActionNames[action] + ")";
 
         if (!shownRight(what))
