@@ -49,7 +49,8 @@ public:
     // Window operations.
     // The project browser and the node dock drop what they show of the node.
     virtual void nodeAboutToBeDeleted(KelNodes::Node* node) = 0;
-    // The object's graph's undo stack (or the core's for null) becomes the active one.
+    // The panels show the object again after a change: the undo stack of its graph (the core's
+    // for null) is one Edit > Undo may walk; which one it walks, the steps and selections decide.
     virtual void adjustUI(KelNGObject* object) = 0;
     // A node was added to a graph, removed from it or renamed: the panels that list the nodes of
     // their object (the important parameters of the project browser and of the node dock) list

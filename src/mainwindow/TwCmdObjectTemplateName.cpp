@@ -13,7 +13,7 @@
 TwCmdObjectTemplateName::TwCmdObjectTemplateName(TwObjectEditor* editor, KelNGObject* object,
                                                  QString const& newName, QString const& oldName)
     : m_editor(editor),
-      m_topLevel(object && object->graph() ? object->graph()->topLevelGraph() : nullptr),
+      m_topLevel(editor ? editor->core() : nullptr, object ? object->graph() : nullptr),
       m_graphUid(object && object->graph() ? object->graph()->uid() : -1), m_newName(newName),
       m_oldName(oldName)
 {
@@ -34,7 +34,7 @@ void TwCmdObjectTemplateName::apply(QString const& name)
 {
     if (!m_editor)
         return;
-    KelNodes::Node* node = TwObjectSettings::findNode(m_editor->core(), m_topLevel, m_graphUid);
+    KelNodes::Node* node = TwObjectSettings::findNode(m_editor->core(), m_topLevel.graph(), m_graphUid);
     KelNodes::NodeGraph* graph = node ? node->toNodeGraph() : nullptr;
     KelNGObject* object = graph ? KelNGObject::objectOf(graph) : nullptr;
     if (!object)
@@ -49,5 +49,7 @@ void TwCmdObjectTemplateName::apply(QString const& name)
     }
     TwObjectSettings::markEdited(m_editor->core(), object);
     m_editor->updateTemplateObject(object->getRootObject());
-    m_editor->adjustUI(object);
+    // The editor shows the name anew; it stays on what it shows, since the step may be taken back
+    // from the project's history while another effect is shown.
+    m_editor->adjustUI(m_editor->currentObject());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mainwindow/TwTopLevelGraphRef.h"
+
 #include <QPointer>
 #include <QUndoCommand>
 
@@ -10,9 +12,10 @@ namespace KelNodes {
 class NodeGraph;
 }
 
-// Renames an object of a template under edit. It lives on the undo stack of the template's own
-// graph, which is deleted with the template, and finds the object there again by its graph's
-// uid; a graph that is gone leaves it without effect.
+// Renames an object of a template under edit: from the Template tab on the project's history,
+// from the Templates list on the template's own. It finds the object again by its graph's uid in
+// the template's graph; a graph that is gone, or a template deleted since, leaves it without
+// effect.
 class TwCmdObjectTemplateName : public QUndoCommand
 {
 public:
@@ -26,7 +29,7 @@ private:
     void apply(QString const& name);
 
     QPointer<TwObjectEditor> m_editor;
-    KelNodes::NodeGraph* m_topLevel;
+    TwTopLevelGraphRef m_topLevel;
     int m_graphUid;
     QString m_newName;
     QString m_oldName;

@@ -24,7 +24,7 @@ TwCmdRenameNode::TwCmdRenameNode(TwCore* core, TwObjectEditor* editor, KelNGNode
 
 TwCmdRenameNode::TwCmdRenameNode(TwCore* core, TwObjectEditor* editor, KelNodes::Node* node,
                                  QString const& newName, QString const& oldName)
-    : m_core(core), m_editor(editor), m_topLevel(node ? node->topLevelGraph() : nullptr),
+    : m_core(core), m_editor(editor), m_topLevel(core, node),
       m_uid(node ? node->uid() : -1), m_newName(newName), m_oldName(oldName)
 {
     setText(QObject::tr("Rename Node"));
@@ -42,7 +42,7 @@ void TwCmdRenameNode::undo()
 
 void TwCmdRenameNode::apply(QString const& name)
 {
-    KelNodes::Node* node = TwObjectSettings::findNode(m_core, m_topLevel, m_uid);
+    KelNodes::Node* node = TwObjectSettings::findNode(m_core, m_topLevel.graph(), m_uid);
     if (!node)
         return;
     // The change rule, as for every edit of the project: the render reads the graph.

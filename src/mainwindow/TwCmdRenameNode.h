@@ -1,5 +1,7 @@
 #pragma once
 
+#include "mainwindow/TwTopLevelGraphRef.h"
+
 #include <QPointer>
 #include <QUndoCommand>
 
@@ -12,9 +14,9 @@ class Node;
 class NodeGraph;
 }
 
-// Renames a node. It goes on the undo stack of the node's top-level graph (the core's for the
-// project, a template's own for a template under edit) and finds the node there again by uid;
-// a node that is gone leaves it without effect.
+// Renames a node, of the project or of a template under edit. It goes on the project's history
+// and finds the node again by uid in the graph the node lay in; a node that is gone, or a
+// template deleted since, leaves it without effect.
 class TwCmdRenameNode : public QUndoCommand
 {
 public:
@@ -26,14 +28,12 @@ public:
     void redo() override;
     void undo() override;
 
-    KelNodes::NodeGraph* topLevelGraph() const { return m_topLevel; }
-
 private:
     void apply(QString const& name);
 
     TwCore* m_core;
     QPointer<TwObjectEditor> m_editor;
-    KelNodes::NodeGraph* m_topLevel;
+    TwTopLevelGraphRef m_topLevel;
     int m_uid;
     QString m_newName;
     QString m_oldName;

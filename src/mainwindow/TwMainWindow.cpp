@@ -30,6 +30,7 @@
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwObjectEditorDock.h"
 #include "mainwindow/TwProjectBrowser.h"
+#include "mainwindow/TwUndoHistories.h"
 #include "mainwindow/VyxApplication.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelDescriptionLabel.h"
@@ -193,8 +194,7 @@ void TwMainWindow::buildActions()
     // Their texts name what the last command changed, a name from a file among them.
     PlainTextWidgets::keepTextPlain(m_undoAction);
     PlainTextWidgets::keepTextPlain(m_redoAction);
-    followUndoStack(m_core->undoStack());
-    m_undoGroup->setActiveStack(m_core->undoStack());
+    m_histories = new TwUndoHistories(m_undoGroup, m_core->undoStack(), this);
     QAction* before = m_ui->actionCopy;
     m_ui->menuEdit->insertAction(before, m_undoAction);
     m_ui->menuEdit->insertAction(before, m_redoAction);
@@ -409,12 +409,18 @@ void TwMainWindow::modifiedStateChanged()
 {
     if (!m_core)
         return;
+    // The project's history starts anew where it was saved, opened or made. Only then: a
+    // template's rename is a step of that history that leaves the project unmodified.
+    if (!m_core->isModified())
+        m_core->undoStack()->clear();
+    updateActionsAndTitle();
+}
+
+void TwMainWindow::updateActionsAndTitle()
+{
     const bool modified = m_core->isModified();
     m_ui->actionSaveAs->setEnabled(modified);
     m_ui->actionSave->setEnabled(modified && m_core->hasProjectFile());
-    if (!modified)
-        m_core->undoStack()->clear();
-
     updateEditActions();
 
     setWindowTitle(QStringLiteral("Vyx-Solenne - %1[*]").arg(ShownText::name(QFileInfo(m_core->projectName()).baseName())));
@@ -449,9 +455,15 @@ void TwMainWindow::selectedObjectChanged(KelNGObject* object)
 {
     if (!m_core)
         return;
+    m_histories->selectionChanged(object);
+    reactToSelection(object);
+}
+
+void TwMainWindow::reactToSelection(KelNGObject* object)
+{
     showSelectionInEditors(object);
     adjustUI(object);
-    modifiedStateChanged();
+    updateActionsAndTitle();
 }
 
 void TwMainWindow::showSelectionInEditors(KelNGObject* selected)

@@ -33,6 +33,7 @@ class TwDebugWindow;
 class TwObjectEditor;
 class TwObjectEditorDock;
 class TwProjectBrowser;
+class TwUndoHistories;
 
 namespace Ui {
 class MainWindow;
@@ -209,8 +210,10 @@ private:
     bool isEditingProject() const;
     // Copy, Delete and Paste as the selection, the clipboard and the show mode allow.
     void updateEditActions();
-    // Puts the stack into the undo group and makes it the active one whenever it takes a step.
-    void followUndoStack(QUndoStack* stack);
+    // The window's reaction to the selection, shown anew, without choosing a history.
+    void reactToSelection(KelNGObject* object);
+    // Save actions, Copy, Delete and Paste, and the title, as the project stands.
+    void updateActionsAndTitle();
     // Empties the project without a question.
     void emptyProject();
     // A settings edit is saved with the project (or its template): mark it without rendering.
@@ -244,6 +247,7 @@ private:
     Ui::MainWindow* m_ui = nullptr;
     TwCore* m_core = nullptr;
     QUndoGroup* m_undoGroup = nullptr;
+    TwUndoHistories* m_histories = nullptr;
     QAction* m_undoAction = nullptr;
     QAction* m_redoAction = nullptr;
     QPointer<QDockWidget> m_rightDock;

@@ -14,6 +14,7 @@
 #include "app/TwCore.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwProjectBrowser.h"
+#include "mainwindow/TwUndoHistories.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelCmdConnection.h"
 #include "nodeui/KelCmdParamEdit.h"
@@ -78,12 +79,9 @@ KelNodes::NodeGraph* topLevelGraphOf(KelNodes::Node* node)
 // The stack of the node's top-level graph: the core's for project nodes, a template's own.
 QUndoStack* TwMainWindow::undoStackOf(KelNodes::Node* node)
 {
-    KelNodes::NodeGraph* top = topLevelGraphOf(node);
-    QUndoStack* stack = top ? qobject_cast<QUndoStack*>(top->undoStack()) : nullptr;
-    if (!stack)
-        stack = m_core->undoStack();
+    QUndoStack* stack = m_histories->historyOf(node);
     // The step about to be pushed makes it the active stack.
-    followUndoStack(stack);
+    m_histories->follow(stack);
     return stack;
 }
 

@@ -15,6 +15,7 @@
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwObjectEditorDock.h"
 #include "mainwindow/TwProjectBrowser.h"
+#include "mainwindow/TwUndoHistories.h"
 #include "nodes/NodeGraph.h"
 #include "nodeui/KelParamCrucial.h"
 #include "nodeui/KelTimeline.h"
@@ -167,29 +168,11 @@ void TwMainWindow::forgetGoing(KelNodes::Node* going)
     }
 }
 
+// The core's refresh after a change shows the selection again: its history joins the group, and
+// which one Undo walks stays as the steps and the user's selections decided.
 void TwMainWindow::adjustUI(KelNGObject* object)
 {
-    QUndoStack* stack = nullptr;
-    if (object && object->graph())
-        stack = qobject_cast<QUndoStack*>(object->graph()->topLevelGraph()->undoStack());
-    if (!stack)
-        stack = m_core->undoStack();
-    followUndoStack(stack);
-    m_undoGroup->setActiveStack(stack);
-}
-
-void TwMainWindow::followUndoStack(QUndoStack* stack)
-{
-    if (!stack || m_undoGroup->stacks().contains(stack))
-        return;
-    m_undoGroup->addStack(stack);
-    // A step taken (pushed, merged into the last, or pushed over undone steps), undone or redone
-    // makes the stack the active one: Edit > Undo and Redo go on from there, whatever stack was
-    // active and whatever selection the step's panels refreshed meanwhile.
-    connect(stack, &QUndoStack::indexChanged, this, [this, stack] {
-        if (stack->count() > 0 && m_undoGroup->activeStack() != stack)
-            m_undoGroup->setActiveStack(stack);
-    });
+    m_histories->follow(m_histories->historyOf(object));
 }
 
 void TwMainWindow::nodesOfGraphChanged()

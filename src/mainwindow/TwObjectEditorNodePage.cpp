@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QSignalBlocker>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace {
@@ -116,8 +117,8 @@ void TwObjectEditor::nodeNameEditingFinished()
     std::optional<QString> const text = FieldEdit::committed(m_nodePanel->nodeNameEdit, current);
     if (!text || text->trimmed().isEmpty())
         return;
-    TwObjectSettings::push(node->topLevelGraph(),
-                           new TwCmdRenameNode(m_core, this, item, *text, current));
+    // On the project's history, a template's node as well.
+    m_core->undoStack()->push(new TwCmdRenameNode(m_core, this, item, *text, current));
     setSaveButtonsEnabled(true);
 }
 

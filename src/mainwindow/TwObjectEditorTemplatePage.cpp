@@ -234,9 +234,9 @@ void TwObjectEditor::changeObjectNameTo(QString name)
     if (!object || name.trimmed().isEmpty())
         return;
     QString const current = TwObjectSettings::displayName(object);
+    // Both on the project's history, a template's name as well.
     if (TwObjectSettings::inTemplateUnderEdit(object))
-        TwObjectSettings::push(object->graph()->topLevelGraph(),
-                               new TwCmdObjectTemplateName(this, object, name, current));
+        m_core->undoStack()->push(new TwCmdObjectTemplateName(this, object, name, current));
     else
         m_core->undoStack()->push(new TwCmdObjectName(this, object, name, current));
 }

@@ -162,7 +162,10 @@ TEST_F(CommandTest, ObjectNameRenamesGraphTemplateAndBothRows)
     });
 }
 
-TEST_F(CommandTest, TemplateRenamesLiveOnTheTemplatesOwnStack)
+// A template's name typed in the Template tab is a step of the project's history, one typed into
+// its row of the Templates list a step of the template's own; neither marks the project. The
+// project's history outlives the template: its step then changes nothing.
+TEST_F(CommandTest, TemplateRenamesGoOnTheProjectsHistoryFromTheTemplateTabAndOnTheTemplatesFromItsRow)
 {
     KelTemplate* objectTemplate = newTemplate();
     KelNGObject* object = objectTemplate->objectInstance();
@@ -173,11 +176,11 @@ TEST_F(CommandTest, TemplateRenamesLiveOnTheTemplatesOwnStack)
     core->setModified(false);
 
     window.editor->changeObjectNameTo("Renamed");
-    EXPECT_EQ(stack()->count(), 0) << "the core's stack never holds a template's object";
     QUndoStack* own = stackOf(object);
     ASSERT_NE(own, nullptr);
-    ASSERT_EQ(own->count(), 1);
-    EXPECT_EQ(own->text(0), "Object Template Name Change");
+    EXPECT_EQ(own->count(), 0);
+    ASSERT_EQ(stack()->count(), 1) << "the Template tab's rename is the project's step";
+    EXPECT_EQ(stack()->text(0), "Object Template Name Change");
     EXPECT_EQ(object->graph()->name(), "Renamed");
     EXPECT_EQ(objectTemplate->name(), "Renamed");
     EXPECT_EQ(object->templateTreeItem->text(0), "Renamed");
@@ -185,18 +188,32 @@ TEST_F(CommandTest, TemplateRenamesLiveOnTheTemplatesOwnStack)
     EXPECT_FALSE(core->isModified());
 
     objectTemplate->setModified(false);
-    own->undo();
+    stack()->undo();
     EXPECT_EQ(object->graph()->name(), oldName);
+    EXPECT_EQ(objectTemplate->name(), oldName);
     EXPECT_EQ(object->templateTreeItem->text(0), oldName);
     EXPECT_TRUE(objectTemplate->modified()) << "undo marks the template unsaved";
+    EXPECT_FALSE(core->isModified());
+    stack()->redo();
+    EXPECT_EQ(objectTemplate->name(), "Renamed");
 
-    // Deleting the template takes its commands along.
+    object->templateTreeItem->setText(0, "Listed");
+    EXPECT_EQ(stack()->count(), 1);
+    ASSERT_EQ(own->count(), 1) << "the row's rename is the template's step";
+    EXPECT_EQ(own->text(0), "Object Template Name Change");
+    EXPECT_EQ(objectTemplate->name(), "Listed");
+
+    // The template deleted: its own history goes with it, the project's keeps the step, which
+    // finds no template any more.
     window.editor->adjustUI(nullptr);
     core->templateStore()->deleteTemplate(objectTemplate, false);
-    EXPECT_EQ(stack()->count(), 0);
+    ASSERT_EQ(stack()->count(), 1);
+    stack()->undo();
+    stack()->redo();
+    EXPECT_FALSE(core->isModified());
 }
 
-TEST_F(CommandTest, RenameNodeGoesOnTheNodesTopLevelStackAndMarksItsOwner)
+TEST_F(CommandTest, RenameNodeGoesOnTheProjectsHistoryAndMarksItsOwner)
 {
     KelNGObject* object = addObject("A");
     KelNodes::Node* node = object->graph()->nodes().last();
@@ -209,15 +226,26 @@ TEST_F(CommandTest, RenameNodeGoesOnTheNodesTopLevelStackAndMarksItsOwner)
     EXPECT_EQ(stack()->text(0), "Rename Node");
     expectMarkedEachWay([&](bool redone) { EXPECT_EQ(node->name(), redone ? "N" : before); });
 
+    // A template's node, on the project's history: it marks the template, not the project, and
+    // outlives the template without effect.
     KelTemplate* objectTemplate = newTemplate();
     KelNodes::Node* templateNode = objectTemplate->objectInstance()->graph()->nodes().last();
+    QString const templateBefore = templateNode->name();
     objectTemplate->setModified(false);
+    stack()->clear();
     core->setModified(false);
-    TwObjectSettings::push(templateNode->topLevelGraph(),
-                           new TwCmdRenameNode(core.get(), window.editor, templateNode, "T", ""));
+    stack()->push(new TwCmdRenameNode(core.get(), window.editor, templateNode, "T", templateBefore));
     EXPECT_EQ(stack()->count(), 1);
-    EXPECT_EQ(stackOf(objectTemplate->objectInstance())->count(), 1);
     EXPECT_EQ(templateNode->name(), "T");
     EXPECT_TRUE(objectTemplate->modified());
+    EXPECT_FALSE(core->isModified());
+    objectTemplate->setModified(false);
+    stack()->undo();
+    EXPECT_EQ(templateNode->name(), templateBefore);
+    EXPECT_TRUE(objectTemplate->modified());
+    EXPECT_FALSE(core->isModified());
+    core->templateStore()->deleteTemplate(objectTemplate, false);
+    stack()->redo();
+    stack()->undo();
     EXPECT_FALSE(core->isModified());
 }

@@ -180,9 +180,10 @@ TEST_F(ObjectEditorNodePanelTest, TemplateNodeEditsMarkTheTemplateNotTheProject)
     objectTemplate->setModified(false);
     typeName("Inner");
     EXPECT_TRUE(objectTemplate->modified());
-    EXPECT_EQ(stack()->count(), 0);
+    ASSERT_EQ(stack()->count(), 1) << "the name, a step of the project's history; the colour is no step";
+    EXPECT_EQ(stack()->text(0), "Rename Node");
     auto* own = qobject_cast<QUndoStack*>(instance->graph()->topLevelGraph()->undoStack());
-    EXPECT_EQ(own->count(), 1) << "the name; the colour is no step";
+    EXPECT_EQ(own->count(), 0);
     EXPECT_FALSE(core->isModified());
     editor()->selectedNodeChanged(nullptr);
 }

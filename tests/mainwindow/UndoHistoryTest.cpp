@@ -1,6 +1,8 @@
 // Edit > Undo takes back the step the user made last, wherever it was made: the stack that took
 // a step is the active one after it, also when the step replaced undone ones and while a
-// template's stack was active; an effect a step brings back comes back with its own template.
+// template's stack was active, and a change of view mode leaves it so; a template's name typed in
+// the Template tab and a node's name are steps of the project's history; an effect a step brings
+// back comes back with its own template.
 
 #include "TemplateEditFixture.h"
 
@@ -8,6 +10,7 @@
 #include "app/KelTemplate.h"
 #include "app/TemplateEditor.h"
 #include "app/TwCore.h"
+#include "app/TwTemplateContainer.h"
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwObjectRows.h"
@@ -108,8 +111,8 @@ TEST_F(UndoHistory, AStepOnTheProjectTabAfterAnUndoIsUndoneNextWhileATemplateWas
 }
 
 // A store template picked, the Project tab's effect removed by its bin (a project step; the tab
-// then highlights the other effect), back to the template still shown, then a template edit (the
-// template's stack): Edit > Undo takes back the template edit, not the delete.
+// then highlights the other effect), back to the template still shown, then its row renamed in the
+// Templates list (the template's stack): Edit > Undo takes back the rename, not the delete.
 TEST_F(UndoHistory, UndoTakesBackATemplateEditMadeAfterAProjectStep)
 {
     addInversion(QStringLiteral("First"));
@@ -128,6 +131,65 @@ TEST_F(UndoHistory, UndoTakesBackATemplateEditMadeAfterAProjectStep)
 
     window->form()->actionNodeGraphView->trigger();
     settle();
+    // The template's row renamed in the Templates list: a step of the template's own history.
+    QTreeWidgetItem* row = objectTemplate->objectInstance()->templateTreeItem;
+    ASSERT_TRUE(row);
+    row->setText(0, QStringLiteral("Renamed Glow"));
+    settle();
+    ASSERT_EQ(objectTemplate->name(), QStringLiteral("Renamed Glow"));
+    EXPECT_EQ(window->undoGroup()->activeStack(), templateStack());
+
+    window->undoAction()->trigger();
+    settle();
+    EXPECT_EQ(objectTemplate->name(), QStringLiteral("Stored Glow")) << "Undo took back the template's rename";
+    EXPECT_EQ(objectNames(), QStringList{QStringLiteral("First")}) << "the delete stays";
+}
+
+// A store template picked (its history holds an older step, a rename in the Templates list),
+// Ctrl+1, a rename on the Project tab: Ctrl+2, Ctrl+1 and Ctrl+2 again leave Edit > Undo on that
+// rename, and it takes the rename back, not the template's.
+TEST_F(UndoHistory, AChangeOfViewModeLeavesUndoOnTheStepMadeLast)
+{
+    KelNGObject* effect = addInversion(QStringLiteral("Tone"));
+    settle();
+    ASSERT_NO_FATAL_FAILURE(pickStoreTemplate());
+    objectTemplate->objectInstance()->templateTreeItem->setText(0, QStringLiteral("Listed Glow"));
+    settle();
+    ASSERT_EQ(templateStack()->count(), 1);
+    window->form()->actionImageView->trigger();
+    settle();
+    ASSERT_EQ(window->projectBrowser()->shownEffect(), effect);
+    effect->projectBrowserItem->setText(1, QStringLiteral("Renamed"));
+    settle();
+    ASSERT_EQ(effect->graph()->displayName(), QStringLiteral("Renamed"));
+    ASSERT_EQ(window->undoAction()->text(), QStringLiteral("Undo Name Change"));
+
+    for (QAction* mode : {window->form()->actionNodeGraphView, window->form()->actionImageView,
+                          window->form()->actionNodeGraphView}) {
+        mode->trigger();
+        settle();
+        ASSERT_EQ(window->currentViewModeAction(), mode);
+        EXPECT_EQ(window->undoGroup()->activeStack(), core()->undoStack()) << mode->text().toStdString();
+        EXPECT_TRUE(window->undoAction()->isEnabled()) << mode->text().toStdString();
+        EXPECT_EQ(window->undoAction()->text(), QStringLiteral("Undo Name Change")) << mode->text().toStdString();
+    }
+    window->undoAction()->trigger();
+    settle();
+    EXPECT_EQ(effect->graph()->displayName(), QStringLiteral("Tone")) << "Undo took back the rename";
+    EXPECT_EQ(objectTemplate->name(), QStringLiteral("Listed Glow")) << "the template's older step stays";
+}
+
+// The project as saved, a store template's name typed in the Template tab: a step of the
+// project's history that leaves the project unmodified. Show: Project and an effect's row picked,
+// Edit > Undo still offers it and takes it back, Redo makes it again; the template deleted, the
+// step is still there and changes nothing.
+TEST_F(UndoHistory, ATemplateRenamedInTheTemplateTabIsTakenBackFromTheProjectsHistory)
+{
+    KelNGObject* effect = addInversion(QStringLiteral("Tone"));
+    settle();
+    core()->setModified(false);
+    ASSERT_EQ(core()->undoStack()->count(), 0);
+    ASSERT_NO_FATAL_FAILURE(pickStoreTemplate());
     editor()->tabWidget->setCurrentWidget(editor()->templateTab);
     settle();
     TemplateEditor* templateEditor = window->objectEditor()->templateEditor();
@@ -139,12 +201,37 @@ TEST_F(UndoHistory, UndoTakesBackATemplateEditMadeAfterAProjectStep)
     QTest::keyClick(name, Qt::Key_Return);
     settle();
     ASSERT_EQ(objectTemplate->name(), QStringLiteral("Renamed Glow"));
-    EXPECT_EQ(window->undoGroup()->activeStack(), templateStack());
+    EXPECT_EQ(templateStack()->count(), 0);
+    EXPECT_EQ(core()->undoStack()->count(), 1);
+    EXPECT_FALSE(core()->isModified()) << "the project is as it was saved";
+    EXPECT_EQ(window->undoGroup()->activeStack(), core()->undoStack());
 
+    editor()->projectRadioButton->click();
+    settle();
+    editor()->treeWidget->setCurrentItem(effect->objectEditorItem);
+    settle();
+    ASSERT_EQ(core()->selectedObject(), effect);
+    ASSERT_TRUE(window->undoAction()->isEnabled()) << "the rename is still in the project's history";
+    EXPECT_EQ(window->undoAction()->text(), QStringLiteral("Undo Object Template Name Change"));
     window->undoAction()->trigger();
     settle();
-    EXPECT_EQ(objectTemplate->name(), QStringLiteral("Stored Glow")) << "Undo took back the template's rename";
-    EXPECT_EQ(objectNames(), QStringList{QStringLiteral("First")}) << "the delete stays";
+    EXPECT_EQ(objectTemplate->name(), QStringLiteral("Stored Glow"));
+    EXPECT_EQ(objectTemplate->objectInstance()->templateTreeItem->text(0), QStringLiteral("Stored Glow"));
+    EXPECT_EQ(core()->selectedObject(), effect) << "the editors stay on what they show";
+    EXPECT_EQ(templateEditor->object(), effect);
+    ASSERT_TRUE(window->redoAction()->isEnabled());
+    window->redoAction()->trigger();
+    settle();
+    EXPECT_EQ(objectTemplate->name(), QStringLiteral("Renamed Glow"));
+
+    core()->templateStore()->deleteTemplate(objectTemplate, false);
+    settle();
+    ASSERT_TRUE(window->undoAction()->isEnabled());
+    window->undoAction()->trigger();
+    settle();
+    window->redoAction()->trigger();
+    settle();
+    EXPECT_EQ(objectNames(), QStringList{QStringLiteral("Tone")});
 }
 
 // Copy, Delete and Paste are disabled while the object editor shows its Templates page, even with

@@ -11,13 +11,20 @@
 // - a step that changed what Save would write left Undo enabled, marked the project modified
 //   and rendered the picture; Undo gives back what Save wrote before it (and the effects'
 //   template notes), Redo what it wrote after; and, before each New and Open and at the end,
-//   undoing every step gives back what Save wrote at the start.
+//   undoing every step gives back what Save wrote at the start;
+// - a step went onto the history the window puts it on (a graph edit onto the history of the
+//   graph shown, everything else, renames of templates and nodes among them, onto the
+//   project's), and Edit > Undo names the step made last in the history it walks, or is greyed
+//   when that history has none left (WalkHistories), whatever the action, one that takes no
+//   step too.
 // VYX_WALK_WITHOUT="Paste,node colour" leaves actions out and VYX_WALK_IGNORE="preview" lets
 // faults with that text pass (to see what else a walk finds); VYX_WALK_STEPS=n ends the walks
 // after n steps;
-// VYX_WALK_SEED_OFFSET=n walks the seeds n higher; VYX_WALK_LOG=1 prints each step.
+// VYX_WALK_SEED_OFFSET=n walks the seeds n higher; VYX_WALK_LOG=1 prints each step (with what
+// Undo and Redo named).
 
 #include "ShownTargets.h"
+#include "WalkHistories.h"
 #include "WalkState.h"
 #include "WindowUser.h"
 
@@ -285,6 +292,7 @@ protected:
         while (stack->index() > base && onProject() && window->undoAction()->isEnabled()) {
             window->undoAction()->trigger();
             settle();
+            walked->undone();
         }
         const QByteArray undone = state().project;
         EXPECT_TRUE(undone == first) << "seed " << seed() << ": undoing every step of the project does not give back its start: "
@@ -292,8 +300,40 @@ protected:
         while (stack->index() < steps && onProject() && window->redoAction()->isEnabled()) {
             window->redoAction()->trigger();
             settle();
+            walked->redone();
         }
         EXPECT_EQ(stack->index(), steps) << "seed " << seed() << ": Redo does not walk the project's history back, " << where;
+        const std::string fault = walked->fault(window->undoAction());
+        EXPECT_TRUE(fault.empty()) << "seed " << seed() << ": " << fault << ", " << where;
+    }
+
+    // The history the window puts the action's step onto: a graph edit (and a value or a key
+    // edited in the node-graph view) onto the history of the graph shown, everything else (the
+    // renames of templates and of nodes among them) onto the project's.
+    QUndoStack* placedHistory(Action action) const
+    {
+        KelNGNodeGraphView* view = window->objectEditorGraphView();
+        KelNodes::NodeGraph* shown = inGraphView() && view->graph() ? view->graph()->topLevelGraph() : nullptr;
+        auto* own = shown ? qobject_cast<QUndoStack*>(shown->undoStack()) : nullptr;
+        switch (action) {
+        case AddNode: case DeleteNode: case Wire: case Unwire: case ReorderNodes:
+        case TypeValue: case AddKey: case RemoveKey: case DragKey:
+            return own ? own : core()->undoStack();
+        default:
+            return core()->undoStack();
+        }
+    }
+    // The text of the step of an action that makes one kind only; empty for the others.
+    static QString stepText(Action action)
+    {
+        switch (action) {
+        case RenameEffect: return QStringLiteral("Name Change");
+        case RenameNode: return QStringLiteral("Rename Node");
+        case RenameTemplate: return QStringLiteral("Object Template Name Change");
+        case Opacity: return QStringLiteral("Opacity Change");
+        case Blend: return QStringLiteral("Blendmode Change");
+        default: return QString();
+        }
     }
 
     // Every undo history of the window: the project's and the store's templates'.
@@ -430,6 +470,7 @@ protected:
         return true;
     }
 
+    std::unique_ptr<WalkHistories> walked;
     std::mt19937 random;
     int weights[ActionCount] = {};
     QString savedPath;
@@ -784,6 +825,7 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
     const int steps = qEnvironmentVariableIsSet("VYX_WALK_STEPS") ? qEnvironmentVariableIntValue("VYX_WALK_STEPS") : kTries;
     window->openNodeGraph(core()->rootGraph(), savedPath);
     settle();
+    walked = std::make_unique<WalkHistories>(core(), window->undoGroup());
     QByteArray first = state().project;
     int base = core()->undoStack()->index();
     std::string done = "seed " + std::to_string(seed()) + ":";
@@ -820,6 +862,10 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         const Top activeTop{active ? active->index() : 0,
                             active && active->index() > 0 ? active->command(active->index() - 1) : nullptr};
         QMap<QUndoStack*, Top> const topsBefore = tops();
+        walked->watchAll();
+        QUndoStack* const placed = placedHistory(action);
+        // What Undo and Redo name, for the log.
+        QString const offered = action == Undo ? window->undoAction()->text() : window->redoAction()->text();
         finishRenders();
         QSignalSpy rendered(core(), &TwCore::finished);
         const bool applied = perform(action);
@@ -830,11 +876,43 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         done += " " + std::to_string(taken) + "." + kActionNames[action];
         // A crash leaves no assertion message: the log says where the walk was.
         if (qEnvironmentVariableIsSet("VYX_WALK_LOG"))
-            std::cerr << "seed " << seed() << " step " << taken << ": " << kActionNames[action] << std::endl;
+            std::cerr << "seed " << seed() << " step " << taken << ": " << kActionNames[action]
+                      << (action == Undo || action == Redo ? " (" + offered.toStdString() + ")" : std::string())
+                      << std::endl;
         const std::string what = std::string("(") + kActionNames[action] + ")";
 
         if (!shownRight(what))
             return;
+
+        // The histories: the step went where the window puts it, and Edit > Undo names the step
+        // made last in the history it walks.
+        {
+            QMap<QUndoStack*, Top> const topsNow = tops();
+            QList<QUndoStack*> moved;
+            for (auto it = topsNow.cbegin(); it != topsNow.cend(); ++it) {
+                if (it.value().command && !(it.value() == topsBefore.value(it.key())))
+                    moved << it.key();
+            }
+            if (action == Undo) {
+                walked->undone();
+            } else if (action == Redo) {
+                walked->redone();
+            } else if (action == New || action == Open) {
+                walked->projectCleared();
+            } else if (!moved.isEmpty()) {
+                for (QUndoStack* took : std::as_const(moved))
+                    walked->stepTaken(took);
+                QString const text = stepText(action);
+                if (!holds(moved.size() == 1 && moved.first() == placed,
+                           what + " made a step onto " + walked->nameOf(moved.first()).toStdString() +
+                               " history, where the window puts it onto " + walked->nameOf(placed).toStdString()) ||
+                    !holds(text.isEmpty() || moved.first()->undoText() == text,
+                           what + " made the step \"" + moved.first()->undoText().toStdString() + "\""))
+                    return;
+            }
+            if (!holds(walked->fault(window->undoAction()).empty(), what + ": " + walked->fault(window->undoAction())))
+                return;
+        }
 
         WalkState after = state();
         // A setting of an effect's row renders 100 ms later.
@@ -917,7 +995,9 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         window->undoAction()->trigger();
         settle();
         finishRenders();
-        if (!shownRight(what + " undone"))
+        walked->undone();
+        if (!shownRight(what + " undone") ||
+            !holds(walked->fault(window->undoAction()).empty(), what + " undone: " + walked->fault(window->undoAction())))
             return;
         const WalkState undone = state();
         if (!holds(undone == before, what + ": Undo does not give back what was: " + before.differenceTo(undone)) ||
@@ -926,7 +1006,9 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         window->redoAction()->trigger();
         settle();
         finishRenders();
-        if (!shownRight(what + " redone"))
+        walked->redone();
+        if (!shownRight(what + " redone") ||
+            !holds(walked->fault(window->undoAction()).empty(), what + " redone: " + walked->fault(window->undoAction())))
             return;
         const WalkState redone = state();
         if (!holds(redone == after, what + ": Redo does not give back the step: " + after.differenceTo(redone)))
