@@ -716,8 +716,13 @@ int VyxNodeGraph::onFilterStart(KelUtils::StatusObserver* observer)
         if (node && stages && node->pullRecord().serial == stages->serial()
             && stages->advanceTo(node->renderOrdinal(), observer) < 0)
             return -1;
-        if (node && node->onFilterStart(observer) < 0)
+        if (node && node->onFilterStart(observer) < 0) {
+            // A node that gives up is named; a sub-graph has named its own member already.
+            if (observer && !member->toNodeGraph() && !observer->cancelationRequested())
+                observer->failed(QStringLiteral("the node \"%1\" could not be prepared for rendering")
+                                     .arg(nodeName(member)));
             return -1;
+        }
         if (node && previews)
             makePreviewOf(node, stages, observer);
         // Every pass this node's preparation ran (fills, its scan, its preview) is over.

@@ -9,6 +9,7 @@
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
 #include "app/PlainTextWidgets.h"
+#include "app/ProjectLinkCheck.h"
 #include "app/Renderer.h"
 #include "app/ShownText.h"
 #include "app/TwCore.h"
@@ -196,6 +197,13 @@ void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
         else
             // The reason stands as a sentence of its own (the gate's begin in lower case).
             warn(tr("The file \"%1\" is not a Vyx-Solenne project.\n\n%2").arg(name, where.left(1).toUpper() + where.mid(1)));
+        return;
+    }
+
+    // Links the chain of effects would drop change the picture unseen: such a project is
+    // refused before it costs the open one.
+    if (const QString refusal = ProjectLinkCheck::refusal(document.documentElement()); !refusal.isEmpty()) {
+        warn(tr("The project \"%1\" could not be opened:\n%2").arg(QDir::toNativeSeparators(path), refusal));
         return;
     }
 

@@ -11,12 +11,14 @@
 #include "app/Renderer.h"
 #include "app/TwCore.h"
 #include "browser/ImageBrowser.h"
+#include "browser/ImageView.h"
 #include "browser/TwSaveSequence.h"
 #include "browser/VyxBrowserFileSystemModel.h"
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
+#include "nodes/Terminal.h"
 #include "nodeui/KelTimeline.h"
 #include "nodeui/KelTimelinePlayer.h"
 
@@ -92,6 +94,46 @@ protected:
         settle();
         ASSERT_EQ(core()->resultImage()->size(), size);
     }
+    // Save Image and Save Sequence, run on a project whose render failed, each say `reason` and
+    // write nothing; Save Image asks for no name.
+    void expectBothCommandsRefuse(QString const& reason)
+    {
+        QSettings().setValue("lastImageLocation", dir.path());
+        QSettings().setValue("lastSequenceLocation", dir.path());
+        QAction* const commands[] = {window->form()->actionSaveImage, window->form()->actionSaveSequence};
+        for (QAction* command : commands) {
+            SCOPED_TRACE(command->text().toStdString());
+            // Answers whatever comes: a file dialog with a name, the export by starting it, a box.
+            QString said;
+            bool askedForAName = false;
+            bool exportStarted = false;
+            QTimer answer;
+            QObject::connect(&answer, &QTimer::timeout, [&] {
+                QWidget* modal = QApplication::activeModalWidget();
+                if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                    said = box->text();
+                    clickOrFail(box, QMessageBox::Ok);
+                } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                    askedForAName = true;
+                    dialog->selectFile(dir.filePath("stale.png"));
+                    QMetaObject::invokeMethod(dialog, "accept");
+                } else if (auto* exporter = qobject_cast<TwSaveSequence*>(modal)) {
+                    if (!exportStarted) {
+                        exportStarted = true;
+                        exporter->on_renderButton_clicked();
+                    } else if (!exporter->isRendering()) {
+                        exporter->reject();
+                    }
+                }
+            });
+            answer.start(10);
+            command->trigger();
+            answer.stop();
+            EXPECT_TRUE(said.contains(reason)) << said.toStdString();
+            EXPECT_FALSE(askedForAName);
+            EXPECT_EQ(written(), QStringList());
+        }
+    }
     // The files the commands wrote (the pictures have their own folder).
     QStringList written() const { return QDir(dir.path()).entryList(QDir::Files); }
     template<typename T = QToolButton>
@@ -116,9 +158,6 @@ protected:
 TEST_F(SaveImage, AFailedRenderIsRefusedWithItsReasonAndNothingIsWritten)
 {
     const QString reason = QStringLiteral("the input RGB terminal is not connected");
-    QSettings().setValue("lastImageLocation", dir.path());
-    QSettings().setValue("lastSequenceLocation", dir.path());
-    QAction* const commands[] = {window->form()->actionSaveImage, window->form()->actionSaveSequence};
     showPicture(QSize(40, 30), qRgb(200, 10, 10));
     KelNGObject* object = addInversion("Broken");
     KelNodes::Node* between = nullptr;
@@ -133,38 +172,30 @@ TEST_F(SaveImage, AFailedRenderIsRefusedWithItsReasonAndNothingIsWritten)
     settle();
     ASSERT_FALSE(core()->renderer()->completedSucceeded());
 
-    for (QAction* command : commands) {
-        SCOPED_TRACE(command->text().toStdString());
-        // Answers whatever comes: a file dialog with a name, the export by starting it, a box.
-        QString said;
-        bool askedForAName = false;
-        bool exportStarted = false;
-        QTimer answer;
-        QObject::connect(&answer, &QTimer::timeout, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-                said = box->text();
-                clickOrFail(box, QMessageBox::Ok);
-            } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
-                askedForAName = true;
-                dialog->selectFile(dir.filePath("stale.png"));
-                QMetaObject::invokeMethod(dialog, "accept");
-            } else if (auto* exporter = qobject_cast<TwSaveSequence*>(modal)) {
-                if (!exportStarted) {
-                    exportStarted = true;
-                    exporter->on_renderButton_clicked();
-                } else if (!exporter->isRendering()) {
-                    exporter->reject();
-                }
-            }
-        });
-        answer.start(10);
-        command->trigger();
-        answer.stop();
-        EXPECT_TRUE(said.contains(reason)) << said.toStdString();
-        EXPECT_FALSE(askedForAName);
-        EXPECT_EQ(written(), QStringList());
-    }
+    expectBothCommandsRefuse(reason);
+}
+
+// An Equalize node without input gives up while the render prepares it: the view names it after
+// the failure sentence, and neither command writes anything; both name it too.
+TEST_F(SaveImage, ANodeThatGivesUpIsNamedAndNothingIsWritten)
+{
+    const QString reason = QStringLiteral("the node \"Equalize\" could not be prepared for rendering");
+    showPicture(QSize(40, 30), qRgb(200, 10, 10));
+    KelNGObject* object = addInversion("Equalized");
+    auto* graph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(object->graph());
+    ASSERT_NE(graph, nullptr);
+    core()->cancelRender();
+    KelNodes::Node* equalize = graph->addNode(QStringLiteral("operator.equalize"), -1);
+    ASSERT_NE(equalize, nullptr);
+    graph->destinationNode()->getTerminal(QStringLiteral("rgb"))->disconnectAll();
+    ASSERT_EQ(equalize->connect(QStringLiteral("rgb"), graph->destinationNode(), QStringLiteral("rgb")), 0);
+    core()->start();
+    settle();
+    ASSERT_FALSE(core()->renderer()->completedSucceeded());
+    EXPECT_EQ(window->imageView()->message().toStdString(),
+              QStringLiteral("Rendering failed or canceled: %1.").arg(reason).toStdString());
+
+    expectBothCommandsRefuse(reason);
 }
 
 TEST_F(SaveImage, OnlyFormatsThatHoldThePictureAreOfferedAndOthersAreRefusedByName)
