@@ -90,6 +90,12 @@ bool BitmapFileCheck::check(QIODevice& file, QString* reason)
                                 : (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32);
     if (!knownDepth)
         return fail(reason, QStringLiteral("%1 bits a pixel").arg(bits));
+    // A picture of sides a bitmap may have, above the cap, is refused as that whatever else its
+    // file lacks (sides no picture has are damage, below).
+    QString text;
+    const qint64 cap = RasterPictureReader::maxPixels;
+    if (width <= cap && height <= cap && !HeaderRefusal::withinCap(width, height, 4, &text))
+        return fail(reason, text);
 
     // Which compression each depth allows; run lengths only bottom-up.
     bool allowed = false;

@@ -1,8 +1,11 @@
 #include "io/picture/GifFileCheck.h"
 
+#include "io/picture/CachedFileView.h"
 #include "io/picture/HeaderRefusal.h"
 
 #include <QtEndian>
+
+#include <algorithm>
 
 namespace {
 
@@ -18,11 +21,11 @@ constexpr qint64 maxPixelsPerByte = 4096 * 8 / 12 + 1;
 // Frames of one file, at most: as many as the image library walks.
 constexpr int maxFrames = 65536;
 
-} // namespace
-
-bool GifFileCheck::check(QIODevice& file, QString* reason)
+// Walks the blocks of the file on `view` up to its trailer, or its first frame only; *canvas
+// gets the screen enlarged to hold the first frame.
+bool walk(QIODevice& view, QString* reason, bool firstFrameOnly, QSize* canvas)
 {
-    const QByteArray head = HeaderRefusal::bytesAt(file, 0, 13);
+    const QByteArray head = HeaderRefusal::bytesAt(view, 0, 13);
     if (head.size() < 13 || !(head.startsWith("GIF87a") || head.startsWith("GIF89a")))
         return fail(reason, QStringLiteral("the header is cut short"));
     const qint64 screenWidth = qFromLittleEndian<quint16>(head.constData() + 6);
@@ -33,15 +36,15 @@ bool GifFileCheck::check(QIODevice& file, QString* reason)
     if (!HeaderRefusal::withinCap(screenWidth, screenHeight, 9, &text))
         return fail(reason, text.startsWith(HeaderRefusal::tooLargePrefix()) ? text : QStringLiteral("a screen of ") + text);
     qint64 at = 13 + ((flags & 0x80) ? 3 * (qint64(2) << (flags & 7)) : 0);
-    const qint64 fileSize = file.size();
+    const qint64 fileSize = view.size();
     // Skips data sub-blocks from `at` to their terminator; their bytes, or -1 when the file ends first.
     auto skipBlocks = [&]() -> qint64 {
         qint64 total = 0;
         for (;;) {
-            const QByteArray size = HeaderRefusal::bytesAt(file, at, 1);
-            if (size.isEmpty())
+            char size = 0;
+            if (!view.seek(at) || !view.getChar(&size))
                 return -1;
-            const int length = uchar(size.at(0));
+            const int length = uchar(size);
             ++at;
             if (length == 0)
                 return total;
@@ -53,19 +56,19 @@ bool GifFileCheck::check(QIODevice& file, QString* reason)
     };
     int frames = 0;
     for (;;) {
-        const QByteArray introducer = HeaderRefusal::bytesAt(file, at, 1);
+        char introducer = 0;
         // A file that ends after a whole block lacks only its trailer.
-        if (introducer.isEmpty() || introducer.at(0) == 0x3b)
+        if (!view.seek(at) || !view.getChar(&introducer) || introducer == 0x3b)
             break;
-        if (introducer.at(0) == 0x21) {
+        if (introducer == 0x21) {
             at += 2;
             if (at > fileSize || skipBlocks() < 0)
                 return fail(reason, HeaderRefusal::endsEarly());
             continue;
         }
-        if (introducer.at(0) != 0x2c)
-            return fail(reason, QStringLiteral("a block of kind %1 at byte %2").arg(int(uchar(introducer.at(0)))).arg(at));
-        const QByteArray frame = HeaderRefusal::bytesAt(file, at + 1, 9);
+        if (introducer != 0x2c)
+            return fail(reason, QStringLiteral("a block of kind %1 at byte %2").arg(int(uchar(introducer))).arg(at));
+        const QByteArray frame = HeaderRefusal::bytesAt(view, at + 1, 9);
         if (frame.size() < 9)
             return fail(reason, HeaderRefusal::endsEarly());
         auto u16 = [&frame](int offset) { return qint64(qFromLittleEndian<quint16>(frame.constData() + offset)); };
@@ -74,13 +77,20 @@ bool GifFileCheck::check(QIODevice& file, QString* reason)
         const qint64 width = u16(4);
         const qint64 height = u16(6);
         const int frameFlags = uchar(frame.at(8));
-        if (width == 0 || height == 0 || left + width > screenWidth || top + height > screenHeight)
-            return fail(reason, QStringLiteral("a frame of %1 x %2 pixels at %3, %4 on a screen of %5 x %6")
-                                    .arg(width).arg(height).arg(left).arg(top).arg(screenWidth).arg(screenHeight));
+        if (width == 0 || height == 0)
+            return fail(reason, QStringLiteral("a frame of %1 x %2 pixels").arg(width).arg(height));
+        // Writers place frames past the screen (ImageMagick's -page) and make the first larger than
+        // it; browsers enlarge the screen to hold the first frame, and the reader, shown that
+        // screen, clips every frame to it.
+        if (frames == 0) {
+            *canvas = QSize(int(std::max(screenWidth, left + width)), int(std::max(screenHeight, top + height)));
+            if (!HeaderRefusal::withinCap(canvas->width(), canvas->height(), 9, &text))
+                return fail(reason, text);
+        }
         if (++frames > maxFrames)
             return fail(reason, QStringLiteral("more than %1 frames").arg(maxFrames));
         at += 10 + ((frameFlags & 0x80) ? 3 * (qint64(2) << (frameFlags & 7)) : 0);
-        const QByteArray code = HeaderRefusal::bytesAt(file, at, 1);
+        const QByteArray code = HeaderRefusal::bytesAt(view, at, 1);
         if (code.isEmpty())
             return fail(reason, HeaderRefusal::endsEarly());
         const int codeSize = uchar(code.at(0));
@@ -90,8 +100,26 @@ bool GifFileCheck::check(QIODevice& file, QString* reason)
         const qint64 data = skipBlocks();
         if (data < 0 || data * maxPixelsPerByte < width * height)
             return fail(reason, HeaderRefusal::endsEarly());
+        if (firstFrameOnly)
+            break;
     }
     if (frames == 0)
         return fail(reason, QStringLiteral("no frame"));
     return true;
+}
+
+} // namespace
+
+bool GifFileCheck::check(QIODevice& file, QString* reason)
+{
+    CachedFileView view(file);
+    QSize canvas;
+    return walk(view, reason, false, &canvas);
+}
+
+QSize GifFileCheck::canvas(QIODevice& file)
+{
+    CachedFileView view(file);
+    QSize canvas;
+    return walk(view, nullptr, true, &canvas) ? canvas : QSize();
 }

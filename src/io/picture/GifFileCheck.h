@@ -1,15 +1,19 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 class QIODevice;
 
-// Walks a GIF file's blocks before OpenImageIO's reader sees it: the reader allocates a canvas of
-// the logical screen when it opens the file, so the screen must keep within the cap; every frame
-// must lie on the screen, and its compressed pixels be enough for its rows, up to the last block.
+// Walks a GIF file's blocks before a reader sees it: the reader allocates a canvas when it opens
+// the file, so the canvas must keep within the cap; every frame must have pixels, and its
+// compressed pixels be enough for its rows, up to the last block.
 class GifFileCheck
 {
 public:
     // True when the file is sound; otherwise *reason says what is wrong. Read from its start.
     static bool check(QIODevice& file, QString* reason);
+    // The canvas of the picture: the logical screen, enlarged where the first frame lies past it
+    // (as browsers show it); invalid when the file holds no readable first frame.
+    static QSize canvas(QIODevice& file);
 };

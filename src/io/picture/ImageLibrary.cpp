@@ -1,6 +1,7 @@
 #include "io/picture/ImageLibrary.h"
 
 #include "io/picture/BitmapFileCheck.h"
+#include "io/picture/PatchedFileProxy.h"
 #include "io/picture/PictureFormatTable.h"
 #include "io/picture/WebpFrameCover.h"
 
@@ -120,6 +121,7 @@ struct OpenFile {
     FileIdentity identity;
     // Declared before the reader, so that it is closed after it.
     std::unique_ptr<QFile> file;
+    std::unique_ptr<OIIO::Filesystem::IOProxy> proxy;
     std::unique_ptr<OIIO::ImageInput> input;
     int formatIndex = -1;
     // The non-empty 2D images found so far, in file order: the file is walked no further than
@@ -333,6 +335,13 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     // Qt images hold straight alpha; most readers premultiply unless told otherwise.
     config.attribute("oiio:UnassociatedAlpha", 1);
     const std::string fileName = KelUtils::RegularFileReader::descriptorPath(*file).toStdString();
+    // Where the file needs it, the reader is shown it patched.
+    std::unique_ptr<OIIO::Filesystem::IOProxy> proxy;
+    if (ReaderFilePatch patch = ReaderFilePatch::of(*file); !patch.isEmpty()) {
+        proxy = std::make_unique<PatchedFileProxy>(file->handle(), file->size(), std::move(patch), fileName);
+        OIIO::Filesystem::IOProxy* shown = proxy.get();
+        config.attribute("oiio:ioproxy", OIIO::TypeDesc::PTR, &shown);
+    }
     std::unique_ptr<OIIO::ImageInput> input;
     if (formatIndex >= 0) {
         if (!headerAllowed(formats[formatIndex].name, *file, &damage)) {
@@ -368,6 +377,7 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     openFile.requestedFormat = formatIndex;
     openFile.identity = identity;
     openFile.file = std::move(file);
+    openFile.proxy = std::move(proxy);
     openFile.input = std::move(input);
     openFile.formatIndex = index;
     openFile.webpCover = std::move(webpCover);

@@ -2,9 +2,12 @@
 
 #include "io/picture/HeaderRefusal.h"
 
+#include <QList>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -35,6 +38,12 @@ public:
         const qint64 target = pos() + count;
         if (target > m_file.size())
             return false;
+        // Within the block held, the file is not moved in: a file of many small segments is
+        // read once.
+        if (target <= m_base + m_block.size()) {
+            m_at = target - m_base;
+            return true;
+        }
         m_base = target;
         m_at = 0;
         m_block.clear();
@@ -84,15 +93,85 @@ bool isFrame(int marker)
     return marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc;
 }
 
+// The decoder goes over every block of a scan's components once a scan, whatever the scan holds:
+// a file of a thousand scans of a few bytes each holds the window for tens of seconds. Encoders
+// write a few: libjpeg's progressive scripts go over the picture's blocks about five times
+// (a grey picture six), the scan optimisers a few more. Beyond this many it is no photo.
+constexpr qint64 maxPasses = 32;
+
+// The blocks of a frame's components, each sampled at (h, v) of the largest (hMax, vMax).
+class FrameBlocks
+{
+public:
+    struct Component {
+        int id = 0;
+        int h = 1;
+        int v = 1;
+    };
+
+    FrameBlocks(qint64 width, qint64 height, const QList<Component>& components)
+        : m_width(width), m_height(height), m_components(components)
+    {
+        for (const Component& c : components) {
+            m_hMax = std::max(m_hMax, c.h);
+            m_vMax = std::max(m_vMax, c.v);
+        }
+    }
+    // Blocks of every component, as the decoder holds them.
+    qint64 all() const { return interleaved(m_components); }
+    // Blocks a scan of these component ids goes over.
+    qint64 scan(const QList<int>& ids) const
+    {
+        QList<Component> in;
+        for (int id : ids) {
+            for (const Component& c : m_components) {
+                if (c.id == id)
+                    in.append(c);
+            }
+        }
+        if (in.size() != 1)
+            return in.isEmpty() ? all() : interleaved(in);
+        const Component& c = in.first();
+        const qint64 width = (m_width * c.h + m_hMax - 1) / m_hMax;
+        const qint64 height = (m_height * c.v + m_vMax - 1) / m_vMax;
+        return (width + 7) / 8 * ((height + 7) / 8);
+    }
+
+private:
+    qint64 interleaved(const QList<Component>& components) const
+    {
+        const qint64 units = (m_width + 8 * m_hMax - 1) / (8 * m_hMax) * ((m_height + 8 * m_vMax - 1) / (8 * m_vMax));
+        qint64 perUnit = 0;
+        for (const Component& c : components)
+            perUnit += c.h * c.v;
+        return units * perUnit;
+    }
+
+    qint64 m_width;
+    qint64 m_height;
+    QList<Component> m_components;
+    int m_hMax = 1;
+    int m_vMax = 1;
+};
+
 } // namespace
 
 bool JpegFileCheck::check(QIODevice& file, QString* reason)
+{
+    QSize sides;
+    return check(file, reason, &sides);
+}
+
+bool JpegFileCheck::check(QIODevice& file, QString* reason, QSize* sides)
 {
     ByteWalker walker(file);
     if (walker.take(2) != QByteArray("\xff\xd8", 2))
         return fail(reason, QStringLiteral("no start of picture"));
     bool framed = false;
     bool scanned = false;
+    std::optional<FrameBlocks> blocks;
+    qint64 scans = 0;
+    qint64 scanBlocks = 0;
     for (;;) {
         uchar byte = 0;
         if (!walker.toNextFF() || !walker.next(&byte))
@@ -134,10 +213,12 @@ bool JpegFileCheck::check(QIODevice& file, QString* reason)
                 return fail(reason, QStringLiteral("%1 components").arg(components));
             if (frame.size() < 6 + components * 3)
                 return fail(reason, QStringLiteral("the frame header is cut short"));
+            QList<FrameBlocks::Component> sampled;
             for (int c = 0; c < components; ++c) {
                 const int sampling = uchar(frame.at(6 + c * 3 + 1));
                 if ((sampling >> 4) < 1 || (sampling >> 4) > 4 || (sampling & 15) < 1 || (sampling & 15) > 4)
                     return fail(reason, QStringLiteral("sampling factors %1").arg(sampling, 2, 16));
+                sampled.append({uchar(frame.at(6 + c * 3)), sampling >> 4, sampling & 15});
             }
             if (height == 0)
                 return HeaderRefusal::unsupported(reason, kind, QStringLiteral("a height given after the pixels"));
@@ -146,12 +227,28 @@ bool JpegFileCheck::check(QIODevice& file, QString* reason)
             QString text;
             if (!HeaderRefusal::withinCap(width, height, components * (progressive ? 3 : 1), &text))
                 return fail(reason, text);
+            blocks.emplace(width, height, sampled);
+            *sides = QSize(int(width), int(height));
             continue;
         }
         if (marker == 0xda) {
             if (!framed)
                 return fail(reason, QStringLiteral("pixels before the frame header"));
             scanned = true;
+            const QByteArray header = walker.take(length - 2);
+            if (header.size() < length - 2)
+                return fail(reason, HeaderRefusal::endsEarly());
+            if (header.isEmpty() || header.size() < 1 + 2 * uchar(header.at(0)))
+                return fail(reason, QStringLiteral("a scan header of %1 bytes").arg(length));
+            QList<int> ids;
+            for (int c = 0; c < uchar(header.at(0)); ++c)
+                ids.append(uchar(header.at(1 + 2 * c)));
+            ++scans;
+            scanBlocks += blocks->scan(ids);
+            if (scanBlocks > maxPasses * blocks->all())
+                return HeaderRefusal::unsupported(reason, kind, QStringLiteral("more than %1 passes over its pixels in its first %2 scans")
+                                                                   .arg(maxPasses).arg(scans));
+            continue;
         }
         if (!walker.skip(length - 2))
             return fail(reason, scanned ? HeaderRefusal::endsEarly() : QStringLiteral("a segment past the end of the file"));

@@ -1,5 +1,6 @@
 #include "io/picture/OpenExrFileCheck.h"
 
+#include "io/picture/CachedFileView.h"
 #include "io/picture/HeaderRefusal.h"
 
 #include "io/RegularFileReader.h"
@@ -141,8 +142,9 @@ bool OpenExrFileCheck::check(const QString& path, QString* reason)
     return check(file, reason);
 }
 
-bool OpenExrFileCheck::check(QIODevice& file, QString* reason)
+bool OpenExrFileCheck::check(QIODevice& device, QString* reason)
 {
+    CachedFileView file(device);
     if (!file.seek(0) || file.read(4) != QByteArray(signature, 4)) {
         setReason(reason, QStringLiteral("no signature"));
         return false;

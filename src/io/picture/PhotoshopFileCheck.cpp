@@ -1,10 +1,16 @@
 #include "io/picture/PhotoshopFileCheck.h"
 
+#include "io/picture/CachedFileView.h"
+#include "io/picture/JpegFileCheck.h"
 #include "io/RegularFileReader.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QSet>
+#include <QSize>
 
+#include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 namespace {
@@ -66,6 +72,68 @@ qint64 side(qint32 from, qint32 to)
     return std::llabs(qint64(to) - qint64(from));
 }
 
+// The image resources of the thumbnail, which the reader decodes when it opens the file.
+constexpr int thumbnailIds[] = {1033, 1036};
+// The header of a thumbnail resource before its JPEG stream.
+constexpr qint64 thumbnailHeaderBytes = 28;
+// Photoshop's thumbnails are at most 160 pixels on a side; a larger one than this in a smaller
+// picture is forged.
+constexpr qint64 thumbnailPixels = 256 * 256;
+
+// Walks the image resources (`length` bytes from where `in` stands); false with *text when they
+// run past their section or the thumbnail the reader decodes would cost more than the picture.
+bool checkResources(Reader& in, quint32 length, qint64 pictureWidth, qint64 pictureHeight, QString* text)
+{
+    const qint64 end = in.pos() + length;
+    while (in.ok() && in.pos() < end) {
+        const QByteArray signature = in.bytes(4);
+        const int id = in.u16();
+        const int nameLength = int(in.unsignedValue(1));
+        // The name, with its length byte, padded to an even size.
+        in.bytes(nameLength + ((nameLength + 1) & 1));
+        const quint32 dataLength = in.u32();
+        const qint64 dataStart = in.pos();
+        const qint64 dataEnd = dataStart + dataLength + (dataLength & 1);
+        if (!in.ok() || dataEnd > end) {
+            *text = QStringLiteral("image resources cut short");
+            return false;
+        }
+        if (signature == "8BIM" && std::find(std::begin(thumbnailIds), std::end(thumbnailIds), id) != std::end(thumbnailIds)) {
+            if (dataLength < thumbnailHeaderBytes) {
+                *text = QStringLiteral("a thumbnail resource of %1 bytes").arg(dataLength);
+                return false;
+            }
+            const quint32 format = in.u32();
+            in.bytes(20); // sides, row bytes, sizes
+            const int bits = in.u16();
+            const int planes = in.u16();
+            // The one kind the reader decodes: a JPEG stream.
+            if (format == 1 && bits == 24 && planes == 1 && dataLength - thumbnailHeaderBytes < INT_MAX) {
+                QBuffer stream;
+                stream.setData(in.bytes(int(dataLength - thumbnailHeaderBytes)));
+                stream.open(QIODevice::ReadOnly);
+                QString why;
+                QSize sides;
+                if (!JpegFileCheck::check(stream, &why, &sides)) {
+                    *text = QStringLiteral("its thumbnail: ") + why;
+                    return false;
+                }
+                if (qint64(sides.width()) * sides.height() > std::max(pictureWidth * pictureHeight, thumbnailPixels)) {
+                    *text = QStringLiteral("a thumbnail of %1 x %2 pixels in a picture of %3 x %4")
+                                .arg(sides.width()).arg(sides.height()).arg(pictureWidth).arg(pictureHeight);
+                    return false;
+                }
+            }
+        }
+        in.seek(dataEnd);
+    }
+    if (!in.ok() || in.pos() != end) {
+        *text = QStringLiteral("image resources cut short");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool PhotoshopFileCheck::isPhotoshopFile(const QString& path)
@@ -87,8 +155,9 @@ bool PhotoshopFileCheck::check(const QString& path, QString* reason)
     return check(file, reason);
 }
 
-bool PhotoshopFileCheck::check(QIODevice& file, QString* reason)
+bool PhotoshopFileCheck::check(QIODevice& device, QString* reason)
 {
+    CachedFileView file(device);
     if (!file.seek(0))
         return fail(reason, QStringLiteral("cannot be read"));
     Reader in(file);
@@ -122,7 +191,11 @@ bool PhotoshopFileCheck::check(QIODevice& file, QString* reason)
         return fail(reason, QStringLiteral("bad colour table"));
     in.seek(in.pos() + colourDataLength);
     const quint32 resourcesLength = in.u32();
-    in.seek(in.pos() + resourcesLength);
+    if (!in.ok() || resourcesLength > quint64(in.size() - in.pos()))
+        return fail(reason, QStringLiteral("sections cut short"));
+    QString text;
+    if (!checkResources(in, resourcesLength, width, height, &text))
+        return fail(reason, text);
     const quint64 layerMaskLength = in.unsignedValue(large ? 8 : 4);
     const qint64 layerMaskStart = in.pos();
     if (!in.ok() || layerMaskLength > quint64(in.size() - layerMaskStart))

@@ -4,10 +4,12 @@
 
 class QIODevice;
 
-// Walks the structure of a Photoshop file (header, layer records, channel list) before
-// OpenImageIO sees it. Its reader trusts these records: a layer without one of its colour
-// channels, a composite with too few channels or a layer billions of rows high make it
-// crash or exhaust memory. Files that fail the walk are refused as damaged.
+// Walks the structure of a Photoshop file (header, image resources, layer records, channel list)
+// before OpenImageIO sees it. Its reader trusts these records: a layer without one of its colour
+// channels, a composite with too few channels or a layer billions of rows high make it crash or
+// exhaust memory, and it decodes the thumbnail resource whole when it opens the file, so that
+// the thumbnail must be a sound JPEG no larger than the picture (or Photoshop's own size). Files
+// that fail the walk are refused as damaged.
 class PhotoshopFileCheck
 {
 public:

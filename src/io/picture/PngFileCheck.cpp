@@ -1,8 +1,14 @@
 #include "io/picture/PngFileCheck.h"
 
+#include "io/picture/CachedFileView.h"
 #include "io/picture/HeaderRefusal.h"
 
 #include <QtEndian>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -34,6 +40,56 @@ int channelsOf(int colourType)
     }
 }
 
+// Text the readers inflate, in all of a file's chunks: libpng inflates every compressed text
+// chunk when it reads the header (up to 8 MB each) and Qt keeps each as a string, so that 2 MB of
+// text chunks cost gigabytes. Writers keep a picture's text (comments, profiles written as text)
+// far smaller.
+constexpr qint64 maxTextBytes = qint64(8) << 20;
+
+// Inflates the `count` compressed bytes at `at`, counting what they inflate to; stops once
+// `room` is passed (or at the stream's end or an error). The bytes counted.
+qint64 inflatedBytes(QIODevice& file, qint64 at, qint64 count, qint64 room)
+{
+    z_stream stream{};
+    if (count <= 0 || inflateInit(&stream) != Z_OK || !file.seek(at))
+        return 0;
+    std::vector<unsigned char> out(1 << 16);
+    qint64 total = 0;
+    int status = Z_OK;
+    while (status == Z_OK && count > 0 && total <= room) {
+        const QByteArray in = file.read(std::min<qint64>(count, 1 << 16));
+        if (in.isEmpty())
+            break;
+        count -= in.size();
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.constData()));
+        stream.avail_in = uInt(in.size());
+        do {
+            stream.next_out = out.data();
+            stream.avail_out = uInt(out.size());
+            status = inflate(&stream, Z_NO_FLUSH);
+            total += qint64(out.size() - stream.avail_out);
+        } while (status == Z_OK && stream.avail_out == 0 && total <= room);
+    }
+    inflateEnd(&stream);
+    return total;
+}
+
+// Where the compressed text of a text chunk begins within its data; -1 when it holds none.
+qint64 compressedTextStart(const QByteArray& type, const QByteArray& data)
+{
+    const qsizetype keywordEnd = data.indexOf('\0');
+    if (keywordEnd < 0)
+        return -1;
+    if (type == "zTXt")
+        return keywordEnd + 2;
+    // iTXt: a compression flag and method, then a language tag and a translated keyword.
+    if (type != "iTXt" || keywordEnd + 2 >= data.size() || data.at(keywordEnd + 1) == 0)
+        return -1;
+    const qsizetype languageEnd = data.indexOf('\0', keywordEnd + 3);
+    const qsizetype translatedEnd = languageEnd < 0 ? -1 : data.indexOf('\0', languageEnd + 1);
+    return translatedEnd < 0 ? -1 : translatedEnd + 1;
+}
+
 bool depthAllowed(int colourType, int depth)
 {
     switch (colourType) {
@@ -48,8 +104,9 @@ bool depthAllowed(int colourType, int depth)
 
 } // namespace
 
-bool PngFileCheck::check(QIODevice& file, QString* reason)
+bool PngFileCheck::check(QIODevice& device, QString* reason)
 {
+    CachedFileView file(device);
     const qint64 fileSize = file.size();
     const QByteArray head = HeaderRefusal::bytesAt(file, 0, 8 + 8 + 13);
     if (head.size() < 8 + 8 + 13 || head.mid(12, 4) != "IHDR")
@@ -76,6 +133,7 @@ bool PngFileCheck::check(QIODevice& file, QString* reason)
         return fail(reason, text);
 
     qint64 compressed = 0;
+    qint64 textBytes = 0;
     bool palette = false;
     for (qint64 at = 8;;) {
         const QByteArray chunk = HeaderRefusal::bytesAt(file, at, 8);
@@ -93,6 +151,17 @@ bool PngFileCheck::check(QIODevice& file, QString* reason)
             compressed += length;
         if (type == "IEND")
             break;
+        if (type == "zTXt" || type == "iTXt") {
+            // Its keyword and, for international text, the tags before the text: 80 bytes each.
+            const QByteArray head = HeaderRefusal::bytesAt(file, at + 8, std::min<qint64>(length, 3 * 80 + 5));
+            const qint64 start = compressedTextStart(type, head);
+            if (start >= 0) {
+                textBytes += inflatedBytes(file, at + 8 + start, length - start, maxTextBytes - textBytes);
+                if (textBytes > maxTextBytes)
+                    return HeaderRefusal::unsupported(reason, kind, QStringLiteral("compressed text of more than %1 MB")
+                                                                       .arg(maxTextBytes >> 20));
+            }
+        }
         at += length + 12;
     }
     if (colourType == 3 && !palette)

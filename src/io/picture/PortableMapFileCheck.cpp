@@ -1,5 +1,6 @@
 #include "io/picture/PortableMapFileCheck.h"
 
+#include "io/picture/CachedFileView.h"
 #include "io/picture/HeaderRefusal.h"
 
 #include <algorithm>
@@ -19,51 +20,92 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-// The header's tokens in order, comments left out; *end is where the one white-space byte after
-// the last token ends.
+// Bytes of one header token looked at, at most: a number of the header is far shorter.
+constexpr int maxTokenBytes = 64;
+
+// The header's tokens in order, comments (of any length) left out, read from the file as far as
+// the header goes.
 class HeaderTokens
 {
 public:
-    explicit HeaderTokens(const QByteArray& head) : m_head(head) {}
+    explicit HeaderTokens(QIODevice& file) : m_file(file) { m_file.seek(2); }
 
+    // The next token; empty when the file ends first (a token must end with white space).
     QByteArray next()
     {
+        char c = 0;
         for (;;) {
-            while (m_at < m_head.size() && isSpace(m_head.at(m_at)))
-                ++m_at;
-            if (m_at < m_head.size() && m_head.at(m_at) == '#') {
-                while (m_at < m_head.size() && m_head.at(m_at) != '\n' && m_head.at(m_at) != '\r')
-                    ++m_at;
-                continue;
+            if (!take(&c))
+                return QByteArray();
+            if (c == '#') {
+                while (c != '\n' && c != '\r') {
+                    if (!take(&c))
+                        return QByteArray();
+                }
+            } else if (!isSpace(c)) {
+                break;
             }
-            break;
         }
-        const qsizetype start = m_at;
-        while (m_at < m_head.size() && !isSpace(m_head.at(m_at)) && m_head.at(m_at) != '#')
-            ++m_at;
-        // A token must end with white space inside what was read.
-        if (m_at >= m_head.size())
-            return QByteArray();
-        return m_head.mid(start, m_at - start);
+        QByteArray token(1, c);
+        for (;;) {
+            if (!take(&c))
+                return QByteArray();
+            if (isSpace(c))
+                return token;
+            // A comment may follow a token at once.
+            if (c == '#') {
+                m_comment = true;
+                return token;
+            }
+            // Too long for a number: what it holds so far says so.
+            if (token.size() >= maxTokenBytes)
+                return token;
+            token.append(c);
+        }
     }
-    qint64 pixelsStart() const { return m_at + 1; }
+    // Where the pixels begin: after the one white-space byte that ended the last token.
+    qint64 pixelsStart() const { return m_file.pos(); }
 
 private:
-    const QByteArray& m_head;
-    qsizetype m_at = 2;
+    bool take(char* c)
+    {
+        if (m_comment) {
+            m_comment = false;
+            *c = '#';
+            return true;
+        }
+        return m_file.getChar(c);
+    }
+
+    QIODevice& m_file;
+    bool m_comment = false;
 };
+
+// Whether a plain bitmap's pixels stand without white space between them, as netpbm writes
+// them: the first of them is followed by another digit.
+bool bitsRunTogether(QIODevice& file, qint64 start)
+{
+    char c = 0;
+    if (!file.seek(start))
+        return false;
+    do {
+        if (!file.getChar(&c))
+            return false;
+    } while (isSpace(c));
+    return (c == '0' || c == '1') && file.getChar(&c) && (c == '0' || c == '1');
+}
 
 } // namespace
 
-bool PortableMapFileCheck::check(QIODevice& file, QString* reason)
+bool PortableMapFileCheck::check(QIODevice& device, QString* reason)
 {
-    const QByteArray head = HeaderRefusal::bytesAt(file, 0, 4096);
-    const QByteArray magic = head.left(2);
+    CachedFileView file(device);
+    const QByteArray magic = HeaderRefusal::bytesAt(file, 0, 2);
     const int form = magic.size() == 2 && magic.at(0) == 'P' && magic.at(1) >= '1' && magic.at(1) <= '6' ? magic.at(1) - '0' : 0;
     const bool floats = magic == "Pf" || magic == "PF";
     if (form == 0 && !floats)
         return fail(reason, QStringLiteral("no signature"));
-    HeaderTokens tokens(head);
+    HeaderTokens tokens(file);
     bool ok = false;
     const qint64 width = tokens.next().toLongLong(&ok);
     if (!ok)
@@ -88,7 +130,11 @@ bool PortableMapFileCheck::check(QIODevice& file, QString* reason)
     QString text;
     if (!HeaderRefusal::withinCap(width, height, channels * sampleBytes, &text))
         return fail(reason, text);
-    const qint64 available = file.size() - tokens.pixelsStart();
+    const qint64 start = tokens.pixelsStart();
+    // Neither reader reads a plain bitmap whose bits stand together.
+    if (form == 1 && bitsRunTogether(file, start))
+        return HeaderRefusal::unsupported(reason, kind, QStringLiteral("a plain bitmap whose pixels stand without spaces between them"));
+    const qint64 available = file.size() - start;
     const qint64 samples = width * height * channels;
     qint64 needed = 0;
     if (form == 4)
@@ -96,8 +142,7 @@ bool PortableMapFileCheck::check(QIODevice& file, QString* reason)
     else if (form >= 5 || floats)
         needed = samples * sampleBytes;
     else
-        // Bits may stand without white space between them; other values need it.
-        needed = form == 1 ? samples : 2 * samples - 1;
+        needed = 2 * samples - 1;
     if (available < needed)
         return fail(reason, QStringLiteral("%1 (%2 bytes of %3)").arg(HeaderRefusal::endsEarly()).arg(std::max<qint64>(available, 0)).arg(needed));
     return true;

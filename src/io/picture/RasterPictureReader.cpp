@@ -1,6 +1,8 @@
 #include "io/picture/RasterPictureReader.h"
 
 #include "io/picture/ImageSignatures.h"
+#include "io/picture/PatchedDevice.h"
+#include "io/picture/PictureFormatTable.h"
 #include "io/RegularFileReader.h"
 
 #include <QFile>
@@ -9,7 +11,7 @@
 namespace {
 
 // The raster formats whose Qt readers read only the picture's own bytes: the image library's
-// name of each (its signatures) and Qt's.
+// name of each (its signatures and its header check) and Qt's.
 struct RasterFormat {
     const char* signatureName;
     const char* qtFormat;
@@ -17,8 +19,20 @@ struct RasterFormat {
 
 constexpr RasterFormat rasterFormats[] = {
     {"png", "png"}, {"jpeg", "jpeg"}, {"gif", "gif"}, {"bmp", "bmp"},
-    {"pnm", "ppm"}, {"tiff", "tiff"}, {"webp", "webp"},
+    {"pnm", "ppm"}, {"tiff", "tiff"}, {"webp", "webp"}, {"targa", "tga"},
 };
+
+// Whether the file passes the header check of the format Qt reads it as; else *reason says why.
+bool passesCheck(QIODevice& device, QByteArray const& qtFormat, QString* reason)
+{
+    for (RasterFormat const& format : rasterFormats) {
+        if (qtFormat != format.qtFormat)
+            continue;
+        const PictureFormatTable::Format* offered = PictureFormatTable::find(format.signatureName);
+        return offered && offered->check(device, reason);
+    }
+    return false;
+}
 
 // The suffixes of Targa files, which begin with no signature.
 bool namesTarga(QString const& suffix)
@@ -54,11 +68,24 @@ RasterPictureReader::RasterPictureReader(QIODevice* device, QString const& suffi
         m_error = QStringLiteral("Not a picture of a readable format");
         return;
     }
+    // Qt's readers read more than their headers to give a picture's size (a PNG's compressed text
+    // is inflated whole): the program's own check of the format comes first, as it does before
+    // the image library's readers.
+    if (device->isSequential() || !passesCheck(*device, format, &m_error)) {
+        if (m_error.isEmpty())
+            m_error = QStringLiteral("The picture cannot be read");
+        return;
+    }
     // Set before the reader looks at the device: it never falls back on a guess of its own.
     m_reader.setAutoDetectImageFormat(false);
     m_reader.setDecideFormatFromContent(false);
     m_reader.setFormat(format);
-    m_reader.setDevice(device);
+    if (ReaderFilePatch patch = ReaderFilePatch::of(*device); !patch.isEmpty()) {
+        m_patched = std::make_unique<PatchedDevice>(*device, std::move(patch));
+        m_reader.setDevice(m_patched.get());
+    } else if (device->seek(0)) {
+        m_reader.setDevice(device);
+    }
     m_size = m_reader.size();
     if (!m_size.isValid() || m_size.isEmpty()) {
         m_error = m_reader.errorString();

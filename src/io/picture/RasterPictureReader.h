@@ -3,11 +3,13 @@
 #include <QByteArray>
 #include <QImage>
 #include <QImageReader>
+#include <QIODevice>
 #include <QSize>
 #include <QString>
 
+#include <memory>
+
 class QFile;
-class QIODevice;
 
 // The one way a picture from outside the program (a user's file, a file another program drags
 // in, a service's bytes, the style file's pictures) is decoded. Qt's own choice of reader goes by
@@ -16,7 +18,8 @@ class QIODevice;
 // itself recurses) and decodes every embedded picture whole. Here the reader is chosen from the
 // picture's first bytes among raster formats whose readers read nothing but those bytes (Targa,
 // which has no signature, only when the suffix names it), Qt never guesses another, and a picture
-// of more than `maxPixels` pixels is refused on its header, before its pixels are allocated.
+// of more than `maxPixels` pixels is refused on its header, before its pixels are allocated. The
+// file passes the program's own header check of its format before Qt's reader sees a byte.
 class RasterPictureReader
 {
 public:
@@ -53,6 +56,9 @@ public:
     QImage read();
 
 private:
+    // What the reader is shown instead of the device, where the file needs a patch; declared
+    // first, so that it outlives the reader.
+    std::unique_ptr<QIODevice> m_patched;
     QImageReader m_reader;
     QSize m_size;
     QString m_error;

@@ -1,5 +1,6 @@
 #include "io/picture/TiffFileCheck.h"
 
+#include "io/picture/CachedFileView.h"
 #include "io/picture/HeaderRefusal.h"
 
 #include <QHash>
@@ -234,12 +235,9 @@ bool checkPage(QIODevice& file, const Directory& page, qint64 fileSize, QString*
         quint64 rows = 0;
         if (!page.value(RowsPerStrip, height, &rows, text))
             return false;
-        // The reader sizes its buffer for a strip of each plane by the field, not by the rows.
-        if (planar == 2 && rows > height) {
-            *unsupported = true;
-            *text = QStringLiteral("strips of %1 rows in a picture of %2 rows stored plane by plane").arg(rows).arg(height);
-            return false;
-        }
+        // A strip holds at most the picture's rows, whatever the field says (its default is
+        // 2^32 - 1): the reader holds a strip of each plane, within the picture's own bytes. (It
+        // sizes that buffer by the field, so it is shown the rows; see ReaderFilePatch.)
         rows = std::clamp<quint64>(rows, 1, height);
         const qint64 rowBytes = (qint64(width) * planeSamples * qint64(depth) + 7) / 8;
         const qint64 perPlane = qint64((height + rows - 1) / rows);
@@ -262,6 +260,10 @@ bool checkPage(QIODevice& file, const Directory& page, qint64 fileSize, QString*
                     .arg(tiled ? QStringLiteral("tiles") : QStringLiteral("strips"));
         return false;
     }
+    // Where each deflated piece begins, with its number: looked at in file order, so that the
+    // file is read forward once however the pieces are listed.
+    std::vector<std::pair<quint64, qint64>> streams;
+    const bool deflated = compression == 8 || compression == 32946;
     for (qint64 i = 0; i < pieces; ++i) {
         const bool last = !tiled && (i + 1) % (pieces / planes) == 0;
         const qint64 needed = compression == 1 ? (last ? lastPieceBytes : pieceBytes) : 1;
@@ -270,13 +272,19 @@ bool checkPage(QIODevice& file, const Directory& page, qint64 fileSize, QString*
             *text = HeaderRefusal::endsEarly();
             return false;
         }
-        // The reader decodes deflated strips itself and leaves zeros where a stream is no stream.
-        if (compression == 8 || compression == 32946) {
-            const QByteArray head = HeaderRefusal::bytesAt(file, qint64(offsets[size_t(i)]), 2);
-            if (head.size() < 2 || (uchar(head.at(0)) & 0x0f) != 8 || (uchar(head.at(0)) * 256 + uchar(head.at(1))) % 31 != 0) {
-                *text = QStringLiteral("%1 %2 holds no compressed data").arg(tiled ? QStringLiteral("tile") : QStringLiteral("strip")).arg(i + 1);
-                return false;
-            }
+        if (deflated)
+            streams.emplace_back(offsets[size_t(i)], i);
+    }
+    std::sort(streams.begin(), streams.end());
+    streams.erase(std::unique(streams.begin(), streams.end(),
+                              [](const auto& a, const auto& b) { return a.first == b.first; }),
+                  streams.end());
+    // The reader decodes deflated strips itself and leaves zeros where a stream is no stream.
+    for (const auto& [offset, i] : streams) {
+        const QByteArray head = HeaderRefusal::bytesAt(file, qint64(offset), 2);
+        if (head.size() < 2 || (uchar(head.at(0)) & 0x0f) != 8 || (uchar(head.at(0)) * 256 + uchar(head.at(1))) % 31 != 0) {
+            *text = QStringLiteral("%1 %2 holds no compressed data").arg(tiled ? QStringLiteral("tile") : QStringLiteral("strip")).arg(i + 1);
+            return false;
         }
     }
     return true;
@@ -284,8 +292,9 @@ bool checkPage(QIODevice& file, const Directory& page, qint64 fileSize, QString*
 
 } // namespace
 
-bool TiffFileCheck::check(QIODevice& file, QString* reason)
+bool TiffFileCheck::check(QIODevice& device, QString* reason)
 {
+    CachedFileView file(device);
     const QByteArray head = HeaderRefusal::bytesAt(file, 0, 16);
     if (head.size() < 8)
         return fail(reason, QStringLiteral("the header is cut short"));
@@ -299,26 +308,38 @@ bool TiffFileCheck::check(QIODevice& file, QString* reason)
         return fail(reason, QStringLiteral("version %1").arg(version));
     if (big && (head.size() < 16 || probe.number(head, 4, 2) != 8))
         return fail(reason, QStringLiteral("the header is cut short"));
+    const quint64 first = big ? probe.number(head, 8, 8) : probe.number(head, 4, 4);
+    if (first == 0)
+        return fail(reason, QStringLiteral("no page"));
+    // The first page is the one read: it is judged whole.
     Directory page(file, little, big);
-    quint64 next = big ? probe.number(head, 8, 8) : probe.number(head, 4, 4);
-    QSet<quint64> seen;
-    const qint64 fileSize = file.size();
-    for (int pages = 0; next != 0; ++pages) {
-        if (pages >= maxPages || seen.contains(next))
+    QString text;
+    const qint64 following = page.read(first, &text);
+    if (following < 0)
+        return fail(reason, text);
+    bool unsupported = false;
+    if (!checkPage(file, page, file.size(), &text, &unsupported))
+        return unsupported ? HeaderRefusal::unsupported(reason, kind, text) : fail(reason, text);
+    // Of the pages after it, only the chain of directories: one that goes round is damage.
+    QSet<quint64> seen = {first};
+    const int countBytes = big ? 8 : 2;
+    const int entryBytes = big ? 20 : 12;
+    const int nextBytes = big ? 8 : 4;
+    for (quint64 next = quint64(following); next != 0;) {
+        if (seen.size() >= maxPages || seen.contains(next))
             return fail(reason, QStringLiteral("directories that go round or on without end"));
         seen.insert(next);
-        QString text;
-        const qint64 following = page.read(next, &text);
-        if (following < 0)
-            return fail(reason, text);
-        bool unsupported = false;
-        if (!checkPage(file, page, fileSize, &text, &unsupported))
-            return unsupported ? HeaderRefusal::unsupported(reason, kind, text)
-                               : fail(reason, pages && !text.startsWith(HeaderRefusal::tooLargePrefix())
-                                                  ? QStringLiteral("page %1: %2").arg(pages + 1).arg(text) : text);
-        next = quint64(following);
+        const QString past = QStringLiteral("page %1: a directory past the end of the file").arg(seen.size());
+        if (next >= quint64(file.size()))
+            return fail(reason, past);
+        const QByteArray countField = HeaderRefusal::bytesAt(file, qint64(next), countBytes);
+        const quint64 count = countField.size() == countBytes ? page.number(countField, 0, countBytes) : quint64(file.size());
+        if (count >= quint64(file.size()) / entryBytes)
+            return fail(reason, past);
+        const QByteArray nextField = HeaderRefusal::bytesAt(file, qint64(next + countBytes + count * entryBytes), nextBytes);
+        if (nextField.size() < nextBytes)
+            return fail(reason, past);
+        next = page.number(nextField, 0, nextBytes);
     }
-    if (seen.isEmpty())
-        return fail(reason, QStringLiteral("no page"));
     return true;
 }

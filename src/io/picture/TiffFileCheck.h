@@ -4,10 +4,11 @@
 
 class QIODevice;
 
-// Walks a TIFF file's directories (classic and BigTIFF) before OpenImageIO's reader sees it. For
-// every page: sides, samples and depths keep within the cap; the colour model, compression, tiles
-// and planes pair as the format allows; the strips or tiles the sides need are listed, and each
-// lies within the file (uncompressed ones whole).
+// Judges a TIFF file (classic and BigTIFF) before a reader sees it. Its first page, the one read:
+// sides, samples and depths keep within the cap; the colour model, compression, tiles and planes
+// pair as the format allows; the strips or tiles the sides need are listed, and each lies within
+// the file (uncompressed ones whole). Of the pages after it only the chain of directories, which
+// must neither go round nor leave the file.
 class TiffFileCheck
 {
 public:

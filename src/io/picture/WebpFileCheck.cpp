@@ -1,5 +1,6 @@
 #include "io/picture/WebpFileCheck.h"
 
+#include "io/picture/CachedFileView.h"
 #include "io/picture/HeaderRefusal.h"
 
 #include <QtEndian>
@@ -43,8 +44,9 @@ bool bitstreamSides(const QByteArray& type, const QByteArray& data, qint64* widt
 
 } // namespace
 
-bool WebpFileCheck::check(QIODevice& file, QString* reason)
+bool WebpFileCheck::check(QIODevice& device, QString* reason)
 {
+    CachedFileView file(device);
     const QByteArray head = HeaderRefusal::bytesAt(file, 0, 12);
     if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WEBP")
         return fail(reason, QStringLiteral("the header is cut short"));

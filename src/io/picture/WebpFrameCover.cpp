@@ -1,5 +1,7 @@
 #include "io/picture/WebpFrameCover.h"
 
+#include "io/picture/CachedFileView.h"
+
 #include <QByteArray>
 #include <QIODevice>
 #include <QtEndian>
@@ -44,8 +46,9 @@ bool hasAlpha(QIODevice& file, qint64 at, qint64 end)
 
 } // namespace
 
-WebpFrameCover WebpFrameCover::read(QIODevice& file)
+WebpFrameCover WebpFrameCover::read(QIODevice& device)
 {
+    CachedFileView file(device);
     WebpFrameCover cover;
     QByteArray header;
     if (!readAt(file, 0, 12, &header) || !header.startsWith("RIFF") || header.mid(8, 4) != "WEBP")

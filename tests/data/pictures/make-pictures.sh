@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Writes the sound pictures of this folder with the tools that write such files in the wild:
+# ImageMagick (convert), netpbm, libtiff's tools (tiffcp, tiffset), gifsicle, libjpeg's cjpeg and
+# jpegtran, and Pillow. The files are committed, so that the tests need none of these tools; run
+# this again only to write them anew (Debian 12: imagemagick netpbm libtiff-tools gifsicle
+# libjpeg-turbo-progs python3-pil).
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+# The pictures they start from: a photo-like one, and one of known colours (a red field with a
+# blue square in its bottom right corner).
+convert -size 160x120 -seed 7 plasma:fractal -depth 8 "$work/photo.png"
+convert -size 40x30 xc:red -fill blue -draw "rectangle 30,20 39,29" -depth 8 "$work/marked.png"
+convert -size 64x48 xc:red -fill blue -draw "rectangle 0,24 63,47" -depth 8 -type TrueColor "$work/halves.tif"
+
+# GIF: a frame placed past the logical screen with ImageMagick's -page; an animation whose second
+# frame lies past it.
+convert "$work/marked.png" -page 50x40+20+20 gif-frame-past-screen.gif
+convert -page 30x30+0+0 -size 20x20 xc:red -page 30x30+15+15 -size 20x20 xc:blue -loop 0 \
+  gif-animation-frame-past-screen.gif
+
+# TIFF: planes stored one by one (deflate) with strips of more rows than the picture: tiffcp's
+# own choice, the format's default written out (tiffset), and the field left out.
+tiffcp -c zip -p separate -r 100 "$work/halves.tif" tiff-planar-rows-past-height.tif
+cp tiff-planar-rows-past-height.tif tiff-planar-rows-default.tif
+tiffset -s 278 4294967295 tiff-planar-rows-default.tif
+cp tiff-planar-rows-past-height.tif tiff-planar-rows-absent.tif
+tiffset -u 278 tiff-planar-rows-absent.tif
+# A second page of a compression the program does not read (JBIG, of a bilevel page).
+convert -size 64x48 xc:white -fill black -draw "circle 32,24 40,30" -monochrome "$work/bilevel.tif"
+tiffcp -c jbig "$work/bilevel.tif" "$work/jbig.tif"
+tiffcp -c zip "$work/halves.tif" "$work/first.tif"
+tiffcp "$work/first.tif" "$work/jbig.tif" tiff-second-page-jbig.tif
+
+# Portable maps: a comment of 6000 bytes in the header (ImageMagick), and netpbm's plain bitmap,
+# whose pixels stand without spaces between them.
+comment="$(printf 'a comment of many words %.0s' $(seq 1 250))"
+convert "$work/marked.png" -set comment "$comment" ppm-long-comment.ppm
+convert "$work/marked.png" -colorspace Gray -set comment "$comment" pgm-long-comment.pgm
+pngtopnm "$work/marked.png" | ppmtopgm | pamditherbw | pamtopnm -plain > pbm-plain.pbm
+
+# Progressive JPEG as ImageMagick, Pillow, cjpeg and jpegtran write it (libjpeg's scripts).
+convert "$work/photo.png" -quality 85 -interlace JPEG jpeg-progressive-imagemagick.jpg
+convert "$work/photo.png" -colorspace Gray -interlace JPEG jpeg-progressive-grey-imagemagick.jpg
+pngtopnm "$work/photo.png" | cjpeg -progressive -optimize > jpeg-progressive-cjpeg.jpg
+convert "$work/photo.png" -sampling-factor 1x1 -quality 90 "$work/baseline444.jpg"
+jpegtran -progressive -optimize "$work/baseline444.jpg" > jpeg-progressive-jpegtran.jpg
+/usr/bin/python3 - "$work/photo.png" <<'PY'
+import sys
+from PIL import Image
+picture = Image.open(sys.argv[1]).convert("RGB")
+picture.save("jpeg-progressive-pillow.jpg", progressive=True, optimize=True, quality=90)
+picture.convert("CMYK").save("jpeg-progressive-cmyk-pillow.jpg", progressive=True)
+PY
+
+# PNG with compressed text: Pillow's zTXt and compressed iTXt of 100 kB each.
+/usr/bin/python3 - "$work/marked.png" <<'PY'
+import sys
+from PIL import Image, PngImagePlugin
+info = PngImagePlugin.PngInfo()
+words = " ".join("word%d" % i for i in range(30000))
+info.add_text("Comment", words[:100000], zip=True)
+info.add_itxt("Description", words[:100000], lang="en", tkey="Beschreibung", zip=True)
+Image.open(sys.argv[1]).save("png-compressed-text-pillow.png", pnginfo=info)
+PY
