@@ -1,8 +1,12 @@
 #include "io/picture/ImageLibrary.h"
 
+#include "io/picture/AmendedFileProxy.h"
 #include "io/picture/BitmapFileCheck.h"
+#include "io/picture/BitmapOrientation.h"
+#include "io/picture/BitmapRunLengths.h"
 #include "io/picture/PatchedFileProxy.h"
 #include "io/picture/PictureFormatTable.h"
+#include "io/picture/TargaAlpha.h"
 #include "io/picture/WebpFrameCover.h"
 
 #include "io/picture/ImageSignatures.h"
@@ -119,7 +123,7 @@ struct OpenFile {
     QString path;
     int requestedFormat = -1;
     FileIdentity identity;
-    // Declared before the reader, so that it is closed after it.
+    // Declared before the reader, so that they are closed after it.
     std::unique_ptr<QFile> file;
     std::unique_ptr<OIIO::Filesystem::IOProxy> proxy;
     std::unique_ptr<OIIO::ImageInput> input;
@@ -132,6 +136,11 @@ struct OpenFile {
     WebpFrameCover webpCover;
     // A bitmap's fourth byte that the format says is no alpha.
     bool alphaIsPadding = false;
+    // A Targa's fourth byte that its descriptor does not name alpha.
+    bool alphaUnnamed = false;
+    // Pictures shown upright as their orientation tag says: the formats whose Qt readers turn
+    // them too, so that a picture stands the same way as a source, a thumbnail and dropped.
+    bool orientable = false;
 };
 
 // Guards the changes of the start count.
@@ -215,6 +224,13 @@ QString readerFailure(const QByteArray& format, const QString& text)
     return QStringLiteral("Damaged %1: %2").arg(offered ? offered->kind : QStringLiteral("picture"), text);
 }
 
+// What a refusal says when the reader cannot read a sound file as it is.
+QString readerLimit(const QByteArray& format, const QString& text)
+{
+    const PictureFormatTable::Format* offered = PictureFormatTable::find(format);
+    return QStringLiteral("Unsupported %1: %2").arg(offered ? offered->kind : QStringLiteral("picture"), text);
+}
+
 // Why the reader could not open the file: its own message, or what the program found.
 QString openFailure(OIIO::ImageInput& input, const QByteArray& format, const std::string& fileName, const QString& path)
 {
@@ -261,7 +277,9 @@ std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::stri
             continue;
         }
         std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::create(formats[index].name.toStdString());
-        if (!input || !input->valid_file(fileName)) {
+        // A reader whose signature the file bears is not asked whether the file is its own: its
+        // answer would be a bare no, where its open says why it cannot read the file.
+        if (!input || (!ImageSignatures::matches(formats[index].name, head) && !input->valid_file(fileName))) {
             if (input)
                 (void)input->geterror();
             continue;
@@ -334,10 +352,22 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     OIIO::ImageSpec config;
     // Qt images hold straight alpha; most readers premultiply unless told otherwise.
     config.attribute("oiio:UnassociatedAlpha", 1);
-    const std::string fileName = KelUtils::RegularFileReader::descriptorPath(*file).toStdString();
-    // Where the file needs it, the reader is shown it patched.
+    // The bitmap reader writes the rows of a grey palette as RGB when they are run-length coded:
+    // a spec of three channels says what it writes, whichever way they are stored.
+    config.attribute("bmp:monochrome_detect", 0);
+    // Most writers end the last run-length row with an end of line, which that reader takes for a
+    // code past the picture: it is shown the end of the bitmap there, which that code means.
     std::unique_ptr<OIIO::Filesystem::IOProxy> proxy;
-    if (ReaderFilePatch patch = ReaderFilePatch::of(*file); !patch.isEmpty()) {
+    const qint64 lastRowEnd = BitmapRunLengths::lastRowEnd(*file);
+    if (lastRowEnd >= 0) {
+        proxy = std::make_unique<AmendedFileProxy>(file->handle(), file->size(), lastRowEnd + 1, 1);
+        OIIO::Filesystem::IOProxy* reader = proxy.get();
+        config.attribute("oiio:ioproxy", OIIO::TypeDesc::PTR, &reader);
+    }
+    const std::string fileName = KelUtils::RegularFileReader::descriptorPath(*file).toStdString();
+    // Where the file needs it (a GIF's screen, a TIFF's strips), the reader is shown it patched.
+    if (lastRowEnd >= 0) {
+    } else if (ReaderFilePatch patch = ReaderFilePatch::of(*file); !patch.isEmpty()) {
         proxy = std::make_unique<PatchedFileProxy>(file->handle(), file->size(), std::move(patch), fileName);
         OIIO::Filesystem::IOProxy* shown = proxy.get();
         config.attribute("oiio:ioproxy", OIIO::TypeDesc::PTR, &shown);
@@ -382,6 +412,8 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     openFile.formatIndex = index;
     openFile.webpCover = std::move(webpCover);
     openFile.alphaIsPadding = formats[index].name == "bmp" && !BitmapFileCheck::hasAlpha(*openFile.file);
+    openFile.alphaUnnamed = formats[index].name == "targa" && TargaAlpha::isUnnamed(*openFile.file);
+    openFile.orientable = formats[index].name == "jpeg" || formats[index].name == "tiff";
     if (!findImages(1)) {
         closeFile();
         setMessage(message, QStringLiteral("The file holds no image"));
@@ -401,14 +433,20 @@ int resolutionToDpi(const OIIO::ImageSpec& spec, const char* name)
     return KelUtils::roundHalfUpToInt(std::clamp(dpi, 1.0, 1000000.0));
 }
 
+int orientationOf(const OIIO::ImageSpec& spec)
+{
+    return openFile.orientable ? BitmapOrientation::of(spec.get_int_attribute("Orientation", 1)) : 1;
+}
+
 void fillInformation(const OIIO::ImageSpec& spec, ImageLibrary::FileInformation* information)
 {
     if (!information)
         return;
     information->numberOfImages = static_cast<int>(openFile.subimages.size());
     information->formatName = formatTable()[openFile.formatIndex].name;
-    information->width = spec.width;
-    information->height = spec.height;
+    const QSize size = BitmapOrientation::upright(QSize(spec.width, spec.height), orientationOf(spec));
+    information->width = size.width();
+    information->height = size.height();
     information->xDpi = resolutionToDpi(spec, "XResolution");
     information->yDpi = resolutionToDpi(spec, "YResolution");
 }
@@ -518,11 +556,19 @@ bool convertRows(const OIIO::ImageSpec& spec, int channels, const unsigned char*
     return true;
 }
 
+// Room past a band of rows in the file's own format for a reader that writes more of each row
+// than its spec says (a grey palette bitmap it expands to RGB, say): a row of four channels of
+// eight bytes, the widest pixel a reader writes.
+qint64 overrunRoom(const OIIO::ImageSpec& spec, qint64 rowBytes)
+{
+    return std::max<qint64>(0, qint64(spec.width) * 4 * 8 - rowBytes);
+}
+
 // Reads the image band by band straight into the bitmap. Scanline files are read in their own
 // format and converted here: OpenImageIO's converting reader would hold at least 256 rows (or
 // a whole forged strip) however few are asked for.
 bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& spec, int channels,
-                bool straightAlpha, ImageLibrary::Bitmap& bitmap)
+                bool straightAlpha, ImageLibrary::Bitmap& bitmap, QString* failure)
 {
     const bool tiled = spec.tile_width > 0;
     const qint64 rowBytes =
@@ -534,7 +580,10 @@ bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& sp
     }
     const size_t bandRows = size_t(std::min(band, spec.height));
     std::vector<unsigned char> rows(size_t(spec.width) * channels * bandRows);
-    std::vector<unsigned char> native(tiled ? 0 : size_t(rowBytes) * bandRows);
+    // Each row is read at its own place, so a row written too long only spills into the rows
+    // read after it, and the last into the room past the band, which must stay untouched.
+    const size_t bandBytesRead = tiled ? 0 : size_t(rowBytes) * bandRows;
+    std::vector<unsigned char> native(tiled ? 0 : bandBytesRead + size_t(overrunRoom(spec, rowBytes)));
     for (int first = 0; first < spec.height; first += band) {
         const int count = std::min(band, spec.height - first);
         const int y = spec.y + first;
@@ -544,10 +593,18 @@ bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& sp
         const bool read = tiled
             ? input.read_tiles(subimage, 0, spec.x, spec.x + spec.width, y, y + count, spec.z,
                                spec.z + 1, 0, channels, OIIO::TypeDesc::UINT8, rows.data())
-            : input.read_native_scanlines(subimage, 0, y, y + count, spec.z, native.data())
-                  && convertRows(spec, channels, native.data(), count, rows.data());
+            : input.read_native_scanlines(subimage, 0, y, y + count, spec.z, native.data());
         if (!read)
             return false;
+        if (!tiled) {
+            const auto written = native.begin() + std::ptrdiff_t(size_t(rowBytes) * size_t(count));
+            if (std::any_of(written, native.end(), [](unsigned char byte) { return byte != 0; })) {
+                *failure = QStringLiteral("its reader writes rows longer than the picture's");
+                return false;
+            }
+            if (!convertRows(spec, channels, native.data(), count, rows.data()))
+                return false;
+        }
         packRows(spec, channels, rows.data(), first, count, straightAlpha, bitmap);
     }
     return true;
@@ -715,15 +772,36 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         // A reader that reports rows it could not read has read no picture, whatever it returned.
         (void)input.geterror();
         const bool errorIsDamage = !offered || offered->readerErrorIsDamage;
-        if (!readPixels(input, subimage, spec, channels, straight, *out) || (errorIsDamage && input.has_error())) {
+        QString failure;
+        if (!readPixels(input, subimage, spec, channels, straight, *out, &failure)
+            || (errorIsDamage && input.has_error())) {
             const QString text = libraryText(input.geterror());
-            setMessage(message, text.isEmpty() ? readerFailure(format, QStringLiteral("its pixels cannot be read")) : text);
+            if (!failure.isEmpty())
+                setMessage(message, readerLimit(format, failure));
+            else
+                setMessage(message, text.isEmpty() ? readerFailure(format, QStringLiteral("its pixels cannot be read")) : text);
             closeFile();
             return FileReadError;
         }
         // The reader composes an animation's frames on a canvas it never clears.
         if (openFile.webpCover.isAnimation())
             clearOutside(openFile.webpCover.covered(QRect(0, 0, spec.width, spec.height), subimage), *out);
+        if (openFile.alphaUnnamed)
+            TargaAlpha::settle(*out);
+        const int orientation = orientationOf(spec);
+        if (orientation != 1) {
+            const QSize canvas = spec.full_width > 0 && spec.full_height > 0 ? QSize(spec.full_width, spec.full_height)
+                                                                             : QSize(spec.width, spec.height);
+            const QRect placed = BitmapOrientation::upright(QRect(out->xOffset, out->yOffset, out->width, out->height),
+                                                            canvas, orientation);
+            out.reset(BitmapOrientation::upright(*out, orientation));
+            if (!out) {
+                setMessage(message, errorText(NoMemory));
+                return NoMemory;
+            }
+            out->xOffset = placed.x();
+            out->yOffset = placed.y();
+        }
         *bitmap = out.release();
         return NoError;
     } catch (const std::bad_alloc&) {

@@ -101,6 +101,8 @@ public:
     // Loads one image of a file. On success *bitmap is a new bitmap; on any failure it is
     // null and *message (when given) says why. The information, when given, holds the
     // file's format (and the images found so far) after every call that could open the file.
+    // A JPEG or TIFF picture stored turned or mirrored comes upright, as its orientation tag
+    // says, and its information gives the upright size.
     static Error loadBitmap(const QString& path, Bitmap** bitmap, const LoadParams& params,
                             FileInformation* information = nullptr, QString* message = nullptr);
     // Information about the file and its first image, without reading pixels.
@@ -120,8 +122,9 @@ public:
 
     // Limit on the pixels of one picture, so that a forged header cannot ask for gigabytes: the
     // one cap of every picture read from a user's file (here and through RasterPictureReader). The
-    // pixels are read band by band into the final bitmap (4 bytes a pixel); with a reader that
-    // holds the whole picture itself (interlaced files, up to 8 bytes a pixel) the peak stays
-    // within about 1.5 GB. A 100-megapixel photo loads.
+    // pixels are read band by band into the final bitmap (4 bytes a pixel), turned upright into a
+    // second one where the file says so; with a reader that holds the whole picture itself
+    // (interlaced files, up to 8 bytes a pixel) the peak stays within about 2 GB. A 100-megapixel
+    // photo loads.
     static constexpr qint64 maxPixels = RasterPictureReader::maxPixels;
 };

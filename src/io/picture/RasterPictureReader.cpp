@@ -86,11 +86,17 @@ RasterPictureReader::RasterPictureReader(QIODevice* device, QString const& suffi
     } else if (device->seek(0)) {
         m_reader.setDevice(device);
     }
+    // A photo comes upright, as its orientation tag says and as every viewer shows it.
+    m_reader.setAutoTransform(true);
     m_size = m_reader.size();
     if (!m_size.isValid() || m_size.isEmpty()) {
         m_error = m_reader.errorString();
         return;
     }
+    // The reader's sizes are those of the picture as stored.
+    m_turned = m_reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    if (m_turned)
+        m_size.transpose();
     if (qint64(m_size.width()) * m_size.height() > pixelCap) {
         m_error = QStringLiteral("Image too large: %1 x %2 pixels (at most %3 million)")
                       .arg(m_size.width())
@@ -110,7 +116,7 @@ bool RasterPictureReader::supportsScaledSize() const
 
 void RasterPictureReader::setScaledSize(QSize const& scaled)
 {
-    m_reader.setScaledSize(scaled);
+    m_reader.setScaledSize(m_turned ? scaled.transposed() : scaled);
 }
 
 QImage RasterPictureReader::read()

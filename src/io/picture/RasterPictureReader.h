@@ -44,13 +44,14 @@ public:
 
     // Whether a raster picture within the cap was found; else errorString() says why.
     bool isValid() const { return m_valid; }
-    // The picture's own size, from its header.
+    // The picture's own size, from its header, upright: a picture stored turned, as its
+    // orientation tag says, comes turned upright.
     QSize size() const { return m_size; }
     QString errorString() const { return m_error; }
     // Whether the format's reader may decode the picture smaller than its own size.
     bool supportsScaledSize() const;
-    // The picture comes at `scaled`: decoded at that size where the format can, else decoded
-    // whole and scaled. Call before read().
+    // The picture comes at `scaled` (upright): decoded at that size where the format can, else
+    // decoded whole and scaled. Call before read().
     void setScaledSize(QSize const& scaled);
     // The picture, or a null image with errorString() saying why.
     QImage read();
@@ -63,4 +64,6 @@ private:
     QSize m_size;
     QString m_error;
     bool m_valid = false;
+    // Stored a quarter turn from upright.
+    bool m_turned = false;
 };
