@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <thread>
 
 namespace {
@@ -163,7 +164,10 @@ TEST_F(PictureReaderTest, AWaitThatIsEndedEndsTheRead)
     int argc = 1;
     char name[] = "test";
     char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
+    // The window's thread is the application's: one is made where the run has none.
+    std::unique_ptr<QCoreApplication> application;
+    if (!QCoreApplication::instance())
+        application = std::make_unique<QCoreApplication>(argc, argv);
     useStandIn();
     bool canceled = false;
     PictureReader::setWait([&canceled](const std::function<void()>& work, const std::function<void()>& cancel) {
