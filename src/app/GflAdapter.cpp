@@ -50,6 +50,8 @@ QList<QPair<QRect, QImage>> GflAdapter::readImage(const QString& path, const QBy
     m_errorString.clear();
     m_errorReason.clear();
     QString reason;
+    // A picked picture: the window waits for it as for a render.
+    const PictureReader::WindowWait wait;
     const QList<Layer> layers = PictureReader::readLayers(path, format, wanted, &reason);
     if (layers.isEmpty())
         setError(path, reason, true);

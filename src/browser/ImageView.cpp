@@ -237,6 +237,7 @@ void ImageView::dropEvent(QDropEvent* event)
         // The first read of the file: a name that promised a picture may hold none (or a pipe),
         // and the drag source learns that the drop did not take.
         QString reason;
+        const PictureReader::WindowWait wait;
         const QImage loaded = PictureReader::readFile(m_dropPath, QSize(), nullptr, &reason);
         taken = !loaded.isNull();
         if (taken) {

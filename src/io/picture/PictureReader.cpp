@@ -18,6 +18,7 @@ namespace {
 constexpr int defaultTimeLimitMs = 20000;
 
 QMutex settingsMutex;
+thread_local int t_windowWaits = 0;
 PictureReader::Wait s_wait;
 QString s_program;
 std::atomic<int> s_timeLimit{defaultTimeLimitMs};
@@ -81,7 +82,7 @@ bool run(const PictureRequest& request, PictureReply* reply, QList<QImage>* imag
     const auto keep = qScopeGuard([&taken] { giveBack(std::move(taken)); });
     const int limit = PictureReader::timeLimit();
     PictureReader::Wait wait;
-    if (onWindowThread()) {
+    if (t_windowWaits > 0 && onWindowThread()) {
         QMutexLocker lock(&settingsMutex);
         wait = s_wait;
     }
@@ -175,6 +176,16 @@ QImage PictureReader::readBytes(const QByteArray& bytes, qint64 pixelCap, QSize 
 qint64 PictureReader::defaultPixelCap()
 {
     return ImageLibrary::maxPixels;
+}
+
+PictureReader::WindowWait::WindowWait()
+{
+    ++t_windowWaits;
+}
+
+PictureReader::WindowWait::~WindowWait()
+{
+    --t_windowWaits;
 }
 
 void PictureReader::setWait(Wait wait)

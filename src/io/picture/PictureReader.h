@@ -42,6 +42,16 @@ public:
     // read blocks the calling thread.
     using Wait = std::function<void(const std::function<void()>& work, const std::function<void()>& cancel)>;
     static void setWait(Wait wait);
+    // While one lives, reads on the window's thread wait through the wait set (a pick, a drop);
+    // other reads (icons while the window is built) block briefly as before.
+    class WindowWait
+    {
+    public:
+        WindowWait();
+        ~WindowWait();
+        WindowWait(const WindowWait&) = delete;
+        WindowWait& operator=(const WindowWait&) = delete;
+    };
 
     // The longest one read may take, in milliseconds.
     static int timeLimit();

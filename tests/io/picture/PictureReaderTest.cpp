@@ -177,7 +177,10 @@ TEST_F(PictureReaderTest, AWaitThatIsEndedEndsTheRead)
         reader.join();
     });
     QString reason;
-    EXPECT_TRUE(PictureReader::readFile(file(QStringLiteral("x.hang")), QSize(), nullptr, &reason).isNull());
+    {
+        const PictureReader::WindowWait windowWait;
+        EXPECT_TRUE(PictureReader::readFile(file(QStringLiteral("x.hang")), QSize(), nullptr, &reason).isNull());
+    }
     EXPECT_TRUE(canceled);
     EXPECT_EQ(reason, QStringLiteral("The picture was not read: the read was canceled."));
     PictureReader::setWait({});
