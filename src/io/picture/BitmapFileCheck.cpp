@@ -58,6 +58,13 @@ bool BitmapFileCheck::check(const QString& path, QString* reason)
 
 bool BitmapFileCheck::check(QIODevice& file, QString* reason)
 {
+    qint64 heldOnOpen = 0;
+    return check(file, reason, &heldOnOpen);
+}
+
+bool BitmapFileCheck::check(QIODevice& file, QString* reason, qint64* heldOnOpen)
+{
+    *heldOnOpen = 0;
     const qint64 fileSize = file.size();
     if (!file.seek(0))
         return fail(reason, QStringLiteral("cannot be read"));
@@ -159,6 +166,9 @@ bool BitmapFileCheck::check(QIODevice& file, QString* reason)
         if (height > (fileSize - pixelsStart) / rowBytes)
             return fail(reason, QStringLiteral("%1 rows of %2 bytes in %3 bytes of pixels")
                                     .arg(height).arg(rowBytes).arg(fileSize - pixelsStart));
+    } else {
+        // Run lengths are undone whole when the file is opened, a byte a pixel.
+        *heldOnOpen = width * height;
     }
     return true;
 }

@@ -21,6 +21,9 @@ public:
     // from its start.
     static bool check(QIODevice& file, QString* reason);
     static bool check(const QString& path, QString* reason);
+    // The same; *heldOnOpen gets what the reader holds once it has opened the file: a run-length
+    // bitmap's pixels, which it undoes then.
+    static bool check(QIODevice& file, QString* reason, qint64* heldOnOpen);
     // Whether the pixels hold alpha: only 32-bit colour masks with an alpha mask do.
     static bool hasAlpha(QIODevice& file);
 

@@ -112,9 +112,20 @@ bool walk(QIODevice& view, QString* reason, bool firstFrameOnly, QSize* canvas)
 
 bool GifFileCheck::check(QIODevice& file, QString* reason)
 {
+    qint64 heldOnOpen = 0;
+    return check(file, reason, &heldOnOpen);
+}
+
+bool GifFileCheck::check(QIODevice& file, QString* reason, qint64* heldOnOpen)
+{
+    *heldOnOpen = 0;
     CachedFileView view(file);
     QSize canvas;
-    return walk(view, reason, false, &canvas);
+    if (!walk(view, reason, false, &canvas))
+        return false;
+    // The canvas the first frame is decoded onto, four bytes a pixel.
+    *heldOnOpen = qint64(canvas.width()) * canvas.height() * 4;
+    return true;
 }
 
 QSize GifFileCheck::canvas(QIODevice& file)

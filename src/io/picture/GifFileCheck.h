@@ -13,6 +13,9 @@ class GifFileCheck
 public:
     // True when the file is sound; otherwise *reason says what is wrong. Read from its start.
     static bool check(QIODevice& file, QString* reason);
+    // The same; *heldOnOpen gets what the reader holds once it has opened the file: the canvas,
+    // onto which it decodes the first frame then.
+    static bool check(QIODevice& file, QString* reason, qint64* heldOnOpen);
     // The canvas of the picture: the logical screen, enlarged where the first frame lies past it
     // (as browsers show it); invalid when the file holds no readable first frame.
     static QSize canvas(QIODevice& file);

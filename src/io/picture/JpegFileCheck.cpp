@@ -119,6 +119,20 @@ public:
     }
     // Blocks of every component, as the decoder holds them.
     qint64 all() const { return interleaved(m_components); }
+    // The bytes of the decoder's store of every block's coefficients, which it holds whole while
+    // the scans come in more than one pass: each component's blocks, rounded up to its sampling,
+    // of 64 coefficients of two bytes.
+    qint64 coefficientBytes() const
+    {
+        qint64 bytes = 0;
+        for (const Component& c : m_components) {
+            const qint64 across = (m_width * c.h + 8 * m_hMax - 1) / (8 * m_hMax);
+            const qint64 down = (m_height * c.v + 8 * m_vMax - 1) / (8 * m_vMax);
+            bytes += (across + c.h - 1) / c.h * c.h * ((down + c.v - 1) / c.v * c.v) * 128;
+        }
+        return bytes;
+    }
+    int components() const { return int(m_components.size()); }
     // Blocks a scan of these component ids goes over.
     qint64 scan(const QList<int>& ids) const
     {
@@ -164,12 +178,23 @@ bool JpegFileCheck::check(QIODevice& file, QString* reason)
 
 bool JpegFileCheck::check(QIODevice& file, QString* reason, QSize* sides)
 {
+    qint64 heldOnOpen = 0;
+    return check(file, reason, sides, &heldOnOpen);
+}
+
+bool JpegFileCheck::check(QIODevice& file, QString* reason, QSize* sides, qint64* heldOnOpen)
+{
+    *heldOnOpen = 0;
     ByteWalker walker(file);
     if (walker.take(2) != QByteArray("\xff\xd8", 2))
         return fail(reason, QStringLiteral("no start of picture"));
     bool framed = false;
     bool scanned = false;
     std::optional<FrameBlocks> blocks;
+    bool progressive = false;
+    // The decoder takes in the whole file when it starts, into its store of coefficients, when
+    // the picture comes in more than one scan: progressive, or its first scan lacking components.
+    bool wholeStore = false;
     qint64 scans = 0;
     qint64 scanBlocks = 0;
     for (;;) {
@@ -223,7 +248,7 @@ bool JpegFileCheck::check(QIODevice& file, QString* reason, QSize* sides)
             if (height == 0)
                 return HeaderRefusal::unsupported(reason, kind, QStringLiteral("a height given after the pixels"));
             // A progressive picture's coefficients are held whole: two bytes a sample.
-            const bool progressive = marker == 0xc2 || marker == 0xca;
+            progressive = marker == 0xc2 || marker == 0xca;
             QString text;
             if (!HeaderRefusal::withinCap(width, height, components * (progressive ? 3 : 1), &text))
                 return fail(reason, text);
@@ -243,6 +268,8 @@ bool JpegFileCheck::check(QIODevice& file, QString* reason, QSize* sides)
             QList<int> ids;
             for (int c = 0; c < uchar(header.at(0)); ++c)
                 ids.append(uchar(header.at(1 + 2 * c)));
+            if (scans == 0)
+                wholeStore = progressive || ids.size() < blocks->components();
             ++scans;
             scanBlocks += blocks->scan(ids);
             if (scanBlocks > maxPasses * blocks->all())
@@ -255,5 +282,7 @@ bool JpegFileCheck::check(QIODevice& file, QString* reason, QSize* sides)
     }
     if (!scanned)
         return fail(reason, QStringLiteral("no pixels"));
+    if (wholeStore)
+        *heldOnOpen = blocks->coefficientBytes();
     return true;
 }

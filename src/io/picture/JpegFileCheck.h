@@ -17,4 +17,8 @@ public:
     static bool check(QIODevice& file, QString* reason);
     // The same; *sides gets the picture's sides when it is sound.
     static bool check(QIODevice& file, QString* reason, QSize* sides);
+    // The same; *heldOnOpen gets what the decoder holds once it has started on the picture: the
+    // coefficients of all its blocks when its scans come in more than one pass (progressive, or
+    // one component a scan), else nothing beyond its own tables.
+    static bool check(QIODevice& file, QString* reason, QSize* sides, qint64* heldOnOpen);
 };

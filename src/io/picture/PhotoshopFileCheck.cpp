@@ -79,11 +79,19 @@ constexpr qint64 thumbnailHeaderBytes = 28;
 // Photoshop's thumbnails are at most 160 pixels on a side; a larger one than this in a smaller
 // picture is forged.
 constexpr qint64 thumbnailPixels = 256 * 256;
+// The reader decodes a thumbnail through a buffer of this many bytes of rows (as many rows as
+// fit, however few the thumbnail has), and holds the decoder's and its own copies of the
+// thumbnail, at most this many bytes a pixel.
+constexpr qint64 thumbnailBufferBytes = qint64(64) << 20;
+constexpr qint64 thumbnailBytesPerPixel = 16;
 
 // Walks the image resources (`length` bytes from where `in` stands); false with *text when they
 // run past their section or the thumbnail the reader decodes would cost more than the picture.
-bool checkResources(Reader& in, quint32 length, qint64 pictureWidth, qint64 pictureHeight, QString* text)
+// *heldOnOpen gets what decoding the thumbnails holds.
+bool checkResources(Reader& in, quint32 length, qint64 pictureWidth, qint64 pictureHeight, QString* text,
+                    qint64* heldOnOpen)
 {
+    *heldOnOpen = 0;
     const qint64 end = in.pos() + length;
     while (in.ok() && in.pos() < end) {
         const QByteArray signature = in.bytes(4);
@@ -123,6 +131,8 @@ bool checkResources(Reader& in, quint32 length, qint64 pictureWidth, qint64 pict
                                 .arg(sides.width()).arg(sides.height()).arg(pictureWidth).arg(pictureHeight);
                     return false;
                 }
+                *heldOnOpen = std::max(*heldOnOpen, thumbnailBufferBytes)
+                              + qint64(sides.width()) * sides.height() * thumbnailBytesPerPixel;
             }
         }
         in.seek(dataEnd);
@@ -157,6 +167,13 @@ bool PhotoshopFileCheck::check(const QString& path, QString* reason)
 
 bool PhotoshopFileCheck::check(QIODevice& device, QString* reason)
 {
+    qint64 heldOnOpen = 0;
+    return check(device, reason, &heldOnOpen);
+}
+
+bool PhotoshopFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnOpen)
+{
+    *heldOnOpen = 0;
     CachedFileView file(device);
     if (!file.seek(0))
         return fail(reason, QStringLiteral("cannot be read"));
@@ -194,7 +211,8 @@ bool PhotoshopFileCheck::check(QIODevice& device, QString* reason)
     if (!in.ok() || resourcesLength > quint64(in.size() - in.pos()))
         return fail(reason, QStringLiteral("sections cut short"));
     QString text;
-    if (!checkResources(in, resourcesLength, width, height, &text))
+    qint64 thumbnailsHeld = 0;
+    if (!checkResources(in, resourcesLength, width, height, &text, &thumbnailsHeld))
         return fail(reason, text);
     const quint64 layerMaskLength = in.unsignedValue(large ? 8 : 4);
     const qint64 layerMaskStart = in.pos();
@@ -269,5 +287,6 @@ bool PhotoshopFileCheck::check(QIODevice& device, QString* reason)
     }
     if (channels < colourChannels + (compositeTransparency ? 1 : 0))
         return fail(reason, QStringLiteral("too few channels"));
+    *heldOnOpen = thumbnailsHeld;
     return true;
 }

@@ -20,6 +20,9 @@ public:
     // read from its start.
     static bool check(const QString& path, QString* reason);
     static bool check(QIODevice& file, QString* reason);
+    // The same; *heldOnOpen gets what the reader holds while it opens the file: its thumbnails
+    // decoded.
+    static bool check(QIODevice& file, QString* reason, qint64* heldOnOpen);
 
     static constexpr qint64 maxSide = 300000;
 };

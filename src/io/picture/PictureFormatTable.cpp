@@ -3,6 +3,7 @@
 #include "io/picture/BitmapFileCheck.h"
 #include "io/picture/GifFileCheck.h"
 #include "io/picture/JpegFileCheck.h"
+#include "io/picture/OpenCost.h"
 #include "io/picture/OpenExrFileCheck.h"
 #include "io/picture/PhotoshopFileCheck.h"
 #include "io/picture/PngFileCheck.h"
@@ -11,6 +12,20 @@
 #include "io/picture/TargaFileCheck.h"
 #include "io/picture/TiffFileCheck.h"
 #include "io/picture/WebpFileCheck.h"
+
+#include <QSize>
+
+namespace {
+
+// The readers of these formats hold no more than their own tables once they have opened a file.
+template<bool (*check)(QIODevice&, QString*)>
+bool lightCheck(QIODevice& file, QString* reason, qint64* heldOnOpen)
+{
+    *heldOnOpen = 0;
+    return check(file, reason);
+}
+
+} // namespace
 
 // Not offered, for their readers go past any bound a header check could set: JPEG 2000 (the
 // codestream is decoded whole when the file is opened), Kodak Cineon (aborts the program on a
@@ -21,22 +36,32 @@
 const QList<PictureFormatTable::Format>& PictureFormatTable::formats()
 {
     static const QList<Format> list = {
-        {"png", "Portable Network Graphics", QStringLiteral("PNG file"), &PngFileCheck::check},
-        {"jpeg", "JPEG / JFIF", QStringLiteral("JPEG file"), &JpegFileCheck::check},
-        {"tiff", "Tagged Image File Format", QStringLiteral("TIFF file"), &TiffFileCheck::check},
+        {"png", "Portable Network Graphics", QStringLiteral("PNG file"), lightCheck<&PngFileCheck::check>},
+        {"jpeg", "JPEG / JFIF", QStringLiteral("JPEG file"),
+         [](QIODevice& file, QString* reason, qint64* heldOnOpen) {
+             QSize sides;
+             return JpegFileCheck::check(file, reason, &sides, heldOnOpen);
+         }},
+        {"tiff", "Tagged Image File Format", QStringLiteral("TIFF file"), lightCheck<&TiffFileCheck::check>},
         {"gif", "CompuServe GIF", QStringLiteral("GIF file"), &GifFileCheck::check},
-        {"bmp", "Windows Bitmap", QStringLiteral("Windows bitmap"),
-         [](QIODevice& file, QString* reason) { return BitmapFileCheck::check(file, reason); }, true},
-        {"psd", "Photoshop Document", QStringLiteral("Photoshop file"),
-         [](QIODevice& file, QString* reason) { return PhotoshopFileCheck::check(file, reason); }, true},
-        {"openexr", "OpenEXR", QStringLiteral("OpenEXR file"),
-         [](QIODevice& file, QString* reason) { return OpenExrFileCheck::check(file, reason); }},
-        {"hdr", "Radiance HDR", QStringLiteral("Radiance HDR file"), &RadianceFileCheck::check},
+        {"bmp", "Windows Bitmap", QStringLiteral("Windows bitmap"), &BitmapFileCheck::check, true},
+        {"psd", "Photoshop Document", QStringLiteral("Photoshop file"), &PhotoshopFileCheck::check, true},
+        {"openexr", "OpenEXR", QStringLiteral("OpenEXR file"), lightCheck<&OpenExrFileCheck::check>},
+        {"hdr", "Radiance HDR", QStringLiteral("Radiance HDR file"), lightCheck<&RadianceFileCheck::check>},
         {"pnm", "Portable Any Map", QStringLiteral("portable map"), &PortableMapFileCheck::check},
-        {"targa", "Truevision Targa", QStringLiteral("Targa file"), &TargaFileCheck::check, true},
+        {"targa", "Truevision Targa", QStringLiteral("Targa file"), lightCheck<&TargaFileCheck::check>, true},
         {"webp", "WebP", QStringLiteral("WebP file"), &WebpFileCheck::check, false, false},
     };
     return list;
+}
+
+bool PictureFormatTable::Format::check(QIODevice& file, QString* reason) const
+{
+    qint64 held = 0;
+    if (!walk || !walk(file, reason, &held))
+        return false;
+    OpenCost::tell(held);
+    return true;
 }
 
 const PictureFormatTable::Format* PictureFormatTable::find(const QByteArray& name)

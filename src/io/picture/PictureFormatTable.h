@@ -13,18 +13,25 @@ class QIODevice;
 class PictureFormatTable
 {
 public:
-    using Check = bool (*)(QIODevice& file, QString* reason);
+    // The check of a format's header; *heldOnOpen gets what the format's reader holds once it has
+    // opened a file that passes (see OpenCost).
+    using Check = bool (*)(QIODevice& file, QString* reason, qint64* heldOnOpen);
 
     struct Format {
         QByteArray name;        // the library's name of the format
         QByteArray description;
         QString kind;           // what its files are called in a refusal ("PNG file")
-        Check check = nullptr;
+        Check walk = nullptr;
         // Its files hold straight alpha and its reader passes it on as it is.
         bool straightAlpha = false;
         // An error its reader reports after reading pixels means rows it could not read (the
         // WebP reader reports a first decode that fails and that it then does again).
         bool readerErrorIsDamage = true;
+
+        // Whether the file passes the format's check; otherwise *reason says why. A file that
+        // passes tells OpenCost what the format's reader will hold once it has opened it: a
+        // reader opens only a file that passed.
+        bool check(QIODevice& file, QString* reason) const;
     };
 
     static const QList<Format>& formats();

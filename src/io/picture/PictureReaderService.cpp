@@ -2,6 +2,7 @@
 
 #include "io/picture/ImageLibrary.h"
 #include "io/picture/LibraryPictureFile.h"
+#include "io/picture/OpenCost.h"
 #include "io/picture/PictureFile.h"
 #include "io/picture/PictureLayers.h"
 #include "io/picture/RasterPictureReader.h"
@@ -29,14 +30,16 @@ qint64 pageAligned(qint64 bytes)
     return (bytes + pageBytes - 1) / pageBytes * pageBytes;
 }
 
-// Limits follow the read: a header may cost little, the pixels what the header claims.
+// Limits follow the read from the file's first byte: a header may cost little; what a format's
+// reader holds once it has opened the file, what the header check found it will; the pixels,
+// what the header claims. Never more than a picture at the cap costs.
 class ReadLimits
 {
 public:
     ReadLimits() : m_base(ReaderMemory::dataInUse()), m_hard(ReaderMemory::hardLimit())
     {
         ReaderMemory::resetAllocationFailed();
-        lower(PictureReaderService::headerMarginBytes);
+        set(PictureReaderService::headerMarginBytes);
     }
     ~ReadLimits()
     {
@@ -44,17 +47,26 @@ public:
             ReaderMemory::setSoftLimit(m_hard);
     }
 
+    // Told before a reader opens a file that passed its check.
+    void opening(qint64 heldBytes)
+    {
+        m_openRoom = std::min(PictureReaderService::largestReadBytes(),
+                              std::max<qint64>(0, heldBytes) + PictureReaderService::headerMarginBytes);
+        set(m_openRoom);
+    }
+
+    // What the opened file holds stays held while its pixels are decoded.
     void pixelsClaimed(qint64 pixels)
     {
         const qint64 cap = ImageLibrary::maxPixels * PictureReaderService::bytesPerPixel;
-        lower(std::min(cap, std::max<qint64>(0, pixels) * PictureReaderService::bytesPerPixel)
-              + PictureReaderService::readerMarginBytes);
+        set(std::max(m_openRoom, std::min(cap, std::max<qint64>(0, pixels) * PictureReaderService::bytesPerPixel)
+                                     + PictureReaderService::readerMarginBytes));
     }
 
     qint64 limitMegabytes() const { return m_set > 0 ? (m_set - m_base) >> 20 : 0; }
 
 private:
-    void lower(qint64 room)
+    void set(qint64 room)
     {
         if (m_hard <= 0 || m_base <= 0)
             return;
@@ -65,6 +77,7 @@ private:
     qint64 m_base = 0;
     qint64 m_hard = 0;
     qint64 m_set = 0;
+    qint64 m_openRoom = 0;
 };
 
 QString memoryReason(qint64 megabytes)
@@ -207,6 +220,7 @@ PictureReply PictureReaderService::handle(const PictureRequest& request, QList<Q
     PictureReply reply;
     images->clear();
     ReadLimits limits;
+    const OpenCost::Listening opening([&limits](qint64 bytes) { limits.opening(bytes); });
     auto claimed = [&limits](qint64 pixels) { limits.pixelsClaimed(pixels); };
     QString reason;
     try {

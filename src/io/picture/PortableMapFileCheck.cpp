@@ -99,6 +99,13 @@ bool bitsRunTogether(QIODevice& file, qint64 start)
 
 bool PortableMapFileCheck::check(QIODevice& device, QString* reason)
 {
+    qint64 heldOnOpen = 0;
+    return check(device, reason, &heldOnOpen);
+}
+
+bool PortableMapFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnOpen)
+{
+    *heldOnOpen = 0;
     CachedFileView file(device);
     const QByteArray magic = HeaderRefusal::bytesAt(file, 0, 2);
     const int form = magic.size() == 2 && magic.at(0) == 'P' && magic.at(1) >= '1' && magic.at(1) <= '6' ? magic.at(1) - '0' : 0;
@@ -114,6 +121,7 @@ bool PortableMapFileCheck::check(QIODevice& device, QString* reason)
     if (!ok)
         return fail(reason, QStringLiteral("no height"));
     qint64 sampleBytes = 1;
+    qint64 maxValue = 1;
     if (floats) {
         const double scale = tokens.next().toDouble(&ok);
         if (!ok || !std::isfinite(scale) || scale == 0.0)
@@ -121,7 +129,7 @@ bool PortableMapFileCheck::check(QIODevice& device, QString* reason)
         sampleBytes = 4;
     } else if (form != 1 && form != 4) {
         const QByteArray token = tokens.next();
-        const qint64 maxValue = token.toLongLong(&ok);
+        maxValue = token.toLongLong(&ok);
         if (!ok || maxValue < 1 || maxValue > 65535)
             return fail(reason, QStringLiteral("a largest value of \"%1\"").arg(QString::fromLatin1(token.left(32))));
         sampleBytes = maxValue > 255 ? 2 : 1;
@@ -145,5 +153,9 @@ bool PortableMapFileCheck::check(QIODevice& device, QString* reason)
         needed = 2 * samples - 1;
     if (available < needed)
         return fail(reason, QStringLiteral("%1 (%2 bytes of %3)").arg(HeaderRefusal::endsEarly()).arg(std::max<qint64>(available, 0)).arg(needed));
+    // The reader reads the file whole when it opens it: as much of it as the pixels may take (a
+    // sample in text its digits and two spaces at most), what lies past that is no part of it.
+    const qint64 longest = form >= 1 && form <= 3 ? samples * (QByteArray::number(maxValue).size() + 2) : needed;
+    *heldOnOpen = start + std::min(available, longest);
     return true;
 }

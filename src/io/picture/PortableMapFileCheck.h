@@ -12,4 +12,7 @@ class PortableMapFileCheck
 public:
     // True when the file is sound; otherwise *reason says what is wrong. Read from its start.
     static bool check(QIODevice& file, QString* reason);
+    // The same; *heldOnOpen gets what the reader holds once it has opened the file, which it
+    // reads whole then: the bytes of the header and of the pixels it claims.
+    static bool check(QIODevice& file, QString* reason, qint64* heldOnOpen);
 };

@@ -46,6 +46,13 @@ bool bitstreamSides(const QByteArray& type, const QByteArray& data, qint64* widt
 
 bool WebpFileCheck::check(QIODevice& device, QString* reason)
 {
+    qint64 heldOnOpen = 0;
+    return check(device, reason, &heldOnOpen);
+}
+
+bool WebpFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnOpen)
+{
+    *heldOnOpen = 0;
     CachedFileView file(device);
     const QByteArray head = HeaderRefusal::bytesAt(file, 0, 12);
     if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WEBP")
@@ -102,5 +109,8 @@ bool WebpFileCheck::check(QIODevice& device, QString* reason)
     }
     if (!picture)
         return fail(reason, QStringLiteral("no picture"));
+    // The file's bytes (what follows its last chunk is no part of a sound file) and its canvas
+    // decoded, four bytes a pixel at most.
+    *heldOnOpen = end + width * height * 4;
     return true;
 }

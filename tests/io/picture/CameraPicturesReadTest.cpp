@@ -1,0 +1,146 @@
+// Camera-size pictures as the common tools write them, read through the reader process on every
+// road: the pick (size, then layers), a browser's thumbnail and the drop. What the image library
+// holds once it has opened such a file (a progressive JPEG's coefficients, a WebP decoded whole,
+// a Photoshop file's thumbnail) is far above what reading a header may cost.
+
+#include "CameraPictures.h"
+
+#include "io/picture/PictureReader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+// The browser's thumbnails are asked at this size.
+const QSize thumbnailBound(120, 80);
+
+::testing::AssertionResult near(QRgb got, QRgb expected, int tolerance)
+{
+    if (std::abs(qRed(got) - qRed(expected)) <= tolerance && std::abs(qGreen(got) - qGreen(expected)) <= tolerance
+        && std::abs(qBlue(got) - qBlue(expected)) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << QString::number(got, 16).toStdString() << " for "
+                                         << QString::number(expected, 16).toStdString();
+}
+
+// The gradient, looked at near the top, in the middle and near the bottom of an image of any size.
+void expectGradient(const QImage& image, int tolerance)
+{
+    ASSERT_FALSE(image.isNull());
+    for (int percent : {3, 50, 97}) {
+        const int y = image.height() * percent / 100;
+        const QRgb expected = CameraPictures::rowColour(y, image.height());
+        for (int x : {0, image.width() / 2, image.width() - 1}) {
+            SCOPED_TRACE(testing::Message() << "at " << x << ", " << y);
+            EXPECT_TRUE(near(image.pixel(x, y), expected, tolerance));
+        }
+    }
+}
+
+// The pick: the size first, as the source pick asks it, then the picture.
+void expectPicked(const QString& path, QSize size, int tolerance)
+{
+    SCOPED_TRACE("the pick");
+    QString reason;
+    QSize found;
+    int dpi = 0;
+    ASSERT_TRUE(PictureReader::readInformation(path, &found, &dpi, &reason)) << qPrintable(reason);
+    EXPECT_EQ(found, size);
+    const QList<PictureReader::Layer> layers = PictureReader::readLayers(path, QByteArray(), 1, &reason);
+    ASSERT_EQ(layers.size(), 1) << qPrintable(reason);
+    EXPECT_EQ(layers.first().first, QRect(QPoint(0, 0), size));
+    expectGradient(layers.first().second, tolerance);
+}
+
+// A browser's thumbnail: through Qt's readers, or the library's for what they do not read.
+void expectThumbnail(const QString& path, QSize size, int tolerance, bool library = false)
+{
+    SCOPED_TRACE("the thumbnail");
+    QString reason;
+    QSize full;
+    QImage image = PictureReader::readFile(path, thumbnailBound, &full, &reason);
+    if (library) {
+        EXPECT_TRUE(image.isNull());
+        image = PictureReader::readLibraryFile(path, &full, &reason);
+    }
+    ASSERT_FALSE(image.isNull()) << qPrintable(reason);
+    EXPECT_EQ(full, size);
+    expectGradient(image, tolerance);
+}
+
+void expectDropped(const QString& path, QSize size, int tolerance)
+{
+    SCOPED_TRACE("the drop");
+    QString reason;
+    const QImage image = PictureReader::readFile(path, QSize(), nullptr, &reason);
+    ASSERT_FALSE(image.isNull()) << qPrintable(reason);
+    EXPECT_EQ(image.size(), size);
+    expectGradient(image, tolerance);
+}
+
+struct JpegCase {
+    int width;
+    int height;
+    const char* sampling;
+};
+
+class ProgressiveJpegRead : public ::testing::TestWithParam<JpegCase>
+{
+};
+
+TEST_P(ProgressiveJpegRead, IsReadWithItsPixelsOnEveryRoad)
+{
+    const JpegCase shape = GetParam();
+    QString failure;
+    const QString path = CameraPictures::progressiveJpeg(shape.width, shape.height, QString::fromLatin1(shape.sampling), &failure);
+    ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+    const QSize size(shape.width, shape.height);
+    expectPicked(path, size, 12);
+    expectThumbnail(path, size, 12);
+    expectDropped(path, size, 12);
+}
+
+// Photos of 24 to 36 million pixels, and a desktop's wallpaper.
+INSTANTIATE_TEST_SUITE_P(AsImageMagickWritesThem, ProgressiveJpegRead,
+                         ::testing::Values(JpegCase{6000, 4000, "4:4:4"}, JpegCase{5000, 3500, "4:4:4"},
+                                           JpegCase{7360, 4912, "4:2:0"}, JpegCase{5120, 2880, "4:4:4"}),
+                         [](const ::testing::TestParamInfo<JpegCase>& info) {
+                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height) + "_"
+                                    + QString::fromLatin1(info.param.sampling).remove(':').toStdString();
+                         });
+
+TEST(CameraPicturesRead, AWebpOfTwentyFourMillionPixelsAsCwebpWritesItIsReadOnEveryRoad)
+{
+    QString failure;
+    const QString path = CameraPictures::webp(6000, 4000, &failure);
+    ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+    expectPicked(path, QSize(6000, 4000), 12);
+    expectThumbnail(path, QSize(6000, 4000), 12);
+    expectDropped(path, QSize(6000, 4000), 12);
+}
+
+TEST(CameraPicturesRead, APpmOfTwentyFourMillionPixelsIsReadOnEveryRoad)
+{
+    QString failure;
+    const QString path = CameraPictures::ppm(6000, 4000, &failure);
+    ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+    expectPicked(path, QSize(6000, 4000), 1);
+    expectThumbnail(path, QSize(6000, 4000), 1);
+    expectDropped(path, QSize(6000, 4000), 1);
+}
+
+TEST(CameraPicturesRead, PhotoshopFilesWithTheirThumbnailResourceAreReadOnThePickAndAsThumbnails)
+{
+    for (const QSize size : {QSize(1, 1), QSize(160, 120), QSize(1920, 1080)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
+        QString failure;
+        const QString path = CameraPictures::photoshop(size.width(), size.height(), &failure);
+        ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+        expectPicked(path, size, 1);
+        expectThumbnail(path, size, 1, true);
+    }
+}
+
+} // namespace
