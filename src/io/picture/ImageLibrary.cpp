@@ -823,6 +823,12 @@ ImageLibrary::Error ImageLibrary::fileInformation(const QString& path, int forma
     return loadBitmap(path, nullptr, params, information, message);
 }
 
+void ImageLibrary::closeFileOtherThan(const QString& path)
+{
+    if (openFile.input && openFile.path != path)
+        closeFile();
+}
+
 qint64 ImageLibrary::imageSeeks()
 {
     return seeksBetweenImages;

@@ -116,6 +116,10 @@ public:
 
     static QString errorText(Error error);
 
+    // Lets go of the file this thread holds open unless it is the one at `path`, and of what its
+    // reader holds: a read that opens another file then finds none of it freed under its feet.
+    static void closeFileOtherThan(const QString& path);
+
     // Moves this thread's reads made from one image of a file to another (each reads that
     // image's header), counted for the tests that bound the walk over a file's images.
     static qint64 imageSeeks();

@@ -219,6 +219,9 @@ PictureReply PictureReaderService::handle(const PictureRequest& request, QList<Q
 {
     PictureReply reply;
     images->clear();
+    // The reader kept open for the next read of the same file; what it holds of another is let go
+    // before the limit is measured, or this read would find it as room past its limit.
+    ImageLibrary::closeFileOtherThan(request.path);
     ReadLimits limits;
     const OpenCost::Listening opening([&limits](qint64 bytes) { limits.opening(bytes); });
     auto claimed = [&limits](qint64 pixels) { limits.pixelsClaimed(pixels); };

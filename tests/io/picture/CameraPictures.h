@@ -8,9 +8,11 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QImage>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
@@ -48,6 +50,10 @@ inline QString run(const QString& program, const QStringList& arguments)
         return QStringLiteral("the tool is not installed (scripts/setup installs it)");
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    // The tools look for settings of their own at home: this run's folder stands in for it.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), folder().path());
+    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         return program + QStringLiteral(": ") + QString::fromLocal8Bit(process.readAll());
@@ -83,6 +89,30 @@ inline QString ppm(int width, int height, QString* failure)
     if (!QFile::exists(path))
         *failure = run(convertProgram(), gradient(width, height) + QStringList{QStringLiteral("PPM:") + path});
     return path;
+}
+
+// A GIF as ImageMagick writes it, its colours taken without dither.
+inline QString gif(int width, int height, QString* failure)
+{
+    const QString path = folder().filePath(QStringLiteral("camera-%1x%2.gif").arg(width).arg(height));
+    if (!QFile::exists(path))
+        *failure = run(convertProgram(), gradient(width, height) + QStringList{QStringLiteral("+dither"), path});
+    return path;
+}
+
+// A copy of `path` with `count` zero bytes after its end, as a file may be padded to look small to
+// its header.
+inline QString padded(const QString& path, qint64 count, QString* failure)
+{
+    const QString copy = folder().filePath(QStringLiteral("padded-%1-").arg(count) + QFileInfo(path).fileName());
+    if (QFile::exists(copy))
+        return copy;
+    QFile in(path);
+    QFile out(copy);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly) || out.write(in.readAll()) < 0
+        || !out.resize(out.size() + count))
+        *failure = QStringLiteral("cannot write ") + copy;
+    return copy;
 }
 
 // A lossy WebP as cwebp writes it from a PPM.

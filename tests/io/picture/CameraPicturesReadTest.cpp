@@ -6,6 +6,8 @@
 #include "CameraPictures.h"
 
 #include "io/picture/PictureReader.h"
+#include "io/picture/PictureReaderService.h"
+#include "io/picture/ReaderMemory.h"
 
 #include <gtest/gtest.h>
 
@@ -80,11 +82,33 @@ void expectDropped(const QString& path, QSize size, int tolerance)
     expectGradient(image, tolerance);
 }
 
+// A file padded past what its header claims is refused on the pick, where the library reads it
+// whole, with the small room of a header: the padding gets no room of its own.
+void expectPaddingRefused(const QString& path)
+{
+    SCOPED_TRACE("padded");
+    // A sanitized reader runs without a data limit.
+    if (!ReaderMemory::limitsApply())
+        return;
+    QString failure;
+    const QString padded = CameraPictures::padded(path, qint64(200) << 20, &failure);
+    ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+    QString reason;
+    EXPECT_TRUE(PictureReader::readLayers(padded, QByteArray(), 1, &reason).isEmpty());
+    EXPECT_EQ(reason, QStringLiteral("The picture's reader needed more than %1 MB.")
+                          .arg(PictureReaderService::headerMarginBytes >> 20));
+}
+
 struct JpegCase {
     int width;
     int height;
     const char* sampling;
 };
+
+void PrintTo(const JpegCase& shape, std::ostream* out)
+{
+    *out << shape.width << " x " << shape.height << " at " << shape.sampling;
+}
 
 class ProgressiveJpegRead : public ::testing::TestWithParam<JpegCase>
 {
@@ -111,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(AsImageMagickWritesThem, ProgressiveJpegRead,
                                     + QString::fromLatin1(info.param.sampling).remove(':').toStdString();
                          });
 
-TEST(CameraPicturesRead, AWebpOfTwentyFourMillionPixelsAsCwebpWritesItIsReadOnEveryRoad)
+TEST(CameraPicturesRead, AWebpOfTwentyFourMillionPixelsAsCwebpWritesItIsReadOnEveryRoadAndNoPaddingMore)
 {
     QString failure;
     const QString path = CameraPictures::webp(6000, 4000, &failure);
@@ -119,9 +143,12 @@ TEST(CameraPicturesRead, AWebpOfTwentyFourMillionPixelsAsCwebpWritesItIsReadOnEv
     expectPicked(path, QSize(6000, 4000), 12);
     expectThumbnail(path, QSize(6000, 4000), 12);
     expectDropped(path, QSize(6000, 4000), 12);
+    const QString small = CameraPictures::webp(2, 2, &failure);
+    ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+    expectPaddingRefused(small);
 }
 
-TEST(CameraPicturesRead, APpmOfTwentyFourMillionPixelsIsReadOnEveryRoad)
+TEST(CameraPicturesRead, APpmOfTwentyFourMillionPixelsIsReadOnEveryRoadAndNoPaddingMore)
 {
     QString failure;
     const QString path = CameraPictures::ppm(6000, 4000, &failure);
@@ -129,6 +156,20 @@ TEST(CameraPicturesRead, APpmOfTwentyFourMillionPixelsIsReadOnEveryRoad)
     expectPicked(path, QSize(6000, 4000), 1);
     expectThumbnail(path, QSize(6000, 4000), 1);
     expectDropped(path, QSize(6000, 4000), 1);
+    const QString small = CameraPictures::ppm(2, 2, &failure);
+    ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+    expectPaddingRefused(small);
+}
+
+// Its canvas is decoded when the file is opened.
+TEST(CameraPicturesRead, AGifOfTwentyMillionPixelsIsReadOnEveryRoad)
+{
+    QString failure;
+    const QString path = CameraPictures::gif(5000, 4000, &failure);
+    ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+    expectPicked(path, QSize(5000, 4000), 12);
+    expectThumbnail(path, QSize(5000, 4000), 12);
+    expectDropped(path, QSize(5000, 4000), 12);
 }
 
 TEST(CameraPicturesRead, PhotoshopFilesWithTheirThumbnailResourceAreReadOnThePickAndAsThumbnails)
