@@ -96,7 +96,7 @@ double maxInflation(int compression)
 }
 
 bool chunksHeld(QIODevice& file, qint64 version, qint64 tileWidth, qint64 tileHeight, const qint64 (&window)[4],
-                int compression, double pixelBytes, QString* reason)
+                int compression, double pixelBytes, QString* reason, qint64* heldOnOpen)
 {
     const qint64 width = window[2] - window[0] + 1;
     const qint64 height = window[3] - window[1] + 1;
@@ -116,6 +116,10 @@ bool chunksHeld(QIODevice& file, qint64 version, qint64 tileWidth, qint64 tileHe
         setReason(reason, QStringLiteral("the file ends before its pixel data"));
         return false;
     }
+    // The table of chunks, and a chunk's pixels both as stored and undone, which the library
+    // makes room for as it opens the file (a chunk of 256 rows of a wide picture is no little).
+    const double chunkPixels = tiled ? double(tileWidth) * double(tileHeight) : double(width) * rowsPerChunk(compression);
+    *heldOnOpen += chunks * 8 + qint64(2 * chunkPixels * pixelBytes);
     return true;
 }
 
@@ -144,6 +148,13 @@ bool OpenExrFileCheck::check(const QString& path, QString* reason)
 
 bool OpenExrFileCheck::check(QIODevice& device, QString* reason)
 {
+    qint64 heldOnOpen = 0;
+    return check(device, reason, &heldOnOpen);
+}
+
+bool OpenExrFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnOpen)
+{
+    *heldOnOpen = 0;
     CachedFileView file(device);
     if (!file.seek(0) || file.read(4) != QByteArray(signature, 4)) {
         setReason(reason, QStringLiteral("no signature"));
@@ -172,7 +183,8 @@ bool OpenExrFileCheck::check(QIODevice& device, QString* reason)
         if (name.isEmpty()) {
             // The end of a header; a multi-part file ends its list of headers with an empty one.
             if (!multiPart)
-                return chunksHeld(file, version, tileWidth, tileHeight, window, compression, pixelBytes, reason);
+                return chunksHeld(file, version, tileWidth, tileHeight, window, compression, pixelBytes, reason,
+                                  heldOnOpen);
             char next = 0;
             if (!file.peek(&next, 1)) {
                 setReason(reason, QStringLiteral("headers cut off"));
@@ -220,6 +232,7 @@ bool OpenExrFileCheck::check(QIODevice& device, QString* reason)
                 return false;
             }
             size -= 8;
+            *heldOnOpen += size;
         }
         if (name == "tiles" && type == "tiledesc" && size >= 8) {
             qint64 width = 0;

@@ -20,6 +20,9 @@ public:
     // device is read from its start.
     static bool check(const QString& path, QString* reason);
     static bool check(QIODevice& file, QString* reason);
+    // The same; *heldOnOpen gets what the library holds once it has opened the file: its preview,
+    // and for a file of one part its table of chunks and room for a chunk.
+    static bool check(QIODevice& file, QString* reason, qint64* heldOnOpen);
 
     // Tiles of real files hold a few hundred pixels a side.
     static constexpr qint64 maxTilePixels = qint64(1) << 20;

@@ -46,7 +46,7 @@ const QList<PictureFormatTable::Format>& PictureFormatTable::formats()
         {"gif", "CompuServe GIF", QStringLiteral("GIF file"), &GifFileCheck::check},
         {"bmp", "Windows Bitmap", QStringLiteral("Windows bitmap"), &BitmapFileCheck::check, true},
         {"psd", "Photoshop Document", QStringLiteral("Photoshop file"), &PhotoshopFileCheck::check, true},
-        {"openexr", "OpenEXR", QStringLiteral("OpenEXR file"), lightCheck<&OpenExrFileCheck::check>},
+        {"openexr", "OpenEXR", QStringLiteral("OpenEXR file"), &OpenExrFileCheck::check},
         {"hdr", "Radiance HDR", QStringLiteral("Radiance HDR file"), lightCheck<&RadianceFileCheck::check>},
         {"pnm", "Portable Any Map", QStringLiteral("portable map"), &PortableMapFileCheck::check},
         {"targa", "Truevision Targa", QStringLiteral("Targa file"), lightCheck<&TargaFileCheck::check>, true},

@@ -16,7 +16,9 @@ class PictureReaderService
 public:
     // What a read may hold beyond its pictures: the reader's own tables and buffers.
     static constexpr qint64 readerMarginBytes = qint64(192) << 20;
-    // What reading a header may hold (a reader's walk over the chunks before the pixels).
+    // What reading a header may hold (a reader's walk over the chunks before the pixels), beyond
+    // what the format's check found its reader holds once it has opened the file (see OpenCost);
+    // all a file no check has judged gets before its pixels are claimed.
     static constexpr qint64 headerMarginBytes = qint64(64) << 20;
     // What one pixel a header claims may cost: the reader's own copy (up to 8 bytes a pixel),
     // the picture given back (4) and a scaled or converted copy of it (4).

@@ -20,6 +20,10 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
+
+#include <OpenImageIO/imageio.h>
 
 namespace CameraPictures {
 
@@ -97,6 +101,33 @@ inline QString gif(int width, int height, QString* failure)
     const QString path = folder().filePath(QStringLiteral("camera-%1x%2.gif").arg(width).arg(height));
     if (!QFile::exists(path))
         *failure = run(convertProgram(), gradient(width, height) + QStringList{QStringLiteral("+dither"), path});
+    return path;
+}
+
+// An OpenEXR picture of half-float RGBA in DWAB's chunks of 256 rows, as renderers write their
+// panoramas, by the image library's own writer.
+inline QString openExr(int width, int height, QString* failure)
+{
+    const QString path = folder().filePath(QStringLiteral("panorama-%1x%2.exr").arg(width).arg(height));
+    if (QFile::exists(path))
+        return path;
+    OIIO::ImageSpec spec(width, height, 4, OIIO::TypeDesc::HALF);
+    spec.attribute("compression", "dwab");
+    std::vector<float> pixels(size_t(width) * size_t(height) * 4);
+    for (int y = 0; y < height; ++y) {
+        const QRgb colour = rowColour(y, height);
+        for (int x = 0; x < width; ++x) {
+            float* pixel = &pixels[(size_t(y) * size_t(width) + size_t(x)) * 4];
+            pixel[0] = float(qRed(colour)) / 255.0f;
+            pixel[1] = float(qGreen(colour)) / 255.0f;
+            pixel[2] = float(qBlue(colour)) / 255.0f;
+            pixel[3] = 1.0f;
+        }
+    }
+    std::unique_ptr<OIIO::ImageOutput> out = OIIO::ImageOutput::create(path.toStdString());
+    if (!out || !out->open(path.toStdString(), spec) || !out->write_image(OIIO::TypeDesc::FLOAT, pixels.data())
+        || !out->close())
+        *failure = QStringLiteral("cannot write ") + path;
     return path;
 }
 

@@ -172,6 +172,15 @@ TEST(CameraPicturesRead, AGifOfTwentyMillionPixelsIsReadOnEveryRoad)
     expectDropped(path, QSize(5000, 4000), 12);
 }
 
+// The library makes room for a chunk of 256 rows, both as stored and undone, when it opens the file.
+TEST(CameraPicturesRead, AnOpenExrPanoramaSixteenThousandPixelsWideInChunksOf256RowsIsPicked)
+{
+    QString failure;
+    const QString path = CameraPictures::openExr(16384, 256, &failure);
+    ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+    expectPicked(path, QSize(16384, 256), 12);
+}
+
 TEST(CameraPicturesRead, PhotoshopFilesWithTheirThumbnailResourceAreReadOnThePickAndAsThumbnails)
 {
     for (const QSize size : {QSize(1, 1), QSize(160, 120), QSize(1920, 1080)}) {
