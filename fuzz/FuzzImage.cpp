@@ -1,10 +1,9 @@
 // An image file under each suffix the program offers (the suffix picks the reader when the
-// contents do not), decoded here as the picture reader process decodes it: every request the
-// program sends for a file, in its order (the information the browser and the pick ask first,
-// the pick's first layer, a thumbnail and the library's read the thumbnail falls back to, the
-// drop, the same bytes as a description's picture), each through the reader's own handling
-// (the header checks, the readers, the orientation). Under the sanitizers the reader's data
-// limit does not apply: the run's memory limits stand in for it.
+// contents do not), decoded here as the picture reader process decodes it: the requests the
+// program sends for a file (a pick, a thumbnail, a drop, its bytes as a description's picture),
+// each through the reader's own handling (the header checks, the readers, the orientation).
+// Under the sanitizers the reader's data limit does not apply: the run's memory limits stand in
+// for it, at least what a picture at the cap costs the reader (cap x 16 bytes and its margin).
 
 #include "FuzzSupport.h"
 
