@@ -1,0 +1,33 @@
+// A program that reads pictures as the real one does: it takes its reader at start-up, then reads
+// each path it is given on its input, one a line, and answers "read W x H #colour" or
+// "refused <reason>" on its output; it ends with its input. With "--kill-leaves-readers" its
+// kill leaves a reader running, as the kernel holds one stuck in a read.
+#include "io/picture/PictureReader.h"
+#include "io/picture/PictureReaderProcess.h"
+
+#include <QColor>
+#include <QImage>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    PictureReader::holdProgram();
+    if (argc > 1 && std::strcmp(argv[1], "--kill-leaves-readers") == 0)
+        PictureReaderProcess::setKill([](pid_t) {});
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        QString reason;
+        const QImage image = PictureReader::readFile(QString::fromStdString(line), QSize(), nullptr, &reason);
+        if (image.isNull())
+            std::printf("refused %s\n", qPrintable(reason));
+        else
+            std::printf("read %dx%d %s\n", image.width(), image.height(),
+                        qPrintable(QColor(image.pixel(0, 0)).name()));
+        std::fflush(stdout);
+    }
+    return 0;
+}
