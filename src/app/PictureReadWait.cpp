@@ -7,7 +7,20 @@
 #include <QApplication>
 #include <QMetaObject>
 
+#include <memory>
+#include <mutex>
 #include <thread>
+
+namespace {
+
+// What the read's thread shares with the window's wait, which may end first (Esc): the thread
+// then finds no wait to end.
+struct WaitEnd {
+    std::mutex mutex;
+    ModalWait* wait = nullptr;
+};
+
+} // namespace
 
 void PictureReadWait::install()
 {
@@ -22,11 +35,21 @@ void PictureReadWait::wait(const std::function<void()>& work, const std::functio
         return;
     }
     ModalWait wait;
-    std::thread reader([&work, &wait] {
+    auto end = std::make_shared<WaitEnd>();
+    end->wait = &wait;
+    // Never joined: a read the user gave up on goes on alone until it returns.
+    std::thread([end, work] {
         work();
-        QMetaObject::invokeMethod(&wait, &ModalWait::end, Qt::QueuedConnection);
-    });
-    if (wait.exec() == ModalWait::Outcome::Escaped)
+        std::lock_guard lock(end->mutex);
+        if (end->wait)
+            QMetaObject::invokeMethod(end->wait, &ModalWait::end, Qt::QueuedConnection);
+    }).detach();
+    const ModalWait::Outcome outcome = wait.exec();
+    {
+        // An end posted before this is dropped with the wait.
+        std::lock_guard lock(end->mutex);
+        end->wait = nullptr;
+    }
+    if (outcome == ModalWait::Outcome::Escaped)
         cancel();
-    reader.join();
 }

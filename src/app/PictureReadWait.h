@@ -4,6 +4,7 @@
 
 // How the window's thread waits for the picture reader process: the read runs on a thread of its
 // own while the window repaints, and Esc ends the wait and the read (as a render's wait does).
+// Esc ends the wait at once: the read, which owns what it touches, ends on its own thread.
 class PictureReadWait
 {
 public:

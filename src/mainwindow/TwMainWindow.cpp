@@ -18,6 +18,7 @@
 #include "app/TwUtilities.h"
 #include "browser/ImageBrowser.h"
 #include "io/picture/PictureFile.h"
+#include "io/picture/PictureReader.h"
 #include "browser/ImageView.h"
 #include "dialogs/About.h"
 #include "dialogs/CSplashScreen.h"
@@ -181,6 +182,11 @@ TwMainWindow::TwMainWindow(CSplashScreen* splash)
         m_core->showSplashScreenMessage(tr("Startup Completed."));
 
     m_core->setSourceImage(TwUtilities::getResourcesDirectory() + QStringLiteral("/tw/preview_big.png"));
+    // Without its reader the program shows no picture (a black start picture, blank thumbnails):
+    // the user learns why once, when the window is up.
+    QString readerMissing;
+    if (!PictureReader::programPresent(&readerMissing))
+        QMetaObject::invokeMethod(this, [this, readerMissing] { warn(readerMissing); }, Qt::QueuedConnection);
     m_core->start();
     QTimer::singleShot(2000, this, &TwMainWindow::finishSplashScreen);
 }

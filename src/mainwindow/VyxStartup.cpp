@@ -6,6 +6,7 @@
 #include "mainwindow/VyxApplication.h"
 #include "app/KelAtomHolder.h"
 #include "io/picture/PictureFile.h"
+#include "io/picture/PictureReader.h"
 #include "nodeui/KelParamAtomHolder.h"
 #include "style/FontSubstitutions.h"
 #include "style/KelStyle.h"
@@ -31,6 +32,8 @@ void clearStyleStore()
 
 TwMainWindow* start(VyxApplication& application, int* exitCode, QString* errorText)
 {
+    // Before anything can replace it on disk: the readers started later run this file.
+    PictureReader::holdProgram();
     QCoreApplication::setOrganizationName(QStringLiteral("Marrowind"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("marrowind.example"));
     QCoreApplication::setApplicationName(QStringLiteral("Vyx-Solenne"));

@@ -1,11 +1,19 @@
 // A picture picked in the browser is read by the reader process while the window waits as it
 // waits for a render: timers run, Esc ends the wait and the read, and a reader past its time is
-// stopped; the source picture stays as it was and a box says why.
+// stopped; the source picture stays as it was and a box says why. No reader holds the window or
+// the thumbnails for good: not one the kill does not end (the kernel holds it), nor one that
+// closes its socket and lives on. A window without its reader says so.
 
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
+#include "PictureDrop.h"
+
+#include "io/picture/ReadWatchdog.h"
+#include "io/picture/UnendingKill.h"
 
 #include "app/TwCore.h"
+#include "browser/ImageView.h"
+#include "browser/ThumbnailLoader.h"
 #include "io/picture/PictureReader.h"
 #include "mainwindow/TwMainWindow.h"
 
@@ -14,6 +22,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -42,7 +51,30 @@ protected:
         MainWindowFixture::TearDown();
     }
 
+    // Presses Esc on the window once the wait has let a few of the window's timers run.
+    void escapeSoon()
+    {
+        m_ticks = 0;
+        m_tick.setInterval(10);
+        QObject::connect(&m_tick, &QTimer::timeout, [this] {
+            if (++m_ticks == 5)
+                QCoreApplication::postEvent(window.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        });
+        m_tick.start();
+    }
+    QString file(const char* name, const QByteArray& bytes = "any bytes")
+    {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        QFile out(path);
+        out.open(QIODevice::WriteOnly);
+        out.write(bytes);
+        return path;
+    }
+    ImageView* view() const { return window->findChild<ImageView*>(); }
+
     QString hanging;
+    QTimer m_tick;
+    int m_ticks = 0;
 };
 
 TEST_F(PictureReadWaitTest, EscEndsAPickTheReaderHangsOnAndTheWindowWentOnMeanwhile)
@@ -85,6 +117,118 @@ TEST_F(PictureReadWaitTest, AReaderPastItsTimeIsRefusedWithThatReasonAndTheNextP
     window->imageChangedInBrowser(sound);
     EXPECT_EQ(core()->sourceImage()->size(), QSize(4, 3));
     EXPECT_EQ(core()->sourceImage()->pixel(2, 1), qRgb(10, 200, 30));
+}
+
+TEST_F(PictureReadWaitTest, EscEndsAPickAndADropWhoseReaderTheKillDoesNotEnd)
+{
+    const UnendingKill unending;
+    MessageBoxes boxes({}, QMessageBox::Ok, true);
+    const qint64 before = core()->sourceImage()->cacheKey();
+    bool dropped = true;
+    {
+        ReadWatchdog watchdog;
+        escapeSoon();
+        window->imageChangedInBrowser(hanging);
+        escapeSoon();
+        dropped = dropOnView(view(), file("dropped.hang"));
+        m_tick.stop();
+        EXPECT_FALSE(watchdog.fired()) << "Esc did not end the wait";
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dropped);
+    EXPECT_EQ(core()->sourceImage()->cacheKey(), before);
+    ASSERT_EQ(boxes.texts.size(), 2) << qPrintable(boxes.texts.join('|'));
+    for (const QString& text : std::as_const(boxes.texts))
+        EXPECT_TRUE(text.contains(QStringLiteral("the read was canceled"))) << qPrintable(text);
+}
+
+TEST_F(PictureReadWaitTest, APickPastItsTimeWhoseReaderTheKillDoesNotEndIsRefusedAtItsLimit)
+{
+    const UnendingKill unending;
+    MessageBoxes boxes({}, QMessageBox::Ok, true);
+    PictureReader::setTimeLimit(150);
+    {
+        ReadWatchdog watchdog;
+        window->imageChangedInBrowser(hanging);
+        EXPECT_FALSE(watchdog.fired()) << "the pick waited for a reader the kill did not end";
+    }
+    ASSERT_FALSE(boxes.texts.isEmpty());
+    EXPECT_TRUE(boxes.texts.last().contains(QStringLiteral("The picture's reader took longer than 1 s.")))
+        << qPrintable(boxes.texts.last());
+    EXPECT_FALSE(UnendingKill::killed().empty());
+}
+
+TEST_F(PictureReadWaitTest, APickAndADropWhoseReaderClosesItsSocketAndLivesOnAreRefusedAsAStop)
+{
+    MessageBoxes boxes({}, QMessageBox::Ok, true);
+    bool dropped = true;
+    {
+        ReadWatchdog watchdog;
+        window->imageChangedInBrowser(file("picked.close"));
+        dropped = dropOnView(view(), file("dropped.close"));
+        EXPECT_FALSE(watchdog.fired()) << "a read waited for a reader that closed its socket";
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dropped);
+    ASSERT_EQ(boxes.texts.size(), 2) << qPrintable(boxes.texts.join('|'));
+    for (const QString& text : std::as_const(boxes.texts))
+        EXPECT_TRUE(text.endsWith(QStringLiteral("\n\nThe picture's reader stopped."))) << qPrintable(text);
+}
+
+TEST_F(PictureReadWaitTest, AFoldersThumbnailsAllComePastReadersThatDoNotEnd)
+{
+    const UnendingKill unending;
+    PictureReader::setTimeLimit(300);
+    QImage picture(6, 4, QImage::Format_RGB32);
+    picture.fill(qRgb(30, 60, 90));
+    const QStringList folder{file("a.hang"), dir.filePath(QStringLiteral("b.png")), file("c.close"),
+                             dir.filePath(QStringLiteral("d.png"))};
+    ASSERT_TRUE(picture.save(folder[1]));
+    ASSERT_TRUE(picture.save(folder[3]));
+    ThumbnailLoader loader;
+    for (const QString& path : folder)
+        loader.getThumbnail(path);
+    {
+        ReadWatchdog watchdog;
+        while (!loader.hasThumbnail(folder.last()) && !watchdog.fired())
+            QThread::msleep(5);
+        EXPECT_FALSE(watchdog.fired()) << "the folder's thumbnails stopped at a reader without end";
+    }
+    for (const QString& path : folder)
+        EXPECT_TRUE(loader.hasThumbnail(path)) << qPrintable(path);
+}
+
+class ReaderMissingTest : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        missing = QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).absolutePath()
+                  + QStringLiteral("/no-such-picture-reader");
+        PictureReader::setProgram(missing);
+        boxes = std::make_unique<MessageBoxes>(QList<QMessageBox::StandardButton>(), QMessageBox::Ok, true);
+        MainWindowFixture::SetUp();
+    }
+    void TearDown() override
+    {
+        MainWindowFixture::TearDown();
+        boxes.reset();
+        PictureReader::setProgram(QString());
+    }
+
+    QString missing;
+    std::unique_ptr<MessageBoxes> boxes;
+};
+
+TEST_F(ReaderMissingTest, AWindowWithoutItsReaderSaysSoOnceNamingTheMissingFile)
+{
+    for (int i = 0; i < 20 && boxes->texts.isEmpty(); ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(10);
+    }
+    ASSERT_EQ(boxes->texts.size(), 1) << qPrintable(boxes->texts.join('|'));
+    EXPECT_TRUE(boxes->texts.first().contains(missing)) << qPrintable(boxes->texts.first());
+    EXPECT_TRUE(boxes->texts.first().contains(QStringLiteral("is missing"))) << qPrintable(boxes->texts.first());
 }
 
 } // namespace

@@ -4,24 +4,43 @@
 #include "io/picture/PictureReaderProcess.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMutex>
-#include <QScopeGuard>
 #include <QThread>
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr int defaultTimeLimitMs = 20000;
 
-QMutex settingsMutex;
 thread_local int t_windowWaits = 0;
-PictureReader::Wait s_wait;
-QString s_program;
 std::atomic<int> s_timeLimit{defaultTimeLimitMs};
+
+// Never freed: a thread still reading while the program ends may ask for them.
+struct Settings {
+    QMutex mutex;
+    PictureReader::Wait wait;
+    QString program;
+    // The reader the program started with: its path, fixed at start-up, and its file, held open
+    // so that an upgrade replacing it on disk changes nothing until the next start.
+    QString heldPath;
+    int heldFile = -1;
+};
+
+Settings& settings()
+{
+    static Settings* state = new Settings;
+    return *state;
+}
 
 // Readers not reading now, kept for the next picture of any thread: a thread that comes and goes
 // (a folder's thumbnails) does not start one of its own each time.
@@ -32,23 +51,68 @@ struct IdleReaders {
 
 IdleReaders& idleReaders()
 {
-    static IdleReaders idle;
-    return idle;
+    static IdleReaders* idle = new IdleReaders;
+    return *idle;
 }
+
+// At the program's end the readers kept are stopped, none waited for; one still reading ends
+// when it sees the program gone.
+struct StopIdleReadersAtExit {
+    ~StopIdleReadersAtExit()
+    {
+        std::vector<std::unique_ptr<PictureReaderProcess>> readers;
+        {
+            QMutexLocker lock(&idleReaders().mutex);
+            readers.swap(idleReaders().readers);
+        }
+    }
+} s_stopIdleReadersAtExit;
 
 // The most readers kept waiting: the window's and a thumbnail thread's, with room to spare.
 constexpr size_t maxIdleReaders = 3;
 
-QString defaultProgram()
+// The executable's own folder, from the kernel (there may be no application object); once the
+// executable is replaced on disk the kernel names the old file "... (deleted)".
+QString readerBesideProgram()
 {
-    // The executable's own folder, from the kernel: there may be no application object.
-    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    char target[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", target, sizeof(target) - 1);
+    QString self = length > 0 ? QString::fromLocal8Bit(target, length) : QString();
+    const QLatin1String deleted(" (deleted)");
+    if (self.endsWith(deleted))
+        self.chop(deleted.size());
     return QFileInfo(self).absolutePath() + QStringLiteral("/vyx-picture-reader");
+}
+
+// Under the settings' mutex.
+void holdDefaultProgram(Settings& state)
+{
+    if (state.heldPath.isEmpty())
+        state.heldPath = readerBesideProgram();
+    if (state.heldFile < 0)
+        state.heldFile = ::open(QFile::encodeName(state.heldPath).constData(), O_PATH | O_CLOEXEC);
+}
+
+// The reader's path and its file held open (-1: none, the path is run).
+void programToStart(QString* program, int* file)
+{
+    Settings& state = settings();
+    QMutexLocker lock(&state.mutex);
+    if (!state.program.isEmpty()) {
+        *program = state.program;
+        *file = -1;
+        return;
+    }
+    holdDefaultProgram(state);
+    *program = state.heldPath;
+    *file = state.heldFile;
 }
 
 std::unique_ptr<PictureReaderProcess> takeReader()
 {
-    const QString wanted = PictureReader::program();
+    QString wanted;
+    int file = -1;
+    programToStart(&wanted, &file);
     IdleReaders& idle = idleReaders();
     QMutexLocker lock(&idle.mutex);
     while (!idle.readers.empty()) {
@@ -57,7 +121,7 @@ std::unique_ptr<PictureReaderProcess> takeReader()
         if (reader->program() == wanted)
             return reader;
     }
-    return std::make_unique<PictureReaderProcess>(wanted);
+    return std::make_unique<PictureReaderProcess>(wanted, file);
 }
 
 void giveBack(std::unique_ptr<PictureReaderProcess> reader)
@@ -74,24 +138,73 @@ bool onWindowThread()
     return application && QThread::currentThread() == application->thread();
 }
 
-// Runs the request on this thread's reader; on the window's thread through the wait.
+// A read the window waits for: the wait may end before the read does (Esc), so the read owns all
+// it touches, and its reader is let go of once it returns.
+struct WindowRead {
+    std::mutex mutex;
+    std::unique_ptr<PictureReaderProcess> reader;
+    PictureRequest request;
+    int limit = 0;
+    // Guarded by the mutex, as everything below.
+    bool finished = false;
+    bool done = false;
+    PictureReply reply;
+    QList<QImage> images;
+    QString reason;
+};
+
+bool runThroughWait(const PictureReader::Wait& wait, const PictureRequest& request, int limit, PictureReply* reply,
+                    QList<QImage>* images, QString* reason)
+{
+    auto read = std::make_shared<WindowRead>();
+    read->reader = takeReader();
+    read->request = request;
+    read->limit = limit;
+    wait(
+        [read] {
+            PictureReply answer;
+            QList<QImage> pictures;
+            QString why;
+            const bool done = read->reader->run(read->request, read->limit, &answer, &pictures, &why);
+            std::lock_guard lock(read->mutex);
+            read->done = done;
+            read->reply = answer;
+            read->images = pictures;
+            read->reason = why;
+            read->finished = true;
+        },
+        // Only while the wait runs, so the reader is still the read's.
+        [read] { read->reader->cancel(); });
+    std::lock_guard lock(read->mutex);
+    if (!read->finished) {
+        *reason = QStringLiteral("The picture was not read: the read was canceled.");
+        return false;
+    }
+    giveBack(std::move(read->reader));
+    *reply = read->reply;
+    *images = read->images;
+    *reason = read->reason;
+    return read->done;
+}
+
+// Runs the request on a reader of its own; on the window's thread through the wait.
 bool run(const PictureRequest& request, PictureReply* reply, QList<QImage>* images, QString* reason)
 {
-    std::unique_ptr<PictureReaderProcess> taken = takeReader();
-    PictureReaderProcess& reader = *taken;
-    const auto keep = qScopeGuard([&taken] { giveBack(std::move(taken)); });
     const int limit = PictureReader::timeLimit();
     PictureReader::Wait wait;
     if (t_windowWaits > 0 && onWindowThread()) {
-        QMutexLocker lock(&settingsMutex);
-        wait = s_wait;
+        QMutexLocker lock(&settings().mutex);
+        wait = settings().wait;
     }
     QString why;
     bool done = false;
-    if (wait)
-        wait([&] { done = reader.run(request, limit, reply, images, &why); }, [&reader] { reader.cancel(); });
-    else
-        done = reader.run(request, limit, reply, images, &why);
+    if (wait) {
+        done = runThroughWait(wait, request, limit, reply, images, &why);
+    } else {
+        std::unique_ptr<PictureReaderProcess> reader = takeReader();
+        done = reader->run(request, limit, reply, images, &why);
+        giveBack(std::move(reader));
+    }
     if (!done && reason)
         *reason = why;
     return done;
@@ -190,8 +303,8 @@ PictureReader::WindowWait::~WindowWait()
 
 void PictureReader::setWait(Wait wait)
 {
-    QMutexLocker lock(&settingsMutex);
-    s_wait = std::move(wait);
+    QMutexLocker lock(&settings().mutex);
+    settings().wait = std::move(wait);
 }
 
 int PictureReader::timeLimit()
@@ -206,13 +319,44 @@ void PictureReader::setTimeLimit(int milliseconds)
 
 QString PictureReader::program()
 {
-    QMutexLocker lock(&settingsMutex);
-    return s_program.isEmpty() ? defaultProgram() : s_program;
+    Settings& state = settings();
+    QMutexLocker lock(&state.mutex);
+    if (!state.program.isEmpty())
+        return state.program;
+    holdDefaultProgram(state);
+    return state.heldPath;
 }
 
 void PictureReader::setProgram(const QString& path)
 {
-    QMutexLocker lock(&settingsMutex);
-    s_program = path;
+    QMutexLocker lock(&settings().mutex);
+    settings().program = path;
     // Readers already started keep serving their threads until they end.
+}
+
+void PictureReader::holdProgram()
+{
+    Settings& state = settings();
+    QMutexLocker lock(&state.mutex);
+    holdDefaultProgram(state);
+}
+
+bool PictureReader::programPresent(QString* reason)
+{
+    Settings& state = settings();
+    QMutexLocker lock(&state.mutex);
+    QString path = state.program;
+    bool present = false;
+    if (path.isEmpty()) {
+        holdDefaultProgram(state);
+        path = state.heldPath;
+        present = state.heldFile >= 0;
+    } else {
+        present = ::access(QFile::encodeName(path).constData(), X_OK) == 0;
+    }
+    if (!present && reason)
+        *reason = QStringLiteral("The picture reader \"%1\" is missing: Vyx-Solenne can neither show nor read "
+                                 "a picture. Install Vyx-Solenne again.")
+                      .arg(QDir::toNativeSeparators(path));
+    return present;
 }

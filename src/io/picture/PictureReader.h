@@ -38,8 +38,9 @@ public:
                             QString* reason = nullptr);
 
     // How the window's thread waits: `work` does the read elsewhere and the wait ends when it
-    // has; a wait the user ends calls `cancel`, after which `work` soon returns. Without one the
-    // read blocks the calling thread.
+    // has; a wait the user ends calls `cancel` and may return at once, before `work` does (which
+    // owns all it touches, and soon returns). Without one the read blocks the calling thread,
+    // never longer than the time limit.
     using Wait = std::function<void(const std::function<void()>& work, const std::function<void()>& cancel)>;
     static void setWait(Wait wait);
     // While one lives, reads on the window's thread wait through the wait set (a pick, a drop);
@@ -56,7 +57,13 @@ public:
     // The longest one read may take, in milliseconds.
     static int timeLimit();
     static void setTimeLimit(int milliseconds);
-    // The reader executable: beside the program's own by default.
+    // The reader executable: by default the one beside the program's own when it started.
     static QString program();
     static void setProgram(const QString& path);
+    // Takes the reader beside the program now, its path and its file, which is held open: every
+    // reader started later runs that file, even once an upgrade in place replaced it on disk.
+    // Called at start-up (else the first read takes it).
+    static void holdProgram();
+    // Whether there is a reader to start; false with *reason naming the missing file.
+    static bool programPresent(QString* reason = nullptr);
 };

@@ -1,11 +1,18 @@
 #include "io/picture/PictureReaderProcess.h"
 
 #include "io/picture/ImageLibrary.h"
+#include "io/picture/ReaderReaper.h"
 
+#include <QDeadlineTimer>
 #include <QScopeGuard>
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
+#include <limits>
+#include <thread>
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -94,11 +101,79 @@ bool mapPictures(int memory, const PictureReply& reply, QList<QImage>* images, Q
 
 } // namespace
 
-PictureReaderProcess::PictureReaderProcess(QString program) : m_program(std::move(program)) {}
+namespace {
+
+// How long a reader that closed its socket is given to end by itself, so that the reason says
+// how it ended; and how long a killed one, before the reaper takes it.
+constexpr int closingGraceMs = 500;
+constexpr int killedGraceMs = 50;
+
+void killReader(pid_t pid)
+{
+    ::kill(pid, SIGKILL);
+}
+
+std::atomic<PictureReaderProcess::Kill> s_kill{&killReader};
+
+// Whether `pid` ended within `graceMs`, reaped then; never waits longer.
+bool endedWithin(pid_t pid, int graceMs, int* status)
+{
+    const QDeadlineTimer deadline(graceMs);
+    int pause = 1;
+    for (;;) {
+        const pid_t done = ::waitpid(pid, status, WNOHANG);
+        if (done == pid)
+            return true;
+        if (done < 0 && errno != EINTR)
+            return true; // not ours to wait for any more
+        if (deadline.hasExpired())
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min<qint64>(pause, deadline.remainingTime())));
+        pause = std::min(pause * 2, 20);
+    }
+}
+
+// Killed, and reaped now or, for one the kernel holds, whenever it ends: nothing waits for it.
+void endReader(pid_t pid)
+{
+    s_kill.load()(pid);
+    if (!endedWithin(pid, killedGraceMs, nullptr))
+        ReaderReaper::letGo(pid);
+}
+
+// What is left of the time limit, for the next step of a read.
+int remainingMs(const QDeadlineTimer& deadline)
+{
+    return int(std::min<qint64>(deadline.remainingTime(), std::numeric_limits<int>::max()));
+}
+
+QString unansweredReason(ReaderChannel::Result result, int timeLimitMs)
+{
+    if (result == ReaderChannel::Result::TimedOut)
+        return QStringLiteral("The picture's reader took longer than %1 s.").arg((timeLimitMs + 999) / 1000);
+    if (result == ReaderChannel::Result::Canceled)
+        return QStringLiteral("The picture was not read: the read was canceled.");
+    return QStringLiteral("The picture's reader gave no picture.");
+}
+
+} // namespace
+
+PictureReaderProcess::PictureReaderProcess(QString program, int file) : m_program(std::move(program)), m_file(file) {}
 
 PictureReaderProcess::~PictureReaderProcess()
 {
     stop();
+}
+
+void PictureReaderProcess::setKill(Kill kill)
+{
+    s_kill = kill ? kill : &killReader;
+}
+
+QString PictureReaderProcess::otherVersionReason()
+{
+    return QStringLiteral("The picture's reader is from another version of Vyx-Solenne. "
+                          "Restart Vyx-Solenne to read pictures again.");
 }
 
 bool PictureReaderProcess::start(QString* reason)
@@ -117,18 +192,27 @@ bool PictureReaderProcess::start(QString* reason)
         ::close(sockets[1]);
     }
     posix_spawn_file_actions_adddup2(&actions, childEnd, readerSocket);
+    // The held file, by its number in the reader before it runs: never the socket's number.
+    int file = m_file;
+    if (file == readerSocket)
+        file = ::fcntl(m_file, F_DUPFD_CLOEXEC, readerSocket + 1);
     const QByteArray program = m_program.toLocal8Bit();
+    const QByteArray executable = file >= 0 ? "/proc/self/fd/" + QByteArray::number(file) : program;
     const QByteArray parent = QByteArray::number(qint64(::getpid()));
     char* arguments[] = {const_cast<char*>(program.constData()), const_cast<char*>("--socket"),
                          const_cast<char*>("3"), const_cast<char*>("--parent"),
                          const_cast<char*>(parent.constData()), nullptr};
     pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, program.constData(), &actions, nullptr, arguments, environ);
+    const int spawned = ::posix_spawn(&pid, executable.constData(), &actions, nullptr, arguments, environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(childEnd);
+    if (file != m_file && file >= 0)
+        ::close(file);
     if (spawned != 0) {
         ::close(sockets[0]);
-        *reason = QStringLiteral("The picture's reader could not be started: %1").arg(m_program);
+        *reason = spawned == ENOENT
+                      ? QStringLiteral("The picture's reader could not be started: %1 is missing.").arg(m_program)
+                      : QStringLiteral("The picture's reader could not be started: %1").arg(m_program);
         return false;
     }
     m_pid = pid;
@@ -136,19 +220,20 @@ bool PictureReaderProcess::start(QString* reason)
     return true;
 }
 
-void PictureReaderProcess::stop()
+void PictureReaderProcess::closeChannel()
 {
-    const pid_t pid = m_pid.exchange(-1);
     if (m_channel.socket() >= 0) {
         ::close(m_channel.socket());
         m_channel = ReaderChannel();
     }
-    if (pid > 0) {
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-    }
+}
+
+void PictureReaderProcess::stop()
+{
+    const pid_t pid = m_pid.exchange(-1);
+    closeChannel();
+    if (pid > 0)
+        endReader(pid);
 }
 
 void PictureReaderProcess::cancel()
@@ -163,50 +248,64 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
     m_canceled = false;
     // A cancel that came before the read began still ends it; none outlives the read.
     const auto forget = qScopeGuard([this] { m_cancel = false; });
+    // The limit holds for the whole read: a reader that does not take the request uses it up too.
+    const QDeadlineTimer deadline(timeLimitMs);
     const QByteArray frame = request.encode();
     ReaderChannel::Result sent = ReaderChannel::Result::Closed;
     // A reader that ended after its last answer is started again, once.
-    for (int attempt = 0; attempt < 2 && sent != ReaderChannel::Result::Done; ++attempt) {
+    for (int attempt = 0; attempt < 2 && sent == ReaderChannel::Result::Closed; ++attempt) {
         if (m_pid < 0 && !start(reason))
             return false;
-        sent = m_channel.send(frame);
-        if (sent == ReaderChannel::Result::Refused) {
-            *reason = QStringLiteral("The picture is too large to be read.");
-            return false;
-        }
-        if (sent != ReaderChannel::Result::Done)
+        sent = m_channel.send(frame, -1, remainingMs(deadline), &m_cancel);
+        // A frame cut short leaves the reader in the middle of it.
+        if (sent != ReaderChannel::Result::Done && sent != ReaderChannel::Result::Refused)
             stop();
     }
-    if (sent != ReaderChannel::Result::Done) {
+    if (sent == ReaderChannel::Result::Refused) {
+        *reason = QStringLiteral("The picture is too large to be read.");
+        return false;
+    }
+    if (sent == ReaderChannel::Result::Closed) {
         *reason = QStringLiteral("The picture's reader could not be started: %1").arg(m_program);
+        return false;
+    }
+    if (sent != ReaderChannel::Result::Done) {
+        m_canceled = sent == ReaderChannel::Result::Canceled;
+        *reason = unansweredReason(sent, timeLimitMs);
         return false;
     }
     QByteArray answer;
     int memory = -1;
-    const ReaderChannel::Result received = m_channel.receive(&answer, &memory, timeLimitMs, &m_cancel);
+    const ReaderChannel::Result received =
+        m_channel.receive(&answer, &memory, remainingMs(deadline), &m_cancel);
     if (received != ReaderChannel::Result::Done) {
         if (memory >= 0)
             ::close(memory);
-        const pid_t pid = m_pid;
-        int status = 0;
-        if (received == ReaderChannel::Result::Closed && pid > 0) {
-            // It ended by itself: say how.
-            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        if (received == ReaderChannel::Result::Closed && m_pid > 0) {
+            // It closed its end: it ended by itself (say how), or lives on without answering and
+            // is stopped as any reader that does not answer.
+            const pid_t pid = m_pid.exchange(-1);
+            closeChannel();
+            int status = 0;
+            if (endedWithin(pid, closingGraceMs, &status)) {
+                *reason = stoppedReason(status);
+            } else {
+                endReader(pid);
+                *reason = QStringLiteral("The picture's reader stopped.");
             }
-            m_pid = -1;
-            ::close(m_channel.socket());
-            m_channel = ReaderChannel();
-            *reason = stoppedReason(status);
             return false;
         }
         stop();
-        if (received == ReaderChannel::Result::TimedOut)
-            *reason = QStringLiteral("The picture's reader took longer than %1 s.").arg((timeLimitMs + 999) / 1000);
-        else if (received == ReaderChannel::Result::Canceled) {
-            m_canceled = true;
-            *reason = QStringLiteral("The picture was not read: the read was canceled.");
-        } else
-            *reason = QStringLiteral("The picture's reader gave no picture.");
+        m_canceled = received == ReaderChannel::Result::Canceled;
+        *reason = unansweredReason(received, timeLimitMs);
+        return false;
+    }
+    const quint32 version = PictureRequest::versionOf(answer);
+    if (version != 0 && version != PictureRequest::protocolVersion) {
+        if (memory >= 0)
+            ::close(memory);
+        stop();
+        *reason = otherVersionReason();
         return false;
     }
     if (!PictureReply::decode(answer, reply)) {

@@ -13,11 +13,14 @@
 
 // The program's side of one picture reader process: started on first use, kept for the next
 // picture, started again after it ends. A reader that crashes, runs out of its memory or of its
-// time gives a refusal that says so; the program goes on as it was.
+// time gives a refusal that says so; the program goes on as it was. No step waits without a
+// limit: a reader that is stopped is killed and let go of, and reaped whenever it ends.
 class PictureReaderProcess
 {
 public:
-    explicit PictureReaderProcess(QString program);
+    // `program` is the reader's path (in messages, and as its own name); `file`, when not
+    // negative, a descriptor of the reader's file held open (not taken over), run in its place.
+    explicit PictureReaderProcess(QString program, int file = -1);
     ~PictureReaderProcess();
 
     PictureReaderProcess(const PictureReaderProcess&) = delete;
@@ -35,11 +38,20 @@ public:
     // The reader's process id, -1 while none runs (tests).
     pid_t processId() const { return m_pid; }
 
+    // How a reader is stopped: SIGKILL (null puts it back). Tests give one that leaves the reader
+    // running, as the kernel holds a reader stuck in a read from a mount that stopped answering.
+    using Kill = void (*)(pid_t pid);
+    static void setKill(Kill kill);
+    // Why a reader of another build is refused.
+    static QString otherVersionReason();
+
 private:
     bool start(QString* reason);
     void stop();
+    void closeChannel();
 
     QString m_program;
+    int m_file = -1;
     std::atomic<pid_t> m_pid{-1};
     ReaderChannel m_channel;
     std::atomic<bool> m_cancel{false};

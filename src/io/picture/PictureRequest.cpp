@@ -5,17 +5,27 @@
 
 namespace {
 
-// Changes with every change of either layout, so that a reader of another build is refused.
+// Marks a frame of either side; the layout's version follows it.
 constexpr quint32 protocolTag = 0x56595231; // "VYR1"
 
 } // namespace
+
+quint32 PictureRequest::versionOf(const QByteArray& frame)
+{
+    QDataStream stream(frame);
+    stream.setVersion(QDataStream::Qt_6_4);
+    quint32 tag = 0;
+    quint32 version = 0;
+    stream >> tag >> version;
+    return stream.status() == QDataStream::Ok && tag == protocolTag ? version : 0;
+}
 
 QByteArray PictureRequest::encode() const
 {
     QByteArray out;
     QDataStream stream(&out, QIODevice::WriteOnly);
     stream.setVersion(QDataStream::Qt_6_4);
-    stream << protocolTag << qint32(kind) << path << bytes << suffix << format << wanted << fitInto << pixelCap;
+    stream << protocolTag << PictureRequest::protocolVersion << qint32(kind) << path << bytes << suffix << format << wanted << fitInto << pixelCap;
     return out;
 }
 
@@ -24,10 +34,12 @@ bool PictureRequest::decode(const QByteArray& bytes, PictureRequest* request)
     QDataStream stream(bytes);
     stream.setVersion(QDataStream::Qt_6_4);
     quint32 tag = 0;
+    quint32 version = 0;
     qint32 kind = 0;
-    stream >> tag >> kind >> request->path >> request->bytes >> request->suffix >> request->format
+    stream >> tag >> version >> kind >> request->path >> request->bytes >> request->suffix >> request->format
         >> request->wanted >> request->fitInto >> request->pixelCap;
-    if (stream.status() != QDataStream::Ok || tag != protocolTag || kind < qint32(Kind::Layers)
+    if (stream.status() != QDataStream::Ok || tag != protocolTag || version != protocolVersion
+        || kind < qint32(Kind::Layers)
         || kind > qint32(Kind::RasterBytes))
         return false;
     request->kind = Kind(kind);
@@ -39,7 +51,7 @@ QByteArray PictureReply::encode() const
     QByteArray out;
     QDataStream stream(&out, QIODevice::WriteOnly);
     stream.setVersion(QDataStream::Qt_6_4);
-    stream << protocolTag << ok << reason << fullSize << dpi << dataBytes << qint32(layers.size());
+    stream << protocolTag << PictureRequest::protocolVersion << ok << reason << fullSize << dpi << dataBytes << qint32(layers.size());
     for (const Layer& layer : layers)
         stream << layer.rect << layer.size << layer.bytesPerLine << layer.offset << layer.alpha << layer.premultiplied;
     return out;
@@ -50,10 +62,12 @@ bool PictureReply::decode(const QByteArray& bytes, PictureReply* reply)
     QDataStream stream(bytes);
     stream.setVersion(QDataStream::Qt_6_4);
     quint32 tag = 0;
+    quint32 version = 0;
     qint32 count = 0;
-    stream >> tag >> reply->ok >> reply->reason >> reply->fullSize >> reply->dpi >> reply->dataBytes >> count;
+    stream >> tag >> version >> reply->ok >> reply->reason >> reply->fullSize >> reply->dpi >> reply->dataBytes >> count;
     // A file holds at most 65536 images; an answer that says more is no answer.
-    if (stream.status() != QDataStream::Ok || tag != protocolTag || count < 0 || count > 65536)
+    if (stream.status() != QDataStream::Ok || tag != protocolTag || version != PictureRequest::protocolVersion
+        || count < 0 || count > 65536)
         return false;
     reply->layers.clear();
     for (qint32 i = 0; i < count; ++i) {

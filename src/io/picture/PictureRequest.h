@@ -31,8 +31,14 @@ struct PictureRequest {
     QSize fitInto;
     qint64 pixelCap = 0;
 
+    // The layout of both sides' frames: every change of either changes it. A reader of another
+    // build (the program's files replaced while it runs) answers in its own, and is refused.
+    static constexpr quint32 protocolVersion = 2;
+    // The version a frame of either side was written in; 0 for bytes that are no frame.
+    static quint32 versionOf(const QByteArray& frame);
+
     QByteArray encode() const;
-    // False for bytes that are no request.
+    // False for bytes that are no request of this version.
     static bool decode(const QByteArray& bytes, PictureRequest* request);
 };
 

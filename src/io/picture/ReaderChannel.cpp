@@ -12,9 +12,11 @@
 
 namespace {
 
-// Waits until the socket can be read, the time is up or the wait is canceled; polls the cancel
-// flag every few milliseconds, which costs nothing next to a picture's decode.
-ReaderChannel::Result waitReadable(int socket, const QDeadlineTimer& deadline, const std::atomic<bool>* cancel)
+// Waits until the socket can be read (or written, for POLLOUT), the time is up or the wait is
+// canceled; polls the cancel flag every few milliseconds, which costs nothing next to a
+// picture's decode.
+ReaderChannel::Result waitReady(int socket, short events, const QDeadlineTimer& deadline,
+                                const std::atomic<bool>* cancel)
 {
     for (;;) {
         if (cancel && cancel->load())
@@ -23,7 +25,7 @@ ReaderChannel::Result waitReadable(int socket, const QDeadlineTimer& deadline, c
         if (left == 0)
             return ReaderChannel::Result::TimedOut;
         const int slice = int(left < 0 ? 50 : std::min<qint64>(left, 50));
-        pollfd entry{socket, POLLIN, 0};
+        pollfd entry{socket, events, 0};
         const int ready = ::poll(&entry, 1, slice);
         if (ready > 0)
             return ReaderChannel::Result::Done;
@@ -38,7 +40,7 @@ ReaderChannel::Result receiveExactly(int socket, char* data, qint64 count, int* 
 {
     qint64 done = 0;
     while (done < count) {
-        const ReaderChannel::Result ready = waitReadable(socket, deadline, cancel);
+        const ReaderChannel::Result ready = waitReady(socket, POLLIN, deadline, cancel);
         if (ready != ReaderChannel::Result::Done)
             return ready;
         iovec part{data + done, size_t(count - done)};
@@ -70,7 +72,8 @@ ReaderChannel::Result receiveExactly(int socket, char* data, qint64 count, int* 
 
 } // namespace
 
-ReaderChannel::Result ReaderChannel::send(const QByteArray& frame, int descriptor)
+ReaderChannel::Result ReaderChannel::send(const QByteArray& frame, int descriptor, int timeoutMs,
+                                          const std::atomic<bool>* cancel)
 {
     if (m_socket < 0)
         return Result::Closed;
@@ -79,9 +82,14 @@ ReaderChannel::Result ReaderChannel::send(const QByteArray& frame, int descripto
     const quint32 length = quint32(frame.size());
     QByteArray bytes(reinterpret_cast<const char*>(&length), sizeof(length));
     bytes += frame;
+    const QDeadlineTimer deadline = timeoutMs < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(timeoutMs);
     qint64 sent = 0;
     bool first = true;
     while (sent < bytes.size()) {
+        // A reader that does not read fills the socket: the send then waits no longer than a read.
+        const Result ready = waitReady(m_socket, POLLOUT, deadline, cancel);
+        if (ready != Result::Done)
+            return ready;
         iovec part{bytes.data() + sent, size_t(bytes.size() - sent)};
         alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))];
         msghdr message{};
@@ -97,8 +105,8 @@ ReaderChannel::Result ReaderChannel::send(const QByteArray& frame, int descripto
             std::memcpy(CMSG_DATA(header), &descriptor, sizeof(int));
         }
         // A reader that has ended must not end the program with SIGPIPE.
-        const ssize_t put = ::sendmsg(m_socket, &message, MSG_NOSIGNAL);
-        if (put < 0 && errno == EINTR)
+        const ssize_t put = ::sendmsg(m_socket, &message, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (put < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
             continue;
         if (put <= 0)
             return Result::Closed;

@@ -18,8 +18,11 @@ public:
 
     int socket() const { return m_socket; }
 
-    // Sends one frame; `descriptor`, when not negative, travels with it.
-    Result send(const QByteArray& frame, int descriptor = -1);
+    // Sends one frame; `descriptor`, when not negative, travels with it. Waits for room at most
+    // `timeoutMs` (negative: without end), ending early once *cancel is set; a frame cut short
+    // leaves the channel unusable.
+    Result send(const QByteArray& frame, int descriptor = -1, int timeoutMs = -1,
+                const std::atomic<bool>* cancel = nullptr);
     // Receives one frame, waiting at most `timeoutMs` (negative: without end) and ending early
     // once *cancel is set. A descriptor that came with it goes to *descriptor (else -1); the
     // caller closes it.

@@ -189,10 +189,18 @@ TEST_F(PictureReaderTest, AWaitThatIsEndedEndsTheRead)
 
 TEST_F(PictureReaderTest, AMissingReaderIsARefusalThatNamesIt)
 {
-    PictureReader::setProgram(file(QStringLiteral("no-such-reader")));
+    const QString missing = file(QStringLiteral("no-such-reader"));
+    PictureReader::setProgram(missing);
     QString reason;
     EXPECT_TRUE(PictureReader::readFile(file(QStringLiteral("x.png")), QSize(), nullptr, &reason).isNull());
     EXPECT_TRUE(reason.startsWith(QStringLiteral("The picture's reader could not be started"))) << qPrintable(reason);
+    EXPECT_TRUE(reason.contains(missing + QStringLiteral(" is missing"))) << qPrintable(reason);
+    // Asked before any picture (at start-up), it says the same.
+    reason.clear();
+    EXPECT_FALSE(PictureReader::programPresent(&reason));
+    EXPECT_TRUE(reason.contains(missing)) << qPrintable(reason);
+    useStandIn();
+    EXPECT_TRUE(PictureReader::programPresent());
 }
 
 } // namespace

@@ -1,13 +1,12 @@
 // The picture reader process: decodes pictures from outside for the program that started it,
 // which talks to it on the socket it was given. It ends with that program.
 #include "io/picture/PictureReaderService.h"
+#include "io/picture/ReaderParentWatch.h"
 
 #include <QCoreApplication>
 
 #include <cstdlib>
 #include <cstring>
-#include <chrono>
-#include <thread>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -24,19 +23,8 @@ int main(int argc, char** argv)
     }
     if (socket < 0)
         return 2;
-    // Never outlive the program, even while a reader is stuck in a picture. (The parent-death
-    // signal would follow the thread that started the reader, not the program.)
-    if (parent > 0) {
-        if (::getppid() != parent)
-            return 0;
-        std::thread([parent] {
-            for (;;) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(500));
-                if (::getppid() != parent)
-                    ::_exit(0);
-            }
-        }).detach();
-    }
+    if (!ReaderParentWatch::start(parent))
+        return 0;
     // The program's own address-space limit is no bound of the reader's: its data limit is.
     rlimit space{};
     if (::getrlimit(RLIMIT_AS, &space) == 0 && space.rlim_cur != space.rlim_max) {

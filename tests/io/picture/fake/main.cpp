@@ -1,10 +1,14 @@
 // A picture reader that serves requests with the real service, but decodes by the path's suffix:
 // ".crash" ends the process, ".hang" never answers, ".hog" allocates without end after its
-// header claimed one pixel, ".stamp" answers a 3 x 2 picture of its process id; anything else
-// is read by the program's own readers.
+// header claimed one pixel, ".stamp" answers a 3 x 2 picture of its process id, ".close" closes
+// its socket and lives on, ".otherversion" answers as a reader of another build would; anything
+// else is read by the program's own readers. It ends with the program that started it.
 #include "io/picture/PictureReaderService.h"
+#include "io/picture/ReaderChannel.h"
+#include "io/picture/ReaderParentWatch.h"
 
 #include <QCoreApplication>
+#include <QtEndian>
 
 #include <chrono>
 #include <cstdlib>
@@ -17,6 +21,8 @@
 
 namespace {
 
+int g_socket = -1;
+
 QList<QImage> decode(const PictureRequest& request, PictureReply* reply, QString* reason,
                      const std::function<void(qint64)>& claimed)
 {
@@ -25,6 +31,20 @@ QList<QImage> decode(const PictureRequest& request, PictureReply* reply, QString
     if (request.path.endsWith(QLatin1String(".hang"))) {
         for (;;)
             std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    if (request.path.endsWith(QLatin1String(".close"))) {
+        ::close(g_socket);
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
+    }
+    if (request.path.endsWith(QLatin1String(".otherversion"))) {
+        // The version follows the four bytes of the frame's tag.
+        QByteArray answer = PictureReply().encode();
+        const quint32 other = qToBigEndian(PictureRequest::protocolVersion + 1);
+        answer.replace(4, 4, reinterpret_cast<const char*>(&other), 4);
+        ReaderChannel(g_socket).send(answer);
+        *reason = QStringLiteral("answered in another version");
+        return {};
     }
     if (request.path.endsWith(QLatin1String(".hog"))) {
         claimed(1);
@@ -49,13 +69,17 @@ QList<QImage> decode(const PictureRequest& request, PictureReply* reply, QString
 
 int main(int argc, char** argv)
 {
-    int socket = -1;
+    long parent = -1;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--socket") == 0)
-            socket = std::atoi(argv[i + 1]);
+            g_socket = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--parent") == 0)
+            parent = std::atol(argv[i + 1]);
     }
-    if (socket < 0)
+    if (g_socket < 0)
         return 2;
+    if (!ReaderParentWatch::start(parent))
+        return 0;
     QCoreApplication application(argc, argv);
-    return PictureReaderService::serve(socket, &decode);
+    return PictureReaderService::serve(g_socket, &decode);
 }
