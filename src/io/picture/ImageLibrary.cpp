@@ -584,8 +584,8 @@ qint64 overrunRoom(const OIIO::ImageSpec& spec, qint64 rowBytes)
 
 // Reads the image band by band straight into the bitmap. Scanline files are read in their own
 // format and converted here: OpenImageIO's converting reader would hold at least 256 rows (or
-// a whole forged strip) however few are asked for.
-// Linear light is read as floats and comes to 8 bits through the sRGB transfer, its alpha straight.
+// a whole forged strip) however few are asked for. Linear light is read as floats and comes to
+// 8 bits through the sRGB transfer, its alpha straight.
 bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& spec, int channels,
                 bool straightAlpha, bool linear, ImageLibrary::Bitmap& bitmap, QString* failure)
 {
