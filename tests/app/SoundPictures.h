@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 
+#include <cmath>
 #include <cstring>
 
 namespace SoundPictures {
@@ -320,9 +321,15 @@ inline Picture portableMap(QString const& name, QByteArray const& magic, int max
     return {name + (floats ? QStringLiteral(".pfm") : QStringLiteral(".pnm")), file, expected, 1};
 }
 
-// A Radiance picture of values m / 128 (m below 128), flat or in run-length rows.
+// A Radiance picture of values m / 128 (m below 128), flat or in run-length rows. Its values are
+// linear light, shown through the sRGB transfer.
 inline Picture radiance(QString const& name, bool runs)
 {
+    auto shown = [](int m) {
+        const double linear = m / 128.0;
+        const double encoded = linear <= 0.0031308 ? 12.92 * linear : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+        return int(std::floor(encoded * 255 + 0.5));
+    };
     const int width = 8;
     const int height = 3;
     QImage expected(width, height, QImage::Format_ARGB32);
@@ -331,7 +338,7 @@ inline Picture radiance(QString const& name, bool runs)
         QByteArray channels[4];
         for (int x = 0; x < width; ++x) {
             const int m[3] = {(x * 16) & 127, (y * 40 + 8) & 127, ((x + y) * 24) & 127};
-            expected.setPixel(x, y, qRgb(qRound(m[0] / 128.0 * 255), qRound(m[1] / 128.0 * 255), qRound(m[2] / 128.0 * 255)));
+            expected.setPixel(x, y, qRgb(shown(m[0]), shown(m[1]), shown(m[2])));
             for (int c = 0; c < 3; ++c)
                 channels[c].append(char(m[c]));
             channels[3].append(char(129));

@@ -4,6 +4,8 @@
 #include "io/picture/BitmapFileCheck.h"
 #include "io/picture/BitmapOrientation.h"
 #include "io/picture/BitmapRunLengths.h"
+#include "io/picture/ExifOrientation.h"
+#include "io/picture/LinearLight.h"
 #include "io/picture/PatchedFileProxy.h"
 #include "io/picture/PictureFormatTable.h"
 #include "io/picture/TargaAlpha.h"
@@ -141,6 +143,9 @@ struct OpenFile {
     // Pictures shown upright as their orientation tag says: the formats whose Qt readers turn
     // them too, so that a picture stands the same way as a source, a thumbnail and dropped.
     bool orientable = false;
+    // The orientation of a PNG or WebP file, read as RasterPictureReader reads it for Qt's
+    // readers (which follow none); 0 for the other formats.
+    int fileOrientation = 0;
 };
 
 // Guards the changes of the start count.
@@ -414,6 +419,8 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     openFile.alphaIsPadding = formats[index].name == "bmp" && !BitmapFileCheck::hasAlpha(*openFile.file);
     openFile.alphaUnnamed = formats[index].name == "targa" && TargaAlpha::isUnnamed(*openFile.file);
     openFile.orientable = formats[index].name == "jpeg" || formats[index].name == "tiff";
+    if (formats[index].name == "png" || formats[index].name == "webp")
+        openFile.fileOrientation = ExifOrientation::of(formats[index].name, *openFile.file);
     if (!findImages(1)) {
         closeFile();
         setMessage(message, QStringLiteral("The file holds no image"));
@@ -435,6 +442,8 @@ int resolutionToDpi(const OIIO::ImageSpec& spec, const char* name)
 
 int orientationOf(const OIIO::ImageSpec& spec)
 {
+    if (openFile.fileOrientation > 0)
+        return openFile.fileOrientation;
     return openFile.orientable ? BitmapOrientation::of(spec.get_int_attribute("Orientation", 1)) : 1;
 }
 
@@ -532,28 +541,37 @@ bool convertible(const OIIO::ImageSpec& spec)
                        [](const OIIO::TypeDesc& type) { return convertible(type); });
 }
 
-// Converts `count` rows in the file's own format to 8-bit values of the first `channels`
+// Converts `count` rows in the file's own format to values of `outType` of the first `channels`
 // channels.
 bool convertRows(const OIIO::ImageSpec& spec, int channels, const unsigned char* native, int count,
-                 unsigned char* out)
+                 void* out, OIIO::TypeDesc outType = OIIO::TypeDesc::UINT8)
 {
     const OIIO::stride_t pixelBytes = OIIO::stride_t(spec.pixel_bytes(true));
     const OIIO::stride_t rowBytes = pixelBytes * spec.width;
-    const OIIO::stride_t outRowBytes = OIIO::stride_t(channels) * spec.width;
+    const OIIO::stride_t outPixelBytes = OIIO::stride_t(channels * outType.size());
+    const OIIO::stride_t outRowBytes = outPixelBytes * spec.width;
     if (spec.channelformats.empty())
         return OIIO::convert_image(channels, spec.width, count, 1, native, spec.format, pixelBytes,
-                                   rowBytes, OIIO::AutoStride, out, OIIO::TypeDesc::UINT8,
-                                   channels, outRowBytes, OIIO::AutoStride);
+                                   rowBytes, OIIO::AutoStride, out, outType,
+                                   outPixelBytes, outRowBytes, OIIO::AutoStride);
     size_t offset = 0;
     for (int c = 0; c < channels; ++c) {
         const OIIO::TypeDesc format = spec.channelformats[size_t(c)];
         if (!OIIO::convert_image(1, spec.width, count, 1, native + offset, format, pixelBytes,
-                                 rowBytes, OIIO::AutoStride, out + c, OIIO::TypeDesc::UINT8,
-                                 channels, outRowBytes, OIIO::AutoStride))
+                                 rowBytes, OIIO::AutoStride, static_cast<unsigned char*>(out) + c * outType.size(),
+                                 outType, outPixelBytes, outRowBytes, OIIO::AutoStride))
             return false;
         offset += format.size();
     }
     return true;
+}
+
+// The channel packRows takes as alpha, or -1.
+int alphaIndexOf(const OIIO::ImageSpec& spec, int channels)
+{
+    const int alpha = spec.alpha_channel < channels ? spec.alpha_channel : -1;
+    const bool colour = channels >= 3 && alpha != 0 && alpha != 1 && alpha != 2;
+    return alpha >= 0 && (colour ? alpha >= 3 : alpha == 1) ? alpha : -1;
 }
 
 // Room past a band of rows in the file's own format for a reader that writes more of each row
@@ -566,13 +584,15 @@ qint64 overrunRoom(const OIIO::ImageSpec& spec, qint64 rowBytes)
 
 // Reads the image band by band straight into the bitmap. Scanline files are read in their own
 // format and converted here: OpenImageIO's converting reader would hold at least 256 rows (or
-// a whole forged strip) however few are asked for.
+// a whole forged strip) however few are asked for. Linear light is read as floats and comes to
+// 8 bits through the sRGB transfer, its alpha straight.
 bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& spec, int channels,
-                bool straightAlpha, ImageLibrary::Bitmap& bitmap, QString* failure)
+                bool straightAlpha, bool linear, ImageLibrary::Bitmap& bitmap, QString* failure)
 {
     const bool tiled = spec.tile_width > 0;
-    const qint64 rowBytes =
-        qint64(spec.width) * std::max<qint64>(1, tiled ? channels : qint64(spec.pixel_bytes(true)));
+    const OIIO::TypeDesc readType = linear ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::UINT8;
+    const qint64 rowBytes = qint64(spec.width)
+                            * std::max<qint64>(1, tiled ? channels * qint64(readType.size()) : qint64(spec.pixel_bytes(true)));
     int band = static_cast<int>(std::clamp<qint64>(bandBytes / rowBytes, 1, spec.height));
     if (tiled) {
         const int tileRows = std::max(1, spec.tile_height);
@@ -580,6 +600,8 @@ bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& sp
     }
     const size_t bandRows = size_t(std::min(band, spec.height));
     std::vector<unsigned char> rows(size_t(spec.width) * channels * bandRows);
+    std::vector<float> floats(linear ? rows.size() : 0);
+    void* const converted = linear ? static_cast<void*>(floats.data()) : rows.data();
     // Each row is read at its own place, so a row written too long only spills into the rows
     // read after it, and the last into the room past the band, which must stay untouched.
     const size_t bandBytesRead = tiled ? 0 : size_t(rowBytes) * bandRows;
@@ -590,9 +612,10 @@ bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& sp
         // A reader that leaves part of a band unwritten leaves zeros, never an earlier band.
         std::fill(rows.begin(), rows.end(), 0);
         std::fill(native.begin(), native.end(), 0);
+        std::fill(floats.begin(), floats.end(), 0.0f);
         const bool read = tiled
             ? input.read_tiles(subimage, 0, spec.x, spec.x + spec.width, y, y + count, spec.z,
-                               spec.z + 1, 0, channels, OIIO::TypeDesc::UINT8, rows.data())
+                               spec.z + 1, 0, channels, readType, converted)
             : input.read_native_scanlines(subimage, 0, y, y + count, spec.z, native.data());
         if (!read)
             return false;
@@ -602,10 +625,13 @@ bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& sp
                 *failure = QStringLiteral("its reader writes rows longer than the picture's");
                 return false;
             }
-            if (!convertRows(spec, channels, native.data(), count, rows.data()))
+            if (!convertRows(spec, channels, native.data(), count, converted, readType))
                 return false;
         }
-        packRows(spec, channels, rows.data(), first, count, straightAlpha, bitmap);
+        if (linear)
+            LinearLight::toDisplay(floats.data(), qint64(count) * spec.width, channels, alphaIndexOf(spec, channels),
+                                   !straightAlpha, rows.data());
+        packRows(spec, channels, rows.data(), first, count, straightAlpha || linear, bitmap);
     }
     return true;
 }
@@ -773,7 +799,7 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         (void)input.geterror();
         const bool errorIsDamage = !offered || offered->readerErrorIsDamage;
         QString failure;
-        if (!readPixels(input, subimage, spec, channels, straight, *out, &failure)
+        if (!readPixels(input, subimage, spec, channels, straight, offered && offered->linearLight, *out, &failure)
             || (errorIsDamage && input.has_error())) {
             const QString text = libraryText(input.geterror());
             if (!failure.isEmpty())

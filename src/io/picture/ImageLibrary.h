@@ -101,8 +101,9 @@ public:
     // Loads one image of a file. On success *bitmap is a new bitmap; on any failure it is
     // null and *message (when given) says why. The information, when given, holds the
     // file's format (and the images found so far) after every call that could open the file.
-    // A JPEG or TIFF picture stored turned or mirrored comes upright, as its orientation tag
-    // says, and its information gives the upright size.
+    // A JPEG, TIFF, PNG or WebP picture stored turned or mirrored comes upright, as its
+    // orientation tag says, and its information gives the upright size. OpenEXR and Radiance
+    // pictures (linear light) come through the sRGB transfer, as viewers show them.
     static Error loadBitmap(const QString& path, Bitmap** bitmap, const LoadParams& params,
                             FileInformation* information = nullptr, QString* message = nullptr);
     // Information about the file and its first image, without reading pixels.

@@ -27,6 +27,8 @@ public:
         // An error its reader reports after reading pixels means rows it could not read (the
         // WebP reader reports a first decode that fails and that it then does again).
         bool readerErrorIsDamage = true;
+        // Its values are linear light, shown through the sRGB transfer as viewers show them.
+        bool linearLight = false;
 
         // Whether the file passes the format's check; otherwise *reason says why. A file that
         // passes tells OpenCost what the format's reader will hold once it has opened it: a

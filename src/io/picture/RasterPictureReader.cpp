@@ -1,5 +1,7 @@
 #include "io/picture/RasterPictureReader.h"
 
+#include "io/picture/BitmapOrientation.h"
+#include "io/picture/ExifOrientation.h"
 #include "io/picture/ImageSignatures.h"
 #include "io/picture/PatchedDevice.h"
 #include "io/picture/PictureFormatTable.h"
@@ -7,6 +9,7 @@
 
 #include <QFile>
 #include <QIODevice>
+#include <QTransform>
 
 namespace {
 
@@ -39,6 +42,18 @@ bool namesTarga(QString const& suffix)
 {
     return suffix.compare(QLatin1String("tga"), Qt::CaseInsensitive) == 0
            || suffix.compare(QLatin1String("tpic"), Qt::CaseInsensitive) == 0;
+}
+
+// The picture stored with EXIF's `orientation` set upright, as Qt's readers set a JPEG upright:
+// mirrored first, then turned a quarter clockwise where the orientation says.
+QImage upright(QImage image, int orientation)
+{
+    const bool mirror = orientation == 2 || orientation == 3 || orientation == 7;
+    const bool flip = orientation == 3 || orientation == 4 || orientation == 5;
+    if (orientation == 8)
+        return image.transformed(QTransform().rotate(270));
+    image = std::move(image).mirrored(mirror, flip);
+    return orientation >= 5 ? image.transformed(QTransform().rotate(90)) : image;
 }
 
 } // namespace
@@ -76,6 +91,8 @@ RasterPictureReader::RasterPictureReader(QIODevice* device, QString const& suffi
             m_error = QStringLiteral("The picture cannot be read");
         return;
     }
+    // Qt's PNG and WebP readers follow no orientation: the file's own is read here.
+    const int fileOrientation = ExifOrientation::of(format, *device);
     // Set before the reader looks at the device: it never falls back on a guess of its own.
     m_reader.setAutoDetectImageFormat(false);
     m_reader.setDecideFormatFromContent(false);
@@ -93,8 +110,12 @@ RasterPictureReader::RasterPictureReader(QIODevice* device, QString const& suffi
         m_error = m_reader.errorString();
         return;
     }
+    // Unless a reader of a later Qt follows it itself.
+    if (m_reader.transformation() == QImageIOHandler::TransformationNone)
+        m_orientation = fileOrientation;
     // The reader's sizes are those of the picture as stored.
-    m_turned = m_reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    m_turned = m_reader.transformation().testFlag(QImageIOHandler::TransformationRotate90)
+               || BitmapOrientation::swapsSides(m_orientation);
     if (m_turned)
         m_size.transpose();
     if (qint64(m_size.width()) * m_size.height() > pixelCap) {
@@ -126,5 +147,7 @@ QImage RasterPictureReader::read()
     QImage image = m_reader.read();
     if (image.isNull())
         m_error = m_reader.errorString();
+    else if (m_orientation != 1)
+        image = upright(std::move(image), m_orientation);
     return image;
 }

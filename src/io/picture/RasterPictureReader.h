@@ -66,4 +66,6 @@ private:
     bool m_valid = false;
     // Stored a quarter turn from upright.
     bool m_turned = false;
+    // The file's EXIF orientation that the program, not Qt's reader, sets upright.
+    int m_orientation = 1;
 };

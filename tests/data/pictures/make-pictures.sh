@@ -65,3 +65,15 @@ info.add_text("Comment", words[:100000], zip=True)
 info.add_itxt("Description", words[:100000], lang="en", tkey="Beschreibung", zip=True)
 Image.open(sys.argv[1]).save("png-compressed-text-pillow.png", pnginfo=info)
 PY
+
+# Linear light as oiiotool writes it (OpenEXR, Radiance HDR), with its own conversion to sRGB of
+# the ramps; a portable float map as ImageMagick writes it. (openimageio-tools)
+oiiotool --pattern constant:color=0.214,0.214,0.214 16x16 3 -d half --tile 16 16 -o linear-grey-tiled-oiiotool.exr
+oiiotool --pattern constant:color=0.214,0.214,0.214 16x8 3 -d float -o linear-grey-oiiotool.hdr
+oiiotool --pattern constant:color=0.214,0.214,0.214,0.5 8x4 4 --premult -d half -o linear-alpha-oiiotool.exr
+oiiotool --pattern fill:left=0,0,0:right=1,1,1 257x2 3 -d half -o linear-ramp-oiiotool.exr
+oiiotool --pattern fill:left=0,0,0:right=1,1,1 257x2 3 -d float -o linear-ramp-oiiotool.hdr
+oiiotool linear-ramp-oiiotool.exr --colorconvert linear sRGB -d uint8 -o linear-ramp-exr-as-oiiotool-converts.png
+oiiotool linear-ramp-oiiotool.hdr --colorconvert linear sRGB -d uint8 -o linear-ramp-hdr-as-oiiotool-converts.png
+convert -size 16x8 xc:'rgb(55,55,55)' -depth 8 "PNG24:$work/g55.png"
+convert "$work/g55.png" grey-55-imagemagick.pfm

@@ -20,6 +20,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -104,8 +105,15 @@ inline QString gif(int width, int height, QString* failure)
     return path;
 }
 
+// The linear light a channel of 8-bit sRGB stands for.
+inline float linearOf(int channel)
+{
+    const double encoded = channel / 255.0;
+    return float(encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4));
+}
+
 // An OpenEXR picture of half-float RGBA in DWAB's chunks of 256 rows, as renderers write their
-// panoramas, by the image library's own writer.
+// panoramas (in linear light), by the image library's own writer.
 inline QString openExr(int width, int height, QString* failure)
 {
     const QString path = folder().filePath(QStringLiteral("panorama-%1x%2.exr").arg(width).arg(height));
@@ -118,9 +126,9 @@ inline QString openExr(int width, int height, QString* failure)
         const QRgb colour = rowColour(y, height);
         for (int x = 0; x < width; ++x) {
             float* pixel = &pixels[(size_t(y) * size_t(width) + size_t(x)) * 4];
-            pixel[0] = float(qRed(colour)) / 255.0f;
-            pixel[1] = float(qGreen(colour)) / 255.0f;
-            pixel[2] = float(qBlue(colour)) / 255.0f;
+            pixel[0] = linearOf(qRed(colour));
+            pixel[1] = linearOf(qGreen(colour));
+            pixel[2] = linearOf(qBlue(colour));
             pixel[3] = 1.0f;
         }
     }
