@@ -8,7 +8,6 @@
 #include "app/TwCore.h"
 #include "app/TwIconRender.h"
 #include "app/TwNodeGraphIOCallbacks.h"
-#include "app/TwNodeSnapshot.h"
 #include "app/TwWebFlows.h"
 #include "app/UserFileWriter.h"
 #include "effects/VyxNodeGraph.h"
@@ -137,8 +136,6 @@ bool TwTemplateContainer::loadTemplate(KelTemplate* objectTemplate, TwIconRender
                      "the parts that failed.")
                       .arg(path));
 
-    // A file whose nodes stand at frames other than their template's shows one frame.
-    TwNodeSnapshot::standAtEffectFrame(root, {graph});
     root->setUndoStack(new QUndoStack);
     subscribe(root);
     root->sortNodes();
