@@ -253,9 +253,11 @@ TEST_F(ImageViewTest, DroppedImageFileShowsUntilTheNextResult)
     for (QString const& path : {text.fileName(), dir.filePath("missing.png")}) {
         auto refused = std::make_unique<QMimeData>();
         refused->setUrls({QUrl::fromLocalFile(path)});
+        const qsizetype answered = boxes.texts.size();
         EXPECT_FALSE(dragAndDrop(refused.get())) << path.toStdString();
         QCoreApplication::sendPostedEvents();
         EXPECT_FALSE(QApplication::activeModalWidget()) << "a box is left open after " << path.toStdString();
+        EXPECT_EQ(boxes.texts.size(), answered + 1) << "the refused drop says why: " << path.toStdString();
         EXPECT_EQ(view->sourcePath(), first);
     }
     view->setSourceImage(dir.filePath("missing.png"));
