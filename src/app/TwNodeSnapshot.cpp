@@ -139,12 +139,15 @@ void TwNodeSnapshot::standAtEffectFrame(KelNodes::NodeGraph* owner, QList<KelNod
     KelNGObject* object = KelNGObject::objectOf(owner);
     KelNodes::NodeGraph* effect = object ? object->getRootObject()->graph() : nullptr;
     auto* effectFrames = effect ? effect->paramContainer() : nullptr;
-    if (!effectFrames)
-        return;
-    const int frame = effectFrames->currentFrame();
     for (KelNodes::Node* node : nodes) {
-        if (auto* container = node ? node->paramContainer() : nullptr)
-            container->setCurrentFrame(frame);
+        auto* container = node ? node->paramContainer() : nullptr;
+        if (!container)
+            continue;
+        // A graph's container brings every node inside it to the frame, even one it stands at.
+        if (effectFrames)
+            container->setCurrentFrame(effectFrames->currentFrame());
+        else if (node->toNodeGraph())
+            container->setCurrentFrame(container->currentFrame());
     }
 }
 

@@ -40,7 +40,8 @@ public:
 
     // Brings nodes loaded back into `owner` to the frame of the effect holding them (the graph of
     // owner's root project object): they come back at the frame they had when taken out, and the
-    // effect may stand elsewhere by now. Nodes of a graph without an object keep their frame.
+    // effect may stand elsewhere by now. Nodes of a graph without an object (the root graph, a
+    // template's) keep their frame, and a graph among them brings its nodes to it.
     static void standAtEffectFrame(KelNodes::NodeGraph* owner, QList<KelNodes::Node*> const& nodes);
 
     // Whether the node is a graph that carries a project object.

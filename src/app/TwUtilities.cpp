@@ -4,6 +4,7 @@
 #include "app/StoragePaths.h"
 #include "app/TwCore.h"
 #include "app/TwNodeGraphIOCallbacks.h"
+#include "app/TwNodeSnapshot.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeGraph.h"
 #include "io/XmlDocumentDepth.h"
@@ -71,6 +72,7 @@ void TwUtilities::moveNodeToNodeGraph(TwCore* core, KelNodes::Node* node, KelNod
     const bool wasListed = movesObject && core->indexOfObject(nodeObject) >= 0;
     if (parent->attach(node, destination) < 0)
         return;
+    TwNodeSnapshot::standAtEffectFrame(destination, {node});
     // The move sends no leave event: the core's part of it is done here.
     if (QObject* item = node->viewItem()) {
         node->setViewItem(nullptr);
@@ -177,6 +179,14 @@ int TwUtilities::loadObjectFromBuffer(TwCore* core, KelNodes::NodeGraph* graph, 
                 }
             }
         }
+        // Brought back (by Undo, Redo or Paste) at the frame it was taken at, which its effect
+        // may have left since.
+        QList<KelNodes::Node*> direct;
+        for (KelNodes::Node* node : std::as_const(loaded)) {
+            if (node->parentGraph() == graph)
+                direct.append(node);
+        }
+        TwNodeSnapshot::standAtEffectFrame(graph, direct);
     }
     core->updateAndSync();
     return result;

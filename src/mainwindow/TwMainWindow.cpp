@@ -200,7 +200,8 @@ void TwMainWindow::buildActions()
     // Their texts name what the last command changed, a name from a file among them.
     PlainTextWidgets::keepTextPlain(m_undoAction);
     PlainTextWidgets::keepTextPlain(m_redoAction);
-    m_histories = new TwUndoHistories(m_undoGroup, m_core->undoStack(), this);
+    m_histories = new TwUndoHistories(
+        m_undoGroup, m_core->undoStack(), [this] { return m_core ? m_core->selectedObject() : nullptr; }, this);
     QAction* before = m_ui->actionCopy;
     m_ui->menuEdit->insertAction(before, m_undoAction);
     m_ui->menuEdit->insertAction(before, m_redoAction);
@@ -461,12 +462,7 @@ void TwMainWindow::selectedObjectChanged(KelNGObject* object)
 {
     if (!m_core)
         return;
-    m_histories->selectionChanged(object);
-    reactToSelection(object);
-}
-
-void TwMainWindow::reactToSelection(KelNGObject* object)
-{
+    m_histories->selectionShown();
     showSelectionInEditors(object);
     adjustUI(object);
     updateActionsAndTitle();

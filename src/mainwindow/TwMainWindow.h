@@ -24,6 +24,7 @@ class NodeDockTabWidget;
 class PseudoDockWidget;
 class QDockWidget;
 class QMenu;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QUndoGroup;
@@ -150,6 +151,8 @@ public slots:
     void templateHasBeenAddedOrUpdated(bool added, KelTemplate* objectTemplate) override;
 
     void startRender();
+    // An effect's row setting changed and its render is still to start.
+    bool isSettingRenderDue() const;
     // A node view shows a preview the latest render did not make: render (again).
     void renderForPreviews();
     void viewModeChanged(QAction* action);
@@ -210,8 +213,6 @@ private:
     bool isEditingProject() const;
     // Copy, Delete and Paste as the selection, the clipboard and the show mode allow.
     void updateEditActions();
-    // The window's reaction to the selection, shown anew, without choosing a history.
-    void reactToSelection(KelNGObject* object);
     // Save actions, Copy, Delete and Paste, and the title, as the project stands.
     void updateActionsAndTitle();
     // Empties the project without a question.
@@ -275,6 +276,8 @@ private:
     bool m_previewRenderPosted = false;
     // The editors are to show the selection again after a removal took something from them.
     bool m_holdersRefreshPosted = false;
+    // Starts the render a row setting asks for, once the settings made together are in.
+    QTimer* m_settingRender = nullptr;
     // Set while the window takes itself apart: the editors let go of everything first.
     bool m_tearingDown = false;
     QImage m_previewImage;

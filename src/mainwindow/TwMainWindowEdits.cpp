@@ -51,7 +51,18 @@ void TwMainWindow::vyxGraphSettingChanged(KelNGObject* object, bool fromProjectB
         m_projectBrowser->updateObject(object);
     // Visibility, blend mode and opacity are saved with the project.
     markEdited(object);
-    QTimer::singleShot(100, this, &TwMainWindow::startRender);
+    if (!m_settingRender) {
+        m_settingRender = new QTimer(this);
+        m_settingRender->setSingleShot(true);
+        m_settingRender->setInterval(100);
+        connect(m_settingRender, &QTimer::timeout, this, &TwMainWindow::startRender);
+    }
+    m_settingRender->start();
+}
+
+bool TwMainWindow::isSettingRenderDue() const
+{
+    return m_settingRender && m_settingRender->isActive();
 }
 
 void TwMainWindow::moveObject(KelNGObject*, KelNGObject*) {}
@@ -80,7 +91,7 @@ KelNodes::NodeGraph* topLevelGraphOf(KelNodes::Node* node)
 QUndoStack* TwMainWindow::undoStackOf(KelNodes::Node* node)
 {
     QUndoStack* stack = m_histories->historyOf(node);
-    // The step about to be pushed makes it the active stack.
+    // Followed, so that the step about to be pushed decides which history is active.
     m_histories->follow(stack);
     return stack;
 }

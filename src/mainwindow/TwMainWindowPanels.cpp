@@ -168,11 +168,11 @@ void TwMainWindow::forgetGoing(KelNodes::Node* going)
     }
 }
 
-// The core's refresh after a change shows the selection again: its history joins the group, and
-// which one Undo walks stays as the steps and the user's selections decided.
-void TwMainWindow::adjustUI(KelNGObject* object)
+// The core's refresh after a change, and the reaction to a selection: the selected object's
+// history, or the one that took the step just made, is the one Undo walks.
+void TwMainWindow::adjustUI(KelNGObject*)
 {
-    m_histories->follow(m_histories->historyOf(object));
+    m_histories->refreshed();
 }
 
 void TwMainWindow::nodesOfGraphChanged()

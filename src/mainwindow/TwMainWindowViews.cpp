@@ -75,8 +75,14 @@ void TwMainWindow::viewModeChanged(QAction* action)
     m_currentViewAction = action;
     // The editors of the mode now shown: the selected effect, the node the graph picks, and the
     // timeline of the mode (the root graph's frames in the image view) at the frame they show.
-    // The selection is the one it was: Undo stays on the history of the step made last.
-    reactToSelection(m_core->selectedObject());
+    // The image view runs the whole reaction to the selection, which makes the selected
+    // object's history active; the node-graph view leaves the history as it is.
+    if (action == m_ui->actionImageView) {
+        selectedObjectChanged(m_core->selectedObject());
+    } else {
+        showSelectionInEditors(m_core->selectedObject());
+        updateActionsAndTitle();
+    }
     // Renders that ended while the image view was shown left the node pictures as they were: the
     // graph shows the last render's previews, or the render under way redraws them as it ends.
     if (action == m_ui->actionNodeGraphView && !m_core->isRenderPending())

@@ -6,11 +6,12 @@
 #include <QUndoGroup>
 #include <QUndoStack>
 
-TwUndoHistories::TwUndoHistories(QUndoGroup* group, QUndoStack* project, QObject* parent)
-    : QObject(parent), m_group(group), m_project(project)
+TwUndoHistories::TwUndoHistories(QUndoGroup* group, QUndoStack* project,
+                                 std::function<KelNGObject*()> selected, QObject* parent)
+    : QObject(parent), m_group(group), m_project(project), m_selected(std::move(selected))
 {
     follow(project);
-    activate(project);
+    decide();
 }
 
 QUndoStack* TwUndoHistories::historyOf(KelNGObject* object) const
@@ -33,29 +34,60 @@ void TwUndoHistories::follow(QUndoStack* stack)
     if (!stack || !m_group || m_group->stacks().contains(stack))
         return;
     m_group->addStack(stack);
-    // A step taken (pushed, merged into the last, or pushed over undone steps), undone or redone
-    // makes its history the active one, whatever was active and whatever selection the step's
-    // panels showed meanwhile. A history emptied is no step.
-    connect(stack, &QUndoStack::indexChanged, this, [this, stack] {
-        if (stack->count() > 0)
-            activate(stack);
-    });
-    connect(stack, &QObject::destroyed, this, [this] {
+    m_indexes.insert(stack, stack->index());
+    connect(stack, &QUndoStack::indexChanged, this, [this, stack] { indexChanged(stack); });
+    // A history that goes away with its template leaves the project's active until the next
+    // decision; the selection may be going away with it.
+    connect(stack, &QObject::destroyed, this, [this, stack] {
+        m_indexes.remove(stack);
         if (m_group && !m_group->activeStack() && m_project)
-            activate(m_project);
+            m_group->setActiveStack(m_project);
     });
 }
 
-void TwUndoHistories::selectionChanged(KelNGObject* object)
+void TwUndoHistories::selectionShown()
 {
-    QUndoStack* stack = historyOf(object);
-    follow(stack);
-    activate(stack);
+    m_aside = nullptr;
+    decide();
 }
 
-// The one place the active history is set.
-void TwUndoHistories::activate(QUndoStack* stack)
+void TwUndoHistories::refreshed()
 {
-    if (stack && m_group && m_group->activeStack() != stack)
+    decide();
+}
+
+// A step pushed, merged into the last or redone raises the index or keeps it; an undo lowers
+// it. Only the history's own steps are told apart, never what the step did.
+void TwUndoHistories::indexChanged(QUndoStack* stack)
+{
+    const int before = m_indexes.value(stack, 0);
+    m_indexes.insert(stack, stack->index());
+    // A history emptied (also as it goes away, with what it belongs to) made no step; the
+    // selection is decided on once what empties it is done.
+    if (stack->count() == 0) {
+        if (m_aside == stack) {
+            m_aside = nullptr;
+            QMetaObject::invokeMethod(this, &TwUndoHistories::decide, Qt::QueuedConnection);
+        }
+        return;
+    }
+    if (stack == historyOf(m_selected ? m_selected() : nullptr)) {
+        m_aside = nullptr;
+    } else if (stack->index() < before) {
+        if (m_aside == stack)
+            m_aside = nullptr;
+    } else {
+        m_aside = stack;
+    }
+    decide();
+}
+
+void TwUndoHistories::decide()
+{
+    if (!m_group)
+        return;
+    QUndoStack* stack = m_aside ? m_aside.data() : historyOf(m_selected ? m_selected() : nullptr);
+    follow(stack);
+    if (stack && m_group->activeStack() != stack)
         m_group->setActiveStack(stack);
 }

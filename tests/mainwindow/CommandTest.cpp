@@ -16,10 +16,14 @@
 #include "mainwindow/VyxCmdPBBlendModeChange.h"
 #include "mainwindow/VyxCmdPBOpacityChange.h"
 #include "nodes/NodeGraph.h"
+#include "nodeui/KelNGNode.h"
+#include "ui_KelNodePanel.h"
 #include "ui_ObjectEditor.h"
 #include "ui_ProjectBrowser.h"
 
 #include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
 #include <QUndoStack>
 
 #include <functional>
@@ -213,37 +217,52 @@ TEST_F(CommandTest, TemplateRenamesGoOnTheProjectsHistoryFromTheTemplateTabAndOn
     EXPECT_FALSE(core->isModified());
 }
 
+// A name typed in the node panel, for a project's node and for a node of a template under edit:
+// both are steps of the project's history; the template's marks the template, not the project,
+// and outlives the template without effect.
 TEST_F(CommandTest, RenameNodeGoesOnTheProjectsHistoryAndMarksItsOwner)
 {
+    auto typeName = [this](KelNodes::Node* node, QString const& text) {
+        KelNGNode* item = KelNGNode::itemOf(node);
+        ASSERT_NE(item, nullptr);
+        window.editor->selectedNodeChanged(item);
+        QLineEdit* field = window.editor->nodePanelForm()->nodeNameEdit;
+        field->setText(text);
+        QTest::keyClick(field, Qt::Key_Return);
+        window.editor->selectedNodeChanged(nullptr);
+    };
     KelNGObject* object = addObject("A");
+    window.editor->form()->treeWidget->setCurrentItem(object->objectEditorItem);
+    settle();
     KelNodes::Node* node = object->graph()->nodes().last();
-    QString const before = node->name();
+    QString const before = node->displayName();
     stack()->clear();
     core->setModified(false);
-    TwObjectSettings::push(node->topLevelGraph(),
-                           new TwCmdRenameNode(core.get(), window.editor, node, "N", before));
+    typeName(node, "N");
     ASSERT_EQ(stack()->count(), 1);
     EXPECT_EQ(stack()->text(0), "Rename Node");
-    expectMarkedEachWay([&](bool redone) { EXPECT_EQ(node->name(), redone ? "N" : before); });
+    expectMarkedEachWay([&](bool redone) { EXPECT_EQ(node->displayName(), redone ? "N" : before); });
 
-    // A template's node, on the project's history: it marks the template, not the project, and
-    // outlives the template without effect.
     KelTemplate* objectTemplate = newTemplate();
-    KelNodes::Node* templateNode = objectTemplate->objectInstance()->graph()->nodes().last();
-    QString const templateBefore = templateNode->name();
+    KelNGObject* instance = objectTemplate->objectInstance();
+    window.editor->adjustUI(instance);
+    KelNodes::Node* templateNode = instance->graph()->nodes().last();
+    QString const templateBefore = templateNode->displayName();
     objectTemplate->setModified(false);
     stack()->clear();
     core->setModified(false);
-    stack()->push(new TwCmdRenameNode(core.get(), window.editor, templateNode, "T", templateBefore));
-    EXPECT_EQ(stack()->count(), 1);
-    EXPECT_EQ(templateNode->name(), "T");
+    typeName(templateNode, "T");
+    ASSERT_EQ(stack()->count(), 1) << "the template's node's name is a step of the project's history";
+    EXPECT_EQ(stackOf(instance)->count(), 0);
+    EXPECT_EQ(templateNode->displayName(), "T");
     EXPECT_TRUE(objectTemplate->modified());
     EXPECT_FALSE(core->isModified());
     objectTemplate->setModified(false);
     stack()->undo();
-    EXPECT_EQ(templateNode->name(), templateBefore);
+    EXPECT_EQ(templateNode->displayName(), templateBefore);
     EXPECT_TRUE(objectTemplate->modified());
     EXPECT_FALSE(core->isModified());
+    window.editor->adjustUI(nullptr);
     core->templateStore()->deleteTemplate(objectTemplate, false);
     stack()->redo();
     stack()->undo();

@@ -242,7 +242,10 @@ TEST_F(ImageViewTest, DroppedImageFileShowsUntilTheNextResult)
     view->setMessage(QStringLiteral("Rendering in Progress: 50%"));
     EXPECT_EQ(view->image().pixel(0, 0), QColor(Qt::green).rgb());
 
-    // Files that are no image, and a missing file, are refused and change nothing.
+    // Files that are no image, and a missing file, are refused and change nothing. The warning a
+    // refused drop posts is answered before the next drop, whose read would otherwise open it
+    // while it waits.
+    MainWindowTest::MessageBoxes boxes({}, QMessageBox::Ok, true);
     QFile text(dir.filePath("notes.txt"));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("not an image");
@@ -250,10 +253,16 @@ TEST_F(ImageViewTest, DroppedImageFileShowsUntilTheNextResult)
     for (QString const& path : {text.fileName(), dir.filePath("missing.png")}) {
         auto refused = std::make_unique<QMimeData>();
         refused->setUrls({QUrl::fromLocalFile(path)});
+        const qsizetype answered = boxes.texts.size();
         EXPECT_FALSE(dragAndDrop(refused.get())) << path.toStdString();
+        QCoreApplication::sendPostedEvents();
+        EXPECT_FALSE(QApplication::activeModalWidget()) << "a box is left open after " << path.toStdString();
+        EXPECT_EQ(boxes.texts.size(), answered + 1) << "the refused drop says why: " << path.toStdString();
         EXPECT_EQ(view->sourcePath(), first);
     }
     view->setSourceImage(dir.filePath("missing.png"));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(QApplication::activeModalWidget());
     EXPECT_EQ(view->sourcePath(), first);
 }
 

@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <map>
 #include <memory>
 
 namespace MainWindowTest {
@@ -47,6 +48,29 @@ protected:
         ASSERT_TRUE(action->isEnabled());
         action->trigger();
         settle();
+    }
+
+    // "Tone FX" dragged onto "Nest" in the graph view: Nest's inner effect.
+    KelNGObject* nestToneFx()
+    {
+        KelNGObject* nest = addConstEffect(QStringLiteral("Nest"));
+        window->nodeDragAndDrop(window->objectEditorGraphView(), effect->graph(), nest->graph());
+        settle();
+        EXPECT_EQ(effect->getRootObject(), nest);
+        return nest;
+    }
+    static KelNGObject* innerOf(KelNGObject* outer)
+    {
+        for (KelNodes::Node* node : outer->graph()->nodes()) {
+            if (KelNGObject* inner = KelNGObject::objectOf(node->toNodeGraph()))
+                return inner;
+        }
+        return nullptr;
+    }
+    static int frameOf(KelNodes::Node* node) { return node->paramContainer()->currentFrame(); }
+    static Ints* hueOf(KelNGObject* object)
+    {
+        return dynamic_cast<Ints*>(parameterOf(nodeOfType(object, QStringLiteral("operator.hsv")), QStringLiteral("Hue")));
     }
 
     KelNGObject* effect = nullptr;
@@ -115,6 +139,64 @@ TEST_F(NodeBroughtBack, ByRedoOfItsInsertionAtTheEffectsFrameAsWhenItWasDropped)
     KelNodes::Node* back = nodeOf(QStringLiteral("operator.grayscale"));
     ASSERT_NE(back, nullptr);
     EXPECT_EQ(back->paramContainer()->currentFrame(), 23);
+}
+
+// The inner effect's node deleted in the node-graph view, its effect moved to another frame: Undo
+// brings the inner effect and its keyed node back at that frame, with that frame's values; so
+// does Undo after a Redo with the effect at yet another frame.
+TEST_F(NodeBroughtBack, AnInnerEffectByUndoOfItsDeleteAtItsEffectsFrame)
+{
+    KelNGObject* nest = nestToneFx();
+    ASSERT_EQ(innerOf(nest), effect);
+    clickRow(nest);
+    ASSERT_EQ(window->objectEditorGraphView()->graph(), nest->graph());
+    // The Hue the key frames give at 19 and 7, read as the effect stands there.
+    std::map<int, int> hueAt;
+    for (int frame : {19, 7, 0}) {
+        goTo(frame);
+        ASSERT_EQ(frameOf(nodeOfType(effect, QStringLiteral("operator.hsv"))), frame);
+        hueAt[frame] = hueOf(effect)->value(0);
+    }
+    ASSERT_NE(hueAt[19], hueAt[0]);
+
+    clickNode(effect->graph());
+    window->objectEditorGraphView()->setFocus();
+    QTest::keyClick(window->objectEditorGraphView(), Qt::Key_Delete);
+    settle();
+    ASSERT_EQ(innerOf(nest), nullptr);
+    ASSERT_EQ(window->undoAction()->text(), QStringLiteral("Undo Delete Tone FX"));
+
+    // The image view's timeline holds the effect, whatever node the graph picks.
+    pressImageView();
+    for (int frame : {19, 7}) {
+        SCOPED_TRACE(frame);
+        clickRow(nest);
+        goTo(frame);
+        ASSERT_EQ(nest->graph()->paramContainer()->currentFrame(), frame);
+        trigger(window->undoAction());
+        KelNGObject* inner = innerOf(nest);
+        ASSERT_NE(inner, nullptr);
+        EXPECT_EQ(frameOf(inner->graph()), frame) << "the inner effect stands at its effect's frame";
+        EXPECT_EQ(frameOf(nodeOfType(inner, QStringLiteral("operator.hsv"))), frame) << "and its keyed node too";
+        EXPECT_EQ(hueOf(inner)->value(0), hueAt[frame]) << "the values shown are that frame's";
+        trigger(window->redoAction());
+        ASSERT_EQ(innerOf(nest), nullptr);
+    }
+}
+
+// An effect dragged onto another one that stands at another frame joins that frame.
+TEST_F(NodeBroughtBack, AnEffectDraggedIntoAnotherAtThatEffectsFrame)
+{
+    KelNGObject* nest = addConstEffect(QStringLiteral("Nest"));
+    clickRow(nest);
+    goTo(19);
+    ASSERT_EQ(nest->graph()->paramContainer()->currentFrame(), 19);
+    ASSERT_EQ(effectFrame(), 0);
+    window->nodeDragAndDrop(window->objectEditorGraphView(), effect->graph(), nest->graph());
+    settle();
+    ASSERT_EQ(innerOf(nest), effect);
+    EXPECT_EQ(effectFrame(), 19);
+    EXPECT_EQ(frameOf(nodeOf(QStringLiteral("operator.hsv"))), 19);
 }
 
 } // namespace

@@ -1,8 +1,10 @@
-// Edit > Undo takes back the step the user made last, wherever it was made: the stack that took
-// a step is the active one after it, also when the step replaced undone ones and while a
-// template's stack was active, and a change of view mode leaves it so; a template's name typed in
-// the Template tab and a node's name are steps of the project's history; an effect a step brings
-// back comes back with its own template.
+// Edit > Undo walks the selected object's history, and takes back a step made on another one
+// while it is the step just made: the stack that took a step is the active one after it, also
+// when the step replaced undone ones and while a template's stack was active; entering the image
+// view makes the selected object's history active again, the node-graph view changes none; a
+// template's name typed in the Template tab and a node's name are steps of the project's
+// history, after whose Undo the selected template's own steps are Undo's; an effect a step
+// brings back comes back with its own template.
 
 #include "TemplateEditFixture.h"
 
@@ -17,6 +19,8 @@
 #include "mainwindow/TwObjectSettings.h"
 #include "mainwindow/TwProjectBrowser.h"
 #include "nodes/NodeGraph.h"
+#include "nodeui/KelNGNode.h"
+#include "ui_KelNodePanel.h"
 #include "ui_MainWindow.h"
 #include "ui_ObjectEditor.h"
 #include "ui_ProjectBrowser.h"
@@ -145,10 +149,12 @@ TEST_F(UndoHistory, UndoTakesBackATemplateEditMadeAfterAProjectStep)
     EXPECT_EQ(objectNames(), QStringList{QStringLiteral("First")}) << "the delete stays";
 }
 
-// A store template picked (its history holds an older step, a rename in the Templates list),
-// Ctrl+1, a rename on the Project tab: Ctrl+2, Ctrl+1 and Ctrl+2 again leave Edit > Undo on that
-// rename, and it takes the rename back, not the template's.
-TEST_F(UndoHistory, AChangeOfViewModeLeavesUndoOnTheStepMadeLast)
+// A store template picked (its history holds a step, a rename in the Templates list), Ctrl+1: the
+// selection's reaction makes the template's history active. A rename on the Project tab, a step
+// of the project's history, is Undo's while it is the step just made, Ctrl+2 too; the next Ctrl+1
+// gives the selected template's history back, and Ctrl+2 leaves it: Undo takes back the template's
+// rename, not the effect's.
+TEST_F(UndoHistory, EnteringTheImageViewMakesTheSelectedObjectsHistoryActiveAndTheNodeGraphViewNone)
 {
     KelNGObject* effect = addInversion(QStringLiteral("Tone"));
     settle();
@@ -158,25 +164,109 @@ TEST_F(UndoHistory, AChangeOfViewModeLeavesUndoOnTheStepMadeLast)
     ASSERT_EQ(templateStack()->count(), 1);
     window->form()->actionImageView->trigger();
     settle();
+    ASSERT_EQ(core()->selectedObject(), objectTemplate->objectInstance());
+    EXPECT_EQ(window->undoGroup()->activeStack(), templateStack()) << "Ctrl+1 runs the selection's reaction";
     ASSERT_EQ(window->projectBrowser()->shownEffect(), effect);
     effect->projectBrowserItem->setText(1, QStringLiteral("Renamed"));
     settle();
     ASSERT_EQ(effect->graph()->displayName(), QStringLiteral("Renamed"));
+    EXPECT_EQ(window->undoGroup()->activeStack(), core()->undoStack()) << "the step just made is Undo's";
     ASSERT_EQ(window->undoAction()->text(), QStringLiteral("Undo Name Change"));
 
-    for (QAction* mode : {window->form()->actionNodeGraphView, window->form()->actionImageView,
-                          window->form()->actionNodeGraphView}) {
-        mode->trigger();
+    struct Visit
+    {
+        QAction* mode;
+        QUndoStack* active;
+        const char* undo;
+    };
+    const Visit visits[] = {
+        {window->form()->actionNodeGraphView, core()->undoStack(), "Undo Name Change"},
+        {window->form()->actionImageView, templateStack(), "Undo Object Template Name Change"},
+        {window->form()->actionNodeGraphView, templateStack(), "Undo Object Template Name Change"},
+    };
+    for (Visit const& visit : visits) {
+        visit.mode->trigger();
         settle();
-        ASSERT_EQ(window->currentViewModeAction(), mode);
-        EXPECT_EQ(window->undoGroup()->activeStack(), core()->undoStack()) << mode->text().toStdString();
-        EXPECT_TRUE(window->undoAction()->isEnabled()) << mode->text().toStdString();
-        EXPECT_EQ(window->undoAction()->text(), QStringLiteral("Undo Name Change")) << mode->text().toStdString();
+        ASSERT_EQ(window->currentViewModeAction(), visit.mode);
+        EXPECT_EQ(window->undoGroup()->activeStack(), visit.active) << visit.mode->text().toStdString();
+        EXPECT_TRUE(window->undoAction()->isEnabled()) << visit.mode->text().toStdString();
+        EXPECT_EQ(window->undoAction()->text(), QLatin1String(visit.undo)) << visit.mode->text().toStdString();
     }
     window->undoAction()->trigger();
     settle();
-    EXPECT_EQ(effect->graph()->displayName(), QStringLiteral("Tone")) << "Undo took back the rename";
-    EXPECT_EQ(objectTemplate->name(), QStringLiteral("Listed Glow")) << "the template's older step stays";
+    EXPECT_EQ(objectTemplate->name(), QStringLiteral("Stored Glow")) << "Undo took back the template's rename";
+    EXPECT_EQ(effect->graph()->displayName(), QStringLiteral("Renamed")) << "the effect's rename stays";
+}
+
+// A store template picked, a step of its own history made (its row renamed), then a name that
+// goes onto the project's history (a node of the template renamed in the node panel, or the
+// template renamed in the Template tab): the first Undo takes back that name, the second the
+// template's own step, never the project's older step out of sight.
+TEST_F(UndoHistory, AfterARenameOnTheProjectsHistoryUndoWalksTheSelectedTemplatesSteps)
+{
+    KelNGObject* effect = addInversion(QStringLiteral("Tone"));
+    settle();
+    effect->projectBrowserItem->setText(1, QStringLiteral("Renamed"));
+    settle();
+    ASSERT_EQ(core()->undoStack()->count(), 1);
+    struct Rename
+    {
+        const char* where;
+        const char* undo;
+        std::function<void()> make;
+        std::function<bool()> made;
+    };
+    KelNodes::Node* node = nullptr;
+    QString nodeName;
+    const Rename renames[] = {
+        {"node panel", "Undo Rename Node",
+         [&] {
+             node = objectTemplate->objectInstance()->graph()->nodes().last();
+             nodeName = node->name();
+             KelNGNode* item = KelNGNode::itemOf(node);
+             ASSERT_NE(item, nullptr);
+             window->objectEditor()->selectedNodeChanged(item);
+             QLineEdit* field = window->objectEditor()->nodePanelForm()->nodeNameEdit;
+             field->setText(QStringLiteral("Named"));
+             QTest::keyClick(field, Qt::Key_Return);
+             settle();
+         },
+         [&] { return node && node->name() == QStringLiteral("Named"); }},
+        {"Template tab", "Undo Object Template Name Change",
+         [&] {
+             editor()->tabWidget->setCurrentWidget(editor()->templateTab);
+             settle();
+             QLineEdit* name = window->objectEditor()->templateEditor()->form()->descriptionNameEdit;
+             name->setFocus();
+             name->selectAll();
+             QTest::keyClicks(name, QStringLiteral("Typed Glow"));
+             QTest::keyClick(name, Qt::Key_Return);
+             settle();
+         },
+         [&] { return objectTemplate->name() == QStringLiteral("Typed Glow"); }},
+    };
+    for (Rename const& rename : renames) {
+        SCOPED_TRACE(rename.where);
+        ASSERT_NO_FATAL_FAILURE(pickStoreTemplate());
+        objectTemplate->objectInstance()->templateTreeItem->setText(0, QStringLiteral("Listed Glow"));
+        settle();
+        ASSERT_EQ(window->undoGroup()->activeStack(), templateStack());
+        const int projectSteps = core()->undoStack()->index();
+        ASSERT_NO_FATAL_FAILURE(rename.make());
+        ASSERT_TRUE(rename.made());
+        ASSERT_EQ(core()->undoStack()->index(), projectSteps + 1) << "the name is a step of the project's history";
+        EXPECT_EQ(window->undoAction()->text(), QLatin1String(rename.undo));
+
+        window->undoAction()->trigger();
+        settle();
+        EXPECT_FALSE(rename.made()) << "the first Undo takes the name back";
+        EXPECT_EQ(window->undoGroup()->activeStack(), templateStack());
+        EXPECT_EQ(window->undoAction()->text(), QStringLiteral("Undo Object Template Name Change"));
+        window->undoAction()->trigger();
+        settle();
+        EXPECT_EQ(objectTemplate->name(), QStringLiteral("Stored Glow")) << "the second the template's own step";
+        EXPECT_EQ(effect->graph()->displayName(), QStringLiteral("Renamed")) << "the project's step stays";
+    }
 }
 
 // The project as saved, a store template's name typed in the Template tab: a step of the

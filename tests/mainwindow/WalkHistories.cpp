@@ -13,14 +13,18 @@
 namespace MainWindowTest {
 
 WalkHistories::WalkHistories(TwCore* core, QUndoGroup* group)
-    : m_core(core), m_group(group), m_project(core->undoStack()), m_active(group->activeStack())
+    : m_core(core), m_group(group), m_project(core->undoStack())
 {
     connect(core, &TwCore::selectedObjectChanged, this, [this](KelNGObject* object) {
-        QUndoStack* stack = historyOf(object);
-        watch(stack);
-        activate(stack);
+        watch(historyOf(object));
+        m_aside = nullptr;
     });
     watchAll();
+}
+
+QUndoStack* WalkHistories::expectedActive() const
+{
+    return m_aside ? m_aside.data() : historyOf(m_core->selectedObject());
 }
 
 QUndoStack* WalkHistories::historyOf(KelNGObject* object) const
@@ -64,16 +68,30 @@ void WalkHistories::watch(QUndoStack* stack)
     for (int i = 0; i < stack->index(); ++i)
         history.steps << stack->text(i);
     history.index = stack->index();
+    history.seen = stack->index();
     m_histories << history;
-    connect(stack, &QUndoStack::indexChanged, this, [this, stack] {
-        if (stack->count() > 0)
-            activate(stack);
-    });
-    connect(stack, &QObject::destroyed, this, [this] {
-        m_histories.removeIf([](History const& history) { return !history.stack; });
-        if (!m_active)
-            activate(m_project);
-    });
+    connect(stack, &QUndoStack::indexChanged, this, [this, stack] { moved(stack); });
+    connect(stack, &QObject::destroyed, this,
+            [this] { m_histories.removeIf([](History const& history) { return !history.stack; }); });
+}
+
+void WalkHistories::moved(QUndoStack* stack)
+{
+    History* history = find(stack);
+    const int before = history ? history->seen : 0;
+    if (history)
+        history->seen = stack->index();
+    if (stack->count() == 0) {
+        if (m_aside == stack)
+            m_aside = nullptr;
+    } else if (stack == historyOf(m_core->selectedObject())) {
+        m_aside = nullptr;
+    } else if (stack->index() < before) {
+        if (m_aside == stack)
+            m_aside = nullptr;
+    } else {
+        m_aside = stack;
+    }
 }
 
 WalkHistories::History* WalkHistories::find(QUndoStack* stack)
@@ -108,15 +126,15 @@ void WalkHistories::stepTaken(QUndoStack* stack)
     ++history.index;
 }
 
-void WalkHistories::undone()
+void WalkHistories::undone(QUndoStack* walked)
 {
-    if (History* history = find(m_active); history && history->index > 0)
+    if (History* history = find(walked); history && history->index > 0)
         --history->index;
 }
 
-void WalkHistories::redone()
+void WalkHistories::redone(QUndoStack* walked)
 {
-    if (History* history = find(m_active); history && history->index < history->steps.size())
+    if (History* history = find(walked); history && history->index < history->steps.size())
         ++history->index;
 }
 
@@ -130,24 +148,25 @@ void WalkHistories::projectCleared()
 std::string WalkHistories::fault(QAction* undo) const
 {
     QUndoStack* walked = m_group->activeStack();
-    if (walked != m_active) {
-        return "Edit > Undo walks " + nameOf(walked).toStdString() + " history where the step made last or the selection put it on " +
-               nameOf(m_active).toStdString();
+    QUndoStack* expected = expectedActive();
+    if (walked != expected) {
+        return "Edit > Undo walks " + nameOf(walked).toStdString() + " history where the selection or the step just made put it on " +
+               nameOf(expected).toStdString();
     }
-    History const* history = find(m_active);
+    History const* history = find(expected);
     if (!history)
         return {};
     if (history->index == 0) {
         if (undo->isEnabled())
-            return "Edit > Undo offers \"" + undo->text().toStdString() + "\" on " + nameOf(m_active).toStdString() +
+            return "Edit > Undo offers \"" + undo->text().toStdString() + "\" on " + nameOf(expected).toStdString() +
                    " history, where the walk made no step left to undo";
         return {};
     }
-    QString const expected = QStringLiteral("Undo %1").arg(history->steps.at(history->index - 1));
-    if (!undo->isEnabled() || undo->text() != expected) {
+    QString const text = QStringLiteral("Undo %1").arg(history->steps.at(history->index - 1));
+    if (!undo->isEnabled() || undo->text() != text) {
         return "Edit > Undo reads \"" + undo->text().toStdString() + (undo->isEnabled() ? "\"" : "\" (greyed)") + " on " +
-               nameOf(m_active).toStdString() + " history, where the step made last there is \"" +
-               expected.toStdString() + "\"";
+               nameOf(expected).toStdString() + " history, where the step made last there is \"" +
+               text.toStdString() + "\"";
     }
     return {};
 }

@@ -321,8 +321,12 @@ void WindowUser::finishRenders()
     Renderer* renderer = core()->renderer();
     int atRest = 0;
     for (int round = 0; round < kMaxRounds && atRest < kRoundsAtRest; ++round) {
+        // A row setting's render starts on the window's timer: its timeout is the event waited
+        // for, which comes.
+        while (window->isSettingRenderDue())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         const quint64 generation = renderer->generation();
-        const bool pending = core()->isRenderPending();
+        const bool pending = core()->isRenderPending() || window->isSettingRenderDue();
         // Once its thread has ended, a run's end is in the event queue.
         renderer->wait();
         deliverPostedEvents();
@@ -334,14 +338,41 @@ void WindowUser::finishRenders()
 
 QByteArray WindowUser::projectBytes() const
 {
-    core()->cancelRender();
+    // Read while no render reads the graph, without asking for one: a render the window missed
+    // stays missed.
+    core()->renderer()->wait();
     KelNodes::NodeGraph* graph = core()->rootGraph();
     TwNodeGraphIOCallbacks callbacks(core(), false);
     TwNodeGraphIOCallbacks::Scope hooks(graph, &callbacks, true, false);
     std::unique_ptr<QDomDocument> document(graph->store(graph->nodes(), true, true, false));
-    QByteArray bytes = document ? document->toByteArray(4) : QByteArray();
-    core()->start();
-    return bytes;
+    return document ? document->toByteArray(4) : QByteArray();
+}
+
+QImage WindowUser::renderedApart(QByteArray const& project, bool* readsBack) const
+{
+    QDomDocument document;
+    if (!document.setContent(project))
+        return {};
+    // A graph of its own, read from the saved project as Open reads it, rendered on this thread.
+    KelVyxNodes::VyxNodeGraph root(nullptr);
+    {
+        TwNodeGraphIOCallbacks callbacks(core(), false);
+        TwNodeGraphIOCallbacks::Scope hooks(&root, &callbacks, false, true);
+        root.load(document.documentElement(), true, KelNodes::LoadAllConnections, nullptr, nullptr);
+    }
+    if (readsBack) {
+        TwNodeGraphIOCallbacks callbacks(core(), false);
+        TwNodeGraphIOCallbacks::Scope hooks(&root, &callbacks, true, false);
+        std::unique_ptr<QDomDocument> again(root.store(root.nodes(), true, true, false));
+        *readsBack = again && again->toByteArray(4) == project;
+    }
+    QImage const source = *core()->sourceImage();
+    if (root.setUp(&source, nullptr, nullptr, false) != 0)
+        return {};
+    root.sortForRender();
+    if (root.filter(nullptr) < 0)
+        return {};
+    return root.resultImage();
 }
 
 void WindowUser::saveProjectAs(QString path)

@@ -7,6 +7,7 @@
 #include "MainWindowFixture.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -70,8 +71,13 @@ protected:
     // the latest render's end has been announced and what that set off has run. Bounded by
     // rounds of the event loop, never by a clock; a window that never comes to rest fails.
     void finishRenders();
-    // The project as Save would write it.
+    // The project as Save would write it; waits for a running render to end.
     QByteArray projectBytes() const;
+    // The picture a render of `project` (as projectBytes gives it) makes on the source image,
+    // apart from the window; null when it fails. `readsBack` tells whether the project read
+    // writes itself again as it was (a value typed between two keys is read back as the keys
+    // give it).
+    QImage renderedApart(QByteArray const& project, bool* readsBack = nullptr) const;
     // Saves to `path` as Save As does (no dialog).
     void saveProjectAs(QString path);
     // Puts template files named `names` into the store and makes the window afresh, so that its

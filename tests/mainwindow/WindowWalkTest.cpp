@@ -14,9 +14,11 @@
 //   undoing every step gives back what Save wrote at the start;
 // - a step went onto the history the window puts it on (a graph edit onto the history of the
 //   graph shown, everything else, renames of templates and nodes among them, onto the
-//   project's), and Edit > Undo names the step made last in the history it walks, or is greyed
-//   when that history has none left (WalkHistories), whatever the action, one that takes no
-//   step too.
+//   project's), and Edit > Undo names the last step of the history the selection makes active
+//   (or of the one that took the step just made), or is greyed when that history has none left
+//   (WalkHistories), whatever the action, one that takes no step too;
+// - the picture shown is the one a render of the saved project, made apart from the window,
+//   gives.
 // VYX_WALK_WITHOUT="Paste,node colour" leaves actions out and VYX_WALK_IGNORE="preview" lets
 // faults with that text pass (to see what else a walk finds); VYX_WALK_STEPS=n ends the walks
 // after n steps;
@@ -37,6 +39,7 @@
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
 #include "app/TemplateEditor.h"
+#include "app/Renderer.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
 #include "effects/VyxNodeGraph.h"
@@ -60,6 +63,8 @@
 
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QCryptographicHash>
+#include <QHash>
 #include <QDir>
 #include <QDomDocument>
 #include <QDragEnterEvent>
@@ -292,7 +297,7 @@ protected:
         while (stack->index() > base && onProject() && window->undoAction()->isEnabled()) {
             window->undoAction()->trigger();
             settle();
-            walked->undone();
+            walked->undone(stack);
         }
         const QByteArray undone = state().project;
         EXPECT_TRUE(undone == first) << "seed " << seed() << ": undoing every step of the project does not give back its start: "
@@ -300,7 +305,7 @@ protected:
         while (stack->index() < steps && onProject() && window->redoAction()->isEnabled()) {
             window->redoAction()->trigger();
             settle();
-            walked->redone();
+            walked->redone(stack);
         }
         EXPECT_EQ(stack->index(), steps) << "seed " << seed() << ": Redo does not walk the project's history back, " << where;
         const std::string fault = walked->fault(window->undoAction());
@@ -470,6 +475,53 @@ protected:
         return true;
     }
 
+    // Empty when the image view shows the picture a render of the saved project, made apart from
+    // the window, gives (the source picture while the effects are off), else what differs. Only
+    // while the project's effects are rendered, not a template's graph.
+    std::string pictureFault()
+    {
+        if (core()->currentGraph() != core()->rootGraph())
+            return {};
+        const QByteArray project = projectBytes();
+        const bool on = core()->areEffectsOn();
+        const QByteArray key = QCryptographicHash::hash(project, QCryptographicHash::Sha1) + (on ? "1" : "0");
+        if (!apartRenders.contains(key)) {
+            if (apartRenders.size() > 64)
+                apartRenders.clear();
+            bool readsBack = true;
+            QImage picture = renderedApart(project, &readsBack);
+            apartRenders.insert(key, {on ? picture : *core()->sourceImage(), readsBack});
+        }
+        // A value typed between two keys holds until the frame moves, and the project read again
+        // gives the keys' value: there is no picture of the file to compare with.
+        if (!apartRenders.value(key).readsBack) {
+            ++untiedSteps;
+            return {};
+        }
+        ++comparedSteps;
+        QImage const expected = apartRenders.value(key).picture;
+        if (!core()->renderer()->completedSucceeded())
+            return expected.isNull() ? std::string() : "the render failed where the saved project renders";
+        if (expected.isNull())
+            return "the window shows a picture where the saved project does not render";
+        QImage const shown = window->imageView()->image();
+        const QImage::Format format = QImage::Format_ARGB32;
+        if (shown.size() != expected.size())
+            return "the picture shown is " + std::to_string(shown.width()) + "x" + std::to_string(shown.height()) +
+                   ", the saved project's " + std::to_string(expected.width()) + "x" + std::to_string(expected.height());
+        if (shown.convertToFormat(format) != expected.convertToFormat(format))
+            return "the picture shown is not the one the saved project renders";
+        return {};
+    }
+    struct ApartRender
+    {
+        QImage picture;
+        bool readsBack = true;
+    };
+    QHash<QByteArray, ApartRender> apartRenders;
+    int comparedSteps = 0;
+    int untiedSteps = 0;
+
     std::unique_ptr<WalkHistories> walked;
     std::mt19937 random;
     int weights[ActionCount] = {};
@@ -510,9 +562,13 @@ bool WindowWalk::perform(Action action)
         clickNode(pickFrom(nodes));
         return true;
     }
-    case ImageView:
+    case ImageView: {
+        const bool entering = inGraphView();
         pressImageView();
+        if (entering)
+            walked->imageViewEntered();
         return true;
+    }
     case GraphView:
         pressGraphView();
         return true;
@@ -883,6 +939,8 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
 
         if (!shownRight(what))
             return;
+        if (const std::string fault = pictureFault(); !holds(fault.empty(), what + ": " + fault))
+            return;
 
         // The histories: the step went where the window puts it, and Edit > Undo names the step
         // made last in the history it walks.
@@ -894,9 +952,9 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
                     moved << it.key();
             }
             if (action == Undo) {
-                walked->undone();
+                walked->undone(active);
             } else if (action == Redo) {
-                walked->redone();
+                walked->redone(active);
             } else if (action == New || action == Open) {
                 walked->projectCleared();
             } else if (!moved.isEmpty()) {
@@ -915,10 +973,6 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         }
 
         WalkState after = state();
-        // A setting of an effect's row renders 100 ms later.
-        if ((action == Eye || action == Opacity || action == Blend) && after.project != before.project &&
-            rendered.count() == 0)
-            rendered.wait(10000);
         if (action == New || action == Open) {
             first = after.project;
             base = stack->index();
@@ -992,21 +1046,33 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         made.insert(activeAfter->command(activeAfter->index() - 1), {before, after});
 
         // Undo, as the user does it right away, gives back what was; Redo what the step made.
+        QUndoStack* const undoneOn = window->undoGroup()->activeStack();
+        // A step made on another history than the selected object's is undone from there, and
+        // then the selected object's history is the one Undo and Redo walk.
+        const bool aside = undoneOn != walked->historyOf(core()->selectedObject());
         window->undoAction()->trigger();
         settle();
         finishRenders();
-        walked->undone();
+        walked->undone(undoneOn);
+        if (const std::string fault = pictureFault(); !holds(fault.empty(), what + " undone: " + fault))
+            return;
         if (!shownRight(what + " undone") ||
             !holds(walked->fault(window->undoAction()).empty(), what + " undone: " + walked->fault(window->undoAction())))
             return;
         const WalkState undone = state();
-        if (!holds(undone == before, what + ": Undo does not give back what was: " + before.differenceTo(undone)) ||
-            !holds(window->redoAction()->isEnabled(), what + ": Redo greyed after Undo"))
+        if (!holds(undone == before, what + ": Undo does not give back what was: " + before.differenceTo(undone)))
             return;
+        if (aside)
+            continue;
+        if (!holds(window->redoAction()->isEnabled(), what + ": Redo greyed after Undo"))
+            return;
+        QUndoStack* const redoneOn = window->undoGroup()->activeStack();
         window->redoAction()->trigger();
         settle();
         finishRenders();
-        walked->redone();
+        walked->redone(redoneOn);
+        if (const std::string fault = pictureFault(); !holds(fault.empty(), what + " redone: " + fault))
+            return;
         if (!shownRight(what + " redone") ||
             !holds(walked->fault(window->undoAction()).empty(), what + " redone: " + walked->fault(window->undoAction())))
             return;
@@ -1018,7 +1084,8 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
     // The walk ends as a user ends: every holder must let go before what it holds is freed.
     ASSERT_TRUE(closeWindow()) << "the window did not close\n" << done;
     if (qEnvironmentVariableIsSet("VYX_WALK_LOG"))
-        std::cerr << done << " | closed" << std::endl;
+        std::cerr << done << " | closed; pictures compared " << comparedSteps << ", not comparable " << untiedSteps
+                  << std::endl;
 }
 
 // Seed 10 is the one of the first ten that reaches a value typed while the effects are off with a
