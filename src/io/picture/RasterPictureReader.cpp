@@ -3,6 +3,7 @@
 #include "io/picture/ImageSignatures.h"
 #include "io/picture/PatchedDevice.h"
 #include "io/picture/PictureFormatTable.h"
+#include "io/picture/ReaderRefusal.h"
 #include "io/RegularFileReader.h"
 
 #include <QFile>
@@ -32,6 +33,17 @@ bool passesCheck(QIODevice& device, QByteArray const& qtFormat, QString* reason)
         return offered && offered->check(device, reason);
     }
     return false;
+}
+
+// Why Qt's reader of the picture refused it, in the user's words; its own go to the log.
+QString refusal(QImageReader const& reader, ReaderRefusal::Stage stage)
+{
+    QByteArray format;
+    for (RasterFormat const& raster : rasterFormats) {
+        if (reader.format() == raster.qtFormat)
+            format = raster.signatureName;
+    }
+    return ReaderRefusal::reason(format, stage, QString(), reader.errorString());
 }
 
 // The suffixes of Targa files, which begin with no signature.
@@ -90,7 +102,7 @@ RasterPictureReader::RasterPictureReader(QIODevice* device, QString const& suffi
     m_reader.setAutoTransform(true);
     m_size = m_reader.size();
     if (!m_size.isValid() || m_size.isEmpty()) {
-        m_error = m_reader.errorString();
+        m_error = refusal(m_reader, ReaderRefusal::Stage::Header);
         return;
     }
     // The reader's sizes are those of the picture as stored.
@@ -106,7 +118,7 @@ RasterPictureReader::RasterPictureReader(QIODevice* device, QString const& suffi
     }
     m_valid = m_reader.canRead();
     if (!m_valid)
-        m_error = m_reader.errorString();
+        m_error = refusal(m_reader, ReaderRefusal::Stage::Header);
 }
 
 bool RasterPictureReader::supportsScaledSize() const
@@ -125,6 +137,6 @@ QImage RasterPictureReader::read()
         return QImage();
     QImage image = m_reader.read();
     if (image.isNull())
-        m_error = m_reader.errorString();
+        m_error = refusal(m_reader, ReaderRefusal::Stage::Pixels);
     return image;
 }

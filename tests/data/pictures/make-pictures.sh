@@ -65,3 +65,11 @@ info.add_text("Comment", words[:100000], zip=True)
 info.add_itxt("Description", words[:100000], lang="en", tkey="Beschreibung", zip=True)
 Image.open(sys.argv[1]).save("png-compressed-text-pillow.png", pnginfo=info)
 PY
+
+# Photoshop files as ImageMagick writes them by default: layer channels zip-compressed, the merged
+# picture run-length coded. Flat (one layer, the picture itself), of straight alpha, and 16-bit grey.
+convert -size 40x30 gradient:'rgb(200,100,50)-rgb(20,40,220)' "$work/base.png"
+convert -size 40x30 xc:none -fill 'rgba(0,200,0,0.5)' -draw 'rectangle 20,15 39,29' "$work/top.png"
+convert "$work/base.png" -depth 8 zip-flat.psd
+convert "$work/top.png" -depth 8 zip-flat-alpha.psd
+convert "$work/base.png" -colorspace Gray -depth 16 zip-grey-16.psd
