@@ -220,8 +220,9 @@ QImage PhotoshopMergedPicture::read(QIODevice& file, QString* reason, const Befo
     // Run-length rows: a table of every row's byte count, then the rows.
     const int countSize = layout.large ? 4 : 2;
     const qint64 packedAt = layout.dataStart + (layout.compression == 1 ? rows * countSize : 0);
-    // The most a row may take packed: a run of literals every 128 bytes.
-    const qint64 maxPacked = rowBytes + (rowBytes + 127) / 128;
+    // The most a row may take packed: every byte a literal of its own, as some writers pack
+    // runs too short to pay.
+    const qint64 maxPacked = 2 * rowBytes + 1;
     if (packedAt > fileSize || (layout.compression == 0 && packedAt + used * layout.height * rowBytes > fileSize)) {
         damaged(reason, QStringLiteral("its merged picture is cut short"));
         return QImage();
