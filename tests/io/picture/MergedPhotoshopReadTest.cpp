@@ -1,6 +1,6 @@
-// Photoshop files as ImageMagick writes them (tests/data/pictures): layer channels compressed with
-// zip, which the image library's reader cannot decode, and a run-length merged picture, which the
-// program reads itself. Read in the reader process, as the source pick and the thumbnails read them.
+// Photoshop files whose layers the image library's reader cannot decode (ImageMagick compresses
+// them with zip: tests/data/pictures) show their merged picture, which the program reads itself.
+// Read in the reader process, as the source pick and the thumbnails read them.
 
 #include "io/picture/PictureReader.h"
 
@@ -130,4 +130,51 @@ TEST(ImageMagickPhotoshop, AMergedPictureThatCannotBeReadIsRefusedWithWhatIsWron
         EXPECT_TRUE(PictureReader::readLibraryFile(out.fileName(), nullptr, &reason).isNull());
         EXPECT_EQ(reason.toStdString(), c.reason.toStdString());
     }
+}
+
+// Photoshop stores a transparent merged picture blended over white (ImageMagick stores it straight):
+// the same file with its merged picture as Photoshop writes it, raw, is read straight all the same.
+TEST(PhotoshopMergedPicture, AMergedPictureBlendedOverWhiteIsReadStraight)
+{
+    QFile written(picture(QStringLiteral("zip-flat-alpha.psd")));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    QByteArray bytes = written.readAll();
+    // The image data section, the file's last: its compression, then 4 x 30 row counts.
+    qsizetype section = -1;
+    for (qsizetype at = 26; at + 2 + 240 <= bytes.size(); ++at) {
+        qint64 sum = 0;
+        for (int row = 0; row < 120; ++row)
+            sum += qFromBigEndian<quint16>(bytes.constData() + at + 2 + 2 * row);
+        if (qFromBigEndian<quint16>(bytes.constData() + at) == 1 && at + 2 + 240 + sum == bytes.size()) {
+            section = at;
+            break;
+        }
+    }
+    ASSERT_GT(section, 0);
+    bytes.truncate(section);
+    bytes.append(QByteArray("\0\0", 2));
+    // top.png: transparent, with a half-transparent green block from 20, 15 to the corner.
+    auto straight = [](int x, int y) { return x >= 20 && y >= 15 ? qRgba(0, 200, 0, 128) : qRgba(0, 0, 0, 0); };
+    for (int channel = 0; channel < 4; ++channel) {
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                const QRgb pixel = straight(x, y);
+                const int a = qAlpha(pixel);
+                const int c = channel == 0 ? qRed(pixel) : channel == 1 ? qGreen(pixel) : qBlue(pixel);
+                bytes.append(char(channel == 3 ? a : (c * a + 127) / 255 + 255 - a));
+            }
+        }
+    }
+    QTemporaryDir dir;
+    QFile out(dir.filePath(QStringLiteral("blended.psd")));
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+    out.close();
+    QString reason;
+    const QList<PictureReader::Layer> layers = PictureReader::readLayers(out.fileName(), QByteArray(), 1, &reason);
+    ASSERT_EQ(layers.size(), 1) << reason.toStdString();
+    const QImage image = layers.first().second.convertToFormat(QImage::Format_ARGB32);
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(19, 14)), 0);
+    EXPECT_TRUE(near(image.pixel(20, 15), qRgba(0, 200, 0, 128), 1));
+    EXPECT_TRUE(near(image.pixel(39, 29), qRgba(0, 200, 0, 128), 1));
 }
