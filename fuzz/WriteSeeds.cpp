@@ -308,6 +308,10 @@ void writeImageSeeds()
     for (const char* name : {"flat.psd", "layered.psd"})
         put(QStringLiteral("image"), QString::fromLatin1(name),
             readAll(QStringLiteral(VYX_TEST_DATA_DIR "/") + QString::fromLatin1(name)));
+    // ImageMagick's: layers the library cannot decode, a merged picture the program reads itself.
+    for (const char* name : {"zip-flat.psd", "zip-flat-alpha.psd", "zip-grey-16.psd", "zip-layers.psd"})
+        put(QStringLiteral("image"), QString::fromLatin1(name),
+            readAll(QStringLiteral(VYX_TEST_DATA_DIR "/pictures/") + QString::fromLatin1(name)));
 
     // Above the pixel limit, refused on its header.
     put(QStringLiteral("image"), QStringLiteral("fault-bomb.png"), HostileFiles::pngBomb(16384, 16384));

@@ -78,3 +78,26 @@ TEST(WrittenPicturesThumbnail, APaddedTargaAndAGreyRunLengthBitmapShowTheirPixel
     EXPECT_EQ(images[1].pixel(60, 40), qRgb(127, 127, 127));
     EXPECT_EQ(images[1].pixel(111, 78), qRgb(0, 0, 0));
 }
+
+// ImageMagick's Photoshop files, flat and layered, whose layers the image library cannot decode,
+// showed no thumbnail and no size: they show their merged picture, the gradient ImageMagick drew
+// from rgb(200,100,50) at the top to rgb(20,40,220) at the bottom.
+TEST(WrittenPicturesThumbnail, ImageMagicksPhotoshopFilesShowTheirMergedPicture)
+{
+    const QStringList paths = {picture(QStringLiteral("zip-flat.psd")), picture(QStringLiteral("zip-layers.psd"))};
+    ThumbnailLoader loader;
+    const QList<QImage> images = thumbnails(loader, paths);
+    for (int i = 0; i < paths.size(); ++i) {
+        SCOPED_TRACE(paths[i].toStdString());
+        EXPECT_EQ(loader.imageSize(paths[i]), QSize(40, 30));
+        bool top = false;
+        bool bottom = false;
+        for (int y = 0; y < images[i].height(); ++y) {
+            for (int x = 0; x < images[i].width(); ++x) {
+                top = top || near(images[i].pixel(x, y), qRgb(200, 100, 50), 8);
+                bottom = bottom || near(images[i].pixel(x, y), qRgb(20, 40, 220), 8);
+            }
+        }
+        EXPECT_TRUE(top && bottom);
+    }
+}

@@ -22,8 +22,9 @@ constexpr qint64 maxPixelsPerByte = 4096 * 8 / 12 + 1;
 constexpr int maxFrames = 65536;
 
 // Walks the blocks of the file on `view` up to its trailer, or its first frame only; *canvas
-// gets the screen enlarged to hold the first frame.
-bool walk(QIODevice& view, QString* reason, bool firstFrameOnly, QSize* canvas)
+// gets the screen enlarged to hold the first frame, *coloured (when given) whether a colour table
+// gives the first frame its colours.
+bool walk(QIODevice& view, QString* reason, bool firstFrameOnly, QSize* canvas, bool* coloured = nullptr)
 {
     const QByteArray head = HeaderRefusal::bytesAt(view, 0, 13);
     if (head.size() < 13 || !(head.startsWith("GIF87a") || head.startsWith("GIF89a")))
@@ -83,6 +84,8 @@ bool walk(QIODevice& view, QString* reason, bool firstFrameOnly, QSize* canvas)
         // it; browsers enlarge the screen to hold the first frame, and the reader, shown that
         // screen, clips every frame to it.
         if (frames == 0) {
+            if (coloured)
+                *coloured = (flags & 0x80) || (frameFlags & 0x80);
             *canvas = QSize(int(std::max(screenWidth, left + width)), int(std::max(screenHeight, top + height)));
             if (!HeaderRefusal::withinCap(canvas->width(), canvas->height(), 9, &text))
                 return fail(reason, text);
@@ -126,6 +129,14 @@ bool GifFileCheck::check(QIODevice& file, QString* reason, qint64* heldOnOpen)
     // The canvas the first frame is decoded onto, four bytes a pixel.
     *heldOnOpen = qint64(canvas.width()) * canvas.height() * 4;
     return true;
+}
+
+bool GifFileCheck::lacksColourTable(QIODevice& file)
+{
+    CachedFileView view(file);
+    QSize canvas;
+    bool coloured = true;
+    return walk(view, nullptr, true, &canvas, &coloured) && !coloured;
 }
 
 QSize GifFileCheck::canvas(QIODevice& file)

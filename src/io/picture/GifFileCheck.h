@@ -19,4 +19,7 @@ public:
     // The canvas of the picture: the logical screen, enlarged where the first frame lies past it
     // (as browsers show it); invalid when the file holds no readable first frame.
     static QSize canvas(QIODevice& file);
+    // Whether the first frame has neither a local nor a global colour table (the format allows
+    // it; the image library's reader refuses it).
+    static bool lacksColourTable(QIODevice& file);
 };

@@ -8,6 +8,7 @@
 #include "io/picture/LinearLight.h"
 #include "io/picture/PatchedFileProxy.h"
 #include "io/picture/PictureFormatTable.h"
+#include "io/picture/ReaderRefusal.h"
 #include "io/picture/TargaAlpha.h"
 #include "io/picture/WebpFrameCover.h"
 
@@ -15,6 +16,7 @@
 #include "io/RegularFileReader.h"
 #include "params/Rounding.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -222,13 +224,6 @@ bool headerAllowed(const QByteArray& format, QIODevice& file, QString* reason)
     return offered->check(file, reason);
 }
 
-// What a refusal says when the reader gave no reason.
-QString readerFailure(const QByteArray& format, const QString& text)
-{
-    const PictureFormatTable::Format* offered = PictureFormatTable::find(format);
-    return QStringLiteral("Damaged %1: %2").arg(offered ? offered->kind : QStringLiteral("picture"), text);
-}
-
 // What a refusal says when the reader cannot read a sound file as it is.
 QString readerLimit(const QByteArray& format, const QString& text)
 {
@@ -236,11 +231,12 @@ QString readerLimit(const QByteArray& format, const QString& text)
     return QStringLiteral("Unsupported %1: %2").arg(offered ? offered->kind : QStringLiteral("picture"), text);
 }
 
-// Why the reader could not open the file: its own message, or what the program found.
-QString openFailure(OIIO::ImageInput& input, const QByteArray& format, const std::string& fileName, const QString& path)
+// Why the reader could not open the file, in the user's words; its own go to the log.
+QString openFailure(OIIO::ImageInput& input, const QByteArray& format, const std::string& fileName, const QString& path,
+                    QIODevice& file)
 {
-    const QString text = libraryText(input.geterror(), fileName, path);
-    return text.isEmpty() ? readerFailure(format, QStringLiteral("its reader could not read its header")) : text;
+    return ReaderRefusal::reason(format, ReaderRefusal::Stage::Header, path, libraryText(input.geterror(), fileName, path),
+                                 &file);
 }
 
 // Offers the file to the readers of the format list only, the ones its suffix names first,
@@ -294,7 +290,7 @@ std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::stri
         if (input->open(fileName, spec, config))
             return input;
         (void)OIIO::geterror();
-        setMessage(message, openFailure(*input, formats[index].name, fileName, path));
+        setMessage(message, openFailure(*input, formats[index].name, fileName, path, file));
         return nullptr;
     }
     (void)OIIO::geterror();
@@ -342,9 +338,7 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     KelUtils::RegularFileReader::Refusal refusal = KelUtils::RegularFileReader::Refusal::None;
     if (!KelUtils::RegularFileReader::open(path, -1, file.get(), &reason, &refusal)) {
         closeFile();
-        const bool absent = refusal == KelUtils::RegularFileReader::Refusal::Missing
-                            || refusal == KelUtils::RegularFileReader::Refusal::NotRegular;
-        setMessage(message, absent ? QStringLiteral("No such file: \"%1\"").arg(path) : reason);
+        setMessage(message, refusal == KelUtils::RegularFileReader::Refusal::Missing ? ReaderRefusal::missing() : reason);
         return ImageLibrary::FileOpenError;
     }
     const FileIdentity identity = identityOf(*file);
@@ -386,7 +380,7 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
         input = OIIO::ImageInput::create(formats[formatIndex].name.toStdString());
         OIIO::ImageSpec spec;
         if (input && !input->open(fileName, spec, config)) {
-            setMessage(message, openFailure(*input, formats[formatIndex].name, fileName, path));
+            setMessage(message, openFailure(*input, formats[formatIndex].name, fileName, path, *file));
             return ImageLibrary::FileReadError;
         }
     } else {
@@ -397,7 +391,9 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
             return ImageLibrary::FileReadError;
     }
     if (!input) {
-        setMessage(message, libraryText(OIIO::geterror(), fileName, path));
+        setMessage(message, ReaderRefusal::reason(formatIndex >= 0 ? formats[formatIndex].name : QByteArray(),
+                                                  ReaderRefusal::Stage::Header, path,
+                                                  libraryText(OIIO::geterror(), fileName, path)));
         return ImageLibrary::FileReadError;
     }
     const int index = indexOfName(QByteArray(input->format_name()));
@@ -740,10 +736,9 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         }
         const int subimage = openFile.subimages[params.imageWanted];
         if (!seekImage(input, subimage)) {
-            const QString text = libraryText(input.geterror());
-            setMessage(message, text.isEmpty() ? readerFailure(formatTable()[openFile.formatIndex].name,
-                                                               QStringLiteral("its image %1 cannot be read").arg(params.imageWanted + 1))
-                                                : text);
+            setMessage(message, ReaderRefusal::reason(formatTable()[openFile.formatIndex].name, ReaderRefusal::Stage::Image,
+                                                      path, libraryText(input.geterror()), nullptr,
+                                                      params.imageWanted + 1));
             closeFile();
             return FileReadError;
         }
@@ -763,8 +758,10 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
             return BadBitmap;
         }
         if (!convertible(spec)) {
-            setMessage(message, QStringLiteral("Unsupported pixel format: %1")
-                                    .arg(QString::fromStdString(spec.format.c_str())));
+            qWarning().noquote() << QStringLiteral("The pixels of \"%1\" are of type %2")
+                                        .arg(path, QString::fromStdString(spec.format.c_str()));
+            setMessage(message, readerLimit(formatTable()[openFile.formatIndex].name,
+                                            QStringLiteral("its pixels are of a type the program does not read")));
             return BadBitmap;
         }
         // A band of whole tiles, or one row, is held in the file's own pixel format before it
@@ -805,7 +802,7 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
             if (!failure.isEmpty())
                 setMessage(message, readerLimit(format, failure));
             else
-                setMessage(message, text.isEmpty() ? readerFailure(format, QStringLiteral("its pixels cannot be read")) : text);
+                setMessage(message, ReaderRefusal::reason(format, ReaderRefusal::Stage::Pixels, path, text));
             closeFile();
             return FileReadError;
         }
@@ -835,8 +832,9 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         setMessage(message, errorText(NoMemory));
         return NoMemory;
     } catch (const std::exception& e) {
+        const QByteArray format = openFile.input ? formatTable()[openFile.formatIndex].name : QByteArray();
         closeFile();
-        setMessage(message, QString::fromUtf8(e.what()));
+        setMessage(message, ReaderRefusal::reason(format, ReaderRefusal::Stage::Pixels, path, QString::fromUtf8(e.what())));
         return FileReadError;
     }
 }

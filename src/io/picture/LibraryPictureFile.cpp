@@ -2,6 +2,7 @@
 
 #include "io/picture/BitmapImage.h"
 #include "io/picture/ImageLibrary.h"
+#include "io/picture/PhotoshopMergedPicture.h"
 
 #include "io/RegularFileReader.h"
 
@@ -46,8 +47,13 @@ QImage LibraryPictureFile::read(QString const& path, QSize* fullSize, QString* r
     ImageLibrary::LoadParams params = ImageLibrary::defaultLoadParams();
     params.layout = ImageLibrary::BGRA;
     ImageLibrary::FileInformation information;
-    if (ImageLibrary::fileInformation(path, -1, &information, reason) != ImageLibrary::NoError)
-        return QImage();
+    if (ImageLibrary::fileInformation(path, -1, &information, reason) != ImageLibrary::NoError) {
+        // A Photoshop file whose layers the library cannot decode shows its merged picture.
+        QImage merged;
+        if (PhotoshopMergedPicture::readInstead(path, &merged, reason, beforeDecode) && !merged.isNull() && fullSize)
+            *fullSize = merged.size();
+        return merged;
+    }
     // Another kind under a Targa name is left to the readers of its own kind.
     if (information.formatName != "psd" && information.formatName != "targa") {
         setReason(reason, QStringLiteral("Not a Photoshop or Targa picture"));

@@ -8,7 +8,7 @@
 
 // Pictures of a user's files that Qt has no reader for but the image library reads as a source
 // picture: a Photoshop file (told by its first bytes; its composite, after the library's check of
-// the file) and a Targa file (told by its suffix, as the library tells it). Read as the library
+// the file, read by the program where the library cannot decode the file's layers) and a Targa file (told by its suffix, as the library tells it). Read as the library
 // reads a source picture: a regular file only, within the one pixel cap. Any thread; a read never
 // holds a read on another thread.
 class LibraryPictureFile

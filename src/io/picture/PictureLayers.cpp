@@ -2,6 +2,7 @@
 
 #include "io/picture/BitmapImage.h"
 #include "io/picture/ImageLibrary.h"
+#include "io/picture/PhotoshopMergedPicture.h"
 
 #include <QSysInfo>
 
@@ -27,6 +28,13 @@ QList<PictureLayers::Layer> PictureLayers::read(const QString& path, const QByte
     ImageLibrary::FileInformation information;
     QString message;
     if (ImageLibrary::fileInformation(path, params.formatIndex, &information, &message) != ImageLibrary::NoError) {
+        // A Photoshop file whose layers the library cannot decode shows its merged picture.
+        QImage merged;
+        if ((format.isEmpty() || format == "psd")
+            && PhotoshopMergedPicture::readInstead(path, &merged, &message, beforeDecode) && !merged.isNull()) {
+            layers.append(Layer(merged.rect(), merged));
+            return layers;
+        }
         fail(message);
         return layers;
     }

@@ -21,7 +21,8 @@ public:
     using BeforeDecode = std::function<void(qint64 pixels)>;
 
     // Empty when nothing could be read (*reason then says why). A layered Photoshop file gives
-    // its layers without the composite; one without layers gives the composite. With a positive
+    // its layers without the composite; one without layers gives the composite, and so does one
+    // whose layers the library cannot decode (see PhotoshopMergedPicture). With a positive
     // `wanted`, at most that many layers: the file's later images are not decoded nor walked
     // over. Each image holds at most ImageLibrary::maxPixels pixels, and so do the layers given
     // together (a Photoshop composite is no layer); a file whose images would hold more is

@@ -5,6 +5,7 @@
 #include "io/picture/ImageSignatures.h"
 #include "io/picture/PatchedDevice.h"
 #include "io/picture/PictureFormatTable.h"
+#include "io/picture/ReaderRefusal.h"
 #include "io/RegularFileReader.h"
 
 #include <QFile>
@@ -35,6 +36,17 @@ bool passesCheck(QIODevice& device, QByteArray const& qtFormat, QString* reason)
         return offered && offered->check(device, reason);
     }
     return false;
+}
+
+// Why Qt's reader of the picture refused it, in the user's words; its own go to the log.
+QString refusal(QImageReader const& reader, ReaderRefusal::Stage stage)
+{
+    QByteArray format;
+    for (RasterFormat const& raster : rasterFormats) {
+        if (reader.format() == raster.qtFormat)
+            format = raster.signatureName;
+    }
+    return ReaderRefusal::reason(format, stage, QString(), reader.errorString());
 }
 
 // The suffixes of Targa files, which begin with no signature.
@@ -107,7 +119,7 @@ RasterPictureReader::RasterPictureReader(QIODevice* device, QString const& suffi
     m_reader.setAutoTransform(true);
     m_size = m_reader.size();
     if (!m_size.isValid() || m_size.isEmpty()) {
-        m_error = m_reader.errorString();
+        m_error = refusal(m_reader, ReaderRefusal::Stage::Header);
         return;
     }
     // Unless a reader of a later Qt follows it itself.
@@ -127,7 +139,7 @@ RasterPictureReader::RasterPictureReader(QIODevice* device, QString const& suffi
     }
     m_valid = m_reader.canRead();
     if (!m_valid)
-        m_error = m_reader.errorString();
+        m_error = refusal(m_reader, ReaderRefusal::Stage::Header);
 }
 
 bool RasterPictureReader::supportsScaledSize() const
@@ -146,7 +158,7 @@ QImage RasterPictureReader::read()
         return QImage();
     QImage image = m_reader.read();
     if (image.isNull())
-        m_error = m_reader.errorString();
+        m_error = refusal(m_reader, ReaderRefusal::Stage::Pixels);
     else if (m_orientation != 1)
         image = upright(std::move(image), m_orientation);
     return image;

@@ -77,3 +77,11 @@ oiiotool linear-ramp-oiiotool.exr --colorconvert linear sRGB -d uint8 -o linear-
 oiiotool linear-ramp-oiiotool.hdr --colorconvert linear sRGB -d uint8 -o linear-ramp-hdr-as-oiiotool-converts.png
 convert -size 16x8 xc:'rgb(55,55,55)' -depth 8 "PNG24:$work/g55.png"
 convert "$work/g55.png" grey-55-imagemagick.pfm
+
+# Photoshop files as ImageMagick writes them by default: layer channels zip-compressed, the merged
+# picture run-length coded. Flat (one layer, the picture itself), of straight alpha, and 16-bit grey.
+convert -size 40x30 gradient:'rgb(200,100,50)-rgb(20,40,220)' "$work/base.png"
+convert -size 40x30 xc:none -fill 'rgba(0,200,0,0.5)' -draw 'rectangle 20,15 39,29' "$work/top.png"
+convert "$work/base.png" -depth 8 zip-flat.psd
+convert "$work/top.png" -depth 8 zip-flat-alpha.psd
+convert "$work/base.png" -colorspace Gray -depth 16 zip-grey-16.psd
