@@ -5,6 +5,7 @@
 #include "effects/SharedOutputMemo.h"
 
 #include "effects/VyxNode.h"
+#include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
 #include "nodes/Terminal.h"
 #include "params/Parameter.h"
@@ -102,6 +103,14 @@ SharedOutputMemo const* stageOf(VyxNode const* host, KelNodes::Terminal const* p
         return host->sharedOutput(peer, channel, colour);
     }
     PullRecord const* upstream = stages->recordOf(host);
+    // An effect read before this render has resolved it (or from another tree) has no result
+    // for its readers: they would read grey.
+    auto const* effect = dynamic_cast<VyxNodeGraph const*>(host);
+    if (effect && peer && peer->hostNode() == effect && peer->isOutput() && !effect->resultResolvedIn(stages)) {
+        VyxNode const* reader = stages->reader();
+        stages->refuse(QStringLiteral("the node \"%1\" reads the effect \"%2\", which has no result for it in this render")
+                           .arg(reader ? reader->displayName() : QString(), effect->displayName()));
+    }
     const bool source = dynamic_cast<NodeOriginalImage const*>(host) != nullptr;
     // Whatever way the reader looks its input up.
     VyxNode const* reader = stages->reader();

@@ -68,6 +68,7 @@ void RenderStages::begin(unsigned long long serial, int threads)
     m_serial = serial;
     m_threads = threads;
     m_nextOrdinal = 0;
+    m_refusal.clear();
     m_node = nullptr;
     m_target = nullptr;
     m_filled = 0;
@@ -95,6 +96,12 @@ void RenderStages::end()
     m_active = false;
     m_node = nullptr;
     m_target = nullptr;
+}
+
+void RenderStages::refuse(QString const& reason)
+{
+    if (m_refusal.isEmpty())
+        m_refusal = reason;
 }
 
 void RenderStages::beginNode(VyxNode const* node)

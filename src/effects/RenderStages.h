@@ -3,6 +3,8 @@
 #include "effects/InputRead.h"
 #include "effects/PullRecord.h"
 
+#include <QString>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -120,6 +122,10 @@ public:
     void keepUntil(PullRecord const& record, int ordinal);
     // The place of the node resolved last.
     int lastOrdinal() const { return m_nextOrdinal; }
+    // A read found while resolving that the render cannot make (an effect read before or
+    // without its result): the first reason is kept and the render fails with it.
+    void refuse(QString const& reason);
+    QString const& refusal() const { return m_refusal; }
 
     // Fills the stages the node of preparation place `ordinal` may read and gives back the
     // stores nothing from there on reads. -1 when cancelled; std::bad_alloc when a stage that
@@ -204,6 +210,7 @@ private:
     std::size_t m_budget = 0;
     bool m_capLifted = false;
     std::size_t m_peakBytes = 0;
+    QString m_refusal;
 };
 
 } // namespace KelVyxNodes

@@ -346,6 +346,12 @@ Base1DGenerator const* VyxNodeGraph::lookThrough(Base1DGenerator const* input) c
     return input;
 }
 
+bool VyxNodeGraph::resultResolvedIn(RenderStages const* stages) const
+{
+    // The render may be of a graph inside a tree (a template's icon): its own stages count.
+    return stages && m_resolvedBy == stages && m_resolvedSerial == stages->serial() && destinationNode();
+}
+
 VyxNodeGraph const* VyxNodeGraph::passingUpstream(void const* input, bool colour) const
 {
     VyxNodeGraph const* upstream = nullptr;
@@ -374,6 +380,8 @@ void VyxNodeGraph::finishPullRecord() const
         return;
     PullRecord& record = pullRecord();
     const unsigned long long serial = record.serial;
+    m_resolvedBy = stages;
+    m_resolvedSerial = stages->serial();
     if (m_passed3D && m_passedSerial == renderSerial()) {
         // The outputs read the input: one call more.
         record = m_passRecord;
@@ -832,6 +840,14 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
 
     if (observer)
         observer->started();
+    // A reader of an effect that has no result when it is read would read grey in silence.
+    if (!m_stages.refusal().isEmpty()) {
+        qDebug() << "VyxNodeGraph error:" << m_stages.refusal();
+        if (observer)
+            observer->failed(m_stages.refusal());
+        restore();
+        return -1;
+    }
     // Past the hard cap a fill would read down a chain of unfilled stages, its work growing as
     // a power of the depth: such a graph is refused before any work.
     if (!m_stages.holdsWithinCap()) {

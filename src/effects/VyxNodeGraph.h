@@ -57,7 +57,8 @@ public:
                      QList<VyxNode*>* loaded);
 
     // The compound node's outputs: the inner destination node's blended colour and alpha. Never
-    // null, so links made before the graph is set up stay good (0x808080 / 255 until then).
+    // null, so links made before the graph is set up stay good (0x808080 / 255 until then; a
+    // render whose reader would get those fails instead, see resultResolvedIn).
     Base1DGenerator const* toBase1DGenerator() const override;
     Base3DGenerator const* toBase3DGenerator() const override;
     // Prepares every member in list order (recursing into sub-graphs), polling cancellation.
@@ -118,6 +119,10 @@ public:
     RenderStages const& renderStages() const { return m_stages; }
     // Once the members of this effect are resolved: what reading its outputs costs.
     void finishPullRecord() const;
+    // Whether the render of `stages` has resolved this effect whole by now, so that it is
+    // prepared before whatever reads it from here on: false for an effect of another tree, one
+    // without a destination node, or one resolved later (its outputs would read no result).
+    bool resultResolvedIn(RenderStages const* stages) const;
 
     // Settings, as bound to the parameters "disable", "opacity" and "blendMode".
     int disableSetting() const { return m_disable; }
@@ -186,6 +191,9 @@ private:
     Base3DGenerator const* m_passed3D = nullptr;
     Base1DGenerator const* m_passed1D = nullptr;
     unsigned long long m_passedSerial = 0;
+    // The render (its stages and serial) that last resolved this effect whole.
+    mutable RenderStages const* m_resolvedBy = nullptr;
+    mutable unsigned long long m_resolvedSerial = 0;
     // What reading the input costs (and, while passing it, the outputs) in this render.
     PullRecord m_inputRecord;
     PullRecord m_passRecord;

@@ -127,7 +127,9 @@ void KelNGNodeGraphView::updateGraph()
     m_selectedNode = nullptr;
     bool allPlaced = true;
     KelNGNode* selected = nullptr;
-    for (KelNodes::Node* node : m_graph->nodes()) {
+    // A copy: a new item asks its node for its terminals, which may sort the graph's list anew.
+    const QList<KelNodes::Node*> members = m_graph->nodes();
+    for (KelNodes::Node* node : members) {
         KelNGNode* item = KelNGNode::itemOf(node);
         if (!item)
             item = new KelNGNode(node);

@@ -1,7 +1,9 @@
 // A project whose effects nest Chromatic Aberration and read the picture across their levels, as
 // moving a node into an inner effect leaves it, opens and renders what the node's formula gives.
 // A project linking a node inside an effect to the project's own picture node, which the chain
-// of effects would cut, is refused at open with the reason, and the open project stays.
+// of effects would cut, is refused at open with the reason, and the open project stays. A file
+// naming two links from an inner effect's output opens with the one named last and renders,
+// and saves, what it holds.
 
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
@@ -15,11 +17,16 @@
 #include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
 #include "nodes/Node.h"
+#include "nodes/NodeDescriptor.h"
 #include "nodes/Terminal.h"
 #include "params/ParameterContainer.h"
 
 #include <QDir>
+#include <QDomDocument>
+#include <QFile>
 #include <QImage>
+
+#include <algorithm>
 
 namespace MainWindowTest {
 namespace {
@@ -187,6 +194,157 @@ TEST_F(ProjectLinks, ANodeInsideAnEffectLinkedToTheProjectsPictureIsRefusedAtOpe
     EXPECT_FALSE(core()->isModified());
     ASSERT_TRUE(core()->renderer()->completedSucceeded());
     EXPECT_EQ(*core()->resultImage(), keptResult);
+}
+
+// The effect named `name` anywhere in `graph`.
+VyxNodeGraph* effectNamed(KelNodes::NodeGraph const* graph, QString const& name)
+{
+    for (KelNodes::Node* node : graph->nodes()) {
+        auto* effect = dynamic_cast<VyxNodeGraph*>(node);
+        if (!effect)
+            continue;
+        if (effect->name() == name)
+            return effect;
+        if (VyxNodeGraph* inside = effectNamed(effect, name))
+            return inside;
+    }
+    return nullptr;
+}
+
+// The links a project file names from the effect `from`'s output `out` to the node `to`: the
+// input at the other end of each, in the order named.
+QStringList namedLinks(QDomDocument const& document, int from, QString const& out, int to)
+{
+    QStringList inputs;
+    QDomNodeList all = document.elementsByTagName(QStringLiteral("connection"));
+    for (int i = 0; i < all.size(); ++i) {
+        const QDomElement c = all.at(i).toElement();
+        for (int end : {1, 2}) {
+            const QString own = QString::number(end);
+            const QString peer = QString::number(3 - end);
+            if (c.attribute(QStringLiteral("node_uid") + own).toInt() == from
+                && c.attribute(QStringLiteral("terminal") + own) == out
+                && c.attribute(QStringLiteral("node_uid") + peer).toInt() == to)
+                inputs << c.attribute(QStringLiteral("terminal") + peer);
+        }
+    }
+    return inputs;
+}
+
+QDomDocument readDocument(QString const& path)
+{
+    QDomDocument document;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        document.setContent(file.readAll());
+    return document;
+}
+
+// The effect "Nest" holds "Inner" (an inversion) and a Max reading Inner on "rgbIn2". A file
+// naming a second link, Inner to "rgbIn1" ahead of it, opens with the one named last (an
+// effect's output keeps one link): the Max's "rgbIn1" reads its own mid grey, the picture of the
+// project made with the one link, and a save writes that one link.
+TEST_F(ProjectLinks, AFileNamingTwoLinksFromAnInnerEffectsOutputOpensWithTheOneNamedLast)
+{
+    core()->cancelRender();
+    VyxNodeGraph* nest = core()->rootGraph()->addSubGraph(-1);
+    nest->setName(QStringLiteral("Nest"));
+    nest->setUp(core()->sourceImage(), nullptr, nullptr, false);
+    VyxNodeGraph* inner = nest->addSubGraph(-1);
+    inner->setName(QStringLiteral("Inner"));
+    inner->setUp(core()->sourceImage(), nullptr, nullptr, false);
+    KelNodes::Node* inversion = inner->addNode(QStringLiteral("operator.inversion"), -1);
+    KelNodes::Node* max = nest->addNode(QStringLiteral("operator.Maths.max"), -1);
+    ASSERT_TRUE(inversion && max);
+    link(nest->sourceNode(), "rgb", inner, "rgbIn");
+    link(inner->sourceNode(), "rgb", inversion, "inRgb");
+    unlinkInput(inner->destinationNode(), "rgb");
+    link(inversion, "outRgb", inner->destinationNode(), "rgb");
+    link(inner, "rgbOut", max, "rgbIn2");
+    unlinkInput(nest->destinationNode(), "rgb");
+    link(max, "rgbOut", nest->destinationNode(), "rgb");
+    core()->addObjectFromNodeGraph(nest);
+    settle();
+    const int innerUid = inner->uid();
+    const int maxUid = max->uid();
+
+    // max(inverted, mid grey) on every channel.
+    QImage expected = picture();
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            const QRgb p = expected.pixel(x, y);
+            expected.setPixel(x, y, qRgb(std::max(255 - qRed(p), 128), std::max(255 - qGreen(p), 128),
+                                         std::max(255 - qBlue(p), 128)));
+        }
+    }
+    auto expectOneLinkRendered = [&](char const* when) {
+        ASSERT_TRUE(core()->renderer()->completedSucceeded()) << when << window->imageView()->message().toStdString();
+        EXPECT_EQ(window->imageView()->message(), QString()) << when;
+        const QImage result = core()->resultImage()->convertToFormat(QImage::Format_RGB32);
+        int differing = 0;
+        for (int y = 0; y < result.height(); ++y) {
+            for (int x = 0; x < result.width(); ++x)
+                differing += result.pixel(x, y) != expected.pixel(x, y);
+        }
+        EXPECT_EQ(differing, 0) << when;
+    };
+    expectOneLinkRendered("made");
+    QString once = dir.filePath(QStringLiteral("once.vyxsg"));
+    ASSERT_TRUE(window->saveNodeGraph(core()->rootGraph(), once));
+    discardProject();
+
+    QDomDocument document = readDocument(once);
+    ASSERT_EQ(namedLinks(document, innerUid, QStringLiteral("rgbOut"), maxUid), QStringList{QStringLiteral("rgbIn2")});
+    QDomElement named;
+    QDomNodeList all = document.elementsByTagName(QStringLiteral("connection"));
+    for (int i = 0; i < all.size() && named.isNull(); ++i) {
+        if (all.at(i).toElement().attribute(QStringLiteral("terminal1")) == QLatin1String("rgbIn2")
+            || all.at(i).toElement().attribute(QStringLiteral("terminal2")) == QLatin1String("rgbIn2"))
+            named = all.at(i).toElement();
+    }
+    QDomElement first = named.cloneNode().toElement();
+    for (char const* attribute : {"terminal1", "terminal2"}) {
+        if (first.attribute(QLatin1String(attribute)) == QLatin1String("rgbIn2"))
+            first.setAttribute(QLatin1String(attribute), QStringLiteral("rgbIn1"));
+    }
+    named.parentNode().insertBefore(first, named);
+    ASSERT_EQ(namedLinks(document, innerUid, QStringLiteral("rgbOut"), maxUid),
+              (QStringList{QStringLiteral("rgbIn1"), QStringLiteral("rgbIn2")}));
+    QString twice = dir.filePath(QStringLiteral("twice.vyxsg"));
+    {
+        QFile file(twice);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(document.toByteArray(4));
+    }
+
+    MessageBoxes none({});
+    window->openNodeGraph(core()->rootGraph(), twice);
+    settle();
+    EXPECT_EQ(none.texts, QStringList());
+    ASSERT_EQ(core()->projectName(), twice);
+    inner = effectNamed(core()->rootGraph(), QStringLiteral("Inner"));
+    nest = effectNamed(core()->rootGraph(), QStringLiteral("Nest"));
+    ASSERT_TRUE(inner && nest);
+    max = nullptr;
+    for (KelNodes::Node* node : nest->nodes()) {
+        if (node->descriptor()->typeId == QLatin1String("operator.Maths.max"))
+            max = node;
+    }
+    ASSERT_NE(max, nullptr);
+    EXPECT_EQ(inner->getTerminal(QStringLiteral("rgbOut"))->numConnections(), 1);
+    EXPECT_TRUE(max->getTerminal(QStringLiteral("rgbIn2"))->isConnectedTo(inner->getTerminal(QStringLiteral("rgbOut"))));
+    EXPECT_EQ(max->getTerminal(QStringLiteral("rgbIn1"))->numConnections(), 0);
+    expectOneLinkRendered("opened");
+
+    QString resaved = dir.filePath(QStringLiteral("resaved.vyxsg"));
+    ASSERT_TRUE(window->saveNodeGraph(core()->rootGraph(), resaved));
+    EXPECT_EQ(namedLinks(readDocument(resaved), inner->uid(), QStringLiteral("rgbOut"), max->uid()),
+              QStringList{QStringLiteral("rgbIn2")});
+    discardProject();
+    window->openNodeGraph(core()->rootGraph(), resaved);
+    settle();
+    EXPECT_EQ(none.texts, QStringList());
+    expectOneLinkRendered("saved and opened again");
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 // and Open. Every step comes while a render is held in its rows (until something cancels it), and
 // every render the step starts is held the same way until the step is over, so that a render
 // started inside a change surely still reads when the change goes on. The test home's fault hook
-// and the render-read count catch a change under it.
+// and the render-read count catch a change under it; the render thread's starts and the running
+// render's generation catch a render started inside the step at all, even where the step
+// stopped it again before changing anything.
 
 #include "WindowUser.h"
 
@@ -21,6 +23,9 @@
 #include "app/StoragePaths.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
+#include "effects/NodeFilteredImage.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/VyxNodeGraph.h"
 #include "mainwindow/TwMainWindow.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwProjectBrowser.h"
@@ -28,10 +33,13 @@
 #include "nodes/NodeGraph.h"
 #include "nodes/Terminal.h"
 #include "nodeui/KelNGNode.h"
+#include "nodeui/KelNGNodeConnection.h"
 #include "nodeui/KelNGNodeGraphView.h"
 #include "nodeui/KelTimeline.h"
 #include "nodeui/NodeDockTabWidget.h"
 #include "nodeui/TreeWidgetByMimeType.h"
+#include "params/Color.h"
+#include "params/ParameterContainer.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -126,6 +134,8 @@ protected:
         RenderStatus& status = core()->renderer()->status();
         status.setClock(std::make_unique<RushingClock>());
         hold = std::make_unique<RenderHold>(&status);
+        // On the render thread, before its run: counted by the time a cancel's wait returns.
+        QObject::connect(core()->renderer(), &QThread::started, hold.get(), [this] { ++threadStarts; }, Qt::DirectConnection);
     }
     void TearDown() override
     {
@@ -148,11 +158,19 @@ protected:
         core()->start();
         const bool held = hold->awaitHeld(core());
         const quint64 faultsBefore = KelNodes::NodeGraph::renderReadFaults();
+        Renderer* renderer = core()->renderer();
+        const quint64 heldGeneration = renderer->generation();
+        const int startsBefore = threadStarts.load();
         if (held)
             step();
+        // Before the event loop runs again: a render handed over inside the step has started its
+        // thread, stopped since or still running under a generation of its own.
+        const bool startedInside =
+            threadStarts.load() != startsBefore || (renderer->isRunning() && renderer->generation() != heldGeneration);
         hold->disarm();
         settle();
         EXPECT_TRUE(held) << what << ": no render read the project when it came";
+        EXPECT_FALSE(startedInside) << what << " started a render inside the change";
         EXPECT_EQ(KelNodes::NodeGraph::renderReadFaults(), faultsBefore) << what << " changed a graph a render read";
     }
     void undoAndRedo(std::string const& what)
@@ -234,6 +252,7 @@ protected:
     KelNGObject* toneFx = nullptr;
     QString savedPath;
     std::unique_ptr<RenderHold> hold;
+    std::atomic<int> threadStarts{0};
 };
 
 // The road that deleted an effect under a render it started: Edit > Delete in the node-graph view
@@ -251,6 +270,88 @@ TEST_F(RenderRoads, EditDeleteOfAnEffectWhosePickedNodeStandsAtAnotherFrame)
     duringARender("Edit > Delete", [this] { editDelete(); });
     ASSERT_EQ(objectNamed(QStringLiteral("Tone FX")), nullptr);
     undoAndRedo("Edit > Delete");
+}
+
+// The user's road to an effect read twice: in the node-graph view, a wire drawn from an inner
+// effect's output to a Max's first input, then another to its second. The output keeps one link:
+// the second wire takes the first's place in the graph and in the view, and the picture is the
+// one the graph now holds makes: the first input reads its own mid grey (its second's default
+// is white, so a render of the graph with the first wire shows white).
+TEST_F(RenderRoads, ASecondWireDrawnFromAnInnerEffectsOutputTakesTheFirstsPlace)
+{
+    pressGraphView();
+    clickShowProject();
+    core()->cancelRender();
+    KelVyxNodes::VyxNodeGraph* nest = core()->rootGraph()->addSubGraph(-1);
+    nest->setName(QStringLiteral("Nest"));
+    nest->setUp(core()->sourceImage(), nullptr, nullptr, false);
+    KelVyxNodes::VyxNodeGraph* inner = nest->addSubGraph(-1);
+    inner->setName(QStringLiteral("Inner"));
+    inner->setUp(core()->sourceImage(), nullptr, nullptr, false);
+    KelNodes::Node* inversion = inner->addNode(QStringLiteral("operator.inversion"), -1);
+    KelNodes::Node* max = nest->addNode(QStringLiteral("operator.Maths.max"), -1);
+    ASSERT_TRUE(inversion && max);
+    ASSERT_EQ(max->paramContainer()->setColorParam(QStringLiteral("color2"), KelUtils::Color(1.0f, 1.0f, 1.0f)), 0);
+    ASSERT_EQ(nest->sourceNode()->connect(QStringLiteral("rgb"), inner, QStringLiteral("rgbIn")), 0);
+    ASSERT_EQ(inner->sourceNode()->connect(QStringLiteral("rgb"), inversion, QStringLiteral("inRgb")), 0);
+    inner->destinationNode()->getTerminal(QStringLiteral("rgb"))->disconnectAll();
+    ASSERT_EQ(inversion->connect(QStringLiteral("outRgb"), inner->destinationNode(), QStringLiteral("rgb")), 0);
+    nest->destinationNode()->getTerminal(QStringLiteral("rgb"))->disconnectAll();
+    ASSERT_EQ(max->connect(QStringLiteral("rgbOut"), nest->destinationNode(), QStringLiteral("rgb")), 0);
+    core()->addObjectFromNodeGraph(nest);
+    settle();
+    clickRow(objectNamed(QStringLiteral("Nest")));
+    settle();
+
+    KelNodes::Terminal* output = inner->getTerminal(QStringLiteral("rgbOut"));
+    // The wires the view draws from Inner's output: the inputs at their other ends.
+    auto wiresFromOutput = [&] {
+        QStringList inputs;
+        for (KelNGNodeConnection* wire : window->objectEditorGraphView()->connections()) {
+            if (wire->sourceTerminal() == output && wire->destinationTerminal())
+                inputs << wire->destinationTerminal()->name();
+            else if (wire->destinationTerminal() == output && wire->sourceTerminal())
+                inputs << wire->sourceTerminal()->name();
+        }
+        return inputs;
+    };
+    auto resultIsWhite = [&] {
+        const QImage result = core()->resultImage()->convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < result.height(); ++y) {
+            for (int x = 0; x < result.width(); ++x) {
+                if ((result.pixel(x, y) & 0xFFFFFFu) != 0xFFFFFFu)
+                    return false;
+            }
+        }
+        return true;
+    };
+
+    dragWire(atTerminal(inner, QStringLiteral("rgbOut")), atTerminal(max, QStringLiteral("rgbIn1")));
+    settle();
+    ASSERT_TRUE(max->getTerminal(QStringLiteral("rgbIn1"))->isConnectedTo(output));
+    EXPECT_EQ(wiresFromOutput(), QStringList{QStringLiteral("rgbIn1")});
+    ASSERT_TRUE(core()->renderer()->completedSucceeded()) << window->imageView()->message().toStdString();
+    EXPECT_TRUE(resultIsWhite()) << "max(inverted, white)";
+
+    dragWire(atTerminal(inner, QStringLiteral("rgbOut")), atTerminal(max, QStringLiteral("rgbIn2")));
+    settle();
+    EXPECT_EQ(output->numConnections(), 1);
+    EXPECT_TRUE(max->getTerminal(QStringLiteral("rgbIn2"))->isConnectedTo(output));
+    EXPECT_EQ(max->getTerminal(QStringLiteral("rgbIn1"))->numConnections(), 0);
+    EXPECT_EQ(wiresFromOutput(), QStringList{QStringLiteral("rgbIn2")});
+    ASSERT_TRUE(core()->renderer()->completedSucceeded()) << window->imageView()->message().toStdString();
+    EXPECT_EQ(window->imageView()->message(), QString());
+    const QImage drawn = core()->resultImage()->copy();
+    EXPECT_FALSE(resultIsWhite());
+
+    // The same project with the one link made in the graph.
+    core()->cancelRender();
+    output->disconnectAll();
+    ASSERT_EQ(inner->connect(QStringLiteral("rgbOut"), max, QStringLiteral("rgbIn2")), 0);
+    core()->start();
+    settle();
+    ASSERT_TRUE(core()->renderer()->completedSucceeded()) << window->imageView()->message().toStdString();
+    EXPECT_EQ(drawn, *core()->resultImage());
 }
 
 // The image view: the bin, a template dropped on the picture, a typed value, a frame change.

@@ -198,6 +198,41 @@ TEST_F(SaveImage, ANodeThatGivesUpIsNamedAndNothingIsWritten)
     expectBothCommandsRefuse(reason);
 }
 
+// A node reading an effect the render does not make (here one of another graph) would read the
+// grey an effect gives without a result: the render fails with the reason after the failure
+// sentence, and neither command writes anything.
+TEST_F(SaveImage, ANodeReadingAnEffectWithoutItsResultFailsTheRenderAndNothingIsWritten)
+{
+    const QString reason =
+        QStringLiteral("the node \"Reader\" reads the effect \"Elsewhere\", which has no result for it in this render");
+    showPicture(QSize(40, 30), qRgb(200, 10, 10));
+    KelNGObject* object = addInversion("Reads elsewhere");
+    auto* graph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(object->graph());
+    ASSERT_NE(graph, nullptr);
+    KelVyxNodes::VyxNodeGraph other;
+    KelVyxNodes::VyxNodeGraph* elsewhere = other.addSubGraph(-1);
+    ASSERT_NE(elsewhere, nullptr);
+    elsewhere->setName(QStringLiteral("Elsewhere"));
+    core()->cancelRender();
+    KelNodes::Node* max = graph->addNode(QStringLiteral("operator.Maths.max"), -1);
+    ASSERT_NE(max, nullptr);
+    max->setName(QStringLiteral("Reader"));
+    ASSERT_EQ(graph->sourceNode()->connect(QStringLiteral("rgb"), max, QStringLiteral("rgbIn1")), 0);
+    ASSERT_EQ(elsewhere->connect(QStringLiteral("rgbOut"), max, QStringLiteral("rgbIn2")), 0);
+    graph->destinationNode()->getTerminal(QStringLiteral("rgb"))->disconnectAll();
+    ASSERT_EQ(max->connect(QStringLiteral("rgbOut"), graph->destinationNode(), QStringLiteral("rgb")), 0);
+    core()->start();
+    settle();
+    ASSERT_FALSE(core()->renderer()->completedSucceeded());
+    EXPECT_EQ(window->imageView()->message().toStdString(),
+              QStringLiteral("Rendering failed or canceled: %1.").arg(reason).toStdString());
+
+    expectBothCommandsRefuse(reason);
+    // The other graph goes first: nothing renders it while the window holds a link to it.
+    core()->cancelRender();
+    max->getTerminal(QStringLiteral("rgbIn2"))->disconnectAll();
+}
+
 TEST_F(SaveImage, OnlyFormatsThatHoldThePictureAreOfferedAndOthersAreRefusedByName)
 {
     struct Case {
