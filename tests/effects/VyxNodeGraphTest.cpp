@@ -165,9 +165,17 @@ TEST(VyxNodeGraph, CancellationStopsBetweenRows)
     EXPECT_EQ(invert->stops, 0);
     EXPECT_EQ(capture.messages(), QStringList{kFilterFailed});
     EXPECT_TRUE(h.result().isNull());
-    // Rows written before the cancel stay in the destination image, the rest were not touched.
+    // Rows written before the cancel stay in the destination image. Which rows those are depends
+    // on how the rows were shared among the render threads; how many does not.
     QImage const& partial = h.destination()->destinationImage();
-    EXPECT_EQ(partial.pixel(3, 1), 0xFF000000u | (~gradientPixel(3, 1) & 0xFFFFFFu));
+    int rowsWritten = 0;
+    for (int y = 0; y < partial.height(); ++y) {
+        bool written = true;
+        for (int x = 0; x < partial.width(); ++x)
+            written = written && partial.pixel(x, y) == (0xFF000000u | (~gradientPixel(x, y) & 0xFFFFFFu));
+        rowsWritten += written ? 1 : 0;
+    }
+    EXPECT_GE(rowsWritten, 2);
 
     // Cancel before the first row: operationStarted, no progress.
     CountingObserver early;

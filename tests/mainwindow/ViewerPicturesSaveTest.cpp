@@ -5,6 +5,7 @@
 
 #include "MainWindowFixture.h"
 #include "PictureDrop.h"
+#include "UprightPhoto.h"
 
 #include "app/TwCore.h"
 #include "browser/ImageView.h"
@@ -31,22 +32,7 @@ QString photo(int orientation, char const* suffix)
     return picture(QStringLiteral("orientation-%1.%2").arg(orientation).arg(QLatin1String(suffix)));
 }
 
-bool near(QRgb got, QRgb expected)
-{
-    return std::abs(qRed(got) - qRed(expected)) <= 40 && std::abs(qGreen(got) - qGreen(expected)) <= 40
-           && std::abs(qBlue(got) - qBlue(expected)) <= 40 && qAlpha(got) == qAlpha(expected);
-}
-
-// The photo every viewer shows: 300 x 200, red at the top left, green at the top right, blue at
-// the bottom left.
-void expectUpright(QImage const& image)
-{
-    ASSERT_EQ(image.size(), QSize(300, 200));
-    EXPECT_TRUE(near(image.pixel(30, 20), qRgb(255, 0, 0)));
-    EXPECT_TRUE(near(image.pixel(270, 20), qRgb(0, 255, 0)));
-    EXPECT_TRUE(near(image.pixel(30, 180), qRgb(0, 0, 255)));
-    EXPECT_TRUE(near(image.pixel(270, 180), qRgb(128, 128, 128)));
-}
+using UprightPhoto::expectUpright;
 
 using ViewerPicturesSave = MainWindowFixture;
 
