@@ -114,6 +114,7 @@ void killReader(pid_t pid)
 }
 
 std::atomic<PictureReaderProcess::Kill> s_kill{&killReader};
+std::atomic<quint64> s_requestsSent{0};
 
 // Whether `pid` ended within `graceMs`, reaped then; never waits longer.
 bool endedWithin(pid_t pid, int graceMs, int* status)
@@ -168,6 +169,11 @@ PictureReaderProcess::~PictureReaderProcess()
 void PictureReaderProcess::setKill(Kill kill)
 {
     s_kill = kill ? kill : &killReader;
+}
+
+quint64 PictureReaderProcess::requestsSent()
+{
+    return s_requestsSent;
 }
 
 QString PictureReaderProcess::otherVersionReason()
@@ -269,6 +275,8 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
         *reason = QStringLiteral("The picture's reader could not be started: %1").arg(m_program);
         return false;
     }
+    if (sent == ReaderChannel::Result::Done)
+        ++s_requestsSent;
     if (sent != ReaderChannel::Result::Done) {
         m_canceled = sent == ReaderChannel::Result::Canceled;
         *reason = unansweredReason(sent, timeLimitMs);
