@@ -87,6 +87,9 @@ bool mapPictures(int memory, const PictureReply& reply, QList<QImage>* images, Q
             *reason = ImageLibrary::errorText(ImageLibrary::NoMemory);
             return false;
         }
+        // Every page is read next (the picture is shown or rendered): mapped at once, each still
+        // the reader's page until the program writes on it.
+        ::madvise(address, length, MADV_POPULATE_READ);
         QImage image(static_cast<uchar*>(address), layer.size.width(), layer.size.height(), layer.bytesPerLine,
                      !layer.alpha         ? QImage::Format_RGB32
                      : layer.premultiplied ? QImage::Format_ARGB32_Premultiplied

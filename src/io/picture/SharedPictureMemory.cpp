@@ -68,6 +68,9 @@ uchar* SharedPictureMemory::allocate(qint64 bytes)
     if (m_end + length > m_reserved || !ReaderMemory::roomForShared(length))
         return nullptr;
     const qint64 offset = m_end;
+    // Its pages made at once, as the decoder is about to write them all: faulting them in one by
+    // one costs shared memory far more than the heap.
+    ::madvise(m_base + offset, size_t(length), MADV_POPULATE_WRITE);
     m_end += length;
     m_rooms.emplace(offset, length);
     m_live += length;
