@@ -1,35 +1,44 @@
-// Reading pictures from outside: in this process (as the program read them before its reader
-// process) against through the reader process, in one run. A 24-megapixel JPEG picked as the
-// source (its layers through the image library), and the thumbnails of a folder of 300 pictures
-// (Qt's readers at the browser's thumbnail size). The pictures are written by the benchmark
-// itself, by Qt's JPEG writer. A benchmark, not a test. See bench/README.md.
+// Reading pictures from outside: in this process, as the program read them before its reader
+// process (the same calls: a source pick through the image library, a drop and a thumbnail through
+// Qt's readers, a thumbnail Qt refuses through the image library), against through the reader
+// process, in one run. A 24-megapixel JPEG picked as the source and dropped on the image view, the
+// thumbnails of a folder of 300 mixed pictures (JPEG, PNG, WebP, bitmap and Photoshop files) at
+// the browser's thumbnail size, and 200 small pictures read whole (icons). The pictures are
+// written by the benchmark itself. A benchmark, not a test. See bench/README.md.
 //
 //   build-release/bin/picture_bench [Google Benchmark options]
 
 #include "io/picture/ImageLibrary.h"
+#include "io/picture/LibraryPictureFile.h"
 #include "io/picture/PictureFile.h"
 #include "io/picture/PictureLayers.h"
 #include "io/picture/PictureReader.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
-#include <QPainter>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <ctime>
+
+#include <unistd.h>
 
 namespace {
 
-QTemporaryDir* g_work = nullptr;
 QString g_photo;
 QStringList g_folder;
-const QSize thumbnailSize(160, 120);
+QStringList g_small;
+// As the browser asks for its thumbnails.
+const QSize thumbnailSize(120, 80);
 
-// A picture with detail everywhere, so that its JPEG is of a photo's size.
+// A picture with detail everywhere, so that its file is of a photo's size.
 QImage photoLike(QSize size, int seed)
 {
     QImage image(size, QImage::Format_RGB32);
@@ -48,81 +57,255 @@ QImage photoLike(QSize size, int seed)
     return image;
 }
 
-bool write(const QImage& image, const QString& path)
+bool write(const QImage& image, const QString& path, const char* format)
 {
-    QImageWriter writer(path, "jpeg");
-    writer.setQuality(90);
+    QImageWriter writer(path, format);
+    if (qstrcmp(format, "jpeg") == 0 || qstrcmp(format, "webp") == 0)
+        writer.setQuality(90);
     return writer.write(image);
 }
 
+// A flat Photoshop file (RGB, 8 bits, raw planes): Qt has no reader for it.
+bool writePhotoshop(const QImage& image, const QString& path)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::BigEndian);
+    out.writeRawData("8BPS", 4);
+    out << quint16(1) << quint16(0) << quint16(0) << quint16(0) << quint16(3) << quint32(image.height())
+        << quint32(image.width()) << quint16(8) << quint16(3) << quint32(0) << quint32(0) << quint32(0) << quint16(0);
+    for (int channel = 0; channel < 3; ++channel) {
+        for (int y = 0; y < image.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                out << quint8(channel == 0 ? qRed(line[x]) : channel == 1 ? qGreen(line[x]) : qBlue(line[x]));
+        }
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Of the kinds and sizes a downloads or pictures folder holds.
+bool writeFolder(const QTemporaryDir& work)
+{
+    for (int i = 0; i < 300; ++i) {
+        const QString name = work.filePath(QStringLiteral("picture-%1").arg(i, 3, 10, QLatin1Char('0')));
+        const int kind = i % 30;
+        bool written = false;
+        if (kind < 18) // photos of 1 to 3 megapixels
+            written = write(photoLike(QSize(1200 + (i % 3) * 400, 900 + (i % 3) * 300), i), name + ".jpg", "jpeg");
+        else if (kind == 18) // a camera's 12 megapixels
+            written = write(photoLike(QSize(4000, 3000), i), name + ".jpg", "jpeg");
+        else if (kind < 25) // screenshots
+            written = write(photoLike(QSize(800 + (i % 3) * 400, 600 + (i % 3) * 300), i), name + ".png", "png");
+        else if (kind < 27)
+            written = write(photoLike(QSize(1200, 900), i), name + ".webp", "webp");
+        else if (kind < 29)
+            written = write(photoLike(QSize(640, 480), i), name + ".bmp", "bmp");
+        else
+            written = writePhotoshop(photoLike(QSize(1000, 750), i), name + ".psd");
+        if (!written)
+            return false;
+    }
+    QDir folder(work.path());
+    for (const QString& file : folder.entryList({QStringLiteral("picture-*")}, QDir::Files, QDir::Name))
+        g_folder.append(folder.filePath(file));
+    return g_folder.size() == 300;
+}
+
+bool writeSmall(const QTemporaryDir& work)
+{
+    for (int i = 0; i < 200; ++i) {
+        const QString name = work.filePath(QStringLiteral("small-%1").arg(i, 3, 10, QLatin1Char('0')));
+        const bool png = i % 2 == 0;
+        const QString path = name + (png ? ".png" : ".jpg");
+        if (!write(photoLike(png ? QSize(64, 64) : QSize(320, 240), i), path, png ? "png" : "jpeg"))
+            return false;
+        g_small.append(path);
+    }
+    return true;
+}
+
+// What the program does next with a picture (renders it, shows it): every page of it is read.
+int touch(const QImage& image)
+{
+    const uchar* bits = image.constBits();
+    const qsizetype bytes = image.sizeInBytes();
+    int sum = 0;
+    for (qsizetype at = 0; at < bytes; at += 4096)
+        sum += bits[at];
+    return sum;
+}
+
+// CPU time of this process and of its readers, in milliseconds: on a machine other work shares,
+// what a read costs beside its wall time. A reader's time is counted while it lives.
+double cpuMs()
+{
+    timespec own{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &own);
+    double ms = own.tv_sec * 1e3 + own.tv_nsec / 1e6;
+    const double tick = 1e3 / double(::sysconf(_SC_CLK_TCK));
+    QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile children(tasks.filePath(task + QStringLiteral("/children")));
+        if (!children.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& pid : children.readAll().split(' ')) {
+            QFile stat(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pid.trimmed())));
+            if (pid.trimmed().isEmpty() || !stat.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray line = stat.readAll();
+            // The fields after the name, which may hold spaces: utime and stime are the 12th and 13th.
+            const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+            if (fields.size() > 12)
+                ms += (fields[11].toDouble() + fields[12].toDouble()) * tick;
+        }
+    }
+    return ms;
+}
+
+// Counts the CPU time of a benchmark's iterations, as milliseconds an iteration.
+class CpuCounter
+{
+public:
+    explicit CpuCounter(benchmark::State& state) : m_state(state), m_start(cpuMs()) {}
+    ~CpuCounter()
+    {
+        if (m_state.iterations() > 0)
+            m_state.counters["cpu_ms"] = (cpuMs() - m_start) / double(m_state.iterations());
+    }
+
+private:
+    benchmark::State& m_state;
+    double m_start;
+};
+
+// --- as the program read them in its own process -------------------------------------------
+
 void pickInProcess(benchmark::State& state)
 {
+    const CpuCounter cpu(state);
     for (auto _ : state) {
         QString reason;
         const QList<PictureLayers::Layer> layers = PictureLayers::read(g_photo, QByteArray(), 1, &reason);
         if (layers.isEmpty())
             state.SkipWithError(qPrintable(reason));
-        benchmark::DoNotOptimize(layers);
+        else
+            benchmark::DoNotOptimize(touch(layers.first().second));
     }
 }
 
-void pickThroughReader(benchmark::State& state)
+void dropInProcess(benchmark::State& state)
 {
+    const CpuCounter cpu(state);
     for (auto _ : state) {
-        QString reason;
-        const QList<PictureReader::Layer> layers = PictureReader::readLayers(g_photo, QByteArray(), 1, &reason);
-        if (layers.isEmpty())
-            state.SkipWithError(qPrintable(reason));
-        benchmark::DoNotOptimize(layers);
+        const QImage image = PictureFile::read(g_photo);
+        if (image.isNull())
+            state.SkipWithError("the drop read nothing");
+        benchmark::DoNotOptimize(touch(image));
     }
 }
 
 void folderInProcess(benchmark::State& state)
 {
+    const CpuCounter cpu(state);
     for (auto _ : state) {
-        for (const QString& path : std::as_const(g_folder))
-            benchmark::DoNotOptimize(PictureFile::read(path, thumbnailSize));
+        for (const QString& path : std::as_const(g_folder)) {
+            QSize full;
+            QImage picture = PictureFile::read(path, thumbnailSize, &full);
+            if (picture.isNull())
+                picture = LibraryPictureFile::read(path, &full);
+            if (picture.isNull())
+                state.SkipWithError(qPrintable(path));
+            benchmark::DoNotOptimize(touch(picture));
+        }
+    }
+}
+
+void smallInProcess(benchmark::State& state)
+{
+    const CpuCounter cpu(state);
+    for (auto _ : state) {
+        for (const QString& path : std::as_const(g_small))
+            benchmark::DoNotOptimize(touch(PictureFile::read(path)));
+    }
+}
+
+// --- through the reader process -----------------------------------------------------------------
+
+void pickThroughReader(benchmark::State& state)
+{
+    const CpuCounter cpu(state);
+    for (auto _ : state) {
+        QString reason;
+        const QList<PictureReader::Layer> layers = PictureReader::readLayers(g_photo, QByteArray(), 1, &reason);
+        if (layers.isEmpty())
+            state.SkipWithError(qPrintable(reason));
+        else
+            benchmark::DoNotOptimize(touch(layers.first().second));
+    }
+}
+
+void dropThroughReader(benchmark::State& state)
+{
+    const CpuCounter cpu(state);
+    for (auto _ : state) {
+        QString reason;
+        const QImage image = PictureReader::readFile(g_photo, QSize(), nullptr, &reason);
+        if (image.isNull())
+            state.SkipWithError(qPrintable(reason));
+        benchmark::DoNotOptimize(touch(image));
     }
 }
 
 void folderThroughReader(benchmark::State& state)
 {
+    const CpuCounter cpu(state);
     for (auto _ : state) {
-        for (const QString& path : std::as_const(g_folder))
-            benchmark::DoNotOptimize(PictureReader::readFile(path, thumbnailSize));
+        for (const QString& path : std::as_const(g_folder)) {
+            QSize full;
+            const QImage picture = PictureReader::readThumbnail(path, thumbnailSize, &full);
+            if (picture.isNull())
+                state.SkipWithError(qPrintable(path));
+            benchmark::DoNotOptimize(touch(picture));
+        }
+    }
+}
+
+void smallThroughReader(benchmark::State& state)
+{
+    const CpuCounter cpu(state);
+    for (auto _ : state) {
+        for (const QString& path : std::as_const(g_small))
+            benchmark::DoNotOptimize(touch(PictureReader::readFile(path)));
     }
 }
 
 } // namespace
 
-// Interleaved, so that a machine busy for a while weighs on both sides alike.
+// Each pair side by side; --benchmark_enable_random_interleaving=true interleaves the repetitions,
+// so that a machine busy for a while weighs on both sides alike.
 BENCHMARK(pickInProcess)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(pickThroughReader)->Unit(benchmark::kMillisecond)->Iterations(5);
-BENCHMARK(folderInProcess)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(folderThroughReader)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(dropInProcess)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(dropThroughReader)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(folderInProcess)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(folderThroughReader)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(smallInProcess)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(smallThroughReader)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
     QTemporaryDir work;
-    g_work = &work;
     g_photo = work.filePath(QStringLiteral("photo-24mp.jpg"));
-    if (!write(photoLike(QSize(6000, 4000), 0), g_photo)) {
-        std::fprintf(stderr, "the photo could not be written\n");
+    if (!write(photoLike(QSize(6000, 4000), 0), g_photo, "jpeg") || !writeFolder(work) || !writeSmall(work)) {
+        std::fprintf(stderr, "the pictures could not be written\n");
         return 1;
-    }
-    for (int i = 0; i < 300; ++i) {
-        const QString path = work.filePath(QStringLiteral("picture-%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
-        // Of the sizes a download folder holds: 1 to 3 megapixels.
-        if (!write(photoLike(QSize(1200 + (i % 3) * 400, 900 + (i % 3) * 300), i), path)) {
-            std::fprintf(stderr, "the folder could not be written\n");
-            return 1;
-        }
-        g_folder.append(path);
     }
     ImageLibrary::initialise();
     // The reader is started before the timing, as the program's first picture starts it.
-    PictureReader::readLayers(g_folder.first(), QByteArray(), 1, nullptr);
+    PictureReader::readLayers(g_small.first(), QByteArray(), 1, nullptr);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

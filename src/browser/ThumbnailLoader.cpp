@@ -76,10 +76,10 @@ struct ThumbnailLoader::Shared {
 
 ThumbnailLoader::ThumbnailLoader(Reader reader) : m_shared(std::make_shared<Shared>())
 {
+    // Photoshop files, and Targa files Qt's reader refuses, as a source picture reads them: in
+    // the same request, so that a reader that stops answering costs one time limit.
     m_shared->reader = reader ? std::move(reader) : Reader([](QString const& path, QSize fitInto, QSize* fullSize) {
-        const QImage picture = PictureReader::readFile(path, fitInto, fullSize);
-        // Photoshop files, and Targa files Qt's reader refuses, as a source picture reads them.
-        return picture.isNull() ? PictureReader::readLibraryFile(path, fullSize) : picture;
+        return PictureReader::readThumbnail(path, fitInto, fullSize);
     });
     m_shared->owner = this;
 }

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -58,10 +59,15 @@ inline qint64 peakAddressSpaceBytes()
 }
 
 // Limits the process's address space to `bytes` in all; false when the limit could not be set.
-// For a child process: the limit holds for the whole process.
+// For a child process: the limit holds for the whole process. Only the soft limit is lowered:
+// a process it starts (the picture reader) inherits it but may raise it again, as the bound is
+// the program's own memory, not its reader's.
 inline bool limitAddressSpaceTo(qint64 bytes)
 {
-    const rlimit limit{rlim_t(bytes), rlim_t(bytes)};
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) != 0)
+        return false;
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? rlim_t(bytes) : std::min(rlim_t(bytes), limit.rlim_max);
     return setrlimit(RLIMIT_AS, &limit) == 0;
 }
 

@@ -878,6 +878,19 @@ int ImageLibrary::bytesPerPixelOf(int type)
     }
 }
 
+namespace {
+
+ImageLibrary::PixelAllocate s_pixelAllocate = nullptr;
+ImageLibrary::PixelRelease s_pixelRelease = nullptr;
+
+} // namespace
+
+void ImageLibrary::setPixelMemory(PixelAllocate allocate, PixelRelease release)
+{
+    s_pixelAllocate = allocate;
+    s_pixelRelease = release;
+}
+
 ImageLibrary::Bitmap* ImageLibrary::allocBitmap(int type, int width, int height, int linePadding)
 {
     if (width <= 0 || height <= 0 || qint64(width) * height > maxPixels || linePadding <= 0)
@@ -890,7 +903,8 @@ ImageLibrary::Bitmap* ImageLibrary::allocBitmap(int type, int width, int height,
     auto* bitmap = new (std::nothrow) Bitmap;
     if (!bitmap)
         return nullptr;
-    bitmap->data = new (std::nothrow) unsigned char[static_cast<size_t>(lineBytes * height)]();
+    bitmap->data = s_pixelAllocate ? s_pixelAllocate(lineBytes * height)
+                                   : new (std::nothrow) unsigned char[static_cast<size_t>(lineBytes * height)]();
     bitmap->colorMap = type == Colors ? new (std::nothrow) ColorMap() : nullptr;
     if (!bitmap->data || (type == Colors && !bitmap->colorMap)) {
         freeBitmap(bitmap);
@@ -908,7 +922,8 @@ void ImageLibrary::freeBitmap(Bitmap* bitmap)
 {
     if (!bitmap)
         return;
-    delete[] bitmap->data;
+    if (!(s_pixelRelease && bitmap->data && s_pixelRelease(bitmap->data)))
+        delete[] bitmap->data;
     delete bitmap->colorMap;
     delete bitmap;
 }

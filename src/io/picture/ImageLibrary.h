@@ -114,6 +114,12 @@ public:
     static Bitmap* allocBitmap(int type, int width, int height, int linePadding = 1);
     static void freeBitmap(Bitmap* bitmap);
     static int bytesPerPixelOf(int type);
+    // Where bitmaps' pixels are held: the heap unless set. The reader process gives the memory
+    // it shares with the program, so that a picture is decoded where the program maps it.
+    // `release` answers false for pixels that are not its own. Null for both: the heap.
+    using PixelAllocate = unsigned char* (*)(qint64 bytes);
+    using PixelRelease = bool (*)(unsigned char* data);
+    static void setPixelMemory(PixelAllocate allocate, PixelRelease release);
 
     static QString errorText(Error error);
 

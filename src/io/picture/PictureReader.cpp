@@ -276,6 +276,15 @@ QImage PictureReader::readLibraryFile(const QString& path, QSize* fullSize, QStr
     return firstImage(request, fullSize, reason);
 }
 
+QImage PictureReader::readThumbnail(const QString& path, QSize fitInto, QSize* fullSize, QString* reason)
+{
+    PictureRequest request;
+    request.kind = PictureRequest::Kind::Thumbnail;
+    request.path = path;
+    request.fitInto = fitInto;
+    return firstImage(request, fullSize, reason);
+}
+
 QImage PictureReader::readBytes(const QByteArray& bytes, qint64 pixelCap, QSize fitInto, QString* reason)
 {
     PictureRequest request;

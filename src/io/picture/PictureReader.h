@@ -30,6 +30,10 @@ public:
                            QString* reason = nullptr);
     // A Photoshop or Targa file as LibraryPictureFile::read reads it.
     static QImage readLibraryFile(const QString& path, QSize* fullSize = nullptr, QString* reason = nullptr);
+    // A thumbnail's picture in one request: as readFile reads it, and a file Qt's readers refuse
+    // as readLibraryFile reads it; *reason is the refusal of Qt's readers.
+    static QImage readThumbnail(const QString& path, QSize fitInto, QSize* fullSize = nullptr,
+                                QString* reason = nullptr);
     // The cap of every picture from outside.
     static qint64 defaultPixelCap();
     // Bytes through Qt's raster readers, within `pixelCap` pixels; with a valid `fitInto` no

@@ -87,6 +87,9 @@ bool mapPictures(int memory, const PictureReply& reply, QList<QImage>* images, Q
             *reason = ImageLibrary::errorText(ImageLibrary::NoMemory);
             return false;
         }
+        // Every page is read next (the picture is shown or rendered): mapped at once, each still
+        // the reader's page until the program writes on it.
+        ::madvise(address, length, MADV_POPULATE_READ);
         QImage image(static_cast<uchar*>(address), layer.size.width(), layer.size.height(), layer.bytesPerLine,
                      !layer.alpha         ? QImage::Format_RGB32
                      : layer.premultiplied ? QImage::Format_ARGB32_Premultiplied
@@ -114,6 +117,7 @@ void killReader(pid_t pid)
 }
 
 std::atomic<PictureReaderProcess::Kill> s_kill{&killReader};
+std::atomic<quint64> s_requestsSent{0};
 
 // Whether `pid` ended within `graceMs`, reaped then; never waits longer.
 bool endedWithin(pid_t pid, int graceMs, int* status)
@@ -168,6 +172,11 @@ PictureReaderProcess::~PictureReaderProcess()
 void PictureReaderProcess::setKill(Kill kill)
 {
     s_kill = kill ? kill : &killReader;
+}
+
+quint64 PictureReaderProcess::requestsSent()
+{
+    return s_requestsSent;
 }
 
 QString PictureReaderProcess::otherVersionReason()
@@ -269,6 +278,8 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
         *reason = QStringLiteral("The picture's reader could not be started: %1").arg(m_program);
         return false;
     }
+    if (sent == ReaderChannel::Result::Done)
+        ++s_requestsSent;
     if (sent != ReaderChannel::Result::Done) {
         m_canceled = sent == ReaderChannel::Result::Canceled;
         *reason = unansweredReason(sent, timeLimitMs);

@@ -42,6 +42,8 @@ public:
     // running, as the kernel holds a reader stuck in a read from a mount that stopped answering.
     using Kill = void (*)(pid_t pid);
     static void setKill(Kill kill);
+    // The requests sent to readers so far, by every reader of the process (tests).
+    static quint64 requestsSent();
     // Why a reader of another build is refused.
     static QString otherVersionReason();
 

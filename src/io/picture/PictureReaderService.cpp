@@ -8,27 +8,20 @@
 #include "io/picture/RasterPictureReader.h"
 #include "io/picture/ReaderChannel.h"
 #include "io/picture/ReaderMemory.h"
+#include "io/picture/SharedPictureMemory.h"
 
 #include <QBuffer>
 #include <QImageReader>
 
+#include <cstring>
 #include <new>
 
 #include <OpenImageIO/imageio.h>
 
-#include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
-
-constexpr qint64 pageBytes = 4096;
-
-qint64 pageAligned(qint64 bytes)
-{
-    return (bytes + pageBytes - 1) / pageBytes * pageBytes;
-}
 
 // Limits follow the read from the file's first byte: a header may cost little; what a format's
 // reader holds once it has opened the file, what the header check found it will; the pixels,
@@ -116,45 +109,59 @@ QImage readBytes(const PictureRequest& request, QString* reason, const std::func
     return image;
 }
 
-// The pictures in one sealed piece of shared memory, each at a page's start; -1 with *reason
-// when it cannot be made.
-int sharePictures(const QList<QImage>& images, PictureReply* reply, QString* reason)
+// Pixels of the image library's bitmaps and Qt's pictures read whole: in the memory shared with
+// the program while a request is served.
+unsigned char* allocatePixels(qint64 bytes)
 {
-    qint64 total = 0;
-    for (int i = 0; i < images.size(); ++i) {
+    SharedPictureMemory* memory = SharedPictureMemory::current();
+    uchar* room = memory ? memory->allocate(bytes) : nullptr;
+    return room ? room : new (std::nothrow) unsigned char[size_t(bytes)]();
+}
+
+bool releasePixels(unsigned char* data)
+{
+    SharedPictureMemory* memory = SharedPictureMemory::current();
+    return memory && memory->release(data);
+}
+
+QImage sharedImage(QSize size, QImage::Format format)
+{
+    SharedPictureMemory* memory = SharedPictureMemory::current();
+    return memory ? memory->image(size, format) : QImage();
+}
+
+// The answer's pictures in `memory`, sealed: those decoded there stay where they are, any other
+// is copied in. The pictures are let go of; -1 with *reason when the memory cannot be shared.
+int sharePictures(SharedPictureMemory& memory, QList<QImage>* images, PictureReply* reply, QString* reason)
+{
+    for (int i = 0; i < images->size(); ++i) {
+        const QImage& image = (*images)[i];
+        const qint64 bytes = qint64(image.bytesPerLine()) * image.height();
+        qint64 offset = memory.offsetOf(image.constBits(), bytes);
+        if (offset < 0) {
+            uchar* room = memory.allocate(bytes);
+            if (!room) {
+                memory.discard();
+                images->clear();
+                *reason = QStringLiteral("The picture's reader could not share the picture.");
+                return -1;
+            }
+            std::memcpy(room, image.constBits(), size_t(bytes));
+            offset = memory.offsetOf(room, bytes);
+        }
         PictureReply::Layer& layer = reply->layers[i];
-        layer.offset = total;
-        layer.size = images[i].size();
-        layer.bytesPerLine = qint32(images[i].bytesPerLine());
-        layer.alpha = images[i].hasAlphaChannel();
-        layer.premultiplied = images[i].format() == QImage::Format_ARGB32_Premultiplied;
-        total += pageAligned(qint64(images[i].bytesPerLine()) * images[i].height());
+        layer.offset = offset;
+        layer.size = image.size();
+        layer.bytesPerLine = qint32(image.bytesPerLine());
+        layer.alpha = image.hasAlphaChannel();
+        layer.premultiplied = image.format() == QImage::Format_ARGB32_Premultiplied;
     }
-    reply->dataBytes = total;
-    const int memory = ::memfd_create("vyx-picture", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    if (memory < 0 || ::ftruncate(memory, total) != 0) {
-        if (memory >= 0)
-            ::close(memory);
+    memory.keep();
+    images->clear();
+    const int shared = memory.seal(&reply->dataBytes);
+    if (shared < 0)
         *reason = QStringLiteral("The picture's reader could not share the picture.");
-        return -1;
-    }
-    void* mapped = ::mmap(nullptr, size_t(total), PROT_READ | PROT_WRITE, MAP_SHARED, memory, 0);
-    if (mapped == MAP_FAILED) {
-        ::close(memory);
-        *reason = QStringLiteral("The picture's reader could not share the picture.");
-        return -1;
-    }
-    for (int i = 0; i < images.size(); ++i) {
-        const QImage& image = images[i];
-        const qint64 lineBytes = image.bytesPerLine();
-        auto* out = static_cast<uchar*>(mapped) + reply->layers[i].offset;
-        for (int y = 0; y < image.height(); ++y)
-            std::memcpy(out + y * lineBytes, image.constScanLine(y), size_t(lineBytes));
-    }
-    ::munmap(mapped, size_t(total));
-    // Sealed, so that the program's view of it can never shrink under it.
-    ::fcntl(memory, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL);
-    return memory;
+    return shared;
 }
 
 } // namespace
@@ -198,6 +205,17 @@ PictureReaderService::Decode PictureReaderService::standardDecode()
         }
         case PictureRequest::Kind::LibraryFile: {
             const QImage image = LibraryPictureFile::read(request.path, &reply->fullSize, reason, claimed);
+            if (!image.isNull())
+                images.append(image);
+            break;
+        }
+        case PictureRequest::Kind::Thumbnail: {
+            // The refusal of Qt's readers is the one given: they read most kinds.
+            QImage image = PictureFile::read(request.path, request.fitInto, &reply->fullSize, reason, claimed);
+            if (image.isNull()) {
+                QString libraryReason;
+                image = LibraryPictureFile::read(request.path, &reply->fullSize, &libraryReason, claimed);
+            }
             if (!image.isNull())
                 images.append(image);
             break;
@@ -269,6 +287,11 @@ int PictureReaderService::serve(int socket, const Decode& decode)
     const qint64 base = ReaderMemory::dataInUse();
     if (base > 0)
         ReaderMemory::setHardLimit(base + largestReadBytes());
+    // Pictures are decoded where the program maps them.
+    SharedPictureMemory memory;
+    SharedPictureMemory::setCurrent(&memory);
+    ImageLibrary::setPixelMemory(&allocatePixels, &releasePixels);
+    RasterPictureReader::setImageMemory(&sharedImage);
     for (;;) {
         QByteArray frame;
         if (channel.receive(&frame, nullptr) != ReaderChannel::Result::Done)
@@ -280,19 +303,19 @@ int PictureReaderService::serve(int socket, const Decode& decode)
             reply.reason = QStringLiteral("The picture's reader was asked something it does not know.");
         else
             reply = handle(request, &images, decode);
-        int memory = -1;
+        int shared = -1;
         if (!images.isEmpty()) {
             QString reason;
-            memory = sharePictures(images, &reply, &reason);
-            images.clear();
-            if (memory < 0) {
+            shared = sharePictures(memory, &images, &reply, &reason);
+            if (shared < 0) {
                 reply = PictureReply();
                 reply.reason = reason;
             }
         }
-        const ReaderChannel::Result sent = channel.send(reply.encode(), memory);
-        if (memory >= 0)
-            ::close(memory);
+        memory.discard();
+        const ReaderChannel::Result sent = channel.send(reply.encode(), shared);
+        if (shared >= 0)
+            ::close(shared);
         if (sent != ReaderChannel::Result::Done)
             return 0;
     }

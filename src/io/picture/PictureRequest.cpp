@@ -40,7 +40,7 @@ bool PictureRequest::decode(const QByteArray& bytes, PictureRequest* request)
         >> request->wanted >> request->fitInto >> request->pixelCap;
     if (stream.status() != QDataStream::Ok || tag != protocolTag || version != protocolVersion
         || kind < qint32(Kind::Layers)
-        || kind > qint32(Kind::RasterBytes))
+        || kind > qint32(Kind::Thumbnail))
         return false;
     request->kind = Kind(kind);
     return true;

@@ -20,6 +20,9 @@ struct PictureRequest {
         LibraryFile,
         // Through Qt's raster readers: bytes (a service's icons, a description's pictures).
         RasterBytes,
+        // A file's thumbnail: through Qt's raster readers, and what they refuse (a Photoshop or
+        // Targa file) as the image library reads it, in one request.
+        Thumbnail,
     };
 
     Kind kind = Kind::RasterFile;
@@ -33,7 +36,7 @@ struct PictureRequest {
 
     // The layout of both sides' frames: every change of either changes it. A reader of another
     // build (the program's files replaced while it runs) answers in its own, and is refused.
-    static constexpr quint32 protocolVersion = 2;
+    static constexpr quint32 protocolVersion = 3;
     // The version a frame of either side was written in; 0 for bytes that are no frame.
     static quint32 versionOf(const QByteArray& frame);
 

@@ -14,6 +14,8 @@
 
 namespace {
 
+RasterPictureReader::ImageMemory s_imageMemory = nullptr;
+
 // The raster formats whose Qt readers read only the picture's own bytes: the image library's
 // name of each (its signatures and its header check) and Qt's.
 struct RasterFormat {
@@ -150,13 +152,31 @@ bool RasterPictureReader::supportsScaledSize() const
 void RasterPictureReader::setScaledSize(QSize const& scaled)
 {
     m_reader.setScaledSize(m_turned ? scaled.transposed() : scaled);
+    m_scaled = true;
+}
+
+void RasterPictureReader::setImageMemory(ImageMemory memory)
+{
+    s_imageMemory = memory;
+}
+
+QImage RasterPictureReader::preparedImage()
+{
+    // Qt's readers decode into the image they are given when it has the picture's stored size
+    // and the format they decode into; any other they replace.
+    if (!s_imageMemory || m_scaled)
+        return QImage();
+    const QImage::Format format = m_reader.imageFormat();
+    return format == QImage::Format_Invalid ? QImage() : s_imageMemory(m_reader.size(), format);
 }
 
 QImage RasterPictureReader::read()
 {
     if (!m_valid)
         return QImage();
-    QImage image = m_reader.read();
+    QImage image = preparedImage();
+    if (!m_reader.read(&image))
+        image = QImage();
     if (image.isNull())
         m_error = refusal(m_reader, ReaderRefusal::Stage::Pixels);
     else if (m_orientation != 1)

@@ -56,7 +56,14 @@ public:
     // The picture, or a null image with errorString() saying why.
     QImage read();
 
+    // Where a picture read at its own size is decoded: memory of Qt's own unless set. The reader
+    // process gives the memory it shares with the program (see ImageLibrary::setPixelMemory).
+    using ImageMemory = QImage (*)(QSize size, QImage::Format format);
+    static void setImageMemory(ImageMemory memory);
+
 private:
+    QImage preparedImage();
+
     // What the reader is shown instead of the device, where the file needs a patch; declared
     // first, so that it outlives the reader.
     std::unique_ptr<QIODevice> m_patched;
@@ -68,4 +75,5 @@ private:
     bool m_turned = false;
     // The file's EXIF orientation that the program, not Qt's reader, sets upright.
     int m_orientation = 1;
+    bool m_scaled = false;
 };

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <algorithm>
 #include <atomic>
 #include <new>
 
@@ -20,6 +21,19 @@
 namespace {
 
 std::atomic<bool> s_allocationFailed{false};
+// The soft limit last asked for (0: none) and the shared memory counted against it.
+std::atomic<qint64> s_asked{0};
+std::atomic<qint64> s_shared{0};
+
+bool applySoftLimit()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_DATA, &limit) != 0)
+        return false;
+    const qint64 bytes = std::max<qint64>(s_asked - s_shared, 4096);
+    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? rlim_t(bytes) : std::min(rlim_t(bytes), limit.rlim_max);
+    return ::setrlimit(RLIMIT_DATA, &limit) == 0;
+}
 
 void onAllocationFailure()
 {
@@ -60,7 +74,10 @@ bool ReaderMemory::setHardLimit(qint64 bytes)
     if (!limitsApply())
         return false;
     rlimit limit{rlim_t(bytes), rlim_t(bytes)};
-    return ::setrlimit(RLIMIT_DATA, &limit) == 0;
+    if (::setrlimit(RLIMIT_DATA, &limit) != 0)
+        return false;
+    s_asked = bytes;
+    return applySoftLimit();
 }
 
 qint64 ReaderMemory::hardLimit()
@@ -75,11 +92,8 @@ bool ReaderMemory::setSoftLimit(qint64 bytes)
 {
     if (!limitsApply())
         return false;
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_DATA, &limit) != 0)
-        return false;
-    limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? rlim_t(bytes) : std::min(rlim_t(bytes), limit.rlim_max);
-    return ::setrlimit(RLIMIT_DATA, &limit) == 0;
+    s_asked = bytes;
+    return applySoftLimit();
 }
 
 qint64 ReaderMemory::softLimit()
@@ -88,6 +102,26 @@ qint64 ReaderMemory::softLimit()
     if (::getrlimit(RLIMIT_DATA, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return 0;
     return qint64(limit.rlim_cur);
+}
+
+void ReaderMemory::setSharedInUse(qint64 bytes)
+{
+    s_shared = std::max<qint64>(0, bytes);
+    if (limitsApply() && s_asked > 0)
+        applySoftLimit();
+}
+
+qint64 ReaderMemory::sharedInUse()
+{
+    return s_shared;
+}
+
+bool ReaderMemory::roomForShared(qint64 bytes)
+{
+    if (!limitsApply() || s_asked <= 0)
+        return true;
+    const qint64 data = dataInUse();
+    return data <= 0 || data + s_shared + bytes <= s_asked;
 }
 
 void ReaderMemory::installNewHandler()

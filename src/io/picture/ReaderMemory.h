@@ -19,6 +19,12 @@ public:
     // The soft limit, never above the hard one.
     static bool setSoftLimit(qint64 bytes);
     static qint64 softLimit();
+    // Shared memory a read holds (its pictures, which the data limit does not see) counts
+    // against its limit as its heap does: the soft limit is lowered by as much.
+    static void setSharedInUse(qint64 bytes);
+    static qint64 sharedInUse();
+    // Whether the soft limit asked for has room for `bytes` more of shared memory.
+    static bool roomForShared(qint64 bytes);
     // An allocation of operator new failed since the last reset: the read needed more than its
     // limit.
     static void installNewHandler();

@@ -1,0 +1,122 @@
+// The reader decodes a picture into the memory it shares with the program: the picture is held
+// once on its way (no copy of it is made in the reader), and the program maps it as it is.
+
+#include "io/picture/PictureReader.h"
+#include "io/picture/PictureReaderProcess.h"
+#include "io/picture/PictureRequest.h"
+
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The most memory the process has held at once (VmHWM), in bytes; 0 when unknown.
+qint64 peakResident(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+
+// Whether `address` lies in a mapping of a picture the reader shared.
+bool inSharedPicture(const void* address)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return false;
+    const quintptr at = quintptr(address);
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        if (!line.contains("/memfd:vyx-picture"))
+            continue;
+        const QList<QByteArray> range = line.left(line.indexOf(' ')).split('-');
+        if (range.size() == 2 && at >= range[0].toULongLong(nullptr, 16) && at < range[1].toULongLong(nullptr, 16))
+            return true;
+    }
+    return false;
+}
+
+class SharedPictures : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        // Detail everywhere, so that no reader takes a shortcut.
+        QImage picture(size, QImage::Format_RGB32);
+        quint32 state = 2463534242u;
+        for (int y = 0; y < size.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
+            for (int x = 0; x < size.width(); ++x) {
+                state ^= state << 13;
+                state ^= state >> 17;
+                state ^= state << 5;
+                line[x] = qRgb(x & 255, y & 255, int(state & 255));
+            }
+        }
+        photo = m_dir.filePath(QStringLiteral("photo.jpg"));
+        QImageWriter writer(photo, "jpeg");
+        ASSERT_TRUE(writer.write(picture));
+        small = m_dir.filePath(QStringLiteral("small.png"));
+        ASSERT_TRUE(QImage(4, 4, QImage::Format_RGB32).save(small));
+    }
+
+    // What a read of `request` adds to the peak memory of a reader that read one small picture.
+    qint64 readersPeakFor(const PictureRequest& request, QImage* image)
+    {
+        PictureReaderProcess reader(PictureReader::program());
+        PictureRequest first;
+        first.path = small;
+        PictureReply reply;
+        QList<QImage> images;
+        QString reason;
+        if (!reader.run(first, 20000, &reply, &images, &reason))
+            return -1;
+        const qint64 before = peakResident(reader.processId());
+        if (!reader.run(request, 20000, &reply, &images, &reason) || images.size() != 1)
+            return -1;
+        *image = images.first();
+        const qint64 after = peakResident(reader.processId());
+        return before > 0 && after > 0 ? after - before : -1;
+    }
+
+    const QSize size{4000, 3000};
+    const qint64 pictureBytes = qint64(4000) * 3000 * 4;
+    QString photo;
+    QString small;
+    QTemporaryDir m_dir;
+};
+
+} // namespace
+
+TEST_F(SharedPictures, APictureIsHeldOnceOnItsWayToTheProgram)
+{
+    PictureRequest pick;
+    pick.kind = PictureRequest::Kind::Layers;
+    pick.path = photo;
+    pick.wanted = 1;
+    PictureRequest drop;
+    drop.kind = PictureRequest::Kind::RasterFile;
+    drop.path = photo;
+    for (const PictureRequest& request : {pick, drop}) {
+        SCOPED_TRACE(int(request.kind));
+        QImage image;
+        const qint64 added = readersPeakFor(request, &image);
+        ASSERT_GT(added, 0);
+        ASSERT_EQ(image.size(), size);
+        // Once, with the decoder's own buffers beside it (a band of rows); a copy would hold it
+        // twice.
+        EXPECT_LT(added, pictureBytes * 7 / 4) << added / (1 << 20) << " MB";
+        // The program's picture is the shared memory itself.
+        EXPECT_TRUE(inSharedPicture(image.constBits()));
+        EXPECT_NEAR(qGreen(image.pixel(1000, 2000)), 2000 & 255, 16);
+    }
+}
