@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -118,6 +119,16 @@ void KeptPictureMemory::keep(quint64 reader, int file)
         ::close(file);
         return;
     }
+    if (!shared.sweeping) {
+        // Nothing is kept that nothing would free.
+        try {
+            std::thread(&sweep).detach();
+            shared.sweeping = true;
+        } catch (const std::system_error&) {
+            ::close(file);
+            return;
+        }
+    }
     shared.kept.push_back(Kept{reader, file, held, Clock::now()});
     // The largest stay, within the bound.
     std::sort(shared.kept.begin(), shared.kept.end(), [](const Kept& a, const Kept& b) { return a.held > b.held; });
@@ -130,10 +141,6 @@ void KeptPictureMemory::keep(quint64 reader, int file)
             total += it->held;
             ++it;
         }
-    }
-    if (!shared.sweeping) {
-        shared.sweeping = true;
-        std::thread(&sweep).detach();
     }
     shared.changed.notify_all();
 }

@@ -216,6 +216,6 @@ TEST_F(SharedPictures, AReaderCannotMakeTheProgramReadPastTheEndOfMemoryHandedBa
         QString reason;
         EXPECT_FALSE(reader.run(pickOf(m_dir.filePath(lie)), 20000, &reply, &images, &reason));
         EXPECT_TRUE(images.isEmpty());
-        EXPECT_EQ(reason, QStringLiteral("The picture's reader gave no picture."));
+        EXPECT_EQ(reason.toStdString(), "The picture's reader gave no picture.");
     }
 }
