@@ -3,6 +3,7 @@
 // memory of a large picture the program let go of is handed back to be decoded into again, and a
 // reader cannot use it to make the program read past its end.
 
+#include "io/picture/KeptPictureMemory.h"
 #include "io/picture/PictureReader.h"
 #include "io/picture/PictureReaderProcess.h"
 #include "io/picture/PictureRequest.h"
@@ -218,4 +219,26 @@ TEST_F(SharedPictures, AReaderCannotMakeTheProgramReadPastTheEndOfMemoryHandedBa
         EXPECT_TRUE(images.isEmpty());
         EXPECT_EQ(reason.toStdString(), "The picture's reader gave no picture.");
     }
+}
+
+TEST_F(SharedPictures, MemoryKeptForAReaderGoesWithIt)
+{
+    const int before = KeptPictureMemory::keptCount();
+    QImage held;
+    {
+        PictureReaderProcess reader(PictureReader::program());
+        held = readOne(reader, pickOf(photo));
+        QImage small = readOne(reader, pickOf(this->small));
+        ASSERT_FALSE(small.isNull());
+        // Too small to be worth a descriptor.
+        small = QImage();
+        EXPECT_EQ(KeptPictureMemory::keptCount(), before);
+        readOne(reader, pickOf(photo));
+        EXPECT_EQ(KeptPictureMemory::keptCount(), before + 1);
+    }
+    // The reader ended: what it left is closed, and its picture let go of now is not kept.
+    EXPECT_EQ(KeptPictureMemory::keptCount(), before);
+    ASSERT_EQ(held.size(), size);
+    held = QImage();
+    EXPECT_EQ(KeptPictureMemory::keptCount(), before);
 }
