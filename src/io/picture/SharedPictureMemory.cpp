@@ -134,8 +134,9 @@ QImage SharedPictureMemory::image(QSize size, QImage::Format format)
         return QImage();
     const QImage shape(1, 1, format);
     const qint64 lineBytes = (qint64(size.width()) * shape.depth() + 31) / 32 * 4;
-    // Qt's readers write every pixel of the picture they are given.
-    uchar* room = allocate(lineBytes * size.height(), false);
+    // Cleared, as a new picture's pages come: a reader that leaves pixels unwritten shows none of
+    // an earlier picture.
+    uchar* room = allocate(lineBytes * size.height());
     if (!room)
         return QImage();
     return QImage(room, size.width(), size.height(), lineBytes, format, &giveBack, new Room{this, room});
