@@ -1,6 +1,7 @@
 #include "io/picture/PictureReaderProcess.h"
 
 #include "io/picture/ImageLibrary.h"
+#include "io/picture/KeptPictureMemory.h"
 #include "io/picture/ReaderReaper.h"
 
 #include <QDeadlineTimer>
@@ -13,6 +14,8 @@
 #include <cstring>
 #include <limits>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -30,15 +33,29 @@ constexpr qint64 pageBytes = 4096;
 // The socket's number in the reader.
 constexpr int readerSocket = 3;
 
+// An answer's shared memory while the program maps its pictures; kept for its reader's next
+// read once the last of them is let go of.
+struct AnswerMemory {
+    std::atomic<int> pictures;
+    int file;
+    quint64 reader;
+};
+
 struct MappedPicture {
     void* address;
     size_t length;
+    AnswerMemory* answer;
 };
 
 void unmapPicture(void* info)
 {
     auto* mapped = static_cast<MappedPicture*>(info);
     ::munmap(mapped->address, mapped->length);
+    AnswerMemory* answer = mapped->answer;
+    if (answer && answer->pictures.fetch_sub(1) == 1) {
+        KeptPictureMemory::keep(answer->reader, answer->file);
+        delete answer;
+    }
     delete mapped;
 }
 
@@ -51,7 +68,7 @@ QString stoppedReason(int status)
 
 // The pictures of an answer, mapped from the reader's shared memory after every layer was found
 // to lie inside it; an answer that does not fit is no picture.
-bool mapPictures(int memory, const PictureReply& reply, QList<QImage>* images, QString* reason)
+bool mapPictures(int memory, const PictureReply& reply, QList<QImage>* images, QString* reason, quint64 reader)
 {
     const QString broken = QStringLiteral("The picture's reader gave no picture.");
     struct stat status {};
@@ -78,24 +95,39 @@ bool mapPictures(int memory, const PictureReply& reply, QList<QImage>* images, Q
             return false;
         }
     }
-    QList<QImage> mapped;
+    std::vector<std::pair<void*, size_t>> views;
     for (const PictureReply::Layer& layer : reply.layers) {
         const size_t length = size_t(qint64(layer.bytesPerLine) * layer.size.height());
         // Private: the program may draw on its copy without the reader's memory changing.
         void* address = ::mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE, memory, layer.offset);
         if (address == MAP_FAILED) {
+            for (const auto& [at, bytes] : views)
+                ::munmap(at, bytes);
             *reason = ImageLibrary::errorText(ImageLibrary::NoMemory);
             return false;
         }
         // Every page is read next (the picture is shown or rendered): mapped at once, each still
         // the reader's page until the program writes on it.
         ::madvise(address, length, MADV_POPULATE_READ);
-        QImage image(static_cast<uchar*>(address), layer.size.width(), layer.size.height(), layer.bytesPerLine,
+        views.emplace_back(address, length);
+    }
+    // A large picture's memory stays open while it is mapped, to be decoded into again.
+    AnswerMemory* answer = nullptr;
+    if (reply.dataBytes >= KeptPictureMemory::smallestKeptBytes) {
+        const int file = ::fcntl(memory, F_DUPFD_CLOEXEC, 0);
+        if (file >= 0)
+            answer = new AnswerMemory{{int(views.size())}, file, reader};
+    }
+    QList<QImage> mapped;
+    for (int i = 0; i < reply.layers.size(); ++i) {
+        const PictureReply::Layer& layer = reply.layers[i];
+        QImage image(static_cast<uchar*>(views[i].first), layer.size.width(), layer.size.height(),
+                     layer.bytesPerLine,
                      !layer.alpha         ? QImage::Format_RGB32
                      : layer.premultiplied ? QImage::Format_ARGB32_Premultiplied
                                            : QImage::Format_ARGB32,
                      &unmapPicture,
-                     new MappedPicture{address, length});
+                     new MappedPicture{views[i].first, views[i].second, answer});
         mapped.append(image);
     }
     *images = mapped;
@@ -118,6 +150,22 @@ void killReader(pid_t pid)
 
 std::atomic<PictureReaderProcess::Kill> s_kill{&killReader};
 std::atomic<quint64> s_requestsSent{0};
+std::atomic<quint64> s_readersStarted{0};
+
+// Whether the request reads a whole picture, which may be large: the memory of one the program
+// let go of is handed back with it. Thumbnails and icons would free most of its pages.
+bool readsWholePicture(const PictureRequest& request)
+{
+    switch (request.kind) {
+    case PictureRequest::Kind::Layers:
+    case PictureRequest::Kind::LibraryFile:
+        return true;
+    case PictureRequest::Kind::RasterFile:
+        return !request.fitInto.isValid();
+    default:
+        return false;
+    }
+}
 
 // Whether `pid` ended within `graceMs`, reaped then; never waits longer.
 bool endedWithin(pid_t pid, int graceMs, int* status)
@@ -226,6 +274,8 @@ bool PictureReaderProcess::start(QString* reason)
     }
     m_pid = pid;
     m_channel = ReaderChannel(sockets[0]);
+    m_serial = ++s_readersStarted;
+    KeptPictureMemory::readerStarted(m_serial);
     return true;
 }
 
@@ -234,6 +284,7 @@ void PictureReaderProcess::closeChannel()
     if (m_channel.socket() >= 0) {
         ::close(m_channel.socket());
         m_channel = ReaderChannel();
+        KeptPictureMemory::readerEnded(m_serial);
     }
 }
 
@@ -265,7 +316,10 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
     for (int attempt = 0; attempt < 2 && sent == ReaderChannel::Result::Closed; ++attempt) {
         if (m_pid < 0 && !start(reason))
             return false;
-        sent = m_channel.send(frame, -1, remainingMs(deadline), &m_cancel);
+        const int handedBack = readsWholePicture(request) ? KeptPictureMemory::take(m_serial) : -1;
+        sent = m_channel.send(frame, handedBack, remainingMs(deadline), &m_cancel);
+        if (handedBack >= 0)
+            ::close(handedBack);
         // A frame cut short leaves the reader in the middle of it.
         if (sent != ReaderChannel::Result::Done && sent != ReaderChannel::Result::Refused)
             stop();
@@ -341,7 +395,7 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
         *reason = QStringLiteral("The picture's reader gave no picture.");
         return false;
     }
-    const bool mapped = mapPictures(memory, *reply, images, reason);
+    const bool mapped = mapPictures(memory, *reply, images, reason, m_serial);
     ::close(memory);
     return mapped;
 }

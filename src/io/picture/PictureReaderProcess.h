@@ -55,6 +55,8 @@ private:
     QString m_program;
     int m_file = -1;
     std::atomic<pid_t> m_pid{-1};
+    // Which start of the reader this is, unique for the program's life.
+    quint64 m_serial = 0;
     ReaderChannel m_channel;
     std::atomic<bool> m_cancel{false};
     bool m_canceled = false;

@@ -139,7 +139,7 @@ int sharePictures(SharedPictureMemory& memory, QList<QImage>* images, PictureRep
         const qint64 bytes = qint64(image.bytesPerLine()) * image.height();
         qint64 offset = memory.offsetOf(image.constBits(), bytes);
         if (offset < 0) {
-            uchar* room = memory.allocate(bytes);
+            uchar* room = memory.allocate(bytes, false);
             if (!room) {
                 memory.discard();
                 images->clear();
@@ -294,8 +294,15 @@ int PictureReaderService::serve(int socket, const Decode& decode)
     RasterPictureReader::setImageMemory(&sharedImage);
     for (;;) {
         QByteArray frame;
-        if (channel.receive(&frame, nullptr) != ReaderChannel::Result::Done)
+        int handedBack = -1;
+        if (channel.receive(&frame, &handedBack) != ReaderChannel::Result::Done) {
+            if (handedBack >= 0)
+                ::close(handedBack);
             return 0;
+        }
+        // The memory of a picture the program let go of: this answer's pictures are decoded into
+        // its pages.
+        memory.adopt(handedBack);
         PictureRequest request;
         PictureReply reply;
         QList<QImage> images;

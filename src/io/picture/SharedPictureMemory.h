@@ -8,9 +8,11 @@
 
 // The memory the picture reader process decodes an answer's pictures into: one piece of shared
 // memory a request, which the program maps as it is, so that no picture is copied on its way.
-// Room is handed out at page starts and never handed out twice; room given back before the
-// answer is sent has its pages freed. What the piece holds counts against the reader's data
-// limit as if it were its own heap. One thread.
+// The piece may be one the program let go of and handed back, whose pages are then decoded into
+// again. Room is handed out at page starts and never handed out twice; room given back before
+// the answer is sent has its pages freed, and so have pages of a piece handed back that no room
+// took. Room handed out counts against the reader's data limit as if it were its own heap. One
+// thread.
 class SharedPictureMemory
 {
 public:
@@ -19,9 +21,12 @@ public:
     SharedPictureMemory(const SharedPictureMemory&) = delete;
     SharedPictureMemory& operator=(const SharedPictureMemory&) = delete;
 
-    // Room of `bytes` at a page's start, zeroed; null when none can be made or the read's limit
-    // has no room for it.
-    uchar* allocate(qint64 bytes);
+    // Decodes the next answer into `file`, a piece an earlier answer was shared in (taken over):
+    // one that can shrink, or that cannot be written or grown, is closed and a new one is made.
+    void adopt(int file);
+    // Room of `bytes` at a page's start, zeroed unless `zeroed` is false (the decoder writes all
+    // of it); null when none can be made or the read's limit has no room for it.
+    uchar* allocate(qint64 bytes, bool zeroed = true);
     // Gives room back; false for an address not handed out here. Room given back once the
     // answer is sealed stays in it.
     bool release(const void* address);
@@ -32,8 +37,9 @@ public:
 
     // From now on room given back stays as it is: the answer's pictures are in it.
     void keep() { m_kept = true; }
-    // Ends the piece once every image over it is gone: every view of it here goes, and it is
-    // sealed. Its descriptor (the caller closes it) and *size; -1 when there is none.
+    // Ends the piece once every image over it is gone: every view of it here goes, pages no room
+    // holds are freed, and it is sealed against shrinking. Its descriptor (the caller closes it)
+    // and *size; -1 when there is none.
     int seal(qint64* size);
     // Gives up the piece and all in it.
     void discard();
@@ -49,6 +55,10 @@ private:
     int m_file = -1;
     uchar* m_base = nullptr;
     qint64 m_reserved = 0;
+    // The piece's size, which grows with the room handed out, and what of it an earlier answer
+    // had written.
+    qint64 m_size = 0;
+    qint64 m_adopted = 0;
     qint64 m_end = 0;
     qint64 m_live = 0;
     bool m_kept = false;

@@ -1,11 +1,15 @@
 // The reader decodes a picture into the memory it shares with the program: the picture is held
-// once on its way (no copy of it is made in the reader), and the program maps it as it is.
+// once on its way (no copy of it is made in the reader), and the program maps it as it is. The
+// memory of a large picture the program let go of is handed back to be decoded into again, and a
+// reader cannot use it to make the program read past its end.
 
+#include "io/picture/KeptPictureMemory.h"
 #include "io/picture/PictureReader.h"
 #include "io/picture/PictureReaderProcess.h"
 #include "io/picture/PictureRequest.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QTemporaryDir>
@@ -42,6 +46,29 @@ bool inSharedPicture(const void* address)
             return true;
     }
     return false;
+}
+
+// The shared memory (its inode) a picture's pixels lie in; 0 when none.
+quint64 sharedMemoryOf(const QImage& image)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (image.isNull() || !maps.open(QIODevice::ReadOnly))
+        return 0;
+    const quintptr at = quintptr(image.constBits());
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        if (!line.contains("/memfd:vyx-picture"))
+            continue;
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        const QList<QByteArray> range = fields.value(0).split('-');
+        if (range.size() == 2 && at >= range[0].toULongLong(nullptr, 16) && at < range[1].toULongLong(nullptr, 16))
+            return fields.value(4).toULongLong();
+    }
+    return 0;
+}
+
+QString besideThisTest(const QString& name)
+{
+    return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).absolutePath() + '/' + name;
 }
 
 class SharedPictures : public ::testing::Test
@@ -88,6 +115,28 @@ protected:
         return before > 0 && after > 0 ? after - before : -1;
     }
 
+    // One picture of `request` read by `reader`.
+    static QImage readOne(PictureReaderProcess& reader, const PictureRequest& request)
+    {
+        PictureReply reply;
+        QList<QImage> images;
+        QString reason;
+        if (!reader.run(request, 20000, &reply, &images, &reason) || images.size() != 1) {
+            ADD_FAILURE() << qPrintable(reason);
+            return QImage();
+        }
+        return images.first();
+    }
+
+    PictureRequest pickOf(const QString& path) const
+    {
+        PictureRequest pick;
+        pick.kind = PictureRequest::Kind::Layers;
+        pick.path = path;
+        pick.wanted = 1;
+        return pick;
+    }
+
     const QSize size{4000, 3000};
     const qint64 pictureBytes = qint64(4000) * 3000 * 4;
     QString photo;
@@ -119,4 +168,77 @@ TEST_F(SharedPictures, APictureIsHeldOnceOnItsWayToTheProgram)
         EXPECT_TRUE(inSharedPicture(image.constBits()));
         EXPECT_NEAR(qGreen(image.pixel(1000, 2000)), 2000 & 255, 16);
     }
+}
+
+TEST_F(SharedPictures, APictureLetGoOfLendsItsMemoryToTheNextWholePictureOnly)
+{
+    PictureRequest drop;
+    drop.kind = PictureRequest::Kind::RasterFile;
+    drop.path = photo;
+    for (const PictureRequest& next : {pickOf(photo), drop}) {
+        SCOPED_TRACE(int(next.kind));
+        PictureReaderProcess reader(PictureReader::program());
+        QImage first = readOne(reader, pickOf(photo));
+        const quint64 firstMemory = sharedMemoryOf(first);
+        ASSERT_NE(firstMemory, 0u);
+        // Held: the next picture never lands in it.
+        QImage second = readOne(reader, next);
+        const quint64 secondMemory = sharedMemoryOf(second);
+        ASSERT_NE(secondMemory, 0u);
+        EXPECT_NE(secondMemory, firstMemory);
+        EXPECT_NEAR(qGreen(first.pixel(1000, 2000)), 2000 & 255, 16);
+        // Let go of: the next whole picture is decoded into its pages, and reads as itself.
+        first = QImage();
+        const QImage third = readOne(reader, next);
+        EXPECT_EQ(sharedMemoryOf(third), firstMemory);
+        ASSERT_EQ(third.size(), size);
+        EXPECT_NEAR(qGreen(third.pixel(1000, 2000)), 2000 & 255, 16);
+        EXPECT_NEAR(qRed(third.pixel(3999, 0)), 3999 & 255, 16);
+        EXPECT_EQ(third.pixel(0, 0), second.pixel(0, 0));
+        // A thumbnail does not take the second's memory, once let go of, from the next pick.
+        second = QImage();
+        PictureRequest thumbnail;
+        thumbnail.kind = PictureRequest::Kind::Thumbnail;
+        thumbnail.path = photo;
+        thumbnail.fitInto = QSize(120, 80);
+        EXPECT_EQ(readOne(reader, thumbnail).height(), 80);
+        EXPECT_EQ(sharedMemoryOf(readOne(reader, pickOf(photo))), secondMemory);
+    }
+}
+
+TEST_F(SharedPictures, AReaderCannotMakeTheProgramReadPastTheEndOfMemoryHandedBack)
+{
+    for (const QString& lie : {QStringLiteral("x.overreach"), QStringLiteral("x.overreachrows")}) {
+        SCOPED_TRACE(qPrintable(lie));
+        PictureReaderProcess reader(besideThisTest(QStringLiteral("vyx-picture-reader-standin")));
+        ASSERT_EQ(readOne(reader, pickOf(photo)).size(), size);
+        PictureReply reply;
+        QList<QImage> images;
+        QString reason;
+        EXPECT_FALSE(reader.run(pickOf(m_dir.filePath(lie)), 20000, &reply, &images, &reason));
+        EXPECT_TRUE(images.isEmpty());
+        EXPECT_EQ(reason.toStdString(), "The picture's reader gave no picture.");
+    }
+}
+
+TEST_F(SharedPictures, MemoryKeptForAReaderGoesWithIt)
+{
+    const int before = KeptPictureMemory::keptCount();
+    QImage held;
+    {
+        PictureReaderProcess reader(PictureReader::program());
+        held = readOne(reader, pickOf(photo));
+        QImage small = readOne(reader, pickOf(this->small));
+        ASSERT_FALSE(small.isNull());
+        // Too small to be worth a descriptor.
+        small = QImage();
+        EXPECT_EQ(KeptPictureMemory::keptCount(), before);
+        readOne(reader, pickOf(photo));
+        EXPECT_EQ(KeptPictureMemory::keptCount(), before + 1);
+    }
+    // The reader ended: what it left is closed, and its picture let go of now is not kept.
+    EXPECT_EQ(KeptPictureMemory::keptCount(), before);
+    ASSERT_EQ(held.size(), size);
+    held = QImage();
+    EXPECT_EQ(KeptPictureMemory::keptCount(), before);
 }

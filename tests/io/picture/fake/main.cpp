@@ -1,8 +1,11 @@
 // A picture reader that serves requests with the real service, but decodes by the path's suffix:
 // ".crash" ends the process, ".hang" never answers, ".hog" allocates without end after its
 // header claimed one pixel, ".stamp" answers a 3 x 2 picture of its process id, ".close" closes
-// its socket and lives on, ".otherversion" answers as a reader of another build would; anything
-// else is read by the program's own readers. It ends with the program that started it.
+// its socket and lives on, ".otherversion" answers as a reader of another build would,
+// ".overreach" and ".overreachrows" answer in the memory the program handed back with the request
+// a picture that reaches past its end (the first also claims the memory is that large), then
+// end; anything else is read by the program's own readers. It ends with the program that started
+// it.
 #include "io/picture/PictureReaderService.h"
 #include "io/picture/ReaderChannel.h"
 #include "io/picture/ReaderParentWatch.h"
@@ -17,11 +20,47 @@
 #include <thread>
 #include <vector>
 
+#include <QDir>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 int g_socket = -1;
+
+// The shared memory this process holds open: the one the program handed back; -1 when none.
+int handedBackMemory()
+{
+    const QDir descriptors(QStringLiteral("/proc/self/fd"));
+    for (const QString& name : descriptors.entryList(QDir::Files | QDir::System)) {
+        if (QFileInfo(descriptors.filePath(name)).symLinkTarget().contains(QLatin1String("memfd:vyx-picture")))
+            return name.toInt();
+    }
+    return -1;
+}
+
+// A picture answered in the handed-back memory whose rows run a page past its end.
+void overreach(bool claimLarger, QString* reason)
+{
+    const int memory = handedBackMemory();
+    struct stat status {};
+    if (memory < 0 || ::fstat(memory, &status) != 0) {
+        *reason = QStringLiteral("no memory was handed back");
+        return;
+    }
+    PictureReply reply;
+    reply.ok = true;
+    PictureReply::Layer layer;
+    layer.size = QSize(1024, int(status.st_size / 4096) + 1);
+    layer.bytesPerLine = 4096;
+    layer.rect = QRect(QPoint(0, 0), layer.size);
+    reply.layers.append(layer);
+    reply.dataBytes = claimLarger ? qint64(layer.bytesPerLine) * layer.size.height() : qint64(status.st_size);
+    ReaderChannel(g_socket).send(reply.encode(), memory);
+    std::_Exit(0);
+}
 
 QList<QImage> decode(const PictureRequest& request, PictureReply* reply, QString* reason,
                      const std::function<void(qint64)>& claimed)
@@ -44,6 +83,10 @@ QList<QImage> decode(const PictureRequest& request, PictureReply* reply, QString
         answer.replace(4, 4, reinterpret_cast<const char*>(&other), 4);
         ReaderChannel(g_socket).send(answer);
         *reason = QStringLiteral("answered in another version");
+        return {};
+    }
+    if (request.path.endsWith(QLatin1String(".overreach")) || request.path.endsWith(QLatin1String(".overreachrows"))) {
+        overreach(request.path.endsWith(QLatin1String(".overreach")), reason);
         return {};
     }
     if (request.path.endsWith(QLatin1String(".hog"))) {
