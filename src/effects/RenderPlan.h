@@ -17,7 +17,8 @@ namespace KelVyxNodes {
 // the sibling around it. Where the level-sorted lists already give such an order (every graph
 // the editor makes without moving nodes across effects) the plan is the walk of those lists,
 // each effect's members right after it. Steps caught in a loop of reads keep their walk order
-// at the end, where a reader meets an effect without its result and the render is refused.
+// at the end, where a reader meets an effect without its result and the render is refused (the
+// graph's link and move checks keep such loops out).
 class RenderPlan
 {
 public:
