@@ -4,6 +4,7 @@
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
 #include "effects/NodeTypeRegistry.h"
+#include "effects/RenderPlan.h"
 #include "effects/RenderStack.h"
 #include "effects/RenderThreadPool.h"
 #include "effects/RenderThreadStates.h"
@@ -674,30 +675,32 @@ void keepPreviewReads(RenderStages* stages, VyxNode const* node, int ordinal)
     node->pullRecord().previewKept = true;
 }
 
-// Members upstream first, each effect's members right after it (the order they are prepared
-// in); every node's reads are noted (RenderStages) while it resolves.
-void resolveTree(KelNodes::NodeGraph const* graph, RenderStages* stages, bool previews)
+// Steps in plan order (RenderPlan: upstream first, also across sibling effects); every node's
+// reads are noted (RenderStages) while it resolves.
+void resolveInPlan(RenderPlan const& plan, RenderStages* stages, bool previews)
 {
-    auto const* effect = dynamic_cast<VyxNodeGraph const*>(graph);
-    for (KelNodes::Node* member : graph->nodes()) {
-        auto* node = dynamic_cast<VyxNode*>(member);
+    for (RenderPlan::Step const& step : plan.steps()) {
+        auto* node = dynamic_cast<VyxNode*>(step.node);
+        if (step.kind == RenderPlan::Kind::CloseEffect) {
+            if (auto const* subEffect = dynamic_cast<VyxNodeGraph const*>(step.node))
+                subEffect->finishPullRecord();
+            if (previews && node && stages && node->previewWanted())
+                keepPreviewReads(stages, node, stages->lastOrdinal());
+            continue;
+        }
+        auto const* effect = dynamic_cast<VyxNodeGraph const*>(step.graph);
         if (node && stages)
             stages->beginNode(node);
         if (node)
             node->resolveInputs();
         // The source of an effect reads the effect's input.
-        if (stages && effect && effect->parentEffectGraph() && dynamic_cast<NodeOriginalImage*>(member))
+        if (stages && effect && effect->parentEffectGraph() && dynamic_cast<NodeOriginalImage*>(step.node))
             stages->readPlain(stages->recordOf(effect));
         if (node && stages)
             stages->endNode(node);
-        KelNodes::NodeGraph const* sub = member->toNodeGraph();
-        if (sub) {
-            resolveTree(sub, stages, previews);
-            if (auto const* subEffect = dynamic_cast<VyxNodeGraph const*>(sub))
-                subEffect->finishPullRecord();
-        }
-        if (previews && node && stages && node->previewWanted())
-            keepPreviewReads(stages, node, sub ? stages->lastOrdinal() : node->renderOrdinal());
+        // An effect's preview waits for its closing step.
+        if (previews && node && stages && node->previewWanted() && !step.node->toNodeGraph())
+            keepPreviewReads(stages, node, node->renderOrdinal());
     }
 }
 
@@ -730,6 +733,44 @@ int VyxNodeGraph::onFilterStart(KelUtils::StatusObserver* observer)
                 observer->failed(QStringLiteral("the node \"%1\" could not be prepared for rendering")
                                      .arg(nodeName(member)));
             return -1;
+        }
+        if (node && previews)
+            makePreviewOf(node, stages, observer);
+        // Every pass this node's preparation ran (fills, its scan, its preview) is over.
+        if (RenderThreadStates* states = RenderThreadStates::current())
+            states->releaseAll();
+        if (observer && observer->cancelationRequested())
+            return -1;
+    }
+    return 0;
+}
+
+int VyxNodeGraph::prepareInPlan(RenderPlan const& plan, KelUtils::StatusObserver* observer)
+{
+    takeResultGenerators();
+    RenderStages* stages = RenderStages::preparing();
+    const bool previews = stages && makesPreviews();
+    for (RenderPlan::Step const& step : plan.steps()) {
+        KelNodes::Node* member = step.node;
+        auto* node = dynamic_cast<VyxNode*>(member);
+        if (step.kind == RenderPlan::Kind::Member) {
+            // The stages this node reads are filled first (everything upstream is prepared).
+            if (node && stages && node->pullRecord().serial == stages->serial()
+                && stages->advanceTo(node->renderOrdinal(), observer) < 0)
+                return -1;
+            // A graph's members are steps of their own; it is done at its closing step.
+            if (auto* effect = dynamic_cast<VyxNodeGraph*>(member)) {
+                effect->takeResultGenerators();
+                continue;
+            }
+            if (member->toNodeGraph())
+                continue;
+            if (node && node->onFilterStart(observer) < 0) {
+                if (observer && !observer->cancelationRequested())
+                    observer->failed(QStringLiteral("the node \"%1\" could not be prepared for rendering")
+                                         .arg(nodeName(member)));
+                return -1;
+            }
         }
         if (node && previews)
             makePreviewOf(node, stages, observer);
@@ -821,6 +862,7 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
     // Upstream first in every graph, then every cached upstream pointer read afresh, so that
     // links made before their upstream was ready work and statistics see prepared inputs.
     sortForRender();
+    const RenderPlan plan(this);
     // Declared before the stages, so given back last: after the stages' row memos, whatever way
     // the render ends.
     RenderThreadStates threadStates;
@@ -833,7 +875,7 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
     } endStages{m_stages};
     {
         RenderStages::Resolving resolving(&m_stages);
-        resolveTree(this, &m_stages, makesPreviews());
+        resolveInPlan(plan, &m_stages, makesPreviews());
         if (PullRecord const* rows = m_stages.recordOf(destination))
             m_stages.rowLoopReads(*rows);
     }
@@ -863,7 +905,7 @@ int VyxNodeGraph::filter(KelUtils::StatusObserver* observer)
         int prepared = 0;
         {
             RenderStages::Preparing preparing(&m_stages);
-            prepared = onFilterStart(observer);
+            prepared = prepareInPlan(plan, observer);
         }
         // The stages nothing but the row loop reads are given back before it starts.
         if (prepared < 0 || (observer && observer->cancelationRequested())

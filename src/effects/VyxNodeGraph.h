@@ -16,6 +16,7 @@ namespace KelVyxNodes {
 
 class NodeFilteredImage;
 class NodeOriginalImage;
+class RenderPlan;
 
 // The effect graph: a node graph of effect nodes that renders its original image pixel by pixel
 // from its source node (NodeOriginalImage) to its destination node (NodeFilteredImage), and at
@@ -62,6 +63,8 @@ public:
     Base1DGenerator const* toBase1DGenerator() const override;
     Base3DGenerator const* toBase3DGenerator() const override;
     // Prepares every member in list order (recursing into sub-graphs), polling cancellation.
+    // A render prepares in the order of its RenderPlan instead, which is this one wherever no
+    // node reads into a sibling effect.
     int onFilterStart(KelUtils::StatusObserver* observer) override;
     void onFilterStop(KelUtils::StatusObserver* observer) override;
     void resolveInputs() override;
@@ -121,7 +124,8 @@ public:
     void finishPullRecord() const;
     // Whether the render of `stages` has resolved this effect whole by now, so that it is
     // prepared before whatever reads it from here on: false for an effect of another tree, one
-    // without a destination node, or one resolved later (its outputs would read no result).
+    // without a destination node, or one caught in a loop of reads (RenderPlan puts every
+    // other effect before its readers).
     bool resultResolvedIn(RenderStages const* stages) const;
 
     // Settings, as bound to the parameters "disable", "opacity" and "blendMode".
@@ -153,6 +157,8 @@ private:
 
     void buildSettings();
     void takeResultGenerators();
+    // onFilterStart over the whole tree in the order of `plan`.
+    int prepareInPlan(RenderPlan const& plan, KelUtils::StatusObserver* observer);
     // What a render reads for `input` (a generator linked into this graph's inputs): the input
     // of an effect that passes it unchanged, when that effect was resolved earlier in the same
     // render, else `input` itself.
