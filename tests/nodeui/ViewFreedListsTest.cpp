@@ -11,8 +11,8 @@ using namespace ViewTest;
 
 namespace {
 
-// The shown graph holds, in this order, an inner effect and three probes; once shown, the last
-// probe is linked to the effect's input and a node is added inside the effect, so that the
+// The shown graph holds, in this order, an inner effect and three inversions; once shown, the
+// last inversion is linked to the effect's input and a node is added inside the effect, so that the
 // effect's levels are stale and the shown graph's right order puts the effect last.
 struct StaleInnerEffect
 {
@@ -20,8 +20,12 @@ struct StaleInnerEffect
     {
         inner = h.graph.addSubGraph(-1);
         inner->setName(QStringLiteral("Inner"));
-        for (int i = 0; i < 3; ++i)
-            probes.append(h.add(ColourInOut, QStringLiteral("P%1").arg(i), QPointF(200 * (i + 1), 0)));
+        for (int i = 0; i < 3; ++i) {
+            KelNodes::Node* node = h.graph.addNode(QStringLiteral("operator.inversion"), -1);
+            node->setName(QStringLiteral("P%1").arg(i));
+            place(node, QPointF(200 * (i + 1), 0));
+            inversions.append(node);
+        }
         place(inner, QPointF(0, 200));
         h.view.setObject(&h.graph);
     }
@@ -30,13 +34,13 @@ struct StaleInnerEffect
     void makeStale(ViewHarness& h)
     {
         ASSERT_EQ(h.graph.nodes().first(), inner) << "the effect stands first while its levels are known";
-        ASSERT_EQ(probes.last()->connect(QStringLiteral("out"), inner, QStringLiteral("rgbIn")), 0);
+        ASSERT_EQ(inversions.last()->connect(QStringLiteral("outRgb"), inner, QStringLiteral("rgbIn")), 0);
         ASSERT_NE(inner->addNode(QStringLiteral("operator.inversion"), -1), nullptr);
         ASSERT_TRUE(h.graph.isDirty());
     }
 
     KelVyxNodes::VyxNodeGraph* inner = nullptr;
-    QList<ProbeNode*> probes;
+    QList<KelNodes::Node*> inversions;
 };
 
 TEST(ViewFreedLists, RedrawingAnInnerEffectWhoseLevelsAreStaleWalksOnInAListThatStays)
@@ -58,12 +62,12 @@ TEST(ViewFreedLists, SelectingANodeRepaintsTheFormerSelectionAndWalksOnInAListTh
     h.view.setSelectedNode(h.item(shown.inner));
     ASSERT_TRUE(h.item(shown.inner)->isSelected());
     ASSERT_NO_FATAL_FAILURE(shown.makeStale(h));
-    // The last probe was selected before; it must lose its selection too.
-    h.item(shown.probes.last())->setSelected(true);
-    h.view.setSelectedNode(h.item(shown.probes.first()));
+    // The last inversion was selected before; it must lose its selection too.
+    h.item(shown.inversions.last())->setSelected(true);
+    h.view.setSelectedNode(h.item(shown.inversions.first()));
     EXPECT_EQ(h.graph.nodes().last(), shown.inner) << "the repaint sorted the shown graph";
     for (KelNodes::Node* node : h.graph.nodes())
-        EXPECT_EQ(h.item(node)->isSelected(), node == shown.probes.first()) << node->name().toStdString();
+        EXPECT_EQ(h.item(node)->isSelected(), node == shown.inversions.first()) << node->name().toStdString();
 }
 
 } // namespace
