@@ -79,8 +79,8 @@ TEST_F(PanelRefresh, BothPanelsCountTheNodesAfterEveryNodeEditUndoAndRedo)
 }
 
 // "Nest" holds "Inner" (an effect holding an inversion): both panels count Nest's three nodes and
-// Inner's three. Inner deleted as the node-graph view deletes it leaves Nest's own two; its undo
-// and redo count again, in both view modes.
+// Inner's three. The inversion deleted and back; then Inner deleted as the node-graph view deletes
+// it leaves Nest's own two; its undo and redo count again, in both view modes.
 TEST_F(PanelRefresh, BothPanelsCountTheNodesAfterAnInnerEffectsDeleteUndoAndRedo)
 {
     for (QAction* mode : {window->form()->actionImageView, window->form()->actionNodeGraphView}) {
@@ -92,7 +92,8 @@ TEST_F(PanelRefresh, BothPanelsCountTheNodesAfterAnInnerEffectsDeleteUndoAndRedo
         nest->setName(QStringLiteral("Nest"));
         KelVyxNodes::VyxNodeGraph* inner = nest->addSubGraph(-1);
         inner->setName(QStringLiteral("Inner"));
-        ASSERT_NE(inner->addNode(QStringLiteral("operator.inversion"), -1), nullptr);
+        KelNodes::Node* inversion = inner->addNode(QStringLiteral("operator.inversion"), -1);
+        ASSERT_NE(inversion, nullptr);
         KelNGObject* object = core()->addObjectFromNodeGraph(nest);
         settle();
         ASSERT_NE(object, nullptr);
@@ -109,6 +110,23 @@ TEST_F(PanelRefresh, BothPanelsCountTheNodesAfterAnInnerEffectsDeleteUndoAndRedo
             SCOPED_TRACE("made");
             expectCount("6");
         }
+        QUndoStack* stack = core()->undoStack();
+        // A node inside the inner effect.
+        window->deleteNodeFromGraphView(nullptr, inversion);
+        settle();
+        ASSERT_EQ(inner->numNodes(), 2);
+        {
+            SCOPED_TRACE("inner node deleted");
+            expectCount("5");
+        }
+        stack->undo();
+        settle();
+        ASSERT_EQ(inner->numNodes(), 3);
+        {
+            SCOPED_TRACE("inner node back");
+            expectCount("6");
+        }
+
         window->deleteNodeFromGraphView(nullptr, inner);
         settle();
         ASSERT_EQ(nest->numNodes(), 2);
@@ -116,7 +134,6 @@ TEST_F(PanelRefresh, BothPanelsCountTheNodesAfterAnInnerEffectsDeleteUndoAndRedo
             SCOPED_TRACE("deleted");
             expectCount("2");
         }
-        QUndoStack* stack = core()->undoStack();
         stack->undo();
         settle();
         ASSERT_EQ(nest->numNodes(), 3);
