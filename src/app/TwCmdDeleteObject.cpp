@@ -82,6 +82,8 @@ void TwCmdDeleteObject::redo()
         object->getRootObject()->setGraphChanged(true);
         m_core->queueObjectToBeRemoved(object);
     }
+    // The effect that held an inner one shows its own count of nodes anew.
+    m_core->updateAfterChangingGraph(nullptr);
 
     m_core->sortFilters();
     m_core->updateAndSync();
@@ -121,6 +123,8 @@ void TwCmdDeleteObject::undo()
     }
     for (auto const& [uid, snapshot] : m_snapshots)
         snapshot->giveTemplatesBack(m_graph);
+    // An inner effect back in its holder counts there again.
+    m_core->updateAfterChangingGraph(nullptr);
     // The panels show the templates given back (the Template tab, the disk button).
     m_core->updateAndSync();
     m_core->start();

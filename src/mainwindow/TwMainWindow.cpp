@@ -28,6 +28,7 @@
 #include "help/TwHelp.h"
 #include "mainwindow/PseudoDockWidget.h"
 #include "mainwindow/PseudoDockWidgetArea.h"
+#include "mainwindow/SplashBeforeBoxes.h"
 #include "mainwindow/TwObjectEditor.h"
 #include "mainwindow/TwObjectEditorDock.h"
 #include "mainwindow/TwProjectBrowser.h"
@@ -78,6 +79,8 @@ QIcon styleIcon(QString const& key)
 TwMainWindow::TwMainWindow(CSplashScreen* splash)
     : m_undoGroup(new QUndoGroup(this)), m_splash(splash)
 {
+    // A box of the start-up (a project that cannot be opened) must not open under the splash.
+    new SplashBeforeBoxes(splash, [this] { finishSplashScreen(); }, this);
     m_core = new TwCore(this);
     m_ui = new Ui::MainWindow;
     m_ui->setupUi(this);

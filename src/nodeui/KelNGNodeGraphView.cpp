@@ -190,7 +190,9 @@ void KelNGNodeGraphView::setSelectedNode(KelNGNode* node)
         node->updatePixmap();
     }
     if (m_graph) {
-        for (KelNodes::Node* each : m_graph->nodes()) {
+        // A copy: repainting an effect asks for its terminals, which may sort the list anew.
+        const QList<KelNodes::Node*> members = m_graph->nodes();
+        for (KelNodes::Node* each : members) {
             KelNGNode* item = KelNGNode::itemOf(each);
             if (item && item != node && item->isSelected()) {
                 item->setSelected(false);
@@ -205,7 +207,9 @@ void KelNGNodeGraphView::redrawNodes()
 {
     if (!m_graph)
         return;
-    for (KelNodes::Node* node : m_graph->nodes()) {
+    // A copy: repainting an effect asks for its terminals, which may sort the list anew.
+    const QList<KelNodes::Node*> members = m_graph->nodes();
+    for (KelNodes::Node* node : members) {
         if (KelNGNode* item = KelNGNode::itemOf(node))
             item->updatePixmap();
     }
@@ -358,7 +362,9 @@ KelNGNode* KelNGNodeGraphView::nodeOfTerminal(KelNodes::Terminal* terminal) cons
 {
     if (!m_graph || !terminal)
         return nullptr;
-    for (KelNodes::Node* node : m_graph->nodes()) {
+    // A copy: an effect's terminals are renewed on request, which may sort the list anew.
+    const QList<KelNodes::Node*> members = m_graph->nodes();
+    for (KelNodes::Node* node : members) {
         QList<KelNodes::Terminal*> const terminals = KelNodeTerminals::all(node);
         terminalsWalked.fetch_add(quint64(terminals.size()), std::memory_order_relaxed);
         if (terminals.contains(terminal))
