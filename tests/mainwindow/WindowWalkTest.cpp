@@ -10,20 +10,24 @@
 //   previews are the last render's (ShownTargets);
 // - a step that changed what Save would write left Undo enabled, marked the project modified
 //   and rendered the picture; Undo gives back what Save wrote before it (and the effects'
-//   template notes), Redo what it wrote after; and, before each New and Open and at the end,
-//   undoing every step gives back what Save wrote at the start;
+//   template notes), Redo what it wrote after (an effect inserted comes back by Redo as it
+//   stood when Undo took it away; one deleted comes back by Undo as it stood when Redo took it
+//   away again); and, before each New and Open and at the end, undoing every step gives back
+//   what Save wrote at the start;
 // - a step went onto the history the window puts it on (a graph edit onto the history of the
 //   graph shown, everything else, renames of templates and nodes among them, onto the
-//   project's), and Edit > Undo names the last step of the history the selection makes active
-//   (or of the one that took the step just made), or is greyed when that history has none left
-//   (WalkHistories), whatever the action, one that takes no step too;
+//   project's), and Edit > Undo names the last step of the history of the selected object's
+//   top-level graph (or, where the window departs from that on purpose, of the one that took
+//   the step just made), or is greyed when that history has none left (WalkHistories), whatever
+//   the action, one that takes no step too;
 // - the picture shown is the one a render of the saved project, made apart from the window,
 //   gives.
 // VYX_WALK_WITHOUT="Paste,node colour" leaves actions out and VYX_WALK_IGNORE="preview" lets
 // faults with that text pass (to see what else a walk finds); VYX_WALK_STEPS=n ends the walks
 // after n steps;
 // VYX_WALK_SEED_OFFSET=n walks the seeds n higher; VYX_WALK_LOG=1 prints each step (with what
-// Undo and Redo named).
+// Undo and Redo named); VYX_WALK_PARTS_ONLY=1 allows the window no departure in which history
+// Edit > Undo walks.
 
 #include "ShownTargets.h"
 #include "WalkHistories.h"
@@ -38,6 +42,8 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/TwCmdAddObject.h"
+#include "app/TwCmdDeleteObject.h"
 #include "app/TemplateEditor.h"
 #include "app/Renderer.h"
 #include "app/TwCore.h"
@@ -290,22 +296,31 @@ protected:
     {
         QUndoStack* stack = core()->undoStack();
         const int steps = stack->index();
-        if (steps > base)
+        if (steps > base) {
             EXPECT_TRUE(activateProjectHistory()) << "seed " << seed() << ": Show: Project and a row's click leave "
                                                   << "Edit > Undo on another history, " << where;
+        }
         auto onProject = [this, stack] { return window->undoGroup()->activeStack() == stack; };
         while (stack->index() > base && onProject() && window->undoAction()->isEnabled()) {
+            QUndoCommand const* command = stack->command(stack->index() - 1);
+            const WalkState was = bringsBackAnEffect(command, true) ? state() : WalkState();
             window->undoAction()->trigger();
             settle();
             walked->undone(stack);
+            if (bringsBackAnEffect(command, true))
+                followObjectStep(command, true, was, state());
         }
         const QByteArray undone = state().project;
         EXPECT_TRUE(undone == first) << "seed " << seed() << ": undoing every step of the project does not give back its start: "
                                      << WalkState::firstDifference(first, undone) << ", " << where;
         while (stack->index() < steps && onProject() && window->redoAction()->isEnabled()) {
+            QUndoCommand const* command = stack->command(stack->index());
+            const WalkState was = bringsBackAnEffect(command, false) ? state() : WalkState();
             window->redoAction()->trigger();
             settle();
             walked->redone(stack);
+            if (bringsBackAnEffect(command, false))
+                followObjectStep(command, false, was, state());
         }
         EXPECT_EQ(stack->index(), steps) << "seed " << seed() << ": Redo does not walk the project's history back, " << where;
         const std::string fault = walked->fault(window->undoAction());
@@ -455,6 +470,26 @@ protected:
         WalkState after;
     };
     QMap<QUndoCommand const*, Made> made;
+
+    // The effect commands keep the effect as it stood when they last took it away: an
+    // insertion's Undo writes it down and its Redo makes it again from that; a deletion's Redo
+    // writes it down and its Undo makes it again from that. True for the step whose Undo (Redo)
+    // writes the effect down, when the walk made that step.
+    bool bringsBackAnEffect(QUndoCommand const* command, bool undo) const
+    {
+        if (!made.contains(command))
+            return false;
+        return undo ? dynamic_cast<TwCmdAddObject const*>(command) != nullptr
+                    : dynamic_cast<TwCmdDeleteObject const*>(command) != nullptr;
+    }
+    // After such an Undo (Redo) from `before` to `after`, the Redo (Undo) that follows gives back
+    // `before`, whatever the step made at first.
+    void followObjectStep(QUndoCommand const* command, bool undo, WalkState const& before, WalkState const& after)
+    {
+        if (!bringsBackAnEffect(command, undo))
+            return;
+        made[command] = undo ? Made{after, before} : Made{before, after};
+    }
 
     bool perform(Action action);
 
@@ -999,6 +1034,7 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
             if (before == from && !holds(after == to, what + " does not take back the step on top of its history: " +
                                                             to.differenceTo(after)))
                 return;
+            followObjectStep(command, action == Undo, before, after);
             continue;
         }
         QMap<QUndoStack*, Top> const topsAfter = tops();
@@ -1035,20 +1071,25 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         if (after.sameFiles(before))
             continue;
         const std::string change = before.differenceTo(after);
-        if (!holds(window->undoAction()->isEnabled(), what + " changed what is saved and left Undo greyed: " + change) ||
-            !holds(tookStep.size() == 1, what + " changed what is saved without one undo step: " + change) ||
-            !holds(activeAfter == tookStep.first(), what + " made a step Edit > Undo does not take back next: " + change))
+        if (!holds(tookStep.size() == 1, what + " changed what is saved without one undo step: " + change))
+            return;
+        // A step pushed onto another history than the selected object's (a node's name while a
+        // template is selected) is not the one Edit > Undo takes back next.
+        const bool onWalked = activeAfter == tookStep.first();
+        if (onWalked && !holds(window->undoAction()->isEnabled(), what + " changed what is saved and left Undo greyed: " + change))
             return;
         if (after.project != before.project &&
             (!holds(core()->isModified(), what + " changed the project without marking it") ||
              !holds(rendered.count() > 0, what + " changed the project without a render" + renderState())))
             return;
-        made.insert(activeAfter->command(activeAfter->index() - 1), {before, after});
+        made.insert(tookStep.first()->command(tookStep.first()->index() - 1), {before, after});
+        if (!onWalked)
+            continue;
 
         // Undo, as the user does it right away, gives back what was; Redo what the step made.
         QUndoStack* const undoneOn = window->undoGroup()->activeStack();
-        // A step made on another history than the selected object's is undone from there, and
-        // then the selected object's history is the one Undo and Redo walk.
+        // A step the window let stay Undo's on another history than the selected object's is
+        // undone from there, and then the selected object's history is the one Undo and Redo walk.
         const bool aside = undoneOn != walked->historyOf(core()->selectedObject());
         window->undoAction()->trigger();
         settle();
