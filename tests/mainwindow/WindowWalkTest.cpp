@@ -3,7 +3,8 @@
 // Templates, adds, deletes by the bin, the Delete key and Edit > Delete in both show modes,
 // template deletes, renames, Undo and Redo, Copy and Paste, typed values and template notes, a
 // node's colour, node previews opened and closed, Effects Off and On, key adds, removes and
-// drags, frame changes, Save Sequence, New and Open), each walk ended by closing the window.
+// drags, frame changes, Save Sequence, New and Open, a node dragged by its title onto an effect),
+// each walk ended by closing the window.
 // After every step:
 // - every editor the window shows edits what is alive and what the window shows as selected,
 //   at the frame the timeline reads, and the timeline reads the frame rendered; shown node
@@ -116,7 +117,8 @@ enum Action {
     AddEffect, AddNode, DeleteEffect, DeleteNode, RenameEffect, RenameNode, Undo, Redo,
     TypeValue, AddKey, RemoveKey, DragKey, GoToFrame, New, Open,
     DeleteKey, EditDelete, DeleteTemplate, Copy, Paste, NodeColour, Effects, SaveSequence, Preview,
-    TypeNote, Eye, Opacity, Blend, InsertTemplate, Wire, Unwire, ReorderNodes, RenameTemplate, ActionCount
+    TypeNote, Eye, Opacity, Blend, InsertTemplate, Wire, Unwire, ReorderNodes, RenameTemplate, DragOntoEffect,
+    ActionCount
 };
 
 const char* const kActionNames[] = {
@@ -125,11 +127,11 @@ const char* const kActionNames[] = {
     "type value", "add key", "remove key", "drag key", "go to frame", "New", "Open",
     "Delete key", "Edit > Delete", "delete template", "Copy", "Paste", "node colour", "Effects Off/On",
     "Save Sequence", "preview open/close", "type template note", "eye", "opacity", "blend mode",
-    "drop template", "wire", "unwire", "Reorder Nodes", "rename template"};
+    "drop template", "wire", "unwire", "Reorder Nodes", "rename template", "drag onto effect"};
 
 // How often each action comes, out of the sum.
 const int kWeights[ActionCount] = {8, 8, 4, 4, 3, 3, 1, 2, 2, 2, 2, 2, 2, 4, 3, 5, 3, 2, 3, 4, 1, 1,
-                                   2, 2, 1, 1, 1, 2, 4, 1, 2, 2, 2, 2, 2, 2, 3, 2, 1, 2};
+                                   2, 2, 1, 1, 1, 2, 4, 1, 2, 2, 2, 2, 2, 2, 3, 2, 1, 2, 4};
 
 // Actions that take effect at once without an undo step: Undo's top step stays the one it was.
 bool takesNoStep(int action)
@@ -150,6 +152,7 @@ protected:
         addKeyedHsvEffect(QStringLiteral("Tone FX"));
         addConstEffect(QStringLiteral("Tone"));
         addInversion(QStringLiteral("Invert"));
+        ASSERT_NE(addNestEffect(QStringLiteral("Nest")), nullptr);
         // Two previews open from the start.
         for (auto [name, type] : {std::pair{"Tone FX", "operator.hsv"}, std::pair{"Invert", "operator.inversion"}}) {
             KelNodes::Node* node = nodeOfType(objectNamed(QLatin1String(name)), QLatin1String(type));
@@ -336,7 +339,7 @@ protected:
         KelNodes::NodeGraph* shown = inGraphView() && view->graph() ? view->graph()->topLevelGraph() : nullptr;
         auto* own = shown ? qobject_cast<QUndoStack*>(shown->undoStack()) : nullptr;
         switch (action) {
-        case AddNode: case DeleteNode: case Wire: case Unwire: case ReorderNodes:
+        case AddNode: case DeleteNode: case Wire: case Unwire: case ReorderNodes: case DragOntoEffect:
         case TypeValue: case AddKey: case RemoveKey: case DragKey:
             return own ? own : core()->undoStack();
         default:
@@ -492,6 +495,32 @@ protected:
     }
 
     bool perform(Action action);
+
+    // The project's picture as the window showed it before a node was dragged into an effect.
+    struct BeforeDrag
+    {
+        // The project's effects rendered.
+        bool rendered = false;
+        bool effectMoved = false;
+        QImage picture;
+    } dragBefore;
+    // Empty when the render after a node dragged into an effect is what the move allows: every
+    // link stays (the move into another graph keeps them) and every node is prepared before the
+    // pixels are pulled, so a graph that rendered renders after it, and, but where an effect
+    // moved into another (which may link the two), to the same picture.
+    std::string dragFault() const
+    {
+        if (!dragBefore.rendered)
+            return {};
+        if (!core()->renderer()->completedSucceeded())
+            return "the project rendered before the move and fails after it: " +
+                   window->imageView()->message().toStdString();
+        const QImage::Format format = QImage::Format_ARGB32;
+        if (!dragBefore.effectMoved &&
+            window->imageView()->image().convertToFormat(format) != dragBefore.picture.convertToFormat(format))
+            return "the picture after the move is not the one before it";
+        return {};
+    }
 
     // The core's render state, for a fault about a render.
     std::string renderState() const
@@ -903,6 +932,48 @@ bool WindowWalk::perform(Action action)
         settle();
         return true;
     }
+    case DragOntoEffect: {
+        // A node (not the effect's picture in or out) taken by its title onto an effect beside it;
+        // where the graph shown holds no effect, the user first picks an effect's row that does.
+        if (!graph)
+            return false;
+        auto effectsIn = [](QList<KelNodes::Node*> const& nodes) {
+            QList<KelNodes::Node*> effects;
+            for (KelNodes::Node* node : nodes) {
+                if (node->toNodeGraph())
+                    effects << node;
+            }
+            return effects;
+        };
+        if (effectsIn(nodesInView()).isEmpty() && !templatesShown()) {
+            QList<KelNGObject*> holders;
+            for (KelNGObject* object : core()->objectList()) {
+                if (object->graph() && !effectsIn(QList<KelNodes::Node*>(object->graph()->nodes())).isEmpty())
+                    holders << object;
+            }
+            if (holders.isEmpty())
+                return false;
+            clickRow(pickFrom(holders));
+        }
+        QList<KelNodes::Node*> const nodes = nodesInView();
+        QList<KelNodes::Node*> const effects = effectsIn(nodes);
+        if (effects.isEmpty())
+            return false;
+        KelNodes::Node* effect = pickFrom(effects);
+        QList<KelNodes::Node*> movable;
+        for (KelNodes::Node* node : nodes) {
+            if (node != effect && !node->isStatic())
+                movable << node;
+        }
+        if (movable.isEmpty())
+            return false;
+        KelNodes::Node* node = pickFrom(movable);
+        finishRenders();
+        dragBefore = {core()->currentGraph() == core()->rootGraph() && core()->areEffectsOn() &&
+                          core()->renderer()->completedSucceeded(),
+                      node->toNodeGraph() != nullptr, window->imageView()->image()};
+        return dragNodeOnto(node, effect);
+    }
     default:
         return false;
     }
@@ -975,6 +1046,9 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         if (!shownRight(what))
             return;
         if (const std::string fault = pictureFault(); !holds(fault.empty(), what + ": " + fault))
+            return;
+        if (const std::string fault = action == DragOntoEffect ? dragFault() : std::string();
+            !holds(fault.empty(), what + ": " + fault))
             return;
 
         // The histories: the step went where the window puts it, and Edit > Undo names the step
