@@ -251,8 +251,18 @@ void WindowUser::clickNode(KelNodes::Node* node)
     ASSERT_EQ(item->pixmapItem()->scene(), view->scene());
     view->ensureVisible(item->pixmapItem());
     const QPoint at = view->mapFromScene(item->pixmapItem()->sceneBoundingRect().center());
+    hoverOver(at);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     settle();
+}
+
+void WindowUser::hoverOver(QPoint at)
+{
+    // The view follows the pointer: what it last passed over is what a press takes.
+    QWidget* viewport = window->objectEditorGraphView()->viewport();
+    QMouseEvent hover(QEvent::MouseMove, QPointF(at), viewport->mapToGlobal(QPointF(at)), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &hover);
 }
 
 bool WindowUser::dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect)
@@ -278,10 +288,7 @@ bool WindowUser::dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect)
     QWidget* viewport = view->viewport();
     if (from == to || !viewport->rect().contains(from) || !viewport->rect().contains(to) || topAt(from) != item)
         return false;
-    // The pointer comes over the title before the button goes down, as a hand brings it.
-    QMouseEvent hover(QEvent::MouseMove, QPointF(from), viewport->mapToGlobal(QPointF(from)), Qt::NoButton,
-                      Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(viewport, &hover);
+    hoverOver(from);
     QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
     QTest::mouseMove(viewport, (from + to) / 2);
     // The node follows the pointer; at the next move it lies under it, over the effect.

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QPoint>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -55,7 +56,10 @@ protected:
     void clickRow(KelNGObject* object);
     // A click on a template's row of the object editor's Templates list.
     void clickTemplateRow(KelNGObject* templateObject);
+    // Moves the pointer over the node and clicks it, as a hand does.
     void clickNode(KelNodes::Node* node);
+    // The pointer passed over this point of the node-graph view, no button down.
+    void hoverOver(QPoint at);
     // Drags the node by its title onto the effect's title in the node-graph view with the mouse,
     // as a user moves a node into an effect; false when the two cannot both be reached there.
     bool dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect);
