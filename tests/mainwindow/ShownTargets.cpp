@@ -31,46 +31,14 @@
 #include <QLineEdit>
 #include <QHash>
 #include <QMap>
-#include <QPointer>
 #include <QSet>
 #include <QSpinBox>
 #include <QStackedWidget>
 #include <QTreeWidget>
 
-#include <map>
-#include <memory>
 
 namespace MainWindowTest {
 namespace {
-
-// Told when its node is destroyed: a guarded pointer to a node (nodes are no QObjects).
-class NodeLife : public KelNodes::NodeSubscriber
-{
-public:
-    explicit NodeLife(KelNodes::Node* node) : m_node(node) { subscribe(node); }
-    bool alive() const { return m_node != nullptr; }
-    void notify(KelNodes::Node* node, Event event) override
-    {
-        if (event == Destroyed && node == m_node)
-            m_node = nullptr;
-    }
-
-private:
-    KelNodes::Node* m_node;
-};
-
-using Life = std::shared_ptr<NodeLife>;
-
-// Every node seen alive, watched: an address that comes again for a new node gets a new watch.
-std::map<KelNodes::Node*, Life> g_lives;
-
-Life lifeOf(KelNodes::Node* node)
-{
-    Life& life = g_lives[node];
-    if (!life || !life->alive())
-        life = std::make_shared<NodeLife>(node);
-    return life;
-}
 
 // What the project and the template store hold now: an editor may point at nothing else. Only
 // pointers found here are read, so that a freed one is reported, not followed.
@@ -100,7 +68,6 @@ struct Alive
     void addNode(KelNodes::Node* node)
     {
         nodes << node;
-        lifeOf(node);
         containers.insert(node->paramContainer(), node);
         if (KelNGNode* item = KelNGNode::itemOf(node))
             items << item;
@@ -118,61 +85,9 @@ struct Alive
 
 Alive g_alive;
 
-// What each editor held at the last check, with a guard of it: the same address held again after
-// its thing died is a freed pointer, whatever now lives at that address.
-struct Held
-{
-    void const* address = nullptr;
-    QPointer<QObject> object;
-    Life node;
-    bool guarded() const { return object || (node && node->alive()); }
-};
-QPointer<TwMainWindow> g_heldBy;
-QMap<QString, Held> g_held;
-// What the window shows as selected and everything in its graph: an editor that holds one of
-// these after the thing it held died at that address was pointed at it anew.
-QSet<void const*> g_shown;
-
-void collectShown(KelNGObject* selected, TwCore* core)
-{
-    g_shown.clear();
-    auto addNode = [](KelNodes::Node* node) {
-        g_shown << node << node->paramContainer() << KelNGNode::itemOf(node);
-    };
-    KelNodes::NodeGraph* root = core->rootGraph();
-    addNode(root);
-    g_shown << static_cast<void const*>(root);
-    if (!selected || !g_alive.objects.contains(selected))
-        return;
-    g_shown << selected;
-    if (KelNodes::NodeGraph* graph = selected->graph()) {
-        g_shown << static_cast<void const*>(graph);
-        addNode(graph);
-        for (KelNodes::Node* node : graph->nodes())
-            addNode(node);
-    }
-}
-
-// Whether what `what` holds now is alive: in the project or the store, and not the address of
-// something that died while held (unless the window now shows the new thing at that address).
-bool stillHeld(QString const& what, void const* address, QObject* object, KelNodes::Node* node)
-{
-    Held& held = g_held[what];
-    const bool freedWhileHeld =
-        address && held.address == address && !held.guarded() && !g_shown.contains(address);
-    held.address = address;
-    held.object = object;
-    held.node = node ? lifeOf(node) : Life();
-    return !freedWhileHeld;
-}
-
 void collectAlive(TwMainWindow* window)
 {
     TwCore* core = window->core();
-    if (g_heldBy != window) {
-        g_held.clear();
-        g_heldBy = window;
-    }
     g_alive = Alive();
     g_alive.addGraph(core->rootGraph());
     for (KelNGObject* object : core->objectList())
@@ -180,13 +95,6 @@ void collectAlive(TwMainWindow* window)
     if (TwTemplateContainer* store = core->templateStore()) {
         for (KelTemplate* objectTemplate : std::as_const(store->objectTemplateList))
             g_alive.addObject(objectTemplate->objectInstance());
-    }
-    // Watches of nodes gone and held by no editor.
-    for (auto it = g_lives.begin(); it != g_lives.end();) {
-        if (!it->second->alive() && it->second.use_count() == 1)
-            it = g_lives.erase(it);
-        else
-            ++it;
     }
 }
 
@@ -321,38 +229,26 @@ QStringList shownTargetFaults(TwMainWindow* window)
     const bool graphView = window->isNodeGraphViewMode();
     collectAlive(window);
     KelNGObject* selected = shownSelection(window);
-    collectShown(selected, core);
     const int frame = timeline->findChild<QSpinBox*>(QStringLiteral("currentFrameSB"))->value();
 
-    // Nothing an editor holds is freed: what the project and the store no longer have, or what
-    // died while an editor held it (its address since taken by something new), is reported here
-    // and not read below.
+    // Nothing an editor holds is freed: what it holds is one of the things the project and the
+    // store hold now, judged by the things alive, never by an address seen before (a new thing
+    // may live where a freed one did). What is not is reported here and not read below.
     auto holds = [&](bool alive, QString const& what) {
         if (!alive)
             faults << QStringLiteral("%1 something the project no longer has").arg(what);
     };
-    auto aliveContainer = [&](KelUtils::IParameterContainer* container, QString const& what) {
-        KelNodes::Node* owner = g_alive.containers.value(container);
-        return stillHeld(what, container, nullptr, owner) && (!container || owner);
+    auto aliveContainer = [&](KelUtils::IParameterContainer* container, QString const&) {
+        return !container || g_alive.containers.contains(container);
     };
-    auto aliveObject = [&](KelNGObject* object, QString const& what) {
-        return stillHeld(what, object, object, nullptr) && (!object || g_alive.objects.contains(object));
-    };
-    auto aliveNode = [&](KelNodes::Node* node, QString const& what) {
-        const bool known = !node || g_alive.nodes.contains(node);
-        return stillHeld(what, node, nullptr, known ? node : nullptr) && known;
-    };
-    auto aliveItem = [&](KelNGNode* item, QString const& what) {
-        return stillHeld(what, item, item, nullptr) && (!item || g_alive.items.contains(item));
-    };
+    auto aliveObject = [&](KelNGObject* object, QString const&) { return !object || g_alive.objects.contains(object); };
+    auto aliveNode = [&](KelNodes::Node* node, QString const&) { return !node || g_alive.nodes.contains(node); };
+    auto aliveItem = [&](KelNGNode* item, QString const&) { return !item || g_alive.items.contains(item); };
     auto check = [&](auto alive, auto* pointer, QString const& what) { holds(alive(pointer, what), what); };
     check(aliveContainer, timeline->selectedContainer(), QStringLiteral("the timeline's keys are of"));
     check(aliveContainer, timeline->masterContainer(), QStringLiteral("the timeline's frames are of"));
     check(aliveObject, editor->currentObject(), QStringLiteral("the object editor edits"));
-    auto aliveGraph = [&](KelNodes::NodeGraph* graph, QString const& what) {
-        const bool known = !graph || g_alive.graphs.contains(graph);
-        return stillHeld(what, graph, nullptr, known ? graph : nullptr) && known;
-    };
+    auto aliveGraph = [&](KelNodes::NodeGraph* graph, QString const&) { return !graph || g_alive.graphs.contains(graph); };
     check(aliveGraph, view->graph(), QStringLiteral("the node-graph view shows"));
     check(aliveItem, view->selectedNode(), QStringLiteral("the node-graph view picks"));
     check(aliveItem, editor->panelNode(), QStringLiteral("the node name field edits"));

@@ -13,18 +13,19 @@
 namespace MainWindowTest {
 
 WalkHistories::WalkHistories(TwCore* core, QUndoGroup* group)
-    : m_core(core), m_group(group), m_project(core->undoStack())
+    : m_core(core), m_group(group), m_project(core->undoStack()),
+      m_partsOnly(qEnvironmentVariableIntValue("VYX_WALK_PARTS_ONLY") == 1)
 {
     connect(core, &TwCore::selectedObjectChanged, this, [this](KelNGObject* object) {
         watch(historyOf(object));
-        m_aside = nullptr;
+        m_stepAside = nullptr;
     });
     watchAll();
 }
 
 QUndoStack* WalkHistories::expectedActive() const
 {
-    return m_aside ? m_aside.data() : historyOf(m_core->selectedObject());
+    return historyOf(m_core->selectedObject());
 }
 
 QUndoStack* WalkHistories::historyOf(KelNGObject* object) const
@@ -68,30 +69,9 @@ void WalkHistories::watch(QUndoStack* stack)
     for (int i = 0; i < stack->index(); ++i)
         history.steps << stack->text(i);
     history.index = stack->index();
-    history.seen = stack->index();
     m_histories << history;
-    connect(stack, &QUndoStack::indexChanged, this, [this, stack] { moved(stack); });
     connect(stack, &QObject::destroyed, this,
             [this] { m_histories.removeIf([](History const& history) { return !history.stack; }); });
-}
-
-void WalkHistories::moved(QUndoStack* stack)
-{
-    History* history = find(stack);
-    const int before = history ? history->seen : 0;
-    if (history)
-        history->seen = stack->index();
-    if (stack->count() == 0) {
-        if (m_aside == stack)
-            m_aside = nullptr;
-    } else if (stack == historyOf(m_core->selectedObject())) {
-        m_aside = nullptr;
-    } else if (stack->index() < before) {
-        if (m_aside == stack)
-            m_aside = nullptr;
-    } else {
-        m_aside = stack;
-    }
 }
 
 WalkHistories::History* WalkHistories::find(QUndoStack* stack)
@@ -124,18 +104,28 @@ void WalkHistories::stepTaken(QUndoStack* stack)
     history.steps = history.steps.mid(0, history.index);
     history.steps << stack->undoText();
     ++history.index;
+    stepAside(stack);
+}
+
+void WalkHistories::stepAside(QUndoStack* stack)
+{
+    const bool aside = stack != historyOf(m_core->selectedObject());
+    m_stepAside = aside && !m_partsOnly ? stack : nullptr;
 }
 
 void WalkHistories::undone(QUndoStack* walked)
 {
     if (History* history = find(walked); history && history->index > 0)
         --history->index;
+    if (walked == m_stepAside || walked == historyOf(m_core->selectedObject()))
+        m_stepAside = nullptr;
 }
 
 void WalkHistories::redone(QUndoStack* walked)
 {
     if (History* history = find(walked); history && history->index < history->steps.size())
         ++history->index;
+    stepAside(walked);
 }
 
 void WalkHistories::projectCleared()
@@ -143,14 +133,15 @@ void WalkHistories::projectCleared()
     History& project = entry(m_project);
     project.steps.clear();
     project.index = 0;
+    m_stepAside = nullptr;
 }
 
 std::string WalkHistories::fault(QAction* undo) const
 {
     QUndoStack* walked = m_group->activeStack();
-    QUndoStack* expected = expectedActive();
+    QUndoStack* expected = walked && walked == m_stepAside ? walked : expectedActive();
     if (walked != expected) {
-        return "Edit > Undo walks " + nameOf(walked).toStdString() + " history where the selection or the step just made put it on " +
+        return "Edit > Undo walks " + nameOf(walked).toStdString() + " history where the selection puts it on " +
                nameOf(expected).toStdString();
     }
     History const* history = find(expected);

@@ -20,6 +20,7 @@
 #include "nodes/Node.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
+#include "nodes/Terminal.h"
 #include "nodeui/KelNGNode.h"
 #include "nodeui/KelNGNodeGraphView.h"
 #include "nodeui/KelParamAtom.h"
@@ -123,6 +124,52 @@ KelNGObject* WindowUser::addConstEffect(QString const& name)
     return object;
 }
 
+KelNGObject* WindowUser::addNestEffect(QString const& name)
+{
+    core()->cancelRender();
+    KelVyxNodes::VyxNodeGraph* nest = core()->rootGraph()->addSubGraph(-1);
+    nest->setName(name);
+    nest->setUp(core()->sourceImage(), nullptr, nullptr, false);
+    auto link = [](KelNodes::Node* from, char const* out, KelNodes::Node* to, char const* in) {
+        to->getTerminal(QLatin1String(in))->disconnectAll();
+        EXPECT_EQ(from->connect(QLatin1String(out), to, QLatin1String(in)), 0) << out << " -> " << in;
+    };
+    auto inversion = [&](KelNodes::NodeGraph* graph) {
+        KelNodes::Node* node = graph->addNode(QStringLiteral("operator.inversion"), -1);
+        EXPECT_NE(node, nullptr);
+        return node;
+    };
+    auto effect = [&](QString const& effectName) {
+        KelVyxNodes::VyxNodeGraph* inner = nest->addSubGraph(-1);
+        inner->setName(effectName);
+        inner->setUp(core()->sourceImage(), nullptr, nullptr, false);
+        KelNodes::Node* node = inversion(inner);
+        link(inner->sourceNode(), "rgb", node, "inRgb");
+        link(node, "outRgb", inner->destinationNode(), "rgb");
+        return inner;
+    };
+    KelVyxNodes::VyxNodeGraph* inner = effect(QStringLiteral("Inner"));
+    KelNodes::Node* reader = inversion(nest);
+    KelNodes::Node* first = inversion(nest);
+    KelNodes::Node* second = inversion(nest);
+    KelVyxNodes::VyxNodeGraph* later = effect(QStringLiteral("Later"));
+    KelNodes::Node* max = nest->addNode(QStringLiteral("operator.Maths.max"), -1);
+    if (!reader || !first || !second || !max)
+        return nullptr;
+    reader->setName(QStringLiteral("Reader"));
+    link(nest->sourceNode(), "rgb", inner, "rgbIn");
+    link(inner, "rgbOut", reader, "inRgb");
+    link(nest->sourceNode(), "rgb", first, "inRgb");
+    link(first, "outRgb", second, "inRgb");
+    link(second, "outRgb", later, "rgbIn");
+    link(reader, "outRgb", max, "rgbIn1");
+    link(later, "rgbOut", max, "rgbIn2");
+    link(max, "rgbOut", nest->destinationNode(), "rgb");
+    KelNGObject* object = core()->addObjectFromNodeGraph(nest);
+    settle();
+    return object;
+}
+
 KelNGObject* WindowUser::objectNamed(QString const& name) const
 {
     for (KelNGObject* object : core()->objectList()) {
@@ -204,8 +251,52 @@ void WindowUser::clickNode(KelNodes::Node* node)
     ASSERT_EQ(item->pixmapItem()->scene(), view->scene());
     view->ensureVisible(item->pixmapItem());
     const QPoint at = view->mapFromScene(item->pixmapItem()->sceneBoundingRect().center());
+    hoverOver(at);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     settle();
+}
+
+void WindowUser::hoverOver(QPoint at)
+{
+    // The view follows the pointer: what it last passed over is what a press takes.
+    QWidget* viewport = window->objectEditorGraphView()->viewport();
+    QMouseEvent hover(QEvent::MouseMove, QPointF(at), viewport->mapToGlobal(QPointF(at)), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &hover);
+}
+
+bool WindowUser::dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect)
+{
+    KelNGNodeGraphView* view = window->objectEditorGraphView();
+    KelNGNode* item = KelNGNode::itemOf(node);
+    KelNGNode* onto = KelNGNode::itemOf(effect);
+    if (!item || !onto || !item->pixmapItem() || !onto->pixmapItem() || item->pixmapItem()->scene() != view->scene() ||
+        onto->pixmapItem()->scene() != view->scene())
+        return false;
+    view->ensureVisible(onto->pixmapItem());
+    view->ensureVisible(item->pixmapItem());
+    auto title = [view](KelNGNode* each) { return view->mapFromScene(each->pixmapItem()->mapToScene(QPointF(60, 10))); };
+    auto topAt = [view](QPoint at) -> KelNGNode* {
+        for (QGraphicsItem* under : view->items(at)) {
+            if (KelNGNode* each = KelNGNode::fromSceneItem(under))
+                return each;
+        }
+        return nullptr;
+    };
+    const QPoint from = title(item);
+    const QPoint to = title(onto);
+    QWidget* viewport = view->viewport();
+    if (from == to || !viewport->rect().contains(from) || !viewport->rect().contains(to) || topAt(from) != item)
+        return false;
+    hoverOver(from);
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(viewport, (from + to) / 2);
+    // The node follows the pointer; at the next move it lies under it, over the effect.
+    QTest::mouseMove(viewport, to);
+    QTest::mouseMove(viewport, to);
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
+    settle();
+    return true;
 }
 
 void WindowUser::clickShowProject()

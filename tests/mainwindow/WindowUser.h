@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QPoint>
 #include <QMap>
 #include <QString>
 #include <QStringList>
@@ -40,6 +41,10 @@ protected:
     KelNGObject* addKeyedHsvEffect(QString const& name);
     // "Tone": a Const node, not connected.
     KelNGObject* addConstEffect(QString const& name);
+    // An effect of effects: "Inner" (an Inversion) fed the effect's picture; "Reader", an
+    // Inversion of Inner's picture; two Inversions in a row into "Later" (an Inversion); a Max
+    // of Reader and Later is the effect's picture.
+    KelNGObject* addNestEffect(QString const& name);
     KelNGObject* objectNamed(QString const& name) const;
     static KelNodes::Node* nodeOfType(KelNGObject* object, QString const& typeId);
     static KelUtils::Parameter* parameterOf(KelNodes::Node* node, QString const& name);
@@ -51,7 +56,13 @@ protected:
     void clickRow(KelNGObject* object);
     // A click on a template's row of the object editor's Templates list.
     void clickTemplateRow(KelNGObject* templateObject);
+    // Moves the pointer over the node and clicks it, as a hand does.
     void clickNode(KelNodes::Node* node);
+    // The pointer passed over this point of the node-graph view, no button down.
+    void hoverOver(QPoint at);
+    // Drags the node by its title onto the effect's title in the node-graph view with the mouse,
+    // as a user moves a node into an effect; false when the two cannot both be reached there.
+    bool dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect);
     void clickShowProject();
     void clickShowTemplates();
     // Types the value into the editor and confirms it as a user does.

@@ -3,27 +3,32 @@
 // Templates, adds, deletes by the bin, the Delete key and Edit > Delete in both show modes,
 // template deletes, renames, Undo and Redo, Copy and Paste, typed values and template notes, a
 // node's colour, node previews opened and closed, Effects Off and On, key adds, removes and
-// drags, frame changes, Save Sequence, New and Open), each walk ended by closing the window.
+// drags, frame changes, Save Sequence, New and Open, a node dragged by its title onto an effect),
+// each walk ended by closing the window.
 // After every step:
 // - every editor the window shows edits what is alive and what the window shows as selected,
 //   at the frame the timeline reads, and the timeline reads the frame rendered; shown node
 //   previews are the last render's (ShownTargets);
 // - a step that changed what Save would write left Undo enabled, marked the project modified
 //   and rendered the picture; Undo gives back what Save wrote before it (and the effects'
-//   template notes), Redo what it wrote after; and, before each New and Open and at the end,
-//   undoing every step gives back what Save wrote at the start;
+//   template notes), Redo what it wrote after (an effect inserted comes back by Redo as it
+//   stood when Undo took it away; one deleted comes back by Undo as it stood when Redo took it
+//   away again); and, before each New and Open and at the end, undoing every step gives back
+//   what Save wrote at the start;
 // - a step went onto the history the window puts it on (a graph edit onto the history of the
 //   graph shown, everything else, renames of templates and nodes among them, onto the
-//   project's), and Edit > Undo names the last step of the history the selection makes active
-//   (or of the one that took the step just made), or is greyed when that history has none left
-//   (WalkHistories), whatever the action, one that takes no step too;
+//   project's), and Edit > Undo names the last step of the history of the selected object's
+//   top-level graph (or, where the window departs from that on purpose, of the one that took
+//   the step just made), or is greyed when that history has none left (WalkHistories), whatever
+//   the action, one that takes no step too;
 // - the picture shown is the one a render of the saved project, made apart from the window,
 //   gives.
 // VYX_WALK_WITHOUT="Paste,node colour" leaves actions out and VYX_WALK_IGNORE="preview" lets
 // faults with that text pass (to see what else a walk finds); VYX_WALK_STEPS=n ends the walks
 // after n steps;
 // VYX_WALK_SEED_OFFSET=n walks the seeds n higher; VYX_WALK_LOG=1 prints each step (with what
-// Undo and Redo named).
+// Undo and Redo named); VYX_WALK_PARTS_ONLY=1 allows the window no departure in which history
+// Edit > Undo walks.
 
 #include "ShownTargets.h"
 #include "WalkHistories.h"
@@ -38,6 +43,8 @@
 
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/TwCmdAddObject.h"
+#include "app/TwCmdDeleteObject.h"
 #include "app/TemplateEditor.h"
 #include "app/Renderer.h"
 #include "app/TwCore.h"
@@ -110,7 +117,8 @@ enum Action {
     AddEffect, AddNode, DeleteEffect, DeleteNode, RenameEffect, RenameNode, Undo, Redo,
     TypeValue, AddKey, RemoveKey, DragKey, GoToFrame, New, Open,
     DeleteKey, EditDelete, DeleteTemplate, Copy, Paste, NodeColour, Effects, SaveSequence, Preview,
-    TypeNote, Eye, Opacity, Blend, InsertTemplate, Wire, Unwire, ReorderNodes, RenameTemplate, ActionCount
+    TypeNote, Eye, Opacity, Blend, InsertTemplate, Wire, Unwire, ReorderNodes, RenameTemplate, DragOntoEffect,
+    ActionCount
 };
 
 const char* const kActionNames[] = {
@@ -119,11 +127,11 @@ const char* const kActionNames[] = {
     "type value", "add key", "remove key", "drag key", "go to frame", "New", "Open",
     "Delete key", "Edit > Delete", "delete template", "Copy", "Paste", "node colour", "Effects Off/On",
     "Save Sequence", "preview open/close", "type template note", "eye", "opacity", "blend mode",
-    "drop template", "wire", "unwire", "Reorder Nodes", "rename template"};
+    "drop template", "wire", "unwire", "Reorder Nodes", "rename template", "drag onto effect"};
 
 // How often each action comes, out of the sum.
 const int kWeights[ActionCount] = {8, 8, 4, 4, 3, 3, 1, 2, 2, 2, 2, 2, 2, 4, 3, 5, 3, 2, 3, 4, 1, 1,
-                                   2, 2, 1, 1, 1, 2, 4, 1, 2, 2, 2, 2, 2, 2, 3, 2, 1, 2};
+                                   2, 2, 1, 1, 1, 2, 4, 1, 2, 2, 2, 2, 2, 2, 3, 2, 1, 2, 4};
 
 // Actions that take effect at once without an undo step: Undo's top step stays the one it was.
 bool takesNoStep(int action)
@@ -144,6 +152,7 @@ protected:
         addKeyedHsvEffect(QStringLiteral("Tone FX"));
         addConstEffect(QStringLiteral("Tone"));
         addInversion(QStringLiteral("Invert"));
+        ASSERT_NE(addNestEffect(QStringLiteral("Nest")), nullptr);
         // Two previews open from the start.
         for (auto [name, type] : {std::pair{"Tone FX", "operator.hsv"}, std::pair{"Invert", "operator.inversion"}}) {
             KelNodes::Node* node = nodeOfType(objectNamed(QLatin1String(name)), QLatin1String(type));
@@ -290,22 +299,31 @@ protected:
     {
         QUndoStack* stack = core()->undoStack();
         const int steps = stack->index();
-        if (steps > base)
+        if (steps > base) {
             EXPECT_TRUE(activateProjectHistory()) << "seed " << seed() << ": Show: Project and a row's click leave "
                                                   << "Edit > Undo on another history, " << where;
+        }
         auto onProject = [this, stack] { return window->undoGroup()->activeStack() == stack; };
         while (stack->index() > base && onProject() && window->undoAction()->isEnabled()) {
+            QUndoCommand const* command = stack->command(stack->index() - 1);
+            const WalkState was = bringsBackAnEffect(command, true) ? state() : WalkState();
             window->undoAction()->trigger();
             settle();
             walked->undone(stack);
+            if (bringsBackAnEffect(command, true))
+                followObjectStep(command, true, was, state());
         }
         const QByteArray undone = state().project;
         EXPECT_TRUE(undone == first) << "seed " << seed() << ": undoing every step of the project does not give back its start: "
                                      << WalkState::firstDifference(first, undone) << ", " << where;
         while (stack->index() < steps && onProject() && window->redoAction()->isEnabled()) {
+            QUndoCommand const* command = stack->command(stack->index());
+            const WalkState was = bringsBackAnEffect(command, false) ? state() : WalkState();
             window->redoAction()->trigger();
             settle();
             walked->redone(stack);
+            if (bringsBackAnEffect(command, false))
+                followObjectStep(command, false, was, state());
         }
         EXPECT_EQ(stack->index(), steps) << "seed " << seed() << ": Redo does not walk the project's history back, " << where;
         const std::string fault = walked->fault(window->undoAction());
@@ -321,7 +339,7 @@ protected:
         KelNodes::NodeGraph* shown = inGraphView() && view->graph() ? view->graph()->topLevelGraph() : nullptr;
         auto* own = shown ? qobject_cast<QUndoStack*>(shown->undoStack()) : nullptr;
         switch (action) {
-        case AddNode: case DeleteNode: case Wire: case Unwire: case ReorderNodes:
+        case AddNode: case DeleteNode: case Wire: case Unwire: case ReorderNodes: case DragOntoEffect:
         case TypeValue: case AddKey: case RemoveKey: case DragKey:
             return own ? own : core()->undoStack();
         default:
@@ -456,7 +474,53 @@ protected:
     };
     QMap<QUndoCommand const*, Made> made;
 
+    // The effect commands keep the effect as it stood when they last took it away: an
+    // insertion's Undo writes it down and its Redo makes it again from that; a deletion's Redo
+    // writes it down and its Undo makes it again from that. True for the step whose Undo (Redo)
+    // writes the effect down, when the walk made that step.
+    bool bringsBackAnEffect(QUndoCommand const* command, bool undo) const
+    {
+        if (!made.contains(command))
+            return false;
+        return undo ? dynamic_cast<TwCmdAddObject const*>(command) != nullptr
+                    : dynamic_cast<TwCmdDeleteObject const*>(command) != nullptr;
+    }
+    // After such an Undo (Redo) from `before` to `after`, the Redo (Undo) that follows gives back
+    // `before`, whatever the step made at first.
+    void followObjectStep(QUndoCommand const* command, bool undo, WalkState const& before, WalkState const& after)
+    {
+        if (!bringsBackAnEffect(command, undo))
+            return;
+        made[command] = undo ? Made{after, before} : Made{before, after};
+    }
+
     bool perform(Action action);
+
+    // The project's picture as the window showed it before a node was dragged into an effect.
+    struct BeforeDrag
+    {
+        // The project's effects rendered.
+        bool rendered = false;
+        bool effectMoved = false;
+        QImage picture;
+    } dragBefore;
+    // Empty when the render after a node dragged into an effect is what the move allows: every
+    // link stays (the move into another graph keeps them) and every node is prepared before the
+    // pixels are pulled, so a graph that rendered renders after it, and, but where an effect
+    // moved into another (which may link the two), to the same picture.
+    std::string dragFault() const
+    {
+        if (!dragBefore.rendered)
+            return {};
+        if (!core()->renderer()->completedSucceeded())
+            return "the project rendered before the move and fails after it: " +
+                   window->imageView()->message().toStdString();
+        const QImage::Format format = QImage::Format_ARGB32;
+        if (!dragBefore.effectMoved &&
+            window->imageView()->image().convertToFormat(format) != dragBefore.picture.convertToFormat(format))
+            return "the picture after the move is not the one before it";
+        return {};
+    }
 
     // The core's render state, for a fault about a render.
     std::string renderState() const
@@ -868,6 +932,51 @@ bool WindowWalk::perform(Action action)
         settle();
         return true;
     }
+    case DragOntoEffect: {
+        // A node (not the effect's picture in or out) taken by its title onto an effect beside it;
+        // where the graph shown holds no effect, the user first picks an effect's row that does.
+        if (!graph)
+            return false;
+        auto effectsIn = [](QList<KelNodes::Node*> const& nodes) {
+            QList<KelNodes::Node*> effects;
+            for (KelNodes::Node* node : nodes) {
+                if (node->toNodeGraph())
+                    effects << node;
+            }
+            return effects;
+        };
+        if (effectsIn(nodesInView()).isEmpty() && !templatesShown()) {
+            QList<KelNGObject*> holders;
+            for (KelNGObject* object : core()->objectList()) {
+                if (object->graph() && !effectsIn(QList<KelNodes::Node*>(object->graph()->nodes())).isEmpty())
+                    holders << object;
+            }
+            if (holders.isEmpty())
+                return false;
+            clickRow(pickFrom(holders));
+        }
+        QList<KelNodes::Node*> const nodes = nodesInView();
+        QList<KelNodes::Node*> const effects = effectsIn(nodes);
+        if (effects.isEmpty())
+            return false;
+        KelNodes::Node* effect = pickFrom(effects);
+        QList<KelNodes::Node*> movable;
+        for (KelNodes::Node* node : nodes) {
+            if (node != effect && !node->isStatic())
+                movable << node;
+        }
+        if (movable.isEmpty())
+            return false;
+        KelNodes::Node* node = pickFrom(movable);
+        finishRenders();
+        dragBefore = {core()->currentGraph() == core()->rootGraph() && core()->areEffectsOn() &&
+                          core()->renderer()->completedSucceeded(),
+                      node->toNodeGraph() != nullptr, window->imageView()->image()};
+        if (qEnvironmentVariableIsSet("VYX_WALK_LOG"))
+            std::cerr << "drag " << node->displayName().toStdString() << " (" << node->uid() << ") onto "
+                      << effect->displayName().toStdString() << " (" << effect->uid() << ")" << std::endl;
+        return dragNodeOnto(node, effect);
+    }
     default:
         return false;
     }
@@ -876,8 +985,9 @@ bool WindowWalk::perform(Action action)
 TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
 {
     // Under the sanitizers every step costs several times as much: shorter walks keep CI's
-    // two cores within their time, the plain build walks the whole length.
-    constexpr int kTries = kSanitized ? 200 : 300;
+    // two cores within their time, the plain build walks the whole length. The effect of
+    // effects every render draws costs a fifth more per step: the walks are a fifth shorter.
+    constexpr int kTries = kSanitized ? 160 : 240;
     const int steps = qEnvironmentVariableIsSet("VYX_WALK_STEPS") ? qEnvironmentVariableIntValue("VYX_WALK_STEPS") : kTries;
     window->openNodeGraph(core()->rootGraph(), savedPath);
     settle();
@@ -941,6 +1051,9 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
             return;
         if (const std::string fault = pictureFault(); !holds(fault.empty(), what + ": " + fault))
             return;
+        if (const std::string fault = action == DragOntoEffect ? dragFault() : std::string();
+            !holds(fault.empty(), what + ": " + fault))
+            return;
 
         // The histories: the step went where the window puts it, and Edit > Undo names the step
         // made last in the history it walks.
@@ -999,6 +1112,7 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
             if (before == from && !holds(after == to, what + " does not take back the step on top of its history: " +
                                                             to.differenceTo(after)))
                 return;
+            followObjectStep(command, action == Undo, before, after);
             continue;
         }
         QMap<QUndoStack*, Top> const topsAfter = tops();
@@ -1035,20 +1149,33 @@ TEST_P(WindowWalk, EveryEditorEditsWhatTheWindowShowsAndEveryChangeIsAnUndoStep)
         if (after.sameFiles(before))
             continue;
         const std::string change = before.differenceTo(after);
-        if (!holds(window->undoAction()->isEnabled(), what + " changed what is saved and left Undo greyed: " + change) ||
-            !holds(tookStep.size() == 1, what + " changed what is saved without one undo step: " + change) ||
-            !holds(activeAfter == tookStep.first(), what + " made a step Edit > Undo does not take back next: " + change))
+        if (!holds(tookStep.size() == 1, what + " changed what is saved without one undo step: " + change))
+            return;
+        // A step pushed onto another history than the selected object's (a node's name while a
+        // template is selected) is not the one Edit > Undo takes back next.
+        const bool onWalked = activeAfter == tookStep.first();
+        if (onWalked && !holds(window->undoAction()->isEnabled(), what + " changed what is saved and left Undo greyed: " + change))
             return;
         if (after.project != before.project &&
             (!holds(core()->isModified(), what + " changed the project without marking it") ||
              !holds(rendered.count() > 0, what + " changed the project without a render" + renderState())))
             return;
-        made.insert(activeAfter->command(activeAfter->index() - 1), {before, after});
+        // An effect moved onto another links the two effects' last nodes; the step's Undo takes
+        // away every link between those two nodes and brings back none the new one replaced, so
+        // what it gives back is not known here: the history starts anew after it.
+        if (action == DragOntoEffect && dragBefore.effectMoved) {
+            first = after.project;
+            base = stack->index();
+            continue;
+        }
+        made.insert(tookStep.first()->command(tookStep.first()->index() - 1), {before, after});
+        if (!onWalked)
+            continue;
 
         // Undo, as the user does it right away, gives back what was; Redo what the step made.
         QUndoStack* const undoneOn = window->undoGroup()->activeStack();
-        // A step made on another history than the selected object's is undone from there, and
-        // then the selected object's history is the one Undo and Redo walk.
+        // A step the window let stay Undo's on another history than the selected object's is
+        // undone from there, and then the selected object's history is the one Undo and Redo walk.
         const bool aside = undoneOn != walked->historyOf(core()->selectedObject());
         window->undoAction()->trigger();
         settle();
