@@ -40,9 +40,8 @@ ImageBrowser::ImageBrowser(QWidget* parent)
         if (QDir::isAbsolutePath(remembered))
             startFolder = remembered;
     }
-    // A folder that is gone (a stick unplugged, a folder deleted) would leave the file model in
-    // the process's working folder, and that would be remembered next.
-    startFolder = ChangePathCommand::existingFolder(startFolder.isEmpty() ? QDir::homePath() : startFolder);
+    if (startFolder.isEmpty())
+        startFolder = QDir::homePath();
 
     setButtonPixmap(m_ui->btForward, "forward_arrow");
     setButtonPixmap(m_ui->btBack, "back_arrow");
@@ -69,7 +68,15 @@ ImageBrowser::ImageBrowser(QWidget* parent)
     m_ui->comboBox->installEventFilter(m_places);
 
     connect(m_model, &QFileSystemModel::rootPathChanged, this, &ImageBrowser::onPathChanged);
-    const QModelIndex startIndex = m_model->setRootPath(startFolder);
+    // Handed on as it is: the browser looks at no folder of its own here, so that one on a mount
+    // that stopped answering does not hold the start. Only a folder the model found gone (a stick
+    // unplugged, a folder deleted), which would leave it in the process's working folder to be
+    // remembered next, is looked at again: its nearest existing parent is shown.
+    QModelIndex startIndex = m_model->setRootPath(startFolder);
+    if (QDir::cleanPath(m_model->rootPath()) != QDir::cleanPath(startFolder)) {
+        startFolder = ChangePathCommand::existingFolder(startFolder);
+        startIndex = m_model->setRootPath(startFolder);
+    }
     m_placePath = startFolder;
 
     auto* back = new QAction(tr("Back"), this);
