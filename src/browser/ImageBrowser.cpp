@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUndoStack>
@@ -103,6 +104,8 @@ ImageBrowser::ImageBrowser(QWidget* parent)
         connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 &ImageBrowser::viewCurrentChanged);
         connect(view, &QAbstractItemView::activated, this, &ImageBrowser::viewDoubleClicked);
+        connect(view, &QAbstractItemView::clicked, this, &ImageBrowser::viewClicked);
+        view->viewport()->installEventFilter(this);
     }
 
     m_ui->imageDetailsView->setColumnWidth(0, 400);
@@ -211,6 +214,38 @@ void ImageBrowser::updateFilterItems(bool clearFilter)
 
 void ImageBrowser::viewCurrentChanged(QModelIndex cur, QModelIndex)
 {
-    if (cur.isValid() && !m_model->isDir(cur))
-        emit currentImageChanged(m_model->filePath(cur));
+    m_announced.clear();
+    m_offeredAgain.clear();
+    if (cur.isValid() && !m_model->isDir(cur)) {
+        m_announced = m_model->filePath(cur);
+        emit currentImageChanged(m_announced);
+    }
+}
+
+void ImageBrowser::offerCurrentImageAgain()
+{
+    m_offeredAgain = m_announced;
+}
+
+void ImageBrowser::viewClicked(QModelIndex index)
+{
+    const bool again = m_pressedOnOffered && index.isValid() && m_model->filePath(index) == m_offeredAgain;
+    m_pressedOnOffered = false;
+    if (!again)
+        return;
+    m_offeredAgain.clear();
+    emit currentImageChanged(m_model->filePath(index));
+}
+
+bool ImageBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        for (QAbstractItemView* view : std::as_const(m_views)) {
+            if (view->viewport() != watched)
+                continue;
+            const QModelIndex at = view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            m_pressedOnOffered = !m_offeredAgain.isEmpty() && at.isValid() && m_model->filePath(at) == m_offeredAgain;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
