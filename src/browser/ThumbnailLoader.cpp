@@ -84,10 +84,10 @@ struct ThumbnailLoader::Shared {
 
 ThumbnailLoader::ThumbnailLoader(Reader reader) : m_shared(std::make_shared<Shared>())
 {
+    // A reader of the caller's may not be safe on two threads at once.
+    m_shared->threads = reader ? 1 : std::max(1, std::min(parallelReads, QThread::idealThreadCount()));
     // Photoshop files, and Targa files Qt's reader refuses, as a source picture reads them: in
     // the same request, so that a reader that stops answering costs one time limit.
-    // A reader of the caller's is called on one thread at a time.
-    m_shared->threads = reader ? 1 : std::max(1, std::min(parallelReads, QThread::idealThreadCount()));
     m_shared->reader = reader ? std::move(reader) : Reader([](QString const& path, QSize fitInto, QSize* fullSize) {
         return PictureReader::readThumbnail(path, fitInto, fullSize);
     });
