@@ -73,6 +73,9 @@ struct ThumbnailLoader::Shared {
     int threads = 1;
     // Null once the loader is gone: nothing is stored or announced after that.
     ThumbnailLoader* owner = nullptr;
+    // Held while a thumbnail is painted; the loader ends between two, and none is painted after.
+    std::mutex painting;
+    bool ended = false;
 
     // Without a stamp, whatever was read last from the path.
     Entry const* find(QString const& path, std::optional<FileStamp> const& stamp) const
@@ -96,6 +99,10 @@ ThumbnailLoader::ThumbnailLoader(Reader reader) : m_shared(std::make_shared<Shar
 
 ThumbnailLoader::~ThumbnailLoader()
 {
+    {
+        std::lock_guard painting(m_shared->painting);
+        m_shared->ended = true;
+    }
     std::unique_lock lock(m_shared->mutex);
     m_shared->owner = nullptr;
     m_shared->queue.clear();
@@ -184,7 +191,13 @@ void ThumbnailLoader::work(std::shared_ptr<Shared> shared)
         // and a later stamp asks again.
         Shared::Entry entry;
         entry.stamp = request.stamp;
-        entry.thumbnail = makeThumbnail(shared->reader(request.path, QSize(thumbWidth, thumbHeight), &entry.size));
+        const QImage picture = shared->reader(request.path, QSize(thumbWidth, thumbHeight), &entry.size);
+        {
+            // A painter needs the application object, which may be gone with the loader.
+            std::lock_guard painting(shared->painting);
+            if (!shared->ended)
+                entry.thumbnail = makeThumbnail(picture);
+        }
 
         lock.lock();
         if (!shared->owner)
