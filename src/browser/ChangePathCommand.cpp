@@ -22,10 +22,26 @@ ChangePathCommand::ChangePathCommand(QList<QAbstractItemView*> const& views, QFi
     m_newPath = m_model->filePath(index);
 }
 
+namespace {
+
+bool isFolder(QString const& path)
+{
+    return QFileInfo(path).isDir();
+}
+
+ChangePathCommand::FolderTest s_folderTest = &isFolder;
+
+} // namespace
+
+void ChangePathCommand::setFolderTest(FolderTest test)
+{
+    s_folderTest = test ? test : &isFolder;
+}
+
 QString ChangePathCommand::existingFolder(QString const& path)
 {
     QString folder = QDir::cleanPath(path);
-    while (!folder.isEmpty() && !QFileInfo(folder).isDir()) {
+    while (!folder.isEmpty() && !s_folderTest(folder)) {
         const QString parent = QFileInfo(folder).path();
         if (parent == folder)
             break;

@@ -26,6 +26,10 @@ public:
 
     // The path itself when it is an existing folder, else its nearest existing parent.
     static QString existingFolder(QString const& path);
+    // How existingFolder asks whether a path is a folder (null: the file system). Tests give one
+    // that answers as a mount that stopped answering would.
+    using FolderTest = bool (*)(QString const& path);
+    static void setFolderTest(FolderTest test);
 
 private:
     void show(QString const& path, bool redoing);

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QUndoStack>
@@ -40,9 +41,8 @@ ImageBrowser::ImageBrowser(QWidget* parent)
         if (QDir::isAbsolutePath(remembered))
             startFolder = remembered;
     }
-    // A folder that is gone (a stick unplugged, a folder deleted) would leave the file model in
-    // the process's working folder, and that would be remembered next.
-    startFolder = ChangePathCommand::existingFolder(startFolder.isEmpty() ? QDir::homePath() : startFolder);
+    if (startFolder.isEmpty())
+        startFolder = QDir::homePath();
 
     setButtonPixmap(m_ui->btForward, "forward_arrow");
     setButtonPixmap(m_ui->btBack, "back_arrow");
@@ -69,7 +69,15 @@ ImageBrowser::ImageBrowser(QWidget* parent)
     m_ui->comboBox->installEventFilter(m_places);
 
     connect(m_model, &QFileSystemModel::rootPathChanged, this, &ImageBrowser::onPathChanged);
-    const QModelIndex startIndex = m_model->setRootPath(startFolder);
+    // Handed on as it is: the browser looks at no folder of its own here, so that one on a mount
+    // that stopped answering does not hold the start. Only a folder the model found gone (a stick
+    // unplugged, a folder deleted), which would leave it in the process's working folder to be
+    // remembered next, is looked at again: its nearest existing parent is shown.
+    QModelIndex startIndex = m_model->setRootPath(startFolder);
+    if (QDir::cleanPath(m_model->rootPath()) != QDir::cleanPath(startFolder)) {
+        startFolder = ChangePathCommand::existingFolder(startFolder);
+        startIndex = m_model->setRootPath(startFolder);
+    }
     m_placePath = startFolder;
 
     auto* back = new QAction(tr("Back"), this);
@@ -96,6 +104,8 @@ ImageBrowser::ImageBrowser(QWidget* parent)
         connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 &ImageBrowser::viewCurrentChanged);
         connect(view, &QAbstractItemView::activated, this, &ImageBrowser::viewDoubleClicked);
+        connect(view, &QAbstractItemView::clicked, this, &ImageBrowser::viewClicked);
+        view->viewport()->installEventFilter(this);
     }
 
     m_ui->imageDetailsView->setColumnWidth(0, 400);
@@ -204,6 +214,38 @@ void ImageBrowser::updateFilterItems(bool clearFilter)
 
 void ImageBrowser::viewCurrentChanged(QModelIndex cur, QModelIndex)
 {
-    if (cur.isValid() && !m_model->isDir(cur))
-        emit currentImageChanged(m_model->filePath(cur));
+    m_announced.clear();
+    m_offeredAgain.clear();
+    if (cur.isValid() && !m_model->isDir(cur)) {
+        m_announced = m_model->filePath(cur);
+        emit currentImageChanged(m_announced);
+    }
+}
+
+void ImageBrowser::offerCurrentImageAgain()
+{
+    m_offeredAgain = m_announced;
+}
+
+void ImageBrowser::viewClicked(QModelIndex index)
+{
+    const bool again = m_pressedOnOffered && index.isValid() && m_model->filePath(index) == m_offeredAgain;
+    m_pressedOnOffered = false;
+    if (!again)
+        return;
+    m_offeredAgain.clear();
+    emit currentImageChanged(m_model->filePath(index));
+}
+
+bool ImageBrowser::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        for (QAbstractItemView* view : std::as_const(m_views)) {
+            if (view->viewport() != watched)
+                continue;
+            const QModelIndex at = view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+            m_pressedOnOffered = !m_offeredAgain.isEmpty() && at.isValid() && m_model->filePath(at) == m_offeredAgain;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }

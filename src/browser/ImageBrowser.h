@@ -39,15 +39,22 @@ public:
     QString currentPath() const;
     // Pushes a folder change onto the history (which runs it).
     void navigateTo(QModelIndex const& index);
+    // The current file's announcement gave no picture (the read was canceled or refused): a
+    // click on that file announces it again, as a click on another file would.
+    void offerCurrentImageAgain();
 
 signals:
     void currentImageChanged(QString path);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 public slots:
     void on_upButton_clicked();
     void on_lineEdit_textChanged(QString text);
     void viewDoubleClicked(QModelIndex index);
     void viewCurrentChanged(QModelIndex cur, QModelIndex prev);
+    void viewClicked(QModelIndex index);
     void on_comboBox_currentIndexChanged(int index);
     void onPathChanged(QString path);
     void onActionDown();
@@ -59,4 +66,10 @@ private:
     QUndoStack* m_history = nullptr;
     QList<QAbstractItemView*> m_views;
     QString m_placePath;
+    // The file last announced, and the same when its announcement gave no picture.
+    QString m_announced;
+    QString m_offeredAgain;
+    // The mouse went down on that file while it was offered again: the click is a new pick, not
+    // the end of the click that made it current.
+    bool m_pressedOnOffered = false;
 };

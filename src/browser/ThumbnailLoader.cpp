@@ -6,7 +6,9 @@
 #include <QHash>
 #include <QList>
 #include <QPainter>
+#include <QThread>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -17,6 +19,11 @@ namespace {
 
 constexpr int thumbWidth = 120;
 constexpr int thumbHeight = 80;
+
+// Files read at once through the program's own readers, each in a reader process of its own: a
+// folder's pictures are decoded side by side, as the in-process thread could not while it also
+// waited for answers. Two, so that a pick or a render beside them still finds a core.
+constexpr int parallelReads = 2;
 
 // Long enough for any picture within the cap to finish decoding, so that a normal close does
 // not end the program under a decoder; a read stalled longer is left behind.
@@ -60,11 +67,15 @@ struct ThumbnailLoader::Shared {
     // Guarded by the mutex, as everything below.
     QList<Request> queue;
     QHash<QString, Entry> cache;
-    // A thread is working through the queue; decided under the mutex, so that a request made
-    // while the thread is ending is served by a new one.
-    bool busy = false;
+    // The threads working through the queue, at most `threads`; counted under the mutex, so that
+    // a request made while the last is ending is served by a new one.
+    int working = 0;
+    int threads = 1;
     // Null once the loader is gone: nothing is stored or announced after that.
     ThumbnailLoader* owner = nullptr;
+    // Held while a thumbnail is painted; the loader ends between two, and none is painted after.
+    std::mutex painting;
+    bool ended = false;
 
     // Without a stamp, whatever was read last from the path.
     Entry const* find(QString const& path, std::optional<FileStamp> const& stamp) const
@@ -76,6 +87,8 @@ struct ThumbnailLoader::Shared {
 
 ThumbnailLoader::ThumbnailLoader(Reader reader) : m_shared(std::make_shared<Shared>())
 {
+    // A reader of the caller's may not be safe on two threads at once.
+    m_shared->threads = reader ? 1 : std::max(1, std::min(parallelReads, QThread::idealThreadCount()));
     // Photoshop files, and Targa files Qt's reader refuses, as a source picture reads them: in
     // the same request, so that a reader that stops answering costs one time limit.
     m_shared->reader = reader ? std::move(reader) : Reader([](QString const& path, QSize fitInto, QSize* fullSize) {
@@ -86,10 +99,14 @@ ThumbnailLoader::ThumbnailLoader(Reader reader) : m_shared(std::make_shared<Shar
 
 ThumbnailLoader::~ThumbnailLoader()
 {
+    {
+        std::lock_guard painting(m_shared->painting);
+        m_shared->ended = true;
+    }
     std::unique_lock lock(m_shared->mutex);
     m_shared->owner = nullptr;
     m_shared->queue.clear();
-    m_shared->idle.wait_for(lock, closingGrace, [this] { return !m_shared->busy; });
+    m_shared->idle.wait_for(lock, closingGrace, [this] { return m_shared->working == 0; });
 }
 
 QImage const& ThumbnailLoader::blankImage()
@@ -124,8 +141,8 @@ QPixmap ThumbnailLoader::getThumbnail(QFileInfo const& file)
     if (Shared::Entry const* entry = m_shared->find(path, stamp))
         return QPixmap::fromImage(entry->thumbnail);
     m_shared->queue.append({path, stamp});
-    if (!m_shared->busy) {
-        m_shared->busy = true;
+    if (m_shared->working < m_shared->threads) {
+        ++m_shared->working;
         std::thread(&ThumbnailLoader::work, m_shared).detach();
     }
     return placeholder().copy();
@@ -174,7 +191,13 @@ void ThumbnailLoader::work(std::shared_ptr<Shared> shared)
         // and a later stamp asks again.
         Shared::Entry entry;
         entry.stamp = request.stamp;
-        entry.thumbnail = makeThumbnail(shared->reader(request.path, QSize(thumbWidth, thumbHeight), &entry.size));
+        const QImage picture = shared->reader(request.path, QSize(thumbWidth, thumbHeight), &entry.size);
+        {
+            // A painter needs the application object, which may be gone with the loader.
+            std::lock_guard painting(shared->painting);
+            if (!shared->ended)
+                entry.thumbnail = makeThumbnail(picture);
+        }
 
         lock.lock();
         if (!shared->owner)
@@ -182,6 +205,6 @@ void ThumbnailLoader::work(std::shared_ptr<Shared> shared)
         shared->cache.insert(request.path, entry);
         emit shared->owner->thumbnailReady(request.path);
     }
-    shared->busy = false;
+    --shared->working;
     shared->idle.notify_all();
 }

@@ -10,14 +10,15 @@
 #include <functional>
 #include <memory>
 
-// Makes 120 x 80 thumbnails of image files on a background thread and keeps them for the
-// loader's life. Files are read as PictureFile reads them, and what Qt has no reader for (a
-// Photoshop file, a Targa file without the 2.0 footer) as LibraryPictureFile reads it; no picture
+// Makes 120 x 80 thumbnails of image files on background threads and keeps them for the
+// loader's life: two files are read at once through the program's readers, one at a time
+// through a reader given. Files are read as PictureFile reads them, and what Qt has no reader for (a
+// Photoshop file, a Targa file Qt's reader refuses) as LibraryPictureFile reads it; no picture
 // decoded larger than the cap. A thumbnail and its size are kept for the file as it was when it was read (its
 // modification time and size): a file changed on disk is read again.
 //
-// A read may never return (a mount that stops answering). The thread is never joined: it works
-// on state it shares with the loader, so the loader (and the program) can end while it is
+// A read may never return (a mount that stops answering). No thread is ever joined: each works
+// on state it shares with the loader, so the loader (and the program) can end while one is
 // blocked, and what it reads after that is dropped.
 class ThumbnailLoader : public QObject
 {

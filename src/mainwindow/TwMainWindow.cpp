@@ -602,6 +602,9 @@ void TwMainWindow::imageChangedInBrowser(QString path)
     if (!m_core->setSourceImage(path, &reason)) {
         // The image layer knows why (a damaged file, a picture above the size limit).
         warn(PictureFile::notOpenedMessage(path, reason));
+        // The browser still has the file current: a click on it (after Esc on a slow read)
+        // reads it again.
+        m_ui->imageBrowser->offerCurrentImageAgain();
     }
     m_pendingDescription = true;
     m_core->start();

@@ -1,6 +1,7 @@
 #include "browser/TestHome.h"
 
 #include "app/UserFileWriter.h"
+#include "browser/ChangePathCommand.h"
 #include "browser/ImageBrowser.h"
 #include "browser/ThumbnailLoader.h"
 #include "browser/VyxBrowserFileSystemModel.h"
@@ -22,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 
 namespace {
@@ -227,6 +229,32 @@ TEST_F(ImageBrowserTest, HistoryFolderDeletedSinceFallsBackToItsParent)
     EXPECT_EQ(browser->currentPath(), album);
     browser->history()->undo();
     EXPECT_EQ(browser->currentPath(), pictures);
+}
+
+// A look at a folder on a mount that stopped answering does not return: the remembered folder is
+// handed to the file model as it is, and the browser shows it without a look of its own.
+std::atomic<int> s_folderLooks{0};
+
+bool unansweringMount(QString const&)
+{
+    ++s_folderLooks;
+    return true;
+}
+
+TEST_F(ImageBrowserTest, ARememberedFolderIsHandedOnWithoutALookOfItsOwn)
+{
+    browser.reset();
+    QSettings().setValue(QStringLiteral("BrowserLocation"), sub);
+    s_folderLooks = 0;
+    ChangePathCommand::setFolderTest(&unansweringMount);
+    browser = std::make_unique<ImageBrowser>();
+    browser->show();
+    ChangePathCommand::setFolderTest(nullptr);
+    EXPECT_EQ(s_folderLooks, 0) << "the start looked at the folder on the window's thread";
+    EXPECT_TRUE(browser->isVisible());
+    EXPECT_EQ(browser->currentPath(), sub);
+    EXPECT_EQ(strip()->rootIndex(), model()->index(sub));
+    waitForRows(sub, 1);
 }
 
 // A folder gone since it was remembered or listed shows its nearest existing parent, never the

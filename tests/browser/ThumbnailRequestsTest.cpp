@@ -1,11 +1,13 @@
 // A thumbnail costs one request to the reader process, whichever reader reads its file: a file
 // Qt's readers refuse (a Photoshop file) is read by the image library in the same request, and a
-// reader that stops answering is given up at one time limit, not one for each reader.
+// reader that stops answering is given up at one time limit, not one for each reader. A folder's
+// files are read two at a time, each by a reader of its own.
 
 #include "browser/ThumbnailLoader.h"
 #include "io/picture/PictureReader.h"
 #include "io/picture/PictureReaderProcess.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
@@ -16,6 +18,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <thread>
 
 namespace {
 
@@ -25,6 +28,23 @@ void countedKill(pid_t pid)
 {
     ++s_kills;
     ::kill(pid, SIGKILL);
+}
+
+// Ends this process's readers that run `program`, as if each had crashed.
+void killReadersOf(QString const& program)
+{
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile children(tasks.filePath(task + QStringLiteral("/children")));
+        if (!children.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& pid : children.readAll().split(' ')) {
+            QFile commandLine(QStringLiteral("/proc/%1/cmdline").arg(QString::fromLatin1(pid.trimmed())));
+            if (!pid.trimmed().isEmpty() && commandLine.open(QIODevice::ReadOnly)
+                && commandLine.readAll().startsWith(QFile::encodeName(program)))
+                ::kill(pid.trimmed().toInt(), SIGKILL);
+        }
+    }
 }
 
 bool waitForThumbnail(QSignalSpy& ready)
@@ -91,6 +111,40 @@ TEST_F(ThumbnailRequestsTest, AReaderThatStopsAnsweringIsGivenUpAtOneTimeLimit)
     EXPECT_EQ(PictureReaderProcess::requestsSent() - before, 1u);
     EXPECT_EQ(s_kills, 1);
     EXPECT_FALSE(loader.imageSize(stalled).isValid());
+}
+
+TEST_F(ThumbnailRequestsTest, AFoldersFilesAreReadTwoAtATime)
+{
+    // The stand-in reader never answers for these names: the second is asked while the first is
+    // still read, before any time limit stops a reader.
+    const QString standIn = QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).absolutePath()
+                            + QStringLiteral("/vyx-picture-reader-standin");
+    ASSERT_TRUE(QFileInfo(standIn).isExecutable());
+    PictureReader::setProgram(standIn);
+    PictureReader::setTimeLimit(20000);
+    PictureReaderProcess::setKill(&countedKill);
+    const QStringList folder{file(QStringLiteral("a.hang")), file(QStringLiteral("b.hang"))};
+    for (const QString& name : folder) {
+        QFile out(name);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    }
+    ThumbnailLoader loader;
+    QSignalSpy ready(&loader, &ThumbnailLoader::thumbnailReady);
+    const quint64 before = PictureReaderProcess::requestsSent();
+    s_kills = 0;
+    for (const QString& name : folder)
+        loader.getThumbnail(name);
+    // Generous: a loader that reads one at a time passes the limit first and fails below.
+    for (int i = 0; i < 600 && PictureReaderProcess::requestsSent() - before < 2 && s_kills == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(PictureReaderProcess::requestsSent() - before, 2u);
+    EXPECT_EQ(s_kills, 0) << "the second file waited for the first";
+
+    killReadersOf(standIn);
+    for (int i = 0; i < 600 && ready.count() < 2; ++i)
+        ready.wait(100);
+    for (const QString& name : folder)
+        EXPECT_TRUE(loader.hasThumbnail(name)) << qPrintable(name);
 }
 
 } // namespace

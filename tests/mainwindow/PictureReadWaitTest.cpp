@@ -12,8 +12,10 @@
 #include "io/picture/UnendingKill.h"
 
 #include "app/TwCore.h"
+#include "browser/ImageBrowser.h"
 #include "browser/ImageView.h"
 #include "browser/ThumbnailLoader.h"
+#include "browser/VyxBrowserFileSystemModel.h"
 #include "io/picture/PictureReader.h"
 #include "mainwindow/TwMainWindow.h"
 
@@ -22,6 +24,8 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QKeyEvent>
+#include <QListView>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 
@@ -173,6 +177,43 @@ TEST_F(PictureReadWaitTest, APickAndADropWhoseReaderClosesItsSocketAndLivesOnAre
     ASSERT_EQ(boxes.texts.size(), 2) << qPrintable(boxes.texts.join('|'));
     for (const QString& text : std::as_const(boxes.texts))
         EXPECT_TRUE(text.endsWith(QStringLiteral("\n\nThe picture's reader stopped."))) << qPrintable(text);
+}
+
+// The browser keeps a file current after Esc ended its pick: a click on it reads it again, and
+// the click that made it current reads it once.
+TEST_F(PictureReadWaitTest, AClickOnAThumbnailWhosePickWasCanceledReadsItAgain)
+{
+    showWindow();
+    MessageBoxes boxes({}, QMessageBox::Ok, true);
+    const QString slow = file("slow.hang.png");
+    auto* browser = window->findChild<ImageBrowser*>();
+    ASSERT_NE(browser, nullptr);
+    auto* strip = browser->findChild<QListView*>(QStringLiteral("imageThumbnailsView"));
+    ASSERT_NE(strip, nullptr);
+    browser->navigateTo(browser->fileModel()->index(dir.path()));
+    QModelIndex item;
+    {
+        ReadWatchdog watchdog;
+        while (!(item = browser->fileModel()->index(slow)).isValid() && !watchdog.fired())
+            QTest::qWait(10);
+    }
+    ASSERT_TRUE(item.isValid());
+    strip->scrollTo(item);
+    const auto clickIt = [&] {
+        escapeSoon();
+        QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, strip->visualRect(item).center());
+        m_tick.stop();
+        QCoreApplication::processEvents();
+    };
+
+    clickIt();
+    ASSERT_EQ(boxes.texts.size(), 1);
+    EXPECT_TRUE(boxes.texts.last().contains(QStringLiteral("the read was canceled"))) << qPrintable(boxes.texts.last());
+    ASSERT_EQ(strip->currentIndex(), item);
+
+    clickIt();
+    ASSERT_EQ(boxes.texts.size(), 2) << "a click on the file whose pick was canceled read nothing";
+    EXPECT_TRUE(boxes.texts.last().contains(QStringLiteral("the read was canceled"))) << qPrintable(boxes.texts.last());
 }
 
 TEST_F(PictureReadWaitTest, AFoldersThumbnailsAllComePastReadersThatDoNotEnd)

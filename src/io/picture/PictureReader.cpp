@@ -68,7 +68,7 @@ struct StopIdleReadersAtExit {
     }
 } s_stopIdleReadersAtExit;
 
-// The most readers kept waiting: the window's and a thumbnail thread's, with room to spare.
+// The most readers kept waiting: the window's and the two a folder's thumbnails are read by.
 constexpr size_t maxIdleReaders = 3;
 
 // The executable's own folder, from the kernel (there may be no application object); once the

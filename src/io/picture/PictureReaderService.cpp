@@ -1,5 +1,6 @@
 #include "io/picture/PictureReaderService.h"
 
+#include "io/picture/DropRefusal.h"
 #include "io/picture/ImageLibrary.h"
 #include "io/picture/LibraryPictureFile.h"
 #include "io/picture/OpenCost.h"
@@ -201,6 +202,8 @@ PictureReaderService::Decode PictureReaderService::standardDecode()
             const QImage image = PictureFile::read(request.path, request.fitInto, &reply->fullSize, reason, claimed);
             if (!image.isNull())
                 images.append(image);
+            else if (!request.fitInto.isValid())
+                DropRefusal::clickOpens(request.path, reason);
             break;
         }
         case PictureRequest::Kind::LibraryFile: {

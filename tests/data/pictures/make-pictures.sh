@@ -85,3 +85,14 @@ convert -size 40x30 xc:none -fill 'rgba(0,200,0,0.5)' -draw 'rectangle 20,15 39,
 convert "$work/base.png" -depth 8 zip-flat.psd
 convert "$work/top.png" -depth 8 zip-flat-alpha.psd
 convert "$work/base.png" -colorspace Gray -depth 16 zip-grey-16.psd
+
+# Targa files Qt's reader refuses and the image library reads: run-length coded as Pillow writes
+# it (with the version 2 footer), and plain and run-length coded as ImageMagick writes them (no
+# footer). True colour, 160 x 120.
+convert "$work/photo.png" -compress None targa-plain-imagemagick.tga
+convert "$work/photo.png" -compress RLE targa-rle-imagemagick.tga
+/usr/bin/python3 - "$work/photo.png" <<'PY'
+import sys
+from PIL import Image
+Image.open(sys.argv[1]).convert("RGB").save("targa-rle-pillow.tga", compression="tga_rle")
+PY

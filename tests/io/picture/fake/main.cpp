@@ -1,5 +1,6 @@
 // A picture reader that serves requests with the real service, but decodes by the path's suffix:
-// ".crash" ends the process, ".hang" never answers, ".hog" allocates without end after its
+// ".crash" ends the process, ".hang" (or ".hang." before a picture's suffix, for the browser to
+// list it) never answers, ".hog" allocates without end after its
 // header claimed one pixel, ".stamp" answers a 3 x 2 picture of its process id, ".close" closes
 // its socket and lives on, ".otherversion" answers as a reader of another build would,
 // ".overreach" and ".overreachrows" answer in the memory the program handed back with the request
@@ -67,7 +68,7 @@ QList<QImage> decode(const PictureRequest& request, PictureReply* reply, QString
 {
     if (request.path.endsWith(QLatin1String(".crash")))
         std::abort();
-    if (request.path.endsWith(QLatin1String(".hang"))) {
+    if (request.path.endsWith(QLatin1String(".hang")) || request.path.contains(QLatin1String(".hang."))) {
         for (;;)
             std::this_thread::sleep_for(std::chrono::seconds(1));
     }
