@@ -32,6 +32,8 @@ public:
              QString* reason);
     // Ends the read under way (any thread): the reader is stopped and run() returns false.
     void cancel();
+    // Drops a cancel that came after the read it meant had ended (not while a read runs).
+    void forgetCancel() { m_cancel = false; }
     bool wasCanceled() const { return m_canceled; }
 
     const QString& program() const { return m_program; }

@@ -176,6 +176,39 @@ TEST_F(ReaderWaitsTest, AWaitThatLeavesOnCancelEndsTheReadAndTheReadGoesOnAlone)
     EXPECT_GT(stampedProcess(read(QStringLiteral("x.stamp"))), 0);
 }
 
+// Esc handled once the read it meant had ended (the wait returns Escaped after the read's own
+// end): the reader goes back to the pool as it was, and the next read on any thread reads.
+TEST_F(ReaderWaitsTest, ACancelAfterItsReadEndedChangesNothing)
+{
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> application;
+    if (!QCoreApplication::instance())
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    PictureReader::setWait([](const std::function<void()>& work, const std::function<void()>& cancel) {
+        work();
+        cancel();
+    });
+    QImage picked;
+    {
+        const PictureReader::WindowWait windowWait;
+        picked = read(QStringLiteral("x.stamp"));
+    }
+    PictureReader::setWait({});
+    ASSERT_GT(stampedProcess(picked), 0);
+    for (const bool ownThread : {false, true}) {
+        SCOPED_TRACE(ownThread ? "a thumbnail's thread" : "the window's thread");
+        QString reason;
+        QImage next;
+        if (ownThread)
+            std::thread([&] { next = read(QStringLiteral("x.stamp"), &reason); }).join();
+        else
+            next = read(QStringLiteral("x.stamp"), &reason);
+        EXPECT_EQ(stampedProcess(next), stampedProcess(picked)) << qPrintable(reason);
+    }
+}
+
 TEST_F(ReaderWaitsTest, AReaderOfAnotherBuildIsRefusedWithWordsToRestart)
 {
     const pid_t first = stampedProcess(read(QStringLiteral("x.stamp")));
