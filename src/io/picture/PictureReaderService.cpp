@@ -233,7 +233,8 @@ PictureReaderService::Decode PictureReaderService::standardDecode()
     };
 }
 
-PictureReply PictureReaderService::handle(const PictureRequest& request, QList<QImage>* images, const Decode& decode)
+PictureReply PictureReaderService::handle(const PictureRequest& request, QList<QImage>* images, const Decode& decode,
+                                          const std::function<void(qint64)>& told)
 {
     PictureReply reply;
     images->clear();
@@ -242,7 +243,11 @@ PictureReply PictureReaderService::handle(const PictureRequest& request, QList<Q
     ImageLibrary::closeFileOtherThan(request.path);
     ReadLimits limits;
     const OpenCost::Listening opening([&limits](qint64 bytes) { limits.opening(bytes); });
-    auto claimed = [&limits](qint64 pixels) { limits.pixelsClaimed(pixels); };
+    auto claimed = [&limits, &told](qint64 pixels) {
+        limits.pixelsClaimed(pixels);
+        if (told)
+            told(pixels);
+    };
     QString reason;
     try {
         *images = decode(request, &reply, &reason, claimed);
@@ -309,7 +314,10 @@ int PictureReaderService::serve(int socket, const Decode& decode)
         if (!PictureRequest::decode(frame, &request))
             reply.reason = QStringLiteral("The picture's reader was asked something it does not know.");
         else
-            reply = handle(request, &images, decode);
+            reply = handle(request, &images, decode, [&channel](qint64 pixels) {
+                // The program reads while it waits; one that has gone ends the next send.
+                channel.send(PictureReply::encodeClaim(pixels));
+            });
         int shared = -1;
         if (!images.isEmpty()) {
             QString reason;
