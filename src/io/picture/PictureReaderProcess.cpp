@@ -426,5 +426,11 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
     }
     const bool mapped = mapPictures(memory, *reply, images, reason, m_serial);
     ::close(memory);
+    if (mapped && readsWholePicture(request)) {
+        qint64 bytes = 0;
+        for (const PictureReply::Layer& layer : reply->layers)
+            bytes += qint64(layer.bytesPerLine) * layer.size.height();
+        KeptPictureMemory::answered(m_serial, bytes);
+    }
     return mapped;
 }
