@@ -13,15 +13,20 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
 #include <OpenImageIO/imageio.h>
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
+
+// Pictures from this size on leave their reader and heap behind them when not let go of.
+constexpr qint64 largeReadPixels = qint64(4) << 20;
 
 // Limits follow the read from the file's first byte: a header may cost little; what a format's
 // reader holds once it has opened the file, what the header check found it will; the pixels,
@@ -311,13 +316,16 @@ int PictureReaderService::serve(int socket, const Decode& decode)
         PictureRequest request;
         PictureReply reply;
         QList<QImage> images;
-        if (!PictureRequest::decode(frame, &request))
+        qint64 claimed = 0;
+        if (!PictureRequest::decode(frame, &request)) {
             reply.reason = QStringLiteral("The picture's reader was asked something it does not know.");
-        else
-            reply = handle(request, &images, decode, [&channel](qint64 pixels) {
+        } else {
+            reply = handle(request, &images, decode, [&channel, &claimed](qint64 pixels) {
+                claimed = std::max(claimed, pixels);
                 // The program reads while it waits; one that has gone ends the next send.
                 channel.send(PictureReply::encodeClaim(pixels));
             });
+        }
         int shared = -1;
         if (!images.isEmpty()) {
             QString reason;
@@ -333,5 +341,11 @@ int PictureReaderService::serve(int socket, const Decode& decode)
             ::close(shared);
         if (sent != ReaderChannel::Result::Done)
             return 0;
+        // A large picture's reader and the heap it grew are let go of: an idle reader holds about
+        // what a fresh one holds. A small one's stays open for the next read of its file.
+        if (claimed >= largeReadPixels) {
+            ImageLibrary::closeFileOtherThan(QString());
+            ::malloc_trim(0);
+        }
     }
 }

@@ -21,6 +21,8 @@
 namespace {
 
 const QSize panoramaSize(16384, 8192);
+// What resident memory moves by from one read to the next without holding anything.
+constexpr qint64 fewMegabytes = qint64(16) << 20;
 
 // Memory a process holds: what it has resident, and what the pictures' shared memory it holds
 // open without mapping it (kept for a reader) holds.
@@ -135,8 +137,12 @@ QTemporaryDir* PanoramaPictures::s_dir = nullptr;
 
 } // namespace
 
-TEST_F(PanoramaPictures, AreShownWhole)
+// Each is shown whole, and its reader, once its read is over, holds about what it held before.
+TEST_F(PanoramaPictures, AreShownWholeAndLeaveTheirReaderAsItWas)
 {
+    ASSERT_FALSE(picked(file("small.jpg")).isNull());
+    const HeldMemory before = heldByReaders();
+    ASSERT_GT(before.resident, 0);
     for (const char* name : {"panorama.hdr", "panorama-half.exr", "panorama-float.exr"}) {
         SCOPED_TRACE(name);
         const QImage image = picked(file(name));
@@ -148,6 +154,10 @@ TEST_F(PanoramaPictures, AreShownWhole)
         EXPECT_NEAR(qRed(blue), 89, 4);
         EXPECT_NEAR(qGreen(blue), 188, 4);
         EXPECT_EQ(qBlue(blue), 255);
+        const HeldMemory after = heldByReaders();
+        EXPECT_LT(after.total() - before.total(), fewMegabytes)
+            << "resident " << (after.resident >> 20) << " MB, shared memory held open " << (after.openShared >> 20)
+            << " MB";
     }
 }
 
@@ -172,7 +182,6 @@ TEST_F(PanoramaPictures, ASmallPictureAfterALargeOneHoldsAboutItsOwnSize)
         ASSERT_EQ(shown.size(), QSize(640, 427));
         const HeldMemory programAfter = heldBy(::getpid());
         const HeldMemory readerAfter = heldByReaders();
-        constexpr qint64 fewMegabytes = qint64(16) << 20;
         EXPECT_LT(programAfter.total() - program.total(), fewMegabytes)
             << "resident " << (programAfter.resident >> 20) << " MB, shared memory held open "
             << (programAfter.openShared >> 20) << " MB";
