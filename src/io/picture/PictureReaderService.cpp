@@ -297,6 +297,10 @@ int PictureReaderService::serve(int socket, const Decode& decode)
     const qint64 base = ReaderMemory::dataInUse();
     if (base > 0)
         ReaderMemory::setHardLimit(base + largestReadBytes());
+    // Fixed heap thresholds: glibc's own grow with the largest block freed, up to 32 MB kept
+    // mapped and 64 MB of free heap held by each thread's arena, which a read leaves behind.
+    ::mallopt(M_MMAP_THRESHOLD, 4 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 8 << 20);
     // Pictures are decoded where the program maps them.
     SharedPictureMemory memory;
     SharedPictureMemory::setCurrent(&memory);
