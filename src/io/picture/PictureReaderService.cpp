@@ -289,7 +289,9 @@ int PictureReaderService::serve(int socket, const Decode& decode)
     // One thread: every thread's stack would count against the data limit, and a read waits for
     // its picture anyway.
     OIIO::attribute("threads", 1);
-    OIIO::attribute("exr_threads", 1);
+    // No OpenEXR worker either: what it allocates would stay in a heap of its thread's own, which
+    // no trim reaches once a large read is over.
+    OIIO::attribute("exr_threads", -1);
     ImageLibrary::initialise();
     QImageReader::setAllocationLimit(PictureFile::readerAllocationLimit());
     ReaderMemory::installNewHandler();
@@ -297,10 +299,6 @@ int PictureReaderService::serve(int socket, const Decode& decode)
     const qint64 base = ReaderMemory::dataInUse();
     if (base > 0)
         ReaderMemory::setHardLimit(base + largestReadBytes());
-    // Fixed heap thresholds: glibc's own grow with the largest block freed, up to 32 MB kept
-    // mapped and 64 MB of free heap held by each thread's arena, which a read leaves behind.
-    ::mallopt(M_MMAP_THRESHOLD, 4 << 20);
-    ::mallopt(M_TRIM_THRESHOLD, 8 << 20);
     // Pictures are decoded where the program maps them.
     SharedPictureMemory memory;
     SharedPictureMemory::setCurrent(&memory);
