@@ -3,7 +3,8 @@
 // Qt's readers, a thumbnail Qt refuses through the image library), against through the reader
 // process, in one run. A 24-megapixel JPEG picked as the source and dropped on the image view, the
 // thumbnails of a folder of 300 mixed pictures (JPEG, PNG, WebP, bitmap and Photoshop files) at
-// the browser's thumbnail size, and 200 small pictures read whole (icons). The folder is read a
+// the browser's thumbnail size, 200 small pictures read whole (icons), and a 24-megapixel OpenEXR
+// and Radiance HDR picked (written by oiiotool, which must be installed). The folder is read a
 // third time as the browser reads it: one ThumbnailLoader asked for every file, timed until every
 // thumbnail is there, to be compared with the same case in a build of 4aff6e7 (the loader reading
 // in process). The pictures are written by the benchmark itself. A benchmark, not a test. See
@@ -25,6 +26,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
+#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -40,6 +42,9 @@
 namespace {
 
 QString g_photo;
+// Linear light as oiiotool writes it: a half OpenEXR and a Radiance HDR of the photo's size.
+QString g_exr;
+QString g_hdr;
 QStringList g_folder;
 QStringList g_small;
 // As the browser asks for its thumbnails.
@@ -120,6 +125,21 @@ bool writeFolder(const QTemporaryDir& work)
     return g_folder.size() == 300;
 }
 
+// Noise, so that each file holds as much as a photo's; false without oiiotool.
+bool writeLinearLight(const QTemporaryDir& work)
+{
+    g_exr = work.filePath(QStringLiteral("linear-24mp.exr"));
+    g_hdr = work.filePath(QStringLiteral("linear-24mp.hdr"));
+    const QStringList pattern{QStringLiteral("--pattern"), QStringLiteral("noise:type=uniform:min=0:max=1.5"),
+                              QStringLiteral("6000x4000"), QStringLiteral("3")};
+    QProcess oiiotool;
+    oiiotool.start(QStringLiteral("oiiotool"), pattern + QStringList{QStringLiteral("-d"), QStringLiteral("half"),
+                                                                     QStringLiteral("-o"), g_exr, QStringLiteral("-d"),
+                                                                     QStringLiteral("float"), QStringLiteral("-o"), g_hdr});
+    return oiiotool.waitForFinished(-1) && oiiotool.exitStatus() == QProcess::NormalExit && oiiotool.exitCode() == 0
+           && QFile::exists(g_exr) && QFile::exists(g_hdr);
+}
+
 bool writeSmall(const QTemporaryDir& work)
 {
     for (int i = 0; i < 200; ++i) {
@@ -189,17 +209,32 @@ private:
 
 // --- as the program read them in its own process -------------------------------------------
 
-void pickInProcess(benchmark::State& state)
+void pickInProcessOf(benchmark::State& state, const QString& path)
 {
     const CpuCounter cpu(state);
     for (auto _ : state) {
         QString reason;
-        const QList<PictureLayers::Layer> layers = PictureLayers::read(g_photo, QByteArray(), 1, &reason);
+        const QList<PictureLayers::Layer> layers = PictureLayers::read(path, QByteArray(), 1, &reason);
         if (layers.isEmpty())
             state.SkipWithError(qPrintable(reason));
         else
             benchmark::DoNotOptimize(touch(layers.first().second));
     }
+}
+
+void pickInProcess(benchmark::State& state)
+{
+    pickInProcessOf(state, g_photo);
+}
+
+void pickExrInProcess(benchmark::State& state)
+{
+    pickInProcessOf(state, g_exr);
+}
+
+void pickHdrInProcess(benchmark::State& state)
+{
+    pickInProcessOf(state, g_hdr);
 }
 
 void dropInProcess(benchmark::State& state)
@@ -240,17 +275,32 @@ void smallInProcess(benchmark::State& state)
 
 // --- through the reader process -----------------------------------------------------------------
 
-void pickThroughReader(benchmark::State& state)
+void pickThroughReaderOf(benchmark::State& state, const QString& path)
 {
     const CpuCounter cpu(state);
     for (auto _ : state) {
         QString reason;
-        const QList<PictureReader::Layer> layers = PictureReader::readLayers(g_photo, QByteArray(), 1, &reason);
+        const QList<PictureReader::Layer> layers = PictureReader::readLayers(path, QByteArray(), 1, &reason);
         if (layers.isEmpty())
             state.SkipWithError(qPrintable(reason));
         else
             benchmark::DoNotOptimize(touch(layers.first().second));
     }
+}
+
+void pickThroughReader(benchmark::State& state)
+{
+    pickThroughReaderOf(state, g_photo);
+}
+
+void pickExrThroughReader(benchmark::State& state)
+{
+    pickThroughReaderOf(state, g_exr);
+}
+
+void pickHdrThroughReader(benchmark::State& state)
+{
+    pickThroughReaderOf(state, g_hdr);
 }
 
 void dropThroughReader(benchmark::State& state)
@@ -321,6 +371,10 @@ void smallThroughReader(benchmark::State& state)
 // so that a machine busy for a while weighs on both sides alike.
 BENCHMARK(pickInProcess)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(pickThroughReader)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(pickExrInProcess)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(pickExrThroughReader)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(pickHdrInProcess)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(pickHdrThroughReader)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(dropInProcess)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(dropThroughReader)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(folderInProcess)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -338,7 +392,8 @@ int main(int argc, char** argv)
     QGuiApplication application(argc, argv);
     QTemporaryDir work;
     g_photo = work.filePath(QStringLiteral("photo-24mp.jpg"));
-    if (!write(photoLike(QSize(6000, 4000), 0), g_photo, "jpeg") || !writeFolder(work) || !writeSmall(work)) {
+    if (!write(photoLike(QSize(6000, 4000), 0), g_photo, "jpeg") || !writeLinearLight(work) || !writeFolder(work)
+        || !writeSmall(work)) {
         std::fprintf(stderr, "the pictures could not be written\n");
         return 1;
     }

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <set>
+#include <map>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -33,7 +33,8 @@ struct State {
     std::mutex mutex;
     std::condition_variable changed;
     std::vector<Kept> kept;
-    std::set<quint64> readers;
+    // The readers that run, with the bytes of the whole picture each answered last.
+    std::map<quint64, qint64> readers;
     bool sweeping = false;
 };
 
@@ -90,7 +91,16 @@ void KeptPictureMemory::readerStarted(quint64 reader)
 {
     State& shared = state();
     std::lock_guard lock(shared.mutex);
-    shared.readers.insert(reader);
+    shared.readers.emplace(reader, 0);
+}
+
+void KeptPictureMemory::answered(quint64 reader, qint64 bytes)
+{
+    State& shared = state();
+    std::lock_guard lock(shared.mutex);
+    const auto found = shared.readers.find(reader);
+    if (found != shared.readers.end())
+        found->second = bytes;
 }
 
 void KeptPictureMemory::readerEnded(quint64 reader)
@@ -115,7 +125,9 @@ void KeptPictureMemory::keep(quint64 reader, int file)
     State& shared = state();
     std::lock_guard lock(shared.mutex);
     const qint64 held = reusableBytes(file);
-    if (held < smallestKeptBytes || held > boundBytes() || !shared.readers.count(reader)) {
+    const auto found = shared.readers.find(reader);
+    if (held < smallestKeptBytes || held > boundBytes() || found == shared.readers.end()
+        || held > 2 * found->second) {
         ::close(file);
         return;
     }

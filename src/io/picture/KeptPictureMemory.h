@@ -24,8 +24,12 @@ public:
     static void readerStarted(quint64 reader);
     static void readerEnded(quint64 reader);
 
+    // `reader` answered a whole picture of `bytes`: the next is likely of its size (a pick after
+    // a pick of a camera's photos).
+    static void answered(quint64 reader, qint64 bytes);
     // Takes `file`, the memory of an answer of `reader` that the program no longer maps: kept for
-    // that reader's next read, or closed.
+    // that reader's next read only when the picture it answered last needs most of it (a small
+    // picture after a panorama holds no panorama's memory), else closed.
     static void keep(quint64 reader, int file);
     // The largest memory kept for `reader`, now the caller's to close; -1 when none is.
     static int take(quint64 reader);

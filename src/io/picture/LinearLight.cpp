@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -53,6 +54,39 @@ const std::array<float, 255>& thresholds()
     return table;
 }
 
+// Below the least linear value of 8-bit 1 (about 1.5e-4) everything is 0.
+constexpr std::uint32_t lowestLookedUpBits = 0x38800000u; // 2^-14
+constexpr std::uint32_t oneBits = 0x3F800000u;
+// Buckets of a float's exponent and its eight highest mantissa bits: narrower than the narrowest
+// step from one 8-bit value to the next, so that at most one step lies in each.
+constexpr int bucketShift = 15;
+constexpr std::uint32_t bucketCount = (oneBits - lowestLookedUpBits) >> bucketShift;
+
+// A bucket's 8-bit value at its least float, and the least float of the step in it (NaN, which
+// no value reaches, where none is): a value comes out as the search among the thresholds gives it.
+struct Bucket {
+    float step;
+    unsigned level;
+};
+
+const std::array<Bucket, bucketCount>& buckets()
+{
+    static const std::array<Bucket, bucketCount> table = [] {
+        const std::array<float, 255>& levels = thresholds();
+        std::array<Bucket, bucketCount> found{};
+        for (std::uint32_t i = 0; i < bucketCount; ++i) {
+            const float least = fromBits(lowestLookedUpBits + (i << bucketShift));
+            const auto above = std::upper_bound(levels.begin(), levels.end(), least);
+            found[i].level = unsigned(above - levels.begin());
+            const bool stepInside =
+                above != levels.end() && bitsOf(*above) < lowestLookedUpBits + ((i + 1) << bucketShift);
+            found[i].step = stepInside ? *above : std::numeric_limits<float>::quiet_NaN();
+        }
+        return found;
+    }();
+    return table;
+}
+
 unsigned char scaled(float value)
 {
     if (!(value > 0.0f))
@@ -64,18 +98,29 @@ unsigned char scaled(float value)
 
 unsigned char LinearLight::toSrgb8(float linear)
 {
-    if (!(linear > 0.0f))
+    if (linear != linear)
         return 0;
-    const std::array<float, 255>& table = thresholds();
-    return static_cast<unsigned char>(std::upper_bound(table.begin(), table.end(), linear) - table.begin());
+    static const std::array<Bucket, bucketCount>& table = buckets();
+    // Below the first bucket (negative values too, whose bits read as negative) the first one's
+    // value 0; from 1 on the last one's, which holds 255's step.
+    const auto bits = std::int32_t(bitsOf(linear));
+    const std::int32_t clamped = std::clamp(bits, std::int32_t(lowestLookedUpBits), std::int32_t(oneBits - 1));
+    const Bucket& bucket = table[std::uint32_t(clamped - std::int32_t(lowestLookedUpBits)) >> bucketShift];
+    return static_cast<unsigned char>(bucket.level + unsigned(linear >= bucket.step));
 }
 
 void LinearLight::toDisplay(const float* in, qint64 pixels, int channels, int alpha, bool associated,
                             unsigned char* out)
 {
+    if (alpha < 0) {
+        const qint64 values = pixels * channels;
+        for (qint64 i = 0; i < values; ++i)
+            out[i] = toSrgb8(in[i]);
+        return;
+    }
     for (qint64 i = 0; i < pixels; ++i, in += channels, out += channels) {
-        const float coverage = alpha >= 0 ? in[alpha] : 1.0f;
-        const bool divide = associated && alpha >= 0 && coverage > 0.0f && coverage < 1.0f;
+        const float coverage = in[alpha];
+        const bool divide = associated && coverage > 0.0f && coverage < 1.0f;
         for (int c = 0; c < channels; ++c) {
             if (c == alpha)
                 out[c] = scaled(coverage);

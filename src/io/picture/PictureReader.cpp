@@ -126,6 +126,8 @@ std::unique_ptr<PictureReaderProcess> takeReader()
 
 void giveBack(std::unique_ptr<PictureReaderProcess> reader)
 {
+    // A cancel that came after the read it meant had ended must not end the next one.
+    reader->forgetCancel();
     IdleReaders& idle = idleReaders();
     QMutexLocker lock(&idle.mutex);
     if (idle.readers.size() < maxIdleReaders)
@@ -173,8 +175,13 @@ bool runThroughWait(const PictureReader::Wait& wait, const PictureRequest& reque
             read->reason = why;
             read->finished = true;
         },
-        // Only while the wait runs, so the reader is still the read's.
-        [read] { read->reader->cancel(); });
+        // Only while the wait runs, so the reader is still the read's; once the read has ended
+        // there is nothing to cancel.
+        [read] {
+            std::lock_guard lock(read->mutex);
+            if (!read->finished)
+                read->reader->cancel();
+        });
     std::lock_guard lock(read->mutex);
     if (!read->finished) {
         *reason = QStringLiteral("The picture was not read: the read was canceled.");

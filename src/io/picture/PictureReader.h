@@ -12,7 +12,7 @@
 
 // The one way the program decodes a picture from outside (a picked source picture, a dropped
 // file, thumbnails, template and service icons, a description's pictures): in a reader process
-// of its own, under a data limit that follows the picture's header and a time limit, so that
+// of its own, under a data limit and a time limit that follow the picture's header, so that
 // whatever a reader does to hostile bytes ends as a refusal with a reason. Reads of several
 // threads at once go to readers of their own; a reader is kept for the next picture. On the window's
 // thread the read waits as the window wants (see setWait).
@@ -58,7 +58,8 @@ public:
         WindowWait& operator=(const WindowWait&) = delete;
     };
 
-    // The longest one read may take, in milliseconds.
+    // The longest one read may take before the picture's header claims its pixels, in
+    // milliseconds; each megapixel claimed adds to it (PictureReaderProcess::timeLimitFor).
     static int timeLimit();
     static void setTimeLimit(int milliseconds);
     // The reader executable: by default the one beside the program's own when it started.

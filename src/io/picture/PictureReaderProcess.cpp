@@ -5,6 +5,7 @@
 #include "io/picture/ReaderReaper.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QScopeGuard>
 
 #include <algorithm>
@@ -149,6 +150,7 @@ void killReader(pid_t pid)
 }
 
 std::atomic<PictureReaderProcess::Kill> s_kill{&killReader};
+std::atomic<int> s_msPerMegapixel{PictureReaderProcess::defaultMsPerMegapixel};
 std::atomic<quint64> s_requestsSent{0};
 std::atomic<quint64> s_readersStarted{0};
 
@@ -220,6 +222,19 @@ PictureReaderProcess::~PictureReaderProcess()
 void PictureReaderProcess::setKill(Kill kill)
 {
     s_kill = kill ? kill : &killReader;
+}
+
+void PictureReaderProcess::setMsPerMegapixel(int milliseconds)
+{
+    s_msPerMegapixel = milliseconds > 0 ? milliseconds : defaultMsPerMegapixel;
+}
+
+int PictureReaderProcess::timeLimitFor(int baseMs, qint64 pixels)
+{
+    // Never more than the pixels of a read at the cap: its layers and a composite.
+    const qint64 counted = std::clamp<qint64>(pixels, 0, 2 * ImageLibrary::maxPixels);
+    const qint64 limit = qint64(baseMs) + counted * s_msPerMegapixel / 1000000;
+    return int(std::min<qint64>(limit, std::numeric_limits<int>::max()));
 }
 
 quint64 PictureReaderProcess::requestsSent()
@@ -309,7 +324,10 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
     // A cancel that came before the read began still ends it; none outlives the read.
     const auto forget = qScopeGuard([this] { m_cancel = false; });
     // The limit holds for the whole read: a reader that does not take the request uses it up too.
-    const QDeadlineTimer deadline(timeLimitMs);
+    const int baseLimitMs = timeLimitMs;
+    QElapsedTimer started;
+    started.start();
+    QDeadlineTimer deadline(timeLimitMs);
     const QByteArray frame = request.encode();
     ReaderChannel::Result sent = ReaderChannel::Result::Closed;
     // A reader that ended after its last answer is started again, once.
@@ -341,8 +359,19 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
     }
     QByteArray answer;
     int memory = -1;
-    const ReaderChannel::Result received =
-        m_channel.receive(&answer, &memory, remainingMs(deadline), &m_cancel);
+    ReaderChannel::Result received = ReaderChannel::Result::Closed;
+    // Claims come first: the limit follows the pixels the picture's header claims, as the
+    // reader's data limit does, from the read's start.
+    qint64 claimedPixels = 0;
+    for (;;) {
+        received = m_channel.receive(&answer, &memory, remainingMs(deadline), &m_cancel);
+        qint64 pixels = 0;
+        if (received != ReaderChannel::Result::Done || memory >= 0 || !PictureReply::decodeClaim(answer, &pixels))
+            break;
+        claimedPixels = std::max(claimedPixels, pixels);
+        timeLimitMs = timeLimitFor(baseLimitMs, claimedPixels);
+        deadline.setRemainingTime(std::max<qint64>(0, timeLimitMs - started.elapsed()));
+    }
     if (received != ReaderChannel::Result::Done) {
         if (memory >= 0)
             ::close(memory);
@@ -397,5 +426,11 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
     }
     const bool mapped = mapPictures(memory, *reply, images, reason, m_serial);
     ::close(memory);
+    if (mapped && readsWholePicture(request)) {
+        qint64 bytes = 0;
+        for (const PictureReply::Layer& layer : reply->layers)
+            bytes += qint64(layer.bytesPerLine) * layer.size.height();
+        KeptPictureMemory::answered(m_serial, bytes);
+    }
     return mapped;
 }

@@ -27,16 +27,27 @@ public:
     PictureReaderProcess& operator=(const PictureReaderProcess&) = delete;
 
     // Asks the reader; false with *reason when it refused, failed, or did not answer within
-    // `timeLimitMs`. The pictures come in shared memory the images keep mapped.
+    // `timeLimitMs`, raised by the pixels the picture's header claims (see timeLimitFor). The
+    // pictures come in shared memory the images keep mapped.
     bool run(const PictureRequest& request, int timeLimitMs, PictureReply* reply, QList<QImage>* images,
              QString* reason);
     // Ends the read under way (any thread): the reader is stopped and run() returns false.
     void cancel();
+    // Drops a cancel that came after the read it meant had ended (not while a read runs).
+    void forgetCancel() { m_cancel = false; }
     bool wasCanceled() const { return m_canceled; }
 
     const QString& program() const { return m_program; }
     // The reader's process id, -1 while none runs (tests).
     pid_t processId() const { return m_pid; }
+
+    // The time a read of a picture whose header claims `pixels` may take: `baseMs` (the header,
+    // starting the reader) and a time a megapixel, which a picture at the cap read on one busy
+    // core needs. A reader's claims count up to the pixels of a read at the cap.
+    static constexpr int defaultMsPerMegapixel = 1000;
+    static int timeLimitFor(int baseMs, qint64 pixels);
+    // Tests set a small time a megapixel (0 puts it back).
+    static void setMsPerMegapixel(int milliseconds);
 
     // How a reader is stopped: SIGKILL (null puts it back). Tests give one that leaves the reader
     // running, as the kernel holds a reader stuck in a read from a mount that stopped answering.

@@ -14,15 +14,20 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
 #include <OpenImageIO/imageio.h>
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
+
+// Pictures from this size on leave their reader and heap behind them when not let go of.
+constexpr qint64 largeReadPixels = qint64(4) << 20;
 
 // Limits follow the read from the file's first byte: a header may cost little; what a format's
 // reader holds once it has opened the file, what the header check found it will; the pixels,
@@ -236,7 +241,8 @@ PictureReaderService::Decode PictureReaderService::standardDecode()
     };
 }
 
-PictureReply PictureReaderService::handle(const PictureRequest& request, QList<QImage>* images, const Decode& decode)
+PictureReply PictureReaderService::handle(const PictureRequest& request, QList<QImage>* images, const Decode& decode,
+                                          const std::function<void(qint64)>& told)
 {
     PictureReply reply;
     images->clear();
@@ -245,7 +251,11 @@ PictureReply PictureReaderService::handle(const PictureRequest& request, QList<Q
     ImageLibrary::closeFileOtherThan(request.path);
     ReadLimits limits;
     const OpenCost::Listening opening([&limits](qint64 bytes) { limits.opening(bytes); });
-    auto claimed = [&limits](qint64 pixels) { limits.pixelsClaimed(pixels); };
+    auto claimed = [&limits, &told](qint64 pixels) {
+        limits.pixelsClaimed(pixels);
+        if (told)
+            told(pixels);
+    };
     QString reason;
     try {
         *images = decode(request, &reply, &reason, claimed);
@@ -282,7 +292,9 @@ int PictureReaderService::serve(int socket, const Decode& decode)
     // One thread: every thread's stack would count against the data limit, and a read waits for
     // its picture anyway.
     OIIO::attribute("threads", 1);
-    OIIO::attribute("exr_threads", 1);
+    // No OpenEXR worker either: what it allocates would stay in a heap of its thread's own, which
+    // no trim reaches once a large read is over.
+    OIIO::attribute("exr_threads", -1);
     ImageLibrary::initialise();
     QImageReader::setAllocationLimit(PictureFile::readerAllocationLimit());
     ReaderMemory::installNewHandler();
@@ -309,10 +321,16 @@ int PictureReaderService::serve(int socket, const Decode& decode)
         PictureRequest request;
         PictureReply reply;
         QList<QImage> images;
-        if (!PictureRequest::decode(frame, &request))
+        qint64 claimed = 0;
+        if (!PictureRequest::decode(frame, &request)) {
             reply.reason = QStringLiteral("The picture's reader was asked something it does not know.");
-        else
-            reply = handle(request, &images, decode);
+        } else {
+            reply = handle(request, &images, decode, [&channel, &claimed](qint64 pixels) {
+                claimed = std::max(claimed, pixels);
+                // The program reads while it waits; one that has gone ends the next send.
+                channel.send(PictureReply::encodeClaim(pixels));
+            });
+        }
         int shared = -1;
         if (!images.isEmpty()) {
             QString reason;
@@ -328,5 +346,11 @@ int PictureReaderService::serve(int socket, const Decode& decode)
             ::close(shared);
         if (sent != ReaderChannel::Result::Done)
             return 0;
+        // A large picture's reader and the heap it grew are let go of: an idle reader holds about
+        // what a fresh one holds. A small one's stays open for the next read of its file.
+        if (claimed >= largeReadPixels) {
+            ImageLibrary::closeFileOtherThan(QString());
+            ::malloc_trim(0);
+        }
     }
 }

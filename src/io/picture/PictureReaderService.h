@@ -38,7 +38,9 @@ public:
     static int serve(int socket, const Decode& decode = standardDecode());
 
     // One request, in this process: the answer (without shared memory) and its pictures. Lowers
-    // the data limit to what the header claims while the pixels are decoded, where limits apply.
+    // the data limit to what the header claims while the pixels are decoded, where limits apply;
+    // `told` hears each claim too.
     static PictureReply handle(const PictureRequest& request, QList<QImage>* images,
-                               const Decode& decode = standardDecode());
+                               const Decode& decode = standardDecode(),
+                               const std::function<void(qint64)>& told = {});
 };

@@ -3,10 +3,14 @@
 #include <QDataStream>
 #include <QIODevice>
 
+#include <algorithm>
+
 namespace {
 
 // Marks a frame of either side; the layout's version follows it.
 constexpr quint32 protocolTag = 0x56595231; // "VYR1"
+// Marks a claim, which no answer's decode takes for an answer.
+constexpr quint32 claimTag = 0x56595243; // "VYRC"
 
 } // namespace
 
@@ -77,5 +81,29 @@ bool PictureReply::decode(const QByteArray& bytes, PictureReply* reply)
             return false;
         reply->layers.append(layer);
     }
+    return true;
+}
+
+QByteArray PictureReply::encodeClaim(qint64 pixels)
+{
+    QByteArray out;
+    QDataStream stream(&out, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_6_4);
+    stream << claimTag << PictureRequest::protocolVersion << pixels;
+    return out;
+}
+
+bool PictureReply::decodeClaim(const QByteArray& frame, qint64* pixels)
+{
+    QDataStream stream(frame);
+    stream.setVersion(QDataStream::Qt_6_4);
+    quint32 tag = 0;
+    quint32 version = 0;
+    qint64 claimed = 0;
+    stream >> tag >> version >> claimed;
+    if (stream.status() != QDataStream::Ok || tag != claimTag || version != PictureRequest::protocolVersion
+        || !stream.atEnd())
+        return false;
+    *pixels = std::max<qint64>(0, claimed);
     return true;
 }

@@ -36,7 +36,7 @@ struct PictureRequest {
 
     // The layout of both sides' frames: every change of either changes it. A reader of another
     // build (the program's files replaced while it runs) answers in its own, and is refused.
-    static constexpr quint32 protocolVersion = 3;
+    static constexpr quint32 protocolVersion = 4;
     // The version a frame of either side was written in; 0 for bytes that are no frame.
     static quint32 versionOf(const QByteArray& frame);
 
@@ -65,4 +65,9 @@ struct PictureReply {
 
     QByteArray encode() const;
     static bool decode(const QByteArray& bytes, PictureReply* reply);
+
+    // Sent before the answer, once a header claimed the pixels the read decodes: the program's
+    // time limit follows them. False for a frame that is no claim.
+    static QByteArray encodeClaim(qint64 pixels);
+    static bool decodeClaim(const QByteArray& frame, qint64* pixels);
 };

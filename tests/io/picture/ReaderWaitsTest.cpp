@@ -6,6 +6,7 @@
 #include "UnendingKill.h"
 
 #include "io/picture/PictureReader.h"
+#include "io/picture/PictureReaderProcess.h"
 #include "io/picture/ReaderChannel.h"
 
 #include <QFileInfo>
@@ -174,6 +175,63 @@ TEST_F(ReaderWaitsTest, AWaitThatLeavesOnCancelEndsTheReadAndTheReadGoesOnAlone)
     EXPECT_TRUE(workReturned);
     EXPECT_TRUE(UnendingKill::endAll());
     EXPECT_GT(stampedProcess(read(QStringLiteral("x.stamp"))), 0);
+}
+
+// The time limit follows the pixels the picture's header claims, as the data limit does: a
+// picture at the cap that its reader takes past the base limit to decode (a slow or busy machine)
+// is read; a reader that claims it again and again and never answers still ends at its limit.
+TEST_F(ReaderWaitsTest, TheTimeLimitFollowsThePicturesClaimedSize)
+{
+    QString reason;
+    PictureReader::setTimeLimit(2000);
+    EXPECT_GT(stampedProcess(read(QStringLiteral("x.claimthenwait"), &reason)), 0) << qPrintable(reason);
+    PictureReader::setTimeLimit(200);
+    PictureReaderProcess::setMsPerMegapixel(1);
+    {
+        ReadWatchdog watchdog;
+        EXPECT_TRUE(read(QStringLiteral("x.claimthenhang"), &reason).isNull());
+        EXPECT_FALSE(watchdog.fired()) << "a reader's claims held the read past its limit";
+    }
+    PictureReaderProcess::setMsPerMegapixel(0);
+    PictureReader::setTimeLimit(0);
+    // 200 ms and 1 ms for each of at most twice the cap's megapixels.
+    EXPECT_EQ(reason, QStringLiteral("The picture's reader took longer than 1 s."));
+    EXPECT_EQ(PictureReaderProcess::timeLimitFor(20000, 0), 20000);
+    EXPECT_EQ(PictureReaderProcess::timeLimitFor(20000, 24000000),
+              20000 + 24 * PictureReaderProcess::defaultMsPerMegapixel);
+}
+
+// Esc handled once the read it meant had ended (the wait returns Escaped after the read's own
+// end): the reader goes back to the pool as it was, and the next read on any thread reads.
+TEST_F(ReaderWaitsTest, ACancelAfterItsReadEndedChangesNothing)
+{
+    int argc = 1;
+    char name[] = "test";
+    char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> application;
+    if (!QCoreApplication::instance())
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    PictureReader::setWait([](const std::function<void()>& work, const std::function<void()>& cancel) {
+        work();
+        cancel();
+    });
+    QImage picked;
+    {
+        const PictureReader::WindowWait windowWait;
+        picked = read(QStringLiteral("x.stamp"));
+    }
+    PictureReader::setWait({});
+    ASSERT_GT(stampedProcess(picked), 0);
+    for (const bool ownThread : {false, true}) {
+        SCOPED_TRACE(ownThread ? "a thumbnail's thread" : "the window's thread");
+        QString reason;
+        QImage next;
+        if (ownThread)
+            std::thread([&] { next = read(QStringLiteral("x.stamp"), &reason); }).join();
+        else
+            next = read(QStringLiteral("x.stamp"), &reason);
+        EXPECT_EQ(stampedProcess(next), stampedProcess(picked)) << qPrintable(reason);
+    }
 }
 
 TEST_F(ReaderWaitsTest, AReaderOfAnotherBuildIsRefusedWithWordsToRestart)

@@ -5,8 +5,11 @@
 // its socket and lives on, ".otherversion" answers as a reader of another build would,
 // ".overreach" and ".overreachrows" answer in the memory the program handed back with the request
 // a picture that reaches past its end (the first also claims the memory is that large), then
-// end; anything else is read by the program's own readers. It ends with the program that started
+// end; ".claimthenwait" claims a picture at the cap, answers a stamp 2.5 s later; ".claimthenhang"
+// claims one at the cap again and again and never answers; anything else is read by the program's
+// own readers. It ends with the program that started
 // it.
+#include "io/picture/ImageLibrary.h"
 #include "io/picture/PictureReaderService.h"
 #include "io/picture/ReaderChannel.h"
 #include "io/picture/ReaderParentWatch.h"
@@ -100,6 +103,19 @@ QList<QImage> decode(const PictureRequest& request, PictureReply* reply, QString
         }
         *reason = QStringLiteral("no limit held");
         return {};
+    }
+    if (request.path.endsWith(QLatin1String(".claimthenwait"))) {
+        claimed(ImageLibrary::maxPixels);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+        QImage image(3, 2, QImage::Format_RGB32);
+        image.fill(QColor::fromRgb(QRgb(0xFF000000u | quint32(::getpid() & 0xFFFFFF))));
+        return {image};
+    }
+    if (request.path.endsWith(QLatin1String(".claimthenhang"))) {
+        for (int i = 0; i < 1000; ++i)
+            claimed(ImageLibrary::maxPixels);
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::seconds(1));
     }
     if (request.path.endsWith(QLatin1String(".stamp"))) {
         QImage image(3, 2, QImage::Format_RGB32);
