@@ -713,6 +713,34 @@ void makePreviewOf(VyxNode const* node, RenderStages const* stages, KelUtils::St
         node->makeRenderPreview(observer);
 }
 
+// The stages this node reads are filled first (everything upstream is prepared).
+bool fillReadsOf(VyxNode const* node, RenderStages* stages, KelUtils::StatusObserver* observer)
+{
+    return !(node && stages && node->pullRecord().serial == stages->serial()
+             && stages->advanceTo(node->renderOrdinal(), observer) < 0);
+}
+
+// A node that gives up is named (`named` false for a sub-graph, which named its own member).
+bool prepareNamed(VyxNode* node, KelNodes::Node const* member, bool named, KelUtils::StatusObserver* observer)
+{
+    if (!node || node->onFilterStart(observer) >= 0)
+        return true;
+    if (observer && named && !observer->cancelationRequested())
+        observer->failed(QStringLiteral("the node \"%1\" could not be prepared for rendering").arg(nodeName(member)));
+    return false;
+}
+
+// After a step: its preview, then every pass its preparation ran (fills, its scan, its preview)
+// is over; false on a cancel.
+bool finishStep(VyxNode const* node, RenderStages const* stages, bool previews, KelUtils::StatusObserver* observer)
+{
+    if (node && previews)
+        makePreviewOf(node, stages, observer);
+    if (RenderThreadStates* states = RenderThreadStates::current())
+        states->releaseAll();
+    return !(observer && observer->cancelationRequested());
+}
+
 } // namespace
 
 int VyxNodeGraph::onFilterStart(KelUtils::StatusObserver* observer)
@@ -723,23 +751,8 @@ int VyxNodeGraph::onFilterStart(KelUtils::StatusObserver* observer)
     const bool previews = stages && makesPreviews();
     for (KelNodes::Node* member : members) {
         auto* node = dynamic_cast<VyxNode*>(member);
-        // The stages this node reads are filled first (everything upstream is prepared).
-        if (node && stages && node->pullRecord().serial == stages->serial()
-            && stages->advanceTo(node->renderOrdinal(), observer) < 0)
-            return -1;
-        if (node && node->onFilterStart(observer) < 0) {
-            // A node that gives up is named; a sub-graph has named its own member already.
-            if (observer && !member->toNodeGraph() && !observer->cancelationRequested())
-                observer->failed(QStringLiteral("the node \"%1\" could not be prepared for rendering")
-                                     .arg(nodeName(member)));
-            return -1;
-        }
-        if (node && previews)
-            makePreviewOf(node, stages, observer);
-        // Every pass this node's preparation ran (fills, its scan, its preview) is over.
-        if (RenderThreadStates* states = RenderThreadStates::current())
-            states->releaseAll();
-        if (observer && observer->cancelationRequested())
+        if (!fillReadsOf(node, stages, observer) || !prepareNamed(node, member, !member->toNodeGraph(), observer)
+            || !finishStep(node, stages, previews, observer))
             return -1;
     }
     return 0;
@@ -754,9 +767,7 @@ int VyxNodeGraph::prepareInPlan(RenderPlan const& plan, KelUtils::StatusObserver
         KelNodes::Node* member = step.node;
         auto* node = dynamic_cast<VyxNode*>(member);
         if (step.kind == RenderPlan::Kind::Member) {
-            // The stages this node reads are filled first (everything upstream is prepared).
-            if (node && stages && node->pullRecord().serial == stages->serial()
-                && stages->advanceTo(node->renderOrdinal(), observer) < 0)
+            if (!fillReadsOf(node, stages, observer))
                 return -1;
             // A graph's members are steps of their own; it is done at its closing step.
             if (auto* effect = dynamic_cast<VyxNodeGraph*>(member)) {
@@ -765,19 +776,10 @@ int VyxNodeGraph::prepareInPlan(RenderPlan const& plan, KelUtils::StatusObserver
             }
             if (member->toNodeGraph())
                 continue;
-            if (node && node->onFilterStart(observer) < 0) {
-                if (observer && !observer->cancelationRequested())
-                    observer->failed(QStringLiteral("the node \"%1\" could not be prepared for rendering")
-                                         .arg(nodeName(member)));
+            if (!prepareNamed(node, member, true, observer))
                 return -1;
-            }
         }
-        if (node && previews)
-            makePreviewOf(node, stages, observer);
-        // Every pass this node's preparation ran (fills, its scan, its preview) is over.
-        if (RenderThreadStates* states = RenderThreadStates::current())
-            states->releaseAll();
-        if (observer && observer->cancelationRequested())
+        if (!finishStep(node, stages, previews, observer))
             return -1;
     }
     return 0;
