@@ -299,13 +299,13 @@ bool TiffFileCheck::planesApart(QIODevice& device)
     const bool little = head.startsWith("II");
     if (head.size() < 16 || (!little && !head.startsWith("MM")))
         return false;
-    Directory page(file, little, false);
-    const bool big = page.number(head, 2, 2) == 43;
+    const Directory probe(file, little, false);
+    const bool big = probe.number(head, 2, 2) == 43;
     Directory first(file, little, big);
     QString text;
     quint64 planar = 1;
     quint64 samples = 1;
-    return first.read(big ? page.number(head, 8, 8) : page.number(head, 4, 4), &text) >= 0
+    return first.read(big ? probe.number(head, 8, 8) : probe.number(head, 4, 4), &text) >= 0
            && first.value(PlanarConfig, 1, &planar, &text) && first.value(SamplesPerPixel, 1, &samples, &text)
            && planar == 2 && samples > 1;
 }
