@@ -2,6 +2,7 @@
 // programs write them) holds, once its render is shown, what it holds picked first: nothing of
 // the panorama's picture or of its render stays behind.
 
+#include "HeldMemory.h"
 #include "MainWindowFixture.h"
 
 #include "app/TwCore.h"
@@ -19,7 +20,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,24 +37,7 @@ constexpr qint64 heldMargin = qint64(128) << 20;
 // memory it keeps open without mapping it.
 qint64 heldBytes()
 {
-    qint64 held = 0;
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("RssAnon:") || line.startsWith("RssShmem:"))
-                held += line.mid(9).trimmed().split(' ').value(0).toLongLong() * 1024;
-        }
-    }
-    const QDir descriptors(QStringLiteral("/proc/self/fd"));
-    for (const QString& name : descriptors.entryList(QDir::Files | QDir::System)) {
-        const QString path = descriptors.filePath(name);
-        if (!QFileInfo(path).symLinkTarget().contains(QLatin1String("memfd:vyx-picture")))
-            continue;
-        struct stat file {};
-        if (::stat(QFile::encodeName(path).constData(), &file) == 0)
-            held += qint64(file.st_blocks) * 512;
-    }
-    return held;
+    return heldBy(::getpid()).total();
 }
 
 class PanoramaPickMemoryTest : public MainWindowFixture
