@@ -474,8 +474,11 @@ void WindowUser::saveProjectAs(QString path)
 
 void WindowUser::startWithStoreTemplates(QStringList const& names)
 {
-    for (QString const& folder : {StoragePaths::objectTemplatesFolder(), StoragePaths::objectIconsFolder()})
-        m_storeBefore.insert(folder, QDir(folder).entryList(QDir::Files));
+    // What the store held when the test first touched it comes back at its end.
+    for (QString const& folder : {StoragePaths::objectTemplatesFolder(), StoragePaths::objectIconsFolder()}) {
+        if (!m_storeBefore.contains(folder))
+            m_storeBefore.insert(folder, QDir(folder).entryList(QDir::Files));
+    }
     for (QString const& name : names) {
         const QString uuid = QUuid::createUuid().toString();
         ASSERT_TRUE(StoreTest::writeFile(StoragePaths::objectTemplatePath(uuid),
@@ -483,6 +486,15 @@ void WindowUser::startWithStoreTemplates(QStringList const& names)
     }
     // The store reads its files when the window is made.
     discardProject();
+    window.reset();
+    window = std::make_unique<TwMainWindow>(nullptr);
+    settle();
+    ASSERT_NO_FATAL_FAILURE(prepareWindow());
+}
+
+void WindowUser::restart()
+{
+    ASSERT_TRUE(closeWindow());
     window.reset();
     window = std::make_unique<TwMainWindow>(nullptr);
     settle();

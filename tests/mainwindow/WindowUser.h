@@ -94,6 +94,9 @@ protected:
     // Puts template files named `names` into the store and makes the window afresh, so that its
     // Templates list has them.
     void startWithStoreTemplates(QStringList const& names);
+    // Closes the window, discarding what it asks about, and makes it afresh, as a restart of the
+    // program does; the store's files stay.
+    void restart();
     // Closes the window as its title bar does, discarding every edit it asks about; true when
     // it closed.
     bool closeWindow();
