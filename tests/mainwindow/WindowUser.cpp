@@ -46,7 +46,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QLineF>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace MainWindowTest {
@@ -265,7 +268,7 @@ void WindowUser::hoverOver(QPoint at)
     QCoreApplication::sendEvent(viewport, &hover);
 }
 
-bool WindowUser::dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect)
+bool WindowUser::dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect, Carry carry)
 {
     KelNGNodeGraphView* view = window->objectEditorGraphView();
     KelNGNode* item = KelNGNode::itemOf(node);
@@ -286,14 +289,21 @@ bool WindowUser::dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect)
     const QPoint from = title(item);
     const QPoint to = title(onto);
     QWidget* viewport = view->viewport();
-    if (from == to || !viewport->rect().contains(from) || !viewport->rect().contains(to) || topAt(from) != item)
+    if (from == to || !viewport->rect().contains(from) || !viewport->rect().contains(to) || topAt(from) != item ||
+        topAt(to) != onto)
         return false;
     hoverOver(from);
     QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
-    QTest::mouseMove(viewport, (from + to) / 2);
-    // The node follows the pointer; at the next move it lies under it, over the effect.
-    QTest::mouseMove(viewport, to);
-    QTest::mouseMove(viewport, to);
+    if (carry == Carry::InSmallMoves) {
+        // The node follows the pointer and lies under it after every move.
+        constexpr double kStep = 8.0;
+        const int moves = std::max(1, int(std::ceil(QLineF(from, to).length() / kStep)));
+        for (int move = 1; move <= moves; ++move)
+            QTest::mouseMove(viewport, from + (to - from) * move / moves);
+    } else {
+        // At this move the node still lies where it was taken: under the pointer is the effect.
+        QTest::mouseMove(viewport, to);
+    }
     QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
     settle();
     return true;
@@ -439,7 +449,7 @@ QByteArray WindowUser::projectBytes() const
     return document ? document->toByteArray(4) : QByteArray();
 }
 
-QImage WindowUser::renderedApart(QByteArray const& project, bool* readsBack) const
+QImage WindowUser::renderedApart(QByteArray const& project, ProjectReadBack* readBack) const
 {
     QDomDocument document;
     if (!document.setContent(project))
@@ -451,11 +461,11 @@ QImage WindowUser::renderedApart(QByteArray const& project, bool* readsBack) con
         TwNodeGraphIOCallbacks::Scope hooks(&root, &callbacks, false, true);
         root.load(document.documentElement(), true, KelNodes::LoadAllConnections, nullptr, nullptr);
     }
-    if (readsBack) {
+    if (readBack) {
         TwNodeGraphIOCallbacks callbacks(core(), false);
         TwNodeGraphIOCallbacks::Scope hooks(&root, &callbacks, true, false);
         std::unique_ptr<QDomDocument> again(root.store(root.nodes(), true, true, false));
-        *readsBack = again && again->toByteArray(4) == project;
+        *readBack = ProjectReadBack::of(project, again ? again->toByteArray(4) : QByteArray());
     }
     QImage const source = *core()->sourceImage();
     if (root.setUp(&source, nullptr, nullptr, false) != 0)

@@ -5,6 +5,7 @@
 // frame field, key buttons and key drags; and what the project would be saved as.
 
 #include "MainWindowFixture.h"
+#include "ProjectReadBack.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -60,9 +61,12 @@ protected:
     void clickNode(KelNodes::Node* node);
     // The pointer passed over this point of the node-graph view, no button down.
     void hoverOver(QPoint at);
+    // How a hand carries a node: in moves shorter than its title, or in one long move (a fast
+    // hand, or moves the window merged while busy).
+    enum class Carry { InSmallMoves, InOneMove };
     // Drags the node by its title onto the effect's title in the node-graph view with the mouse,
     // as a user moves a node into an effect; false when the two cannot both be reached there.
-    bool dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect);
+    bool dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect, Carry carry = Carry::InSmallMoves);
     void clickShowProject();
     void clickShowTemplates();
     // Types the value into the editor and confirms it as a user does.
@@ -85,10 +89,9 @@ protected:
     // The project as Save would write it; waits for a running render to end.
     QByteArray projectBytes() const;
     // The picture a render of `project` (as projectBytes gives it) makes on the source image,
-    // apart from the window; null when it fails. `readsBack` tells whether the project read
-    // writes itself again as it was (a value typed between two keys is read back as the keys
-    // give it).
-    QImage renderedApart(QByteArray const& project, bool* readsBack = nullptr) const;
+    // apart from the window; null when it fails. `readBack` tells how the project read writes
+    // itself again.
+    QImage renderedApart(QByteArray const& project, ProjectReadBack* readBack = nullptr) const;
     // Saves to `path` as Save As does (no dialog).
     void saveProjectAs(QString path);
     // Puts template files named `names` into the store and makes the window afresh, so that its
