@@ -30,6 +30,10 @@ namespace KelUtils {
 class Parameter;
 }
 
+namespace KelVyxNodes {
+class VyxNodeGraph;
+}
+
 namespace MainWindowTest {
 
 class WindowUser : public MainWindowFixture
@@ -46,6 +50,12 @@ protected:
     // Inversion of Inner's picture; two Inversions in a row into "Later" (an Inversion); a Max
     // of Reader and Later is the effect's picture.
     KelNGObject* addNestEffect(QString const& name);
+    // An effect whose file must restore a link against the order it lists it in: a Grayscale of
+    // the effect's picture, whose one-channel "out" feeds a Trigonometric (which narrows its input
+    // to what its output feeds); a Max of the Trigonometric and the picture is the effect's
+    // picture; "Box", an empty effect listed after the Trigonometric, is fed the picture through
+    // two Inversions. Its eye is closed.
+    KelNGObject* addNarrowingEffect(QString const& name);
     KelNGObject* objectNamed(QString const& name) const;
     static KelNodes::Node* nodeOfType(KelNGObject* object, QString const& typeId);
     static KelUtils::Parameter* parameterOf(KelNodes::Node* node, QString const& name);
@@ -89,9 +99,10 @@ protected:
     // The project as Save would write it; waits for a running render to end.
     QByteArray projectBytes() const;
     // The picture a render of `project` (as projectBytes gives it) makes on the source image,
-    // apart from the window; null when it fails. `readBack` tells how the project read writes
-    // itself again.
-    QImage renderedApart(QByteArray const& project, ProjectReadBack* readBack = nullptr) const;
+    // apart from the window; null when it fails.
+    QImage renderedApart(QByteArray const& project) const;
+    // How `project`, read apart from the window as Open reads it, writes itself again.
+    ProjectReadBack readBack(QByteArray const& project) const;
     // Saves to `path` as Save As does (no dialog).
     void saveProjectAs(QString path);
     // Puts template files named `names` into the store and makes the window afresh, so that its
@@ -109,6 +120,7 @@ protected:
 
 private:
     void prepareWindow();
+    bool readApart(QByteArray const& project, KelVyxNodes::VyxNodeGraph& root) const;
     // The store's folders and the files they held before the test.
     QMap<QString, QStringList> m_storeBefore;
     int rulerX(int frame) const;
