@@ -35,7 +35,7 @@ bool WalkDrop::moved() const
     return m_carried && m_carried->parentGraph() != m_carriedFrom;
 }
 
-std::string WalkDrop::fault(QString const& step, bool savedChanged) const
+std::string WalkDrop::fault(QString const& step, bool savedChanged, QString const& said) const
 {
     if (!m_carried)
         return {};
@@ -49,6 +49,9 @@ std::string WalkDrop::fault(QString const& step, bool savedChanged) const
             return "a drop that moved nothing made the step \"" + step.toStdString() + "\"" + how;
         if (savedChanged)
             return "a drop that moved nothing changed what is saved" + how;
+        if (said.isEmpty())
+            return "the drop of " + named(m_carried) + " onto " + named(m_onto) + " moved nothing and said nothing" +
+                   how;
         return {};
     }
     if (m_carried->parentGraph() != m_onto->toNodeGraph())

@@ -1,8 +1,9 @@
 #pragma once
 
 // A node a walk carried by its title onto an effect beside it, and what the drop may have done:
-// the node carried went into the effect dropped on, or, the move refused, nothing changed. The
-// effect dropped on never moves, and a step the drop made names the node carried.
+// the node carried went into the effect dropped on, or, the move refused, nothing changed and the
+// window said why. The effect dropped on never moves, and a step the drop made names the node
+// carried.
 
 #include <QString>
 
@@ -25,8 +26,8 @@ public:
     // Whether the node carried left the graph it was in.
     bool moved() const;
     // Empty when the drop did what it may; `step` is the text of the step it made (empty when
-    // none), `savedChanged` whether what Save writes changed.
-    std::string fault(QString const& step, bool savedChanged) const;
+    // none), `savedChanged` whether what Save writes changed, `said` what the window said.
+    std::string fault(QString const& step, bool savedChanged, QString const& said) const;
     // For the walk's log.
     std::string description() const;
 

@@ -23,8 +23,8 @@
 //   the action, one that takes no step too;
 // - what Save writes reads back as written, every link, terminal mask and value (ProjectReadBack),
 //   and the picture shown is the one a render of it, made apart from the window, gives;
-// - a node dragged onto an effect went into it, or, refused, changed nothing and made no step;
-//   the effect dropped on stays where it was (WalkDrop).
+// - a node dragged onto an effect went into it, or, refused, changed nothing, made no step and
+//   the window said why; the effect dropped on stays where it was (WalkDrop).
 // VYX_WALK_WITHOUT="Paste,node colour" leaves actions out and VYX_WALK_IGNORE="preview" lets
 // faults with that text pass (to see what else a walk finds); VYX_WALK_STEPS=n ends the walks
 // after n steps;
@@ -88,6 +88,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStackedWidget>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -522,7 +523,9 @@ protected:
             if (it.value().command && !(it.value() == topsBefore.value(it.key())))
                 step = it.key()->undoText();
         }
-        if (std::string const fault = dragBefore.drop.fault(step, !state().sameFiles(before)); !fault.empty())
+        if (std::string const fault =
+                dragBefore.drop.fault(step, !state().sameFiles(before), window->statusBar()->currentMessage());
+            !fault.empty())
             return fault;
         if (!dragBefore.rendered)
             return {};
@@ -1002,6 +1005,8 @@ bool WindowWalk::perform(Action action)
                       node->toNodeGraph() != nullptr, window->imageView()->image()};
         if (qEnvironmentVariableIsSet("VYX_WALK_LOG"))
             std::cerr << dragBefore.drop.description() << std::endl;
+        // What the window says of this drop, not of one before it.
+        window->statusBar()->clearMessage();
         return dragNodeOnto(node, effect, inOneMove ? Carry::InOneMove : Carry::InSmallMoves);
     }
     default:
