@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QUndoCommand>
 
 class TwCore;
@@ -13,7 +14,8 @@ class NodeGraph;
 // the target's graph. When it thereby becomes part of another project object (an object's graph
 // dropped into another object), that object's last node is linked to the target object's last
 // node. Undo breaks the link and moves the node back; a project object that comes back to the top
-// level returns to its place in the object list. Nodes are kept by uid.
+// level returns to its place in the object list. Nodes are kept by uid. A move the graph would
+// refuse changes nothing and makes no link; such a command is obsolete and leaves the stack.
 class TwCmdNodeDragAndDrop : public QUndoCommand
 {
 public:
@@ -24,6 +26,10 @@ public:
 
     void undo() override;
     void redo() override;
+
+    // Why the graph would refuse to move `dragged` where it is dropped on `target`, in the user's
+    // words; empty when the move goes. Reads the graphs only (a running render goes on).
+    static QString refusal(TwCore* core, KelNodes::Node* dragged, KelNodes::Node* target);
 
     int linkSourceUid() const { return m_linkSourceUid; }
     int linkTargetUid() const { return m_linkTargetUid; }
@@ -36,6 +42,8 @@ private:
     int m_ownerUid;
     int m_linkSourceUid = -1;
     int m_linkTargetUid = -1;
+    // Whether the last redo moved the node: an undo of a move that never happened moves nothing.
+    bool m_moved = false;
     // Object-list index of the dragged object when it was a top-level object (-1 otherwise).
     int m_objectIndex = -1;
 };

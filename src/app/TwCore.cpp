@@ -6,12 +6,14 @@
 #include "app/ModalWait.h"
 #include "app/PictureReadWait.h"
 #include "app/Renderer.h"
+#include "app/ShownText.h"
 #include "app/TwCmdAddObject.h"
 #include "app/TwCmdDeleteObject.h"
 #include "app/TwMainWindowInterface.h"
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwTemplateContainer.h"
 #include "app/TwUtilities.h"
+#include "app/UnrestoredLinksText.h"
 #include "app/TwWebFlows.h"
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
@@ -555,6 +557,8 @@ KelNGObject* TwCore::addTemplateObject(QString templateUuid)
     if (result < 0)
         qDebug().noquote() << QStringLiteral("TwCore: template file %1 loaded in part")
                                   .arg(copy->filePath());
+    UnrestoredLinksText::tell(this, tr("The template \"%1\" was not read whole.").arg(ShownText::name(copy->name())),
+                              m_rootGraph->unrestoredLinks());
 
     auto* object = new KelNGObject(graph);
     object->setObjectTemplate(copy);

@@ -3,10 +3,12 @@
 #include "app/KelNGObject.h"
 #include "app/TwCore.h"
 #include "app/TwNodeGraphIOCallbacks.h"
+#include "app/UnrestoredLinksText.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeGraph.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDomDocument>
 #include <QDomElement>
@@ -126,6 +128,8 @@ QList<KelNodes::Node*> TwNodeSnapshot::load(TwCore* core, KelNodes::NodeGraph* o
         NodeHookScope hooks(owner, &callbacks);
         if (owner->load(root, true, connections, &loaded) < 0)
             qDebug() << "Undo: a node snapshot loaded with skipped parts";
+        UnrestoredLinksText::tell(core, QCoreApplication::translate("TwNodeSnapshot", "Not every link came back."),
+                                  owner->unrestoredLinks());
     }
     for (KelNodes::Node* node : std::as_const(loaded)) {
         if (node->parentGraph() == owner)

@@ -9,6 +9,7 @@
 #include "app/TwIconRender.h"
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwWebFlows.h"
+#include "app/UnrestoredLinksText.h"
 #include "app/UserFileWriter.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeGraph.h"
@@ -131,10 +132,13 @@ bool TwTemplateContainer::loadTemplate(KelTemplate* objectTemplate, TwIconRender
         delete objectTemplate;
         return false;
     }
-    if (code < 0)
+    if (code < 0) {
+        const QString links = UnrestoredLinksText::lines(root->unrestoredLinks());
         debugLine(tr("Template file %1 did not load completely; the template was loaded without "
                      "the parts that failed.")
-                      .arg(path));
+                      .arg(path)
+                  + (links.isEmpty() ? QString() : QLatin1Char('\n') + links));
+    }
 
     root->setUndoStack(new QUndoStack);
     subscribe(root);

@@ -5,12 +5,14 @@
 #include "app/TwCore.h"
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwNodeSnapshot.h"
+#include "app/UnrestoredLinksText.h"
 #include "effects/VyxNodeGraph.h"
 #include "nodes/NodeGraph.h"
 #include "io/XmlDocumentDepth.h"
 #include "style/ResourcePaths.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDomDocument>
 #include <QPainter>
@@ -142,6 +144,8 @@ int TwUtilities::loadObjectFromBuffer(TwCore* core, KelNodes::NodeGraph* graph, 
             result = graph->load(element, keepUids, KelNodes::LoadAllConnections, &loaded, &uidMap);
             if (result < 0)
                 qDebug() << "TwUtilities: a snapshot loaded with skipped parts or links left open";
+            UnrestoredLinksText::tell(core, QCoreApplication::translate("TwUtilities", "Not every link came back."),
+                                      graph->unrestoredLinks());
         }
 
         // Graphs at the top level of the root graph become project objects again, those of

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QPainter>
+#include <QSet>
 #include <QThread>
 
 #include <algorithm>
@@ -58,14 +59,20 @@ struct ThumbnailLoader::Shared {
     };
     struct Request {
         QString path;
+        QString folder;
         FileStamp stamp;
     };
 
     Reader reader;
     std::mutex mutex;
     std::condition_variable idle;
-    // Guarded by the mutex, as everything below.
+    // Guarded by the mutex, as everything below. A path stands in the queue once at most.
     QList<Request> queue;
+    QSet<QString> queued;
+    // The paths being read now, each with the stamp its request saw.
+    QHash<QString, FileStamp> reading;
+    // The folder of the latest request: its files are read before the others'.
+    QString newestFolder;
     QHash<QString, Entry> cache;
     // The threads working through the queue, at most `threads`; counted under the mutex, so that
     // a request made while the last is ending is served by a new one.
@@ -83,12 +90,55 @@ struct ThumbnailLoader::Shared {
         const auto it = cache.constFind(path);
         return it != cache.cend() && (!stamp || it->stamp == *stamp) ? &*it : nullptr;
     }
+
+    // A queued request takes the file's state as it is now; a read under way of that same state
+    // answers it already. A read of an older one leaves the request queued, to follow it.
+    void ask(Request const& request)
+    {
+        const auto being = reading.constFind(request.path);
+        if (being != reading.cend() && *being == request.stamp)
+            return;
+        if (queued.contains(request.path)) {
+            for (Request& waiting : queue) {
+                if (waiting.path == request.path)
+                    waiting.stamp = request.stamp;
+            }
+            return;
+        }
+        queued.insert(request.path);
+        queue.append(request);
+    }
+
+    // The next request to read, off the queue: the newest folder's first. None when each left
+    // waits for a read of its file under way, whose thread takes it next.
+    std::optional<Request> take()
+    {
+        qsizetype chosen = -1;
+        for (qsizetype i = 0; i < queue.size(); ++i) {
+            Request const& request = queue.at(i);
+            if (reading.contains(request.path))
+                continue;
+            if (request.folder == newestFolder) {
+                chosen = i;
+                break;
+            }
+            if (chosen < 0)
+                chosen = i;
+        }
+        if (chosen < 0)
+            return std::nullopt;
+        Request request = queue.takeAt(chosen);
+        queued.remove(request.path);
+        return request;
+    }
 };
 
-ThumbnailLoader::ThumbnailLoader(Reader reader) : m_shared(std::make_shared<Shared>())
+ThumbnailLoader::ThumbnailLoader(Reader reader, int readsAtOnce) : m_shared(std::make_shared<Shared>())
 {
-    // A reader of the caller's may not be safe on two threads at once.
-    m_shared->threads = reader ? 1 : std::max(1, std::min(parallelReads, QThread::idealThreadCount()));
+    if (readsAtOnce > 0)
+        m_shared->threads = readsAtOnce;
+    else
+        m_shared->threads = reader ? 1 : std::max(1, std::min(parallelReads, QThread::idealThreadCount()));
     // Photoshop files, and Targa files Qt's reader refuses, as a source picture reads them: in
     // the same request, so that a reader that stops answering costs one time limit.
     m_shared->reader = reader ? std::move(reader) : Reader([](QString const& path, QSize fitInto, QSize* fullSize) {
@@ -106,6 +156,7 @@ ThumbnailLoader::~ThumbnailLoader()
     std::unique_lock lock(m_shared->mutex);
     m_shared->owner = nullptr;
     m_shared->queue.clear();
+    m_shared->queued.clear();
     m_shared->idle.wait_for(lock, closingGrace, [this] { return m_shared->working == 0; });
 }
 
@@ -136,11 +187,13 @@ QPixmap ThumbnailLoader::getThumbnail(QFileInfo const& file)
 {
     placeholder().fill(Qt::black);
     const QString path = file.absoluteFilePath();
+    const QString folder = file.absolutePath();
     const FileStamp stamp = stampOf(file);
     std::lock_guard lock(m_shared->mutex);
+    m_shared->newestFolder = folder;
     if (Shared::Entry const* entry = m_shared->find(path, stamp))
         return QPixmap::fromImage(entry->thumbnail);
-    m_shared->queue.append({path, stamp});
+    m_shared->ask({path, folder, stamp});
     if (m_shared->working < m_shared->threads) {
         ++m_shared->working;
         std::thread(&ThumbnailLoader::work, m_shared).detach();
@@ -183,8 +236,12 @@ bool ThumbnailLoader::hasThumbnail(QString const& path) const
 void ThumbnailLoader::work(std::shared_ptr<Shared> shared)
 {
     std::unique_lock lock(shared->mutex);
-    while (!shared->queue.isEmpty() && shared->owner) {
-        const Shared::Request request = shared->queue.takeFirst();
+    while (shared->owner) {
+        const std::optional<Shared::Request> next = shared->take();
+        if (!next)
+            break;
+        const Shared::Request request = *next;
+        shared->reading.insert(request.path, request.stamp);
         lock.unlock();
 
         // Kept under the stamp the request saw: the file read is that state or a later one,
@@ -200,6 +257,7 @@ void ThumbnailLoader::work(std::shared_ptr<Shared> shared)
         }
 
         lock.lock();
+        shared->reading.remove(request.path);
         if (!shared->owner)
             break;
         shared->cache.insert(request.path, entry);

@@ -15,7 +15,13 @@
 // through a reader given. Files are read as PictureFile reads them, and what Qt has no reader for (a
 // Photoshop file, a Targa file Qt's reader refuses) as LibraryPictureFile reads it; no picture
 // decoded larger than the cap. A thumbnail and its size are kept for the file as it was when it was read (its
-// modification time and size): a file changed on disk is read again.
+// modification time and size): a file changed on disk is read again, and only then.
+//
+// A view asks again on every repaint while a thumbnail is pending, and a read of a file on a
+// mount that stopped answering lasts its whole time limit: a file asked for while it waits in the
+// queue or is being read is not queued again, so each state of a file costs one read. The folder
+// asked for last is read first, so that the folder shown waits for no more than the reads under
+// way in the one left; within a folder files are read in the order asked.
 //
 // A read may never return (a mount that stops answering). No thread is ever joined: each works
 // on state it shares with the loader, so the loader (and the program) can end while one is
@@ -29,8 +35,10 @@ public:
     // the file's own size. Runs on the loader's thread.
     using Reader = std::function<QImage(QString const& path, QSize fitInto, QSize* fullSize)>;
 
-    // Without a reader, PictureFile reads the files.
-    explicit ThumbnailLoader(Reader reader = {});
+    // Without a reader, PictureFile reads the files. `readsAtOnce` files are read at once: by
+    // default two through the program's readers, one through a reader given (which may not be
+    // safe on two threads).
+    explicit ThumbnailLoader(Reader reader = {}, int readsAtOnce = 0);
     // Drops the queue and waits a short while for the image being read; a read that has not
     // returned by then is left to itself.
     ~ThumbnailLoader() override;

@@ -71,7 +71,6 @@ void TwSaveSequence::adjustUI()
                             static_cast<QWidget*>(m_ui->fileNameEdit), static_cast<QWidget*>(m_ui->frameRangeLabel),
                             static_cast<QWidget*>(m_ui->fromSpinBox), static_cast<QWidget*>(m_ui->toSpinBox)})
         widget->setEnabled(!m_rendering);
-    m_ui->progressBar->setValue(0);
 }
 
 int TwSaveSequence::currentFrame() const
@@ -117,6 +116,7 @@ void TwSaveSequence::on_renderButton_clicked()
     m_framesToRender = to - from + 1;
     m_framesDone = 0;
     m_ui->progressBar->setMaximum(m_framesToRender);
+    m_ui->progressBar->setValue(0);
     m_ui->listWidget->clear();
     setCurrentFrame(from - 1);
     adjustUI();

@@ -36,6 +36,8 @@ public slots:
     void renderingHasFinished();
 
 private:
+    // The controls of idle or of an export; the progress bar is left alone, so that an export
+    // that ended shows how much of its range was written.
     void adjustUI();
     void renderNextFrame();
     int currentFrame() const;

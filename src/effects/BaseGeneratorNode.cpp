@@ -40,10 +40,25 @@ Base3DGenerator const* BaseGeneratorNode::toBase3DGenerator() const
     return ((in & 4u) & out) ? static_cast<Base3DGenerator const*>(this) : nullptr;
 }
 
+bool BaseGeneratorNode::keepsStoredInputKind() const
+{
+    return m_inputKindStored && restoringLinks();
+}
+
+bool BaseGeneratorNode::keepsStoredOutputKind() const
+{
+    return m_outputKindStored && restoringLinks();
+}
+
 int BaseGeneratorNode::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
     if (KelNodes::Node::onConnect(own, peer) < 0)
         return -1;
+    // While a document's links are made again, in the order the file lists them, the kinds it
+    // stored are those the links were made with: narrowing them by that order would refuse the
+    // links made before in another.
+    const bool keepInput = keepsStoredInputKind();
+    const bool keepOutput = keepsStoredOutputKind();
     if (own && own == m_inputTerminal) {
         Base1DGenerator const* g1 = nullptr;
         Base3DGenerator const* g3 = nullptr;
@@ -51,20 +66,21 @@ int BaseGeneratorNode::onConnect(KelNodes::Terminal const* own, KelNodes::Termin
         if (g3) {
             m_upstream3D = g3;
             m_upstream1D = nullptr;
-            if (m_outputTerminal)
+            if (m_outputTerminal && !keepOutput)
                 m_outputTerminal->setOutputMask(5);
         } else if (g1) {
             m_upstream1D = g1;
             m_upstream3D = nullptr;
-            if (m_outputTerminal)
+            if (m_outputTerminal && !keepOutput)
                 m_outputTerminal->setOutputMask(3);
         } else {
             return -1;
         }
     } else if (own && own == m_outputTerminal) {
         const unsigned int peerIn = peer ? peer->inputMask() : 0u;
-        m_outputTerminal->setOutputMask((peerIn & 4u) ? 5 : 3);
-        if (m_inputTerminal && m_inputTerminal->numConnections() == 0)
+        if (!keepOutput)
+            m_outputTerminal->setOutputMask((peerIn & 4u) ? 5 : 3);
+        if (m_inputTerminal && m_inputTerminal->numConnections() == 0 && !keepInput)
             m_inputTerminal->setInputMask(m_outputTerminal->outputMask() & 6u);
     }
     return 0;
@@ -72,14 +88,18 @@ int BaseGeneratorNode::onConnect(KelNodes::Terminal const* own, KelNodes::Termin
 
 void BaseGeneratorNode::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
+    const bool keepInput = keepsStoredInputKind();
+    const bool keepOutput = keepsStoredOutputKind();
     if (own && own == m_inputTerminal) {
         m_upstream1D = nullptr;
         m_upstream3D = nullptr;
         if (m_outputTerminal && m_outputTerminal->numConnections() > 0) {
-            m_inputTerminal->setInputMask(m_outputTerminal->outputMask() & 6u);
+            if (!keepInput)
+                m_inputTerminal->setInputMask(m_outputTerminal->outputMask() & 6u);
         } else {
-            m_inputTerminal->setInputMask(kInputBoth);
-            if (m_outputTerminal)
+            if (!keepInput)
+                m_inputTerminal->setInputMask(kInputBoth);
+            if (m_outputTerminal && !keepOutput)
                 m_outputTerminal->setOutputMask(kOutputBoth);
         }
     } else if (own && own == m_outputTerminal) {
@@ -87,9 +107,10 @@ void BaseGeneratorNode::onDisconnect(KelNodes::Terminal const* own, KelNodes::Te
         const bool lastLink = m_outputTerminal->numConnections() == 1;
         const bool inputFree = !m_inputTerminal || m_inputTerminal->numConnections() == 0;
         if (lastLink && inputFree) {
-            if (m_inputTerminal)
+            if (m_inputTerminal && !keepInput)
                 m_inputTerminal->setInputMask(kInputBoth);
-            m_outputTerminal->setOutputMask(kOutputBoth);
+            if (!keepOutput)
+                m_outputTerminal->setOutputMask(kOutputBoth);
         }
     }
     KelNodes::Node::onDisconnect(own, peer);
@@ -122,6 +143,8 @@ int BaseGeneratorNode::storeStateSpecific(QDomDocument& document, QDomElement& s
 
 int BaseGeneratorNode::loadStateSpecific(QDomElement const& section)
 {
+    m_inputKindStored = false;
+    m_outputKindStored = false;
     const QDomElement flags = section.firstChildElement(QStringLiteral("termflags"));
     if (flags.isNull())
         return 0;
@@ -131,12 +154,14 @@ int BaseGeneratorNode::loadStateSpecific(QDomElement const& section)
         const unsigned int mask = in.toUInt(&ok);
         if (ok)
             m_inputTerminal->setInputMask(mask);
+        m_inputKindStored = ok;
     }
     const QString out = flags.attribute(QStringLiteral("out"));
     if (m_outputTerminal && !out.isEmpty()) {
         const unsigned int mask = out.toUInt(&ok);
         if (ok)
             m_outputTerminal->setOutputMask(mask);
+        m_outputKindStored = ok;
     }
     return 0;
 }

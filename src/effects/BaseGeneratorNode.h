@@ -9,7 +9,8 @@ namespace KelVyxNodes {
 // One input, one output, and the output kind follows the links: unconnected the input takes
 // either kind (mask 6) and the output offers both (7); a colour upstream makes the output
 // colour (5), a one-channel upstream one channel (3); an output linked first narrows the
-// unconnected input to what it feeds. The masks are stored in the node's "termflags" element.
+// unconnected input to what it feeds. The masks are stored in the node's "termflags" element;
+// while the links of the document a node was read from are made again, the masks it read stay.
 //
 // Concrete nodes implement getSample / getSample3 reading m_upstream1D or m_upstream3D (at most
 // one is set; both null when unconnected: substitute the node's own neutral value).
@@ -39,6 +40,14 @@ protected:
     Base3DGenerator const* m_upstream3D = nullptr;
     VyxTerminal* m_inputTerminal = nullptr;
     VyxTerminal* m_outputTerminal = nullptr;
+
+private:
+    bool keepsStoredInputKind() const;
+    bool keepsStoredOutputKind() const;
+
+    // Whether the last section read gave the input's / the output's mask.
+    bool m_inputKindStored = false;
+    bool m_outputKindStored = false;
 };
 
 } // namespace KelVyxNodes

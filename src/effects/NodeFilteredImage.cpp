@@ -332,12 +332,18 @@ int NodeFilteredImage::filter(KelUtils::StatusObserver* observer)
     // The last result may still be held (on show): writing into it would copy all of it first,
     // for pixels that are all written anew. It is set aside, and the render writes into the
     // result before it, which its holders have let go of by now, or else into a new picture.
+    const auto fits = [width, height](QImage const& image) {
+        return image.width() == width && image.height() == height && image.format() == QImage::Format_ARGB32;
+    };
     if (m_image.isDetached())
         m_spare = QImage();
     else
         std::swap(m_image, m_spare);
-    if (!m_image.isDetached() || m_image.width() != width || m_image.height() != height
-        || m_image.format() != QImage::Format_ARGB32) {
+    // A result of another size is never written into again: kept, it would hold a large
+    // picture's memory for as long as smaller ones follow it (its holders let go of theirs).
+    if (!fits(m_spare))
+        m_spare = QImage();
+    if (!m_image.isDetached() || !fits(m_image)) {
         m_image = QImage();
         m_image = QImage(width, height, QImage::Format_ARGB32);
         if (m_image.isNull()) {

@@ -126,6 +126,12 @@ void TwMainWindow::nodeConnectionChangedInGraphView(KelNGNodeGraphView* view,
 
 void TwMainWindow::nodeDragAndDrop(KelNGNodeGraphView*, KelNodes::Node* dragged, KelNodes::Node* target)
 {
+    // Decided before the push: pushing even a step that then changes nothing cuts the redo history.
+    const QString refusal = TwCmdNodeDragAndDrop::refusal(m_core, dragged, target);
+    if (!refusal.isEmpty()) {
+        statusBarShowMessage(refusal);
+        return;
+    }
     undoStackOf(dragged)->push(new TwCmdNodeDragAndDrop(m_core, topLevelGraphOf(dragged), dragged, target));
 }
 

@@ -16,6 +16,7 @@
 #include "app/TwNodeGraphIOCallbacks.h"
 #include "app/TwUtilities.h"
 #include "app/TypedSaveName.h"
+#include "app/UnrestoredLinksText.h"
 #include "app/UserFileWriter.h"
 #include "browser/TwSaveSequence.h"
 #include "dialogs/TwPreferencesDialog.h"
@@ -241,10 +242,13 @@ void TwMainWindow::openNodeGraph(KelNodes::NodeGraph* graph, QString& path)
     m_core->setModified(false);
     m_core->start();
 
-    if (result < 0)
+    if (result < 0) {
+        const QString links = UnrestoredLinksText::lines(graph->unrestoredLinks());
         warn(tr("Parts of the project \"%1\" could not be read and were left out.\n"
                 "Save it under a new name to keep what was loaded.")
-                 .arg(QDir::toNativeSeparators(path)));
+                 .arg(QDir::toNativeSeparators(path))
+             + (links.isEmpty() ? QString() : QStringLiteral("\n\n") + links));
+    }
 }
 
 QString TwMainWindow::saveProposal() const

@@ -4,6 +4,7 @@
 #include "nodes/Node.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
+#include "nodes/Terminal.h"
 #include "params/Base64.h"
 #include "io/XmlDocumentDepth.h"
 #include "params/XmlNumbers.h"
@@ -32,6 +33,28 @@ int readUid(QString const& text)
 {
     return KelUtils::parseXmlInt(text);
 }
+
+// Marks the nodes a load made while their links are made again, and clears the marks however
+// the making ends.
+class RestoringLinks
+{
+public:
+    explicit RestoringLinks(QSet<Node const*> const& nodes) : m_nodes(nodes)
+    {
+        for (Node const* node : m_nodes)
+            const_cast<Node*>(node)->setRestoringLinks(true);
+    }
+    ~RestoringLinks()
+    {
+        for (Node const* node : m_nodes)
+            const_cast<Node*>(node)->setRestoringLinks(false);
+    }
+    RestoringLinks(RestoringLinks const&) = delete;
+    RestoringLinks& operator=(RestoringLinks const&) = delete;
+
+private:
+    QSet<Node const*> const& m_nodes;
+};
 
 } // namespace
 
@@ -122,6 +145,7 @@ bool GraphLoader::validateConnections(QDomElement const& element)
 
 void GraphLoader::begin()
 {
+    m_unrestored.clear();
     m_loadedSize = m_loaded->size();
     m_counter = m_graph->uidCounter();
     m_name = m_graph->name();
@@ -139,6 +163,7 @@ int GraphLoader::load(QDomElement const& graphElement, loadConnFlag flag)
     const Result result = loadInto(m_graph, graphElement, flag, 0);
     if (result == Result::Malformed) {
         rollback();
+        m_unrestored.clear();
         return -1;
     }
     return result == Result::Ok ? 0 : -1;
@@ -243,14 +268,71 @@ GraphLoader::Result GraphLoader::loadConnections(NodeGraph* graph, QDomElement c
         }
         if (flag == LoadConnectionsOfLoaded && !(loaded.contains(node1) && loaded.contains(node2)))
             continue;
-        // A link the node refuses (unknown terminal, incompatible) is reported by it.
         links.add(node1, values[2], node2, values[3]);
     }
-    links.connectAll();
-    // A link that would close a cycle is left open, and the document was not read whole.
-    if (links.refusedForCycles() > 0)
+    QList<LinkBatch::Unmade> unmade;
+    {
+        // The file lists links by their ends' uids, not in the order they were made: the kinds
+        // the nodes' sections stored stand meanwhile.
+        RestoringLinks restoring(m_created);
+        links.connectAll();
+        unmade = links.unmade();
+        retryRefused(unmade);
+    }
+    // What still cannot be made is left open, named, and the document was not read whole.
+    for (LinkBatch::Unmade const& link : std::as_const(unmade)) {
+        m_unrestored.append(describe(link));
+        UnrestoredLink const& named = m_unrestored.constLast();
+        qDebug().noquote() << QStringLiteral("Graph loading: the link from \"%1\" (%2) to \"%3\" (%4) "
+                                             "could not be made again")
+                                  .arg(named.fromNode, named.fromTerminal, named.toNode, named.toTerminal);
         result = Result::Skipped;
+    }
     return result;
+}
+
+void GraphLoader::retryRefused(QList<LinkBatch::Unmade>& unmade)
+{
+    // A link refused for a kind that an end took from a link made before it may fit once the
+    // others stand; each round makes one link at least, or ends.
+    for (;;) {
+        LinkBatch retry(false);
+        QList<LinkBatch::Unmade> kept;
+        for (LinkBatch::Unmade const& link : std::as_const(unmade)) {
+            if (link.why == LinkBatch::Refusal::Refused)
+                retry.add(link.a, link.aTerminal, link.b, link.bTerminal);
+            else
+                kept.append(link);
+        }
+        if (retry.size() == 0 || retry.connectAll() == 0)
+            return;
+        unmade = kept + retry.unmade();
+    }
+}
+
+UnrestoredLink GraphLoader::describe(LinkBatch::Unmade const& link)
+{
+    Terminal const* first = link.a->getTerminal(link.aTerminal);
+    Terminal const* second = link.b->getTerminal(link.bTerminal);
+    // The document names a link's ends by uid order; the user knows it by the way values go.
+    const bool reversed = first && second && first->isInput() && !first->isOutput() && second->isOutput();
+    UnrestoredLink named;
+    named.fromNode = (reversed ? link.b : link.a)->displayName();
+    named.fromTerminal = reversed ? link.bTerminal : link.aTerminal;
+    named.toNode = (reversed ? link.a : link.b)->displayName();
+    named.toTerminal = reversed ? link.aTerminal : link.bTerminal;
+    switch (link.why) {
+    case LinkBatch::Refusal::NoTerminal:
+        named.why = UnrestoredLink::Why::NoTerminal;
+        break;
+    case LinkBatch::Refusal::ClosesCycle:
+        named.why = UnrestoredLink::Why::ClosesCycle;
+        break;
+    case LinkBatch::Refusal::Refused:
+        named.why = UnrestoredLink::Why::Refused;
+        break;
+    }
+    return named;
 }
 
 Node* GraphLoader::linkEnd(QHash<int, Node*> const& byUid, int stored) const

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "nodes/GraphHooks.h"
+#include "nodes/LinkBatch.h"
 #include "nodes/NodeSubscriber.h"
+#include "nodes/UnrestoredLink.h"
 
 #include <QHash>
 #include <QList>
@@ -27,7 +29,11 @@ class NodeGraph;
 // is skipped with its links, and a link naming a node that is neither in the document nor was
 // in the graph before the call (in a nested graph: among that graph's own nodes), or one that
 // would close a cycle, is left open, as any unconnected input is; the rest is loaded and the
-// call then reports -1. Stored uids
+// call then reports -1. Links are made in document order while the nodes made by the call keep
+// what their sections stored (their terminals' kinds); a link refused for its ends' kinds is
+// tried again once the others stand. One that still cannot be made (or names a terminal its
+// node lacks, or closes a cycle) is left open and listed in unrestoredLinks(), and the call
+// reports -1. Stored uids
 // outside 1..2^30, or already taken when uids are kept, get a new free number, recorded in the
 // uid map so that links still land on the right nodes. The loading graph's own settings, frame
 // and keyframes change only when the element carries them.
@@ -38,6 +44,8 @@ public:
 
     int load(QDomElement const& graphElement, loadConnFlag flag);
     Node* addNode(QDomElement const& section);
+    // The links between nodes that are there that the last load could not make.
+    QList<UnrestoredLink> const& unrestoredLinks() const { return m_unrestored; }
 
     static constexpr int MaxUid = 1 << 30;
     static constexpr int MaxNesting = 64;
@@ -48,6 +56,10 @@ private:
     Result loadInto(NodeGraph* graph, QDomElement const& element, loadConnFlag flag, int depth);
     Node* makeNode(NodeGraph* graph, QDomElement const& section, int depth, Result& result);
     Result loadConnections(NodeGraph* graph, QDomElement const& element, loadConnFlag flag);
+    // Tries the links refused for their kinds again while that makes any; `unmade` is left
+    // with what still is not made.
+    static void retryRefused(QList<LinkBatch::Unmade>& unmade);
+    static UnrestoredLink describe(LinkBatch::Unmade const& link);
     // The node a link's stored uid names: a section of this document, or else a node that was
     // there before the load; null when there is none.
     Node* linkEnd(QHash<int, Node*> const& byUid, int stored) const;
@@ -87,6 +99,7 @@ private:
     int m_counter = 1;
     QString m_name;
 
+    QList<UnrestoredLink> m_unrestored;
     QSet<int> m_skippedUids;
     // Every node this call made, at any depth.
     QSet<Node const*> m_created;

@@ -45,6 +45,7 @@ QList<LinkCycleCheck::Link> LinkBatch::weigh()
 int LinkBatch::connectAll()
 {
     m_refusedForCycles = 0;
+    m_unmade.clear();
     const QList<LinkCycleCheck::Link> weighed = weigh();
     LinkCycleCheck cycles(weighed);
     int made = 0;
@@ -60,10 +61,14 @@ int LinkBatch::connectAll()
                          << (own ? link.bTerminal : link.aTerminal) << "not found ("
                          << link.a->displayName() << ":" << link.aTerminal << "->"
                          << link.b->displayName() << ":" << link.bTerminal << ")";
+            m_unmade.append({link.a, link.aTerminal, link.b, link.bTerminal, Refusal::NoTerminal});
             continue;
         }
-        if (!own->fits(peer))
+        if (!own->fits(peer)) {
+            if (!own->isConnectedTo(peer))
+                m_unmade.append({link.a, link.aTerminal, link.b, link.bTerminal, Refusal::Refused});
             continue;
+        }
         // A terminal that an earlier link brought into being was not weighed.
         const bool isWeighed = own == link.weighedA && peer == link.weighedB;
         const bool closesCycle = isWeighed && cycles.valid()
@@ -76,6 +81,7 @@ int LinkBatch::connectAll()
                 qDebug() << "Connection load error: the link would close a cycle ("
                          << link.a->displayName() << ":" << link.aTerminal << "->"
                          << link.b->displayName() << ":" << link.bTerminal << ")";
+            m_unmade.append({link.a, link.aTerminal, link.b, link.bTerminal, Refusal::ClosesCycle});
             continue;
         }
         const QList<LinkCycleCheck::TerminalLink> before = LinkCycleCheck::replaceable(own, peer);
@@ -86,6 +92,8 @@ int LinkBatch::connectAll()
             // Links the check never saw may stand from now on.
             if (!isWeighed)
                 cycles.invalidate();
+        } else {
+            m_unmade.append({link.a, link.aTerminal, link.b, link.bTerminal, Refusal::Refused});
         }
     }
     m_links.clear();

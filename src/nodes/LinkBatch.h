@@ -30,6 +30,23 @@ public:
     // How many links the last connectAll refused because they would have closed a cycle.
     int refusedForCycles() const { return m_refusedForCycles; }
 
+    enum class Refusal {
+        NoTerminal,  // a terminal name that its node does not have
+        ClosesCycle, // a node would depend on itself
+        Refused      // the kinds of the two ends do not meet, or a node's onConnect said no
+    };
+    struct Unmade
+    {
+        Node* a;
+        QString aTerminal;
+        Node* b;
+        QString bTerminal;
+        Refusal why;
+    };
+    // The links the last connectAll left unmade, in the order added (a link standing already
+    // counts as made).
+    QList<Unmade> const& unmade() const { return m_unmade; }
+
 private:
     struct Link
     {
@@ -47,6 +64,7 @@ private:
     bool m_report;
     QList<Link> m_links;
     int m_refusedForCycles = 0;
+    QList<Unmade> m_unmade;
 };
 
 } // namespace KelNodes

@@ -167,6 +167,12 @@ public:
     QString displayName() const;
     NodeGraph* parentGraph() const { return m_parentGraph; }
 
+    // Set while the links of the graph document this node was just made from are made again:
+    // what the node read from its section (its terminals' kinds) then stands, whatever order
+    // the document lists the links in.
+    bool restoringLinks() const { return m_restoringLinks; }
+    void setRestoringLinks(bool restoring) { m_restoringLinks = restoring; }
+
     // Slot for the node's item in the node-graph view (a widget); whoever deletes the item
     // clears the slot. The node never owns or reads it.
     QObject* viewItem() const { return m_viewItem; }
@@ -206,6 +212,7 @@ protected:
 
 private:
     QObject* m_viewItem = nullptr;
+    bool m_restoringLinks = false;
 };
 
 } // namespace KelNodes

@@ -812,7 +812,9 @@ int NodeGraph::load(QDomElement const& graphElement, bool keepUid, loadConnFlag 
                     QList<Node*>* loaded, QMap<int, int>* uidMap)
 {
     GraphLoader loader(this, keepUid, loaded, uidMap);
-    return loader.load(graphElement, flag);
+    const int result = loader.load(graphElement, flag);
+    m_unrestoredLinks = loader.unrestoredLinks();
+    return result;
 }
 
 Node* NodeGraph::addNode(QDomElement const& section, bool keepUid, QMap<int, int>* uidMap,

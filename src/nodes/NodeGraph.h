@@ -4,6 +4,7 @@
 #include "nodes/Node.h"
 #include "nodes/NodeGraphParameterContainer.h"
 #include "nodes/NodeSubscriber.h"
+#include "nodes/UnrestoredLink.h"
 
 #include <QList>
 #include <QMap>
@@ -158,13 +159,17 @@ public:
     // Loads a "graph" element into this graph (see GraphLoader). 0 on success. The graph's own
     // settings, frame and keyframes are read only from an element that carries them (a stored
     // graph's section); a document's root, which holds members only, leaves them alone. -1 when a
-    // section of an unknown node type was skipped with its links or a link to a node that is
-    // not there was left open (everything else is loaded), or when the document is malformed:
+    // section of an unknown node type was skipped with its links, a link to a node that is not
+    // there was left open, or a link between nodes that are there could not be made (see
+    // unrestoredLinks; everything else is loaded), or when the document is malformed:
     // then nothing of this call stays (no node, no entry in `loaded` or `uidMap`). `loaded` and
     // `uidMap` are filled, not cleared; every node loaded at any depth ends in both (a sub-graph
     // after its members).
     int load(QDomElement const& graphElement, bool keepUid, loadConnFlag flag,
              QList<Node*>* loaded = nullptr, QMap<int, int>* uidMap = nullptr);
+    // The links between nodes that are there that the latest load() into this graph named and
+    // could not make, for telling the user.
+    QList<UnrestoredLink> const& unrestoredLinks() const { return m_unrestoredLinks; }
     // Makes one node (or sub-graph) from a section; null when it cannot.
     Node* addNode(QDomElement const& section, bool keepUid, QMap<int, int>* uidMap,
                   QList<Node*>* loaded);
@@ -215,6 +220,7 @@ protected:
     void* m_storeHookData = nullptr;
     GraphLoadHook m_loadHook = nullptr;
     void* m_loadHookData = nullptr;
+    QList<UnrestoredLink> m_unrestoredLinks;
     mutable bool m_dirty = true;
     QObject* m_undoStack = nullptr;
     QObject* m_projectObject = nullptr;

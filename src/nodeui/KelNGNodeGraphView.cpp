@@ -582,8 +582,12 @@ void KelNGNodeGraphView::mouseMoveEvent(QMouseEvent* event)
         m_topNode = nullptr;
     }
     if (!m_wireDrag) {
-        m_hoverNode = nodeAt(point);
-        m_hoverTerminal = terminalUnder(m_hoverNode, scenePoint);
+        // The node carried stays the hovered one: after a long move (or moves merged while the
+        // window was busy) another node lies under the pointer until the carried one gets there.
+        const bool carrying = m_nodeDrag && m_selectedNode && event->buttons() != Qt::NoButton;
+        m_hoverNode = carrying ? m_selectedNode.data() : nodeAt(point);
+        // Carried by its body, which comes under the pointer again below.
+        m_hoverTerminal = carrying ? nullptr : terminalUnder(m_hoverNode, scenePoint);
     }
     if (event->buttons() != Qt::NoButton) {
         if (m_wireDrag && m_draggedWire) {

@@ -1,5 +1,7 @@
 #include "UndoTestSupport.h"
 
+#include "GraphLinks.h"
+
 #include "app/KelCmdAddNode.h"
 #include "app/KelCmdDeleteNode.h"
 #include "app/TwCmdNodeDragAndDrop.h"
@@ -266,4 +268,40 @@ TEST_F(NodeUndoTest, DragObjectIntoAnotherAndBack)
 
     core->undoStack()->redo();
     EXPECT_EQ(root()->findNode(firstUid, true)->parentGraph(), second->graph());
+}
+
+TEST_F(NodeUndoTest, AMoveTheGraphRefusesChangesNothingAndLeavesNoStep)
+{
+    KelNGObject* outer = addObject(QStringLiteral("Outer"));
+    KelNGObject* inner = addInnerObject(outer, QStringLiteral("Inner"));
+    auto* graph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(outer->graph());
+    auto* innerGraph = dynamic_cast<KelVyxNodes::VyxNodeGraph*>(inner->graph());
+    KelNodes::Node* sharpen = innerGraph->nodes().last();
+    core->cancelRender();
+    ASSERT_EQ(graph->sourceNode()->connect(QStringLiteral("rgb"), innerGraph, QStringLiteral("rgbIn")), 0);
+    ASSERT_EQ(innerGraph->sourceNode()->connect(QStringLiteral("rgb"), sharpen, QStringLiteral("in")), 0);
+    ASSERT_EQ(sharpen->connect(QStringLiteral("out"), innerGraph->destinationNode(), QStringLiteral("rgb")), 0);
+    // The Blur reads Inner's picture: inside Inner it would read itself.
+    KelNodes::Node* reader = blurOf(outer);
+    ASSERT_EQ(innerGraph->connect(QStringLiteral("rgbOut"), reader, QStringLiteral("in")), 0);
+    // The last node of Outer, which a move of one object into another links to that one's.
+    KelNodes::Node* last = graph->addNode(QStringLiteral("operator.sharpen"), -1);
+    ASSERT_EQ(graph->nodes().last(), last);
+    core->start();
+    settle();
+    ASSERT_TRUE(core->renderer()->completedSucceeded()) << core->renderer()->failureReason().toStdString();
+    const std::string links = GraphLinks::text(root());
+    const int steps = core->undoStack()->count();
+
+    core->undoStack()->push(new TwCmdNodeDragAndDrop(core.get(), root(), reader, innerGraph));
+    EXPECT_EQ(core->undoStack()->count(), steps) << "a step that moves nothing";
+    EXPECT_EQ(reader->parentGraph(), graph);
+    EXPECT_EQ(GraphLinks::text(root()), links);
+    settle();
+    EXPECT_TRUE(core->renderer()->completedSucceeded()) << core->renderer()->failureReason().toStdString();
+
+    // Where a node can go, it goes, and that is a step.
+    core->undoStack()->push(new TwCmdNodeDragAndDrop(core.get(), root(), last, innerGraph));
+    EXPECT_EQ(core->undoStack()->count(), steps + 1);
+    EXPECT_EQ(last->parentGraph(), static_cast<KelNodes::NodeGraph*>(innerGraph));
 }

@@ -172,7 +172,9 @@ TEST_F(SaveSequenceTest, ExportsFramesAsNumberedFilesEqualToTheirRenders)
     waitUntilIdle();
 
     EXPECT_EQ(listTexts(), (QStringList{"Frame 10", "Frame 11", "Frame 12"}));
-    EXPECT_EQ(dialog->ui()->progressBar->value(), 0);
+    // The whole range written: the bar reads 100 %, beside "3 frames written".
+    EXPECT_EQ(dialog->ui()->progressBar->value(), dialog->ui()->progressBar->maximum());
+    EXPECT_EQ(dialog->ui()->progressBar->text().toStdString(), "100%");
     EXPECT_TRUE(dialog->ui()->renderButton->isEnabled());
     EXPECT_TRUE(dialog->ui()->fileNameEdit->isEnabled());
     EXPECT_FALSE(QFile::exists(file(4, out)));
@@ -358,8 +360,9 @@ TEST_F(SaveSequenceTest, AtTheEndTheDialogSaysWhatWasWrittenAndTheUsersFrameCome
         const char* name;
         int cancelAfter; // frames saved before Cancel; 0: none
         const char* summary;
-    } cases[] = {{"whole range", 0, "3 frames written to %1"},
-                 {"cancelled", 1, "1 frame written to %1"}};
+        const char* progress; // what the bar reads beside the summary
+    } cases[] = {{"whole range", 0, "3 frames written to %1", "100%"},
+                 {"cancelled", 1, "1 frame written to %1", "33%"}};
     addAnimatedInversion();
     // The user stands on frame 5, before the animation.
     const QImage usersResult = directRender(5);
@@ -380,6 +383,7 @@ TEST_F(SaveSequenceTest, AtTheEndTheDialogSaysWhatWasWrittenAndTheUsersFrameCome
         waitForRenders(*core, 100);
         EXPECT_EQ(dialog->ui()->summaryLabel->text(),
                   QString::fromLatin1(c.summary).arg(QDir::toNativeSeparators(dir.path())));
+        EXPECT_EQ(dialog->ui()->progressBar->text().toStdString(), c.progress);
         EXPECT_EQ(dialog->ui()->cancelButton->text(), QStringLiteral("Close"));
         EXPECT_EQ(root()->paramContainer()->currentFrame(), 4);
         EXPECT_TRUE(core->renderer()->completedSucceeded());

@@ -1,8 +1,8 @@
 // A drop reads with the toolkit's readers, a click with the image library, which knows more kinds
 // of picture. A sound file of such a kind (Targa files as Pillow and ImageMagick write them, a
-// Photoshop, OpenEXR, Radiance HDR or PFM file, a bitmap stored top-down) dropped on the image
-// view is refused in plain words that name the click, never called damaged, and a click opens it;
-// a file damaged for both keeps its refusal.
+// Photoshop, OpenEXR, Radiance HDR or PFM file, a bitmap stored top-down), or of a variant the
+// toolkit's reader cannot decode, dropped on the image view is refused in plain words that name the
+// click, never called damaged, and a click opens it; a file damaged for both keeps its refusal.
 
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
@@ -90,6 +90,34 @@ TEST_F(ClickOnlyDropTest, ASoundFileTheDropCannotReadNamesTheClickThatOpensIt)
     const QString damaged = copyOf(QStringLiteral("pictures/targa-rle-pillow.tga"),
                                    [](QByteArray& bytes) { bytes[12] = 0, bytes[13] = 0; });
     const QString refusal = dropRefusal(damaged);
+    EXPECT_FALSE(refusal.contains(QStringLiteral("Click it"))) << qPrintable(refusal);
+    QString reason;
+    EXPECT_FALSE(core()->setSourceImage(damaged, &reason));
+}
+
+// Files as ImageMagick writes them that the drop's readers take for their own or refuse on their
+// kind, and the click opens: a Photoshop file of zip-compressed layers (the click shows its merged
+// picture), a tiled TIFF whose one tile is larger than the picture (the toolkit's reader reads its
+// header, not its pixels).
+TEST_F(ClickOnlyDropTest, AFileAsImageMagickWritesItThatTheClickOpensNamesTheClick)
+{
+    for (QString const& fixture : {QStringLiteral("pictures/zip-flat.psd"), QStringLiteral("pictures/zip-layers.psd"),
+                                   QStringLiteral("pictures/tiff-tile-past-picture-imagemagick.tif")}) {
+        SCOPED_TRACE(fixture.toStdString());
+        const QString path = copyOf(fixture);
+        const QString box = dropRefusal(path);
+        EXPECT_FALSE(box.contains(QStringLiteral("amaged"))) << qPrintable(box);
+        EXPECT_TRUE(box.contains(QStringLiteral("Click it in the image browser to open it."))) << qPrintable(box);
+        QString reason;
+        EXPECT_TRUE(core()->setSourceImage(path, &reason)) << qPrintable(reason);
+    }
+    EXPECT_EQ(core()->sourceImage()->size(), QSize(100, 70));
+
+    // Its tile's compressed bytes overwritten: neither reads it, and the drop keeps its refusal.
+    const QString damaged = copyOf(QStringLiteral("pictures/tiff-tile-past-picture-imagemagick.tif"),
+                                   [](QByteArray& bytes) { bytes.replace(20, 40, QByteArray(40, '\x55')); });
+    const QString refusal = dropRefusal(damaged);
+    EXPECT_TRUE(refusal.contains(QStringLiteral("amaged"))) << qPrintable(refusal);
     EXPECT_FALSE(refusal.contains(QStringLiteral("Click it"))) << qPrintable(refusal);
     QString reason;
     EXPECT_FALSE(core()->setSourceImage(damaged, &reason));

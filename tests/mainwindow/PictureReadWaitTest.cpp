@@ -31,6 +31,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 using namespace MainWindowTest;
@@ -229,14 +231,42 @@ TEST_F(PictureReadWaitTest, AFoldersThumbnailsAllComePastReadersThatDoNotEnd)
     ThumbnailLoader loader;
     for (const QString& path : folder)
         loader.getThumbnail(path);
+    // Two readers: the file asked for last is not the last read.
+    const auto allThere = [&] {
+        return std::all_of(folder.cbegin(), folder.cend(), [&](const QString& path) { return loader.hasThumbnail(path); });
+    };
     {
         ReadWatchdog watchdog;
-        while (!loader.hasThumbnail(folder.last()) && !watchdog.fired())
+        while (!allThere() && !watchdog.fired())
             QThread::msleep(5);
         EXPECT_FALSE(watchdog.fired()) << "the folder's thumbnails stopped at a reader without end";
     }
     for (const QString& path : folder)
         EXPECT_TRUE(loader.hasThumbnail(path)) << qPrintable(path);
+}
+
+// A file whose reader passed its time and is still held by the kernel (a mount that stopped
+// answering) holds any other reader too: picked again, it is refused at once, without one.
+TEST_F(PictureReadWaitTest, AFileWhoseLastReaderIsStillHeldIsRefusedWithoutAnotherReader)
+{
+    const UnendingKill unending;
+    MessageBoxes boxes({}, QMessageBox::Ok, true);
+    PictureReader::setTimeLimit(150);
+    const qint64 before = core()->sourceImage()->cacheKey();
+    // The readers of the program kept from before are let go of (and counted) by the first pick.
+    size_t held = 0;
+    {
+        ReadWatchdog watchdog;
+        window->imageChangedInBrowser(hanging);
+        held = UnendingKill::killed().size();
+        ASSERT_GE(held, 1u);
+        window->imageChangedInBrowser(hanging);
+        EXPECT_FALSE(watchdog.fired()) << "the pick waited for a reader the kill did not end";
+    }
+    EXPECT_EQ(UnendingKill::killed().size(), held) << "a second reader was held by the same file";
+    EXPECT_EQ(core()->sourceImage()->cacheKey(), before);
+    ASSERT_EQ(boxes.texts.size(), 2) << qPrintable(boxes.texts.join('|'));
+    EXPECT_TRUE(boxes.texts.last().contains(QStringLiteral("its last read is still held"))) << qPrintable(boxes.texts.last());
 }
 
 class ReaderMissingTest : public MainWindowFixture

@@ -20,6 +20,8 @@
 #include <QDir>
 #include <QGraphicsPixmapItem>
 #include <QTest>
+#include <QUndoGroup>
+#include <QUndoStack>
 
 #include <string>
 
@@ -188,6 +190,29 @@ protected:
         settle();
     }
 
+    // Presses the node's title and carries it onto the effect's title in `steps` equal moves
+    // (one: a fast hand, or moves the window merged while busy), then lets go there.
+    void carryOnto(Node* node, Node* effect, int steps)
+    {
+        KelNGNodeGraphView* view = window->objectEditorGraphView();
+        KelNGNode* item = KelNGNode::itemOf(node);
+        KelNGNode* target = KelNGNode::itemOf(effect);
+        ASSERT_TRUE(item && item->pixmapItem() && target && target->pixmapItem());
+        view->ensureVisible(item->pixmapItem());
+        auto title = [view](KelNGNode* of) {
+            return view->mapFromScene(of->pixmapItem()->mapToScene(QPointF(60, 10)));
+        };
+        const QPoint from = title(item);
+        const QPoint to = title(target);
+        ASSERT_TRUE(view->viewport()->rect().contains(from) && view->viewport()->rect().contains(to));
+        QTest::mouseMove(view->viewport(), from);
+        QTest::mousePress(view->viewport(), Qt::LeftButton, Qt::NoModifier, from);
+        for (int step = 1; step <= steps; ++step)
+            QTest::mouseMove(view->viewport(), from + (to - from) * step / steps);
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, Qt::NoModifier, to);
+        settle();
+    }
+
     VyxNodeGraph* lastNest = nullptr;
     VyxNodeGraph* inner = nullptr;
     VyxNodeGraph* early = nullptr;
@@ -225,6 +250,36 @@ TEST_F(SiblingEffectDrag, AnEffectReadBesideItDraggedOntoASiblingRendersThePictu
                 ASSERT_FALSE(apart.isNull()) << "the saved project does not render";
                 EXPECT_EQ(apart.convertToFormat(QImage::Format_ARGB32), before.convertToFormat(QImage::Format_ARGB32));
             }
+        }
+    }
+}
+
+TEST_F(SiblingEffectDrag, TheEffectCarriedGoesIntoTheOneDroppedOnInOneLongMoveOrManySmallOnes)
+{
+    ASSERT_NO_FATAL_FAILURE(showPicture());
+    pressGraphView();
+    for (bool oneLongMove : {true, false}) {
+        for (bool ontoEarlier : {true, false}) {
+            SCOPED_TRACE(std::string(oneLongMove ? "one long move" : "many small moves")
+                         + (ontoEarlier ? ", Later onto Early" : ", Early onto Later"));
+            KelNGObject* object = addNest(1, false);
+            ASSERT_NE(object, nullptr);
+            clickRow(object);
+            ASSERT_EQ(window->objectEditorGraphView()->graph(), object->graph());
+            finishRenders();
+            // Early is listed first, Later after it.
+            VyxNodeGraph* carried = ontoEarlier ? later : early;
+            VyxNodeGraph* onto = ontoEarlier ? early : later;
+            const QPoint distance = KelNGNode::itemOf(onto)->pixmapItem()->pos().toPoint()
+                                    - KelNGNode::itemOf(carried)->pixmapItem()->pos().toPoint();
+            ASSERT_NO_FATAL_FAILURE(carryOnto(carried, onto, oneLongMove ? 1 : distance.manhattanLength() / 4));
+            EXPECT_EQ(carried->parentGraph(), static_cast<KelNodes::NodeGraph*>(onto)) << "the effect carried did not go in";
+            EXPECT_EQ(onto->parentGraph(), static_cast<KelNodes::NodeGraph*>(object->graph()))
+                << "the effect dropped on went into the one carried";
+            EXPECT_EQ(window->undoGroup()->activeStack()->undoText().toStdString(),
+                      "Drag and Drop " + carried->displayName().toStdString());
+            finishRenders();
+            EXPECT_TRUE(core()->renderer()->completedSucceeded()) << core()->renderer()->failureReason().toStdString();
         }
     }
 }

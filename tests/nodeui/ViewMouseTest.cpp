@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <string>
+
 using namespace ViewTest;
 
 namespace {
@@ -205,6 +207,45 @@ TEST_F(ViewMouse, NodeDroppedOntoAGroupAsksToMoveIntoIt)
     h.drag(h.at(group, QPointF(70, 10)));
     h.release(h.at(group, QPointF(70, 10)));
     EXPECT_EQ(dropped.count(), 1);
+}
+
+TEST_F(ViewMouse, TheGroupCarriedGoesIntoTheGroupDroppedOnWhateverTheSizeOfTheMoves)
+{
+    // Three groups in a row; the middle one is carried onto the one listed before it or after it.
+    KelVyxNodes::VyxNodeGraph* earlier = h.graph.addSubGraph(-1);
+    KelVyxNodes::VyxNodeGraph* carried = h.graph.addSubGraph(-1);
+    KelVyxNodes::VyxNodeGraph* later = h.graph.addSubGraph(-1);
+    const QPointF home(260, 300);
+    place(earlier, QPointF(20, 300));
+    place(carried, home);
+    place(later, QPointF(500, 300));
+    h.view.setObject(&h.graph);
+    QList<QPair<KelNodes::Node*, KelNodes::Node*>> dropped;
+    QObject::connect(&h.view, &KelNGNodeGraphView::nodeDragAndDrop,
+                     [&](KelNGNodeGraphView*, KelNodes::Node* node, KelNodes::Node* into) {
+                         dropped.append(qMakePair(node, into));
+                     });
+    for (bool oneLongMove : {true, false}) {
+        for (KelNodes::Node* onto : {static_cast<KelNodes::Node*>(earlier), static_cast<KelNodes::Node*>(later)}) {
+            SCOPED_TRACE(std::string(oneLongMove ? "one long move" : "many small moves")
+                         + (onto == earlier ? " onto the earlier group" : " onto the later group"));
+            h.item(carried)->pixmapItem()->setPos(home);
+            dropped.clear();
+            const QPoint from = h.at(carried, QPointF(70, 10));
+            const QPoint to = h.at(onto, QPointF(70, 10));
+            h.press(from);
+            // A fast hand, or moves merged while the window was busy: the pointer is over the
+            // other group before the carried one has followed it.
+            const int steps = oneLongMove ? 1 : (to - from).manhattanLength() / 4;
+            for (int step = 1; step <= steps; ++step)
+                h.drag(from + (to - from) * step / steps);
+            h.release(to);
+            ASSERT_EQ(dropped.count(), 1);
+            EXPECT_EQ(dropped.first().first, static_cast<KelNodes::Node*>(carried));
+            EXPECT_EQ(dropped.first().second, onto);
+            EXPECT_EQ(h.view.hoverNode(), h.item(carried));
+        }
+    }
 }
 
 TEST_F(ViewMouse, ContextMenuPerCase)

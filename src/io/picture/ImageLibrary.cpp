@@ -578,6 +578,17 @@ qint64 overrunRoom(const OIIO::ImageSpec& spec, qint64 rowBytes)
     return std::max<qint64>(0, qint64(spec.width) * 4 * 8 - rowBytes);
 }
 
+// The rows of the strips that are read whole: a TIFF's planes stored apart, whose reader would
+// otherwise read a row of each plane in turn, going back in compressed strips that cannot be
+// entered but at their start. 1 for any other file.
+int stripRowsToReadWhole(const OIIO::ImageSpec& spec)
+{
+    if (spec.tile_width > 0 || spec.get_int_attribute("tiff:PlanarConfiguration", 1) != 2)
+        return 1;
+    // The file's strips hold at most the picture's rows (see ReaderFilePatch).
+    return std::clamp(spec.get_int_attribute("tiff:RowsPerStrip", spec.height), 1, std::max(1, spec.height));
+}
+
 // Reads the image band by band straight into the bitmap. Scanline files are read in their own
 // format and converted here: OpenImageIO's converting reader would hold at least 256 rows (or
 // a whole forged strip) however few are asked for. Linear light is read as floats and comes to
@@ -590,10 +601,8 @@ bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& sp
     const qint64 rowBytes = qint64(spec.width)
                             * std::max<qint64>(1, tiled ? channels * qint64(readType.size()) : qint64(spec.pixel_bytes(true)));
     int band = static_cast<int>(std::clamp<qint64>(bandBytes / rowBytes, 1, spec.height));
-    if (tiled) {
-        const int tileRows = std::max(1, spec.tile_height);
-        band = std::max(tileRows, band / tileRows * tileRows);
-    }
+    const int pieceRows = tiled ? std::max(1, spec.tile_height) : stripRowsToReadWhole(spec);
+    band = std::max(pieceRows, band / pieceRows * pieceRows);
     const size_t bandRows = size_t(std::min(band, spec.height));
     std::vector<unsigned char> rows(size_t(spec.width) * channels * bandRows);
     std::vector<float> floats(linear ? rows.size() : 0);

@@ -247,10 +247,12 @@ bool JpegFileCheck::check(QIODevice& file, QString* reason, QSize* sides, qint64
             }
             if (height == 0)
                 return HeaderRefusal::unsupported(reason, kind, QStringLiteral("a height given after the pixels"));
-            // A progressive picture's coefficients are held whole: two bytes a sample.
             progressive = marker == 0xc2 || marker == 0xca;
+            // A picture of several passes has its coefficients held whole (see heldOnOpen): two
+            // bytes each, each component at its own sampling, at most some 8 bytes a pixel beside
+            // the picture given, which the reader's limit for the pixels claimed holds at the cap.
             QString text;
-            if (!HeaderRefusal::withinCap(width, height, components * (progressive ? 3 : 1), &text))
+            if (!HeaderRefusal::withinCap(width, height, components, &text))
                 return fail(reason, text);
             blocks.emplace(width, height, sampled);
             *sides = QSize(int(width), int(height));

@@ -2,7 +2,9 @@
 
 #include "io/picture/BitmapImage.h"
 #include "io/picture/ImageLibrary.h"
+#include "io/picture/ImageSignatures.h"
 #include "io/picture/PhotoshopMergedPicture.h"
+#include "io/picture/TiffFileCheck.h"
 
 #include "io/RegularFileReader.h"
 
@@ -25,6 +27,16 @@ bool beginsAsPhotoshop(QString const& path)
     return KelUtils::RegularFileReader::open(path, -1, &file, nullptr) && file.read(4) == "8BPS";
 }
 
+// Qt's reader takes the first plane of 16-bit or floating-point samples stored a plane each for
+// the whole picture (see RasterPictureReader).
+bool isTiffOfPlanesApart(QString const& path)
+{
+    QFile file;
+    if (!KelUtils::RegularFileReader::open(path, -1, &file, nullptr))
+        return false;
+    return ImageSignatures::matches("tiff", file.peek(ImageSignatures::headBytes)) && TiffFileCheck::planesApart(file);
+}
+
 void setReason(QString* reason, QString const& text)
 {
     if (reason)
@@ -38,7 +50,8 @@ QImage LibraryPictureFile::read(QString const& path, QSize* fullSize, QString* r
 {
     if (fullSize)
         *fullSize = QSize();
-    if (!namesTarga(path) && !beginsAsPhotoshop(path)) {
+    const bool planesApart = isTiffOfPlanesApart(path);
+    if (!namesTarga(path) && !beginsAsPhotoshop(path) && !planesApart) {
         setReason(reason, QStringLiteral("Not a Photoshop or Targa picture"));
         return QImage();
     }
@@ -55,7 +68,8 @@ QImage LibraryPictureFile::read(QString const& path, QSize* fullSize, QString* r
         return merged;
     }
     // Another kind under a Targa name is left to the readers of its own kind.
-    if (information.formatName != "psd" && information.formatName != "targa") {
+    if (information.formatName != "psd" && information.formatName != "targa"
+        && !(planesApart && information.formatName == "tiff")) {
         setReason(reason, QStringLiteral("Not a Photoshop or Targa picture"));
         return QImage();
     }

@@ -8,9 +8,11 @@
 
 // Pictures of a user's files that Qt has no reader for but the image library reads as a source
 // picture: a Photoshop file (told by its first bytes; its composite, after the library's check of
-// the file, read by the program where the library cannot decode the file's layers) and a Targa file (told by its suffix, as the library tells it). Read as the library
-// reads a source picture: a regular file only, within the one pixel cap. Any thread; a read never
-// holds a read on another thread.
+// the file, read by the program where the library cannot decode the file's layers), a Targa file
+// (told by its suffix, as the library tells it) and a TIFF file whose samples are stored a plane
+// each (which Qt's reader refuses beyond 8 bits a sample). Read as the library reads a source
+// picture: a regular file only, within the one pixel cap. Any thread; a read never holds a read on
+// another thread.
 class LibraryPictureFile
 {
 public:

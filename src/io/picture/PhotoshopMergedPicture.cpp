@@ -298,3 +298,11 @@ bool PhotoshopMergedPicture::readInstead(const QString& path, QImage* image, QSt
         *reason = why;
     return true;
 }
+
+bool PhotoshopMergedPicture::readableInstead(const QString& path)
+{
+    QFile file;
+    Layout layout;
+    return KelUtils::RegularFileReader::open(path, -1, &file, nullptr) && PhotoshopFileCheck::isPhotoshopFile(file)
+           && PhotoshopFileCheck::check(file, nullptr) && readLayout(file, &layout, nullptr);
+}

@@ -27,4 +27,7 @@ public:
     // it cannot be read either, a null image and *reason saying why.
     static bool readInstead(const QString& path, QImage* image, QString* reason,
                             const BeforeDecode& beforeDecode = BeforeDecode());
+    // Whether readInstead would go on to decode the merged picture of `path`, from the file's
+    // headers alone.
+    static bool readableInstead(const QString& path);
 };

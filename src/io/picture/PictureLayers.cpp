@@ -106,3 +106,17 @@ QList<PictureLayers::Layer> PictureLayers::read(const QString& path, const QByte
     }
     return layers.isEmpty() ? composite : layers;
 }
+
+bool PictureLayers::opens(const QString& path, QByteArray* format)
+{
+    ImageLibrary::FileInformation information;
+    if (ImageLibrary::fileInformation(path, -1, &information, nullptr) == ImageLibrary::NoError) {
+        *format = information.formatName;
+        return true;
+    }
+    // As read does where the library cannot decode a Photoshop file's layers.
+    if (!PhotoshopMergedPicture::readableInstead(path))
+        return false;
+    *format = "psd";
+    return true;
+}

@@ -29,4 +29,7 @@ public:
     // refused before any is decoded. The library must be started on this thread.
     static QList<Layer> read(const QString& path, const QByteArray& format, int wanted, QString* reason,
                              const BeforeDecode& beforeDecode = BeforeDecode());
+    // What read (of any format) finds in the file's headers before it decodes a pixel: true, with
+    // *format the library's name of the file's format, when it goes on to decode the picture.
+    static bool opens(const QString& path, QByteArray* format);
 };

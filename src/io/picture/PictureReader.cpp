@@ -2,6 +2,7 @@
 
 #include "io/picture/ImageLibrary.h"
 #include "io/picture/PictureReaderProcess.h"
+#include "io/picture/ReaderReaper.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -197,6 +198,13 @@ bool runThroughWait(const PictureReader::Wait& wait, const PictureRequest& reque
 // Runs the request on a reader of its own; on the window's thread through the wait.
 bool run(const PictureRequest& request, PictureReply* reply, QList<QImage>* images, QString* reason)
 {
+    // A file whose last reader the kernel still holds would hold another, and its memory, as well.
+    if (ReaderReaper::holds(request.path)) {
+        if (reason)
+            *reason = QStringLiteral("The picture was not read: its last read is still held by the system, as the "
+                                     "disk or network share that holds the file stopped answering.");
+        return false;
+    }
     const int limit = PictureReader::timeLimit();
     PictureReader::Wait wait;
     if (t_windowWaits > 0 && onWindowThread()) {

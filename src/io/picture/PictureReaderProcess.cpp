@@ -188,11 +188,12 @@ bool endedWithin(pid_t pid, int graceMs, int* status)
 }
 
 // Killed, and reaped now or, for one the kernel holds, whenever it ends: nothing waits for it.
-void endReader(pid_t pid)
+// `stalledOn`: the file it read when its time ran out, if it did.
+void endReader(pid_t pid, const QString& stalledOn = QString())
 {
     s_kill.load()(pid);
     if (!endedWithin(pid, killedGraceMs, nullptr))
-        ReaderReaper::letGo(pid);
+        ReaderReaper::letGo(pid, stalledOn);
 }
 
 // What is left of the time limit, for the next step of a read.
@@ -303,12 +304,12 @@ void PictureReaderProcess::closeChannel()
     }
 }
 
-void PictureReaderProcess::stop()
+void PictureReaderProcess::stop(const QString& stalledOn)
 {
     const pid_t pid = m_pid.exchange(-1);
     closeChannel();
     if (pid > 0)
-        endReader(pid);
+        endReader(pid, stalledOn);
 }
 
 void PictureReaderProcess::cancel()
@@ -340,7 +341,7 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
             ::close(handedBack);
         // A frame cut short leaves the reader in the middle of it.
         if (sent != ReaderChannel::Result::Done && sent != ReaderChannel::Result::Refused)
-            stop();
+            stop(sent == ReaderChannel::Result::TimedOut ? request.path : QString());
     }
     if (sent == ReaderChannel::Result::Refused) {
         *reason = QStringLiteral("The picture is too large to be read.");
@@ -389,7 +390,7 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
             }
             return false;
         }
-        stop();
+        stop(received == ReaderChannel::Result::TimedOut ? request.path : QString());
         m_canceled = received == ReaderChannel::Result::Canceled;
         *reason = unansweredReason(received, timeLimitMs);
         return false;

@@ -60,7 +60,8 @@ public:
 
 private:
     bool start(QString* reason);
-    void stop();
+    // `stalledOn`: the file the read was on when its time ran out, if it did.
+    void stop(const QString& stalledOn = QString());
     void closeChannel();
 
     QString m_program;

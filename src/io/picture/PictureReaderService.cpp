@@ -208,7 +208,7 @@ PictureReaderService::Decode PictureReaderService::standardDecode()
             if (!image.isNull())
                 images.append(image);
             else if (!request.fitInto.isValid())
-                DropRefusal::clickOpens(request.path, reason);
+                DropRefusal::clickOpens(request.path, reason, claimed);
             break;
         }
         case PictureRequest::Kind::LibraryFile: {

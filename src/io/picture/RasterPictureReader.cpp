@@ -6,6 +6,7 @@
 #include "io/picture/PatchedDevice.h"
 #include "io/picture/PictureFormatTable.h"
 #include "io/picture/ReaderRefusal.h"
+#include "io/picture/TiffFileCheck.h"
 #include "io/RegularFileReader.h"
 
 #include <QFile>
@@ -107,6 +108,7 @@ RasterPictureReader::RasterPictureReader(QIODevice* device, QString const& suffi
     }
     // Qt's PNG and WebP readers follow no orientation: the file's own is read here.
     const int fileOrientation = ExifOrientation::of(format, *device);
+    const bool tiffPlanesApart = format == "tiff" && TiffFileCheck::planesApart(*device);
     // Set before the reader looks at the device: it never falls back on a guess of its own.
     m_reader.setAutoDetectImageFormat(false);
     m_reader.setDecideFormatFromContent(false);
@@ -132,6 +134,15 @@ RasterPictureReader::RasterPictureReader(QIODevice* device, QString const& suffi
                || BitmapOrientation::swapsSides(m_orientation);
     if (m_turned)
         m_size.transpose();
+    // Qt's TIFF reader decodes 16-bit and floating-point samples itself, and then from the first
+    // plane alone: planes stored apart would come as a picture of false colours.
+    const QImage::Format decoded = m_reader.imageFormat();
+    if (tiffPlanesApart && decoded != QImage::Format_RGB32 && decoded != QImage::Format_ARGB32
+        && decoded != QImage::Format_ARGB32_Premultiplied) {
+        m_error = QStringLiteral("Unsupported TIFF file: the toolkit's reader cannot read samples of more than 8 bits "
+                                 "stored a plane each");
+        return;
+    }
     if (qint64(m_size.width()) * m_size.height() > pixelCap) {
         m_error = QStringLiteral("Image too large: %1 x %2 pixels (at most %3 million)")
                       .arg(m_size.width())

@@ -1,5 +1,6 @@
 #include "io/picture/ReaderReaper.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <mutex>
@@ -13,10 +14,15 @@ namespace {
 
 constexpr std::chrono::milliseconds lookEvery(100);
 
+struct LetGo {
+    pid_t pid;
+    QString stalledOn;
+};
+
 // Never freed: the reaping thread may still run while the program's statics are destroyed.
 struct Reaped {
     std::mutex mutex;
-    std::vector<pid_t> waiting;
+    std::vector<LetGo> waiting;
     bool looking = false;
 };
 
@@ -29,9 +35,9 @@ Reaped& reaped()
 // Under the mutex; never blocks.
 void reapEnded(Reaped& state)
 {
-    std::erase_if(state.waiting, [](pid_t pid) {
-        const pid_t done = ::waitpid(pid, nullptr, WNOHANG);
-        return done == pid || (done < 0 && errno != EINTR);
+    std::erase_if(state.waiting, [](const LetGo& reader) {
+        const pid_t done = ::waitpid(reader.pid, nullptr, WNOHANG);
+        return done == reader.pid || (done < 0 && errno != EINTR);
     });
 }
 
@@ -52,13 +58,13 @@ void look()
 
 } // namespace
 
-void ReaderReaper::letGo(pid_t pid)
+void ReaderReaper::letGo(pid_t pid, const QString& stalledOn)
 {
     if (pid <= 0)
         return;
     Reaped& state = reaped();
     std::lock_guard lock(state.mutex);
-    state.waiting.push_back(pid);
+    state.waiting.push_back({pid, stalledOn});
     reapEnded(state);
     if (state.waiting.empty() || state.looking)
         return;
@@ -76,4 +82,15 @@ int ReaderReaper::waiting()
     std::lock_guard lock(state.mutex);
     reapEnded(state);
     return int(state.waiting.size());
+}
+
+bool ReaderReaper::holds(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    Reaped& state = reaped();
+    std::lock_guard lock(state.mutex);
+    reapEnded(state);
+    return std::any_of(state.waiting.cbegin(), state.waiting.cend(),
+                       [&path](const LetGo& reader) { return reader.stalledOn == path; });
 }

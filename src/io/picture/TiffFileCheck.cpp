@@ -292,6 +292,24 @@ bool checkPage(QIODevice& file, const Directory& page, qint64 fileSize, QString*
 
 } // namespace
 
+bool TiffFileCheck::planesApart(QIODevice& device)
+{
+    CachedFileView file(device);
+    const QByteArray head = HeaderRefusal::bytesAt(file, 0, 16);
+    const bool little = head.startsWith("II");
+    if (head.size() < 16 || (!little && !head.startsWith("MM")))
+        return false;
+    const Directory probe(file, little, false);
+    const bool big = probe.number(head, 2, 2) == 43;
+    Directory first(file, little, big);
+    QString text;
+    quint64 planar = 1;
+    quint64 samples = 1;
+    return first.read(big ? probe.number(head, 8, 8) : probe.number(head, 4, 4), &text) >= 0
+           && first.value(PlanarConfig, 1, &planar, &text) && first.value(SamplesPerPixel, 1, &samples, &text)
+           && planar == 2 && samples > 1;
+}
+
 bool TiffFileCheck::check(QIODevice& device, QString* reason)
 {
     CachedFileView file(device);

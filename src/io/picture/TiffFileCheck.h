@@ -14,4 +14,7 @@ class TiffFileCheck
 public:
     // True when the file is sound; otherwise *reason says what is wrong. Read from its start.
     static bool check(QIODevice& file, QString* reason);
+    // Whether the first page of a file that passed stores its samples apart, a plane each, with
+    // more than one sample a pixel. Read from its start.
+    static bool planesApart(QIODevice& file);
 };

@@ -28,6 +28,14 @@ cp tiff-planar-rows-past-height.tif tiff-planar-rows-default.tif
 tiffset -s 278 4294967295 tiff-planar-rows-default.tif
 cp tiff-planar-rows-past-height.tif tiff-planar-rows-absent.tif
 tiffset -u 278 tiff-planar-rows-absent.tif
+# An A4 page at 300 dpi with its planes stored one by one in compressed strips of 416 rows, as
+# scanners save them (LZW and deflate, each with its predictor); a tiled picture smaller both ways
+# than its one tile (ImageMagick's tile geometry).
+convert -size 2480x1754 gradient:'#ff0000-#0000ff' -depth 8 -type TrueColor "$work/a4.tif"
+tiffcp -p separate -c lzw:2 -r 416 "$work/a4.tif" tiff-planar-a4-lzw-tiffcp.tif
+tiffcp -p separate -c zip:2 -r 416 "$work/a4.tif" tiff-planar-a4-zip-tiffcp.tif
+convert -size 100x70 gradient:'#ff0000-#0000ff' -depth 8 -define tiff:tile-geometry=128x128 -compress Zip \
+  tiff-tile-past-picture-imagemagick.tif
 # A second page of a compression the program does not read (JBIG, of a bilevel page).
 convert -size 64x48 xc:white -fill black -draw "circle 32,24 40,30" -monochrome "$work/bilevel.tif"
 tiffcp -c jbig "$work/bilevel.tif" "$work/jbig.tif"

@@ -1,8 +1,9 @@
 #pragma once
 
 // Camera-size pictures as the common tools write them, written on first use into one folder of the
-// test run: ImageMagick's progressive JPEGs, cwebp's WebP, a PPM, and Photoshop files holding the
-// thumbnail resource Photoshop writes (ImageMagick writes none, so their bytes are made here).
+// test run: ImageMagick's progressive JPEGs and planar TIFFs, oiiotool's progressive panoramas,
+// cwebp's WebP, a PPM, and Photoshop files holding the thumbnail resource Photoshop writes
+// (ImageMagick writes none, so their bytes are made here).
 // Each picture runs from red at the top to blue at the bottom, over its whole width.
 
 #include <QBuffer>
@@ -84,6 +85,37 @@ inline QString progressiveJpeg(int width, int height, const QString& sampling, Q
                                              + QStringList{QStringLiteral("-interlace"), QStringLiteral("Plane"),
                                                            QStringLiteral("-sampling-factor"), sampling,
                                                            QStringLiteral("-quality"), QStringLiteral("90"), path});
+    return path;
+}
+
+// RGB planes stored one after the other, as `convert -interlace Plane` writes a TIFF (and as
+// scanners save their pages): strips of 416 rows at these sides, `compression` "Zip" (with its
+// predictor) or "LZW", of `depth` bits a sample.
+inline QString planarTiff(int width, int height, int depth, const QString& compression, QString* failure)
+{
+    const QString path = folder().filePath(QStringLiteral("planar-%1x%2-%3-%4.tif")
+                                               .arg(width).arg(height).arg(depth).arg(compression));
+    if (!QFile::exists(path))
+        *failure = run(convertProgram(), gradient(width, height)
+                                             + QStringList{QStringLiteral("-depth"), QString::number(depth),
+                                                           QStringLiteral("-interlace"), QStringLiteral("Plane"),
+                                                           QStringLiteral("-compress"), compression, path});
+    return path;
+}
+
+// A progressive JPEG as oiiotool writes it (libjpeg's own scans), `sampling` "4:4:4" or "4:2:0";
+// its sides may pass what ImageMagick's policy lets it write.
+inline QString oiiotoolProgressiveJpeg(int width, int height, const QString& sampling, QString* failure)
+{
+    const QString path = folder().filePath(QStringLiteral("oiiotool-progressive-%1x%2-%3.jpg")
+                                               .arg(width).arg(height).arg(QString(sampling).remove(':')));
+    if (!QFile::exists(path))
+        *failure = run(QStandardPaths::findExecutable(QStringLiteral("oiiotool")),
+                       {QStringLiteral("--pattern:type=uint8"), QStringLiteral("fill:top=1,0,0:bottom=0,0,1"),
+                        QStringLiteral("%1x%2").arg(width).arg(height), QStringLiteral("3"),
+                        QStringLiteral("--attrib"), QStringLiteral("jpeg:progressive"), QStringLiteral("1"),
+                        QStringLiteral("--attrib"), QStringLiteral("jpeg:subsampling"), sampling,
+                        QStringLiteral("--compression"), QStringLiteral("jpeg:90"), QStringLiteral("-o"), path});
     return path;
 }
 

@@ -41,8 +41,25 @@ void expectGradient(const QImage& image, int tolerance)
     }
 }
 
-// The pick: the size first, as the source pick asks it, then the picture.
-void expectPicked(const QString& path, QSize size, int tolerance)
+// Rows on both sides of the end of every strip, and the last: a strip read out of its place, or a
+// plane into another's, shows there.
+void expectRowsAcrossStrips(const QImage& image, int stripRows, int tolerance)
+{
+    ASSERT_FALSE(image.isNull());
+    QList<int> rows{image.height() - 1};
+    for (int end = stripRows; end < image.height(); end += stripRows)
+        rows << end - 1 << end;
+    for (int y : rows) {
+        const QRgb expected = CameraPictures::rowColour(y, image.height());
+        for (int x : {0, image.width() / 2, image.width() - 1}) {
+            SCOPED_TRACE(testing::Message() << "at " << x << ", " << y);
+            EXPECT_TRUE(near(image.pixel(x, y), expected, tolerance));
+        }
+    }
+}
+
+// The pick: the size first, as the source pick asks it, then the picture (in *picked when asked).
+void expectPicked(const QString& path, QSize size, int tolerance, QImage* picked = nullptr)
 {
     SCOPED_TRACE("the pick");
     QString reason;
@@ -54,6 +71,8 @@ void expectPicked(const QString& path, QSize size, int tolerance)
     ASSERT_EQ(layers.size(), 1) << qPrintable(reason);
     EXPECT_EQ(layers.first().first, QRect(QPoint(0, 0), size));
     expectGradient(layers.first().second, tolerance);
+    if (picked)
+        *picked = layers.first().second;
 }
 
 // A browser's thumbnail: through Qt's readers, or the library's for what they do not read.
@@ -134,6 +153,85 @@ INSTANTIATE_TEST_SUITE_P(AsImageMagickWritesThem, ProgressiveJpegRead,
                              return std::to_string(info.param.width) + "x" + std::to_string(info.param.height) + "_"
                                     + QString::fromLatin1(info.param.sampling).remove(':').toStdString();
                          });
+
+// The decoder holds every coefficient of a progressive picture (two bytes each, chroma at its own
+// sampling) beside the picture it gives: panoramas at the cap, as oiiotool writes them.
+TEST(CameraPicturesRead, ProgressivePanoramasAtTheCapArePickedAndDropped)
+{
+    const QSize size(16384, 8192);
+    for (const char* sampling : {"4:4:4", "4:2:0"}) {
+        SCOPED_TRACE(sampling);
+        QString failure;
+        const QString path =
+            CameraPictures::oiiotoolProgressiveJpeg(size.width(), size.height(), QString::fromLatin1(sampling), &failure);
+        ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+        expectPicked(path, size, 12);
+        expectDropped(path, size, 12);
+    }
+}
+
+struct PlanarCase {
+    int width;
+    int height;
+    int depth;
+    const char* compression;
+};
+
+void PrintTo(const PlanarCase& shape, std::ostream* out)
+{
+    *out << shape.width << " x " << shape.height << ", " << shape.depth << " bits, " << shape.compression;
+}
+
+class PlanarTiffRead : public ::testing::TestWithParam<PlanarCase>
+{
+};
+
+// Strips of one plane after another, compressed: each plane's strips are read whole, never a row
+// of one plane after a row of another; a drop of 16-bit planes names the click.
+TEST_P(PlanarTiffRead, IsReadWholeOnEveryRoad)
+{
+    const PlanarCase shape = GetParam();
+    QString failure;
+    const QString path = CameraPictures::planarTiff(shape.width, shape.height, shape.depth,
+                                                    QString::fromLatin1(shape.compression), &failure);
+    ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
+    const QSize size(shape.width, shape.height);
+    QImage picked;
+    expectPicked(path, size, 2, &picked);
+    expectRowsAcrossStrips(picked, 416, 2);
+    if (shape.depth == 8) {
+        expectThumbnail(path, size, 4);
+        expectDropped(path, size, 2);
+        return;
+    }
+    // The toolkit's reader would show the first plane of wider samples as the picture.
+    expectThumbnail(path, size, 4, true);
+    QString reason;
+    EXPECT_TRUE(PictureReader::readFile(path, QSize(), nullptr, &reason).isNull());
+    EXPECT_TRUE(reason.contains(QStringLiteral("Click it in the image browser to open it."))) << qPrintable(reason);
+}
+
+// An A4 page scanned at 300 dpi, and at half its width in 16 bits.
+INSTANTIATE_TEST_SUITE_P(AsImageMagickWritesThem, PlanarTiffRead,
+                         ::testing::Values(PlanarCase{2480, 1754, 8, "Zip"}, PlanarCase{2480, 1754, 8, "LZW"},
+                                           PlanarCase{1240, 1754, 16, "LZW"}),
+                         [](const ::testing::TestParamInfo<PlanarCase>& info) {
+                             return std::to_string(info.param.width) + "x" + std::to_string(info.param.height) + "_"
+                                    + std::to_string(info.param.depth) + "bit_" + info.param.compression;
+                         });
+
+TEST(CameraPicturesRead, PlanarA4PagesAsTiffcpWritesThemAreReadWholeOnEveryRoad)
+{
+    for (const char* name : {"tiff-planar-a4-lzw-tiffcp.tif", "tiff-planar-a4-zip-tiffcp.tif"}) {
+        SCOPED_TRACE(name);
+        const QString path = QStringLiteral(VYX_TEST_DATA_DIR "/pictures/") + QLatin1String(name);
+        QImage picked;
+        expectPicked(path, QSize(2480, 1754), 2, &picked);
+        expectRowsAcrossStrips(picked, 416, 2);
+        expectThumbnail(path, QSize(2480, 1754), 4);
+        expectDropped(path, QSize(2480, 1754), 2);
+    }
+}
 
 TEST(CameraPicturesRead, AWebpOfTwentyFourMillionPixelsAsCwebpWritesItIsReadOnEveryRoadAndNoPaddingMore)
 {

@@ -2,6 +2,7 @@
 // HDR, half and float OpenEXR, read through the reader process as a picked source picture; and
 // what a picture holds once a smaller one follows it.
 
+#include "HeldMemory.h"
 #include "io/picture/PictureReader.h"
 
 #include <QDir>
@@ -23,38 +24,6 @@ namespace {
 const QSize panoramaSize(16384, 8192);
 // What resident memory moves by from one read to the next without holding anything.
 constexpr qint64 fewMegabytes = qint64(16) << 20;
-
-// Memory a process holds: what it has resident of its own and of shared memory, and what the
-// pictures' shared memory it holds open without mapping it (kept for a reader) holds.
-struct HeldMemory {
-    qint64 resident = 0;
-    qint64 openShared = 0;
-    qint64 total() const { return resident + openShared; }
-};
-
-HeldMemory heldBy(pid_t pid)
-{
-    HeldMemory held;
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            // Code and files mapped from disk hold no picture (a reader faults in its format's
-            // library on first use).
-            if (line.startsWith("RssAnon:") || line.startsWith("RssShmem:"))
-                held.resident += line.mid(9).trimmed().split(' ').value(0).toLongLong() * 1024;
-        }
-    }
-    const QDir descriptors(QStringLiteral("/proc/%1/fd").arg(pid));
-    for (const QString& name : descriptors.entryList(QDir::Files | QDir::System)) {
-        const QString path = descriptors.filePath(name);
-        if (!QFileInfo(path).symLinkTarget().contains(QLatin1String("memfd:vyx-picture")))
-            continue;
-        struct stat file {};
-        if (::stat(QFile::encodeName(path).constData(), &file) == 0)
-            held.openShared += qint64(file.st_blocks) * 512;
-    }
-    return held;
-}
 
 // This process's readers, as /proc lists the children of its threads.
 QList<pid_t> readers()

@@ -1,0 +1,330 @@
+// A graph saved and loaded again has every link and every terminal kind it had, and renders the
+// picture of before, whatever order the file lists its links in: a file lists them member by
+// member, so a node moved into an effect listed after its readers writes its links after theirs.
+
+#include "EffectTestSupport.h"
+
+#include "effects/NodeFilteredImage.h"
+#include "effects/NodeOriginalImage.h"
+#include "effects/NodeTypeRegistry.h"
+#include "effects/VyxNodeGraph.h"
+#include "nodes/Node.h"
+#include "nodes/NodeDescriptor.h"
+#include "nodes/NodeGraph.h"
+#include "nodes/Terminal.h"
+
+#include <QDomDocument>
+#include <QImage>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+using namespace KelVyxNodes;
+using KelNodes::Node;
+using KelNodes::Terminal;
+
+namespace EffectTest {
+namespace {
+
+// The node types that narrow an unlinked input to what their output was linked to.
+QStringList const narrowingReaders{
+    QStringLiteral("operator.edgedetection"), QStringLiteral("operator.blur"),
+    QStringLiteral("operator.sharpen"), QStringLiteral("operator.emboss"),
+    QStringLiteral("operator.Maths.trigonometric"), QStringLiteral("operator.frame"),
+};
+
+bool link(Terminal* output, Terminal* input)
+{
+    return output && input && output->connect(input) == 0;
+}
+
+Terminal* terminal(Node* node, QString const& name)
+{
+    return node ? node->getTerminal(name) : nullptr;
+}
+
+QList<Terminal*> ownTerminals(Node const* node, bool outputs)
+{
+    QList<Terminal*> found;
+    for (Terminal* t : node->terminalList()) {
+        if (t->hostNode() == node && (outputs ? t->isOutput() : t->isInput()))
+            found.append(t);
+    }
+    return found;
+}
+
+VyxNodeGraph* addEffect(VyxNodeGraph* graph, QImage const* picture, Terminal* colour, QString const& name)
+{
+    VyxNodeGraph* effect = graph->addSubGraph(-1);
+    if (!effect || effect->setUp(picture) != 0 || !link(colour, terminal(effect, QStringLiteral("rgbIn")))
+        || !link(terminal(graph->sourceNode(), QStringLiteral("alpha")), terminal(effect, QStringLiteral("alphaIn"))))
+        return nullptr;
+    effect->setName(name);
+    return effect;
+}
+
+// Every link of the tree, each once from its input's side, and every terminal's kinds, by the
+// nodes' uids (a load keeps them).
+QStringList wiring(KelNodes::NodeGraph const* graph)
+{
+    QStringList lines;
+    for (Node const* node : graph->nodes()) {
+        for (Terminal const* t : node->terminalList()) {
+            if (t->hostNode() != node)
+                continue;
+            lines << QStringLiteral("%1 %2 kinds %3/%4").arg(node->uid()).arg(t->name()).arg(t->inputMask()).arg(t->outputMask());
+            if (!t->isInput())
+                continue;
+            for (Terminal const* peer : t->connections())
+                lines << QStringLiteral("%1 %2 -> %3 %4")
+                             .arg(peer->hostNode()->uid())
+                             .arg(peer->name(), QString::number(node->uid()), t->name());
+        }
+        if (KelNodes::NodeGraph const* sub = node->toNodeGraph())
+            lines << wiring(sub);
+    }
+    lines.sort();
+    return lines;
+}
+
+QImage render(VyxNodeGraph& root, QImage const* picture)
+{
+    if (root.setUp(picture) != 0)
+        return QImage();
+    CountingObserver observer;
+    return root.filter(&observer) == 0 ? root.resultImage().copy() : QImage();
+}
+
+QImage picture()
+{
+    QImage image(11, 7, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, (unsigned(70 + 13 * x + 9 * y) << 24) | (gradientPixel(x, y) & 0xFFFFFFu));
+    }
+    return image;
+}
+
+struct Case
+{
+    KelNodes::NodeDescriptor const* type = nullptr;
+    // Inputs that take either kind are fed colour, or one channel.
+    bool colourFirst = true;
+    // The node of the type is carried, or the first reader of it.
+    bool carryReader = false;
+    // Into an effect listed before the readers, or after them.
+    bool intoLater = true;
+    int readerOffset = 0;
+
+    std::string name() const
+    {
+        return type->typeId.toStdString() + (colourFirst ? ", colour inputs" : ", channel inputs")
+               + (carryReader ? ", its reader" : ", the node") + (intoLater ? " into a later effect" : " into an earlier effect");
+    }
+};
+
+// In the effect "Nest": the node of the type fed the picture's colour or channels of it; each
+// of its outputs read by a node that narrows its input on connect; the readers mixed into
+// Nest's picture. "Early" is an empty effect fed the picture directly, listed before the
+// readers; "Late" one fed through two Inversions, listed after them.
+struct SmallGraph
+{
+    VyxNodeGraph root;
+    Node* node = nullptr;
+    Node* firstReader = nullptr;
+    VyxNodeGraph* early = nullptr;
+    VyxNodeGraph* late = nullptr;
+    int links = 0;
+
+    bool make(QImage const* picture, Case const& c)
+    {
+        if (root.setUp(picture) != 0)
+            return false;
+        VyxNodeGraph* nest = addEffect(&root, picture, terminal(root.sourceNode(), QStringLiteral("rgb")), QStringLiteral("Nest"));
+        if (!nest || !link(terminal(nest, QStringLiteral("rgbOut")), terminal(root.destinationNode(), QStringLiteral("rgb"))))
+            return false;
+        Terminal* colour = terminal(nest->sourceNode(), QStringLiteral("rgb"));
+        early = addEffect(nest, picture, colour, QStringLiteral("Early"));
+        Node* first = nest->addNode(QStringLiteral("operator.inversion"), -1);
+        Node* second = nest->addNode(QStringLiteral("operator.inversion"), -1);
+        if (!early || !link(colour, terminal(first, QStringLiteral("inRgb")))
+            || !link(terminal(first, QStringLiteral("outRgb")), terminal(second, QStringLiteral("inRgb"))))
+            return false;
+        late = addEffect(nest, picture, terminal(second, QStringLiteral("outRgb")), QStringLiteral("Late"));
+        Node* split = nest->addNode(QStringLiteral("operator.split"), -1);
+        if (!late || !link(colour, terminal(split, QStringLiteral("rgb"))))
+            return false;
+
+        Node* created = c.type->create ? c.type->create(-1) : nullptr;
+        node = created ? nest->addNode(created, -1) : nullptr;
+        if (!node) {
+            delete created;
+            return false;
+        }
+        node->setName(QStringLiteral("Carried"));
+        int channel = 0;
+        static char const* const channels[] = {"r", "g", "b"};
+        for (Terminal* input : ownTerminals(node, false)) {
+            const bool takesColour = input->inputMask() & 4u;
+            const bool takesChannel = input->inputMask() & 2u;
+            if (takesColour && (c.colourFirst || !takesChannel))
+                links += link(colour, input);
+            else if (takesChannel)
+                links += link(terminal(split, QLatin1String(channels[channel++ % 3])), input);
+        }
+
+        Terminal* mixed = nullptr;
+        int index = c.readerOffset;
+        for (Terminal* output : ownTerminals(node, true)) {
+            Node* reader = nest->addNode(narrowingReaders.at(index++ % narrowingReaders.size()), -1);
+            if (!reader || !link(output, terminal(reader, QStringLiteral("in"))))
+                continue;
+            ++links;
+            if (!firstReader)
+                firstReader = reader;
+            Terminal* read = terminal(reader, QStringLiteral("out"));
+            if (!mixed && (read->outputMask() & 4u)) {
+                mixed = read;
+                continue;
+            }
+            Node* mix = nest->addNode(QStringLiteral("operator.arithmix"), -1);
+            const bool readColour = read->outputMask() & 4u;
+            if (mixed)
+                links += link(mixed, terminal(mix, QStringLiteral("in1")));
+            links += link(read, terminal(mix, readColour ? QStringLiteral("in2") : QStringLiteral("in2 1d")));
+            mixed = terminal(mix, QStringLiteral("out"));
+        }
+        if (mixed) {
+            Terminal* picture = terminal(nest->destinationNode(), QStringLiteral("rgb"));
+            picture->disconnectAll();
+            if (!link(mixed, picture))
+                return false;
+        }
+        return root.setUp(picture) == 0;
+    }
+};
+
+QList<Case> cases()
+{
+    QList<Case> all;
+    int offset = 0;
+    for (KelNodes::NodeDescriptor const* type : NodeTypeRegistry::builtIns()) {
+        if (type->typeUuid == NodeOriginalImage::m_descriptor.typeUuid
+            || type->typeUuid == NodeFilteredImage::m_descriptor.typeUuid)
+            continue;
+        for (bool colourFirst : {true, false}) {
+            for (bool carryReader : {false, true}) {
+                for (bool intoLater : {true, false})
+                    all.append(Case{type, colourFirst, carryReader, intoLater, offset++});
+            }
+        }
+    }
+    return all;
+}
+
+// The document's text, its links in the reverse order when asked.
+QString documentText(QDomDocument const& stored, bool reversed)
+{
+    QDomDocument copy;
+    EXPECT_TRUE(copy.setContent(stored.toString()));
+    if (reversed) {
+        QDomElement links = copy.documentElement().firstChildElement(QStringLiteral("connections"));
+        QList<QDomNode> written;
+        while (!links.firstChild().isNull())
+            written.prepend(links.removeChild(links.firstChild()));
+        for (QDomNode const& link : std::as_const(written))
+            links.appendChild(link);
+    }
+    return copy.toString();
+}
+
+TEST(SavedLinks, EveryNodeTypeCarriedIntoAnEffectBeforeOrAfterItsReadersSavesAndLoadsWhole)
+{
+    const QImage image = picture();
+    int carried = 0;
+    for (Case const& c : cases()) {
+        SCOPED_TRACE(c.name());
+        SmallGraph graph;
+        ASSERT_TRUE(graph.make(&image, c));
+        Node* moved = c.carryReader ? graph.firstReader : graph.node;
+        if (!moved)
+            continue;
+        VyxNodeGraph* into = c.intoLater ? graph.late : graph.early;
+        // As the drag moves a node: with its links.
+        ASSERT_EQ(moved->parentGraph()->attach(moved, into), 0);
+        ++carried;
+        const QImage before = render(graph.root, &image);
+        ASSERT_FALSE(before.isNull());
+        const QStringList wired = wiring(&graph.root);
+
+        std::unique_ptr<QDomDocument> stored(graph.root.store(graph.root.nodes(), false, true, true));
+        ASSERT_TRUE(stored);
+        // As written, and with the links in the other order.
+        for (bool reversed : {false, true}) {
+            SCOPED_TRACE(reversed ? "links reversed" : "links as written");
+            QDomDocument reread;
+            ASSERT_TRUE(reread.setContent(documentText(*stored, reversed)));
+            VyxNodeGraph loaded;
+            EXPECT_EQ(loaded.load(reread.documentElement(), true, KelNodes::LoadAllConnections), 0);
+            EXPECT_TRUE(loaded.unrestoredLinks().isEmpty());
+            EXPECT_EQ(wiring(&loaded), wired);
+            EXPECT_EQ(render(loaded, &image), before);
+        }
+    }
+    EXPECT_GT(carried, 200);
+}
+
+// A document that stores no terminal kinds (an outside writer's) lists a blur's link to a
+// colour-only input before the link that made the blur give colour: the first is made once the
+// second stands.
+TEST(SavedLinks, ALinkThatFitsOnlyOnceALaterOneStandsIsMadeToo)
+{
+    const QImage image = picture();
+    VyxNodeGraph root;
+    ASSERT_EQ(root.setUp(&image), 0);
+    Node* split = root.addNode(QStringLiteral("operator.split"), -1);
+    Node* blur = root.addNode(QStringLiteral("operator.blur"), -1);
+    Node* second = root.addNode(QStringLiteral("operator.edgedetection"), -1);
+    Node* max = root.addNode(QStringLiteral("operator.Maths.max"), -1);
+    ASSERT_TRUE(split && blur && second && max);
+    ASSERT_TRUE(link(terminal(root.sourceNode(), QStringLiteral("rgb")), terminal(split, QStringLiteral("rgb"))));
+    ASSERT_TRUE(link(terminal(split, QStringLiteral("g")), terminal(blur, QStringLiteral("in"))));
+    ASSERT_TRUE(link(terminal(blur, QStringLiteral("out")), terminal(second, QStringLiteral("in"))));
+    ASSERT_TRUE(link(terminal(blur, QStringLiteral("out")), terminal(max, QStringLiteral("rgbIn1"))));
+    terminal(root.destinationNode(), QStringLiteral("rgb"))->disconnectAll();
+    ASSERT_TRUE(link(terminal(max, QStringLiteral("rgbOut")), terminal(root.destinationNode(), QStringLiteral("rgb"))));
+    const QImage before = render(root, &image);
+    ASSERT_FALSE(before.isNull());
+    QStringList links = wiring(&root).filter(QStringLiteral("->"));
+
+    std::unique_ptr<QDomDocument> stored(root.store(root.nodes(), false, true, true));
+    ASSERT_TRUE(stored);
+    QDomDocument document;
+    ASSERT_TRUE(document.setContent(stored->toString()));
+    QDomNodeList kinds = document.elementsByTagName(QStringLiteral("termflags"));
+    while (!kinds.isEmpty())
+        kinds.at(0).parentNode().removeChild(kinds.at(0));
+    // The link to Max before the one to the second reader, the rest as written.
+    QDomElement connections = document.documentElement().firstChildElement(QStringLiteral("connections"));
+    QDomElement toMax;
+    QDomElement toSecond;
+    for (QDomElement c = connections.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
+        if (c.attribute(QStringLiteral("terminal2")) == QLatin1String("rgbIn1"))
+            toMax = c;
+        else if (c.attribute(QStringLiteral("node_uid2")).toInt() == second->uid())
+            toSecond = c;
+    }
+    ASSERT_TRUE(!toMax.isNull() && !toSecond.isNull());
+    connections.insertBefore(connections.removeChild(toMax), toSecond);
+
+    VyxNodeGraph loaded;
+    EXPECT_EQ(loaded.load(document.documentElement(), true, KelNodes::LoadAllConnections), 0);
+    EXPECT_EQ(wiring(&loaded).filter(QStringLiteral("->")), links);
+    EXPECT_EQ(render(loaded, &image), before);
+}
+
+} // namespace
+} // namespace EffectTest
