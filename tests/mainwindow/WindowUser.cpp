@@ -46,7 +46,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QLineF>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace MainWindowTest {
@@ -170,6 +173,42 @@ KelNGObject* WindowUser::addNestEffect(QString const& name)
     return object;
 }
 
+KelNGObject* WindowUser::addNarrowingEffect(QString const& name)
+{
+    core()->cancelRender();
+    KelVyxNodes::VyxNodeGraph* effect = core()->rootGraph()->addSubGraph(-1);
+    effect->setName(name);
+    effect->setUp(core()->sourceImage(), nullptr, nullptr, false);
+    KelNodes::Node* grey = effect->addNode(QStringLiteral("operator.grayscale"), -1);
+    KelNodes::Node* curve = effect->addNode(QStringLiteral("operator.Maths.trigonometric"), -1);
+    KelNodes::Node* max = effect->addNode(QStringLiteral("operator.Maths.max"), -1);
+    KelNodes::Node* first = effect->addNode(QStringLiteral("operator.inversion"), -1);
+    KelNodes::Node* second = effect->addNode(QStringLiteral("operator.inversion"), -1);
+    KelVyxNodes::VyxNodeGraph* box = effect->addSubGraph(-1);
+    if (!grey || !curve || !max || !first || !second || !box)
+        return nullptr;
+    box->setName(QStringLiteral("Box"));
+    box->setUp(core()->sourceImage(), nullptr, nullptr, false);
+    KelNodes::Node* source = effect->sourceNode();
+    auto link = [](KelNodes::Node* from, char const* out, KelNodes::Node* to, char const* in) {
+        to->getTerminal(QLatin1String(in))->disconnectAll();
+        EXPECT_EQ(from->connect(QLatin1String(out), to, QLatin1String(in)), 0) << out << " -> " << in;
+    };
+    link(source, "rgb", grey, "rgb");
+    link(grey, "out", curve, "in");
+    link(curve, "out", max, "rgbIn1");
+    link(source, "rgb", max, "rgbIn2");
+    link(max, "rgbOut", effect->destinationNode(), "rgb");
+    link(source, "rgb", first, "inRgb");
+    link(first, "outRgb", second, "inRgb");
+    link(second, "outRgb", box, "rgbIn");
+    // Its eye closed: a render skips it until the user opens it.
+    effect->paramContainer()->setIntParam(QStringLiteral("disable"), 1, 0);
+    KelNGObject* object = core()->addObjectFromNodeGraph(effect);
+    settle();
+    return object;
+}
+
 KelNGObject* WindowUser::objectNamed(QString const& name) const
 {
     for (KelNGObject* object : core()->objectList()) {
@@ -265,7 +304,7 @@ void WindowUser::hoverOver(QPoint at)
     QCoreApplication::sendEvent(viewport, &hover);
 }
 
-bool WindowUser::dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect)
+bool WindowUser::dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect, Carry carry)
 {
     KelNGNodeGraphView* view = window->objectEditorGraphView();
     KelNGNode* item = KelNGNode::itemOf(node);
@@ -286,14 +325,21 @@ bool WindowUser::dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect)
     const QPoint from = title(item);
     const QPoint to = title(onto);
     QWidget* viewport = view->viewport();
-    if (from == to || !viewport->rect().contains(from) || !viewport->rect().contains(to) || topAt(from) != item)
+    if (from == to || !viewport->rect().contains(from) || !viewport->rect().contains(to) || topAt(from) != item ||
+        topAt(to) != onto)
         return false;
     hoverOver(from);
     QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
-    QTest::mouseMove(viewport, (from + to) / 2);
-    // The node follows the pointer; at the next move it lies under it, over the effect.
-    QTest::mouseMove(viewport, to);
-    QTest::mouseMove(viewport, to);
+    if (carry == Carry::InSmallMoves) {
+        // The node follows the pointer and lies under it after every move.
+        constexpr double kStep = 8.0;
+        const int moves = std::max(1, int(std::ceil(QLineF(from, to).length() / kStep)));
+        for (int move = 1; move <= moves; ++move)
+            QTest::mouseMove(viewport, from + (to - from) * move / moves);
+    } else {
+        // At this move the node still lies where it was taken: under the pointer is the effect.
+        QTest::mouseMove(viewport, to);
+    }
     QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, to);
     settle();
     return true;
@@ -439,24 +485,23 @@ QByteArray WindowUser::projectBytes() const
     return document ? document->toByteArray(4) : QByteArray();
 }
 
-QImage WindowUser::renderedApart(QByteArray const& project, bool* readsBack) const
+bool WindowUser::readApart(QByteArray const& project, KelVyxNodes::VyxNodeGraph& root) const
 {
     QDomDocument document;
     if (!document.setContent(project))
-        return {};
+        return false;
+    TwNodeGraphIOCallbacks callbacks(core(), false);
+    TwNodeGraphIOCallbacks::Scope hooks(&root, &callbacks, false, true);
+    root.load(document.documentElement(), true, KelNodes::LoadAllConnections, nullptr, nullptr);
+    return true;
+}
+
+QImage WindowUser::renderedApart(QByteArray const& project) const
+{
     // A graph of its own, read from the saved project as Open reads it, rendered on this thread.
     KelVyxNodes::VyxNodeGraph root(nullptr);
-    {
-        TwNodeGraphIOCallbacks callbacks(core(), false);
-        TwNodeGraphIOCallbacks::Scope hooks(&root, &callbacks, false, true);
-        root.load(document.documentElement(), true, KelNodes::LoadAllConnections, nullptr, nullptr);
-    }
-    if (readsBack) {
-        TwNodeGraphIOCallbacks callbacks(core(), false);
-        TwNodeGraphIOCallbacks::Scope hooks(&root, &callbacks, true, false);
-        std::unique_ptr<QDomDocument> again(root.store(root.nodes(), true, true, false));
-        *readsBack = again && again->toByteArray(4) == project;
-    }
+    if (!readApart(project, root))
+        return {};
     QImage const source = *core()->sourceImage();
     if (root.setUp(&source, nullptr, nullptr, false) != 0)
         return {};
@@ -464,6 +509,17 @@ QImage WindowUser::renderedApart(QByteArray const& project, bool* readsBack) con
     if (root.filter(nullptr) < 0)
         return {};
     return root.resultImage();
+}
+
+ProjectReadBack WindowUser::readBack(QByteArray const& project) const
+{
+    KelVyxNodes::VyxNodeGraph root(nullptr);
+    if (!readApart(project, root))
+        return {"the project is no document", false};
+    TwNodeGraphIOCallbacks callbacks(core(), false);
+    TwNodeGraphIOCallbacks::Scope hooks(&root, &callbacks, true, false);
+    std::unique_ptr<QDomDocument> again(root.store(root.nodes(), true, true, false));
+    return ProjectReadBack::of(project, again ? again->toByteArray(4) : QByteArray());
 }
 
 void WindowUser::saveProjectAs(QString path)

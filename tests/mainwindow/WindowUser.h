@@ -5,6 +5,7 @@
 // frame field, key buttons and key drags; and what the project would be saved as.
 
 #include "MainWindowFixture.h"
+#include "ProjectReadBack.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -29,6 +30,10 @@ namespace KelUtils {
 class Parameter;
 }
 
+namespace KelVyxNodes {
+class VyxNodeGraph;
+}
+
 namespace MainWindowTest {
 
 class WindowUser : public MainWindowFixture
@@ -45,6 +50,12 @@ protected:
     // Inversion of Inner's picture; two Inversions in a row into "Later" (an Inversion); a Max
     // of Reader and Later is the effect's picture.
     KelNGObject* addNestEffect(QString const& name);
+    // An effect whose file must restore a link against the order it lists it in: a Grayscale of
+    // the effect's picture, whose one-channel "out" feeds a Trigonometric (which narrows its input
+    // to what its output feeds); a Max of the Trigonometric and the picture is the effect's
+    // picture; "Box", an empty effect listed after the Trigonometric, is fed the picture through
+    // two Inversions. Its eye is closed.
+    KelNGObject* addNarrowingEffect(QString const& name);
     KelNGObject* objectNamed(QString const& name) const;
     static KelNodes::Node* nodeOfType(KelNGObject* object, QString const& typeId);
     static KelUtils::Parameter* parameterOf(KelNodes::Node* node, QString const& name);
@@ -60,9 +71,12 @@ protected:
     void clickNode(KelNodes::Node* node);
     // The pointer passed over this point of the node-graph view, no button down.
     void hoverOver(QPoint at);
+    // How a hand carries a node: in moves shorter than its title, or in one long move (a fast
+    // hand, or moves the window merged while busy).
+    enum class Carry { InSmallMoves, InOneMove };
     // Drags the node by its title onto the effect's title in the node-graph view with the mouse,
     // as a user moves a node into an effect; false when the two cannot both be reached there.
-    bool dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect);
+    bool dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect, Carry carry = Carry::InSmallMoves);
     void clickShowProject();
     void clickShowTemplates();
     // Types the value into the editor and confirms it as a user does.
@@ -85,10 +99,10 @@ protected:
     // The project as Save would write it; waits for a running render to end.
     QByteArray projectBytes() const;
     // The picture a render of `project` (as projectBytes gives it) makes on the source image,
-    // apart from the window; null when it fails. `readsBack` tells whether the project read
-    // writes itself again as it was (a value typed between two keys is read back as the keys
-    // give it).
-    QImage renderedApart(QByteArray const& project, bool* readsBack = nullptr) const;
+    // apart from the window; null when it fails.
+    QImage renderedApart(QByteArray const& project) const;
+    // How `project`, read apart from the window as Open reads it, writes itself again.
+    ProjectReadBack readBack(QByteArray const& project) const;
     // Saves to `path` as Save As does (no dialog).
     void saveProjectAs(QString path);
     // Puts template files named `names` into the store and makes the window afresh, so that its
@@ -109,6 +123,7 @@ protected:
 
 private:
     void prepareWindow();
+    bool readApart(QByteArray const& project, KelVyxNodes::VyxNodeGraph& root) const;
     // The store's folders and the files they held before the test.
     QMap<QString, QStringList> m_storeBefore;
     int rulerX(int frame) const;
