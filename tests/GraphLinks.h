@@ -48,6 +48,30 @@ inline QStringList of(KelNodes::NodeGraph const* graph)
     return sorted;
 }
 
+// Every node's own terminals at any depth with their kinds, as "uid.terminal in/out", sorted: a
+// terminal's kind decides which links it takes.
+inline void collectKinds(KelNodes::Node const* node, QStringList& kinds)
+{
+    for (int i = 0; i < node->numTerminals(); ++i) {
+        KelNodes::Terminal const* terminal = node->terminal(i);
+        if (terminal && terminal->hostNode() == node)
+            kinds.append(QStringLiteral("%1 %2/%3").arg(end(terminal)).arg(terminal->inputMask()).arg(terminal->outputMask()));
+    }
+    if (KelNodes::NodeGraph const* graph = node->toNodeGraph()) {
+        for (KelNodes::Node const* member : graph->nodes())
+            collectKinds(member, kinds);
+    }
+}
+
+inline std::string kindsText(KelNodes::NodeGraph const* graph)
+{
+    QStringList kinds;
+    if (graph)
+        collectKinds(graph, kinds);
+    kinds.sort();
+    return kinds.join(QLatin1Char('\n')).toStdString();
+}
+
 // One link a line, for a comparison that shows what differs.
 inline std::string text(KelNodes::NodeGraph const* graph)
 {

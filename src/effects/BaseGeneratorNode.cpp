@@ -50,6 +50,12 @@ bool BaseGeneratorNode::keepsStoredOutputKind() const
     return m_outputKindStored && restoringLinks();
 }
 
+bool BaseGeneratorNode::keepsStoredKind(KelNodes::Terminal const* terminal) const
+{
+    return terminal && ((terminal == m_inputTerminal && keepsStoredInputKind())
+                        || (terminal == m_outputTerminal && keepsStoredOutputKind()));
+}
+
 int BaseGeneratorNode::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
     if (KelNodes::Node::onConnect(own, peer) < 0)

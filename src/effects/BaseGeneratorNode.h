@@ -28,6 +28,7 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void resolveInputs() override;
+    bool keepsStoredKind(KelNodes::Terminal const* terminal) const override;
 
     int storeStateSpecific(QDomDocument& document, QDomElement& section, bool embed) const override;
     int loadStateSpecific(QDomElement const& section) override;

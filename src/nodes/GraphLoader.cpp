@@ -5,6 +5,7 @@
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
 #include "nodes/Terminal.h"
+#include "nodes/TerminalKinds.h"
 #include "params/Base64.h"
 #include "io/XmlDocumentDepth.h"
 #include "params/XmlNumbers.h"
@@ -278,6 +279,7 @@ GraphLoader::Result GraphLoader::loadConnections(NodeGraph* graph, QDomElement c
         links.connectAll();
         unmade = links.unmade();
         retryRefused(unmade);
+        linkAsStored(unmade);
     }
     // What still cannot be made is left open, named, and the document was not read whole.
     for (LinkBatch::Unmade const& link : std::as_const(unmade)) {
@@ -308,6 +310,23 @@ void GraphLoader::retryRefused(QList<LinkBatch::Unmade>& unmade)
             return;
         unmade = kept + retry.unmade();
     }
+}
+
+void GraphLoader::linkAsStored(QList<LinkBatch::Unmade>& unmade) const
+{
+    // The program writes a node's kinds as they stood with its links, and a link that replaced
+    // another can leave them narrower than that link (the drop narrows first): the link and the
+    // kinds were both written, and both come back. Only kinds a node stored give way.
+    QList<LinkBatch::Unmade> kept;
+    for (LinkBatch::Unmade const& link : std::as_const(unmade)) {
+        Terminal* first = link.a->getTerminal(link.aTerminal);
+        Terminal* second = link.b->getTerminal(link.bTerminal);
+        const bool stored = m_created.contains(link.a) || m_created.contains(link.b);
+        if (link.why != LinkBatch::Refusal::Refused || !stored || !first || !second
+            || TerminalKinds::linkAsRecorded(first, second, TerminalKinds::Widen::StoredKindsOnly) != 0)
+            kept.append(link);
+    }
+    unmade = kept;
 }
 
 UnrestoredLink GraphLoader::describe(LinkBatch::Unmade const& link)

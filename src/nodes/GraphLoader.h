@@ -59,6 +59,10 @@ private:
     // Tries the links refused for their kinds again while that makes any; `unmade` is left
     // with what still is not made.
     static void retryRefused(QList<LinkBatch::Unmade>& unmade);
+    // Makes the links still refused for their kinds, an end of which this load made, on the kinds
+    // stored (TerminalKinds::linkAsRecorded, widening only stored kinds); `unmade` is left with
+    // the rest.
+    void linkAsStored(QList<LinkBatch::Unmade>& unmade) const;
     static UnrestoredLink describe(LinkBatch::Unmade const& link);
     // The node a link's stored uid names: a section of this document, or else a node that was
     // there before the load; null when there is none.

@@ -665,4 +665,9 @@ int Node::loadConnection(Node* other, QString const& ownTerminal, QString const&
     return own->connect(peer);
 }
 
+bool Node::keepsStoredKind(Terminal const* /*terminal*/) const
+{
+    return false;
+}
+
 } // namespace KelNodes

@@ -172,6 +172,9 @@ public:
     // the document lists the links in.
     bool restoringLinks() const { return m_restoringLinks; }
     void setRestoringLinks(bool restoring) { m_restoringLinks = restoring; }
+    // Whether the terminal's kind is one the node's section stored and that stands while its
+    // links are made again. Default: no node stores kinds.
+    virtual bool keepsStoredKind(Terminal const* terminal) const;
 
     // Slot for the node's item in the node-graph view (a widget); whoever deletes the item
     // clears the slot. The node never owns or reads it.

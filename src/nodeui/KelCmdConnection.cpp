@@ -23,14 +23,19 @@ KelCmdConnection::KelCmdConnection(TwCore* core, KelNGNodeGraphView* view,
     KelNodes::Node* source = wire && wire->sourceNode() ? wire->sourceNode()->node() : nullptr;
     KelNodes::Node* destination =
         wire && wire->destinationNode() ? wire->destinationNode()->node() : nullptr;
-    if (source)
-        m_sourceUid = source->uid();
-    if (destination)
-        m_destinationUid = destination->uid();
-    if (wire && wire->sourceTerminal())
-        m_sourceTerminal = wire->sourceTerminal()->name();
-    if (wire && wire->destinationTerminal())
-        m_destinationTerminal = wire->destinationTerminal()->name();
+    KelNodes::Terminal const* from = wire ? wire->sourceTerminal() : nullptr;
+    KelNodes::Terminal const* to = wire ? wire->destinationTerminal() : nullptr;
+    // The item's node names the step; the terminal's own node is the one linked.
+    KelNodes::Node const* fromHost = from && from->hostNode() ? from->hostNode() : source;
+    KelNodes::Node const* toHost = to && to->hostNode() ? to->hostNode() : destination;
+    if (fromHost)
+        m_sourceUid = fromHost->uid();
+    if (toHost)
+        m_destinationUid = toHost->uid();
+    if (from)
+        m_sourceTerminal = from->name();
+    if (to)
+        m_destinationTerminal = to->name();
     setText((make ? QObject::tr("Connection") : QObject::tr("Break Connection")) + QLatin1Char(' ')
             + (source ? ShownText::name(source->displayName()) : QString()) + QStringLiteral("->")
             + (destination ? ShownText::name(destination->displayName()) : QString()));
@@ -44,11 +49,8 @@ void KelCmdConnection::redo()
         m_core->cancelRender();
     if (m_firstRedo) {
         firstRedo();
-    } else {
-        if (m_make)
-            linkDisplaced(false);
-        if (link(madeLink(), m_make) && m_core)
-            m_core->updateUIAfterGraphOfNodeChanged(m_graph->findNode(m_sourceUid, true));
+    } else if (step(m_make, m_kindsAfter) && m_core) {
+        m_core->updateUIAfterGraphOfNodeChanged(m_graph->findNode(m_sourceUid, true));
     }
     if (m_core)
         m_core->start();
@@ -58,12 +60,8 @@ void KelCmdConnection::undo()
 {
     if (m_core)
         m_core->cancelRender();
-    if (link(madeLink(), !m_make)) {
-        if (m_make)
-            linkDisplaced(true);
-        if (m_core)
-            m_core->updateUIAfterGraphOfNodeChanged(m_graph->findNode(m_sourceUid, true));
-    }
+    if (step(!m_make, m_kindsBefore) && m_core)
+        m_core->updateUIAfterGraphOfNodeChanged(m_graph->findNode(m_sourceUid, true));
     if (m_core)
         m_core->start();
 }
@@ -76,6 +74,7 @@ void KelCmdConnection::firstRedo()
     KelNodes::Node* source = m_graph ? m_graph->findNode(m_sourceUid, true) : nullptr;
     if (!source || !wire)
         return;
+    m_kindsBefore = kindsAround(wire->sourceTerminal(), wire->destinationTerminal());
     if (m_make) {
         const QList<Link> before = linksOf({wire->sourceTerminal(), wire->destinationTerminal()});
         if (m_view)
@@ -92,14 +91,52 @@ void KelCmdConnection::firstRedo()
             if (!after.contains(old))
                 m_displaced.append(old);
         }
+        recordKindsAfter(wire->sourceTerminal(), wire->destinationTerminal());
         if (m_core)
             m_core->updateUIAfterGraphOfNodeChanged(source);
         return;
     }
+    KelNodes::Terminal const* from = wire->sourceTerminal();
+    KelNodes::Terminal const* to = wire->destinationTerminal();
     wire->disconnect();
+    recordKindsAfter(from, to);
     // The view goes on with the wire it picked up: the change is marked without a rebuild.
     if (m_core)
         m_core->markGraphOfNodeChanged(source);
+}
+
+bool KelCmdConnection::step(bool connect, KelNodes::TerminalKinds const& kinds) const
+{
+    // Displaced links go before the made link is made again, and come back after it is broken.
+    if (m_make && connect)
+        linkDisplaced(false, kinds);
+    const bool linked = link(madeLink(), connect, kinds);
+    if (linked && m_make && !connect)
+        linkDisplaced(true, kinds);
+    kinds.apply(m_graph);
+    return linked;
+}
+
+KelNodes::TerminalKinds KelCmdConnection::kindsAround(KelNodes::Terminal const* a,
+                                                     KelNodes::Terminal const* b) const
+{
+    KelNodes::TerminalKinds kinds;
+    for (KelNodes::Terminal const* terminal : {a, b}) {
+        if (!terminal)
+            continue;
+        kinds.record(terminal->hostNode());
+        for (KelNodes::Terminal const* peer : terminal->connections())
+            kinds.record(peer ? peer->hostNode() : nullptr);
+    }
+    return kinds;
+}
+
+void KelCmdConnection::recordKindsAfter(KelNodes::Terminal const* a, KelNodes::Terminal const* b)
+{
+    m_kindsAfter = kindsAround(a, b);
+    // A displaced peer is no longer linked to either end, but its kinds changed with it.
+    for (int uid : m_kindsBefore.uids())
+        m_kindsAfter.record(m_graph->findNode(uid, true));
 }
 
 KelCmdConnection::Link KelCmdConnection::madeLink() const
@@ -107,10 +144,10 @@ KelCmdConnection::Link KelCmdConnection::madeLink() const
     return {m_sourceUid, m_sourceTerminal, m_destinationUid, m_destinationTerminal};
 }
 
-void KelCmdConnection::linkDisplaced(bool connect) const
+void KelCmdConnection::linkDisplaced(bool connect, KelNodes::TerminalKinds const& kinds) const
 {
     for (Link const& displaced : m_displaced)
-        link(displaced, connect);
+        link(displaced, connect, kinds);
 }
 
 QList<KelCmdConnection::Link> KelCmdConnection::linksOf(QList<KelNodes::Terminal*> const& terminals)
@@ -128,7 +165,7 @@ QList<KelCmdConnection::Link> KelCmdConnection::linksOf(QList<KelNodes::Terminal
     return links;
 }
 
-bool KelCmdConnection::link(Link const& ends, bool connect) const
+bool KelCmdConnection::link(Link const& ends, bool connect, KelNodes::TerminalKinds const& kinds) const
 {
     if (!m_graph)
         return false;
@@ -139,8 +176,10 @@ bool KelCmdConnection::link(Link const& ends, bool connect) const
     if (!from || !to)
         return false;
     NodeEditHooks::beforeWrite();
+    // Each link is made on the kinds it was made with, whatever the one before it narrowed.
+    kinds.apply(m_graph);
     if (connect)
-        from->connect(to);
+        KelNodes::TerminalKinds::linkAsRecorded(from, to);
     else
         from->disconnect(to);
     return true;

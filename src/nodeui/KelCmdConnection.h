@@ -1,5 +1,7 @@
 #pragma once
 
+#include "nodes/TerminalKinds.h"
+
 #include <QList>
 #include <QString>
 #include <QUndoCommand>
@@ -20,7 +22,10 @@ class Terminal;
 //
 // A made link may displace others (a single-link terminal drops its old link): they are
 // recorded by the first redo, given back by undo and taken away again by later redos, so that
-// undo returns exactly the graph from before.
+// undo returns exactly the graph from before. Links are kept by the uid of the node that owns
+// each terminal: an effect's item also shows the terminals of the nodes inside it. The kinds of
+// both ends and of their peers are recorded on each side of the first redo and put back around
+// every later step, so that a link a node narrowed its terminal against can be made again.
 class KelCmdConnection : public QUndoCommand
 {
 public:
@@ -50,11 +55,15 @@ private:
     };
 
     void firstRedo();
+    // Makes (true) or breaks the made link with the displaced ones, the kinds of `kinds` standing.
+    bool step(bool connect, KelNodes::TerminalKinds const& kinds) const;
+    KelNodes::TerminalKinds kindsAround(KelNodes::Terminal const* a, KelNodes::Terminal const* b) const;
+    void recordKindsAfter(KelNodes::Terminal const* a, KelNodes::Terminal const* b);
     // Links (true) or unlinks the two terminals found by uid and name; false when one is gone.
-    bool link(Link const& ends, bool connect) const;
+    bool link(Link const& ends, bool connect, KelNodes::TerminalKinds const& kinds) const;
     Link madeLink() const;
     // The links the made wire replaced: out (false) before the wire is linked, in after.
-    void linkDisplaced(bool connect) const;
+    void linkDisplaced(bool connect, KelNodes::TerminalKinds const& kinds) const;
     static QList<Link> linksOf(QList<KelNodes::Terminal*> const& terminals);
 
     KelNGNodeGraphView* m_view;
@@ -68,4 +77,7 @@ private:
     QString m_destinationTerminal;
     TwCore* m_core;
     QList<Link> m_displaced;
+    // The kinds of the ends and their peers before and after the first redo.
+    KelNodes::TerminalKinds m_kindsBefore;
+    KelNodes::TerminalKinds m_kindsAfter;
 };

@@ -326,5 +326,58 @@ TEST(SavedLinks, ALinkThatFitsOnlyOnceALaterOneStandsIsMadeToo)
     EXPECT_EQ(render(loaded, &image), before);
 }
 
+// A link drawn onto a narrowing node's input in place of another: the drop of the old link
+// narrows the input to what the output feeds, and the new link re-kinds the output without asking
+// its readers, so the kinds written may not admit the links written. A load makes every link
+// again with the kinds written, and the picture is the one from before.
+TEST(SavedLinks, AnInputWhoseLinkReplacedAnotherKeepsItThroughASaveAndALoad)
+{
+    const QImage image = picture();
+    for (QString const& type : narrowingReaders) {
+        for (bool channelReplaced : {true, false}) {
+            SCOPED_TRACE(type.toStdString() + (channelReplaced ? ", a channel replaced by colour" : ", colour replaced by a channel"));
+            VyxNodeGraph root;
+            ASSERT_EQ(root.setUp(&image), 0);
+            Node* split = root.addNode(QStringLiteral("operator.split"), -1);
+            Node* node = root.addNode(type, -1);
+            Node* max = root.addNode(QStringLiteral("operator.Maths.max"), -1);
+            ASSERT_TRUE(split && node && max);
+            Terminal* colour = terminal(root.sourceNode(), QStringLiteral("rgb"));
+            Terminal* channel = terminal(split, QStringLiteral("g"));
+            Terminal* input = terminal(node, QStringLiteral("in"));
+            ASSERT_TRUE(link(colour, terminal(split, QStringLiteral("rgb"))));
+            ASSERT_TRUE(link(channelReplaced ? channel : colour, input));
+            // The node's output read as what it gives: colour by Max, a channel as the picture's alpha.
+            Terminal* alpha = terminal(root.destinationNode(), QStringLiteral("alpha"));
+            alpha->disconnectAll();
+            ASSERT_TRUE(link(terminal(node, QStringLiteral("out")), channelReplaced ? alpha : terminal(max, QStringLiteral("rgbIn1"))));
+            if (channelReplaced)
+                ASSERT_TRUE(link(colour, terminal(max, QStringLiteral("rgbIn1"))));
+            ASSERT_TRUE(link(colour, terminal(max, QStringLiteral("rgbIn2"))));
+            terminal(root.destinationNode(), QStringLiteral("rgb"))->disconnectAll();
+            ASSERT_TRUE(link(terminal(max, QStringLiteral("rgbOut")), terminal(root.destinationNode(), QStringLiteral("rgb"))));
+            Terminal* replacing = channelReplaced ? colour : channel;
+            ASSERT_TRUE(link(replacing, input));
+            ASSERT_EQ(input->connections(), QList<Terminal*>{replacing});
+            const QImage before = render(root, &image);
+            ASSERT_FALSE(before.isNull());
+            const QStringList wired = wiring(&root);
+
+            std::unique_ptr<QDomDocument> stored(root.store(root.nodes(), false, true, true));
+            ASSERT_TRUE(stored);
+            for (bool reversed : {false, true}) {
+                SCOPED_TRACE(reversed ? "links reversed" : "links as written");
+                QDomDocument reread;
+                ASSERT_TRUE(reread.setContent(documentText(*stored, reversed)));
+                VyxNodeGraph loaded;
+                EXPECT_EQ(loaded.load(reread.documentElement(), true, KelNodes::LoadAllConnections), 0);
+                EXPECT_TRUE(loaded.unrestoredLinks().isEmpty());
+                EXPECT_EQ(wiring(&loaded).join(QLatin1Char('\n')).toStdString(), wired.join(QLatin1Char('\n')).toStdString());
+                EXPECT_EQ(render(loaded, &image), before);
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace EffectTest

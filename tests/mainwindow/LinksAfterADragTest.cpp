@@ -183,34 +183,11 @@ protected:
         return nullptr;
     }
 
-    QPoint atTerminal(Node* node, QString const& name)
-    {
-        KelNGNode* item = KelNGNode::itemOf(node);
-        Terminal* terminal = node ? node->getTerminal(name) : nullptr;
-        EXPECT_TRUE(item && terminal) << name.toStdString();
-        if (!item || !terminal)
-            return QPoint(-1, -1);
-        view()->ensureVisible(item->pixmapItem());
-        return view()->mapFromScene(item->rectForTerminal(terminal).center());
-    }
-
-    void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
-    {
-        QWidget* viewport = view()->viewport();
-        QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(viewport, &event);
-    }
-
     // Draws a wire with the mouse from an output to an input; fails when no link came of it.
     void wire(Node* from, QString const& output, Node* to, QString const& input)
     {
         const QPoint start = atTerminal(from, output);
-        const QPoint end = atTerminal(to, input);
-        mouse(QEvent::MouseMove, start, Qt::NoButton, Qt::NoButton);
-        mouse(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
-        mouse(QEvent::MouseMove, (start + end) / 2, Qt::NoButton, Qt::LeftButton);
-        mouse(QEvent::MouseMove, end, Qt::NoButton, Qt::LeftButton);
-        mouse(QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
+        dragWire(start, atTerminal(to, input));
         settle();
         EXPECT_TRUE(to->getTerminal(input)->isConnectedTo(from->getTerminal(output)))
             << "no wire from " << from->displayName().toStdString() << " " << output.toStdString() << " to "

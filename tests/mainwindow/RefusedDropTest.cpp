@@ -52,33 +52,6 @@ protected:
 
     QUndoStack* history() const { return window->undoGroup()->activeStack(); }
 
-    QPoint atTerminal(Node* node, QString const& name) const
-    {
-        KelNGNode* item = KelNGNode::itemOf(node);
-        KelNodes::Terminal* terminal = node->getTerminal(name);
-        EXPECT_TRUE(item && terminal);
-        KelNGNodeGraphView* view = window->objectEditorGraphView();
-        return view->mapFromScene(item->rectForTerminal(terminal).center());
-    }
-
-    void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
-    {
-        QWidget* viewport = window->objectEditorGraphView()->viewport();
-        QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(viewport, &event);
-    }
-
-    // A wire drawn with the mouse from `from` to `to`.
-    void drawWire(QPoint from, QPoint to)
-    {
-        mouse(QEvent::MouseMove, from, Qt::NoButton, Qt::NoButton);
-        mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-        mouse(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
-        mouse(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-        mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-        settle();
-    }
-
     // Drags `node` onto `effect`, where it cannot go: afterwards every link, the history and the
     // picture are as before, and the status bar names both.
     void dropRefused(Node* node, Node* effect)
@@ -121,8 +94,9 @@ TEST_F(RefusedDrop, AReaderOfAnEffectDroppedOntoItAfterAWireAndADeleteChangesNot
     Node* max = nodeOfType(nest, QStringLiteral("operator.Maths.max"));
     ASSERT_NE(max, nullptr);
     // The effect's picture straight from its source, with a wire drawn by hand.
-    drawWire(atTerminal(graph->sourceNode(), QStringLiteral("rgb")),
+    dragWire(atTerminal(graph->sourceNode(), QStringLiteral("rgb")),
              atTerminal(graph->destinationNode(), QStringLiteral("rgb")));
+    settle();
     ASSERT_TRUE(graph->sourceNode()->getTerminal(QStringLiteral("rgb"))->isConnectedTo(
         graph->destinationNode()->getTerminal(QStringLiteral("rgb"))));
     const std::string withMax = GraphLinks::text(core()->rootGraph());

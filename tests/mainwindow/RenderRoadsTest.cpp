@@ -224,30 +224,6 @@ protected:
         }
         return nullptr;
     }
-    void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
-    {
-        QWidget* viewport = window->objectEditorGraphView()->viewport();
-        QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(viewport, &event);
-    }
-    QPoint atTerminal(KelNodes::Node* node, QString const& name)
-    {
-        KelNGNode* item = KelNGNode::itemOf(node);
-        KelNodes::Terminal* terminal = node->getTerminal(name);
-        EXPECT_TRUE(item && terminal);
-        KelNGNodeGraphView* view = window->objectEditorGraphView();
-        view->ensureVisible(item->pixmapItem());
-        return item && terminal ? view->mapFromScene(item->rectForTerminal(terminal).center()) : QPoint();
-    }
-    // Presses on `from`, drags to `to` and lets go, as a user draws or drops a wire.
-    void dragWire(QPoint from, QPoint to)
-    {
-        mouse(QEvent::MouseMove, from, Qt::NoButton, Qt::NoButton);
-        mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-        mouse(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
-        mouse(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-        mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-    }
 
     KelNGObject* toneFx = nullptr;
     QString savedPath;

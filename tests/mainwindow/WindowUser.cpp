@@ -345,6 +345,38 @@ bool WindowUser::dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect, Carr
     return true;
 }
 
+QPoint WindowUser::atTerminal(KelNodes::Node* node, KelNodes::Terminal* terminal) const
+{
+    KelNGNode* item = KelNGNode::itemOf(node);
+    EXPECT_TRUE(item && terminal) << "the view shows no such terminal";
+    if (!item || !terminal || !item->pixmapItem())
+        return QPoint(-1, -1);
+    // Not scrolled into sight: a point outside the viewport still reaches the scene, and a
+    // scroll would move the other end of a wire already worked out.
+    return window->objectEditorGraphView()->mapFromScene(item->rectForTerminal(terminal).center());
+}
+
+QPoint WindowUser::atTerminal(KelNodes::Node* node, QString const& name) const
+{
+    return atTerminal(node, node ? node->getTerminal(name) : nullptr);
+}
+
+void WindowUser::viewMouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) const
+{
+    QWidget* viewport = window->objectEditorGraphView()->viewport();
+    QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &event);
+}
+
+void WindowUser::dragWire(QPoint from, QPoint to) const
+{
+    viewMouse(QEvent::MouseMove, from, Qt::NoButton, Qt::NoButton);
+    viewMouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    viewMouse(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
+    viewMouse(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    viewMouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+}
+
 void WindowUser::clickShowProject()
 {
     QTest::mouseClick(window->objectEditor()->form()->projectRadioButton, Qt::LeftButton);

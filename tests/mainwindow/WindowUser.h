@@ -8,6 +8,7 @@
 #include "ProjectReadBack.h"
 
 #include <QByteArray>
+#include <QEvent>
 #include <QImage>
 #include <QList>
 #include <QPoint>
@@ -24,6 +25,7 @@ class QSpinBox;
 
 namespace KelNodes {
 class Node;
+class Terminal;
 }
 
 namespace KelUtils {
@@ -77,6 +79,15 @@ protected:
     // Drags the node by its title onto the effect's title in the node-graph view with the mouse,
     // as a user moves a node into an effect; false when the two cannot both be reached there.
     bool dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect, Carry carry = Carry::InSmallMoves);
+    // A point of the node-graph view over a terminal a shown node lists (an effect lists its
+    // members' too).
+    QPoint atTerminal(KelNodes::Node* node, KelNodes::Terminal* terminal) const;
+    QPoint atTerminal(KelNodes::Node* node, QString const& name) const;
+    // One mouse event on the node-graph view's viewport.
+    void viewMouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons) const;
+    // Presses on `from`, drags to `to` and lets go, as a user draws, moves or drops a wire; the
+    // events only, without waiting for what they set off.
+    void dragWire(QPoint from, QPoint to) const;
     void clickShowProject();
     void clickShowTemplates();
     // Types the value into the editor and confirms it as a user does.

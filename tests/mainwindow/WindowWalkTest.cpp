@@ -434,29 +434,6 @@ protected:
         return box && box->isVisible() && box->isEnabled() ? box : nullptr;
     }
 
-    // A view point over a terminal of a shown node.
-    QPoint atTerminal(KelNodes::Node* node, KelNodes::Terminal* terminal) const
-    {
-        KelNGNode* item = KelNGNode::itemOf(node);
-        KelNGNodeGraphView* view = window->objectEditorGraphView();
-        return view->mapFromScene(item->rectForTerminal(terminal).center());
-    }
-    void mouse(QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons buttons)
-    {
-        QWidget* viewport = window->objectEditorGraphView()->viewport();
-        QMouseEvent event(type, QPointF(at), viewport->mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
-        QCoreApplication::sendEvent(viewport, &event);
-    }
-    // Presses on `from`, drags to `to` and lets go, as a user draws or drops a wire.
-    void dragWire(QPoint from, QPoint to)
-    {
-        mouse(QEvent::MouseMove, from, Qt::NoButton, Qt::NoButton);
-        mouse(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-        mouse(QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::LeftButton);
-        mouse(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
-        mouse(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-        settle();
-    }
     // The shown nodes' terminals that are inputs (or outputs), with their nodes.
     QList<std::pair<KelNodes::Node*, KelNodes::Terminal*>> shownTerminals(bool outputs, bool linkedOnly) const
     {
@@ -923,6 +900,7 @@ bool WindowWalk::perform(Action action)
             return false;
         window->objectEditorGraphView()->ensureVisible(KelNGNode::itemOf(from.first)->pixmapItem());
         dragWire(atTerminal(from.first, from.second), atTerminal(to.first, to.second));
+        settle();
         return true;
     }
     case Unwire: {
@@ -933,6 +911,7 @@ bool WindowWalk::perform(Action action)
         auto const input = pickFrom(linked);
         window->objectEditorGraphView()->ensureVisible(KelNGNode::itemOf(input.first)->pixmapItem());
         dragWire(atTerminal(input.first, input.second), QPoint(-400, -400));
+        settle();
         return true;
     }
     case ReorderNodes: {
