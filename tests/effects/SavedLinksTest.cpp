@@ -241,6 +241,24 @@ QString documentText(QDomDocument const& stored, bool reversed)
     return copy.toString();
 }
 
+// `root` stored and loaded again, with its links as written and in the other order, has every
+// link and kind it had, names none as not made, and renders `before`.
+void expectLoadsWhole(VyxNodeGraph& root, QImage const* image, QStringList const& wired, QImage const& before)
+{
+    std::unique_ptr<QDomDocument> stored(root.store(root.nodes(), false, true, true));
+    ASSERT_TRUE(stored);
+    for (bool reversed : {false, true}) {
+        SCOPED_TRACE(reversed ? "links reversed" : "links as written");
+        QDomDocument reread;
+        ASSERT_TRUE(reread.setContent(documentText(*stored, reversed)));
+        VyxNodeGraph loaded;
+        EXPECT_EQ(loaded.load(reread.documentElement(), true, KelNodes::LoadAllConnections), 0);
+        EXPECT_TRUE(loaded.unrestoredLinks().isEmpty());
+        EXPECT_EQ(wiring(&loaded).join(QLatin1Char('\n')).toStdString(), wired.join(QLatin1Char('\n')).toStdString());
+        EXPECT_EQ(render(loaded, image), before);
+    }
+}
+
 TEST(SavedLinks, EveryNodeTypeCarriedIntoAnEffectBeforeOrAfterItsReadersSavesAndLoadsWhole)
 {
     const QImage image = picture();
@@ -260,19 +278,7 @@ TEST(SavedLinks, EveryNodeTypeCarriedIntoAnEffectBeforeOrAfterItsReadersSavesAnd
         ASSERT_FALSE(before.isNull());
         const QStringList wired = wiring(&graph.root);
 
-        std::unique_ptr<QDomDocument> stored(graph.root.store(graph.root.nodes(), false, true, true));
-        ASSERT_TRUE(stored);
-        // As written, and with the links in the other order.
-        for (bool reversed : {false, true}) {
-            SCOPED_TRACE(reversed ? "links reversed" : "links as written");
-            QDomDocument reread;
-            ASSERT_TRUE(reread.setContent(documentText(*stored, reversed)));
-            VyxNodeGraph loaded;
-            EXPECT_EQ(loaded.load(reread.documentElement(), true, KelNodes::LoadAllConnections), 0);
-            EXPECT_TRUE(loaded.unrestoredLinks().isEmpty());
-            EXPECT_EQ(wiring(&loaded), wired);
-            EXPECT_EQ(render(loaded, &image), before);
-        }
+        expectLoadsWhole(graph.root, &image, wired, before);
     }
     EXPECT_GT(carried, 200);
 }
@@ -363,18 +369,7 @@ TEST(SavedLinks, AnInputWhoseLinkReplacedAnotherKeepsItThroughASaveAndALoad)
             ASSERT_FALSE(before.isNull());
             const QStringList wired = wiring(&root);
 
-            std::unique_ptr<QDomDocument> stored(root.store(root.nodes(), false, true, true));
-            ASSERT_TRUE(stored);
-            for (bool reversed : {false, true}) {
-                SCOPED_TRACE(reversed ? "links reversed" : "links as written");
-                QDomDocument reread;
-                ASSERT_TRUE(reread.setContent(documentText(*stored, reversed)));
-                VyxNodeGraph loaded;
-                EXPECT_EQ(loaded.load(reread.documentElement(), true, KelNodes::LoadAllConnections), 0);
-                EXPECT_TRUE(loaded.unrestoredLinks().isEmpty());
-                EXPECT_EQ(wiring(&loaded).join(QLatin1Char('\n')).toStdString(), wired.join(QLatin1Char('\n')).toStdString());
-                EXPECT_EQ(render(loaded, &image), before);
-            }
+            expectLoadsWhole(root, &image, wired, before);
         }
     }
 }
