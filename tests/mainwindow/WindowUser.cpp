@@ -330,6 +330,21 @@ bool WindowUser::dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect, Carr
         return false;
     hoverOver(from);
     QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, from);
+    // The press selects the carried node, and the node drawn selected before sinks to the others'
+    // level: only now is it known what lies on top at the drop point, under the carried node.
+    auto topBelowCarried = [view, item](QPoint at) -> KelNGNode* {
+        for (QGraphicsItem* under : view->items(at)) {
+            KelNGNode* each = KelNGNode::fromSceneItem(under);
+            if (each && each != item)
+                return each;
+        }
+        return nullptr;
+    };
+    if (topBelowCarried(to) != onto) {
+        QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, from);
+        settle();
+        return false;
+    }
     if (carry == Carry::InSmallMoves) {
         // The node follows the pointer and lies under it after every move.
         constexpr double kStep = 8.0;

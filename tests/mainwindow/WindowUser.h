@@ -77,7 +77,8 @@ protected:
     // hand, or moves the window merged while busy).
     enum class Carry { InSmallMoves, InOneMove };
     // Drags the node by its title onto the effect's title in the node-graph view with the mouse,
-    // as a user moves a node into an effect; false when the two cannot both be reached there.
+    // as a user moves a node into an effect; false when the two cannot both be reached there (then
+    // the press has selected the node).
     bool dragNodeOnto(KelNodes::Node* node, KelNodes::Node* effect, Carry carry = Carry::InSmallMoves);
     // A point of the node-graph view over a terminal a shown node lists (an effect lists its
     // members' too).
