@@ -6,6 +6,7 @@
 // picture of zero pages) takes every one the memory holds; a sample renders in full, small,
 // past the budget, with the bytes of the render that fills every stage.
 
+#include "AddressSanitizer.h"
 #include "DeepGraphs.h"
 #include "EffectTestSupport.h"
 
@@ -304,7 +305,7 @@ TEST(CameraPhotoShapes, TheMachinesMemoryTakesEveryShape)
                                     {&photo50, RenderMemory::budgetBytes(RenderMemory::machineWith(16 * kGB))},
                                     {&photo100, RenderMemory::budgetBytes(RenderMemory::machineWith(24 * kGB))}};
     // Under the sanitizers one shape in five (every kind, blend and mask still among them).
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VYX_ADDRESS_SANITIZER)
     const std::size_t step = 5;
 #else
     const std::size_t step = 1;

@@ -2,6 +2,7 @@
 // or of its control group's limit, within half the room left under its address-space and data
 // limits; two thirds of that filled as stages come, all of it where a stage must be filled.
 
+#include "AddressSanitizer.h"
 #include "app/AddressSpaceLimit.h"
 #include "effects/RenderMemory.h"
 #include "effects/RenderStages.h"
@@ -50,7 +51,7 @@ TEST(RenderBudget, RendersUseTheProcesssBudget)
 // budget, where a fixed budget of 512 MiB would fill past what it may take.
 TEST(RenderBudget, TheBudgetFollowsALimitSetOnTheProcess)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VYX_ADDRESS_SANITIZER)
     GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under an address-space limit";
 #endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");

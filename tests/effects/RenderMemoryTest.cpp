@@ -3,6 +3,7 @@
 // the stages' budget does not grow with the number of effects, and nothing stays after the
 // render.
 
+#include "AddressSanitizer.h"
 #include "DeepGraphs.h"
 #include "ResidentMemory.h"
 
@@ -67,7 +68,7 @@ namespace {
 
 TEST(RenderMemory, FiveThousandBlendedEffectsOnTheDefaultPicture)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VYX_ADDRESS_SANITIZER)
     GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under an address-space limit";
 #endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -80,7 +81,7 @@ TEST(RenderMemory, FiveThousandBlendedEffectsOnTheDefaultPicture)
 // kept 1.5 MB per effect after the render.
 TEST(RenderMemory, BlendedEffectsOnABigPhoto)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VYX_ADDRESS_SANITIZER)
     GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under an address-space limit";
 #endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");
@@ -93,7 +94,7 @@ TEST(RenderMemory, BlendedEffectsOnABigPhoto)
 // the stores one fill reads, whatever the stack's length, besides the result.
 TEST(RenderMemory, PastTheBudgetAStackHoldsTheStoresOneFillReads)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VYX_ADDRESS_SANITIZER)
     GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under an address-space limit";
 #endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");

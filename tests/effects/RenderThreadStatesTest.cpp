@@ -3,6 +3,7 @@
 // whether it succeeded, failed or was cancelled, and after every node the render prepared, so a
 // graph of hundreds of window nodes holds the rows of the few one pass reads, not of all of them.
 
+#include "AddressSanitizer.h"
 #include "DeepGraphs.h"
 #include "EffectTestSupport.h"
 #include "EngineTestNodes.h"
@@ -181,7 +182,7 @@ constexpr int kThreads = 8;
 
 TEST(RenderThreadStates, ChainsOfWindowNodesOnAWidePhotoHoldTheRowsOfAFewAndKeepNone)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VYX_ADDRESS_SANITIZER)
     GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under an address-space limit";
 #endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -2,6 +2,7 @@
 // MaxXmlTreeBytes, whatever it is made of; the check itself reads the bytes a little at a
 // time, so that refusing a document costs about the bytes alone.
 
+#include "AddressSanitizer.h"
 #include "SanitizedSweep.h"
 #include "app/AddressSpaceLimit.h"
 #include "app/HostileFiles.h"
@@ -94,7 +95,7 @@ TEST(XmlDocumentBudget, EveryKindOfFloodIsRefusedOnceItsTreeWouldPassTheBudget)
 // space: refused, not aborted by an allocation that fails.
 TEST(XmlDocumentBudget, FloodsAsLargeAsADocumentMayBeAreRefusedWithinOneAndAHalfGigabytes)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VYX_ADDRESS_SANITIZER)
     GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under an address-space limit";
 #endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -3,6 +3,7 @@
 // comparisons of the whole document are bounded; a sound document, however edited by hand, is
 // read exactly as a plain parse reads it.
 
+#include "AddressSanitizer.h"
 #include "SanitizedSweep.h"
 #include "XmlDocumentMutations.h"
 #include "app/AddressSpaceLimit.h"
@@ -161,7 +162,7 @@ TEST(XmlDocumentGate, EveryKindOfTokenIsBoundedBeforeTheReaderHoldsIt)
 // for its length, the reader never holding it whole.
 TEST(XmlDocumentGate, ASingleTokenOfFiveHundredMegabytesIsRefusedWithinOneAndAHalfGigabytes)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VYX_ADDRESS_SANITIZER)
     GTEST_SKIP() << "the address sanitizer's shadow memory does not fit under an address-space limit";
 #endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -3,6 +3,7 @@
 // so that a reader that crashes is seen as the signal it dies of: each is shown, or refused with
 // a box, and a header the format does not allow never reaches the image library's reader.
 
+#include "AddressSanitizer.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxes.h"
 #include "PictureDrop.h"
@@ -29,13 +30,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define PICTURE_HEADERS_SANITIZED
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define PICTURE_HEADERS_SANITIZED
-#endif
-#endif
 
 namespace {
 
@@ -110,7 +104,7 @@ protected:
     // and its refusal says so. (The sanitizers reserve address space of their own.)
     int readBounded(QList<PictureHeaders::Case> const& cases)
     {
-#if !defined(PICTURE_HEADERS_SANITIZED)
+#if !defined(VYX_ADDRESS_SANITIZER)
         if (!AppTest::limitAddressSpace(qint64(3) << 29))
             return -1;
 #endif

@@ -32,6 +32,7 @@
 // Undo and Redo named); VYX_WALK_PARTS_ONLY=1 allows the window no departure in which history
 // Edit > Undo walks.
 
+#include "AddressSanitizer.h"
 #include "ShownTargets.h"
 #include "WalkDrop.h"
 #include "WalkHistories.h"
@@ -104,14 +105,8 @@
 namespace MainWindowTest {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VYX_ADDRESS_SANITIZER)
 constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 #else
 constexpr bool kSanitized = false;
 #endif

@@ -1,3 +1,4 @@
+#include "AddressSanitizer.h"
 #include "params/Base64.h"
 #include "params/BinaryData.h"
 #include "io/XmlDocumentBudget.h"
@@ -90,7 +91,7 @@ TEST(BinaryDataTest, PayloadsRoundTripInTheCompressedForm)
 // it: the saved document opens again through the gate and gives the payload back whole.
 TEST(BinaryDataTest, APayloadLongerThanTheGatesTokenIsWrittenWholeAndReadBack)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(VYX_ADDRESS_SANITIZER)
     GTEST_SKIP() << "hundreds of megabytes under the address sanitizer";
 #endif
     const qsizetype fits = qsizetype(MaxXmlTokenLength / 4 * 3);
