@@ -58,7 +58,7 @@ void KelCmdNodeSnapshot::putBack(KelNodes::loadConnFlag connections)
         if (withNeighbours)
             m_kinds.apply(m_graph);
         const QList<KelNodes::Node*> created =
-            TwNodeSnapshot::load(m_core, owner, m_snapshot.bytes(), connections);
+            TwNodeSnapshot::load(m_core, owner, m_snapshot.bytes(), connections, withNeighbours ? &m_kinds : nullptr);
         if (withNeighbours)
             m_kinds.apply(m_graph);
         if (m_carriesObject) {

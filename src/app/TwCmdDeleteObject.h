@@ -1,5 +1,7 @@
 #pragma once
 
+#include "nodes/TerminalKinds.h"
+
 #include <QList>
 #include <QMap>
 #include <QUndoCommand>
@@ -18,8 +20,9 @@ class NodeGraph;
 // Undoable deletion of project objects. Each redo snapshots every listed object (all before the
 // first is removed) and removes them; undo re-creates them from their snapshots with their former
 // uids, a top-level object at its former place in the object list, an inner one inside the graph
-// that held it, with its project object and its own template (edits not yet saved included).
-// Objects are kept by the uids of their graphs.
+// that held it, with its project object and its own template (edits not yet saved included), its
+// links and the kinds of its nodes' and their neighbours' terminals. Objects are kept by the uids
+// of their graphs.
 //
 // An object listed together with an object that contains it is dropped from the list: removing
 // the outer one takes it along, and its own snapshot would bring it back twice.
@@ -45,4 +48,7 @@ private:
     std::map<int, std::unique_ptr<TwEffectSnapshot>> m_snapshots;
     // Object-list index of each top-level object at the last redo, before anything was removed.
     QMap<int, int> m_objectIndexes;
+    // The kinds of the objects' nodes and their neighbours at the last redo: a neighbour left
+    // behind re-kinds its free terminals, and the links back need the kinds they were made with.
+    KelNodes::TerminalKinds m_kinds;
 };

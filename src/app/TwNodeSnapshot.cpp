@@ -110,7 +110,8 @@ void TwNodeSnapshot::store(TwCore* core, KelNodes::NodeGraph* owner, KelNodes::N
 }
 
 QList<KelNodes::Node*> TwNodeSnapshot::load(TwCore* core, KelNodes::NodeGraph* owner,
-                                            QBuffer& buffer, KelNodes::loadConnFlag connections)
+                                            QBuffer& buffer, KelNodes::loadConnFlag connections,
+                                            KelNodes::TerminalKinds const* recorded)
 {
     QList<KelNodes::Node*> created;
     if (!owner)
@@ -126,7 +127,7 @@ QList<KelNodes::Node*> TwNodeSnapshot::load(TwCore* core, KelNodes::NodeGraph* o
     {
         TwNodeGraphIOCallbacks callbacks(core, false);
         NodeHookScope hooks(owner, &callbacks);
-        if (owner->load(root, true, connections, &loaded) < 0)
+        if (owner->load(root, true, connections, &loaded, nullptr, recorded) < 0)
             qDebug() << "Undo: a node snapshot loaded with skipped parts";
         UnrestoredLinksText::tell(core, QCoreApplication::translate("TwNodeSnapshot", "Not every link came back."),
                                   owner->unrestoredLinks());

@@ -323,7 +323,7 @@ void GraphLoader::linkAsStored(QList<LinkBatch::Unmade>& unmade) const
         Terminal* second = link.b->getTerminal(link.bTerminal);
         const bool stored = m_created.contains(link.a) || m_created.contains(link.b);
         if (link.why != LinkBatch::Refusal::Refused || !stored || !first || !second
-            || TerminalKinds::linkAsRecorded(first, second, TerminalKinds::Widen::StoredKindsOnly) != 0)
+            || TerminalKinds::linkAsRecorded(first, second, TerminalKinds::Widen::StoredKindsOnly, m_recorded) != 0)
             kept.append(link);
     }
     unmade = kept;

@@ -19,6 +19,7 @@ namespace KelNodes {
 
 class Node;
 class NodeGraph;
+class TerminalKinds;
 
 // Reads a "MarrowindGraphNode" graph element (or one section) into a graph for one call of
 // NodeGraph::load or NodeGraph::addNode, nested sub-graphs included.
@@ -43,6 +44,9 @@ public:
     GraphLoader(NodeGraph* graph, bool keepUid, QList<Node*>* loaded, QMap<int, int>* uidMap);
 
     int load(QDomElement const& graphElement, loadConnFlag flag);
+    // Nodes outside the document whose kinds a caller recorded and put back before the load (an
+    // undo step's neighbours): a stored link to one of them is made on those kinds as on stored ones.
+    void setRecordedKinds(TerminalKinds const* recorded) { m_recorded = recorded; }
     Node* addNode(QDomElement const& section);
     // The links between nodes that are there that the last load could not make.
     QList<UnrestoredLink> const& unrestoredLinks() const { return m_unrestored; }
@@ -107,6 +111,7 @@ private:
     QSet<int> m_skippedUids;
     // Every node this call made, at any depth.
     QSet<Node const*> m_created;
+    TerminalKinds const* m_recorded = nullptr;
 
     // The uids of the tree that nodes are loaded into, gathered once per load (asking the tree
     // for each new node would cost the square of its size) and kept up to date with every node

@@ -809,9 +809,10 @@ void NodeGraph::storeLeavingConnections(NodeGraph const* storing, QDomDocument& 
 // --- graph document: loading ----------------------------------------------------------------
 
 int NodeGraph::load(QDomElement const& graphElement, bool keepUid, loadConnFlag flag,
-                    QList<Node*>* loaded, QMap<int, int>* uidMap)
+                    QList<Node*>* loaded, QMap<int, int>* uidMap, TerminalKinds const* recorded)
 {
     GraphLoader loader(this, keepUid, loaded, uidMap);
+    loader.setRecordedKinds(recorded);
     const int result = loader.load(graphElement, flag);
     m_unrestoredLinks = loader.unrestoredLinks();
     return result;

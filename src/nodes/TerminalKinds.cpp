@@ -57,7 +57,12 @@ void TerminalKinds::apply(NodeGraph* top) const
     }
 }
 
-int TerminalKinds::linkAsRecorded(Terminal* a, Terminal* b, Widen widen)
+bool TerminalKinds::holds(Node const* node) const
+{
+    return node && m_masks.contains(node->uid());
+}
+
+int TerminalKinds::linkAsRecorded(Terminal* a, Terminal* b, Widen widen, TerminalKinds const* recorded)
 {
     if (!a || !b)
         return -1;
@@ -68,8 +73,10 @@ int TerminalKinds::linkAsRecorded(Terminal* a, Terminal* b, Widen widen)
     const unsigned int inputMask = input->inputMask();
     if (!output->isOutput() || !input->isInput() || (outputMask & inputMask & kinds) != 0)
         return a->connect(b);
-    auto mayWiden = [widen](Terminal const* end) {
-        return widen == Widen::EitherEnd || (end->hostNode() && end->hostNode()->keepsStoredKind(end));
+    auto mayWiden = [widen, recorded](Terminal const* end) {
+        Node const* host = end->hostNode();
+        return widen == Widen::EitherEnd
+               || (host && (host->keepsStoredKind(end) || (recorded && recorded->holds(host))));
     };
     if (!mayWiden(output) && !mayWiden(input))
         return a->connect(b);

@@ -677,7 +677,10 @@ bool WindowWalk::perform(Action action)
         }
         if (nodes.isEmpty())
             return false;
-        clickNode(pickFrom(nodes));
+        KelNodes::Node* doomed = pickFrom(nodes);
+        if (qEnvironmentVariableIsSet("VYX_WALK_LOG"))
+            std::cerr << "delete \"" << doomed->displayName().toStdString() << "\" (" << doomed->uid() << ")" << std::endl;
+        clickNode(doomed);
         view->setFocus();
         QTest::keyClick(view, Qt::Key_Delete);
         settle();
