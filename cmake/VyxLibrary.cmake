@@ -51,6 +51,21 @@ function(vyx_add_test name)
   endif()
   target_compile_definitions(${name} PRIVATE VYX_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   # Labelled by executable, so that one tree may run some of them (ctest -L test_nodeui).
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-                       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS ${name})
+  vyx_discover_tests(${name})
+endfunction()
+
+# A test per GoogleTest test; in a sanitized tree a test per group of a suite's tests
+# (cmake/VyxTestGroups.cmake). Labelled by executable.
+function(vyx_discover_tests name)
+  if(NOT VYX_SANITIZE)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+                         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS ${name})
+    return()
+  endif()
+  set(_include ${CMAKE_CURRENT_BINARY_DIR}/${name}_groups.cmake)
+  file(GENERATE OUTPUT ${_include} CONTENT
+       "include(\"${PROJECT_SOURCE_DIR}/cmake/VyxTestGroups.cmake\")
+vyx_add_test_groups(\"$<TARGET_FILE:${name}>\" ${name} \"${CMAKE_CURRENT_BINARY_DIR}\")
+")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_include})
 endfunction()
