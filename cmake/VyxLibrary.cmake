@@ -57,7 +57,7 @@ endfunction()
 # A test per GoogleTest test; in a sanitized tree a test per group of a suite's tests
 # (cmake/VyxTestGroups.cmake). Labelled by executable.
 function(vyx_discover_tests name)
-  if(NOT VYX_SANITIZE)
+  if(NOT VYX_TEST_GROUPS)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                          PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS ${name})
     return()
