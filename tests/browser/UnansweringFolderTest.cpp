@@ -213,7 +213,10 @@ TEST_F(UnansweringFolderTest, TheFolderShownNextWaitsOnlyForTheReadsUnderWayInTh
         EXPECT_FALSE(watchdog.fired()) << "the folder shown waited for more reads of the folder left";
     }
     reads->endAll();
-    // Every file shown began before any read of the folder left past the two under way.
+    // Every file shown was taken before any read of the folder left past the two under way. A
+    // read is logged as it begins, after its take: while one reader starts the last file shown,
+    // the other may take and log the next of the folder left, which holds it. So one such read
+    // may come first, never two (served in the order asked, all six would).
     const QStringList begun = reads->begun();
     for (QString const& file : std::as_const(shownFiles)) {
         const qsizetype at = begun.indexOf(file);
@@ -221,7 +224,8 @@ TEST_F(UnansweringFolderTest, TheFolderShownNextWaitsOnlyForTheReadsUnderWayInTh
         qsizetype leftBefore = 0;
         for (qsizetype i = 0; i < at; ++i)
             leftBefore += leftFiles.contains(begun[i]) ? 1 : 0;
-        EXPECT_EQ(leftBefore, 2) << file.toStdString() << " came after " << begun.mid(0, at).join(' ').toStdString();
+        EXPECT_GE(leftBefore, 2) << file.toStdString();
+        EXPECT_LE(leftBefore, 3) << file.toStdString() << " came after " << begun.mid(0, at).join(' ').toStdString();
     }
 }
 
