@@ -21,8 +21,8 @@
 
 namespace {
 
-QString const kAtom = QStringLiteral("atom");
-QString const kAtomParameter = QStringLiteral("atom_parameter");
+QString const kTemplateAtom = QStringLiteral("atom");
+QString const kTemplateAtomParameter = QStringLiteral("atom_parameter");
 
 QString textAttribute(QDomElement const& element, QString const& name)
 {
@@ -226,7 +226,7 @@ KelAdjective* KelTemplateDocument::loadAdjective(QDomElement const& element)
             QDomAttr const xmlAttribute = xmlAttributes.item(a).toAttr();
             QString const key = xmlAttribute.name();
             // The editor pointers are the program's own; a file never sets them.
-            if (key == kAtom || key == kAtomParameter)
+            if (key == kTemplateAtom || key == kTemplateAtomParameter)
                 continue;
             bool isNumber = false;
             double const number = xmlAttribute.value().toDouble(&isNumber);

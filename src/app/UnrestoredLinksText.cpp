@@ -13,7 +13,7 @@ QString tr(char const* text)
     return QCoreApplication::translate("UnrestoredLinksText", text);
 }
 
-QString line(KelNodes::UnrestoredLink const& link)
+QString linkLine(KelNodes::UnrestoredLink const& link)
 {
     QString why;
     switch (link.why) {
@@ -38,7 +38,7 @@ QString UnrestoredLinksText::lines(QList<KelNodes::UnrestoredLink> const& links,
 {
     QStringList text;
     for (qsizetype i = 0; i < links.size() && i < shown; ++i)
-        text.append(line(links.at(i)));
+        text.append(linkLine(links.at(i)));
     if (links.size() > shown)
         text.append(QCoreApplication::translate("UnrestoredLinksText", "%n more link(s) could not be made again either.",
                                                 nullptr, int(links.size() - shown)));
@@ -54,5 +54,5 @@ void UnrestoredLinksText::tell(TwCore* core, QString const& what, QList<KelNodes
     if (!core)
         return;
     core->addDebugText(text);
-    core->showTemporaryMessage(what + QLatin1Char(' ') + line(links.first()));
+    core->showTemporaryMessage(what + QLatin1Char(' ') + linkLine(links.first()));
 }

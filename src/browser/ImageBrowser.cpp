@@ -18,7 +18,7 @@
 
 namespace {
 
-const QString locationKey = QStringLiteral("BrowserLocation");
+const QString browserLocationKey = QStringLiteral("BrowserLocation");
 
 void setButtonPixmap(QToolButton* button, char const* key)
 {
@@ -36,8 +36,8 @@ ImageBrowser::ImageBrowser(QWidget* parent)
 
     QString startFolder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     QSettings settings;
-    if (settings.contains(locationKey)) {
-        const QString remembered = settings.value(locationKey).toString();
+    if (settings.contains(browserLocationKey)) {
+        const QString remembered = settings.value(browserLocationKey).toString();
         if (QDir::isAbsolutePath(remembered))
             startFolder = remembered;
     }
@@ -123,7 +123,7 @@ ImageBrowser::ImageBrowser(QWidget* parent)
 ImageBrowser::~ImageBrowser()
 {
     QSettings settings;
-    settings.setValue(locationKey, m_model->rootPath());
+    settings.setValue(browserLocationKey, m_model->rootPath());
     delete m_ui;
 }
 

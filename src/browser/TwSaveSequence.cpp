@@ -20,7 +20,7 @@
 
 namespace {
 
-const QString locationKey = QStringLiteral("lastSequenceLocation");
+const QString sequenceLocationKey = QStringLiteral("lastSequenceLocation");
 const QString fileNameKey = QStringLiteral("lastSequenceFilename");
 
 } // namespace
@@ -31,7 +31,7 @@ TwSaveSequence::TwSaveSequence(QWidget* parent, TwCore* core)
     m_ui->setupUi(this);
     QSettings settings;
     // An empty field would write into the working folder: start from the pictures folder.
-    QString folder = settings.value(locationKey).toString();
+    QString folder = settings.value(sequenceLocationKey).toString();
     if (folder.isEmpty())
         folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     m_ui->directoryEdit->setText(folder); // plain field
@@ -220,7 +220,7 @@ void TwSaveSequence::on_cancelButton_clicked()
 
 void TwSaveSequence::on_directoryEdit_textEdited(QString text)
 {
-    QSettings().setValue(locationKey, text);
+    QSettings().setValue(sequenceLocationKey, text);
 }
 
 void TwSaveSequence::on_fileNameEdit_textEdited(QString text)
@@ -235,6 +235,6 @@ void TwSaveSequence::on_directoryPushButton_clicked()
         QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     if (folder.isEmpty())
         return;
-    QSettings().setValue(locationKey, folder);
+    QSettings().setValue(sequenceLocationKey, folder);
     m_ui->directoryEdit->setText(folder); // plain field
 }

@@ -1,5 +1,6 @@
 #include "effects/BaseMixNode.h"
 
+#include "effects/NodeText.h"
 #include "effects/SpanBuffer.h"
 
 #include "effects/GeneratorLookup.h"
@@ -19,11 +20,6 @@ namespace KelVyxNodes {
 using namespace KelUtils;
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 // The operand inputs: terminal name, input mask (4 colour, 2 one channel), operand 0 or 1.
 struct OperandInput

@@ -65,7 +65,7 @@ unsigned int inputAt(BoxBlurRows::Setup const& setup, int x, int y)
     return setup.channel->getSample(QPoint(x, y)) & 0xFFu;
 }
 
-void add(int* sums, int& count, unsigned int v, int channels, int sign)
+void addToSums(int* sums, int& count, unsigned int v, int channels, int sign)
 {
     if (channels == 3) {
         sums[0] += sign * int((v >> 16) & 0xFFu);
@@ -93,7 +93,7 @@ void addColumn(BoxBlurRows::Setup const& setup, int x, int y0, int y1, int* sums
     const int channels = channelsOf(setup);
     for (int y = y0; y <= y1; ++y) {
         if (counted(setup, x, y))
-            add(sums, count, inputAt(setup, x, y), channels, sign);
+            addToSums(sums, count, inputAt(setup, x, y), channels, sign);
     }
 }
 

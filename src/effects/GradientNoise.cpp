@@ -11,20 +11,20 @@ using namespace NoiseDetail;
 namespace {
 
 // Cell index and offset within the cell along one axis.
-struct Cell
+struct AxisCell
 {
     std::int32_t index;
     float fraction;
 };
 
-Cell cellOf(float t)
+AxisCell cellOf(float t)
 {
     const std::int32_t i = fastFloor(t);
     return {i, latticeFraction(t, i)};
 }
 
 // Hash level of one axis: (noise_perm[s + axis] + index) AND 255.
-std::uint32_t level(std::uint32_t s, unsigned axis, std::int32_t index)
+std::uint32_t gradientLevel(std::uint32_t s, unsigned axis, std::int32_t index)
 {
     return (noise_perm[s + axis] + static_cast<std::uint32_t>(index)) & 255u;
 }
@@ -33,7 +33,7 @@ std::uint32_t level(std::uint32_t s, unsigned axis, std::int32_t index)
 
 float perlinNoise1D(float x, unsigned seed)
 {
-    const Cell cx = cellOf(x);
+    const AxisCell cx = cellOf(x);
     const Grad1Pair e = grad1Pair(cx.index, seed);
     const float f = fade(cx.fraction);
     return (1.0f - f) * e.e0 + f * e.e1;
@@ -41,11 +41,11 @@ float perlinNoise1D(float x, unsigned seed)
 
 float perlinNoise2D(float x, float y, unsigned seed)
 {
-    const Cell cx = cellOf(x);
-    const Cell cy = cellOf(y);
+    const AxisCell cx = cellOf(x);
+    const AxisCell cy = cellOf(y);
     const std::uint32_t s = seed & 255u;
-    const std::uint32_t A = level(s, 0, cx.index);
-    const std::uint32_t B = level(s, 1, cy.index);
+    const std::uint32_t A = gradientLevel(s, 0, cx.index);
+    const std::uint32_t B = gradientLevel(s, 1, cy.index);
     const float fx = cx.fraction;
     const float fy = cy.fraction;
 
@@ -61,13 +61,13 @@ float perlinNoise2D(float x, float y, unsigned seed)
 
 float perlinNoise3D(float x, float y, float z, unsigned seed)
 {
-    const Cell cx = cellOf(x);
-    const Cell cy = cellOf(y);
-    const Cell cz = cellOf(z);
+    const AxisCell cx = cellOf(x);
+    const AxisCell cy = cellOf(y);
+    const AxisCell cz = cellOf(z);
     const std::uint32_t s = seed & 255u;
-    const std::uint32_t A = level(s, 0, cx.index);
-    const std::uint32_t B = level(s, 1, cy.index);
-    const std::uint32_t Z = level(s, 2, cz.index);
+    const std::uint32_t A = gradientLevel(s, 0, cx.index);
+    const std::uint32_t B = gradientLevel(s, 1, cy.index);
+    const std::uint32_t Z = gradientLevel(s, 2, cz.index);
 
     float g[2][2][2];
     for (unsigned a = 0; a < 2; ++a)
@@ -87,11 +87,11 @@ float perlinNoise3D(float x, float y, float z, unsigned seed)
 
 float perlinNoise4D(float x, float y, float z, float w, unsigned seed)
 {
-    const Cell cells[4] = {cellOf(x), cellOf(y), cellOf(z), cellOf(w)};
+    const AxisCell cells[4] = {cellOf(x), cellOf(y), cellOf(z), cellOf(w)};
     const std::uint32_t s = seed & 255u;
     std::uint32_t levels[4];
     for (unsigned k = 0; k < 4; ++k)
-        levels[k] = level(s, k, cells[k].index);
+        levels[k] = gradientLevel(s, k, cells[k].index);
 
     // The corner's bit k is set for the upper end of axis k.
     float g[16];

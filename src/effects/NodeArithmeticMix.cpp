@@ -1,6 +1,7 @@
 #include "effects/NodeArithmeticMix.h"
 
 #include "effects/MixFormulas.h"
+#include "effects/NodeText.h"
 #include "nodes/Terminal.h"
 #include "params/GroupBoxParameter.h"
 #include "params/ListParameter.h"
@@ -13,7 +14,6 @@
 namespace KelVyxNodes {
 
 using namespace KelUtils;
-using namespace MixFormulas;
 
 KelNodes::NodeDescriptor NodeArithmeticMix::m_descriptor{
     QStringLiteral("operator.arithmix"), QUuid(QStringLiteral("01935383-fb71-48e3-94e5-33277f71d160")),
@@ -21,17 +21,12 @@ KelNodes::NodeDescriptor NodeArithmeticMix::m_descriptor{
 
 namespace {
 
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
 // The item ids are the formula ids of MixFormulas::combine.
-const ListItem modeItems[] = {{Add, QStringLiteral("Addition")},
-                              {Subtract, QStringLiteral("Subtraction")},
-                              {Difference, QStringLiteral("Difference")},
-                              {Multiply, QStringLiteral("Multiplication")},
-                              {Divide, QStringLiteral("Division")}};
+const ListItem arithmeticModes[] = {{MixFormulas::Add, QStringLiteral("Addition")},
+                                    {MixFormulas::Subtract, QStringLiteral("Subtraction")},
+                                    {MixFormulas::Difference, QStringLiteral("Difference")},
+                                    {MixFormulas::Multiply, QStringLiteral("Multiplication")},
+                                    {MixFormulas::Divide, QStringLiteral("Division")}};
 
 } // namespace
 
@@ -46,7 +41,7 @@ NodeArithmeticMix::NodeArithmeticMix(int id)
     auto* c = &m_container;
     QList<Parameter*> parameters{
         new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),
-        new ListParameter("mode", tr("Mode:"), c, &m_mode, modeItems, 5, Add, 1),
+        new ListParameter("mode", tr("Mode:"), c, &m_mode, arithmeticModes, 5, MixFormulas::Add, 1),
     };
     parameters += defaultsParameters();
     c->paramLists().append(ParameterList{"basic", true, parameters});
@@ -66,19 +61,20 @@ NodeArithmeticMix::~NodeArithmeticMix() = default;
 
 int NodeArithmeticMix::pairResult(bool /*colour*/, int x, int y) const
 {
-    return combine(m_mode, x, y);
+    return MixFormulas::combine(m_mode, x, y);
 }
 
 unsigned int NodeArithmeticMix::getSample(QPoint const& point) const
 {
-    return static_cast<unsigned int>(mixResult(combine(m_mode, operand1D(0, point), operand1D(1, point))));
+    return static_cast<unsigned int>(
+        MixFormulas::mixResult(MixFormulas::combine(m_mode, operand1D(0, point), operand1D(1, point))));
 }
 
 unsigned int NodeArithmeticMix::getSample3(QPoint const& point) const
 {
     const int mode = m_mode;
     return mixChannels(operand3D(0, point), operand3D(1, point),
-                       [mode](int x, int y) { return combine(mode, x, y); });
+                       [mode](int x, int y) { return MixFormulas::combine(mode, x, y); });
 }
 
 // A default's editor is disabled exactly while its input delivers an interface.

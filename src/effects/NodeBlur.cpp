@@ -1,5 +1,6 @@
 #include "effects/NodeBlur.h"
 
+#include "effects/NodeText.h"
 #include "effects/VyxNodeGraph.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
@@ -16,15 +17,6 @@ using namespace KelUtils;
 KelNodes::NodeDescriptor NodeBlur::m_descriptor{
     QStringLiteral("operator.blur"), QUuid(QStringLiteral("0101b22f-5696-4cc7-83b8-7980aa6c078e")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Blur")), QString(), &NodeBlur::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeBlur::NodeBlur(int id)
     : NodeOf(id, QStringLiteral("in"), QStringLiteral("out"))

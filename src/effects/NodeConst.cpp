@@ -1,6 +1,7 @@
 #include "effects/NodeConst.h"
 
 #include "effects/LinearColorBytes.h"
+#include "effects/NodeText.h"
 #include "effects/VyxTerminal.h"
 #include "nodes/NodeSubscriber.h"
 #include "params/ColorParameter.h"
@@ -20,15 +21,6 @@ using namespace KelUtils;
 KelNodes::NodeDescriptor NodeConst::m_descriptor{
     QStringLiteral("generator.const"), QUuid(QStringLiteral("011dbb7e-5306-409f-931e-706c1ce64824")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Const")), QString(), &NodeConst::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeConst::NodeConst(int id)
     : NodeOf(id, QString(), QStringLiteral("out"))

@@ -1,5 +1,6 @@
 #include "effects/NodeEdgeDetection.h"
 
+#include "effects/NodeText.h"
 #include "params/ListItem.h"
 #include "params/ListParameter.h"
 #include "params/NumGroupParameter.h"
@@ -17,11 +18,6 @@ KelNodes::NodeDescriptor NodeEdgeDetection::m_descriptor{
     &NodeEdgeDetection::create};
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 constexpr float kHorizontal[25] = {
      0,  0, 0,  0,  0,

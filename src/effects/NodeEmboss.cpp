@@ -1,5 +1,6 @@
 #include "effects/NodeEmboss.h"
 
+#include "effects/NodeText.h"
 #include "params/NumGroupParameter.h"
 
 #include <QCoreApplication>
@@ -14,11 +15,6 @@ KelNodes::NodeDescriptor NodeEmboss::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Emboss")), QString(), &NodeEmboss::create};
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 constexpr float kEmbossKernel[9] = {
     -1.0f, -1.0f, 0.0f,

@@ -46,7 +46,7 @@ enum BlendMode {
     Difference = 14
 };
 
-unsigned int channel(unsigned int colour, int shift)
+unsigned int channelValue(unsigned int colour, int shift)
 {
     return (colour >> shift) & 0xFFu;
 }
@@ -196,8 +196,8 @@ unsigned int NodeFilteredImage::blendColour(int mode, unsigned int f, unsigned i
 
     unsigned int result = 0;
     for (int shift = 16; shift >= 0; shift -= 8) {
-        const unsigned int fv = channel(f, shift);
-        const unsigned int ov = channel(o, shift);
+        const unsigned int fv = channelValue(f, shift);
+        const unsigned int ov = channelValue(o, shift);
         unsigned int m = 0;
         switch (mode) {
         case Normal:
@@ -205,7 +205,7 @@ unsigned int NodeFilteredImage::blendColour(int mode, unsigned int f, unsigned i
             break;
         case Multiply:
         case Screen:
-            m = channel(product, shift);
+            m = channelValue(product, shift);
             break;
         case ColorBurn:
             m = linearCorrectionOneChannel((unsigned char)ov, 255, (unsigned char)(255 - fv));

@@ -2,6 +2,7 @@
 
 #include "effects/ByteClamp.h"
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/VyxTerminal.h"
 #include "params/GroupBoxParameter.h"
 #include "params/ListParameter.h"
@@ -24,11 +25,6 @@ KelNodes::NodeDescriptor NodeGrayscale::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Grayscale")), QString(), &NodeGrayscale::create};
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 const ListItem conversionItems[] = {
     {NodeGrayscale::RgbAverage, QStringLiteral("RGB Average")},

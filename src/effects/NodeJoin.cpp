@@ -1,5 +1,6 @@
 #include "effects/NodeJoin.h"
 
+#include "effects/NodeText.h"
 #include "effects/SpanBuffer.h"
 
 #include "effects/Base1DGenerator.h"
@@ -26,11 +27,6 @@ KelNodes::NodeDescriptor NodeJoin::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Join")), QString(), &NodeJoin::create};
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 char const* const inputNames[] = {"r", "g", "b", "gray"};
 

@@ -1,6 +1,7 @@
 #include "effects/NodeNoise.h"
 
 #include "effects/ByteClamp.h"
+#include "effects/NodeText.h"
 #include "effects/NoiseFunctions.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
@@ -28,11 +29,6 @@ KelNodes::NodeDescriptor NodeNoise::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Noise")), QString(), &NodeNoise::create};
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 ListItem const typeItems[] = {
     {NodeNoise::Random, QStringLiteral("Random")},

@@ -1,5 +1,6 @@
 #include "effects/NodePulse.h"
 
+#include "effects/NodeText.h"
 #include "effects/WaveHelpers.h"
 #include "nodes/NodeSubscriber.h"
 #include "params/GroupBoxParameter.h"
@@ -19,15 +20,6 @@ using namespace KelUtils;
 KelNodes::NodeDescriptor NodePulse::m_descriptor{
     QStringLiteral("generator.pulse"), QUuid(QStringLiteral("01e18908-537d-4f5f-95a2-d6ef649def8c")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Pulse Wave")), QString(), &NodePulse::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodePulse::NodePulse(int id)
     : NodeOf(id, QString(), QStringLiteral("out"))

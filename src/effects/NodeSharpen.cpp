@@ -1,5 +1,6 @@
 #include "effects/NodeSharpen.h"
 
+#include "effects/NodeText.h"
 #include "params/NumGroupParameter.h"
 
 #include <QCoreApplication>
@@ -11,15 +12,6 @@ using KelUtils::NumGroupParameter;
 KelNodes::NodeDescriptor NodeSharpen::m_descriptor{
     QStringLiteral("operator.sharpen"), QUuid(QStringLiteral("7c519af2-b693-467e-8c0d-81641a8c0fc5")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Sharpen")), QString(), &NodeSharpen::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeSharpen::NodeSharpen(int id)
     : NodeOf(id, m_descriptor.typeId, 0x000000u)

@@ -1,5 +1,6 @@
 #include "effects/NodeSine.h"
 
+#include "effects/NodeText.h"
 #include "effects/WaveHelpers.h"
 #include "nodes/NodeSubscriber.h"
 #include "params/GroupBoxParameter.h"
@@ -21,15 +22,6 @@ using namespace KelUtils;
 KelNodes::NodeDescriptor NodeSine::m_descriptor{
     QStringLiteral("generator.sine"), QUuid(QStringLiteral("015edfcd-90f5-4da2-8622-6be6071b41e0")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Sine Wave")), QString(), &NodeSine::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeSine::NodeSine(int id)
     : NodeOf(id, QString(), QStringLiteral("out"))

@@ -1,5 +1,6 @@
 #include "effects/NodeTriangle.h"
 
+#include "effects/NodeText.h"
 #include "effects/WaveHelpers.h"
 #include "nodes/NodeSubscriber.h"
 #include "params/GroupBoxParameter.h"
@@ -19,15 +20,6 @@ using namespace KelUtils;
 KelNodes::NodeDescriptor NodeTriangle::m_descriptor{
     QStringLiteral("generator.triangle"), QUuid(QStringLiteral("01944473-ad13-4fbc-9ff0-26d539cdf93e")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Triangle Wave")), QString(), &NodeTriangle::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeTriangle::NodeTriangle(int id)
     : NodeOf(id, QString(), QStringLiteral("out"))

@@ -2,6 +2,7 @@
 
 #include "effects/GeneratorLookup.h"
 #include "effects/MixFormulas.h"
+#include "effects/NodeText.h"
 #include "effects/SpanBuffer.h"
 #include "params/GroupBoxParameter.h"
 #include "params/ListParameter.h"
@@ -24,14 +25,9 @@ KelNodes::NodeDescriptor NodeWeightedMix::m_descriptor{
 
 namespace {
 
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
 enum Mode { Addition = 0, Multiplication = 1 };
 
-const ListItem modeItems[] = {{Addition, QStringLiteral("Addition")},
+const ListItem weightedModes[] = {{Addition, QStringLiteral("Addition")},
                               {Multiplication, QStringLiteral("Multiplication")}};
 
 } // namespace
@@ -50,7 +46,7 @@ NodeWeightedMix::NodeWeightedMix(int id)
     auto* c = &m_container;
     QList<Parameter*> parameters{
         new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),
-        new ListParameter("mode", tr("Mode:"), c, &m_mode, modeItems, 2, Addition, 1),
+        new ListParameter("mode", tr("Mode:"), c, &m_mode, weightedModes, 2, Addition, 1),
         m_weightParam = new NumGroupParameter<float>("weight", tr("Weight:"), c, &m_weight, 1, 0.0f, 1.0f, 0.5f, true, 1),
     };
     parameters += defaultsParameters();

@@ -16,7 +16,7 @@ float pow4(float t)
     return t2 * t2;
 }
 
-std::uint32_t level(std::uint32_t s, unsigned axis, std::int32_t index)
+std::uint32_t simplexLevel(std::uint32_t s, unsigned axis, std::int32_t index)
 {
     return (noise_perm[s + axis] + static_cast<std::uint32_t>(index)) & 255u;
 }
@@ -53,8 +53,8 @@ float simplexNoise2D(float x, float y, unsigned seed)
     const float y2 = y0 - 1.0f + 0.42265f;
 
     const std::uint32_t s = seed & 255u;
-    const std::uint32_t ii = level(s, 0, i);
-    const std::uint32_t jj = level(s, 1, j);
+    const std::uint32_t ii = simplexLevel(s, 0, i);
+    const std::uint32_t jj = simplexLevel(s, 1, j);
     const std::uint32_t h0 = noise_perm[noise_perm[ii] + jj];
     const std::uint32_t h1 = noise_perm[noise_perm[ii + i1] + jj + j1];
     const std::uint32_t h2 = noise_perm[noise_perm[ii + 1u] + jj + 1u];
@@ -113,9 +113,9 @@ float simplexNoise3D(float x, float y, float z, unsigned seed)
     const float origin[3] = {x0, y0, z0};
 
     const std::uint32_t s = seed & 255u;
-    const std::uint32_t A = level(s, 0, i);
-    const std::uint32_t B = level(s, 1, j);
-    const std::uint32_t Z = level(s, 2, k);
+    const std::uint32_t A = simplexLevel(s, 0, i);
+    const std::uint32_t B = simplexLevel(s, 1, j);
+    const std::uint32_t Z = simplexLevel(s, 2, k);
 
     float sum = 0.0f;
     for (unsigned m = 0; m < 4; ++m) {
@@ -158,7 +158,7 @@ float simplexNoise4D(float x, float y, float z, float w, unsigned seed)
     const std::uint32_t s = seed & 255u;
     std::uint32_t levels[4];
     for (unsigned a = 0; a < 4; ++a)
-        levels[a] = level(s, a, idx[a]);
+        levels[a] = simplexLevel(s, a, idx[a]);
 
     float sum = 0.0f;
     for (unsigned m = 0; m < 5; ++m) {

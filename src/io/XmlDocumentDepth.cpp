@@ -8,7 +8,7 @@ namespace KelUtils {
 
 namespace {
 
-bool refuse(XmlPlace const& place, QString const& text, QString* message, int* line, int* column)
+bool refuseDepth(XmlPlace const& place, QString const& text, QString* message, int* line, int* column)
 {
     if (message)
         *message = text;
@@ -41,10 +41,10 @@ bool check(QByteArray const& data, XmlDocumentBudget& budget, QString* message, 
     while (!reader.atEnd()) {
         reader.readNext();
         if (!budget.admit(reader))
-            return refuse(budget.refusalPlace(reader), budget.refusal(), message, line, column);
+            return refuseDepth(budget.refusalPlace(reader), budget.refusal(), message, line, column);
     }
     if (reader.hasError())
-        return refuse({reader.lineNumber(), reader.columnNumber()}, reader.errorString(), message, line, column);
+        return refuseDepth({reader.lineNumber(), reader.columnNumber()}, reader.errorString(), message, line, column);
     return true;
 }
 

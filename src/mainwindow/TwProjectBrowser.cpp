@@ -23,7 +23,7 @@ namespace {
 
 constexpr int ObjectRowRole = TwObjectRows::ObjectRowRole;
 
-QIcon stylePixmap(char const* key)
+QIcon browserIcon(char const* key)
 {
     return QIcon(KelStyleConfig::instance()->value<QPixmap>(QString::fromLatin1(key)));
 }
@@ -75,7 +75,7 @@ TwProjectBrowser::TwProjectBrowser(QWidget* parent, TwCore* core)
         {m_ui->downloadTemplates, "download", QT_TR_NOOP("Check Database for New Templates")},
     };
     for (Button const& entry : buttons) {
-        entry.button->setIcon(stylePixmap(entry.icon));
+        entry.button->setIcon(browserIcon(entry.icon));
         entry.button->setToolTip(tr(entry.tip)); // own text
         entry.button->setIconSize(QSize(20, 20));
     }
@@ -227,7 +227,7 @@ void TwProjectBrowser::opacityComboBoxChanged(QString const& text)
 void TwProjectBrowser::on_effectsOn_clicked()
 {
     m_effectsOn = !m_effectsOn;
-    m_ui->effectsOn->setIcon(stylePixmap(m_effectsOn ? "visible" : "invisible"));
+    m_ui->effectsOn->setIcon(browserIcon(m_effectsOn ? "visible" : "invisible"));
     emit effectsOn(m_effectsOn);
 }
 

@@ -21,7 +21,7 @@
 
 namespace {
 
-const QString kLastLocation = QStringLiteral("LastSavedTextureLocation");
+const QString kEditorsLastLocation = QStringLiteral("LastSavedTextureLocation");
 
 } // namespace
 
@@ -101,14 +101,14 @@ void KelParam::chooseFile(KelUtils::Parameter* parameter)
 {
     QSettings settings;
     QString start = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (settings.contains(kLastLocation))
-        start = settings.value(kLastLocation).toString();
+    if (settings.contains(kEditorsLastLocation))
+        start = settings.value(kEditorsLastLocation).toString();
     // The modal dialog runs an event loop in which the panel may go.
     const QPointer<KelParam> alive(this);
     const QString path = QFileDialog::getOpenFileName(this, tr("Open File"), start, tr("File (*)"));
     if (!alive || path.isEmpty() || m_inDestruction)
         return;
-    settings.setValue(kLastLocation, path);
+    settings.setValue(kEditorsLastLocation, path);
     if (auto* string = static_cast<KelUtils::StringParameter*>(*parameter))
         writeEdit(parameter, [string, path] { return string->setValue(path); }, false);
 }

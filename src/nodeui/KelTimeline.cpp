@@ -25,13 +25,13 @@ namespace {
 
 constexpr int kMaxEndFrame = 65565;
 constexpr int kDefaultDuration = 1000;
-constexpr int kMaxNesting = 64;
+constexpr int kTimelineMaxNesting = 64;
 
 // The frames at which the nodes inside a graph (nested graphs' nodes too) that carry keys stand:
 // the frames of the animation the picture and the parameter panels show.
 void collectKeyedFrames(KelNodes::NodeGraph const* graph, QSet<int>& frames, int depth = 0)
 {
-    if (depth > kMaxNesting)
+    if (depth > kTimelineMaxNesting)
         return;
     for (KelNodes::Node* member : graph->nodes()) {
         if (KelNodes::NodeGraph const* sub = member->toNodeGraph()) {
@@ -47,7 +47,7 @@ void collectKeyedFrames(KelNodes::NodeGraph const* graph, QSet<int>& frames, int
 // Whether every container inside the graph stands at `frame`.
 bool membersStandAt(KelNodes::NodeGraph const* graph, int frame, int depth = 0)
 {
-    if (depth > kMaxNesting)
+    if (depth > kTimelineMaxNesting)
         return true;
     for (KelNodes::Node* member : graph->nodes()) {
         KelUtils::IParameterContainer const* container = member->paramContainer();
@@ -60,14 +60,14 @@ bool membersStandAt(KelNodes::NodeGraph const* graph, int frame, int depth = 0)
     return true;
 }
 
-QPixmap stylePixmap(const char* key)
+QPixmap timelinePixmap(const char* key)
 {
     return KelStyleConfig::instance()->value<QPixmap>(QLatin1String(key));
 }
 
 void dressButton(QAbstractButton* button, const char* pixmapKey, QString const& toolTip)
 {
-    button->setIcon(QIcon(stylePixmap(pixmapKey)));
+    button->setIcon(QIcon(timelinePixmap(pixmapKey)));
     button->setToolTip(toolTip); // own text
 }
 
@@ -84,7 +84,7 @@ KelTimeline::KelTimeline(QWidget* parent)
     dressButton(m_form->autoAnimationTB, "timelineAutoAnimation", tr("Auto Animation"));
     dressButton(m_form->addKeyframeTB, "timelineAddKeyframe", tr("Add Keyframe"));
     dressButton(m_form->removeKeyframeTB, "timelineRemoveKeyframe", tr("Remove Keyframe"));
-    m_form->durationLabel->setPixmap(stylePixmap("timelineDuration"));
+    m_form->durationLabel->setPixmap(timelinePixmap("timelineDuration"));
     m_form->firstFrameSB->setToolTip(tr("First frame"));
     m_form->currentFrameSB->setToolTip(tr("Current frame"));
     m_form->endFrameSB->setToolTip(tr("End frame"));

@@ -20,24 +20,24 @@ constexpr double kScaleLeft = 7.0;
 // frame shows nothing and would cost a long loop.
 constexpr double kMaxVisibleFrames = 1.0e7;
 
-KelStyleConfig const* styleStore()
+KelStyleConfig const* widgetStyleStore()
 {
     return KelStyleConfig::instance();
 }
 
-QColor styleColor(const char* key)
+QColor widgetStyleColor(const char* key)
 {
-    return styleStore()->value<QColor>(QLatin1String(key));
+    return widgetStyleStore()->value<QColor>(QLatin1String(key));
 }
 
-QPen stylePen(const char* key)
+QPen widgetStylePen(const char* key)
 {
-    return styleStore()->value<QPen>(QLatin1String(key));
+    return widgetStyleStore()->value<QPen>(QLatin1String(key));
 }
 
-QPixmap stylePixmap(const char* key)
+QPixmap widgetStylePixmap(const char* key)
 {
-    return styleStore()->value<QPixmap>(QLatin1String(key));
+    return widgetStyleStore()->value<QPixmap>(QLatin1String(key));
 }
 
 int labelStep(double pixelsPerFrame)
@@ -110,7 +110,7 @@ bool KelTimelineWidget::scaleIsUsable() const
 
 int KelTimelineWidget::barTopFor(int height) const
 {
-    return height - 2 - stylePixmap("timelineMovebar").height();
+    return height - 2 - widgetStylePixmap("timelineMovebar").height();
 }
 
 void KelTimelineWidget::fillRectWithPixmap(QPainter* painter, QRect const& rect,
@@ -135,20 +135,20 @@ void KelTimelineWidget::paintEvent(QPaintEvent*)
     const int h = height();
     m_usableWidth = w - 4;
     QPainter painter(this);
-    painter.setFont(styleStore()->value<QFont>(QStringLiteral("KelTimeline.timelineFont")));
-    painter.fillRect(rect(), styleColor("KelTimeline.fillColor"));
+    painter.setFont(widgetStyleStore()->value<QFont>(QStringLiteral("KelTimeline.timelineFont")));
+    painter.fillRect(rect(), widgetStyleColor("KelTimeline.fillColor"));
 
-    painter.setPen(stylePen("KelTimeline.borderPen"));
+    painter.setPen(widgetStylePen("KelTimeline.borderPen"));
     painter.drawLine(0, 0, w, 0);
     painter.drawLine(0, 0, 0, h - 1);
     painter.drawLine(w - 1, 0, w - 1, h - 1);
     painter.drawLine(7, 15, w - 1, 15);
-    painter.setPen(stylePen("KelTimeline.borderPen2"));
+    painter.setPen(widgetStylePen("KelTimeline.borderPen2"));
     painter.drawLine(1, h - 1, w - 1, h - 1);
     painter.drawLine(1, 1, w - 2, 1);
     painter.drawLine(1, 1, 1, h - 1);
 
-    const QPixmap track = stylePixmap("timelineMovebarBackground");
+    const QPixmap track = widgetStylePixmap("timelineMovebarBackground");
     fillRectWithPixmap(&painter, QRect(QPoint(2, h - track.height() - 1), QPoint(w - 2, h - 2)),
                        &track);
 
@@ -159,9 +159,9 @@ void KelTimelineWidget::paintEvent(QPaintEvent*)
     const double s = m_pixelsPerFrame;
 
     // Move bar.
-    const QPixmap left = stylePixmap("timelineLeftScalebar");
-    const QPixmap middle = stylePixmap("timelineMovebar");
-    const QPixmap right = stylePixmap("timelineRightScalebar");
+    const QPixmap left = widgetStylePixmap("timelineLeftScalebar");
+    const QPixmap middle = widgetStylePixmap("timelineMovebar");
+    const QPixmap right = widgetStylePixmap("timelineRightScalebar");
     m_leftCapWidth = left.width();
     m_rightCapWidth = right.width();
     m_minimumBarLength = left.width() + middle.width() + right.width();
@@ -186,15 +186,15 @@ void KelTimelineWidget::paintEvent(QPaintEvent*)
     int last = frame;
     while (x < w - 2) {
         if (frame % step == 0) {
-            painter.setPen(stylePen("KelTimeline.frameLinePen"));
+            painter.setPen(widgetStylePen("KelTimeline.frameLinePen"));
             painter.drawLine(QLineF(x, 15, x, 26));
             if (frame <= frames) {
-                painter.setPen(stylePen("KelTimeline.textPen"));
+                painter.setPen(widgetStylePen("KelTimeline.textPen"));
                 painter.drawText(QRectF(x - 19, 2, 40, 13), Qt::AlignCenter, QString::number(frame));
             }
         } else if (frame % minorStep == 0) {
             if (int(x) > lastMinor + 1) {
-                painter.setPen(stylePen("KelTimeline.frameLinePen"));
+                painter.setPen(widgetStylePen("KelTimeline.frameLinePen"));
                 painter.drawLine(int(x), 20, int(x), 26);
             }
             lastMinor = x;
@@ -206,7 +206,7 @@ void KelTimelineWidget::paintEvent(QPaintEvent*)
     m_lastVisibleFrame = last;
 
     // The bar's numbers label the visible range.
-    painter.setPen(stylePen("KelTimeline.textMovebarPen"));
+    painter.setPen(widgetStylePen("KelTimeline.textMovebarPen"));
     painter.drawText(middleRect, Qt::AlignLeft | Qt::AlignVCenter,
                      QString::number(m_firstVisibleFrame));
     painter.drawText(middleRect, Qt::AlignRight | Qt::AlignVCenter,
@@ -223,7 +223,7 @@ void KelTimelineWidget::drawMarker(QPainter* painter, int frame, bool isKey, boo
     const QString text = QString::number(frame);
     const QRect bounds = painter->fontMetrics().boundingRect(text);
     if (frame >= m_firstVisibleFrame && frame <= m_lastVisibleFrame) {
-        const QColor color = styleColor(isKey ? "KelTimeline.keyMarkerColor"
+        const QColor color = widgetStyleColor(isKey ? "KelTimeline.keyMarkerColor"
                                               : "KelTimeline.currentFrameColor");
         const int x = int((frame - m_firstVisibleFrame) * m_pixelsPerFrame + kScaleLeft);
         painter->setPen(color);
@@ -235,7 +235,7 @@ void KelTimelineWidget::drawMarker(QPainter* painter, int frame, bool isKey, boo
         painter->drawLine(x, 1, x, 30);
         painter->drawLine(x + 1, 1, x + 1, 30);
         const QRect box(QPoint(x + 2, 1), QPoint(x + 5 + bounds.width(), bounds.height() + 4));
-        painter->fillRect(box, styleColor("KelTimeline.markerBackgroundColor"));
+        painter->fillRect(box, widgetStyleColor("KelTimeline.markerBackgroundColor"));
         painter->drawRect(box);
         painter->drawText(box, Qt::AlignCenter, text);
         return;
@@ -243,8 +243,8 @@ void KelTimelineWidget::drawMarker(QPainter* painter, int frame, bool isKey, boo
     if (isKey)
         return;
     const int t = bounds.width() - 1;
-    const QColor background = styleColor("KelTimeline.markerBackgroundColor");
-    painter->setPen(styleColor("KelTimeline.currentFrameHiddenBorderColor"));
+    const QColor background = widgetStyleColor("KelTimeline.markerBackgroundColor");
+    painter->setPen(widgetStyleColor("KelTimeline.currentFrameHiddenBorderColor"));
     if (frame > m_lastVisibleFrame) {
         painter->drawLine(w - 1, 1, w - 1, 15);
         painter->drawLine(w - 1, 1, w - 7 - t, 1);
@@ -255,7 +255,7 @@ void KelTimelineWidget::drawMarker(QPainter* painter, int frame, bool isKey, boo
         painter->fillRect(box, background);
         painter->setPen(background);
         painter->drawRect(box);
-        painter->setPen(styleColor("KelTimeline.currentFrameColor"));
+        painter->setPen(widgetStyleColor("KelTimeline.currentFrameColor"));
         painter->drawText(box.translated(4, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
     } else {
         painter->drawLine(2, 1, 2, 15);
@@ -267,7 +267,7 @@ void KelTimelineWidget::drawMarker(QPainter* painter, int frame, bool isKey, boo
         painter->fillRect(box, background);
         painter->setPen(background);
         painter->drawRect(box);
-        painter->setPen(styleColor("KelTimeline.currentFrameColor"));
+        painter->setPen(widgetStyleColor("KelTimeline.currentFrameColor"));
         painter->drawText(box, Qt::AlignRight | Qt::AlignVCenter, text);
     }
 }

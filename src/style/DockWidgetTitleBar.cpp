@@ -18,12 +18,12 @@
 
 namespace {
 
-QColor styleColor(const char* key)
+QColor titleBarColor(const char* key)
 {
     return KelStyleConfig::instance()->value<QColor>(QLatin1String(key));
 }
 
-QLinearGradient styleGradient(const char* key)
+QLinearGradient titleBarGradient(const char* key)
 {
     return KelStyleConfig::instance()->value<QLinearGradient>(QLatin1String(key));
 }
@@ -170,7 +170,7 @@ void DockWidgetTitleBar::paintWindowLook(QPainter& painter)
     const int w = width();
     const int h = height();
     const QRect r(0, 0, w, h - 1);
-    QLinearGradient gradient = styleGradient("DockWidgetTitleBar.floating.backgroundGradient");
+    QLinearGradient gradient = titleBarGradient("DockWidgetTitleBar.floating.backgroundGradient");
     gradient.setStart(0, 0);
     gradient.setFinalStop(0, h - 2);
     painter.fillRect(r, QBrush(gradient));
@@ -178,7 +178,7 @@ void DockWidgetTitleBar::paintWindowLook(QPainter& painter)
     const QWidget* parent = parentWidget();
     if (!parent)
         return;
-    painter.setPen(styleColor("DockWidgetTitleBar.floating.fontColor"));
+    painter.setPen(titleBarColor("DockWidgetTitleBar.floating.fontColor"));
     const QString title = fontMetrics().elidedText(parent->windowTitle(), Qt::ElideRight, w - 50);
     painter.drawText(r.adjusted(25, 0, -25, 0), Qt::AlignVCenter | Qt::AlignLeft, title);
 }
@@ -190,18 +190,18 @@ void DockWidgetTitleBar::paintDockedLook(QPainter& painter)
     const int top = underBar() ? -1 : 0;
     const QRect r(QPoint(0, top), QPoint(w - 1, h - 1));
 
-    painter.fillRect(r, styleColor("DockWidgetTitleBar.backgroundColor"));
-    painter.setPen(styleColor("DockWidgetTitleBar.bottomBorderColor"));
+    painter.fillRect(r, titleBarColor("DockWidgetTitleBar.backgroundColor"));
+    painter.setPen(titleBarColor("DockWidgetTitleBar.bottomBorderColor"));
     painter.drawLine(0, h - 2, w - 2, h - 2);
-    painter.setPen(styleColor("DockWidgetTitleBar.bottomBorderColor2"));
+    painter.setPen(titleBarColor("DockWidgetTitleBar.bottomBorderColor2"));
     painter.drawLine(0, h - 1, w - 2, h - 1);
 
-    QLinearGradient gradient = styleGradient("DockWidgetTitleBar.backgroundGradient");
+    QLinearGradient gradient = titleBarGradient("DockWidgetTitleBar.backgroundGradient");
     gradient.setStart(0, 1);
     gradient.setFinalStop(0, h - 3);
     painter.fillRect(QRect(QPoint(1, top + 1), QPoint(w - 2, h - 3)), QBrush(gradient));
 
-    painter.setPen(styleColor("DockWidgetTitleBar.fontColor"));
+    painter.setPen(titleBarColor("DockWidgetTitleBar.fontColor"));
     auto* dock = qobject_cast<QDockWidget*>(parentWidget());
     if (!dock)
         return; // in a tool bar: no arrow, no title

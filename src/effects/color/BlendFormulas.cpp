@@ -150,7 +150,7 @@ constexpr ModeFormula kModes[ModeCount] = {
     {"Luminosity", Kind::Model, nullptr, nullptr, {From::Background, From::Background, From::Foreground, GreyRule::None}},
 };
 
-int channel(unsigned int colour, int shift)
+int channelAt(unsigned int colour, int shift)
 {
     return static_cast<int>((colour >> shift) & 0xFFu);
 }
@@ -162,8 +162,8 @@ unsigned int pack(int r, int g, int b)
 
 unsigned int byteEffect(int (*formula)(int, int), unsigned int bg, unsigned int fg)
 {
-    return pack(formula(channel(bg, 16), channel(fg, 16)), formula(channel(bg, 8), channel(fg, 8)),
-                formula(channel(bg, 0), channel(fg, 0)));
+    return pack(formula(channelAt(bg, 16), channelAt(fg, 16)), formula(channelAt(bg, 8), channelAt(fg, 8)),
+                formula(channelAt(bg, 0), channelAt(fg, 0)));
 }
 
 // Through the classic colour arithmetic: channels read as fractions, the result stored as 16-bit
@@ -224,9 +224,9 @@ unsigned int blend(int mode, unsigned int background, unsigned int foreground, u
 
     if (formula.kind == Kind::Normal) {
         const double wf = opacity / 255.0;
-        return pack(mixNormal(channel(background, 16), channel(foreground, 16), wf),
-                    mixNormal(channel(background, 8), channel(foreground, 8), wf),
-                    mixNormal(channel(background, 0), channel(foreground, 0), wf));
+        return pack(mixNormal(channelAt(background, 16), channelAt(foreground, 16), wf),
+                    mixNormal(channelAt(background, 8), channelAt(foreground, 8), wf),
+                    mixNormal(channelAt(background, 0), channelAt(foreground, 0), wf));
     }
 
     unsigned int effect = 0;
@@ -246,9 +246,9 @@ unsigned int blend(int mode, unsigned int background, unsigned int foreground, u
     }
 
     const double wb = (255 - opacity) / 255.0;
-    return pack(mixEffect(channel(background, 16), channel(effect, 16), wb),
-                mixEffect(channel(background, 8), channel(effect, 8), wb),
-                mixEffect(channel(background, 0), channel(effect, 0), wb));
+    return pack(mixEffect(channelAt(background, 16), channelAt(effect, 16), wb),
+                mixEffect(channelAt(background, 8), channelAt(effect, 8), wb),
+                mixEffect(channelAt(background, 0), channelAt(effect, 0), wb));
 }
 
 bool perChannel(int mode)

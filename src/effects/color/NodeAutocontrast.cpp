@@ -1,6 +1,7 @@
 #include "effects/color/NodeAutocontrast.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/ParallelRows.h"
 #include "effects/RowSweepHint.h"
 #include "effects/VyxNodeGraph.h"
@@ -22,15 +23,6 @@ using namespace KelUtils;
 KelNodes::NodeDescriptor NodeAutocontrast::m_descriptor{
     QStringLiteral("operator.autocontrast"), QUuid(QStringLiteral("cb747dc6-1914-4b2e-8d12-55a28e2d7681")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Autocontrast")), QString(), &NodeAutocontrast::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeAutocontrast::NodeAutocontrast(int id)
     : NodeOf(id)

@@ -1,6 +1,7 @@
 #include "effects/color/NodeAutolevels.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/ParallelRows.h"
 #include "effects/RowSweepHint.h"
 #include "effects/Histogram.h"
@@ -32,12 +33,7 @@ KelNodes::NodeDescriptor NodeAutolevels::m_descriptor{
 
 namespace {
 
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-const ListItem modeItems[] = {
+const ListItem autolevelsModes[] = {
     {NodeAutolevels::Default, QStringLiteral("Default")},
     {NodeAutolevels::Custom, QStringLiteral("Custom")},
 };
@@ -67,7 +63,7 @@ NodeAutolevels::NodeAutolevels(int id)
     auto* c = &m_container;
     c->paramLists().append(ParameterList{"basic", true, {
         new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),
-        new ListParameter("mode", tr("Mode:"), c, &m_mode, modeItems, 2, Default, 5),
+        new ListParameter("mode", tr("Mode:"), c, &m_mode, autolevelsModes, 2, Default, 5),
         m_thresholdParam = new NumGroupParameter<float>("Threshold Factor", tr("Threshold:"), c, &m_threshold, 1, 0.01f, 5.0f, DEFAULT_THRESHOLD, true, 5),
     }});
     m_thresholdParam->setDisplayFlagZero(Parameter::DisplayEnabled);

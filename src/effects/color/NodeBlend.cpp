@@ -3,6 +3,7 @@
 #include "effects/Base1DGenerator.h"
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
+#include "effects/NodeText.h"
 #include "effects/color/BlendFormulas.h"
 #include "effects/SpanBuffer.h"
 #include "params/ColorParameter.h"
@@ -29,12 +30,7 @@ KelNodes::NodeDescriptor NodeBlend::m_descriptor{
 
 namespace {
 
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-QList<ListItem> modeItems()
+QList<ListItem> blendModeItems()
 {
     QList<ListItem> items;
     for (int mode = 0; mode < BlendFormulas::ModeCount; ++mode)
@@ -53,7 +49,7 @@ NodeBlend::NodeBlend(int uid)
     m_opacityTerminal = addTerminal(QStringLiteral("opacity"), 2u, 0u);
     addTerminal(QStringLiteral("rgb"), 0u, 5u);
 
-    const QList<ListItem> items = modeItems();
+    const QList<ListItem> items = blendModeItems();
     auto* c = &m_container;
     c->paramLists().append(ParameterList{"basic", true, {
         new GroupBoxParameter("basicsBox", tr("Basics"), c, 1),

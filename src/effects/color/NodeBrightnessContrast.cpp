@@ -2,6 +2,7 @@
 
 #include "effects/ClassicColor.h"
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/NodeValueUtils.h"
 #include "effects/SpanBuffer.h"
 #include "effects/VyxTerminal.h"
@@ -24,15 +25,6 @@ KelNodes::NodeDescriptor NodeBrightnessContrast::m_descriptor{
     QUuid(QStringLiteral("5a4a7be6-7a00-4364-8786-26e2bb3b1102")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Brightness/contrast")), QString(),
     &NodeBrightnessContrast::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 int contrastChannel(int c, double k)
 {

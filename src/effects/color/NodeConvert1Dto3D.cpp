@@ -2,6 +2,7 @@
 
 #include "effects/Base1DGenerator.h"
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/VyxTerminal.h"
 #include "effects/color/ColorChannel.h"
 #include "params/GroupBoxParameter.h"
@@ -22,15 +23,6 @@ KelNodes::NodeDescriptor NodeConvert1Dto3D::m_descriptor{
     QUuid(QStringLiteral("0ff6a076-ea8e-4c74-a51c-2e3a5ec43f8b")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Convert 1D to 3D")), QString(),
     &NodeConvert1Dto3D::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeConvert1Dto3D::NodeConvert1Dto3D(int id)
     : NodeOf(id)

@@ -1,6 +1,7 @@
 #include "effects/color/NodeConvert3Dto1D.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/VyxTerminal.h"
 #include "effects/color/ColorChannel.h"
 #include "params/GroupBoxParameter.h"
@@ -21,15 +22,6 @@ KelNodes::NodeDescriptor NodeConvert3Dto1D::m_descriptor{
     QUuid(QStringLiteral("8f73ad54-adad-4d8d-bd5c-50e381f05796")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Convert 3D to 1D")), QString(),
     &NodeConvert3Dto1D::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeConvert3Dto1D::NodeConvert3Dto1D(int id)
     : NodeOf(id)

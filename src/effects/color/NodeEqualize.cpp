@@ -2,6 +2,7 @@
 
 #include "effects/GeneratorLookup.h"
 #include "effects/Histogram.h"
+#include "effects/NodeText.h"
 #include "effects/ParallelRows.h"
 #include "effects/RowSweepHint.h"
 #include "effects/VyxNodeGraph.h"
@@ -25,15 +26,6 @@ using namespace KelUtils;
 KelNodes::NodeDescriptor NodeEqualize::m_descriptor{
     QStringLiteral("operator.equalize"), QUuid(QStringLiteral("b3f83011-fe9a-410f-835b-301928dd0b8f")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Equalize")), QString(), &NodeEqualize::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeEqualize::NodeEqualize(int id)
     : NodeOf(id)

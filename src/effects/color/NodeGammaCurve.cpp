@@ -1,5 +1,6 @@
 #include "effects/color/NodeGammaCurve.h"
 
+#include "effects/NodeText.h"
 #include "effects/NodeValueUtils.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
@@ -20,13 +21,8 @@ KelNodes::NodeDescriptor NodeGammaCurve::m_descriptor{
 
 namespace {
 
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
 // Input terminals and the parameters they stand in for share these names.
-char const* const inputNames[] = {"Gamma", "Start", "End", "Minimum", "Maximum"};
+char const* const gammaInputNames[] = {"Gamma", "Start", "End", "Minimum", "Maximum"};
 
 } // namespace
 
@@ -35,7 +31,7 @@ NodeGammaCurve::NodeGammaCurve(int id)
     , m_container(m_descriptor.typeId, QString(), this)
     , m_curve(1.0, 0.0, 1.0, 0.0, 1.0)
 {
-    for (char const* name : inputNames)
+    for (char const* name : gammaInputNames)
         addTerminal(QString::fromLatin1(name), 2u, 0u);
     addTerminal(QStringLiteral("rgb"), 0u, 9u);
 
@@ -81,7 +77,7 @@ void NodeGammaCurve::paramChanged(Parameter* /*changed*/)
 Parameter* NodeGammaCurve::parameterOfInput(QString const& terminalName) const
 {
     for (int i = 0; i < 5; ++i) {
-        if (terminalName == QLatin1String(inputNames[i]))
+        if (terminalName == QLatin1String(gammaInputNames[i]))
             return m_param[i];
     }
     return nullptr;

@@ -2,6 +2,7 @@
 
 #include "effects/ClassicColor.h"
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/VyxTerminal.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
@@ -19,15 +20,6 @@ using namespace KelUtils;
 KelNodes::NodeDescriptor NodeHSV::m_descriptor{
     QStringLiteral("operator.hsv"), QUuid(QStringLiteral("0439d18f-779c-4657-9434-6fc51db08b8d")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "HSV")), QString(), &NodeHSV::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeHSV::NodeHSV(int id)
     : NodeOf(id)

@@ -1,5 +1,6 @@
 #include "effects/color/NodeHSY.h"
 
+#include "effects/NodeText.h"
 #include "effects/NodeValueUtils.h"
 #include "effects/color/HSYColor.h"
 #include "params/GroupBoxParameter.h"
@@ -20,11 +21,6 @@ KelNodes::NodeDescriptor NodeHSY::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "HSY")), QString(), &NodeHSY::create};
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 // Held to 0..1 upper bound first, so a NaN ends at 0.
 double unitClamp(double x)

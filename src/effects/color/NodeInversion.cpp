@@ -1,6 +1,7 @@
 #include "effects/color/NodeInversion.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/VyxTerminal.h"
 
 #include <QCoreApplication>
@@ -15,15 +16,6 @@ using namespace KelUtils;
 KelNodes::NodeDescriptor NodeInversion::m_descriptor{
     QStringLiteral("operator.inversion"), QUuid(QStringLiteral("21051af5-3c09-487b-ab7b-e4a35fdff084")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Inversion")), QString(), &NodeInversion::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeInversion::NodeInversion(int id)
     : NodeOf(id)

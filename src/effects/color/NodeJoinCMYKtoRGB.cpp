@@ -19,7 +19,7 @@ KelNodes::NodeDescriptor NodeJoinCMYKtoRGB::m_descriptor{
 
 namespace {
 
-char const* const inputNames[] = {"c", "m", "y", "k"};
+char const* const cmykInputNames[] = {"c", "m", "y", "k"};
 
 // Each RGB byte of fromCmyk(c, m, y, k, 0).rgba() depends on its own CMY byte and on k alone:
 // the byte of every pair (k, c), made by that very conversion.
@@ -36,7 +36,7 @@ unsigned int rgbOfCmyk(unsigned int c, unsigned int m, unsigned int y, unsigned 
 NodeJoinCMYKtoRGB::NodeJoinCMYKtoRGB(int id)
     : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
-    , m_inputs(inputNames, InputCount)
+    , m_inputs(cmykInputNames, InputCount)
 {
     m_inputs.addTerminals(this);
     addTerminal(QStringLiteral("rgb"), 0u, 4u);

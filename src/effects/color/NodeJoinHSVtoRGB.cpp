@@ -19,14 +19,14 @@ KelNodes::NodeDescriptor NodeJoinHSVtoRGB::m_descriptor{
 
 namespace {
 
-char const* const inputNames[] = {"h", "s", "v"};
+char const* const hsvInputNames[] = {"h", "s", "v"};
 
 } // namespace
 
 NodeJoinHSVtoRGB::NodeJoinHSVtoRGB(int id)
     : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
-    , m_inputs(inputNames, InputCount)
+    , m_inputs(hsvInputNames, InputCount)
 {
     m_inputs.addTerminals(this);
     addTerminal(QStringLiteral("rgb"), 0u, 4u);

@@ -17,14 +17,14 @@ KelNodes::NodeDescriptor NodeJoinHSY::m_descriptor{
 
 namespace {
 
-char const* const inputNames[] = {"h", "s", "y"};
+char const* const hsyInputNames[] = {"h", "s", "y"};
 
 } // namespace
 
 NodeJoinHSY::NodeJoinHSY(int id)
     : NodeOf(id)
     , m_container(m_descriptor.typeId, QString(), this)
-    , m_inputs(inputNames, InputCount)
+    , m_inputs(hsyInputNames, InputCount)
 {
     m_inputs.addTerminals(this);
     addTerminal(QStringLiteral("rgb"), 0u, 4u);

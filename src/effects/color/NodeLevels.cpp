@@ -3,6 +3,7 @@
 #include "effects/Base1DGenerator.h"
 #include "effects/ClassicColor.h"
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/NodeValueUtils.h"
 #include "effects/SettingSpan.h"
 #include "effects/VyxTerminal.h"
@@ -28,12 +29,7 @@ KelNodes::NodeDescriptor NodeLevels::m_descriptor{
 
 namespace {
 
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-char const* const inputNames[] = {"black point", "white point", "gamma"};
+char const* const levelsInputNames[] = {"black point", "white point", "gamma"};
 
 // The table's rule, per pixel: gamma clamped to -100..100; negative darkens, positive
 // brightens, 0 gives 1; -100 gives infinity.
@@ -77,7 +73,7 @@ GammaBytes const& gammaBytes()
 }
 
 // Rows are read in pieces of this many pixels, so the inputs' spans fit on the stack.
-constexpr int kPiece = 128;
+constexpr int kLevelsPiece = 128;
 
 } // namespace
 
@@ -183,10 +179,10 @@ void NodeLevels::linkedSpan3(int y, int x, int count, unsigned int* out) const
     GammaBytes const& gamma = gammaBytes();
     auto asInt = [](unsigned int byte) { return int(byte); };
     auto powerOf = [&gamma](unsigned int byte) { return gamma.forGamma(int(byte)); };
-    int white[kPiece], black[kPiece];
-    unsigned char const* power[kPiece];
-    for (int start = 0; start < count; start += kPiece) {
-        const int n = std::min(kPiece, count - start);
+    int white[kLevelsPiece], black[kLevelsPiece];
+    unsigned char const* power[kLevelsPiece];
+    for (int start = 0; start < count; start += kLevelsPiece) {
+        const int n = std::min(kLevelsPiece, count - start);
         settingSpan(m_input[WhitePoint], m_whitePoint, y, x + start, n, white, asInt);
         settingSpan(m_input[BlackPoint], m_blackPoint, y, x + start, n, black, asInt);
         settingSpan(m_input[Gamma], gamma.forGamma(m_gamma), y, x + start, n, power, powerOf);
@@ -213,7 +209,7 @@ void NodeLevels::paramChanged(Parameter* changed)
 int NodeLevels::inputIndex(QString const& terminalName)
 {
     for (int i = 0; i < InputCount; ++i) {
-        if (terminalName == QLatin1String(inputNames[i]))
+        if (terminalName == QLatin1String(levelsInputNames[i]))
             return i;
     }
     return -1;

@@ -2,6 +2,7 @@
 
 #include "effects/ClassicColor.h"
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/NodeValueUtils.h"
 #include "effects/VyxTerminal.h"
 #include "params/GroupBoxParameter.h"
@@ -24,15 +25,6 @@ KelNodes::NodeDescriptor NodeLogarithmicCorrection::m_descriptor{
     QUuid(QStringLiteral("00ac9fc2-78dd-457a-8d1a-00d1b77c43fa")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Logarithmic Correction")), QString(),
     &NodeLogarithmicCorrection::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeLogarithmicCorrection::NodeLogarithmicCorrection(int id, QString const& name, VyxNodeGraph* graph)
     : NodeOf(id, name, graph)

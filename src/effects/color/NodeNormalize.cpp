@@ -1,6 +1,7 @@
 #include "effects/color/NodeNormalize.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/ParallelRows.h"
 #include "effects/RowSweepHint.h"
 #include "effects/VyxNodeGraph.h"
@@ -23,15 +24,6 @@ using namespace KelUtils;
 KelNodes::NodeDescriptor NodeNormalize::m_descriptor{
     QStringLiteral("operator.normalize"), QUuid(QStringLiteral("d806d9e3-e4f0-433e-a3a4-133351a103c4")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Normalize")), QString(), &NodeNormalize::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeNormalize::NodeNormalize(int id)
     : NodeOf(id)

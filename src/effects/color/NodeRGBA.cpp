@@ -1,5 +1,6 @@
 #include "effects/color/NodeRGBA.h"
 
+#include "effects/NodeText.h"
 #include "params/GroupBoxParameter.h"
 #include "params/NumGroupParameter.h"
 #include "params/ParameterList.h"
@@ -18,11 +19,6 @@ KelNodes::NodeDescriptor NodeRGBA::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "RGBA")), QString(), &NodeRGBA::create};
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 unsigned int offsetByte(unsigned int value, int offset)
 {

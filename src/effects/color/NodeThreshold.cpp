@@ -3,6 +3,7 @@
 #include "effects/Base1DGenerator.h"
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
+#include "effects/NodeText.h"
 #include "effects/NodeValueUtils.h"
 #include "effects/SettingSpan.h"
 #include "effects/VyxTerminal.h"
@@ -26,12 +27,7 @@ KelNodes::NodeDescriptor NodeThreshold::m_descriptor{
 
 namespace {
 
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-char const* const inputNames[] = {"threshold", "smooth", "low", "high"};
+char const* const thresholdInputNames[] = {"threshold", "smooth", "low", "high"};
 
 // The percentage an input byte stands for, for every byte.
 struct PercentOfByte
@@ -56,7 +52,7 @@ int percentOf(Base1DGenerator const* input, QPoint const& point)
 }
 
 // Rows are read in pieces of this many pixels, so the inputs' spans fit on the stack.
-constexpr int kPiece = 128;
+constexpr int kThresholdPiece = 128;
 
 } // namespace
 
@@ -124,10 +120,10 @@ void NodeThreshold::linkedSpan3(int y, int x, int count, unsigned int* out) cons
     auto percentOfByte = [percent](unsigned int byte) { return percent[byte]; };
     const unsigned int low = linearColorToRgb(m_low);
     const unsigned int high = linearColorToRgb(m_high);
-    int threshold[kPiece], smooth[kPiece];
-    unsigned int lows[kPiece], highs[kPiece];
-    for (int start = 0; start < count; start += kPiece) {
-        const int n = std::min(kPiece, count - start);
+    int threshold[kThresholdPiece], smooth[kThresholdPiece];
+    unsigned int lows[kThresholdPiece], highs[kThresholdPiece];
+    for (int start = 0; start < count; start += kThresholdPiece) {
+        const int n = std::min(kThresholdPiece, count - start);
         settingSpan(m_threshold1D, m_threshold, y, x + start, n, threshold, percentOfByte);
         settingSpan(m_smooth1D, m_smooth, y, x + start, n, smooth, percentOfByte);
         if (m_low3D)
@@ -197,7 +193,7 @@ unsigned int NodeThreshold::mixByBrightness(unsigned int c, int smooth, int thre
 int NodeThreshold::inputIndex(QString const& terminalName)
 {
     for (int i = 0; i < InputCount; ++i) {
-        if (terminalName == QLatin1String(inputNames[i]))
+        if (terminalName == QLatin1String(thresholdInputNames[i]))
             return i;
     }
     return -1;

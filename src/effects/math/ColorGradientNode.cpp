@@ -2,6 +2,7 @@
 
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
+#include "effects/NodeText.h"
 #include "effects/NodeValueUtils.h"
 #include "effects/SpanBuffer.h"
 #include "effects/VyxNodeGraph.h"
@@ -27,11 +28,6 @@ namespace KelVyxNodes {
 using namespace KelUtils;
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 const ListItem rotateItems[] = {
     {0, QStringLiteral("0")},

@@ -2,6 +2,7 @@
 
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
+#include "effects/NodeText.h"
 #include "effects/SpanBuffer.h"
 #include "effects/VyxTerminal.h"
 #include "nodes/Terminal.h"
@@ -18,15 +19,6 @@
 namespace KelVyxNodes {
 
 using namespace KelUtils;
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 ColorOperandNode::ColorOperandNode(int id, KelNodes::NodeDescriptor const& descriptor,
                                    LinkedParameter linked)

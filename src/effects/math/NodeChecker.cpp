@@ -2,6 +2,7 @@
 
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
+#include "effects/NodeText.h"
 #include "effects/SpanBuffer.h"
 #include "effects/SpanGather.h"
 #include "effects/VyxNodeGraph.h"
@@ -27,11 +28,6 @@ KelNodes::NodeDescriptor NodeChecker::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Checker")), QString(), &NodeChecker::create};
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 // A side divided by a count, truncated; 0 (unused) on an undivided axis.
 int cellSize(int side, int count)

@@ -1,6 +1,7 @@
 #include "effects/math/NodeChromaticAberration.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/SpanBuffer.h"
 #include "effects/SpanGather.h"
 #include "effects/VyxNodeGraph.h"
@@ -26,11 +27,6 @@ KelNodes::NodeDescriptor NodeChromaticAberration::m_descriptor{
     &NodeChromaticAberration::create};
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 // A single-precision coordinate truncated towards zero and held inside 0..side - 1; held
 // before the conversion, which is undefined outside the int range.

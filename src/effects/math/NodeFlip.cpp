@@ -1,5 +1,6 @@
 #include "effects/math/NodeFlip.h"
 
+#include "effects/NodeText.h"
 #include "effects/SpanGather.h"
 
 #include "params/GroupBoxParameter.h"
@@ -22,11 +23,6 @@ KelNodes::NodeDescriptor NodeFlip::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Flip")), QString(), &NodeFlip::create};
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 // (side - 1) x |percent| / 100 in single precision; the quotient first.
 float scaledSide(int side, int percent)

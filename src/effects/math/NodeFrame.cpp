@@ -2,6 +2,7 @@
 
 #include "effects/GeneratorLookup.h"
 #include "effects/LinearColorBytes.h"
+#include "effects/NodeText.h"
 #include "effects/SpanBuffer.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
@@ -25,15 +26,6 @@ using namespace KelUtils;
 KelNodes::NodeDescriptor NodeFrame::m_descriptor{
     QStringLiteral("operator.frame"), QUuid(QStringLiteral("5fbdd53a-7cd5-46fb-9214-860eabbf5c77")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Frame")), QString(), &NodeFrame::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeFrame::NodeFrame(int id)
     : NodeOf(id, QStringLiteral("in"), QStringLiteral("out"))

@@ -1,6 +1,7 @@
 #include "effects/math/NodeLookup.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/SpanBuffer.h"
 #include "effects/SpanGather.h"
 #include "effects/VyxTerminal.h"
@@ -22,11 +23,6 @@ KelNodes::NodeDescriptor NodeLookup::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Deform")), QString(), &NodeLookup::create};
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 unsigned int channelSum(unsigned int c)
 {

@@ -1,6 +1,7 @@
 #include "effects/math/NodeNoiseReduction.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/NodeText.h"
 #include "effects/SpanBuffer.h"
 #include "effects/VyxNodeGraph.h"
 #include "effects/VyxTerminal.h"
@@ -41,11 +42,6 @@ namespace {
 
 constexpr int kMaxRadius = 4;
 constexpr int kMaxWindow = (2 * kMaxRadius + 1) * (2 * kMaxRadius + 1);
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 const ListItem modeItems[] = {
     {NodeNoiseReduction::Mean, QStringLiteral("Bilateral Smoothing")},

@@ -1,5 +1,6 @@
 #include "effects/math/NodeRotate.h"
 
+#include "effects/NodeText.h"
 #include "effects/SpanGather.h"
 
 #include "params/GroupBoxParameter.h"
@@ -19,15 +20,6 @@ using namespace KelUtils;
 KelNodes::NodeDescriptor NodeRotate::m_descriptor{
     QStringLiteral("operator.rotate"), QUuid(QStringLiteral("df0ed41c-9890-4b95-a5e1-0f35e19999ec")),
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Rotate")), QString(), &NodeRotate::create};
-
-namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
-} // namespace
 
 NodeRotate::NodeRotate(int id)
     : NodeOf(id, QStringLiteral("rgbIn"), "NodeRotate")

@@ -1,5 +1,6 @@
 #include "effects/math/NodeTrigonometric.h"
 
+#include "effects/NodeText.h"
 #include "params/GroupBoxParameter.h"
 #include "params/ListParameter.h"
 #include "params/NumGroupParameter.h"
@@ -22,11 +23,6 @@ KelNodes::NodeDescriptor NodeTrigonometric::m_descriptor{
     QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Trigonometric Curve")), QString(), &NodeTrigonometric::create};
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 const ListItem functionItems[] = {
     {NodeTrigonometric::Sine, QStringLiteral("Sine")},

@@ -2,6 +2,7 @@
 
 #include "effects/BytePairTable.h"
 #include "effects/LinearColorBytes.h"
+#include "effects/NodeText.h"
 
 #include <QCoreApplication>
 #include <QUrl>
@@ -17,11 +18,6 @@ namespace KelVyxNodes {
 using namespace KelUtils;
 
 namespace {
-
-QString tr(char const* text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
 
 Color grey(unsigned char level)
 {

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int fileHeaderBytes = 14;
+constexpr int runLengthFileHeaderBytes = 14;
 
 // The file's bytes from an offset on, read a block at a time: a seek or a read a code would cost
 // a call each over millions of codes.
@@ -56,10 +56,10 @@ qint64 BitmapRunLengths::lastRowEnd(QIODevice& file)
 {
     if (!BitmapFileCheck::isBitmapFile(file))
         return -1;
-    const QByteArray head = HeaderRefusal::bytesAt(file, 0, fileHeaderBytes + 40);
-    if (head.size() < fileHeaderBytes + 40)
+    const QByteArray head = HeaderRefusal::bytesAt(file, 0, runLengthFileHeaderBytes + 40);
+    if (head.size() < runLengthFileHeaderBytes + 40)
         return -1;
-    const char* info = head.constData() + fileHeaderBytes;
+    const char* info = head.constData() + runLengthFileHeaderBytes;
     const quint32 infoBytes = qFromLittleEndian<quint32>(info);
     const qint32 height = qFromLittleEndian<qint32>(info + 8);
     const quint16 bits = qFromLittleEndian<quint16>(info + 14);

@@ -11,11 +11,11 @@
 
 namespace {
 
-const QString kind = QStringLiteral("JPEG file");
+const QString jpegKind = QStringLiteral("JPEG file");
 
-bool fail(QString* reason, const QString& text)
+bool failJpeg(QString* reason, const QString& text)
 {
-    return HeaderRefusal::damaged(reason, kind, text);
+    return HeaderRefusal::damaged(reason, jpegKind, text);
 }
 
 // Reads the file forward in blocks, so that the compressed data of a large picture is walked
@@ -187,7 +187,7 @@ bool JpegFileCheck::check(QIODevice& file, QString* reason, QSize* sides, qint64
     *heldOnOpen = 0;
     ByteWalker walker(file);
     if (walker.take(2) != QByteArray("\xff\xd8", 2))
-        return fail(reason, QStringLiteral("no start of picture"));
+        return failJpeg(reason, QStringLiteral("no start of picture"));
     bool framed = false;
     bool scanned = false;
     std::optional<FrameBlocks> blocks;
@@ -200,11 +200,11 @@ bool JpegFileCheck::check(QIODevice& file, QString* reason, QSize* sides, qint64
     for (;;) {
         uchar byte = 0;
         if (!walker.toNextFF() || !walker.next(&byte))
-            return fail(reason, scanned ? HeaderRefusal::endsEarly() : QStringLiteral("the header is cut short"));
+            return failJpeg(reason, scanned ? HeaderRefusal::endsEarly() : QStringLiteral("the header is cut short"));
         int marker = 0;
         do {
             if (!walker.next(&byte))
-                return fail(reason, HeaderRefusal::endsEarly());
+                return failJpeg(reason, HeaderRefusal::endsEarly());
             marker = byte;
         } while (marker == 0xff);
         // Stuffed zeros and restart markers stand inside compressed data.
@@ -214,59 +214,59 @@ bool JpegFileCheck::check(QIODevice& file, QString* reason, QSize* sides, qint64
             break;
         const QByteArray lengthBytes = walker.take(2);
         if (lengthBytes.size() < 2)
-            return fail(reason, HeaderRefusal::endsEarly());
+            return failJpeg(reason, HeaderRefusal::endsEarly());
         const int length = qFromBigEndian<quint16>(lengthBytes.constData());
         if (length < 2)
-            return fail(reason, QStringLiteral("a segment of %1 bytes").arg(length));
+            return failJpeg(reason, QStringLiteral("a segment of %1 bytes").arg(length));
         if (isFrame(marker)) {
             if (framed)
-                return fail(reason, QStringLiteral("a second frame header"));
+                return failJpeg(reason, QStringLiteral("a second frame header"));
             framed = true;
             const QByteArray frame = walker.take(length - 2);
             if (frame.size() < 6)
-                return fail(reason, QStringLiteral("the frame header is cut short"));
+                return failJpeg(reason, QStringLiteral("the frame header is cut short"));
             const int precision = uchar(frame.at(0));
             const qint64 height = qFromBigEndian<quint16>(frame.constData() + 1);
             const qint64 width = qFromBigEndian<quint16>(frame.constData() + 3);
             const int components = uchar(frame.at(5));
             if ((marker & 3) == 3 || (marker >= 0xc5 && marker <= 0xc7) || marker >= 0xcd)
-                return HeaderRefusal::unsupported(reason, kind, QStringLiteral("lossless or hierarchical coding (marker %1)")
+                return HeaderRefusal::unsupported(reason, jpegKind, QStringLiteral("lossless or hierarchical coding (marker %1)")
                                                                    .arg(marker, 2, 16));
             if (precision != 8)
-                return HeaderRefusal::unsupported(reason, kind, QStringLiteral("%1 bits a sample").arg(precision));
+                return HeaderRefusal::unsupported(reason, jpegKind, QStringLiteral("%1 bits a sample").arg(precision));
             if (components != 1 && components != 3 && components != 4)
-                return fail(reason, QStringLiteral("%1 components").arg(components));
+                return failJpeg(reason, QStringLiteral("%1 components").arg(components));
             if (frame.size() < 6 + components * 3)
-                return fail(reason, QStringLiteral("the frame header is cut short"));
+                return failJpeg(reason, QStringLiteral("the frame header is cut short"));
             QList<FrameBlocks::Component> sampled;
             for (int c = 0; c < components; ++c) {
                 const int sampling = uchar(frame.at(6 + c * 3 + 1));
                 if ((sampling >> 4) < 1 || (sampling >> 4) > 4 || (sampling & 15) < 1 || (sampling & 15) > 4)
-                    return fail(reason, QStringLiteral("sampling factors %1").arg(sampling, 2, 16));
+                    return failJpeg(reason, QStringLiteral("sampling factors %1").arg(sampling, 2, 16));
                 sampled.append({uchar(frame.at(6 + c * 3)), sampling >> 4, sampling & 15});
             }
             if (height == 0)
-                return HeaderRefusal::unsupported(reason, kind, QStringLiteral("a height given after the pixels"));
+                return HeaderRefusal::unsupported(reason, jpegKind, QStringLiteral("a height given after the pixels"));
             progressive = marker == 0xc2 || marker == 0xca;
             // A picture of several passes has its coefficients held whole (see heldOnOpen): two
             // bytes each, each component at its own sampling, at most some 8 bytes a pixel beside
             // the picture given, which the reader's limit for the pixels claimed holds at the cap.
             QString text;
             if (!HeaderRefusal::withinCap(width, height, components, &text))
-                return fail(reason, text);
+                return failJpeg(reason, text);
             blocks.emplace(width, height, sampled);
             *sides = QSize(int(width), int(height));
             continue;
         }
         if (marker == 0xda) {
             if (!framed)
-                return fail(reason, QStringLiteral("pixels before the frame header"));
+                return failJpeg(reason, QStringLiteral("pixels before the frame header"));
             scanned = true;
             const QByteArray header = walker.take(length - 2);
             if (header.size() < length - 2)
-                return fail(reason, HeaderRefusal::endsEarly());
+                return failJpeg(reason, HeaderRefusal::endsEarly());
             if (header.isEmpty() || header.size() < 1 + 2 * uchar(header.at(0)))
-                return fail(reason, QStringLiteral("a scan header of %1 bytes").arg(length));
+                return failJpeg(reason, QStringLiteral("a scan header of %1 bytes").arg(length));
             QList<int> ids;
             for (int c = 0; c < uchar(header.at(0)); ++c)
                 ids.append(uchar(header.at(1 + 2 * c)));
@@ -275,15 +275,15 @@ bool JpegFileCheck::check(QIODevice& file, QString* reason, QSize* sides, qint64
             ++scans;
             scanBlocks += blocks->scan(ids);
             if (scanBlocks > maxPasses * blocks->all())
-                return HeaderRefusal::unsupported(reason, kind, QStringLiteral("more than %1 passes over its pixels in its first %2 scans")
+                return HeaderRefusal::unsupported(reason, jpegKind, QStringLiteral("more than %1 passes over its pixels in its first %2 scans")
                                                                    .arg(maxPasses).arg(scans));
             continue;
         }
         if (!walker.skip(length - 2))
-            return fail(reason, scanned ? HeaderRefusal::endsEarly() : QStringLiteral("a segment past the end of the file"));
+            return failJpeg(reason, scanned ? HeaderRefusal::endsEarly() : QStringLiteral("a segment past the end of the file"));
     }
     if (!scanned)
-        return fail(reason, QStringLiteral("no pixels"));
+        return failJpeg(reason, QStringLiteral("no pixels"));
     if (wholeStore)
         *heldOnOpen = blocks->coefficientBytes();
     return true;

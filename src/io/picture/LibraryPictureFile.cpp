@@ -14,7 +14,7 @@
 
 namespace {
 
-bool namesTarga(QString const& path)
+bool pathNamesTarga(QString const& path)
 {
     const QString suffix = QFileInfo(path).suffix();
     return suffix.compare(QLatin1String("tga"), Qt::CaseInsensitive) == 0
@@ -37,7 +37,7 @@ bool isTiffOfPlanesApart(QString const& path)
     return ImageSignatures::matches("tiff", file.peek(ImageSignatures::headBytes)) && TiffFileCheck::planesApart(file);
 }
 
-void setReason(QString* reason, QString const& text)
+void setLibraryReason(QString* reason, QString const& text)
 {
     if (reason)
         *reason = text;
@@ -51,8 +51,8 @@ QImage LibraryPictureFile::read(QString const& path, QSize* fullSize, QString* r
     if (fullSize)
         *fullSize = QSize();
     const bool planesApart = isTiffOfPlanesApart(path);
-    if (!namesTarga(path) && !beginsAsPhotoshop(path) && !planesApart) {
-        setReason(reason, QStringLiteral("Not a Photoshop or Targa picture"));
+    if (!pathNamesTarga(path) && !beginsAsPhotoshop(path) && !planesApart) {
+        setLibraryReason(reason, QStringLiteral("Not a Photoshop or Targa picture"));
         return QImage();
     }
     ImageLibrary::initialise();
@@ -70,7 +70,7 @@ QImage LibraryPictureFile::read(QString const& path, QSize* fullSize, QString* r
     // Another kind under a Targa name is left to the readers of its own kind.
     if (information.formatName != "psd" && information.formatName != "targa"
         && !(planesApart && information.formatName == "tiff")) {
-        setReason(reason, QStringLiteral("Not a Photoshop or Targa picture"));
+        setLibraryReason(reason, QStringLiteral("Not a Photoshop or Targa picture"));
         return QImage();
     }
     if (beforeDecode)
@@ -80,7 +80,7 @@ QImage LibraryPictureFile::read(QString const& path, QSize* fullSize, QString* r
         return QImage();
     const QImage image = BitmapImage::adopt(bitmap);
     if (image.isNull()) {
-        setReason(reason, ImageLibrary::errorText(ImageLibrary::NoMemory));
+        setLibraryReason(reason, ImageLibrary::errorText(ImageLibrary::NoMemory));
         return image;
     }
     if (fullSize)

@@ -15,11 +15,11 @@
 
 namespace {
 
-const char signature[4] = {'\x76', '\x2f', '\x31', '\x01'};
+const char exrSignature[4] = {'\x76', '\x2f', '\x31', '\x01'};
 constexpr quint32 longNamesFlag = 0x400;
 constexpr quint32 multiPartFlag = 0x1000;
 
-void setReason(QString* reason, const QString& text)
+void setExrReason(QString* reason, const QString& text)
 {
     if (reason)
         *reason = QStringLiteral("Damaged OpenEXR file: %1").arg(text);
@@ -81,7 +81,7 @@ int rowsPerChunk(int compression)
 // Whether the table of chunk offsets that follows a single-part header, one entry a chunk of the
 // data window, fits in the file: sides that claim more chunks than the file could list lie.
 // The most bytes of pixels one byte of a compression's data stands for; 0 where no bound is known.
-double maxInflation(int compression)
+double maxExrInflation(int compression)
 {
     switch (compression) {
     case 0:
@@ -106,14 +106,14 @@ bool chunksHeld(QIODevice& file, qint64 version, qint64 tileWidth, qint64 tileHe
     const qint64 chunks = tiled ? ((width + tileWidth - 1) / tileWidth) * ((height + tileHeight - 1) / tileHeight)
                                 : (height + rowsPerChunk(compression) - 1) / rowsPerChunk(compression);
     if (chunks > (file.size() - file.pos()) / 8) {
-        setReason(reason, QStringLiteral("%1 x %2 pixels in %3 chunks, more than the file lists")
+        setExrReason(reason, QStringLiteral("%1 x %2 pixels in %3 chunks, more than the file lists")
                               .arg(width).arg(height).arg(chunks));
         return false;
     }
     // Pixels the compressed data could not hold are not in the file.
-    const double held = double(file.size() - file.pos()) * maxInflation(compression) + 4096;
-    if (maxInflation(compression) > 0 && double(width) * double(height) * pixelBytes > held) {
-        setReason(reason, QStringLiteral("the file ends before its pixel data"));
+    const double held = double(file.size() - file.pos()) * maxExrInflation(compression) + 4096;
+    if (maxExrInflation(compression) > 0 && double(width) * double(height) * pixelBytes > held) {
+        setExrReason(reason, QStringLiteral("the file ends before its pixel data"));
         return false;
     }
     // The table of chunks, and a chunk's pixels both as stored and undone, which the library
@@ -133,14 +133,14 @@ bool OpenExrFileCheck::isOpenExrFile(const QString& path)
 
 bool OpenExrFileCheck::isOpenExrFile(QIODevice& file)
 {
-    return file.seek(0) && file.read(4) == QByteArray(signature, 4);
+    return file.seek(0) && file.read(4) == QByteArray(exrSignature, 4);
 }
 
 bool OpenExrFileCheck::check(const QString& path, QString* reason)
 {
     QFile file;
     if (!KelUtils::RegularFileReader::open(path, -1, &file, nullptr)) {
-        setReason(reason, QStringLiteral("no signature"));
+        setExrReason(reason, QStringLiteral("no signature"));
         return false;
     }
     return check(file, reason);
@@ -156,13 +156,13 @@ bool OpenExrFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnO
 {
     *heldOnOpen = 0;
     CachedFileView file(device);
-    if (!file.seek(0) || file.read(4) != QByteArray(signature, 4)) {
-        setReason(reason, QStringLiteral("no signature"));
+    if (!file.seek(0) || file.read(4) != QByteArray(exrSignature, 4)) {
+        setExrReason(reason, QStringLiteral("no signature"));
         return false;
     }
     qint64 version = 0;
     if (!readInt32(file, &version)) {
-        setReason(reason, QStringLiteral("no version"));
+        setExrReason(reason, QStringLiteral("no version"));
         return false;
     }
     const int nameLimit = (version & longNamesFlag) ? 255 : 31;
@@ -177,7 +177,7 @@ bool OpenExrFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnO
     QSet<QByteArray> names;
     for (;;) {
         if (!readName(file, nameLimit, &name)) {
-            setReason(reason, QStringLiteral("attribute name cut off or too long"));
+            setExrReason(reason, QStringLiteral("attribute name cut off or too long"));
             return false;
         }
         if (name.isEmpty()) {
@@ -187,7 +187,7 @@ bool OpenExrFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnO
                                   heldOnOpen);
             char next = 0;
             if (!file.peek(&next, 1)) {
-                setReason(reason, QStringLiteral("headers cut off"));
+                setExrReason(reason, QStringLiteral("headers cut off"));
                 return false;
             }
             if (next == '\0')
@@ -197,17 +197,17 @@ bool OpenExrFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnO
         }
         // Which of two the library keeps is its own affair: an attribute stands once.
         if (names.contains(name)) {
-            setReason(reason, QStringLiteral("attribute \"%1\" given twice").arg(QString::fromLatin1(name)));
+            setExrReason(reason, QStringLiteral("attribute \"%1\" given twice").arg(QString::fromLatin1(name)));
             return false;
         }
         names.insert(name);
         qint64 size = 0;
         if (!readName(file, nameLimit, &type) || type.isEmpty() || !readInt32(file, &size)) {
-            setReason(reason, QStringLiteral("attribute \"%1\" cut off").arg(QString::fromLatin1(name)));
+            setExrReason(reason, QStringLiteral("attribute \"%1\" cut off").arg(QString::fromLatin1(name)));
             return false;
         }
         if (size < 0 || size > file.size() - file.pos()) {
-            setReason(reason, QStringLiteral("attribute \"%1\" of %2 bytes is larger than the file")
+            setExrReason(reason, QStringLiteral("attribute \"%1\" of %2 bytes is larger than the file")
                                   .arg(QString::fromLatin1(name))
                                   .arg(size));
             return false;
@@ -215,7 +215,7 @@ bool OpenExrFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnO
         // The library reads a value of a fixed size as that size, whatever size it is given.
         const qint64 natural = fixedSize(type);
         if (natural > 0 && size != natural) {
-            setReason(reason, QStringLiteral("attribute \"%1\" of %2 bytes for a value of %3")
+            setExrReason(reason, QStringLiteral("attribute \"%1\" of %2 bytes for a value of %3")
                                   .arg(QString::fromLatin1(name)).arg(size).arg(natural));
             return false;
         }
@@ -228,7 +228,7 @@ bool OpenExrFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnO
             width &= 0xffffffff;
             height &= 0xffffffff;
             if (size < 8 || width * height * 4 != size - 8) {
-                setReason(reason, QStringLiteral("a preview of %1 x %2 pixels in %3 bytes").arg(width).arg(height).arg(size));
+                setExrReason(reason, QStringLiteral("a preview of %1 x %2 pixels in %3 bytes").arg(width).arg(height).arg(size));
                 return false;
             }
             size -= 8;
@@ -247,7 +247,7 @@ bool OpenExrFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnO
             // Each side checked first: the product of two forged sides overflows.
             const qint64 limit = OpenExrFileCheck::maxTilePixels;
             if (width == 0 || height == 0 || width > limit || height > limit || width * height > limit) {
-                setReason(reason, QStringLiteral("tiles of %1 x %2 pixels").arg(width).arg(height));
+                setExrReason(reason, QStringLiteral("tiles of %1 x %2 pixels").arg(width).arg(height));
                 return false;
             }
         }
@@ -266,7 +266,7 @@ bool OpenExrFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnO
                         *reason = text;
                     return false;
                 }
-                setReason(reason, QStringLiteral("a data window of ") + text);
+                setExrReason(reason, QStringLiteral("a data window of ") + text);
                 return false;
             }
         }
@@ -294,7 +294,7 @@ bool OpenExrFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnO
                 at = end + 1 + 16;
             }
             if (!ended || at != size) {
-                setReason(reason, QStringLiteral("a channel list of %1 bytes that ends at byte %2").arg(size).arg(at));
+                setExrReason(reason, QStringLiteral("a channel list of %1 bytes that ends at byte %2").arg(size).arg(at));
                 return false;
             }
             continue;

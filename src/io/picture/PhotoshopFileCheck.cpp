@@ -60,7 +60,7 @@ private:
     bool m_ok = true;
 };
 
-bool fail(QString* reason, const QString& text)
+bool failPhotoshop(QString* reason, const QString& text)
 {
     if (reason)
         *reason = QStringLiteral("Damaged Photoshop file: ") + text;
@@ -161,7 +161,7 @@ bool PhotoshopFileCheck::check(const QString& path, QString* reason)
 {
     QFile file;
     if (!KelUtils::RegularFileReader::open(path, -1, &file, nullptr))
-        return fail(reason, QStringLiteral("cannot be opened"));
+        return failPhotoshop(reason, QStringLiteral("cannot be opened"));
     return check(file, reason);
 }
 
@@ -176,11 +176,11 @@ bool PhotoshopFileCheck::check(QIODevice& device, QString* reason, qint64* heldO
     *heldOnOpen = 0;
     CachedFileView file(device);
     if (!file.seek(0))
-        return fail(reason, QStringLiteral("cannot be read"));
+        return failPhotoshop(reason, QStringLiteral("cannot be read"));
     Reader in(file);
 
     if (in.bytes(4) != "8BPS")
-        return fail(reason, QStringLiteral("no signature"));
+        return failPhotoshop(reason, QStringLiteral("no signature"));
     const quint16 version = in.u16();
     in.bytes(6);
     const quint16 channels = in.u16();
@@ -189,35 +189,35 @@ bool PhotoshopFileCheck::check(QIODevice& device, QString* reason, qint64* heldO
     const quint16 depth = in.u16();
     const quint16 mode = in.u16();
     if (!in.ok())
-        return fail(reason, QStringLiteral("header cut short"));
+        return failPhotoshop(reason, QStringLiteral("header cut short"));
     if (version != 1 && version != 2)
-        return fail(reason, QStringLiteral("unknown version"));
+        return failPhotoshop(reason, QStringLiteral("unknown version"));
     const bool large = version == 2;
     const quint32 maxDocumentSide = large ? 300000 : 30000;
     if (channels < 1 || channels > 56 || width < 1 || height < 1 || width > maxDocumentSide
         || height > maxDocumentSide || (depth != 1 && depth != 8 && depth != 16 && depth != 32))
-        return fail(reason, QStringLiteral("bad header"));
+        return failPhotoshop(reason, QStringLiteral("bad header"));
     // Bitmap, greyscale, indexed, RGB and CMYK: the modes whose channel layout is fixed.
     static const int modeChannels[] = {1, 1, 1, 3, 4};
     if (mode > 4)
-        return fail(reason, QStringLiteral("unsupported colour mode %1").arg(mode));
+        return failPhotoshop(reason, QStringLiteral("unsupported colour mode %1").arg(mode));
     const int colourChannels = modeChannels[mode];
 
     const quint32 colourDataLength = in.u32();
     if (mode == 2 && colourDataLength != 768)
-        return fail(reason, QStringLiteral("bad colour table"));
+        return failPhotoshop(reason, QStringLiteral("bad colour table"));
     in.seek(in.pos() + colourDataLength);
     const quint32 resourcesLength = in.u32();
     if (!in.ok() || resourcesLength > quint64(in.size() - in.pos()))
-        return fail(reason, QStringLiteral("sections cut short"));
+        return failPhotoshop(reason, QStringLiteral("sections cut short"));
     QString text;
     qint64 thumbnailsHeld = 0;
     if (!checkResources(in, resourcesLength, width, height, &text, &thumbnailsHeld))
-        return fail(reason, text);
+        return failPhotoshop(reason, text);
     const quint64 layerMaskLength = in.unsignedValue(large ? 8 : 4);
     const qint64 layerMaskStart = in.pos();
     if (!in.ok() || layerMaskLength > quint64(in.size() - layerMaskStart))
-        return fail(reason, QStringLiteral("sections cut short"));
+        return failPhotoshop(reason, QStringLiteral("sections cut short"));
 
     bool compositeTransparency = false;
     if (layerMaskLength > 0) {
@@ -225,13 +225,13 @@ bool PhotoshopFileCheck::check(QIODevice& device, QString* reason, qint64* heldO
         const qint64 layerInfoStart = in.pos();
         const qint64 layerInfoEnd = layerInfoStart + qint64(layerInfoLength);
         if (!in.ok() || layerInfoLength > quint64(layerMaskStart + qint64(layerMaskLength) - layerInfoStart))
-            return fail(reason, QStringLiteral("layer section cut short"));
+            return failPhotoshop(reason, QStringLiteral("layer section cut short"));
         if (layerInfoLength > 0) {
             const qint16 count = in.i16();
             compositeTransparency = count < 0;
             const int layers = std::abs(int(count));
             if (layers > 0 && (mode == 0 || mode == 2))
-                return fail(reason, QStringLiteral("layers in a bitmap or indexed file"));
+                return failPhotoshop(reason, QStringLiteral("layers in a bitmap or indexed file"));
             quint64 channelData = 0;
             for (int layer = 0; layer < layers; ++layer) {
                 const qint32 top = in.i32();
@@ -240,53 +240,53 @@ bool PhotoshopFileCheck::check(QIODevice& device, QString* reason, qint64* heldO
                 const qint32 right = in.i32();
                 const quint16 layerChannels = in.u16();
                 if (!in.ok() || layerChannels > 56)
-                    return fail(reason, QStringLiteral("bad layer record %1").arg(layer));
+                    return failPhotoshop(reason, QStringLiteral("bad layer record %1").arg(layer));
                 const bool hasPixels = side(left, right) > 0 && side(top, bottom) > 0;
                 if (side(left, right) > maxSide || side(top, bottom) > maxSide)
-                    return fail(reason, QStringLiteral("layer %1 too large").arg(layer));
+                    return failPhotoshop(reason, QStringLiteral("layer %1 too large").arg(layer));
                 QSet<int> ids;
                 bool maskHasData = false;
                 for (int c = 0; c < layerChannels; ++c) {
                     const int id = in.i16();
                     const quint64 length = in.unsignedValue(large ? 8 : 4);
                     if (id < -3 || id >= colourChannels || ids.contains(id))
-                        return fail(reason, QStringLiteral("bad channel in layer %1").arg(layer));
+                        return failPhotoshop(reason, QStringLiteral("bad channel in layer %1").arg(layer));
                     ids.insert(id);
                     maskHasData = maskHasData || (id == -2 && length > 2);
                     channelData += length;
                 }
                 for (int id = 0; hasPixels && id < colourChannels; ++id) {
                     if (!ids.contains(id))
-                        return fail(reason, QStringLiteral("layer %1 lacks a colour channel").arg(layer));
+                        return failPhotoshop(reason, QStringLiteral("layer %1 lacks a colour channel").arg(layer));
                 }
                 if (in.bytes(4) != "8BIM")
-                    return fail(reason, QStringLiteral("bad layer record %1").arg(layer));
+                    return failPhotoshop(reason, QStringLiteral("bad layer record %1").arg(layer));
                 in.bytes(8); // blend mode, opacity, clipping, flags, filler
                 const quint32 extraLength = in.u32();
                 const qint64 extraEnd = in.pos() + extraLength;
                 const quint32 maskLength = in.u32();
                 if (!in.ok() || extraEnd > layerInfoEnd || maskLength > extraLength)
-                    return fail(reason, QStringLiteral("bad layer record %1").arg(layer));
+                    return failPhotoshop(reason, QStringLiteral("bad layer record %1").arg(layer));
                 if (maskHasData) {
                     if (maskLength < 18)
-                        return fail(reason, QStringLiteral("bad mask in layer %1").arg(layer));
+                        return failPhotoshop(reason, QStringLiteral("bad mask in layer %1").arg(layer));
                     const qint32 maskTop = in.i32();
                     const qint32 maskLeft = in.i32();
                     const qint32 maskBottom = in.i32();
                     const qint32 maskRight = in.i32();
                     if (side(maskLeft, maskRight) > maxSide || side(maskTop, maskBottom) > maxSide)
-                        return fail(reason, QStringLiteral("mask of layer %1 too large").arg(layer));
+                        return failPhotoshop(reason, QStringLiteral("mask of layer %1 too large").arg(layer));
                 }
                 in.seek(extraEnd);
                 if (!in.ok())
-                    return fail(reason, QStringLiteral("layer records cut short"));
+                    return failPhotoshop(reason, QStringLiteral("layer records cut short"));
             }
             if (channelData > quint64(layerInfoEnd - in.pos()))
-                return fail(reason, QStringLiteral("layer pixels cut short"));
+                return failPhotoshop(reason, QStringLiteral("layer pixels cut short"));
         }
     }
     if (channels < colourChannels + (compositeTransparency ? 1 : 0))
-        return fail(reason, QStringLiteral("too few channels"));
+        return failPhotoshop(reason, QStringLiteral("too few channels"));
     *heldOnOpen = thumbnailsHeld;
     return true;
 }

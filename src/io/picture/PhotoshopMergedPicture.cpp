@@ -14,16 +14,16 @@
 
 namespace {
 
-const QString kind = QStringLiteral("Photoshop file");
+const QString photoshopKind = QStringLiteral("Photoshop file");
 
 bool damaged(QString* reason, const QString& text)
 {
-    return HeaderRefusal::damaged(reason, kind, text);
+    return HeaderRefusal::damaged(reason, photoshopKind, text);
 }
 
-bool unsupported(QString* reason, const QString& text)
+bool unsupportedMerged(QString* reason, const QString& text)
 {
-    return HeaderRefusal::unsupported(reason, kind, text);
+    return HeaderRefusal::unsupported(reason, photoshopKind, text);
 }
 
 quint64 bigEndian(const QByteArray& bytes, qsizetype at, int size)
@@ -72,7 +72,7 @@ bool readLayout(QIODevice& file, Layout* layout, QString* reason)
     if ((version != 1 && version != 2) || layout->mode > 4 || layout->channels < modeChannels[layout->mode])
         return damaged(reason, QStringLiteral("its header is not that of a picture"));
     if (layout->depth == 32)
-        return unsupported(reason, QStringLiteral("its merged picture has 32-bit channels"));
+        return unsupportedMerged(reason, QStringLiteral("its merged picture has 32-bit channels"));
     if ((layout->mode == 0) != (layout->depth == 1) || (layout->depth != 1 && layout->depth != 8 && layout->depth != 16))
         return damaged(reason, QStringLiteral("its header gives %1 bits a channel in its colour mode").arg(layout->depth));
     QString text;
@@ -109,7 +109,7 @@ bool readLayout(QIODevice& file, Layout* layout, QString* reason)
     if (compression < 0)
         return damaged(reason, QStringLiteral("it has no merged picture"));
     if (compression == 2 || compression == 3)
-        return unsupported(reason, QStringLiteral("its layers and its merged picture are stored in ways the program "
+        return unsupportedMerged(reason, QStringLiteral("its layers and its merged picture are stored in ways the program "
                                                   "does not read (the merged picture is zip-compressed)"));
     if (compression > 1)
         return damaged(reason, QStringLiteral("its merged picture has an unknown compression"));

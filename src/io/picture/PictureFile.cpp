@@ -13,7 +13,7 @@
 
 namespace {
 
-void setReason(QString* reason, QString const& text)
+void setFileReason(QString* reason, QString const& text)
 {
     if (reason)
         *reason = text;
@@ -27,7 +27,7 @@ bool openReader(QString const& path, QFile* file, std::optional<RasterPictureRea
         return false;
     reader->emplace(file, QFileInfo(path).suffix());
     if (!(*reader)->isValid()) {
-        setReason(reason, (*reader)->errorString());
+        setFileReason(reason, (*reader)->errorString());
         return false;
     }
     return true;
@@ -66,7 +66,7 @@ QImage PictureFile::read(QString const& path, QSize fitInto, QSize* fullSize, QS
         beforeDecode(qint64(size.width()) * size.height());
     const QImage image = reader->read();
     if (image.isNull()) {
-        setReason(reason, reader->errorString());
+        setFileReason(reason, reader->errorString());
         return image;
     }
     if (fullSize)

@@ -125,7 +125,7 @@ std::unique_ptr<PictureReaderProcess> takeReader()
     return std::make_unique<PictureReaderProcess>(wanted, file);
 }
 
-void giveBack(std::unique_ptr<PictureReaderProcess> reader)
+void giveBackReader(std::unique_ptr<PictureReaderProcess> reader)
 {
     // A cancel that came after the read it meant had ended must not end the next one.
     reader->forgetCancel();
@@ -188,7 +188,7 @@ bool runThroughWait(const PictureReader::Wait& wait, const PictureRequest& reque
         *reason = QStringLiteral("The picture was not read: the read was canceled.");
         return false;
     }
-    giveBack(std::move(read->reader));
+    giveBackReader(std::move(read->reader));
     *reply = read->reply;
     *images = read->images;
     *reason = read->reason;
@@ -218,7 +218,7 @@ bool run(const PictureRequest& request, PictureReply* reply, QList<QImage>* imag
     } else {
         std::unique_ptr<PictureReaderProcess> reader = takeReader();
         done = reader->run(request, limit, reply, images, &why);
-        giveBack(std::move(reader));
+        giveBackReader(std::move(reader));
     }
     if (!done && reason)
         *reason = why;

@@ -8,11 +8,11 @@
 
 namespace {
 
-const QString kind = QStringLiteral("portable map");
+const QString portableMapKind = QStringLiteral("portable map");
 
-bool fail(QString* reason, const QString& text)
+bool failPortableMap(QString* reason, const QString& text)
 {
-    return HeaderRefusal::damaged(reason, kind, text);
+    return HeaderRefusal::damaged(reason, portableMapKind, text);
 }
 
 bool isSpace(char c)
@@ -111,37 +111,37 @@ bool PortableMapFileCheck::check(QIODevice& device, QString* reason, qint64* hel
     const int form = magic.size() == 2 && magic.at(0) == 'P' && magic.at(1) >= '1' && magic.at(1) <= '6' ? magic.at(1) - '0' : 0;
     const bool floats = magic == "Pf" || magic == "PF";
     if (form == 0 && !floats)
-        return fail(reason, QStringLiteral("no signature"));
+        return failPortableMap(reason, QStringLiteral("no signature"));
     HeaderTokens tokens(file);
     bool ok = false;
     const qint64 width = tokens.next().toLongLong(&ok);
     if (!ok)
-        return fail(reason, QStringLiteral("no width"));
+        return failPortableMap(reason, QStringLiteral("no width"));
     const qint64 height = tokens.next().toLongLong(&ok);
     if (!ok)
-        return fail(reason, QStringLiteral("no height"));
+        return failPortableMap(reason, QStringLiteral("no height"));
     qint64 sampleBytes = 1;
     qint64 maxValue = 1;
     if (floats) {
         const double scale = tokens.next().toDouble(&ok);
         if (!ok || !std::isfinite(scale) || scale == 0.0)
-            return fail(reason, QStringLiteral("no scale"));
+            return failPortableMap(reason, QStringLiteral("no scale"));
         sampleBytes = 4;
     } else if (form != 1 && form != 4) {
         const QByteArray token = tokens.next();
         maxValue = token.toLongLong(&ok);
         if (!ok || maxValue < 1 || maxValue > 65535)
-            return fail(reason, QStringLiteral("a largest value of \"%1\"").arg(QString::fromLatin1(token.left(32))));
+            return failPortableMap(reason, QStringLiteral("a largest value of \"%1\"").arg(QString::fromLatin1(token.left(32))));
         sampleBytes = maxValue > 255 ? 2 : 1;
     }
     const int channels = magic == "PF" || form == 3 || form == 6 ? 3 : 1;
     QString text;
     if (!HeaderRefusal::withinCap(width, height, channels * sampleBytes, &text))
-        return fail(reason, text);
+        return failPortableMap(reason, text);
     const qint64 start = tokens.pixelsStart();
     // Neither reader reads a plain bitmap whose bits stand together.
     if (form == 1 && bitsRunTogether(file, start))
-        return HeaderRefusal::unsupported(reason, kind, QStringLiteral("a plain bitmap whose pixels stand without spaces between them"));
+        return HeaderRefusal::unsupported(reason, portableMapKind, QStringLiteral("a plain bitmap whose pixels stand without spaces between them"));
     const qint64 available = file.size() - start;
     const qint64 samples = width * height * channels;
     qint64 needed = 0;
@@ -152,7 +152,7 @@ bool PortableMapFileCheck::check(QIODevice& device, QString* reason, qint64* hel
     else
         needed = 2 * samples - 1;
     if (available < needed)
-        return fail(reason, QStringLiteral("%1 (%2 bytes of %3)").arg(HeaderRefusal::endsEarly()).arg(std::max<qint64>(available, 0)).arg(needed));
+        return failPortableMap(reason, QStringLiteral("%1 (%2 bytes of %3)").arg(HeaderRefusal::endsEarly()).arg(std::max<qint64>(available, 0)).arg(needed));
     // The reader reads the file whole when it opens it: as much of it as the pixels may take (a
     // sample in text its digits and two spaces at most), what lies past that is no part of it.
     const qint64 longest = form >= 1 && form <= 3 ? samples * (QByteArray::number(maxValue).size() + 2) : needed;

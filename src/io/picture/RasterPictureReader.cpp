@@ -61,7 +61,7 @@ bool namesTarga(QString const& suffix)
 
 // The picture stored with EXIF's `orientation` set upright, as Qt's readers set a JPEG upright:
 // mirrored first, then turned a quarter clockwise where the orientation says.
-QImage upright(QImage image, int orientation)
+QImage uprightImage(QImage image, int orientation)
 {
     const bool mirror = orientation == 2 || orientation == 3 || orientation == 7;
     const bool flip = orientation == 3 || orientation == 4 || orientation == 5;
@@ -191,6 +191,6 @@ QImage RasterPictureReader::read()
     if (image.isNull())
         m_error = refusal(m_reader, ReaderRefusal::Stage::Pixels);
     else if (m_orientation != 1)
-        image = upright(std::move(image), m_orientation);
+        image = uprightImage(std::move(image), m_orientation);
     return image;
 }

@@ -38,7 +38,7 @@ private:
     bool m_little;
 };
 
-enum Tag { Length = 257, RowsPerStrip = 278, PlanarConfig = 284, TileWidth = 322 };
+enum PatchedTag { LengthTag = 257, RowsPerStripTag = 278, PlanarConfigTag = 284, TileWidthTag = 322 };
 enum Type { Short = 3, Long = 4, Long8 = 16 };
 
 int valueBytes(int type)
@@ -96,13 +96,13 @@ ReaderFilePatch ReaderFilePatch::of(QIODevice& device)
         const int type = int(numbers.read(entries, base + 2, 2));
         const int size = valueBytes(type);
         const quint64 value = size > 0 ? numbers.read(entries, base + entryBytes - inlineBytes, size) : 0;
-        if (tag == Length)
+        if (tag == LengthTag)
             height = value;
-        else if (tag == PlanarConfig)
+        else if (tag == PlanarConfigTag)
             planar = value;
-        else if (tag == TileWidth)
+        else if (tag == TileWidthTag)
             tiled = true;
-        else if (tag == RowsPerStrip) {
+        else if (tag == RowsPerStripTag) {
             rows = value;
             rowsEntry = size > 0 && numbers.read(entries, base + 4, countBytes == 8 ? 8 : 4) == 1 ? int(i) : -2;
         }
@@ -121,13 +121,13 @@ ReaderFilePatch ReaderFilePatch::of(QIODevice& device)
     const qint64 at = (file.size() + 1) / 2 * 2;
     if (!big && at + qint64(count + 1) * entryBytes + countBytes + nextBytes > 0xffffffffLL)
         return patch;
-    QByteArray added = numbers.write(RowsPerStrip, 2) + numbers.write(Long, 2) + numbers.write(1, big ? 8 : 4)
+    QByteArray added = numbers.write(RowsPerStripTag, 2) + numbers.write(Long, 2) + numbers.write(1, big ? 8 : 4)
                        + numbers.write(height, 4) + QByteArray(inlineBytes - 4, '\0');
     QByteArray directory = QByteArray(at - file.size(), '\0') + numbers.write(count + 1, countBytes);
     bool placed = false;
     for (quint64 i = 0; i < count; ++i) {
         const QByteArray entry = entries.mid(qint64(i) * entryBytes, entryBytes);
-        if (!placed && int(numbers.read(entry, 0, 2)) > RowsPerStrip) {
+        if (!placed && int(numbers.read(entry, 0, 2)) > RowsPerStripTag) {
             directory += added;
             placed = true;
         }

@@ -12,13 +12,13 @@
 
 namespace {
 
-constexpr qint64 pageBytes = 4096;
+constexpr qint64 memoryPageBytes = 4096;
 
 SharedPictureMemory* s_current = nullptr;
 
 qint64 pageAligned(qint64 bytes)
 {
-    return (bytes + pageBytes - 1) / pageBytes * pageBytes;
+    return (bytes + memoryPageBytes - 1) / memoryPageBytes * memoryPageBytes;
 }
 
 struct Room {
@@ -26,7 +26,7 @@ struct Room {
     uchar* address;
 };
 
-void giveBack(void* info)
+void giveBackMemory(void* info)
 {
     auto* room = static_cast<Room*>(info);
     room->memory->release(room->address);
@@ -48,7 +48,7 @@ void SharedPictureMemory::adopt(int file)
     struct stat status {};
     if (m_file >= 0 || seals < 0 || !(seals & F_SEAL_SHRINK)
         || (seals & (F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_FUTURE_WRITE)) || ::fstat(file, &status) != 0
-        || status.st_size < 0 || status.st_size % pageBytes != 0 || status.st_size > (qint64(4) << 30)) {
+        || status.st_size < 0 || status.st_size % memoryPageBytes != 0 || status.st_size > (qint64(4) << 30)) {
         ::close(file);
         return;
     }
@@ -139,13 +139,13 @@ QImage SharedPictureMemory::image(QSize size, QImage::Format format)
     uchar* room = allocate(lineBytes * size.height());
     if (!room)
         return QImage();
-    return QImage(room, size.width(), size.height(), lineBytes, format, &giveBack, new Room{this, room});
+    return QImage(room, size.width(), size.height(), lineBytes, format, &giveBackMemory, new Room{this, room});
 }
 
 qint64 SharedPictureMemory::offsetOf(const void* address, qint64 bytes) const
 {
     const auto* at = static_cast<const uchar*>(address);
-    if (!m_base || at < m_base || at + bytes > m_base + m_end || (at - m_base) % pageBytes != 0)
+    if (!m_base || at < m_base || at + bytes > m_base + m_end || (at - m_base) % memoryPageBytes != 0)
         return -1;
     return at - m_base;
 }

@@ -4,14 +4,14 @@
 
 namespace {
 
-constexpr int headerBytes = 18;
+constexpr int alphaHeaderBytes = 18;
 
 } // namespace
 
 bool TargaAlpha::isUnnamed(QIODevice& file)
 {
-    const QByteArray head = HeaderRefusal::bytesAt(file, 0, headerBytes);
-    if (head.size() < headerBytes)
+    const QByteArray head = HeaderRefusal::bytesAt(file, 0, alphaHeaderBytes);
+    if (head.size() < alphaHeaderBytes)
         return false;
     const int imageType = uchar(head.at(2));
     const int depth = uchar(head.at(16));

@@ -12,11 +12,11 @@
 
 namespace {
 
-const QString kind = QStringLiteral("TIFF file");
+const QString tiffKind = QStringLiteral("TIFF file");
 
-bool fail(QString* reason, const QString& text)
+bool failTiff(QString* reason, const QString& text)
 {
-    return HeaderRefusal::damaged(reason, kind, text);
+    return HeaderRefusal::damaged(reason, tiffKind, text);
 }
 
 // Pages of one file, at most: as many as the image library walks.
@@ -315,29 +315,29 @@ bool TiffFileCheck::check(QIODevice& device, QString* reason)
     CachedFileView file(device);
     const QByteArray head = HeaderRefusal::bytesAt(file, 0, 16);
     if (head.size() < 8)
-        return fail(reason, QStringLiteral("the header is cut short"));
+        return failTiff(reason, QStringLiteral("the header is cut short"));
     const bool little = head.startsWith("II");
     if (!little && !head.startsWith("MM"))
-        return fail(reason, QStringLiteral("no byte order"));
+        return failTiff(reason, QStringLiteral("no byte order"));
     Directory probe(file, little, false);
     const quint64 version = probe.number(head, 2, 2);
     const bool big = version == 43;
     if (version != 42 && !big)
-        return fail(reason, QStringLiteral("version %1").arg(version));
+        return failTiff(reason, QStringLiteral("version %1").arg(version));
     if (big && (head.size() < 16 || probe.number(head, 4, 2) != 8))
-        return fail(reason, QStringLiteral("the header is cut short"));
+        return failTiff(reason, QStringLiteral("the header is cut short"));
     const quint64 first = big ? probe.number(head, 8, 8) : probe.number(head, 4, 4);
     if (first == 0)
-        return fail(reason, QStringLiteral("no page"));
+        return failTiff(reason, QStringLiteral("no page"));
     // The first page is the one read: it is judged whole.
     Directory page(file, little, big);
     QString text;
     const qint64 following = page.read(first, &text);
     if (following < 0)
-        return fail(reason, text);
+        return failTiff(reason, text);
     bool unsupported = false;
     if (!checkPage(file, page, file.size(), &text, &unsupported))
-        return unsupported ? HeaderRefusal::unsupported(reason, kind, text) : fail(reason, text);
+        return unsupported ? HeaderRefusal::unsupported(reason, tiffKind, text) : failTiff(reason, text);
     // Of the pages after it, only the chain of directories: one that goes round is damage.
     QSet<quint64> seen = {first};
     const int countBytes = big ? 8 : 2;
@@ -345,18 +345,18 @@ bool TiffFileCheck::check(QIODevice& device, QString* reason)
     const int nextBytes = big ? 8 : 4;
     for (quint64 next = quint64(following); next != 0;) {
         if (seen.size() >= maxPages || seen.contains(next))
-            return fail(reason, QStringLiteral("directories that go round or on without end"));
+            return failTiff(reason, QStringLiteral("directories that go round or on without end"));
         seen.insert(next);
         const QString past = QStringLiteral("page %1: a directory past the end of the file").arg(seen.size());
         if (next >= quint64(file.size()))
-            return fail(reason, past);
+            return failTiff(reason, past);
         const QByteArray countField = HeaderRefusal::bytesAt(file, qint64(next), countBytes);
         const quint64 count = countField.size() == countBytes ? page.number(countField, 0, countBytes) : quint64(file.size());
         if (count >= quint64(file.size()) / entryBytes)
-            return fail(reason, past);
+            return failTiff(reason, past);
         const QByteArray nextField = HeaderRefusal::bytesAt(file, qint64(next + countBytes + count * entryBytes), nextBytes);
         if (nextField.size() < nextBytes)
-            return fail(reason, past);
+            return failTiff(reason, past);
         next = page.number(nextField, 0, nextBytes);
     }
     return true;

@@ -9,11 +9,11 @@
 
 namespace {
 
-const QString kind = QStringLiteral("WebP file");
+const QString webpKind = QStringLiteral("WebP file");
 
-bool fail(QString* reason, const QString& text)
+bool failWebp(QString* reason, const QString& text)
 {
-    return HeaderRefusal::damaged(reason, kind, text);
+    return HeaderRefusal::damaged(reason, webpKind, text);
 }
 
 qint64 u24(const QByteArray& bytes, int at)
@@ -56,10 +56,10 @@ bool WebpFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnOpen
     CachedFileView file(device);
     const QByteArray head = HeaderRefusal::bytesAt(file, 0, 12);
     if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WEBP")
-        return fail(reason, QStringLiteral("the header is cut short"));
+        return failWebp(reason, QStringLiteral("the header is cut short"));
     const qint64 end = 8 + qint64(qFromLittleEndian<quint32>(head.constData() + 4));
     if (end > file.size())
-        return fail(reason, HeaderRefusal::endsEarly());
+        return failWebp(reason, HeaderRefusal::endsEarly());
     qint64 width = 0;
     qint64 height = 0;
     bool canvas = false;
@@ -67,15 +67,15 @@ bool WebpFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnOpen
     for (qint64 at = 12; at + 8 <= end;) {
         const QByteArray chunk = HeaderRefusal::bytesAt(file, at, 8);
         if (chunk.size() < 8)
-            return fail(reason, HeaderRefusal::endsEarly());
+            return failWebp(reason, HeaderRefusal::endsEarly());
         const QByteArray type = chunk.left(4);
         const qint64 size = qFromLittleEndian<quint32>(chunk.constData() + 4);
         if (size > end - at - 8)
-            return fail(reason, HeaderRefusal::endsEarly());
+            return failWebp(reason, HeaderRefusal::endsEarly());
         const QByteArray data = HeaderRefusal::bytesAt(file, at + 8, std::min<qint64>(size, 24));
         if (type == "VP8X") {
             if (at != 12 || data.size() < 10)
-                return fail(reason, QStringLiteral("an extended header of %1 bytes at byte %2").arg(size).arg(at));
+                return failWebp(reason, QStringLiteral("an extended header of %1 bytes at byte %2").arg(size).arg(at));
             width = u24(data, 4) + 1;
             height = u24(data, 7) + 1;
             canvas = true;
@@ -83,7 +83,7 @@ bool WebpFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnOpen
             qint64 w = 0;
             qint64 h = 0;
             if (!bitstreamSides(type, data, &w, &h))
-                return fail(reason, QStringLiteral("a picture without its header"));
+                return failWebp(reason, QStringLiteral("a picture without its header"));
             if (!canvas) {
                 width = w;
                 height = h;
@@ -91,24 +91,24 @@ bool WebpFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnOpen
             picture = true;
         } else if (type == "ANMF") {
             if (!canvas || data.size() < 16)
-                return fail(reason, QStringLiteral("a frame outside an animation"));
+                return failWebp(reason, QStringLiteral("a frame outside an animation"));
             const qint64 left = u24(data, 0) * 2;
             const qint64 top = u24(data, 3) * 2;
             const qint64 w = u24(data, 6) + 1;
             const qint64 h = u24(data, 9) + 1;
             if (left + w > width || top + h > height)
-                return fail(reason, QStringLiteral("a frame of %1 x %2 pixels at %3, %4 on a canvas of %5 x %6")
+                return failWebp(reason, QStringLiteral("a frame of %1 x %2 pixels at %3, %4 on a canvas of %5 x %6")
                                         .arg(w).arg(h).arg(left).arg(top).arg(width).arg(height));
             picture = true;
         }
         // The canvas, a frame and the picture the reader keeps.
         QString text;
         if ((canvas || picture) && !HeaderRefusal::withinCap(width, height, 8, &text))
-            return fail(reason, text);
+            return failWebp(reason, text);
         at += 8 + size + (size & 1);
     }
     if (!picture)
-        return fail(reason, QStringLiteral("no picture"));
+        return failWebp(reason, QStringLiteral("no picture"));
     // The file's bytes (what follows its last chunk is no part of a sound file) and its canvas
     // decoded, four bytes a pixel at most.
     *heldOnOpen = end + width * height * 4;

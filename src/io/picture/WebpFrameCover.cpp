@@ -11,7 +11,7 @@
 namespace {
 
 // More frames than the image library ever lists images of one file.
-constexpr int maxFrames = 65536;
+constexpr int maxCoverFrames = 65536;
 
 quint32 little24(const char* bytes)
 {
@@ -55,7 +55,7 @@ WebpFrameCover WebpFrameCover::read(QIODevice& device)
         return cover;
     const qint64 end = std::min<qint64>(file.size(), 8 + qint64(qFromLittleEndian<quint32>(header.constData() + 4)));
     qint64 at = 12;
-    while (at + 8 <= end && int(cover.m_frames.size()) < maxFrames && readAt(file, at, 8, &header)) {
+    while (at + 8 <= end && int(cover.m_frames.size()) < maxCoverFrames && readAt(file, at, 8, &header)) {
         const QByteArray tag = header.left(4);
         const qint64 size = qFromLittleEndian<quint32>(header.constData() + 4);
         const qint64 payload = at + 8;
