@@ -30,6 +30,8 @@ function(vyx_add_library name)
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARG_LINK})
   vyx_precompiled_headers(${name})
+  # A few sources to a compile: their headers are parsed once for all of them.
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ${VYX_UNITY_BUILD} UNITY_BUILD_BATCH_SIZE 8)
 endfunction()
 
 # One GoogleTest executable per library folder, run by CTest.
