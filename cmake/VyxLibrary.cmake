@@ -52,6 +52,9 @@ function(vyx_add_test name)
     add_dependencies(${name} vyx-picture-reader)
   endif()
   target_compile_definitions(${name} PRIVATE VYX_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
+  # A test source's file-local names, and the names its helpers' namespaces bring in, are kept
+  # apart from the others' of its executable (scripts/local-names), so tests compile in batches too.
+  set_target_properties(${name} PROPERTIES UNITY_BUILD ${VYX_UNITY_BUILD} UNITY_BUILD_BATCH_SIZE 8)
   # Labelled by executable, so that one tree may run some of them (ctest -L test_nodeui).
   vyx_discover_tests(${name})
 endfunction()
@@ -65,9 +68,15 @@ function(vyx_discover_tests name)
     return()
   endif()
   set(_include ${CMAKE_CURRENT_BINARY_DIR}/${name}_groups.cmake)
+  # The column of tests/test-costs.txt that holds this tree's figures.
+  if(VYX_SANITIZE)
+    set(_costs 3)
+  else()
+    set(_costs 2)
+  endif()
   file(GENERATE OUTPUT ${_include} CONTENT
        "include(\"${PROJECT_SOURCE_DIR}/cmake/VyxTestGroups.cmake\")
-vyx_add_test_groups(\"$<TARGET_FILE:${name}>\" ${name} \"${CMAKE_CURRENT_BINARY_DIR}\")
+vyx_add_test_groups(\"$<TARGET_FILE:${name}>\" ${name} \"${CMAKE_CURRENT_BINARY_DIR}\" ${_costs})
 ")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_include})
 endfunction()

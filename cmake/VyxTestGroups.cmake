@@ -9,9 +9,26 @@
 
 set(VYX_TEST_GROUP_SIZE 8)
 
+# What each group cost before (tests/test-costs.txt), so that a fresh tree starts the long ones
+# first; CTest's own figures take over once the tree has run its tests.
+file(STRINGS "${CMAKE_CURRENT_LIST_DIR}/../tests/test-costs.txt" _vyx_cost_lines REGEX "^[^#]")
+
 # Adds `target`'s groups, named `target`.Suite, `target`.Suite#2 ..., labelled `target`, run in
-# `workdir`.
-function(vyx_add_test_groups executable target workdir)
+# `workdir`; their costs are in column `cost_column` (2 plain, 3 sanitized) of the costs file.
+function(vyx_add_test_groups executable target workdir cost_column)
+  # Names may hold '#', which no variable reference may: two lists, looked up by index.
+  set(_cost_names "")
+  set(_cost_values "")
+  math(EXPR _column "${cost_column} - 1")
+  foreach(_line IN LISTS _vyx_cost_lines)
+    string(REPLACE " " ";" _fields "${_line}")
+    list(GET _fields 0 _test)
+    list(GET _fields ${_column} _cost)
+    if(NOT _cost STREQUAL "-")
+      list(APPEND _cost_names "${_test}")
+      list(APPEND _cost_values "${_cost}")
+    endif()
+  endforeach()
   if(NOT EXISTS "${executable}")
     add_test("${target}_NOT_BUILT" "${executable}")
     return()
@@ -42,6 +59,11 @@ function(vyx_add_test_groups executable target workdir)
       add_test("${_name}" "${executable}" "--gtest_filter=${_group}")
       set_tests_properties("${_name}" PROPERTIES LABELS "${target}" WORKING_DIRECTORY "${workdir}"
                            ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+      list(FIND _cost_names "${_name}" _at)
+      if(_at GREATER -1)
+        list(GET _cost_values ${_at} _cost)
+        set_tests_properties("${_name}" PROPERTIES COST "${_cost}")
+      endif()
       set(_group "")
       set(_count 0)
     endif()

@@ -56,7 +56,7 @@ float perlinNoise2D(float x, float y, unsigned seed)
 
     const float u = fade(fx);
     const float v = fade(fy);
-    return blend(u, blend(v, g00, g01), blend(v, g10, g11));
+    return interpolate(u, interpolate(v, g00, g01), interpolate(v, g10, g11));
 }
 
 float perlinNoise3D(float x, float y, float z, unsigned seed)
@@ -81,8 +81,9 @@ float perlinNoise3D(float x, float y, float z, unsigned seed)
     const float u = fade(cx.fraction);
     const float v = fade(cy.fraction);
     const float w = fade(cz.fraction);
-    return blend(u, blend(v, blend(w, g[0][0][0], g[0][0][1]), blend(w, g[0][1][0], g[0][1][1])),
-                 blend(v, blend(w, g[1][0][0], g[1][0][1]), blend(w, g[1][1][0], g[1][1][1])));
+    return interpolate(u,
+                       interpolate(v, interpolate(w, g[0][0][0], g[0][0][1]), interpolate(w, g[0][1][0], g[0][1][1])),
+                       interpolate(v, interpolate(w, g[1][0][0], g[1][0][1]), interpolate(w, g[1][1][0], g[1][1][1])));
 }
 
 float perlinNoise4D(float x, float y, float z, float w, unsigned seed)
@@ -111,7 +112,7 @@ float perlinNoise4D(float x, float y, float z, float w, unsigned seed)
         const float f = fade(cells[k].fraction);
         const unsigned half = 1u << k;
         for (unsigned c = 0; c < half; ++c)
-            g[c] = blend(f, g[c], g[c + half]);
+            g[c] = interpolate(f, g[c], g[c + half]);
     }
     return g[0];
 }

@@ -65,7 +65,7 @@ inline float fade(float t)
     return t * t * t * (t * (6.0f * t - 15.0f) + 10.0f);
 }
 
-inline float blend(float f, float low, float high)
+inline float interpolate(float f, float low, float high)
 {
     return (1.0f - f) * low + f * high;
 }

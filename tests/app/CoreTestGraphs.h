@@ -2,6 +2,7 @@
 
 // Small effect graphs, images and render helpers for the core tests.
 
+#include "app/InvertedColour.h"
 #include "app/RenderStatus.h"
 #include "app/Renderer.h"
 #include "app/TwCore.h"
@@ -29,10 +30,7 @@ inline QImage solid(int w, int h, QRgb argb, QImage::Format format = QImage::For
     return image;
 }
 
-inline QRgb inverted(QRgb argb)
-{
-    return (argb & 0xFF000000u) | (~argb & 0x00FFFFFFu);
-}
+using TestColours::inverted;
 
 // A horizontal ramp, so that pixels differ from one another.
 inline QImage ramp(int w, int h)

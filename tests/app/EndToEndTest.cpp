@@ -28,11 +28,11 @@ using KelVyxNodes::VyxNodeGraph;
 
 namespace {
 
-const QString kPreview = QStringLiteral("preview");
+const QString kEndToEndPreview = QStringLiteral("preview");
 const QString kTemplateName = QStringLiteral("Invert Colours");
 
 // A template file as the store writes one: the effect's sub-graph with its "template" element.
-bool writeTemplateFile(QString const& uuid)
+bool writeEndToEndTemplate(QString const& uuid)
 {
     VyxNodeGraph root;
     VyxNodeGraph* effect = addEffect(&root);
@@ -85,12 +85,12 @@ protected:
     EndToEndTest()
     {
         EXPECT_TRUE(home.makeTemplateFolders());
-        savedPreview = KelStyleConfig::instance()->value<QVariant>(kPreview);
-        KelStyleConfig::instance()->add(kPreview, QPixmap::fromImage(ramp(6, 4)));
+        savedPreview = KelStyleConfig::instance()->value<QVariant>(kEndToEndPreview);
+        KelStyleConfig::instance()->add(kEndToEndPreview, QPixmap::fromImage(ramp(6, 4)));
     }
     ~EndToEndTest() override
     {
-        KelStyleConfig::instance()->add(kPreview, savedPreview);
+        KelStyleConfig::instance()->add(kEndToEndPreview, savedPreview);
     }
 
     AppTest::ScopedDataHome home;
@@ -100,7 +100,7 @@ protected:
 TEST_F(EndToEndTest, TemplateObjectFromLoadToSaveAndReload)
 {
     const QString uuid = QUuid::createUuid().toString();
-    ASSERT_TRUE(writeTemplateFile(uuid));
+    ASSERT_TRUE(writeEndToEndTemplate(uuid));
 
     AppTest::RecordingMainWindow window;
     TwCore core(&window);

@@ -32,19 +32,19 @@ using CoreTest::solid;
 namespace {
 
 const QString kPreview = QStringLiteral("preview");
-constexpr QRgb kSampleColour = 0xFF2060A0u;
+constexpr QRgb kIconSampleColour = 0xFF2060A0u;
 
 // Slows the render thread down at every progress check and counts the checks.
-struct SlowClockState
+struct IconSlowClockState
 {
     std::atomic<int> delayMs{5};
     std::atomic<int> calls{0};
 };
 
-class SlowClock : public RenderStatus::Clock
+class IconSlowClock : public RenderStatus::Clock
 {
 public:
-    explicit SlowClock(std::shared_ptr<SlowClockState> state) : m_state(std::move(state)) {}
+    explicit IconSlowClock(std::shared_ptr<IconSlowClockState> state) : m_state(std::move(state)) {}
     void start() override {}
     qint64 elapsed() const override
     {
@@ -54,7 +54,7 @@ public:
     }
 
 private:
-    std::shared_ptr<SlowClockState> m_state;
+    std::shared_ptr<IconSlowClockState> m_state;
 };
 
 class IconRenderTest : public ::testing::Test
@@ -64,7 +64,7 @@ protected:
     {
         EXPECT_TRUE(dataHome.makeTemplateFolders());
         savedPreview = KelStyleConfig::instance()->value<QVariant>(kPreview);
-        KelStyleConfig::instance()->add(kPreview, QPixmap::fromImage(solid(6, 4, kSampleColour)));
+        KelStyleConfig::instance()->add(kPreview, QPixmap::fromImage(solid(6, 4, kIconSampleColour)));
 
         effect = CoreTest::addEffect(&templateRoot);
         instance = std::make_unique<KelNGObject>(effect);
@@ -99,7 +99,7 @@ TEST_F(IconRenderTest, StoresTheFilteredSampleAndRestoresThePreviousSource)
     // The icon has the sample's own size, not the size asked for.
     const QImage icon = record.objectIcon().toImage();
     ASSERT_EQ(icon.size(), QSize(6, 4));
-    EXPECT_EQ(icon.pixel(2, 1), inverted(kSampleColour));
+    EXPECT_EQ(icon.pixel(2, 1), inverted(kIconSampleColour));
     EXPECT_TRUE(QFileInfo::exists(record.objectIconPath()));
 
     // Set up and filtered again for the picture it had.
@@ -141,7 +141,7 @@ protected:
     IconRenderBesideCoreTest()
     {
         core = std::make_unique<TwCore>(nullptr);
-        core->renderer()->status().setClock(std::make_unique<SlowClock>(clock));
+        core->renderer()->status().setClock(std::make_unique<IconSlowClock>(clock));
         // Tall enough that the slow clock keeps a render running until the test has caught it.
         *core->sourceImage() = QImage(16, 4000, QImage::Format_ARGB32);
         core->sourceImage()->fill(0xFF000000u);
@@ -158,7 +158,7 @@ protected:
         return QTest::qWaitFor([this] { return clock->calls.load() > 0; }, 10000);
     }
 
-    std::shared_ptr<SlowClockState> clock = std::make_shared<SlowClockState>();
+    std::shared_ptr<IconSlowClockState> clock = std::make_shared<IconSlowClockState>();
     std::unique_ptr<TwCore> core;
 };
 
@@ -172,7 +172,7 @@ TEST_F(IconRenderBesideCoreTest, CurrentGraphIsCancelledAndRenderedAgain)
 
     TwIconRender renderer(QSize(45, 30), core.get());
     renderer.renderIconFor(&record, true);
-    EXPECT_EQ(record.objectIcon().toImage().pixel(0, 0), inverted(kSampleColour));
+    EXPECT_EQ(record.objectIcon().toImage().pixel(0, 0), inverted(kIconSampleColour));
     // The graph is back on the core's source, and the render thread was stopped for it.
     EXPECT_EQ(effect->originalImage(), core->sourceImage());
     EXPECT_FALSE(core->renderer()->isRunning());
@@ -214,7 +214,7 @@ TEST_F(IconRenderBesideCoreTest, OtherGraphRendersBesideTheRunningRender)
 
     TwIconRender renderer(QSize(45, 30), core.get());
     renderer.renderIconFor(&record, true);
-    EXPECT_EQ(record.objectIcon().toImage().pixel(0, 0), inverted(kSampleColour));
+    EXPECT_EQ(record.objectIcon().toImage().pixel(0, 0), inverted(kIconSampleColour));
     EXPECT_TRUE(core->renderer()->isRunning()) << "the project's render was left running";
     EXPECT_EQ(core->renderer()->generation(), generation);
 

@@ -30,7 +30,7 @@ QPixmap solidPixmap(int width, int height, QColor const& colour)
     return pixmap;
 }
 
-QStringList filesBelow(QString const& folder)
+QStringList templateFilesBelow(QString const& folder)
 {
     QStringList files;
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
@@ -252,7 +252,7 @@ TEST(KelTemplate, IconFailuresAreReportedAndKeepTheHeldIcon)
     broken.close();
     EXPECT_FALSE(record.loadObjectIcon());
     EXPECT_EQ(record.objectIcon().size(), QSize(4, 4));
-    EXPECT_TRUE(filesBelow(home.path()).size() == 1);
+    EXPECT_TRUE(templateFilesBelow(home.path()).size() == 1);
 }
 
 TEST(KelTemplate, HostileUuidWritesNothingAnywhere)
@@ -277,7 +277,7 @@ TEST(KelTemplate, HostileUuidWritesNothingAnywhere)
         // An objects-folder file of that name would otherwise ask for the icon to be written.
         QFile(root + QStringLiteral("/templates/objects/") + uuid).open(QIODevice::WriteOnly);
     }
-    QStringList const before = filesBelow(outer.path());
+    QStringList const before = templateFilesBelow(outer.path());
     for (QString const& uuid : hostile) {
         KelTemplate record;
         record.setUuid(uuid);
@@ -290,7 +290,7 @@ TEST(KelTemplate, HostileUuidWritesNothingAnywhere)
         EXPECT_FALSE(record.loadObjectIcon());
         EXPECT_FALSE(record.loadMaterialIcon());
     }
-    EXPECT_EQ(filesBelow(outer.path()).join('\n').toStdString(), before.join('\n').toStdString());
+    EXPECT_EQ(templateFilesBelow(outer.path()).join('\n').toStdString(), before.join('\n').toStdString());
     EXPECT_FALSE(QFile::exists(QStringLiteral("/tmp/vyx-escaped.png")));
     qputenv("XDG_DATA_HOME", oldHome);
 }

@@ -29,7 +29,7 @@ constexpr int kLongRows = 4000;
 
 // A clock that slows every progress check of the render thread down and says when the render
 // has reached its row loop, so that a render lasts long enough to be caught while it runs.
-struct SlowClockState
+struct RendererSlowClockState
 {
     std::atomic<int> delayMs{0};
     std::atomic<int> calls{0};
@@ -39,10 +39,10 @@ struct SlowClockState
     std::atomic<int> callsOfRender[4] = {0, 0, 0, 0};
 };
 
-class SlowClock : public RenderStatus::Clock
+class RendererSlowClock : public RenderStatus::Clock
 {
 public:
-    explicit SlowClock(std::shared_ptr<SlowClockState> state) : m_state(std::move(state)) {}
+    explicit RendererSlowClock(std::shared_ptr<RendererSlowClockState> state) : m_state(std::move(state)) {}
     void start() override { m_state->renders.fetch_add(1); }
     qint64 elapsed() const override
     {
@@ -56,7 +56,7 @@ public:
     }
 
 private:
-    std::shared_ptr<SlowClockState> m_state;
+    std::shared_ptr<RendererSlowClockState> m_state;
 };
 
 // A real effect graph: source -> inversion -> destination.
@@ -96,7 +96,7 @@ class RendererTest : public ::testing::Test
 protected:
     RendererTest()
     {
-        renderer.status().setClock(std::make_unique<SlowClock>(clock));
+        renderer.status().setClock(std::make_unique<RendererSlowClock>(clock));
     }
 
     // Waits (running the event loop) until the render thread is in its row loop.
@@ -112,7 +112,7 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    std::shared_ptr<SlowClockState> clock = std::make_shared<SlowClockState>();
+    std::shared_ptr<RendererSlowClockState> clock = std::make_shared<RendererSlowClockState>();
     Renderer renderer;
     QSignalSpy finished{&renderer, &Renderer::renderFinished};
 };
@@ -275,13 +275,13 @@ TEST_F(RendererTest, ProgressReachesTheGuiThreadQueued)
 
 TEST(RendererLifetime, DestroyedWhileRunning)
 {
-    auto state = std::make_shared<SlowClockState>();
+    auto state = std::make_shared<RendererSlowClockState>();
     state->delayMs = 5;
     InvertingGraph g;
     QImage source = solid(16, kLongRows, 0xFF102030u);
     QImage result = solid(1, 1, 0xFF000000u);
     auto renderer = std::make_unique<Renderer>();
-    renderer->status().setClock(std::make_unique<SlowClock>(state));
+    renderer->status().setClock(std::make_unique<RendererSlowClock>(state));
     renderer->render(&source, &result, &g.graph);
     ASSERT_TRUE(QTest::qWaitFor([&] { return state->calls.load() > 0; }, 10000));
     renderer.reset(); // cancels and waits

@@ -17,7 +17,7 @@ using TemplateTest::CountingFactoryScope;
 
 namespace {
 
-KelUtils::Parameter* textParameter()
+KelUtils::Parameter* attributeTextParameter()
 {
     return new KelUtils::StringParameter(QStringLiteral("caption"), QStringLiteral("Caption"),
                                          nullptr, nullptr, false, 1);
@@ -62,7 +62,7 @@ TEST(KelAttribute, OnlyAPointerTheProgramStoredCountsAsEditor)
 TEST(KelAtomHolder, WithoutFactoryTheHolderHasNoWidgetsAndOwnsItsParameter)
 {
     EXPECT_EQ(KelAtomHolder::create(nullptr), nullptr);
-    KelUtils::Parameter* parameter = textParameter();
+    KelUtils::Parameter* parameter = attributeTextParameter();
     KelAtomHolder* atom = KelAtomHolder::create(parameter);
     ASSERT_NE(atom, nullptr);
     EXPECT_NE(dynamic_cast<KelPlainAtomHolder*>(atom), nullptr);
@@ -72,7 +72,7 @@ TEST(KelAtomHolder, WithoutFactoryTheHolderHasNoWidgetsAndOwnsItsParameter)
     delete atom; // deletes the parameter too (checked by the sanitizer build)
 
     CountingFactoryScope factory;
-    KelAtomHolder* counted = KelAtomHolder::create(textParameter());
+    KelAtomHolder* counted = KelAtomHolder::create(attributeTextParameter());
     EXPECT_NE(dynamic_cast<CountingAtom*>(counted), nullptr);
     delete counted;
     EXPECT_EQ(CountingAtom::destroyed, 1);
@@ -83,9 +83,9 @@ TEST(KelAdjective, SameUuidKeepsTheSecondAndDeletesTheReplacedEditor)
     CountingFactoryScope factory;
     {
         KelAdjective adjective;
-        KelAttribute first = attributeWithAtom(KelAtomHolder::create(textParameter()));
+        KelAttribute first = attributeWithAtom(KelAtomHolder::create(attributeTextParameter()));
         KelAttribute second(first);
-        second.setAtom(KelAtomHolder::create(textParameter()));
+        second.setAtom(KelAtomHolder::create(attributeTextParameter()));
         second.setValue("marker", 2);
         adjective.setAttribute(first);
         adjective.setAttribute(second);
@@ -106,7 +106,7 @@ TEST(KelAdjective, DestructionDeletesEachEditorOnceAndSkipsAttributesWithout)
     CountingFactoryScope factory;
     {
         KelAdjective adjective;
-        KelAttribute withAtom = attributeWithAtom(KelAtomHolder::create(textParameter()));
+        KelAttribute withAtom = attributeWithAtom(KelAtomHolder::create(attributeTextParameter()));
         adjective.setAttribute(withAtom);
         adjective.setAttribute(KelAttribute(KelAttribute::Variable));
         // A copy moved to another uuid shares the editor.
@@ -121,8 +121,8 @@ TEST(KelAdjective, RemovingOrRetypingAnAttributeDeletesItsEditor)
 {
     CountingFactoryScope factory;
     KelAdjective adjective;
-    KelAttribute removed = attributeWithAtom(KelAtomHolder::create(textParameter()));
-    KelAttribute retyped = attributeWithAtom(KelAtomHolder::create(textParameter()));
+    KelAttribute removed = attributeWithAtom(KelAtomHolder::create(attributeTextParameter()));
+    KelAttribute retyped = attributeWithAtom(KelAtomHolder::create(attributeTextParameter()));
     adjective.setAttribute(removed);
     adjective.setAttribute(retyped);
 

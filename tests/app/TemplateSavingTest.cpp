@@ -27,9 +27,9 @@ using AppTest::MessageBoxAnswerer;
 
 namespace {
 
-QString const kUuidA = QStringLiteral("{a0000000-0000-4000-8000-000000000001}");
-QString const kUuidB = QStringLiteral("{b0000000-0000-4000-8000-000000000002}");
-QString const kUuidC = QStringLiteral("{c0000000-0000-4000-8000-000000000003}");
+QString const kSavedUuidA = QStringLiteral("{a0000000-0000-4000-8000-000000000001}");
+QString const kSavedUuidB = QStringLiteral("{b0000000-0000-4000-8000-000000000002}");
+QString const kSavedUuidC = QStringLiteral("{c0000000-0000-4000-8000-000000000003}");
 
 class TemplateSavingTest : public ::testing::Test
 {
@@ -262,19 +262,19 @@ TEST_F(TemplateSavingTest, SavingAProjectObjectsNewTemplateAddsItToTheStore)
 
 TEST_F(TemplateSavingTest, ReplacementKeepsTheBrowserPlaceAndDropsTheOldRecord)
 {
-    writeTemplate({kUuidA, QStringLiteral("Ant")});
-    writeTemplate({kUuidB, QStringLiteral("Bee")});
-    writeTemplate({kUuidC, QStringLiteral("Sea")});
+    writeTemplate({kSavedUuidA, QStringLiteral("Ant")});
+    writeTemplate({kSavedUuidB, QStringLiteral("Bee")});
+    writeTemplate({kSavedUuidC, QStringLiteral("Sea")});
     load(store);
-    QPointer<KelNGObject> oldInstance = store.getObjectTemplateFromUuid(kUuidB)->objectInstance();
-    ASSERT_TRUE(QFileInfo::exists(iconPath(kUuidB)));
-    writeTemplate({kUuidB, QStringLiteral("Bee 2")});
+    QPointer<KelNGObject> oldInstance = store.getObjectTemplateFromUuid(kSavedUuidB)->objectInstance();
+    ASSERT_TRUE(QFileInfo::exists(iconPath(kSavedUuidB)));
+    writeTemplate({kSavedUuidB, QStringLiteral("Bee 2")});
     QSignalSpy added(&store, &TwTemplateContainer::templateHasBeenAddedOrUpdated);
 
-    store.addUpdatedTemplate(true, kUuidB, templatePath(kUuidB));
+    store.addUpdatedTemplate(true, kSavedUuidB, templatePath(kSavedUuidB));
 
     EXPECT_TRUE(oldInstance.isNull());
-    KelTemplate* replacement = store.getObjectTemplateFromUuid(kUuidB);
+    KelTemplate* replacement = store.getObjectTemplateFromUuid(kSavedUuidB);
     ASSERT_NE(replacement, nullptr);
     EXPECT_EQ(replacement->name(), QStringLiteral("Bee 2"));
     EXPECT_EQ(store.objectTemplateList.size(), 3);
@@ -284,16 +284,16 @@ TEST_F(TemplateSavingTest, ReplacementKeepsTheBrowserPlaceAndDropsTheOldRecord)
     EXPECT_EQ(item->text(1), QStringLiteral("Filter"));
     EXPECT_FALSE(item->icon(0).isNull());
     EXPECT_EQ(store.filterBrowserItem(replacement), item);
-    EXPECT_FALSE(QFileInfo::exists(iconPath(kUuidB)));
+    EXPECT_FALSE(QFileInfo::exists(iconPath(kSavedUuidB)));
     ASSERT_EQ(added.count(), 1);
     EXPECT_EQ(added.first().at(1).value<KelTemplate*>(), replacement);
 }
 
 TEST_F(TemplateSavingTest, ReplacementThatDoesNotLoadCompletelyKeepsTheOldTemplate)
 {
-    writeTemplate({kUuidA, QStringLiteral("Ant")});
+    writeTemplate({kSavedUuidA, QStringLiteral("Ant")});
     load(store);
-    KelTemplate* old = store.getObjectTemplateFromUuid(kUuidA);
+    KelTemplate* old = store.getObjectTemplateFromUuid(kSavedUuidA);
     QPointer<KelNGObject> oldInstance = old->objectInstance();
     QTreeWidgetItem* oldItem = store.filterBrowserItem(old);
     QSignalSpy added(&store, &TwTemplateContainer::templateHasBeenAddedOrUpdated);
@@ -301,36 +301,36 @@ TEST_F(TemplateSavingTest, ReplacementThatDoesNotLoadCompletelyKeepsTheOldTempla
 
     QList<QByteArray> const candidates{
         "<graph><nodes>",                                                      // malformed
-        templateDocument({kUuidA, QStringLiteral("Ant 2"), QStringLiteral("Filter"), true}),
-        templateDocument({kUuidB, QStringLiteral("Other")}),                  // another UUID
+        templateDocument({kSavedUuidA, QStringLiteral("Ant 2"), QStringLiteral("Filter"), true}),
+        templateDocument({kSavedUuidB, QStringLiteral("Other")}),                  // another UUID
         templateDocument({QStringLiteral("../escaped"), QStringLiteral("Bad")})};
     for (QByteArray const& bytes : candidates) {
         ASSERT_TRUE(writeFile(candidate, bytes));
-        store.addUpdatedTemplate(true, kUuidA, candidate);
+        store.addUpdatedTemplate(true, kSavedUuidA, candidate);
         EXPECT_EQ(store.objectTemplateList, QList<KelTemplate*>{old});
         EXPECT_FALSE(oldInstance.isNull());
         EXPECT_EQ(store.filterBrowserItem(old), oldItem);
         EXPECT_EQ(oldItem->text(0), QStringLiteral("Ant"));
     }
     // Only a valid UUID is looked for, whatever the file holds.
-    ASSERT_TRUE(writeFile(candidate, templateDocument({kUuidA, QStringLiteral("Ant 3")})));
+    ASSERT_TRUE(writeFile(candidate, templateDocument({kSavedUuidA, QStringLiteral("Ant 3")})));
     store.addUpdatedTemplate(true, QStringLiteral("../escaped"), candidate);
-    store.addUpdatedTemplate(true, kUuidA, home.path() + QStringLiteral("/missing"));
+    store.addUpdatedTemplate(true, kSavedUuidA, home.path() + QStringLiteral("/missing"));
     EXPECT_EQ(store.objectTemplateList, QList<KelTemplate*>{old});
     EXPECT_EQ(filterTree.topLevelItemCount(), 1);
     EXPECT_EQ(added.count(), 0);
-    EXPECT_TRUE(QFileInfo::exists(iconPath(kUuidA)));
+    EXPECT_TRUE(QFileInfo::exists(iconPath(kSavedUuidA)));
 }
 
 // --- deleting ----------------------------------------------------------------------------------
 
 TEST_F(TemplateSavingTest, DeletionAsksAndRemovesItemFileAndIcon)
 {
-    writeTemplate({kUuidA, QStringLiteral("Ant")});
+    writeTemplate({kSavedUuidA, QStringLiteral("Ant")});
     load(store);
-    KelTemplate* record = store.getObjectTemplateFromUuid(kUuidA);
+    KelTemplate* record = store.getObjectTemplateFromUuid(kSavedUuidA);
     QPointer<KelNGObject> instance = record->objectInstance();
-    ASSERT_TRUE(QFileInfo::exists(iconPath(kUuidA)));
+    ASSERT_TRUE(QFileInfo::exists(iconPath(kSavedUuidA)));
 
     {
         MessageBoxAnswerer answerer(QMessageBox::Cancel);
@@ -343,8 +343,8 @@ TEST_F(TemplateSavingTest, DeletionAsksAndRemovesItemFileAndIcon)
     }
     EXPECT_EQ(store.objectTemplateList, QList<KelTemplate*>{record});
     EXPECT_EQ(filterTree.topLevelItemCount(), 1);
-    EXPECT_TRUE(QFileInfo::exists(templatePath(kUuidA)));
-    EXPECT_TRUE(QFileInfo::exists(iconPath(kUuidA)));
+    EXPECT_TRUE(QFileInfo::exists(templatePath(kSavedUuidA)));
+    EXPECT_TRUE(QFileInfo::exists(iconPath(kSavedUuidA)));
 
     {
         MessageBoxAnswerer answerer(QMessageBox::Yes);
@@ -354,8 +354,8 @@ TEST_F(TemplateSavingTest, DeletionAsksAndRemovesItemFileAndIcon)
     EXPECT_TRUE(store.objectTemplateList.isEmpty());
     EXPECT_EQ(filterTree.topLevelItemCount(), 0);
     EXPECT_TRUE(instance.isNull());
-    EXPECT_FALSE(QFileInfo::exists(templatePath(kUuidA)));
-    EXPECT_FALSE(QFileInfo::exists(iconPath(kUuidA)));
+    EXPECT_FALSE(QFileInfo::exists(templatePath(kSavedUuidA)));
+    EXPECT_FALSE(QFileInfo::exists(iconPath(kSavedUuidA)));
     EXPECT_FALSE(store.existsTemplateWithName(QStringLiteral("Ant")));
 }
 
@@ -368,8 +368,8 @@ protected:
     {
         EXPECT_TRUE(home.makeTemplateFolders());
         lumora = home.storageRoot() + QStringLiteral("/templates/lumora/");
-        EXPECT_TRUE(writeFile(lumora + kUuidA, templateDocument({kUuidA, QStringLiteral("Ant")})));
-        EXPECT_TRUE(writeFile(lumora + kUuidB, templateDocument({kUuidB, QStringLiteral("Bee")})));
+        EXPECT_TRUE(writeFile(lumora + kSavedUuidA, templateDocument({kSavedUuidA, QStringLiteral("Ant")})));
+        EXPECT_TRUE(writeFile(lumora + kSavedUuidB, templateDocument({kSavedUuidB, QStringLiteral("Bee")})));
         store = core.templateStore();
         store->loadObjectTemplates();
         store->setFilterBrowserTreeWidget(&filterTree);
@@ -403,11 +403,11 @@ protected:
 
 TEST_F(TemplateCurrentGraphTest, DeletingTheShownTemplateLeavesNoGraphToRender)
 {
-    KelNGObject* shown = showTemplate(kUuidA);
-    store->deleteTemplate(store->getObjectTemplateFromUuid(kUuidB), false);
+    KelNGObject* shown = showTemplate(kSavedUuidA);
+    store->deleteTemplate(store->getObjectTemplateFromUuid(kSavedUuidB), false);
     EXPECT_EQ(core.currentGraph(), shown->effectGraph());
     int const before = window.renderingFinishedCount;
-    store->deleteTemplate(store->getObjectTemplateFromUuid(kUuidA), false);
+    store->deleteTemplate(store->getObjectTemplateFromUuid(kSavedUuidA), false);
     EXPECT_EQ(core.currentGraph(), nullptr);
     EXPECT_EQ(core.selectedObject(), nullptr);
     // The result is the source picture again.
@@ -417,17 +417,17 @@ TEST_F(TemplateCurrentGraphTest, DeletingTheShownTemplateLeavesNoGraphToRender)
 
 TEST_F(TemplateCurrentGraphTest, ReplacingTheShownTemplateLeavesNoGraphToRender)
 {
-    KelNGObject* shown = showTemplate(kUuidA);
+    KelNGObject* shown = showTemplate(kSavedUuidA);
     // A replacement that fails changes nothing.
     EXPECT_TRUE(writeFile(home.path() + QStringLiteral("/broken"), "<graph>"));
-    store->addUpdatedTemplate(true, kUuidA, home.path() + QStringLiteral("/broken"));
+    store->addUpdatedTemplate(true, kSavedUuidA, home.path() + QStringLiteral("/broken"));
     EXPECT_EQ(core.currentGraph(), shown->effectGraph());
 
-    EXPECT_TRUE(writeFile(lumora + kUuidA, templateDocument({kUuidA, QStringLiteral("Ant 2")})));
-    store->addUpdatedTemplate(true, kUuidA, lumora + kUuidA);
+    EXPECT_TRUE(writeFile(lumora + kSavedUuidA, templateDocument({kSavedUuidA, QStringLiteral("Ant 2")})));
+    store->addUpdatedTemplate(true, kSavedUuidA, lumora + kSavedUuidA);
     EXPECT_EQ(core.currentGraph(), nullptr);
     EXPECT_EQ(core.selectedObject(), nullptr);
-    EXPECT_EQ(store->getObjectTemplateFromUuid(kUuidA)->name(), QStringLiteral("Ant 2"));
+    EXPECT_EQ(store->getObjectTemplateFromUuid(kSavedUuidA)->name(), QStringLiteral("Ant 2"));
     EXPECT_EQ(window.count(QStringLiteral("templateHasBeenAddedOrUpdated 1")), 1);
 }
 
@@ -437,7 +437,7 @@ TEST_F(TemplateCurrentGraphTest, ReplacingTheShownTemplateLeavesNoGraphToRender)
 // template of the store, a new empty one included, keeps its list until the next start.
 TEST_F(TemplateSavingTest, TheTypeListsAnEffectsTemplateAtOnceAndAStoredOneAtTheNextStart)
 {
-    writeTemplate({kUuidA, QStringLiteral("Ant")});
+    writeTemplate({kSavedUuidA, QStringLiteral("Ant")});
     load(store);
     auto names = [](QTreeWidget const& tree) {
         QStringList texts;
@@ -446,7 +446,7 @@ TEST_F(TemplateSavingTest, TheTypeListsAnEffectsTemplateAtOnceAndAStoredOneAtThe
         return texts;
     };
     MessageBoxAnswerer answerer(QMessageBox::Save);
-    KelTemplate* ant = store.getObjectTemplateFromUuid(kUuidA);
+    KelTemplate* ant = store.getObjectTemplateFromUuid(kSavedUuidA);
     ant->setType(QStringLiteral("Special FX"));
     ASSERT_TRUE(store.saveTemplate(ant->objectInstance()));
     KelTemplate* fresh = store.createObjectTemplate();

@@ -2,6 +2,7 @@
 
 // Template files, the icon sample and file listings for the template store tests.
 
+#include "app/InvertedColour.h"
 #include "app/KelTemplate.h"
 #include "effects/NodeFilteredImage.h"
 #include "effects/NodeOriginalImage.h"
@@ -24,10 +25,7 @@ namespace StoreTest {
 
 inline constexpr QRgb kSampleColour = 0xFF2060A0u;
 
-inline QRgb inverted(QRgb argb)
-{
-    return (argb & 0xFF000000u) | (~argb & 0x00FFFFFFu);
-}
+using TestColours::inverted;
 
 struct TemplateContent
 {

@@ -13,7 +13,7 @@
 
 namespace {
 
-QString picture(QString const& name)
+QString viewerPicture(QString const& name)
 {
     return AppTest::testDataDir() + QStringLiteral("/pictures/") + name;
 }
@@ -38,12 +38,12 @@ TEST_F(ViewerPicturesPick, LinearLightIsPickedThroughTheSrgbTransfer)
     for (char const* name : {"linear-grey-tiled-oiiotool.exr", "linear-grey-oiiotool.hdr"}) {
         SCOPED_TRACE(name);
         QString reason;
-        ASSERT_TRUE(core.setSourceImage(picture(QString::fromLatin1(name)), &reason)) << reason.toStdString();
+        ASSERT_TRUE(core.setSourceImage(viewerPicture(QString::fromLatin1(name)), &reason)) << reason.toStdString();
         EXPECT_EQ(picked().pixel(5, 5), qRgb(127, 127, 127));
     }
     for (char const* name : {"linear-ramp-oiiotool.exr", "linear-ramp-oiiotool.hdr"}) {
         SCOPED_TRACE(name);
-        ASSERT_TRUE(core.setSourceImage(picture(QString::fromLatin1(name))));
+        ASSERT_TRUE(core.setSourceImage(viewerPicture(QString::fromLatin1(name))));
         ASSERT_EQ(picked().size(), QSize(257, 2));
         EXPECT_EQ(picked().pixel(128, 0), qRgb(188, 188, 188));
         EXPECT_EQ(picked().pixel(256, 1), qRgb(255, 255, 255));
@@ -55,7 +55,8 @@ TEST_F(ViewerPicturesPick, PngAndWebpPhotosArePickedUpright)
 {
     for (char const* suffix : {"png", "webp"}) {
         for (int orientation : {3, 6, 8}) {
-            const QString path = picture(QStringLiteral("orientation-%1.%2").arg(orientation).arg(QLatin1String(suffix)));
+            const QString path =
+                viewerPicture(QStringLiteral("orientation-%1.%2").arg(orientation).arg(QLatin1String(suffix)));
             SCOPED_TRACE(path.toStdString());
             QString reason;
             ASSERT_TRUE(core.setSourceImage(path, &reason)) << reason.toStdString();

@@ -14,7 +14,7 @@
 
 namespace {
 
-bool near(QRgb got, QRgb expected)
+bool nearInThumbnail(QRgb got, QRgb expected)
 {
     return std::abs(qRed(got) - qRed(expected)) <= 40 && std::abs(qGreen(got) - qGreen(expected)) <= 40
            && std::abs(qBlue(got) - qBlue(expected)) <= 40 && qAlpha(got) == qAlpha(expected);
@@ -47,9 +47,9 @@ TEST(ExifChunkThumbnail, PngAndWebpPhotosShowUpright)
         EXPECT_EQ(loader.imageSize(path), QSize(300, 200));
         const QImage thumbnail = loader.getThumbnail(path).toImage();
         ASSERT_EQ(thumbnail.size(), QSize(120, 80));
-        EXPECT_TRUE(near(thumbnail.pixel(12, 8), qRgb(255, 0, 0)));
-        EXPECT_TRUE(near(thumbnail.pixel(108, 8), qRgb(0, 255, 0)));
-        EXPECT_TRUE(near(thumbnail.pixel(12, 72), qRgb(0, 0, 255)));
-        EXPECT_TRUE(near(thumbnail.pixel(108, 72), qRgb(128, 128, 128)));
+        EXPECT_TRUE(nearInThumbnail(thumbnail.pixel(12, 8), qRgb(255, 0, 0)));
+        EXPECT_TRUE(nearInThumbnail(thumbnail.pixel(108, 8), qRgb(0, 255, 0)));
+        EXPECT_TRUE(nearInThumbnail(thumbnail.pixel(12, 72), qRgb(0, 0, 255)));
+        EXPECT_TRUE(nearInThumbnail(thumbnail.pixel(108, 72), qRgb(128, 128, 128)));
     }
 }

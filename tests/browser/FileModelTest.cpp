@@ -26,7 +26,7 @@
 
 namespace {
 
-QImage solid(int w, int h, QRgb colour)
+QImage solidFile(int w, int h, QRgb colour)
 {
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(colour);
@@ -81,9 +81,9 @@ protected:
 TEST_F(FileModelTest, ListsFoldersAndImageFilesRegardlessOfCase)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-    ASSERT_TRUE(writeImage(path(QStringLiteral("a.jpg")), solid(4, 4, 0xff0000u), "JPG"));
-    ASSERT_TRUE(writeImage(path(QStringLiteral("B.JPG")), solid(4, 4, 0xff0000u), "JPG"));
-    ASSERT_TRUE(writeImage(path(QStringLiteral("c.png")), solid(4, 4, 0xff0000u)));
+    ASSERT_TRUE(writeImage(path(QStringLiteral("a.jpg")), solidFile(4, 4, 0xff0000u), "JPG"));
+    ASSERT_TRUE(writeImage(path(QStringLiteral("B.JPG")), solidFile(4, 4, 0xff0000u), "JPG"));
+    ASSERT_TRUE(writeImage(path(QStringLiteral("c.png")), solidFile(4, 4, 0xff0000u)));
     QFile text(path(QStringLiteral("d.txt")));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("not a picture");
@@ -111,8 +111,8 @@ TEST_F(FileModelTest, ListsFoldersAndImageFilesRegardlessOfCase)
 TEST_F(FileModelTest, TypeColumnShowsTheFileSystemTypeTextNotTheSize)
 {
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-    ASSERT_TRUE(writeImage(path(QStringLiteral("a.jpg")), solid(40, 40, 0xff0000u), "JPG"));
-    ASSERT_TRUE(writeImage(path(QStringLiteral("c.png")), solid(40, 40, 0xff0000u)));
+    ASSERT_TRUE(writeImage(path(QStringLiteral("a.jpg")), solidFile(40, 40, 0xff0000u), "JPG"));
+    ASSERT_TRUE(writeImage(path(QStringLiteral("c.png")), solidFile(40, 40, 0xff0000u)));
     VyxBrowserFileSystemModel model;
     load(model);
     const struct
@@ -135,7 +135,7 @@ TEST_F(FileModelTest, TypeColumnShowsTheFileSystemTypeTextNotTheSize)
 
 TEST_F(FileModelTest, BlackPlaceholderUntilTheThumbnailThenDimensions)
 {
-    ASSERT_TRUE(writeImage(path(QStringLiteral("photo.jpg")), solid(4000, 3000, 0xff3080c0u), "JPG"));
+    ASSERT_TRUE(writeImage(path(QStringLiteral("photo.jpg")), solidFile(4000, 3000, 0xff3080c0u), "JPG"));
     VyxBrowserFileSystemModel model;
     load(model);
     const QModelIndex index = model.index(path(QStringLiteral("photo.jpg")));
@@ -184,7 +184,7 @@ TEST_F(FileModelTest, UnreadableFilesGetTheBlankThumbnailAndNoDimensions)
 
 TEST_F(FileModelTest, SeventyMegapixelImageIsMeasured)
 {
-    ASSERT_TRUE(writeImage(path(QStringLiteral("huge.png")), solid(10000, 7000, 0xff20c040u)));
+    ASSERT_TRUE(writeImage(path(QStringLiteral("huge.png")), solidFile(10000, 7000, 0xff20c040u)));
     VyxBrowserFileSystemModel model;
     load(model);
     waitForThumbnail(model, QStringLiteral("huge.png"));
@@ -291,7 +291,7 @@ protected:
         ASSERT_TRUE(dir.isValid());
         for (int i = 0; i < 40; ++i) {
             const QString file = dir.filePath(QStringLiteral("p%1.png").arg(i));
-            ASSERT_TRUE(solid(30 + i, 20, qRgb(i * 5, 0, 0)).save(file));
+            ASSERT_TRUE(solidFile(30 + i, 20, qRgb(i * 5, 0, 0)).save(file));
             files << file;
         }
     }
@@ -333,7 +333,7 @@ TEST_F(ThumbnailLoaderTest, ThumbnailsAreDecodedSmallAndNeverAboveTheCap)
         ASSERT_GT(file.write(HostileFiles::pngBomb(22000, 22000)), 0);
     }
     const QString photo = dir.filePath(QStringLiteral("photo.jpg"));
-    ASSERT_TRUE(writeImage(photo, solid(8192, 8192, 0xff2060a0u), "JPG"));
+    ASSERT_TRUE(writeImage(photo, solidFile(8192, 8192, 0xff2060a0u), "JPG"));
 
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
@@ -376,7 +376,7 @@ TEST_F(ThumbnailLoaderTest, AFileWrittenAgainIsReadAgain)
         {
             QFile out(round % 2 ? file + QStringLiteral(".new") : file);
             ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            ASSERT_TRUE(solid(size.width(), size.height(), colour).save(&out, formats[round % 3]));
+            ASSERT_TRUE(solidFile(size.width(), size.height(), colour).save(&out, formats[round % 3]));
         }
         if (round % 2) {
             QFile::remove(file);

@@ -15,7 +15,7 @@ namespace {
 
 const QString formatKey = QStringLiteral("General::DefaultImageFormat");
 const QString qualityKey = QStringLiteral("General::DefaultImageFormatQuality");
-const QString welcomeKey = QStringLiteral("DontShowWelcomeScreen");
+const QString preferencesWelcomeKey = QStringLiteral("DontShowWelcomeScreen");
 
 int writerIndex(QByteArray const& format)
 {
@@ -40,7 +40,7 @@ protected:
     static void clearSettings()
     {
         QSettings settings;
-        for (QString const& key : {formatKey, qualityKey, welcomeKey})
+        for (QString const& key : {formatKey, qualityKey, preferencesWelcomeKey})
             settings.remove(key);
     }
     void open() { dialog = std::make_unique<TwPreferencesDialog>(); }
@@ -65,7 +65,7 @@ TEST_F(PreferencesTest, EmptySettingsShowTheDefaults)
     QSettings settings;
     EXPECT_EQ(settings.value(formatKey).toString(), "jpeg");
     EXPECT_EQ(settings.value(qualityKey).toInt(), 100);
-    EXPECT_FALSE(settings.value(welcomeKey).toBool());
+    EXPECT_FALSE(settings.value(preferencesWelcomeKey).toBool());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
 }
 
@@ -74,7 +74,7 @@ TEST_F(PreferencesTest, StoredValuesAreShown)
     QSettings settings;
     settings.setValue(formatKey, QStringLiteral("PNG"));
     settings.setValue(qualityKey, 42);
-    settings.setValue(welcomeKey, true);
+    settings.setValue(preferencesWelcomeKey, true);
     open();
     EXPECT_EQ(ui()->imageFormatComboBox->currentIndex(), writerIndex("png"));
     EXPECT_EQ(ui()->imageFormatQualitySpinBox->value(), 42);
@@ -111,7 +111,7 @@ TEST_F(PreferencesTest, ResetStoresTheDefaultsAndStaysOpen)
     QSettings settings;
     settings.setValue(formatKey, QStringLiteral("png"));
     settings.setValue(qualityKey, 10);
-    settings.setValue(welcomeKey, true);
+    settings.setValue(preferencesWelcomeKey, true);
     open();
     dialog->show();
     button(QDialogButtonBox::Reset)->click();
@@ -121,7 +121,7 @@ TEST_F(PreferencesTest, ResetStoresTheDefaultsAndStaysOpen)
     EXPECT_TRUE(ui()->showWelcomeDialogCB->isChecked());
     EXPECT_EQ(settings.value(formatKey).toString(), "jpeg");
     EXPECT_EQ(settings.value(qualityKey).toInt(), 100);
-    EXPECT_FALSE(settings.value(welcomeKey).toBool());
+    EXPECT_FALSE(settings.value(preferencesWelcomeKey).toBool());
 }
 
 TEST_F(PreferencesTest, CancelStoresNothing)
@@ -134,7 +134,7 @@ TEST_F(PreferencesTest, CancelStoresNothing)
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
     QSettings settings;
-    for (QString const& key : {formatKey, qualityKey, welcomeKey})
+    for (QString const& key : {formatKey, qualityKey, preferencesWelcomeKey})
         EXPECT_FALSE(settings.contains(key)) << key.toStdString();
 }
 

@@ -85,7 +85,7 @@ void applySettings(VyxNodeGraph* effect, int blendMode, int opacity, bool disabl
     settings->setIntParam(QStringLiteral("disable"), disabled ? 1 : 0);
 }
 
-bool link(Node* from, char const* out, Node* to, char const* in)
+bool blendLink(Node* from, char const* out, Node* to, char const* in)
 {
     return from && to && from->connect(QString::fromLatin1(out), to, QString::fromLatin1(in)) == 0;
 }
@@ -93,7 +93,7 @@ bool link(Node* from, char const* out, Node* to, char const* in)
 Node* inversionOf(VyxNodeGraph* effect, Node* from, char const* out)
 {
     Node* node = effect->addNode(QStringLiteral("operator.inversion"), -1);
-    return link(from, out, node, "inRgb") ? node : nullptr;
+    return blendLink(from, out, node, "inRgb") ? node : nullptr;
 }
 
 // Fills an effect already set up on `image` (its source linked to its destination).
@@ -114,7 +114,8 @@ bool fillEffect(VyxNodeGraph* effect, EffectSpec const& spec, QImage const* imag
         break;
     case Content::SelfDifference: {
         Node* mix = effect->addNode(QStringLiteral("operator.arithmix"), -1);
-        if (!mix || !link(source, "rgb", mix, "in1") || !link(inversionOf(effect, source, "rgb"), "outRgb", mix, "in2"))
+        if (!mix || !blendLink(source, "rgb", mix, "in1")
+            || !blendLink(inversionOf(effect, source, "rgb"), "outRgb", mix, "in2"))
             return false;
         mix->paramContainer()->setListParam(QStringLiteral("mode"), 2);
         result = mix;
@@ -123,19 +124,19 @@ bool fillEffect(VyxNodeGraph* effect, EffectSpec const& spec, QImage const* imag
     }
     case Content::NoiseReduction:
         result = effect->addNode(QStringLiteral("operator.noiseReduction"), -1);
-        if (!link(source, "rgb", result, "in"))
+        if (!blendLink(source, "rgb", result, "in"))
             return false;
         resultOut = "out";
         break;
     case Content::NestedBlend: {
         VyxNodeGraph* inner = effect->addSubGraph(-1);
-        if (!inner || inner->setUp(image) != 0 || !link(source, "rgb", inner, "rgbIn")
-            || !link(source, "alpha", inner, "alphaIn"))
+        if (!inner || inner->setUp(image) != 0 || !blendLink(source, "rgb", inner, "rgbIn")
+            || !blendLink(source, "alpha", inner, "alphaIn"))
             return false;
         applySettings(inner, spec.innerBlendMode, spec.innerOpacity, false);
         Node* innerDestination = inner->destinationNode();
         innerDestination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
-        if (!link(inversionOf(inner, inner->sourceNode(), "rgb"), "outRgb", innerDestination, "rgb"))
+        if (!blendLink(inversionOf(inner, inner->sourceNode(), "rgb"), "outRgb", innerDestination, "rgb"))
             return false;
         result = inner;
         resultOut = "rgbOut";
@@ -143,7 +144,7 @@ bool fillEffect(VyxNodeGraph* effect, EffectSpec const& spec, QImage const* imag
     }
     }
     destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
-    return link(result, resultOut, destination, "rgb");
+    return blendLink(result, resultOut, destination, "rgb");
 }
 
 // The picture as a generator that counts every point it is asked for.
@@ -171,7 +172,7 @@ public:
 
 // A root graph with the effects chained from `head` (its colour and alpha outputs named) to
 // the root destination.
-std::unique_ptr<VyxNodeGraph> buildStack(std::vector<EffectSpec> const& specs, QImage const* image, int threads,
+std::unique_ptr<VyxNodeGraph> buildBlendedStack(std::vector<EffectSpec> const& specs, QImage const* image, int threads,
                                          CountingPicture* head)
 {
     auto root = std::make_unique<VyxNodeGraph>(nullptr);
@@ -209,7 +210,7 @@ std::unique_ptr<VyxNodeGraph> buildStack(std::vector<EffectSpec> const& specs, Q
     return root;
 }
 
-QImage render(VyxNodeGraph* root)
+QImage renderBlended(VyxNodeGraph* root)
 {
     if (!root || root->filter(nullptr) != 0)
         return QImage();
@@ -241,25 +242,26 @@ TEST(BlendedStack, ReadsTheInputOncePerPointAndGivesTheBytesOfOneEffectAtATime)
             SCOPED_TRACE("seed " + std::to_string(seed) + ", " + std::to_string(k) + " effects");
             specs.push_back(randomSpec(rng));
             // The slow way: the new effect alone over what the stack below it made.
-            std::unique_ptr<VyxNodeGraph> single = buildStack({specs.back()}, &reference, 1, nullptr);
+            std::unique_ptr<VyxNodeGraph> single = buildBlendedStack({specs.back()}, &reference, 1, nullptr);
             ASSERT_TRUE(single);
-            reference = render(single.get());
+            reference = renderBlended(single.get());
             ASSERT_FALSE(reference.isNull());
             // Under the sanitizers the whole stack is rendered at every third height only.
             if (!SanitizedSweep::takes(k, 3) && k != kDepth)
                 continue;
 
             auto* head = new CountingPicture(picture);
-            std::unique_ptr<VyxNodeGraph> stack = buildStack(specs, &picture, 1, head);
+            std::unique_ptr<VyxNodeGraph> stack = buildBlendedStack(specs, &picture, 1, head);
             ASSERT_TRUE(stack);
-            const QImage bytes = render(stack.get());
+            const QImage bytes = renderBlended(stack.get());
             // Counted, never timed: a stack of blended effects once read its input 2^k times.
             ASSERT_LE(head->reads.load(), 2 * k * pixels);
             ASSERT_EQ(bytes, reference);
             if (k % 7 == 0) {
-                std::unique_ptr<VyxNodeGraph> threaded = buildStack(specs, &picture, 4, new CountingPicture(picture));
+                std::unique_ptr<VyxNodeGraph> threaded =
+                    buildBlendedStack(specs, &picture, 4, new CountingPicture(picture));
                 ASSERT_TRUE(threaded);
-                EXPECT_EQ(render(threaded.get()), reference) << "4 threads";
+                EXPECT_EQ(renderBlended(threaded.get()), reference) << "4 threads";
             }
         }
     }

@@ -17,7 +17,7 @@ using namespace KelVyxNodes;
 
 namespace {
 
-unsigned int hashOf(int x, int y)
+unsigned int boxHashOf(int x, int y)
 {
     unsigned int h = unsigned(x) * 73856093u ^ unsigned(y) * 19349663u;
     h ^= h >> 13;
@@ -26,21 +26,21 @@ unsigned int hashOf(int x, int y)
 }
 
 // Pure functions of the point, with a top byte that must be ignored; counting what is read.
-class HashColour : public Base3DGenerator
+class BoxHashColour : public Base3DGenerator
 {
 public:
     unsigned int getSample3(QPoint const& p) const override
     {
         reads.fetch_add(1, std::memory_order_relaxed);
-        return hashOf(p.x(), p.y()) | 0xAB000000u;
+        return boxHashOf(p.x(), p.y()) | 0xAB000000u;
     }
     mutable std::atomic<long long> reads{0};
 };
 
-class HashChannel : public Base1DGenerator
+class BoxHashChannel : public Base1DGenerator
 {
 public:
-    unsigned int getSample(QPoint const& p) const override { return hashOf(p.x(), p.y()) >> 7; }
+    unsigned int getSample(QPoint const& p) const override { return boxHashOf(p.x(), p.y()) >> 7; }
 };
 
 std::vector<unsigned char> maskOf(int w, int h)
@@ -48,7 +48,7 @@ std::vector<unsigned char> maskOf(int w, int h)
     std::vector<unsigned char> mask(std::size_t(w * h));
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x)
-            mask[std::size_t(y * w + x)] = (hashOf(y, x) % 5 == 0) ? 0 : 1;
+            mask[std::size_t(y * w + x)] = (boxHashOf(y, x) % 5 == 0) ? 0 : 1;
     }
     return mask;
 }
@@ -104,7 +104,7 @@ std::vector<QPoint> accessOrder(int pattern, int w, int h)
         break;
     case 3:
         for (int i = 0; i < w * h; ++i)
-            points.emplace_back(int(hashOf(i, 1) % unsigned(w)), int(hashOf(i, 2) % unsigned(h)));
+            points.emplace_back(int(boxHashOf(i, 1) % unsigned(w)), int(boxHashOf(i, 2) % unsigned(h)));
         break;
     default:
         for (int y = 0; y < h; ++y)
@@ -123,8 +123,8 @@ std::vector<QPoint> accessOrder(int pattern, int w, int h)
 // with and without a mask, at the image edges, for colour and one channel.
 TEST(BoxBlurRows, EveryAccessOrderGivesTheWindowMean)
 {
-    HashColour colour;
-    HashChannel channel;
+    BoxHashColour colour;
+    BoxHashChannel channel;
     const int w = 41;
     const int h = 29;
     const std::vector<unsigned char> mask = maskOf(w, h);
@@ -166,7 +166,7 @@ TEST(BoxBlurRows, EveryAccessOrderGivesTheWindowMean)
 
 TEST(BoxBlurRows, PointsOutsideTheImageAndEmptyWindows)
 {
-    HashColour colour;
+    BoxHashColour colour;
     BoxBlurRows::Setup s;
     s.width = 9;
     s.height = 7;
@@ -196,7 +196,7 @@ TEST(BoxBlurRows, PointsOutsideTheImageAndEmptyWindows)
 // A new render forgets everything: rows made from the old input are never served again.
 TEST(BoxBlurRows, ResetStartsAfresh)
 {
-    HashColour colour;
+    BoxHashColour colour;
     BoxBlurRows::Setup s;
     s.width = 12;
     s.height = 10;

@@ -29,7 +29,7 @@ QString pinFile()
 }
 
 // FNV-1a over size, format and the pixel bytes of every row (no padding).
-QString hashOf(QImage const& image)
+QString pinHashOf(QImage const& image)
 {
     std::uint64_t h = 14695981039346656037ull;
     auto mix = [&h](unsigned char byte) {
@@ -143,8 +143,8 @@ TEST_F(BytePins, EveryNodeTypeUnderEveryWiringAndSetting)
                     NodeSweep sweep(type, wiring, settings, input);
                     ASSERT_NE(sweep.node(), nullptr) << base.toStdString();
                     sweep.graph().setRenderThreadCount(threads);
-                    whole.push_back(sweep.render() == 0 ? hashOf(sweep.result()) : QStringLiteral("fails"));
-                    selection.push_back(sweep.render(mask.data(), &rect) == 0 ? hashOf(sweep.result())
+                    whole.push_back(sweep.render() == 0 ? pinHashOf(sweep.result()) : QStringLiteral("fails"));
+                    selection.push_back(sweep.render(mask.data(), &rect) == 0 ? pinHashOf(sweep.result())
                                                                               : QStringLiteral("fails"));
                 }
                 check(base + QStringLiteral("|whole"), whole);
@@ -176,10 +176,10 @@ TEST_F(BytePins, BenchmarkGraphs)
             ASSERT_TRUE(g.build(&graph)) << name.toStdString();
             ASSERT_EQ(graph.setUp(&input), 0);
             ASSERT_EQ(graph.filter(nullptr), 0) << name.toStdString();
-            whole.push_back(hashOf(graph.resultImage()));
+            whole.push_back(pinHashOf(graph.resultImage()));
             ASSERT_EQ(graph.setUp(&input, mask.data(), &rect), 0);
             ASSERT_EQ(graph.filter(nullptr), 0) << name.toStdString();
-            selection.push_back(hashOf(graph.resultImage()));
+            selection.push_back(pinHashOf(graph.resultImage()));
         }
         check(name + QStringLiteral("|whole"), whole);
         check(name + QStringLiteral("|selection"), selection);

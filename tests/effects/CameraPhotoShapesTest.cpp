@@ -36,9 +36,9 @@ using KelNodes::Node;
 namespace EffectTest {
 namespace {
 
-constexpr std::size_t kGB = std::size_t(1000) * 1000 * 1000;
+constexpr std::size_t kPhotoGB = std::size_t(1000) * 1000 * 1000;
 
-struct Port
+struct PhotoPort
 {
     Node* node;
     QString name;
@@ -77,10 +77,10 @@ public:
     // `stack` effects in `root`, each a nest of templates `depth` deep (1: an effect alone).
     bool build(VyxNodeGraph* root, int stack, int depth)
     {
-        Port colour{root->sourceNode(), QStringLiteral("rgb")};
+        PhotoPort colour{root->sourceNode(), QStringLiteral("rgb")};
         for (int i = 0; i < stack && m_ok; ++i)
             colour = nest(root, colour, depth);
-        finish(root, colour, Port{root->sourceNode(), QStringLiteral("alpha")});
+        finish(root, colour, PhotoPort{root->sourceNode(), QStringLiteral("alpha")});
         const int wanted = m_links.size();
         return m_ok && m_links.connectAll() == wanted;
     }
@@ -92,15 +92,16 @@ private:
         m_ok = m_ok && node;
         return node;
     }
-    Port pass(VyxNodeGraph* graph, char const* type, Port in, unsigned int kind = 4u, unsigned int outKind = 0u)
+    PhotoPort pass(VyxNodeGraph* graph, char const* type, PhotoPort in, unsigned int kind = 4u,
+                   unsigned int outKind = 0u)
     {
         Node* node = add(graph, type);
         if (!node)
             return in;
         m_links.add(in.node, in.name, node, terminalsOf(node, true, kind).value(0));
-        return Port{node, terminalsOf(node, false, outKind ? outKind : kind).value(0)};
+        return PhotoPort{node, terminalsOf(node, false, outKind ? outKind : kind).value(0)};
     }
-    Port level(VyxNodeGraph* graph, Port in)
+    PhotoPort level(VyxNodeGraph* graph, PhotoPort in)
     {
         switch (m_level) {
         case Level::Blur:
@@ -119,32 +120,32 @@ private:
             m_links.add(in.node, in.name, split, QStringLiteral("rgb"));
             const QStringList channels = terminalsOf(split, false, 2u);
             const QStringList inputs = terminalsOf(join, true, 2u);
-            const Port red = pass(graph, "operator.blur", Port{split, channels.value(0)}, 2u);
+            const PhotoPort red = pass(graph, "operator.blur", PhotoPort{split, channels.value(0)}, 2u);
             m_links.add(red.node, red.name, join, inputs.value(0));
             m_links.add(split, channels.value(1), join, inputs.value(1));
             m_links.add(split, channels.value(2), join, inputs.value(2));
-            return Port{join, QStringLiteral("rgb")};
+            return PhotoPort{join, QStringLiteral("rgb")};
         }
         case Level::RotateBlur: {
-            const Port rotated = pass(graph, "operator.rotate", in);
+            const PhotoPort rotated = pass(graph, "operator.rotate", in);
             if (rotated.node != in.node)
                 rotated.node->paramContainer()->setIntParam(QStringLiteral("rotateAngle"), 30);
             return pass(graph, "operator.blur", rotated);
         }
         case Level::Mix: {
-            const Port blurred = pass(graph, "operator.blur", in);
+            const PhotoPort blurred = pass(graph, "operator.blur", in);
             Node* mix = add(graph, "operator.weightmix");
             if (!mix)
                 return in;
             const QStringList operands = terminalsOf(mix, true, 4u);
             m_links.add(in.node, in.name, mix, operands.value(0));
             m_links.add(blurred.node, blurred.name, mix, operands.value(1));
-            return Port{mix, QStringLiteral("out")};
+            return PhotoPort{mix, QStringLiteral("out")};
         }
         }
         return in;
     }
-    void finish(VyxNodeGraph* graph, Port colour, Port alpha)
+    void finish(VyxNodeGraph* graph, PhotoPort colour, PhotoPort alpha)
     {
         Node* destination = graph->destinationNode();
         destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
@@ -153,7 +154,7 @@ private:
         m_links.add(alpha.node, alpha.name, destination, QStringLiteral("alpha"));
     }
     // An effect reading `in`, holding its level and, `depth` - 1 more deep, the effect inside.
-    Port nest(VyxNodeGraph* graph, Port in, int depth)
+    PhotoPort nest(VyxNodeGraph* graph, PhotoPort in, int depth)
     {
         VyxNodeGraph* effect = graph->addSubGraph(-1);
         if (!effect || effect->setUp(m_picture) != 0) {
@@ -163,15 +164,16 @@ private:
         effect->paramContainer()->setListParam(QStringLiteral("blendMode"), m_blendMode);
         effect->paramContainer()->setIntParam(QStringLiteral("opacity"), m_opacity);
         m_links.add(in.node, in.name, effect, QStringLiteral("rgbIn"));
-        Port colour = level(effect, Port{effect->sourceNode(), QStringLiteral("rgb")});
+        PhotoPort colour = level(effect, PhotoPort{effect->sourceNode(), QStringLiteral("rgb")});
         if (depth > 1)
             colour = nest(effect, colour, depth - 1);
         // The luminance mask: the effect's alpha is the grey of what it was fed.
-        Port alpha{effect->sourceNode(), QStringLiteral("alpha")};
+        PhotoPort alpha{effect->sourceNode(), QStringLiteral("alpha")};
         if (m_mask == Mask::Luminance)
-            alpha = pass(effect, "operator.convert3dto1d", Port{effect->sourceNode(), QStringLiteral("rgb")}, 4u, 2u);
+            alpha =
+                pass(effect, "operator.convert3dto1d", PhotoPort{effect->sourceNode(), QStringLiteral("rgb")}, 4u, 2u);
         finish(effect, colour, alpha);
-        return Port{effect, QStringLiteral("rgbOut")};
+        return PhotoPort{effect, QStringLiteral("rgbOut")};
     }
 
     QImage const* m_picture;
@@ -183,7 +185,7 @@ private:
     bool m_ok = true;
 };
 
-struct Shape
+struct PhotoShape
 {
     Level level;
     int stack;
@@ -202,11 +204,11 @@ struct Shape
 
 // Stacks of 5, 10 and 20 effects; templates 2, 3 and 4 deep alone and in stacks of 5; every
 // level kind, blend and mask.
-std::vector<Shape> shapes()
+std::vector<PhotoShape> shapes()
 {
     const std::vector<std::pair<int, int>> sizes{{5, 1}, {10, 1}, {20, 1}, {1, 2}, {1, 3}, {1, 4}, {5, 2}, {5, 4}};
     const std::vector<std::pair<int, int>> blends{{0, 100}, {0, 60}, {2, 100}, {5, 60}};
-    std::vector<Shape> all;
+    std::vector<PhotoShape> all;
     for (Level level : {Level::Blur, Level::Sharpen, Level::NoiseReduction, Level::Aberration, Level::SplitJoin,
                         Level::RotateBlur, Level::Mix}) {
         for (auto [stack, depth] : sizes) {
@@ -265,7 +267,7 @@ struct Photo
     ZeroPicture const* picture;
     std::size_t budget;
 };
-QStringList refusals(Shape const& shape, std::vector<Photo> const& photos)
+QStringList refusals(PhotoShape const& shape, std::vector<Photo> const& photos)
 {
     VyxNodeGraph root;
     root.setRenderThreadCount(1);
@@ -301,19 +303,19 @@ TEST(CameraPhotoShapes, TheMachinesMemoryTakesEveryShape)
     const ZeroPicture photo100(12000, 8400);
     for (ZeroPicture const* picture : {&photo24, &photo50, &photo100})
         ASSERT_FALSE(picture->image.isNull());
-    const std::vector<Photo> photos{{&photo24, RenderMemory::budgetBytes(RenderMemory::machineWith(16 * kGB))},
-                                    {&photo50, RenderMemory::budgetBytes(RenderMemory::machineWith(16 * kGB))},
-                                    {&photo100, RenderMemory::budgetBytes(RenderMemory::machineWith(24 * kGB))}};
+    const std::vector<Photo> photos{{&photo24, RenderMemory::budgetBytes(RenderMemory::machineWith(16 * kPhotoGB))},
+                                    {&photo50, RenderMemory::budgetBytes(RenderMemory::machineWith(16 * kPhotoGB))},
+                                    {&photo100, RenderMemory::budgetBytes(RenderMemory::machineWith(24 * kPhotoGB))}};
     // Under the sanitizers one shape in five (every kind, blend and mask still among them).
 #if defined(VYX_ADDRESS_SANITIZER)
     const std::size_t step = 5;
 #else
     const std::size_t step = 1;
 #endif
-    const std::vector<Shape> all = shapes();
+    const std::vector<PhotoShape> all = shapes();
     int refused = 0;
     for (std::size_t i = 0; i < all.size(); i += step) {
-        Shape const& shape = all[i];
+        PhotoShape const& shape = all[i];
         const QStringList reasons = refusals(shape, photos);
         for (QString const& reason : reasons)
             ADD_FAILURE() << shape.name() << ": " << reason.toStdString();
@@ -332,10 +334,10 @@ TEST(CameraPhotoShapes, ASampleRendersTheBytesOfTheFullBudget)
     for (int i = 0; i < selection.size(); ++i)
         selection[i] = char((i * 7) % 5 == 0 ? 0 : 255);
     const std::size_t store = std::size_t(40 * 30 * 4);
-    const std::vector<Shape> all = shapes();
+    const std::vector<PhotoShape> all = shapes();
     int rendered = 0;
     for (std::size_t i = 0; i < all.size(); i += 23) {
-        Shape const& shape = all[i];
+        PhotoShape const& shape = all[i];
         SCOPED_TRACE(shape.name());
         VyxNodeGraph root;
         root.setRenderThreadCount(i % 2 == 0 ? 1 : 3);

@@ -15,7 +15,7 @@ using namespace KelUtils;
 
 namespace {
 
-enum class Kind { Worley, Manhattan, Voronoi };
+enum class CellKind { Worley, Manhattan, Voronoi };
 
 struct Nearest
 {
@@ -34,9 +34,9 @@ std::uint32_t hash3D(int i, int j, int k, std::uint32_t base)
     return hash2D(i, j, base) + static_cast<std::uint32_t>(k) * 2120969693u;
 }
 
-std::uint32_t baseOf(Kind kind, unsigned seed)
+std::uint32_t baseOf(CellKind kind, unsigned seed)
 {
-    return kind == Kind::Voronoi ? seed << 5 : seed;
+    return kind == CellKind::Voronoi ? seed << 5 : seed;
 }
 
 Nearest nearestOf(std::vector<std::pair<float, std::uint32_t>> found)
@@ -54,7 +54,7 @@ Nearest nearestOf(std::vector<std::pair<float, std::uint32_t>> found)
 
 // Every point of the block of cells around the sample, without pruning: 3 x 3 in two
 // dimensions, 9 x 9 x 9 in three (pass z = NaN for two).
-Nearest bruteForce(float x, float y, float z, unsigned seed, Kind kind)
+Nearest bruteForce(float x, float y, float z, unsigned seed, CellKind kind)
 {
     const bool flat = std::isnan(z);
     const int reach = flat ? 1 : 4;
@@ -73,9 +73,9 @@ Nearest bruteForce(float x, float y, float z, unsigned seed, Kind kind)
                 const float dx = (static_cast<float>(i) + unitRandom(h)) - x;
                 const float dy = (static_cast<float>(j) + unitRandom(h + 1u)) - y;
                 const float dz = flat ? 0.0f : (static_cast<float>(k) + unitRandom(h + 2u)) - z;
-                float d = kind == Kind::Manhattan ? std::fabs(dx) + std::fabs(dy) : dx * dx + dy * dy;
+                float d = kind == CellKind::Manhattan ? std::fabs(dx) + std::fabs(dy) : dx * dx + dy * dy;
                 if (!flat)
-                    d = kind == Kind::Manhattan ? d + std::fabs(dz) : d + dz * dz;
+                    d = kind == CellKind::Manhattan ? d + std::fabs(dz) : d + dz * dz;
                 for (int m = 0; m < count; ++m)
                     found.emplace_back(d, h + static_cast<std::uint32_t>(m));
             }
@@ -84,7 +84,7 @@ Nearest bruteForce(float x, float y, float z, unsigned seed, Kind kind)
     return nearestOf(std::move(found));
 }
 
-Nearest bruteForce2D(float x, float y, unsigned seed, Kind kind)
+Nearest bruteForce2D(float x, float y, unsigned seed, CellKind kind)
 {
     return bruteForce(x, y, std::numeric_limits<float>::quiet_NaN(), seed, kind);
 }
@@ -155,9 +155,9 @@ TEST(CellularNoise, PrunedSearchFindsTheNearestPointsOfTheBlock)
     for (unsigned seed : {0u, 5u, 123456u, kTwoPoints + 3u, kFivePoints + 1u}) {
         for (float y = -3.1f; y < 3.0f; y += 0.173f) {
             for (float x = -3.05f; x < 3.0f; x += 0.131f) {
-                const Nearest w = bruteForce2D(x, y, seed, Kind::Worley);
-                const Nearest m = bruteForce2D(x, y, seed, Kind::Manhattan);
-                const Nearest v = bruteForce2D(x, y, seed, Kind::Voronoi);
+                const Nearest w = bruteForce2D(x, y, seed, CellKind::Worley);
+                const Nearest m = bruteForce2D(x, y, seed, CellKind::Manhattan);
+                const Nearest v = bruteForce2D(x, y, seed, CellKind::Voronoi);
                 ASSERT_EQ(worleyF1Noise2D(x, y, seed), w.f1 - 0.4f) << x << ", " << y << " seed " << seed;
                 ASSERT_EQ(worleyF2Noise2D(x, y, seed), w.f2 - 0.6f) << x << ", " << y << " seed " << seed;
                 ASSERT_EQ(manhattanF1Noise2D(x, y, seed), m.f1 - 0.7f) << x << ", " << y << " seed " << seed;

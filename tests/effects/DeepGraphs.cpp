@@ -112,7 +112,7 @@ namespace {
 
 // A colour output and a one-channel output, each of its own node (the channel's is `node`
 // when `channelNode` is null).
-struct Port
+struct DeepPort
 {
     Node* node;
     QString colour;
@@ -122,7 +122,7 @@ struct Port
     Node* channelOwner() const { return channelNode ? channelNode : node; }
 };
 
-Port sourcePort(VyxNodeGraph* graph)
+DeepPort sourcePort(VyxNodeGraph* graph)
 {
     return {graph->sourceNode(), QStringLiteral("rgb"), QStringLiteral("alpha")};
 }
@@ -144,15 +144,15 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, std::vector<LevelNode> c
     const bool colour = types.front().passage.kind == 4u;
     KelNodes::LinkBatch links;
     // Feeds `port` through a `between` node when there is one.
-    auto through = [&](VyxNodeGraph* graph, Port port) {
+    auto through = [&](VyxNodeGraph* graph, DeepPort port) {
         if (!between || !colour)
             return port;
         Node* pass = between(graph);
         links.add(port.node, port.colour, pass, QStringLiteral("in"));
-        return Port{pass, QStringLiteral("out"), port.channel, port.channelOwner()};
+        return DeepPort{pass, QStringLiteral("out"), port.channel, port.channelOwner()};
     };
     // A node of each type reading `port` in turn; its output port (the other kind passes by).
-    auto level = [&](VyxNodeGraph* graph, Port port) -> std::optional<Port> {
+    auto level = [&](VyxNodeGraph* graph, DeepPort port) -> std::optional<DeepPort> {
         for (LevelNode const& type : types) {
             Node* node = graph->addNode(type.typeId, -1);
             if (!node)
@@ -164,20 +164,20 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, std::vector<LevelNode> c
             else
                 links.add(port.channelOwner(), port.channel, node, type.passage.in);
             if (colour)
-                port = Port{node, type.passage.out, port.channel, port.channelOwner()};
+                port = DeepPort{node, type.passage.out, port.channel, port.channelOwner()};
             else
-                port = Port{port.node, port.colour, type.passage.out, node};
+                port = DeepPort{port.node, port.colour, type.passage.out, node};
         }
         return port;
     };
-    auto finish = [&](VyxNodeGraph* graph, Port port) {
+    auto finish = [&](VyxNodeGraph* graph, DeepPort port) {
         Node* destination = graph->destinationNode();
         destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
         destination->getTerminal(QStringLiteral("alpha"))->disconnectAll();
         links.add(port.node, port.colour, destination, QStringLiteral("rgb"));
         links.add(port.channelOwner(), port.channel, destination, QStringLiteral("alpha"));
     };
-    auto effectIn = [&](VyxNodeGraph* graph, Port port) -> VyxNodeGraph* {
+    auto effectIn = [&](VyxNodeGraph* graph, DeepPort port) -> VyxNodeGraph* {
         VyxNodeGraph* effect = graph->addSubGraph(-1);
         if (!effect || effect->setUp(image) != 0)
             return nullptr;
@@ -189,11 +189,11 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, std::vector<LevelNode> c
         return effect;
     };
 
-    Port port = sourcePort(root);
+    DeepPort port = sourcePort(root);
     switch (shape) {
     case Shape::Chain:
         for (int i = 0; i < depth; ++i) {
-            std::optional<Port> next = level(root, through(root, port));
+            std::optional<DeepPort> next = level(root, through(root, port));
             if (!next)
                 return false;
             port = *next;
@@ -205,18 +205,18 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, std::vector<LevelNode> c
             VyxNodeGraph* effect = effectIn(root, through(root, port));
             if (!effect)
                 return false;
-            std::optional<Port> inner = level(effect, sourcePort(effect));
+            std::optional<DeepPort> inner = level(effect, sourcePort(effect));
             if (!inner)
                 return false;
             finish(effect, *inner);
-            port = Port{effect, QStringLiteral("rgbOut"), QStringLiteral("alphaOut")};
+            port = DeepPort{effect, QStringLiteral("rgbOut"), QStringLiteral("alphaOut")};
         }
         finish(root, through(root, port));
         break;
     case Shape::Nest: {
         VyxNodeGraph* graph = root;
         for (int i = 0; i < depth; ++i) {
-            std::optional<Port> next = level(graph, through(graph, port));
+            std::optional<DeepPort> next = level(graph, through(graph, port));
             if (!next)
                 return false;
             if (i + 1 == depth) {
@@ -226,7 +226,7 @@ bool buildDeep(VyxNodeGraph* root, QImage const* image, std::vector<LevelNode> c
             VyxNodeGraph* effect = effectIn(graph, *next);
             if (!effect)
                 return false;
-            finish(graph, Port{effect, QStringLiteral("rgbOut"), QStringLiteral("alphaOut")});
+            finish(graph, DeepPort{effect, QStringLiteral("rgbOut"), QStringLiteral("alphaOut")});
             graph = effect;
             port = sourcePort(effect);
         }
@@ -242,23 +242,23 @@ bool buildTwoKindStack(VyxNodeGraph* root, QImage const* image, int depth, Betwe
 {
     KelNodes::LinkBatch links;
     // The colour and the alpha each come from their own node.
-    Port colourPort = sourcePort(root);
-    Port channelPort = colourPort;
-    auto through = [&](Port p) {
+    DeepPort colourPort = sourcePort(root);
+    DeepPort channelPort = colourPort;
+    auto through = [&](DeepPort p) {
         if (!between)
             return p;
         Node* pass = between(root);
         links.add(p.node, p.colour, pass, QStringLiteral("in"));
-        return Port{pass, QStringLiteral("out"), QString()};
+        return DeepPort{pass, QStringLiteral("out"), QString()};
     };
-    auto throughChannel = [&](Port p) {
+    auto throughChannel = [&](DeepPort p) {
         if (!channelBetween)
             return p;
         Node* pass = channelBetween(root);
         links.add(p.node, p.channel, pass, QStringLiteral("in"));
-        return Port{pass, QString(), QStringLiteral("out")};
+        return DeepPort{pass, QString(), QStringLiteral("out")};
     };
-    auto finish = [&](VyxNodeGraph* graph, Port colour, Port channel) {
+    auto finish = [&](VyxNodeGraph* graph, DeepPort colour, DeepPort channel) {
         Node* destination = graph->destinationNode();
         destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
         destination->getTerminal(QStringLiteral("alpha"))->disconnectAll();
@@ -266,8 +266,8 @@ bool buildTwoKindStack(VyxNodeGraph* root, QImage const* image, int depth, Betwe
         links.add(channel.node, channel.channel, destination, QStringLiteral("alpha"));
     };
     for (int i = 0; i < depth; ++i) {
-        const Port in = through(colourPort);
-        const Port inChannel = throughChannel(channelPort);
+        const DeepPort in = through(colourPort);
+        const DeepPort inChannel = throughChannel(channelPort);
         VyxNodeGraph* effect = root->addSubGraph(-1);
         if (!effect || effect->setUp(image) != 0)
             return false;
@@ -281,9 +281,10 @@ bool buildTwoKindStack(VyxNodeGraph* root, QImage const* image, int depth, Betwe
             return false;
         links.add(effect->sourceNode(), QStringLiteral("rgb"), colour, QStringLiteral("inRgb"));
         links.add(effect->sourceNode(), QStringLiteral("alpha"), channel, QStringLiteral("in"));
-        finish(effect, Port{colour, QStringLiteral("outRgb"), QString()}, Port{channel, QString(), QStringLiteral("out")});
-        colourPort = Port{effect, QStringLiteral("rgbOut"), QString()};
-        channelPort = Port{effect, QString(), QStringLiteral("alphaOut")};
+        finish(effect, DeepPort{colour, QStringLiteral("outRgb"), QString()},
+               DeepPort{channel, QString(), QStringLiteral("out")});
+        colourPort = DeepPort{effect, QStringLiteral("rgbOut"), QString()};
+        channelPort = DeepPort{effect, QString(), QStringLiteral("alphaOut")};
     }
     finish(root, through(colourPort), throughChannel(channelPort));
     const int wanted = links.size();
@@ -293,17 +294,17 @@ bool buildTwoKindStack(VyxNodeGraph* root, QImage const* image, int depth, Betwe
 bool buildFanOuts(VyxNodeGraph* root, int depth, Between const& between, bool skips)
 {
     KelNodes::LinkBatch links;
-    Port port = sourcePort(root);
-    auto through = [&](Port p) {
+    DeepPort port = sourcePort(root);
+    auto through = [&](DeepPort p) {
         if (!between)
             return p;
         Node* pass = between(root);
         links.add(p.node, p.colour, pass, QStringLiteral("in"));
-        return Port{pass, QStringLiteral("out"), p.channel};
+        return DeepPort{pass, QStringLiteral("out"), p.channel};
     };
     Node* previous = nullptr;
     for (int i = 0; i < depth; ++i) {
-        const Port in = through(port);
+        const DeepPort in = through(port);
         Node* inversion = root->addNode(QStringLiteral("operator.inversion"), -1);
         Node* brightness = root->addNode(QStringLiteral("operator.brightness/contrast"), -1);
         Node* mix = root->addNode(QStringLiteral("operator.arithmix"), -1);
@@ -314,9 +315,9 @@ bool buildFanOuts(VyxNodeGraph* root, int depth, Between const& between, bool sk
         previous = inversion;
         links.add(inversion, QStringLiteral("outRgb"), mix, QStringLiteral("in1"));
         links.add(brightness, QStringLiteral("rgb"), mix, QStringLiteral("in2"));
-        port = Port{mix, QStringLiteral("out"), port.channel};
+        port = DeepPort{mix, QStringLiteral("out"), port.channel};
     }
-    const Port last = through(port);
+    const DeepPort last = through(port);
     Node* destination = root->destinationNode();
     destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
     links.add(last.node, last.colour, destination, QStringLiteral("rgb"));

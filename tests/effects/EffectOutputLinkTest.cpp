@@ -25,7 +25,7 @@ using KelNodes::Node;
 namespace EffectTest {
 namespace {
 
-bool link(Node* from, QString const& out, Node* to, QString const& in)
+bool outputLink(Node* from, QString const& out, Node* to, QString const& in)
 {
     return from && to && from->connect(out, to, in) == 0;
 }
@@ -41,7 +41,7 @@ int linksOf(Node* node, QString const& terminal)
 }
 
 // Every pixel different, alpha too.
-QImage makePicture(int w, int h)
+QImage makeLinkPicture(int w, int h)
 {
     QImage picture(w, h, QImage::Format_ARGB32);
     for (int y = 0; y < h; ++y) {
@@ -74,30 +74,30 @@ struct NestedReaders
         max = nest->addNode(QStringLiteral("operator.Maths.max"), -1);
         join = nest->addNode(QStringLiteral("operator.join"), -1);
         Node* red = nest->addNode(QStringLiteral("operator.split"), -1);
-        if (!link(root.sourceNode(), QStringLiteral("rgb"), nest, QStringLiteral("rgbIn"))
-            || !link(root.sourceNode(), QStringLiteral("alpha"), nest, QStringLiteral("alphaIn"))
-            || !link(nest->sourceNode(), QStringLiteral("rgb"), inner, QStringLiteral("rgbIn"))
-            || !link(nest->sourceNode(), QStringLiteral("alpha"), inner, QStringLiteral("alphaIn"))
-            || !link(inner->sourceNode(), QStringLiteral("rgb"), colour, QStringLiteral("inRgb"))
-            || !link(inner->sourceNode(), QStringLiteral("alpha"), alpha, QStringLiteral("in"))
-            || !link(colour, QStringLiteral("outRgb"), inner->destinationNode(), QStringLiteral("rgb"))
-            || !link(alpha, QStringLiteral("out"), inner->destinationNode(), QStringLiteral("alpha")))
+        if (!outputLink(root.sourceNode(), QStringLiteral("rgb"), nest, QStringLiteral("rgbIn"))
+            || !outputLink(root.sourceNode(), QStringLiteral("alpha"), nest, QStringLiteral("alphaIn"))
+            || !outputLink(nest->sourceNode(), QStringLiteral("rgb"), inner, QStringLiteral("rgbIn"))
+            || !outputLink(nest->sourceNode(), QStringLiteral("alpha"), inner, QStringLiteral("alphaIn"))
+            || !outputLink(inner->sourceNode(), QStringLiteral("rgb"), colour, QStringLiteral("inRgb"))
+            || !outputLink(inner->sourceNode(), QStringLiteral("alpha"), alpha, QStringLiteral("in"))
+            || !outputLink(colour, QStringLiteral("outRgb"), inner->destinationNode(), QStringLiteral("rgb"))
+            || !outputLink(alpha, QStringLiteral("out"), inner->destinationNode(), QStringLiteral("alpha")))
             return false;
         if (!readOnce
-            && (!link(inner, QStringLiteral("rgbOut"), max, QStringLiteral("rgbIn1"))
-                || !link(inner, QStringLiteral("alphaOut"), join, QStringLiteral("r"))))
+            && (!outputLink(inner, QStringLiteral("rgbOut"), max, QStringLiteral("rgbIn1"))
+                || !outputLink(inner, QStringLiteral("alphaOut"), join, QStringLiteral("r"))))
             return false;
-        return link(inner, QStringLiteral("rgbOut"), max, QStringLiteral("rgbIn2"))
-               && link(inner, QStringLiteral("alphaOut"), join, QStringLiteral("g"))
-               && link(join, QStringLiteral("rgb"), red, QStringLiteral("rgb"))
-               && link(max, QStringLiteral("rgbOut"), nest->destinationNode(), QStringLiteral("rgb"))
-               && link(red, QStringLiteral("r"), nest->destinationNode(), QStringLiteral("alpha"))
-               && link(nest, QStringLiteral("rgbOut"), root.destinationNode(), QStringLiteral("rgb"))
-               && link(nest, QStringLiteral("alphaOut"), root.destinationNode(), QStringLiteral("alpha"));
+        return outputLink(inner, QStringLiteral("rgbOut"), max, QStringLiteral("rgbIn2"))
+               && outputLink(inner, QStringLiteral("alphaOut"), join, QStringLiteral("g"))
+               && outputLink(join, QStringLiteral("rgb"), red, QStringLiteral("rgb"))
+               && outputLink(max, QStringLiteral("rgbOut"), nest->destinationNode(), QStringLiteral("rgb"))
+               && outputLink(red, QStringLiteral("r"), nest->destinationNode(), QStringLiteral("alpha"))
+               && outputLink(nest, QStringLiteral("rgbOut"), root.destinationNode(), QStringLiteral("rgb"))
+               && outputLink(nest, QStringLiteral("alphaOut"), root.destinationNode(), QStringLiteral("alpha"));
     }
 };
 
-QImage render(VyxNodeGraph* root, QImage const* picture)
+QImage renderLinked(VyxNodeGraph* root, QImage const* picture)
 {
     if (root->setUp(picture) != 0 || root->filter(nullptr) != 0)
         return QImage();
@@ -106,7 +106,7 @@ QImage render(VyxNodeGraph* root, QImage const* picture)
 
 TEST(EffectOutputLink, ASecondLinkFromAnEffectsOutputDropsTheFirst)
 {
-    const QImage picture = makePicture(16, 9);
+    const QImage picture = makeLinkPicture(16, 9);
     NestedReaders graph;
     ASSERT_TRUE(graph.make(&picture, false));
     VyxNodeGraph* inner = graph.inner;
@@ -119,7 +119,7 @@ TEST(EffectOutputLink, ASecondLinkFromAnEffectsOutputDropsTheFirst)
 
     // To another node's input, the same.
     Node* min = graph.nest->addNode(QStringLiteral("operator.Maths.min"), -1);
-    ASSERT_TRUE(link(inner, QStringLiteral("rgbOut"), min, QStringLiteral("rgbIn1")));
+    ASSERT_TRUE(outputLink(inner, QStringLiteral("rgbOut"), min, QStringLiteral("rgbIn1")));
     EXPECT_EQ(linksOf(inner, QStringLiteral("rgbOut")), 1);
     EXPECT_EQ(linksOf(graph.max, QStringLiteral("rgbIn2")), 0);
     EXPECT_TRUE(linked(inner, QStringLiteral("rgbOut"), min, QStringLiteral("rgbIn1")));
@@ -129,14 +129,14 @@ TEST(EffectOutputLink, ASecondLinkFromAnEffectsOutputDropsTheFirst)
 // default red), not the effect's picture and not the grey of an effect without a result.
 TEST(EffectOutputLink, AGraphWhoseEffectOutputLostALinkRendersAsMadeWithTheOneLink)
 {
-    const QImage picture = makePicture(16, 9);
+    const QImage picture = makeLinkPicture(16, 9);
     NestedReaders dropped;
     NestedReaders once;
     ASSERT_TRUE(dropped.make(&picture, false));
     ASSERT_TRUE(once.make(&picture, true));
-    const QImage expected = render(&once.root, &picture);
+    const QImage expected = renderLinked(&once.root, &picture);
     ASSERT_FALSE(expected.isNull());
-    EXPECT_EQ(render(&dropped.root, &picture), expected);
+    EXPECT_EQ(renderLinked(&dropped.root, &picture), expected);
 
     // The Max over mid grey: where the inverted colour is darker, the dropped input shows.
     int greyWins = 0;
@@ -183,10 +183,10 @@ QDomDocument documentNaming(NestedReaders const& graph, QStringList const& order
 
 TEST(EffectOutputLink, ADocumentNamingTwoLinksFromAnEffectsOutputKeepsTheOneNamedLast)
 {
-    const QImage picture = makePicture(16, 9);
+    const QImage picture = makeLinkPicture(16, 9);
     NestedReaders made;
     ASSERT_TRUE(made.make(&picture, true));
-    const QImage expected = render(&made.root, &picture);
+    const QImage expected = renderLinked(&made.root, &picture);
     ASSERT_FALSE(expected.isNull());
 
     for (QStringList const& order : {QStringList{QStringLiteral("rgbIn1"), QStringLiteral("rgbIn2")},
@@ -206,7 +206,7 @@ TEST(EffectOutputLink, ADocumentNamingTwoLinksFromAnEffectsOutputKeepsTheOneName
             EXPECT_TRUE(linked(inner, QStringLiteral("rgbOut"), max, order.last()));
             EXPECT_EQ(linksOf(max, order.first()), 0);
             // Max is the same either way round, and both its inputs default to mid grey.
-            EXPECT_EQ(render(&loaded, &picture), expected);
+            EXPECT_EQ(renderLinked(&loaded, &picture), expected);
         }
     }
 }

@@ -30,8 +30,8 @@ using KelNodes::Node;
 namespace EffectTest {
 namespace {
 
-constexpr unsigned int kColour = 4u;
-constexpr unsigned int kChannel = 2u;
+constexpr unsigned int kReaderColour = 4u;
+constexpr unsigned int kReaderChannel = 2u;
 
 // A node type read on every input of one kind, and what it hands on: its output of that kind,
 // or of the other one, made that kind again by a converter (grey of a colour, a join of a
@@ -39,10 +39,10 @@ constexpr unsigned int kChannel = 2u;
 struct Unit
 {
     QString typeId;
-    unsigned int kind = kColour;
+    unsigned int kind = kReaderColour;
     QStringList inputs;
     QString output;
-    unsigned int outputKind = kColour;
+    unsigned int outputKind = kReaderColour;
 };
 
 std::optional<Unit> unitOf(QString const& typeId, unsigned int kind)
@@ -58,126 +58,128 @@ std::optional<Unit> unitOf(QString const& typeId, unsigned int kind)
             unit.inputs << terminal->name();
         if (unit.output.isEmpty() && (terminal->outputMask() & kind))
             unit.output = terminal->name();
-        if (other.isEmpty() && (terminal->outputMask() & (kColour | kChannel) & ~kind))
+        if (other.isEmpty() && (terminal->outputMask() & (kReaderColour | kReaderChannel) & ~kind))
             other = terminal->name();
     }
     if (unit.output.isEmpty() && !other.isEmpty()) {
         unit.output = other;
-        unit.outputKind = kind == kColour ? kChannel : kColour;
+        unit.outputKind = kind == kReaderColour ? kReaderChannel : kReaderColour;
     }
     if (unit.inputs.size() < 2 || unit.output.isEmpty())
         return std::nullopt;
     return unit;
 }
 
-struct Port
+struct ReaderPort
 {
     Node* node;
     QString name;
 };
 
-bool link(Node* from, QString const& out, Node* to, QString const& in)
+bool readerLink(Node* from, QString const& out, Node* to, QString const& in)
 {
     return from && to && from->connect(out, to, in) == 0;
 }
 
 // The unit in `graph` reading `first` on its first input of its kind, `second` (when given) on
 // its second, and `rest` on the others; its output of that kind.
-std::optional<Port> addUnit(VyxNodeGraph* graph, Unit const& unit, Port first, std::optional<Port> second, Port rest)
+std::optional<ReaderPort> addUnit(VyxNodeGraph* graph, Unit const& unit, ReaderPort first,
+                                  std::optional<ReaderPort> second, ReaderPort rest)
 {
     Node* node = graph->addNode(unit.typeId, -1);
     if (!node)
         return std::nullopt;
     for (int i = 0; i < unit.inputs.size(); ++i) {
-        const Port from = i == 0 ? first : (i == 1 && second ? *second : rest);
-        if (!link(from.node, from.name, node, unit.inputs.at(i)))
+        const ReaderPort from = i == 0 ? first : (i == 1 && second ? *second : rest);
+        if (!readerLink(from.node, from.name, node, unit.inputs.at(i)))
             return std::nullopt;
     }
     if (unit.outputKind == unit.kind)
-        return Port{node, unit.output};
-    if (unit.kind == kChannel) {
+        return ReaderPort{node, unit.output};
+    if (unit.kind == kReaderChannel) {
         Node* grey = graph->addNode(QStringLiteral("operator.grayscale"), -1);
-        if (!link(node, unit.output, grey, QStringLiteral("rgb")))
+        if (!readerLink(node, unit.output, grey, QStringLiteral("rgb")))
             return std::nullopt;
-        return Port{grey, QStringLiteral("out")};
+        return ReaderPort{grey, QStringLiteral("out")};
     }
     Node* join = graph->addNode(QStringLiteral("operator.join"), -1);
     for (char const* channel : {"r", "g", "b"}) {
-        if (!link(node, unit.output, join, QString::fromLatin1(channel)))
+        if (!readerLink(node, unit.output, join, QString::fromLatin1(channel)))
             return std::nullopt;
     }
-    return Port{join, QStringLiteral("rgb")};
+    return ReaderPort{join, QStringLiteral("rgb")};
 }
 
 // An inversion of the graph's input of `kind`.
-std::optional<Port> inversionIn(VyxNodeGraph* graph, unsigned int kind)
+std::optional<ReaderPort> inversionIn(VyxNodeGraph* graph, unsigned int kind)
 {
     Node* inversion = graph->addNode(QStringLiteral("operator.inversion"), -1);
-    const bool colour = kind == kColour;
-    if (!link(graph->sourceNode(), colour ? QStringLiteral("rgb") : QStringLiteral("alpha"), inversion,
+    const bool colour = kind == kReaderColour;
+    if (!readerLink(graph->sourceNode(), colour ? QStringLiteral("rgb") : QStringLiteral("alpha"), inversion,
               colour ? QStringLiteral("inRgb") : QStringLiteral("in")))
         return std::nullopt;
-    return Port{inversion, colour ? QStringLiteral("outRgb") : QStringLiteral("out")};
+    return ReaderPort{inversion, colour ? QStringLiteral("outRgb") : QStringLiteral("out")};
 }
 
 // `port` becomes what the graph gives of its kind; the other kind is the graph's input.
-bool finish(VyxNodeGraph* graph, Port port, unsigned int kind)
+bool finishReaders(VyxNodeGraph* graph, ReaderPort port, unsigned int kind)
 {
     Node* destination = graph->destinationNode();
     destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
     destination->getTerminal(QStringLiteral("alpha"))->disconnectAll();
-    if (kind == kColour)
-        return link(port.node, port.name, destination, QStringLiteral("rgb"));
-    return link(graph->sourceNode(), QStringLiteral("rgb"), destination, QStringLiteral("rgb"))
-           && link(port.node, port.name, destination, QStringLiteral("alpha"));
+    if (kind == kReaderColour)
+        return readerLink(port.node, port.name, destination, QStringLiteral("rgb"));
+    return readerLink(graph->sourceNode(), QStringLiteral("rgb"), destination, QStringLiteral("rgb"))
+           && readerLink(port.node, port.name, destination, QStringLiteral("alpha"));
 }
 
 // What a unit's inputs after the first read: the picture, or on the second a second effect
 // (an inversion of the picture) beside the one read first.
 enum class Beside { Picture, SecondEffect };
 
-Port pictureOf(VyxNodeGraph* graph, unsigned int kind)
+ReaderPort pictureOf(VyxNodeGraph* graph, unsigned int kind)
 {
-    return Port{graph->sourceNode(), kind == kColour ? QStringLiteral("rgb") : QStringLiteral("alpha")};
+    return ReaderPort{graph->sourceNode(), kind == kReaderColour ? QStringLiteral("rgb") : QStringLiteral("alpha")};
 }
 
 QString outputOf(unsigned int kind)
 {
-    return kind == kColour ? QStringLiteral("rgbOut") : QStringLiteral("alphaOut");
+    return kind == kReaderColour ? QStringLiteral("rgbOut") : QStringLiteral("alphaOut");
 }
 
 // An effect in `graph` reading its picture.
-VyxNodeGraph* addEffect(VyxNodeGraph* graph, QImage const* image)
+VyxNodeGraph* addReaderEffect(VyxNodeGraph* graph, QImage const* image)
 {
     VyxNodeGraph* effect = graph->addSubGraph(-1);
     if (!effect || effect->setUp(image) != 0
-        || !link(graph->sourceNode(), QStringLiteral("rgb"), effect, QStringLiteral("rgbIn"))
-        || !link(graph->sourceNode(), QStringLiteral("alpha"), effect, QStringLiteral("alphaIn")))
+        || !readerLink(graph->sourceNode(), QStringLiteral("rgb"), effect, QStringLiteral("rgbIn"))
+        || !readerLink(graph->sourceNode(), QStringLiteral("alpha"), effect, QStringLiteral("alphaIn")))
         return nullptr;
     return effect;
 }
 
 // `depth` effects, each inside the one before; the innermost inverts its input, and every
 // level's unit reads the effect inside it on its first input, once.
-std::optional<Port> nestLevel(VyxNodeGraph* graph, QImage const* image, Unit const& unit, int remaining, Beside beside)
+std::optional<ReaderPort> nestLevel(VyxNodeGraph* graph, QImage const* image, Unit const& unit, int remaining,
+                                    Beside beside)
 {
     if (remaining == 0)
         return inversionIn(graph, unit.kind);
-    VyxNodeGraph* effect = addEffect(graph, image);
+    VyxNodeGraph* effect = addReaderEffect(graph, image);
     if (!effect)
         return std::nullopt;
-    std::optional<Port> inner = nestLevel(effect, image, unit, remaining - 1, beside);
-    if (!inner || !finish(effect, *inner, unit.kind))
+    std::optional<ReaderPort> inner = nestLevel(effect, image, unit, remaining - 1, beside);
+    if (!inner || !finishReaders(effect, *inner, unit.kind))
         return std::nullopt;
-    std::optional<Port> second;
+    std::optional<ReaderPort> second;
     if (beside == Beside::SecondEffect) {
-        VyxNodeGraph* side = addEffect(graph, image);
-        std::optional<Port> inverted = side ? inversionIn(side, unit.kind) : std::nullopt;
-        if (!inverted || !finish(side, *inverted, unit.kind))
+        VyxNodeGraph* side = addReaderEffect(graph, image);
+        std::optional<ReaderPort> inverted = side ? inversionIn(side, unit.kind) : std::nullopt;
+        if (!inverted || !finishReaders(side, *inverted, unit.kind))
             return std::nullopt;
-        second = Port{side, outputOf(unit.kind)};
+        second = ReaderPort{side, outputOf(unit.kind)};
     }
-    return addUnit(graph, unit, Port{effect, outputOf(unit.kind)}, second, pictureOf(graph, unit.kind));
+    return addUnit(graph, unit, ReaderPort{effect, outputOf(unit.kind)}, second, pictureOf(graph, unit.kind));
 }
 
 // The result of the nest (or, flat, the same units chained in the root, a second effect's
@@ -189,26 +191,26 @@ QImage renderUnits(QImage const& picture, Unit const& unit, int depth, Beside be
     if (root.setUp(&picture) != 0)
         return QImage();
     root.setRenderThreadCount(nested ? 2 : 1);
-    std::optional<Port> port;
+    std::optional<ReaderPort> port;
     if (nested) {
         port = nestLevel(&root, &picture, unit, depth, beside);
     } else {
         port = inversionIn(&root, unit.kind);
         for (int i = 0; i < depth && port; ++i) {
-            std::optional<Port> second;
+            std::optional<ReaderPort> second;
             if (beside == Beside::SecondEffect && !(second = inversionIn(&root, unit.kind)))
                 return QImage();
             port = addUnit(&root, unit, *port, second, pictureOf(&root, unit.kind));
         }
     }
-    if (!port || !finish(&root, *port, unit.kind) || root.setUp(&picture) != 0)
+    if (!port || !finishReaders(&root, *port, unit.kind) || root.setUp(&picture) != 0)
         return QImage();
     *rendered = root.filter(nullptr);
     return root.resultImage().copy();
 }
 
 // Every pixel different, alpha too.
-QImage makePicture(int w, int h)
+QImage makeReaderPicture(int w, int h)
 {
     QImage picture(w, h, QImage::Format_ARGB32);
     for (int y = 0; y < h; ++y) {
@@ -220,7 +222,7 @@ QImage makePicture(int w, int h)
 
 void expectNestLikeChain(QImage const& picture, Unit const& unit, int depth, Beside beside)
 {
-    SCOPED_TRACE(unit.typeId.toStdString() + (unit.kind == kColour ? " colour" : " channel") + ", "
+    SCOPED_TRACE(unit.typeId.toStdString() + (unit.kind == kReaderColour ? " colour" : " channel") + ", "
                  + std::to_string(depth) + " deep"
                  + (beside == Beside::Picture ? ", the picture beside" : ", a second effect beside"));
     int flatRendered = -2;
@@ -237,10 +239,10 @@ void expectNestLikeChain(QImage const& picture, Unit const& unit, int depth, Bes
 
 TEST(EffectOutputReaders, EveryTypeReadingAnInnerEffectGivesTheBytesOfItsNodesInTheParent)
 {
-    const QImage picture = makePicture(23, 17);
+    const QImage picture = makeReaderPicture(23, 17);
     int units = 0;
     for (KelNodes::NodeDescriptor const* type : NodeTypeRegistry::builtIns()) {
-        for (unsigned int kind : {kColour, kChannel}) {
+        for (unsigned int kind : {kReaderColour, kReaderChannel}) {
             const std::optional<Unit> unit = unitOf(type->typeId, kind);
             if (!unit)
                 continue;
@@ -260,8 +262,8 @@ TEST(EffectOutputReaders, EveryTypeReadingAnInnerEffectGivesTheBytesOfItsNodesIn
 // second inner effect, on "aber".
 TEST(EffectOutputReaders, ChromaticAberrationNestsGiveTheBytesOfTheirChains)
 {
-    const QImage picture = makePicture(64, 40);
-    const std::optional<Unit> unit = unitOf(QStringLiteral("operator.chromaaber"), kColour);
+    const QImage picture = makeReaderPicture(64, 40);
+    const std::optional<Unit> unit = unitOf(QStringLiteral("operator.chromaaber"), kReaderColour);
     ASSERT_TRUE(unit);
     ASSERT_EQ(unit->inputs, (QStringList{QStringLiteral("in"), QStringLiteral("aber")}));
     for (int depth : {1, 2, 3, 4}) {
@@ -288,19 +290,19 @@ TEST(EffectOutputReaders, ChromaticAberrationNestsGiveTheBytesOfTheirChains)
 // effects inside it: max(inverted, picture) on every channel.
 TEST(EffectOutputReaders, AnEffectRenderedByItselfReadsItsInnerEffect)
 {
-    const QImage picture = makePicture(12, 7);
+    const QImage picture = makeReaderPicture(12, 7);
     VyxNodeGraph root;
     VyxNodeGraph* nest = root.addSubGraph(-1);
     ASSERT_TRUE(nest && nest->setUp(&picture) == 0);
     VyxNodeGraph* inner = nest->addSubGraph(-1);
     ASSERT_TRUE(inner && inner->setUp(&picture) == 0);
-    ASSERT_TRUE(link(nest->sourceNode(), QStringLiteral("rgb"), inner, QStringLiteral("rgbIn")));
-    std::optional<Port> inverted = inversionIn(inner, kColour);
-    ASSERT_TRUE(inverted && finish(inner, *inverted, kColour));
+    ASSERT_TRUE(readerLink(nest->sourceNode(), QStringLiteral("rgb"), inner, QStringLiteral("rgbIn")));
+    std::optional<ReaderPort> inverted = inversionIn(inner, kReaderColour);
+    ASSERT_TRUE(inverted && finishReaders(inner, *inverted, kReaderColour));
     Node* max = nest->addNode(QStringLiteral("operator.Maths.max"), -1);
-    ASSERT_TRUE(link(inner, QStringLiteral("rgbOut"), max, QStringLiteral("rgbIn1")));
-    ASSERT_TRUE(link(nest->sourceNode(), QStringLiteral("rgb"), max, QStringLiteral("rgbIn2")));
-    ASSERT_TRUE(finish(nest, Port{max, QStringLiteral("rgbOut")}, kColour));
+    ASSERT_TRUE(readerLink(inner, QStringLiteral("rgbOut"), max, QStringLiteral("rgbIn1")));
+    ASSERT_TRUE(readerLink(nest->sourceNode(), QStringLiteral("rgb"), max, QStringLiteral("rgbIn2")));
+    ASSERT_TRUE(finishReaders(nest, ReaderPort{max, QStringLiteral("rgbOut")}, kReaderColour));
     ASSERT_EQ(nest->setUp(&picture), 0);
     ASSERT_EQ(nest->filter(nullptr), 0);
     for (int y = 0; y < picture.height(); ++y) {
@@ -314,7 +316,7 @@ TEST(EffectOutputReaders, AnEffectRenderedByItselfReadsItsInnerEffect)
 }
 
 // An observer that keeps the reasons a render gives.
-class ReasonObserver : public CountingObserver
+class ReaderReasonObserver : public CountingObserver
 {
 public:
     void failed(QString const& reason) override { reasons << reason; }
@@ -325,7 +327,7 @@ public:
 // read the grey an effect gives without a result: the render fails and says why.
 TEST(EffectOutputReaders, ReadingAnEffectWithoutItsResultFailsTheRenderWithAReason)
 {
-    const QImage picture = makePicture(8, 6);
+    const QImage picture = makeReaderPicture(8, 6);
     VyxNodeGraph other;
     VyxNodeGraph* stranger = other.addSubGraph(-1);
     ASSERT_NE(stranger, nullptr);
@@ -335,12 +337,12 @@ TEST(EffectOutputReaders, ReadingAnEffectWithoutItsResultFailsTheRenderWithAReas
     ASSERT_EQ(root.setUp(&picture), 0);
     Node* max = root.addNode(QStringLiteral("operator.Maths.max"), -1);
     max->setName(QStringLiteral("Reader"));
-    ASSERT_TRUE(link(root.sourceNode(), QStringLiteral("rgb"), max, QStringLiteral("rgbIn1")));
-    ASSERT_TRUE(link(stranger, QStringLiteral("rgbOut"), max, QStringLiteral("rgbIn2")));
-    ASSERT_TRUE(finish(&root, Port{max, QStringLiteral("rgbOut")}, kColour));
+    ASSERT_TRUE(readerLink(root.sourceNode(), QStringLiteral("rgb"), max, QStringLiteral("rgbIn1")));
+    ASSERT_TRUE(readerLink(stranger, QStringLiteral("rgbOut"), max, QStringLiteral("rgbIn2")));
+    ASSERT_TRUE(finishReaders(&root, ReaderPort{max, QStringLiteral("rgbOut")}, kReaderColour));
     ASSERT_EQ(root.setUp(&picture), 0);
 
-    ReasonObserver observer;
+    ReaderReasonObserver observer;
     EXPECT_EQ(root.filter(&observer), -1);
     EXPECT_TRUE(root.resultImage().isNull());
     EXPECT_EQ(observer.completedCalls, 0);
@@ -351,10 +353,10 @@ TEST(EffectOutputReaders, ReadingAnEffectWithoutItsResultFailsTheRenderWithAReas
     // Linked from an effect of its own tree, the same node renders.
     VyxNodeGraph* own = root.addSubGraph(-1);
     ASSERT_TRUE(own && own->setUp(&picture) == 0);
-    ASSERT_TRUE(link(root.sourceNode(), QStringLiteral("rgb"), own, QStringLiteral("rgbIn")));
-    ASSERT_TRUE(link(own, QStringLiteral("rgbOut"), max, QStringLiteral("rgbIn2")));
+    ASSERT_TRUE(readerLink(root.sourceNode(), QStringLiteral("rgb"), own, QStringLiteral("rgbIn")));
+    ASSERT_TRUE(readerLink(own, QStringLiteral("rgbOut"), max, QStringLiteral("rgbIn2")));
     ASSERT_EQ(root.setUp(&picture), 0);
-    ReasonObserver second;
+    ReaderReasonObserver second;
     EXPECT_EQ(root.filter(&second), 0);
     EXPECT_TRUE(second.reasons.isEmpty());
 }

@@ -57,7 +57,7 @@ Node* addInversion(VyxNodeGraph* effect, Node* from, QString const& fromTerminal
 
 // The effect, its links to the effect before it (`previous`, whose colour and alpha outputs
 // the two strings name) added to `links`, made in one go as the application chains objects.
-bool addEffect(VyxNodeGraph* root, Kind kind, QImage const* image, KelNodes::LinkBatch& links,
+bool addStackEffect(VyxNodeGraph* root, Kind kind, QImage const* image, KelNodes::LinkBatch& links,
                Node*& previous, QString& colourOut, QString& alphaOut)
 {
     VyxNodeGraph* effect = root->addSubGraph(-1);
@@ -103,8 +103,8 @@ bool addEffect(VyxNodeGraph* root, Kind kind, QImage const* image, KelNodes::Lin
         QString fromColour = QStringLiteral("rgb");
         QString fromAlpha = QStringLiteral("alpha");
         KelNodes::LinkBatch inner;
-        if (!addEffect(effect, Kind::Empty, image, inner, from, fromColour, fromAlpha)
-            || !addEffect(effect, Kind::Inversion, image, inner, from, fromColour, fromAlpha))
+        if (!addStackEffect(effect, Kind::Empty, image, inner, from, fromColour, fromAlpha)
+            || !addStackEffect(effect, Kind::Inversion, image, inner, from, fromColour, fromAlpha))
             return false;
         inner.connectAll();
         if (!feedDestination(from, fromColour))
@@ -132,7 +132,7 @@ std::unique_ptr<VyxNodeGraph> buildStack(std::vector<Kind> const& kinds, QImage 
     root->destinationNode()->getTerminal(QStringLiteral("alpha"))->disconnectAll();
     KelNodes::LinkBatch links;
     for (Kind kind : kinds) {
-        if (!addEffect(root.get(), kind, image, links, previous, colourOut, alphaOut))
+        if (!addStackEffect(root.get(), kind, image, links, previous, colourOut, alphaOut))
             return nullptr;
     }
     links.add(root->destinationNode(), QStringLiteral("rgb"), previous, colourOut);
@@ -144,7 +144,7 @@ std::unique_ptr<VyxNodeGraph> buildStack(std::vector<Kind> const& kinds, QImage 
 }
 
 // The render's bytes, or a null image when it failed.
-QImage render(VyxNodeGraph* root)
+QImage renderStack(VyxNodeGraph* root)
 {
     if (root->filter(nullptr) != 0)
         return QImage();
@@ -161,13 +161,13 @@ void onSmallStack(std::function<void()> work, uint stackBytes = 256 * 1024)
     thread->wait();
 }
 
-struct Shape
+struct StackShape
 {
     char const* name;
     std::function<Kind(int index, int depth)> kindAt;
 };
 
-const Shape kShapes[] = {
+const StackShape kShapes[] = {
     {"empty", [](int, int) { return Kind::Empty; }},
     {"passing, every kind", [](int i, int) {
          const Kind kinds[] = {Kind::Empty, Kind::EmptyHalfOpacity, Kind::EmptyMultiplyOff, Kind::DisabledWithNode};
@@ -192,7 +192,7 @@ TEST(EffectStack, RendersAsTheSameStackWithoutTheEffectsThatPassTheirInput)
     NodeTypeRegistry::list();
     const QImage image = makeGradientImage(13, 5);
     for (int depth : {1, 2, 100, 10000}) {
-        for (Shape const& shape : kShapes) {
+        for (StackShape const& shape : kShapes) {
             // Under the sanitizers the deepest stack only of the shape that mixes every kind.
             if (SanitizedSweep::sanitized && depth > 100 && std::string(shape.name) != "mixed")
                 continue;
@@ -217,10 +217,10 @@ TEST(EffectStack, RendersAsTheSameStackWithoutTheEffectsThatPassTheirInput)
                     built = root && without;
                     if (!built)
                         return;
-                    full = render(root.get());
-                    reference = render(without.get());
+                    full = renderStack(root.get());
+                    reference = renderStack(without.get());
                     // Rendered twice: what one render resolved does not stay in the way.
-                    if (render(root.get()) != full)
+                    if (renderStack(root.get()) != full)
                         full = QImage();
                     root.reset();
                 });
@@ -243,7 +243,7 @@ TEST(EffectStack, AnEffectThatStopsPassingItsInputIsRenderedAsItIsNow)
     ASSERT_TRUE(root);
     std::unique_ptr<VyxNodeGraph> multiplied = buildStack({Kind::EmptyMultiply}, &image, 1);
     ASSERT_TRUE(multiplied);
-    const QImage plain = render(root.get());
+    const QImage plain = renderStack(root.get());
     ASSERT_FALSE(plain.isNull());
     EXPECT_EQ(plain.convertToFormat(QImage::Format_RGB32), image.convertToFormat(QImage::Format_RGB32));
 
@@ -254,10 +254,10 @@ TEST(EffectStack, AnEffectThatStopsPassingItsInputIsRenderedAsItIsNow)
     EXPECT_TRUE(middle->passesInputUnchanged());
     middle->paramContainer()->setListParam(QStringLiteral("blendMode"), 2);
     EXPECT_FALSE(middle->passesInputUnchanged());
-    EXPECT_EQ(render(root.get()), render(multiplied.get()));
+    EXPECT_EQ(renderStack(root.get()), renderStack(multiplied.get()));
 
     middle->paramContainer()->setListParam(QStringLiteral("blendMode"), 0);
-    EXPECT_EQ(render(root.get()), plain);
+    EXPECT_EQ(renderStack(root.get()), plain);
 }
 
 } // namespace

@@ -21,7 +21,7 @@ using EffectTest::ProbeSourceNode;
 
 namespace {
 
-const QPoint kPoint(1, 2);
+const QPoint kMixPoint(1, 2);
 
 // Modes of the arithmetic mixer, as their "mode" item ids.
 enum { Add = 0, Subtract = 1, Difference = 2, Multiply = 3, Divide = 4 };
@@ -47,8 +47,8 @@ struct MixRig
     ProbeSourceNode* feedValue(char const* input, unsigned int value) { return feed(input, 0u, value); }
 
     void setMode(int mode) { ASSERT_EQ(mix->paramContainer()->setListParam(QStringLiteral("mode"), mode), 0); }
-    unsigned int one() const { return mix->getSample(kPoint); }
-    unsigned int colour() const { return mix->getSample3(kPoint); }
+    unsigned int one() const { return mix->getSample(kMixPoint); }
+    unsigned int colour() const { return mix->getSample3(kMixPoint); }
 
     // Probes outlive the mixer's links: the mixer is destroyed first.
     std::vector<std::unique_ptr<ProbeSourceNode>> probes;

@@ -32,13 +32,13 @@ namespace {
 constexpr unsigned int kColour = 4u;
 constexpr unsigned int kChannel = 2u;
 
-struct Port
+struct NodeReaderPort
 {
     Node* node;
     QString name;
 };
 
-bool link(Port from, Port to)
+bool nodeReaderLink(NodeReaderPort from, NodeReaderPort to)
 {
     return from.node && to.node && from.node->connect(from.name, to.node, to.name) == 0;
 }
@@ -74,24 +74,27 @@ Node* addFed(VyxNodeGraph* graph, Node* split, QString const& typeId, unsigned i
         if ((in & kColour) && (in & kChannel))
             in = kind;
         if (in & kColour)
-            link(Port{graph->sourceNode(), QStringLiteral("rgb")}, Port{node, terminal->name()});
+            nodeReaderLink(NodeReaderPort{graph->sourceNode(), QStringLiteral("rgb")},
+                           NodeReaderPort{node, terminal->name()});
         else if (in & kChannel)
-            link(Port{split, QLatin1String(channels[channel++ % 3])}, Port{node, terminal->name()});
+            nodeReaderLink(NodeReaderPort{split, QLatin1String(channels[channel++ % 3])},
+                           NodeReaderPort{node, terminal->name()});
     }
     return node;
 }
 
 // The readers in `graph`: the inputs that read the node's output, in the order linked, and the
 // output the destination reads.
-bool addReaders(VyxNodeGraph* graph, Readers readers, unsigned int kind, QList<Port>* inputs, Port* result)
+bool addReaders(VyxNodeGraph* graph, Readers readers, unsigned int kind, QList<NodeReaderPort>* inputs,
+                NodeReaderPort* result)
 {
     const bool colour = kind == kColour;
     if (readers == Readers::BothInputsOfMax) {
         if (!colour)
             return false;
         Node* max = graph->addNode(QStringLiteral("operator.Maths.max"), -1);
-        *inputs = {Port{max, QStringLiteral("rgbIn1")}, Port{max, QStringLiteral("rgbIn2")}};
-        *result = Port{max, QStringLiteral("rgbOut")};
+        *inputs = {NodeReaderPort{max, QStringLiteral("rgbIn1")}, NodeReaderPort{max, QStringLiteral("rgbIn2")}};
+        *result = NodeReaderPort{max, QStringLiteral("rgbOut")};
         return max != nullptr;
     }
     Node* mix = graph->addNode(QStringLiteral("operator.weightmix"), -1);
@@ -99,15 +102,18 @@ bool addReaders(VyxNodeGraph* graph, Readers readers, unsigned int kind, QList<P
         return false;
     const QString in1 = colour ? QStringLiteral("in1") : QStringLiteral("in1 1d");
     const QString in2 = colour ? QStringLiteral("in2") : QStringLiteral("in2 1d");
-    *result = Port{mix, colour ? QStringLiteral("out") : QStringLiteral("out 1d")};
+    *result = NodeReaderPort{mix, colour ? QStringLiteral("out") : QStringLiteral("out 1d")};
     if (readers == Readers::BothInputsOfWeightedMix) {
-        *inputs = {Port{mix, in1}, Port{mix, in2}};
+        *inputs = {NodeReaderPort{mix, in1}, NodeReaderPort{mix, in2}};
         return true;
     }
     Node* inversion = graph->addNode(QStringLiteral("operator.inversion"), -1);
-    if (!inversion || !link(Port{inversion, colour ? QStringLiteral("outRgb") : QStringLiteral("out")}, Port{mix, in2}))
+    if (!inversion
+        || !nodeReaderLink(NodeReaderPort{inversion, colour ? QStringLiteral("outRgb") : QStringLiteral("out")},
+                           NodeReaderPort{mix, in2}))
         return false;
-    *inputs = {Port{mix, in1}, Port{inversion, colour ? QStringLiteral("inRgb") : QStringLiteral("in")}};
+    *inputs = {NodeReaderPort{mix, in1},
+               NodeReaderPort{inversion, colour ? QStringLiteral("inRgb") : QStringLiteral("in")}};
     return true;
 }
 
@@ -121,19 +127,21 @@ QImage renderReaders(QImage const& picture, QString const& typeId, QString const
     if (root.setUp(&picture) != 0)
         return QImage();
     root.setRenderThreadCount(2);
-    QList<Port> inputs;
-    Port result{nullptr, QString()};
+    QList<NodeReaderPort> inputs;
+    NodeReaderPort result{nullptr, QString()};
     if (!addReaders(&root, readers, kind, &inputs, &result))
         return QImage();
     Node* split = fed ? root.addNode(QStringLiteral("operator.split"), -1) : nullptr;
-    if (fed && !link(Port{root.sourceNode(), QStringLiteral("rgb")}, Port{split, QStringLiteral("rgb")}))
+    if (fed
+        && !nodeReaderLink(NodeReaderPort{root.sourceNode(), QStringLiteral("rgb")},
+                           NodeReaderPort{split, QStringLiteral("rgb")}))
         return QImage();
     Node* one = shared ? addFed(&root, split, typeId, kind, settings) : nullptr;
     for (int i = 0; i < inputs.size(); ++i) {
         if (lastOnly && i + 1 < inputs.size())
             continue;
         Node* node = shared ? one : addFed(&root, split, typeId, kind, settings);
-        if (!link(Port{node, output}, inputs.at(i))) {
+        if (!nodeReaderLink(NodeReaderPort{node, output}, inputs.at(i))) {
             ADD_FAILURE() << "\"" << output.toStdString() << "\" does not link to \"" << inputs.at(i).name.toStdString() << "\"";
             return QImage();
         }
@@ -144,10 +152,12 @@ QImage renderReaders(QImage const& picture, QString const& typeId, QString const
     destination->getTerminal(QStringLiteral("rgb"))->disconnectAll();
     destination->getTerminal(QStringLiteral("alpha"))->disconnectAll();
     const bool linked = kind == kColour
-                            ? link(result, Port{destination, QStringLiteral("rgb")})
-                                  && link(Port{root.sourceNode(), QStringLiteral("alpha")}, Port{destination, QStringLiteral("alpha")})
-                            : link(Port{root.sourceNode(), QStringLiteral("rgb")}, Port{destination, QStringLiteral("rgb")})
-                                  && link(result, Port{destination, QStringLiteral("alpha")});
+                            ? nodeReaderLink(result, NodeReaderPort{destination, QStringLiteral("rgb")})
+                                  && nodeReaderLink(NodeReaderPort{root.sourceNode(), QStringLiteral("alpha")},
+                                                    NodeReaderPort{destination, QStringLiteral("alpha")})
+                            : nodeReaderLink(NodeReaderPort{root.sourceNode(), QStringLiteral("rgb")},
+                                             NodeReaderPort{destination, QStringLiteral("rgb")})
+                                  && nodeReaderLink(result, NodeReaderPort{destination, QStringLiteral("alpha")});
     if (!linked || root.setUp(&picture) != 0) {
         ADD_FAILURE() << "the graph could not be made";
         return QImage();

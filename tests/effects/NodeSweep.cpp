@@ -28,7 +28,7 @@ using KelNodes::Terminal;
 
 namespace {
 
-QList<Terminal*> terminalsOf(KelNodes::Node const* node, bool outputs)
+QList<Terminal*> sweepTerminalsOf(KelNodes::Node const* node, bool outputs)
 {
     QList<Terminal*> found;
     for (int i = 0; i < node->numTerminals(); ++i) {
@@ -132,7 +132,7 @@ bool NodeSweep::outputLinked() const
         return false;
     if (m_node == m_harness.source() || m_node == m_harness.destination())
         return true;
-    for (Terminal const* output : terminalsOf(m_node, true)) {
+    for (Terminal const* output : sweepTerminalsOf(m_node, true)) {
         if (output->numConnections() > 0)
             return true;
     }
@@ -153,7 +153,7 @@ void NodeSweep::link(Wiring wiring)
 
     if (wiring != Wiring::Unlinked) {
         int nextChannel = 0;
-        for (Terminal* input : terminalsOf(m_node, false)) {
+        for (Terminal* input : sweepTerminalsOf(m_node, false)) {
             bool const colour = (input->inputMask() & 4u) != 0;
             bool const channel = (input->inputMask() & 2u) != 0;
             if (colour && (wiring == Wiring::Colour || !channel))
@@ -164,7 +164,7 @@ void NodeSweep::link(Wiring wiring)
     }
 
     // Output kinds may have followed the inputs: read them now.
-    QList<Terminal*> const outputs = terminalsOf(m_node, true);
+    QList<Terminal*> const outputs = sweepTerminalsOf(m_node, true);
     QList<Terminal*> channels;
     Terminal* colour = nullptr;
     for (Terminal* output : outputs) {
@@ -260,7 +260,7 @@ QStringList NodeSweep::checkOutputs() const
         return {QStringLiteral("no node")};
 
     QRect const area = m_harness.graph()->originalImage()->rect();
-    for (Terminal const* output : terminalsOf(m_node, true)) {
+    for (Terminal const* output : sweepTerminalsOf(m_node, true)) {
         KelVyxNodes::Base3DGenerator const* colour = KelVyxNodes::findGenerator3D(output);
         KelVyxNodes::Base1DGenerator const* channel = KelVyxNodes::findGenerator1D(output);
         for (int y = area.top(); y <= area.bottom(); ++y) {

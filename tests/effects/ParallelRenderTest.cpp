@@ -36,9 +36,9 @@ QImage picture(int w, int h)
 }
 
 // A graph built by `build` over its own copy of the picture, rendered at a thread count.
-struct Rendered
+struct ParallelRendered
 {
-    Rendered(QImage image, std::function<void(EffectHarness&)> const& build) : h(std::move(image))
+    ParallelRendered(QImage image, std::function<void(EffectHarness&)> const& build) : h(std::move(image))
     {
         build(h);
     }
@@ -257,17 +257,17 @@ TEST(ParallelRender, ChainsGiveTheSameBytesOnOneAndFourThreads)
     };
     for (auto const& chain : chains) {
         SCOPED_TRACE(chain.first);
-        Rendered graph(input, chain.second);
+        ParallelRendered graph(input, chain.second);
         const QImage one = graph.render(1);
         ASSERT_FALSE(one.isNull());
         EXPECT_TRUE(graph.render(4) == one);
         EXPECT_TRUE(graph.render(4) == one) << "second render on the same pool";
-        Rendered fresh(input, chain.second);
+        ParallelRendered fresh(input, chain.second);
         EXPECT_TRUE(fresh.render(4) == one);
     }
 
     // And the blur chain is the box mean of the box mean, as worked out from the definition.
-    Rendered twice(input, [](EffectHarness& h) { chainOf(h, addBlur(h, 3), addBlur(h, 7)); });
+    ParallelRendered twice(input, [](EffectHarness& h) { chainOf(h, addBlur(h, 3), addBlur(h, 7)); });
     const QImage expected = boxBlurOf(boxBlurOf(input, 3), 7);
     const QImage got = twice.render(4);
     for (int y = 0; y < input.height(); ++y) {
@@ -281,18 +281,18 @@ TEST(ParallelRender, ChangedRadiusOnTheSamePoolRendersAfresh)
 {
     const QImage input = picture(53, 41);
     NodeBlur* blur = nullptr;
-    Rendered graph(input, [&](EffectHarness& h) { chainOf(h, addBlur(h, 2), blur = addBlur(h, 3)); });
+    ParallelRendered graph(input, [&](EffectHarness& h) { chainOf(h, addBlur(h, 2), blur = addBlur(h, 3)); });
     const QImage first = graph.render(4);
     ASSERT_FALSE(first.isNull());
     blur->paramContainer()->setIntParam(QStringLiteral("radius"), 9);
     const QImage second = graph.render(4);
-    Rendered fresh(input, [](EffectHarness& h) { chainOf(h, addBlur(h, 2), addBlur(h, 9)); });
+    ParallelRendered fresh(input, [](EffectHarness& h) { chainOf(h, addBlur(h, 2), addBlur(h, 9)); });
     EXPECT_TRUE(second == fresh.render(1));
     EXPECT_FALSE(second == first);
 
     // New picture contents, same size: nothing of the old picture survives either.
     graph.h.image() = picture(53, 41).mirrored(true, false);
-    Rendered mirrored(graph.h.image(), [](EffectHarness& h) { chainOf(h, addBlur(h, 2), addBlur(h, 9)); });
+    ParallelRendered mirrored(graph.h.image(), [](EffectHarness& h) { chainOf(h, addBlur(h, 2), addBlur(h, 9)); });
     EXPECT_TRUE(graph.render(4) == mirrored.render(1));
 }
 
@@ -309,10 +309,10 @@ TEST(ParallelRender, TwoGraphsAtOnceFromTwoThreads)
         EffectHarness::link(blur, QStringLiteral("out"), levels, QStringLiteral("in"));
         EffectHarness::link(levels, QStringLiteral("rgb"), h.destination(), QStringLiteral("rgb"));
     };
-    const QImage expectedA = Rendered(input, buildA).render(1);
-    const QImage expectedB = Rendered(input, buildB).render(1);
-    Rendered a(input, buildA);
-    Rendered b(input, buildB);
+    const QImage expectedA = ParallelRendered(input, buildA).render(1);
+    const QImage expectedB = ParallelRendered(input, buildB).render(1);
+    ParallelRendered a(input, buildA);
+    ParallelRendered b(input, buildB);
     for (int round = 0; round < 5; ++round) {
         QImage gotA;
         QImage gotB;
@@ -371,8 +371,8 @@ TEST(ParallelRender, ProgressOfTheRowLoopMatchesOneThread)
 {
     const QImage input = picture(20, 33);
     auto build = [](EffectHarness& h) { chainOf(h, addBlur(h, 1), h.add<NodeSharpen>()); };
-    Rendered one(input, build);
-    Rendered four(input, build);
+    ParallelRendered one(input, build);
+    ParallelRendered four(input, build);
     CountingObserver o1;
     CountingObserver o4;
     ASSERT_FALSE(one.render(1, &o1).isNull());

@@ -132,7 +132,7 @@ TEST(RenderPreview, EveryNodeTypesPreviewIsThePullPathsBytes)
 
 namespace {
 
-struct DeepCase
+struct PreviewDeepCase
 {
     const char* type;
     EffectTest::Shape shape;
@@ -171,7 +171,7 @@ TEST(RenderPreview, APreviewCostsABoundedNumberOfLevelsPerPoint)
 {
     const QImage picture = EffectTest::makeGradientImage(40, 30);
     const long long points = 40 * 30; // the preview is the picture's size, or smaller
-    const DeepCase cases[] = {
+    const PreviewDeepCase cases[] = {
         {"operator.inversion", EffectTest::Shape::Stack, 400, 2, 70},
         {"operator.inversion", EffectTest::Shape::Stack, 400, 0, 100},
         {"operator.noiseReduction", EffectTest::Shape::Chain, 12, 0, 100},
@@ -184,7 +184,7 @@ TEST(RenderPreview, APreviewCostsABoundedNumberOfLevelsPerPoint)
         // Under the sanitizers every third case.
         if (!SanitizedSweep::takes(i, 3))
             continue;
-        DeepCase const& c = cases[i];
+        PreviewDeepCase const& c = cases[i];
         SCOPED_TRACE(std::string(c.type) + " " + EffectTest::shapeName(c.shape) + " " + std::to_string(c.depth));
         const std::optional<EffectTest::Passage> passage = EffectTest::passageOf(QString::fromLatin1(c.type));
         ASSERT_TRUE(passage);

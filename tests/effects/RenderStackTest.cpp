@@ -27,13 +27,13 @@ using namespace KelVyxNodes;
 namespace EffectTest {
 namespace {
 
-struct Outcome
+struct StackOutcome
 {
     int result = -2;
     QString failure;
 };
 
-class FailureObserver : public CountingObserver
+class StackFailureObserver : public CountingObserver
 {
 public:
     void failed(QString const& reason) override { failure = reason; }
@@ -41,11 +41,11 @@ public:
 };
 
 // Renders `graph` on a thread of the render threads' stack size (and helpers of the pool).
-Outcome renderOnRenderThread(VyxNodeGraph* graph)
+StackOutcome renderOnRenderThread(VyxNodeGraph* graph)
 {
-    Outcome outcome;
+    StackOutcome outcome;
     std::unique_ptr<QThread> thread(QThread::create([&] {
-        FailureObserver observer;
+        StackFailureObserver observer;
         outcome.result = graph->filter(&observer);
         outcome.failure = observer.failure;
     }));
@@ -55,7 +55,7 @@ Outcome renderOnRenderThread(VyxNodeGraph* graph)
     return outcome;
 }
 
-void expectRendersOrRefuses(Outcome const& outcome, bool mustRender)
+void expectRendersOrRefuses(StackOutcome const& outcome, bool mustRender)
 {
 
     if (mustRender || outcome.result == 0) {

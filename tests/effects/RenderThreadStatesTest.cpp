@@ -68,10 +68,10 @@ public:
 };
 
 // Cancels on its `cancelAt`-th question (preparation, a stage's fill or the row loop).
-class CancelAfter : public CountingObserver
+class StatesCancelAfter : public CountingObserver
 {
 public:
-    explicit CancelAfter(int questions) : m_left(questions) {}
+    explicit StatesCancelAfter(int questions) : m_left(questions) {}
     bool cancelationRequested() override { return --m_left <= 0; }
 
 private:
@@ -116,7 +116,7 @@ TEST(RenderThreadStates, EveryNodeTypeGivesItsStateBackHoweverTheRenderEnds)
                     }
                     if (ending == Ending::PreparationFailed)
                         failing[std::min<qsizetype>(at / 4, failing.size() - 1)]->failPreparation = true;
-                    CancelAfter observer(ending == Ending::Cancelled ? at : 1 << 30);
+                    StatesCancelAfter observer(ending == Ending::Cancelled ? at : 1 << 30);
                     EXPECT_EQ(root.filter(&observer), -1);
                     EXPECT_EQ(ThreadStateOwner::liveSlots(), before);
                 }

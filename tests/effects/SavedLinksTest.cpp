@@ -36,7 +36,7 @@ QStringList const narrowingReaders{
     QStringLiteral("operator.Maths.trigonometric"), QStringLiteral("operator.frame"),
 };
 
-bool link(Terminal* output, Terminal* input)
+bool savedLink(Terminal* output, Terminal* input)
 {
     return output && input && output->connect(input) == 0;
 }
@@ -56,11 +56,12 @@ QList<Terminal*> ownTerminals(Node const* node, bool outputs)
     return found;
 }
 
-VyxNodeGraph* addEffect(VyxNodeGraph* graph, QImage const* picture, Terminal* colour, QString const& name)
+VyxNodeGraph* addSavedEffect(VyxNodeGraph* graph, QImage const* picture, Terminal* colour, QString const& name)
 {
     VyxNodeGraph* effect = graph->addSubGraph(-1);
-    if (!effect || effect->setUp(picture) != 0 || !link(colour, terminal(effect, QStringLiteral("rgbIn")))
-        || !link(terminal(graph->sourceNode(), QStringLiteral("alpha")), terminal(effect, QStringLiteral("alphaIn"))))
+    if (!effect || effect->setUp(picture) != 0 || !savedLink(colour, terminal(effect, QStringLiteral("rgbIn")))
+        || !savedLink(terminal(graph->sourceNode(), QStringLiteral("alpha")),
+                      terminal(effect, QStringLiteral("alphaIn"))))
         return nullptr;
     effect->setName(name);
     return effect;
@@ -90,7 +91,7 @@ QStringList wiring(KelNodes::NodeGraph const* graph)
     return lines;
 }
 
-QImage render(VyxNodeGraph& root, QImage const* picture)
+QImage renderSaved(VyxNodeGraph& root, QImage const* picture)
 {
     if (root.setUp(picture) != 0)
         return QImage();
@@ -98,7 +99,7 @@ QImage render(VyxNodeGraph& root, QImage const* picture)
     return root.filter(&observer) == 0 ? root.resultImage().copy() : QImage();
 }
 
-QImage picture()
+QImage savedPicture()
 {
     QImage image(11, 7, QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
@@ -108,7 +109,7 @@ QImage picture()
     return image;
 }
 
-struct Case
+struct SavedLinkCase
 {
     KelNodes::NodeDescriptor const* type = nullptr;
     // Inputs that take either kind are fed colour, or one channel.
@@ -139,23 +140,26 @@ struct SmallGraph
     VyxNodeGraph* late = nullptr;
     int links = 0;
 
-    bool make(QImage const* picture, Case const& c)
+    bool make(QImage const* picture, SavedLinkCase const& c)
     {
         if (root.setUp(picture) != 0)
             return false;
-        VyxNodeGraph* nest = addEffect(&root, picture, terminal(root.sourceNode(), QStringLiteral("rgb")), QStringLiteral("Nest"));
-        if (!nest || !link(terminal(nest, QStringLiteral("rgbOut")), terminal(root.destinationNode(), QStringLiteral("rgb"))))
+        VyxNodeGraph* nest =
+            addSavedEffect(&root, picture, terminal(root.sourceNode(), QStringLiteral("rgb")), QStringLiteral("Nest"));
+        if (!nest
+            || !savedLink(terminal(nest, QStringLiteral("rgbOut")),
+                          terminal(root.destinationNode(), QStringLiteral("rgb"))))
             return false;
         Terminal* colour = terminal(nest->sourceNode(), QStringLiteral("rgb"));
-        early = addEffect(nest, picture, colour, QStringLiteral("Early"));
+        early = addSavedEffect(nest, picture, colour, QStringLiteral("Early"));
         Node* first = nest->addNode(QStringLiteral("operator.inversion"), -1);
         Node* second = nest->addNode(QStringLiteral("operator.inversion"), -1);
-        if (!early || !link(colour, terminal(first, QStringLiteral("inRgb")))
-            || !link(terminal(first, QStringLiteral("outRgb")), terminal(second, QStringLiteral("inRgb"))))
+        if (!early || !savedLink(colour, terminal(first, QStringLiteral("inRgb")))
+            || !savedLink(terminal(first, QStringLiteral("outRgb")), terminal(second, QStringLiteral("inRgb"))))
             return false;
-        late = addEffect(nest, picture, terminal(second, QStringLiteral("outRgb")), QStringLiteral("Late"));
+        late = addSavedEffect(nest, picture, terminal(second, QStringLiteral("outRgb")), QStringLiteral("Late"));
         Node* split = nest->addNode(QStringLiteral("operator.split"), -1);
-        if (!late || !link(colour, terminal(split, QStringLiteral("rgb"))))
+        if (!late || !savedLink(colour, terminal(split, QStringLiteral("rgb"))))
             return false;
 
         Node* created = c.type->create ? c.type->create(-1) : nullptr;
@@ -171,16 +175,16 @@ struct SmallGraph
             const bool takesColour = input->inputMask() & 4u;
             const bool takesChannel = input->inputMask() & 2u;
             if (takesColour && (c.colourFirst || !takesChannel))
-                links += link(colour, input);
+                links += savedLink(colour, input);
             else if (takesChannel)
-                links += link(terminal(split, QLatin1String(channels[channel++ % 3])), input);
+                links += savedLink(terminal(split, QLatin1String(channels[channel++ % 3])), input);
         }
 
         Terminal* mixed = nullptr;
         int index = c.readerOffset;
         for (Terminal* output : ownTerminals(node, true)) {
             Node* reader = nest->addNode(narrowingReaders.at(index++ % narrowingReaders.size()), -1);
-            if (!reader || !link(output, terminal(reader, QStringLiteral("in"))))
+            if (!reader || !savedLink(output, terminal(reader, QStringLiteral("in"))))
                 continue;
             ++links;
             if (!firstReader)
@@ -193,23 +197,23 @@ struct SmallGraph
             Node* mix = nest->addNode(QStringLiteral("operator.arithmix"), -1);
             const bool readColour = read->outputMask() & 4u;
             if (mixed)
-                links += link(mixed, terminal(mix, QStringLiteral("in1")));
-            links += link(read, terminal(mix, readColour ? QStringLiteral("in2") : QStringLiteral("in2 1d")));
+                links += savedLink(mixed, terminal(mix, QStringLiteral("in1")));
+            links += savedLink(read, terminal(mix, readColour ? QStringLiteral("in2") : QStringLiteral("in2 1d")));
             mixed = terminal(mix, QStringLiteral("out"));
         }
         if (mixed) {
             Terminal* picture = terminal(nest->destinationNode(), QStringLiteral("rgb"));
             picture->disconnectAll();
-            if (!link(mixed, picture))
+            if (!savedLink(mixed, picture))
                 return false;
         }
         return root.setUp(picture) == 0;
     }
 };
 
-QList<Case> cases()
+QList<SavedLinkCase> cases()
 {
-    QList<Case> all;
+    QList<SavedLinkCase> all;
     int offset = 0;
     for (KelNodes::NodeDescriptor const* type : NodeTypeRegistry::builtIns()) {
         if (type->typeUuid == NodeOriginalImage::m_descriptor.typeUuid
@@ -218,7 +222,7 @@ QList<Case> cases()
         for (bool colourFirst : {true, false}) {
             for (bool carryReader : {false, true}) {
                 for (bool intoLater : {true, false})
-                    all.append(Case{type, colourFirst, carryReader, intoLater, offset++});
+                    all.append(SavedLinkCase{type, colourFirst, carryReader, intoLater, offset++});
             }
         }
     }
@@ -255,15 +259,15 @@ void expectLoadsWhole(VyxNodeGraph& root, QImage const* image, QStringList const
         EXPECT_EQ(loaded.load(reread.documentElement(), true, KelNodes::LoadAllConnections), 0);
         EXPECT_TRUE(loaded.unrestoredLinks().isEmpty());
         EXPECT_EQ(wiring(&loaded).join(QLatin1Char('\n')).toStdString(), wired.join(QLatin1Char('\n')).toStdString());
-        EXPECT_EQ(render(loaded, image), before);
+        EXPECT_EQ(renderSaved(loaded, image), before);
     }
 }
 
 TEST(SavedLinks, EveryNodeTypeCarriedIntoAnEffectBeforeOrAfterItsReadersSavesAndLoadsWhole)
 {
-    const QImage image = picture();
+    const QImage image = savedPicture();
     int carried = 0;
-    for (Case const& c : cases()) {
+    for (SavedLinkCase const& c : cases()) {
         SCOPED_TRACE(c.name());
         SmallGraph graph;
         ASSERT_TRUE(graph.make(&image, c));
@@ -274,7 +278,7 @@ TEST(SavedLinks, EveryNodeTypeCarriedIntoAnEffectBeforeOrAfterItsReadersSavesAnd
         // As the drag moves a node: with its links.
         ASSERT_EQ(moved->parentGraph()->attach(moved, into), 0);
         ++carried;
-        const QImage before = render(graph.root, &image);
+        const QImage before = renderSaved(graph.root, &image);
         ASSERT_FALSE(before.isNull());
         const QStringList wired = wiring(&graph.root);
 
@@ -288,7 +292,7 @@ TEST(SavedLinks, EveryNodeTypeCarriedIntoAnEffectBeforeOrAfterItsReadersSavesAnd
 // second stands.
 TEST(SavedLinks, ALinkThatFitsOnlyOnceALaterOneStandsIsMadeToo)
 {
-    const QImage image = picture();
+    const QImage image = savedPicture();
     VyxNodeGraph root;
     ASSERT_EQ(root.setUp(&image), 0);
     Node* split = root.addNode(QStringLiteral("operator.split"), -1);
@@ -296,13 +300,14 @@ TEST(SavedLinks, ALinkThatFitsOnlyOnceALaterOneStandsIsMadeToo)
     Node* second = root.addNode(QStringLiteral("operator.edgedetection"), -1);
     Node* max = root.addNode(QStringLiteral("operator.Maths.max"), -1);
     ASSERT_TRUE(split && blur && second && max);
-    ASSERT_TRUE(link(terminal(root.sourceNode(), QStringLiteral("rgb")), terminal(split, QStringLiteral("rgb"))));
-    ASSERT_TRUE(link(terminal(split, QStringLiteral("g")), terminal(blur, QStringLiteral("in"))));
-    ASSERT_TRUE(link(terminal(blur, QStringLiteral("out")), terminal(second, QStringLiteral("in"))));
-    ASSERT_TRUE(link(terminal(blur, QStringLiteral("out")), terminal(max, QStringLiteral("rgbIn1"))));
+    ASSERT_TRUE(savedLink(terminal(root.sourceNode(), QStringLiteral("rgb")), terminal(split, QStringLiteral("rgb"))));
+    ASSERT_TRUE(savedLink(terminal(split, QStringLiteral("g")), terminal(blur, QStringLiteral("in"))));
+    ASSERT_TRUE(savedLink(terminal(blur, QStringLiteral("out")), terminal(second, QStringLiteral("in"))));
+    ASSERT_TRUE(savedLink(terminal(blur, QStringLiteral("out")), terminal(max, QStringLiteral("rgbIn1"))));
     terminal(root.destinationNode(), QStringLiteral("rgb"))->disconnectAll();
-    ASSERT_TRUE(link(terminal(max, QStringLiteral("rgbOut")), terminal(root.destinationNode(), QStringLiteral("rgb"))));
-    const QImage before = render(root, &image);
+    ASSERT_TRUE(
+        savedLink(terminal(max, QStringLiteral("rgbOut")), terminal(root.destinationNode(), QStringLiteral("rgb"))));
+    const QImage before = renderSaved(root, &image);
     ASSERT_FALSE(before.isNull());
     QStringList links = wiring(&root).filter(QStringLiteral("->"));
 
@@ -329,7 +334,7 @@ TEST(SavedLinks, ALinkThatFitsOnlyOnceALaterOneStandsIsMadeToo)
     VyxNodeGraph loaded;
     EXPECT_EQ(loaded.load(document.documentElement(), true, KelNodes::LoadAllConnections), 0);
     EXPECT_EQ(wiring(&loaded).filter(QStringLiteral("->")), links);
-    EXPECT_EQ(render(loaded, &image), before);
+    EXPECT_EQ(renderSaved(loaded, &image), before);
 }
 
 // A link drawn onto a narrowing node's input in place of another: the drop of the old link
@@ -338,7 +343,7 @@ TEST(SavedLinks, ALinkThatFitsOnlyOnceALaterOneStandsIsMadeToo)
 // again with the kinds written, and the picture is the one from before.
 TEST(SavedLinks, AnInputWhoseLinkReplacedAnotherKeepsItThroughASaveAndALoad)
 {
-    const QImage image = picture();
+    const QImage image = savedPicture();
     for (QString const& type : narrowingReaders) {
         for (bool channelReplaced : {true, false}) {
             SCOPED_TRACE(type.toStdString() + (channelReplaced ? ", a channel replaced by colour" : ", colour replaced by a channel"));
@@ -351,21 +356,23 @@ TEST(SavedLinks, AnInputWhoseLinkReplacedAnotherKeepsItThroughASaveAndALoad)
             Terminal* colour = terminal(root.sourceNode(), QStringLiteral("rgb"));
             Terminal* channel = terminal(split, QStringLiteral("g"));
             Terminal* input = terminal(node, QStringLiteral("in"));
-            ASSERT_TRUE(link(colour, terminal(split, QStringLiteral("rgb"))));
-            ASSERT_TRUE(link(channelReplaced ? channel : colour, input));
+            ASSERT_TRUE(savedLink(colour, terminal(split, QStringLiteral("rgb"))));
+            ASSERT_TRUE(savedLink(channelReplaced ? channel : colour, input));
             // The node's output read as what it gives: colour by Max, a channel as the picture's alpha.
             Terminal* alpha = terminal(root.destinationNode(), QStringLiteral("alpha"));
             alpha->disconnectAll();
-            ASSERT_TRUE(link(terminal(node, QStringLiteral("out")), channelReplaced ? alpha : terminal(max, QStringLiteral("rgbIn1"))));
+            ASSERT_TRUE(savedLink(terminal(node, QStringLiteral("out")),
+                                  channelReplaced ? alpha : terminal(max, QStringLiteral("rgbIn1"))));
             if (channelReplaced)
-                ASSERT_TRUE(link(colour, terminal(max, QStringLiteral("rgbIn1"))));
-            ASSERT_TRUE(link(colour, terminal(max, QStringLiteral("rgbIn2"))));
+                ASSERT_TRUE(savedLink(colour, terminal(max, QStringLiteral("rgbIn1"))));
+            ASSERT_TRUE(savedLink(colour, terminal(max, QStringLiteral("rgbIn2"))));
             terminal(root.destinationNode(), QStringLiteral("rgb"))->disconnectAll();
-            ASSERT_TRUE(link(terminal(max, QStringLiteral("rgbOut")), terminal(root.destinationNode(), QStringLiteral("rgb"))));
+            ASSERT_TRUE(savedLink(terminal(max, QStringLiteral("rgbOut")),
+                                  terminal(root.destinationNode(), QStringLiteral("rgb"))));
             Terminal* replacing = channelReplaced ? colour : channel;
-            ASSERT_TRUE(link(replacing, input));
+            ASSERT_TRUE(savedLink(replacing, input));
             ASSERT_EQ(input->connections(), QList<Terminal*>{replacing});
-            const QImage before = render(root, &image);
+            const QImage before = renderSaved(root, &image);
             ASSERT_FALSE(before.isNull());
             const QStringList wired = wiring(&root);
 

@@ -81,7 +81,7 @@ bool fillNest(VyxNodeGraph* graph, QImage const* picture, int depth)
     return inside && fillNest(inside, picture, depth - 1) && finish(graph, Port{inside, QStringLiteral("rgbOut")});
 }
 
-struct Shape
+struct SiblingShape
 {
     // Nest lies this deep in the project; Inner holds effects as deep.
     int depth = 1;
@@ -109,7 +109,7 @@ struct IssueGraph
     VyxNodeGraph* later = nullptr;
     VyxNodeGraph* early = nullptr;
 
-    bool make(QImage const* picture, Shape const& shape)
+    bool make(QImage const* picture, SiblingShape const& shape)
     {
         root.setRenderThreadCount(2);
         if (root.setUp(picture) != 0)
@@ -168,7 +168,7 @@ public:
 };
 
 // The picture of `root`, or a null one with the reasons the render gave.
-QImage render(VyxNodeGraph& root, QImage const* picture, QStringList* reasons = nullptr)
+QImage renderSiblings(VyxNodeGraph& root, QImage const* picture, QStringList* reasons = nullptr)
 {
     if (root.setUp(picture) != 0)
         return QImage();
@@ -190,10 +190,10 @@ QImage renderApart(VyxNodeGraph const& root, QImage const* picture, QStringList*
     loaded.setRenderThreadCount(1);
     if (loaded.load(reread.documentElement(), true, KelNodes::LoadAllConnections) != 0)
         return QImage();
-    return render(loaded, picture, reasons);
+    return renderSiblings(loaded, picture, reasons);
 }
 
-QImage picture()
+QImage siblingPicture()
 {
     QImage image(13, 9, QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
@@ -217,20 +217,20 @@ Node* findNamed(KelNodes::NodeGraph const* graph, QString const& name)
     return nullptr;
 }
 
-void expectMoveKeepsThePicture(Shape const& shape, QString const& moved, QString const& target)
+void expectMoveKeepsThePicture(SiblingShape const& shape, QString const& moved, QString const& target)
 {
     SCOPED_TRACE(shape.name() + ": " + moved.toStdString() + " into " + target.toStdString());
-    const QImage image = picture();
+    const QImage image = siblingPicture();
     IssueGraph graph;
     ASSERT_TRUE(graph.make(&image, shape));
-    const QImage before = render(graph.root, &image);
+    const QImage before = renderSiblings(graph.root, &image);
     ASSERT_FALSE(before.isNull());
     Node* node = findNamed(&graph.root, moved);
     Node* into = findNamed(&graph.root, target);
     ASSERT_TRUE(node && into && into->toNodeGraph());
     ASSERT_EQ(node->parentGraph()->attach(node, into->toNodeGraph()), 0);
     QStringList reasons;
-    const QImage after = render(graph.root, &image, &reasons);
+    const QImage after = renderSiblings(graph.root, &image, &reasons);
     EXPECT_TRUE(reasons.isEmpty()) << reasons.join(QLatin1Char('\n')).toStdString();
     ASSERT_FALSE(after.isNull());
     EXPECT_EQ(after, before);
@@ -238,7 +238,7 @@ void expectMoveKeepsThePicture(Shape const& shape, QString const& moved, QString
     EXPECT_EQ(renderApart(graph.root, &image, &apartReasons), before)
         << apartReasons.join(QLatin1Char('\n')).toStdString();
     // The next render of the same graph as well.
-    EXPECT_EQ(render(graph.root, &image), before);
+    EXPECT_EQ(renderSiblings(graph.root, &image), before);
 }
 
 TEST(SiblingEffectRead, InnerMovedIntoALaterOrAnEarlierSiblingRendersThePictureOfBefore)
@@ -246,7 +246,7 @@ TEST(SiblingEffectRead, InnerMovedIntoALaterOrAnEarlierSiblingRendersThePictureO
     for (int depth = 1; depth <= 4; ++depth) {
         for (bool readerIsEffect : {false, true}) {
             for (bool laterInverts : {false, true}) {
-                const Shape shape{depth, readerIsEffect, laterInverts};
+                const SiblingShape shape{depth, readerIsEffect, laterInverts};
                 expectMoveKeepsThePicture(shape, QStringLiteral("Inner"), QStringLiteral("Later"));
                 expectMoveKeepsThePicture(shape, QStringLiteral("Inner"), QStringLiteral("Early"));
             }
@@ -286,7 +286,7 @@ bool makeMove(VyxNodeGraph& root, Move const& move)
     return node && into && node->parentGraph()->attach(node, into->toNodeGraph()) == 0;
 }
 
-std::string named(Shape const& shape, QList<Move> const& moves)
+std::string named(SiblingShape const& shape, QList<Move> const& moves)
 {
     std::string text = shape.name();
     for (Move const& move : moves)
@@ -296,19 +296,19 @@ std::string named(Shape const& shape, QList<Move> const& moves)
 
 // The moves made in turn on a fresh graph: the picture stays the one of before, in the same
 // graph and saved and loaded apart, and no render is refused. False when the graph refused one.
-bool expectMovesKeepThePicture(QImage const& image, Shape const& shape, QList<Move> const& moves)
+bool expectMovesKeepThePicture(QImage const& image, SiblingShape const& shape, QList<Move> const& moves)
 {
     SCOPED_TRACE(named(shape, moves));
     IssueGraph graph;
     EXPECT_TRUE(graph.make(&image, shape));
-    const QImage before = render(graph.root, &image);
+    const QImage before = renderSiblings(graph.root, &image);
     EXPECT_FALSE(before.isNull());
     for (Move const& move : moves) {
         if (!makeMove(graph.root, move))
             return false;
     }
     QStringList reasons;
-    EXPECT_EQ(render(graph.root, &image, &reasons), before) << reasons.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(renderSiblings(graph.root, &image, &reasons), before) << reasons.join(QLatin1Char('\n')).toStdString();
     QStringList apartReasons;
     EXPECT_EQ(renderApart(graph.root, &image, &apartReasons), before)
         << apartReasons.join(QLatin1Char('\n')).toStdString();
@@ -320,13 +320,13 @@ bool expectMovesKeepThePicture(QImage const& image, Shape const& shape, QList<Mo
 // none is refused.
 TEST(SiblingEffectRead, EveryNodeMovedIntoEverySiblingEffectKeepsThePicture)
 {
-    const QImage image = picture();
+    const QImage image = siblingPicture();
     int moves = 0;
     int refusedByTheGraph = 0;
     for (int depth = 1; depth <= 2; ++depth) {
         for (bool readerIsEffect : {false, true}) {
             for (bool laterInverts : {false, true}) {
-                const Shape shape{depth, readerIsEffect, laterInverts};
+                const SiblingShape shape{depth, readerIsEffect, laterInverts};
                 IssueGraph plan;
                 ASSERT_TRUE(plan.make(&image, shape));
                 for (Move const& move : movesIn(plan.root)) {
@@ -345,11 +345,11 @@ TEST(SiblingEffectRead, EveryNodeMovedIntoEverySiblingEffectKeepsThePicture)
 // Two moves in a row: a node read across effects moved again, or a second one moved across.
 TEST(SiblingEffectRead, TwoMovesInARowKeepThePicture)
 {
-    const QImage image = picture();
+    const QImage image = siblingPicture();
     int pairs = 0;
     for (int depth = 1; depth <= 2; ++depth) {
         for (bool readerIsEffect : {false, true}) {
-            const Shape shape{depth, readerIsEffect, true};
+            const SiblingShape shape{depth, readerIsEffect, true};
             IssueGraph plan;
             ASSERT_TRUE(plan.make(&image, shape));
             for (Move const& first : movesIn(plan.root)) {

@@ -25,7 +25,7 @@ using namespace KelVyxNodes;
 namespace EffectTest {
 namespace {
 
-Between counting(bool channel = false)
+Between budgetCounting(bool channel = false)
 {
     return [channel](VyxNodeGraph* graph) -> KelNodes::Node* {
         auto* node = new CountingPassNode(-1, channel);
@@ -46,20 +46,20 @@ struct Rendered
     QString reason;
 };
 
-class ReasonObserver : public CountingObserver
+class BudgetReasonObserver : public CountingObserver
 {
 public:
     void failed(QString const& text) override { reason = text; }
     QString reason;
 };
 
-Rendered render(VyxNodeGraph& root, std::size_t budget)
+Rendered renderBudgeted(VyxNodeGraph& root, std::size_t budget)
 {
     BudgetScope scope(budget);
     CountingPassNode::asked() = 0;
     CountingPassNode::deepest() = 0;
     Rendered out;
-    ReasonObserver observer;
+    BudgetReasonObserver observer;
     if (root.filter(&observer) != 0) {
         out.reason = observer.reason;
         out.asked = CountingPassNode::asked();
@@ -92,19 +92,20 @@ std::vector<GraphKind> graphKinds()
         all.push_back({"inversion stack blend " + std::to_string(mode),
                        [=](VyxNodeGraph* root, QImage const* image, int depth) {
                            return buildDeep(root, image, QStringLiteral("operator.inversion"), inversion,
-                                            Shape::Stack, depth, counting(), mode, 60);
+                                            Shape::Stack, depth, budgetCounting(), mode, 60);
                        },
                        2});
         all.push_back({"two-kind stack blend " + std::to_string(mode),
                        [=](VyxNodeGraph* root, QImage const* image, int depth) {
-                           return buildTwoKindStack(root, image, depth, counting(), counting(true), mode, 60);
+                           return buildTwoKindStack(root, image, depth, budgetCounting(), budgetCounting(true), mode,
+                                                    60);
                        },
                        4});
     }
     for (bool skips : {false, true}) {
         all.push_back({skips ? "fan-outs over two levels" : "fan-outs",
                        [=](VyxNodeGraph* root, QImage const*, int depth) {
-                           return buildFanOuts(root, depth, counting(), skips);
+                           return buildFanOuts(root, depth, budgetCounting(), skips);
                        },
                        skips ? 4 : 2});
     }
@@ -114,7 +115,7 @@ std::vector<GraphKind> graphKinds()
         for (Shape shape : {Shape::Chain, Shape::Stack, Shape::Nest}) {
             all.push_back({std::string(type) + " " + shapeName(shape),
                            [=](VyxNodeGraph* root, QImage const* image, int depth) {
-                               return buildDeep(root, image, id, passage, shape, depth, counting(), 2, 60);
+                               return buildDeep(root, image, id, passage, shape, depth, budgetCounting(), 2, 60);
                            },
                            shape == Shape::Nest ? 0 : 2});
         }
@@ -141,13 +142,13 @@ TEST(StageBudget, PastTheBudgetWorkStaysBoundedWithTheSameBytes)
             ASSERT_EQ(root.setUp(&picture), 0);
             ASSERT_TRUE(s.build(&root, &picture, depth)) << s.name;
             ASSERT_EQ(root.setUp(&picture), 0);
-            const Rendered full = render(root, kEveryStageFits);
+            const Rendered full = renderBudgeted(root, kEveryStageFits);
             ASSERT_FALSE(full.image.isNull()) << s.name;
             ASSERT_EQ(full.unfilled, 0);
             bool heldChecked = false;
             for (int stores : {0, 1, 2, 3, 4}) {
                 SCOPED_TRACE(s.name + " depth " + std::to_string(depth) + " budget " + std::to_string(stores));
-                const Rendered tight = render(root, std::size_t(stores) * store);
+                const Rendered tight = renderBudgeted(root, std::size_t(stores) * store);
                 const int cap = std::max(2 * RenderStages::kMinStores, stores * 3 / 2);
                 if (tight.image.isNull()) {
                     // Only a graph needing more than the hard cap, with the reason, before any
@@ -157,7 +158,7 @@ TEST(StageBudget, PastTheBudgetWorkStaysBoundedWithTheSameBytes)
                     // What it says it needs is what it needs: a cap that holds it renders.
                     if (!heldChecked) {
                         heldChecked = true;
-                        const Rendered held = render(root, needs / 3 * 2 + 4);
+                        const Rendered held = renderBudgeted(root, needs / 3 * 2 + 4);
                         ASSERT_EQ(held.image, full.image) << held.reason.toStdString();
                     }
                     ASSERT_TRUE(s.holds == 0 ? full.peakStores > cap : s.holds > cap);

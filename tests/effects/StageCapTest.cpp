@@ -29,7 +29,7 @@ using namespace KelVyxNodes;
 namespace EffectTest {
 namespace {
 
-Between counting()
+Between capCounting()
 {
     return [](VyxNodeGraph* graph) -> KelNodes::Node* {
         auto* node = new CountingPassNode(-1);
@@ -103,7 +103,7 @@ LevelNode aberration()
     return levelOf(QStringLiteral("operator.chromaaber"));
 }
 
-struct Kind
+struct CapKind
 {
     std::string name;
     std::vector<LevelNode> levels;
@@ -112,9 +112,9 @@ struct Kind
 
 // Every built-in type with an input and an output of one kind; those reading their input more
 // than once per point or around it go through every depth, the others through a few.
-std::vector<Kind> kinds()
+std::vector<CapKind> kinds()
 {
-    std::vector<Kind> all;
+    std::vector<CapKind> all;
     for (KelNodes::NodeDescriptor const* type : NodeTypeRegistry::builtIns()) {
         const std::optional<Passage> passage = passageOf(type->typeId);
         if (!passage || passage->kind != 4u)
@@ -131,7 +131,7 @@ std::vector<Kind> kinds()
 }
 
 // Every level's nodes and the counting node in front of each, plus the destination's.
-int nodesOf(Kind const& kind, int depth)
+int nodesOf(CapKind const& kind, int depth)
 {
     return depth * (int(kind.levels.size()) + 1) + 1;
 }
@@ -143,9 +143,9 @@ TEST(StageCap, PastTheBudgetEveryNodeTypeRendersLinearlyOrIsRefusedBeforeAnyWork
     const std::size_t store = std::size_t(pixels) * 4;
     int refused = 0;
     int rendered = 0;
-    std::vector<Kind> const all = kinds();
+    std::vector<CapKind> const all = kinds();
     for (std::size_t k = 0; k < all.size(); ++k) {
-        Kind const& kind = all[k];
+        CapKind const& kind = all[k];
         std::vector<int> depths{1, 8, 63};
         if (kind.window)
             depths = SanitizedSweep::pick<std::vector<int>>({1, 2, 3, 5, 8, 13, 21, 32, 63, 64}, {1, 3, 8, 21, 64});
@@ -159,7 +159,7 @@ TEST(StageCap, PastTheBudgetEveryNodeTypeRendersLinearlyOrIsRefusedBeforeAnyWork
                 VyxNodeGraph root;
                 root.setRenderThreadCount(depth % 2 == 0 ? 3 : 1);
                 ASSERT_EQ(root.setUp(&picture), 0);
-                ASSERT_TRUE(buildDeep(&root, &picture, kind.levels, shape, depth, counting(), 2, 60)) << kind.name;
+                ASSERT_TRUE(buildDeep(&root, &picture, kind.levels, shape, depth, capCounting(), 2, 60)) << kind.name;
                 ASSERT_EQ(root.setUp(&picture), 0);
                 // Far more than any render within the bound asks, far less than one without it.
                 const long long bound = 8LL * nodesOf(kind, depth) * pixels;
@@ -224,7 +224,7 @@ struct DeepCase
     {
         root.setRenderThreadCount(threads);
         ASSERT_EQ(root.setUp(&picture), 0);
-        ASSERT_TRUE(buildDeep(&root, &picture, levels, shape, depth, counting(), 2, 60));
+        ASSERT_TRUE(buildDeep(&root, &picture, levels, shape, depth, capCounting(), 2, 60));
         ASSERT_EQ(root.setUp(&picture), 0);
     }
 };

@@ -13,10 +13,10 @@
 
 namespace {
 
-const QString pageRoot = QStringLiteral("qthelp://org.marrowind.vyx-solenne/doc/");
+const QString viewerPageRoot = QStringLiteral("qthelp://org.marrowind.vyx-solenne/doc/");
 
 // Waits until the contents model has been built and the dialog has reacted to it.
-void waitForContents(QHelpEngine* engine)
+void waitForViewerContents(QHelpEngine* engine)
 {
     QHelpContentModel* model = engine->contentModel();
     if (model->isCreatingContents() || model->rowCount() == 0) {
@@ -39,7 +39,7 @@ TEST(TwHelpTest, OpensAtTheIntroductionWithItsStyleAndPicture)
 {
     ASSERT_TRUE(QFileInfo::exists(TwHelp::defaultCollectionFile()));
     TwHelp help(nullptr, QStringLiteral("Introduction"));
-    EXPECT_EQ(help.browser()->source(), QUrl(pageRoot + "introduction.html"));
+    EXPECT_EQ(help.browser()->source(), QUrl(viewerPageRoot + "introduction.html"));
     EXPECT_TRUE(help.pageBytes().contains("<h1>Introduction</h1>"));
     EXPECT_TRUE(help.browser()->toPlainText().contains(QStringLiteral("Vyx-Solenne puts image effects")));
 
@@ -51,7 +51,7 @@ TEST(TwHelpTest, OpensAtTheIntroductionWithItsStyleAndPicture)
     EXPECT_TRUE(caption.begin().fragment().charFormat().fontItalic());
 
     // The relative picture is loaded and drawn.
-    const QUrl picture(pageRoot + "images/main-window.png");
+    const QUrl picture(viewerPageRoot + "images/main-window.png");
     const QImage loaded = help.browser()->document()->resource(QTextDocument::ImageResource, picture).value<QImage>();
     ASSERT_FALSE(loaded.isNull());
     help.show();
@@ -66,7 +66,7 @@ TEST(TwHelpTest, ContentsExpandAndEntriesAndLinksShowTheirPages)
     TwHelp help(nullptr, QStringLiteral("Introduction"));
     help.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&help));
-    waitForContents(help.engine());
+    waitForViewerContents(help.engine());
     QHelpContentWidget* contents = help.contentWidget();
     QAbstractItemModel* model = contents->model();
     ASSERT_EQ(model->rowCount(), 1);
@@ -83,16 +83,16 @@ TEST(TwHelpTest, ContentsExpandAndEntriesAndLinksShowTheirPages)
     ASSERT_TRUE(exportEntry.isValid());
     contents->scrollTo(exportEntry);
     QTest::mouseClick(contents->viewport(), Qt::LeftButton, {}, contents->visualRect(exportEntry).center());
-    EXPECT_EQ(help.browser()->source(), QUrl(pageRoot + "export.html"));
+    EXPECT_EQ(help.browser()->source(), QUrl(viewerPageRoot + "export.html"));
     EXPECT_TRUE(help.pageBytes().contains("<h1>Saving Sequences</h1>"));
 
     // A relative link clicked in the page opens its page; the view follows none by itself.
     emit help.browser()->anchorClicked(QUrl(QStringLiteral("preferences.html")));
-    EXPECT_EQ(help.browser()->source(), QUrl(pageRoot + "preferences.html"));
+    EXPECT_EQ(help.browser()->source(), QUrl(viewerPageRoot + "preferences.html"));
     EXPECT_TRUE(help.browser()->toPlainText().contains(QStringLiteral("Reset stores the defaults")));
 
     // A page the collection does not hold is empty.
-    help.linkActivated(QUrl(pageRoot + "missing.html"));
+    help.linkActivated(QUrl(viewerPageRoot + "missing.html"));
     EXPECT_TRUE(help.pageBytes().isEmpty());
     EXPECT_TRUE(help.browser()->toPlainText().isEmpty());
 }

@@ -9,7 +9,7 @@
 
 namespace {
 
-const QString pageRoot = QStringLiteral("qthelp://org.marrowind.vyx-solenne/doc/");
+const QString helpPageRoot = QStringLiteral("qthelp://org.marrowind.vyx-solenne/doc/");
 
 TEST(KelHelpTest, OpensWithoutHistoryAndKeepsTheLastTwentyLinks)
 {
@@ -23,7 +23,7 @@ TEST(KelHelpTest, OpensWithoutHistoryAndKeepsTheLastTwentyLinks)
 
     QList<QUrl> links;
     for (int i = 0; i < 21; ++i)
-        links << QUrl(pageRoot + QStringLiteral("page%1.html").arg(i));
+        links << QUrl(helpPageRoot + QStringLiteral("page%1.html").arg(i));
     for (QUrl const& link : std::as_const(links))
         help.linkActivated(link);
     ASSERT_EQ(help.history().size(), 20);
@@ -49,7 +49,7 @@ TEST(KelHelpTest, OpensWithoutHistoryAndKeepsTheLastTwentyLinks)
     EXPECT_EQ(help.browser()->source(), help.history().first());
 
     // A link followed from an older page goes to the end and clears the way forward.
-    const QUrl fresh(pageRoot + QStringLiteral("introduction.html"));
+    const QUrl fresh(helpPageRoot + QStringLiteral("introduction.html"));
     help.linkActivated(fresh);
     EXPECT_EQ(help.backSteps(), 0);
     EXPECT_EQ(help.history().last(), fresh);

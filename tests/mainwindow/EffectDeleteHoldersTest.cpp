@@ -39,19 +39,19 @@
 namespace MainWindowTest {
 namespace {
 
-enum class Show { Project, Templates };
-enum class Path { Bin, DeleteKey, EditDelete };
+enum class HolderShow { Project, Templates };
+enum class HolderPath { Bin, DeleteKey, EditDelete };
 
-using Case = std::tuple<Show, Path>;
+using HolderCase = std::tuple<HolderShow, HolderPath>;
 
-std::string caseName(::testing::TestParamInfo<Case> const& info)
+std::string holderCaseName(::testing::TestParamInfo<HolderCase> const& info)
 {
     auto [show, path] = info.param;
     const char* paths[] = {"Bin", "DeleteKey", "EditDelete"};
-    return std::string(show == Show::Project ? "ShowProject_" : "ShowTemplates_") + paths[int(path)];
+    return std::string(show == HolderShow::Project ? "ShowProject_" : "ShowTemplates_") + paths[int(path)];
 }
 
-class EffectDeleteHolders : public TemplateEditFixture, public ::testing::WithParamInterface<Case>
+class EffectDeleteHolders : public TemplateEditFixture, public ::testing::WithParamInterface<HolderCase>
 {
 protected:
     Ui::ObjectEditor* editor() const { return window->objectEditor()->form(); }
@@ -66,7 +66,7 @@ protected:
 
     // The user's way there: the template's row picked, Show: Project and Show: Templates, the row
     // again; then the image view, the show mode of the case and the Project tab's effect.
-    void pickTemplateThenImageView(Show show, KelNGObject* effect)
+    void pickTemplateThenImageView(HolderShow show, KelNGObject* effect)
     {
         window->form()->actionNodeGraphView->trigger();
         settle();
@@ -78,7 +78,7 @@ protected:
         editor()->templatesRadioButton->click();
         settle();
         ASSERT_NO_FATAL_FAILURE(pickTemplateRow());
-        if (show == Show::Project) {
+        if (show == HolderShow::Project) {
             editor()->projectRadioButton->click();
             settle();
         }
@@ -87,19 +87,19 @@ protected:
         ASSERT_EQ(window->projectBrowser()->shownEffect(), effect) << "the Project tab shows the effect";
     }
 
-    void deleteBy(Path path)
+    void deleteBy(HolderPath path)
     {
         switch (path) {
-        case Path::Bin:
+        case HolderPath::Bin:
             window->projectBrowser()->form()->deleteFilter->click();
             break;
-        case Path::DeleteKey: {
+        case HolderPath::DeleteKey: {
             QTreeWidget* rows = window->projectBrowser()->form()->treeWidget;
             rows->setFocus();
             QTest::keyClick(rows, Qt::Key_Delete);
             break;
         }
-        case Path::EditDelete:
+        case HolderPath::EditDelete:
             emit window->form()->menuEdit->aboutToShow();
             ASSERT_TRUE(window->form()->actionDelete->isEnabled());
             window->form()->actionDelete->trigger();
@@ -168,10 +168,12 @@ TEST_P(EffectDeleteHolders, TheDeleteIsUndoneAtOnce)
 // Edit > Delete is disabled while the object editor shows its Templates page: the Project tab's
 // bin and its Delete key are the ways there.
 INSTANTIATE_TEST_SUITE_P(Sweep, EffectDeleteHolders,
-                         ::testing::Values(Case{Show::Project, Path::Bin}, Case{Show::Project, Path::DeleteKey},
-                                           Case{Show::Project, Path::EditDelete}, Case{Show::Templates, Path::Bin},
-                                           Case{Show::Templates, Path::DeleteKey}),
-                         caseName);
+                         ::testing::Values(HolderCase{HolderShow::Project, HolderPath::Bin},
+                                           HolderCase{HolderShow::Project, HolderPath::DeleteKey},
+                                           HolderCase{HolderShow::Project, HolderPath::EditDelete},
+                                           HolderCase{HolderShow::Templates, HolderPath::Bin},
+                                           HolderCase{HolderShow::Templates, HolderPath::DeleteKey}),
+                         holderCaseName);
 
 // The effect's own template edit (a description typed in the Template tab, not saved) comes back
 // with the effect: the text, the disk button, and the question at quitting.

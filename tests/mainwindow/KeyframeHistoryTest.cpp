@@ -45,7 +45,7 @@
 namespace MainWindowTest {
 namespace {
 
-using Ints = KelUtils::NumGroupParameter<int>;
+using KeyframeInts = KelUtils::NumGroupParameter<int>;
 
 // What the user can see of the animation: the keys of the node and of its effect, and the
 // node's value at a row of frames.
@@ -84,9 +84,9 @@ std::ostream& operator<<(std::ostream& out, Seen const& seen)
 // Where the user works: the effect's row in the image view (the timeline holds the effect's
 // keys, values are typed in the Important Parameters) or the node picked in the node-graph view
 // (the node's keys, values typed in its panel).
-enum class Place { EffectRow, NodeInGraphView };
+enum class KeyframePlace { EffectRow, NodeInGraphView };
 
-class KeyframeHistory : public MainWindowFixture, public ::testing::WithParamInterface<Place>
+class KeyframeHistory : public MainWindowFixture, public ::testing::WithParamInterface<KeyframePlace>
 {
 protected:
     void SetUp() override
@@ -101,7 +101,7 @@ protected:
         timeline = window->timeline();
         field = timeline->findChild<QSpinBox*>(QStringLiteral("currentFrameSB"));
         ASSERT_NE(field, nullptr);
-        if (GetParam() == Place::EffectRow) {
+        if (GetParam() == KeyframePlace::EffectRow) {
             clickProjectRow();
             ASSERT_EQ(timeline->selectedContainer(), effect->graph()->paramContainer());
         } else {
@@ -128,7 +128,7 @@ protected:
         KelUtils::IParameterContainer* container = node->paramContainer();
         KelUtils::ParameterList list;
         list.name = QStringLiteral("test");
-        size = new Ints(QStringLiteral("size"), QStringLiteral("Size"), container, nullptr, 1, 0, 1000, 286,
+        size = new KeyframeInts(QStringLiteral("size"), QStringLiteral("Size"), container, nullptr, 1, 0, 1000, 286,
                         false, 5);
         list.parameters = {size};
         container->paramLists().append(list);
@@ -164,7 +164,7 @@ protected:
 
     QAbstractSpinBox* sizeEditor() const
     {
-        QWidget* editor = GetParam() == Place::EffectRow ? importantEditor(window.get(), size)
+        QWidget* editor = GetParam() == KeyframePlace::EffectRow ? importantEditor(window.get(), size)
                                                          : nodePanelEditor(node, size);
         return qobject_cast<QAbstractSpinBox*>(editor);
     }
@@ -268,7 +268,7 @@ protected:
 
     KelNGObject* effect = nullptr;
     KelNodes::Node* node = nullptr;
-    Ints* size = nullptr;
+    KeyframeInts* size = nullptr;
     KelTimeline* timeline = nullptr;
     QSpinBox* field = nullptr;
     QUndoStack* stack = nullptr;
@@ -430,9 +430,11 @@ TEST_P(KeyframeHistory, RandomEditsUndoAndRedoThroughTheRecordedHistory)
     EXPECT_GT(drags, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Places, KeyframeHistory, ::testing::Values(Place::EffectRow, Place::NodeInGraphView),
+INSTANTIATE_TEST_SUITE_P(Places, KeyframeHistory,
+                         ::testing::Values(KeyframePlace::EffectRow, KeyframePlace::NodeInGraphView),
                          [](auto const& info) {
-                             return std::string(info.param == Place::EffectRow ? "EffectRow" : "NodeInGraphView");
+                             return std::string(info.param == KeyframePlace::EffectRow ? "EffectRow"
+                                                                                       : "NodeInGraphView");
                          });
 
 } // namespace

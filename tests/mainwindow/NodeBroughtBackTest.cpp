@@ -26,7 +26,7 @@
 namespace MainWindowTest {
 namespace {
 
-using Ints = KelUtils::NumGroupParameter<int>;
+using BroughtBackInts = KelUtils::NumGroupParameter<int>;
 
 class NodeBroughtBack : public WindowUser
 {
@@ -68,9 +68,10 @@ protected:
         return nullptr;
     }
     static int frameOf(KelNodes::Node* node) { return node->paramContainer()->currentFrame(); }
-    static Ints* hueOf(KelNGObject* object)
+    static BroughtBackInts* hueOf(KelNGObject* object)
     {
-        return dynamic_cast<Ints*>(parameterOf(nodeOfType(object, QStringLiteral("operator.hsv")), QStringLiteral("Hue")));
+        return dynamic_cast<BroughtBackInts*>(
+            parameterOf(nodeOfType(object, QStringLiteral("operator.hsv")), QStringLiteral("Hue")));
     }
 
     KelNGObject* effect = nullptr;
@@ -97,7 +98,7 @@ TEST_F(NodeBroughtBack, ByUndoOfItsDeleteAtTheEffectsFrameWhereTheImportantParam
     pressImageView();
     clickRow(effect);
     ASSERT_EQ(shownFrame(), 19);
-    auto* hue = dynamic_cast<Ints*>(parameterOf(back, QStringLiteral("Hue")));
+    auto* hue = dynamic_cast<BroughtBackInts*>(parameterOf(back, QStringLiteral("Hue")));
     ASSERT_NE(hue, nullptr);
     type(shownImportantEditor(hue), 90);
     EXPECT_EQ(hue->value(0), 90);

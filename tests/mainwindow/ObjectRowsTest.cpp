@@ -21,7 +21,7 @@ using PanelTest::PanelsFixture;
 
 namespace {
 
-bool showsStyleIcon(QIcon const& icon, char const* key)
+bool rowShowsStyleIcon(QIcon const& icon, char const* key)
 {
     QPixmap const expected = KelStyleConfig::instance()->value<QPixmap>(QString::fromLatin1(key));
     return !expected.isNull() && icon.pixmap(expected.size()).toImage() == expected.toImage();
@@ -85,15 +85,15 @@ TEST_P(ObjectRowsTest, VisibilityClickTogglesWithoutAnUndoStepAndMarksTheProject
     QRect const cell = tree()->visualRect(tree()->model()->index(0, 0));
     QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_TRUE(TwObjectSettings::isDisabled(object->graph()));
-    EXPECT_TRUE(showsStyleIcon(row(object, true)->icon(0), "invisible"));
-    EXPECT_TRUE(showsStyleIcon(row(object, false)->icon(0), "invisible"));
+    EXPECT_TRUE(rowShowsStyleIcon(row(object, true)->icon(0), "invisible"));
+    EXPECT_TRUE(rowShowsStyleIcon(row(object, false)->icon(0), "invisible"));
     EXPECT_TRUE(core->isModified());
     EXPECT_EQ(stack()->count(), 0) << "switching an effect off takes effect at once, without an undo step";
     EXPECT_EQ(window.settingChanges, QList<bool>{inBrowser()});
 
     QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_FALSE(TwObjectSettings::isDisabled(object->graph()));
-    EXPECT_TRUE(showsStyleIcon(row(object)->icon(0), "visible"));
+    EXPECT_TRUE(rowShowsStyleIcon(row(object)->icon(0), "visible"));
 }
 
 TEST_P(ObjectRowsTest, OpacityBoxPushesOneStepPerKeystrokeThatChangesTheNumber)

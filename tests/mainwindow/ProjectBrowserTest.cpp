@@ -23,7 +23,7 @@ using PanelTest::PanelsFixture;
 
 namespace {
 
-bool showsStyleIcon(QIcon const& icon, char const* key)
+bool browserShowsStyleIcon(QIcon const& icon, char const* key)
 {
     QPixmap const expected = KelStyleConfig::instance()->value<QPixmap>(QString::fromLatin1(key));
     return !expected.isNull() && icon.pixmap(expected.size()).toImage() == expected.toImage();
@@ -90,7 +90,7 @@ TEST_F(ProjectBrowserTest, EffectsButtonAndRemoveFilterState)
     ASSERT_EQ(effects.count(), 2);
     EXPECT_FALSE(effects.at(0).at(0).toBool());
     EXPECT_TRUE(effects.at(1).at(0).toBool());
-    EXPECT_TRUE(showsStyleIcon(window.browser->form()->effectsOn->icon(), "visible"));
+    EXPECT_TRUE(browserShowsStyleIcon(window.browser->form()->effectsOn->icon(), "visible"));
 
     EXPECT_FALSE(window.browser->form()->deleteFilter->isEnabled());
     KelNGObject* object = addObject("A");

@@ -35,7 +35,7 @@ using KelVyxNodes::VyxNodeGraph;
 
 // Every pixel differs, and the sums of the channels reach far enough for shifts of several
 // pixels.
-QImage picture()
+QImage linksPicture()
 {
     QImage image(64, 48, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
@@ -80,7 +80,7 @@ protected:
     {
         MainWindowFixture::SetUp();
         const QString path = dir.filePath(QStringLiteral("picture.png"));
-        ASSERT_TRUE(picture().save(path));
+        ASSERT_TRUE(linksPicture().save(path));
         window->imageChangedInBrowser(path);
         settle();
     }
@@ -152,7 +152,7 @@ TEST_F(ProjectLinks, ANestReadingItsEffectsPictureAcrossLevelsRendersTheNodesFor
     ASSERT_TRUE(core()->renderer()->completedSucceeded()) << window->imageView()->message().toStdString();
     EXPECT_EQ(window->imageView()->message(), QString());
 
-    const QImage source = picture();
+    const QImage source = linksPicture();
     const QImage expected = aberrationOf(aberrationOf(source, source, 20), source, 60);
     const QImage result = core()->resultImage()->convertToFormat(QImage::Format_RGB32);
     // Worked out by hand at two points: (30, 20) is (120, 100, 100), sum 320; the outer node
@@ -269,7 +269,7 @@ TEST_F(ProjectLinks, AFileNamingTwoLinksFromAnInnerEffectsOutputOpensWithTheOneN
     const int maxUid = max->uid();
 
     // max(inverted, mid grey) on every channel.
-    QImage expected = picture();
+    QImage expected = linksPicture();
     for (int y = 0; y < expected.height(); ++y) {
         for (int x = 0; x < expected.width(); ++x) {
             const QRgb p = expected.pixel(x, y);

@@ -35,7 +35,7 @@
 namespace MainWindowTest {
 namespace {
 
-using Ints = KelUtils::NumGroupParameter<int>;
+using TargetInts = KelUtils::NumGroupParameter<int>;
 
 class ShownTarget : public WindowUser
 {
@@ -49,7 +49,7 @@ protected:
         hsv = nodeOfType(toneFx, QStringLiteral("operator.hsv"));
         constant = nodeOfType(tone, QStringLiteral("generator.const"));
         ASSERT_TRUE(hsv && constant);
-        hue = dynamic_cast<Ints*>(parameterOf(hsv, QStringLiteral("Hue")));
+        hue = dynamic_cast<TargetInts*>(parameterOf(hsv, QStringLiteral("Hue")));
         ASSERT_NE(hue, nullptr);
         ASSERT_EQ(hsv->paramContainer()->keyframes(), (QList<int>{0, 30}));
     }
@@ -78,7 +78,7 @@ protected:
     KelNGObject* tone = nullptr;
     KelNodes::Node* hsv = nullptr;
     KelNodes::Node* constant = nullptr;
-    Ints* hue = nullptr;
+    TargetInts* hue = nullptr;
 };
 
 // Tone's Const node picked once; Tone FX's node picked in the node-graph view, then Ctrl+1, Tone's row, Ctrl+2: the Current
@@ -114,7 +114,7 @@ TEST_F(ShownTarget, AViewSwitchBringsTheCurrentNodePageToTheNodeTheGraphPicks)
     type(editor, 100);
     EXPECT_EQ(hueAt(0), 250) << "Tone FX's key at 0";
     EXPECT_EQ(hueAt(30), 120) << "Tone FX's key at 30";
-    EXPECT_EQ(dynamic_cast<Ints*>(parameterOf(constant, QStringLiteral("value1d")))->value(0), 100);
+    EXPECT_EQ(dynamic_cast<TargetInts*>(parameterOf(constant, QStringLiteral("value1d")))->value(0), 100);
     EXPECT_EQ(core()->undoStack()->count(), stepsBefore + 1);
     EXPECT_TRUE(window->undoAction()->isEnabled());
     EXPECT_TRUE(core()->isModified());
@@ -172,7 +172,7 @@ TEST_F(ShownTarget, AnOpenedProjectReadsTheFrameItWasSavedAt)
         toneFx = objectNamed(QStringLiteral("Tone FX"));
         hsv = nodeOfType(toneFx, QStringLiteral("operator.hsv"));
         ASSERT_NE(hsv, nullptr);
-        hue = dynamic_cast<Ints*>(parameterOf(hsv, QStringLiteral("Hue")));
+        hue = dynamic_cast<TargetInts*>(parameterOf(hsv, QStringLiteral("Hue")));
         ASSERT_EQ(shownSelection(window.get()), toneFx);
         expectEveryEditorOnTheShownTarget();
         EXPECT_EQ(shownFrame(), 20);

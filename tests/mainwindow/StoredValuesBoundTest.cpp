@@ -25,7 +25,7 @@
 namespace MainWindowTest {
 namespace {
 
-QString const kKeptUuid = QStringLiteral("{5a1e0000-0000-4000-8000-000000000001}");
+QString const kBoundKeptUuid = QStringLiteral("{5a1e0000-0000-4000-8000-000000000001}");
 QString const kAtBoundUuid = QStringLiteral("{5a1e0000-0000-4000-8000-000000000002}");
 QString const kPastUuid = QStringLiteral("{5a1e0000-0000-4000-8000-000000000003}");
 
@@ -34,7 +34,7 @@ class StoredValuesBound : public MainWindowFixture
 protected:
     void TearDown() override
     {
-        for (QString const& uuid : {kKeptUuid, kAtBoundUuid, kPastUuid}) {
+        for (QString const& uuid : {kBoundKeptUuid, kAtBoundUuid, kPastUuid}) {
             QFile::remove(StoragePaths::objectTemplatePath(uuid));
             QFile::remove(StoragePaths::objectIconPath(uuid));
         }
@@ -52,8 +52,8 @@ TEST_F(StoredValuesBound, AStartUpSkipsATemplateAskingForAQuarterMillionValuesWi
             HostileFiles::withCountedParameters(StoreTest::templateDocument({uuid, name}), KelUtils::ParamFloatGroup,
                                                 "num_vals", values, 4));
     };
-    ASSERT_TRUE(StoreTest::writeFile(StoragePaths::objectTemplatePath(kKeptUuid),
-                                     StoreTest::templateDocument({kKeptUuid, QStringLiteral("Kept")})));
+    ASSERT_TRUE(StoreTest::writeFile(StoragePaths::objectTemplatePath(kBoundKeptUuid),
+                                     StoreTest::templateDocument({kBoundKeptUuid, QStringLiteral("Kept")})));
     ASSERT_TRUE(write(kAtBoundUuid, QStringLiteral("At the bound"), KelUtils::MaxStoredGroupValues));
     ASSERT_TRUE(write(kPastUuid, QStringLiteral("Past it"), KelUtils::MaxGroupValues));
 
@@ -65,7 +65,7 @@ TEST_F(StoredValuesBound, AStartUpSkipsATemplateAskingForAQuarterMillionValuesWi
         window = std::make_unique<TwMainWindow>(nullptr);
         settle();
         TwTemplateContainer* store = core()->templateStore();
-        if (!store || !store->getObjectTemplateFromUuid(kKeptUuid) || store->getObjectTemplateFromUuid(kPastUuid))
+        if (!store || !store->getObjectTemplateFromUuid(kBoundKeptUuid) || store->getObjectTemplateFromUuid(kPastUuid))
             return 4;
         KelTemplate const* atBound = store->getObjectTemplateFromUuid(kAtBoundUuid);
         if (!atBound || atBound->adjectives().size() != 1 || atBound->adjectives().first()->attributes().size() != 4)

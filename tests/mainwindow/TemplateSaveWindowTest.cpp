@@ -31,7 +31,7 @@ namespace {
 
 using TemplateSaveWindow = MainWindowFixture;
 
-QStringList names(QTreeWidget* tree)
+QStringList savedNames(QTreeWidget* tree)
 {
     QStringList texts;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
@@ -115,8 +115,8 @@ TEST_F(TemplateSaveWindow, EveryEditOnTheTemplateTabEnablesSaveAndSaveAddsTheTem
     EXPECT_EQ(stored->name(), "Warm Glow");
     EXPECT_EQ(stored->type(), "Special FX");
     EXPECT_EQ(stored->description(), "Soft.");
-    EXPECT_TRUE(names(store->specialFXBrowserTreeWidget()).contains("Warm Glow"));
-    EXPECT_TRUE(names(window->objectEditor()->form()->templatesTreeWidget).contains("Warm Glow"));
+    EXPECT_TRUE(savedNames(store->specialFXBrowserTreeWidget()).contains("Warm Glow"));
+    EXPECT_TRUE(savedNames(window->objectEditor()->form()->templatesTreeWidget).contains("Warm Glow"));
     EXPECT_FALSE(save->isEnabled()) << "saved";
 
     discardProject();

@@ -22,7 +22,7 @@
 namespace MainWindowTest {
 namespace {
 
-QString photo(int orientation)
+QString uprightPhoto(int orientation)
 {
     return QStringLiteral(VYX_TEST_DATA_DIR "/pictures/orientation-%1.jpg").arg(orientation);
 }
@@ -42,7 +42,7 @@ TEST(UprightPhotosDropped, ADroppedPhotoShowsUpright)
     window.show();
     for (int orientation = 1; orientation <= 8; ++orientation) {
         SCOPED_TRACE(orientation);
-        ASSERT_TRUE(dropOnView(view, photo(orientation)));
+        ASSERT_TRUE(dropOnView(view, uprightPhoto(orientation)));
         expectUpright(view->image());
     }
 }
@@ -53,7 +53,7 @@ TEST_F(UprightPhotos, SaveImageWritesAPickedPhotoUpright)
     QSettings().setValue("lastImageLocation", dir.path());
     for (int orientation : {3, 6, 8}) {
         SCOPED_TRACE(orientation);
-        window->imageChangedInBrowser(photo(orientation));
+        window->imageChangedInBrowser(uprightPhoto(orientation));
         settle();
         expectUpright(*core()->sourceImage());
         expectUpright(*core()->resultImage());

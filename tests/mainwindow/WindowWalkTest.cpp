@@ -112,10 +112,10 @@ constexpr bool kSanitized = false;
 #endif
 
 enum Action {
-    ClickRow, ClickNode, ImageView, GraphView, ShowProject, ShowTemplates, AddTemplate,
+    ClickRow, ClickNode, ShowImageView, GraphView, ShowProject, ShowTemplates, AddTemplate,
     AddEffect, AddNode, DeleteEffect, DeleteNode, RenameEffect, RenameNode, Undo, Redo,
     TypeValue, AddKey, RemoveKey, DragKey, GoToFrame, New, Open,
-    DeleteKey, EditDelete, DeleteTemplate, Copy, Paste, NodeColour, Effects, SaveSequence, Preview,
+    PressDelete, EditDelete, DeleteTemplate, Copy, PasteEffect, NodeColour, Effects, SaveSequence, Preview,
     TypeNote, Eye, Opacity, Blend, InsertTemplate, Wire, Unwire, ReorderNodes, RenameTemplate, DragOntoEffect,
     ActionCount
 };
@@ -135,7 +135,7 @@ const int kWeights[ActionCount] = {8, 8, 4, 4, 3, 3, 1, 2, 2, 2, 2, 2, 2, 4, 3, 
 // Actions that take effect at once without an undo step: Undo's top step stays the one it was.
 bool takesNoStep(int action)
 {
-    return action == Paste || action == AddEffect || action == Eye || action == NodeColour || action == TypeNote;
+    return action == PasteEffect || action == AddEffect || action == Eye || action == NodeColour || action == TypeNote;
 }
 
 const QStringList kNodeTypes = {QStringLiteral("operator.hsv"), QStringLiteral("operator.grayscale"),
@@ -625,7 +625,7 @@ bool WindowWalk::perform(Action action)
         clickNode(pickFrom(nodes));
         return true;
     }
-    case ImageView: {
+    case ShowImageView: {
         const bool entering = inGraphView();
         pressImageView();
         if (entering)
@@ -747,7 +747,7 @@ bool WindowWalk::perform(Action action)
     case Open:
         discardingEveryEdit([this] { window->openNodeGraph(core()->rootGraph(), savedPath); });
         return true;
-    case DeleteKey: {
+    case PressDelete: {
         QTreeWidget* rows = window->projectBrowser()->form()->treeWidget;
         if (graph || !rows->currentItem())
             return false;
@@ -767,7 +767,7 @@ bool WindowWalk::perform(Action action)
         return true;
     case Copy:
         return triggerIfEnabled(window->form()->actionCopy);
-    case Paste:
+    case PasteEffect:
         return triggerIfEnabled(window->form()->actionPaste);
     case NodeColour: {
         Ui::KelNodePanel* panel = editor->nodePanelForm();

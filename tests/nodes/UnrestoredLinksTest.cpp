@@ -11,17 +11,19 @@ using namespace KelNodes;
 
 namespace {
 
-QString testUuid()
+QString unrestoredUuid()
 {
     return TestNode::m_descriptor.typeUuid.toString();
 }
 
-QString section(int uid, QString const& name)
+QString unrestoredSection(int uid, QString const& name)
 {
-    return QStringLiteral("<test.node uid=\"%1\" name=\"%2\" uuid=\"%3\"/>").arg(uid).arg(KelUtils::toBase64(name), testUuid());
+    return QStringLiteral("<test.node uid=\"%1\" name=\"%2\" uuid=\"%3\"/>")
+        .arg(uid)
+        .arg(KelUtils::toBase64(name), unrestoredUuid());
 }
 
-QString conn(int uid1, QString const& terminal1, int uid2, QString const& terminal2)
+QString unrestoredConn(int uid1, QString const& terminal1, int uid2, QString const& terminal2)
 {
     return QStringLiteral("<connection node_uid1=\"%1\" node_uid2=\"%2\" terminal1=\"%3\" terminal2=\"%4\"/>")
         .arg(uid1)
@@ -29,7 +31,7 @@ QString conn(int uid1, QString const& terminal1, int uid2, QString const& termin
         .arg(terminal1, terminal2);
 }
 
-QString graphXml(QString const& nodes, QString const& connections)
+QString unrestoredGraphXml(QString const& nodes, QString const& connections)
 {
     return QStringLiteral("<!DOCTYPE MarrowindGraphNode><graph><nodes>%1</nodes><connections>%2</connections></graph>")
         .arg(nodes, connections);
@@ -64,16 +66,17 @@ TEST(UnrestoredLinks, ALinkThatCannotBeMadeIsLeftOpenNamedAndTheLoadSaysSo)
 {
     TestGraph graph;
     graph.setLoadHook(&giveKinds, nullptr);
-    const QString nodes = section(10, QStringLiteral("Mixer")) + section(11, QStringLiteral("Reader"))
-                          + section(12, QStringLiteral("Sink")) + section(13, QStringLiteral("Picky"));
+    const QString nodes =
+        unrestoredSection(10, QStringLiteral("Mixer")) + unrestoredSection(11, QStringLiteral("Reader"))
+        + unrestoredSection(12, QStringLiteral("Sink")) + unrestoredSection(13, QStringLiteral("Picky"));
     // One channel into a colour input, named from its input's end; a terminal no node has; a
     // node that refuses; and a good link between them.
-    const QString links = conn(11, QStringLiteral("in"), 10, QStringLiteral("channel"))
-                          + conn(10, QStringLiteral("out"), 12, QStringLiteral("nowhere"))
-                          + conn(10, QStringLiteral("out"), 13, QStringLiteral("in"))
-                          + conn(10, QStringLiteral("out"), 12, QStringLiteral("in"));
+    const QString links = unrestoredConn(11, QStringLiteral("in"), 10, QStringLiteral("channel"))
+                          + unrestoredConn(10, QStringLiteral("out"), 12, QStringLiteral("nowhere"))
+                          + unrestoredConn(10, QStringLiteral("out"), 13, QStringLiteral("in"))
+                          + unrestoredConn(10, QStringLiteral("out"), 12, QStringLiteral("in"));
     QDomDocument document;
-    ASSERT_TRUE(document.setContent(graphXml(nodes, links)));
+    ASSERT_TRUE(document.setContent(unrestoredGraphXml(nodes, links)));
     EXPECT_EQ(graph.load(document.documentElement(), true, LoadAllConnections), -1);
     ASSERT_EQ(graph.numNodes(), 4);
     Node* mixer = named(graph, QStringLiteral("Mixer"));
@@ -97,15 +100,16 @@ TEST(UnrestoredLinks, ALinkThatCannotBeMadeIsLeftOpenNamedAndTheLoadSaysSo)
     TestGraph cycle;
     cycle.setLoadHook(&giveKinds, nullptr);
     QDomDocument looped;
-    ASSERT_TRUE(looped.setContent(graphXml(section(20, QStringLiteral("First")) + section(21, QStringLiteral("Second")),
-                                           conn(20, QStringLiteral("out"), 21, QStringLiteral("in"))
-                                               + conn(21, QStringLiteral("out"), 20, QStringLiteral("in")))));
+    ASSERT_TRUE(looped.setContent(unrestoredGraphXml(
+        unrestoredSection(20, QStringLiteral("First")) + unrestoredSection(21, QStringLiteral("Second")),
+        unrestoredConn(20, QStringLiteral("out"), 21, QStringLiteral("in"))
+            + unrestoredConn(21, QStringLiteral("out"), 20, QStringLiteral("in")))));
     EXPECT_EQ(cycle.load(looped.documentElement(), true, LoadAllConnections), -1);
     ASSERT_EQ(cycle.unrestoredLinks().size(), 1);
     EXPECT_EQ(describe(cycle.unrestoredLinks().first()), QStringLiteral("Second out -> First in"));
     EXPECT_EQ(cycle.unrestoredLinks().first().why, UnrestoredLink::Why::ClosesCycle);
     QDomDocument whole;
-    ASSERT_TRUE(whole.setContent(graphXml(section(30, QStringLiteral("Third")), QString())));
+    ASSERT_TRUE(whole.setContent(unrestoredGraphXml(unrestoredSection(30, QStringLiteral("Third")), QString())));
     EXPECT_EQ(cycle.load(whole.documentElement(), true, LoadAllConnections), 0);
     EXPECT_TRUE(cycle.unrestoredLinks().isEmpty());
 }

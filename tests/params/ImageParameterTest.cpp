@@ -36,7 +36,7 @@ QImage pattern(int w, int h, QImage::Format format)
     return img;
 }
 
-QDomDocument storeSection(ParameterContainer const& container, bool embed)
+QDomDocument storeImageSection(ParameterContainer const& container, bool embed)
 {
     QDomDocument doc;
     QDomElement root = doc.createElement(QStringLiteral("root"));
@@ -60,7 +60,7 @@ TEST(ImageParameter, PixelsRoundTripThroughASection)
     for (QImage::Format format : {QImage::Format_ARGB32, QImage::Format_RGB888, QImage::Format_Grayscale8}) {
         ImageFixture f, g;
         f.image = pattern(5, 3, format);
-        QDomDocument doc = storeSection(f.container, true);
+        QDomDocument doc = storeImageSection(f.container, true);
         g.container.loadState(doc.documentElement().firstChildElement());
         ASSERT_EQ(g.image.size(), QSize(5, 3));
         ASSERT_EQ(g.image.format(), format);
@@ -70,7 +70,7 @@ TEST(ImageParameter, PixelsRoundTripThroughASection)
     // Without embedding only the size travels: same size and format keep the pixels.
     ImageFixture f, g;
     f.image = pattern(4, 4, QImage::Format_ARGB32);
-    QDomDocument doc = storeSection(f.container, false);
+    QDomDocument doc = storeImageSection(f.container, false);
     EXPECT_EQ(doc.elementsByTagName(QStringLiteral("data")).size(), 0);
     g.image = pattern(4, 4, QImage::Format_ARGB32);
     g.image.setPixel(0, 0, 0x12345678);

@@ -10,8 +10,8 @@ using namespace KelUtils;
 
 namespace {
 
-const float NaN = std::numeric_limits<float>::quiet_NaN();
-const float Inf = std::numeric_limits<float>::infinity();
+const float rootsNaN = std::numeric_limits<float>::quiet_NaN();
+const float rootsInf = std::numeric_limits<float>::infinity();
 
 std::vector<float> rootsOf(std::vector<float> const& coeffs, int* result = nullptr)
 {
@@ -43,8 +43,8 @@ TEST(PolynomialRootsTest, QuadraticCases)
         {0, 2, -4, 1, 2, 2, 0, 0},                     // no square term: solved as linear
         {0, 0, 5, 0, 9, 9, 0, 0},
         {0, 0, 0, 0, 9, 9, 0, 0},
-        {NaN, 0, -1, 0, 9, 9, 0, 0},
-        {1, Inf, -1, 0, 9, 9, 0, 0},
+        {rootsNaN, 0, -1, 0, 9, 9, 0, 0},
+        {1, rootsInf, -1, 0, 9, 9, 0, 0},
     };
     for (Case const& c : cases) {
         float r1 = 9.0f, r2 = 9.0f;
@@ -62,7 +62,7 @@ TEST(PolynomialRootsTest, QuadraticCases)
     EXPECT_EQ(findMonicQuadraticZeros(-4.0f, 4.0f, r1, r2), 1);
     EXPECT_EQ(r1, 2.0f);
     EXPECT_EQ(findMonicQuadraticZeros(0.0f, 1.0f, r1, r2), 0);
-    EXPECT_EQ(findMonicQuadraticZeros(0.0f, NaN, r1, r2), 0);
+    EXPECT_EQ(findMonicQuadraticZeros(0.0f, rootsNaN, r1, r2), 0);
 }
 
 TEST(PolynomialRootsTest, RealRootsAscendingWithNearbyRootsMerged)
@@ -101,7 +101,7 @@ TEST(PolynomialRootsTest, RealRootsAscendingWithNearbyRootsMerged)
     int n = 0;
     std::vector<float> const huge = rootsOf({1e-30f, -1e30f}, &n);
     ASSERT_EQ(n, 1);
-    EXPECT_EQ(huge[0], Inf);
+    EXPECT_EQ(huge[0], rootsInf);
 }
 
 TEST(PolynomialRootsTest, UnusableArgumentsAreRefused)
@@ -115,9 +115,9 @@ TEST(PolynomialRootsTest, UnusableArgumentsAreRefused)
     EXPECT_EQ(findPolyZeros(2, coeffs, nullptr), -1);
     float const leadingZero[] = {0, 1, -1};
     EXPECT_EQ(findPolyZeros(2, leadingZero, roots), -1);
-    float const withNan[] = {1, NaN, -1};
+    float const withNan[] = {1, rootsNaN, -1};
     EXPECT_EQ(findPolyZeros(2, withNan, roots), -1);
-    float const withInf[] = {1, 0, 0, -Inf};
+    float const withInf[] = {1, 0, 0, -rootsInf};
     EXPECT_EQ(findPolyZeros(3, withInf, roots), -1);
 }
 

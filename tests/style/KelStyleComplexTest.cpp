@@ -10,9 +10,9 @@ using namespace KelStylePaint;
 
 namespace {
 
-const QColor kBorder(200, 0, 0);
+const QColor kComplexBorder(200, 0, 0);
 const QColor kBorder2(0, 200, 0);
-const QColor kFocus(0, 0, 200);
+const QColor kComplexFocus(0, 0, 200);
 const QColor kButtons(100, 100, 0);
 const QColor kButtonsOn(0, 100, 100);
 const QColor kField(90, 90, 90);
@@ -23,9 +23,9 @@ protected:
     void SetUp() override
     {
         store()->clear();
-        addPen(QStringLiteral("SpinBox.borderPen"), kBorder);
+        addPen(QStringLiteral("SpinBox.borderPen"), kComplexBorder);
         addPen(QStringLiteral("SpinBox.borderPen2"), kBorder2);
-        addPen(QStringLiteral("SpinBox.hasFocus.borderPen"), kFocus);
+        addPen(QStringLiteral("SpinBox.hasFocus.borderPen"), kComplexFocus);
         addGradient(QStringLiteral("SpinBox.arrowsBackgroundGradient"), kButtons);
         addGradient(QStringLiteral("SpinBox.stateOn.arrowsBackgroundGradient"), kButtonsOn);
         addColor(QStringLiteral("SpinBox.backgroundColor"), kField);
@@ -64,16 +64,16 @@ TEST_F(KelStyleSpinBoxTest, FrameFieldAndButtonColumn)
     const QRect up = style.subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, nullptr);
     ASSERT_FALSE(up.isNull());
     const QImage image = draw(option);
-    EXPECT_EQ(pixel(image, 1, 12), kBorder);
-    EXPECT_EQ(pixel(image, 40, 1), kBorder);
+    EXPECT_EQ(pixel(image, 1, 12), kComplexBorder);
+    EXPECT_EQ(pixel(image, 40, 1), kComplexBorder);
     EXPECT_TRUE(isTransparent(image, 1, 1));
     EXPECT_EQ(pixel(image, 10, 12), kField);
     EXPECT_EQ(pixel(image, up.left() + 1, 12), kBorder2);
     EXPECT_EQ(pixel(image, up.left() + 3, 3), kButtons);
-    EXPECT_FALSE(containsColor(image, image.rect(), kFocus));
+    EXPECT_FALSE(containsColor(image, image.rect(), kComplexFocus));
 
     EXPECT_EQ(pixel(draw(spinBox(QStyle::State_On)), up.left() + 3, 3), kButtonsOn);
-    EXPECT_TRUE(containsColor(draw(spinBox(QStyle::State_HasFocus)), QRect(0, 0, 80, 1), kFocus));
+    EXPECT_TRUE(containsColor(draw(spinBox(QStyle::State_HasFocus)), QRect(0, 0, 80, 1), kComplexFocus));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -88,9 +88,9 @@ protected:
     void SetUp() override
     {
         store()->clear();
-        addPen(QStringLiteral("ComboBox.borderPen"), kBorder);
+        addPen(QStringLiteral("ComboBox.borderPen"), kComplexBorder);
         addPen(QStringLiteral("ComboBox.borderPen2"), kBorder2);
-        addPen(QStringLiteral("ComboBox.hasFocus.borderPen"), kFocus);
+        addPen(QStringLiteral("ComboBox.hasFocus.borderPen"), kComplexFocus);
         addColor(QStringLiteral("ComboBox.hasFocus.backgroundColor"), QColor(9, 9, 9));
         addGradient(QStringLiteral("ComboBox.backgroundGradient"), kComboField);
         addGradient(QStringLiteral("ComboBox.stateOn.backgroundGradient"), kButtonsOn);
@@ -213,7 +213,7 @@ protected:
     void SetUp() override
     {
         store()->clear();
-        addPen(QStringLiteral("ToolButton.borderPen"), kBorder);
+        addPen(QStringLiteral("ToolButton.borderPen"), kComplexBorder);
         addPen(QStringLiteral("ToolButton.pressed.borderPen"), kBorder2);
         addGradient(QStringLiteral("ToolButton.backgroundGradient"), QColor(50, 50, 50));
         addGradient(QStringLiteral("ToolButton.pressed.backgroundGradient"), QColor(80, 80, 80));
@@ -247,7 +247,7 @@ TEST_F(KelStyleToolButtonTest, TextToolButtonLook)
     QToolButton widget;
     QImage image = draw(button(QStringLiteral("Go"), QStyle::State_AutoRaise), &widget);
     EXPECT_EQ(pixel(image, 5, 15), QColor(50, 50, 50));
-    EXPECT_EQ(pixel(image, 0, 15), kBorder);
+    EXPECT_EQ(pixel(image, 0, 15), kComplexBorder);
     const Call* label = style.control(QStyle::CE_ToolButtonLabel);
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->pen, QColor(109, 109, 109));

@@ -106,7 +106,7 @@ const QColor kStep2(0, 200, 0);
 const QColor kRollOut(0, 0, 200);
 const QColor kRollOutPressed(0, 0, 100);
 const QColor kSelected(100, 100, 0);
-const QColor kPressed(0, 100, 100);
+const QColor kMenuPressed(0, 100, 100);
 const QColor kBarText(255, 0, 255);
 
 class KelStyleMenuBarTest : public ::testing::Test
@@ -122,8 +122,8 @@ protected:
         addGradient(QStringLiteral("MenuBarItem.rollout.pressed.backgroundGradient"), kRollOutPressed);
         addPen(QStringLiteral("MenuBarItem.selected.borderPen"), kSelected);
         addGradient(QStringLiteral("MenuBarItem.selected.backgroundGradient"), kSelected);
-        addPen(QStringLiteral("MenuBarItem.pressed.borderPen"), kPressed);
-        addGradient(QStringLiteral("MenuBarItem.pressed.backgroundGradient"), kPressed);
+        addPen(QStringLiteral("MenuBarItem.pressed.borderPen"), kMenuPressed);
+        addGradient(QStringLiteral("MenuBarItem.pressed.backgroundGradient"), kMenuPressed);
     }
     void TearDown() override { store()->clear(); }
 
@@ -158,7 +158,7 @@ TEST_F(KelStyleMenuBarTest, HighlightAndPressLooks)
     image = draw(item(QStringLiteral("File"), rect,
                       QStyle::State_Enabled | QStyle::State_Selected | QStyle::State_Sunken),
                  nullptr);
-    EXPECT_EQ(pixel(image, 3, 12), kPressed);
+    EXPECT_EQ(pixel(image, 3, 12), kMenuPressed);
     image = draw(item(QStringLiteral("File"), rect, QStyle::State_Enabled), nullptr);
     EXPECT_TRUE(isTransparent(image, 3, 12));
 }

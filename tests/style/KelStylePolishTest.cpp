@@ -28,7 +28,7 @@ const QColor kDisabledWindowText(100, 101, 102);
 const QColor kScrollBase(20, 21, 22);
 const QColor kScrollText(220, 221, 222);
 const QColor kItemBase(30, 31, 32);
-const QColor kItemText(230, 231, 232);
+const QColor kPolishItemText(230, 231, 232);
 const QColor kLabelText(180, 181, 182);
 const QColor kFrameText(170, 171, 172);
 
@@ -46,7 +46,7 @@ protected:
         store()->add(QStringLiteral("AppPalette.ScrollArea.baseColor"), kScrollBase);
         store()->add(QStringLiteral("AppPalette.ScrollArea.textColor"), kScrollText);
         store()->add(QStringLiteral("AppPalette.ItemView.baseColor"), kItemBase);
-        store()->add(QStringLiteral("AppPalette.ItemView.textColor"), kItemText);
+        store()->add(QStringLiteral("AppPalette.ItemView.textColor"), kPolishItemText);
         store()->add(QStringLiteral("AppPalette.Label.windowTextColor"), kLabelText);
         store()->add(QStringLiteral("AppPalette.Frame.windowTextColor"), kFrameText);
         store()->add(QStringLiteral("AppPalette.SpinBox.textColor"), QColor(1, 2, 3));
@@ -80,7 +80,7 @@ TEST_F(KelStylePolishTest, FirstMatchingClassDecides)
     QTreeView view;
     style.polish(&view);
     EXPECT_EQ(role(view, QPalette::Base), kItemBase);
-    EXPECT_EQ(role(view, QPalette::Text), kItemText);
+    EXPECT_EQ(role(view, QPalette::Text), kPolishItemText);
 
     QScrollArea area;
     style.polish(&area);

@@ -9,7 +9,7 @@
 
 namespace {
 
-using Form = KDSynchronizedFormLayout;
+using GeometryForm = KDSynchronizedFormLayout;
 
 QVector<KDLayoutStruct> chainOf(int n, int minimum, int hint, int spacing = 0)
 {
@@ -60,20 +60,20 @@ QWidget* field(int minWidth = 30, int h = 20)
 struct Host
 {
     Host()
-        : form(new Form(&widget))
+        : form(new GeometryForm(&widget))
     {
         form->setContentsMargins(0, 0, 0, 0);
         form->setHorizontalSpacing(6);
         form->setVerticalSpacing(4);
         form->setLabelAlignment(Qt::AlignRight);
         form->setFormAlignment(Qt::AlignLeft | Qt::AlignTop);
-        form->setRowWrapPolicy(Form::DontWrapRows);
-        form->setFieldGrowthPolicy(Form::AllNonFixedFieldsGrow);
+        form->setRowWrapPolicy(GeometryForm::DontWrapRows);
+        form->setFieldGrowthPolicy(GeometryForm::AllNonFixedFieldsGrow);
     }
     void layOut(int w = 300, int h = 200) { form->setGeometry(QRect(0, 0, w, h)); }
 
     QWidget widget;
-    Form* form;
+    GeometryForm* form;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "KelStyleTestSupport.h"
 #include "style/KelStyleConfig.h"
 
 #include <QColor>
@@ -15,17 +16,10 @@
 // Small helpers shared by the tests of the toolkit widgets.
 namespace WidgetTestHelpers {
 
-inline KelStyleConfig* store()
-{
-    return KelStyleConfig::instance();
-}
-
-inline QPixmap solidPixmap(int w, int h, const QColor& color)
-{
-    QPixmap pixmap(w, h);
-    pixmap.fill(color);
-    return pixmap;
-}
+// The style tests' own, so that a file using both namespaces finds one of each.
+using KelStyleTest::pixel;
+using KelStyleTest::solidPixmap;
+using KelStyleTest::store;
 
 // A gradient as the style file stores it: colour stops only.
 inline QVariant gradient(const QColor& from, const QColor& to)
@@ -49,11 +43,6 @@ inline QImage renderWidget(QWidget& widget)
     image.fill(Qt::transparent);
     widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     return image;
-}
-
-inline QColor pixel(const QImage& image, int x, int y)
-{
-    return QColor::fromRgba(image.pixel(x, y));
 }
 
 } // namespace WidgetTestHelpers

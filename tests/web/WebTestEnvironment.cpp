@@ -22,7 +22,7 @@ public:
     }
 };
 
-[[maybe_unused]] ::testing::Environment* const g_environment =
+[[maybe_unused]] ::testing::Environment* const g_webEnvironment =
     ::testing::AddGlobalTestEnvironment(new WebEnvironment);
 
 } // namespace

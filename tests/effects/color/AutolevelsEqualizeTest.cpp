@@ -20,7 +20,7 @@ using ToneTest::imageOf;
 
 namespace {
 
-unsigned int grey(int v)
+unsigned int levelsGrey(int v)
 {
     return unsigned(v) * 0x010101u;
 }
@@ -138,7 +138,7 @@ TEST(AutolevelsNode, CustomThresholdOnAKnownHistogram)
 TEST(AutolevelsNode, GreyUntilPreparedAndCancelKeepsTheLevels)
 {
     // 10 x 10, ten pixels at each of 0, 20, ..., 180; threshold 5 %: count 5, levels 0 and 180.
-    EffectHarness h(imageOf(10, 10, [](int x, int) { return grey(20 * x); }));
+    EffectHarness h(imageOf(10, 10, [](int x, int) { return levelsGrey(20 * x); }));
     auto* node = h.add<NodeAutolevels>();
     h.chain(node, QStringLiteral("in"), QStringLiteral("rgb"));
     KelUtils::ParameterContainer* c = node->paramContainer();
@@ -152,7 +152,7 @@ TEST(AutolevelsNode, GreyUntilPreparedAndCancelKeepsTheLevels)
 
     ASSERT_EQ(node->onFilterStart(nullptr), 0);
     EXPECT_EQ(node->levels().high[0], 180);
-    EXPECT_EQ(node->getSample3(QPoint(1, 1)), grey(28)); // trunc(255 / 180 x 20)
+    EXPECT_EQ(node->getSample3(QPoint(1, 1)), levelsGrey(28)); // trunc(255 / 180 x 20)
 
     // All 16 now (levels 16 and 16 would give black); cancelled after three columns.
     h.image().fill(0xFF101010u);
@@ -161,7 +161,7 @@ TEST(AutolevelsNode, GreyUntilPreparedAndCancelKeepsTheLevels)
     EXPECT_EQ(node->onFilterStart(&late), -1);
     EXPECT_EQ(node->levels().low[0], 0);
     EXPECT_EQ(node->levels().high[0], 180);
-    EXPECT_EQ(node->getSample3(QPoint(1, 1)), grey(22)); // trunc(255 / 180 x 16)
+    EXPECT_EQ(node->getSample3(QPoint(1, 1)), levelsGrey(22)); // trunc(255 / 180 x 16)
     ASSERT_EQ(node->onFilterStart(nullptr), 0);
     EXPECT_EQ(node->getSample3(QPoint(1, 1)), 0x000000u);
 }
@@ -213,11 +213,11 @@ TEST(EqualizeNode, CancelledScanKeepsTheTables)
     EXPECT_EQ(node->getSample3(QPoint(0, 0)), 0x808080u); // never prepared
 
     ASSERT_EQ(node->onFilterStart(nullptr), 0);
-    EXPECT_EQ(node->getSample3(QPoint(0, 0)), grey(128));
+    EXPECT_EQ(node->getSample3(QPoint(0, 0)), levelsGrey(128));
 
     h.image().fill(0xFF000000u);
     ASSERT_EQ(h.graph()->setUp(&h.image()), 0);
     CancelAfter second(1);
     EXPECT_EQ(node->onFilterStart(&second), -1);
-    EXPECT_EQ(node->getSample3(QPoint(0, 0)), grey(128));
+    EXPECT_EQ(node->getSample3(QPoint(0, 0)), levelsGrey(128));
 }

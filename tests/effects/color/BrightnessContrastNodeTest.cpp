@@ -15,7 +15,7 @@ using EffectTest::ProbeSourceNode;
 
 namespace {
 
-const QPoint kPoint(1, 2);
+const QPoint kBrightnessPoint(1, 2);
 
 void unlink(KelNodes::Node* from, QString const& out, KelNodes::Node* to, QString const& in)
 {
@@ -35,7 +35,7 @@ struct BcRig
     unsigned int at(unsigned int colour)
     {
         source.colour = colour;
-        return node.getSample3(kPoint);
+        return node.getSample3(kBrightnessPoint);
     }
     int flags(char const* name) const
     {
@@ -92,7 +92,7 @@ TEST(BrightnessContrastNode, ParametersDriveContrastThenBrightness)
     EXPECT_EQ(rig.at(0x404040u), 0x808080u);
     // Unlinked input: mid grey whatever the settings.
     unlink(&rig.source, QStringLiteral("out"), &rig.node, QStringLiteral("in"));
-    EXPECT_EQ(rig.node.getSample3(kPoint), 0x808080u);
+    EXPECT_EQ(rig.node.getSample3(kBrightnessPoint), 0x808080u);
 }
 
 TEST(BrightnessContrastNode, InputsReplaceTheParametersAndGreyOutTheirEditors)

@@ -17,7 +17,7 @@ using EffectTest::ProbeSourceNode;
 
 namespace {
 
-const QPoint kPoint(0, 1);
+const QPoint kConvertPoint(0, 1);
 
 const char* const channelNames[] = {"Red", "Green", "Blue", "Hue", "Saturation", "Value",
                                     "Cyan", "Magenta", "Yellow", "Black"};
@@ -31,7 +31,7 @@ TEST(Convert1Dto3D, ChannelBytesIntoColours)
     NodeConvert1Dto3D convert(1);
     for (int channel = 0; channel < 10; ++channel) { // unlinked: black
         ASSERT_EQ(convert.paramContainer()->setListParam(QStringLiteral("input"), channel), 0);
-        EXPECT_EQ(convert.getSample3(kPoint), 0u) << channel;
+        EXPECT_EQ(convert.getSample3(kConvertPoint), 0u) << channel;
     }
     ProbeSourceNode source(2);
     ASSERT_EQ(source.connect(QStringLiteral("out 1d"), &convert, QStringLiteral("in")), 0);
@@ -55,7 +55,7 @@ TEST(Convert1Dto3D, ChannelBytesIntoColours)
     for (auto const& c : cases) {
         ASSERT_EQ(convert.paramContainer()->setListParam(QStringLiteral("input"), c.channel), 0);
         source.value = c.value;
-        EXPECT_EQ(convert.getSample3(kPoint), c.colour) << channelNames[c.channel] << " " << c.value;
+        EXPECT_EQ(convert.getSample3(kConvertPoint), c.colour) << channelNames[c.channel] << " " << c.value;
     }
 }
 
@@ -69,7 +69,7 @@ TEST(Convert1Dto3D, HueAndSaturationGiveBlack)
         ASSERT_EQ(convert.paramContainer()->setListParam(QStringLiteral("input"), channel), 0);
         for (unsigned int v = 0; v < 256; ++v) {
             source.value = v;
-            ASSERT_EQ(convert.getSample3(kPoint), 0u) << channelNames[channel] << " " << v;
+            ASSERT_EQ(convert.getSample3(kConvertPoint), 0u) << channelNames[channel] << " " << v;
         }
     }
 }
@@ -105,9 +105,10 @@ TEST(Convert3Dto1D, ChannelsTakenOutOfColours)
     for (auto const& c : cases) {
         ASSERT_EQ(convert.paramContainer()->setListParam(QStringLiteral("output"), c.channel), 0);
         source.colour = c.colour;
-        EXPECT_EQ(convert.getSample(kPoint), c.value) << channelNames[c.channel] << std::hex << " " << c.colour;
+        EXPECT_EQ(convert.getSample(kConvertPoint), c.value) << channelNames[c.channel] << std::hex << " " << c.colour;
         if (c.back != 0 || c.channel == Hue || c.channel == Saturation) {
-            EXPECT_EQ(convert.getSample3(kPoint), c.back) << channelNames[c.channel] << std::hex << " " << c.colour;
+            EXPECT_EQ(convert.getSample3(kConvertPoint), c.back)
+                << channelNames[c.channel] << std::hex << " " << c.colour;
         }
     }
 }
@@ -116,13 +117,13 @@ TEST(Convert3Dto1D, UnlinkedAndMuteInputsGiveZero)
 {
     NodeConvert3Dto1D convert(1);
     ASSERT_EQ(convert.paramContainer()->setListParam(QStringLiteral("output"), Cyan), 0);
-    EXPECT_EQ(convert.getSample(kPoint), 0u);
-    EXPECT_EQ(convert.getSample3(kPoint), 0u); // not the white that cyan 0 would make
+    EXPECT_EQ(convert.getSample(kConvertPoint), 0u);
+    EXPECT_EQ(convert.getSample3(kConvertPoint), 0u); // not the white that cyan 0 would make
 
     EffectTest::MuteNode mute(2);
     ASSERT_EQ(mute.connect(QStringLiteral("out"), &convert, QStringLiteral("rgb")), 0);
-    EXPECT_EQ(convert.getSample(kPoint), 0u);
-    EXPECT_EQ(convert.getSample3(kPoint), 0u);
+    EXPECT_EQ(convert.getSample(kConvertPoint), 0u);
+    EXPECT_EQ(convert.getSample3(kConvertPoint), 0u);
 }
 
 TEST(Convert3Dto1D, InputsTakingEitherKindReceiveTheColour)

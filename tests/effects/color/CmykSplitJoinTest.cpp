@@ -17,14 +17,14 @@ using EffectTest::ProbeSourceNode;
 
 namespace {
 
-const QPoint kPoint(3, 0);
+const QPoint kCmykPoint(3, 0);
 
 unsigned int sampleOf(KelNodes::Node const& node, char const* terminal)
 {
     auto const* out = dynamic_cast<VyxTerminal const*>(node.getTerminal(QString::fromLatin1(terminal)));
     if (!out || !out->toBase1DGenerator())
         return 9999u;
-    return out->toBase1DGenerator()->getSample(kPoint);
+    return out->toBase1DGenerator()->getSample(kCmykPoint);
 }
 
 struct Cmyk
@@ -39,7 +39,7 @@ TEST(CmykSplitNode, HandWorkedColoursAndUnlinkedZero)
     NodeSplitRGBtoCMYK split(1);
     for (char const* c : {"c", "m", "y", "k"})
         EXPECT_EQ(sampleOf(split, c), 0u) << c;
-    EXPECT_EQ(split.getSample(kPoint), 0u);
+    EXPECT_EQ(split.getSample(kCmykPoint), 0u);
 
     ProbeSourceNode source(2);
     ASSERT_EQ(source.connect(QStringLiteral("out"), &split, QStringLiteral("rgb")), 0);
@@ -66,12 +66,12 @@ TEST(CmykSplitNode, HandWorkedColoursAndUnlinkedZero)
         EXPECT_EQ(sampleOf(split, "y"), c.cmyk.y) << std::hex << c.colour;
         EXPECT_EQ(sampleOf(split, "k"), c.cmyk.k) << std::hex << c.colour;
         // The node as a whole is the red of its input, not a CMYK channel.
-        EXPECT_EQ(split.getSample(kPoint), (c.colour >> 16) & 0xFFu) << std::hex << c.colour;
+        EXPECT_EQ(split.getSample(kCmykPoint), (c.colour >> 16) & 0xFFu) << std::hex << c.colour;
     }
 
     ASSERT_EQ(split.disconnect(&source), 0);
     EXPECT_EQ(sampleOf(split, "k"), 0u);
-    EXPECT_EQ(split.getSample(kPoint), 0u);
+    EXPECT_EQ(split.getSample(kCmykPoint), 0u);
 
     EffectTest::MuteNode mute(3);
     ASSERT_EQ(mute.connect(QStringLiteral("out"), &split, QStringLiteral("rgb")), 0);
@@ -92,16 +92,16 @@ TEST(CmykJoinNode, RgbOutputKeepsOneLink)
 TEST(CmykJoinNode, UnlinkedInputsCountAsZero)
 {
     NodeJoinCMYKtoRGB join(1);
-    EXPECT_EQ(join.getSample3(kPoint), 0xFFFFFFu); // white, top byte 0
+    EXPECT_EQ(join.getSample3(kCmykPoint), 0xFFFFFFu); // white, top byte 0
 
     ProbeSourceNode k(2, 0, 255);
     ASSERT_EQ(k.connect(QStringLiteral("out 1d"), &join, QStringLiteral("k")), 0);
-    EXPECT_EQ(join.getSample3(kPoint), 0x000000u);
+    EXPECT_EQ(join.getSample3(kCmykPoint), 0x000000u);
     ASSERT_EQ(join.disconnect(&k), 0);
 
     ProbeSourceNode c(3, 0, 0x100 + 255); // only the low byte counts
     ASSERT_EQ(c.connect(QStringLiteral("out 1d"), &join, QStringLiteral("c")), 0);
-    EXPECT_EQ(join.getSample3(kPoint), 0x00FFFFu);
+    EXPECT_EQ(join.getSample3(kCmykPoint), 0x00FFFFu);
 }
 
 TEST(CmykSplitJoinRender, RoundTripAtChosenColours)

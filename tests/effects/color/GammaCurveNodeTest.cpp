@@ -23,7 +23,7 @@ using EffectTest::ProbeSourceNode;
 
 namespace {
 
-bool enabled(KelNodes::Node const& node, char const* key)
+bool gammaEnabled(KelNodes::Node const& node, char const* key)
 {
     return (node.paramContainer()->paramFlags(QString::fromLatin1(key)) & 1) != 0;
 }
@@ -134,20 +134,20 @@ TEST(GammaCurveNode, LinkedInputsGreyOutTheirSettings)
     NodeGammaCurve node(1);
     ProbeSourceNode source(2);
     ASSERT_EQ(source.connect(QStringLiteral("out 1d"), &node, QStringLiteral("Gamma")), 0);
-    EXPECT_FALSE(enabled(node, "Gamma"));
-    EXPECT_TRUE(enabled(node, "Start"));
+    EXPECT_FALSE(gammaEnabled(node, "Gamma"));
+    EXPECT_TRUE(gammaEnabled(node, "Start"));
     // The curve keeps following the (disabled) setting.
     node.paramContainer()->setIntParam("Gamma", 10);
     EXPECT_DOUBLE_EQ(node.valueAt(0.25), 0.5);
     ASSERT_EQ(node.disconnect(&source), 0);
-    EXPECT_TRUE(enabled(node, "Gamma"));
+    EXPECT_TRUE(gammaEnabled(node, "Gamma"));
 
     // Greyed out even when the peer offers nothing to read.
     ColorTest::SilentOutputNode silent(3);
     ASSERT_EQ(silent.connect(QStringLiteral("out"), &node, QStringLiteral("Maximum")), 0);
-    EXPECT_FALSE(enabled(node, "Maximum"));
+    EXPECT_FALSE(gammaEnabled(node, "Maximum"));
     node.getTerminal(QStringLiteral("Maximum"))->disconnectAll();
-    EXPECT_TRUE(enabled(node, "Maximum"));
+    EXPECT_TRUE(gammaEnabled(node, "Maximum"));
 }
 
 TEST(GammaCurveNode, CurveOutputLinksToNothing)
@@ -160,7 +160,7 @@ TEST(GammaCurveNode, CurveOutputLinksToNothing)
     EXPECT_EQ(node.connect(QStringLiteral("rgb"), &hsy, QStringLiteral("alpha")), -1);
     EXPECT_EQ(node.connect(QStringLiteral("rgb"), &join, QStringLiteral("h")), -1);
     EXPECT_EQ(node.connect(QStringLiteral("rgb"), &other, QStringLiteral("Gamma")), -1);
-    EXPECT_TRUE(enabled(other, "Gamma"));
+    EXPECT_TRUE(gammaEnabled(other, "Gamma"));
 }
 
 TEST(GammaCurveNode, PreviewDrawsTheCurveInACentredFrame)

@@ -19,14 +19,14 @@ using EffectTest::ProbeSourceNode;
 
 namespace {
 
-const QPoint kPoint(1, 2);
+const QPoint kHsvPoint(1, 2);
 
-unsigned int sampleOf(KelNodes::Node const& node, char const* terminal)
+unsigned int hsvSampleOf(KelNodes::Node const& node, char const* terminal)
 {
     auto const* out = dynamic_cast<VyxTerminal const*>(node.getTerminal(QString::fromLatin1(terminal)));
     if (!out || !out->toBase1DGenerator())
         return 9999u;
-    return out->toBase1DGenerator()->getSample(kPoint);
+    return out->toBase1DGenerator()->getSample(kHsvPoint);
 }
 
 struct Hsv
@@ -40,11 +40,11 @@ TEST(HsvSplitNode, HandWorkedColoursAndUnlinkedZero)
 {
     NodeSplitRGBtoHSV split(1);
     for (char const* c : {"h", "s", "v"}) // zero, not mid grey
-        EXPECT_EQ(sampleOf(split, c), 0u) << c;
+        EXPECT_EQ(hsvSampleOf(split, c), 0u) << c;
     EffectTest::MuteNode mute(3); // offers no colour: the input stays unlinked
     ASSERT_EQ(mute.connect(QStringLiteral("out"), &split, QStringLiteral("rgb")), 0);
     EXPECT_EQ(split.colourInput(), nullptr);
-    EXPECT_EQ(sampleOf(split, "v"), 0u);
+    EXPECT_EQ(hsvSampleOf(split, "v"), 0u);
     ASSERT_EQ(split.disconnect(&mute), 0);
     ProbeSourceNode source(2);
     ASSERT_EQ(source.connect(QStringLiteral("out"), &split, QStringLiteral("rgb")), 0);
@@ -69,38 +69,38 @@ TEST(HsvSplitNode, HandWorkedColoursAndUnlinkedZero)
     };
     for (auto const& c : cases) {
         source.colour = c.colour;
-        EXPECT_EQ(sampleOf(split, "h"), c.hsv.h) << std::hex << c.colour;
-        EXPECT_EQ(sampleOf(split, "s"), c.hsv.s) << std::hex << c.colour;
-        EXPECT_EQ(sampleOf(split, "v"), c.hsv.v) << std::hex << c.colour;
+        EXPECT_EQ(hsvSampleOf(split, "h"), c.hsv.h) << std::hex << c.colour;
+        EXPECT_EQ(hsvSampleOf(split, "s"), c.hsv.s) << std::hex << c.colour;
+        EXPECT_EQ(hsvSampleOf(split, "v"), c.hsv.v) << std::hex << c.colour;
         // The node as a whole is the value.
-        EXPECT_EQ(split.getSample(kPoint), c.hsv.v) << std::hex << c.colour;
+        EXPECT_EQ(split.getSample(kHsvPoint), c.hsv.v) << std::hex << c.colour;
     }
 
     ASSERT_EQ(split.disconnect(&source), 0);
-    EXPECT_EQ(sampleOf(split, "v"), 0u);
-    EXPECT_EQ(split.getSample(kPoint), 0u);
+    EXPECT_EQ(hsvSampleOf(split, "v"), 0u);
+    EXPECT_EQ(split.getSample(kHsvPoint), 0u);
 }
 
 TEST(HsvJoinNode, UnlinkedInputsCountAsZero)
 {
     NodeJoinHSVtoRGB join(1);
-    EXPECT_EQ(join.getSample3(kPoint), 0x000000u);
+    EXPECT_EQ(join.getSample3(kHsvPoint), 0x000000u);
 
     ProbeSourceNode v(2, 0, 0x100 + 200); // only the low byte counts
     ASSERT_EQ(v.connect(QStringLiteral("out 1d"), &join, QStringLiteral("v")), 0);
-    EXPECT_EQ(join.getSample3(kPoint), 0xC8C8C8u);
+    EXPECT_EQ(join.getSample3(kHsvPoint), 0xC8C8C8u);
 
     ProbeSourceNode s(3, 0, 255);
     ASSERT_EQ(s.connect(QStringLiteral("out 1d"), &join, QStringLiteral("s")), 0);
-    EXPECT_EQ(join.getSample3(kPoint), 0xC80000u); // unlinked hue is 0 degrees: red
+    EXPECT_EQ(join.getSample3(kHsvPoint), 0xC80000u); // unlinked hue is 0 degrees: red
 
     ProbeSourceNode h(4, 0, 255); // 359 degrees: just short of red, blue 4/255 of the way
     ASSERT_EQ(h.connect(QStringLiteral("out 1d"), &join, QStringLiteral("h")), 0);
     // 359/60 = 5.983, f = 0.983; blue = 200/255 x (1 - 0.983) -> 0.0131 of 65535 = 857 -> 3.
-    EXPECT_EQ(join.getSample3(kPoint), 0xC80003u);
+    EXPECT_EQ(join.getSample3(kHsvPoint), 0xC80003u);
 
     ASSERT_EQ(join.disconnect(&s), 0);
-    EXPECT_EQ(join.getSample3(kPoint), 0xC8C8C8u);
+    EXPECT_EQ(join.getSample3(kHsvPoint), 0xC8C8C8u);
 }
 
 TEST(HsvJoinNode, RgbOutputKeepsOneLink)

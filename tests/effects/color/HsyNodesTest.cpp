@@ -17,14 +17,14 @@ using EffectTest::ProbeSourceNode;
 
 namespace {
 
-const QPoint kPoint(1, 2);
+const QPoint kHsyPoint(1, 2);
 
 unsigned int splitChannel(NodeSplitHSY const& split, char const* name)
 {
     auto const* out = dynamic_cast<VyxTerminal const*>(split.getTerminal(QString::fromLatin1(name)));
     if (!out || !out->toBase1DGenerator())
         return 9999u;
-    return out->toBase1DGenerator()->getSample(kPoint);
+    return out->toBase1DGenerator()->getSample(kHsyPoint);
 }
 
 // The three channels of a split as one value 0xHHSSYY, for compact expectations.
@@ -33,7 +33,7 @@ unsigned int splitHsy(NodeSplitHSY const& split)
     return splitChannel(split, "h") << 16 | splitChannel(split, "s") << 8 | splitChannel(split, "y");
 }
 
-bool enabled(KelNodes::Node const& node, char const* key)
+bool hsyEnabled(KelNodes::Node const& node, char const* key)
 {
     return (node.paramContainer()->paramFlags(QString::fromLatin1(key)) & 1) != 0;
 }
@@ -52,7 +52,7 @@ struct JoinRig
         h.value = hue;
         s.value = sat;
         y.value = luma;
-        return join.getSample3(kPoint);
+        return join.getSample3(kHsyPoint);
     }
     NodeJoinHSY join{1};
     ProbeSourceNode h{2};
@@ -99,7 +99,7 @@ TEST(HsyNode, AdjustsHueSaturationAndLumaAtChosenColours)
         c->setIntParam("Hue", t.hue);
         c->setFloatParam("Saturation", t.sat);
         c->setFloatParam("Brightness", t.luma);
-        EXPECT_EQ(node.getSample3(kPoint), t.out) << std::hex << t.in << " " << std::dec << t.hue
+        EXPECT_EQ(node.getSample3(kHsyPoint), t.out) << std::hex << t.in << " " << std::dec << t.hue
                                                   << " " << t.sat << " " << t.luma;
     }
 }
@@ -110,18 +110,18 @@ TEST(HsyNode, AlphaOffsetIsAddedAndHeld)
     ProbeSourceNode source(2, 0x808080u, 100u);
     ASSERT_EQ(source.connect(QStringLiteral("out 1d"), &node, QStringLiteral("alpha")), 0);
     auto* c = node.paramContainer();
-    EXPECT_EQ(node.getSample(kPoint), 255u); // the default offset 255
+    EXPECT_EQ(node.getSample(kHsyPoint), 255u); // the default offset 255
     c->setIntParam("Alpha", 0);
-    EXPECT_EQ(node.getSample(kPoint), 100u);
+    EXPECT_EQ(node.getSample(kHsyPoint), 100u);
     c->setIntParam("Alpha", -50);
-    EXPECT_EQ(node.getSample(kPoint), 50u);
+    EXPECT_EQ(node.getSample(kHsyPoint), 50u);
     c->setIntParam("Alpha", -255);
-    EXPECT_EQ(node.getSample(kPoint), 0u);
+    EXPECT_EQ(node.getSample(kHsyPoint), 0u);
     source.value = 0x1FFu; // only the low byte of a sample counts
     c->setIntParam("Alpha", 1);
-    EXPECT_EQ(node.getSample(kPoint), 255u);
+    EXPECT_EQ(node.getSample(kHsyPoint), 255u);
     source.value = 0x100u;
-    EXPECT_EQ(node.getSample(kPoint), 1u);
+    EXPECT_EQ(node.getSample(kHsyPoint), 1u);
 }
 
 TEST(HsyNode, LinksDisableNoSettingAndUnlinkingRestoresGrey)
@@ -129,22 +129,22 @@ TEST(HsyNode, LinksDisableNoSettingAndUnlinkingRestoresGrey)
     NodeHSY node(1);
     node.paramContainer()->setIntParam("Hue", 120);
     node.paramContainer()->setIntParam("Alpha", -255);
-    EXPECT_EQ(node.getSample3(kPoint), 0x808080u); // unlinked: whatever the settings
-    EXPECT_EQ(node.getSample(kPoint), 128u);
+    EXPECT_EQ(node.getSample3(kHsyPoint), 0x808080u); // unlinked: whatever the settings
+    EXPECT_EQ(node.getSample(kHsyPoint), 128u);
     node.paramContainer()->setIntParam("Hue", 0);
     node.paramContainer()->setIntParam("Alpha", 255);
     ProbeSourceNode source(2, 0x00FF00u, 7u);
     ASSERT_EQ(source.connect(QStringLiteral("out"), &node, QStringLiteral("rgb")), 0);
     ASSERT_EQ(source.connect(QStringLiteral("out 1d"), &node, QStringLiteral("alpha")), 0);
     for (char const* key : {"Hue", "Saturation", "Brightness", "Alpha"})
-        EXPECT_TRUE(enabled(node, key)) << key;
-    EXPECT_EQ(node.getSample3(kPoint), 0x00FF00u);
+        EXPECT_TRUE(hsyEnabled(node, key)) << key;
+    EXPECT_EQ(node.getSample3(kHsyPoint), 0x00FF00u);
 
     node.getTerminal(QStringLiteral("rgb"))->disconnectAll();
-    EXPECT_EQ(node.getSample3(kPoint), 0x808080u);
-    EXPECT_EQ(node.getSample(kPoint), 255u); // alpha still linked
+    EXPECT_EQ(node.getSample3(kHsyPoint), 0x808080u);
+    EXPECT_EQ(node.getSample(kHsyPoint), 255u); // alpha still linked
     node.getTerminal(QStringLiteral("alpha"))->disconnectAll();
-    EXPECT_EQ(node.getSample(kPoint), 128u);
+    EXPECT_EQ(node.getSample(kHsyPoint), 128u);
 }
 
 TEST(HsyNode, RendersThroughAGraph)
@@ -164,7 +164,7 @@ TEST(SplitHsyNode, ChannelsAtChosenColours)
 {
     NodeSplitHSY split(1);
     EXPECT_EQ(splitHsy(split), 0u);
-    EXPECT_EQ(split.getSample(kPoint), 0u);
+    EXPECT_EQ(split.getSample(kHsyPoint), 0u);
 
     ProbeSourceNode source(2);
     ASSERT_EQ(source.connect(QStringLiteral("out"), &split, QStringLiteral("rgb")), 0);
@@ -187,17 +187,17 @@ TEST(SplitHsyNode, ChannelsAtChosenColours)
     }
     // The node itself reads the largest channel, not the luma.
     source.colour = 0x336699u;
-    EXPECT_EQ(split.getSample(kPoint), 153u);
+    EXPECT_EQ(split.getSample(kHsyPoint), 153u);
 
     split.getTerminal(QStringLiteral("rgb"))->disconnectAll();
     EXPECT_EQ(splitHsy(split), 0u);
-    EXPECT_EQ(split.getSample(kPoint), 0u);
+    EXPECT_EQ(split.getSample(kHsyPoint), 0u);
 }
 
 TEST(JoinHsyNode, ColoursAtChosenBytes)
 {
     NodeJoinHSY lone(9);
-    EXPECT_EQ(lone.getSample3(kPoint), 0x000000u); // unlinked inputs count as zero
+    EXPECT_EQ(lone.getSample3(kHsyPoint), 0x000000u); // unlinked inputs count as zero
     JoinRig rig;
     EXPECT_EQ(rig.at(85, 255, 182), 0x00FF00u); // 120 degrees
     EXPECT_EQ(rig.at(0, 0, 128), 0x808080u);

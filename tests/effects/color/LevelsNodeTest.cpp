@@ -16,7 +16,7 @@ using EffectTest::ProbeSourceNode;
 
 namespace {
 
-const QPoint kPoint(2, 0);
+const QPoint kLevelsPoint(2, 0);
 
 struct LevelsRig
 {
@@ -35,7 +35,7 @@ struct LevelsRig
     unsigned int grey(unsigned int v)
     {
         source.colour = v * 0x010101u;
-        return node.getSample3(kPoint);
+        return node.getSample3(kLevelsPoint);
     }
     void prepare() { ASSERT_EQ(node.onFilterStart(nullptr), 0); }
 
@@ -54,12 +54,12 @@ TEST(LevelsNode, MidGreyUnlinkedAndIdentityBeforeTheFirstRender)
 {
     NodeLevels lone(1);
     ASSERT_EQ(lone.onFilterStart(nullptr), 0);
-    EXPECT_EQ(lone.getSample3(kPoint), 0x808080u);
+    EXPECT_EQ(lone.getSample3(kLevelsPoint), 0x808080u);
     LevelsRig rig;
     // No onFilterStart yet, as when a preview samples a freshly made node.
     for (unsigned int c : {0x000000u, 0x123456u, 0x7F80FFu, 0xFFFFFFu}) {
         rig.source.colour = c;
-        EXPECT_EQ(rig.node.getSample3(kPoint), c) << std::hex << c;
+        EXPECT_EQ(rig.node.getSample3(kLevelsPoint), c) << std::hex << c;
     }
 }
 
@@ -76,7 +76,7 @@ TEST(LevelsNode, TableStretchesAndTopsOutAt254ForSomeRanges)
     EXPECT_EQ(rig.grey(200), greyOf(254));
     EXPECT_EQ(rig.grey(255), greyOf(254));
     rig.source.colour = 0xFF6496C8u; // (100, 150, 200), alpha dropped
-    EXPECT_EQ(rig.node.getSample3(kPoint), 0x007FFEu);
+    EXPECT_EQ(rig.node.getSample3(kLevelsPoint), 0x007FFEu);
 
     // A span of 25 behaves the same; 24 of 25 gives 244.
     rig.set("Black point", 0);
@@ -199,7 +199,7 @@ TEST(LevelsNode, SettingsGreyedOutEvenWhenTheLinkDeliversNothing)
     NodeLevels other(5);
     ASSERT_EQ(channel.connect(QStringLiteral("out"), &other, QStringLiteral("source")), 0);
     ASSERT_EQ(other.onFilterStart(nullptr), 0);
-    EXPECT_EQ(other.getSample3(kPoint), 0x808080u);
+    EXPECT_EQ(other.getSample3(kLevelsPoint), 0x808080u);
 }
 
 TEST(LevelsNode, RendersThroughAGraph)

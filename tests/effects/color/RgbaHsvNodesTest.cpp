@@ -16,7 +16,7 @@ using EffectTest::ProbeSourceNode;
 
 namespace {
 
-const QPoint kPoint(1, 2);
+const QPoint kRgbaHsvPoint(1, 2);
 
 // A node of type N fed by a probe on both inputs.
 template<class N>
@@ -34,12 +34,12 @@ struct OffsetRig
     unsigned int colour(unsigned int in)
     {
         source.colour = in;
-        return node.getSample3(kPoint);
+        return node.getSample3(kRgbaHsvPoint);
     }
     unsigned int alpha(unsigned int in)
     {
         source.value = in;
-        return node.getSample(kPoint);
+        return node.getSample(kRgbaHsvPoint);
     }
 
     ProbeSourceNode source{1};
@@ -142,17 +142,17 @@ TEST(RgbaHsvNodes, UnlinkedInputs)
     NodeRGBA rgba(5);
     NodeHSV hsv(6);
     KelUtils::ParameterContainer* c = rgba.paramContainer();
-    EXPECT_EQ(rgba.getSample3(kPoint), 0x000000u);
+    EXPECT_EQ(rgba.getSample3(kRgbaHsvPoint), 0x000000u);
     ASSERT_EQ(c->setIntParam(QStringLiteral("Red"), 100), 0);
     ASSERT_EQ(c->setIntParam(QStringLiteral("Green"), -5), 0);
     ASSERT_EQ(c->setIntParam(QStringLiteral("Blue"), 255), 0);
     ASSERT_EQ(c->setIntParam(QStringLiteral("Alpha"), -100), 0);
-    EXPECT_EQ(rgba.getSample3(kPoint), 0x6400FFu);
-    EXPECT_EQ(rgba.getSample(kPoint), 255u);
+    EXPECT_EQ(rgba.getSample3(kRgbaHsvPoint), 0x6400FFu);
+    EXPECT_EQ(rgba.getSample(kRgbaHsvPoint), 255u);
     ASSERT_EQ(hsv.paramContainer()->setIntParam(QStringLiteral("Value"), -255), 0);
     ASSERT_EQ(hsv.paramContainer()->setIntParam(QStringLiteral("Alpha"), -100), 0);
-    EXPECT_EQ(hsv.getSample3(kPoint), 0x808080u);
-    EXPECT_EQ(hsv.getSample(kPoint), 128u);
+    EXPECT_EQ(hsv.getSample3(kRgbaHsvPoint), 0x808080u);
+    EXPECT_EQ(hsv.getSample(kRgbaHsvPoint), 128u);
 }
 
 TEST(RgbaHsvNodes, OffsetsStayEditableWhileLinked)
@@ -177,7 +177,7 @@ TEST(RgbaHsvNodes, RgbaOutputsKeepOneLinkHsvOutputsMany)
     EXPECT_EQ(rgba.getTerminal(QStringLiteral("out rgb"))->numConnections(), 1);
     EXPECT_EQ(rgba.getTerminal(QStringLiteral("out rgb"))->connectedToHost(0), &b);
     EXPECT_EQ(rgba.getTerminal(QStringLiteral("out alpha"))->numConnections(), 1);
-    EXPECT_EQ(a.getSample3(kPoint), 0x808080u); // its colour input went with the link
+    EXPECT_EQ(a.getSample3(kRgbaHsvPoint), 0x808080u); // its colour input went with the link
 
     ASSERT_EQ(hsv.connect(QStringLiteral("out rgb"), &c, QStringLiteral("inRgb")), 0);
     ASSERT_EQ(hsv.connect(QStringLiteral("out rgb"), &d, QStringLiteral("inRgb")), 0);
@@ -186,8 +186,8 @@ TEST(RgbaHsvNodes, RgbaOutputsKeepOneLinkHsvOutputsMany)
     EXPECT_EQ(hsv.getTerminal(QStringLiteral("out rgb"))->numConnections(), 2);
     EXPECT_EQ(hsv.getTerminal(QStringLiteral("out alpha"))->numConnections(), 2);
     // Both pull the HSV node: unlinked it gives mid grey and alpha 128, inverted.
-    EXPECT_EQ(c.getSample3(kPoint), 0x7F7F7Fu);
-    EXPECT_EQ(d.getSample(kPoint), 127u);
+    EXPECT_EQ(c.getSample3(kRgbaHsvPoint), 0x7F7F7Fu);
+    EXPECT_EQ(d.getSample(kRgbaHsvPoint), 127u);
 }
 
 TEST(RgbaHsvNodes, RenderThroughAGraph)

@@ -17,7 +17,7 @@ using EffectTest::ProbeSourceNode;
 
 namespace {
 
-const QPoint kPoint(4, 1);
+const QPoint kThresholdPoint(4, 1);
 
 struct ThresholdRig
 {
@@ -41,7 +41,7 @@ struct ThresholdRig
     unsigned int colour(unsigned int sourceColour)
     {
         source.colour = sourceColour;
-        return node.getSample3(kPoint);
+        return node.getSample3(kThresholdPoint);
     }
 
     ProbeSourceNode source{1};
@@ -53,7 +53,7 @@ struct ThresholdRig
 TEST(ThresholdNode, HardThreshold)
 {
     NodeThreshold lone(5);
-    EXPECT_EQ(lone.getSample3(kPoint), 0x808080u); // unlinked source
+    EXPECT_EQ(lone.getSample3(kThresholdPoint), 0x808080u); // unlinked source
     ThresholdRig rig;
     EXPECT_EQ(rig.grey(127), 0u);
     EXPECT_EQ(rig.grey(128), 255u);
@@ -102,7 +102,7 @@ TEST(ThresholdNode, ColoursMixChannelByChannel)
     EXPECT_EQ(rig.colour(0xFFFFFFu), 0xFA0082u);
     // applySmooth itself answers opaque; the node's output has the top byte clear.
     rig.source.colour = 0xFFFFFFu;
-    EXPECT_EQ(rig.node.applySmooth(kPoint, 0, 50, 0x010203u, 0x040506u), 0xFF040506u);
+    EXPECT_EQ(rig.node.applySmooth(kThresholdPoint, 0, 50, 0x010203u, 0x040506u), 0xFF040506u);
 }
 
 TEST(ThresholdNode, InputsStandForTheSettings)

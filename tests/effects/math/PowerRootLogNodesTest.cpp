@@ -16,9 +16,9 @@ namespace {
 
 // A rig with every colour input linked to a probe.
 template <class N>
-struct Linked : Rig<N>
+struct PowerLinked : Rig<N>
 {
-    explicit Linked(std::initializer_list<char const*> inputs)
+    explicit PowerLinked(std::initializer_list<char const*> inputs)
     {
         for (char const* input : inputs)
             this->feed(input, 0);
@@ -45,7 +45,7 @@ TEST(PowerNode, ChosenBytePairsAndParameters)
     EXPECT_FALSE(fresh.enabled("exponent"));
     EXPECT_EQ(fresh.sample(), 0xFFFFFFu);
 
-    Linked<NodePower> power({"rgbInBase", "rgbInExponent"});
+    PowerLinked<NodePower> power({"rgbInBase", "rgbInExponent"});
     EXPECT_EQ(power.at(0x808080u, 0x808080u), 0xB4B4B4u);
     EXPECT_EQ(power.at(0xFF123456u, 0xABFFFFFFu), 0x123456u);
     EXPECT_EQ(power.at(0x333333u, 0x7F7F7Fu), 0x727272u); // 0.2 ^ 0.498 = 0.4487 -> 114.4
@@ -66,7 +66,7 @@ TEST(RootNode, ChosenBytePairsAndTheErrorColour)
     fresh.setColour("Degree", Color(1.0f, 0.0f, 1.0f));
     EXPECT_EQ(fresh.sample(), 0xFF00FFu); // green has degree 0: the magenta error colour
 
-    Linked<NodeRoot> root({"source", "degree"});
+    PowerLinked<NodeRoot> root({"source", "degree"});
     EXPECT_EQ(root.at(0x808080u, 0xFFFFFFu), 0x808080u);
     // 0.502 ^ 1.992 = 0.25334: word 16603, high byte 64 (a rounding to 8 bits would give 65).
     EXPECT_EQ(root.at(0x808080u, 0x808080u), 0x404040u);
@@ -112,7 +112,7 @@ TEST(LogarithmNode, ChosenBytePairsAndUndefinedCases)
     Rig<NodeLogarithm> fresh;
     EXPECT_EQ(fresh.sample(), 0xFFFFFFu);
 
-    Linked<NodeLogarithm> log({"source", "base"});
+    PowerLinked<NodeLogarithm> log({"source", "base"});
     EXPECT_EQ(log.at(0xFFFFFFu, 0x808080u), 0x000000u);
     EXPECT_EQ(log.at(0xC8C8C8u, 0x646464u), 0x424242u);
     EXPECT_EQ(log.at(0x646464u, 0x323232u), 0x939393u);

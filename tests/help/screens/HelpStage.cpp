@@ -37,7 +37,7 @@ namespace HelpStage {
 namespace {
 
 QTemporaryDir* g_home = nullptr;
-TwMainWindow* g_window = nullptr;
+TwMainWindow* g_stageWindow = nullptr;
 
 struct Link
 {
@@ -162,14 +162,14 @@ TwMainWindow* start(VyxApplication& application, QString const& home)
 
     int exitCode = 0;
     QString errorText;
-    g_window = VyxStartup::start(application, &exitCode, &errorText);
-    if (!g_window) {
+    g_stageWindow = VyxStartup::start(application, &exitCode, &errorText);
+    if (!g_stageWindow) {
         std::fprintf(stderr, "start-up failed: %s\n", qPrintable(errorText));
         return nullptr;
     }
-    g_window->resize(1400, 900);
-    g_window->move(0, 0);
-    Road::setWindow(g_window);
+    g_stageWindow->resize(1400, 900);
+    g_stageWindow->move(0, 0);
+    Road::setWindow(g_stageWindow);
     // A first start shows the Welcome screen; dismissing it as Escape does leaves the settings
     // untouched (closing it would store its choices).
     QTimer welcome;
@@ -179,16 +179,16 @@ TwMainWindow* start(VyxApplication& application, QString const& home)
             dialog->reject();
     });
     welcome.start();
-    VyxStartup::showMainWindow(g_window);
+    VyxStartup::showMainWindow(g_stageWindow);
     welcome.stop();
-    (void)QTest::qWaitForWindowExposed(g_window, 10000);
+    (void)QTest::qWaitForWindowExposed(g_stageWindow, 10000);
     Road::settle();
-    return g_window;
+    return g_stageWindow;
 }
 
 TwMainWindow* window()
 {
-    return g_window;
+    return g_stageWindow;
 }
 
 void finish()

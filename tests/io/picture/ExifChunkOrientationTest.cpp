@@ -17,7 +17,7 @@ QString picture(QString const& name)
     return QStringLiteral(VYX_TEST_DATA_DIR "/pictures/") + name;
 }
 
-::testing::AssertionResult near(QRgb got, QRgb expected)
+::testing::AssertionResult orientationNear(QRgb got, QRgb expected)
 {
     if (std::abs(qRed(got) - qRed(expected)) <= 40 && std::abs(qGreen(got) - qGreen(expected)) <= 40
         && std::abs(qBlue(got) - qBlue(expected)) <= 40 && qAlpha(got) == qAlpha(expected))
@@ -34,10 +34,10 @@ void expectUpright(QImage const& image, char const* road)
     ASSERT_FALSE(image.isNull());
     EXPECT_EQ(image.width() * 2, image.height() * 3);
     auto at = [&image](int x, int y) { return image.pixel(x * image.width() / 300, y * image.height() / 200); };
-    EXPECT_TRUE(near(at(30, 20), qRgb(255, 0, 0)));
-    EXPECT_TRUE(near(at(270, 20), qRgb(0, 255, 0)));
-    EXPECT_TRUE(near(at(30, 180), qRgb(0, 0, 255)));
-    EXPECT_TRUE(near(at(270, 180), qRgb(128, 128, 128)));
+    EXPECT_TRUE(orientationNear(at(30, 20), qRgb(255, 0, 0)));
+    EXPECT_TRUE(orientationNear(at(270, 20), qRgb(0, 255, 0)));
+    EXPECT_TRUE(orientationNear(at(30, 180), qRgb(0, 0, 255)));
+    EXPECT_TRUE(orientationNear(at(270, 180), qRgb(128, 128, 128)));
 }
 
 } // namespace

@@ -11,7 +11,7 @@
 
 namespace {
 
-QString picture(QString const& name)
+QString linearPicture(QString const& name)
 {
     return QStringLiteral(VYX_TEST_DATA_DIR "/pictures/") + name;
 }
@@ -20,7 +20,8 @@ QString picture(QString const& name)
 QImage picked(QString const& name)
 {
     QString reason;
-    const QList<PictureReader::Layer> layers = PictureReader::readLayers(picture(name), QByteArray(), -1, &reason);
+    const QList<PictureReader::Layer> layers =
+        PictureReader::readLayers(linearPicture(name), QByteArray(), -1, &reason);
     EXPECT_EQ(layers.size(), 1) << reason.toStdString();
     return layers.isEmpty() ? QImage() : layers.first().second.convertToFormat(QImage::Format_ARGB32);
 }
@@ -57,7 +58,8 @@ TEST(LinearLightPictures, OpenExrAndRadianceShowThroughTheSrgbTransfer)
     for (auto const& ramp : ramps) {
         SCOPED_TRACE(ramp.file);
         const QImage image = picked(QString::fromLatin1(ramp.file));
-        const QImage expected = QImage(picture(QString::fromLatin1(ramp.converted))).convertToFormat(QImage::Format_ARGB32);
+        const QImage expected =
+            QImage(linearPicture(QString::fromLatin1(ramp.converted))).convertToFormat(QImage::Format_ARGB32);
         ASSERT_EQ(image.size(), QSize(257, 2));
         ASSERT_EQ(expected.size(), image.size());
         EXPECT_EQ(image.pixel(128, 0), qRgb(188, 188, 188));

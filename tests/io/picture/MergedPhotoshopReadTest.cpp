@@ -14,12 +14,12 @@
 
 namespace {
 
-QString picture(QString const& name)
+QString mergedPicture(QString const& name)
 {
     return QStringLiteral(VYX_TEST_DATA_DIR "/pictures/") + name;
 }
 
-::testing::AssertionResult near(QRgb got, QRgb expected, int tolerance)
+::testing::AssertionResult mergedNear(QRgb got, QRgb expected, int tolerance)
 {
     if (std::abs(qRed(got) - qRed(expected)) <= tolerance && std::abs(qGreen(got) - qGreen(expected)) <= tolerance
         && std::abs(qBlue(got) - qBlue(expected)) <= tolerance && qAlpha(got) == qAlpha(expected))
@@ -59,15 +59,15 @@ const QList<QPair<QPoint, QRgb>> gradient = {{QPoint(0, 0), qRgb(200, 100, 50)},
 // rest): both were refused for their layers; the merged picture is read, opaque, with its pixels.
 TEST(ImageMagickPhotoshop, FlatAndLayeredFilesReadAsTheirMergedPicture)
 {
-    const QImage flat = readBothWays(picture(QStringLiteral("zip-flat.psd")));
-    const QImage layered = readBothWays(picture(QStringLiteral("zip-layers.psd")));
+    const QImage flat = readBothWays(mergedPicture(QStringLiteral("zip-flat.psd")));
+    const QImage layered = readBothWays(mergedPicture(QStringLiteral("zip-layers.psd")));
     ASSERT_EQ(flat.size(), QSize(40, 30));
     for (auto const& [at, colour] : gradient)
         EXPECT_EQ(flat.pixel(at), colour) << at.x() << ", " << at.y();
     EXPECT_EQ(layered, flat);
 
     // Straight alpha, as ImageMagick stores it (a negative count of layers names the channel).
-    const QImage alpha = readBothWays(picture(QStringLiteral("zip-flat-alpha.psd")));
+    const QImage alpha = readBothWays(mergedPicture(QStringLiteral("zip-flat-alpha.psd")));
     ASSERT_EQ(alpha.size(), QSize(40, 30));
     EXPECT_EQ(qAlpha(alpha.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(alpha.pixel(19, 14)), 0);
@@ -75,18 +75,18 @@ TEST(ImageMagickPhotoshop, FlatAndLayeredFilesReadAsTheirMergedPicture)
     EXPECT_EQ(alpha.pixel(39, 29), qRgba(0, 200, 0, 128));
 
     // Sixteen bits of grey, as ImageMagick reads them back.
-    const QImage grey = readBothWays(picture(QStringLiteral("zip-grey-16.psd")));
+    const QImage grey = readBothWays(mergedPicture(QStringLiteral("zip-grey-16.psd")));
     ASSERT_EQ(grey.size(), QSize(40, 30));
-    EXPECT_TRUE(near(grey.pixel(0, 0), qRgb(117, 117, 117), 1));
-    EXPECT_TRUE(near(grey.pixel(25, 20), qRgb(70, 70, 70), 1));
-    EXPECT_TRUE(near(grey.pixel(39, 29), qRgb(48, 48, 48), 1));
+    EXPECT_TRUE(mergedNear(grey.pixel(0, 0), qRgb(117, 117, 117), 1));
+    EXPECT_TRUE(mergedNear(grey.pixel(25, 20), qRgb(70, 70, 70), 1));
+    EXPECT_TRUE(mergedNear(grey.pixel(39, 29), qRgb(48, 48, 48), 1));
 }
 
 // A merged picture that cannot be read either is refused with what is wrong with it: a row whose
 // count runs past the file, a file cut short in its rows, a merged picture compressed with zip.
 TEST(ImageMagickPhotoshop, AMergedPictureThatCannotBeReadIsRefusedWithWhatIsWrong)
 {
-    QFile written(picture(QStringLiteral("zip-flat.psd")));
+    QFile written(mergedPicture(QStringLiteral("zip-flat.psd")));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     const QByteArray bytes = written.readAll();
     // The image data section is the file's last: its compression, then 3 x 30 row counts.
@@ -136,7 +136,7 @@ TEST(ImageMagickPhotoshop, AMergedPictureThatCannotBeReadIsRefusedWithWhatIsWron
 // the same file with its merged picture as Photoshop writes it, raw, is read straight all the same.
 TEST(PhotoshopMergedPicture, AMergedPictureBlendedOverWhiteIsReadStraight)
 {
-    QFile written(picture(QStringLiteral("zip-flat-alpha.psd")));
+    QFile written(mergedPicture(QStringLiteral("zip-flat-alpha.psd")));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     QByteArray bytes = written.readAll();
     // The image data section, the file's last: its compression, then 4 x 30 row counts.
@@ -175,6 +175,6 @@ TEST(PhotoshopMergedPicture, AMergedPictureBlendedOverWhiteIsReadStraight)
     const QImage image = layers.first().second.convertToFormat(QImage::Format_ARGB32);
     EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
     EXPECT_EQ(qAlpha(image.pixel(19, 14)), 0);
-    EXPECT_TRUE(near(image.pixel(20, 15), qRgba(0, 200, 0, 128), 1));
-    EXPECT_TRUE(near(image.pixel(39, 29), qRgba(0, 200, 0, 128), 1));
+    EXPECT_TRUE(mergedNear(image.pixel(20, 15), qRgba(0, 200, 0, 128), 1));
+    EXPECT_TRUE(mergedNear(image.pixel(39, 29), qRgba(0, 200, 0, 128), 1));
 }

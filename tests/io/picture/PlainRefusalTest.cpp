@@ -16,7 +16,7 @@
 
 namespace {
 
-QString picture(QString const& name)
+QString refusalPicture(QString const& name)
 {
     return QStringLiteral(VYX_TEST_DATA_DIR "/pictures/") + name;
 }
@@ -63,7 +63,7 @@ QByteArray pngWithBrokenPixels()
 // library's reader refuses it, and said so in its own words.
 TEST(PlainRefusal, AGifWithoutAColourTableIsRefusedInPlainWords)
 {
-    const QString path = picture(QStringLiteral("no-colour-table.gif"));
+    const QString path = refusalPicture(QStringLiteral("no-colour-table.gif"));
     QString reason;
     EXPECT_TRUE(PictureReader::readLayers(path, QByteArray(), 1, &reason).isEmpty());
     EXPECT_EQ(reason.toStdString(), "Unsupported GIF file: it has no colour table, so its colours are unknown.");

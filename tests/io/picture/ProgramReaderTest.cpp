@@ -15,7 +15,7 @@
 
 namespace {
 
-QString besideThisTest(const QString& name)
+QString programBesideThisTest(const QString& name)
 {
     return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).absolutePath() + '/' + name;
 }
@@ -24,10 +24,10 @@ QString besideThisTest(const QString& name)
 // it unless `withReader` is false.
 bool install(const QString& folder, bool withReader)
 {
-    return QFile::copy(besideThisTest(QStringLiteral("vyx-picture-program-standin")),
+    return QFile::copy(programBesideThisTest(QStringLiteral("vyx-picture-program-standin")),
                        folder + QStringLiteral("/vyx-solenne"))
            && (!withReader
-               || QFile::copy(besideThisTest(QStringLiteral("vyx-picture-reader-standin")),
+               || QFile::copy(programBesideThisTest(QStringLiteral("vyx-picture-reader-standin")),
                               folder + QStringLiteral("/vyx-picture-reader")));
 }
 

@@ -66,7 +66,7 @@ quint64 sharedMemoryOf(const QImage& image)
     return 0;
 }
 
-QString besideThisTest(const QString& name)
+QString sharedBesideThisTest(const QString& name)
 {
     return QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).absolutePath() + '/' + name;
 }
@@ -210,7 +210,7 @@ TEST_F(SharedPictures, AReaderCannotMakeTheProgramReadPastTheEndOfMemoryHandedBa
 {
     for (const QString& lie : {QStringLiteral("x.overreach"), QStringLiteral("x.overreachrows")}) {
         SCOPED_TRACE(qPrintable(lie));
-        PictureReaderProcess reader(besideThisTest(QStringLiteral("vyx-picture-reader-standin")));
+        PictureReaderProcess reader(sharedBesideThisTest(QStringLiteral("vyx-picture-reader-standin")));
         ASSERT_EQ(readOne(reader, pickOf(photo)).size(), size);
         PictureReply reply;
         QList<QImage> images;

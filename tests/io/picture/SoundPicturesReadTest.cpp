@@ -17,7 +17,7 @@
 
 namespace {
 
-QString picture(QString const& name)
+QString soundPicture(QString const& name)
 {
     return QStringLiteral(VYX_TEST_DATA_DIR "/pictures/") + name;
 }
@@ -43,7 +43,7 @@ protected:
     }
 };
 
-::testing::AssertionResult near(QRgb got, QRgb expected, int tolerance)
+::testing::AssertionResult soundNear(QRgb got, QRgb expected, int tolerance)
 {
     if (std::abs(qRed(got) - qRed(expected)) <= tolerance && std::abs(qGreen(got) - qGreen(expected)) <= tolerance
         && std::abs(qBlue(got) - qBlue(expected)) <= tolerance && qAlpha(got) == qAlpha(expected))
@@ -55,18 +55,18 @@ protected:
 // The photo of the orientation files as every viewer shows it: 300 x 200, red top left, green
 // top right, blue bottom left, grey elsewhere. Looked at in the middle of each mark, in an image
 // of any size.
-void expectUpright(QImage const& image, char const* path)
+void expectSoundUpright(QImage const& image, char const* path)
 {
     SCOPED_TRACE(path);
     ASSERT_FALSE(image.isNull());
     auto at = [&image](int x, int y) {
         return image.pixel(x * image.width() / 300, y * image.height() / 200);
     };
-    EXPECT_TRUE(near(at(30, 20), qRgb(255, 0, 0), 40));
-    EXPECT_TRUE(near(at(270, 20), qRgb(0, 255, 0), 40));
-    EXPECT_TRUE(near(at(30, 180), qRgb(0, 0, 255), 40));
-    EXPECT_TRUE(near(at(270, 180), qRgb(128, 128, 128), 40));
-    EXPECT_TRUE(near(at(150, 100), qRgb(128, 128, 128), 40));
+    EXPECT_TRUE(soundNear(at(30, 20), qRgb(255, 0, 0), 40));
+    EXPECT_TRUE(soundNear(at(270, 20), qRgb(0, 255, 0), 40));
+    EXPECT_TRUE(soundNear(at(30, 180), qRgb(0, 0, 255), 40));
+    EXPECT_TRUE(soundNear(at(270, 180), qRgb(128, 128, 128), 40));
+    EXPECT_TRUE(soundNear(at(150, 100), qRgb(128, 128, 128), 40));
 }
 
 // What ImageMagick drew: grey 127, a white block at the top left, a black one at the bottom right.
@@ -87,7 +87,7 @@ QRgb greyBitmapPixel(int x, int y)
 // as well when the last row ends with the end of the bitmap, as other writers end it.
 TEST_F(SoundPicturesRead, AGreyRunLengthBitmapReadsWithItsPixels)
 {
-    QFile written(picture(QStringLiteral("grey-rle8.bmp")));
+    QFile written(soundPicture(QStringLiteral("grey-rle8.bmp")));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     const QByteArray bytes = written.readAll();
     ASSERT_TRUE(bytes.endsWith(QByteArray("\0\0\0\1", 4)));
@@ -123,15 +123,15 @@ TEST_F(SoundPicturesRead, PhotosComeUprightWhateverTheirOrientation)
 {
     QStringList paths;
     for (int orientation = 1; orientation <= 8; ++orientation)
-        paths << picture(QStringLiteral("orientation-%1.jpg").arg(orientation));
-    paths << picture(QStringLiteral("orientation-6.tif"));
+        paths << soundPicture(QStringLiteral("orientation-%1.jpg").arg(orientation));
+    paths << soundPicture(QStringLiteral("orientation-6.tif"));
     for (QString const& path : paths) {
         const std::string name = path.toStdString();
         SCOPED_TRACE(name);
 
         const QImage picked = source(path);
         EXPECT_EQ(picked.size(), QSize(300, 200));
-        expectUpright(picked, "as a source");
+        expectSoundUpright(picked, "as a source");
         ImageLibrary::FileInformation information;
         ASSERT_EQ(ImageLibrary::fileInformation(path, -1, &information), ImageLibrary::NoError);
         EXPECT_EQ(QSize(information.width, information.height), QSize(300, 200));
@@ -145,10 +145,10 @@ TEST_F(SoundPicturesRead, PhotosComeUprightWhateverTheirOrientation)
         if (path.endsWith(QLatin1String(".jpg")))
             EXPECT_EQ(thumbnail.size(), QSize(120, 80));
         EXPECT_EQ(full, QSize(300, 200));
-        expectUpright(thumbnail, "as a thumbnail");
+        expectSoundUpright(thumbnail, "as a thumbnail");
         const QImage whole = PictureFile::read(path, QSize(), &full);
         EXPECT_EQ(whole.size(), QSize(300, 200));
-        expectUpright(whole, "whole through Qt");
+        expectSoundUpright(whole, "whole through Qt");
     }
 }
 
@@ -159,7 +159,7 @@ TEST_F(SoundPicturesRead, ATargaWithoutAlphaBitsIsOpaqueUnlessItsFourthBytesHold
 {
     const QRgb corner = qRgb(20, 40, 220);
     const QRgb rest = qRgb(200, 100, 50);
-    const QString padded = picture(QStringLiteral("rgb-padded-32.tga"));
+    const QString padded = soundPicture(QStringLiteral("rgb-padded-32.tga"));
     for (QImage const& image : {source(padded), LibraryPictureFile::read(padded)}) {
         ASSERT_EQ(image.size(), QSize(64, 48));
         int transparent = 0;
@@ -173,7 +173,7 @@ TEST_F(SoundPicturesRead, ATargaWithoutAlphaBitsIsOpaqueUnlessItsFourthBytesHold
         EXPECT_EQ(image.pixel(16, 12), rest);
         EXPECT_EQ(image.pixel(63, 47), rest);
     }
-    const QString alpha = picture(QStringLiteral("rgb-alpha-32.tga"));
+    const QString alpha = soundPicture(QStringLiteral("rgb-alpha-32.tga"));
     for (QImage const& image : {source(alpha), LibraryPictureFile::read(alpha)}) {
         ASSERT_EQ(image.size(), QSize(64, 48));
         EXPECT_EQ(image.pixel(0, 0), corner);
@@ -188,14 +188,14 @@ TEST_F(SoundPicturesRead, ATargaWithoutAlphaBitsIsOpaqueUnlessItsFourthBytesHold
 // merged picture; a GIF without any colour table is refused for what it lacks.
 TEST_F(SoundPicturesRead, AFileItsReaderDeclinesIsReadOrRefusedInPlainWords)
 {
-    const QString psd = picture(QStringLiteral("zip-layers.psd"));
+    const QString psd = soundPicture(QStringLiteral("zip-layers.psd"));
     QString reason;
     EXPECT_EQ(source(psd, &reason).size(), QSize(40, 30)) << reason.toStdString();
     QSize full;
     EXPECT_EQ(LibraryPictureFile::read(psd, &full, &reason).size(), QSize(40, 30)) << reason.toStdString();
     EXPECT_EQ(full, QSize(40, 30));
 
-    EXPECT_TRUE(source(picture(QStringLiteral("no-colour-table.gif")), &reason).isNull());
+    EXPECT_TRUE(source(soundPicture(QStringLiteral("no-colour-table.gif")), &reason).isNull());
     EXPECT_NE(reason, ImageLibrary::errorText(ImageLibrary::UnknownFormat));
     EXPECT_EQ(reason.toStdString(), "Unsupported GIF file: it has no colour table, so its colours are unknown.");
 }
