@@ -5,7 +5,8 @@
 // file into an empty window (openStacked) or over the same project (reopenStacked, the clearing
 // of the old one timed too); openCyclic opens a project whose last object also feeds the first,
 // a stored link that closes a cycle through every object (refused and reported, the report
-// closed as soon as it shows). openChainInImageView and openChainInNodeGraphView open one effect
+// closed as soon as it shows); openUnmadeLinks opens one object with 10 000 or 100 000 stored links
+// that cannot be made, each named in a report closed as it shows. openChainInImageView and openChainInNodeGraphView open one effect
 // whose graph is a chain of 1 000 or 10 000 nodes. The render the open starts is not waited for.
 // A benchmark, not a test. See bench/README.md.
 //
@@ -51,12 +52,23 @@ QString writeProject(benchmark::State& state, QString const& name, QByteArray co
 // Opens the project of `state.range(0)` objects of `nodesPerObject` nodes (2: empty effects),
 // into an empty window (`overOldProject` false, the old one cleared untimed) or over the same
 // project opened before (its clearing timed); with `closeCycle` the last object feeds the first.
-void open(benchmark::State& state, bool overOldProject, int nodesPerObject = 12, bool closeCycle = false)
+void open(benchmark::State& state, bool overOldProject, int nodesPerObject = 12, bool closeCycle = false,
+          int unmadeLinks = 0)
 {
-    const int objects = int(state.range(0));
+    const int objects = unmadeLinks > 0 ? 1 : int(state.range(0));
+    QByteArray project = HostileFiles::stackedProject(objects, nodesPerObject, closeCycle);
+    if (unmadeLinks > 0) {
+        // Links between the first object's two inversions that cannot be made: a channel output
+        // into a colour-only input, and a terminal neither node has.
+        QByteArray unmade;
+        for (int i = 0; i < unmadeLinks; ++i)
+            unmade += i % 2 ? "<connection node_uid1=\"6\" terminal1=\"out\" terminal2=\"inRgb\" node_uid2=\"7\"/>\n"
+                            : "<connection node_uid1=\"6\" terminal1=\"missing\" terminal2=\"in\" node_uid2=\"7\"/>\n";
+        project.replace("</connections>", unmade + "</connections>");
+    }
     const QString path = writeProject(
-        state, QStringLiteral("stacked-%1-%2-%3.vyxsg").arg(objects).arg(nodesPerObject).arg(closeCycle),
-        HostileFiles::stackedProject(objects, nodesPerObject, closeCycle));
+        state, QStringLiteral("stacked-%1-%2-%3-%4.vyxsg").arg(objects).arg(nodesPerObject).arg(closeCycle).arg(unmadeLinks),
+        project);
     if (path.isEmpty())
         return;
     // The report of a project not read whole would wait for an answer.
@@ -66,7 +78,7 @@ void open(benchmark::State& state, bool overOldProject, int nodesPerObject = 12,
         if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             dialog->reject();
     });
-    if (closeCycle)
+    if (closeCycle || unmadeLinks > 0)
         closer.start();
     for (auto _ : state) {
         QString openPath = path;
@@ -100,6 +112,15 @@ void reopenStacked(benchmark::State& state)
 void openCyclic(benchmark::State& state)
 {
     open(state, false, 12, true);
+}
+
+// One object of two inversions and `state.range(0)` links that cannot be made: each is named in
+// the report, which is closed as soon as it shows.
+void openUnmadeLinks(benchmark::State& state)
+{
+    const int links = int(state.range(0));
+    open(state, false, 4, false, links);
+    state.counters["links"] = links;
 }
 
 // Empty effects (source and result only), and objects as the program writes them.
@@ -159,6 +180,7 @@ BENCHMARK(openCyclic)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond
 BENCHMARK(openStacked)->Name("openAsWritten")->Arg(250)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(openEmptyEffects)->Arg(250)->Arg(1000)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(reopenStacked)->Arg(25)->Arg(100)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(openUnmadeLinks)->Arg(1)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(openChainInImageView)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(openChainInNodeGraphView)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -32,8 +32,6 @@ void KelCmdNodeSnapshot::takeOut()
     KelNodes::NodeGraph* owner = node ? node->parentGraph() : nullptr;
     if (owner) {
         m_ownerUid = TwNodeSnapshot::ownerUid(node);
-        m_kinds = KelNodes::TerminalKinds();
-        m_kinds.recordWithNeighbours(node);
         TwNodeSnapshot::store(m_core, owner, node, m_snapshot.bytes(), KelNodes::StoreConnectionsAnyEnd);
         m_hasSnapshot = true;
         m_carriesObject = TwNodeSnapshot::carriesObject(node);
@@ -53,14 +51,8 @@ void KelCmdNodeSnapshot::putBack(KelNodes::loadConnFlag connections)
     m_core->cancelRender();
     KelNodes::NodeGraph* owner = TwNodeSnapshot::findGraph(m_graph, m_ownerUid);
     if (owner && m_hasSnapshot) {
-        // Only links to neighbours come back on their kinds from before.
-        const bool withNeighbours = connections == KelNodes::LoadAllConnections;
-        if (withNeighbours)
-            m_kinds.apply(m_graph);
-        const QList<KelNodes::Node*> created =
-            TwNodeSnapshot::load(m_core, owner, m_snapshot.bytes(), connections, withNeighbours ? &m_kinds : nullptr);
-        if (withNeighbours)
-            m_kinds.apply(m_graph);
+        // The links come back on the widest kinds their ends take and settle the kinds after.
+        const QList<KelNodes::Node*> created = TwNodeSnapshot::load(m_core, owner, m_snapshot.bytes(), connections);
         if (m_carriesObject) {
             for (KelNodes::Node* node : created)
                 TwNodeSnapshot::restoreObject(m_core, node, m_objectIndex);

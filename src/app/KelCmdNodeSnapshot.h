@@ -2,7 +2,6 @@
 
 #include "app/TwEffectSnapshot.h"
 #include "nodes/GraphHooks.h"
-#include "nodes/TerminalKinds.h"
 
 #include <QUndoCommand>
 
@@ -42,9 +41,6 @@ protected:
 
 private:
     TwEffectSnapshot m_snapshot;
-    // The kinds of the node's terminals and its neighbours' at the take-out: a neighbour narrows
-    // a terminal left free, and the links put back were made on the kinds from before.
-    KelNodes::TerminalKinds m_kinds;
     // Whether the last take-out left a snapshot, whether the node was a graph carrying a
     // project object, and where that object stood in the object list.
     bool m_hasSnapshot = false;

@@ -61,7 +61,6 @@ void TwCmdDeleteObject::redo()
     m_core->cancelRender();
     deleteBuffers();
     m_objectIndexes.clear();
-    m_kinds = KelNodes::TerminalKinds();
 
     // Every snapshot is taken before the first object goes.
     QList<KelNGObject*> found;
@@ -71,7 +70,6 @@ void TwCmdDeleteObject::redo()
         if (!object || static_cast<KelNodes::Node*>(object->graph()) != node)
             continue;
         m_parentUids.insert(uid, TwNodeSnapshot::ownerUid(node));
-        m_kinds.recordWithNeighbours(node);
         auto snapshot = std::make_unique<TwEffectSnapshot>();
         snapshot->take(m_core, object);
         m_snapshots[uid] = std::move(snapshot);
@@ -101,7 +99,6 @@ void TwCmdDeleteObject::undo()
         return m_snapshots.count(uid)
             ? TwNodeSnapshot::findGraph(m_graph, m_parentUids.value(uid, 0)) : nullptr;
     };
-    m_kinds.apply(m_graph);
     for (int i = 0; i < m_objectUids.size(); ++i) {
         const int uid = m_objectUids.at(i);
         KelNodes::NodeGraph* parent = parentOf(uid);
@@ -122,10 +119,8 @@ void TwCmdDeleteObject::undo()
         }
         // Links to objects of this list that are not back yet are left open; the chain of
         // objects is made again anyway.
-        TwUtilities::loadObjectFromBuffer(m_core, parent, &m_snapshots.at(uid)->bytes(), true, &m_kinds);
+        TwUtilities::loadObjectFromBuffer(m_core, parent, &m_snapshots.at(uid)->bytes(), true);
     }
-    // Relinking narrowed free terminals anew.
-    m_kinds.apply(m_graph);
     for (auto const& [uid, snapshot] : m_snapshots)
         snapshot->giveTemplatesBack(m_graph);
     // An inner effect back in its holder counts there again.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "nodes/TerminalKinds.h"
 
 #include <QList>
 #include <QMap>
@@ -48,7 +47,4 @@ private:
     std::map<int, std::unique_ptr<TwEffectSnapshot>> m_snapshots;
     // Object-list index of each top-level object at the last redo, before anything was removed.
     QMap<int, int> m_objectIndexes;
-    // The kinds of the objects' nodes and their neighbours at the last redo: a neighbour left
-    // behind re-kinds its free terminals, and the links back need the kinds they were made with.
-    KelNodes::TerminalKinds m_kinds;
 };

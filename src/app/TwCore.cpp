@@ -832,6 +832,12 @@ void TwCore::showTemporaryMessage(QString text)
         m_window->statusBarShowMessage(text);
 }
 
+void TwCore::showLastingMessage(QString text)
+{
+    if (m_window)
+        m_window->showLastingMessage(text);
+}
+
 void TwCore::addDebugText(QString text)
 {
     if (m_window)

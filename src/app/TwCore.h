@@ -197,6 +197,8 @@ public slots:
     void queueObjectToBeRemoved(KelNGObject* object);
     void removeAndDeleteObject(KelNGObject* object);
     void showTemporaryMessage(QString text);
+    // Until the user dismisses it.
+    void showLastingMessage(QString text);
     void addDebugText(QString text);
     KelNGObject* addTemplateObject(QString templateUuid);
     void setSelectedObject(KelNGObject* object) override;

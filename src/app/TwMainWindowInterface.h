@@ -59,6 +59,9 @@ public:
     // Whether the current view mode is the node-graph view.
     virtual bool isNodeGraphViewMode() const = 0;
     virtual void statusBarShowMessage(QString const& text) = 0;
+    // A message that stays until the user dismisses it (what a step could not do). Default: the
+    // status bar's.
+    virtual void showLastingMessage(QString const& text) { statusBarShowMessage(text); }
     virtual void imageViewSetMessage(QString const& text) = 0;
     // Appends a paragraph to the debug window; nothing when the window has none.
     virtual void debugWindowAppend(QString const& text) = 0;

@@ -110,8 +110,7 @@ void TwNodeSnapshot::store(TwCore* core, KelNodes::NodeGraph* owner, KelNodes::N
 }
 
 QList<KelNodes::Node*> TwNodeSnapshot::load(TwCore* core, KelNodes::NodeGraph* owner,
-                                            QBuffer& buffer, KelNodes::loadConnFlag connections,
-                                            KelNodes::TerminalKinds const* recorded)
+                                            QBuffer& buffer, KelNodes::loadConnFlag connections)
 {
     QList<KelNodes::Node*> created;
     if (!owner)
@@ -127,7 +126,7 @@ QList<KelNodes::Node*> TwNodeSnapshot::load(TwCore* core, KelNodes::NodeGraph* o
     {
         TwNodeGraphIOCallbacks callbacks(core, false);
         NodeHookScope hooks(owner, &callbacks);
-        if (owner->load(root, true, connections, &loaded, nullptr, recorded) < 0)
+        if (owner->load(root, true, connections, &loaded, nullptr) < 0)
             qDebug() << "Undo: a node snapshot loaded with skipped parts";
         UnrestoredLinksText::tell(core, QCoreApplication::translate("TwNodeSnapshot", "Not every link came back."),
                                   owner->unrestoredLinks());

@@ -10,7 +10,6 @@ class TwCore;
 namespace KelNodes {
 class Node;
 class NodeGraph;
-class TerminalKinds;
 }
 
 // Snapshots of single nodes for the graph-edit undo commands: one node written as a graph
@@ -35,11 +34,9 @@ public:
                       QBuffer& buffer, KelNodes::storeConnFlag connections);
     // Loads a snapshot into `owner` with its uids kept and returns the nodes it created directly
     // in `owner`. The owner's own state (name, parameters, graph keyframes, current frame) is
-    // left alone. Links to nodes that are gone are dropped; the node still comes back. Links to
-    // nodes `recorded` holds are made on the kinds it recorded (put back by the caller).
+    // left alone. Links to nodes that are gone are dropped; the node still comes back.
     static QList<KelNodes::Node*> load(TwCore* core, KelNodes::NodeGraph* owner, QBuffer& buffer,
-                                       KelNodes::loadConnFlag connections,
-                                       KelNodes::TerminalKinds const* recorded = nullptr);
+                                       KelNodes::loadConnFlag connections);
 
     // Brings nodes loaded back into `owner` to the frame of the effect holding them (the graph of
     // owner's root project object): they come back at the frame they had when taken out, and the

@@ -120,7 +120,7 @@ QBuffer* TwUtilities::storeObjectToXML(TwCore* core, KelNGObject* object, QBuffe
 }
 
 int TwUtilities::loadObjectFromBuffer(TwCore* core, KelNodes::NodeGraph* graph, QBuffer* buffer,
-                                      bool keepUids, KelNodes::TerminalKinds const* recorded)
+                                      bool keepUids)
 {
     if (!core || !graph || !buffer)
         return -2;
@@ -141,7 +141,7 @@ int TwUtilities::loadObjectFromBuffer(TwCore* core, KelNodes::NodeGraph* graph, 
         TwNodeGraphIOCallbacks::Scope hooks(graph, &callbacks, false, true);
         if (!element.isNull()) {
             QMap<int, int> uidMap;
-            result = graph->load(element, keepUids, KelNodes::LoadAllConnections, &loaded, &uidMap, recorded);
+            result = graph->load(element, keepUids, KelNodes::LoadAllConnections, &loaded, &uidMap);
             if (result < 0)
                 qDebug() << "TwUtilities: a snapshot loaded with skipped parts or links left open";
             UnrestoredLinksText::tell(core, QCoreApplication::translate("TwUtilities", "Not every link came back."),

@@ -12,7 +12,6 @@ class TwCore;
 namespace KelNodes {
 class Node;
 class NodeGraph;
-class TerminalKinds;
 }
 
 // Static helpers shared by the application: its folders, object snapshots (graph documents of
@@ -49,10 +48,9 @@ public:
     // top level of the core's root graph becomes a new project object
     // (TwCore::addObjectFromNodeGraph); a graph loaded into an object's graph gets its child
     // object back. Ends with TwCore::updateAndSync. Returns the load's result (0, -1 after
-    // skipped parts or links left open, -2 when the buffer holds no graph document). Links to
-    // nodes `recorded` holds are made on the kinds it recorded (an undo step put them back).
+    // skipped parts or links left open, -2 when the buffer holds no graph document).
     static int loadObjectFromBuffer(TwCore* core, KelNodes::NodeGraph* graph, QBuffer* buffer,
-                                    bool keepUids, KelNodes::TerminalKinds const* recorded = nullptr);
+                                    bool keepUids);
 
     // The image centred on a transparent canvas of the given size (cropped when larger).
     static QPixmap createPixmapWithCenteredImage(QSize size, QPixmap image);

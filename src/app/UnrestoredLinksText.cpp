@@ -54,5 +54,10 @@ void UnrestoredLinksText::tell(TwCore* core, QString const& what, QList<KelNodes
     if (!core)
         return;
     core->addDebugText(text);
-    core->showTemporaryMessage(what + QLatin1Char(' ') + linkLine(links.first()));
+    // Shown until the user dismisses it: the next render or a menu's tip must not hide it.
+    QString shown = what + QLatin1Char(' ') + linkLine(links.first());
+    if (links.size() > 1)
+        shown += QLatin1Char(' ') + QCoreApplication::translate("UnrestoredLinksText", "%n more link(s) could not be made again either.",
+                                                                 nullptr, int(links.size() - 1));
+    core->showLastingMessage(shown);
 }

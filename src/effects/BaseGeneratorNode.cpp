@@ -1,8 +1,10 @@
 #include "effects/BaseGeneratorNode.h"
 
 #include "effects/GeneratorLookup.h"
+#include "effects/KindGroup.h"
 #include "effects/VyxTerminal.h"
 
+#include <QDebug>
 #include <QDomDocument>
 #include <QDomElement>
 
@@ -24,7 +26,14 @@ BaseGeneratorNode::BaseGeneratorNode(int id, QString const& inputName, QString c
         m_outputTerminal = addTerminal(outputName, 0, kOutputBoth);
 }
 
-BaseGeneratorNode::~BaseGeneratorNode() = default;
+BaseGeneratorNode::~BaseGeneratorNode()
+{
+    // The links go while this is still a generator node, marked dying: its neighbours settle
+    // without it, and none settles it again.
+    m_dying = true;
+    KelNodes::KindSettling::forget(this);
+    removeAllTerminals();
+}
 
 Base1DGenerator const* BaseGeneratorNode::toBase1DGenerator() const
 {
@@ -40,97 +49,124 @@ Base3DGenerator const* BaseGeneratorNode::toBase3DGenerator() const
     return ((in & 4u) & out) ? static_cast<Base3DGenerator const*>(this) : nullptr;
 }
 
-bool BaseGeneratorNode::keepsStoredInputKind() const
-{
-    return m_inputKindStored && restoringLinks();
-}
-
-bool BaseGeneratorNode::keepsStoredOutputKind() const
-{
-    return m_outputKindStored && restoringLinks();
-}
-
-bool BaseGeneratorNode::keepsStoredKind(KelNodes::Terminal const* terminal) const
-{
-    return terminal && ((terminal == m_inputTerminal && keepsStoredInputKind())
-                        || (terminal == m_outputTerminal && keepsStoredOutputKind()));
-}
-
 int BaseGeneratorNode::onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
     if (KelNodes::Node::onConnect(own, peer) < 0)
         return -1;
-    // While a document's links are made again, in the order the file lists them, the kinds it
-    // stored are those the links were made with: narrowing them by that order would refuse the
-    // links made before in another.
-    const bool keepInput = keepsStoredInputKind();
-    const bool keepOutput = keepsStoredOutputKind();
     if (own && own == m_inputTerminal) {
+        // An input that finds nothing to read behind its peer is refused; the kind read is
+        // settled once the link stands.
         Base1DGenerator const* g1 = nullptr;
         Base3DGenerator const* g3 = nullptr;
         getGeneratorInterfaces(peer, &g1, &g3);
-        if (g3) {
-            m_upstream3D = g3;
-            m_upstream1D = nullptr;
-            if (m_outputTerminal && !keepOutput)
-                m_outputTerminal->setOutputMask(5);
-        } else if (g1) {
-            m_upstream1D = g1;
-            m_upstream3D = nullptr;
-            if (m_outputTerminal && !keepOutput)
-                m_outputTerminal->setOutputMask(3);
-        } else {
+        if (!g1 && !g3)
             return -1;
-        }
-    } else if (own && own == m_outputTerminal) {
-        const unsigned int peerIn = peer ? peer->inputMask() : 0u;
-        if (!keepOutput)
-            m_outputTerminal->setOutputMask((peerIn & 4u) ? 5 : 3);
-        if (m_inputTerminal && m_inputTerminal->numConnections() == 0 && !keepInput)
-            m_inputTerminal->setInputMask(m_outputTerminal->outputMask() & 6u);
+        m_upstream3D = g3;
+        m_upstream1D = g3 ? nullptr : g1;
     }
     return 0;
 }
 
 void BaseGeneratorNode::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer)
 {
-    const bool keepInput = keepsStoredInputKind();
-    const bool keepOutput = keepsStoredOutputKind();
     if (own && own == m_inputTerminal) {
         m_upstream1D = nullptr;
         m_upstream3D = nullptr;
-        if (m_outputTerminal && m_outputTerminal->numConnections() > 0) {
-            if (!keepInput)
-                m_inputTerminal->setInputMask(m_outputTerminal->outputMask() & 6u);
-        } else {
-            if (!keepInput)
-                m_inputTerminal->setInputMask(kInputBoth);
-            if (m_outputTerminal && !keepOutput)
-                m_outputTerminal->setOutputMask(kOutputBoth);
-        }
-    } else if (own && own == m_outputTerminal) {
-        // The link is still held while this runs: one left means this was the last.
-        const bool lastLink = m_outputTerminal->numConnections() == 1;
-        const bool inputFree = !m_inputTerminal || m_inputTerminal->numConnections() == 0;
-        if (lastLink && inputFree) {
-            if (m_inputTerminal && !keepInput)
-                m_inputTerminal->setInputMask(kInputBoth);
-            if (!keepOutput)
-                m_outputTerminal->setOutputMask(kOutputBoth);
-        }
     }
     KelNodes::Node::onDisconnect(own, peer);
+}
+
+bool BaseGeneratorNode::admitsLink(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) const
+{
+    // Links made again are settled together afterwards; a link a user draws must leave a kind
+    // that serves every link of the nodes it joins, the links it replaces gone.
+    if (m_dying || !own || !peer || (own != m_inputTerminal && own != m_outputTerminal)
+        || KelNodes::KindSettling::active())
+        return true;
+    KindGroup::Change change;
+    change.output = own == m_outputTerminal ? own : peer;
+    change.input = own == m_outputTerminal ? peer : own;
+    for (KelNodes::Terminal const* end : {own, peer}) {
+        if (end->allowsManyLinks())
+            continue;
+        for (KelNodes::Terminal const* other : end->connections()) {
+            const bool endIsOutput = end == change.output;
+            change.gone.insert(endIsOutput ? qMakePair(end, other) : qMakePair(other, end));
+        }
+    }
+    const KindGroup group(const_cast<BaseGeneratorNode*>(this), &change);
+    if (own == m_inputTerminal && group.hasSource() && group.sourceKinds() == 0)
+        return false;
+    return group.consistent();
+}
+
+void BaseGeneratorNode::linksChanged(KelNodes::Terminal const* own)
+{
+    if (m_dying || (own != m_inputTerminal && own != m_outputTerminal))
+        return;
+    if (KelNodes::KindSettling::active()) {
+        KelNodes::KindSettling::takeIn(this, false);
+        return;
+    }
+    KelNodes::KindSettling::Round round;
+    settleKinds(round);
+    for (auto const& [output, input] : std::as_const(round.unserved))
+        qDebug() << "BaseGeneratorNode: a link no kind serves stands:" << output->name() << "->" << input->name();
+}
+
+void BaseGeneratorNode::openKinds()
+{
+    if (m_dying)
+        return;
+    if (m_inputTerminal)
+        m_inputTerminal->setInputMask(kInputBoth);
+    if (m_outputTerminal)
+        m_outputTerminal->setOutputMask(kOutputBoth);
+}
+
+void BaseGeneratorNode::settleKinds(KelNodes::KindSettling::Round& round)
+{
+    if (m_dying || round.settled.contains(this))
+        return;
+    KindGroup(this).settle(round);
+}
+
+void BaseGeneratorNode::takeSettledKinds(SettledKinds const& settled)
+{
+    const bool changed = m_kind != settled.kind
+                         || (m_inputTerminal && m_inputTerminal->inputMask() != settled.input)
+                         || (m_outputTerminal && m_outputTerminal->outputMask() != settled.output);
+    m_kind = settled.kind;
+    if (m_inputTerminal)
+        m_inputTerminal->setInputMask(settled.input);
+    if (m_outputTerminal)
+        m_outputTerminal->setOutputMask(settled.output);
+    readUpstream(settled.feeding);
+    if (changed)
+        kindsSettled();
+}
+
+void BaseGeneratorNode::kindsSettled()
+{
+}
+
+void BaseGeneratorNode::readUpstream(KelNodes::Terminal const* feeding)
+{
+    m_upstream1D = nullptr;
+    m_upstream3D = nullptr;
+    if (!feeding)
+        return;
+    if (m_kind == 4u)
+        m_upstream3D = findGenerator3D(feeding);
+    else if (m_kind == 2u)
+        m_upstream1D = findGenerator1D(feeding);
 }
 
 void BaseGeneratorNode::resolveInputs()
 {
     if (!m_inputTerminal || m_inputTerminal->numConnections() == 0)
         return;
-    Base1DGenerator const* g1 = nullptr;
-    Base3DGenerator const* g3 = nullptr;
-    getGeneratorInterfaces(m_inputTerminal->connections().first(), &g1, &g3);
-    m_upstream3D = g3;
-    m_upstream1D = g3 ? nullptr : g1;
+    readUpstream(m_inputTerminal->connections().first());
 }
 
 int BaseGeneratorNode::storeStateSpecific(QDomDocument& document, QDomElement& section,
@@ -149,8 +185,7 @@ int BaseGeneratorNode::storeStateSpecific(QDomDocument& document, QDomElement& s
 
 int BaseGeneratorNode::loadStateSpecific(QDomElement const& section)
 {
-    m_inputKindStored = false;
-    m_outputKindStored = false;
+    // The kinds stored stand until the node's links are made again and settle them.
     const QDomElement flags = section.firstChildElement(QStringLiteral("termflags"));
     if (flags.isNull())
         return 0;
@@ -160,14 +195,12 @@ int BaseGeneratorNode::loadStateSpecific(QDomElement const& section)
         const unsigned int mask = in.toUInt(&ok);
         if (ok)
             m_inputTerminal->setInputMask(mask);
-        m_inputKindStored = ok;
     }
     const QString out = flags.attribute(QStringLiteral("out"));
     if (m_outputTerminal && !out.isEmpty()) {
         const unsigned int mask = out.toUInt(&ok);
         if (ok)
             m_outputTerminal->setOutputMask(mask);
-        m_outputKindStored = ok;
     }
     return 0;
 }

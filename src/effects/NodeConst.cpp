@@ -75,6 +75,11 @@ void NodeConst::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal c
     updateParamStates();
 }
 
+void NodeConst::kindsSettled()
+{
+    updateParamStates();
+}
+
 void NodeConst::updateParamStates()
 {
     const unsigned int mask = m_outputTerminal ? m_outputTerminal->outputMask() : 0u;

@@ -35,6 +35,10 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
 
+protected:
+    // The parameters follow the output's kind, which settles after the links change.
+    void kindsSettled() override;
+
 private:
     // Enables each setting while the output can still carry its kind.
     void updateParamStates();

@@ -232,6 +232,11 @@ void NodeNoise::onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal c
     updateOutputState();
 }
 
+void NodeNoise::kindsSettled()
+{
+    updateOutputState();
+}
+
 void NodeNoise::updateOutputState()
 {
     setEnabled(m_outputParam, m_outputTerminal && (m_outputTerminal->outputMask() & 4u) != 0);

@@ -55,6 +55,11 @@ public:
     int onConnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
     void onDisconnect(KelNodes::Terminal const* own, KelNodes::Terminal const* peer) override;
 
+protected:
+    // The parameters follow the output's kind, which settles after the links change.
+    void kindsSettled() override;
+
+public:
     // The basis function of a "type" id; Perlin for an unknown id.
     static KelUtils::NoiseFunction2D basisFunction(int type);
 

@@ -26,6 +26,7 @@
 #include "dialogs/TwPreferencesDialog.h"
 #include "effects/VyxNodeGraph.h"
 #include "help/TwHelp.h"
+#include "mainwindow/LastingMessage.h"
 #include "mainwindow/PseudoDockWidget.h"
 #include "mainwindow/PseudoDockWidgetArea.h"
 #include "mainwindow/SplashBeforeBoxes.h"
@@ -88,6 +89,8 @@ TwMainWindow::TwMainWindow(CSplashScreen* splash)
     setCentralWidget(m_ui->mainSplitter);
     delete m_ui->centralwidget;
     m_ui->centralwidget = nullptr;
+    m_lastingMessage = new LastingMessage(this);
+    statusBar()->addPermanentWidget(m_lastingMessage, 1);
     NodeEditHooks::setPreWriteHook([this] {
         if (m_core)
             m_core->cancelRender();

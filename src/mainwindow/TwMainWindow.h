@@ -15,6 +15,7 @@ class CSplashScreen;
 class ImageBrowser;
 class ImageView;
 class KelDescriptionLabel;
+class LastingMessage;
 class KelNGNode;
 class KelNGNodeConnection;
 class KelNGNodeGraphView;
@@ -70,6 +71,9 @@ public:
     void nodesOfGraphChanged() override;
     bool isNodeGraphViewMode() const override;
     void statusBarShowMessage(QString const& text) override;
+    void showLastingMessage(QString const& text) override;
+    // What the lasting message line shows (empty once dismissed).
+    QString lastingMessage() const;
     void imageViewSetMessage(QString const& text) override;
     void debugWindowAppend(QString const& text) override;
     void nodeGraphViewSetObject(KelNodes::NodeGraph* graph) override;
@@ -248,6 +252,7 @@ private:
     Ui::MainWindow* m_ui = nullptr;
     TwCore* m_core = nullptr;
     QUndoGroup* m_undoGroup = nullptr;
+    LastingMessage* m_lastingMessage = nullptr;
     TwUndoHistories* m_histories = nullptr;
     QAction* m_undoAction = nullptr;
     QAction* m_redoAction = nullptr;

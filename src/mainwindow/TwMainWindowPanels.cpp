@@ -194,6 +194,17 @@ void TwMainWindow::statusBarShowMessage(QString const& text)
     statusBar()->showMessage(ShownText::name(text));
 }
 
+void TwMainWindow::showLastingMessage(QString const& text)
+{
+    if (m_lastingMessage)
+        m_lastingMessage->show(text);
+}
+
+QString TwMainWindow::lastingMessage() const
+{
+    return m_lastingMessage ? m_lastingMessage->text() : QString();
+}
+
 void TwMainWindow::imageViewSetMessage(QString const& text)
 {
     m_ui->imageView->setMessage(text);

@@ -5,7 +5,7 @@
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
 #include "nodes/Terminal.h"
-#include "nodes/TerminalKinds.h"
+#include "nodes/KindSettling.h"
 #include "params/Base64.h"
 #include "io/XmlDocumentDepth.h"
 #include "params/XmlNumbers.h"
@@ -34,28 +34,6 @@ int readUid(QString const& text)
 {
     return KelUtils::parseXmlInt(text);
 }
-
-// Marks the nodes a load made while their links are made again, and clears the marks however
-// the making ends.
-class RestoringLinks
-{
-public:
-    explicit RestoringLinks(QSet<Node const*> const& nodes) : m_nodes(nodes)
-    {
-        for (Node const* node : m_nodes)
-            const_cast<Node*>(node)->setRestoringLinks(true);
-    }
-    ~RestoringLinks()
-    {
-        for (Node const* node : m_nodes)
-            const_cast<Node*>(node)->setRestoringLinks(false);
-    }
-    RestoringLinks(RestoringLinks const&) = delete;
-    RestoringLinks& operator=(RestoringLinks const&) = delete;
-
-private:
-    QSet<Node const*> const& m_nodes;
-};
 
 } // namespace
 
@@ -176,7 +154,11 @@ Node* GraphLoader::addNode(QDomElement const& section)
         return nullptr;
     begin();
     Result result = Result::Ok;
+    // The node's kinds follow its links, of which a lone section brings none.
+    KindSettling settling;
     Node* node = makeNode(m_graph, section, 0, result);
+    for (Node const* made : std::as_const(m_created))
+        KindSettling::takeIn(const_cast<Node*>(made), true);
     if (result == Result::Malformed) {
         rollback();
         return nullptr;
@@ -216,6 +198,12 @@ GraphLoader::Result GraphLoader::loadInto(NodeGraph* graph, QDomElement const& e
         node->update();
     }
 
+    // The kinds the sections stored give way to those the links settle, or to none.
+    KindSettling settling;
+    for (Node* member : graph->nodes()) {
+        if (m_created.contains(member))
+            KindSettling::takeIn(member, true);
+    }
     if (flag != LoadNoConnections) {
         const Result links = loadConnections(graph, element, flag);
         if (links == Result::Malformed)
@@ -273,13 +261,15 @@ GraphLoader::Result GraphLoader::loadConnections(NodeGraph* graph, QDomElement c
     }
     QList<LinkBatch::Unmade> unmade;
     {
-        // The file lists links by their ends' uids, not in the order they were made: the kinds
-        // the nodes' sections stored stand meanwhile.
-        RestoringLinks restoring(m_created);
+        // The file lists links by their ends' uids, not in the order they were made: every
+        // link is made on the widest kinds its ends take, and the kinds are settled once the
+        // links stand. A link no settled kind can serve is broken again and named.
+        KindSettling settling;
         links.connectAll();
         unmade = links.unmade();
-        retryRefused(unmade);
-        linkAsStored(unmade);
+        for (KindSettling::Unserved const& link : settling.settle())
+            unmade.append({link.outputNode, link.outputTerminal, link.inputNode, link.inputTerminal,
+                           LinkBatch::Refusal::Refused});
     }
     // What still cannot be made is left open, named, and the document was not read whole.
     for (LinkBatch::Unmade const& link : std::as_const(unmade)) {
@@ -291,42 +281,6 @@ GraphLoader::Result GraphLoader::loadConnections(NodeGraph* graph, QDomElement c
         result = Result::Skipped;
     }
     return result;
-}
-
-void GraphLoader::retryRefused(QList<LinkBatch::Unmade>& unmade)
-{
-    // A link refused for a kind that an end took from a link made before it may fit once the
-    // others stand; each round makes one link at least, or ends.
-    for (;;) {
-        LinkBatch retry(false);
-        QList<LinkBatch::Unmade> kept;
-        for (LinkBatch::Unmade const& link : std::as_const(unmade)) {
-            if (link.why == LinkBatch::Refusal::Refused)
-                retry.add(link.a, link.aTerminal, link.b, link.bTerminal);
-            else
-                kept.append(link);
-        }
-        if (retry.size() == 0 || retry.connectAll() == 0)
-            return;
-        unmade = kept + retry.unmade();
-    }
-}
-
-void GraphLoader::linkAsStored(QList<LinkBatch::Unmade>& unmade) const
-{
-    // The program writes a node's kinds as they stood with its links, and a link that replaced
-    // another can leave them narrower than that link (the drop narrows first): the link and the
-    // kinds were both written, and both come back. Only kinds a node stored give way.
-    QList<LinkBatch::Unmade> kept;
-    for (LinkBatch::Unmade const& link : std::as_const(unmade)) {
-        Terminal* first = link.a->getTerminal(link.aTerminal);
-        Terminal* second = link.b->getTerminal(link.bTerminal);
-        const bool stored = m_created.contains(link.a) || m_created.contains(link.b);
-        if (link.why != LinkBatch::Refusal::Refused || !stored || !first || !second
-            || TerminalKinds::linkAsRecorded(first, second, TerminalKinds::Widen::StoredKindsOnly, m_recorded) != 0)
-            kept.append(link);
-    }
-    unmade = kept;
 }
 
 UnrestoredLink GraphLoader::describe(LinkBatch::Unmade const& link)

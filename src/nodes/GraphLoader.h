@@ -19,7 +19,6 @@ namespace KelNodes {
 
 class Node;
 class NodeGraph;
-class TerminalKinds;
 
 // Reads a "MarrowindGraphNode" graph element (or one section) into a graph for one call of
 // NodeGraph::load or NodeGraph::addNode, nested sub-graphs included.
@@ -30,11 +29,11 @@ class TerminalKinds;
 // is skipped with its links, and a link naming a node that is neither in the document nor was
 // in the graph before the call (in a nested graph: among that graph's own nodes), or one that
 // would close a cycle, is left open, as any unconnected input is; the rest is loaded and the
-// call then reports -1. Links are made in document order while the nodes made by the call keep
-// what their sections stored (their terminals' kinds); a link refused for its ends' kinds is
-// tried again once the others stand. One that still cannot be made (or names a terminal its
-// node lacks, or closes a cycle) is left open and listed in unrestoredLinks(), and the call
-// reports -1. Stored uids
+// call then reports -1. Links are made in document order on the widest kinds their ends take,
+// and the kinds settle once they stand (KindSettling), so the order a file lists them in does not
+// matter. One that cannot be made (or names a terminal its node lacks, or closes a cycle, or no
+// settled kind serves) is left open and listed in unrestoredLinks(), and the call reports -1.
+// Stored uids
 // outside 1..2^30, or already taken when uids are kept, get a new free number, recorded in the
 // uid map so that links still land on the right nodes. The loading graph's own settings, frame
 // and keyframes change only when the element carries them.
@@ -44,9 +43,6 @@ public:
     GraphLoader(NodeGraph* graph, bool keepUid, QList<Node*>* loaded, QMap<int, int>* uidMap);
 
     int load(QDomElement const& graphElement, loadConnFlag flag);
-    // Nodes outside the document whose kinds a caller recorded and put back before the load (an
-    // undo step's neighbours): a stored link to one of them is made on those kinds as on stored ones.
-    void setRecordedKinds(TerminalKinds const* recorded) { m_recorded = recorded; }
     Node* addNode(QDomElement const& section);
     // The links between nodes that are there that the last load could not make.
     QList<UnrestoredLink> const& unrestoredLinks() const { return m_unrestored; }
@@ -60,13 +56,6 @@ private:
     Result loadInto(NodeGraph* graph, QDomElement const& element, loadConnFlag flag, int depth);
     Node* makeNode(NodeGraph* graph, QDomElement const& section, int depth, Result& result);
     Result loadConnections(NodeGraph* graph, QDomElement const& element, loadConnFlag flag);
-    // Tries the links refused for their kinds again while that makes any; `unmade` is left
-    // with what still is not made.
-    static void retryRefused(QList<LinkBatch::Unmade>& unmade);
-    // Makes the links still refused for their kinds, an end of which this load made, on the kinds
-    // stored (TerminalKinds::linkAsRecorded, widening only stored kinds); `unmade` is left with
-    // the rest.
-    void linkAsStored(QList<LinkBatch::Unmade>& unmade) const;
     static UnrestoredLink describe(LinkBatch::Unmade const& link);
     // The node a link's stored uid names: a section of this document, or else a node that was
     // there before the load; null when there is none.
@@ -111,7 +100,6 @@ private:
     QSet<int> m_skippedUids;
     // Every node this call made, at any depth.
     QSet<Node const*> m_created;
-    TerminalKinds const* m_recorded = nullptr;
 
     // The uids of the tree that nodes are loaded into, gathered once per load (asking the tree
     // for each new node would cost the square of its size) and kept up to date with every node

@@ -1,5 +1,6 @@
 #include "nodes/LinkBatch.h"
 
+#include "nodes/KindSettling.h"
 #include "nodes/Node.h"
 #include "nodes/NodeDependencies.h"
 #include "nodes/Terminal.h"
@@ -23,6 +24,8 @@ QList<LinkCycleCheck::Link> LinkBatch::weigh()
         LinkCycleCheck::Link dependency;
         Terminal* own = link.a ? link.a->getTerminal(link.aTerminal) : nullptr;
         Terminal* peer = link.b ? link.b->getTerminal(link.bTerminal) : nullptr;
+        // Links made again while kinds settle are weighed on the widest kinds their ends take.
+        KindSettling::openEnds(own, peer);
         // A link made already may be dropped and made again within the batch.
         if (own && peer && (own->fits(peer) || own->isConnectedTo(peer))) {
             link.weighedA = own;
@@ -64,6 +67,7 @@ int LinkBatch::connectAll()
             m_unmade.append({link.a, link.aTerminal, link.b, link.bTerminal, Refusal::NoTerminal});
             continue;
         }
+        KindSettling::openEnds(own, peer);
         if (!own->fits(peer)) {
             if (!own->isConnectedTo(peer))
                 m_unmade.append({link.a, link.aTerminal, link.b, link.bTerminal, Refusal::Refused});

@@ -665,9 +665,21 @@ int Node::loadConnection(Node* other, QString const& ownTerminal, QString const&
     return own->connect(peer);
 }
 
-bool Node::keepsStoredKind(Terminal const* /*terminal*/) const
+bool Node::admitsLink(Terminal const* /*own*/, Terminal const* /*peer*/) const
 {
-    return false;
+    return true;
+}
+
+void Node::linksChanged(Terminal const* /*own*/)
+{
+}
+
+void Node::openKinds()
+{
+}
+
+void Node::settleKinds(KindSettling::Round& /*round*/)
+{
 }
 
 } // namespace KelNodes

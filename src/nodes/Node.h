@@ -1,5 +1,6 @@
 #pragma once
 
+#include "nodes/KindSettling.h"
 #include "nodes/NodePublisher.h"
 #include "params/ParameterContainerInstance.h"
 
@@ -167,14 +168,18 @@ public:
     QString displayName() const;
     NodeGraph* parentGraph() const { return m_parentGraph; }
 
-    // Set while the links of the graph document this node was just made from are made again:
-    // what the node read from its section (its terminals' kinds) then stands, whatever order
-    // the document lists the links in.
-    bool restoringLinks() const { return m_restoringLinks; }
-    void setRestoringLinks(bool restoring) { m_restoringLinks = restoring; }
-    // Whether the terminal's kind is one the node's section stored and that stands while its
-    // links are made again. Default: no node stores kinds.
-    virtual bool keepsStoredKind(Terminal const* terminal) const;
+    // Whether the node takes a link of `own` with `peer` that the masks admit, asked before
+    // anything changes (a refused link drops no link it would replace). Default: yes.
+    virtual bool admitsLink(Terminal const* own, Terminal const* peer) const;
+    // After a link of `own` was made or broken (both ends are told, the link lists up to date).
+    // Default: nothing.
+    virtual void linksChanged(Terminal const* own);
+    // Node types whose terminals' kinds follow their links (KindSettling): take the widest kinds
+    // for links made again, and settle the kinds of this node (and of whatever they depend on)
+    // from the links as they stand, listing in `round` the links those kinds cannot serve.
+    // Default: the kinds are fixed.
+    virtual void openKinds();
+    virtual void settleKinds(KindSettling::Round& round);
 
     // Slot for the node's item in the node-graph view (a widget); whoever deletes the item
     // clears the slot. The node never owns or reads it.
@@ -215,7 +220,6 @@ protected:
 
 private:
     QObject* m_viewItem = nullptr;
-    bool m_restoringLinks = false;
 };
 
 } // namespace KelNodes

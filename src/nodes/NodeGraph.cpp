@@ -1,6 +1,7 @@
 #include "nodes/NodeGraph.h"
 
 #include "nodes/GraphLoader.h"
+#include "nodes/KindSettling.h"
 #include "nodes/NodeDependencies.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/Terminal.h"
@@ -164,6 +165,8 @@ int NodeGraph::removeNode(Node* node)
 
 void NodeGraph::removeNodes(bool all)
 {
+    // The neighbours left behind settle their kinds once, not once a link taken away.
+    KindSettling settling;
     setDirty();
     const QList<Node*> members = m_nodes;
     for (Node* node : members) {
@@ -265,6 +268,7 @@ NodeGraph* NodeGraph::collapse(Node* node, int uid)
 void NodeGraph::unload()
 {
     // Each node leaves the list before it dies, so nothing sees a dead member meanwhile.
+    KindSettling settling;
     while (!m_nodes.isEmpty())
         delete changeNodeList("unload").takeFirst();
     setDirty();
@@ -809,10 +813,9 @@ void NodeGraph::storeLeavingConnections(NodeGraph const* storing, QDomDocument& 
 // --- graph document: loading ----------------------------------------------------------------
 
 int NodeGraph::load(QDomElement const& graphElement, bool keepUid, loadConnFlag flag,
-                    QList<Node*>* loaded, QMap<int, int>* uidMap, TerminalKinds const* recorded)
+                    QList<Node*>* loaded, QMap<int, int>* uidMap)
 {
     GraphLoader loader(this, keepUid, loaded, uidMap);
-    loader.setRecordedKinds(recorded);
     const int result = loader.load(graphElement, flag);
     m_unrestoredLinks = loader.unrestoredLinks();
     return result;

@@ -22,7 +22,6 @@ class QThread;
 namespace KelNodes {
 
 struct NodeDescriptor;
-class TerminalKinds;
 
 // A set of nodes that is itself a node. It owns its members, gives every node a uid unique in
 // its tree of nested graphs (0 names the top-level graph), keeps the members in evaluation
@@ -165,11 +164,9 @@ public:
     // unrestoredLinks; everything else is loaded), or when the document is malformed:
     // then nothing of this call stays (no node, no entry in `loaded` or `uidMap`). `loaded` and
     // `uidMap` are filled, not cleared; every node loaded at any depth ends in both (a sub-graph
-    // after its members). `recorded`: the kinds an undo step put back on the nodes around what it
-    // loads (GraphLoader::setRecordedKinds).
+    // after its members).
     int load(QDomElement const& graphElement, bool keepUid, loadConnFlag flag,
-             QList<Node*>* loaded = nullptr, QMap<int, int>* uidMap = nullptr,
-             TerminalKinds const* recorded = nullptr);
+             QList<Node*>* loaded = nullptr, QMap<int, int>* uidMap = nullptr);
     // The links between nodes that are there that the latest load() into this graph named and
     // could not make, for telling the user.
     QList<UnrestoredLink> const& unrestoredLinks() const { return m_unrestoredLinks; }

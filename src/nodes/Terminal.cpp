@@ -1,5 +1,6 @@
 #include "nodes/Terminal.h"
 
+#include "nodes/KindSettling.h"
 #include "nodes/Node.h"
 #include "nodes/NodeDependencies.h"
 #include "nodes/NodeGraph.h"
@@ -32,9 +33,14 @@ bool Terminal::fits(Terminal const* peer) const
     return !isConnectedTo(peer);
 }
 
+bool Terminal::admitted(Terminal const* peer) const
+{
+    return (!m_host || m_host->admitsLink(this, peer)) && (!peer->m_host || peer->m_host->admitsLink(peer, this));
+}
+
 bool Terminal::canConnect(Terminal const* peer) const
 {
-    if (!fits(peer))
+    if (!fits(peer) || !admitted(peer))
         return false;
     return !NodeDependencies::linkWouldCycle(m_host, m_inputMask != 0, peer->m_host,
                                              peer->m_inputMask != 0);
@@ -47,8 +53,10 @@ int Terminal::connect(Terminal* peer)
 
 int Terminal::link(Terminal* peer, bool walk)
 {
+    // A link made again while kinds settle is made on the widest kinds its ends can take.
+    KindSettling::openEnds(this, peer);
     // Checked before anything is dropped, so a refused link changes nothing.
-    if (walk ? !canConnect(peer) : !fits(peer))
+    if (walk ? !canConnect(peer) : (!fits(peer) || !admitted(peer)))
         return -1;
 
     if (!m_connections.isEmpty() && !allowsManyLinks())
@@ -68,6 +76,10 @@ int Terminal::link(Terminal* peer, bool walk)
 
     m_connections.append(peer);
     peer->m_connections.append(this);
+    if (m_host)
+        m_host->linksChanged(this);
+    if (peer->m_host)
+        peer->m_host->linksChanged(peer);
 
     if (m_host)
         m_host->sendNotification(NodeSubscriber::Connected);
@@ -104,6 +116,10 @@ void Terminal::disconnect(Terminal* peer)
         peer->m_connections.removeOne(this);
         theirs = true;
     }
+    if (own && m_host)
+        m_host->linksChanged(this);
+    if (theirs && peer->m_host)
+        peer->m_host->linksChanged(peer);
     if (own && m_host)
         m_host->sendNotification(NodeSubscriber::Disconnected);
     if (theirs && peer->m_host)

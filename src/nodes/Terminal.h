@@ -29,8 +29,9 @@ public:
     Terminal& operator=(Terminal const&) = delete;
 
     // Whether connect() would take the link, a host's onConnect aside: false for a null or the
-    // same terminal, incompatible masks, a link already made, or a link that would make a node
-    // depend on itself (also through graph membership). Changes nothing.
+    // same terminal, incompatible masks, a link already made, a link a host does not admit, or a
+    // link that would make a node depend on itself (also through graph membership). Changes
+    // nothing.
     bool canConnect(Terminal const* peer) const;
     // 0, or -1 when refused: canConnect() false, or a host's onConnect refusing. A single-link
     // terminal drops its old link first.
@@ -69,8 +70,10 @@ private:
     // connect(), with the cycle walk left to the caller when `walk` is false (a batch that
     // weighed all its links at once).
     int link(Terminal* peer, bool walk);
-    // canConnect() without the cycle walk.
+    // canConnect() without the cycle walk and the hosts' say.
     bool fits(Terminal const* peer) const;
+    // Both hosts take the link (Node::admitsLink).
+    bool admitted(Terminal const* peer) const;
 
     QString m_name;
     KelUtils::HelpItem m_help;

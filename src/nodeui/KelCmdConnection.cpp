@@ -1,7 +1,9 @@
 #include "nodeui/KelCmdConnection.h"
 
 #include "app/ShownText.h"
+#include "app/UnrestoredLinksText.h"
 #include "app/TwCore.h"
+#include "nodes/KindSettling.h"
 #include "nodes/Node.h"
 #include "nodes/NodeGraph.h"
 #include "nodes/Terminal.h"
@@ -49,7 +51,7 @@ void KelCmdConnection::redo()
         m_core->cancelRender();
     if (m_firstRedo) {
         firstRedo();
-    } else if (step(m_make, m_kindsAfter) && m_core) {
+    } else if (step(m_make) && m_core) {
         m_core->updateUIAfterGraphOfNodeChanged(m_graph->findNode(m_sourceUid, true));
     }
     if (m_core)
@@ -60,7 +62,7 @@ void KelCmdConnection::undo()
 {
     if (m_core)
         m_core->cancelRender();
-    if (step(!m_make, m_kindsBefore) && m_core)
+    if (step(!m_make) && m_core)
         m_core->updateUIAfterGraphOfNodeChanged(m_graph->findNode(m_sourceUid, true));
     if (m_core)
         m_core->start();
@@ -74,7 +76,6 @@ void KelCmdConnection::firstRedo()
     KelNodes::Node* source = m_graph ? m_graph->findNode(m_sourceUid, true) : nullptr;
     if (!source || !wire)
         return;
-    m_kindsBefore = kindsAround(wire->sourceTerminal(), wire->destinationTerminal());
     if (m_make) {
         const QList<Link> before = linksOf({wire->sourceTerminal(), wire->destinationTerminal()});
         if (m_view)
@@ -91,52 +92,40 @@ void KelCmdConnection::firstRedo()
             if (!after.contains(old))
                 m_displaced.append(old);
         }
-        recordKindsAfter(wire->sourceTerminal(), wire->destinationTerminal());
         if (m_core)
             m_core->updateUIAfterGraphOfNodeChanged(source);
         return;
     }
     KelNodes::Terminal const* from = wire->sourceTerminal();
     KelNodes::Terminal const* to = wire->destinationTerminal();
+    Q_UNUSED(from);
+    Q_UNUSED(to);
     wire->disconnect();
-    recordKindsAfter(from, to);
     // The view goes on with the wire it picked up: the change is marked without a rebuild.
     if (m_core)
         m_core->markGraphOfNodeChanged(source);
 }
 
-bool KelCmdConnection::step(bool connect, KelNodes::TerminalKinds const& kinds) const
+bool KelCmdConnection::step(bool connect) const
 {
-    // Displaced links go before the made link is made again, and come back after it is broken.
-    if (m_make && connect)
-        linkDisplaced(false, kinds);
-    const bool linked = link(madeLink(), connect, kinds);
-    if (linked && m_make && !connect)
-        linkDisplaced(true, kinds);
-    kinds.apply(m_graph);
-    return linked;
-}
-
-KelNodes::TerminalKinds KelCmdConnection::kindsAround(KelNodes::Terminal const* a,
-                                                     KelNodes::Terminal const* b) const
-{
-    KelNodes::TerminalKinds kinds;
-    for (KelNodes::Terminal const* terminal : {a, b}) {
-        if (!terminal)
-            continue;
-        kinds.record(terminal->hostNode());
-        for (KelNodes::Terminal const* peer : terminal->connections())
-            kinds.record(peer ? peer->hostNode() : nullptr);
+    QList<KelNodes::UnrestoredLink> unmade;
+    bool linked = false;
+    {
+        KelNodes::KindSettling settling;
+        // Displaced links go before the made link is made again, and come back after it is broken.
+        if (m_make && connect)
+            linkDisplaced(false, unmade);
+        linked = link(madeLink(), connect, unmade);
+        if (linked && m_make && !connect)
+            linkDisplaced(true, unmade);
+        for (KelNodes::KindSettling::Unserved const& broken : settling.settle()) {
+            unmade.append({broken.outputNode->displayName(), broken.outputTerminal,
+                           broken.inputNode->displayName(), broken.inputTerminal,
+                           KelNodes::UnrestoredLink::Why::Refused});
+        }
     }
-    return kinds;
-}
-
-void KelCmdConnection::recordKindsAfter(KelNodes::Terminal const* a, KelNodes::Terminal const* b)
-{
-    m_kindsAfter = kindsAround(a, b);
-    // A displaced peer is no longer linked to either end, but its kinds changed with it.
-    for (int uid : m_kindsBefore.uids())
-        m_kindsAfter.record(m_graph->findNode(uid, true));
+    UnrestoredLinksText::tell(m_core, QObject::tr("Not every link came back."), unmade);
+    return linked;
 }
 
 KelCmdConnection::Link KelCmdConnection::madeLink() const
@@ -144,10 +133,19 @@ KelCmdConnection::Link KelCmdConnection::madeLink() const
     return {m_sourceUid, m_sourceTerminal, m_destinationUid, m_destinationTerminal};
 }
 
-void KelCmdConnection::linkDisplaced(bool connect, KelNodes::TerminalKinds const& kinds) const
+void KelCmdConnection::linkDisplaced(bool connect, QList<KelNodes::UnrestoredLink>& unmade) const
 {
     for (Link const& displaced : m_displaced)
-        link(displaced, connect, kinds);
+        link(displaced, connect, unmade);
+}
+
+KelNodes::UnrestoredLink KelCmdConnection::named(Link const& ends, KelNodes::UnrestoredLink::Why why) const
+{
+    auto nameOf = [this](int uid) {
+        KelNodes::Node const* node = m_graph ? m_graph->findNode(uid, true) : nullptr;
+        return node ? node->displayName() : QObject::tr("a node that is gone");
+    };
+    return {nameOf(ends.sourceUid), ends.sourceTerminal, nameOf(ends.destinationUid), ends.destinationTerminal, why};
 }
 
 QList<KelCmdConnection::Link> KelCmdConnection::linksOf(QList<KelNodes::Terminal*> const& terminals)
@@ -165,7 +163,7 @@ QList<KelCmdConnection::Link> KelCmdConnection::linksOf(QList<KelNodes::Terminal
     return links;
 }
 
-bool KelCmdConnection::link(Link const& ends, bool connect, KelNodes::TerminalKinds const& kinds) const
+bool KelCmdConnection::link(Link const& ends, bool connect, QList<KelNodes::UnrestoredLink>& unmade) const
 {
     if (!m_graph)
         return false;
@@ -173,14 +171,15 @@ bool KelCmdConnection::link(Link const& ends, bool connect, KelNodes::TerminalKi
     KelNodes::Node* destination = m_graph->findNode(ends.destinationUid, true);
     KelNodes::Terminal* from = source ? source->getTerminal(ends.sourceTerminal) : nullptr;
     KelNodes::Terminal* to = destination ? destination->getTerminal(ends.destinationTerminal) : nullptr;
-    if (!from || !to)
+    if (!from || !to) {
+        if (connect)
+            unmade.append(named(ends, KelNodes::UnrestoredLink::Why::NoTerminal));
         return false;
+    }
     NodeEditHooks::beforeWrite();
-    // Each link is made on the kinds it was made with, whatever the one before it narrowed.
-    kinds.apply(m_graph);
-    if (connect)
-        KelNodes::TerminalKinds::linkAsRecorded(from, to);
-    else
+    if (!connect)
         from->disconnect(to);
+    else if (!from->isConnectedTo(to) && from->connect(to) != 0)
+        unmade.append(named(ends, KelNodes::UnrestoredLink::Why::Refused));
     return true;
 }

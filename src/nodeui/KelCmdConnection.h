@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nodes/TerminalKinds.h"
+#include "nodes/UnrestoredLink.h"
 
 #include <QList>
 #include <QString>
@@ -23,9 +23,10 @@ class Terminal;
 // A made link may displace others (a single-link terminal drops its old link): they are
 // recorded by the first redo, given back by undo and taken away again by later redos, so that
 // undo returns exactly the graph from before. Links are kept by the uid of the node that owns
-// each terminal: an effect's item also shows the terminals of the nodes inside it. The kinds of
-// both ends and of their peers are recorded on each side of the first redo and put back around
-// every later step, so that a link a node narrowed its terminal against can be made again.
+// each terminal: an effect's item also shows the terminals of the nodes inside it. A later step
+// makes its links again on the widest kinds their ends take and settles the kinds once they
+// stand (KelNodes::KindSettling), whatever order they came and went in; a link that still cannot
+// be made is named to the user.
 class KelCmdConnection : public QUndoCommand
 {
 public:
@@ -55,15 +56,16 @@ private:
     };
 
     void firstRedo();
-    // Makes (true) or breaks the made link with the displaced ones, the kinds of `kinds` standing.
-    bool step(bool connect, KelNodes::TerminalKinds const& kinds) const;
-    KelNodes::TerminalKinds kindsAround(KelNodes::Terminal const* a, KelNodes::Terminal const* b) const;
-    void recordKindsAfter(KelNodes::Terminal const* a, KelNodes::Terminal const* b);
+    // Makes (true) or breaks the made link with the displaced ones; the links it could not make
+    // are named to the user. Whether the made link's ends were found.
+    bool step(bool connect) const;
     // Links (true) or unlinks the two terminals found by uid and name; false when one is gone.
-    bool link(Link const& ends, bool connect, KelNodes::TerminalKinds const& kinds) const;
+    // A link that is not made is added to `unmade`.
+    bool link(Link const& ends, bool connect, QList<KelNodes::UnrestoredLink>& unmade) const;
     Link madeLink() const;
     // The links the made wire replaced: out (false) before the wire is linked, in after.
-    void linkDisplaced(bool connect, KelNodes::TerminalKinds const& kinds) const;
+    void linkDisplaced(bool connect, QList<KelNodes::UnrestoredLink>& unmade) const;
+    KelNodes::UnrestoredLink named(Link const& ends, KelNodes::UnrestoredLink::Why why) const;
     static QList<Link> linksOf(QList<KelNodes::Terminal*> const& terminals);
 
     KelNGNodeGraphView* m_view;
@@ -77,7 +79,4 @@ private:
     QString m_destinationTerminal;
     TwCore* m_core;
     QList<Link> m_displaced;
-    // The kinds of the ends and their peers before and after the first redo.
-    KelNodes::TerminalKinds m_kindsBefore;
-    KelNodes::TerminalKinds m_kindsAfter;
 };

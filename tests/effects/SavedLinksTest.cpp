@@ -287,9 +287,9 @@ TEST(SavedLinks, EveryNodeTypeCarriedIntoAnEffectBeforeOrAfterItsReadersSavesAnd
     EXPECT_GT(carried, 200);
 }
 
-// A document that stores no terminal kinds (an outside writer's) lists a blur's link to a
-// colour-only input before the link that made the blur give colour: the first is made once the
-// second stands.
+// A document that stores no terminal kinds (an outside writer's) lists the link from a blur to a
+// one-channel-only input before the link that feeds the blur a channel: every link is made,
+// whatever the order, and the kinds settle from them.
 TEST(SavedLinks, ALinkThatFitsOnlyOnceALaterOneStandsIsMadeToo)
 {
     const QImage image = savedPicture();
@@ -298,18 +298,16 @@ TEST(SavedLinks, ALinkThatFitsOnlyOnceALaterOneStandsIsMadeToo)
     Node* split = root.addNode(QStringLiteral("operator.split"), -1);
     Node* blur = root.addNode(QStringLiteral("operator.blur"), -1);
     Node* second = root.addNode(QStringLiteral("operator.edgedetection"), -1);
-    Node* max = root.addNode(QStringLiteral("operator.Maths.max"), -1);
-    ASSERT_TRUE(split && blur && second && max);
+    ASSERT_TRUE(split && blur && second);
+    Terminal* alpha = terminal(root.destinationNode(), QStringLiteral("alpha"));
+    alpha->disconnectAll();
     ASSERT_TRUE(savedLink(terminal(root.sourceNode(), QStringLiteral("rgb")), terminal(split, QStringLiteral("rgb"))));
     ASSERT_TRUE(savedLink(terminal(split, QStringLiteral("g")), terminal(blur, QStringLiteral("in"))));
     ASSERT_TRUE(savedLink(terminal(blur, QStringLiteral("out")), terminal(second, QStringLiteral("in"))));
-    ASSERT_TRUE(savedLink(terminal(blur, QStringLiteral("out")), terminal(max, QStringLiteral("rgbIn1"))));
-    terminal(root.destinationNode(), QStringLiteral("rgb"))->disconnectAll();
-    ASSERT_TRUE(
-        savedLink(terminal(max, QStringLiteral("rgbOut")), terminal(root.destinationNode(), QStringLiteral("rgb"))));
+    ASSERT_TRUE(savedLink(terminal(blur, QStringLiteral("out")), alpha));
     const QImage before = renderSaved(root, &image);
     ASSERT_FALSE(before.isNull());
-    QStringList links = wiring(&root).filter(QStringLiteral("->"));
+    QStringList links = wiring(&root);
 
     std::unique_ptr<QDomDocument> stored(root.store(root.nodes(), false, true, true));
     ASSERT_TRUE(stored);
@@ -318,65 +316,61 @@ TEST(SavedLinks, ALinkThatFitsOnlyOnceALaterOneStandsIsMadeToo)
     QDomNodeList kinds = document.elementsByTagName(QStringLiteral("termflags"));
     while (!kinds.isEmpty())
         kinds.at(0).parentNode().removeChild(kinds.at(0));
-    // The link to Max before the one to the second reader, the rest as written.
+    // The link to the picture's alpha first, the rest as written.
     QDomElement connections = document.documentElement().firstChildElement(QStringLiteral("connections"));
-    QDomElement toMax;
-    QDomElement toSecond;
+    QDomElement toAlpha;
     for (QDomElement c = connections.firstChildElement(); !c.isNull(); c = c.nextSiblingElement()) {
-        if (c.attribute(QStringLiteral("terminal2")) == QLatin1String("rgbIn1"))
-            toMax = c;
-        else if (c.attribute(QStringLiteral("node_uid2")).toInt() == second->uid())
-            toSecond = c;
+        if (c.attribute(QStringLiteral("terminal2")) == QLatin1String("alpha")
+            || c.attribute(QStringLiteral("terminal1")) == QLatin1String("alpha"))
+            toAlpha = c;
     }
-    ASSERT_TRUE(!toMax.isNull() && !toSecond.isNull());
-    connections.insertBefore(connections.removeChild(toMax), toSecond);
+    ASSERT_FALSE(toAlpha.isNull());
+    connections.insertBefore(connections.removeChild(toAlpha), connections.firstChild());
 
     VyxNodeGraph loaded;
     EXPECT_EQ(loaded.load(document.documentElement(), true, KelNodes::LoadAllConnections), 0);
-    EXPECT_EQ(wiring(&loaded).filter(QStringLiteral("->")), links);
+    EXPECT_EQ(wiring(&loaded), links);
     EXPECT_EQ(renderSaved(loaded, &image), before);
 }
 
-// A link drawn onto a narrowing node's input in place of another: the drop of the old link
-// narrows the input to what the output feeds, and the new link re-kinds the output without asking
-// its readers, so the kinds written may not admit the links written. A load makes every link
-// again with the kinds written, and the picture is the one from before.
+// A link drawn onto a narrowing node's input in place of another, the node's output feeding a
+// second one: the drop takes the old link away before the new one stands, and the kinds written
+// are those the links give. A load makes every link again, and the picture is the one from before.
 TEST(SavedLinks, AnInputWhoseLinkReplacedAnotherKeepsItThroughASaveAndALoad)
 {
     const QImage image = savedPicture();
     for (QString const& type : narrowingReaders) {
-        for (bool channelReplaced : {true, false}) {
-            SCOPED_TRACE(type.toStdString() + (channelReplaced ? ", a channel replaced by colour" : ", colour replaced by a channel"));
-            VyxNodeGraph root;
-            ASSERT_EQ(root.setUp(&image), 0);
-            Node* split = root.addNode(QStringLiteral("operator.split"), -1);
-            Node* node = root.addNode(type, -1);
-            Node* max = root.addNode(QStringLiteral("operator.Maths.max"), -1);
-            ASSERT_TRUE(split && node && max);
-            Terminal* colour = terminal(root.sourceNode(), QStringLiteral("rgb"));
-            Terminal* channel = terminal(split, QStringLiteral("g"));
-            Terminal* input = terminal(node, QStringLiteral("in"));
-            ASSERT_TRUE(savedLink(colour, terminal(split, QStringLiteral("rgb"))));
-            ASSERT_TRUE(savedLink(channelReplaced ? channel : colour, input));
-            // The node's output read as what it gives: colour by Max, a channel as the picture's alpha.
-            Terminal* alpha = terminal(root.destinationNode(), QStringLiteral("alpha"));
-            alpha->disconnectAll();
-            ASSERT_TRUE(savedLink(terminal(node, QStringLiteral("out")),
-                                  channelReplaced ? alpha : terminal(max, QStringLiteral("rgbIn1"))));
-            if (channelReplaced)
-                ASSERT_TRUE(savedLink(colour, terminal(max, QStringLiteral("rgbIn1"))));
-            ASSERT_TRUE(savedLink(colour, terminal(max, QStringLiteral("rgbIn2"))));
-            terminal(root.destinationNode(), QStringLiteral("rgb"))->disconnectAll();
-            ASSERT_TRUE(savedLink(terminal(max, QStringLiteral("rgbOut")),
-                                  terminal(root.destinationNode(), QStringLiteral("rgb"))));
-            Terminal* replacing = channelReplaced ? colour : channel;
-            ASSERT_TRUE(savedLink(replacing, input));
-            ASSERT_EQ(input->connections(), QList<Terminal*>{replacing});
-            const QImage before = renderSaved(root, &image);
-            ASSERT_FALSE(before.isNull());
-            const QStringList wired = wiring(&root);
+        for (QString const& readerType : narrowingReaders) {
+            for (bool shown : {true, false}) {
+                SCOPED_TRACE((type + QStringLiteral(" -> ") + readerType).toStdString()
+                             + (shown ? ", shown as the picture's alpha" : ", read by nothing else"));
+                VyxNodeGraph root;
+                ASSERT_EQ(root.setUp(&image), 0);
+                Node* split = root.addNode(QStringLiteral("operator.split"), -1);
+                Node* node = root.addNode(type, -1);
+                Node* reader = root.addNode(readerType, -1);
+                ASSERT_TRUE(split && node && reader);
+                ASSERT_TRUE(savedLink(terminal(root.sourceNode(), QStringLiteral("rgb")), terminal(split, QStringLiteral("rgb"))));
+                Terminal* input = terminal(node, QStringLiteral("in"));
+                ASSERT_TRUE(savedLink(terminal(split, QStringLiteral("g")), input));
+                ASSERT_TRUE(savedLink(terminal(node, QStringLiteral("out")), terminal(reader, QStringLiteral("in"))));
+                if (shown) {
+                    Terminal* alpha = terminal(root.destinationNode(), QStringLiteral("alpha"));
+                    alpha->disconnectAll();
+                    ASSERT_TRUE(savedLink(terminal(reader, QStringLiteral("out")), alpha));
+                }
+                // Nothing but the two nodes reads the channel: a colour may take its place.
+                Terminal* replacing = shown ? terminal(split, QStringLiteral("r"))
+                                            : terminal(root.sourceNode(), QStringLiteral("rgb"));
+                ASSERT_TRUE(savedLink(replacing, input));
+                ASSERT_EQ(input->connections(), QList<Terminal*>{replacing});
+                ASSERT_EQ(terminal(node, QStringLiteral("out"))->connections().size(), 1);
+                const QImage before = renderSaved(root, &image);
+                ASSERT_FALSE(before.isNull());
+                const QStringList wired = wiring(&root);
 
-            expectLoadsWhole(root, &image, wired, before);
+                expectLoadsWhole(root, &image, wired, before);
+            }
         }
     }
 }
