@@ -1,5 +1,6 @@
 #include "nodes/Node.h"
 
+#include "nodes/KindSettling.h"
 #include "nodes/NodeDependencies.h"
 #include "nodes/NodeDescriptor.h"
 #include "nodes/NodeGraph.h"
@@ -28,6 +29,8 @@ Node::Node(int uid, QString const& name, NodeGraph* parent)
 
 Node::~Node()
 {
+    // A settling under way may hold it (an end of a link made again).
+    KindSettling::forget(this);
     removeAllTerminals();
     sendNotification(NodeSubscriber::Destroyed);
 }

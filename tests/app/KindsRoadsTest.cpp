@@ -6,6 +6,7 @@
 #include "UndoTestSupport.h"
 
 #include "GraphLinks.h"
+#include "RekindingTypes.h"
 
 #include "app/KelCmdDeleteNode.h"
 #include "app/TwCmdDeleteObject.h"
@@ -23,12 +24,7 @@ using namespace UndoTest;
 
 namespace KindsRoads {
 
-QStringList const kRoadTypes{
-    QStringLiteral("operator.edgedetection"), QStringLiteral("operator.blur"), QStringLiteral("operator.sharpen"),
-    QStringLiteral("operator.emboss"), QStringLiteral("operator.Maths.trigonometric"), QStringLiteral("operator.frame"),
-    QStringLiteral("generator.sine"), QStringLiteral("generator.const"), QStringLiteral("generator.noise"),
-    QStringLiteral("generator.pulse"), QStringLiteral("generator.triangle"), QStringLiteral("operator.inversion"),
-};
+QStringList const& kRoadTypes = RekindingTypes::withInversion();
 
 // The wires a user draws, in order; a wire the kinds refuse is left out, as the view leaves it.
 enum class Shape {

@@ -5,6 +5,7 @@
 // has every link and kind and renders the same picture.
 
 #include "EffectTestSupport.h"
+#include "RekindingTypes.h"
 
 #include "effects/BaseGeneratorNode.h"
 #include "effects/GeneratorLookup.h"
@@ -32,14 +33,7 @@ using KelNodes::Terminal;
 
 namespace KindSweep {
 
-// The six that read an input and the five that only give one, then the Inversion, whose inputs
-// and outputs have fixed kinds.
-QStringList const kTypes{
-    QStringLiteral("operator.edgedetection"), QStringLiteral("operator.blur"), QStringLiteral("operator.sharpen"),
-    QStringLiteral("operator.emboss"), QStringLiteral("operator.Maths.trigonometric"), QStringLiteral("operator.frame"),
-    QStringLiteral("generator.sine"), QStringLiteral("generator.const"), QStringLiteral("generator.noise"),
-    QStringLiteral("generator.pulse"), QStringLiteral("generator.triangle"), QStringLiteral("operator.inversion"),
-};
+QStringList const& kTypes = RekindingTypes::withInversion();
 
 enum class Step { Channel, Colour, FirstToSecond, SecondToThird, ToPicture, PickUp, Delete };
 char const* const kStepNames[] = {"channel to the first", "colour to the first", "first to second",
