@@ -19,29 +19,6 @@ TableName& tableName()
     return *name;
 }
 
-// mountinfo's octal escapes ("\040" for a blank) decoded.
-QString unescaped(const QByteArray& field)
-{
-    QByteArray out;
-    out.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        const char c = field.at(i);
-        if (c == '\\' && i + 3 < field.size()) {
-            const QByteArray digits = field.mid(i + 1, 3);
-            bool octal = digits.size() == 3;
-            for (const char d : digits)
-                octal = octal && d >= '0' && d <= '7';
-            if (octal) {
-                out.append(char(digits.toInt(nullptr, 8)));
-                i += 3;
-                continue;
-            }
-        }
-        out.append(c);
-    }
-    return QString::fromUtf8(out);
-}
-
 } // namespace
 
 FileMounts FileMounts::current()
@@ -58,7 +35,7 @@ FileMounts FileMounts::current()
         for (const QByteArray& line : table.readAll().split('\n')) {
             const QList<QByteArray> fields = line.split(' ');
             if (fields.size() > 4)
-                mounts.m_points.append(unescaped(fields.at(4)));
+                mounts.m_points.append(unescape(fields.at(4)));
         }
     }
     return mounts;
@@ -81,4 +58,26 @@ void FileMounts::setTable(const QString& mountInfoPath)
 {
     QMutexLocker lock(&tableName().mutex);
     tableName().path = mountInfoPath;
+}
+
+QString FileMounts::unescape(const QByteArray& field)
+{
+    QByteArray out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const char c = field.at(i);
+        if (c == '\\' && i + 3 < field.size()) {
+            const QByteArray digits = field.mid(i + 1, 3);
+            bool octal = digits.size() == 3;
+            for (const char d : digits)
+                octal = octal && d >= '0' && d <= '7';
+            if (octal) {
+                out.append(char(digits.toInt(nullptr, 8)));
+                i += 3;
+                continue;
+            }
+        }
+        out.append(c);
+    }
+    return QString::fromUtf8(out);
 }

@@ -17,6 +17,8 @@ public:
 
     // The mountinfo file read (tests: a stand-in share); empty puts the kernel's back.
     static void setTable(const QString& mountInfoPath);
+    // A mountinfo field with its octal escapes ("\040" for a blank) decoded.
+    static QString unescape(const QByteArray& field);
 
 private:
     QStringList m_points;

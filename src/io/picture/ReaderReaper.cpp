@@ -35,8 +35,8 @@ struct Reaped {
     std::mutex mutex;
     std::vector<LetGo> waiting;
     quint64 lastExpected = 0;
-    // The mount table when a reader was last let go of from a file: a mount that appears later
-    // under a held one is taken for it, which costs a thumbnail's wait at most.
+    // The mount table when a reader was last let go of from a file (read then, never while a
+    // read is looked up): a mount made later inside a held one's folder is taken for that one.
     FileMounts mounts;
     bool looking = false;
     bool heldEnded = false;
@@ -48,6 +48,7 @@ Reaped& reaped()
     return *state;
 }
 
+// Never freed, as the state above.
 struct Listeners {
     std::mutex mutex;
     QMap<int, std::function<void()>> listeners;
