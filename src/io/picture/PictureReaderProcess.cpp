@@ -246,9 +246,8 @@ int PictureReaderProcess::timeLimitFor(int baseMs, qint64 pixels)
 
 int PictureReaderProcess::endingTimeFor(qint64 pixels)
 {
-    // A process gives its pages back at a few hundred megabytes a second on a loaded core; what
-    // the reader may hold of a picture (16 bytes a pixel) at a quarter of a gigabyte a second,
-    // after 2 s for any reader.
+    // 2 s for any reader, and what it may hold of its picture (16 bytes a pixel) given back at a
+    // quarter of a gigabyte a second, as a loaded core may.
     constexpr qint64 baseMs = 2000;
     constexpr qint64 pixelsPerMs = 16384;
     const qint64 counted = std::clamp<qint64>(pixels, 0, ImageLibrary::maxPixels);
