@@ -104,7 +104,8 @@ protected:
     bool allThere(const QStringList& files, QSize size = QSize())
     {
         return std::all_of(files.cbegin(), files.cend(), [&](const QString& file) {
-            return loader().hasThumbnail(QFileInfo(file)) && (!size.isValid() || loader().imageSize(QFileInfo(file)) == size);
+            return loader().hasThumbnail(QFileInfo(file))
+                   && (!size.isValid() || loader().imageSize(QFileInfo(file)) == size);
         });
     }
 
