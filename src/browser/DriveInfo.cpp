@@ -1,5 +1,7 @@
 #include "browser/DriveInfo.h"
 
+#include "io/picture/FileMounts.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -84,24 +86,7 @@ namespace MountTable {
 
 QString unescape(QByteArray const& field)
 {
-    QByteArray out;
-    out.reserve(field.size());
-    for (int i = 0; i < field.size(); ++i) {
-        const char c = field.at(i);
-        if (c == '\\' && i + 3 < field.size()) {
-            const QByteArray digits = field.mid(i + 1, 3);
-            bool ok = digits.size() == 3;
-            for (char d : digits)
-                ok = ok && d >= '0' && d <= '7';
-            if (ok) {
-                out.append(char(digits.toInt(nullptr, 8)));
-                i += 3;
-                continue;
-            }
-        }
-        out.append(c);
-    }
-    return QString::fromUtf8(out);
+    return FileMounts::unescape(field);
 }
 
 QList<DriveInfo> listedVolumes(QString const& mountInfoPath, QString const& sysRoot, bool* ok)

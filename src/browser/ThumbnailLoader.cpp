@@ -1,6 +1,7 @@
 #include "browser/ThumbnailLoader.h"
 
 #include "io/picture/PictureReader.h"
+#include "io/picture/ReaderReaper.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -10,6 +11,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -74,6 +76,13 @@ struct ThumbnailLoader::Shared {
     // The folder of the latest request: its files are read before the others'.
     QString newestFolder;
     QHash<QString, Entry> cache;
+    // Files on a mount where a reader the program let go of is held (a share that stopped
+    // answering), or whose read failed while one was let go of there: their blank thumbnail is
+    // cached for now, and they are read again once a held reader has ended.
+    QHash<QString, Request> setAside;
+    // Requests the view made, counted: a read that waits for a mount gives way to a new one.
+    std::atomic<quint64> asked{0};
+    int heldEndedListener = 0;
     // The threads working through the queue, at most `threads`; counted under the mutex, so that
     // a request made while the last is ending is served by a new one.
     int working = 0;
@@ -92,44 +101,97 @@ struct ThumbnailLoader::Shared {
     }
 
     // A queued request takes the file's state as it is now; a read under way of that same state
-    // answers it already. A read of an older one leaves the request queued, to follow it.
-    void ask(Request const& request)
+    // answers it already. A read of an older one leaves the request queued, to follow it. True
+    // when the request was queued anew.
+    bool ask(Request const& request)
     {
         const auto being = reading.constFind(request.path);
         if (being != reading.cend() && *being == request.stamp)
-            return;
+            return false;
         if (queued.contains(request.path)) {
             for (Request& waiting : queue) {
                 if (waiting.path == request.path)
                     waiting.stamp = request.stamp;
             }
-            return;
+            return false;
         }
         queued.insert(request.path);
         queue.append(request);
+        return true;
     }
 
-    // The next request to read, off the queue: the newest folder's first. None when each left
-    // waits for a read of its file under way, whose thread takes it next.
-    std::optional<Request> take()
+    // A request taken but not read yet goes back first in line.
+    void putBack(Request const& request)
+    {
+        if (queued.contains(request.path))
+            return;
+        queued.insert(request.path);
+        queue.prepend(request);
+    }
+
+    // Blank for now, read again once the mount answers.
+    void putAside(Request const& request)
+    {
+        setAside.insert(request.path, request);
+        cache.insert(request.path, Entry{blankImage(), QSize(), request.stamp});
+        if (owner)
+            emit owner->thumbnailReady(request.path);
+    }
+
+    struct Taken {
+        Request request;
+        // A reader let go of from its mount may still end: wait for it before reading.
+        bool mountEnding = false;
+    };
+
+    // The next request to read, off the queue: of files on mounts that answer, the newest
+    // folder's first; else one whose mount has a reader ending. Files on a mount with a held
+    // reader are set aside. None when each left waits for a read of its file under way, whose
+    // thread takes it next.
+    std::optional<Taken> take()
     {
         qsizetype chosen = -1;
+        qsizetype ending = -1;
         for (qsizetype i = 0; i < queue.size(); ++i) {
             Request const& request = queue.at(i);
             if (reading.contains(request.path))
                 continue;
-            if (request.folder == newestFolder) {
+            const ReaderReaper::Hold hold = ReaderReaper::holdOn(request.path);
+            if (hold == ReaderReaper::Hold::Held) {
+                queued.remove(request.path);
+                putAside(queue.takeAt(i--));
+                continue;
+            }
+            const bool newest = request.folder == newestFolder;
+            if (hold == ReaderReaper::Hold::Ending) {
+                if (ending < 0 || (newest && queue.at(ending).folder != newestFolder))
+                    ending = i;
+                continue;
+            }
+            if (newest) {
                 chosen = i;
                 break;
             }
             if (chosen < 0)
                 chosen = i;
         }
+        const bool mountEnding = chosen < 0;
+        if (mountEnding)
+            chosen = ending;
         if (chosen < 0)
             return std::nullopt;
         Request request = queue.takeAt(chosen);
         queued.remove(request.path);
-        return request;
+        return Taken{request, mountEnding};
+    }
+
+    // Under the mutex: threads for what is queued, up to `threads`.
+    static void startWork(std::shared_ptr<Shared> const& shared)
+    {
+        while (shared->working < shared->threads && !shared->queue.isEmpty()) {
+            ++shared->working;
+            std::thread(&ThumbnailLoader::work, shared).detach();
+        }
     }
 };
 
@@ -145,10 +207,34 @@ ThumbnailLoader::ThumbnailLoader(Reader reader, int readsAtOnce) : m_shared(std:
         return PictureReader::readThumbnail(path, fitInto, fullSize);
     });
     m_shared->owner = this;
+    // A held reader that ended: its mount answers again (as far as anyone knows).
+    m_shared->heldEndedListener = ReaderReaper::onHeldEnded([weak = std::weak_ptr<Shared>(m_shared)] {
+        if (std::shared_ptr<Shared> shared = weak.lock())
+            readSetAsideAgain(shared);
+    });
+}
+
+void ThumbnailLoader::readSetAsideAgain(std::shared_ptr<Shared> const& shared)
+{
+    std::lock_guard lock(shared->mutex);
+    if (!shared->owner)
+        return;
+    for (auto it = shared->setAside.begin(); it != shared->setAside.end();) {
+        if (ReaderReaper::holdOn(it->path) == ReaderReaper::Hold::Held) {
+            ++it;
+            continue;
+        }
+        shared->ask(*it);
+        it = shared->setAside.erase(it);
+    }
+    Shared::startWork(shared);
 }
 
 ThumbnailLoader::~ThumbnailLoader()
 {
+    ReaderReaper::removeHeldEnded(m_shared->heldEndedListener);
+    // A read waiting for a mount gives up.
+    ++m_shared->asked;
     {
         std::lock_guard painting(m_shared->painting);
         m_shared->ended = true;
@@ -157,6 +243,7 @@ ThumbnailLoader::~ThumbnailLoader()
     m_shared->owner = nullptr;
     m_shared->queue.clear();
     m_shared->queued.clear();
+    m_shared->setAside.clear();
     m_shared->idle.wait_for(lock, closingGrace, [this] { return m_shared->working == 0; });
 }
 
@@ -193,11 +280,9 @@ QPixmap ThumbnailLoader::getThumbnail(QFileInfo const& file)
     m_shared->newestFolder = folder;
     if (Shared::Entry const* entry = m_shared->find(path, stamp))
         return QPixmap::fromImage(entry->thumbnail);
-    m_shared->ask({path, folder, stamp});
-    if (m_shared->working < m_shared->threads) {
-        ++m_shared->working;
-        std::thread(&ThumbnailLoader::work, m_shared).detach();
-    }
+    if (m_shared->ask({path, folder, stamp}))
+        ++m_shared->asked;
+    Shared::startWork(m_shared);
     return placeholder().copy();
 }
 
@@ -237,12 +322,29 @@ void ThumbnailLoader::work(std::shared_ptr<Shared> shared)
 {
     std::unique_lock lock(shared->mutex);
     while (shared->owner) {
-        const std::optional<Shared::Request> next = shared->take();
+        const std::optional<Shared::Taken> next = shared->take();
         if (!next)
             break;
-        const Shared::Request request = *next;
+        const Shared::Request request = next->request;
         shared->reading.insert(request.path, request.stamp);
+        const quint64 askedBefore = shared->asked;
         lock.unlock();
+
+        if (next->mountEnding) {
+            // Until the reader let go of there ends, or outlives its time; a file asked for
+            // meanwhile (another folder's) is read first.
+            const ReaderReaper::Hold hold =
+                ReaderReaper::await(request.path, [&shared, askedBefore] { return shared->asked != askedBefore; });
+            if (hold != ReaderReaper::Hold::None) {
+                lock.lock();
+                shared->reading.remove(request.path);
+                if (hold == ReaderReaper::Hold::Held)
+                    shared->putAside(request);
+                else
+                    shared->putBack(request);
+                continue;
+            }
+        }
 
         // Kept under the stamp the request saw: the file read is that state or a later one,
         // and a later stamp asks again.
@@ -260,6 +362,12 @@ void ThumbnailLoader::work(std::shared_ptr<Shared> shared)
         shared->reading.remove(request.path);
         if (!shared->owner)
             break;
+        shared->setAside.remove(request.path);
+        // A read that failed where a reader was let go of may have failed for the mount.
+        if (picture.isNull() && ReaderReaper::holdOn(request.path) != ReaderReaper::Hold::None) {
+            shared->putAside(request);
+            continue;
+        }
         shared->cache.insert(request.path, entry);
         emit shared->owner->thumbnailReady(request.path);
     }

@@ -23,6 +23,11 @@
 // asked for last is read first, so that the folder shown waits for no more than the reads under
 // way in the one left; within a folder files are read in the order asked.
 //
+// A mount that stops answering costs a reader or two: while a reader the program let go of from a
+// file on a mount is held by the system, no file of that mount is read; its files asked for are
+// given blank thumbnails for now and read again once a held reader has ended. One let go of lately
+// may still end on its own: files elsewhere are read first, then the mount's wait for it.
+//
 // A read may never return (a mount that stops answering). No thread is ever joined: each works
 // on state it shares with the loader, so the loader (and the program) can end while one is
 // blocked, and what it reads after that is dropped.
@@ -69,6 +74,7 @@ signals:
 private:
     struct Shared;
     static void work(std::shared_ptr<Shared> shared);
+    static void readSetAsideAgain(std::shared_ptr<Shared> const& shared);
 
     std::shared_ptr<Shared> m_shared;
 };

@@ -9,6 +9,7 @@
 #include "PictureDrop.h"
 
 #include "io/picture/ReadWatchdog.h"
+#include "io/picture/StandInShare.h"
 #include "io/picture/UnendingKill.h"
 
 #include "app/TwCore.h"
@@ -17,6 +18,7 @@
 #include "browser/ThumbnailLoader.h"
 #include "browser/VyxBrowserFileSystemModel.h"
 #include "io/picture/PictureReader.h"
+#include "io/picture/PictureReaderProcess.h"
 #include "mainwindow/TwMainWindow.h"
 
 #include <QCoreApplication>
@@ -128,6 +130,8 @@ TEST_F(PictureReadWaitTest, AReaderPastItsTimeIsRefusedWithThatReasonAndTheNextP
 TEST_F(PictureReadWaitTest, EscEndsAPickAndADropWhoseReaderTheKillDoesNotEnd)
 {
     const UnendingKill unending;
+    // The dropped file on another mount: its read starts a reader of its own, which Esc ends.
+    const StandInShare share(dir.path());
     MessageBoxes boxes({}, QMessageBox::Ok, true);
     const qint64 before = core()->sourceImage()->cacheKey();
     bool dropped = true;
@@ -136,7 +140,7 @@ TEST_F(PictureReadWaitTest, EscEndsAPickAndADropWhoseReaderTheKillDoesNotEnd)
         escapeSoon();
         window->imageChangedInBrowser(hanging);
         escapeSoon();
-        dropped = dropOnView(view(), file("dropped.hang"));
+        dropped = dropOnView(view(), file("share/dropped.hang"));
         m_tick.stop();
         EXPECT_FALSE(watchdog.fired()) << "Esc did not end the wait";
     }
@@ -221,10 +225,12 @@ TEST_F(PictureReadWaitTest, AClickOnAThumbnailWhosePickWasCanceledReadsItAgain)
 TEST_F(PictureReadWaitTest, AFoldersThumbnailsAllComePastReadersThatDoNotEnd)
 {
     const UnendingKill unending;
+    // The file whose reader hangs is on a share: a held reader holds no read of another mount.
+    const StandInShare share(dir.path());
     PictureReader::setTimeLimit(300);
     QImage picture(6, 4, QImage::Format_RGB32);
     picture.fill(qRgb(30, 60, 90));
-    const QStringList folder{file("a.hang"), dir.filePath(QStringLiteral("b.png")), file("c.close"),
+    const QStringList folder{file("share/a.hang"), dir.filePath(QStringLiteral("b.png")), file("c.close"),
                              dir.filePath(QStringLiteral("d.png"))};
     ASSERT_TRUE(picture.save(folder[1]));
     ASSERT_TRUE(picture.save(folder[3]));
@@ -246,7 +252,8 @@ TEST_F(PictureReadWaitTest, AFoldersThumbnailsAllComePastReadersThatDoNotEnd)
 }
 
 // A file whose reader passed its time and is still held by the kernel (a mount that stopped
-// answering) holds any other reader too: picked again, it is refused at once, without one.
+// answering) would hold any other reader too: picked again, once the reader has outlived the time
+// it may take to end, it is refused without one, saying what was seen.
 TEST_F(PictureReadWaitTest, AFileWhoseLastReaderIsStillHeldIsRefusedWithoutAnotherReader)
 {
     const UnendingKill unending;
@@ -266,7 +273,36 @@ TEST_F(PictureReadWaitTest, AFileWhoseLastReaderIsStillHeldIsRefusedWithoutAnoth
     EXPECT_EQ(UnendingKill::killed().size(), held) << "a second reader was held by the same file";
     EXPECT_EQ(core()->sourceImage()->cacheKey(), before);
     ASSERT_EQ(boxes.texts.size(), 2) << qPrintable(boxes.texts.join('|'));
-    EXPECT_TRUE(boxes.texts.last().contains(QStringLiteral("its last read is still held"))) << qPrintable(boxes.texts.last());
+    EXPECT_TRUE(boxes.texts.last().contains(QStringLiteral("while it read \"%1\" has still not ended").arg(hanging)))
+        << qPrintable(boxes.texts.last());
+}
+
+// Esc on a pick whose reader hangs lets that reader go as its time limit would: the file picked
+// and given up on again and again costs one held reader.
+TEST_F(PictureReadWaitTest, ThreePicksEndedByEscOnAFileThatHoldsItsReaderHoldOneReader)
+{
+    // Readers of the program kept from before are let go of here, not counted below.
+    ASSERT_FALSE(PictureReader::readFile(file("x.stamp")).isNull());
+    const UnendingKill unending;
+    MessageBoxes boxes({}, QMessageBox::Ok, true);
+    const quint64 before = PictureReaderProcess::requestsSent();
+    {
+        ReadWatchdog watchdog;
+        for (int i = 0; i < 3; ++i) {
+            escapeSoon();
+            window->imageChangedInBrowser(hanging);
+            m_tick.stop();
+        }
+        // The first pick's reader is stopped on the read's own thread.
+        while (UnendingKill::killed().empty() && !watchdog.fired())
+            QTest::qWait(10);
+        EXPECT_FALSE(watchdog.fired()) << "Esc did not end the wait";
+    }
+    ASSERT_EQ(boxes.texts.size(), 3) << qPrintable(boxes.texts.join('|'));
+    for (const QString& text : std::as_const(boxes.texts))
+        EXPECT_TRUE(text.contains(QStringLiteral("the read was canceled"))) << qPrintable(text);
+    EXPECT_LE(PictureReaderProcess::requestsSent() - before, 1u);
+    EXPECT_EQ(UnendingKill::killed().size(), 1u);
 }
 
 class ReaderMissingTest : public MainWindowFixture

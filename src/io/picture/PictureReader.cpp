@@ -141,6 +141,30 @@ bool onWindowThread()
     return application && QThread::currentThread() == application->thread();
 }
 
+QString canceledReason()
+{
+    return QStringLiteral("The picture was not read: the read was canceled.");
+}
+
+// No reader starts for a file on a mount where one the program let go of is held by the system:
+// that one would be held too. One let go of lately may still end on its own (a large one on a busy
+// machine takes a while): the read waits for it, as long as that may take, unless `giveUp`.
+bool mountAnswers(const QString& path, const std::function<bool()>& giveUp, QString* reason)
+{
+    QString words;
+    switch (ReaderReaper::await(path, giveUp, &words)) {
+    case ReaderReaper::Hold::None:
+        return true;
+    case ReaderReaper::Hold::Held:
+        *reason = words;
+        return false;
+    case ReaderReaper::Hold::Ending:
+        *reason = canceledReason();
+        return false;
+    }
+    return false;
+}
+
 // A read the window waits for: the wait may end before the read does (Esc), so the read owns all
 // it touches, and its reader is let go of once it returns.
 struct WindowRead {
@@ -148,8 +172,11 @@ struct WindowRead {
     std::unique_ptr<PictureReaderProcess> reader;
     PictureRequest request;
     int limit = 0;
+    std::atomic<bool> canceled{false};
     // Guarded by the mutex, as everything below.
     bool finished = false;
+    // The read counted as letting its reader go, once the window gave up on it.
+    quint64 expected = 0;
     bool done = false;
     PictureReply reply;
     QList<QImage> images;
@@ -168,27 +195,41 @@ bool runThroughWait(const PictureReader::Wait& wait, const PictureRequest& reque
             PictureReply answer;
             QList<QImage> pictures;
             QString why;
-            const bool done = read->reader->run(read->request, read->limit, &answer, &pictures, &why);
+            bool done = false;
+            const bool answers =
+                mountAnswers(read->request.path, [read] { return read->canceled.load(); }, &why);
+            if (answers)
+                done = read->reader->run(read->request, read->limit, &answer, &pictures, &why);
             std::lock_guard lock(read->mutex);
             read->done = done;
             read->reply = answer;
             read->images = pictures;
             read->reason = why;
             read->finished = true;
+            ReaderReaper::settle(read->expected);
+            // A reader that read nothing is as good as it was.
+            if (!answers)
+                giveBackReader(std::move(read->reader));
         },
         // Only while the wait runs, so the reader is still the read's; once the read has ended
         // there is nothing to cancel.
         [read] {
+            read->canceled = true;
             std::lock_guard lock(read->mutex);
             if (!read->finished)
                 read->reader->cancel();
         });
     std::lock_guard lock(read->mutex);
     if (!read->finished) {
-        *reason = QStringLiteral("The picture was not read: the read was canceled.");
+        // Its reader, stopped on its own thread any moment now, counts from here: the next read
+        // of a file on its mount waits for it as for any reader let go of.
+        read->expected =
+            ReaderReaper::expect(read->request.path, PictureReaderProcess::endingTimeFor(0));
+        *reason = canceledReason();
         return false;
     }
-    giveBackReader(std::move(read->reader));
+    if (read->reader)
+        giveBackReader(std::move(read->reader));
     *reply = read->reply;
     *images = read->images;
     *reason = read->reason;
@@ -198,13 +239,6 @@ bool runThroughWait(const PictureReader::Wait& wait, const PictureRequest& reque
 // Runs the request on a reader of its own; on the window's thread through the wait.
 bool run(const PictureRequest& request, PictureReply* reply, QList<QImage>* images, QString* reason)
 {
-    // A file whose last reader the kernel still holds would hold another, and its memory, as well.
-    if (ReaderReaper::holds(request.path)) {
-        if (reason)
-            *reason = QStringLiteral("The picture was not read: its last read is still held by the system, as the "
-                                     "disk or network share that holds the file stopped answering.");
-        return false;
-    }
     const int limit = PictureReader::timeLimit();
     PictureReader::Wait wait;
     if (t_windowWaits > 0 && onWindowThread()) {
@@ -215,7 +249,7 @@ bool run(const PictureRequest& request, PictureReply* reply, QList<QImage>* imag
     bool done = false;
     if (wait) {
         done = runThroughWait(wait, request, limit, reply, images, &why);
-    } else {
+    } else if (mountAnswers(request.path, {}, &why)) {
         std::unique_ptr<PictureReaderProcess> reader = takeReader();
         done = reader->run(request, limit, reply, images, &why);
         giveBackReader(std::move(reader));

@@ -188,12 +188,18 @@ bool endedWithin(pid_t pid, int graceMs, int* status)
 }
 
 // Killed, and reaped now or, for one the kernel holds, whenever it ends: nothing waits for it.
-// `stalledOn`: the file it read when its time ran out, if it did.
-void endReader(pid_t pid, const QString& stalledOn = QString())
+// `stalledOn`: the file it read when it was stopped, if it was.
+void endReader(pid_t pid, const QString& stalledOn = QString(), qint64 claimedPixels = 0)
 {
     s_kill.load()(pid);
     if (!endedWithin(pid, killedGraceMs, nullptr))
-        ReaderReaper::letGo(pid, stalledOn);
+        ReaderReaper::letGo(pid, stalledOn, PictureReaderProcess::endingTimeFor(claimedPixels));
+}
+
+// Whether a read that ended so was stopped in the middle of its file, which may hold its reader.
+bool stoppedInRead(ReaderChannel::Result result)
+{
+    return result == ReaderChannel::Result::TimedOut || result == ReaderChannel::Result::Canceled;
 }
 
 // What is left of the time limit, for the next step of a read.
@@ -236,6 +242,16 @@ int PictureReaderProcess::timeLimitFor(int baseMs, qint64 pixels)
     const qint64 counted = std::clamp<qint64>(pixels, 0, 2 * ImageLibrary::maxPixels);
     const qint64 limit = qint64(baseMs) + counted * s_msPerMegapixel / 1000000;
     return int(std::min<qint64>(limit, std::numeric_limits<int>::max()));
+}
+
+int PictureReaderProcess::endingTimeFor(qint64 pixels)
+{
+    // 2 s for any reader, and what it may hold of its picture (16 bytes a pixel) given back at a
+    // quarter of a gigabyte a second, as a loaded core may.
+    constexpr qint64 baseMs = 2000;
+    constexpr qint64 pixelsPerMs = 16384;
+    const qint64 counted = std::clamp<qint64>(pixels, 0, ImageLibrary::maxPixels);
+    return int(baseMs + counted / pixelsPerMs);
 }
 
 quint64 PictureReaderProcess::requestsSent()
@@ -304,12 +320,12 @@ void PictureReaderProcess::closeChannel()
     }
 }
 
-void PictureReaderProcess::stop(const QString& stalledOn)
+void PictureReaderProcess::stop(const QString& stalledOn, qint64 claimedPixels)
 {
     const pid_t pid = m_pid.exchange(-1);
     closeChannel();
     if (pid > 0)
-        endReader(pid, stalledOn);
+        endReader(pid, stalledOn, claimedPixels);
 }
 
 void PictureReaderProcess::cancel()
@@ -341,7 +357,7 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
             ::close(handedBack);
         // A frame cut short leaves the reader in the middle of it.
         if (sent != ReaderChannel::Result::Done && sent != ReaderChannel::Result::Refused)
-            stop(sent == ReaderChannel::Result::TimedOut ? request.path : QString());
+            stop(stoppedInRead(sent) ? request.path : QString());
     }
     if (sent == ReaderChannel::Result::Refused) {
         *reason = QStringLiteral("The picture is too large to be read.");
@@ -390,7 +406,7 @@ bool PictureReaderProcess::run(const PictureRequest& request, int timeLimitMs, P
             }
             return false;
         }
-        stop(received == ReaderChannel::Result::TimedOut ? request.path : QString());
+        stop(stoppedInRead(received) ? request.path : QString(), claimedPixels);
         m_canceled = received == ReaderChannel::Result::Canceled;
         *reason = unansweredReason(received, timeLimitMs);
         return false;

@@ -48,6 +48,9 @@ public:
     static int timeLimitFor(int baseMs, qint64 pixels);
     // Tests set a small time a megapixel (0 puts it back).
     static void setMsPerMegapixel(int milliseconds);
+    // The time a killed reader whose picture claimed `pixels` may take to end on a busy machine,
+    // giving back its memory: past it, the system holds it (see ReaderReaper).
+    static int endingTimeFor(qint64 pixels);
 
     // How a reader is stopped: SIGKILL (null puts it back). Tests give one that leaves the reader
     // running, as the kernel holds a reader stuck in a read from a mount that stopped answering.
@@ -60,8 +63,9 @@ public:
 
 private:
     bool start(QString* reason);
-    // `stalledOn`: the file the read was on when its time ran out, if it did.
-    void stop(const QString& stalledOn = QString());
+    // `stalledOn`: the file the read was on when its time ran out or it was canceled, if it was;
+    // `claimedPixels`, what its picture claimed so far.
+    void stop(const QString& stalledOn = QString(), qint64 claimedPixels = 0);
     void closeChannel();
 
     QString m_program;

@@ -3,6 +3,7 @@
 // limits; what was let go of is reaped when it ends.
 
 #include "ReadWatchdog.h"
+#include "StandInShare.h"
 #include "UnendingKill.h"
 
 #include "io/picture/PictureReader.h"
@@ -74,15 +75,18 @@ protected:
     QTemporaryDir m_dir;
 };
 
+// Held on a share, as the kernel holds such a reader: a file elsewhere is read at once.
 TEST_F(ReaderWaitsTest, AReaderTheKillDoesNotEndHoldsNoReadAndIsReapedOnceItEnds)
 {
     const UnendingKill unending;
+    const StandInShare share(m_dir.path());
     QString reason;
     QImage next;
     {
         ReadWatchdog watchdog;
         PictureReader::setTimeLimit(200);
-        EXPECT_TRUE(read(QStringLiteral("x.hang"), &reason).isNull());
+        EXPECT_TRUE(PictureReader::readFile(share.filePath(QStringLiteral("x.hang")), QSize(), nullptr, &reason)
+                        .isNull());
         PictureReader::setTimeLimit(0);
         // The next picture comes from a new reader.
         next = read(QStringLiteral("x.stamp"));
@@ -90,6 +94,7 @@ TEST_F(ReaderWaitsTest, AReaderTheKillDoesNotEndHoldsNoReadAndIsReapedOnceItEnds
     }
     EXPECT_EQ(reason, QStringLiteral("The picture's reader took longer than 1 s."));
     ASSERT_EQ(UnendingKill::killed().size(), 1u);
+    EXPECT_FALSE(next.isNull());
     EXPECT_NE(stampedProcess(next), UnendingKill::killed().front());
     // Once the kernel lets it go, the program reaps it: no reader is left behind as a zombie.
     EXPECT_TRUE(UnendingKill::endAll());
@@ -97,14 +102,16 @@ TEST_F(ReaderWaitsTest, AReaderTheKillDoesNotEndHoldsNoReadAndIsReapedOnceItEnds
 
 TEST_F(ReaderWaitsTest, AFolderReadOnItsOwnThreadGoesOnPastReadersThatDoNotEnd)
 {
-    // As the thumbnails of a folder are read: one file after another on a thread of their own.
+    // As the thumbnails of a folder are read: one file after another on a thread of their own;
+    // the one that hangs is on a share.
     const UnendingKill unending;
+    const StandInShare share(m_dir.path());
     QImage picture(6, 4, QImage::Format_RGB32);
     picture.fill(qRgb(30, 60, 90));
     ASSERT_TRUE(picture.save(file(QStringLiteral("b.png"))));
     ASSERT_TRUE(picture.save(file(QStringLiteral("d.png"))));
-    const QStringList folder{QStringLiteral("a.hang"), QStringLiteral("b.png"), QStringLiteral("c.close"),
-                             QStringLiteral("d.png")};
+    const QStringList folder{share.filePath(QStringLiteral("a.hang")), file(QStringLiteral("b.png")),
+                             file(QStringLiteral("c.close")), file(QStringLiteral("d.png"))};
     QList<QImage> thumbnails;
     QStringList reasons;
     {
@@ -114,7 +121,7 @@ TEST_F(ReaderWaitsTest, AFolderReadOnItsOwnThreadGoesOnPastReadersThatDoNotEnd)
                 // A small limit where the reader hangs; the others' readers start in their time.
                 PictureReader::setTimeLimit(name.endsWith(QLatin1String(".hang")) ? 200 : 0);
                 QString reason;
-                thumbnails.append(read(name, &reason));
+                thumbnails.append(PictureReader::readFile(name, QSize(), nullptr, &reason));
                 reasons.append(reason);
             }
         }).join();

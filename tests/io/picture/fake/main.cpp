@@ -6,9 +6,10 @@
 // ".overreach" and ".overreachrows" answer in the memory the program handed back with the request
 // a picture that reaches past its end (the first also claims the memory is that large), then
 // end; ".claimthenwait" claims a picture at the cap, answers a stamp 2.5 s later; ".claimthenhang"
-// claims one at the cap again and again and never answers; anything else is read by the program's
-// own readers. It ends with the program that started
-// it.
+// claims one at the cap again and again and never answers; "*.slow.*" is read a second late; a
+// file in a folder that holds a file named "unanswering" is read only once that file is gone (a
+// share whose server is away); anything else is read by the program's own readers. It ends with
+// the program that started it.
 #include "io/picture/ImageLibrary.h"
 #include "io/picture/PictureReaderService.h"
 #include "io/picture/ReaderChannel.h"
@@ -69,6 +70,13 @@ void overreach(bool claimLarger, QString* reason)
 QList<QImage> decode(const PictureRequest& request, PictureReply* reply, QString* reason,
                      const std::function<void(qint64)>& claimed)
 {
+    if (!request.path.isEmpty()) {
+        const QString away = QFileInfo(request.path).dir().filePath(QStringLiteral("unanswering"));
+        while (QFileInfo::exists(away))
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (request.path.contains(QLatin1String(".slow.")))
+        std::this_thread::sleep_for(std::chrono::seconds(1));
     if (request.path.endsWith(QLatin1String(".crash")))
         std::abort();
     if (request.path.endsWith(QLatin1String(".hang")) || request.path.contains(QLatin1String(".hang."))) {
