@@ -121,19 +121,8 @@ protected:
 
     QUndoStack* history() const { return window->undoGroup()->activeStack(); }
 
-    void undo()
-    {
-        ASSERT_TRUE(window->undoAction()->isEnabled());
-        window->undoAction()->trigger();
-        settle();
-    }
-
-    void redo()
-    {
-        ASSERT_TRUE(window->redoAction()->isEnabled());
-        window->redoAction()->trigger();
-        settle();
-    }
+    void undo() { undoInWindow(); }
+    void redo() { redoInWindow(); }
 
     void deleteNode(Node* node)
     {

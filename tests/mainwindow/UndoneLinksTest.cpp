@@ -117,19 +117,8 @@ protected:
 
     QUndoStack* history() const { return window->undoGroup()->activeStack(); }
 
-    void undo()
-    {
-        ASSERT_TRUE(window->undoAction()->isEnabled());
-        window->undoAction()->trigger();
-        settle();
-    }
-
-    void redo()
-    {
-        ASSERT_TRUE(window->redoAction()->isEnabled());
-        window->redoAction()->trigger();
-        settle();
-    }
+    void undo() { undoInWindow(); }
+    void redo() { redoInWindow(); }
 
     // The step's undo and redo, twice, each giving back the project from before or after it.
     void undoAndRedo(Shot const& before, Shot const& after)

@@ -31,6 +31,7 @@
 #include "params/NumGroupParameter.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QAbstractSpinBox>
@@ -602,6 +603,20 @@ void WindowUser::restart()
     window = std::make_unique<TwMainWindow>(nullptr);
     settle();
     ASSERT_NO_FATAL_FAILURE(prepareWindow());
+}
+
+void WindowUser::undoInWindow()
+{
+    ASSERT_TRUE(window->undoAction()->isEnabled());
+    window->undoAction()->trigger();
+    settle();
+}
+
+void WindowUser::redoInWindow()
+{
+    ASSERT_TRUE(window->redoAction()->isEnabled());
+    window->redoAction()->trigger();
+    settle();
 }
 
 void WindowUser::discardingEveryEdit(std::function<void()> const& step)

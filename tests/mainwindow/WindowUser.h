@@ -129,6 +129,9 @@ protected:
     // Runs `step`, answering every question it asks about unsaved edits with Discard (and every
     // warning with its one button).
     void discardingEveryEdit(std::function<void()> const& step);
+    // Edit > Undo and Edit > Redo (each must be enabled), and what they set off.
+    void undoInWindow();
+    void redoInWindow();
 
     KelTimeline* timeline = nullptr;
     QSpinBox* frameField = nullptr;
