@@ -5,6 +5,7 @@
 #include "io/picture/BitmapOrientation.h"
 #include "io/picture/BitmapRunLengths.h"
 #include "io/picture/ExifOrientation.h"
+#include "io/picture/JpegHeader.h"
 #include "io/picture/LinearLight.h"
 #include "io/picture/PatchedFileProxy.h"
 #include "io/picture/PictureFormatTable.h"
@@ -239,14 +240,40 @@ QString openFailure(OIIO::ImageInput& input, const QByteArray& format, const std
                                  &file);
 }
 
+// Formats whose reader decodes pixels when it opens a file (a JPEG of several scans decodes them
+// all) and whose header the program reads itself when only the file's information is asked.
+bool headerReadByProgram(const QByteArray& format)
+{
+    return format == "jpeg";
+}
+
+// The information of a file whose header the program read, its reader never opened.
+struct HeaderOnly {
+    int formatIndex = -1;
+    OIIO::ImageSpec spec;
+};
+
+ImageLibrary::Error readHeaderOnly(QIODevice& file, int formatIndex, HeaderOnly* headerOnly, QString* message)
+{
+    JpegHeader header;
+    if (!JpegHeader::read(file, &header)) {
+        setMessage(message, ImageLibrary::errorText(ImageLibrary::FileReadError));
+        return ImageLibrary::FileReadError;
+    }
+    headerOnly->formatIndex = formatIndex;
+    headerOnly->spec = header.spec();
+    return ImageLibrary::NoError;
+}
+
 // Offers the file to the readers of the format list only, the ones its suffix names first,
 // and opens it with the first that takes it. (The library's own search would try every reader
 // it has, those not offered too.) Only readers whose signature the file's first bytes match
 // are asked, and readers of formats without one only when the suffix names them; the first whose
-// header check passes reads it, or none does.
+// header check passes reads it, or none does. With `headerFormat`, a file of a format whose header
+// the program reads is not opened: its format's index goes there.
 std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::string& fileName, const QString& path,
                                                 const QByteArray& head, const OIIO::ImageSpec& config,
-                                                QString* message)
+                                                QString* message, int* headerFormat = nullptr)
 {
     const std::vector<FormatEntry>& formats = formatTable();
     const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
@@ -276,6 +303,10 @@ std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::stri
                 errorBySignature = bySignature;
             }
             continue;
+        }
+        if (headerFormat && headerReadByProgram(formats[index].name)) {
+            *headerFormat = int(index);
+            return nullptr;
         }
         std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::create(formats[index].name.toStdString());
         // A reader whose signature the file bears is not asked whether the file is its own: its
@@ -321,8 +352,10 @@ bool findImages(int count)
     return static_cast<int>(openFile.subimages.size()) >= count;
 }
 
-// Opens the file (or reuses the one this thread holds open).
-ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString* message)
+// Opens the file (or reuses the one this thread holds open). With `headerOnly`, a file of a format
+// whose header the program reads is not opened but its header read into it.
+ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString* message,
+                                  HeaderOnly* headerOnly = nullptr)
 {
     if (!started()) {
         setMessage(message, ImageLibrary::errorText(ImageLibrary::NotInitialised));
@@ -377,6 +410,8 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
             setMessage(message, damage);
             return ImageLibrary::FileReadError;
         }
+        if (headerOnly && headerReadByProgram(formats[formatIndex].name))
+            return readHeaderOnly(*file, formatIndex, headerOnly, message);
         input = OIIO::ImageInput::create(formats[formatIndex].name.toStdString());
         OIIO::ImageSpec spec;
         if (input && !input->open(fileName, spec, config)) {
@@ -386,7 +421,10 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     } else {
         file->seek(0);
         const QByteArray head = file->read(ImageSignatures::headBytes);
-        input = openByContent(*file, fileName, path, head, config, message);
+        int headerFormat = -1;
+        input = openByContent(*file, fileName, path, head, config, message, headerOnly ? &headerFormat : nullptr);
+        if (!input && headerFormat >= 0)
+            return readHeaderOnly(*file, headerFormat, headerOnly, message);
         if (!input)
             return ImageLibrary::FileReadError;
     }
@@ -851,6 +889,32 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
 ImageLibrary::Error ImageLibrary::fileInformation(const QString& path, int formatIndex,
                                                   FileInformation* information, QString* message)
 {
+    try {
+        HeaderOnly header;
+        const Error opened = openImageFile(path, formatIndex, message, &header);
+        if (opened != NoError)
+            return opened;
+        if (header.formatIndex >= 0) {
+            if (information) {
+                const OIIO::ImageSpec& spec = header.spec;
+                information->numberOfImages = 1;
+                information->formatName = formatTable()[header.formatIndex].name;
+                const QSize size = BitmapOrientation::upright(
+                    QSize(spec.width, spec.height), BitmapOrientation::of(spec.get_int_attribute("Orientation", 1)));
+                information->width = size.width();
+                information->height = size.height();
+                information->xDpi = resolutionToDpi(spec, "XResolution");
+                information->yDpi = resolutionToDpi(spec, "YResolution");
+                information->fromHeader = true;
+            }
+            return NoError;
+        }
+    } catch (const std::bad_alloc&) {
+        closeFile();
+        setMessage(message, errorText(NoMemory));
+        return NoMemory;
+    }
+    // The file is open now: its reader answers.
     LoadParams params = defaultLoadParams();
     params.formatIndex = formatIndex;
     return loadBitmap(path, nullptr, params, information, message);
