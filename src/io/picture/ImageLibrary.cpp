@@ -11,6 +11,7 @@
 #include "io/picture/PictureFormatTable.h"
 #include "io/picture/ReaderRefusal.h"
 #include "io/picture/TargaAlpha.h"
+#include "io/picture/TiffPlanes.h"
 #include "io/picture/WebpFrameCover.h"
 
 #include "io/picture/ImageSignatures.h"
@@ -627,19 +628,32 @@ int stripRowsToReadWhole(const OIIO::ImageSpec& spec)
     return std::clamp(spec.get_int_attribute("tiff:RowsPerStrip", spec.height), 1, std::max(1, spec.height));
 }
 
+// The first page's planes read side by side where the library's reader would read strips of
+// more rows than a band whole (see TiffPlanes); null for any other page.
+std::unique_ptr<TiffPlanes> planesOf(int subimage, const OIIO::ImageSpec& spec, int channels, int bandRows)
+{
+    if (subimage != 0 || formatTable()[openFile.formatIndex].name != "tiff" || !TiffPlanes::wanted(spec, bandRows))
+        return nullptr;
+    return TiffPlanes::open(*openFile.file, KelUtils::RegularFileReader::descriptorPath(*openFile.file).toStdString(),
+                            spec, channels);
+}
+
 // Reads the image band by band straight into the bitmap. Scanline files are read in their own
 // format and converted here: OpenImageIO's converting reader would hold at least 256 rows (or
 // a whole forged strip) however few are asked for. Linear light is read as floats and comes to
-// 8 bits through the sRGB transfer, its alpha straight.
+// 8 bits through the sRGB transfer, its alpha straight. *libraryError gets the words of a reader
+// other than `input` that failed.
 bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& spec, int channels,
-                bool straightAlpha, bool linear, ImageLibrary::Bitmap& bitmap, QString* failure)
+                bool straightAlpha, bool linear, ImageLibrary::Bitmap& bitmap, QString* failure,
+                QString* libraryError)
 {
     const bool tiled = spec.tile_width > 0;
     const OIIO::TypeDesc readType = linear ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::UINT8;
     const qint64 rowBytes = qint64(spec.width)
                             * std::max<qint64>(1, tiled ? channels * qint64(readType.size()) : qint64(spec.pixel_bytes(true)));
     int band = static_cast<int>(std::clamp<qint64>(bandBytes / rowBytes, 1, spec.height));
-    const int pieceRows = tiled ? std::max(1, spec.tile_height) : stripRowsToReadWhole(spec);
+    const std::unique_ptr<TiffPlanes> planes = tiled ? nullptr : planesOf(subimage, spec, channels, band);
+    const int pieceRows = tiled ? std::max(1, spec.tile_height) : planes ? 1 : stripRowsToReadWhole(spec);
     band = std::max(pieceRows, band / pieceRows * pieceRows);
     const size_t bandRows = size_t(std::min(band, spec.height));
     std::vector<unsigned char> rows(size_t(spec.width) * channels * bandRows);
@@ -659,7 +673,8 @@ bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& sp
         const bool read = tiled
             ? input.read_tiles(subimage, 0, spec.x, spec.x + spec.width, y, y + count, spec.z,
                                spec.z + 1, 0, channels, readType, converted)
-            : input.read_native_scanlines(subimage, 0, y, y + count, spec.z, native.data());
+            : planes ? planes->read(first, count, native.data(), size_t(spec.pixel_bytes(true)), libraryError)
+                     : input.read_native_scanlines(subimage, 0, y, y + count, spec.z, native.data());
         if (!read)
             return false;
         if (!tiled) {
@@ -843,9 +858,11 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         (void)input.geterror();
         const bool errorIsDamage = !offered || offered->readerErrorIsDamage;
         QString failure;
-        if (!readPixels(input, subimage, spec, channels, straight, offered && offered->linearLight, *out, &failure)
+        QString otherReader;
+        if (!readPixels(input, subimage, spec, channels, straight, offered && offered->linearLight, *out, &failure,
+                        &otherReader)
             || (errorIsDamage && input.has_error())) {
-            const QString text = libraryText(input.geterror());
+            const QString text = otherReader.isEmpty() ? libraryText(input.geterror()) : libraryText(otherReader.toStdString());
             if (!failure.isEmpty())
                 setMessage(message, readerLimit(format, failure));
             else

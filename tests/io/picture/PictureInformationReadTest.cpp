@@ -4,6 +4,7 @@
 // busy core, beside the 2.5 to 5.5 s of its pixels).
 
 #include "CameraPictures.h"
+#include "ReaderPeakMemory.h"
 
 #include "io/picture/ImageLibrary.h"
 #include "io/picture/PictureReader.h"
@@ -27,56 +28,6 @@
 #include <sys/types.h>
 
 namespace {
-
-// The reader processes of this test process, as /proc lists the children of its threads.
-QList<pid_t> readerProcesses()
-{
-    QList<pid_t> found;
-    const QDir tasks(QStringLiteral("/proc/self/task"));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile children(tasks.filePath(task + QStringLiteral("/children")));
-        if (!children.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray& pid : children.readAll().split(' ')) {
-            if (!pid.trimmed().isEmpty())
-                found.append(pid_t(pid.trimmed().toLong()));
-        }
-    }
-    return found;
-}
-
-// A field of /proc/<pid>/status, in bytes.
-qint64 statusBytes(pid_t pid, const QByteArray& field)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field + ':'))
-            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return 0;
-}
-
-// The most any reader's resident memory grew by while `read` ran.
-template<typename Read>
-qint64 readersPeakGrowth(Read read)
-{
-    QHash<pid_t, qint64> before;
-    for (const pid_t pid : readerProcesses()) {
-        // Sets the reader's peak back to what it holds now.
-        QFile clear(QStringLiteral("/proc/%1/clear_refs").arg(pid));
-        if (clear.open(QIODevice::WriteOnly) && clear.write("5") == 1) {
-            clear.close();
-            before.insert(pid, statusBytes(pid, "VmRSS"));
-        }
-    }
-    read();
-    qint64 growth = 0;
-    for (auto it = before.cbegin(); it != before.cend(); ++it)
-        growth = std::max(growth, statusBytes(it.key(), "VmHWM") - it.value());
-    return growth;
-}
 
 class PictureInformationRead : public ::testing::Test
 {
@@ -215,7 +166,7 @@ TEST_F(PictureInformationRead, AProgressivePhotosSizeIsReadWithoutDecodingItsSca
     QSize size;
     int dpi = 0;
     bool read = false;
-    const qint64 growth = readersPeakGrowth(
+    const qint64 growth = ReaderPeakMemory::growthWhile(
         [&] { read = PictureReader::readInformation(photo, &size, &dpi, &reason); });
     ASSERT_TRUE(read) << qPrintable(reason);
     EXPECT_EQ(size, QSize(6000, 4000));
