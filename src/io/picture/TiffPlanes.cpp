@@ -10,7 +10,9 @@
 
 bool TiffPlanes::wanted(const OIIO::ImageSpec& page, int bandRows)
 {
-    if (page.tile_width > 0 || page.get_int_attribute("tiff:PlanarConfiguration", 1) != 2 || page.nchannels < 3)
+    if (page.tile_width > 0 || page.get_int_attribute("tiff:PlanarConfiguration", 1) != 2 || page.nchannels < 3
+        || !page.channelformats.empty() || (page.format != OIIO::TypeDesc::UINT8 && page.format != OIIO::TypeDesc::UINT16)
+        || page.get_int_attribute("oiio:BitsPerSample", 0) != int(page.format.size()) * 8)
         return false;
     const int stripRows = page.get_int_attribute("tiff:RowsPerStrip", page.height);
     return std::min(stripRows, page.height) > bandRows;

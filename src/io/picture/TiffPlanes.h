@@ -23,8 +23,8 @@ public:
     // reader opened it) describes; null when the file is not one these read.
     static std::unique_ptr<TiffPlanes> open(QFile& file, const std::string& name, const OIIO::ImageSpec& page, int planes);
 
-    // Whether a page is read so: planes in strips of more rows than a band of `bandRows`, which the
-    // library's reader would read whole.
+    // Whether a page is read so: planes of 8 or 16 bits a sample in strips of more rows than a band
+    // of `bandRows`, which the library's reader would read whole.
     static bool wanted(const OIIO::ImageSpec& page, int bandRows);
 
     // Rows `first` to `first + count` of the page (from its top) into `native`, as the library's
