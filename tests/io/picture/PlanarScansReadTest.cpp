@@ -64,7 +64,8 @@ protected:
         ASSERT_TRUE(s_dir->isValid());
         const QString source = s_dir->filePath(QStringLiteral("scan.ppm"));
         ASSERT_TRUE(writeScanPpm(source));
-        // One run writes the four, each strip a plane, as `-define tiff:rows-per-strip` asks.
+        // One run writes the four, each strip a plane, as `-define tiff:rows-per-strip` asks, and
+        // a fifth of five strips a plane.
         const QString failure = CameraPictures::run(
             CameraPictures::convertProgram(),
             {QStringLiteral("-limit"), QStringLiteral("area"), QStringLiteral("1GP"), source, QStringLiteral("-interlace"),
@@ -74,7 +75,9 @@ protected:
              file("a3-16-zip.tif"), QStringLiteral("-compress"), QStringLiteral("LZW"), QStringLiteral("-write"),
              file("a3-16-lzw.tif"), QStringLiteral("-depth"), QStringLiteral("8"), QStringLiteral("-compress"),
              QStringLiteral("Zip"), QStringLiteral("-write"), file("a3-8-zip.tif"), QStringLiteral("-compress"),
-             QStringLiteral("LZW"), file("a3-8-lzw.tif")});
+             QStringLiteral("LZW"), QStringLiteral("-write"), file("a3-8-lzw.tif"), QStringLiteral("-define"),
+             QStringLiteral("tiff:rows-per-strip=2048"), QStringLiteral("-compress"), QStringLiteral("Zip"),
+             file("a3-8-zip-strips.tif")});
         QFile::remove(source);
         ASSERT_TRUE(failure.isEmpty()) << qPrintable(failure);
     }
@@ -141,6 +144,24 @@ TEST_F(PlanarScansRead, AreReadOnThePickAndAsThumbnailsWithinTheReadersMemory)
         EXPECT_EQ(full, scanSize);
         // The thumbnail's picture comes whole, as the pick's: the browser scales it.
         expectScan(thumbnail);
+    }
+}
+
+// Strips of 2048 rows, more than a band: each plane's list of strips read in turn.
+TEST_F(PlanarScansRead, PlanesOfSeveralLargeStripsArePicked)
+{
+    QString reason;
+    const QList<PictureReader::Layer> layers =
+        PictureReader::readLayers(file("a3-8-zip-strips.tif"), QByteArray(), 1, &reason);
+    ASSERT_EQ(layers.size(), 1) << qPrintable(reason);
+    expectScan(layers.first().second);
+    // Rows on both sides of each strip's end.
+    const QImage& image = layers.first().second;
+    for (int end = 2048; end < scanSize.height(); end += 2048) {
+        for (const int y : {end - 1, end}) {
+            for (const int x : {0, 3508, scanSize.width() - 1})
+                EXPECT_EQ(image.pixel(x, y) & 0xffffff, scanPixel(x, y) & 0xffffff) << x << ", " << y;
+        }
     }
 }
 
