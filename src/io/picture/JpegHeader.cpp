@@ -5,7 +5,7 @@
 #include <QIODevice>
 #include <QtEndian>
 
-#include <string>
+#include <algorithm>
 
 // The library's readers of EXIF and XMP blocks, as its JPEG reader calls them. Their header also
 // declares its TIFF helpers, which need the TIFF library's headers the build has no use for.
