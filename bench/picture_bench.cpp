@@ -4,7 +4,9 @@
 // process, in one run. A 24-megapixel JPEG picked as the source and dropped on the image view, the
 // thumbnails of a folder of 300 mixed pictures (JPEG, PNG, WebP, bitmap and Photoshop files) at
 // the browser's thumbnail size, 200 small pictures read whole (icons), and a 24-megapixel OpenEXR
-// and Radiance HDR picked (written by oiiotool, which must be installed). The folder is read a
+// and Radiance HDR picked (written by oiiotool, which must be installed); a 24-megapixel progressive
+// JPEG of full chroma, as oiiotool writes it, through the pick's two reads (its size and
+// resolution, then its pixels), each timed on its own. The folder is read a
 // third time as the browser reads it: one ThumbnailLoader asked for every file, timed until every
 // thumbnail is there, to be compared with the same case in a build of 4aff6e7 (the loader reading
 // in process). The pictures are written by the benchmark itself. A benchmark, not a test. See
@@ -45,6 +47,8 @@ QString g_photo;
 // Linear light as oiiotool writes it: a half OpenEXR and a Radiance HDR of the photo's size.
 QString g_exr;
 QString g_hdr;
+// The photo as a progressive JPEG of full chroma (4:4:4), as oiiotool writes it.
+QString g_progressive;
 QStringList g_folder;
 QStringList g_small;
 // As the browser asks for its thumbnails.
@@ -138,6 +142,21 @@ bool writeLinearLight(const QTemporaryDir& work)
                                                                      QStringLiteral("float"), QStringLiteral("-o"), g_hdr});
     return oiiotool.waitForFinished(-1) && oiiotool.exitStatus() == QProcess::NormalExit && oiiotool.exitCode() == 0
            && QFile::exists(g_exr) && QFile::exists(g_hdr);
+}
+
+bool writeProgressive(const QTemporaryDir& work)
+{
+    const QString source = work.filePath(QStringLiteral("photo-24mp.ppm"));
+    g_progressive = work.filePath(QStringLiteral("progressive-24mp-444.jpg"));
+    if (!write(photoLike(QSize(6000, 4000), 1), source, "ppm"))
+        return false;
+    QProcess oiiotool;
+    oiiotool.start(QStringLiteral("oiiotool"),
+                   {source, QStringLiteral("--attrib"), QStringLiteral("jpeg:progressive"), QStringLiteral("1"),
+                    QStringLiteral("--attrib"), QStringLiteral("jpeg:subsampling"), QStringLiteral("4:4:4"),
+                    QStringLiteral("--compression"), QStringLiteral("jpeg:90"), QStringLiteral("-o"), g_progressive});
+    return oiiotool.waitForFinished(-1) && oiiotool.exitStatus() == QProcess::NormalExit && oiiotool.exitCode() == 0
+           && QFile::remove(source) && QFile::exists(g_progressive);
 }
 
 bool writeSmall(const QTemporaryDir& work)
@@ -356,6 +375,23 @@ void folderThroughLoader(benchmark::State& state)
     }
 }
 
+// The pick's two reads of a progressive JPEG: its size and resolution, then its pixels.
+void progressiveInformationThroughReader(benchmark::State& state)
+{
+    const CpuCounter cpu(state);
+    for (auto _ : state) {
+        QString reason;
+        QSize size;
+        if (!PictureReader::readInformation(g_progressive, &size, nullptr, &reason) || size != QSize(6000, 4000))
+            state.SkipWithError(qPrintable(reason));
+    }
+}
+
+void progressivePickThroughReader(benchmark::State& state)
+{
+    pickThroughReaderOf(state, g_progressive);
+}
+
 void smallThroughReader(benchmark::State& state)
 {
     const CpuCounter cpu(state);
@@ -381,6 +417,9 @@ BENCHMARK(folderInProcess)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(folderThroughReader)->Unit(benchmark::kMillisecond)->Iterations(1);
 // Against the same case in a build of 4aff6e7 (see bench/README.md).
 BENCHMARK(folderThroughLoader)->Unit(benchmark::kMillisecond)->Iterations(1);
+// The information read against the pixel read of the same progressive photo.
+BENCHMARK(progressiveInformationThroughReader)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(progressivePickThroughReader)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(smallInProcess)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(smallThroughReader)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -392,7 +431,8 @@ int main(int argc, char** argv)
     QGuiApplication application(argc, argv);
     QTemporaryDir work;
     g_photo = work.filePath(QStringLiteral("photo-24mp.jpg"));
-    if (!write(photoLike(QSize(6000, 4000), 0), g_photo, "jpeg") || !writeLinearLight(work) || !writeFolder(work)
+    if (!write(photoLike(QSize(6000, 4000), 0), g_photo, "jpeg") || !writeLinearLight(work) || !writeProgressive(work)
+        || !writeFolder(work)
         || !writeSmall(work)) {
         std::fprintf(stderr, "the pictures could not be written\n");
         return 1;

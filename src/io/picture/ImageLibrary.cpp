@@ -5,11 +5,13 @@
 #include "io/picture/BitmapOrientation.h"
 #include "io/picture/BitmapRunLengths.h"
 #include "io/picture/ExifOrientation.h"
+#include "io/picture/JpegHeader.h"
 #include "io/picture/LinearLight.h"
 #include "io/picture/PatchedFileProxy.h"
 #include "io/picture/PictureFormatTable.h"
 #include "io/picture/ReaderRefusal.h"
 #include "io/picture/TargaAlpha.h"
+#include "io/picture/TiffPlanes.h"
 #include "io/picture/WebpFrameCover.h"
 
 #include "io/picture/ImageSignatures.h"
@@ -239,14 +241,40 @@ QString openFailure(OIIO::ImageInput& input, const QByteArray& format, const std
                                  &file);
 }
 
+// Formats whose reader decodes pixels when it opens a file (a JPEG of several scans decodes them
+// all) and whose header the program reads itself when only the file's information is asked.
+bool headerReadByProgram(const QByteArray& format)
+{
+    return format == "jpeg";
+}
+
+// The information of a file whose header the program read, its reader never opened.
+struct HeaderOnly {
+    int formatIndex = -1;
+    OIIO::ImageSpec spec;
+};
+
+ImageLibrary::Error readHeaderOnly(QIODevice& file, int formatIndex, HeaderOnly* headerOnly, QString* message)
+{
+    JpegHeader header;
+    if (!JpegHeader::read(file, &header)) {
+        setMessage(message, ImageLibrary::errorText(ImageLibrary::FileReadError));
+        return ImageLibrary::FileReadError;
+    }
+    headerOnly->formatIndex = formatIndex;
+    headerOnly->spec = header.spec();
+    return ImageLibrary::NoError;
+}
+
 // Offers the file to the readers of the format list only, the ones its suffix names first,
 // and opens it with the first that takes it. (The library's own search would try every reader
 // it has, those not offered too.) Only readers whose signature the file's first bytes match
 // are asked, and readers of formats without one only when the suffix names them; the first whose
-// header check passes reads it, or none does.
+// header check passes reads it, or none does. With `headerFormat`, a file of a format whose header
+// the program reads is not opened: its format's index goes there.
 std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::string& fileName, const QString& path,
                                                 const QByteArray& head, const OIIO::ImageSpec& config,
-                                                QString* message)
+                                                QString* message, int* headerFormat = nullptr)
 {
     const std::vector<FormatEntry>& formats = formatTable();
     const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
@@ -276,6 +304,10 @@ std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::stri
                 errorBySignature = bySignature;
             }
             continue;
+        }
+        if (headerFormat && headerReadByProgram(formats[index].name)) {
+            *headerFormat = int(index);
+            return nullptr;
         }
         std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::create(formats[index].name.toStdString());
         // A reader whose signature the file bears is not asked whether the file is its own: its
@@ -321,8 +353,10 @@ bool findImages(int count)
     return static_cast<int>(openFile.subimages.size()) >= count;
 }
 
-// Opens the file (or reuses the one this thread holds open).
-ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString* message)
+// Opens the file (or reuses the one this thread holds open). With `headerOnly`, a file of a format
+// whose header the program reads is not opened but its header read into it.
+ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString* message,
+                                  HeaderOnly* headerOnly = nullptr)
 {
     if (!started()) {
         setMessage(message, ImageLibrary::errorText(ImageLibrary::NotInitialised));
@@ -377,6 +411,8 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
             setMessage(message, damage);
             return ImageLibrary::FileReadError;
         }
+        if (headerOnly && headerReadByProgram(formats[formatIndex].name))
+            return readHeaderOnly(*file, formatIndex, headerOnly, message);
         input = OIIO::ImageInput::create(formats[formatIndex].name.toStdString());
         OIIO::ImageSpec spec;
         if (input && !input->open(fileName, spec, config)) {
@@ -386,7 +422,10 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     } else {
         file->seek(0);
         const QByteArray head = file->read(ImageSignatures::headBytes);
-        input = openByContent(*file, fileName, path, head, config, message);
+        int headerFormat = -1;
+        input = openByContent(*file, fileName, path, head, config, message, headerOnly ? &headerFormat : nullptr);
+        if (!input && headerFormat >= 0)
+            return readHeaderOnly(*file, headerFormat, headerOnly, message);
         if (!input)
             return ImageLibrary::FileReadError;
     }
@@ -589,19 +628,32 @@ int stripRowsToReadWhole(const OIIO::ImageSpec& spec)
     return std::clamp(spec.get_int_attribute("tiff:RowsPerStrip", spec.height), 1, std::max(1, spec.height));
 }
 
+// The first page's planes read side by side where the library's reader would read strips of
+// more rows than a band whole (see TiffPlanes); null for any other page.
+std::unique_ptr<TiffPlanes> planesOf(int subimage, const OIIO::ImageSpec& spec, int channels, int bandRows)
+{
+    if (subimage != 0 || formatTable()[openFile.formatIndex].name != "tiff" || !TiffPlanes::wanted(spec, bandRows))
+        return nullptr;
+    return TiffPlanes::open(*openFile.file, KelUtils::RegularFileReader::descriptorPath(*openFile.file).toStdString(),
+                            spec, channels);
+}
+
 // Reads the image band by band straight into the bitmap. Scanline files are read in their own
 // format and converted here: OpenImageIO's converting reader would hold at least 256 rows (or
 // a whole forged strip) however few are asked for. Linear light is read as floats and comes to
-// 8 bits through the sRGB transfer, its alpha straight.
+// 8 bits through the sRGB transfer, its alpha straight. *libraryError gets the words of a reader
+// other than `input` that failed.
 bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& spec, int channels,
-                bool straightAlpha, bool linear, ImageLibrary::Bitmap& bitmap, QString* failure)
+                bool straightAlpha, bool linear, ImageLibrary::Bitmap& bitmap, QString* failure,
+                QString* libraryError)
 {
     const bool tiled = spec.tile_width > 0;
     const OIIO::TypeDesc readType = linear ? OIIO::TypeDesc::FLOAT : OIIO::TypeDesc::UINT8;
     const qint64 rowBytes = qint64(spec.width)
                             * std::max<qint64>(1, tiled ? channels * qint64(readType.size()) : qint64(spec.pixel_bytes(true)));
     int band = static_cast<int>(std::clamp<qint64>(bandBytes / rowBytes, 1, spec.height));
-    const int pieceRows = tiled ? std::max(1, spec.tile_height) : stripRowsToReadWhole(spec);
+    const std::unique_ptr<TiffPlanes> planes = tiled ? nullptr : planesOf(subimage, spec, channels, band);
+    const int pieceRows = tiled ? std::max(1, spec.tile_height) : planes ? 1 : stripRowsToReadWhole(spec);
     band = std::max(pieceRows, band / pieceRows * pieceRows);
     const size_t bandRows = size_t(std::min(band, spec.height));
     std::vector<unsigned char> rows(size_t(spec.width) * channels * bandRows);
@@ -621,7 +673,8 @@ bool readPixels(OIIO::ImageInput& input, int subimage, const OIIO::ImageSpec& sp
         const bool read = tiled
             ? input.read_tiles(subimage, 0, spec.x, spec.x + spec.width, y, y + count, spec.z,
                                spec.z + 1, 0, channels, readType, converted)
-            : input.read_native_scanlines(subimage, 0, y, y + count, spec.z, native.data());
+            : planes ? planes->read(first, count, native.data(), size_t(spec.pixel_bytes(true)), libraryError)
+                     : input.read_native_scanlines(subimage, 0, y, y + count, spec.z, native.data());
         if (!read)
             return false;
         if (!tiled) {
@@ -805,9 +858,11 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
         (void)input.geterror();
         const bool errorIsDamage = !offered || offered->readerErrorIsDamage;
         QString failure;
-        if (!readPixels(input, subimage, spec, channels, straight, offered && offered->linearLight, *out, &failure)
+        QString otherReader;
+        if (!readPixels(input, subimage, spec, channels, straight, offered && offered->linearLight, *out, &failure,
+                        &otherReader)
             || (errorIsDamage && input.has_error())) {
-            const QString text = libraryText(input.geterror());
+            const QString text = otherReader.isEmpty() ? libraryText(input.geterror()) : libraryText(otherReader.toStdString());
             if (!failure.isEmpty())
                 setMessage(message, readerLimit(format, failure));
             else
@@ -851,6 +906,32 @@ ImageLibrary::Error ImageLibrary::loadBitmap(const QString& path, Bitmap** bitma
 ImageLibrary::Error ImageLibrary::fileInformation(const QString& path, int formatIndex,
                                                   FileInformation* information, QString* message)
 {
+    try {
+        HeaderOnly header;
+        const Error opened = openImageFile(path, formatIndex, message, &header);
+        if (opened != NoError)
+            return opened;
+        if (header.formatIndex >= 0) {
+            if (information) {
+                const OIIO::ImageSpec& spec = header.spec;
+                information->numberOfImages = 1;
+                information->formatName = formatTable()[header.formatIndex].name;
+                const QSize size = BitmapOrientation::upright(
+                    QSize(spec.width, spec.height), BitmapOrientation::of(spec.get_int_attribute("Orientation", 1)));
+                information->width = size.width();
+                information->height = size.height();
+                information->xDpi = resolutionToDpi(spec, "XResolution");
+                information->yDpi = resolutionToDpi(spec, "YResolution");
+                information->fromHeader = true;
+            }
+            return NoError;
+        }
+    } catch (const std::bad_alloc&) {
+        closeFile();
+        setMessage(message, errorText(NoMemory));
+        return NoMemory;
+    }
+    // The file is open now: its reader answers.
     LoadParams params = defaultLoadParams();
     params.formatIndex = formatIndex;
     return loadBitmap(path, nullptr, params, information, message);

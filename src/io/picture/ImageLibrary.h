@@ -68,6 +68,9 @@ public:
         QByteArray formatName;
         int width = 0;
         int height = 0;
+        // Read by the program from the file's header: the format's reader has not opened the file
+        // (see fileInformation), and decodes nothing until a load.
+        bool fromHeader = false;
     };
 
     struct LoadParams {
@@ -106,7 +109,10 @@ public:
     // pictures (linear light) come through the sRGB transfer, as viewers show them.
     static Error loadBitmap(const QString& path, Bitmap** bitmap, const LoadParams& params,
                             FileInformation* information = nullptr, QString* message = nullptr);
-    // Information about the file and its first image, without reading pixels.
+    // Information about the file and its first image, without reading pixels: a JPEG's from its
+    // header, as its reader would give it (its decoder would decode every scan of a picture of
+    // several to answer); any other kind's from its reader, which then holds the file open for
+    // the next load.
     static Error fileInformation(const QString& path, int formatIndex, FileInformation* information,
                                  QString* message = nullptr);
 

@@ -38,6 +38,10 @@ QList<PictureLayers::Layer> PictureLayers::read(const QString& path, const QByte
         fail(message);
         return layers;
     }
+    // A picture whose header the program read is claimed before its reader opens the file, which
+    // for a JPEG of several scans decodes them all.
+    if (information.fromHeader && beforeDecode)
+        beforeDecode(qint64(information.width) * information.height);
     // A layered Photoshop file's composite is kept aside until a layer has been read, so
     // that a file whose layers are all unreadable still shows its picture. A composite that
     // cannot be read fails the whole file: its layers alone would open silently half-broken.

@@ -18,6 +18,11 @@ class ReaderFilePatch
 public:
     // The patch of the file on `file` (read from its start); empty when it needs none.
     static ReaderFilePatch of(QIODevice& file);
+    // A TIFF whose first page holds RGB samples a plane each, in strips, shown as the grey picture
+    // of its plane `plane` alone, in strips of at most the picture's rows: a reader of that plane
+    // decodes it row after row, never going back in a compressed strip to read another plane's
+    // row. Empty for a file of another kind, or of a compression or samples this does not show so.
+    static ReaderFilePatch planeOf(QIODevice& file, int plane);
 
     bool isEmpty() const { return m_replaced.isEmpty(); }
     // The size of the file as shown, which may end past the file's own end.
