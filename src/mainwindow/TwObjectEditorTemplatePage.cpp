@@ -179,6 +179,10 @@ void TwObjectEditor::renderTemplate(KelTemplate* objectTemplate)
 void TwObjectEditor::on_templatesTreeWidget_currentItemChanged(QTreeWidgetItem* current,
                                                                QTreeWidgetItem*)
 {
+    // While Show: Project is on, the hidden list's highlight moves only as rows go (a template
+    // deleted): that picks nothing; Show: Templates shows its row when it is chosen again.
+    if (m_showMode != 1)
+        return;
     if (!current) {
         m_core->cancelRender();
         m_core->setCurrentGraph(m_showMode != 1 ? m_core->rootGraph() : nullptr);

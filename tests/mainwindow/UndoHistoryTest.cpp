@@ -8,8 +8,11 @@
 
 #include "TemplateEditFixture.h"
 
+#include "app/TemplateStoreTestSupport.h"
+
 #include "app/KelNGObject.h"
 #include "app/KelTemplate.h"
+#include "app/StoragePaths.h"
 #include "app/TemplateEditor.h"
 #include "app/TwCore.h"
 #include "app/TwTemplateContainer.h"
@@ -27,6 +30,7 @@
 #include "ui_TemplateEditor.h"
 
 #include <QAction>
+#include <QFile>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -34,6 +38,7 @@
 #include <QTreeWidget>
 #include <QUndoGroup>
 #include <QUndoStack>
+#include <QUuid>
 
 #include <functional>
 
@@ -322,6 +327,54 @@ TEST_F(UndoHistory, ATemplateRenamedInTheTemplateTabIsTakenBackFromTheProjectsHi
     window->redoAction()->trigger();
     settle();
     EXPECT_EQ(objectNames(), QStringList{QStringLiteral("Tone")});
+}
+
+// As above with a second template in the store, listed next to the deleted one: the hidden
+// Templates list then highlights that one, which picks nothing while Show: Project is on: the
+// effect stays selected and Edit > Undo still offers the project's step.
+TEST_F(UndoHistory, ATemplateDeletedWhileTheProjectShowsLeavesTheEffectSelected)
+{
+    const QString other = QUuid::createUuid().toString();
+    const QString otherPath = StoragePaths::objectTemplatePath(other);
+    // Gone with the test, as the fixture's own: the store is the process's for every test.
+    struct Removed
+    {
+        QString uuid;
+        ~Removed()
+        {
+            QFile::remove(StoragePaths::objectTemplatePath(uuid));
+            QFile::remove(StoragePaths::objectIconPath(uuid));
+        }
+    } const removed{other};
+    ASSERT_TRUE(StoreTest::writeFile(otherPath, StoreTest::templateDocument({other, QStringLiteral("Another Glow")})));
+    // The store reads its templates when the window is made.
+    window.reset();
+    window = std::make_unique<TwMainWindow>(nullptr);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    settle();
+    objectTemplate = core()->templateStore()->getObjectTemplateFromUuid(uuid);
+    ASSERT_NE(objectTemplate, nullptr);
+    ASSERT_NE(core()->templateStore()->getObjectTemplateFromUuid(other), nullptr);
+
+    KelNGObject* effect = addInversion(QStringLiteral("Tone"));
+    settle();
+    ASSERT_NO_FATAL_FAILURE(pickStoreTemplate());
+    editor()->projectRadioButton->click();
+    settle();
+    editor()->treeWidget->setCurrentItem(effect->objectEditorItem);
+    settle();
+    effect->projectBrowserItem->setText(1, QStringLiteral("Renamed"));
+    settle();
+    ASSERT_EQ(core()->selectedObject(), effect);
+    ASSERT_EQ(window->undoGroup()->activeStack(), core()->undoStack());
+
+    core()->templateStore()->deleteTemplate(objectTemplate, false);
+    objectTemplate = nullptr;
+    settle();
+    EXPECT_EQ(core()->selectedObject(), effect);
+    EXPECT_EQ(window->undoGroup()->activeStack(), core()->undoStack());
+    EXPECT_TRUE(window->undoAction()->isEnabled());
 }
 
 // Copy, Delete and Paste are disabled while the object editor shows its Templates page, even with

@@ -238,15 +238,24 @@ TEST_F(DocumentFixture, GraphKeyframesAreTheSectionsOwnSortedAndValid)
 
 TEST_F(DocumentFixture, StoreHooksSeeTheStoringGraphFirst)
 {
-    static QList<QPair<NodeGraph const*, quintptr>> calls;
+    // Each hook's data: its tag and the list both hooks write to.
+    struct Hook
+    {
+        quintptr tag;
+        QList<QPair<NodeGraph const*, quintptr>>* calls;
+    };
+    QList<QPair<NodeGraph const*, quintptr>> calls;
+    Hook outer{1, &calls};
+    Hook inner{2, &calls};
     auto hook = [](NodeGraph const* g, Node const*, QDomDocument&, QDomElement& e, void* data) {
-        calls.append({g, reinterpret_cast<quintptr>(data)});
+        Hook const* h = static_cast<Hook const*>(data);
+        h->calls->append({g, h->tag});
         e.setAttribute("hooked", "yes");
     };
     NodeGraph* sub = graph.addSubGraph(-1);
     add(sub);
-    graph.setStoreHook(hook, reinterpret_cast<void*>(1));
-    sub->setStoreHook(hook, reinterpret_cast<void*>(2));
+    graph.setStoreHook(hook, &outer);
+    sub->setStoreHook(hook, &inner);
     QDomDocument doc;
     QDomElement parent = doc.createElement("graph");
     sub->store(sub->nodes(), doc, parent, StoreConnectionsAnyEnd, true, false);

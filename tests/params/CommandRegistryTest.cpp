@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 
 using namespace KelUtils;
 
@@ -137,19 +138,30 @@ TEST(CommandRegistryTest, CommandNameTables)
 
 TEST(CommandRegistryTest, ToolLookupsAndStableEntries)
 {
-    int const explicitId = 7000;
-    toolButtonInfo lasso = tool("lasso#t");
+    // The tool list is the program's, never emptied: each run registers names and an explicit id
+    // of its own, kept for the registry, which holds the names' pointers.
+    static int run = 0;
+    static std::deque<QByteArray> names;
+    ++run;
+    auto const named = [](char const* stem) {
+        names.push_back(QByteArray(stem) + "#t" + QByteArray::number(run));
+        return names.back().constData();
+    };
+    char const* const lassoName = named("lasso");
+    char const* const brushName = named("brush");
+    int const explicitId = 7000 + 10 * run;
+    toolButtonInfo lasso = tool(lassoName);
     lasso.flags = 3;
     EXPECT_EQ(NCI_toolReg::register_tool(lasso, explicitId), explicitId);
     // A repeated id keeps resolving to its first entry.
-    EXPECT_EQ(NCI_toolReg::register_tool(tool("lasso2#t"), explicitId), explicitId);
-    int const counted = NCI_toolReg::register_tool(tool("brush#t"));
+    EXPECT_EQ(NCI_toolReg::register_tool(tool(named("lasso2")), explicitId), explicitId);
+    int const counted = NCI_toolReg::register_tool(tool(brushName));
     EXPECT_GE(counted, 100);
 
-    EXPECT_STREQ(NCI_toolName(explicitId), "lasso#t");
+    EXPECT_STREQ(NCI_toolName(explicitId), lassoName);
     EXPECT_EQ(NCI_toolName(explicitId - 1), nullptr);
-    EXPECT_EQ(NCI_toolId("brush#t"), counted);
-    EXPECT_EQ(NCI_toolId("BRUSH#T"), 0);
+    EXPECT_EQ(NCI_toolId(brushName), counted);
+    EXPECT_EQ(NCI_toolId(QByteArray(brushName).toUpper().constData()), 0);
     EXPECT_EQ(NCI_toolId(nullptr), 0);
 
     NCI_toolInfo_reg const* info = NCI_toolInfo(explicitId);
@@ -159,5 +171,5 @@ TEST(CommandRegistryTest, ToolLookupsAndStableEntries)
     for (int i = 0; i < 200; ++i)
         NCI_toolReg::register_tool(tool("filler"));
     EXPECT_EQ(NCI_toolInfo(explicitId), info);
-    EXPECT_STREQ(info->name, "lasso#t");
+    EXPECT_STREQ(info->name, lassoName);
 }

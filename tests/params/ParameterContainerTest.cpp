@@ -275,13 +275,15 @@ TEST_F(ParameterContainerFixture, BlockedSignalsReplayCallbackMajorInOrderOfFirs
 
 TEST(ParameterContainerUndo, BeginWhileActiveClosesTheOpenBlockFirst)
 {
-    static QStringList calls;
+    QStringList calls;
     const UndoBlockCallback callback{
-        [](IParameterContainer*, QString const& text, int id, void*) {
-            calls.append(QStringLiteral("begin %1 %2").arg(text).arg(id));
+        [](IParameterContainer*, QString const& text, int id, void* data) {
+            static_cast<QStringList*>(data)->append(QStringLiteral("begin %1 %2").arg(text).arg(id));
         },
-        [](IParameterContainer*, bool flag, void*) { calls.append(QStringLiteral("end %1").arg(flag)); },
-        nullptr};
+        [](IParameterContainer*, bool flag, void* data) {
+            static_cast<QStringList*>(data)->append(QStringLiteral("end %1").arg(flag));
+        },
+        &calls};
     ParameterContainer container(QStringLiteral("c"), QString());
     container.setUndoBlockCallback(&callback);
     EXPECT_EQ(container.undoBlockBegin(QStringLiteral("first"), 1), 0);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 using namespace KelVyxNodes;
 using KelNodes::NodeDescriptor;
@@ -22,15 +23,18 @@ namespace {
 // A plug-in folder with two plug-ins, a library that lacks one of the three functions, a symbolic
 // link to a plug-in kept outside the folder, a non-library file, a file that is named like a
 // library but is none, and a sub-folder named like one. The registry of this process is built
-// from it before any test reads it.
+// from it before any test reads it, once a process as the program builds it: a second run of the
+// suite in the process reads what the first built, and the folder stays until the process ends.
 class PluginLoading : public ::testing::Test
 {
 protected:
     static void SetUpTestSuite()
     {
+        if (s_folder)
+            return;
         unsetenv("VYX_TEST_PLUGIN_INITS");
-        s_folder = new QTemporaryDir;
-        s_outside = new QTemporaryDir;
+        s_folder = std::make_unique<QTemporaryDir>();
+        s_outside = std::make_unique<QTemporaryDir>();
         ASSERT_TRUE(s_folder->isValid() && s_outside->isValid());
         QDir const folder(s_folder->path());
         ASSERT_TRUE(QFile::copy(QStringLiteral(VYX_TEST_NODES_PLUGIN), folder.filePath("libnodes.so")));
@@ -47,15 +51,6 @@ protected:
         NodeTypeRegistry::list();
     }
 
-    static void TearDownTestSuite()
-    {
-        // The libraries stay loaded; only the files go.
-        delete s_folder;
-        delete s_outside;
-        s_folder = nullptr;
-        s_outside = nullptr;
-    }
-
     static void writeFile(QString const& path, QByteArray const& content)
     {
         QFile file(path);
@@ -69,8 +64,8 @@ protected:
         return inits ? QString::fromLatin1(inits) : QString();
     }
 
-    static inline QTemporaryDir* s_folder = nullptr;
-    static inline QTemporaryDir* s_outside = nullptr;
+    static inline std::unique_ptr<QTemporaryDir> s_folder;
+    static inline std::unique_ptr<QTemporaryDir> s_outside;
     static inline QString s_linkedTarget;
 };
 

@@ -1,6 +1,7 @@
 // The end-to-end road: the application as start-up builds it, driven step by step through its
 // own widgets, dialogs and drag data under a real (virtual) X server. The steps depend on each
-// other and run in the order written.
+// other: one test walks them in the order written, from a new project, with files of its own
+// run, so that it passes run again in the process and among the others in any order.
 
 #include "RoadSupport.h"
 
@@ -58,13 +59,18 @@
 namespace {
 
 QTemporaryDir* g_work = nullptr;
+// The test picture as main writes it, and the walk's copy of its run.
+QString g_sourcePath;
 QString g_imagePath;
 QString g_templateUuid;
 QImage g_inverted;
+// The walk's run in this process: each writes its files in a folder of its own, so that no dialog
+// asks to replace the last run's.
+int g_run = 0;
 
 QString workPath(QString const& name)
 {
-    return g_work->filePath(name);
+    return g_work->filePath(QStringLiteral("run%1/").arg(g_run) + name);
 }
 
 TwMainWindow* window()
@@ -120,25 +126,52 @@ void expectGrey(char const* step)
 QString g_earlyProject;
 QString g_pendingBeforeStart;
 
-TEST(Road, Step00AnEarlyFileOpenWaitsForTheWindowAndOnlyTheLastCounts)
+// What start-up left, taken by main before any test runs.
+struct StartUp
+{
+    QString projectName;
+    bool hasProjectFile = false;
+    QString pendingAfterStart;
+    bool windowIsTheApplications = false;
+};
+StartUp g_startUp;
+
+TEST(Road, AnEarlyFileOpenWaitsForTheWindowAndOnlyTheLastCounts)
 {
     EXPECT_EQ(g_pendingBeforeStart, g_earlyProject);
-    EXPECT_EQ(core()->projectName(), g_earlyProject);
-    EXPECT_TRUE(core()->hasProjectFile());
-    auto* application = qobject_cast<VyxApplication*>(QCoreApplication::instance());
-    ASSERT_NE(application, nullptr);
-    EXPECT_TRUE(application->pendingProjectPath().isEmpty());
-    EXPECT_EQ(application->mainWindow(), window());
+    EXPECT_EQ(g_startUp.projectName, g_earlyProject);
+    EXPECT_TRUE(g_startUp.hasProjectFile);
+    EXPECT_TRUE(g_startUp.pendingAfterStart.isEmpty());
+    EXPECT_TRUE(g_startUp.windowIsTheApplications);
 }
 
-TEST(Road, Step01PickTheImageInTheBrowser)
+// A new project in the image view with the browser below, as the walk starts; the picture is a
+// file of this run, so that picking it is a new pick.
+void startTheWalk()
+{
+    ++g_run;
+    ASSERT_TRUE(QDir().mkpath(workPath(QString())));
+    if (core()->isModified())
+        Road::answerMessageBox(QMessageBox::Discard);
+    ASSERT_TRUE(Road::waitForRender([] { window()->form()->actionNew->trigger(); }));
+    ASSERT_TRUE(core()->objectList().isEmpty());
+    if (!window()->form()->actionToggleBrowser->isChecked())
+        window()->form()->actionToggleBrowser->trigger();
+    window()->form()->actionImageView->trigger();
+    Road::settle();
+    ASSERT_FALSE(window()->isNodeGraphViewMode());
+    g_imagePath = workPath(QStringLiteral("source.png"));
+    ASSERT_TRUE(QFile::copy(g_sourcePath, g_imagePath));
+}
+
+void step01PickTheImageInTheBrowser()
 {
     ASSERT_TRUE(Road::waitForRender([] { emit window()->imageBrowser()->currentImageChanged(g_imagePath); }));
     EXPECT_EQ(core()->sourceImage()->size(), QSize(64, 48));
     EXPECT_EQ(core()->sourceImage()->pixel(10, 10), qRgb(40, 100, 200));
 }
 
-TEST(Road, Step02And03DropTheTemplateAndSeeItInverted)
+void step02And03DropTheTemplateAndSeeItInverted()
 {
     QTreeWidget* filters = window()->filtersTree();
     QTreeWidgetItem* item = nullptr;
@@ -173,7 +206,7 @@ TEST(Road, Step02And03DropTheTemplateAndSeeItInverted)
         << qRed(shown) << "," << qGreen(shown) << "," << qBlue(shown);
 }
 
-TEST(Road, Step04SaveImageThroughTheDialog)
+void step04SaveImageThroughTheDialog()
 {
     const QString path = workPath(QStringLiteral("result.png"));
     Road::answerFileDialog(path);
@@ -183,7 +216,7 @@ TEST(Road, Step04SaveImageThroughTheDialog)
     EXPECT_EQ(written, g_inverted);
 }
 
-TEST(Road, Step05SaveAsNamesTheWindow)
+void step05SaveAsNamesTheWindow()
 {
     Road::answerFileDialog(workPath(QStringLiteral("road.vyxsg")));
     window()->form()->actionSaveAs->trigger();
@@ -192,7 +225,7 @@ TEST(Road, Step05SaveAsNamesTheWindow)
     EXPECT_FALSE(window()->isWindowModified());
 }
 
-TEST(Road, Step06NewThenOpenGivesTheSameResult)
+void step06NewThenOpenGivesTheSameResult()
 {
     ASSERT_TRUE(Road::waitForRender([] { window()->form()->actionNew->trigger(); }));
     EXPECT_TRUE(core()->objectList().isEmpty());
@@ -203,7 +236,7 @@ TEST(Road, Step06NewThenOpenGivesTheSameResult)
     EXPECT_EQ(window()->windowTitle(), "Vyx-Solenne - road[*]");
 }
 
-TEST(Road, Step07OpacityHalfThenUndoRedoUndo)
+void step07OpacityHalfThenUndoRedoUndo()
 {
     QTreeWidget* rows = window()->projectBrowser()->form()->treeWidget;
     ASSERT_EQ(rows->topLevelItemCount(), 1);
@@ -242,7 +275,7 @@ KelNodes::NodeGraph* objectGraph()
     return core()->objectList().value(0) ? core()->objectList().value(0)->graph() : nullptr;
 }
 
-TEST(Road, Step08NodeGraphViewShowsTheInversionGraph)
+void step08NodeGraphViewShowsTheInversionGraph()
 {
     window()->activateWindow();
     (void)QTest::qWaitForWindowActive(window(), 5000);
@@ -260,7 +293,7 @@ TEST(Road, Step08NodeGraphViewShowsTheInversionGraph)
     Road::screenshot(QStringLiteral("road-node-graph"));
 }
 
-TEST(Road, Step09InsertRgbaAndWireItInWithTheMouse)
+void step09InsertRgbaAndWireItInWithTheMouse()
 {
     NodeDockTabWidget* dock = window()->nodeDock();
     ASSERT_NE(dock, nullptr);
@@ -307,7 +340,7 @@ TEST(Road, Step09InsertRgbaAndWireItInWithTheMouse)
     EXPECT_EQ(core()->resultImage()->convertToFormat(QImage::Format_RGB32), g_inverted);
 }
 
-TEST(Road, Step10RedMinus55OnTheCurrentNodePage)
+void step10RedMinus55OnTheCurrentNodePage()
 {
     KelNodes::Node* rgba = Road::nodeOfType(objectGraph(), QStringLiteral("operator.rgba"));
     ASSERT_NE(rgba, nullptr);
@@ -360,13 +393,13 @@ TEST(Road, Step10RedMinus55OnTheCurrentNodePage)
         << qRed(shown) << "," << qGreen(shown) << "," << qBlue(shown);
 }
 
-TEST(Road, Step11UndoBringsTheInvertedImageBack)
+void step11UndoBringsTheInvertedImageBack()
 {
     ASSERT_TRUE(Road::waitForRender([] { window()->undoAction()->trigger(); }));
     EXPECT_EQ(core()->resultImage()->convertToFormat(QImage::Format_RGB32), g_inverted);
 }
 
-TEST(Road, Step12TimelinePlaysTwoFramesAndStops)
+void step12TimelinePlaysTwoFramesAndStops()
 {
     window()->activateWindow();
     (void)QTest::qWaitForWindowActive(window(), 5000);
@@ -445,7 +478,7 @@ bool programOpens(QString const& program, QString const& project, QString* error
     return opened;
 }
 
-TEST(Road, AProjectNamedOnTheCommandLineIsOpened)
+void aProjectNamedOnTheCommandLineIsOpened()
 {
     QString errors;
     EXPECT_TRUE(programOpens(QStringLiteral(VYX_PROGRAM), workPath(QStringLiteral("road.vyxsg")), &errors))
@@ -455,7 +488,7 @@ TEST(Road, AProjectNamedOnTheCommandLineIsOpened)
 // A copy of the program in an installation of its own: with the test plug-in in
 // ../lib/vyx-solenne/nodes/ a project using the plug-in's node type opens whole; without it
 // the loader reports the unknown node.
-TEST(Road, ACopyOfTheProgramLoadsANodePlugInBesideIt)
+void aCopyOfTheProgramLoadsANodePlugInBesideIt()
 {
     KelNodes::NodeGraph* graph = objectGraph();
     ASSERT_NE(graph, nullptr);
@@ -482,7 +515,7 @@ TEST(Road, ACopyOfTheProgramLoadsANodePlugInBesideIt)
     }
 }
 
-TEST(Road, AFileOpenEventOpensTheProject)
+void aFileOpenEventOpensTheProject()
 {
     if (core()->isModified())
         Road::answerMessageBox(QMessageBox::Discard);
@@ -494,6 +527,35 @@ TEST(Road, AFileOpenEventOpensTheProject)
     EXPECT_EQ(core()->objectList().size(), 1);
     EXPECT_EQ(core()->projectName(), project);
     EXPECT_FALSE(core()->isModified());
+}
+
+// The steps in the order written; each stops the walk at its first fatal failure.
+TEST(Road, AUserPicksAPictureAddsAnEffectSavesEditsAndPlaysIt)
+{
+    const struct {
+        char const* name;
+        void (*step)();
+    } steps[] = {
+        {"start of the walk", &startTheWalk},
+        {"01 pick the image in the browser", &step01PickTheImageInTheBrowser},
+        {"02 and 03 drop the template and see it inverted", &step02And03DropTheTemplateAndSeeItInverted},
+        {"04 save the image through the dialog", &step04SaveImageThroughTheDialog},
+        {"05 Save As names the window", &step05SaveAsNamesTheWindow},
+        {"06 New, then Open gives the same result", &step06NewThenOpenGivesTheSameResult},
+        {"07 opacity half, then Undo, Redo, Undo", &step07OpacityHalfThenUndoRedoUndo},
+        {"08 the node-graph view shows the inversion's graph", &step08NodeGraphViewShowsTheInversionGraph},
+        {"09 insert RGBA and wire it in with the mouse", &step09InsertRgbaAndWireItInWithTheMouse},
+        {"10 red -55 on the Current Node page", &step10RedMinus55OnTheCurrentNodePage},
+        {"11 Undo brings the inverted image back", &step11UndoBringsTheInvertedImageBack},
+        {"12 the timeline plays two frames and stops", &step12TimelinePlaysTwoFramesAndStops},
+        {"a project named on the command line is opened", &aProjectNamedOnTheCommandLineIsOpened},
+        {"a copy of the program loads a node plug-in beside it", &aCopyOfTheProgramLoadsANodePlugInBesideIt},
+        {"a file-open event opens the project", &aFileOpenEventOpensTheProject},
+    };
+    for (auto const& s : steps) {
+        SCOPED_TRACE(s.name);
+        ASSERT_NO_FATAL_FAILURE(s.step());
+    }
 }
 
 } // namespace
@@ -525,8 +587,8 @@ int main(int argc, char** argv)
     QDir().mkpath(templates + QStringLiteral("/icons"));
     StoreTest::writeFile(templates + QLatin1Char('/') + g_templateUuid,
                          StoreTest::templateDocument({g_templateUuid, QStringLiteral("Inversion")}));
-    g_imagePath = g_work->filePath(QStringLiteral("source.png"));
-    testImage().save(g_imagePath);
+    g_sourcePath = g_work->filePath(QStringLiteral("source.png"));
+    testImage().save(g_sourcePath);
 
     // A project opened with the program before its window exists: only the last one waits.
     g_earlyProject = g_work->filePath(QStringLiteral("early.vyxsg"));
@@ -552,6 +614,10 @@ int main(int argc, char** argv)
     Road::setWindow(mainWindow);
     (void)QTest::qWaitForWindowExposed(mainWindow, 10000);
     Road::settle();
+    g_startUp.projectName = mainWindow->core()->projectName();
+    g_startUp.hasProjectFile = mainWindow->core()->hasProjectFile();
+    g_startUp.pendingAfterStart = application.pendingProjectPath();
+    g_startUp.windowIsTheApplications = application.mainWindow() == mainWindow;
 
     const int result = RUN_ALL_TESTS();
 
