@@ -122,8 +122,6 @@ TEST_F(ThumbnailRequestsTest, AFoldersFilesAreReadTwoAtATime)
                             + QStringLiteral("/vyx-picture-reader-standin");
     ASSERT_TRUE(QFileInfo(standIn).isExecutable());
     PictureReader::setProgram(standIn);
-    // Readers of the program kept from before are let go of here, not counted below.
-    ASSERT_FALSE(PictureReader::readFile(file(QStringLiteral("x.stamp"))).isNull());
     PictureReader::setTimeLimit(20000);
     const QStringList folder{file(QStringLiteral("a.hang")), file(QStringLiteral("b.hang"))};
     const QString stamp = file(QStringLiteral("x.stamp"));
