@@ -1,6 +1,8 @@
 #include "io/picture/AmendedFileProxy.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include <unistd.h>
 
@@ -21,6 +23,22 @@ size_t AmendedFileProxy::pread(void* buffer, size_t size, int64_t offset)
     if (offset < 0)
         return 0;
     auto* bytes = static_cast<unsigned char*>(buffer);
+    constexpr size_t blockBytes = 64 * 1024;
+    if (size >= blockBytes)
+        return readAmended(bytes, size, offset);
+    const int64_t blockEnd = m_blockStart + int64_t(m_block.size());
+    if (offset < m_blockStart || offset + int64_t(size) > blockEnd) {
+        m_block.resize(blockBytes);
+        m_block.resize(readAmended(m_block.data(), blockBytes, offset));
+        m_blockStart = offset;
+    }
+    const size_t count = size_t(std::clamp<int64_t>(m_blockStart + int64_t(m_block.size()) - offset, 0, int64_t(size)));
+    std::memcpy(bytes, m_block.data() + (offset - m_blockStart), count);
+    return count;
+}
+
+size_t AmendedFileProxy::readAmended(unsigned char* bytes, size_t size, int64_t offset) const
+{
     size_t count = 0;
     while (count < size) {
         const ssize_t got = ::pread(m_descriptor, bytes + count, size - count, off_t(offset + int64_t(count)));

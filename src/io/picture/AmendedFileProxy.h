@@ -4,6 +4,8 @@
 
 #include <OpenImageIO/filesystem.h>
 
+#include <vector>
+
 // An open file as one of the image library's readers reads it, with one byte shown as another:
 // the reader is handed a sound file in the one form of it that it reads (see BitmapRunLengths).
 class AmendedFileProxy final : public OIIO::Filesystem::IOProxy
@@ -19,8 +21,15 @@ public:
     size_t size() const override { return size_t(m_size); }
 
 private:
+    // Reads from the file, the amended byte shown as it is to be.
+    size_t readAmended(unsigned char* bytes, size_t size, int64_t offset) const;
+
     int m_descriptor = -1;
     qint64 m_size = 0;
     qint64 m_at = -1;
     unsigned char m_shown = 0;
+    // The bitmap reader reads run lengths a byte or two a call: small reads are served from a block
+    // read ahead, as a buffered file serves them, not by a call to the system each.
+    std::vector<unsigned char> m_block;
+    int64_t m_blockStart = 0;
 };

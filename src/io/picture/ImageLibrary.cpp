@@ -5,9 +5,10 @@
 #include "io/picture/BitmapOrientation.h"
 #include "io/picture/BitmapRunLengths.h"
 #include "io/picture/ExifOrientation.h"
-#include "io/picture/JpegHeader.h"
+#include "io/picture/GifFileCheck.h"
 #include "io/picture/LinearLight.h"
 #include "io/picture/PatchedFileProxy.h"
+#include "io/picture/PictureHeader.h"
 #include "io/picture/PictureFormatTable.h"
 #include "io/picture/ReaderRefusal.h"
 #include "io/picture/TargaAlpha.h"
@@ -32,6 +33,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 #include <tuple>
@@ -241,28 +243,26 @@ QString openFailure(OIIO::ImageInput& input, const QByteArray& format, const std
                                  &file);
 }
 
-// Formats whose reader decodes pixels when it opens a file (a JPEG of several scans decodes them
-// all) and whose header the program reads itself when only the file's information is asked.
-bool headerReadByProgram(const QByteArray& format)
-{
-    return format == "jpeg";
-}
-
 // The information of a file whose header the program read, its reader never opened.
 struct HeaderOnly {
     int formatIndex = -1;
     OIIO::ImageSpec spec;
 };
 
-ImageLibrary::Error readHeaderOnly(QIODevice& file, int formatIndex, HeaderOnly* headerOnly, QString* message)
+ImageLibrary::Error readHeaderOnly(QIODevice& file, const QString& path, int formatIndex, HeaderOnly* headerOnly,
+                                   QString* message)
 {
-    JpegHeader header;
-    if (!JpegHeader::read(file, &header)) {
+    const QByteArray& format = formatTable()[formatIndex].name;
+    // Its reader refuses to open a GIF of no colours: so is it refused here, in the same words.
+    if (format == "gif" && GifFileCheck::lacksColourTable(file)) {
+        setMessage(message, ReaderRefusal::reason(format, ReaderRefusal::Stage::Header, path, QString(), &file));
+        return ImageLibrary::FileReadError;
+    }
+    if (!PictureHeader::read(format, file, &headerOnly->spec)) {
         setMessage(message, ImageLibrary::errorText(ImageLibrary::FileReadError));
         return ImageLibrary::FileReadError;
     }
     headerOnly->formatIndex = formatIndex;
-    headerOnly->spec = header.spec();
     return ImageLibrary::NoError;
 }
 
@@ -274,7 +274,8 @@ ImageLibrary::Error readHeaderOnly(QIODevice& file, int formatIndex, HeaderOnly*
 // the program reads is not opened: its format's index goes there.
 std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::string& fileName, const QString& path,
                                                 const QByteArray& head, const OIIO::ImageSpec& config,
-                                                QString* message, int* headerFormat = nullptr)
+                                                const std::function<void()>& beforeOpen, QString* message,
+                                                int* headerFormat = nullptr)
 {
     const std::vector<FormatEntry>& formats = formatTable();
     const QByteArray suffix = QFileInfo(path).suffix().toLower().toLatin1();
@@ -305,7 +306,7 @@ std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::stri
             }
             continue;
         }
-        if (headerFormat && headerReadByProgram(formats[index].name)) {
+        if (headerFormat && PictureHeader::readsFormat(formats[index].name)) {
             *headerFormat = int(index);
             return nullptr;
         }
@@ -318,6 +319,7 @@ std::unique_ptr<OIIO::ImageInput> openByContent(QIODevice& file, const std::stri
             continue;
         }
         // The reader whose check passed is the only one that opens the file.
+        beforeOpen();
         OIIO::ImageSpec spec;
         if (input->open(fileName, spec, config))
             return input;
@@ -388,31 +390,33 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
     // The bitmap reader writes the rows of a grey palette as RGB when they are run-length coded:
     // a spec of three channels says what it writes, whichever way they are stored.
     config.attribute("bmp:monochrome_detect", 0);
-    // Most writers end the last run-length row with an end of line, which that reader takes for a
-    // code past the picture: it is shown the end of the bitmap there, which that code means.
-    std::unique_ptr<OIIO::Filesystem::IOProxy> proxy;
-    const qint64 lastRowEnd = BitmapRunLengths::lastRowEnd(*file);
-    if (lastRowEnd >= 0) {
-        proxy = std::make_unique<AmendedFileProxy>(file->handle(), file->size(), lastRowEnd + 1, 1);
-        OIIO::Filesystem::IOProxy* reader = proxy.get();
-        config.attribute("oiio:ioproxy", OIIO::TypeDesc::PTR, &reader);
-    }
     const std::string fileName = KelUtils::RegularFileReader::descriptorPath(*file).toStdString();
-    // Where the file needs it (a GIF's screen, a TIFF's strips), the reader is shown it patched.
-    if (lastRowEnd >= 0) {
-    } else if (ReaderFilePatch patch = ReaderFilePatch::of(*file); !patch.isEmpty()) {
-        proxy = std::make_unique<PatchedFileProxy>(file->handle(), file->size(), std::move(patch), fileName);
-        OIIO::Filesystem::IOProxy* shown = proxy.get();
-        config.attribute("oiio:ioproxy", OIIO::TypeDesc::PTR, &shown);
-    }
+    // What the reader is shown of the file, built only once a reader is to open it: finding a
+    // run-length bitmap's last row reads all its codes.
+    std::unique_ptr<OIIO::Filesystem::IOProxy> proxy;
+    auto showFile = [&] {
+        // Most writers end the last run-length row with an end of line, which that reader takes for
+        // a code past the picture: it is shown the end of the bitmap there, which that code means.
+        // Where the file needs it (a GIF's screen, a TIFF's strips), the reader is shown it patched.
+        const qint64 lastRowEnd = BitmapRunLengths::lastRowEnd(*file);
+        if (lastRowEnd >= 0)
+            proxy = std::make_unique<AmendedFileProxy>(file->handle(), file->size(), lastRowEnd + 1, 1);
+        else if (ReaderFilePatch patch = ReaderFilePatch::of(*file); !patch.isEmpty())
+            proxy = std::make_unique<PatchedFileProxy>(file->handle(), file->size(), std::move(patch), fileName);
+        if (proxy) {
+            OIIO::Filesystem::IOProxy* shown = proxy.get();
+            config.attribute("oiio:ioproxy", OIIO::TypeDesc::PTR, &shown);
+        }
+    };
     std::unique_ptr<OIIO::ImageInput> input;
     if (formatIndex >= 0) {
         if (!headerAllowed(formats[formatIndex].name, *file, &damage)) {
             setMessage(message, damage);
             return ImageLibrary::FileReadError;
         }
-        if (headerOnly && headerReadByProgram(formats[formatIndex].name))
-            return readHeaderOnly(*file, formatIndex, headerOnly, message);
+        if (headerOnly && PictureHeader::readsFormat(formats[formatIndex].name))
+            return readHeaderOnly(*file, path, formatIndex, headerOnly, message);
+        showFile();
         input = OIIO::ImageInput::create(formats[formatIndex].name.toStdString());
         OIIO::ImageSpec spec;
         if (input && !input->open(fileName, spec, config)) {
@@ -423,9 +427,10 @@ ImageLibrary::Error openImageFile(const QString& path, int formatIndex, QString*
         file->seek(0);
         const QByteArray head = file->read(ImageSignatures::headBytes);
         int headerFormat = -1;
-        input = openByContent(*file, fileName, path, head, config, message, headerOnly ? &headerFormat : nullptr);
+        input = openByContent(*file, fileName, path, head, config, showFile, message,
+                              headerOnly ? &headerFormat : nullptr);
         if (!input && headerFormat >= 0)
-            return readHeaderOnly(*file, headerFormat, headerOnly, message);
+            return readHeaderOnly(*file, path, headerFormat, headerOnly, message);
         if (!input)
             return ImageLibrary::FileReadError;
     }

@@ -109,9 +109,9 @@ public:
     // pictures (linear light) come through the sRGB transfer, as viewers show them.
     static Error loadBitmap(const QString& path, Bitmap** bitmap, const LoadParams& params,
                             FileInformation* information = nullptr, QString* message = nullptr);
-    // Information about the file and its first image, without reading pixels: a JPEG's from its
-    // header, as its reader would give it (its decoder would decode every scan of a picture of
-    // several to answer); any other kind's from its reader, which then holds the file open for
+    // Information about the file and its first image, without reading pixels: from its header, as
+    // its reader would give it, for the kinds whose reader decodes or reads the whole file to open
+    // it (see PictureHeader); any other kind's from its reader, which then holds the file open for
     // the next load.
     static Error fileInformation(const QString& path, int formatIndex, FileInformation* information,
                                  QString* message = nullptr);

@@ -97,6 +97,20 @@ bool bitsRunTogether(QIODevice& file, qint64 start)
 
 } // namespace
 
+QSize PortableMapFileCheck::sides(QIODevice& device)
+{
+    CachedFileView file(device);
+    const QByteArray magic = HeaderRefusal::bytesAt(file, 0, 2);
+    if (magic.size() < 2 || magic.at(0) != 'P')
+        return QSize();
+    HeaderTokens tokens(file);
+    bool widthRead = false;
+    bool heightRead = false;
+    const int width = tokens.next().toInt(&widthRead);
+    const int height = tokens.next().toInt(&heightRead);
+    return widthRead && heightRead ? QSize(width, height) : QSize();
+}
+
 bool PortableMapFileCheck::check(QIODevice& device, QString* reason)
 {
     qint64 heldOnOpen = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 class QIODevice;
@@ -15,4 +16,7 @@ public:
     // The same; *heldOnOpen gets what the reader holds once it has opened the file, which it
     // reads whole then: the bytes of the header and of the pixels it claims.
     static bool check(QIODevice& file, QString* reason, qint64* heldOnOpen);
+    // The picture's sides, from the header of a file that passed the check; invalid when it holds
+    // none.
+    static QSize sides(QIODevice& file);
 };

@@ -42,15 +42,8 @@ bool bitstreamSides(const QByteArray& type, const QByteArray& data, qint64* widt
     return true;
 }
 
-} // namespace
-
-bool WebpFileCheck::check(QIODevice& device, QString* reason)
-{
-    qint64 heldOnOpen = 0;
-    return check(device, reason, &heldOnOpen);
-}
-
-bool WebpFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnOpen)
+// Walks the chunks of the file up to its end; *sides gets the canvas of a sound file.
+bool walkWebp(QIODevice& device, QString* reason, qint64* heldOnOpen, QSize* sides)
 {
     *heldOnOpen = 0;
     CachedFileView file(device);
@@ -112,5 +105,27 @@ bool WebpFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnOpen
     // The file's bytes (what follows its last chunk is no part of a sound file) and its canvas
     // decoded, four bytes a pixel at most.
     *heldOnOpen = end + width * height * 4;
+    if (sides)
+        *sides = QSize(int(width), int(height));
     return true;
+}
+
+} // namespace
+
+bool WebpFileCheck::check(QIODevice& device, QString* reason)
+{
+    qint64 heldOnOpen = 0;
+    return check(device, reason, &heldOnOpen);
+}
+
+bool WebpFileCheck::check(QIODevice& device, QString* reason, qint64* heldOnOpen)
+{
+    return walkWebp(device, reason, heldOnOpen, nullptr);
+}
+
+QSize WebpFileCheck::canvas(QIODevice& device)
+{
+    qint64 heldOnOpen = 0;
+    QSize sides;
+    return walkWebp(device, nullptr, &heldOnOpen, &sides) ? sides : QSize();
 }

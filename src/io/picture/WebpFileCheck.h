@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 class QIODevice;
@@ -15,4 +16,7 @@ public:
     // The same; *heldOnOpen gets what the reader holds once it has opened the file, which it
     // reads whole and whose first picture it decodes then.
     static bool check(QIODevice& file, QString* reason, qint64* heldOnOpen);
+    // The canvas of a file that passed the check (the picture's sides, for a simple file) as its
+    // reader gives it; invalid when the file is not sound.
+    static QSize canvas(QIODevice& file);
 };

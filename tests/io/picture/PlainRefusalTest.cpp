@@ -68,6 +68,10 @@ TEST(PlainRefusal, AGifWithoutAColourTableIsRefusedInPlainWords)
     EXPECT_TRUE(PictureReader::readLayers(path, QByteArray(), 1, &reason).isEmpty());
     EXPECT_EQ(reason.toStdString(), "Unsupported GIF file: it has no colour table, so its colours are unknown.");
     expectPlain(reason, path);
+    // Its size, read from its header, is refused in the same words.
+    QString sizeReason;
+    EXPECT_FALSE(PictureReader::readInformation(path, nullptr, nullptr, &sizeReason));
+    EXPECT_EQ(sizeReason, reason);
 }
 
 // A damaged file that only a decoder finds damaged: refused as damaged, named by its kind.
